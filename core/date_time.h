@@ -1,0 +1,45 @@
+#pragma once
+// Dates and times as the data files store them: a double counting days since
+// 1899-12-30, the fraction being the time of day (local time).
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+namespace tunecrest {
+
+using TDateTime = double;
+
+constexpr double kMillisecondsPerDay = 86400000.0;
+
+struct TdateParts {
+    int Year = 1899, Month = 12, Day = 30;
+};
+struct TtimeParts {
+    int Hour = 0, Minute = 0, Second = 0, Millisecond = 0;
+};
+
+// Days for a calendar date; throws Exception for an invalid date.
+TDateTime EncodeDate(int year, int month, int day);
+// Fraction of a day; throws Exception for an invalid time.
+TDateTime EncodeTime(int hour, int minute, int second, int millisecond);
+bool TryEncodeDate(int year, int month, int day, TDateTime& out);
+TdateParts DecodeDate(TDateTime value);
+TtimeParts DecodeTime(TDateTime value);
+// 1 for Sunday to 7 for Saturday.
+int DayOfWeek(TDateTime value);
+// The date part alone (midnight), also for dates before 1899-12-30.
+TDateTime DateOf(TDateTime value);
+TDateTime TimeOf(TDateTime value);
+bool IsLeapYear(int year);
+int DaysInMonth(int year, int month);
+
+// Conversions with the system clock, in local time.
+TDateTime UnixToDateTime(std::time_t seconds, int64_t nanoseconds = 0);
+std::time_t DateTimeToUnix(TDateTime value);
+
+// "yyyymmddhhmmsszzz", as used in generated names.
+std::string FormatTimeStamp(TDateTime value);
+// "yyyy-mm-dd hh:nn:ss".
+std::string FormatDateTimeIso(TDateTime value);
+
+}  // namespace tunecrest

@@ -1,0 +1,197 @@
+#include "core/ini_file.h"
+
+#include "core/safe_file.h"
+#include "core/text_utils.h"
+
+namespace tunecrest {
+
+TiniFile::TiniFile(std::string fileName) : FfileName(std::move(fileName)) {
+    std::string text;
+    if (ReadFileBytes(FfileName, text, nullptr, 64u << 20)) SetText(text);
+}
+
+void TiniFile::Rename(const std::string& fileName, bool reload) {
+    FfileName = fileName;
+    if (reload) {
+        std::string text;
+        Clear();
+        if (ReadFileBytes(FfileName, text, nullptr, 64u << 20)) SetText(text);
+    }
+}
+
+void TiniFile::SetText(const std::string& text) {
+    Clear();
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::string trimmed = Trim(line);
+        if (trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']') {
+            Fsections.push_back({Trim(trimmed.substr(1, trimmed.size() - 2)), {}});
+            continue;
+        }
+        Tline entry;
+        const size_t eq = line.find('=');
+        if (!trimmed.empty() && trimmed[0] != ';' && trimmed[0] != '#' && eq != std::string::npos &&
+            !Trim(line.substr(0, eq)).empty()) {
+            entry.IsPair = true;
+            entry.Key = Trim(line.substr(0, eq));
+            entry.Value = line.substr(eq + 1);
+        } else {
+            if (trimmed.empty()) continue;  // blank lines are not kept; the writer adds its own
+            entry.Value = line;
+        }
+        if (Fsections.empty())
+            Fpreamble.push_back(line);
+        else
+            Fsections.back().Lines.push_back(std::move(entry));
+    }
+}
+
+std::string TiniFile::GetText() const {
+    std::string out;
+    for (const auto& line : Fpreamble) out += line + "\r\n";
+    for (size_t i = 0; i < Fsections.size(); ++i) {
+        if (i > 0 || !Fpreamble.empty()) out += "\r\n";
+        out += "[" + Fsections[i].Name + "]\r\n";
+        for (const auto& line : Fsections[i].Lines)
+            out += line.IsPair ? line.Key + "=" + line.Value + "\r\n" : line.Value + "\r\n";
+    }
+    return out;
+}
+
+bool TiniFile::UpdateFile(std::string* error) const {
+    if (FfileName.empty()) {
+        if (error) *error = "No file name";
+        return false;
+    }
+    return SafeWriteFile(FfileName, GetText(), error);
+}
+
+const TiniFile::Tsection* TiniFile::Find(const std::string& section) const {
+    for (const auto& s : Fsections)
+        if (SameText(s.Name, section)) return &s;
+    return nullptr;
+}
+
+TiniFile::Tsection* TiniFile::Find(const std::string& section) {
+    for (auto& s : Fsections)
+        if (SameText(s.Name, section)) return &s;
+    return nullptr;
+}
+
+const TiniFile::Tline* TiniFile::FindKey(const Tsection& s, const std::string& key) {
+    for (const auto& line : s.Lines)
+        if (line.IsPair && SameText(line.Key, key)) return &line;
+    return nullptr;
+}
+
+void TiniFile::SetKey(Tsection& s, const std::string& key, const std::string& value) {
+    for (auto& line : s.Lines)
+        if (line.IsPair && SameText(line.Key, key)) {
+            line.Value = value;
+            return;
+        }
+    s.Lines.push_back({key, value, true});
+}
+
+std::string TiniFile::ReadString(const std::string& section, const std::string& key, const std::string& def) const {
+    const Tsection* s = Find(section);
+    if (!s) return def;
+    const Tline* line = FindKey(*s, key);
+    return line ? line->Value : def;
+}
+
+void TiniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
+    Tsection* s = Find(section);
+    if (!s) {
+        Fsections.push_back({section, {}});
+        s = &Fsections.back();
+    }
+    SetKey(*s, key, value);
+}
+
+int TiniFile::ReadInteger(const std::string& section, const std::string& key, int def) const {
+    return StrToIntDef(ReadString(section, key, ""), def);
+}
+
+void TiniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
+    WriteString(section, key, std::to_string(value));
+}
+
+bool TiniFile::ReadBool(const std::string& section, const std::string& key, bool def) const {
+    return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+void TiniFile::WriteBool(const std::string& section, const std::string& key, bool value) {
+    WriteString(section, key, value ? "1" : "0");
+}
+
+bool TiniFile::SectionExists(const std::string& section) const { return Find(section) != nullptr; }
+
+bool TiniFile::ValueExists(const std::string& section, const std::string& key) const {
+    const Tsection* s = Find(section);
+    return s && FindKey(*s, key);
+}
+
+std::vector<std::string> TiniFile::ReadSection(const std::string& section) const {
+    std::vector<std::string> keys;
+    if (const Tsection* s = Find(section))
+        for (const auto& line : s->Lines)
+            if (line.IsPair) keys.push_back(line.Key);
+    return keys;
+}
+
+std::vector<std::string> TiniFile::ReadSectionValues(const std::string& section) const {
+    std::vector<std::string> values;
+    if (const Tsection* s = Find(section))
+        for (const auto& line : s->Lines)
+            if (line.IsPair) values.push_back(line.Key + "=" + line.Value);
+    return values;
+}
+
+std::vector<std::string> TiniFile::ReadSections() const {
+    std::vector<std::string> names;
+    for (const auto& s : Fsections) names.push_back(s.Name);
+    return names;
+}
+
+void TiniFile::EraseSection(const std::string& section) {
+    std::erase_if(Fsections, [&](const Tsection& s) { return SameText(s.Name, section); });
+}
+
+void TiniFile::DeleteKey(const std::string& section, const std::string& key) {
+    if (Tsection* s = Find(section))
+        std::erase_if(s->Lines, [&](const Tline& line) { return line.IsPair && SameText(line.Key, key); });
+}
+
+void TiniFile::Clear() {
+    Fpreamble.clear();
+    Fsections.clear();
+}
+
+int TiniFile::AddSection(const std::string& section) {
+    Fsections.push_back({section, {}});
+    return int(Fsections.size()) - 1;
+}
+
+std::string TiniFile::ReadStringAt(int index, const std::string& key, const std::string& def) const {
+    const Tline* line = FindKey(Fsections.at(size_t(index)), key);
+    return line ? line->Value : def;
+}
+
+void TiniFile::WriteStringAt(int index, const std::string& key, const std::string& value) {
+    SetKey(Fsections.at(size_t(index)), key, value);
+}
+
+std::vector<std::string> TiniFile::ReadSectionAt(int index) const {
+    std::vector<std::string> keys;
+    for (const auto& line : Fsections.at(size_t(index)).Lines)
+        if (line.IsPair) keys.push_back(line.Key);
+    return keys;
+}
+
+}  // namespace tunecrest

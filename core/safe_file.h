@@ -1,0 +1,67 @@
+#pragma once
+// One way to write every file the system writes: the bytes go to a temporary file in
+// the same folder, are flushed to disk and renamed over the target. A failed write
+// reports why, never leaves a truncated file and never destroys the previous one.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tunecrest {
+
+// Writes `data` to `path` safely. Returns false and fills `error` (if given) on failure.
+bool SafeWriteFile(const std::string& path, std::string_view data, std::string* error = nullptr);
+
+// Reads a whole file into `data`. Returns false (with a reason) when it cannot be read
+// or is larger than `maxBytes`.
+bool ReadFileBytes(const std::string& path, std::string& data, std::string* error = nullptr,
+                   uint64_t maxBytes = uint64_t(1) << 32);
+
+// A little-endian byte sink used by the binary writers; hand its bytes to SafeWriteFile.
+class TbyteWriter {
+public:
+    void WriteU8(uint8_t v) { Fbytes.push_back(char(v)); }
+    void WriteI16(int16_t v) { WriteLE(uint64_t(uint16_t(v)), 2); }
+    void WriteI32(int32_t v) { WriteLE(uint64_t(uint32_t(v)), 4); }
+    void WriteU32(uint32_t v) { WriteLE(v, 4); }
+    void WriteI64(int64_t v) { WriteLE(uint64_t(v), 8); }
+    void WriteDouble(double v);
+    void WriteBytes(std::string_view bytes) { Fbytes.append(bytes); }
+    const std::string& Bytes() const { return Fbytes; }
+    std::string& Bytes() { return Fbytes; }
+
+private:
+    void WriteLE(uint64_t v, int n) {
+        for (int i = 0; i < n; ++i) Fbytes.push_back(char((v >> (8 * i)) & 0xFF));
+    }
+    std::string Fbytes;
+};
+
+// A bounds-checked little-endian reader: every read checks the remaining length and
+// reports failure instead of reading past the end.
+class TbyteReader {
+public:
+    explicit TbyteReader(std::string_view data) : Fdata(data) {}
+    bool ReadU8(uint8_t& v);
+    bool ReadI16(int16_t& v);
+    bool ReadI32(int32_t& v);
+    bool ReadU32(uint32_t& v);
+    bool ReadI64(int64_t& v);
+    bool ReadDouble(double& v);
+    bool ReadBytes(size_t n, std::string_view& out);
+    size_t Position() const { return Fpos; }
+    size_t Remaining() const { return Fdata.size() - Fpos; }
+    bool AtEnd() const { return Fpos >= Fdata.size(); }
+    bool Seek(size_t pos) {
+        if (pos > Fdata.size()) return false;
+        Fpos = pos;
+        return true;
+    }
+
+private:
+    bool ReadLE(uint64_t& v, int n);
+    std::string_view Fdata;
+    size_t Fpos = 0;
+};
+
+}  // namespace tunecrest

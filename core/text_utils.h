@@ -1,0 +1,35 @@
+#pragma once
+// Text helpers shared by the model. Text is UTF-8 in std::string everywhere;
+// "without regard to case" folds ASCII letters only, so multi-byte characters
+// always compare exactly.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tunecrest {
+
+std::string UpperCase(std::string_view s);
+std::string LowerCase(std::string_view s);
+// <0, 0, >0 like strcmp, ASCII letters folded.
+int CompareText(std::string_view a, std::string_view b);
+bool SameText(std::string_view a, std::string_view b);
+bool StartsText(std::string_view prefix, std::string_view s);
+bool EndsText(std::string_view suffix, std::string_view s);
+std::string Trim(std::string_view s);
+std::string TrimLeft(std::string_view s);
+std::string TrimRight(std::string_view s);
+// Parses a whole decimal integer (surrounding blanks allowed); the default on anything else.
+int64_t StrToInt64Def(std::string_view s, int64_t def);
+int StrToIntDef(std::string_view s, int def);
+std::vector<std::string> SplitString(std::string_view s, char sep);
+// printf-style formatting into a std::string.
+std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+// True when the bytes are well-formed UTF-8.
+bool IsValidUtf8(std::string_view s);
+// Converts legacy Windows-1252 bytes to UTF-8.
+std::string Cp1252ToUtf8(std::string_view s);
+// Text read from an old file: kept when valid UTF-8, otherwise taken as Windows-1252.
+std::string LegacyTextToUtf8(std::string_view s);
+
+}  // namespace tunecrest
