@@ -1,9 +1,10 @@
 #include "platform/window_message_wire.h"
 
-#include <cerrno>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include "core/safe_file.h"
 
@@ -27,8 +28,8 @@ bool ReadString(TbyteReader& r, std::string& out) {
 }
 
 int RemainingMs(Tdeadline deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
-                                                                            std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     return left.count() < 0 ? 0 : int(left.count());
 }
 
@@ -79,7 +80,8 @@ std::string EncodeRequest(const Trequest& request) {
             w.WriteI64(int64_t(request.data));
             w.WriteBytes(request.bytes);
             break;
-        case Tkind::Describe: break;
+        case Tkind::Describe:
+            break;
     }
     return Frame(w.Bytes());
 }
@@ -123,8 +125,10 @@ std::optional<Trequest> ParseRequest(std::string_view body) {
             request.bytes.assign(bytes);
             break;
         }
-        case Tkind::Describe: break;
-        default: return std::nullopt;
+        case Tkind::Describe:
+            break;
+        default:
+            return std::nullopt;
     }
     if (!r.AtEnd()) return std::nullopt;
     return request;
@@ -157,9 +161,12 @@ TreadResult ReadFrame(int fd, std::string& body, Tdeadline deadline) {
     char prefix[kLengthPrefix];
     size_t got = 0;
     switch (ReadExact(fd, prefix, kLengthPrefix, deadline, got)) {
-        case Tchunk::Ok: break;
-        case Tchunk::Timeout: return TreadResult::Timeout;
-        case Tchunk::Eof: return got == 0 ? TreadResult::Closed : TreadResult::Malformed;
+        case Tchunk::Ok:
+            break;
+        case Tchunk::Timeout:
+            return TreadResult::Timeout;
+        case Tchunk::Eof:
+            return got == 0 ? TreadResult::Closed : TreadResult::Malformed;
     }
     uint32_t length = 0;
     TbyteReader(std::string_view(prefix, kLengthPrefix)).ReadU32(length);
@@ -167,9 +174,12 @@ TreadResult ReadFrame(int fd, std::string& body, Tdeadline deadline) {
     if (length == 0) return TreadResult::Malformed;
     body.resize(length);
     switch (ReadExact(fd, body.data(), length, deadline, got)) {
-        case Tchunk::Ok: return TreadResult::Ok;
-        case Tchunk::Timeout: return TreadResult::Timeout;
-        case Tchunk::Eof: return TreadResult::Malformed;
+        case Tchunk::Ok:
+            return TreadResult::Ok;
+        case Tchunk::Timeout:
+            return TreadResult::Timeout;
+        case Tchunk::Eof:
+            return TreadResult::Malformed;
     }
     return TreadResult::Malformed;
 }

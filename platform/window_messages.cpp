@@ -1,5 +1,15 @@
 #include "platform/window_messages.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -7,19 +17,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <dirent.h>
-#include <fcntl.h>
 #include <list>
 #include <map>
 #include <mutex>
-#include <poll.h>
-#include <signal.h>
-#include <sys/eventfd.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
 #include <thread>
-#include <unistd.h>
 
 #include "core/services.h"
 #include "platform/window_message_wire.h"
@@ -76,9 +77,13 @@ bool MakeAddress(const std::string& path, sockaddr_un& address) {
 }
 
 // A handle carries its owner's process id, so a socket left by a dead process can be told.
-pid_t OwnerOf(HWND window) { return pid_t(window >> 24); }
+pid_t OwnerOf(HWND window) {
+    return pid_t(window >> 24);
+}
 
-bool ProcessIsGone(pid_t pid) { return pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH; }
+bool ProcessIsGone(pid_t pid) {
+    return pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH;
+}
 
 std::optional<HWND> HandleFromFileName(const std::string& name) {
     const std::string suffix = ".sock";
@@ -218,9 +223,13 @@ std::optional<Treply> Call(HWND window, const Trequest& request, int timeoutMs) 
     const Tdeadline deadline = wire::DeadlineIn(timeoutMs);
     TfileDescriptor fd;
     switch (ConnectTo(window, deadline, fd)) {
-        case Tconnect::Ok: break;
-        case Tconnect::Refused: RemoveIfStale(window); return std::nullopt;
-        case Tconnect::Failed: return std::nullopt;
+        case Tconnect::Ok:
+            break;
+        case Tconnect::Refused:
+            RemoveIfStale(window);
+            return std::nullopt;
+        case Tconnect::Failed:
+            return std::nullopt;
     }
     if (!wire::WriteAll(fd.Get(), wire::EncodeRequest(request), deadline)) return std::nullopt;
     std::string body;
@@ -504,11 +513,19 @@ TmessageWindow::TmessageWindow(std::string className, std::string title, bool on
     if (!Fimpl->Open(className, title, onMainThread)) Fimpl->core->handle = 0;
 }
 
-TmessageWindow::~TmessageWindow() { Fimpl->Close(); }
+TmessageWindow::~TmessageWindow() {
+    Fimpl->Close();
+}
 
-HWND TmessageWindow::Handle() const { return Fimpl->core->handle; }
-bool TmessageWindow::IsOpen() const { return Fimpl->core->handle != 0; }
-const std::string& TmessageWindow::ClassName() const { return Fimpl->core->className; }
+HWND TmessageWindow::Handle() const {
+    return Fimpl->core->handle;
+}
+bool TmessageWindow::IsOpen() const {
+    return Fimpl->core->handle != 0;
+}
+const std::string& TmessageWindow::ClassName() const {
+    return Fimpl->core->className;
+}
 
 std::string TmessageWindow::Title() const {
     std::lock_guard lock(Fimpl->core->mutex);
@@ -577,9 +594,13 @@ bool IsWindow(HWND window) {
     if (auto local = LocalWindow(window)) return local->alive.load();
     TfileDescriptor fd;
     switch (ConnectTo(window, wire::DeadlineIn(kDefaultMessageTimeoutMs), fd)) {
-        case Tconnect::Ok: return true;
-        case Tconnect::Refused: RemoveIfStale(window); return false;
-        case Tconnect::Failed: return false;
+        case Tconnect::Ok:
+            return true;
+        case Tconnect::Refused:
+            RemoveIfStale(window);
+            return false;
+        case Tconnect::Failed:
+            return false;
     }
     return false;
 }
@@ -594,7 +615,8 @@ std::string GetClassName(HWND window) {
     return description ? description->className : std::string();
 }
 
-bool SendMessageTimeout(HWND window, uint32_t msg, WPARAM wParam, LPARAM lParam, int timeoutMs, LRESULT& result) {
+bool SendMessageTimeout(HWND window, uint32_t msg, WPARAM wParam, LPARAM lParam, int timeoutMs,
+                        LRESULT& result) {
     Trequest request;
     request.kind = Tkind::Send;
     request.msg = msg;
