@@ -1,0 +1,613 @@
+#include "playback/outside_player_engine.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
+#include "core/ini_file.h"
+#include "core/safe_file.h"
+#include "core/services.h"
+#include "core/text_utils.h"
+#include "platform/launch_program.h"
+#include "platform/outside_player_messages.h"
+
+namespace tunecrest {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uint32_t kMediaAudio = 1;
+constexpr uint32_t kMediaVideo = 2;
+constexpr uint32_t kMediaStream = 4;
+
+std::mutex gFactoryMutex;
+TcustomWinampPlayer::TvideoPlayerFactory gVideoPlayerFactory;
+std::function<void(TwinampMediaPlayer&)> gConfigDialog;
+
+bool HoldsProgram(const std::string& folder) {
+    if (folder.empty()) return false;
+    std::error_code ec;
+    return fs::is_regular_file(fs::path(folder) / TcustomWinampPlayer::kProgramName, ec);
+}
+
+bool FileExists(const std::string& name) {
+    std::error_code ec;
+    return fs::exists(name, ec);
+}
+
+bool IsVideo(const TaudioTagPtr& tag) {
+    return tag && tag->MediaType() == kMediaVideo;
+}
+
+}  // namespace
+
+std::string FindWinampFolder() {
+    const std::string beside = ProgramFolder();
+    if (HoldsProgram(beside)) return beside;
+    return FindOnPath(TcustomWinampPlayer::kProgramName);
+}
+
+// ---- construction ----
+
+TcustomWinampPlayer::TcustomWinampPlayer() : Ftimer(std::make_unique<tmyjvthreadTimer>()) {
+    Ftimer->SetNoSynchronize(true);
+    Ftimer->SetEnabled(false);
+    Ftimer->SetInterval(kPollInterval);
+    Ftimer->SetOnTimer([this](TObject*) { Poll(); });
+}
+
+TcustomWinampPlayer::~TcustomWinampPlayer() {
+    if (Factive) Uninitialise();
+    Ftimer.reset();
+    SetVideoPlayer(nullptr);
+}
+
+void TcustomWinampPlayer::SetVideoPlayerFactory(TvideoPlayerFactory factory) {
+    std::lock_guard lock(gFactoryMutex);
+    gVideoPlayerFactory = std::move(factory);
+}
+
+// ---- the outside player's window ----
+
+void TcustomWinampPlayer::SetPolling(bool on) {
+    Fpolling = on;
+    Ftimer->SetEnabled(on);
+}
+
+HWND TcustomWinampPlayer::FindWinampWindow(bool ask) {
+    if (Fwindow != 0 && IsWindow(Fwindow)) return Fwindow;
+    Fwindow = FindWindow(WindowClass, std::nullopt);
+    if (Fwindow != 0 || !ask || Fdeclined || Flaunching) return Fwindow;
+    if (!AutoRelaunch) {
+        const std::string text = "Winamp cannot be located, it might not be running.\r" + ApplicationTitle +
+                                 " will not be functional without Winamp running.\r"
+                                 "Would you like to try to run Winamp?";
+        if (!Prompt().AskYesNo(text, "Cannot find Winamp", true)) {
+            Fdeclined = true;
+            return 0;
+        }
+    }
+    Fdeclined = false;
+    LaunchWinamp();
+    // Found after the question or a relaunch: watch it again.
+    if (Fwindow != 0 && Factive) SetPolling(true);
+    if (AutoRelaunch && Fwindow != 0) {
+        for (int i = 0; i < 3; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+        FetchNextTrack();
+        Play();
+    }
+    return Fwindow;
+}
+
+LRESULT TcustomWinampPlayer::SendWinampMessage(uint32_t msg, WPARAM wParam, LPARAM lParam) {
+    if (!Fpolling) return 0;
+    const HWND window = FindWinampWindow(true);
+    return window == 0 ? 0 : SendMessage(window, msg, wParam, lParam);
+}
+
+void TcustomWinampPlayer::SetWindowClass(const std::string& name) {
+    FlaunchClass = name;
+    if (!name.empty() && !SameText(name, kDefaultWindowClass)) {
+        WindowClass = name;
+    } else {
+        WindowClass = kDefaultWindowClass;
+        FlaunchClass.clear();
+    }
+}
+
+std::string TcustomWinampPlayer::GetWinampFolder() const {
+    return HoldsProgram(WinampPath) ? WinampPath : FindWinampFolder();
+}
+
+std::string TcustomWinampPlayer::GetWinampExePath() const {
+    const std::string folder = GetWinampFolder();
+    return folder.empty() ? std::string() : (fs::path(folder) / kProgramName).string();
+}
+
+void TcustomWinampPlayer::LaunchWinamp() {
+    // A player that is already running is not started twice.
+    if (FindWinampWindow(false) != 0) return;
+    std::vector<std::string> args;
+    if (!FlaunchClass.empty()) {
+        args = {"/NoCC", "/class=" + FlaunchClass};
+        if (!ConfigName.empty()) args.push_back("/config=" + ConfigName);
+    }
+    const std::string program = GetWinampExePath();
+    std::string error;
+    if (program.empty() || LaunchProgram(program, args, GetWinampFolder(), &error) == 0) {
+        // Nothing was started: waiting for its window would only freeze the screen.
+        LogError("Cannot start the outside player " + (program.empty() ? std::string(kProgramName) : error));
+        return;
+    }
+    const int timeout = LaunchTimeout * 1000 < 1000 ? 7000 : LaunchTimeout * 1000;
+    Flaunching = true;
+    int elapsed = 0;
+    do {
+        if (FindWinampWindow(false) != 0) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        elapsed += 10;
+    } while (elapsed <= timeout);
+    Flaunching = false;
+}
+
+bool TcustomWinampPlayer::IsReady() const {
+    return const_cast<TcustomWinampPlayer*>(this)->FindWinampWindow(false) != 0;
+}
+
+// ---- state, position, volume ----
+
+bool TcustomWinampPlayer::VideoViaDShow() const {
+    return VideoPlayer() && IsVideo(Fcurrent);
+}
+
+TmediaPlayState TcustomWinampPlayer::GetState() const {
+    if (VideoViaDShow()) return VideoPlayer()->GetState();
+    switch (const_cast<TcustomWinampPlayer*>(this)->WinampUser(0, kPlayerGetState)) {
+        case kPlayerStatePlaying:
+            return psPlaying;
+        case kPlayerStatePaused:
+            return psPaused;
+        default:
+            return psStopped;
+    }
+}
+
+uint32_t TcustomWinampPlayer::GetPosition() const {
+    if (GetState() == psStopped) return 0;
+    if (VideoViaDShow()) return VideoPlayer()->GetPosition();
+    const LRESULT ms = const_cast<TcustomWinampPlayer*>(this)->WinampUser(0, kPlayerGetTime);
+    return ms > 0 ? uint32_t(ms) : 0;
+}
+
+uint32_t TcustomWinampPlayer::TrackLength() {
+    if (VideoViaDShow()) return VideoPlayer()->GetDuration();
+    if (!Fcurrent) return 0;
+    const LRESULT seconds = WinampUser(1, kPlayerGetTime);
+    return seconds > 0 ? uint32_t(seconds) * 1000 : 0;
+}
+
+void TcustomWinampPlayer::SetPosition(uint32_t ms) {
+    if (VideoPlayer()) VideoPlayer()->SetPosition(ms);
+    WinampUser(ms, kPlayerSeek);
+}
+
+uint8_t TcustomWinampPlayer::GetVolume() const {
+    if (VideoViaDShow()) return VideoPlayer()->GetVolume();
+    const LRESULT volume =
+        const_cast<TcustomWinampPlayer*>(this)->WinampUser(kPlayerVolumeQuery, kPlayerVolume);
+    return uint8_t(std::clamp<LRESULT>(volume, 0, 255));
+}
+
+void TcustomWinampPlayer::SetVolume(uint8_t volume) {
+    FlastVolume = volume;
+    WinampUser(volume, kPlayerVolume);
+    if (VideoPlayer()) VideoPlayer()->SetVolume(volume);
+    TcustomMediaPlayer::SetVolume(volume);
+}
+
+// ---- the two-entry list ----
+
+void TcustomWinampPlayer::AddToPlaylist(const std::optional<std::string>& name) {
+    WinampUser(0, kPlayerClearList);
+    const HWND window = Fpolling ? FindWinampWindow(true) : 0;
+    auto add = [&](const std::string& entry) {
+        if (window != 0) SendCopyData(window, kPlayerCopyDataAddFile, entry + std::string(1, '\0'));
+    };
+    add(Fcurrent && !VideoViaDShow() ? Fcurrent->Filename() : std::string(kDummyEntry));
+    if (name) add(*name);
+    WinampUser(0, kPlayerSetListPosition);
+}
+
+bool TcustomWinampPlayer::FetchNextTrack() {
+    TaudioTagPtr tag;
+    DoGetNextTagger(tag);
+    if (tag) {
+        QueueTrack(tag);
+        return true;
+    }
+    Fnext.reset();
+    AddToPlaylist(std::nullopt);
+    return false;
+}
+
+void TcustomWinampPlayer::QueueTrack(const TaudioTagPtr& aTag) {
+    if (!aTag || !Ftimer) return;
+    try {
+        if (aTag != Fnext) Fnext = aTag->Clone();
+        const std::string& name = Fnext->Filename();
+        if (name.empty() || name.rfind("http", 0) == 0 || FileExists(name)) {
+            FmissingFiles = 0;  // only missing files in a row count
+            AddToPlaylist(VideoPlayer() && IsVideo(Fnext) ? std::nullopt : std::optional<std::string>(name));
+            return;
+        }
+        // A missing file: the jukebox hears of it and the next track is asked for.
+        const TaudioTagPtr missing = Fnext;
+        DoFileNotFound(missing);
+        if (!FcountMissingFiles) {
+            FetchNextTrack();
+            return;
+        }
+        if (++FmissingFiles >= kMissingFileLimit) {
+            FmissingFiles = 0;
+            Prompt().ShowMessage("The file " + name +
+                                     " could not be located.\rMake sure that all removable/network devices "
+                                     "where your files are "
+                                     "stored are connected.  Rescan your Music Folders if you have moved or "
+                                     "removed files from "
+                                     "your search paths.",
+                                 "Could not locate file");
+            return;
+        }
+        FetchNextTrack();
+    } catch (const std::exception& e) {
+        LogError(std::string("Queueing a track failed: ") + e.what());
+    }
+}
+
+void TcustomWinampPlayer::PromoteNext() {
+    Fcurrent = std::move(Fnext);
+    Fnext.reset();
+    DoPlaybackStart(Fcurrent);
+}
+
+bool TcustomWinampPlayer::PlayCurrentVideo(bool stopTimer) {
+    if (IsVideo(Fcurrent) && VideoPlayer()) {
+        if (stopTimer) Ftimer->SetEnabled(false);
+        VideoPlayer()->OpenAndPlay(Fcurrent->Filename());
+        VideoPlayer()->SetVolume(FlastVolume);
+        WinampUser(0, kPlayerSetListPosition);
+        WinampCommand(kPlayerCommandStop);
+        FetchNextTrack();
+        return true;
+    }
+    Ftimer->SetEnabled(Fpolling);
+    return false;
+}
+
+void TcustomWinampPlayer::StartPlayback() {
+    if (GetState() == psStopped) {
+        Play();
+    } else if (IsVideo(Fnext) && VideoPlayer()) {
+        PromoteNext();
+        PlayCurrentVideo(true);
+    } else if (WinampUser(0, kPlayerGetListLength) > 1) {
+        const bool fromVideo = VideoViaDShow();
+        if (fromVideo) VideoPlayer()->Stop();
+        WinampCommand(fromVideo && Fnext && Fnext->MediaType() == kMediaAudio ? kPlayerCommandPlay
+                                                                              : kPlayerCommandNext);
+        Ftimer->SetEnabled(Fpolling);
+    }
+    SetPlayingURL("");
+}
+
+// ---- play control ----
+
+void TcustomWinampPlayer::PlayTag(const TaudioTagPtr& aTag) {
+    QueueTrack(aTag);
+    StartPlayback();
+}
+
+void TcustomWinampPlayer::Play() {
+    const TmediaPlayState state = GetState();
+    FstoppedByUser = false;
+    if (state == psPaused) {
+        if (VideoViaDShow())
+            VideoPlayer()->Pause();
+        else
+            WinampCommand(kPlayerCommandPlay);
+    } else if (state == psStopped) {
+        SetPlayingURL("");
+        if (!Fnext) FetchNextTrack();
+        if (IsVideo(Fnext) && VideoPlayer()) {
+            PromoteNext();
+            PlayCurrentVideo(true);
+        } else if (WinampUser(0, kPlayerGetListLength) > 1) {
+            WinampCommand(kPlayerCommandNext);
+            WinampCommand(kPlayerCommandPlay);
+            Ftimer->SetEnabled(Fpolling);
+        }
+    }
+}
+
+void TcustomWinampPlayer::Stop() {
+    FstoppedByUser = true;
+    if (VideoPlayer()) VideoPlayer()->Stop();
+    WinampCommand(kPlayerCommandStop);
+    SetPlayingURL("");
+}
+
+void TcustomWinampPlayer::Pause() {
+    if (VideoViaDShow())
+        VideoPlayer()->Pause();
+    else
+        WinampCommand(kPlayerCommandPause);
+}
+
+void TcustomWinampPlayer::PlayNext() {
+    if (GetState() == psStopped)
+        Play();
+    else
+        StartPlayback();
+}
+
+std::string TcustomWinampPlayer::UrlPlaylistPath() const {
+    const fs::path folder = DataFolder.empty() ? fs::temp_directory_path() : fs::path(DataFolder);
+    return (folder / kUrlPlaylistName).string();
+}
+
+void TcustomWinampPlayer::PlayURL(const std::string& address) {
+    Fcurrent = std::make_shared<TaudioTag>();
+    Fcurrent->SetMediaType(kMediaStream);
+    Fcurrent->SetFilename(address);
+    if (FindWinampWindow(true) == 0) return;
+    std::string list = address + "\n";
+    if (Fnext) list += Fnext->Filename() + "\n";
+    const std::string path = UrlPlaylistPath();
+    std::string error;
+    if (!SafeWriteFile(path, list, &error)) {
+        LogError("Cannot write the stream playlist: " + error);
+        return;
+    }
+    std::vector<std::string> args;
+    if (!WindowClass.empty()) args.push_back("/class=" + WindowClass);
+    args.push_back(path);
+    if (LaunchProgram(GetWinampExePath(), args, GetWinampFolder(), &error) == 0) {
+        LogError("Cannot start the outside player " + error);
+        return;
+    }
+    SetPlayingURL(address);
+    DoPlaybackStart(nullptr);
+    if (Fnext) QueueTrack(Fnext);
+}
+
+void TcustomWinampPlayer::RefreshNextTrack() {
+    FetchNextTrack();
+}
+
+void TcustomWinampPlayer::DoPlaybackFinished(const TaudioTagPtr& aTag) {
+    PlayNext();
+    TcustomMediaPlayer::DoPlaybackFinished(aTag);
+}
+
+void TcustomWinampPlayer::DoStateChange(TmediaPlayState state) {
+    TcustomMediaPlayer::DoStateChange(state);
+    if (VideoViaDShow() && VideoPlayer()->GetState() == psPlaying) Ftimer->SetEnabled(false);
+    if (state == psStopped) Ftimer->SetEnabled(Fpolling);
+}
+
+void TcustomWinampPlayer::VideoPlaybackFinished() {
+    PlayNext();
+    TcustomMediaPlayer::VideoPlaybackFinished();
+}
+
+void TcustomWinampPlayer::VideoStateChange(TmediaPlayState state) {
+    if (VideoViaDShow()) {
+        DoStateChange(state);
+        FlastState = state;
+    }
+    TcustomMediaPlayer::VideoStateChange(state);
+}
+
+void TcustomWinampPlayer::VideoTimeChange(uint32_t msPos, uint32_t msLength) {
+    if (VideoViaDShow()) DoTimeChange(msPos, msLength);
+    TcustomMediaPlayer::VideoTimeChange(msPos, msLength);
+}
+
+// ---- the poll ----
+
+void TcustomWinampPlayer::Advance() {
+    FstoppedByUser = false;
+    PromoteNext();
+    // The track that ended is done with: its position must not trigger a second advance.
+    FlastPosition = 0;
+    FstateChangeDelay = 0;
+    if (!PlayCurrentVideo(false)) {
+        WinampUser(0, kPlayerSetListPosition);
+        FetchNextTrack();
+    }
+}
+
+void TcustomWinampPlayer::ReadStreamTitle() {
+    const HWND window = FindWinampWindow(true);
+    std::string title = window == 0 ? std::string() : GetWindowText(window);
+    if (title.size() > 4094) title.resize(4094);
+    if (title == FlastTitle) return;
+    FlastTitle = title;
+    const size_t dot = title.find('.');
+    std::string text = dot == std::string::npos ? title : title.substr(dot + 1);
+    const std::string suffix = kOutsidePlayerTitleSuffix;
+    if (text.size() >= suffix.size() && SameText(text.substr(text.size() - suffix.size()), suffix))
+        text.resize(text.size() - suffix.size());
+    if (Fcurrent) Fcurrent->SetTitle(text);
+    if (OnStreamTitleChange) OnStreamTitleChange(this, text);
+}
+
+void TcustomWinampPlayer::Poll() {
+    if (Fbusy) return;
+    if (VideoViaDShow() && VideoPlayer()->GetState() != psStopped) return;
+    Fbusy = true;
+    try {
+        const int interval = Ftimer->Interval();
+        Felapsed += interval;
+        WinampUser(0, kPlayerSetRepeat);
+        WinampUser(0, kPlayerSetShuffle);
+
+        const TmediaPlayState state = GetState();
+        if (WinampUser(0, kPlayerGetListPosition) != 0 ||
+            (FlastPosition > 0 && FlastState == psPlaying && state == psStopped && !FstoppedByUser))
+            Advance();
+
+        if (!PlayingURL().empty()) ReadStreamTitle();
+
+        if (Fcurrent) {
+            const uint32_t seconds = TrackLength() / 1000;
+            if (seconds != Fcurrent->Duration()) Fcurrent->SetDuration(seconds);
+        }
+
+        if (Felapsed % 500 == 0) {
+            const uint32_t position = GetPosition();
+            if (position != FlastPosition) {
+                DoTimeChange(position, TrackLength());
+                FlastPosition = position;
+            }
+        }
+
+        const TmediaPlayState now = GetState();
+        if (now != FlastState) {
+            // Reported only once it has lasted over the delay without a break.
+            FstateChangeDelay += interval;
+            if (FstateChangeDelay > kStateChangeDelay) {
+                FstateChangeDelay = 0;
+                if (!VideoViaDShow()) DoStateChange(now);
+                FlastState = now;
+            }
+        } else {
+            FstateChangeDelay = 0;
+        }
+
+        const uint8_t volume = GetVolume();
+        if (volume != FlastVolume) {
+            FlastVolume = volume;
+            DoVolumeChange(volume);
+        }
+
+        if (Felapsed % 10000 == 0) Felapsed = 0;
+    } catch (const std::exception& e) {
+        LogError(std::string("Outside player poll failed: ") + e.what());
+    } catch (...) {
+    }
+    Fbusy = false;
+}
+
+// ---- settings and lifetime ----
+
+void TcustomWinampPlayer::SetUseDShowVideo(bool on) {
+    if (on) {
+        if (FownedVideoPlayer) return;
+        TvideoPlayerFactory factory;
+        {
+            std::lock_guard lock(gFactoryMutex);
+            factory = gVideoPlayerFactory;
+        }
+        auto video = factory ? factory() : nullptr;
+        if (video && video->IsReady()) {
+            FownedVideoPlayer = std::move(video);
+            SetVideoPlayer(FownedVideoPlayer.get());
+            if (OnVideoPlayerChange) OnVideoPlayerChange(this);
+        } else {
+            Prompt().ShowMessage(
+                "DirectShow could not be initialised.\r\n\r\nUsing Winamp for video playback.",
+                "DirectShow Error");
+        }
+    } else if (FownedVideoPlayer) {
+        SetVideoPlayer(nullptr);
+        FownedVideoPlayer->Uninitialise();
+        FownedVideoPlayer.reset();
+    }
+}
+
+void TcustomWinampPlayer::LoadSettings(const TiniFile& ini, const std::string& section) {
+    TcustomMediaPlayer::LoadSettings(ini, section);
+    SetUseDShowVideo(ini.ReadBool(section, "UseDShowVideo", false));
+}
+
+void TcustomWinampPlayer::SaveSettings(TiniFile& ini, const std::string& section) const {
+    TcustomMediaPlayer::SaveSettings(ini, section);
+    ini.WriteBool(section, "UseDShowVideo", UsesDShowVideo());
+}
+
+void TcustomWinampPlayer::Uninitialise() {
+    // Stopped and closed while the messages still go out, so it does not play on.
+    Stop();
+    WinampCommand(kPlayerCommandClose);
+    SetPolling(false);
+    Factive = false;
+    Fwindow = 0;
+    std::error_code ec;
+    fs::remove(UrlPlaylistPath(), ec);
+    TcustomMediaPlayer::Uninitialise();
+}
+
+void TcustomWinampPlayer::LoadCoverImage(const std::string& coverFolder, bool flagA, std::string& fileName,
+                                         bool flagB, TcoverPicture& picture) {
+    if (!Fcurrent) {
+        fileName.clear();
+        picture.Clear();
+        return;
+    }
+    Fcurrent->LoadCoverImage(picture, flagA, CoverArtOption() != 0, coverFolder, flagB);
+    fileName = picture.FileName;
+}
+
+// ---- the concrete engine ----
+
+TwinampMediaPlayer::TwinampMediaPlayer() {
+    FcountMissingFiles = true;
+    // Its ticks run on the main thread, where the model lives.
+    Timer().SetNoSynchronize(false);
+}
+
+void TwinampMediaPlayer::Initialise(int64_t applicationWindow) {
+    Factive = true;
+    LaunchWinamp();
+    if (FindWinampWindow(false) != 0)
+        SetPolling(true);
+    else
+        FindWinampWindow(true);
+    FapplicationWindow = applicationWindow;
+    TcustomMediaPlayer::Initialise(applicationWindow);
+}
+
+void TwinampMediaPlayer::LoadSettings(const TiniFile& ini, const std::string& section) {
+    TcustomWinampPlayer::LoadSettings(ini, section);
+    LaunchTimeout = ini.ReadInteger(section, "LaunchTimeout", 10);
+    if (LaunchTimeout < 1) LaunchTimeout = 10;
+    WinampPath = ini.ReadString(section, "WinampPath", "");
+    AutoRelaunch = ini.ReadBool(section, "AutoRelaunch", false);
+}
+
+void TwinampMediaPlayer::SaveSettings(TiniFile& ini, const std::string& section) const {
+    TcustomWinampPlayer::SaveSettings(ini, section);
+    ini.WriteInteger(section, "LaunchTimeout", LaunchTimeout);
+    ini.WriteString(section, "WinampPath", GetWinampFolder());
+    ini.WriteBool(section, "AutoRelaunch", AutoRelaunch);
+}
+
+void TwinampMediaPlayer::ShowConfig() {
+    std::function<void(TwinampMediaPlayer&)> dialog;
+    {
+        std::lock_guard lock(gFactoryMutex);
+        dialog = gConfigDialog;
+    }
+    if (dialog) dialog(*this);
+}
+
+void TwinampMediaPlayer::SetConfigDialog(std::function<void(TwinampMediaPlayer&)> dialog) {
+    std::lock_guard lock(gFactoryMutex);
+    gConfigDialog = std::move(dialog);
+}
+
+}  // namespace tunecrest

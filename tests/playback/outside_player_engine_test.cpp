@@ -1,0 +1,402 @@
+// The outside-player engine against an in-process fake outside player, ticked by hand.
+#include "playback/outside_player_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+
+#include "core/ini_file.h"
+#include "core/services.h"
+#include "platform/outside_player_messages.h"
+#include "support/fake_media_player.h"
+#include "support/temp_dir.h"
+
+namespace tunecrest {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kFakeClass = "Fake Outside Player";
+
+// Answers the outside player's messages from fields, like the real one but without sound.
+class FakeOutsidePlayer {
+public:
+    FakeOutsidePlayer() {
+        Fwindow.SetMessageHandler([this](uint32_t msg, WPARAM w, LPARAM l) { return OnMessage(msg, w, l); });
+        Fwindow.SetCopyDataHandler([this](uint64_t data, const std::string& bytes) -> LRESULT {
+            std::lock_guard lock(Fmutex);
+            if (data == kPlayerCopyDataAddFile) List.push_back(bytes.substr(0, bytes.find('\0')));
+            return 0;
+        });
+    }
+
+    // The entry playing ends: on to the next entry, or stopped after the last.
+    void EndTrack() {
+        std::lock_guard lock(Fmutex);
+        if (Position + 1 < List.size()) {
+            ++Position;
+        } else {
+            State = kPlayerStateStopped;
+            PositionMs = 0;
+        }
+    }
+    void SetState(LRESULT state) {
+        std::lock_guard lock(Fmutex);
+        State = state;
+    }
+    std::vector<std::string> Snapshot() {
+        std::lock_guard lock(Fmutex);
+        return List;
+    }
+    std::vector<std::string> TakeCommands() {
+        std::lock_guard lock(Fmutex);
+        return std::exchange(Commands, {});
+    }
+
+    std::mutex Fmutex;
+    std::vector<std::string> List;
+    size_t Position = 0;
+    LRESULT State = kPlayerStateStopped;
+    LRESULT PositionMs = 1500;
+    LRESULT LengthSeconds = 200;
+    LRESULT Volume = 200;
+    std::vector<std::string> Commands;
+    // Last, so it closes before the fields its handlers use go away.
+    TmessageWindow Fwindow{kFakeClass, "", false};
+
+private:
+    LRESULT OnMessage(uint32_t msg, WPARAM w, LPARAM l) {
+        std::lock_guard lock(Fmutex);
+        if (msg == WM_COMMAND) {
+            Commands.push_back(std::to_string(w));
+            if (w == kPlayerCommandPlay && Position < List.size()) State = kPlayerStatePlaying;
+            if (w == kPlayerCommandStop) State = kPlayerStateStopped;
+            if (w == kPlayerCommandPause && State != kPlayerStateStopped)
+                State = State == kPlayerStatePlaying ? kPlayerStatePaused : kPlayerStatePlaying;
+            if (w == kPlayerCommandNext && Position + 1 < List.size()) ++Position;
+            return 0;
+        }
+        if (msg != WM_USER) return 0;
+        switch (l) {
+            case kPlayerClearList:
+                List.clear();
+                Position = 0;
+                return 0;
+            case kPlayerGetState:
+                return State;
+            case kPlayerGetTime:
+                return w == 0 ? PositionMs : LengthSeconds;
+            case kPlayerSetListPosition:
+                if (w >= 0 && size_t(w) < List.size()) Position = size_t(w);
+                return 0;
+            case kPlayerVolume:
+                if (w != kPlayerVolumeQuery) Volume = w;
+                return Volume;
+            case kPlayerGetListLength:
+                return LRESULT(List.size());
+            case kPlayerGetListPosition:
+                return LRESULT(Position);
+            default:
+                return 0;
+        }
+    }
+};
+
+class TrecordingPrompt : public Tprompt {
+public:
+    void ShowMessage(const std::string& text, const std::string& title) override {
+        Messages.push_back(title + "|" + text);
+    }
+    bool AskYesNo(const std::string& text, const std::string&, bool) override {
+        Questions.push_back(text);
+        if (BeforeAnswer) BeforeAnswer();
+        return Answer;
+    }
+    std::vector<std::string> Messages, Questions;
+    bool Answer = true;
+    std::function<void()> BeforeAnswer;
+};
+
+class OutsidePlayerEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("XDG_RUNTIME_DIR", Ftemp.Path().c_str(), 1);
+        SetWindowMessageFolder("");
+        Fprevious = SetDispatcher(std::make_shared<TqueueDispatcher>());
+        Fprompt = std::make_shared<TrecordingPrompt>();
+        SetPrompt(Fprompt);
+        Fevents.OnGetNextTagger = [this](TObject*, TaudioTagPtr& tag) {
+            if (Fqueue.empty()) return;
+            tag = Fqueue.front();
+            Fqueue.pop_front();
+        };
+        Fevents.OnPlaybackStart = [this](TObject*, const TaudioTagPtr& tag) {
+            Fstarts.push_back(tag ? fs::path(tag->Filename()).filename().string() : "<none>");
+        };
+        Fevents.OnStateChange = [this](TObject*, TmediaPlayState state) { Fstates.push_back(state); };
+        Fevents.OnFileNotFound = [this](TObject*, const TaudioTagPtr& tag) {
+            Fmissing.push_back(tag->Filename());
+        };
+        // A stand-in program that starts and does nothing, for the launches of these tests.
+        const fs::path bin = Ftemp.Path() / "bin";
+        fs::create_directory(bin);
+        std::ofstream(bin / TcustomWinampPlayer::kProgramName) << "#!/bin/sh\nexit 0\n";
+        fs::permissions(bin / TcustomWinampPlayer::kProgramName, fs::perms::owner_all);
+        Fengine = std::make_unique<TwinampMediaPlayer>();
+        Fengine->WinampPath = bin.string();
+        Fengine->DataFolder = Ftemp.Path().string();
+        Fengine->LaunchTimeout = 1;
+        Fengine->SetWindowClass(kFakeClass);
+        Fengine->SetEvents(&Fevents);
+        Ffake = std::make_unique<FakeOutsidePlayer>();
+    }
+    void TearDown() override {
+        Fengine.reset();
+        Ffake.reset();
+        SetPrompt(nullptr);
+        SetDispatcher(Fprevious);
+        ::unsetenv("XDG_RUNTIME_DIR");
+    }
+
+    TaudioTagPtr Track(const std::string& name, bool exists = true) {
+        const std::string path = Ftemp.File(name);
+        if (exists) std::ofstream(path) << "x";
+        auto tag = std::make_shared<TaudioTag>();
+        tag->SetFilename(path);
+        tag->SetMediaType(1);
+        return tag;
+    }
+    void Tick(int n) {
+        for (int i = 0; i < n; ++i) Fengine->Poll();
+    }
+    // Starts playing the queue and lets the playing state be reported.
+    void StartPlaying() {
+        Fengine->Initialise(0);
+        Fengine->Play();
+        Tick(10);
+        ASSERT_EQ(std::vector<TmediaPlayState>{psPlaying}, Fstates);
+    }
+    std::string Name(const std::string& file) { return Ftemp.File(file); }
+
+    test::TempDir Ftemp;
+    std::shared_ptr<TmainThreadDispatcher> Fprevious;
+    std::shared_ptr<TrecordingPrompt> Fprompt;
+    TcustomMediaPlayerEvents Fevents;
+    std::deque<TaudioTagPtr> Fqueue;
+    std::vector<std::string> Fstarts, Fmissing;
+    std::vector<TmediaPlayState> Fstates;
+    std::unique_ptr<TwinampMediaPlayer> Fengine;
+    std::unique_ptr<FakeOutsidePlayer> Ffake;
+};
+
+TEST_F(OutsidePlayerEngineTest, KeepsTwoEntriesAndAdvancesOncePerTrack) {
+    FakeOutsidePlayer& fake = *Ffake;
+    Fqueue = {Track("a.wav"), Track("b.wav")};
+    Fengine->Initialise(0);
+    ASSERT_TRUE(Fengine->Polling());
+    Fengine->Play();
+    // Nothing played yet: a placeholder, then the first track, which the player moves to.
+    EXPECT_EQ((std::vector<std::string>{"Dummy Entry", Name("a.wav")}), fake.Snapshot());
+    EXPECT_EQ(1u, fake.Position);
+    EXPECT_EQ((std::vector<std::string>{"40048", "40045"}), fake.TakeCommands());
+
+    Tick(1);  // the player is on entry 1: the track started
+    EXPECT_EQ(std::vector<std::string>{"a.wav"}, Fstarts);
+    EXPECT_EQ((std::vector<std::string>{Name("a.wav"), Name("b.wav")}), fake.Snapshot());
+    EXPECT_EQ(0u, fake.Position);
+    EXPECT_EQ(200u, Fengine->GetCurrentTag()->Duration());
+    Tick(9);
+    EXPECT_EQ(std::vector<TmediaPlayState>{psPlaying}, Fstates);
+
+    fake.EndTrack();  // the player moves on to b by itself
+    Tick(1);
+    EXPECT_EQ((std::vector<std::string>{"a.wav", "b.wav"}), Fstarts);
+    EXPECT_EQ(std::vector<std::string>{Name("b.wav")}, fake.Snapshot());  // nothing follows
+    Tick(2);
+
+    fake.EndTrack();  // the last entry ends: the player stops
+    Tick(1);
+    EXPECT_EQ((std::vector<std::string>{"a.wav", "b.wav", "<none>"}), Fstarts);
+    EXPECT_EQ(std::vector<std::string>{"Dummy Entry"}, fake.Snapshot());
+    Tick(12);  // no second advance for the same ending; the stop is reported once
+    EXPECT_EQ(3u, Fstarts.size());
+    EXPECT_EQ((std::vector<TmediaPlayState>{psPlaying, psStopped}), Fstates);
+}
+
+TEST_F(OutsidePlayerEngineTest, StateChangesAreReportedOnlyAfterTwoUnbrokenSeconds) {
+    FakeOutsidePlayer& fake = *Ffake;
+    Fqueue = {Track("a.wav")};
+    StartPlaying();
+    fake.SetState(kPlayerStatePaused);
+    Tick(4);
+    fake.SetState(kPlayerStatePlaying);
+    Tick(1);
+    fake.SetState(kPlayerStatePaused);
+    Tick(5);  // 1250 ms: with the earlier 1000 ms it would be over the delay
+    EXPECT_EQ(std::vector<TmediaPlayState>{psPlaying}, Fstates);
+    Tick(4);
+    EXPECT_EQ((std::vector<TmediaPlayState>{psPlaying, psPaused}), Fstates);
+}
+
+TEST_F(OutsidePlayerEngineTest, AUserStopDoesNotAdvance) {
+    Fqueue = {Track("a.wav"), Track("b.wav")};
+    StartPlaying();
+    Fengine->Stop();
+    Tick(12);
+    EXPECT_EQ(std::vector<std::string>{"a.wav"}, Fstarts);
+    EXPECT_EQ((std::vector<TmediaPlayState>{psPlaying, psStopped}), Fstates);
+    // Play again goes on with the prepared next track.
+    Fengine->Play();
+    Tick(1);
+    EXPECT_EQ((std::vector<std::string>{"a.wav", "b.wav"}), Fstarts);
+}
+
+TEST_F(OutsidePlayerEngineTest, MissingFilesAreSkippedAndTheEleventhInARowStopsTheChain) {
+    FakeOutsidePlayer& fake = *Ffake;
+    Fengine->Initialise(0);
+    for (int i = 0; i < 10; ++i) Fqueue.push_back(Track("gone" + std::to_string(i) + ".mp3", false));
+    Fqueue.push_back(Track("c.wav"));
+    Fengine->RefreshNextTrack();
+    EXPECT_EQ(10u, Fmissing.size());
+    EXPECT_TRUE(Fprompt->Messages.empty());
+    EXPECT_EQ((std::vector<std::string>{"Dummy Entry", Name("c.wav")}), fake.Snapshot());
+
+    // The count starts again after a file that exists.
+    for (int i = 0; i < 6; ++i) Fqueue.push_back(Track("lost" + std::to_string(i) + ".mp3", false));
+    Fqueue.push_back(Track("d.wav"));
+    Fengine->RefreshNextTrack();
+    EXPECT_TRUE(Fprompt->Messages.empty());
+    EXPECT_EQ(Name("d.wav"), fake.Snapshot().back());
+
+    for (int i = 0; i < 11; ++i) Fqueue.push_back(Track("away" + std::to_string(i) + ".mp3", false));
+    Fqueue.push_back(Track("e.wav"));
+    Fengine->RefreshNextTrack();
+    ASSERT_EQ(1u, Fprompt->Messages.size());
+    EXPECT_EQ(
+        "Could not locate file|The file " + Name("away10.mp3") +
+            " could not be located.\rMake sure that all removable/network devices where your files are "
+            "stored are connected.  Rescan your Music Folders if you have moved or removed files from your "
+            "search paths.",
+        Fprompt->Messages[0]);
+    EXPECT_EQ(1u, Fqueue.size());  // the chain stopped before e.wav
+    EXPECT_EQ(27u, Fmissing.size());
+}
+
+TEST_F(OutsidePlayerEngineTest, StreamTitlesComeFromThePlayersTitle) {
+    FakeOutsidePlayer& fake = *Ffake;
+    Fengine->Initialise(0);
+    Fqueue = {Track("next.wav")};
+    Fengine->RefreshNextTrack();
+    std::vector<std::string> titles;
+    Fengine->OnStreamTitleChange = [&](TObject*, const std::string& title) { titles.push_back(title); };
+    Fengine->PlayURL("http://radio.example/stream");
+    EXPECT_EQ(std::vector<std::string>{"<none>"}, Fstarts);
+    ASSERT_TRUE(Fengine->GetCurrentTag());
+    EXPECT_EQ(4u, Fengine->GetCurrentTag()->MediaType());
+    EXPECT_EQ("http://radio.example/stream", Fengine->PlayingURL());
+    std::ifstream list(Ftemp.File("~tmp.m3u"));
+    std::string content((std::istreambuf_iterator<char>(list)), {});
+    EXPECT_EQ("http://radio.example/stream\n" + Name("next.wav") + "\n", content);
+
+    fake.Fwindow.SetTitle("1. Station Song - Winamp");
+    Tick(2);
+    fake.Fwindow.SetTitle("12. Other. Song - WINAMP");
+    Tick(1);
+    fake.Fwindow.SetTitle("Plain");
+    Tick(1);
+    EXPECT_EQ((std::vector<std::string>{" Station Song", " Other. Song", "Plain"}), titles);
+    EXPECT_EQ("Plain", Fengine->GetCurrentTag()->Title());
+
+    Fengine->Uninitialise();
+    EXPECT_FALSE(fs::exists(Ftemp.File("~tmp.m3u")));
+}
+
+TEST_F(OutsidePlayerEngineTest, UninitialiseStopsAndClosesThePlayerBeforePollingEnds) {
+    FakeOutsidePlayer& fake = *Ffake;
+    Fqueue = {Track("a.wav")};
+    StartPlaying();
+    fake.TakeCommands();
+    Fengine->Uninitialise();
+    EXPECT_EQ((std::vector<std::string>{"40047", "40001"}), fake.TakeCommands());
+    EXPECT_FALSE(Fengine->Polling());
+    EXPECT_FALSE(Fengine->Timer().Enabled());
+    EXPECT_EQ(0, Fengine->SendWinampMessage(WM_USER, 0, kPlayerGetListLength));
+}
+
+TEST_F(OutsidePlayerEngineTest, PollingStartsWhenThePlayerIsFoundAfterTheQuestion) {
+    // The launched program shows no window; the user is asked, and the player appears then.
+    Ffake.reset();
+    Fprompt->BeforeAnswer = [&] { Ffake = std::make_unique<FakeOutsidePlayer>(); };
+    Fengine->Initialise(0);
+    ASSERT_EQ(1u, Fprompt->Questions.size());
+    EXPECT_EQ(
+        "Winamp cannot be located, it might not be running.\rTunecrest Audio System will not be functional "
+        "without Winamp running.\rWould you like to try to run Winamp?",
+        Fprompt->Questions[0]);
+    EXPECT_TRUE(Fengine->Polling());
+    EXPECT_EQ(0, Fengine->SendWinampMessage(WM_USER, 0, kPlayerGetListLength));
+}
+
+TEST_F(OutsidePlayerEngineTest, DecliningLeavesTheEngineQuiet) {
+    Ffake.reset();
+    Fprompt->Answer = false;
+    Fengine->Initialise(0);
+    EXPECT_EQ(1u, Fprompt->Questions.size());
+    EXPECT_FALSE(Fengine->Polling());
+    EXPECT_EQ(psStopped, Fengine->GetState());
+    Fengine->Play();
+    EXPECT_EQ(1u, Fprompt->Questions.size());
+}
+
+TEST_F(OutsidePlayerEngineTest, SettingsKeysAndTheVideoOutput) {
+    TiniFile ini;
+    ini.WriteInteger("Player", "LaunchTimeout", 0);
+    ini.WriteString("Player", "WinampPath", "/nowhere");
+    ini.WriteBool("Player", "AutoRelaunch", true);
+    ini.WriteBool("Player", "UseDShowVideo", true);
+    Fengine->LoadSettings(ini, "Player");
+    EXPECT_EQ(10, Fengine->LaunchTimeout);
+    EXPECT_TRUE(Fengine->AutoRelaunch);
+    // No in-process video output to be had: the box, and the outside player plays video.
+    ASSERT_EQ(1u, Fprompt->Messages.size());
+    EXPECT_EQ("DirectShow Error|DirectShow could not be initialised.\r\n\r\nUsing Winamp for video playback.",
+              Fprompt->Messages[0]);
+    EXPECT_FALSE(Fengine->UsesDShowVideo());
+
+    TiniFile saved;
+    Fengine->SaveSettings(saved, "Player");
+    // The path is written back as the folder actually used.
+    EXPECT_EQ(FindWinampFolder(), saved.ReadString("Player", "WinampPath", "?"));
+    EXPECT_FALSE(saved.ReadBool("Player", "UseDShowVideo", true));
+
+    int changes = 0;
+    Fengine->OnVideoPlayerChange = [&](TObject*) { ++changes; };
+    TcustomWinampPlayer::SetVideoPlayerFactory([] {
+        auto video = std::make_unique<test::FakeVideoPlayer>();
+        video->Ready = true;
+        return video;
+    });
+    Fengine->SetUseDShowVideo(true);
+    TcustomWinampPlayer::SetVideoPlayerFactory(nullptr);
+    EXPECT_TRUE(Fengine->UsesDShowVideo());
+    EXPECT_NE(nullptr, Fengine->VideoPlayer());
+    EXPECT_EQ(1, changes);
+    Fengine->SetUseDShowVideo(false);
+    EXPECT_EQ(nullptr, Fengine->VideoPlayer());
+}
+
+TEST_F(OutsidePlayerEngineTest, WindowClassFollowsTheLaunchClass) {
+    Fengine->SetWindowClass("Bar Player");
+    EXPECT_EQ("Bar Player", Fengine->WindowClass);
+    Fengine->SetWindowClass("winamp V1.X");
+    EXPECT_EQ("Winamp v1.x", Fengine->WindowClass);
+    Fengine->SetWindowClass("");
+    EXPECT_EQ("Winamp v1.x", Fengine->WindowClass);
+}
+
+}  // namespace
+}  // namespace tunecrest
