@@ -13,6 +13,7 @@
 #include "core/services.h"
 #include "platform/outside_player_messages.h"
 #include "support/fake_media_player.h"
+#include "support/player_event_recorder.h"
 #include "support/temp_dir.h"
 
 namespace tunecrest {
@@ -129,18 +130,6 @@ protected:
         Fprevious = SetDispatcher(std::make_shared<TqueueDispatcher>());
         Fprompt = std::make_shared<TrecordingPrompt>();
         SetPrompt(Fprompt);
-        Fevents.OnGetNextTagger = [this](TObject*, TaudioTagPtr& tag) {
-            if (Fqueue.empty()) return;
-            tag = Fqueue.front();
-            Fqueue.pop_front();
-        };
-        Fevents.OnPlaybackStart = [this](TObject*, const TaudioTagPtr& tag) {
-            Fstarts.push_back(tag ? fs::path(tag->Filename()).filename().string() : "<none>");
-        };
-        Fevents.OnStateChange = [this](TObject*, TmediaPlayState state) { Fstates.push_back(state); };
-        Fevents.OnFileNotFound = [this](TObject*, const TaudioTagPtr& tag) {
-            Fmissing.push_back(tag->Filename());
-        };
         // A stand-in program that starts and does nothing, for the launches of these tests.
         const fs::path bin = Ftemp.Path() / "bin";
         fs::create_directory(bin);
@@ -151,7 +140,7 @@ protected:
         Fengine->DataFolder = Ftemp.Path().string();
         Fengine->LaunchTimeout = 1;
         Fengine->SetWindowClass(kFakeClass);
-        Fengine->SetEvents(&Fevents);
+        Fengine->SetEvents(&Frecorder.Events);
         Ffake = std::make_unique<FakeOutsidePlayer>();
     }
     void TearDown() override {
@@ -178,24 +167,21 @@ protected:
         Fengine->Initialise(0);
         Fengine->Play();
         Tick(10);
-        ASSERT_EQ(std::vector<TmediaPlayState>{psPlaying}, Fstates);
+        ASSERT_EQ(std::vector<TmediaPlayState>{psPlaying}, Frecorder.States);
     }
     std::string Name(const std::string& file) { return Ftemp.File(file); }
 
     test::TempDir Ftemp;
     std::shared_ptr<TmainThreadDispatcher> Fprevious;
     std::shared_ptr<TrecordingPrompt> Fprompt;
-    TcustomMediaPlayerEvents Fevents;
-    std::deque<TaudioTagPtr> Fqueue;
-    std::vector<std::string> Fstarts, Fmissing;
-    std::vector<TmediaPlayState> Fstates;
+    test::PlayerEventRecorder Frecorder;
     std::unique_ptr<TwinampMediaPlayer> Fengine;
     std::unique_ptr<FakeOutsidePlayer> Ffake;
 };
 
 TEST_F(OutsidePlayerEngineTest, KeepsTwoEntriesAndAdvancesOncePerTrack) {
     FakeOutsidePlayer& fake = *Ffake;
-    Fqueue = {Track("a.wav"), Track("b.wav")};
+    Frecorder.Queue = {Track("a.wav"), Track("b.wav")};
     Fengine->Initialise(0);
     ASSERT_TRUE(Fengine->Polling());
     Fengine->Play();
@@ -205,31 +191,31 @@ TEST_F(OutsidePlayerEngineTest, KeepsTwoEntriesAndAdvancesOncePerTrack) {
     EXPECT_EQ((std::vector<std::string>{"40048", "40045"}), fake.TakeCommands());
 
     Tick(1);  // the player is on entry 1: the track started
-    EXPECT_EQ(std::vector<std::string>{"a.wav"}, Fstarts);
+    EXPECT_EQ(std::vector<std::string>{"a.wav"}, Frecorder.Starts);
     EXPECT_EQ((std::vector<std::string>{Name("a.wav"), Name("b.wav")}), fake.Snapshot());
     EXPECT_EQ(0u, fake.Position);
     EXPECT_EQ(200u, Fengine->GetCurrentTag()->Duration());
     Tick(9);
-    EXPECT_EQ(std::vector<TmediaPlayState>{psPlaying}, Fstates);
+    EXPECT_EQ(std::vector<TmediaPlayState>{psPlaying}, Frecorder.States);
 
     fake.EndTrack();  // the player moves on to b by itself
     Tick(1);
-    EXPECT_EQ((std::vector<std::string>{"a.wav", "b.wav"}), Fstarts);
+    EXPECT_EQ((std::vector<std::string>{"a.wav", "b.wav"}), Frecorder.Starts);
     EXPECT_EQ(std::vector<std::string>{Name("b.wav")}, fake.Snapshot());  // nothing follows
     Tick(2);
 
     fake.EndTrack();  // the last entry ends: the player stops
     Tick(1);
-    EXPECT_EQ((std::vector<std::string>{"a.wav", "b.wav", "<none>"}), Fstarts);
+    EXPECT_EQ((std::vector<std::string>{"a.wav", "b.wav", "<none>"}), Frecorder.Starts);
     EXPECT_EQ(std::vector<std::string>{"Dummy Entry"}, fake.Snapshot());
     Tick(12);  // no second advance for the same ending; the stop is reported once
-    EXPECT_EQ(3u, Fstarts.size());
-    EXPECT_EQ((std::vector<TmediaPlayState>{psPlaying, psStopped}), Fstates);
+    EXPECT_EQ(3u, Frecorder.Starts.size());
+    EXPECT_EQ((std::vector<TmediaPlayState>{psPlaying, psStopped}), Frecorder.States);
 }
 
 TEST_F(OutsidePlayerEngineTest, StateChangesAreReportedOnlyAfterTwoUnbrokenSeconds) {
     FakeOutsidePlayer& fake = *Ffake;
-    Fqueue = {Track("a.wav")};
+    Frecorder.Queue = {Track("a.wav")};
     StartPlaying();
     fake.SetState(kPlayerStatePaused);
     Tick(4);
@@ -237,43 +223,43 @@ TEST_F(OutsidePlayerEngineTest, StateChangesAreReportedOnlyAfterTwoUnbrokenSecon
     Tick(1);
     fake.SetState(kPlayerStatePaused);
     Tick(5);  // 1250 ms: with the earlier 1000 ms it would be over the delay
-    EXPECT_EQ(std::vector<TmediaPlayState>{psPlaying}, Fstates);
+    EXPECT_EQ(std::vector<TmediaPlayState>{psPlaying}, Frecorder.States);
     Tick(4);
-    EXPECT_EQ((std::vector<TmediaPlayState>{psPlaying, psPaused}), Fstates);
+    EXPECT_EQ((std::vector<TmediaPlayState>{psPlaying, psPaused}), Frecorder.States);
 }
 
 TEST_F(OutsidePlayerEngineTest, AUserStopDoesNotAdvance) {
-    Fqueue = {Track("a.wav"), Track("b.wav")};
+    Frecorder.Queue = {Track("a.wav"), Track("b.wav")};
     StartPlaying();
     Fengine->Stop();
     Tick(12);
-    EXPECT_EQ(std::vector<std::string>{"a.wav"}, Fstarts);
-    EXPECT_EQ((std::vector<TmediaPlayState>{psPlaying, psStopped}), Fstates);
+    EXPECT_EQ(std::vector<std::string>{"a.wav"}, Frecorder.Starts);
+    EXPECT_EQ((std::vector<TmediaPlayState>{psPlaying, psStopped}), Frecorder.States);
     // Play again goes on with the prepared next track.
     Fengine->Play();
     Tick(1);
-    EXPECT_EQ((std::vector<std::string>{"a.wav", "b.wav"}), Fstarts);
+    EXPECT_EQ((std::vector<std::string>{"a.wav", "b.wav"}), Frecorder.Starts);
 }
 
 TEST_F(OutsidePlayerEngineTest, MissingFilesAreSkippedAndTheEleventhInARowStopsTheChain) {
     FakeOutsidePlayer& fake = *Ffake;
     Fengine->Initialise(0);
-    for (int i = 0; i < 10; ++i) Fqueue.push_back(Track("gone" + std::to_string(i) + ".mp3", false));
-    Fqueue.push_back(Track("c.wav"));
+    for (int i = 0; i < 10; ++i) Frecorder.Queue.push_back(Track("gone" + std::to_string(i) + ".mp3", false));
+    Frecorder.Queue.push_back(Track("c.wav"));
     Fengine->RefreshNextTrack();
-    EXPECT_EQ(10u, Fmissing.size());
+    EXPECT_EQ(10u, Frecorder.Missing.size());
     EXPECT_TRUE(Fprompt->Messages.empty());
     EXPECT_EQ((std::vector<std::string>{"Dummy Entry", Name("c.wav")}), fake.Snapshot());
 
     // The count starts again after a file that exists.
-    for (int i = 0; i < 6; ++i) Fqueue.push_back(Track("lost" + std::to_string(i) + ".mp3", false));
-    Fqueue.push_back(Track("d.wav"));
+    for (int i = 0; i < 6; ++i) Frecorder.Queue.push_back(Track("lost" + std::to_string(i) + ".mp3", false));
+    Frecorder.Queue.push_back(Track("d.wav"));
     Fengine->RefreshNextTrack();
     EXPECT_TRUE(Fprompt->Messages.empty());
     EXPECT_EQ(Name("d.wav"), fake.Snapshot().back());
 
-    for (int i = 0; i < 11; ++i) Fqueue.push_back(Track("away" + std::to_string(i) + ".mp3", false));
-    Fqueue.push_back(Track("e.wav"));
+    for (int i = 0; i < 11; ++i) Frecorder.Queue.push_back(Track("away" + std::to_string(i) + ".mp3", false));
+    Frecorder.Queue.push_back(Track("e.wav"));
     Fengine->RefreshNextTrack();
     ASSERT_EQ(1u, Fprompt->Messages.size());
     EXPECT_EQ(
@@ -282,19 +268,19 @@ TEST_F(OutsidePlayerEngineTest, MissingFilesAreSkippedAndTheEleventhInARowStopsT
             "stored are connected.  Rescan your Music Folders if you have moved or removed files from your "
             "search paths.",
         Fprompt->Messages[0]);
-    EXPECT_EQ(1u, Fqueue.size());  // the chain stopped before e.wav
-    EXPECT_EQ(27u, Fmissing.size());
+    EXPECT_EQ(1u, Frecorder.Queue.size());  // the chain stopped before e.wav
+    EXPECT_EQ(27u, Frecorder.Missing.size());
 }
 
 TEST_F(OutsidePlayerEngineTest, StreamTitlesComeFromThePlayersTitle) {
     FakeOutsidePlayer& fake = *Ffake;
     Fengine->Initialise(0);
-    Fqueue = {Track("next.wav")};
+    Frecorder.Queue = {Track("next.wav")};
     Fengine->RefreshNextTrack();
     std::vector<std::string> titles;
     Fengine->OnStreamTitleChange = [&](TObject*, const std::string& title) { titles.push_back(title); };
     Fengine->PlayURL("http://radio.example/stream");
-    EXPECT_EQ(std::vector<std::string>{"<none>"}, Fstarts);
+    EXPECT_EQ(std::vector<std::string>{"<none>"}, Frecorder.Starts);
     ASSERT_TRUE(Fengine->GetCurrentTag());
     EXPECT_EQ(4u, Fengine->GetCurrentTag()->MediaType());
     EXPECT_EQ("http://radio.example/stream", Fengine->PlayingURL());
@@ -317,7 +303,7 @@ TEST_F(OutsidePlayerEngineTest, StreamTitlesComeFromThePlayersTitle) {
 
 TEST_F(OutsidePlayerEngineTest, UninitialiseStopsAndClosesThePlayerBeforePollingEnds) {
     FakeOutsidePlayer& fake = *Ffake;
-    Fqueue = {Track("a.wav")};
+    Frecorder.Queue = {Track("a.wav")};
     StartPlaying();
     fake.TakeCommands();
     Fengine->Uninitialise();

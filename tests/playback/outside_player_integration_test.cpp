@@ -1,0 +1,95 @@
+// The outside-player engine driving the real stand-in program, which plays to a fake sink.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <functional>
+
+#include "core/services.h"
+#include "playback/outside_player_engine.h"
+#include "support/media_files.h"
+#include "support/player_event_recorder.h"
+#include "support/temp_dir.h"
+
+namespace tunecrest {
+namespace {
+
+namespace fs = std::filesystem;
+constexpr const char* kClass = "Integration Player";
+
+class OutsidePlayerIntegrationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("XDG_RUNTIME_DIR", Ftemp.Path().c_str(), 1);
+        ::setenv("TUNECREST_AUDIO_SINK", "fakesink", 1);
+        ::setenv("TUNECREST_VIDEO_SINK", "fakesink", 1);
+        SetWindowMessageFolder("");
+        Fdispatcher = std::make_shared<TqueueDispatcher>();
+        Fprevious = SetDispatcher(Fdispatcher);
+    }
+    void TearDown() override {
+        SetDispatcher(Fprevious);
+        ::unsetenv("XDG_RUNTIME_DIR");
+        ::unsetenv("TUNECREST_AUDIO_SINK");
+        ::unsetenv("TUNECREST_VIDEO_SINK");
+    }
+
+    TaudioTagPtr Tone(const std::string& name, double seconds) {
+        const std::string path = Ftemp.File(name);
+        EXPECT_TRUE(test::MakeMediaFile(path, test::TmediaFormat::Wav, seconds));
+        auto tag = std::make_shared<TaudioTag>();
+        tag->SetFilename(path);
+        tag->SetMediaType(1);
+        return tag;
+    }
+    // Runs the main thread (the engine's poll) until `done` or the time is up.
+    bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (!done() && std::chrono::steady_clock::now() < deadline) Fdispatcher->WaitAndProcess(20);
+        return done();
+    }
+
+    test::TempDir Ftemp;
+    std::shared_ptr<TqueueDispatcher> Fdispatcher;
+    std::shared_ptr<TmainThreadDispatcher> Fprevious;
+    test::PlayerEventRecorder Frecorder;
+};
+
+TEST_F(OutsidePlayerIntegrationTest, PlaysTwoFilesAndRelaunchesAKilledPlayer) {
+    TwinampMediaPlayer engine;
+    engine.SetEvents(&Frecorder.Events);
+    engine.SetWindowClass(kClass);
+    engine.DataFolder = Ftemp.Path().string();
+    engine.AutoRelaunch = true;
+    Frecorder.Queue = {Tone("a.wav", 1.0), Tone("b.wav", 3.0)};
+    const auto c = Tone("c.wav", 3.0);
+
+    engine.Initialise(0);
+    const HWND first = FindWindow(kClass, std::nullopt);
+    ASSERT_NE(0, first) << "the stand-in was not started from " << FindWinampFolder();
+    ASSERT_TRUE(engine.Polling());
+    engine.Play();
+    ASSERT_TRUE(RunUntil([&] { return Frecorder.Starts.size() >= 3; }, 20000));
+    EXPECT_EQ((std::vector<std::string>{"a.wav", "b.wav", "<none>"}), Frecorder.Starts);
+    EXPECT_EQ(psStopped, engine.GetState());
+
+    // The player dies; the next message starts it again and playing goes on.
+    Frecorder.Queue = {c};
+    ::kill(pid_t(first >> 24), SIGKILL);
+    ASSERT_TRUE(RunUntil([&] { return !IsWindow(first); }, 5000));
+    ASSERT_TRUE(RunUntil([&] { return Frecorder.Starts.back() == "c.wav"; }, 20000));
+    const HWND second = FindWindow(kClass, std::nullopt);
+    EXPECT_NE(0, second);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(psPlaying, engine.GetState());
+
+    // Closing down stops and closes the player.
+    engine.Uninitialise();
+    EXPECT_TRUE(RunUntil([&] { return !IsWindow(second); }, 5000));
+}
+
+}  // namespace
+}  // namespace tunecrest
