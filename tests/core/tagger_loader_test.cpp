@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/ini_file.h"
+#include "core/tagger_tag_source.h"
 #include "support/fake_tagger.h"
 #include "support/temp_dir.h"
 
@@ -149,6 +150,38 @@ TEST_F(TaggerLoaderTest, DisablingDropsExtensionsAtOnceAndIsRemembered) {
     EXPECT_FALSE(again.GetPlugin(0)->Enabled);
     EXPECT_TRUE(again.GetPlugin(1)->Enabled);
     EXPECT_EQ(again.FindPluginRecord(song), again.GetPlugin(1)->Record);
+}
+
+TEST_F(TaggerLoaderTest, TagFillsItselfFromThePluginRecord) {
+    InstallFakeTagger(Fplugins, "a", "Description=Alpha\nExtensions=fake\n");
+    TtaggerLoader loader;
+    loader.SetPluginFolder(Fplugins.string());
+    const std::string long_value(5000, 'v');  // longer than the host's buffer
+    TtaggerRecord* record = loader.FindPluginForFile(
+        File("song.fake", "Artist=Band\nTitle=Song\nAlbum=LP\nComment=c\nTrackNo=4\nDate=2001\nGenreID=17\n"
+                          "Genre=Rock\nBitRate=192\nDuration=241\nSampleRate=44100\nChannels=2\nMediaType=2\n"
+                          "TagType=ID3v2\nMood=calm\nLong=" + long_value + "\n"));
+    ASSERT_NE(record, nullptr);
+    TaudioTag tag;
+    TtaggerRecordSource source(record);
+    tag.ReadFromPlugin(source);
+    EXPECT_EQ(tag.Artist(), "Band");
+    EXPECT_EQ(tag.Title(), "Song");
+    EXPECT_EQ(tag.Album(), "LP");
+    EXPECT_EQ(tag.Comment(), "c");
+    EXPECT_EQ(tag.TrackNo(), 4u);
+    EXPECT_EQ(tag.Date(), "2001");
+    EXPECT_EQ(tag.GenreID(), 17u);
+    EXPECT_EQ(tag.GenreString(), "Rock");
+    EXPECT_EQ(tag.BitRate(), 192u);
+    EXPECT_EQ(tag.Duration(), 241u);
+    EXPECT_EQ(tag.SampleRate(), 44100u);
+    EXPECT_EQ(tag.Channels(), 2u);
+    EXPECT_EQ(tag.MediaType(), 2u);
+    EXPECT_EQ(tag.TagType(), "ID3v2");
+    ASSERT_EQ(tag.ExtraFields().Count(), 2);
+    EXPECT_EQ(tag.ExtraFields().Strings(0), "Mood=calm");
+    EXPECT_EQ(tag.ExtraFields().Strings(1), "Long=" + long_value.substr(0, TAGGER_EXTRA_FIELD_BUFFER - 1));
 }
 
 }  // namespace
