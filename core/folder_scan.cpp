@@ -26,6 +26,8 @@ std::vector<TfolderEntry> ListFolder(const std::string& folder, bool folders) {
         TfolderEntry entry;
         entry.Name = d->d_name;
         entry.Path = (std::filesystem::path(folder) / entry.Name).string();
+        // The entry's type from the listing spares a stat for what is plainly not wanted.
+        if (d->d_type == (folders ? DT_REG : DT_DIR)) continue;
         struct stat st {};
         if (stat(entry.Path.c_str(), &st) != 0) continue;  // vanished, or a dangling link
         if (folders ? !S_ISDIR(st.st_mode) : !S_ISREG(st.st_mode)) continue;

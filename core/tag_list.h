@@ -248,6 +248,8 @@ private:
     void ScanFolderOnce(const std::string& folder, bool keep, const TmyStringList* known,
                         TvisitedFolders& visited);
     void ApplyScanMasks(TaudioTag& tag) const;
+    // CreateTagFromFile with the modification date the folder listing gave.
+    TaudioTagPtr CreateTagFromListedFile(const std::string& fileName, TDateTime modDate);
     bool RefreshKnownTag(TaudioTag& tag, TDateTime fileDate) const;
     void SetModeFlag(TaudioTagListModes mode, bool value);
 

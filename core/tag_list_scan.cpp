@@ -55,6 +55,12 @@ void TaudioTagList::ApplyScanMasks(TaudioTag& tag) const {
 }
 
 TaudioTagPtr TaudioTagList::CreateTagFromFile(const std::string& fileName) {
+    TDateTime modDate = 0;
+    if (!GetFileModDate(fileName, modDate)) modDate = 0;
+    return CreateTagFromListedFile(fileName, modDate);
+}
+
+TaudioTagPtr TaudioTagList::CreateTagFromListedFile(const std::string& fileName, TDateTime modDate) {
     TtaggerRecord* record = TaggerLoader().FindPluginForFile(fileName);
     if (!record) return nullptr;
     auto tag = std::make_shared<TaudioTag>();
@@ -65,8 +71,7 @@ TaudioTagPtr TaudioTagList::CreateTagFromFile(const std::string& fileName) {
     } catch (...) {
         return nullptr;
     }
-    TDateTime modDate = 0;
-    if (GetFileModDate(fileName, modDate)) tag->SetModDate(modDate);
+    tag->SetModDate(modDate);
     ApplyScanMasks(*tag);
     Add(tag);
     return tag;
@@ -171,7 +176,7 @@ void TaudioTagList::ScanFolderTree(const std::string& folder, bool keep, const T
                     DoListProcess(number, total, knownTag);
                     folderTags.push_back(knownTag);
                 } else {
-                    const TaudioTagPtr tag = found.CreateTagFromFile(file.Path);
+                    const TaudioTagPtr tag = found.CreateTagFromListedFile(file.Path, TimespecToDateTime(file.ModTime));
                     DoListProcess(number, total, tag);
                     if (tag) {
                         if (OnTagFound) OnTagFound(this, false, tag);

@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "plugins/tagger_plugin.h"
@@ -167,6 +168,17 @@ void ReadFormatDetails(TagLib::File* file) {
     }
 }
 
+// The ID3v1 number of a genre name (255 when it has none). TagLib's own lookup builds a
+// text for every entry of its table on each call, so the answers are remembered.
+intptr_t GenreIndex(const TagLib::String& genre) {
+    static std::unordered_map<std::string, intptr_t> known;
+    const std::string key = Utf8(genre);
+    auto it = known.find(key);
+    if (it != known.end()) return it->second;
+    if (known.size() > 4096) known.clear();
+    return known[key] = intptr_t(TagLib::ID3v1::genreIndex(genre));
+}
+
 bool ReadWithTagLib(const char* fileName, const Textension& ext) {
     TagLib::FileRef ref(fileName, true, TagLib::AudioProperties::Average);
     if (ref.isNull() || !ref.file()->isValid()) return false;
@@ -182,7 +194,7 @@ bool ReadWithTagLib(const char* fileName, const Textension& ext) {
         Values.Genre = Utf8(tag->genre());
         if (tag->year() > 0) Values.Date = std::to_string(tag->year());
         Record.TrackNo = intptr_t(tag->track());
-        if (!Values.Genre.empty()) Record.GenreID = intptr_t(TagLib::ID3v1::genreIndex(tag->genre()));
+        if (!Values.Genre.empty()) Record.GenreID = GenreIndex(tag->genre());
     }
     if (properties) {
         Record.BitRate = properties->bitrate();
