@@ -5,25 +5,14 @@
 
 #include "core/services.h"
 #include "core/tag_list.h"
+#include "support/tags.h"
 
 using namespace tunecrest;
 
 namespace {
 
-TaudioTagPtr MakeTag(const std::string& title) {
-    auto tag = std::make_shared<TaudioTag>();
-    tag->SetTitle(title);
-    tag->SetMediaType(mkAudio);
-    return tag;
-}
-
-std::vector<std::string> Titles(const TaudioTagList& list) {
-    std::vector<std::string> out;
-    for (const auto& tag : list.Items()) out.push_back(tag->Title());
-    return out;
-}
-
-std::vector<std::string> Reversed(std::vector<std::string> v) { return {v.rbegin(), v.rend()}; }
+TaudioTagPtr MakeTag(const std::string& title) { return test::MakeTag("", title); }
+using test::Titles;
 
 // Three tags per key: two share the key and differ by title, so every tie-break shows.
 struct TsortCase {
