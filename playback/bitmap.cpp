@@ -33,12 +33,11 @@ bool PictureSizeAllowed(int64_t width, int64_t height) {
 }
 
 TpictureSize FitPictureSize(int pictureWidth, int pictureHeight, int rectWidth, int rectHeight) {
-    if (pictureHeight <= 0 || rectHeight <= 0) return {};
+    if (pictureWidth <= 0 || pictureHeight <= 0 || rectWidth <= 0 || rectHeight <= 0) return {};
     const double a = double(pictureWidth) / pictureHeight;
     const double b = double(rectWidth) / rectHeight;
     // Halves round to the even neighbour, as the rest of the system rounds.
     if (a >= b) {
-        if (a <= 0) return {};
         return {rectWidth, int(std::nearbyint(rectWidth / a))};
     }
     return {int(std::nearbyint(rectHeight * a)), rectHeight};

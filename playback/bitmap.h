@@ -77,7 +77,7 @@ struct Trect {
 
 // The size of a picture fitted into a rectangle keeping its proportions: the full width of
 // the rectangle when the picture is relatively wider, else its full height. 0 x 0 when the
-// picture's or the rectangle's height is 0 or less.
+// picture or the rectangle has no width or no height.
 TpictureSize FitPictureSize(int pictureWidth, int pictureHeight, int rectWidth, int rectHeight);
 
 // Where a fitted picture is drawn inside `target`: horizontal 0 left, 1 centre, 2 right;

@@ -31,8 +31,9 @@ void SmoothResize(const Tbitmap& source, Tbitmap& target, const TresizeProgress&
             const int sx = int(xPos >> kShift);
             const int64_t fx = xPos & kFraction, fx2 = kOne - fx;
             const int sx2 = std::min(sx + 1, sw - 1);
-            const int64_t w1 = (fx2 * fy2) >> kShift, w2 = (fx * fy2) >> kShift;
-            const int64_t w3 = (fx2 * fy) >> kShift, w4 = (fx * fy) >> kShift;
+            // The four weights add up to exactly 1.0, so a plain area keeps its colour.
+            const int64_t w2 = (fx * fy2) >> kShift, w3 = (fx2 * fy) >> kShift, w4 = (fx * fy) >> kShift;
+            const int64_t w1 = kOne - w2 - w3 - w4;
             const uint8_t* c1 = row1 + size_t(sx) * 3;
             const uint8_t* c2 = row1 + size_t(sx2) * 3;
             const uint8_t* c3 = row2 + size_t(sx) * 3;

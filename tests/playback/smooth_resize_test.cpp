@@ -41,6 +41,14 @@ TEST(SmoothResize, ExactPixelsOfSmallPictures) {
     EXPECT_EQ(line.Pixel(1, 0), (Trgb{50, 25, 12}));
     EXPECT_EQ(line.Pixel(2, 0), (Trgb{100, 50, 25}));
     EXPECT_EQ(line.Pixel(3, 0), (Trgb{150, 75, 37}));
+
+    // A plain area keeps its colour exactly, however the weights split.
+    Tbitmap plain(3, 3);
+    plain.Fill({255, 254, 1});
+    Tbitmap odd(7, 5);
+    SmoothResize(plain, odd);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x) EXPECT_EQ(odd.Pixel(x, y), (Trgb{255, 254, 1})) << x << "," << y;
 }
 
 TEST(SmoothResize, OnePixelWideOrTallSourceStaysInside) {
