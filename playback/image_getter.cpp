@@ -75,7 +75,17 @@ TencodedPicture TgetImageThread::Load() {
             loaded.Format = format;
         return loaded;
     }
-    if (Frequest.Cover && Frequest.CoverLoader) loaded = Frequest.CoverLoader(*Frequest.Cover);
+    if (Frequest.Cover && Frequest.Cover->Track) {
+        const TcoverRequest& cover = *Frequest.Cover;
+        TcoverPicture found;
+        if (cover.Track->LoadCoverImage(found, cover.CoverFileFirst, cover.CoverUseEmbedded, cover.CoverFolder,
+                                        cover.CoverFolderOnly)) {
+            // Embedded pictures are JPEG; cover files are read by their extension.
+            const std::string ext = std::filesystem::path(found.FileName).extension().string();
+            loaded.Format = SameText(ext, ".bmp") ? pfBmp : pfJpeg;
+            loaded.Bytes = std::move(found.Bytes);
+        }
+    }
     return loaded;
 }
 
@@ -127,15 +137,15 @@ TimageGetter::~TimageGetter() {
 
 void TimageGetter::GetImage(const std::string& source) {
     Fsource = source;
-    StartRequest(std::nullopt);
+    StartRequest(nullptr);
 }
 
-void TimageGetter::GetCoverImage(const std::optional<TcoverSource>& track) {
+void TimageGetter::GetCoverImage(const TaudioTagPtr& track) {
     Fsource.clear();
     StartRequest(track);
 }
 
-void TimageGetter::StartRequest(std::optional<TcoverSource> track) {
+void TimageGetter::StartRequest(const TaudioTagPtr& track) {
     Cancel();
     Fpicture.Clear();
     if (Fsource.empty() && !track) {
@@ -144,12 +154,12 @@ void TimageGetter::StartRequest(std::optional<TcoverSource> track) {
     }
     TgetImageThread::Trequest request;
     request.Source = Fsource;
-    if (track) request.Cover = TcoverRequest{std::move(*track), CoverFolder, CoverFolderOnly, CoverUseFolderDefault};
+    if (track)
+        request.Cover = TcoverRequest{track->Clone(), CoverFolder, CoverFolderOnly, CoverFileFirst, CoverUseEmbedded};
     request.Rect = Rect;
     request.Enlarge = Enlarge;
     request.AddressEncoded = AddressEncoded;
     request.Limits = Limits;
-    request.CoverLoader = CoverLoader;
     Fworkers.push_back(std::make_unique<TgetImageThread>(this, std::move(request)));
     Fcurrent = Fworkers.back().get();
     Fcurrent->Start();

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/audio_tag.h"
 #include "core/event_lists.h"
 #include "playback/bitmap.h"
 #include "playback/http_get.h"
@@ -31,24 +32,16 @@ struct TencodedPicture {
     std::string Bytes;
 };
 
-// What the worker needs to find a track's cover, copied out of the track when the request
-// is made, so that the library may rebuild (and free its tracks) while the fetch runs.
-struct TcoverSource {
-    std::string FileName;
-    std::string Artist;
-    std::string Album;
-};
-
+// What the worker needs to find a track's cover. The track is a private copy made when
+// the request is made, so that the library may change or rebuild its tracks while the
+// fetch runs; the worker only reads files through it and never calls a tagger plug-in.
 struct TcoverRequest {
-    TcoverSource Track;
+    TaudioTagPtr Track;
     std::string CoverFolder;
     bool CoverFolderOnly = false;
-    bool CoverUseFolderDefault = false;
+    bool CoverFileFirst = false;
+    bool CoverUseEmbedded = false;
 };
-
-// Finds and reads a track's cover picture (cover file or embedded picture). Runs on the
-// worker thread: it may read files but must not call the tagger plug-ins.
-using TcoverLoader = std::function<TencodedPicture(const TcoverRequest&)>;
 
 using TimageProgressEvent = std::function<void(TObject* Sender, const std::string& text, int percent)>;
 
@@ -62,7 +55,6 @@ public:
         bool Enlarge = false;
         bool AddressEncoded = false;
         ThttpLimits Limits;
-        TcoverLoader CoverLoader;
     };
 
     TgetImageThread(TimageGetter* owner, Trequest request);
@@ -103,7 +95,7 @@ public:
     // Fetches `source` (an "http://" address or a file name); empty finishes at once.
     void GetImage(const std::string& source);
     // Fetches a track's cover; no track finishes at once.
-    void GetCoverImage(const std::optional<TcoverSource>& track);
+    void GetCoverImage(const TaudioTagPtr& track);
     // Stops the request in progress; its result will not be delivered.
     void Cancel();
     void AssignPicture(const Tbitmap& graphic) { FassignedPicture = graphic; }
@@ -120,9 +112,9 @@ public:
     bool AddressEncoded = false;   // the address is sent as given, not percent-encoded
     std::string CoverFolder;
     bool CoverFolderOnly = false;
-    bool CoverUseFolderDefault = false;
+    bool CoverFileFirst = false;
+    bool CoverUseEmbedded = false;
     ThttpLimits Limits;
-    TcoverLoader CoverLoader;
 
     // Fired on the main thread when a new picture is in Picture() or a request ended.
     TNotifyEvent OnChange;
@@ -130,7 +122,7 @@ public:
 
 private:
     friend class TgetImageThread;
-    void StartRequest(std::optional<TcoverSource> track);
+    void StartRequest(const TaudioTagPtr& track);
     void WorkerDone(TgetImageThread* worker);
     void WorkerProgress(TgetImageThread* worker, const std::string& text, int percent);
     void Finish();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "core/services.h"
@@ -121,34 +122,40 @@ TEST_F(ImageGetterTest, SmallPicturesEnlargedOrCentredAndEmptyRequests) {
     Fgetter->GetImage("");
     EXPECT_EQ(Fchanges, 4);
     EXPECT_TRUE(Fgetter->Picture().Empty());
-    Fgetter->GetCoverImage(std::nullopt);
+    Fgetter->GetCoverImage(nullptr);
     EXPECT_EQ(Fchanges, 5);
 }
 
-TEST_F(ImageGetterTest, CoverRequestWorksOnCopies) {
-    const std::string bmp = test::EncodeBmp24(test::SolidPicture(8, 8, {5, 6, 7}));
-    TcoverRequest seen;
-    Fgetter->CoverLoader = [&](const TcoverRequest& request) {
-        std::this_thread::sleep_for(50ms);  // the caller's track is gone by now
-        seen = request;
-        return TencodedPicture{pfBmp, bmp};
-    };
+TEST_F(ImageGetterTest, CoverOfATrackIsReadFromACopy) {
+    std::filesystem::create_directories(Fdir.Path() / "album");
+    test::WriteFile(Fdir.File("album/Folder.bmp"), test::EncodeBmp24(test::SolidPicture(8, 8, {5, 6, 7})));
+    auto track = std::make_shared<TaudioTag>();
+    track->SetFilename(Fdir.File("album/01.mp3"));
+    track->SetArtist("Artist");
+    track->SetAlbum("Album");
     Fgetter->Enlarge = true;
-    Fgetter->CoverFolder = "/covers";
-    Fgetter->CoverFolderOnly = true;
-    {
-        auto track = std::make_unique<TcoverSource>(TcoverSource{"/music/a/01.mp3", "Artist", "Album"});
-        Fgetter->GetCoverImage(*track);
-    }
-    Fgetter->CoverFolder = "/changed";
+    Fgetter->GetCoverImage(track);
+    // The library changes the track and lets it go while the worker runs.
+    track->SetFilename("/nowhere/01.mp3");
+    track.reset();
     ASSERT_TRUE(WaitForChanges(1));
-    EXPECT_EQ(seen.Track.FileName, "/music/a/01.mp3");
-    EXPECT_EQ(seen.Track.Album, "Album");
-    EXPECT_EQ(seen.CoverFolder, "/covers");
-    EXPECT_TRUE(seen.CoverFolderOnly);
-    EXPECT_FALSE(seen.CoverUseFolderDefault);
-    EXPECT_TRUE(Uniform(Fgetter->Picture(), {5, 6, 7}));
     EXPECT_EQ(Fgetter->Picture().Width(), 40);
+    EXPECT_TRUE(Uniform(Fgetter->Picture(), {5, 6, 7}));
+
+    // The cover folder's JPEG, with the search kept to that folder.
+    std::filesystem::create_directories(Fdir.Path() / "covers");
+    test::WriteFile(Fdir.File("covers/Artist - Album.jpg"), test::EncodeJpeg(test::SolidPicture(8, 4, {0, 0, 0})));
+    Fgetter->CoverFolder = Fdir.File("covers");
+    Fgetter->CoverFolderOnly = true;
+    auto other = std::make_shared<TaudioTag>();
+    other->SetFilename(Fdir.File("album/02.mp3"));
+    other->SetArtist("Artist");
+    other->SetAlbum("Album");
+    Fgetter->GetCoverImage(other);
+    ASSERT_TRUE(WaitForChanges(2));
+    EXPECT_EQ(Fgetter->Picture().Height(), 20);
+    EXPECT_TRUE(Uniform(Fgetter->Picture(), {0, 0, 0}, 4));
+    EXPECT_TRUE(Reported("Decompressing..."));
 }
 
 TEST_F(ImageGetterTest, HttpLatestRequestWins) {
