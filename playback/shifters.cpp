@@ -57,21 +57,18 @@ bool Tpacemaker::Connected() {
     return FindPartner();
 }
 
-void Tpacemaker::SetPitch(double value) {
+// Without a partner the value falls back to 0; with one it is clamped, sent and announced.
+void Tpacemaker::SetValue(double& field, double value, double low, double high, uint32_t message) {
     const bool connected = Connected();
-    Fpitch = std::clamp(connected ? value : 0.0, -12.0, 12.0);
+    field = std::clamp(connected ? value : 0.0, low, high);
     if (!connected) return;
-    Send(WM_APP + 7, 0, Thousandths(Fpitch));
+    Send(message, 0, Thousandths(field));
     DoChange();
 }
 
-void Tpacemaker::SetTempo(double value) {
-    const bool connected = Connected();
-    Ftempo = std::clamp(connected ? value : 0.0, -50.0, 100.0);
-    if (!connected) return;
-    Send(WM_APP + 6, 0, Thousandths(Ftempo));
-    DoChange();
-}
+void Tpacemaker::SetPitch(double value) { SetValue(Fpitch, value, -12, 12, WM_APP + 7); }
+
+void Tpacemaker::SetTempo(double value) { SetValue(Ftempo, value, -50, 100, WM_APP + 6); }
 
 void Tpacemaker::Reset() {
     if (!Connected()) return;

@@ -60,6 +60,7 @@ public:
 
 private:
     bool FindPartner();
+    void SetValue(double& field, double value, double low, double high, uint32_t message);
     void Send(uint32_t message, WPARAM wParam, LPARAM lParam);
     void SendIntSetting();
 
