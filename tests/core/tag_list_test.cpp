@@ -7,31 +7,14 @@
 
 #include "core/safe_file.h"
 #include "core/services.h"
+#include "support/tags.h"
 #include "support/temp_dir.h"
 
 using namespace tunecrest;
 namespace fs = std::filesystem;
 
-namespace {
-
-TaudioTagPtr MakeTag(const std::string& artist, const std::string& title, uint32_t duration = 0,
-                     const std::string& file = "") {
-    auto tag = std::make_shared<TaudioTag>();
-    tag->SetArtist(artist);
-    tag->SetTitle(title);
-    tag->SetDuration(duration);
-    tag->SetFilename(file.empty() ? "/m/" + artist + " - " + title + ".mp3" : file);
-    tag->SetMediaType(mkAudio);
-    return tag;
-}
-
-std::vector<std::string> Titles(const TaudioTagList& list) {
-    std::vector<std::string> out;
-    for (const auto& tag : list.Items()) out.push_back(tag->Title());
-    return out;
-}
-
-}  // namespace
+using test::MakeTag;
+using test::Titles;
 
 TEST(TagList, MaxRefusesAndRaisesOnceForEachRefusal) {
     TaudioTagList list;
