@@ -62,9 +62,14 @@ GstFlowReturn OnNewPreroll(GstAppSink* sink, gpointer graph) {
 }
 }  // namespace
 
-TmyFilterGraph::TmyFilterGraph() { BuildGraph(); }
+TmyFilterGraph::TmyFilterGraph() {
+    Ftimer.SetInterval(kPollIntervalMs);
+    Ftimer.SetOnTimer([this](TObject*) { TimerTick(); });
+    BuildGraph();
+}
 
 TmyFilterGraph::~TmyFilterGraph() {
+    Ftimer.SetEnabled(false);
     ReleaseGraph();
     if (Fdevice) gst_object_unref(Fdevice);
 }
@@ -422,7 +427,7 @@ void TmyFilterGraph::TimerTick() {
     }
 }
 
-void TmyFilterGraph::SetTimerEnabled(bool on) { FtimerEnabled = on; }
+void TmyFilterGraph::SetTimerEnabled(bool on) { Ftimer.SetEnabled(on); }
 
 void TmyFilterGraph::Error(const std::string& message) {
     try {

@@ -12,8 +12,9 @@
 #include <vector>
 
 #include "core/event_lists.h"
+#include "core/thread_timer.h"
 #include "playback/filter_graph_panel.h"
-#include "playback/play_state.h"
+#include "core/media_player.h"
 
 typedef struct _GstElement GstElement;
 typedef struct _GstDevice GstDevice;
@@ -70,9 +71,9 @@ public:
     // Names of the elements in the current pipeline.
     std::vector<std::string> FilterNames() const;
 
-    // The poll: fired every kPollIntervalMs while the graph runs. The owner's timer calls it.
+    // The poll: runs every kPollIntervalMs on the main thread while the graph runs.
     void TimerTick();
-    bool TimerEnabled() const { return FtimerEnabled; }
+    bool TimerEnabled() const { return Ftimer.Enabled(); }
 
     TgraphMessageEvent OnError;
     TgraphMessageEvent OnStatus;
@@ -106,7 +107,7 @@ private:
     bool Fstopped = true;     // opened or stopped by a call: reported as stopped
     bool FendOfStream = false;
     TmediaPlayState FlastState = psStopped;
-    bool FtimerEnabled = false;
+    tmyjvthreadTimer Ftimer;
     int Fvolume = 0;
     double Frate = 1.0;
 };

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "playback/play_state.h"
+#include "core/media_player.h"
 
 namespace tunecrest {
 
