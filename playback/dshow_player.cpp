@@ -120,18 +120,12 @@ void TdshowPlayer::Uninitialise() {
 }
 
 void TdshowPlayer::LoadCoverImage(const std::string& coverFolder, bool flagA, std::string& fileName, bool flagB,
-                                  std::vector<uint8_t>& picture) {
-    if (!FcurrentTag) {
+                                  TcoverPicture& picture) {
+    picture.Clear();
+    if (FcurrentTag && FcurrentTag->LoadCoverImage(picture, flagA, CoverArtOption() != 0, coverFolder, flagB))
+        fileName = picture.FileName;
+    else
         fileName.clear();
-        return;
-    }
-    TcoverPicture cover;
-    if (FcurrentTag->LoadCoverImage(cover, flagA, CoverArtOption() != 0, coverFolder, flagB)) {
-        picture.assign(cover.Bytes.begin(), cover.Bytes.end());
-        fileName = cover.FileName;
-    } else {
-        fileName.clear();
-    }
 }
 
 void TdshowPlayer::VideoPlaybackFinished() {

@@ -47,7 +47,7 @@ public:
     void Uninitialise() override;
     void RefreshNextTrack() override {}
     void LoadCoverImage(const std::string& coverFolder, bool flagA, std::string& fileName, bool flagB,
-                        std::vector<uint8_t>& picture) override;
+                        TcoverPicture& picture) override;
 
     void VideoPlaybackFinished() override;
     void VideoStateChange(TmediaPlayState state) override;
