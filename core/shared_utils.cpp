@@ -95,74 +95,6 @@ std::string IncludeTrailingBackslashFixed(std::string_view path) {
     return r;
 }
 
-std::string QuoteCSVField(std::string_view field) {
-    std::string r;
-    for (char c : field) {
-        r.push_back(c);
-        if (c == '"') r.push_back('"');
-    }
-    if (field.find(',') != std::string_view::npos) r = "\"" + r + "\"";
-    return r;
-}
-
-std::string UnquoteCSVField(std::string_view field) {
-    std::string_view f = field;
-    if (f.size() >= 2 && f.front() == '"' && f.back() == '"') f = f.substr(1, f.size() - 2);
-    std::string r;
-    bool quoted = false;
-    for (size_t i = 0; i < f.size(); ++i) {
-        if (f[i] != '"') {
-            r.push_back(f[i]);
-        } else if (i + 1 < f.size() && f[i + 1] == '"') {
-            r.push_back('"');
-            ++i;
-        } else if (quoted) {
-            r.push_back('"');
-            quoted = false;
-        } else {
-            quoted = true;
-        }
-    }
-    return Trim(r);
-}
-
-std::vector<std::string> SplitCSV(std::string_view line) {
-    std::vector<std::string> fields;
-    size_t i = 0;
-    while (true) {
-        size_t start = i;
-        if (i < line.size() && line[i] == '"') {
-            ++i;
-            while (i < line.size()) {
-                if (line[i] == '"') {
-                    if (i + 1 < line.size() && line[i + 1] == '"') {
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                ++i;
-            }
-        }
-        const size_t comma = line.find(',', i);
-        const size_t end = comma == std::string_view::npos ? line.size() : comma;
-        fields.push_back(UnquoteCSVField(line.substr(start, end - start)));
-        if (comma == std::string_view::npos) break;
-        i = comma + 1;
-    }
-    return fields;
-}
-
-std::string JoinCSV(const std::vector<std::string>& fields) {
-    std::string r;
-    for (size_t i = 0; i < fields.size(); ++i) {
-        if (i) r.push_back(',');
-        r += QuoteCSVField(fields[i]);
-    }
-    return r;
-}
-
 bool IsSafeFileName(std::string_view s) {
     static constexpr std::string_view kExtra = "`!#$&'()-^_{}~@";
     if (s.empty()) return false;
@@ -209,8 +141,6 @@ TDateTime GetFileDateTime(const std::string& name) {
 std::string FormatHMS(int seconds) {
     return Format("%d:%2.2d:%2.2d", seconds / 3600, (seconds / 60) % 60, seconds % 60);
 }
-
-std::string FormatMS(int seconds) { return Format("%d:%2.2d", seconds / 60, seconds % 60); }
 
 std::vector<std::pair<std::string, std::string>> MatchFileMask(std::string_view text, std::string_view mask) {
     std::vector<std::pair<std::string, std::string>> values;
@@ -314,6 +244,21 @@ std::string StripAccelerators(std::string_view s) {
     std::string r(s);
     std::erase(r, '&');
     return r;
+}
+
+int YearOfDateText(std::string_view date) {
+    size_t i = 0;
+    while (i < date.size()) {
+        if (date[i] < '0' || date[i] > '9') {
+            ++i;
+            continue;
+        }
+        size_t j = i;
+        while (j < date.size() && date[j] >= '0' && date[j] <= '9') ++j;
+        if (j - i >= 4) return StrToIntDef(date.substr(i, 4), 0);
+        i = j;
+    }
+    return 0;
 }
 
 }  // namespace tunecrest

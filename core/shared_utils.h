@@ -1,6 +1,6 @@
 #pragma once
 // Small routines shared across the program: time stamps, Boolean texts, path and
-// file helpers, comma-separated quoting, name filters, placeholder and tag-text
+// file helpers, name filters, placeholder and tag-text
 // editing, URL encoding and command-line switches. Routines that need the operating
 // system (folders, drives, shutdown, versions) are in core/system_services.h.
 #include <exception>
@@ -29,12 +29,6 @@ bool StrToBool(std::string_view s);
 // Appends the path separator when missing and folds runs of separators into one.
 std::string IncludeTrailingBackslashFixed(std::string_view path);
 
-// Comma-separated quoting of one field, and of rows.
-std::string QuoteCSVField(std::string_view field);
-std::string UnquoteCSVField(std::string_view field);
-std::vector<std::string> SplitCSV(std::string_view line);
-std::string JoinCSV(const std::vector<std::string>& fields);
-
 // True when `s` is not empty and holds only ASCII letters, digits and ` ! # $ & ' ( ) - ^ _ { } ~ @.
 bool IsSafeFileName(std::string_view s);
 // Keeps the characters of `s` that are in `set`; a kept space becomes "_" when asked.
@@ -50,9 +44,8 @@ std::vector<std::string> FindFilesInFolder(const std::string& folder, const std:
 // The file's modification time; 0 when it is missing.
 TDateTime GetFileDateTime(const std::string& name);
 
-// "%d:%2.2d:%2.2d" and "%d:%2.2d" of whole seconds.
+// "%d:%2.2d:%2.2d" of whole seconds ("%d:%2.2d" is FormatMS beside the tag record).
 std::string FormatHMS(int seconds);
-std::string FormatMS(int seconds);
 
 // Matches `text` against a file-name mask of "%x" placeholders and literal separators.
 // Returns the "%x=value" pairs; when a placeholder occurs twice, the later value wins.
@@ -77,5 +70,9 @@ bool GetCmdLineSwitchValue(const std::vector<std::string>& params, std::string_v
 
 // Removes every "&" accelerator mark.
 std::string StripAccelerators(std::string_view s);
+
+// The year of a date text: its first run of four or more digits, read as four digits
+// ("1987-03-01", "May 1987" and "19870301" are 1987); 0 when there is none.
+int YearOfDateText(std::string_view date);
 
 }  // namespace tunecrest

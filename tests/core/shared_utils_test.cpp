@@ -34,21 +34,6 @@ TEST(SharedUtils, ReplacePlaceholderMakesOnePass) {
     EXPECT_EQ(ReplacePlaceholder("100%", 'a', "X"), "100%");
 }
 
-TEST(SharedUtils, CsvQuotingAndSplitting) {
-    EXPECT_EQ(QuoteCSVField("plain"), "plain");
-    EXPECT_EQ(QuoteCSVField("say \"hi\""), "say \"\"hi\"\"");  // quote doubled, no enclosing quotes
-    EXPECT_EQ(QuoteCSVField("a,b"), "\"a,b\"");
-    const std::vector<std::string> fields = {"Smith, John", "he said \"go, now\"", "", " x "};
-    const std::string row = JoinCSV(fields);
-    const auto back = SplitCSV(row);
-    ASSERT_EQ(back.size(), 4u);
-    EXPECT_EQ(back[0], "Smith, John");
-    EXPECT_EQ(back[1], "he said \"go, now\"");
-    EXPECT_EQ(back[2], "");
-    EXPECT_EQ(back[3], "x");  // unquoting trims
-    EXPECT_EQ(SplitCSV("a,b,").size(), 3u);  // a trailing comma gives an empty last field
-}
-
 TEST(SharedUtils, NameFilters) {
     EXPECT_TRUE(IsSafeFileName("Rock_(1980's)~{x}@!#$&^-`"));
     EXPECT_FALSE(IsSafeFileName("two words"));
@@ -88,7 +73,6 @@ TEST(SharedUtils, TagTextsSwitchesAndFormats) {
     EXPECT_TRUE(HasCmdLineSwitch(params, "noclass"));
     EXPECT_FALSE(HasCmdLineSwitch(params, "song.mp3"));
     EXPECT_EQ(FormatHMS(3725), "1:02:05");
-    EXPECT_EQ(FormatMS(125), "2:05");
     EXPECT_EQ(IncludeTrailingBackslashFixed("/music//jazz"), "/music/jazz/");
     EXPECT_EQ(IncludeTrailingBackslashFixed("/music/"), "/music/");
     EXPECT_TRUE(StrToBool("-3"));
