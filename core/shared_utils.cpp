@@ -142,41 +142,6 @@ std::string FormatHMS(int seconds) {
     return Format("%d:%2.2d:%2.2d", seconds / 3600, (seconds / 60) % 60, seconds % 60);
 }
 
-std::vector<std::pair<std::string, std::string>> MatchFileMask(std::string_view text, std::string_view mask) {
-    std::vector<std::pair<std::string, std::string>> values;
-    auto set = [&values](std::string key, std::string_view value) {
-        for (auto& kv : values)
-            if (kv.first == key) {
-                kv.second = std::string(value);
-                return;
-            }
-        values.emplace_back(std::move(key), std::string(value));
-    };
-    std::string_view rest = mask;
-    std::string_view remaining = text;
-    while (true) {
-        const size_t p = rest.find('%');
-        if (p == std::string_view::npos) break;
-        const std::string_view prefix = rest.substr(0, p);
-        const std::string key(rest.substr(p, 2));
-        rest = rest.substr(std::min(rest.size(), p + 2));
-        if (!prefix.empty() && remaining.find(prefix) == std::string_view::npos) {
-            set(key, remaining);
-            break;
-        }
-        remaining = remaining.substr(std::min(remaining.size(), prefix.size()));
-        const std::string_view separator = rest.substr(0, rest.find('%'));
-        const size_t at = separator.empty() ? std::string_view::npos : remaining.find(separator);
-        if (at == std::string_view::npos) {
-            set(key, remaining);
-            break;
-        }
-        set(key, remaining.substr(0, at));
-        remaining = remaining.substr(at);
-    }
-    return values;
-}
-
 std::string ReplacePlaceholder(std::string_view text, char c, std::string_view value) {
     std::string r;
     for (size_t i = 0; i < text.size(); ++i) {

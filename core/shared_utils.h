@@ -47,10 +47,6 @@ TDateTime GetFileDateTime(const std::string& name);
 // "%d:%2.2d:%2.2d" of whole seconds ("%d:%2.2d" is FormatMS beside the tag record).
 std::string FormatHMS(int seconds);
 
-// Matches `text` against a file-name mask of "%x" placeholders and literal separators.
-// Returns the "%x=value" pairs; when a placeholder occurs twice, the later value wins.
-std::vector<std::pair<std::string, std::string>> MatchFileMask(std::string_view text, std::string_view mask);
-
 // Replaces every "%" followed by `c` with `value` in one pass from left to right;
 // the inserted value is never scanned again.
 std::string ReplacePlaceholder(std::string_view text, char c, std::string_view value);

@@ -45,22 +45,6 @@ TEST(SharedUtils, NameFilters) {
     EXPECT_EQ(StripAccelerators("&File && E&xit"), "File  Exit");
 }
 
-TEST(SharedUtils, FileMaskMatching) {
-    auto m = MatchFileMask("Song - Band - 07", "%t - %a - %n");
-    ASSERT_EQ(m.size(), 3u);
-    EXPECT_EQ(m[0], (std::pair<std::string, std::string>{"%t", "Song"}));
-    EXPECT_EQ(m[1], (std::pair<std::string, std::string>{"%a", "Band"}));
-    EXPECT_EQ(m[2], (std::pair<std::string, std::string>{"%n", "07"}));
-    // The first separator is missing: the first placeholder takes the whole name.
-    m = MatchFileMask("JustATitle", "%t - %a");
-    ASSERT_EQ(m.size(), 1u);
-    EXPECT_EQ(m[0].second, "JustATitle");
-    // A placeholder given twice keeps its last value.
-    m = MatchFileMask("A_B_C", "%a_%t_%a");
-    ASSERT_EQ(m.size(), 2u);
-    EXPECT_EQ(m[0].second, "C");
-}
-
 TEST(SharedUtils, TagTextsSwitchesAndFormats) {
     EXPECT_EQ(GetTagValue("x<Name>Bob</NAME>y", "name"), "Bob");
     EXPECT_EQ(GetTagValue("<Name>Bob", "name"), "");
