@@ -4,6 +4,7 @@
 
 #include "core/ini_file.h"
 #include "core/shared_utils.h"
+#include "core/tag_list.h"
 #include "core/text_utils.h"
 
 namespace tunecrest {
@@ -133,6 +134,29 @@ bool TtagListRules::PassesPath(std::string_view fileName) const {
     const bool found = std::any_of(Paths.Items().begin(), Paths.Items().end(),
                                    [fileName](const std::string& p) { return StartsText(p, fileName); });
     return found != NotPaths;
+}
+
+void TtagListRules::ApplyRules(const TaudioTagList& source, TaudioTagList& dest, bool copies) {
+    dest.BeginUpdate();
+    if (OnStatus) OnStatus(this, "Applying Rules");
+    std::vector<TaudioTagPtr> working = source.Items();
+    auto pass = [&](bool use, auto test) {
+        if (!use) return;
+        std::vector<TaudioTagPtr> kept;
+        for (size_t i = 0; i < working.size(); ++i) {
+            if (OnProgress) OnProgress(this, int(i), int(working.size()) - 1, working[i]);
+            if (test(*working[i])) kept.push_back(working[i]);
+        }
+        working = std::move(kept);
+    };
+    pass(UseGenres, [this](const TaudioTag& t) { return PassesGenre(t.GenreString()); });
+    pass(UseYear, [this](const TaudioTag& t) { return PassesYear(t.Date()); });
+    pass(UseArtists, [this](const TaudioTag& t) { return PassesArtist(t.Artist()); });
+    pass(UsePaths, [this](const TaudioTag& t) { return PassesPath(t.Filename()); });
+    dest.Clear();
+    for (const auto& tag : working) dest.Add(copies ? tag->Clone() : tag);
+    dest.EndUpdate();
+    if (OnFinished) OnFinished(this);
 }
 
 template <typename Reader>

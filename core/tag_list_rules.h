@@ -2,6 +2,7 @@
 // Random Play Filters: one filter narrows the library down by genre, year range,
 // artist and folder, each test switched on separately and optionally negated.
 // The named filters of a library are kept in "rules.dat", one INI section each.
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,6 +13,8 @@
 namespace tunecrest {
 
 class TiniFile;
+class TaudioTag;
+class TaudioTagList;
 
 // A sorted list of texts without duplicates, compared with or without regard to case.
 class TsortedTextList {
@@ -50,6 +53,11 @@ public:
     bool NotPaths = false;
     bool NotArtist = false;
     std::string Name;
+    // Raised per tested tag (index, last index, tag), when filtering starts ("Applying
+    // Rules") and when it ends.
+    std::function<void(TObject* Sender, int Index, int Count, const std::shared_ptr<TaudioTag>& Tag)> OnProgress;
+    std::function<void(TObject* Sender, const std::string& Text)> OnStatus;
+    TNotifyEvent OnFinished;
 
     void Clear();
     // Copies every value and the name; nullptr gives the values of a fresh filter.
@@ -61,6 +69,9 @@ public:
     bool PassesYear(std::string_view date) const;
     bool PassesArtist(std::string_view artist) const;
     bool PassesPath(std::string_view fileName) const;
+    // Fills `dest` (inside one update bracket) with the tags of `source` that pass the
+    // genre, year, artist and folder tests in that order; clones when `copies`.
+    void ApplyRules(const TaudioTagList& source, TaudioTagList& dest, bool copies);
 
     void LoadFromIni(const TiniFile& ini, const std::string& section);
     void SaveToIni(TiniFile& ini, const std::string& section) const;
