@@ -12,6 +12,7 @@
 #include "core/text_utils.h"
 #include "platform/launch_program.h"
 #include "platform/outside_player_messages.h"
+#include "playback/video_player.h"
 
 namespace tunecrest {
 
@@ -512,7 +513,7 @@ void TcustomWinampPlayer::SetUseDShowVideo(bool on) {
             std::lock_guard lock(gFactoryMutex);
             factory = gVideoPlayerFactory;
         }
-        auto video = factory ? factory() : nullptr;
+        std::unique_ptr<TcustomVideoPlayer> video = factory ? factory() : std::make_unique<TVideoPlayer>();
         if (video && video->IsReady()) {
             FownedVideoPlayer = std::move(video);
             SetVideoPlayer(FownedVideoPlayer.get());

@@ -82,7 +82,8 @@ public:
     bool Polling() const { return Fpolling; }
     tmyjvthreadTimer& Timer() { return *Ftimer; }
 
-    // The video output that SetUseDShowVideo creates; set by the in-process engine.
+    // Makes the video output that SetUseDShowVideo attaches; the in-process engine's
+    // TVideoPlayer unless another is installed (tests install doubles).
     using TvideoPlayerFactory = std::function<std::unique_ptr<TcustomVideoPlayer>()>;
     static void SetVideoPlayerFactory(TvideoPlayerFactory factory);
 

@@ -12,6 +12,7 @@
 #include "core/ini_file.h"
 #include "core/services.h"
 #include "platform/outside_player_messages.h"
+#include "playback/video_player.h"
 #include "support/fake_media_player.h"
 #include "support/player_event_recorder.h"
 #include "support/temp_dir.h"
@@ -344,6 +345,8 @@ TEST_F(OutsidePlayerEngineTest, SettingsKeysAndTheVideoOutput) {
     ini.WriteString("Player", "WinampPath", "/nowhere");
     ini.WriteBool("Player", "AutoRelaunch", true);
     ini.WriteBool("Player", "UseDShowVideo", true);
+    // A video output that cannot start.
+    TcustomWinampPlayer::SetVideoPlayerFactory([] { return std::make_unique<test::FakeVideoPlayer>(); });
     Fengine->LoadSettings(ini, "Player");
     EXPECT_EQ(10, Fengine->LaunchTimeout);
     EXPECT_TRUE(Fengine->AutoRelaunch);
@@ -373,6 +376,39 @@ TEST_F(OutsidePlayerEngineTest, SettingsKeysAndTheVideoOutput) {
     EXPECT_EQ(1, changes);
     Fengine->SetUseDShowVideo(false);
     EXPECT_EQ(nullptr, Fengine->VideoPlayer());
+    // Without a double, the in-process engine's own video output is attached.
+    Fengine->SetUseDShowVideo(true);
+    EXPECT_NE(nullptr, dynamic_cast<TVideoPlayer*>(Fengine->VideoPlayer()));
+    EXPECT_EQ(2, changes);
+}
+
+TEST_F(OutsidePlayerEngineTest, VideosPlayInProcessWhileTheOutsidePlayerWaits) {
+    FakeOutsidePlayer& fake = *Ffake;
+    test::FakeVideoPlayer video;
+    video.Ready = true;
+    Fengine->SetVideoPlayer(&video);
+    Fengine->Initialise(0);
+    auto clip = Track("clip.mp4");
+    clip->SetMediaType(2);
+    Frecorder.Queue = {clip, Track("a.wav")};
+    Fengine->Play();
+    EXPECT_EQ(std::vector<std::string>{"clip.mp4"}, Frecorder.Starts);
+    EXPECT_EQ(Name("clip.mp4"), video.FileName);
+    EXPECT_EQ(psPlaying, Fengine->GetState());
+    EXPECT_EQ(std::vector<TmediaPlayState>{psPlaying}, Frecorder.States);
+    // The outside player holds a placeholder for the video and the track after it, stopped.
+    EXPECT_EQ((std::vector<std::string>{"Dummy Entry", Name("a.wav")}), fake.Snapshot());
+    EXPECT_EQ(kPlayerStateStopped, fake.State);
+    Tick(12);  // no polling while the video plays
+    EXPECT_EQ(1u, Frecorder.Starts.size());
+
+    video.State = psStopped;
+    Fengine->VideoPlaybackFinished();
+    EXPECT_EQ(kPlayerStatePlaying, fake.State);
+    Tick(1);
+    EXPECT_EQ((std::vector<std::string>{"clip.mp4", "a.wav"}), Frecorder.Starts);
+    EXPECT_EQ(std::vector<std::string>{Name("a.wav")}, fake.Snapshot());
+    Fengine->SetVideoPlayer(nullptr);
 }
 
 TEST_F(OutsidePlayerEngineTest, WindowClassFollowsTheLaunchClass) {
