@@ -56,6 +56,9 @@ void HandOver(tunecrest::HWND window, const std::vector<std::string>& entries) {
 
 int main(int argc, char** argv) {
     using namespace tunecrest;
+    // Before the window can be found, so a stop request never kills it half-way.
+    std::signal(SIGTERM, OnSignal);
+    std::signal(SIGINT, OnSignal);
     std::string className = kOutsidePlayerClass;
     std::string configName;  // accepted for the launcher's sake; this player keeps no settings
     std::vector<std::string> entries;
@@ -89,8 +92,6 @@ int main(int argc, char** argv) {
             std::cerr << "tunecrest-outside-player: cannot open the player window\n";
             exitCode = 1;
         } else {
-            std::signal(SIGTERM, OnSignal);
-            std::signal(SIGINT, OnSignal);
             if (!entries.empty()) player.OpenPlaylist(entries);
             player.Run(*dispatcher, gStop);
         }
