@@ -32,5 +32,5 @@ function(tunecrest_tests name)
     TUNECREST_LIB_DIR="${CMAKE_BINARY_DIR}/lib")
   tunecrest_warnings(${name})
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;GST_REGISTRY_FORK=no")
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;GST_REGISTRY_FORK=no;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/scripts/lsan.supp")
 endfunction()
