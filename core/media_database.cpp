@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "core/audio_tag.h"
+#include "core/csv_rows.h"
 #include "core/exceptions.h"
 #include "core/jet_sql_dialect.h"
 #include "core/safe_file.h"
@@ -44,51 +45,6 @@ const char* TableName(TdbTable table) { return table == TdbTable::dtVideo ? "Vid
 bool FileExists(const std::string& name) {
     std::error_code ec;
     return !name.empty() && fs::is_regular_file(name, ec);
-}
-
-// Walks comma-separated text row by row: a quoted field may hold commas, doubled
-// quotes and line breaks; rows end at LF, CR LF or CR.
-template <typename Tfn>
-void ForEachCSVRow(std::string_view text, Tfn&& onRow) {
-    std::vector<std::string> row;
-    size_t pos = 0;
-    const size_t n = text.size();
-    while (pos < n) {
-        row.clear();
-        while (true) {
-            std::string field;
-            if (pos < n && text[pos] == '"') {
-                ++pos;
-                while (pos < n) {
-                    if (text[pos] == '"') {
-                        if (pos + 1 < n && text[pos + 1] == '"') {
-                            field += '"';
-                            pos += 2;
-                            continue;
-                        }
-                        ++pos;
-                        break;
-                    }
-                    field += text[pos++];
-                }
-                // Anything between the closing quote and the next comma belongs to the field.
-                while (pos < n && text[pos] != ',' && text[pos] != '\r' && text[pos] != '\n') field += text[pos++];
-            } else {
-                const size_t start = pos;
-                while (pos < n && text[pos] != ',' && text[pos] != '\r' && text[pos] != '\n') ++pos;
-                field.assign(text.substr(start, pos - start));
-            }
-            row.push_back(std::move(field));
-            if (pos < n && text[pos] == ',') {
-                ++pos;
-                continue;
-            }
-            break;
-        }
-        if (pos < n && text[pos] == '\r') ++pos;
-        if (pos < n && text[pos] == '\n') ++pos;
-        if (!(row.size() == 1 && row[0].empty())) onRow(row);
-    }
 }
 
 bool ParseInteger(const std::string& text, int64_t& value) {
