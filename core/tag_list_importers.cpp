@@ -74,7 +74,10 @@ TcustomTaggerListImporter* TtaggerListImporterList::Items(int index) const {
 
 std::string TtaggerListImporterList::FileFilter() const {
     std::string filter;
-    for (const auto& importer : Fitems) filter += (filter.empty() ? "" : "|") + importer->GetFileFilter();
+    for (const auto& importer : Fitems) {
+        if (!filter.empty()) filter += '|';
+        filter += importer->GetFileFilter();
+    }
     return filter;
 }
 
