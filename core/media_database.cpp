@@ -1,0 +1,289 @@
+#include "core/media_database.h"
+
+#include <filesystem>
+
+#include "core/audio_tag.h"
+#include "core/csv_rows.h"
+#include "core/exceptions.h"
+#include "core/jet_sql_dialect.h"
+#include "core/safe_file.h"
+#include "core/tag_list.h"
+#include "core/text_utils.h"
+
+namespace fs = std::filesystem;
+
+namespace tunecrest {
+
+namespace {
+
+// Text columns compare without regard to case, as rules expect.
+constexpr const char* kText = "varchar(255) COLLATE NOCASE";
+constexpr const char* kMemo = "text COLLATE NOCASE";
+constexpr const char* kInt = "int";
+constexpr const char* kDate = "datetime";
+
+struct TindexDef {
+    const char* Name;
+    const char* Columns;
+};
+constexpr TindexDef kIndexes[] = {
+    {"AlbumPathIndex", "AlbumPath"},
+    {"TitleIndex", "Title"},
+    {"ArtistIndex", "Artist"},
+    {"AlbumIndex", "Album"},
+    {"AlbumAlbumPathIndex", "Album, AlbumPath"},
+    {"AlbumAlbumPathArtistIndex", "Album, AlbumPath, Artist"},
+    {"GenreStringIndex", "GenreString"},
+    {"ModDateIndex", "ModDate"},
+    {"PathAndFileIndex", "PathPart, FilePart"},
+    {"TagDateIndex", "TagDate"},
+    {"AlbumTrackIndex", "AlbumPath, TrackNo"},
+};
+
+const char* TableName(TdbTable table) { return table == TdbTable::dtVideo ? "Video" : "Audio"; }
+
+bool FileExists(const std::string& name) {
+    std::error_code ec;
+    return !name.empty() && fs::is_regular_file(name, ec);
+}
+
+bool ParseInteger(const std::string& text, int64_t& value) {
+    constexpr int64_t kNone = INT64_MIN;
+    value = StrToInt64Def(text, kNone);
+    return value != kNone;
+}
+
+// Creates one table and fills it from the export. The first row names the columns;
+// the data rows give them in table order. Empty fields and numbers or dates that do
+// not convert become NULL, as a text import gives them.
+void ImportTable(TsqliteDatabase& db, const std::string& table, const std::string& csvFile,
+                 const std::string& indexPrefix) {
+    const auto& columns = JukeboxTableColumns();
+    std::string create = "create table " + table + " (";
+    std::string insert = "insert into " + table + " values (";
+    for (size_t i = 0; i < columns.size(); ++i) {
+        create += std::string(i ? ", " : "") + columns[i].Name + " " + columns[i].Type;
+        insert += i ? ", ?" : "?";
+    }
+    db.Exec(create + ")");
+    std::string text, error;
+    if (!ReadFileBytes(csvFile, text, &error)) throw Exception(error);
+    TsqliteStatement stmt = db.Prepare(insert + ")");
+    bool header = true;
+    ForEachCSVRow(text, [&](const std::vector<std::string>& row) {
+        if (header) {
+            header = false;
+            return;
+        }
+        for (size_t i = 0; i < columns.size(); ++i) {
+            const int param = int(i) + 1;
+            if (i >= row.size() || row[i].empty()) {
+                stmt.BindNull(param);
+                continue;
+            }
+            const std::string& value = row[i];
+            const char* type = columns[i].Type;
+            if (type == kInt) {
+                int64_t number;
+                if (ParseInteger(value, number)) stmt.BindInt64(param, number);
+                else stmt.BindNull(param);
+            } else if (type == kDate) {
+                TDateTime date;
+                if (ParseJetDate(value, date)) stmt.BindDouble(param, date);
+                else stmt.BindNull(param);
+            } else {
+                stmt.BindText(param, value);
+            }
+        }
+        stmt.Step();
+        stmt.Reset();
+    });
+    for (const TindexDef& index : kIndexes)
+        db.Exec("create index " + indexPrefix + index.Name + " on " + table + " (" + index.Columns + ")");
+}
+
+}  // namespace
+
+const std::vector<TdbColumn>& JukeboxTableColumns() {
+    static const std::vector<TdbColumn> columns = {
+        {"Filename", kText},    {"PathPart", kText},   {"FilePart", kText},    {"ExtPart", kText},
+        {"AlbumPath", kText},   {"Title", kText},      {"Artist", kText},      {"Album", kText},
+        {"Comment", kText},     {"TagDate", kText},    {"GenreID", kInt},      {"GenreString", kText},
+        {"TrackNo", kInt},      {"BitRate", kInt},     {"Duration", kInt},     {"SampleRate", kInt},
+        {"Channels", kInt},     {"ChannelMode", kText}, {"MediaType", kInt},   {"TagType", kText},
+        {"TrackIndex", kInt},   {"ModDate", kDate},    {"ExtraFields", kMemo}, {"PlaylistName", kText},
+    };
+    return columns;
+}
+
+// ---- TmyAccessDB -------------------------------------------------------------------
+
+bool TmyAccessDB::Connect() {
+    Close();
+    FlastError.clear();
+    if (DataSource.empty()) {
+        FlastError = "No database file";
+        return false;
+    }
+    if (!FileExists(DataSource)) {
+        bool create = false;
+        if (OnCreateDatabase) OnCreateDatabase(this, create);
+        if (create) CreateDatabase(DataSource);
+        if (!FileExists(DataSource)) {
+            if (FlastError.empty()) FlastError = "Database file not found: " + DataSource;
+            return false;
+        }
+    }
+    try {
+        Fdb.Open(DataSource, ReadOnly ? TsqliteDatabase::TopenMode::ReadOnly : TsqliteDatabase::TopenMode::ReadWrite);
+        if (ReadOnly) {
+            RegisterJetFunctions(Fdb);
+            Fdb.SetReadOnlyAuthorizer();
+        }
+    } catch (const Exception& e) {
+        FlastError = e.what();
+        Close();
+        return false;
+    }
+    return true;
+}
+
+bool TmyAccessDB::CreateDatabase(const std::string& fileName) {
+    try {
+        TsqliteDatabase db;
+        db.Open(fileName, TsqliteDatabase::TopenMode::ReadWriteCreate);
+        return true;
+    } catch (const Exception& e) {
+        FlastError = e.what();
+        return false;
+    }
+}
+
+// ---- TjukeboxDB --------------------------------------------------------------------
+
+TjukeboxDB::TjukeboxDB() = default;
+TjukeboxDB::~TjukeboxDB() = default;
+
+bool TjukeboxDB::Build(const std::string& databaseFile, const std::string& audioCSV, const std::string& videoCSV) {
+    FlastError.clear();
+    const std::string temporary = databaseFile + ".new";
+    std::error_code ec;
+    fs::remove(temporary, ec);
+    try {
+        if (!FileExists(audioCSV)) throw Exception("File not found: " + audioCSV);
+        TsqliteDatabase db;
+        db.Open(temporary, TsqliteDatabase::TopenMode::ReadWriteCreate);
+        // A new file needs no rollback journal on disk; the commit flushes it before
+        // the rename puts it in place.
+        db.Exec("PRAGMA journal_mode=MEMORY; PRAGMA synchronous=FULL");
+        {
+            TsqliteTransaction transaction(db);
+            ImportTable(db, "Audio", audioCSV, "");
+            if (FileExists(videoCSV)) ImportTable(db, "Video", videoCSV, "Video");
+            transaction.Commit();
+        }
+        db.Close();
+        fs::rename(temporary, databaseFile);
+    } catch (const std::exception& e) {
+        FlastError = e.what();
+        fs::remove(temporary, ec);
+        return false;
+    }
+    return Open(databaseFile);
+}
+
+bool TjukeboxDB::Open(const std::string& databaseFile) {
+    Close();
+    FlastError.clear();
+    if (!FileExists(databaseFile)) {
+        FlastError = "Database file not found: " + databaseFile;
+        return false;
+    }
+    FdatabaseFile = databaseFile;
+    Fdb.DataSource = databaseFile;
+    Fdb.ReadOnly = true;
+    if (!Fdb.Connect()) {
+        FlastError = Fdb.LastError();
+        return false;
+    }
+    try {
+        Fdb.NewQuery("select Filename from Audio limit 0");
+    } catch (const Exception& e) {
+        FlastError = e.what();
+        Close();
+        return false;
+    }
+    return true;
+}
+
+void TjukeboxDB::Close() { Fdb.Close(); }
+
+bool TjukeboxDB::NeedsRebuild(const std::string& databaseFile, const std::string& libraryFile) {
+    TjukeboxDB probe;
+    if (!probe.Open(databaseFile)) return true;
+    probe.Close();
+    std::error_code ec1, ec2;
+    if (FileExists(libraryFile)) {
+        const auto dbTime = fs::last_write_time(databaseFile, ec1);
+        const auto libTime = fs::last_write_time(libraryFile, ec2);
+        if (ec1 || ec2 || dbTime < libTime) return true;
+    }
+    return false;
+}
+
+bool TjukeboxDB::QueryFiles(const std::string& condition, const std::string& extra, const std::string& order,
+                            TdbTable table, std::vector<std::string>& files, std::string& error) {
+    files.clear();
+    if (!Connected() || !FfileIndex) {
+        error = "Not Connected";
+        return false;
+    }
+    try {
+        // The rule text is joined in parentheses, each part ending on a new line so
+        // that a trailing "--" comment cannot swallow what follows.
+        std::string sql = std::string("select Filename from ") + TableName(table) + " where (" +
+                          TranslateJetSql(condition) + "\n)";
+        if (!Trim(extra).empty()) sql += " and (" + TranslateJetSql(extra) + "\n)";
+        if (!Trim(order).empty()) sql += " order by " + TranslateJetSql(order) + "\n";
+        TsqliteStatement query = Fdb.NewQuery(sql);
+        if (!query.ReadOnly()) throw Exception("Only queries that read are allowed");
+        while (query.Step())
+            if (!query.ColumnIsNull(0)) files.push_back(query.ColumnText(0));
+    } catch (const std::exception& e) {
+        error = e.what();
+        files.clear();
+        return false;
+    }
+    return true;
+}
+
+bool TjukeboxDB::SelectFiles(const std::string& condition, const std::string& extra, const std::string& order,
+                             TdbTable table, bool append, TmyStringList& target, std::string& error) {
+    std::vector<std::string> files;
+    if (!QueryFiles(condition, extra, order, table, files, error)) return false;
+    target.BeginUpdate();
+    if (!append) target.Clear();
+    for (const std::string& file : files) target.Add(file);
+    target.EndUpdate();
+    return true;
+}
+
+bool TjukeboxDB::SelectFiles(const std::string& condition, const std::string& extra, const std::string& order,
+                             TdbTable table, bool append, TaudioTagList& target, std::string& error,
+                             std::unordered_set<const TaudioTag*>* seen) {
+    std::vector<std::string> files;
+    if (!QueryFiles(condition, extra, order, table, files, error)) return false;
+    target.BeginUpdate();
+    if (!append) target.Clear();
+    for (const std::string& file : files) {
+        int index;
+        if (!FfileIndex->Find(file, index)) continue;
+        auto tag = FfileIndex->ObjectAs<TaudioTag>(index);
+        if (!tag || (seen && !seen->insert(tag.get()).second)) continue;
+        target.Add(tag);
+    }
+    target.EndUpdate();
+    return true;
+}
+
+}  // namespace tunecrest

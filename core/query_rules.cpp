@@ -1,0 +1,114 @@
+#include "core/query_rules.h"
+
+#include <filesystem>
+#include <unordered_set>
+
+#include "core/ini_file.h"
+#include "core/media_database.h"
+#include "core/services.h"
+#include "core/tag_list.h"
+#include "core/text_utils.h"
+
+namespace tunecrest {
+
+void TdbRules::Assign(const TdbRules* source) {
+    BeginUpdate();
+    Clear();
+    if (source) {
+        RuleName = source->RuleName;
+        AddStrings(*source);
+        if (CopyEnabled) Enabled = source->Enabled;
+    } else {
+        RuleName.clear();
+    }
+    EndUpdate();
+}
+
+void TdbRules::LoadFromIni(const TiniFile& ini, const std::string& section) {
+    const std::string name = section.empty() ? RuleName : section;
+    BeginUpdate();
+    Clear();
+    RuleName = ini.ReadString(name, "RuleName", "");
+    Enabled = ini.ReadBool(name, "Enabled", false);
+    constexpr int64_t kNotNumber = INT64_MIN;
+    for (const std::string& line : ini.ReadSectionValues(name)) {
+        const size_t eq = line.find('=');
+        const std::string key = line.substr(0, eq);
+        if (key.size() <= 4 || StrToInt64Def(std::string_view(key).substr(4), kNotNumber) == kNotNumber) continue;
+        Add(eq == std::string::npos ? std::string() : line.substr(eq + 1));
+    }
+    EndUpdate();
+}
+
+void TdbRules::SaveToIni(TiniFile& ini, const std::string& section) const {
+    const std::string name = section.empty() ? RuleName : section;
+    ini.EraseSection(name);
+    ini.WriteString(name, "RuleName", RuleName);
+    ini.WriteBool(name, "Enabled", Enabled);
+    for (int i = 0; i < Count(); ++i) ini.WriteString(name, "Rule" + std::to_string(i), Strings(i));
+}
+
+bool TdbRules::CheckQueries(TjukeboxDB& database, TaudioTagList& target, std::string& errors) const {
+    errors.clear();
+    std::unordered_set<const TaudioTag*> seen;
+    target.BeginUpdate();
+    target.Clear();
+    for (int i = 0; i < Count(); ++i) {
+        std::string error;
+        if (!database.SelectFiles(Strings(i), "", "", TdbTable::dtAudio, true, target, error, &seen) &&
+            !error.empty())
+            errors += error + "\r\n";
+    }
+    target.EndUpdate();
+    return errors.empty();
+}
+
+TdbRulesList::TdbRulesList() {
+    SetSorted(true);
+    SetOwnsObjects(true);
+}
+
+TdbRulesPtr TdbRulesList::Add(const std::string& name) {
+    if (TdbRulesPtr existing = RuleByName(name)) return existing;
+    auto rule = std::make_shared<TdbRules>();
+    rule->RuleName = name;
+    AddObject(name, rule);
+    return rule;
+}
+
+TdbRulesPtr TdbRulesList::RuleByName(const std::string& name) const {
+    int index;
+    return Find(name, index) ? ObjectAs<TdbRules>(index) : nullptr;
+}
+
+void TdbRulesList::LoadFromFile(const std::string& fileName) {
+    BeginUpdate();
+    Clear();
+    std::error_code ec;
+    if (std::filesystem::exists(fileName, ec)) {
+        const TiniFile ini(fileName);
+        for (const std::string& section : ini.ReadSections()) Add(section)->LoadFromIni(ini, section);
+    }
+    EndUpdate();
+}
+
+bool TdbRulesList::SaveToFile(const std::string& fileName, std::string* error) const {
+    TiniFile ini;
+    ini.Rename(fileName, false);
+    for (int i = 0; i < Count(); ++i)
+        if (TdbRulesPtr rule = Rule(i)) rule->SaveToIni(ini, Strings(i));
+    return ini.UpdateFile(error);
+}
+
+std::string QueryErrorText(const std::string& errors) {
+    return "There is an error in your Random Play Query:\r\n\r\n" + errors;
+}
+
+bool FillFromQueryRule(const TdbRules& rule, TjukeboxDB& database, TaudioTagList& target) {
+    std::string errors;
+    if (rule.CheckQueries(database, target, errors)) return true;
+    Prompt().ShowMessage(QueryErrorText(errors), kQueryErrorTitle);
+    return false;
+}
+
+}  // namespace tunecrest

@@ -1,0 +1,323 @@
+#include "core/media_database.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "core/date_time.h"
+#include "core/exceptions.h"
+#include "core/query_rules.h"
+#include "core/safe_file.h"
+#include "core/services.h"
+#include "core/sqlite_database.h"
+#include "core/tag_list.h"
+#include "core/text_utils.h"
+#include "support/tags.h"
+#include "support/temp_dir.h"
+
+using namespace tunecrest;
+namespace fs = std::filesystem;
+
+namespace {
+
+TaudioTagPtr Track(const std::string& file, const std::string& artist, const std::string& title,
+                   const std::string& album, const std::string& date, uint32_t trackNo, TDateTime modDate) {
+    auto tag = test::MakeTag(artist, title, 200, file);
+    tag->SetAlbum(album);
+    tag->SetDate(date);
+    tag->SetTrackNo(trackNo);
+    tag->SetModDate(modDate);
+    return tag;
+}
+
+// The library export as the library writes it: the header row, then each track's row
+// and its playlist name.
+std::string ExportText(const std::vector<TaudioTagPtr>& tags) {
+    std::vector<std::string> names;
+    for (const auto& column : JukeboxTableColumns()) names.push_back(column.Name);
+    std::string text = JoinCSV(names) + "\r\n";
+    for (const auto& tag : tags) {
+        std::string row;
+        tag->GetCSVRow(row);
+        text += row + "," + QuoteCSVField("") + "\r\n";
+    }
+    return text;
+}
+
+class MediaDatabase : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetClock([] { return EncodeDate(2024, 6, 15) + EncodeTime(12, 0, 0, 0); });
+        Ftags = {
+            Track("/m/ABBA/Gold/01 Dancing Queen.mp3", "ABBA", "Dancing Queen", "Gold", "1976", 1,
+                  EncodeDate(2004, 1, 31) + EncodeTime(9, 30, 0, 0)),
+            Track("/m/abba/Arrival/02 Money.mp3", "abba", "Money, Money, Money", "Arrival", "1976", 2,
+                  EncodeDate(2010, 5, 1)),
+            Track("/m/The Beatles/Help/03 Help.mp3", "The Beatles", "Help!", "Help", "1965", 3,
+                  EncodeDate(2020, 2, 29)),
+            Track("/m/Unknown/track.mp3", "", "", "", "", 0, EncodeDate(2001, 7, 4)),
+            Track("/m/Bob Marley/Legend/Is This Love.mp3", "Bob Marley", "Is This Love", "Legend", "1984", 0,
+                  EncodeDate(1999, 12, 31)),
+            Track("/m/\xC3\x91" "and\xC3\xBA/\xC3\x96lfeld.mp3", "\xC3\x91" "and\xC3\xBA", "\xC3\x96lfeld", "Sur",
+                  "2002", 0, EncodeDate(2002, 3, 3)),
+            // In the export but no longer in the library.
+            Track("/m/Gone/Removed.mp3", "ABBA", "Removed", "Gold", "1976", 9, EncodeDate(2004, 1, 31)),
+        };
+        Ftags[2]->SetComment("He said \"hi\"");
+        Ftags[4]->SetComment("line1\nline2");
+        Ftags[4]->ExtraFields().Add("MOOD=chill");
+        Findex.SetSorted(true);
+        Findex.SetCaseSensitive(true);
+        for (size_t i = 0; i + 1 < Ftags.size(); ++i) Findex.AddObject(Ftags[i]->Filename(), Ftags[i]);
+        ASSERT_TRUE(SafeWriteFile(Csv(), ExportText(Ftags)));
+        ASSERT_TRUE(Fdb.Build(Db(), Csv())) << Fdb.LastError();
+        Fdb.SetFileIndex(&Findex);
+    }
+    void TearDown() override { SetClock(nullptr); }
+
+    std::string Csv() const { return Fdir.File("jukebox.csv"); }
+    std::string Db() const { return Fdir.File("jukebox.mdb"); }
+
+    // Titles of the library tracks a condition selects, sorted; "ERROR" on failure.
+    std::vector<std::string> Select(const std::string& condition, std::string* errorOut = nullptr) {
+        TaudioTagList list;
+        std::string error;
+        if (!Fdb.SelectFiles(condition, "", "", TdbTable::dtAudio, false, list, error)) {
+            if (errorOut) *errorOut = error;
+            return {"ERROR"};
+        }
+        std::vector<std::string> files;
+        for (const auto& tag : list.Items()) files.push_back(tag->Filename());
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+    int RowCount() {
+        TmyStringList all;
+        std::string error;
+        EXPECT_TRUE(Fdb.SelectFiles("1=1", "", "", TdbTable::dtAudio, false, all, error)) << error;
+        return all.Count();
+    }
+    std::string File(int i) const { return Ftags[size_t(i)]->Filename(); }
+
+    test::TempDir Fdir;
+    std::vector<TaudioTagPtr> Ftags;
+    TmyStringList Findex;
+    TjukeboxDB Fdb;
+};
+
+}  // namespace
+
+TEST_F(MediaDatabase, RulesInTheOldDialectSelectTheExpectedTracks) {
+    struct Tcase {
+        const char* Condition;
+        std::vector<int> Tracks;
+    };
+    const Tcase cases[] = {
+        // Text compares without regard to case; the row of a file the library no
+        // longer has is skipped.
+        {"Artist = 'abba'", {0, 1}},
+        {"Artist = \"ABBA\"", {0, 1}},
+        {"Artist > 'A' AND Artist < 'B'", {0, 1}},
+        {"Album In ('GOLD', 'help')", {0, 2}},
+        // LIKE with each wildcard.
+        {"Title Like 'money%'", {1}},
+        {"Title Like '%QUEEN'", {0}},
+        {"Title Like 'Hel_!'", {2}},
+        {"Artist Like '[a-c]%'", {0, 1, 4}},
+        {"Artist Like '[!a-c]%'", {2, 5}},
+        {"Title Like '[dh]%' And Title Not Like '%queen'", {2}},
+        // Empty fields are NULL.
+        {"Artist Is Null", {3}},
+        {"Nz(Album, 'none') = 'none'", {3}},
+        // Date literals, as m/d/yyyy and as yyyy-mm-dd; the export keeps the date only.
+        {"ModDate = #1/31/2004#", {0}},
+        {"ModDate >= #2010-05-01# And ModDate < #2020-03-01#", {1, 2}},
+        {"ModDate < #1/1/00#", {4}},
+        // Concatenation, Mod, string functions.
+        {"Artist & ' - ' & Title = 'the beatles - help!'", {2}},
+        {"TrackNo Mod 2 = 1", {0, 2}},
+        {"Left(Artist, 3) = 'THE'", {2}},
+        {"Right(Title, 5) = 'queen'", {0}},
+        {"Mid(Title, 4, 4) = 'this'", {4}},
+        {"Len(Artist) = 5", {5}},
+        {"InStr(Title, 'MONEY') = 1 And InStr(2, Title, 'money') = 8", {1}},
+        {"UCase(Artist) = 'ABBA' And LCase(Title) = 'dancing queen'", {0}},
+        {"Trim('  x ') = 'x' And TrackNo = 1", {0}},
+        {"Val(TagDate) < 1970", {2}},
+        {"Val(' 19 84 tracks') = Val(TagDate)", {4}},
+        // Dates.
+        {"Year(ModDate) = 2001", {3}},
+        {"Month(ModDate) = 2 And Day(ModDate) = 29", {2}},
+        {"DateDiff('yyyy', ModDate, Now()) >= 22", {3, 4, 5}},
+        {"ModDate > DateAdd('m', -60, Date())", {2}},
+        {"IIf(TrackNo > 1, 'late', 'early') = 'LATE'", {1, 2}},
+        // Quotes inside literals are left alone; awkward fields arrive whole.
+        {"Comment Like '%\"hi\"%'", {2}},
+        {"Comment Like 'line1_line2'", {4}},
+        {"ExtraFields Like '%MOOD=chill%'", {4}},
+        {"Title = 'Money, Money, Money'", {1}},
+        {"Artist = '\xC3\x91" "and\xC3\xBA'", {5}},
+        {"TrackNo = 99", {}},
+    };
+    for (const Tcase& c : cases) {
+        std::vector<std::string> expected;
+        for (int i : c.Tracks) expected.push_back(File(i));
+        std::sort(expected.begin(), expected.end());
+        std::string error;
+        EXPECT_EQ(Select(c.Condition, &error), expected) << c.Condition << " -> " << error;
+    }
+}
+
+TEST_F(MediaDatabase, BadAndHostileRulesGiveAnErrorAndChangeNothing) {
+    const char* rules[] = {
+        "1=1; DROP TABLE Audio",
+        "1=1); DROP TABLE Audio; --",
+        "1=1); UPDATE Audio SET Artist = 'x' WHERE (1=1",
+        "1=1); DELETE FROM Audio; SELECT Filename FROM Audio WHERE (1=1",
+        "1=1); ATTACH DATABASE 'x.db' AS x; --",
+        "Artist =",
+        "Artist = 'unterminated",
+        "Artist = \"unterminated",
+        "ModDate > #13/45/2004#",
+        "Foo(Artist) = 1",
+        "Title Like '[abc'",
+        "",
+    };
+    for (const char* rule : rules) {
+        std::string error;
+        EXPECT_EQ(Select(rule, &error), std::vector<std::string>{"ERROR"}) << rule;
+        EXPECT_FALSE(error.empty()) << rule;
+    }
+    EXPECT_EQ(RowCount(), 7);
+    EXPECT_EQ(Select("Artist = 'x'"), std::vector<std::string>{});
+
+    // The read-only connection refuses changes even when a statement gets that far.
+    TsqliteDatabase raw;
+    raw.Open(Db(), TsqliteDatabase::TopenMode::ReadOnly);
+    raw.SetReadOnlyAuthorizer();
+    EXPECT_THROW(raw.Prepare("UPDATE Audio SET Artist = 'x'"), Exception);
+    EXPECT_THROW(raw.Prepare("DROP TABLE Audio"), Exception);
+    EXPECT_THROW(raw.Prepare("PRAGMA writable_schema = 1"), Exception);
+    EXPECT_THROW(raw.Prepare("SELECT 1; SELECT 2"), Exception);
+    EXPECT_NO_THROW(raw.Prepare("SELECT 1; -- trailing comment\n ;"));
+}
+
+TEST_F(MediaDatabase, ExtraConditionIsJoinedInParenthesesAndOrderApplies) {
+    TmyStringList files;
+    std::string error;
+    ASSERT_TRUE(Fdb.SelectFiles("Artist = 'abba' Or Artist = 'bob marley'", "TrackNo = 0", "", TdbTable::dtAudio,
+                                false, files, error))
+        << error;
+    EXPECT_EQ(files.ToVector(), std::vector<std::string>{File(4)});
+    ASSERT_TRUE(
+        Fdb.SelectFiles("Artist = 'abba'", "", "TrackNo DESC", TdbTable::dtAudio, false, files, error));
+    EXPECT_EQ(files.ToVector(), (std::vector<std::string>{File(6), File(1), File(0)}));
+    // Append keeps what the target held.
+    ASSERT_TRUE(Fdb.SelectFiles("Album = 'Legend'", "", "", TdbTable::dtAudio, true, files, error));
+    EXPECT_EQ(files.Count(), 4);
+}
+
+TEST_F(MediaDatabase, NotConnectedWithoutDatabaseOrFileIndex) {
+    TjukeboxDB other;
+    TmyStringList files;
+    std::string error;
+    EXPECT_FALSE(other.SelectFiles("1=1", "", "", TdbTable::dtAudio, false, files, error));
+    EXPECT_EQ(error, "Not Connected");
+    ASSERT_TRUE(other.Open(Db()));
+    EXPECT_FALSE(other.SelectFiles("1=1", "", "", TdbTable::dtAudio, false, files, error));
+    EXPECT_EQ(error, "Not Connected");
+}
+
+TEST_F(MediaDatabase, RebuildReplacesRowsAndAFailedBuildKeepsTheOldDatabase) {
+    // A second build does not add the rows again.
+    ASSERT_TRUE(Fdb.Build(Db(), Csv())) << Fdb.LastError();
+    EXPECT_EQ(RowCount(), 7);
+    EXPECT_FALSE(fs::exists(Db() + ".new"));
+
+    std::string before;
+    ASSERT_TRUE(ReadFileBytes(Db(), before));
+    EXPECT_FALSE(Fdb.Build(Db(), Fdir.File("missing.csv")));
+    EXPECT_NE(Fdb.LastError().find("missing.csv"), std::string::npos);
+    EXPECT_TRUE(Fdb.Connected());
+    EXPECT_EQ(RowCount(), 7);
+    std::string after;
+    ASSERT_TRUE(ReadFileBytes(Db(), after));
+    EXPECT_EQ(before, after);
+    EXPECT_FALSE(fs::exists(Db() + ".new"));
+
+    // A new export with fewer tracks gives a database with just those.
+    Ftags.resize(2);
+    ASSERT_TRUE(SafeWriteFile(Csv(), ExportText(Ftags)));
+    ASSERT_TRUE(Fdb.Build(Db(), Csv())) << Fdb.LastError();
+    EXPECT_EQ(RowCount(), 2);
+}
+
+TEST_F(MediaDatabase, DamagedOrOutdatedDatabaseIsRebuilt) {
+    const std::string library = Fdir.File("jukebox.dat");
+    ASSERT_TRUE(SafeWriteFile(library, "x"));
+    fs::last_write_time(Db(), fs::last_write_time(library) + std::chrono::seconds(5));
+    EXPECT_FALSE(TjukeboxDB::NeedsRebuild(Db(), library));
+    fs::last_write_time(Db(), fs::last_write_time(library) - std::chrono::seconds(5));
+    EXPECT_TRUE(TjukeboxDB::NeedsRebuild(Db(), library));
+
+    Fdb.Close();
+    ASSERT_TRUE(SafeWriteFile(Db(), std::string(4096, 'x')));
+    EXPECT_TRUE(TjukeboxDB::NeedsRebuild(Db(), library));
+    EXPECT_FALSE(Fdb.Open(Db()));
+    EXPECT_FALSE(Fdb.LastError().empty());
+    EXPECT_FALSE(Fdb.Connected());
+    ASSERT_TRUE(Fdb.Build(Db(), Csv())) << Fdb.LastError();
+    EXPECT_EQ(RowCount(), 7);
+
+    // A valid database file without the table is no media database.
+    Fdb.Close();
+    fs::remove(Db());
+    TmyAccessDB empty;
+    empty.DataSource = Db();
+    empty.OnCreateDatabase = [](TObject*, bool& create) { create = true; };
+    EXPECT_TRUE(empty.Connect());
+    EXPECT_TRUE(TjukeboxDB::NeedsRebuild(Db(), library));
+    EXPECT_TRUE(TjukeboxDB::NeedsRebuild(Fdir.File("none.mdb"), library));
+}
+
+TEST_F(MediaDatabase, QueryRulesAddEachTrackOnceAndCollectErrors) {
+    TdbRules rule;
+    rule.RuleName = "Mixed";
+    rule.Add("Artist = 'abba'");
+    rule.Add("Title Like 'money%'");
+    rule.Add("Artist =");
+    rule.Add("Album = 'Help'");
+    rule.Add("Bogus(1) = 1");
+    TaudioTagList target;
+    target.Add(Ftags[4]);
+    std::string errors;
+    EXPECT_FALSE(rule.CheckQueries(Fdb, target, errors));
+    std::vector<std::string> files;
+    for (const auto& tag : target.Items()) files.push_back(tag->Filename());
+    EXPECT_EQ(files, (std::vector<std::string>{File(0), File(1), File(2)}));
+    EXPECT_EQ(target.Items()[0], Ftags[0]);  // the library's own track, not a copy
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 2);
+    EXPECT_NE(errors.find("Bogus"), std::string::npos);
+    EXPECT_EQ(errors.substr(errors.size() - 2), "\r\n");
+
+    struct Tprompt2 : Tprompt {
+        std::string Text, Title;
+        void ShowMessage(const std::string& text, const std::string& title) override {
+            Text = text;
+            Title = title;
+        }
+    };
+    auto prompt = std::make_shared<Tprompt2>();
+    auto old = SetPrompt(prompt);
+    EXPECT_FALSE(FillFromQueryRule(rule, Fdb, target));
+    SetPrompt(old);
+    EXPECT_EQ(prompt->Title, "Query Error");
+    EXPECT_EQ(prompt->Text, "There is an error in your Random Play Query:\r\n\r\n" + errors);
+    EXPECT_EQ(target.Count(), 3);
+
+    TdbRules empty;
+    EXPECT_TRUE(empty.CheckQueries(Fdb, target, errors));
+    EXPECT_EQ(target.Count(), 0);
+    EXPECT_EQ(errors, "");
+}

@@ -1,0 +1,73 @@
+#include "core/query_rules.h"
+
+#include <gtest/gtest.h>
+
+#include "core/ini_file.h"
+#include "core/safe_file.h"
+#include "support/temp_dir.h"
+
+using namespace tunecrest;
+
+TEST(QueryRules, IniLinesInFileOrderGapsAndNonNumericKeys) {
+    TiniFile ini;
+    ini.SetText(
+        "[Oldies]\n"
+        "RuleName=Oldies\n"
+        "Enabled=1\n"
+        "Rule5=Year(ModDate) < 1980\n"
+        "Rule1=Artist = 'x'\n"
+        "RuleX=ignored\n"
+        "Rule=ignored too\n"
+        "Note12=counted, its tail is a number\n");
+    TdbRules rule;
+    rule.LoadFromIni(ini, "Oldies");
+    EXPECT_EQ(rule.RuleName, "Oldies");
+    EXPECT_TRUE(rule.Enabled);
+    EXPECT_EQ(rule.ToVector(), (std::vector<std::string>{"Year(ModDate) < 1980", "Artist = 'x'",
+                                                          "counted, its tail is a number"}));
+
+    // Saving renumbers from 0 and replaces the section.
+    rule.SaveToIni(ini);
+    EXPECT_EQ(ini.ReadSection("Oldies"), (std::vector<std::string>{"RuleName", "Enabled", "Rule0", "Rule1", "Rule2"}));
+    EXPECT_EQ(ini.ReadString("Oldies", "Rule1", ""), "Artist = 'x'");
+    EXPECT_EQ(ini.ReadString("Oldies", "Enabled", ""), "1");
+
+    TdbRules copy;
+    copy.Enabled = false;
+    copy.Assign(&rule);
+    EXPECT_EQ(copy.RuleName, "Oldies");
+    EXPECT_EQ(copy.Count(), 3);
+    EXPECT_FALSE(copy.Enabled);  // not carried without CopyEnabled
+    copy.CopyEnabled = true;
+    copy.Assign(&rule);
+    EXPECT_TRUE(copy.Enabled);
+    copy.Assign(nullptr);
+    EXPECT_EQ(copy.RuleName, "");
+    EXPECT_EQ(copy.Count(), 0);
+}
+
+TEST(QueryRules, ListFileRoundTripSortedByName) {
+    test::TempDir dir;
+    const std::string file = dir.File("dbrules.dat");
+    TdbRulesList list;
+    list.Add("zeta")->Add("Artist = 'z'");
+    auto alpha = list.Add("Alpha");
+    alpha->Add("Title Like 'a%'");
+    alpha->Add("Album = \"A, B\"");
+    alpha->Enabled = true;
+    EXPECT_EQ(list.Add("ALPHA"), alpha);
+    EXPECT_TRUE(list.Exists("alpha"));
+    EXPECT_EQ(list.RuleByName("none"), nullptr);
+    ASSERT_TRUE(list.SaveToFile(file));
+
+    TdbRulesList loaded;
+    loaded.Add("stale");
+    loaded.LoadFromFile(file);
+    EXPECT_EQ(loaded.ToVector(), (std::vector<std::string>{"Alpha", "zeta"}));
+    EXPECT_EQ(loaded.RuleByName("Alpha")->ToVector(), alpha->ToVector());
+    EXPECT_TRUE(loaded.RuleByName("Alpha")->Enabled);
+    EXPECT_FALSE(loaded.RuleByName("zeta")->Enabled);
+
+    loaded.LoadFromFile(dir.File("missing.dat"));
+    EXPECT_EQ(loaded.Count(), 0);
+}
