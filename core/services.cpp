@@ -31,6 +31,10 @@ std::optional<std::string> Tprompt::AskText(const std::string&, const std::strin
     return std::nullopt;
 }
 
+bool Tprompt::EditSlot(TjukeboxSlot&, bool) { return false; }
+
+bool Tprompt::EditSlotList(TjukeboxSlotList&) { return false; }
+
 namespace {
 std::mutex gServicesMutex;
 std::shared_ptr<Tprompt> gPrompt;

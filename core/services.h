@@ -18,6 +18,9 @@
 
 namespace tunecrest {
 
+class TjukeboxSlot;
+class TjukeboxSlotList;
+
 // Everything core must ask of a person. The default answers without a person:
 // messages go to the error log, questions get their default answer, file choices none.
 class Tprompt {
@@ -34,6 +37,10 @@ public:
     // Text entry (a name, a password); nullopt when cancelled.
     virtual std::optional<std::string> AskText(const std::string& title, const std::string& caption,
                                                const std::string& initial);
+    // The button-slot editors: one slot (new or existing) and the whole list. True when
+    // the person confirmed the changes; the default changes nothing and answers False.
+    virtual bool EditSlot(TjukeboxSlot& slot, bool isNew);
+    virtual bool EditSlotList(TjukeboxSlotList& slots);
 };
 
 Tprompt& Prompt();

@@ -15,6 +15,8 @@
 
 namespace tunecrest {
 
+class TvisitedFolders;
+
 enum TaudioTagSortType : int {
     tstTitle,
     tstArtist,
@@ -122,6 +124,19 @@ public:
     // The tag of one file, added to the list; nullptr when no tagger reads it.
     virtual TaudioTagPtr CreateTagFromFile(const std::string& fileName);
 
+    // Folder scan (tag_list_scan.cpp). `known`: a sorted list of full file names whose
+    // objects are the tags the caller already has (may be null); those are refreshed
+    // when their file changed and never added again.
+    // Scans every folder with its subfolders; StopScan stops it.
+    void AddFolders(const std::vector<std::string>& folders, bool keep, const TmyStringList* known);
+    // One folder and, depth first, its subfolders; each folder once, even through link loops.
+    void ScanFolder(const std::string& folder, bool keep, const TmyStringList* known);
+    // The files of one folder only; `force` ignores the folder's tag cache.
+    void ScanFolderTree(const std::string& folder, bool keep, const TmyStringList* known, bool force);
+    // True when the cache file exists and no file of its folder is newer; `fileCount`
+    // counts the folder's files, the cache included.
+    bool IsCacheCurrent(const std::string& cacheFile, int& fileCount) const;
+
     void BeginUpdate() { ++FupdateCount; }
     void EndUpdate();
     int UpdateCount() const { return FupdateCount; }
@@ -130,7 +145,11 @@ public:
     void SetStatus(const std::string& text);
     void DoListProcess(int index, int count, const TaudioTagPtr& tag);
     void DoListProcessFinished();
-    void StopScan() { FstopRequest = true; }
+    // Asks a running multi-folder scan to stop; does nothing when none runs (a stale
+    // request would otherwise silence the next scan).
+    void StopScan() {
+        if (Fscanning) FstopRequest = true;
+    }
     void ResetSequence() { FinsertionCounter = 0; }
 
     // Sorting and play order.
@@ -226,6 +245,12 @@ protected:
 
 private:
     void SortItems(TaudioTagSortType sortType);
+    void ScanFolderOnce(const std::string& folder, bool keep, const TmyStringList* known,
+                        TvisitedFolders& visited);
+    void ApplyScanMasks(TaudioTag& tag) const;
+    // CreateTagFromFile with the modification date the folder listing gave.
+    TaudioTagPtr CreateTagFromListedFile(const std::string& fileName, TDateTime modDate);
+    bool RefreshKnownTag(TaudioTag& tag, TDateTime fileDate) const;
     void SetModeFlag(TaudioTagListModes mode, bool value);
 
     TrandomPointerList FrandomOrder;

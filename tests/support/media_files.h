@@ -30,7 +30,7 @@ inline bool MakeMediaFile(const std::string& path, TmediaFormat format, double s
     const std::string sink = " ! filesink location=" + QuoteForShell(path);
     switch (format) {
         case TmediaFormat::Wav: pipeline = audio + " ! wavenc" + sink; break;
-        case TmediaFormat::Mp3: pipeline = audio + " ! lamemp3enc" + " ! id3v2mux" + sink; break;
+        case TmediaFormat::Mp3: pipeline = audio + " ! lamemp3enc ! xingmux" + " ! id3v2mux" + sink; break;
         case TmediaFormat::OggVorbis: pipeline = audio + " ! vorbisenc" + " ! oggmux" + sink; break;
         case TmediaFormat::Opus:
             pipeline = audio + " ! audioresample ! opusenc" + " ! oggmux" + sink;

@@ -1,0 +1,245 @@
+#include "core/album_artist_groupings.h"
+
+#include "core/safe_file.h"
+#include "core/text_utils.h"
+
+namespace tunecrest {
+
+namespace {
+bool InMediaMask(const TaudioTag& tag, uint32_t mask) { return tag.MediaType() == 0 || (tag.MediaType() & mask) != 0; }
+
+void AppendDisplayLines(const TaudioTagList& list, TtagDisplayFormat format, uint32_t mediaMask, TmyStringList& dest) {
+    for (const auto& tag : list.Items())
+        if (InMediaMask(*tag, mediaMask)) dest.AddObject(tag->GetDisplayText(format), tag);
+}
+}  // namespace
+
+// ---- albums ----
+
+TaudioTagAlbum::TaudioTagAlbum() {
+    SetNoRandomRebuild(true);
+    SetSortType(tstTrackTitle);
+}
+
+void TaudioTagAlbum::Add(TaudioTagPtr tag) {
+    if (!tag) return;
+    if (!AlbumArtist.empty() && !SameText(AlbumArtist, tag->Artist())) {
+        AlbumArtist = kCompilationsArtist;
+        Compilation = true;
+    }
+    SetSortType(SortByTrack ? tstTrackTitle : tstArtist);
+    TaudioTagList::Add(std::move(tag));
+}
+
+std::string TaudioTagAlbum::GetCoverFile(const std::string& coverFolder, bool coverFolderOnly) const {
+    const TaudioTagPtr first = GetTag(0);
+    return first ? first->FindCoverFile(coverFolder, coverFolderOnly) : std::string();
+}
+
+TaudioTagAlbumPtr TaudioTagAlbumList::CreateAlbum(const std::string& title, const std::string& albumArtist) {
+    auto album = std::make_shared<TaudioTagAlbum>();
+    album->SetTitle(title);
+    album->AlbumArtist = albumArtist;
+    album->SetSortType(tstTrackTitle);
+    album->SetSorted(true);
+    AddList(album);
+    return album;
+}
+
+void TaudioTagAlbumList::AddTag(const TaudioTagPtr& tag) {
+    if (!tag || tag->Album().empty()) return;
+    // Albums of one title lie together; the one whose first tag shares the folder is it.
+    const std::string folder = tag->PathPart();
+    // Two albums of one title never share a folder, so the album used last, when it
+    // has this title and folder, is the one the walk below would find.
+    if (const TaudioTagListPtr last = FindListCached(tag->Album())) {
+        const TaudioTagPtr first = last->GetTag(0);
+        if (first && first->PathPart() == folder) {
+            last->Add(tag);
+            return;
+        }
+    }
+    for (int i = IndexOfTitle(tag->Album()); i >= 0 && i < Count(); ++i) {
+        const auto& candidate = Flists[size_t(i)];
+        if (!SameText(candidate->Title(), tag->Album())) break;
+        const TaudioTagPtr first = candidate->GetTag(0);
+        if (first && first->PathPart() == folder) {
+            candidate->Add(tag);
+            return;
+        }
+    }
+    const TaudioTagAlbumPtr album = CreateAlbum(tag->Album(), tag->Artist());
+    // While the album list is being filled, a new album stays inside its own update
+    // bracket and sorts once, at the album list's change notice.
+    if (UpdateCount() > 0) album->BeginUpdate();
+    album->Add(tag);
+}
+
+TaudioTagAlbumPtr TaudioTagAlbumList::GetAlbum(int index) const {
+    return std::dynamic_pointer_cast<TaudioTagAlbum>(GetList(index));
+}
+
+void TaudioTagAlbumList::SearchAlbums(const std::string& text, TmyStringList& dest, uint32_t mediaMask) const {
+    const std::string upper = UpperCase(text);
+    for (const auto& album : Flists)
+        if (UpperCase(album->Title()).find(upper) != std::string::npos)
+            AppendDisplayLines(*album, tdfArtistTitleAlbumTrack, mediaMask, dest);
+}
+
+void TaudioTagAlbumList::DoChange() {
+    for (const auto& album : Flists) {
+        if (album->UpdateCount() > 0)
+            album->EndUpdate();
+        else
+            album->Changed();
+    }
+    TaudioTagListList::DoChange();
+}
+
+// ---- artists ----
+
+TaudioTagArtist::TaudioTagArtist() : Falbums(std::make_unique<TaudioTagAlbumList>()) { SetNoRandomRebuild(true); }
+
+TaudioTagArtistList::TaudioTagArtistList() {
+    FwritesListNames = false;
+    FdisplayNames.SetSorted(true);
+    FdisplayNames.SetDuplicates(Tduplicates::dupIgnore);
+    Fmappings.SetSorted(true);
+    Fmappings.SetDuplicates(Tduplicates::dupIgnore);
+}
+
+TaudioTagArtistPtr TaudioTagArtistList::CreateArtist(const std::string& name) {
+    auto artist = std::make_shared<TaudioTagArtist>();
+    artist->IsAlpha = IsAlphaList;
+    artist->SetTitle(name);
+    AddList(artist);
+    return artist;
+}
+
+void TaudioTagArtistList::AddTag(const TaudioTagPtr& tag) {
+    if (!tag) return;
+    std::string key = tag->Artist();
+    if (key.empty()) {
+        key = kNotTaggedArtist;
+        if (tag->Title().empty()) tag->SetTitle(tag->FilePart());
+    }
+    if (IsAlphaList) {
+        if (tag->Title().empty()) return;
+        const char c = UpperCase(tag->Title().substr(0, 1))[0];
+        key = (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ? std::string(1, c) : std::string("~");
+    }
+    if (const TaudioTagListPtr existing = FindListCached(key)) {
+        existing->Add(tag);
+        return;
+    }
+    // A new artist stays inside its own update bracket until the display names are
+    // rebuilt, so that it sorts and notifies once however many tracks it gets.
+    auto artist = std::make_shared<TaudioTagArtist>();
+    artist->BeginUpdate();
+    artist->Add(tag);
+    artist->IsAlpha = IsAlphaList;
+    artist->SetTitle(key);
+    AddList(artist);
+}
+
+void TaudioTagArtistList::BuildFromList(const TaudioTagAlbumList& albums) {
+    BeginUpdate();
+    if (UseCompilations && !FindList(kCompilationsArtist)) CreateArtist(kCompilationsArtist);
+    if (UseNoName && !FindList(kNotTaggedArtist)) CreateArtist(kNotTaggedArtist);
+    for (int i = 0; i < albums.Count(); ++i) {
+        const TaudioTagAlbumPtr album = albums.GetAlbum(i);
+        if (!album) continue;
+        if (const TaudioTagArtistPtr artist = FindArtist(album->AlbumArtist))
+            artist->Albums().AddList(album, false);
+    }
+    EndUpdate();
+}
+
+void TaudioTagArtistList::ApplyMappings() {
+    FdisplayNames.BeginUpdate();
+    FdisplayNames.Clear();
+    for (const auto& list : Flists) {
+        if (list->UpdateCount() > 0) list->EndUpdate();
+        const std::string& name = list->Title();
+        bool addPlain = true;
+        const int m = list->Count() > 0 ? Fmappings.IndexOfName(name) : -1;
+        if (m >= 0) {
+            std::string mapped = Fmappings.ValueFromIndex(m);
+            if (mapped.empty()) {
+                const size_t space = name.find(' ');
+                mapped = space == std::string::npos ? name : name.substr(space + 1) + ", " + name.substr(0, space);
+            }
+            FdisplayNames.AddObject(mapped, list);
+            if (MappingsNoDuplicates) addPlain = false;
+        }
+        if (MapThe && addPlain && StartsText("the ", name)) {
+            FdisplayNames.AddObject(name.substr(4) + ", The", list);
+            if (MappingsNoDuplicates) addPlain = false;
+        }
+        if (addPlain) FdisplayNames.AddObject(name, list);
+    }
+    FdisplayNames.EndUpdate();
+}
+
+TaudioTagArtistPtr TaudioTagArtistList::GetArtist(int index) const {
+    return std::dynamic_pointer_cast<TaudioTagArtist>(GetList(index));
+}
+
+TaudioTagArtistPtr TaudioTagArtistList::FindArtist(const std::string& name) const {
+    return std::dynamic_pointer_cast<TaudioTagArtist>(FindList(name));
+}
+
+void TaudioTagArtistList::GetNames(TmyStringList& list) const { list.Assign(FdisplayNames); }
+
+void TaudioTagArtistList::GetArtistNames(TmyStringList& list) const {
+    list.BeginUpdate();
+    list.Clear();
+    for (int i = 0; i < FdisplayNames.Count(); ++i) {
+        const auto artist = std::dynamic_pointer_cast<TaudioTagArtist>(FdisplayNames.Objects(i));
+        if (!artist) continue;
+        for (int a = 0; a < artist->Albums().Count(); ++a)
+            list.AddObject(FdisplayNames.Strings(i), artist->Albums().GetList(a));
+    }
+    list.EndUpdate();
+}
+
+void TaudioTagArtistList::SearchArtists(const std::string& text, TmyStringList& dest, uint32_t mediaMask) const {
+    const std::string upper = UpperCase(text);
+    for (const auto& artist : Flists)
+        if (UpperCase(artist->Title()).find(upper) != std::string::npos)
+            AppendDisplayLines(*artist, tdfArtistTitle, mediaMask, dest);
+}
+
+void TaudioTagArtistList::SetMappings(const std::vector<std::string>& lines) {
+    Fmappings.BeginUpdate();
+    Fmappings.Clear();
+    for (const auto& line : lines)
+        if (!line.empty()) Fmappings.Add(line);
+    Fmappings.EndUpdate();
+    if (UpdateCount() == 0) ApplyMappings();
+}
+
+void TaudioTagArtistList::SetMappingListFile(const std::string& fileName) {
+    FmappingListFile = fileName;
+    std::string text;
+    std::vector<std::string> lines;
+    if (!fileName.empty() && ReadFileBytes(fileName, text))
+        for (auto& line : SplitString(text, '\n')) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            lines.push_back(LegacyTextToUtf8(line));
+        }
+    SetMappings(lines);
+}
+
+bool TaudioTagArtistList::SaveMappings(std::string* error) const {
+    std::string text;
+    for (int i = 0; i < Fmappings.Count(); ++i) text += Fmappings.Strings(i) + "\r\n";
+    return SafeWriteFile(FmappingListFile, text, error);
+}
+
+void TaudioTagArtistList::Clear() {
+    TaudioTagListList::Clear();
+    FdisplayNames.Clear();
+}
+
+}  // namespace tunecrest

@@ -1,0 +1,106 @@
+#pragma once
+// The library by album and by artist. Albums are told apart by title and folder, so
+// two albums of one name in two folders stay apart, and several artists in one
+// album make it a compilation. Artists (or, as the title index, first letters) link
+// to their albums and keep sorted display names that apply the user's artist-name
+// mappings and can move a leading "The" to the end.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/string_lists.h"
+#include "core/tag_list_list.h"
+
+namespace tunecrest {
+
+inline constexpr const char* kCompilationsArtist = "[Compilations]";
+inline constexpr const char* kNotTaggedArtist = "[Not Tagged]";
+
+class TaudioTagAlbum : public TaudioTagList {
+public:
+    TaudioTagAlbum();
+    bool Compilation = false;
+    std::string AlbumArtist;
+    bool SortByTrack = true;
+    // A tag of another artist than the album artist makes the album a compilation.
+    void Add(TaudioTagPtr tag) override;
+    // The cover file of its first tag; empty for an empty album.
+    std::string GetCoverFile(const std::string& coverFolder, bool coverFolderOnly) const;
+};
+using TaudioTagAlbumPtr = std::shared_ptr<TaudioTagAlbum>;
+
+class TaudioTagAlbumList : public TaudioTagListList {
+public:
+    TaudioTagAlbumList() { FwritesListNames = false; }
+    // Files a tag under the album of its title whose first tag lies in the same folder,
+    // or under a new album.
+    void AddTag(const TaudioTagPtr& tag);
+    // A new album with that title and album artist, sorted by track, added.
+    TaudioTagAlbumPtr CreateAlbum(const std::string& title, const std::string& albumArtist);
+    TaudioTagAlbumPtr GetAlbum(int index) const;
+    // Display lines (artist, title, album and track) with their tags, of every album whose
+    // title contains `text` (without regard to case), for tags of the media mask.
+    void SearchAlbums(const std::string& text, TmyStringList& dest, uint32_t mediaMask) const;
+
+protected:
+    void DoChange() override;
+};
+
+class TaudioTagArtist : public TaudioTagList {
+public:
+    TaudioTagArtist();
+    // Albums of the library's album list (not owned by this list's events).
+    TaudioTagAlbumList& Albums() { return *Falbums; }
+    const TaudioTagAlbumList& Albums() const { return *Falbums; }
+    bool IsAlpha = false;
+
+private:
+    std::unique_ptr<TaudioTagAlbumList> Falbums;
+};
+using TaudioTagArtistPtr = std::shared_ptr<TaudioTagArtist>;
+
+class TaudioTagArtistList : public TaudioTagListList {
+public:
+    TaudioTagArtistList();
+    bool IsAlphaList = false;
+    bool UseCompilations = true;
+    bool UseNoName = true;
+    bool MapThe = false;
+    bool MappingsNoDuplicates = false;
+
+    // Files a tag under its artist ("[Not Tagged]" without one) or, as the title
+    // index, under the first letter of its title ("~" for anything but A-Z and 0-9).
+    void AddTag(const TaudioTagPtr& tag);
+    // Links every album whose album artist names an artist to that artist.
+    void BuildFromList(const TaudioTagAlbumList& albums);
+    // Rebuilds the display names from the artists and the mappings.
+    void ApplyMappings();
+    TaudioTagArtistPtr GetArtist(int index) const;
+    TaudioTagArtistPtr FindArtist(const std::string& name) const;
+    // A new artist of that name, added (used by BuildFromList and the index files).
+    TaudioTagArtistPtr CreateArtist(const std::string& name);
+
+    // Display names with their artists, sorted without regard to case.
+    const TmyStringList& DisplayNames() const { return FdisplayNames; }
+    void GetNames(TmyStringList& list) const;
+    // One line per (display name, album of that artist), the album as object.
+    void GetArtistNames(TmyStringList& list) const;
+    void SearchArtists(const std::string& text, TmyStringList& dest, uint32_t mediaMask) const;
+
+    // Mapping lines "name=mapped name"; a change re-applies the mappings (unless updating).
+    const TmyStringList& Mappings() const { return Fmappings; }
+    void SetMappings(const std::vector<std::string>& lines);
+    const std::string& MappingListFile() const { return FmappingListFile; }
+    // Stores the name; loads the mappings from the file when it exists, else clears them.
+    void SetMappingListFile(const std::string& fileName);
+    bool SaveMappings(std::string* error = nullptr) const;
+
+    void Clear() override;
+
+private:
+    TmyStringList FdisplayNames;
+    TmyStringList Fmappings;
+    std::string FmappingListFile;
+};
+
+}  // namespace tunecrest

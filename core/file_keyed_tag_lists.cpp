@@ -1,0 +1,70 @@
+#include "core/file_keyed_tag_lists.h"
+
+#include "core/services.h"
+
+namespace tunecrest {
+
+TaudioTagFileList::TaudioTagFileList() {
+    Fitems.SetSorted(true);
+    Fitems.SetCaseSensitive(true);
+    Fitems.SetDuplicates(Tduplicates::dupAccept);
+    Fitems.ChangeListeners().Add([this](TObject*) {
+        if (OnChange) OnChange(this);
+    });
+}
+
+void TaudioTagFileList::Add(const TaudioTagPtr& tag) {
+    if (tag) Fitems.AddObject(tag->Filename(), tag);
+}
+
+TaudioTagPtr TaudioTagFileList::GetTag(int index) const {
+    return index >= 0 && index < Count() ? Fitems.ObjectAs<TaudioTag>(index) : nullptr;
+}
+
+TaudioTagPtr TaudioTagFileList::FindFile(const std::string& fileName) const {
+    int index = -1;
+    return Fitems.Find(fileName, index) ? GetTag(index) : nullptr;
+}
+
+void TaudioTagFileList::Delete(int index) {
+    if (index >= 0 && index < Count()) Fitems.Delete(index);
+}
+
+void TaudioTagFileList::Clear() {
+    Fitems.BeginUpdate();
+    for (int i = Count() - 1; i >= 0; --i) Fitems.Delete(i);
+    Fitems.EndUpdate();
+}
+
+void TaudioTagFileList::AddTags(const TmyStringList& items, bool keep, bool copies) {
+    Fitems.BeginUpdate();
+    if (!keep) Clear();
+    for (int i = 0; i < items.Count(); ++i)
+        if (auto tag = items.ObjectAs<TaudioTag>(i)) Add(copies ? tag->Clone() : tag);
+    Fitems.EndUpdate();
+}
+
+void TaudioTagFileList::AddList(const TaudioTagList& list, bool keep, bool copies) {
+    Fitems.BeginUpdate();
+    if (!keep) Clear();
+    for (const auto& tag : list.Items()) Add(copies ? tag->Clone() : tag);
+    Fitems.EndUpdate();
+}
+
+TpopularityTagList::TpopularityTagList() { Fitems.SetDuplicates(Tduplicates::dupIgnore); }
+
+void TpopularityTagList::Add(const TaudioTagPtr& tag) {
+    if (!tag) return;
+    if (TaudioTagPtr known = FindFile(tag->Filename())) {
+        known->SetData(known->Data() + 1);
+        known->SetModDate(Now());
+        if (OnChange) OnChange(this);  // the count changed, not the entries
+        return;
+    }
+    TaudioTagPtr copy = tag->Clone();
+    copy->SetData(copy->Data() + 1);
+    copy->SetModDate(Now());
+    Fitems.AddObject(copy->Filename(), copy);
+}
+
+}  // namespace tunecrest

@@ -1,0 +1,84 @@
+#include "core/folder_scan.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+namespace tunecrest {
+
+namespace {
+
+bool Newer(const timespec& a, const timespec& b) {
+    return a.tv_sec != b.tv_sec ? a.tv_sec > b.tv_sec : a.tv_nsec > b.tv_nsec;
+}
+
+std::vector<TfolderEntry> ListFolder(const std::string& folder, bool folders) {
+    std::vector<TfolderEntry> entries;
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return entries;
+    while (dirent* d = readdir(dir)) {
+        if (d->d_name[0] == '.') continue;  // hidden, "." and ".."
+        TfolderEntry entry;
+        entry.Name = d->d_name;
+        entry.Path = (std::filesystem::path(folder) / entry.Name).string();
+        // The entry's type from the listing spares a stat for what is plainly not wanted.
+        if (d->d_type == (folders ? DT_REG : DT_DIR)) continue;
+        struct stat st {};
+        if (stat(entry.Path.c_str(), &st) != 0) continue;  // vanished, or a dangling link
+        if (folders ? !S_ISDIR(st.st_mode) : !S_ISREG(st.st_mode)) continue;
+        entry.ModTime = st.st_mtim;
+        entries.push_back(std::move(entry));
+    }
+    closedir(dir);
+    std::sort(entries.begin(), entries.end(),
+              [](const TfolderEntry& a, const TfolderEntry& b) { return a.Name < b.Name; });
+    return entries;
+}
+
+}  // namespace
+
+std::vector<TfolderEntry> ListFolderFiles(const std::string& folder) { return ListFolder(folder, false); }
+std::vector<TfolderEntry> ListSubfolders(const std::string& folder) { return ListFolder(folder, true); }
+
+TDateTime TimespecToDateTime(const timespec& time) { return UnixToDateTime(time.tv_sec, time.tv_nsec); }
+
+bool GetFileModDate(const std::string& file, TDateTime& date) {
+    struct stat st {};
+    if (stat(file.c_str(), &st) != 0) return false;
+    date = TimespecToDateTime(st.st_mtim);
+    return true;
+}
+
+bool ModDatesDiffer(TDateTime a, TDateTime b) { return std::fabs(a - b) >= 1.0 / kMillisecondsPerDay; }
+
+bool IsCacheFileCurrent(const std::string& cacheFile, const std::vector<TfolderEntry>& files) {
+    struct stat cache {};
+    if (stat(cacheFile.c_str(), &cache) != 0 || !S_ISREG(cache.st_mode)) return false;
+    return std::none_of(files.begin(), files.end(),
+                        [&](const TfolderEntry& f) { return Newer(f.ModTime, cache.st_mtim); });
+}
+
+bool IsCacheFileCurrent(const std::string& cacheFile, int& fileCount) {
+    const auto files = ListFolderFiles(std::filesystem::path(cacheFile).parent_path().string());
+    fileCount = int(files.size());
+    return IsCacheFileCurrent(cacheFile, files);
+}
+
+bool TvisitedFolders::Enter(const std::string& folder) {
+    struct stat st {};
+    if (stat(folder.c_str(), &st) != 0) return false;
+    return Fvisited.emplace(uint64_t(st.st_dev), uint64_t(st.st_ino)).second;
+}
+
+bool IsFolderWritable(const std::string& folder) {
+    struct statvfs fs {};
+    if (statvfs(folder.c_str(), &fs) == 0 && (fs.f_flag & ST_RDONLY)) return false;
+    return access(folder.c_str(), W_OK) == 0;
+}
+
+}  // namespace tunecrest

@@ -1,0 +1,105 @@
+#include "core/genre_year_groupings.h"
+
+#include "core/shared_utils.h"
+#include "core/text_utils.h"
+
+namespace tunecrest {
+
+TaudioTagCategory::TaudioTagCategory()
+    : Fartists(std::make_unique<TaudioTagArtistList>()), Falbums(std::make_unique<TaudioTagAlbumList>()) {
+    SetNoRandomRebuild(true);
+    Fartists->UseCompilations = true;
+    Fartists->UseNoName = false;
+}
+
+void TaudioTagCategory::Add(TaudioTagPtr tag) {
+    if (tag && UseArtists && !Loading) {
+        Fartists->AddTag(tag);
+        if (UseAlbums) Falbums->AddTag(tag);
+    }
+    TaudioTagList::Add(std::move(tag));
+}
+
+void TaudioTagCategory::Clear() {
+    Fartists->Clear();
+    Falbums->Clear();
+    TaudioTagList::Clear();
+}
+
+TaudioTagCategoryList::TaudioTagCategoryList() {
+    FwritesListNames = false;
+    Fnames.SetSorted(true);
+    Fnames.SetDuplicates(Tduplicates::dupIgnore);
+}
+
+TaudioTagCategoryPtr TaudioTagCategoryList::CreateCategory(const std::string& name) {
+    TaudioTagCategoryPtr category = NewCategory();
+    category->UseArtists = UseArtists;
+    category->UseAlbums = UseAlbums;
+    category->SetTitle(name);
+    // Filled inside its own update bracket, closed by the list's change notice.
+    category->BeginUpdate();
+    category->Artists().BeginUpdate();
+    category->Albums().BeginUpdate();
+    AddList(category);
+    return category;
+}
+
+void TaudioTagCategoryList::AddTag(const TaudioTagPtr& tag) {
+    if (!tag) return;
+    const std::string key = KeyOf(*tag);
+    auto category = std::static_pointer_cast<TaudioTagCategory>(FindListCached(key));
+    if (!category) category = CreateCategory(key);
+    category->Add(tag);
+}
+
+void TaudioTagCategoryList::BuildArtists() {
+    for (const auto& list : Flists) {
+        auto category = std::static_pointer_cast<TaudioTagCategory>(list);
+        category->Artists().BuildFromList(category->Albums());
+        category->Artists().ApplyMappings();
+    }
+}
+
+TaudioTagCategoryPtr TaudioTagCategoryList::GetCategory(int index) const {
+    return std::static_pointer_cast<TaudioTagCategory>(GetList(index));
+}
+
+TaudioTagCategoryPtr TaudioTagCategoryList::FindCategory(const std::string& name) const {
+    return std::static_pointer_cast<TaudioTagCategory>(FindList(name));
+}
+
+void TaudioTagCategoryList::Clear() {
+    TaudioTagListList::Clear();
+    Fnames.Clear();
+}
+
+void TaudioTagCategoryList::Changed() {
+    if (UpdateCount() > 0 || Fdestroying) return;
+    Fnames.BeginUpdate();
+    Fnames.Clear();
+    for (const auto& list : Flists) {
+        auto category = std::static_pointer_cast<TaudioTagCategory>(list);
+        if (category->Albums().UpdateCount() > 0) category->Albums().EndUpdate();
+        if (category->Artists().UpdateCount() > 0) category->Artists().EndUpdate();
+        if (category->UpdateCount() > 0) category->EndUpdate();
+        Fnames.AddObject(category->Title(), category);
+        category->SortBy(tstTitle);
+    }
+    Fnames.EndUpdate();
+    TaudioTagListList::Changed();
+}
+
+std::string TaudioTagGenreList::KeyOf(TaudioTag& tag) const {
+    if (!tag.GenreString().empty()) return tag.GenreString();
+    if (tag.Title().empty()) tag.SetTitle(tag.FilePart());
+    return kUndefinedGenre;
+}
+
+std::string TaudioTagYearList::KeyOf(TaudioTag& tag) const {
+    const int year = YearOfDateText(tag.Date());
+    if (year <= 0) return Mode == ymDecades ? kNoDecade : kNoYear;
+    return Mode == ymDecades ? std::to_string(year / 10) + "0's" : std::to_string(year);
+}
+
+}  // namespace tunecrest

@@ -1,0 +1,102 @@
+#pragma once
+// The library by genre and by year or decade. Each genre or year keeps its tracks and
+// its own artist and album groupings, so that a browse tree can show its artists and
+// albums below it.
+#include <memory>
+#include <string>
+
+#include "core/album_artist_groupings.h"
+
+namespace tunecrest {
+
+inline constexpr const char* kUndefinedGenre = "[Undefined]";
+inline constexpr const char* kNoYear = "[No Year]";
+inline constexpr const char* kNoDecade = "[No Decade]";
+
+// A genre or a year: its tracks, artists and albums.
+class TaudioTagCategory : public TaudioTagList {
+public:
+    TaudioTagCategory();
+    bool UseAlbums = true;
+    bool UseArtists = true;
+    // Set while an index file fills the artist and album lists, so Add files nothing twice.
+    bool Loading = false;
+    TaudioTagArtistList& Artists() { return *Fartists; }
+    const TaudioTagArtistList& Artists() const { return *Fartists; }
+    TaudioTagAlbumList& Albums() { return *Falbums; }
+    const TaudioTagAlbumList& Albums() const { return *Falbums; }
+    void Add(TaudioTagPtr tag) override;
+    void Clear() override;
+
+private:
+    std::unique_ptr<TaudioTagArtistList> Fartists;
+    std::unique_ptr<TaudioTagAlbumList> Falbums;
+};
+using TaudioTagCategoryPtr = std::shared_ptr<TaudioTagCategory>;
+
+class TaudioTagGenre : public TaudioTagCategory {
+public:
+    const std::string& Genre() const { return Title(); }
+};
+class TaudioTagYear : public TaudioTagCategory {
+public:
+    const std::string& Year() const { return Title(); }
+};
+
+// The grouping lists of genres and of years: the name list is rebuilt and every
+// category sorted by title at each change notice.
+class TaudioTagCategoryList : public TaudioTagListList {
+public:
+    bool UseAlbums = true;
+    bool UseArtists = true;
+    // Files a tag under its category key.
+    void AddTag(const TaudioTagPtr& tag);
+    // Every category links its albums to its artists and rebuilds its display names.
+    void BuildArtists();
+    // The category names with their categories, sorted without regard to case.
+    const TmyStringList& Names() const { return Fnames; }
+    void GetNames(TmyStringList& list) const { list.Assign(Fnames); }
+    TaudioTagCategoryPtr GetCategory(int index) const;
+    TaudioTagCategoryPtr FindCategory(const std::string& name) const;
+    // A new, empty category of that name, added (used by the index files).
+    TaudioTagCategoryPtr CreateCategory(const std::string& name);
+    void Clear() override;
+    void Changed() override;
+
+protected:
+    TaudioTagCategoryList();
+    // The name a tag is filed under.
+    virtual std::string KeyOf(TaudioTag& tag) const = 0;
+    virtual TaudioTagCategoryPtr NewCategory() const = 0;
+
+private:
+    TmyStringList Fnames;
+};
+
+class TaudioTagGenreList : public TaudioTagCategoryList {
+public:
+    TaudioTagCategoryPtr GetGenre(int index) const { return GetCategory(index); }
+    TaudioTagCategoryPtr FindGenre(const std::string& name) const { return FindCategory(name); }
+
+protected:
+    // The genre text, or "[Undefined]" (a tag without title then takes its file name).
+    std::string KeyOf(TaudioTag& tag) const override;
+    TaudioTagCategoryPtr NewCategory() const override { return std::make_shared<TaudioTagGenre>(); }
+};
+
+enum TaudioTagYearMode { ymYears, ymDecades };
+
+class TaudioTagYearList : public TaudioTagCategoryList {
+public:
+    TaudioTagYearMode Mode = ymYears;
+    TaudioTagCategoryPtr GetYear(int index) const { return GetCategory(index); }
+    TaudioTagCategoryPtr FindYear(const std::string& name) const { return FindCategory(name); }
+
+protected:
+    // The year of the date text ("1987"), or its decade ("1980's"); "[No Year]" or
+    // "[No Decade]" when the date holds no year.
+    std::string KeyOf(TaudioTag& tag) const override;
+    TaudioTagCategoryPtr NewCategory() const override { return std::make_shared<TaudioTagYear>(); }
+};
+
+}  // namespace tunecrest

@@ -1,0 +1,477 @@
+#include "playback/filter_graph.h"
+
+#include <gst/app/gstappsink.h>
+#include <gst/gst.h>
+#include <gst/video/video.h>
+
+#include <condition_variable>
+#include <cstdlib>
+
+#include "core/text_utils.h"
+#include "playback/cdg_decoder.h"
+#include "playback/graph_utils.h"
+
+namespace tunecrest {
+
+namespace {
+const char* const kNotInitialised = "The graph has not been properly initialised.";
+const char* const kCannotOpen = "The specified file could not be opened.";
+const char* const kCannotRender = "The file could not be rendered.";
+const char* const kNoFile = "No File Specified";
+const char* const kCannotSetPositions = "Could not set positions.";
+const char* const kDeviceNotFound =
+    "The specified sound output device could not be located, using default device.";
+const char* const kDeviceNotConfigured = "The specified sound output device could not be configured.";
+const char* const kDeviceNotNow = "The specified output device could not be set at this time.";
+
+// playbin's stream flags (GstPlayFlags is not in the public headers).
+constexpr int kPlayFlagVideo = 1 << 0;
+constexpr int kPlayFlagText = 1 << 2;
+
+// How often karaoke graphics are brought up to the play position.
+constexpr int kKaraokeFrameMs = 40;
+
+int64_t NanoToMs(gint64 ns) { return ns < 0 ? 0 : int64_t(ns / GST_MSECOND); }
+
+// Hands one decoded picture from the appsink to the panel.
+GstFlowReturn PresentSample(GstSample* sample, TcustomFilterGraphPanel* panel) {
+    if (!sample) return GST_FLOW_OK;
+    GstVideoInfo info;
+    GstBuffer* buffer = gst_sample_get_buffer(sample);
+    GstMapInfo map;
+    if (panel && buffer && gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) &&
+        gst_buffer_map(buffer, &map, GST_MAP_READ)) {
+        TvideoFrame frame;
+        frame.Width = GST_VIDEO_INFO_WIDTH(&info);
+        frame.Height = GST_VIDEO_INFO_HEIGHT(&info);
+        frame.Stride = GST_VIDEO_INFO_PLANE_STRIDE(&info, 0);
+        frame.Data = map.data;
+        if (map.size >= size_t(frame.Stride) * size_t(frame.Height)) panel->PresentFrame(frame);
+        gst_buffer_unmap(buffer, &map);
+    }
+    gst_sample_unref(sample);
+    return GST_FLOW_OK;
+}
+
+GstFlowReturn OnNewSample(GstAppSink* sink, gpointer graph) {
+    return PresentSample(gst_app_sink_pull_sample(sink), static_cast<TmyFilterGraph*>(graph)->Panel());
+}
+
+GstFlowReturn OnNewPreroll(GstAppSink* sink, gpointer graph) {
+    return PresentSample(gst_app_sink_pull_preroll(sink), static_cast<TmyFilterGraph*>(graph)->Panel());
+}
+}  // namespace
+
+TmyFilterGraph::TmyFilterGraph() {
+    Ftimer.SetInterval(kPollIntervalMs);
+    Ftimer.SetOnTimer([this](TObject*) { TimerTick(); });
+    BuildGraph();
+}
+
+TmyFilterGraph::~TmyFilterGraph() {
+    Ftimer.SetEnabled(false);
+    ReleaseGraph();
+    if (Fdevice) gst_object_unref(Fdevice);
+}
+
+void TmyFilterGraph::SetPanel(TcustomFilterGraphPanel* panel) { Fpanel = panel; }
+
+bool TmyFilterGraph::BuildGraph() {
+    ReleaseGraph();
+    std::string reason;
+    if (!EnsureGStreamer(&reason)) {
+        Error(reason);
+        return false;
+    }
+    Fpipeline = gst_element_factory_make("playbin", nullptr);
+    if (!Fpipeline) return false;
+    gst_object_ref_sink(Fpipeline);
+    if (GstElement* audio = CreateAudioSink()) g_object_set(Fpipeline, "audio-sink", audio, nullptr);
+    g_object_set(Fpipeline, "video-sink", CreateVideoSink(), nullptr);
+    g_object_set(Fpipeline, "volume", GraphVolumeToLinear(Fvolume), nullptr);
+    Frate = 1.0;
+    return true;
+}
+
+void TmyFilterGraph::ReleaseGraph() {
+    StopKaraoke();
+    if (Fpipeline) {
+        gst_element_set_state(Fpipeline, GST_STATE_NULL);
+        gst_object_unref(Fpipeline);
+        Fpipeline = nullptr;
+    }
+    FhasVideo = false;
+    Fstopped = true;
+    FendOfStream = false;
+}
+
+GstElement* TmyFilterGraph::CreateAudioSink() {
+    if (const char* override = std::getenv(kAudioSinkVariable); override && *override) {
+        GError* failure = nullptr;
+        GstElement* sink = gst_parse_bin_from_description(override, TRUE, &failure);
+        if (failure) g_error_free(failure);
+        if (sink) return sink;
+    }
+    if (!Fdevice) return nullptr;  // playbin's own choice: the system's default output
+    GstElement* sink = gst_device_create_element(Fdevice, nullptr);
+    if (!sink) Error(kDeviceNotConfigured);
+    return sink;
+}
+
+GstElement* TmyFilterGraph::CreateVideoSink() {
+    if (!Panel()) {
+        // Without a panel, video plays unseen rather than opening a window of its own.
+        GstElement* sink = gst_element_factory_make("fakesink", nullptr);
+        g_object_set(sink, "sync", TRUE, nullptr);
+        return sink;
+    }
+    GstElement* sink = gst_element_factory_make("appsink", nullptr);
+    GstCaps* caps = gst_caps_from_string("video/x-raw,format=BGRx");
+    gst_app_sink_set_caps(GST_APP_SINK(sink), caps);
+    gst_caps_unref(caps);
+    gst_app_sink_set_max_buffers(GST_APP_SINK(sink), 2);
+    gst_app_sink_set_drop(GST_APP_SINK(sink), TRUE);
+    GstAppSinkCallbacks callbacks{};
+    callbacks.new_sample = OnNewSample;
+    callbacks.new_preroll = OnNewPreroll;
+    gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, this, nullptr);
+    return sink;
+}
+
+bool TmyFilterGraph::IsReady() const { return Fpipeline != nullptr; }
+
+TmediaPlayState TmyFilterGraph::GetState() {
+    if (!IsReady() || Fstopped || FendOfStream) return psStopped;
+    GstState current = GST_STATE_NULL, pending = GST_STATE_VOID_PENDING;
+    const GstStateChangeReturn result =
+        gst_element_get_state(Fpipeline, &current, &pending, GstClockTime(kStateWaitMs) * GST_MSECOND);
+    if (result == GST_STATE_CHANGE_FAILURE) return psStopped;
+    // A change still under way is reported as the state it is going to.
+    const GstState state = (result == GST_STATE_CHANGE_ASYNC && pending != GST_STATE_VOID_PENDING) ? pending : current;
+    switch (state) {
+        case GST_STATE_NULL:
+        case GST_STATE_READY: return psStopped;
+        case GST_STATE_PAUSED: return psPaused;
+        case GST_STATE_PLAYING: return psPlaying;
+        default: return psUnknown;
+    }
+}
+
+bool TmyFilterGraph::OpenFile(const std::string& fileName) {
+    FfileName.clear();
+    FkaraokeFile.clear();
+    if (auto* panel = Panel()) panel->ClearFrame();
+    if (!BuildGraph()) {
+        Error(kNotInitialised);
+        return false;
+    }
+    // A karaoke track plays its own audio while the graphics come from the ".cdg" file.
+    const std::string graphics = FindKaraokeGraphics(fileName);
+    if (!graphics.empty()) {
+        auto decoder = std::make_unique<TcdgDecoder>();
+        std::string why;
+        if (decoder->LoadFromFile(graphics, &why)) {
+            Fkaraoke = std::move(decoder);
+            FkaraokeFile = graphics;
+            int flags = 0;
+            g_object_get(Fpipeline, "flags", &flags, nullptr);
+            g_object_set(Fpipeline, "flags", flags & ~(kPlayFlagVideo | kPlayFlagText), nullptr);
+        } else if (OnStatus) {
+            OnStatus(this, graphics + ": " + why);
+        }
+    }
+    GError* uriError = nullptr;
+    gchar* uri = gst_filename_to_uri(fileName.c_str(), &uriError);
+    if (uriError) g_error_free(uriError);
+    bool opened = false;
+    std::string detail;
+    if (uri) {
+        g_object_set(Fpipeline, "uri", uri, nullptr);
+        g_free(uri);
+        // Opening waits until the streams are found and the first data is ready, so a
+        // missing or unreadable file is known here rather than later in the poll.
+        opened = gst_element_set_state(Fpipeline, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE &&
+                 gst_element_get_state(Fpipeline, nullptr, nullptr,
+                                       GstClockTime(kOpenTimeoutMs) * GST_MSECOND) == GST_STATE_CHANGE_SUCCESS;
+        GstBus* bus = gst_element_get_bus(Fpipeline);
+        while (GstMessage* message = gst_bus_pop(bus)) {
+            if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
+                GError* failure = nullptr;
+                gst_message_parse_error(message, &failure, nullptr);
+                if (failure && detail.empty()) detail = failure->message;
+                if (failure) g_error_free(failure);
+                opened = false;
+            }
+            gst_message_unref(message);
+        }
+        gst_object_unref(bus);
+    }
+    if (!opened) {
+        StopKaraoke();
+        Fkaraoke.reset();
+        FkaraokeFile.clear();
+        gst_element_set_state(Fpipeline, GST_STATE_NULL);
+        if (OnStatus && !detail.empty()) OnStatus(this, fileName + ": " + detail);
+        Error(kCannotOpen);
+        ReportState();
+        return false;
+    }
+    FfileName = fileName;
+    gint videoStreams = 0;
+    g_object_get(Fpipeline, "n-video", &videoStreams, nullptr);
+    FhasVideo = videoStreams > 0 || Fkaraoke != nullptr;
+    StartKaraoke();
+    ReportState();
+    return true;
+}
+
+bool TmyFilterGraph::Play() {
+    if (!IsReady()) {
+        Error(kNotInitialised);
+        return false;
+    }
+    if (FfileName.empty()) {
+        Error(kNoFile);
+        return false;
+    }
+    Fstopped = false;
+    FendOfStream = false;
+    if (gst_element_set_state(Fpipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+        gst_element_set_state(Fpipeline, GST_STATE_NULL);
+        Fstopped = true;
+        Error(kCannotRender);
+        ReportState();
+        return false;
+    }
+    ReportState();
+    return true;
+}
+
+void TmyFilterGraph::Pause() {
+    const TmediaPlayState state = GetState();
+    if (state == psPlaying)
+        gst_element_set_state(Fpipeline, GST_STATE_PAUSED);
+    else if (state == psPaused)
+        gst_element_set_state(Fpipeline, GST_STATE_PLAYING);
+    else
+        return;
+    ReportState();
+}
+
+void TmyFilterGraph::Stop() {
+    if (!IsReady()) return;
+    if (GetState() != psStopped || !Fstopped) {
+        gst_element_set_state(Fpipeline, GST_STATE_READY);
+        Fstopped = true;
+    }
+    // Reporting the stop here keeps the poll from taking it for the end of the file.
+    ReportState();
+}
+
+bool TmyFilterGraph::OpenAndPlay(const std::string& fileName) {
+    const int volume = Fvolume;
+    if (!OpenFile(fileName)) return false;
+    SetVolume(volume);
+    return Play();
+}
+
+int64_t TmyFilterGraph::GetPosition() {
+    gint64 position = 0;
+    if (!IsReady() || !gst_element_query_position(Fpipeline, GST_FORMAT_TIME, &position)) return 0;
+    return NanoToMs(position);
+}
+
+int64_t TmyFilterGraph::GetDuration() {
+    gint64 duration = 0;
+    if (!IsReady() || !gst_element_query_duration(Fpipeline, GST_FORMAT_TIME, &duration)) return 0;
+    return NanoToMs(duration);
+}
+
+bool TmyFilterGraph::Seek(double rate, int64_t positionMs) {
+    if (!IsReady() || FfileName.empty()) return false;
+    const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+    if (!gst_element_seek(Fpipeline, rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
+                          gint64(std::max<int64_t>(positionMs, 0)) * GST_MSECOND, GST_SEEK_TYPE_NONE,
+                          GST_CLOCK_TIME_NONE))
+        return false;
+    // A flushing seek prerolls again; waiting for it makes the new position readable at once.
+    gst_element_get_state(Fpipeline, nullptr, nullptr, GstClockTime(kOpenTimeoutMs) * GST_MSECOND);
+    return true;
+}
+
+bool TmyFilterGraph::SetPosition(int64_t ms) {
+    if (Seek(Frate, ms)) return true;
+    Error(kCannotSetPositions);
+    return false;
+}
+
+bool TmyFilterGraph::SetRate(double rate) {
+    if (rate <= 0 || !Seek(rate, GetPosition())) {
+        Error(kCannotSetPositions);
+        return false;
+    }
+    Frate = rate;
+    return true;
+}
+
+bool TmyFilterGraph::SetVolume(int graphVolume) {
+    if (!IsReady()) {
+        Error(kNotInitialised);
+        return false;
+    }
+    Fvolume = std::clamp(graphVolume, -10000, 0);
+    g_object_set(Fpipeline, "volume", GraphVolumeToLinear(Fvolume), nullptr);
+    return true;
+}
+
+void TmyFilterGraph::SetAudioDevice(const std::string& name) {
+    FaudioDevice = name;
+    if (Fdevice) gst_object_unref(Fdevice);
+    Fdevice = nullptr;
+    if (!name.empty() && name != kDefaultAudioDevice) {
+        Fdevice = FindAudioDevice(name);
+        if (!Fdevice) Error(kDeviceNotFound);
+    }
+    if (!IsReady()) return;
+    GstState current = GST_STATE_NULL;
+    gst_element_get_state(Fpipeline, &current, nullptr, 0);
+    // playbin takes a new output only while it is not running; the next file uses it anyway.
+    if (current > GST_STATE_READY) {
+        Error(kDeviceNotNow);
+        return;
+    }
+    GstElement* sink = CreateAudioSink();
+    g_object_set(Fpipeline, "audio-sink", sink, nullptr);
+}
+
+std::vector<std::string> TmyFilterGraph::FilterNames() const {
+    std::vector<std::string> names;
+    if (!Fpipeline) return names;
+    GstIterator* it = gst_bin_iterate_recurse(GST_BIN(Fpipeline));
+    GValue item = G_VALUE_INIT;
+    bool more = true;
+    while (more) {
+        switch (gst_iterator_next(it, &item)) {
+            case GST_ITERATOR_OK: {
+                auto* element = GST_ELEMENT(g_value_get_object(&item));
+                GstElementFactory* factory = gst_element_get_factory(element);
+                gchar* name = gst_element_get_name(element);
+                const char* longName =
+                    factory ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_LONGNAME) : nullptr;
+                names.push_back(longName ? Format("%s (%s)", longName, name) : std::string(name));
+                g_free(name);
+                g_value_reset(&item);
+                break;
+            }
+            case GST_ITERATOR_RESYNC:
+                gst_iterator_resync(it);
+                names.clear();
+                break;
+            default: more = false; break;
+        }
+    }
+    g_value_unset(&item);
+    gst_iterator_free(it);
+    return names;
+}
+
+void TmyFilterGraph::ReportState() {
+    const TmediaPlayState state = GetState();
+    SetTimerEnabled(state == psPlaying);
+    FlastState = state;
+    try {
+        if (OnStateChange) OnStateChange(this, state);
+        if (auto* panel = Panel()) panel->RefreshVideo(FhasVideo, state);
+    } catch (...) {
+        // A failing handler must not stop the graph's own bookkeeping.
+    }
+}
+
+void TmyFilterGraph::ReadBus() {
+    if (!Fpipeline) return;
+    GstBus* bus = gst_element_get_bus(Fpipeline);
+    // Every message is taken off the bus so that none piles up while a file plays.
+    while (GstMessage* message = gst_bus_pop(bus)) {
+        if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS) {
+            FendOfStream = true;
+        } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR && !Fstopped && !FendOfStream) {
+            // One failure usually brings more from the elements behind it: the first tells why.
+            GError* failure = nullptr;
+            gst_message_parse_error(message, &failure, nullptr);
+            const std::string text = failure ? failure->message : "unknown error";
+            if (failure) g_error_free(failure);
+            // The track ends here; the poll then reports it finished like any other end.
+            gst_element_set_state(Fpipeline, GST_STATE_READY);
+            FendOfStream = true;
+            Error(Format("%s: %s", FfileName.c_str(), text.c_str()));
+        }
+        gst_message_unref(message);
+    }
+    gst_object_unref(bus);
+}
+
+void TmyFilterGraph::TimerTick() {
+    try {
+        ReadBus();
+        if (auto* panel = Panel()) panel->TimerTick(kPollIntervalMs);
+        if (OnTimer) OnTimer(this);
+        if (FlastState != psStopped && GetState() == psStopped) {
+            FlastState = psStopped;
+            if (Fpipeline) gst_element_set_state(Fpipeline, GST_STATE_READY);
+            Fstopped = true;
+            ReportState();
+            if (OnComplete) OnComplete(this);
+        }
+    } catch (...) {
+        // The poll goes on whatever a handler does.
+    }
+}
+
+void TmyFilterGraph::SetTimerEnabled(bool on) { Ftimer.SetEnabled(on); }
+
+void TmyFilterGraph::Error(const std::string& message) {
+    try {
+        if (OnError) OnError(this, message);
+    } catch (...) {
+    }
+}
+
+void TmyFilterGraph::StartKaraoke() {
+    if (!Fkaraoke) return;
+    FkaraokeThread = std::jthread([this](std::stop_token stop) { KaraokeLoop(stop); });
+}
+
+void TmyFilterGraph::StopKaraoke() {
+    if (FkaraokeThread.joinable()) {
+        FkaraokeThread.request_stop();
+        FkaraokeThread.join();
+    }
+    Fkaraoke.reset();
+}
+
+// Draws the karaoke graphics in step with the audio: the position query is safe from
+// any thread, and the decoder belongs to this thread while it runs.
+void TmyFilterGraph::KaraokeLoop(std::stop_token stop) {
+    std::mutex mutex;
+    std::condition_variable_any wake;
+    std::vector<uint32_t> pixels;
+    while (!stop.stop_requested()) {
+        gint64 position = 0;
+        if (gst_element_query_position(Fpipeline, GST_FORMAT_TIME, &position) &&
+            Fkaraoke->AdvanceTo(NanoToMs(position))) {
+            Fkaraoke->Render(pixels);
+            if (auto* panel = Panel()) {
+                TvideoFrame frame;
+                frame.Width = TcdgDecoder::kWidth;
+                frame.Height = TcdgDecoder::kHeight;
+                frame.Stride = TcdgDecoder::kWidth * 4;
+                frame.Data = reinterpret_cast<const uint8_t*>(pixels.data());
+                panel->PresentFrame(frame);
+            }
+        }
+        std::unique_lock lock(mutex);
+        wake.wait_for(lock, stop, std::chrono::milliseconds(kKaraokeFrameMs), [] { return false; });
+    }
+}
+
+}  // namespace tunecrest

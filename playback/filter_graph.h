@@ -1,0 +1,115 @@
+#pragma once
+// The media graph of the in-process player: one GStreamer playbin per opened file,
+// with the chosen audio output, video pictures handed to the panel, karaoke graphics
+// drawn from a ".cdg" companion, and a 500 ms poll that reports the time, reads the
+// bus and finds the end of the file.
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/event_lists.h"
+#include "core/thread_timer.h"
+#include "playback/filter_graph_panel.h"
+#include "core/media_player.h"
+
+typedef struct _GstElement GstElement;
+typedef struct _GstDevice GstDevice;
+
+namespace tunecrest {
+
+class TcdgDecoder;
+
+using TgraphMessageEvent = std::function<void(TObject* Sender, const std::string& message)>;
+using TgraphStateEvent = std::function<void(TObject* Sender, TmediaPlayState state)>;
+
+class TmyFilterGraph : public TObject {
+public:
+    static constexpr int kPollIntervalMs = 500;
+    static constexpr int kStateWaitMs = 100;
+    // How long opening a file may take to find its streams before it counts as failed.
+    static constexpr int kOpenTimeoutMs = 5000;
+
+    TmyFilterGraph();
+    ~TmyFilterGraph() override;
+    TmyFilterGraph(const TmyFilterGraph&) = delete;
+    TmyFilterGraph& operator=(const TmyFilterGraph&) = delete;
+
+    // The panel that shows the pictures (not owned; may be null).
+    void SetPanel(TcustomFilterGraphPanel* panel);
+    TcustomFilterGraphPanel* Panel() const { return Fpanel.load(); }
+
+    bool IsReady() const;
+    TmediaPlayState GetState();
+    // Builds a fresh graph for the file and prepares it (stopped at its start).
+    bool OpenFile(const std::string& fileName);
+    bool Play();
+    void Pause();  // toggles between running and paused
+    void Stop();
+    bool OpenAndPlay(const std::string& fileName);
+
+    int64_t GetPosition();  // milliseconds; 0 when unknown
+    bool SetPosition(int64_t ms);
+    int64_t GetDuration();  // milliseconds; 0 when unknown
+    double GetRate() const { return Frate; }
+    bool SetRate(double rate);
+
+    // Hundredths of a decibel, -10000 to 0.
+    int GetVolume() const { return Fvolume; }
+    bool SetVolume(int graphVolume);
+
+    // Chooses the audio output by its display name; the default name means the system's default.
+    void SetAudioDevice(const std::string& name);
+    const std::string& AudioDevice() const { return FaudioDevice; }
+
+    const std::string& FileName() const { return FfileName; }
+    const std::string& KaraokeFile() const { return FkaraokeFile; }
+    bool HasVideo() const { return FhasVideo; }
+    // Names of the elements in the current pipeline.
+    std::vector<std::string> FilterNames() const;
+
+    // The poll: runs every kPollIntervalMs on the main thread while the graph runs.
+    void TimerTick();
+    bool TimerEnabled() const { return Ftimer.Enabled(); }
+
+    TgraphMessageEvent OnError;
+    TgraphMessageEvent OnStatus;
+    TgraphStateEvent OnStateChange;
+    TNotifyEvent OnTimer;
+    TNotifyEvent OnComplete;
+
+private:
+    bool BuildGraph();
+    void ReleaseGraph();
+    GstElement* CreateAudioSink();
+    GstElement* CreateVideoSink();
+    void ReportState();
+    void ReadBus();
+    void Error(const std::string& message);
+    void StartKaraoke();
+    void StopKaraoke();
+    void KaraokeLoop(std::stop_token stop);
+    bool Seek(double rate, int64_t positionMs);
+    void SetTimerEnabled(bool on);
+
+    GstElement* Fpipeline = nullptr;
+    GstDevice* Fdevice = nullptr;  // the chosen audio output; null for the default
+    std::string FaudioDevice = "Default DirectSound Device";
+    std::string FfileName;
+    std::string FkaraokeFile;
+    std::atomic<TcustomFilterGraphPanel*> Fpanel{nullptr};
+    std::unique_ptr<TcdgDecoder> Fkaraoke;
+    std::jthread FkaraokeThread;
+    bool FhasVideo = false;
+    bool Fstopped = true;     // opened or stopped by a call: reported as stopped
+    bool FendOfStream = false;
+    TmediaPlayState FlastState = psStopped;
+    tmyjvthreadTimer Ftimer;
+    int Fvolume = 0;
+    double Frate = 1.0;
+};
+
+}  // namespace tunecrest

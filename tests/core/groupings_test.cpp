@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include "core/album_artist_groupings.h"
+#include "core/genre_year_groupings.h"
+#include "core/tag_list_rules.h"
+
+using namespace tunecrest;
+
+namespace {
+TaudioTagPtr Tag(const std::string& file, const std::string& artist, const std::string& title,
+                 const std::string& album, const std::string& genre = "", const std::string& date = "",
+                 uint32_t track = 0) {
+    auto t = std::make_shared<TaudioTag>();
+    t->SetFilename(file);
+    t->SetArtist(artist);
+    t->SetTitle(title);
+    t->SetAlbum(album);
+    t->SetGenreString(genre);
+    t->SetDate(date);
+    t->SetTrackNo(track);
+    t->SetMediaType(1);
+    return t;
+}
+
+// A small library: a compilation, same-named albums in two folders, untagged files.
+std::vector<TaudioTagPtr> Library() {
+    return {
+        Tag("/m/Hits/01.mp3", "The Band", "Weight", "Hits", "Rock", "1968", 2),
+        Tag("/m/Hits/02.mp3", "John Lee Hooker", "Boom Boom", "Hits", "Blues", "May 1962", 1),
+        Tag("/m/Band/Greatest/01.mp3", "The Band", "Ophelia", "Greatest", "Rock", "1976-01-01", 1),
+        Tag("/m/Band/Greatest/02.mp3", "The Band", "Acadian Driftwood", "Greatest", "Rock", "1976", 2),
+        Tag("/m/Other/Greatest/01.mp3", "ABBA", "Waterloo", "greatest", "Pop", "1974", 1),
+        Tag("/m/loose/untitled.mp3", "", "", ""),
+        Tag("/m/loose/7 Seas.mp3", "", "7 Seas", "", "", "87"),
+        Tag("/m/loose/elan.mp3", "", "\xc3\x89lan", ""),
+        Tag("/m/loose/bracket.mp3", "", "(Intro)", ""),
+    };
+}
+}  // namespace
+
+TEST(Groupings, AlbumsApartByFolderAndCompilations) {
+    TaudioTagAlbumList albums;
+    albums.BeginUpdate();
+    for (const auto& t : Library()) albums.AddTag(t);
+    albums.EndUpdate();
+    ASSERT_EQ(albums.Count(), 3);  // Greatest twice (two folders), Hits once
+    EXPECT_EQ(albums.GetTitles(), (std::vector<std::string>{"Greatest", "greatest", "Hits"}));
+    auto hits = std::dynamic_pointer_cast<TaudioTagAlbum>(albums.FindList("hits"));
+    ASSERT_TRUE(hits);
+    EXPECT_TRUE(hits->Compilation);
+    EXPECT_EQ(hits->AlbumArtist, "[Compilations]");
+    EXPECT_EQ(hits->GetTag(0)->Title(), "Boom Boom");  // sorted by track
+    EXPECT_EQ(albums.GetAlbum(0)->Count() + albums.GetAlbum(1)->Count(), 3);
+    EXPECT_EQ(albums.TrackCount(), 5);
+    // The last album of a title gets the folder test too: a third folder makes a new album.
+    albums.AddTag(Tag("/m/Third/x.mp3", "ABBA", "SOS", "Hits"));
+    EXPECT_EQ(albums.Count(), 4);
+    EXPECT_EQ(albums.FindTagsOfFile("/m/Hits/02.mp3").size(), 1u);
+}
+
+TEST(Groupings, ArtistsDisplayNamesAndMappings) {
+    TaudioTagAlbumList albums;
+    TaudioTagArtistList artists;
+    artists.MapThe = true;
+    artists.SetMappings({"John Lee Hooker="});
+    artists.BeginUpdate();
+    albums.BeginUpdate();
+    const auto library = Library();
+    for (const auto& t : library) {
+        albums.AddTag(t);
+        artists.AddTag(t);
+    }
+    albums.EndUpdate();
+    artists.EndUpdate();
+    artists.BuildFromList(albums);
+    artists.ApplyMappings();
+    EXPECT_EQ(library[5]->Title(), "untitled.mp3");  // no artist, no title: the file name
+    auto notTagged = artists.FindArtist("[Not Tagged]");
+    ASSERT_TRUE(notTagged);
+    EXPECT_EQ(notTagged->Count(), 4);
+    std::vector<std::string> names;
+    for (int i = 0; i < artists.DisplayNames().Count(); ++i) names.push_back(artists.DisplayNames().Strings(i));
+    EXPECT_EQ(names, (std::vector<std::string>{"ABBA", "Band, The", "John Lee Hooker", "Lee Hooker, John",
+                                               "The Band", "[Compilations]", "[Not Tagged]"}));
+    EXPECT_EQ(artists.FindArtist("the band")->Albums().Count(), 1);  // Greatest
+    EXPECT_EQ(artists.FindArtist("[Compilations]")->Albums().GetList(0)->Title(), "Hits");
+    EXPECT_EQ(artists.FindArtist("The Band")->Count(), 3);
+    // Without duplicates, the mapped names stand alone.
+    artists.MappingsNoDuplicates = true;
+    artists.ApplyMappings();
+    EXPECT_EQ(artists.DisplayNames().IndexOf("The Band"), -1);
+    EXPECT_EQ(artists.DisplayNames().IndexOf("John Lee Hooker"), -1);
+    TmyStringList pairs;
+    artists.GetArtistNames(pairs);
+    EXPECT_EQ(pairs.Count(), 3);  // Compilations/Hits, ABBA/greatest, Band, The/Greatest
+}
+
+TEST(Groupings, TitleIndexFilesByFirstLetter) {
+    TaudioTagArtistList index;
+    index.IsAlphaList = true;
+    for (const auto& t : Library()) index.AddTag(t);
+    index.ApplyMappings();
+    EXPECT_EQ(index.GetTitles(), (std::vector<std::string>{"7", "A", "B", "O", "U", "W", "~"}));
+    EXPECT_EQ(index.FindArtist("~")->Count(), 2);  // an accented letter and a bracket
+}
+
+TEST(Groupings, GenresAndYearsWithTheirArtistsAndAlbums) {
+    TaudioTagGenreList genres;
+    TaudioTagYearList years, decades;
+    decades.Mode = ymDecades;
+    for (auto* l : std::initializer_list<TaudioTagCategoryList*>{&genres, &years, &decades}) {
+        l->BeginUpdate();
+        for (const auto& t : Library()) l->AddTag(t);
+        l->EndUpdate();
+        l->BuildArtists();
+    }
+    EXPECT_EQ(genres.GetTitles(), (std::vector<std::string>{"Blues", "Pop", "Rock", "[Undefined]"}));
+    auto rock = genres.FindGenre("ROCK");
+    ASSERT_TRUE(rock);
+    EXPECT_EQ(rock->GetTag(0)->Title(), "Acadian Driftwood");  // title order after the notice
+    EXPECT_EQ(rock->Albums().Count(), 2);
+    EXPECT_TRUE(rock->Artists().FindArtist("The Band"));
+    EXPECT_TRUE(rock->Artists().FindArtist("[Compilations]"));
+    EXPECT_FALSE(rock->Artists().FindArtist("[Not Tagged]"));
+    EXPECT_EQ(years.GetTitles(), (std::vector<std::string>{"1962", "1968", "1974", "1976", "[No Year]"}));
+    EXPECT_EQ(decades.GetTitles(), (std::vector<std::string>{"1960's", "1970's", "[No Decade]"}));
+    EXPECT_EQ(decades.FindYear("1970's")->Count(), 3);
+    EXPECT_EQ(years.FindYear("[No Year]")->Count(), 4);  // "87" holds no four-digit year
+    EXPECT_EQ(genres.Names().Count(), 4);
+
+    TaudioTagGenreList bare;
+    bare.UseArtists = false;
+    for (const auto& t : Library()) bare.AddTag(t);
+    EXPECT_EQ(bare.FindGenre("Rock")->Artists().Count(), 0);
+    EXPECT_EQ(bare.FindGenre("Rock")->Albums().Count(), 0);
+}
+
+TEST(Groupings, FilterAppliedToTheLibraryKeepsOrderAndSharesTags) {
+    TaudioTagList library;
+    for (const auto& t : Library()) library.Add(t);
+    TtagListRules rules;
+    rules.UseGenres = true;
+    rules.Genres.Add("Rock");
+    rules.Genres.Add("Pop");
+    rules.UseYear = true;
+    rules.FromYear = 1970;
+    rules.ToYear = 1979;
+    rules.UsePaths = true;
+    rules.NotPaths = true;
+    rules.Paths.Add("/M/OTHER/");
+    std::vector<std::string> statuses;
+    int progress = 0, finished = 0;
+    rules.OnStatus = [&](TObject*, const std::string& s) { statuses.push_back(s); };
+    rules.OnProgress = [&](TObject*, int, int, const TaudioTagPtr&) { ++progress; };
+    rules.OnFinished = [&](TObject*) { ++finished; };
+    TaudioTagList dest;
+    rules.ApplyRules(library, dest, false);
+    ASSERT_EQ(dest.Count(), 2);
+    EXPECT_EQ(dest.GetTag(0)->Title(), "Ophelia");
+    EXPECT_EQ(dest.GetTag(1)->Title(), "Acadian Driftwood");
+    EXPECT_EQ(dest.GetTag(0).get(), library.GetTag(2).get());
+    EXPECT_EQ(statuses, std::vector<std::string>{"Applying Rules"});
+    EXPECT_EQ(progress, 9 + 4 + 3);  // each test sees what the one before kept
+    EXPECT_EQ(finished, 1);
+    rules.ApplyRules(library, dest, true);
+    EXPECT_NE(dest.GetTag(0).get(), library.GetTag(2).get());
+}

@@ -1,0 +1,234 @@
+#include <gtest/gtest.h>
+#include <taglib/attachedpictureframe.h>
+#include <taglib/fileref.h>
+#include <taglib/flacfile.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+
+#include <fstream>
+#include <random>
+
+#include "core/tagger_loader.h"
+#include "support/media_files.h"
+#include "support/temp_dir.h"
+
+namespace tunecrest {
+namespace {
+
+using test::MakeMediaFile;
+using test::TmediaFormat;
+
+// Loads TAG_taglib.so from a private copy of the plug-in folder (the loader writes its
+// settings file there).
+class TaglibTaggerTest : public ::testing::Test {
+protected:
+    test::TempDir Fdir;
+    TtaggerLoader Floader;
+    void SetUp() override {
+        const auto plugins = Fdir.Path() / "TagPlugins";
+        std::filesystem::create_directory(plugins);
+        std::filesystem::copy_file(std::filesystem::path(TUNECREST_BIN_DIR) / "TagPlugins" / "TAG_taglib.so",
+                                   plugins / "TAG_taglib.so");
+        Floader.SetPluginFolder(plugins.string());
+        ASSERT_EQ(Floader.PluginCount(), 1);
+    }
+    TtaggerRecord* Read(const std::string& file) { return Floader.FindPluginForFile(file); }
+    static std::string Text(TtaggerTextGetter getter) {
+        const char* s = getter(0);
+        return s ? s : "";
+    }
+};
+
+void WriteTags(const std::string& file) {
+    TagLib::FileRef ref(file.c_str());
+    ASSERT_FALSE(ref.isNull()) << file;
+    TagLib::Tag* tag = ref.tag();
+    ASSERT_NE(tag, nullptr) << file;
+    tag->setArtist(TagLib::String("Bänd", TagLib::String::UTF8));
+    tag->setTitle("Song");
+    tag->setAlbum("Album");
+    tag->setComment("Note");
+    tag->setGenre("Rock");
+    tag->setYear(1999);
+    tag->setTrack(3);
+    ASSERT_TRUE(ref.save()) << file;
+}
+
+struct TformatCase {
+    TmediaFormat Format;
+    const char* Name;
+    const char* TagType;
+    int SampleRate;
+};
+
+TEST_F(TaglibTaggerTest, ReadsTagsAndPropertiesOfEveryAudioFormat) {
+    const TformatCase cases[] = {
+        {TmediaFormat::Mp3, "a.mp3", "ID3v2", 44100},      {TmediaFormat::OggVorbis, "a.ogg", "Xiph Comment", 44100},
+        {TmediaFormat::Opus, "a.opus", "Xiph Comment", 48000}, {TmediaFormat::Flac, "a.flac", "Xiph Comment", 44100},
+        {TmediaFormat::M4a, "a.m4a", "MP4", 44100},        {TmediaFormat::Wav, "a.wav", "ID3v2", 44100},
+        {TmediaFormat::Wma, "a.wma", "ASF", 44100},
+    };
+    int tried = 0;
+    for (const TformatCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::string file = Fdir.File(c.Name);
+        if (!MakeMediaFile(file, c.Format, 2.0)) continue;  // the machine cannot encode it
+        ++tried;
+        WriteTags(file);
+        TtaggerRecord* record = Read(file);
+        ASSERT_NE(record, nullptr);
+        EXPECT_EQ(Text(record->Artist), "Bänd");
+        EXPECT_EQ(Text(record->Title), "Song");
+        EXPECT_EQ(Text(record->Album), "Album");
+        EXPECT_EQ(Text(record->Comment), "Note");
+        EXPECT_EQ(Text(record->Date), "1999");
+        EXPECT_EQ(Text(record->GenreString), "Rock");
+        EXPECT_EQ(record->GenreID, 17);
+        EXPECT_EQ(record->TrackNo, 3);
+        EXPECT_EQ(Text(record->TagType), c.TagType);
+        EXPECT_EQ(record->MediaType, TAGGER_MEDIA_AUDIO);
+        EXPECT_GE(record->Duration, 1);
+        EXPECT_LE(record->Duration, 3);
+        EXPECT_EQ(record->SampleRate, c.SampleRate);
+        EXPECT_EQ(record->Channels, 2);
+        EXPECT_GT(record->BitRate, 0);
+        EXPECT_EQ(record->ExtraFieldCount(), 0);
+    }
+    EXPECT_GE(tried, 4) << "too few formats could be encoded";
+}
+
+TEST_F(TaglibTaggerTest, UntaggedFileGivesEmptyTextsAndUnknownGenre) {
+    const std::string file = Fdir.File("plain.flac");
+    if (!MakeMediaFile(file, TmediaFormat::Flac)) GTEST_SKIP() << "no FLAC encoder";
+    // The previous file's values must not leak into the next read.
+    const std::string tagged = Fdir.File("tagged.flac");
+    std::filesystem::copy_file(file, tagged);
+    WriteTags(tagged);
+    ASSERT_NE(Read(tagged), nullptr);
+    TtaggerRecord* record = Read(file);
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(Text(record->Artist), "");
+    EXPECT_EQ(Text(record->Title), "");
+    EXPECT_EQ(Text(record->Date), "");
+    EXPECT_EQ(record->TrackNo, 0);
+    EXPECT_EQ(record->GenreID, 255);
+}
+
+TEST_F(TaglibTaggerTest, ReportsTheEmbeddedPicture) {
+    static const char kJpeg[] = "\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00\xFF\xD9";
+    const std::string jpeg(kJpeg, sizeof kJpeg - 1);
+    const std::string mp3 = Fdir.File("cover.mp3");
+    ASSERT_TRUE(MakeMediaFile(mp3, TmediaFormat::Mp3));
+    {
+        TagLib::MPEG::File f(mp3.c_str());
+        auto* frame = new TagLib::ID3v2::AttachedPictureFrame;
+        frame->setMimeType("image/jpeg");
+        frame->setPicture(TagLib::ByteVector(jpeg.data(), unsigned(jpeg.size())));
+        f.ID3v2Tag(true)->addFrame(frame);
+        ASSERT_TRUE(f.save());
+    }
+    const std::string flac = Fdir.File("cover.flac");
+    const bool haveFlac = MakeMediaFile(flac, TmediaFormat::Flac);
+    if (haveFlac) {
+        TagLib::FLAC::File f(flac.c_str());
+        auto* picture = new TagLib::FLAC::Picture;
+        picture->setMimeType("image/png");
+        picture->setData(TagLib::ByteVector(100, 'x'));
+        f.addPicture(picture);
+        ASSERT_TRUE(f.save());
+    }
+    TtaggerRecord* record = Read(mp3);
+    ASSERT_NE(record, nullptr);
+    ASSERT_EQ(record->ExtraFieldCount(), 1);
+    char name[TAGGER_EXTRA_FIELD_BUFFER] = {}, value[TAGGER_EXTRA_FIELD_BUFFER] = {};
+    int32_t size = 0;
+    record->GetExtraField(0, name, sizeof name, value, sizeof value, &size);
+    EXPECT_STREQ(name, "Picture");
+    EXPECT_STREQ(value, "image/jpeg");
+    EXPECT_EQ(size, int32_t(jpeg.size()));
+    // Small buffers get a terminated prefix, never an overrun.
+    char small[4] = {'#', '#', '#', '#'};
+    record->GetExtraField(0, small, 3, value, sizeof value, &size);
+    EXPECT_STREQ(small, "Pi");
+    EXPECT_EQ(small[3], '#');
+    if (haveFlac) {
+        record = Read(flac);
+        ASSERT_NE(record, nullptr);
+        ASSERT_EQ(record->ExtraFieldCount(), 1);
+        record->GetExtraField(0, name, sizeof name, value, sizeof value, &size);
+        EXPECT_STREQ(value, "image/png");
+        EXPECT_EQ(size, 100);
+    }
+}
+
+TEST_F(TaglibTaggerTest, VideosGetTheirDurationAndMediaKindVideo) {
+    const std::pair<TmediaFormat, const char*> videos[] = {{TmediaFormat::Mp4Video, "v.mp4"},
+                                                           {TmediaFormat::MkvVideo, "v.mkv"},
+                                                           {TmediaFormat::AviVideo, "v.avi"},
+                                                           {TmediaFormat::MpegVideo, "v.mpg"}};
+    int tried = 0;
+    for (const auto& [format, name] : videos) {
+        SCOPED_TRACE(name);
+        const std::string file = Fdir.File(name);
+        // Three seconds: the MPEG transport stream's duration is estimated from its time
+        // stamps, which a shorter stream does not give.
+        if (!MakeMediaFile(file, format, 3.0)) continue;
+        ++tried;
+        TtaggerRecord* record = Read(file);
+        ASSERT_NE(record, nullptr);
+        EXPECT_EQ(record->MediaType, TAGGER_MEDIA_VIDEO);
+        EXPECT_GE(record->Duration, 2);
+        EXPECT_LE(record->Duration, 4);
+    }
+    EXPECT_GE(tried, 2);
+}
+
+TEST_F(TaglibTaggerTest, RefusesGarbageTruncatedAndMissingFilesWithoutCrashing) {
+    auto write = [&](const std::string& name, const std::string& bytes) {
+        std::ofstream(Fdir.File(name), std::ios::binary) << bytes;
+        return Fdir.File(name);
+    };
+    const std::string zeros(4096, '\0');
+    for (const char* name : {"z.mp3", "z.ogg", "z.opus", "z.flac", "z.m4a", "z.wav", "z.wma", "z.mp4", "z.mkv",
+                             "z.avi", "z.mpg"}) {
+        EXPECT_EQ(Read(write(name, zeros)), nullptr) << name;
+        EXPECT_EQ(Read(write(std::string("e") + name, "")), nullptr) << name;
+        EXPECT_EQ(Read(write(std::string("t") + name, "just some text, not media\n")), nullptr) << name;
+    }
+    EXPECT_EQ(Read(Fdir.File("missing.mp3")), nullptr);
+    // The same plug-in is also asked for a name with a media extension that is a folder.
+    std::filesystem::create_directory(Fdir.Path() / "folder.mp3");
+    EXPECT_EQ(Read(Fdir.File("folder.mp3")), nullptr);
+
+    // Random bytes and cut-off files: any answer is fine as long as nothing crashes.
+    std::mt19937 random(42);
+    for (const char* name : {"r.mp3", "r.ogg", "r.flac", "r.m4a", "r.wav", "r.wma", "r.mkv"}) {
+        std::string bytes(8192, '\0');
+        for (char& c : bytes) c = char(random());
+        Read(write(name, bytes));
+    }
+    const std::pair<TmediaFormat, const char*> sources[] = {{TmediaFormat::Mp3, "c.mp3"},
+                                                            {TmediaFormat::Flac, "c.flac"},
+                                                            {TmediaFormat::OggVorbis, "c.ogg"},
+                                                            {TmediaFormat::M4a, "c.m4a"},
+                                                            {TmediaFormat::MkvVideo, "c.mkv"}};
+    for (const auto& [format, name] : sources) {
+        const std::string file = Fdir.File(name);
+        if (!MakeMediaFile(file, format)) continue;
+        std::string bytes;
+        {
+            std::ifstream in(file, std::ios::binary);
+            bytes.assign(std::istreambuf_iterator<char>(in), {});
+        }
+        for (size_t cut : {size_t(10), size_t(100), bytes.size() / 2}) {
+            write(name, bytes.substr(0, cut));
+            TtaggerRecord* record = Read(file);
+            if (cut <= 10) {
+                EXPECT_EQ(record, nullptr) << name << " cut at " << cut;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tunecrest
