@@ -46,6 +46,8 @@ TcustomJukebox::TcustomJukebox() {
     });
     Guarded("Error Creating Fstacker", [this] {
         Fstacker = std::make_unique<TaudioTagPlaylistList>();
+        Fstacker->Mode = plmStacker;
+        Fstacker->OwnsObjects = true;
         Fstacker->SetListsOwnObjects(true);
         Fstacker->OnChange = [this](TObject*) { StackerChanged(); };
         Fstacker->OnActiveChanged = [this](TObject*) {
@@ -77,7 +79,8 @@ TcustomJukebox::TcustomJukebox() {
     Falarms = std::make_unique<TonOffTimerAlarmList>();
     Falarms->OnOnAlarm = [this](TObject*, TonOffTimerAlarm* alarm) { FireAlarm(true, alarm); };
     Falarms->OnOffAlarm = [this](TObject*, TonOffTimerAlarm* alarm) { FireAlarm(false, alarm); };
-    Fslots = std::make_unique<TjukeboxSlotList>(this);
+    Fslots = std::make_unique<TjukeboxSlotList>();
+    Fslots->Jukebox = this;
 }
 
 TcustomJukebox::~TcustomJukebox() {
@@ -325,7 +328,7 @@ void TcustomJukebox::SetRandomPlayActive(bool on) {
 
 void TcustomJukebox::ActivatePlaylist(TaudioTagList* list) {
     FpendingActivePlaylist.clear();
-    if (Fowner && list && Fowner->Playlists().IndexOf(list) >= 0) {
+    if (Fowner && list && Fowner->Playlists().IndexOfList(list) >= 0) {
         FactivatedPlaylist = list;
         list->SetActive(true);
     } else {
@@ -336,7 +339,7 @@ void TcustomJukebox::ActivatePlaylist(TaudioTagList* list) {
 }
 
 void TcustomJukebox::ActivatePlaylistByName(const std::string& title) {
-    TaudioTagList* list = Fowner && !title.empty() ? Fowner->Playlists().FindTitle(title) : nullptr;
+    TaudioTagList* list = Fowner && !title.empty() ? Fowner->Playlists().FindList(title).get() : nullptr;
     ActivatePlaylist(list);
     // The settings are read before the playlists: keep the title until they arrive.
     if (!list) FpendingActivePlaylist = title;
@@ -344,13 +347,13 @@ void TcustomJukebox::ActivatePlaylistByName(const std::string& title) {
 
 void TcustomJukebox::PlaylistsChanged() {
     if (!Fowner) return;
-    if (FactivatedPlaylist && Fowner->Playlists().IndexOf(FactivatedPlaylist) < 0) {
+    if (FactivatedPlaylist && Fowner->Playlists().IndexOfList(FactivatedPlaylist) < 0) {
         ActivatePlaylist(nullptr);
     } else if (!FactivatedPlaylist && !FpendingActivePlaylist.empty()) {
         // The first change after the settings is the loaded playlists: resolve the title once.
         const std::string title = FpendingActivePlaylist;
         FpendingActivePlaylist.clear();
-        if (TaudioTagList* list = Fowner->Playlists().FindTitle(title)) ActivatePlaylist(list);
+        if (const auto list = Fowner->Playlists().FindList(title)) ActivatePlaylist(list.get());
     }
 }
 
@@ -360,7 +363,7 @@ void TcustomJukebox::RebuildStackerPlayList() {
     FstackerPlayList->SetActive(Fstacker->Active());
     if (Fstacker->Active())
         for (int i = 0; i < Fstacker->Count(); ++i) {
-            TaudioTagList* cartridge = Fstacker->GetList(i);
+            const TaudioTagListPtr cartridge = Fstacker->GetList(i);
             if (!cartridge->Active()) continue;
             for (const auto& tag : cartridge->Items()) FstackerPlayList->Add(tag);
         }
@@ -372,6 +375,24 @@ std::string TcustomJukebox::StackerStatusText() const {
     if (!Fstacker->Active()) return "";
     if (FstackerPlayList->Count() == 0) return "Empty";
     return FplayingCartridgeName.empty() ? "Inactive" : FplayingCartridgeName;
+}
+
+void TcustomJukebox::PlayNextTrack() {
+    if (Fplayer) Fplayer->PlayNext();
+}
+
+void TcustomJukebox::UseFilterSet(const std::string& name) {
+    if (!Fowner) return;
+    if (const TtagListRules* rules = Fowner->RuleSets().FindByName(name)) Ffilter->Assign(rules);
+    SetRandomPlayActive(true);
+    ActivatePlaylist(nullptr);
+    RefillRandomList();
+}
+
+const TurlList* TcustomJukebox::StationList() const { return Fowner ? &Fowner->URLList() : nullptr; }
+
+void TcustomJukebox::PlayURL(const std::string& url) {
+    if (Fplayer) Fplayer->PlayURL(url);
 }
 
 // ---- Random play ----------------------------------------------------------------
@@ -453,7 +474,7 @@ void TcustomJukebox::LoadQueue() {
 void TcustomJukebox::LoadStacker() {
     FloadingStacker = true;
     bool damaged = false;
-    Fstacker->LoadFromFile(DataFile("stacker.dat"), false, &damaged);
+    LoadListListFile(*Fstacker, DataFile("stacker.dat"), false, &damaged);
     FstackerLoadFailed = damaged;
     FloadingStacker = false;
     RebuildStackerPlayList();
@@ -484,7 +505,7 @@ bool TcustomJukebox::SaveQueue() {
 
 bool TcustomJukebox::SaveStacker() {
     const std::string name = DataFile("stacker.dat");
-    return SaveReported(name, [&](std::string* e) { return Fstacker->SaveToFile(name, e); });
+    return SaveReported(name, [&](std::string* e) { return SaveListListFile(*Fstacker, name, e); });
 }
 
 void TcustomJukebox::LoadSettings(const TiniFile& ini, const std::string& section) {
@@ -513,7 +534,7 @@ void TcustomJukebox::LoadStackerCartridge(bool append, const std::string& folder
     const auto file = Prompt().ChooseOpenFile("Load Cartridge", "Stacker Cartridges (*.ctg)|*.ctg", folder);
     if (!file) return;
     MarkUserChange(ulStacker);
-    Fstacker->LoadFromFile(*file, append);
+    LoadListListFile(*Fstacker, *file, append);
 }
 
 void TcustomJukebox::SaveStackerCartridge(const std::string& folder) {
@@ -521,7 +542,7 @@ void TcustomJukebox::SaveStackerCartridge(const std::string& folder) {
     if (!file) return;
     if (std::filesystem::path(*file).extension().empty()) *file += ".ctg";
     std::string error;
-    if (!Fstacker->SaveToFile(*file, &error))
+    if (!SaveListListFile(*Fstacker, *file, &error))
         Prompt().ShowMessage("Cannot save the cartridge " + *file + ":\r\n\r\n" + error, "Error");
 }
 

@@ -13,8 +13,11 @@
 #include <vector>
 
 #include "core/jukebox_pending.h"
+#include "core/jukebox_slots.h"
 #include "core/media_player.h"
 #include "core/tag_list.h"
+#include "core/tag_list_list.h"
+#include "core/tag_list_rules.h"
 #include "core/timer_alarms.h"
 
 namespace tunecrest {
@@ -55,7 +58,7 @@ class TcustomJukeboxEvents : public TObject {
     TstatusTextEvent OnStatusText;
 };
 
-class TcustomJukebox : public TObject {
+class TcustomJukebox : public TObject, public TslotJukebox {
   public:
     TcustomJukebox();
     ~TcustomJukebox() override;
@@ -148,7 +151,12 @@ class TcustomJukebox : public TObject {
     bool LoadingStacker() const { return FloadingStacker; }
 
     void ActivatePlaylist(TaudioTagList* list);
-    void ActivatePlaylistByName(const std::string& title);
+    void ActivatePlaylistByName(const std::string& title) override;
+    // What the button slots do.
+    void PlayNextTrack() override;
+    void UseFilterSet(const std::string& name) override;
+    const TurlList* StationList() const override;
+    void PlayURL(const std::string& url) override;
     // The owner's playlists changed: the activated playlist stays only while it is one
     // of them, and a title remembered from the settings is resolved once it appears.
     void PlaylistsChanged();

@@ -6,6 +6,7 @@
 #include "core/date_time.h"
 #include "core/ini_file.h"
 #include "core/services.h"
+#include "core/system_services.h"
 #include "core/text_utils.h"
 
 namespace tunecrest {
@@ -93,6 +94,12 @@ void TcustomJukeboxList::Guarded(const char* name, Step step) {
 TcustomJukeboxList::TcustomJukeboxList() : FpopularSavePending(std::make_shared<bool>(false)) {
     Guarded("Error Creating FaudioFolders", [this] { FaudioFolders = std::make_unique<TmyStringList>(); });
     Guarded("Error Creating FvideoFolders", [this] { FvideoFolders = std::make_unique<TmyStringList>(); });
+    Guarded("Error Creating FalbumList", [this] { FalbumList = std::make_unique<TaudioTagAlbumList>(); });
+    Guarded("Error Creating FartistList", [this] { FartistList = std::make_unique<TaudioTagArtistList>(); });
+    Guarded("Error Creating FtitleList", [this] {
+        FtitleList = std::make_unique<TaudioTagArtistList>();
+        FtitleList->IsAlphaList = true;
+    });
     Guarded("Error Creating FglobalList", [this] {
         FglobalList = std::make_unique<TaudioTagList>();
         FglobalList->SetOwnsObjects(true);
@@ -122,10 +129,24 @@ TcustomJukeboxList::TcustomJukeboxList() : FpopularSavePending(std::make_shared<
         FvideoList->OnListProcess = FglobalList->OnListProcess;
         FvideoList->OnListProcessFinished = FglobalList->OnListProcessFinished;
     });
+    Guarded("Error Creating FgenreList", [this] { FgenreList = std::make_unique<TaudioTagGenreList>(); });
+    Guarded("Error Creating FvideoGenreList", [this] {
+        FvideoGenreList = std::make_unique<TaudioTagGenreList>();
+        FvideoGenreList->UseAlbums = false;
+        FvideoGenreList->UseArtists = false;
+    });
+    FyearList = std::make_unique<TaudioTagYearList>();
     FfileIndex = FileNameIndex();
     FvideoFileIndex = FileNameIndex();
+    FurlList = std::make_unique<TurlList>();
+    FurlList->OnChange = [this](TObject*) {
+        if (Fevents && Fevents->OnURLsChange) Fevents->OnURLsChange(this);
+        if (FloadingURLs || !AutoSaveURLs) return;
+        const std::string name = DataFile("internetradio.dat");
+        SaveList(name, [&](std::string* e) { return FurlList->SaveToFile(name, e); });
+    };
     FpopularList = std::make_unique<TpopularityTagList>();
-    FpopularList->SetOwnsObjects(true);
+    FruleSets = std::make_unique<TtagListRulesCollection>();
     FaudioImportList = std::make_unique<TmyStringList>();
     FvideoImportList = std::make_unique<TmyStringList>();
 }
@@ -135,6 +156,7 @@ TcustomJukeboxList::~TcustomJukeboxList() {
     if (FglobalList) FglobalList->OnChange = nullptr;
     if (FvideoList) FvideoList->OnChange = nullptr;
     if (Fplaylists) Fplaylists->OnChange = nullptr, Fplaylists->OnPlaylistChange = nullptr;
+    if (FurlList) FurlList->OnChange = nullptr;
 }
 
 std::string TcustomJukeboxList::DataFile(const std::string& name) const {
@@ -172,16 +194,40 @@ bool TcustomJukeboxList::SaveList(const std::string& fileName, const std::functi
 void TcustomJukeboxList::ProcessTags() {
     if (AutoSaveGlobal && !Floading) SaveGlobalList();
     ProcessStart("Processing Tag Information");
+    TaudioTagListList* groupings[] = {FartistList.get(), FalbumList.get(), FtitleList.get(), FgenreList.get(),
+                                      FyearList.get()};
+    for (auto* grouping : groupings) grouping->BeginUpdate();
     FfileIndex->BeginUpdate();
     FfileIndex->Clear();
+    if (!FindexesLoaded)
+        for (auto* grouping : groupings) grouping->Clear();
     const auto& items = FglobalList->Items();
     const int count = int(items.size());
     for (int i = 0; i < count; ++i) {
-        if (i % 10 == 0) Process(i, 0, items[size_t(i)]);
-        if (!FindexesLoaded) items[size_t(i)]->SetStoredPosition(i);
-        FfileIndex->AddObject(items[size_t(i)]->Filename(), items[size_t(i)]);
+        const TaudioTagPtr& tag = items[size_t(i)];
+        if (!FindexesLoaded) {
+            if (i % 10 == 0) Process(i, 0, count - 1 < 0 ? nullptr : tag);
+            tag->SetStoredPosition(i);
+            if (LoadArtistsAlbums) {
+                FalbumList->AddTag(tag);
+                FartistList->AddTag(tag);
+                FtitleList->AddTag(tag);
+            }
+            if (LoadGenres) FgenreList->AddTag(tag);
+            if (LoadYears) FyearList->AddTag(tag);
+        }
+        FfileIndex->AddObject(tag->Filename(), tag);
+    }
+    // Albums are linked to their artists and display names rebuilt, also after the
+    // groupings came from the index files.
+    if (LoadArtistsAlbums) {
+        FartistList->BuildFromList(*FalbumList);
+        FartistList->ApplyMappings();
     }
     FfileIndex->EndUpdate();
+    for (auto* grouping : groupings) grouping->EndUpdate();
+    if (LoadGenres) FgenreList->BuildArtists();
+    if (LoadYears) FyearList->BuildArtists();
     ProcessFinished();
     if (Fevents && Fevents->OnGlobalListChange) Fevents->OnGlobalListChange(this);
 }
@@ -191,12 +237,17 @@ void TcustomJukeboxList::ProcessVideo() {
     ProcessStart("Processing Video File Information");
     FvideoFileIndex->BeginUpdate();
     FvideoFileIndex->Clear();
+    FvideoGenreList->BeginUpdate();
+    FvideoGenreList->Clear();
     const auto& items = FvideoList->Items();
     for (size_t i = 0; i < items.size(); ++i) {
         Process(int(i), 0, items[i]);
         FvideoFileIndex->AddObject(items[i]->Filename(), items[i]);
+        FvideoGenreList->AddTag(items[i]);
     }
     FvideoFileIndex->EndUpdate();
+    FvideoGenreList->EndUpdate();
+    FvideoGenreList->BuildArtists();
     ProcessFinished();
     if (Fevents && Fevents->OnVideoListChange) Fevents->OnVideoListChange(this);
 }
@@ -231,10 +282,11 @@ void TcustomJukeboxList::LoadIndexes() {
 }
 
 void TcustomJukeboxList::LoadCDLists() {
-    if (!CdDrives) return;
     FglobalList->BeginUpdate();
-    for (const auto& drive : CdDrives()) {
-        const std::string fileName = DataFile(Format("%8.8X", drive.Serial) + ".dat");
+    for (const auto& root : SystemServices().ListCDDrives()) {
+        uint32_t serial = 0;
+        if (!SystemServices().GetVolumeSerial(root, serial)) continue;  // no disc: skipped quietly
+        const std::string fileName = DataFile(Format("%8.8X", serial) + ".dat");
         std::error_code ec;
         if (!std::filesystem::exists(fileName, ec)) continue;
         TaudioTagList cdList;
@@ -261,7 +313,7 @@ void TcustomJukeboxList::LoadVideoList() {
 void TcustomJukeboxList::LoadPlaylists() {
     FloadingPlaylists = true;
     bool damaged = false;
-    Fplaylists->LoadFromFile(DataFile("playlists.dat"), false, &damaged);
+    LoadListListFile(*Fplaylists, DataFile("playlists.dat"), false, &damaged);
     FplaylistsLoadFailed = damaged;
     FloadingPlaylists = false;
     PlaylistsChanged();
@@ -269,8 +321,12 @@ void TcustomJukeboxList::LoadPlaylists() {
 
 void TcustomJukeboxList::LoadPopularList() {
     bool damaged = false;
-    LoadTagListFile(*FpopularList, DataFile("poplist.dat"), false, &damaged);
+    TaudioTagList counts;
+    LoadTagListFile(counts, DataFile("poplist.dat"), false, &damaged);
     FpopularLoadFailed = damaged;
+    FpopularList->Clear();
+    // Stored entries keep their counts: the base Add files them without counting.
+    for (const auto& tag : counts.Items()) FpopularList->TaudioTagFileList::Add(tag);
 }
 
 bool TcustomJukeboxList::SaveGlobalList() {
@@ -292,12 +348,30 @@ bool TcustomJukeboxList::SaveVideoList() {
 
 bool TcustomJukeboxList::SavePlaylists() {
     const std::string name = DataFile("playlists.dat");
-    return SaveList(name, [&](std::string* e) { return Fplaylists->SaveToFile(name, e); });
+    return SaveList(name, [&](std::string* e) { return SaveListListFile(*Fplaylists, name, e); });
 }
 
 bool TcustomJukeboxList::SavePopularList() {
     const std::string name = DataFile("poplist.dat");
-    return SaveList(name, [&](std::string* e) { return SaveTagListFile(*FpopularList, name, e); });
+    TaudioTagList counts;
+    for (int i = 0; i < FpopularList->Count(); ++i) counts.Add(FpopularList->GetTag(i));
+    return SaveList(name, [&](std::string* e) { return SaveTagListFile(counts, name, e); });
+}
+
+void TcustomJukeboxList::LoadInternetRadio() {
+    const std::string name = DataFile("internetradio.dat");
+    std::error_code ec;
+    if (!std::filesystem::exists(name, ec)) return;
+    FloadingURLs = true;
+    FurlList->LoadFromFile(name);
+    FloadingURLs = false;
+}
+
+void TcustomJukeboxList::LoadRules() { FruleSets->LoadFromFile(DataFile("rules.dat")); }
+
+bool TcustomJukeboxList::SaveRules() {
+    const std::string name = DataFile("rules.dat");
+    return SaveList(name, [&](std::string* e) { return FruleSets->SaveToFile(name, e); });
 }
 
 void TcustomJukeboxList::SaveAll() {
@@ -306,7 +380,7 @@ void TcustomJukeboxList::SaveAll() {
 }
 
 void TcustomJukeboxList::CountPlay(const TaudioTag& tag) {
-    FpopularList->CountPlay(tag);
+    FpopularList->Add(tag.Clone());
     // A damaged play-count file is kept until it can be read again.
     if (FpopularLoadFailed || *FpopularSavePending) return;
     *FpopularSavePending = true;
@@ -344,6 +418,9 @@ void TcustomJukeboxList::LoadSettings(const TiniFile& ini, const std::string& se
     g.SetAlbumFromParentFolder(ini.ReadBool(section, "AlbumFromParentFolder", g.AlbumFromParentFolder()));
     g.SetArtistFromParentFolder(ini.ReadBool(section, "ArtistFromParentFolder", g.ArtistFromParentFolder()));
     g.SetOverrideTagInfo(ini.ReadBool(section, "AlwaysOverrideWithFileMasks", false));
+    FartistList->MapThe = ini.ReadBool(section, "ArtistMappingsMapThe", true);
+    FartistList->MappingsNoDuplicates = ini.ReadBool(section, "ArtistMappingsNoDuplicates", false);
+    FyearList->Mode = ini.ReadInteger(section, "YearMode", 0) == 1 ? ymDecades : ymYears;
     FenableIndexes = ini.ReadBool(section, "EnableIndexes", true);
     FvideoList->SetVideoFileMask(ini.ReadString(section, "VideoListMask", "%t"));
     FvideoList->SetAlbumFromParentFolder(ini.ReadBool(section, "VideoListFolderAsGenre", true));
@@ -362,6 +439,9 @@ void TcustomJukeboxList::SaveSettings(TiniFile& ini, const std::string& section)
     ini.WriteBool(section, "AlbumFromParentFolder", g.AlbumFromParentFolder());
     ini.WriteBool(section, "ArtistFromParentFolder", g.ArtistFromParentFolder());
     ini.WriteBool(section, "AlwaysOverrideWithFileMasks", g.OverrideTagInfo());
+    ini.WriteBool(section, "ArtistMappingsMapThe", FartistList->MapThe);
+    ini.WriteBool(section, "ArtistMappingsNoDuplicates", FartistList->MappingsNoDuplicates);
+    ini.WriteInteger(section, "YearMode", FyearList->Mode == ymDecades ? 1 : 0);
     ini.WriteBool(section, "EnableIndexes", FenableIndexes);
     ini.WriteString(section, "VideoListMask", FvideoList->VideoFileMask());
     ini.WriteBool(section, "VideoListFolderAsGenre", FvideoList->AlbumFromParentFolder());

@@ -12,7 +12,11 @@
 #include <vector>
 
 #include "core/jukebox.h"
+#include "core/album_artist_groupings.h"
+#include "core/file_keyed_tag_lists.h"
+#include "core/genre_year_groupings.h"
 #include "core/jukebox_pending.h"
+#include "core/url_list.h"
 #include "core/string_lists.h"
 #include "core/tag_list.h"
 
@@ -35,13 +39,6 @@ class TcustomJukeboxListEvents : public TObject {
     TcustomMediaPlayerEvents* PlayerEvents = nullptr;
 };
 
-// A CD in a drive: where its files are and the volume serial that names its list file.
-struct TcdDriveInfo {
-    std::string Root;
-    uint32_t Serial = 0;
-};
-using TcdDriveLister = std::function<std::vector<TcdDriveInfo>()>;
-
 class TcustomJukeboxList : public TObject {
   public:
     TcustomJukeboxList();
@@ -63,6 +60,14 @@ class TcustomJukeboxList : public TObject {
     TmyStringList& AudioImportList() { return *FaudioImportList; }
     TmyStringList& VideoImportList() { return *FvideoImportList; }
     TpopularityTagList& PopularList() { return *FpopularList; }
+    TaudioTagAlbumList& AlbumList() { return *FalbumList; }
+    TaudioTagArtistList& ArtistList() { return *FartistList; }
+    TaudioTagArtistList& TitleList() { return *FtitleList; }
+    TaudioTagGenreList& GenreList() { return *FgenreList; }
+    TaudioTagGenreList& VideoGenreList() { return *FvideoGenreList; }
+    TaudioTagYearList& YearList() { return *FyearList; }
+    TurlList& URLList() { return *FurlList; }
+    TtagListRulesCollection& RuleSets() { return *FruleSets; }
 
     TcustomJukeboxListEvents* Events() const { return Fevents; }
     virtual void SetEvents(TcustomJukeboxListEvents* events) { Fevents = events; }
@@ -87,8 +92,6 @@ class TcustomJukeboxList : public TObject {
     bool AutoSaveVideoList = false;
     bool IsUpdating = false;
     bool LoadArtistsAlbums = true;
-    // Lists the CDs now in the drives; empty until the drive service is installed.
-    TcdDriveLister CdDrives;
 
     virtual void ProcessTags();
     virtual void ProcessVideo();
@@ -104,13 +107,13 @@ class TcustomJukeboxList : public TObject {
     void LoadVideoList();
     void LoadPlaylists();
     void LoadPopularList();
-    void LoadInternetRadio() {}
-    void LoadRules() {}
+    void LoadInternetRadio();
+    void LoadRules();
     bool SaveGlobalList();
     bool SaveVideoList();
     bool SavePlaylists();
     bool SavePopularList();
-    void SaveRules() {}
+    bool SaveRules();
     void ReprocessTags();
     TDateTime GetJukeboxFileDate() const;
     TDateTime GetPlaylistsFileDate() const;
@@ -144,6 +147,13 @@ class TcustomJukeboxList : public TObject {
     std::unique_ptr<TmyStringList> FaudioFolders, FvideoFolders;
     std::unique_ptr<TpopularityTagList> FpopularList;
     std::unique_ptr<TmyStringList> FaudioImportList, FvideoImportList;
+    std::unique_ptr<TaudioTagAlbumList> FalbumList;
+    std::unique_ptr<TaudioTagArtistList> FartistList, FtitleList;
+    std::unique_ptr<TaudioTagGenreList> FgenreList, FvideoGenreList;
+    std::unique_ptr<TaudioTagYearList> FyearList;
+    std::unique_ptr<TurlList> FurlList;
+    std::unique_ptr<TtagListRulesCollection> FruleSets;
+    bool FloadingURLs = false;
     TcustomJukeboxListEvents* Fevents = nullptr;
     std::vector<const TaudioTag*> FcdTracks;
     bool Floading = false, FloadingPlaylists = false, FloadingVideo = false;
@@ -196,6 +206,8 @@ class TcustomlocalJukeboxList : public TcustomJukeboxList {
     virtual void RefillRandomList() = 0;
     virtual bool EditAlarms() = 0;
     virtual void SetRepeatTrack(bool on) = 0;
+    virtual void SetInternetRadioURL(const std::string& name, const std::string& url) = 0;
+    virtual void DeleteInternetRadioURL(const std::string& name) = 0;
 
   protected:
     void SetLoading(bool loading) override;
@@ -237,6 +249,8 @@ class TlocalJukeboxList : public TcustomlocalJukeboxList {
     void RefillRandomList() override;
     bool EditAlarms() override;
     void SetRepeatTrack(bool on) override;
+    void SetInternetRadioURL(const std::string& name, const std::string& url) override;
+    void DeleteInternetRadioURL(const std::string& name) override;
 
   private:
     TaudioTagList& Queue();

@@ -56,15 +56,21 @@ void TlocalJukeboxList::ActivatePlaylist(const std::string& title) { Jukebox()->
 
 void TlocalJukeboxList::RemovePlaylist(TaudioTagList* list) { Playlists().Remove(list); }
 
+void TlocalJukeboxList::SetInternetRadioURL(const std::string& name, const std::string& url) {
+    URLList().SetURL(name, url);
+}
+
+void TlocalJukeboxList::DeleteInternetRadioURL(const std::string& name) { URLList().DeleteName(name); }
+
 void TlocalJukeboxList::AddToStacker(const TaudioTagList* list) {
     if (!list) return;
-    auto cartridge = std::make_unique<TaudioTagList>();
+    auto cartridge = std::make_shared<TaudioTagList>();
     cartridge->SetOwnsObjects(true);
     cartridge->SetTitle(list->Title());
     cartridge->SetActive(true);
     for (const auto& tag : list->Items()) cartridge->Add(tag->Clone());
     Jukebox()->MarkUserChange(TcustomJukebox::ulStacker);
-    Jukebox()->Stacker().Add(std::move(cartridge));
+    Jukebox()->Stacker().AddList(cartridge);
 }
 
 void TlocalJukeboxList::RemoveFromStacker(TaudioTagList* cartridge) {

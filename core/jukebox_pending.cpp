@@ -4,9 +4,8 @@
 #include <filesystem>
 #include <sstream>
 
-#include "core/ini_file.h"
+#include "core/tag_list_list.h"
 #include "core/safe_file.h"
-#include "core/services.h"
 #include "core/text_utils.h"
 
 namespace tunecrest {
@@ -62,73 +61,10 @@ bool ReadFileText(const std::string& fileName, std::string& text, bool* damaged)
 
 }  // namespace
 
-TaudioTagList* TaudioTagPlaylistList::GetList(int index) const {
-    return index >= 0 && index < Count() ? Flists[size_t(index)].get() : nullptr;
-}
-
-int TaudioTagPlaylistList::IndexOf(const TaudioTagList* list) const {
-    for (int i = 0; i < Count(); ++i)
-        if (Flists[size_t(i)].get() == list) return i;
-    return -1;
-}
-
-TaudioTagList* TaudioTagPlaylistList::FindTitle(const std::string& title) const {
-    for (const auto& list : Flists)
-        if (SameText(list->Title(), title)) return list.get();
-    return nullptr;
-}
-
-void TaudioTagPlaylistList::Bind(TaudioTagList* list) {
-    list->SetOwnsObjects(FlistsOwnObjects);
-    list->OnChange = [this, list](TObject*) {
-        if (OnPlaylistChange) OnPlaylistChange(this, list);
-    };
-    list->OnActiveChanged = list->OnChange;
-}
-
-TaudioTagList* TaudioTagPlaylistList::Add(std::unique_ptr<TaudioTagList> list) {
-    TaudioTagList* raw = list.get();
-    Bind(raw);
-    Flists.push_back(std::move(list));
-    Changed();
-    return raw;
-}
-
-void TaudioTagPlaylistList::Remove(TaudioTagList* list) {
-    const int index = IndexOf(list);
-    if (index < 0) return;
-    Flists.erase(Flists.begin() + index);
-    Changed();
-}
-
-void TaudioTagPlaylistList::Clear() {
-    Flists.clear();
-    Changed();
-}
-
-void TaudioTagPlaylistList::SetActive(bool on) {
-    if (Factive == on) return;
-    Factive = on;
-    if (OnActiveChanged) OnActiveChanged(this);
-}
-
-void TaudioTagPlaylistList::EndUpdate() {
-    if (FupdateCount > 0 && --FupdateCount == 0 && Fpending) Changed();
-}
-
-void TaudioTagPlaylistList::Changed() {
-    if (FupdateCount > 0) {
-        Fpending = true;
-        return;
-    }
-    Fpending = false;
-    if (OnChange) OnChange(this);
-}
-
-bool TaudioTagPlaylistList::LoadFromFile(const std::string& fileName, bool keep, bool* damaged) {
+bool LoadListListFile(TaudioTagListList& lists, const std::string& fileName, bool keep, bool* damaged) {
     std::string text;
-    BeginUpdate();
-    if (!keep) Clear();
+    lists.BeginUpdate();
+    if (!keep) lists.Clear();
     bool ok = ReadFileText(fileName, text, damaged);
     if (ok) {
         std::istringstream in(text);
@@ -137,67 +73,22 @@ bool TaudioTagPlaylistList::LoadFromFile(const std::string& fileName, bool keep,
         const int n = ok ? StrToIntDef(count, -1) : -1;
         ok = ok && n >= 0;
         for (int i = 0; ok && i < n; ++i) {
-            auto list = std::make_unique<TaudioTagList>();
-            list->SetOwnsObjects(FlistsOwnObjects);
+            auto list = std::make_shared<TaudioTagList>();
+            list->SetOwnsObjects(true);
             ok = ReadTags(*list, in, true);
-            if (ok) Add(std::move(list));
+            if (ok) lists.AddList(list);
         }
         if (!ok && damaged) *damaged = true;
     }
-    EndUpdate();
+    lists.EndUpdate();
     return ok;
 }
 
-bool TaudioTagPlaylistList::SaveToFile(const std::string& fileName, std::string* error) const {
+bool SaveListListFile(const TaudioTagListList& lists, const std::string& fileName, std::string* error) {
     std::ostringstream out;
-    out << kListListMagic << '\n' << Count() << '\n';
-    for (const auto& list : Flists) WriteTags(*list, out);
+    out << kListListMagic << '\n' << lists.Count() << '\n';
+    for (int i = 0; i < lists.Count(); ++i) WriteTags(*lists.GetList(i), out);
     return SafeWriteFile(fileName, out.str(), error);
-}
-
-void TtagListRules::ApplyRules(const TaudioTagList& source, TaudioTagList& dest, bool copies) const {
-    dest.BeginUpdate();
-    dest.Clear();
-    for (const auto& tag : source.Items())
-        for (const auto& path : Paths)
-            if (tag->Filename().starts_with(path)) {
-                if (copies)
-                    dest.AddCopy(tag);
-                else
-                    dest.Add(tag);
-                break;
-            }
-    dest.EndUpdate();
-}
-
-void TtagListRules::LoadFromIni(const TiniFile& ini, const std::string& section) {
-    const std::string paths = ini.ReadString(section, "Paths", "");
-    Paths.clear();
-    if (!paths.empty()) Paths = SplitString(paths, ',');
-}
-
-void TtagListRules::SaveToIni(TiniFile& ini, const std::string& section) const {
-    std::string joined;
-    for (const auto& path : Paths) joined += (joined.empty() ? "" : ",") + path;
-    ini.WriteString(section, "Paths", joined);
-}
-
-void TpopularityTagList::CountPlay(const TaudioTag& tag) {
-    TaudioTagPtr listed = FindFile(tag.Filename());
-    if (!listed) {
-        listed = tag.Clone();
-        listed->SetData(0);
-        Add(listed);
-    }
-    listed->SetData(listed->Data() + 1);
-    listed->SetModDate(Now());
-    Changed();
-}
-
-TaudioTagPtr TpopularityTagList::FindFile(const std::string& fileName) const {
-    for (const auto& tag : Items())
-        if (tag->Filename() == fileName) return tag;
-    return nullptr;
 }
 
 bool LoadTagListFile(TaudioTagList& list, const std::string& fileName, bool keep, bool* damaged) {

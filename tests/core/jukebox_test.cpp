@@ -43,7 +43,7 @@ struct Library {
         jb.Playlist().SetPlayMode(0);
         jb.Playlist().SetActive(true);
         if (!activated.empty()) {
-            lib.Playlists().Add(List("Party", activated));
+            lib.Playlists().AddList(TaudioTagListPtr(List("Party", activated)));
             jb.ActivatePlaylistByName("Party");
         }
         for (const auto& name : random) lib.GlobalList().Add(MakeTag("X", name));
