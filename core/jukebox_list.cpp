@@ -315,8 +315,8 @@ void TcustomJukeboxList::LoadPlaylists() {
     bool damaged = false;
     LoadListListFile(*Fplaylists, DataFile("playlists.dat"), false, &damaged);
     FplaylistsLoadFailed = damaged;
-    FloadingPlaylists = false;
     PlaylistsChanged();
+    FloadingPlaylists = false;
 }
 
 void TcustomJukeboxList::LoadPopularList() {
