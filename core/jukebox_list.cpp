@@ -199,6 +199,8 @@ void TcustomJukeboxList::ProcessTags() {
     for (auto* grouping : groupings) grouping->BeginUpdate();
     FfileIndex->BeginUpdate();
     FfileIndex->Clear();
+    // Filled unsorted and sorted once: sorted inserts would move the list at every track.
+    FfileIndex->SetSorted(false);
     if (!FindexesLoaded)
         for (auto* grouping : groupings) grouping->Clear();
     const auto& items = FglobalList->Items();
@@ -224,6 +226,9 @@ void TcustomJukeboxList::ProcessTags() {
         FartistList->BuildFromList(*FalbumList);
         FartistList->ApplyMappings();
     }
+    FfileIndex->SetSorted(true);
+    for (int i = FfileIndex->Count() - 1; i > 0; --i)
+        if (FfileIndex->Strings(i) == FfileIndex->Strings(i - 1)) FfileIndex->Delete(i);
     FfileIndex->EndUpdate();
     for (auto* grouping : groupings) grouping->EndUpdate();
     if (LoadGenres) FgenreList->BuildArtists();
