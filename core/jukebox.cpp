@@ -1,0 +1,549 @@
+#include "core/jukebox.h"
+
+#include <filesystem>
+
+#include "core/exceptions.h"
+#include "core/ini_file.h"
+#include "core/jukebox_list.h"
+#include "core/services.h"
+
+namespace tunecrest {
+
+namespace {
+
+bool SameFile(const TaudioTagPtr& tag, const std::string& fileName) { return tag && tag->Filename() == fileName; }
+
+std::string ProgramFolder() {
+    std::error_code ec;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::filesystem::current_path().string() : self.parent_path().string();
+}
+
+}  // namespace
+
+template <typename Step>
+void TcustomJukebox::Guarded(const char* name, Step step) {
+    try {
+        step();
+    } catch (const std::exception& e) {
+        Prompt().ShowMessage(std::string(name) + ":\r\n\r\n" + e.what(), "Application Error");
+    }
+}
+
+TcustomJukebox::TcustomJukebox() {
+    Guarded("Error Creating FdbRules", [this] { FdbRules = std::make_unique<TdbRules>(); });
+    Guarded("Error Creating Fqueue", [this] {
+        Fqueue = std::make_unique<TaudioTagList>();
+        Fqueue->SetOwnsObjects(true);
+        Fqueue->OnChange = [this](TObject*) { QueueChanged(); };
+    });
+    Guarded("Error Creating Fplaylist", [this] {
+        Fplaylist = std::make_unique<TaudioTagList>();
+        Fplaylist->SetOwnsObjects(true);
+        Fplaylist->OnChange = [this](TObject*) { PlaylistChanged(); };
+        Fplaylist->OnActiveChanged = Fplaylist->OnChange;
+        Fplaylist->OnModeChanged = Fplaylist->OnChange;
+    });
+    Guarded("Error Creating Fstacker", [this] {
+        Fstacker = std::make_unique<TaudioTagPlaylistList>();
+        Fstacker->Mode = plmStacker;
+        Fstacker->OwnsObjects = true;
+        Fstacker->SetListsOwnObjects(true);
+        Fstacker->OnChange = [this](TObject*) { StackerChanged(); };
+        Fstacker->OnActiveChanged = [this](TObject*) {
+            RebuildStackerPlayList();
+            if (Fevents && Fevents->OnStackerChange) Fevents->OnStackerChange(this);
+        };
+        Fstacker->OnPlaylistChange = [this](TObject*, TaudioTagList* list) { StackerListChanged(list); };
+    });
+    Guarded("Error Creating FcustomGlobal", [this] {
+        FcustomGlobal = std::make_unique<TaudioTagList>();
+        FcustomGlobal->OnChange = [this](TObject*) {
+            if (Fevents && Fevents->OnCustomGlobalChange) Fevents->OnCustomGlobalChange(this);
+        };
+    });
+    Guarded("Error Creating FhistoryList", [this] {
+        FhistoryList = std::make_unique<TaudioTagHistoryList>();
+        FhistoryList->SetOwnsObjects(true);
+    });
+    Guarded("Error Creating FstackerList", [this] {
+        FstackerPlayList = std::make_unique<TaudioTagList>();
+        FstackerPlayList->SetPlayMode(ModeSet(lmRandom) | ModeSet(lmLoop));
+    });
+    Guarded("Error Activating Lists", [this] {
+        FcustomGlobal->SetPlayMode(ModeSet(lmRandom) | ModeSet(lmLoop));
+        FcustomGlobal->SetActive(true);
+        Fqueue->SetActive(true);
+    });
+    Ffilter = std::make_unique<TtagListRules>();
+    Falarms = std::make_unique<TonOffTimerAlarmList>();
+    Falarms->OnOnAlarm = [this](TObject*, TonOffTimerAlarm* alarm) { FireAlarm(true, alarm); };
+    Falarms->OnOffAlarm = [this](TObject*, TonOffTimerAlarm* alarm) { FireAlarm(false, alarm); };
+    Fslots = std::make_unique<TjukeboxSlotList>();
+    Fslots->Jukebox = this;
+}
+
+TcustomJukebox::~TcustomJukebox() {
+    if (Fowner) Fowner->JukeboxDestroyed(this);
+    if (Fplayer) {
+        TcustomMediaPlayer* player = Fplayer;
+        Fplayer = nullptr;
+        delete player;
+    }
+    // The lists go before the events could reach a half-destroyed jukebox.
+    Fevents = nullptr;
+    if (Fqueue) Fqueue->OnChange = nullptr;
+    if (Fstacker) Fstacker->OnChange = nullptr, Fstacker->OnPlaylistChange = nullptr;
+}
+
+void TcustomJukebox::SetMediaPlayer(TcustomMediaPlayer* player) {
+    Fplayer = player;
+    if (Fplayer) Fplayer->SetEvents(FplayerEvents);
+}
+
+void TcustomJukebox::SetPlayerEvents(TcustomMediaPlayerEvents* events) {
+    FplayerEvents = events;
+    if (Fplayer) Fplayer->SetEvents(events);
+}
+
+std::string TcustomJukebox::GetDataFolder() const { return Fowner ? Fowner->DataFolder() : ProgramFolder(); }
+
+std::string TcustomJukebox::DataFile(const std::string& name) const {
+    return (std::filesystem::path(GetDataFolder()) / name).string();
+}
+
+std::string TcustomJukebox::GetHistoryFileName() const { return DataFile("history.txt"); }
+
+void TcustomJukebox::Changed() {
+    if (Fplayer) Fplayer->RefreshNextTrack();
+}
+
+void TcustomJukebox::Status(const std::string& text) {
+    if (Fevents && Fevents->OnStatusText) Fevents->OnStatusText(this, text);
+}
+
+// ---- Next track ---------------------------------------------------------------
+
+TaudioTagPtr TcustomJukebox::NextTrack() {
+    FnextCartridgeName.clear();
+    Fsource = jpsNone;
+    FchoseRepeat = false;
+    TaudioTagPtr result;
+    // A repeated track whose file was just reported missing is not offered again.
+    if (FrepeatTrack && FlastPlayed && FmissesInARow == 0) {
+        result = FlastPlayed;
+        Fsource = FplayedSource;
+        FchoseRepeat = true;
+    }
+    if (!result && Fqueue->Active() && Fqueue->Count() > 0) {
+        result = Fqueue->GetTag(0);
+        Fsource = jpsQueue;
+    }
+    if (!result) {
+        result = FstackerPlayList->PeekNext();
+        if (result) {
+            for (int i = 0; i < Fstacker->Count(); ++i)
+                if (Fstacker->GetList(i)->IndexOf(result.get()) >= 0) {
+                    FnextCartridgeName = Fstacker->GetList(i)->Title();
+                    break;
+                }
+            Fsource = jpsStacker;
+        }
+    }
+    if (!result) {
+        result = Fplaylist->PeekNext();
+        if (result) Fsource = jpsPlaylist;
+    }
+    if (!result && FactivatedPlaylist) {
+        result = FactivatedPlaylist->PeekNext();
+        if (result) Fsource = jpsActivatedPlaylist;
+    }
+    if (!result) {
+        result = FcustomGlobal->PeekNext();
+        if (result) Fsource = jpsRandom;
+    }
+    FcurrentTrack = result;
+    if (!result) Fsource = jpsNone;
+    return result;
+}
+
+void TcustomJukebox::TrackPlayed(const TaudioTagPtr& tag) {
+    if (FplayingCartridgeName == kStartCartridgeMarker) FplayingCartridgeName = FnextCartridgeName;
+    FplayedSource = Fsource;
+    if (tag) {
+        FmissesInARow = 0;
+        const TaudioTagPtr copy = tag->Clone();
+        const std::string fileName = copy->Filename();
+        // A repeat takes nothing off any source: the head it matches is still to come.
+        if (!FchoseRepeat) {
+            if (Fsource == jpsQueue && Fqueue->Count() > 0 && SameFile(Fqueue->GetTag(0), fileName)) {
+                if (FloopQueue)
+                    Fqueue->Move(0, Fqueue->Count() - 1);
+                else
+                    Fqueue->Delete(0);
+            } else if (Fsource == jpsStacker && SameFile(FstackerPlayList->PeekNext(), fileName)) {
+                FstackerPlayList->GetNext();
+                if (FplayingCartridgeName != kStartCartridgeMarker) FplayingCartridgeName = FnextCartridgeName;
+            } else if (Fsource == jpsPlaylist && SameFile(Fplaylist->PeekNext(), fileName)) {
+                Fplaylist->GetNext();
+            } else if (Fsource == jpsActivatedPlaylist && FactivatedPlaylist &&
+                       SameFile(FactivatedPlaylist->PeekNext(), fileName)) {
+                FactivatedPlaylist->GetNext();
+            } else if (Fsource == jpsRandom && SameFile(FcustomGlobal->PeekNext(), fileName)) {
+                FcustomGlobal->GetNext();
+            }
+        }
+        FchoseRepeat = false;
+        FhistoryList->Add(copy);
+        if (WriteHistoryFile) {
+            std::string error;
+            if (!FhistoryList->SaveToTextFile(GetHistoryFileName(), &error))
+                LogError("Cannot write " + GetHistoryFileName() + ": " + error);
+        }
+        FlastPlayed = copy;
+    } else {
+        FlastPlayed = nullptr;
+    }
+    if (FplayingCartridgeName == kStartCartridgeMarker || FplayingCartridgeName != FnextCartridgeName)
+        FplayingCartridgeName.clear();
+}
+
+int TcustomJukebox::CandidateCount() const {
+    int count = Fqueue->Count() + FstackerPlayList->Count() + Fplaylist->Count() + FcustomGlobal->Count();
+    if (FactivatedPlaylist) count += FactivatedPlaylist->Count();
+    return count;
+}
+
+void TcustomJukebox::TrackNotFound(const TaudioTagPtr& tag) {
+    if (!tag) return;
+    ++FmissesInARow;
+    const std::string& fileName = tag->Filename();
+    if (FchoseRepeat) return;
+    // The queue's entry is used up; the lists keep the file, which may come back
+    // with its disc or stick, and only step past it.
+    if (Fsource == jpsQueue && Fqueue->Count() > 0 && SameFile(Fqueue->GetTag(0), fileName)) {
+        Fqueue->Delete(0);
+    } else if (Fsource == jpsStacker && SameFile(FstackerPlayList->PeekNext(), fileName)) {
+        FstackerPlayList->GetNext();
+    } else if (Fsource == jpsPlaylist && SameFile(Fplaylist->PeekNext(), fileName)) {
+        Fplaylist->GetNext();
+    } else if (Fsource == jpsActivatedPlaylist && FactivatedPlaylist &&
+               SameFile(FactivatedPlaylist->PeekNext(), fileName)) {
+        FactivatedPlaylist->GetNext();
+    } else if (Fsource == jpsRandom && SameFile(FcustomGlobal->PeekNext(), fileName)) {
+        FcustomGlobal->GetNext();
+    }
+}
+
+void TcustomJukebox::PlayerWantsNext(TaudioTagPtr& tag) {
+    tag.reset();
+    if (FlibraryLoading) {
+        FrequestWaiting = true;
+        return;
+    }
+    // More misses in a row than there are candidates: every file is gone.
+    if (FmissesInARow > 0 && FmissesInARow > CandidateCount()) {
+        FmissesInARow = 0;
+        Status(kAllTracksMissing);
+        return;
+    }
+    tag = NextTrack();
+}
+
+void TcustomJukebox::SetLibraryLoading(bool loading) {
+    if (FlibraryLoading == loading) return;
+    FlibraryLoading = loading;
+    if (loading) return;
+    auto alarms = std::move(FwaitingAlarms);
+    FwaitingAlarms.clear();
+    for (const auto& [on, alarm] : alarms) FireAlarm(on, alarm);
+    if (FrequestWaiting) {
+        FrequestWaiting = false;
+        if (Fplayer) Fplayer->PlayNext();
+    }
+}
+
+void TcustomJukebox::FireAlarm(bool on, TonOffTimerAlarm* alarm) {
+    if (FlibraryLoading) {
+        FwaitingAlarms.emplace_back(on, alarm);
+        return;
+    }
+    if (!Fevents) return;
+    const auto& handler = on ? Fevents->OnOnAlarm : Fevents->OnOffAlarm;
+    if (handler) handler(this, alarm);
+}
+
+// ---- Change handlers -------------------------------------------------------------
+
+void TcustomJukebox::AutoSave(bool flag, bool loading, bool loadFailed, bool (TcustomJukebox::*save)()) {
+    if (flag && !loading && !loadFailed) (this->*save)();
+}
+
+void TcustomJukebox::QueueChanged() {
+    AutoSave(AutoSaveQueue, FloadingQueue, FqueueLoadFailed, &TcustomJukebox::SaveQueue);
+    Changed();
+    QueueChangeTime = Now();
+    if (Fevents && Fevents->OnQueueChange) Fevents->OnQueueChange(this);
+}
+
+void TcustomJukebox::PlaylistChanged() {
+    AutoSave(AutoSavePlaylist, FloadingPlaylist, FplaylistLoadFailed, &TcustomJukebox::SavePlaylist);
+    Changed();
+    if (Fevents && Fevents->OnPlaylistChange) Fevents->OnPlaylistChange(this);
+}
+
+void TcustomJukebox::StackerChanged() {
+    AutoSave(AutoSaveStacker, FloadingStacker, FstackerLoadFailed, &TcustomJukebox::SaveStacker);
+    RebuildStackerPlayList();
+    if (Fevents && Fevents->OnStackerChange) Fevents->OnStackerChange(this);
+}
+
+void TcustomJukebox::StackerListChanged(TaudioTagList* list) {
+    AutoSave(AutoSaveStacker, FloadingStacker, FstackerLoadFailed, &TcustomJukebox::SaveStacker);
+    RebuildStackerPlayList();
+    if (Fevents && Fevents->OnStackerListChange) Fevents->OnStackerListChange(this, list);
+}
+
+void TcustomJukebox::MarkUserChange(TuserList list) {
+    switch (list) {
+        case ulQueue: FqueueLoadFailed = false; break;
+        case ulPlaylist: FplaylistLoadFailed = false; break;
+        case ulStacker: FstackerLoadFailed = false; break;
+    }
+}
+
+// ---- Switches -------------------------------------------------------------------
+
+void TcustomJukebox::SetRepeatTrack(bool on) {
+    FrepeatTrack = on;
+    Changed();
+}
+
+bool TcustomJukebox::RandomPlayActive() const { return FcustomGlobal->Active(); }
+
+void TcustomJukebox::SetRandomPlayActive(bool on) {
+    FcustomGlobal->SetActive(on);
+    Changed();
+}
+
+void TcustomJukebox::ActivatePlaylist(TaudioTagList* list) {
+    FpendingActivePlaylist.clear();
+    if (Fowner && list && Fowner->Playlists().IndexOfList(list) >= 0) {
+        FactivatedPlaylist = list;
+        list->SetActive(true);
+    } else {
+        FactivatedPlaylist = nullptr;
+    }
+    if (Fevents && Fevents->OnActivePreloadedListChanged) Fevents->OnActivePreloadedListChanged(this, FactivatedPlaylist);
+    Changed();
+}
+
+void TcustomJukebox::ActivatePlaylistByName(const std::string& title) {
+    TaudioTagList* list = Fowner && !title.empty() ? Fowner->Playlists().FindList(title).get() : nullptr;
+    ActivatePlaylist(list);
+    // The settings are read before the playlists: keep the title until they arrive.
+    if (!list) FpendingActivePlaylist = title;
+}
+
+void TcustomJukebox::PlaylistsChanged() {
+    if (!Fowner) return;
+    if (FactivatedPlaylist && Fowner->Playlists().IndexOfList(FactivatedPlaylist) < 0) {
+        ActivatePlaylist(nullptr);
+    } else if (!FactivatedPlaylist && !FpendingActivePlaylist.empty()) {
+        // The first change after the settings is the loaded playlists: resolve the title once.
+        const std::string title = FpendingActivePlaylist;
+        FpendingActivePlaylist.clear();
+        if (const auto list = Fowner->Playlists().FindList(title)) ActivatePlaylist(list.get());
+    }
+}
+
+void TcustomJukebox::RebuildStackerPlayList() {
+    FstackerPlayList->BeginUpdate();
+    FstackerPlayList->Clear();
+    FstackerPlayList->SetActive(Fstacker->Active());
+    if (Fstacker->Active())
+        for (int i = 0; i < Fstacker->Count(); ++i) {
+            const TaudioTagListPtr cartridge = Fstacker->GetList(i);
+            if (!cartridge->Active()) continue;
+            for (const auto& tag : cartridge->Items()) FstackerPlayList->Add(tag);
+        }
+    FstackerPlayList->EndUpdate();
+    Changed();
+}
+
+std::string TcustomJukebox::StackerStatusText() const {
+    if (!Fstacker->Active()) return "";
+    if (FstackerPlayList->Count() == 0) return "Empty";
+    return FplayingCartridgeName.empty() ? "Inactive" : FplayingCartridgeName;
+}
+
+void TcustomJukebox::PlayNextTrack() {
+    if (Fplayer) Fplayer->PlayNext();
+}
+
+void TcustomJukebox::UseFilterSet(const std::string& name) {
+    if (!Fowner) return;
+    if (const TtagListRules* rules = Fowner->RuleSets().FindByName(name)) Ffilter->Assign(rules);
+    SetRandomPlayActive(true);
+    ActivatePlaylist(nullptr);
+    RefillRandomList();
+}
+
+const TurlList* TcustomJukebox::StationList() const { return Fowner ? &Fowner->URLList() : nullptr; }
+
+void TcustomJukebox::PlayURL(const std::string& url) {
+    if (Fplayer) Fplayer->PlayURL(url);
+}
+
+// ---- Random play ----------------------------------------------------------------
+
+void TcustomJukebox::RefillRandomList() {
+    if (Fowner) {
+        TaudioTagList& global = Fowner->GlobalList();
+        const bool ruleHasLines = !FdbRules->Lines.empty();
+        if (Ffilter->HasRules()) {
+            Ffilter->ApplyRules(global, *FcustomGlobal, false);
+            if (FcustomGlobal->Count() == 0 && global.Count() > 0) Status(kRandomPlayEmpty);
+        } else if (Fowner->DatabaseEnabled() && ruleHasLines && (UseDBQueryRule || !FdbRules->RuleName.empty())) {
+            // A rule without lines would select nothing: it stands for the whole library.
+            std::vector<std::string> errors;
+            Fowner->RunQueryRule(*FdbRules, *FcustomGlobal, errors);
+            if (!errors.empty()) {
+                std::string text = "There is an error in your Random Play Query:\r\n\r\n";
+                for (const auto& error : errors) text += error + "\r\n";
+                Prompt().ShowMessage(text, "Query Error");
+            } else if (FcustomGlobal->Count() == 0 && global.Count() > 0) {
+                Status(kRandomPlayEmpty);
+            }
+        } else {
+            FcustomGlobal->BeginUpdate();
+            FcustomGlobal->Clear();
+            for (const auto& tag : global.Items()) FcustomGlobal->Add(tag);
+            FcustomGlobal->EndUpdate();
+        }
+    }
+    Changed();
+}
+
+void TcustomJukebox::SelectDBQueryRule(const std::string& name) {
+    if (!Fowner || !Fowner->DatabaseEnabled()) return;
+    if (const TdbRules* rule = Fowner->FindDBRule(name)) {
+        *FdbRules = *rule;
+    } else {
+        FdbRules->RuleName.clear();
+        FdbRules->Lines.clear();
+    }
+}
+
+void TcustomJukebox::ApplyDBQueryRule() {
+    if (!Fowner || !Fowner->DatabaseEnabled()) return;
+    SelectDBQueryRule(FdbRules->RuleName);
+    if (!FdbRules->RuleName.empty()) RefillRandomList();
+}
+
+// ---- Files ------------------------------------------------------------------------
+
+void TcustomJukebox::LoadAll() {
+    LoadPlaylist();
+    LoadQueue();
+    LoadStacker();
+}
+
+void TcustomJukebox::SaveAll() {
+    SavePlaylist();
+    SaveQueue();
+    SaveStacker();
+}
+
+void TcustomJukebox::LoadPlaylist() {
+    FloadingPlaylist = true;
+    bool damaged = false;
+    LoadTagListFile(*Fplaylist, DataFile("playlist.dat"), false, &damaged);
+    FplaylistLoadFailed = damaged;
+    FloadingPlaylist = false;
+}
+
+void TcustomJukebox::LoadQueue() {
+    FloadingQueue = true;
+    bool damaged = false;
+    LoadTagListFile(*Fqueue, DataFile("queue.dat"), false, &damaged);
+    FqueueLoadFailed = damaged;
+    FloadingQueue = false;
+}
+
+void TcustomJukebox::LoadStacker() {
+    FloadingStacker = true;
+    bool damaged = false;
+    LoadListListFile(*Fstacker, DataFile("stacker.dat"), false, &damaged);
+    FstackerLoadFailed = damaged;
+    FloadingStacker = false;
+    RebuildStackerPlayList();
+}
+
+namespace {
+
+bool SaveReported(const std::string& fileName, const std::function<bool(std::string*)>& save) {
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(fileName).parent_path(), ec);
+    std::string error;
+    if (save(&error)) return true;
+    LogError("Cannot write " + fileName + ": " + error);
+    return false;
+}
+
+}  // namespace
+
+bool TcustomJukebox::SavePlaylist() {
+    const std::string name = DataFile("playlist.dat");
+    return SaveReported(name, [&](std::string* e) { return SaveTagListFile(*Fplaylist, name, e); });
+}
+
+bool TcustomJukebox::SaveQueue() {
+    const std::string name = DataFile("queue.dat");
+    return SaveReported(name, [&](std::string* e) { return SaveTagListFile(*Fqueue, name, e); });
+}
+
+bool TcustomJukebox::SaveStacker() {
+    const std::string name = DataFile("stacker.dat");
+    return SaveReported(name, [&](std::string* e) { return SaveListListFile(*Fstacker, name, e); });
+}
+
+void TcustomJukebox::LoadSettings(const TiniFile& ini, const std::string& section) {
+    Ffilter->LoadFromIni(ini, section + "Rules");
+    ActivatePlaylistByName(ini.ReadString(section, "ActivePlaylist", ""));
+    Falarms->LoadFromIni(ini, section + "Alarms");
+    SetLoopQueue(ini.ReadBool(section, "LoopQueue", false));
+    Fslots->LoadFromIni(ini, "Slots");
+    UseDBQueryRule = ini.ReadBool(section, "UseDBQueryRule", false);
+    FdbRules->RuleName = ini.ReadString(section, "DBQueryRule", "");
+}
+
+void TcustomJukebox::SaveSettings(TiniFile& ini, const std::string& section) const {
+    Ffilter->SaveToIni(ini, section + "Rules");
+    ini.WriteBool(section, "UseDBQueryRule", UseDBQueryRule);
+    ini.WriteString(section, "DBQueryRule", FdbRules->RuleName);
+    // A title still waiting for its playlist is kept, so saving early loses nothing.
+    ini.WriteString(section, "ActivePlaylist",
+                    FactivatedPlaylist ? FactivatedPlaylist->Title() : FpendingActivePlaylist);
+    Falarms->SaveToIni(ini, section + "Alarms");
+    ini.WriteBool(section, "LoopQueue", FloopQueue);
+    Fslots->SaveToIni(ini, "Slots");
+}
+
+void TcustomJukebox::LoadStackerCartridge(bool append, const std::string& folder) {
+    const auto file = Prompt().ChooseOpenFile("Load Cartridge", "Stacker Cartridges (*.ctg)|*.ctg", folder);
+    if (!file) return;
+    MarkUserChange(ulStacker);
+    LoadListListFile(*Fstacker, *file, append);
+}
+
+void TcustomJukebox::SaveStackerCartridge(const std::string& folder) {
+    auto file = Prompt().ChooseSaveFile("Save Cartridge", "Stacker Cartridges (*.ctg)|*.ctg", folder);
+    if (!file) return;
+    if (std::filesystem::path(*file).extension().empty()) *file += ".ctg";
+    std::string error;
+    if (!SaveListListFile(*Fstacker, *file, &error))
+        Prompt().ShowMessage("Cannot save the cartridge " + *file + ":\r\n\r\n" + error, "Error");
+}
+
+}  // namespace tunecrest

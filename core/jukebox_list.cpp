@@ -1,0 +1,516 @@
+#include "core/jukebox_list.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "core/date_time.h"
+#include "core/ini_file.h"
+#include "core/services.h"
+#include "core/system_services.h"
+#include "core/text_utils.h"
+
+namespace tunecrest {
+
+namespace {
+
+// Comma text: items separated by ",", an item with a comma, a quote or surrounding
+// blanks is quoted with doubled inner quotes.
+std::string ToCommaText(const TmyStringList& list) {
+    std::string out;
+    for (int i = 0; i < list.Count(); ++i) {
+        const std::string& item = list.Strings(i);
+        if (i) out += ',';
+        const bool quote = item.empty() || item.find_first_of(",\" ") != std::string::npos;
+        if (!quote) {
+            out += item;
+            continue;
+        }
+        out += '"';
+        for (char c : item) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+        out += '"';
+    }
+    return out;
+}
+
+void FromCommaText(TmyStringList& list, const std::string& text) {
+    list.BeginUpdate();
+    list.Clear();
+    size_t i = 0;
+    while (i < text.size()) {
+        std::string item;
+        if (text[i] == '"') {
+            for (++i; i < text.size(); ++i) {
+                if (text[i] == '"') {
+                    if (i + 1 < text.size() && text[i + 1] == '"') {
+                        item += '"';
+                        ++i;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                item += text[i];
+            }
+            while (i < text.size() && text[i] != ',') ++i;
+        } else {
+            const size_t end = std::min(text.find(',', i), text.size());
+            item = Trim(text.substr(i, end - i));
+            i = end;
+        }
+        list.Add(item);
+        if (i < text.size()) ++i;  // the comma
+    }
+    list.EndUpdate();
+}
+
+TDateTime FileDate(const std::string& fileName) {
+    std::error_code ec;
+    const auto time = std::filesystem::last_write_time(fileName, ec);
+    if (ec) return 0;
+    const auto sys = std::chrono::file_clock::to_sys(time);
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(sys.time_since_epoch()).count();
+    return UnixToDateTime(std::time_t(ns / 1000000000), ns % 1000000000);
+}
+
+std::unique_ptr<TmyStringList> FileNameIndex() {
+    auto index = std::make_unique<TmyStringList>();
+    index->SetCaseSensitive(true);
+    index->SetDuplicates(Tduplicates::dupIgnore);
+    index->SetSorted(true);
+    return index;
+}
+
+}  // namespace
+
+template <typename Step>
+void TcustomJukeboxList::Guarded(const char* name, Step step) {
+    try {
+        step();
+    } catch (const std::exception& e) {
+        Prompt().ShowMessage(std::string(name) + ":\r\n\r\n" + e.what(), "Application Error");
+    }
+}
+
+TcustomJukeboxList::TcustomJukeboxList() : FpopularSavePending(std::make_shared<bool>(false)) {
+    Guarded("Error Creating FaudioFolders", [this] { FaudioFolders = std::make_unique<TmyStringList>(); });
+    Guarded("Error Creating FvideoFolders", [this] { FvideoFolders = std::make_unique<TmyStringList>(); });
+    Guarded("Error Creating FalbumList", [this] { FalbumList = std::make_unique<TaudioTagAlbumList>(); });
+    Guarded("Error Creating FartistList", [this] { FartistList = std::make_unique<TaudioTagArtistList>(); });
+    Guarded("Error Creating FtitleList", [this] {
+        FtitleList = std::make_unique<TaudioTagArtistList>();
+        FtitleList->IsAlphaList = true;
+    });
+    Guarded("Error Creating FglobalList", [this] {
+        FglobalList = std::make_unique<TaudioTagList>();
+        FglobalList->SetOwnsObjects(true);
+        FglobalList->SetMediaSupportLevel(1);
+        FglobalList->OnChange = [this](TObject*) { ProcessTags(); };
+        FglobalList->OnListProcessStart = [this](TObject*, const std::string& text) { ProcessStart(text); };
+        FglobalList->OnListProcess = [this](TObject*, int i, int n, const TaudioTagPtr& t) { Process(i, n, t); };
+        FglobalList->OnListProcessFinished = [this](TObject*) { ProcessFinished(); };
+    });
+    Guarded("Error Creating Fplaylists", [this] {
+        Fplaylists = std::make_unique<TaudioTagPlaylistList>();
+        Fplaylists->SetListsOwnObjects(true);
+        Fplaylists->SetActive(true);
+        Fplaylists->OnChange = [this](TObject*) { PlaylistsChanged(); };
+        Fplaylists->OnPlaylistChange = [this](TObject*, TaudioTagList* list) {
+            if (AutoSavePlaylists && !FloadingPlaylists && !FplaylistsLoadFailed) SavePlaylists();
+            if (Fevents && Fevents->OnPlaylistListChange) Fevents->OnPlaylistListChange(this, list);
+        };
+    });
+    Guarded("Error Creating FvideoList", [this] {
+        FvideoList = std::make_unique<TaudioTagList>();
+        FvideoList->SetOwnsObjects(true);
+        FvideoList->SetMediaSupportLevel(2);
+        FvideoList->SetNoChangeOnSort(true);
+        FvideoList->OnChange = [this](TObject*) { ProcessVideo(); };
+        FvideoList->OnListProcessStart = FglobalList->OnListProcessStart;
+        FvideoList->OnListProcess = FglobalList->OnListProcess;
+        FvideoList->OnListProcessFinished = FglobalList->OnListProcessFinished;
+    });
+    Guarded("Error Creating FgenreList", [this] { FgenreList = std::make_unique<TaudioTagGenreList>(); });
+    Guarded("Error Creating FvideoGenreList", [this] {
+        FvideoGenreList = std::make_unique<TaudioTagGenreList>();
+        FvideoGenreList->UseAlbums = false;
+        FvideoGenreList->UseArtists = false;
+    });
+    FyearList = std::make_unique<TaudioTagYearList>();
+    FfileIndex = FileNameIndex();
+    FvideoFileIndex = FileNameIndex();
+    FurlList = std::make_unique<TurlList>();
+    FurlList->OnChange = [this](TObject*) {
+        if (Fevents && Fevents->OnURLsChange) Fevents->OnURLsChange(this);
+        if (FloadingURLs || !AutoSaveURLs) return;
+        const std::string name = DataFile("internetradio.dat");
+        SaveList(name, [&](std::string* e) { return FurlList->SaveToFile(name, e); });
+    };
+    FpopularList = std::make_unique<TpopularityTagList>();
+    FruleSets = std::make_unique<TtagListRulesCollection>();
+    FaudioImportList = std::make_unique<TmyStringList>();
+    FvideoImportList = std::make_unique<TmyStringList>();
+}
+
+TcustomJukeboxList::~TcustomJukeboxList() {
+    *FpopularSavePending = false;
+    if (FglobalList) FglobalList->OnChange = nullptr;
+    if (FvideoList) FvideoList->OnChange = nullptr;
+    if (Fplaylists) Fplaylists->OnChange = nullptr, Fplaylists->OnPlaylistChange = nullptr;
+    if (FurlList) FurlList->OnChange = nullptr;
+}
+
+std::string TcustomJukeboxList::DataFile(const std::string& name) const {
+    return (std::filesystem::path(FdataFolder) / name).string();
+}
+
+void TcustomJukeboxList::SetVideoSupport(bool on) {
+    const uint32_t level = FglobalList->MediaSupportLevel();
+    FglobalList->SetMediaSupportLevel(on ? level | 2u : level & ~2u);
+}
+
+void TcustomJukeboxList::ProcessStart(const std::string& text) {
+    if (Fevents && Fevents->OnListProcessStart) Fevents->OnListProcessStart(this, text);
+}
+
+void TcustomJukeboxList::Process(int index, int count, const TaudioTagPtr& tag) {
+    if (Fevents && Fevents->OnListProcess) Fevents->OnListProcess(this, index, count, tag);
+}
+
+void TcustomJukeboxList::ProcessFinished() {
+    if (Fevents && Fevents->OnListProcessFinished) Fevents->OnListProcessFinished(this);
+}
+
+bool TcustomJukeboxList::SaveList(const std::string& fileName, const std::function<bool(std::string*)>& save) {
+    std::error_code ec;
+    std::filesystem::create_directories(FdataFolder, ec);
+    std::string error;
+    if (save(&error)) return true;
+    LogError("Cannot write " + fileName + ": " + error);
+    return false;
+}
+
+// ---- Processing -----------------------------------------------------------------
+
+void TcustomJukeboxList::ProcessTags() {
+    if (AutoSaveGlobal && !Floading) SaveGlobalList();
+    ProcessStart("Processing Tag Information");
+    TaudioTagListList* groupings[] = {FartistList.get(), FalbumList.get(), FtitleList.get(), FgenreList.get(),
+                                      FyearList.get()};
+    for (auto* grouping : groupings) grouping->BeginUpdate();
+    FfileIndex->BeginUpdate();
+    FfileIndex->Clear();
+    // Filled unsorted and sorted once: sorted inserts would move the list at every track.
+    FfileIndex->SetSorted(false);
+    if (!FindexesLoaded)
+        for (auto* grouping : groupings) grouping->Clear();
+    const auto& items = FglobalList->Items();
+    const int count = int(items.size());
+    for (int i = 0; i < count; ++i) {
+        const TaudioTagPtr& tag = items[size_t(i)];
+        if (!FindexesLoaded) {
+            if (i % 10 == 0) Process(i, 0, count - 1 < 0 ? nullptr : tag);
+            tag->SetStoredPosition(i);
+            if (LoadArtistsAlbums) {
+                FalbumList->AddTag(tag);
+                FartistList->AddTag(tag);
+                FtitleList->AddTag(tag);
+            }
+            if (LoadGenres) FgenreList->AddTag(tag);
+            if (LoadYears) FyearList->AddTag(tag);
+        }
+        FfileIndex->AddObject(tag->Filename(), tag);
+    }
+    // Albums are linked to their artists and display names rebuilt, also after the
+    // groupings came from the index files.
+    if (LoadArtistsAlbums) {
+        FartistList->BuildFromList(*FalbumList);
+        FartistList->ApplyMappings();
+    }
+    FfileIndex->SetSorted(true);
+    for (int i = FfileIndex->Count() - 1; i > 0; --i)
+        if (FfileIndex->Strings(i) == FfileIndex->Strings(i - 1)) FfileIndex->Delete(i);
+    FfileIndex->EndUpdate();
+    for (auto* grouping : groupings) grouping->EndUpdate();
+    if (LoadGenres) FgenreList->BuildArtists();
+    if (LoadYears) FyearList->BuildArtists();
+    ProcessFinished();
+    if (Fevents && Fevents->OnGlobalListChange) Fevents->OnGlobalListChange(this);
+}
+
+void TcustomJukeboxList::ProcessVideo() {
+    if (VideoSupport() && AutoSaveVideoList && !FloadingVideo) SaveVideoList();
+    ProcessStart("Processing Video File Information");
+    FvideoFileIndex->BeginUpdate();
+    FvideoFileIndex->Clear();
+    FvideoGenreList->BeginUpdate();
+    FvideoGenreList->Clear();
+    const auto& items = FvideoList->Items();
+    for (size_t i = 0; i < items.size(); ++i) {
+        Process(int(i), 0, items[i]);
+        FvideoFileIndex->AddObject(items[i]->Filename(), items[i]);
+        FvideoGenreList->AddTag(items[i]);
+    }
+    FvideoFileIndex->EndUpdate();
+    FvideoGenreList->EndUpdate();
+    FvideoGenreList->BuildArtists();
+    ProcessFinished();
+    if (Fevents && Fevents->OnVideoListChange) Fevents->OnVideoListChange(this);
+}
+
+void TcustomJukeboxList::ReprocessTags() {
+    SetLoading(true);
+    ProcessTags();
+    SetLoading(false);
+}
+
+void TcustomJukeboxList::PlaylistsChanged() {
+    if (AutoSavePlaylists && !FloadingPlaylists && !FplaylistsLoadFailed) SavePlaylists();
+    if (Fevents && Fevents->OnPlaylistsChange) Fevents->OnPlaylistsChange(this);
+}
+
+// ---- Loading --------------------------------------------------------------------
+
+void TcustomJukeboxList::LoadLibrary() {
+    LoadIndexes();
+    LoadPopularList();
+}
+
+void TcustomJukeboxList::LoadIndexes() {
+    SetLoading(true);
+    FglobalList->BeginUpdate();
+    FcdTracks.clear();
+    LoadTagListFile(*FglobalList, DataFile("jukebox.dat"), false);
+    if (LoadCDs) LoadCDLists();
+    FglobalList->EndUpdate();
+    FindexesLoaded = false;
+    SetLoading(false);
+}
+
+void TcustomJukeboxList::LoadCDLists() {
+    FglobalList->BeginUpdate();
+    for (const auto& root : SystemServices().ListCDDrives()) {
+        uint32_t serial = 0;
+        if (!SystemServices().GetVolumeSerial(root, serial)) continue;  // no disc: skipped quietly
+        const std::string fileName = DataFile(Format("%8.8X", serial) + ".dat");
+        std::error_code ec;
+        if (!std::filesystem::exists(fileName, ec)) continue;
+        TaudioTagList cdList;
+        cdList.SetOwnsObjects(true);
+        LoadTagListFile(cdList, fileName, false);
+        for (const auto& tag : cdList.Items()) {
+            FcdTracks.push_back(tag.get());
+            FglobalList->Add(tag);
+        }
+    }
+    FglobalList->EndUpdate();
+}
+
+bool TcustomJukeboxList::IsCdListTrack(const TaudioTag* tag) const {
+    return std::find(FcdTracks.begin(), FcdTracks.end(), tag) != FcdTracks.end();
+}
+
+void TcustomJukeboxList::LoadVideoList() {
+    FloadingVideo = true;
+    LoadTagListFile(*FvideoList, DataFile("vidlist.dat"), false);
+    FloadingVideo = false;
+}
+
+void TcustomJukeboxList::LoadPlaylists() {
+    FloadingPlaylists = true;
+    bool damaged = false;
+    LoadListListFile(*Fplaylists, DataFile("playlists.dat"), false, &damaged);
+    FplaylistsLoadFailed = damaged;
+    PlaylistsChanged();
+    FloadingPlaylists = false;
+}
+
+void TcustomJukeboxList::LoadPopularList() {
+    bool damaged = false;
+    TaudioTagList counts;
+    LoadTagListFile(counts, DataFile("poplist.dat"), false, &damaged);
+    FpopularLoadFailed = damaged;
+    FpopularList->Clear();
+    // Stored entries keep their counts: the base Add files them without counting.
+    for (const auto& tag : counts.Items()) FpopularList->TaudioTagFileList::Add(tag);
+}
+
+bool TcustomJukeboxList::SaveGlobalList() {
+    const std::string name = DataFile("jukebox.dat");
+    if (FcdTracks.empty()) return SaveList(name, [&](std::string* e) { return SaveTagListFile(*FglobalList, name, e); });
+    // CD tracks come back from their own lists at every start; writing them here
+    // would add them a second time.
+    TaudioTagList own;
+    own.SetTitle(FglobalList->Title());
+    for (const auto& tag : FglobalList->Items())
+        if (!IsCdListTrack(tag.get())) own.Add(tag);
+    return SaveList(name, [&](std::string* e) { return SaveTagListFile(own, name, e); });
+}
+
+bool TcustomJukeboxList::SaveVideoList() {
+    const std::string name = DataFile("vidlist.dat");
+    return SaveList(name, [&](std::string* e) { return SaveTagListFile(*FvideoList, name, e); });
+}
+
+bool TcustomJukeboxList::SavePlaylists() {
+    const std::string name = DataFile("playlists.dat");
+    return SaveList(name, [&](std::string* e) { return SaveListListFile(*Fplaylists, name, e); });
+}
+
+bool TcustomJukeboxList::SavePopularList() {
+    const std::string name = DataFile("poplist.dat");
+    TaudioTagList counts;
+    for (int i = 0; i < FpopularList->Count(); ++i) counts.Add(FpopularList->GetTag(i));
+    return SaveList(name, [&](std::string* e) { return SaveTagListFile(counts, name, e); });
+}
+
+void TcustomJukeboxList::LoadInternetRadio() {
+    const std::string name = DataFile("internetradio.dat");
+    std::error_code ec;
+    if (!std::filesystem::exists(name, ec)) return;
+    FloadingURLs = true;
+    FurlList->LoadFromFile(name);
+    FloadingURLs = false;
+}
+
+void TcustomJukeboxList::LoadRules() { FruleSets->LoadFromFile(DataFile("rules.dat")); }
+
+bool TcustomJukeboxList::SaveRules() {
+    const std::string name = DataFile("rules.dat");
+    return SaveList(name, [&](std::string* e) { return FruleSets->SaveToFile(name, e); });
+}
+
+void TcustomJukeboxList::SaveAll() {
+    SaveGlobalList();
+    SavePlaylists();
+}
+
+void TcustomJukeboxList::CountPlay(const TaudioTag& tag) {
+    FpopularList->Add(tag.Clone());
+    // A damaged play-count file is kept until it can be read again.
+    if (FpopularLoadFailed || *FpopularSavePending) return;
+    *FpopularSavePending = true;
+    std::weak_ptr<bool> pending = FpopularSavePending;
+    Dispatcher().Post([this, pending] {
+        const auto alive = pending.lock();
+        if (!alive || !*alive) return;
+        *alive = false;
+        SavePopularList();
+    });
+}
+
+TDateTime TcustomJukeboxList::GetJukeboxFileDate() const { return FileDate(DataFile("jukebox.dat")); }
+TDateTime TcustomJukeboxList::GetPlaylistsFileDate() const { return FileDate(DataFile("playlists.dat")); }
+
+const TdbRules* TcustomJukeboxList::FindDBRule(const std::string&) const { return nullptr; }
+
+void TcustomJukeboxList::RunQueryRule(const TdbRules&, TaudioTagList& dest, std::vector<std::string>& errors) {
+    dest.Clear();
+    errors.push_back("The media database is not available.");
+}
+
+// ---- Settings -------------------------------------------------------------------
+
+void TcustomJukeboxList::LoadSettings(const TiniFile& ini, const std::string& section) {
+    FromCommaText(*FaudioFolders, ini.ReadString(section, "AudioFolders", ""));
+    FromCommaText(*FvideoFolders, ini.ReadString(section, "VideoFolders", ""));
+    FromCommaText(*FaudioImportList, ini.ReadString(section, "AudioImportList", ""));
+    FromCommaText(*FvideoImportList, ini.ReadString(section, "VideoImportList", ""));
+    TaudioTagList& g = *FglobalList;
+    g.SetUseAudioFileMask(ini.ReadBool(section, "UseAudioMask", false));
+    g.SetAudioFileMask(ini.ReadString(section, "AudioMask", g.AudioFileMask()));
+    g.SetUseVideoFileMask(ini.ReadBool(section, "UseVideoMask", false));
+    g.SetVideoFileMask(ini.ReadString(section, "VideoMask", g.VideoFileMask()));
+    g.SetAlbumFromParentFolder(ini.ReadBool(section, "AlbumFromParentFolder", g.AlbumFromParentFolder()));
+    g.SetArtistFromParentFolder(ini.ReadBool(section, "ArtistFromParentFolder", g.ArtistFromParentFolder()));
+    g.SetOverrideTagInfo(ini.ReadBool(section, "AlwaysOverrideWithFileMasks", false));
+    FartistList->MapThe = ini.ReadBool(section, "ArtistMappingsMapThe", true);
+    FartistList->MappingsNoDuplicates = ini.ReadBool(section, "ArtistMappingsNoDuplicates", false);
+    FyearList->Mode = ini.ReadInteger(section, "YearMode", 0) == 1 ? ymDecades : ymYears;
+    FenableIndexes = ini.ReadBool(section, "EnableIndexes", true);
+    FvideoList->SetVideoFileMask(ini.ReadString(section, "VideoListMask", "%t"));
+    FvideoList->SetAlbumFromParentFolder(ini.ReadBool(section, "VideoListFolderAsGenre", true));
+}
+
+void TcustomJukeboxList::SaveSettings(TiniFile& ini, const std::string& section) const {
+    ini.WriteString(section, "AudioFolders", ToCommaText(*FaudioFolders));
+    ini.WriteString(section, "VideoFolders", ToCommaText(*FvideoFolders));
+    ini.WriteString(section, "AudioImportList", ToCommaText(*FaudioImportList));
+    ini.WriteString(section, "VideoImportList", ToCommaText(*FvideoImportList));
+    const TaudioTagList& g = *FglobalList;
+    ini.WriteBool(section, "UseAudioMask", g.UseAudioFileMask());
+    ini.WriteString(section, "AudioMask", g.AudioFileMask());
+    ini.WriteBool(section, "UseVideoMask", g.UseVideoFileMask());
+    ini.WriteString(section, "VideoMask", g.VideoFileMask());
+    ini.WriteBool(section, "AlbumFromParentFolder", g.AlbumFromParentFolder());
+    ini.WriteBool(section, "ArtistFromParentFolder", g.ArtistFromParentFolder());
+    ini.WriteBool(section, "AlwaysOverrideWithFileMasks", g.OverrideTagInfo());
+    ini.WriteBool(section, "ArtistMappingsMapThe", FartistList->MapThe);
+    ini.WriteBool(section, "ArtistMappingsNoDuplicates", FartistList->MappingsNoDuplicates);
+    ini.WriteInteger(section, "YearMode", FyearList->Mode == ymDecades ? 1 : 0);
+    ini.WriteBool(section, "EnableIndexes", FenableIndexes);
+    ini.WriteString(section, "VideoListMask", FvideoList->VideoFileMask());
+    ini.WriteBool(section, "VideoListFolderAsGenre", FvideoList->AlbumFromParentFolder());
+}
+
+// ---- The local form -------------------------------------------------------------
+
+TcustomlocalJukeboxList::TcustomlocalJukeboxList() {
+    Fjukebox = std::make_unique<TlocalJukebox>();
+    Fjukebox->SetOwner(this);
+    auto relay = [this](TaudioTagList& list) {
+        list.OnListProcessStart = [this](TObject*, const std::string& text) { ProcessStart(text); };
+        list.OnListProcess = [this](TObject*, int i, int n, const TaudioTagPtr& t) { Process(i, n, t); };
+        list.OnListProcessFinished = [this](TObject*) { ProcessFinished(); };
+    };
+    relay(Fjukebox->Queue());
+    relay(Fjukebox->Playlist());
+    relay(Fjukebox->RandomList());
+}
+
+TcustomlocalJukeboxList::~TcustomlocalJukeboxList() {
+    Fdestroying = true;
+    Fjukebox.reset();
+}
+
+void TcustomlocalJukeboxList::JukeboxDestroyed(TcustomJukebox* jukebox) {
+    if (jukebox == Fjukebox.get() && !Fdestroying) Fjukebox.release();
+}
+
+void TcustomlocalJukeboxList::SetVideoSupport(bool on) {
+    TcustomJukeboxList::SetVideoSupport(on);
+    if (Fjukebox) Fjukebox->Queue().SetMediaSupportLevel(GlobalList().MediaSupportLevel());
+}
+
+void TcustomlocalJukeboxList::SetEvents(TcustomJukeboxListEvents* events) {
+    TcustomJukeboxList::SetEvents(events);
+    if (!Fjukebox) return;
+    Fjukebox->SetPlayerEvents(events ? events->PlayerEvents : nullptr);
+    Fjukebox->SetEvents(events ? events->JukeboxEvents : nullptr);
+}
+
+void TcustomlocalJukeboxList::SetLoading(bool loading) {
+    TcustomJukeboxList::SetLoading(loading);
+    if (Fjukebox) Fjukebox->SetLibraryLoading(loading);
+}
+
+void TcustomlocalJukeboxList::ProcessTags() {
+    TcustomJukeboxList::ProcessTags();
+    if (Fjukebox) Fjukebox->RefillRandomList();
+}
+
+void TcustomlocalJukeboxList::PlaylistsChanged() {
+    TcustomJukeboxList::PlaylistsChanged();
+    if (Fjukebox) Fjukebox->PlaylistsChanged();
+}
+
+void TcustomlocalJukeboxList::LoadSettings(const TiniFile& ini, const std::string& section) {
+    TcustomJukeboxList::LoadSettings(ini, section);
+    if (Fjukebox) Fjukebox->LoadSettings(ini, section);
+}
+
+void TcustomlocalJukeboxList::SaveSettings(TiniFile& ini, const std::string& section) const {
+    TcustomJukeboxList::SaveSettings(ini, section);
+    if (Fjukebox) Fjukebox->SaveSettings(ini, section);
+}
+
+}  // namespace tunecrest

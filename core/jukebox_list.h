@@ -1,0 +1,260 @@
+#pragma once
+// The media library: the data folder, the audio and video folders, the global list of
+// all audio tracks with its file-name index, the video list, the named playlists, the
+// play counts and the import lists. It loads and saves them in the data folder,
+// rebuilds what depends on the global list when it changes and reports changes and
+// progress through its event sink. The local form owns the one jukebox and carries
+// out everything the windows do to the play state (queue, stacker, playlists).
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/jukebox.h"
+#include "core/album_artist_groupings.h"
+#include "core/file_keyed_tag_lists.h"
+#include "core/genre_year_groupings.h"
+#include "core/jukebox_pending.h"
+#include "core/url_list.h"
+#include "core/string_lists.h"
+#include "core/tag_list.h"
+
+namespace tunecrest {
+
+class TiniFile;
+
+// The library's event sink; each event fires only when assigned, with the library as sender.
+class TcustomJukeboxListEvents : public TObject {
+  public:
+    TNotifyEvent OnGlobalListChange;
+    TNotifyEvent OnPlaylistsChange;
+    TNotifyEvent OnVideoListChange;
+    TNotifyEvent OnURLsChange;
+    TNotifyEvent OnListProcessFinished;
+    TaudioTagListProcessEvent OnListProcess;
+    TaudioTagListProcessStartEvent OnListProcessStart;
+    TlistPlaylistChangeEvent OnPlaylistListChange;
+    TcustomJukeboxEvents* JukeboxEvents = nullptr;
+    TcustomMediaPlayerEvents* PlayerEvents = nullptr;
+};
+
+class TcustomJukeboxList : public TObject {
+  public:
+    TcustomJukeboxList();
+    ~TcustomJukeboxList() override;
+    TcustomJukeboxList(const TcustomJukeboxList&) = delete;
+    TcustomJukeboxList& operator=(const TcustomJukeboxList&) = delete;
+
+    const std::string& DataFolder() const { return FdataFolder; }
+    virtual void SetDataFolder(const std::string& folder) { FdataFolder = folder; }
+    std::string DataFile(const std::string& name) const;
+
+    TaudioTagList& GlobalList() { return *FglobalList; }
+    TaudioTagList& VideoList() { return *FvideoList; }
+    TaudioTagPlaylistList& Playlists() { return *Fplaylists; }
+    TmyStringList& FileIndex() { return *FfileIndex; }
+    TmyStringList& VideoFileIndex() { return *FvideoFileIndex; }
+    TmyStringList& AudioFolders() { return *FaudioFolders; }
+    TmyStringList& VideoFolders() { return *FvideoFolders; }
+    TmyStringList& AudioImportList() { return *FaudioImportList; }
+    TmyStringList& VideoImportList() { return *FvideoImportList; }
+    TpopularityTagList& PopularList() { return *FpopularList; }
+    TaudioTagAlbumList& AlbumList() { return *FalbumList; }
+    TaudioTagArtistList& ArtistList() { return *FartistList; }
+    TaudioTagArtistList& TitleList() { return *FtitleList; }
+    TaudioTagGenreList& GenreList() { return *FgenreList; }
+    TaudioTagGenreList& VideoGenreList() { return *FvideoGenreList; }
+    TaudioTagYearList& YearList() { return *FyearList; }
+    TurlList& URLList() { return *FurlList; }
+    TtagListRulesCollection& RuleSets() { return *FruleSets; }
+
+    TcustomJukeboxListEvents* Events() const { return Fevents; }
+    virtual void SetEvents(TcustomJukeboxListEvents* events) { Fevents = events; }
+
+    bool VideoSupport() const { return (FglobalList->MediaSupportLevel() & 2) != 0; }
+    virtual void SetVideoSupport(bool on);
+    bool Loading() const { return Floading; }
+    bool LoadingPlaylists() const { return FloadingPlaylists; }
+    bool LoadingVideo() const { return FloadingVideo; }
+    bool IndexesLoaded() const { return FindexesLoaded; }
+    bool EnableIndexes() const { return FenableIndexes; }
+    void SetEnableIndexes(bool on) { FenableIndexes = on; }
+    bool DatabaseEnabled() const { return FdatabaseEnabled; }
+    void SetDatabaseEnabled(bool on) { FdatabaseEnabled = on; }
+
+    bool AutoSaveGlobal = false;
+    bool AutoSaveURLs = false;
+    bool LoadGenres = true;
+    bool LoadYears = true;
+    bool LoadCDs = false;
+    bool AutoSavePlaylists = false;
+    bool AutoSaveVideoList = false;
+    bool IsUpdating = false;
+    bool LoadArtistsAlbums = true;
+
+    virtual void ProcessTags();
+    virtual void ProcessVideo();
+    virtual void PlaylistsChanged();
+    virtual void JukeboxDestroyed(TcustomJukebox* jukebox) = 0;
+    virtual void LoadLibrary();
+    virtual void SaveAll();
+    virtual void LoadSettings(const TiniFile& ini, const std::string& section);
+    virtual void SaveSettings(TiniFile& ini, const std::string& section) const;
+
+    void LoadIndexes();
+    void LoadCDLists();
+    void LoadVideoList();
+    void LoadPlaylists();
+    void LoadPopularList();
+    void LoadInternetRadio();
+    void LoadRules();
+    bool SaveGlobalList();
+    bool SaveVideoList();
+    bool SavePlaylists();
+    bool SavePopularList();
+    bool SaveRules();
+    void ReprocessTags();
+    TDateTime GetJukeboxFileDate() const;
+    TDateTime GetPlaylistsFileDate() const;
+    void Refresh() {}
+
+    // Counts one request of the track in the play counts; "poplist.dat" is written
+    // once the current burst of requests is over (through the dispatcher).
+    void CountPlay(const TaudioTag& tag);
+    // Tracks that came from a CD list: never written into "jukebox.dat".
+    bool IsCdListTrack(const TaudioTag* tag) const;
+
+    // The query-rule copy of that name, or null; the database runs it into `dest`.
+    virtual const TdbRules* FindDBRule(const std::string& name) const;
+    virtual void RunQueryRule(const TdbRules& rule, TaudioTagList& dest, std::vector<std::string>& errors);
+
+  protected:
+    template <typename Step>
+    void Guarded(const char* name, Step step);
+    // Loading starts or ends (the local form holds the jukebox's requests meanwhile).
+    virtual void SetLoading(bool loading) { Floading = loading; }
+    void ProcessStart(const std::string& text);
+    void Process(int index, int count, const TaudioTagPtr& tag);
+    void ProcessFinished();
+    bool SaveList(const std::string& fileName, const std::function<bool(std::string*)>& save);
+
+  private:
+    std::string FdataFolder;
+    std::unique_ptr<TmyStringList> FfileIndex, FvideoFileIndex;
+    std::unique_ptr<TaudioTagList> FglobalList, FvideoList;
+    std::unique_ptr<TaudioTagPlaylistList> Fplaylists;
+    std::unique_ptr<TmyStringList> FaudioFolders, FvideoFolders;
+    std::unique_ptr<TpopularityTagList> FpopularList;
+    std::unique_ptr<TmyStringList> FaudioImportList, FvideoImportList;
+    std::unique_ptr<TaudioTagAlbumList> FalbumList;
+    std::unique_ptr<TaudioTagArtistList> FartistList, FtitleList;
+    std::unique_ptr<TaudioTagGenreList> FgenreList, FvideoGenreList;
+    std::unique_ptr<TaudioTagYearList> FyearList;
+    std::unique_ptr<TurlList> FurlList;
+    std::unique_ptr<TtagListRulesCollection> FruleSets;
+    bool FloadingURLs = false;
+    TcustomJukeboxListEvents* Fevents = nullptr;
+    std::vector<const TaudioTag*> FcdTracks;
+    bool Floading = false, FloadingPlaylists = false, FloadingVideo = false;
+    bool FindexesLoaded = false;
+    bool FenableIndexes = true;
+    bool FdatabaseEnabled = false;
+    bool FplaylistsLoadFailed = false;
+    bool FpopularLoadFailed = false;
+    // Shared with the posted save, which does nothing once the library is gone.
+    std::shared_ptr<bool> FpopularSavePending;
+};
+
+class TcustomlocalJukeboxList : public TcustomJukeboxList {
+  public:
+    TcustomlocalJukeboxList();
+    ~TcustomlocalJukeboxList() override;
+
+    TlocalJukebox* Jukebox() const { return Fjukebox.get(); }
+    bool Destroying() const { return Fdestroying; }
+
+    void SetVideoSupport(bool on) override;
+    void SetEvents(TcustomJukeboxListEvents* events) override;
+    void JukeboxDestroyed(TcustomJukebox* jukebox) override;
+    void ProcessTags() override;
+    void PlaylistsChanged() override;
+    void LoadSettings(const TiniFile& ini, const std::string& section) override;
+    void SaveSettings(TiniFile& ini, const std::string& section) const override;
+
+    // The operations of the windows on the play state.
+    virtual void AddTagsToQueue(const TmyStringList& tags, bool keep, bool copies) = 0;
+    virtual void AddToQueue(const TaudioTag& tag) = 0;
+    virtual void InsertInQueue(const TaudioTag& tag) = 0;
+    virtual void PlayNow(const TaudioTag& tag) = 0;
+    virtual void SetStackerActive(bool on) = 0;
+    virtual void ActivatePlaylist(const std::string& title) = 0;
+    virtual void RemovePlaylist(TaudioTagList* list) = 0;
+    virtual void AddToStacker(const TaudioTagList* list) = 0;
+    virtual void RemoveFromStacker(TaudioTagList* cartridge) = 0;
+    virtual void ClearStacker() = 0;
+    virtual void AddListToQueue(const TaudioTagList& list) = 0;
+    virtual void QueueMoveUp(const TaudioTag* tag) = 0;
+    virtual void QueueMoveDown(const TaudioTag* tag) = 0;
+    virtual void QueueDelete(int index) = 0;
+    virtual void ClearQueue() = 0;
+    virtual void QueueMove(int from, int to) = 0;
+    virtual void ShuffleQueue() = 0;
+    virtual void SetQueueNoDuplicates(bool on) = 0;
+    virtual void SetLoopQueue(bool on) = 0;
+    virtual void SetRandomPlayActive(bool on) = 0;
+    virtual void RefillRandomList() = 0;
+    virtual bool EditAlarms() = 0;
+    virtual void SetRepeatTrack(bool on) = 0;
+    virtual void SetInternetRadioURL(const std::string& name, const std::string& url) = 0;
+    virtual void DeleteInternetRadioURL(const std::string& name) = 0;
+
+  protected:
+    void SetLoading(bool loading) override;
+
+  private:
+    std::unique_ptr<TlocalJukebox> Fjukebox;
+    bool Fdestroying = false;
+};
+
+class TlocalJukeboxList : public TcustomlocalJukeboxList {
+  public:
+    bool AutoSavePlaylist() const { return FautoSavePlaylist; }
+    void SetAutoSavePlaylist(bool on);
+    bool AutoSaveQueue() const { return FautoSaveQueue; }
+    void SetAutoSaveQueue(bool on);
+    bool AutoSaveStacker() const { return FautoSaveStacker; }
+    void SetAutoSaveStacker(bool on);
+
+    void AddTagsToQueue(const TmyStringList& tags, bool keep, bool copies) override;
+    void AddToQueue(const TaudioTag& tag) override;
+    void InsertInQueue(const TaudioTag& tag) override;
+    void PlayNow(const TaudioTag& tag) override;
+    void SetStackerActive(bool on) override;
+    void ActivatePlaylist(const std::string& title) override;
+    void RemovePlaylist(TaudioTagList* list) override;
+    void AddToStacker(const TaudioTagList* list) override;
+    void RemoveFromStacker(TaudioTagList* cartridge) override;
+    void ClearStacker() override;
+    void AddListToQueue(const TaudioTagList& list) override;
+    void QueueMoveUp(const TaudioTag* tag) override;
+    void QueueMoveDown(const TaudioTag* tag) override;
+    void QueueDelete(int index) override;
+    void ClearQueue() override;
+    void QueueMove(int from, int to) override;
+    void ShuffleQueue() override;
+    void SetQueueNoDuplicates(bool on) override;
+    void SetLoopQueue(bool on) override;
+    void SetRandomPlayActive(bool on) override;
+    void RefillRandomList() override;
+    bool EditAlarms() override;
+    void SetRepeatTrack(bool on) override;
+    void SetInternetRadioURL(const std::string& name, const std::string& url) override;
+    void DeleteInternetRadioURL(const std::string& name) override;
+
+  private:
+    TaudioTagList& Queue();
+    bool FautoSavePlaylist = false, FautoSaveQueue = false, FautoSaveStacker = false;
+};
+
+}  // namespace tunecrest

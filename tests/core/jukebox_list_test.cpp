@@ -1,0 +1,241 @@
+// The library container, its operations and the loader: round trips through the data
+// folder, what survives a restart, damaged files, CD lists, and a whole evening of play
+// with the fake player.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/ini_file.h"
+#include "core/safe_file.h"
+#include "core/jukebox_list.h"
+#include "core/jukebox_loader.h"
+#include "core/services.h"
+#include "core/system_services.h"
+#include "tests/support/fake_media_player.h"
+#include "tests/support/tags.h"
+#include "tests/support/temp_dir.h"
+
+namespace tunecrest {
+namespace {
+
+using test::MakeTag;
+namespace fs = std::filesystem;
+
+std::unique_ptr<TlocalJukeboxList> NewLibrary(const test::TempDir& dir) {
+    auto lib = std::make_unique<TlocalJukeboxList>();
+    lib->SetDataFolder(dir.Path().string());
+    lib->AutoSaveGlobal = true;
+    lib->AutoSavePlaylists = true;
+    lib->SetAutoSaveQueue(true);
+    lib->SetAutoSaveStacker(true);
+    return lib;
+}
+
+void LoadAll(TlocalJukeboxList& lib) {
+    TlocalJukeboxLoader loader;
+    loader.JukeboxList = &lib;
+    loader.LoadAll();
+}
+
+std::map<std::string, fs::file_time_type> Times(const test::TempDir& dir) {
+    std::map<std::string, fs::file_time_type> out;
+    for (const auto& entry : fs::directory_iterator(dir.Path())) out[entry.path().filename()] = entry.last_write_time();
+    return out;
+}
+
+void Drain() {
+    static_cast<TqueueDispatcher&>(Dispatcher()).ProcessPendingCalls();
+}
+
+TEST(JukeboxList, RoundTripThroughTheDataFolderWritesNothingWhileLoading) {
+    test::TempDir dir;
+    TiniFile ini;
+    {
+        auto lib = NewLibrary(dir);
+        lib->GlobalList().BeginUpdate();
+        for (int i = 0; i < 6; ++i) lib->GlobalList().Add(MakeTag("Artist" + std::to_string(i % 2), "T" + std::to_string(i)));
+        lib->GlobalList().EndUpdate();
+        auto playlist = std::make_shared<TaudioTagList>();
+        playlist->SetTitle("Evening");
+        playlist->Add(MakeTag("A", "P1"));
+        lib->Playlists().AddList(playlist);
+        lib->AddToQueue(*MakeTag("A", "Q1"));
+        lib->AddToQueue(*MakeTag("A", "Q2"));
+        lib->AddToStacker(lib->Playlists().GetList(0).get());
+        lib->Jukebox()->ActivatePlaylistByName("Evening");
+        lib->SetInternetRadioURL("Station", "http://127.0.0.1/s");
+        lib->SaveSettings(ini, "Jukebox");
+        lib->SaveAll();
+        lib->URLList().SaveToFile(lib->DataFile("internetradio.dat"));
+        Drain();
+    }
+    const auto before = Times(dir);
+    auto fresh = NewLibrary(dir);
+    fresh->LoadSettings(ini, "Jukebox");  // before the playlists, as at start-up
+    LoadAll(*fresh);
+    Drain();
+    EXPECT_EQ(Times(dir), before) << "loading rewrote a file";
+    EXPECT_EQ(fresh->GlobalList().Count(), 6);
+    EXPECT_EQ(fresh->ArtistList().GetTitles(), (std::vector<std::string>{"Artist0", "Artist1", "[Compilations]", "[Not Tagged]"}));
+    EXPECT_EQ(fresh->FileIndex().Count(), 6);
+    EXPECT_EQ(fresh->Jukebox()->RandomList().Count(), 6);
+    EXPECT_EQ(test::Titles(fresh->Jukebox()->Queue()), (std::vector<std::string>{"Q1", "Q2"}));
+    ASSERT_EQ(fresh->Jukebox()->Stacker().Count(), 1);
+    EXPECT_EQ(fresh->Jukebox()->Stacker().GetList(0)->Title(), "Evening");
+    ASSERT_NE(fresh->Jukebox()->ActivatedPlaylist(), nullptr) << "activated playlist lost at restart";
+    EXPECT_EQ(fresh->Jukebox()->ActivatedPlaylist()->Title(), "Evening");
+    EXPECT_EQ(fresh->URLList().GetValue("Station"), "http://127.0.0.1/s");
+    ASSERT_NE(fresh->PopularList().FindFile("/m/A - Q1.mp3"), nullptr) << "play counts lost at restart";
+    EXPECT_EQ(fresh->PopularList().FindFile("/m/A - Q1.mp3")->Data(), 1u);
+}
+
+TEST(JukeboxList, LoaderWithoutLibraryDoesNothing) {
+    TlocalJukeboxLoader loader;
+    int fired = 0;
+    loader.OnStartGlobalLoad = [&](TObject*) { ++fired; };
+    loader.LoadAll();
+    EXPECT_EQ(fired, 0);
+}
+
+TEST(JukeboxList, QueueingCountsEveryRequestAndWritesCountsOnce) {
+    test::TempDir dir;
+    auto lib = NewLibrary(dir);
+    lib->SetQueueNoDuplicates(true);
+    const auto tag = MakeTag("A", "Song");
+    lib->AddToQueue(*tag);
+    lib->AddToQueue(*tag);
+    EXPECT_EQ(lib->Jukebox()->Queue().Count(), 1);
+    EXPECT_FALSE(fs::exists(lib->DataFile("poplist.dat"))) << "written before the burst ended";
+    Drain();
+    auto fresh = NewLibrary(dir);
+    fresh->LoadPopularList();
+    ASSERT_EQ(fresh->PopularList().Count(), 1);
+    EXPECT_EQ(fresh->PopularList().GetTag(0)->Data(), 2u);
+}
+
+TEST(JukeboxList, DamagedQueueFileSurvivesUntilAPersonChangesTheQueue) {
+    test::TempDir dir;
+    {
+        std::ofstream(dir.File("queue.dat")) << "garbage that is no list";
+    }
+    auto lib = NewLibrary(dir);
+    lib->Jukebox()->LoadQueue();
+    EXPECT_TRUE(lib->Jukebox()->QueueLoadFailed());
+    lib->Jukebox()->Queue().Add(MakeTag("A", "Internal"));  // not a person's action
+    std::string text;
+    ReadFileBytes(dir.File("queue.dat"), text);
+    EXPECT_EQ(text, "garbage that is no list");
+    lib->AddToQueue(*MakeTag("A", "Requested"));
+    ReadFileBytes(dir.File("queue.dat"), text);
+    EXPECT_NE(text, "garbage that is no list");
+}
+
+struct FakeDrives : TsystemServices {
+    std::string Root;
+    std::vector<std::string> ListCDDrives() override { return {Root}; }
+    bool GetVolumeSerial(const std::string&, uint32_t& serial) override {
+        serial = 0xAB12;
+        return true;
+    }
+};
+
+TEST(JukeboxList, CdListTracksAreNotWrittenIntoTheLibraryFile) {
+    test::TempDir dir;
+    auto drives = std::make_shared<FakeDrives>();
+    drives->Root = "/media/cd/";
+    auto previous = SetSystemServices(drives);
+    TaudioTagList cd;
+    cd.Add(MakeTag("CD", "Track1", 0, "/media/cd/1.cda"));
+    ASSERT_TRUE(SaveTagListFile(cd, dir.File("0000AB12.dat")));
+    auto lib = NewLibrary(dir);
+    lib->GlobalList().Add(MakeTag("A", "Own"));
+    lib->LoadCDs = true;
+    lib->LoadIndexes();
+    lib->LoadIndexes();  // a second start
+    EXPECT_EQ(lib->GlobalList().Count(), 2);
+    lib->SaveGlobalList();
+    TaudioTagList stored;
+    LoadTagListFile(stored, dir.File("jukebox.dat"), false);
+    EXPECT_EQ(test::Titles(stored), (std::vector<std::string>{"Own"}));
+    SetSystemServices(previous);
+}
+
+TEST(JukeboxList, RandomPlayFromFilterOrWholeLibrary) {
+    test::TempDir dir;
+    auto lib = NewLibrary(dir);
+    std::vector<std::string> status;
+    TcustomJukeboxEvents events;
+    events.OnStatusText = [&](TObject*, const std::string& t) { status.push_back(t); };
+    lib->Jukebox()->SetEvents(&events);
+    lib->GlobalList().Add(MakeTag("A", "One", 0, "/rock/1.mp3"));
+    lib->GlobalList().Add(MakeTag("B", "Two", 0, "/jazz/2.mp3"));
+    EXPECT_EQ(lib->Jukebox()->RandomList().Count(), 2);
+    auto& filter = lib->Jukebox()->Filter();
+    filter.UsePaths = true;
+    filter.Paths.SetCommaText("/rock/");
+    lib->RefillRandomList();
+    EXPECT_EQ(test::Titles(lib->Jukebox()->RandomList()), (std::vector<std::string>{"One"}));
+    filter.Paths.SetCommaText("/none/");
+    lib->RefillRandomList();
+    EXPECT_EQ(lib->Jukebox()->RandomList().Count(), 0);
+    EXPECT_EQ(status, (std::vector<std::string>{kRandomPlayEmpty}));
+    // A query rule without lines stands for the whole library.
+    filter.Clear();
+    lib->SetDatabaseEnabled(true);
+    lib->Jukebox()->UseDBQueryRule = true;
+    lib->RefillRandomList();
+    EXPECT_EQ(lib->Jukebox()->RandomList().Count(), 2);
+}
+
+TEST(JukeboxList, RemovingTheActivatedPlaylistClearsIt) {
+    test::TempDir dir;
+    auto lib = NewLibrary(dir);
+    auto list = std::make_shared<TaudioTagList>();
+    list->SetTitle("Party");
+    lib->Playlists().AddList(list);
+    lib->ActivatePlaylist("Party");
+    EXPECT_EQ(lib->Jukebox()->ActivatedPlaylist(), list.get());
+    lib->ActivatePlaylist("Unknown");
+    EXPECT_EQ(lib->Jukebox()->ActivatedPlaylist(), nullptr);
+    lib->ActivatePlaylist("Party");
+    lib->RemovePlaylist(list.get());
+    EXPECT_EQ(lib->Jukebox()->ActivatedPlaylist(), nullptr);
+}
+
+TEST(JukeboxList, EveningWithTheFakePlayer) {
+    test::TempDir dir;
+    auto lib = NewLibrary(dir);
+    for (int i = 0; i < 4; ++i) lib->GlobalList().Add(MakeTag("A", "L" + std::to_string(i)));
+    TcustomJukebox& jb = *lib->Jukebox();
+    TcustomMediaPlayerEvents pe;
+    pe.OnGetNextTagger = [&](TObject*, TaudioTagPtr& t) { jb.PlayerWantsNext(t); };
+    pe.OnPlaybackStart = [&](TObject*, const TaudioTagPtr& t) { jb.TrackPlayed(t); };
+    pe.OnFileNotFound = [&](TObject*, const TaudioTagPtr& t) { jb.TrackNotFound(t); };
+    TcustomJukeboxListEvents le;
+    le.PlayerEvents = &pe;
+    lib->SetEvents(&le);
+    auto* player = new test::FakeMediaPlayer;
+    jb.SetMediaPlayer(player);
+    for (int i = 0; i < 3; ++i) lib->AddToQueue(*lib->GlobalList().GetTag(i));
+    EXPECT_EQ(player->State, psStopped);
+    player->Play();
+    std::vector<std::string> played{player->CurrentTag->Title()};
+    std::vector<int> sources{jb.PlayedSource()};
+    for (int i = 0; i < 4; ++i) {
+        player->FinishTrack();
+        played.push_back(player->CurrentTag->Title());
+        sources.push_back(jb.PlayedSource());
+    }
+    EXPECT_EQ(std::vector<std::string>(played.begin(), played.begin() + 3),
+              (std::vector<std::string>{"L0", "L1", "L2"}));
+    EXPECT_EQ(sources, (std::vector<int>{2, 2, 2, 1, 1}));
+    EXPECT_EQ(jb.Queue().Count(), 0);
+    EXPECT_EQ(jb.History().Count(), 5);
+    Drain();
+    EXPECT_EQ(lib->PopularList().FindFile(lib->GlobalList().GetTag(0)->Filename())->Data(), 1u);
+    EXPECT_EQ(lib->PopularList().FindFile(lib->GlobalList().GetTag(3)->Filename()), nullptr);
+}
+
+}  // namespace
+}  // namespace tunecrest
