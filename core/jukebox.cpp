@@ -400,7 +400,7 @@ void TcustomJukebox::PlayURL(const std::string& url) {
 void TcustomJukebox::RefillRandomList() {
     if (Fowner) {
         TaudioTagList& global = Fowner->GlobalList();
-        const bool ruleHasLines = !FdbRules->Lines.empty();
+        const bool ruleHasLines = FdbRules->Count() > 0;
         if (Ffilter->HasRules()) {
             Ffilter->ApplyRules(global, *FcustomGlobal, false);
             if (FcustomGlobal->Count() == 0 && global.Count() > 0) Status(kRandomPlayEmpty);
@@ -428,10 +428,10 @@ void TcustomJukebox::RefillRandomList() {
 void TcustomJukebox::SelectDBQueryRule(const std::string& name) {
     if (!Fowner || !Fowner->DatabaseEnabled()) return;
     if (const TdbRules* rule = Fowner->FindDBRule(name)) {
-        *FdbRules = *rule;
+        FdbRules->Assign(rule);
     } else {
         FdbRules->RuleName.clear();
-        FdbRules->Lines.clear();
+        FdbRules->Clear();
     }
 }
 

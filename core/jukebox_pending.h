@@ -1,24 +1,18 @@
 #pragma once
 // Temporary stand-ins for the pieces of the library model that the jukebox uses but
-// that are built elsewhere: the query-rule copy and the tag-list files. Each keeps only
+// that are built elsewhere: the tag-list files. Each keeps only
 // what the jukebox calls. When the real piece arrives, its stand-in here is deleted and
 // the real header included instead.
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "core/query_rules.h"
 #include "core/tag_list.h"
 
 namespace tunecrest {
 
 class TiniFile;
-
-// A copy of one SQL query rule: its name and its lines.
-class TdbRules : public TObject {
-  public:
-    std::string RuleName;
-    std::vector<std::string> Lines;
-};
 
 class TaudioTagListList;
 
