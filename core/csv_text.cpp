@@ -20,8 +20,8 @@ std::string QuoteCSVField(std::string_view field) {
 std::string UnquoteCSVField(std::string_view field) {
     // A quoted field keeps its inner text exactly (spaces included).
     std::string_view trimmed = field;
-    while (!trimmed.empty() && (trimmed.front() == ' ' || trimmed.front() == '\t')) trimmed.remove_prefix(1);
-    while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\t')) trimmed.remove_suffix(1);
+    while (!trimmed.empty() && (trimmed.front() == ' ')) trimmed.remove_prefix(1);
+    while (!trimmed.empty() && (trimmed.back() == ' ')) trimmed.remove_suffix(1);
     if (trimmed.size() >= 2 && trimmed.front() == '"' && trimmed.back() == '"') {
         std::string out;
         const std::string_view inner = trimmed.substr(1, trimmed.size() - 2);
@@ -49,7 +49,7 @@ namespace {
 // Reads one field starting at `pos`; leaves `pos` on the comma or line end that ends it.
 size_t FieldEnd(std::string_view text, size_t pos) {
     size_t i = pos;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    while (i < text.size() && text[i] == ' ') ++i;
     if (i < text.size() && text[i] == '"') {
         ++i;
         while (i < text.size()) {
