@@ -132,4 +132,15 @@ std::string FormatDateTimeIso(TDateTime value) {
     return Format("%04d-%02d-%02d %02d:%02d:%02d", d.Year, d.Month, d.Day, t.Hour, t.Minute, t.Second);
 }
 
+std::string FormatShortDate(TDateTime value) {
+    const TdateParts d = DecodeDate(value);
+    return Format("%04d-%02d-%02d", d.Year, d.Month, d.Day);
+}
+
+std::string FormatDateTimeShort(TDateTime value) {
+    const TtimeParts t = DecodeTime(value);
+    if (t.Hour == 0 && t.Minute == 0 && t.Second == 0) return FormatShortDate(value);
+    return FormatShortDate(value) + Format(" %02d:%02d:%02d", t.Hour, t.Minute, t.Second);
+}
+
 }  // namespace tunecrest

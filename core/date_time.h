@@ -41,5 +41,9 @@ std::time_t DateTimeToUnix(TDateTime value);
 std::string FormatTimeStamp(TDateTime value);
 // "yyyy-mm-dd hh:nn:ss".
 std::string FormatDateTimeIso(TDateTime value);
+// The short date, "yyyy-mm-dd".
+std::string FormatShortDate(TDateTime value);
+// The short date, then " hh:nn:ss" unless the time is exactly midnight.
+std::string FormatDateTimeShort(TDateTime value);
 
 }  // namespace tunecrest

@@ -183,4 +183,28 @@ std::string Cp1252ToUtf8(std::string_view s) {
 
 std::string LegacyTextToUtf8(std::string_view s) { return IsValidUtf8(s) ? std::string(s) : Cp1252ToUtf8(s); }
 
+std::string QuoteCSVField(std::string_view field) {
+    bool enclose = !field.empty() && (field.front() == ' ' || field.back() == ' ');
+    std::string out;
+    out.reserve(field.size() + 2);
+    for (char c : field) {
+        if (c == ',' || c == '\r' || c == '\n') enclose = true;
+        if (c == '"') {
+            enclose = true;
+            out += '"';
+        }
+        out += c;
+    }
+    return enclose ? "\"" + out + "\"" : out;
+}
+
+std::string JoinCSV(const std::vector<std::string>& fields) {
+    std::string out;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) out += ',';
+        out += QuoteCSVField(fields[i]);
+    }
+    return out;
+}
+
 }  // namespace tunecrest

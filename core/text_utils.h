@@ -32,4 +32,11 @@ std::string Cp1252ToUtf8(std::string_view s);
 // Text read from an old file: kept when valid UTF-8, otherwise taken as Windows-1252.
 std::string LegacyTextToUtf8(std::string_view s);
 
+// One comma-separated field: double quotes are doubled, and the field is enclosed in
+// double quotes when it holds a comma, a double quote, CR or LF, or starts or ends
+// with a space (so that any reader gets the text back).
+std::string QuoteCSVField(std::string_view field);
+// The fields quoted and joined with "," (no separator after the last).
+std::string JoinCSV(const std::vector<std::string>& fields);
+
 }  // namespace tunecrest

@@ -40,7 +40,8 @@ public:
     using TcopyDataHandler = std::function<LRESULT(uint64_t data, const std::string& bytes)>;
 
     // With `onMainThread`, the handlers run on the main thread through Dispatcher();
-    // otherwise on the window's own listener thread.
+    // otherwise on a thread of the window's own. Either way one window's handlers run
+    // one at a time, in the order the messages arrived.
     TmessageWindow(std::string className, std::string title, bool onMainThread = true);
     ~TmessageWindow();
     TmessageWindow(const TmessageWindow&) = delete;
