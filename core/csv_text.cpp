@@ -4,19 +4,6 @@
 
 namespace tunecrest {
 
-std::string QuoteCSVField(std::string_view field) {
-    const bool needsQuotes = field.find_first_of(",\"\r\n") != std::string_view::npos ||
-                             (!field.empty() && (field.front() == ' ' || field.back() == ' '));
-    if (!needsQuotes) return std::string(field);
-    std::string out = "\"";
-    for (const char c : field) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    out += '"';
-    return out;
-}
-
 std::string UnquoteCSVField(std::string_view field) {
     // A quoted field keeps its inner text exactly (spaces included).
     std::string_view trimmed = field;
@@ -87,13 +74,7 @@ void SplitCSV(std::string_view line, std::vector<std::string>& list) {
     }
 }
 
-void JoinCSV(const std::vector<std::string>& list, std::string& line) {
-    line.clear();
-    for (size_t i = 0; i < list.size(); ++i) {
-        if (i) line += ',';
-        line += QuoteCSVField(list[i]);
-    }
-}
+void JoinCSV(const std::vector<std::string>& list, std::string& line) { line = JoinCSV(list); }
 
 std::vector<std::vector<std::string>> ReadCSVRows(std::string_view text) {
     std::vector<std::vector<std::string>> rows;
@@ -122,7 +103,7 @@ void GetCSVHeader(std::string& header) {
         "Filename", "PathPart",    "FilePart",   "ExtPart",  "AlbumPath", "Title",     "Artist",     "Album",
         "Comment",  "TagDate",     "GenreID",    "GenreString", "TrackNo", "BitRate",  "Duration",   "SampleRate",
         "Channels", "ChannelMode", "MediaType",  "TagType",  "TrackIndex", "ModDate",  "ExtraFields", "PlaylistName"};
-    JoinCSV(kColumns, header);
+    header = JoinCSV(kColumns);
 }
 
 }  // namespace tunecrest

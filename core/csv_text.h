@@ -6,15 +6,16 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text_utils.h"  // QuoteCSVField, JoinCSV
+
 namespace tunecrest {
 
-std::string QuoteCSVField(std::string_view field);
 // One field as written: removes the enclosing quotes and undoubles inner ones. A field
 // that was not quoted is trimmed; a doubled quote in it stands for one quote.
 std::string UnquoteCSVField(std::string_view field);
 // Splits one row into its fields (unquoted). A comma at the very end gives a last, empty field.
 void SplitCSV(std::string_view line, std::vector<std::string>& list);
-// Joins fields into one row, quoting each.
+// Joins fields into one row, quoting each (the row comes back through `line`).
 void JoinCSV(const std::vector<std::string>& list, std::string& line);
 // Splits a whole text into rows of fields; line breaks inside quoted fields belong to
 // the field. Rows end at LF, CR LF or CR; a final line break adds no empty row.

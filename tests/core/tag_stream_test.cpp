@@ -113,7 +113,7 @@ TEST(TagRecord, LongTextsLargeNumbersAndLegacyBytesRoundTrip) {
     ExpectSameTag(back, tag);
 
     // An older writer stored 8-bit Windows-1252 text.
-    const std::string legacy = "TPF0\x09TaudioTag\x00\x06" "Artist" "\x06\x04" "Bj\xF6rk\x00\x00"s;
+    const std::string legacy = "TPF0\x09TaudioTag\x00\x06" "Artist" "\x06\x05" "Bj\xF6rk\x00\x00"s;
     TbyteReader lr(legacy);
     TaudioTag old;
     ASSERT_TRUE(ReadAudioTagRecord(lr, old));
