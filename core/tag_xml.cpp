@@ -94,4 +94,43 @@ TmyCustomXMLer* TaudioTagXML::LoadChildNode(const pugi::xml_node& node) {
     return LoadObjectFromNode(node, FextraFields) ? &FextraFields : nullptr;
 }
 
+namespace {
+bool PairBool(const TpairList& list, const char* name) { return StrToInt64Def(PairValue(list, name), 0) != 0; }
+}  // namespace
+
+void TaudioTagListXMLer::SaveToStrings(TpairList& list) {
+    list.push_back(MakePair("Title", Fowner.Title()));
+    list.push_back(MakeBoolPair("Active", Fowner.Active()));
+    list.push_back(MakeBoolPair("RandomPlay", Fowner.IsRandom()));
+    list.push_back(MakeBoolPair("Loop", Fowner.IsLoop()));
+    list.push_back(MakeBoolPair("ResetOnActivate", Fowner.IsResetOnActivate()));
+}
+
+void TaudioTagListXMLer::LoadFromStrings(const TpairList& list) {
+    Fowner.BeginUpdate();
+    Fowner.SetTitle(PairValue(list, "Title"));
+    Fowner.SetActive(PairBool(list, "Active"));
+    Fowner.SetRandom(PairBool(list, "RandomPlay"));
+    Fowner.SetLoop(PairBool(list, "Loop"));
+    Fowner.SetResetOnActivate(PairBool(list, "ResetOnActivate"));
+    Fowner.EndUpdate();
+}
+
+void TaudioTagListXMLer::GetChildXMLers(std::vector<TmyCustomXMLer*>& list) {
+    Fchildren.clear();
+    for (const auto& tag : Fowner.Items()) {
+        Fchildren.push_back(std::make_unique<TaudioTagXML>(*tag));
+        list.push_back(Fchildren.back().get());
+    }
+}
+
+TmyCustomXMLer* TaudioTagListXMLer::LoadChildNode(const pugi::xml_node& node) {
+    if (!SameText(node.name(), TaudioTagXML::kAudioTagXMLName)) return nullptr;
+    auto tag = std::make_shared<TaudioTag>();
+    TaudioTagXML xmler(*tag);
+    LoadChildNodes(node, xmler);
+    Fowner.Add(tag);
+    return this;
+}
+
 }  // namespace tunecrest

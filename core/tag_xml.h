@@ -4,6 +4,7 @@
 
 #include "core/audio_tag.h"
 #include "core/string_lists.h"
+#include "core/tag_list.h"
 #include "core/xml_persistence.h"
 
 namespace tunecrest {
@@ -51,6 +52,25 @@ public:
 private:
     TaudioTag& Fowner;
     TstringListXMLer FextraFields;
+};
+
+// A list's settings as pairs ("Title", "Active", "RandomPlay", "Loop",
+// "ResetOnActivate"), its tags as child objects.
+class TaudioTagListXMLer : public TmyCustomXMLer {
+public:
+    explicit TaudioTagListXMLer(TaudioTagList& owner) : Fowner(owner) {}
+    std::string GetXMLClassName() const override { return "TaudioTagList"; }
+    void SaveToStrings(TpairList& list) override;
+    void LoadFromStrings(const TpairList& list) override;
+    void GetChildXMLers(std::vector<TmyCustomXMLer*>& list) override;
+    void BeginLoad() override { Fowner.BeginUpdate(); }
+    void EndLoad() override { Fowner.EndUpdate(); }
+    // A "TaudioTag" element becomes a new tag added to the list.
+    TmyCustomXMLer* LoadChildNode(const pugi::xml_node& node) override;
+
+private:
+    TaudioTagList& Fowner;
+    std::vector<std::unique_ptr<TaudioTagXML>> Fchildren;
 };
 
 // "yyyymmddhhmmsszzz" read by fixed positions, each part 0 when not a number; a date
