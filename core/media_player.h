@@ -10,14 +10,12 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
+#include "core/audio_tag.h"
 #include "core/event_lists.h"
 
 namespace tunecrest {
 
-class TaudioTag;
-using TaudioTagPtr = std::shared_ptr<TaudioTag>;
 class TiniFile;
 
 // Raised by operations that need a player when none is assigned.
@@ -198,10 +196,10 @@ class TcustomMediaPlayer : public TObject {
     virtual void Uninitialise();
     // The jukebox's contents changed: an engine that prepares the next track asks again.
     virtual void RefreshNextTrack() = 0;
-    // Fills `picture` (encoded image bytes) with the current track's cover and returns
-    // its file name in `fileName`.
+    // Fills `picture` with the current track's cover (through the track's own cover
+    // loader) and returns its file name in `fileName`.
     virtual void LoadCoverImage(const std::string& coverFolder, bool flagA, std::string& fileName, bool flagB,
-                                std::vector<uint8_t>& picture) = 0;
+                                TcoverPicture& picture) = 0;
 
     // Attaches a video output (null detaches): it gets this player's own video sink,
     // and the player forgets it when it is destroyed.

@@ -6,6 +6,7 @@
 
 #include "core/date_time.h"
 #include "core/safe_file.h"
+#include "support/tags.h"
 #include "support/temp_dir.h"
 
 using namespace tunecrest;
@@ -13,13 +14,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-TaudioTagPtr MakeTag(const std::string& artist, const std::string& title, uint32_t duration = 0) {
-    auto tag = std::make_shared<TaudioTag>();
-    tag->SetArtist(artist);
-    tag->SetTitle(title);
-    tag->SetDuration(duration);
-    return tag;
-}
+using test::MakeTag;
 
 void WriteFile(const std::string& path, const std::string& bytes) {
     ASSERT_TRUE(SafeWriteFile(path, bytes));
@@ -410,4 +405,53 @@ TEST(EmbeddedPicture, LoadCoverImageOrder) {
     std::string jpeg = "x";
     EXPECT_FALSE(missing.GetEmbeddedPicture(jpeg));
     EXPECT_TRUE(jpeg.empty());
+}
+
+namespace {
+class TfakeSource : public TtagSource {
+public:
+    std::string Artist() override { return "Band"; }
+    std::string Title() override { return "Song"; }
+    std::string Album() override { return "Record"; }
+    std::string Comment() override { return "note"; }
+    uint32_t TrackNo() override { return 9; }
+    std::string Date() override { return "1999"; }
+    uint32_t GenreID() override { return 17; }
+    std::string GenreString() override { return "Rock"; }
+    uint32_t BitRate() override { return 320; }
+    uint32_t Duration() override { return 200; }
+    uint32_t SampleRate() override { return 48000; }
+    uint32_t Channels() override { return 1; }
+    uint32_t MediaType() override { return mkKaraoke; }
+    std::string TagType() override { return "ID3v2.4"; }
+    int ExtraFieldCount() override { return 2; }
+    void GetExtraField(int index, std::string& name, std::string& value) override {
+        name = index == 0 ? "BPM" : "Mood";
+        value = index == 0 ? "120" : "";
+    }
+};
+}  // namespace
+
+TEST(AudioTag, ReadFromPluginReplacesValuesAndExtraFields) {
+    TaudioTag tag;
+    tag.SetFilename("/k/song.kar");
+    tag.ExtraFields().Add("Stale=1");
+    tag.SetTrackIndex(3);
+    TfakeSource source;
+    tag.ReadFromPlugin(source);
+    EXPECT_EQ(tag.GetDisplayText(tdfTrackArtistTitleDuration), "009 : Band - Song [3:20]");
+    EXPECT_EQ(tag.Album(), "Record");
+    EXPECT_EQ(tag.Comment(), "note");
+    EXPECT_EQ(tag.Date(), "1999");
+    EXPECT_EQ(tag.GenreID(), 17u);
+    EXPECT_EQ(tag.GenreString(), "Rock");
+    EXPECT_EQ(tag.BitRate(), 320u);
+    EXPECT_EQ(tag.SampleRate(), 48000u);
+    EXPECT_EQ(tag.ChannelMode(), "Mono");
+    EXPECT_EQ(tag.MediaType(), mkKaraoke);
+    EXPECT_EQ(tag.TagType(), "ID3v2.4");
+    EXPECT_EQ(tag.Sequence(), 9u);
+    EXPECT_EQ(tag.TrackIndex(), 3);
+    EXPECT_EQ(tag.Filename(), "/k/song.kar");
+    EXPECT_EQ(tag.ExtraFields().Text(), "BPM=120\nMood=\n");
 }

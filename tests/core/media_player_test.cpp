@@ -14,10 +14,8 @@ using tunecrest::test::FakeVideoPlayer;
 
 namespace {
 
-// A distinct track pointer for identity checks; never dereferenced.
 TaudioTagPtr TokenTag() {
-    auto owner = std::make_shared<int>(0);
-    return TaudioTagPtr(owner, reinterpret_cast<TaudioTag*>(owner.get()));
+    return std::make_shared<TaudioTag>();
 }
 
 }  // namespace

@@ -80,9 +80,9 @@ class FakeMediaPlayer : public TcustomMediaPlayer {
     void ShowConfig() override { Calls.push_back("ShowConfig"); }
     void RefreshNextTrack() override { ++RefreshCount; }
     void LoadCoverImage(const std::string&, bool, std::string& fileName, bool,
-                        std::vector<uint8_t>& picture) override {
+                        TcoverPicture& picture) override {
         fileName.clear();
-        picture.clear();
+        picture.Clear();
     }
 
     // The current track reaches its end: finished, then the next one.

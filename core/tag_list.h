@@ -1,0 +1,277 @@
+#pragma once
+// The ordered list of tags on which the whole library runs: the global list, the
+// video list, playlists, the queue, the random list, the stacker play list, the
+// history and every grouping. It numbers its tags, keeps an optional count limit,
+// re-sorts itself after changes, hands out tracks for play in list or random order,
+// and reports changes and progress through events.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/audio_tag.h"
+#include "core/event_lists.h"
+#include "core/string_lists.h"
+
+namespace tunecrest {
+
+enum TaudioTagSortType : int {
+    tstTitle,
+    tstArtist,
+    tstAlbum,
+    tstTrackTitle,
+    tstComment,
+    tstGenre,
+    tstYear,
+    tstDuration,
+    tstSampleRate,
+    tstBitrate,
+    tstChannels,
+    tstTagType,
+    tstTrackFilename,
+    tstCaption
+};
+
+enum TaudioTagSortOrder : int { tsoDescending = 0, tsoAscending = 1 };
+
+// Play-order flags; a TaudioTagListMode is a set of them, one bit each, in one byte.
+enum TaudioTagListModes : int { lmRandom = 0, lmLoop = 1, lmResetOnActivate = 2 };
+using TaudioTagListMode = uint8_t;
+constexpr TaudioTagListMode ModeSet(TaudioTagListModes mode) { return TaudioTagListMode(1u << mode); }
+constexpr bool InModeSet(TaudioTagListMode set, TaudioTagListModes mode) { return (set & ModeSet(mode)) != 0; }
+
+using TaudioTagListProcessStartEvent = std::function<void(TObject* Sender, const std::string& Text)>;
+using TaudioTagListProcessEvent =
+    std::function<void(TObject* Sender, int Index, int Count, const TaudioTagPtr& Tag)>;
+using TdirProcessEvent = std::function<void(TObject* Sender, const std::string& Folder)>;
+using TtagFoundEvent = std::function<void(TObject* Sender, bool Modified, const TaudioTagPtr& Tag)>;
+
+// Tells whether a file lies on an audio CD; used to leave CD tracks out of display
+// lists. The drive layer installs it; until then nothing is on a CD.
+using TcdTrackTest = std::function<bool(const std::string& fileName)>;
+void SetCdTrackTest(TcdTrackTest test);
+bool IsCdTrack(const std::string& fileName);
+
+// The pending random order: the list's tags, consumed from the front.
+class TrandomPointerList {
+public:
+    // A copy of `items` permuted into one cycle: every tag leaves its place.
+    void Rebuild(const std::vector<TaudioTagPtr>& items);
+    // Takes the first entry out; nullptr when empty.
+    TaudioTagPtr TakeFirst();
+    TaudioTagPtr Get(int index) const;
+    int Count() const { return int(Fitems.size() - Ffirst); }
+    void Clear() {
+        Fitems.clear();
+        Ffirst = 0;
+    }
+
+private:
+    std::vector<TaudioTagPtr> Fitems;
+    size_t Ffirst = 0;  // entries before it have been taken
+};
+
+class TaudioTagList : public TObject {
+public:
+    TaudioTagList();
+    ~TaudioTagList() override;
+    TaudioTagList(const TaudioTagList&) = delete;
+    TaudioTagList& operator=(const TaudioTagList&) = delete;
+
+    int Count() const { return int(Fitems.size()); }
+    // nullptr outside 0 .. Count-1.
+    TaudioTagPtr GetTag(int index) const;
+    int IndexOf(const TaudioTag* tag) const;
+    const std::vector<TaudioTagPtr>& Items() const { return Fitems; }
+    uint64_t TotalDuration() const;
+    // Distinct Artist texts without regard to case; an empty artist counts as one.
+    int ArtistCount() const;
+
+    virtual void Add(TaudioTagPtr tag);
+    virtual void Insert(TaudioTagPtr tag, int index);
+    virtual void AddCopy(const TaudioTagPtr& tag);
+    void Delete(int index);
+    void Remove(const TaudioTag* tag);
+    virtual void Clear();
+    void Move(int from, int to);
+    void MoveUp(int index);
+    void MoveDown(int index);
+    // Reorders the list itself at random; never drops a tag.
+    void Shuffle();
+
+    void Assign(const TaudioTagList& source, bool copies, bool keep);
+    void AppendList(const TaudioTagList& source, bool copies) { Assign(source, copies, true); }
+    // Adds every object of `items` that is a tag.
+    void AddTags(const TmyStringList& items, bool keep, bool copies);
+    // The tag of every name that is an existing file, through CreateTagFromFile.
+    void AddFiles(const std::vector<std::string>& names, bool keep);
+    // `index`: a sorted list of file names whose objects are the known tags.
+    void MergeList(const TaudioTagList& source, const TmyStringList& index);
+    // Deletes the tags whose files are gone; internet-radio addresses stay.
+    void RemoveMissingFiles();
+    void SearchText(const std::string& text, TmyStringList& dest, TmyStringList* seen, bool keep,
+                    uint32_t mediaMask, bool anywhere) const;
+    void FindByTrackIndex(const std::string& number, TmyStringList& dest, uint32_t mediaMask) const;
+    void GetDisplayList(TmyStringList& dest, bool skipCDTracks, uint32_t mediaMask) const;
+    void GetDisplayListEx(TmyStringList& dest, bool skipCDTracks, uint32_t mediaMask, bool numbered,
+                          TtagDisplayFormat format) const;
+    void GetAlbumArtist(std::string& artist) const;
+    // A cheap fingerprint of the list: "0" when empty.
+    std::string Hash() const;
+
+    // The tag of one file, added to the list; nullptr when no tagger reads it.
+    virtual TaudioTagPtr CreateTagFromFile(const std::string& fileName);
+
+    void BeginUpdate() { ++FupdateCount; }
+    void EndUpdate();
+    int UpdateCount() const { return FupdateCount; }
+    void Changed();
+    virtual void DoChange();
+    void SetStatus(const std::string& text);
+    void DoListProcess(int index, int count, const TaudioTagPtr& tag);
+    void DoListProcessFinished();
+    void StopScan() { FstopRequest = true; }
+    void ResetSequence() { FinsertionCounter = 0; }
+
+    // Sorting and play order.
+    void Sort();
+    void SortBy(TaudioTagSortType sortType);
+    TaudioTagPtr PeekNext();
+    TaudioTagPtr GetNext();
+    bool IsRandom() const { return InModeSet(FplayMode, lmRandom); }
+    bool IsLoop() const { return InModeSet(FplayMode, lmLoop); }
+    bool IsResetOnActivate() const { return InModeSet(FplayMode, lmResetOnActivate); }
+    void SetRandom(bool value) { SetModeFlag(lmRandom, value); }
+    void SetLoop(bool value) { SetModeFlag(lmLoop, value); }
+    void SetResetOnActivate(bool value) { SetModeFlag(lmResetOnActivate, value); }
+    int PlayPosition() const { return FplayPosition; }
+    const TrandomPointerList& RandomOrder() const { return FrandomOrder; }
+
+    // Properties.
+    TtagDisplayFormat DisplayFormat() const { return FdisplayFormat; }
+    void SetDisplayFormat(TtagDisplayFormat v) { FdisplayFormat = v; }
+    bool Sorted() const { return Fsorted; }
+    void SetSorted(bool v);
+    TaudioTagSortType SortType() const { return FsortType; }
+    void SetSortType(TaudioTagSortType v);
+    TaudioTagSortOrder SortOrder() const { return FsortOrder; }
+    void SetSortOrder(TaudioTagSortOrder v);
+    const std::string& Title() const { return Ftitle; }
+    void SetTitle(const std::string& v) { Ftitle = v; }
+    bool SaveDataFiles() const { return FsaveDataFiles; }
+    void SetSaveDataFiles(bool v) { FsaveDataFiles = v; }
+    const std::string& DataFileName() const { return FdataFileName; }
+    void SetDataFileName(const std::string& v) { FdataFileName = v; }
+    int Max() const { return Fmax; }
+    void SetMax(int v) { Fmax = v; }
+    bool Active() const { return Factive; }
+    void SetActive(bool v);
+    TaudioTagListMode PlayMode() const { return FplayMode; }
+    void SetPlayMode(TaudioTagListMode v);
+    const std::string& Filename() const { return Ffilename; }
+    void SetFilename(const std::string& v) { Ffilename = v; }
+    int ListProcessFactor() const { return FlistProcessFactor; }
+    void SetListProcessFactor(int v) { FlistProcessFactor = v < 1 ? 1 : v; }
+    bool UseVideoFileMask() const { return FuseVideoFileMask; }
+    void SetUseVideoFileMask(bool v) { FuseVideoFileMask = v; }
+    bool UseAudioFileMask() const { return FuseAudioFileMask; }
+    void SetUseAudioFileMask(bool v) { FuseAudioFileMask = v; }
+    const std::string& VideoFileMask() const { return FvideoFileMask; }
+    void SetVideoFileMask(const std::string& v) { FvideoFileMask = v; }
+    const std::string& AudioFileMask() const { return FaudioFileMask; }
+    void SetAudioFileMask(const std::string& v) { FaudioFileMask = v; }
+    bool AlbumFromParentFolder() const { return FalbumFromParentFolder; }
+    void SetAlbumFromParentFolder(bool v) { FalbumFromParentFolder = v; }
+    bool ArtistFromParentFolder() const { return FartistFromParentFolder; }
+    void SetArtistFromParentFolder(bool v) { FartistFromParentFolder = v; }
+    uint32_t MediaSupportLevel() const { return FmediaSupportLevel; }
+    void SetMediaSupportLevel(uint32_t v) { FmediaSupportLevel = v; }
+    bool NoChangeOnSort() const { return FnoChangeOnSort; }
+    void SetNoChangeOnSort(bool v) { FnoChangeOnSort = v; }
+    bool OverrideTagInfo() const { return FoverrideTagInfo; }
+    void SetOverrideTagInfo(bool v) { FoverrideTagInfo = v; }
+    bool NoDuplicates() const { return FnoDuplicates; }
+    void SetNoDuplicates(bool v) { FnoDuplicates = v; }
+    // "Owns its tags": copies of an owning list copy the tags, others share them.
+    bool OwnsObjects() const { return FownsObjects; }
+    void SetOwnsObjects(bool v) { FownsObjects = v; }
+
+    // State used by the folder scan, the list files and the groupings.
+    bool StopRequested() const { return FstopRequest; }
+    void SetStopRequested(bool v) { FstopRequest = v; }
+    bool Scanning() const { return Fscanning; }
+    void SetScanning(bool v) { Fscanning = v; }
+    bool NoRandomRebuild() const { return FnoRandomRebuild; }
+    void SetNoRandomRebuild(bool v) { FnoRandomRebuild = v; }
+    uint32_t InsertionCounter() const { return FinsertionCounter; }
+    int64_t StoredSize() const { return FstoredSize; }
+    void SetStoredSize(int64_t v) { FstoredSize = v; }
+    bool MaxExceededPending() const { return FmaxExceeded; }
+
+    // Events.
+    TNotifyEvent OnChange;
+    TaudioTagListProcessStartEvent OnListProcessStart;
+    TaudioTagListProcessEvent OnListProcess;
+    TNotifyEvent OnListProcessFinished;
+    TdirProcessEvent OnDirProcess;
+    TNotifyEvent OnMaxExceeded;
+    TtagFoundEvent OnTagFound;
+    TNotifyEvent OnActiveChanged;
+    TNotifyEvent OnModeChanged;
+
+protected:
+    // Appends without any of Add's checks (numbering, limit, duplicates).
+    void AppendItem(TaudioTagPtr tag);
+    std::vector<TaudioTagPtr> Fitems;
+
+private:
+    void SortItems(TaudioTagSortType sortType);
+    void SetModeFlag(TaudioTagListModes mode, bool value);
+
+    TrandomPointerList FrandomOrder;
+    TtagDisplayFormat FdisplayFormat = tdfArtistTitle;
+    int FupdateCount = 0;
+    bool Fsorted = false;
+    TaudioTagSortType FsortType = tstTitle;
+    bool FsortDone = false;
+    TaudioTagSortOrder FsortOrder = tsoAscending;
+    int FplayPosition = 0;
+    std::string Ftitle;
+    bool FsaveDataFiles = false;
+    std::string FdataFileName = "tagcache.ubf";
+    bool FmaxExceeded = false;
+    int Fmax = 0;
+    bool Factive = false;
+    TaudioTagListMode FplayMode = ModeSet(lmLoop);
+    std::string Ffilename;
+    int FlistProcessFactor = 1;
+    bool FuseVideoFileMask = true;
+    bool FuseAudioFileMask = false;
+    std::string FvideoFileMask = "%t";
+    std::string FaudioFileMask = "%t - %a - %n";
+    bool FalbumFromParentFolder = true;
+    bool FartistFromParentFolder = true;
+    uint32_t FmediaSupportLevel = 0xFFFFFFFF;
+    bool FnoChangeOnSort = false;
+    bool FstopRequest = false;
+    bool Fscanning = false;
+    uint32_t FinsertionCounter = 0;
+    bool FnoRandomRebuild = false;
+    bool FoverrideTagInfo = false;
+    bool FnoDuplicates = false;
+    int64_t FstoredSize = 0;
+    bool FownsObjects = false;
+};
+
+// The play history: every added tag is stamped with the time it was played.
+class TaudioTagHistoryList : public TaudioTagList {
+public:
+    void Add(TaudioTagPtr tag) override;
+    using TaudioTagList::GetDisplayList;
+    // Every tag, "time : artist - title (file)".
+    void GetDisplayList(TmyStringList& dest) const;
+    // Writes those lines to `fileName`, creating its folder; false (with a reason) on failure.
+    bool SaveToTextFile(const std::string& fileName, std::string* error = nullptr) const;
+};
+
+}  // namespace tunecrest

@@ -1,0 +1,118 @@
+// Sorting a tag list by one of its keys, and handing out its tracks for play in
+// list order (once or looping) or in a random order that visits every track once
+// before any repeats.
+#include <algorithm>
+
+#include "core/services.h"
+#include "core/tag_list.h"
+#include "core/text_utils.h"
+
+namespace tunecrest {
+
+namespace {
+
+template <typename T>
+int CompareNumbers(T a, T b) {
+    return (a > b) - (a < b);  // never a difference: no overflow for large values
+}
+
+int CompareKeys(const TaudioTag& a, const TaudioTag& b, TaudioTagSortType sortType) {
+    auto byTitle = [&] { return CompareText(a.Title(), b.Title()); };
+    auto thenTitle = [&](int first) { return first != 0 ? first : byTitle(); };
+    switch (sortType) {
+        case tstTitle: return byTitle();
+        case tstArtist: return thenTitle(CompareText(a.Artist(), b.Artist()));
+        case tstAlbum: {
+            int c = CompareText(a.Album(), b.Album());
+            if (c == 0) c = CompareNumbers(a.TrackNo(), b.TrackNo());
+            return thenTitle(c);
+        }
+        case tstTrackTitle: return thenTitle(CompareNumbers(a.TrackNo(), b.TrackNo()));
+        case tstComment: return thenTitle(CompareText(a.Comment(), b.Comment()));
+        case tstGenre: return thenTitle(CompareText(a.GenreString(), b.GenreString()));
+        case tstYear: return thenTitle(CompareText(a.Date(), b.Date()));
+        case tstDuration: return thenTitle(CompareNumbers(a.Duration(), b.Duration()));
+        case tstSampleRate: return thenTitle(CompareNumbers(a.SampleRate(), b.SampleRate()));
+        case tstBitrate: return thenTitle(CompareNumbers(a.BitRate(), b.BitRate()));
+        case tstChannels: return thenTitle(CompareNumbers(a.Channels(), b.Channels()));
+        case tstTagType: return thenTitle(CompareText(a.TagType(), b.TagType()));
+        case tstTrackFilename: {
+            const int c = CompareNumbers(a.TrackNo(), b.TrackNo());
+            return c != 0 ? c : CompareText(a.Filename(), b.Filename());
+        }
+        case tstCaption: return CompareText(a.Caption(), b.Caption());
+    }
+    return 0;
+}
+
+}  // namespace
+
+void TrandomPointerList::Rebuild(const std::vector<TaudioTagPtr>& items) {
+    Fitems = items;
+    Ffirst = 0;
+    // Each entry is exchanged with one strictly before it, so the result is a single
+    // cycle through all tracks and every track leaves its place.
+    for (size_t i = Fitems.size(); i-- > 1;) std::swap(Fitems[i], Fitems[size_t(Random(int(i)))]);
+}
+
+TaudioTagPtr TrandomPointerList::TakeFirst() {
+    if (Ffirst >= Fitems.size()) return nullptr;
+    TaudioTagPtr tag = std::move(Fitems[Ffirst++]);
+    if (Ffirst == Fitems.size()) Clear();
+    return tag;
+}
+
+TaudioTagPtr TrandomPointerList::Get(int index) const {
+    if (index < 0 || size_t(index) >= Fitems.size() - Ffirst) return nullptr;
+    return Fitems[Ffirst + size_t(index)];
+}
+
+void TaudioTagList::SortItems(TaudioTagSortType sortType) {
+    const int direction = FsortOrder == tsoAscending ? 1 : -1;
+    std::stable_sort(Fitems.begin(), Fitems.end(), [&](const TaudioTagPtr& a, const TaudioTagPtr& b) {
+        return direction * CompareKeys(*a, *b, sortType) < 0;
+    });
+    FsortDone = true;
+}
+
+void TaudioTagList::Sort() { SortBy(FsortType); }
+
+void TaudioTagList::SortBy(TaudioTagSortType sortType) {
+    if (Fitems.empty()) return;
+    SortItems(sortType);
+    if (FnoChangeOnSort)
+        FsortDone = false;  // no change notice follows to clear it; the next change must sort again
+    else
+        Changed();
+}
+
+TaudioTagPtr TaudioTagList::PeekNext() {
+    if (!Factive || Fitems.empty()) return nullptr;
+    if (!IsRandom()) {
+        if (FplayPosition >= Count() && IsLoop()) FplayPosition = 0;
+        if (FplayPosition >= Count()) return nullptr;
+        return Fitems[size_t(FplayPosition)];
+    }
+    if (FrandomOrder.Count() == 0) FrandomOrder.Rebuild(Fitems);
+    return FrandomOrder.Get(0);
+}
+
+TaudioTagPtr TaudioTagList::GetNext() {
+    if (!Factive || Fitems.empty()) return nullptr;
+    TaudioTagPtr tag = PeekNext();
+    if (IsRandom())
+        FrandomOrder.TakeFirst();
+    else if (tag)
+        ++FplayPosition;
+    return tag;
+}
+
+void TaudioTagList::Shuffle() {
+    BeginUpdate();
+    // Fisher-Yates in place: the same tags in a new order, none dropped by the
+    // list's limit or duplicate check.
+    for (size_t i = Fitems.size(); i-- > 1;) std::swap(Fitems[i], Fitems[size_t(Random(int(i) + 1))]);
+    EndUpdate();
+}
+
+}  // namespace tunecrest

@@ -1,0 +1,222 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "core/services.h"
+#include "core/tag_list.h"
+#include "support/tags.h"
+
+using namespace tunecrest;
+
+namespace {
+
+TaudioTagPtr MakeTag(const std::string& title) { return test::MakeTag("", title); }
+using test::Titles;
+
+// Three tags per key: two share the key and differ by title, so every tie-break shows.
+struct TsortCase {
+    TaudioTagSortType Type;
+    std::function<void(TaudioTag&, int)> SetKey;  // key rank 0 or 1
+};
+
+}  // namespace
+
+TEST(TagListSort, EveryKeyInBothDirectionsWithItsTieBreak) {
+    const uint32_t big = 0x80000000u;  // beyond a signed difference
+    const std::vector<TsortCase> cases = {
+        {tstArtist, [](TaudioTag& t, int r) { t.SetArtist(r ? "beta" : "ALPHA"); }},
+        {tstAlbum, [](TaudioTag& t, int r) { t.SetAlbum(r ? "b" : "A"); }},
+        {tstTrackTitle, [&](TaudioTag& t, int r) { t.SetTrackNo(r ? big + 5 : 3); }},
+        {tstComment, [](TaudioTag& t, int r) { t.SetComment(r ? "z" : "Y"); }},
+        {tstGenre, [](TaudioTag& t, int r) { t.SetGenreString(r ? "rock" : "Pop"); }},
+        {tstYear, [](TaudioTag& t, int r) { t.SetDate(r ? "1999" : "1980"); }},
+        {tstDuration, [&](TaudioTag& t, int r) { t.SetDuration(r ? big : 1); }},
+        {tstSampleRate, [&](TaudioTag& t, int r) { t.SetSampleRate(r ? 0xFFFFFFFFu : 0); }},
+        {tstBitrate, [&](TaudioTag& t, int r) { t.SetBitRate(r ? big : 128); }},
+        {tstChannels, [](TaudioTag& t, int r) { t.SetChannels(r ? 6 : 2); }},
+        {tstTagType, [](TaudioTag& t, int r) { t.SetTagType(r ? "vorbis" : "ID3v2"); }},
+    };
+    for (const auto& c : cases) {
+        TaudioTagList list;
+        // Added out of order: (key 1, "m"), (key 0, "z"), (key 0, "b").
+        const std::pair<int, const char*> tags[] = {{1, "m"}, {0, "z"}, {0, "B"}};
+        for (const auto& [rank, title] : tags) {
+            auto tag = MakeTag(title);
+            c.SetKey(*tag, rank);
+            list.Add(tag);
+        }
+        list.SortBy(c.Type);
+        EXPECT_EQ(Titles(list), (std::vector<std::string>{"B", "z", "m"})) << c.Type;
+        list.SetSortOrder(tsoDescending);  // sorts by SortType (title) at once
+        list.SortBy(c.Type);
+        EXPECT_EQ(Titles(list), (std::vector<std::string>{"m", "z", "B"})) << c.Type;
+        EXPECT_EQ(list.SortType(), tstTitle);
+    }
+}
+
+TEST(TagListSort, TitleCaptionAndFilenameKeys) {
+    TaudioTagList list;
+    for (const char* t : {"beta", "Alpha", "gamma"}) list.Add(MakeTag(t));
+    list.GetTag(0)->SetCaption("3");
+    list.GetTag(1)->SetCaption("1");
+    list.GetTag(2)->SetCaption("2");
+    list.GetTag(0)->SetFilename("/b.mp3");
+    list.GetTag(1)->SetFilename("/C.mp3");
+    list.GetTag(2)->SetFilename("/a.mp3");
+    list.SortBy(tstTitle);
+    EXPECT_EQ(Titles(list), (std::vector<std::string>{"Alpha", "beta", "gamma"}));
+    list.SortBy(tstCaption);
+    EXPECT_EQ(Titles(list), (std::vector<std::string>{"Alpha", "gamma", "beta"}));
+    list.SortBy(tstTrackFilename);  // equal track numbers: by file name
+    EXPECT_EQ(Titles(list), (std::vector<std::string>{"gamma", "beta", "Alpha"}));
+    list.GetTag(0)->SetTrackNo(2);
+    list.SetSortOrder(tsoDescending);
+    list.SortBy(tstTrackFilename);
+    EXPECT_EQ(Titles(list), (std::vector<std::string>{"gamma", "Alpha", "beta"}));
+}
+
+TEST(TagListSort, AlbumDescendingAndArtistCase) {
+    TaudioTagList list;
+    const std::tuple<const char*, uint32_t, const char*> rows[] = {
+        {"Abbey", 1, "a1"}, {"Zoo", 2, "z2"}, {"abbey", 2, "a2"}, {"Zoo", 1, "z1"}};
+    for (const auto& [album, track, title] : rows) {
+        auto tag = MakeTag(title);
+        tag->SetAlbum(album);
+        tag->SetTrackNo(track);
+        list.Add(tag);
+    }
+    list.SetSortType(tstAlbum);
+    list.SetSortOrder(tsoDescending);
+    EXPECT_EQ(Titles(list), (std::vector<std::string>{"z2", "z1", "a2", "a1"}));
+
+    TaudioTagList artists;
+    for (const auto& [artist, title] : std::vector<std::pair<const char*, const char*>>{
+             {"abba", "SOS"}, {"ABBA", "Fernando"}, {"Abba", "Waterloo"}, {"ABBA", "Chiquitita"}}) {
+        auto tag = MakeTag(title);
+        tag->SetArtist(artist);
+        artists.Add(tag);
+    }
+    artists.SortBy(tstArtist);
+    EXPECT_EQ(Titles(artists), (std::vector<std::string>{"Chiquitita", "Fernando", "SOS", "Waterloo"}));
+}
+
+TEST(TagListSort, SortedListsSortAfterEachChangeWithOneNotice) {
+    TaudioTagList list;
+    int changes = 0;
+    list.OnChange = [&](TObject*) { ++changes; };
+    list.SetSorted(true);  // empty: nothing happens
+    EXPECT_EQ(changes, 0);
+    for (const char* t : {"c", "a", "b"}) list.Add(MakeTag(t));
+    EXPECT_EQ(Titles(list), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(changes, 3);
+    list.SetSortOrder(tsoDescending);
+    EXPECT_EQ(Titles(list), (std::vector<std::string>{"c", "b", "a"}));
+    EXPECT_EQ(changes, 4);
+
+    // Without a change notice on sort, the next change still sorts.
+    list.SetNoChangeOnSort(true);
+    list.SetSortOrder(tsoAscending);
+    EXPECT_EQ(changes, 4);
+    list.Insert(MakeTag("0"), 3);
+    EXPECT_EQ(Titles(list), (std::vector<std::string>{"0", "a", "b", "c"}));
+
+    // An unsorted list only sorts when asked; a SortOrder change always sorts.
+    TaudioTagList plain;
+    for (const char* t : {"b", "a"}) plain.Add(MakeTag(t));
+    plain.SetSortType(tstArtist);
+    EXPECT_EQ(Titles(plain), (std::vector<std::string>{"b", "a"}));
+    plain.SetSortOrder(tsoDescending);
+    plain.SetSortOrder(tsoAscending);
+    EXPECT_EQ(Titles(plain), (std::vector<std::string>{"a", "b"}));
+}
+
+TEST(TagListPlay, SequentialOnceAndLooping) {
+    TaudioTagList list;
+    for (const char* t : {"1", "2", "3"}) list.Add(MakeTag(t));
+    EXPECT_EQ(list.PeekNext(), nullptr);  // inactive
+    EXPECT_EQ(list.GetNext(), nullptr);
+    list.SetActive(true);
+    std::string played;
+    for (int i = 0; i < 7; ++i) played += list.GetNext()->Title();
+    EXPECT_EQ(played, "1231231");
+
+    list.SetLoop(false);
+    EXPECT_EQ(list.GetNext()->Title(), "2");
+    EXPECT_EQ(list.GetNext()->Title(), "3");
+    EXPECT_EQ(list.PeekNext(), nullptr);
+    EXPECT_EQ(list.GetNext(), nullptr);
+
+    // Every change brings sequential play back to the first track.
+    list.Add(MakeTag("4"));
+    const TaudioTagPtr peeked = list.PeekNext();
+    EXPECT_EQ(peeked->Title(), "1");
+    EXPECT_EQ(list.GetNext(), peeked);
+    EXPECT_EQ(list.GetNext()->Title(), "2");
+
+    // Re-activation starts again only with lmResetOnActivate.
+    list.SetActive(false);
+    list.SetActive(true);
+    EXPECT_EQ(list.PeekNext()->Title(), "3");
+    list.SetResetOnActivate(true);
+    list.SetActive(false);
+    list.SetActive(true);
+    EXPECT_EQ(list.PeekNext()->Title(), "1");
+
+    TaudioTagList empty;
+    empty.SetActive(true);
+    EXPECT_EQ(empty.GetNext(), nullptr);
+}
+
+TEST(TagListPlay, RandomPassesVisitEveryTrackOnce) {
+    SetRandomSeed(7);
+    TaudioTagList list;
+    for (int i = 0; i < 9; ++i) list.Add(MakeTag(std::to_string(i)));
+    list.SetActive(true);
+    list.SetRandom(true);
+    list.SetLoop(false);  // random play does not stop at the end of a pass
+    for (int pass = 0; pass < 3; ++pass) {
+        std::set<TaudioTag*> seen;
+        for (int i = 0; i < 9; ++i) {
+            const TaudioTagPtr peeked = list.PeekNext();
+            EXPECT_EQ(list.PeekNext(), peeked);
+            const TaudioTagPtr tag = list.GetNext();
+            ASSERT_EQ(tag, peeked);
+            EXPECT_TRUE(seen.insert(tag.get()).second);
+        }
+    }
+
+    // A rebuilt order is one cycle: no track keeps its place.
+    for (int round = 0; round < 20; ++round) {
+        list.Add(MakeTag("x"));
+        ASSERT_EQ(list.RandomOrder().Count(), list.Count());
+        for (int i = 0; i < list.Count(); ++i) EXPECT_NE(list.RandomOrder().Get(i), list.GetTag(i));
+    }
+    TaudioTagList one;
+    one.Add(MakeTag("only"));
+    one.SetActive(true);
+    one.SetRandom(true);
+    EXPECT_EQ(one.GetNext()->Title(), "only");
+    EXPECT_EQ(one.GetNext()->Title(), "only");
+}
+
+TEST(TagListPlay, ShuffleKeepsEveryTagEvenWithLimitsAndDuplicates) {
+    SetRandomSeed(3);
+    TaudioTagList list;
+    for (int i = 0; i < 6; ++i) list.Add(MakeTag(i < 2 ? "same" : std::to_string(i)));
+    list.SetMax(3);
+    list.SetNoDuplicates(true);
+    int changes = 0;
+    list.OnChange = [&](TObject*) { ++changes; };
+    const auto original = Titles(list);
+    const std::multiset<std::string> before(original.begin(), original.end());
+    bool moved = false;
+    for (int i = 0; i < 5; ++i) {
+        list.Shuffle();
+        moved = moved || Titles(list) != original;
+    }
+    EXPECT_TRUE(moved);
+    EXPECT_EQ(changes, 5);  // one notice per shuffle
+    const auto after = Titles(list);
+    EXPECT_EQ(std::multiset<std::string>(after.begin(), after.end()), before);
+}

@@ -1,0 +1,29 @@
+#pragma once
+// Tags and tag lists for tests.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/tag_list.h"
+
+namespace tunecrest::test {
+
+// An audio tag; the file name is made from artist and title unless given.
+inline TaudioTagPtr MakeTag(const std::string& artist, const std::string& title, uint32_t duration = 0,
+                            const std::string& file = "") {
+    auto tag = std::make_shared<TaudioTag>();
+    tag->SetArtist(artist);
+    tag->SetTitle(title);
+    tag->SetDuration(duration);
+    tag->SetFilename(file.empty() ? "/m/" + artist + " - " + title + ".mp3" : file);
+    tag->SetMediaType(mkAudio);
+    return tag;
+}
+
+inline std::vector<std::string> Titles(const TaudioTagList& list) {
+    std::vector<std::string> out;
+    for (const auto& tag : list.Items()) out.push_back(tag->Title());
+    return out;
+}
+
+}  // namespace tunecrest::test
