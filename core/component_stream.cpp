@@ -48,6 +48,19 @@ std::string Utf16ToUtf8(std::string_view bytes) {
     return out;
 }
 
+// Plain ASCII, tested eight bytes at a time: most stored texts are.
+bool IsAscii(std::string_view s) {
+    size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, s.data() + i, 8);
+        if (word & 0x8080808080808080ULL) return false;
+    }
+    for (; i < s.size(); ++i)
+        if (static_cast<unsigned char>(s[i]) & 0x80) return false;
+    return true;
+}
+
 // An 80-bit extended float (older streams store floating-point values this way).
 double ExtendedToDouble(std::string_view b) {
     uint64_t mantissa = 0;
@@ -163,14 +176,12 @@ bool TcomponentReader::BeginComponent(std::string& className, std::string& name,
     return true;
 }
 
-bool TcomponentReader::NextProperty(std::string& name, bool& atEnd, std::string* error) {
+bool TcomponentReader::NextProperty(std::string_view& name, bool& atEnd, std::string* error) {
     uint8_t length = 0;
     if (!Fr.ReadU8(length)) return ReadFailure(error, "truncated component record");
     atEnd = length == 0;
     if (atEnd) return true;
-    std::string_view bytes;
-    if (!Fr.ReadBytes(length, bytes)) return ReadFailure(error, "truncated component record");
-    name = LegacyTextToUtf8(bytes);
+    if (!Fr.ReadBytes(length, name)) return ReadFailure(error, "truncated component record");
     return true;
 }
 
@@ -189,14 +200,24 @@ bool TcomponentReader::ReadStringValue(uint8_t type, std::string& s, std::string
     if (length > Fr.Remaining()) return ReadFailure(error, "text runs past the end of the component record");
     std::string_view bytes;
     Fr.ReadBytes(size_t(length), bytes);
-    s = type == vaWString ? Utf16ToUtf8(bytes) : LegacyTextToUtf8(bytes);
+    if (type == vaWString)
+        s = Utf16ToUtf8(bytes);
+    else if (IsAscii(bytes) || IsValidUtf8(bytes))
+        s.assign(bytes);  // reuses the value's buffer
+    else
+        s = Cp1252ToUtf8(bytes);
     return true;
 }
 
 bool TcomponentReader::ReadValue(TcomponentValue& value, std::string* error) {
     uint8_t type = 0;
     if (!Fr.ReadU8(type)) return ReadFailure(error, "truncated component record");
-    value = TcomponentValue{};
+    // Reset in place so that a value reused across properties keeps its buffers.
+    value.Kind = TcomponentValue::vkInteger;
+    value.Integer = 0;
+    value.Float = 0;
+    value.String.clear();
+    value.Lines.clear();
     switch (type) {
         case vaInt8: {
             uint8_t v;

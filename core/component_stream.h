@@ -78,8 +78,9 @@ public:
     explicit TcomponentReader(TbyteReader& r) : Fr(r) {}
     // Signature, optional filer prefix, class name and component name.
     bool BeginComponent(std::string& className, std::string& name, std::string* error);
-    // The next property name; false with `atEnd` when the property list ends.
-    bool NextProperty(std::string& name, bool& atEnd, std::string* error);
+    // The next property name (a view into the data); false with `atEnd` when the
+    // property list ends.
+    bool NextProperty(std::string_view& name, bool& atEnd, std::string* error);
     bool ReadValue(TcomponentValue& value, std::string* error);
     // The end of the (empty) child list.
     bool EndComponent(std::string* error);

@@ -128,6 +128,7 @@ bool NoFileSupplied(std::string* error) {
 
 int64_t SaveTagListToStream(const TaudioTagList& list, TbyteWriter& w) {
     const size_t start = w.Bytes().size();
+    w.Bytes().reserve(start + 64 + size_t(list.Count()) * 384);
     w.WriteBytes(kTagListMagic);
     WriteText(w, list.Title());
     w.WriteU8(list.Active() ? 1 : 0);
@@ -235,11 +236,13 @@ bool LoadTagListFromFile(TaudioTagList& list, const std::string& name, bool keep
     bool ok = ReadFileBytes(name, bytes, error, kMaxInflatedListBytes);
     if (ok) {
         list.SetStoredSize(int64_t(bytes.size()));
-        ok = UnpackTagListFile(bytes, stream, error);
+        if (bytes.size() >= 4 && std::string_view(bytes).substr(0, 4) == kTagListMagic)
+            stream.swap(bytes);  // a plain file is its own stream
+        else
+            ok = UnpackTagListFile(bytes, stream, error);
     }
     if (ok) {
-        bytes.clear();
-        bytes.shrink_to_fit();
+        bytes = std::string();
         TbyteReader r(stream);
         ok = LoadTagListFromStream(list, r, true, mountRoot, error);
     }

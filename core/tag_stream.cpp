@@ -19,8 +19,41 @@ void WriteUInt32Property(TcomponentWriter& cw, const char* name, uint32_t value)
     cw.WriteInteger(name, int32_t(value));
 }
 
-bool WrongKind(std::string* error, const std::string& name) {
-    return ReadFailure(error, "property " + name + " of a TaudioTag record holds a value of the wrong kind");
+bool WrongKind(std::string* error, std::string_view name) {
+    return ReadFailure(error, "property " + std::string(name) + " of a TaudioTag record holds a value of the wrong kind");
+}
+using TtextSetter = void (TaudioTag::*)(const std::string&);
+using TnumberSetter = void (TaudioTag::*)(uint32_t);
+struct TpropertySlot {
+    std::string_view Name;
+    TtextSetter Text;
+    TnumberSetter Number;
+};
+// Every property a record may hold; those with neither setter are handled by name.
+const TpropertySlot kProperties[] = {
+    {"Filename", &TaudioTag::SetFilename, nullptr},     {"Artist", &TaudioTag::SetArtist, nullptr},
+    {"Title", &TaudioTag::SetTitle, nullptr},           {"Album", &TaudioTag::SetAlbum, nullptr},
+    {"Comment", &TaudioTag::SetComment, nullptr},       {"TrackNo", nullptr, &TaudioTag::SetTrackNo},
+    {"Date", &TaudioTag::SetDate, nullptr},             {"GenreID", nullptr, &TaudioTag::SetGenreID},
+    {"GenreString", &TaudioTag::SetGenreString, nullptr}, {"BitRate", nullptr, &TaudioTag::SetBitRate},
+    {"Duration", nullptr, &TaudioTag::SetDuration},     {"SampleRate", nullptr, &TaudioTag::SetSampleRate},
+    {"Channels", nullptr, &TaudioTag::SetChannels},     {"ChannelMode", nullptr, nullptr},
+    {"TagType", &TaudioTag::SetTagType, nullptr},       {"ModDate", nullptr, nullptr},
+    {"MediaType", nullptr, &TaudioTag::SetMediaType},   {"Data", nullptr, &TaudioTag::SetData},
+    {"ExtraFields.Strings", nullptr, nullptr},          {"TrackIndex", nullptr, nullptr},
+};
+
+// Names are matched exactly first (what this system writes), then without regard to case.
+// Records hold their properties in table order, so the search starts after the last hit.
+int PropertyIndex(std::string_view name, int after) {
+    const int count = int(std::size(kProperties));
+    for (int k = 1; k <= count; ++k) {
+        const int i = (after + k) % count;
+        if (name == kProperties[i].Name) return i;
+    }
+    for (int i = 0; i < count; ++i)
+        if (SameText(name, kProperties[i].Name)) return i;
+    return -1;
 }
 }  // namespace
 
@@ -55,62 +88,40 @@ bool ReadAudioTagRecord(TbyteReader& r, TaudioTag& tag, std::string* error) {
     if (!cr.BeginComponent(className, componentName, error)) return false;
     if (!SameText(className, kAudioTagClassName))
         return ReadFailure(error, "a record of class \"" + className + "\" where a TaudioTag was expected");
-    std::string name;
+    std::string_view name;
     TcomponentValue value;
+    int last = -1;
     while (true) {
         bool atEnd = false;
         if (!cr.NextProperty(name, atEnd, error)) return false;
         if (atEnd) break;
         if (!cr.ReadValue(value, error)) return false;
-        const bool isText = value.Kind == TcomponentValue::vkString;
-        const bool isInteger = value.Kind == TcomponentValue::vkInteger;
-        using TtextSetter = void (TaudioTag::*)(const std::string&);
-        using TnumberSetter = void (TaudioTag::*)(uint32_t);
-        static const std::pair<const char*, TtextSetter> kTexts[] = {
-            {"Filename", &TaudioTag::SetFilename}, {"Artist", &TaudioTag::SetArtist},
-            {"Title", &TaudioTag::SetTitle},       {"Album", &TaudioTag::SetAlbum},
-            {"Comment", &TaudioTag::SetComment},   {"Date", &TaudioTag::SetDate},
-            {"GenreString", &TaudioTag::SetGenreString}, {"TagType", &TaudioTag::SetTagType}};
-        static const std::pair<const char*, TnumberSetter> kNumbers[] = {
-            {"TrackNo", &TaudioTag::SetTrackNo},       {"GenreID", &TaudioTag::SetGenreID},
-            {"BitRate", &TaudioTag::SetBitRate},       {"Duration", &TaudioTag::SetDuration},
-            {"SampleRate", &TaudioTag::SetSampleRate}, {"Channels", &TaudioTag::SetChannels},
-            {"MediaType", &TaudioTag::SetMediaType},   {"Data", &TaudioTag::SetData}};
-        bool known = false;
-        for (const auto& [propName, setter] : kTexts) {
-            if (!SameText(name, propName)) continue;
-            if (!isText) return WrongKind(error, name);
-            (tag.*setter)(value.String);
-            known = true;
-            break;
-        }
-        if (known) continue;
-        for (const auto& [propName, setter] : kNumbers) {
-            if (!SameText(name, propName)) continue;
-            if (!isInteger) return WrongKind(error, name);
-            (tag.*setter)(uint32_t(value.Integer));
-            known = true;
-            break;
-        }
-        if (known) continue;
-        if (SameText(name, "TrackIndex")) {
-            if (!isInteger) return WrongKind(error, name);
+        const int index = PropertyIndex(name, last);
+        if (index < 0)
+            return ReadFailure(error, "unknown property \"" + LegacyTextToUtf8(name) + "\" in a TaudioTag record");
+        last = index;
+        const TpropertySlot& slot = kProperties[size_t(index)];
+        if (slot.Text) {
+            if (value.Kind != TcomponentValue::vkString) return WrongKind(error, name);
+            (tag.*slot.Text)(value.String);
+        } else if (slot.Number) {
+            if (value.Kind != TcomponentValue::vkInteger) return WrongKind(error, name);
+            (tag.*slot.Number)(uint32_t(value.Integer));
+        } else if (slot.Name == std::string_view("TrackIndex")) {
+            if (value.Kind != TcomponentValue::vkInteger) return WrongKind(error, name);
             tag.SetTrackIndex(int32_t(value.Integer));
-        } else if (SameText(name, "ModDate")) {
+        } else if (slot.Name == std::string_view("ModDate")) {
             if (value.Kind != TcomponentValue::vkFloat) return WrongKind(error, name);
             tag.SetModDate(value.Float);
-        } else if (SameText(name, kExtraFieldsProperty)) {
+        } else if (slot.Name == kExtraFieldsProperty) {
             if (value.Kind != TcomponentValue::vkStringList) return WrongKind(error, name);
             TmyStringList& extra = tag.ExtraFields();
             extra.BeginUpdate();
             extra.Clear();
             for (const auto& line : value.Lines) extra.Add(line);
             extra.EndUpdate();
-        } else if (SameText(name, "ChannelMode")) {
-            // Derived from Channels; a stored value is ignored.
-        } else {
-            return ReadFailure(error, "unknown property \"" + name + "\" in a TaudioTag record");
         }
+        // ChannelMode is derived from Channels; a stored value is ignored.
     }
     return cr.EndComponent(error);
 }

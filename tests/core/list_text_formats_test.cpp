@@ -101,7 +101,8 @@ TEST(ComponentStream, LongTextsAndListsReadBack) {
 
     TbyteReader r(w.Bytes());
     TcomponentReader cr(r);
-    std::string cls, name, prop, error;
+    std::string cls, name, error;
+    std::string_view prop;
     bool atEnd = false;
     TcomponentValue value;
     ASSERT_TRUE(cr.BeginComponent(cls, name, &error));
