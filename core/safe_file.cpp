@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -103,7 +104,10 @@ void TbyteWriter::WriteDouble(double v) {
 bool TbyteReader::ReadLE(uint64_t& v, int n) {
     if (Remaining() < size_t(n)) return false;
     v = 0;
-    for (int i = 0; i < n; ++i) v |= uint64_t(static_cast<unsigned char>(Fdata[Fpos + size_t(i)])) << (8 * i);
+    if constexpr (std::endian::native == std::endian::little)
+        std::memcpy(&v, Fdata.data() + Fpos, size_t(n));
+    else
+        for (int i = 0; i < n; ++i) v |= uint64_t(static_cast<unsigned char>(Fdata[Fpos + size_t(i)])) << (8 * i);
     Fpos += size_t(n);
     return true;
 }

@@ -32,7 +32,9 @@ public:
 
 private:
     void WriteLE(uint64_t v, int n) {
-        for (int i = 0; i < n; ++i) Fbytes.push_back(char((v >> (8 * i)) & 0xFF));
+        char bytes[8];
+        for (int i = 0; i < n; ++i) bytes[i] = char((v >> (8 * i)) & 0xFF);
+        Fbytes.append(bytes, size_t(n));
     }
     std::string Fbytes;
 };

@@ -1,0 +1,45 @@
+#pragma once
+// Byte-level pieces shared by the library's list files: the 32-bit-length text and the
+// zlib framing of the compressed forms.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/safe_file.h"
+
+namespace tunecrest {
+
+// Longest text a list file holds for a title, a file name or a grouping name. Readers
+// refuse longer texts as damage; WriteText cuts longer ones so that every record written
+// can be read back.
+constexpr size_t kMaxListText = 8192;
+
+// Largest uncompressed list stream the readers will inflate (a library of several
+// million tracks fits well below it). The length stored in a compressed file is never
+// trusted beyond this.
+constexpr size_t kMaxInflatedListBytes = size_t(1) << 30;
+
+// A text: signed 32-bit byte length, then the UTF-8 bytes, no terminator.
+void WriteText(TbyteWriter& w, std::string_view text);
+// Reads a text. Fails (with a reason) on a negative length, a length above kMaxListText
+// or past the data. The text ends at its first zero byte; bytes that are not UTF-8 are
+// taken as legacy Windows-1252 text and converted.
+bool ReadText(TbyteReader& r, std::string& text, std::string* error = nullptr);
+
+// Cuts `text` to at most `maxBytes` bytes without splitting a UTF-8 sequence.
+std::string_view CutUtf8(std::string_view text, size_t maxBytes);
+
+// A zlib stream (with header and checksum) of `data` at the fastest level.
+std::string ZlibCompressFast(std::string_view data);
+// Inflates the zlib stream at the start of `in`. Fails when the stream is corrupt, ends
+// early or would inflate to more than `maxOut` bytes. `sizeHint` (for example a stored
+// length) only guides the first allocation and is capped. `consumed` receives the
+// number of input bytes the stream took.
+bool ZlibDecompress(std::string_view in, std::string& out, size_t maxOut, std::string* error = nullptr,
+                    uint64_t sizeHint = 0, size_t* consumed = nullptr);
+
+// Sets *error (when given) and returns false: the one way readers report damage.
+bool ReadFailure(std::string* error, const std::string& reason);
+
+}  // namespace tunecrest

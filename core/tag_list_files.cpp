@@ -1,0 +1,364 @@
+#include "core/tag_list_files.h"
+
+#include "core/list_file_io.h"
+#include "core/services.h"
+#include "core/tag_stream.h"
+
+namespace tunecrest {
+
+namespace {
+constexpr std::string_view kTagListMagic = "UATL";
+constexpr std::string_view kZippedTagListMagic = "ZATL";
+constexpr std::string_view kListsMagic = "UALL";
+constexpr std::string_view kZippedListsMagic = "ZALL";
+constexpr std::string_view kIndexMagic = "IXTL";
+// Smallest tag record: signature, class name, empty name, two end bytes.
+constexpr size_t kMinTagRecord = 4 + 1 + 9 + 1 + 2;
+
+bool ReadMagic(TbyteReader& r, std::string_view magic, std::string* error) {
+    std::string_view bytes;
+    if (!r.ReadBytes(4, bytes)) return ReadFailure(error, "data too short for its \"" + std::string(magic) + "\" signature");
+    if (bytes != magic) return ReadFailure(error, "not a \"" + std::string(magic) + "\" stream");
+    return true;
+}
+
+bool ReadCount(TbyteReader& r, int32_t& count, std::string* error) {
+    if (!r.ReadI32(count)) return ReadFailure(error, "truncated count");
+    if (count < 0) return ReadFailure(error, "negative count");
+    return true;
+}
+
+bool IsDrivePath(const std::string& name) {
+    return name.size() >= 2 && name[1] == ':' && std::isalpha(static_cast<unsigned char>(name[0]));
+}
+
+bool IsUrl(const std::string& name) { return name.find("://") != std::string::npos; }
+
+std::vector<std::string_view> FolderParts(std::string_view name) {
+    std::vector<std::string_view> parts;
+    size_t start = 1;  // after the leading "/"
+    for (size_t i = 1; i < name.size(); ++i) {
+        if (name[i] == '/') {
+            if (i > start) parts.push_back(name.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    return parts;  // the file name itself is not a folder part
+}
+
+// The mount folder that the absolute names share, as a prefix without trailing "/".
+std::string SharedMountFolder(const std::vector<TaudioTagPtr>& tags) {
+    bool any = false;
+    std::vector<std::string_view> common;
+    for (const auto& tag : tags) {
+        const std::string& name = tag->Filename();
+        if (name.empty() || name[0] != '/' || IsUrl(name)) continue;
+        const auto parts = FolderParts(name);
+        if (!any) {
+            common = parts;
+            any = true;
+            continue;
+        }
+        size_t n = 0;
+        while (n < common.size() && n < parts.size() && common[n] == parts[n]) ++n;
+        common.resize(n);
+    }
+    if (!any || common.empty()) return {};
+    size_t depth = common.size();
+    if (common[0] == "run" && common.size() >= 4 && common[1] == "media") depth = 4;
+    else if (common[0] == "media" && common.size() >= 3) depth = 3;
+    else if (common[0] == "mnt" && common.size() >= 2) depth = 2;
+    std::string folder;
+    for (size_t i = 0; i < depth; ++i) folder += "/" + std::string(common[i]);
+    return folder;
+}
+
+void FinishLoad(TaudioTagList& list) {
+    list.EndUpdate();
+    list.DoListProcessFinished();
+}
+
+// Sets the play mode as stored, without the change event.
+void StorePlayMode(TaudioTagList& list, TaudioTagListMode mode) {
+    TNotifyEvent handler = std::move(list.OnModeChanged);
+    list.OnModeChanged = nullptr;
+    list.SetPlayMode(mode);
+    list.OnModeChanged = std::move(handler);
+}
+
+bool Unpack(std::string_view file, std::string_view plainMagic, std::string_view zippedMagic, bool trailer,
+            std::string& stream, std::string* error) {
+    if (file.size() < 4) return ReadFailure(error, "file too short for a signature");
+    if (file.substr(0, 4) != zippedMagic) {
+        stream.assign(file);
+        return true;
+    }
+    std::string_view packed = file.substr(4);
+    uint64_t hint = 0;
+    if (trailer) {
+        if (packed.size() < 8) return ReadFailure(error, "compressed file too short for its length");
+        TbyteReader lr(packed.substr(packed.size() - 8));
+        int64_t length = 0;
+        lr.ReadI64(length);
+        if (length < 0) return ReadFailure(error, "negative uncompressed length");
+        hint = uint64_t(length);
+        packed.remove_suffix(8);
+    }
+    if (!ZlibDecompress(packed, stream, kMaxInflatedListBytes, error, hint)) return false;
+    if (stream.substr(0, 4) != plainMagic)
+        return ReadFailure(error, "compressed data does not hold a \"" + std::string(plainMagic) + "\" stream");
+    return true;
+}
+
+bool WriteFile(const std::string& name, const std::string& bytes, std::string* error) {
+    std::string reason;
+    if (SafeWriteFile(name, bytes, &reason)) return true;
+    LogError(reason);
+    if (error) *error = reason;
+    return false;
+}
+
+bool NoFileSupplied(std::string* error) {
+    Prompt().ShowMessage("No File Supplied", "");
+    return ReadFailure(error, "No File Supplied");
+}
+}  // namespace
+
+// --- Tag lists ---------------------------------------------------------------------
+
+int64_t SaveTagListToStream(const TaudioTagList& list, TbyteWriter& w) {
+    const size_t start = w.Bytes().size();
+    w.Bytes().reserve(start + 64 + size_t(list.Count()) * 384);
+    w.WriteBytes(kTagListMagic);
+    WriteText(w, list.Title());
+    w.WriteU8(list.Active() ? 1 : 0);
+    w.WriteU8(list.PlayMode());
+    WriteText(w, list.Filename());
+    w.WriteI32(int32_t(list.Count()));
+    for (const auto& tag : list.Items()) WriteAudioTagRecord(w, *tag);
+    return int64_t(w.Bytes().size() - start);
+}
+
+namespace {
+bool ReadTagListHeader(TbyteReader& r, TtagListHeader& header, int32_t& count, std::string* error) {
+    if (!ReadMagic(r, kTagListMagic, error)) return false;
+    uint8_t active = 0, mode = 0;
+    if (!ReadText(r, header.Title, error)) return false;
+    if (!r.ReadU8(active) || !r.ReadU8(mode)) return ReadFailure(error, "truncated list header");
+    header.Active = active != 0;
+    header.PlayMode = TaudioTagListMode(mode & 0x07);
+    if (!ReadText(r, header.Filename, error)) return false;
+    return ReadCount(r, count, error);
+}
+
+bool ReadTagRecords(TbyteReader& r, int32_t count, std::vector<TaudioTagPtr>& tags, std::string* error) {
+    // The count is not trusted for an allocation: reserve only what the data can hold.
+    tags.reserve(tags.size() + std::min<size_t>(size_t(count), r.Remaining() / kMinTagRecord));
+    for (int32_t i = 0; i < count; ++i) {
+        auto tag = std::make_shared<TaudioTag>();
+        std::string reason;
+        if (!ReadAudioTagRecord(r, *tag, &reason))
+            return ReadFailure(error, "tag " + std::to_string(i) + " of " + std::to_string(count) + ": " + reason);
+        tag->SetStoredPosition(i);
+        tags.push_back(std::move(tag));
+    }
+    return true;
+}
+
+// Loads one "UATL" stream into `list`; `headerRead` tells whether the list's own
+// settings were read (and applied) before any damage.
+bool LoadStream(TaudioTagList& list, TbyteReader& r, bool keep, const std::string& mountRoot, std::string* error,
+                bool& headerRead) {
+    list.SetStatus("Loading...");
+    list.BeginUpdate();
+    if (!keep) list.Clear();
+    TtagListHeader header;
+    int32_t count = 0;
+    std::vector<TaudioTagPtr> tags;
+    headerRead = ReadTagListHeader(r, header, count, error);
+    bool ok = headerRead;
+    if (headerRead) {
+        list.SetTitle(header.Title);
+        list.SetActive(header.Active);
+        StorePlayMode(list, header.PlayMode);
+        list.SetFilename(header.Filename);
+        ok = ReadTagRecords(r, count, tags, error);
+    }
+    if (!mountRoot.empty()) RerootFileNames(tags, mountRoot);
+    const int n = int(tags.size());
+    for (int i = 0; i < n; ++i) {
+        list.Add(tags[size_t(i)]);
+        if (i % 10 == 0 && list.OnListProcess) list.OnListProcess(&list, i, count, tags[size_t(i)]);
+    }
+    FinishLoad(list);
+    return ok;
+}
+}  // namespace
+
+bool ReadTagListStream(TbyteReader& r, TtagListHeader& header, std::vector<TaudioTagPtr>& tags,
+                       std::string* error) {
+    int32_t count = 0;
+    return ReadTagListHeader(r, header, count, error) && ReadTagRecords(r, count, tags, error);
+}
+
+bool LoadTagListFromStream(TaudioTagList& list, TbyteReader& r, bool keep, const std::string& mountRoot,
+                           std::string* error) {
+    bool headerRead = false;
+    return LoadStream(list, r, keep, mountRoot, error, headerRead);
+}
+
+bool UnpackTagListFile(std::string_view file, std::string& stream, std::string* error) {
+    return Unpack(file, kTagListMagic, kZippedTagListMagic, true, stream, error);
+}
+
+bool SaveTagListToFile(TaudioTagList& list, const std::string& name, bool compressed, std::string* error) {
+    if (name.empty()) return NoFileSupplied(error);
+    TbyteWriter w;
+    const int64_t length = SaveTagListToStream(list, w);
+    if (compressed) {
+        TbyteWriter z;
+        z.WriteBytes(kZippedTagListMagic);
+        z.WriteBytes(ZlibCompressFast(w.Bytes()));
+        z.WriteI64(length);
+        if (!WriteFile(name, z.Bytes(), error)) return false;
+    } else if (!WriteFile(name, w.Bytes(), error)) {
+        return false;
+    }
+    list.SetStoredSize(length);
+    return true;
+}
+
+bool LoadTagListFromFile(TaudioTagList& list, const std::string& name, bool keep, const std::string& mountRoot,
+                         std::string* error) {
+    list.BeginUpdate();
+    if (!keep) list.Clear();
+    std::string bytes, stream;
+    bool ok = ReadFileBytes(name, bytes, error, kMaxInflatedListBytes);
+    if (ok) {
+        list.SetStoredSize(int64_t(bytes.size()));
+        if (bytes.size() >= 4 && std::string_view(bytes).substr(0, 4) == kTagListMagic)
+            stream.swap(bytes);  // a plain file is its own stream
+        else
+            ok = UnpackTagListFile(bytes, stream, error);
+    }
+    if (ok) {
+        bytes = std::string();
+        TbyteReader r(stream);
+        ok = LoadTagListFromStream(list, r, true, mountRoot, error);
+    }
+    if (!ok && error) *error = name + ": " + *error;
+    list.EndUpdate();
+    return ok;
+}
+
+void RerootFileNames(std::vector<TaudioTagPtr>& tags, const std::string& mountRoot) {
+    if (mountRoot.empty()) return;
+    std::string newRoot = mountRoot;
+    while (newRoot.size() > 1 && newRoot.back() == '/') newRoot.pop_back();
+    const bool newIsPosix = !newRoot.empty() && newRoot[0] == '/';
+    const std::string oldFolder = SharedMountFolder(tags);
+    for (auto& tag : tags) {
+        const std::string& name = tag->Filename();
+        if (name.empty() || IsUrl(name)) continue;
+        std::string rest;
+        if (IsDrivePath(name)) {
+            rest = name.substr(2);
+            if (newIsPosix)
+                for (char& c : rest)
+                    if (c == '\\') c = '/';
+        } else if (!oldFolder.empty() && name.compare(0, oldFolder.size(), oldFolder) == 0 &&
+                   name.size() > oldFolder.size() && name[oldFolder.size()] == '/') {
+            rest = name.substr(oldFolder.size());
+        } else {
+            continue;
+        }
+        tag->SetFilename(newRoot == "/" ? rest : newRoot + rest);
+    }
+}
+
+// --- Track index -------------------------------------------------------------------
+
+void SaveTagListIndexToStream(const TaudioTagList& list, TbyteWriter& w) {
+    w.WriteBytes(kIndexMagic);
+    w.WriteI32(int32_t(list.Count()));
+    for (const auto& tag : list.Items()) w.WriteI32(tag->StoredPosition());
+}
+
+bool LoadTagListIndexFromStream(TaudioTagList& list, TbyteReader& r, const TaudioTagList& master,
+                                std::string* error) {
+    list.BeginUpdate();
+    list.Clear();
+    bool ok = true;
+    int32_t count = 0;
+    if (r.Remaining() < 8) {
+        ok = ReadFailure(error, "index block shorter than 8 bytes");
+    } else if (!ReadMagic(r, kIndexMagic, error) || !ReadCount(r, count, error)) {
+        ok = false;
+    } else {
+        for (int32_t i = 0; i < count; ++i) {
+            int32_t position = 0;
+            if (!r.ReadI32(position)) {
+                ok = ReadFailure(error, "index block cut short after " + std::to_string(i) + " of " +
+                                            std::to_string(count) + " entries");
+                break;
+            }
+            if (position >= 0 && position < master.Count()) list.Add(master.GetTag(position));
+        }
+    }
+    list.EndUpdate();
+    return ok;
+}
+
+// --- Lists of lists ----------------------------------------------------------------
+
+void SaveTagListsToStream(const std::vector<TaudioTagListPtr>& lists, TbyteWriter& w) {
+    w.WriteBytes(kListsMagic);
+    w.WriteI32(int32_t(lists.size()));
+    for (const auto& list : lists) SaveTagListToStream(*list, w);
+}
+
+bool LoadTagListsFromStream(TbyteReader& r, std::vector<TaudioTagListPtr>& lists, std::string* error) {
+    if (!ReadMagic(r, kListsMagic, error)) return false;
+    int32_t count = 0;
+    if (!ReadCount(r, count, error)) return false;
+    if (count == 0) return ReadFailure(error, "the file holds no lists");
+    for (int32_t i = 0; i < count; ++i) {
+        auto list = std::make_shared<TaudioTagList>();
+        std::string reason;
+        bool headerRead = false;
+        const bool ok = LoadStream(*list, r, false, "", &reason, headerRead);
+        // A list whose header was read is kept with the tags read before the damage.
+        if (headerRead) lists.push_back(list);
+        if (!ok) return ReadFailure(error, "list " + std::to_string(i) + " of " + std::to_string(count) + ": " + reason);
+    }
+    return true;
+}
+
+bool UnpackTagListsFile(std::string_view file, std::string& stream, std::string* error) {
+    return Unpack(file, kListsMagic, kZippedListsMagic, false, stream, error);
+}
+
+bool SaveTagListsToFile(const std::vector<TaudioTagListPtr>& lists, const std::string& name, bool compressed,
+                        std::string* error) {
+    if (name.empty()) return NoFileSupplied(error);
+    TbyteWriter w;
+    SaveTagListsToStream(lists, w);
+    if (!compressed) return WriteFile(name, w.Bytes(), error);
+    TbyteWriter z;
+    z.WriteBytes(kZippedListsMagic);
+    z.WriteBytes(ZlibCompressFast(w.Bytes()));
+    return WriteFile(name, z.Bytes(), error);
+}
+
+bool LoadTagListsFromFile(const std::string& name, std::vector<TaudioTagListPtr>& lists, std::string* error) {
+    std::string bytes, stream;
+    bool ok = ReadFileBytes(name, bytes, error, kMaxInflatedListBytes) && UnpackTagListsFile(bytes, stream, error);
+    if (ok) {
+        TbyteReader r(stream);
+        ok = LoadTagListsFromStream(r, lists, error);
+    }
+    if (!ok && error) *error = name + ": " + *error;
+    return ok;
+}
+
+}  // namespace tunecrest

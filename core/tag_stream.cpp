@@ -1,0 +1,129 @@
+#include "core/tag_stream.h"
+
+#include "core/component_stream.h"
+#include "core/list_file_io.h"
+#include "core/text_utils.h"
+
+namespace tunecrest {
+
+namespace {
+constexpr std::string_view kExtraFieldsProperty = "ExtraFields.Strings";
+
+void WriteTextProperty(TcomponentWriter& cw, const char* name, const std::string& value) {
+    if (!value.empty()) cw.WriteString(name, value);
+}
+
+// Unsigned 32-bit properties are stored as the signed 32-bit value with the same bits,
+// in its smallest form.
+void WriteUInt32Property(TcomponentWriter& cw, const char* name, uint32_t value) {
+    cw.WriteInteger(name, int32_t(value));
+}
+
+bool WrongKind(std::string* error, std::string_view name) {
+    return ReadFailure(error, "property " + std::string(name) + " of a TaudioTag record holds a value of the wrong kind");
+}
+using TtextSetter = void (TaudioTag::*)(const std::string&);
+using TnumberSetter = void (TaudioTag::*)(uint32_t);
+struct TpropertySlot {
+    std::string_view Name;
+    TtextSetter Text;
+    TnumberSetter Number;
+};
+// Every property a record may hold; those with neither setter are handled by name.
+const TpropertySlot kProperties[] = {
+    {"Filename", &TaudioTag::SetFilename, nullptr},     {"Artist", &TaudioTag::SetArtist, nullptr},
+    {"Title", &TaudioTag::SetTitle, nullptr},           {"Album", &TaudioTag::SetAlbum, nullptr},
+    {"Comment", &TaudioTag::SetComment, nullptr},       {"TrackNo", nullptr, &TaudioTag::SetTrackNo},
+    {"Date", &TaudioTag::SetDate, nullptr},             {"GenreID", nullptr, &TaudioTag::SetGenreID},
+    {"GenreString", &TaudioTag::SetGenreString, nullptr}, {"BitRate", nullptr, &TaudioTag::SetBitRate},
+    {"Duration", nullptr, &TaudioTag::SetDuration},     {"SampleRate", nullptr, &TaudioTag::SetSampleRate},
+    {"Channels", nullptr, &TaudioTag::SetChannels},     {"ChannelMode", nullptr, nullptr},
+    {"TagType", &TaudioTag::SetTagType, nullptr},       {"ModDate", nullptr, nullptr},
+    {"MediaType", nullptr, &TaudioTag::SetMediaType},   {"Data", nullptr, &TaudioTag::SetData},
+    {"ExtraFields.Strings", nullptr, nullptr},          {"TrackIndex", nullptr, nullptr},
+};
+
+// Names are matched exactly first (what this system writes), then without regard to case.
+// Records hold their properties in table order, so the search starts after the last hit.
+int PropertyIndex(std::string_view name, int after) {
+    const int count = int(std::size(kProperties));
+    for (int k = 1; k <= count; ++k) {
+        const int i = (after + k) % count;
+        if (name == kProperties[i].Name) return i;
+    }
+    for (int i = 0; i < count; ++i)
+        if (SameText(name, kProperties[i].Name)) return i;
+    return -1;
+}
+}  // namespace
+
+void WriteAudioTagRecord(TbyteWriter& w, const TaudioTag& tag) {
+    TcomponentWriter cw(w);
+    cw.BeginComponent(kAudioTagClassName, "");
+    WriteTextProperty(cw, "Filename", tag.Filename());
+    WriteTextProperty(cw, "Artist", tag.Artist());
+    WriteTextProperty(cw, "Title", tag.Title());
+    WriteTextProperty(cw, "Album", tag.Album());
+    WriteTextProperty(cw, "Comment", tag.Comment());
+    WriteUInt32Property(cw, "TrackNo", tag.TrackNo());
+    WriteTextProperty(cw, "Date", tag.Date());
+    WriteUInt32Property(cw, "GenreID", tag.GenreID());
+    WriteTextProperty(cw, "GenreString", tag.GenreString());
+    WriteUInt32Property(cw, "BitRate", tag.BitRate());
+    WriteUInt32Property(cw, "Duration", tag.Duration());
+    WriteUInt32Property(cw, "SampleRate", tag.SampleRate());
+    WriteUInt32Property(cw, "Channels", tag.Channels());
+    WriteTextProperty(cw, "TagType", tag.TagType());
+    cw.WriteDate("ModDate", tag.ModDate());
+    WriteUInt32Property(cw, "MediaType", tag.MediaType());
+    WriteUInt32Property(cw, "Data", tag.Data());
+    if (tag.ExtraFields().Count() > 0) cw.WriteStringList(kExtraFieldsProperty, tag.ExtraFields().ToVector());
+    cw.WriteInteger("TrackIndex", tag.TrackIndex());
+    cw.EndComponent();
+}
+
+bool ReadAudioTagRecord(TbyteReader& r, TaudioTag& tag, std::string* error) {
+    TcomponentReader cr(r);
+    std::string className, componentName;
+    if (!cr.BeginComponent(className, componentName, error)) return false;
+    if (!SameText(className, kAudioTagClassName))
+        return ReadFailure(error, "a record of class \"" + className + "\" where a TaudioTag was expected");
+    std::string_view name;
+    TcomponentValue value;
+    int last = -1;
+    while (true) {
+        bool atEnd = false;
+        if (!cr.NextProperty(name, atEnd, error)) return false;
+        if (atEnd) break;
+        if (!cr.ReadValue(value, error)) return false;
+        const int index = PropertyIndex(name, last);
+        if (index < 0)
+            return ReadFailure(error, "unknown property \"" + LegacyTextToUtf8(name) + "\" in a TaudioTag record");
+        last = index;
+        const TpropertySlot& slot = kProperties[size_t(index)];
+        if (slot.Text) {
+            if (value.Kind != TcomponentValue::vkString) return WrongKind(error, name);
+            (tag.*slot.Text)(value.String);
+        } else if (slot.Number) {
+            if (value.Kind != TcomponentValue::vkInteger) return WrongKind(error, name);
+            (tag.*slot.Number)(uint32_t(value.Integer));
+        } else if (slot.Name == std::string_view("TrackIndex")) {
+            if (value.Kind != TcomponentValue::vkInteger) return WrongKind(error, name);
+            tag.SetTrackIndex(int32_t(value.Integer));
+        } else if (slot.Name == std::string_view("ModDate")) {
+            if (value.Kind != TcomponentValue::vkFloat) return WrongKind(error, name);
+            tag.SetModDate(value.Float);
+        } else if (slot.Name == kExtraFieldsProperty) {
+            if (value.Kind != TcomponentValue::vkStringList) return WrongKind(error, name);
+            TmyStringList& extra = tag.ExtraFields();
+            extra.BeginUpdate();
+            extra.Clear();
+            for (const auto& line : value.Lines) extra.Add(line);
+            extra.EndUpdate();
+        }
+        // ChannelMode is derived from Channels; a stored value is ignored.
+    }
+    return cr.EndComponent(error);
+}
+
+}  // namespace tunecrest

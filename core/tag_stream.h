@@ -1,0 +1,22 @@
+#pragma once
+// The component record of one TaudioTag as list files store it: "TPF0", the class
+// name "TaudioTag", an empty component name, then the published properties in their
+// declaration order (texts only when not empty, integers always, ModDate as a date,
+// the extra fields as "ExtraFields.Strings" when there are any; ChannelMode is derived
+// and never written).
+#include <string>
+
+#include "core/audio_tag.h"
+#include "core/safe_file.h"
+
+namespace tunecrest {
+
+inline constexpr const char* kAudioTagClassName = "TaudioTag";
+
+void WriteAudioTagRecord(TbyteWriter& w, const TaudioTag& tag);
+// Reads one record into `tag`. False (with a reason) for a record of another class,
+// an unknown property, a value of the wrong kind or a record cut short; the properties
+// read before the damage stay set.
+bool ReadAudioTagRecord(TbyteReader& r, TaudioTag& tag, std::string* error = nullptr);
+
+}  // namespace tunecrest

@@ -1,0 +1,17 @@
+// A tag-list file ("UATL" or "ZATL") from arbitrary bytes.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "core/tag_list_files.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view file(reinterpret_cast<const char*>(data), size);
+    std::string stream, error;
+    if (!tunecrest::UnpackTagListFile(file, stream, &error)) return 0;
+    tunecrest::TaudioTagList list;
+    tunecrest::TbyteReader r(stream);
+    tunecrest::LoadTagListFromStream(list, r, false, "/media/fuzz/DISC", &error);
+    if (list.UpdateCount() != 0) __builtin_trap();
+    return 0;
+}

@@ -1,0 +1,16 @@
+// A list-of-lists file ("UALL" or "ZALL") from arbitrary bytes.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "core/tag_list_files.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view file(reinterpret_cast<const char*>(data), size);
+    std::string stream, error;
+    if (!tunecrest::UnpackTagListsFile(file, stream, &error)) return 0;
+    std::vector<tunecrest::TaudioTagListPtr> lists;
+    tunecrest::TbyteReader r(stream);
+    tunecrest::LoadTagListsFromStream(r, lists, &error);
+    return 0;
+}

@@ -1,0 +1,138 @@
+// M3U export and import, and the comma-separated export.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/csv_text.h"
+#include "core/playlist_files.h"
+#include "core/safe_file.h"
+#include "support/temp_dir.h"
+
+using namespace tunecrest;
+
+namespace {
+
+TaudioTagPtr Tag(const std::string& file, const std::string& artist, const std::string& title, uint32_t seconds) {
+    auto tag = std::make_shared<TaudioTag>();
+    tag->SetFilename(file);
+    tag->SetArtist(artist);
+    tag->SetTitle(title);
+    tag->SetDuration(seconds);
+    return tag;
+}
+
+std::string Slurp(const std::string& path) {
+    std::string data;
+    ReadFileBytes(path, data);
+    return data;
+}
+
+// Makes a tag of every existing file, as a tagger would.
+class TfileTagList : public TaudioTagList {
+public:
+    TaudioTagPtr CreateTagFromFile(const std::string& fileName) override {
+        auto tag = std::make_shared<TaudioTag>();
+        tag->SetFilename(fileName);
+        Add(tag);
+        return tag;
+    }
+};
+
+}  // namespace
+
+TEST(M3U, ExtendedExportMatchesByteForByteAndAppendsWithoutASecondHeader) {
+    test::TempDir dir;
+    const std::string name = dir.File("out.m3u");
+    TaudioTagList list;
+    list.Add(Tag("/m/a.mp3", "Band", "Song", 215));
+    list.Add(Tag("/m/b.mp3", "", "Only Title", 5));
+    list.Add(Tag("/m/c.mp3", "Solo", "", 61));
+    ASSERT_TRUE(ExportM3U(list, name, false, true, true));
+    EXPECT_EQ(Slurp(name),
+              "#EXTM3U\n"
+              "#EXTINF:0,Dummy Entry\n"
+              "DoesNotExist\n"
+              "#EXTINF:215,Band - Song\n"
+              "/m/a.mp3\n"
+              "#EXTINF:5,Only Title\n"
+              "/m/b.mp3\n"
+              "#EXTINF:61,Solo\n"
+              "/m/c.mp3\n");
+    EXPECT_EQ(list.Filename(), name);
+
+    TaudioTagList more;
+    more.Add(Tag("/m/d.mp3", "X", "Y", 1));
+    ASSERT_TRUE(ExportM3U(more, name, true, false, true));
+    const std::string text = Slurp(name);
+    EXPECT_EQ(text.find("#EXTM3U", 1), std::string::npos);
+    EXPECT_EQ(text.substr(text.size() - 25), "#EXTINF:1,X - Y\n/m/d.mp3\n");
+
+    ASSERT_TRUE(ExportM3U(more, name, false, false, false));
+    EXPECT_EQ(Slurp(name), "/m/d.mp3\n");
+    std::string error;
+    EXPECT_FALSE(ExportM3U(more, dir.File("none/x.m3u"), false, false, true, &error));
+    EXPECT_FALSE(error.empty());
+}
+
+TEST(M3U, ImportResolvesRelativeEntriesAndSkipsMissingFiles) {
+    test::TempDir dir;
+    std::filesystem::create_directories(dir.Path() / "lists" / "sub");
+    std::filesystem::create_directories(dir.Path() / "music");
+    for (const char* f : {"lists/beside.mp3", "lists/sub/deeper.mp3", "music/up.mp3"})
+        std::ofstream(dir.File(f)) << "x";
+    const std::string playlist = dir.File("lists/party.m3u");
+    std::ofstream(playlist) << "#EXTM3U\r\n#EXTINF:1,A\r\nbeside.mp3\r\nsub\\deeper.mp3\r\n../music/up.mp3\r\n"
+                            << "missing.mp3\r\n" << dir.File("music/up.mp3") << "\r\n";
+    TfileTagList list;
+    list.Add(Tag("/kept.mp3", "", "", 0));
+    ASSERT_TRUE(LoadFromPlaylistFile(list, playlist, true));
+    ASSERT_EQ(list.Count(), 5);
+    EXPECT_EQ(list.GetTag(1)->Filename(), dir.File("lists/beside.mp3"));
+    EXPECT_EQ(list.GetTag(2)->Filename(), dir.File("lists/sub/deeper.mp3"));
+    EXPECT_EQ(list.GetTag(3)->Filename(), dir.File("music/up.mp3"));
+    EXPECT_EQ(list.GetTag(4)->Filename(), dir.File("music/up.mp3"));
+    EXPECT_EQ(list.Filename(), playlist);
+
+    EXPECT_FALSE(LoadFromPlaylistFile(list, dir.File("nothing.m3u"), false));
+    EXPECT_EQ(list.Count(), 5);
+}
+
+TEST(CsvExport, AwkwardFieldsMatchByteForByteAndReadBack) {
+    test::TempDir dir;
+    const std::string name = dir.File("export.csv");
+    auto tag = Tag("/m/x.mp3", "A, B", "Say \"Hi\"", 60);
+    tag->SetComment(" pad");
+    tag->SetDate("2001");
+    tag->SetTrackNo(3);
+    tag->SetBitRate(128);
+    tag->SetSampleRate(44100);
+    tag->SetChannels(2);
+    tag->SetMediaType(1);
+    tag->ExtraFields().Add("k=v,w");
+    TaudioTagList list;
+    list.Add(tag);
+    ASSERT_TRUE(ExportCSV(list, name, false, "Mix, 1"));
+    const std::string header =
+        "Filename,PathPart,FilePart,ExtPart,AlbumPath,Title,Artist,Album,Comment,TagDate,GenreID,GenreString,"
+        "TrackNo,BitRate,Duration,SampleRate,Channels,ChannelMode,MediaType,TagType,TrackIndex,ModDate,"
+        "ExtraFields,PlaylistName\n";
+    const std::string row =
+        "/m/x.mp3,/m/,x.mp3,mp3,/m/[No Album],\"Say \"\"Hi\"\"\",\"A, B\",,\" pad\",2001,255,,3,128,60000,44100,2,"
+        "Stereo,1,,1,1899-12-30,\"\"\"k=v,w\"\"\",\"Mix, 1\"\n";
+    EXPECT_EQ(Slurp(name), header + row);
+
+    const auto rows = ReadCSVRows(Slurp(name));
+    ASSERT_EQ(rows.size(), 2u);
+    ASSERT_EQ(rows[1].size(), 24u);
+    EXPECT_EQ(rows[1][5], "Say \"Hi\"");
+    EXPECT_EQ(rows[1][8], " pad");
+    EXPECT_EQ(rows[1][22], "\"k=v,w\"");
+    EXPECT_EQ(rows[1][23], "Mix, 1");
+
+    ASSERT_TRUE(ExportCSV(list, name, true, "Two"));
+    EXPECT_EQ(ReadCSVRows(Slurp(name)).size(), 3u);
+    TaudioTagList empty;
+    ASSERT_TRUE(ExportCSV(empty, name, false, ""));
+    EXPECT_EQ(Slurp(name), header);
+}

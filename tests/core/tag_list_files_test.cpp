@@ -1,0 +1,364 @@
+// Tag-list, list-of-lists and index files: exact bytes, round trips, damage, re-rooting.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/list_file_io.h"
+#include "core/safe_file.h"
+#include "core/services.h"
+#include "core/tag_list_files.h"
+#include "support/temp_dir.h"
+
+using namespace tunecrest;
+using namespace std::string_literals;
+
+namespace {
+
+TaudioTagPtr TagFor(const std::string& file, const std::string& title = "") {
+    auto tag = std::make_shared<TaudioTag>();
+    tag->SetFilename(file);
+    tag->SetTitle(title);
+    return tag;
+}
+
+// A list "Mix", active, random and loop, saved from /d/mix.uatl, holding one tag with
+// only a file name (numbered 1 by the list).
+std::unique_ptr<TaudioTagList> SampleList() {
+    auto list = std::make_unique<TaudioTagList>();
+    list->SetTitle("Mix");
+    list->SetActive(true);
+    list->SetPlayMode(ModeSet(lmRandom) | ModeSet(lmLoop));
+    list->SetFilename("/d/mix.uatl");
+    list->Add(TagFor("/m/x.mp3"));
+    return list;
+}
+
+// Written by hand from the file layout.
+const std::string kSampleListStream =
+    "UATL"
+    "\x03\x00\x00\x00" "Mix"
+    "\x01"
+    "\x03"
+    "\x0B\x00\x00\x00" "/d/mix.uatl"
+    "\x01\x00\x00\x00"
+    "TPF0" "\x09" "TaudioTag" "\x00"
+    "\x08" "Filename" "\x06\x08" "/m/x.mp3"
+    "\x07" "TrackNo" "\x02\x00"
+    "\x07" "GenreID" "\x03\xFF\x00"
+    "\x07" "BitRate" "\x02\x00"
+    "\x08" "Duration" "\x02\x00"
+    "\x0A" "SampleRate" "\x02\x00"
+    "\x08" "Channels" "\x02\x00"
+    "\x07" "ModDate" "\x11\x00\x00\x00\x00\x00\x00\x00\x00"
+    "\x09" "MediaType" "\x02\x00"
+    "\x04" "Data" "\x02\x00"
+    "\x0A" "TrackIndex" "\x02\x01"
+    "\x00\x00"s;
+
+// Two empty lists "A" and "B", not active, the default play mode (loop).
+const std::string kSampleListsStream =
+    "UALL" "\x02\x00\x00\x00"
+    "UATL" "\x01\x00\x00\x00" "A" "\x00" "\x02" "\x00\x00\x00\x00" "\x00\x00\x00\x00"
+    "UATL" "\x01\x00\x00\x00" "B" "\x00" "\x02" "\x00\x00\x00\x00" "\x00\x00\x00\x00"s;
+
+std::string Slurp(const std::string& path) {
+    std::string data;
+    ReadFileBytes(path, data);
+    return data;
+}
+
+}  // namespace
+
+TEST(TagListFile, MatchesTheLayoutByteForByteAndReadsBack) {
+    auto list = SampleList();
+    TbyteWriter w;
+    EXPECT_EQ(SaveTagListToStream(*list, w), int64_t(kSampleListStream.size()));
+    EXPECT_EQ(w.Bytes(), kSampleListStream);
+
+    TaudioTagList back;
+    int modeEvents = 0, finished = 0, progress = 0;
+    back.OnModeChanged = [&](TObject*) { ++modeEvents; };
+    back.OnListProcessFinished = [&](TObject*) { ++finished; };
+    back.OnListProcess = [&](TObject*, int, int, const TaudioTagPtr&) { ++progress; };
+    TbyteReader r(kSampleListStream);
+    std::string error;
+    ASSERT_TRUE(LoadTagListFromStream(back, r, false, "", &error)) << error;
+    EXPECT_EQ(back.Title(), "Mix");
+    EXPECT_TRUE(back.Active());
+    EXPECT_EQ(back.PlayMode(), ModeSet(lmRandom) | ModeSet(lmLoop));
+    EXPECT_EQ(modeEvents, 0);  // the play mode is stored without its event
+    EXPECT_EQ(back.Filename(), "/d/mix.uatl");
+    ASSERT_EQ(back.Count(), 1);
+    EXPECT_EQ(back.GetTag(0)->Filename(), "/m/x.mp3");
+    EXPECT_EQ(back.GetTag(0)->StoredPosition(), 0);
+    EXPECT_EQ(finished, 1);
+    EXPECT_EQ(progress, 1);
+    EXPECT_EQ(back.UpdateCount(), 0);
+}
+
+TEST(TagListFile, EmptyListKeepsItsSettingsAndManyTagsKeepTheirPositions) {
+    TaudioTagList list;
+    list.SetTitle("Empty");
+    list.SetPlayMode(ModeSet(lmResetOnActivate));
+    TbyteWriter w;
+    SaveTagListToStream(list, w);
+    TaudioTagList back;
+    back.Add(TagFor("/old.mp3"));
+    TbyteReader r(w.Bytes());
+    ASSERT_TRUE(LoadTagListFromStream(back, r, false, ""));
+    EXPECT_EQ(back.Count(), 0);
+    EXPECT_EQ(back.Title(), "Empty");
+    EXPECT_EQ(back.PlayMode(), ModeSet(lmResetOnActivate));
+
+    for (int i = 0; i < 25; ++i) list.Add(TagFor("/m/" + std::to_string(i) + ".mp3"));
+    TbyteWriter w2;
+    SaveTagListToStream(list, w2);
+    int progress = 0;
+    back.OnListProcess = [&](TObject*, int index, int count, const TaudioTagPtr&) {
+        EXPECT_EQ(index % 10, 0);
+        EXPECT_EQ(count, 25);
+        ++progress;
+    };
+    TbyteReader r2(w2.Bytes());
+    ASSERT_TRUE(LoadTagListFromStream(back, r2, true, ""));
+    ASSERT_EQ(back.Count(), 25);
+    EXPECT_EQ(progress, 3);
+    EXPECT_EQ(back.GetTag(24)->StoredPosition(), 24);
+    EXPECT_EQ(back.GetTag(24)->Filename(), "/m/24.mp3");
+}
+
+TEST(TagListFile, EveryTruncationFailsCleanly) {
+    for (size_t n = 0; n < kSampleListStream.size(); ++n) {
+        TaudioTagList list;
+        TbyteReader r(std::string_view(kSampleListStream).substr(0, n));
+        std::string error;
+        EXPECT_FALSE(LoadTagListFromStream(list, r, false, "", &error)) << "prefix " << n;
+        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(list.UpdateCount(), 0);
+    }
+    for (size_t n = 0; n < kSampleListsStream.size(); ++n) {
+        std::vector<TaudioTagListPtr> lists;
+        TbyteReader r(std::string_view(kSampleListsStream).substr(0, n));
+        EXPECT_FALSE(LoadTagListsFromStream(r, lists)) << "prefix " << n;
+    }
+}
+
+TEST(TagListFile, DamageKeepsTheTagsReadBeforeIt) {
+    TaudioTagList list;
+    for (int i = 0; i < 3; ++i) list.Add(TagFor("/m/" + std::to_string(i) + ".mp3", "T" + std::to_string(i)));
+    TbyteWriter w;
+    SaveTagListToStream(list, w);
+    std::string bytes = w.Bytes();
+    // Turn the third record into one of a foreign class.
+    const size_t third = bytes.find("TPF0", bytes.find("TPF0", bytes.find("TPF0") + 1) + 1);
+    bytes.replace(third + 5, 9, "Tforeign!");
+    TaudioTagList back;
+    int finished = 0;
+    back.OnListProcessFinished = [&](TObject*) { ++finished; };
+    TbyteReader r(bytes);
+    std::string error;
+    EXPECT_FALSE(LoadTagListFromStream(back, r, false, "", &error));
+    EXPECT_NE(error.find("Tforeign!"), std::string::npos);
+    EXPECT_NE(error.find("tag 2 of 3"), std::string::npos);
+    ASSERT_EQ(back.Count(), 2);
+    EXPECT_EQ(back.GetTag(1)->Title(), "T1");
+    EXPECT_EQ(finished, 1);
+    EXPECT_EQ(back.UpdateCount(), 0);
+
+    // A huge count with nothing behind it neither allocates nor loops long.
+    const std::string hugeCount = "UATL\x00\x00\x00\x00\x00\x02\x00\x00\x00\x00\xFF\xFF\xFF\x7F"s;
+    TbyteReader hr(hugeCount);
+    EXPECT_FALSE(LoadTagListFromStream(back, hr, false, "", &error));
+    const std::string wrongMagic = "XATL"s + kSampleListStream.substr(4);
+    TbyteReader wr(wrongMagic);
+    EXPECT_FALSE(LoadTagListFromStream(back, wr, false, "", &error));
+}
+
+TEST(TagListFile, CompressedFilesInflateInMemory) {
+    test::TempDir dir;
+    const std::string name = dir.File("global.dat");
+    auto list = SampleList();
+    ASSERT_TRUE(SaveTagListToFile(*list, name, true));
+    const std::string file = Slurp(name);
+    ASSERT_GT(file.size(), 12u);
+    EXPECT_EQ(file.substr(0, 4), "ZATL");
+    EXPECT_EQ(file.substr(4, 2), "\x78\x01"s);  // zlib, fastest level
+    TbyteReader trailer(std::string_view(file).substr(file.size() - 8));
+    int64_t length = 0;
+    trailer.ReadI64(length);
+    EXPECT_EQ(length, int64_t(kSampleListStream.size()));
+    EXPECT_EQ(list->StoredSize(), length);
+
+    for (int round = 0; round < 2; ++round) {
+        TaudioTagList back;
+        ASSERT_TRUE(LoadTagListFromFile(back, name, false));
+        ASSERT_EQ(back.Count(), 1);
+        EXPECT_EQ(back.StoredSize(), int64_t(file.size()));
+    }
+    // Nothing is left beside the list.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+
+    // A lying stored length is not trusted for an allocation.
+    std::string lying = file;
+    lying.replace(lying.size() - 8, 8, "\x00\x00\x00\x00\x00\x00\x00\x40"s);
+    ASSERT_TRUE(SafeWriteFile(name, lying));
+    TaudioTagList back;
+    EXPECT_TRUE(LoadTagListFromFile(back, name, false));
+    EXPECT_EQ(back.Count(), 1);
+
+    // A corrupt stream is refused with a reason.
+    std::string corrupt = file;
+    for (size_t i = 8; i < corrupt.size() - 10; i += 3) corrupt[i] ^= 0x5A;
+    ASSERT_TRUE(SafeWriteFile(name, corrupt));
+    std::string error;
+    EXPECT_FALSE(LoadTagListFromFile(back, name, false, "", &error));
+    EXPECT_NE(error.find("global.dat"), std::string::npos);
+    for (size_t n = 0; n < file.size(); ++n) {
+        std::string stream;
+        EXPECT_FALSE(UnpackTagListFile(std::string_view(file).substr(0, n), stream)) << "prefix " << n;
+    }
+
+    // Plain files read too; a missing file gives an empty list and false.
+    ASSERT_TRUE(SaveTagListToFile(*list, name, false));
+    EXPECT_EQ(Slurp(name), kSampleListStream);
+    EXPECT_TRUE(LoadTagListFromFile(back, name, false));
+    back.Add(TagFor("/x.mp3"));
+    EXPECT_FALSE(LoadTagListFromFile(back, dir.File("missing.dat"), false));
+    EXPECT_EQ(back.Count(), 0);
+}
+
+TEST(TagListFile, FailedWritesReportAndKeepThePreviousFile) {
+    test::TempDir dir;
+    auto list = SampleList();
+    std::string error;
+    EXPECT_FALSE(SaveTagListToFile(*list, dir.File("no/such/folder/list.dat"), false, &error));
+    EXPECT_FALSE(error.empty());
+
+    struct Tcapture : Tprompt {
+        std::vector<std::string> Messages;
+        void ShowMessage(const std::string& text, const std::string&) override { Messages.push_back(text); }
+    };
+    auto capture = std::make_shared<Tcapture>();
+    auto previous = SetPrompt(capture);
+    EXPECT_FALSE(SaveTagListToFile(*list, "", false));
+    EXPECT_FALSE(SaveTagListsToFile({}, "", false));
+    SetPrompt(previous);
+    EXPECT_EQ(capture->Messages, (std::vector<std::string>{"No File Supplied", "No File Supplied"}));
+
+    // The target is a folder: the write fails and the folder is untouched.
+    const std::string folder = dir.File("taken");
+    std::filesystem::create_directory(folder);
+    std::ofstream(folder + "/keep.txt") << "x";
+    EXPECT_FALSE(SaveTagListToFile(*list, folder, false, &error));
+    EXPECT_TRUE(std::filesystem::exists(folder + "/keep.txt"));
+}
+
+TEST(TagListFile, MountRootReplacesTheSharedMountFolder) {
+    std::vector<TaudioTagPtr> tags = {TagFor("/media/olduser/DISC/a/x.mp3"), TagFor("/media/olduser/DISC/y.mp3"),
+                                      TagFor(""), TagFor("http://radio.example/s")};
+    RerootFileNames(tags, "/run/media/me/DISC 2/");
+    EXPECT_EQ(tags[0]->Filename(), "/run/media/me/DISC 2/a/x.mp3");
+    EXPECT_EQ(tags[1]->Filename(), "/run/media/me/DISC 2/y.mp3");
+    EXPECT_EQ(tags[2]->Filename(), "");
+    EXPECT_EQ(tags[3]->Filename(), "http://radio.example/s");
+
+    // Every track in one folder of the disc: the folder below the mount stays.
+    std::vector<TaudioTagPtr> one = {TagFor("/media/u/CD/Album/1.mp3"), TagFor("/media/u/CD/Album/2.mp3")};
+    RerootFileNames(one, "/mnt/cd");
+    EXPECT_EQ(one[0]->Filename(), "/mnt/cd/Album/1.mp3");
+
+    // Lists written on a system with drive letters.
+    std::vector<TaudioTagPtr> drive = {TagFor("E:\\Music\\x.mp3")};
+    RerootFileNames(drive, "F:");
+    EXPECT_EQ(drive[0]->Filename(), "F:\\Music\\x.mp3");
+    RerootFileNames(drive, "/media/me/USB");
+    EXPECT_EQ(drive[0]->Filename(), "/media/me/USB/Music/x.mp3");
+
+    // Through the reader.
+    TaudioTagList list;
+    list.Add(TagFor("/media/a/OLD/s/1.mp3"));
+    list.Add(TagFor("/media/a/OLD/t/2.mp3"));
+    TbyteWriter w;
+    SaveTagListToStream(list, w);
+    TaudioTagList back;
+    TbyteReader r(w.Bytes());
+    ASSERT_TRUE(LoadTagListFromStream(back, r, false, "/media/b/NEW"));
+    EXPECT_EQ(back.GetTag(1)->Filename(), "/media/b/NEW/t/2.mp3");
+}
+
+TEST(TrackIndex, MatchesTheLayoutAndSkipsPositionsOutsideTheMaster) {
+    TaudioTagList master;
+    for (int i = 0; i < 4; ++i) {
+        master.Add(TagFor("/m/" + std::to_string(i) + ".mp3"));
+        master.GetTag(i)->SetStoredPosition(i);
+    }
+    TaudioTagList album;
+    album.Add(master.GetTag(2));
+    album.Add(master.GetTag(0));
+    TbyteWriter w;
+    SaveTagListIndexToStream(album, w);
+    EXPECT_EQ(w.Bytes(), "IXTL" "\x02\x00\x00\x00" "\x02\x00\x00\x00" "\x00\x00\x00\x00"s);
+
+    const std::string withBad = "IXTL" "\x03\x00\x00\x00" "\x01\x00\x00\x00" "\xF4\x01\x00\x00" "\x03\x00\x00\x00"s;
+    TaudioTagList back;
+    TbyteReader r(withBad);
+    ASSERT_TRUE(LoadTagListIndexFromStream(back, r, master));
+    ASSERT_EQ(back.Count(), 2);
+    EXPECT_EQ(back.GetTag(0), master.GetTag(1));  // the same object
+    EXPECT_EQ(back.GetTag(1), master.GetTag(3));
+
+    // Cut short: the entries read stay; a wrong magic or short stream gives an empty list.
+    std::string error;
+    TbyteReader cut(std::string_view(withBad).substr(0, 14));
+    EXPECT_FALSE(LoadTagListIndexFromStream(back, cut, master, &error));
+    EXPECT_EQ(back.Count(), 1);
+    const std::string negative = "IXTL\xFF\xFF\xFF\xFF"s;
+    TbyteReader nr(negative);
+    EXPECT_FALSE(LoadTagListIndexFromStream(back, nr, master, &error));
+    EXPECT_EQ(back.Count(), 0);
+    for (size_t n = 0; n < 8; ++n) {
+        TbyteReader pr(std::string_view(withBad).substr(0, n));
+        EXPECT_FALSE(LoadTagListIndexFromStream(back, pr, master));
+    }
+}
+
+TEST(ListOfLists, MatchesTheLayoutAndReadsBothForms) {
+    auto a = std::make_shared<TaudioTagList>();
+    a->SetTitle("A");
+    auto b = std::make_shared<TaudioTagList>();
+    b->SetTitle("B");
+    TbyteWriter w;
+    SaveTagListsToStream({a, b}, w);
+    EXPECT_EQ(w.Bytes(), kSampleListsStream);
+
+    test::TempDir dir;
+    for (const bool compressed : {false, true}) {
+        const std::string name = dir.File(compressed ? "z.dat" : "u.dat");
+        b->Add(TagFor("/m/b.mp3"));
+        ASSERT_TRUE(SaveTagListsToFile({a, b}, name, compressed));
+        EXPECT_EQ(Slurp(name).substr(0, 4), compressed ? "ZALL" : "UALL");
+        std::vector<TaudioTagListPtr> lists;
+        ASSERT_TRUE(LoadTagListsFromFile(name, lists));
+        ASSERT_EQ(lists.size(), 2u);
+        EXPECT_EQ(lists[0]->Title(), "A");
+        EXPECT_EQ(lists[1]->Count(), b->Count());
+    }
+
+    // No lists: empty and false. A damaged second list keeps the first and what it read.
+    std::vector<TaudioTagListPtr> lists;
+    const std::string none = "UALL\x00\x00\x00\x00"s;
+    TbyteReader nr(none);
+    EXPECT_FALSE(LoadTagListsFromStream(nr, lists));
+    EXPECT_TRUE(lists.empty());
+    TbyteWriter w2;
+    SaveTagListsToStream({a, b}, w2);
+    std::string damaged = w2.Bytes().substr(0, w2.Bytes().size() - 3);
+    TbyteReader dr(damaged);
+    std::string error;
+    EXPECT_FALSE(LoadTagListsFromStream(dr, lists, &error));
+    ASSERT_EQ(lists.size(), 2u);
+    EXPECT_EQ(lists[1]->Title(), "B");
+    EXPECT_EQ(lists[1]->Count(), b->Count() - 1);
+    EXPECT_NE(error.find("list 1 of 2"), std::string::npos);
+}
