@@ -1,5 +1,7 @@
 #include "core/tag_xml.h"
 
+#include "core/exceptions.h"
+#include "core/shared_utils.h"
 #include "core/text_utils.h"
 
 namespace tunecrest {
@@ -25,21 +27,15 @@ void TstringListXMLer::LoadFromStrings(const TpairList& list) {
 }
 
 namespace {
-int StampPart(std::string_view stamp, size_t from, size_t length) {
-    if (from >= stamp.size()) return 0;
-    return StrToIntDef(stamp.substr(from, length), 0);
+// A damaged time stamp in a stored list reads as no date rather than failing the load.
+TDateTime ModDateFromStamp(std::string_view stamp) {
+    try {
+        return StampToDateTime(stamp);
+    } catch (const Exception&) {
+        return 0;
+    }
 }
 }  // namespace
-
-TDateTime StampToDateTime(std::string_view stamp) {
-    const int year = StampPart(stamp, 0, 4), month = StampPart(stamp, 4, 2), day = StampPart(stamp, 6, 2);
-    const int hour = StampPart(stamp, 8, 2), minute = StampPart(stamp, 10, 2), second = StampPart(stamp, 12, 2);
-    const int ms = StampPart(stamp, 14, 3);
-    TDateTime date = 0;
-    if (!TryEncodeDate(year, month, day, date)) return 0;
-    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || ms < 0) return date;
-    return date + EncodeTime(hour, minute, second, ms);
-}
 
 void TaudioTagXML::SaveToStrings(TpairList& list) {
     const TaudioTag& t = Fowner;
@@ -82,7 +78,7 @@ void TaudioTagXML::LoadFromStrings(const TpairList& list) {
     t.SetSampleRate(number("SampleRate", 0));
     t.SetChannels(number("Channels", 0));
     t.SetTagType(PairValue(list, "TagType"));
-    t.SetModDate(StampToDateTime(PairValue(list, "ModDate")));
+    t.SetModDate(ModDateFromStamp(PairValue(list, "ModDate")));
     t.SetMediaType(number("MediaType", 0));
     t.SetData(number("Data", 0));
     t.SetTrackIndex(int32_t(StrToInt64Def(PairValue(list, "TrackIndex"), 0)));

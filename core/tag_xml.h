@@ -73,8 +73,4 @@ private:
     std::vector<std::unique_ptr<TaudioTagXML>> Fchildren;
 };
 
-// "yyyymmddhhmmsszzz" read by fixed positions, each part 0 when not a number; a date
-// that does not exist gives 0.
-TDateTime StampToDateTime(std::string_view stamp);
-
 }  // namespace tunecrest
