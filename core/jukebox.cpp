@@ -4,6 +4,7 @@
 
 #include "core/exceptions.h"
 #include "core/ini_file.h"
+#include "core/jukebox_data_files.h"
 #include "core/jukebox_list.h"
 #include "core/services.h"
 
@@ -404,17 +405,10 @@ void TcustomJukebox::RefillRandomList() {
         if (Ffilter->HasRules()) {
             Ffilter->ApplyRules(global, *FcustomGlobal, false);
             if (FcustomGlobal->Count() == 0 && global.Count() > 0) Status(kRandomPlayEmpty);
+            // A query rule without lines would select nothing: it falls to the whole library.
         } else if (Fowner->DatabaseEnabled() && ruleHasLines && (UseDBQueryRule || !FdbRules->RuleName.empty())) {
-            // A rule without lines would select nothing: it stands for the whole library.
-            std::vector<std::string> errors;
-            Fowner->RunQueryRule(*FdbRules, *FcustomGlobal, errors);
-            if (!errors.empty()) {
-                std::string text = "There is an error in your Random Play Query:\r\n\r\n";
-                for (const auto& error : errors) text += error + "\r\n";
-                Prompt().ShowMessage(text, "Query Error");
-            } else if (FcustomGlobal->Count() == 0 && global.Count() > 0) {
+            if (Fowner->RunQueryRule(*FdbRules, *FcustomGlobal) && FcustomGlobal->Count() == 0 && global.Count() > 0)
                 Status(kRandomPlayEmpty);
-            }
         } else {
             FcustomGlobal->BeginUpdate();
             FcustomGlobal->Clear();
@@ -457,55 +451,33 @@ void TcustomJukebox::SaveAll() {
 
 void TcustomJukebox::LoadPlaylist() {
     FloadingPlaylist = true;
-    bool damaged = false;
-    LoadTagListFile(*Fplaylist, DataFile("playlist.dat"), false, &damaged);
-    FplaylistLoadFailed = damaged;
+    FplaylistLoadFailed = LoadListFile(*Fplaylist, DataFile("playlist.dat")) == TlistFileState::lfsDamaged;
     FloadingPlaylist = false;
 }
 
 void TcustomJukebox::LoadQueue() {
     FloadingQueue = true;
-    bool damaged = false;
-    LoadTagListFile(*Fqueue, DataFile("queue.dat"), false, &damaged);
-    FqueueLoadFailed = damaged;
+    FqueueLoadFailed = LoadListFile(*Fqueue, DataFile("queue.dat")) == TlistFileState::lfsDamaged;
     FloadingQueue = false;
 }
 
 void TcustomJukebox::LoadStacker() {
     FloadingStacker = true;
-    bool damaged = false;
-    LoadListListFile(*Fstacker, DataFile("stacker.dat"), false, &damaged);
-    FstackerLoadFailed = damaged;
+    FstackerLoadFailed = LoadListsFile(*Fstacker, DataFile("stacker.dat")) == TlistFileState::lfsDamaged;
     FloadingStacker = false;
     RebuildStackerPlayList();
 }
 
-namespace {
-
-bool SaveReported(const std::string& fileName, const std::function<bool(std::string*)>& save) {
-    std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(fileName).parent_path(), ec);
-    std::string error;
-    if (save(&error)) return true;
-    LogError("Cannot write " + fileName + ": " + error);
-    return false;
-}
-
-}  // namespace
-
 bool TcustomJukebox::SavePlaylist() {
-    const std::string name = DataFile("playlist.dat");
-    return SaveReported(name, [&](std::string* e) { return SaveTagListFile(*Fplaylist, name, e); });
+    return SaveListFile(*Fplaylist, DataFile("playlist.dat"));
 }
 
 bool TcustomJukebox::SaveQueue() {
-    const std::string name = DataFile("queue.dat");
-    return SaveReported(name, [&](std::string* e) { return SaveTagListFile(*Fqueue, name, e); });
+    return SaveListFile(*Fqueue, DataFile("queue.dat"));
 }
 
 bool TcustomJukebox::SaveStacker() {
-    const std::string name = DataFile("stacker.dat");
-    return SaveReported(name, [&](std::string* e) { return SaveListListFile(*Fstacker, name, e); });
+    return SaveListsFile(*Fstacker, DataFile("stacker.dat"));
 }
 
 void TcustomJukebox::LoadSettings(const TiniFile& ini, const std::string& section) {
@@ -534,7 +506,8 @@ void TcustomJukebox::LoadStackerCartridge(bool append, const std::string& folder
     const auto file = Prompt().ChooseOpenFile("Load Cartridge", "Stacker Cartridges (*.ctg)|*.ctg", folder);
     if (!file) return;
     MarkUserChange(ulStacker);
-    LoadListListFile(*Fstacker, *file, append);
+    if (LoadListsFile(*Fstacker, *file, append) != TlistFileState::lfsLoaded)
+        Prompt().ShowMessage("Cannot load the cartridge " + *file, "Error");
 }
 
 void TcustomJukebox::SaveStackerCartridge(const std::string& folder) {
@@ -542,7 +515,7 @@ void TcustomJukebox::SaveStackerCartridge(const std::string& folder) {
     if (!file) return;
     if (std::filesystem::path(*file).extension().empty()) *file += ".ctg";
     std::string error;
-    if (!SaveListListFile(*Fstacker, *file, &error))
+    if (!SaveListsFile(*Fstacker, *file, &error))
         Prompt().ShowMessage("Cannot save the cartridge " + *file + ":\r\n\r\n" + error, "Error");
 }
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/jukebox_pending.h"
+#include "core/query_rules.h"
 #include "core/jukebox_slots.h"
 #include "core/media_player.h"
 #include "core/tag_list.h"

@@ -5,6 +5,8 @@
 
 #include "core/date_time.h"
 #include "core/ini_file.h"
+#include "core/jukebox_data_files.h"
+#include "core/playlist_files.h"
 #include "core/services.h"
 #include "core/system_services.h"
 #include "core/text_utils.h"
@@ -149,6 +151,9 @@ TcustomJukeboxList::TcustomJukeboxList() : FpopularSavePending(std::make_shared<
     FruleSets = std::make_unique<TtagListRulesCollection>();
     FaudioImportList = std::make_unique<TmyStringList>();
     FvideoImportList = std::make_unique<TmyStringList>();
+    Fdatabase = std::make_unique<TjukeboxDB>();
+    Fdatabase->SetFileIndex(FfileIndex.get());
+    FdbRules = std::make_unique<TdbRulesList>();
 }
 
 TcustomJukeboxList::~TcustomJukeboxList() {
@@ -193,6 +198,11 @@ bool TcustomJukeboxList::SaveList(const std::string& fileName, const std::functi
 
 void TcustomJukeboxList::ProcessTags() {
     if (AutoSaveGlobal && !Floading) SaveGlobalList();
+    if (FdatabaseEnabled) {
+        // While loading, a database not older than "jukebox.dat" is opened as it is.
+        if (!Floading || TjukeboxDB::NeedsRebuild(DataFile("jukebox.mdb"), DataFile("jukebox.dat")) || !OpenDatabase())
+            BuildDatabase();
+    }
     ProcessStart("Processing Tag Information");
     TaudioTagListList* groupings[] = {FartistList.get(), FalbumList.get(), FtitleList.get(), FgenreList.get(),
                                       FyearList.get()};
@@ -263,6 +273,21 @@ void TcustomJukeboxList::ReprocessTags() {
     SetLoading(false);
 }
 
+void TcustomJukeboxList::ReprocessYears() {
+    if (!LoadYears || FindexesLoaded) return;
+    ProcessStart("Reprocessing Years");
+    FyearList->BeginUpdate();
+    FyearList->Clear();
+    const auto& items = FglobalList->Items();
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (i % 10 == 0) Process(int(i), 0, items[i]);
+        FyearList->AddTag(items[i]);
+    }
+    FyearList->EndUpdate();
+    FyearList->BuildArtists();
+    ProcessFinished();
+}
+
 void TcustomJukeboxList::PlaylistsChanged() {
     if (AutoSavePlaylists && !FloadingPlaylists && !FplaylistsLoadFailed) SavePlaylists();
     if (Fevents && Fevents->OnPlaylistsChange) Fevents->OnPlaylistsChange(this);
@@ -279,7 +304,7 @@ void TcustomJukeboxList::LoadIndexes() {
     SetLoading(true);
     FglobalList->BeginUpdate();
     FcdTracks.clear();
-    LoadTagListFile(*FglobalList, DataFile("jukebox.dat"), false);
+    LoadListFile(*FglobalList, DataFile("jukebox.dat"));
     if (LoadCDs) LoadCDLists();
     FglobalList->EndUpdate();
     FindexesLoaded = false;
@@ -289,14 +314,16 @@ void TcustomJukeboxList::LoadIndexes() {
 void TcustomJukeboxList::LoadCDLists() {
     FglobalList->BeginUpdate();
     for (const auto& root : SystemServices().ListCDDrives()) {
-        uint32_t serial = 0;
-        if (!SystemServices().GetVolumeSerial(root, serial)) continue;  // no disc: skipped quietly
-        const std::string fileName = DataFile(Format("%8.8X", serial) + ".dat");
+        const std::string serial = GetVolumeSerial(root);
+        if (serial.empty()) continue;  // no disc: skipped quietly
+        const std::string fileName = DataFile(serial + ".dat");
         std::error_code ec;
         if (!std::filesystem::exists(fileName, ec)) continue;
+        // The list was written wherever the disc was mounted then; its names follow the
+        // mount root where the disc is now.
         TaudioTagList cdList;
         cdList.SetOwnsObjects(true);
-        LoadTagListFile(cdList, fileName, false);
+        LoadListFile(cdList, fileName, false, root);
         for (const auto& tag : cdList.Items()) {
             FcdTracks.push_back(tag.get());
             FglobalList->Add(tag);
@@ -311,24 +338,20 @@ bool TcustomJukeboxList::IsCdListTrack(const TaudioTag* tag) const {
 
 void TcustomJukeboxList::LoadVideoList() {
     FloadingVideo = true;
-    LoadTagListFile(*FvideoList, DataFile("vidlist.dat"), false);
+    LoadListFile(*FvideoList, DataFile("vidlist.dat"));
     FloadingVideo = false;
 }
 
 void TcustomJukeboxList::LoadPlaylists() {
     FloadingPlaylists = true;
-    bool damaged = false;
-    LoadListListFile(*Fplaylists, DataFile("playlists.dat"), false, &damaged);
-    FplaylistsLoadFailed = damaged;
+    FplaylistsLoadFailed = LoadListsFile(*Fplaylists, DataFile("playlists.dat")) == TlistFileState::lfsDamaged;
     PlaylistsChanged();
     FloadingPlaylists = false;
 }
 
 void TcustomJukeboxList::LoadPopularList() {
-    bool damaged = false;
     TaudioTagList counts;
-    LoadTagListFile(counts, DataFile("poplist.dat"), false, &damaged);
-    FpopularLoadFailed = damaged;
+    FpopularLoadFailed = LoadListFile(counts, DataFile("poplist.dat")) == TlistFileState::lfsDamaged;
     FpopularList->Clear();
     // Stored entries keep their counts: the base Add files them without counting.
     for (const auto& tag : counts.Items()) FpopularList->TaudioTagFileList::Add(tag);
@@ -336,31 +359,24 @@ void TcustomJukeboxList::LoadPopularList() {
 
 bool TcustomJukeboxList::SaveGlobalList() {
     const std::string name = DataFile("jukebox.dat");
-    if (FcdTracks.empty()) return SaveList(name, [&](std::string* e) { return SaveTagListFile(*FglobalList, name, e); });
+    if (FcdTracks.empty()) return SaveListFile(*FglobalList, name);
     // CD tracks come back from their own lists at every start; writing them here
     // would add them a second time.
     TaudioTagList own;
     own.SetTitle(FglobalList->Title());
     for (const auto& tag : FglobalList->Items())
         if (!IsCdListTrack(tag.get())) own.Add(tag);
-    return SaveList(name, [&](std::string* e) { return SaveTagListFile(own, name, e); });
+    return SaveListFile(own, name);
 }
 
-bool TcustomJukeboxList::SaveVideoList() {
-    const std::string name = DataFile("vidlist.dat");
-    return SaveList(name, [&](std::string* e) { return SaveTagListFile(*FvideoList, name, e); });
-}
+bool TcustomJukeboxList::SaveVideoList() { return SaveListFile(*FvideoList, DataFile("vidlist.dat")); }
 
-bool TcustomJukeboxList::SavePlaylists() {
-    const std::string name = DataFile("playlists.dat");
-    return SaveList(name, [&](std::string* e) { return SaveListListFile(*Fplaylists, name, e); });
-}
+bool TcustomJukeboxList::SavePlaylists() { return SaveListsFile(*Fplaylists, DataFile("playlists.dat")); }
 
 bool TcustomJukeboxList::SavePopularList() {
-    const std::string name = DataFile("poplist.dat");
     TaudioTagList counts;
     for (int i = 0; i < FpopularList->Count(); ++i) counts.Add(FpopularList->GetTag(i));
-    return SaveList(name, [&](std::string* e) { return SaveTagListFile(counts, name, e); });
+    return SaveListFile(counts, DataFile("poplist.dat"));
 }
 
 void TcustomJukeboxList::LoadInternetRadio() {
@@ -372,11 +388,15 @@ void TcustomJukeboxList::LoadInternetRadio() {
     FloadingURLs = false;
 }
 
-void TcustomJukeboxList::LoadRules() { FruleSets->LoadFromFile(DataFile("rules.dat")); }
+void TcustomJukeboxList::LoadRules() {
+    FruleSets->LoadFromFile(DataFile("rules.dat"));
+    FdbRules->LoadFromFile(DataFile("dbrules.dat"));
+}
 
 bool TcustomJukeboxList::SaveRules() {
-    const std::string name = DataFile("rules.dat");
-    return SaveList(name, [&](std::string* e) { return FruleSets->SaveToFile(name, e); });
+    const std::string rules = DataFile("rules.dat"), dbRules = DataFile("dbrules.dat");
+    const bool ok = SaveList(rules, [&](std::string* e) { return FruleSets->SaveToFile(rules, e); });
+    return SaveList(dbRules, [&](std::string* e) { return FdbRules->SaveToFile(dbRules, e); }) && ok;
 }
 
 void TcustomJukeboxList::SaveAll() {
@@ -401,12 +421,40 @@ void TcustomJukeboxList::CountPlay(const TaudioTag& tag) {
 TDateTime TcustomJukeboxList::GetJukeboxFileDate() const { return FileDate(DataFile("jukebox.dat")); }
 TDateTime TcustomJukeboxList::GetPlaylistsFileDate() const { return FileDate(DataFile("playlists.dat")); }
 
-const TdbRules* TcustomJukeboxList::FindDBRule(const std::string&) const { return nullptr; }
-
-void TcustomJukeboxList::RunQueryRule(const TdbRules&, TaudioTagList& dest, std::vector<std::string>& errors) {
-    dest.Clear();
-    errors.push_back("The media database is not available.");
+const TdbRules* TcustomJukeboxList::FindDBRule(const std::string& name) const {
+    return FdbRules->RuleByName(name).get();
 }
+
+bool TcustomJukeboxList::RunQueryRule(const TdbRules& rule, TaudioTagList& dest) {
+    if (!Fdatabase->Connected() && !OpenDatabase()) {
+        dest.Clear();
+        const std::string reason = Fdatabase->LastError().empty() ? "Not Connected" : Fdatabase->LastError();
+        Prompt().ShowMessage(QueryErrorText(reason + "\r\n"), kQueryErrorTitle);
+        return false;
+    }
+    return FillFromQueryRule(rule, *Fdatabase, dest);
+}
+
+// ---- Database -------------------------------------------------------------------
+
+void TcustomJukeboxList::BuildDatabase() {
+    if (!FdatabaseEnabled) return;
+    CloseDatabase();
+    const std::string csv = DataFile("jukebox.csv"), database = DataFile("jukebox.mdb");
+    std::string error;
+    std::error_code ec;
+    std::filesystem::create_directories(FdataFolder, ec);
+    if (!ExportCSV(*FglobalList, csv, false, "", &error)) {
+        LogError("Cannot export the library to " + csv + ": " + error);
+        OpenDatabase();  // the previous database still answers
+        return;
+    }
+    if (!Fdatabase->Build(database, csv)) LogError("Cannot build " + database + ": " + Fdatabase->LastError());
+}
+
+bool TcustomJukeboxList::OpenDatabase() { return Fdatabase->Open(DataFile("jukebox.mdb")); }
+
+void TcustomJukeboxList::CloseDatabase() { Fdatabase->Close(); }
 
 // ---- Settings -------------------------------------------------------------------
 

@@ -15,7 +15,8 @@
 #include "core/album_artist_groupings.h"
 #include "core/file_keyed_tag_lists.h"
 #include "core/genre_year_groupings.h"
-#include "core/jukebox_pending.h"
+#include "core/media_database.h"
+#include "core/query_rules.h"
 #include "core/url_list.h"
 #include "core/string_lists.h"
 #include "core/tag_list.h"
@@ -68,6 +69,8 @@ class TcustomJukeboxList : public TObject {
     TaudioTagYearList& YearList() { return *FyearList; }
     TurlList& URLList() { return *FurlList; }
     TtagListRulesCollection& RuleSets() { return *FruleSets; }
+    TjukeboxDB& Database() { return *Fdatabase; }
+    TdbRulesList& DBRules() { return *FdbRules; }
 
     TcustomJukeboxListEvents* Events() const { return Fevents; }
     virtual void SetEvents(TcustomJukeboxListEvents* events) { Fevents = events; }
@@ -115,6 +118,13 @@ class TcustomJukeboxList : public TObject {
     bool SavePopularList();
     bool SaveRules();
     void ReprocessTags();
+    // Rebuilds only the year list (after its mode changed).
+    void ReprocessYears();
+    // "jukebox.csv" exported from the global list and "jukebox.mdb" built from it; only
+    // with the database enabled. A failed build keeps the previous database.
+    void BuildDatabase();
+    bool OpenDatabase();
+    void CloseDatabase();
     TDateTime GetJukeboxFileDate() const;
     TDateTime GetPlaylistsFileDate() const;
     void Refresh() {}
@@ -125,9 +135,11 @@ class TcustomJukeboxList : public TObject {
     // Tracks that came from a CD list: never written into "jukebox.dat".
     bool IsCdListTrack(const TaudioTag* tag) const;
 
-    // The query-rule copy of that name, or null; the database runs it into `dest`.
-    virtual const TdbRules* FindDBRule(const std::string& name) const;
-    virtual void RunQueryRule(const TdbRules& rule, TaudioTagList& dest, std::vector<std::string>& errors);
+    // The query rule of that name, or null.
+    const TdbRules* FindDBRule(const std::string& name) const;
+    // Runs the rule against the database into `dest` (opening the database first when it
+    // is closed); failures show the "Query Error" box. True when every line ran.
+    bool RunQueryRule(const TdbRules& rule, TaudioTagList& dest);
 
   protected:
     template <typename Step>
@@ -153,6 +165,8 @@ class TcustomJukeboxList : public TObject {
     std::unique_ptr<TaudioTagYearList> FyearList;
     std::unique_ptr<TurlList> FurlList;
     std::unique_ptr<TtagListRulesCollection> FruleSets;
+    std::unique_ptr<TjukeboxDB> Fdatabase;
+    std::unique_ptr<TdbRulesList> FdbRules;
     bool FloadingURLs = false;
     TcustomJukeboxListEvents* Fevents = nullptr;
     std::vector<const TaudioTag*> FcdTracks;

@@ -12,6 +12,7 @@
 #include "core/jukebox_loader.h"
 #include "core/services.h"
 #include "core/system_services.h"
+#include "core/tag_list_files.h"
 #include "tests/support/fake_media_player.h"
 #include "tests/support/tags.h"
 #include "tests/support/temp_dir.h"
@@ -140,23 +141,27 @@ struct FakeDrives : TsystemServices {
     }
 };
 
-TEST(JukeboxList, CdListTracksAreNotWrittenIntoTheLibraryFile) {
+TEST(JukeboxList, CdListsFollowTheDiscAndStayOutOfTheLibraryFile) {
     test::TempDir dir;
     auto drives = std::make_shared<FakeDrives>();
     drives->Root = "/media/cd/";
     auto previous = SetSystemServices(drives);
+    // Written while the disc was mounted elsewhere.
     TaudioTagList cd;
-    cd.Add(MakeTag("CD", "Track1", 0, "/media/cd/1.cda"));
-    ASSERT_TRUE(SaveTagListFile(cd, dir.File("0000AB12.dat")));
+    cd.Add(MakeTag("CD", "Track1", 0, "/media/olduser/DISC/1.cda"));
+    cd.Add(MakeTag("CD", "Track2", 0, "/media/olduser/DISC/sub/2.cda"));
+    ASSERT_TRUE(SaveTagListToFile(cd, dir.File("0000AB12.dat"), false));
     auto lib = NewLibrary(dir);
     lib->GlobalList().Add(MakeTag("A", "Own"));
     lib->LoadCDs = true;
     lib->LoadIndexes();
     lib->LoadIndexes();  // a second start
-    EXPECT_EQ(lib->GlobalList().Count(), 2);
+    ASSERT_EQ(lib->GlobalList().Count(), 3);
+    EXPECT_NE(lib->FileIndex().IndexOf("/media/cd/1.cda"), -1);
+    EXPECT_NE(lib->FileIndex().IndexOf("/media/cd/sub/2.cda"), -1);
     lib->SaveGlobalList();
     TaudioTagList stored;
-    LoadTagListFile(stored, dir.File("jukebox.dat"), false);
+    ASSERT_TRUE(LoadTagListFromFile(stored, dir.File("jukebox.dat"), false));
     EXPECT_EQ(test::Titles(stored), (std::vector<std::string>{"Own"}));
     SetSystemServices(previous);
 }
@@ -186,6 +191,100 @@ TEST(JukeboxList, RandomPlayFromFilterOrWholeLibrary) {
     lib->Jukebox()->UseDBQueryRule = true;
     lib->RefillRandomList();
     EXPECT_EQ(lib->Jukebox()->RandomList().Count(), 2);
+}
+
+struct RecordingPrompt : Tprompt {
+    std::vector<std::string> Titles, Texts;
+    void ShowMessage(const std::string& text, const std::string& title) override {
+        Titles.push_back(title);
+        Texts.push_back(text);
+    }
+};
+
+TEST(JukeboxList, QueryRulesRunAgainstTheLibraryDatabase) {
+    test::TempDir dir;
+    auto prompt = std::make_shared<RecordingPrompt>();
+    auto previousPrompt = SetPrompt(prompt);
+    {
+        TiniFile rules(dir.File("dbrules.dat"));
+        rules.WriteString("Abba only", "RuleName", "Abba only");
+        rules.WriteString("Abba only", "Rule0", "Artist = 'ABBA'");
+        rules.WriteString("Broken", "RuleName", "Broken");
+        rules.WriteString("Broken", "Rule0", "NoSuchColumn = 1");
+        rules.WriteString("Broken", "Rule1", "Title = 'Two'");
+        rules.WriteString("Empty", "RuleName", "Empty");
+        ASSERT_TRUE(rules.UpdateFile());
+    }
+    auto lib = NewLibrary(dir);
+    lib->SetDatabaseEnabled(true);
+    lib->LoadRules();
+    ASSERT_NE(lib->FindDBRule("abba ONLY"), nullptr);
+    EXPECT_EQ(lib->FindDBRule("Missing"), nullptr);
+    lib->GlobalList().BeginUpdate();
+    lib->GlobalList().Add(MakeTag("ABBA", "One", 0, "/m/1.mp3"));
+    lib->GlobalList().Add(MakeTag("Queen", "Two", 0, "/m/2.mp3"));
+    lib->GlobalList().Add(MakeTag("ABBA", "Three", 0, "/m/3.mp3"));
+    lib->GlobalList().EndUpdate();  // builds the database from the export
+    EXPECT_TRUE(fs::exists(dir.File("jukebox.csv")));
+    EXPECT_TRUE(fs::exists(dir.File("jukebox.mdb")));
+    TcustomJukebox& jb = *lib->Jukebox();
+    jb.UseDBQueryRule = true;
+    jb.SelectDBQueryRule("Abba only");
+    jb.RefillRandomList();
+    EXPECT_EQ(test::Titles(jb.RandomList()), (std::vector<std::string>{"One", "Three"}));
+    // The working lines still fill the list; the broken one is shown.
+    jb.SelectDBQueryRule("Broken");
+    jb.RefillRandomList();
+    EXPECT_EQ(test::Titles(jb.RandomList()), (std::vector<std::string>{"Two"}));
+    ASSERT_EQ(prompt->Titles, (std::vector<std::string>{"Query Error"}));
+    EXPECT_EQ(prompt->Texts[0].rfind("There is an error in your Random Play Query:\r\n\r\n", 0), 0u);
+    // A rule without lines is the whole library.
+    jb.SelectDBQueryRule("Empty");
+    EXPECT_EQ(jb.DBQueryRule().RuleName, "Empty");
+    jb.RefillRandomList();
+    EXPECT_EQ(jb.RandomList().Count(), 3);
+    // An unknown rule empties the copy.
+    jb.SelectDBQueryRule("Missing");
+    EXPECT_EQ(jb.DBQueryRule().RuleName, "");
+    // At the next start a current database is opened, not rebuilt.
+    const auto built = fs::last_write_time(dir.File("jukebox.mdb"));
+    lib->SaveGlobalList();
+    fs::last_write_time(dir.File("jukebox.mdb"), built + std::chrono::seconds(5));
+    const auto before = Times(dir);
+    auto fresh = NewLibrary(dir);
+    fresh->SetDatabaseEnabled(true);
+    fresh->LoadIndexes();
+    EXPECT_TRUE(fresh->Database().Connected());
+    EXPECT_EQ(Times(dir), before);
+    fresh->LoadRules();
+    fresh->Jukebox()->UseDBQueryRule = true;
+    fresh->Jukebox()->SelectDBQueryRule("Abba only");
+    fresh->RefillRandomList();
+    EXPECT_EQ(test::Titles(fresh->Jukebox()->RandomList()), (std::vector<std::string>{"One", "Three"}));
+    SetPrompt(previousPrompt);
+}
+
+TEST(JukeboxList, DataFilesAreUncompressedListFilesAndAnEmptyStackerIsNoDamage) {
+    test::TempDir dir;
+    {
+        auto lib = NewLibrary(dir);
+        lib->AddToQueue(*MakeTag("A", "Q"));
+        lib->AddToStacker(nullptr);
+        lib->Jukebox()->SaveStacker();
+        lib->SavePlaylists();
+    }
+    std::string queue, stacker, playlists;
+    ASSERT_TRUE(ReadFileBytes(dir.File("queue.dat"), queue));
+    ASSERT_TRUE(ReadFileBytes(dir.File("stacker.dat"), stacker));
+    ASSERT_TRUE(ReadFileBytes(dir.File("playlists.dat"), playlists));
+    EXPECT_EQ(queue.substr(0, 4), "UATL");
+    EXPECT_EQ(stacker, std::string("UALL\0\0\0\0", 8)) << "no lists";
+    EXPECT_EQ(playlists, stacker);
+    auto fresh = NewLibrary(dir);
+    LoadAll(*fresh);
+    EXPECT_FALSE(fresh->Jukebox()->StackerLoadFailed());
+    EXPECT_EQ(fresh->Jukebox()->Stacker().Count(), 0);
+    EXPECT_EQ(test::Titles(fresh->Jukebox()->Queue()), (std::vector<std::string>{"Q"}));
 }
 
 TEST(JukeboxList, RemovingTheActivatedPlaylistClearsIt) {
