@@ -15,6 +15,7 @@
 #include "playback/video_player.h"
 #include "support/fake_media_player.h"
 #include "support/player_event_recorder.h"
+#include "support/recording_prompt.h"
 #include "support/temp_dir.h"
 
 namespace tunecrest {
@@ -108,20 +109,7 @@ private:
     }
 };
 
-class TrecordingPrompt : public Tprompt {
-public:
-    void ShowMessage(const std::string& text, const std::string& title) override {
-        Messages.push_back(title + "|" + text);
-    }
-    bool AskYesNo(const std::string& text, const std::string&, bool) override {
-        Questions.push_back(text);
-        if (BeforeAnswer) BeforeAnswer();
-        return Answer;
-    }
-    std::vector<std::string> Messages, Questions;
-    bool Answer = true;
-    std::function<void()> BeforeAnswer;
-};
+using test::TrecordingPrompt;
 
 class OutsidePlayerEngineTest : public ::testing::Test {
 protected:

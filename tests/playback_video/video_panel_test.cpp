@@ -13,19 +13,12 @@
 #include "support/media_files.h"
 #include "support/player_test_support.h"
 #include "support/temp_dir.h"
+#include "support/test_application.h"
 
 namespace tunecrest {
 namespace {
 
-// One application for the whole program, never destroyed: Qt's own exit-time clean-up
-// must not run after the static objects it relies on are gone.
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "playback_video_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
+using test::App;
 
 class VideoPanelTest : public ::testing::Test {
 protected:
