@@ -14,6 +14,7 @@
 #include "core/system_services.h"
 #include "core/tag_list_files.h"
 #include "tests/support/fake_media_player.h"
+#include "tests/support/recording_prompt.h"
 #include "tests/support/tags.h"
 #include "tests/support/temp_dir.h"
 
@@ -193,17 +194,9 @@ TEST(JukeboxList, RandomPlayFromFilterOrWholeLibrary) {
     EXPECT_EQ(lib->Jukebox()->RandomList().Count(), 2);
 }
 
-struct RecordingPrompt : Tprompt {
-    std::vector<std::string> Titles, Texts;
-    void ShowMessage(const std::string& text, const std::string& title) override {
-        Titles.push_back(title);
-        Texts.push_back(text);
-    }
-};
-
 TEST(JukeboxList, QueryRulesRunAgainstTheLibraryDatabase) {
     test::TempDir dir;
-    auto prompt = std::make_shared<RecordingPrompt>();
+    auto prompt = std::make_shared<test::TrecordingPrompt>();
     auto previousPrompt = SetPrompt(prompt);
     {
         TiniFile rules(dir.File("dbrules.dat"));
@@ -236,8 +229,8 @@ TEST(JukeboxList, QueryRulesRunAgainstTheLibraryDatabase) {
     jb.SelectDBQueryRule("Broken");
     jb.RefillRandomList();
     EXPECT_EQ(test::Titles(jb.RandomList()), (std::vector<std::string>{"Two"}));
-    ASSERT_EQ(prompt->Titles, (std::vector<std::string>{"Query Error"}));
-    EXPECT_EQ(prompt->Texts[0].rfind("There is an error in your Random Play Query:\r\n\r\n", 0), 0u);
+    ASSERT_EQ(prompt->Messages.size(), 1u);
+    EXPECT_EQ(prompt->Messages[0].rfind("Query Error|There is an error in your Random Play Query:\r\n\r\n", 0), 0u);
     // A rule without lines is the whole library.
     jb.SelectDBQueryRule("Empty");
     EXPECT_EQ(jb.DBQueryRule().RuleName, "Empty");
