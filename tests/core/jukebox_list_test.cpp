@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "core/ini_file.h"
 #include "core/safe_file.h"
@@ -13,7 +14,9 @@
 #include "core/services.h"
 #include "core/system_services.h"
 #include "core/tag_list_files.h"
+#include "core/tagger_loader.h"
 #include "tests/support/fake_media_player.h"
+#include "tests/support/fake_tagger.h"
 #include "tests/support/recording_prompt.h"
 #include "tests/support/tags.h"
 #include "tests/support/temp_dir.h"
@@ -295,10 +298,56 @@ TEST(JukeboxList, RemovingTheActivatedPlaylistClearsIt) {
     EXPECT_EQ(lib->Jukebox()->ActivatedPlaylist(), nullptr);
 }
 
-TEST(JukeboxList, EveningWithTheFakePlayer) {
-    test::TempDir dir;
-    auto lib = NewLibrary(dir);
-    for (int i = 0; i < 4; ++i) lib->GlobalList().Add(MakeTag("A", "L" + std::to_string(i)));
+// A library scanned from a music folder through the fake tagger ("fake" files are text
+// files of Field=value lines).
+class ScannedLibrary : public ::testing::Test {
+protected:
+    test::TempDir Fdir;
+    fs::path Fmusic = Fdir.Path() / "Music";
+    fs::path Fdata = Fdir.Path() / "Data";
+    void SetUp() override {
+        const fs::path plugins = Fdir.Path() / "TagPlugins";
+        fs::create_directories(plugins);
+        fs::create_directories(Fdata);
+        test::InstallFakeTagger(plugins, "fake", "Description=Fake\nExtensions=fake\n");
+        TaggerLoader().SetPluginFolder(plugins.string());
+        ASSERT_EQ(TaggerLoader().PluginCount(), 1);
+        // Two artists, three albums, two genres, three years.
+        const char* tracks[][5] = {{"Ann", "Dawn", "First", "Rock", "1999"},  {"Ann", "Noon", "First", "Rock", "1999"},
+                                   {"Ann", "Dusk", "Second", "Jazz", "2004"}, {"Bob", "Rain", "Storms", "Rock", "2010"},
+                                   {"Bob", "Hail", "Storms", "Rock", "2010"}, {"Bob", "Snow", "Storms", "Jazz", "2010"}};
+        int n = 0;
+        for (const auto& t : tracks) {
+            const fs::path file = Fmusic / t[0] / t[2] / (std::to_string(n++) + ".fake");
+            fs::create_directories(file.parent_path());
+            test::WriteTextFile(file, std::string("Artist=") + t[0] + "\nTitle=" + t[1] + "\nAlbum=" + t[2] +
+                                          "\nGenre=" + t[3] + "\nDate=" + t[4] + "\nDuration=180\n");
+        }
+    }
+    void TearDown() override { TaggerLoader().SetPluginFolder(""); }
+    std::unique_ptr<TlocalJukeboxList> NewScannedLibrary() {
+        auto lib = std::make_unique<TlocalJukeboxList>();
+        lib->SetDataFolder(Fdata.string());
+        lib->AutoSaveGlobal = true;
+        lib->AutoSavePlaylists = true;
+        lib->SetAutoSaveQueue(true);
+        lib->SetAutoSaveStacker(true);
+        lib->AudioFolders().Add(Fmusic.string());
+        lib->GlobalList().AddFolders({Fmusic.string()}, false, nullptr);
+        return lib;
+    }
+    TaudioTagPtr Track(TcustomJukeboxList& lib, const std::string& title) {
+        for (const auto& tag : lib.GlobalList().Items())
+            if (tag->Title() == title) return tag;
+        ADD_FAILURE() << title << " not scanned";
+        return std::make_shared<TaudioTag>();
+    }
+};
+
+TEST_F(ScannedLibrary, EveningWithTheFakePlayer) {
+    auto lib = NewScannedLibrary();
+    ASSERT_EQ(lib->GlobalList().Count(), 6);
+    ASSERT_EQ(lib->FileIndex().Count(), 6);
     TcustomJukebox& jb = *lib->Jukebox();
     TcustomMediaPlayerEvents pe;
     pe.OnGetNextTagger = [&](TObject*, TaudioTagPtr& t) { jb.PlayerWantsNext(t); };
@@ -309,24 +358,36 @@ TEST(JukeboxList, EveningWithTheFakePlayer) {
     lib->SetEvents(&le);
     auto* player = new test::FakeMediaPlayer;
     jb.SetMediaPlayer(player);
-    for (int i = 0; i < 3; ++i) lib->AddToQueue(*lib->GlobalList().GetTag(i));
+    for (const char* title : {"Snow", "Dawn", "Snow"}) lib->AddToQueue(*Track(*lib, title));
     EXPECT_EQ(player->State, psStopped);
     player->Play();
     std::vector<std::string> played{player->CurrentTag->Title()};
     std::vector<int> sources{jb.PlayedSource()};
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 5; ++i) {
         player->FinishTrack();
         played.push_back(player->CurrentTag->Title());
         sources.push_back(jb.PlayedSource());
     }
     EXPECT_EQ(std::vector<std::string>(played.begin(), played.begin() + 3),
-              (std::vector<std::string>{"L0", "L1", "L2"}));
-    EXPECT_EQ(sources, (std::vector<int>{2, 2, 2, 1, 1}));
+              (std::vector<std::string>{"Snow", "Dawn", "Snow"}));
+    EXPECT_EQ(sources, (std::vector<int>{2, 2, 2, 1, 1, 1}));
     EXPECT_EQ(jb.Queue().Count(), 0);
-    EXPECT_EQ(jb.History().Count(), 5);
+    // Random play goes on through the library without repeating within a round.
+    std::set<std::string> randomTitles(played.begin() + 3, played.end());
+    EXPECT_EQ(randomTitles.size(), 3u);
+    ASSERT_EQ(jb.History().Count(), 6);
+    std::string history;
+    ASSERT_TRUE(ReadFileBytes(jb.GetHistoryFileName(), history));
+    EXPECT_EQ(std::count(history.begin(), history.end(), '\n'), 6);
+    EXPECT_NE(history.find("Bob - Snow"), std::string::npos);
     Drain();
-    EXPECT_EQ(lib->PopularList().FindFile(lib->GlobalList().GetTag(0)->Filename())->Data(), 1u);
-    EXPECT_EQ(lib->PopularList().FindFile(lib->GlobalList().GetTag(3)->Filename()), nullptr);
+    // Requests are counted, not plays from random.
+    auto fresh = std::make_unique<TlocalJukeboxList>();
+    fresh->SetDataFolder(Fdata.string());
+    fresh->LoadPopularList();
+    ASSERT_EQ(fresh->PopularList().Count(), 2);
+    EXPECT_EQ(fresh->PopularList().FindFile(Track(*lib, "Snow")->Filename())->Data(), 2u);
+    EXPECT_EQ(fresh->PopularList().FindFile(Track(*lib, "Dawn")->Filename())->Data(), 1u);
 }
 
 }  // namespace
