@@ -13,16 +13,20 @@ namespace {
 
 constexpr int kTracks = 100000;
 
+// As a folder scan gives it: the tracks of one album (12 each) together, four albums
+// per artist, in folder order.
 void FillLibrary(TaudioTagList& list) {
     list.BeginUpdate();
     for (int i = 0; i < kTracks; ++i) {
+        const int album = i / 12, artist = album / 4;
         auto tag = std::make_shared<TaudioTag>();
-        tag->SetArtist("Artist " + std::to_string(i % 2000));
-        tag->SetAlbum("Album " + std::to_string(i % 8000));
+        tag->SetArtist("Artist " + std::to_string(artist));
+        tag->SetAlbum("Album " + std::to_string(album));
         tag->SetTitle("Title " + std::to_string(i));
-        tag->SetDate(std::to_string(1960 + i % 60));
-        tag->SetGenreString("Genre " + std::to_string(i % 40));
-        tag->SetFilename("/music/" + std::to_string(i % 8000) + "/" + std::to_string(i) + ".mp3");
+        tag->SetDate(std::to_string(1960 + album % 60));
+        tag->SetGenreString("Genre " + std::to_string(artist % 40));
+        tag->SetFilename("/music/Artist " + std::to_string(artist) + "/Album " + std::to_string(album) + "/" +
+                         std::to_string(i % 12 + 1) + " Title " + std::to_string(i) + ".mp3");
         tag->SetMediaType(mkAudio);
         list.Add(tag);
     }
