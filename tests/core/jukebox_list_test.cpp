@@ -43,11 +43,13 @@ void LoadAll(TlocalJukeboxList& lib) {
     loader.LoadAll();
 }
 
-std::map<std::string, fs::file_time_type> Times(const test::TempDir& dir) {
+std::map<std::string, fs::file_time_type> Times(const fs::path& folder) {
     std::map<std::string, fs::file_time_type> out;
-    for (const auto& entry : fs::directory_iterator(dir.Path())) out[entry.path().filename()] = entry.last_write_time();
+    for (const auto& entry : fs::directory_iterator(folder)) out[entry.path().filename()] = entry.last_write_time();
     return out;
 }
+
+std::map<std::string, fs::file_time_type> Times(const test::TempDir& dir) { return Times(dir.Path()); }
 
 void Drain() {
     static_cast<TqueueDispatcher&>(Dispatcher()).ProcessPendingCalls();
@@ -388,6 +390,81 @@ TEST_F(ScannedLibrary, EveningWithTheFakePlayer) {
     ASSERT_EQ(fresh->PopularList().Count(), 2);
     EXPECT_EQ(fresh->PopularList().FindFile(Track(*lib, "Snow")->Filename())->Data(), 2u);
     EXPECT_EQ(fresh->PopularList().FindFile(Track(*lib, "Dawn")->Filename())->Data(), 1u);
+}
+
+// Everything a restart must bring back, as text.
+std::vector<std::string> Snapshot(TlocalJukeboxList& lib) {
+    std::vector<std::string> out;
+    auto tracks = [&](const std::string& name, const TaudioTagList& list) {
+        out.push_back(name + " " + list.Title() + (list.Active() ? " active" : ""));
+        for (const auto& tag : list.Items())
+            out.push_back("  " + tag->Filename() + "|" + tag->Artist() + "|" + tag->Title() + "|" + tag->Album() + "|" +
+                          tag->Date() + "|" + tag->GenreString() + "|" + std::to_string(tag->Duration()));
+    };
+    auto lists = [&](const std::string& name, const TaudioTagListList& all) {
+        for (int i = 0; i < all.Count(); ++i) tracks(name, *all.GetList(i));
+    };
+    tracks("global", lib.GlobalList());
+    lists("album", lib.AlbumList());
+    lists("artist", lib.ArtistList());
+    for (int i = 0; i < lib.ArtistList().Count(); ++i) lists("artist-album", lib.ArtistList().GetArtist(i)->Albums());
+    lists("title", lib.TitleList());
+    lists("genre", lib.GenreList());
+    lists("year", lib.YearList());
+    for (int i = 0; i < lib.ArtistList().DisplayNames().Count(); ++i)
+        out.push_back("display " + lib.ArtistList().DisplayNames().Strings(i));
+    lists("playlist", lib.Playlists());
+    TcustomJukebox& jb = *lib.Jukebox();
+    tracks("queue", jb.Queue());
+    tracks("own playlist", jb.Playlist());
+    lists("cartridge", jb.Stacker());
+    out.push_back("activated " + (jb.ActivatedPlaylist() ? jb.ActivatedPlaylist()->Title() : std::string()));
+    out.push_back("random " + std::to_string(jb.RandomList().Count()));
+    for (int i = 0; i < lib.PopularList().Count(); ++i)
+        out.push_back("count " + lib.PopularList().GetTag(i)->Filename() + " " + std::to_string(lib.PopularList().GetTag(i)->Data()));
+    out.push_back("station " + lib.URLList().GetValue("Local"));
+    out.push_back("filters " + std::to_string(lib.RuleSets().Count()));
+    out.push_back("query rules " + std::to_string(lib.DBRules().Count()));
+    return out;
+}
+
+TEST_F(ScannedLibrary, EverythingSavedComesBackWithLoadAll) {
+    TiniFile ini;
+    std::vector<std::string> saved;
+    {
+        auto lib = NewScannedLibrary();
+        lib->Playlists().AddCopyOfList(lib->GlobalList(), "Everything");
+        auto party = std::make_shared<TaudioTagList>();
+        party->SetTitle("Party");
+        party->Add(Track(*lib, "Hail")->Clone());
+        lib->Playlists().AddList(party);
+        lib->AddToQueue(*Track(*lib, "Noon"));
+        lib->AddToQueue(*Track(*lib, "Rain"));
+        lib->AddToStacker(party.get());
+        lib->Jukebox()->Playlist().Add(Track(*lib, "Dusk")->Clone());
+        lib->ActivatePlaylist("Party");
+        lib->SetInternetRadioURL("Local", "http://127.0.0.1:8000/stream");
+        lib->DBRules().Add("Rock")->Add("Genre = 'Rock'");
+        lib->SaveAll();
+        lib->Jukebox()->SaveAll();
+        lib->URLList().SaveToFile(lib->DataFile("internetradio.dat"));
+        lib->SaveRules();
+        lib->SaveSettings(ini, "Jukebox");
+        Drain();
+        saved = Snapshot(*lib);
+    }
+    EXPECT_NE(std::find(saved.begin(), saved.end(), "activated Party"), saved.end());
+    EXPECT_NE(std::find(saved.begin(), saved.end(), "genre Jazz"), saved.end());
+    EXPECT_NE(std::find(saved.begin(), saved.end(), "year 2010"), saved.end());
+    EXPECT_NE(std::find(saved.begin(), saved.end(), "artist-album Storms"), saved.end());
+    const auto before = Times(Fdata);
+    auto fresh = std::make_unique<TlocalJukeboxList>();
+    fresh->SetDataFolder(Fdata.string());
+    fresh->LoadSettings(ini, "Jukebox");
+    LoadAll(*fresh);
+    Drain();
+    EXPECT_EQ(Snapshot(*fresh), saved);
+    EXPECT_EQ(Times(Fdata), before) << "loading rewrote a file";
 }
 
 }  // namespace
