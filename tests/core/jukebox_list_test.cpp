@@ -467,5 +467,23 @@ TEST_F(ScannedLibrary, EverythingSavedComesBackWithLoadAll) {
     EXPECT_EQ(Times(Fdata), before) << "loading rewrote a file";
 }
 
+TEST_F(ScannedLibrary, SwitchesLeaveGroupingsEmptyAndYearsReprocessAlone) {
+    auto lib = NewScannedLibrary();
+    EXPECT_EQ(lib->YearList().GetTitles(), (std::vector<std::string>{"1999", "2004", "2010"}));
+    const auto genres = lib->GenreList().GetTitles();
+    lib->YearList().Mode = ymDecades;
+    lib->ReprocessYears();
+    EXPECT_EQ(lib->YearList().GetTitles(), (std::vector<std::string>{"1990's", "2000's", "2010's"}));
+    EXPECT_EQ(lib->GenreList().GetTitles(), genres);
+    lib->LoadGenres = false;
+    lib->LoadArtistsAlbums = false;
+    lib->ReprocessTags();
+    EXPECT_EQ(lib->GenreList().Count(), 0);
+    EXPECT_EQ(lib->AlbumList().Count(), 0);
+    EXPECT_EQ(lib->ArtistList().Count(), 0);
+    EXPECT_EQ(lib->TitleList().Count(), 0);
+    EXPECT_EQ(lib->YearList().Count(), 3);
+}
+
 }  // namespace
 }  // namespace tunecrest
