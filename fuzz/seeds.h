@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/csv_text.h"
+#include "core/genre_year_groupings.h"
 #include "core/list_file_io.h"
 #include "core/playlist_text.h"
 #include "core/tag_list_files.h"
@@ -56,6 +57,20 @@ inline std::map<std::string, std::vector<std::string>> Seeds() {
     TbyteWriter index;
     SaveTagListIndexToStream(*list, index);
     seeds["track_index"] = {index.Bytes()};
+
+    // Grouping index files: the first byte picks albums (0), artists (1), genres (2) or
+    // years (3); the tags of SeedList stand at positions 0 .. 2.
+    TaudioTagGenreList genres;
+    TaudioTagAlbumList albums;
+    for (const auto& tag : list->Items()) {
+        tag->SetAlbum("Album");
+        genres.AddTag(tag);
+        albums.AddTag(tag);
+    }
+    TbyteWriter albumIndex, genreIndex;
+    albums.SaveToStream(albumIndex);
+    genres.SaveToStream(genreIndex);
+    seeds["grouping_index"] = {'\0' + albumIndex.Bytes(), '\2' + genreIndex.Bytes()};
     return seeds;
 }
 
