@@ -183,7 +183,7 @@ void TaudioTagAlbumList::SaveToStream(TbyteWriter& w) const {
         const TaudioTagAlbumPtr album = GetAlbum(i);
         WriteText(w, Flists[size_t(i)]->Title());
         WriteText(w, album ? album->AlbumArtist : std::string());
-        SaveTagListIndexToStream(*Flists[size_t(i)], w);
+        Flists[size_t(i)]->SaveIndexToStream(w);
     }
 }
 
@@ -213,7 +213,7 @@ void TaudioTagArtistList::SaveToStream(TbyteWriter& w) const {
     w.WriteI32(int32_t(Flists.size()));
     for (const auto& artist : Flists) {
         WriteText(w, artist->Title());
-        SaveTagListIndexToStream(*artist, w);
+        artist->SaveIndexToStream(w);
     }
 }
 
@@ -244,7 +244,7 @@ void TaudioTagCategoryList::SaveToStream(TbyteWriter& w) const {
     for (int i = 0; i < Count(); ++i) {
         const TaudioTagCategoryPtr category = GetCategory(i);
         WriteText(w, category->Title());
-        SaveTagListIndexToStream(*category, w);
+        category->SaveIndexToStream(w);
         category->Artists().SaveToStream(w);
         category->Albums().SaveToStream(w);
     }

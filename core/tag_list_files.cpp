@@ -361,4 +361,28 @@ bool LoadTagListsFromFile(const std::string& name, std::vector<TaudioTagListPtr>
     return ok;
 }
 
+// --- Members of the tag list ----------------------------------------------------------
+
+int64_t TaudioTagList::SaveToStream(TbyteWriter& w) const { return SaveTagListToStream(*this, w); }
+
+bool TaudioTagList::LoadFromStream(TbyteReader& r, bool keep, const std::string& mountRoot,
+                                   std::string* error) {
+    return LoadTagListFromStream(*this, r, keep, mountRoot, error);
+}
+
+bool TaudioTagList::SaveToFile(const std::string& name, bool compressed, std::string* error) {
+    return SaveTagListToFile(*this, name, compressed, error);
+}
+
+bool TaudioTagList::LoadFromFile(const std::string& name, bool keep, const std::string& mountRoot,
+                                 std::string* error) {
+    return LoadTagListFromFile(*this, name, keep, mountRoot, error);
+}
+
+void TaudioTagList::SaveIndexToStream(TbyteWriter& w) const { SaveTagListIndexToStream(*this, w); }
+
+bool TaudioTagList::LoadIndexFromStream(TbyteReader& r, const TaudioTagList& master, std::string* error) {
+    return LoadTagListIndexFromStream(*this, r, master, error);
+}
+
 }  // namespace tunecrest

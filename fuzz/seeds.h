@@ -43,7 +43,7 @@ inline std::map<std::string, std::vector<std::string>> Seeds() {
 
     const auto list = SeedList("Mix", 3);
     TbyteWriter plain;
-    const int64_t length = SaveTagListToStream(*list, plain);
+    const int64_t length = list->SaveToStream(plain);
     TbyteWriter zipped;
     zipped.WriteBytes("ZATL");
     zipped.WriteBytes(ZlibCompressFast(plain.Bytes()));
@@ -55,7 +55,7 @@ inline std::map<std::string, std::vector<std::string>> Seeds() {
     seeds["tag_list_list"] = {lists.Bytes(), "ZALL" + ZlibCompressFast(lists.Bytes())};
 
     TbyteWriter index;
-    SaveTagListIndexToStream(*list, index);
+    list->SaveIndexToStream(index);
     seeds["track_index"] = {index.Bytes()};
 
     // Grouping index files: the first byte picks albums (0), artists (1), genres (2) or

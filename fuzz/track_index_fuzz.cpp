@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const tunecrest::TaudioTagList* master = &tunecrest::fuzz::MasterList();
     tunecrest::TaudioTagList album;
     tunecrest::TbyteReader r(std::string_view(reinterpret_cast<const char*>(data), size));
-    tunecrest::LoadTagListIndexFromStream(album, r, *master);
+    album.LoadIndexFromStream(r, *master);
     if (album.Count() > master->Count() * int(size)) __builtin_trap();
     return 0;
 }
