@@ -57,7 +57,7 @@ void BM_SaveTagListToStream(benchmark::State& state) {
     const TaudioTagList& list = Library();
     for (auto _ : state) {
         TbyteWriter w;
-        benchmark::DoNotOptimize(SaveTagListToStream(list, w));
+        benchmark::DoNotOptimize(list.SaveToStream(w));
     }
     state.SetItemsProcessed(state.iterations() * kTracks);
 }
@@ -65,7 +65,7 @@ void BM_SaveTagListToStream(benchmark::State& state) {
 void BM_SaveTagListFile(benchmark::State& state) {
     auto& list = const_cast<TaudioTagList&>(Library());
     for (auto _ : state) {
-        if (!SaveTagListToFile(list, FileName(), false)) state.SkipWithError("save failed");
+        if (!list.SaveToFile(FileName(), false)) state.SkipWithError("save failed");
     }
     state.SetItemsProcessed(state.iterations() * kTracks);
 }
@@ -80,12 +80,12 @@ double SecondsPerRawRead() {
 
 void BM_LoadTagListFile(benchmark::State& state) {
     auto& list = const_cast<TaudioTagList&>(Library());
-    SaveTagListToFile(list, FileName(), false);
+    list.SaveToFile(FileName(), false);
     double total = 0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         auto back = std::make_unique<TaudioTagList>();
-        if (!LoadTagListFromFile(*back, FileName(), false) || back->Count() != kTracks)
+        if (!back->LoadFromFile(FileName(), false) || back->Count() != kTracks)
             state.SkipWithError("load failed");
         total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         // Freeing the loaded library is not part of loading it.

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/safe_file.h"
 #include "core/string_lists.h"
 #include "core/tag_list_list.h"
 
@@ -41,6 +42,18 @@ public:
     // Display lines (artist, title, album and track) with their tags, of every album whose
     // title contains `text` (without regard to case), for tags of the media mask.
     void SearchAlbums(const std::string& text, TmyStringList& dest, uint32_t mediaMask) const;
+
+    // The album index file "IXAL": per album its title, album artist and the positions
+    // of its tracks in the global list (grouping_index_files.cpp).
+    void SaveToStream(TbyteWriter& w) const;
+    // Clears the albums and rebuilds them from an "IXAL" stream against `master`. On
+    // damage (a short stream, a wrong signature, a position outside `master`) it returns
+    // false with a reason and leaves the album list empty.
+    bool LoadFromStream(TbyteReader& r, const TaudioTagList& master, std::string* error = nullptr);
+    // An empty name writes nothing and gives false.
+    bool SaveToFile(const std::string& name, std::string* error = nullptr) const;
+    // Clears the albums; reads the file when it exists (false when missing or damaged).
+    bool LoadFromFile(const std::string& name, const TaudioTagList& master, std::string* error = nullptr);
 
 protected:
     void DoChange() override;
@@ -94,6 +107,14 @@ public:
     // Stores the name; loads the mappings from the file when it exists, else clears them.
     void SetMappingListFile(const std::string& fileName);
     bool SaveMappings(std::string* error = nullptr) const;
+
+    // The artist (or title) index file "IXAR": per artist its name and the positions of
+    // its tracks in the global list. Links to albums and display names are not stored:
+    // BuildFromList and ApplyMappings make them after loading. Reading as for albums.
+    void SaveToStream(TbyteWriter& w) const;
+    bool LoadFromStream(TbyteReader& r, const TaudioTagList& master, std::string* error = nullptr);
+    bool SaveToFile(const std::string& name, std::string* error = nullptr) const;
+    bool LoadFromFile(const std::string& name, const TaudioTagList& master, std::string* error = nullptr);
 
     void Clear() override;
 

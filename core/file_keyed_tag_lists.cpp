@@ -1,6 +1,8 @@
 #include "core/file_keyed_tag_lists.h"
 
+#include "core/list_file_io.h"
 #include "core/services.h"
+#include "core/tag_list_files.h"
 
 namespace tunecrest {
 
@@ -49,6 +51,22 @@ void TaudioTagFileList::AddList(const TaudioTagList& list, bool keep, bool copie
     if (!keep) Clear();
     for (const auto& tag : list.Items()) Add(copies ? tag->Clone() : tag);
     Fitems.EndUpdate();
+}
+
+bool TaudioTagFileList::LoadFromListFile(const std::string& fileName, bool keep, std::string* error) {
+    std::string bytes, stream;
+    if (!ReadFileBytes(fileName, bytes, error, kMaxInflatedListBytes)) return false;
+    bool ok = UnpackTagListFile(bytes, stream, error);
+    TaudioTagList read;  // shares its tags; they are taken over below
+    if (ok) {
+        bytes = std::string();
+        TbyteReader r(stream);
+        ok = read.LoadFromStream(r, false, "", error);
+    }
+    if (!ok && error) *error = fileName + ": " + *error;
+    if (!ok && read.Count() == 0) return false;
+    AddList(read, keep, false);
+    return ok;
 }
 
 TpopularityTagList::TpopularityTagList() { Fitems.SetDuplicates(Tduplicates::dupIgnore); }

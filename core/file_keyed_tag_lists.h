@@ -30,6 +30,10 @@ public:
     void Clear();
     void AddTags(const TmyStringList& items, bool keep, bool copies);
     void AddList(const TaudioTagList& list, bool keep, bool copies);
+    // Reads a tag-list file and takes its tags over (no copies), clearing the entries
+    // first unless `keep`. A missing or unreadable file changes nothing; a damaged one
+    // gives false with a reason, and the tags read before the damage are taken.
+    bool LoadFromListFile(const std::string& fileName, bool keep, std::string* error = nullptr);
     const TmyStringList& Items() const { return Fitems; }
 
 protected:

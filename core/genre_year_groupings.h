@@ -4,6 +4,7 @@
 // albums below it.
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "core/album_artist_groupings.h"
 
@@ -63,8 +64,20 @@ public:
     void Clear() override;
     void Changed() override;
 
+    // The genre ("IXGR") or year ("IXYR") index file: per category its name, the
+    // positions of its tracks in the global list, then its artists as a whole "IXAR"
+    // stream and its albums as a whole "IXAL" stream (grouping_index_files.cpp).
+    void SaveToStream(TbyteWriter& w) const;
+    // Clears the grouping and rebuilds it from the stream against `master`; on damage
+    // false with a reason and an empty grouping.
+    bool LoadFromStream(TbyteReader& r, const TaudioTagList& master, std::string* error = nullptr);
+    bool SaveToFile(const std::string& name, std::string* error = nullptr) const;
+    bool LoadFromFile(const std::string& name, const TaudioTagList& master, std::string* error = nullptr);
+
 protected:
     TaudioTagCategoryList();
+    // The signature of the grouping's index file.
+    virtual std::string_view IndexMagic() const = 0;
     // The name a tag is filed under.
     virtual std::string KeyOf(TaudioTag& tag) const = 0;
     virtual TaudioTagCategoryPtr NewCategory() const = 0;
@@ -82,6 +95,7 @@ protected:
     // The genre text, or "[Undefined]" (a tag without title then takes its file name).
     std::string KeyOf(TaudioTag& tag) const override;
     TaudioTagCategoryPtr NewCategory() const override { return std::make_shared<TaudioTagGenre>(); }
+    std::string_view IndexMagic() const override { return "IXGR"; }
 };
 
 enum TaudioTagYearMode { ymYears, ymDecades };
@@ -97,6 +111,7 @@ protected:
     // "[No Decade]" when the date holds no year.
     std::string KeyOf(TaudioTag& tag) const override;
     TaudioTagCategoryPtr NewCategory() const override { return std::make_shared<TaudioTagYear>(); }
+    std::string_view IndexMagic() const override { return "IXYR"; }
 };
 
 }  // namespace tunecrest

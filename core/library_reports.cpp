@@ -4,7 +4,7 @@
 
 #include "core/album_artist_groupings.h"
 #include "core/audio_tag.h"
-#include "core/csv_rows.h"
+#include "core/csv_text.h"
 #include "core/document_opener.h"
 #include "core/ini_file.h"
 #include "core/media_kinds.h"
@@ -26,11 +26,8 @@ std::string Underline(const std::string& text) {
 }
 
 std::vector<std::string> ReadCommaText(const std::string& text) {
-    std::vector<std::string> fields;
-    ForEachCSVRow(text, [&](const std::vector<std::string>& row) {
-        if (fields.empty()) fields = row;
-    });
-    return fields;
+    std::vector<std::vector<std::string>> rows = ReadCSVRows(text);
+    return rows.empty() ? std::vector<std::string>() : std::move(rows[0]);
 }
 
 std::string FolderOf(const std::string& fileName) {

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "core/audio_tag.h"
-#include "core/csv_rows.h"
+#include "core/csv_text.h"
 #include "core/exceptions.h"
 #include "core/jet_sql_dialect.h"
 #include "core/safe_file.h"
@@ -69,12 +69,11 @@ void ImportTable(TsqliteDatabase& db, const std::string& table, const std::strin
     std::string text, error;
     if (!ReadFileBytes(csvFile, text, &error)) throw Exception(error);
     TsqliteStatement stmt = db.Prepare(insert + ")");
-    bool header = true;
-    ForEachCSVRow(text, [&](const std::vector<std::string>& row) {
-        if (header) {
-            header = false;
-            return;
-        }
+    const std::vector<std::vector<std::string>> rows = ReadCSVRows(text);
+    text = std::string();
+    // The first row is the header.
+    for (size_t r = 1; r < rows.size(); ++r) {
+        const std::vector<std::string>& row = rows[r];
         for (size_t i = 0; i < columns.size(); ++i) {
             const int param = int(i) + 1;
             if (i >= row.size() || row[i].empty()) {
@@ -97,7 +96,7 @@ void ImportTable(TsqliteDatabase& db, const std::string& table, const std::strin
         }
         stmt.Step();
         stmt.Reset();
-    });
+    }
     for (const TindexDef& index : kIndexes)
         db.Exec("create index " + indexPrefix + index.Name + " on " + table + " (" + index.Columns + ")");
 }

@@ -16,6 +16,8 @@
 namespace tunecrest {
 
 class TvisitedFolders;
+class TbyteReader;
+class TbyteWriter;
 
 enum TaudioTagSortType : int {
     tstTitle,
@@ -136,6 +138,23 @@ public:
     // True when the cache file exists and no file of its folder is newer; `fileCount`
     // counts the folder's files, the cache included.
     bool IsCacheCurrent(const std::string& cacheFile, int& fileCount) const;
+
+    // List files (tag_list_files.cpp; the free functions there hold the details).
+    // Writes the "UATL" stream; returns the number of bytes written.
+    int64_t SaveToStream(TbyteWriter& w) const;
+    // Reads a "UATL" stream, clearing the list first unless `keep`; a non-empty
+    // `mountRoot` re-roots the file names of a removable medium.
+    bool LoadFromStream(TbyteReader& r, bool keep, const std::string& mountRoot = "",
+                        std::string* error = nullptr);
+    // A "ZATL" file when `compressed`, else "UATL"; an empty name shows "No File Supplied".
+    bool SaveToFile(const std::string& name, bool compressed, std::string* error = nullptr);
+    // Reads a "UATL" or "ZATL" file; a missing file leaves the list empty and gives false.
+    bool LoadFromFile(const std::string& name, bool keep, const std::string& mountRoot = "",
+                      std::string* error = nullptr);
+    // The "IXTL" block: the stored positions of the tags in the global list.
+    void SaveIndexToStream(TbyteWriter& w) const;
+    // Clears the list and adds `master`'s tags at the positions read (others skipped).
+    bool LoadIndexFromStream(TbyteReader& r, const TaudioTagList& master, std::string* error = nullptr);
 
     void BeginUpdate() { ++FupdateCount; }
     void EndUpdate();

@@ -126,17 +126,21 @@ bool NoFileSupplied(std::string* error) {
 
 // --- Tag lists ---------------------------------------------------------------------
 
-int64_t SaveTagListToStream(const TaudioTagList& list, TbyteWriter& w) {
+int64_t WriteTagListStream(const TtagListHeader& header, const std::vector<TaudioTagPtr>& tags, TbyteWriter& w) {
     const size_t start = w.Bytes().size();
-    w.Bytes().reserve(start + 64 + size_t(list.Count()) * 384);
+    w.Bytes().reserve(start + 64 + tags.size() * 384);
     w.WriteBytes(kTagListMagic);
-    WriteText(w, list.Title());
-    w.WriteU8(list.Active() ? 1 : 0);
-    w.WriteU8(list.PlayMode());
-    WriteText(w, list.Filename());
-    w.WriteI32(int32_t(list.Count()));
-    for (const auto& tag : list.Items()) WriteAudioTagRecord(w, *tag);
+    WriteText(w, header.Title);
+    w.WriteU8(header.Active ? 1 : 0);
+    w.WriteU8(header.PlayMode);
+    WriteText(w, header.Filename);
+    w.WriteI32(int32_t(tags.size()));
+    for (const auto& tag : tags) WriteAudioTagRecord(w, *tag);
     return int64_t(w.Bytes().size() - start);
+}
+
+int64_t SaveTagListToStream(const TaudioTagList& list, TbyteWriter& w) {
+    return WriteTagListStream({list.Title(), list.Active(), list.PlayMode(), list.Filename()}, list.Items(), w);
 }
 
 namespace {
@@ -359,6 +363,30 @@ bool LoadTagListsFromFile(const std::string& name, std::vector<TaudioTagListPtr>
     }
     if (!ok && error) *error = name + ": " + *error;
     return ok;
+}
+
+// --- Members of the tag list ----------------------------------------------------------
+
+int64_t TaudioTagList::SaveToStream(TbyteWriter& w) const { return SaveTagListToStream(*this, w); }
+
+bool TaudioTagList::LoadFromStream(TbyteReader& r, bool keep, const std::string& mountRoot,
+                                   std::string* error) {
+    return LoadTagListFromStream(*this, r, keep, mountRoot, error);
+}
+
+bool TaudioTagList::SaveToFile(const std::string& name, bool compressed, std::string* error) {
+    return SaveTagListToFile(*this, name, compressed, error);
+}
+
+bool TaudioTagList::LoadFromFile(const std::string& name, bool keep, const std::string& mountRoot,
+                                 std::string* error) {
+    return LoadTagListFromFile(*this, name, keep, mountRoot, error);
+}
+
+void TaudioTagList::SaveIndexToStream(TbyteWriter& w) const { SaveTagListIndexToStream(*this, w); }
+
+bool TaudioTagList::LoadIndexFromStream(TbyteReader& r, const TaudioTagList& master, std::string* error) {
+    return LoadTagListIndexFromStream(*this, r, master, error);
 }
 
 }  // namespace tunecrest

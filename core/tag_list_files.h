@@ -35,6 +35,9 @@ struct TtagListHeader {
 
 // Writes the "UATL" stream of `list`; returns the number of bytes written.
 int64_t SaveTagListToStream(const TaudioTagList& list, TbyteWriter& w);
+// Writes a "UATL" stream of that header and those tags (no list needed, so the tags are
+// not renumbered by a list's Add); returns the number of bytes written.
+int64_t WriteTagListStream(const TtagListHeader& header, const std::vector<TaudioTagPtr>& tags, TbyteWriter& w);
 // Reads a whole "UATL" stream: the header, then the tags (each with its stored position
 // set to its place in the stream). On damage the tags read before it stay in `tags`.
 bool ReadTagListStream(TbyteReader& r, TtagListHeader& header, std::vector<TaudioTagPtr>& tags,

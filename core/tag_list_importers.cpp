@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "core/audio_tag.h"
-#include "core/csv_rows.h"
+#include "core/csv_text.h"
 #include "core/safe_file.h"
 #include "core/services.h"
 #include "core/string_lists.h"
@@ -26,8 +26,7 @@ void TcsvTaggerListImporter::Import(const std::string& fileName, TaudioTagList& 
         target.EndUpdate();
         return;
     }
-    std::vector<std::vector<std::string>> rows;
-    ForEachCSVRow(text, [&](const std::vector<std::string>& row) { rows.push_back(row); });
+    const std::vector<std::vector<std::string>> rows = ReadCSVRows(text);
     if (rows.empty()) {
         target.EndUpdate();
         return;

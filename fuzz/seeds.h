@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/csv_text.h"
+#include "core/genre_year_groupings.h"
 #include "core/list_file_io.h"
 #include "core/playlist_text.h"
 #include "core/tag_list_files.h"
@@ -42,7 +43,7 @@ inline std::map<std::string, std::vector<std::string>> Seeds() {
 
     const auto list = SeedList("Mix", 3);
     TbyteWriter plain;
-    const int64_t length = SaveTagListToStream(*list, plain);
+    const int64_t length = list->SaveToStream(plain);
     TbyteWriter zipped;
     zipped.WriteBytes("ZATL");
     zipped.WriteBytes(ZlibCompressFast(plain.Bytes()));
@@ -54,8 +55,22 @@ inline std::map<std::string, std::vector<std::string>> Seeds() {
     seeds["tag_list_list"] = {lists.Bytes(), "ZALL" + ZlibCompressFast(lists.Bytes())};
 
     TbyteWriter index;
-    SaveTagListIndexToStream(*list, index);
+    list->SaveIndexToStream(index);
     seeds["track_index"] = {index.Bytes()};
+
+    // Grouping index files: the first byte picks albums (0), artists (1), genres (2) or
+    // years (3); the tags of SeedList stand at positions 0 .. 2.
+    TaudioTagGenreList genres;
+    TaudioTagAlbumList albums;
+    for (const auto& tag : list->Items()) {
+        tag->SetAlbum("Album");
+        genres.AddTag(tag);
+        albums.AddTag(tag);
+    }
+    TbyteWriter albumIndex, genreIndex;
+    albums.SaveToStream(albumIndex);
+    genres.SaveToStream(genreIndex);
+    seeds["grouping_index"] = {'\0' + albumIndex.Bytes(), '\2' + genreIndex.Bytes()};
     return seeds;
 }
 

@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!tunecrest::UnpackTagListFile(file, stream, &error)) return 0;
     tunecrest::TaudioTagList list;
     tunecrest::TbyteReader r(stream);
-    tunecrest::LoadTagListFromStream(list, r, false, "/media/fuzz/DISC", &error);
+    list.LoadFromStream(r, false, "/media/fuzz/DISC", &error);
     if (list.UpdateCount() != 0) __builtin_trap();
     return 0;
 }

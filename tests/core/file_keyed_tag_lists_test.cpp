@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/safe_file.h"
 #include "core/services.h"
+#include "support/temp_dir.h"
 
 using namespace tunecrest;
 
@@ -54,4 +56,46 @@ TEST(FileKeyedTagLists, SortedByFileAndDeletingReleasesTheTag) {
     EXPECT_TRUE(watched.expired());
     files.AddList(list, false, false);
     EXPECT_EQ(files.Count(), 0);
+}
+
+TEST(FileKeyedTagLists, LoadFromListFile) {
+    test::TempDir dir;
+    const std::string name = dir.File("poplist.dat");
+    TaudioTagList written;
+    written.Add(Tag("/m/b.mp3", 2));
+    written.Add(Tag("/m/a.mp3", 5));
+    ASSERT_TRUE(written.SaveToFile(name, false));
+
+    TaudioTagFileList files;
+    files.Add(Tag("/m/old.mp3"));
+    int changes = 0;
+    files.OnChange = [&](TObject*) { ++changes; };
+    ASSERT_TRUE(files.LoadFromListFile(name, false));
+    EXPECT_EQ(changes, 1);  // one bracket
+    ASSERT_EQ(files.Count(), 2);
+    EXPECT_EQ(files.GetTag(0)->Filename(), "/m/a.mp3");  // sorted by file
+    EXPECT_EQ(files.FindFile("/m/b.mp3")->Data(), 2u);
+    // The tags are taken over, not copied: the list holds the only reference.
+    EXPECT_EQ(files.GetTag(0).use_count(), 2);  // the list's and this expression's
+
+    // Keep adds to the present entries.
+    ASSERT_TRUE(files.LoadFromListFile(name, true));
+    EXPECT_EQ(files.Count(), 4);
+
+    // A missing file or a file of no tags at all changes nothing.
+    std::string error;
+    EXPECT_FALSE(files.LoadFromListFile(dir.File("missing.dat"), false, &error));
+    EXPECT_FALSE(error.empty());
+    ASSERT_TRUE(SafeWriteFile(dir.File("junk.dat"), "not a list"));
+    EXPECT_FALSE(files.LoadFromListFile(dir.File("junk.dat"), false, &error));
+    EXPECT_NE(error.find("junk.dat"), std::string::npos);
+    EXPECT_EQ(files.Count(), 4);
+
+    // A damaged file: the tags before the damage are taken and the load reports it.
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(name, bytes));
+    ASSERT_TRUE(SafeWriteFile(name, bytes.substr(0, bytes.size() - 3)));
+    EXPECT_FALSE(files.LoadFromListFile(name, false, &error));
+    ASSERT_EQ(files.Count(), 1);
+    EXPECT_EQ(files.GetTag(0)->Filename(), "/m/b.mp3");
 }

@@ -3,37 +3,26 @@
 #include "core/album_artist_groupings.h"
 #include "core/genre_year_groupings.h"
 #include "core/tag_list_rules.h"
+#include "tests/support/tags.h"
 
 using namespace tunecrest;
+using test::MakeLibraryTag;
 
 namespace {
-TaudioTagPtr Tag(const std::string& file, const std::string& artist, const std::string& title,
-                 const std::string& album, const std::string& genre = "", const std::string& date = "",
-                 uint32_t track = 0) {
-    auto t = std::make_shared<TaudioTag>();
-    t->SetFilename(file);
-    t->SetArtist(artist);
-    t->SetTitle(title);
-    t->SetAlbum(album);
-    t->SetGenreString(genre);
-    t->SetDate(date);
-    t->SetTrackNo(track);
-    t->SetMediaType(1);
-    return t;
-}
 
 // A small library: a compilation, same-named albums in two folders, untagged files.
 std::vector<TaudioTagPtr> Library() {
     return {
-        Tag("/m/Hits/01.mp3", "The Band", "Weight", "Hits", "Rock", "1968", 2),
-        Tag("/m/Hits/02.mp3", "John Lee Hooker", "Boom Boom", "Hits", "Blues", "May 1962", 1),
-        Tag("/m/Band/Greatest/01.mp3", "The Band", "Ophelia", "Greatest", "Rock", "1976-01-01", 1),
-        Tag("/m/Band/Greatest/02.mp3", "The Band", "Acadian Driftwood", "Greatest", "Rock", "1976", 2),
-        Tag("/m/Other/Greatest/01.mp3", "ABBA", "Waterloo", "greatest", "Pop", "1974", 1),
-        Tag("/m/loose/untitled.mp3", "", "", ""),
-        Tag("/m/loose/7 Seas.mp3", "", "7 Seas", "", "", "87"),
-        Tag("/m/loose/elan.mp3", "", "\xc3\x89lan", ""),
-        Tag("/m/loose/bracket.mp3", "", "(Intro)", ""),
+        MakeLibraryTag("/m/Hits/01.mp3", "The Band", "Weight", "Hits", "Rock", "1968", 2),
+        MakeLibraryTag("/m/Hits/02.mp3", "John Lee Hooker", "Boom Boom", "Hits", "Blues", "May 1962", 1),
+        MakeLibraryTag("/m/Band/Greatest/01.mp3", "The Band", "Ophelia", "Greatest", "Rock", "1976-01-01", 1),
+        MakeLibraryTag("/m/Band/Greatest/02.mp3", "The Band", "Acadian Driftwood", "Greatest", "Rock", "1976",
+                       2),
+        MakeLibraryTag("/m/Other/Greatest/01.mp3", "ABBA", "Waterloo", "greatest", "Pop", "1974", 1),
+        MakeLibraryTag("/m/loose/untitled.mp3", "", "", ""),
+        MakeLibraryTag("/m/loose/7 Seas.mp3", "", "7 Seas", "", "", "87"),
+        MakeLibraryTag("/m/loose/elan.mp3", "", "\xc3\x89lan", ""),
+        MakeLibraryTag("/m/loose/bracket.mp3", "", "(Intro)", ""),
     };
 }
 }  // namespace
@@ -53,7 +42,7 @@ TEST(Groupings, AlbumsApartByFolderAndCompilations) {
     EXPECT_EQ(albums.GetAlbum(0)->Count() + albums.GetAlbum(1)->Count(), 3);
     EXPECT_EQ(albums.TrackCount(), 5);
     // The last album of a title gets the folder test too: a third folder makes a new album.
-    albums.AddTag(Tag("/m/Third/x.mp3", "ABBA", "SOS", "Hits"));
+    albums.AddTag(MakeLibraryTag("/m/Third/x.mp3", "ABBA", "SOS", "Hits"));
     EXPECT_EQ(albums.Count(), 4);
     EXPECT_EQ(albums.FindTagsOfFile("/m/Hits/02.mp3").size(), 1u);
 }
@@ -79,7 +68,8 @@ TEST(Groupings, ArtistsDisplayNamesAndMappings) {
     ASSERT_TRUE(notTagged);
     EXPECT_EQ(notTagged->Count(), 4);
     std::vector<std::string> names;
-    for (int i = 0; i < artists.DisplayNames().Count(); ++i) names.push_back(artists.DisplayNames().Strings(i));
+    for (int i = 0; i < artists.DisplayNames().Count(); ++i)
+        names.push_back(artists.DisplayNames().Strings(i));
     EXPECT_EQ(names, (std::vector<std::string>{"ABBA", "Band, The", "John Lee Hooker", "Lee Hooker, John",
                                                "The Band", "[Compilations]", "[Not Tagged]"}));
     EXPECT_EQ(artists.FindArtist("the band")->Albums().Count(), 1);  // Greatest

@@ -73,7 +73,7 @@ std::string Slurp(const std::string& path) {
 TEST(TagListFile, MatchesTheLayoutByteForByteAndReadsBack) {
     auto list = SampleList();
     TbyteWriter w;
-    EXPECT_EQ(SaveTagListToStream(*list, w), int64_t(kSampleListStream.size()));
+    EXPECT_EQ(list->SaveToStream(w), int64_t(kSampleListStream.size()));
     EXPECT_EQ(w.Bytes(), kSampleListStream);
 
     TaudioTagList back;
@@ -83,7 +83,7 @@ TEST(TagListFile, MatchesTheLayoutByteForByteAndReadsBack) {
     back.OnListProcess = [&](TObject*, int, int, const TaudioTagPtr&) { ++progress; };
     TbyteReader r(kSampleListStream);
     std::string error;
-    ASSERT_TRUE(LoadTagListFromStream(back, r, false, "", &error)) << error;
+    ASSERT_TRUE(back.LoadFromStream(r, false, "", &error)) << error;
     EXPECT_EQ(back.Title(), "Mix");
     EXPECT_TRUE(back.Active());
     EXPECT_EQ(back.PlayMode(), ModeSet(lmRandom) | ModeSet(lmLoop));
@@ -102,18 +102,18 @@ TEST(TagListFile, EmptyListKeepsItsSettingsAndManyTagsKeepTheirPositions) {
     list.SetTitle("Empty");
     list.SetPlayMode(ModeSet(lmResetOnActivate));
     TbyteWriter w;
-    SaveTagListToStream(list, w);
+    list.SaveToStream(w);
     TaudioTagList back;
     back.Add(TagFor("/old.mp3"));
     TbyteReader r(w.Bytes());
-    ASSERT_TRUE(LoadTagListFromStream(back, r, false, ""));
+    ASSERT_TRUE(back.LoadFromStream(r, false, ""));
     EXPECT_EQ(back.Count(), 0);
     EXPECT_EQ(back.Title(), "Empty");
     EXPECT_EQ(back.PlayMode(), ModeSet(lmResetOnActivate));
 
     for (int i = 0; i < 25; ++i) list.Add(TagFor("/m/" + std::to_string(i) + ".mp3"));
     TbyteWriter w2;
-    SaveTagListToStream(list, w2);
+    list.SaveToStream(w2);
     int progress = 0;
     back.OnListProcess = [&](TObject*, int index, int count, const TaudioTagPtr&) {
         EXPECT_EQ(index % 10, 0);
@@ -121,7 +121,7 @@ TEST(TagListFile, EmptyListKeepsItsSettingsAndManyTagsKeepTheirPositions) {
         ++progress;
     };
     TbyteReader r2(w2.Bytes());
-    ASSERT_TRUE(LoadTagListFromStream(back, r2, true, ""));
+    ASSERT_TRUE(back.LoadFromStream(r2, true, ""));
     ASSERT_EQ(back.Count(), 25);
     EXPECT_EQ(progress, 3);
     EXPECT_EQ(back.GetTag(24)->StoredPosition(), 24);
@@ -133,7 +133,7 @@ TEST(TagListFile, EveryTruncationFailsCleanly) {
         TaudioTagList list;
         TbyteReader r(std::string_view(kSampleListStream).substr(0, n));
         std::string error;
-        EXPECT_FALSE(LoadTagListFromStream(list, r, false, "", &error)) << "prefix " << n;
+        EXPECT_FALSE(list.LoadFromStream(r, false, "", &error)) << "prefix " << n;
         EXPECT_FALSE(error.empty());
         EXPECT_EQ(list.UpdateCount(), 0);
     }
@@ -148,7 +148,7 @@ TEST(TagListFile, DamageKeepsTheTagsReadBeforeIt) {
     TaudioTagList list;
     for (int i = 0; i < 3; ++i) list.Add(TagFor("/m/" + std::to_string(i) + ".mp3", "T" + std::to_string(i)));
     TbyteWriter w;
-    SaveTagListToStream(list, w);
+    list.SaveToStream(w);
     std::string bytes = w.Bytes();
     // Turn the third record into one of a foreign class.
     const size_t third = bytes.find("TPF0", bytes.find("TPF0", bytes.find("TPF0") + 1) + 1);
@@ -158,7 +158,7 @@ TEST(TagListFile, DamageKeepsTheTagsReadBeforeIt) {
     back.OnListProcessFinished = [&](TObject*) { ++finished; };
     TbyteReader r(bytes);
     std::string error;
-    EXPECT_FALSE(LoadTagListFromStream(back, r, false, "", &error));
+    EXPECT_FALSE(back.LoadFromStream(r, false, "", &error));
     EXPECT_NE(error.find("Tforeign!"), std::string::npos);
     EXPECT_NE(error.find("tag 2 of 3"), std::string::npos);
     ASSERT_EQ(back.Count(), 2);
@@ -169,17 +169,17 @@ TEST(TagListFile, DamageKeepsTheTagsReadBeforeIt) {
     // A huge count with nothing behind it neither allocates nor loops long.
     const std::string hugeCount = "UATL\x00\x00\x00\x00\x00\x02\x00\x00\x00\x00\xFF\xFF\xFF\x7F"s;
     TbyteReader hr(hugeCount);
-    EXPECT_FALSE(LoadTagListFromStream(back, hr, false, "", &error));
+    EXPECT_FALSE(back.LoadFromStream(hr, false, "", &error));
     const std::string wrongMagic = "XATL"s + kSampleListStream.substr(4);
     TbyteReader wr(wrongMagic);
-    EXPECT_FALSE(LoadTagListFromStream(back, wr, false, "", &error));
+    EXPECT_FALSE(back.LoadFromStream(wr, false, "", &error));
 }
 
 TEST(TagListFile, CompressedFilesInflateInMemory) {
     test::TempDir dir;
     const std::string name = dir.File("global.dat");
     auto list = SampleList();
-    ASSERT_TRUE(SaveTagListToFile(*list, name, true));
+    ASSERT_TRUE(list->SaveToFile(name, true));
     const std::string file = Slurp(name);
     ASSERT_GT(file.size(), 12u);
     EXPECT_EQ(file.substr(0, 4), "ZATL");
@@ -192,7 +192,7 @@ TEST(TagListFile, CompressedFilesInflateInMemory) {
 
     for (int round = 0; round < 2; ++round) {
         TaudioTagList back;
-        ASSERT_TRUE(LoadTagListFromFile(back, name, false));
+        ASSERT_TRUE(back.LoadFromFile(name, false));
         ASSERT_EQ(back.Count(), 1);
         EXPECT_EQ(back.StoredSize(), int64_t(file.size()));
     }
@@ -204,7 +204,7 @@ TEST(TagListFile, CompressedFilesInflateInMemory) {
     lying.replace(lying.size() - 8, 8, "\x00\x00\x00\x00\x00\x00\x00\x40"s);
     ASSERT_TRUE(SafeWriteFile(name, lying));
     TaudioTagList back;
-    EXPECT_TRUE(LoadTagListFromFile(back, name, false));
+    EXPECT_TRUE(back.LoadFromFile(name, false));
     EXPECT_EQ(back.Count(), 1);
 
     // A corrupt stream is refused with a reason.
@@ -212,7 +212,7 @@ TEST(TagListFile, CompressedFilesInflateInMemory) {
     for (size_t i = 8; i < corrupt.size() - 10; i += 3) corrupt[i] ^= 0x5A;
     ASSERT_TRUE(SafeWriteFile(name, corrupt));
     std::string error;
-    EXPECT_FALSE(LoadTagListFromFile(back, name, false, "", &error));
+    EXPECT_FALSE(back.LoadFromFile(name, false, "", &error));
     EXPECT_NE(error.find("global.dat"), std::string::npos);
     for (size_t n = 0; n < file.size(); ++n) {
         std::string stream;
@@ -220,11 +220,11 @@ TEST(TagListFile, CompressedFilesInflateInMemory) {
     }
 
     // Plain files read too; a missing file gives an empty list and false.
-    ASSERT_TRUE(SaveTagListToFile(*list, name, false));
+    ASSERT_TRUE(list->SaveToFile(name, false));
     EXPECT_EQ(Slurp(name), kSampleListStream);
-    EXPECT_TRUE(LoadTagListFromFile(back, name, false));
+    EXPECT_TRUE(back.LoadFromFile(name, false));
     back.Add(TagFor("/x.mp3"));
-    EXPECT_FALSE(LoadTagListFromFile(back, dir.File("missing.dat"), false));
+    EXPECT_FALSE(back.LoadFromFile(dir.File("missing.dat"), false));
     EXPECT_EQ(back.Count(), 0);
 }
 
@@ -232,7 +232,7 @@ TEST(TagListFile, FailedWritesReportAndKeepThePreviousFile) {
     test::TempDir dir;
     auto list = SampleList();
     std::string error;
-    EXPECT_FALSE(SaveTagListToFile(*list, dir.File("no/such/folder/list.dat"), false, &error));
+    EXPECT_FALSE(list->SaveToFile(dir.File("no/such/folder/list.dat"), false, &error));
     EXPECT_FALSE(error.empty());
 
     struct Tcapture : Tprompt {
@@ -241,7 +241,7 @@ TEST(TagListFile, FailedWritesReportAndKeepThePreviousFile) {
     };
     auto capture = std::make_shared<Tcapture>();
     auto previous = SetPrompt(capture);
-    EXPECT_FALSE(SaveTagListToFile(*list, "", false));
+    EXPECT_FALSE(list->SaveToFile("", false));
     EXPECT_FALSE(SaveTagListsToFile({}, "", false));
     SetPrompt(previous);
     EXPECT_EQ(capture->Messages, (std::vector<std::string>{"No File Supplied", "No File Supplied"}));
@@ -250,7 +250,7 @@ TEST(TagListFile, FailedWritesReportAndKeepThePreviousFile) {
     const std::string folder = dir.File("taken");
     std::filesystem::create_directory(folder);
     std::ofstream(folder + "/keep.txt") << "x";
-    EXPECT_FALSE(SaveTagListToFile(*list, folder, false, &error));
+    EXPECT_FALSE(list->SaveToFile(folder, false, &error));
     EXPECT_TRUE(std::filesystem::exists(folder + "/keep.txt"));
 }
 
@@ -280,10 +280,10 @@ TEST(TagListFile, MountRootReplacesTheSharedMountFolder) {
     list.Add(TagFor("/media/a/OLD/s/1.mp3"));
     list.Add(TagFor("/media/a/OLD/t/2.mp3"));
     TbyteWriter w;
-    SaveTagListToStream(list, w);
+    list.SaveToStream(w);
     TaudioTagList back;
     TbyteReader r(w.Bytes());
-    ASSERT_TRUE(LoadTagListFromStream(back, r, false, "/media/b/NEW"));
+    ASSERT_TRUE(back.LoadFromStream(r, false, "/media/b/NEW"));
     EXPECT_EQ(back.GetTag(1)->Filename(), "/media/b/NEW/t/2.mp3");
 }
 
@@ -297,13 +297,13 @@ TEST(TrackIndex, MatchesTheLayoutAndSkipsPositionsOutsideTheMaster) {
     album.Add(master.GetTag(2));
     album.Add(master.GetTag(0));
     TbyteWriter w;
-    SaveTagListIndexToStream(album, w);
+    album.SaveIndexToStream(w);
     EXPECT_EQ(w.Bytes(), "IXTL" "\x02\x00\x00\x00" "\x02\x00\x00\x00" "\x00\x00\x00\x00"s);
 
     const std::string withBad = "IXTL" "\x03\x00\x00\x00" "\x01\x00\x00\x00" "\xF4\x01\x00\x00" "\x03\x00\x00\x00"s;
     TaudioTagList back;
     TbyteReader r(withBad);
-    ASSERT_TRUE(LoadTagListIndexFromStream(back, r, master));
+    ASSERT_TRUE(back.LoadIndexFromStream(r, master));
     ASSERT_EQ(back.Count(), 2);
     EXPECT_EQ(back.GetTag(0), master.GetTag(1));  // the same object
     EXPECT_EQ(back.GetTag(1), master.GetTag(3));
@@ -311,15 +311,15 @@ TEST(TrackIndex, MatchesTheLayoutAndSkipsPositionsOutsideTheMaster) {
     // Cut short: the entries read stay; a wrong magic or short stream gives an empty list.
     std::string error;
     TbyteReader cut(std::string_view(withBad).substr(0, 14));
-    EXPECT_FALSE(LoadTagListIndexFromStream(back, cut, master, &error));
+    EXPECT_FALSE(back.LoadIndexFromStream(cut, master, &error));
     EXPECT_EQ(back.Count(), 1);
     const std::string negative = "IXTL\xFF\xFF\xFF\xFF"s;
     TbyteReader nr(negative);
-    EXPECT_FALSE(LoadTagListIndexFromStream(back, nr, master, &error));
+    EXPECT_FALSE(back.LoadIndexFromStream(nr, master, &error));
     EXPECT_EQ(back.Count(), 0);
     for (size_t n = 0; n < 8; ++n) {
         TbyteReader pr(std::string_view(withBad).substr(0, n));
-        EXPECT_FALSE(LoadTagListIndexFromStream(back, pr, master));
+        EXPECT_FALSE(back.LoadIndexFromStream(pr, master));
     }
 }
 

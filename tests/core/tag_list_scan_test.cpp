@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include "core/folder_scan.h"
+#include "core/safe_file.h"
 #include "core/tag_list.h"
+#include "core/tag_list_files.h"
 #include "core/tagger_loader.h"
 #include "support/fake_tagger.h"
 #include "support/temp_dir.h"
@@ -92,6 +94,47 @@ TEST_F(TagListScanTest, CurrentCacheMakesNoPluginCallsAndTouchedFileRereadsTheFo
     SetFileTime(folder / "b.fake", kOld);
     again.ScanFolderTree(folder.string(), false, nullptr, false);
     EXPECT_EQ(Reads(), before + 10) << "the rewritten cache is current again";
+}
+
+TEST_F(TagListScanTest, CacheIsAPlainTagListFileWithPlaceholdersAndAnOldLayoutIsRescanned) {
+    Media("LP/a.fake", "Title=A\nArtist=X\n");
+    Media("LP/bad.fake", "FAIL\n");
+    const fs::path folder = Fmusic / "LP";
+    const fs::path cache = folder / "tagcache.ubf";
+    TaudioTagList list;
+    list.SetSaveDataFiles(true);
+    list.ScanFolderTree(folder.string(), false, nullptr, false);
+    ASSERT_EQ(list.Count(), 1);
+
+    // An uncompressed, untitled "UATL" file of every media file of the folder, the
+    // unreadable one as a placeholder, each with its full name.
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(cache.string(), bytes));
+    EXPECT_EQ(bytes.substr(0, 14), std::string("UATL\0\0\0\0\0\x02\0\0\0\0", 14));
+    TaudioTagList cached;
+    ASSERT_TRUE(cached.LoadFromFile(cache.string(), false));
+    ASSERT_EQ(cached.Count(), 2);
+    EXPECT_EQ(cached.GetTag(0)->Filename(), (folder / "a.fake").string());
+    EXPECT_EQ(cached.GetTag(0)->Artist(), "X");
+    EXPECT_EQ(cached.GetTag(0)->ModDate(), UnixToDateTime(kOld));
+    EXPECT_EQ(cached.GetTag(1)->Filename(), (folder / "bad.fake").string());
+    EXPECT_EQ(cached.GetTag(1)->MediaType(), 0u);
+
+    // Read from the cache: no plug-in call, and the placeholder is not a track.
+    const int before = Reads();
+    TaudioTagList again;
+    again.SetSaveDataFiles(true);
+    again.ScanFolderTree(folder.string(), false, nullptr, false);
+    EXPECT_EQ(Reads(), before);
+    EXPECT_EQ(Titles(again), std::vector<std::string>{"A"});
+
+    // A cache of the older layout is not used: the folder is read and the cache rewritten.
+    test::WriteTextFile(cache, std::string("TCv0\0\0\0\0", 8));
+    again.ScanFolderTree(folder.string(), false, nullptr, false);
+    EXPECT_EQ(Reads(), before + 2);
+    EXPECT_EQ(Titles(again), std::vector<std::string>{"A"});
+    ASSERT_TRUE(ReadFileBytes(cache.string(), bytes));
+    EXPECT_EQ(bytes.substr(0, 4), "UATL");
 }
 
 TEST_F(TagListScanTest, FileCopiedInWithAnOldTimeIsScannedAndVanishedFilesAreDropped) {

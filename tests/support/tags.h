@@ -20,6 +20,19 @@ inline TaudioTagPtr MakeTag(const std::string& artist, const std::string& title,
     return tag;
 }
 
+// A library track with the fields the groupings file it by.
+inline TaudioTagPtr MakeLibraryTag(const std::string& file, const std::string& artist,
+                                   const std::string& title, const std::string& album,
+                                   const std::string& genre = "", const std::string& date = "",
+                                   uint32_t track = 0) {
+    auto tag = MakeTag(artist, title, 0, file);
+    tag->SetAlbum(album);
+    tag->SetGenreString(genre);
+    tag->SetDate(date);
+    tag->SetTrackNo(track);
+    return tag;
+}
+
 inline std::vector<std::string> Titles(const TaudioTagList& list) {
     std::vector<std::string> out;
     for (const auto& tag : list.Items()) out.push_back(tag->Title());

@@ -1,0 +1,361 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "core/album_artist_groupings.h"
+#include "core/genre_year_groupings.h"
+#include "core/safe_file.h"
+#include "tests/support/tags.h"
+#include "tests/support/temp_dir.h"
+
+using namespace tunecrest;
+using test::MakeLibraryTag;
+using namespace std::string_literals;
+
+namespace {
+
+// The global list: a compilation, same-named albums in two folders, untagged files,
+// titles filed under digits and "~", and dates in several forms.
+void FillMaster(TaudioTagList& master) {
+    const std::vector<TaudioTagPtr> tags = {
+        MakeLibraryTag("/m/Hits/01.mp3", "The Band", "Weight", "Hits", "Rock", "1968", 2),
+        MakeLibraryTag("/m/Hits/02.mp3", "John Lee Hooker", "Boom Boom", "Hits", "Blues", "May 1962", 1),
+        MakeLibraryTag("/m/Band/Greatest/02.mp3", "The Band", "Acadian Driftwood", "Greatest", "Rock", "1976",
+                       2),
+        MakeLibraryTag("/m/Band/Greatest/01.mp3", "The Band", "Ophelia", "Greatest", "Rock", "1976-01-01", 1),
+        MakeLibraryTag("/m/Other/Greatest/01.mp3", "ABBA", "Waterloo", "greatest", "Pop", "1974", 1),
+        MakeLibraryTag("/m/Other/Greatest/02.mp3", "abba", "SOS", "greatest", "pop", "1975", 2),
+        MakeLibraryTag("/m/loose/untitled.mp3", "", "", "", "", "", 0),
+        MakeLibraryTag("/m/loose/7 Seas.mp3", "", "7 Seas", "", "", "87", 0),
+        MakeLibraryTag("/m/loose/elan.mp3", "", "\xc3\x89lan", "", "Pop", "", 0),
+        MakeLibraryTag("/m/loose/bracket.mp3", "Nobody", "(Intro)", "Loose", "", "2001", 0),
+    };
+    for (const auto& t : tags) master.Add(t);
+}
+
+// Every grouping of a library, filled as the library fills them.
+struct Tgroupings {
+    TaudioTagAlbumList Albums;
+    TaudioTagArtistList Artists;
+    TaudioTagArtistList Titles;
+    TaudioTagGenreList Genres;
+    TaudioTagYearList Years;
+    TaudioTagYearList Decades;
+
+    Tgroupings() {
+        Titles.IsAlphaList = true;
+        Decades.Mode = ymDecades;
+        for (auto* a : {&Artists, &Titles}) {
+            a->MapThe = true;
+            a->SetMappings({"John Lee Hooker="});
+        }
+    }
+    std::vector<TaudioTagListList*> All() { return {&Albums, &Artists, &Titles, &Genres, &Years, &Decades}; }
+
+    void Build(const TaudioTagList& master) {
+        for (auto* g : All()) g->BeginUpdate();
+        for (int i = 0; i < master.Count(); ++i) {
+            const TaudioTagPtr tag = master.GetTag(i);
+            tag->SetStoredPosition(i);
+            Albums.AddTag(tag);
+            Artists.AddTag(tag);
+            Titles.AddTag(tag);
+            Genres.AddTag(tag);
+            Years.AddTag(tag);
+            Decades.AddTag(tag);
+        }
+        for (auto* g : All()) g->EndUpdate();
+        Finish();
+    }
+    // What the library does after filing or loading: links and display names.
+    void Finish() {
+        Artists.BuildFromList(Albums);
+        Artists.ApplyMappings();
+        Titles.ApplyMappings();
+        Genres.BuildArtists();
+        Years.BuildArtists();
+        Decades.BuildArtists();
+    }
+};
+
+std::string Files(const TaudioTagList& list) {
+    std::string out;
+    for (const auto& t : list.Items()) out += " " + t->Filename();
+    return out;
+}
+
+std::string DumpAlbums(const TaudioTagAlbumList& albums) {
+    std::string out;
+    for (int i = 0; i < albums.Count(); ++i) {
+        const auto album = albums.GetAlbum(i);
+        out += album->Title() + " by " + album->AlbumArtist + (album->Compilation ? " (compilation)" : "") +
+               ":" + Files(*album) + "\n";
+    }
+    return out;
+}
+
+std::string DumpArtists(const TaudioTagArtistList& artists) {
+    std::string out;
+    for (int i = 0; i < artists.Count(); ++i) {
+        const auto artist = artists.GetArtist(i);
+        out += artist->Title() + ":" + Files(*artist) + " albums:";
+        for (int a = 0; a < artist->Albums().Count(); ++a)
+            out += " " + artist->Albums().GetList(a)->Title() + Files(*artist->Albums().GetList(a));
+        out += "\n";
+    }
+    out += "display:";
+    for (int i = 0; i < artists.DisplayNames().Count(); ++i)
+        out += " " + artists.DisplayNames().Strings(i) + "=" +
+               artists.DisplayNames().ObjectAs<TaudioTagList>(i)->Title();
+    return out + "\n";
+}
+
+std::string DumpCategories(const TaudioTagCategoryList& list) {
+    std::string out;
+    for (int i = 0; i < list.Count(); ++i) {
+        const auto c = list.GetCategory(i);
+        out +=
+            "[" + c->Title() + "]" + Files(*c) + "\n" + DumpArtists(c->Artists()) + DumpAlbums(c->Albums());
+    }
+    for (int i = 0; i < list.Names().Count(); ++i) out += " " + list.Names().Strings(i);
+    return out + "\n";
+}
+
+std::string Dump(Tgroupings& g) {
+    return DumpAlbums(g.Albums) + DumpArtists(g.Artists) + DumpArtists(g.Titles) + DumpCategories(g.Genres) +
+           DumpCategories(g.Years) + DumpCategories(g.Decades);
+}
+
+// Saves each grouping of `from` to a stream and loads it into `to` against `master`.
+struct TindexStreams {
+    std::string Albums, Artists, Titles, Genres, Years, Decades;
+};
+
+TindexStreams Save(Tgroupings& g) {
+    TindexStreams s;
+    const auto bytes = [](const auto& grouping) {
+        TbyteWriter w;
+        grouping.SaveToStream(w);
+        return w.Bytes();
+    };
+    s.Albums = bytes(g.Albums);
+    s.Artists = bytes(g.Artists);
+    s.Titles = bytes(g.Titles);
+    s.Genres = bytes(g.Genres);
+    s.Years = bytes(g.Years);
+    s.Decades = bytes(g.Decades);
+    return s;
+}
+
+template <typename Grouping>
+bool Load(Grouping& g, const std::string& bytes, const TaudioTagList& master, std::string* error = nullptr) {
+    TbyteReader r(bytes);
+    const bool ok = g.LoadFromStream(r, master, error);
+    return ok && r.AtEnd();
+}
+}  // namespace
+
+TEST(GroupingIndexFiles, LoadedGroupingsEqualFreshlyBuiltOnes) {
+    TaudioTagList master;
+    FillMaster(master);
+    Tgroupings built;
+    built.Build(master);
+    const TindexStreams s = Save(built);
+
+    Tgroupings loaded;
+    for (auto* g : loaded.All()) g->BeginUpdate();
+    ASSERT_TRUE(Load(loaded.Albums, s.Albums, master));
+    ASSERT_TRUE(Load(loaded.Artists, s.Artists, master));
+    ASSERT_TRUE(Load(loaded.Titles, s.Titles, master));
+    ASSERT_TRUE(Load(loaded.Genres, s.Genres, master));
+    ASSERT_TRUE(Load(loaded.Years, s.Years, master));
+    ASSERT_TRUE(Load(loaded.Decades, s.Decades, master));
+    for (auto* g : loaded.All()) g->EndUpdate();
+    loaded.Finish();
+
+    const std::string expected = Dump(built);
+    EXPECT_EQ(Dump(loaded), expected);
+    // The fixture covers what the index must carry.
+    EXPECT_NE(expected.find("Hits by [Compilations] (compilation)"), std::string::npos);
+    EXPECT_NE(expected.find("Greatest by The Band: /m/Band/Greatest/01.mp3 /m/Band/Greatest/02.mp3"),
+              std::string::npos);
+    EXPECT_NE(expected.find("Band, The=The Band"), std::string::npos);
+    EXPECT_NE(expected.find("Lee Hooker, John=John Lee Hooker"), std::string::npos);
+    EXPECT_NE(expected.find("~: /m/loose/elan.mp3 /m/loose/bracket.mp3"), std::string::npos);
+    EXPECT_NE(expected.find("[2000's]"), std::string::npos);
+    EXPECT_NE(expected.find("[Not Tagged]:"), std::string::npos);
+
+    // The loaded groupings hold the global list's own tags, and albums link to artists
+    // through the loaded album objects.
+    EXPECT_EQ(loaded.Albums.GetAlbum(0)->GetTag(0).get(), master.GetTag(3).get());
+    EXPECT_EQ(loaded.Artists.FindArtist("[Compilations]")->Albums().GetList(0).get(),
+              loaded.Albums.FindList("Hits").get());
+    // A loaded genre files nothing twice: its artists and albums come from the index.
+    EXPECT_EQ(loaded.Genres.FindGenre("Rock")->Albums().TrackCount(), 3);
+
+    // Saving the loaded groupings gives the same bytes.
+    const TindexStreams again = Save(loaded);
+    EXPECT_EQ(again.Albums, s.Albums);
+    EXPECT_EQ(again.Artists, s.Artists);
+    EXPECT_EQ(again.Titles, s.Titles);
+    EXPECT_EQ(again.Genres, s.Genres);
+    EXPECT_EQ(again.Years, s.Years);
+    EXPECT_EQ(again.Decades, s.Decades);
+}
+
+TEST(GroupingIndexFiles, ByteLayout) {
+    TaudioTagList master;
+    master.Add(MakeLibraryTag("/m/a/1.mp3", "Ann", "One", "Al", "Jazz", "1999", 2));
+    master.Add(MakeLibraryTag("/m/a/2.mp3", "Ann", "Two", "Al", "Jazz", "1999", 1));
+    master.GetTag(0)->SetStoredPosition(0);
+    master.GetTag(1)->SetStoredPosition(1);
+    TaudioTagGenreList genres;
+    genres.BeginUpdate();
+    for (const auto& t : master.Items()) genres.AddTag(t);
+    genres.EndUpdate();
+    TbyteWriter w;
+    genres.SaveToStream(w);
+    const std::string artists =
+        "IXAR"
+        "\x01\x00\x00\x00"
+        "\x03\x00\x00\x00"
+        "Ann"
+        "IXTL"
+        "\x02\x00\x00\x00"
+        "\x00\x00\x00\x00"
+        "\x01\x00\x00\x00"s;
+    const std::string albums =
+        "IXAL"
+        "\x01\x00\x00\x00"
+        "\x02\x00\x00\x00"
+        "Al"
+        "\x03\x00\x00\x00"
+        "Ann"
+        "IXTL"
+        "\x02\x00\x00\x00"
+        "\x01\x00\x00\x00"
+        "\x00\x00\x00\x00"s;
+    EXPECT_EQ(w.Bytes(),
+              "IXGR"
+              "\x01\x00\x00\x00"
+              "\x04\x00\x00\x00"
+              "Jazz"
+              "IXTL"
+              "\x02\x00\x00\x00"
+              "\x00\x00\x00\x00"
+              "\x01\x00\x00\x00"s +
+                  artists + albums);
+    TbyteWriter a;
+    genres.GetGenre(0)->Albums().SaveToStream(a);
+    EXPECT_EQ(a.Bytes(), albums);  // sorted by track: position 1 first
+
+    TaudioTagYearList years;
+    for (const auto& t : master.Items()) years.AddTag(t);
+    TbyteWriter y;
+    years.SaveToStream(y);
+    EXPECT_EQ(y.Bytes().substr(0, 12),
+              "IXYR"
+              "\x01\x00\x00\x00"
+              "\x04\x00\x00\x00"s);
+    // A genre index is not read as a year index.
+    std::string error;
+    EXPECT_FALSE(Load(years, w.Bytes(), master, &error));
+    EXPECT_EQ(years.Count(), 0);
+    EXPECT_NE(error.find("IXYR"), std::string::npos);
+}
+
+TEST(GroupingIndexFiles, DamageFailsCleanlyAndBuildsNothing) {
+    TaudioTagList master;
+    FillMaster(master);
+    Tgroupings built;
+    built.Build(master);
+    const TindexStreams s = Save(built);
+    const std::vector<std::pair<std::string, std::function<int(const std::string&, std::string*)>>> cases = {
+        {s.Albums,
+         [&](const std::string& b, std::string* e) {
+             TaudioTagAlbumList g;
+             Load(g, s.Albums, master);  // not empty before the damaged load
+             Load(g, b, master, e);
+             return g.Count();
+         }},
+        {s.Titles,
+         [&](const std::string& b, std::string* e) {
+             TaudioTagArtistList g;
+             Load(g, s.Titles, master);
+             Load(g, b, master, e);
+             return g.Count();
+         }},
+        {s.Genres,
+         [&](const std::string& b, std::string* e) {
+             TaudioTagGenreList g;
+             Load(g, s.Genres, master);
+             Load(g, b, master, e);
+             return g.Count() + g.Names().Count();
+         }},
+        {s.Decades,
+         [&](const std::string& b, std::string* e) {
+             TaudioTagYearList g;
+             Load(g, s.Decades, master);
+             Load(g, b, master, e);
+             return g.Count();
+         }},
+    };
+    for (const auto& [full, load] : cases) {
+        std::string error;
+        ASSERT_GT(load(full, &error), 0);
+        for (size_t n = 0; n < full.size(); ++n) {
+            error.clear();
+            EXPECT_EQ(load(full.substr(0, n), &error), 0) << "cut at " << n;
+            EXPECT_FALSE(error.empty()) << "cut at " << n;
+        }
+    }
+
+    // A position outside the global list: the index belongs to another library.
+    TaudioTagList shorter;
+    for (int i = 0; i < master.Count() - 1; ++i) shorter.Add(master.GetTag(i));
+    TaudioTagAlbumList albums;
+    std::string error;
+    EXPECT_FALSE(Load(albums, s.Albums, shorter, &error));
+    EXPECT_EQ(albums.Count(), 0);
+    EXPECT_NE(error.find("track position 9 outside the 9 tracks"), std::string::npos) << error;
+    TaudioTagGenreList genres;
+    EXPECT_FALSE(Load(genres, s.Genres, shorter, &error));
+    EXPECT_EQ(genres.Count(), 0);
+
+    // Negative and oversized counts are refused without a large allocation.
+    for (const std::string& bad : {"IXAR\xFF\xFF\xFF\xFF"s, "IXAR\xFF\xFF\xFF\x7F"s,
+                                   "IXAR\x01\x00\x00\x00\x01\x00\x00\x00XIXTL\xFF\xFF\xFF\x7F"s}) {
+        TaudioTagArtistList artists;
+        EXPECT_FALSE(Load(artists, bad, master, &error));
+        EXPECT_EQ(artists.Count(), 0);
+    }
+}
+
+TEST(GroupingIndexFiles, Files) {
+    test::TempDir dir;
+    TaudioTagList master;
+    FillMaster(master);
+    Tgroupings built;
+    built.Build(master);
+    const std::string albumsFile = dir.File("albums.idx"), genresFile = dir.File("genres.idx");
+    ASSERT_TRUE(built.Albums.SaveToFile(albumsFile));
+    ASSERT_TRUE(built.Genres.SaveToFile(genresFile));
+    std::string error;
+    EXPECT_FALSE(built.Albums.SaveToFile("", &error));
+
+    Tgroupings loaded;
+    ASSERT_TRUE(loaded.Albums.LoadFromFile(albumsFile, master, &error)) << error;
+    ASSERT_TRUE(loaded.Genres.LoadFromFile(genresFile, master, &error)) << error;
+    EXPECT_EQ(DumpAlbums(loaded.Albums), DumpAlbums(built.Albums));
+    loaded.Genres.BuildArtists();
+    EXPECT_EQ(DumpCategories(loaded.Genres), DumpCategories(built.Genres));
+
+    // A missing file and a file with data after the index leave the grouping empty.
+    EXPECT_FALSE(loaded.Albums.LoadFromFile(dir.File("missing.idx"), master, &error));
+    EXPECT_EQ(loaded.Albums.Count(), 0);
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(genresFile, bytes));
+    ASSERT_TRUE(SafeWriteFile(genresFile, bytes + "x"));
+    EXPECT_FALSE(loaded.Genres.LoadFromFile(genresFile, master, &error));
+    EXPECT_NE(error.find("genres.idx"), std::string::npos);
+}
