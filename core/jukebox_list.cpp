@@ -197,15 +197,14 @@ bool TcustomJukeboxList::SaveList(const std::string& fileName, const std::functi
 // ---- Processing -----------------------------------------------------------------
 
 void TcustomJukeboxList::ProcessTags() {
-    if (AutoSaveGlobal && !Floading) SaveGlobalList();
+    if (AutoSaveGlobal && !Floading) WriteGlobalList();  // the index files follow below
     if (FdatabaseEnabled) {
         // While loading, a database not older than "jukebox.dat" is opened as it is.
         if (!Floading || TjukeboxDB::NeedsRebuild(DataFile("jukebox.mdb"), DataFile("jukebox.dat")) || !OpenDatabase())
             BuildDatabase();
     }
     ProcessStart("Processing Tag Information");
-    TaudioTagListList* groupings[] = {FartistList.get(), FalbumList.get(), FtitleList.get(), FgenreList.get(),
-                                      FyearList.get()};
+    const std::vector<TaudioTagListList*> groupings = Groupings();
     for (auto* grouping : groupings) grouping->BeginUpdate();
     FfileIndex->BeginUpdate();
     FfileIndex->Clear();
@@ -243,6 +242,7 @@ void TcustomJukeboxList::ProcessTags() {
     for (auto* grouping : groupings) grouping->EndUpdate();
     if (LoadGenres) FgenreList->BuildArtists();
     if (LoadYears) FyearList->BuildArtists();
+    if (!FindexesLoaded) SaveIndexFiles();
     ProcessFinished();
     if (Fevents && Fevents->OnGlobalListChange) Fevents->OnGlobalListChange(this);
 }
@@ -285,6 +285,10 @@ void TcustomJukeboxList::ReprocessYears() {
     }
     FyearList->EndUpdate();
     FyearList->BuildArtists();
+    if (IndexesWanted()) {
+        const std::string name = DataFile("years.idx");
+        SaveList(name, [&](std::string* e) { return FyearList->SaveToFile(name, e); });
+    }
     ProcessFinished();
 }
 
@@ -306,9 +310,95 @@ void TcustomJukeboxList::LoadIndexes() {
     FcdTracks.clear();
     LoadListFile(*FglobalList, DataFile("jukebox.dat"));
     if (LoadCDs) LoadCDLists();
-    FglobalList->EndUpdate();
+    FindexesLoaded = LoadIndexFiles();
+    FglobalList->EndUpdate();  // ProcessTags
     FindexesLoaded = false;
     SetLoading(false);
+}
+
+namespace {
+constexpr const char* kIndexFiles[] = {"albums.idx", "artists.idx", "titles.idx", "genres.idx", "years.idx"};
+}
+
+bool TcustomJukeboxList::IndexesWanted() const {
+    return FenableIndexes && LoadArtistsAlbums && LoadGenres && LoadYears;
+}
+
+bool TcustomJukeboxList::IndexFilesCurrent() const {
+    if (!IndexesWanted()) return false;
+    // The files hold positions in the global list: a CD's tracks, appended after the
+    // library's own, may be another disc's at the next start.
+    if (!FcdTracks.empty()) return false;
+    std::error_code ec;
+    const auto library = std::filesystem::last_write_time(DataFile("jukebox.dat"), ec);
+    if (ec) return false;
+    for (const char* name : kIndexFiles) {
+        const auto written = std::filesystem::last_write_time(DataFile(name), ec);
+        if (ec || written < library) return false;
+    }
+    return true;
+}
+
+bool TcustomJukeboxList::LoadIndexFiles() {
+    if (!IndexFilesCurrent()) return false;
+    const TaudioTagList& master = *FglobalList;
+    struct Step {
+        const char* Text;
+        const char* File;
+        std::function<bool(const std::string&, std::string*)> Load;
+    };
+    const Step steps[] = {
+        {"Loading Artist Index", "artists.idx",
+         [&](const std::string& f, std::string* e) { return FartistList->LoadFromFile(f, master, e); }},
+        {"Loading Title Index", "titles.idx",
+         [&](const std::string& f, std::string* e) { return FtitleList->LoadFromFile(f, master, e); }},
+        {"Loading Album Index", "albums.idx",
+         [&](const std::string& f, std::string* e) { return FalbumList->LoadFromFile(f, master, e); }},
+        {"Loading Genre Index", "genres.idx",
+         [&](const std::string& f, std::string* e) { return FgenreList->LoadFromFile(f, master, e); }},
+        {"Loading Year Index", "years.idx",
+         [&](const std::string& f, std::string* e) { return FyearList->LoadFromFile(f, master, e); }},
+    };
+    for (const Step& step : steps) {
+        ProcessStart(step.Text);
+        std::string error;
+        if (!step.Load(DataFile(step.File), &error)) {
+            // One bad file: every grouping is built again from the global list.
+            LogError("Index file not used, rebuilding the groupings: " + error);
+            for (TaudioTagListList* grouping : Groupings()) grouping->Clear();
+            return false;
+        }
+    }
+    return true;
+}
+
+std::vector<TaudioTagListList*> TcustomJukeboxList::Groupings() const {
+    return {FalbumList.get(), FartistList.get(), FtitleList.get(), FgenreList.get(), FyearList.get()};
+}
+
+void TcustomJukeboxList::SaveIndexFiles() {
+    if (!IndexesWanted()) {
+        // A grouping left empty by its switch must not come back empty from its file
+        // once the switch is on again.
+        if (FenableIndexes)
+            for (const char* file : kIndexFiles) {
+                std::error_code ec;
+                std::filesystem::remove(DataFile(file), ec);
+            }
+        return;
+    }
+    using Save = std::function<bool(const std::string&, std::string*)>;
+    const std::pair<const char*, Save> files[] = {
+        {"albums.idx", [this](const std::string& f, std::string* e) { return FalbumList->SaveToFile(f, e); }},
+        {"artists.idx", [this](const std::string& f, std::string* e) { return FartistList->SaveToFile(f, e); }},
+        {"titles.idx", [this](const std::string& f, std::string* e) { return FtitleList->SaveToFile(f, e); }},
+        {"genres.idx", [this](const std::string& f, std::string* e) { return FgenreList->SaveToFile(f, e); }},
+        {"years.idx", [this](const std::string& f, std::string* e) { return FyearList->SaveToFile(f, e); }},
+    };
+    for (const auto& [file, save] : files) {
+        const std::string name = DataFile(file);
+        SaveList(name, [&](std::string* e) { return save(name, e); });
+    }
 }
 
 void TcustomJukeboxList::LoadCDLists() {
@@ -358,6 +448,14 @@ void TcustomJukeboxList::LoadPopularList() {
 }
 
 bool TcustomJukeboxList::SaveGlobalList() {
+    const bool ok = WriteGlobalList();
+    // The index files are only used when not older than "jukebox.dat": written again
+    // after it while the groupings match the list (not in the middle of a change).
+    if (ok && IndexesWanted() && !Floading && FglobalList->UpdateCount() == 0) SaveIndexFiles();
+    return ok;
+}
+
+bool TcustomJukeboxList::WriteGlobalList() {
     const std::string name = DataFile("jukebox.dat");
     if (FcdTracks.empty()) return SaveListFile(*FglobalList, name);
     // CD tracks come back from their own lists at every start; writing them here

@@ -152,6 +152,17 @@ class TcustomJukeboxList : public TObject {
     bool SaveList(const std::string& fileName, const std::function<bool(std::string*)>& save);
 
   private:
+    // The grouping index files are read only when all five are there, none is older than
+    // "jukebox.dat" and no CD list was added; one bad file makes all be rebuilt.
+    // With EnableIndexes and every grouping switched on.
+    bool IndexesWanted() const;
+    bool IndexFilesCurrent() const;
+    bool LoadIndexFiles();
+    void SaveIndexFiles();
+    // "jukebox.dat" alone (without the CD tracks).
+    bool WriteGlobalList();
+    std::vector<TaudioTagListList*> Groupings() const;
+
     std::string FdataFolder;
     std::unique_ptr<TmyStringList> FfileIndex, FvideoFileIndex;
     std::unique_ptr<TaudioTagList> FglobalList, FvideoList;

@@ -11,6 +11,7 @@
 #include "core/safe_file.h"
 #include "core/jukebox_list.h"
 #include "core/jukebox_loader.h"
+#include "core/list_file_io.h"
 #include "core/services.h"
 #include "core/system_services.h"
 #include "core/tag_list_files.h"
@@ -457,14 +458,54 @@ TEST_F(ScannedLibrary, EverythingSavedComesBackWithLoadAll) {
     EXPECT_NE(std::find(saved.begin(), saved.end(), "genre Jazz"), saved.end());
     EXPECT_NE(std::find(saved.begin(), saved.end(), "year 2010"), saved.end());
     EXPECT_NE(std::find(saved.begin(), saved.end(), "artist-album Storms"), saved.end());
+    // Loads into a fresh library; gives the progress texts.
+    auto load = [&] {
+        std::vector<std::string> texts;
+        TcustomJukeboxListEvents events;
+        events.OnListProcessStart = [&](TObject*, const std::string& text) { texts.push_back(text); };
+        auto fresh = std::make_unique<TlocalJukeboxList>();
+        fresh->SetDataFolder(Fdata.string());
+        fresh->SetEvents(&events);
+        fresh->LoadSettings(ini, "Jukebox");
+        LoadAll(*fresh);
+        Drain();
+        EXPECT_EQ(Snapshot(*fresh), saved);
+        fresh->SetEvents(nullptr);
+        return std::count(texts.begin(), texts.end(), "Loading Year Index") == 1;
+    };
     const auto before = Times(Fdata);
-    auto fresh = std::make_unique<TlocalJukeboxList>();
-    fresh->SetDataFolder(Fdata.string());
-    fresh->LoadSettings(ini, "Jukebox");
-    LoadAll(*fresh);
-    Drain();
-    EXPECT_EQ(Snapshot(*fresh), saved);
+    EXPECT_TRUE(load()) << "the index files were not used";
     EXPECT_EQ(Times(Fdata), before) << "loading rewrote a file";
+
+    // One index file missing, one older than the library, one written for another
+    // library: every grouping is built again and all five files are written.
+    const auto indexTime = fs::last_write_time(Fdata / "albums.idx");
+    auto rebuiltAll = [&] {
+        for (const char* name : {"albums.idx", "artists.idx", "titles.idx", "genres.idx", "years.idx"})
+            if (!fs::exists(Fdata / name) || fs::last_write_time(Fdata / name) <= indexTime) return false;
+        return true;
+    };
+    fs::remove(Fdata / "titles.idx");
+    EXPECT_FALSE(load());
+    EXPECT_TRUE(rebuiltAll());
+    EXPECT_TRUE(load());
+
+    const auto library = fs::last_write_time(Fdata / "jukebox.dat");
+    fs::last_write_time(Fdata / "genres.idx", library - std::chrono::seconds(1));
+    EXPECT_FALSE(load());
+    EXPECT_TRUE(load());
+
+    TbyteWriter foreign;
+    foreign.WriteBytes("IXAL");
+    foreign.WriteI32(1);
+    WriteText(foreign, "Far");
+    WriteText(foreign, "");
+    foreign.WriteBytes("IXTL");
+    foreign.WriteI32(1);
+    foreign.WriteI32(999);
+    ASSERT_TRUE(SafeWriteFile((Fdata / "albums.idx").string(), foreign.Bytes()));
+    EXPECT_FALSE(load());
+    EXPECT_TRUE(load());
 }
 
 TEST_F(ScannedLibrary, SwitchesLeaveGroupingsEmptyAndYearsReprocessAlone) {
