@@ -395,9 +395,9 @@ void TcustomJukeboxList::SaveIndexFiles() {
         {"genres.idx", [this](const std::string& f, std::string* e) { return FgenreList->SaveToFile(f, e); }},
         {"years.idx", [this](const std::string& f, std::string* e) { return FyearList->SaveToFile(f, e); }},
     };
-    for (const auto& [file, save] : files) {
-        const std::string name = DataFile(file);
-        SaveList(name, [&](std::string* e) { return save(name, e); });
+    for (const auto& file : files) {
+        const std::string name = DataFile(file.first);
+        SaveList(name, [&](std::string* e) { return file.second(name, e); });
     }
 }
 
