@@ -377,6 +377,7 @@ std::vector<TaudioTagListList*> TcustomJukeboxList::Groupings() const {
 }
 
 void TcustomJukeboxList::SaveIndexFiles() {
+    if (FdataFolder.empty()) return;  // a library without a data folder keeps nothing
     if (!IndexesWanted()) {
         // A grouping left empty by its switch must not come back empty from its file
         // once the switch is on again.
