@@ -1,5 +1,7 @@
 #include "core/album_artist_groupings.h"
 
+#include <unordered_set>
+
 #include "core/safe_file.h"
 #include "core/text_utils.h"
 
@@ -146,12 +148,21 @@ void TaudioTagArtistList::BuildFromList(const TaudioTagAlbumList& albums) {
     BeginUpdate();
     if (UseCompilations && !FindList(kCompilationsArtist)) CreateArtist(kCompilationsArtist);
     if (UseNoName && !FindList(kNotTaggedArtist)) CreateArtist(kNotTaggedArtist);
+    // Each artist's album list takes its albums inside one bracket, so that its change
+    // notice (which renews every album it holds) runs once, not once per album.
+    std::vector<std::pair<TaudioTagArtist*, TaudioTagAlbumPtr>> links;
     for (int i = 0; i < albums.Count(); ++i) {
         const TaudioTagAlbumPtr album = albums.GetAlbum(i);
         if (!album) continue;
-        if (const TaudioTagArtistPtr artist = FindArtist(album->AlbumArtist))
-            artist->Albums().AddList(album, false);
+        if (const TaudioTagArtistPtr artist = FindArtist(album->AlbumArtist)) links.emplace_back(artist.get(), album);
     }
+    std::vector<TaudioTagArtist*> linked;  // in the order first linked
+    std::unordered_set<TaudioTagArtist*> seen;
+    for (const auto& link : links)
+        if (seen.insert(link.first).second) linked.push_back(link.first);
+    for (TaudioTagArtist* artist : linked) artist->Albums().BeginUpdate();
+    for (const auto& [artist, album] : links) artist->Albums().AddList(album, false);
+    for (TaudioTagArtist* artist : linked) artist->Albums().EndUpdate();
     EndUpdate();
 }
 

@@ -2,7 +2,9 @@
 // One way to write every file the system writes: the bytes go to a temporary file in
 // the same folder, are flushed to disk and renamed over the target. A failed write
 // reports why, never leaves a truncated file and never destroys the previous one.
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,17 +42,32 @@ private:
 };
 
 // A bounds-checked little-endian reader: every read checks the remaining length and
-// reports failure instead of reading past the end.
+// reports failure instead of reading past the end. The reads are inline: list files
+// make several of them per property of every track.
 class TbyteReader {
 public:
     explicit TbyteReader(std::string_view data) : Fdata(data) {}
-    bool ReadU8(uint8_t& v);
-    bool ReadI16(int16_t& v);
-    bool ReadI32(int32_t& v);
-    bool ReadU32(uint32_t& v);
-    bool ReadI64(int64_t& v);
-    bool ReadDouble(double& v);
-    bool ReadBytes(size_t n, std::string_view& out);
+    bool ReadU8(uint8_t& v) {
+        if (Fpos >= Fdata.size()) return false;
+        v = static_cast<uint8_t>(Fdata[Fpos++]);
+        return true;
+    }
+    bool ReadI16(int16_t& v) { return ReadAs<uint16_t>(v); }
+    bool ReadI32(int32_t& v) { return ReadAs<uint32_t>(v); }
+    bool ReadU32(uint32_t& v) { return ReadAs<uint32_t>(v); }
+    bool ReadI64(int64_t& v) { return ReadAs<uint64_t>(v); }
+    bool ReadDouble(double& v) {
+        uint64_t x;
+        if (!ReadLE(x)) return false;
+        std::memcpy(&v, &x, sizeof v);
+        return true;
+    }
+    bool ReadBytes(size_t n, std::string_view& out) {
+        if (Remaining() < n) return false;
+        out = Fdata.substr(Fpos, n);
+        Fpos += n;
+        return true;
+    }
     size_t Position() const { return Fpos; }
     size_t Remaining() const { return Fdata.size() - Fpos; }
     bool AtEnd() const { return Fpos >= Fdata.size(); }
@@ -61,7 +78,27 @@ public:
     }
 
 private:
-    bool ReadLE(uint64_t& v, int n);
+    // Reads an unsigned little-endian integer of sizeof(U) bytes.
+    template <typename U>
+    bool ReadLE(U& v) {
+        if (Remaining() < sizeof(U)) return false;
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(&v, Fdata.data() + Fpos, sizeof(U));
+        } else {
+            v = 0;
+            for (size_t i = 0; i < sizeof(U); ++i)
+                v |= U(static_cast<unsigned char>(Fdata[Fpos + i])) << (8 * i);
+        }
+        Fpos += sizeof(U);
+        return true;
+    }
+    template <typename U, typename T>
+    bool ReadAs(T& v) {
+        U x;
+        if (!ReadLE(x)) return false;
+        v = static_cast<T>(x);
+        return true;
+    }
     std::string_view Fdata;
     size_t Fpos = 0;
 };

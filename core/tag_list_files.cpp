@@ -158,10 +158,11 @@ bool ReadTagListHeader(TbyteReader& r, TtagListHeader& header, int32_t& count, s
 bool ReadTagRecords(TbyteReader& r, int32_t count, std::vector<TaudioTagPtr>& tags, std::string* error) {
     // The count is not trusted for an allocation: reserve only what the data can hold.
     tags.reserve(tags.size() + std::min<size_t>(size_t(count), r.Remaining() / kMinTagRecord));
+    TcomponentValue scratch;
     for (int32_t i = 0; i < count; ++i) {
         auto tag = std::make_shared<TaudioTag>();
         std::string reason;
-        if (!ReadAudioTagRecord(r, *tag, &reason))
+        if (!ReadAudioTagRecord(r, *tag, scratch, &reason))
             return ReadFailure(error, "tag " + std::to_string(i) + " of " + std::to_string(count) + ": " + reason);
         tag->SetStoredPosition(i);
         tags.push_back(std::move(tag));

@@ -69,9 +69,12 @@ TaudioTagPtr TrandomPointerList::Get(int index) const {
 
 void TaudioTagList::SortItems(TaudioTagSortType sortType) {
     const int direction = FsortOrder == tsoAscending ? 1 : -1;
-    std::stable_sort(Fitems.begin(), Fitems.end(), [&](const TaudioTagPtr& a, const TaudioTagPtr& b) {
+    const auto less = [&](const TaudioTagPtr& a, const TaudioTagPtr& b) {
         return direction * CompareKeys(*a, *b, sortType) < 0;
-    });
+    };
+    // A stable sort leaves a sorted list as it is; the groupings re-sort their lists at
+    // every change notice, mostly when they already are in order.
+    if (!std::is_sorted(Fitems.begin(), Fitems.end(), less)) std::stable_sort(Fitems.begin(), Fitems.end(), less);
     FsortDone = true;
 }
 

@@ -83,13 +83,17 @@ void WriteAudioTagRecord(TbyteWriter& w, const TaudioTag& tag) {
 }
 
 bool ReadAudioTagRecord(TbyteReader& r, TaudioTag& tag, std::string* error) {
+    TcomponentValue value;
+    return ReadAudioTagRecord(r, tag, value, error);
+}
+
+bool ReadAudioTagRecord(TbyteReader& r, TaudioTag& tag, TcomponentValue& value, std::string* error) {
     TcomponentReader cr(r);
     std::string className, componentName;
     if (!cr.BeginComponent(className, componentName, error)) return false;
     if (!SameText(className, kAudioTagClassName))
         return ReadFailure(error, "a record of class \"" + className + "\" where a TaudioTag was expected");
     std::string_view name;
-    TcomponentValue value;
     int last = -1;
     while (true) {
         bool atEnd = false;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/audio_tag.h"
+#include "core/component_stream.h"
 #include "core/safe_file.h"
 
 namespace tunecrest {
@@ -18,5 +19,8 @@ void WriteAudioTagRecord(TbyteWriter& w, const TaudioTag& tag);
 // an unknown property, a value of the wrong kind or a record cut short; the properties
 // read before the damage stay set.
 bool ReadAudioTagRecord(TbyteReader& r, TaudioTag& tag, std::string* error = nullptr);
+// The same with a value buffer kept by the caller, so that reading many records in a
+// row does not allocate a new text buffer for each.
+bool ReadAudioTagRecord(TbyteReader& r, TaudioTag& tag, TcomponentValue& scratch, std::string* error = nullptr);
 
 }  // namespace tunecrest

@@ -27,6 +27,9 @@ std::string LowerCase(std::string_view s) {
 int CompareText(std::string_view a, std::string_view b) {
     const size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
+        // Equal bytes are equal letters: only differing bytes need folding. Sorted
+        // library texts share long prefixes ("Track 1", "Track 12", ...).
+        if (a[i] == b[i]) continue;
         const auto ca = static_cast<unsigned char>(AsciiUpper(a[i]));
         const auto cb = static_cast<unsigned char>(AsciiUpper(b[i]));
         if (ca != cb) return ca < cb ? -1 : 1;
