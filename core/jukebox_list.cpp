@@ -234,6 +234,9 @@ void TcustomJukeboxList::ProcessTags() {
     if (LoadArtistsAlbums) {
         FartistList->BuildFromList(*FalbumList);
         FartistList->ApplyMappings();
+        // The title index keeps each new letter group in an update bracket while tracks
+        // are filed; rebuilding its display names closes them, so the groups sort.
+        FtitleList->ApplyMappings();
     }
     FfileIndex->SetSorted(true);
     for (int i = FfileIndex->Count() - 1; i > 0; --i)

@@ -526,5 +526,30 @@ TEST_F(ScannedLibrary, SwitchesLeaveGroupingsEmptyAndYearsReprocessAlone) {
     EXPECT_EQ(lib->YearList().Count(), 3);
 }
 
+// Every grouping's lists leave their update brackets once processing ends, whether the
+// groupings were built from the tracks or read from the index files; otherwise a group
+// would never sort or report its changes.
+TEST_F(ScannedLibrary, GroupsAreOutOfTheirUpdateBracketsAfterProcessing) {
+    auto allClosed = [](TcustomJukeboxList& lib) {
+        for (TaudioTagListList* grouping : {static_cast<TaudioTagListList*>(&lib.TitleList()),
+                                            static_cast<TaudioTagListList*>(&lib.ArtistList()),
+                                            static_cast<TaudioTagListList*>(&lib.AlbumList())})
+            for (int i = 0; i < grouping->Count(); ++i)
+                if (grouping->GetList(i)->UpdateCount() != 0) return false;
+        return lib.TitleList().Count() > 0;
+    };
+    {
+        auto lib = NewScannedLibrary();
+        EXPECT_TRUE(allClosed(*lib));
+        lib->SaveAll();
+        Drain();
+    }
+    auto fresh = std::make_unique<TlocalJukeboxList>();
+    fresh->SetDataFolder(Fdata.string());
+    LoadAll(*fresh);
+    Drain();
+    EXPECT_TRUE(allClosed(*fresh));
+}
+
 }  // namespace
 }  // namespace tunecrest
