@@ -141,8 +141,13 @@ void TaudioTagList::ScanFolderTree(const std::string& folder, bool keep, const T
                         fromCache = false;
                         break;
                     }
-                if (fromCache)
-                    for (const TaudioTagPtr& tag : cached) {
+                if (fromCache) {
+                    // A folder read from its cache reports every tenth tag, as a list file
+                    // does, so that a window showing the scan stays responsive and can stop it.
+                    const int cachedCount = int(cached.size());
+                    for (int i = 0; i < cachedCount; ++i) {
+                        const TaudioTagPtr& tag = cached[size_t(i)];
+                        if (i % 10 == 0 && OnListProcess) OnListProcess(this, i, cachedCount, tag);
                         if (IsPlaceholder(*tag)) continue;
                         const TaudioTagPtr knownTag = FindKnown(known, tag->Filename());
                         if (!knownTag) {
@@ -152,6 +157,7 @@ void TaudioTagList::ScanFolderTree(const std::string& folder, bool keep, const T
                             if (OnTagFound) OnTagFound(this, true, knownTag);
                         }
                     }
+                }
             }
         }
 
@@ -167,7 +173,11 @@ void TaudioTagList::ScanFolderTree(const std::string& folder, bool keep, const T
                     break;
                 }
                 ++number;
-                if (file.Name == FdataFileName) continue;
+                // The cache file counts in the total, so it reports its step too.
+                if (file.Name == FdataFileName) {
+                    DoListProcess(number, total, nullptr);
+                    continue;
+                }
                 if (const TaudioTagPtr knownTag = FindKnown(known, file.Path)) {
                     const TDateTime fileDate = TimespecToDateTime(file.ModTime);
                     if (ModDatesDiffer(fileDate, knownTag->ModDate()) && RefreshKnownTag(*knownTag, fileDate) &&

@@ -297,6 +297,15 @@ TEST_F(TagListScanTest, ProgressEventsAndStopRequest) {
     list.ScanFolderTree((Fmusic / "one").string(), false, nullptr, false);
     EXPECT_EQ(log, (std::vector<std::string>{"Scanning Folder...", "1/2A", "2/2B", "finished"}));
 
+    // Read again from its cache: every tenth cached tag reports, from index 0.
+    log.clear();
+    list.ScanFolderTree((Fmusic / "one").string(), false, nullptr, false);
+    EXPECT_EQ(log, (std::vector<std::string>{"Scanning Folder...", "0/2A", "finished"}));
+    // Listed file by file, the cache file counts in the total and reports its step.
+    log.clear();
+    list.ScanFolderTree((Fmusic / "one").string(), false, nullptr, true);
+    EXPECT_EQ(log, (std::vector<std::string>{"Scanning Folder...", "1/3A", "2/3B", "3/3-", "finished"}));
+
     // A stop asked for outside a scan does not silence the next one.
     list.StopScan();
     list.SetSaveDataFiles(false);

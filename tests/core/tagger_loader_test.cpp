@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+
 #include "core/ini_file.h"
 #include "core/tagger_tag_source.h"
 #include "support/fake_tagger.h"
@@ -29,6 +31,45 @@ protected:
         return out;
     }
 };
+
+// The record's slots keep the order of the published 32-bit layout, one pointer-sized
+// slot for every 4 bytes there: a plug-in built against the layout finds each entry
+// point where the host looks for it.
+TEST(TaggerRecordLayout, SlotsFollowTheByteOffsetsOfTheRecord) {
+    constexpr size_t slot = sizeof(void*);
+    const auto at = [](size_t offset32) { return offset32 / 4 * sizeof(void*); };
+    EXPECT_EQ(offsetof(TtaggerRecord, Description), at(0));
+    EXPECT_EQ(offsetof(TtaggerRecord, SupportedFileTypes), at(4));
+    EXPECT_EQ(offsetof(TtaggerRecord, Version), at(8));
+    EXPECT_EQ(offsetof(TtaggerRecord, SupportFlags), at(12));
+    EXPECT_EQ(offsetof(TtaggerRecord, MediaFlags), at(16));
+    EXPECT_EQ(offsetof(TtaggerRecord, Artist), at(28));
+    EXPECT_EQ(offsetof(TtaggerRecord, Title), at(32));
+    EXPECT_EQ(offsetof(TtaggerRecord, Album), at(36));
+    EXPECT_EQ(offsetof(TtaggerRecord, Comment), at(40));
+    EXPECT_EQ(offsetof(TtaggerRecord, TrackNo), at(44));
+    EXPECT_EQ(offsetof(TtaggerRecord, Date), at(48));
+    EXPECT_EQ(offsetof(TtaggerRecord, GenreID), at(52));
+    EXPECT_EQ(offsetof(TtaggerRecord, GenreString), at(56));
+    EXPECT_EQ(offsetof(TtaggerRecord, ExtraFieldCount), at(60));
+    EXPECT_EQ(offsetof(TtaggerRecord, GetExtraField), at(64));
+    EXPECT_EQ(offsetof(TtaggerRecord, BitRate), at(72));
+    EXPECT_EQ(offsetof(TtaggerRecord, Duration), at(76));
+    EXPECT_EQ(offsetof(TtaggerRecord, SampleRate), at(80));
+    EXPECT_EQ(offsetof(TtaggerRecord, Channels), at(84));
+    EXPECT_EQ(offsetof(TtaggerRecord, TagType), at(92));
+    EXPECT_EQ(offsetof(TtaggerRecord, MediaType), at(96));
+    EXPECT_EQ(offsetof(TtaggerRecord, Configure), at(108));
+    EXPECT_EQ(offsetof(TtaggerRecord, Init), at(112));
+    EXPECT_EQ(offsetof(TtaggerRecord, ReadFile), at(116));
+    EXPECT_EQ(offsetof(TtaggerRecord, Finalise), at(124));
+    EXPECT_EQ(offsetof(TtaggerRecord, LoadSettings), at(128));
+    EXPECT_EQ(offsetof(TtaggerRecord, SaveSettings), at(132));
+    EXPECT_EQ(offsetof(TtaggerRecord, ExtensionCount), at(136));
+    EXPECT_EQ(offsetof(TtaggerRecord, GetExtension), at(140));
+    EXPECT_EQ(sizeof(TtaggerRecord), 36 * slot);
+    EXPECT_EQ(TAGGER_VERSION(1, 2), 0x0102);
+}
 
 TEST_F(TaggerLoaderTest, KeepsOnlyPluginsWhoseFlagsMatchAndSkipsBrokenOnes) {
     InstallFakeTagger(Fplugins, "zaudio", "Description=zulu audio\nMediaFlags=1\nExtensions=mp3\n");
