@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <system_error>
 
 #include "core/genre_table.h"
 #include "core/safe_file.h"
+#include "core/shared_utils.h"
 #include "core/text_utils.h"
 
 namespace tunecrest {
@@ -142,35 +142,6 @@ std::string FolderNameAbove(const std::string& fileName, int levels) {
                            end - (start == std::string::npos ? 0 : start + 1));
 }
 
-// Matches `text` against the mask from the left, one placeholder at a time.
-std::map<std::string, std::string> MatchMask(std::string text, std::string mask) {
-    std::map<std::string, std::string> values;
-    for (;;) {
-        const size_t percent = mask.find('%');
-        if (percent == std::string::npos) break;
-        const std::string prefix = mask.substr(0, percent);
-        const std::string placeholder = mask.substr(percent, 2);
-        const std::string rest = percent + 2 <= mask.size() ? mask.substr(percent + 2) : std::string();
-        if (!prefix.empty() && text.find(prefix) == std::string::npos) {
-            values[placeholder] = text;
-            break;
-        }
-        text.erase(0, std::min(prefix.size(), text.size()));
-        const size_t next = rest.find('%');
-        const std::string separator = next == std::string::npos ? rest : rest.substr(0, next);
-        const size_t at = separator.empty() ? std::string::npos : text.find(separator);
-        if (at == std::string::npos) {
-            // The placeholder takes what is left; nothing remains for the rest of the mask.
-            values[placeholder] = text;
-            break;
-        }
-        values[placeholder] = text.substr(0, at);
-        text.erase(0, at);
-        mask = rest;
-    }
-    return values;
-}
-
 }  // namespace
 
 void TaudioTag::ApplyFileMask(const std::string& mask, bool albumFromParentFolder, uint32_t mediaSupportLevel,
@@ -200,11 +171,9 @@ void TaudioTag::ApplyFileMask(const std::string& mask, bool albumFromParentFolde
     const size_t dot = text.rfind('.');
     if (dot != std::string::npos && (lastSlash == std::string::npos || dot > lastSlash)) text.erase(dot);
 
-    const auto values = MatchMask(text, folderMask);
-    auto valueOf = [&](const char* key) {
-        const auto it = values.find(key);
-        return it == values.end() ? std::string() : it->second;
-    };
+    TmyStringList values;
+    MatchFileMask(text, folderMask, values);
+    auto valueOf = [&](const char* key) { return values.Values(key); };
     if (const std::string v = valueOf("%a"); !v.empty()) Fartist = v;
     if (const std::string v = valueOf("%b"); !v.empty()) Falbum = v;
     if (const std::string v = valueOf("%t"); !v.empty()) Ftitle = v;

@@ -142,6 +142,44 @@ std::string FormatHMS(int seconds) {
     return Format("%d:%2.2d:%2.2d", seconds / 3600, (seconds / 60) % 60, seconds % 60);
 }
 
+void MatchFileMask(std::string_view text, std::string_view mask, TmyStringList& list) {
+    list.BeginUpdate();
+    list.Clear();
+    auto put = [&list](std::string_view placeholder, std::string_view value) {
+        const std::string line = std::string(placeholder) + "=" + std::string(value);
+        const int at = list.IndexOfName(placeholder);
+        if (at >= 0)
+            list.SetString(at, line);
+        else
+            list.Add(line);
+    };
+    for (;;) {
+        const size_t percent = mask.find('%');
+        if (percent == std::string_view::npos) break;
+        const std::string_view prefix = mask.substr(0, percent);
+        const std::string_view placeholder = mask.substr(percent, 2);
+        const std::string_view rest =
+            percent + 2 <= mask.size() ? mask.substr(percent + 2) : std::string_view();
+        if (!prefix.empty() && text.find(prefix) == std::string_view::npos) {
+            put(placeholder, text);
+            break;
+        }
+        text.remove_prefix(std::min(prefix.size(), text.size()));
+        const size_t next = rest.find('%');
+        const std::string_view separator = next == std::string_view::npos ? rest : rest.substr(0, next);
+        const size_t at = separator.empty() ? std::string_view::npos : text.find(separator);
+        if (at == std::string_view::npos) {
+            // The placeholder takes what is left; nothing remains for the rest of the mask.
+            put(placeholder, text);
+            break;
+        }
+        put(placeholder, text.substr(0, at));
+        text.remove_prefix(at);
+        mask = rest;
+    }
+    list.EndUpdate();
+}
+
 std::string ReplacePlaceholder(std::string_view text, char c, std::string_view value) {
     std::string r;
     for (size_t i = 0; i < text.size(); ++i) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/date_time.h"
+#include "core/string_lists.h"
 
 namespace tunecrest {
 
@@ -46,6 +47,12 @@ TDateTime GetFileDateTime(const std::string& name);
 
 // "%d:%2.2d:%2.2d" of whole seconds ("%d:%2.2d" is FormatMS beside the tag record).
 std::string FormatHMS(int seconds);
+
+// Matches `text` against a file-name mask of placeholders ("%a", "%t", ...) between
+// literal separators, from the left, and fills `list` with "placeholder=value" lines
+// (cleared first). A placeholder whose separator is missing takes the rest of the text;
+// when a placeholder occurs twice, its last value wins. Values are never trimmed.
+void MatchFileMask(std::string_view text, std::string_view mask, TmyStringList& list);
 
 // Replaces every "%" followed by `c` with `value` in one pass from left to right;
 // the inserted value is never scanned again.

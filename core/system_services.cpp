@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "core/services.h"
 #include "core/text_utils.h"
 
 namespace tunecrest {
@@ -56,6 +57,7 @@ bool ShutdownWindows(std::string& message) {
     std::string error;
     const bool ok = SystemServices().Shutdown(error);
     message = ok ? "Shutdown Initiated" : "Shutdown failed with " + error;
+    Prompt().ShowMessage(message, "");
     return ok;
 }
 

@@ -43,8 +43,8 @@ void RefreshCDDrives();
 bool IsOnCDDrive(const std::string& fileName);
 // The volume serial number as "%8.8X"; empty when the medium cannot be read.
 std::string GetVolumeSerial(const std::string& root);
-// Powers the computer off; `message` becomes "Shutdown Initiated" or
-// "Shutdown failed with " and the reason.
+// Powers the computer off and shows the outcome: "Shutdown Initiated" or
+// "Shutdown failed with " and the reason (also returned in `message`).
 bool ShutdownWindows(std::string& message);
 // "%d.%d.%d.%d" (detail 4 or more), "%d.%d.%d" (3) or "%d.%d" (2 or less); empty without a version.
 std::string GetFileVersionString(const std::string& name, int detail);

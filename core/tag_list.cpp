@@ -7,6 +7,7 @@
 
 #include "core/safe_file.h"
 #include "core/services.h"
+#include "core/system_services.h"
 #include "core/text_utils.h"
 
 namespace tunecrest {
@@ -29,7 +30,11 @@ std::string FirstChar(const std::string& s) {
 }  // namespace
 
 void SetCdTrackTest(TcdTrackTest test) { CdTrackTest() = std::move(test); }
-bool IsCdTrack(const std::string& fileName) { return CdTrackTest() && CdTrackTest()(fileName); }
+bool IsCdTrack(const std::string& fileName) {
+    // Without a test of its own, a track is on a CD when it lies on a drive of the
+    // program's CD drive set.
+    return CdTrackTest() ? CdTrackTest()(fileName) : IsOnCDDrive(fileName);
+}
 
 TaudioTagList::TaudioTagList() = default;
 TaudioTagList::~TaudioTagList() = default;

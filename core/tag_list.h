@@ -51,7 +51,7 @@ using TdirProcessEvent = std::function<void(TObject* Sender, const std::string& 
 using TtagFoundEvent = std::function<void(TObject* Sender, bool Modified, const TaudioTagPtr& Tag)>;
 
 // Tells whether a file lies on an audio CD; used to leave CD tracks out of display
-// lists. The drive layer installs it; until then nothing is on a CD.
+// lists. Without an installed test, the CD drive set of the system services decides.
 using TcdTrackTest = std::function<bool(const std::string& fileName)>;
 void SetCdTrackTest(TcdTrackTest test);
 bool IsCdTrack(const std::string& fileName);

@@ -115,6 +115,13 @@ void TaudioTagList::Shuffle() {
     // Fisher-Yates in place: the same tags in a new order, none dropped by the
     // list's limit or duplicate check.
     for (size_t i = Fitems.size(); i-- > 1;) std::swap(Fitems[i], Fitems[size_t(Random(int(i) + 1))]);
+    // Every tag is filed again in its new place, as adding it would: an unnumbered tag
+    // takes the number after the tag before it, and each takes the next insertion sequence.
+    for (size_t i = 0; i < Fitems.size(); ++i) {
+        TaudioTag& tag = *Fitems[i];
+        if (tag.TrackIndex() == 0) tag.SetTrackIndex(i == 0 ? 1 : Fitems[i - 1]->TrackIndex() + 1);
+        tag.SetSequence(++FinsertionCounter);
+    }
     EndUpdate();
 }
 

@@ -7,6 +7,7 @@
 #include "core/date_time.h"
 #include "core/exceptions.h"
 #include "core/system_services.h"
+#include "support/recording_prompt.h"
 #include "support/temp_dir.h"
 
 using namespace tunecrest;
@@ -25,6 +26,24 @@ TEST(SharedUtils, EmptyStampIsZeroAndAnImpossibleOneIsAClearError) {
     EXPECT_EQ(StampToDateTime(""), 0.0);
     EXPECT_EQ(StampToDateTime("   "), 0.0);
     EXPECT_THROW(StampToDateTime("20231399000000000"), Exception);
+}
+
+TEST(SharedUtils, MatchFileMaskGivesPlaceholderValues) {
+    TmyStringList values;
+    values.Add("stale=1");
+    MatchFileMask("Song - Band - 07", "%t - %a - %n", values);
+    EXPECT_EQ(values.Text(), "%t=Song\n%a=Band\n%n=07\n");
+    // A missing prefix or separator hands the whole rest to the placeholder; values keep their blanks.
+    MatchFileMask(" Just a title ", "%t - %a", values);
+    EXPECT_EQ(values.Text(), "%t= Just a title \n");
+    MatchFileMask("No prefix", "[%n] %t", values);
+    EXPECT_EQ(values.Text(), "%n=No prefix\n");
+    // The last occurrence of a placeholder wins.
+    MatchFileMask("a_b_c", "%t_%a_%t", values);
+    EXPECT_EQ(values.Values("%t"), "c");
+    EXPECT_EQ(values.Values("%a"), "b");
+    MatchFileMask("anything", "no placeholders", values);
+    EXPECT_EQ(values.Count(), 0);
 }
 
 TEST(SharedUtils, ReplacePlaceholderMakesOnePass) {
@@ -102,12 +121,18 @@ TEST(SystemServices, RoutinesFormatWhatTheServicesAnswer) {
     EXPECT_FALSE(IsOnCDDrive("/media/cdrom2/x.mp3"));
     EXPECT_EQ(GetVolumeSerial("/media/cdrom/"), "00AB12CD");
     EXPECT_EQ(GetVolumeSerial("/elsewhere/"), "");
+    // The outcome of a shutdown is shown, not only returned.
+    auto prompt = std::make_shared<test::TrecordingPrompt>();
+    auto oldPrompt = SetPrompt(prompt);
     std::string message;
     EXPECT_FALSE(ShutdownWindows(message));
     EXPECT_EQ(message, "Shutdown failed with Access denied");
     fake->shutdownOk = true;
     EXPECT_TRUE(ShutdownWindows(message));
     EXPECT_EQ(message, "Shutdown Initiated");
+    EXPECT_EQ(prompt->Messages,
+              (std::vector<std::string>{"|Shutdown failed with Access denied", "|Shutdown Initiated"}));
+    SetPrompt(oldPrompt);
     EXPECT_EQ(GetFileVersionString("", 4), "2.5.1.9");
     EXPECT_EQ(GetFileVersionString("", 3), "2.5.1");
     EXPECT_EQ(GetFileVersionString("", 2), "2.5");

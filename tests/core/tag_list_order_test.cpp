@@ -219,4 +219,20 @@ TEST(TagListPlay, ShuffleKeepsEveryTagEvenWithLimitsAndDuplicates) {
     EXPECT_EQ(changes, 5);  // one notice per shuffle
     const auto after = Titles(list);
     EXPECT_EQ(std::multiset<std::string>(after.begin(), after.end()), before);
+
+    // Each tag is filed again in its new place: an unnumbered tag takes the number after
+    // the tag before it, and the insertion sequence follows the new order.
+    TaudioTagList queue;
+    for (int i = 0; i < 4; ++i) queue.Add(MakeTag(std::to_string(i)));
+    queue.Insert(MakeTag("unnumbered"), 2);
+    const uint32_t counter = queue.InsertionCounter();
+    queue.Shuffle();
+    for (int i = 0; i < queue.Count(); ++i) {
+        const TaudioTagPtr tag = queue.GetTag(i);
+        EXPECT_EQ(tag->Sequence(), counter + uint32_t(i) + 1);
+        if (tag->Title() == "unnumbered") {
+            EXPECT_EQ(tag->TrackIndex(), i == 0 ? 1 : queue.GetTag(i - 1)->TrackIndex() + 1);
+        }
+    }
+    EXPECT_EQ(queue.InsertionCounter(), counter + 5);
 }

@@ -7,6 +7,7 @@
 
 #include "core/safe_file.h"
 #include "core/services.h"
+#include "core/system_services.h"
 #include "support/tags.h"
 #include "support/temp_dir.h"
 
@@ -186,6 +187,21 @@ TEST(TagList, SearchesAndDisplayLists) {
     list.GetDisplayList(lines, true, mkAll);
     SetCdTrackTest(nullptr);
     EXPECT_EQ(lines.ToVector(), (std::vector<std::string>{"Hello", "Say hello", "Help clip"}));
+
+    // Without a test of its own, the program's CD drive set tells which tracks are on a CD.
+    struct TcdAt : TsystemServices {
+        std::vector<std::string> ListCDDrives() override { return {"/cd/"}; }
+    };
+    SetSystemServices(std::make_shared<TcdAt>());
+    RefreshCDDrives();
+    list.GetDisplayList(lines, true, mkAll);
+    EXPECT_EQ(lines.ToVector(), (std::vector<std::string>{"Hello", "Say hello", "Help clip"}));
+    list.GetDisplayList(lines, false, mkAll);
+    EXPECT_EQ(lines.Count(), 4);
+    SetSystemServices(nullptr);
+    RefreshCDDrives();
+    list.GetDisplayList(lines, true, mkAll);
+    EXPECT_EQ(lines.Count(), 4);
 }
 
 TEST(TagList, ProgressEventsAndBulkOperations) {
