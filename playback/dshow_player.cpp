@@ -121,8 +121,13 @@ void TdshowPlayer::Uninitialise() {
 
 void TdshowPlayer::LoadCoverImage(const std::string& coverFolder, bool flagA, std::string& fileName, bool flagB,
                                   TcoverPicture& picture) {
+    // Without a current track only the name is cleared; the caller's picture stays.
+    if (!FcurrentTag) {
+        fileName.clear();
+        return;
+    }
     picture.Clear();
-    if (FcurrentTag && FcurrentTag->LoadCoverImage(picture, flagA, CoverArtOption() != 0, coverFolder, flagB))
+    if (FcurrentTag->LoadCoverImage(picture, flagA, CoverArtOption() != 0, coverFolder, flagB))
         fileName = picture.FileName;
     else
         fileName.clear();

@@ -36,6 +36,8 @@ public:
     virtual int GetMonitor() const = 0;
     virtual void SetAutoFullScreen(bool on) = 0;
     virtual bool GetAutoFullScreen() const = 0;
+    // Whether a double-click on the panel switches full screen on and off.
+    virtual void SetDoubleClickFullScreen(bool on) = 0;
     // The window that lists the elements of the running pipeline.
     virtual void ShowFiltersWindow(const std::vector<std::string>& filterNames) = 0;
 };

@@ -76,6 +76,13 @@ void TcustomWinampPlayer::SetVideoPlayerFactory(TvideoPlayerFactory factory) {
 void TcustomWinampPlayer::SetPolling(bool on) {
     Fpolling = on;
     Ftimer->SetEnabled(on);
+    // A volume set while nothing could be sent (the stored one, loaded before the player
+    // was started) goes out now: the outside player starts at a volume of its own, which
+    // the poll would otherwise take over in place of the stored one.
+    if (on && FvolumePending) {
+        FvolumePending = false;
+        WinampUser(FlastVolume, kPlayerVolume);
+    }
 }
 
 HWND TcustomWinampPlayer::FindWinampWindow(bool ask) {
@@ -197,6 +204,10 @@ void TcustomWinampPlayer::SetPosition(uint32_t ms) {
 
 uint8_t TcustomWinampPlayer::GetVolume() const {
     if (VideoViaDShow()) return VideoPlayer()->GetVolume();
+    // Nothing is asked while polling is off (before Initialise, after Uninitialise, when
+    // the user declined to start the player): the last volume stands, so the settings
+    // written at close keep it instead of the 0 an unanswered message gives.
+    if (!Fpolling) return FlastVolume;
     const LRESULT volume =
         const_cast<TcustomWinampPlayer*>(this)->WinampUser(kPlayerVolumeQuery, kPlayerVolume);
     return uint8_t(std::clamp<LRESULT>(volume, 0, 255));
@@ -204,6 +215,7 @@ uint8_t TcustomWinampPlayer::GetVolume() const {
 
 void TcustomWinampPlayer::SetVolume(uint8_t volume) {
     FlastVolume = volume;
+    FvolumePending = !Fpolling;
     WinampUser(volume, kPlayerVolume);
     if (VideoPlayer()) VideoPlayer()->SetVolume(volume);
     TcustomMediaPlayer::SetVolume(volume);
@@ -532,7 +544,11 @@ void TcustomWinampPlayer::SetUseDShowVideo(bool on) {
 
 void TcustomWinampPlayer::LoadSettings(const TiniFile& ini, const std::string& section) {
     TcustomMediaPlayer::LoadSettings(ini, section);
+    const bool hadVideo = VideoPlayer() != nullptr;
     SetUseDShowVideo(ini.ReadBool(section, "UseDShowVideo", false));
+    // A video output made just now missed the video settings the base has read: it
+    // takes them here, so that they are not reset to their defaults at every start.
+    if (!hadVideo && VideoPlayer()) VideoPlayer()->LoadSettings(ini, section);
 }
 
 void TcustomWinampPlayer::SaveSettings(TiniFile& ini, const std::string& section) const {

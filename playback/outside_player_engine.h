@@ -135,6 +135,7 @@ private:
     uint32_t FlastPosition = 0;
     bool FstoppedByUser = false;
     uint8_t FlastVolume = 0;
+    bool FvolumePending = false;  // FlastVolume was set while polling was off
     int FmissingFiles = 0;
     bool Fbusy = false;
     bool Flaunching = false;

@@ -38,7 +38,13 @@ void TVideoPlayer::SetPanel(TcustomFilterGraphPanel* panel) {
     if (panel) {
         panel->SetMonitor(Fmonitor);
         panel->SetAutoFullScreen(FautoFullScreen);
+        panel->SetDoubleClickFullScreen(DoubleClickFullScreen);
     }
+}
+
+void TVideoPlayer::LoadSettings(const TiniFile& ini, const std::string& section) {
+    TcustomVideoPlayer::LoadSettings(ini, section);
+    if (Fpanel) Fpanel->SetDoubleClickFullScreen(DoubleClickFullScreen);
 }
 
 void TVideoPlayer::SetAudioDevice(const std::string& name) {

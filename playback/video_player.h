@@ -17,7 +17,7 @@ public:
     ~TVideoPlayer() override;
 
     // The panel that shows the video (not owned; null plays video unseen). The monitor
-    // and automatic full-screen choices made before are handed to it.
+    // automatic full-screen and double-click choices made before are handed to it.
     void SetPanel(TcustomFilterGraphPanel* panel);
     TcustomFilterGraphPanel* Panel() const { return Fpanel; }
     TmyFilterGraph& Graph() { return *Fgraph; }
@@ -46,6 +46,8 @@ public:
     void Uninitialise() override {}
     bool OpenAndPlay(const std::string& fileName) override;
     void ShowFiltersWindow() override;
+    // The base's settings; the double-click choice then reaches the panel.
+    void LoadSettings(const TiniFile& ini, const std::string& section) override;
 
     // Where the graph's error texts go; the error log unless replaced.
     std::function<void(const std::string& message)> OnError;

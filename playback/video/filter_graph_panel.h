@@ -38,6 +38,7 @@ public:
     int GetMonitor() const override { return Fmonitor; }
     void SetAutoFullScreen(bool on) override { FautoFullScreen = on; }
     bool GetAutoFullScreen() const override { return FautoFullScreen; }
+    void SetDoubleClickFullScreen(bool on) override { DoubleClickFullScreen = on; }
     void ShowFiltersWindow(const std::vector<std::string>& filterNames) override;
 
     bool DoubleClickFullScreen = true;

@@ -184,5 +184,22 @@ TEST_F(DshowPlayerTest, VolumeSurvivesANewTrackAndSettingsRoundTrip) {
     EXPECT_EQ(Player->GetEngineKind(), 2);
 }
 
+TEST_F(DshowPlayerTest, CoverOfTheCurrentTrackAndNoneWithoutOne) {
+    const std::string file = Media("a.wav", test::TmediaFormat::Wav, 0.5);
+    ASSERT_TRUE(SafeWriteFile(Dir.File("Folder.jpg"), std::string("cover bytes")));
+    Player->PlayTag(Track(file));
+    TcoverPicture picture;
+    std::string name = "old";
+    Player->LoadCoverImage("", false, name, false, picture);
+    EXPECT_EQ(name, Dir.File("Folder.jpg"));
+    EXPECT_EQ(picture.Bytes, "cover bytes");
+
+    // Without a current track only the name is cleared: the picture shown stays.
+    Player->PlayTag(nullptr);
+    Player->LoadCoverImage("", false, name, false, picture);
+    EXPECT_EQ(name, "");
+    EXPECT_EQ(picture.Bytes, "cover bytes");
+}
+
 }  // namespace
 }  // namespace tunecrest

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "core/ini_file.h"
 #include "core/safe_file.h"
 #include "playback/cdg_decoder.h"
 #include "playback/graph_utils.h"
+#include "playback/video_player.h"
 #include "support/media_files.h"
 #include "support/player_test_support.h"
 #include "support/temp_dir.h"
@@ -197,6 +199,26 @@ TEST_F(FilterGraphTest, AKaraokeTrackPlaysItsAudioAndDrawsItsGraphics) {
     EXPECT_EQ(panel.Height, TcdgDecoder::kHeight);
     ASSERT_TRUE(PlayToEnd());
     EXPECT_EQ(Completions, 1);
+}
+
+TEST(VideoPlayerSettings, TheStoredChoicesReachThePanel) {
+    TiniFile ini;
+    ini.SetText("[Player]\nAutoFullScreen=1\nDoubleClickFullScreen=0\nFullScreenMonitor=1\n");
+    TVideoPlayer video;
+    test::TrecordingPanel panel;
+    video.SetPanel(&panel);
+    video.LoadSettings(ini, "Player");
+    EXPECT_TRUE(panel.AutoFullScreen);
+    EXPECT_EQ(panel.Monitor, 1);
+    EXPECT_FALSE(panel.DoubleClickFullScreen);
+
+    // Settings read before the panel exists are handed over with it.
+    TVideoPlayer early;
+    early.LoadSettings(ini, "Player");
+    test::TrecordingPanel later;
+    early.SetPanel(&later);
+    EXPECT_FALSE(later.DoubleClickFullScreen);
+    EXPECT_TRUE(later.AutoFullScreen);
 }
 
 }  // namespace

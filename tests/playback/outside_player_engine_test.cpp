@@ -370,6 +370,52 @@ TEST_F(OutsidePlayerEngineTest, SettingsKeysAndTheVideoOutput) {
     EXPECT_EQ(2, changes);
 }
 
+TEST_F(OutsidePlayerEngineTest, TheStoredVolumeReachesThePlayerAndSurvivesTheClose) {
+    FakeOutsidePlayer& fake = *Ffake;
+    std::vector<int> reported;
+    Frecorder.Events.OnVolumeChange = [&](TObject*, uint8_t v) { reported.push_back(v); };
+    TiniFile ini;
+    ini.WriteInteger("Player", "Volume", 90);
+    Fengine->LoadSettings(ini, "Player");  // before the player runs: nothing can be sent yet
+    EXPECT_EQ(90, Fengine->GetVolume());
+    EXPECT_EQ(200, fake.Volume);
+    Fengine->Initialise(0);
+    EXPECT_EQ(90, fake.Volume);  // not the player's own starting volume
+    Tick(4);
+    EXPECT_EQ(std::vector<int>{90}, reported);
+
+    fake.Volume = 150;  // turned at the player itself
+    Tick(1);
+    EXPECT_EQ((std::vector<int>{90, 150}), reported);
+    Fengine->Uninitialise();
+    TiniFile saved;
+    Fengine->SaveSettings(saved, "Player");  // after the close, as the program does
+    EXPECT_EQ(150, saved.ReadInteger("Player", "Volume", 0));
+}
+
+TEST_F(OutsidePlayerEngineTest, AVideoOutputMadeFromTheSettingsTakesTheVideoSettings) {
+    TiniFile ini;
+    ini.WriteBool("Player", "UseDShowVideo", true);
+    ini.WriteBool("Player", "AutoFullScreen", true);
+    ini.WriteInteger("Player", "FullScreenMonitor", 2);
+    ini.WriteString("Player", "VideoSoundCard", "USB Audio");
+    TcustomWinampPlayer::SetVideoPlayerFactory([] {
+        auto video = std::make_unique<test::FakeVideoPlayer>();
+        video->Ready = true;
+        return video;
+    });
+    Fengine->LoadSettings(ini, "Player");
+    TcustomWinampPlayer::SetVideoPlayerFactory(nullptr);
+    ASSERT_TRUE(Fengine->UsesDShowVideo());
+    EXPECT_TRUE(Fengine->VideoPlayer()->GetAutoFullScreen());
+    EXPECT_EQ(2, Fengine->VideoPlayer()->GetMonitor());
+    EXPECT_EQ("USB Audio", Fengine->VideoPlayer()->AudioDevice());
+    TiniFile saved;
+    Fengine->SaveSettings(saved, "Player");
+    EXPECT_EQ(2, saved.ReadInteger("Player", "FullScreenMonitor", 0));
+    EXPECT_EQ("USB Audio", saved.ReadString("Player", "VideoSoundCard", ""));
+}
+
 TEST_F(OutsidePlayerEngineTest, VideosPlayInProcessWhileTheOutsidePlayerWaits) {
     FakeOutsidePlayer& fake = *Ffake;
     test::FakeVideoPlayer video;

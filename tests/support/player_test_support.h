@@ -37,6 +37,7 @@ public:
     int GetMonitor() const override { return Monitor; }
     void SetAutoFullScreen(bool on) override { AutoFullScreen = on; }
     bool GetAutoFullScreen() const override { return AutoFullScreen; }
+    void SetDoubleClickFullScreen(bool on) override { DoubleClickFullScreen = on; }
     void ShowFiltersWindow(const std::vector<std::string>& names) override { Filters = names; }
 
     int FrameCount() {
@@ -54,7 +55,7 @@ public:
     bool HasVideo = false;
     TmediaPlayState LastState = psUnknown;
     int Ticks = 0;
-    bool FullScreen = false, AutoFullScreen = false;
+    bool FullScreen = false, AutoFullScreen = false, DoubleClickFullScreen = true;
     int Monitor = 0;
     std::vector<std::string> Filters;
 };
