@@ -373,6 +373,19 @@ void IIfFn(sqlite3_context* ctx, int, sqlite3_value** argv) {
     sqlite3_result_value(ctx, Truthy(argv[0]) ? argv[1] : argv[2]);
 }
 
+// The dialect's &: NULL counts as empty text; only when every operand is NULL is the result NULL.
+void ConcatFn(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    std::string result;
+    bool any = false;
+    for (int a = 0; a < argc; ++a) {
+        if (IsNull(argv[a])) continue;
+        any = true;
+        result += TextArg(argv[a]);
+    }
+    if (!any) return sqlite3_result_null(ctx);
+    ResultText(ctx, result);
+}
+
 void LikeFn(sqlite3_context* ctx, int, sqlite3_value** argv) {
     // SQLite calls like(pattern, value) for "value LIKE pattern".
     if (IsNull(argv[0]) || IsNull(argv[1])) return sqlite3_result_null(ctx);
@@ -508,9 +521,74 @@ bool ParseJetDate(std::string_view text, TDateTime& value) {
     return true;
 }
 
+namespace {
+
+// Words that end the operand of a concatenation: & binds more loosely than arithmetic
+// and more tightly than comparisons and the logical operators.
+bool EndsConcatOperand(std::string_view word) {
+    static constexpr const char* kWords[] = {"And",  "Or",   "Not",  "Xor", "Eqv", "Imp",  "Like", "Is",
+                                             "In",   "Between", "Escape", "Case", "When", "Then", "Else",
+                                             "End",  "Asc",  "Desc", "Order", "By",  "Select", "From", "Where"};
+    for (const char* w : kWords)
+        if (SameText(word, w)) return true;
+    return false;
+}
+
+// Turns the operands joined by & into one call of jet_concat, which treats NULL as
+// empty text (as the dialect's & does) and groups like the dialect does:
+// "TrackNo + 1 & 'x'" joins the sum, where SQLite's || would bind to the 1 alone.
+class TconcatWriter {
+public:
+    explicit TconcatWriter(std::string& out) : Fout(out) { Fsegments.push_back({0, false}); }
+    // An operand ends at a comparison, a comma or a logical word; the next one starts
+    // after it.
+    void EndOperand() { Close(); }
+    void StartOperand() { Fsegments.back().Start = Fout.size(); }
+    void Ampersand() {
+        TsegmentState& s = Fsegments.back();
+        if (!s.Open) {
+            Fout.insert(s.Start, " jet_concat(");
+            s.Open = true;
+        }
+        Fout += ", ";
+    }
+    void OpenParen() {
+        Fout += '(';
+        Fsegments.push_back({Fout.size(), false});
+    }
+    void CloseParen() {
+        Close();
+        if (Fsegments.size() > 1) Fsegments.pop_back();
+        Fout += ')';
+        // The bracketed group is part of the enclosing operand: no boundary here.
+    }
+    void Finish() {
+        while (Fsegments.size() > 1) {
+            Close();
+            Fsegments.pop_back();
+        }
+        Close();
+    }
+
+private:
+    struct TsegmentState {
+        size_t Start;
+        bool Open;
+    };
+    void Close() {
+        if (Fsegments.back().Open) Fout += ')';
+        Fsegments.back().Open = false;
+    }
+    std::string& Fout;
+    std::vector<TsegmentState> Fsegments;
+};
+
+}  // namespace
+
 std::string TranslateJetSql(std::string_view text) {
     std::string out;
     out.reserve(text.size() + 32);
+    TconcatWriter concat(out);
     size_t i = 0;
     const size_t n = text.size();
     while (i < n) {
@@ -563,17 +641,28 @@ std::string TranslateJetSql(std::string_view text) {
             out.append(text.substr(i, close + 1 - i));
             i = close + 1;
         } else if (c == '-' && i + 1 < n && text[i + 1] == '-') {
+            // Comments mean nothing to a rule; dropping them keeps a line comment from
+            // swallowing what this pass or the caller writes after it.
             size_t end = text.find('\n', i);
-            if (end == std::string_view::npos) end = n;
-            out.append(text.substr(i, end - i));
-            i = end;
+            i = end == std::string_view::npos ? n : end;
+            out += ' ';
         } else if (c == '/' && i + 1 < n && text[i + 1] == '*') {
             size_t end = text.find("*/", i + 2);
-            end = end == std::string_view::npos ? n : end + 2;
-            out.append(text.substr(i, end - i));
-            i = end;
+            i = end == std::string_view::npos ? n : end + 2;
+            out += ' ';
         } else if (c == '&') {
-            out += " || ";
+            concat.Ampersand();
+            ++i;
+        } else if (c == '(') {
+            concat.OpenParen();
+            ++i;
+        } else if (c == ')') {
+            concat.CloseParen();
+            ++i;
+        } else if (c == ',' || c == '=' || c == '<' || c == '>' || c == '!' || c == ';') {
+            concat.EndOperand();
+            out += c;
+            concat.StartOperand();
             ++i;
         } else if (IsWordChar(static_cast<unsigned char>(c))) {
             size_t j = i;
@@ -582,15 +671,19 @@ std::string TranslateJetSql(std::string_view text) {
             size_t k = j;
             while (k < n && std::isspace(static_cast<unsigned char>(text[k]))) ++k;
             const char* renamed = (k < n && text[k] == '(') ? RenamedFunction(word) : nullptr;
+            const bool endsOperand = !renamed && EndsConcatOperand(word);
+            if (endsOperand) concat.EndOperand();
             if (renamed) out += renamed;
             else if (SameText(word, "Mod")) out += " % ";
             else out.append(word);
+            if (endsOperand) concat.StartOperand();
             i = j;
         } else {
             out += c;
             ++i;
         }
     }
+    concat.Finish();
     return out;
 }
 
@@ -620,6 +713,7 @@ void RegisterJetFunctions(TsqliteDatabase& database) {
     Register(db, "IIf", 3, IIfFn);
     Register(db, "Trim", 1, TrimFn);
     Register(db, "like", 2, LikeFn);
+    Register(db, "jet_concat", -1, ConcatFn);
 }
 
 }  // namespace tunecrest

@@ -15,8 +15,9 @@ class TsqliteDatabase;
 
 // Rewrites a rule fragment (a condition or an order list). String literals are left
 // alone apart from compare-without-case; "double-quoted" strings become 'single-quoted';
-// #date# literals become day numbers; & becomes ||; Mod becomes %; Left(, Right( and
-// Mid( call the registered functions. Throws Exception for an unterminated literal or
+// #date# literals become day numbers; the operands joined by & become one call of a
+// registered function that reads NULL as empty text; Mod becomes %; Left(, Right( and
+// Mid( call the registered functions; comments are dropped. Throws Exception for an unterminated literal or
 // a date literal that is no date.
 std::string TranslateJetSql(std::string_view text);
 

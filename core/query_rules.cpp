@@ -11,6 +11,49 @@
 
 namespace tunecrest {
 
+// ---- XML ------------------------------------------------------------------------------
+
+TrandomPlayRulesXML::TrandomPlayRulesXML(TdbRules& owner) : TstringListXMLer(owner), Frule(owner) {}
+
+void TrandomPlayRulesXML::SaveToStrings(TpairList& list) {
+    list.push_back(MakePair("RuleName", Frule.RuleName));
+    if (Frule.CopyEnabled) list.push_back(MakeBoolPair("Enabled", Frule.Enabled));
+    TstringListXMLer::SaveToStrings(list);
+}
+
+void TrandomPlayRulesXML::LoadFromStrings(const TpairList& list) {
+    Frule.RuleName = PairValue(list, "RuleName");
+    if (Frule.CopyEnabled) Frule.Enabled = StrToIntDef(PairValue(list, "Enabled"), 0) != 0;
+    TstringListXMLer::LoadFromStrings(list);
+}
+
+void TdbRulesListXML::GetChildXMLers(std::vector<TmyCustomXMLer*>& list) {
+    for (int i = 0; i < Fowner.Count(); ++i)
+        if (TdbRulesPtr rule = Fowner.Rule(i)) list.push_back(&rule->XMLer());
+}
+
+void TdbRulesListXML::BeginLoad() {
+    Fowner.BeginUpdate();
+    Fowner.Clear();
+}
+
+void TdbRulesListXML::EndLoad() { Fowner.EndUpdate(); }
+
+TmyCustomXMLer* TdbRulesListXML::LoadChildNode(const pugi::xml_node& node) {
+    auto rule = std::make_shared<TdbRules>();
+    LoadChildNodes(node, rule->XMLer());
+    // Filed under the name the element carries; a later rule of one name replaces an earlier one.
+    int index;
+    if (Fowner.Find(rule->RuleName, index)) Fowner.Delete(index);
+    Fowner.AddObject(rule->RuleName, rule);
+    return &rule->XMLer();
+}
+
+// ---- rules ----------------------------------------------------------------------------
+
+TdbRules::TdbRules() : Fxmler(std::make_unique<TrandomPlayRulesXML>(*this)) {}
+TdbRules::~TdbRules() = default;
+
 void TdbRules::Assign(const TdbRules* source) {
     BeginUpdate();
     Clear();
@@ -63,10 +106,12 @@ bool TdbRules::CheckQueries(TjukeboxDB& database, TaudioTagList& target, std::st
     return errors.empty();
 }
 
-TdbRulesList::TdbRulesList() {
+TdbRulesList::TdbRulesList() : Fxmler(std::make_unique<TdbRulesListXML>(*this)) {
     SetSorted(true);
     SetOwnsObjects(true);
 }
+
+TdbRulesList::~TdbRulesList() = default;
 
 TdbRulesPtr TdbRulesList::Add(const std::string& name) {
     if (TdbRulesPtr existing = RuleByName(name)) return existing;

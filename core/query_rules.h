@@ -6,15 +6,36 @@
 #include <string>
 
 #include "core/string_lists.h"
+#include "core/tag_xml.h"
 
 namespace tunecrest {
 
 class TiniFile;
 class TjukeboxDB;
 class TaudioTagList;
+class TdbRules;
+class TdbRulesList;
+
+// A rule as XML: the pairs "RuleName", "Enabled" (only when the rule's copies carry it)
+// and one "string" pair per condition line.
+class TrandomPlayRulesXML : public TstringListXMLer {
+public:
+    explicit TrandomPlayRulesXML(TdbRules& owner);
+    std::string GetXMLClassName() const override { return "TrandomPlayRulesXML"; }
+    void SaveToStrings(TpairList& list) override;
+    void LoadFromStrings(const TpairList& list) override;
+
+private:
+    TdbRules& Frule;
+};
 
 class TdbRules : public TmyStringList {
 public:
+    TdbRules();
+    ~TdbRules() override;
+    TdbRules(const TdbRules&) = delete;
+    TdbRules& operator=(const TdbRules&) = delete;
+
     std::string RuleName;
     bool Enabled = false;
     // Whether copies carry Enabled.
@@ -32,13 +53,37 @@ public:
     // several lines select is added once. Each failing line's message and "\r\n" go
     // into `errors`; true when there were none.
     bool CheckQueries(TjukeboxDB& database, TaudioTagList& target, std::string& errors) const;
+
+    TrandomPlayRulesXML& XMLer() { return *Fxmler; }
+
+private:
+    std::unique_ptr<TrandomPlayRulesXML> Fxmler;
 };
 using TdbRulesPtr = std::shared_ptr<TdbRules>;
+
+// The rule list as XML: each rule is a child element; loading replaces the list with
+// one rule per child element, filed under the name the child carries.
+class TdbRulesListXML : public TmyCustomXMLer {
+public:
+    explicit TdbRulesListXML(TdbRulesList& owner) : Fowner(owner) {}
+    std::string GetXMLClassName() const override { return "TdbRulesListXML"; }
+    void GetChildXMLers(std::vector<TmyCustomXMLer*>& list) override;
+    void BeginLoad() override;
+    void EndLoad() override;
+    TmyCustomXMLer* LoadChildNode(const pugi::xml_node& node) override;
+
+private:
+    TdbRulesList& Fowner;
+};
 
 // All query rules, sorted by name (without regard to case), owning them.
 class TdbRulesList : public TmyStringObjectList {
 public:
     TdbRulesList();
+    ~TdbRulesList() override;
+    TdbRulesList(const TdbRulesList&) = delete;
+    TdbRulesList& operator=(const TdbRulesList&) = delete;
+    TdbRulesListXML& XMLer() { return *Fxmler; }
     // A new rule under `name`; the rule already there when the name is taken.
     TdbRulesPtr Add(const std::string& name);
     TdbRulesPtr RuleByName(const std::string& name) const;
@@ -48,6 +93,9 @@ public:
     void LoadFromFile(const std::string& fileName);
     // Writes every rule into its own section; false with `error` when the file cannot be written.
     bool SaveToFile(const std::string& fileName, std::string* error = nullptr) const;
+
+private:
+    std::unique_ptr<TdbRulesListXML> Fxmler;
 };
 
 // The box shown when a rule fails while random play fills its list.

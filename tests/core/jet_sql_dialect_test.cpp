@@ -29,10 +29,11 @@ std::string Eval(const std::string& expression) {
 
 TEST(JetSqlDialect, RewritesOutsideLiteralsOnly) {
     EXPECT_EQ(TranslateJetSql("a & 'x & y' & \"it's\""),
-              "a  ||  'x & y' COLLATE NOCASE  ||  'it''s' COLLATE NOCASE");
+              " jet_concat(a ,  'x & y' COLLATE NOCASE ,  'it''s' COLLATE NOCASE)");
     EXPECT_EQ(TranslateJetSql("[Left] = Left (Artist, 1) AND MidPart Mod 2"), "[Left] = jet_left (Artist, 1) AND MidPart  %  2");
     EXPECT_EQ(TranslateJetSql("\"say \"\"hi\"\"\""), "'say \"hi\"' COLLATE NOCASE");
-    EXPECT_EQ(TranslateJetSql("x -- a & b\n& y"), "x -- a & b\n ||  y");
+    EXPECT_EQ(TranslateJetSql("x -- a & b\n& y"), " jet_concat(x  \n,  y)");
+    EXPECT_EQ(TranslateJetSql("a & b = c AND (d & e)"), " jet_concat(a ,  b )= c AND ( jet_concat(d ,  e))");
     EXPECT_THROW(TranslateJetSql("#2004-02-30#"), Exception);
     EXPECT_THROW(TranslateJetSql("#1/1/2004"), Exception);
     EXPECT_THROW(TranslateJetSql("[Artist"), Exception);
@@ -123,6 +124,12 @@ TEST(JetSqlDialect, Functions) {
         {"'abc' = 'ABC'", "1"},
         {"7 Mod 3", "1"},
         {"'ABC' Like 'a[!x]_'", "1"},
+        // & reads NULL as empty text and binds more loosely than arithmetic.
+        {"Null & 'a' & Null", "a"},
+        {"IIf((Null & Null) Is Null, 'null', 'text')", "null"},
+        {"1 + 2 & 'x' & 2 * 3", "3x6"},
+        {"'a' & 'b' = 'AB' And 'c' & Left('de', 1) Like 'CD'", "1"},
+        {"Len('ab' & 'cd') & '|' & ('x' & (1 + 1))", "4|x2"},
     };
     for (const Tcase& c : cases) EXPECT_EQ(Eval(c.Expression), c.Expected) << c.Expression;
     SetClock(nullptr);

@@ -136,6 +136,9 @@ TEST_F(MediaDatabase, RulesInTheOldDialectSelectTheExpectedTracks) {
         {"ModDate < #1/1/00#", {4}},
         // Concatenation, Mod, string functions.
         {"Artist & ' - ' & Title = 'the beatles - help!'", {2}},
+        // & reads an empty (NULL) field as empty text.
+        {"Artist & '|' & Title = '|'", {3}},
+        {"Album & TrackNo + 1 = 'Help4'", {2}},
         {"TrackNo Mod 2 = 1", {0, 2}},
         {"Left(Artist, 3) = 'THE'", {2}},
         {"Right(Title, 5) = 'queen'", {0}},

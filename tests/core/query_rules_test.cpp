@@ -71,3 +71,42 @@ TEST(QueryRules, ListFileRoundTripSortedByName) {
     loaded.LoadFromFile(dir.File("missing.dat"));
     EXPECT_EQ(loaded.Count(), 0);
 }
+
+TEST(QueryRules, XmlRoundTripOfARuleAndOfTheList) {
+    TdbRules rule;
+    rule.RuleName = "Rock & \"Roll\"";
+    rule.Enabled = true;
+    rule.Add("Genre = 'Rock' And TrackNo < 3");
+    rule.Add("Artist Like '[a-c]%'");
+    const std::string plain = SaveObjectToXMLText(rule.XMLer());
+    EXPECT_NE(plain.find("<TrandomPlayRulesXML>"), std::string::npos) << plain;
+    EXPECT_NE(plain.find("<RuleName val=\"Rock &amp; &quot;Roll&quot;\""), std::string::npos) << plain;
+    EXPECT_EQ(plain.find("Enabled"), std::string::npos);  // carried only with CopyEnabled
+    EXPECT_LT(plain.find("RuleName"), plain.find("<string"));
+
+    TdbRules back;
+    back.CopyEnabled = true;
+    back.Add("stale line");
+    ASSERT_TRUE(LoadObjectFromXMLText(plain, back.XMLer()));
+    EXPECT_EQ(back.RuleName, rule.RuleName);
+    EXPECT_EQ(back.ToVector(), rule.ToVector());
+    EXPECT_FALSE(back.Enabled);
+    rule.CopyEnabled = true;
+    ASSERT_TRUE(LoadObjectFromXMLText(SaveObjectToXMLText(rule.XMLer()), back.XMLer()));
+    EXPECT_TRUE(back.Enabled);
+    EXPECT_FALSE(LoadObjectFromXMLText("<TdbRulesListXML/>", back.XMLer()));
+
+    TdbRulesList list;
+    list.Add("zeta")->Add("Artist = 'z'");
+    list.Add("Alpha")->Add("Album = \"A, B\"");
+    const std::string text = SaveObjectToXMLText(list.XMLer());
+    TdbRulesList loaded;
+    loaded.Add("stale");
+    int changes = 0;
+    loaded.OnChange = [&](TObject*) { ++changes; };
+    ASSERT_TRUE(LoadObjectFromXMLText(text, loaded.XMLer()));
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(loaded.ToVector(), (std::vector<std::string>{"Alpha", "zeta"}));
+    EXPECT_EQ(loaded.RuleByName("alpha")->ToVector(), std::vector<std::string>{"Album = \"A, B\""});
+    EXPECT_EQ(loaded.RuleByName("zeta")->RuleName, "zeta");
+}
