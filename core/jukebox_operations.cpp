@@ -54,7 +54,10 @@ void TlocalJukeboxList::SetStackerActive(bool on) {
 
 void TlocalJukeboxList::ActivatePlaylist(const std::string& title) { Jukebox()->ActivatePlaylistByName(title); }
 
-void TlocalJukeboxList::RemovePlaylist(TaudioTagList* list) { Playlists().Remove(list); }
+void TlocalJukeboxList::RemovePlaylist(TaudioTagList* list) {
+    MarkPlaylistsUserChange();
+    Playlists().Remove(list);
+}
 
 void TlocalJukeboxList::SetInternetRadioURL(const std::string& name, const std::string& url) {
     URLList().SetURL(name, url);

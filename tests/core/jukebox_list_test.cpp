@@ -170,6 +170,14 @@ TEST(JukeboxList, CdListsFollowTheDiscAndStayOutOfTheLibraryFile) {
     TaudioTagList stored;
     ASSERT_TRUE(LoadTagListFromFile(stored, dir.File("jukebox.dat"), false));
     EXPECT_EQ(test::Titles(stored), (std::vector<std::string>{"Own"}));
+    // Once the CD tracks have left the list, every new track is written, whatever
+    // memory it took over.
+    lib->GlobalList().BeginUpdate();
+    lib->GlobalList().Clear();
+    for (int i = 0; i < 40; ++i) lib->GlobalList().Add(MakeTag("New", std::to_string(i)));
+    lib->GlobalList().EndUpdate();
+    ASSERT_TRUE(LoadTagListFromFile(stored, dir.File("jukebox.dat"), false));
+    EXPECT_EQ(stored.Count(), 40);
     SetSystemServices(previous);
 }
 
@@ -289,16 +297,82 @@ TEST(JukeboxList, DataFilesAreUncompressedListFilesAndAnEmptyStackerIsNoDamage) 
 TEST(JukeboxList, RemovingTheActivatedPlaylistClearsIt) {
     test::TempDir dir;
     auto lib = NewLibrary(dir);
+    std::vector<std::string> activations;
+    TcustomJukeboxEvents events;
+    events.OnActivePreloadedListChanged = [&](TObject*, TaudioTagList* list) {
+        activations.push_back(list ? list->Title() : "-");
+    };
+    lib->Jukebox()->SetEvents(&events);
     auto list = std::make_shared<TaudioTagList>();
     list->SetTitle("Party");
     lib->Playlists().AddList(list);
     lib->ActivatePlaylist("Party");
     EXPECT_EQ(lib->Jukebox()->ActivatedPlaylist(), list.get());
+    // Renaming keeps it activated, and the windows hear the new title.
+    lib->Playlists().RenameList(list.get(), "Dance");
+    EXPECT_EQ(lib->Jukebox()->ActivatedPlaylist(), list.get());
+    EXPECT_EQ(activations, (std::vector<std::string>{"Party", "Dance"}));
     lib->ActivatePlaylist("Unknown");
     EXPECT_EQ(lib->Jukebox()->ActivatedPlaylist(), nullptr);
-    lib->ActivatePlaylist("Party");
+    // An unknown title chosen by a person is not remembered for later.
+    auto later = std::make_shared<TaudioTagList>();
+    later->SetTitle("Unknown");
+    lib->Playlists().AddList(later);
+    EXPECT_EQ(lib->Jukebox()->ActivatedPlaylist(), nullptr);
+    TiniFile ini;
+    lib->SaveSettings(ini, "Jukebox");
+    EXPECT_EQ(ini.ReadString("Jukebox", "ActivePlaylist", "?"), "");
+    lib->ActivatePlaylist("Dance");
     lib->RemovePlaylist(list.get());
     EXPECT_EQ(lib->Jukebox()->ActivatedPlaylist(), nullptr);
+    EXPECT_EQ(activations.back(), "-");
+}
+
+TEST(JukeboxList, PlayCountsWaitingForTheirWriteAreKeptAtCloseDown) {
+    test::TempDir dir;
+    {
+        auto lib = NewLibrary(dir);
+        lib->AddToQueue(*MakeTag("A", "Song"));
+    }  // closed before the dispatcher ran the write
+    Drain();
+    auto fresh = NewLibrary(dir);
+    fresh->LoadPopularList();
+    ASSERT_EQ(fresh->PopularList().Count(), 1);
+    EXPECT_EQ(fresh->PopularList().GetTag(0)->Data(), 1u);
+}
+
+TEST(JukeboxList, VideoSupportReachesTheTaggerLoaderAndTheQueue) {
+    const uint32_t previous = TaggerLoader().MediaSupportLevel();
+    test::TempDir dir;
+    auto lib = NewLibrary(dir);
+    lib->SetVideoSupport(true);
+    EXPECT_TRUE(lib->VideoSupport());
+    EXPECT_EQ(TaggerLoader().MediaSupportLevel(), 3u);
+    EXPECT_EQ(lib->Jukebox()->Queue().MediaSupportLevel(), 3u);
+    lib->SetVideoSupport(false);
+    EXPECT_EQ(TaggerLoader().MediaSupportLevel(), 1u);
+    EXPECT_EQ(lib->Jukebox()->Queue().MediaSupportLevel(), 1u);
+    TaggerLoader().SetMediaSupportLevel(previous);
+}
+
+TEST(JukeboxList, DamagedPlaylistsFileSurvivesUntilAPersonChangesThePlaylists) {
+    test::TempDir dir;
+    {
+        std::ofstream(dir.File("playlists.dat")) << "garbage that is no list";
+    }
+    auto lib = NewLibrary(dir);
+    lib->LoadPlaylists();
+    EXPECT_TRUE(lib->PlaylistsLoadFailed());
+    auto list = std::make_shared<TaudioTagList>();
+    list->SetTitle("Loaded later");
+    lib->Playlists().AddList(list);  // not a person's action
+    std::string text;
+    ReadFileBytes(dir.File("playlists.dat"), text);
+    EXPECT_EQ(text, "garbage that is no list");
+    lib->RemovePlaylist(list.get());
+    EXPECT_FALSE(lib->PlaylistsLoadFailed());
+    ReadFileBytes(dir.File("playlists.dat"), text);
+    EXPECT_EQ(text, std::string("UALL\0\0\0\0", 8));
 }
 
 // A library scanned from a music folder through the fake tagger ("fake" files are text
