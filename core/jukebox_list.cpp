@@ -450,8 +450,8 @@ void TcustomJukeboxList::LoadVideoList() {
 
 void TcustomJukeboxList::LoadPlaylists() {
     FloadingPlaylists = true;
+    // The load ends its update bracket, which reports the change once (PlaylistsChanged).
     FplaylistsLoadFailed = LoadListsFile(*Fplaylists, DataFile("playlists.dat")) == TlistFileState::lfsDamaged;
-    PlaylistsChanged();
     FloadingPlaylists = false;
 }
 

@@ -328,6 +328,56 @@ TEST(JukeboxList, RemovingTheActivatedPlaylistClearsIt) {
     EXPECT_EQ(activations.back(), "-");
 }
 
+TEST(JukeboxList, SettingsKeysDefaultsAndRoundTrip) {
+    test::TempDir dir;
+    auto lib = NewLibrary(dir);
+    // Defaults from an empty section.
+    TiniFile empty;
+    lib->LoadSettings(empty, "Jukebox");
+    EXPECT_TRUE(lib->EnableIndexes());
+    EXPECT_TRUE(lib->ArtistList().MapThe);
+    EXPECT_FALSE(lib->ArtistList().MappingsNoDuplicates);
+    EXPECT_EQ(lib->YearList().Mode, ymYears);
+    EXPECT_EQ(lib->VideoList().VideoFileMask(), "%t");
+    EXPECT_TRUE(lib->VideoList().AlbumFromParentFolder());
+    EXPECT_FALSE(lib->Jukebox()->LoopQueue());
+    EXPECT_FALSE(lib->Jukebox()->UseDBQueryRule);
+
+    lib->AudioFolders().Add("/music/a b");
+    lib->AudioFolders().Add("/music/c");
+    lib->ArtistList().MapThe = false;
+    lib->YearList().Mode = ymDecades;
+    lib->SetEnableIndexes(false);
+    lib->Jukebox()->SetLoopQueue(true);
+    lib->Jukebox()->UseDBQueryRule = true;
+    lib->Jukebox()->DBQueryRule().RuleName = "Rock";
+    TiniFile ini;
+    lib->SaveSettings(ini, "Jukebox");
+    const std::vector<std::string> keys = ini.ReadSection("Jukebox");
+    const std::vector<std::string> expected = {
+        "AudioFolders", "VideoFolders", "AudioImportList", "VideoImportList", "UseAudioMask", "AudioMask",
+        "UseVideoMask", "VideoMask", "AlbumFromParentFolder", "ArtistFromParentFolder",
+        "AlwaysOverrideWithFileMasks", "ArtistMappingsMapThe", "ArtistMappingsNoDuplicates", "YearMode",
+        "EnableIndexes", "VideoListMask", "VideoListFolderAsGenre", "UseDBQueryRule", "DBQueryRule",
+        "ActivePlaylist", "LoopQueue"};
+    EXPECT_EQ(keys, expected);
+    EXPECT_EQ(ini.ReadString("Jukebox", "AudioFolders", ""), "\"/music/a b\",/music/c");
+    EXPECT_EQ(ini.ReadString("Jukebox", "YearMode", ""), "1");
+    EXPECT_EQ(ini.ReadString("Jukebox", "LoopQueue", ""), "1");
+
+    auto fresh = NewLibrary(dir);
+    fresh->LoadSettings(ini, "Jukebox");
+    EXPECT_EQ(fresh->AudioFolders().Count(), 2);
+    EXPECT_EQ(fresh->AudioFolders().Strings(0), "/music/a b");
+    EXPECT_FALSE(fresh->ArtistList().MapThe);
+    EXPECT_EQ(fresh->YearList().Mode, ymDecades);
+    EXPECT_FALSE(fresh->EnableIndexes());
+    EXPECT_TRUE(fresh->Jukebox()->LoopQueue());
+    EXPECT_TRUE(fresh->Jukebox()->UseDBQueryRule);
+    EXPECT_EQ(fresh->Jukebox()->DBQueryRule().RuleName, "Rock");
+    EXPECT_EQ(fresh->Jukebox()->DBQueryRule().Count(), 0) << "the rule's lines are fetched later";
+}
+
 TEST(JukeboxList, PlayCountsWaitingForTheirWriteAreKeptAtCloseDown) {
     test::TempDir dir;
     {
@@ -361,7 +411,12 @@ TEST(JukeboxList, DamagedPlaylistsFileSurvivesUntilAPersonChangesThePlaylists) {
         std::ofstream(dir.File("playlists.dat")) << "garbage that is no list";
     }
     auto lib = NewLibrary(dir);
+    int changes = 0;
+    TcustomJukeboxListEvents events;
+    events.OnPlaylistsChange = [&](TObject*) { ++changes; };
+    lib->SetEvents(&events);
     lib->LoadPlaylists();
+    EXPECT_EQ(changes, 1) << "a load is one change";
     EXPECT_TRUE(lib->PlaylistsLoadFailed());
     auto list = std::make_shared<TaudioTagList>();
     list->SetTitle("Loaded later");
@@ -373,6 +428,7 @@ TEST(JukeboxList, DamagedPlaylistsFileSurvivesUntilAPersonChangesThePlaylists) {
     EXPECT_FALSE(lib->PlaylistsLoadFailed());
     ReadFileBytes(dir.File("playlists.dat"), text);
     EXPECT_EQ(text, std::string("UALL\0\0\0\0", 8));
+    lib->SetEvents(nullptr);
 }
 
 // A library scanned from a music folder through the fake tagger ("fake" files are text
