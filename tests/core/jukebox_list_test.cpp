@@ -106,6 +106,29 @@ TEST(JukeboxList, LoaderWithoutLibraryDoesNothing) {
     EXPECT_EQ(fired, 0);
 }
 
+TEST(JukeboxList, LoaderReadsTheVideoListOnlyWithVideoSupport) {
+    test::TempDir dir;
+    TaudioTagList videos;
+    videos.Add(MakeTag("V", "Clip", 0, "/v/clip.mkv"));
+    ASSERT_TRUE(SaveTagListToFile(videos, dir.File("vidlist.dat"), false));
+    TaudioTagList library;
+    library.Add(MakeTag("A", "Song"));
+    ASSERT_TRUE(SaveTagListToFile(library, dir.File("jukebox.dat"), false));
+    for (const bool video : {false, true}) {
+        auto lib = NewLibrary(dir);
+        lib->SetVideoSupport(video);
+        TlocalJukeboxLoader loader;
+        loader.JukeboxList = lib.get();
+        int countAtStart = -1;
+        loader.OnStartGlobalLoad = [&](TObject*) { countAtStart = lib->GlobalList().Count(); };
+        loader.LoadAll();
+        EXPECT_EQ(countAtStart, 0) << "fired before the library is loaded";
+        EXPECT_EQ(lib->GlobalList().Count(), 1);
+        EXPECT_EQ(lib->VideoList().Count(), video ? 1 : 0);
+        lib->SetVideoSupport(false);
+    }
+}
+
 TEST(JukeboxList, QueueingCountsEveryRequestAndWritesCountsOnce) {
     test::TempDir dir;
     auto lib = NewLibrary(dir);
@@ -376,6 +399,26 @@ TEST(JukeboxList, SettingsKeysDefaultsAndRoundTrip) {
     EXPECT_TRUE(fresh->Jukebox()->UseDBQueryRule);
     EXPECT_EQ(fresh->Jukebox()->DBQueryRule().RuleName, "Rock");
     EXPECT_EQ(fresh->Jukebox()->DBQueryRule().Count(), 0) << "the rule's lines are fetched later";
+}
+
+TEST(JukeboxList, AlarmEditorWorksOnTheJukeboxAlarms) {
+    struct AlarmPrompt : Tprompt {
+        TonOffTimerAlarmList* Edited = nullptr;
+        bool EditAlarms(TonOffTimerAlarmList& alarms) override {
+            Edited = &alarms;
+            alarms.AddNew();
+            return true;
+        }
+    };
+    test::TempDir dir;
+    auto lib = NewLibrary(dir);
+    EXPECT_FALSE(lib->EditAlarms()) << "nobody to ask: nothing confirmed";
+    auto prompt = std::make_shared<AlarmPrompt>();
+    auto previous = SetPrompt(prompt);
+    EXPECT_TRUE(lib->EditAlarms());
+    EXPECT_EQ(prompt->Edited, &lib->Jukebox()->Alarms());
+    EXPECT_EQ(lib->Jukebox()->Alarms().Count(), 1);
+    SetPrompt(previous);
 }
 
 TEST(JukeboxList, PlayCountsWaitingForTheirWriteAreKeptAtCloseDown) {
