@@ -92,6 +92,7 @@ TcustomJukebox::~TcustomJukebox() {
         delete player;
     }
     // The lists go before the events could reach a half-destroyed jukebox.
+    Fself.reset();
     Fevents = nullptr;
     if (Fqueue) Fqueue->OnChange = nullptr;
     if (Fstacker) Fstacker->OnChange = nullptr, Fstacker->OnPlaylistChange = nullptr;
@@ -342,15 +343,15 @@ void TcustomJukebox::ActivatePlaylist(TaudioTagList* list) {
 void TcustomJukebox::ActivatePlaylistByName(const std::string& title) {
     TaudioTagList* list = Fowner && !title.empty() ? Fowner->Playlists().FindList(title).get() : nullptr;
     ActivatePlaylist(list);
-    // The settings are read before the playlists: keep the title until they arrive.
-    if (!list) FpendingActivePlaylist = title;
 }
 
 void TcustomJukebox::PlaylistsChanged() {
     if (!Fowner) return;
-    if (FactivatedPlaylist && Fowner->Playlists().IndexOfList(FactivatedPlaylist) < 0) {
-        ActivatePlaylist(nullptr);
-    } else if (!FactivatedPlaylist && !FpendingActivePlaylist.empty()) {
+    if (FactivatedPlaylist) {
+        // Activated again: kept (renamed or not) while it is one of the playlists, else
+        // cleared; either way the windows hear of it.
+        ActivatePlaylist(FactivatedPlaylist);
+    } else if (!FpendingActivePlaylist.empty()) {
         // The first change after the settings is the loaded playlists: resolve the title once.
         const std::string title = FpendingActivePlaylist;
         FpendingActivePlaylist.clear();
@@ -358,7 +359,24 @@ void TcustomJukebox::PlaylistsChanged() {
     }
 }
 
+void TcustomJukebox::HookCartridges() {
+    // The list of lists hooks a cartridge's contents and play mode, not its Active flag:
+    // switching a cartridge on or off must rebuild the stacker play list as well. The
+    // hook outlives neither the jukebox nor its stacker (a removed cartridge may be held
+    // elsewhere), hence the weak link.
+    std::weak_ptr<TcustomJukebox*> self = Fself;
+    for (int i = 0; i < Fstacker->Count(); ++i)
+        Fstacker->GetList(i)->OnActiveChanged = [self](TObject*) {
+            const auto jukebox = self.lock();
+            if (!jukebox) return;
+            (*jukebox)->RebuildStackerPlayList();
+            if ((*jukebox)->Fevents && (*jukebox)->Fevents->OnStackerChange)
+                (*jukebox)->Fevents->OnStackerChange(*jukebox);
+        };
+}
+
 void TcustomJukebox::RebuildStackerPlayList() {
+    HookCartridges();
     FstackerPlayList->BeginUpdate();
     FstackerPlayList->Clear();
     FstackerPlayList->SetActive(Fstacker->Active());
@@ -482,7 +500,10 @@ bool TcustomJukebox::SaveStacker() {
 
 void TcustomJukebox::LoadSettings(const TiniFile& ini, const std::string& section) {
     Ffilter->LoadFromIni(ini, section + "Rules");
-    ActivatePlaylistByName(ini.ReadString(section, "ActivePlaylist", ""));
+    const std::string activePlaylist = ini.ReadString(section, "ActivePlaylist", "");
+    ActivatePlaylistByName(activePlaylist);
+    // The settings are read before the playlists: the title waits until they arrive.
+    if (!FactivatedPlaylist) FpendingActivePlaylist = activePlaylist;
     Falarms->LoadFromIni(ini, section + "Alarms");
     SetLoopQueue(ini.ReadBool(section, "LoopQueue", false));
     Fslots->LoadFromIni(ini, "Slots");
@@ -505,9 +526,18 @@ void TcustomJukebox::SaveSettings(TiniFile& ini, const std::string& section) con
 void TcustomJukebox::LoadStackerCartridge(bool append, const std::string& folder) {
     const auto file = Prompt().ChooseOpenFile("Load Cartridge", "Stacker Cartridges (*.ctg)|*.ctg", folder);
     if (!file) return;
-    MarkUserChange(ulStacker);
-    if (LoadListsFile(*Fstacker, *file, append) != TlistFileState::lfsLoaded)
+    // Read completely before the stacker is touched: a damaged or missing cartridge file
+    // leaves the present cartridges (and their saved file) as they are.
+    std::vector<TaudioTagListPtr> read;
+    if (ReadListsFile(*file, read) != TlistFileState::lfsLoaded) {
         Prompt().ShowMessage("Cannot load the cartridge " + *file, "Error");
+        return;
+    }
+    MarkUserChange(ulStacker);
+    Fstacker->BeginUpdate();
+    if (!append) Fstacker->Clear();
+    for (auto& list : read) Fstacker->AddList(list);
+    Fstacker->EndUpdate();
 }
 
 void TcustomJukebox::SaveStackerCartridge(const std::string& folder) {

@@ -185,6 +185,7 @@ class TcustomJukebox : public TObject, public TslotJukebox {
     void Status(const std::string& text);
     int CandidateCount() const;
     void FireAlarm(bool on, TonOffTimerAlarm* alarm);
+    void HookCartridges();
 
     std::unique_ptr<TdbRules> FdbRules;
     std::unique_ptr<TaudioTagList> Fqueue;
@@ -218,6 +219,8 @@ class TcustomJukebox : public TObject, public TslotJukebox {
     bool FlibraryLoading = false;
     bool FrequestWaiting = false;
     std::vector<std::pair<bool, TonOffTimerAlarm*>> FwaitingAlarms;
+    // Handed weakly to hooks on cartridges, which may outlive the jukebox.
+    std::shared_ptr<TcustomJukebox*> Fself = std::make_shared<TcustomJukebox*>(this);
 };
 
 class TlocalJukebox : public TcustomJukebox {

@@ -40,23 +40,24 @@ TlistFileState LoadListFile(TaudioTagList& list, const std::string& fileName, bo
     return TlistFileState::lfsDamaged;
 }
 
+TlistFileState ReadListsFile(const std::string& fileName, std::vector<TaudioTagListPtr>& read) {
+    if (!Exists(fileName)) return TlistFileState::lfsMissing;
+    std::string error;
+    TlistFileState state = TlistFileState::lfsLoaded;
+    if (!LoadTagListsFromFile(fileName, read, &error) && !(read.empty() && HoldsNoLists(fileName))) {
+        LogError("Cannot read " + error);
+        state = TlistFileState::lfsDamaged;
+    }
+    for (auto& list : read) list->SetOwnsObjects(true);
+    return state;
+}
+
 TlistFileState LoadListsFile(TaudioTagListList& lists, const std::string& fileName, bool keep) {
     lists.BeginUpdate();
     if (!keep) lists.Clear();
-    TlistFileState state = TlistFileState::lfsMissing;
-    if (Exists(fileName)) {
-        std::vector<TaudioTagListPtr> read;
-        std::string error;
-        state = TlistFileState::lfsLoaded;
-        if (!LoadTagListsFromFile(fileName, read, &error) && !(read.empty() && HoldsNoLists(fileName))) {
-            LogError("Cannot read " + error);
-            state = TlistFileState::lfsDamaged;
-        }
-        for (auto& list : read) {
-            list->SetOwnsObjects(true);
-            lists.AddList(list);
-        }
-    }
+    std::vector<TaudioTagListPtr> read;
+    const TlistFileState state = ReadListsFile(fileName, read);
+    for (auto& list : read) lists.AddList(list);
     lists.EndUpdate();
     return state;
 }

@@ -4,6 +4,7 @@
 // and not overwritten automatically), and plain writes that create the data folder and
 // log a failure.
 #include <string>
+#include <vector>
 
 #include "core/tag_list.h"
 #include "core/tag_list_list.h"
@@ -16,6 +17,9 @@ enum class TlistFileState { lfsMissing, lfsLoaded, lfsDamaged };
 // `mountRoot` re-roots the file names. A damaged file keeps the tags read before the damage.
 TlistFileState LoadListFile(TaudioTagList& list, const std::string& fileName, bool keep = false,
                             const std::string& mountRoot = "");
+// Reads the lists of a "UALL"/"ZALL" file into `read` (owning their tags) without
+// touching any list of lists; on damage `read` holds the lists before the damage.
+TlistFileState ReadListsFile(const std::string& fileName, std::vector<TaudioTagListPtr>& read);
 // Fills `lists` from a "UALL"/"ZALL" file (cleared first unless `keep`) inside one update;
 // the lists read own their tags. A file that holds no lists is an empty stacker, not damage.
 TlistFileState LoadListsFile(TaudioTagListList& lists, const std::string& fileName, bool keep = false);

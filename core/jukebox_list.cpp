@@ -9,6 +9,7 @@
 #include "core/playlist_files.h"
 #include "core/services.h"
 #include "core/system_services.h"
+#include "core/tagger_loader.h"
 #include "core/text_utils.h"
 
 namespace tunecrest {
@@ -157,6 +158,8 @@ TcustomJukeboxList::TcustomJukeboxList() : FpopularSavePending(std::make_shared<
 }
 
 TcustomJukeboxList::~TcustomJukeboxList() {
+    // Counts still waiting for their debounced write are not lost at close-down.
+    if (*FpopularSavePending && !FpopularLoadFailed && !FdataFolder.empty()) SavePopularList();
     *FpopularSavePending = false;
     if (FglobalList) FglobalList->OnChange = nullptr;
     if (FvideoList) FvideoList->OnChange = nullptr;
@@ -171,6 +174,10 @@ std::string TcustomJukeboxList::DataFile(const std::string& name) const {
 void TcustomJukeboxList::SetVideoSupport(bool on) {
     const uint32_t level = FglobalList->MediaSupportLevel();
     FglobalList->SetMediaSupportLevel(on ? level | 2u : level & ~2u);
+    // The tagger plug-ins are chosen by the media kinds the library takes (a change
+    // reloads them, so an unchanged level is not passed again).
+    if (TaggerLoader().MediaSupportLevel() != FglobalList->MediaSupportLevel())
+        TaggerLoader().SetMediaSupportLevel(FglobalList->MediaSupportLevel());
 }
 
 void TcustomJukeboxList::ProcessStart(const std::string& text) {
@@ -294,6 +301,8 @@ void TcustomJukeboxList::ReprocessYears() {
     }
     ProcessFinished();
 }
+
+void TcustomJukeboxList::MarkPlaylistsUserChange() { FplaylistsLoadFailed = false; }
 
 void TcustomJukeboxList::PlaylistsChanged() {
     if (AutoSavePlaylists && !FloadingPlaylists && !FplaylistsLoadFailed) SavePlaylists();
@@ -419,7 +428,7 @@ void TcustomJukeboxList::LoadCDLists() {
         cdList.SetOwnsObjects(true);
         LoadListFile(cdList, fileName, false, root);
         for (const auto& tag : cdList.Items()) {
-            FcdTracks.push_back(tag.get());
+            FcdTracks.push_back(tag);
             FglobalList->Add(tag);
         }
     }
@@ -427,7 +436,10 @@ void TcustomJukeboxList::LoadCDLists() {
 }
 
 bool TcustomJukeboxList::IsCdListTrack(const TaudioTag* tag) const {
-    return std::find(FcdTracks.begin(), FcdTracks.end(), tag) != FcdTracks.end();
+    // A CD track that left the global list is gone for good: its address may belong to
+    // a newly scanned track, which must not be taken for it.
+    return tag && std::any_of(FcdTracks.begin(), FcdTracks.end(),
+                              [tag](const std::weak_ptr<TaudioTag>& cd) { return cd.lock().get() == tag; });
 }
 
 void TcustomJukeboxList::LoadVideoList() {
@@ -438,8 +450,8 @@ void TcustomJukeboxList::LoadVideoList() {
 
 void TcustomJukeboxList::LoadPlaylists() {
     FloadingPlaylists = true;
+    // The load ends its update bracket, which reports the change once (PlaylistsChanged).
     FplaylistsLoadFailed = LoadListsFile(*Fplaylists, DataFile("playlists.dat")) == TlistFileState::lfsDamaged;
-    PlaylistsChanged();
     FloadingPlaylists = false;
 }
 

@@ -132,6 +132,10 @@ class TcustomJukeboxList : public TObject {
     // Counts one request of the track in the play counts; "poplist.dat" is written
     // once the current burst of requests is over (through the dispatcher).
     void CountPlay(const TaudioTag& tag);
+    // A "playlists.dat" that could not be read is not written automatically until a
+    // person changes the playlists (the playlist windows call this before editing).
+    bool PlaylistsLoadFailed() const { return FplaylistsLoadFailed; }
+    void MarkPlaylistsUserChange();
     // Tracks that came from a CD list: never written into "jukebox.dat".
     bool IsCdListTrack(const TaudioTag* tag) const;
 
@@ -180,7 +184,7 @@ class TcustomJukeboxList : public TObject {
     std::unique_ptr<TdbRulesList> FdbRules;
     bool FloadingURLs = false;
     TcustomJukeboxListEvents* Fevents = nullptr;
-    std::vector<const TaudioTag*> FcdTracks;
+    std::vector<std::weak_ptr<TaudioTag>> FcdTracks;
     bool Floading = false, FloadingPlaylists = false, FloadingVideo = false;
     bool FindexesLoaded = false;
     bool FenableIndexes = true;

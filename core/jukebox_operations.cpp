@@ -54,7 +54,10 @@ void TlocalJukeboxList::SetStackerActive(bool on) {
 
 void TlocalJukeboxList::ActivatePlaylist(const std::string& title) { Jukebox()->ActivatePlaylistByName(title); }
 
-void TlocalJukeboxList::RemovePlaylist(TaudioTagList* list) { Playlists().Remove(list); }
+void TlocalJukeboxList::RemovePlaylist(TaudioTagList* list) {
+    MarkPlaylistsUserChange();
+    Playlists().Remove(list);
+}
 
 void TlocalJukeboxList::SetInternetRadioURL(const std::string& name, const std::string& url) {
     URLList().SetURL(name, url);
@@ -119,12 +122,9 @@ void TlocalJukeboxList::SetRandomPlayActive(bool on) { Jukebox()->SetRandomPlayA
 
 void TlocalJukeboxList::RefillRandomList() { Jukebox()->RefillRandomList(); }
 
-// The alarm editor is a window; until it exists the prompt stands in for it and
-// nothing is changed.
-bool TlocalJukeboxList::EditAlarms() {
-    Prompt().ShowMessage("The alarm editor is not available.", "Alarms");
-    return false;
-}
+// The alarm editor is a window, reached through the prompt interface; its answer says
+// whether the person confirmed changes.
+bool TlocalJukeboxList::EditAlarms() { return Prompt().EditAlarms(Jukebox()->Alarms()); }
 
 void TlocalJukeboxList::SetRepeatTrack(bool on) { Jukebox()->SetRepeatTrack(on); }
 

@@ -35,6 +35,8 @@ bool Tprompt::EditSlot(TjukeboxSlot&, bool) { return false; }
 
 bool Tprompt::EditSlotList(TjukeboxSlotList&) { return false; }
 
+bool Tprompt::EditAlarms(TonOffTimerAlarmList&) { return false; }
+
 namespace {
 std::mutex gServicesMutex;
 std::shared_ptr<Tprompt> gPrompt;

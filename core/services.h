@@ -20,6 +20,7 @@ namespace tunecrest {
 
 class TjukeboxSlot;
 class TjukeboxSlotList;
+class TonOffTimerAlarmList;
 
 // Everything core must ask of a person. The default answers without a person:
 // messages go to the error log, questions get their default answer, file choices none.
@@ -41,6 +42,8 @@ public:
     // the person confirmed the changes; the default changes nothing and answers False.
     virtual bool EditSlot(TjukeboxSlot& slot, bool isNew);
     virtual bool EditSlotList(TjukeboxSlotList& slots);
+    // The alarm editor on a jukebox's alarms; the same answers as the slot editors.
+    virtual bool EditAlarms(TonOffTimerAlarmList& alarms);
 };
 
 Tprompt& Prompt();

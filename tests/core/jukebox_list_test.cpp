@@ -106,6 +106,29 @@ TEST(JukeboxList, LoaderWithoutLibraryDoesNothing) {
     EXPECT_EQ(fired, 0);
 }
 
+TEST(JukeboxList, LoaderReadsTheVideoListOnlyWithVideoSupport) {
+    test::TempDir dir;
+    TaudioTagList videos;
+    videos.Add(MakeTag("V", "Clip", 0, "/v/clip.mkv"));
+    ASSERT_TRUE(SaveTagListToFile(videos, dir.File("vidlist.dat"), false));
+    TaudioTagList library;
+    library.Add(MakeTag("A", "Song"));
+    ASSERT_TRUE(SaveTagListToFile(library, dir.File("jukebox.dat"), false));
+    for (const bool video : {false, true}) {
+        auto lib = NewLibrary(dir);
+        lib->SetVideoSupport(video);
+        TlocalJukeboxLoader loader;
+        loader.JukeboxList = lib.get();
+        int countAtStart = -1;
+        loader.OnStartGlobalLoad = [&](TObject*) { countAtStart = lib->GlobalList().Count(); };
+        loader.LoadAll();
+        EXPECT_EQ(countAtStart, 0) << "fired before the library is loaded";
+        EXPECT_EQ(lib->GlobalList().Count(), 1);
+        EXPECT_EQ(lib->VideoList().Count(), video ? 1 : 0);
+        lib->SetVideoSupport(false);
+    }
+}
+
 TEST(JukeboxList, QueueingCountsEveryRequestAndWritesCountsOnce) {
     test::TempDir dir;
     auto lib = NewLibrary(dir);
@@ -170,6 +193,14 @@ TEST(JukeboxList, CdListsFollowTheDiscAndStayOutOfTheLibraryFile) {
     TaudioTagList stored;
     ASSERT_TRUE(LoadTagListFromFile(stored, dir.File("jukebox.dat"), false));
     EXPECT_EQ(test::Titles(stored), (std::vector<std::string>{"Own"}));
+    // Once the CD tracks have left the list, every new track is written, whatever
+    // memory it took over.
+    lib->GlobalList().BeginUpdate();
+    lib->GlobalList().Clear();
+    for (int i = 0; i < 40; ++i) lib->GlobalList().Add(MakeTag("New", std::to_string(i)));
+    lib->GlobalList().EndUpdate();
+    ASSERT_TRUE(LoadTagListFromFile(stored, dir.File("jukebox.dat"), false));
+    EXPECT_EQ(stored.Count(), 40);
     SetSystemServices(previous);
 }
 
@@ -289,16 +320,158 @@ TEST(JukeboxList, DataFilesAreUncompressedListFilesAndAnEmptyStackerIsNoDamage) 
 TEST(JukeboxList, RemovingTheActivatedPlaylistClearsIt) {
     test::TempDir dir;
     auto lib = NewLibrary(dir);
+    std::vector<std::string> activations;
+    TcustomJukeboxEvents events;
+    events.OnActivePreloadedListChanged = [&](TObject*, TaudioTagList* list) {
+        activations.push_back(list ? list->Title() : "-");
+    };
+    lib->Jukebox()->SetEvents(&events);
     auto list = std::make_shared<TaudioTagList>();
     list->SetTitle("Party");
     lib->Playlists().AddList(list);
     lib->ActivatePlaylist("Party");
     EXPECT_EQ(lib->Jukebox()->ActivatedPlaylist(), list.get());
+    // Renaming keeps it activated, and the windows hear the new title.
+    lib->Playlists().RenameList(list.get(), "Dance");
+    EXPECT_EQ(lib->Jukebox()->ActivatedPlaylist(), list.get());
+    EXPECT_EQ(activations, (std::vector<std::string>{"Party", "Dance"}));
     lib->ActivatePlaylist("Unknown");
     EXPECT_EQ(lib->Jukebox()->ActivatedPlaylist(), nullptr);
-    lib->ActivatePlaylist("Party");
+    // An unknown title chosen by a person is not remembered for later.
+    auto later = std::make_shared<TaudioTagList>();
+    later->SetTitle("Unknown");
+    lib->Playlists().AddList(later);
+    EXPECT_EQ(lib->Jukebox()->ActivatedPlaylist(), nullptr);
+    TiniFile ini;
+    lib->SaveSettings(ini, "Jukebox");
+    EXPECT_EQ(ini.ReadString("Jukebox", "ActivePlaylist", "?"), "");
+    lib->ActivatePlaylist("Dance");
     lib->RemovePlaylist(list.get());
     EXPECT_EQ(lib->Jukebox()->ActivatedPlaylist(), nullptr);
+    EXPECT_EQ(activations.back(), "-");
+}
+
+TEST(JukeboxList, SettingsKeysDefaultsAndRoundTrip) {
+    test::TempDir dir;
+    auto lib = NewLibrary(dir);
+    // Defaults from an empty section.
+    TiniFile empty;
+    lib->LoadSettings(empty, "Jukebox");
+    EXPECT_TRUE(lib->EnableIndexes());
+    EXPECT_TRUE(lib->ArtistList().MapThe);
+    EXPECT_FALSE(lib->ArtistList().MappingsNoDuplicates);
+    EXPECT_EQ(lib->YearList().Mode, ymYears);
+    EXPECT_EQ(lib->VideoList().VideoFileMask(), "%t");
+    EXPECT_TRUE(lib->VideoList().AlbumFromParentFolder());
+    EXPECT_FALSE(lib->Jukebox()->LoopQueue());
+    EXPECT_FALSE(lib->Jukebox()->UseDBQueryRule);
+
+    lib->AudioFolders().Add("/music/a b");
+    lib->AudioFolders().Add("/music/c");
+    lib->ArtistList().MapThe = false;
+    lib->YearList().Mode = ymDecades;
+    lib->SetEnableIndexes(false);
+    lib->Jukebox()->SetLoopQueue(true);
+    lib->Jukebox()->UseDBQueryRule = true;
+    lib->Jukebox()->DBQueryRule().RuleName = "Rock";
+    TiniFile ini;
+    lib->SaveSettings(ini, "Jukebox");
+    const std::vector<std::string> keys = ini.ReadSection("Jukebox");
+    const std::vector<std::string> expected = {
+        "AudioFolders", "VideoFolders", "AudioImportList", "VideoImportList", "UseAudioMask", "AudioMask",
+        "UseVideoMask", "VideoMask", "AlbumFromParentFolder", "ArtistFromParentFolder",
+        "AlwaysOverrideWithFileMasks", "ArtistMappingsMapThe", "ArtistMappingsNoDuplicates", "YearMode",
+        "EnableIndexes", "VideoListMask", "VideoListFolderAsGenre", "UseDBQueryRule", "DBQueryRule",
+        "ActivePlaylist", "LoopQueue"};
+    EXPECT_EQ(keys, expected);
+    EXPECT_EQ(ini.ReadString("Jukebox", "AudioFolders", ""), "\"/music/a b\",/music/c");
+    EXPECT_EQ(ini.ReadString("Jukebox", "YearMode", ""), "1");
+    EXPECT_EQ(ini.ReadString("Jukebox", "LoopQueue", ""), "1");
+
+    auto fresh = NewLibrary(dir);
+    fresh->LoadSettings(ini, "Jukebox");
+    EXPECT_EQ(fresh->AudioFolders().Count(), 2);
+    EXPECT_EQ(fresh->AudioFolders().Strings(0), "/music/a b");
+    EXPECT_FALSE(fresh->ArtistList().MapThe);
+    EXPECT_EQ(fresh->YearList().Mode, ymDecades);
+    EXPECT_FALSE(fresh->EnableIndexes());
+    EXPECT_TRUE(fresh->Jukebox()->LoopQueue());
+    EXPECT_TRUE(fresh->Jukebox()->UseDBQueryRule);
+    EXPECT_EQ(fresh->Jukebox()->DBQueryRule().RuleName, "Rock");
+    EXPECT_EQ(fresh->Jukebox()->DBQueryRule().Count(), 0) << "the rule's lines are fetched later";
+}
+
+TEST(JukeboxList, AlarmEditorWorksOnTheJukeboxAlarms) {
+    struct AlarmPrompt : Tprompt {
+        TonOffTimerAlarmList* Edited = nullptr;
+        bool EditAlarms(TonOffTimerAlarmList& alarms) override {
+            Edited = &alarms;
+            alarms.AddNew();
+            return true;
+        }
+    };
+    test::TempDir dir;
+    auto lib = NewLibrary(dir);
+    EXPECT_FALSE(lib->EditAlarms()) << "nobody to ask: nothing confirmed";
+    auto prompt = std::make_shared<AlarmPrompt>();
+    auto previous = SetPrompt(prompt);
+    EXPECT_TRUE(lib->EditAlarms());
+    EXPECT_EQ(prompt->Edited, &lib->Jukebox()->Alarms());
+    EXPECT_EQ(lib->Jukebox()->Alarms().Count(), 1);
+    SetPrompt(previous);
+}
+
+TEST(JukeboxList, PlayCountsWaitingForTheirWriteAreKeptAtCloseDown) {
+    test::TempDir dir;
+    {
+        auto lib = NewLibrary(dir);
+        lib->AddToQueue(*MakeTag("A", "Song"));
+    }  // closed before the dispatcher ran the write
+    Drain();
+    auto fresh = NewLibrary(dir);
+    fresh->LoadPopularList();
+    ASSERT_EQ(fresh->PopularList().Count(), 1);
+    EXPECT_EQ(fresh->PopularList().GetTag(0)->Data(), 1u);
+}
+
+TEST(JukeboxList, VideoSupportReachesTheTaggerLoaderAndTheQueue) {
+    const uint32_t previous = TaggerLoader().MediaSupportLevel();
+    test::TempDir dir;
+    auto lib = NewLibrary(dir);
+    lib->SetVideoSupport(true);
+    EXPECT_TRUE(lib->VideoSupport());
+    EXPECT_EQ(TaggerLoader().MediaSupportLevel(), 3u);
+    EXPECT_EQ(lib->Jukebox()->Queue().MediaSupportLevel(), 3u);
+    lib->SetVideoSupport(false);
+    EXPECT_EQ(TaggerLoader().MediaSupportLevel(), 1u);
+    EXPECT_EQ(lib->Jukebox()->Queue().MediaSupportLevel(), 1u);
+    TaggerLoader().SetMediaSupportLevel(previous);
+}
+
+TEST(JukeboxList, DamagedPlaylistsFileSurvivesUntilAPersonChangesThePlaylists) {
+    test::TempDir dir;
+    {
+        std::ofstream(dir.File("playlists.dat")) << "garbage that is no list";
+    }
+    auto lib = NewLibrary(dir);
+    int changes = 0;
+    TcustomJukeboxListEvents events;
+    events.OnPlaylistsChange = [&](TObject*) { ++changes; };
+    lib->SetEvents(&events);
+    lib->LoadPlaylists();
+    EXPECT_EQ(changes, 1) << "a load is one change";
+    EXPECT_TRUE(lib->PlaylistsLoadFailed());
+    auto list = std::make_shared<TaudioTagList>();
+    list->SetTitle("Loaded later");
+    lib->Playlists().AddList(list);  // not a person's action
+    std::string text;
+    ReadFileBytes(dir.File("playlists.dat"), text);
+    EXPECT_EQ(text, "garbage that is no list");
+    lib->RemovePlaylist(list.get());
+    EXPECT_FALSE(lib->PlaylistsLoadFailed());
+    ReadFileBytes(dir.File("playlists.dat"), text);
+    EXPECT_EQ(text, std::string("UALL\0\0\0\0", 8));
+    lib->SetEvents(nullptr);
 }
 
 // A library scanned from a music folder through the fake tagger ("fake" files are text

@@ -2,9 +2,12 @@
 // head matching, missing files, waiting while the library loads, history file.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "core/jukebox_list.h"
+#include "core/safe_file.h"
 #include "core/services.h"
 #include "tests/support/fake_media_player.h"
 #include "tests/support/tags.h"
@@ -164,13 +167,93 @@ TEST(Jukebox, HistoryFileHasOneLinePerPlayedTrack) {
     SetClock([] { return EncodeDate(2024, 5, 1) + EncodeTime(20, 0, 0, 0); });
     l.Play(2);
     SetClock({});
-    std::ifstream in(l.jb.GetHistoryFileName());
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_NE(lines[0].find("Q1"), std::string::npos);
-    EXPECT_NE(lines[1].find("Q2"), std::string::npos);
+    std::string text;
+    ASSERT_TRUE(ReadFileBytes(l.jb.GetHistoryFileName(), text));
+    EXPECT_EQ(text,
+              "2024-05-01 20:00:00 : X - Q1 (/m/X - Q1.mp3)\n"
+              "2024-05-01 20:00:00 : X - Q2 (/m/X - Q2.mp3)\n");
     EXPECT_EQ(l.jb.History().GetTag(1)->ModDate(), EncodeDate(2024, 5, 1) + EncodeTime(20, 0, 0, 0));
+}
+
+// A repeat plays the last track again: a paid request for the same track at the head of
+// the queue, or the head of any other source, is still to come afterwards.
+TEST(Jukebox, RepeatedTrackTakesNothingOffAnySource) {
+    Library l;
+    l.Fill({"Q1", "Q2"}, {}, {}, {});
+    EXPECT_EQ(l.Play(1), (std::vector<Step>{{"Q1", 2}}));
+    l.jb.SetRepeatTrack(true);
+    l.jb.Queue().Insert(MakeTag("X", "Q1"), 0);
+    EXPECT_EQ(l.Play(2), (std::vector<Step>{{"Q1", 2}, {"Q1", 2}}));
+    EXPECT_EQ(test::Titles(l.jb.Queue()), (std::vector<std::string>{"Q1", "Q2"}));
+    EXPECT_EQ(l.jb.History().Count(), 3);
+    l.jb.SetRepeatTrack(false);
+    EXPECT_EQ(l.Play(3), (std::vector<Step>{{"Q1", 2}, {"Q2", 2}, {"-", 0}}));
+}
+
+TEST(Jukebox, SwitchingACartridgeOffTakesItsTracksOutOfTheStacker) {
+    Library l;
+    int stackerChanges = 0;
+    l.events.OnStackerChange = [&](TObject*) { ++stackerChanges; };
+    l.lib.AddToStacker(Library::List("A", {"S1"}).get());
+    l.lib.AddToStacker(Library::List("B", {"S2"}).get());
+    l.lib.SetStackerActive(true);
+    EXPECT_EQ(l.jb.StackerPlayList().Count(), 2);
+    const int before = stackerChanges;
+    l.jb.Stacker().FindList("A")->SetActive(false);
+    EXPECT_EQ(test::Titles(l.jb.StackerPlayList()), (std::vector<std::string>{"S2"}));
+    EXPECT_EQ(stackerChanges, before + 1);
+    EXPECT_EQ(l.Play(2), (std::vector<Step>{{"S2", 5}, {"S2", 5}}));
+    EXPECT_EQ(l.jb.StackerStatusText(), "B");
+    l.jb.Stacker().FindList("A")->SetActive(true);
+    EXPECT_EQ(l.jb.StackerPlayList().Count(), 2);
+    // A removed cartridge held elsewhere no longer reaches the stacker.
+    const TaudioTagListPtr removed = l.jb.Stacker().FindList("A");
+    l.lib.RemoveFromStacker(removed.get());
+    removed->SetActive(false);
+    removed->SetActive(true);
+    EXPECT_EQ(test::Titles(l.jb.StackerPlayList()), (std::vector<std::string>{"S2"}));
+}
+
+// A prompt that answers the cartridge dialogs with a fixed file.
+struct CartridgePrompt : Tprompt {
+    std::string File;
+    std::vector<std::string> Messages;
+    std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&, const std::string&) override {
+        return File;
+    }
+    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&, const std::string&) override {
+        return File;
+    }
+    void ShowMessage(const std::string& text, const std::string& title) override { Messages.push_back(title + "|" + text); }
+};
+
+TEST(Jukebox, CartridgeFilesAppendReplaceAndADamagedOneChangesNothing) {
+    Library l;
+    l.lib.SetAutoSaveStacker(true);
+    auto prompt = std::make_shared<CartridgePrompt>();
+    auto previous = SetPrompt(prompt);
+    l.lib.AddToStacker(Library::List("Mine", {"S1"}).get());
+    prompt->File = (l.dir.Path() / "party").string();
+    l.jb.SaveStackerCartridge(l.dir.Path().string());
+    ASSERT_TRUE(std::filesystem::exists(l.dir.Path() / "party.ctg"));
+    std::string stored;
+    ASSERT_TRUE(ReadFileBytes(l.dir.File("stacker.dat"), stored));
+
+    prompt->File = l.dir.File("broken.ctg");
+    { std::ofstream(prompt->File) << "no cartridge"; }
+    l.jb.LoadStackerCartridge(false, l.dir.Path().string());
+    ASSERT_EQ(prompt->Messages.size(), 1u);
+    EXPECT_EQ(l.jb.Stacker().GetTitles(), (std::vector<std::string>{"Mine"}));
+    std::string after;
+    ASSERT_TRUE(ReadFileBytes(l.dir.File("stacker.dat"), after));
+    EXPECT_EQ(after, stored);
+
+    prompt->File = l.dir.File("party.ctg");
+    l.jb.LoadStackerCartridge(true, l.dir.Path().string());
+    EXPECT_EQ(l.jb.Stacker().GetTitles(), (std::vector<std::string>{"Mine", "Mine"}));
+    l.jb.LoadStackerCartridge(false, l.dir.Path().string());
+    EXPECT_EQ(l.jb.Stacker().GetTitles(), (std::vector<std::string>{"Mine"}));
+    SetPrompt(previous);
 }
 
 TEST(Jukebox, MissingFilesArePassedOverAndAllMissingStops) {
