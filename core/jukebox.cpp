@@ -177,24 +177,9 @@ void TcustomJukebox::TrackPlayed(const TaudioTagPtr& tag) {
         const TaudioTagPtr copy = tag->Clone();
         const std::string fileName = copy->Filename();
         // A repeat takes nothing off any source: the head it matches is still to come.
-        if (!FchoseRepeat) {
-            if (Fsource == jpsQueue && Fqueue->Count() > 0 && SameFile(Fqueue->GetTag(0), fileName)) {
-                if (FloopQueue)
-                    Fqueue->Move(0, Fqueue->Count() - 1);
-                else
-                    Fqueue->Delete(0);
-            } else if (Fsource == jpsStacker && SameFile(FstackerPlayList->PeekNext(), fileName)) {
-                FstackerPlayList->GetNext();
-                if (FplayingCartridgeName != kStartCartridgeMarker) FplayingCartridgeName = FnextCartridgeName;
-            } else if (Fsource == jpsPlaylist && SameFile(Fplaylist->PeekNext(), fileName)) {
-                Fplaylist->GetNext();
-            } else if (Fsource == jpsActivatedPlaylist && FactivatedPlaylist &&
-                       SameFile(FactivatedPlaylist->PeekNext(), fileName)) {
-                FactivatedPlaylist->GetNext();
-            } else if (Fsource == jpsRandom && SameFile(FcustomGlobal->PeekNext(), fileName)) {
-                FcustomGlobal->GetNext();
-            }
-        }
+        if (!FchoseRepeat && StepPastSourceHead(fileName, FloopQueue) == jpsStacker &&
+            FplayingCartridgeName != kStartCartridgeMarker)
+            FplayingCartridgeName = FnextCartridgeName;
         FchoseRepeat = false;
         FhistoryList->Add(copy);
         if (WriteHistoryFile) {
@@ -223,8 +208,17 @@ void TcustomJukebox::TrackNotFound(const TaudioTagPtr& tag) {
     if (FchoseRepeat) return;
     // The queue's entry is used up; the lists keep the file, which may come back
     // with its disc or stick, and only step past it.
+    StepPastSourceHead(fileName, false);
+}
+
+TjukeboxPlaySource TcustomJukebox::StepPastSourceHead(const std::string& fileName, bool loopQueue) {
+    // Only the head of the source the track came from, and only when it is that file:
+    // a head that changed meanwhile is still to come.
     if (Fsource == jpsQueue && Fqueue->Count() > 0 && SameFile(Fqueue->GetTag(0), fileName)) {
-        Fqueue->Delete(0);
+        if (loopQueue)
+            Fqueue->Move(0, Fqueue->Count() - 1);
+        else
+            Fqueue->Delete(0);
     } else if (Fsource == jpsStacker && SameFile(FstackerPlayList->PeekNext(), fileName)) {
         FstackerPlayList->GetNext();
     } else if (Fsource == jpsPlaylist && SameFile(Fplaylist->PeekNext(), fileName)) {
@@ -234,7 +228,10 @@ void TcustomJukebox::TrackNotFound(const TaudioTagPtr& tag) {
         FactivatedPlaylist->GetNext();
     } else if (Fsource == jpsRandom && SameFile(FcustomGlobal->PeekNext(), fileName)) {
         FcustomGlobal->GetNext();
+    } else {
+        return jpsNone;
     }
+    return Fsource;
 }
 
 void TcustomJukebox::PlayerWantsNext(TaudioTagPtr& tag) {

@@ -175,6 +175,10 @@ class TcustomJukebox : public TObject, public TslotJukebox {
     virtual void Unused() = 0;
 
   private:
+    // Takes a played or missing track off the head of the source it came from (the
+    // queue's head moves to the end with `loopQueue`); returns that source, or
+    // jpsNone when the head is another file.
+    TjukeboxPlaySource StepPastSourceHead(const std::string& fileName, bool loopQueue);
     template <typename Step>
     void Guarded(const char* name, Step step);
     void QueueChanged();
