@@ -399,7 +399,8 @@ void TcustomJukebox::PlayNextTrack() {
 
 void TcustomJukebox::UseFilterSet(const std::string& name) {
     if (!Fowner) return;
-    if (const TtagListRules* rules = Fowner->RuleSets().FindByName(name)) Ffilter->Assign(rules);
+    // A copy of the named set; a name that is no set ("[Deactivate]") gives an empty filter.
+    Ffilter->Assign(Fowner->RuleSets().FindByName(name));
     SetRandomPlayActive(true);
     ActivatePlaylist(nullptr);
     RefillRandomList();

@@ -229,6 +229,20 @@ TEST(JukeboxList, RandomPlayFromFilterOrWholeLibrary) {
     lib->Jukebox()->UseDBQueryRule = true;
     lib->RefillRandomList();
     EXPECT_EQ(lib->Jukebox()->RandomList().Count(), 2);
+    lib->SetDatabaseEnabled(false);
+    lib->Jukebox()->UseDBQueryRule = false;
+    // A button slot's filter set: a known name copies that set; "[Deactivate]" (or any
+    // name that is no set) leaves an empty filter, so the whole library plays again.
+    auto jazz = std::make_unique<TtagListRules>();
+    jazz->Name = "Jazz";
+    jazz->UsePaths = true;
+    jazz->Paths.SetCommaText("/jazz/");
+    lib->RuleSets().Add(std::move(jazz));
+    lib->Jukebox()->UseFilterSet("Jazz");
+    EXPECT_EQ(test::Titles(lib->Jukebox()->RandomList()), (std::vector<std::string>{"Two"}));
+    lib->Jukebox()->UseFilterSet("[Deactivate]");
+    EXPECT_FALSE(lib->Jukebox()->Filter().HasRules());
+    EXPECT_EQ(lib->Jukebox()->RandomList().Count(), 2);
 }
 
 TEST(JukeboxList, QueryRulesRunAgainstTheLibraryDatabase) {
