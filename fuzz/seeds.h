@@ -9,6 +9,9 @@
 #include "core/list_file_io.h"
 #include "core/playlist_text.h"
 #include "core/tag_list_files.h"
+#include "platform/window_message_wire.h"
+#include "playback/cdg_decoder.h"
+#include "tests/support/pictures.h"
 
 namespace tunecrest::fuzz {
 
@@ -29,6 +32,82 @@ inline TaudioTagListPtr SeedList(const std::string& title, int tags) {
         list->Add(tag);
     }
     return list;
+}
+
+inline std::string SynchSafe(uint32_t v) {
+    return {char((v >> 21) & 0x7F), char((v >> 14) & 0x7F), char((v >> 7) & 0x7F), char(v & 0x7F)};
+}
+
+// An ID3 version 2 tag of one picture frame, then a few audio bytes. The first byte is the
+// fuzz target's file-size choice (odd: the file ends with these bytes).
+inline std::string Id3Seed(int major, const std::string& frameBody, uint8_t frameFlags = 0) {
+    std::string frame;
+    const auto size = uint32_t(frameBody.size());
+    if (major == 2)
+        frame = "PIC" + std::string{char(size >> 16), char(size >> 8), char(size)};
+    else if (major == 3)
+        frame = "APIC" + std::string{char(size >> 24), char(size >> 16), char(size >> 8), char(size), 0, 0};
+    else
+        frame = "APIC" + SynchSafe(size) + std::string{0, char(frameFlags)};
+    frame += frameBody;
+    return "\x01ID3" + std::string{char(major), 0, 0} + SynchSafe(uint32_t(frame.size() + 8)) + frame +
+           std::string(8, '\0') + "audio";
+}
+
+// A BMP of 4 x 2 pixels with a 40-byte information header: 1, 8 or 16 bits per pixel
+// (16 with bit masks).
+inline std::string BmpSeed(int bits) {
+    const int width = 4, height = 2;
+    const int stride = ((width * bits + 31) / 32) * 4;
+    const int colours = bits <= 8 ? (1 << bits) : 0;
+    const int masks = bits == 16 ? 3 : 0;
+    const uint32_t offset = uint32_t(54 + colours * 4 + masks * 4);
+    TbyteWriter w;
+    w.WriteBytes("BM");
+    w.WriteU32(offset + uint32_t(stride * height));
+    w.WriteU32(0);
+    w.WriteU32(offset);
+    w.WriteU32(40);
+    w.WriteI32(width);
+    w.WriteI32(-height);  // top-down
+    w.WriteI16(1);
+    w.WriteI16(int16_t(bits));
+    w.WriteU32(bits == 16 ? 3 : 0);
+    for (int i = 0; i < 5; ++i) w.WriteU32(0);
+    for (int i = 0; i < colours; ++i) w.WriteU32(uint32_t(i * 0x010203));
+    if (masks) {
+        w.WriteU32(0xF800);
+        w.WriteU32(0x07E0);
+        w.WriteU32(0x001F);
+    }
+    for (int i = 0; i < stride * height; ++i) w.WriteU8(uint8_t(i * 37));
+    return w.Bytes();
+}
+
+// One CD+G graphics packet: instruction and 16 data bytes.
+inline std::string CdgPacket(uint8_t instruction, std::initializer_list<uint8_t> data) {
+    std::string packet(size_t(TcdgDecoder::kPacketSize), '\0');
+    packet[0] = char(TcdgDecoder::kCommandGraphics);
+    packet[1] = char(instruction);
+    size_t i = 4;
+    for (const uint8_t b : data) packet[i++] = char(b);
+    return packet;
+}
+
+inline std::vector<std::string> CdgSeeds() {
+    using D = TcdgDecoder;
+    const std::string colours = CdgPacket(D::ciLoadColoursLow, {0x3F, 0x00, 0x00, 0x3F, 0x15, 0x2A, 0x30, 0x0F});
+    const std::string tiles = CdgPacket(D::ciTileBlock, {1, 2, 3, 4, 0x3F, 0, 0x21, 0x12, 0x0C, 0x3F, 1, 2, 4, 8, 16, 32}) +
+                              CdgPacket(D::ciTileBlockXor, {3, 5, 17, 49, 0x2A, 0x15, 0x2A, 0x15, 0x2A, 0x15,
+                                                            0x2A, 0x15, 0x2A, 0x15, 0x2A, 0x15});
+    return {CdgPacket(D::ciMemoryPreset, {2}) + CdgPacket(D::ciBorderPreset, {5}) + colours + tiles +
+                CdgPacket(D::ciLoadColoursHigh, {0x01, 0x02}),
+            tiles + CdgPacket(D::ciScrollCopy, {0, 0x13, 0x2B}) + CdgPacket(D::ciScrollPreset, {7, 0x25, 0x1C}) +
+                std::string(10, 'x')};
+}
+
+inline std::string WindowMessageSeed(char selector, const std::string& frame) {
+    return selector + (selector > 4 ? frame : frame.substr(wire::kLengthPrefix));
 }
 
 inline std::map<std::string, std::vector<std::string>> Seeds() {
@@ -71,6 +150,55 @@ inline std::map<std::string, std::vector<std::string>> Seeds() {
     albums.SaveToStream(albumIndex);
     genres.SaveToStream(genreIndex);
     seeds["grouping_index"] = {'\0' + albumIndex.Bytes(), '\2' + genreIndex.Bytes()};
+
+    const std::string jpegHead = std::string("\xFF\xD8\xFF\xE0", 4) + "JFIF-body" + std::string("\xFF\xD9", 2);
+    seeds["id3_picture"] = {Id3Seed(3, std::string("\0image/jpeg\0\x03" "Front\0", 19) + jpegHead),
+                            Id3Seed(3, std::string("\x01image/jpg\0\x03\xFF\xFE" "F\0\0\0", 17) + jpegHead),
+                            Id3Seed(2, std::string("\0JPG\x03\0", 6) + jpegHead),
+                            Id3Seed(4, std::string("\0image/jpeg\0\x03\0\xFF\xD8\xFF\0\xE0", 18), 0x02)};
+
+    seeds["ini"] = {"; settings\r\n[Options]\r\nVolume=80\r\nSkin=Classic\r\n\r\n[Slot]\r\nName = A=B\r\n"
+                    "# note\r\n[Slot]\r\nName=\r\nnot a pair\r\n",
+                    "lead=1\n[ spaced ]\n  key  =  value \r\n[]\n=empty key\n[[x]]\nk=v\r\r\n"};
+
+    wire::Trequest send;
+    send.kind = wire::Tkind::Send;
+    send.msg = 0x8001;
+    send.wParam = -2;
+    send.lParam = 7;
+    wire::Trequest copy;
+    copy.kind = wire::Tkind::CopyData;
+    copy.wParam = 12345;
+    copy.data = 3;
+    copy.bytes = std::string("list\0file.m3u", 13);
+    wire::Treply described;
+    described.status = wire::Tstatus::Ok;
+    described.className = "TjukeboxForm";
+    described.title = "Jukebox";
+    wire::Treply answered;
+    answered.status = wire::Tstatus::Ok;
+    answered.result = -1;
+    seeds["window_message"] = {
+        WindowMessageSeed(0, wire::EncodeRequest(send)), WindowMessageSeed(0, wire::EncodeRequest(copy)),
+        WindowMessageSeed(0, wire::EncodeRequest({})),
+        WindowMessageSeed(char(wire::Tkind::Describe), wire::EncodeReply(wire::Tkind::Describe, described)),
+        WindowMessageSeed(char(wire::Tkind::Send), wire::EncodeReply(wire::Tkind::Send, answered)),
+        WindowMessageSeed(char(wire::Tkind::Post), wire::EncodeReply(wire::Tkind::Post, {})),
+        WindowMessageSeed(5, wire::EncodeRequest(copy))};
+
+    Tbitmap photo(8, 6);
+    for (int y = 0; y < photo.Height(); ++y)
+        for (int x = 0; x < photo.Width(); ++x) photo.SetPixel(x, y, {uint8_t(x * 30), uint8_t(y * 40), 90});
+    seeds["picture"] = {'\1' + test::EncodeJpeg(photo, 50), '\0' + test::EncodeBmp24(photo),
+                        '\0' + BmpSeed(1), '\0' + BmpSeed(8), '\0' + BmpSeed(16)};
+
+    seeds["cdg"] = CdgSeeds();
+
+    seeds["jet_sql"] = {"Artist Like \"*Beat[a-c]?\" And Year >= 1970 Order By Artist, Title",
+                        "(Genre = 'Rock' Or Genre = \"Pop\") And DateAdded > #12/31/99 11:30 PM#",
+                        "Left(Title, 3) & Nz(Album) = 'Abc' And Duration Mod 60 = 0 -- end",
+                        "Mid(Title, 2, 3) <> 'x' And Added < #2001-02-03# /* c */",
+                        std::string("[!a-c]%_x\0Zebra", 15)};
     return seeds;
 }
 
