@@ -34,6 +34,13 @@ bool Run(const std::string& command) { return std::system((command + " >/dev/nul
 
 // One MP3 and one FLAC are encoded with GStreamer; the corpus is copies of them, each
 // tagged with TagLib.
+// The corpus folder, removed at exit. Held apart from the corpus: the corpus itself is
+// destroyed before a handler registered while it was being built runs.
+fs::path& CorpusRoot() {
+    static fs::path root;
+    return root;
+}
+
 const Tcorpus& Corpus() {
     static Tcorpus corpus = [] {
         Tcorpus c;
@@ -41,6 +48,11 @@ const Tcorpus& Corpus() {
         const int count = n ? std::max(100, std::atoi(n)) : 5000;
         c.Root = fs::temp_directory_path() / ("tunecrest-bench-scan-" + std::to_string(getpid()));
         fs::create_directories(c.Root);
+        CorpusRoot() = c.Root;
+        std::atexit([] {
+            std::error_code ec;
+            fs::remove_all(CorpusRoot(), ec);
+        });
         const std::string src = "audiotestsrc num-buffers=44 samplesperbuffer=1024 ! audioconvert ! ";
         const std::string mp3 = (c.Root / "seed.mp3").string(), flac = (c.Root / "seed.flac").string();
         if (!Run("gst-launch-1.0 -q " + src + "lamemp3enc ! xingmux ! id3v2mux ! filesink location=" + mp3) ||
@@ -70,7 +82,6 @@ const Tcorpus& Corpus() {
         }
         fs::remove(mp3);
         fs::remove(flac);
-        std::atexit([] { fs::remove_all(Corpus().Root); });
         return c;
     }();
     return corpus;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 
 namespace tunecrest {
@@ -17,22 +18,34 @@ bool Newer(const timespec& a, const timespec& b) {
     return a.tv_sec != b.tv_sec ? a.tv_sec > b.tv_sec : a.tv_nsec > b.tv_nsec;
 }
 
+// `folder` joined with `name` as std::filesystem::path's "/" joins them, without building a
+// path object for every entry of a large folder.
+std::string JoinName(const std::string& folder, const char* name) {
+    std::string path;
+    path.reserve(folder.size() + 1 + std::strlen(name));
+    path = folder;
+    if (!path.empty() && path.back() != '/') path += '/';
+    path += name;
+    return path;
+}
+
 std::vector<TfolderEntry> ListFolder(const std::string& folder, bool folders) {
     std::vector<TfolderEntry> entries;
     DIR* dir = opendir(folder.c_str());
     if (!dir) return entries;
+    const int dirFd = dirfd(dir);
     while (dirent* d = readdir(dir)) {
         if (d->d_name[0] == '.') continue;  // hidden, "." and ".."
-        TfolderEntry entry;
-        entry.Name = d->d_name;
-        entry.Path = (std::filesystem::path(folder) / entry.Name).string();
         // The entry's type from the listing spares a stat for what is plainly not wanted.
         if (d->d_type == (folders ? DT_REG : DT_DIR)) continue;
+        // Looked up inside the open folder: the kernel walks one name, not the whole path.
         struct stat st {};
-        if (stat(entry.Path.c_str(), &st) != 0) continue;  // vanished, or a dangling link
+        if (fstatat(dirFd, d->d_name, &st, 0) != 0) continue;  // vanished, or a dangling link
         if (folders ? !S_ISDIR(st.st_mode) : !S_ISREG(st.st_mode)) continue;
+        TfolderEntry& entry = entries.emplace_back();
+        entry.Name = d->d_name;
+        entry.Path = JoinName(folder, d->d_name);
         entry.ModTime = st.st_mtim;
-        entries.push_back(std::move(entry));
     }
     closedir(dir);
     std::sort(entries.begin(), entries.end(),

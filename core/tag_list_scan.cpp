@@ -104,6 +104,8 @@ void TaudioTagList::ScanFolderTree(const std::string& folder, bool keep, const T
     SetStatus("Scanning Folder...");
     if (!FstopRequest) {
         TaudioTagList found;  // the new tags of this folder
+        // A holding list only: its random order would be rebuilt on every tag it takes.
+        found.SetNoRandomRebuild(true);
         found.FmediaSupportLevel = FmediaSupportLevel;
         found.OnListProcess = OnListProcess;
         found.FuseAudioFileMask = FuseAudioFileMask;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 #include "core/ini_file.h"
@@ -38,11 +39,16 @@ TtaggerLoader::TpluginsDialog& PluginsDialog() {
     return dialog;
 }
 
-// The extension of a file name without its dot; empty when it has none.
-std::string ExtensionOf(const std::string& name) {
-    std::string ext = fs::path(name).extension().string();
-    if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
-    return ext;
+// The extension of a file name without its dot, as std::filesystem::path::extension gives
+// it (a name that starts with its only dot, such as ".mp3", has none); empty when it has
+// none. A view into `name`: this runs for every file of a scan.
+std::string_view ExtensionOf(std::string_view name) {
+    const size_t slash = name.rfind('/');
+    const std::string_view file = slash == std::string_view::npos ? name : name.substr(slash + 1);
+    if (file == "." || file == "..") return {};
+    const size_t dot = file.rfind('.');
+    if (dot == std::string_view::npos || dot == 0) return {};
+    return file.substr(dot + 1);
 }
 
 }  // namespace
@@ -191,7 +197,7 @@ void TtaggerLoader::BuildExtensionMap() {
 }
 
 TtaggerRecord* TtaggerLoader::FindPluginRecord(const std::string& name) const {
-    const std::string ext = ExtensionOf(name);
+    const std::string_view ext = ExtensionOf(name);
     if (ext.empty()) return nullptr;
     // The first entry wins: plug-ins were added in description order.
     for (const auto& [mapped, plugin] : FextensionMap)

@@ -170,13 +170,12 @@ void ReadFormatDetails(TagLib::File* file) {
 
 // The ID3v1 number of a genre name (255 when it has none). TagLib's own lookup builds a
 // text for every entry of its table on each call, so the answers are remembered.
-intptr_t GenreIndex(const TagLib::String& genre) {
+intptr_t GenreIndex(const std::string& genre) {
     static std::unordered_map<std::string, intptr_t> known;
-    const std::string key = Utf8(genre);
-    auto it = known.find(key);
+    auto it = known.find(genre);
     if (it != known.end()) return it->second;
     if (known.size() > 4096) known.clear();
-    return known[key] = intptr_t(TagLib::ID3v1::genreIndex(genre));
+    return known[genre] = intptr_t(TagLib::ID3v1::genreIndex(TagLib::String(genre, TagLib::String::UTF8)));
 }
 
 bool ReadWithTagLib(const char* fileName, const Textension& ext) {
@@ -186,15 +185,16 @@ bool ReadWithTagLib(const char* fileName, const Textension& ext) {
     // A file with no recognisable audio (a garbage file with a media name) is refused; a
     // video may have no sound track.
     if (ext.Media == TAGGER_MEDIA_AUDIO && (!properties || properties->sampleRate() <= 0)) return false;
+    // Each getter once: on a file with several tags every call walks them all.
     if (const TagLib::Tag* tag = ref.tag()) {
         Values.Artist = Utf8(tag->artist());
         Values.Title = Utf8(tag->title());
         Values.Album = Utf8(tag->album());
         Values.Comment = Utf8(tag->comment());
         Values.Genre = Utf8(tag->genre());
-        if (tag->year() > 0) Values.Date = std::to_string(tag->year());
+        if (const unsigned year = tag->year(); year > 0) Values.Date = std::to_string(year);
         Record.TrackNo = intptr_t(tag->track());
-        if (!Values.Genre.empty()) Record.GenreID = GenreIndex(tag->genre());
+        if (!Values.Genre.empty()) Record.GenreID = GenreIndex(Values.Genre);
     }
     if (properties) {
         Record.BitRate = properties->bitrate();

@@ -41,6 +41,21 @@ TEST(FolderScanTest, ListingsAreSortedAndLeaveOutHiddenEntriesAndDanglingLinks) 
     EXPECT_TRUE(ListFolderFiles((dir.Path() / "missing").string()).empty());
 }
 
+TEST(FolderScanTest, ListedPathsJoinTheFolderOnceAndCarryTheTargetsTime) {
+    test::TempDir dir;
+    Touch(dir.Path() / "a.mp3", 1000);
+    Touch(dir.Path() / "b.mp3", 2000);
+    fs::create_symlink(dir.Path() / "b.mp3", dir.Path() / "link.mp3");
+    for (const std::string& folder : {dir.Path().string(), dir.Path().string() + "/"}) {
+        const auto files = ListFolderFiles(folder);
+        ASSERT_EQ(files.size(), 3u);
+        EXPECT_EQ(files[0].Path, (dir.Path() / "a.mp3").string());
+        EXPECT_EQ(files[0].ModTime.tv_sec, 1000);
+        EXPECT_EQ(files[2].Path, (dir.Path() / "link.mp3").string());
+        EXPECT_EQ(files[2].ModTime.tv_sec, 2000);
+    }
+}
+
 TEST(FolderScanTest, CacheIsCurrentOnlyWhenNoFileIsNewer) {
     test::TempDir dir;
     const fs::path cache = dir.Path() / "tagcache.ubf";
