@@ -94,7 +94,8 @@ std::string TaudioTag::GetDisplayText(TtagDisplayFormat format) const {
             if (FtrackNo > 0) return Format("%s - %s [%s - Track %u]", a, t, Falbum.c_str(), FtrackNo);
             return Format("%s - %s [%s]", a, t, Falbum.c_str());
         case tdfTimeArtistTitleFilename:
-            return Format("%s : %s - %s (%s)", FormatDateTimeShort(FmodDate).c_str(), a, t, Ffilename.c_str());
+            return Format("%s : %s - %s (%s)", FormatLocaleDateTime(FmodDate).c_str(), a, t,
+                          Ffilename.c_str());
         case tdfTitle: return Ftitle;
     }
     return Fartist + " - " + Ftitle;
@@ -255,7 +256,7 @@ void TaudioTag::GetCSVRow(std::string& row) const {
     row += Format(",%u", FmediaType);
     row += "," + QuoteCSVField(FtagType);
     row += Format(",%d", FtrackIndex);
-    row += "," + QuoteCSVField(FormatShortDate(FmodDate));
+    row += "," + QuoteCSVField(FormatLocaleDate(FmodDate));
     row += "," + QuoteCSVField(JoinCSV(extra));
 }
 
