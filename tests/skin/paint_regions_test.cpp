@@ -227,6 +227,14 @@ TEST_F(PaintRegions, OwnerPaintsEachCellInOrderInsideThePaint)
     Fgrid->EndUpdate();  // below zero stays at zero
     Fgrid->grab();
     EXPECT_EQ(painted.size(), 4u);
+
+    // The focused cell stands on the focus colour.
+    Fgrid->OnPaintRegion = nullptr;
+    Fgrid->SetFocusColor(clLime);
+    Fgrid->SetFocusedRegion(1);
+    const QImage focused = Fgrid->grab().toImage();
+    EXPECT_EQ(focused.pixelColor(200, 50), ToQColor(clLime));
+    EXPECT_EQ(focused.pixelColor(50, 50), ToQColor(clBlack));
 }
 
 TEST_F(PaintRegions, FetchedPictureIsDrawnOnArrivalWithoutRefetching)
