@@ -83,6 +83,7 @@ void TimagePaintRegion::GetImage(const std::string& source)
     if (SameRequest(source, nullptr)) return;
     NoteRequest(source, nullptr);
     Fgetter->GetImage(source);
+    FpictureStale = true;  // the old picture belongs to another request
 }
 
 void TimagePaintRegion::GetCoverImage(const TaudioTagPtr& track)
@@ -94,6 +95,7 @@ void TimagePaintRegion::GetCoverImage(const TaudioTagPtr& track)
     if (SameRequest("", track)) return;
     NoteRequest("", track);
     Fgetter->GetCoverImage(track);
+    FpictureStale = true;
 }
 
 void TimagePaintRegion::ClearImage()

@@ -293,6 +293,11 @@ TEST_F(PaintRegions, FetchedPictureIsDrawnOnArrivalWithoutRefetching)
     Fgrid->grab();
     EXPECT_EQ(region->ImageGetter().Rect, (Trect{0, 0, 100, 100}));
     EXPECT_TRUE(region->ImageGetter().Busy() || region->Picture().size() == QSize(100, 100));
+
+    // Another picture asked for: the cell does not show the old one for it meanwhile.
+    Fgrid->OnPaintRegion = nullptr;
+    region->GetImage(dir.File("another.bmp"));
+    EXPECT_TRUE(region->Picture().isNull());
     Fgrid.reset();
     SetDispatcher(nullptr);
 }
