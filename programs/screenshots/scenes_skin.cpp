@@ -273,7 +273,7 @@ QImage CoverGridScene(const TsceneContext& ctx)
     grid.resize(720, 480);
     grid.SetMatrix(3, 2);
     grid.SetColor(ctx.PanelColor);
-    grid.SetFocusColor(ctx.ButtonColor);
+    grid.SetFocusColor(DarkenColor(ctx.ButtonColor, 45));
     int data = 0;
     for (int i = 0; i < grid.RegionCount(); ++i) grid.GetRegion(i)->SetData(&data);
     grid.OnPaintRegion = [&](TObject*, TpaintRegion* r) {
