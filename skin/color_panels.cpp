@@ -9,6 +9,7 @@
 #include <QEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <QStylePainter>
 
 #include "core/color_text.h"
 #include "playback/bitmap.h"
@@ -357,7 +358,7 @@ TmyJvColorComboBox::TmyJvColorComboBox(QWidget* parent)
 void TmyJvColorComboBox::SetColorNameMap(const std::vector<std::string>& lines)
 {
     FnameMap = lines;
-    update();
+    BuildList();
 }
 
 void TmyJvColorComboBox::SetOptions(TmyJvColorComboOptions options)
@@ -381,6 +382,30 @@ void TmyJvColorComboBox::SetColorDialogText(const std::string& text)
 
 int TmyJvColorComboBox::DroppedDownWidth() const { return view()->minimumWidth(); }
 void TmyJvColorComboBox::SetDroppedDownWidth(int value) { view()->setMinimumWidth(value); }
+
+void TmyJvColorComboBox::paintEvent(QPaintEvent*)
+{
+    // The closed box shows the chosen row as the list does: its swatch and its text.
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    const int index = currentIndex();
+    option.currentText = QString::fromStdString(RowText(index));
+    option.currentIcon = QIcon();
+    if (index >= 0 && !IsDialogEntry(index) && FcolorWidth > 0) {
+        const int h = std::max(4, height() / 2);
+        QPixmap swatch(FcolorWidth, h);
+        swatch.fill(ToQColor(ColorAt(index)));
+        QPainter frame(&swatch);
+        frame.setPen(option.palette.text().color());
+        frame.drawRect(0, 0, FcolorWidth - 1, h - 1);
+        frame.end();
+        option.currentIcon = QIcon(swatch);
+        option.iconSize = swatch.size();
+    }
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+}
 
 int TmyJvColorComboBox::RowHeight() const { return std::max(9, fontMetrics().height() + 1); }
 

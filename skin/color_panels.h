@@ -210,6 +210,7 @@ public:
 
 protected:
     void changeEvent(QEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
 
 private:
     void AddEntry(TColor color, bool dialog);

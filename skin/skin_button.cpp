@@ -167,6 +167,8 @@ void TmySkinButton::ApplySkinColors(TColor buttonColor, TColor panelColor, TColo
     FouterColors.EndUpdate();
     FcheckedFontColor = checkedFontColor;
     FfontColor = fontColor;
+    // A tapped button takes the focus: its caption stays in the skin's font colour.
+    FhighlightFontColor = fontColor;
     EndUpdate();
 }
 
@@ -227,8 +229,10 @@ int TmySkinButton::CurrentFrame() const
 
 TColor TmySkinButton::CaptionColor() const
 {
-    if (hasFocus()) return FhighlightFontColor;
+    // A checked face keeps its own caption colour, focused or not: the focus colour is
+    // made for the normal face and may not read on the checked one.
     if (!FpanelButtonSkin && FisCheckButton && Fchecked) return FcheckedFontColor;
+    if (hasFocus()) return FhighlightFontColor;
     return FfontColor;
 }
 

@@ -56,6 +56,7 @@ public:
     void SetFontColor(TColor color);
     TColor CheckedFontColor() const { return FcheckedFontColor; }
     void SetCheckedFontColor(TColor color);
+    // The caption colour of an unchecked face while the button has the focus.
     TColor HighlightFontColor() const { return FhighlightFontColor; }
     void SetHighlightFontColor(TColor color);
 

@@ -171,10 +171,10 @@ QImage ScrollBarsScene(const TsceneContext& ctx)
 
 QImage MultiButtonScene(const TsceneContext& ctx)
 {
-    Tstage s(ctx, {560, 230});
-    s.Label({24, 12, 520, 24}, "Multi-button: normal, second pressed, first and fourth selected, third pressed");
     const QImage skin = ctx.SkinImage("MultiButton");
     const int w = skin.width() / 4, h = skin.height();
+    Tstage s(ctx, {std::max(560, 4 * (w + 16) + 40), h + 80});
+    s.Label({24, 12, 520, 24}, "Multi-button: normal, second pressed, first and fourth selected, third pressed");
     for (int i = 0; i < 4; ++i) {
         auto* m = s.Add<TmySkinMultiButton>({24 + i * (w + 16), 48, w, h});
         m->SetDefaultSkinBitmap(skin);
@@ -244,7 +244,7 @@ QImage ColorsScene(const TsceneContext& ctx)
         p->SetBevelOuter(outer[i]);
         p->SetBevelInner(inner[i]);
         p->SetFont(CaptionFont(16));
-        p->SetFontColor(ctx.FontColor);
+        p->SetFontColor(i == 1 ? LabelColor(ctx) : ctx.FontColor);
         p->SetCaption(i == 0 ? "Raised" : i == 1 ? "Lowered" : "Both");
     }
     auto* picture = s.Add<TimageColorPanel>({474, 44, 262, 120});
@@ -266,10 +266,9 @@ QImage ColorsScene(const TsceneContext& ctx)
     picture->SetCaption("Sample text");
     auto* plain = s.Add<TmyPanel>({24, 140, 430, 48});
     plain->SetFont(CaptionFont(16, false));
-    plain->SetFontColor(ctx.FontColor);
+    plain->SetFontColor(LabelColor(ctx));
     plain->SetCaption("A plain panel in the panel colour");
     auto* combo = s.Add<TmyJvColorComboBox>({24, 204, 300, 44});
-    combo->SetFont(CaptionFont(18, false));
     combo->setFont(CaptionFont(18, false));
     combo->SetOptions(coText | coCustomColors);
     combo->SetColorNameMap({"clBlack=Black", "clMaroon=Maroon", "clMoneyGreen=Money Green", "clSkyBlue=Sky Blue"});

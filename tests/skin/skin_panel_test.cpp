@@ -79,6 +79,7 @@ TEST(SkinPanel, ApplySkinToControlsReachesEveryKind)
     EXPECT_EQ(button->OuterSkinColors().Color1(), clBlue);
     EXPECT_EQ(button->CheckedFontColor(), clYellow);
     EXPECT_EQ(button->FontColor(), clWhite);
+    EXPECT_EQ(button->HighlightFontColor(), clWhite);  // a tapped (focused) caption stays readable
     EXPECT_EQ(button->BuildCount(), builds + 1);  // one rebuild for all of it
     EXPECT_EQ(bar->ButtonSkinColors().Color1(), clRed);
     EXPECT_EQ(multi->OuterSkinColors().Color1(), clBlue);
