@@ -241,7 +241,9 @@ void TmySkinButton::PaintCaption(QPainter& p, TColor color, int flags)
     if (!FshowCaption || Fcaption.empty()) return;
     p.setFont(Ffont);
     p.setPen(ToQColor(color));
-    p.drawText(rect(), flags, QString::fromStdString(Fcaption));
+    // Lines wrap a little inside the edges, so that they stay on a rounded face.
+    const int margin = std::min(8, width() / 10);
+    p.drawText(rect().adjusted(margin, 0, -margin, 0), flags, QString::fromStdString(Fcaption));
 }
 
 void TmySkinButton::paintEvent(QPaintEvent*)
