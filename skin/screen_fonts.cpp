@@ -5,6 +5,7 @@
 
 #include "core/markup_text.h"
 #include "core/text_utils.h"
+#include "skin/qt_color.h"
 
 namespace tunecrest {
 
@@ -60,9 +61,6 @@ QFont ScreenFont(const TFont& font) {
     return f;
 }
 
-QColor ScreenColor(TColor color) {
-    const TColor rgb = ColorToRGB(color);
-    return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
-}
+QColor ScreenColor(TColor color) { return ToQColor(ColorToRGB(color)); }
 
 }  // namespace tunecrest

@@ -17,7 +17,7 @@ QString ScreenFontFamily(std::string_view storedName);
 // The point size a description is drawn with: 1 to kMarkupMaxFontSize, sizes below 1 draw as 8 points.
 int ScreenFontPointSize(int size);
 QFont ScreenFont(const TFont& font);
-// A stored colour ($00BBGGRR, system colours resolved) as an opaque QColor.
+// A stored colour as a QColor, system colours resolved to the desktop palette first.
 QColor ScreenColor(TColor color);
 
 }  // namespace tunecrest
