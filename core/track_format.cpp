@@ -1,6 +1,7 @@
 #include "core/track_format.h"
 
 #include <array>
+#include <optional>
 
 #include "core/audio_tag.h"
 #include "core/global_prefs.h"
@@ -194,16 +195,59 @@ std::string TtrackFormat::Format(const TaudioTag& tag, int width, std::string_vi
     return out;
 }
 
+namespace {
+
+// The last format read, kept with the font codes and fonts it was resolved with, so that
+// formatting a whole list one tag at a time reads the format string once. The fonts are
+// compared on every use, so a changed store is never served stale tags.
+class TformatCache {
+public:
+    const TtrackFormat& Get(std::string_view format, const TfontCollection* fonts) {
+        if (!Fcompiled || Fformat != format || FhasFonts != (fonts != nullptr) || !SameFonts(fonts)) {
+            Fcompiled.emplace(format, fonts);
+            Fformat.assign(format);
+            FhasFonts = fonts != nullptr;
+            Ffonts.clear();
+            for (int i = 0; fonts && i < fonts->Count(); ++i)
+                Ffonts.emplace_back(fonts->Items(i)->Mask, fonts->Items(i)->font());
+        }
+        return *Fcompiled;
+    }
+
+private:
+    bool SameFonts(const TfontCollection* fonts) const {
+        if (!fonts) return Ffonts.empty();
+        if (fonts->Count() != int(Ffonts.size())) return false;
+        for (int i = 0; i < fonts->Count(); ++i) {
+            const TfontItem& item = *fonts->Items(i);
+            if (item.Mask != Ffonts[size_t(i)].first || !(item.font() == Ffonts[size_t(i)].second)) return false;
+        }
+        return true;
+    }
+
+    std::optional<TtrackFormat> Fcompiled;
+    std::string Fformat;
+    bool FhasFonts = false;
+    std::vector<std::pair<std::string, TFont>> Ffonts;
+};
+
+const TtrackFormat& CachedFormat(std::string_view format, const TfontCollection* fonts) {
+    thread_local TformatCache cache;
+    return cache.Get(format, fonts);
+}
+
+}  // namespace
+
 std::string FormatTagFields(const TaudioTag& tag, std::string_view format, int width,
                             std::string_view unknownArtist) {
-    return TtrackFormat(format, nullptr).Format(tag, width, unknownArtist);
+    return CachedFormat(format, nullptr).Format(tag, width, unknownArtist);
 }
 
 std::string FormatTagFonts(const TaudioTag& tag, std::string_view format, const TglobalPrefs& prefs, int width,
                            std::string_view unknownArtist) {
     static const TfontCollection kNoFonts;
     const TfontCollection* fonts = FontsOf(prefs);
-    return TtrackFormat(format, fonts ? fonts : &kNoFonts).Format(tag, width, unknownArtist);
+    return CachedFormat(format, fonts ? fonts : &kNoFonts).Format(tag, width, unknownArtist);
 }
 
 void SetTagDisplayText(TaudioTag& tag, std::string_view format, const TglobalPrefs& prefs, int width,

@@ -144,6 +144,12 @@ TEST(FormatFonts, FontTagsResolveThroughTheStore) {
     // A code matches the store without regard to case.
     few.Items().Items(1)->Mask = "fti";
     EXPECT_EQ(FormatTagFonts(tag, "<FTI><TI>", prefs, 2, ""), F("FTI") + "Song");
+    // The same format again after the store changed: the new fonts are used.
+    few.Items().Items(1)->FontRef().Name = "Other";
+    EXPECT_EQ(FormatTagFonts(tag, "<FTI><TI>", prefs, 2, ""), F("Other") + "Song");
+    few.Items().Items(1)->Mask = "FXX";
+    EXPECT_EQ(FormatTagFonts(tag, "<FTI><TI>", prefs, 2, ""), F("FCH") + "Song");
+    EXPECT_EQ(FormatTagFields(tag, "<FTI><TI>", 2, ""), "<FTI>Song");
 }
 
 TEST(FormatFonts, AnEmptyOrMissingStoreInsertsNoFontTag) {
