@@ -34,8 +34,8 @@ TfontContainer MakeFonts() {
     for (int i = 0; i < 5; ++i) {
         TfontItem& item = fonts.Items().Add();
         item.Mask = codes[i];
-        item.FontRef() = TFont{i % 2 ? "Arial" : "Tahoma", RGBColor(uint8_t(i * 40), 200, 30), 10 + i, i == 3, false,
-                               false};
+        item.FontRef() = TFont{
+            i % 2 ? "Arial" : "Tahoma", RGBColor(uint8_t(i * 40), 200, 30), 10 + i, i == 3, false, false};
     }
     return fonts;
 }

@@ -8,7 +8,9 @@ namespace tunecrest {
 
 namespace {
 
-std::string Key(std::string_view text) { return MakeAlphaNumName(text); }
+std::string Key(std::string_view text) {
+    return MakeAlphaNumName(text);
+}
 
 template <typename Item>
 Item* ClampedItem(const std::vector<std::unique_ptr<Item>>& items, int index) {
@@ -38,13 +40,17 @@ void TfontCollection::Assign(const TfontCollection& source) {
     Fitems = std::move(copy);
 }
 
-TfontItem& TfontCollection::Add() { return *Fitems.emplace_back(std::make_unique<TfontItem>()); }
+TfontItem& TfontCollection::Add() {
+    return *Fitems.emplace_back(std::make_unique<TfontItem>());
+}
 
 void TfontCollection::Delete(int index) {
     if (index >= 0 && index < Count()) Fitems.erase(Fitems.begin() + index);
 }
 
-TfontItem* TfontCollection::Items(int index) const { return ClampedItem(Fitems, index); }
+TfontItem* TfontCollection::Items(int index) const {
+    return ClampedItem(Fitems, index);
+}
 
 TfontItem* TfontCollection::FindByName(std::string_view name) const {
     for (const auto& item : Fitems)
@@ -73,8 +79,8 @@ void TfontCollection::LoadFonts(const TiniFile& ini, const std::string& section)
         font.Size = ini.ReadInteger(sec, k + "Size", font.Size);
         font.Bold = ini.ReadBool(sec, k + "Bold", font.Bold);
         font.Italic = ini.ReadBool(sec, k + "Italic", font.Italic);
-        item->Color =
-            HTMLToColor(ini.ReadString(sec, Key(item->NiceName + item->ColorNiceName), ColorToHTML(item->Color)));
+        item->Color = HTMLToColor(
+            ini.ReadString(sec, Key(item->NiceName + item->ColorNiceName), ColorToHTML(item->Color)));
     }
 }
 
@@ -104,9 +110,13 @@ void TcolorCollection::Assign(const TcolorCollection& source) {
     Fitems = std::move(copy);
 }
 
-TcolorItem& TcolorCollection::Add() { return *Fitems.emplace_back(std::make_unique<TcolorItem>()); }
+TcolorItem& TcolorCollection::Add() {
+    return *Fitems.emplace_back(std::make_unique<TcolorItem>());
+}
 
-TcolorItem* TcolorCollection::Items(int index) const { return ClampedItem(Fitems, index); }
+TcolorItem* TcolorCollection::Items(int index) const {
+    return ClampedItem(Fitems, index);
+}
 
 TcolorItem* TcolorCollection::FindByName(std::string_view name) const {
     for (const auto& item : Fitems)
@@ -117,13 +127,15 @@ TcolorItem* TcolorCollection::FindByName(std::string_view name) const {
 void TcolorCollection::LoadColors(const TiniFile& ini, const std::string& section) {
     const std::string sec = Key(section);
     for (const auto& item : Fitems)
-        item->color = HTMLToColor(ini.ReadString(sec, Key("color" + item->NiceName), ColorToHTML(item->color)));
+        item->color =
+            HTMLToColor(ini.ReadString(sec, Key("color" + item->NiceName), ColorToHTML(item->color)));
 }
 
 void TcolorCollection::SaveColors(TiniFile& ini, const std::string& section) const {
     const std::string sec = Key(section);
     for (const auto& item : Fitems)
-        if (!item->NiceName.empty()) ini.WriteString(sec, Key("color" + item->NiceName), ColorToHTML(item->color));
+        if (!item->NiceName.empty())
+            ini.WriteString(sec, Key("color" + item->NiceName), ColorToHTML(item->color));
 }
 
 void TfontContainer::Assign(const TfontContainer& source) {

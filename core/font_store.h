@@ -31,7 +31,7 @@ struct TFont {
 std::string FontToHTMLTag(const TFont& font);
 
 class TfontItem {
-public:
+  public:
     const TFont& font() const { return Ffont; }
     void SetFont(const TFont& value) { Ffont = value; }
     TFont& FontRef() { return Ffont; }
@@ -44,12 +44,12 @@ public:
     std::string DisplayName() const { return NiceName; }
     void Assign(const TfontItem& source) { *this = source; }
 
-private:
+  private:
     TFont Ffont;
 };
 
 class TfontCollection {
-public:
+  public:
     TfontCollection() = default;
     TfontCollection(const TfontCollection& other) { Assign(other); }
     TfontCollection& operator=(const TfontCollection& other) {
@@ -74,12 +74,12 @@ public:
     void LoadFonts(const TiniFile& ini, const std::string& section);
     void SaveFonts(TiniFile& ini, const std::string& section) const;
 
-private:
+  private:
     std::vector<std::unique_ptr<TfontItem>> Fitems;
 };
 
 class TcolorItem {
-public:
+  public:
     TColor color = clBlack;
     std::string NiceName;
     std::string DisplayName() const { return NiceName; }
@@ -87,7 +87,7 @@ public:
 };
 
 class TcolorCollection {
-public:
+  public:
     TcolorCollection() = default;
     TcolorCollection(const TcolorCollection& other) { Assign(other); }
     TcolorCollection& operator=(const TcolorCollection& other) {
@@ -106,12 +106,12 @@ public:
     void LoadColors(const TiniFile& ini, const std::string& section);
     void SaveColors(TiniFile& ini, const std::string& section) const;
 
-private:
+  private:
     std::vector<std::unique_ptr<TcolorItem>> Fitems;
 };
 
 class TfontContainer : public TObject {
-public:
+  public:
     TfontCollection& Items() { return Fitems; }
     const TfontCollection& Items() const { return Fitems; }
     void SetItems(const TfontCollection& value) { Fitems.Assign(value); }
@@ -123,7 +123,7 @@ public:
 
     void Assign(const TfontContainer& source);
 
-private:
+  private:
     TfontCollection Fitems;
     TcolorCollection Fcolors;
 };

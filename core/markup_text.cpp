@@ -1,12 +1,16 @@
 #include "core/markup_text.h"
 
+#include <utility>
+
 #include "core/text_utils.h"
 
 namespace tunecrest {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 // Reads the attributes of a FONT tag (the text after the word FONT).
 void ApplyFontAttributes(std::string_view attrs, TFont& font) {
@@ -22,13 +26,15 @@ void ApplyFontAttributes(std::string_view attrs, TFont& font) {
         std::string_view value;
         if (pos < n && attrs[pos] == '"') {
             const size_t end = attrs.find('"', pos + 1);
-            value = attrs.substr(pos + 1, end == std::string_view::npos ? std::string_view::npos : end - pos - 1);
+            value =
+                attrs.substr(pos + 1, end == std::string_view::npos ? std::string_view::npos : end - pos - 1);
             pos = end == std::string_view::npos ? n : end + 1;
         } else {
             const size_t start = pos;
             while (pos < n && !IsBlank(attrs[pos])) ++pos;
             value = attrs.substr(start, pos - start);
-            if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+            if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+                value = value.substr(1, value.size() - 2);
         }
         if (!value.empty() && value.front() == '#') value.remove_prefix(1);
 
@@ -78,11 +84,12 @@ void AppendDecodedMarkup(std::string& out, std::string_view text) {
     size_t amp = text.find('&');
     while (amp != std::string_view::npos) {
         const std::string_view rest = text.substr(amp);
+        static constexpr std::pair<std::string_view, char> kEntities[] = {
+            {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}};
         char c = 0;
         size_t len = 0;
-        if (rest.starts_with("&lt;")) c = '<', len = 4;
-        else if (rest.starts_with("&gt;")) c = '>', len = 4;
-        else if (rest.starts_with("&amp;")) c = '&', len = 5;
+        for (const auto& [entity, character] : kEntities)
+            if (rest.starts_with(entity)) c = character, len = entity.size();
         if (len) {
             out.append(text, start, amp - start);
             out += c;
@@ -111,28 +118,31 @@ std::string StripHTMLTags(std::string_view text) {
 }
 
 bool ApplyMarkupTag(std::string_view inner, TFont& font) {
-    switch (inner.size()) {
-    case 1:
-        switch (inner[0]) {
-        case 'B': case 'b': font.Bold = true; return true;
-        case 'I': case 'i': font.Italic = true; return true;
-        case 'U': case 'u': font.Underline = true; return true;
-        default: return false;
+    if (inner.size() == 1 || (inner.size() == 2 && inner[0] == '/')) {
+        bool* style = nullptr;
+        switch (inner.back()) {
+            case 'B':
+            case 'b':
+                style = &font.Bold;
+                break;
+            case 'I':
+            case 'i':
+                style = &font.Italic;
+                break;
+            case 'U':
+            case 'u':
+                style = &font.Underline;
+                break;
+            default:
+                return false;
         }
-    case 2:
-        if (inner[0] != '/') return false;
-        switch (inner[1]) {
-        case 'B': case 'b': font.Bold = false; return true;
-        case 'I': case 'i': font.Italic = false; return true;
-        case 'U': case 'u': font.Underline = false; return true;
-        default: return false;
-        }
-    default:
-        if (inner.size() < 4 || !SameText(inner.substr(0, 4), "FONT")) return false;
-        if (inner.size() > 4 && !IsBlank(inner[4])) return false;
-        ApplyFontAttributes(inner.substr(4), font);
+        *style = inner.size() == 1;
         return true;
     }
+    if (inner.size() < 4 || !SameText(inner.substr(0, 4), "FONT")) return false;
+    if (inner.size() > 4 && !IsBlank(inner[4])) return false;
+    ApplyFontAttributes(inner.substr(4), font);
+    return true;
 }
 
 }  // namespace tunecrest

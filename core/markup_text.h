@@ -36,7 +36,7 @@ bool ApplyMarkupTag(std::string_view inner, TFont& font);
 // non-empty run in order. The parser keeps one buffer for decoding, so reusing one parser
 // for many lines allocates nothing per line once warm.
 class TmarkupParser {
-public:
+  public:
     template <typename Sink>
     void Parse(std::string_view markup, const TFont& base, Sink&& sink) {
         Ffont = base;
@@ -55,7 +55,7 @@ public:
         }
     }
 
-private:
+  private:
     template <typename Sink>
     void Emit(std::string_view text, Sink& sink) {
         if (text.empty()) return;

@@ -12,7 +12,7 @@ namespace tunecrest {
 class TiniFile;
 
 class TtagListDisplaySettings : public TObject {
-public:
+  public:
     TNotifyEvent OnChange;
 
     bool DisplayTrackNumbers() const { return FdisplayTrackNumbers; }
@@ -33,7 +33,7 @@ public:
     void LoadFromSettings(const TiniFile& ini, const std::string& section);
     void SaveToSettings(TiniFile& ini, const std::string& section) const;
 
-private:
+  private:
     void Changed();
 
     bool FdisplayTrackNumbers = true;

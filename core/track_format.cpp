@@ -164,25 +164,42 @@ TtrackFormat::TtrackFormat(std::string_view format, const TfontCollection* fonts
     if (pos < format.size()) AddLiteral(format.substr(pos));
 }
 
-void TtrackFormat::Format(const TaudioTag& tag, int width, std::string_view unknownArtist, std::string& out) const {
+void TtrackFormat::Format(const TaudioTag& tag, int width, std::string_view unknownArtist,
+                          std::string& out) const {
     width = width < 0 ? 0 : width > kMaxTrackNoWidth ? kMaxTrackNoWidth : width;
     for (const Tsegment& segment : Fsegments) {
         switch (segment.Kind) {
-        case Tkind::Literal: out += segment.Text; continue;
-        case Tkind::Title: AppendEscapedMarkup(out, tag.Title()); break;
-        case Tkind::Artist:
-            AppendEscapedMarkup(out, tag.Artist().empty() ? unknownArtist : std::string_view(tag.Artist()));
-            break;
-        case Tkind::Duration: AppendMinutesSeconds(out, tag.Duration()); break;
-        case Tkind::TrackNo: AppendNumber(out, tag.TrackNo(), width); break;
-        case Tkind::Album: AppendEscapedMarkup(out, tag.Album()); break;
-        case Tkind::Genre: AppendEscapedMarkup(out, tag.GenreString()); break;
-        case Tkind::Comment: AppendEscapedMarkup(out, tag.Comment()); break;
-        case Tkind::Extra:
-            out += FextraFont;
-            if (tag.ExtraFields().Count() > 0) AppendEscapedMarkup(out, tag.ExtraFields().Values(segment.Text));
-            out += FextraEnd;
-            continue;
+            case Tkind::Literal:
+                out += segment.Text;
+                continue;
+            case Tkind::Title:
+                AppendEscapedMarkup(out, tag.Title());
+                break;
+            case Tkind::Artist:
+                AppendEscapedMarkup(out,
+                                    tag.Artist().empty() ? unknownArtist : std::string_view(tag.Artist()));
+                break;
+            case Tkind::Duration:
+                AppendMinutesSeconds(out, tag.Duration());
+                break;
+            case Tkind::TrackNo:
+                AppendNumber(out, tag.TrackNo(), width);
+                break;
+            case Tkind::Album:
+                AppendEscapedMarkup(out, tag.Album());
+                break;
+            case Tkind::Genre:
+                AppendEscapedMarkup(out, tag.GenreString());
+                break;
+            case Tkind::Comment:
+                AppendEscapedMarkup(out, tag.Comment());
+                break;
+            case Tkind::Extra:
+                out += FextraFont;
+                if (tag.ExtraFields().Count() > 0)
+                    AppendEscapedMarkup(out, tag.ExtraFields().Values(segment.Text));
+                out += FextraEnd;
+                continue;
         }
         out += segment.Text;  // the trailing text of a field tag
     }
@@ -201,7 +218,7 @@ namespace {
 // formatting a whole list one tag at a time reads the format string once. The fonts are
 // compared on every use, so a changed store is never served stale tags.
 class TformatCache {
-public:
+  public:
     const TtrackFormat& Get(std::string_view format, const TfontCollection* fonts) {
         if (!Fcompiled || Fformat != format || FhasFonts != (fonts != nullptr) || !SameFonts(fonts)) {
             Fcompiled.emplace(format, fonts);
@@ -214,13 +231,14 @@ public:
         return *Fcompiled;
     }
 
-private:
+  private:
     bool SameFonts(const TfontCollection* fonts) const {
         if (!fonts) return Ffonts.empty();
         if (fonts->Count() != int(Ffonts.size())) return false;
         for (int i = 0; i < fonts->Count(); ++i) {
             const TfontItem& item = *fonts->Items(i);
-            if (item.Mask != Ffonts[size_t(i)].first || !(item.font() == Ffonts[size_t(i)].second)) return false;
+            if (item.Mask != Ffonts[size_t(i)].first || !(item.font() == Ffonts[size_t(i)].second))
+                return false;
         }
         return true;
     }
@@ -243,8 +261,8 @@ std::string FormatTagFields(const TaudioTag& tag, std::string_view format, int w
     return CachedFormat(format, nullptr).Format(tag, width, unknownArtist);
 }
 
-std::string FormatTagFonts(const TaudioTag& tag, std::string_view format, const TglobalPrefs& prefs, int width,
-                           std::string_view unknownArtist) {
+std::string FormatTagFonts(const TaudioTag& tag, std::string_view format, const TglobalPrefs& prefs,
+                           int width, std::string_view unknownArtist) {
     static const TfontCollection kNoFonts;
     const TfontCollection* fonts = FontsOf(prefs);
     return CachedFormat(format, fonts ? fonts : &kNoFonts).Format(tag, width, unknownArtist);
@@ -261,30 +279,32 @@ void SetTagPlainText(TaudioTag& tag, std::string_view format, int width, std::st
 
 // --- group rows ----------------------------------------------------------------------------
 
-std::string ArtistAlbumsCaption(const TfontCollection* fonts, std::string_view name, int albums, bool selected,
-                                std::string_view suffix) {
-    return ItemFontTag(fonts, selected ? 1 : 0) + EscapeMarkup(name) + " " + FontTagForCode(fonts, "FDU") + "(" +
-           Plural(albums, "Album", "Albums") + std::string(suffix) + ")";
+std::string ArtistAlbumsCaption(const TfontCollection* fonts, std::string_view name, int albums,
+                                bool selected, std::string_view suffix) {
+    return ItemFontTag(fonts, selected ? 1 : 0) + EscapeMarkup(name) + " " + FontTagForCode(fonts, "FDU") +
+           "(" + Plural(albums, "Album", "Albums") + std::string(suffix) + ")";
 }
 
-std::string ArtistAlbumsTracksCaption(const TfontCollection* fonts, std::string_view name, int albums, int tracks,
-                                      bool selected, std::string_view suffix) {
-    std::string s = ItemFontTag(fonts, selected ? 1 : 0) + EscapeMarkup(name) + " " + FontTagForCode(fonts, "FDU") + "(";
+std::string ArtistAlbumsTracksCaption(const TfontCollection* fonts, std::string_view name, int albums,
+                                      int tracks, bool selected, std::string_view suffix) {
+    std::string s =
+        ItemFontTag(fonts, selected ? 1 : 0) + EscapeMarkup(name) + " " + FontTagForCode(fonts, "FDU") + "(";
     if (albums > 0) s += Plural(albums, "Album", "Albums") + ", ";
     return s + Plural(tracks, "Track", "Tracks") + std::string(suffix) + ")";
 }
 
 std::string ArtistOwnFontCaption(const TfontCollection* fonts, std::string_view name, int albums, int tracks,
                                  bool showAlbums, std::string_view suffix) {
-    std::string s = FontTagForCode(fonts, "FAR") + EscapeMarkup(name) + " " + FontTagForCode(fonts, "FDU") + "(";
+    std::string s =
+        FontTagForCode(fonts, "FAR") + EscapeMarkup(name) + " " + FontTagForCode(fonts, "FDU") + "(";
     if (showAlbums && albums > 0) s += Plural(albums, "Album", "Albums") + ", ";
     return s + Plural(tracks, "Track", "Tracks") + std::string(suffix) + ")";
 }
 
 std::string AlbumCaption(const TfontCollection* fonts, std::string_view name, int tracks, int64_t seconds,
                          std::string_view suffix) {
-    std::string s = FontTagForCode(fonts, "FAL") + EscapeMarkup(name) + " " + FontTagForCode(fonts, "FDU") + "(" +
-                    Plural(tracks, "Track", "Tracks") + " [";
+    std::string s = FontTagForCode(fonts, "FAL") + EscapeMarkup(name) + " " + FontTagForCode(fonts, "FDU") +
+                    "(" + Plural(tracks, "Track", "Tracks") + " [";
     AppendMinutesSeconds(s, uint64_t(seconds < 0 ? 0 : seconds));
     return s + std::string(suffix) + "])";
 }
@@ -292,7 +312,8 @@ std::string AlbumCaption(const TfontCollection* fonts, std::string_view name, in
 std::string TrackListCaption(const TfontCollection* fonts, std::string_view name, int tracks, int64_t seconds,
                              bool showDuration, int fontIndex) {
     std::string s = (fontIndex < 0 ? FontTagForCode(fonts, "FAR") : ItemFontTag(fonts, fontIndex)) +
-                    EscapeMarkup(name) + " " + FontTagForCode(fonts, "FDU") + "(" + Plural(tracks, "Track", "Tracks");
+                    EscapeMarkup(name) + " " + FontTagForCode(fonts, "FDU") + "(" +
+                    Plural(tracks, "Track", "Tracks");
     if (showDuration) {
         const uint64_t total = uint64_t(seconds < 0 ? 0 : seconds);
         s += " [";
@@ -306,7 +327,8 @@ std::string TrackListCaption(const TfontCollection* fonts, std::string_view name
     return s + ")";
 }
 
-std::string GroupCaption(const TfontCollection* fonts, std::string_view name, std::string_view extra, bool selected) {
+std::string GroupCaption(const TfontCollection* fonts, std::string_view name, std::string_view extra,
+                         bool selected) {
     std::string s = ItemFontTag(fonts, selected ? 1 : 0) + EscapeMarkup(name) + " ";
     if (!extra.empty()) s += FontTagForCode(fonts, "FDU") + std::string(extra);
     return s;

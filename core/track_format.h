@@ -32,7 +32,7 @@ std::string FontTagForCode(const TfontCollection* fonts, std::string_view code);
 // A format string read once and applied to many tracks. Field tags are filled at their
 // first occurrence only; font tags, when resolved, at every occurrence.
 class TtrackFormat {
-public:
+  public:
     // `fonts` null: the field pass alone (font tags stay in the text as written).
     // Otherwise the font tags are resolved through the store as it is now.
     TtrackFormat(std::string_view format, const TfontCollection* fonts);
@@ -42,7 +42,7 @@ public:
     void Format(const TaudioTag& tag, int width, std::string_view unknownArtist, std::string& out) const;
     std::string Format(const TaudioTag& tag, int width, std::string_view unknownArtist) const;
 
-private:
+  private:
     enum class Tkind { Literal, Title, Artist, Duration, TrackNo, Album, Genre, Comment, Extra };
     struct Tsegment {
         Tkind Kind;
@@ -61,8 +61,8 @@ private:
 std::string FormatTagFields(const TaudioTag& tag, std::string_view format, int width,
                             std::string_view unknownArtist);
 // The field pass, then the font pass with the font store of `prefs`.
-std::string FormatTagFonts(const TaudioTag& tag, std::string_view format, const TglobalPrefs& prefs, int width,
-                           std::string_view unknownArtist);
+std::string FormatTagFonts(const TaudioTag& tag, std::string_view format, const TglobalPrefs& prefs,
+                           int width, std::string_view unknownArtist);
 // Keep the result in the tag's cached display text, from where the list painters read it.
 void SetTagDisplayText(TaudioTag& tag, std::string_view format, const TglobalPrefs& prefs, int width,
                        std::string_view unknownArtist);
@@ -70,10 +70,10 @@ void SetTagPlainText(TaudioTag& tag, std::string_view format, int width, std::st
 
 // Captions of the group rows of browse trees and group lists. The item font is the store's
 // item 1 for a selected row, else item 0. Names are escaped; suffixes are markup.
-std::string ArtistAlbumsCaption(const TfontCollection* fonts, std::string_view name, int albums, bool selected,
-                                std::string_view suffix);
-std::string ArtistAlbumsTracksCaption(const TfontCollection* fonts, std::string_view name, int albums, int tracks,
-                                      bool selected, std::string_view suffix);
+std::string ArtistAlbumsCaption(const TfontCollection* fonts, std::string_view name, int albums,
+                                bool selected, std::string_view suffix);
+std::string ArtistAlbumsTracksCaption(const TfontCollection* fonts, std::string_view name, int albums,
+                                      int tracks, bool selected, std::string_view suffix);
 std::string ArtistOwnFontCaption(const TfontCollection* fonts, std::string_view name, int albums, int tracks,
                                  bool showAlbums, std::string_view suffix);
 std::string AlbumCaption(const TfontCollection* fonts, std::string_view name, int tracks, int64_t seconds,
@@ -81,12 +81,13 @@ std::string AlbumCaption(const TfontCollection* fonts, std::string_view name, in
 // fontIndex < 0: the FAR font; otherwise the store's item of that index (the last when too large).
 std::string TrackListCaption(const TfontCollection* fonts, std::string_view name, int tracks, int64_t seconds,
                              bool showDuration, int fontIndex);
-std::string GroupCaption(const TfontCollection* fonts, std::string_view name, std::string_view extra, bool selected);
+std::string GroupCaption(const TfontCollection* fonts, std::string_view name, std::string_view extra,
+                         bool selected);
 
 // --- the format-string store -----------------------------------------------------------
 
 class TformatStringItem {
-public:
+  public:
     std::string formatString;
     std::string NiceName;
     std::string DisplayName() const { return NiceName; }
@@ -94,7 +95,7 @@ public:
 };
 
 class TformatStringCollection {
-public:
+  public:
     TformatStringCollection() = default;
     TformatStringCollection(const TformatStringCollection& other) { Assign(other); }
     TformatStringCollection& operator=(const TformatStringCollection& other) {
@@ -109,12 +110,12 @@ public:
     // nullptr when out of range.
     TformatStringItem* Items(int index) const;
 
-private:
+  private:
     std::vector<std::unique_ptr<TformatStringItem>> Fitems;
 };
 
 class TformatStringContainer : public TObject {
-public:
+  public:
     TNotifyEvent OnResetDefaults;
 
     TformatStringCollection& Items() { return Fitems; }
@@ -127,7 +128,7 @@ public:
     void SaveToSettings(TiniFile& ini, const std::string& section) const;
     void ResetDefaults();
 
-private:
+  private:
     TformatStringCollection Fitems;
 };
 

@@ -51,9 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TmarkupParser parser;
     parser.Parse(line, TFont{}, [](std::string_view, const TFont&) {});
 
-    const std::string fields = FormatTagFonts(tag, "<FTI><TI>|<FAR><AR>|<AL>|<GE>|<CO><FCH>", prefs, width, "?");
-    const std::string expected = values[0] + "|" + (values[1].empty() ? "?" : values[1]) + "|" + values[2] + "|" +
-                                 values[3] + "|" + values[4];
+    const std::string fields =
+        FormatTagFonts(tag, "<FTI><TI>|<FAR><AR>|<AL>|<GE>|<CO><FCH>", prefs, width, "?");
+    const std::string expected = values[0] + "|" + (values[1].empty() ? "?" : values[1]) + "|" + values[2] +
+                                 "|" + values[3] + "|" + values[4];
     if (StripHTMLTags(fields) != expected) std::abort();
     return 0;
 }

@@ -48,9 +48,12 @@ void ThtmlLabel::SetAutoSize(bool value) {
 
 QSize ThtmlLabel::StyleMargin() const {
     switch (Fstyle) {
-    case lsShadow: return {2, 2};
-    case lsBorder: return {1, 3};
-    default: return {isEnabled() ? 0 : 1, isEnabled() ? 0 : 1};
+        case lsShadow:
+            return {2, 2};
+        case lsBorder:
+            return {1, 3};
+        default:
+            return {isEnabled() ? 0 : 1, isEnabled() ? 0 : 1};
     }
 }
 
@@ -82,16 +85,18 @@ void ThtmlLabel::paintEvent(QPaintEvent*) {
         return;
     }
     switch (Fstyle) {
-    case lsNormal: draw(0, 0, false, clBlack); break;
-    case lsShadow:
-        draw(2, 2, true, clBlack);
-        draw(0, 0, false, clBlack);
-        break;
-    case lsBorder:
-        for (const QPoint offset : {QPoint(1, 1), QPoint(-1, 1), QPoint(-1, 3), QPoint(1, 3)})
-            draw(offset.x(), offset.y(), true, clBlack);
-        draw(0, 2, false, clBlack);
-        break;
+        case lsNormal:
+            draw(0, 0, false, clBlack);
+            break;
+        case lsShadow:
+            draw(2, 2, true, clBlack);
+            draw(0, 0, false, clBlack);
+            break;
+        case lsBorder:
+            for (const QPoint offset : {QPoint(1, 1), QPoint(-1, 1), QPoint(-1, 3), QPoint(1, 3)})
+                draw(offset.x(), offset.y(), true, clBlack);
+            draw(0, 2, false, clBlack);
+            break;
     }
 }
 

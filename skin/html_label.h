@@ -10,7 +10,7 @@ namespace tunecrest {
 enum TlabelStyle { lsNormal, lsShadow, lsBorder };
 
 class ThtmlLabel : public QWidget {
-public:
+  public:
     explicit ThtmlLabel(QWidget* parent = nullptr);
 
     const std::string& Caption() const { return Fcaption; }
@@ -33,11 +33,11 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
 
-private:
+  private:
     void Changed();
     // The extra room the style's copies take beside the text.
     QSize StyleMargin() const;

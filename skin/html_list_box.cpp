@@ -37,7 +37,9 @@ void ThtmlListBox::ItemsChanged() {
     viewport()->update();
 }
 
-int ThtmlListBox::Count() const { return Fstyle == hlbsData ? Fcount : int(Fitems.size()); }
+int ThtmlListBox::Count() const {
+    return Fstyle == hlbsData ? Fcount : int(Fitems.size());
+}
 
 void ThtmlListBox::SetCount(int value) {
     Fcount = std::max(0, value);
@@ -58,15 +60,21 @@ void ThtmlListBox::SetItemIndex(int value) {
     FitemIndex = value;
     if (value >= 0) {
         // Keep the chosen row in view.
-        if (value < TopIndex()) SetTopIndex(value);
-        else if (value >= TopIndex() + VisibleRows()) SetTopIndex(value - VisibleRows() + 1);
+        if (value < TopIndex())
+            SetTopIndex(value);
+        else if (value >= TopIndex() + VisibleRows())
+            SetTopIndex(value - VisibleRows() + 1);
     }
     viewport()->update();
 }
 
-int ThtmlListBox::TopIndex() const { return verticalScrollBar()->value(); }
+int ThtmlListBox::TopIndex() const {
+    return verticalScrollBar()->value();
+}
 
-void ThtmlListBox::SetTopIndex(int value) { verticalScrollBar()->setValue(value); }
+void ThtmlListBox::SetTopIndex(int value) {
+    verticalScrollBar()->setValue(value);
+}
 
 void ThtmlListBox::SetLFont(const TFont& value) {
     Ffont = value;
@@ -90,7 +98,9 @@ void ThtmlListBox::SetImages(TimageList* value) {
     viewport()->update();
 }
 
-int ThtmlListBox::VisibleRows() const { return std::max(1, viewport()->height() / FitemHeight); }
+int ThtmlListBox::VisibleRows() const {
+    return std::max(1, viewport()->height() / FitemHeight);
+}
 
 int ThtmlListBox::ItemAtPos(const QPoint& pos) const {
     if (pos.y() < 0) return -1;
@@ -124,13 +134,27 @@ void ThtmlListBox::mousePressEvent(QMouseEvent* event) {
 void ThtmlListBox::keyPressEvent(QKeyEvent* event) {
     const int page = VisibleRows();
     switch (event->key()) {
-    case Qt::Key_Up: SetItemIndex(std::max(0, FitemIndex - 1)); break;
-    case Qt::Key_Down: SetItemIndex(FitemIndex + 1); break;
-    case Qt::Key_PageUp: SetItemIndex(std::max(0, FitemIndex - page)); break;
-    case Qt::Key_PageDown: SetItemIndex(FitemIndex + page); break;
-    case Qt::Key_Home: SetItemIndex(0); break;
-    case Qt::Key_End: SetItemIndex(Count() - 1); break;
-    default: QAbstractScrollArea::keyPressEvent(event); return;
+        case Qt::Key_Up:
+            SetItemIndex(std::max(0, FitemIndex - 1));
+            break;
+        case Qt::Key_Down:
+            SetItemIndex(FitemIndex + 1);
+            break;
+        case Qt::Key_PageUp:
+            SetItemIndex(std::max(0, FitemIndex - page));
+            break;
+        case Qt::Key_PageDown:
+            SetItemIndex(FitemIndex + page);
+            break;
+        case Qt::Key_Home:
+            SetItemIndex(0);
+            break;
+        case Qt::Key_End:
+            SetItemIndex(Count() - 1);
+            break;
+        default:
+            QAbstractScrollArea::keyPressEvent(event);
+            return;
     }
 }
 
@@ -149,8 +173,8 @@ void ThtmlListBox::PaintRow(QPainter& painter, int index, const QRect& row) {
     }
     Ftext = ItemText(index);
     Flayout.Layout(Ftext, Ffont);
-    Flayout.Draw(rowPainter, QRect(textLeft, 0, row.width() - textLeft - kTextMargin, row.height()), Qt::AlignVCenter,
-                 highlighted, clHighlightText);
+    Flayout.Draw(rowPainter, QRect(textLeft, 0, row.width() - textLeft - kTextMargin, row.height()),
+                 Qt::AlignVCenter, highlighted, clHighlightText);
     rowPainter.end();
     painter.drawImage(row.topLeft(), Frow);
 }
@@ -161,7 +185,8 @@ void ThtmlListBox::paintEvent(QPaintEvent*) {
     int y = 0;
     for (int index = TopIndex(); index < Count() && y < viewport()->height(); ++index, y += FitemHeight)
         PaintRow(painter, index, QRect(0, y, width, FitemHeight));
-    if (y < viewport()->height()) painter.fillRect(QRect(0, y, width, viewport()->height() - y), ScreenColor(Fcolor));
+    if (y < viewport()->height())
+        painter.fillRect(QRect(0, y, width, viewport()->height() - y), ScreenColor(Fcolor));
 }
 
 }  // namespace tunecrest

@@ -22,7 +22,7 @@ using TonHTMLlistBoxGetImageIndexEvent = std::function<void(TObject* Sender, int
 using TonHTMLlistBoxDataEvent = std::function<void(TObject* Sender, int Index, std::string& Text)>;
 
 class ThtmlListBox : public QAbstractScrollArea, public TObject {
-public:
+  public:
     explicit ThtmlListBox(QWidget* parent = nullptr);
 
     TonHTMLlistBoxGetImageIndexEvent OnGetImageIndex;
@@ -64,14 +64,14 @@ public:
     // The row under a point of the viewport, or -1.
     int ItemAtPos(const QPoint& pos) const;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
-private:
+  private:
     void UpdateScrollBar();
     void PaintRow(QPainter& painter, int index, const QRect& row);
     int VisibleRows() const;

@@ -111,7 +111,8 @@ QString ThtmlTextLayout::LineText(int line) const {
     return s;
 }
 
-void ThtmlTextLayout::Draw(QPainter& painter, const QRect& rect, int flags, bool forceColor, TColor color) const {
+void ThtmlTextLayout::Draw(QPainter& painter, const QRect& rect, int flags, bool forceColor,
+                           TColor color) const {
     if (Flines.empty() || rect.isEmpty()) return;
     painter.save();
     painter.setClipRect(rect, Qt::IntersectClip);
@@ -129,7 +130,9 @@ void ThtmlTextLayout::Draw(QPainter& painter, const QRect& rect, int flags, bool
         top += line.Ascent + line.Descent;
         qreal spare = rect.width() - line.Width;
         if (spare < 0) spare = 0;
-        starts[i] = rect.left() + ((flags & Qt::AlignRight) ? spare : (flags & Qt::AlignHCenter) ? std::floor(spare / 2) : 0);
+        starts[i] = rect.left() + ((flags & Qt::AlignRight)     ? spare
+                                   : (flags & Qt::AlignHCenter) ? std::floor(spare / 2)
+                                                                : 0);
     }
     for (const Tpiece& piece : Fpieces) {
         if (piece.FontIndex != lastFont) {
@@ -138,7 +141,8 @@ void ThtmlTextLayout::Draw(QPainter& painter, const QRect& rect, int flags, bool
             painter.setPen(forceColor ? forced : ScreenColor(entry.Spec.Color));
             lastFont = piece.FontIndex;
         }
-        painter.drawText(QPointF(starts[size_t(piece.Line)] + piece.X, baselines[size_t(piece.Line)]), piece.Text);
+        painter.drawText(QPointF(starts[size_t(piece.Line)] + piece.X, baselines[size_t(piece.Line)]),
+                         piece.Text);
     }
     painter.restore();
 }

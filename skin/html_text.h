@@ -18,7 +18,7 @@ class QPainter;
 namespace tunecrest {
 
 class ThtmlTextLayout {
-public:
+  public:
     // Lays `markup` out in `base`. With `wrap` and maxWidth > 0, lines break at blanks so
     // that they fit; a word wider than maxWidth stands on a line of its own.
     void Layout(std::string_view markup, const TFont& base, int maxWidth = 0, bool wrap = false);
@@ -35,7 +35,7 @@ public:
     void Draw(QPainter& painter, const QRect& rect, int flags = 0, bool forceColor = false,
               TColor color = clBlack) const;
 
-private:
+  private:
     struct TfontEntry {
         TFont Spec;
         QFont Font;
@@ -65,8 +65,8 @@ private:
 
 // Draws one markup line (or block) into `rect` in `font` (the canvas font) and returns
 // the width of the text. The painter's state is kept.
-int DrawHTMLText(QPainter& painter, std::string_view text, const QRect& rect, const TFont& font, int flags = 0,
-                 bool forceColor = false, TColor color = clBlack);
+int DrawHTMLText(QPainter& painter, std::string_view text, const QRect& rect, const TFont& font,
+                 int flags = 0, bool forceColor = false, TColor color = clBlack);
 // The size the text takes; with maxWidth > 0 and wrap, wrapped to that width.
 QSize MeasureHTMLText(std::string_view text, const TFont& font, int maxWidth = 0, bool wrap = false);
 

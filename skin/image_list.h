@@ -9,8 +9,9 @@ class QPainter;
 namespace tunecrest {
 
 class TimageList : public QObject {
-public:
-    TimageList(int width, int height, QObject* parent = nullptr) : QObject(parent), Fwidth(width), Fheight(height) {}
+  public:
+    TimageList(int width, int height, QObject* parent = nullptr)
+        : QObject(parent), Fwidth(width), Fheight(height) {}
 
     int Width() const { return Fwidth; }
     int Height() const { return Fheight; }
@@ -20,7 +21,7 @@ public:
     // Draws image `index` with its top-left corner at (x, y); nothing for a bad index.
     void Draw(QPainter& painter, int x, int y, int index) const;
 
-private:
+  private:
     int Fwidth, Fheight;
     std::vector<QImage> Fimages;
 };

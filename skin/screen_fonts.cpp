@@ -61,6 +61,8 @@ QFont ScreenFont(const TFont& font) {
     return f;
 }
 
-QColor ScreenColor(TColor color) { return ToQColor(ColorToRGB(color)); }
+QColor ScreenColor(TColor color) {
+    return ToQColor(ColorToRGB(color));
+}
 
 }  // namespace tunecrest

@@ -115,14 +115,15 @@ TEST(FontStore, SettingsKeysValuesAndDefaults) {
               "DurationItalic=0\r\n");
 
     TiniFile changed;
-    changed.SetText("[FontsMain]\r\nTrackTitleBold=0\r\nTrackTitleItalic=1\r\nTrackTitleColor=blue\r\n"
-                    "TrackTitleBack=#00FF00\r\nDurationSize=14\r\nName=Liberation Sans\r\n");
+    changed.SetText(
+        "[FontsMain]\r\nTrackTitleBold=0\r\nTrackTitleItalic=1\r\nTrackTitleColor=blue\r\n"
+        "TrackTitleBack=#00FF00\r\nDurationSize=14\r\nName=Liberation Sans\r\n");
     fonts.LoadFonts(changed, "Fonts (Main)");
     const TFont& t = fonts.Items(0)->font();
     EXPECT_EQ(t.Name, "Arial");
     EXPECT_FALSE(t.Bold);
     EXPECT_TRUE(t.Italic);
-    EXPECT_TRUE(t.Underline);  // not stored, kept
+    EXPECT_TRUE(t.Underline);     // not stored, kept
     EXPECT_EQ(t.Color, clBlack);  // not in the colour form
     EXPECT_EQ(t.Size, 12);
     EXPECT_EQ(fonts.Items(0)->Color, clLime);

@@ -16,7 +16,9 @@ struct Run {
 std::vector<Run> Runs(std::string_view markup, const TFont& base = TFont{}) {
     std::vector<Run> runs;
     TmarkupParser parser;
-    parser.Parse(markup, base, [&](std::string_view text, const TFont& font) { runs.push_back({std::string(text), font}); });
+    parser.Parse(markup, base, [&](std::string_view text, const TFont& font) {
+        runs.push_back({std::string(text), font});
+    });
     return runs;
 }
 
@@ -102,7 +104,8 @@ TEST(Tokenizer, MalformedMarkupReadsAsTextWithSaneFonts) {
 
     // Size 0, a huge size and a non-number keep or bound the size; an unknown colour and
     // an empty name keep the current ones.
-    auto runs = Runs("<font size=0>a<font size=100000>b<font size=12pt>c<font size=99999999999999999999>d", base);
+    auto runs =
+        Runs("<font size=0>a<font size=100000>b<font size=12pt>c<font size=99999999999999999999>d", base);
     ASSERT_EQ(runs.size(), 4u);
     EXPECT_EQ(runs[0].Font.Size, 10);
     EXPECT_EQ(runs[1].Font.Size, kMarkupMaxFontSize);

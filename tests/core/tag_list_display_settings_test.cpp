@@ -27,8 +27,9 @@ TEST(TagListDisplaySettings, LoadsDefaultsOnceAndRoundTrips) {
     EXPECT_EQ(changes, 5);
     TiniFile ini;
     settings.SaveToSettings(ini, "TrackLists");
-    EXPECT_EQ(ini.GetText(), "[TrackLists]\r\nDisplayTrackDetails=1\r\nDisplayTrackNumbers=0\r\n"
-                             "UnknownArtistString=Unknown Artist\r\nSortNoTrackNumbers=7\r\n");
+    EXPECT_EQ(ini.GetText(),
+              "[TrackLists]\r\nDisplayTrackDetails=1\r\nDisplayTrackNumbers=0\r\n"
+              "UnknownArtistString=Unknown Artist\r\nSortNoTrackNumbers=7\r\n");
     TtagListDisplaySettings back;
     back.LoadFromSettings(ini, "TrackLists");
     EXPECT_FALSE(back.DisplayTrackNumbers());

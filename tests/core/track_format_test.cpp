@@ -23,7 +23,9 @@ TfontContainer MakeFonts(std::initializer_list<const char*> codes) {
     return store;
 }
 
-std::string F(const std::string& name) { return "<font name=\"" + name + "\" color=#000000 size=8></b></u>"; }
+std::string F(const std::string& name) {
+    return "<font name=\"" + name + "\" color=#000000 size=8></b></u>";
+}
 
 TaudioTag& Track(TaudioTag& tag, const std::string& artist, const std::string& title, uint32_t trackNo,
                  uint32_t seconds) {
@@ -71,7 +73,8 @@ TEST(FormatFields, TableOfTracks) {
          "123456. " + std::string(5000, 'a') + " - " + std::string(10000, 'b') + "|1666:40|||"},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(FormatTagFields(*row.Tag, every, row.Width, "[Unknown]"), row.Expected) << row.Expected.substr(0, 20);
+        EXPECT_EQ(FormatTagFields(*row.Tag, every, row.Width, "[Unknown]"), row.Expected)
+            << row.Expected.substr(0, 20);
     // An absurd width is bounded.
     EXPECT_EQ(FormatTagFields(full, "<TN>", 1000000, "").size(), 20u);
     EXPECT_EQ(FormatTagFields(full, "<TN>", -5, ""), "7");
@@ -129,8 +132,8 @@ TEST(FormatFonts, FontTagsResolveThroughTheStore) {
     TfontContainer fonts = MakeFonts({"FCH", "FTI", "FAR", "FDU", "FTN", "FAL", "FGE", "FCO", "FXT"});
     prefs.SetFontContainer(&fonts);
     EXPECT_EQ(FormatTagFonts(tag, "<FTN><TN>. <FAR><AR><FCH> - <FTI><TI> <fdu>(<DU>)<FCH>", prefs, 2, ""),
-              F("FTN") + "04. " + F("FAR") + "Ann" + F("FCH") + " - " + F("FTI") + "Song " + F("FDU") + "(3:20)" +
-                  F("FCH"));
+              F("FTN") + "04. " + F("FAR") + "Ann" + F("FCH") + " - " + F("FTI") + "Song " + F("FDU") +
+                  "(3:20)" + F("FCH"));
     // Every occurrence of a font tag; FCOM is FCO; unknown tags stay.
     EXPECT_EQ(FormatTagFonts(tag, "<FCOM><CO><FAL><FAL><FGE><FYR><YR>", prefs, 2, ""),
               F("FCO") + F("FAL") + F("FAL") + F("FGE") + "<FYR><YR>");
@@ -176,14 +179,19 @@ TEST(FormatFonts, AnEmptyOrMissingStoreInsertsNoFontTag) {
 TEST(GroupCaptions, CountsWordsAndFonts) {
     TfontContainer fonts = MakeFonts({"Item0", "Item1", "FDU", "FAR", "FAL"});
     const TfontCollection* f = &fonts.Items();
-    EXPECT_EQ(ArtistAlbumsCaption(f, "Ann & Bo", 1, false, "*"), F("Item0") + "Ann &amp; Bo " + F("FDU") + "(1 Album*)");
+    EXPECT_EQ(ArtistAlbumsCaption(f, "Ann & Bo", 1, false, "*"),
+              F("Item0") + "Ann &amp; Bo " + F("FDU") + "(1 Album*)");
     EXPECT_EQ(ArtistAlbumsCaption(f, "A", 3, true, ""), F("Item1") + "A " + F("FDU") + "(3 Albums)");
-    EXPECT_EQ(ArtistAlbumsTracksCaption(f, "A", 2, 1, false, ""), F("Item0") + "A " + F("FDU") + "(2 Albums, 1 Track)");
-    EXPECT_EQ(ArtistAlbumsTracksCaption(f, "A", 0, 5, false, ""), F("Item0") + "A " + F("FDU") + "(5 Tracks)");
-    EXPECT_EQ(ArtistOwnFontCaption(f, "A", 1, 9, true, " x"), F("FAR") + "A " + F("FDU") + "(1 Album, 9 Tracks x)");
+    EXPECT_EQ(ArtistAlbumsTracksCaption(f, "A", 2, 1, false, ""),
+              F("Item0") + "A " + F("FDU") + "(2 Albums, 1 Track)");
+    EXPECT_EQ(ArtistAlbumsTracksCaption(f, "A", 0, 5, false, ""),
+              F("Item0") + "A " + F("FDU") + "(5 Tracks)");
+    EXPECT_EQ(ArtistOwnFontCaption(f, "A", 1, 9, true, " x"),
+              F("FAR") + "A " + F("FDU") + "(1 Album, 9 Tracks x)");
     EXPECT_EQ(ArtistOwnFontCaption(f, "A", 1, 9, false, ""), F("FAR") + "A " + F("FDU") + "(9 Tracks)");
     EXPECT_EQ(AlbumCaption(f, "Al", 12, 3725, " CD"), F("FAL") + "Al " + F("FDU") + "(12 Tracks [62:05 CD])");
-    EXPECT_EQ(TrackListCaption(f, "Party", 2, 3725, true, -1), F("FAR") + "Party " + F("FDU") + "(2 Tracks [1:02:05])");
+    EXPECT_EQ(TrackListCaption(f, "Party", 2, 3725, true, -1),
+              F("FAR") + "Party " + F("FDU") + "(2 Tracks [1:02:05])");
     EXPECT_EQ(TrackListCaption(f, "Party", 1, 0, false, 99), F("FAL") + "Party " + F("FDU") + "(1 Track)");
     EXPECT_EQ(GroupCaption(f, "1990s", "", false), F("Item0") + "1990s ");
     EXPECT_EQ(GroupCaption(f, "1990s", "(4)", true), F("Item1") + "1990s " + F("FDU") + "(4)");
@@ -195,7 +203,8 @@ TEST(FormatStringStore, SettingsKeysAndDefaults) {
     store.Items().Add("Track List 2", "<TN> <TI>");
     TiniFile ini;
     store.SaveToSettings(ini, kFormatStringsSection);
-    EXPECT_EQ(ini.GetText(), "[FormatStrings]\r\nQueuewide=<FAR><AR><FCH> - <TI>\r\nTrackList2=<TN> <TI>\r\n");
+    EXPECT_EQ(ini.GetText(),
+              "[FormatStrings]\r\nQueuewide=<FAR><AR><FCH> - <TI>\r\nTrackList2=<TN> <TI>\r\n");
 
     TiniFile edited;
     edited.SetText("[FormatStrings]\r\ntracklist2=%6 %2\r\n");

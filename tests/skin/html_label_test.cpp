@@ -27,8 +27,12 @@ QRect Box(const QImage& image, const std::function<bool(const QColor&)>& test) {
     return maxX < 0 ? QRect() : QRect(QPoint(minX, minY), QPoint(maxX, maxY));
 }
 
-bool Ink(const QColor& c) { return c != kBack; }
-bool Dark(const QColor& c) { return c.red() < 0x30 && c.green() < 0x30 && c.blue() < 0x30; }
+bool Ink(const QColor& c) {
+    return c != kBack;
+}
+bool Dark(const QColor& c) {
+    return c.red() < 0x30 && c.green() < 0x30 && c.blue() < 0x30;
+}
 
 QImage Render(QWidget& widget) {
     QImage image(widget.size(), QImage::Format_RGB32);
@@ -98,8 +102,9 @@ TEST(HtmlLabel, ShadowAndBorderCopiesStandWhereTheyShould) {
     // Disabled: the button-highlight copy one pixel off, the text in the button-shadow colour.
     const QImage disabled = RenderLabel(lsNormal, false);
     EXPECT_TRUE(Box(disabled, [](const QColor& c) { return c == QColor(255, 255, 0); }).isNull());
-    EXPECT_EQ(Box(disabled, [](const QColor& c) { return c == QColor(0xA0, 0xA0, 0xA0); }),
-              Box(normal, [](const QColor& c) { return c == QColor(255, 255, 255) || c == QColor(255, 255, 0); }));
+    EXPECT_EQ(
+        Box(disabled, [](const QColor& c) { return c == QColor(0xA0, 0xA0, 0xA0); }),
+        Box(normal, [](const QColor& c) { return c == QColor(255, 255, 255) || c == QColor(255, 255, 0); }));
     EXPECT_EQ(Box(disabled, Ink).bottomRight(), text.bottomRight() + QPoint(1, 1));
 }
 
@@ -164,7 +169,8 @@ TEST(HtmlListBox, RowHeightRowsImagesAndHighlight) {
     delete images;
     EXPECT_EQ(list.Images(), nullptr);
     shot = Render(list);
-    EXPECT_TRUE(Box(shot, [](const QColor& c) { return c == QColor(255, 0, 0) || c == QColor(0, 255, 0); }).isNull());
+    EXPECT_TRUE(
+        Box(shot, [](const QColor& c) { return c == QColor(255, 0, 0) || c == QColor(0, 255, 0); }).isNull());
 }
 
 TEST(HtmlListBox, DataRowsSelectionAndScrolling) {

@@ -37,7 +37,9 @@ QRect Box(const QImage& image, Test test, QRect area = {}) {
     return maxX < 0 ? QRect() : QRect(QPoint(minX, minY), QPoint(maxX, maxY));
 }
 
-bool Ink(const QColor& c) { return c != kBack; }
+bool Ink(const QColor& c) {
+    return c != kBack;
+}
 
 TFont Base(int size = 14) {
     TFont font;
@@ -112,7 +114,9 @@ TEST(HtmlText, ColourRunsHitTheirPixels) {
         QPainter painter(&image);
         DrawHTMLText(painter, text, image.rect(), Base(), 0, true, clLime);
     }
-    EXPECT_TRUE(Box(image, [](const QColor& c) { return c == QColor(255, 0, 0) || c == QColor(0, 0, 255); }).isNull());
+    EXPECT_TRUE(Box(image, [](const QColor& c) {
+                    return c == QColor(255, 0, 0) || c == QColor(0, 0, 255);
+                }).isNull());
     EXPECT_FALSE(Box(image, [](const QColor& c) { return c == QColor(0, 255, 0); }).isNull());
 }
 
@@ -154,7 +158,8 @@ TEST(HtmlText, CentringClippingAndWrapping) {
     image = Canvas(400, 40);
     {
         QPainter painter(&image);
-        const int width = DrawHTMLText(painter, "a very long line that does not fit", QRect(10, 5, 60, 30), Base());
+        const int width =
+            DrawHTMLText(painter, "a very long line that does not fit", QRect(10, 5, 60, 30), Base());
         EXPECT_GT(width, 60);
     }
     const QRect clipped = Box(image, Ink);
