@@ -113,6 +113,7 @@ TEST(SafeFile, FailedWriteKeepsThePreviousFile) {
     ASSERT_TRUE(SafeWriteFile(path, "first"));
     // A folder its user may not write to (root is made another user for this).
     const auto verdict = test::RunWithoutRoot(dir.Path(), [&] {
+        EXPECT_NE(::geteuid(), 0u);
         fs::permissions(dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
         std::string error;
         EXPECT_FALSE(SafeWriteFile(path, "second", &error));

@@ -119,8 +119,10 @@ TEST_F(QueueLibrary, MovesDeleteAndClear) {
     EXPECT_EQ(test::Titles(queue), (Titles{"B", "C", "D", "A"}));
     lib.QueueMove(3, 1);
     EXPECT_EQ(test::Titles(queue), (Titles{"B", "A", "C", "D"}));
-    for (auto [from, to] : {std::pair{-1, 0}, {0, -1}, {4, 0}, {0, 4}, {9, 9}}) lib.QueueMove(from, to);
-    EXPECT_EQ(test::Titles(queue), (Titles{"B", "A", "C", "D"}));
+    for (auto [from, to] : {std::pair{-1, 0}, {0, -1}, {4, 0}, {0, 4}, {9, 9}, {3, -1}}) {
+        lib.QueueMove(from, to);
+        EXPECT_EQ(test::Titles(queue), (Titles{"B", "A", "C", "D"})) << from << " to " << to;
+    }
 
     for (int bad : {-1, 4, 100}) lib.QueueDelete(bad);
     EXPECT_EQ(queue.Count(), 4);

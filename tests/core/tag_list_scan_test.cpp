@@ -274,6 +274,7 @@ TEST_F(TagListScanTest, ReadOnlyOrUnwritableFolderGetsNoCacheAndTheScanGoesOn) {
     fs::create_directory(Fmusic / "blocked" / "tagcache.ubf");
     // A read-only folder, scanned by a user without root rights.
     const auto verdict = test::RunWithoutRoot(Fdir.Path(), [&] {
+        EXPECT_NE(::geteuid(), 0u);
         TaudioTagList list;
         list.SetSaveDataFiles(true);
         fs::permissions(Fmusic / "ro", fs::perms::owner_read | fs::perms::owner_exec);
