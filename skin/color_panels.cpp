@@ -14,6 +14,7 @@
 #include "core/color_text.h"
 #include "playback/bitmap.h"
 #include "skin/qt_color.h"
+#include "skin/screen_fonts.h"
 
 namespace tunecrest {
 
@@ -70,8 +71,7 @@ TcustomColorPanel::TcustomColorPanel(QWidget* parent) : QWidget(parent)
 }
 
 void TcustomColorPanel::SetColor(TColor color) { Fcolor = color; Changed(); }
-void TcustomColorPanel::SetFontColor(TColor color) { FfontColor = color; update(); }
-void TcustomColorPanel::SetFont(const QFont& font) { Ffont = font; update(); }
+void TcustomColorPanel::SetFont(const TFont& font) { Ffont = font; update(); }
 void TcustomColorPanel::SetCaption(const std::string& caption) { Fcaption = caption; update(); }
 void TcustomColorPanel::SetBevelInner(TbevelCut value) { FbevelInner = value; Changed(); }
 void TcustomColorPanel::SetBevelOuter(TbevelCut value) { FbevelOuter = value; Changed(); }
@@ -111,10 +111,10 @@ void TcustomColorPanel::PaintCaption(QPainter& p, bool clearBackground)
     int flags = Qt::TextSingleLine;
     flags |= Falignment == taLeftJustify ? Qt::AlignLeft : Falignment == taRightJustify ? Qt::AlignRight : Qt::AlignHCenter;
     flags |= FverticalAlignment == tvaTop ? Qt::AlignTop : FverticalAlignment == tvaBottom ? Qt::AlignBottom : Qt::AlignVCenter;
-    p.setFont(Ffont);
+    p.setFont(ScreenFont(Ffont));
     const QString text = QString::fromStdString(Fcaption);
     if (!clearBackground) p.fillRect(p.boundingRect(area, flags, text).intersected(area), ToQColor(Fcolor));
-    p.setPen(ToQColor(FfontColor));
+    p.setPen(ScreenColor(Ffont.Color));
     p.drawText(area, flags, text);
 }
 
@@ -307,7 +307,7 @@ public:
         const int h = std::max(4, r.height() - 6);
         const QRect swatch(r.left() + 3, r.top() + 2, Fcombo->ColorWidth(), h);
         p->fillRect(swatch.translated(2, 2), QColor(0x80, 0x80, 0x80));
-        p->fillRect(swatch, ToQColor(Fcombo->ColorAt(index.row())));
+        p->fillRect(swatch, ScreenColor(Fcombo->ColorAt(index.row())));
         p->setPen(textColor);
         p->drawRect(swatch.adjusted(0, 0, -1, -1));
         const std::string text = Fcombo->RowText(index.row());
@@ -395,7 +395,7 @@ void TmyJvColorComboBox::paintEvent(QPaintEvent*)
     if (index >= 0 && !IsDialogEntry(index) && FcolorWidth > 0) {
         const int h = std::max(4, height() / 2);
         QPixmap swatch(FcolorWidth, h);
-        swatch.fill(ToQColor(ColorAt(index)));
+        swatch.fill(ScreenColor(ColorAt(index)));
         QPainter frame(&swatch);
         frame.setPen(option.palette.text().color());
         frame.drawRect(0, 0, FcolorWidth - 1, h - 1);
@@ -523,10 +523,7 @@ std::string TmyJvColorComboBox::RowText(int index) const
         std::snprintf(text, sizeof text, "(%d,%d,%d)", GetRValue(c), GetGValue(c), GetBValue(c));
         return text;
     }
-    if (Foptions & coHTML) {
-        std::snprintf(text, sizeof text, "#%2.2X%2.2X%2.2X", GetRValue(c), GetGValue(c), GetBValue(c));
-        return text;
-    }
+    if (Foptions & coHTML) return ColorToHTML(c);
     if (Foptions & coText) return itemText(index).toStdString();
     return "";
 }

@@ -14,6 +14,7 @@
 
 #include "core/color.h"
 #include "core/event_lists.h"
+#include "core/font_store.h"
 #include "skin/apply_skin.h"
 
 namespace tunecrest {
@@ -38,10 +39,9 @@ public:
 
     TColor Color() const { return Fcolor; }
     void SetColor(TColor color);
-    TColor FontColor() const { return FfontColor; }
-    void SetFontColor(TColor color);
-    const QFont& Font() const { return Ffont; }
-    void SetFont(const QFont& font);
+    // The caption font as stored (with its colour).
+    const TFont& Font() const { return Ffont; }
+    void SetFont(const TFont& font);
     const std::string& Caption() const { return Fcaption; }
     void SetCaption(const std::string& caption);
     TbevelCut BevelInner() const { return FbevelInner; }
@@ -71,9 +71,9 @@ protected:
 private:
     void PaintBevel(QPainter& p, const QRect& r, TbevelCut cut) const;
 
-    QFont Ffont;
+    TFont Ffont;
     std::string Fcaption;
-    TColor Fcolor = clSilver, FfontColor = clBlack;
+    TColor Fcolor = clSilver;
     TbevelCut FbevelInner = bvNone, FbevelOuter = bvRaised;
     int FbevelWidth = 1, FborderWidth = 0;
     TpanelAlignment Falignment = taCenter;

@@ -8,7 +8,9 @@
 #include <QPainter>
 
 #include "playback/bitmap.h"
+#include "skin/html_text.h"
 #include "skin/qt_color.h"
+#include "skin/screen_fonts.h"
 
 namespace tunecrest {
 
@@ -25,13 +27,7 @@ void TScrollBanner3::SetColor(TColor color)
     Recalc();
 }
 
-void TScrollBanner3::SetFontColor(TColor color)
-{
-    FfontColor = color;
-    update();
-}
-
-void TScrollBanner3::SetFont(const QFont& font)
+void TScrollBanner3::SetFont(const TFont& font)
 {
     Ffont = font;
     Recalc();
@@ -83,22 +79,10 @@ void TScrollBanner3::EndUpdate()
 
 std::string TScrollBanner3::DisplayText() const { return Fcaption + std::string(Fspaces, ' '); }
 
-int TScrollBanner3::MeasureText(const std::string& text) const
-{
-    return QFontMetrics(Ffont).horizontalAdvance(QString::fromStdString(text));
-}
-
-void TScrollBanner3::DrawText(QPainter& p, const QRect& r, const std::string& text) const
-{
-    p.setFont(Ffont);
-    p.setPen(ToQColor(FfontColor));
-    p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, QString::fromStdString(text));
-}
-
 void TScrollBanner3::Recalc()
 {
     if (FupdateCount > 0) return;
-    FtextWidth = std::max(MeasureText(DisplayText()), width());
+    FtextWidth = std::max(MeasureHTMLText(DisplayText(), Ffont).width(), width());
     if (FtextWidth > 0 && -Foffset > FtextWidth) Foffset += FtextWidth;
     update();
 }
@@ -123,11 +107,11 @@ void TScrollBanner3::paintEvent(QPaintEvent*)
     const std::string text = DisplayText();
     const QRect r(0, 0, FtextWidth, height());
     if (Foffset == 0) {
-        DrawText(p, r, text);
+        DrawHTMLText(p, text, r, Ffont, Qt::AlignVCenter);
         return;
     }
-    DrawText(p, r.translated(Foffset, 0), text);
-    DrawText(p, r.translated(Foffset + FtextWidth, 0), text);
+    DrawHTMLText(p, text, r.translated(Foffset, 0), Ffont, Qt::AlignVCenter);
+    DrawHTMLText(p, text, r.translated(Foffset + FtextWidth, 0), Ffont, Qt::AlignVCenter);
 }
 
 std::string DigitalDisplayText(int seconds)
@@ -158,13 +142,7 @@ void TdigitalDisplay::SetBackColor(TColor color)
     update();
 }
 
-void TdigitalDisplay::SetFontColor(TColor color)
-{
-    FfontColor = color;
-    update();
-}
-
-void TdigitalDisplay::SetFont(const QFont& font)
+void TdigitalDisplay::SetFont(const TFont& font)
 {
     Ffont = font;
     update();
@@ -174,9 +152,10 @@ void TdigitalDisplay::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.fillRect(rect(), ToQColor(FbackColor));
-    p.setFont(Ffont);
-    p.setPen(ToQColor(FfontColor));
-    const QFontMetrics metrics(Ffont);
+    const QFont font = ScreenFont(Ffont);
+    p.setFont(font);
+    p.setPen(ScreenColor(Ffont.Color));
+    const QFontMetrics metrics(font);
     const int cell = metrics.horizontalAdvance(QLatin1Char('0'));
     const int count = int(Ftext.size());
     const int left = (width() - cell * count) / 2;

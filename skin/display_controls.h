@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include "core/color.h"
+#include "core/font_store.h"
 #include "core/event_lists.h"
 #include "skin/control_timer.h"
 
@@ -25,12 +26,11 @@ public:
 
     TColor Color() const { return Fcolor; }
     void SetColor(TColor color);
-    TColor FontColor() const { return FfontColor; }
-    void SetFontColor(TColor color);
-    const QFont& Font() const { return Ffont; }
-    void SetFont(const QFont& font);
+    // The base font of the markup text, as stored.
+    const TFont& Font() const { return Ffont; }
+    void SetFont(const TFont& font);
     const std::string& Caption() const { return Fcaption; }
-    // Shows the new text from its start (offset 0).
+    // Markup text; shows from its start (offset 0).
     void SetCaption(const std::string& caption);
     uint32_t Spaces() const { return Fspaces; }
     void SetSpaces(uint32_t spaces);
@@ -53,10 +53,6 @@ public:
     void Tick();
 
 protected:
-    // The width of the displayed text and its drawing; plain text here, a markup drawing
-    // can take their place.
-    virtual int MeasureText(const std::string& text) const;
-    virtual void DrawText(QPainter& p, const QRect& r, const std::string& text) const;
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 
@@ -65,9 +61,9 @@ private:
     void UpdateTimer();
 
     std::unique_ptr<TcontrolTimer> Ftimer;
-    QFont Ffont;
+    TFont Ffont;
     std::string Fcaption;
-    TColor Fcolor = clBlack, FfontColor = clWhite;
+    TColor Fcolor = clBlack;
     uint32_t Fspaces = 0;
     int FscrollInc = 10;
     int Foffset = 0;
@@ -90,19 +86,18 @@ public:
     const std::string& Text() const { return Ftext; }
     TColor BackColor() const { return FbackColor; }
     void SetBackColor(TColor color);
-    TColor FontColor() const { return FfontColor; }
-    void SetFontColor(TColor color);
-    const QFont& Font() const { return Ffont; }
-    void SetFont(const QFont& font);
+    // The font as stored; the digits take its colour.
+    const TFont& Font() const { return Ffont; }
+    void SetFont(const TFont& font);
 
 protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
-    QFont Ffont;
+    TFont Ffont;
     std::string Ftext = "  0:00";
     int Fseconds = 0;
-    TColor FbackColor = clBlack, FfontColor = clLime;
+    TColor FbackColor = clBlack;
 };
 
 enum TtouchBitmapStyle { tbsMaintainAspect, tbsStretch, tbsTile };

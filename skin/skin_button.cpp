@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include "skin/qt_color.h"
+#include "skin/screen_fonts.h"
 
 namespace tunecrest {
 
@@ -44,6 +45,8 @@ TmySkinButton::TmySkinButton(QWidget* parent) : TskinnedControl(parent)
     WatchColors(FbuttonColors);
     WatchColors(FouterColors);
     setFocusPolicy(Qt::StrongFocus);
+    Ffont.Color = clBlack;
+    FscreenFont = ScreenFont(Ffont);
 }
 
 TmySkinButton::~TmySkinButton() { Frepeat.Stop(); }
@@ -79,15 +82,16 @@ void TmySkinButton::SetPanelButtonSkin(bool value)
     Rebuild();
 }
 
-void TmySkinButton::SetFont(const QFont& font)
+void TmySkinButton::SetFont(const TFont& font)
 {
     Ffont = font;
+    FscreenFont = ScreenFont(font);
     Rebuild();
 }
 
 void TmySkinButton::SetFontColor(TColor color)
 {
-    FfontColor = color;
+    Ffont.Color = color;
     Rebuild();
 }
 
@@ -150,8 +154,11 @@ void TmySkinButton::AssignSkin(const TmySkinButton& other, bool assignFont)
     BeginUpdate();
     FbuttonColors.Assign(other.FbuttonColors);
     FouterColors.Assign(other.FouterColors);
-    if (assignFont) Ffont = other.Ffont;
-    FfontColor = other.FfontColor;
+    if (assignFont) {
+        Ffont = other.Ffont;
+        FscreenFont = other.FscreenFont;
+    }
+    Ffont.Color = other.Ffont.Color;
     FcheckedFontColor = other.FcheckedFontColor;
     EndUpdate();
 }
@@ -166,7 +173,7 @@ void TmySkinButton::ApplySkinColors(TColor buttonColor, TColor panelColor, TColo
     FouterColors.SetColor2(buttonColor);
     FouterColors.EndUpdate();
     FcheckedFontColor = checkedFontColor;
-    FfontColor = fontColor;
+    Ffont.Color = fontColor;
     // A tapped button takes the focus: its caption stays in the skin's font colour.
     FhighlightFontColor = fontColor;
     EndUpdate();
@@ -233,14 +240,14 @@ TColor TmySkinButton::CaptionColor() const
     // made for the normal face and may not read on the checked one.
     if (!FpanelButtonSkin && FisCheckButton && Fchecked) return FcheckedFontColor;
     if (hasFocus()) return FhighlightFontColor;
-    return FfontColor;
+    return Ffont.Color;
 }
 
 void TmySkinButton::PaintCaption(QPainter& p, TColor color, int flags)
 {
     if (!FshowCaption || Fcaption.empty()) return;
-    p.setFont(Ffont);
-    p.setPen(ToQColor(color));
+    p.setFont(FscreenFont);
+    p.setPen(ScreenColor(color));
     // Lines wrap a little inside the edges, so that they stay on a rounded face.
     const int margin = std::min(8, width() / 10);
     p.drawText(rect().adjusted(margin, 0, -margin, 0), flags, QString::fromStdString(Fcaption));

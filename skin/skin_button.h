@@ -10,6 +10,7 @@
 
 #include <QFont>
 
+#include "core/font_store.h"
 #include "skin/apply_skin.h"
 #include "skin/control_timer.h"
 #include "skin/skin_parts.h"
@@ -49,10 +50,10 @@ public:
     bool PanelButtonSkin() const { return FpanelButtonSkin; }
     void SetPanelButtonSkin(bool value);
 
-    // The caption font (its family as stored; the screen font is found by fontconfig).
-    const QFont& Font() const { return Ffont; }
-    void SetFont(const QFont& font);
-    TColor FontColor() const { return FfontColor; }
+    // The caption font as stored (its colour is the normal caption colour).
+    const TFont& Font() const { return Ffont; }
+    void SetFont(const TFont& font);
+    TColor FontColor() const { return Ffont.Color; }
     void SetFontColor(TColor color);
     TColor CheckedFontColor() const { return FcheckedFontColor; }
     void SetCheckedFontColor(TColor color);
@@ -130,8 +131,9 @@ private:
     QImage FscaledFrame;          // the last frame drawn at a size other than its own
     int FscaledIndex = -1;
     TskinRects Frects{};
-    QFont Ffont;
-    TColor FfontColor = clBlack, FcheckedFontColor = clBlack, FhighlightFontColor = clBlack;
+    TFont Ffont;
+    QFont FscreenFont;
+    TColor FcheckedFontColor = clBlack, FhighlightFontColor = clBlack;
     std::string Fcaption;
     QImage Fglyph, FglyphPaint;
     TColor FglyphTransparentColor = clWhite;

@@ -12,6 +12,7 @@
 #include "skin/component_owner.h"
 #include "skin/display_controls.h"
 #include "skin/qt_color.h"
+#include "skin/screen_fonts.h"
 #include "skin/skin_button.h"
 #include "skin/skin_panel.h"
 #include "skin/skin_scroll_bar.h"
@@ -20,12 +21,14 @@ namespace tunecrest {
 
 namespace {
 
-QFont CaptionFont(int pixelSize, bool bold = true)
+// A font as a skin stores it (a desktop name, points); the screen font is its metric twin.
+TFont CaptionFont(int pixelSize, bool bold = true, TColor color = clWhite)
 {
-    // Stored as the skins name it; the font system draws it with its metric twin.
-    QFont font("Arial");
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
+    TFont font;
+    font.Name = "Arial";
+    font.Size = pixelSize * 3 / 4;
+    font.Bold = bold;
+    font.Color = color;
     return font;
 }
 
@@ -53,8 +56,7 @@ struct Tstage {
         auto* label = Add<TcustomColorPanel>(r);
         label->SetBevelOuter(bvNone);
         label->SetColor(Ctx.PanelColor);
-        label->SetFontColor(LabelColor(Ctx));
-        label->SetFont(CaptionFont(size, false));
+        label->SetFont(CaptionFont(size, false, LabelColor(Ctx)));
         label->SetAlignment(taLeftJustify);
         label->SetCaption(text.toStdString());
         // Labels sit on the panel's plain middle, so its colour shows through them.
@@ -195,8 +197,7 @@ QImage DisplayScene(const TsceneContext& ctx)
     s.Label({24, 12, 700, 24}, "Scrolling banner (moved and wrapping), play times, pictures fitted, stretched and tiled");
     auto* banner = s.Add<TScrollBanner3>({24, 44, 712, 48});
     banner->SetColor(DarkenColor(ctx.PanelColor, 40));
-    banner->SetFontColor(LightenColor(ctx.ButtonColor, 60));
-    banner->SetFont(CaptionFont(26));
+    banner->SetFont(CaptionFont(26, true, LightenColor(ctx.ButtonColor, 60)));
     banner->SetSpaces(8);
     banner->SetCaption("Now playing: Harbour Lights - Velvet Hour - next up: Open Road");
     banner->SetScrollInc(10);
@@ -205,8 +206,7 @@ QImage DisplayScene(const TsceneContext& ctx)
     for (int i = 0; i < 4; ++i) {
         auto* d = s.Add<TdigitalDisplay>({24 + i * 180, 108, 164, 56});
         d->SetBackColor(DarkenColor(ctx.PanelColor, 40));
-        d->SetFontColor(LightenColor(ctx.ButtonColor, 60));
-        d->SetFont(CaptionFont(34));
+        d->SetFont(CaptionFont(34, true, LightenColor(ctx.ButtonColor, 60)));
         d->SetSeconds(times[i]);
     }
     QImage cover(160, 100, QImage::Format_RGB32);
@@ -217,7 +217,7 @@ QImage DisplayScene(const TsceneContext& ctx)
         g.setColorAt(1, QColor(200, 60, 120));
         p.fillRect(cover.rect(), g);
         p.setPen(Qt::white);
-        p.setFont(CaptionFont(36));
+        p.setFont(ScreenFont(CaptionFont(36)));
         p.drawText(cover.rect(), Qt::AlignCenter, "NH");
     }
     const TtouchBitmapStyle styles[] = {tbsMaintainAspect, tbsStretch, tbsTile};
@@ -243,8 +243,7 @@ QImage ColorsScene(const TsceneContext& ctx)
         p->SetBorderWidth(2);
         p->SetBevelOuter(outer[i]);
         p->SetBevelInner(inner[i]);
-        p->SetFont(CaptionFont(16));
-        p->SetFontColor(i == 1 ? LabelColor(ctx) : ctx.FontColor);
+        p->SetFont(CaptionFont(16, true, i == 1 ? LabelColor(ctx) : ctx.FontColor));
         p->SetCaption(i == 0 ? "Raised" : i == 1 ? "Lowered" : "Both");
     }
     auto* picture = s.Add<TimageColorPanel>({474, 44, 262, 120});
@@ -261,15 +260,13 @@ QImage ColorsScene(const TsceneContext& ctx)
     art.setPixel(1, 1, qRgb(160, 70, 220));
     art.setPixel(2, 1, qRgb(240, 240, 240));
     picture->SetImage(art);
-    picture->SetFont(CaptionFont(16));
-    picture->SetFontColor(clWhite);
+    picture->SetFont(CaptionFont(16, true, clWhite));
     picture->SetCaption("Sample text");
     auto* plain = s.Add<TmyPanel>({24, 140, 430, 48});
-    plain->SetFont(CaptionFont(16, false));
-    plain->SetFontColor(LabelColor(ctx));
+    plain->SetFont(CaptionFont(16, false, LabelColor(ctx)));
     plain->SetCaption("A plain panel in the panel colour");
     auto* combo = s.Add<TmyJvColorComboBox>({24, 204, 300, 44});
-    combo->setFont(CaptionFont(18, false));
+    combo->setFont(ScreenFont(CaptionFont(18, false)));
     combo->SetOptions(coText | coCustomColors);
     combo->SetColorNameMap({"clBlack=Black", "clMaroon=Maroon", "clMoneyGreen=Money Green", "clSkyBlue=Sky Blue"});
     combo->SetColorDialogText("Choose a Color...");
@@ -278,11 +275,11 @@ QImage ColorsScene(const TsceneContext& ctx)
     auto* list = s.Add<QListView>({340, 180, 396, 224});
     list->setModel(combo->model());
     list->setItemDelegate(combo->itemDelegate());
-    list->setFont(CaptionFont(18, false));
+    list->setFont(ScreenFont(CaptionFont(18, false)));
     list->setCurrentIndex(combo->model()->index(combo->currentIndex(), 0));
     list->scrollTo(list->currentIndex());
     auto* hex = s.Add<TmyJvColorComboBox>({24, 264, 300, 44});
-    hex->setFont(CaptionFont(18, false));
+    hex->setFont(ScreenFont(CaptionFont(18, false)));
     hex->SetOptions(coHTML);
     hex->SetColorValue(ctx.PanelColor);
     return s.Grab();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "skin/display_controls.h"
+#include "skin/screen_fonts.h"
 #include "support/manual_timers.h"
 #include "support/test_application.h"
 #include "skin_images.h"
@@ -27,8 +28,7 @@ TEST(DigitalDisplay, DigitsStandInCellsThatDoNotMove)
     TdigitalDisplay display;
     display.resize(120, 30);
     display.SetBackColor(clBlack);
-    display.SetFontColor(clWhite);
-    display.SetFont(QFont("DejaVu Sans", 14));
+    display.SetFont(TFont{"DejaVu Sans", clWhite, 14});
     // Which columns show ink, for a time.
     auto colonColumns = [&](int seconds) {
         display.SetSeconds(seconds);
@@ -44,7 +44,7 @@ TEST(DigitalDisplay, DigitsStandInCellsThatDoNotMove)
     };
     const std::vector<int> a = colonColumns(71), b = colonColumns(11);
     // Between the minute's digit and the seconds, the same columns are dark in both.
-    const QFontMetrics m(display.Font());
+    const QFontMetrics m(ScreenFont(display.Font()));
     const int cell = m.horizontalAdvance('0');
     const int left = (120 - cell * 6) / 2;
     for (int x = left + 3 * cell; x < left + 4 * cell; ++x) EXPECT_EQ(a[size_t(x)], b[size_t(x)]) << x;
@@ -85,7 +85,7 @@ TEST(ScrollBanner, LongCaptionIsDrawnTwiceWhileItWraps)
     TScrollBanner3 banner;
     banner.resize(100, 20);
     banner.SetColor(clBlack);
-    banner.SetFontColor(clWhite);
+    banner.SetFont(TFont{"Arial", clWhite, 10});
     banner.SetCaption(std::string(60, 'W'));
     ASSERT_GT(banner.TextWidth(), 100);
     while (banner.Offset() > -(banner.TextWidth() - 50)) banner.Tick();

@@ -211,7 +211,7 @@ TEST_F(TbuttonFixture, ChangesInsideTheBracketRebuildOnce)
     b->BeginUpdate();
     b->ButtonSkinColors().SetColor1(clRed);
     b->OuterSkinColors().SetColor1(clBlue);
-    b->SetFont(QFont("Arial", 12));
+    b->SetFont(TFont{"Arial", clBlack, 12});
     EXPECT_EQ(b->BuildCount(), builds);
     b->EndUpdate();
     EXPECT_EQ(b->BuildCount(), builds + 1);
