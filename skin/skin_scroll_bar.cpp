@@ -337,6 +337,8 @@ void TmySkinScrollBar::focusInEvent(QFocusEvent* e)
 void TmySkinScrollBar::focusOutEvent(QFocusEvent* e)
 {
     QWidget::focusOutEvent(e);
+    // A popup or another window took over while a part was held: no release will come.
+    CancelPress();
     if (OnExit) OnExit(this);
 }
 

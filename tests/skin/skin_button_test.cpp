@@ -297,3 +297,42 @@ TEST(StretchButtonSkin, CornersKeepTheirSizeEdgesRepeat)
 
 }  // namespace
 }  // namespace tunecrest
+
+namespace tunecrest {
+namespace {
+
+TEST(PanelButtonSkin, NinePartFramesPaintAtTheControlsSize)
+{
+    test::App();
+    // Three 26 x 26 frames: normal grey 40, pressed grey 90, mask white; frame 0 cut by
+    // markers at 10 and 15 along row 0 and column 0.
+    QImage tpl = test::SkinImage(78, 26, Grey(40));
+    for (int y = 0; y < 26; ++y)
+        for (int x = 0; x < 26; ++x) {
+            test::SetSkinPixel(tpl, 26 + x, y, Grey(90));
+            test::SetSkinPixel(tpl, 52 + x, y, kWhite);
+        }
+    for (int i : {10, 15}) {
+        test::SetSkinPixel(tpl, i, 0, kWhite);
+        test::SetSkinPixel(tpl, 0, i, kWhite);
+    }
+    TmySkinButton b;
+    b.SetPanelButtonSkin(true);
+    b.SetDefaultSkinBitmap(tpl);
+    b.resize(120, 60);
+    b.SetupFinished();
+    int clicks = 0;
+    b.OnClick = [&](TObject*) { ++clicks; };
+    EXPECT_TRUE(b.IsPointInButton({119, 59}));
+    const TColor normal = test::PaintedColor(b.grab().toImage(), 60, 30);
+    QTest::mousePress(&b, Qt::LeftButton, {}, {60, 30});
+    const TColor pressed = test::PaintedColor(b.grab().toImage(), 60, 30);
+    QTest::mouseRelease(&b, Qt::LeftButton, {}, {60, 30});
+    EXPECT_NE(normal, pressed);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(normal, TripleToColor(SkinPixel(b.WorkingBitmap(), 12, 12)));
+    EXPECT_EQ(pressed, TripleToColor(SkinPixel(b.WorkingBitmap(), 26 + 12, 12)));
+}
+
+}  // namespace
+}  // namespace tunecrest
