@@ -87,10 +87,7 @@ bool TmyFilterGraph::BuildGraph() {
     Fpipeline = gst_element_factory_make("playbin", nullptr);
     if (!Fpipeline) return false;
     gst_object_ref_sink(Fpipeline);
-    if (GstElement* audio = CreateAudioSink()) g_object_set(Fpipeline, "audio-sink", audio, nullptr);
-    if (FpitchControl) {
-        if (GstElement* stage = CreatePitchStage()) g_object_set(Fpipeline, "audio-filter", stage, nullptr);
-    }
+    if (GstElement* audio = CreateAudioOutput()) g_object_set(Fpipeline, "audio-sink", audio, nullptr);
     g_object_set(Fpipeline, "video-sink", CreateVideoSink(), nullptr);
     g_object_set(Fpipeline, "volume", GraphVolumeToLinear(Fvolume), nullptr);
     Frate = 1.0;
@@ -136,22 +133,41 @@ bool TmyFilterGraph::PitchStageAvailable() {
     return true;
 }
 
-// The pitch element takes only 32-bit float samples: converters on both sides let any
-// decoder feed it and any output take its result.
-GstElement* TmyFilterGraph::CreatePitchStage() {
-    if (!PitchStageAvailable()) return nullptr;
-    GError* failure = nullptr;
-    GstElement* stage =
-        gst_parse_bin_from_description("audioconvert ! pitch name=shifter ! audioconvert", TRUE, &failure);
-    if (failure) {
-        Error(std::string("Pitch and tempo: ") + failure->message);
-        g_error_free(failure);
+// The audio output, behind the pitch-and-tempo stage when that is on. The stage sits
+// in the output itself, after playbin's own buffering, so that a change is heard at
+// once rather than a second later. The pitch element takes only 32-bit float samples:
+// converters on both sides let any decoder feed it and any output take its result.
+GstElement* TmyFilterGraph::CreateAudioOutput() {
+    GstElement* sink = CreateAudioSink();
+    if (FpitchStage) {
+        gst_object_unref(FpitchStage);
+        FpitchStage = nullptr;
     }
-    if (!stage) return nullptr;
-    FpitchStage = gst_bin_get_by_name(GST_BIN(stage), "shifter");
-    if (FpitchStage)
-        g_object_set(FpitchStage, "pitch", FpitchRatio, "tempo", FtempoRatio, nullptr);
-    return stage;
+    if (!FpitchControl || !PitchStageAvailable()) return sink;
+    if (!sink) sink = gst_element_factory_make("autoaudiosink", nullptr);
+    GstElement* before = gst_element_factory_make("audioconvert", nullptr);
+    GstElement* shifter = gst_element_factory_make("pitch", nullptr);
+    GstElement* after = gst_element_factory_make("audioconvert", nullptr);
+    if (!sink || !before || !shifter || !after) {
+        for (GstElement* element : {before, shifter, after})
+            if (element) gst_object_unref(gst_object_ref_sink(element));
+        if (!sink) Error(kDeviceNotConfigured);
+        return sink;
+    }
+    GstElement* bin = gst_bin_new(nullptr);
+    gst_bin_add_many(GST_BIN(bin), before, shifter, after, sink, nullptr);
+    GstPad* input = gst_element_get_static_pad(before, "sink");
+    if (!gst_element_link_many(before, shifter, after, sink, nullptr) || !input ||
+        !gst_element_add_pad(bin, gst_ghost_pad_new("sink", input))) {
+        if (input) gst_object_unref(input);
+        gst_object_unref(gst_object_ref_sink(bin));
+        Error("Pitch and tempo: the audio output could not be set up.");
+        return CreateAudioSink();
+    }
+    gst_object_unref(input);
+    FpitchStage = GST_ELEMENT(gst_object_ref(shifter));
+    g_object_set(FpitchStage, "pitch", FpitchRatio, "tempo", FtempoRatio, nullptr);
+    return bin;
 }
 
 void TmyFilterGraph::SetPitchAndTempo(double pitch, double tempo) {
@@ -408,7 +424,7 @@ void TmyFilterGraph::SetAudioDevice(const std::string& name) {
         Error(kDeviceNotNow);
         return;
     }
-    GstElement* sink = CreateAudioSink();
+    GstElement* sink = CreateAudioOutput();
     g_object_set(Fpipeline, "audio-sink", sink, nullptr);
 }
 

@@ -116,7 +116,7 @@ private:
     void KaraokeLoop(std::stop_token stop);
     bool Seek(double rate, int64_t positionMs);
     void SetTimerEnabled(bool on);
-    GstElement* CreatePitchStage();
+    GstElement* CreateAudioOutput();
     void ReadTitle(GstMessage* message);
 
     GstElement* Fpipeline = nullptr;
