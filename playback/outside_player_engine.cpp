@@ -488,16 +488,31 @@ void TcustomWinampPlayer::Poll() {
     if (Fbusy) return;
     if (VideoViaDShow() && VideoPlayer()->GetState() != psStopped) return;
     Fbusy = true;
-    // An unanswering player is tried once more by every poll; it answers again or the
-    // poll ends at its first message.
-    Funanswering = false;
     try {
-        PollSteps();
+        if (!Funanswering || ProbeAnswers()) PollSteps();
     } catch (const std::exception& e) {
         LogError(std::string("Outside player poll failed: ") + e.what());
     } catch (...) {
     }
     Fbusy = false;
+}
+
+// An unanswering player is tried once by every poll, on the window it had, without the
+// lookup (whose own calls could wait again). True when the poll may go on: the player
+// answers again, or its window is gone and the lookup is to find or start a new one.
+bool TcustomWinampPlayer::ProbeAnswers() {
+    const auto started = std::chrono::steady_clock::now();
+    LRESULT ignored = 0;
+    if (SendMessageTimeout(Fwindow, WM_USER, 0, kPlayerSetRepeat, MessageTimeoutMs, ignored)) {
+        Funanswering = false;
+        FunansweringLogged = false;
+        return true;
+    }
+    // Waited the whole time-out: still hung. A quick refusal is checked against the window.
+    const auto waited = std::chrono::steady_clock::now() - started;
+    if (waited >= std::chrono::milliseconds(MessageTimeoutMs) || IsWindow(Fwindow)) return false;
+    Funanswering = false;
+    return true;
 }
 
 // The steps of one poll. After a time-out the messages that follow would all answer 0

@@ -129,6 +129,7 @@ private:
     void Advance();
     void ReadStreamTitle();
     void PollSteps();
+    bool ProbeAnswers();
     void MarkUnanswering();
     LRESULT WinampUser(WPARAM argument, LPARAM code) { return SendWinampMessage(WM_USER, argument, code); }
     void WinampCommand(WPARAM command) { SendWinampMessage(WM_COMMAND, command, 0); }
