@@ -217,15 +217,19 @@ TmediaPlayState TmyFilterGraph::GetState() {
     }
 }
 
-bool TmyFilterGraph::OpenFile(const std::string& fileName) {
+// Forgets the file open now and builds a fresh graph for the next one.
+bool TmyFilterGraph::StartNewGraph() {
     FfileName.clear();
     FkaraokeFile.clear();
     FlastError.clear();
     if (auto* panel = Panel()) panel->ClearFrame();
-    if (!BuildGraph()) {
-        Error(kNotInitialised);
-        return false;
-    }
+    if (BuildGraph()) return true;
+    Error(kNotInitialised);
+    return false;
+}
+
+bool TmyFilterGraph::OpenFile(const std::string& fileName) {
+    if (!StartNewGraph()) return false;
     // A karaoke track plays its own audio while the graphics come from the ".cdg" file.
     const std::string graphics = FindKaraokeGraphics(fileName);
     if (!graphics.empty()) {
@@ -288,14 +292,7 @@ bool TmyFilterGraph::OpenFile(const std::string& fileName) {
 }
 
 bool TmyFilterGraph::OpenURL(const std::string& address) {
-    FfileName.clear();
-    FkaraokeFile.clear();
-    FlastError.clear();
-    if (auto* panel = Panel()) panel->ClearFrame();
-    if (!BuildGraph()) {
-        Error(kNotInitialised);
-        return false;
-    }
+    if (!StartNewGraph()) return false;
     if (!gst_uri_is_valid(address.c_str())) {
         FlastError = "not an internet address";
         Error(kCannotOpen);

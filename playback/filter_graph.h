@@ -105,6 +105,7 @@ public:
 
 private:
     bool BuildGraph();
+    bool StartNewGraph();
     void ReleaseGraph();
     GstElement* CreateAudioSink();
     GstElement* CreateVideoSink();
