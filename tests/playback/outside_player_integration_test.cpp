@@ -64,7 +64,9 @@ TEST_F(OutsidePlayerIntegrationTest, PlaysTwoFilesAndRelaunchesAKilledPlayer) {
     engine.SetWindowClass(kClass);
     engine.DataFolder = Ftemp.Path().string();
     engine.AutoRelaunch = true;
-    Frecorder.Queue = {Tone("a.wav", 1.0), Tone("b.wav", 3.0)};
+    // b plays long enough for the playing state to be reported (after 2 s of polls) even
+    // when a loaded machine slows the polls down; its end is only found after that.
+    Frecorder.Queue = {Tone("a.wav", 1.0), Tone("b.wav", 6.0)};
     const auto c = Tone("c.wav", 3.0);
 
     engine.Initialise(0);
@@ -72,7 +74,7 @@ TEST_F(OutsidePlayerIntegrationTest, PlaysTwoFilesAndRelaunchesAKilledPlayer) {
     ASSERT_NE(0, first) << "the stand-in was not started from " << FindWinampFolder();
     ASSERT_TRUE(engine.Polling());
     engine.Play();
-    ASSERT_TRUE(RunUntil([&] { return Frecorder.Starts.size() >= 3; }, 20000))
+    ASSERT_TRUE(RunUntil([&] { return Frecorder.Starts.size() >= 3; }, 30000))
         << "started " << Frecorder.Starts.size() << ", state " << int(engine.GetState());
     EXPECT_EQ((std::vector<std::string>{"a.wav", "b.wav", "<none>"}), Frecorder.Starts);
     EXPECT_EQ(psStopped, engine.GetState());
