@@ -613,8 +613,12 @@ void TcustomWinampPlayer::SaveSettings(TiniFile& ini, const std::string& section
 }
 
 void TcustomWinampPlayer::Uninitialise() {
-    // Stopped and closed while the messages still go out, so it does not play on.
+    // Stopped and closed while the messages still go out, so it does not play on. Each
+    // is tried even after an earlier time-out: a player left running would go on
+    // playing after the jukebox has closed.
+    Funanswering = false;
     Stop();
+    Funanswering = false;
     WinampCommand(kPlayerCommandClose);
     SetPolling(false);
     Factive = false;

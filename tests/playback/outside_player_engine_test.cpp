@@ -523,6 +523,22 @@ TEST_F(OutsidePlayerEngineTest, AHungPlayerCostsEachPollOneTimeOutAndNeverAnAdva
     EXPECT_EQ(log.find("does not answer"), log.rfind("does not answer"));  // said once
 }
 
+TEST_F(OutsidePlayerEngineTest, ClosingDownStillStopsAndClosesAPlayerThatTimedOut) {
+    FakeOutsidePlayer& fake = *Ffake;
+    Fengine->MessageTimeoutMs = 150;
+    Frecorder.Queue = {Track("a.wav")};
+    StartPlaying();
+    fake.Hang();
+    Tick(1);
+    fake.Release();
+    ASSERT_TRUE(Fengine->Unanswering());
+    fake.TakeCommands();
+    // A player left running would play on after the jukebox has gone.
+    Fengine->Uninitialise();
+    fake.Handled();
+    EXPECT_EQ((std::vector<std::string>{"40047", "40001"}), fake.TakeCommands());
+}
+
 TEST_F(OutsidePlayerEngineTest, TheNextFileStartingSlowlyIsAdvancedToOnce) {
     FakeOutsidePlayer& fake = *Ffake;
     Frecorder.Queue = {Track("a.wav"), Track("b.wav"), Track("c.wav")};

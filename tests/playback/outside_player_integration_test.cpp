@@ -99,7 +99,7 @@ TEST_F(OutsidePlayerIntegrationTest, AStoppedPlayerIsLeftAloneUntilItAnswersAgai
     engine.SetEvents(&Frecorder.Events);
     engine.SetWindowClass(kClass);
     engine.DataFolder = Ftemp.Path().string();
-    engine.MessageTimeoutMs = 200;
+    engine.MessageTimeoutMs = 300;
     Frecorder.Queue = {Tone("long.wav", 8.0), Tone("next.wav", 1.0)};
     engine.Initialise(0);
     const HWND window = FindWindow(kClass, std::nullopt);
