@@ -20,6 +20,10 @@ constexpr size_t kMaxListText = 8192;
 // trusted beyond this.
 constexpr size_t kMaxInflatedListBytes = size_t(1) << 30;
 
+// Largest stream a compressed list file may inflate to, whatever it claims to hold: a
+// small file of highly compressible bytes must not take gigabytes and seconds to refuse.
+constexpr size_t kMaxCompressedListBytes = size_t(512) << 20;
+
 // A text: signed 32-bit byte length, then the UTF-8 bytes, no terminator.
 void WriteText(TbyteWriter& w, std::string_view text);
 // Reads a text. Fails (with a reason) on a negative length, a length above kMaxListText

@@ -1,5 +1,7 @@
 #include "core/tag_list_files.h"
 
+#include <algorithm>
+
 #include "core/list_file_io.h"
 #include "core/services.h"
 #include "core/tag_stream.h"
@@ -95,16 +97,27 @@ bool Unpack(std::string_view file, std::string_view plainMagic, std::string_view
     }
     std::string_view packed = file.substr(4);
     uint64_t hint = 0;
+    size_t cap = kMaxCompressedListBytes;
     if (trailer) {
         if (packed.size() < 8) return ReadFailure(error, "compressed file too short for its length");
         TbyteReader lr(packed.substr(packed.size() - 8));
         int64_t length = 0;
         lr.ReadI64(length);
         if (length < 0) return ReadFailure(error, "negative uncompressed length");
+        // The stored length is the stream's exact size: inflating stops there (or at the
+        // absolute cap, whichever comes first).
         hint = uint64_t(length);
+        cap = size_t(std::min<uint64_t>(uint64_t(length), kMaxCompressedListBytes));
         packed.remove_suffix(8);
     }
-    if (!ZlibDecompress(packed, stream, kMaxInflatedListBytes, error, hint)) return false;
+    size_t consumed = 0;
+    if (!ZlibDecompress(packed, stream, cap, error, hint, &consumed)) {
+        if (trailer && cap < kMaxCompressedListBytes && error &&
+            *error == "compressed data inflates beyond the size limit")
+            *error = "compressed data inflates beyond its stored length";
+        return false;
+    }
+    if (consumed != packed.size()) return ReadFailure(error, "data after the end of the compressed list");
     if (stream.substr(0, 4) != plainMagic)
         return ReadFailure(error, "compressed data does not hold a \"" + std::string(plainMagic) + "\" stream");
     return true;
@@ -250,6 +263,7 @@ bool LoadTagListFromFile(TaudioTagList& list, const std::string& name, bool keep
         bytes = std::string();
         TbyteReader r(stream);
         ok = LoadTagListFromStream(list, r, true, mountRoot, error);
+        if (ok && !r.AtEnd()) ok = ReadFailure(error, "data after the last track");
     }
     if (!ok && error) *error = name + ": " + *error;
     list.EndUpdate();
@@ -361,6 +375,7 @@ bool LoadTagListsFromFile(const std::string& name, std::vector<TaudioTagListPtr>
     if (ok) {
         TbyteReader r(stream);
         ok = LoadTagListsFromStream(r, lists, error);
+        if (ok && !r.AtEnd()) ok = ReadFailure(error, "data after the last list");
     }
     if (!ok && error) *error = name + ": " + *error;
     return ok;

@@ -1,5 +1,7 @@
 #include "core/tagger_loader.h"
 
+#include <sys/stat.h>
+
 #include <dlfcn.h>
 
 #include <algorithm>
@@ -207,6 +209,10 @@ TtaggerRecord* TtaggerLoader::FindPluginRecord(const std::string& name) const {
 
 bool TtaggerLoader::ReadWithPlugin(TtaggerRecord* record, const std::string& name) {
     if (!record || !record->ReadFile) return false;
+    // A plug-in opens the file as it likes: a FIFO or device named as media would block
+    // it for good, so only regular files (or links to them) are handed over.
+    struct stat st {};
+    if (::stat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     int32_t ok = 0;
     if (!CallPlugin([&] { ok = record->ReadFile(name.c_str()); })) return false;
     return ok != 0;

@@ -228,6 +228,59 @@ TEST(TagListFile, CompressedFilesInflateInMemory) {
     EXPECT_EQ(back.Count(), 0);
 }
 
+TEST(TagListFile, CompressedBombsAndTrailingDataAreRefused) {
+    test::TempDir dir;
+    const std::string name = dir.File("global.dat");
+    const std::string zeros(16 << 20, '\0');
+    const auto zipped = [](std::string_view magic, const std::string& stream, int64_t stored, bool trailer) {
+        TbyteWriter w;
+        w.WriteBytes(magic);
+        w.WriteBytes(ZlibCompressFast(stream));
+        if (trailer) w.WriteI64(stored);
+        return w.Bytes();
+    };
+    struct Tcase {
+        std::string File;
+        const char* Error;
+    } cases[] = {
+        // A small list, then megabytes of zeros the stored length does not count.
+        {zipped("ZATL", kSampleListStream + zeros, int64_t(kSampleListStream.size()), true),
+         "compressed data inflates beyond its stored length"},
+        // The same with the zeros counted: read, and refused once the tracks are read.
+        {zipped("ZATL", kSampleListStream + zeros, int64_t(kSampleListStream.size() + zeros.size()), true),
+         "data after the last track"},
+        // Bytes between the compressed stream and its stored length.
+        {[&] {
+             std::string file = zipped("ZATL", kSampleListStream, 0, false) + "junk";
+             TbyteWriter w;
+             w.WriteI64(int64_t(kSampleListStream.size()));
+             return file + w.Bytes();
+         }(),
+         "data after the end of the compressed list"},
+        {kSampleListStream + "junk", "data after the last track"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(SafeWriteFile(name, c.File));
+        TaudioTagList list;
+        std::string error;
+        EXPECT_FALSE(list.LoadFromFile(name, false, "", &error)) << c.Error;
+        EXPECT_EQ(error, name + ": " + c.Error);
+    }
+    // Lists of lists: zeros after the last list, zipped or plain.
+    for (const std::string& file : {zipped("ZALL", kSampleListsStream + zeros, 0, false), kSampleListsStream + "x"}) {
+        ASSERT_TRUE(SafeWriteFile(name, file));
+        std::vector<TaudioTagListPtr> lists;
+        std::string error;
+        EXPECT_FALSE(LoadTagListsFromFile(name, lists, &error));
+        EXPECT_EQ(error, name + ": data after the last list");
+    }
+    // The exact forms still load.
+    ASSERT_TRUE(SafeWriteFile(name, zipped("ZATL", kSampleListStream, int64_t(kSampleListStream.size()), true)));
+    TaudioTagList list;
+    EXPECT_TRUE(list.LoadFromFile(name, false));
+    EXPECT_EQ(list.Count(), 1);
+}
+
 TEST(TagListFile, FailedWritesReportAndKeepThePreviousFile) {
     test::TempDir dir;
     auto list = SampleList();
