@@ -1,8 +1,7 @@
 #include "core/tagger_loader.h"
 
-#include <sys/stat.h>
-
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -18,6 +17,12 @@ namespace fs = std::filesystem;
 namespace tunecrest {
 
 namespace {
+// A plug-in opens the file as it likes: a FIFO or device named as media would block it
+// for good, so only regular files (or links to them) are handed over.
+bool IsRegularFile(const std::string& name) {
+    struct stat st {};
+    return ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
 
 const char* const kPluginPrefix = "TAG_";
 const char* const kPluginSuffix = ".so";
@@ -101,6 +106,7 @@ std::string TtaggerLoader::SettingsFileName() const {
 
 void TtaggerLoader::UnloadPlugins() {
     if (!Fplugins.empty()) SaveSettings();
+    std::unique_lock lock(FpictureLock);
     FextensionMap.clear();
     for (auto& plugin : Fplugins) {
         if (plugin->Record->Finalise) CallPlugin([&] { plugin->Record->Finalise(); });
@@ -191,6 +197,7 @@ void TtaggerLoader::SaveSettings() {
 }
 
 void TtaggerLoader::BuildExtensionMap() {
+    std::unique_lock lock(FpictureLock);
     FextensionMap.clear();
     for (auto& plugin : Fplugins) {
         if (!plugin->Enabled) continue;
@@ -209,13 +216,41 @@ TtaggerRecord* TtaggerLoader::FindPluginRecord(const std::string& name) const {
 
 bool TtaggerLoader::ReadWithPlugin(TtaggerRecord* record, const std::string& name) {
     if (!record || !record->ReadFile) return false;
-    // A plug-in opens the file as it likes: a FIFO or device named as media would block
-    // it for good, so only regular files (or links to them) are handed over.
-    struct stat st {};
-    if (::stat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (!IsRegularFile(name)) return false;
     int32_t ok = 0;
     if (!CallPlugin([&] { ok = record->ReadFile(name.c_str()); })) return false;
     return ok != 0;
+}
+
+bool TtaggerLoader::ReadEmbeddedPicture(const std::string& fileName, std::string& bytes,
+                                        std::string& mime) const {
+    bytes.clear();
+    mime.clear();
+    std::shared_lock lock(FpictureLock);
+    TtaggerRecord* record = FindPluginRecord(fileName);
+    if (!record || !record->ReadPicture || !IsRegularFile(fileName)) return false;
+    struct Tfound {
+        std::string *Bytes, *Mime;
+        bool Failed = false;
+    } found{&bytes, &mime};
+    // The sink runs inside the plug-in: nothing may be thrown through it.
+    const TtaggerPictureSink sink = [](void* context, const char* type, const void* data, size_t size) {
+        auto* into = static_cast<Tfound*>(context);
+        try {
+            into->Mime->assign(type ? type : "");
+            into->Bytes->assign(static_cast<const char*>(data), data ? size : 0);
+        } catch (...) {
+            into->Failed = true;
+        }
+    };
+    int32_t ok = 0;
+    if (!CallPlugin([&] { ok = record->ReadPicture(fileName.c_str(), sink, &found); }) || !ok ||
+        found.Failed || bytes.empty()) {
+        bytes.clear();
+        mime.clear();
+        return false;
+    }
+    return true;
 }
 
 TtaggerRecord* TtaggerLoader::FindPluginForFile(const std::string& name) {
