@@ -114,6 +114,8 @@ TinflateSource::TinflateSource(std::string_view in, size_t maxOut)
         return;
     }
     Fstate->Open = true;
+    // Room for what the input plausibly holds, so that the steps seldom move the data.
+    Fout.reserve(size_t(std::min<uint64_t>(maxOut, uint64_t(in.size()) * 16 + 4096)));
     Fstate->Zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
     Fstate->Zs.avail_in = uInt(std::min<size_t>(in.size(), UINT32_MAX));
 }
