@@ -266,6 +266,7 @@ TEST_F(MediaDatabase, RulesCallOnlyAllowedFunctionsAndStayWithinSizeLimits) {
     // Ordinary functions of both kinds still work.
     EXPECT_EQ(Select("lower(Artist) = 'the beatles' And Len(coalesce(Title, '')) = 5"),
               std::vector<std::string>{File(2)});
+}
 
 // The guard sits on the connections the product opens itself: the library's query
 // connection refuses pragmas and temporary tables, which a read-only file alone allows.
