@@ -158,6 +158,7 @@ TcustomJukeboxList::TcustomJukeboxList() : FpopularSavePending(std::make_shared<
 }
 
 TcustomJukeboxList::~TcustomJukeboxList() {
+    FfreeNotices.Notify(this);
     // Counts still waiting for their debounced write are not lost at close-down.
     if (*FpopularSavePending && !FpopularLoadFailed && !FdataFolder.empty()) SavePopularList();
     *FpopularSavePending = false;

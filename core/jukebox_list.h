@@ -73,6 +73,10 @@ class TcustomJukeboxList : public TObject {
     TdbRulesList& DBRules() { return *FdbRules; }
 
     TcustomJukeboxListEvents* Events() const { return Fevents; }
+    // Destruction notice: the handler runs (with the library as sender) when it is
+    // destroyed, so a view that shows the library can forget it.
+    TnotifyEventList::Key AddFreeNotification(TNotifyEvent handler) { return FfreeNotices.Add(std::move(handler)); }
+    void RemoveFreeNotification(TnotifyEventList::Key key) { FfreeNotices.Remove(key); }
     virtual void SetEvents(TcustomJukeboxListEvents* events) { Fevents = events; }
 
     bool VideoSupport() const { return (FglobalList->MediaSupportLevel() & 2) != 0; }
@@ -184,6 +188,7 @@ class TcustomJukeboxList : public TObject {
     std::unique_ptr<TdbRulesList> FdbRules;
     bool FloadingURLs = false;
     TcustomJukeboxListEvents* Fevents = nullptr;
+    TnotifyEventList FfreeNotices;
     std::vector<std::weak_ptr<TaudioTag>> FcdTracks;
     bool Floading = false, FloadingPlaylists = false, FloadingVideo = false;
     bool FindexesLoaded = false;
