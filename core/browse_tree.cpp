@@ -10,18 +10,29 @@ namespace tunecrest {
 std::string CategoryCaption(int category) {
     if (category >= bcFirstLetter && category < bcFirstDigit)
         return std::string("[") + char('A' + category - bcFirstLetter) + "]";
-    if (category >= bcFirstDigit && category < bcOther) return std::string("[") + char('0' + category - bcFirstDigit) + "]";
+    if (category >= bcFirstDigit && category < bcOther)
+        return std::string("[") + char('0' + category - bcFirstDigit) + "]";
     switch (category) {
-    case bcOther: return "[Other]";
-    case bcNoArtist: return "[No Artist]";
-    case bcCompilations: return "[Compilations]";
-    case bcPlaylists: return "[Playlists]";
-    case bcGenres: return "[Genres]";
-    case bcYears: return "[Years]";
-    case bcTracksArtists: return "[Tracks/Artists]";
-    case bcVideos: return "[Videos]";
-    case bcInternetRadio: return "[Internet Radio]";
-    default: return "";
+        case bcOther:
+            return "[Other]";
+        case bcNoArtist:
+            return "[No Artist]";
+        case bcCompilations:
+            return "[Compilations]";
+        case bcPlaylists:
+            return "[Playlists]";
+        case bcGenres:
+            return "[Genres]";
+        case bcYears:
+            return "[Years]";
+        case bcTracksArtists:
+            return "[Tracks/Artists]";
+        case bcVideos:
+            return "[Videos]";
+        case bcInternetRadio:
+            return "[Internet Radio]";
+        default:
+            return "";
     }
 }
 
@@ -102,7 +113,8 @@ TcustomBrowseTreeBuilder::Handle TcustomBrowseTreeBuilder::EnsureCategory(int ca
     // letter found only now does not land below "[Playlists]".
     int index = 0;
     for (int c = 0; c < category; ++c)
-        if (Fcategories[size_t(c)] && (c <= bcCompilations ? Fcategories[bcTracksArtists] : nullptr) == parent)
+        if (Fcategories[size_t(c)] &&
+            (c <= bcCompilations ? Fcategories[bcTracksArtists] : nullptr) == parent)
             ++index;
     Fcategories[size_t(category)] = AddTreeNode(parent, index, nullptr, CategoryCaption(category), category);
     return Fcategories[size_t(category)];
@@ -113,7 +125,8 @@ void TcustomBrowseTreeBuilder::AddArtistGroup(const TaudioTagArtistPtr& artist, 
     const std::string& name = artist->Title();
     const bool albums = InDisplayMode(mode, dmAlbums);
     if (name == kNotTaggedArtist) {
-        if (InDisplayMode(mode, dmInvalid) && Fcategories[bcNoArtist]) SetNodeData(Fcategories[bcNoArtist], artist);
+        if (InDisplayMode(mode, dmInvalid) && Fcategories[bcNoArtist])
+            SetNodeData(Fcategories[bcNoArtist], artist);
         return;
     }
     const TalbumNodeFilter filter = AlbumFilter();
@@ -139,7 +152,8 @@ void TcustomBrowseTreeBuilder::AddArtistGroup(const TaudioTagArtistPtr& artist, 
 }
 
 void TcustomBrowseTreeBuilder::AddCategoryList(const TaudioTagCategoryList& list, Handle parent,
-                                               bool compilationAlbums, std::initializer_list<const char*> heldBack,
+                                               bool compilationAlbums,
+                                               std::initializer_list<const char*> heldBack,
                                                const char* progressText) {
     const TalbumNodeFilter filter = AlbumFilter();
     const int count = list.Count();
@@ -151,7 +165,8 @@ void TcustomBrowseTreeBuilder::AddCategoryList(const TaudioTagCategoryList& list
             for (int i = 0; i < artists.Count(); ++i) {
                 const TaudioTagArtistPtr artist = artists.GetArtist(i);
                 if (!artist) continue;
-                if (artist->Title() == kCompilationsArtist && !(compilationAlbums && artist->Albums().Count() > 0))
+                if (artist->Title() == kCompilationsArtist &&
+                    !(compilationAlbums && artist->Albums().Count() > 0))
                     continue;
                 AddArtistNode(node, artist, list.UseAlbums, filter);
             }
@@ -251,11 +266,14 @@ void TcustomJukeboxListViewer2::Rebuild(TmyNodeList& nodes) {
     Build();
 }
 
-void TcustomJukeboxListViewer2::Rebuild(TmyTreeModel& tree) { Rebuild(tree.Nodes()); }
+void TcustomJukeboxListViewer2::Rebuild(TmyTreeModel& tree) {
+    Rebuild(tree.Nodes());
+}
 
 TcustomBrowseTreeBuilder::Handle TcustomJukeboxListViewer2::AddTreeNode(Handle parent, int index,
-                                                                         std::shared_ptr<TObject> data,
-                                                                         const std::string& caption, int category) {
+                                                                        std::shared_ptr<TObject> data,
+                                                                        const std::string& caption,
+                                                                        int category) {
     TmyNodeList& list = parent ? static_cast<TmyNode*>(parent)->Children() : *Fnodes;
     TmyNode* node;
     if (index < 0) {
@@ -273,8 +291,8 @@ void TcustomJukeboxListViewer2::SetNodeData(Handle node, std::shared_ptr<TObject
     if (node) static_cast<TmyNode*>(node)->Data = std::move(data);
 }
 
-void TcustomJukeboxListViewer2::AddArtistNode(Handle parent, const TaudioTagArtistPtr& artist, bool withAlbums,
-                                              const TalbumNodeFilter& filter) {
+void TcustomJukeboxListViewer2::AddArtistNode(Handle parent, const TaudioTagArtistPtr& artist,
+                                              bool withAlbums, const TalbumNodeFilter& filter) {
     TmyNodeList& list = parent ? static_cast<TmyNode*>(parent)->Children() : *Fnodes;
     TaudioTagArtistList::AddArtistNode(list, artist, withAlbums, filter);
 }
@@ -317,7 +335,8 @@ TmyNode* TcustomJukeboxListViewer2::NodeForKey(char key) const {
 std::string TcustomJukeboxListViewer2::CategoryName(const TmyNode* node) const {
     if (!node || node->Tag < 0 || node->Tag >= kCategorySlots) return "";
     if (node->Tag == bcNoArtist) return "[Not Tagged]";
-    if (node->Tag == bcYears && JukeboxList() && JukeboxList()->YearList().Mode == ymDecades) return "[Decades]";
+    if (node->Tag == bcYears && JukeboxList() && JukeboxList()->YearList().Mode == ymDecades)
+        return "[Decades]";
     return CategoryCaption(node->Tag);
 }
 

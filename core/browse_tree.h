@@ -43,7 +43,9 @@ enum TtreeviewDisplayModes : int {
 };
 // A set of node kinds: bit n for kind n.
 using TtreeViewDisplayMode = uint32_t;
-constexpr TtreeViewDisplayMode DisplayModeBit(TtreeviewDisplayModes mode) { return TtreeViewDisplayMode(1u << mode); }
+constexpr TtreeViewDisplayMode DisplayModeBit(TtreeviewDisplayModes mode) {
+    return TtreeViewDisplayMode(1u << mode);
+}
 constexpr TtreeViewDisplayMode DisplayModes(std::initializer_list<TtreeviewDisplayModes> modes) {
     TtreeViewDisplayMode set = 0;
     for (auto m : modes) set |= DisplayModeBit(m);
@@ -80,7 +82,7 @@ using TtreeViewProcessEvent =
 // What both viewers share: the library (forgotten when it is freed), the display mode,
 // the options and the building rules. A concrete viewer supplies the nodes.
 class TcustomBrowseTreeBuilder : public TObject {
-public:
+  public:
     TcustomBrowseTreeBuilder();
     ~TcustomBrowseTreeBuilder() override;
     TcustomBrowseTreeBuilder(const TcustomBrowseTreeBuilder&) = delete;
@@ -102,12 +104,12 @@ public:
     // A CD list: a list whose tracks came from a CD's list file (its first track tells).
     bool IsCdList(const TaudioTagList& list) const;
 
-protected:
+  protected:
     // A node of the concrete tree; nullptr stands for the tree's top level.
     using Handle = void*;
     // Appends (index -1) or inserts a node under `parent`.
-    virtual Handle AddTreeNode(Handle parent, int index, std::shared_ptr<TObject> data, const std::string& caption,
-                               int category) = 0;
+    virtual Handle AddTreeNode(Handle parent, int index, std::shared_ptr<TObject> data,
+                               const std::string& caption, int category) = 0;
     virtual void SetNodeData(Handle node, std::shared_ptr<TObject> data) = 0;
     // An artist with, when `withAlbums`, its albums of the filter as children.
     virtual void AddArtistNode(Handle parent, const TaudioTagArtistPtr& artist, bool withAlbums,
@@ -127,7 +129,7 @@ protected:
     void Build();
     Handle Category(int category) const { return Fcategories[size_t(category)]; }
 
-private:
+  private:
     Handle EnsureCategory(int category);
     void AddArtistGroup(const TaudioTagArtistPtr& artist, TtreeViewDisplayMode mode);
     void AddCategoryList(const TaudioTagCategoryList& list, Handle parent, bool compilationAlbums,
@@ -145,7 +147,7 @@ class TmyTreeModel;
 
 // Fills the node model of the owner-drawn tree.
 class TcustomJukeboxListViewer2 : public TcustomBrowseTreeBuilder {
-public:
+  public:
     // Rebuilds `nodes` (a tree's root list) within one update of it.
     void Rebuild(TmyNodeList& nodes);
     void Rebuild(TmyTreeModel& tree);
@@ -158,7 +160,7 @@ public:
     // "[Decades]" when the library's year list is in decades mode.
     std::string CategoryName(const TmyNode* node) const;
 
-protected:
+  protected:
     Handle AddTreeNode(Handle parent, int index, std::shared_ptr<TObject> data, const std::string& caption,
                        int category) override;
     void SetNodeData(Handle node, std::shared_ptr<TObject> data) override;
@@ -170,7 +172,7 @@ protected:
     bool LettersUpFront() const override;
     bool HasTracksArtistsNode() const override;
 
-private:
+  private:
     TmyNodeList* Fnodes = nullptr;
 };
 

@@ -14,15 +14,16 @@ void TaudioTagAlbumList::AddToTree(TmyNodeList& nodes, const TalbumNodeFilter& f
     nodes.EndUpdate();
 }
 
-TmyNode* TaudioTagArtistList::AddArtistNode(TmyNodeList& nodes, const TaudioTagArtistPtr& artist, bool withAlbums,
-                                            const TalbumNodeFilter& filter) {
+TmyNode* TaudioTagArtistList::AddArtistNode(TmyNodeList& nodes, const TaudioTagArtistPtr& artist,
+                                            bool withAlbums, const TalbumNodeFilter& filter) {
     if (!artist) return nullptr;
     TmyNode* node = nodes.AddNode(artist, false, artist->Title());
     if (withAlbums) artist->Albums().AddToTree(node->Children(), filter);
     return node;
 }
 
-void TaudioTagArtistList::AddToTree(TmyNodeList& nodes, bool withAlbums, const TalbumNodeFilter& filter) const {
+void TaudioTagArtistList::AddToTree(TmyNodeList& nodes, bool withAlbums,
+                                    const TalbumNodeFilter& filter) const {
     nodes.BeginUpdate();
     for (int i = 0; i < Count(); ++i) AddArtistNode(nodes, GetArtist(i), withAlbums, filter);
     nodes.EndUpdate();

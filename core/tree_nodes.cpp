@@ -20,9 +20,13 @@ int TmyNode::SetExpanded(bool v) {
     return count;
 }
 
-bool TmyNode::HasChildren() const { return Fchildren->Count() > 0; }
+bool TmyNode::HasChildren() const {
+    return Fchildren->Count() > 0;
+}
 
-TmyNode* TmyNode::Parent() const { return Flist ? Flist->Owner() : nullptr; }
+TmyNode* TmyNode::Parent() const {
+    return Flist ? Flist->Owner() : nullptr;
+}
 
 int TmyNode::Level() const {
     int level = 0;
@@ -83,7 +87,9 @@ void TmyNodeList::EndUpdate() {
     if (FupdateCount == 0 && FchangePending) Changed();
 }
 
-TmyNode* TmyNodeList::AddNew() { return InsertNew(Count()); }
+TmyNode* TmyNodeList::AddNew() {
+    return InsertNew(Count());
+}
 
 TmyNode* TmyNodeList::InsertNew(int index) {
     index = std::clamp(index, 0, Count());
@@ -166,7 +172,9 @@ void TmyTreeModel::RebuildVisible() const {
     Fstale = false;
 }
 
-int TmyTreeModel::VisibleCount() const { return int(VisibleNodes().size()); }
+int TmyTreeModel::VisibleCount() const {
+    return int(VisibleNodes().size());
+}
 
 const std::vector<TmyNode*>& TmyTreeModel::VisibleNodes() const {
     if (Fstale) RebuildVisible();
@@ -202,7 +210,8 @@ TtreeRowPosition TmyTreeModel::ExpandRow(int row, bool toggle, bool value, int t
     // current and is scrolled into sight, then the old top row goes back on top.
     result.ItemIndex = RowOf(node);
     result.TopIndex = 0;
-    if (visibleRows > 0 && result.ItemIndex > visibleRows - 1) result.TopIndex = result.ItemIndex + 1 - visibleRows;
+    if (visibleRows > 0 && result.ItemIndex > visibleRows - 1)
+        result.TopIndex = result.ItemIndex + 1 - visibleRows;
     const int topRow = RowOf(top);
     if (topRow >= 0) result.TopIndex = topRow;
     if (node->Expanded() && visibleRows > 0) {

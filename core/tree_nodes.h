@@ -20,7 +20,7 @@ class TmyNodeList;
 class TmyTreeModel;
 
 class TmyNode : public TObject {
-public:
+  public:
     explicit TmyNode(TmyNodeList* list);
     ~TmyNode() override;
     TmyNode(const TmyNode&) = delete;
@@ -61,7 +61,7 @@ public:
     // Collapses the node and every node below it.
     void Collapse();
 
-private:
+  private:
     friend class TmyNodeList;
     void ChildrenChanged();
     bool Fexpanded = false;
@@ -70,7 +70,7 @@ private:
 };
 
 class TmyNodeList : public TObject {
-public:
+  public:
     // `owner`: the node whose children these are (nullptr for a root list).
     explicit TmyNodeList(TmyNode* owner = nullptr);
     ~TmyNodeList() override;
@@ -103,7 +103,7 @@ public:
     bool SingleExpand = false;
     TNotifyEvent OnChange;
 
-private:
+  private:
     friend class TmyNode;
     friend class TmyTreeModel;
     // A structural change: marks the tree's rows stale, then notifies (or holds the
@@ -125,7 +125,7 @@ struct TtreeRowPosition {
 
 // The tree of a tree view: the root list (single-expand on) and the visible rows.
 class TmyTreeModel : public TObject {
-public:
+  public:
     TmyTreeModel();
     ~TmyTreeModel() override;
     TmyTreeModel(const TmyTreeModel&) = delete;
@@ -156,7 +156,7 @@ public:
     // The root list's change notice (after its update bracket): the view sets its count.
     TNotifyEvent OnChange;
 
-private:
+  private:
     friend class TmyNodeList;
     std::unique_ptr<TmyNodeList> Fnodes;
     mutable std::vector<TmyNode*> Fvisible;

@@ -2,11 +2,12 @@
 // main window's default set, the categories' captions and order, letter, digit and
 // "[Other]" placement, compilations, playlists, CD lists, genres, years and decades,
 // videos, radio, empty letters, progress, and a library freed under the viewer.
+#include "core/browse_tree.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "core/browse_tree.h"
 #include "core/jukebox_list.h"
 #include "core/tree_nodes.h"
 #include "tests/support/browse_library.h"
@@ -90,8 +91,8 @@ TEST(BrowseTree, CategoryCaptionsAndTheEmptyLettersOfAnEmptyLibrary) {
 TEST(BrowseTree, MainWindowDefaultSetPlacesEveryArtistByItsFirstCharacter) {
     Viewer v;
     const auto& top = v.Build(kMainWindowDefault);
-    EXPECT_EQ(Children(top), Concat(LettersDigitsOther(), {"[No Artist]", "[Compilations]", "[Playlists]", "[Genres]",
-                                                           "[Videos]"}));
+    EXPECT_EQ(Children(top), Concat(LettersDigitsOther(), {"[No Artist]", "[Compilations]", "[Playlists]",
+                                                           "[Genres]", "[Videos]"}));
     // Upper- and lower-case first letters share a letter; "The ..." files under T;
     // the title index adds its letter groups after the artists.
     EXPECT_EQ(Children(Find(top, "[A]")->Children()), (Lines{"Abba", "abc"}));
@@ -167,8 +168,8 @@ TEST(BrowseTree, AlbumModeWithHiddenEmptyLettersMakesLettersInOrderForArtistsWit
     auto& top = v.Build(DisplayModes({dmAlbums, dmPlaylists, dmCompilations, dmGenres, dmGenreAlbums}));
     // Letters found late still sit before the fixed nodes, in category order; Zed and
     // Yello have no album of their own (theirs is the compilation), so no [Y] or [Z].
-    EXPECT_EQ(Children(top), (Lines{"[A]", "[B]", "[C]", "[T]", "[1]", "[Other]", "[Compilations]", "[Playlists]",
-                                    "[Genres]"}));
+    EXPECT_EQ(Children(top), (Lines{"[A]", "[B]", "[C]", "[T]", "[1]", "[Other]", "[Compilations]",
+                                    "[Playlists]", "[Genres]"}));
     EXPECT_EQ(Children(Find(top, "[B]")->Children()), (Lines{"Beatles"}));
     EXPECT_EQ(Children(Find(Find(top, "[C]")->Children(), "Cure")->Children()), (Lines{"Disintegration"}));
     // Without albums nothing holds an artist.
@@ -200,8 +201,8 @@ TEST(BrowseTree, LettersGoBelowTracksArtistsOrAwayEntirely) {
     Viewer v;
     auto& top = v.Build(kMainWindowDefault | DisplayModeBit(dmArtistsInSubNode) | DisplayModeBit(dmYears) |
                         DisplayModeBit(dmRadioStations));
-    EXPECT_EQ(Children(top),
-              (Lines{"[Playlists]", "[Genres]", "[Years]", "[Tracks/Artists]", "[Videos]", "[Internet Radio]"}));
+    EXPECT_EQ(Children(top), (Lines{"[Playlists]", "[Genres]", "[Years]", "[Tracks/Artists]", "[Videos]",
+                                    "[Internet Radio]"}));
     TmyNode* tracks = Find(top, "[Tracks/Artists]");
     EXPECT_EQ(Children(tracks->Children()), Concat(LettersDigitsOther(), {"[No Artist]", "[Compilations]"}));
     EXPECT_EQ(v.viewer.NodeOfKind(bcFirstLetter), tracks->Children().Items(0));
@@ -211,8 +212,8 @@ TEST(BrowseTree, LettersGoBelowTracksArtistsOrAwayEntirely) {
     // No letters: every artist straight under "[Tracks/Artists]", in list order.
     v.Build(DisplayModes({dmArtists, dmNoLetters}));
     EXPECT_EQ(Children(top), (Lines{"[Tracks/Artists]"}));
-    EXPECT_EQ(Children(top.Items(0)->Children()),
-              (Lines{"(Hed) P.E.", "10cc", "Abba", "abc", "Beatles", "Cure", "The Band", "Yello", "Zed", "\xC3\x89lan"}));
+    EXPECT_EQ(Children(top.Items(0)->Children()), (Lines{"(Hed) P.E.", "10cc", "Abba", "abc", "Beatles",
+                                                         "Cure", "The Band", "Yello", "Zed", "\xC3\x89lan"}));
     EXPECT_EQ(v.viewer.NodeOfKind(bcFirstLetter), nullptr);
     // dmArtistsInSubNode alone, without a kind that holds artists, makes nothing.
     v.Build(DisplayModes({dmArtistsInSubNode, dmPlaylists}));
@@ -269,7 +270,8 @@ TEST(BrowseTree, YearsAndDecadesWithTheUndatedLast) {
     v.Build(DisplayModes({dmYears, dmYearArtists}));
     node = Find(top, "[Years]");
     EXPECT_EQ(v.viewer.CategoryName(node), "[Decades]");
-    EXPECT_EQ(Children(node->Children()), (Lines{"1960's", "1970's", "1980's", "1990's", "2000's", "[No Decade]"}));
+    EXPECT_EQ(Children(node->Children()),
+              (Lines{"1960's", "1970's", "1980's", "1990's", "2000's", "[No Decade]"}));
     // The 1980's hold a compilation, shown only with dmYearAlbums.
     EXPECT_EQ(Children(Find(node->Children(), "1980's")->Children()), (Lines{"abc", "Cure", "Yello", "Zed"}));
     v.Build(DisplayModes({dmYears, dmYearArtists, dmYearAlbums}));
@@ -291,7 +293,8 @@ TEST(BrowseTree, ProgressKeysToggleAndAFreedLibrary) {
         }
     };
     v.Build(DisplayModes({dmArtists, dmPlaylists, dmGenres, dmYears, dmVideo}));
-    EXPECT_EQ(texts, (Lines{"Adding Artists", "Adding Playlists", "Adding Genres", "Adding Years", "Adding Genres"}));
+    EXPECT_EQ(texts, (Lines{"Adding Artists", "Adding Playlists", "Adding Genres", "Adding Years",
+                            "Adding Genres"}));
     EXPECT_EQ(lastArtist, artistCount);
 
     EXPECT_EQ(v.viewer.NodeForKey('a'), v.viewer.NodeOfKind(0));

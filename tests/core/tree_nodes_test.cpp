@@ -1,15 +1,16 @@
 // The tree node model: expansion, levels, the visible rows and their rebuild after
 // every structural change, including changes deep in the tree inside update brackets.
-#include <gtest/gtest.h>
-
 #include "core/tree_nodes.h"
+
+#include <gtest/gtest.h>
 
 namespace tunecrest {
 namespace {
 
 std::vector<std::string> Rows(const TmyTreeModel& tree) {
     std::vector<std::string> out;
-    for (TmyNode* node : tree.VisibleNodes()) out.push_back(std::string(size_t(node->Level()) * 2, ' ') + node->Caption);
+    for (TmyNode* node : tree.VisibleNodes())
+        out.push_back(std::string(size_t(node->Level()) * 2, ' ') + node->Caption);
     return out;
 }
 
@@ -60,7 +61,8 @@ TEST(TreeNodes, VisibleRowsFollowExpansionCollapseAndExpandParents) {
     Fixture f;
     EXPECT_EQ(Rows(f.tree), (std::vector<std::string>{"A", "B"}));
     f.b2->Children().Items(1)->ExpandParents();
-    EXPECT_EQ(Rows(f.tree), (std::vector<std::string>{"A", "B", "  b1", "  b2", "    b2x", "    b2y", "  b3"}));
+    EXPECT_EQ(Rows(f.tree),
+              (std::vector<std::string>{"A", "B", "  b1", "  b2", "    b2x", "    b2y", "  b3"}));
     EXPECT_EQ(f.tree.Nodes().VisibleCount(), 7);
     EXPECT_EQ(f.tree.RowOf(f.b2), 3);
     EXPECT_EQ(f.tree.GetVisibleNode(6)->Caption, "b3");
@@ -168,8 +170,8 @@ TEST(TreeNodes, ExpansionScrollsSoTheOpenedBranchIsInSight) {
     EXPECT_EQ(pos.TopIndex, 5);
     // Three children below the bottom row: the view scrolls to show the last one.
     pos = tree.ExpandRow(12 + 8, true, false, 10, 5);  // n12 sits below big's children
-    EXPECT_EQ(pos.ItemIndex, 12);  // big collapsed under single expand
-    EXPECT_EQ(pos.TopIndex, 11);   // last child on row 15 is the bottom row
+    EXPECT_EQ(pos.ItemIndex, 12);                      // big collapsed under single expand
+    EXPECT_EQ(pos.TopIndex, 11);                       // last child on row 15 is the bottom row
     // A branch already in sight does not scroll.
     pos = tree.ExpandRow(12, true, false, 10, 5);  // closes n12 again
     pos = tree.ExpandRow(12, true, false, 11, 10);

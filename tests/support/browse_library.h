@@ -34,10 +34,14 @@ struct BrowseLibrary {
         own.Add(MakeLibraryTag("/m/Abba/Gold/1.mp3", "Abba", "Dancing Queen", "Gold", "Pop", "1992", 1));
         own.Add(MakeLibraryTag("/m/Abba/Gold/2.mp3", "Abba", "Waterloo", "Gold", "Pop", "1992", 2));
         own.Add(MakeLibraryTag("/m/abc/Lexicon/1.mp3", "abc", "Poison Arrow", "Lexicon", "Pop", "1982"));
-        own.Add(MakeLibraryTag("/m/The Band/Pink/1.mp3", "The Band", "The Weight", "Big Pink", "Rock", "1968"));
-        own.Add(MakeLibraryTag("/m/Beatles/Abbey/1.mp3", "Beatles", "Something", "Abbey Road", "Rock", "1969"));
-        own.Add(MakeLibraryTag("/m/10cc/Sheet/1.mp3", "10cc", "Wall Street Shuffle", "Sheet Music", "", "1974"));
-        own.Add(MakeLibraryTag("/m/Elan/Soleil/1.mp3", "\xC3\x89lan", "\xC3\x89t\xC3\xA9", "Soleil", "\xC3\x89lectro", ""));
+        own.Add(
+            MakeLibraryTag("/m/The Band/Pink/1.mp3", "The Band", "The Weight", "Big Pink", "Rock", "1968"));
+        own.Add(
+            MakeLibraryTag("/m/Beatles/Abbey/1.mp3", "Beatles", "Something", "Abbey Road", "Rock", "1969"));
+        own.Add(
+            MakeLibraryTag("/m/10cc/Sheet/1.mp3", "10cc", "Wall Street Shuffle", "Sheet Music", "", "1974"));
+        own.Add(MakeLibraryTag("/m/Elan/Soleil/1.mp3", "\xC3\x89lan", "\xC3\x89t\xC3\xA9", "Soleil",
+                               "\xC3\x89lectro", ""));
         own.Add(MakeLibraryTag("/m/Hed/Broke/1.mp3", "(Hed) P.E.", "Bartender", "Broke", "Metal", "2000"));
         own.Add(MakeLibraryTag("/m/Hits/1.mp3", "Zed", "Zero", "Hits", "Pop", "1985"));
         own.Add(MakeLibraryTag("/m/Hits/2.mp3", "Yello", "Oh Yeah", "Hits", "Pop", "1987"));
