@@ -7,13 +7,11 @@
 #include <QWheelEvent>
 #include <chrono>
 
+#include "skin/qt_color.h"
+
 namespace tunecrest {
 
 namespace {
-
-QColor ToQColor(TColor c) {
-    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
-}
 
 uint32_t SteadyTicks() {
     using namespace std::chrono;
