@@ -416,7 +416,8 @@ TtouchTreeView::~TtouchTreeView() {
 }
 
 void TtouchTreeView::RebuildVisible() {
-    SetCount(0);
+    // The model rebuilds its rows in one go, so the count is set once (a bound scroll
+    // bar hears of the new range once).
     Fmodel->RebuildVisible();
     SetCount(Fmodel->VisibleCount());
 }

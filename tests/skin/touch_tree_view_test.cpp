@@ -121,9 +121,14 @@ TEST(TouchTreeView, RowsFollowTheModelEvenInsideAnUpdateBracket) {
     EXPECT_EQ(f.Current(), "B");
     f.tree.Nodes().EndUpdate();
     EXPECT_EQ(f.tree.Count(), 2);
-    // Adding at the top level shows at once; clearing everything empties the rows.
-    f.tree.Nodes().AddNode(nullptr, false, "C");
-    EXPECT_EQ(f.tree.Count(), 3);
+    // Adding at the top level shows at once, with one range notice for a bound bar;
+    // clearing everything empties the rows.
+    int ranges = 0;
+    f.tree.OnRangeChange = [&](TObject*) { ++ranges; };
+    for (int i = 0; i < 4; ++i) f.tree.Nodes().AddNode(nullptr, false, "C" + std::to_string(i));
+    EXPECT_EQ(f.tree.Count(), 6);
+    EXPECT_EQ(f.tree.MaxTopIndex(), 1);
+    EXPECT_EQ(ranges, 1);  // the range grew past the five rows once
     f.tree.Nodes().Clear();
     EXPECT_EQ(f.tree.Count(), 0);
     EXPECT_EQ(f.tree.ItemIndex(), -1);
