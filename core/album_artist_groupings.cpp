@@ -8,7 +8,10 @@
 namespace tunecrest {
 
 namespace {
-bool InMediaMask(const TaudioTag& tag, uint32_t mask) { return tag.MediaType() == 0 || (tag.MediaType() & mask) != 0; }
+// A search asks for media kinds: a track of no known kind (0) is none of them.
+bool InMediaMask(const TaudioTag& tag, uint32_t mask) {
+    return (tag.MediaType() & mask) != 0;
+}
 
 void AppendDisplayLines(const TaudioTagList& list, TtagDisplayFormat format, uint32_t mediaMask, TmyStringList& dest) {
     for (const auto& tag : list.Items())

@@ -9,6 +9,7 @@
 #include "core/playlist_files.h"
 #include "core/services.h"
 #include "core/system_services.h"
+#include "core/tag_list_files.h"
 #include "core/tagger_loader.h"
 #include "core/text_utils.h"
 
@@ -205,7 +206,7 @@ bool TcustomJukeboxList::SaveList(const std::string& fileName, const std::functi
 // ---- Processing -----------------------------------------------------------------
 
 void TcustomJukeboxList::ProcessTags() {
-    if (AutoSaveGlobal && !Floading) WriteGlobalList();  // the index files follow below
+    if (AutoSaveGlobal && !Floading && !FglobalLoadFailed) WriteGlobalList();  // the index files follow below
     if (FdatabaseEnabled) {
         // While loading, a database not older than "jukebox.dat" is opened as it is.
         if (!Floading || TjukeboxDB::NeedsRebuild(DataFile("jukebox.mdb"), DataFile("jukebox.dat")) || !OpenDatabase())
@@ -225,7 +226,7 @@ void TcustomJukeboxList::ProcessTags() {
     for (int i = 0; i < count; ++i) {
         const TaudioTagPtr& tag = items[size_t(i)];
         if (!FindexesLoaded) {
-            if (i % 10 == 0) Process(i, 0, count - 1 < 0 ? nullptr : tag);
+            if (i % 10 == 0) Process(i, count, tag);
             tag->SetStoredPosition(i);
             if (LoadArtistsAlbums) {
                 FalbumList->AddTag(tag);
@@ -267,7 +268,7 @@ void TcustomJukeboxList::ProcessVideo() {
     FvideoGenreList->Clear();
     const auto& items = FvideoList->Items();
     for (size_t i = 0; i < items.size(); ++i) {
-        Process(int(i), 0, items[i]);
+        Process(int(i), int(items.size()), items[i]);
         FvideoFileIndex->AddObject(items[i]->Filename(), items[i]);
         FvideoGenreList->AddTag(items[i]);
     }
@@ -291,7 +292,7 @@ void TcustomJukeboxList::ReprocessYears() {
     FyearList->Clear();
     const auto& items = FglobalList->Items();
     for (size_t i = 0; i < items.size(); ++i) {
-        if (i % 10 == 0) Process(int(i), 0, items[i]);
+        if (i % 10 == 0) Process(int(i), int(items.size()), items[i]);
         FyearList->AddTag(items[i]);
     }
     FyearList->EndUpdate();
@@ -321,7 +322,7 @@ void TcustomJukeboxList::LoadIndexes() {
     SetLoading(true);
     FglobalList->BeginUpdate();
     FcdTracks.clear();
-    LoadListFile(*FglobalList, DataFile("jukebox.dat"));
+    FglobalLoadFailed = LoadListFile(*FglobalList, DataFile("jukebox.dat")) == TlistFileState::lfsDamaged;
     if (LoadCDs) LoadCDLists();
     FindexesLoaded = LoadIndexFiles();
     FglobalList->EndUpdate();  // ProcessTags
@@ -341,7 +342,7 @@ bool TcustomJukeboxList::IndexFilesCurrent() const {
     if (!IndexesWanted()) return false;
     // The files hold positions in the global list: a CD's tracks, appended after the
     // library's own, may be another disc's at the next start.
-    if (!FcdTracks.empty()) return false;
+    if (!FcdTracks.empty() || FglobalLoadFailed) return false;
     std::error_code ec;
     const auto library = std::filesystem::last_write_time(DataFile("jukebox.dat"), ec);
     if (ec) return false;
@@ -436,6 +437,13 @@ void TcustomJukeboxList::LoadCDLists() {
     FglobalList->EndUpdate();
 }
 
+bool TcustomJukeboxList::SaveCDList(TaudioTagList& list, const std::string& root) {
+    const std::string serial = GetVolumeSerial(root);
+    if (serial.empty() || FdataFolder.empty()) return false;
+    const std::string name = DataFile(serial + ".dat");
+    return SaveList(name, [&](std::string* e) { return SaveCDListToFile(list, root, name, e); });
+}
+
 bool TcustomJukeboxList::IsCdListTrack(const TaudioTag* tag) const {
     // A CD track that left the global list is gone for good: its address may belong to
     // a newly scanned track, which must not be taken for it.
@@ -459,9 +467,8 @@ void TcustomJukeboxList::LoadPlaylists() {
 void TcustomJukeboxList::LoadPopularList() {
     TaudioTagList counts;
     FpopularLoadFailed = LoadListFile(counts, DataFile("poplist.dat")) == TlistFileState::lfsDamaged;
-    FpopularList->Clear();
-    // Stored entries keep their counts: the base Add files them without counting.
-    for (const auto& tag : counts.Items()) FpopularList->TaudioTagFileList::Add(tag);
+    // Stored entries keep their counts: taking a list over counts no plays.
+    FpopularList->AddList(counts, false, false);
 }
 
 bool TcustomJukeboxList::SaveGlobalList() {

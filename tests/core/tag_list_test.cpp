@@ -8,6 +8,7 @@
 #include "core/safe_file.h"
 #include "core/services.h"
 #include "core/system_services.h"
+#include "support/date_formats.h"
 #include "support/tags.h"
 #include "support/temp_dir.h"
 
@@ -285,6 +286,7 @@ TEST(TagList, ActiveAndModeEvents) {
 
 TEST(TagList, HistoryStampsAndSavesLines) {
     test::TempDir dir;
+    test::TscopedDateFormats locale("%d.%m.%Y", "%H:%M:%S");
     SetClock([] { return EncodeDate(2024, 1, 2) + EncodeTime(3, 4, 5, 0); });
     TaudioTagHistoryList history;
     auto video = MakeTag("Band", "Song", 0, "/m/song.mp3");
@@ -296,5 +298,5 @@ TEST(TagList, HistoryStampsAndSavesLines) {
     ASSERT_TRUE(history.SaveToTextFile(file));
     std::string text;
     ASSERT_TRUE(ReadFileBytes(file, text));
-    EXPECT_EQ(text, "2024-01-02 03:04:05 : Band - Song (/m/song.mp3)\n");
+    EXPECT_EQ(text, "02.01.2024 03:04:05 : Band - Song (/m/song.mp3)\n");
 }
