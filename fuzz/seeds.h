@@ -199,6 +199,7 @@ inline std::map<std::string, std::vector<std::string>> Seeds() {
 
     seeds["cdg"] = CdgSeeds();
 
+    seeds["color_text"] = {"clNavy", "$00A86D4A", "$FF00000F", "-16777201", "0x754939"};
     seeds["jet_sql"] = {"Artist Like \"*Beat[a-c]?\" And Year >= 1970 Order By Artist, Title",
                         "(Genre = 'Rock' Or Genre = \"Pop\") And DateAdded > #12/31/99 11:30 PM#",
                         "Left(Title, 3) & Nz(Album) = 'Abc' And Duration Mod 60 = 0 -- end",
