@@ -1,3 +1,4 @@
+// Links: tunecrest_skin
 // The touch list at library size: one full screen of 40 rows of a 100,000-row list
 // painted with text while jumping between top and bottom (one frame each), and the
 // memory the list itself takes for 1,000,000 rows.
