@@ -6,6 +6,11 @@
 // MaxTopIndex), and a single-click multi-select mode in which a quick tap selects one
 // row and a longer press adds the row to the selection (or takes it out).
 //
+// Binding a scroll bar: on OnRangeChange the bar's maximum becomes MaxTopIndex; on
+// OnScroll its position becomes TopIndex; when the bar is moved the owner calls
+// SetTopIndex (which clamps, and fires OnScroll back, so the bar settles on the value
+// the list took).
+//
 // The tree shows a node model (core/tree_nodes.h), one row per visible node, and opens
 // and closes nodes on touch.
 #include <QImage>
