@@ -78,7 +78,7 @@ void TcustomColorPanel::SetBevelOuter(TbevelCut value) { FbevelOuter = value; Ch
 void TcustomColorPanel::SetBevelWidth(int value) { FbevelWidth = std::max(1, value); Changed(); }
 void TcustomColorPanel::SetBorderWidth(int value) { FborderWidth = std::max(0, value); Changed(); }
 void TcustomColorPanel::SetAlignment(TpanelAlignment value) { Falignment = value; update(); }
-void TcustomColorPanel::SetVerticalAlignment(TverticalAlignment value) { FverticalAlignment = value; update(); }
+void TcustomColorPanel::SetVerticalAlignment(TpanelVerticalAlignment value) { FverticalAlignment = value; update(); }
 
 int TcustomColorPanel::TotalBorder() const
 {
@@ -153,7 +153,7 @@ void TimageColorPanel::SetImageDrawStyle(TimageDrawStyle style) { Fstyle = style
 void TimageColorPanel::SetScaleImageWidth(int value) { FscaleWidth = std::max(0, value); Changed(); }
 void TimageColorPanel::SetScaleImageHeight(int value) { FscaleHeight = std::max(0, value); Changed(); }
 void TimageColorPanel::SetImageHorizontalAlignment(TpanelAlignment value) { FimageAlignment = value; update(); }
-void TimageColorPanel::SetImageVerticalAlignment(TverticalAlignment value) { FimageVerticalAlignment = value; update(); }
+void TimageColorPanel::SetImageVerticalAlignment(TpanelVerticalAlignment value) { FimageVerticalAlignment = value; update(); }
 
 void TimageColorPanel::Changed()
 {

@@ -31,7 +31,8 @@ void ResampleBilinear(const QImage& source, QImage& target);
 
 enum TbevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 enum TpanelAlignment { taLeftJustify, taRightJustify, taCenter };
-enum TverticalAlignment { tvaCenter, tvaTop, tvaBottom };
+// Vertical placement of a panel's caption and picture (the touch list has its own kind).
+enum TpanelVerticalAlignment { tvaCenter, tvaTop, tvaBottom };
 
 class TcustomColorPanel : public QWidget, public TObject {
 public:
@@ -54,8 +55,8 @@ public:
     void SetBorderWidth(int value);
     TpanelAlignment Alignment() const { return Falignment; }
     void SetAlignment(TpanelAlignment value);
-    TverticalAlignment VerticalAlignment() const { return FverticalAlignment; }
-    void SetVerticalAlignment(TverticalAlignment value);
+    TpanelVerticalAlignment VerticalAlignment() const { return FverticalAlignment; }
+    void SetVerticalAlignment(TpanelVerticalAlignment value);
 
     // (outer bevel ? BevelWidth : 0) + (inner bevel ? BevelWidth : 0) + BorderWidth.
     int TotalBorder() const;
@@ -77,7 +78,7 @@ private:
     TbevelCut FbevelInner = bvNone, FbevelOuter = bvRaised;
     int FbevelWidth = 1, FborderWidth = 0;
     TpanelAlignment Falignment = taCenter;
-    TverticalAlignment FverticalAlignment = tvaCenter;
+    TpanelVerticalAlignment FverticalAlignment = tvaCenter;
 };
 
 enum TimageDrawStyle { idsNormal, idsScale, idsStretch };
@@ -101,8 +102,8 @@ public:
     void SetScaleImageHeight(int value);
     TpanelAlignment ImageHorizontalAlignment() const { return FimageAlignment; }
     void SetImageHorizontalAlignment(TpanelAlignment value);
-    TverticalAlignment ImageVerticalAlignment() const { return FimageVerticalAlignment; }
-    void SetImageVerticalAlignment(TverticalAlignment value);
+    TpanelVerticalAlignment ImageVerticalAlignment() const { return FimageVerticalAlignment; }
+    void SetImageVerticalAlignment(TpanelVerticalAlignment value);
 
     // The size the picture is drawn at, and where.
     QSize DrawnSize() const;
@@ -124,7 +125,7 @@ private:
     TimageDrawStyle Fstyle = idsNormal;
     int FscaleWidth = 0, FscaleHeight = 0;
     TpanelAlignment FimageAlignment = taCenter;
-    TverticalAlignment FimageVerticalAlignment = tvaCenter;
+    TpanelVerticalAlignment FimageVerticalAlignment = tvaCenter;
     bool FdrawCaption = true, FtransparentCaption = true;
 };
 

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "skin/skin_scroll_bar.h"
+#include "skin/touch_list_box.h"
 #include "support/manual_timers.h"
 #include "support/test_application.h"
 #include "shipped_skins.h"
@@ -315,6 +316,23 @@ TEST_F(TscrollFixture, BoundBarFollowsTheListAndScrollsIt)
     list.OnRangeChange(&list);
     EXPECT_EQ(bar->Max(), 10);
     EXPECT_EQ(bar->Position(), 10);
+}
+
+TEST_F(TscrollFixture, BoundToATouchList)
+{
+    auto bar = Make();
+    TcustomTouchListBox list;
+    list.resize(200, 10 * kTouchRowHeight);
+    list.SetCount(100);
+    BindScrollBar(*bar, list);
+    EXPECT_EQ(bar->Max(), 90);
+    list.SetTopIndex(30);
+    EXPECT_EQ(bar->Position(), 30);
+    QTest::mouseClick(bar.get(), Qt::LeftButton, {}, {5, 95});  // one row down
+    EXPECT_EQ(list.TopIndex(), 31);
+    list.SetCount(25);
+    EXPECT_EQ(bar->Max(), 15);
+    EXPECT_EQ(bar->Position(), list.TopIndex());
 }
 
 }  // namespace
