@@ -14,7 +14,8 @@ void TmyWndProcAction::Execute() {
 void HandleMessage(TmyWndProcAction& action, TMessage& msg, bool& handled) {
     // Both sides as unsigned 32-bit values: a field with its top bit set matches the
     // action that stores the same 32 bits.
-    bool execute = msg.Msg == action.MessageID;
+    // MessageID 0 means "not bound": such an action never runs from a message.
+    bool execute = action.MessageID != 0 && msg.Msg == action.MessageID;
     if (!execute) return;
     if (action.ExecuteOn & wpeWparam) execute = execute && uint32_t(msg.WParam) == action.wParam;
     if (action.ExecuteOn & wpeLparam) execute = execute && uint32_t(msg.LParam) == action.lParam;
@@ -88,6 +89,18 @@ const std::vector<TuserMessageAction>& UserMessageActions() {
         {401, "actnQueueAddAll"},          {500, "actnActivateSlot"},        {1000, "actnActivateJukeboxList"},
         {1001, "actnActivateTrackList"},   {1002, "actnActivateQueueList"}};
     return table;
+}
+
+std::vector<std::unique_ptr<TmyWndProcAction>> BuildUserMessageActions(TmessageActionRunner run) {
+    std::vector<std::unique_ptr<TmyWndProcAction>> actions;
+    for (const TuserMessageAction& row : UserMessageActions()) {
+        auto action = std::make_unique<TmyWndProcAction>(row.Action, WM_USER, row.WParam, wpeWparam);
+        action->OnExecute = [run](TmyWndProcAction* sender) {
+            if (run) run(sender->Name, sender->Message());
+        };
+        actions.push_back(std::move(action));
+    }
+    return actions;
 }
 
 }  // namespace tunecrest

@@ -5,6 +5,7 @@
 // WM_APPCOMMAND and run the matching player action.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -100,5 +101,9 @@ struct TuserMessageAction {
     const char* Action;
 };
 const std::vector<TuserMessageAction>& UserMessageActions();
+// One message-bound action per row of the table (WM_USER, matched on wParam); each runs
+// `run` with its action name and the message that fired it (slot activation reads lParam).
+using TmessageActionRunner = std::function<void(const std::string& action, const TMessage& msg)>;
+std::vector<std::unique_ptr<TmyWndProcAction>> BuildUserMessageActions(TmessageActionRunner run);
 
 }  // namespace tunecrest
