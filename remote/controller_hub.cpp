@@ -28,63 +28,6 @@ bool FolderOfFileExists(const std::string& file) {
 
 }  // namespace
 
-std::string ToCommaText(const std::vector<std::string>& items) {
-    std::string text;
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (i) text.push_back(',');
-        const std::string& item = items[i];
-        bool quote = item.empty();
-        for (char c : item)
-            if (static_cast<unsigned char>(c) <= ' ' || c == ',' || c == '"') quote = true;
-        if (!quote) {
-            text += item;
-            continue;
-        }
-        text.push_back('"');
-        for (char c : item) {
-            text.push_back(c);
-            if (c == '"') text.push_back('"');
-        }
-        text.push_back('"');
-    }
-    return text;
-}
-
-std::vector<std::string> FromCommaText(const std::string& text) {
-    std::vector<std::string> items;
-    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    size_t i = 0;
-    while (i < text.size() && blank(text[i])) ++i;
-    while (i < text.size()) {
-        std::string item;
-        if (text[i] == '"') {
-            ++i;
-            while (i < text.size()) {
-                if (text[i] == '"') {
-                    if (i + 1 < text.size() && text[i + 1] == '"') {
-                        item.push_back('"');
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                item.push_back(text[i++]);
-            }
-        } else {
-            while (i < text.size() && text[i] != ',' && !blank(text[i])) item.push_back(text[i++]);
-        }
-        items.push_back(item);
-        while (i < text.size() && blank(text[i])) ++i;
-        if (i < text.size() && text[i] == ',') {
-            ++i;
-            while (i < text.size() && blank(text[i])) ++i;
-            if (i == text.size()) items.emplace_back();
-        }
-    }
-    return items;
-}
-
 void TcontrolGroupList::SetCurrentGroup(const std::string& name) {
     FcurrentGroup = name;
     if (OnCurrentGroupChange) OnCurrentGroupChange(this);
@@ -212,7 +155,7 @@ void Tcontroller::Load(const std::string& actionsFile, const std::string& plugin
         const TiniFile ini(settingsFile);
         FgroupList->BeginUpdate();
         FgroupList->Clear();
-        for (const std::string& name : FromCommaText(ini.ReadString(kGroupSection, kGroupKey, "")))
+        for (const std::string& name : SplitCommaText(ini.ReadString(kGroupSection, kGroupKey, "")))
             FgroupList->Add(name);
         FgroupList->EndUpdate();
         Floader->LoadPluginSettings(settingsFile);
@@ -248,7 +191,7 @@ bool Tcontroller::Save(std::string* error) {
         for (int i = 0; i < FgroupList->Count(); ++i)
             if (FgroupList->Strings(i) != kDefaultGroupName) names.push_back(FgroupList->Strings(i));
         TiniFile settings(FsettingsFile);
-        settings.WriteString(kGroupSection, kGroupKey, ToCommaText(names));
+        settings.WriteString(kGroupSection, kGroupKey, CommaText(names));
         if (!settings.UpdateFile(&reason)) fail(reason);
     }
     if (!Floader->SaveCommandMaps(fs::path(FactionsFile).parent_path().string(), &reason)) fail(reason);

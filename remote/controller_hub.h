@@ -23,11 +23,6 @@ class TmainWindowActions;
 
 constexpr const char* kDefaultGroupName = "DEFAULT";
 
-// Comma text of a string list: items with blanks, commas or quotes (or empty ones) in
-// double quotes with their quotes doubled.
-std::string ToCommaText(const std::vector<std::string>& items);
-std::vector<std::string> FromCommaText(const std::string& text);
-
 // The control-group names in the user's order.
 class TcontrolGroupList : public TmyStringList {
 public:

@@ -7,6 +7,7 @@
 
 #include "core/ini_file.h"
 #include "core/safe_file.h"
+#include "core/text_utils.h"
 #include "remote/controller_plugins.h"
 #include "remote_test_support.h"
 
@@ -239,12 +240,12 @@ TEST_F(ControllerHubTest, ADamagedActionsFileLoadsWhatItCanAndStaysUntilTheUserE
         EXPECT_EQ(std::string::npos, entry.path().filename().string().find(".tmp")) << entry.path();
 }
 
-TEST(CommaText, QuotesWhatNeedsIt) {
+// Group names with blanks, commas and quotes survive the settings file.
+TEST(GroupNamesText, QuotesWhatNeedsIt) {
     const std::vector<std::string> items{"Bar", "Quiet Room", "a,b", "say \"hi\"", ""};
-    EXPECT_EQ("Bar,\"Quiet Room\",\"a,b\",\"say \"\"hi\"\"\",\"\"", ToCommaText(items));
-    EXPECT_EQ(items, FromCommaText(ToCommaText(items)));
-    EXPECT_EQ((std::vector<std::string>{"a", "b", "c"}), FromCommaText(" a b,c "));
-    EXPECT_TRUE(FromCommaText("").empty());
+    EXPECT_EQ("Bar,\"Quiet Room\",\"a,b\",\"say \"\"hi\"\"\",\"\"", CommaText(items));
+    EXPECT_EQ(items, SplitCommaText(CommaText(items)));
+    EXPECT_TRUE(SplitCommaText("").empty());
 }
 
 }  // namespace
