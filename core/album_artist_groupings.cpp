@@ -61,9 +61,7 @@ void TaudioTagAlbumList::AddTag(const TaudioTagPtr& tag) {
             return;
         }
     }
-    for (int i = IndexOfTitle(tag->Album()); i >= 0 && i < Count(); ++i) {
-        const auto& candidate = Flists[size_t(i)];
-        if (!SameText(candidate->Title(), tag->Album())) break;
+    for (const auto& candidate : ListsTitled(tag->Album())) {
         const TaudioTagPtr first = candidate->GetTag(0);
         if (first && first->PathPart() == folder) {
             candidate->Add(tag);
@@ -83,12 +81,14 @@ TaudioTagAlbumPtr TaudioTagAlbumList::GetAlbum(int index) const {
 
 void TaudioTagAlbumList::SearchAlbums(const std::string& text, TmyStringList& dest, uint32_t mediaMask) const {
     const std::string upper = UpperCase(text);
+    SortPending();
     for (const auto& album : Flists)
         if (UpperCase(album->Title()).find(upper) != std::string::npos)
             AppendDisplayLines(*album, tdfArtistTitleAlbumTrack, mediaMask, dest);
 }
 
 void TaudioTagAlbumList::DoChange() {
+    SortPending();
     for (const auto& album : Flists) {
         if (album->UpdateCount() > 0)
             album->EndUpdate();
@@ -169,6 +169,7 @@ void TaudioTagArtistList::BuildFromList(const TaudioTagAlbumList& albums) {
 void TaudioTagArtistList::ApplyMappings() {
     FdisplayNames.BeginUpdate();
     FdisplayNames.Clear();
+    SortPending();
     for (const auto& list : Flists) {
         if (list->UpdateCount() > 0) list->EndUpdate();
         const std::string& name = list->Title();
@@ -216,6 +217,7 @@ void TaudioTagArtistList::GetArtistNames(TmyStringList& list) const {
 
 void TaudioTagArtistList::SearchArtists(const std::string& text, TmyStringList& dest, uint32_t mediaMask) const {
     const std::string upper = UpperCase(text);
+    SortPending();
     for (const auto& artist : Flists)
         if (UpperCase(artist->Title()).find(upper) != std::string::npos)
             AppendDisplayLines(*artist, tdfArtistTitle, mediaMask, dest);

@@ -17,6 +17,7 @@ void TaudioTagCategory::Add(TaudioTagPtr tag) {
         Fartists->AddTag(tag);
         if (UseAlbums) Falbums->AddTag(tag);
     }
+    FtitleOrderStale = true;
     TaudioTagList::Add(std::move(tag));
 }
 
@@ -24,6 +25,15 @@ void TaudioTagCategory::Clear() {
     Fartists->Clear();
     Falbums->Clear();
     TaudioTagList::Clear();
+    FtitleOrderStale = false;
+    FsortedCount = 0;
+}
+
+void TaudioTagCategory::SortByTitle() {
+    if (!FtitleOrderStale && FsortedCount == Count()) return;
+    SortBy(tstTitle);
+    FtitleOrderStale = false;
+    FsortedCount = Count();
 }
 
 TaudioTagCategoryList::TaudioTagCategoryList() {
@@ -54,6 +64,7 @@ void TaudioTagCategoryList::AddTag(const TaudioTagPtr& tag) {
 }
 
 void TaudioTagCategoryList::BuildArtists() {
+    SortPending();
     for (const auto& list : Flists) {
         auto category = std::static_pointer_cast<TaudioTagCategory>(list);
         category->Artists().BuildFromList(category->Albums());
@@ -84,7 +95,7 @@ void TaudioTagCategoryList::Changed() {
         if (category->Artists().UpdateCount() > 0) category->Artists().EndUpdate();
         if (category->UpdateCount() > 0) category->EndUpdate();
         Fnames.AddObject(category->Title(), category);
-        category->SortBy(tstTitle);
+        category->SortByTitle();
     }
     Fnames.EndUpdate();
     TaudioTagListList::Changed();

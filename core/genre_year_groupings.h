@@ -28,8 +28,12 @@ public:
     const TaudioTagAlbumList& Albums() const { return *Falbums; }
     void Add(TaudioTagPtr tag) override;
     void Clear() override;
+    // Puts the tracks in title order when tracks came in since the last time.
+    void SortByTitle();
 
 private:
+    bool FtitleOrderStale = false;
+    int FsortedCount = 0;
     std::unique_ptr<TaudioTagArtistList> Fartists;
     std::unique_ptr<TaudioTagAlbumList> Falbums;
 };

@@ -178,6 +178,7 @@ bool LoadIndexFile(Grouping& grouping, const std::string& name, const TaudioTagL
 
 void TaudioTagAlbumList::SaveToStream(TbyteWriter& w) const {
     w.WriteBytes(kAlbumsMagic);
+    SortPending();
     w.WriteI32(int32_t(Flists.size()));
     for (int i = 0; i < Count(); ++i) {
         const TaudioTagAlbumPtr album = GetAlbum(i);
@@ -210,6 +211,7 @@ bool TaudioTagAlbumList::LoadFromFile(const std::string& name, const TaudioTagLi
 
 void TaudioTagArtistList::SaveToStream(TbyteWriter& w) const {
     w.WriteBytes(kArtistsMagic);
+    SortPending();
     w.WriteI32(int32_t(Flists.size()));
     for (const auto& artist : Flists) {
         WriteText(w, artist->Title());
@@ -240,6 +242,7 @@ bool TaudioTagArtistList::LoadFromFile(const std::string& name, const TaudioTagL
 
 void TaudioTagCategoryList::SaveToStream(TbyteWriter& w) const {
     w.WriteBytes(IndexMagic());
+    SortPending();
     w.WriteI32(int32_t(Flists.size()));
     for (int i = 0; i < Count(); ++i) {
         const TaudioTagCategoryPtr category = GetCategory(i);

@@ -126,15 +126,19 @@ bool NoFileSupplied(std::string* error) {
 
 // --- Tag lists ---------------------------------------------------------------------
 
-int64_t WriteTagListStream(const TtagListHeader& header, const std::vector<TaudioTagPtr>& tags, TbyteWriter& w) {
-    const size_t start = w.Bytes().size();
-    w.Bytes().reserve(start + 64 + tags.size() * 384);
+void WriteTagListHeader(const TtagListHeader& header, int32_t count, TbyteWriter& w) {
     w.WriteBytes(kTagListMagic);
     WriteText(w, header.Title);
     w.WriteU8(header.Active ? 1 : 0);
     w.WriteU8(header.PlayMode);
     WriteText(w, header.Filename);
-    w.WriteI32(int32_t(tags.size()));
+    w.WriteI32(count);
+}
+
+int64_t WriteTagListStream(const TtagListHeader& header, const std::vector<TaudioTagPtr>& tags, TbyteWriter& w) {
+    const size_t start = w.Bytes().size();
+    w.Bytes().reserve(start + 64 + tags.size() * 384);
+    WriteTagListHeader(header, int32_t(tags.size()), w);
     for (const auto& tag : tags) WriteAudioTagRecord(w, *tag);
     return int64_t(w.Bytes().size() - start);
 }
