@@ -48,31 +48,35 @@ TaudioTagAlbumPtr TaudioTagAlbumList::CreateAlbum(const std::string& title, cons
     return album;
 }
 
-void TaudioTagAlbumList::AddTag(const TaudioTagPtr& tag) {
-    if (!tag || tag->Album().empty()) return;
+TaudioTagAlbumPtr TaudioTagAlbumList::FindAlbumFor(const TaudioTag& tag) const {
+    if (tag.Album().empty()) return nullptr;
     // Albums of one title lie together; the one whose first tag shares the folder is it.
-    const std::string folder = tag->PathPart();
+    const std::string folder = tag.PathPart();
     // Two albums of one title never share a folder, so the album used last, when it
     // has this title and folder, is the one the walk below would find.
-    if (const TaudioTagListPtr last = FindListCached(tag->Album())) {
+    if (const TaudioTagListPtr last = FindListCached(tag.Album())) {
         const TaudioTagPtr first = last->GetTag(0);
-        if (first && first->PathPart() == folder) {
-            last->Add(tag);
-            return;
-        }
+        if (first && first->PathPart() == folder) return std::static_pointer_cast<TaudioTagAlbum>(last);
     }
-    for (const auto& candidate : ListsTitled(tag->Album())) {
+    for (const auto& candidate : ListsTitled(tag.Album())) {
         const TaudioTagPtr first = candidate->GetTag(0);
-        if (first && first->PathPart() == folder) {
-            candidate->Add(tag);
-            return;
-        }
+        if (first && first->PathPart() == folder) return std::static_pointer_cast<TaudioTagAlbum>(candidate);
+    }
+    return nullptr;
+}
+
+TaudioTagAlbumPtr TaudioTagAlbumList::AddTag(const TaudioTagPtr& tag) {
+    if (!tag || tag->Album().empty()) return nullptr;
+    if (TaudioTagAlbumPtr album = FindAlbumFor(*tag)) {
+        album->Add(tag);
+        return album;
     }
     const TaudioTagAlbumPtr album = CreateAlbum(tag->Album(), tag->Artist());
     // While the album list is being filled, a new album stays inside its own update
     // bracket and sorts once, at the album list's change notice.
     if (UpdateCount() > 0) album->BeginUpdate();
     album->Add(tag);
+    return album;
 }
 
 TaudioTagAlbumPtr TaudioTagAlbumList::GetAlbum(int index) const {

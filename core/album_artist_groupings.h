@@ -34,8 +34,10 @@ class TaudioTagAlbumList : public TaudioTagListList {
 public:
     TaudioTagAlbumList() { FwritesListNames = false; }
     // Files a tag under the album of its title whose first tag lies in the same folder,
-    // or under a new album.
-    void AddTag(const TaudioTagPtr& tag);
+    // or under a new album; returns that album (null for a tag without album).
+    TaudioTagAlbumPtr AddTag(const TaudioTagPtr& tag);
+    // The album AddTag would file the tag under, or null when it would make a new one.
+    TaudioTagAlbumPtr FindAlbumFor(const TaudioTag& tag) const;
     // A new album with that title and album artist, sorted by track, added.
     TaudioTagAlbumPtr CreateAlbum(const std::string& title, const std::string& albumArtist);
     TaudioTagAlbumPtr GetAlbum(int index) const;

@@ -55,12 +55,21 @@ TaudioTagCategoryPtr TaudioTagCategoryList::CreateCategory(const std::string& na
     return category;
 }
 
-void TaudioTagCategoryList::AddTag(const TaudioTagPtr& tag) {
-    if (!tag) return;
+TaudioTagCategory* TaudioTagCategoryList::AddTag(const TaudioTagPtr& tag) {
+    if (!tag) return nullptr;
     const std::string key = KeyOf(*tag);
     auto category = std::static_pointer_cast<TaudioTagCategory>(FindListCached(key));
     if (!category) category = CreateCategory(key);
     category->Add(tag);
+    return category.get();
+}
+
+void TaudioTagCategoryList::RelinkArtists(TaudioTagCategory& category) {
+    TaudioTagArtistList& artists = category.Artists();
+    for (int i = 0; i < artists.Count(); ++i)
+        if (const auto artist = artists.GetArtist(i)) artist->Albums().Clear();
+    artists.BuildFromList(category.Albums());
+    artists.ApplyMappings();
 }
 
 void TaudioTagCategoryList::BuildArtists() {

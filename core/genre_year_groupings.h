@@ -54,8 +54,11 @@ class TaudioTagCategoryList : public TaudioTagListList {
 public:
     bool UseAlbums = true;
     bool UseArtists = true;
-    // Files a tag under its category key.
-    void AddTag(const TaudioTagPtr& tag);
+    // Files a tag under its category key; returns that category.
+    TaudioTagCategory* AddTag(const TaudioTagPtr& tag);
+    // Links one category's albums to its artists anew and rebuilds its display names
+    // (after tracks were added to it).
+    static void RelinkArtists(TaudioTagCategory& category);
     // Every category links its albums to its artists and rebuilds its display names.
     void BuildArtists();
     // The category names with their categories, sorted without regard to case.

@@ -224,6 +224,24 @@ void TcustomJukeboxList::ProcessTags() {
         saveList = buildDatabase = false;
     }
     ProcessStart("Processing Tag Information");
+    // Tracks added at the end of an unchanged list are filed by themselves; any other
+    // change files every track again.
+    const bool appended = !FindexesLoaded && FileAppendedTracks();
+    if (!appended) FileAllTracks();
+    const auto& filed = FglobalList->Items();
+    Ffiled.assign(filed.size(), nullptr);
+    for (size_t i = 0; i < filed.size(); ++i) Ffiled[i] = filed[i].get();
+    FfiledSettings = FilingSettings();
+    if (FsaveInBackground) {
+        if (saveList || buildDatabase || !FindexesLoaded) ScheduleSave(saveList, !FindexesLoaded, buildDatabase);
+    } else if (!FindexesLoaded) {
+        SaveIndexFiles();
+    }
+    ProcessFinished();
+    if (Fevents && Fevents->OnGlobalListChange) Fevents->OnGlobalListChange(this);
+}
+
+void TcustomJukeboxList::FileAllTracks() {
     const std::vector<TaudioTagListList*> groupings = Groupings();
     for (auto* grouping : groupings) grouping->BeginUpdate();
     FfileIndex->BeginUpdate();
@@ -265,13 +283,61 @@ void TcustomJukeboxList::ProcessTags() {
     for (auto* grouping : groupings) grouping->EndUpdate();
     if (LoadGenres) FgenreList->BuildArtists();
     if (LoadYears) FyearList->BuildArtists();
-    if (FsaveInBackground) {
-        if (saveList || buildDatabase || !FindexesLoaded) ScheduleSave(saveList, !FindexesLoaded, buildDatabase);
-    } else if (!FindexesLoaded) {
-        SaveIndexFiles();
+}
+
+uint32_t TcustomJukeboxList::FilingSettings() const {
+    return (LoadArtistsAlbums ? 1u : 0u) | (LoadGenres ? 2u : 0u) | (LoadYears ? 4u : 0u) |
+           (FyearList->Mode == ymDecades ? 8u : 0u) | 16u;
+}
+
+bool TcustomJukeboxList::FileAppendedTracks() {
+    const auto& items = FglobalList->Items();
+    const size_t from = Ffiled.size(), count = items.size();
+    // A large addition (a first scan) files as fast all at once.
+    if (from == 0 || count <= from || count - from > std::max<size_t>(1000, from / 20)) return false;
+    if (FfiledSettings != FilingSettings()) return false;
+    for (size_t i = 0; i < from; ++i)
+        if (items[i].get() != Ffiled[i]) return false;
+    const std::vector<TaudioTagListList*> groupings = Groupings();
+    for (auto* grouping : groupings) grouping->BeginUpdate();
+    FfileIndex->BeginUpdate();
+    const int artists = FartistList->Count(), letters = FtitleList->Count();
+    std::vector<TaudioTagAlbumPtr> newAlbums;
+    std::unordered_set<TaudioTagCategory*> categories;
+    bool refile = false;
+    for (size_t i = from; i < count; ++i) {
+        const TaudioTagPtr& tag = items[i];
+        tag->SetStoredPosition(int32_t(i));
+        if (LoadArtistsAlbums) {
+            const TaudioTagAlbumPtr existing = FalbumList->FindAlbumFor(*tag);
+            const std::string albumArtist = existing ? existing->AlbumArtist : std::string();
+            TaudioTagAlbumPtr album = FalbumList->AddTag(tag);
+            // An album that turns into a compilation moves to another artist: all again.
+            if (existing && existing->AlbumArtist != albumArtist) refile = true;
+            if (album && !existing) newAlbums.push_back(std::move(album));
+            FartistList->AddTag(tag);
+            FtitleList->AddTag(tag);
+        }
+        if (LoadGenres) categories.insert(FgenreList->AddTag(tag));
+        if (LoadYears) categories.insert(FyearList->AddTag(tag));
+        FfileIndex->AddObject(tag->Filename(), tag);
     }
-    ProcessFinished();
-    if (Fevents && Fevents->OnGlobalListChange) Fevents->OnGlobalListChange(this);
+    if (LoadArtistsAlbums && !refile) {
+        for (const TaudioTagAlbumPtr& album : newAlbums)
+            if (const TaudioTagArtistPtr artist = FartistList->FindArtist(album->AlbumArtist))
+                artist->Albums().AddList(album, false);
+        if (FartistList->Count() != artists) FartistList->ApplyMappings();
+        if (FtitleList->Count() != letters) FtitleList->ApplyMappings();
+    }
+    FfileIndex->EndUpdate();
+    for (auto* grouping : groupings) grouping->EndUpdate();
+    if (refile) {
+        FileAllTracks();
+        return true;
+    }
+    for (TaudioTagCategory* category : categories)
+        if (category) TaudioTagCategoryList::RelinkArtists(*category);
+    return true;
 }
 
 void TcustomJukeboxList::ProcessVideo() {
@@ -521,10 +587,13 @@ struct TcustomJukeboxList::TsaveRun {
     std::vector<TaudioTagPtr> Tags;
     size_t Next = 0;
     int Stage = 0;  // 0 the list's records, 1 the index files, 2 the export rows, 3 ready
-    TbyteWriter Library;
+    // The files' bytes in pieces, one a slice: a piece never grows past what one slice
+    // writes, so no slice copies or faults in the bytes of the ones before it.
+    std::vector<std::string> Library;
+    int64_t LibraryBytes = 0;
     std::vector<std::pair<std::string, std::string>> IndexFiles;  // name, bytes
     bool RemoveIndexFiles = false;
-    std::string Csv;
+    std::vector<std::string> Csv;
     std::string LibraryFile, CsvFile, DatabaseFile;
 };
 
@@ -583,14 +652,16 @@ void TcustomJukeboxList::SaveStep() {
         run.DatabaseFile = DataFile("jukebox.mdb");
         if (run.List) {
             run.Tags = OwnTracks();
-            run.Library.Bytes().reserve(64 + run.Tags.size() * 320);
+            TbyteWriter head;
             WriteTagListHeader({FglobalList->Title(), FglobalList->Active(), FglobalList->PlayMode(),
                                 FglobalList->Filename()},
-                               int32_t(run.Tags.size()), run.Library);
+                               int32_t(run.Tags.size()), head);
+            run.Library.push_back(std::move(head.Bytes()));
         }
         if (run.Database) {
-            GetCSVHeader(run.Csv);
-            run.Csv += "\n";
+            std::string header;
+            GetCSVHeader(header);
+            run.Csv.push_back(header + "\n");
         }
     }
     if (!SaveSlice(*Frun)) {
@@ -598,7 +669,10 @@ void TcustomJukeboxList::SaveStep() {
         return;
     }
     std::shared_ptr<TsaveRun> ready = std::move(Frun);
-    if (ready->List) FglobalList->SetStoredSize(int64_t(ready->Library.Bytes().size()));
+    if (ready->List) {
+        for (const auto& piece : ready->Library) ready->LibraryBytes += int64_t(piece.size());
+        FglobalList->SetStoredSize(ready->LibraryBytes);
+    }
     HandToWorker(std::move(ready));
 }
 
@@ -606,12 +680,18 @@ bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
     const auto start = std::chrono::steady_clock::now();
     auto timeUp = [&] { return std::chrono::steady_clock::now() - start >= kSliceTime; };
     if (run.Stage == 0) {
-        if (run.List)
+        if (run.List) {
+            TbyteWriter piece;
             while (run.Next < run.Tags.size()) {
                 const size_t end = std::min(run.Tags.size(), run.Next + kTracksPerClockCheck);
-                for (; run.Next < end; ++run.Next) WriteAudioTagRecord(run.Library, *run.Tags[run.Next]);
-                if (timeUp()) return false;
+                for (; run.Next < end; ++run.Next) WriteAudioTagRecord(piece, *run.Tags[run.Next]);
+                if (run.Next < run.Tags.size() && timeUp()) {
+                    run.Library.push_back(std::move(piece.Bytes()));
+                    return false;
+                }
             }
+            run.Library.push_back(std::move(piece.Bytes()));
+        }
         run.Stage = 1;
         run.Next = 0;
     }
@@ -641,15 +721,21 @@ bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
         if (run.Database) run.Tags = FglobalList->Items();
     }
     if (run.Stage == 2) {
-        if (run.Database)
+        if (run.Database) {
+            std::string piece;
             while (run.Next < run.Tags.size()) {
                 const size_t end = std::min(run.Tags.size(), run.Next + kTracksPerClockCheck);
                 for (; run.Next < end; ++run.Next) {
-                    run.Tags[run.Next]->GetCSVRow(run.Csv);
-                    run.Csv += ",\n";  // an empty playlist name
+                    run.Tags[run.Next]->GetCSVRow(piece);
+                    piece += ",\n";  // an empty playlist name
                 }
-                if (timeUp()) return false;
+                if (run.Next < run.Tags.size() && timeUp()) {
+                    run.Csv.push_back(std::move(piece));
+                    return false;
+                }
             }
+            run.Csv.push_back(std::move(piece));
+        }
         run.Stage = 3;
         run.Tags = {};
     }
@@ -667,12 +753,23 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
         std::error_code ec;
         std::filesystem::create_directories(folder, ec);
         std::string error;
+        const auto joined = [](std::vector<std::string>& pieces) {
+            size_t size = 0;
+            for (const auto& piece : pieces) size += piece.size();
+            std::string all;
+            all.reserve(size);
+            for (auto& piece : pieces) {
+                all += piece;
+                piece = std::string();
+            }
+            pieces.clear();
+            return all;
+        };
         bool listWritten = true;
-        if (run->List && !SafeWriteFile(run->LibraryFile, run->Library.Bytes(), &error)) {
+        if (run->List && !SafeWriteFile(run->LibraryFile, joined(run->Library), &error)) {
             errors.push_back("Cannot write " + run->LibraryFile + ": " + error);
             listWritten = false;
         }
-        run->Library = TbyteWriter();
         // The index files are only used when not older than "jukebox.dat".
         if (listWritten)
             for (const auto& [name, bytes] : run->IndexFiles)
@@ -682,10 +779,9 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
             for (const char* file : kIndexFiles) std::filesystem::remove(std::filesystem::path(folder) / file, ec);
         bool built = false;
         if (run->Database) {
-            if (!SafeWriteFile(run->CsvFile, run->Csv, &error)) {
+            if (!SafeWriteFile(run->CsvFile, joined(run->Csv), &error)) {
                 errors.push_back("Cannot export the library to " + run->CsvFile + ": " + error);
             } else {
-                run->Csv = std::string();
                 TjukeboxDB database;  // built beside the one in use and renamed over it
                 built = database.Build(run->DatabaseFile, run->CsvFile);
                 if (!built) errors.push_back("Cannot build " + run->DatabaseFile + ": " + database.LastError());

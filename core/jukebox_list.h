@@ -177,6 +177,13 @@ class TcustomJukeboxList : public TObject {
     void SaveIndexFiles();
     // "jukebox.dat" alone (without the CD tracks).
     bool WriteGlobalList();
+    // Files every track of the global list into the groupings anew (or, with the index
+    // files loaded, only rebuilds the file-name index and the links).
+    void FileAllTracks();
+    // Files only the tracks added at the end of the list since the last filing; false
+    // when the change was anything else.
+    bool FileAppendedTracks();
+    uint32_t FilingSettings() const;
     // The tracks "jukebox.dat" holds: the global list without the CD tracks.
     std::vector<TaudioTagPtr> OwnTracks() const;
     // The background save: asked for by the change handler, run in slices.
@@ -215,6 +222,9 @@ class TcustomJukeboxList : public TObject {
     bool FpopularLoadFailed = false;
     // Shared with the posted save, which does nothing once the library is gone.
     std::shared_ptr<bool> FpopularSavePending;
+    // The global list as last filed into the groupings, and the switches it was filed with.
+    std::vector<const TaudioTag*> Ffiled;
+    uint32_t FfiledSettings = 0;
     bool FsaveInBackground = false;
     bool FsavePosted = false;
     bool FpendingList = false, FpendingIndexes = false, FpendingDatabase = false;
