@@ -1,5 +1,6 @@
 #include "core/tag_list_files.h"
 
+#include "core/file_buffer.h"
 #include "core/list_file_io.h"
 #include "core/services.h"
 #include "core/tag_stream.h"
@@ -241,18 +242,22 @@ bool LoadTagListFromFile(TaudioTagList& list, const std::string& name, bool keep
                          std::string* error) {
     list.BeginUpdate();
     if (!keep) list.Clear();
-    std::string bytes, stream;
-    bool ok = ReadFileBytes(name, bytes, error, kMaxInflatedListBytes);
+    TfileBuffer file;
+    std::string stream;
+    std::string_view bytes;
+    bool ok = file.Read(name, error, kMaxInflatedListBytes);
     if (ok) {
+        bytes = file.Bytes();
         list.SetStoredSize(int64_t(bytes.size()));
-        if (bytes.size() >= 4 && std::string_view(bytes).substr(0, 4) == kTagListMagic)
-            stream.swap(bytes);  // a plain file is its own stream
-        else
+        // A plain file is its own stream, read where it lies.
+        if (!(bytes.size() >= 4 && bytes.substr(0, 4) == kTagListMagic)) {
             ok = UnpackTagListFile(bytes, stream, error);
+            file.Release();
+            bytes = stream;
+        }
     }
     if (ok) {
-        bytes = std::string();
-        TbyteReader r(stream);
+        TbyteReader r(bytes);
         ok = LoadTagListFromStream(list, r, true, mountRoot, error);
     }
     if (!ok && error) *error = name + ": " + *error;
