@@ -10,6 +10,12 @@ namespace tunecrest {
 namespace {
 bool InMediaMask(const TaudioTag& tag, uint32_t mask) { return tag.MediaType() == 0 || (tag.MediaType() & mask) != 0; }
 
+// The folder part of a file name (with its trailing "/"), as PathPart gives it, without a copy.
+std::string_view FolderOf(const std::string& fileName) {
+    const size_t slash = fileName.rfind('/');
+    return slash == std::string::npos ? std::string_view() : std::string_view(fileName).substr(0, slash + 1);
+}
+
 void AppendDisplayLines(const TaudioTagList& list, TtagDisplayFormat format, uint32_t mediaMask, TmyStringList& dest) {
     for (const auto& tag : list.Items())
         if (InMediaMask(*tag, mediaMask)) dest.AddObject(tag->GetDisplayText(format), tag);
@@ -51,16 +57,17 @@ TaudioTagAlbumPtr TaudioTagAlbumList::CreateAlbum(const std::string& title, cons
 TaudioTagAlbumPtr TaudioTagAlbumList::FindAlbumFor(const TaudioTag& tag) const {
     if (tag.Album().empty()) return nullptr;
     // Albums of one title lie together; the one whose first tag shares the folder is it.
-    const std::string folder = tag.PathPart();
+    const std::string_view folder = FolderOf(tag.Filename());
     // Two albums of one title never share a folder, so the album used last, when it
     // has this title and folder, is the one the walk below would find.
     if (const TaudioTagListPtr last = FindListCached(tag.Album())) {
         const TaudioTagPtr first = last->GetTag(0);
-        if (first && first->PathPart() == folder) return std::static_pointer_cast<TaudioTagAlbum>(last);
+        if (first && FolderOf(first->Filename()) == folder) return std::static_pointer_cast<TaudioTagAlbum>(last);
     }
     for (const auto& candidate : ListsTitled(tag.Album())) {
         const TaudioTagPtr first = candidate->GetTag(0);
-        if (first && first->PathPart() == folder) return std::static_pointer_cast<TaudioTagAlbum>(candidate);
+        if (first && FolderOf(first->Filename()) == folder)
+            return std::static_pointer_cast<TaudioTagAlbum>(candidate);
     }
     return nullptr;
 }
@@ -173,6 +180,10 @@ void TaudioTagArtistList::BuildFromList(const TaudioTagAlbumList& albums) {
 void TaudioTagArtistList::ApplyMappings() {
     FdisplayNames.BeginUpdate();
     FdisplayNames.Clear();
+    // Collected as they come and sorted once (stable, so of equal names the first one
+    // stays, as a sorted list that ignores duplicates keeps it): inserting each name
+    // in order would move the list at every artist.
+    FdisplayNames.SetSorted(false);
     SortPending();
     for (const auto& list : Flists) {
         if (list->UpdateCount() > 0) list->EndUpdate();
@@ -194,6 +205,9 @@ void TaudioTagArtistList::ApplyMappings() {
         }
         if (addPlain) FdisplayNames.AddObject(name, list);
     }
+    FdisplayNames.SetSorted(true);
+    for (int i = FdisplayNames.Count() - 1; i > 0; --i)
+        if (SameText(FdisplayNames.Strings(i), FdisplayNames.Strings(i - 1))) FdisplayNames.Delete(i);
     FdisplayNames.EndUpdate();
 }
 
