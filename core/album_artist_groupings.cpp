@@ -8,7 +8,10 @@
 namespace tunecrest {
 
 namespace {
-bool InMediaMask(const TaudioTag& tag, uint32_t mask) { return tag.MediaType() == 0 || (tag.MediaType() & mask) != 0; }
+// A search asks for media kinds: a track of no known kind (0) is none of them.
+bool InMediaMask(const TaudioTag& tag, uint32_t mask) {
+    return (tag.MediaType() & mask) != 0;
+}
 
 // The folder part of a file name (with its trailing "/"), as PathPart gives it, without a copy.
 std::string_view FolderOf(const std::string& fileName) {

@@ -8,6 +8,7 @@
 #include "core/genre_table.h"
 #include "core/safe_file.h"
 #include "core/shared_utils.h"
+#include "core/tagger_loader.h"
 #include "core/text_utils.h"
 
 namespace tunecrest {
@@ -104,7 +105,8 @@ std::string TaudioTag::GetDisplayText(TtagDisplayFormat format) const {
             if (FtrackNo > 0) return Format("%s - %s [%s - Track %u]", a, t, Falbum.c_str(), FtrackNo);
             return Format("%s - %s [%s]", a, t, Falbum.c_str());
         case tdfTimeArtistTitleFilename:
-            return Format("%s : %s - %s (%s)", FormatDateTimeShort(FmodDate).c_str(), a, t, Ffilename.c_str());
+            return Format("%s : %s - %s (%s)", FormatLocaleDateTime(FmodDate).c_str(), a, t,
+                          Ffilename.c_str());
         case tdfTitle: return Ftitle;
     }
     return Fartist + " - " + Ftitle;
@@ -267,7 +269,7 @@ void TaudioTag::GetCSVRow(std::string& row) const {
     row += Format(",%u", FmediaType);
     row += "," + QuoteCSVField(FtagType);
     row += Format(",%d", FtrackIndex);
-    row += "," + QuoteCSVField(FormatShortDate(FmodDate));
+    row += "," + QuoteCSVField(FormatLocaleDate(FmodDate));
     row += "," + QuoteCSVField(JoinCSV(extra));
 }
 
@@ -352,13 +354,14 @@ std::string TaudioTag::FindCoverFile(const std::string& coverFolder, bool coverF
     return fileNames.FirstWithExtension(".bmp");
 }
 
-bool TaudioTag::GetEmbeddedPicture(std::string& jpeg) const {
-    jpeg.clear();
+namespace {
+// The JPEG picture of an ID3v2 tag at the very start of the file.
+bool ReadId3Picture(const std::string& fileName, std::string& jpeg) {
     try {
-        std::ifstream in(Ffilename, std::ios::binary);
+        std::ifstream in(fileName, std::ios::binary);
         if (!in) return false;
         std::error_code ec;
-        const uint64_t fileSize = fs::file_size(Ffilename, ec);
+        const uint64_t fileSize = fs::file_size(fileName, ec);
         if (ec) return false;
         std::string header(10, '\0');
         if (!in.read(header.data(), 10)) return false;
@@ -375,6 +378,19 @@ bool TaudioTag::GetEmbeddedPicture(std::string& jpeg) const {
         jpeg.clear();
         return false;
     }
+}
+}  // namespace
+
+bool TaudioTag::GetEmbeddedPicture(std::string& jpeg) const {
+    jpeg.clear();
+    if (ReadId3Picture(Ffilename, jpeg)) return true;
+    // Every other format (and ID3 tags elsewhere in the file) through the tagger
+    // plug-in for the file's extension; only JPEG pictures are covers here.
+    std::string bytes, mime;
+    if (!TaggerLoader().ReadEmbeddedPicture(Ffilename, bytes, mime)) return false;
+    if (bytes.size() < 3 || bytes.compare(0, 3, "\xFF\xD8\xFF") != 0) return false;
+    jpeg = std::move(bytes);
+    return true;
 }
 
 bool TaudioTag::LoadCoverImage(TcoverPicture& picture, bool fileFirst, bool useEmbedded,

@@ -303,4 +303,126 @@ bool TcomponentReader::EndComponent(std::string* error) {
     return true;
 }
 
+namespace {
+// Nesting of lists, collections and child records a skipped record may hold; deeper
+// data is taken as damage rather than followed (the reader's stack stays small).
+constexpr int kMaxSkipDepth = 32;
+bool SkipBytes(TbyteReader& r, uint64_t count, std::string* error) {
+    std::string_view bytes;
+    if (count > r.Remaining() || !r.ReadBytes(size_t(count), bytes))
+        return ReadFailure(error, "truncated component record");
+    return true;
+}
+}  // namespace
+
+bool TcomponentReader::SkipValue(int depth, std::string* error) {
+    if (depth > kMaxSkipDepth) return ReadFailure(error, "component record nested too deeply");
+    uint8_t type = 0;
+    if (!Fr.ReadU8(type)) return ReadFailure(error, "truncated component record");
+    switch (type) {
+        case vaNull:
+        case vaFalse:
+        case vaTrue:
+        case vaNil:
+            return true;
+        case vaInt8:
+            return SkipBytes(Fr, 1, error);
+        case vaInt16:
+            return SkipBytes(Fr, 2, error);
+        case vaInt32:
+        case vaSingle:
+            return SkipBytes(Fr, 4, error);
+        case vaInt64:
+        case vaDate:
+        case vaDouble:
+        case vaCurrency:
+            return SkipBytes(Fr, 8, error);
+        case vaExtended:
+            return SkipBytes(Fr, 10, error);
+        case vaString:
+        case vaIdent: {
+            uint8_t n = 0;
+            return Fr.ReadU8(n) ? SkipBytes(Fr, n, error) : ReadFailure(error, "truncated component record");
+        }
+        case vaLString:
+        case vaUTF8String:
+        case vaBinary:
+        case vaWString: {
+            uint32_t n = 0;
+            if (!Fr.ReadU32(n)) return ReadFailure(error, "truncated component record");
+            return SkipBytes(Fr, type == vaWString ? uint64_t(n) * 2 : n, error);
+        }
+        case vaSet:
+            // Names (short texts) up to an empty one.
+            while (true) {
+                uint8_t n = 0;
+                if (!Fr.ReadU8(n)) return ReadFailure(error, "truncated component record");
+                if (n == 0) return true;
+                if (!SkipBytes(Fr, n, error)) return false;
+            }
+        case vaList:
+            // Values up to a vaNull.
+            while (true) {
+                uint8_t next = 0;
+                const size_t at = Fr.Position();
+                if (!Fr.ReadU8(next)) return ReadFailure(error, "truncated component record");
+                if (next == vaNull) return true;
+                Fr.Seek(at);
+                if (!SkipValue(depth + 1, error)) return false;
+            }
+        case vaCollection:
+            // Items, each an optional order value and a property list, up to a vaNull.
+            while (true) {
+                uint8_t next = 0;
+                if (!Fr.ReadU8(next)) return ReadFailure(error, "truncated component record");
+                if (next == vaNull) return true;
+                if (next != vaList) {
+                    if (next != vaInt8 && next != vaInt16 && next != vaInt32)
+                        return ReadFailure(error, "bad collection item in component record");
+                    if (!SkipBytes(Fr, next == vaInt8 ? 1 : next == vaInt16 ? 2 : 4, error)) return false;
+                    if (!Fr.ReadU8(next) || next != vaList)
+                        return ReadFailure(error, "bad collection item in component record");
+                }
+                if (!SkipProperties(depth + 1, error)) return false;
+            }
+        default:
+            return ReadFailure(error,
+                               "unsupported value type " + std::to_string(type) + " in component record");
+    }
+}
+
+bool TcomponentReader::SkipProperties(int depth, std::string* error) {
+    while (true) {
+        std::string_view name;
+        bool atEnd = false;
+        if (!NextProperty(name, atEnd, error)) return false;
+        if (atEnd) return true;
+        if (!SkipValue(depth, error)) return false;
+    }
+}
+
+bool TcomponentReader::SkipChildren(int depth, std::string* error) {
+    if (depth > kMaxSkipDepth) return ReadFailure(error, "component record nested too deeply");
+    while (true) {
+        uint8_t first = 0;
+        const size_t at = Fr.Position();
+        if (!Fr.ReadU8(first)) return ReadFailure(error, "truncated component record");
+        if (first == vaNull) return true;
+        // A child: optional filer flags (with a position value), class name, name,
+        // properties, its own children.
+        if ((first & 0xF0) == 0xF0) {
+            if ((first & 0x02) && !SkipValue(depth + 1, error)) return false;
+        } else {
+            Fr.Seek(at);
+        }
+        std::string className, name;
+        if (!ReadShortString(className, error) || !ReadShortString(name, error)) return false;
+        if (!SkipProperties(depth + 1, error) || !SkipChildren(depth + 1, error)) return false;
+    }
+}
+
+bool TcomponentReader::SkipRest(std::string* error) {
+    return SkipProperties(0, error) && SkipChildren(0, error);
+}
+
 }  // namespace tunecrest

@@ -84,10 +84,16 @@ public:
     bool ReadValue(TcomponentValue& value, std::string* error);
     // The end of the (empty) child list.
     bool EndComponent(std::string* error);
+    // Reads past the rest of a record whose class and name were read (its properties of
+    // any value type and its child records), so that the next record can be read.
+    bool SkipRest(std::string* error);
 
 private:
     bool ReadShortString(std::string& s, std::string* error);
     bool ReadStringValue(uint8_t type, std::string& s, std::string* error);
+    bool SkipValue(int depth, std::string* error);
+    bool SkipProperties(int depth, std::string* error);
+    bool SkipChildren(int depth, std::string* error);
     TbyteReader& Fr;
 };
 

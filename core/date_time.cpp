@@ -1,6 +1,11 @@
 #include "core/date_time.h"
 
+#include <langinfo.h>
+
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <mutex>
 
 #include "core/exceptions.h"
 #include "core/text_utils.h"
@@ -141,6 +146,96 @@ std::string FormatDateTimeShort(TDateTime value) {
     const TtimeParts t = DecodeTime(value);
     if (t.Hour == 0 && t.Minute == 0 && t.Second == 0) return FormatShortDate(value);
     return FormatShortDate(value) + Format(" %02d:%02d:%02d", t.Hour, t.Minute, t.Second);
+}
+
+namespace {
+std::mutex gFormatsMutex;
+std::optional<TlocaleDateFormats> gFormats;
+
+std::string FormatTm(const std::string& format, const std::tm& tm) {
+    if (format.empty()) return {};
+    char buffer[256];
+    const size_t n = std::strftime(buffer, sizeof buffer, format.c_str(), &tm);
+    return std::string(buffer, n);
+}
+
+std::tm ToTm(TDateTime value) {
+    const TdateParts d = DecodeDate(value);
+    const TtimeParts t = DecodeTime(value);
+    std::tm tm{};
+    tm.tm_year = d.Year - 1900;
+    tm.tm_mon = d.Month - 1;
+    tm.tm_mday = d.Day;
+    tm.tm_hour = t.Hour;
+    tm.tm_min = t.Minute;
+    tm.tm_sec = t.Second;
+    tm.tm_wday = DayOfWeek(value) - 1;
+    tm.tm_isdst = -1;
+    return tm;
+}
+
+// Reads the whole text (blanks around it allowed) with a strptime format.
+bool ParseWith(const std::string& text, const std::string& format, std::tm& tm) {
+    if (format.empty()) return false;
+    tm = std::tm{};
+    tm.tm_mday = 1;
+    const char* end = strptime(text.c_str(), format.c_str(), &tm);
+    if (!end) return false;
+    while (*end == ' ' || *end == '\t') ++end;
+    return *end == 0;
+}
+
+bool FromTm(const std::tm& tm, bool withTime, TDateTime& value) {
+    TDateTime date = 0;
+    if (!TryEncodeDate(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, date)) return false;
+    if (!withTime) {
+        value = date;
+        return true;
+    }
+    if (tm.tm_hour < 0 || tm.tm_hour > 23 || tm.tm_min < 0 || tm.tm_min > 59 || tm.tm_sec < 0 ||
+        tm.tm_sec > 60)
+        return false;
+    const TDateTime time = EncodeTime(tm.tm_hour, tm.tm_min, std::min(tm.tm_sec, 59), 0);
+    value = date >= 0 ? date + time : date - time;
+    return true;
+}
+}  // namespace
+
+TlocaleDateFormats LocaleDateFormats() {
+    {
+        std::lock_guard lock(gFormatsMutex);
+        if (gFormats) return *gFormats;
+    }
+    return {nl_langinfo(D_FMT), nl_langinfo(T_FMT)};
+}
+
+void SetLocaleDateFormats(std::optional<TlocaleDateFormats> formats) {
+    std::lock_guard lock(gFormatsMutex);
+    gFormats = std::move(formats);
+}
+
+std::string FormatLocaleDate(TDateTime value) {
+    return FormatTm(LocaleDateFormats().ShortDate, ToTm(value));
+}
+
+std::string FormatLocaleDateTime(TDateTime value) {
+    const TlocaleDateFormats formats = LocaleDateFormats();
+    const std::tm tm = ToTm(value);
+    std::string text = FormatTm(formats.ShortDate, tm);
+    if (tm.tm_hour != 0 || tm.tm_min != 0 || tm.tm_sec != 0) text += " " + FormatTm(formats.LongTime, tm);
+    return text;
+}
+
+bool ParseLocaleDateTime(std::string_view text, TDateTime& value) {
+    const std::string s(Trim(text));
+    if (s.empty() || s.find('\0') != std::string::npos) return false;
+    const TlocaleDateFormats formats = LocaleDateFormats();
+    std::tm tm;
+    if (ParseWith(s, formats.ShortDate + " " + formats.LongTime, tm)) return FromTm(tm, true, value);
+    if (ParseWith(s, formats.ShortDate, tm)) return FromTm(tm, false, value);
+    if (ParseWith(s, "%Y-%m-%d %H:%M:%S", tm)) return FromTm(tm, true, value);
+    if (ParseWith(s, "%Y-%m-%d", tm)) return FromTm(tm, false, value);
+    return false;
 }
 
 }  // namespace tunecrest

@@ -3,7 +3,9 @@
 // 1899-12-30, the fraction being the time of day (local time).
 #include <cstdint>
 #include <ctime>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace tunecrest {
 
@@ -45,5 +47,24 @@ std::string FormatDateTimeIso(TDateTime value);
 std::string FormatShortDate(TDateTime value);
 // The short date, then " hh:nn:ss" unless the time is exactly midnight.
 std::string FormatDateTimeShort(TDateTime value);
+
+// The date and time formats of the user's locale (LC_TIME), as strftime formats: the
+// short date ("%d.%m.%Y", "%m/%d/%y", ...) and the long time ("%H:%M:%S", "%r", ...).
+struct TlocaleDateFormats {
+    std::string ShortDate, LongTime;
+};
+// The formats in force: those set by SetLocaleDateFormats, else the current LC_TIME's.
+TlocaleDateFormats LocaleDateFormats();
+// Fixes the formats (tests; a program that wants one form everywhere); nullopt returns
+// to the locale's.
+void SetLocaleDateFormats(std::optional<TlocaleDateFormats> formats);
+// The short date in the locale's form.
+std::string FormatLocaleDate(TDateTime value);
+// The locale's short date, then a blank and its long time unless the time is exactly
+// midnight: how the history and its file show when a track played.
+std::string FormatLocaleDateTime(TDateTime value);
+// Reads a date (with or without a time) written in the locale's form or in the ISO form
+// ("yyyy-mm-dd[ hh:nn:ss]"), trying the locale's first. False for anything else.
+bool ParseLocaleDateTime(std::string_view text, TDateTime& value);
 
 }  // namespace tunecrest

@@ -16,6 +16,10 @@ TaudioTagFileList::TaudioTagFileList() {
 }
 
 void TaudioTagFileList::Add(const TaudioTagPtr& tag) {
+    Store(tag);
+}
+
+void TaudioTagFileList::Store(const TaudioTagPtr& tag) {
     if (tag) Fitems.AddObject(tag->Filename(), tag);
 }
 
@@ -42,14 +46,14 @@ void TaudioTagFileList::AddTags(const TmyStringList& items, bool keep, bool copi
     Fitems.BeginUpdate();
     if (!keep) Clear();
     for (int i = 0; i < items.Count(); ++i)
-        if (auto tag = items.ObjectAs<TaudioTag>(i)) Add(copies ? tag->Clone() : tag);
+        if (auto tag = items.ObjectAs<TaudioTag>(i)) Store(copies ? tag->Clone() : tag);
     Fitems.EndUpdate();
 }
 
 void TaudioTagFileList::AddList(const TaudioTagList& list, bool keep, bool copies) {
     Fitems.BeginUpdate();
     if (!keep) Clear();
-    for (const auto& tag : list.Items()) Add(copies ? tag->Clone() : tag);
+    for (const auto& tag : list.Items()) Store(copies ? tag->Clone() : tag);
     Fitems.EndUpdate();
 }
 

@@ -28,6 +28,8 @@ public:
     TaudioTagPtr FindFile(const std::string& fileName) const;
     void Delete(int index);
     void Clear();
+    // Take the tags over as they are (clones when `copies`): a play-count list keeps the
+    // stored counts and times instead of counting each tag as a new play.
     void AddTags(const TmyStringList& items, bool keep, bool copies);
     void AddList(const TaudioTagList& list, bool keep, bool copies);
     // Reads a tag-list file and takes its tags over (no copies), clearing the entries
@@ -37,7 +39,9 @@ public:
     const TmyStringList& Items() const { return Fitems; }
 
 protected:
-    TmyStringList Fitems;
+  // Files the tag under its name without counting anything.
+  void Store(const TaudioTagPtr& tag);
+  TmyStringList Fitems;
 };
 
 class TpopularityTagList : public TaudioTagFileList {

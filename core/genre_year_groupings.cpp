@@ -43,9 +43,10 @@ TaudioTagCategoryList::TaudioTagCategoryList() {
 }
 
 TaudioTagCategoryPtr TaudioTagCategoryList::CreateCategory(const std::string& name) {
+    // Every genre and year files its artists and albums, whatever the list's switches:
+    // they only tell the browse tree what to show, so that turning a display mode on
+    // later finds the artists and albums there (also in the index files).
     TaudioTagCategoryPtr category = NewCategory();
-    category->UseArtists = UseArtists;
-    category->UseAlbums = UseAlbums;
     category->SetTitle(name);
     // Filled inside its own update bracket, closed by the list's change notice.
     category->BeginUpdate();

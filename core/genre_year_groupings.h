@@ -52,34 +52,36 @@ public:
 // category sorted by title at each change notice.
 class TaudioTagCategoryList : public TaudioTagListList {
 public:
-    bool UseAlbums = true;
-    bool UseArtists = true;
-    // Files a tag under its category key; returns that category.
-    TaudioTagCategory* AddTag(const TaudioTagPtr& tag);
-    // Links one category's albums to its artists anew and rebuilds its display names
-    // (after tracks were added to it).
-    static void RelinkArtists(TaudioTagCategory& category);
-    // Every category links its albums to its artists and rebuilds its display names.
-    void BuildArtists();
-    // The category names with their categories, sorted without regard to case.
-    const TmyStringList& Names() const { return Fnames; }
-    void GetNames(TmyStringList& list) const { list.Assign(Fnames); }
-    TaudioTagCategoryPtr GetCategory(int index) const;
-    TaudioTagCategoryPtr FindCategory(const std::string& name) const;
-    // A new, empty category of that name, added (used by the index files).
-    TaudioTagCategoryPtr CreateCategory(const std::string& name);
-    void Clear() override;
-    void Changed() override;
+  // Whether the browse tree shows each category's artists and albums. Only stored:
+  // every new category files both (a category's own switches decide its filing).
+  bool UseAlbums = true;
+  bool UseArtists = true;
+  // Files a tag under its category key; returns that category.
+  TaudioTagCategory* AddTag(const TaudioTagPtr& tag);
+  // Links one category's albums to its artists anew and rebuilds its display names
+  // (after tracks were added to it).
+  static void RelinkArtists(TaudioTagCategory& category);
+  // Every category links its albums to its artists and rebuilds its display names.
+  void BuildArtists();
+  // The category names with their categories, sorted without regard to case.
+  const TmyStringList& Names() const { return Fnames; }
+  void GetNames(TmyStringList& list) const { list.Assign(Fnames); }
+  TaudioTagCategoryPtr GetCategory(int index) const;
+  TaudioTagCategoryPtr FindCategory(const std::string& name) const;
+  // A new, empty category of that name, added (used by the index files).
+  TaudioTagCategoryPtr CreateCategory(const std::string& name);
+  void Clear() override;
+  void Changed() override;
 
-    // The genre ("IXGR") or year ("IXYR") index file: per category its name, the
-    // positions of its tracks in the global list, then its artists as a whole "IXAR"
-    // stream and its albums as a whole "IXAL" stream (grouping_index_files.cpp).
-    void SaveToStream(TbyteWriter& w) const;
-    // Clears the grouping and rebuilds it from the stream against `master`; on damage
-    // false with a reason and an empty grouping.
-    bool LoadFromStream(TbyteReader& r, const TaudioTagList& master, std::string* error = nullptr);
-    bool SaveToFile(const std::string& name, std::string* error = nullptr) const;
-    bool LoadFromFile(const std::string& name, const TaudioTagList& master, std::string* error = nullptr);
+  // The genre ("IXGR") or year ("IXYR") index file: per category its name, the
+  // positions of its tracks in the global list, then its artists as a whole "IXAR"
+  // stream and its albums as a whole "IXAL" stream (grouping_index_files.cpp).
+  void SaveToStream(TbyteWriter& w) const;
+  // Clears the grouping and rebuilds it from the stream against `master`; on damage
+  // false with a reason and an empty grouping.
+  bool LoadFromStream(TbyteReader& r, const TaudioTagList& master, std::string* error = nullptr);
+  bool SaveToFile(const std::string& name, std::string* error = nullptr) const;
+  bool LoadFromFile(const std::string& name, const TaudioTagList& master, std::string* error = nullptr);
 
 protected:
     TaudioTagCategoryList();

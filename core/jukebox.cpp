@@ -354,6 +354,8 @@ void TcustomJukebox::PlaylistsChanged() {
         FpendingActivePlaylist.clear();
         if (const auto list = Fowner->Playlists().FindList(title)) ActivatePlaylist(list.get());
     }
+    // The windows that show the playlists hear of the library's changes through the jukebox too.
+    if (Fevents && Fevents->OnPlaylistChange) Fevents->OnPlaylistChange(this);
 }
 
 void TcustomJukebox::HookCartridges() {

@@ -164,6 +164,7 @@ TcustomJukeboxList::TcustomJukeboxList() : FpopularSavePending(std::make_shared<
 }
 
 TcustomJukeboxList::~TcustomJukeboxList() {
+    FfreeNotices.Notify(this);
     *Falive = false;
     FinishPendingSaves();
     // Counts still waiting for their debounced write are not lost at close-down.
@@ -212,7 +213,7 @@ bool TcustomJukeboxList::SaveList(const std::string& fileName, const std::functi
 // ---- Processing -----------------------------------------------------------------
 
 void TcustomJukeboxList::ProcessTags() {
-    bool saveList = AutoSaveGlobal && !Floading, buildDatabase = false;
+    bool saveList = AutoSaveGlobal && !Floading && !FglobalLoadFailed, buildDatabase = false;
     if (FdatabaseEnabled) {
         // While loading, a database not older than "jukebox.dat" is opened as it is.
         buildDatabase = !Floading || TjukeboxDB::NeedsRebuild(DataFile("jukebox.mdb"), DataFile("jukebox.dat")) ||
@@ -255,7 +256,7 @@ void TcustomJukeboxList::FileAllTracks() {
     for (int i = 0; i < count; ++i) {
         const TaudioTagPtr& tag = items[size_t(i)];
         if (!FindexesLoaded) {
-            if (i % 10 == 0) Process(i, 0, count - 1 < 0 ? nullptr : tag);
+            if (i % 10 == 0) Process(i, count, tag);
             tag->SetStoredPosition(i);
             if (LoadArtistsAlbums) {
                 FalbumList->AddTag(tag);
@@ -349,7 +350,7 @@ void TcustomJukeboxList::ProcessVideo() {
     FvideoGenreList->Clear();
     const auto& items = FvideoList->Items();
     for (size_t i = 0; i < items.size(); ++i) {
-        Process(int(i), 0, items[i]);
+        Process(int(i), int(items.size()), items[i]);
         FvideoFileIndex->AddObject(items[i]->Filename(), items[i]);
         FvideoGenreList->AddTag(items[i]);
     }
@@ -373,7 +374,7 @@ void TcustomJukeboxList::ReprocessYears() {
     FyearList->Clear();
     const auto& items = FglobalList->Items();
     for (size_t i = 0; i < items.size(); ++i) {
-        if (i % 10 == 0) Process(int(i), 0, items[i]);
+        if (i % 10 == 0) Process(int(i), int(items.size()), items[i]);
         FyearList->AddTag(items[i]);
     }
     FyearList->EndUpdate();
@@ -403,7 +404,7 @@ void TcustomJukeboxList::LoadIndexes() {
     SetLoading(true);
     FglobalList->BeginUpdate();
     FcdTracks.clear();
-    LoadListFile(*FglobalList, DataFile("jukebox.dat"));
+    FglobalLoadFailed = LoadListFile(*FglobalList, DataFile("jukebox.dat")) == TlistFileState::lfsDamaged;
     if (LoadCDs) LoadCDLists();
     FindexesLoaded = LoadIndexFiles();
     FglobalList->EndUpdate();  // ProcessTags
@@ -423,7 +424,7 @@ bool TcustomJukeboxList::IndexFilesCurrent() const {
     if (!IndexesWanted()) return false;
     // The files hold positions in the global list: a CD's tracks, appended after the
     // library's own, may be another disc's at the next start.
-    if (!FcdTracks.empty()) return false;
+    if (!FcdTracks.empty() || FglobalLoadFailed) return false;
     std::error_code ec;
     const auto library = std::filesystem::last_write_time(DataFile("jukebox.dat"), ec);
     if (ec) return false;
@@ -518,6 +519,13 @@ void TcustomJukeboxList::LoadCDLists() {
     FglobalList->EndUpdate();
 }
 
+bool TcustomJukeboxList::SaveCDList(TaudioTagList& list, const std::string& root) {
+    const std::string serial = GetVolumeSerial(root);
+    if (serial.empty() || FdataFolder.empty()) return false;
+    const std::string name = DataFile(serial + ".dat");
+    return SaveList(name, [&](std::string* e) { return SaveCDListToFile(list, root, name, e); });
+}
+
 bool TcustomJukeboxList::IsCdListTrack(const TaudioTag* tag) const {
     // A CD track that left the global list is gone for good: its address may belong to
     // a newly scanned track, which must not be taken for it.
@@ -541,9 +549,8 @@ void TcustomJukeboxList::LoadPlaylists() {
 void TcustomJukeboxList::LoadPopularList() {
     TaudioTagList counts;
     FpopularLoadFailed = LoadListFile(counts, DataFile("poplist.dat")) == TlistFileState::lfsDamaged;
-    FpopularList->Clear();
-    // Stored entries keep their counts: the base Add files them without counting.
-    for (const auto& tag : counts.Items()) FpopularList->TaudioTagFileList::Add(tag);
+    // Stored entries keep their counts: taking a list over counts no plays.
+    FpopularList->AddList(counts, false, false);
 }
 
 bool TcustomJukeboxList::SaveGlobalList() {

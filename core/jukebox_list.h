@@ -73,6 +73,13 @@ class TcustomJukeboxList : public TObject {
     TjukeboxDB& Database() { return *Fdatabase; }
     TdbRulesList& DBRules() { return *FdbRules; }
 
+    // Destruction notice: each handler runs (with the library as sender) when the library
+    // is destroyed, so that objects linking to it can forget it.
+    TnotifyEventList::Key AddFreeNotification(TNotifyEvent handler) {
+        return FfreeNotices.Add(std::move(handler));
+    }
+    void RemoveFreeNotification(TnotifyEventList::Key key) { FfreeNotices.Remove(key); }
+
     TcustomJukeboxListEvents* Events() const { return Fevents; }
     virtual void SetEvents(TcustomJukeboxListEvents* events) { Fevents = events; }
 
@@ -108,6 +115,10 @@ class TcustomJukeboxList : public TObject {
 
     void LoadIndexes();
     void LoadCDLists();
+    // Writes the list of the disc mounted at `root` as its CD list (named by the disc's
+    // volume serial, with the mount root stored for LoadCDLists). False when the disc's
+    // serial cannot be read or the write fails.
+    bool SaveCDList(TaudioTagList& list, const std::string& root);
     void LoadVideoList();
     void LoadPlaylists();
     void LoadPopularList();
@@ -148,6 +159,10 @@ class TcustomJukeboxList : public TObject {
     // person changes the playlists (the playlist windows call this before editing).
     bool PlaylistsLoadFailed() const { return FplaylistsLoadFailed; }
     void MarkPlaylistsUserChange();
+    // The same for a damaged "jukebox.dat" (the scan windows call this before a scan);
+    // meanwhile the grouping index files, which point into it by position, are not used.
+    bool GlobalLoadFailed() const { return FglobalLoadFailed; }
+    void MarkGlobalListUserChange() { FglobalLoadFailed = false; }
     // Tracks that came from a CD list: never written into "jukebox.dat".
     bool IsCdListTrack(const TaudioTag* tag) const;
 
@@ -219,6 +234,7 @@ class TcustomJukeboxList : public TObject {
     bool FenableIndexes = true;
     bool FdatabaseEnabled = false;
     bool FplaylistsLoadFailed = false;
+    bool FglobalLoadFailed = false;
     bool FpopularLoadFailed = false;
     // Shared with the posted save, which does nothing once the library is gone.
     std::shared_ptr<bool> FpopularSavePending;
@@ -234,6 +250,7 @@ class TcustomJukeboxList : public TObject {
     // Checked by posted calls, which do nothing once the library is gone.
     std::shared_ptr<bool> Falive = std::make_shared<bool>(true);
     std::unique_ptr<TbackgroundWorker> Fworker;
+    TnotifyEventList FfreeNotices;
 };
 
 class TcustomlocalJukeboxList : public TcustomJukeboxList {

@@ -4,6 +4,23 @@
 
 namespace tunecrest {
 
+TjukeboxListLink::~TjukeboxListLink() {
+    Forget();
+}
+
+TjukeboxListLink& TjukeboxListLink::operator=(TcustomlocalJukeboxList* library) {
+    if (library == Flibrary) return *this;
+    Forget();
+    Flibrary = library;
+    if (Flibrary) Fkey = Flibrary->AddFreeNotification([this](TObject*) { Flibrary = nullptr; });
+    return *this;
+}
+
+void TjukeboxListLink::Forget() {
+    if (Flibrary) Flibrary->RemoveFreeNotification(Fkey);
+    Flibrary = nullptr;
+}
+
 void TcustomJukeboxLoader::LoadAll() {
     LoadLibrary();
     LoadPlaylists();

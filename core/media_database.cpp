@@ -148,7 +148,9 @@ void ImportTable(TsqliteDatabase& db, const std::string& table, const std::strin
                 else stmt.BindNull(param);
             } else if (type == kDate) {
                 TDateTime date;
-                if (ParseJetDate(value, date)) stmt.BindDouble(param, date);
+                // The export writes the locale's short date; files from before it, ISO dates.
+                if (ParseLocaleDateTime(value, date) || ParseJetDate(value, date))
+                    stmt.BindDouble(param, date);
                 else stmt.BindNull(param);
             } else {
                 stmt.BindText(param, value);

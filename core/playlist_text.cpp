@@ -1,5 +1,6 @@
 #include "core/playlist_text.h"
 
+#include <cctype>
 #include <filesystem>
 
 #include "core/text_utils.h"
@@ -33,6 +34,22 @@ std::vector<std::string> SplitLines(std::string_view text) {
     return lines;
 }
 
+namespace {
+// Whether the "\" of an entry separate folders. A drive letter ("C:...") or a leading
+// "\" (a rooted or network name) marks a Windows name. A Linux name may itself hold "\"
+// (an absolute one never looks like the above), so a relative entry is taken as written
+// when that file exists beside the playlist, and as a Windows name otherwise.
+bool WindowsStyleEntry(const std::string& line, const std::string& playlistFolder) {
+    if (line[0] == '\\') return true;
+    if (line.size() >= 2 && line[1] == ':' && std::isalpha(static_cast<unsigned char>(line[0]))) return true;
+    if (line[0] == '/') return false;
+    std::error_code ec;
+    const std::filesystem::path asWritten =
+        playlistFolder.empty() ? std::filesystem::path(line) : std::filesystem::path(playlistFolder) / line;
+    return !std::filesystem::exists(asWritten, ec);
+}
+}  // namespace
+
 std::vector<std::string> ParsePlaylistEntries(std::string_view text, const std::string& playlistFolder) {
     namespace fs = std::filesystem;
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
@@ -44,8 +61,9 @@ std::vector<std::string> ParsePlaylistEntries(std::string_view text, const std::
             names.push_back(line);
             continue;
         }
-        for (char& c : line)
-            if (c == '\\') c = '/';
+        if (line.find('\\') != std::string::npos && WindowsStyleEntry(line, playlistFolder))
+            for (char& c : line)
+                if (c == '\\') c = '/';
         fs::path entry(line);
         if (entry.is_relative() && !playlistFolder.empty()) entry = fs::path(playlistFolder) / entry;
         names.push_back(entry.lexically_normal().string());

@@ -16,7 +16,9 @@ std::string ExtInfLine(int64_t seconds, std::string_view name);
 std::string M3UEntryName(std::string_view artist, std::string_view title);
 
 // The entries of a text or M3U playlist, in order: empty lines and lines starting with
-// "#" are dropped; "\" and "/" both separate folders; a relative entry (with or without
+// "#" are dropped; in Windows names (a drive letter or a leading "\", or a relative
+// name with "\" whose file as written does not exist) "\" separates folders, while
+// other names keep their "\" as part of the file name; a relative entry (with or without
 // folder parts) is resolved against `playlistFolder`. Internet addresses are kept as
 // they are. Legacy 8-bit lines are converted to UTF-8.
 std::vector<std::string> ParsePlaylistEntries(std::string_view text, const std::string& playlistFolder);

@@ -1,8 +1,11 @@
 #include "core/tag_list_files.h"
 
+#include <algorithm>
+
 #include "core/file_buffer.h"
 #include "core/list_file_io.h"
 #include "core/services.h"
+#include "core/system_services.h"
 #include "core/tag_stream.h"
 
 namespace tunecrest {
@@ -47,8 +50,55 @@ std::vector<std::string_view> FolderParts(std::string_view name) {
     return parts;  // the file name itself is not a folder part
 }
 
-// The mount folder that the absolute names share, as a prefix without trailing "/".
-std::string SharedMountFolder(const std::vector<TaudioTagPtr>& tags) {
+// Whether every absolute name of the list lies below `folder` (a prefix without
+// trailing "/"), and at least one does.
+bool AllBelow(const std::vector<TaudioTagPtr>& tags, std::string_view folder) {
+    bool any = false;
+    for (const auto& tag : tags) {
+        const std::string& name = tag->Filename();
+        if (name.empty() || name[0] != '/' || IsUrl(name)) continue;
+        if (name.size() <= folder.size() + 1 || name.compare(0, folder.size(), folder) != 0 ||
+            name[folder.size()] != '/')
+            return false;
+        any = true;
+    }
+    return any;
+}
+
+std::string WithoutTrailingSlash(std::string folder) {
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder;
+}
+
+// Single-folder names under /media that name a drive rather than a user ("/media/cdrom0",
+// "/media/dvd", "/media/usb1"), as fstab entries and mount helpers make them.
+bool IsDriveFolderName(std::string_view name) {
+    for (std::string_view stem : {"cdrom", "cdrw", "dvdrw", "dvd", "floppy", "usb", "sr"}) {
+        if (name.substr(0, stem.size()) != stem) continue;
+        const std::string_view rest = name.substr(stem.size());
+        if (std::all_of(rest.begin(), rest.end(), [](char c) { return c >= '0' && c <= '9'; })) return true;
+    }
+    return false;
+}
+
+// The mount folder the list was read from, as a prefix without trailing "/": the mount
+// root stored with the list; else one of the optical mounts the mount table lists now;
+// else the folder the usual mount layouts give ("/run/media/<user>/<label>",
+// "/media/<user>/<label>", "/media/cdrom0", "/mnt/<label>", "/cdrom"); else the deepest
+// folder all names share. Never a folder below the mount root: a disc whose tracks sit
+// in one folder keeps that folder.
+std::string OldMountFolder(const std::vector<TaudioTagPtr>& tags, const std::string& storedRoot) {
+    if (storedRoot.size() > 1 && storedRoot[0] == '/' && storedRoot.back() == '/') {
+        const std::string folder = WithoutTrailingSlash(storedRoot);
+        if (AllBelow(tags, folder)) return folder;
+    }
+    std::string best;
+    for (const std::string& root : SystemServices().ListCDDrives()) {
+        const std::string folder = WithoutTrailingSlash(root);
+        if (folder.size() > 1 && folder.size() > best.size() && AllBelow(tags, folder)) best = folder;
+    }
+    if (!best.empty()) return best;
+
     bool any = false;
     std::vector<std::string_view> common;
     for (const auto& tag : tags) {
@@ -67,8 +117,12 @@ std::string SharedMountFolder(const std::vector<TaudioTagPtr>& tags) {
     if (!any || common.empty()) return {};
     size_t depth = common.size();
     if (common[0] == "run" && common.size() >= 4 && common[1] == "media") depth = 4;
+    else if (common[0] == "media" && common.size() >= 2 && IsDriveFolderName(common[1]))
+        depth = 2;
     else if (common[0] == "media" && common.size() >= 3) depth = 3;
     else if (common[0] == "mnt" && common.size() >= 2) depth = 2;
+    else if (IsDriveFolderName(common[0]))
+        depth = 1;
     std::string folder;
     for (size_t i = 0; i < depth; ++i) folder += "/" + std::string(common[i]);
     return folder;
@@ -160,30 +214,48 @@ bool ReadTagListHeader(TbyteReader& r, TtagListHeader& header, int32_t& count, s
     return ReadCount(r, count, error);
 }
 
-bool ReadTagRecords(TbyteReader& r, int32_t count, std::vector<TaudioTagPtr>& tags, std::string* error) {
+// Reads `count` records. A record of another class is read past and counted in
+// `skipped`; the read goes on with the next record. False (with a reason) only for
+// damage that ends the read. Each tag's stored position is its place in `tags`.
+bool ReadTagRecords(TbyteReader& r, int32_t count, std::vector<TaudioTagPtr>& tags, std::string* error,
+                    int& skipped) {
     // The count is not trusted for an allocation: reserve only what the data can hold.
     tags.reserve(tags.size() + std::min<size_t>(size_t(count), r.Remaining() / kMinTagRecord));
     TcomponentValue scratch;
     for (int32_t i = 0; i < count; ++i) {
         auto tag = std::make_shared<TaudioTag>();
         std::string reason;
-        if (!ReadAudioTagRecord(r, *tag, scratch, &reason))
+        bool foreign = false;
+        if (!ReadAudioTagRecord(r, *tag, scratch, &reason, foreign)) {
+            if (foreign) {
+                ++skipped;
+                continue;
+            }
             return ReadFailure(error, "tag " + std::to_string(i) + " of " + std::to_string(count) + ": " + reason);
-        tag->SetStoredPosition(i);
+        }
+        tag->SetStoredPosition(int32_t(tags.size()));
         tags.push_back(std::move(tag));
     }
     return true;
 }
 
+bool SkippedRecords(int skipped, std::string* error) {
+    return ReadFailure(error, std::to_string(skipped) + (skipped == 1 ? " record" : " records") +
+                                  " of another class skipped");
+}
+
 // Loads one "UATL" stream into `list`; `headerRead` tells whether the list's own
-// settings were read (and applied) before any damage.
-bool LoadStream(TaudioTagList& list, TbyteReader& r, bool keep, const std::string& mountRoot, std::string* error,
-                bool& headerRead) {
+// settings were read (and applied) before any damage, `readToEnd` whether the reader
+// stands after the whole stream (only records of another class were skipped), so that
+// a following stream can still be read.
+bool LoadStream(TaudioTagList& list, TbyteReader& r, bool keep, const std::string& mountRoot,
+                std::string* error, bool& headerRead, bool& readToEnd) {
     list.SetStatus("Loading...");
     list.BeginUpdate();
     if (!keep) list.Clear();
     TtagListHeader header;
     int32_t count = 0;
+    int skipped = 0;
     std::vector<TaudioTagPtr> tags;
     headerRead = ReadTagListHeader(r, header, count, error);
     bool ok = headerRead;
@@ -192,9 +264,11 @@ bool LoadStream(TaudioTagList& list, TbyteReader& r, bool keep, const std::strin
         list.SetActive(header.Active);
         StorePlayMode(list, header.PlayMode);
         list.SetFilename(header.Filename);
-        ok = ReadTagRecords(r, count, tags, error);
+        ok = ReadTagRecords(r, count, tags, error, skipped);
     }
-    if (!mountRoot.empty()) RerootFileNames(tags, mountRoot);
+    readToEnd = ok;
+    if (ok && skipped > 0) ok = SkippedRecords(skipped, error);
+    if (!mountRoot.empty()) RerootFileNames(tags, mountRoot, header.Filename);
     const int n = int(tags.size());
     for (int i = 0; i < n; ++i) {
         list.Add(tags[size_t(i)]);
@@ -208,13 +282,16 @@ bool LoadStream(TaudioTagList& list, TbyteReader& r, bool keep, const std::strin
 bool ReadTagListStream(TbyteReader& r, TtagListHeader& header, std::vector<TaudioTagPtr>& tags,
                        std::string* error) {
     int32_t count = 0;
-    return ReadTagListHeader(r, header, count, error) && ReadTagRecords(r, count, tags, error);
+    int skipped = 0;
+    if (!ReadTagListHeader(r, header, count, error) || !ReadTagRecords(r, count, tags, error, skipped))
+        return false;
+    return skipped == 0 || SkippedRecords(skipped, error);
 }
 
 bool LoadTagListFromStream(TaudioTagList& list, TbyteReader& r, bool keep, const std::string& mountRoot,
                            std::string* error) {
-    bool headerRead = false;
-    return LoadStream(list, r, keep, mountRoot, error, headerRead);
+    bool headerRead = false, readToEnd = false;
+    return LoadStream(list, r, keep, mountRoot, error, headerRead, readToEnd);
 }
 
 bool UnpackTagListFile(std::string_view file, std::string& stream, std::string* error) {
@@ -265,12 +342,12 @@ bool LoadTagListFromFile(TaudioTagList& list, const std::string& name, bool keep
     return ok;
 }
 
-void RerootFileNames(std::vector<TaudioTagPtr>& tags, const std::string& mountRoot) {
+void RerootFileNames(std::vector<TaudioTagPtr>& tags, const std::string& mountRoot,
+                     const std::string& storedRoot) {
     if (mountRoot.empty()) return;
-    std::string newRoot = mountRoot;
-    while (newRoot.size() > 1 && newRoot.back() == '/') newRoot.pop_back();
+    const std::string newRoot = WithoutTrailingSlash(mountRoot);
     const bool newIsPosix = !newRoot.empty() && newRoot[0] == '/';
-    const std::string oldFolder = SharedMountFolder(tags);
+    const std::string oldFolder = OldMountFolder(tags, storedRoot);
     for (auto& tag : tags) {
         const std::string& name = tag->Filename();
         if (name.empty() || IsUrl(name)) continue;
@@ -288,6 +365,14 @@ void RerootFileNames(std::vector<TaudioTagPtr>& tags, const std::string& mountRo
         }
         tag->SetFilename(newRoot == "/" ? rest : newRoot + rest);
     }
+}
+
+bool SaveCDListToFile(TaudioTagList& list, const std::string& mountRoot, const std::string& name,
+                      std::string* error) {
+    std::string root = WithoutTrailingSlash(mountRoot);
+    if (!root.empty() && root != "/") root += "/";
+    list.SetFilename(root);
+    return SaveTagListToFile(list, name, false, error);
 }
 
 // --- Track index -------------------------------------------------------------------
@@ -336,16 +421,23 @@ bool LoadTagListsFromStream(TbyteReader& r, std::vector<TaudioTagListPtr>& lists
     int32_t count = 0;
     if (!ReadCount(r, count, error)) return false;
     if (count == 0) return ReadFailure(error, "the file holds no lists");
+    std::string firstDamage;
     for (int32_t i = 0; i < count; ++i) {
         auto list = std::make_shared<TaudioTagList>();
         std::string reason;
-        bool headerRead = false;
-        const bool ok = LoadStream(*list, r, false, "", &reason, headerRead);
+        bool headerRead = false, readToEnd = false;
+        const bool ok = LoadStream(*list, r, false, "", &reason, headerRead, readToEnd);
         // A list whose header was read is kept with the tags read before the damage.
         if (headerRead) lists.push_back(list);
-        if (!ok) return ReadFailure(error, "list " + std::to_string(i) + " of " + std::to_string(count) + ": " + reason);
+        if (ok) continue;
+        const std::string where =
+            "list " + std::to_string(i) + " of " + std::to_string(count) + ": " + reason;
+        // Skipped records of another class leave the reader at the next list: read on,
+        // and still report the damage.
+        if (!readToEnd) return ReadFailure(error, firstDamage.empty() ? where : firstDamage);
+        if (firstDamage.empty()) firstDamage = where;
     }
-    return true;
+    return firstDamage.empty() || ReadFailure(error, firstDamage);
 }
 
 bool UnpackTagListsFile(std::string_view file, std::string& stream, std::string* error) {

@@ -42,12 +42,15 @@ int64_t SaveTagListToStream(const TaudioTagList& list, TbyteWriter& w);
 // not renumbered by a list's Add); returns the number of bytes written.
 int64_t WriteTagListStream(const TtagListHeader& header, const std::vector<TaudioTagPtr>& tags, TbyteWriter& w);
 // Reads a whole "UATL" stream: the header, then the tags (each with its stored position
-// set to its place in the stream). On damage the tags read before it stay in `tags`.
+// set to its place in `tags`). A record of another class is skipped and the read goes
+// on, but the result is still false (the stream is damaged). On other damage the tags
+// read before it stay in `tags`.
 bool ReadTagListStream(TbyteReader& r, TtagListHeader& header, std::vector<TaudioTagPtr>& tags,
                        std::string* error = nullptr);
 // Fills `list` from a "UATL" stream inside one update bracket, clearing it first unless
 // `keep`. A non-empty `mountRoot` re-roots the file names (RerootFileNames). False (with a
-// reason) on damage; the tags read before it are kept.
+// reason) on damage; the tags read before it are kept (records of another class are
+// skipped and every other tag is read, but the result is still false).
 bool LoadTagListFromStream(TaudioTagList& list, TbyteReader& r, bool keep, const std::string& mountRoot,
                            std::string* error = nullptr);
 // Writes the list to `name` ("ZATL" when `compressed`, else "UATL") through the safe
@@ -62,11 +65,21 @@ bool LoadTagListFromFile(TaudioTagList& list, const std::string& name, bool keep
 // The "UATL" stream held by the bytes of a tag-list file, inflating a "ZATL" file.
 bool UnpackTagListFile(std::string_view file, std::string& stream, std::string* error = nullptr);
 
-// Lists of removable media are re-rooted when read: the mount folder that the stored
-// names share (for "/media/<user>/<label>", "/run/media/<user>/<label>" and
-// "/mnt/<label>" that folder; otherwise the deepest folder common to all names; for old
-// names such as "E:\..." the drive "E:") is replaced by `mountRoot`.
-void RerootFileNames(std::vector<TaudioTagPtr>& tags, const std::string& mountRoot);
+// Lists of removable media are re-rooted when read: the mount folder the list was made
+// under is replaced by `mountRoot`, where the disc is mounted now. That folder is the
+// mount root stored with the list (`storedRoot`, a folder ending with "/", when every
+// name lies below it); for lists without one, a mount point of the mount table's optical
+// discs that holds every name, else the folder of the usual mount layouts
+// ("/run/media/<user>/<label>", "/media/<user>/<label>", "/media/cdrom0", "/mnt/<label>",
+// "/cdrom"), else the deepest folder common to all names. Old names such as "E:\..."
+// lose their drive "E:".
+void RerootFileNames(std::vector<TaudioTagPtr>& tags, const std::string& mountRoot,
+                     const std::string& storedRoot = "");
+// Writes the list of a disc mounted at `mountRoot` (a CD list) to `name`, storing the
+// mount root as the list's Filename ("/media/cdrom0/"), so that reading it back re-roots
+// exactly that folder wherever the disc is mounted then.
+bool SaveCDListToFile(TaudioTagList& list, const std::string& mountRoot, const std::string& name,
+                      std::string* error = nullptr);
 
 // --- Track index -------------------------------------------------------------------
 
@@ -83,7 +96,8 @@ bool LoadTagListIndexFromStream(TaudioTagList& list, TbyteReader& r, const Taudi
 void SaveTagListsToStream(const std::vector<TaudioTagListPtr>& lists, TbyteWriter& w);
 // Reads a "UALL" stream, appending each list read to `lists`. True only when at least
 // one list was read and nothing was damaged; a list cut short by damage is kept with
-// the tags read before it.
+// the tags read before it. A list with skipped records of another class does not stop
+// the read: the lists after it are read too, and the result is false.
 bool LoadTagListsFromStream(TbyteReader& r, std::vector<TaudioTagListPtr>& lists, std::string* error = nullptr);
 bool SaveTagListsToFile(const std::vector<TaudioTagListPtr>& lists, const std::string& name, bool compressed,
                         std::string* error = nullptr);

@@ -82,17 +82,41 @@ void WriteAudioTagRecord(TbyteWriter& w, const TaudioTag& tag) {
     cw.EndComponent();
 }
 
+namespace {
+bool ReadTagRecord(TbyteReader& r, TaudioTag& tag, TcomponentValue& value, std::string* error, bool& foreign,
+                   bool skipForeign);
+}  // namespace
+
 bool ReadAudioTagRecord(TbyteReader& r, TaudioTag& tag, std::string* error) {
     TcomponentValue value;
     return ReadAudioTagRecord(r, tag, value, error);
 }
 
 bool ReadAudioTagRecord(TbyteReader& r, TaudioTag& tag, TcomponentValue& value, std::string* error) {
+    bool foreign = false;
+    return ReadTagRecord(r, tag, value, error, foreign, false);
+}
+
+bool ReadAudioTagRecord(TbyteReader& r, TaudioTag& tag, TcomponentValue& value, std::string* error,
+                        bool& foreign) {
+    return ReadTagRecord(r, tag, value, error, foreign, true);
+}
+
+namespace {
+bool ReadTagRecord(TbyteReader& r, TaudioTag& tag, TcomponentValue& value, std::string* error, bool& foreign,
+                   bool skipForeign) {
+    foreign = false;
     TcomponentReader cr(r);
     std::string className, componentName;
     if (!cr.BeginComponent(className, componentName, error)) return false;
-    if (!SameText(className, kAudioTagClassName))
-        return ReadFailure(error, "a record of class \"" + className + "\" where a TaudioTag was expected");
+    if (!SameText(className, kAudioTagClassName)) {
+        const std::string reason = "a record of class \"" + className + "\" where a TaudioTag was expected";
+        if (skipForeign) {
+            if (!cr.SkipRest(error)) return false;
+            foreign = true;
+        }
+        return ReadFailure(error, reason);
+    }
     std::string_view name;
     int last = -1;
     while (true) {
@@ -129,5 +153,6 @@ bool ReadAudioTagRecord(TbyteReader& r, TaudioTag& tag, TcomponentValue& value, 
     }
     return cr.EndComponent(error);
 }
+}  // namespace
 
 }  // namespace tunecrest

@@ -22,5 +22,9 @@ bool ReadAudioTagRecord(TbyteReader& r, TaudioTag& tag, std::string* error = nul
 // The same with a value buffer kept by the caller, so that reading many records in a
 // row does not allocate a new text buffer for each.
 bool ReadAudioTagRecord(TbyteReader& r, TaudioTag& tag, TcomponentValue& scratch, std::string* error = nullptr);
+// The same, but a whole record of another class is read past: false with `foreign` set
+// and the reader at the next record, so that a list can go on with its other records.
+bool ReadAudioTagRecord(TbyteReader& r, TaudioTag& tag, TcomponentValue& scratch, std::string* error,
+                        bool& foreign);
 
 }  // namespace tunecrest

@@ -99,6 +99,7 @@ std::string TtaggerLoader::SettingsFileName() const {
 
 void TtaggerLoader::UnloadPlugins() {
     if (!Fplugins.empty()) SaveSettings();
+    std::unique_lock lock(FpictureLock);
     FextensionMap.clear();
     for (auto& plugin : Fplugins) {
         if (plugin->Record->Finalise) CallPlugin([&] { plugin->Record->Finalise(); });
@@ -189,6 +190,7 @@ void TtaggerLoader::SaveSettings() {
 }
 
 void TtaggerLoader::BuildExtensionMap() {
+    std::unique_lock lock(FpictureLock);
     FextensionMap.clear();
     for (auto& plugin : Fplugins) {
         if (!plugin->Enabled) continue;
@@ -210,6 +212,37 @@ bool TtaggerLoader::ReadWithPlugin(TtaggerRecord* record, const std::string& nam
     int32_t ok = 0;
     if (!CallPlugin([&] { ok = record->ReadFile(name.c_str()); })) return false;
     return ok != 0;
+}
+
+bool TtaggerLoader::ReadEmbeddedPicture(const std::string& fileName, std::string& bytes,
+                                        std::string& mime) const {
+    bytes.clear();
+    mime.clear();
+    std::shared_lock lock(FpictureLock);
+    TtaggerRecord* record = FindPluginRecord(fileName);
+    if (!record || !record->ReadPicture) return false;
+    struct Tfound {
+        std::string *Bytes, *Mime;
+        bool Failed = false;
+    } found{&bytes, &mime};
+    // The sink runs inside the plug-in: nothing may be thrown through it.
+    const TtaggerPictureSink sink = [](void* context, const char* type, const void* data, size_t size) {
+        auto* into = static_cast<Tfound*>(context);
+        try {
+            into->Mime->assign(type ? type : "");
+            into->Bytes->assign(static_cast<const char*>(data), data ? size : 0);
+        } catch (...) {
+            into->Failed = true;
+        }
+    };
+    int32_t ok = 0;
+    if (!CallPlugin([&] { ok = record->ReadPicture(fileName.c_str(), sink, &found); }) || !ok ||
+        found.Failed || bytes.empty()) {
+        bytes.clear();
+        mime.clear();
+        return false;
+    }
+    return true;
 }
 
 TtaggerRecord* TtaggerLoader::FindPluginForFile(const std::string& name) {

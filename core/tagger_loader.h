@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <shared_mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -70,6 +71,11 @@ public:
     TtaggerRecord* FindPluginRecord(const std::string& name) const;
     // Calls the record's ReadFile, swallowing anything the plug-in throws.
     static bool ReadWithPlugin(TtaggerRecord* record, const std::string& name);
+    // The picture embedded in the file, through the enabled plug-in for its extension:
+    // its bytes and MIME type; false when there is none or no plug-in reads pictures.
+    // Safe from any thread: it waits while the plug-ins are being (un)loaded, and
+    // loading waits for a read under way.
+    bool ReadEmbeddedPicture(const std::string& fileName, std::string& bytes, std::string& mime) const;
 
     TtaggerPlugin* GetPlugin(int index) const;
     int PluginCount() const { return int(Fplugins.size()); }
@@ -105,6 +111,9 @@ private:
     // Sorted by description without regard to case.
     std::vector<std::unique_ptr<TtaggerPlugin>> Fplugins;
     std::vector<std::pair<std::string, TtaggerPlugin*>> FextensionMap;
+    // Held shared by picture reads on other threads, exclusively while the plug-ins or
+    // the extension map change.
+    mutable std::shared_mutex FpictureLock;
 };
 
 // The program's loader, created on first use with no folder (nothing loaded until the

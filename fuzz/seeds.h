@@ -11,6 +11,7 @@
 #include "core/tag_list_files.h"
 #include "platform/window_message_wire.h"
 #include "playback/cdg_decoder.h"
+#include "tests/support/foreign_records.h"
 #include "tests/support/pictures.h"
 
 namespace tunecrest::fuzz {
@@ -127,7 +128,11 @@ inline std::map<std::string, std::vector<std::string>> Seeds() {
     zipped.WriteBytes("ZATL");
     zipped.WriteBytes(ZlibCompressFast(plain.Bytes()));
     zipped.WriteI64(length);
-    seeds["tag_list"] = {plain.Bytes(), zipped.Bytes()};
+    // A record of another class between two tags, with values of every kind and child
+    // records: the reader steps over it.
+    const std::string foreign =
+        test::ListWithForeignRecord("Mixed", {SeedList("x", 1)->GetTag(0)}, {SeedList("y", 2)->GetTag(1)});
+    seeds["tag_list"] = {plain.Bytes(), zipped.Bytes(), foreign};
 
     TbyteWriter lists;
     SaveTagListsToStream({SeedList("A", 0), SeedList("B", 2)}, lists);
@@ -194,6 +199,7 @@ inline std::map<std::string, std::vector<std::string>> Seeds() {
 
     seeds["cdg"] = CdgSeeds();
 
+    seeds["color_text"] = {"clNavy", "$00A86D4A", "$FF00000F", "-16777201", "0x754939"};
     seeds["jet_sql"] = {"Artist Like \"*Beat[a-c]?\" And Year >= 1970 Order By Artist, Title",
                         "(Genre = 'Rock' Or Genre = \"Pop\") And DateAdded > #12/31/99 11:30 PM#",
                         "Left(Title, 3) & Nz(Album) = 'Abc' And Duration Mod 60 = 0 -- end",

@@ -7,7 +7,8 @@
  *     TtaggerRecord* GetTagger(void);
  *
  * which returns a record that lives as long as the library is loaded. The host reads the
- * texts and values of the record and calls its entry points, always from one thread.
+ * texts and values of the record and calls its entry points, always from one thread
+ * (ReadPicture excepted, see there).
  *
  * Rules for plug-in writers:
  *  - Every slot is pointer-sized; keep the order below. Slots marked Reserved must be 0.
@@ -44,6 +45,10 @@ extern "C" {
 
 /* One text getter: the argument is always 0. */
 typedef const char* (*TtaggerTextGetter)(int32_t reserved);
+
+/* Receives an embedded picture: its MIME type ("image/jpeg", may be empty) and its bytes,
+   valid only during the call. */
+typedef void (*TtaggerPictureSink)(void* context, const char* mime, const void* data, size_t size);
 
 typedef struct TtaggerRecord {
     const char* Description;        /* the plug-in's name; also its settings section */
@@ -86,7 +91,11 @@ typedef struct TtaggerRecord {
     void (*Init)(intptr_t hostValue, void* module);
     /* Reads one file's tag into the record; non-zero on success. */
     int32_t (*ReadFile)(const char* fileName);
-    void* Reserved5;
+    /* Hands the embedded picture of `fileName` (the front cover when one is marked so,
+       else the first picture) to `sink`; non-zero when the file has one. It opens the file
+       itself, touches none of the values above and keeps no state, so the host may call
+       it from any thread, also while other entry points run. May be 0 (no pictures). */
+    int32_t (*ReadPicture)(const char* fileName, TtaggerPictureSink sink, void* context);
     /* Called before the library is unloaded. */
     void (*Finalise)(void);
     /* The shared settings file (INI form); the plug-in keeps its keys in its own section. */

@@ -11,6 +11,7 @@
 #include "core/services.h"
 #include "playback/image_getter.h"
 #include "skin/qt_color.h"
+#include "skin/skin_colors.h"
 
 namespace tunecrest {
 
@@ -82,6 +83,7 @@ void TimagePaintRegion::GetImage(const std::string& source)
     if (SameRequest(source, nullptr)) return;
     NoteRequest(source, nullptr);
     Fgetter->GetImage(source);
+    FpictureStale = true;  // the old picture belongs to another request
 }
 
 void TimagePaintRegion::GetCoverImage(const TaudioTagPtr& track)
@@ -93,6 +95,7 @@ void TimagePaintRegion::GetCoverImage(const TaudioTagPtr& track)
     if (SameRequest("", track)) return;
     NoteRequest("", track);
     Fgetter->GetCoverImage(track);
+    FpictureStale = true;
 }
 
 void TimagePaintRegion::ClearImage()
@@ -273,7 +276,15 @@ void TpaintRegionContainer::paintEvent(QPaintEvent*)
         if (cell.isEmpty()) continue;
         painter.save();
         painter.setClipRect(cell);
-        if (region.get() == Ffocused && FhasFocus) painter.fillRect(cell, ToQColor(FfocusColor));
+        if (region.get() == Ffocused) {
+            // The focused cell stands on the focus colour; with the input focus it is
+            // framed too, so a keyboard user sees where the arrows act.
+            painter.fillRect(cell, ToQColor(FfocusColor));
+            if (FhasFocus) {
+                painter.setPen(QPen(ToQColor(LightenColor(FfocusColor, 45)), 3));
+                painter.drawRect(cell.adjusted(1, 1, -2, -2));
+            }
+        }
         try {
             if (OnPaintRegion) OnPaintRegion(this, region.get());
         } catch (const std::exception& e) {

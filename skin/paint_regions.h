@@ -123,7 +123,8 @@ public:
     bool TrackMouse() const { return FtrackMouse; }
     void SetTrackMouse(bool track);
     TpaintRegion* HotRegion() const { return Fhot; }
-    // Colour behind the cells, and behind the focused cell while the grid has the focus.
+    // Colour behind the cells, and behind the focused cell (framed in a lighter shade
+    // while the grid has the input focus).
     TColor Color() const { return Fcolor; }
     void SetColor(TColor color);
     TColor FocusColor() const { return FfocusColor; }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include <QBrush>
 #include <QPainter>
 #include <QWidget>
 
@@ -72,15 +71,23 @@ void Tile(QPainter& dest, const QImage& src, const TskinRect& part, int l, int t
 {
     if (r <= l || b <= t) return;
     const int w = SkinRectWidth(part), h = SkinRectHeight(part);
-    if (w >= r - l && h >= b - t) {
-        dest.drawImage(QPoint(l, t), src, QRect(part.Left, part.Top, r - l, b - t));
+    const int areaW = r - l, areaH = b - t;
+    if (w >= areaW && h >= areaH) {
+        dest.drawImage(QPoint(l, t), src, QRect(part.Left, part.Top, areaW, areaH));
         return;
     }
-    // A texture brush anchored at the area's top-left lays exactly the same tiles in
-    // one fill, however small the part.
-    QBrush brush(src.copy(ToQRect(part)));
-    brush.setTransform(QTransform::fromTranslate(l, t));
-    dest.fillRect(QRect(l, t, r - l, b - t), brush);
+    // One band as wide as the area and a whole number of parts high (about 64 rows) is
+    // laid with copies of the part, then copied down the area: a few large copies
+    // instead of one per part, however small the part.
+    const int bandH = std::min(h * std::max(1, 64 / h), ((areaH + h - 1) / h) * h);
+    QImage band(areaW, bandH, src.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    {
+        QPainter painter(&band);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        for (int y = 0; y < bandH; y += h)
+            for (int x = 0; x < areaW; x += w) painter.drawImage(QPoint(x, y), src, ToQRect(part));
+    }
+    for (int y = t; y < b; y += bandH) dest.drawImage(QPoint(l, y), band, QRect(0, 0, areaW, std::min(bandH, b - y)));
 }
 
 }  // namespace

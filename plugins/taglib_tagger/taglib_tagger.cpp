@@ -112,60 +112,85 @@ void TakePicture(const TagLib::String& mime, unsigned size) {
     Values.PictureSize = int32_t(std::min<unsigned>(size, 0x7FFFFFFF));
 }
 
-void PictureFromId3v2(TagLib::ID3v2::Tag* tag) {
-    if (!tag) return;
-    for (TagLib::ID3v2::Frame* frame : tag->frameList("APIC"))
-        if (auto* apic = dynamic_cast<TagLib::ID3v2::AttachedPictureFrame*>(frame))
-            TakePicture(apic->mimeType(), apic->picture().size());
-}
-
-void PictureFromFlacList(const TagLib::List<TagLib::FLAC::Picture*>& pictures) {
-    for (const TagLib::FLAC::Picture* picture : pictures) TakePicture(picture->mimeType(), picture->data().size());
-}
-
-// The tag type and embedded picture, which depend on the file's format.
-void ReadFormatDetails(TagLib::File* file) {
+// Calls `take(mime, data, frontCover)` for every picture embedded in the file, in file
+// order. Reads nothing but the file object given, so it serves both the record's read and
+// the stateless picture read.
+template <typename Take>
+void ForEachPicture(TagLib::File* file, Take&& take) {
+    using TagLib::ID3v2::AttachedPictureFrame;
+    auto fromId3v2 = [&](TagLib::ID3v2::Tag* tag) {
+        if (!tag) return;
+        for (TagLib::ID3v2::Frame* frame : tag->frameList("APIC"))
+            if (auto* apic = dynamic_cast<AttachedPictureFrame*>(frame))
+                take(apic->mimeType(), apic->picture(), apic->type() == AttachedPictureFrame::FrontCover);
+    };
+    auto fromFlacList = [&](const TagLib::List<TagLib::FLAC::Picture*>& pictures) {
+        for (const TagLib::FLAC::Picture* picture : pictures)
+            take(picture->mimeType(), picture->data(), picture->type() == TagLib::FLAC::Picture::FrontCover);
+    };
     if (auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(file)) {
-        if (mpeg->hasID3v2Tag()) Values.TagType = "ID3v2";
-        else if (mpeg->hasID3v1Tag()) Values.TagType = "ID3v1";
-        else if (mpeg->hasAPETag()) Values.TagType = "APE";
-        if (mpeg->hasID3v2Tag()) PictureFromId3v2(mpeg->ID3v2Tag());
+        if (mpeg->hasID3v2Tag()) fromId3v2(mpeg->ID3v2Tag());
     } else if (auto* flac = dynamic_cast<TagLib::FLAC::File*>(file)) {
-        if (flac->hasXiphComment()) Values.TagType = "Xiph Comment";
-        else if (flac->hasID3v2Tag()) Values.TagType = "ID3v2";
-        PictureFromFlacList(flac->pictureList());
+        fromFlacList(flac->pictureList());
     } else if (auto* vorbis = dynamic_cast<TagLib::Ogg::Vorbis::File*>(file)) {
-        Values.TagType = "Xiph Comment";
-        if (vorbis->tag()) PictureFromFlacList(vorbis->tag()->pictureList());
+        if (vorbis->tag()) fromFlacList(vorbis->tag()->pictureList());
     } else if (auto* opus = dynamic_cast<TagLib::Ogg::Opus::File*>(file)) {
-        Values.TagType = "Xiph Comment";
-        if (opus->tag()) PictureFromFlacList(opus->tag()->pictureList());
+        if (opus->tag()) fromFlacList(opus->tag()->pictureList());
     } else if (auto* mp4 = dynamic_cast<TagLib::MP4::File*>(file)) {
-        Values.TagType = "MP4";
         if (mp4->tag()) {
             const TagLib::MP4::ItemMap& items = mp4->tag()->itemMap();
             auto it = items.find("covr");
             if (it != items.end())
                 for (const TagLib::MP4::CoverArt& art : it->second.toCoverArtList())
-                    TakePicture(art.format() == TagLib::MP4::CoverArt::PNG ? "image/png" : "image/jpeg",
-                                art.data().size());
+                    take(art.format() == TagLib::MP4::CoverArt::PNG ? "image/png" : "image/jpeg", art.data(),
+                         false);
         }
     } else if (auto* asf = dynamic_cast<TagLib::ASF::File*>(file)) {
-        Values.TagType = "ASF";
         if (asf->tag()) {
             const TagLib::ASF::AttributeListMap& attributes = asf->tag()->attributeListMap();
             auto it = attributes.find("WM/Picture");
             if (it != attributes.end())
                 for (const TagLib::ASF::Attribute& attribute : it->second) {
                     const TagLib::ASF::Picture picture = attribute.toPicture();
-                    if (picture.isValid()) TakePicture(picture.mimeType(), picture.picture().size());
+                    if (picture.isValid())
+                        take(picture.mimeType(), picture.picture(),
+                             picture.type() == TagLib::ASF::Picture::FrontCover);
                 }
         }
     } else if (auto* wav = dynamic_cast<TagLib::RIFF::WAV::File*>(file)) {
-        if (wav->hasID3v2Tag()) Values.TagType = "ID3v2";
-        else if (wav->hasInfoTag()) Values.TagType = "RIFF INFO";
-        if (wav->hasID3v2Tag()) PictureFromId3v2(wav->ID3v2Tag());
+        if (wav->hasID3v2Tag()) fromId3v2(wav->ID3v2Tag());
     }
+}
+
+// The tag type and embedded picture, which depend on the file's format.
+void ReadFormatDetails(TagLib::File* file) {
+    if (auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(file)) {
+        if (mpeg->hasID3v2Tag())
+            Values.TagType = "ID3v2";
+        else if (mpeg->hasID3v1Tag())
+            Values.TagType = "ID3v1";
+        else if (mpeg->hasAPETag())
+            Values.TagType = "APE";
+    } else if (auto* flac = dynamic_cast<TagLib::FLAC::File*>(file)) {
+        if (flac->hasXiphComment())
+            Values.TagType = "Xiph Comment";
+        else if (flac->hasID3v2Tag())
+            Values.TagType = "ID3v2";
+    } else if (dynamic_cast<TagLib::Ogg::Vorbis::File*>(file) ||
+               dynamic_cast<TagLib::Ogg::Opus::File*>(file)) {
+        Values.TagType = "Xiph Comment";
+    } else if (dynamic_cast<TagLib::MP4::File*>(file)) {
+        Values.TagType = "MP4";
+    } else if (dynamic_cast<TagLib::ASF::File*>(file)) {
+        Values.TagType = "ASF";
+    } else if (auto* wav = dynamic_cast<TagLib::RIFF::WAV::File*>(file)) {
+        if (wav->hasID3v2Tag()) Values.TagType = "ID3v2";
+        else if (wav->hasInfoTag())
+            Values.TagType = "RIFF INFO";
+    }
+    ForEachPicture(file, [](const TagLib::String& mime, const TagLib::ByteVector& data, bool) {
+        TakePicture(mime, data.size());
+    });
 }
 
 // The ID3v1 number of a genre name (255 when it has none). TagLib's own lookup builds a
@@ -278,6 +303,32 @@ int32_t ReadFile(const char* fileName) {
     }
 }
 
+// The picture of one file, read on its own: a FileRef of this call only, no shared values.
+int32_t ReadPicture(const char* fileName, TtaggerPictureSink sink, void* context) {
+    try {
+        if (!fileName || !sink) return 0;
+        const Textension* ext = FindExtension(fileName);
+        if (!ext || ext->Reader != Treader::TagLib) return 0;
+        TagLib::FileRef ref(fileName, false);
+        if (ref.isNull() || !ref.file()->isValid()) return 0;
+        std::string mime;
+        TagLib::ByteVector chosen;
+        bool front = false;
+        ForEachPicture(ref.file(),
+                       [&](const TagLib::String& type, const TagLib::ByteVector& data, bool isFront) {
+                           if (data.isEmpty() || front || (!chosen.isEmpty() && !isFront)) return;
+                           mime = Utf8(type);
+                           chosen = data;
+                           front = isFront;
+                       });
+        if (chosen.isEmpty()) return 0;
+        sink(context, mime.c_str(), chosen.data(), chosen.size());
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
 void Init(intptr_t, void*) {
     if (Discoverer) return;
     GError* error = nullptr;
@@ -305,7 +356,7 @@ extern "C" __attribute__((visibility("default"))) TtaggerRecord* GetTagger(void)
     Record = TtaggerRecord{};
     Record.Description = "TagLib Tagger";
     Record.SupportedFileTypes = "MP3, Ogg Vorbis, Opus, FLAC, MP4/M4A, WAV, WMA, MKV, AVI, MPEG";
-    Record.Version = TAGGER_VERSION(1, 0);
+    Record.Version = TAGGER_VERSION(1, 1);
     Record.SupportFlags = 1;
     Record.MediaFlags = TAGGER_MEDIA_AUDIO | TAGGER_MEDIA_VIDEO;
     Record.Artist = GetArtist;
@@ -320,6 +371,7 @@ extern "C" __attribute__((visibility("default"))) TtaggerRecord* GetTagger(void)
     Record.Configure = Configure;
     Record.Init = Init;
     Record.ReadFile = ReadFile;
+    Record.ReadPicture = ReadPicture;
     Record.Finalise = Finalise;
     Record.LoadSettings = LoadSettings;
     Record.SaveSettings = SaveSettings;

@@ -203,7 +203,8 @@ QImage Panel(TskinStyle style)
     p.setRenderHint(QPainter::Antialiasing, true);
     const QRectF card(2, 2, size - 4, size - 4);
     if (style == ssDefault) {
-        p.setPen(QPen(Level(100), 1.0));
+        // A hairline a little lighter than the panel outlines each card.
+        p.setPen(QPen(Level(150), 1.0));
         p.setBrush(Level(128));
         p.drawRoundedRect(card.adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
         p.setRenderHint(QPainter::Antialiasing, false);

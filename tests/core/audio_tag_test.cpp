@@ -6,6 +6,7 @@
 
 #include "core/date_time.h"
 #include "core/safe_file.h"
+#include "support/date_formats.h"
 #include "support/tags.h"
 #include "support/temp_dir.h"
 
@@ -38,6 +39,7 @@ TEST(AudioTag, DisplayLayouts) {
     tag->SetAlbum("Record");
     tag->SetFilename("/music/song.mp3");
     tag->SetModDate(EncodeDate(2024, 3, 9) + EncodeTime(21, 5, 7, 0));
+    test::TscopedDateFormats locale("%d.%m.%Y", "%H:%M:%S");
     const std::pair<TtagDisplayFormat, const char*> expected[] = {
         {tdfArtistTitle, "Band - Song"},
         {tdfTitleArtist, "Song - Band"},
@@ -49,7 +51,7 @@ TEST(AudioTag, DisplayLayouts) {
         {tdfTrackArtistTitle, "007 : Band - Song"},
         {tdfTracktitle, "007 : Song"},
         {tdfArtistTitleAlbumTrack, "Band - Song [Record - Track 7]"},
-        {tdfTimeArtistTitleFilename, "2024-03-09 21:05:07 : Band - Song (/music/song.mp3)"},
+        {tdfTimeArtistTitleFilename, "09.03.2024 21:05:07 : Band - Song (/music/song.mp3)"},
         {tdfTitle, "Song"},
     };
     for (const auto& [format, text] : expected) EXPECT_EQ(tag->GetDisplayText(format), text) << int(format);
@@ -228,11 +230,13 @@ TEST(AudioTag, CsvRowAndPathParts) {
     EXPECT_EQ(tag.ExtPart(), "mp3");
     EXPECT_EQ(tag.AlbumPath(), "/music/Band, The/[No Album]");
     std::string row = "X";
+    test::TscopedDateFormats locale("%d/%m/%Y");
     tag.GetCSVRow(row);
-    EXPECT_EQ(row,
-              "X\"/music/Band, The/track.one.mp3\",\"/music/Band, The/\",track.one.mp3,mp3,"
-              "\"/music/Band, The/[No Album]\",\"Say \"\"Hi\"\"\",\"Band, The\",,,,17,Rock,3,192,61000,44100,2,"
-              "Stereo,1,ID3v2,-2,2023-12-31,\"\"\"Mood=calm, slow\"\",BPM=90\"");
+    EXPECT_EQ(
+        row,
+        "X\"/music/Band, The/track.one.mp3\",\"/music/Band, The/\",track.one.mp3,mp3,"
+        "\"/music/Band, The/[No Album]\",\"Say \"\"Hi\"\"\",\"Band, The\",,,,17,Rock,3,192,61000,44100,2,"
+        "Stereo,1,ID3v2,-2,31/12/2023,\"\"\"Mood=calm, slow\"\",BPM=90\"");
     TaudioTag bare;
     bare.SetFilename("noext");
     EXPECT_EQ(bare.PathPart(), "");

@@ -34,6 +34,39 @@ TEST(DateTime, TimeStampsAndTimes) {
     EXPECT_EQ(UnixToDateTime(DateTimeToUnix(t)), EncodeDate(2026, 3, 4) + EncodeTime(5, 6, 7, 0));
 }
 
+TEST(DateTime, LocaleFormsWrittenAndReadBackWithTheIsoForm) {
+    const TDateTime evening = EncodeDate(2024, 5, 1) + EncodeTime(20, 7, 9, 0);
+    const TDateTime midnight = EncodeDate(1999, 12, 31);
+    // The formats come from LC_TIME: the C locale's here.
+    EXPECT_EQ(LocaleDateFormats().ShortDate, "%m/%d/%y");
+    EXPECT_EQ(FormatLocaleDateTime(evening), "05/01/24 20:07:09");
+    EXPECT_EQ(FormatLocaleDateTime(midnight), "12/31/99");  // no time at midnight
+    TDateTime back = 0;
+    ASSERT_TRUE(ParseLocaleDateTime("05/01/24 20:07:09", back));
+    EXPECT_EQ(back, evening);
+    struct Tcase {
+        const char *Date, *Time, *Written;
+    };
+    for (const Tcase& c : {Tcase{"%d.%m.%Y", "%H:%M:%S", "01.05.2024 20:07:09"},
+                           Tcase{"%d/%m/%Y", "%I:%M:%S %p", "01/05/2024 08:07:09 PM"},
+                           Tcase{"%Y-%m-%d", "%H:%M:%S", "2024-05-01 20:07:09"}}) {
+        SetLocaleDateFormats(TlocaleDateFormats{c.Date, c.Time});
+        EXPECT_EQ(FormatLocaleDateTime(evening), c.Written);
+        back = 0;
+        ASSERT_TRUE(ParseLocaleDateTime(c.Written, back)) << c.Written;
+        EXPECT_EQ(back, evening);
+        // The ISO form always reads, with or without a time.
+        ASSERT_TRUE(ParseLocaleDateTime(" 2024-05-01 20:07:09 ", back));
+        EXPECT_EQ(back, evening);
+        ASSERT_TRUE(ParseLocaleDateTime(FormatLocaleDate(midnight), back));
+        EXPECT_EQ(back, midnight);
+        for (const char* bad : {"", "31.02.2024", "yesterday", "2024-05-01 25:00:00", "01.05.2024 x"})
+            EXPECT_FALSE(ParseLocaleDateTime(bad, back)) << c.Date << " " << bad;
+    }
+    SetLocaleDateFormats(std::nullopt);
+    EXPECT_EQ(LocaleDateFormats().LongTime, "%H:%M:%S");
+}
+
 TEST(TextUtils, CaseFoldingIsAsciiOnly) {
     EXPECT_TRUE(SameText("ABC", "abc"));
     EXPECT_FALSE(SameText("É", "é"));

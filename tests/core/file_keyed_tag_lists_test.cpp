@@ -99,3 +99,43 @@ TEST(FileKeyedTagLists, LoadFromListFile) {
     ASSERT_EQ(files.Count(), 1);
     EXPECT_EQ(files.GetTag(0)->Filename(), "/m/b.mp3");
 }
+
+TEST(FileKeyedTagLists, PlayCountsKeepTheirStoredCountsWhenLoadedOrTakenOver) {
+    test::TempDir dir;
+    const std::string name = dir.File("poplist.dat");
+    TaudioTagList written;
+    written.Add(Tag("/m/a.mp3", 5));
+    written.GetTag(0)->SetModDate(44000.5);
+    written.Add(Tag("/m/b.mp3", 1));
+    written.GetTag(1)->SetModDate(44001.5);
+    ASSERT_TRUE(written.SaveToFile(name, false));
+
+    SetClock([] { return TDateTime(46000); });
+    TpopularityTagList pop;
+    ASSERT_TRUE(pop.LoadFromListFile(name, false));
+    ASSERT_EQ(pop.Count(), 2);
+    EXPECT_EQ(pop.FindFile("/m/a.mp3")->Data(), 5u);
+    EXPECT_EQ(pop.FindFile("/m/a.mp3")->ModDate(), 44000.5);
+    EXPECT_EQ(pop.FindFile("/m/b.mp3")->Data(), 1u);
+
+    // Written back and read again: byte for byte the same file.
+    TaudioTagList again;
+    for (int i = 0; i < pop.Count(); ++i) again.Add(pop.GetTag(i));
+    TbyteWriter first, second;
+    written.SaveToStream(first);
+    again.SaveToStream(second);
+    EXPECT_EQ(first.Bytes(), second.Bytes());
+
+    // AddList and AddTags take stored counts over too (copies or not); a later play counts.
+    TpopularityTagList taken;
+    taken.AddList(written, false, true);
+    EXPECT_EQ(taken.FindFile("/m/a.mp3")->Data(), 5u);
+    TmyStringList items;
+    items.AddObject("x", Tag("/m/c.mp3", 9));
+    taken.AddTags(items, true, false);
+    EXPECT_EQ(taken.FindFile("/m/c.mp3")->Data(), 9u);
+    taken.Add(Tag("/m/a.mp3"));
+    EXPECT_EQ(taken.FindFile("/m/a.mp3")->Data(), 6u);
+    EXPECT_EQ(taken.FindFile("/m/a.mp3")->ModDate(), 46000);
+    SetClock(nullptr);
+}

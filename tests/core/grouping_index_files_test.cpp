@@ -359,3 +359,32 @@ TEST(GroupingIndexFiles, Files) {
     EXPECT_FALSE(loaded.Genres.LoadFromFile(genresFile, master, &error));
     EXPECT_NE(error.find("genres.idx"), std::string::npos);
 }
+
+TEST(GroupingIndexFiles, GenresAndYearsCarryArtistsAndAlbumsWhateverTheListSwitches) {
+    TaudioTagList master;
+    FillMaster(master);
+    for (int i = 0; i < master.Count(); ++i) master.GetTag(i)->SetStoredPosition(i);
+    // Written with the switches off, read with them on, and the other way round: the
+    // same artists and albums both ways, and the same bytes as with the switches on.
+    std::string streams[2];
+    for (const bool on : {false, true}) {
+        TaudioTagGenreList genres;
+        genres.UseArtists = genres.UseAlbums = on;
+        genres.BeginUpdate();
+        for (const auto& tag : master.Items()) genres.AddTag(tag);
+        genres.EndUpdate();
+        genres.BuildArtists();
+        TbyteWriter w;
+        genres.SaveToStream(w);
+        streams[on] = w.Bytes();
+        TaudioTagGenreList loaded;
+        loaded.UseArtists = loaded.UseAlbums = !on;
+        ASSERT_TRUE(Load(loaded, streams[on], master));
+        loaded.BuildArtists();
+        const auto rock = loaded.FindGenre("Rock");
+        ASSERT_TRUE(rock);
+        EXPECT_GT(rock->Albums().Count(), 0) << "written with the switches " << (on ? "on" : "off");
+        EXPECT_GT(rock->Artists().Count(), 0);
+    }
+    EXPECT_EQ(streams[0], streams[1]);
+}

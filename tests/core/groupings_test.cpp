@@ -119,11 +119,24 @@ TEST(Groupings, GenresAndYearsWithTheirArtistsAndAlbums) {
     EXPECT_EQ(years.FindYear("[No Year]")->Count(), 4);  // "87" holds no four-digit year
     EXPECT_EQ(genres.Names().Count(), 4);
 
-    TaudioTagGenreList bare;
+    // The list's switches only store: every new genre and year files artists and albums.
+    TaudioTagGenreList noArtists;
+    TaudioTagYearList noAlbums;
+    noArtists.UseArtists = false;
+    noAlbums.UseAlbums = false;
+    for (const auto& t : Library()) noArtists.AddTag(t), noAlbums.AddTag(t);
+    EXPECT_FALSE(noArtists.UseArtists);
+    EXPECT_EQ(noArtists.FindGenre("Rock")->Albums().Count(), 2);
+    EXPECT_TRUE(noArtists.FindGenre("Rock")->Artists().FindArtist("The Band"));
+    EXPECT_EQ(noAlbums.FindYear("1976")->Albums().Count(), 1);
+
+    // A genre's own switch: without artists it files no albums either.
+    TaudioTagGenre bare;
     bare.UseArtists = false;
-    for (const auto& t : Library()) bare.AddTag(t);
-    EXPECT_EQ(bare.FindGenre("Rock")->Artists().Count(), 0);
-    EXPECT_EQ(bare.FindGenre("Rock")->Albums().Count(), 0);
+    for (const auto& t : Library()) bare.Add(t);
+    EXPECT_EQ(bare.Count(), int(Library().size()));
+    EXPECT_EQ(bare.Artists().Count(), 0);
+    EXPECT_EQ(bare.Albums().Count(), 0);
 }
 
 TEST(Groupings, FilterAppliedToTheLibraryKeepsOrderAndSharesTags) {
@@ -209,4 +222,32 @@ TEST(Groupings, GenreTracksKeepTitleOrderAcrossNotices) {
     genres.EndUpdate();
     EXPECT_EQ(test::Titles(*genres.FindGenre("rock")), (std::vector<std::string>{"alpha", "Echo", "Kilo"}));
     EXPECT_EQ(genres.GetTitles(), (std::vector<std::string>{"Pop", "Rock"}));
+}
+
+TEST(Groupings, SearchesGiveOnlyTracksOfTheRequestedMediaKinds) {
+    std::vector<TaudioTagPtr> tags = {
+        MakeLibraryTag("/m/Live/01.mp3", "Crowd", "Audio Song", "Live"),
+        MakeLibraryTag("/m/Live/02.mkv", "Crowd", "Video Song", "Live"),
+        MakeLibraryTag("/m/Live/03.xyz", "Crowd", "Unknown Kind", "Live"),
+    };
+    tags[1]->SetMediaType(mkVideo);
+    tags[2]->SetMediaType(0);
+    TaudioTagAlbumList albums;
+    TaudioTagArtistList artists;
+    for (const auto& t : tags) albums.AddTag(t), artists.AddTag(t);
+    artists.BuildFromList(albums);
+    for (const uint32_t mask : {uint32_t(mkAudio), uint32_t(mkVideo), uint32_t(mkAudio | mkVideo)}) {
+        TmyStringList found, byArtist;
+        albums.SearchAlbums("liv", found, mask);
+        artists.SearchArtists("CROWD", byArtist, mask);
+        std::vector<std::string> titles, artistTitles;
+        for (int i = 0; i < found.Count(); ++i) titles.push_back(found.ObjectAs<TaudioTag>(i)->Title());
+        for (int i = 0; i < byArtist.Count(); ++i)
+            artistTitles.push_back(byArtist.ObjectAs<TaudioTag>(i)->Title());
+        std::vector<std::string> expected;
+        if (mask & mkAudio) expected.push_back("Audio Song");
+        if (mask & mkVideo) expected.push_back("Video Song");
+        EXPECT_EQ(titles, expected) << "mask " << mask;
+        EXPECT_EQ(artistTitles, expected) << "mask " << mask;
+    }
 }

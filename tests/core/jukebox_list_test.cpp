@@ -1,6 +1,8 @@
 // The library container, its operations and the loader: round trips through the data
 // folder, what survives a restart, damaged files, CD lists, and a whole evening of play
 // with the fake player.
+#include "core/jukebox_list.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,16 +10,16 @@
 #include <set>
 
 #include "core/ini_file.h"
-#include "core/safe_file.h"
-#include "core/jukebox_list.h"
 #include "core/jukebox_loader.h"
 #include "core/list_file_io.h"
+#include "core/safe_file.h"
 #include "core/services.h"
 #include "core/system_services.h"
 #include "core/tag_list_files.h"
 #include "core/tagger_loader.h"
 #include "tests/support/fake_media_player.h"
 #include "tests/support/fake_tagger.h"
+#include "tests/support/foreign_records.h"
 #include "tests/support/recording_prompt.h"
 #include "tests/support/tags.h"
 #include "tests/support/temp_dir.h"
@@ -104,6 +106,34 @@ TEST(JukeboxList, LoaderWithoutLibraryDoesNothing) {
     loader.OnStartGlobalLoad = [&](TObject*) { ++fired; };
     loader.LoadAll();
     EXPECT_EQ(fired, 0);
+}
+
+TEST(JukeboxList, LoaderForgetsALibraryThatIsDestroyed) {
+    test::TempDir dir;
+    TlocalJukeboxLoader loader;
+    int fired = 0;
+    loader.OnStartGlobalLoad = [&](TObject*) { ++fired; };
+    {
+        auto lib = NewLibrary(dir);
+        loader.JukeboxList = lib.get();
+        EXPECT_EQ(loader.JukeboxList, lib.get());
+        loader.LoadLibrary();
+        EXPECT_EQ(fired, 1);
+    }
+    EXPECT_EQ(loader.JukeboxList, nullptr);
+    loader.LoadAll();  // no step reaches the freed library
+    EXPECT_EQ(fired, 1);
+
+    // A loader that goes first leaves nothing behind in the library; relinking moves the notice.
+    auto first = NewLibrary(dir), second = NewLibrary(dir);
+    {
+        TlocalJukeboxLoader shortLived;
+        shortLived.JukeboxList = first.get();
+        shortLived.JukeboxList = second.get();
+        first.reset();
+        EXPECT_EQ(shortLived.JukeboxList, second.get());
+    }
+    second.reset();
 }
 
 TEST(JukeboxList, LoaderReadsTheVideoListOnlyWithVideoSupport) {
@@ -201,6 +231,26 @@ TEST(JukeboxList, CdListsFollowTheDiscAndStayOutOfTheLibraryFile) {
     lib->GlobalList().EndUpdate();
     ASSERT_TRUE(LoadTagListFromFile(stored, dir.File("jukebox.dat"), false));
     EXPECT_EQ(stored.Count(), 40);
+    SetSystemServices(previous);
+}
+
+TEST(JukeboxList, ACdListMadeInOneDriveReadsBackInAnother) {
+    test::TempDir dir;
+    auto drives = std::make_shared<FakeDrives>();
+    drives->Root = "/media/cdrom0/";
+    auto previous = SetSystemServices(drives);
+    auto lib = NewLibrary(dir);
+    // Every track in one folder of the disc.
+    TaudioTagList cd;
+    cd.Add(MakeTag("CD", "Track1", 0, "/media/cdrom0/Album/1.mp3"));
+    cd.Add(MakeTag("CD", "Track2", 0, "/media/cdrom0/Album/2.mp3"));
+    ASSERT_TRUE(lib->SaveCDList(cd, "/media/cdrom0/"));
+    EXPECT_TRUE(fs::exists(dir.File("0000AB12.dat")));
+    drives->Root = "/run/media/me/AUDIO CD/";
+    lib->LoadCDs = true;
+    lib->LoadIndexes();
+    EXPECT_NE(lib->FileIndex().IndexOf("/run/media/me/AUDIO CD/Album/1.mp3"), -1);
+    EXPECT_NE(lib->FileIndex().IndexOf("/run/media/me/AUDIO CD/Album/2.mp3"), -1);
     SetSystemServices(previous);
 }
 
@@ -736,6 +786,105 @@ TEST_F(ScannedLibrary, GroupsAreOutOfTheirUpdateBracketsAfterProcessing) {
     LoadAll(*fresh);
     Drain();
     EXPECT_TRUE(allClosed(*fresh));
+}
+
+TEST(JukeboxList, ProgressOfTheGroupingsCarriesTheTrackCount) {
+    test::TempDir dir;
+    auto lib = NewLibrary(dir);
+    lib->AutoSaveGlobal = false;
+    lib->SetVideoSupport(true);
+    std::vector<std::pair<int, int>> steps;
+    TcustomJukeboxListEvents events;
+    events.OnListProcess = [&](TObject*, int index, int count, const TaudioTagPtr&) {
+        steps.push_back({index, count});
+    };
+    lib->SetEvents(&events);
+    lib->GlobalList().BeginUpdate();
+    for (int i = 0; i < 12; ++i) lib->GlobalList().Add(MakeTag("A", "T" + std::to_string(i)));
+    steps.clear();
+    lib->GlobalList().EndUpdate();  // ProcessTags
+    EXPECT_EQ(steps, (std::vector<std::pair<int, int>>{{0, 12}, {10, 12}}));
+    steps.clear();
+    lib->ReprocessYears();
+    EXPECT_EQ(steps, (std::vector<std::pair<int, int>>{{0, 12}, {10, 12}}));
+    steps.clear();
+    lib->VideoList().BeginUpdate();
+    for (int i = 0; i < 3; ++i)
+        lib->VideoList().Add(MakeTag("V", "Clip" + std::to_string(i), 0, "/v/" + std::to_string(i) + ".mkv"));
+    steps.clear();
+    lib->VideoList().EndUpdate();  // ProcessVideo
+    EXPECT_EQ(steps, (std::vector<std::pair<int, int>>{{0, 3}, {1, 3}, {2, 3}}));
+    lib->SetEvents(nullptr);
+    lib->SetVideoSupport(false);
+}
+
+TEST(JukeboxList, TheJukeboxReportsAPlaylistChangeWhenTheLibrarysPlaylistsChange) {
+    test::TempDir dir;
+    auto lib = NewLibrary(dir);
+    int changes = 0;
+    TcustomJukeboxEvents events;
+    events.OnPlaylistChange = [&](TObject* sender) {
+        EXPECT_EQ(sender, lib->Jukebox());
+        ++changes;
+    };
+    lib->Jukebox()->SetEvents(&events);
+    auto list = std::make_shared<TaudioTagList>();
+    list->SetTitle("Party");
+    lib->Playlists().AddList(list);
+    EXPECT_EQ(changes, 1);
+    lib->RemovePlaylist(list.get());
+    EXPECT_EQ(changes, 2);
+    lib->Jukebox()->SetEvents(nullptr);
+}
+
+TEST(JukeboxList, AForeignRecordLosesNoTracksAndKeepsTheFileFromAutoSave) {
+    test::TempDir dir;
+    const std::string library =
+        test::ListWithForeignRecord("", {MakeTag("A", "One")}, {MakeTag("A", "Two"), MakeTag("B", "Three")});
+    const std::string queue = test::ListWithForeignRecord("", {MakeTag("A", "One")}, {MakeTag("B", "Three")});
+    TbyteWriter lists;
+    lists.WriteBytes("UALL");
+    lists.WriteI32(2);
+    lists.WriteBytes(test::ListWithForeignRecord("Evening", {MakeTag("A", "One")}, {MakeTag("A", "Two")}));
+    TaudioTagList late;
+    late.SetTitle("Late");
+    late.Add(MakeTag("B", "Three"));
+    late.SaveToStream(lists);
+    ASSERT_TRUE(SafeWriteFile(dir.File("jukebox.dat"), library));
+    ASSERT_TRUE(SafeWriteFile(dir.File("queue.dat"), queue));
+    ASSERT_TRUE(SafeWriteFile(dir.File("playlists.dat"), lists.Bytes()));
+
+    auto lib = NewLibrary(dir);
+    LoadAll(*lib);
+    EXPECT_EQ(test::Titles(lib->GlobalList()), (std::vector<std::string>{"One", "Two", "Three"}));
+    EXPECT_EQ(test::Titles(lib->Jukebox()->Queue()), (std::vector<std::string>{"One", "Three"}));
+    ASSERT_EQ(lib->Playlists().Count(), 2);
+    EXPECT_EQ(lib->Playlists().FindList("Evening")->Count(), 2);
+    EXPECT_EQ(lib->Playlists().FindList("Late")->Count(), 1);
+    EXPECT_TRUE(lib->GlobalLoadFailed());
+    EXPECT_TRUE(lib->Jukebox()->QueueLoadFailed());
+    EXPECT_TRUE(lib->PlaylistsLoadFailed());
+
+    // Changes the program makes by itself leave the damaged files as they are.
+    lib->GlobalList().Add(MakeTag("C", "Scanned"));
+    lib->Jukebox()->Queue().Add(MakeTag("C", "Internal"));
+    auto extra = std::make_shared<TaudioTagList>();
+    extra->SetTitle("Extra");
+    lib->Playlists().AddList(extra);
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(dir.File("jukebox.dat"), bytes));
+    EXPECT_EQ(bytes, library);
+    ASSERT_TRUE(ReadFileBytes(dir.File("queue.dat"), bytes));
+    EXPECT_EQ(bytes, queue);
+    ASSERT_TRUE(ReadFileBytes(dir.File("playlists.dat"), bytes));
+    EXPECT_EQ(bytes, lists.Bytes());
+
+    // Once a person changes the library, it is written again, whole.
+    lib->MarkGlobalListUserChange();
+    lib->GlobalList().Add(MakeTag("C", "Chosen"));
+    TaudioTagList stored;
+    ASSERT_TRUE(LoadTagListFromFile(stored, dir.File("jukebox.dat"), false));
+    EXPECT_EQ(stored.Count(), 5);
 }
 
 }  // namespace

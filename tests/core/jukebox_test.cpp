@@ -9,6 +9,7 @@
 #include "core/jukebox_list.h"
 #include "core/safe_file.h"
 #include "core/services.h"
+#include "tests/support/date_formats.h"
 #include "tests/support/fake_media_player.h"
 #include "tests/support/tags.h"
 #include "tests/support/temp_dir.h"
@@ -162,6 +163,7 @@ TEST(Jukebox, StackerStatusAndCartridgeNames) {
 }
 
 TEST(Jukebox, HistoryFileHasOneLinePerPlayedTrack) {
+    test::TscopedDateFormats locale("%m/%d/%Y", "%I:%M:%S %p");
     Library l;
     l.Fill({"Q1", "Q2"}, {}, {}, {});
     SetClock([] { return EncodeDate(2024, 5, 1) + EncodeTime(20, 0, 0, 0); });
@@ -170,8 +172,8 @@ TEST(Jukebox, HistoryFileHasOneLinePerPlayedTrack) {
     std::string text;
     ASSERT_TRUE(ReadFileBytes(l.jb.GetHistoryFileName(), text));
     EXPECT_EQ(text,
-              "2024-05-01 20:00:00 : X - Q1 (/m/X - Q1.mp3)\n"
-              "2024-05-01 20:00:00 : X - Q2 (/m/X - Q2.mp3)\n");
+              "05/01/2024 08:00:00 PM : X - Q1 (/m/X - Q1.mp3)\n"
+              "05/01/2024 08:00:00 PM : X - Q2 (/m/X - Q2.mp3)\n");
     EXPECT_EQ(l.jb.History().GetTag(1)->ModDate(), EncodeDate(2024, 5, 1) + EncodeTime(20, 0, 0, 0));
 }
 

@@ -13,6 +13,7 @@
 #include "core/sqlite_database.h"
 #include "core/tag_list.h"
 #include "core/text_utils.h"
+#include "support/date_formats.h"
 #include "support/tags.h"
 #include "support/temp_dir.h"
 
@@ -361,4 +362,26 @@ TEST_F(MediaDatabase, LargeExportIsImportedRowByRowAcrossReadPieces) {
         names.push_back(q.ColumnText(0));
     EXPECT_EQ(names, (std::vector<std::string>{"AlbumIndex", "ArtistIndex", "GenreStringIndex", "ModDateIndex",
                                                "TagDateIndex", "TitleIndex"}));
+}
+
+TEST_F(MediaDatabase, ModDatesReadBackInTheLocalesFormAndInTheIsoForm) {
+    for (const char* shortDate : {"%d.%m.%Y", "%d/%m/%y", "%Y-%m-%d"}) {
+        test::TscopedDateFormats locale(shortDate);
+        ASSERT_TRUE(SafeWriteFile(Csv(), ExportText(Ftags)));
+        ASSERT_TRUE(Fdb.Build(Db(), Csv())) << Fdb.LastError();
+        Fdb.SetFileIndex(&Findex);
+        EXPECT_EQ(Select("ModDate = #1/31/2004#"), (std::vector<std::string>{File(0)})) << shortDate;
+        EXPECT_EQ(Select("ModDate = #2020-02-29#"), (std::vector<std::string>{File(2)})) << shortDate;
+    }
+    // An export written in ISO form reads back under a day-first locale.
+    std::string text;
+    {
+        test::TscopedDateFormats iso;
+        text = ExportText(Ftags);
+    }
+    test::TscopedDateFormats dayFirst("%d/%m/%Y");
+    ASSERT_TRUE(SafeWriteFile(Csv(), text));
+    ASSERT_TRUE(Fdb.Build(Db(), Csv())) << Fdb.LastError();
+    Fdb.SetFileIndex(&Findex);
+    EXPECT_EQ(Select("ModDate = #5/1/2010#"), (std::vector<std::string>{File(1)}));
 }

@@ -1,12 +1,15 @@
 // M3U export and import, and the comma-separated export.
+#include "core/playlist_files.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "core/csv_text.h"
-#include "core/playlist_files.h"
+#include "core/playlist_text.h"
 #include "core/safe_file.h"
+#include "support/date_formats.h"
 #include "support/temp_dir.h"
 
 using namespace tunecrest;
@@ -98,6 +101,32 @@ TEST(M3U, ImportResolvesRelativeEntriesAndSkipsMissingFiles) {
     EXPECT_EQ(list.Count(), 5);
 }
 
+TEST(M3U, ImportConvertsBackslashesOnlyInWindowsNames) {
+    test::TempDir dir;
+    std::filesystem::create_directories(dir.Path() / "lists" / "sub");
+    // Linux names that hold a backslash: beside the playlist and absolute elsewhere.
+    for (const char* f : {"lists/AC\\DC - Live.mp3", "lists/sub/win.mp3", "odd\\name.mp3"})
+        std::ofstream(dir.File(f)) << "x";
+    const std::string playlist = dir.File("lists/mixed.m3u");
+    std::ofstream(playlist) << "AC\\DC - Live.mp3\n"  // exists as written: kept
+                            << "sub\\win.mp3\n"       // no such file: a Windows relative name
+                            << dir.File("odd\\name.mp3") << "\n"
+                            << "\\lists\\sub\\win.mp3\n";  // rooted Windows name: "/lists/sub/win.mp3"
+    TfileTagList list;
+    ASSERT_TRUE(LoadFromPlaylistFile(list, playlist, false));
+    ASSERT_EQ(list.Count(), 3);
+    EXPECT_EQ(list.GetTag(0)->Filename(), dir.File("lists/AC\\DC - Live.mp3"));
+    EXPECT_EQ(list.GetTag(1)->Filename(), dir.File("lists/sub/win.mp3"));
+    EXPECT_EQ(list.GetTag(2)->Filename(), dir.File("odd\\name.mp3"));
+
+    const auto names =
+        ParsePlaylistEntries("C:\\Music\\a.mp3\n\\\\server\\share\\b.mp3\n/x/c\\d.mp3\n", "/pl");
+    ASSERT_EQ(names.size(), 3u);
+    EXPECT_TRUE(names[0].ends_with("C:/Music/a.mp3")) << names[0];
+    EXPECT_EQ(names[1], "/server/share/b.mp3");
+    EXPECT_EQ(names[2], "/x/c\\d.mp3");
+}
+
 TEST(CsvExport, AwkwardFieldsMatchByteForByteAndReadBack) {
     test::TempDir dir;
     const std::string name = dir.File("export.csv");
@@ -112,6 +141,7 @@ TEST(CsvExport, AwkwardFieldsMatchByteForByteAndReadBack) {
     tag->ExtraFields().Add("k=v,w");
     TaudioTagList list;
     list.Add(tag);
+    test::TscopedDateFormats locale;
     ASSERT_TRUE(ExportCSV(list, name, false, "Mix, 1"));
     const std::string header =
         "Filename,PathPart,FilePart,ExtPart,AlbumPath,Title,Artist,Album,Comment,TagDate,GenreID,GenreString,"

@@ -1,4 +1,6 @@
 // Tag-list, list-of-lists and index files: exact bytes, round trips, damage, re-rooting.
+#include "core/tag_list_files.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,7 +9,7 @@
 #include "core/list_file_io.h"
 #include "core/safe_file.h"
 #include "core/services.h"
-#include "core/tag_list_files.h"
+#include "support/foreign_records.h"
 #include "support/temp_dir.h"
 
 using namespace tunecrest;
@@ -158,9 +160,9 @@ TEST(TagListFile, DamageKeepsTheTagsReadBeforeIt) {
     back.OnListProcessFinished = [&](TObject*) { ++finished; };
     TbyteReader r(bytes);
     std::string error;
+    // The foreign record is read past and reported: the list is still damaged.
     EXPECT_FALSE(back.LoadFromStream(r, false, "", &error));
-    EXPECT_NE(error.find("Tforeign!"), std::string::npos);
-    EXPECT_NE(error.find("tag 2 of 3"), std::string::npos);
+    EXPECT_NE(error.find("1 record of another class skipped"), std::string::npos) << error;
     ASSERT_EQ(back.Count(), 2);
     EXPECT_EQ(back.GetTag(1)->Title(), "T1");
     EXPECT_EQ(finished, 1);
@@ -361,4 +363,114 @@ TEST(ListOfLists, MatchesTheLayoutAndReadsBothForms) {
     EXPECT_EQ(lists[1]->Title(), "B");
     EXPECT_EQ(lists[1]->Count(), b->Count() - 1);
     EXPECT_NE(error.find("list 1 of 2"), std::string::npos);
+}
+
+TEST(TagListFile, ARecordOfAnotherClassIsSkippedAndTheRestRead) {
+    const std::string stream = test::ListWithForeignRecord(
+        "Mixed", {TagFor("/m/1.mp3", "One")}, {TagFor("/m/2.mp3", "Two"), TagFor("/m/3.mp3", "Three")});
+    TaudioTagList list;
+    std::string error;
+    TbyteReader r(stream);
+    EXPECT_FALSE(list.LoadFromStream(r, false, "", &error)) << "still reported as damaged";
+    EXPECT_NE(error.find("1 record of another class skipped"), std::string::npos) << error;
+    ASSERT_EQ(list.Count(), 3);
+    EXPECT_EQ(list.GetTag(2)->Title(), "Three");
+    EXPECT_EQ(list.GetTag(1)->StoredPosition(), 1);  // its place in the list read
+    EXPECT_EQ(r.Remaining(), 0u);
+
+    TtagListHeader header;
+    std::vector<TaudioTagPtr> tags;
+    TbyteReader again(stream);
+    EXPECT_FALSE(ReadTagListStream(again, header, tags));
+    EXPECT_EQ(tags.size(), 3u);
+
+    // In a list of lists the lists after it are read too.
+    TbyteWriter w;
+    w.WriteBytes("UALL");
+    w.WriteI32(2);
+    w.WriteBytes(stream);
+    TaudioTagList last;
+    last.SetTitle("Last");
+    last.Add(TagFor("/m/4.mp3", "Four"));
+    last.SaveToStream(w);
+    std::vector<TaudioTagListPtr> lists;
+    TbyteReader lr(w.Bytes());
+    EXPECT_FALSE(LoadTagListsFromStream(lr, lists, &error));
+    ASSERT_EQ(lists.size(), 2u);
+    EXPECT_EQ(lists[0]->Count(), 3);
+    EXPECT_EQ(lists[1]->Title(), "Last");
+    EXPECT_EQ(lists[1]->Count(), 1);
+
+    // A foreign record cut short is damage that ends the read.
+    const std::string cut = stream.substr(0, stream.find("TforeignChild") + 5);
+    TbyteReader cr(cut);
+    EXPECT_FALSE(list.LoadFromStream(cr, false, "", &error));
+    EXPECT_EQ(list.Count(), 1);
+}
+
+TEST(TagListFile, CdListsAreReRootedAtTheirMountRootNeverBelowIt) {
+    struct Tcase {
+        std::string OldRoot;
+        std::vector<std::string> Rest;  // names below the mount root
+    };
+    const std::vector<std::string> single = {"/Album/1.mp3", "/Album/2.mp3"};
+    const std::vector<std::string> multi = {"/Album A/1.mp3", "/Album B/Disc 1/2.mp3"};
+    const std::vector<Tcase> cases = {
+        {"/media/cdrom0", single},
+        {"/media/cdrom0", multi},
+        {"/media/me/MY DISC", single},
+        {"/media/me/MY DISC", multi},
+        {"/run/media/me/LABEL", single},
+        {"/run/media/me/LABEL", multi},
+        {"/mnt/disc", single},
+        {"/mnt/disc", multi},
+        {"/cdrom", single},
+        {"/cdrom", multi},
+        {"/srv/jukebox/discs/drive1", single},
+        {"/srv/jukebox/discs/drive1", multi},
+    };
+    test::TempDir dir;
+    for (const Tcase& c : cases) {
+        for (const std::string newRoot : {"/media/cdrom1/", "/run/media/other/NEW LABEL"}) {
+            TaudioTagList list;
+            for (const auto& rest : c.Rest) list.Add(TagFor(c.OldRoot + rest));
+            list.Add(TagFor("http://radio.example/s"));
+            const std::string file = dir.File("cd.dat");
+            ASSERT_TRUE(SaveCDListToFile(list, c.OldRoot + "/", file));
+            TaudioTagList back;
+            ASSERT_TRUE(back.LoadFromFile(file, false, newRoot));
+            const std::string expectedRoot =
+                newRoot.back() == '/' ? newRoot.substr(0, newRoot.size() - 1) : newRoot;
+            for (size_t i = 0; i < c.Rest.size(); ++i)
+                EXPECT_EQ(back.GetTag(int(i))->Filename(), expectedRoot + c.Rest[i])
+                    << "stored root " << c.OldRoot;
+            EXPECT_EQ(back.GetTag(int(c.Rest.size()))->Filename(), "http://radio.example/s");
+
+            // Lists written without a stored root: the usual layouts are guessed (a
+            // custom mount point cannot be told from its folders).
+            if (c.OldRoot.starts_with("/srv/")) continue;
+            std::vector<TaudioTagPtr> tags;
+            for (const auto& rest : c.Rest) tags.push_back(TagFor(c.OldRoot + rest));
+            RerootFileNames(tags, newRoot);
+            for (size_t i = 0; i < c.Rest.size(); ++i)
+                EXPECT_EQ(tags[i]->Filename(), expectedRoot + c.Rest[i]) << "guessed from " << c.OldRoot;
+        }
+    }
+
+    // Names written with drive letters lose the letter, whatever the stored root.
+    TaudioTagList drive;
+    drive.Add(TagFor("E:\\Album\\1.mp3"));
+    drive.Add(TagFor("E:\\Album\\2.mp3"));
+    const std::string file = dir.File("drive.dat");
+    ASSERT_TRUE(SaveTagListToFile(drive, file, false));
+    TaudioTagList back;
+    ASSERT_TRUE(back.LoadFromFile(file, false, "/media/cdrom0/"));
+    EXPECT_EQ(back.GetTag(1)->Filename(), "/media/cdrom0/Album/2.mp3");
+    ASSERT_TRUE(back.LoadFromFile(file, false, "F:"));
+    EXPECT_EQ(back.GetTag(0)->Filename(), "F:\\Album\\1.mp3");
+
+    // A stored root that does not hold the names is not used.
+    std::vector<TaudioTagPtr> other = {TagFor("/mnt/cd/Album/1.mp3")};
+    RerootFileNames(other, "/media/x", "/elsewhere/");
+    EXPECT_EQ(other[0]->Filename(), "/media/x/Album/1.mp3");
 }

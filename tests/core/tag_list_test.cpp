@@ -10,6 +10,7 @@
 #include "core/safe_file.h"
 #include "core/services.h"
 #include "core/system_services.h"
+#include "support/date_formats.h"
 #include "support/tags.h"
 #include "support/temp_dir.h"
 
@@ -287,6 +288,7 @@ TEST(TagList, ActiveAndModeEvents) {
 
 TEST(TagList, HistoryStampsAndSavesLines) {
     test::TempDir dir;
+    test::TscopedDateFormats locale("%d.%m.%Y", "%H:%M:%S");
     SetClock([] { return EncodeDate(2024, 1, 2) + EncodeTime(3, 4, 5, 0); });
     TaudioTagHistoryList history;
     auto video = MakeTag("Band", "Song", 0, "/m/song.mp3");
@@ -298,7 +300,7 @@ TEST(TagList, HistoryStampsAndSavesLines) {
     ASSERT_TRUE(history.SaveToTextFile(file));
     std::string text;
     ASSERT_TRUE(ReadFileBytes(file, text));
-    EXPECT_EQ(text, "2024-01-02 03:04:05 : Band - Song (/m/song.mp3)\n");
+    EXPECT_EQ(text, "02.01.2024 03:04:05 : Band - Song (/m/song.mp3)\n");
 }
 
 // The history keeps its latest entries in memory; its file keeps every line of the
@@ -316,9 +318,9 @@ TEST(TagList, HistoryCappedInMemoryFileAppendedAndRewrittenAtFirstWrite) {
     std::string expected;
     const int played = TaudioTagHistoryList::kKeptEntries + 5;
     for (int i = 0; i < played; ++i) {
-        history.Add(MakeTag("Band", "Song " + std::to_string(i), 0, "/m/" + std::to_string(i) + ".mp3"));
-        expected += "2024-01-02 03:04:05 : Band - Song " + std::to_string(i) + " (/m/" + std::to_string(i) +
-                    ".mp3)\n";
+        auto tag = MakeTag("Band", "Song " + std::to_string(i), 0, "/m/" + std::to_string(i) + ".mp3");
+        history.Add(tag);
+        expected += tag->GetDisplayText(tdfTimeArtistTitleFilename) + "\n";
         if (i % 100 == 0 || i >= played - 3) {
             ASSERT_TRUE(history.AppendLastToTextFile(file));
         }

@@ -1,13 +1,20 @@
 #include <gtest/gtest.h>
+#include <taglib/asffile.h>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/fileref.h>
 #include <taglib/flacfile.h>
 #include <taglib/id3v2tag.h>
+#include <taglib/mp4file.h>
 #include <taglib/mpegfile.h>
+#include <taglib/opusfile.h>
+#include <taglib/vorbisfile.h>
+#include <taglib/wavfile.h>
 
 #include <fstream>
 #include <random>
+#include <thread>
 
+#include "core/audio_tag.h"
 #include "core/tagger_loader.h"
 #include "support/media_files.h"
 #include "support/temp_dir.h"
@@ -159,6 +166,134 @@ TEST_F(TaglibTaggerTest, ReportsTheEmbeddedPicture) {
         EXPECT_STREQ(value, "image/png");
         EXPECT_EQ(size, 100);
     }
+}
+
+// Embeds `picture` in the file by the means of its format; `front` marks it as the front cover.
+bool EmbedPicture(const std::string& file, TmediaFormat format, const std::string& mime,
+                  const std::string& picture, bool front) {
+    const TagLib::ByteVector data(picture.data(), unsigned(picture.size()));
+    auto flacPicture = [&] {
+        auto* p = new TagLib::FLAC::Picture;
+        p->setMimeType(mime);
+        p->setType(front ? TagLib::FLAC::Picture::FrontCover : TagLib::FLAC::Picture::BackCover);
+        p->setData(data);
+        return p;
+    };
+    auto apic = [&] {
+        auto* frame = new TagLib::ID3v2::AttachedPictureFrame;
+        frame->setMimeType(mime);
+        frame->setType(front ? TagLib::ID3v2::AttachedPictureFrame::FrontCover
+                             : TagLib::ID3v2::AttachedPictureFrame::BackCover);
+        frame->setPicture(data);
+        return frame;
+    };
+    switch (format) {
+        case TmediaFormat::Mp3: {
+            TagLib::MPEG::File f(file.c_str());
+            f.ID3v2Tag(true)->addFrame(apic());
+            return f.save();
+        }
+        case TmediaFormat::Wav: {
+            TagLib::RIFF::WAV::File f(file.c_str());
+            f.ID3v2Tag()->addFrame(apic());
+            return f.save();
+        }
+        case TmediaFormat::Flac: {
+            TagLib::FLAC::File f(file.c_str());
+            f.addPicture(flacPicture());
+            return f.save();
+        }
+        case TmediaFormat::OggVorbis: {
+            TagLib::Ogg::Vorbis::File f(file.c_str());
+            f.tag()->addPicture(flacPicture());
+            return f.save();
+        }
+        case TmediaFormat::Opus: {
+            TagLib::Ogg::Opus::File f(file.c_str());
+            f.tag()->addPicture(flacPicture());
+            return f.save();
+        }
+        case TmediaFormat::M4a: {
+            TagLib::MP4::File f(file.c_str());
+            TagLib::MP4::CoverArtList covers;
+            if (f.tag()->contains("covr")) covers = f.tag()->item("covr").toCoverArtList();
+            covers.append(TagLib::MP4::CoverArt(
+                mime == "image/png" ? TagLib::MP4::CoverArt::PNG : TagLib::MP4::CoverArt::JPEG, data));
+            f.tag()->setItem("covr", covers);
+            return f.save();
+        }
+        case TmediaFormat::Wma: {
+            TagLib::ASF::File f(file.c_str());
+            TagLib::ASF::Picture p;
+            p.setMimeType(mime);
+            p.setType(front ? TagLib::ASF::Picture::FrontCover : TagLib::ASF::Picture::BackCover);
+            p.setPicture(data);
+            f.tag()->addAttribute("WM/Picture", TagLib::ASF::Attribute(p));
+            return f.save();
+        }
+        default:
+            return false;
+    }
+}
+
+TEST_F(TaglibTaggerTest, CoverArtComesFromThePictureOfEveryFormatOffTheMainThread) {
+    // The program's own loader is the one the tracks ask.
+    TaggerLoader().SetPluginFolder((Fdir.Path() / "TagPlugins").string());
+    const std::string back =
+        "\xFF\xD8\xFF\xE0"
+        "back-cover\xFF\xD9";
+    const std::string front =
+        "\xFF\xD8\xFF\xE0"
+        "front-cover\xFF\xD9";
+    const struct {
+        TmediaFormat Format;
+        const char* Name;
+    } cases[] = {{TmediaFormat::Mp3, "c.mp3"},       {TmediaFormat::Flac, "c.flac"},
+                 {TmediaFormat::OggVorbis, "c.ogg"}, {TmediaFormat::Opus, "c.opus"},
+                 {TmediaFormat::M4a, "c.m4a"},       {TmediaFormat::Wma, "c.wma"},
+                 {TmediaFormat::Wav, "c.wav"}};
+    std::vector<std::string> files;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::string file = Fdir.File(c.Name);
+        if (!MakeMediaFile(file, c.Format)) continue;  // the machine cannot encode it
+        // A back cover first, then the front cover: the front cover is the one shown.
+        ASSERT_TRUE(EmbedPicture(file, c.Format, "image/jpeg", back, false));
+        ASSERT_TRUE(EmbedPicture(file, c.Format, "image/jpeg", front, true));
+        files.push_back(file);
+    }
+    EXPECT_GE(files.size(), 5u) << "too few formats could be encoded";
+    // Read on worker threads, several at once, as the picture fetcher does.
+    std::vector<std::string> found(files.size());
+    std::vector<std::thread> workers;
+    for (size_t i = 0; i < files.size(); ++i)
+        workers.emplace_back([&, i] {
+            TaudioTag tag;
+            tag.SetFilename(files[i]);
+            TcoverPicture picture;
+            for (int round = 0; round < 5; ++round)
+                if (tag.LoadCoverImage(picture, false, true)) found[i] = picture.Bytes;
+        });
+    for (auto& worker : workers) worker.join();
+    for (size_t i = 0; i < files.size(); ++i) {
+        // MP4 marks no kinds, and the MP3 tag at the file's start is read directly: the
+        // first JPEG there.
+        const bool first = files[i].ends_with(".m4a") || files[i].ends_with(".mp3");
+        EXPECT_EQ(found[i], first ? back : front) << files[i];
+    }
+
+    // A picture that is no JPEG is no cover; a file with no picture has none.
+    const std::string png = Fdir.File("png.flac");
+    if (MakeMediaFile(png, TmediaFormat::Flac)) {
+        ASSERT_TRUE(EmbedPicture(png, TmediaFormat::Flac, "image/png", "\x89PNG\r\n\x1A\n....", true));
+        TaudioTag tag;
+        tag.SetFilename(png);
+        std::string jpeg;
+        EXPECT_FALSE(tag.GetEmbeddedPicture(jpeg));
+        tag.SetFilename(Fdir.File("none.flac"));
+        EXPECT_FALSE(tag.GetEmbeddedPicture(jpeg));
+    }
+    TaggerLoader().SetPluginFolder("");
 }
 
 TEST_F(TaglibTaggerTest, VideosGetTheirDurationAndMediaKindVideo) {

@@ -227,6 +227,14 @@ TEST_F(PaintRegions, OwnerPaintsEachCellInOrderInsideThePaint)
     Fgrid->EndUpdate();  // below zero stays at zero
     Fgrid->grab();
     EXPECT_EQ(painted.size(), 4u);
+
+    // The focused cell stands on the focus colour.
+    Fgrid->OnPaintRegion = nullptr;
+    Fgrid->SetFocusColor(clLime);
+    Fgrid->SetFocusedRegion(1);
+    const QImage focused = Fgrid->grab().toImage();
+    EXPECT_EQ(focused.pixelColor(200, 50), ToQColor(clLime));
+    EXPECT_EQ(focused.pixelColor(50, 50), ToQColor(clBlack));
 }
 
 TEST_F(PaintRegions, FetchedPictureIsDrawnOnArrivalWithoutRefetching)
@@ -285,6 +293,11 @@ TEST_F(PaintRegions, FetchedPictureIsDrawnOnArrivalWithoutRefetching)
     Fgrid->grab();
     EXPECT_EQ(region->ImageGetter().Rect, (Trect{0, 0, 100, 100}));
     EXPECT_TRUE(region->ImageGetter().Busy() || region->Picture().size() == QSize(100, 100));
+
+    // Another picture asked for: the cell does not show the old one for it meanwhile.
+    Fgrid->OnPaintRegion = nullptr;
+    region->GetImage(dir.File("another.bmp"));
+    EXPECT_TRUE(region->Picture().isNull());
     Fgrid.reset();
     SetDispatcher(nullptr);
 }
