@@ -120,6 +120,7 @@ bool ParseCategories(TbyteReader& r, std::string_view magic, int masterCount,
 
 void AddTracks(TaudioTagList& list, const std::vector<int32_t>& positions, const TaudioTagList& master) {
     const auto& tags = master.Items();
+    list.Reserve(positions.size());
     for (const int32_t position : positions) list.Add(tags[size_t(position)]);
 }
 

@@ -83,6 +83,8 @@ public:
     TaudioTagList& operator=(const TaudioTagList&) = delete;
 
     int Count() const { return int(Fitems.size()); }
+    // Room for `more` further tags, so that filling a large list does not move it as it grows.
+    void Reserve(size_t more) { Fitems.reserve(Fitems.size() + more); }
     // nullptr outside 0 .. Count-1.
     TaudioTagPtr GetTag(int index) const;
     int IndexOf(const TaudioTag* tag) const;
