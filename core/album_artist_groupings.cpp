@@ -57,22 +57,48 @@ TaudioTagAlbumPtr TaudioTagAlbumList::CreateAlbum(const std::string& title, cons
     return album;
 }
 
+namespace {
+std::string AlbumKey(std::string_view title, std::string_view folder) {
+    std::string key = UpperCase(title);
+    key += '\n';
+    key += folder;
+    return key;
+}
+}  // namespace
+
 TaudioTagAlbumPtr TaudioTagAlbumList::FindAlbumFor(const TaudioTag& tag) const {
     if (tag.Album().empty()) return nullptr;
-    // Albums of one title lie together; the one whose first tag shares the folder is it.
+    // The album whose title is the tag's and whose first tag shares its folder.
     const std::string_view folder = FolderOf(tag.Filename());
     // Two albums of one title never share a folder, so the album used last, when it
-    // has this title and folder, is the one the walk below would find.
+    // has this title and folder, is the one the lookup below would find.
     if (const TaudioTagListPtr last = FindListCached(tag.Album())) {
         const TaudioTagPtr first = last->GetTag(0);
         if (first && FolderOf(first->Filename()) == folder) return std::static_pointer_cast<TaudioTagAlbum>(last);
     }
-    for (const auto& candidate : ListsTitled(tag.Album())) {
-        const TaudioTagPtr first = candidate->GetTag(0);
-        if (first && FolderOf(first->Filename()) == folder)
-            return std::static_pointer_cast<TaudioTagAlbum>(candidate);
+    if (FbyFolderCount != Flists.size()) {
+        SortPending();
+        FbyFolder.clear();
+        for (const auto& list : Flists)  // in list order: the first of a title and folder wins
+            if (const TaudioTagPtr first = list->GetTag(0))
+                FbyFolder.emplace(AlbumKey(list->Title(), FolderOf(first->Filename())),
+                                  std::static_pointer_cast<TaudioTagAlbum>(list));
+        FbyFolderCount = Flists.size();
     }
-    return nullptr;
+    const auto it = FbyFolder.find(AlbumKey(tag.Album(), folder));
+    return it == FbyFolder.end() ? nullptr : it->second;
+}
+
+void TaudioTagAlbumList::Clear() {
+    FbyFolder.clear();
+    FbyFolderCount = size_t(-1);
+    TaudioTagListList::Clear();
+}
+
+void TaudioTagAlbumList::Delete(int index) {
+    FbyFolder.clear();
+    FbyFolderCount = size_t(-1);
+    TaudioTagListList::Delete(index);
 }
 
 TaudioTagAlbumPtr TaudioTagAlbumList::AddTag(const TaudioTagPtr& tag) {
@@ -81,7 +107,12 @@ TaudioTagAlbumPtr TaudioTagAlbumList::AddTag(const TaudioTagPtr& tag) {
         album->Add(tag);
         return album;
     }
+    const bool indexed = FbyFolderCount == Flists.size();
     const TaudioTagAlbumPtr album = CreateAlbum(tag->Album(), tag->Artist());
+    if (indexed) {
+        FbyFolder.emplace(AlbumKey(tag->Album(), FolderOf(tag->Filename())), album);
+        FbyFolderCount = Flists.size();
+    }
     // While the album list is being filled, a new album stays inside its own update
     // bracket and sorts once, at the album list's change notice.
     if (UpdateCount() > 0) album->BeginUpdate();

@@ -6,6 +6,7 @@
 // mappings and can move a leading "The" to the end.
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/safe_file.h"
@@ -57,8 +58,18 @@ public:
     // Clears the albums; reads the file when it exists (false when missing or damaged).
     bool LoadFromFile(const std::string& name, const TaudioTagList& master, std::string* error = nullptr);
 
+    void Clear() override;
+    void Delete(int index) override;
+
 protected:
     void DoChange() override;
+
+private:
+    // The albums by upper-cased title and folder of their first tag: many albums share
+    // a title ("Greatest Hits"), and filing a track must not walk all of them. Built on
+    // first use and again whenever albums were added or removed other than by AddTag.
+    mutable std::unordered_map<std::string, TaudioTagAlbumPtr> FbyFolder;
+    mutable size_t FbyFolderCount = size_t(-1);
 };
 
 class TaudioTagArtist : public TaudioTagList {
