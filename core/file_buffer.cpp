@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/safe_file.h"
+
 namespace tunecrest {
 
 namespace {
@@ -32,13 +34,17 @@ bool TfileBuffer::Read(const std::string& path, std::string* error, uint64_t max
         Release();
         return false;
     };
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return fail(std::strerror(errno));
+    // Refuses FIFOs, devices and folders without blocking, with the reader's own reasons.
+    const int fd = OpenRegularFile(path, error);
+    if (fd < 0) {
+        Release();
+        return false;
+    }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
         const int err = errno;
         ::close(fd);
-        return fail(S_ISREG(st.st_mode) ? std::strerror(err) : "not a regular file");
+        return fail(std::strerror(err));
     }
     if (uint64_t(st.st_size) > maxBytes) {
         ::close(fd);
