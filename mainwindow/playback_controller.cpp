@@ -90,8 +90,12 @@ void TplaybackController::PlaybackStarted(const TaudioTagPtr& tag) {
         FcurrentTrack = tag;
         if (OnBlockScreenSaver)
             OnBlockScreenSaver(tag && tag->MediaType() == kVideoMediaKind && DisableSaverDuringVideo);
-        if (tag)
+        // The engine's copy of a track is held here, so the same start reported again
+        // (a stop and a playing state around the change of track) is never counted twice.
+        if (tag && tag != FlastCounted) {
+            FlastCounted = tag;
             if (auto* jukebox = Jukebox()) jukebox->TrackPlayed(tag);
+        }
     }
     Emit(OnRefreshNowPlaying);
     if (tag) {

@@ -75,6 +75,7 @@ private:
     TcustomMediaPlayerEvents FplayerEvents;
     TcustomJukeboxEvents FjukeboxEvents;
     TaudioTagPtr FcurrentTrack;
+    TaudioTagPtr FlastCounted;  // the last start told to the jukebox
     bool Fclosing = false;
     bool FwaitingForStart = false;
     int Findicator = piUnknown;

@@ -50,6 +50,12 @@ TEST(PlaybackController, QueueThenNextThenEndStopsAndEachTrackCountsOnce) {
     ASSERT_TRUE(r.controller.CurrentTrack());
     const TaudioTagPtr first = r.controller.CurrentTrack();
     EXPECT_EQ(r.lib.Jukebox()->Queue().Count(), 1);
+    // An engine that reports stopped and then playing again around a change of track,
+    // with its same copy of the track: counted once.
+    r.controller.PlayerStateChanged(psStopped);
+    r.controller.PlayerStateChanged(psPlaying);
+    EXPECT_EQ(r.controller.CurrentTrack(), first);
+    EXPECT_EQ(r.lib.Jukebox()->History().Count(), 1);
     EXPECT_TRUE(r.controller.Next());
     EXPECT_EQ(r.Playing(), "Two");
     // The first track stays valid after the engine moved on (shared, not borrowed).
