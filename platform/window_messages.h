@@ -76,9 +76,18 @@ bool PostMessage(HWND window, uint32_t msg, WPARAM wParam, LPARAM lParam);
 // WM_COPYDATA: `data` is dwData, `bytes` the block (at most the frame cap less the header).
 LRESULT SendCopyData(HWND window, uint64_t data, std::string_view bytes,
                      int timeoutMs = kDefaultMessageTimeoutMs);
+// As SendCopyData, but false on a timeout, a lost peer or a block over the cap, so a
+// caller can tell an unanswering window from a handler that answered 0.
+bool SendCopyDataTimeout(HWND window, uint64_t data, std::string_view bytes, int timeoutMs, LRESULT& result);
 
 // The folder that holds the windows' sockets; tests point it elsewhere.
 std::string WindowMessageFolder();
 void SetWindowMessageFolder(const std::string& folder);
+// The default folder: <runtimeDir>/tunecrest when there is a runtime folder; otherwise
+// <tempDir>/tunecrest-<uid> while that is (or can be made) a private folder of this
+// user, else <cacheDir>/tunecrest-sockets-<host name> (made with 0700). When none can
+// be used the reason is logged and the temporary name returned (messaging then fails).
+std::string ChooseWindowMessageFolder(const std::string& runtimeDir, const std::string& tempDir,
+                                      const std::string& cacheDir);
 
 }  // namespace tunecrest

@@ -1,13 +1,18 @@
 #include "core/ini_file.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "core/safe_file.h"
+#include "support/special_files.h"
 #include "support/temp_dir.h"
+#include "support/without_root.h"
 
 using namespace tunecrest;
 
@@ -92,26 +97,100 @@ TEST(IniFile, RoundTripThroughTheFileSystem) {
     EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"Player", "Jukebox"}));
 }
 
+namespace {
+// The names of the writer's temporary files left in `folder` for `name`.
+std::vector<std::string> TemporaryFiles(const std::filesystem::path& folder, const std::string& name) {
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().filename().string().rfind("." + name + ".", 0) == 0) left.push_back(entry.path().filename());
+    return left;
+}
+}  // namespace
+
 TEST(SafeFile, FailedWriteKeepsThePreviousFile) {
+    namespace fs = std::filesystem;
     test::TempDir dir;
     const std::string path = dir.File("list.dat");
     ASSERT_TRUE(SafeWriteFile(path, "first"));
-    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    std::string error;
-    if (::geteuid() != 0) {  // root may write into a read-only folder
+    // A folder its user may not write to (root is made another user for this).
+    const auto verdict = test::RunWithoutRoot(dir.Path(), [&] {
+        EXPECT_NE(::geteuid(), 0u);
+        fs::permissions(dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
+        std::string error;
         EXPECT_FALSE(SafeWriteFile(path, "second", &error));
-        EXPECT_NE(error.find("list.dat"), std::string::npos);
-    }
-    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_all);
+        EXPECT_NE(error.find("list.dat"), std::string::npos) << error;
+        fs::permissions(dir.Path(), fs::perms::owner_all);
+    });
+    EXPECT_NE(verdict, test::TwithoutRoot::Failed);
+    fs::permissions(dir.Path(), fs::perms::owner_all);
     std::string data;
     ASSERT_TRUE(ReadFileBytes(path, data));
-    if (::geteuid() != 0) {
-        EXPECT_EQ(data, "first");
+    EXPECT_EQ(data, "first");
+
+    // A disk that takes no more bytes fails the write itself, for every user.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{3, 3};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::_exit(SafeWriteFile(path, "second and longer") ? 1 : 0);
     }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the write was reported as done";
+    ASSERT_TRUE(ReadFileBytes(path, data));
+    EXPECT_EQ(data, "first");
+
+    std::string error;
     EXPECT_FALSE(SafeWriteFile(dir.File("no/such/folder/x"), "x", &error));
     EXPECT_FALSE(error.empty());
-    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
-        EXPECT_EQ(entry.path().filename().string().rfind(".list.dat", 0), std::string::npos) << "temporary file left";
+    // A file where a folder is expected.
+    EXPECT_FALSE(SafeWriteFile(dir.File("list.dat/x"), "x", &error));
+    EXPECT_NE(error.find("list.dat/x"), std::string::npos) << error;
+    EXPECT_EQ(TemporaryFiles(dir.Path(), "list.dat"), std::vector<std::string>{}) << "temporary file left";
+}
+
+TEST(SafeFile, FailedRenameLeavesNoTemporaryFile) {
+    test::TempDir dir;
+    // The name is taken by a folder that is not empty: the rename at the end fails.
+    std::filesystem::create_directories(dir.Path() / "taken" / "inside");
+    std::string error;
+    EXPECT_FALSE(SafeWriteFile(dir.File("taken"), "data", &error));
+    EXPECT_NE(error.find("taken"), std::string::npos) << error;
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "taken" / "inside"));
+    EXPECT_EQ(TemporaryFiles(dir.Path(), "taken"), std::vector<std::string>{});
+}
+
+TEST(SafeFile, ReplacedFileKeepsItsModeAndNewFilesAreReadableByAll) {
+    namespace fs = std::filesystem;
+    test::TempDir dir;
+    const std::string secret = dir.File("secret.ini"), plain = dir.File("plain.ini");
+    ASSERT_TRUE(SafeWriteFile(secret, "a"));
+    ASSERT_TRUE(SafeWriteFile(plain, "a"));
+    EXPECT_EQ(fs::status(plain).permissions() & fs::perms::all, fs::perms(0644));
+    fs::permissions(secret, fs::perms(0600));
+    ASSERT_TRUE(SafeWriteFile(secret, "b"));
+    EXPECT_EQ(fs::status(secret).permissions() & fs::perms::all, fs::perms(0600));
+    fs::permissions(plain, fs::perms(0640));
+    ASSERT_TRUE(SafeWriteFile(plain, "b"));
+    EXPECT_EQ(fs::status(plain).permissions() & fs::perms::all, fs::perms(0640));
+    std::string data;
+    ASSERT_TRUE(ReadFileBytes(secret, data));
+    EXPECT_EQ(data, "b");
+}
+
+TEST(SafeFile, ReadCapRefusesABiggerFile) {
+    test::TempDir dir;
+    const std::string path = dir.File("five.bin");
+    ASSERT_TRUE(SafeWriteFile(path, "12345"));
+    std::string data = "old", error;
+    EXPECT_FALSE(ReadFileBytes(path, data, &error, 4));
+    EXPECT_TRUE(data.empty());
+    EXPECT_NE(error.find("too large"), std::string::npos) << error;
+    ASSERT_TRUE(ReadFileBytes(path, data, &error, 5));
+    EXPECT_EQ(data, "12345");
+    EXPECT_FALSE(ReadFileBytes(dir.File("missing.bin"), data, &error));
+    EXPECT_FALSE(ReadFileBytes(dir.Path().string(), data, &error)) << "a folder is no file";
 }
 
 TEST(ByteReader, RefusesToReadPastTheEnd) {
@@ -132,4 +211,135 @@ TEST(ByteReader, RefusesToReadPastTheEnd) {
     uint8_t d;
     EXPECT_FALSE(r.ReadU8(d));
     EXPECT_EQ(w.Bytes().substr(0, 4), std::string("\xFE\xFF\xFF\xFF", 4));  // little-endian
+}
+
+TEST(IniFile, AFileThatCannotBeReadIsNeverOverwritten) {
+    test::TempDir dir;
+    // Each of these exists but cannot be read as settings: a folder, a FIFO, a file
+    // above the size limit (sparse, so the test stays small).
+    const std::string folder = dir.File("folder.ini");
+    std::filesystem::create_directory(folder);
+    const std::string fifo = test::MakeFifo(dir.File("fifo.ini"));
+    const std::string huge = dir.File("huge.ini");
+    ASSERT_TRUE(SafeWriteFile(huge, "[Keep]\r\nValue=1\r\n"));
+    std::filesystem::resize_file(huge, (uint64_t(64) << 20) + 1);
+    for (const std::string& path : {folder, fifo, huge}) {
+        TiniFile ini(path);
+        EXPECT_TRUE(ini.ReadFailed()) << path;
+        EXPECT_NE(ini.ReadError().find(path), std::string::npos) << ini.ReadError();
+        ini.WriteString("Options", "Volume", "80");
+        std::string error;
+        EXPECT_FALSE(ini.UpdateFile(&error)) << path;
+        EXPECT_NE(error.find("could not be read"), std::string::npos) << error;
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_EQ(std::filesystem::status(fifo).type(), std::filesystem::file_type::fifo);
+    EXPECT_EQ(std::filesystem::file_size(huge), (uint64_t(64) << 20) + 1);
+
+    // Once readable, or given a file name of its own, the image is written.
+    std::filesystem::resize_file(huge, 17);
+    TiniFile again(huge);
+    EXPECT_FALSE(again.ReadFailed());
+    EXPECT_EQ(again.ReadString("Keep", "Value", ""), "1");
+    TiniFile moved(fifo);
+    moved.Rename(dir.File("new.ini"), false);
+    EXPECT_TRUE(moved.UpdateFile());
+    // A missing file is no failure.
+    TiniFile missing(dir.File("missing.ini"));
+    EXPECT_FALSE(missing.ReadFailed());
+    missing.WriteString("A", "b", "c");
+    EXPECT_TRUE(missing.UpdateFile());
+}
+
+TEST(IniFile, LineBreaksInNamesAndValuesStayOnOneLine) {
+    TiniFile ini;
+    ini.WriteString("Rock\r\nSet", "Rule0", "Artist = 'x'\n[Evil]\nEnabled=1");
+    ini.WriteString("Other", "Key\nInjected=1", "v");
+    const int index = ini.AddSection("Jazz\n[Pop]");
+    ini.WriteStringAt(index, "Use", "1\r0");
+    TiniFile back;
+    back.SetText(ini.GetText());
+    EXPECT_EQ(back.ReadSections(), (std::vector<std::string>{"Rock  Set", "Other", "Jazz [Pop]"}));
+    EXPECT_EQ(back.ReadString("Rock  Set", "Rule0", ""), "Artist = 'x' [Evil] Enabled=1");
+    EXPECT_EQ(back.ReadSection("Other"), std::vector<std::string>{"Key Injected"});
+    EXPECT_EQ(back.ReadStringAt(2, "Use", ""), "1 0");
+    // What the image holds is what a reload gives.
+    EXPECT_EQ(back.GetText(), ini.GetText());
+    EXPECT_EQ(ini.ReadString("Rock  Set", "Rule0", ""), back.ReadString("Rock  Set", "Rule0", ""));
+}
+
+TEST(IniFile, SectionLookupsFollowEveryChange) {
+    TiniFile ini;
+    ini.SetText("[a]\nk=1\n[B]\nk=2\n[A]\nk=3\n[c]\nk=4\n");
+    EXPECT_EQ(ini.ReadString("A", "k", ""), "1");  // the first of a repeated name
+    ini.EraseSection("a");
+    EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"B", "c"}));
+    EXPECT_EQ(ini.ReadString("C", "k", ""), "4");
+    EXPECT_FALSE(ini.SectionExists("a"));
+    ini.WriteString("a", "k", "5");
+    EXPECT_EQ(ini.SectionCount(), 3);
+    EXPECT_EQ(ini.ReadString("A", "k", ""), "5");
+    ini.AddSection("b");
+    EXPECT_EQ(ini.ReadString("b", "k", ""), "2");
+    ini.Clear();
+    EXPECT_FALSE(ini.SectionExists("B"));
+    ini.SetText("[Z]\nk=6\n");
+    EXPECT_EQ(ini.ReadString("z", "k", ""), "6");
+    TiniFile copy = ini;
+    copy.WriteString("Y", "k", "7");
+    EXPECT_EQ(copy.ReadString("z", "k", ""), "6");
+    EXPECT_FALSE(ini.SectionExists("Y"));
+}
+
+TEST(SafeFile, WritesThroughSymbolicLinksIntoTheirTargets) {
+    test::TempDir dir;
+    namespace fs = std::filesystem;
+    fs::create_directory(dir.File("real"));
+    fs::create_directory(dir.File("links"));
+    const std::string target = dir.File("real/settings.ini");
+    ASSERT_TRUE(SafeWriteFile(target, "old"));
+    // An absolute link, a relative one, and a link to that link.
+    fs::create_symlink(target, dir.File("links/absolute.ini"));
+    fs::create_symlink("../real/settings.ini", dir.File("links/relative.ini"));
+    fs::create_symlink("relative.ini", dir.File("links/chain.ini"));
+    for (const char* name : {"links/absolute.ini", "links/relative.ini", "links/chain.ini"}) {
+        const std::string link = dir.File(name);
+        ASSERT_TRUE(SafeWriteFile(link, name)) << name;
+        EXPECT_TRUE(fs::is_symlink(link)) << name;
+        std::string data;
+        ASSERT_TRUE(ReadFileBytes(target, data));
+        EXPECT_EQ(data, name);
+    }
+    // The temporary file went into the target's folder, and none is left.
+    for (const auto& entry : fs::directory_iterator(dir.File("links")))
+        EXPECT_TRUE(fs::is_symlink(entry.symlink_status())) << entry.path();
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.File("real")), fs::directory_iterator()), 1);
+    // A dangling link makes its target; a loop of links is an error.
+    fs::create_symlink(dir.File("real/new.ini"), dir.File("links/dangling.ini"));
+    ASSERT_TRUE(SafeWriteFile(dir.File("links/dangling.ini"), "made"));
+    EXPECT_TRUE(fs::is_regular_file(dir.File("real/new.ini")));
+    fs::create_symlink("loop2", dir.File("links/loop1"));
+    fs::create_symlink("loop1", dir.File("links/loop2"));
+    std::string error;
+    EXPECT_FALSE(SafeWriteFile(dir.File("links/loop1"), "x", &error));
+    EXPECT_NE(error.find("loop1"), std::string::npos) << error;
+    EXPECT_TRUE(fs::is_symlink(dir.File("links/loop1")));
+}
+
+TEST(SafeFile, SpecialFilesAreRefusedWithoutBlocking) {
+    test::TempDir dir;
+    const std::string fifo = test::MakeFifo(dir.File("fifo"));
+    std::string data, error;
+    int code = 0;
+    EXPECT_TRUE(test::FinishesWithoutBlocking(fifo, [&] { EXPECT_FALSE(ReadFileBytes(fifo, data, &error, 1 << 20, &code)); }));
+    EXPECT_EQ(error, "Cannot read " + fifo + ": not a regular file");
+    uint64_t size = 0;
+    EXPECT_TRUE(test::FinishesWithoutBlocking(fifo, [&] { EXPECT_FALSE(ReadFileHead(fifo, 10, data, size)); }));
+    EXPECT_FALSE(ReadFileBytes(dir.Path().string(), data, &error));
+    EXPECT_EQ(error, "Cannot read " + dir.Path().string() + ": it is a folder");
+    EXPECT_FALSE(ReadFileBytes(dir.File("missing"), data, &error, 1 << 20, &code));
+    EXPECT_EQ(code, ENOENT);
+    // Files of the kernel's own folders state a size of 0 and are read to their end.
+    ASSERT_TRUE(ReadFileBytes("/proc/self/status", data));
+    EXPECT_NE(data.find("Pid:"), std::string::npos);
 }

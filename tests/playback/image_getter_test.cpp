@@ -9,6 +9,7 @@
 #include "core/services.h"
 #include "support/http_server.h"
 #include "support/pictures.h"
+#include "support/special_files.h"
 #include "support/temp_dir.h"
 
 namespace tunecrest {
@@ -124,6 +125,44 @@ TEST_F(ImageGetterTest, SmallPicturesEnlargedOrCentredAndEmptyRequests) {
     EXPECT_TRUE(Fgetter->Picture().Empty());
     Fgetter->GetCoverImage(nullptr);
     EXPECT_EQ(Fchanges, 5);
+}
+
+TEST_F(ImageGetterTest, LocalFilesOverTheSizeCapAreNotRead) {
+    const std::string bytes = test::EncodeBmp24(test::SolidPicture(30, 30, {90, 60, 30}));
+    test::WriteFile(Fdir.File("cover.bmp"), bytes);
+    // A file of exactly the cap is read; one byte more is refused before it is decoded.
+    Fgetter->Limits.MaxBytes = int64_t(bytes.size());
+    Fgetter->GetImage(Fdir.File("cover.bmp"));
+    ASSERT_TRUE(WaitForChanges(1));
+    EXPECT_EQ(Fgetter->Picture().Width(), 40);
+    Fgetter->Limits.MaxBytes = int64_t(bytes.size()) - 1;
+    Fprogress.clear();
+    Fgetter->GetImage(Fdir.File("cover.bmp"));
+    ASSERT_TRUE(WaitForChanges(2));
+    EXPECT_TRUE(Fgetter->Picture().Empty());
+    EXPECT_FALSE(Reported("Resizing..."));
+}
+
+TEST_F(ImageGetterTest, ATrackThatIsAFifoNeitherBlocksTheWorkerNorItsDestruction) {
+    // The track's own file (read for an embedded picture) and its folder's cover name are
+    // both FIFOs that nobody writes to.
+    std::filesystem::create_directories(Fdir.Path() / "album");
+    const std::string song = test::MakeFifo(Fdir.File("album/01.mp3"));
+    const std::string cover = test::MakeFifo(Fdir.File("album/Folder.jpg"));
+    for (const bool fileFirst : {false, true}) {
+        auto track = std::make_shared<TaudioTag>();
+        track->SetFilename(song);
+        Fgetter->CoverUseEmbedded = true;
+        Fgetter->CoverFileFirst = fileFirst;
+        Fgetter->GetCoverImage(track);
+        EXPECT_TRUE(WaitForChanges(fileFirst ? 2 : 1, 2s)) << "the worker is blocked";
+        // Destroying the getter joins its worker on the main thread.
+        EXPECT_TRUE(test::FinishesWithoutBlocking(fileFirst ? cover : song, [&] { Fgetter.reset(); }));
+        EXPECT_TRUE(Fgetter == nullptr || Fgetter->Picture().Empty());
+        Fgetter = std::make_unique<TimageGetter>();
+        Fgetter->Rect = {0, 0, 40, 40};
+        Fgetter->OnChange = [this](TObject*) { ++Fchanges; };
+    }
 }
 
 TEST_F(ImageGetterTest, CoverOfATrackIsReadFromACopy) {
