@@ -22,6 +22,7 @@
 #include "mainwindow/single_instance.h"
 #include "playback/dshow_player.h"
 #include "playback/outside_player_engine.h"
+#include "skin/qt_color.h"
 
 namespace tunecrest {
 
@@ -209,6 +210,21 @@ void TfrmBaseJukebox::BuildLayout() {
     FstopButton = makeButton("btnStop", "Stop", &TfrmBaseJukebox::PlayerStop);
     FnextButton = makeButton("btnNext", "Next", &TfrmBaseJukebox::PlayerNext);
     layout->addLayout(buttons);
+}
+
+void TfrmBaseJukebox::ApplySkinColors(uint32_t panel, uint32_t button, uint32_t text) {
+    const QColor back = ToQColor(TColor(panel));
+    const QColor face = ToQColor(TColor(button));
+    const QColor fore = ToQColor(TColor(text));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, back);
+    pal.setColor(QPalette::Base, back.darker(125));
+    pal.setColor(QPalette::WindowText, fore);
+    pal.setColor(QPalette::Text, fore);
+    pal.setColor(QPalette::Button, face);
+    pal.setColor(QPalette::ButtonText, fore);
+    pal.setColor(QPalette::Highlight, face);
+    setPalette(pal);
 }
 
 void TfrmBaseJukebox::CreateFolders() {

@@ -69,6 +69,9 @@ public:
     void SetDialogEntries(std::unique_ptr<TdialogEntries> entries);
     TdialogEntries& DialogEntries() { return *Fdialogs; }
 
+    // Colours of the skin and scheme: panel, buttons, text (TColor values).
+    void ApplySkinColors(uint32_t panel, uint32_t button, uint32_t text);
+
     // Actions.
     void PlayerPlay();
     void PlayerStop();
