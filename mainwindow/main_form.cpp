@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -122,6 +123,7 @@ void TfrmBaseJukebox::FormCreate() {
             FlistEvents.PlayerEvents = &Fcontroller.PlayerEvents();
             FlistEvents.JukeboxEvents = &Fcontroller.JukeboxEvents();
             FlistEvents.OnListProcessStart = [this](TObject*, const std::string& text) { ShowProgressText(text); };
+            FlistEvents.OnListProcessFinished = [this](TObject*) { ShowProgressText(""); };
             Guard("Error setting Jukebox.Events", [&] { Flist->SetEvents(&FlistEvents); });
             Guard("Error setting Loader.JukeboxList", [&] { Floader.JukeboxList = Flist.get(); });
             Guard("Error setting Jukebox.Jukebox.Playlist.Title",
@@ -216,11 +218,17 @@ void TfrmBaseJukebox::ApplySkinColors(uint32_t panel, uint32_t button, uint32_t 
     const QColor back = ToQColor(TColor(panel));
     const QColor face = ToQColor(TColor(button));
     const QColor fore = ToQColor(TColor(text));
+    // Text on the panel must stand out from it: black or white where the scheme's text
+    // colour (chosen for the buttons) would not.
+    auto luma = [](const QColor& c) { return (299 * c.red() + 587 * c.green() + 114 * c.blue()) / 1000; };
+    const QColor panelText = std::abs(luma(fore) - luma(back)) >= 110 ? fore
+                             : luma(back) > 128                       ? QColor(Qt::black)
+                                                                      : QColor(Qt::white);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, back);
     pal.setColor(QPalette::Base, back.darker(125));
-    pal.setColor(QPalette::WindowText, fore);
-    pal.setColor(QPalette::Text, fore);
+    pal.setColor(QPalette::WindowText, panelText);
+    pal.setColor(QPalette::Text, panelText);
     pal.setColor(QPalette::Button, face);
     pal.setColor(QPalette::ButtonText, fore);
     pal.setColor(QPalette::Highlight, face);
