@@ -90,6 +90,21 @@ TEST(MainForm, StartsUpInOrderAndSavesAtClose) {
     EXPECT_EQ(form.Fake->Calls.back(), "PlayTag");  // nothing started during close
 }
 
+TEST(MainForm, ExitWithShutdownSavesAndClosesFirstAndOnlyAsksForPowerOffAfter) {
+    FormRig r;
+    r.Seed("[Preferences]\nConfirmExit=1\nShutdownOnExit=1\nDefaultToShutdown=1\n[Geometry]\nFullScreen=0\n");
+    TtestForm form({"-RootFolder=" + r.root});
+    form.ReadDisplaySettings();
+    form.DoInitialise();
+    form.show();
+    // Without a person the question takes the preselected "Shut Down the computer".
+    form.AskExitOrShutdown();
+    EXPECT_TRUE(form.ShutdownRequested());
+    EXPECT_TRUE(form.Closing()) << "the window closed and saved before any power-off";
+    EXPECT_TRUE(std::filesystem::exists(r.root + "/Data/queue.dat"));
+    EXPECT_TRUE(TiniFile(r.root + "/Settings/settings.ini").ValueExists("Preferences", "AlwaysOnTop"));
+}
+
 TEST(MainForm, DialogEntriesSayTheWindowIsNotAvailableYet) {
     EXPECT_EQ(TdialogEntries::NotAvailableText("Preferences"), "The Preferences window is not available yet.");
     TdialogEntries entries;
