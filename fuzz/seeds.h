@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/csv_text.h"
+#include "core/font_store.h"
 #include "core/genre_year_groupings.h"
 #include "core/list_file_io.h"
 #include "core/playlist_text.h"
@@ -205,6 +206,20 @@ inline std::map<std::string, std::vector<std::string>> Seeds() {
                         "Left(Title, 3) & Nz(Album) = 'Abc' And Duration Mod 60 = 0 -- end",
                         "Mid(Title, 2, 3) <> 'x' And Added < #2001-02-03# /* c */",
                         std::string("[!a-c]%_x\0Zebra", 15)};
+
+    TFont font;
+    font.Name = "Courier New";
+    font.Color = RGBColor(0x12, 0x34, 0x56);
+    font.Size = 14;
+    font.Bold = true;
+    seeds["markup"] = {"a<B>b</B>c<I>d</I><U>e</U>", FontToHTMLTag(font) + "Title &lt;x&gt; &amp; more",
+                       "<font name=\"Arial\" color=#FF0000 size=14>y<xyz>", "<font size=0>a<font size=100000>b",
+                       "open <B and > stray <font color=nope name=\"q>x"};
+    seeds["track_format"] = {
+        std::string("<FTN><TN,. ><FAR><AR><FCH> - <FTI><TI> <X:Mood><FDU>(<DU>)\0Song <b>\nBand & Co\nAlbum\n"
+                    "Rock\nLive\nMood=calm", 103),
+        std::string("%1 - %2 %3%4%5%6%9%t\0T\n\nA", 25),
+        std::string("<ti><TITLE><X:a><X:b><FCOM><CO><fal><AL>\0<AR>\n<TI>\n<FONT size=500>\n\n\na=<b>", 74)};
     return seeds;
 }
 

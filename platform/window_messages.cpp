@@ -640,14 +640,19 @@ bool PostMessage(HWND window, uint32_t msg, WPARAM wParam, LPARAM lParam) {
     return Deliver(window, request, kDefaultMessageTimeoutMs, ignored);
 }
 
-LRESULT SendCopyData(HWND window, uint64_t data, std::string_view bytes, int timeoutMs) {
-    if (bytes.size() > wire::kMaxCopyDataBytes) return 0;
+bool SendCopyDataTimeout(HWND window, uint64_t data, std::string_view bytes, int timeoutMs, LRESULT& result) {
+    result = 0;
+    if (bytes.size() > wire::kMaxCopyDataBytes) return false;
     Trequest request;
     request.kind = Tkind::CopyData;
     request.data = data;
     request.bytes.assign(bytes);
+    return Deliver(window, request, timeoutMs, result);
+}
+
+LRESULT SendCopyData(HWND window, uint64_t data, std::string_view bytes, int timeoutMs) {
     LRESULT result = 0;
-    return Deliver(window, request, timeoutMs, result) ? result : 0;
+    return SendCopyDataTimeout(window, data, bytes, timeoutMs, result) ? result : 0;
 }
 
 std::string WindowMessageFolder() {

@@ -76,6 +76,9 @@ bool PostMessage(HWND window, uint32_t msg, WPARAM wParam, LPARAM lParam);
 // WM_COPYDATA: `data` is dwData, `bytes` the block (at most the frame cap less the header).
 LRESULT SendCopyData(HWND window, uint64_t data, std::string_view bytes,
                      int timeoutMs = kDefaultMessageTimeoutMs);
+// As SendCopyData, but false on a timeout, a lost peer or a block over the cap, so a
+// caller can tell an unanswering window from a handler that answered 0.
+bool SendCopyDataTimeout(HWND window, uint64_t data, std::string_view bytes, int timeoutMs, LRESULT& result);
 
 // The folder that holds the windows' sockets; tests point it elsewhere.
 std::string WindowMessageFolder();

@@ -1,5 +1,7 @@
 #include "playback/dshow_player.h"
 
+#include <cmath>
+
 #include "core/audio_tag.h"
 #include "core/services.h"
 #include "core/text_utils.h"
@@ -11,16 +13,32 @@ TdshowPlayer::TconfigDialog& ConfigDialog() {
     static TdshowPlayer::TconfigDialog dialog;
     return dialog;
 }
+
+constexpr uint32_t kMediaStream = 4;
+
+// The automation shifter's server, played by the engine's pitch-and-tempo stage.
+class TenginePitchApi : public TchronoApi {
+public:
+    explicit TenginePitchApi(TdshowPlayer& player) : Fplayer(player) {}
+    double CentsToRate(double cents) override { return std::pow(2.0, cents / 1200.0); }
+    void SetPitch(double rate) override { Fplayer.SetPitchRatio(rate); }
+    void SetTempo(double ratio) override { Fplayer.SetTempoRatio(ratio); }
+
+private:
+    TdshowPlayer& Fplayer;
+};
 }  // namespace
 
 void TdshowPlayer::SetConfigDialog(TconfigDialog dialog) { ConfigDialog() = std::move(dialog); }
 
-TdshowPlayer::TdshowPlayer() {
+TdshowPlayer::TdshowPlayer() : Fself(std::make_shared<TdshowPlayer*>(this)) {
     FvideoPlayers.push_back(std::make_unique<TVideoPlayer>());
+    HookGraph(*FvideoPlayers.front());
     SetVideoPlayer(FvideoPlayers.front().get());
 }
 
 TdshowPlayer::~TdshowPlayer() {
+    *Fself = nullptr;
     SetVideoPlayer(nullptr);
     FvideoPlayers.clear();
 }
@@ -49,9 +67,14 @@ void TdshowPlayer::SetVolume(uint8_t volume) {
     TcustomMediaPlayer::SetVolume(volume);
 }
 
+void TdshowPlayer::HookGraph(TVideoPlayer& player) {
+    player.Graph().OnTitle = [this](TObject*, const std::string& title) { StreamTitleChanged(title); };
+}
+
 void TdshowPlayer::PlayTag(const TaudioTagPtr& aTag) {
     const uint8_t volume = GetVolume();
     if (!IsReady()) return;
+    SetPlayingURL("");
     TaudioTagPtr tag = aTag;
     int misses = 0;
     // A track whose file cannot be opened is reported and passed over: the jukebox is
@@ -83,7 +106,66 @@ void TdshowPlayer::Play() {
     }
 }
 
-void TdshowPlayer::Stop() { ActiveVideoPlayer().Stop(); }
+void TdshowPlayer::Stop() {
+    ActiveVideoPlayer().Stop();
+    SetPlayingURL("");
+}
+
+void TdshowPlayer::PlayURL(const std::string& address) {
+    const uint8_t volume = GetVolume();
+    if (!IsReady()) return;
+    auto stream = std::make_shared<TaudioTag>();
+    stream->SetMediaType(kMediaStream);
+    stream->SetFilename(address);
+    TVideoPlayer& output = ActiveVideoPlayer();
+    if (!output.OpenURLAndPlay(address)) {
+        FcurrentTag.reset();
+        SetPlayingURL("");
+        StatusText(Format("The stream %s could not be played: %s", address.c_str(),
+                          output.Graph().LastError().c_str()));
+        return;
+    }
+    FcurrentTag = stream;
+    SetPlayingURL(address);
+    DoPlaybackStart(nullptr);
+    SetVolume(volume);
+}
+
+void TdshowPlayer::StreamTitleChanged(const std::string& title) {
+    // Tags of library files come through the same graph; only a stream's are titles to show.
+    if (PlayingURL().empty()) return;
+    if (FcurrentTag) FcurrentTag->SetTitle(title);
+    if (OnStreamTitleChange) OnStreamTitleChange(this, title);
+}
+
+void TdshowPlayer::StatusText(const std::string& text) {
+    LogError(text);
+    if (OnStatusText) OnStatusText(this, text);
+}
+
+TchronoConnector TdshowPlayer::PitchTempoConnector() {
+    for (auto& player : FvideoPlayers) player->Graph().SetPitchControl(true);
+    std::weak_ptr<TdshowPlayer*> self = Fself;
+    return [self]() -> std::unique_ptr<TchronoApi> {
+        const auto alive = self.lock();
+        if (!alive || !*alive || !TmyFilterGraph::PitchStageAvailable()) return nullptr;
+        return std::make_unique<TenginePitchApi>(**alive);
+    };
+}
+
+void TdshowPlayer::SetPitchRatio(double ratio) {
+    FpitchRatio = ratio;
+    ApplyPitchAndTempo();
+}
+
+void TdshowPlayer::SetTempoRatio(double ratio) {
+    FtempoRatio = ratio;
+    ApplyPitchAndTempo();
+}
+
+void TdshowPlayer::ApplyPitchAndTempo() {
+    for (auto& player : FvideoPlayers) player->Graph().SetPitchAndTempo(FpitchRatio, FtempoRatio);
+}
 
 void TdshowPlayer::Pause() {
     for (auto& player : FvideoPlayers) player->Pause();
@@ -134,6 +216,20 @@ void TdshowPlayer::LoadCoverImage(const std::string& coverFolder, bool flagA, st
 }
 
 void TdshowPlayer::VideoPlaybackFinished() {
+    if (!PlayingURL().empty()) {
+        // A radio stream has no end of its own: it failed or its station stopped sending.
+        // The finished event carries no track, as the start event did.
+        const std::string address = PlayingURL();
+        const std::string reason = ActiveVideoPlayer().Graph().LastError();
+        SetPlayingURL("");
+        FcurrentTag.reset();
+        StatusText(reason.empty() ? Format("The stream %s has ended.", address.c_str())
+                                  : Format("The stream %s could not be played: %s", address.c_str(),
+                                           reason.c_str()));
+        DoPlaybackFinished(nullptr);
+        TcustomMediaPlayer::VideoPlaybackFinished();
+        return;
+    }
     DoPlaybackFinished(FcurrentTag);
     TcustomMediaPlayer::VideoPlaybackFinished();
 }

@@ -4,6 +4,7 @@
 #include <gst/gst.h>
 #include <gst/video/video.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdlib>
 
@@ -86,7 +87,7 @@ bool TmyFilterGraph::BuildGraph() {
     Fpipeline = gst_element_factory_make("playbin", nullptr);
     if (!Fpipeline) return false;
     gst_object_ref_sink(Fpipeline);
-    if (GstElement* audio = CreateAudioSink()) g_object_set(Fpipeline, "audio-sink", audio, nullptr);
+    if (GstElement* audio = CreateAudioOutput()) g_object_set(Fpipeline, "audio-sink", audio, nullptr);
     g_object_set(Fpipeline, "video-sink", CreateVideoSink(), nullptr);
     g_object_set(Fpipeline, "volume", GraphVolumeToLinear(Fvolume), nullptr);
     Frate = 1.0;
@@ -100,7 +101,13 @@ void TmyFilterGraph::ReleaseGraph() {
         gst_object_unref(Fpipeline);
         Fpipeline = nullptr;
     }
+    if (FpitchStage) {
+        gst_object_unref(FpitchStage);
+        FpitchStage = nullptr;
+    }
     FhasVideo = false;
+    Fstream = false;
+    FlastTitle.clear();
     Fstopped = true;
     FendOfStream = false;
 }
@@ -116,6 +123,58 @@ GstElement* TmyFilterGraph::CreateAudioSink() {
     GstElement* sink = gst_device_create_element(Fdevice, nullptr);
     if (!sink) Error(kDeviceNotConfigured);
     return sink;
+}
+
+bool TmyFilterGraph::PitchStageAvailable() {
+    if (!EnsureGStreamer()) return false;
+    GstElementFactory* factory = gst_element_factory_find("pitch");
+    if (!factory) return false;
+    gst_object_unref(factory);
+    return true;
+}
+
+// The audio output, behind the pitch-and-tempo stage when that is on. The stage sits
+// in the output itself, after playbin's own buffering, so that a change is heard at
+// once rather than a second later. The pitch element takes only 32-bit float samples:
+// converters on both sides let any decoder feed it and any output take its result.
+GstElement* TmyFilterGraph::CreateAudioOutput() {
+    GstElement* sink = CreateAudioSink();
+    if (FpitchStage) {
+        gst_object_unref(FpitchStage);
+        FpitchStage = nullptr;
+    }
+    if (!FpitchControl || !PitchStageAvailable()) return sink;
+    if (!sink) sink = gst_element_factory_make("autoaudiosink", nullptr);
+    GstElement* before = gst_element_factory_make("audioconvert", nullptr);
+    GstElement* shifter = gst_element_factory_make("pitch", nullptr);
+    GstElement* after = gst_element_factory_make("audioconvert", nullptr);
+    if (!sink || !before || !shifter || !after) {
+        for (GstElement* element : {before, shifter, after})
+            if (element) gst_object_unref(gst_object_ref_sink(element));
+        if (!sink) Error(kDeviceNotConfigured);
+        return sink;
+    }
+    GstElement* bin = gst_bin_new(nullptr);
+    gst_bin_add_many(GST_BIN(bin), before, shifter, after, sink, nullptr);
+    GstPad* input = gst_element_get_static_pad(before, "sink");
+    if (!gst_element_link_many(before, shifter, after, sink, nullptr) || !input ||
+        !gst_element_add_pad(bin, gst_ghost_pad_new("sink", input))) {
+        if (input) gst_object_unref(input);
+        gst_object_unref(gst_object_ref_sink(bin));
+        Error("Pitch and tempo: the audio output could not be set up.");
+        return CreateAudioSink();
+    }
+    gst_object_unref(input);
+    FpitchStage = GST_ELEMENT(gst_object_ref(shifter));
+    g_object_set(FpitchStage, "pitch", FpitchRatio, "tempo", FtempoRatio, nullptr);
+    return bin;
+}
+
+void TmyFilterGraph::SetPitchAndTempo(double pitch, double tempo) {
+    // The element's own limits; the shifters keep far inside them.
+    FpitchRatio = std::clamp(pitch, 0.1, 10.0);
+    FtempoRatio = std::clamp(tempo, 0.1, 10.0);
+    if (FpitchStage) g_object_set(FpitchStage, "pitch", FpitchRatio, "tempo", FtempoRatio, nullptr);
 }
 
 GstElement* TmyFilterGraph::CreateVideoSink() {
@@ -143,8 +202,9 @@ bool TmyFilterGraph::IsReady() const { return Fpipeline != nullptr; }
 TmediaPlayState TmyFilterGraph::GetState() {
     if (!IsReady() || Fstopped || FendOfStream) return psStopped;
     GstState current = GST_STATE_NULL, pending = GST_STATE_VOID_PENDING;
-    const GstStateChangeReturn result =
-        gst_element_get_state(Fpipeline, &current, &pending, GstClockTime(kStateWaitMs) * GST_MSECOND);
+    // A stream may take long to connect and fill: its state is read without waiting.
+    const GstClockTime wait = Fstream ? 0 : GstClockTime(kStateWaitMs) * GST_MSECOND;
+    const GstStateChangeReturn result = gst_element_get_state(Fpipeline, &current, &pending, wait);
     if (result == GST_STATE_CHANGE_FAILURE) return psStopped;
     // A change still under way is reported as the state it is going to.
     const GstState state = (result == GST_STATE_CHANGE_ASYNC && pending != GST_STATE_VOID_PENDING) ? pending : current;
@@ -157,14 +217,19 @@ TmediaPlayState TmyFilterGraph::GetState() {
     }
 }
 
-bool TmyFilterGraph::OpenFile(const std::string& fileName) {
+// Forgets the file open now and builds a fresh graph for the next one.
+bool TmyFilterGraph::StartNewGraph() {
     FfileName.clear();
     FkaraokeFile.clear();
+    FlastError.clear();
     if (auto* panel = Panel()) panel->ClearFrame();
-    if (!BuildGraph()) {
-        Error(kNotInitialised);
-        return false;
-    }
+    if (BuildGraph()) return true;
+    Error(kNotInitialised);
+    return false;
+}
+
+bool TmyFilterGraph::OpenFile(const std::string& fileName) {
+    if (!StartNewGraph()) return false;
     // A karaoke track plays its own audio while the graphics come from the ".cdg" file.
     const std::string graphics = FindKaraokeGraphics(fileName);
     if (!graphics.empty()) {
@@ -211,6 +276,7 @@ bool TmyFilterGraph::OpenFile(const std::string& fileName) {
         Fkaraoke.reset();
         FkaraokeFile.clear();
         gst_element_set_state(Fpipeline, GST_STATE_NULL);
+        FlastError = detail.empty() ? kCannotOpen : detail;
         if (OnStatus && !detail.empty()) OnStatus(this, fileName + ": " + detail);
         Error(kCannotOpen);
         ReportState();
@@ -222,6 +288,19 @@ bool TmyFilterGraph::OpenFile(const std::string& fileName) {
     FhasVideo = videoStreams > 0 || Fkaraoke != nullptr;
     StartKaraoke();
     ReportState();
+    return true;
+}
+
+bool TmyFilterGraph::OpenURL(const std::string& address) {
+    if (!StartNewGraph()) return false;
+    if (!gst_uri_is_valid(address.c_str())) {
+        FlastError = "not an internet address";
+        Error(kCannotOpen);
+        return false;
+    }
+    g_object_set(Fpipeline, "uri", address.c_str(), nullptr);
+    FfileName = address;
+    Fstream = true;
     return true;
 }
 
@@ -237,8 +316,10 @@ bool TmyFilterGraph::Play() {
     Fstopped = false;
     FendOfStream = false;
     if (gst_element_set_state(Fpipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+        ReadBus();  // the element that failed says why
         gst_element_set_state(Fpipeline, GST_STATE_NULL);
         Fstopped = true;
+        if (FlastError.empty()) FlastError = kCannotRender;
         Error(kCannotRender);
         ReportState();
         return false;
@@ -340,7 +421,7 @@ void TmyFilterGraph::SetAudioDevice(const std::string& name) {
         Error(kDeviceNotNow);
         return;
     }
-    GstElement* sink = CreateAudioSink();
+    GstElement* sink = CreateAudioOutput();
     g_object_set(Fpipeline, "audio-sink", sink, nullptr);
 }
 
@@ -377,7 +458,8 @@ std::vector<std::string> TmyFilterGraph::FilterNames() const {
 
 void TmyFilterGraph::ReportState() {
     const TmediaPlayState state = GetState();
-    SetTimerEnabled(state == psPlaying);
+    // A stream's poll runs from Play on, so that a failure while it connects is read.
+    SetTimerEnabled(state == psPlaying || (Fstream && !Fstopped && !FendOfStream));
     FlastState = state;
     try {
         if (OnStateChange) OnStateChange(this, state);
@@ -394,12 +476,15 @@ void TmyFilterGraph::ReadBus() {
     while (GstMessage* message = gst_bus_pop(bus)) {
         if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS) {
             FendOfStream = true;
+        } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_TAG) {
+            ReadTitle(message);
         } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR && !Fstopped && !FendOfStream) {
             // One failure usually brings more from the elements behind it: the first tells why.
             GError* failure = nullptr;
             gst_message_parse_error(message, &failure, nullptr);
             const std::string text = failure ? failure->message : "unknown error";
             if (failure) g_error_free(failure);
+            FlastError = text;
             // The track ends here; the poll then reports it finished like any other end.
             gst_element_set_state(Fpipeline, GST_STATE_READY);
             FendOfStream = true;
@@ -410,12 +495,32 @@ void TmyFilterGraph::ReadBus() {
     gst_object_unref(bus);
 }
 
+void TmyFilterGraph::ReadTitle(GstMessage* message) {
+    GstTagList* tags = nullptr;
+    gst_message_parse_tag(message, &tags);
+    if (!tags) return;
+    gchar* value = nullptr;
+    std::string title;
+    if (gst_tag_list_get_string(tags, GST_TAG_TITLE, &value) && value) title = value;
+    g_free(value);
+    gst_tag_list_unref(tags);
+    // Decoders repeat the tags they have seen; only a new title is news.
+    if (title.empty() || title == FlastTitle) return;
+    FlastTitle = title;
+    try {
+        if (OnTitle) OnTitle(this, title);
+    } catch (...) {
+    }
+}
+
 void TmyFilterGraph::TimerTick() {
     try {
         ReadBus();
         if (auto* panel = Panel()) panel->TimerTick(kPollIntervalMs);
         if (OnTimer) OnTimer(this);
-        if (FlastState != psStopped && GetState() == psStopped) {
+        // A stream that failed before it ever played ends here too.
+        const bool streamEnded = Fstream && FendOfStream && !Fstopped;
+        if ((FlastState != psStopped || streamEnded) && GetState() == psStopped) {
             FlastState = psStopped;
             if (Fpipeline) gst_element_set_state(Fpipeline, GST_STATE_READY);
             Fstopped = true;

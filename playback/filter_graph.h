@@ -1,8 +1,9 @@
 #pragma once
-// The media graph of the in-process player: one GStreamer playbin per opened file,
-// with the chosen audio output, video pictures handed to the panel, karaoke graphics
-// drawn from a ".cdg" companion, and a 500 ms poll that reports the time, reads the
-// bus and finds the end of the file.
+// The media graph of the in-process player: one GStreamer playbin per opened file or
+// internet address, with the chosen audio output, video pictures handed to the panel,
+// karaoke graphics drawn from a ".cdg" companion, an optional pitch-and-tempo stage,
+// and a 500 ms poll that reports the time, reads the bus (errors, stream titles) and
+// finds the end of the file.
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -18,6 +19,7 @@
 
 typedef struct _GstElement GstElement;
 typedef struct _GstDevice GstDevice;
+typedef struct _GstMessage GstMessage;
 
 namespace tunecrest {
 
@@ -50,6 +52,24 @@ public:
     void Pause();  // toggles between running and paused
     void Stop();
     bool OpenAndPlay(const std::string& fileName);
+    // Prepares an internet address (an "http://" radio stream). Nothing waits for the
+    // stream: Play starts it and the poll reports titles, failures and its end.
+    bool OpenURL(const std::string& address);
+    bool IsStream() const { return Fstream; }
+    // The reason the last file or stream failed; empty when none did.
+    const std::string& LastError() const { return FlastError; }
+
+    // The pitch-and-tempo stage: with it on, every graph built from then on carries it
+    // (when GStreamer has the "pitch" element). Pitch and tempo are ratios (1 = as
+    // recorded); they are kept for every later graph and reach a running one at once.
+    void SetPitchControl(bool on) { FpitchControl = on; }
+    bool PitchControl() const { return FpitchControl; }
+    bool HasPitchStage() const { return FpitchStage != nullptr; }
+    void SetPitchAndTempo(double pitch, double tempo);
+    double PitchRatio() const { return FpitchRatio; }
+    double TempoRatio() const { return FtempoRatio; }
+    // Whether GStreamer can build the pitch-and-tempo stage at all.
+    static bool PitchStageAvailable();
 
     int64_t GetPosition();  // milliseconds; 0 when unknown
     bool SetPosition(int64_t ms);
@@ -80,9 +100,12 @@ public:
     TgraphStateEvent OnStateChange;
     TNotifyEvent OnTimer;
     TNotifyEvent OnComplete;
+    // A new title from the stream's tags (an internet radio's "now playing").
+    TgraphMessageEvent OnTitle;
 
 private:
     bool BuildGraph();
+    bool StartNewGraph();
     void ReleaseGraph();
     GstElement* CreateAudioSink();
     GstElement* CreateVideoSink();
@@ -94,6 +117,8 @@ private:
     void KaraokeLoop(std::stop_token stop);
     bool Seek(double rate, int64_t positionMs);
     void SetTimerEnabled(bool on);
+    GstElement* CreateAudioOutput();
+    void ReadTitle(GstMessage* message);
 
     GstElement* Fpipeline = nullptr;
     GstDevice* Fdevice = nullptr;  // the chosen audio output; null for the default
@@ -103,6 +128,13 @@ private:
     std::atomic<TcustomFilterGraphPanel*> Fpanel{nullptr};
     std::unique_ptr<TcdgDecoder> Fkaraoke;
     std::jthread FkaraokeThread;
+    GstElement* FpitchStage = nullptr;  // the "pitch" element of the current graph, when it has one
+    bool FpitchControl = false;
+    double FpitchRatio = 1.0;
+    double FtempoRatio = 1.0;
+    bool Fstream = false;  // an internet address is open
+    std::string FlastError;
+    std::string FlastTitle;
     bool FhasVideo = false;
     bool Fstopped = true;     // opened or stopped by a call: reported as stopped
     bool FendOfStream = false;

@@ -88,6 +88,7 @@ void TcustomWinampPlayer::SetPolling(bool on) {
 HWND TcustomWinampPlayer::FindWinampWindow(bool ask) {
     if (Fwindow != 0 && IsWindow(Fwindow)) return Fwindow;
     Fwindow = FindWindow(WindowClass, std::nullopt);
+    if (Fwindow != 0) Funanswering = false;  // a new window: nothing is known against it
     if (Fwindow != 0 || !ask || Fdeclined || Flaunching) return Fwindow;
     if (!AutoRelaunch) {
         const std::string text = "Winamp cannot be located, it might not be running.\r" + ApplicationTitle +
@@ -111,9 +112,23 @@ HWND TcustomWinampPlayer::FindWinampWindow(bool ask) {
 }
 
 LRESULT TcustomWinampPlayer::SendWinampMessage(uint32_t msg, WPARAM wParam, LPARAM lParam) {
-    if (!Fpolling) return 0;
+    if (!Fpolling || Funanswering) return 0;
     const HWND window = FindWinampWindow(true);
-    return window == 0 ? 0 : SendMessage(window, msg, wParam, lParam);
+    if (window == 0) return 0;
+    LRESULT result = 0;
+    if (SendMessageTimeout(window, msg, wParam, lParam, MessageTimeoutMs, result)) {
+        FunansweringLogged = false;
+        return result;
+    }
+    MarkUnanswering();
+    return 0;
+}
+
+void TcustomWinampPlayer::MarkUnanswering() {
+    Funanswering = true;
+    if (FunansweringLogged) return;
+    FunansweringLogged = true;
+    LogError("The outside player does not answer; it is asked again at the next poll.");
 }
 
 void TcustomWinampPlayer::SetWindowClass(const std::string& name) {
@@ -225,9 +240,18 @@ void TcustomWinampPlayer::SetVolume(uint8_t volume) {
 
 void TcustomWinampPlayer::AddToPlaylist(const std::optional<std::string>& name) {
     WinampUser(0, kPlayerClearList);
-    const HWND window = Fpolling ? FindWinampWindow(true) : 0;
+    const HWND window = Fpolling && !Funanswering ? FindWinampWindow(true) : 0;
+    // Each name goes whole, however long, as one zero-terminated block.
     auto add = [&](const std::string& entry) {
-        if (window != 0) SendCopyData(window, kPlayerCopyDataAddFile, entry + std::string(1, '\0'));
+        if (window == 0 || Funanswering) return;
+        const std::string block = entry + std::string(1, '\0');
+        if (block.size() > kMaxMessageFrame / 2) {
+            LogError("A file name too long for the outside player was left out: " + entry.substr(0, 200));
+            return;
+        }
+        LRESULT ignored = 0;
+        if (!SendCopyDataTimeout(window, kPlayerCopyDataAddFile, block, MessageTimeoutMs, ignored))
+            MarkUnanswering();
     };
     add(Fcurrent && !VideoViaDShow() ? Fcurrent->Filename() : std::string(kDummyEntry));
     if (name) add(*name);
@@ -367,7 +391,9 @@ void TcustomWinampPlayer::PlayNext() {
 }
 
 std::string TcustomWinampPlayer::UrlPlaylistPath() const {
-    const fs::path folder = DataFolder.empty() ? fs::temp_directory_path() : fs::path(DataFolder);
+    // Not /tmp: a file of that name left there by another user would make the write
+    // fail and the radio stay silent. The message folder is this user's own.
+    const fs::path folder = DataFolder.empty() ? fs::path(WindowMessageFolder()) : fs::path(DataFolder);
     return (folder / kUrlPlaylistName).string();
 }
 
@@ -463,56 +489,86 @@ void TcustomWinampPlayer::Poll() {
     if (VideoViaDShow() && VideoPlayer()->GetState() != psStopped) return;
     Fbusy = true;
     try {
-        const int interval = Ftimer->Interval();
-        Felapsed += interval;
-        WinampUser(0, kPlayerSetRepeat);
-        WinampUser(0, kPlayerSetShuffle);
-
-        const TmediaPlayState state = GetState();
-        if (WinampUser(0, kPlayerGetListPosition) != 0 ||
-            (FlastPosition > 0 && FlastState == psPlaying && state == psStopped && !FstoppedByUser))
-            Advance();
-
-        if (!PlayingURL().empty()) ReadStreamTitle();
-
-        if (Fcurrent) {
-            const uint32_t seconds = TrackLength() / 1000;
-            if (seconds != Fcurrent->Duration()) Fcurrent->SetDuration(seconds);
-        }
-
-        if (Felapsed % 500 == 0) {
-            const uint32_t position = GetPosition();
-            if (position != FlastPosition) {
-                DoTimeChange(position, TrackLength());
-                FlastPosition = position;
-            }
-        }
-
-        const TmediaPlayState now = GetState();
-        if (now != FlastState) {
-            // Reported only once it has lasted over the delay without a break.
-            FstateChangeDelay += interval;
-            if (FstateChangeDelay > kStateChangeDelay) {
-                FstateChangeDelay = 0;
-                if (!VideoViaDShow()) DoStateChange(now);
-                FlastState = now;
-            }
-        } else {
-            FstateChangeDelay = 0;
-        }
-
-        const uint8_t volume = GetVolume();
-        if (volume != FlastVolume) {
-            FlastVolume = volume;
-            DoVolumeChange(volume);
-        }
-
-        if (Felapsed % 10000 == 0) Felapsed = 0;
+        if (!Funanswering || ProbeAnswers()) PollSteps();
     } catch (const std::exception& e) {
         LogError(std::string("Outside player poll failed: ") + e.what());
     } catch (...) {
     }
     Fbusy = false;
+}
+
+// An unanswering player is tried once by every poll, on the window it had, without the
+// lookup (whose own calls could wait again). True when the poll may go on: the player
+// answers again, or its window is gone and the lookup is to find or start a new one.
+bool TcustomWinampPlayer::ProbeAnswers() {
+    const auto started = std::chrono::steady_clock::now();
+    LRESULT ignored = 0;
+    if (SendMessageTimeout(Fwindow, WM_USER, 0, kPlayerSetRepeat, MessageTimeoutMs, ignored)) {
+        Funanswering = false;
+        FunansweringLogged = false;
+        return true;
+    }
+    // Waited the whole time-out: still hung. A quick refusal is checked against the window.
+    const auto waited = std::chrono::steady_clock::now() - started;
+    if (waited >= std::chrono::milliseconds(MessageTimeoutMs) || IsWindow(Fwindow)) return false;
+    Funanswering = false;
+    return true;
+}
+
+// The steps of one poll. After a time-out the messages that follow would all answer 0
+// (read as "stopped", which could even advance the list): the poll stops there instead.
+void TcustomWinampPlayer::PollSteps() {
+    const int interval = Ftimer->Interval();
+    Felapsed += interval;
+    WinampUser(0, kPlayerSetRepeat);
+    if (Funanswering) return;
+    WinampUser(0, kPlayerSetShuffle);
+
+    const TmediaPlayState state = GetState();
+    const LRESULT listPosition = WinampUser(0, kPlayerGetListPosition);
+    if (Funanswering) return;
+    if (listPosition != 0 ||
+        (FlastPosition > 0 && FlastState == psPlaying && state == psStopped && !FstoppedByUser))
+        Advance();
+
+    if (!Funanswering && !PlayingURL().empty()) ReadStreamTitle();
+
+    if (Fcurrent && !Funanswering) {
+        const uint32_t seconds = TrackLength() / 1000;
+        if (!Funanswering && seconds != Fcurrent->Duration()) Fcurrent->SetDuration(seconds);
+    }
+
+    if (Felapsed % 500 == 0 && !Funanswering) {
+        const uint32_t position = GetPosition();
+        if (!Funanswering && position != FlastPosition) {
+            const uint32_t length = TrackLength();
+            if (Funanswering) return;
+            DoTimeChange(position, length);
+            FlastPosition = position;
+        }
+    }
+
+    const TmediaPlayState now = GetState();
+    if (Funanswering) return;
+    if (now != FlastState) {
+        // Reported only once it has lasted over the delay without a break.
+        FstateChangeDelay += interval;
+        if (FstateChangeDelay > kStateChangeDelay) {
+            FstateChangeDelay = 0;
+            if (!VideoViaDShow()) DoStateChange(now);
+            FlastState = now;
+        }
+    } else {
+        FstateChangeDelay = 0;
+    }
+
+    const uint8_t volume = GetVolume();
+    if (!Funanswering && volume != FlastVolume) {
+        FlastVolume = volume;
+        DoVolumeChange(volume);
+    }
+
+    if (Felapsed % 10000 == 0) Felapsed = 0;
 }
 
 // ---- settings and lifetime ----
@@ -557,8 +613,12 @@ void TcustomWinampPlayer::SaveSettings(TiniFile& ini, const std::string& section
 }
 
 void TcustomWinampPlayer::Uninitialise() {
-    // Stopped and closed while the messages still go out, so it does not play on.
+    // Stopped and closed while the messages still go out, so it does not play on. Each
+    // is tried even after an earlier time-out: a player left running would go on
+    // playing after the jukebox has closed.
+    Funanswering = false;
     Stop();
+    Funanswering = false;
     WinampCommand(kPlayerCommandClose);
     SetPolling(false);
     Factive = false;

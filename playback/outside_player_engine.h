@@ -65,8 +65,12 @@ public:
     // first of class WindowClass. With `ask`, a missing player is started again
     // (after asking, unless AutoRelaunch is set).
     HWND FindWinampWindow(bool ask);
-    // Sends to the outside player; 0 while polling is off or no player is found.
+    // Sends to the outside player; 0 while polling is off, no player is found or the
+    // player is unanswering. A message that times out marks the player unanswering:
+    // nothing more is sent to it until the next poll (or a new window) finds it
+    // answering again, so a hung player costs the screen at most one time-out a poll.
     LRESULT SendWinampMessage(uint32_t msg, WPARAM wParam, LPARAM lParam);
+    bool Unanswering() const { return Funanswering; }
     // The launch class; WindowClass follows unless the name is empty or the default.
     void SetWindowClass(const std::string& name);
     void SetUseDShowVideo(bool on);
@@ -89,8 +93,11 @@ public:
 
     std::string WindowClass = kDefaultWindowClass;
     std::string ConfigName;
-    // Where the URL playlist is written (the data folder); the temporary folder when empty.
+    // Where the URL playlist is written (the data folder); when empty, the per-user
+    // runtime folder the window messages use (private to this user, unlike /tmp).
     std::string DataFolder;
+    // How long one message to the outside player may take.
+    int MessageTimeoutMs = kDefaultMessageTimeoutMs;
     // Named in the question asked when the outside player is missing.
     std::string ApplicationTitle = "Tunecrest Audio System";
     TstreamTitleEvent OnStreamTitleChange;
@@ -121,6 +128,9 @@ private:
     void StartPlayback();
     void Advance();
     void ReadStreamTitle();
+    void PollSteps();
+    bool ProbeAnswers();
+    void MarkUnanswering();
     LRESULT WinampUser(WPARAM argument, LPARAM code) { return SendWinampMessage(WM_USER, argument, code); }
     void WinampCommand(WPARAM command) { SendWinampMessage(WM_COMMAND, command, 0); }
 
@@ -138,6 +148,8 @@ private:
     bool FvolumePending = false;  // FlastVolume was set while polling was off
     int FmissingFiles = 0;
     bool Fbusy = false;
+    bool Funanswering = false;
+    bool FunansweringLogged = false;
     bool Flaunching = false;
     bool Fdeclined = false;
     std::string FlastTitle;

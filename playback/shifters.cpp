@@ -79,7 +79,7 @@ void Tpacemaker::Reset() {
 
 // ---- Tchronotron ----
 
-Tchronotron::Tchronotron(TchronoConnector connector) : Fconnector(std::move(connector)) {}
+Tchronotron::Tchronotron(TchronoConnector connector) : Fconnector(std::move(connector)) { Ftempo = 100; }
 
 bool Tchronotron::WithApi(const std::function<void(TchronoApi&)>& work) {
     std::unique_ptr<TchronoApi> api;

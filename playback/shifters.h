@@ -1,7 +1,8 @@
 #pragma once
-// Pitch and tempo shifters: each drives an outside sound-processing program and keeps
-// the values it last set. Tpacemaker talks by window messages to a window whose title
-// begins with "Pacemaker"; Tchronotron talks to an automation server.
+// Pitch and tempo shifters: each drives a sound processor and keeps the values it last
+// set. Tpacemaker talks by window messages to an outside program whose window title
+// begins with "Pacemaker"; Tchronotron talks to an automation server, which on Linux is
+// the in-process engine's pitch-and-tempo stage (TdshowPlayer::PitchTempoConnector).
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -84,10 +85,10 @@ public:
 using TchronoConnector = std::function<std::unique_ptr<TchronoApi>()>;
 
 // The automation shifter. Tempo is percent of normal speed (50 .. 200), pitch -6 .. 6.
-// Linux has no automation server for it: the default connector always reports that the
-// program is not there, so the shifter stays disconnected.
+// Without a connector (no in-process engine to drive) the shifter stays disconnected.
 class Tchronotron : public Tshifter {
 public:
+    // Starts at normal speed (100 %), so the first TempoUp gives 101 and not the floor.
     explicit Tchronotron(TchronoConnector connector = {});
 
     void SetPitch(double value) override;

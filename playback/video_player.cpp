@@ -114,6 +114,16 @@ bool TVideoPlayer::OpenAndPlay(const std::string& fileName) {
     return true;
 }
 
+bool TVideoPlayer::OpenURLAndPlay(const std::string& address) {
+    FlastFile = address;
+    const int volume = Fgraph->GetVolume();
+    if (!Fgraph->OpenURL(address)) return false;
+    Fgraph->SetVolume(volume);
+    if (!Fgraph->Play()) return false;
+    if (Events()) Events()->DoPlaybackStart(this);
+    return true;
+}
+
 void TVideoPlayer::ShowFiltersWindow() {
     if (Fpanel) Fpanel->ShowFiltersWindow(Fgraph->FilterNames());
 }

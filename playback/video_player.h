@@ -45,6 +45,8 @@ public:
     void Initialise() override {}
     void Uninitialise() override {}
     bool OpenAndPlay(const std::string& fileName) override;
+    // Starts an internet address (a radio stream) without waiting for it to connect.
+    bool OpenURLAndPlay(const std::string& address);
     void ShowFiltersWindow() override;
     // The base's settings; the double-click choice then reaches the panel.
     void LoadSettings(const TiniFile& ini, const std::string& section) override;

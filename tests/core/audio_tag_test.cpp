@@ -156,6 +156,20 @@ TEST(AudioTag, FileMask) {
     prefixed.SetFilename("/x/No prefix.ogg");
     prefixed.ApplyFileMask("[%n] %t", false, mkAll, false);
     EXPECT_EQ(prefixed.TrackNo(), 0u);  // "No prefix" is not a number
+    // A track number of 0 (or none) from the name keeps the number the tag has.
+    for (const char* name : {"/x/[00] Song.ogg", "/x/[0] Song.ogg", "/x/[x] Song.ogg", "/x/[] Song.ogg"}) {
+        TaudioTag numbered;
+        numbered.SetFilename(name);
+        numbered.SetTrackNo(5);
+        numbered.ApplyFileMask("[%n] %t", false, mkAll, false);
+        EXPECT_EQ(numbered.TrackNo(), 5u) << name;
+        EXPECT_EQ(numbered.Title(), "Song") << name;
+    }
+    TaudioTag renumbered;
+    renumbered.SetFilename("/x/[09] Song.ogg");
+    renumbered.SetTrackNo(5);
+    renumbered.ApplyFileMask("[%n] %t", false, mkAll, false);
+    EXPECT_EQ(renumbered.TrackNo(), 9u);
     EXPECT_EQ(prefixed.Title(), "");
 
     TaudioTag genre;

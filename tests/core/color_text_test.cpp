@@ -26,5 +26,34 @@ TEST(ColourText, NamesHexAndBadInput)
         EXPECT_EQ(StringToColor(ColorToString(c)), c);
 }
 
+TEST(ColourText, HtmlFormAndItsReadingAndTheSystemColours) {
+    EXPECT_EQ(ColorToHTML(clRed), "#FF0000");
+    EXPECT_EQ(ColorToHTML(RGBColor(0x01, 0xAB, 0xFE)), "#01ABFE");
+    EXPECT_EQ(ColorToHTML(clBlack), "#000000");
+    EXPECT_EQ(ColorToHTML(clWhite), "#FFFFFF");
+    // The high byte of an ordinary colour is no part of the text; system colours resolve.
+    EXPECT_EQ(ColorToHTML(TColor(0x02123456)), "#563412");
+    EXPECT_EQ(ColorToHTML(clWindow), "#FFFFFF");
+    EXPECT_EQ(ColorToHTML(clWindowText), "#000000");
+    EXPECT_EQ(ColorToHTML(clHighlight), "#0078D7");
+    EXPECT_EQ(ColorToHTML(clSystemColor | 200), "#000000");
+
+    EXPECT_EQ(HTMLToColor("#00ff80"), RGBColor(0, 255, 128));
+    EXPECT_EQ(HTMLToColor("00FF80"), RGBColor(0, 255, 128));
+    EXPECT_EQ(HTMLToColor("#0F8"), clBlack);
+    EXPECT_EQ(HTMLToColor("GG0000"), clBlack);
+    EXPECT_EQ(HTMLToColor("#FF00001"), clBlack);
+    EXPECT_EQ(HTMLToColor("FF 000"), clBlack);
+    EXPECT_EQ(HTMLToColor(""), clBlack);
+    EXPECT_EQ(HTMLToColor("##FF000"), clBlack);
+    TColor kept = clAqua;
+    EXPECT_FALSE(TryHTMLToColor("red", kept));
+    EXPECT_EQ(kept, clAqua);
+
+    // Every colour survives the round trip.
+    for (uint32_t v : {0x000000u, 0x0000FFu, 0x00FF00u, 0xFF0000u, 0x123456u, 0xFEDCBAu, 0xFFFFFFu})
+        EXPECT_EQ(HTMLToColor(ColorToHTML(TColor(v))), TColor(v)) << v;
+}
+
 }  // namespace
 }  // namespace tunecrest

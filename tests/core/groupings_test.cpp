@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "core/album_artist_groupings.h"
 #include "core/genre_year_groupings.h"
+#include "core/safe_file.h"
 #include "core/tag_list_rules.h"
 #include "tests/support/tags.h"
+#include "tests/support/temp_dir.h"
 
 using namespace tunecrest;
 using test::MakeLibraryTag;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -83,6 +88,138 @@ TEST(Groupings, ArtistsDisplayNamesAndMappings) {
     TmyStringList pairs;
     artists.GetArtistNames(pairs);
     EXPECT_EQ(pairs.Count(), 3);  // Compilations/Hits, ABBA/greatest, Band, The/Greatest
+}
+
+// Display lines of artists and albums, the display names with their albums, and the
+// order of the mapping steps.
+TEST(Groupings, SearchesArtistNamesAndTheMappingSteps) {
+    TaudioTagAlbumList albums;
+    TaudioTagArtistList artists;
+    const auto library = Library();
+    auto clip = MakeLibraryTag("/m/Band/Greatest/clip.mkv", "The Band", "Live Clip", "Greatest", "Rock", "1976", 3);
+    clip->SetMediaType(mkVideo);
+    albums.BeginUpdate();
+    artists.BeginUpdate();
+    for (const auto& t : library) albums.AddTag(t), artists.AddTag(t);
+    albums.AddTag(clip);
+    artists.AddTag(clip);
+    albums.EndUpdate();
+    artists.EndUpdate();
+    artists.BuildFromList(albums);
+    artists.MapThe = true;
+    artists.SetMappings({"John Lee Hooker="});
+
+    // Albums: every album whose title holds the text in any letter case, its tracks in
+    // track order, the video left out by the mask.
+    TmyStringList found;
+    albums.SearchAlbums("REATES", found, mkAudio);
+    EXPECT_EQ(found.Text(),
+              "The Band - Ophelia [Greatest - Track 1]\n"
+              "The Band - Acadian Driftwood [Greatest - Track 2]\n"
+              "ABBA - Waterloo [greatest - Track 1]\n");
+    EXPECT_EQ(found.ObjectAs<TaudioTag>(0), library[2]);
+    albums.SearchAlbums("greatest", found, mkVideo);  // appends
+    EXPECT_EQ(found.Count(), 4);
+    EXPECT_EQ(found.Strings(3), "The Band - Live Clip [Greatest - Track 3]");
+    TmyStringList none;
+    albums.SearchAlbums("Nothing", none, mkAll);
+    EXPECT_EQ(none.Count(), 0);
+
+    // Artists: matched on the artist's own name (not a display name), lines of artist
+    // and title in the artist's order.
+    TmyStringList byArtist;
+    artists.SearchArtists("the BAND", byArtist, mkAudio);
+    EXPECT_EQ(byArtist.Text(), "The Band - Weight\nThe Band - Ophelia\nThe Band - Acadian Driftwood\n");
+    EXPECT_EQ(byArtist.ObjectAs<TaudioTag>(0), library[0]);
+    byArtist.Clear();
+    artists.SearchArtists("band, the", byArtist, mkAll);
+    EXPECT_EQ(byArtist.Count(), 0);
+    artists.SearchArtists("hook", byArtist, mkAudio);
+    EXPECT_EQ(byArtist.Text(), "John Lee Hooker - Boom Boom\n");
+
+    // Each display name with each of its artist's albums; a mapped artist appears under
+    // every name it is listed by.
+    TmyStringList pairs;
+    artists.GetArtistNames(pairs);
+    std::vector<std::string> lines;
+    for (int i = 0; i < pairs.Count(); ++i) {
+        const auto album = pairs.ObjectAs<TaudioTagList>(i);
+        lines.push_back(pairs.Strings(i) + " / " + (album ? album->Title() : "?"));
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{"ABBA / greatest", "Band, The / Greatest", "The Band / Greatest",
+                                               "[Compilations] / Hits"}));
+    EXPECT_EQ(pairs.ObjectAs<TaudioTagList>(1), albums.FindList("Greatest"));
+
+    // A mapped name with MappingsNoDuplicates stands alone: the "The" step does not add
+    // its own name for an artist already mapped, and without the option both follow.
+    TaudioTagArtistList doors;
+    doors.MapThe = true;
+    doors.AddTag(MakeLibraryTag("/m/d/1.mp3", "The Doors", "Break On Through", "Doors"));
+    doors.AddTag(MakeLibraryTag("/m/t/1.mp3", "The The", "Uncertain Smile", "Soul Mining"));
+    doors.SetMappings({"The Doors=Doors (band)"});
+    EXPECT_EQ(doors.DisplayNames().Text(), "Doors (band)\nDoors, The\nThe Doors\nThe The\nThe, The\n");
+    doors.MappingsNoDuplicates = true;
+    doors.ApplyMappings();
+    EXPECT_EQ(doors.DisplayNames().Text(), "Doors (band)\nThe, The\n");
+    EXPECT_EQ(doors.DisplayNames().ObjectAs<TaudioTagList>(0), doors.FindList("The Doors"));
+}
+
+// The mapping file: one "name=mapped name" line each, CR LF; old files in Windows-1252
+// are read as such; a missing file empties the mappings.
+TEST(Groupings, ArtistMappingFileRoundTrip) {
+    test::TempDir dir;
+    const std::string file = dir.File("mappings.txt");
+    ASSERT_TRUE(SafeWriteFile(file, "Beyonc\xE9=Knowles, Beyonc\xE9\r\nJohn Lee Hooker=\r\n\r\nAbba=ABBA\n"));
+    TaudioTagArtistList artists;
+    artists.AddTag(MakeLibraryTag("/m/b.mp3", "Beyonc\xC3\xA9", "Halo", "I Am"));
+    artists.AddTag(MakeLibraryTag("/m/j.mp3", "John Lee Hooker", "Boom Boom", "Hits"));
+    artists.SetMappingListFile(file);
+    EXPECT_EQ(artists.MappingListFile(), file);
+    EXPECT_EQ(artists.Mappings().Text(),
+              "Abba=ABBA\nBeyonc\xC3\xA9=Knowles, Beyonc\xC3\xA9\nJohn Lee Hooker=\n");
+    EXPECT_NE(artists.DisplayNames().IndexOf("Knowles, Beyonc\xC3\xA9"), -1) << "mappings applied on load";
+    EXPECT_NE(artists.DisplayNames().IndexOf("Lee Hooker, John"), -1);
+
+    const std::string copy = dir.File("copy.txt");
+    TaudioTagArtistList other;
+    other.SetMappingListFile(copy);  // missing: nothing loaded
+    other.SetMappings({"John Lee Hooker=", "Beyonc\xC3\xA9=Knowles, Beyonc\xC3\xA9"});
+    std::string error;
+    ASSERT_TRUE(other.SaveMappings(&error)) << error;
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(copy, bytes));
+    EXPECT_EQ(bytes, "Beyonc\xC3\xA9=Knowles, Beyonc\xC3\xA9\r\nJohn Lee Hooker=\r\n");
+    TaudioTagArtistList back;
+    back.SetMappingListFile(copy);
+    EXPECT_EQ(back.Mappings().Text(), other.Mappings().Text());
+
+    // A file that is gone clears what the list held.
+    fs::remove(file);
+    artists.SetMappingListFile(file);
+    EXPECT_EQ(artists.Mappings().Count(), 0);
+    EXPECT_EQ(artists.DisplayNames().IndexOf("Lee Hooker, John"), -1);
+    EXPECT_NE(artists.DisplayNames().IndexOf("John Lee Hooker"), -1);
+}
+
+// An album's cover is its first track's (in track order), in the cover folder or its own.
+TEST(Groupings, AlbumCoverFileIsThatOfItsFirstTrack) {
+    test::TempDir dir;
+    const fs::path music = dir.Path() / "music", covers = dir.Path() / "covers";
+    fs::create_directories(music);
+    fs::create_directories(covers);
+    TaudioTagAlbumList albums;
+    albums.AddTag(MakeLibraryTag((music / "2.mp3").string(), "Beta", "Second", "Record", "", "", 2));
+    albums.AddTag(MakeLibraryTag((music / "1.mp3").string(), "Alpha", "First", "Record", "", "", 1));
+    const auto album = albums.GetAlbum(0);
+    ASSERT_TRUE(album);
+    EXPECT_EQ(album->GetCoverFile(covers.string(), false), "");
+    ASSERT_TRUE(SafeWriteFile((covers / "Beta - Record.jpg").string(), "b"));
+    ASSERT_TRUE(SafeWriteFile((covers / "Record.jpg").string(), "r"));
+    ASSERT_TRUE(SafeWriteFile((music / "Alpha - Record.jpg").string(), "a"));
+    EXPECT_EQ(album->GetCoverFile(covers.string(), false), (music / "Alpha - Record.jpg").string());
+    EXPECT_EQ(album->GetCoverFile(covers.string(), true), (covers / "Record.jpg").string());
+    TaudioTagAlbum empty;
+    EXPECT_EQ(empty.GetCoverFile(covers.string(), false), "");
 }
 
 TEST(Groupings, TitleIndexFilesByFirstLetter) {

@@ -1,6 +1,9 @@
 #include "core/ini_file.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -8,6 +11,7 @@
 
 #include "core/safe_file.h"
 #include "support/temp_dir.h"
+#include "support/without_root.h"
 
 using namespace tunecrest;
 
@@ -92,26 +96,100 @@ TEST(IniFile, RoundTripThroughTheFileSystem) {
     EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"Player", "Jukebox"}));
 }
 
+namespace {
+// The names of the writer's temporary files left in `folder` for `name`.
+std::vector<std::string> TemporaryFiles(const std::filesystem::path& folder, const std::string& name) {
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().filename().string().rfind("." + name + ".", 0) == 0) left.push_back(entry.path().filename());
+    return left;
+}
+}  // namespace
+
 TEST(SafeFile, FailedWriteKeepsThePreviousFile) {
+    namespace fs = std::filesystem;
     test::TempDir dir;
     const std::string path = dir.File("list.dat");
     ASSERT_TRUE(SafeWriteFile(path, "first"));
-    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    std::string error;
-    if (::geteuid() != 0) {  // root may write into a read-only folder
+    // A folder its user may not write to (root is made another user for this).
+    const auto verdict = test::RunWithoutRoot(dir.Path(), [&] {
+        EXPECT_NE(::geteuid(), 0u);
+        fs::permissions(dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
+        std::string error;
         EXPECT_FALSE(SafeWriteFile(path, "second", &error));
-        EXPECT_NE(error.find("list.dat"), std::string::npos);
-    }
-    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_all);
+        EXPECT_NE(error.find("list.dat"), std::string::npos) << error;
+        fs::permissions(dir.Path(), fs::perms::owner_all);
+    });
+    EXPECT_NE(verdict, test::TwithoutRoot::Failed);
+    fs::permissions(dir.Path(), fs::perms::owner_all);
     std::string data;
     ASSERT_TRUE(ReadFileBytes(path, data));
-    if (::geteuid() != 0) {
-        EXPECT_EQ(data, "first");
+    EXPECT_EQ(data, "first");
+
+    // A disk that takes no more bytes fails the write itself, for every user.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{3, 3};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::_exit(SafeWriteFile(path, "second and longer") ? 1 : 0);
     }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the write was reported as done";
+    ASSERT_TRUE(ReadFileBytes(path, data));
+    EXPECT_EQ(data, "first");
+
+    std::string error;
     EXPECT_FALSE(SafeWriteFile(dir.File("no/such/folder/x"), "x", &error));
     EXPECT_FALSE(error.empty());
-    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
-        EXPECT_EQ(entry.path().filename().string().rfind(".list.dat", 0), std::string::npos) << "temporary file left";
+    // A file where a folder is expected.
+    EXPECT_FALSE(SafeWriteFile(dir.File("list.dat/x"), "x", &error));
+    EXPECT_NE(error.find("list.dat/x"), std::string::npos) << error;
+    EXPECT_EQ(TemporaryFiles(dir.Path(), "list.dat"), std::vector<std::string>{}) << "temporary file left";
+}
+
+TEST(SafeFile, FailedRenameLeavesNoTemporaryFile) {
+    test::TempDir dir;
+    // The name is taken by a folder that is not empty: the rename at the end fails.
+    std::filesystem::create_directories(dir.Path() / "taken" / "inside");
+    std::string error;
+    EXPECT_FALSE(SafeWriteFile(dir.File("taken"), "data", &error));
+    EXPECT_NE(error.find("taken"), std::string::npos) << error;
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "taken" / "inside"));
+    EXPECT_EQ(TemporaryFiles(dir.Path(), "taken"), std::vector<std::string>{});
+}
+
+TEST(SafeFile, ReplacedFileKeepsItsModeAndNewFilesAreReadableByAll) {
+    namespace fs = std::filesystem;
+    test::TempDir dir;
+    const std::string secret = dir.File("secret.ini"), plain = dir.File("plain.ini");
+    ASSERT_TRUE(SafeWriteFile(secret, "a"));
+    ASSERT_TRUE(SafeWriteFile(plain, "a"));
+    EXPECT_EQ(fs::status(plain).permissions() & fs::perms::all, fs::perms(0644));
+    fs::permissions(secret, fs::perms(0600));
+    ASSERT_TRUE(SafeWriteFile(secret, "b"));
+    EXPECT_EQ(fs::status(secret).permissions() & fs::perms::all, fs::perms(0600));
+    fs::permissions(plain, fs::perms(0640));
+    ASSERT_TRUE(SafeWriteFile(plain, "b"));
+    EXPECT_EQ(fs::status(plain).permissions() & fs::perms::all, fs::perms(0640));
+    std::string data;
+    ASSERT_TRUE(ReadFileBytes(secret, data));
+    EXPECT_EQ(data, "b");
+}
+
+TEST(SafeFile, ReadCapRefusesABiggerFile) {
+    test::TempDir dir;
+    const std::string path = dir.File("five.bin");
+    ASSERT_TRUE(SafeWriteFile(path, "12345"));
+    std::string data = "old", error;
+    EXPECT_FALSE(ReadFileBytes(path, data, &error, 4));
+    EXPECT_TRUE(data.empty());
+    EXPECT_NE(error.find("too large"), std::string::npos) << error;
+    ASSERT_TRUE(ReadFileBytes(path, data, &error, 5));
+    EXPECT_EQ(data, "12345");
+    EXPECT_FALSE(ReadFileBytes(dir.File("missing.bin"), data, &error));
+    EXPECT_FALSE(ReadFileBytes(dir.Path().string(), data, &error)) << "a folder is no file";
 }
 
 TEST(ByteReader, RefusesToReadPastTheEnd) {

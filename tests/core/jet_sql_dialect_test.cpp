@@ -49,6 +49,8 @@ TEST(JetSqlDialect, DateLiterals) {
         {"2004/1/31 13:45", EncodeDate(2004, 1, 31) + EncodeTime(13, 45, 0, 0)},
         {"12/31/99 11:59:58 PM", EncodeDate(1999, 12, 31) + EncodeTime(23, 59, 58, 0)},
         {"1/1/29 12:00 AM", EncodeDate(2029, 1, 1)},
+        {"1/1/30", EncodeDate(1930, 1, 1)},  // the first two-digit year of the 1900s
+        {"12/31/00", EncodeDate(2000, 12, 31)},
         {"10:30", EncodeTime(10, 30, 0, 0)},
     };
     for (const Tcase& c : cases) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <set>
 
 #include "core/jukebox_list.h"
 #include "core/safe_file.h"
@@ -286,6 +287,86 @@ TEST(Jukebox, MissingFilesArePassedOverAndAllMissingStops) {
     ASSERT_EQ(all.status.size(), 1u);
     EXPECT_EQ(all.status[0], kAllTracksMissing);
     EXPECT_EQ(all.jb.RandomList().Count(), 2);
+}
+
+// Offers made to a player whose every file is missing, until the jukebox gives up.
+std::vector<std::string> OffersUntilNothing(Library& l) {
+    std::vector<std::string> offered;
+    for (int i = 0; i < 20; ++i) {
+        TaudioTagPtr next;
+        l.jb.PlayerWantsNext(next);
+        if (!next) break;
+        offered.push_back(next->Title());
+        l.jb.TrackNotFound(next);
+    }
+    return offered;
+}
+
+TEST(Jukebox, EveryCandidateIsOfferedBeforeAllMissingStopsPlay) {
+    // Two random tracks: one round of both, and one more offer, before play stops.
+    Library random;
+    random.Fill({}, {}, {}, {"R1", "R2"});
+    const auto offered = OffersUntilNothing(random);
+    EXPECT_EQ(offered.size(), 3u);
+    EXPECT_EQ(std::set<std::string>(offered.begin(), offered.begin() + 2), (std::set<std::string>{"R1", "R2"}));
+    EXPECT_EQ(random.status, std::vector<std::string>{kAllTracksMissing});
+    // The next request starts afresh.
+    TaudioTagPtr next;
+    random.jb.PlayerWantsNext(next);
+    ASSERT_TRUE(next);
+
+    // A missing queue entry is used up and no longer counts: the playlist's track is
+    // still offered once before play stops.
+    Library mixed;
+    mixed.Fill({"Q1"}, {"P1"}, {}, {});
+    EXPECT_EQ(OffersUntilNothing(mixed), (std::vector<std::string>{"Q1", "P1"}));
+    EXPECT_EQ(mixed.status.size(), 1u);
+    EXPECT_EQ(mixed.jb.Playlist().Count(), 1);
+
+    // A track that plays ends the run of misses.
+    Library found;
+    found.Fill({"Q1", "Q2", "Q3"}, {}, {}, {});
+    TaudioTagPtr tag;
+    found.jb.PlayerWantsNext(tag);
+    found.jb.TrackNotFound(tag);
+    found.jb.PlayerWantsNext(tag);
+    ASSERT_TRUE(tag);
+    found.jb.TrackPlayed(tag);
+    EXPECT_EQ(found.jb.MissesInARow(), 0);
+    found.jb.PlayerWantsNext(tag);
+    ASSERT_TRUE(tag);
+    EXPECT_EQ(tag->Title(), "Q3");
+    EXPECT_TRUE(found.status.empty());
+}
+
+// With repeat on, a repeated track whose file has gone is not offered again: play goes
+// on with the next track, which is then repeated in its place.
+TEST(Jukebox, RepeatedTrackReportedMissingIsNotOfferedAgain) {
+    Library l;
+    l.Fill({"Q1", "Q2"}, {}, {}, {});
+    EXPECT_EQ(l.Play(1), (std::vector<Step>{{"Q1", 2}}));
+    l.jb.SetRepeatTrack(true);
+    TaudioTagPtr next;
+    l.jb.PlayerWantsNext(next);
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next->Title(), "Q1");
+    l.jb.TrackNotFound(next);
+    EXPECT_EQ(test::Titles(l.jb.Queue()), std::vector<std::string>{"Q2"}) << "a repeat takes nothing off";
+    l.jb.PlayerWantsNext(next);
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next->Title(), "Q2");
+    EXPECT_EQ(l.jb.Source(), jpsQueue);
+    l.jb.TrackPlayed(next);
+    EXPECT_EQ(l.Play(2), (std::vector<Step>{{"Q2", 2}, {"Q2", 2}}));
+    EXPECT_TRUE(l.status.empty());
+
+    // The only track, repeated and missing: nothing else to offer, so play stops.
+    Library alone;
+    alone.Fill({"Q1"}, {}, {}, {});
+    alone.Play(1);
+    alone.jb.SetRepeatTrack(true);
+    EXPECT_EQ(OffersUntilNothing(alone), std::vector<std::string>{"Q1"});
+    EXPECT_EQ(alone.status, std::vector<std::string>{kAllTracksMissing});
 }
 
 TEST(Jukebox, RequestsAndAlarmsWaitWhileTheLibraryLoads) {

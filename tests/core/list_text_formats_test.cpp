@@ -49,6 +49,75 @@ TEST(ListText, WriterCutsLongTextsAtACharacterBoundary) {
     EXPECT_EQ(back, std::string(8191, 'a'));
 }
 
+// The longest text a list file holds, and the integers either side of each form of
+// the component stream, come back exactly and are written again byte for byte.
+TEST(ListText, LimitsRoundTripByteForByte) {
+    for (const std::string& text : {std::string(8192, 'x'), std::string(8190, 'y') + "\xC3\xA9"}) {
+        TbyteWriter w;
+        WriteText(w, text);
+        EXPECT_EQ(w.Bytes().substr(0, 4), "\x00\x20\x00\x00"s);
+        EXPECT_EQ(w.Bytes().size(), 4u + 8192u);
+        std::string back, error;
+        TbyteReader r(w.Bytes());
+        ASSERT_TRUE(ReadText(r, back, &error)) << error;
+        EXPECT_EQ(back, text);
+        EXPECT_TRUE(r.AtEnd());
+        TbyteWriter again;
+        WriteText(again, back);
+        EXPECT_EQ(again.Bytes(), w.Bytes());
+    }
+
+    const int64_t values[] = {127, 128, -128, -129, 32767, 32768, -32768, -32769, 2147483647, 2147483648LL};
+    const char* forms[] = {"\x02\x7F", "\x03\x80\x00", "\x02\x80", "\x03\x7F\xFF", "\x03\xFF\x7F",
+                           "\x04\x00\x80\x00\x00", "\x03\x00\x80", "\x04\xFF\x7F\xFF\xFF",
+                           "\x04\xFF\xFF\xFF\x7F", "\x13\x00\x00\x00\x80\x00\x00\x00\x00"};
+    const size_t sizes[] = {2, 3, 2, 3, 3, 5, 3, 5, 5, 9};
+    TbyteWriter w;
+    TcomponentWriter cw(w);
+    cw.BeginComponent("Tthing", "");
+    for (int64_t value : values) cw.WriteInteger("N", value);
+    cw.WriteString("S", std::string(255, 's'));
+    cw.WriteString("L", std::string(256, 'l'));
+    cw.EndComponent();
+    std::string expected = "TPF0\x06Tthing\x00"s;
+    for (size_t i = 0; i < std::size(values); ++i) expected += "\x01N" + std::string(forms[i], sizes[i]);
+    expected += "\x01S\x06\xFF" + std::string(255, 's') + "\x01L\x0C\x00\x01\x00\x00"s + std::string(256, 'l');
+    expected += "\x00\x00"s;
+    EXPECT_EQ(w.Bytes(), expected);
+
+    TbyteReader r(w.Bytes());
+    TcomponentReader cr(r);
+    TbyteWriter again;
+    TcomponentWriter cw2(again);
+    std::string cls, name, error;
+    ASSERT_TRUE(cr.BeginComponent(cls, name, &error)) << error;
+    cw2.BeginComponent(cls, name);
+    std::vector<int64_t> numbers;
+    std::vector<size_t> lengths;
+    for (;;) {
+        std::string_view prop;
+        bool atEnd = false;
+        ASSERT_TRUE(cr.NextProperty(prop, atEnd, &error)) << error;
+        if (atEnd) break;
+        const std::string propName(prop);
+        TcomponentValue value;
+        ASSERT_TRUE(cr.ReadValue(value, &error)) << error;
+        if (value.Kind == TcomponentValue::vkInteger) {
+            numbers.push_back(value.Integer);
+            cw2.WriteInteger(propName, value.Integer);
+        } else {
+            ASSERT_EQ(value.Kind, TcomponentValue::vkString);
+            lengths.push_back(value.String.size());
+            cw2.WriteString(propName, value.String);
+        }
+    }
+    ASSERT_TRUE(cr.EndComponent(&error)) << error;
+    cw2.EndComponent();
+    EXPECT_EQ(numbers, std::vector<int64_t>(std::begin(values), std::end(values)));
+    EXPECT_EQ(lengths, (std::vector<size_t>{255, 256}));
+    EXPECT_EQ(again.Bytes(), w.Bytes());
+}
+
 TEST(ListText, ZlibRoundTripAndDamage) {
     std::string data;
     for (int i = 0; i < 5000; ++i) data += "track " + std::to_string(i) + "\n";

@@ -207,6 +207,27 @@ TEST_F(MediaDatabase, BadAndHostileRulesGiveAnErrorAndChangeNothing) {
     EXPECT_NO_THROW(raw.Prepare("SELECT 1; -- trailing comment\n ;"));
 }
 
+// The guard sits on the connections the product opens itself: the library's query
+// connection refuses pragmas and temporary tables, which a read-only file alone allows.
+TEST_F(MediaDatabase, TheQueryConnectionRefusesPragmasAndTemporaryTables) {
+    std::string error;
+    EXPECT_EQ(Select("Filename IN (SELECT name FROM pragma_table_info('Audio'))", &error),
+              std::vector<std::string>{"ERROR"});
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(Select("Filename IN (SELECT Filename FROM Audio WHERE Artist = 'The Beatles')").size(), 1u)
+        << "a sub-query that only reads still runs";
+
+    TmyAccessDB access;
+    access.DataSource = Db();
+    ASSERT_TRUE(access.Connect()) << access.LastError();
+    for (const char* sql : {"CREATE TEMP TABLE t(x)", "CREATE TEMP VIEW v AS SELECT 1", "PRAGMA user_version",
+                            "PRAGMA temp_store = MEMORY", "ATTACH DATABASE ':memory:' AS m",
+                            "INSERT INTO Audio (Filename) VALUES ('x')"})
+        EXPECT_THROW(access.NewQuery(sql), Exception) << sql;
+    EXPECT_NO_THROW(access.NewQuery("SELECT count(*) FROM Audio"));
+    EXPECT_EQ(RowCount(), 7);
+}
+
 TEST_F(MediaDatabase, ExtraConditionIsJoinedInParenthesesAndOrderApplies) {
     TmyStringList files;
     std::string error;

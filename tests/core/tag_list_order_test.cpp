@@ -90,6 +90,20 @@ TEST(TagListSort, AlbumDescendingAndArtistCase) {
     list.SetSortOrder(tsoDescending);
     EXPECT_EQ(Titles(list), (std::vector<std::string>{"z2", "z1", "a2", "a1"}));
 
+    // Within an album the track number decides, whatever the titles say; the title
+    // only parts equal numbers.
+    TaudioTagList album;
+    const std::pair<uint32_t, const char*> tracks[] = {{3, "Mango"}, {1, "Zebra"}, {2, "apple"}, {2, "Apple pie"},
+                                                       {10, "Banana"}};
+    for (const auto& [track, title] : tracks) {
+        auto tag = MakeTag(title);
+        tag->SetAlbum("Same");
+        tag->SetTrackNo(track);
+        album.Add(tag);
+    }
+    album.SortBy(tstAlbum);
+    EXPECT_EQ(Titles(album), (std::vector<std::string>{"Zebra", "apple", "Apple pie", "Mango", "Banana"}));
+
     TaudioTagList artists;
     for (const auto& [artist, title] : std::vector<std::pair<const char*, const char*>>{
              {"abba", "SOS"}, {"ABBA", "Fernando"}, {"Abba", "Waterloo"}, {"ABBA", "Chiquitita"}}) {

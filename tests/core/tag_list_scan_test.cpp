@@ -10,6 +10,7 @@
 #include "core/tagger_loader.h"
 #include "support/fake_tagger.h"
 #include "support/temp_dir.h"
+#include "support/without_root.h"
 
 namespace tunecrest {
 namespace {
@@ -268,18 +269,24 @@ TEST_F(TagListScanTest, RecursionIsDepthFirstSortedAndEndsInLinkLoops) {
 TEST_F(TagListScanTest, ReadOnlyOrUnwritableFolderGetsNoCacheAndTheScanGoesOn) {
     Media("ro/a.fake", "Title=A\n");
     Media("blocked/a.fake", "Title=A\n");
-    // The cache name taken by a folder: the write fails at once.
+    Media("open/a.fake", "Title=A\n");
+    // The cache name taken by a folder: the write fails at once, for every user.
     fs::create_directory(Fmusic / "blocked" / "tagcache.ubf");
-    TaudioTagList list;
-    list.SetSaveDataFiles(true);
-    if (geteuid() != 0) fs::permissions(Fmusic / "ro", fs::perms::owner_read | fs::perms::owner_exec);
-    list.ScanFolder(Fmusic.string(), false, nullptr);
-    fs::permissions(Fmusic / "ro", fs::perms::owner_all);
-    EXPECT_EQ(Titles(list), (std::vector<std::string>{"A", "A"}));
+    // A read-only folder, scanned by a user without root rights.
+    const auto verdict = test::RunWithoutRoot(Fdir.Path(), [&] {
+        EXPECT_NE(::geteuid(), 0u);
+        TaudioTagList list;
+        list.SetSaveDataFiles(true);
+        fs::permissions(Fmusic / "ro", fs::perms::owner_read | fs::perms::owner_exec);
+        list.ScanFolder(Fmusic.string(), false, nullptr);
+        fs::permissions(Fmusic / "ro", fs::perms::owner_all);
+        EXPECT_EQ(Titles(list), (std::vector<std::string>{"A", "A", "A"}));
+    });
+    ASSERT_NE(verdict, test::TwithoutRoot::Failed);
+    if (verdict == test::TwithoutRoot::Unavailable) GTEST_SKIP() << "no user without root rights to scan as";
     EXPECT_TRUE(fs::is_directory(Fmusic / "blocked" / "tagcache.ubf"));
-    if (geteuid() != 0) {
-        EXPECT_FALSE(fs::exists(Fmusic / "ro" / "tagcache.ubf"));
-    }
+    EXPECT_FALSE(fs::exists(Fmusic / "ro" / "tagcache.ubf"));
+    EXPECT_TRUE(fs::exists(Fmusic / "open" / "tagcache.ubf")) << "the scan went on to the next folder";
 }
 
 TEST_F(TagListScanTest, ProgressEventsAndStopRequest) {

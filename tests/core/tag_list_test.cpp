@@ -251,7 +251,9 @@ TEST(TagList, ProgressEventsAndBulkOperations) {
     list.OnTagFound = [&](TObject*, bool modified, const TaudioTagPtr& tag) { found.emplace_back(modified, tag); };
     const TaudioTagPtr known = list.GetTag(0);
     const int knownIndex = known->TrackIndex();
+    log.clear();
     list.MergeList(scanned, index);
+    EXPECT_EQ(log, (std::vector<std::string>{"start Merging List...", "2/3", "end"}));
     EXPECT_EQ(list.Count(), 4);
     EXPECT_EQ(known->Title(), "1 (new title)");
     EXPECT_EQ(known->TrackIndex(), knownIndex);
@@ -259,6 +261,8 @@ TEST(TagList, ProgressEventsAndBulkOperations) {
     EXPECT_EQ(found[0].second, known);
     EXPECT_EQ(found[1].second, scanned.GetTag(1));
     EXPECT_NE(list.GetTag(2), scanned.GetTag(1));
+    // Merging reports every tag as found, none as modified.
+    for (const auto& [modified, tag] : found) EXPECT_FALSE(modified) << tag->Title();
 
     // A bare list reads no tags from files.
     list.AddFiles({present, (dir.Path() / "none.mp3").string()}, true);

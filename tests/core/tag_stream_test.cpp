@@ -120,6 +120,46 @@ TEST(TagRecord, LongTextsLargeNumbersAndLegacyBytesRoundTrip) {
     EXPECT_EQ(old.Artist(), "Bj\xC3\xB6rk");
 }
 
+// Values at the edges of each stored form come back exactly and are written again
+// byte for byte: texts of 255 bytes (short form) and 256 (long form), integers either
+// side of the one-, two- and four-byte forms.
+TEST(TagRecord, ValuesAtTheFormBoundariesRoundTripByteForByte) {
+    TaudioTag tag;
+    tag.SetTitle(std::string(254, 't') + "\xC3\xA9");  // 256 bytes
+    tag.SetArtist(std::string(255, 'a'));
+    tag.SetAlbum(std::string(256, 'b'));
+    tag.SetComment(std::string(8192, 'c'));
+    tag.SetTrackNo(127);
+    tag.SetBitRate(128);
+    tag.SetDuration(32767);
+    tag.SetSampleRate(32768);
+    tag.SetTrackIndex(-129);
+    tag.SetData(65535);
+    TbyteWriter w;
+    WriteAudioTagRecord(w, tag);
+    const std::string& bytes = w.Bytes();
+    EXPECT_NE(bytes.find("\x06" "Artist" "\x06\xFF"s + std::string(255, 'a')), std::string::npos);
+    EXPECT_NE(bytes.find("\x05" "Album" "\x0C\x00\x01\x00\x00"s + std::string(256, 'b')), std::string::npos);
+    EXPECT_NE(bytes.find("\x05" "Title" "\x0C\x00\x01\x00\x00"s), std::string::npos);
+    EXPECT_NE(bytes.find("\x07" "Comment" "\x0C\x00\x20\x00\x00"s), std::string::npos);
+    EXPECT_NE(bytes.find("\x07" "TrackNo" "\x02\x7F"s), std::string::npos);
+    EXPECT_NE(bytes.find("\x07" "BitRate" "\x03\x80\x00"s), std::string::npos);
+    EXPECT_NE(bytes.find("\x08" "Duration" "\x03\xFF\x7F"s), std::string::npos);
+    EXPECT_NE(bytes.find("\x0A" "SampleRate" "\x04\x00\x80\x00\x00"s), std::string::npos);
+    EXPECT_NE(bytes.find("\x0A" "TrackIndex" "\x03\x7F\xFF"s), std::string::npos);
+    EXPECT_NE(bytes.find("\x04" "Data" "\x04\xFF\xFF\x00\x00"s), std::string::npos);
+
+    TaudioTag back;
+    TbyteReader r(bytes);
+    std::string error;
+    ASSERT_TRUE(ReadAudioTagRecord(r, back, &error)) << error;
+    EXPECT_TRUE(r.AtEnd());
+    ExpectSameTag(back, tag);
+    TbyteWriter again;
+    WriteAudioTagRecord(again, back);
+    EXPECT_EQ(again.Bytes(), bytes);
+}
+
 TEST(TagRecord, DamageIsReportedAndKeepsWhatWasRead) {
     std::string error;
     {

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
 #include <deque>
 
 #include "core/audio_tag.h"
 #include "core/ini_file.h"
 #include "core/safe_file.h"
 #include "core/services.h"
+#include "support/http_server.h"
 #include "support/media_files.h"
 #include "support/player_test_support.h"
 #include "support/temp_dir.h"
@@ -19,6 +22,70 @@ TaudioTagPtr Track(const std::string& file) {
     auto tag = std::make_shared<TaudioTag>();
     tag->SetFilename(file);
     return tag;
+}
+
+// An MP3 radio stream with ICY metadata: after each full block of `interval` audio bytes
+// comes a length byte and that many 16-byte units of "StreamTitle='...';" (none when
+// titles[block] is empty).
+std::string IcyStream(const std::string& audio, size_t interval, const std::vector<std::string>& titles) {
+    std::string out;
+    for (size_t at = 0, block = 0; at < audio.size(); at += interval, ++block) {
+        out += audio.substr(at, interval);
+        if (at + interval > audio.size()) break;
+        std::string meta;
+        if (block < titles.size() && !titles[block].empty()) meta = "StreamTitle='" + titles[block] + "';";
+        const size_t units = (meta.size() + 15) / 16;
+        meta.resize(units * 16, '\0');
+        out += char(units);
+        out += meta;
+    }
+    return out;
+}
+
+// The samples of a 16-bit mono WAV file.
+struct TwavSamples {
+    int Rate = 0;
+    std::vector<int16_t> Data;
+    double Seconds() const { return Rate > 0 ? double(Data.size()) / Rate : 0; }
+    // The tone's frequency between two times, from its rising zero crossings.
+    double Frequency(double from, double to) const {
+        const size_t begin = size_t(from * Rate), end = std::min(Data.size(), size_t(to * Rate));
+        int rising = 0;
+        for (size_t i = begin + 1; i < end; ++i)
+            if (Data[i - 1] < 0 && Data[i] >= 0) ++rising;
+        return end > begin ? rising / (double(end - begin) / Rate) : 0;
+    }
+};
+
+TwavSamples ReadWav(const std::string& path) {
+    TwavSamples wav;
+    std::string bytes;
+    if (!ReadFileBytes(path, bytes) || bytes.size() < 12) return wav;
+    auto u32 = [&](size_t at) {
+        return uint32_t(uint8_t(bytes[at])) | uint32_t(uint8_t(bytes[at + 1])) << 8 |
+               uint32_t(uint8_t(bytes[at + 2])) << 16 | uint32_t(uint8_t(bytes[at + 3])) << 24;
+    };
+    for (size_t at = 12; at + 8 <= bytes.size();) {
+        const std::string id = bytes.substr(at, 4);
+        const size_t size = std::min<size_t>(u32(at + 4), bytes.size() - at - 8);
+        if (id == "fmt " && size >= 8) wav.Rate = int(u32(at + 12));
+        if (id == "data") {
+            wav.Data.resize(size / 2);
+            std::memcpy(wav.Data.data(), bytes.data() + at + 8, wav.Data.size() * 2);
+        }
+        at += 8 + size + (size & 1);
+    }
+    return wav;
+}
+
+// Plays to a 16-bit mono WAV file instead of a sound card; in real time or as fast as it goes.
+void RecordTo(const std::string& file, bool realTime) {
+    const std::string sync = realTime ? "true" : "false";
+    setenv(kAudioSinkVariable,
+           ("audioconvert ! audio/x-raw,format=S16LE,channels=1 ! wavenc ! filesink sync=" + sync + " location=\"" +
+            file + "\"")
+               .c_str(),
+           1);
 }
 
 // Plays the part of the jukebox and the main window: answers next-track requests from
@@ -39,7 +106,9 @@ protected:
                 Jukebox.pop_front();
             }
         };
-        Events.OnPlaybackStart = [this](TObject*, const TaudioTagPtr& t) { Started.push_back(t->Filename()); };
+        Events.OnPlaybackStart = [this](TObject*, const TaudioTagPtr& t) {
+            Started.push_back(t ? t->Filename() : "<none>");
+        };
         Events.OnFileNotFound = [this](TObject*, const TaudioTagPtr& t) { NotFound.push_back(t->Filename()); };
         Events.OnPlaybackFinished = [this](TObject*, const TaudioTagPtr& t) {
             Finished.push_back(t ? t->Filename() : "");
@@ -199,6 +268,132 @@ TEST_F(DshowPlayerTest, CoverOfTheCurrentTrackAndNoneWithoutOne) {
     Player->LoadCoverImage("", false, name, false, picture);
     EXPECT_EQ(name, "");
     EXPECT_EQ(picture.Bytes, "cover bytes");
+}
+
+TEST_F(DshowPlayerTest, InternetRadioPlaysWithTheStreamsTitlesAndItsEndIsSaid) {
+    std::string audio;
+    ASSERT_TRUE(ReadFileBytes(Media("stream.mp3", test::TmediaFormat::Mp3, 2.5), audio));
+    test::TloopbackHttpServer station([&](const std::string&) {
+        test::ThttpReply reply;
+        reply.ContentType = "audio/mpeg";
+        reply.SendLength = false;
+        reply.ExtraHeaders = "icy-metaint: 2048\r\nicy-name: Loopback Radio\r\n";
+        reply.Body = IcyStream(audio, 2048, {"First Song", "", "", "Second Song"});
+        return reply;
+    });
+    std::vector<std::string> titles, statuses;
+    Player->OnStreamTitleChange = [&](TObject* sender, const std::string& title) {
+        EXPECT_EQ(sender, Player.get());
+        titles.push_back(title);
+    };
+    Player->OnStatusText = [&](TObject*, const std::string& text) { statuses.push_back(text); };
+    Player->SetVolume(90);
+    const std::string url = station.Url("/live");
+    Player->PlayURL(url);
+    EXPECT_EQ(Player->PlayingURL(), url);
+    EXPECT_EQ(Started, std::vector<std::string>{"<none>"});
+    EXPECT_EQ(Requests, 0);
+    ASSERT_NE(Player->GetCurrentTag(), nullptr);
+    EXPECT_EQ(Player->GetCurrentTag()->MediaType(), 4u);
+    EXPECT_EQ(Player->GetCurrentTag()->Filename(), url);
+    EXPECT_EQ(Player->GetState(), psPlaying);
+    EXPECT_EQ(Player->GetVolume(), 90);
+
+    ASSERT_TRUE(RunUntil([&] { return titles.size() >= 2; }));
+    EXPECT_EQ(titles, (std::vector<std::string>{"First Song", "Second Song"}));
+    EXPECT_EQ(Player->GetCurrentTag()->Title(), "Second Song");
+
+    // The station stops sending: a text for the status line, and the finished event
+    // without a track, after which the main window asks for the next track.
+    ASSERT_TRUE(RunUntil([&] { return !Finished.empty(); }));
+    EXPECT_EQ(Finished, std::vector<std::string>{""});
+    EXPECT_EQ(statuses, std::vector<std::string>{"The stream " + url + " has ended."});
+    EXPECT_EQ(Player->PlayingURL(), "");
+    EXPECT_EQ(Requests, 1);
+    EXPECT_EQ(Player->GetCurrentTag(), nullptr);
+}
+
+TEST_F(DshowPlayerTest, ARadioStreamThatFailsIsSaidAndTheJukeboxPlaysOn) {
+    test::TloopbackHttpServer station([](const std::string&) {
+        test::ThttpReply reply;
+        reply.Status = 404;
+        reply.Body = "no such station";
+        return reply;
+    });
+    const std::string next = Media("next.wav", test::TmediaFormat::Wav, 0.3);
+    Jukebox.push_back(Track(next));
+    std::vector<std::string> statuses, titles;
+    Player->OnStatusText = [&](TObject*, const std::string& text) { statuses.push_back(text); };
+    Player->OnStreamTitleChange = [&](TObject*, const std::string& title) { titles.push_back(title); };
+    const std::string url = station.Url("/gone");
+    Player->PlayURL(url);
+    ASSERT_TRUE(RunUntil([&] { return !Finished.empty(); }));
+    EXPECT_EQ(Finished.front(), "");
+    ASSERT_EQ(statuses.size(), 1u);
+    EXPECT_EQ(statuses[0].rfind("The stream " + url + " could not be played: ", 0), 0u) << statuses[0];
+    EXPECT_GT(statuses[0].size(), ("The stream " + url + " could not be played: ").size());
+    EXPECT_NE(Log().find(statuses[0]), std::string::npos);
+    EXPECT_EQ(Started, (std::vector<std::string>{"<none>", next}));
+    EXPECT_EQ(Player->PlayingURL(), "");
+
+    // Something that is no address at all is refused at once; nothing starts.
+    ASSERT_TRUE(RunUntil([this] { return Finished.size() == 2; }));
+    statuses.clear();
+    Player->PlayURL("no address");
+    EXPECT_EQ(statuses, std::vector<std::string>{"The stream no address could not be played: not an internet address"});
+    EXPECT_EQ(Started.size(), 2u);
+    EXPECT_EQ(Player->PlayingURL(), "");
+    EXPECT_TRUE(titles.empty());
+}
+
+TEST_F(DshowPlayerTest, TheAutomationShifterChangesThePitchAndTempoOfWhatPlays) {
+    if (!TmyFilterGraph::PitchStageAvailable()) GTEST_SKIP() << "GStreamer has no pitch element";
+    const std::string first = Media("a.wav", test::TmediaFormat::Wav, 2.0);
+    const std::string second = Media("b.wav", test::TmediaFormat::Wav, 2.0);
+    Tchronotron shifter(Player->PitchTempoConnector());
+    ASSERT_TRUE(shifter.Connected());
+    EXPECT_EQ(shifter.Tempo(), 100);
+    EXPECT_EQ(shifter.Pitch(), 0);
+
+    // The 440 Hz tone plays as recorded until the pitch goes up half an octave under way.
+    RecordTo(Dir.File("first.wav"), true);
+    Player->PlayTag(Track(first));
+    RunFor(500);
+    shifter.SetPitch(6);
+    ASSERT_TRUE(RunUntil([this] { return Finished.size() == 1; }));
+    const TwavSamples played = ReadWav(Dir.File("first.wav"));
+    EXPECT_NEAR(played.Seconds(), 2.0, 0.1);
+    EXPECT_NEAR(played.Frequency(0.05, 0.35), 440, 8);
+    EXPECT_NEAR(played.Frequency(1.3, 1.9), 440 * std::sqrt(2.0), 8);
+
+    // Double tempo set between tracks; both settings hold for the next track: half the
+    // playing time, the same raised pitch.
+    shifter.SetTempo(250);  // clamped to 200 %
+    EXPECT_EQ(shifter.Tempo(), 200);
+    RecordTo(Dir.File("second.wav"), false);
+    Player->PlayTag(Track(second));
+    ASSERT_TRUE(RunUntil([this] { return Finished.size() == 2; }));
+    const TwavSamples faster = ReadWav(Dir.File("second.wav"));
+    EXPECT_NEAR(faster.Seconds(), 1.0, 0.1);
+    EXPECT_NEAR(faster.Frequency(0.1, 0.9), 440 * std::sqrt(2.0), 8);
+
+    // Reset returns the next track to its own pitch and speed.
+    shifter.Reset();
+    EXPECT_EQ(Player->ActiveVideoPlayer().Graph().PitchRatio(), 1.0);
+    EXPECT_EQ(Player->ActiveVideoPlayer().Graph().TempoRatio(), 1.0);
+    RecordTo(Dir.File("third.wav"), false);
+    Player->PlayTag(Track(first));
+    ASSERT_TRUE(RunUntil([this] { return Finished.size() == 3; }));
+    const TwavSamples plain = ReadWav(Dir.File("third.wav"));
+    EXPECT_NEAR(plain.Seconds(), 2.0, 0.1);
+    EXPECT_NEAR(plain.Frequency(0.1, 1.9), 440, 8);
+    test::UseFakeAudioSink();
+
+    // A shifter that outlives the engine finds no server.
+    Player.reset();
+    EXPECT_FALSE(shifter.Connected());
+    shifter.SetPitch(3);
+    EXPECT_EQ(shifter.Pitch(), 0);
 }
 
 }  // namespace

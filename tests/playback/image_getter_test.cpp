@@ -126,6 +126,22 @@ TEST_F(ImageGetterTest, SmallPicturesEnlargedOrCentredAndEmptyRequests) {
     EXPECT_EQ(Fchanges, 5);
 }
 
+TEST_F(ImageGetterTest, LocalFilesOverTheSizeCapAreNotRead) {
+    const std::string bytes = test::EncodeBmp24(test::SolidPicture(30, 30, {90, 60, 30}));
+    test::WriteFile(Fdir.File("cover.bmp"), bytes);
+    // A file of exactly the cap is read; one byte more is refused before it is decoded.
+    Fgetter->Limits.MaxBytes = int64_t(bytes.size());
+    Fgetter->GetImage(Fdir.File("cover.bmp"));
+    ASSERT_TRUE(WaitForChanges(1));
+    EXPECT_EQ(Fgetter->Picture().Width(), 40);
+    Fgetter->Limits.MaxBytes = int64_t(bytes.size()) - 1;
+    Fprogress.clear();
+    Fgetter->GetImage(Fdir.File("cover.bmp"));
+    ASSERT_TRUE(WaitForChanges(2));
+    EXPECT_TRUE(Fgetter->Picture().Empty());
+    EXPECT_FALSE(Reported("Resizing..."));
+}
+
 TEST_F(ImageGetterTest, CoverOfATrackIsReadFromACopy) {
     std::filesystem::create_directories(Fdir.Path() / "album");
     test::WriteFile(Fdir.File("album/Folder.bmp"), test::EncodeBmp24(test::SolidPicture(8, 8, {5, 6, 7})));

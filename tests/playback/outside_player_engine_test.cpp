@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <mutex>
 
 #include "core/ini_file.h"
+#include "core/safe_file.h"
 #include "core/services.h"
 #include "platform/outside_player_messages.h"
 #include "playback/video_player.h"
@@ -29,13 +31,18 @@ constexpr const char* kFakeClass = "Fake Outside Player";
 class FakeOutsidePlayer {
 public:
     FakeOutsidePlayer() {
-        Fwindow.SetMessageHandler([this](uint32_t msg, WPARAM w, LPARAM l) { return OnMessage(msg, w, l); });
+        Fwindow.SetMessageHandler([this](uint32_t msg, WPARAM w, LPARAM l) {
+            WaitWhileHung();
+            return OnMessage(msg, w, l);
+        });
         Fwindow.SetCopyDataHandler([this](uint64_t data, const std::string& bytes) -> LRESULT {
             std::lock_guard lock(Fmutex);
             if (data == kPlayerCopyDataAddFile) List.push_back(bytes.substr(0, bytes.find('\0')));
             return 0;
         });
     }
+
+    ~FakeOutsidePlayer() { Release(); }
 
     // The entry playing ends: on to the next entry, or stopped after the last.
     void EndTrack() {
@@ -59,6 +66,27 @@ public:
         std::lock_guard lock(Fmutex);
         return std::exchange(Commands, {});
     }
+    // A hung player: every numbered message waits (unanswered) until Release.
+    void Hang() {
+        std::lock_guard lock(FhangMutex);
+        Fhung = true;
+    }
+    void Release() {
+        {
+            std::lock_guard lock(FhangMutex);
+            Fhung = false;
+        }
+        FhangChanged.notify_all();
+    }
+    // Numbered messages handled so far, the ones that waited out a hang included. A
+    // message sent from here waits behind every message still queued, so the count
+    // it reads covers all of them.
+    int Handled() {
+        LRESULT ignored = 0;
+        SendMessageTimeout(Fwindow.Handle(), WM_NULL_FOR_TEST, 0, 0, 5000, ignored);
+        std::lock_guard lock(Fmutex);
+        return Received - FprobesFromTest;
+    }
 
     std::mutex Fmutex;
     std::vector<std::string> List;
@@ -68,12 +96,24 @@ public:
     LRESULT LengthSeconds = 200;
     LRESULT Volume = 200;
     std::vector<std::string> Commands;
+    int Received = 0;
+    int FprobesFromTest = 0;
+    static constexpr uint32_t WM_NULL_FOR_TEST = 0x7FFF;
+    std::mutex FhangMutex;
+    std::condition_variable FhangChanged;
+    bool Fhung = false;
     // Last, so it closes before the fields its handlers use go away.
     TmessageWindow Fwindow{kFakeClass, "", false};
 
 private:
+    void WaitWhileHung() {
+        std::unique_lock lock(FhangMutex);
+        FhangChanged.wait(lock, [this] { return !Fhung; });
+    }
     LRESULT OnMessage(uint32_t msg, WPARAM w, LPARAM l) {
         std::lock_guard lock(Fmutex);
+        ++Received;
+        if (msg == WM_NULL_FOR_TEST) ++FprobesFromTest;
         if (msg == WM_COMMAND) {
             Commands.push_back(std::to_string(w));
             if (w == kPlayerCommandPlay && Position < List.size()) State = kPlayerStatePlaying;
@@ -122,7 +162,8 @@ protected:
         // A stand-in program that starts and does nothing, for the launches of these tests.
         const fs::path bin = Ftemp.Path() / "bin";
         fs::create_directory(bin);
-        std::ofstream(bin / TcustomWinampPlayer::kProgramName) << "#!/bin/sh\nexit 0\n";
+        std::ofstream(bin / TcustomWinampPlayer::kProgramName)
+            << "#!/bin/sh\necho started >> '" << Ftemp.File("launches") << "'\nexit 0\n";
         fs::permissions(bin / TcustomWinampPlayer::kProgramName, fs::perms::owner_all);
         Fengine = std::make_unique<TwinampMediaPlayer>();
         Fengine->WinampPath = bin.string();
@@ -443,6 +484,137 @@ TEST_F(OutsidePlayerEngineTest, VideosPlayInProcessWhileTheOutsidePlayerWaits) {
     EXPECT_EQ((std::vector<std::string>{"clip.mp4", "a.wav"}), Frecorder.Starts);
     EXPECT_EQ(std::vector<std::string>{Name("a.wav")}, fake.Snapshot());
     Fengine->SetVideoPlayer(nullptr);
+}
+
+TEST_F(OutsidePlayerEngineTest, AHungPlayerCostsEachPollOneTimeOutAndNeverAnAdvance) {
+    FakeOutsidePlayer& fake = *Ffake;
+    SetErrorLogFile(Ftemp.File("log.log"));
+    Fengine->MessageTimeoutMs = 150;
+    Frecorder.Queue = {Track("a.wav"), Track("b.wav")};
+    StartPlaying();
+    const int before = fake.Handled();
+    const size_t starts = Frecorder.Starts.size();
+
+    fake.Hang();
+    Tick(3);
+    EXPECT_TRUE(Fengine->Unanswering());
+    // Between polls nothing is sent: the screen's own calls answer at once.
+    EXPECT_EQ(psStopped, Fengine->GetState());
+    Fengine->Play();
+    Fengine->SetVolume(10);
+    fake.Release();
+    // One message a poll reached the player: the first, which timed out.
+    EXPECT_EQ(before + 3, fake.Handled());
+    // The unanswered state and position were not taken for the end of the track.
+    EXPECT_EQ(starts, Frecorder.Starts.size());
+    EXPECT_EQ(std::vector<TmediaPlayState>{psPlaying}, Frecorder.States);
+
+    // Answering again: the next poll runs in full.
+    std::vector<uint32_t> positions;
+    Frecorder.Events.OnTimeChange = [&](TObject*, uint32_t ms, uint32_t) { positions.push_back(ms); };
+    fake.PositionMs = 4000;
+    Tick(2);
+    EXPECT_FALSE(Fengine->Unanswering());
+    EXPECT_EQ(std::vector<uint32_t>{4000}, positions);
+    std::string log;
+    ReadFileBytes(Ftemp.File("log.log"), log);
+    SetErrorLogFile("");
+    EXPECT_NE(std::string::npos, log.find("The outside player does not answer"));
+    EXPECT_EQ(log.find("does not answer"), log.rfind("does not answer"));  // said once
+}
+
+TEST_F(OutsidePlayerEngineTest, ClosingDownStillStopsAndClosesAPlayerThatTimedOut) {
+    FakeOutsidePlayer& fake = *Ffake;
+    Fengine->MessageTimeoutMs = 150;
+    Frecorder.Queue = {Track("a.wav")};
+    StartPlaying();
+    fake.Hang();
+    Tick(1);
+    fake.Release();
+    ASSERT_TRUE(Fengine->Unanswering());
+    fake.TakeCommands();
+    // A player left running would play on after the jukebox has gone.
+    Fengine->Uninitialise();
+    fake.Handled();
+    EXPECT_EQ((std::vector<std::string>{"40047", "40001"}), fake.TakeCommands());
+}
+
+TEST_F(OutsidePlayerEngineTest, TheNextFileStartingSlowlyIsAdvancedToOnce) {
+    FakeOutsidePlayer& fake = *Ffake;
+    Frecorder.Queue = {Track("a.wav"), Track("b.wav"), Track("c.wav")};
+    StartPlaying();
+    Tick(2);  // the position of a.wav is known
+    // a.wav ends; b.wav is on but has not started yet: stopped, at 0 ms.
+    {
+        std::lock_guard lock(fake.Fmutex);
+        fake.Position = 1;
+        fake.State = kPlayerStateStopped;
+        fake.PositionMs = 0;
+    }
+    for (int parity = 0; parity < 2; ++parity) {
+        Tick(1);
+        EXPECT_EQ((std::vector<std::string>{"a.wav", "b.wav"}), Frecorder.Starts) << parity;
+    }
+    Tick(4);
+    fake.SetState(kPlayerStatePlaying);
+    Tick(4);
+    EXPECT_EQ((std::vector<std::string>{"a.wav", "b.wav"}), Frecorder.Starts);
+    EXPECT_EQ((std::vector<std::string>{Name("b.wav"), Name("c.wav")}), fake.Snapshot());
+}
+
+TEST_F(OutsidePlayerEngineTest, FileNamesLongerThanTheOldBufferReachThePlayerWhole) {
+    Fengine->Initialise(0);
+    auto stream = std::make_shared<TaudioTag>();
+    const std::string name = "http://radio.example/" + std::string(5000, 'n') + "/end.mp3";
+    stream->SetFilename(name);
+    Frecorder.Queue = {stream};
+    Fengine->RefreshNextTrack();
+    const auto list = Ffake->Snapshot();
+    ASSERT_EQ(2u, list.size());
+    EXPECT_EQ(name.size(), list[1].size());
+    EXPECT_EQ(name, list[1]);
+}
+
+TEST_F(OutsidePlayerEngineTest, NoSecondPlayerStartsWhileOneAnswers) {
+    Fengine->Initialise(0);
+    EXPECT_TRUE(Fengine->Polling());
+    EXPECT_NE(0, Fengine->FindWinampWindow(true));
+    EXPECT_FALSE(fs::exists(Ftemp.File("launches")));
+    EXPECT_TRUE(Fprompt->Questions.empty());
+    Fengine->Uninitialise();
+
+    // Without an answering window the program is started, once.
+    Ffake.reset();
+    TwinampMediaPlayer other;
+    other.WinampPath = Fengine->WinampPath;
+    other.LaunchTimeout = 1;
+    other.SetWindowClass(kFakeClass);
+    Fprompt->Answer = false;
+    other.Initialise(0);
+    std::string launches;
+    ReadFileBytes(Ftemp.File("launches"), launches);
+    EXPECT_EQ("started\n", launches);
+}
+
+TEST_F(OutsidePlayerEngineTest, TheStreamPlaylistGoesToThePrivateRuntimeFolderWithoutADataFolder) {
+    // A shared temporary folder where "~tmp.m3u" is taken (here by a folder; on a real
+    // machine by another user's file): writing there would fail.
+    const fs::path shared = Ftemp.Path() / "shared-tmp";
+    fs::create_directories(shared / "~tmp.m3u");
+    ::setenv("TMPDIR", shared.c_str(), 1);
+    Fengine->DataFolder.clear();
+    Fengine->Initialise(0);
+    Fengine->PlayURL("http://radio.example/live");
+    ::unsetenv("TMPDIR");
+    EXPECT_EQ("http://radio.example/live", Fengine->PlayingURL());
+    const fs::path list = fs::path(WindowMessageFolder()) / "~tmp.m3u";
+    EXPECT_EQ(Ftemp.Path() / "tunecrest" / "~tmp.m3u", list);
+    std::string content;
+    ASSERT_TRUE(ReadFileBytes(list.string(), content));
+    EXPECT_EQ("http://radio.example/live\n", content);
+    EXPECT_EQ(fs::perms::owner_all, fs::status(list.parent_path()).permissions() & fs::perms::all);
+    Fengine->Uninitialise();
+    EXPECT_FALSE(fs::exists(list));
 }
 
 TEST_F(OutsidePlayerEngineTest, WindowClassFollowsTheLaunchClass) {

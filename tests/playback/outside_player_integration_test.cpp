@@ -64,7 +64,9 @@ TEST_F(OutsidePlayerIntegrationTest, PlaysTwoFilesAndRelaunchesAKilledPlayer) {
     engine.SetWindowClass(kClass);
     engine.DataFolder = Ftemp.Path().string();
     engine.AutoRelaunch = true;
-    Frecorder.Queue = {Tone("a.wav", 1.0), Tone("b.wav", 3.0)};
+    // b plays long enough for the playing state to be reported (after 2 s of polls) even
+    // when a loaded machine slows the polls down; its end is only found after that.
+    Frecorder.Queue = {Tone("a.wav", 1.0), Tone("b.wav", 6.0)};
     const auto c = Tone("c.wav", 3.0);
 
     engine.Initialise(0);
@@ -72,7 +74,8 @@ TEST_F(OutsidePlayerIntegrationTest, PlaysTwoFilesAndRelaunchesAKilledPlayer) {
     ASSERT_NE(0, first) << "the stand-in was not started from " << FindWinampFolder();
     ASSERT_TRUE(engine.Polling());
     engine.Play();
-    ASSERT_TRUE(RunUntil([&] { return Frecorder.Starts.size() >= 3; }, 20000));
+    ASSERT_TRUE(RunUntil([&] { return Frecorder.Starts.size() >= 3; }, 30000))
+        << "started " << Frecorder.Starts.size() << ", state " << int(engine.GetState());
     EXPECT_EQ((std::vector<std::string>{"a.wav", "b.wav", "<none>"}), Frecorder.Starts);
     EXPECT_EQ(psStopped, engine.GetState());
 
@@ -89,6 +92,36 @@ TEST_F(OutsidePlayerIntegrationTest, PlaysTwoFilesAndRelaunchesAKilledPlayer) {
     // Closing down stops and closes the player.
     engine.Uninitialise();
     EXPECT_TRUE(RunUntil([&] { return !IsWindow(second); }, 5000));
+}
+
+TEST_F(OutsidePlayerIntegrationTest, AStoppedPlayerIsLeftAloneUntilItAnswersAgain) {
+    TwinampMediaPlayer engine;
+    engine.SetEvents(&Frecorder.Events);
+    engine.SetWindowClass(kClass);
+    engine.DataFolder = Ftemp.Path().string();
+    engine.MessageTimeoutMs = 300;
+    Frecorder.Queue = {Tone("long.wav", 8.0), Tone("next.wav", 1.0)};
+    engine.Initialise(0);
+    const HWND window = FindWindow(kClass, std::nullopt);
+    ASSERT_NE(0, window);
+    engine.Play();
+    ASSERT_TRUE(RunUntil([&] { return !Frecorder.Starts.empty(); }, 5000));
+    const pid_t player = pid_t(window >> 24);
+
+    // The player stops answering (as a hung process would): the engine marks it and the
+    // polls go on without advancing, asking, or starting a second player.
+    ::kill(player, SIGSTOP);
+    RunUntil([&] { return false; }, 1500);
+    EXPECT_TRUE(engine.Unanswering());
+    EXPECT_EQ(std::vector<std::string>{"long.wav"}, Frecorder.Starts);
+    EXPECT_EQ(psStopped, engine.GetState());  // answered at once while unanswering
+
+    ::kill(player, SIGCONT);
+    EXPECT_TRUE(RunUntil([&] { return !engine.Unanswering() && engine.GetState() == psPlaying; }, 5000));
+    EXPECT_EQ(window, FindWindow(kClass, std::nullopt));
+    EXPECT_EQ(std::vector<std::string>{"long.wav"}, Frecorder.Starts);
+    engine.Uninitialise();
+    EXPECT_TRUE(RunUntil([&] { return !IsWindow(window); }, 5000));
 }
 
 }  // namespace

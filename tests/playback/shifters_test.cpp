@@ -198,6 +198,19 @@ TEST_F(ShifterTest, ChronotronClampsAndPassesValues) {
     EXPECT_EQ(connections, 13);  // one connection per operation
 }
 
+TEST_F(ShifterTest, ChronotronStartsAtNormalSpeed) {
+    TfakeChronoApi api;
+    Tchronotron shifter([&]() -> std::unique_ptr<TchronoApi> { return std::make_unique<TchronoProxy>(api); });
+    EXPECT_EQ(shifter.Tempo(), 100);
+    // One step up from normal speed, not a jump to the floor of 50 %.
+    shifter.TempoUp();
+    EXPECT_EQ(shifter.Tempo(), 101);
+    EXPECT_EQ(api.Ratios, std::vector<double>{1.01});
+    shifter.TempoDown();
+    shifter.TempoDown();
+    EXPECT_EQ(api.Ratios.back(), 0.99);
+}
+
 TEST_F(ShifterTest, ChronotronWithoutServerStaysDisconnected) {
     Tchronotron shifter;
     int changes = 0;

@@ -28,6 +28,7 @@ struct ThttpReply {
     std::optional<size_t> DeclaredLength; // Content-Length sent; Body.size() when unset
     bool SendLength = true;               // false: no Content-Length, the close ends the body
     std::string Location;                 // Location header when set
+    std::string ExtraHeaders;             // more header lines, each ending in CR LF
     int HeadDelayMs = 0;                  // wait before anything is sent
     int ChunkDelayMs = 0;                 // > 0: the body goes out ChunkSize bytes at a time
     size_t ChunkSize = 1;
@@ -120,6 +121,7 @@ private:
         std::string head = "HTTP/1.1 " + std::to_string(reply.Status) + " Reply\r\nConnection: close\r\n";
         if (!reply.ContentType.empty()) head += "Content-Type: " + reply.ContentType + "\r\n";
         if (!reply.Location.empty()) head += "Location: " + reply.Location + "\r\n";
+        head += reply.ExtraHeaders;
         if (reply.SendLength)
             head += "Content-Length: " + std::to_string(reply.DeclaredLength.value_or(reply.Body.size())) + "\r\n";
         head += "\r\n";

@@ -1,0 +1,164 @@
+#include "skin/html_text.h"
+
+#include <QPainter>
+#include <cmath>
+
+#include "skin/screen_fonts.h"
+
+namespace tunecrest {
+
+namespace {
+
+// Screen fonts kept by one layout; past this many distinct fonts the cache starts over.
+constexpr size_t kMaxCachedFonts = 32;
+
+ThtmlTextLayout& SharedLayout() {
+    thread_local ThtmlTextLayout layout;
+    return layout;
+}
+
+}  // namespace
+
+int ThtmlTextLayout::FontIndexOf(const TFont& font) {
+    for (size_t i = 0; i < Ffonts.size(); ++i)
+        if (Ffonts[i].Spec == font) return int(i);
+    if (Ffonts.size() >= kMaxCachedFonts) {
+        // Only the fonts of the pieces laid out so far must stay; start the cache over
+        // when nothing refers to it yet, otherwise let it grow for this one text.
+        if (Fpieces.empty()) Ffonts.clear();
+    }
+    const QFont screen = ScreenFont(font);
+    Ffonts.push_back({font, screen, QFontMetricsF(screen)});
+    return int(Ffonts.size()) - 1;
+}
+
+void ThtmlTextLayout::NewLine() {
+    Tline line;
+    const TfontEntry& base = Ffonts[size_t(FbaseFont)];
+    line.Ascent = base.Metrics.ascent();
+    line.Descent = base.Metrics.descent();
+    Flines.push_back(line);
+}
+
+void ThtmlTextLayout::AddRun(std::string_view text, const TFont& font) {
+    const int index = FontIndexOf(font);
+    const TfontEntry& entry = Ffonts[size_t(index)];
+    const QString run = QString::fromUtf8(text.data(), qsizetype(text.size()));
+    auto place = [&](const QString& piece, qreal width) {
+        Tline& line = Flines.back();
+        Fpieces.push_back({piece, index, int(Flines.size()) - 1, line.Width});
+        line.Width += width;
+        line.Ascent = std::max(line.Ascent, entry.Metrics.ascent());
+        line.Descent = std::max(line.Descent, entry.Metrics.descent());
+    };
+    if (!Fwrap || FmaxWidth <= 0) {
+        place(run, entry.Metrics.horizontalAdvance(run));
+        return;
+    }
+    // Words with their following blanks; a line break drops the blanks at its start.
+    qsizetype pos = 0;
+    const qsizetype n = run.size();
+    while (pos < n) {
+        qsizetype end = pos;
+        while (end < n && run[end] != u' ') ++end;
+        const qsizetype wordEnd = end;
+        while (end < n && run[end] == u' ') ++end;
+        QString word = run.mid(pos, end - pos);
+        const qreal inkWidth = entry.Metrics.horizontalAdvance(run.mid(pos, wordEnd - pos));
+        if (Flines.back().Width > 0 && Flines.back().Width + inkWidth > FmaxWidth) {
+            NewLine();
+            if (wordEnd == pos) {  // only blanks: nothing to carry to the new line
+                pos = end;
+                continue;
+            }
+        }
+        place(word, entry.Metrics.horizontalAdvance(word));
+        pos = end;
+    }
+}
+
+void ThtmlTextLayout::Layout(std::string_view markup, const TFont& base, int maxWidth, bool wrap) {
+    Fpieces.clear();
+    Flines.clear();
+    FmaxWidth = maxWidth;
+    Fwrap = wrap;
+    FbaseFont = FontIndexOf(base);
+    NewLine();
+    Fparser.Parse(markup, base, [this](std::string_view text, const TFont& font) { AddRun(text, font); });
+}
+
+int ThtmlTextLayout::Width() const {
+    qreal w = 0;
+    for (const Tline& line : Flines) w = std::max(w, line.Width);
+    return int(std::ceil(w));
+}
+
+int ThtmlTextLayout::Height() const {
+    qreal h = 0;
+    for (const Tline& line : Flines) h += line.Ascent + line.Descent;
+    return int(std::ceil(h));
+}
+
+QString ThtmlTextLayout::LineText(int line) const {
+    QString s;
+    bool first = true;
+    for (const Tpiece& piece : Fpieces) {
+        if (piece.Line != line) continue;
+        if (!first) s += u'|';
+        s += piece.Text;
+        first = false;
+    }
+    return s;
+}
+
+void ThtmlTextLayout::Draw(QPainter& painter, const QRect& rect, int flags, bool forceColor,
+                           TColor color) const {
+    if (Flines.empty() || rect.isEmpty()) return;
+    painter.save();
+    painter.setClipRect(rect, Qt::IntersectClip);
+    qreal top = rect.top();
+    if (flags & (Qt::AlignVCenter | Qt::AlignBottom)) {
+        const qreal spare = rect.height() - Height();
+        top += (flags & Qt::AlignBottom) ? spare : std::floor(spare / 2);
+    }
+    const QColor forced = ScreenColor(color);
+    int lastFont = -1;
+    std::vector<qreal> baselines(Flines.size()), starts(Flines.size());
+    for (size_t i = 0; i < Flines.size(); ++i) {
+        const Tline& line = Flines[i];
+        baselines[i] = std::round(top + line.Ascent);
+        top += line.Ascent + line.Descent;
+        qreal spare = rect.width() - line.Width;
+        if (spare < 0) spare = 0;
+        starts[i] = rect.left() + ((flags & Qt::AlignRight)     ? spare
+                                   : (flags & Qt::AlignHCenter) ? std::floor(spare / 2)
+                                                                : 0);
+    }
+    for (const Tpiece& piece : Fpieces) {
+        if (piece.FontIndex != lastFont) {
+            const TfontEntry& entry = Ffonts[size_t(piece.FontIndex)];
+            painter.setFont(entry.Font);
+            painter.setPen(forceColor ? forced : ScreenColor(entry.Spec.Color));
+            lastFont = piece.FontIndex;
+        }
+        painter.drawText(QPointF(starts[size_t(piece.Line)] + piece.X, baselines[size_t(piece.Line)]),
+                         piece.Text);
+    }
+    painter.restore();
+}
+
+int DrawHTMLText(QPainter& painter, std::string_view text, const QRect& rect, const TFont& font, int flags,
+                 bool forceColor, TColor color) {
+    ThtmlTextLayout& layout = SharedLayout();
+    layout.Layout(text, font, rect.width(), (flags & Qt::TextWordWrap) != 0);
+    layout.Draw(painter, rect, flags, forceColor, color);
+    return layout.Width();
+}
+
+QSize MeasureHTMLText(std::string_view text, const TFont& font, int maxWidth, bool wrap) {
+    ThtmlTextLayout& layout = SharedLayout();
+    layout.Layout(text, font, maxWidth, wrap);
+    return {layout.Width(), layout.Height()};
+}
+
+}  // namespace tunecrest
