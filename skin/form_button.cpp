@@ -1,5 +1,7 @@
 #include "skin/form_button.h"
 
+#include <algorithm>
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -109,9 +111,18 @@ void TformButton::paintEvent(QPaintEvent*)
     QPainter p(this);
     const QRect r = rect();
     if (!Fworking.isNull()) {
-        const int fw = Fworking.width() / 3;
+        // The frame cut into 3 x 3 cells: corners keep their size (up to half the
+        // button), edges and the centre stretch.
+        const int fw = Fworking.width() / 3, fh = Fworking.height();
+        const int x0 = Fpressed ? fw : 0;
+        const int cw = std::min(fw / 3, r.width() / 2), ch = std::min(fh / 3, r.height() / 2);
+        const int sx[4] = {0, cw, fw - cw, fw}, sy[4] = {0, ch, fh - ch, fh};
+        const int dx[4] = {0, cw, r.width() - cw, r.width()}, dy[4] = {0, ch, r.height() - ch, r.height()};
         p.setRenderHint(QPainter::SmoothPixmapTransform);
-        p.drawImage(r, Fworking, QRect(Fpressed ? fw : 0, 0, fw, Fworking.height()));
+        for (int row = 0; row < 3; ++row)
+            for (int col = 0; col < 3; ++col)
+                p.drawImage(QRect(dx[col], dy[row], dx[col + 1] - dx[col], dy[row + 1] - dy[row]), Fworking,
+                            QRect(x0 + sx[col], sy[row], sx[col + 1] - sx[col], sy[row + 1] - sy[row]));
     } else {
         p.fillRect(r, ToQColor(FbuttonColors.Color1()));
         p.setPen(ToQColor(DarkenColor(FbuttonColors.Color1(), 40)));

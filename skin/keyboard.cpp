@@ -214,9 +214,9 @@ TfrmKeyboard& Keyboard()
 
 TfrmKeyboard* ExistingKeyboard() { return SharedKeyboard().data(); }
 
-void SkinKeyboard(QWidget& keyboard, TColor colorA, TColor colorB)
+void SkinKeyboard(QWidget& keyboard, TColor colorA, TColor colorB, TColor fontColor)
 {
-    ApplySkinToControls(keyboard, colorA, colorB, DarkenColor(colorA, 30), colorA);
+    ApplySkinToControls(keyboard, colorA, colorB, DarkenColor(colorA, 30), fontColor);
 }
 
 }  // namespace tunecrest

@@ -104,8 +104,9 @@ TfrmKeyboard& Keyboard();
 // The shared keyboard when it has been made, else nullptr.
 TfrmKeyboard* ExistingKeyboard();
 
-// Recolours every key of `keyboard`: colour A for the keys and their text, colour B
-// around them, colour A darkened by 30 % for checked text.
-void SkinKeyboard(QWidget& keyboard, TColor colorA, TColor colorB);
+// Recolours every key of `keyboard`: colour A for the keys, colour B around them, colour
+// A darkened by 30 % for checked text. The captions take `fontColor` (the skin's caption
+// colour): in the key colour itself they would not show on the key.
+void SkinKeyboard(QWidget& keyboard, TColor colorA, TColor colorB, TColor fontColor);
 
 }  // namespace tunecrest

@@ -173,21 +173,28 @@ int ShowOKCancel(const TformButton* templateButton, const std::string& text, con
     return OkCancelResult(RunModal(form));
 }
 
+std::unique_ptr<TfrmSkinnedOKCancel> MakeSkinnedMessage(const std::string& text, const std::string& title)
+{
+    auto form = std::make_unique<TfrmSkinnedOKCancel>(QApplication::activeWindow());
+    form->setWindowTitle(QString::fromStdString(title));
+    form->SetText(title.empty() ? text : title + "\n\n" + text);
+    form->btnCancel->hide();
+    // A longer message gets a taller form, up to a third of the screen.
+    const QFontMetrics metrics(form->lblCaption->font());
+    const int textHeight =
+        metrics.boundingRect(QRect(0, 0, form->width() - 50, 10000), Qt::TextWordWrap, form->lblCaption->text())
+            .height();
+    const int extra = std::clamp(textHeight - 70, 0, ScreenSize().height() / 3);
+    if (extra > 0) form->resize(form->width() + extra / 2, form->height() + extra);
+    form->PlaceButtons();
+    form->btnOK->move((form->width() - form->btnOK->width()) / 2, form->btnOK->y());
+    return form;
+}
+
 void ShowSkinnedMessage(const std::string& text, const std::string& title)
 {
-    TfrmSkinnedOKCancel form(QApplication::activeWindow());
-    form.setWindowTitle(QString::fromStdString(title));
-    form.SetText(title.empty() ? text : title + "\n\n" + text);
-    form.btnCancel->hide();
-    // A longer message gets a taller form, up to a third of the screen.
-    const QFontMetrics metrics(form.lblCaption->font());
-    const int textHeight =
-        metrics.boundingRect(QRect(0, 0, form.width() - 50, 10000), Qt::TextWordWrap, form.lblCaption->text()).height();
-    const int extra = std::clamp(textHeight - 70, 0, ScreenSize().height() / 3);
-    if (extra > 0) form.resize(form.width() + extra / 2, form.height() + extra);
-    form.PlaceButtons();
-    form.btnOK->move((form.width() - form.btnOK->width()) / 2, form.btnOK->y());
-    RunModal(form);
+    auto form = MakeSkinnedMessage(text, title);
+    RunModal(*form);
 }
 
 // ---- status message

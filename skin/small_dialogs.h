@@ -56,6 +56,7 @@ int ShowOKCancel(const TformButton* templateButton, const std::string& text, con
 
 // A message with only OK (the OK/Cancel form with Cancel hidden and OK centred).
 void ShowSkinnedMessage(const std::string& text, const std::string& title);
+std::unique_ptr<TfrmSkinnedOKCancel> MakeSkinnedMessage(const std::string& text, const std::string& title);
 
 class TfrmStatusMessage : public QWidget {
 public:

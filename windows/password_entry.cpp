@@ -74,13 +74,20 @@ TfrmPassword2::TfrmPassword2(QWidget* parent) : TkeyboardableForm(parent)
 
 void TfrmPassword2::Recolour(const TformSkinColors& colors)
 {
-    ApplySkinToControls(*this, colors.ColorA, colors.ColorB, DarkenColor(colors.ColorA, 30), clWhite);
+    ApplySkinToControls(*this, colors.ColorA, colors.ColorB, DarkenColor(colors.ColorA, 30), colors.CaptionFontColor);
     QPalette palette = pnlCaption->palette();
     palette.setColor(QPalette::Window, ToQColor(colors.ColorB));
     // The prompt is drawn in the inverse of its background.
     palette.setColor(QPalette::WindowText, ToQColor(~colors.ColorB & 0xFFFFFF));
     pnlCaption->setPalette(palette);
-    if (TfrmKeyboard* keyboard = ExistingKeyboard()) SkinKeyboard(*keyboard, colors.ColorA, colors.ColorB);
+    // The buttons wear the keyboard's key skin and glyph bitmap.
+    TfrmKeyboard& keyboard = Keyboard();
+    SkinKeyboard(keyboard, colors.ColorA, colors.ColorB, colors.CaptionFontColor);
+    for (TformButton* button : {btnOK, btnCancel}) {
+        button->SetSkinBitmap(keyboard.Template()->SkinBitmap());
+        button->AssignSkin(*keyboard.Template(), false);
+        button->SetFontColor(colors.CaptionFontColor);
+    }
     FlastColors = colors;
     FcoloursUsed = true;
 }
