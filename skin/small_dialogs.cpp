@@ -15,6 +15,7 @@
 #include "skin/component_owner.h"
 #include "skin/control_timer.h"
 #include "skin/form_button.h"
+#include "skin/html_label.h"
 #include "skin/modal_runner.h"
 #include "skin/qt_color.h"
 
@@ -208,13 +209,10 @@ TfrmStatusMessage::TfrmStatusMessage(QWidget* parent)
     pnlMessage = new QWidget(this);
     pnlMessage->setObjectName("pnlMessage");
     pnlMessage->setAutoFillBackground(true);
-    lblMessage = new QLabel(pnlMessage);
+    lblMessage = new ThtmlLabel(pnlMessage);
     lblMessage->setObjectName("lblMessage");
-    lblMessage->setAlignment(Qt::AlignCenter);
-    QFont font("Arial");
-    font.setPixelSize(18);
-    font.setBold(true);
-    lblMessage->setFont(font);
+    lblMessage->SetAlignment(Qt::AlignHCenter);
+    lblMessage->SetAutoSize(true);
     resize(200, 40);
     Ftimer->OnTimer = [this] {
         Ftimer->Stop();
@@ -233,15 +231,19 @@ void TfrmStatusMessage::ShowMessage(QPoint topLeft, const std::string& text, int
     palette.setColor(QPalette::Window, ToQColor(colors.ColorB));
     palette.setColor(QPalette::WindowText, ToQColor(colors.CaptionFontColor));
     pnlMessage->setPalette(palette);
-    lblMessage->setPalette(palette);
-    lblMessage->setText(QString::fromStdString(text));
-    lblMessage->adjustSize();
+    TFont font;
+    font.Name = "Arial";
+    font.Size = 14;
+    font.Bold = true;
+    font.Color = colors.CaptionFontColor;
+    lblMessage->SetLabelFont(font);
+    lblMessage->SetCaption(text);
     move(topLeft);
     const int w = lblMessage->width() + 10;
     const int h = std::max(40, lblMessage->height() + 10);
     resize(w, h);
     pnlMessage->setGeometry(rect());
-    lblMessage->setGeometry(rect());
+    lblMessage->move(5, (h - lblMessage->height()) / 2);
     show();
     raise();
     Ftimer->Start(interval < 1 ? 1 : interval);

@@ -21,6 +21,7 @@ namespace tunecrest {
 
 class TformButton;
 class TcontrolTimer;
+class ThtmlLabel;
 
 class TfrmSkinnedOKCancel : public TfrmBaseSkinForm {
 public:
@@ -68,7 +69,7 @@ public:
     TcontrolTimer& Timer() { return *Ftimer; }
 
     QWidget* pnlMessage;
-    QLabel* lblMessage;
+    ThtmlLabel* lblMessage;
 
 private:
     std::unique_ptr<TcontrolTimer> Ftimer;

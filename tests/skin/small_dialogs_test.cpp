@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "skin/form_button.h"
+#include "skin/html_label.h"
 #include "support/manual_timers.h"
 #include "support/scripted_modal_runner.h"
 #include "support/test_application.h"
@@ -117,7 +118,8 @@ TEST(SmallDialogs, StatusMessageClosesOnItsTimer)
     status.ShowMessage(where.mapToGlobal(QPoint(0, 0)), "Queue saved", 1500);
     EXPECT_TRUE(status.isVisible());
     EXPECT_EQ(status.pos(), where.mapToGlobal(QPoint(0, 0)));
-    EXPECT_EQ(status.width(), status.lblMessage->sizeHint().width() + 10);
+    EXPECT_EQ(status.width(), status.lblMessage->width() + 10);
+    EXPECT_EQ(status.lblMessage->Caption(), "Queue saved");
     EXPECT_EQ(status.Timer().Interval(), 1500);
     timers.Advance(1499);
     EXPECT_TRUE(status.isVisible());
