@@ -6,7 +6,7 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
+#include <QPainter>
 #include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
@@ -16,6 +16,10 @@
 #include "skin/control_timer.h"
 #include "skin/form_button.h"
 #include "skin/html_label.h"
+#include "skin/html_text.h"
+#include "skin/keyboard.h"
+#include "skin/touch_list_box.h"
+#include "core/markup_text.h"
 #include "skin/modal_runner.h"
 #include "skin/qt_color.h"
 
@@ -53,6 +57,13 @@ TformButton* MakeDialogButton(QWidget* owner, QWidget* parent, const char* name,
 }
 
 }  // namespace
+
+const TformButton* SkinTemplateButton()
+{
+    TfrmKeyboard* keyboard = ExistingKeyboard();
+    if (!keyboard || keyboard->Template()->SkinBitmap().isNull()) return nullptr;
+    return keyboard->Template();
+}
 
 // ---- OK / Cancel
 
@@ -195,6 +206,10 @@ std::unique_ptr<TfrmSkinnedOKCancel> MakeSkinnedMessage(const std::string& text,
 void ShowSkinnedMessage(const std::string& text, const std::string& title)
 {
     auto form = MakeSkinnedMessage(text, title);
+    if (const TformButton* templateButton = SkinTemplateButton()) {
+        form->UseTemplate(*templateButton);
+        form->btnOK->move((form->width() - form->btnOK->width()) / 2, form->btnOK->y());
+    }
     RunModal(*form);
 }
 
@@ -300,23 +315,32 @@ TfrmSkinnedSelectString::TfrmSkinnedSelectString(QWidget* parent)
     font.setPixelSize(16);
     font.setBold(true);
     lblSelectZone->setFont(font);
-    lbStringList = CreateComponent<QListWidget>(this, this);
+    lbStringList = CreateComponent<TtouchListBox>(this, this);
     lbStringList->setObjectName("lbStringList");
-    lbStringList->setFont(font);
-    lbStringList->setFocusPolicy(Qt::NoFocus);
-    lbStringList->setUniformItemSizes(true);
-    sbarStringList = lbStringList->verticalScrollBar();
+    lbStringList->SetItemHeight(FrowHeight);
+    lbStringList->OnPaintItem = [this](TObject*, int index, const QRect& rect, QPainter& canvas,
+                                       TtouchListItemState state) {
+        PaintRow(index, rect, canvas, InItemState(state, lisSelected), InItemState(state, lisFocused));
+    };
+    sbarStringList = CreateComponent<QScrollBar>(this, this);
     sbarStringList->setObjectName("sbarStringList");
+    sbarStringList->setOrientation(Qt::Vertical);
+    sbarStringList->setFocusPolicy(Qt::NoFocus);
+    // The list and the bar move each other.
+    lbStringList->OnScroll = [this](TObject*) { sbarStringList->setValue(lbStringList->TopIndex()); };
+    lbStringList->OnRangeChange = [this](TObject*) { sbarStringList->setRange(0, lbStringList->MaxTopIndex()); };
+    QObject::connect(sbarStringList, &QScrollBar::valueChanged, this,
+                     [this](int value) { lbStringList->SetTopIndex(value); });
     pnlButtonsBottom = CreateComponent<QWidget>(this, this);
     pnlButtonsBottom->setObjectName("pnlButtonsBottom");
     btnOK = MakeDialogButton(this, pnlButtonsBottom, "btnOK", "OK");
     btnCancel = MakeDialogButton(this, pnlButtonsBottom, "btnCancel", "Cancel");
     btnOK->OnClick = [this](TObject*) { done(mrOk); };
     btnCancel->OnClick = [this](TObject*) { done(mrCancel); };
-    QObject::connect(lbStringList, &QListWidget::itemClicked, this, [this] {
-        if (pnlButtonsBottom->isHidden()) done(mrOk);
-    });
-    QObject::connect(lbStringList, &QListWidget::itemDoubleClicked, this, [this] { done(mrOk); });
+    lbStringList->OnClick = [this](TObject*) {
+        if (pnlButtonsBottom->isHidden() && lbStringList->ItemIndex() >= 0) done(mrOk);
+    };
+    lbStringList->OnDblClick = [this](TObject*) { done(mrOk); };
     for (QWidget* w : {pnlButtonsTop, static_cast<QWidget*>(lblSelectZone), pnlButtonsBottom})
         w->installEventFilter(this);
 
@@ -326,12 +350,7 @@ TfrmSkinnedSelectString::TfrmSkinnedSelectString(QWidget* parent)
         palette.setColor(QPalette::Window, ToQColor(colors.ColorB));
         w->setPalette(palette);
     }
-    QPalette listPalette = lbStringList->palette();
-    listPalette.setColor(QPalette::Base, ToQColor(colors.ColorB));
-    listPalette.setColor(QPalette::Text, ToQColor(colors.ColorA == colors.ColorB ? clWhite : clWhite));
-    listPalette.setColor(QPalette::Highlight, ToQColor(colors.ColorA));
-    listPalette.setColor(QPalette::HighlightedText, ToQColor(clWhite));
-    lbStringList->setPalette(listPalette);
+    lbStringList->SetColor(colors.ColorB);
     SetLabelColor(*lblSelectZone, colors.CaptionFontColor);
     for (TformButton* b : {btnOK, btnCancel})
         b->ApplySkinColors(colors.ColorA, colors.ColorB, DarkenColor(colors.ColorA, 30), clWhite);
@@ -341,15 +360,32 @@ void TfrmSkinnedSelectString::SetStrings(const std::vector<std::string>& strings
 {
     Fstrings = strings;
     std::sort(Fstrings.begin(), Fstrings.end());
-    lbStringList->clear();
-    int selected = -1;
-    for (size_t i = 0; i < Fstrings.size(); ++i) {
-        auto* item = new QListWidgetItem(QString::fromStdString(Fstrings[i]), lbStringList);
-        item->setSizeHint(QSize(0, FrowHeight));
-        if (selected < 0 && Fstrings[i] == def) selected = int(i);
+    lbStringList->SetCount(int(Fstrings.size()));
+    const auto found = std::find(Fstrings.begin(), Fstrings.end(), def);
+    if (found != Fstrings.end()) {
+        lbStringList->SetItemIndex(int(found - Fstrings.begin()));
+        lbStringList->SetSelected(int(found - Fstrings.begin()), true);
+    } else {
+        for (int i = 0; i < lbStringList->Count(); ++i) lbStringList->SetSelected(i, false);
     }
-    lbStringList->setCurrentRow(selected);
-    if (selected < 0) lbStringList->clearSelection();
+}
+
+void TfrmSkinnedSelectString::PaintRow(int index, const QRect& rect, QPainter& canvas, bool selected, bool focused)
+{
+    const TformSkinColors colors = FormSkinColors();
+    canvas.fillRect(rect, ToQColor(selected ? colors.ColorA : colors.ColorB));
+    TFont font;
+    font.Name = "Arial";
+    font.Size = 14;
+    font.Bold = true;
+    font.Color = selected ? colors.CaptionFontColor : clWhite;
+    // The row's text is a value, never markup.
+    const std::string text = EscapeMarkup(Fstrings[size_t(index)]);
+    DrawHTMLText(canvas, text, rect.adjusted(20, 0, -4, 0), font, Qt::AlignVCenter);
+    if (focused) {
+        canvas.setPen(QPen(ToQColor(colors.CaptionFontColor), 1, Qt::DotLine));
+        canvas.drawRect(rect.adjusted(1, 1, -2, -2));
+    }
 }
 
 void TfrmSkinnedSelectString::Arrange(bool showBottomButtons, bool showTopStrip, int left, int top)
@@ -368,9 +404,11 @@ void TfrmSkinnedSelectString::Arrange(bool showBottomButtons, bool showTopStrip,
         lblSelectZone->setGeometry(8, 0, width() - 16, 40);
         y = 40;
     }
-    lbStringList->setGeometry(4, y + 4, width() - 8, FrowHeight * layout.RowsShown);
-    lbStringList->setVerticalScrollBarPolicy(layout.ScrollBarVisible ? Qt::ScrollBarAlwaysOn
-                                                                     : Qt::ScrollBarAlwaysOff);
+    const int barWidth = layout.ScrollBarVisible ? 24 : 0;
+    lbStringList->setGeometry(4, y + 4, width() - 8 - barWidth, FrowHeight * layout.RowsShown);
+    sbarStringList->setGeometry(width() - 4 - barWidth, y + 4, barWidth, FrowHeight * layout.RowsShown);
+    sbarStringList->setVisible(layout.ScrollBarVisible);
+    sbarStringList->setRange(0, lbStringList->MaxTopIndex());
     pnlButtonsBottom->setGeometry(0, height() - stripHeight, width(), stripHeight);
     btnCancel->move(width() - btnCancel->width(), 0);
     btnOK->move(btnCancel->x() - btnOK->width() - 4, 0);
@@ -378,8 +416,8 @@ void TfrmSkinnedSelectString::Arrange(bool showBottomButtons, bool showTopStrip,
 
 std::string TfrmSkinnedSelectString::Selected() const
 {
-    const int row = lbStringList->currentRow();
-    if (row < 0 || !lbStringList->item(row)->isSelected()) return {};
+    const int row = lbStringList->ItemIndex();
+    if (row < 0 || row >= int(Fstrings.size()) || !lbStringList->Selected(row)) return {};
     return Fstrings[size_t(row)];
 }
 
@@ -400,6 +438,12 @@ void SelectString(const std::vector<std::string>* strings, const std::string& ca
     if (!strings) return;
     TfrmSkinnedSelectString form(QApplication::activeWindow());
     form.lblSelectZone->setText(QString::fromStdString(caption));
+    // The buttons wear the skin of the preferences' template button (a keyboard key).
+    if (const TformButton* templateButton = SkinTemplateButton())
+        for (TformButton* button : {form.btnOK, form.btnCancel}) {
+            button->SetSkinBitmap(templateButton->SkinBitmap());
+            button->AssignSkin(*templateButton, false);
+        }
     form.SetStrings(*strings, def);
     form.Arrange(showBottomButtons, showTopStrip, left, top);
     ok = IsOk(RunModal(form));

@@ -14,7 +14,6 @@
 #include "skin/skin_forms.h"
 
 class QLabel;
-class QListWidget;
 class QScrollBar;
 
 namespace tunecrest {
@@ -22,6 +21,7 @@ namespace tunecrest {
 class TformButton;
 class TcontrolTimer;
 class ThtmlLabel;
+class TtouchListBox;
 
 class TfrmSkinnedOKCancel : public TfrmBaseSkinForm {
 public:
@@ -51,6 +51,10 @@ protected:
 private:
     void PlaceCaption();
 };
+
+// The skin source of the dialogs' buttons: the keyboard's template key once it has a
+// skin bitmap, else nullptr (the buttons keep their designed look).
+const TformButton* SkinTemplateButton();
 
 // Modal OK/Cancel question: 1 for OK (or Enter), 2 for Cancel (or Escape).
 int ShowOKCancel(const TformButton* templateButton, const std::string& text, const QImage& icon = QImage());
@@ -106,7 +110,7 @@ public:
 
     QWidget* pnlButtonsTop;
     QLabel* lblSelectZone;
-    QListWidget* lbStringList;
+    TtouchListBox* lbStringList;
     QScrollBar* sbarStringList;
     QWidget* pnlButtonsBottom;
     TformButton* btnOK;
@@ -116,6 +120,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void PaintRow(int index, const QRect& rect, QPainter& canvas, bool selected, bool focused);
+
     std::vector<std::string> Fstrings;
     int FrowHeight = 40;
 };

@@ -15,7 +15,7 @@ void TskinnedPrompt::ShowMessage(const std::string& text, const std::string& tit
 
 bool TskinnedPrompt::AskYesNo(const std::string& text, const std::string& title, bool)
 {
-    return ShowOKCancel(nullptr, title.empty() ? text : title + "\n\n" + text) == 1;
+    return ShowOKCancel(SkinTemplateButton(), title.empty() ? text : title + "\n\n" + text) == 1;
 }
 
 std::optional<std::string> TskinnedPrompt::AskText(const std::string& title, const std::string& caption,

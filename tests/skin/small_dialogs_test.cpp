@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
-#include <QListWidget>
 #include <QScrollBar>
 #include <QTest>
 
 #include "skin/form_button.h"
 #include "skin/html_label.h"
+#include "skin/touch_list_box.h"
 #include "support/manual_timers.h"
 #include "support/scripted_modal_runner.h"
 #include "support/test_application.h"
@@ -176,9 +176,10 @@ TEST(SmallDialogs, SelectStringPicksSortedStrings)
     runner->Push([](QDialog& d) {
         auto& form = As<TfrmSkinnedSelectString>(d);
         EXPECT_EQ(form.Strings(), (std::vector<std::string>{"Bar", "Lounge", "Patio"}));
-        EXPECT_EQ(form.lbStringList->count(), 3);
+        EXPECT_EQ(form.lbStringList->Count(), 3);
+        EXPECT_TRUE(form.sbarStringList->isHidden());
         EXPECT_EQ(form.lblSelectZone->text(), "Zones");
-        EXPECT_TRUE(form.lbStringList->selectedItems().isEmpty());  // default not listed
+        EXPECT_EQ(form.lbStringList->SelectedCount(), 0);  // default not listed
         Press(form.btnCancel);
     });
     SelectString(&zones, "Zones", "Garden", result, ok);
@@ -187,8 +188,9 @@ TEST(SmallDialogs, SelectStringPicksSortedStrings)
 
     runner->Push([](QDialog& d) {
         auto& form = As<TfrmSkinnedSelectString>(d);
-        EXPECT_EQ(form.lbStringList->currentRow(), 1);  // "Lounge" is selected
-        form.lbStringList->setCurrentRow(2);
+        EXPECT_EQ(form.lbStringList->ItemIndex(), 1);
+        EXPECT_TRUE(form.lbStringList->Selected(1));  // "Lounge" is selected
+        form.lbStringList->SetItemIndex(2);
         Press(form.btnOK);
     });
     SelectString(&zones, "Zones", "Lounge", result, ok);
@@ -199,8 +201,8 @@ TEST(SmallDialogs, SelectStringPicksSortedStrings)
     runner->Push([](QDialog& d) {
         auto& form = As<TfrmSkinnedSelectString>(d);
         EXPECT_TRUE(form.pnlButtonsBottom->isHidden());
-        QListWidget* list = form.lbStringList;
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+        TtouchListBox* list = form.lbStringList;
+        QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(30, list->ItemHeight() / 2));
     });
     SelectString2(&zones, "Zones", "Patio", result, false, true);
     EXPECT_EQ(result, "Bar");
@@ -214,6 +216,22 @@ TEST(SmallDialogs, SelectStringPicksSortedStrings)
     EXPECT_FALSE(ok);
     EXPECT_EQ(result, "Patio");
     EXPECT_EQ(runner->Pending(), 0);
+}
+
+TEST(SmallDialogs, SelectStringShowsSixRowsAndTheBarForTen)
+{
+    test::App();
+    TfrmSkinnedSelectString form;
+    std::vector<std::string> ten;
+    for (int i = 9; i >= 0; --i) ten.push_back("Zone " + std::to_string(i));
+    form.SetStrings(ten, "Zone 7");
+    form.Arrange(true, true, 10, 10);
+    EXPECT_EQ(form.lbStringList->height(), 6 * form.lbStringList->ItemHeight());
+    EXPECT_FALSE(form.sbarStringList->isHidden());
+    EXPECT_EQ(form.sbarStringList->maximum(), 4);
+    EXPECT_EQ(form.Selected(), "Zone 7");
+    form.sbarStringList->setValue(3);  // the bar scrolls the list
+    EXPECT_EQ(form.lbStringList->TopIndex(), 3);
 }
 
 TEST(SmallDialogs, DialogPropertiesKeepTheirOwnCopies)
