@@ -141,6 +141,8 @@ void TfrmSkinnedOKCancel::PlaceButtons()
     const int okTop = height() - btnOK->height() - 8;
     btnOK->move(116 - btnOK->width() + (width() - kOkCancelWidth), okTop);
     btnCancel->move(width() - 116, okTop);
+    // A message shows OK alone, in the middle.
+    if (btnCancel->isHidden()) btnOK->move((width() - btnOK->width()) / 2, okTop);
     PlaceCaption();
 }
 
@@ -199,7 +201,6 @@ std::unique_ptr<TfrmSkinnedOKCancel> MakeSkinnedMessage(const std::string& text,
     const int extra = std::clamp(textHeight - 70, 0, ScreenSize().height() / 3);
     if (extra > 0) form->resize(form->width() + extra / 2, form->height() + extra);
     form->PlaceButtons();
-    form->btnOK->move((form->width() - form->btnOK->width()) / 2, form->btnOK->y());
     return form;
 }
 
@@ -208,7 +209,7 @@ void ShowSkinnedMessage(const std::string& text, const std::string& title)
     auto form = MakeSkinnedMessage(text, title);
     if (const TformButton* templateButton = SkinTemplateButton()) {
         form->UseTemplate(*templateButton);
-        form->btnOK->move((form->width() - form->btnOK->width()) / 2, form->btnOK->y());
+        form->PlaceButtons();
     }
     RunModal(*form);
 }

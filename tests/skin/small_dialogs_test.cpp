@@ -100,6 +100,7 @@ TEST(SmallDialogs, MessageHasOnlyOk)
     runner->Push([](QDialog& d) {
         auto& form = As<TfrmSkinnedOKCancel>(d);
         EXPECT_TRUE(form.btnCancel->isHidden());
+        EXPECT_EQ(form.btnOK->geometry().center().x(), form.rect().center().x());
         EXPECT_EQ(form.windowTitle(), "Error");
         Press(form.btnOK);
     });
