@@ -206,8 +206,8 @@ TfrmKeyboard& Keyboard()
     auto& keyboard = SharedKeyboard();
     if (!keyboard) {
         keyboard = new TfrmKeyboard();
-        // The application owns it: it goes when the application does.
-        QObject::connect(qApp, &QObject::destroyed, [] { delete SharedKeyboard().data(); });
+        // It lives for the whole run and goes when the application quits.
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] { delete SharedKeyboard().data(); });
     }
     return *keyboard;
 }

@@ -270,7 +270,7 @@ TfrmStatusMessage& StatusMessage()
     static QPointer<TfrmStatusMessage> window;
     if (!window) {
         window = new TfrmStatusMessage();
-        QObject::connect(qApp, &QObject::destroyed, [] { delete window.data(); });
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] { delete window.data(); });
     }
     return *window;
 }

@@ -202,7 +202,7 @@ TfrmPassword2& Password2()
     static QPointer<TfrmPassword2> window;
     if (!window) {
         window = new TfrmPassword2();
-        QObject::connect(qApp, &QObject::destroyed, [] { delete window.data(); });
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] { delete window.data(); });
     }
     return *window;
 }
