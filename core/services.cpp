@@ -1,5 +1,7 @@
 #include "core/services.h"
 
+#include "core/text_utils.h"
+
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -30,6 +32,10 @@ std::optional<std::string> Tprompt::ChooseSaveFile(const std::string&, const std
 std::optional<std::string> Tprompt::AskText(const std::string&, const std::string&, const std::string&) {
     return std::nullopt;
 }
+
+bool Tprompt::CheckPassword(const std::string& password, const std::string&) { return password.empty(); }
+
+bool PasswordMatches(const std::string& password, const std::string& typed) { return SameText(password, typed); }
 
 bool Tprompt::EditSlot(TjukeboxSlot&, bool) { return false; }
 

@@ -38,6 +38,9 @@ public:
     // Text entry (a name, a password); nullopt when cancelled.
     virtual std::optional<std::string> AskText(const std::string& title, const std::string& caption,
                                                const std::string& initial);
+    // The party-play password: True when `password` is empty (nobody is asked) or when
+    // the person typed it. The default asks nobody and refuses any other password.
+    virtual bool CheckPassword(const std::string& password, const std::string& prompt);
     // The button-slot editors: one slot (new or existing) and the whole list. True when
     // the person confirmed the changes; the default changes nothing and answers False.
     virtual bool EditSlot(TjukeboxSlot& slot, bool isNew);
@@ -45,6 +48,10 @@ public:
     // The alarm editor on a jukebox's alarms; the same answers as the slot editors.
     virtual bool EditAlarms(TonOffTimerAlarmList& alarms);
 };
+
+// A typed password against the stored one: the whole text must match, letters without
+// regard to case (a prefix of the password, or the password with more after it, fails).
+bool PasswordMatches(const std::string& password, const std::string& typed);
 
 Tprompt& Prompt();
 // Installs a prompt; nullptr restores the default. Returns the previous one.

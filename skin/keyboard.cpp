@@ -1,0 +1,222 @@
+#include "skin/keyboard.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPointer>
+
+#include "core/global_prefs.h"
+#include "skin/apply_skin.h"
+#include "skin/bitmap_container.h"
+#include "skin/component_owner.h"
+#include "skin/form_button.h"
+
+namespace tunecrest {
+
+const std::array<TkeyboardKey, kKeyboardKeyCount> kKeyboardKeys = {{
+    {"!", 33}, {"'", 39}, {"#", 35}, {"$", 36}, {"%", 37}, {"&&", 38}, {"*", 42}, {"=", 61}, {"?", 63}, {".", 46},
+    {"1", 49}, {"2", 50}, {"3", 51}, {"4", 52}, {"5", 53}, {"6", 54}, {"7", 55}, {"8", 56}, {"9", 57}, {"0", 48},
+    {"Q", 81}, {"W", 87}, {"E", 69}, {"R", 82}, {"T", 84}, {"Y", 89}, {"U", 85}, {"I", 73}, {"O", 79}, {"P", 80},
+    {"A", 65}, {"S", 83}, {"D", 68}, {"F", 70}, {"G", 71}, {"H", 72}, {"J", 74}, {"K", 75}, {"L", 76}, {"<-", 8},
+    {"Z", 90}, {"X", 88}, {"C", 67}, {"V", 86}, {"B", 66}, {"N", 78}, {"M", 77},
+    {"Space", 32},
+    {"Clr", 0},
+}};
+
+QRect KeyboardKeyRect(int index, int keySize)
+{
+    if (index < 0 || index >= kKeyboardKeyCount) return QRect();
+    const int column = index == 48 ? 9 : index % 10;
+    const int width = index == 47 ? 2 * keySize : keySize;
+    return QRect(keySize * column, keySize * (index / 10), width, keySize);
+}
+
+// ---- keyboard-aware forms
+
+TkeyboardableForm::TkeyboardableForm(QWidget* parent) : QDialog(parent) {}
+
+TkeyboardableForm::~TkeyboardableForm()
+{
+    TfrmKeyboard* keyboard = ExistingKeyboard();
+    if (keyboard && isAncestorOf(keyboard)) keyboard->DockInto(nullptr);
+}
+
+void TkeyboardableForm::SetKeyboardVisible(bool value)
+{
+    FkeyboardVisible = value;
+    ShowKeyboard(value);
+}
+
+void ApplyKeyToEdit(QLineEdit& edit, int key)
+{
+    edit.setFocus();
+    if (key == kKeyClear) {
+        edit.clear();
+    } else if (key == kKeyBackspace) {
+        edit.end(false);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Backspace, Qt::NoModifier);
+        QCoreApplication::sendEvent(&edit, &press);
+        QCoreApplication::sendEvent(&edit, &release);
+    } else if (key > 0) {
+        const QString text = edit.text() + QChar(char32_t(key) <= 0xFFFF ? char16_t(key) : u'?');
+        // A full edit refuses more text as typing would.
+        if (text.size() <= edit.maxLength()) edit.setText(text);
+    }
+    edit.end(false);
+}
+
+// ---- the keyboard
+
+TfrmKeyboard::TfrmKeyboard(QWidget* parent)
+    : QWidget(parent, parent ? Qt::Widget : Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                                                 Qt::WindowDoesNotAcceptFocus)
+{
+    setObjectName("frmKeyboard");
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    FinnerPanel = CreateComponent<QWidget>(this, this);
+    FinnerPanel->setObjectName("pnlKeyboard");
+    FinnerPanel->setFocusPolicy(Qt::NoFocus);
+    FinnerPanel->setAutoFillBackground(true);
+    QFont font("Arial");
+    font.setBold(true);
+    for (int i = 0; i < kKeyboardKeyCount; ++i) {
+        auto* key = CreateComponent<TformButton>(this, FinnerPanel);
+        key->setObjectName(i == 0 ? QString("btn1") : QString("btnKey%1").arg(i));
+        key->BeginUpdate();
+        key->SetIsStretchButton(true);
+        key->SetShowCaption(true);
+        key->SetCaption(kKeyboardKeys[size_t(i)].Caption);
+        key->SetGlyphTransparentColor(0xFF00FF);
+        key->SetFont(font);
+        key->SetWantFocus(false);
+        key->EndUpdate();
+        const int code = kKeyboardKeys[size_t(i)].Code;
+        // A click lands only on the key's shape, so a touch that slides off types nothing.
+        key->OnClick = [this, code](TObject*) { DeliverKey(code); };
+        if (i > 0) key->AssignSkin(*Fkeys[0], true);
+        Fkeys.push_back(key);
+    }
+    InitKeyboard(false);
+    SetKeySize(GlobalPrefs().KeySize());
+}
+
+void TfrmKeyboard::InitKeyboard(bool flag)
+{
+    FinitFlag = flag;
+    FinnerPanel->show();
+    resize(510, 200);
+    FinnerPanel->setGeometry(rect());
+}
+
+void TfrmKeyboard::SetKeySize(int size)
+{
+    FtemplateSize = size < 1 ? 1 : size;
+    FfontSize = GlobalPrefs().KeySize() / 3;
+    LayoutKeys();
+}
+
+void TfrmKeyboard::SetFontSize(int size)
+{
+    FfontSize = size;
+    LayoutKeys();
+}
+
+int TfrmKeyboard::KeyboardWidth() const { return FtemplateSize * 10; }
+int TfrmKeyboard::KeyboardHeight() const { return FtemplateSize * 5; }
+int TfrmKeyboard::KeyFontSize() const { return FfontSize; }
+
+TformButton* TfrmKeyboard::Key(int index) const
+{
+    return index >= 0 && index < int(Fkeys.size()) ? Fkeys[size_t(index)] : nullptr;
+}
+
+int TfrmKeyboard::KeyCode(int index) const
+{
+    return index >= 0 && index < kKeyboardKeyCount ? kKeyboardKeys[size_t(index)].Code : -1;
+}
+
+void TfrmKeyboard::LayoutKeys()
+{
+    const int keySize = GlobalPrefs().KeySize() > 0 ? GlobalPrefs().KeySize() : 1;
+    const auto* store = static_cast<const TbitmapContainer*>(GlobalPrefs().BitmapContainer());
+    const int bitmaps = store ? store->Items().Count() : 0;
+    for (int i = 0; i < kKeyboardKeyCount; ++i) {
+        TformButton* key = Fkeys[size_t(i)];
+        key->BeginUpdate();
+        QFont font = Fkeys[0]->Font();
+        font.setPixelSize(keySize / 3 > 0 ? keySize / 3 : 1);
+        key->SetFont(font);
+        const QRect r = KeyboardKeyRect(i, keySize);
+        if (key->geometry() != r) key->setGeometry(r);
+        if (kKeyboardKeys[size_t(i)].Code == kKeyBackspace) {
+            // Backspace shows the store's second bitmap as its glyph and no caption.
+            key->SetShowCaption(false);
+            key->SetGlyph(bitmaps > 1 ? store->Items().Items(1)->Bitmap() : QImage());
+        }
+        if (bitmaps > 0) key->SetSkinBitmap(store->Items().Items(0)->Bitmap());
+        key->EndUpdate();
+    }
+    FinnerPanel->setGeometry(0, 0, keySize * 10, keySize * 5);
+}
+
+bool TfrmKeyboard::DeliverKey(int code)
+{
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+        if (auto* form = dynamic_cast<TkeyboardableForm*>(w)) {
+            form->KeyPressed(code);
+            return true;
+        }
+    }
+    return false;
+}
+
+void TfrmKeyboard::DockInto(QWidget* area)
+{
+    hide();
+    if (!area) {
+        setParent(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                               Qt::WindowDoesNotAcceptFocus);
+        return;
+    }
+    setParent(area, Qt::Widget);
+    setGeometry(0, area->height() - KeyboardHeight(), KeyboardWidth(), KeyboardHeight());
+    FinnerPanel->setGeometry(rect());
+    show();
+}
+
+void TfrmKeyboard::keyPressEvent(QKeyEvent* e)
+{
+    const QString text = e->text();
+    if (!text.isEmpty() && DeliverKey(text.at(0).unicode())) return;
+    QWidget::keyPressEvent(e);
+}
+
+namespace {
+QPointer<TfrmKeyboard>& SharedKeyboard()
+{
+    static QPointer<TfrmKeyboard> keyboard;
+    return keyboard;
+}
+}  // namespace
+
+TfrmKeyboard& Keyboard()
+{
+    auto& keyboard = SharedKeyboard();
+    if (!keyboard) {
+        keyboard = new TfrmKeyboard();
+        // It lives for the whole run and goes when the application quits.
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] { delete SharedKeyboard().data(); });
+    }
+    return *keyboard;
+}
+
+TfrmKeyboard* ExistingKeyboard() { return SharedKeyboard().data(); }
+
+void SkinKeyboard(QWidget& keyboard, TColor colorA, TColor colorB, TColor fontColor)
+{
+    ApplySkinToControls(keyboard, colorA, colorB, DarkenColor(colorA, 30), fontColor);
+}
+
+}  // namespace tunecrest

@@ -1,0 +1,112 @@
+#pragma once
+// The on-screen keyboard: one shared form of 49 keys, docked into whichever
+// keyboard-aware form (TkeyboardableForm) is showing. A touched key delivers its
+// character to the nearest keyboard-aware form among the keyboard's parents. Keys never
+// take the focus, so the edit being typed into keeps it.
+#include <array>
+#include <string>
+#include <vector>
+
+#include <QDialog>
+#include <QRect>
+
+#include "core/color.h"
+
+class QLineEdit;
+
+namespace tunecrest {
+
+class TformButton;
+
+struct TkeyboardKey {
+    const char* Caption;  // "&&" shows one ampersand
+    int Code;             // 8 backspace, 0 clear, 32 space, others the typed character
+};
+constexpr int kKeyboardKeyCount = 49;
+constexpr int kKeyBackspace = 8, kKeyClear = 0, kKeySpace = 32;
+extern const std::array<TkeyboardKey, kKeyboardKeyCount> kKeyboardKeys;
+
+// Where key `index` sits at `keySize`: ten columns, five rows; "Space" is two keys wide
+// at column 7 of the last row, "Clr" at column 9.
+QRect KeyboardKeyRect(int index, int keySize);
+
+// A form that can dock the shared keyboard and receives its key presses.
+class TkeyboardableForm : public QDialog {
+public:
+    explicit TkeyboardableForm(QWidget* parent = nullptr);
+    // Takes the keyboard off the form first when it is docked anywhere inside it, so the
+    // next form can take it and it is never freed with this one.
+    ~TkeyboardableForm() override;
+
+    bool KeyboardVisible() const { return FkeyboardVisible; }
+    // Stores the value and calls ShowKeyboard with it.
+    void SetKeyboardVisible(bool value);
+
+    // Sizes and arranges the form around the keyboard.
+    virtual void PlaceKeyboard() = 0;
+    // Docks the shared keyboard into the form's keyboard area and shows it, or hides the area.
+    virtual void ShowKeyboard(bool visible) = 0;
+    // Each character from the keyboard (codes of kKeyboardKeys).
+    virtual void KeyPressed(int key) = 0;
+
+private:
+    bool FkeyboardVisible = false;
+};
+
+// The key handling of the text-entry windows: the edit takes the focus; 0 clears it;
+// backspace goes to the edit as a real key press; other codes append their character;
+// the caret goes to the end.
+void ApplyKeyToEdit(QLineEdit& edit, int key);
+
+class TfrmKeyboard : public QWidget {
+public:
+    explicit TfrmKeyboard(QWidget* parent = nullptr);
+
+    // Stores the flag and sets the form to 510 x 200 with the key panel filling it.
+    void InitKeyboard(bool flag);
+    bool InitFlag() const { return FinitFlag; }
+    // The template key's size and the key font (size div 3); then lays the keys out again
+    // from the preferences' key size.
+    void SetKeySize(int size);
+    void SetFontSize(int size);
+    int KeyboardWidth() const;
+    int KeyboardHeight() const;
+    int KeyFontSize() const;
+    // Lays the 49 keys out from the preferences' key size and takes the skin bitmaps of
+    // the preferences' bitmap store (first: key skin; second: the backspace glyph).
+    void LayoutKeys();
+
+    TformButton* Key(int index) const;
+    TformButton* Template() const { return Key(0); }
+    int KeyCode(int index) const;
+    // Passes `code` to the nearest keyboard-aware form among the keyboard's parents;
+    // false (and nothing happens) when there is none.
+    bool DeliverKey(int code);
+
+    // Docks the keyboard into `area` at the bottom, at the keyboard's size, and shows it;
+    // nullptr takes it off any form and hides it.
+    void DockInto(QWidget* area);
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    QWidget* FinnerPanel;
+    std::vector<TformButton*> Fkeys;
+    int FtemplateSize = 60;
+    int FfontSize = 20;
+    bool FinitFlag = false;
+};
+
+// The shared keyboard, made on first use (a QApplication must exist) and kept for the
+// whole run.
+TfrmKeyboard& Keyboard();
+// The shared keyboard when it has been made, else nullptr.
+TfrmKeyboard* ExistingKeyboard();
+
+// Recolours every key of `keyboard`: colour A for the keys, colour B around them, colour
+// A darkened by 30 % for checked text. The captions take `fontColor` (the skin's caption
+// colour): in the key colour itself they would not show on the key.
+void SkinKeyboard(QWidget& keyboard, TColor colorA, TColor colorB, TColor fontColor);
+
+}  // namespace tunecrest

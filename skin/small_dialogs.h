@@ -1,0 +1,160 @@
+#pragma once
+// The three small dialogs that stand in for the system's message boxes on the touch
+// screen, in the skin's colours: an OK/Cancel question, a self-closing status message
+// and a list from which one string is picked; and the dialog-properties component.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QFont>
+#include <QImage>
+#include <QObject>
+
+#include "core/color.h"
+#include "skin/skin_forms.h"
+
+class QLabel;
+class QScrollBar;
+
+namespace tunecrest {
+
+class TformButton;
+class TcontrolTimer;
+class ThtmlLabel;
+class TtouchListBox;
+
+class TfrmSkinnedOKCancel : public TfrmBaseSkinForm {
+public:
+    explicit TfrmSkinnedOKCancel(QWidget* parent = nullptr);
+
+    void SetText(const std::string& text);
+    // Both buttons take the template's skin bitmap and colours; then, after the form's
+    // skin colouring, its font: the caption and the hidden, black shadows take the OK
+    // button's font and the caption the dialog caption colour.
+    void UseTemplate(const TformButton& templateButton);
+    // A picture wider or higher than 32 pixels widens the form by its width.
+    void SetIcon(const QImage& icon);
+    // OK at 116 - its width (plus any extra form width), Cancel at form width - 116, both
+    // 8 pixels above the bottom.
+    void PlaceButtons();
+
+    TformButton* btnOK;
+    TformButton* btnCancel;
+    QLabel* imgIcon;
+    QLabel* lblCaption;
+    QLabel* lblCaptionShadow[4];
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void PlaceCaption();
+};
+
+// The skin source of the dialogs' buttons: the keyboard's template key once it has a
+// skin bitmap, else nullptr (the buttons keep their designed look).
+const TformButton* SkinTemplateButton();
+
+// Modal OK/Cancel question: 1 for OK (or Enter), 2 for Cancel (or Escape).
+int ShowOKCancel(const TformButton* templateButton, const std::string& text, const QImage& icon = QImage());
+
+// A message with only OK (the OK/Cancel form with Cancel hidden and OK centred).
+void ShowSkinnedMessage(const std::string& text, const std::string& title);
+std::unique_ptr<TfrmSkinnedOKCancel> MakeSkinnedMessage(const std::string& text, const std::string& title);
+
+class TfrmStatusMessage : public QWidget {
+public:
+    explicit TfrmStatusMessage(QWidget* parent = nullptr);
+    ~TfrmStatusMessage() override;
+    // Shows `text` at `topLeft` (screen coordinates) for `interval` milliseconds.
+    void ShowMessage(QPoint topLeft, const std::string& text, int interval);
+    const std::string& Text() const { return Ftext; }
+    TcontrolTimer& Timer() { return *Ftimer; }
+
+    QWidget* pnlMessage;
+    ThtmlLabel* lblMessage;
+
+private:
+    std::unique_ptr<TcontrolTimer> Ftimer;
+    std::string Ftext;
+};
+
+// The one status window, made on first use.
+TfrmStatusMessage& StatusMessage();
+// Shows the status window at the left and top of `where` for `interval` milliseconds.
+void ShowStatusMessage(const QWidget& where, const std::string& text, int interval);
+
+// The geometry of the string picker: rows shown (1 to 6), its height, and where it
+// goes so it stays on the screen.
+struct TselectStringLayout {
+    int RowsShown = 1;
+    int Height = 0;
+    int Left = 0, Top = 0;
+    bool ScrollBarVisible = false;
+};
+TselectStringLayout LayoutSelectString(int count, int rowHeight, int topStripHeight, bool showTopStrip,
+                                       int bottomStripHeight, bool showBottomButtons, int left, int top, int width,
+                                       QSize screen);
+
+class TfrmSkinnedSelectString : public QDialog {
+public:
+    explicit TfrmSkinnedSelectString(QWidget* parent = nullptr);
+
+    // Sorted copy of `strings`; the row equal to `def` is selected when there is one.
+    void SetStrings(const std::vector<std::string>& strings, const std::string& def);
+    const std::vector<std::string>& Strings() const { return Fstrings; }
+    void Arrange(bool showBottomButtons, bool showTopStrip, int left, int top);
+    // The picked string, or empty when no row is selected.
+    std::string Selected() const;
+
+    QWidget* pnlButtonsTop;
+    QLabel* lblSelectZone;
+    TtouchListBox* lbStringList;
+    QScrollBar* sbarStringList;
+    QWidget* pnlButtonsBottom;
+    TformButton* btnOK;
+    TformButton* btnCancel;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void PaintRow(int index, const QRect& rect, QPainter& canvas, bool selected, bool focused);
+
+    std::vector<std::string> Fstrings;
+    int FrowHeight = 40;
+};
+
+// Picks one of `strings`: `result` is the picked string, or `def` when nothing was
+// picked (or `strings` is null); `ok` tells whether the dialog closed with OK.
+void SelectString(const std::vector<std::string>* strings, const std::string& caption, const std::string& def,
+                  std::string& result, bool& ok, bool showBottomButtons = true, bool showTopStrip = true,
+                  int top = -1, int left = -1);
+void SelectString2(const std::vector<std::string>* strings, const std::string& caption, const std::string& def,
+                   std::string& result, bool showBottomButtons = true, bool showTopStrip = true, int top = -1,
+                   int left = -1);
+
+// The look of a dialog as a component: caption, colours, fonts, logo, place and size.
+class TmyDialogProperties : public QObject {
+public:
+    explicit TmyDialogProperties(QObject* owner = nullptr) : QObject(owner) {}
+    std::string Caption;
+    TColor BackgroundColor = clWhite;
+    int Position = 0;  // the form position the dialog opens at
+    int Height = 307;
+    int Width = 460;
+    const QFont& Font() const { return Ffont; }
+    // Keeps its own copy.
+    void SetFont(const QFont& font) { Ffont = font; }
+    const QFont& AlertFont() const { return FalertFont; }
+    void SetAlertFont(const QFont& font) { FalertFont = font; }
+    const QImage& Logo() const { return Flogo; }
+    void SetLogo(const QImage& logo) { Flogo = logo.copy(); }
+
+private:
+    QFont Ffont, FalertFont;
+    QImage Flogo;
+};
+
+}  // namespace tunecrest

@@ -1,0 +1,186 @@
+#include "skin/keyboard.h"
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QTest>
+
+#include "core/global_prefs.h"
+#include "skin/bitmap_container.h"
+#include "skin/form_button.h"
+#include "support/test_application.h"
+
+namespace tunecrest {
+namespace {
+
+// A keyboard-aware form with an edit and a keyboard area below it; key presses go to its
+// focused edit.
+class TtypingForm : public TkeyboardableForm {
+public:
+    explicit TtypingForm(QWidget* parent = nullptr) : TkeyboardableForm(parent)
+    {
+        if (parent) setWindowFlags(Qt::Widget);
+        resize(640, 420);
+        Edit = new QLineEdit(this);
+        Edit->setGeometry(10, 10, 300, 40);
+        Area = new QWidget(this);
+        Area->setGeometry(0, 110, 640, 310);
+    }
+    void PlaceKeyboard() override {}
+    void ShowKeyboard(bool visible) override { Keyboard().DockInto(visible ? Area : nullptr); }
+    void KeyPressed(int key) override
+    {
+        Keys.push_back(key);
+        if (auto* edit = qobject_cast<QLineEdit*>(focusWidget())) ApplyKeyToEdit(*edit, key);
+    }
+    QLineEdit* Edit;
+    QWidget* Area;
+    std::vector<int> Keys;
+};
+
+int KeyIndex(int code)
+{
+    for (int i = 0; i < kKeyboardKeyCount; ++i)
+        if (kKeyboardKeys[size_t(i)].Code == code) return i;
+    return -1;
+}
+
+void Touch(int code)
+{
+    TformButton* key = Keyboard().Key(KeyIndex(code));
+    ASSERT_NE(key, nullptr);
+    QTest::mouseClick(key, Qt::LeftButton, {}, key->rect().center());
+}
+
+void ShowFocused(QWidget& form, QWidget& edit)
+{
+    form.show();
+    form.activateWindow();
+    edit.setFocus();
+    QCoreApplication::processEvents();
+}
+
+TEST(Keyboard, KeyTableAndGeometry)
+{
+    test::App();
+    ASSERT_EQ(kKeyboardKeys.size(), 49u);
+    EXPECT_STREQ(kKeyboardKeys[5].Caption, "&&");
+    EXPECT_EQ(kKeyboardKeys[5].Code, 38);
+    EXPECT_EQ(kKeyboardKeys[19].Code, '0');
+    EXPECT_EQ(kKeyboardKeys[39].Code, kKeyBackspace);
+    EXPECT_EQ(kKeyboardKeys[47].Code, kKeySpace);
+    EXPECT_EQ(kKeyboardKeys[48].Code, kKeyClear);
+    EXPECT_EQ(KeyboardKeyRect(0, 60), QRect(0, 0, 60, 60));
+    EXPECT_EQ(KeyboardKeyRect(23, 60), QRect(180, 120, 60, 60));
+    EXPECT_EQ(KeyboardKeyRect(46, 60), QRect(360, 240, 60, 60));
+    EXPECT_EQ(KeyboardKeyRect(47, 60), QRect(420, 240, 120, 60));  // Space: two keys wide
+    EXPECT_EQ(KeyboardKeyRect(48, 60), QRect(540, 240, 60, 60));   // Clr: last column
+    EXPECT_TRUE(KeyboardKeyRect(49, 60).isNull());
+
+    GlobalPrefs().SetKeySize(60);
+    Keyboard().SetKeySize(60);
+    EXPECT_EQ(Keyboard().KeyboardWidth(), 600);
+    EXPECT_EQ(Keyboard().KeyboardHeight(), 300);
+    EXPECT_EQ(Keyboard().KeyFontSize(), 20);
+    EXPECT_EQ(Keyboard().Key(47)->geometry(), QRect(420, 240, 120, 60));
+    for (int i = 0; i < kKeyboardKeyCount; ++i) EXPECT_EQ(Keyboard().Key(i)->focusPolicy(), Qt::NoFocus) << i;
+    EXPECT_EQ(Keyboard().focusPolicy(), Qt::NoFocus);
+}
+
+TEST(Keyboard, TypesIntoTheFocusedEditAndKeysNeverTakeFocus)
+{
+    test::App();
+    TtypingForm form;
+    form.SetKeyboardVisible(true);
+    ShowFocused(form, *form.Edit);
+    ASSERT_TRUE(form.isAncestorOf(&Keyboard()));
+    for (int code : std::vector<int>{'T', 'U', 'N', 'E', kKeyBackspace, kKeySpace, '!', '&'}) Touch(code);
+    EXPECT_EQ(form.Edit->text().toStdString(), "TUN !&");
+    EXPECT_EQ(form.focusWidget(), form.Edit);  // the keys left the focus where it was
+    EXPECT_EQ(form.Edit->cursorPosition(), form.Edit->text().size());
+    Touch(kKeyClear);
+    EXPECT_EQ(form.Edit->text(), "");
+    EXPECT_EQ(form.Keys, (std::vector<int>{'T', 'U', 'N', 'E', 8, 32, '!', '&', 0}));
+}
+
+TEST(Keyboard, DeliversToTheNearestOfTwoNestedForms)
+{
+    test::App();
+    TtypingForm outer;
+    auto* inner = new TtypingForm(&outer);
+    inner->setGeometry(0, 0, 640, 420);
+    outer.show();
+    inner->show();
+
+    inner->SetKeyboardVisible(true);
+    inner->Edit->setFocus();
+    QCoreApplication::processEvents();
+    Touch('A');
+    EXPECT_EQ(inner->Keys, (std::vector<int>{'A'}));
+    EXPECT_TRUE(outer.Keys.empty());
+
+    outer.SetKeyboardVisible(true);  // now docked in the outer form's own area
+    Touch('B');
+    EXPECT_EQ(outer.Keys, (std::vector<int>{'B'}));
+    EXPECT_EQ(inner->Keys, (std::vector<int>{'A'}));
+    Keyboard().DockInto(nullptr);
+}
+
+TEST(Keyboard, SurvivesDockingInAndOutOfThreeFormsInTurn)
+{
+    test::App();
+    for (int round = 0; round < 3; ++round) {
+        {
+            TtypingForm form;
+            form.SetKeyboardVisible(true);
+            ShowFocused(form, *form.Edit);
+            Touch('1' + round);
+            EXPECT_EQ(form.Edit->text().toStdString(), std::string(1, char('1' + round)));
+        }  // the form goes with the keyboard still docked in it
+        ASSERT_NE(ExistingKeyboard(), nullptr) << "round " << round;
+        EXPECT_EQ(Keyboard().parentWidget(), nullptr);
+        EXPECT_FALSE(Keyboard().isVisible());
+    }
+    // A form that never took it leaves it where it is.
+    TtypingForm holder;
+    holder.SetKeyboardVisible(true);
+    { TtypingForm other; }
+    EXPECT_TRUE(holder.isAncestorOf(&Keyboard()));
+    holder.SetKeyboardVisible(false);
+}
+
+TEST(Keyboard, KeyWithoutKeyboardAwareParentDoesNothing)
+{
+    test::App();
+    Keyboard().DockInto(nullptr);
+    EXPECT_FALSE(Keyboard().DeliverKey('A'));
+    QWidget plain;
+    Keyboard().DockInto(&plain);
+    EXPECT_FALSE(Keyboard().DeliverKey('A'));
+    Keyboard().DockInto(nullptr);
+}
+
+TEST(Keyboard, BackspaceGlyphComesFromTheSecondBitmapOfTheStore)
+{
+    test::App();
+    TbitmapContainer store;
+    QImage skin(30, 10, QImage::Format_BGR888);
+    skin.fill(Qt::gray);
+    store.Items().Add()->SetBitmap(skin);
+    GlobalPrefs().SetBitmapContainer(&store);
+    Keyboard().LayoutKeys();
+    TformButton* backspace = Keyboard().Key(39);
+    EXPECT_TRUE(backspace->Glyph().isNull());  // no second bitmap: neither glyph nor caption
+    EXPECT_FALSE(backspace->SkinBitmap().isNull());
+
+    QImage arrow(16, 16, QImage::Format_BGR888);
+    arrow.fill(Qt::white);
+    store.Items().Add()->SetBitmap(arrow);
+    Keyboard().LayoutKeys();
+    EXPECT_EQ(backspace->Glyph().size(), QSize(16, 16));
+    EXPECT_TRUE(Keyboard().Key(40)->Glyph().isNull());
+    GlobalPrefs().SetBitmapContainer(nullptr);
+}
+
+}  // namespace
+}  // namespace tunecrest

@@ -1,0 +1,252 @@
+#include "skin/small_dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QScrollBar>
+#include <QTest>
+
+#include "skin/form_button.h"
+#include "skin/html_label.h"
+#include "skin/touch_list_box.h"
+#include "support/manual_timers.h"
+#include "support/scripted_modal_runner.h"
+#include "support/test_application.h"
+
+namespace tunecrest {
+namespace {
+
+using test::TscriptedModalRunner;
+
+void Press(TformButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center()); }
+
+template <typename T>
+T& As(QDialog& dialog)
+{
+    auto* form = dynamic_cast<T*>(&dialog);
+    if (!form) throw std::runtime_error("unexpected dialog");
+    return *form;
+}
+
+TEST(SmallDialogs, OkCancelAnswersByButtonsAndKeys)
+{
+    test::App();
+    auto runner = std::make_shared<TscriptedModalRunner>();
+    TmodalRunnerScope scope(runner);
+    runner->Push([](QDialog& d) { Press(As<TfrmSkinnedOKCancel>(d).btnOK); });
+    runner->Push([](QDialog& d) { Press(As<TfrmSkinnedOKCancel>(d).btnCancel); });
+    runner->Push([](QDialog& d) { QTest::keyClick(&d, Qt::Key_Return); });
+    runner->Push([](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); });
+    EXPECT_EQ(ShowOKCancel(nullptr, "Clear the queue?"), 1);
+    EXPECT_EQ(ShowOKCancel(nullptr, "Clear the queue?"), 2);
+    EXPECT_EQ(ShowOKCancel(nullptr, "Clear the queue?"), 1);
+    EXPECT_EQ(ShowOKCancel(nullptr, "Clear the queue?"), 2);
+    EXPECT_EQ(runner->Pending(), 0);
+}
+
+TEST(SmallDialogs, OkCancelLayoutTemplateAndIcon)
+{
+    test::App();
+    {
+        TfrmSkinnedOKCancel form;
+        form.SetText("Remove the playlist?");
+        EXPECT_EQ(form.size(), QSize(240, 140));
+        EXPECT_EQ(form.btnOK->x(), 116 - form.btnOK->width());
+        EXPECT_EQ(form.btnCancel->x(), 240 - 116);
+        EXPECT_EQ(form.btnOK->y(), 140 - form.btnOK->height() - 8);
+        EXPECT_EQ(form.btnCancel->y(), form.btnOK->y());
+        // Without a template the designed font stays and the shadows show, one pixel off.
+        for (QLabel* shadow : form.lblCaptionShadow) {
+            EXPECT_FALSE(shadow->isHidden());
+            EXPECT_EQ(shadow->text(), "Remove the playlist?");
+            const QPoint d = shadow->pos() - form.lblCaption->pos();
+            EXPECT_EQ(std::abs(d.x()) + std::abs(d.y()), 2);
+        }
+        EXPECT_EQ(form.lblCaptionShadow[0]->pos() - form.lblCaption->pos(), QPoint(-1, -1));
+        EXPECT_EQ(form.lblCaptionShadow[3]->pos() - form.lblCaption->pos(), QPoint(1, 1));
+
+        QImage small(32, 32, QImage::Format_RGB32);
+        small.fill(Qt::red);
+        form.SetIcon(small);
+        EXPECT_EQ(form.size(), QSize(240, 140));
+        QImage big(48, 40, QImage::Format_RGB32);
+        big.fill(Qt::red);
+        form.SetIcon(big);
+        EXPECT_EQ(form.size(), QSize(288, 140));
+        EXPECT_EQ(form.imgIcon->geometry(), QRect(4, 50, 48, 40));
+        EXPECT_EQ(form.btnOK->x(), 116 - form.btnOK->width() + 48);
+        EXPECT_EQ(form.btnCancel->x(), 288 - 116);
+    }
+    {
+        TformButton templateButton;
+        QFont font("Arial");
+        font.setPixelSize(21);
+        templateButton.SetFont(font);
+        TfrmSkinnedOKCancel form;
+        form.UseTemplate(templateButton);
+        EXPECT_EQ(form.lblCaption->font().pixelSize(), 21);
+        for (QLabel* shadow : form.lblCaptionShadow) {
+            EXPECT_TRUE(shadow->isHidden());
+            EXPECT_EQ(shadow->palette().color(QPalette::WindowText), QColor(Qt::black));
+        }
+    }
+}
+
+TEST(SmallDialogs, MessageHasOnlyOk)
+{
+    test::App();
+    auto runner = std::make_shared<TscriptedModalRunner>();
+    TmodalRunnerScope scope(runner);
+    runner->Push([](QDialog& d) {
+        auto& form = As<TfrmSkinnedOKCancel>(d);
+        EXPECT_TRUE(form.btnCancel->isHidden());
+        EXPECT_EQ(form.btnOK->geometry().center().x(), form.rect().center().x());
+        EXPECT_EQ(form.windowTitle(), "Error");
+        Press(form.btnOK);
+    });
+    ShowSkinnedMessage("Cannot load the cartridge", "Error");
+    EXPECT_EQ(runner->Pending(), 0);
+}
+
+TEST(SmallDialogs, StatusMessageClosesOnItsTimer)
+{
+    test::App();
+    test::TmanualTimers timers;
+    TfrmStatusMessage status;
+    QWidget where;
+    where.move(120, 80);
+    where.show();
+    status.ShowMessage(where.mapToGlobal(QPoint(0, 0)), "Queue saved", 1500);
+    EXPECT_TRUE(status.isVisible());
+    EXPECT_EQ(status.pos(), where.mapToGlobal(QPoint(0, 0)));
+    EXPECT_EQ(status.width(), status.lblMessage->width() + 10);
+    EXPECT_EQ(status.lblMessage->Caption(), "Queue saved");
+    EXPECT_EQ(status.Timer().Interval(), 1500);
+    timers.Advance(1499);
+    EXPECT_TRUE(status.isVisible());
+    timers.Advance(1);
+    EXPECT_FALSE(status.isVisible());
+    EXPECT_FALSE(status.Timer().IsActive());
+
+    // A new message restarts the time.
+    status.ShowMessage(QPoint(0, 0), "One", 1000);
+    timers.Advance(900);
+    status.ShowMessage(QPoint(0, 0), "Two", 1000);
+    timers.Advance(900);
+    EXPECT_TRUE(status.isVisible());
+    EXPECT_EQ(status.Text(), "Two");
+    timers.Advance(100);
+    EXPECT_FALSE(status.isVisible());
+}
+
+TEST(SmallDialogs, SelectStringLayout)
+{
+    const QSize screen(1280, 800);
+    TselectStringLayout three = LayoutSelectString(3, 40, 40, true, 48, true, 100, 100, 360, screen);
+    EXPECT_EQ(three.RowsShown, 3);
+    EXPECT_FALSE(three.ScrollBarVisible);
+    EXPECT_EQ(three.Height, 40 + 120 + 8 + 48);
+    TselectStringLayout ten = LayoutSelectString(10, 40, 40, false, 48, false, 100, 100, 360, screen);
+    EXPECT_EQ(ten.RowsShown, 6);
+    EXPECT_TRUE(ten.ScrollBarVisible);
+    EXPECT_EQ(ten.Height, 240 + 8);
+    EXPECT_EQ(LayoutSelectString(0, 40, 40, false, 48, false, 0, 0, 360, screen).RowsShown, 1);
+    // Kept on the screen.
+    TselectStringLayout right = LayoutSelectString(3, 40, 40, true, 48, true, 1100, 700, 360, screen);
+    EXPECT_EQ(right.Left, 1280 - 360);
+    EXPECT_EQ(right.Top, 800 - right.Height);
+    TselectStringLayout unplaced = LayoutSelectString(3, 40, 40, true, 48, true, -1, -1, 360, screen);
+    EXPECT_EQ(unplaced.Left, (1280 - 360) / 2);
+    EXPECT_EQ(unplaced.Top, (800 - unplaced.Height) / 2);
+}
+
+TEST(SmallDialogs, SelectStringPicksSortedStrings)
+{
+    test::App();
+    auto runner = std::make_shared<TscriptedModalRunner>();
+    TmodalRunnerScope scope(runner);
+    const std::vector<std::string> zones{"Patio", "Bar", "Lounge"};
+    std::string result;
+    bool ok = true;
+
+    // Null strings: nothing shows, the default comes back.
+    SelectString(nullptr, "Zones", "Bar", result, ok);
+    EXPECT_EQ(result, "Bar");
+    EXPECT_FALSE(ok);
+
+    runner->Push([](QDialog& d) {
+        auto& form = As<TfrmSkinnedSelectString>(d);
+        EXPECT_EQ(form.Strings(), (std::vector<std::string>{"Bar", "Lounge", "Patio"}));
+        EXPECT_EQ(form.lbStringList->Count(), 3);
+        EXPECT_TRUE(form.sbarStringList->isHidden());
+        EXPECT_EQ(form.lblSelectZone->text(), "Zones");
+        EXPECT_EQ(form.lbStringList->SelectedCount(), 0);  // default not listed
+        Press(form.btnCancel);
+    });
+    SelectString(&zones, "Zones", "Garden", result, ok);
+    EXPECT_EQ(result, "Garden");
+    EXPECT_FALSE(ok);
+
+    runner->Push([](QDialog& d) {
+        auto& form = As<TfrmSkinnedSelectString>(d);
+        EXPECT_EQ(form.lbStringList->ItemIndex(), 1);
+        EXPECT_TRUE(form.lbStringList->Selected(1));  // "Lounge" is selected
+        form.lbStringList->SetItemIndex(2);
+        Press(form.btnOK);
+    });
+    SelectString(&zones, "Zones", "Lounge", result, ok);
+    EXPECT_EQ(result, "Patio");
+    EXPECT_TRUE(ok);
+
+    // Without the bottom strip a single touch on a row picks it.
+    runner->Push([](QDialog& d) {
+        auto& form = As<TfrmSkinnedSelectString>(d);
+        EXPECT_TRUE(form.pnlButtonsBottom->isHidden());
+        TtouchListBox* list = form.lbStringList;
+        QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(30, list->ItemHeight() / 2));
+    });
+    SelectString2(&zones, "Zones", "Patio", result, false, true);
+    EXPECT_EQ(result, "Bar");
+
+    // A touch on the top strip cancels.
+    runner->Push([](QDialog& d) {
+        auto& form = As<TfrmSkinnedSelectString>(d);
+        QTest::mouseClick(form.lblSelectZone, Qt::LeftButton);
+    });
+    SelectString(&zones, "Zones", "Patio", result, ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(result, "Patio");
+    EXPECT_EQ(runner->Pending(), 0);
+}
+
+TEST(SmallDialogs, SelectStringShowsSixRowsAndTheBarForTen)
+{
+    test::App();
+    TfrmSkinnedSelectString form;
+    std::vector<std::string> ten;
+    for (int i = 9; i >= 0; --i) ten.push_back("Zone " + std::to_string(i));
+    form.SetStrings(ten, "Zone 7");
+    form.Arrange(true, true, 10, 10);
+    EXPECT_EQ(form.lbStringList->height(), 6 * form.lbStringList->ItemHeight());
+    EXPECT_FALSE(form.sbarStringList->isHidden());
+    EXPECT_EQ(form.sbarStringList->maximum(), 4);
+    EXPECT_EQ(form.Selected(), "Zone 7");
+    form.sbarStringList->setValue(3);  // the bar scrolls the list
+    EXPECT_EQ(form.lbStringList->TopIndex(), 3);
+}
+
+TEST(SmallDialogs, DialogPropertiesKeepTheirOwnCopies)
+{
+    test::App();
+    TmyDialogProperties properties;
+    EXPECT_EQ(properties.Height, 307);
+    EXPECT_EQ(properties.Width, 460);
+    QImage logo(4, 4, QImage::Format_RGB32);
+    logo.fill(Qt::red);
+    properties.SetLogo(logo);
+    logo.fill(Qt::blue);
+    EXPECT_EQ(properties.Logo().pixel(0, 0), qRgb(255, 0, 0));
+}
+
+}  // namespace
+}  // namespace tunecrest

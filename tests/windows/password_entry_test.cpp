@@ -1,0 +1,183 @@
+#include "windows/password_entry.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+#include "core/global_prefs.h"
+#include "skin/form_button.h"
+#include "support/recording_prompt.h"
+#include "support/scripted_modal_runner.h"
+#include "support/test_application.h"
+#include "windows/skinned_prompt.h"
+
+namespace tunecrest {
+namespace {
+
+using test::TscriptedModalRunner;
+
+void Press(TformButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center()); }
+
+// Types `text` on the on-screen keyboard.
+void TypeOnKeyboard(const std::string& text)
+{
+    for (char c : text) {
+        const int code = (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c;
+        for (int i = 0; i < kKeyboardKeyCount; ++i)
+            if (kKeyboardKeys[size_t(i)].Code == code) {
+                TformButton* key = Keyboard().Key(i);
+                QTest::mouseClick(key, Qt::LeftButton, {}, key->rect().center());
+            }
+    }
+}
+
+TfrmPassword2& Window(QDialog& d) { return dynamic_cast<TfrmPassword2&>(d); }
+
+struct PasswordEntry : ::testing::Test {
+    void SetUp() override
+    {
+        test::App();
+        previousPrompt = SetPrompt(prompt);
+        GlobalPrefs().SetOnScreenKeyboardsEnabled(true);
+    }
+    void TearDown() override { SetPrompt(previousPrompt); }
+    std::shared_ptr<test::TrecordingPrompt> prompt = std::make_shared<test::TrecordingPrompt>();
+    std::shared_ptr<Tprompt> previousPrompt;
+    std::shared_ptr<TscriptedModalRunner> runner = std::make_shared<TscriptedModalRunner>();
+    TmodalRunnerScope scope{runner};
+};
+
+TEST(PasswordVerdict, WholeTextWithoutRegardToCase)
+{
+    EXPECT_EQ(JudgeEntry("Party", "party"), TentryVerdict::Accept);
+    EXPECT_EQ(JudgeEntry("Party", "Par"), TentryVerdict::Incorrect);
+    EXPECT_EQ(JudgeEntry("Party", "Party!"), TentryVerdict::Incorrect);
+    EXPECT_EQ(JudgeEntry("Party", ""), TentryVerdict::Blank);
+    EXPECT_EQ(JudgeEntry("", "My list"), TentryVerdict::Accept);
+    EXPECT_EQ(JudgeEntry("", ""), TentryVerdict::Blank);
+}
+
+TEST_F(PasswordEntry, EmptyPasswordPassesWithoutAWindow)
+{
+    EXPECT_TRUE(CheckPassword("", "Enter the password"));
+    EXPECT_TRUE(runner->Titles.empty());
+}
+
+TEST_F(PasswordEntry, RightWrongAndCancelled)
+{
+    runner->Push([](QDialog& d) {
+        auto& w = Window(d);
+        EXPECT_EQ(w.windowTitle(), "Enter Password");
+        EXPECT_EQ(w.pnlCaption->text(), "Switch party play off");
+        EXPECT_EQ(w.edPassword->echoMode(), QLineEdit::Password);
+        EXPECT_TRUE(w.isAncestorOf(&Keyboard()));
+        TypeOnKeyboard("open1");  // typed in capitals on the keyboard; the case does not count
+        EXPECT_EQ(w.edPassword->text(), "OPEN1");
+        Press(w.btnOK);
+    });
+    EXPECT_TRUE(CheckPassword("Open1", "Switch party play off"));
+
+    runner->Push([this](QDialog& d) {
+        auto& w = Window(d);
+        TypeOnKeyboard("open");  // a prefix of the password
+        Press(w.btnOK);
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_EQ(w.edPassword->text(), "");
+        EXPECT_EQ(prompt->Messages, (std::vector<std::string>{"Invalid Password|The password is incorrect."}));
+        Press(w.btnOK);  // nothing typed
+        EXPECT_EQ(prompt->Messages.back(), "Blank Entry|You must enter something!");
+        Press(w.btnCancel);
+    });
+    // A wrong password leaves party play as it was.
+    bool partyPlay = true;
+    if (CheckPassword("Open1", "Switch party play off")) partyPlay = false;
+    EXPECT_TRUE(partyPlay);
+
+    runner->Push([](QDialog& d) {
+        auto& w = Window(d);
+        w.edPassword->setText("open1");
+        QTest::keyClick(&w, Qt::Key_Return);  // Enter acts on release
+    });
+    EXPECT_TRUE(CheckPassword("Open1", "Password"));
+    EXPECT_EQ(runner->Pending(), 0);
+}
+
+TEST_F(PasswordEntry, InputStringHandsTheTextBack)
+{
+    runner->Push([](QDialog& d) {
+        auto& w = Window(d);
+        EXPECT_EQ(w.edPassword->echoMode(), QLineEdit::Normal);
+        EXPECT_EQ(w.edPassword->text(), "");  // the entry always starts empty
+        TypeOnKeyboard("QUEUE 2");
+        Press(w.btnOK);
+    });
+    std::string text = "Old name";
+    EXPECT_TRUE(InputString(text, "Name of the new playlist"));
+    EXPECT_EQ(text, "QUEUE 2");
+
+    runner->Push([this](QDialog& d) {
+        auto& w = Window(d);
+        Press(w.btnOK);  // empty: refused, the window stays
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_EQ(prompt->Messages.back(), "Blank Entry|You must enter something!");
+        TypeOnKeyboard("ABC");
+        Press(w.btnCancel);
+    });
+    EXPECT_FALSE(InputString(text, "Name of the new playlist"));
+    EXPECT_EQ(text, "ABC");  // what was typed comes back with Cancel too
+}
+
+TEST_F(PasswordEntry, KeyboardSwitchShapesTheWindow)
+{
+    GlobalPrefs().SetKeySize(60);
+    Keyboard().SetKeySize(60);
+    runner->Push([](QDialog& d) {
+        auto& w = Window(d);
+        EXPECT_EQ(w.width(), 604);
+        EXPECT_GE(w.height(), 300);
+        EXPECT_EQ(w.btnOK->width(), 75);  // 1.5 x the larger of the button height and 50
+        EXPECT_EQ(w.btnCancel->width(), 75);
+        Press(w.btnCancel);
+    });
+    EXPECT_FALSE(CheckPassword("x", "Password"));
+
+    GlobalPrefs().SetOnScreenKeyboardsEnabled(false);
+    runner->Push([](QDialog& d) {
+        auto& w = Window(d);
+        EXPECT_EQ(w.width(), 300);
+        EXPECT_TRUE(w.pnlKeyboard->isHidden());
+        EXPECT_FALSE(w.isAncestorOf(&Keyboard()));
+        Press(w.btnCancel);
+    });
+    EXPECT_FALSE(CheckPassword("x", "Password"));
+    GlobalPrefs().SetOnScreenKeyboardsEnabled(true);
+}
+
+TEST_F(PasswordEntry, SkinnedPromptAsksThroughTheSkinnedWindows)
+{
+    SetPrompt(std::make_shared<TskinnedPrompt>());
+    runner->Push([](QDialog& d) {
+        TypeOnKeyboard("MIX");
+        Press(Window(d).btnOK);
+    });
+    EXPECT_EQ(Prompt().AskText("Save Queue", "Playlist name", ""), std::optional<std::string>("MIX"));
+    runner->Push([](QDialog& d) { Press(Window(d).btnCancel); });
+    EXPECT_EQ(Prompt().AskText("Save Queue", "Playlist name", ""), std::nullopt);
+    runner->Push([](QDialog& d) { QTest::keyClick(&d, Qt::Key_Return); });
+    EXPECT_TRUE(Prompt().AskYesNo("Clear the queue?", "Queue", false));
+    runner->Push([](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); });
+    EXPECT_FALSE(Prompt().AskYesNo("Clear the queue?", "Queue", true));
+    runner->Push([](QDialog& d) { QTest::keyClick(&d, Qt::Key_Return); });
+    Prompt().ShowMessage("The file is missing", "Error");
+    runner->Push([](QDialog& d) { Press(Window(d).btnCancel); });
+    EXPECT_FALSE(Prompt().CheckPassword("secret", "Password"));
+    EXPECT_TRUE(Prompt().CheckPassword("", "Password"));
+    EXPECT_EQ(runner->Names, (std::vector<std::string>{"frmPassword2", "frmPassword2", "frmSkinnedOKCancel",
+                                                        "frmSkinnedOKCancel", "frmSkinnedOKCancel", "frmPassword2"}));
+    EXPECT_TRUE(InstallSkinnedPrompt());
+}
+
+}  // namespace
+}  // namespace tunecrest

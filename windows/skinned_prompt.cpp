@@ -1,0 +1,41 @@
+#include "windows/skinned_prompt.h"
+
+#include <QApplication>
+#include <QScreen>
+
+#include "skin/small_dialogs.h"
+#include "windows/password_entry.h"
+
+namespace tunecrest {
+
+void TskinnedPrompt::ShowMessage(const std::string& text, const std::string& title)
+{
+    ShowSkinnedMessage(text, title);
+}
+
+bool TskinnedPrompt::AskYesNo(const std::string& text, const std::string& title, bool)
+{
+    return ShowOKCancel(SkinTemplateButton(), title.empty() ? text : title + "\n\n" + text) == 1;
+}
+
+std::optional<std::string> TskinnedPrompt::AskText(const std::string& title, const std::string& caption,
+                                                   const std::string& initial)
+{
+    std::string text = initial;
+    if (!InputString(text, caption.empty() ? title : caption)) return std::nullopt;
+    return text;
+}
+
+bool TskinnedPrompt::CheckPassword(const std::string& password, const std::string& prompt)
+{
+    return tunecrest::CheckPassword(password, prompt);
+}
+
+bool InstallSkinnedPrompt()
+{
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()) || !QGuiApplication::primaryScreen()) return false;
+    SetPrompt(std::make_shared<TskinnedPrompt>());
+    return true;
+}
+
+}  // namespace tunecrest

@@ -1,0 +1,26 @@
+#pragma once
+// The prompt service of the program when a display exists: core's messages and
+// questions appear as the skinned dialogs on the touch screen, text and passwords are
+// typed in the entry window with its on-screen keyboard. File choices keep the quiet
+// default until their windows exist.
+#include <memory>
+
+#include "core/services.h"
+
+namespace tunecrest {
+
+class TskinnedPrompt : public Tprompt {
+public:
+    void ShowMessage(const std::string& text, const std::string& title) override;
+    // OK answers yes, Cancel no.
+    bool AskYesNo(const std::string& text, const std::string& title, bool defaultAnswer) override;
+    std::optional<std::string> AskText(const std::string& title, const std::string& caption,
+                                       const std::string& initial) override;
+    bool CheckPassword(const std::string& password, const std::string& prompt) override;
+};
+
+// Installs TskinnedPrompt when the program has a widget application with a screen.
+// Returns whether it did.
+bool InstallSkinnedPrompt();
+
+}  // namespace tunecrest
