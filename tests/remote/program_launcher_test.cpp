@@ -196,7 +196,7 @@ TEST_F(ProgramLauncherRun, WaitingLaunchersStartTheNextOnlyAfterTheirProgramEnde
 TEST_F(ProgramLauncherRun, AWaitThatPassesTheTimeLimitGoesOnAndIsLogged) {
     TappLauncherList list;
     list.SetWaitLimitMs(100);
-    Add(list, Script("slow", "3"), true);
+    Add(list, Script("slow", "2"), true);
     Add(list, Script("next"), false);
     bool finished = false;
     list.ExecuteAll([&] { finished = true; });
