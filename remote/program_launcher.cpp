@@ -92,6 +92,8 @@ bool TappLauncher::Execute(std::function<void(TlaunchOutcome)> onFinished, int w
             LogError("Program launcher: cannot open \"" + FileName + "\": " + error);
             return false;
         }
+        // Nothing to wait for: a waiting caller hears at once that it may go on.
+        if (Wait && onFinished) Dispatcher().Post([onFinished = std::move(onFinished)] { onFinished(loEnded); });
         return true;
     }
     const auto args = SplitLaunchParameters(Parameters);

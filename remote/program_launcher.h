@@ -37,7 +37,7 @@ public:
     // logged. With Wait, `onFinished` is called later on the main thread when the program
     // ends or `waitLimitMs` has passed, whichever comes first; it is not called when nothing
     // started or without Wait. A document (a file that is not executable) is opened with its
-    // default application and is never waited for.
+    // default application; there is no process to wait for, so `onFinished` follows at once.
     bool Execute(std::function<void(TlaunchOutcome)> onFinished = {},
                  int waitLimitMs = DefaultWaitLimitMs) const;
 };

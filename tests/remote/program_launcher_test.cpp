@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/document_opener.h"
 #include "core/ini_file.h"
 #include "core/services.h"
 #include "support/temp_dir.h"
@@ -243,6 +244,33 @@ TEST_F(ProgramLauncherRun, ParametersReachTheProgramAndABareNameIsFoundOnPath) {
     RunUntil(ended);
     EXPECT_TRUE(ended);
     EXPECT_EQ(ReadAll(out), "one two:three\n");
+}
+
+// Records the documents it is asked to open.
+class TrecordingOpener : public TdocumentOpener {
+public:
+    bool OpenDocument(const std::string& fileName, std::string&) override {
+        Opened.push_back(fileName);
+        return true;
+    }
+    std::vector<std::string> Opened;
+};
+
+TEST_F(ProgramLauncherRun, ADocumentIsOpenedByItsApplicationAndNeverWaitedFor) {
+    const std::string document = Dir.File("playlist.m3u");
+    std::ofstream(document) << "#EXTM3U\n";
+    auto opener = std::make_shared<TrecordingOpener>();
+    auto previous = SetDocumentOpener(opener);
+    TappLauncherList list;
+    Add(list, document, true);
+    Add(list, Script("then"), false);
+    bool finished = false;
+    list.ExecuteAll([&] { finished = true; });
+    RunUntil(finished);
+    SetDocumentOpener(previous);
+    EXPECT_TRUE(finished);
+    EXPECT_EQ(opener->Opened, std::vector<std::string>{document});
+    EXPECT_TRUE(JournalReaches("then\nthen-end\n"));
 }
 
 TEST_F(ProgramLauncherRun, DestroyingTheListStopsARunThatIsStillWaiting) {
