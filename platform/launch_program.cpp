@@ -15,7 +15,8 @@ extern char** environ;
 namespace tunecrest {
 
 pid_t LaunchProgram(const std::string& program, const std::vector<std::string>& args,
-                    const std::string& workingFolder, std::string* error) {
+                    const std::string& workingFolder, std::string* error,
+                    std::function<void(int status)> onExit) {
     std::vector<std::string> argv;
     argv.push_back(program);
     argv.insert(argv.end(), args.begin(), args.end());
@@ -34,7 +35,12 @@ pid_t LaunchProgram(const std::string& program, const std::vector<std::string>& 
         return 0;
     }
     // Collects the exit status whenever the program ends.
-    std::thread([pid] { ::waitpid(pid, nullptr, 0); }).detach();
+    std::thread([pid, onExit = std::move(onExit)] {
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        if (onExit) onExit(status);
+    }).detach();
     return pid;
 }
 
