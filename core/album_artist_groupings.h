@@ -4,6 +4,7 @@
 // album make it a compilation. Artists (or, as the title index, first letters) link
 // to their albums and keep sorted display names that apply the user's artist-name
 // mappings and can move a leading "The" to the end.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,12 @@
 #include "core/tag_list_list.h"
 
 namespace tunecrest {
+
+class TmyNode;
+class TmyNodeList;
+class TaudioTagAlbum;
+// Chooses which albums a tree shows (all when empty).
+using TalbumNodeFilter = std::function<bool(const TaudioTagAlbum& album)>;
 
 inline constexpr const char* kCompilationsArtist = "[Compilations]";
 inline constexpr const char* kNotTaggedArtist = "[Not Tagged]";
@@ -42,6 +49,9 @@ public:
     // Display lines (artist, title, album and track) with their tags, of every album whose
     // title contains `text` (without regard to case), for tags of the media mask.
     void SearchAlbums(const std::string& text, TmyStringList& dest, uint32_t mediaMask) const;
+    // Tree nodes: every album (of the filter) appended to `nodes` (a tree's node list or
+    // a node's children), collapsed, captioned with its title, the album as its data.
+    void AddToTree(TmyNodeList& nodes, const TalbumNodeFilter& filter = {}) const;
 
     // The album index file "IXAL": per album its title, album artist and the positions
     // of its tracks in the global list (grouping_index_files.cpp).
@@ -92,6 +102,12 @@ public:
     TaudioTagArtistPtr FindArtist(const std::string& name) const;
     // A new artist of that name, added (used by BuildFromList and the index files).
     TaudioTagArtistPtr CreateArtist(const std::string& name);
+    // Tree node of an artist: appended to `nodes`, captioned with its name, the artist
+    // as its data, with its albums (of the filter) as children when `withAlbums`.
+    static TmyNode* AddArtistNode(TmyNodeList& nodes, const TaudioTagArtistPtr& artist, bool withAlbums,
+                                  const TalbumNodeFilter& filter = {});
+    // Every artist in list order, as above.
+    void AddToTree(TmyNodeList& nodes, bool withAlbums, const TalbumNodeFilter& filter = {}) const;
 
     // Display names with their artists, sorted without regard to case.
     const TmyStringList& DisplayNames() const { return FdisplayNames; }

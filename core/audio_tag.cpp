@@ -346,21 +346,17 @@ namespace {
 // The JPEG picture of an ID3v2 tag at the very start of the file.
 bool ReadId3Picture(const std::string& fileName, std::string& jpeg) {
     try {
-        std::ifstream in(fileName, std::ios::binary);
-        if (!in) return false;
-        std::error_code ec;
-        const uint64_t fileSize = fs::file_size(fileName, ec);
-        if (ec) return false;
-        std::string header(10, '\0');
-        if (!in.read(header.data(), 10)) return false;
+        // Read through the shared opener: a FIFO or device named as a track never blocks.
+        std::string header;
+        uint64_t fileSize = 0;
+        if (!ReadFileHead(fileName, 10, header, fileSize) || header.size() < 10) return false;
         if (header.compare(0, 3, "ID3") != 0) return false;
         uint64_t size = 0;
         for (int i = 6; i < 10; ++i) size = (size << 7) | (uint8_t(header[size_t(i)]) & 0x7F);
         const uint64_t tagSize = size + 10 + ((uint8_t(header[5]) & 0x10) ? 10 : 0);
         if (tagSize >= fileSize) return false;
-        std::string bytes = header;
-        bytes.resize(size_t(tagSize));
-        if (!in.read(bytes.data() + 10, std::streamsize(tagSize - 10))) return false;
+        std::string bytes;
+        if (!ReadFileHead(fileName, tagSize, bytes, fileSize) || bytes.size() != tagSize) return false;
         return ExtractId3Jpeg(bytes, fileSize, jpeg);
     } catch (const std::exception&) {
         jpeg.clear();

@@ -59,6 +59,8 @@ TDateTime TimeOf(TDateTime value) { return std::fabs(value - std::trunc(value));
 
 TdateParts DecodeDate(TDateTime value) {
     TdateParts parts;
+    // Far outside the calendar (or NaN) the day count would not fit the arithmetic below.
+    if (!(value > -1e9 && value < 1e9)) return parts;
     int64_t days = int64_t(std::trunc(value)) + kDelta - 1;  // zero-based days since 0001-01-01
     if (days < 0) return parts;
     int64_t y = 1;
@@ -86,6 +88,7 @@ TdateParts DecodeDate(TDateTime value) {
 
 TtimeParts DecodeTime(TDateTime value) {
     TtimeParts parts;
+    if (!std::isfinite(value)) return parts;
     int64_t ms = std::llround(TimeOf(value) * kMillisecondsPerDay);
     if (ms >= int64_t(kMillisecondsPerDay)) ms = int64_t(kMillisecondsPerDay) - 1;
     parts.Hour = int(ms / 3600000);
@@ -97,6 +100,7 @@ TtimeParts DecodeTime(TDateTime value) {
 
 int DayOfWeek(TDateTime value) {
     // 1899-12-30 was a Saturday (7).
+    if (!(value > -1e9 && value < 1e9)) return 7;  // far outside the calendar (or NaN)
     int64_t d = int64_t(std::floor(value));
     int64_t r = ((d % 7) + 7 + 6) % 7;  // 0 = Sunday
     return int(r) + 1;

@@ -1,14 +1,18 @@
 #include "core/folder_scan.h"
 
 #include <dirent.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+
+#include "core/services.h"
 
 namespace tunecrest {
 
@@ -29,10 +33,22 @@ std::string JoinName(const std::string& folder, const char* name) {
     return path;
 }
 
+// A folder the scan cannot enter is named in the log rather than passed over in
+// silence: a tree nested beyond the longest path the system takes, or one without
+// the right to read it, would otherwise just be missing from the library.
+void LogSkippedFolder(const std::string& folder, int err) {
+    if (err == ENOENT || err == ENOTDIR) return;  // gone, or never a folder
+    LogError("Folder skipped: " + folder + ": " + std::strerror(err));
+}
+
 std::vector<TfolderEntry> ListFolder(const std::string& folder, bool folders) {
     std::vector<TfolderEntry> entries;
     DIR* dir = opendir(folder.c_str());
-    if (!dir) return entries;
+    if (!dir) {
+        // Listed once for files and once for subfolders: one log line is enough.
+        if (!folders) LogSkippedFolder(folder, errno);
+        return entries;
+    }
     const int dirFd = dirfd(dir);
     while (dirent* d = readdir(dir)) {
         if (d->d_name[0] == '.') continue;  // hidden, "." and ".."
@@ -42,6 +58,11 @@ std::vector<TfolderEntry> ListFolder(const std::string& folder, bool folders) {
         struct stat st {};
         if (fstatat(dirFd, d->d_name, &st, 0) != 0) continue;  // vanished, or a dangling link
         if (folders ? !S_ISDIR(st.st_mode) : !S_ISREG(st.st_mode)) continue;
+        // A subfolder whose path would pass the system's limit cannot be scanned by name.
+        if (folders && folder.size() + 1 + std::strlen(d->d_name) >= PATH_MAX) {
+            LogSkippedFolder(JoinName(folder, d->d_name), ENAMETOOLONG);
+            continue;
+        }
         TfolderEntry& entry = entries.emplace_back();
         entry.Name = d->d_name;
         entry.Path = JoinName(folder, d->d_name);
@@ -84,7 +105,10 @@ bool IsCacheFileCurrent(const std::string& cacheFile, int& fileCount) {
 
 bool TvisitedFolders::Enter(const std::string& folder) {
     struct stat st {};
-    if (stat(folder.c_str(), &st) != 0) return false;
+    if (stat(folder.c_str(), &st) != 0) {
+        LogSkippedFolder(folder, errno);
+        return false;
+    }
     return Fvisited.emplace(uint64_t(st.st_dev), uint64_t(st.st_ino)).second;
 }
 

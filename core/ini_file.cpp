@@ -1,21 +1,54 @@
 #include "core/ini_file.h"
 
+#include <cerrno>
+
 #include "core/safe_file.h"
+#include "core/services.h"
 #include "core/text_utils.h"
 
 namespace tunecrest {
 
-TiniFile::TiniFile(std::string fileName) : FfileName(std::move(fileName)) {
-    std::string text;
-    if (ReadFileBytes(FfileName, text, nullptr, 64u << 20)) SetText(text);
+namespace {
+constexpr uint64_t kMaxIniBytes = uint64_t(64) << 20;
+
+// A name or value as one line: CR and LF become spaces.
+std::string OneLine(std::string text) {
+    for (char& c : text)
+        if (c == '\r' || c == '\n') c = ' ';
+    return text;
+}
+
+bool HasLineBreak(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
+
+// The index key of a section name: as stored (one line), letters folded.
+std::string IndexKey(const std::string& name) { return UpperCase(HasLineBreak(name) ? OneLine(name) : name); }
+}  // namespace
+
+TiniFile::TiniFile(std::string fileName) : FfileName(std::move(fileName)) { Load(); }
+
+void TiniFile::Load() {
+    FreadFailed = false;
+    FreadError.clear();
+    if (FfileName.empty()) return;
+    std::string text, error;
+    int code = 0;
+    if (ReadFileBytes(FfileName, text, &error, kMaxIniBytes, &code)) {
+        SetText(text);
+    } else if (code != ENOENT) {
+        FreadFailed = true;
+        FreadError = error;
+        LogError(error);
+    }
 }
 
 void TiniFile::Rename(const std::string& fileName, bool reload) {
     FfileName = fileName;
     if (reload) {
-        std::string text;
         Clear();
-        if (ReadFileBytes(FfileName, text, nullptr, 64u << 20)) SetText(text);
+        Load();
+    } else {
+        FreadFailed = false;
+        FreadError.clear();
     }
 }
 
@@ -30,7 +63,7 @@ void TiniFile::SetText(const std::string& text) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         const std::string trimmed = Trim(line);
         if (trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']') {
-            Fsections.push_back({Trim(trimmed.substr(1, trimmed.size() - 2)), {}});
+            AppendSection(Trim(trimmed.substr(1, trimmed.size() - 2)));
             continue;
         }
         Tline entry;
@@ -63,33 +96,53 @@ std::string TiniFile::GetText() const {
     return out;
 }
 
+bool RefuseUnreadFile(const std::string& fileName, std::string* error) {
+    const std::string reason =
+        "Cannot write " + fileName + ": the file could not be read, so writing it would lose what it holds";
+    LogError(reason);
+    if (error) *error = reason;
+    return false;
+}
+
 bool TiniFile::UpdateFile(std::string* error) const {
     if (FfileName.empty()) {
         if (error) *error = "No file name";
         return false;
     }
+    if (FreadFailed) return RefuseUnreadFile(FfileName, error);
     return SafeWriteFile(FfileName, GetText(), error);
 }
 
+TiniFile::Tsection& TiniFile::AppendSection(const std::string& section) {
+    Fsections.push_back({OneLine(section), {}});
+    Findex.emplace(IndexKey(Fsections.back().Name), Fsections.size() - 1);
+    return Fsections.back();
+}
+
+void TiniFile::RebuildIndex() {
+    Findex.clear();
+    for (size_t i = 0; i < Fsections.size(); ++i) Findex.emplace(IndexKey(Fsections[i].Name), i);
+}
+
 const TiniFile::Tsection* TiniFile::Find(const std::string& section) const {
-    for (const auto& s : Fsections)
-        if (SameText(s.Name, section)) return &s;
-    return nullptr;
+    const auto it = Findex.find(IndexKey(section));
+    return it == Findex.end() ? nullptr : &Fsections[it->second];
 }
 
 TiniFile::Tsection* TiniFile::Find(const std::string& section) {
-    for (auto& s : Fsections)
-        if (SameText(s.Name, section)) return &s;
-    return nullptr;
+    const auto it = Findex.find(IndexKey(section));
+    return it == Findex.end() ? nullptr : &Fsections[it->second];
 }
 
 const TiniFile::Tline* TiniFile::FindKey(const Tsection& s, const std::string& key) {
+    if (HasLineBreak(key)) return FindKey(s, OneLine(key));
     for (const auto& line : s.Lines)
         if (line.IsPair && SameText(line.Key, key)) return &line;
     return nullptr;
 }
 
 void TiniFile::SetKey(Tsection& s, const std::string& key, const std::string& value) {
+    if (HasLineBreak(key) || HasLineBreak(value)) return SetKey(s, OneLine(key), OneLine(value));
     for (auto& line : s.Lines)
         if (line.IsPair && SameText(line.Key, key)) {
             line.Value = value;
@@ -107,10 +160,7 @@ std::string TiniFile::ReadString(const std::string& section, const std::string& 
 
 void TiniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
     Tsection* s = Find(section);
-    if (!s) {
-        Fsections.push_back({section, {}});
-        s = &Fsections.back();
-    }
+    if (!s) s = &AppendSection(section);
     SetKey(*s, key, value);
 }
 
@@ -160,21 +210,27 @@ std::vector<std::string> TiniFile::ReadSections() const {
 }
 
 void TiniFile::EraseSection(const std::string& section) {
-    std::erase_if(Fsections, [&](const Tsection& s) { return SameText(s.Name, section); });
+    // Writers erase a section before filling it anew: when there is none, spare the pass.
+    if (!Find(section)) return;
+    const std::string name = HasLineBreak(section) ? OneLine(section) : section;
+    std::erase_if(Fsections, [&](const Tsection& s) { return SameText(s.Name, name); });
+    RebuildIndex();
 }
 
 void TiniFile::DeleteKey(const std::string& section, const std::string& key) {
+    const std::string name = HasLineBreak(key) ? OneLine(key) : key;
     if (Tsection* s = Find(section))
-        std::erase_if(s->Lines, [&](const Tline& line) { return line.IsPair && SameText(line.Key, key); });
+        std::erase_if(s->Lines, [&](const Tline& line) { return line.IsPair && SameText(line.Key, name); });
 }
 
 void TiniFile::Clear() {
     Fpreamble.clear();
     Fsections.clear();
+    Findex.clear();
 }
 
 int TiniFile::AddSection(const std::string& section) {
-    Fsections.push_back({section, {}});
+    AppendSection(section);
     return int(Fsections.size()) - 1;
 }
 

@@ -3,20 +3,36 @@
 // changed in memory and written out by an explicit UpdateFile (through SafeWriteFile).
 // Section and key names are matched without regard to case and kept in file order.
 // A file may hold several sections of one name: lookups by name use the first, and
-// the index-based calls reach every one of them.
+// the index-based calls reach every one of them; sections are found through an index by
+// name, so files of very many sections load and are read in linear time.
+// A file that exists but cannot be read is never overwritten: UpdateFile refuses until
+// the file has been read (or the image is given another file name).
+// Line breaks in names and values are written as spaces, since each would otherwise
+// start a new key or section when the file is read again.
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace tunecrest {
 
+// Reports (sets `error`, logs) and returns false: `fileName` could not be read when it
+// was loaded, and writing it now would replace what it holds with what was not read.
+bool RefuseUnreadFile(const std::string& fileName, std::string* error);
+
 class TiniFile {
 public:
     TiniFile() = default;
-    // Reads `fileName` when it exists; a missing file is an empty image.
+    // Reads `fileName` when it exists; a missing file is an empty image. A file that
+    // exists but cannot be read also gives an empty image, with ReadFailed set.
     explicit TiniFile(std::string fileName);
 
     const std::string& FileName() const { return FfileName; }
+    // With `reload` the image is read from the new file; without, the image is meant for
+    // the new file and a failed read of the old one no longer blocks UpdateFile.
     void Rename(const std::string& fileName, bool reload);
+    // True when the file exists but could not be read; ReadError says why.
+    bool ReadFailed() const { return FreadFailed; }
+    const std::string& ReadError() const { return FreadError; }
 
     std::string ReadString(const std::string& section, const std::string& key, const std::string& def) const;
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
@@ -52,7 +68,8 @@ public:
     // without "=" are kept as they are so that a rewrite loses nothing.
     void SetText(const std::string& text);
     std::string GetText() const;
-    // Writes the image to FileName(). Returns false (with a reason) when it cannot.
+    // Writes the image to FileName(). Returns false (with a reason) when it cannot, or
+    // when the file could not be read: writing would replace settings never seen.
     bool UpdateFile(std::string* error = nullptr) const;
 
 private:
@@ -69,10 +86,17 @@ private:
     Tsection* Find(const std::string& section);
     static const Tline* FindKey(const Tsection& s, const std::string& key);
     static void SetKey(Tsection& s, const std::string& key, const std::string& value);
+    void Load();
+    Tsection& AppendSection(const std::string& section);
+    void RebuildIndex();
 
     std::string FfileName;
     std::vector<std::string> Fpreamble;  // lines before the first section
     std::vector<Tsection> Fsections;
+    // Upper-cased section name -> index of the first section of that name.
+    std::unordered_map<std::string, size_t> Findex;
+    bool FreadFailed = false;
+    std::string FreadError;
 };
 
 }  // namespace tunecrest

@@ -136,6 +136,13 @@ void ResultText(sqlite3_context* ctx, std::string_view s) {
     sqlite3_result_text64(ctx, s.data(), s.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
 }
 
+// The dates the dialect handles: 100-01-01 to 9999-12-31 (the last day's time included).
+constexpr double kMinDate = -657434.0;
+constexpr double kMaxDate = 2958466.0;
+bool InDateRange(double d) { return d >= kMinDate && d < kMaxDate; }
+
+void Overflow(sqlite3_context* ctx) { sqlite3_result_error(ctx, "Overflow", -1); }
+
 // A date argument: a day number, or text holding a date; nullopt for NULL or anything else.
 std::optional<TDateTime> DateArg(sqlite3_value* v) {
     switch (sqlite3_value_type(v)) {
@@ -159,9 +166,15 @@ std::optional<TDateTime> DateArg(sqlite3_value* v) {
 // A whole-number argument (text holding a number counts); false for NULL or anything else.
 bool IntArg(sqlite3_value* v, int64_t& out) {
     const int type = sqlite3_value_numeric_type(v);
-    if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
-        out = int64_t(std::floor(sqlite3_value_double(v) + 0.5));
-        if (type == SQLITE_INTEGER) out = sqlite3_value_int64(v);
+    if (type == SQLITE_INTEGER) {
+        out = sqlite3_value_int64(v);
+        return true;
+    }
+    if (type == SQLITE_FLOAT) {
+        // Numbers beyond the 64-bit range (and NaN) are no whole numbers.
+        const double rounded = std::floor(sqlite3_value_double(v) + 0.5);
+        if (!(rounded >= -9.2e18 && rounded <= 9.2e18)) return false;
+        out = int64_t(rounded);
         return true;
     }
     return false;
@@ -182,6 +195,7 @@ void InvalidCall(sqlite3_context* ctx) { sqlite3_result_error(ctx, "Invalid proc
 void DatePartFn(sqlite3_context* ctx, int, sqlite3_value** argv) {
     const auto d = DateArg(argv[0]);
     if (!d) return sqlite3_result_null(ctx);
+    if (!InDateRange(*d)) return Overflow(ctx);
     const TdateParts p = DecodeDate(*d);
     const intptr_t which = reinterpret_cast<intptr_t>(sqlite3_user_data(ctx));
     sqlite3_result_int(ctx, which == 0 ? p.Year : which == 1 ? p.Month : p.Day);
@@ -209,6 +223,9 @@ void DateAddFn(sqlite3_context* ctx, int, sqlite3_value** argv) {
     int64_t n = 0;
     const auto d = DateArg(argv[2]);
     if (!IntArg(argv[1], n) || !d) return InvalidCall(ctx);
+    // Beyond 10,000 years either way no result can be a date; refusing early also keeps
+    // the month arithmetic inside 64 bits.
+    if (!InDateRange(*d) || n > 4000000 || n < -4000000) return Overflow(ctx);
     try {
         TDateTime r;
         if (interval == "yyyy") r = AddMonths(*d, n * 12);
@@ -220,6 +237,7 @@ void DateAddFn(sqlite3_context* ctx, int, sqlite3_value** argv) {
         else if (interval == "n") r = *d + double(n) / 1440.0;
         else if (interval == "s") r = *d + double(n) / 86400.0;
         else return InvalidCall(ctx);
+        if (!InDateRange(r)) return Overflow(ctx);
         sqlite3_result_double(ctx, r);
     } catch (const Exception& e) {
         sqlite3_result_error(ctx, e.what(), -1);
@@ -234,6 +252,7 @@ void DateDiffFn(sqlite3_context* ctx, int, sqlite3_value** argv) {
     const auto a = DateArg(argv[1]);
     const auto b = DateArg(argv[2]);
     if (!a || !b) return InvalidCall(ctx);
+    if (!InDateRange(*a) || !InDateRange(*b)) return Overflow(ctx);
     const TdateParts pa = DecodeDate(*a), pb = DecodeDate(*b);
     int64_t r;
     if (interval == "yyyy") r = pb.Year - pa.Year;
@@ -273,7 +292,8 @@ void MidFn(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     const std::vector<size_t> starts = CharStarts(s);
     const int64_t count = int64_t(starts.size()) - 1;
     const int64_t first = std::min(start - 1, count);
-    const int64_t last = len < 0 ? count : std::min(count, first + len);
+    // len is compared with what is left, never added: a huge length must not overflow.
+    const int64_t last = (len < 0 || len > count - first) ? count : first + len;
     ResultText(ctx, s.substr(starts[size_t(first)], starts[size_t(last)] - starts[size_t(first)]));
 }
 
@@ -381,6 +401,7 @@ void ConcatFn(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         if (IsNull(argv[a])) continue;
         any = true;
         result += TextArg(argv[a]);
+        if (result.size() > size_t(TsqliteDatabase::kMaxQueryValueBytes)) return sqlite3_result_error_toobig(ctx);
     }
     if (!any) return sqlite3_result_null(ctx);
     ResultText(ctx, result);
@@ -687,33 +708,55 @@ std::string TranslateJetSql(std::string_view text) {
     return out;
 }
 
+namespace {
+struct TjetFunctionEntry {
+    const char* Name;
+    int Args;
+    TscalarFn Fn;
+    intptr_t Data;
+    bool Deterministic;
+};
+constexpr TjetFunctionEntry kJetFunctions[] = {
+    {"Year", 1, DatePartFn, 0, true},     {"Month", 1, DatePartFn, 1, true},  {"Day", 1, DatePartFn, 2, true},
+    {"Now", 0, NowFn, 0, false},          {"Date", 0, DateFn, 0, false},      {"DateAdd", 3, DateAddFn, 0, true},
+    {"DateDiff", 3, DateDiffFn, 0, true}, {"jet_left", 2, LeftRightFn, 0, true}, {"jet_right", 2, LeftRightFn, 1, true},
+    {"jet_mid", 2, MidFn, 0, true},       {"jet_mid", 3, MidFn, 0, true},     {"Len", 1, LenFn, 0, true},
+    {"LCase", 1, CaseFn, 0, true},        {"UCase", 1, CaseFn, 1, true},      {"InStr", 2, InStrFn, 0, true},
+    {"InStr", 3, InStrFn, 0, true},       {"InStr", 4, InStrFn, 0, true},     {"Val", 1, ValFn, 0, true},
+    {"Nz", 1, NzFn, 0, true},             {"Nz", 2, NzFn, 0, true},           {"IIf", 3, IIfFn, 0, true},
+    {"Trim", 1, TrimFn, 0, true},         {"like", 2, LikeFn, 0, true},       {"jet_concat", -1, ConcatFn, 0, true},
+};
+}  // namespace
+
 void RegisterJetFunctions(TsqliteDatabase& database) {
     sqlite3* db = database.Handle();
     if (!db) throw Exception("Not Connected");
-    Register(db, "Year", 1, DatePartFn, 0);
-    Register(db, "Month", 1, DatePartFn, 1);
-    Register(db, "Day", 1, DatePartFn, 2);
-    Register(db, "Now", 0, NowFn, 0, false);
-    Register(db, "Date", 0, DateFn, 0, false);
-    Register(db, "DateAdd", 3, DateAddFn);
-    Register(db, "DateDiff", 3, DateDiffFn);
-    Register(db, "jet_left", 2, LeftRightFn, 0);
-    Register(db, "jet_right", 2, LeftRightFn, 1);
-    Register(db, "jet_mid", 2, MidFn);
-    Register(db, "jet_mid", 3, MidFn);
-    Register(db, "Len", 1, LenFn);
-    Register(db, "LCase", 1, CaseFn, 0);
-    Register(db, "UCase", 1, CaseFn, 1);
-    Register(db, "InStr", 2, InStrFn);
-    Register(db, "InStr", 3, InStrFn);
-    Register(db, "InStr", 4, InStrFn);
-    Register(db, "Val", 1, ValFn);
-    Register(db, "Nz", 1, NzFn);
-    Register(db, "Nz", 2, NzFn);
-    Register(db, "IIf", 3, IIfFn);
-    Register(db, "Trim", 1, TrimFn);
-    Register(db, "like", 2, LikeFn);
-    Register(db, "jet_concat", -1, ConcatFn);
+    for (const TjetFunctionEntry& f : kJetFunctions) Register(db, f.Name, f.Args, f.Fn, f.Data, f.Deterministic);
+}
+
+std::vector<std::pair<std::string, int>> JetFunctionSignatures() {
+    std::vector<std::pair<std::string, int>> signatures;
+    for (const TjetFunctionEntry& f : kJetFunctions) signatures.emplace_back(f.Name, f.Args);
+    return signatures;
+}
+
+const std::set<std::string>& RuleFunctionNames() {
+    static const std::set<std::string> names = [] {
+        // SQLite's own functions that only compute on their arguments. Left out: those
+        // that make large blobs (randomblob, zeroblob), hand out addresses or file
+        // offsets (fts3_tokenizer, sqlite_offset), load code (load_extension) or
+        // describe the engine.
+        std::set<std::string> all = {"abs",     "avg",      "char",     "coalesce", "count",   "date",
+                                     "datetime", "glob",    "group_concat", "hex",  "ifnull",  "iif",
+                                     "instr",   "julianday", "length",  "likelihood", "likely", "lower",
+                                     "ltrim",   "max",      "min",      "nullif",   "printf",  "format",
+                                     "quote",   "random",   "replace",  "round",    "rtrim",   "sign",
+                                     "strftime", "substr",  "substring", "sum",     "time",    "total",
+                                     "trim",    "typeof",   "unicode",  "unlikely", "upper",   "unixepoch"};
+        for (const TjetFunctionEntry& f : kJetFunctions) all.insert(f.Name);
+        return all;
+    }();
+    return names;
 }
 
 }  // namespace tunecrest

@@ -4,8 +4,11 @@
 // the constructs SQLite spells differently, and functions registered on the connection
 // supply the dialect's built-in functions and its LIKE. Text compares without regard
 // to case (ASCII letters folded), as the dialect does.
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "core/date_time.h"
 
@@ -24,6 +27,11 @@ std::string TranslateJetSql(std::string_view text);
 // Registers Year, Month, Day, Now, Date, DateAdd, DateDiff, Left, Right, Mid, Len,
 // LCase, UCase, InStr, Val, Nz, IIf, Trim and the dialect's LIKE on the connection.
 void RegisterJetFunctions(TsqliteDatabase& db);
+// The functions RegisterJetFunctions adds, as (name, number of arguments; -1 for any).
+std::vector<std::pair<std::string, int>> JetFunctionSignatures();
+// Every function a query rule may call: the dialect's and SQLite's own that compute on
+// their arguments alone.
+const std::set<std::string>& RuleFunctionNames();
 
 // The dialect's LIKE: % any run of characters, _ one character, [list] one character
 // of the list (ranges such as a-z allowed), [!list] one character not in it; letters

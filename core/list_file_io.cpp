@@ -102,4 +102,81 @@ bool ZlibDecompress(std::string_view in, std::string& out, size_t maxOut, std::s
     return true;
 }
 
+struct TinflateSource::Tstate {
+    z_stream Zs{};
+    bool Open = false;
+};
+
+TinflateSource::TinflateSource(std::string_view in, size_t maxOut)
+    : Fin(in), FmaxOut(maxOut), Fstate(new Tstate) {
+    if (inflateInit(&Fstate->Zs) != Z_OK) {
+        Ferror = "cannot start the zlib decoder";
+        return;
+    }
+    Fstate->Open = true;
+    // Room for what the input plausibly holds, so that the steps seldom move the data.
+    Fout.reserve(size_t(std::min<uint64_t>(maxOut, uint64_t(in.size()) * 16 + 4096)));
+    Fstate->Zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
+    Fstate->Zs.avail_in = uInt(std::min<size_t>(in.size(), UINT32_MAX));
+}
+
+TinflateSource::~TinflateSource() {
+    if (Fstate->Open) inflateEnd(&Fstate->Zs);
+    delete Fstate;
+}
+
+size_t TinflateSource::Consumed() const { return size_t(Fstate->Zs.total_in); }
+
+bool TinflateSource::AtStreamEnd() {
+    if (Fended) return true;
+    if (!Ferror.empty() || !Fstate->Open) return false;
+    // Inflate a single byte: none and the stream's end means nothing follows.
+    char probe = 0;
+    Fstate->Zs.next_out = reinterpret_cast<Bytef*>(&probe);
+    Fstate->Zs.avail_out = 1;
+    const int rc = inflate(&Fstate->Zs, Z_NO_FLUSH);
+    if (Fstate->Zs.avail_out == 0) return false;  // a byte came
+    if (rc == Z_STREAM_END) {
+        Fended = true;
+        return true;
+    }
+    if (rc == Z_OK || rc == Z_BUF_ERROR)
+        Ferror = "compressed data ends early";
+    else
+        Ferror = std::string("corrupt compressed data") + (Fstate->Zs.msg ? std::string(": ") + Fstate->Zs.msg : "");
+    return false;
+}
+
+bool TinflateSource::More() {
+    if (Fended || !Ferror.empty() || !Fstate->Open) return false;
+    const size_t before = Fproduced;
+    const size_t target = std::min(FmaxOut, std::max<size_t>(size_t(1) << 20, Fproduced * 2));
+    if (Fproduced >= FmaxOut) {
+        // At the cap: one more byte would be too many.
+        if (!AtStreamEnd() && Ferror.empty()) Ferror = "compressed data inflates beyond the size limit";
+        return false;
+    }
+    Fout.resize(target);
+    while (Fproduced < target) {
+        Fstate->Zs.next_out = reinterpret_cast<Bytef*>(Fout.data() + Fproduced);
+        Fstate->Zs.avail_out = uInt(std::min<size_t>(target - Fproduced, UINT32_MAX));
+        const uInt room = Fstate->Zs.avail_out;
+        const int rc = inflate(&Fstate->Zs, Z_NO_FLUSH);
+        Fproduced += room - Fstate->Zs.avail_out;
+        if (rc == Z_STREAM_END) {
+            Fended = true;
+            break;
+        }
+        if (rc == Z_BUF_ERROR && Fstate->Zs.avail_out != 0) {
+            Ferror = "compressed data ends early";
+            break;
+        }
+        if (rc != Z_OK && rc != Z_BUF_ERROR) {
+            Ferror = std::string("corrupt compressed data") + (Fstate->Zs.msg ? std::string(": ") + Fstate->Zs.msg : "");
+            break;
+        }
+    }
+    return Fproduced > before;
+}
+
 }  // namespace tunecrest

@@ -20,6 +20,10 @@ constexpr size_t kMaxListText = 8192;
 // trusted beyond this.
 constexpr size_t kMaxInflatedListBytes = size_t(1) << 30;
 
+// Largest stream a compressed list file may inflate to, whatever it claims to hold: a
+// small file of highly compressible bytes must not take gigabytes and seconds to refuse.
+constexpr size_t kMaxCompressedListBytes = size_t(512) << 20;
+
 // A text: signed 32-bit byte length, then the UTF-8 bytes, no terminator.
 void WriteText(TbyteWriter& w, std::string_view text);
 // Reads a text. Fails (with a reason) on a negative length, a length above kMaxListText
@@ -38,6 +42,40 @@ std::string ZlibCompressFast(std::string_view data);
 // number of input bytes the stream took.
 bool ZlibDecompress(std::string_view in, std::string& out, size_t maxOut, std::string* error = nullptr,
                     uint64_t sizeHint = 0, size_t* consumed = nullptr);
+
+// A zlib stream inflated in steps, so that a reader takes only what it needs: a small
+// file that would inflate to gigabytes of padding after its records is refused once the
+// records are read, not after the padding is. Each step at least doubles what is
+// inflated (from 1 MB), never beyond `maxOut`.
+class TinflateSource {
+public:
+    TinflateSource(std::string_view in, size_t maxOut);
+    ~TinflateSource();
+    TinflateSource(const TinflateSource&) = delete;
+    TinflateSource& operator=(const TinflateSource&) = delete;
+    // Inflates the next step. False when nothing more came: the stream has ended, is
+    // damaged or would pass `maxOut` (Error() then says which).
+    bool More();
+    bool Ended() const { return Fended; }
+    // True when the stream ends with what is inflated so far. Inflates at most one more
+    // byte to find out (false then, or on damage with Error() set).
+    bool AtStreamEnd();
+    const std::string& Error() const { return Ferror; }
+    // What is inflated so far (the view changes with every step).
+    std::string_view Data() const { return std::string_view(Fout).substr(0, Fproduced); }
+    // Input bytes the stream took (all of it once ended).
+    size_t Consumed() const;
+
+private:
+    std::string_view Fin;
+    size_t FmaxOut;
+    std::string Fout;
+    size_t Fproduced = 0;
+    bool Fended = false;
+    std::string Ferror;
+    struct Tstate;
+    Tstate* Fstate;
+};
 
 // Sets *error (when given) and returns false: the one way readers report damage.
 bool ReadFailure(std::string* error, const std::string& reason);

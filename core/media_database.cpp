@@ -139,7 +139,8 @@ bool TmyAccessDB::Connect() {
         Fdb.Open(DataSource, ReadOnly ? TsqliteDatabase::TopenMode::ReadOnly : TsqliteDatabase::TopenMode::ReadWrite);
         if (ReadOnly) {
             RegisterJetFunctions(Fdb);
-            Fdb.SetReadOnlyAuthorizer();
+            Fdb.ApplyQueryLimits();
+            Fdb.SetReadOnlyAuthorizer(RuleFunctionNames());
         }
     } catch (const Exception& e) {
         FlastError = e.what();
@@ -248,10 +249,16 @@ bool TjukeboxDB::QueryFiles(const std::string& condition, const std::string& ext
         if (!Trim(order).empty()) sql += " order by " + TranslateJetSql(order) + "\n";
         TsqliteStatement query = Fdb.NewQuery(sql);
         if (!query.ReadOnly()) throw Exception("Only queries that read are allowed");
+        // A rule that would run for ages (a runaway recursion, a huge join) is stopped.
+        Fdb.Database().StartDeadline(FqueryTimeLimitMs);
         while (query.Step())
             if (!query.ColumnIsNull(0)) files.push_back(query.ColumnText(0));
+        Fdb.Database().StartDeadline(0);
     } catch (const std::exception& e) {
         error = e.what();
+        if (Fdb.Database().DeadlineExpired())
+            error = Format("The query ran longer than %.1f seconds and was stopped", FqueryTimeLimitMs / 1000.0);
+        Fdb.Database().StartDeadline(0);
         files.clear();
         return false;
     }

@@ -94,8 +94,14 @@ public:
     bool QueryFiles(const std::string& condition, const std::string& extra, const std::string& order,
                     TdbTable table, std::vector<std::string>& files, std::string& error);
 
+    // How long one query may run before it is stopped with an error (milliseconds).
+    static constexpr int kDefaultQueryTimeLimitMs = 5000;
+    void SetQueryTimeLimit(int milliseconds) { FqueryTimeLimitMs = milliseconds; }
+    int QueryTimeLimit() const { return FqueryTimeLimitMs; }
+
 private:
     TmyAccessDB Fdb;
+    int FqueryTimeLimitMs = kDefaultQueryTimeLimitMs;
     std::string FdatabaseFile;
     std::string FlastError;
     const TmyStringList* FfileIndex = nullptr;

@@ -1,5 +1,6 @@
 #include "core/playlist_files.h"
 
+#include <cerrno>
 #include <filesystem>
 
 #include "core/csv_text.h"
@@ -21,17 +22,30 @@ bool Write(const std::string& fileName, const std::string& text, std::string* er
     return false;
 }
 
-bool ReadExisting(const std::string& fileName, std::string& text) {
-    std::error_code ec;
-    return std::filesystem::is_regular_file(fileName, ec) && ReadFileBytes(fileName, text, nullptr, kMaxPlaylistBytes);
+// The file an export appends to. A missing file is fine (the export starts it); a file
+// that exists but cannot be read is an error: writing would replace what it holds.
+bool ReadExisting(const std::string& fileName, std::string& text, std::string* error) {
+    text.clear();
+    std::string reason;
+    int code = 0;
+    if (ReadFileBytes(fileName, text, &reason, kMaxPlaylistBytes, &code) || code == ENOENT) return true;
+    reason = "Cannot append to " + fileName + ": " + reason;
+    LogError(reason);
+    if (error) *error = reason;
+    return false;
 }
+
+bool HasLineBreak(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
 }  // namespace
 
 bool ExportM3U(TaudioTagList& list, const std::string& fileName, bool append, bool dummyEntry, bool extended,
                std::string* error) {
     std::vector<std::string> lines;
     std::string existing;
-    if (append && ReadExisting(fileName, existing)) lines = SplitLines(existing);
+    if (append) {
+        if (!ReadExisting(fileName, existing, error)) return false;
+        lines = SplitLines(existing);
+    }
     if (extended) {
         if (lines.empty() || lines[0] != kExtM3UHeader) lines.insert(lines.begin(), std::string(kExtM3UHeader));
         if (dummyEntry) {
@@ -40,6 +54,12 @@ bool ExportM3U(TaudioTagList& list, const std::string& fileName, bool append, bo
         }
     }
     for (const auto& tag : list.Items()) {
+        // A file name holding a line break cannot be one M3U line; writing it would add
+        // entries nobody chose.
+        if (HasLineBreak(tag->Filename())) {
+            LogError("Playlist export skips a file name holding a line break: " + tag->Filename());
+            continue;
+        }
         if (extended) lines.push_back(ExtInfLine(tag->Duration(), M3UEntryName(tag->Artist(), tag->Title())));
         lines.push_back(tag->Filename());
     }
@@ -65,8 +85,10 @@ bool LoadFromPlaylistFile(TaudioTagList& list, const std::string& fileName, bool
 bool ExportCSV(const TaudioTagList& list, const std::string& fileName, bool append, const std::string& playlistName,
                std::string* error) {
     std::string text;
-    if (!(append && ReadExisting(fileName, text))) {
-        text.clear();
+    std::error_code ec;
+    const bool appending = append && std::filesystem::exists(fileName, ec);
+    if (appending && !ReadExisting(fileName, text, error)) return false;
+    if (!appending) {
         GetCSVHeader(text);
         text += "\n";
     } else if (!text.empty() && text.back() != '\n') {

@@ -8,7 +8,12 @@
 namespace tunecrest {
 
 std::string ExtInfLine(int64_t seconds, std::string_view name) {
-    return Format("%s:%lld,%.*s", "#EXTINF", static_cast<long long>(seconds), int(name.size()), name.data());
+    // A line break in a title would end the entry and start a line of its own (a file
+    // name or address planted by a crafted tag): breaks become spaces.
+    std::string oneLine(name);
+    for (char& c : oneLine)
+        if (c == '\r' || c == '\n') c = ' ';
+    return Format("%s:%lld,%s", "#EXTINF", static_cast<long long>(seconds), oneLine.c_str());
 }
 
 std::string M3UEntryName(std::string_view artist, std::string_view title) {

@@ -9,7 +9,7 @@ namespace tunecrest {
 // The first line of an extended M3U file.
 inline constexpr std::string_view kExtM3UHeader = "#EXTM3U";
 
-// "#EXTINF:<seconds>,<name>".
+// "#EXTINF:<seconds>,<name>", line breaks in the name replaced by spaces.
 std::string ExtInfLine(int64_t seconds, std::string_view name);
 // The entry name of a track: the artist, then " - " and the title (the separator only
 // when both are present).

@@ -132,12 +132,16 @@ void TdbRulesList::LoadFromFile(const std::string& fileName) {
     std::error_code ec;
     if (std::filesystem::exists(fileName, ec)) {
         const TiniFile ini(fileName);
+        FunreadFile = ini.ReadFailed() ? fileName : std::string();
         for (const std::string& section : ini.ReadSections()) Add(section)->LoadFromIni(ini, section);
+    } else {
+        FunreadFile.clear();
     }
     EndUpdate();
 }
 
 bool TdbRulesList::SaveToFile(const std::string& fileName, std::string* error) const {
+    if (!FunreadFile.empty() && fileName == FunreadFile) return RefuseUnreadFile(fileName, error);
     TiniFile ini;
     ini.Rename(fileName, false);
     for (int i = 0; i < Count(); ++i)

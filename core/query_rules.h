@@ -90,12 +90,15 @@ public:
     bool Exists(const std::string& name) const { return RuleByName(name) != nullptr; }
     TdbRulesPtr Rule(int index) const { return ObjectAs<TdbRules>(index); }
     // Replaces the list with the rules of the file; a missing file gives an empty list.
+    // A file that exists but cannot be read gives an empty list too, and is not written
+    // again until a load has read it.
     void LoadFromFile(const std::string& fileName);
     // Writes every rule into its own section; false with `error` when the file cannot be written.
     bool SaveToFile(const std::string& fileName, std::string* error = nullptr) const;
 
 private:
     std::unique_ptr<TdbRulesListXML> Fxmler;
+    std::string FunreadFile;  // the file the last load could not read
 };
 
 // The box shown when a rule fails while random play fills its list.

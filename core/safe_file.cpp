@@ -1,9 +1,11 @@
 #include "core/safe_file.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstring>
@@ -16,11 +18,41 @@ bool Fail(std::string* error, const std::string& what, int err) {
     if (error) *error = what + ": " + std::strerror(err);
     return false;
 }
+
+// The file a write to `path` must replace: symbolic links are followed (a bounded number
+// of times) so that the link itself stays a link. A dangling link leads to the name it
+// points at, which the write then creates.
+bool ResolveWriteTarget(const std::string& path, std::string& target, std::string* error) {
+    namespace fs = std::filesystem;
+    target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+        std::string link(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+        if (n < 0) return Fail(error, "Cannot write " + path, errno);
+        if (size_t(n) >= link.size()) return Fail(error, "Cannot write " + path, ENAMETOOLONG);
+        link.resize(size_t(n));
+        const fs::path next(link);
+        target = next.is_absolute() ? next.string() : (fs::path(target).parent_path() / next).string();
+    }
+    return Fail(error, "Cannot write " + path, ELOOP);
+}
+
+// Makes a finished rename durable: the folder's entry is on disk, not only the data.
+void SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
 }  // namespace
 
 bool SafeWriteFile(const std::string& path, std::string_view data, std::string* error) {
     namespace fs = std::filesystem;
-    const fs::path target(path);
+    std::string resolved;
+    if (!ResolveWriteTarget(path, resolved, error)) return false;
+    const fs::path target(resolved);
     fs::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
     std::string tmpl = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
@@ -28,7 +60,7 @@ bool SafeWriteFile(const std::string& path, std::string_view data, std::string* 
     if (fd < 0) return Fail(error, "Cannot write " + path, errno);
     // Keep the permissions of the file being replaced; new files get the usual 0644.
     struct stat st {};
-    const mode_t mode = (stat(path.c_str(), &st) == 0) ? (st.st_mode & 07777) : 0644;
+    const mode_t mode = (stat(resolved.c_str(), &st) == 0) ? (st.st_mode & 07777) : 0644;
     fchmod(fd, mode);
     size_t written = 0;
     while (written < data.size()) {
@@ -53,45 +85,119 @@ bool SafeWriteFile(const std::string& path, std::string_view data, std::string* 
         ::unlink(tmpl.c_str());
         return Fail(error, "Cannot write " + path, err);
     }
-    if (::rename(tmpl.c_str(), path.c_str()) != 0) {
+    if (::rename(tmpl.c_str(), resolved.c_str()) != 0) {
         const int err = errno;
         ::unlink(tmpl.c_str());
         return Fail(error, "Cannot replace " + path, err);
     }
+    SyncFolder(folder.string());
     return true;
 }
 
-bool ReadFileBytes(const std::string& path, std::string& data, std::string* error, uint64_t maxBytes) {
-    data.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return Fail(error, "Cannot read " + path, errno);
+int OpenRegularFile(const std::string& path, std::string* error, int* errorCode) {
+    if (errorCode) *errorCode = 0;
+    auto fail = [&](int err, const std::string& reason) {
+        if (errorCode) *errorCode = err;
+        if (error) *error = "Cannot read " + path + ": " + reason;
+        return -1;
+    };
+    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer forever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return fail(errno, std::strerror(errno));
     struct stat st {};
-    if (fstat(fd, &st) != 0) {
+    if (::fstat(fd, &st) != 0) {
         const int err = errno;
         ::close(fd);
-        return Fail(error, "Cannot read " + path, err);
+        return fail(err, std::strerror(err));
     }
-    if (uint64_t(st.st_size) > maxBytes) {
+    if (!S_ISREG(st.st_mode)) {
         ::close(fd);
-        if (error) *error = "Cannot read " + path + ": file too large";
-        return false;
+        return fail(S_ISDIR(st.st_mode) ? EISDIR : EINVAL,
+                    S_ISDIR(st.st_mode) ? "it is a folder" : "not a regular file");
     }
-    data.resize(size_t(st.st_size));
+    // Reads of a regular file never block; clear the flag all the same.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
+}
+
+namespace {
+// Reads from `fd` until the end or `maxBytes`; `tooLarge` tells whether more followed.
+bool ReadUpTo(int fd, uint64_t maxBytes, uint64_t sizeHint, std::string& data, bool& tooLarge, int& err) {
+    data.clear();
+    tooLarge = false;
+    data.resize(size_t(std::min<uint64_t>(sizeHint, maxBytes)) + 1);
     size_t got = 0;
-    while (got < data.size()) {
+    for (;;) {
+        if (got == data.size()) {
+            if (got > maxBytes) break;
+            data.resize(size_t(std::min<uint64_t>(uint64_t(data.size()) * 2 + 4096, maxBytes + 1)));
+        }
         const ssize_t n = ::read(fd, data.data() + got, data.size() - got);
         if (n < 0) {
             if (errno == EINTR) continue;
-            const int err = errno;
-            ::close(fd);
+            err = errno;
             data.clear();
-            return Fail(error, "Cannot read " + path, err);
+            return false;
         }
-        if (n == 0) break;  // the file shrank while being read
+        if (n == 0) break;
         got += size_t(n);
     }
+    if (got > maxBytes) {
+        tooLarge = true;
+        got = size_t(maxBytes);
+    }
     data.resize(got);
+    return true;
+}
+}  // namespace
+
+bool ReadFileBytes(const std::string& path, std::string& data, std::string* error, uint64_t maxBytes,
+                   int* errorCode) {
+    data.clear();
+    const int fd = OpenRegularFile(path, error, errorCode);
+    if (fd < 0) return false;
+    struct stat st {};
+    ::fstat(fd, &st);
+    if (uint64_t(st.st_size) > maxBytes) {
+        ::close(fd);
+        if (errorCode) *errorCode = EFBIG;
+        if (error) *error = "Cannot read " + path + ": file too large";
+        return false;
+    }
+    // Read to the end rather than to the stated size: files of the kernel's own
+    // folders state 0 bytes.
+    bool tooLarge = false;
+    int err = 0;
+    const bool ok = ReadUpTo(fd, maxBytes, uint64_t(st.st_size), data, tooLarge, err);
     ::close(fd);
+    if (!ok) {
+        if (errorCode) *errorCode = err;
+        return Fail(error, "Cannot read " + path, err);
+    }
+    if (tooLarge) {
+        data.clear();
+        if (errorCode) *errorCode = EFBIG;
+        if (error) *error = "Cannot read " + path + ": file too large";
+        return false;
+    }
+    return true;
+}
+
+bool ReadFileHead(const std::string& path, uint64_t maxBytes, std::string& data, uint64_t& fileSize,
+                  std::string* error) {
+    data.clear();
+    fileSize = 0;
+    const int fd = OpenRegularFile(path, error);
+    if (fd < 0) return false;
+    struct stat st {};
+    ::fstat(fd, &st);
+    fileSize = uint64_t(st.st_size);
+    bool tooLarge = false;
+    int err = 0;
+    const bool ok = ReadUpTo(fd, maxBytes, std::min(fileSize, maxBytes), data, tooLarge, err);
+    ::close(fd);
+    if (!ok) return Fail(error, "Cannot read " + path, err);
     return true;
 }
 

@@ -12,12 +12,25 @@
 namespace tunecrest {
 
 // Writes `data` to `path` safely. Returns false and fills `error` (if given) on failure.
+// When `path` is a symbolic link, the file it leads to is replaced (in that file's own
+// folder) and the link stays a link.
 bool SafeWriteFile(const std::string& path, std::string_view data, std::string* error = nullptr);
 
-// Reads a whole file into `data`. Returns false (with a reason) when it cannot be read
-// or is larger than `maxBytes`.
+// Opens `path` for reading without ever blocking: a FIFO, socket or device where a data
+// file belongs would otherwise hang the reader. Anything that is not a regular file is
+// refused. Returns the descriptor (the caller closes it), or -1 with a reason in `error`
+// and the cause in `errorCode` (errno, ENOENT for a missing file).
+int OpenRegularFile(const std::string& path, std::string* error = nullptr, int* errorCode = nullptr);
+
+// Reads a whole regular file into `data`. Returns false (with a reason) when it cannot be
+// read, is no regular file or is larger than `maxBytes`. `errorCode` receives the cause
+// (ENOENT when the file is missing, so that callers can tell missing from unreadable).
 bool ReadFileBytes(const std::string& path, std::string& data, std::string* error = nullptr,
-                   uint64_t maxBytes = uint64_t(1) << 32);
+                   uint64_t maxBytes = uint64_t(1) << 32, int* errorCode = nullptr);
+
+// Reads at most `maxBytes` from the start of a regular file; `fileSize` receives its size.
+bool ReadFileHead(const std::string& path, uint64_t maxBytes, std::string& data, uint64_t& fileSize,
+                  std::string* error = nullptr);
 
 // A little-endian byte sink used by the binary writers; hand its bytes to SafeWriteFile.
 class TbyteWriter {

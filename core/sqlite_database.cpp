@@ -20,21 +20,39 @@ std::string MessageOf(sqlite3* db, int rc) {
     return sqlite3_errstr(rc);
 }
 
+std::string UpperAscii(const char* name) {
+    std::string upper(name ? name : "");
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z') c = char(c - 32);
+    return upper;
+}
+
+}  // namespace
+
 // Only reading is allowed: the statement itself, reading columns, calling functions
-// and recursive common table expressions.
-int ReadOnlyAuthorizer(void*, int action, const char*, const char*, const char*, const char*) {
+// (those of the allowed list when there is one) and recursive common table expressions.
+int TsqliteDatabase::Authorize(void* self, int action, const char*, const char* arg2, const char*, const char*) {
+    const auto* db = static_cast<const TsqliteDatabase*>(self);
     switch (action) {
         case SQLITE_SELECT:
         case SQLITE_READ:
-        case SQLITE_FUNCTION:
         case SQLITE_RECURSIVE:
             return SQLITE_OK;
+        case SQLITE_FUNCTION:
+            return db->FallowedFunctions.empty() || db->FallowedFunctions.count(UpperAscii(arg2)) ? SQLITE_OK
+                                                                                                  : SQLITE_DENY;
         default:
             return SQLITE_DENY;
     }
 }
 
-}  // namespace
+// Called every few hundred virtual-machine steps; a non-zero answer interrupts the statement.
+int TsqliteDatabase::Progress(void* self) {
+    auto* db = static_cast<TsqliteDatabase*>(self);
+    if (!db->FdeadlineArmed || std::chrono::steady_clock::now() < db->Fdeadline) return 0;
+    db->FdeadlineExpired = true;
+    return 1;
+}
 
 TsqliteStatement::TsqliteStatement(TsqliteStatement&& other) noexcept
     : Fdb(std::exchange(other.Fdb, nullptr)), Fstmt(std::exchange(other.Fstmt, nullptr)) {}
@@ -135,6 +153,8 @@ void TsqliteDatabase::Open(const std::string& fileName, TopenMode mode) {
 }
 
 void TsqliteDatabase::Close() {
+    FallowedFunctions.clear();
+    FdeadlineArmed = false;
     if (Fdb) {
         sqlite3_close_v2(Fdb);
         Fdb = nullptr;
@@ -179,9 +199,32 @@ TsqliteStatement TsqliteDatabase::Prepare(std::string_view sql) {
     return result;
 }
 
-void TsqliteDatabase::SetReadOnlyAuthorizer() {
+void TsqliteDatabase::SetReadOnlyAuthorizer(const std::set<std::string>& allowedFunctions) {
     if (!Fdb) throw Exception("Not Connected");
-    Check(sqlite3_set_authorizer(Fdb, ReadOnlyAuthorizer, nullptr));
+    FallowedFunctions.clear();
+    for (const std::string& name : allowedFunctions) FallowedFunctions.insert(UpperAscii(name.c_str()));
+    Check(sqlite3_set_authorizer(Fdb, &TsqliteDatabase::Authorize, this));
+}
+
+void TsqliteDatabase::ApplyQueryLimits() {
+    if (!Fdb) throw Exception("Not Connected");
+    sqlite3_limit(Fdb, SQLITE_LIMIT_LENGTH, kMaxQueryValueBytes);
+    sqlite3_limit(Fdb, SQLITE_LIMIT_SQL_LENGTH, 1 << 20);
+    sqlite3_limit(Fdb, SQLITE_LIMIT_COLUMN, 256);
+    sqlite3_limit(Fdb, SQLITE_LIMIT_EXPR_DEPTH, 256);
+    sqlite3_limit(Fdb, SQLITE_LIMIT_COMPOUND_SELECT, 64);
+    sqlite3_limit(Fdb, SQLITE_LIMIT_FUNCTION_ARG, 64);
+    sqlite3_limit(Fdb, SQLITE_LIMIT_ATTACHED, 0);
+    sqlite3_limit(Fdb, SQLITE_LIMIT_LIKE_PATTERN_LENGTH, 8192);
+    sqlite3_limit(Fdb, SQLITE_LIMIT_VARIABLE_NUMBER, 64);
+    sqlite3_limit(Fdb, SQLITE_LIMIT_TRIGGER_DEPTH, 1);
+    sqlite3_progress_handler(Fdb, 1000, &TsqliteDatabase::Progress, this);
+}
+
+void TsqliteDatabase::StartDeadline(int milliseconds) {
+    FdeadlineExpired = false;
+    FdeadlineArmed = milliseconds > 0;
+    if (FdeadlineArmed) Fdeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
 }
 
 void TsqliteDatabase::Rollback() {

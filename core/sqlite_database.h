@@ -1,7 +1,9 @@
 #pragma once
 // A small wrapper over SQLite 3: one connection, prepared statements, transactions.
 // Every failure is a tunecrest::Exception carrying SQLite's own message.
+#include <chrono>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -72,16 +74,35 @@ public:
     TsqliteStatement Prepare(std::string_view sql);
     // From now on statements may only read: every action that would change the
     // database, its schema or the connection's settings is refused when prepared.
-    void SetReadOnlyAuthorizer();
+    // With `allowedFunctions` (names compared without regard to case), a statement may
+    // call only those functions.
+    void SetReadOnlyAuthorizer(const std::set<std::string>& allowedFunctions = {});
+    // Bounds for statements that users write: texts and blobs, SQL text, expression
+    // depth and the like are capped, and a statement stops with an error once the
+    // deadline set by StartDeadline has passed.
+    void ApplyQueryLimits();
+    // Statements running from now on stop after `milliseconds`; 0 lifts the deadline.
+    void StartDeadline(int milliseconds);
+    // True when the last deadline stopped a statement.
+    bool DeadlineExpired() const { return FdeadlineExpired; }
 
     void BeginTransaction() { Exec("BEGIN"); }
     void Commit() { Exec("COMMIT"); }
     void Rollback();
 
+    // Largest text or blob a limited connection makes (bytes).
+    static constexpr int kMaxQueryValueBytes = 16 << 20;
+
 private:
     void Check(int rc) const;
+    static int Progress(void* self);
+    static int Authorize(void* self, int action, const char* arg1, const char* arg2, const char*, const char*);
     sqlite3* Fdb = nullptr;
     std::string FfileName;
+    std::set<std::string> FallowedFunctions;  // upper case; empty = any
+    bool FdeadlineArmed = false;
+    bool FdeadlineExpired = false;
+    std::chrono::steady_clock::time_point Fdeadline;
 };
 
 // Rolls back unless committed.

@@ -149,18 +149,82 @@ bool Unpack(std::string_view file, std::string_view plainMagic, std::string_view
     }
     std::string_view packed = file.substr(4);
     uint64_t hint = 0;
+    size_t cap = kMaxCompressedListBytes;
     if (trailer) {
         if (packed.size() < 8) return ReadFailure(error, "compressed file too short for its length");
         TbyteReader lr(packed.substr(packed.size() - 8));
         int64_t length = 0;
         lr.ReadI64(length);
         if (length < 0) return ReadFailure(error, "negative uncompressed length");
+        // The stored length is the stream's exact size: inflating stops there (or at the
+        // absolute cap, whichever comes first).
         hint = uint64_t(length);
+        cap = size_t(std::min<uint64_t>(uint64_t(length), kMaxCompressedListBytes));
         packed.remove_suffix(8);
     }
-    if (!ZlibDecompress(packed, stream, kMaxInflatedListBytes, error, hint)) return false;
+    size_t consumed = 0;
+    if (!ZlibDecompress(packed, stream, cap, error, hint, &consumed)) {
+        if (trailer && cap < kMaxCompressedListBytes && error &&
+            *error == "compressed data inflates beyond the size limit")
+            *error = "compressed data inflates beyond its stored length";
+        return false;
+    }
+    if (consumed != packed.size()) return ReadFailure(error, "data after the end of the compressed list");
     if (stream.substr(0, 4) != plainMagic)
         return ReadFailure(error, "compressed data does not hold a \"" + std::string(plainMagic) + "\" stream");
+    return true;
+}
+
+// Runs `read` on `r`; while it fails for want of data that `source` can still inflate,
+// the reader is set over the longer data at the same place and the read is tried again.
+// Without a source this is the read alone.
+template <typename Tread>
+bool ReadWithMore(TbyteReader& r, TinflateSource* source, Tread read) {
+    const size_t start = r.Position();
+    while (!read()) {
+        if (!source || !source->More()) return false;
+        r = TbyteReader(source->Data());
+        r.Seek(start);
+    }
+    return true;
+}
+
+// The stored uncompressed length of a "ZATL" file: the inflate cap.
+bool StoredLength(std::string_view packed, size_t& cap, std::string* error) {
+    if (packed.size() < 8) return ReadFailure(error, "compressed file too short for its length");
+    TbyteReader lr(packed.substr(packed.size() - 8));
+    int64_t length = 0;
+    lr.ReadI64(length);
+    if (length < 0) return ReadFailure(error, "negative uncompressed length");
+    cap = size_t(std::min<uint64_t>(uint64_t(length), kMaxCompressedListBytes));
+    return true;
+}
+
+// Inflates until the signature is there; false (with a reason) when it is not.
+bool StartInflating(TinflateSource& source, std::string_view plainMagic, std::string* error) {
+    while (source.Data().size() < 4 && source.More()) {
+    }
+    if (!source.Error().empty()) return ReadFailure(error, source.Error());
+    if (source.Data().substr(0, 4) != plainMagic)
+        return ReadFailure(error, "compressed data does not hold a \"" + std::string(plainMagic) + "\" stream");
+    return true;
+}
+
+// After a read over inflated data: the inflater's own failure comes first; then
+// whatever follows the records, inflated or compressed, is refused. At most one byte
+// past the records is inflated to find out.
+bool FinishInflated(bool ok, const TbyteReader& r, TinflateSource& source, size_t packedSize, bool capIsStored,
+                    const char* trailing, std::string* error) {
+    const auto sourceFailure = [&] {
+        if (capIsStored && source.Error() == "compressed data inflates beyond the size limit")
+            return ReadFailure(error, "compressed data inflates beyond its stored length");
+        return ReadFailure(error, source.Error());
+    };
+    if (!source.Error().empty()) return sourceFailure();
+    if (!ok) return false;
+    if (!r.AtEnd()) return ReadFailure(error, trailing);
+    if (!source.AtStreamEnd()) return source.Error().empty() ? ReadFailure(error, trailing) : sourceFailure();
+    if (source.Consumed() != packedSize) return ReadFailure(error, "data after the end of the compressed list");
     return true;
 }
 
@@ -213,7 +277,7 @@ bool ReadTagListHeader(TbyteReader& r, TtagListHeader& header, int32_t& count, s
 // `skipped`; the read goes on with the next record. False (with a reason) only for
 // damage that ends the read. Each tag's stored position is its place in `tags`.
 bool ReadTagRecords(TbyteReader& r, int32_t count, std::vector<TaudioTagPtr>& tags, std::string* error,
-                    int& skipped) {
+                    int& skipped, TinflateSource* source = nullptr) {
     // The count is not trusted for an allocation: reserve only what the data can hold.
     tags.reserve(tags.size() + std::min<size_t>(size_t(count), r.Remaining() / kMinTagRecord));
     TcomponentValue scratch;
@@ -221,7 +285,8 @@ bool ReadTagRecords(TbyteReader& r, int32_t count, std::vector<TaudioTagPtr>& ta
         auto tag = std::make_shared<TaudioTag>();
         std::string reason;
         bool foreign = false;
-        if (!ReadAudioTagRecord(r, *tag, scratch, &reason, foreign)) {
+        if (!ReadWithMore(r, source, [&] { return ReadAudioTagRecord(r, *tag, scratch, &reason, foreign) || foreign; }) ||
+            foreign) {
             if (foreign) {
                 ++skipped;
                 continue;
@@ -244,7 +309,7 @@ bool SkippedRecords(int skipped, std::string* error) {
 // stands after the whole stream (only records of another class were skipped), so that
 // a following stream can still be read.
 bool LoadStream(TaudioTagList& list, TbyteReader& r, bool keep, const std::string& mountRoot,
-                std::string* error, bool& headerRead, bool& readToEnd) {
+                std::string* error, bool& headerRead, bool& readToEnd, TinflateSource* source = nullptr) {
     list.SetStatus("Loading...");
     list.BeginUpdate();
     if (!keep) list.Clear();
@@ -252,14 +317,14 @@ bool LoadStream(TaudioTagList& list, TbyteReader& r, bool keep, const std::strin
     int32_t count = 0;
     int skipped = 0;
     std::vector<TaudioTagPtr> tags;
-    headerRead = ReadTagListHeader(r, header, count, error);
+    headerRead = ReadWithMore(r, source, [&] { return ReadTagListHeader(r, header, count, error); });
     bool ok = headerRead;
     if (headerRead) {
         list.SetTitle(header.Title);
         list.SetActive(header.Active);
         StorePlayMode(list, header.PlayMode);
         list.SetFilename(header.Filename);
-        ok = ReadTagRecords(r, count, tags, error, skipped);
+        ok = ReadTagRecords(r, count, tags, error, skipped, source);
     }
     readToEnd = ok;
     if (ok && skipped > 0) ok = SkippedRecords(skipped, error);
@@ -314,23 +379,42 @@ bool LoadTagListFromFile(TaudioTagList& list, const std::string& name, bool keep
                          std::string* error) {
     list.BeginUpdate();
     if (!keep) list.Clear();
-    std::string bytes, stream;
+    std::string bytes;
     bool ok = ReadFileBytes(name, bytes, error, kMaxInflatedListBytes);
     if (ok) {
         list.SetStoredSize(int64_t(bytes.size()));
-        if (bytes.size() >= 4 && std::string_view(bytes).substr(0, 4) == kTagListMagic)
-            stream.swap(bytes);  // a plain file is its own stream
-        else
-            ok = UnpackTagListFile(bytes, stream, error);
-    }
-    if (ok) {
-        bytes = std::string();
-        TbyteReader r(stream);
-        ok = LoadTagListFromStream(list, r, true, mountRoot, error);
+        ok = LoadTagListFromFileBytes(list, std::move(bytes), mountRoot, error);
     }
     if (!ok && error) *error = name + ": " + *error;
     list.EndUpdate();
     return ok;
+}
+
+bool LoadTagListFromFileBytes(TaudioTagList& list, std::string bytes, const std::string& mountRoot,
+                              std::string* error) {
+    if (bytes.size() >= 4 && std::string_view(bytes).substr(0, 4) == kZippedTagListMagic) {
+        // Inflated step by step as the records are read.
+        std::string_view packed = std::string_view(bytes).substr(4);
+        size_t cap = 0;
+        if (!StoredLength(packed, cap, error)) return false;
+        packed.remove_suffix(8);
+        TinflateSource source(packed, cap);
+        if (!StartInflating(source, kTagListMagic, error)) return false;
+        TbyteReader r(source.Data());
+        bool headerRead = false, readToEnd = false;
+        const bool ok = LoadStream(list, r, true, mountRoot, error, headerRead, readToEnd, &source);
+        return FinishInflated(ok, r, source, packed.size(), cap < kMaxCompressedListBytes, "data after the last track",
+                              error);
+    }
+    std::string stream;
+    if (bytes.size() >= 4 && std::string_view(bytes).substr(0, 4) == kTagListMagic)
+        stream.swap(bytes);  // a plain file is its own stream
+    else if (!UnpackTagListFile(bytes, stream, error))
+        return false;
+    bytes = std::string();
+    TbyteReader r(stream);
+    if (!LoadTagListFromStream(list, r, true, mountRoot, error)) return false;
+    return r.AtEnd() || ReadFailure(error, "data after the last track");
 }
 
 void RerootFileNames(std::vector<TaudioTagPtr>& tags, const std::string& mountRoot,
@@ -407,17 +491,19 @@ void SaveTagListsToStream(const std::vector<TaudioTagListPtr>& lists, TbyteWrite
     for (const auto& list : lists) SaveTagListToStream(*list, w);
 }
 
-bool LoadTagListsFromStream(TbyteReader& r, std::vector<TaudioTagListPtr>& lists, std::string* error) {
-    if (!ReadMagic(r, kListsMagic, error)) return false;
+namespace {
+bool ReadListsStream(TbyteReader& r, std::vector<TaudioTagListPtr>& lists, std::string* error,
+                     TinflateSource* source) {
     int32_t count = 0;
-    if (!ReadCount(r, count, error)) return false;
+    if (!ReadWithMore(r, source, [&] { return ReadMagic(r, kListsMagic, error) && ReadCount(r, count, error); }))
+        return false;
     if (count == 0) return ReadFailure(error, "the file holds no lists");
     std::string firstDamage;
     for (int32_t i = 0; i < count; ++i) {
         auto list = std::make_shared<TaudioTagList>();
         std::string reason;
         bool headerRead = false, readToEnd = false;
-        const bool ok = LoadStream(*list, r, false, "", &reason, headerRead, readToEnd);
+        const bool ok = LoadStream(*list, r, false, "", &reason, headerRead, readToEnd, source);
         // A list whose header was read is kept with the tags read before the damage.
         if (headerRead) lists.push_back(list);
         if (ok) continue;
@@ -429,6 +515,11 @@ bool LoadTagListsFromStream(TbyteReader& r, std::vector<TaudioTagListPtr>& lists
         if (firstDamage.empty()) firstDamage = where;
     }
     return firstDamage.empty() || ReadFailure(error, firstDamage);
+}
+}  // namespace
+
+bool LoadTagListsFromStream(TbyteReader& r, std::vector<TaudioTagListPtr>& lists, std::string* error) {
+    return ReadListsStream(r, lists, error, nullptr);
 }
 
 bool UnpackTagListsFile(std::string_view file, std::string& stream, std::string* error) {
@@ -448,14 +539,28 @@ bool SaveTagListsToFile(const std::vector<TaudioTagListPtr>& lists, const std::s
 }
 
 bool LoadTagListsFromFile(const std::string& name, std::vector<TaudioTagListPtr>& lists, std::string* error) {
-    std::string bytes, stream;
-    bool ok = ReadFileBytes(name, bytes, error, kMaxInflatedListBytes) && UnpackTagListsFile(bytes, stream, error);
-    if (ok) {
-        TbyteReader r(stream);
-        ok = LoadTagListsFromStream(r, lists, error);
-    }
+    std::string bytes;
+    const bool ok = ReadFileBytes(name, bytes, error, kMaxInflatedListBytes) &&
+                    LoadTagListsFromFileBytes(std::move(bytes), lists, error);
     if (!ok && error) *error = name + ": " + *error;
     return ok;
+}
+
+bool LoadTagListsFromFileBytes(std::string bytes, std::vector<TaudioTagListPtr>& lists, std::string* error) {
+    if (bytes.size() >= 4 && std::string_view(bytes).substr(0, 4) == kZippedListsMagic) {
+        // Inflated step by step as the lists are read.
+        const std::string_view packed = std::string_view(bytes).substr(4);
+        TinflateSource source(packed, kMaxCompressedListBytes);
+        if (!StartInflating(source, kListsMagic, error)) return false;
+        TbyteReader r(source.Data());
+        const bool ok = ReadListsStream(r, lists, error, &source);
+        return FinishInflated(ok, r, source, packed.size(), false, "data after the last list", error);
+    }
+    std::string stream;
+    if (!UnpackTagListsFile(bytes, stream, error)) return false;
+    TbyteReader r(stream);
+    if (!LoadTagListsFromStream(r, lists, error)) return false;
+    return r.AtEnd() || ReadFailure(error, "data after the last list");
 }
 
 // --- Members of the tag list ----------------------------------------------------------

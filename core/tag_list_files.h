@@ -56,9 +56,14 @@ bool LoadTagListFromStream(TaudioTagList& list, TbyteReader& r, bool keep, const
 bool SaveTagListToFile(TaudioTagList& list, const std::string& name, bool compressed,
                        std::string* error = nullptr);
 // Reads a "UATL" or "ZATL" file (inflated in memory). A missing file leaves the list
-// empty (unless `keep`) and gives false.
+// empty (unless `keep`) and gives false. A "ZATL" file is inflated step by step as its
+// records are read, never past its stored length; anything after the records (or after
+// the compressed stream) is refused as damage.
 bool LoadTagListFromFile(TaudioTagList& list, const std::string& name, bool keep,
                          const std::string& mountRoot = "", std::string* error = nullptr);
+// The same on the file's bytes (read already); the tags are added to the list.
+bool LoadTagListFromFileBytes(TaudioTagList& list, std::string bytes, const std::string& mountRoot = "",
+                              std::string* error = nullptr);
 // The "UATL" stream held by the bytes of a tag-list file, inflating a "ZATL" file.
 bool UnpackTagListFile(std::string_view file, std::string& stream, std::string* error = nullptr);
 
@@ -98,9 +103,13 @@ void SaveTagListsToStream(const std::vector<TaudioTagListPtr>& lists, TbyteWrite
 bool LoadTagListsFromStream(TbyteReader& r, std::vector<TaudioTagListPtr>& lists, std::string* error = nullptr);
 bool SaveTagListsToFile(const std::vector<TaudioTagListPtr>& lists, const std::string& name, bool compressed,
                         std::string* error = nullptr);
-// Reads a "UALL" or "ZALL" file; a missing file gives false and no lists.
+// Reads a "UALL" or "ZALL" file; a missing file gives false and no lists. A "ZALL" file
+// is inflated step by step as its lists are read; anything after them is refused.
 bool LoadTagListsFromFile(const std::string& name, std::vector<TaudioTagListPtr>& lists,
                           std::string* error = nullptr);
+// The same on the file's bytes (read already).
+bool LoadTagListsFromFileBytes(std::string bytes, std::vector<TaudioTagListPtr>& lists,
+                               std::string* error = nullptr);
 // The "UALL" stream held by the bytes of a list-of-lists file, inflating a "ZALL" file.
 bool UnpackTagListsFile(std::string_view file, std::string& stream, std::string* error = nullptr);
 

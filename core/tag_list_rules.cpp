@@ -265,6 +265,7 @@ void TtagListRulesCollection::LoadFromFile(const std::string& fileName) {
     BeginUpdate();
     Clear();
     const TiniFile ini(fileName);
+    FunreadFile = ini.ReadFailed() ? fileName : std::string();
     for (int i = 0; i < ini.SectionCount(); ++i) {
         auto rules = std::make_unique<TtagListRules>();
         rules->LoadFromIniAt(ini, i);
@@ -275,6 +276,7 @@ void TtagListRulesCollection::LoadFromFile(const std::string& fileName) {
 }
 
 bool TtagListRulesCollection::SaveToFile(const std::string& fileName, std::string* error) const {
+    if (!FunreadFile.empty() && fileName == FunreadFile) return RefuseUnreadFile(fileName, error);
     TiniFile ini;
     ini.Rename(fileName, false);
     for (const auto& r : Frules) r->SaveToIniAt(ini, ini.AddSection(r->Name));

@@ -106,6 +106,8 @@ public:
     void EndUpdate();
 
     // Every section of the file, in file order, is one filter named after its section.
+    // A file that exists but cannot be read gives no filters and is not written again
+    // until a load has read it.
     void LoadFromFile(const std::string& fileName);
     // Writes every filter into a section of its own, even when two share a name.
     // False (with a reason) when the file cannot be written; the old file is kept then.
@@ -114,6 +116,7 @@ public:
 private:
     void Changed();
     std::vector<std::unique_ptr<TtagListRules>> Frules;
+    std::string FunreadFile;  // the file the last load could not read
     int FupdateCount = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "core/tagger_loader.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -16,6 +17,12 @@ namespace fs = std::filesystem;
 namespace tunecrest {
 
 namespace {
+// A plug-in opens the file as it likes: a FIFO or device named as media would block it
+// for good, so only regular files (or links to them) are handed over.
+bool IsRegularFile(const std::string& name) {
+    struct stat st {};
+    return ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
 
 const char* const kPluginPrefix = "TAG_";
 const char* const kPluginSuffix = ".so";
@@ -209,6 +216,7 @@ TtaggerRecord* TtaggerLoader::FindPluginRecord(const std::string& name) const {
 
 bool TtaggerLoader::ReadWithPlugin(TtaggerRecord* record, const std::string& name) {
     if (!record || !record->ReadFile) return false;
+    if (!IsRegularFile(name)) return false;
     int32_t ok = 0;
     if (!CallPlugin([&] { ok = record->ReadFile(name.c_str()); })) return false;
     return ok != 0;
@@ -220,7 +228,7 @@ bool TtaggerLoader::ReadEmbeddedPicture(const std::string& fileName, std::string
     mime.clear();
     std::shared_lock lock(FpictureLock);
     TtaggerRecord* record = FindPluginRecord(fileName);
-    if (!record || !record->ReadPicture) return false;
+    if (!record || !record->ReadPicture || !IsRegularFile(fileName)) return false;
     struct Tfound {
         std::string *Bytes, *Mime;
         bool Failed = false;

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <limits>
 #include <list>
 #include <map>
 #include <mutex>
@@ -48,12 +49,6 @@ constexpr int kRequestReadTimeoutMs = kDefaultMessageTimeoutMs;
 std::mutex gFolderMutex;
 std::string gFolder;  // set by SetWindowMessageFolder; empty = the default
 
-std::string DefaultFolder() {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && runtime[0] == '/') return std::string(runtime) + "/tunecrest";
-    return "/tmp/tunecrest-" + std::to_string(::geteuid());
-}
-
 // The folder must be a real folder (not a link) of our own that nobody else can
 // enter; one we own with looser rights is tightened. Creates it when `create`.
 bool CheckPrivateFolder(const std::string& folder, bool create) {
@@ -62,6 +57,32 @@ bool CheckPrivateFolder(const std::string& folder, bool create) {
     if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) return false;
     if ((st.st_mode & 077) != 0 && ::chmod(folder.c_str(), 0700) != 0) return false;
     return true;
+}
+
+// Makes `folder` and any missing parents (each 0700); true when it then is a private
+// folder of this user.
+bool MakePrivateFolders(const std::string& folder) {
+    for (size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1))
+        ::mkdir(folder.substr(0, slash).c_str(), 0700);
+    return CheckPrivateFolder(folder, true);
+}
+
+// Called with gFolderMutex held.
+std::string DefaultFolder() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && runtime[0] == '/') return ChooseWindowMessageFolder(runtime, "/tmp", "");
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    const char* home = std::getenv("HOME");
+    std::string cacheDir;
+    if (cache && cache[0] == '/') cacheDir = cache;
+    else if (home && home[0] == '/') cacheDir = std::string(home) + "/.cache";
+    // The choice is made (and a fallback logged) once for a given home.
+    static std::string chosenFor, chosen;
+    if (chosen.empty() || chosenFor != cacheDir) {
+        chosen = ChooseWindowMessageFolder("", "/tmp", cacheDir);
+        chosenFor = cacheDir;
+    }
+    return chosen;
 }
 
 std::string SocketPath(const std::string& folder, HWND window) {
@@ -93,7 +114,10 @@ std::optional<HWND> HandleFromFileName(const std::string& name) {
     HWND value = 0;
     for (size_t i = 0; i < name.size() - suffix.size(); ++i) {
         if (name[i] < '0' || name[i] > '9') return std::nullopt;
-        value = value * 10 + (name[i] - '0');
+        const int digit = name[i] - '0';
+        // A name beyond the handle range is no window of ours (and must not overflow).
+        if (value > (std::numeric_limits<HWND>::max() - digit) / 10) return std::nullopt;
+        value = value * 10 + digit;
     }
     return value > 0 ? std::optional<HWND>(value) : std::nullopt;
 }
@@ -296,6 +320,8 @@ struct TmessageWindow::Impl {
         int fd = -1;
         std::thread thread;
         std::atomic<bool> finished{false};
+        std::atomic<bool> requestRead{false};  // the caller's request has arrived
+        bool evicted = false;                  // shut down to make room for a new caller
     };
     std::mutex connectionsMutex;
     std::list<Tconnection> connections;
@@ -309,7 +335,7 @@ struct TmessageWindow::Impl {
     bool Open(const std::string& className, const std::string& title, bool onMainThread);
     void Close();
     void Listen();
-    void Serve(int fd);
+    void Serve(int fd, std::atomic<bool>& requestRead);
     void Queue(std::function<void()> work);
     void RunHandlerQueue();
     void ReapFinished(bool all);
@@ -399,14 +425,25 @@ void TmessageWindow::Impl::Listen() {
         const int fd = ::accept4(listenFd.Get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) continue;
         std::lock_guard lock(connectionsMutex);
-        if (connections.size() >= kMaxConnections) {
-            ::close(fd);
-            continue;
+        const auto active = std::count_if(connections.begin(), connections.end(),
+                                          [](const Tconnection& c) { return !c.finished && !c.evicted; });
+        if (size_t(active) >= kMaxConnections) {
+            // Callers that connected and never sent their request hold slots for nothing:
+            // the oldest of them makes room, so a real message is not refused.
+            auto idle = std::find_if(connections.begin(), connections.end(), [](const Tconnection& c) {
+                return !c.finished && !c.evicted && !c.requestRead;
+            });
+            if (idle == connections.end()) {
+                ::close(fd);
+                continue;
+            }
+            idle->evicted = true;
+            ::shutdown(idle->fd, SHUT_RDWR);
         }
         auto& connection = connections.emplace_back();
         connection.fd = fd;
         connection.thread = std::thread([this, fd, &connection] {
-            Serve(fd);
+            Serve(fd, connection.requestRead);
             // Ends the exchange now; the descriptor is closed when the thread is reaped.
             ::shutdown(fd, SHUT_RDWR);
             connection.finished = true;
@@ -456,13 +493,14 @@ void TmessageWindow::Impl::RunHandlerQueue() {
     }
 }
 
-void TmessageWindow::Impl::Serve(int fd) {
+void TmessageWindow::Impl::Serve(int fd, std::atomic<bool>& requestRead) {
     // Only processes of our own user may message our windows.
     if (!wire::PeerHasOurUid(fd)) return;
     const Tdeadline deadline = wire::DeadlineIn(kRequestReadTimeoutMs);
     std::string body;
     const auto read = wire::ReadFrame(fd, body, deadline);
     if (read == wire::TreadResult::Closed || read == wire::TreadResult::Timeout) return;
+    requestRead = true;
     const auto request = read == wire::TreadResult::Ok ? wire::ParseRequest(body) : std::nullopt;
     if (!request) {
         Treply refused;
@@ -663,6 +701,28 @@ std::string WindowMessageFolder() {
 void SetWindowMessageFolder(const std::string& folder) {
     std::lock_guard lock(gFolderMutex);
     gFolder = folder;
+}
+
+std::string ChooseWindowMessageFolder(const std::string& runtimeDir, const std::string& tempDir,
+                                      const std::string& cacheDir) {
+    if (!runtimeDir.empty() && runtimeDir[0] == '/') return runtimeDir + "/tunecrest";
+    // The shared temporary folder serves while the name is ours; anyone may make that
+    // name first, so a folder held by another user (or a link) sends us elsewhere.
+    const std::string shared = tempDir + "/tunecrest-" + std::to_string(::geteuid());
+    if (CheckPrivateFolder(shared, true)) return shared;
+    char host[256] = {};
+    if (::gethostname(host, sizeof(host) - 1) != 0) host[0] = 0;
+    // Only this user can make folders in the home folder's cache.
+    const std::string own = cacheDir.empty() ? std::string() : cacheDir + "/tunecrest-sockets-" + host;
+    if (!own.empty() && MakePrivateFolders(own)) {
+        LogError("Window messages: " + shared + " is not a private folder of this user; using " + own);
+        return own;
+    }
+    LogError("Window messages: no private folder for this user's sockets (" + shared +
+             " is held by another user or is no folder" + (own.empty() ? std::string(", and there is no home folder")
+                                                                         : ", and " + own + " cannot be made") +
+             "); other programs cannot message this one");
+    return shared;
 }
 
 }  // namespace tunecrest

@@ -83,5 +83,11 @@ bool SendCopyDataTimeout(HWND window, uint64_t data, std::string_view bytes, int
 // The folder that holds the windows' sockets; tests point it elsewhere.
 std::string WindowMessageFolder();
 void SetWindowMessageFolder(const std::string& folder);
+// The default folder: <runtimeDir>/tunecrest when there is a runtime folder; otherwise
+// <tempDir>/tunecrest-<uid> while that is (or can be made) a private folder of this
+// user, else <cacheDir>/tunecrest-sockets-<host name> (made with 0700). When none can
+// be used the reason is logged and the temporary name returned (messaging then fails).
+std::string ChooseWindowMessageFolder(const std::string& runtimeDir, const std::string& tempDir,
+                                      const std::string& cacheDir);
 
 }  // namespace tunecrest

@@ -5,6 +5,10 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <limits.h>
+
+#include "core/safe_file.h"
+#include "core/services.h"
 
 #include "support/temp_dir.h"
 
@@ -94,6 +98,53 @@ TEST(FolderScanTest, ModDatesDifferFromOneMillisecond) {
     EXPECT_TRUE(ModDatesDiffer(45000.5, 45000.5 + ms * 1.5));
     TDateTime date = 0;
     EXPECT_FALSE(GetFileModDate("/nonexistent/file", date));
+}
+
+// Makes `depth` nested folders of long names under `root` (through descriptors, since
+// the deep paths are too long to name); returns their names.
+std::vector<std::string> MakeDeepFolders(const std::string& root, int depth) {
+    std::vector<std::string> names;
+    int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY);
+    for (int i = 0; i < depth && fd >= 0; ++i) {
+        names.push_back(std::string(200, char('a' + i % 26)));
+        EXPECT_EQ(0, ::mkdirat(fd, names.back().c_str(), 0700));
+        const int next = ::openat(fd, names.back().c_str(), O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = next;
+    }
+    if (fd >= 0) ::close(fd);
+    return names;
+}
+
+// Removes what MakeDeepFolders made, deepest first.
+void RemoveDeepFolders(const std::string& root, const std::vector<std::string>& names) {
+    std::vector<int> fds{::open(root.c_str(), O_RDONLY | O_DIRECTORY)};
+    for (size_t i = 0; i + 1 < names.size(); ++i) fds.push_back(::openat(fds.back(), names[i].c_str(), O_RDONLY | O_DIRECTORY));
+    for (size_t i = names.size(); i-- > 0;) {
+        ::unlinkat(fds[i], names[i].c_str(), AT_REMOVEDIR);
+        ::close(fds[i]);
+    }
+}
+
+TEST(FolderScanTest, FoldersTooDeepToNameAreLoggedNotPassedOverInSilence) {
+    test::TempDir dir;
+    const std::string root = dir.File("deep");
+    fs::create_directory(root);
+    const auto names = MakeDeepFolders(root, 24);  // about 4,800 bytes of path
+    const std::string log = dir.File("log.log");
+    SetErrorLogFile(log);
+    // Walk down as the scan does, as far as paths can name the folders.
+    std::string folder = root;
+    std::vector<TfolderEntry> subfolders;
+    while (!(subfolders = ListSubfolders(folder)).empty()) folder = subfolders[0].Path;
+    SetErrorLogFile("");
+    EXPECT_LT(folder.size(), size_t(PATH_MAX));
+    EXPECT_GT(folder.size(), size_t(PATH_MAX) - 202);
+    std::string text;
+    ReadFileBytes(log, text);
+    EXPECT_NE(text.find("Folder skipped: " + folder + "/"), std::string::npos) << text;
+    EXPECT_NE(text.find(": File name too long"), std::string::npos) << text;
+    RemoveDeepFolders(root, names);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "core/safe_file.h"
+#include "support/special_files.h"
 #include "support/temp_dir.h"
 #include "support/without_root.h"
 
@@ -210,4 +211,135 @@ TEST(ByteReader, RefusesToReadPastTheEnd) {
     uint8_t d;
     EXPECT_FALSE(r.ReadU8(d));
     EXPECT_EQ(w.Bytes().substr(0, 4), std::string("\xFE\xFF\xFF\xFF", 4));  // little-endian
+}
+
+TEST(IniFile, AFileThatCannotBeReadIsNeverOverwritten) {
+    test::TempDir dir;
+    // Each of these exists but cannot be read as settings: a folder, a FIFO, a file
+    // above the size limit (sparse, so the test stays small).
+    const std::string folder = dir.File("folder.ini");
+    std::filesystem::create_directory(folder);
+    const std::string fifo = test::MakeFifo(dir.File("fifo.ini"));
+    const std::string huge = dir.File("huge.ini");
+    ASSERT_TRUE(SafeWriteFile(huge, "[Keep]\r\nValue=1\r\n"));
+    std::filesystem::resize_file(huge, (uint64_t(64) << 20) + 1);
+    for (const std::string& path : {folder, fifo, huge}) {
+        TiniFile ini(path);
+        EXPECT_TRUE(ini.ReadFailed()) << path;
+        EXPECT_NE(ini.ReadError().find(path), std::string::npos) << ini.ReadError();
+        ini.WriteString("Options", "Volume", "80");
+        std::string error;
+        EXPECT_FALSE(ini.UpdateFile(&error)) << path;
+        EXPECT_NE(error.find("could not be read"), std::string::npos) << error;
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_EQ(std::filesystem::status(fifo).type(), std::filesystem::file_type::fifo);
+    EXPECT_EQ(std::filesystem::file_size(huge), (uint64_t(64) << 20) + 1);
+
+    // Once readable, or given a file name of its own, the image is written.
+    std::filesystem::resize_file(huge, 17);
+    TiniFile again(huge);
+    EXPECT_FALSE(again.ReadFailed());
+    EXPECT_EQ(again.ReadString("Keep", "Value", ""), "1");
+    TiniFile moved(fifo);
+    moved.Rename(dir.File("new.ini"), false);
+    EXPECT_TRUE(moved.UpdateFile());
+    // A missing file is no failure.
+    TiniFile missing(dir.File("missing.ini"));
+    EXPECT_FALSE(missing.ReadFailed());
+    missing.WriteString("A", "b", "c");
+    EXPECT_TRUE(missing.UpdateFile());
+}
+
+TEST(IniFile, LineBreaksInNamesAndValuesStayOnOneLine) {
+    TiniFile ini;
+    ini.WriteString("Rock\r\nSet", "Rule0", "Artist = 'x'\n[Evil]\nEnabled=1");
+    ini.WriteString("Other", "Key\nInjected=1", "v");
+    const int index = ini.AddSection("Jazz\n[Pop]");
+    ini.WriteStringAt(index, "Use", "1\r0");
+    TiniFile back;
+    back.SetText(ini.GetText());
+    EXPECT_EQ(back.ReadSections(), (std::vector<std::string>{"Rock  Set", "Other", "Jazz [Pop]"}));
+    EXPECT_EQ(back.ReadString("Rock  Set", "Rule0", ""), "Artist = 'x' [Evil] Enabled=1");
+    EXPECT_EQ(back.ReadSection("Other"), std::vector<std::string>{"Key Injected"});
+    EXPECT_EQ(back.ReadStringAt(2, "Use", ""), "1 0");
+    // What the image holds is what a reload gives.
+    EXPECT_EQ(back.GetText(), ini.GetText());
+    EXPECT_EQ(ini.ReadString("Rock  Set", "Rule0", ""), back.ReadString("Rock  Set", "Rule0", ""));
+}
+
+TEST(IniFile, SectionLookupsFollowEveryChange) {
+    TiniFile ini;
+    ini.SetText("[a]\nk=1\n[B]\nk=2\n[A]\nk=3\n[c]\nk=4\n");
+    EXPECT_EQ(ini.ReadString("A", "k", ""), "1");  // the first of a repeated name
+    ini.EraseSection("a");
+    EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"B", "c"}));
+    EXPECT_EQ(ini.ReadString("C", "k", ""), "4");
+    EXPECT_FALSE(ini.SectionExists("a"));
+    ini.WriteString("a", "k", "5");
+    EXPECT_EQ(ini.SectionCount(), 3);
+    EXPECT_EQ(ini.ReadString("A", "k", ""), "5");
+    ini.AddSection("b");
+    EXPECT_EQ(ini.ReadString("b", "k", ""), "2");
+    ini.Clear();
+    EXPECT_FALSE(ini.SectionExists("B"));
+    ini.SetText("[Z]\nk=6\n");
+    EXPECT_EQ(ini.ReadString("z", "k", ""), "6");
+    TiniFile copy = ini;
+    copy.WriteString("Y", "k", "7");
+    EXPECT_EQ(copy.ReadString("z", "k", ""), "6");
+    EXPECT_FALSE(ini.SectionExists("Y"));
+}
+
+TEST(SafeFile, WritesThroughSymbolicLinksIntoTheirTargets) {
+    test::TempDir dir;
+    namespace fs = std::filesystem;
+    fs::create_directory(dir.File("real"));
+    fs::create_directory(dir.File("links"));
+    const std::string target = dir.File("real/settings.ini");
+    ASSERT_TRUE(SafeWriteFile(target, "old"));
+    // An absolute link, a relative one, and a link to that link.
+    fs::create_symlink(target, dir.File("links/absolute.ini"));
+    fs::create_symlink("../real/settings.ini", dir.File("links/relative.ini"));
+    fs::create_symlink("relative.ini", dir.File("links/chain.ini"));
+    for (const char* name : {"links/absolute.ini", "links/relative.ini", "links/chain.ini"}) {
+        const std::string link = dir.File(name);
+        ASSERT_TRUE(SafeWriteFile(link, name)) << name;
+        EXPECT_TRUE(fs::is_symlink(link)) << name;
+        std::string data;
+        ASSERT_TRUE(ReadFileBytes(target, data));
+        EXPECT_EQ(data, name);
+    }
+    // The temporary file went into the target's folder, and none is left.
+    for (const auto& entry : fs::directory_iterator(dir.File("links")))
+        EXPECT_TRUE(fs::is_symlink(entry.symlink_status())) << entry.path();
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.File("real")), fs::directory_iterator()), 1);
+    // A dangling link makes its target; a loop of links is an error.
+    fs::create_symlink(dir.File("real/new.ini"), dir.File("links/dangling.ini"));
+    ASSERT_TRUE(SafeWriteFile(dir.File("links/dangling.ini"), "made"));
+    EXPECT_TRUE(fs::is_regular_file(dir.File("real/new.ini")));
+    fs::create_symlink("loop2", dir.File("links/loop1"));
+    fs::create_symlink("loop1", dir.File("links/loop2"));
+    std::string error;
+    EXPECT_FALSE(SafeWriteFile(dir.File("links/loop1"), "x", &error));
+    EXPECT_NE(error.find("loop1"), std::string::npos) << error;
+    EXPECT_TRUE(fs::is_symlink(dir.File("links/loop1")));
+}
+
+TEST(SafeFile, SpecialFilesAreRefusedWithoutBlocking) {
+    test::TempDir dir;
+    const std::string fifo = test::MakeFifo(dir.File("fifo"));
+    std::string data, error;
+    int code = 0;
+    EXPECT_TRUE(test::FinishesWithoutBlocking(fifo, [&] { EXPECT_FALSE(ReadFileBytes(fifo, data, &error, 1 << 20, &code)); }));
+    EXPECT_EQ(error, "Cannot read " + fifo + ": not a regular file");
+    uint64_t size = 0;
+    EXPECT_TRUE(test::FinishesWithoutBlocking(fifo, [&] { EXPECT_FALSE(ReadFileHead(fifo, 10, data, size)); }));
+    EXPECT_FALSE(ReadFileBytes(dir.Path().string(), data, &error));
+    EXPECT_EQ(error, "Cannot read " + dir.Path().string() + ": it is a folder");
+    EXPECT_FALSE(ReadFileBytes(dir.File("missing"), data, &error, 1 << 20, &code));
+    EXPECT_EQ(code, ENOENT);
+    // Files of the kernel's own folders state a size of 0 and are read to their end.
+    ASSERT_TRUE(ReadFileBytes("/proc/self/status", data));
+    EXPECT_NE(data.find("Pid:"), std::string::npos);
 }

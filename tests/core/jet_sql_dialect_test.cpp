@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "core/date_time.h"
 #include "core/exceptions.h"
 #include "core/services.h"
@@ -135,4 +137,49 @@ TEST(JetSqlDialect, Functions) {
     };
     for (const Tcase& c : cases) EXPECT_EQ(Eval(c.Expression), c.Expected) << c.Expression;
     SetClock(nullptr);
+}
+
+TEST(JetSqlDialect, HugeArgumentsGiveAnErrorOrAClampedResult) {
+    struct Tcase {
+        const char* Expression;
+        const char* Expected;
+    } cases[] = {
+        // Lengths past the text are clamped, never added up past the 64-bit range.
+        {"Mid('abc', 2, 9223372036854775807)", "bc"},
+        {"Mid('abc', 9223372036854775807, 9223372036854775807)", ""},
+        {"Left('abc', 9223372036854775807) & Right('abc', 9223372036854775807)", "abcabc"},
+        // Numbers beyond the 64-bit range are no whole numbers.
+        {"Mid('abc', 2, 1e300)", "ERROR: Invalid procedure call or argument"},
+        {"Left('abc', -1e300)", "ERROR: Invalid procedure call or argument"},
+        {"InStr(9e18 * 10, 'abc', 'b')", "ERROR: Invalid procedure call or argument"},
+        // Dates outside the calendar.
+        {"DateAdd('yyyy', 9223372036854775807, #1/1/2000#)", "ERROR: Overflow"},
+        {"DateAdd('m', -9223372036854775807, #1/1/2000#)", "ERROR: Overflow"},
+        {"DateAdd('q', 3000000, #1/1/2000#)", "ERROR: Overflow"},
+        {"DateAdd('d', 1e18, #1/1/2000#)", "ERROR: Overflow"},
+        {"DateAdd('s', 1, 1e300)", "ERROR: Overflow"},
+        {"Year(1e300)", "ERROR: Overflow"},
+        {"Month(-1e300)", "ERROR: Overflow"},
+        {"Day('9e999')", "ERROR: Overflow"},
+        {"DateDiff('s', -1e300, 1e300)", "ERROR: Overflow"},
+        {"DateDiff('yyyy', #1/1/2000#, 9e18)", "ERROR: Overflow"},
+        // The ends of the calendar still work.
+        {"Year(#12/31/9999#) & '-' & Year(#1/1/100#)", "9999-100"},
+        {"DateDiff('yyyy', #1/1/100#, #12/31/9999#)", "9899"},
+        {"DateAdd('yyyy', 1, #12/31/9999#)", "ERROR: Overflow"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Eval(c.Expression), c.Expected) << c.Expression;
+    // The date decoder itself takes any double.
+    EXPECT_EQ(DecodeDate(1e300).Year, 1899);
+    EXPECT_EQ(DecodeDate(std::nan("")).Year, 1899);
+    EXPECT_EQ(DecodeTime(std::nan("")).Hour, 0);
+    EXPECT_EQ(DayOfWeek(-1e300), 7);
+}
+
+TEST(JetSqlDialect, RuleFunctionListHoldsTheDialectAndLeavesOutUnsafeOnes) {
+    const auto& names = RuleFunctionNames();
+    for (const auto& [name, args] : JetFunctionSignatures()) EXPECT_EQ(names.count(name), 1u) << name;
+    for (const char* unsafe : {"fts3_tokenizer", "load_extension", "randomblob", "zeroblob", "sqlite_offset",
+                               "readfile", "writefile", "sqlite_compileoption_get"})
+        EXPECT_EQ(names.count(unsafe), 0u) << unsafe;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 #include "core/date_time.h"
@@ -13,6 +14,7 @@
 #include "core/sqlite_database.h"
 #include "core/tag_list.h"
 #include "core/text_utils.h"
+#include "support/recording_prompt.h"
 #include "support/date_formats.h"
 #include "support/tags.h"
 #include "support/temp_dir.h"
@@ -205,6 +207,65 @@ TEST_F(MediaDatabase, BadAndHostileRulesGiveAnErrorAndChangeNothing) {
     EXPECT_THROW(raw.Prepare("PRAGMA writable_schema = 1"), Exception);
     EXPECT_THROW(raw.Prepare("SELECT 1; SELECT 2"), Exception);
     EXPECT_NO_THROW(raw.Prepare("SELECT 1; -- trailing comment\n ;"));
+}
+
+TEST_F(MediaDatabase, ARuleThatWouldRunForeverIsStoppedAtItsDeadline) {
+    Fdb.SetQueryTimeLimit(300);
+    const char* forever[] = {
+        // A recursion without end, and a join of the table with itself many times over.
+        "Filename IN (WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT x FROM c WHERE x < 0)",
+        "(SELECT count(*) FROM Audio a, Audio b, Audio c, Audio d, Audio e, Audio f, Audio g, Audio h, Audio i, "
+        "Audio j, Audio k, Audio l, Audio m, Audio n) < 0",
+    };
+    for (const char* rule : forever) {
+        const auto start = std::chrono::steady_clock::now();
+        std::string error;
+        EXPECT_EQ(Select(rule, &error), std::vector<std::string>{"ERROR"}) << rule;
+        EXPECT_EQ(error, "The query ran longer than 0.3 seconds and was stopped");
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
+    }
+    // The next rule has its own full time.
+    EXPECT_EQ(Select("Artist = 'The Beatles'"), std::vector<std::string>{File(2)});
+
+    // Through a query rule the stop shows in the "Query Error" box.
+    auto prompt = std::make_shared<test::TrecordingPrompt>();
+    auto previous = SetPrompt(prompt);
+    TdbRules rule;
+    rule.Add(forever[0]);
+    TaudioTagList target;
+    EXPECT_FALSE(FillFromQueryRule(rule, Fdb, target));
+    SetPrompt(previous);
+    ASSERT_EQ(prompt->Messages.size(), 1u);
+    EXPECT_EQ(prompt->Messages[0], "Query Error|" + QueryErrorText("The query ran longer than 0.3 seconds and was stopped\r\n"));
+}
+
+TEST_F(MediaDatabase, RulesCallOnlyAllowedFunctionsAndStayWithinSizeLimits) {
+    const char* refused[] = {
+        "Len(randomblob(1000000000)) > 0",
+        "length(zeroblob(1000000000)) > 0",
+        "fts3_tokenizer('simple') IS NOT NULL",
+        "load_extension('libx') IS NULL",
+        "sqlite_version() <> ''",
+        "sqlite_offset(Filename) > 0",
+    };
+    for (const char* rule : refused) {
+        std::string error;
+        EXPECT_EQ(Select(rule, &error), std::vector<std::string>{"ERROR"}) << rule;
+        EXPECT_FALSE(error.empty()) << rule;
+    }
+    std::string error;
+    Select("fts3_tokenizer('simple') IS NOT NULL", &error);
+    EXPECT_EQ(error, "not authorized to use function: fts3_tokenizer");
+    // Texts past the size cap are refused by the engine, not built.
+    EXPECT_EQ(Select("Len(replace(printf('%.*c', 2000000, 'x'), 'x', 'xxxxxxxxxx')) > 0", &error),
+              std::vector<std::string>{"ERROR"});
+    EXPECT_EQ(error, "string or blob too big");
+    EXPECT_EQ(Select("Len(Artist & printf('%.*c', 9000000, 'x') & printf('%.*c', 9000000, 'x')) > 0", &error),
+              std::vector<std::string>{"ERROR"});
+    EXPECT_EQ(error, "string or blob too big");
+    // Ordinary functions of both kinds still work.
+    EXPECT_EQ(Select("lower(Artist) = 'the beatles' And Len(coalesce(Title, '')) = 5"),
+              std::vector<std::string>{File(2)});
 }
 
 // The guard sits on the connections the product opens itself: the library's query

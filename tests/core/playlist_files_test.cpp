@@ -9,6 +9,8 @@
 #include "core/csv_text.h"
 #include "core/playlist_text.h"
 #include "core/safe_file.h"
+#include "core/services.h"
+#include "support/special_files.h"
 #include "support/date_formats.h"
 #include "support/temp_dir.h"
 
@@ -76,6 +78,54 @@ TEST(M3U, ExtendedExportMatchesByteForByteAndAppendsWithoutASecondHeader) {
     std::string error;
     EXPECT_FALSE(ExportM3U(more, dir.File("none/x.m3u"), false, false, true, &error));
     EXPECT_FALSE(error.empty());
+}
+
+TEST(M3U, LineBreaksInTagsOrFileNamesPlantNoEntries) {
+    test::TempDir dir;
+    for (const char* f : {"good.mp3", "planted.mp3"}) std::ofstream(dir.File(f)) << "x";
+    TaudioTagList list;
+    // A crafted tag tries to add a file and an address of its own.
+    list.Add(Tag(dir.File("good.mp3"), "Band\r\n" + dir.File("planted.mp3"), "Song\nhttp://example.invalid/x", 10));
+    list.Add(Tag(dir.File("good.mp3") + "\n" + dir.File("planted.mp3"), "A", "B", 20));
+    const std::string name = dir.File("out.m3u");
+    const std::string log = dir.File("log.log");
+    SetErrorLogFile(log);
+    ASSERT_TRUE(ExportM3U(list, name, false, false, true));
+    SetErrorLogFile("");
+    EXPECT_EQ(Slurp(name), "#EXTM3U\n#EXTINF:10,Band  " + dir.File("planted.mp3") +
+                               " - Song http://example.invalid/x\n" + dir.File("good.mp3") + "\n");
+    EXPECT_NE(Slurp(log).find("Playlist export skips a file name holding a line break"), std::string::npos);
+    // Read back, the playlist names the one good file only.
+    TfileTagList back;
+    ASSERT_TRUE(LoadFromPlaylistFile(back, name, false));
+    ASSERT_EQ(back.Count(), 1);
+    EXPECT_EQ(back.GetTag(0)->Filename(), dir.File("good.mp3"));
+}
+
+TEST(M3U, AppendingToAPlaylistThatCannotBeReadReplacesNothing) {
+    test::TempDir dir;
+    TaudioTagList list;
+    list.Add(Tag("/m/a.mp3", "Band", "Song", 215));
+    // Above the size limit (sparse), a folder, a FIFO: each exists and cannot be read.
+    const std::string huge = dir.File("huge.m3u");
+    ASSERT_TRUE(SafeWriteFile(huge, "#EXTM3U\n/m/old.mp3\n"));
+    std::filesystem::resize_file(huge, (uint64_t(256) << 20) + 1);
+    const std::string folder = dir.File("folder.m3u");
+    std::filesystem::create_directory(folder);
+    const std::string fifo = test::MakeFifo(dir.File("fifo.m3u"));
+    for (const std::string& name : {huge, folder, fifo}) {
+        std::string error;
+        EXPECT_FALSE(ExportM3U(list, name, true, false, true, &error)) << name;
+        EXPECT_EQ(error.rfind("Cannot append to " + name, 0), 0u) << error;
+        EXPECT_FALSE(ExportCSV(list, name, true, "Party", &error)) << name;
+        EXPECT_EQ(error.rfind("Cannot append to " + name, 0), 0u) << error;
+    }
+    EXPECT_EQ(std::filesystem::file_size(huge), (uint64_t(256) << 20) + 1);
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_EQ(std::filesystem::status(fifo).type(), std::filesystem::file_type::fifo);
+    // A missing file is simply started.
+    EXPECT_TRUE(ExportM3U(list, dir.File("new.m3u"), true, false, true));
+    EXPECT_EQ(Slurp(dir.File("new.m3u")), "#EXTM3U\n#EXTINF:215,Band - Song\n/m/a.mp3\n");
 }
 
 TEST(M3U, ImportResolvesRelativeEntriesAndSkipsMissingFiles) {

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "core/ini_file.h"
 #include "core/safe_file.h"
+#include "core/tag_list_rules.h"
 #include "support/temp_dir.h"
 
 using namespace tunecrest;
@@ -109,4 +112,42 @@ TEST(QueryRules, XmlRoundTripOfARuleAndOfTheList) {
     EXPECT_EQ(loaded.ToVector(), (std::vector<std::string>{"Alpha", "zeta"}));
     EXPECT_EQ(loaded.RuleByName("alpha")->ToVector(), std::vector<std::string>{"Album = \"A, B\""});
     EXPECT_EQ(loaded.RuleByName("zeta")->RuleName, "zeta");
+}
+
+TEST(QueryRules, RuleFilesThatCannotBeReadAreNotOverwrittenAndNamesStayOneLine) {
+    test::TempDir dir;
+    // Above the settings size limit (sparse): it exists and cannot be read.
+    const std::string file = dir.File("dbrules.dat");
+    ASSERT_TRUE(SafeWriteFile(file, "[Keep]\r\nRuleName=Keep\r\n"));
+    std::filesystem::resize_file(file, (uint64_t(64) << 20) + 1);
+    TdbRulesList list;
+    list.LoadFromFile(file);
+    EXPECT_EQ(list.Count(), 0);
+    list.Add("New")->Add("Artist = 'x'");
+    std::string error;
+    EXPECT_FALSE(list.SaveToFile(file, &error));
+    EXPECT_NE(error.find("could not be read"), std::string::npos) << error;
+    EXPECT_EQ(std::filesystem::file_size(file), (uint64_t(64) << 20) + 1);
+    TtagListRulesCollection filters;
+    filters.LoadFromFile(file);
+    auto filter = std::make_unique<TtagListRules>();
+    filter->Name = "Mine";
+    filters.Add(std::move(filter));
+    EXPECT_FALSE(filters.SaveToFile(file, &error));
+    EXPECT_EQ(std::filesystem::file_size(file), (uint64_t(64) << 20) + 1);
+
+    // Elsewhere they are written; a rule named with a line break comes back as one rule.
+    const std::string other = dir.File("other.dat");
+    list.Add("Two\nLines")->Add("Title = 'a'\r\nRule1=Title = 'b'");
+    ASSERT_TRUE(list.SaveToFile(other));
+    TdbRulesList back;
+    back.LoadFromFile(other);
+    EXPECT_EQ(back.ToVector(), (std::vector<std::string>{"New", "Two Lines"}));
+    EXPECT_EQ(back.RuleByName("Two Lines")->ToVector(), std::vector<std::string>{"Title = 'a'  Rule1=Title = 'b'"});
+    ASSERT_TRUE(filters.SaveToFile(other));
+    // Once readable again, the file is written as usual.
+    std::filesystem::resize_file(file, 23);
+    list.LoadFromFile(file);
+    EXPECT_EQ(list.ToVector(), std::vector<std::string>{"Keep"});
+    EXPECT_TRUE(list.SaveToFile(file));
 }

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <zlib.h>
+
 #include "core/list_file_io.h"
 #include "core/safe_file.h"
 #include "core/services.h"
@@ -63,6 +65,28 @@ const std::string kSampleListsStream =
     "UALL" "\x02\x00\x00\x00"
     "UATL" "\x01\x00\x00\x00" "A" "\x00" "\x02" "\x00\x00\x00\x00" "\x00\x00\x00\x00"
     "UATL" "\x01\x00\x00\x00" "B" "\x00" "\x02" "\x00\x00\x00\x00" "\x00\x00\x00\x00"s;
+
+// A zlib stream of `head` and then `zeros` zero bytes, made without holding the zeros.
+std::string DeflateWithZeros(const std::string& head, uint64_t zeros) {
+    z_stream zs{};
+    deflateInit(&zs, Z_BEST_SPEED);
+    std::string out, chunk(1 << 20, '\0'), buffer(1 << 16, '\0');
+    const auto feed = [&](const std::string& in, int flush) {
+        zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
+        zs.avail_in = uInt(in.size());
+        do {
+            zs.next_out = reinterpret_cast<Bytef*>(buffer.data());
+            zs.avail_out = uInt(buffer.size());
+            deflate(&zs, flush);
+            out.append(buffer.data(), buffer.size() - zs.avail_out);
+        } while (zs.avail_out == 0);
+    };
+    feed(head, Z_NO_FLUSH);
+    for (uint64_t done = 0; done < zeros; done += chunk.size()) feed(chunk, Z_NO_FLUSH);
+    feed(std::string(), Z_FINISH);
+    deflateEnd(&zs);
+    return out;
+}
 
 std::string Slurp(const std::string& path) {
     std::string data;
@@ -228,6 +252,84 @@ TEST(TagListFile, CompressedFilesInflateInMemory) {
     back.Add(TagFor("/x.mp3"));
     EXPECT_FALSE(back.LoadFromFile(dir.File("missing.dat"), false));
     EXPECT_EQ(back.Count(), 0);
+}
+
+TEST(TagListFile, CompressedBombsAndTrailingDataAreRefused) {
+    test::TempDir dir;
+    const std::string name = dir.File("global.dat");
+    const std::string zeros(16 << 20, '\0');
+    const auto zipped = [](std::string_view magic, const std::string& stream, int64_t stored, bool trailer) {
+        TbyteWriter w;
+        w.WriteBytes(magic);
+        w.WriteBytes(ZlibCompressFast(stream));
+        if (trailer) w.WriteI64(stored);
+        return w.Bytes();
+    };
+    struct Tcase {
+        std::string File;
+        const char* Error;
+    } cases[] = {
+        // A small list, then megabytes of zeros the stored length does not count.
+        {zipped("ZATL", kSampleListStream + zeros, int64_t(kSampleListStream.size()), true),
+         "data after the last track"},
+        // A stored length shorter than the records.
+        {zipped("ZATL", kSampleListStream, int64_t(kSampleListStream.size()) - 10, true),
+         "compressed data inflates beyond its stored length"},
+        // The same with the zeros counted: read, and refused once the tracks are read.
+        {zipped("ZATL", kSampleListStream + zeros, int64_t(kSampleListStream.size() + zeros.size()), true),
+         "data after the last track"},
+        // Bytes between the compressed stream and its stored length.
+        {[&] {
+             std::string file = zipped("ZATL", kSampleListStream, 0, false) + "junk";
+             TbyteWriter w;
+             w.WriteI64(int64_t(kSampleListStream.size()));
+             return file + w.Bytes();
+         }(),
+         "data after the end of the compressed list"},
+        {kSampleListStream + "junk", "data after the last track"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(SafeWriteFile(name, c.File));
+        TaudioTagList list;
+        std::string error;
+        EXPECT_FALSE(list.LoadFromFile(name, false, "", &error)) << c.Error;
+        EXPECT_EQ(error, name + ": " + c.Error);
+    }
+    // Lists of lists: zeros after the last list, zipped or plain.
+    for (const std::string& file : {zipped("ZALL", kSampleListsStream + zeros, 0, false), kSampleListsStream + "x"}) {
+        ASSERT_TRUE(SafeWriteFile(name, file));
+        std::vector<TaudioTagListPtr> lists;
+        std::string error;
+        EXPECT_FALSE(LoadTagListsFromFile(name, lists, &error));
+        EXPECT_EQ(error, name + ": data after the last list");
+    }
+    // Far more padding than any list may inflate to: refused once the records are read,
+    // without inflating the padding (that would end at the size limit with another error).
+    const uint64_t padding = uint64_t(600) << 20;
+    ASSERT_TRUE(SafeWriteFile(name, "ZATL" + DeflateWithZeros(kSampleListStream, padding) +
+                                        [&] {
+                                            TbyteWriter w;
+                                            w.WriteI64(int64_t(kSampleListStream.size() + padding));
+                                            return w.Bytes();
+                                        }()));
+    {
+        TaudioTagList list;
+        std::string error;
+        EXPECT_FALSE(list.LoadFromFile(name, false, "", &error));
+        EXPECT_EQ(error, name + ": data after the last track");
+    }
+    ASSERT_TRUE(SafeWriteFile(name, "ZALL" + DeflateWithZeros(kSampleListsStream, padding)));
+    {
+        std::vector<TaudioTagListPtr> lists;
+        std::string error;
+        EXPECT_FALSE(LoadTagListsFromFile(name, lists, &error));
+        EXPECT_EQ(error, name + ": data after the last list");
+    }
+    // The exact forms still load.
+    ASSERT_TRUE(SafeWriteFile(name, zipped("ZATL", kSampleListStream, int64_t(kSampleListStream.size()), true)));
+    TaudioTagList list;
+    EXPECT_TRUE(list.LoadFromFile(name, false));
+    EXPECT_EQ(list.Count(), 1);
 }
 
 TEST(TagListFile, FailedWritesReportAndKeepThePreviousFile) {

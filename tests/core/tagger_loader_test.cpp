@@ -7,6 +7,7 @@
 #include "core/ini_file.h"
 #include "core/tagger_tag_source.h"
 #include "support/fake_tagger.h"
+#include "support/special_files.h"
 #include "support/temp_dir.h"
 
 namespace tunecrest {
@@ -158,6 +159,14 @@ TEST_F(TaggerLoaderTest, ReadsFilesAndRefusesFailuresFilesWithoutExtensionAndThr
     EXPECT_EQ(loader.FindPluginForFile(File("trailing.", "Title=x\n")), nullptr);
     std::filesystem::create_directory(Fdir.Path() / "dir.fake");
     EXPECT_EQ(loader.FindPluginForFile((Fdir.Path() / "dir.fake" / "plain").string()), nullptr);
+    EXPECT_EQ(FakeReadCount(plugin), 3);
+
+    // Nor do a FIFO, a folder or a missing file of a claimed extension: a plug-in would
+    // block on the FIFO for good.
+    const std::string fifo = test::MakeFifo((Fdir.Path() / "pipe.fake").string());
+    EXPECT_EQ(loader.FindPluginForFile(fifo), nullptr);
+    EXPECT_EQ(loader.FindPluginForFile((Fdir.Path() / "dir.fake").string()), nullptr);
+    EXPECT_EQ(loader.FindPluginForFile((Fdir.Path() / "missing.fake").string()), nullptr);
     EXPECT_EQ(FakeReadCount(plugin), 3);
 }
 

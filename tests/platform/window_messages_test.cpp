@@ -360,5 +360,60 @@ TEST_F(WindowMessagesTest, RefusesCallersOfAnotherUser) {
     EXPECT_EQ(1, askAs(65534));
 }
 
+TEST_F(WindowMessagesTest, IdleCallersDoNotCrowdOutARealMessage) {
+    TmessageWindow window("Tidle", "Busy", false);
+    ASSERT_TRUE(window.IsOpen());
+    window.SetMessageHandler([](uint32_t msg, WPARAM wParam, LPARAM) { return LRESULT(msg + wParam); });
+    // Every slot taken by a caller that connects and never says anything.
+    std::vector<int> idle;
+    for (int i = 0; i < 40; ++i) idle.push_back(RawConnect(window.Handle()));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const auto start = Clock::now();
+    LRESULT result = 0;
+    EXPECT_TRUE(SendMessageTimeout(window.Handle(), WM_USER, 5, 0, 900, result));
+    EXPECT_EQ(LRESULT(WM_USER + 5), result);
+    EXPECT_LT(ElapsedMs(start), 900);
+    for (int fd : idle) ::close(fd);
+}
+
+TEST_F(WindowMessagesTest, SocketNamesBeyondTheHandleRangeAreIgnored) {
+    TmessageWindow window("Tnames", "Real", false);
+    ASSERT_TRUE(window.IsOpen());
+    // Nineteen digits above the largest handle, and the largest handle plus one.
+    for (const char* name : {"9999999999999999999.sock", "9223372036854775808.sock"})
+        ASSERT_TRUE(SafeWriteFile(Ffolder + "/" + name, ""));
+    EXPECT_EQ(std::vector<HWND>{window.Handle()}, EnumWindows());
+}
+
+TEST(WindowMessageFolder, FallsBackToAFolderOfOurOwnWhenTheSharedNameIsTaken) {
+    test::TempDir temp;
+    const std::string tmp = temp.File("tmp"), cache = temp.File("home/.cache");
+    fs::create_directory(tmp);
+    const std::string shared = tmp + "/tunecrest-" + std::to_string(::geteuid());
+    // A runtime folder wins; a free shared name is made private and used.
+    EXPECT_EQ("/run/user/7/tunecrest", ChooseWindowMessageFolder("/run/user/7", tmp, cache));
+    EXPECT_EQ(shared, ChooseWindowMessageFolder("", tmp, cache));
+    fs::remove(shared);
+    // Somebody else's link in its place: our own cache folder is used, made 0700.
+    fs::create_directory_symlink(temp.File("elsewhere"), shared);
+    char host[256] = {};
+    ::gethostname(host, sizeof(host) - 1);
+    const std::string own = cache + "/tunecrest-sockets-" + host;
+    EXPECT_EQ(own, ChooseWindowMessageFolder("", tmp, cache));
+    struct stat st {};
+    ASSERT_EQ(0, ::lstat(own.c_str(), &st));
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(0700u, st.st_mode & 0777);
+    if (::geteuid() == 0) {
+        // A real folder of another user (only root can make one for the test).
+        fs::remove(shared);
+        fs::create_directory(shared);
+        ASSERT_EQ(0, ::chown(shared.c_str(), 65534, 65534));
+        EXPECT_EQ(own, ChooseWindowMessageFolder("", tmp, cache));
+    }
+    // No home folder either: the shared name comes back and messaging fails visibly.
+    EXPECT_EQ(shared, ChooseWindowMessageFolder("", tmp, ""));
+}
+
 }  // namespace
 }  // namespace tunecrest

@@ -9,6 +9,7 @@
 #include "core/services.h"
 #include "support/http_server.h"
 #include "support/pictures.h"
+#include "support/special_files.h"
 #include "support/temp_dir.h"
 
 namespace tunecrest {
@@ -140,6 +141,28 @@ TEST_F(ImageGetterTest, LocalFilesOverTheSizeCapAreNotRead) {
     ASSERT_TRUE(WaitForChanges(2));
     EXPECT_TRUE(Fgetter->Picture().Empty());
     EXPECT_FALSE(Reported("Resizing..."));
+}
+
+TEST_F(ImageGetterTest, ATrackThatIsAFifoNeitherBlocksTheWorkerNorItsDestruction) {
+    // The track's own file (read for an embedded picture) and its folder's cover name are
+    // both FIFOs that nobody writes to.
+    std::filesystem::create_directories(Fdir.Path() / "album");
+    const std::string song = test::MakeFifo(Fdir.File("album/01.mp3"));
+    const std::string cover = test::MakeFifo(Fdir.File("album/Folder.jpg"));
+    for (const bool fileFirst : {false, true}) {
+        auto track = std::make_shared<TaudioTag>();
+        track->SetFilename(song);
+        Fgetter->CoverUseEmbedded = true;
+        Fgetter->CoverFileFirst = fileFirst;
+        Fgetter->GetCoverImage(track);
+        EXPECT_TRUE(WaitForChanges(fileFirst ? 2 : 1, 2s)) << "the worker is blocked";
+        // Destroying the getter joins its worker on the main thread.
+        EXPECT_TRUE(test::FinishesWithoutBlocking(fileFirst ? cover : song, [&] { Fgetter.reset(); }));
+        EXPECT_TRUE(Fgetter == nullptr || Fgetter->Picture().Empty());
+        Fgetter = std::make_unique<TimageGetter>();
+        Fgetter->Rect = {0, 0, 40, 40};
+        Fgetter->OnChange = [this](TObject*) { ++Fchanges; };
+    }
 }
 
 TEST_F(ImageGetterTest, CoverOfATrackIsReadFromACopy) {

@@ -1,0 +1,343 @@
+#include "core/browse_tree.h"
+
+#include "core/genre_year_groupings.h"
+#include "core/jukebox_list.h"
+#include "core/text_utils.h"
+#include "core/tree_nodes.h"
+
+namespace tunecrest {
+
+std::string CategoryCaption(int category) {
+    if (category >= bcFirstLetter && category < bcFirstDigit)
+        return std::string("[") + char('A' + category - bcFirstLetter) + "]";
+    if (category >= bcFirstDigit && category < bcOther)
+        return std::string("[") + char('0' + category - bcFirstDigit) + "]";
+    switch (category) {
+        case bcOther:
+            return "[Other]";
+        case bcNoArtist:
+            return "[No Artist]";
+        case bcCompilations:
+            return "[Compilations]";
+        case bcPlaylists:
+            return "[Playlists]";
+        case bcGenres:
+            return "[Genres]";
+        case bcYears:
+            return "[Years]";
+        case bcTracksArtists:
+            return "[Tracks/Artists]";
+        case bcVideos:
+            return "[Videos]";
+        case bcInternetRadio:
+            return "[Internet Radio]";
+        default:
+            return "";
+    }
+}
+
+namespace {
+
+// The category a name is filed under by its first character: a letter (either case),
+// a digit, or "[Other]" (every other character, any byte of a non-ASCII letter too).
+int CategoryOfName(const std::string& name) {
+    if (name.empty()) return bcOther;
+    const unsigned char c = static_cast<unsigned char>(name[0]);
+    if (c >= 'a' && c <= 'z') return bcFirstLetter + (c - 'a');
+    if (c >= 'A' && c <= 'Z') return bcFirstLetter + (c - 'A');
+    if (c >= '0' && c <= '9') return bcFirstDigit + (c - '0');
+    return bcOther;
+}
+
+// A node data reference to an object the library owns outright (its video and URL
+// lists): it does not keep the object alive; the viewer drops it with the library.
+template <typename T>
+std::shared_ptr<TObject> Unowned(T& object) {
+    return std::shared_ptr<TObject>(std::shared_ptr<TObject>(), &object);
+}
+
+}  // namespace
+
+// ---- TcustomBrowseTreeBuilder ----
+
+TcustomBrowseTreeBuilder::TcustomBrowseTreeBuilder() = default;
+
+TcustomBrowseTreeBuilder::~TcustomBrowseTreeBuilder() {
+    if (FjukeboxList) FjukeboxList->RemoveFreeNotification(FfreeKey);
+}
+
+void TcustomBrowseTreeBuilder::SetJukeboxList(TcustomJukeboxList* list) {
+    if (list == FjukeboxList) return;
+    if (FjukeboxList) FjukeboxList->RemoveFreeNotification(FfreeKey);
+    FjukeboxList = list;
+    FfreeKey = 0;
+    if (FjukeboxList)
+        FfreeKey = FjukeboxList->AddFreeNotification([this](TObject*) {
+            FjukeboxList = nullptr;
+            FfreeKey = 0;
+            LibraryFreed();
+            Fcategories.fill(nullptr);
+        });
+}
+
+bool TcustomBrowseTreeBuilder::IsCdList(const TaudioTagList& list) const {
+    return FjukeboxList && list.Count() > 0 && FjukeboxList->IsCdListTrack(list.GetTag(0).get());
+}
+
+TalbumNodeFilter TcustomBrowseTreeBuilder::AlbumFilter() const {
+    if (ShowCDLists) return {};
+    return [this](const TaudioTagAlbum& album) { return !IsCdList(album); };
+}
+
+void TcustomBrowseTreeBuilder::AddArtistNode(Handle parent, const TaudioTagArtistPtr& artist, bool withAlbums,
+                                             const TalbumNodeFilter& filter) {
+    Handle node = AddTreeNode(parent, -1, artist, artist->Title(), -1);
+    if (!withAlbums) return;
+    const TaudioTagAlbumList& albums = artist->Albums();
+    for (int i = 0; i < albums.Count(); ++i) {
+        const TaudioTagAlbumPtr album = albums.GetAlbum(i);
+        if (album && (!filter || filter(*album))) AddTreeNode(node, -1, album, album->Title(), -1);
+    }
+}
+
+void TcustomBrowseTreeBuilder::Progress(int index, int count, const std::string& comment) {
+    if (OnProcess) OnProcess(this, index, count, comment);
+}
+
+TcustomBrowseTreeBuilder::Handle TcustomBrowseTreeBuilder::EnsureCategory(int category) {
+    if (Fcategories[size_t(category)]) return Fcategories[size_t(category)];
+    // Letters, digits, "[Other]", "[No Artist]" and "[Compilations]" sit below
+    // "[Tracks/Artists]" when it exists.
+    Handle parent = category <= bcCompilations ? Fcategories[bcTracksArtists] : nullptr;
+    // A node made late still takes its place in category order among its siblings, so a
+    // letter found only now does not land below "[Playlists]".
+    int index = 0;
+    for (int c = 0; c < category; ++c)
+        if (Fcategories[size_t(c)] &&
+            (c <= bcCompilations ? Fcategories[bcTracksArtists] : nullptr) == parent)
+            ++index;
+    Fcategories[size_t(category)] = AddTreeNode(parent, index, nullptr, CategoryCaption(category), category);
+    return Fcategories[size_t(category)];
+}
+
+void TcustomBrowseTreeBuilder::AddArtistGroup(const TaudioTagArtistPtr& artist, TtreeViewDisplayMode mode) {
+    if (!artist) return;
+    const std::string& name = artist->Title();
+    const bool albums = InDisplayMode(mode, dmAlbums);
+    if (name == kNotTaggedArtist) {
+        if (InDisplayMode(mode, dmInvalid) && Fcategories[bcNoArtist])
+            SetNodeData(Fcategories[bcNoArtist], artist);
+        return;
+    }
+    const TalbumNodeFilter filter = AlbumFilter();
+    if (name == kCompilationsArtist) {
+        if (InDisplayMode(mode, dmCompilations) && Fcategories[bcCompilations])
+            AddArtistNode(Fcategories[bcCompilations], artist, albums, filter);
+        return;
+    }
+    // Artists show with dmArtists (or as title groups with dmTitles); in album mode alone
+    // only an artist that has albums to show gets a node (and so a letter).
+    if (!InDisplayMode(mode, dmArtists) && !InDisplayMode(mode, dmTitles)) {
+        if (!albums) return;
+        bool any = false;
+        const TaudioTagAlbumList& list = artist->Albums();
+        for (int i = 0; i < list.Count() && !any; ++i) {
+            const TaudioTagAlbumPtr album = list.GetAlbum(i);
+            any = album && (!filter || filter(*album));
+        }
+        if (!any) return;
+    }
+    const int category = InDisplayMode(mode, dmNoLetters) ? int(bcTracksArtists) : CategoryOfName(name);
+    AddArtistNode(EnsureCategory(category), artist, albums, filter);
+}
+
+void TcustomBrowseTreeBuilder::AddCategoryList(const TaudioTagCategoryList& list, Handle parent,
+                                               bool compilationAlbums,
+                                               std::initializer_list<const char*> heldBack,
+                                               const char* progressText) {
+    const TalbumNodeFilter filter = AlbumFilter();
+    const int count = list.Count();
+    int done = 0;
+    auto add = [&](const TaudioTagCategoryPtr& category) {
+        Handle node = AddTreeNode(parent, -1, category, category->Title(), -1);
+        if (list.UseArtists) {
+            const TaudioTagArtistList& artists = category->Artists();
+            for (int i = 0; i < artists.Count(); ++i) {
+                const TaudioTagArtistPtr artist = artists.GetArtist(i);
+                if (!artist) continue;
+                if (artist->Title() == kCompilationsArtist &&
+                    !(compilationAlbums && artist->Albums().Count() > 0))
+                    continue;
+                AddArtistNode(node, artist, list.UseAlbums, filter);
+            }
+        }
+        Progress(++done, count, progressText);
+    };
+    std::vector<TaudioTagCategoryPtr> last;
+    for (int i = 0; i < count; ++i) {
+        const TaudioTagCategoryPtr category = list.GetCategory(i);
+        if (!category) continue;
+        bool held = false;
+        for (const char* name : heldBack) held = held || category->Title() == name;
+        if (held)
+            last.push_back(category);
+        else
+            add(category);
+    }
+    for (const auto& category : last) add(category);
+}
+
+void TcustomBrowseTreeBuilder::Build() {
+    BeginTreeUpdate();
+    ClearTree();
+    Fcategories.fill(nullptr);
+    const TtreeViewDisplayMode mode = FdisplayMode;
+    if (HasTracksArtistsNode()) EnsureCategory(bcTracksArtists);
+    if (LettersUpFront())
+        for (int c = bcFirstLetter; c <= bcOther; ++c) EnsureCategory(c);
+    if (InDisplayMode(mode, dmInvalid)) EnsureCategory(bcNoArtist);
+    if (InDisplayMode(mode, dmCompilations)) EnsureCategory(bcCompilations);
+    if (InDisplayMode(mode, dmPlaylists)) EnsureCategory(bcPlaylists);
+    if (InDisplayMode(mode, dmGenres)) EnsureCategory(bcGenres);
+    if (InDisplayMode(mode, dmYears)) EnsureCategory(bcYears);
+    if (InDisplayMode(mode, dmVideo)) EnsureCategory(bcVideos);
+    if (InDisplayMode(mode, dmRadioStations) && HasRadioNode()) EnsureCategory(bcInternetRadio);
+
+    TcustomJukeboxList* lib = FjukeboxList;
+    if (lib && mode != 0) {
+        const TaudioTagArtistList& artists = lib->ArtistList();
+        const TtreeViewDisplayMode artistMode = mode & ~DisplayModeBit(dmTitles);
+        for (int i = 0; i < artists.Count(); ++i) {
+            AddArtistGroup(artists.GetArtist(i), artistMode);
+            Progress(i + 1, artists.Count(), "Adding Artists");
+        }
+        const TaudioTagArtistList& titles = lib->TitleList();
+        if (InDisplayMode(mode, dmTitles) && ShowEmptyAlphas && titles.Count() > 0) {
+            const TtreeViewDisplayMode titleMode =
+                DisplayModeBit(dmTitles) | (mode & DisplayModeBit(dmNoLetters));
+            for (int i = 0; i < titles.Count(); ++i) {
+                AddArtistGroup(titles.GetArtist(i), titleMode);
+                Progress(i + 1, titles.Count(), "Adding Artists");
+            }
+        }
+        if (InDisplayMode(mode, dmPlaylists)) {
+            const TaudioTagPlaylistList& playlists = lib->Playlists();
+            for (int i = 0; i < playlists.Count(); ++i) {
+                const TaudioTagListPtr list = playlists.GetList(i);
+                if (list && (ShowCDLists || !IsCdList(*list)))
+                    AddTreeNode(Fcategories[bcPlaylists], -1, list, list->Title(), -1);
+                Progress(i + 1, playlists.Count(), "Adding Playlists");
+            }
+        }
+        if (InDisplayMode(mode, dmGenres))
+            AddCategoryList(lib->GenreList(), Fcategories[bcGenres], InDisplayMode(mode, dmGenreAlbums),
+                            {kUndefinedGenre}, "Adding Genres");
+        if (InDisplayMode(mode, dmYears))
+            AddCategoryList(lib->YearList(), Fcategories[bcYears], InDisplayMode(mode, dmYearAlbums),
+                            {kNoYear, kNoDecade}, "Adding Years");
+        if (InDisplayMode(mode, dmVideo)) {
+            SetNodeData(Fcategories[bcVideos], Unowned(lib->VideoList()));
+            AddCategoryList(lib->VideoGenreList(), Fcategories[bcVideos], InDisplayMode(mode, dmGenreAlbums),
+                            {kUndefinedGenre}, "Adding Genres");
+        }
+        if (InDisplayMode(mode, dmRadioStations) && Fcategories[bcInternetRadio])
+            SetNodeData(Fcategories[bcInternetRadio], Unowned(lib->URLList()));
+    }
+    EndTreeUpdate();
+}
+
+// ---- TcustomJukeboxListViewer2 ----
+
+bool TcustomJukeboxListViewer2::LettersUpFront() const {
+    const TtreeViewDisplayMode mode = DisplayMode();
+    return ShowEmptyAlphas && !InDisplayMode(mode, dmNoLetters) &&
+           (mode & DisplayModes({dmArtists, dmTitles, dmAlbums, dmInvalid, dmCompilations})) != 0;
+}
+
+bool TcustomJukeboxListViewer2::HasTracksArtistsNode() const {
+    const TtreeViewDisplayMode mode = DisplayMode();
+    return InDisplayMode(mode, dmNoLetters) ||
+           (InDisplayMode(mode, dmArtistsInSubNode) &&
+            (mode & DisplayModes({dmArtists, dmTitles, dmAlbums, dmInvalid})) != 0);
+}
+
+void TcustomJukeboxListViewer2::Rebuild(TmyNodeList& nodes) {
+    Fnodes = &nodes;
+    Build();
+}
+
+void TcustomJukeboxListViewer2::Rebuild(TmyTreeModel& tree) {
+    Rebuild(tree.Nodes());
+}
+
+TcustomBrowseTreeBuilder::Handle TcustomJukeboxListViewer2::AddTreeNode(Handle parent, int index,
+                                                                        std::shared_ptr<TObject> data,
+                                                                        const std::string& caption,
+                                                                        int category) {
+    TmyNodeList& list = parent ? static_cast<TmyNode*>(parent)->Children() : *Fnodes;
+    TmyNode* node;
+    if (index < 0) {
+        node = list.AddNode(std::move(data), false, caption);
+    } else {
+        node = list.InsertNew(index);
+        node->Data = std::move(data);
+        node->Caption = caption;
+    }
+    node->Tag = category;
+    return node;
+}
+
+void TcustomJukeboxListViewer2::SetNodeData(Handle node, std::shared_ptr<TObject> data) {
+    if (node) static_cast<TmyNode*>(node)->Data = std::move(data);
+}
+
+void TcustomJukeboxListViewer2::AddArtistNode(Handle parent, const TaudioTagArtistPtr& artist,
+                                              bool withAlbums, const TalbumNodeFilter& filter) {
+    TmyNodeList& list = parent ? static_cast<TmyNode*>(parent)->Children() : *Fnodes;
+    TaudioTagArtistList::AddArtistNode(list, artist, withAlbums, filter);
+}
+
+void TcustomJukeboxListViewer2::ClearTree() {
+    if (Fnodes) Fnodes->Clear();
+}
+
+void TcustomJukeboxListViewer2::BeginTreeUpdate() {
+    if (Fnodes) Fnodes->BeginUpdate();
+}
+
+void TcustomJukeboxListViewer2::EndTreeUpdate() {
+    if (Fnodes) Fnodes->EndUpdate();
+}
+
+TmyNode* TcustomJukeboxListViewer2::NodeOfKind(int category) const {
+    if (!Fnodes || category < 0 || category >= kCategorySlots) return nullptr;
+    // Looked up in the tree rather than kept, so a tree cleared since the build never
+    // hands out a freed node.
+    for (int i = 0; i < Fnodes->Count(); ++i) {
+        TmyNode* node = Fnodes->Items(i);
+        if (node->Tag == category) return node;
+        if (node->Tag == bcTracksArtists)
+            for (int j = 0; j < node->Children().Count(); ++j)
+                if (node->Children().Items(j)->Tag == category) return node->Children().Items(j);
+    }
+    return nullptr;
+}
+
+TmyNode* TcustomJukeboxListViewer2::NodeForKey(char key) const {
+    if (!JukeboxList()) return nullptr;
+    const unsigned char c = static_cast<unsigned char>(key);
+    if (c == 13) return NodeOfKind(bcOther);
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
+        return NodeOfKind(CategoryOfName(std::string(1, key)));
+    return nullptr;
+}
+
+std::string TcustomJukeboxListViewer2::CategoryName(const TmyNode* node) const {
+    if (!node || node->Tag < 0 || node->Tag >= kCategorySlots) return "";
+    if (node->Tag == bcNoArtist) return "[Not Tagged]";
+    if (node->Tag == bcYears && JukeboxList() && JukeboxList()->YearList().Mode == ymDecades)
+        return "[Decades]";
+    return CategoryCaption(node->Tag);
+}
+
+}  // namespace tunecrest
