@@ -261,8 +261,20 @@ bool TcustomJukeboxListViewer2::HasTracksArtistsNode() const {
             (mode & DisplayModes({dmArtists, dmTitles, dmAlbums, dmInvalid})) != 0);
 }
 
+TcustomJukeboxListViewer2::~TcustomJukeboxListViewer2() {
+    LinkNodes(nullptr);
+}
+
+void TcustomJukeboxListViewer2::LinkNodes(TmyNodeList* nodes) {
+    if (nodes == Fnodes) return;
+    if (Fnodes) Fnodes->OnFree.Remove(FnodesFreeKey);
+    Fnodes = nodes;
+    FnodesFreeKey = 0;
+    if (Fnodes) FnodesFreeKey = Fnodes->OnFree.Add([this](TObject*) { Fnodes = nullptr; });
+}
+
 void TcustomJukeboxListViewer2::Rebuild(TmyNodeList& nodes) {
-    Fnodes = &nodes;
+    LinkNodes(&nodes);
     Build();
 }
 

@@ -148,6 +148,8 @@ class TmyTreeModel;
 // Fills the node model of the owner-drawn tree.
 class TcustomJukeboxListViewer2 : public TcustomBrowseTreeBuilder {
   public:
+    TcustomJukeboxListViewer2() = default;
+    ~TcustomJukeboxListViewer2() override;
     // Rebuilds `nodes` (a tree's root list) within one update of it.
     void Rebuild(TmyNodeList& nodes);
     void Rebuild(TmyTreeModel& tree);
@@ -173,7 +175,11 @@ class TcustomJukeboxListViewer2 : public TcustomBrowseTreeBuilder {
     bool HasTracksArtistsNode() const override;
 
   private:
+    // The root list of the last build; forgotten when that list is freed, so a library
+    // freed later never clears a tree that is gone.
+    void LinkNodes(TmyNodeList* nodes);
     TmyNodeList* Fnodes = nullptr;
+    uint64_t FnodesFreeKey = 0;
 };
 
 }  // namespace tunecrest

@@ -28,59 +28,11 @@ bool TsortedTextList::Contains(std::string_view text) const {
     return it != Fitems.end() && Compare(*it, text) == 0;
 }
 
-std::string TsortedTextList::CommaText() const {
-    std::string r;
-    for (size_t i = 0; i < Fitems.size(); ++i) {
-        if (i) r.push_back(',');
-        const std::string& item = Fitems[i];
-        const bool quote = item.empty() || std::any_of(item.begin(), item.end(), [](char c) {
-                               return static_cast<unsigned char>(c) <= ' ' || c == ',' || c == '"';
-                           });
-        if (!quote) {
-            r += item;
-            continue;
-        }
-        r.push_back('"');
-        for (char c : item) {
-            r.push_back(c);
-            if (c == '"') r.push_back('"');
-        }
-        r.push_back('"');
-    }
-    return r;
-}
+std::string TsortedTextList::CommaText() const { return tunecrest::CommaText(Fitems); }
 
 void TsortedTextList::SetCommaText(std::string_view text) {
     Clear();
-    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    size_t i = 0;
-    while (i < text.size() && blank(text[i])) ++i;
-    while (i < text.size()) {
-        std::string item;
-        if (text[i] == '"') {
-            ++i;
-            while (i < text.size()) {
-                if (text[i] == '"') {
-                    if (i + 1 < text.size() && text[i + 1] == '"') {
-                        item.push_back('"');
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                item.push_back(text[i++]);
-            }
-        } else {
-            while (i < text.size() && text[i] != ',' && !blank(text[i])) item.push_back(text[i++]);
-        }
-        Add(item);
-        while (i < text.size() && blank(text[i])) ++i;
-        if (i < text.size() && text[i] == ',') {
-            ++i;
-            while (i < text.size() && blank(text[i])) ++i;
-        }
-    }
+    for (const std::string& item : SplitCommaText(text)) Add(item);
 }
 
 // ---- one filter ----

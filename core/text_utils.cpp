@@ -1,5 +1,6 @@
 #include "core/text_utils.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <limits>
@@ -208,6 +209,62 @@ std::string JoinCSV(const std::vector<std::string>& fields) {
         out += QuoteCSVField(fields[i]);
     }
     return out;
+}
+
+std::string CommaText(const std::vector<std::string>& items) {
+    std::string r;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (i) r.push_back(',');
+        const std::string& item = items[i];
+        const bool quote = item.empty() || std::any_of(item.begin(), item.end(), [](char c) {
+                               return static_cast<unsigned char>(c) <= ' ' || c == ',' || c == '"';
+                           });
+        if (!quote) {
+            r += item;
+            continue;
+        }
+        r.push_back('"');
+        for (char c : item) {
+            r.push_back(c);
+            if (c == '"') r.push_back('"');
+        }
+        r.push_back('"');
+    }
+    return r;
+}
+
+std::vector<std::string> SplitCommaText(std::string_view text) {
+    std::vector<std::string> items;
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    size_t i = 0;
+    while (i < text.size() && blank(text[i])) ++i;
+    while (i < text.size()) {
+        std::string item;
+        if (text[i] == '"') {
+            ++i;
+            while (i < text.size()) {
+                if (text[i] == '"') {
+                    if (i + 1 < text.size() && text[i + 1] == '"') {
+                        item.push_back('"');
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                item.push_back(text[i++]);
+            }
+        } else {
+            while (i < text.size() && text[i] != ',' && !blank(text[i])) item.push_back(text[i++]);
+        }
+        items.push_back(std::move(item));
+        while (i < text.size() && blank(text[i])) ++i;
+        if (i < text.size() && text[i] == ',') {
+            ++i;
+            while (i < text.size() && blank(text[i])) ++i;
+        }
+    }
+    return items;
 }
 
 }  // namespace tunecrest

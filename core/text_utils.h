@@ -39,4 +39,10 @@ std::string QuoteCSVField(std::string_view field);
 // The fields quoted and joined with "," (no separator after the last).
 std::string JoinCSV(const std::vector<std::string>& fields);
 
+// The comma text of a string list: items joined with ","; an item holding a blank, a
+// comma, a double quote or nothing at all is enclosed in double quotes with its quotes
+// doubled. SplitCommaText reads it back (blanks outside quotes also separate items).
+std::string CommaText(const std::vector<std::string>& items);
+std::vector<std::string> SplitCommaText(std::string_view text);
+
 }  // namespace tunecrest

@@ -62,7 +62,9 @@ void TmyNode::ChildrenChanged() {
 
 TmyNodeList::TmyNodeList(TmyNode* owner) : Fowner(owner) {}
 
-TmyNodeList::~TmyNodeList() = default;
+TmyNodeList::~TmyNodeList() {
+    OnFree.Notify(this);
+}
 
 void TmyNodeList::MarkStale() {
     // Walk to the root list: the tree's rows are stale whatever bracket is open.

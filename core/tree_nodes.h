@@ -102,6 +102,8 @@ class TmyNodeList : public TObject {
     // Expanding a node collapses every other branch (set on a tree's root list).
     bool SingleExpand = false;
     TNotifyEvent OnChange;
+    // Told when the list is freed, so that whoever keeps a link to it can drop the link.
+    TnotifyEventList OnFree;
 
   private:
     friend class TmyNode;

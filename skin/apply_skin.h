@@ -9,9 +9,10 @@ namespace tunecrest {
 // A control that takes part in ApplySkinToControls. Each kind keeps its own rule: a
 // skinned panel takes the panel colour as Color1 and the button colour as Color2 of its
 // skin colours; a skinned button the button colour for its face, the panel colour for
-// its surroundings and both font colours; a skinned scroll bar the face and surroundings;
-// a plain panel the panel colour. Skinned controls change inside their own update
-// bracket, so each rebuilds its skin once.
+// its surroundings, both font colours and the focus colour (the font colour); a skinned
+// scroll bar and a multi-button the face and surroundings; a plain panel the panel
+// colour. Skinned controls change inside their own update bracket, so each rebuilds its
+// skin once.
 class TskinColorTarget {
 public:
     virtual ~TskinColorTarget() = default;

@@ -323,5 +323,28 @@ TEST(BrowseTree, ProgressKeysToggleAndAFreedLibrary) {
     EXPECT_EQ(v.tree.Nodes().Count(), 37 + 5);
 }
 
+TEST(BrowseTree, ATreeFreedBeforeItsLibraryIsNotTouchedWhenTheLibraryGoes) {
+    BrowseLibrary library;
+    TcustomJukeboxListViewer2 viewer;
+    viewer.SetJukeboxList(library.lib.get());
+    viewer.SetDisplayMode(kMainWindowDefault);
+    {
+        auto tree = std::make_unique<TmyTreeModel>();
+        viewer.Rebuild(*tree);
+        EXPECT_GT(tree->Nodes().Count(), 0);
+    }
+    // The viewer's last tree is gone; freeing the library clears nothing that is freed.
+    library.lib.reset();
+    EXPECT_EQ(viewer.JukeboxList(), nullptr);
+    EXPECT_EQ(viewer.NodeOfKind(0), nullptr);
+    // A new tree is linked afresh, and a viewer freed first unhooks itself from it.
+    TmyTreeModel tree;
+    viewer.Rebuild(tree);
+    auto early = std::make_unique<TcustomJukeboxListViewer2>();
+    early->Rebuild(tree);
+    early.reset();
+    EXPECT_EQ(tree.Nodes().OnFree.Count(), 1);
+}
+
 }  // namespace
 }  // namespace tunecrest

@@ -1,0 +1,22 @@
+#pragma once
+// Keys and clicks into other programs' windows over an X display: the window is found
+// over the desktop's client list (_NET_CLIENT_LIST, by WM_CLASS and _NET_WM_NAME),
+// raised with _NET_ACTIVE_WINDOW, and the input is synthesised with XTest. libX11 and
+// libXtst are loaded when first needed, so the program runs without them; with no X
+// display (a Wayland-only session, a service) the sender logs that input cannot be
+// sent and does nothing else.
+#include <cstdint>
+#include <memory>
+
+#include "remote/command_runner.h"
+
+namespace tunecrest {
+
+std::shared_ptr<TinputSender> CreateX11InputSender();
+
+// The X key symbol for a virtual-key code (0 when there is none), and for a character
+// key (a to z taken upper-case, as the key itself is meant, not the letter's case).
+uint32_t VirtualKeyToKeysym(int32_t code);
+uint32_t CharacterToKeysym(int32_t code);
+
+}  // namespace tunecrest

@@ -1,0 +1,204 @@
+#include "remote/x11_input.h"
+
+#include "remote/controller_commands.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "platform/launch_program.h"
+#include "remote_test_support.h"
+
+// Xlib's macros (None, Bool, Status) must come after every other header.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+namespace tunecrest {
+namespace {
+
+// Sets an environment variable for one scope (unset when the value is empty).
+class TscopedEnv {
+public:
+    TscopedEnv(const char* name, const char* value) : Fname(name) {
+        if (const char* old = std::getenv(name)) Fold = old;
+        if (value) setenv(name, value, 1);
+        else unsetenv(name);
+    }
+    ~TscopedEnv() {
+        if (Fold) setenv(Fname, Fold->c_str(), 1);
+        else unsetenv(Fname);
+    }
+
+private:
+    const char* Fname;
+    std::optional<std::string> Fold;
+};
+
+TEST(X11Input, NamedKeysAndCharactersHaveKeySymbols) {
+    for (int i = 0; i < KeyboardKeys().Count(); ++i)
+        EXPECT_NE(0u, VirtualKeyToKeysym(KeyboardKeys().Items(i)->Code)) << KeyboardKeys().Items(i)->Name;
+    EXPECT_EQ(0xFF0Du, VirtualKeyToKeysym(0x0D));
+    EXPECT_EQ(0xFFC9u, VirtualKeyToKeysym(0x7B));  // F12
+    EXPECT_EQ(0x41u, VirtualKeyToKeysym(0x41));
+    EXPECT_EQ(0u, VirtualKeyToKeysym(0xFF));
+    EXPECT_EQ(0x41u, CharacterToKeysym('a'));  // the key, not the letter's case
+    EXPECT_EQ(0x41u, CharacterToKeysym('A'));
+    EXPECT_EQ(0xE9u, CharacterToKeysym(0xE9));
+    EXPECT_EQ(0x010020ACu, CharacterToKeysym(0x20AC));
+    EXPECT_EQ(0u, CharacterToKeysym(0));
+}
+
+TEST(X11Input, WithoutAnXDisplayInputIsLoggedAndNotSent) {
+    test::TremoteEnvironment env;
+    TscopedEnv display("DISPLAY", nullptr);
+    TscopedEnv wayland("WAYLAND_DISPLAY", "wayland-0");
+    auto sender = CreateX11InputSender();
+    TkeyPress key;
+    key.Code = 'a';
+    EXPECT_FALSE(sender->SendKey(key));
+    EXPECT_FALSE(sender->SendMouse(TmouseClick{}));
+    EXPECT_NE(std::string::npos,
+              env.Log().find("Input cannot be sent to other programs: a Wayland session without an X display"));
+}
+
+// An X display for the test: the one the test runs under, or a private Xvfb when that
+// is installed; none otherwise.
+class TtestDisplay {
+public:
+    TtestDisplay() {
+        if (const char* display = std::getenv("DISPLAY"); display && *display) {
+            Fname = display;
+            return;
+        }
+        const std::string xvfb = FindOnPath("Xvfb");
+        if (xvfb.empty()) return;
+        for (int number = 90 + int(getpid() % 200); number < 400 && Fname.empty(); number += 7) {
+            const std::string name = ":" + std::to_string(number);
+            if (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number))) continue;
+            Fpid = LaunchProgram((std::filesystem::path(xvfb) / "Xvfb").string(),
+                                 {name, "-nolisten", "tcp", "-screen", "0", "640x480x24"});
+            for (int i = 0; i < 100 && Fpid; ++i) {
+                if (Display* d = XOpenDisplay(name.c_str())) {
+                    XCloseDisplay(d);
+                    Fname = name;
+                    break;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+            if (Fname.empty() && Fpid) kill(Fpid, SIGTERM);
+        }
+    }
+    ~TtestDisplay() {
+        if (Fpid) kill(Fpid, SIGTERM);
+    }
+    const std::string& Name() const { return Fname; }
+
+private:
+    std::string Fname;
+    pid_t Fpid = 0;
+};
+
+// A client window as a desktop would list it: class, title and the root's client list.
+class TclientWindow {
+public:
+    explicit TclientWindow(const std::string& display) : Fd(XOpenDisplay(display.c_str())) {
+        const Window root = DefaultRootWindow(Fd);
+        Fw = XCreateSimpleWindow(Fd, root, 20, 30, 200, 100, 0, 0, 0);
+        XSelectInput(Fd, Fw, KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | ExposureMask);
+        XClassHint hint{const_cast<char*>("tunecrest-test"), const_cast<char*>("TestPlayer")};
+        XSetClassHint(Fd, Fw, &hint);
+        const std::string title = "Test Player \xE2\x99\xAB";
+        XChangeProperty(Fd, Fw, XInternAtom(Fd, "_NET_WM_NAME", False), XInternAtom(Fd, "UTF8_STRING", False), 8,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(title.data()), int(title.size()));
+        XMapWindow(Fd, Fw);
+        const unsigned long list[] = {Fw};
+        XChangeProperty(Fd, root, XInternAtom(Fd, "_NET_CLIENT_LIST", False), XA_WINDOW, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(list), 1);
+        XEvent event;
+        XWindowEvent(Fd, Fw, ExposureMask, &event);  // mapped and viewable
+        XSync(Fd, False);
+    }
+    ~TclientWindow() {
+        XDestroyWindow(Fd, Fw);
+        XCloseDisplay(Fd);
+    }
+    // The events of one kind that arrived, waiting briefly for them.
+    std::vector<XEvent> Events() {
+        std::vector<XEvent> events;
+        for (int i = 0; i < 40; ++i) {
+            while (XPending(Fd)) {
+                XEvent event;
+                XNextEvent(Fd, &event);
+                if (event.type != Expose) events.push_back(event);
+            }
+            if (!events.empty() && i > 4) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        }
+        return events;
+    }
+    KeyCode Code(KeySym sym) const { return XKeysymToKeycode(Fd, sym); }
+
+private:
+    Display* Fd;
+    Window Fw = 0;
+};
+
+TEST(X11Input, KeysAndClicksReachAWindowOverXTest) {
+    TtestDisplay display;
+    if (display.Name().empty())
+        GTEST_SKIP() << "No X display and no Xvfb installed: key and mouse commands through XTest not tested";
+    TscopedEnv env("DISPLAY", display.Name().c_str());
+    test::TremoteEnvironment remote;
+    TclientWindow window(display.Name());
+    auto sender = CreateX11InputSender();
+
+    TkeyPress key;
+    key.WindowTitle = "Test Player \xE2\x99\xAB";
+    key.WindowClass = "TestPlayer";
+    key.Code = 'q';
+    key.Ctrl = true;
+    ASSERT_TRUE(sender->SendKey(key)) << remote.Log();
+    std::vector<std::pair<int, unsigned>> keys;
+    for (const XEvent& e : window.Events())
+        if (e.type == KeyPress || e.type == KeyRelease) keys.emplace_back(e.type, e.xkey.keycode);
+    const unsigned ctrl = window.Code(XK_Control_L), q = window.Code(XK_Q);
+    EXPECT_EQ((std::vector<std::pair<int, unsigned>>{
+                  {KeyPress, ctrl}, {KeyPress, q}, {KeyRelease, q}, {KeyRelease, ctrl}}),
+              keys);
+
+    TmouseClick click;
+    click.WindowClass = "tunecrest-test";
+    click.X = 15;
+    click.Y = 25;
+    click.Left = true;
+    click.Right = true;
+    ASSERT_TRUE(sender->SendMouse(click));
+    std::vector<std::pair<int, unsigned>> buttons;
+    for (const XEvent& e : window.Events())
+        if (e.type == ButtonPress || e.type == ButtonRelease) {
+            buttons.emplace_back(e.type, e.xbutton.button);
+            EXPECT_EQ(15, e.xbutton.x);
+            EXPECT_EQ(25, e.xbutton.y);
+        }
+    EXPECT_EQ((std::vector<std::pair<int, unsigned>>{
+                  {ButtonPress, 1}, {ButtonPress, 3}, {ButtonRelease, 3}, {ButtonRelease, 1}}),
+              buttons);
+
+    // A window that is not listed: nothing is sent.
+    key.WindowTitle = "No Such Window";
+    EXPECT_FALSE(sender->SendKey(key));
+}
+
+}  // namespace
+}  // namespace tunecrest
