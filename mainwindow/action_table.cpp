@@ -188,9 +188,9 @@ bool TactionList::ExecuteMessage(int wParam) {
     return false;
 }
 
-bool TactionList::ExecuteByName(const std::string& name) {
+bool TactionList::ExecuteByName(const std::string& name, TactionRoad road) {
     Taction* a = Find(name);
-    return a && a->Execute(TactionRoad::arRun);
+    return a && a->Execute(road);
 }
 
 namespace {

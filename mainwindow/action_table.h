@@ -72,7 +72,8 @@ class TactionList {
     bool ExecuteShortcut(const std::string& shortcut);
     // A command message: runs the action whose wParam matches.
     bool ExecuteMessage(int wParam);
-    bool ExecuteByName(const std::string& name);
+    // By name, as remote control and the message layer do; `road` says which way it came.
+    bool ExecuteByName(const std::string& name, TactionRoad road = TactionRoad::arRun);
 
     // Shortcuts in section "Shortcuts": one key per action, its name without the first four
     // characters. Written: every action with a shortcut and every message-bound action.
