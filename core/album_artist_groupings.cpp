@@ -13,6 +13,12 @@ bool InMediaMask(const TaudioTag& tag, uint32_t mask) {
     return (tag.MediaType() & mask) != 0;
 }
 
+// The folder part of a file name (with its trailing "/"), as PathPart gives it, without a copy.
+std::string_view FolderOf(const std::string& fileName) {
+    const size_t slash = fileName.rfind('/');
+    return slash == std::string::npos ? std::string_view() : std::string_view(fileName).substr(0, slash + 1);
+}
+
 void AppendDisplayLines(const TaudioTagList& list, TtagDisplayFormat format, uint32_t mediaMask, TmyStringList& dest) {
     for (const auto& tag : list.Items())
         if (InMediaMask(*tag, mediaMask)) dest.AddObject(tag->GetDisplayText(format), tag);
@@ -51,33 +57,67 @@ TaudioTagAlbumPtr TaudioTagAlbumList::CreateAlbum(const std::string& title, cons
     return album;
 }
 
-void TaudioTagAlbumList::AddTag(const TaudioTagPtr& tag) {
-    if (!tag || tag->Album().empty()) return;
-    // Albums of one title lie together; the one whose first tag shares the folder is it.
-    const std::string folder = tag->PathPart();
+namespace {
+std::string AlbumKey(std::string_view title, std::string_view folder) {
+    std::string key = UpperCase(title);
+    key += '\n';
+    key += folder;
+    return key;
+}
+}  // namespace
+
+TaudioTagAlbumPtr TaudioTagAlbumList::FindAlbumFor(const TaudioTag& tag) const {
+    if (tag.Album().empty()) return nullptr;
+    // The album whose title is the tag's and whose first tag shares its folder.
+    const std::string_view folder = FolderOf(tag.Filename());
     // Two albums of one title never share a folder, so the album used last, when it
-    // has this title and folder, is the one the walk below would find.
-    if (const TaudioTagListPtr last = FindListCached(tag->Album())) {
+    // has this title and folder, is the one the lookup below would find.
+    if (const TaudioTagListPtr last = FindListCached(tag.Album())) {
         const TaudioTagPtr first = last->GetTag(0);
-        if (first && first->PathPart() == folder) {
-            last->Add(tag);
-            return;
-        }
+        if (first && FolderOf(first->Filename()) == folder) return std::static_pointer_cast<TaudioTagAlbum>(last);
     }
-    for (int i = IndexOfTitle(tag->Album()); i >= 0 && i < Count(); ++i) {
-        const auto& candidate = Flists[size_t(i)];
-        if (!SameText(candidate->Title(), tag->Album())) break;
-        const TaudioTagPtr first = candidate->GetTag(0);
-        if (first && first->PathPart() == folder) {
-            candidate->Add(tag);
-            return;
-        }
+    if (FbyFolderCount != Flists.size()) {
+        SortPending();
+        FbyFolder.clear();
+        for (const auto& list : Flists)  // in list order: the first of a title and folder wins
+            if (const TaudioTagPtr first = list->GetTag(0))
+                FbyFolder.emplace(AlbumKey(list->Title(), FolderOf(first->Filename())),
+                                  std::static_pointer_cast<TaudioTagAlbum>(list));
+        FbyFolderCount = Flists.size();
     }
+    const auto it = FbyFolder.find(AlbumKey(tag.Album(), folder));
+    return it == FbyFolder.end() ? nullptr : it->second;
+}
+
+void TaudioTagAlbumList::Clear() {
+    FbyFolder.clear();
+    FbyFolderCount = size_t(-1);
+    TaudioTagListList::Clear();
+}
+
+void TaudioTagAlbumList::Delete(int index) {
+    FbyFolder.clear();
+    FbyFolderCount = size_t(-1);
+    TaudioTagListList::Delete(index);
+}
+
+TaudioTagAlbumPtr TaudioTagAlbumList::AddTag(const TaudioTagPtr& tag) {
+    if (!tag || tag->Album().empty()) return nullptr;
+    if (TaudioTagAlbumPtr album = FindAlbumFor(*tag)) {
+        album->Add(tag);
+        return album;
+    }
+    const bool indexed = FbyFolderCount == Flists.size();
     const TaudioTagAlbumPtr album = CreateAlbum(tag->Album(), tag->Artist());
+    if (indexed) {
+        FbyFolder.emplace(AlbumKey(tag->Album(), FolderOf(tag->Filename())), album);
+        FbyFolderCount = Flists.size();
+    }
     // While the album list is being filled, a new album stays inside its own update
     // bracket and sorts once, at the album list's change notice.
     if (UpdateCount() > 0) album->BeginUpdate();
     album->Add(tag);
+    return album;
 }
 
 TaudioTagAlbumPtr TaudioTagAlbumList::GetAlbum(int index) const {
@@ -86,12 +126,14 @@ TaudioTagAlbumPtr TaudioTagAlbumList::GetAlbum(int index) const {
 
 void TaudioTagAlbumList::SearchAlbums(const std::string& text, TmyStringList& dest, uint32_t mediaMask) const {
     const std::string upper = UpperCase(text);
+    SortPending();
     for (const auto& album : Flists)
         if (UpperCase(album->Title()).find(upper) != std::string::npos)
             AppendDisplayLines(*album, tdfArtistTitleAlbumTrack, mediaMask, dest);
 }
 
 void TaudioTagAlbumList::DoChange() {
+    SortPending();
     for (const auto& album : Flists) {
         if (album->UpdateCount() > 0)
             album->EndUpdate();
@@ -172,6 +214,11 @@ void TaudioTagArtistList::BuildFromList(const TaudioTagAlbumList& albums) {
 void TaudioTagArtistList::ApplyMappings() {
     FdisplayNames.BeginUpdate();
     FdisplayNames.Clear();
+    // Collected as they come and sorted once (stable, so of equal names the first one
+    // stays, as a sorted list that ignores duplicates keeps it): inserting each name
+    // in order would move the list at every artist.
+    FdisplayNames.SetSorted(false);
+    SortPending();
     for (const auto& list : Flists) {
         if (list->UpdateCount() > 0) list->EndUpdate();
         const std::string& name = list->Title();
@@ -192,6 +239,9 @@ void TaudioTagArtistList::ApplyMappings() {
         }
         if (addPlain) FdisplayNames.AddObject(name, list);
     }
+    FdisplayNames.SetSorted(true);
+    for (int i = FdisplayNames.Count() - 1; i > 0; --i)
+        if (SameText(FdisplayNames.Strings(i), FdisplayNames.Strings(i - 1))) FdisplayNames.Delete(i);
     FdisplayNames.EndUpdate();
 }
 
@@ -219,6 +269,7 @@ void TaudioTagArtistList::GetArtistNames(TmyStringList& list) const {
 
 void TaudioTagArtistList::SearchArtists(const std::string& text, TmyStringList& dest, uint32_t mediaMask) const {
     const std::string upper = UpperCase(text);
+    SortPending();
     for (const auto& artist : Flists)
         if (UpperCase(artist->Title()).find(upper) != std::string::npos)
             AppendDisplayLines(*artist, tdfArtistTitle, mediaMask, dest);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/safe_file.h"
@@ -41,8 +42,10 @@ class TaudioTagAlbumList : public TaudioTagListList {
 public:
     TaudioTagAlbumList() { FwritesListNames = false; }
     // Files a tag under the album of its title whose first tag lies in the same folder,
-    // or under a new album.
-    void AddTag(const TaudioTagPtr& tag);
+    // or under a new album; returns that album (null for a tag without album).
+    TaudioTagAlbumPtr AddTag(const TaudioTagPtr& tag);
+    // The album AddTag would file the tag under, or null when it would make a new one.
+    TaudioTagAlbumPtr FindAlbumFor(const TaudioTag& tag) const;
     // A new album with that title and album artist, sorted by track, added.
     TaudioTagAlbumPtr CreateAlbum(const std::string& title, const std::string& albumArtist);
     TaudioTagAlbumPtr GetAlbum(int index) const;
@@ -65,8 +68,18 @@ public:
     // Clears the albums; reads the file when it exists (false when missing or damaged).
     bool LoadFromFile(const std::string& name, const TaudioTagList& master, std::string* error = nullptr);
 
+    void Clear() override;
+    void Delete(int index) override;
+
 protected:
     void DoChange() override;
+
+private:
+    // The albums by upper-cased title and folder of their first tag: many albums share
+    // a title ("Greatest Hits"), and filing a track must not walk all of them. Built on
+    // first use and again whenever albums were added or removed other than by AddTag.
+    mutable std::unordered_map<std::string, TaudioTagAlbumPtr> FbyFolder;
+    mutable size_t FbyFolderCount = size_t(-1);
 };
 
 class TaudioTagArtist : public TaudioTagList {

@@ -48,7 +48,17 @@ void TaudioTag::CopyValuesTo(TaudioTag& dest) const {
     dest.FmodDate = FmodDate;
     dest.FmediaType = FmediaType;
     dest.Fdata = Fdata;
-    dest.FextraFields.Assign(FextraFields);
+    if (FextraFields || dest.FextraFields) dest.ExtraFields().Assign(ExtraFields());
+}
+
+TmyStringList& TaudioTag::ExtraFields() {
+    if (!FextraFields) FextraFields = std::make_unique<TmyStringList>();
+    return *FextraFields;
+}
+
+const TmyStringList& TaudioTag::ExtraFields() const {
+    static const TmyStringList kNone;
+    return FextraFields ? *FextraFields : kNone;
 }
 
 TaudioTagPtr TaudioTag::Clone() const {
@@ -117,15 +127,17 @@ void TaudioTag::ReadFromPlugin(TtagSource& plugin) {
     Fchannels = plugin.Channels();
     FmediaType = plugin.MediaType();
     FtagType = plugin.TagType();
-    FextraFields.BeginUpdate();
-    FextraFields.Clear();
     const int count = plugin.ExtraFieldCount();
+    if (count <= 0 && !FextraFields) return;
+    TmyStringList& extra = ExtraFields();
+    extra.BeginUpdate();
+    extra.Clear();
     for (int i = 0; i < count; ++i) {
         std::string name, value;
         plugin.GetExtraField(i, name, value);
-        FextraFields.Add(name + "=" + value);
+        extra.Add(name + "=" + value);
     }
-    FextraFields.EndUpdate();
+    extra.EndUpdate();
 }
 
 namespace {
@@ -244,7 +256,7 @@ std::string TaudioTag::ExtPart() const {
 std::string TaudioTag::AlbumPath() const { return PathPart() + (Falbum.empty() ? "[No Album]" : Falbum); }
 
 void TaudioTag::GetCSVRow(std::string& row) const {
-    std::vector<std::string> extra = FextraFields.ToVector();
+    std::vector<std::string> extra = ExtraFields().ToVector();
     row += QuoteCSVField(Ffilename);
     for (const std::string& text : {PathPart(), FilePart(), ExtPart(), AlbumPath(), Ftitle, Fartist, Falbum,
                                      Fcomment, Fdate})

@@ -185,8 +185,9 @@ public:
     uint32_t Data() const { return Fdata; }
     void SetData(uint32_t v) { Fdata = v; }
     // Owned by the tag and always edited in place.
-    TmyStringList& ExtraFields() { return FextraFields; }
-    const TmyStringList& ExtraFields() const { return FextraFields; }
+    // Made on first use: most tracks have none, and a library holds a million tags.
+    TmyStringList& ExtraFields();
+    const TmyStringList& ExtraFields() const;
     int32_t TrackIndex() const { return FtrackIndex; }
     void SetTrackIndex(int32_t v) { FtrackIndex = v; }
 
@@ -217,7 +218,7 @@ private:
     TDateTime FmodDate = 0;
     uint32_t FmediaType = 0;
     uint32_t Fdata = 0;
-    TmyStringList FextraFields;
+    std::unique_ptr<TmyStringList> FextraFields;
     int32_t FtrackIndex = 0;
 
     uint32_t Fsequence = 0;

@@ -76,23 +76,41 @@ void SplitCSV(std::string_view line, std::vector<std::string>& list) {
 
 void JoinCSV(const std::vector<std::string>& list, std::string& line) { line = JoinCSV(list); }
 
+bool ReadCSVRow(std::string_view text, size_t& pos, std::vector<std::string>& row) {
+    size_t fields = 0;
+    while (true) {
+        const size_t end = FieldEnd(text, pos);
+        if (fields < row.size())
+            row[fields] = UnquoteCSVField(text.substr(pos, end - pos));
+        else
+            row.push_back(UnquoteCSVField(text.substr(pos, end - pos)));
+        ++fields;
+        pos = end;
+        if (pos < text.size() && text[pos] == ',') {
+            ++pos;
+            continue;
+        }
+        break;
+    }
+    row.resize(fields);
+    bool ended = false;
+    if (pos < text.size() && text[pos] == '\r') {
+        ++pos;
+        ended = pos < text.size();
+    }
+    if (pos < text.size() && text[pos] == '\n') {
+        ++pos;
+        ended = true;
+    }
+    return ended;
+}
+
 std::vector<std::vector<std::string>> ReadCSVRows(std::string_view text) {
     std::vector<std::vector<std::string>> rows;
     size_t pos = 0;
     while (pos < text.size()) {
         std::vector<std::string> row;
-        while (true) {
-            const size_t end = FieldEnd(text, pos);
-            row.push_back(UnquoteCSVField(text.substr(pos, end - pos)));
-            pos = end;
-            if (pos < text.size() && text[pos] == ',') {
-                ++pos;
-                continue;
-            }
-            break;
-        }
-        if (pos < text.size() && text[pos] == '\r') ++pos;
-        if (pos < text.size() && text[pos] == '\n') ++pos;
+        ReadCSVRow(text, pos, row);
         if (!(row.size() == 1 && row[0].empty())) rows.push_back(std::move(row));
     }
     return rows;

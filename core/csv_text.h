@@ -20,6 +20,11 @@ void JoinCSV(const std::vector<std::string>& list, std::string& line);
 // Splits a whole text into rows of fields; line breaks inside quoted fields belong to
 // the field. Rows end at LF, CR LF or CR; a final line break adds no empty row.
 std::vector<std::vector<std::string>> ReadCSVRows(std::string_view text);
+// Reads the row that starts at `pos` into `row` (cleared first, its strings reused)
+// and moves `pos` past the row's line break. True when the row ended at a line break
+// that lies wholly inside `text` (a CR as the last byte may still be followed by its
+// LF), so a reader that gets the text in pieces knows when it needs more.
+bool ReadCSVRow(std::string_view text, size_t& pos, std::vector<std::string>& row);
 // The header row of the track export.
 void GetCSVHeader(std::string& header);
 

@@ -17,6 +17,7 @@ void TaudioTagCategory::Add(TaudioTagPtr tag) {
         Fartists->AddTag(tag);
         if (UseAlbums) Falbums->AddTag(tag);
     }
+    FtitleOrderStale = true;
     TaudioTagList::Add(std::move(tag));
 }
 
@@ -24,6 +25,15 @@ void TaudioTagCategory::Clear() {
     Fartists->Clear();
     Falbums->Clear();
     TaudioTagList::Clear();
+    FtitleOrderStale = false;
+    FsortedCount = 0;
+}
+
+void TaudioTagCategory::SortByTitle() {
+    if (!FtitleOrderStale && FsortedCount == Count()) return;
+    SortBy(tstTitle);
+    FtitleOrderStale = false;
+    FsortedCount = Count();
 }
 
 TaudioTagCategoryList::TaudioTagCategoryList() {
@@ -46,15 +56,25 @@ TaudioTagCategoryPtr TaudioTagCategoryList::CreateCategory(const std::string& na
     return category;
 }
 
-void TaudioTagCategoryList::AddTag(const TaudioTagPtr& tag) {
-    if (!tag) return;
+TaudioTagCategory* TaudioTagCategoryList::AddTag(const TaudioTagPtr& tag) {
+    if (!tag) return nullptr;
     const std::string key = KeyOf(*tag);
     auto category = std::static_pointer_cast<TaudioTagCategory>(FindListCached(key));
     if (!category) category = CreateCategory(key);
     category->Add(tag);
+    return category.get();
+}
+
+void TaudioTagCategoryList::RelinkArtists(TaudioTagCategory& category) {
+    TaudioTagArtistList& artists = category.Artists();
+    for (int i = 0; i < artists.Count(); ++i)
+        if (const auto artist = artists.GetArtist(i)) artist->Albums().Clear();
+    artists.BuildFromList(category.Albums());
+    artists.ApplyMappings();
 }
 
 void TaudioTagCategoryList::BuildArtists() {
+    SortPending();
     for (const auto& list : Flists) {
         auto category = std::static_pointer_cast<TaudioTagCategory>(list);
         category->Artists().BuildFromList(category->Albums());
@@ -85,7 +105,7 @@ void TaudioTagCategoryList::Changed() {
         if (category->Artists().UpdateCount() > 0) category->Artists().EndUpdate();
         if (category->UpdateCount() > 0) category->EndUpdate();
         Fnames.AddObject(category->Title(), category);
-        category->SortBy(tstTitle);
+        category->SortByTitle();
     }
     Fnames.EndUpdate();
     TaudioTagListList::Changed();

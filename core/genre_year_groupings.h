@@ -28,8 +28,12 @@ public:
     const TaudioTagAlbumList& Albums() const { return *Falbums; }
     void Add(TaudioTagPtr tag) override;
     void Clear() override;
+    // Puts the tracks in title order when tracks came in since the last time.
+    void SortByTitle();
 
 private:
+    bool FtitleOrderStale = false;
+    int FsortedCount = 0;
     std::unique_ptr<TaudioTagArtistList> Fartists;
     std::unique_ptr<TaudioTagAlbumList> Falbums;
 };
@@ -52,8 +56,11 @@ public:
   // every new category files both (a category's own switches decide its filing).
   bool UseAlbums = true;
   bool UseArtists = true;
-  // Files a tag under its category key.
-  void AddTag(const TaudioTagPtr& tag);
+  // Files a tag under its category key; returns that category.
+  TaudioTagCategory* AddTag(const TaudioTagPtr& tag);
+  // Links one category's albums to its artists anew and rebuilds its display names
+  // (after tracks were added to it).
+  static void RelinkArtists(TaudioTagCategory& category);
   // Every category links its albums to its artists and rebuilds its display names.
   void BuildArtists();
   // The category names with their categories, sorted without regard to case.

@@ -120,6 +120,7 @@ bool ParseCategories(TbyteReader& r, std::string_view magic, int masterCount,
 
 void AddTracks(TaudioTagList& list, const std::vector<int32_t>& positions, const TaudioTagList& master) {
     const auto& tags = master.Items();
+    list.Reserve(positions.size());
     for (const int32_t position : positions) list.Add(tags[size_t(position)]);
 }
 
@@ -178,6 +179,7 @@ bool LoadIndexFile(Grouping& grouping, const std::string& name, const TaudioTagL
 
 void TaudioTagAlbumList::SaveToStream(TbyteWriter& w) const {
     w.WriteBytes(kAlbumsMagic);
+    SortPending();
     w.WriteI32(int32_t(Flists.size()));
     for (int i = 0; i < Count(); ++i) {
         const TaudioTagAlbumPtr album = GetAlbum(i);
@@ -210,6 +212,7 @@ bool TaudioTagAlbumList::LoadFromFile(const std::string& name, const TaudioTagLi
 
 void TaudioTagArtistList::SaveToStream(TbyteWriter& w) const {
     w.WriteBytes(kArtistsMagic);
+    SortPending();
     w.WriteI32(int32_t(Flists.size()));
     for (const auto& artist : Flists) {
         WriteText(w, artist->Title());
@@ -240,6 +243,7 @@ bool TaudioTagArtistList::LoadFromFile(const std::string& name, const TaudioTagL
 
 void TaudioTagCategoryList::SaveToStream(TbyteWriter& w) const {
     w.WriteBytes(IndexMagic());
+    SortPending();
     w.WriteI32(int32_t(Flists.size()));
     for (int i = 0; i < Count(); ++i) {
         const TaudioTagCategoryPtr category = GetCategory(i);

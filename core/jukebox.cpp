@@ -184,7 +184,7 @@ void TcustomJukebox::TrackPlayed(const TaudioTagPtr& tag) {
         FhistoryList->Add(copy);
         if (WriteHistoryFile) {
             std::string error;
-            if (!FhistoryList->SaveToTextFile(GetHistoryFileName(), &error))
+            if (!FhistoryList->AppendLastToTextFile(GetHistoryFileName(), &error))
                 LogError("Cannot write " + GetHistoryFileName() + ": " + error);
         }
         FlastPlayed = copy;

@@ -1,15 +1,20 @@
 #include "core/jukebox_list.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <unordered_set>
 
+#include "core/csv_text.h"
 #include "core/date_time.h"
 #include "core/ini_file.h"
 #include "core/jukebox_data_files.h"
 #include "core/playlist_files.h"
 #include "core/services.h"
 #include "core/system_services.h"
+#include "core/safe_file.h"
 #include "core/tag_list_files.h"
+#include "core/tag_stream.h"
 #include "core/tagger_loader.h"
 #include "core/text_utils.h"
 
@@ -160,6 +165,8 @@ TcustomJukeboxList::TcustomJukeboxList() : FpopularSavePending(std::make_shared<
 
 TcustomJukeboxList::~TcustomJukeboxList() {
     FfreeNotices.Notify(this);
+    *Falive = false;
+    FinishPendingSaves();
     // Counts still waiting for their debounced write are not lost at close-down.
     if (*FpopularSavePending && !FpopularLoadFailed && !FdataFolder.empty()) SavePopularList();
     *FpopularSavePending = false;
@@ -206,13 +213,36 @@ bool TcustomJukeboxList::SaveList(const std::string& fileName, const std::functi
 // ---- Processing -----------------------------------------------------------------
 
 void TcustomJukeboxList::ProcessTags() {
-    if (AutoSaveGlobal && !Floading && !FglobalLoadFailed) WriteGlobalList();  // the index files follow below
+    bool saveList = AutoSaveGlobal && !Floading && !FglobalLoadFailed, buildDatabase = false;
     if (FdatabaseEnabled) {
         // While loading, a database not older than "jukebox.dat" is opened as it is.
-        if (!Floading || TjukeboxDB::NeedsRebuild(DataFile("jukebox.mdb"), DataFile("jukebox.dat")) || !OpenDatabase())
-            BuildDatabase();
+        buildDatabase = !Floading || TjukeboxDB::NeedsRebuild(DataFile("jukebox.mdb"), DataFile("jukebox.dat")) ||
+                        !OpenDatabase();
+    }
+    if (!FsaveInBackground) {
+        if (saveList) WriteGlobalList();  // the index files follow below
+        if (buildDatabase) BuildDatabase();
+        saveList = buildDatabase = false;
     }
     ProcessStart("Processing Tag Information");
+    // Tracks added at the end of an unchanged list are filed by themselves; any other
+    // change files every track again.
+    const bool appended = !FindexesLoaded && FileAppendedTracks();
+    if (!appended) FileAllTracks();
+    const auto& filed = FglobalList->Items();
+    Ffiled.assign(filed.size(), nullptr);
+    for (size_t i = 0; i < filed.size(); ++i) Ffiled[i] = filed[i].get();
+    FfiledSettings = FilingSettings();
+    if (FsaveInBackground) {
+        if (saveList || buildDatabase || !FindexesLoaded) ScheduleSave(saveList, !FindexesLoaded, buildDatabase);
+    } else if (!FindexesLoaded) {
+        SaveIndexFiles();
+    }
+    ProcessFinished();
+    if (Fevents && Fevents->OnGlobalListChange) Fevents->OnGlobalListChange(this);
+}
+
+void TcustomJukeboxList::FileAllTracks() {
     const std::vector<TaudioTagListList*> groupings = Groupings();
     for (auto* grouping : groupings) grouping->BeginUpdate();
     FfileIndex->BeginUpdate();
@@ -254,9 +284,61 @@ void TcustomJukeboxList::ProcessTags() {
     for (auto* grouping : groupings) grouping->EndUpdate();
     if (LoadGenres) FgenreList->BuildArtists();
     if (LoadYears) FyearList->BuildArtists();
-    if (!FindexesLoaded) SaveIndexFiles();
-    ProcessFinished();
-    if (Fevents && Fevents->OnGlobalListChange) Fevents->OnGlobalListChange(this);
+}
+
+uint32_t TcustomJukeboxList::FilingSettings() const {
+    return (LoadArtistsAlbums ? 1u : 0u) | (LoadGenres ? 2u : 0u) | (LoadYears ? 4u : 0u) |
+           (FyearList->Mode == ymDecades ? 8u : 0u) | 16u;
+}
+
+bool TcustomJukeboxList::FileAppendedTracks() {
+    const auto& items = FglobalList->Items();
+    const size_t from = Ffiled.size(), count = items.size();
+    // A large addition (a first scan) files as fast all at once.
+    if (from == 0 || count <= from || count - from > std::max<size_t>(1000, from / 20)) return false;
+    if (FfiledSettings != FilingSettings()) return false;
+    for (size_t i = 0; i < from; ++i)
+        if (items[i].get() != Ffiled[i]) return false;
+    const std::vector<TaudioTagListList*> groupings = Groupings();
+    for (auto* grouping : groupings) grouping->BeginUpdate();
+    FfileIndex->BeginUpdate();
+    const int artists = FartistList->Count(), letters = FtitleList->Count();
+    std::vector<TaudioTagAlbumPtr> newAlbums;
+    std::unordered_set<TaudioTagCategory*> categories;
+    bool refile = false;
+    for (size_t i = from; i < count; ++i) {
+        const TaudioTagPtr& tag = items[i];
+        tag->SetStoredPosition(int32_t(i));
+        if (LoadArtistsAlbums) {
+            const TaudioTagAlbumPtr existing = FalbumList->FindAlbumFor(*tag);
+            const std::string albumArtist = existing ? existing->AlbumArtist : std::string();
+            TaudioTagAlbumPtr album = FalbumList->AddTag(tag);
+            // An album that turns into a compilation moves to another artist: all again.
+            if (existing && existing->AlbumArtist != albumArtist) refile = true;
+            if (album && !existing) newAlbums.push_back(std::move(album));
+            FartistList->AddTag(tag);
+            FtitleList->AddTag(tag);
+        }
+        if (LoadGenres) categories.insert(FgenreList->AddTag(tag));
+        if (LoadYears) categories.insert(FyearList->AddTag(tag));
+        FfileIndex->AddObject(tag->Filename(), tag);
+    }
+    if (LoadArtistsAlbums && !refile) {
+        for (const TaudioTagAlbumPtr& album : newAlbums)
+            if (const TaudioTagArtistPtr artist = FartistList->FindArtist(album->AlbumArtist))
+                artist->Albums().AddList(album, false);
+        if (FartistList->Count() != artists) FartistList->ApplyMappings();
+        if (FtitleList->Count() != letters) FtitleList->ApplyMappings();
+    }
+    FfileIndex->EndUpdate();
+    for (auto* grouping : groupings) grouping->EndUpdate();
+    if (refile) {
+        FileAllTracks();
+        return true;
+    }
+    for (TaudioTagCategory* category : categories)
+        if (category) TaudioTagCategoryList::RelinkArtists(*category);
+    return true;
 }
 
 void TcustomJukeboxList::ProcessVideo() {
@@ -486,9 +568,259 @@ bool TcustomJukeboxList::WriteGlobalList() {
     // would add them a second time.
     TaudioTagList own;
     own.SetTitle(FglobalList->Title());
-    for (const auto& tag : FglobalList->Items())
-        if (!IsCdListTrack(tag.get())) own.Add(tag);
+    for (const auto& tag : OwnTracks()) own.Add(tag);
     return SaveListFile(own, name);
+}
+
+std::vector<TaudioTagPtr> TcustomJukeboxList::OwnTracks() const {
+    if (FcdTracks.empty()) return FglobalList->Items();
+    std::unordered_set<const TaudioTag*> cd;
+    for (const auto& weak : FcdTracks)
+        if (const auto tag = weak.lock()) cd.insert(tag.get());
+    std::vector<TaudioTagPtr> own;
+    own.reserve(FglobalList->Items().size());
+    for (const auto& tag : FglobalList->Items())
+        if (!cd.count(tag.get())) own.push_back(tag);
+    return own;
+}
+
+// ---- Saving in the background ---------------------------------------------------
+
+// One save as it is prepared: the bytes of every file it writes, made on the main
+// thread from the lists as they are when it starts. A newer change starts it again.
+struct TcustomJukeboxList::TsaveRun {
+    uint64_t Change = 0;
+    bool List = false, Indexes = false, Database = false;
+    std::vector<TaudioTagPtr> Tags;
+    size_t Next = 0;
+    int Stage = 0;  // 0 the list's records, 1 the index files, 2 the export rows, 3 ready
+    // The files' bytes in pieces, one a slice: a piece never grows past what one slice
+    // writes, so no slice copies or faults in the bytes of the ones before it.
+    std::vector<std::string> Library;
+    int64_t LibraryBytes = 0;
+    std::vector<std::pair<std::string, std::string>> IndexFiles;  // name, bytes
+    bool RemoveIndexFiles = false;
+    std::vector<std::string> Csv;
+    std::string LibraryFile, CsvFile, DatabaseFile;
+};
+
+namespace {
+// The longest a slice of preparation holds the main thread.
+constexpr auto kSliceTime = std::chrono::milliseconds(8);
+constexpr size_t kTracksPerClockCheck = 256;
+}  // namespace
+
+void TcustomJukeboxList::ScheduleSave(bool list, bool indexes, bool database) {
+    ++FchangeCount;
+    FpendingList |= list;
+    FpendingIndexes |= indexes;
+    FpendingDatabase |= database;
+    PostSaveStep();
+}
+
+void TcustomJukeboxList::PostSaveStep() {
+    if (FsavePosted) return;
+    FsavePosted = true;
+    std::weak_ptr<bool> alive = Falive;
+    Dispatcher().Post([this, alive] {
+        const auto live = alive.lock();
+        if (!live || !*live) return;
+        FsavePosted = false;
+        SaveStep();
+    });
+}
+
+bool TcustomJukeboxList::BackgroundWorkPending() const {
+    return FsavePosted || Frun || FworkerResults > 0 || FpendingList || FpendingIndexes || FpendingDatabase;
+}
+
+void TcustomJukeboxList::SaveStep() {
+    // In the middle of a change the lists are not what will be saved; its end runs the
+    // change handler, which asks again.
+    if (FglobalList->UpdateCount() > 0 || Floading) return;
+    if (Frun && Frun->Change != FchangeCount) {
+        // Changed while being prepared: what it was to write is written from the new state.
+        FpendingList |= Frun->List;
+        FpendingIndexes |= Frun->Indexes;
+        FpendingDatabase |= Frun->Database;
+        Frun.reset();
+    }
+    if (!Frun) {
+        if (!FpendingList && !FpendingIndexes && !FpendingDatabase) return;
+        Frun = std::make_shared<TsaveRun>();
+        TsaveRun& run = *Frun;
+        run.Change = FchangeCount;
+        run.List = FpendingList && !FdataFolder.empty();
+        run.Indexes = FpendingIndexes && !FdataFolder.empty();
+        run.Database = FpendingDatabase && FdatabaseEnabled;
+        FpendingList = FpendingIndexes = FpendingDatabase = false;
+        run.LibraryFile = DataFile("jukebox.dat");
+        run.CsvFile = DataFile("jukebox.csv");
+        run.DatabaseFile = DataFile("jukebox.mdb");
+        if (run.List) {
+            run.Tags = OwnTracks();
+            TbyteWriter head;
+            WriteTagListHeader({FglobalList->Title(), FglobalList->Active(), FglobalList->PlayMode(),
+                                FglobalList->Filename()},
+                               int32_t(run.Tags.size()), head);
+            run.Library.push_back(std::move(head.Bytes()));
+        }
+        if (run.Database) {
+            std::string header;
+            GetCSVHeader(header);
+            run.Csv.push_back(header + "\n");
+        }
+    }
+    if (!SaveSlice(*Frun)) {
+        PostSaveStep();
+        return;
+    }
+    std::shared_ptr<TsaveRun> ready = std::move(Frun);
+    if (ready->List) {
+        for (const auto& piece : ready->Library) ready->LibraryBytes += int64_t(piece.size());
+        FglobalList->SetStoredSize(ready->LibraryBytes);
+    }
+    HandToWorker(std::move(ready));
+}
+
+bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
+    const auto start = std::chrono::steady_clock::now();
+    auto timeUp = [&] { return std::chrono::steady_clock::now() - start >= kSliceTime; };
+    if (run.Stage == 0) {
+        if (run.List) {
+            TbyteWriter piece;
+            while (run.Next < run.Tags.size()) {
+                const size_t end = std::min(run.Tags.size(), run.Next + kTracksPerClockCheck);
+                for (; run.Next < end; ++run.Next) WriteAudioTagRecord(piece, *run.Tags[run.Next]);
+                if (run.Next < run.Tags.size() && timeUp()) {
+                    run.Library.push_back(std::move(piece.Bytes()));
+                    return false;
+                }
+            }
+            run.Library.push_back(std::move(piece.Bytes()));
+        }
+        run.Stage = 1;
+        run.Next = 0;
+    }
+    if (run.Stage == 1) {
+        if (run.Indexes && IndexesWanted()) {
+            // One index file a step: each is a few arrays of positions.
+            const std::vector<std::pair<const char*, TaudioTagListList*>> files = {
+                {"albums.idx", FalbumList.get()}, {"artists.idx", FartistList.get()},
+                {"titles.idx", FtitleList.get()}, {"genres.idx", FgenreList.get()},
+                {"years.idx", FyearList.get()}};
+            while (run.Next < files.size()) {
+                TbyteWriter w;
+                TaudioTagListList* grouping = files[run.Next].second;
+                if (auto* albums = dynamic_cast<TaudioTagAlbumList*>(grouping)) albums->SaveToStream(w);
+                else if (auto* artists = dynamic_cast<TaudioTagArtistList*>(grouping)) artists->SaveToStream(w);
+                else if (auto* categories = dynamic_cast<TaudioTagCategoryList*>(grouping)) categories->SaveToStream(w);
+                run.IndexFiles.emplace_back(DataFile(files[run.Next].first), std::move(w.Bytes()));
+                ++run.Next;
+                if (timeUp() && run.Next < files.size()) return false;
+            }
+        } else if (run.Indexes && FenableIndexes) {
+            run.RemoveIndexFiles = true;
+        }
+        run.Stage = 2;
+        run.Next = 0;
+        // The export holds the whole global list, CD tracks too.
+        if (run.Database) run.Tags = FglobalList->Items();
+    }
+    if (run.Stage == 2) {
+        if (run.Database) {
+            std::string piece;
+            while (run.Next < run.Tags.size()) {
+                const size_t end = std::min(run.Tags.size(), run.Next + kTracksPerClockCheck);
+                for (; run.Next < end; ++run.Next) {
+                    run.Tags[run.Next]->GetCSVRow(piece);
+                    piece += ",\n";  // an empty playlist name
+                }
+                if (run.Next < run.Tags.size() && timeUp()) {
+                    run.Csv.push_back(std::move(piece));
+                    return false;
+                }
+            }
+            run.Csv.push_back(std::move(piece));
+        }
+        run.Stage = 3;
+        run.Tags = {};
+    }
+    return true;
+}
+
+void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
+    if (!run->List && run->IndexFiles.empty() && !run->RemoveIndexFiles && !run->Database) return;
+    if (!Fworker) Fworker = std::make_unique<TbackgroundWorker>();
+    ++FworkerResults;
+    std::weak_ptr<bool> alive = Falive;
+    const std::string folder = FdataFolder;
+    Fworker->Run([this, alive, run, folder] {
+        std::vector<std::string> errors;
+        std::error_code ec;
+        std::filesystem::create_directories(folder, ec);
+        std::string error;
+        const auto joined = [](std::vector<std::string>& pieces) {
+            size_t size = 0;
+            for (const auto& piece : pieces) size += piece.size();
+            std::string all;
+            all.reserve(size);
+            for (auto& piece : pieces) {
+                all += piece;
+                piece = std::string();
+            }
+            pieces.clear();
+            return all;
+        };
+        bool listWritten = true;
+        if (run->List && !SafeWriteFile(run->LibraryFile, joined(run->Library), &error)) {
+            errors.push_back("Cannot write " + run->LibraryFile + ": " + error);
+            listWritten = false;
+        }
+        // The index files are only used when not older than "jukebox.dat".
+        if (listWritten)
+            for (const auto& [name, bytes] : run->IndexFiles)
+                if (!SafeWriteFile(name, bytes, &error)) errors.push_back("Cannot write " + name + ": " + error);
+        run->IndexFiles.clear();
+        if (run->RemoveIndexFiles)
+            for (const char* file : kIndexFiles) std::filesystem::remove(std::filesystem::path(folder) / file, ec);
+        bool built = false;
+        if (run->Database) {
+            if (!SafeWriteFile(run->CsvFile, joined(run->Csv), &error)) {
+                errors.push_back("Cannot export the library to " + run->CsvFile + ": " + error);
+            } else {
+                TjukeboxDB database;  // built beside the one in use and renamed over it
+                built = database.Build(run->DatabaseFile, run->CsvFile);
+                if (!built) errors.push_back("Cannot build " + run->DatabaseFile + ": " + database.LastError());
+            }
+        }
+        Dispatcher().Post([this, alive, errors, built, database = run->DatabaseFile] {
+            const auto live = alive.lock();
+            if (!live || !*live) return;
+            --FworkerResults;
+            for (const auto& e : errors) LogError(e);
+            // The connection moves to the new file; queries until now ran on the old one.
+            if (built && FdatabaseEnabled) Fdatabase->Open(database);
+        });
+    });
+}
+
+void TcustomJukeboxList::SetLoading(bool loading) {
+    Floading = loading;
+    // A save asked for while loading waits for the load to end.
+    if (!loading && FsaveInBackground && (FpendingList || FpendingIndexes || FpendingDatabase)) PostSaveStep();
+}
+
+void TcustomJukeboxList::FinishPendingSaves() {
+    if (Fworker) Fworker->Wait();
+    const bool list = FpendingList || (Frun && Frun->List);
+    const bool indexes = FpendingIndexes || (Frun && Frun->Indexes);
+    FpendingList = FpendingIndexes = FpendingDatabase = false;
+    Frun.reset();
+    // What a change asked for is not lost at close-down; the database, older than
+    // "jukebox.dat" then, is built again at the next start.
+    if (list && !FdataFolder.empty()) WriteGlobalList();
+    if ((list || indexes) && IndexesWanted() && FglobalList->UpdateCount() == 0) SaveIndexFiles();
 }
 
 bool TcustomJukeboxList::SaveVideoList() { return SaveListFile(*FvideoList, DataFile("vidlist.dat")); }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/background_worker.h"
 #include "core/jukebox.h"
 #include "core/album_artist_groupings.h"
 #include "core/file_keyed_tag_lists.h"
@@ -136,6 +137,17 @@ class TcustomJukeboxList : public TObject {
     void BuildDatabase();
     bool OpenDatabase();
     void CloseDatabase();
+    // Saving after a change of the global list. With SaveInBackground (the program's
+    // setting) the change handler only files the groupings: "jukebox.dat", the index
+    // files, the export and the database follow once the burst of changes is over,
+    // prepared on the main thread in short slices from the list as it then is and
+    // written by a worker thread (the database built beside the old one and swapped
+    // in). Without it they are written while the change handler runs.
+    bool SaveInBackground() const { return FsaveInBackground; }
+    void SetSaveInBackground(bool on) { FsaveInBackground = on; }
+    // True while such a save is still to finish (its result comes back through the
+    // dispatcher).
+    bool BackgroundWorkPending() const;
     TDateTime GetJukeboxFileDate() const;
     TDateTime GetPlaylistsFileDate() const;
     void Refresh() {}
@@ -164,7 +176,7 @@ class TcustomJukeboxList : public TObject {
     template <typename Step>
     void Guarded(const char* name, Step step);
     // Loading starts or ends (the local form holds the jukebox's requests meanwhile).
-    virtual void SetLoading(bool loading) { Floading = loading; }
+    virtual void SetLoading(bool loading);
     void ProcessStart(const std::string& text);
     void Process(int index, int count, const TaudioTagPtr& tag);
     void ProcessFinished();
@@ -180,6 +192,23 @@ class TcustomJukeboxList : public TObject {
     void SaveIndexFiles();
     // "jukebox.dat" alone (without the CD tracks).
     bool WriteGlobalList();
+    // Files every track of the global list into the groupings anew (or, with the index
+    // files loaded, only rebuilds the file-name index and the links).
+    void FileAllTracks();
+    // Files only the tracks added at the end of the list since the last filing; false
+    // when the change was anything else.
+    bool FileAppendedTracks();
+    uint32_t FilingSettings() const;
+    // The tracks "jukebox.dat" holds: the global list without the CD tracks.
+    std::vector<TaudioTagPtr> OwnTracks() const;
+    // The background save: asked for by the change handler, run in slices.
+    struct TsaveRun;
+    void ScheduleSave(bool list, bool indexes, bool database);
+    void PostSaveStep();
+    void SaveStep();
+    bool SaveSlice(TsaveRun& run);
+    void HandToWorker(std::shared_ptr<TsaveRun> run);
+    void FinishPendingSaves();
     std::vector<TaudioTagListList*> Groupings() const;
 
     std::string FdataFolder;
@@ -209,6 +238,18 @@ class TcustomJukeboxList : public TObject {
     bool FpopularLoadFailed = false;
     // Shared with the posted save, which does nothing once the library is gone.
     std::shared_ptr<bool> FpopularSavePending;
+    // The global list as last filed into the groupings, and the switches it was filed with.
+    std::vector<const TaudioTag*> Ffiled;
+    uint32_t FfiledSettings = 0;
+    bool FsaveInBackground = false;
+    bool FsavePosted = false;
+    bool FpendingList = false, FpendingIndexes = false, FpendingDatabase = false;
+    uint64_t FchangeCount = 0;
+    int FworkerResults = 0;  // worker jobs whose result has not come back yet
+    std::shared_ptr<TsaveRun> Frun;
+    // Checked by posted calls, which do nothing once the library is gone.
+    std::shared_ptr<bool> Falive = std::make_shared<bool>(true);
+    std::unique_ptr<TbackgroundWorker> Fworker;
     TnotifyEventList FfreeNotices;
 };
 

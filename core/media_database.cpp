@@ -1,5 +1,10 @@
 #include "core/media_database.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <filesystem>
 
 #include "core/audio_tag.h"
@@ -26,18 +31,17 @@ struct TindexDef {
     const char* Name;
     const char* Columns;
 };
+// The columns rules pick tracks by. Rules select file names by conditions on these
+// (a genre, an artist, an album, a title, a year, the date added); indexes on the path
+// columns would only slow the build down, since no rule condition is answered by them
+// faster than by a scan of the table.
 constexpr TindexDef kIndexes[] = {
-    {"AlbumPathIndex", "AlbumPath"},
     {"TitleIndex", "Title"},
     {"ArtistIndex", "Artist"},
     {"AlbumIndex", "Album"},
-    {"AlbumAlbumPathIndex", "Album, AlbumPath"},
-    {"AlbumAlbumPathArtistIndex", "Album, AlbumPath, Artist"},
     {"GenreStringIndex", "GenreString"},
     {"ModDateIndex", "ModDate"},
-    {"PathAndFileIndex", "PathPart, FilePart"},
     {"TagDateIndex", "TagDate"},
-    {"AlbumTrackIndex", "AlbumPath, TrackNo"},
 };
 
 const char* TableName(TdbTable table) { return table == TdbTable::dtVideo ? "Video" : "Audio"; }
@@ -53,6 +57,58 @@ bool ParseInteger(const std::string& text, int64_t& value) {
     return value != kNone;
 }
 
+// The rows of an export file, read in pieces of a few megabytes. Opened without
+// blocking and only when it is a regular file.
+class TcsvFileRows {
+  public:
+    explicit TcsvFileRows(const std::string& fileName) {
+        Ffd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        struct stat st {};
+        if (Ffd < 0 || ::fstat(Ffd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            if (Ffd >= 0) ::close(Ffd);
+            throw Exception("Cannot read " + fileName);
+        }
+        FfileName = fileName;
+    }
+    ~TcsvFileRows() { ::close(Ffd); }
+    TcsvFileRows(const TcsvFileRows&) = delete;
+    TcsvFileRows& operator=(const TcsvFileRows&) = delete;
+
+    // The next row; false at the end of the file.
+    bool Next(std::vector<std::string>& row) {
+        while (true) {
+            if (Fpos >= Fbuffer.size() && Feof) return false;
+            size_t pos = Fpos;
+            if (ReadCSVRow(Fbuffer, pos, row) || Feof) {
+                Fpos = pos;
+                return true;
+            }
+            Refill();  // the row goes on past what was read: read more and parse it again
+        }
+    }
+
+  private:
+    void Refill() {
+        constexpr size_t kPiece = 4 << 20;
+        Fbuffer.erase(0, Fpos);
+        Fpos = 0;
+        const size_t kept = Fbuffer.size();
+        Fbuffer.resize(kept + kPiece);
+        ssize_t got;
+        do got = ::read(Ffd, Fbuffer.data() + kept, kPiece);
+        while (got < 0 && errno == EINTR);
+        if (got < 0) throw Exception("Cannot read " + FfileName);
+        Fbuffer.resize(kept + size_t(got));
+        if (got == 0) Feof = true;
+    }
+
+    int Ffd = -1;
+    std::string FfileName;
+    std::string Fbuffer;
+    size_t Fpos = 0;
+    bool Feof = false;
+};
+
 // Creates one table and fills it from the export. The first row names the columns;
 // the data rows give them in table order. Empty fields and numbers or dates that do
 // not convert become NULL, as a text import gives them.
@@ -66,14 +122,18 @@ void ImportTable(TsqliteDatabase& db, const std::string& table, const std::strin
         insert += i ? ", ?" : "?";
     }
     db.Exec(create + ")");
-    std::string text, error;
-    if (!ReadFileBytes(csvFile, text, &error)) throw Exception(error);
     TsqliteStatement stmt = db.Prepare(insert + ")");
-    const std::vector<std::vector<std::string>> rows = ReadCSVRows(text);
-    text = std::string();
-    // The first row is the header.
-    for (size_t r = 1; r < rows.size(); ++r) {
-        const std::vector<std::string>& row = rows[r];
+    // The export is read a piece at a time and each row inserted as it is parsed, so a
+    // large library never has its whole export in memory, as text or as rows.
+    TcsvFileRows csv(csvFile);
+    std::vector<std::string> row;
+    bool header = true;
+    while (csv.Next(row)) {
+        if (row.size() == 1 && row[0].empty()) continue;
+        if (header) {  // the first row names the columns
+            header = false;
+            continue;
+        }
         for (size_t i = 0; i < columns.size(); ++i) {
             const int param = int(i) + 1;
             if (i >= row.size() || row[i].empty()) {
@@ -99,6 +159,8 @@ void ImportTable(TsqliteDatabase& db, const std::string& table, const std::strin
         stmt.Step();
         stmt.Reset();
     }
+    // Indexes are made once the rows are in: one sort each instead of a tree kept in
+    // order through every insert.
     for (const TindexDef& index : kIndexes)
         db.Exec("create index " + indexPrefix + index.Name + " on " + table + " (" + index.Columns + ")");
 }
@@ -178,6 +240,8 @@ bool TjukeboxDB::Build(const std::string& databaseFile, const std::string& audio
         // A new file needs no rollback journal on disk; the commit flushes it before
         // the rename puts it in place.
         db.Exec("PRAGMA journal_mode=MEMORY; PRAGMA synchronous=FULL");
+        // Room for the index sorts to run in memory (64 MB, released at close).
+        db.Exec("PRAGMA cache_size=-65536");
         {
             TsqliteTransaction transaction(db);
             ImportTable(db, "Audio", audioCSV, "");

@@ -5,6 +5,7 @@
 #include <set>
 #include <system_error>
 
+#include "core/append_file.h"
 #include "core/safe_file.h"
 #include "core/services.h"
 #include "core/system_services.h"
@@ -353,8 +354,40 @@ void TaudioTagList::SetModeFlag(TaudioTagListModes mode, bool value) {
 }
 
 void TaudioTagHistoryList::Add(TaudioTagPtr tag) {
-    if (tag) tag->SetModDate(Now());
+    if (!tag) return;
+    tag->SetModDate(Now());
+    ++Fadded;
+    if (Count() < kKeptEntries) {
+        TaudioTagList::Add(std::move(tag));
+        return;
+    }
+    // One change notice for the new entry and the oldest one leaving.
+    BeginUpdate();
     TaudioTagList::Add(std::move(tag));
+    while (Count() > kKeptEntries) Delete(0);
+    EndUpdate();
+}
+
+bool TaudioTagHistoryList::AppendLastToTextFile(const std::string& fileName, std::string* error) {
+    if (FappendedFile != fileName) {
+        FappendedFile.clear();
+        if (!SaveToTextFile(fileName, error)) return false;
+        FappendedFile = fileName;
+        Fwritten = Fadded;
+        return true;
+    }
+    const uint64_t pending = std::min<uint64_t>(Fadded - Fwritten, uint64_t(Count()));
+    std::string lines;
+    for (int i = Count() - int(pending); i < Count(); ++i)
+        lines += GetTag(i)->GetDisplayText(tdfTimeArtistTitleFilename) + "\n";
+    std::string reason;
+    if (lines.empty() || AppendFileBytes(fileName, lines, &reason)) {
+        Fwritten = Fadded;
+        return true;
+    }
+    FappendedFile.clear();
+    if (error) *error = reason;
+    return false;
 }
 
 void TaudioTagHistoryList::GetDisplayList(TmyStringList& dest) const {

@@ -83,6 +83,8 @@ public:
     TaudioTagList& operator=(const TaudioTagList&) = delete;
 
     int Count() const { return int(Fitems.size()); }
+    // Room for `more` further tags, so that filling a large list does not move it as it grows.
+    void Reserve(size_t more) { Fitems.reserve(Fitems.size() + more); }
     // nullptr outside 0 .. Count-1.
     TaudioTagPtr GetTag(int index) const;
     int IndexOf(const TaudioTag* tag) const;
@@ -307,15 +309,28 @@ private:
     bool FownsObjects = false;
 };
 
-// The play history: every added tag is stamped with the time it was played.
+// The play history: every added tag is stamped with the time it was played. Memory
+// keeps the latest kKeptEntries (more than a night's play and what the displays
+// show); the text file keeps every track played since the program started.
 class TaudioTagHistoryList : public TaudioTagList {
 public:
+    static constexpr int kKeptEntries = 1000;
     void Add(TaudioTagPtr tag) override;
     using TaudioTagList::GetDisplayList;
     // Every tag, "time : artist - title (file)".
     void GetDisplayList(TmyStringList& dest) const;
     // Writes those lines to `fileName`, creating its folder; false (with a reason) on failure.
     bool SaveToTextFile(const std::string& fileName, std::string* error = nullptr) const;
+    // Keeps `fileName` equal to what SaveToTextFile would write for the whole history
+    // of the run: the first call writes the file anew, later calls append the lines
+    // of the tracks added since the last call (a played track costs one line, however
+    // long the evening). False (with a reason) on failure; the next call then writes
+    // the file anew from memory.
+    bool AppendLastToTextFile(const std::string& fileName, std::string* error = nullptr);
+
+private:
+    std::string FappendedFile;
+    uint64_t Fadded = 0, Fwritten = 0;
 };
 
 }  // namespace tunecrest

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/file_buffer.h"
 #include "core/list_file_io.h"
 #include "core/services.h"
 #include "core/system_services.h"
@@ -244,15 +245,19 @@ bool NoFileSupplied(std::string* error) {
 
 // --- Tag lists ---------------------------------------------------------------------
 
-int64_t WriteTagListStream(const TtagListHeader& header, const std::vector<TaudioTagPtr>& tags, TbyteWriter& w) {
-    const size_t start = w.Bytes().size();
-    w.Bytes().reserve(start + 64 + tags.size() * 384);
+void WriteTagListHeader(const TtagListHeader& header, int32_t count, TbyteWriter& w) {
     w.WriteBytes(kTagListMagic);
     WriteText(w, header.Title);
     w.WriteU8(header.Active ? 1 : 0);
     w.WriteU8(header.PlayMode);
     WriteText(w, header.Filename);
-    w.WriteI32(int32_t(tags.size()));
+    w.WriteI32(count);
+}
+
+int64_t WriteTagListStream(const TtagListHeader& header, const std::vector<TaudioTagPtr>& tags, TbyteWriter& w) {
+    const size_t start = w.Bytes().size();
+    w.Bytes().reserve(start + 64 + tags.size() * 384);
+    WriteTagListHeader(header, int32_t(tags.size()), w);
     for (const auto& tag : tags) WriteAudioTagRecord(w, *tag);
     return int64_t(w.Bytes().size() - start);
 }
@@ -330,6 +335,7 @@ bool LoadStream(TaudioTagList& list, TbyteReader& r, bool keep, const std::strin
     if (ok && skipped > 0) ok = SkippedRecords(skipped, error);
     if (!mountRoot.empty()) RerootFileNames(tags, mountRoot, header.Filename);
     const int n = int(tags.size());
+    list.Reserve(tags.size());
     for (int i = 0; i < n; ++i) {
         list.Add(tags[size_t(i)]);
         if (i % 10 == 0 && list.OnListProcess) list.OnListProcess(&list, i, count, tags[size_t(i)]);
@@ -379,11 +385,19 @@ bool LoadTagListFromFile(TaudioTagList& list, const std::string& name, bool keep
                          std::string* error) {
     list.BeginUpdate();
     if (!keep) list.Clear();
-    std::string bytes;
-    bool ok = ReadFileBytes(name, bytes, error, kMaxInflatedListBytes);
+    TfileBuffer file;
+    bool ok = file.Read(name, error, kMaxInflatedListBytes);
     if (ok) {
+        const std::string_view bytes = file.Bytes();
         list.SetStoredSize(int64_t(bytes.size()));
-        ok = LoadTagListFromFileBytes(list, std::move(bytes), mountRoot, error);
+        if (bytes.size() >= 4 && bytes.substr(0, 4) == kTagListMagic) {
+            // A plain file is its own stream, read where it lies.
+            TbyteReader r(bytes);
+            ok = LoadTagListFromStream(list, r, true, mountRoot, error) &&
+                 (r.AtEnd() || ReadFailure(error, "data after the last track"));
+        } else {
+            ok = LoadTagListFromFileBytes(list, std::string(bytes), mountRoot, error);
+        }
     }
     if (!ok && error) *error = name + ": " + *error;
     list.EndUpdate();

@@ -33,6 +33,9 @@ struct TtagListHeader {
 
 // --- Tag lists ---------------------------------------------------------------------
 
+// Writes the head of a "UATL" stream: the signature, the header and the count of the
+// tag records that must follow (written with WriteAudioTagRecord).
+void WriteTagListHeader(const TtagListHeader& header, int32_t count, TbyteWriter& w);
 // Writes the "UATL" stream of `list`; returns the number of bytes written.
 int64_t SaveTagListToStream(const TaudioTagList& list, TbyteWriter& w);
 // Writes a "UATL" stream of that header and those tags (no list needed, so the tags are

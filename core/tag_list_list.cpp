@@ -28,7 +28,47 @@ int TaudioTagListList::InsertPosition(std::string_view title) const {
     return int(it - Flists.begin());
 }
 
+void TaudioTagListList::SortPending() const {
+    if (FsortedCount >= Flists.size()) {
+        FsortedCount = Flists.size();
+        return;
+    }
+    const auto less = [](const TaudioTagListPtr& a, const TaudioTagListPtr& b) {
+        return CompareText(a->Title(), b->Title()) < 0;
+    };
+    // Stable on both steps: lists of one title stay in the order they were added, after
+    // those already there, as inserting each after its equals would have put them.
+    const auto middle = Flists.begin() + std::ptrdiff_t(FsortedCount);
+    std::stable_sort(middle, Flists.end(), less);
+    std::inplace_merge(Flists.begin(), middle, Flists.end(), less);
+    FsortedCount = Flists.size();
+}
+
+void TaudioTagListList::ForgetTitles() const {
+    Ftitles.clear();
+    FtitlesValid = false;
+    FlastFound.reset();
+}
+
+const std::vector<TaudioTagListPtr>& TaudioTagListList::ListsTitled(std::string_view title) const {
+    static const std::vector<TaudioTagListPtr> kNone;
+    if (!FtitlesValid) {
+        SortPending();
+        Ftitles.clear();
+        for (const auto& l : Flists) Ftitles[UpperCase(l->Title())].push_back(l);
+        FtitlesValid = true;
+    }
+    auto it = Ftitles.find(UpperCase(title));
+    if (it != Ftitles.end() && !SameText(it->second.front()->Title(), title)) {
+        // A member was retitled without RenameList: look again from the lists themselves.
+        FtitlesValid = false;
+        return ListsTitled(title);
+    }
+    return it == Ftitles.end() ? kNone : it->second;
+}
+
 int TaudioTagListList::IndexOfTitle(std::string_view title) const {
+    SortPending();
     const auto it = std::lower_bound(Flists.begin(), Flists.end(), title, [](const auto& l, std::string_view t) {
         return CompareText(l->Title(), t) < 0;
     });
@@ -46,7 +86,14 @@ void TaudioTagListList::AddList(TaudioTagListPtr list, bool hookEvents) {
         list->OnChange = notify;
         list->OnModeChanged = notify;
     }
-    Flists.insert(Flists.begin() + InsertPosition(list->Title()), std::move(list));
+    if (FtitlesValid) Ftitles[UpperCase(list->Title())].push_back(list);
+    if (FupdateCount > 0) {
+        Flists.push_back(std::move(list));  // ordered when the bracket closes
+    } else {
+        SortPending();
+        Flists.insert(Flists.begin() + InsertPosition(list->Title()), std::move(list));
+        FsortedCount = Flists.size();
+    }
     Changed();
 }
 
@@ -65,10 +112,12 @@ void TaudioTagListList::Unhook(TaudioTagList& list) {
 
 void TaudioTagListList::Delete(int index) {
     if (index < 0 || index >= Count()) return;
+    SortPending();
     Unhook(*Flists[size_t(index)]);
-    FlastFound.reset();
+    ForgetTitles();
     if (OwnsObjects) Flists[size_t(index)]->Clear();
     Flists.erase(Flists.begin() + index);
+    FsortedCount = Flists.size();
     Changed();
 }
 
@@ -81,10 +130,14 @@ void TaudioTagListList::Clear() {
 }
 
 TaudioTagListPtr TaudioTagListList::GetList(int index) const {
+    SortPending();
     return index >= 0 && index < Count() ? Flists[size_t(index)] : nullptr;
 }
 
-TaudioTagListPtr TaudioTagListList::FindList(std::string_view title) const { return GetList(IndexOfTitle(title)); }
+TaudioTagListPtr TaudioTagListList::FindList(std::string_view title) const {
+    const auto& lists = ListsTitled(title);
+    return lists.empty() ? nullptr : lists.front();
+}
 
 TaudioTagListPtr TaudioTagListList::FindListCached(std::string_view title) const {
     if (TaudioTagListPtr last = FlastFound.lock(); last && SameText(last->Title(), title)) return last;
@@ -94,12 +147,14 @@ TaudioTagListPtr TaudioTagListList::FindListCached(std::string_view title) const
 }
 
 int TaudioTagListList::IndexOfList(const TaudioTagList* list) const {
+    SortPending();
     for (size_t i = 0; i < Flists.size(); ++i)
         if (Flists[i].get() == list) return int(i);
     return -1;
 }
 
 std::vector<std::string> TaudioTagListList::GetTitles() const {
+    SortPending();
     std::vector<std::string> titles;
     for (const auto& l : Flists) titles.push_back(l->Title());
     return titles;
@@ -118,6 +173,7 @@ uint64_t TaudioTagListList::TotalDuration() const {
 }
 
 TaudioTagListPtr TaudioTagListList::FindListOfTag(const TaudioTag* tag) const {
+    SortPending();
     for (const auto& l : Flists)
         if (l->IndexOf(tag) >= 0) return l;
     return nullptr;
@@ -128,6 +184,7 @@ std::vector<TaudioTagPtr> TaudioTagListList::FindTagsOfFile(const std::string& f
         // Built on first use after a change: rebuilding it at every change notice
         // would cost a sort of the whole library each time a grouping is filed.
         FfileIndex.clear();
+        SortPending();
         for (const auto& l : Flists)
             for (const auto& tag : l->Items()) FfileIndex.emplace_back(tag->Filename(), tag);
         std::stable_sort(FfileIndex.begin(), FfileIndex.end(),
@@ -145,10 +202,11 @@ void TaudioTagListList::RenameList(TaudioTagList* list, const std::string& title
     const int i = IndexOfList(list);
     if (i < 0) return;
     TaudioTagListPtr keep = Flists[size_t(i)];
-    FlastFound.reset();
+    ForgetTitles();
     Flists.erase(Flists.begin() + i);
     keep->SetTitle(title);
     Flists.insert(Flists.begin() + InsertPosition(title), std::move(keep));
+    FsortedCount = Flists.size();
     Changed();
 }
 
@@ -159,6 +217,7 @@ void TaudioTagListList::EndUpdate() {
 
 void TaudioTagListList::Changed() {
     if (FupdateCount > 0 || Fdestroying) return;
+    SortPending();
     FfileIndexStale = true;
     FfileIndex.clear();
     if (FwritesListNames)

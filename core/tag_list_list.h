@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/tag_list.h"
@@ -60,6 +61,8 @@ public:
     // Every member tag of that file name (exact), through the file index.
     std::vector<TaudioTagPtr> FindTagsOfFile(const std::string& fileName) const;
     void RenameList(TaudioTagList* list, const std::string& title);
+    // Every member of that title (without regard to case), in list order.
+    const std::vector<TaudioTagListPtr>& ListsTitled(std::string_view title) const;
 
     void BeginUpdate() { ++FupdateCount; }
     void EndUpdate();
@@ -70,15 +73,27 @@ public:
 protected:
     virtual void DoChange();
     void Unhook(TaudioTagList& list);
+    // Puts the lists added inside the current update bracket into title order. Lists
+    // added while updating are appended and ordered once, so that filing a library
+    // does not move the vector at every new album; every reader of `Flists` by
+    // position calls this first (the change notice does it too).
+    void SortPending() const;
     bool Fdestroying = false;
     // Playlists and cartridges tell their tags which list they were filed under. The
     // groupings share the global list's tags with each other, where that name would only
     // say which grouping changed last, so they leave it alone.
     bool FwritesListNames = true;
-    std::vector<TaudioTagListPtr> Flists;
+    mutable std::vector<TaudioTagListPtr> Flists;
 
 private:
     int InsertPosition(std::string_view title) const;
+    void ForgetTitles() const;
+    // Flists[0, FsortedCount) is in title order; the rest was appended while updating.
+    mutable size_t FsortedCount = 0;
+    // The members by upper-cased title, each in list order; built on first use and
+    // kept while lists are only added.
+    mutable std::unordered_map<std::string, std::vector<TaudioTagListPtr>> Ftitles;
+    mutable bool FtitlesValid = false;
     bool Factive = false;
     bool FlistsOwnObjects = false;
     int FupdateCount = 0;

@@ -1,9 +1,98 @@
-// The program entry. The main window is not built yet: for now the program checks
-// that its libraries link and says what it is.
-#include <cstdio>
+// The program entry: one running copy per user, the main window's start-up phases, the
+// event loop, and the close-down with an optional power-off once everything is saved.
+#include <QApplication>
+#include <QMessageBox>
+#include <filesystem>
+#include <string>
+#include <vector>
 
-int main() {
-    std::printf("Tunecrest Audio System: the main window is not built yet; the library model and\n"
-                "player engines are built and tested by scripts/test.\n");
-    return 0;
+#include "core/services.h"
+#include "core/system_services.h"
+#include "core/tagger_loader.h"
+#include "mainwindow/main_form.h"
+#include "mainwindow/qt_dispatcher.h"
+#include "mainwindow/qt_prompt.h"
+#include "mainwindow/single_instance.h"
+#include "platform/linux_system_services.h"
+
+using namespace tunecrest;
+
+namespace {
+// Runs one start-up phase; a failure shows "Error" with the phase's text and start-up goes on.
+template <typename Phase>
+void RunPhase(const char* text, Phase phase) {
+    try {
+        phase();
+    } catch (const std::exception& e) {
+        LogError(std::string(text) + ": " + e.what());
+        Prompt().ShowMessage(std::string(text) + "\r\n\r\n" + e.what(), "Error");
+    }
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    app.setApplicationName(kApplicationTitle);
+    // Bound here, on the thread that runs the event loop, before any worker exists.
+    InstallQtDispatcher();
+    SetPrompt(std::make_shared<TqtPrompt>());
+    SetSystemServices(std::make_shared<TlinuxSystemServices>());
+
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    const std::string programFolder = std::filesystem::path(argv[0]).parent_path().empty()
+                                          ? std::filesystem::current_path().string()
+                                          : std::filesystem::absolute(argv[0]).parent_path().string();
+
+    int64_t mutex = 0;
+    if (!CreateInstanceMutex(mutex, "")) {
+        RunPhase("Error Passing info to Main Window", [&] {
+            if (!SendParamsToRunningInstance(kMainWindowClass, args)) return;
+            if (HWND window = FindWindow(std::string(kMainWindowClass), std::nullopt))
+                SendMessage(window, kBringForwardMessage, 0, 0);
+        });
+        return 0;
+    }
+    // The message window opens before the library loads, so a second start is answered
+    // at once; what it hands over runs after start-up.
+    TcommandLineReceiver receiver(kMainWindowClass);
+
+    // The tag plug-ins that ship beside the program, unless the root brings its own.
+    const auto shipped = std::filesystem::path(programFolder) / "TagPlugins";
+    if (std::filesystem::is_directory(shipped)) TaggerLoader().SetPluginFolder(shipped.string() + "/");
+
+    int result = 0;
+    bool shutdown = false;
+    {
+        TfrmTunecrestMain form(args, programFolder);
+        SetErrorLogFile(form.Folders().DataFolder() + "log.log");
+        if (form.GetProgressForm()) {
+            RunPhase("Error Starting Progress Info",
+                     [&] { form.ShowProgressText("Tunecrest Audio System is Starting Up"); });
+        }
+        RunPhase("Error Loading Settings", [&] { form.ReadDisplaySettings(); });
+        RunPhase("Error in DoInitialise", [&] { form.DoInitialise(); });
+        RunPhase("Error in Ready Code", [&] {
+            if (form.GetProgressForm()) form.HideProgress();
+        });
+        RunPhase("Error on Show", [&] { form.show(); });
+        RunPhase("Error on Update", [&] { form.update(); });
+        RunPhase("Error on Post Initialise", [&] { form.PostInitialise(); });
+        receiver.OnBringForward = [&form] {
+            form.showNormal();
+            form.raise();
+            form.activateWindow();
+        };
+        receiver.SetReady([&form](const std::vector<std::string>& lines) { form.ProcessCommandLine(lines); });
+        result = app.exec();
+        shutdown = form.ShutdownRequested();
+        receiver.OnBringForward = nullptr;
+        receiver.SetReady([](const std::vector<std::string>&) {});
+    }
+    CloseInstanceMutex(mutex);
+    if (shutdown) {
+        std::string message = "Shutting Down";
+        if (!ShutdownWindows(message)) LogError(message);
+    }
+    return result;
 }

@@ -357,7 +357,9 @@ extern "C" __attribute__((visibility("default"))) TtaggerRecord* GetTagger(void)
     Record.Description = "TagLib Tagger";
     Record.SupportedFileTypes = "MP3, Ogg Vorbis, Opus, FLAC, MP4/M4A, WAV, WMA, MKV, AVI, MPEG";
     Record.Version = TAGGER_VERSION(1, 1);
-    Record.SupportFlags = 1;
+    // Readable for every player engine: bit 1 the engine-less base, bit 2 both playing engines,
+    // whose kind the main window sets as the loader's support level.
+    Record.SupportFlags = 3;
     Record.MediaFlags = TAGGER_MEDIA_AUDIO | TAGGER_MEDIA_VIDEO;
     Record.Artist = GetArtist;
     Record.Title = GetTitle;

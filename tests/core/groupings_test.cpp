@@ -6,6 +6,7 @@
 #include "core/genre_year_groupings.h"
 #include "core/safe_file.h"
 #include "core/tag_list_rules.h"
+#include "core/text_utils.h"
 #include "tests/support/tags.h"
 #include "tests/support/temp_dir.h"
 
@@ -304,6 +305,60 @@ TEST(Groupings, FilterAppliedToTheLibraryKeepsOrderAndSharesTags) {
     EXPECT_EQ(finished, 1);
     rules.ApplyRules(library, dest, true);
     EXPECT_NE(dest.GetTag(0).get(), library.GetTag(2).get());
+}
+
+// Lists filed inside an update bracket are ordered once when it closes, exactly as
+// inserting each in title order would have placed them: equal titles (without regard
+// to case) in the order they came, after those already there. Lookups by title work
+// while the bracket is open, and a list added outside a bracket goes to its place.
+TEST(Groupings, ListsFiledWhileUpdatingTakeTheirTitleOrderOnce) {
+    TaudioTagAlbumList albums;
+    albums.AddTag(MakeLibraryTag("/m/a/Zed/1.mp3", "A", "One", "Zed"));
+    albums.AddTag(MakeLibraryTag("/m/b/zed/1.mp3", "B", "Two", "zed"));
+    albums.BeginUpdate();
+    const char* titles[] = {"Mid", "ZED", "alpha", "Mid", "Beta", "zed"};
+    int n = 0;
+    for (const char* title : titles) {
+        const std::string folder = "/m/f" + std::to_string(n++) + "/";
+        albums.AddTag(MakeLibraryTag(folder + "1.mp3", "X", "T", title));
+        // A second track of the same album, found while the bracket is open.
+        albums.AddTag(MakeLibraryTag(folder + "2.mp3", "X", "U", title));
+        ASSERT_TRUE(albums.FindList(title));
+        EXPECT_TRUE(SameText(albums.FindList(title)->Title(), title));
+    }
+    albums.EndUpdate();
+    EXPECT_EQ(albums.GetTitles(),
+              (std::vector<std::string>{"alpha", "Beta", "Mid", "Mid", "Zed", "zed", "ZED", "zed"}));
+    EXPECT_EQ(albums.GetAlbum(2)->GetTag(0)->Filename(), "/m/f0/1.mp3");
+    EXPECT_EQ(albums.GetAlbum(3)->GetTag(0)->Filename(), "/m/f3/1.mp3");
+    EXPECT_EQ(albums.GetAlbum(6)->GetTag(0)->Filename(), "/m/f1/1.mp3");
+    for (int i = 0; i < albums.Count(); ++i) EXPECT_EQ(albums.GetAlbum(i)->Count(), i >= 4 && i < 6 ? 1 : 2);
+    albums.AddTag(MakeLibraryTag("/m/g/1.mp3", "X", "T", "Gamma"));
+    EXPECT_EQ(albums.GetTitles()[2], "Gamma");
+    // Removing and renaming keep the lookups right.
+    albums.Delete(0);
+    EXPECT_FALSE(albums.FindList("ALPHA"));
+    albums.RenameList(albums.FindList("gamma").get(), "Omega");
+    EXPECT_FALSE(albums.FindList("Gamma"));
+    EXPECT_EQ(albums.FindList("omega")->GetTag(0)->Filename(), "/m/g/1.mp3");
+    EXPECT_EQ(albums.GetTitles(), (std::vector<std::string>{"Beta", "Mid", "Mid", "Omega", "Zed", "zed", "ZED", "zed"}));
+}
+
+// A genre puts its tracks in title order when tracks came in, also when they came in
+// after the list was last ordered.
+TEST(Groupings, GenreTracksKeepTitleOrderAcrossNotices) {
+    TaudioTagGenreList genres;
+    genres.BeginUpdate();
+    genres.AddTag(MakeLibraryTag("/m/1.mp3", "A", "Kilo", "X", "Rock"));
+    genres.AddTag(MakeLibraryTag("/m/2.mp3", "A", "alpha", "X", "Rock"));
+    genres.EndUpdate();
+    EXPECT_EQ(test::Titles(*genres.FindGenre("rock")), (std::vector<std::string>{"alpha", "Kilo"}));
+    genres.BeginUpdate();
+    genres.AddTag(MakeLibraryTag("/m/3.mp3", "A", "Echo", "X", "Rock"));
+    genres.AddTag(MakeLibraryTag("/m/4.mp3", "A", "Zulu", "X", "Pop"));
+    genres.EndUpdate();
+    EXPECT_EQ(test::Titles(*genres.FindGenre("rock")), (std::vector<std::string>{"alpha", "Echo", "Kilo"}));
+    EXPECT_EQ(genres.GetTitles(), (std::vector<std::string>{"Pop", "Rock"}));
 }
 
 TEST(Groupings, SearchesGiveOnlyTracksOfTheRequestedMediaKinds) {

@@ -889,3 +889,133 @@ TEST(JukeboxList, AForeignRecordLosesNoTracksAndKeepsTheFileFromAutoSave) {
 
 }  // namespace
 }  // namespace tunecrest
+
+namespace tunecrest {
+namespace {
+
+// Every grouping as its index file would hold it, with the artists' album links.
+std::string GroupingsImage(TcustomJukeboxList& lib) {
+    TbyteWriter w;
+    lib.AlbumList().SaveToStream(w);
+    lib.ArtistList().SaveToStream(w);
+    lib.TitleList().SaveToStream(w);
+    lib.GenreList().SaveToStream(w);
+    lib.YearList().SaveToStream(w);
+    std::string text = w.Bytes();
+    TmyStringList links;
+    lib.ArtistList().GetArtistNames(links);
+    for (int i = 0; i < links.Count(); ++i)
+        text += links.Strings(i) + "|" + std::static_pointer_cast<TaudioTagList>(links.Objects(i))->Title() + "\n";
+    for (auto* categories : {static_cast<TaudioTagCategoryList*>(&lib.GenreList()),
+                             static_cast<TaudioTagCategoryList*>(&lib.YearList())})
+        for (int c = 0; c < categories->Count(); ++c) {
+            categories->GetCategory(c)->Artists().GetArtistNames(links);
+            for (int i = 0; i < links.Count(); ++i)
+                text += categories->GetCategory(c)->Title() + ":" + links.Strings(i) + "|" +
+                        std::to_string(std::static_pointer_cast<TaudioTagList>(links.Objects(i))->Count()) + "\n";
+        }
+    for (int i = 0; i < lib.FileIndex().Count(); ++i) text += lib.FileIndex().Strings(i) + "\n";
+    return text;
+}
+
+TaudioTagPtr LibraryTrack(int i) {
+    static const char* genres[] = {"Rock", "Jazz", "Pop", ""};
+    auto tag = test::MakeLibraryTag("/m/" + std::to_string(i % 7) + "/" + std::to_string(i % 5) + "/" +
+                                        std::to_string(i) + ".mp3",
+                                    i % 11 == 0 ? "" : "Artist " + std::to_string(i % 7), "T" + std::to_string(i * 37 % 101),
+                                    "Album " + std::to_string(i % 5), genres[i % 4], std::to_string(1990 + i % 3),
+                                    uint32_t(i % 9));
+    return tag;
+}
+
+void WaitForBackgroundWork(TcustomJukeboxList& lib) {
+    auto& dispatcher = static_cast<TqueueDispatcher&>(Dispatcher());
+    for (int i = 0; i < 20000 && lib.BackgroundWorkPending(); ++i) dispatcher.WaitAndProcess(5);
+    ASSERT_FALSE(lib.BackgroundWorkPending());
+}
+
+}  // namespace
+
+// Tracks added at the end of the library are filed by themselves: the groupings come
+// out exactly as filing every track again gives them, also when the addition makes
+// new albums, artists, letters, genres and years or turns an album into a compilation.
+TEST(JukeboxList, AddedTracksAreFiledAsAWholeRefileWould) {
+    test::TempDir dir;
+    auto lib = NewLibrary(dir);
+    lib->AutoSaveGlobal = false;
+    lib->GlobalList().BeginUpdate();
+    for (int i = 0; i < 300; ++i) lib->GlobalList().Add(LibraryTrack(i));
+    lib->GlobalList().EndUpdate();
+    std::vector<TaudioTagPtr> added = {
+        LibraryTrack(300), LibraryTrack(301),
+        test::MakeLibraryTag("/m/new/1.mp3", "Newcomer", "zebra", "Fresh", "Ska", "1977", 1),
+        test::MakeLibraryTag("/m/new/2.mp3", "Newcomer", "0 Intro", "Fresh", "Ska", "1977", 2),
+        test::MakeLibraryTag("/m/new/3.mp3", "", "", "", "", "", 0),
+    };
+    for (const auto& tag : added) lib->GlobalList().Add(tag);
+    lib->GlobalList().BeginUpdate();
+    lib->GlobalList().Add(LibraryTrack(302));
+    lib->GlobalList().Add(LibraryTrack(303));
+    lib->GlobalList().EndUpdate();
+    const std::string incremental = GroupingsImage(*lib);
+    lib->ReprocessTags();
+    EXPECT_EQ(GroupingsImage(*lib), incremental);
+    // Another artist on the album of /m/0/0/: it becomes a compilation.
+    lib->GlobalList().Add(test::MakeLibraryTag("/m/0/0/guest.mp3", "Guest", "Guest Song", "Album 0", "Rock", "1990", 3));
+    const std::string compiled = GroupingsImage(*lib);
+    lib->ReprocessTags();
+    EXPECT_EQ(GroupingsImage(*lib), compiled);
+    EXPECT_EQ(lib->ArtistList().FindArtist("[Compilations]")->Albums().Count() > 0, true);
+}
+
+// Saving in the background: the change handler returns before anything is written;
+// "jukebox.dat", the index files, the export and the database then come out as the
+// synchronous save writes them, and a later start reads the index files.
+TEST(JukeboxList, BackgroundSaveWritesWhatTheSynchronousSaveWrites) {
+    test::TempDir dir, reference;
+    auto lib = NewLibrary(dir);
+    lib->SetSaveInBackground(true);
+    lib->SetDatabaseEnabled(true);
+    auto sync = NewLibrary(reference);
+    sync->SetDatabaseEnabled(true);
+    for (auto* l : {lib.get(), sync.get()}) {
+        l->GlobalList().BeginUpdate();
+        for (int i = 0; i < 200; ++i) l->GlobalList().Add(LibraryTrack(i));
+        l->GlobalList().EndUpdate();
+    }
+    EXPECT_TRUE(lib->BackgroundWorkPending());
+    EXPECT_FALSE(fs::exists(dir.File("jukebox.dat")));
+    // Changes in a burst make one save of the last state.
+    lib->GlobalList().Add(LibraryTrack(200));
+    lib->GlobalList().Add(LibraryTrack(201));
+    sync->GlobalList().Add(LibraryTrack(200));
+    sync->GlobalList().Add(LibraryTrack(201));
+    WaitForBackgroundWork(*lib);
+    for (const char* file : {"jukebox.dat", "albums.idx", "artists.idx", "titles.idx", "genres.idx", "years.idx",
+                             "jukebox.csv"}) {
+        std::string mine, theirs;
+        ASSERT_TRUE(ReadFileBytes(dir.File(file), mine)) << file;
+        ASSERT_TRUE(ReadFileBytes(reference.File(file), theirs)) << file;
+        EXPECT_EQ(mine, theirs) << file;
+    }
+    EXPECT_TRUE(lib->Database().Connected());
+    TaudioTagList rock;
+    std::string error;
+    ASSERT_TRUE(lib->Database().SelectFiles("GenreString = 'rock'", "", "", TdbTable::dtAudio, false, rock, error))
+        << error;
+    EXPECT_EQ(rock.Count(), 51);
+    // A change still waiting for its save is written at close-down.
+    lib->GlobalList().Add(LibraryTrack(202));
+    lib.reset();
+    auto fresh = NewLibrary(dir);
+    bool indexesRead = false;
+    TcustomJukeboxListEvents events;
+    events.OnListProcessStart = [&](TObject*, const std::string& t) { indexesRead |= t == "Loading Year Index"; };
+    fresh->SetEvents(&events);
+    fresh->LoadIndexes();
+    fresh->SetEvents(nullptr);
+    EXPECT_EQ(fresh->GlobalList().Count(), 203);
+    EXPECT_TRUE(indexesRead);
+}
+
+}  // namespace tunecrest

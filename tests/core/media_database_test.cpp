@@ -408,6 +408,44 @@ TEST_F(MediaDatabase, QueryRulesAddEachTrackOnceAndCollectErrors) {
     EXPECT_EQ(errors, "");
 }
 
+// The export is read in pieces of a few megabytes: rows (one with a line break inside a
+// quoted field) that straddle the pieces come back whole, and every row is imported.
+TEST_F(MediaDatabase, LargeExportIsImportedRowByRowAcrossReadPieces) {
+    std::vector<TaudioTagPtr> tags;
+    const std::string padding(1000, 'x');
+    for (int i = 0; i < 5000; ++i) {
+        auto tag = Track("/m/big/" + std::to_string(i) + ".mp3", "Artist " + std::to_string(i % 50),
+                         "Song " + std::to_string(i), "Album", "1999", uint32_t(i % 12), EncodeDate(2001, 1, 1));
+        tag->SetComment(i % 1000 == 999 ? "first line\r\nsecond, \"quoted\" line " + padding : padding);
+        tags.push_back(tag);
+    }
+    ASSERT_TRUE(SafeWriteFile(Csv(), ExportText(tags)));
+    ASSERT_GT(fs::file_size(Csv()), size_t(4) << 20);
+    ASSERT_TRUE(Fdb.Build(Db(), Csv())) << Fdb.LastError();
+    TmyStringList index;
+    index.SetSorted(true);
+    index.SetCaseSensitive(true);
+    for (const auto& tag : tags) index.AddObject(tag->Filename(), tag);
+    Fdb.SetFileIndex(&index);
+    EXPECT_EQ(RowCount(), 5000);
+    TaudioTagList picked;
+    std::string error;
+    ASSERT_TRUE(Fdb.SelectFiles("Comment Like 'first line%'", "", "TrackNo", TdbTable::dtAudio, false, picked,
+                                error))
+        << error;
+    ASSERT_EQ(picked.Count(), 5);
+    EXPECT_EQ(picked.GetTag(0)->Comment(), tags[999]->Comment());
+    // The rule columns are indexed; the path columns are not.
+    TsqliteDatabase raw;
+    raw.Open(Db(), TsqliteDatabase::TopenMode::ReadOnly);
+    std::vector<std::string> names;
+    for (TsqliteStatement q = raw.Prepare("select name from sqlite_master where type = 'index' order by name");
+         q.Step();)
+        names.push_back(q.ColumnText(0));
+    EXPECT_EQ(names, (std::vector<std::string>{"AlbumIndex", "ArtistIndex", "GenreStringIndex", "ModDateIndex",
+                                               "TagDateIndex", "TitleIndex"}));
+}
+
 TEST_F(MediaDatabase, ModDatesReadBackInTheLocalesFormAndInTheIsoForm) {
     for (const char* shortDate : {"%d.%m.%Y", "%d/%m/%y", "%Y-%m-%d"}) {
         test::TscopedDateFormats locale(shortDate);

@@ -1,10 +1,12 @@
 #include "core/tag_list.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
 
+#include "core/append_file.h"
 #include "core/safe_file.h"
 #include "core/services.h"
 #include "core/system_services.h"
@@ -303,4 +305,41 @@ TEST(TagList, HistoryStampsAndSavesLines) {
     std::string text;
     ASSERT_TRUE(ReadFileBytes(file, text));
     EXPECT_EQ(text, "02.01.2024 03:04:05 : Band - Song (/m/song.mp3)\n");
+}
+
+// The history keeps its latest entries in memory; its file keeps every line of the
+// run, the first written anew and the rest appended, as a rewrite of the whole
+// history would give them.
+TEST(TagList, HistoryCappedInMemoryFileAppendedAndRewrittenAtFirstWrite) {
+    test::TempDir dir;
+    const std::string file = (dir.Path() / "history.txt").string();
+    ASSERT_TRUE(SafeWriteFile(file, "a line of an earlier run\n"));
+    SetClock([] { return EncodeDate(2024, 1, 2) + EncodeTime(3, 4, 5, 0); });
+    TaudioTagHistoryList history;
+    history.SetOwnsObjects(true);
+    int changes = 0;
+    history.OnChange = [&](TObject*) { ++changes; };
+    std::string expected;
+    const int played = TaudioTagHistoryList::kKeptEntries + 5;
+    for (int i = 0; i < played; ++i) {
+        auto tag = MakeTag("Band", "Song " + std::to_string(i), 0, "/m/" + std::to_string(i) + ".mp3");
+        history.Add(tag);
+        expected += tag->GetDisplayText(tdfTimeArtistTitleFilename) + "\n";
+        if (i % 100 == 0 || i >= played - 3) {
+            ASSERT_TRUE(history.AppendLastToTextFile(file));
+        }
+    }
+    SetClock(nullptr);
+    EXPECT_EQ(changes, played);  // one notice a track, also when the oldest leaves
+    ASSERT_EQ(history.Count(), TaudioTagHistoryList::kKeptEntries);
+    EXPECT_EQ(history.GetTag(0)->Title(), "Song 5");
+    std::string text;
+    ASSERT_TRUE(ReadFileBytes(file, text));
+    EXPECT_EQ(text, expected);  // calls skipped in between are made up at the next one
+    // A FIFO in its place is refused without blocking.
+    const std::string fifo = (dir.Path() / "fifo.txt").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string error;
+    EXPECT_FALSE(AppendFileBytes(fifo, "x\n", &error));
+    EXPECT_FALSE(error.empty());
 }

@@ -1,0 +1,102 @@
+// Start-up of the jukebox with a 100,000-track library: from constructing the main window
+// to a shown, interactive window, phase by phase (construction, settings, initialisation
+// with the library load, show), and the resident memory afterwards.
+// Links: tunecrest_mainwindow
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "core/jukebox_list.h"
+#include "mainwindow/main_form.h"
+#include "mainwindow/qt_dispatcher.h"
+#include "tests/support/temp_dir.h"
+
+namespace tunecrest {
+namespace {
+
+constexpr int kTracks = 100000;
+
+void FillLibrary(TaudioTagList& list) {
+    list.BeginUpdate();
+    for (int i = 0; i < kTracks; ++i) {
+        const int album = i / 12, artist = album / 4;
+        auto tag = std::make_shared<TaudioTag>();
+        tag->SetArtist("Artist " + std::to_string(artist));
+        tag->SetAlbum("Album " + std::to_string(album));
+        tag->SetTitle("Title " + std::to_string(i));
+        tag->SetDate(std::to_string(1960 + album % 60));
+        tag->SetGenreString("Genre " + std::to_string(artist % 40));
+        tag->SetFilename("/music/Artist " + std::to_string(artist) + "/Album " + std::to_string(album) + "/" +
+                         std::to_string(i % 12 + 1) + " Title " + std::to_string(i) + ".mp3");
+        tag->SetMediaType(mkAudio);
+        list.Add(tag);
+    }
+    list.EndUpdate();
+}
+
+double ResidentMb() {
+    std::ifstream in("/proc/self/status");
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("VmRSS:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
+    return 0;
+}
+
+void BM_StartUpToInteractiveWindow(benchmark::State& state) {
+    static int argc = 1;
+    static char name[] = "bench";
+    static char* argv[] = {name, nullptr};
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("TUNECREST_AUDIO_SINK", "fakesink", 0);
+    static QApplication* app = new QApplication(argc, argv);
+    (void)app;
+    InstallQtDispatcher();
+    test::TempDir dir;
+    const std::string root = dir.Path().string();
+    {
+        TlocalJukeboxList lib;
+        lib.SetDataFolder(root + "/Data/");
+        std::filesystem::create_directories(root + "/Data");
+        FillLibrary(lib.GlobalList());
+        lib.SaveAll();
+    }
+    using Clock = std::chrono::steady_clock;
+    auto ms = [](Clock::time_point a, Clock::time_point b) {
+        return std::chrono::duration<double, std::milli>(b - a).count();
+    };
+    double create = 0, settings = 0, init = 0, show = 0, rss = 0;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        auto form = std::make_unique<TfrmTunecrestMain>(std::vector<std::string>{"-RootFolder=" + root}, root);
+        const auto t1 = Clock::now();
+        form->ReadDisplaySettings();
+        const auto t2 = Clock::now();
+        form->DoInitialise();
+        const auto t3 = Clock::now();
+        form->show();
+        QApplication::processEvents();
+        form->PostInitialise();
+        const auto t4 = Clock::now();
+        if (form->JukeboxList()->GlobalList().Count() != kTracks) state.SkipWithError("the library did not load");
+        create += ms(t0, t1), settings += ms(t1, t2), init += ms(t2, t3), show += ms(t3, t4);
+        rss = std::max(rss, ResidentMb());
+        form->Controller().SetClosing();
+        form.reset();
+    }
+    const double n = double(state.iterations());
+    state.counters["create_ms"] = create / n;
+    state.counters["settings_ms"] = settings / n;
+    state.counters["initialise_ms"] = init / n;
+    state.counters["show_ms"] = show / n;
+    state.counters["rss_mb"] = rss;
+    SetDispatcher(nullptr);
+}
+BENCHMARK(BM_StartUpToInteractiveWindow)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+}  // namespace tunecrest
+
+BENCHMARK_MAIN();

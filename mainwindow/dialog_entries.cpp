@@ -1,0 +1,31 @@
+#include "mainwindow/dialog_entries.h"
+
+#include "core/services.h"
+
+namespace tunecrest {
+
+std::string TdialogEntries::NotAvailableText(const std::string& window) {
+    return "The " + window + " window is not available yet.";
+}
+
+void TdialogEntries::ShowPreferences(const std::string&) {
+    Prompt().ShowMessage(NotAvailableText("Preferences"), "Tunecrest Audio System");
+}
+void TdialogEntries::ShowTips() { Prompt().ShowMessage(NotAvailableText("Tips"), "Tunecrest Audio System"); }
+void TdialogEntries::ShowAbout() { Prompt().ShowMessage(NotAvailableText("About"), "Tunecrest Audio System"); }
+void TdialogEntries::ShowSongSearch(int) {
+    Prompt().ShowMessage(NotAvailableText("Song Search"), "Tunecrest Audio System");
+}
+void TdialogEntries::ShowPlaylistEditor() {
+    Prompt().ShowMessage(NotAvailableText("Playlist Editor"), "Tunecrest Audio System");
+}
+void TdialogEntries::ShowPlaylistDisplay() {
+    Prompt().ShowMessage(NotAvailableText("Playlist"), "Tunecrest Audio System");
+}
+
+int TdialogEntries::SelectString(const std::string& caption, const std::vector<std::string>& items, int selected) {
+    if (selected < 0 || selected >= int(items.size())) return -1;
+    return Prompt().AskYesNo(items[size_t(selected)] + "?", caption, true) ? selected : -1;
+}
+
+}  // namespace tunecrest

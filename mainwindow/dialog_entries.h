@@ -1,0 +1,33 @@
+#pragma once
+// The windows the main window opens that are built elsewhere (preferences, tips, song
+// search, playlist editor and display, screen saver, the pick-one question). Each entry
+// has a default that says plainly the window is not available yet, or answers without
+// a person; the program replaces entries as those windows arrive.
+#include <string>
+#include <vector>
+
+namespace tunecrest {
+
+class TdialogEntries {
+public:
+    virtual ~TdialogEntries() = default;
+    // The default message of an entry whose window does not exist yet.
+    static std::string NotAvailableText(const std::string& window);
+
+    virtual void ShowPreferences(const std::string& page);
+    virtual void ShowTips();
+    virtual void ShowAbout();
+    virtual void ShowSongSearch(int mode);
+    virtual void ShowPlaylistEditor();
+    virtual void ShowPlaylistDisplay();
+    // The screen saver: shown, visible, closed. The default has none.
+    virtual bool HasScreenSaver() { return false; }
+    virtual void ShowScreenSaver() {}
+    virtual bool ScreenSaverVisible() { return false; }
+    virtual void CloseScreenSaver() {}
+    // Pick one of `items` under `caption`; -1 when cancelled. The default asks yes/no
+    // about the preselected item through the installed prompt.
+    virtual int SelectString(const std::string& caption, const std::vector<std::string>& items, int selected);
+};
+
+}  // namespace tunecrest

@@ -1,0 +1,494 @@
+#include "mainwindow/main_form.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "core/exceptions.h"
+#include "core/ini_file.h"
+#include "core/services.h"
+#include "core/system_services.h"
+#include "core/tagger_loader.h"
+#include "core/text_utils.h"
+#include "mainwindow/single_instance.h"
+#include "playback/dshow_player.h"
+#include "playback/outside_player_engine.h"
+#include "skin/qt_color.h"
+
+namespace tunecrest {
+
+namespace {
+// How long a Next waits for the following start before it accepts another press.
+constexpr int kNextWaitMs = 2100;
+
+int64_t SteadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+std::string TrackLine(const TaudioTag& tag) {
+    std::string line = tag.Artist().empty() ? tag.Title() : tag.Artist() + " - " + tag.Title();
+    if (line.empty()) line = std::filesystem::path(tag.Filename()).filename().string();
+    return line;
+}
+}  // namespace
+
+bool TinputActivityFilter::eventFilter(QObject* watched, QEvent* event) {
+    if (watched && watched->isWidgetType()) {
+        switch (event->type()) {
+            case QEvent::MouseMove:
+                Fmonitor.MouseMoved();
+                break;
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::Wheel:
+            case QEvent::TouchBegin:
+                Fmonitor.MouseButton();
+                break;
+            case QEvent::KeyPress:
+                Fmonitor.KeyDown();
+                break;
+            default:
+                break;
+        }
+    }
+    return false;
+}
+
+TfrmBaseJukebox::TfrmBaseJukebox(std::vector<std::string> args, std::string programFolder)
+    : Fargs(std::move(args)), FprogramFolder(std::move(programFolder)),
+      Fdialogs(std::make_unique<TdialogEntries>()) {
+    setObjectName("frmTunecrestMain");
+    FssTimer.setInterval(TidleMonitor::kInterval);
+    FnextWait.setSingleShot(true);
+    FnextWait.setInterval(kNextWaitMs);
+    QObject::connect(&FnextWait, &QTimer::timeout, [this] { Fcontroller.EndNextWait(); });
+}
+
+TfrmBaseJukebox::~TfrmBaseJukebox() {
+    if (FactivityFilter) qApp->removeEventFilter(FactivityFilter.get());
+    FssTimer.stop();
+    if (Flist) Flist->SetEvents(nullptr);
+    Flist.reset();  // frees the jukebox and its player
+}
+
+template <typename Step>
+void TfrmBaseJukebox::Guard(const char* text, Step step) {
+    try {
+        step();
+    } catch (const std::exception& e) {
+        LogError(std::string(text) + ":\r\n\r\n" + e.what());
+        Prompt().ShowMessage(std::string(text) + ":\r\n\r\n" + e.what(), "Application Error");
+    }
+}
+
+void TfrmBaseJukebox::SetDialogEntries(std::unique_ptr<TdialogEntries> entries) {
+    if (entries) Fdialogs = std::move(entries);
+}
+
+void TfrmBaseJukebox::FormCreate() {
+    Ffolders = std::make_unique<TjukeboxFolders>(Fargs, FprogramFolder);
+    FsettingsStore = std::make_unique<TsettingsStore>(Ffolders->SettingsFileName());
+    Guard("Error Setting FiniExistedAtStartup",
+          [&] { FiniExistedAtStartup = std::filesystem::exists(Ffolders->SettingsFileName()); });
+    FfirstRun = !FiniExistedAtStartup;
+    FidleMonitor = std::make_unique<TidleMonitor>(SteadyMs);
+    FidleMonitor->HasScreenSaver = [this] { return Fdialogs->HasScreenSaver(); };
+    FidleMonitor->ScreenSaverVisible = [this] { return Fdialogs->ScreenSaverVisible(); };
+    FidleMonitor->MainWindowActive = [this] { return QApplication::activeWindow() == this; };
+    FidleMonitor->PlayingVideo = [this] {
+        const auto& t = Fcontroller.CurrentTrack();
+        return t && t->MediaType() == 2;
+    };
+    FidleMonitor->OnStartScreenSaver = [this] { StartScreenSaver(); };
+    FidleMonitor->OnCloseScreenSaver = [this] { Fdialogs->CloseScreenSaver(); };
+    FidleMonitor->OnTimerEnabled = [this](bool on) { on ? FssTimer.start() : FssTimer.stop(); };
+    QObject::connect(&FssTimer, &QTimer::timeout, [this] { FidleMonitor->Tick(); });
+    Guard("Error in MakeFolders", [&] { CreateFolders(); });
+    if (!Flist) {
+        Guard("Error in CreateJukebox", [&] { CreateJukeboxList(Flist); });
+        if (Flist) {
+            FlistEvents.PlayerEvents = &Fcontroller.PlayerEvents();
+            FlistEvents.JukeboxEvents = &Fcontroller.JukeboxEvents();
+            FlistEvents.OnListProcessStart = [this](TObject*, const std::string& text) { ShowProgressText(text); };
+            FlistEvents.OnListProcessFinished = [this](TObject*) { ShowProgressText(""); };
+            Guard("Error setting Jukebox.Events", [&] { Flist->SetEvents(&FlistEvents); });
+            Guard("Error setting Loader.JukeboxList", [&] { Floader.JukeboxList = Flist.get(); });
+            Guard("Error setting Jukebox.Jukebox.Playlist.Title",
+                  [&] { Flist->Jukebox()->Playlist().SetTitle("RUNNING"); });
+            Fcontroller.SetJukeboxList(Flist.get());
+        }
+    }
+    Guard("Error configuring Jukebox Mappings and DataFolder", [&] {
+        if (!Flist) return;
+        std::ifstream in(Ffolders->MappingsFileName());
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (!line.empty()) lines.push_back(line);
+        }
+        Flist->ArtistList().SetMappings(lines);
+        Flist->SetDataFolder(Ffolders->DataFolder());
+    });
+    TcustomMediaPlayer* player = nullptr;
+    Guard("Error in CreatePlayer", [&] { CreatePlayer(player); });
+    Guard("Error Configuring Player", [&] {
+        if (player && Flist) Flist->Jukebox()->SetMediaPlayer(player);
+        else delete player;
+    });
+    Guard("Error Configuring TaggerLoader.SupportLevel", [&] {
+        if (auto* p = Fcontroller.Player()) TaggerLoader().SetSupportLevel(uint32_t(p->GetEngineKind()));
+    });
+    Fcontroller.OnRefreshNowPlaying = [this] { RefreshNowPlaying(); };
+    Fcontroller.OnUpdateSongTitle = [this] { UpdateSongTitle(); };
+    Fcontroller.OnQueueChanged = [this] { QueueChanged(); };
+    Fcontroller.OnStatusText = [this](const std::string& text) {
+        if (FstatusLine) FstatusLine->setText(QString::fromStdString(text));
+    };
+    BuildLayout();
+}
+
+void TfrmBaseJukebox::BuildLayout() {
+    // A simple touch layout for now: the now-playing line, the queue and three big buttons.
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(0x20, 0x24, 0x2c));
+    pal.setColor(QPalette::WindowText, QColor(0xf0, 0xf0, 0xf0));
+    pal.setColor(QPalette::Base, QColor(0x2c, 0x31, 0x3b));
+    pal.setColor(QPalette::Text, QColor(0xf0, 0xf0, 0xf0));
+    pal.setColor(QPalette::Button, QColor(0x3a, 0x6e, 0xa5));
+    pal.setColor(QPalette::ButtonText, QColor(0xff, 0xff, 0xff));
+    setPalette(pal);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(24, 24, 24, 24);
+    layout->setSpacing(16);
+    FnowPlaying = new QLabel(this);
+    FnowPlaying->setObjectName("lblNowPlaying");
+    QFont big = font();
+    big.setPointSize(22);
+    big.setBold(true);
+    FnowPlaying->setFont(big);
+    layout->addWidget(FnowPlaying);
+    FqueueList = new QListWidget(this);
+    FqueueList->setObjectName("lstQueue");
+    QFont listFont = font();
+    listFont.setPointSize(16);
+    FqueueList->setFont(listFont);
+    layout->addWidget(FqueueList, 1);
+    FstatusLine = new QLabel(this);
+    FstatusLine->setObjectName("lblStatus");
+    layout->addWidget(FstatusLine);
+    auto* buttons = new QHBoxLayout;
+    auto makeButton = [&](const char* name, const char* caption, auto action) {
+        auto* b = new QPushButton(QString::fromUtf8(caption), this);
+        b->setObjectName(name);
+        b->setMinimumSize(160, 72);
+        QFont f = font();
+        f.setPointSize(18);
+        b->setFont(f);
+        QObject::connect(b, &QPushButton::clicked, [this, action] {
+            try {
+                (this->*action)();
+            } catch (const std::exception& e) {
+                Prompt().ShowMessage(e.what(), "Error");
+            }
+        });
+        buttons->addWidget(b);
+        return b;
+    };
+    FplayButton = makeButton("btnPlay", "Play", &TfrmBaseJukebox::PlayerPlay);
+    FstopButton = makeButton("btnStop", "Stop", &TfrmBaseJukebox::PlayerStop);
+    FnextButton = makeButton("btnNext", "Next", &TfrmBaseJukebox::PlayerNext);
+    layout->addLayout(buttons);
+}
+
+void TfrmBaseJukebox::ApplySkinColors(uint32_t panel, uint32_t button, uint32_t text) {
+    const QColor back = ToQColor(TColor(panel));
+    const QColor face = ToQColor(TColor(button));
+    const QColor fore = ToQColor(TColor(text));
+    // Text on the panel must stand out from it: black or white where the scheme's text
+    // colour (chosen for the buttons) would not.
+    auto luma = [](const QColor& c) { return (299 * c.red() + 587 * c.green() + 114 * c.blue()) / 1000; };
+    const QColor panelText = std::abs(luma(fore) - luma(back)) >= 110 ? fore
+                             : luma(back) > 128                       ? QColor(Qt::black)
+                                                                      : QColor(Qt::white);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, back);
+    pal.setColor(QPalette::Base, back.darker(125));
+    pal.setColor(QPalette::WindowText, panelText);
+    pal.setColor(QPalette::Text, panelText);
+    pal.setColor(QPalette::Button, face);
+    pal.setColor(QPalette::ButtonText, fore);
+    pal.setColor(QPalette::Highlight, face);
+    setPalette(pal);
+}
+
+void TfrmBaseJukebox::CreateFolders() {
+    std::string error;
+    if (!Ffolders->CreateFolders(false, &error)) throw Exception(error);
+}
+
+void TfrmBaseJukebox::ShowProgressText(const std::string& text) {
+    if (FstatusLine) FstatusLine->setText(QString::fromStdString(text));
+}
+
+void TfrmBaseJukebox::ReadDisplaySettings() {
+    TiniFile ini = FsettingsStore->Open();
+    ReadPreferences(ini);
+}
+
+void TfrmBaseJukebox::ReadPreferences(const TiniFile& ini) {
+    Fsettings.Read(ini);
+    FidleMonitor->SetTimeout(Fsettings.ScreenSaverTimeout);
+    FidleMonitor->SetDisableDuringVideo(Fsettings.DisableScreenSaverDuringVideoPlayback);
+    FidleMonitor->SetEnabled(Fsettings.ScreenSaverEnabled);
+    Fcontroller.DisableSaverDuringVideo = Fsettings.DisableScreenSaverDuringVideoPlayback;
+    if (Flist) {
+        Flist->SetRandomPlayActive(Fsettings.RandomPlayEnabled);
+        Flist->SetStackerActive(Fsettings.StackerEnabled);
+        Flist->SetQueueNoDuplicates(Fsettings.NoQueueDuplications);
+    }
+    ApplyGeometry();
+}
+
+void TfrmBaseJukebox::ApplyGeometry() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+    Tgeometry stored = Fsettings.Geometry;
+    if (Fsettings.GeometryCentred) {
+        stored.Left = (area.width() - stored.Width) / 2;
+        stored.Top = (area.height() - stored.Height) / 2;
+    }
+    const Tgeometry g = ClampGeometry(stored, area.width(), area.height());
+    setGeometry(area.x() + g.Left, area.y() + g.Top, g.Width, g.Height);
+    if (Fsettings.FullScreen) setWindowState(windowState() | Qt::WindowFullScreen);
+    else setWindowState(windowState() & ~Qt::WindowFullScreen);
+}
+
+void TfrmBaseJukebox::WritePreferences(TiniFile& ini) {
+    Fsettings.Write(ini);
+    // The five object sections, each on its own so one failure does not stop the rest.
+    Guard("Error saving Player", [&] {
+        if (auto* p = Fcontroller.Player()) p->SaveSettings(ini, "Player");
+    });
+    Guard("Error saving Jukebox", [&] {
+        if (Flist) Flist->SaveSettings(ini, "Jukebox");
+    });
+}
+
+void TfrmBaseJukebox::WriteDisplaySettings() {
+    TiniFile ini = FsettingsStore->Open();
+    WritePreferences(ini);
+    std::string error;
+    if (!FsettingsStore->Save(ini, &error)) LogError("settings.ini was not written: " + error);
+}
+
+void TfrmBaseJukebox::DoInitialise() {
+    Fcontroller.PlaybackStarted(nullptr);
+    TiniFile ini = FsettingsStore->Open();
+    if (Flist) Flist->LoadSettings(ini, "Jukebox");
+    if (auto* p = Fcontroller.Player()) {
+        p->LoadSettings(ini, "Player");
+        p->Initialise(int64_t(winId()));
+    }
+    if (Flist) {
+        Flist->Jukebox()->SetLibraryLoading(true);
+        Floader.LoadAll();
+        ScanWhenEmpty();
+        Flist->Jukebox()->SetLibraryLoading(false);
+        // The saved query rule limits random play again after a restart.
+        Flist->Jukebox()->ApplyDBQueryRule();
+    }
+    RefreshNowPlaying();
+    if (auto* p = Fcontroller.Player()) Fcontroller.PlayerStateChanged(p->GetState());
+    if (Flist) Flist->Jukebox()->NextTrack();
+    FactivityFilter = std::make_unique<TinputActivityFilter>(*FidleMonitor);
+    qApp->installEventFilter(FactivityFilter.get());
+    if (Fsettings.AutoPlay) {
+        if (auto* p = Fcontroller.Player(); p && p->GetState() != psPlaying) PlayerPlay();
+    }
+    QueueChanged();
+}
+
+void TfrmBaseJukebox::ScanWhenEmpty() {
+    // A library that was never built (a new root) is scanned once from its audio folders.
+    if (!Flist || Flist->GlobalList().Count() > 0 || Flist->AudioFolders().Count() == 0) return;
+    std::vector<std::string> folders;
+    for (int i = 0; i < Flist->AudioFolders().Count(); ++i) folders.push_back(Flist->AudioFolders().Strings(i));
+    ShowProgressText("Scanning the music folders");
+    Flist->GlobalList().AddFolders(folders, true, nullptr);
+    Flist->SaveGlobalList();
+}
+
+void TfrmBaseJukebox::SetInitialised(bool on) { Finitialised = on; }
+
+void TfrmBaseJukebox::PostInitialise() {
+    std::vector<std::string> lines;
+    for (const auto& a : Fargs)
+        if (TjukeboxFolders::RootSwitch({a}).empty()) lines.push_back(StripSwitchPrefix(a));
+    ProcessCommandLine(lines);
+    TiniFile ini = FsettingsStore->Open();
+    if (ini.ReadBool("Preferences", "AlwaysOnTop", false)) {
+        Fsettings.AlwaysOnTop = true;
+        setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    }
+}
+
+void TfrmBaseJukebox::ProcessCommandLine(const std::vector<std::string>& lines) {
+    if (!Flist) return;
+    for (const auto& line : lines) {
+        std::error_code ec;
+        if (line.empty() || !std::filesystem::is_regular_file(line, ec)) continue;
+        const std::string file = std::filesystem::absolute(line, ec).lexically_normal().string();
+        TaudioTagPtr tag;
+        int index = -1;
+        if (Flist->FileIndex().Find(file, index)) tag = Flist->FileIndex().ObjectAs<TaudioTag>(index);
+        if (!tag) tag = Flist->GlobalList().CreateTagFromFile(file);
+        if (tag) Flist->AddToQueue(*tag);
+    }
+}
+
+void TfrmBaseJukebox::PlayerPlay() { Fcontroller.Play(); }
+void TfrmBaseJukebox::PlayerStop() { Fcontroller.Stop(); }
+void TfrmBaseJukebox::PlayerPause() { Fcontroller.Pause(); }
+
+void TfrmBaseJukebox::PlayerNext() {
+    if (Fcontroller.WaitingForStart()) return;
+    Fcontroller.Next();
+    if (Fcontroller.WaitingForStart()) FnextWait.start();
+}
+
+void TfrmBaseJukebox::RefreshNowPlaying() {
+    if (!FnowPlaying) return;
+    const auto& t = Fcontroller.CurrentTrack();
+    FnowPlaying->setText(t ? QString::fromStdString(TrackLine(*t)) : QStringLiteral("Nothing playing"));
+}
+
+void TfrmBaseJukebox::UpdateSongTitle() {
+    setWindowTitle(qApp->applicationName());
+    RefreshNowPlaying();
+}
+
+void TfrmBaseJukebox::QueueChanged() {
+    if (!FqueueList || !Flist || Closing()) return;
+    FqueueList->clear();
+    auto& queue = Flist->Jukebox()->Queue();
+    for (int i = 0; i < queue.Count(); ++i)
+        if (auto tag = queue.GetTag(i)) FqueueList->addItem(QString::fromStdString(TrackLine(*tag)));
+}
+
+void TfrmBaseJukebox::StartScreenSaver() {
+    FssTimer.stop();
+    Fdialogs->ShowScreenSaver();
+    FssTimer.start();
+}
+
+void TfrmBaseJukebox::keyPressEvent(QKeyEvent* event) { QWidget::keyPressEvent(event); }
+
+void TfrmBaseJukebox::AskExitOrShutdown() {
+    FcloseAllowed = true;
+    bool shutdown = false;
+    if (Fsettings.ConfirmExit) {
+        std::vector<std::string> items = {std::string("Exit ") + qApp->applicationName().toStdString()};
+        int selected = 0;
+        if (Fsettings.ShutdownOnExit) {
+            items.push_back("Shut Down the computer");
+            if (Fsettings.DefaultToShutdown) selected = 1;
+        }
+        const int picked = Fdialogs->SelectString("What do you want to do?", items, selected);
+        FcloseAllowed = picked >= 0;
+        if (FcloseAllowed) WriteDisplaySettings();
+        shutdown = picked == 1;
+    }
+    // The power-off waits until the window has closed and saved everything.
+    FshutdownRequested = FcloseAllowed && shutdown;
+    if (FcloseAllowed) close();
+}
+
+void TfrmBaseJukebox::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TfrmBaseJukebox::FormClose() {
+    if (FformClosed) return;
+    FformClosed = true;
+    Fcontroller.SetClosing();
+    if (Fsettings.RestoreAtStartup && Flist) {
+        if (const auto current = Fcontroller.Player() ? Fcontroller.Player()->GetCurrentTag() : nullptr) {
+            Flist->InsertInQueue(*current);
+            auto& queue = Flist->Jukebox()->Queue();
+            if (Flist->Jukebox()->LoopQueue() && queue.Count() > 1 &&
+                queue.GetTag(queue.Count() - 1)->Filename() == current->Filename())
+                Flist->QueueDelete(queue.Count() - 1);
+        }
+    }
+    WriteDisplaySettings();
+    FssTimer.stop();
+    FnextWait.stop();
+    if (auto* p = Fcontroller.Player()) p->Uninitialise();
+    if (Flist) {
+        Flist->SaveAll();
+        Flist->Jukebox()->SaveQueue();
+    }
+}
+
+void TfrmBaseLocalJukebox::CreateFolders() {
+    TfrmBaseJukebox::CreateFolders();
+    std::string error;
+    if (TaggerLoader().PluginFolder().empty()) {
+        if (!Folders().CreateFolders(true, &error)) throw Exception(error);
+        TaggerLoader().SetPluginFolder(Folders().TagPluginsFolder());
+    }
+}
+
+void TfrmBaseLocalJukebox::CreateJukeboxList(std::unique_ptr<TcustomlocalJukeboxList>& list) {
+    list = std::make_unique<TlocalJukeboxList>();
+}
+
+void TfrmBaseLocalJukebox::DoInitialise() {
+    TfrmBaseJukebox::DoInitialise();
+    FlocalReady = true;
+}
+
+void TfrmCustomTunecrest::CreatePlayer(TcustomMediaPlayer*& player) {
+    std::string type;
+    for (const auto& a : Fargs) {
+        static const std::string kSwitch = "-PlayerType=";
+        if (a.size() > kSwitch.size() && SameText(a.substr(0, kSwitch.size()), kSwitch))
+            type = a.substr(kSwitch.size());
+    }
+    if (type.empty()) type = TiniFile(Folders().SettingsFileName()).ReadString("Player", "PlayerType", "DSHOW");
+    FplayerType = SameText(type, "WINAMP") ? "WINAMP" : "DSHOW";
+    if (FplayerType == "WINAMP")
+        player = new TwinampMediaPlayer;
+    else
+        player = new TdshowPlayer;
+}
+
+void TfrmCustomTunecrest::DoInitialise() {
+    TfrmBaseLocalJukebox::DoInitialise();
+    qApp->setApplicationName(QString::fromStdString(GetProductTitle()));
+    setWindowTitle(QString::fromStdString(GetProductTitle()));
+    UpdateSongTitle();
+    SetInitialised(true);
+}
+
+TfrmTunecrestMain::TfrmTunecrestMain(std::vector<std::string> args, std::string programFolder)
+    : TfrmCustomTunecrest(std::move(args), std::move(programFolder)) {
+    FormCreate();
+}
+
+}  // namespace tunecrest

@@ -1,0 +1,123 @@
+// tunecrest-demo-library ROOT: fills a new root folder with a dozen short tagged tracks in
+// three albums, one playlist and a settings.ini that points the library at them, so a
+// first start shows a working jukebox. An existing settings.ini is left alone.
+#include <sys/wait.h>
+#include <taglib/fileref.h>
+#include <taglib/tag.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/ini_file.h"
+#include "core/jukebox_list.h"
+#include "core/tagger_loader.h"
+
+namespace fs = std::filesystem;
+using namespace tunecrest;
+
+namespace {
+
+struct Talbum {
+    const char* Artist;
+    const char* Album;
+    const char* Wave;  // audiotestsrc wave name
+    std::vector<const char*> Titles;
+};
+
+const Talbum kAlbums[] = {
+    {"The Night Owls", "Midnight Tones", "sine", {"Moonrise", "Quiet Streets", "Last Tram", "Neon Rain"}},
+    {"Copper Lane", "Square Dance", "square", {"First Step", "Barn Lights", "Fiddle Run", "Home Again"}},
+    {"Saw Theory", "Edges", "saw", {"Sharp Turn", "Ramp Up", "Long Slide", "Cut Off"}},
+};
+
+std::string Quote(const std::string& s) {
+    std::string out = "'";
+    for (char c : s) out += (c == '\'') ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+bool Encode(const std::string& path, const char* wave, int frequency, double seconds) {
+    const int buffers = int(seconds * 44100 / 1024);
+    const std::string command = "gst-launch-1.0 -q audiotestsrc wave=" + std::string(wave) + " freq=" +
+                                std::to_string(frequency) + " volume=0.3 num-buffers=" + std::to_string(buffers) +
+                                " samplesperbuffer=1024 ! audio/x-raw,rate=44100,channels=2 ! audioconvert ! "
+                                "vorbisenc ! oggmux ! filesink location=" +
+                                Quote(path) + " >/dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0 && fs::exists(path);
+}
+
+bool Tag(const std::string& path, const Talbum& album, const char* title, unsigned track) {
+    TagLib::FileRef file(path.c_str());
+    if (file.isNull() || !file.tag()) return false;
+    file.tag()->setArtist(TagLib::String(album.Artist, TagLib::String::UTF8));
+    file.tag()->setAlbum(TagLib::String(album.Album, TagLib::String::UTF8));
+    file.tag()->setTitle(TagLib::String(title, TagLib::String::UTF8));
+    file.tag()->setTrack(track);
+    file.tag()->setYear(2026);
+    return file.save();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: tunecrest-demo-library ROOT\n");
+        return 2;
+    }
+    const fs::path root = fs::absolute(argv[1]);
+    const fs::path settings = root / "Settings" / "settings.ini";
+    if (fs::exists(settings)) return 0;
+    const fs::path music = root / "Music";
+    for (const char* folder : {"Data", "Settings"}) fs::create_directories(root / folder);
+    std::vector<std::string> files;
+    int frequency = 330;
+    for (const auto& album : kAlbums) {
+        const fs::path folder = music / album.Album;
+        fs::create_directories(folder);
+        unsigned track = 1;
+        for (const char* title : album.Titles) {
+            char name[16];
+            std::snprintf(name, sizeof name, "%02u ", track);
+            const std::string path = (folder / (std::string(name) + title + ".ogg")).string();
+            if (!Encode(path, album.Wave, frequency, 8.0) || !Tag(path, album, title, track)) {
+                std::fprintf(stderr, "tunecrest-demo-library: cannot make %s\n", path.c_str());
+                return 1;
+            }
+            files.push_back(path);
+            frequency += 55;
+            ++track;
+        }
+    }
+    // File the tracks into the library and make the playlist through the model itself.
+    const fs::path plugins = fs::absolute(argv[0]).parent_path() / "TagPlugins";
+    TaggerLoader().SetPluginFolder(plugins.string() + "/");
+    {
+        TlocalJukeboxList library;
+        library.SetDataFolder((root / "Data").string() + "/");
+        library.GlobalList().AddFolders({music.string() + "/"}, true, nullptr);
+        library.SaveGlobalList();
+        auto playlist = std::make_shared<TaudioTagList>();
+        playlist->SetTitle("Demo Mix");
+        for (size_t i = 0; i < files.size(); i += 3)
+            if (auto tag = library.GlobalList().CreateTagFromFile(files[i])) playlist->Add(tag);
+        library.Playlists().AddList(playlist);
+        library.SavePlaylists();
+    }
+    TaggerLoader().SetPluginFolder("");
+    TiniFile ini(settings.string());
+    ini.WriteString("Jukebox", "AudioFolders", music.string() + "/");
+    ini.WriteBool("Preferences", "AutoPlay", true);
+    ini.WriteBool("Geometry", "FullScreen", false);
+    ini.WriteInteger("Geometry", "Width", 1280);
+    ini.WriteInteger("Geometry", "Height", 800);
+    std::string error;
+    if (!ini.UpdateFile(&error)) {
+        std::fprintf(stderr, "tunecrest-demo-library: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("Demo library made in %s\n", root.c_str());
+    return 0;
+}

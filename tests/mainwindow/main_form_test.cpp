@@ -1,0 +1,118 @@
+#include "mainwindow/main_form.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QListWidget>
+#include <filesystem>
+#include <fstream>
+
+#include "core/ini_file.h"
+#include "core/services.h"
+#include "core/tagger_loader.h"
+#include "support/fake_media_player.h"
+#include "support/media_files.h"
+#include "support/temp_dir.h"
+#include "support/test_application.h"
+
+namespace tunecrest {
+namespace {
+
+// The product window with the fake player in place of an engine.
+class TtestForm : public TfrmCustomTunecrest {
+public:
+    TtestForm(std::vector<std::string> args) : TfrmCustomTunecrest(std::move(args), "/nonexistent/") { FormCreate(); }
+    test::FakeMediaPlayer* Fake = nullptr;
+
+protected:
+    void CreatePlayer(TcustomMediaPlayer*& player) override { player = Fake = new test::FakeMediaPlayer; }
+};
+
+struct FormRig {
+    test::TempDir dir;
+    std::string root;
+    FormRig() {
+        test::App();
+        root = (dir.Path() / "root").string();
+        std::filesystem::create_directories(root + "/Settings");
+        TaggerLoader().SetPluginFolder((std::filesystem::path(TUNECREST_BIN_DIR) / "TagPlugins").string());
+    }
+    ~FormRig() { TaggerLoader().SetPluginFolder(""); }
+    void Seed(const std::string& text) {
+        std::ofstream out(root + "/Settings/settings.ini");
+        out << text;
+    }
+    std::string MakeFile(const std::string& name) {
+        const auto path = dir.File(name);
+        EXPECT_TRUE(test::MakeMediaFile(path, test::TmediaFormat::Wav, 0.5));
+        return path;
+    }
+};
+
+TEST(MainForm, StartsUpInOrderAndSavesAtClose) {
+    FormRig r;
+    r.Seed("[Geometry]\nLeft=900\nTop=10\nWidth=800\nHeight=600\nFullScreen=0\n"
+           "[RandomPlay]\nEnabled=0\n[Preferences]\nUnknownKey=kept\n");
+    {
+        std::ofstream(r.root + "/Settings/mappings.txt") << "The Band=Band, The\n";
+    }
+    TtestForm form({"-RootFolder=" + r.root});
+    EXPECT_EQ(form.Folders().RootFolder(), r.root + "/");
+    for (const char* name : {"Data", "Settings", "Cartridges", "Reports", "Plugins", "Docs", "ControlPlugins", "Skins"})
+        EXPECT_TRUE(std::filesystem::is_directory(r.root + "/" + name)) << name;
+    ASSERT_NE(form.Fake, nullptr);
+    ASSERT_NE(form.JukeboxList(), nullptr);
+    EXPECT_EQ(form.JukeboxList()->Jukebox()->Player(), form.Fake);
+    EXPECT_EQ(form.JukeboxList()->Jukebox()->Playlist().Title(), "RUNNING");
+    EXPECT_EQ(form.JukeboxList()->ArtistList().Mappings().Count(), 1);
+    form.ReadDisplaySettings();
+    // Stored far right: the window keeps its width and is moved onto the screen.
+    EXPECT_EQ(form.width(), 800);
+    EXPECT_GE(form.x(), 0);
+    form.DoInitialise();
+    EXPECT_TRUE(form.Initialised());
+    // The shipped tag reader stays loaded under the engine's support level.
+    EXPECT_EQ(TaggerLoader().SupportLevel(), 2u);
+    EXPECT_NE(TaggerLoader().FindPluginForFile(r.MakeFile("probe.wav")), nullptr);
+    form.ProcessCommandLine({r.MakeFile("a.wav"), r.MakeFile("b.wav"), "/nonexistent.wav"});
+    EXPECT_EQ(form.JukeboxList()->Jukebox()->Queue().Count(), 2);
+    EXPECT_EQ(form.findChild<QListWidget*>("lstQueue")->count(), 2);
+    form.PlayerPlay();
+    ASSERT_TRUE(form.Controller().CurrentTrack());
+    EXPECT_EQ(std::filesystem::path(form.Controller().CurrentTrack()->Filename()).filename(), "a.wav");
+    form.close();
+    EXPECT_TRUE(form.Closing());
+    const TiniFile ini(r.root + "/Settings/settings.ini");
+    EXPECT_EQ(ini.ReadInteger("Geometry", "Left", 0), 900);  // the stored geometry, not the clamped one
+    EXPECT_EQ(ini.ReadString("Preferences", "UnknownKey", ""), "kept");
+    EXPECT_TRUE(ini.ValueExists("Jukebox", "AudioFolders") || ini.SectionExists("Jukebox"));
+    EXPECT_TRUE(std::filesystem::exists(r.root + "/Data/queue.dat"));
+    EXPECT_EQ(form.Fake->Calls.back(), "PlayTag");  // nothing started during close
+}
+
+TEST(MainForm, ExitWithShutdownSavesAndClosesFirstAndOnlyAsksForPowerOffAfter) {
+    FormRig r;
+    r.Seed("[Preferences]\nConfirmExit=1\nShutdownOnExit=1\nDefaultToShutdown=1\n[Geometry]\nFullScreen=0\n");
+    TtestForm form({"-RootFolder=" + r.root});
+    form.ReadDisplaySettings();
+    form.DoInitialise();
+    form.show();
+    // Without a person the question takes the preselected "Shut Down the computer".
+    form.AskExitOrShutdown();
+    EXPECT_TRUE(form.ShutdownRequested());
+    EXPECT_TRUE(form.Closing()) << "the window closed and saved before any power-off";
+    EXPECT_TRUE(std::filesystem::exists(r.root + "/Data/queue.dat"));
+    EXPECT_TRUE(TiniFile(r.root + "/Settings/settings.ini").ValueExists("Preferences", "AlwaysOnTop"));
+}
+
+TEST(MainForm, DialogEntriesSayTheWindowIsNotAvailableYet) {
+    EXPECT_EQ(TdialogEntries::NotAvailableText("Preferences"), "The Preferences window is not available yet.");
+    TdialogEntries entries;
+    EXPECT_FALSE(entries.HasScreenSaver());
+    // Without a person the pick-one question takes the preselected item.
+    EXPECT_EQ(entries.SelectString("What do you want to do?", {"Exit", "Shut Down the computer"}, 1), 1);
+    EXPECT_EQ(entries.SelectString("x", {}, 0), -1);
+}
+
+}  // namespace
+}  // namespace tunecrest

@@ -1,0 +1,166 @@
+#include "mainwindow/single_instance.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <thread>
+
+#include "core/shared_utils.h"
+#include "mainwindow/qt_dispatcher.h"
+#include "support/temp_dir.h"
+#include "support/test_application.h"
+
+namespace tunecrest {
+namespace {
+
+class SingleInstance : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::App();
+        FoldFolder = WindowMessageFolder();
+        SetWindowMessageFolder(Fdir.File("run"));
+        std::filesystem::create_directory(Fdir.File("run"));
+        std::filesystem::permissions(Fdir.File("run"), std::filesystem::perms::owner_all);
+        InstallQtDispatcher();
+    }
+    void TearDown() override {
+        SetDispatcher(nullptr);
+        SetWindowMessageFolder(FoldFolder);
+    }
+    static void Pump(const std::function<bool()>& until, int ms = 3000) {
+        QElapsedTimer t;
+        t.start();
+        while (!until() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    test::TempDir Fdir;
+    std::string FoldFolder;
+};
+
+TEST(CommandLineText, OneManyOrNone) {
+    EXPECT_EQ(GetCommandLineText({}), "");
+    EXPECT_EQ(GetCommandLineText({"-play"}), "play");
+    // A leading "/" begins a path and stays.
+    EXPECT_EQ(GetCommandLineText({"/music/a.mp3", "-x", "--y"}), "/music/a.mp3\r\nx\r\n-y\r\n");
+    EXPECT_EQ(MakeAlphaNumName(std::string(kApplicationTitle)), "TunecrestAudioSystem");
+    struct R {
+        int left, top, right, bottom;
+    } r{10, 20, 110, 70};
+    EXPECT_EQ(RectWidth(r), 100);
+    EXPECT_EQ(RectHeight(r), 50);
+}
+
+TEST(CommandLineText, HandOverIsCheckedBeforeUse) {
+    std::vector<std::string> lines;
+    EXPECT_TRUE(DecodeHandOver(0, std::string(1, '\0'), lines));
+    EXPECT_TRUE(lines.empty());
+    EXPECT_TRUE(DecodeHandOver(2, std::string("a\r\nb\r\n") + '\0', lines));
+    EXPECT_EQ(lines, (std::vector<std::string>{"a", "b"}));
+    EXPECT_TRUE(DecodeHandOver(1, std::string("x y") + '\0', lines));
+    EXPECT_EQ(lines, (std::vector<std::string>{"x y"}));
+    std::string reason;
+    EXPECT_FALSE(DecodeHandOver(1, "no zero", lines, &reason));
+    EXPECT_FALSE(DecodeHandOver(3, std::string("a\r\nb\r\n") + '\0', lines, &reason));
+    EXPECT_FALSE(DecodeHandOver(2, std::string("a\r\nb") + '\0', lines, &reason));
+    EXPECT_FALSE(DecodeHandOver(1, std::string("a\0b", 3) + '\0', lines, &reason));
+    EXPECT_FALSE(DecodeHandOver(0, "", lines, &reason));
+    EXPECT_FALSE(DecodeHandOver(1, std::string(kMaxHandOverBytes + 1, 'a'), lines, &reason));
+}
+
+TEST_F(SingleInstance, LockIsExclusiveAndADeadCopysLockIsTakenOver) {
+    int64_t first = 0, second = 0;
+    ASSERT_TRUE(CreateInstanceMutex(first, ""));
+    EXPECT_FALSE(CreateInstanceMutex(second, ""));
+    EXPECT_EQ(second, 0);
+    CloseInstanceMutex(first);
+    // A copy killed while holding the lock leaves the file; the next start takes it.
+    const pid_t child = fork();
+    if (child == 0) {
+        int64_t h = 0;
+        if (!CreateInstanceMutex(h, "")) _exit(2);
+        pause();
+        _exit(0);
+    }
+    int64_t probe = 0;
+    for (int i = 0; i < 200; ++i) {
+        if (!CreateInstanceMutex(probe, "")) break;
+        CloseInstanceMutex(probe);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_FALSE(CreateInstanceMutex(probe, ""));
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    EXPECT_TRUE(std::filesystem::exists(InstanceLockFileName(kApplicationTitle, "")));
+    EXPECT_TRUE(CreateInstanceMutex(probe, ""));
+    CloseInstanceMutex(probe);
+}
+
+TEST_F(SingleInstance, RacingStartsLeaveExactlyOneFirstCopy) {
+    std::atomic<int> winners{0};
+    std::vector<std::thread> starts;
+    std::vector<int64_t> handles(8, 0);
+    for (int i = 0; i < 8; ++i)
+        starts.emplace_back([&, i] {
+            if (CreateInstanceMutex(handles[size_t(i)], "")) ++winners;
+        });
+    for (auto& t : starts) t.join();
+    EXPECT_EQ(winners.load(), 1);
+    for (auto& h : handles) CloseInstanceMutex(h);
+}
+
+TEST_F(SingleInstance, HandOverWhileLoadingIsAcknowledgedAtOnceAndRunLater) {
+    TcommandLineReceiver receiver;
+    ASSERT_TRUE(receiver.IsOpen());
+    // The first copy is still loading: nothing has called SetReady and the main thread
+    // is not pumping. The second start must still return promptly.
+    bool sent = false;
+    std::thread second([&] { sent = SendParamsToRunningInstance(kMainWindowClass, {"/m/a.wav", "/m/b.wav"}); });
+    second.join();
+    EXPECT_TRUE(sent);
+    std::vector<std::vector<std::string>> got;
+    receiver.SetReady([&](const std::vector<std::string>& lines) { got.push_back(lines); });
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0], (std::vector<std::string>{"/m/a.wav", "/m/b.wav"}));
+    // After start-up a hand-over runs on the main thread through the event loop.
+    std::thread([&] { SendParamsToRunningInstance(kMainWindowClass, {"-x"}); }).join();
+    Pump([&] { return got.size() == 2; });
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[1], (std::vector<std::string>{"x"}));
+    // A malformed block is refused and never reaches the handler.
+    EXPECT_EQ(SendCopyData(receiver.Handle(), 5, std::string("a\r\n") + '\0'), 0);
+    bool forward = false;
+    receiver.OnBringForward = [&] { forward = true; };
+    LRESULT answer = 0;
+    std::thread([&] { answer = SendMessage(FindWindow(std::string(kMainWindowClass), std::nullopt),
+                                             kBringForwardMessage, 0, 0); }).join();
+    EXPECT_EQ(answer, receiver.Handle());
+    Pump([&] { return forward; });
+    EXPECT_TRUE(forward);
+    EXPECT_EQ(got.size(), 2u);
+}
+
+TEST_F(SingleInstance, SecondStartWaitsForAWindowThatAppearsLate) {
+    std::unique_ptr<TcommandLineReceiver> receiver;
+    bool sent = false;
+    std::thread second([&] { sent = SendParamsToRunningInstance(kMainWindowClass, {}); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    receiver = std::make_unique<TcommandLineReceiver>();
+    second.join();
+    EXPECT_TRUE(sent);
+    int calls = 0;
+    receiver->SetReady([&](const std::vector<std::string>& lines) {
+        ++calls;
+        EXPECT_TRUE(lines.empty());
+    });
+    EXPECT_EQ(calls, 1);
+}
+
+}  // namespace
+}  // namespace tunecrest
