@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@
 #include "mainwindow/qt_prompt.h"
 #include "mainwindow/single_instance.h"
 #include "platform/linux_system_services.h"
+#include "windows/about_box.h"
+#include "windows/skinned_prompt.h"
 
 using namespace tunecrest;
 
@@ -36,6 +39,11 @@ int main(int argc, char** argv) {
     // Bound here, on the thread that runs the event loop, before any worker exists.
     InstallQtDispatcher();
     SetPrompt(std::make_shared<TqtPrompt>());
+    // Core's messages and questions appear as the skinned dialogs of the touch screen. An
+    // unattended run (no real display) keeps the prompt that answers without waiting.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen") &&
+        QGuiApplication::platformName() != QLatin1String("minimal"))
+        InstallSkinnedPrompt();
     SetSystemServices(std::make_shared<TlinuxSystemServices>());
 
     std::vector<std::string> args;
@@ -66,15 +74,32 @@ int main(int argc, char** argv) {
     {
         TfrmTunecrestMain form(args, programFolder);
         SetErrorLogFile(form.Folders().DataFolder() + "log.log");
-        if (form.GetProgressForm()) {
-            RunPhase("Error Starting Progress Info",
-                     [&] { form.ShowProgressText("Tunecrest Audio System is Starting Up"); });
-        }
-        RunPhase("Error Loading Settings", [&] { form.ReadDisplaySettings(); });
-        RunPhase("Error in DoInitialise", [&] { form.DoInitialise(); });
-        RunPhase("Error in Ready Code", [&] {
-            if (form.GetProgressForm()) form.HideProgress();
+        // The about box shows the start-up phases as its progress window and closes once
+        // the library is ready, also when a phase failed.
+        TfrmTunecrestAbout2 about;
+        form.SetProgressWindow(&about);
+        std::optional<TprogressScope> progress;
+        constexpr int kPhases = 3;
+        RunPhase("Error Starting Progress Info", [&] {
+            progress.emplace(&about, qApp->applicationName().toStdString() + " is Starting Up");
+            about.SetProgress(0, kPhases);
         });
+        RunPhase("Error Loading Settings", [&] {
+            about.SetStatusText("Loading Settings");
+            form.ReadDisplaySettings();
+            about.SetProgress(1, kPhases);
+        });
+        RunPhase("Error in DoInitialise", [&] {
+            about.SetStatusText("Loading the Library");
+            form.DoInitialise();
+            about.SetProgress(2, kPhases);
+        });
+        RunPhase("Error in Ready Code", [&] {
+            about.SetProgress(kPhases, kPhases);
+            progress.reset();
+            form.HideProgress();
+        });
+        form.SetProgressWindow(nullptr);
         RunPhase("Error on Show", [&] { form.show(); });
         RunPhase("Error on Update", [&] { form.update(); });
         RunPhase("Error on Post Initialise", [&] { form.PostInitialise(); });

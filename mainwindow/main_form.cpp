@@ -24,6 +24,7 @@
 #include "playback/dshow_player.h"
 #include "playback/outside_player_engine.h"
 #include "skin/qt_color.h"
+#include "windows/about_box.h"
 
 namespace tunecrest {
 
@@ -240,8 +241,12 @@ void TfrmBaseJukebox::CreateFolders() {
     if (!Ffolders->CreateFolders(false, &error)) throw Exception(error);
 }
 
+QWidget* TfrmBaseJukebox::GetProgressForm() { return Fprogress; }
+
 void TfrmBaseJukebox::ShowProgressText(const std::string& text) {
     if (FstatusLine) FstatusLine->setText(QString::fromStdString(text));
+    // While start-up or list work shows the progress window, its message line follows.
+    if (Fprogress && Fprogress->ProgressVisible() && !text.empty()) Fprogress->SetStatusText(text);
 }
 
 void TfrmBaseJukebox::ReadDisplaySettings() {

@@ -25,6 +25,7 @@ class QPushButton;
 namespace tunecrest {
 
 class TiniFile;
+class TfrmAbout2;
 
 // Counts user input on every window of the application for the idle monitor.
 class TinputActivityFilter : public QObject {
@@ -43,7 +44,9 @@ public:
     ~TfrmBaseJukebox() override;
 
     // The entry routine's operations, in the order it calls them.
-    virtual QWidget* GetProgressForm() { return nullptr; }
+    // The progress window that shows the start-up phases (the about box); none by default.
+    void SetProgressWindow(TfrmAbout2* window) { Fprogress = window; }
+    virtual QWidget* GetProgressForm();
     virtual void ShowProgressText(const std::string& text);
     virtual void ReadDisplaySettings();
     virtual void DoInitialise();
@@ -122,6 +125,7 @@ private:
     std::unique_ptr<TidleMonitor> FidleMonitor;
     std::unique_ptr<TinputActivityFilter> FactivityFilter;
     std::unique_ptr<TdialogEntries> Fdialogs;
+    TfrmAbout2* Fprogress = nullptr;
     QTimer FssTimer;
     QTimer FnextWait;
     bool Finitialised = false;
