@@ -126,6 +126,9 @@ void TfrmBaseJukebox::FormCreate() {
             FlistEvents.OnListProcessStart = [this](TObject*, const std::string& text) { ShowProgressText(text); };
             FlistEvents.OnListProcessFinished = [this](TObject*) { ShowProgressText(""); };
             Guard("Error setting Jukebox.Events", [&] { Flist->SetEvents(&FlistEvents); });
+            // The library files follow a change from a worker, so the playing screen never
+            // waits on a write; what is still pending is written when the list closes.
+            Flist->SetSaveInBackground(true);
             Guard("Error setting Loader.JukeboxList", [&] { Floader.JukeboxList = Flist.get(); });
             Guard("Error setting Jukebox.Jukebox.Playlist.Title",
                   [&] { Flist->Jukebox()->Playlist().SetTitle("RUNNING"); });
