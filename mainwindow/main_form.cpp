@@ -5,8 +5,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
-#include <QPushButton>
+#include <QPainter>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <chrono>
@@ -23,7 +22,12 @@
 #include "mainwindow/single_instance.h"
 #include "playback/dshow_player.h"
 #include "playback/outside_player_engine.h"
+#include "core/color_text.h"
 #include "skin/qt_color.h"
+#include "skin/skin_button.h"
+#include "skin/skin_panel.h"
+#include "skin/skin_scroll_bar.h"
+#include "skin/touch_list_box.h"
 #include "windows/about_box.h"
 
 namespace tunecrest {
@@ -31,6 +35,10 @@ namespace tunecrest {
 namespace {
 // How long a Next waits for the following start before it accepts another press.
 constexpr int kNextWaitMs = 2100;
+// The size of the shipped skins' button and scroll bar art (well above the 48 pixels a
+// finger needs) and the height of a queue row.
+constexpr int kControlSize = 64;
+constexpr int kQueueRowHeight = 56;
 
 int64_t SteadyMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -165,57 +173,115 @@ void TfrmBaseJukebox::FormCreate() {
 }
 
 void TfrmBaseJukebox::BuildLayout() {
-    // A simple touch layout for now: the now-playing line, the queue and three big buttons.
+    // The touch layout: a skinned panel with the now-playing line and the status, the
+    // queue as a touch list with its skinned scroll bar, and a skinned panel with three
+    // big skinned buttons. Every target is at least 48 pixels in both directions.
     setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(0x20, 0x24, 0x2c));
-    pal.setColor(QPalette::WindowText, QColor(0xf0, 0xf0, 0xf0));
-    pal.setColor(QPalette::Base, QColor(0x2c, 0x31, 0x3b));
-    pal.setColor(QPalette::Text, QColor(0xf0, 0xf0, 0xf0));
-    pal.setColor(QPalette::Button, QColor(0x3a, 0x6e, 0xa5));
-    pal.setColor(QPalette::ButtonText, QColor(0xff, 0xff, 0xff));
-    setPalette(pal);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(24, 24, 24, 24);
-    layout->setSpacing(16);
-    FnowPlaying = new QLabel(this);
+    layout->setContentsMargins(16, 16, 16, 16);
+    layout->setSpacing(12);
+
+    FtopPanel = new TmySkinPanel(this);
+    FtopPanel->setObjectName("pnlNowPlaying");
+    auto* top = new QVBoxLayout(FtopPanel);
+    top->setContentsMargins(24, 16, 24, 16);
+    top->setSpacing(4);
+    FnowPlaying = new QLabel(FtopPanel);
     FnowPlaying->setObjectName("lblNowPlaying");
     QFont big = font();
     big.setPointSize(22);
     big.setBold(true);
     FnowPlaying->setFont(big);
-    layout->addWidget(FnowPlaying);
-    FqueueList = new QListWidget(this);
+    top->addWidget(FnowPlaying);
+    FstatusLine = new QLabel(FtopPanel);
+    FstatusLine->setObjectName("lblStatus");
+    QFont small = font();
+    small.setPointSize(13);
+    FstatusLine->setFont(small);
+    top->addWidget(FstatusLine);
+    layout->addWidget(FtopPanel);
+
+    auto* queueRow = new QHBoxLayout;
+    queueRow->setSpacing(8);
+    FqueueList = new TtouchListBox(this);
     FqueueList->setObjectName("lstQueue");
+    FqueueList->SetItemHeight(kQueueRowHeight);
     QFont listFont = font();
     listFont.setPointSize(16);
     FqueueList->setFont(listFont);
-    layout->addWidget(FqueueList, 1);
-    FstatusLine = new QLabel(this);
-    FstatusLine->setObjectName("lblStatus");
-    layout->addWidget(FstatusLine);
-    auto* buttons = new QHBoxLayout;
+    FqueueList->OnPaintItem = [this](TObject*, int index, const QRect& rect, QPainter& canvas,
+                                     TtouchListItemState state) { PaintQueueRow(index, rect, canvas, state); };
+    queueRow->addWidget(FqueueList, 1);
+    FqueueBar = new TmySkinScrollBar(this);
+    FqueueBar->setObjectName("sbQueue");
+    FqueueBar->setFixedWidth(kControlSize);
+    BindScrollBar(*FqueueBar, *FqueueList);
+    queueRow->addWidget(FqueueBar);
+    layout->addLayout(queueRow, 1);
+
+    FbuttonPanel = new TmySkinPanel(this);
+    FbuttonPanel->setObjectName("pnlButtons");
+    auto* buttons = new QHBoxLayout(FbuttonPanel);
+    buttons->setContentsMargins(16, 12, 16, 12);
+    buttons->setSpacing(16);
     auto makeButton = [&](const char* name, const char* caption, auto action) {
-        auto* b = new QPushButton(QString::fromUtf8(caption), this);
+        auto* b = new TmySkinButton(FbuttonPanel);
         b->setObjectName(name);
-        b->setMinimumSize(160, 72);
-        QFont f = font();
-        f.setPointSize(18);
-        b->setFont(f);
-        QObject::connect(b, &QPushButton::clicked, [this, action] {
+        b->SetIsStretchButton(true);
+        b->SetCaption(caption);
+        b->SetShowCaption(true);
+        TFont f;
+        f.Name = "Tahoma";
+        f.Size = 18;
+        f.Bold = true;
+        f.Color = clWhite;
+        b->SetFont(f);
+        // The height of the skins' button art, so only the middle is stretched sideways.
+        b->setMinimumWidth(160);
+        b->setFixedHeight(kControlSize);
+        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        b->OnClick = [this, action](TObject*) {
             try {
                 (this->*action)();
             } catch (const std::exception& e) {
                 Prompt().ShowMessage(e.what(), "Error");
             }
-        });
+        };
         buttons->addWidget(b);
         return b;
     };
     FplayButton = makeButton("btnPlay", "Play", &TfrmBaseJukebox::PlayerPlay);
     FstopButton = makeButton("btnStop", "Stop", &TfrmBaseJukebox::PlayerStop);
     FnextButton = makeButton("btnNext", "Next", &TfrmBaseJukebox::PlayerNext);
-    layout->addLayout(buttons);
+    layout->addWidget(FbuttonPanel);
+
+    ApplySkinColors(RGBColor(30, 34, 40), RGBColor(78, 88, 104), clWhite);
+    for (TskinnedControl* c : SkinnedControls()) c->SetupFinished();
+}
+
+std::vector<TskinnedControl*> TfrmBaseJukebox::SkinnedControls() const {
+    return {FtopPanel, FbuttonPanel, FqueueBar, FplayButton, FstopButton, FnextButton};
+}
+
+void TfrmBaseJukebox::PaintQueueRow(int index, const QRect& rect, QPainter& canvas, TtouchListItemState state) {
+    if (index < 0 || index >= int(FqueueLines.size())) return;
+    const QPalette& pal = palette();
+    const bool current = InItemState(state, lisSelected);
+    QColor back = pal.color(QPalette::Base);
+    if (index % 2) back = back.lighter(112);
+    if (current) back = pal.color(QPalette::Highlight);
+    canvas.fillRect(rect, back);
+    canvas.setPen(back.darker(140));
+    canvas.drawLine(rect.bottomLeft(), rect.bottomRight());
+    canvas.setFont(FqueueList->font());
+    canvas.setPen(current ? pal.color(QPalette::ButtonText) : pal.color(QPalette::Text));
+    const QRect text = rect.adjusted(20, 0, -12, 0);
+    const QString number = QString::number(index + 1) + QStringLiteral(".");
+    canvas.drawText(text, Qt::AlignVCenter | Qt::AlignLeft, number);
+    const QRect title = text.adjusted(canvas.fontMetrics().horizontalAdvance(QStringLiteral("000.")) + 8, 0, 0, 0);
+    canvas.drawText(title, Qt::AlignVCenter | Qt::AlignLeft,
+                    canvas.fontMetrics().elidedText(QString::fromStdString(FqueueLines[size_t(index)]),
+                                                    Qt::ElideRight, title.width()));
 }
 
 void TfrmBaseJukebox::ApplySkinColors(uint32_t panel, uint32_t button, uint32_t text) {
@@ -237,6 +303,48 @@ void TfrmBaseJukebox::ApplySkinColors(uint32_t panel, uint32_t button, uint32_t 
     pal.setColor(QPalette::ButtonText, fore);
     pal.setColor(QPalette::Highlight, face);
     setPalette(pal);
+    const TColor checkedFont = DarkenColor(TColor(button), 30);
+    for (TskinnedControl* c : SkinnedControls())
+        if (auto* target = dynamic_cast<TskinColorTarget*>(c))
+            target->ApplySkinColors(TColor(button), TColor(panel), checkedFont, TColor(text));
+    if (FqueueList) FqueueList->SetColor(FromQColor(back.darker(125)));
+}
+
+bool TfrmBaseJukebox::LoadSkin(const std::string& folder) {
+    const std::filesystem::path base(folder);
+    std::error_code ec;
+    if (folder.empty() || !std::filesystem::is_regular_file(base / "skin.usk", ec)) return false;
+    TiniFile ini((base / "skin.usk").string());
+    auto image = [&](const char* section) {
+        const std::string name = ini.ReadString(section, "Image", "");
+        if (name.empty()) return QImage();
+        return ToSkinBitmap(QImage(QString::fromStdString((base / name).string())));
+    };
+    const QImage button = image("Button"), panel = image("Panel"), bar = image("ScrollBarVertical");
+    for (TmySkinButton* b : {FplayButton, FstopButton, FnextButton})
+        if (b) b->SetSkinBitmap(button);
+    for (TmySkinPanel* p : {FtopPanel, FbuttonPanel})
+        if (p) p->SetSkinBitmap(panel);
+    if (FqueueBar) FqueueBar->SetSkinBitmap(bar);
+    const TColor buttonColor =
+        StringToColor(ini.ReadString("Colors", "ButtonColor", "")).value_or(RGBColor(78, 88, 104));
+    const TColor panelColor = StringToColor(ini.ReadString("Colors", "PanelColor", "")).value_or(RGBColor(30, 34, 40));
+    // Captions in black or white, whichever stands out from the skin's button colour.
+    const QColor face = ToQColor(buttonColor);
+    const TColor text = (299 * face.red() + 587 * face.green() + 114 * face.blue()) / 1000 > 140 ? clBlack : clWhite;
+    ApplySkinColors(panelColor, buttonColor, text);
+    return true;
+}
+
+std::string TfrmBaseJukebox::SkinFolder() const {
+    std::error_code ec;
+    if (!Fsettings.SkinFile.empty()) {
+        const auto named = std::filesystem::path(Ffolders->SkinsFolder()) / Fsettings.SkinFile;
+        if (std::filesystem::is_regular_file(named, ec)) return named.parent_path().string();
+    }
+    const auto shipped = std::filesystem::path(FprogramFolder) / "Skins" / "Default";
+    if (std::filesystem::is_regular_file(shipped / "skin.usk", ec)) return shipped.string();
+    return "";
 }
 
 void TfrmBaseJukebox::CreateFolders() {
@@ -268,6 +376,7 @@ void TfrmBaseJukebox::ReadPreferences(const TiniFile& ini) {
         Flist->SetStackerActive(Fsettings.StackerEnabled);
         Flist->SetQueueNoDuplicates(Fsettings.NoQueueDuplications);
     }
+    LoadSkin(SkinFolder());
     ApplyGeometry();
 }
 
@@ -391,10 +500,12 @@ void TfrmBaseJukebox::UpdateSongTitle() {
 
 void TfrmBaseJukebox::QueueChanged() {
     if (!FqueueList || !Flist || Closing()) return;
-    FqueueList->clear();
+    FqueueLines.clear();
     auto& queue = Flist->Jukebox()->Queue();
     for (int i = 0; i < queue.Count(); ++i)
-        if (auto tag = queue.GetTag(i)) FqueueList->addItem(QString::fromStdString(TrackLine(*tag)));
+        if (auto tag = queue.GetTag(i)) FqueueLines.push_back(TrackLine(*tag));
+    FqueueList->SetCount(int(FqueueLines.size()));
+    FqueueList->update();
 }
 
 void TfrmBaseJukebox::StartScreenSaver() {

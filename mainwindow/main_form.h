@@ -17,15 +17,19 @@
 #include "mainwindow/idle_monitor.h"
 #include "mainwindow/jukebox_folders.h"
 #include "mainwindow/playback_controller.h"
+#include "skin/touch_list_box.h"
 
 class QLabel;
-class QListWidget;
-class QPushButton;
 
 namespace tunecrest {
 
 class TiniFile;
 class TfrmAbout2;
+class TmySkinButton;
+class TmySkinPanel;
+class TmySkinScrollBar;
+class TtouchListBox;
+class TskinnedControl;
 
 // Counts user input on every window of the application for the idle monitor.
 class TinputActivityFilter : public QObject {
@@ -74,6 +78,15 @@ public:
 
     // Colours of the skin and scheme: panel, buttons, text (TColor values).
     void ApplySkinColors(uint32_t panel, uint32_t button, uint32_t text);
+    // Gives the window's skinned controls the templates of the skin in `folder` (the
+    // folder holding skin.usk) and the skin's colours. Returns false, changing nothing,
+    // when the folder holds no skin.usk.
+    bool LoadSkin(const std::string& folder);
+    // The skin the settings name (relative to the root's skins folder), else the
+    // "Default" skin shipped beside the program; empty when neither exists.
+    std::string SkinFolder() const;
+    // The lines the queue list shows, in queue order.
+    const std::vector<std::string>& QueueLines() const { return FqueueLines; }
 
     // Actions.
     void PlayerPlay();
@@ -112,6 +125,8 @@ protected:
 
 private:
     void BuildLayout();
+    std::vector<TskinnedControl*> SkinnedControls() const;
+    void PaintQueueRow(int index, const QRect& rect, QPainter& canvas, TtouchListItemState state);
     void ApplyGeometry();
     void ScanWhenEmpty();
 
@@ -134,10 +149,14 @@ private:
     bool FformClosed = false;
     QLabel* FnowPlaying = nullptr;
     QLabel* FstatusLine = nullptr;
-    QListWidget* FqueueList = nullptr;
-    QPushButton* FplayButton = nullptr;
-    QPushButton* FstopButton = nullptr;
-    QPushButton* FnextButton = nullptr;
+    TmySkinPanel* FtopPanel = nullptr;
+    TmySkinPanel* FbuttonPanel = nullptr;
+    TtouchListBox* FqueueList = nullptr;
+    TmySkinScrollBar* FqueueBar = nullptr;
+    TmySkinButton* FplayButton = nullptr;
+    TmySkinButton* FstopButton = nullptr;
+    TmySkinButton* FnextButton = nullptr;
+    std::vector<std::string> FqueueLines;
 };
 
 class TfrmBaseLocalJukebox : public TfrmBaseJukebox {

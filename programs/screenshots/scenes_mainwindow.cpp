@@ -78,6 +78,7 @@ QImage RenderMain(const TsceneContext& ctx, int width, int height) {
     QImage image;
     {
         TsceneForm form(root);
+        form.LoadSkin(ctx.SkinFolder.string());
         form.ApplySkinColors(ctx.PanelColor, ctx.ButtonColor, ctx.FontColor);
         form.Settings().FullScreen = false;
         auto* list = form.JukeboxList();

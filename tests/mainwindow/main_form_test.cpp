@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QListWidget>
 #include <filesystem>
 #include <fstream>
 
 #include "core/ini_file.h"
 #include "core/services.h"
 #include "core/tagger_loader.h"
+#include "skin/skin_button.h"
+#include "skin/skin_panel.h"
+#include "skin/skin_scroll_bar.h"
+#include "skin/touch_list_box.h"
 #include "support/fake_media_player.h"
 #include "support/media_files.h"
 #include "support/temp_dir.h"
@@ -76,7 +79,9 @@ TEST(MainForm, StartsUpInOrderAndSavesAtClose) {
     EXPECT_NE(TaggerLoader().FindPluginForFile(r.MakeFile("probe.wav")), nullptr);
     form.ProcessCommandLine({r.MakeFile("a.wav"), r.MakeFile("b.wav"), "/nonexistent.wav"});
     EXPECT_EQ(form.JukeboxList()->Jukebox()->Queue().Count(), 2);
-    EXPECT_EQ(form.findChild<QListWidget*>("lstQueue")->count(), 2);
+    EXPECT_EQ(form.findChild<TtouchListBox*>("lstQueue")->Count(), 2);
+    ASSERT_EQ(form.QueueLines().size(), 2u);
+    EXPECT_NE(form.QueueLines()[0].find("a"), std::string::npos);
     form.PlayerPlay();
     ASSERT_TRUE(form.Controller().CurrentTrack());
     EXPECT_EQ(std::filesystem::path(form.Controller().CurrentTrack()->Filename()).filename(), "a.wav");
@@ -88,6 +93,52 @@ TEST(MainForm, StartsUpInOrderAndSavesAtClose) {
     EXPECT_TRUE(ini.ValueExists("Jukebox", "AudioFolders") || ini.SectionExists("Jukebox"));
     EXPECT_TRUE(std::filesystem::exists(r.root + "/Data/queue.dat"));
     EXPECT_EQ(form.Fake->Calls.back(), "PlayTag");  // nothing started during close
+}
+
+TEST(MainForm, SkinnedControlsTakeTheSkinAndStayTouchSized) {
+    FormRig r;
+    r.Seed("[Geometry]\nWidth=1024\nHeight=700\nFullScreen=0\n");
+    TtestForm form({"-RootFolder=" + r.root});
+    auto* play = form.findChild<TmySkinButton*>("btnPlay");
+    auto* panel = form.findChild<TmySkinPanel*>("pnlButtons");
+    auto* bar = form.findChild<TmySkinScrollBar*>("sbQueue");
+    auto* list = form.findChild<TtouchListBox*>("lstQueue");
+    ASSERT_TRUE(play && panel && bar && list);
+    EXPECT_TRUE(play->IsSetUp());
+    EXPECT_TRUE(panel->IsSetUp());
+    // No skin here: nothing changes and the controls keep their default look.
+    EXPECT_FALSE(form.LoadSkin(r.root + "/Skins"));
+    EXPECT_TRUE(play->SkinBitmap().isNull());
+    for (const char* skin : {"Default", "Classic"}) {
+        const auto folder = std::filesystem::path(TUNECREST_BIN_DIR) / "Skins" / skin;
+        ASSERT_TRUE(form.LoadSkin(folder.string())) << skin;
+        EXPECT_FALSE(play->SkinBitmap().isNull()) << skin;
+        EXPECT_FALSE(panel->SkinBitmap().isNull()) << skin;
+        EXPECT_FALSE(bar->SkinBitmap().isNull()) << skin;
+    }
+    // The settings name a skin below the root's skins folder.
+    std::filesystem::copy(std::filesystem::path(TUNECREST_BIN_DIR) / "Skins" / "Classic", r.root + "/Skins/Classic");
+    form.Settings().SkinFile = "Classic/skin.usk";
+    EXPECT_EQ(form.SkinFolder(), r.root + "/Skins/Classic");
+    form.Settings().SkinFile = "Missing/skin.usk";
+    EXPECT_EQ(form.SkinFolder(), "");
+    form.ReadDisplaySettings();
+    form.DoInitialise();
+    form.show();
+    QApplication::processEvents();
+    for (QWidget* w : std::initializer_list<QWidget*>{play, form.findChild<TmySkinButton*>("btnStop"),
+                                                      form.findChild<TmySkinButton*>("btnNext"), bar}) {
+        EXPECT_GE(w->width(), 48) << w->objectName().toStdString();
+        EXPECT_GE(w->height(), 48) << w->objectName().toStdString();
+    }
+    EXPECT_GE(list->ItemHeight(), 48);
+    // The bound bar follows the list's range once the queue outgrows the rows shown.
+    for (int i = 0; i < 30; ++i) form.ProcessCommandLine({r.MakeFile("q" + std::to_string(i) + ".wav")});
+    QApplication::processEvents();
+    EXPECT_EQ(list->Count(), int(form.QueueLines().size()));
+    EXPECT_EQ(bar->Max(), list->MaxTopIndex());
+    EXPECT_GT(bar->Max(), 0);
+    form.Controller().SetClosing();
 }
 
 TEST(MainForm, ExitWithShutdownSavesAndClosesFirstAndOnlyAsksForPowerOffAfter) {
