@@ -271,6 +271,7 @@ void TfrmBaseJukebox::ReadPreferences(const TiniFile& ini) {
         Flist->SetQueueNoDuplicates(Fsettings.NoQueueDuplications);
     }
     ApplyGeometry();
+    Factions->ReadShortcuts(ini);
     FpartyPlay.LoadFromIni(ini, "PartyPlay");
     // Party play set to start with the program needs no password; a later reading of the
     // settings leaves the switch as the person left it.
@@ -294,6 +295,7 @@ void TfrmBaseJukebox::ApplyGeometry() {
 
 void TfrmBaseJukebox::WritePreferences(TiniFile& ini) {
     Fsettings.Write(ini);
+    Factions->WriteShortcuts(ini);
     FpartyPlay.SaveToIni(ini, "PartyPlay");
     // The five object sections, each on its own so one failure does not stop the rest.
     Guard("Error saving Player", [&] {

@@ -133,6 +133,42 @@ TEST(MainFormPartyPlay, GuardedActionsAreRefusedFromEveryRoadOnlyWhilePartyPlayI
     }
 }
 
+TEST(MainFormPartyPlay, AHiddenStopButtonStillStopsFromItsShortcutAndMessageWhenTheirSwitchAllows) {
+    PartyRig r;
+    r.Seed("[PartyPlay]\nDisableStopControl=1\nDisablePlayControlShortcuts=0\n");
+    TtestForm form({"-RootFolder=" + r.root});
+    form.ReadDisplaySettings();
+    ASSERT_TRUE(form.SetPartyPlay(true));
+    EXPECT_FALSE(form.Actions().Get("actnControlStop").Visible);
+    form.RunAction("actnControlStop");
+    EXPECT_EQ(CountCalls(*form.Fake, "Stop"), 0);
+    Fire(form, Road::Shortcut, "", Qt::Key_S, Qt::ControlModifier, 0);
+    EXPECT_EQ(CountCalls(*form.Fake, "Stop"), 1);
+    Fire(form, Road::Message, "", Qt::Key_unknown, Qt::NoModifier, 3);
+    EXPECT_EQ(CountCalls(*form.Fake, "Stop"), 2);
+}
+
+TEST(MainFormPartyPlay, ShortcutsAreReadFromTheSettingsAndWrittenBack) {
+    PartyRig r;
+    r.Seed("[Shortcuts]\nControlStopShortcut=Ctrl+Alt+Q\nControlPauseShortcut=\nControlNextShortcut=Bogus+Key\n");
+    {
+        TtestForm form({"-RootFolder=" + r.root});
+        form.ReadDisplaySettings();
+        QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
+        EXPECT_EQ(CountCalls(*form.Fake, "Stop"), 0);
+        QTest::keyClick(&form, Qt::Key_Q, Qt::ControlModifier | Qt::AltModifier);
+        EXPECT_EQ(CountCalls(*form.Fake, "Stop"), 1);
+        QTest::keyClick(&form, Qt::Key_A, Qt::ControlModifier);
+        EXPECT_EQ(CountCalls(*form.Fake, "Pause"), 0);
+        form.WriteDisplaySettings();
+    }
+    TiniFile ini(r.root + "/Settings/settings.ini");
+    EXPECT_EQ(ini.ReadString("Shortcuts", "ControlStopShortcut", "?"), "Ctrl+Alt+Q");
+    EXPECT_EQ(ini.ReadString("Shortcuts", "ControlPauseShortcut", "?"), "");
+    EXPECT_EQ(ini.ReadString("Shortcuts", "ControlNextShortcut", "?"), "Ctrl+N");
+    EXPECT_EQ(ini.ReadString("Shortcuts", "ControlPlayShortcut", "?"), "Ctrl+P");
+}
+
 TEST(MainFormPartyPlay, SwitchingAsksThePasswordAndAWrongOneLeavesPartyPlayOn) {
     PartyRig r;
     r.Seed("[PartyPlay]\nPassword=Secret\nDisableStopControl=1\n");
