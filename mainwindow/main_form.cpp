@@ -630,6 +630,8 @@ void TfrmBaseJukebox::SetFullScreen(bool on) {
 void TfrmBaseJukebox::SetPlayControlsVisible(bool visible) {
     for (const char* name : {"btnPlay", "btnStop", "btnNext", "btnPause"})
         if (auto* b = findChild<QWidget*>(name)) b->setVisible(visible);
+    // Without its buttons the button panel would stay behind as an empty strip.
+    if (FbuttonPanel) FbuttonPanel->setVisible(visible);
 }
 
 void TfrmBaseJukebox::ShowStatus(const std::string& text) {
