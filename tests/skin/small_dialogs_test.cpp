@@ -6,7 +6,8 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "skin/form_button.h"
+#include "skin/screen_fonts.h"
+#include "skin/skin_button.h"
 #include "skin/html_label.h"
 #include "skin/touch_list_box.h"
 #include "support/manual_timers.h"
@@ -18,7 +19,7 @@ namespace {
 
 using test::TscriptedModalRunner;
 
-void Press(TformButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center()); }
+void Press(TmySkinButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center()); }
 
 template <typename T>
 T& As(QDialog& dialog)
@@ -78,13 +79,12 @@ TEST(SmallDialogs, OkCancelLayoutTemplateAndIcon)
         EXPECT_EQ(form.btnCancel->x(), 288 - 116);
     }
     {
-        TformButton templateButton;
-        QFont font("Arial");
-        font.setPixelSize(21);
-        templateButton.SetFont(font);
+        TmySkinButton templateButton;
+        templateButton.SetFont(TFont{"Arial", clBlack, 21, true});
         TfrmSkinnedOKCancel form;
         form.UseTemplate(templateButton);
-        EXPECT_EQ(form.lblCaption->font().pixelSize(), 21);
+        EXPECT_EQ(form.btnOK->Font().Size, 21);
+        EXPECT_EQ(form.lblCaption->font(), ScreenFont(templateButton.Font()));
         for (QLabel* shadow : form.lblCaptionShadow) {
             EXPECT_TRUE(shadow->isHidden());
             EXPECT_EQ(shadow->palette().color(QPalette::WindowText), QColor(Qt::black));
