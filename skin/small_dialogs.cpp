@@ -71,6 +71,17 @@ TmySkinButton* MakeDialogButton(QWidget* owner, QWidget* parent, const char* nam
     return button;
 }
 
+// A template's font may be made for square keys: the button keeps its face but not a
+// size at which its caption would run over the rounded edges.
+void FitCaptionFont(TmySkinButton& button)
+{
+    TFont font = button.Font();
+    const QString caption = QString::fromStdString(button.Caption());
+    const int room = button.width() - 2 * std::min(8, button.width() / 10) - 4;
+    while (font.Size > 8 && QFontMetrics(ScreenFont(font)).horizontalAdvance(caption) > room) --font.Size;
+    if (!(font == button.Font())) button.SetFont(font);
+}
+
 // Both buttons wear the template's skin and colours (its font too with `assignFont`).
 void TakeTemplate(const TmySkinButton& templateButton, std::initializer_list<TmySkinButton*> buttons,
                   bool assignFont)
@@ -79,6 +90,7 @@ void TakeTemplate(const TmySkinButton& templateButton, std::initializer_list<Tmy
         button->BeginUpdate();
         button->SetSkinBitmap(templateButton.SkinBitmap());
         button->AssignSkin(templateButton, assignFont);
+        if (assignFont) FitCaptionFont(*button);
         button->EndUpdate();
     }
 }
@@ -139,7 +151,7 @@ void TfrmSkinnedOKCancel::UseTemplate(const TmySkinButton& templateButton)
 {
     TakeTemplate(templateButton, {btnOK, btnCancel}, true);
     ApplySkin();
-    const QFont font = ScreenFont(btnOK->Font());
+    const QFont font = ScreenFont(templateButton.Font());
     setFont(font);
     lblCaption->setFont(font);
     for (QLabel* shadow : lblCaptionShadow) {
@@ -148,6 +160,19 @@ void TfrmSkinnedOKCancel::UseTemplate(const TmySkinButton& templateButton)
         shadow->hide();
     }
     SetLabelColor(*lblCaption, FormSkinColors().CaptionFontColor);
+}
+
+void TfrmSkinnedOKCancel::ApplySkin()
+{
+    TfrmBaseSkinForm::ApplySkin();
+    const TColor captionColor = FormSkinColors().CaptionFontColor;
+    for (TmySkinButton* button : {btnOK, btnCancel}) {
+        if (!button) continue;  // the base form applies its skin before the buttons exist
+        button->BeginUpdate();
+        button->SetFontColor(captionColor);
+        button->SetHighlightFontColor(captionColor);
+        button->EndUpdate();
+    }
 }
 
 void TfrmSkinnedOKCancel::SetIcon(const QImage& icon)
@@ -368,7 +393,9 @@ TfrmSkinnedSelectString::TfrmSkinnedSelectString(QWidget* parent)
         w->setPalette(palette);
     }
     lbStringList->SetColor(colors.ColorB);
-    SetLabelColor(*lblSelectZone, colors.CaptionFontColor);
+    // The strip is in the panel colour, as the unselected rows are: white reads on it as it
+    // does on them (the caption colour is made for the button face).
+    SetLabelColor(*lblSelectZone, clWhite);
     for (TmySkinButton* b : {btnOK, btnCancel}) {
         b->ApplySkinColors(colors.ColorA, colors.ColorB, DarkenColor(colors.ColorA, 30), colors.CaptionFontColor);
         b->SetupFinished();

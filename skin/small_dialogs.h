@@ -29,8 +29,9 @@ public:
 
     void SetText(const std::string& text);
     // Both buttons take the template's skin bitmap and colours; then, after the form's
-    // skin colouring, its font: the caption and the hidden, black shadows take the OK
-    // button's font and the caption the dialog caption colour.
+    // skin colouring, its font (shrunk where a caption would not fit its button); the
+    // caption and the hidden, black shadows take the template's font and the caption the
+    // dialog caption colour.
     void UseTemplate(const TmySkinButton& templateButton);
     // A picture wider or higher than 32 pixels widens the form by its width.
     void SetIcon(const QImage& icon);
@@ -38,11 +39,15 @@ public:
     // 8 pixels above the bottom.
     void PlaceButtons();
 
-    TmySkinButton* btnOK;
-    TmySkinButton* btnCancel;
+    TmySkinButton* btnOK = nullptr;
+    TmySkinButton* btnCancel = nullptr;
     QLabel* imgIcon;
     QLabel* lblCaption;
     QLabel* lblCaptionShadow[4];
+
+    // The form's skin colours; the button captions take the skin's caption colour, which
+    // reads on the button face (the face colour itself would not).
+    void ApplySkin() override;
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
