@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QScrollBar>
 
+#include "core/color_text.h"
 #include "core/global_prefs.h"
 #include "skin/component_owner.h"
 #include "skin/control_timer.h"
@@ -35,6 +36,16 @@ void SetLabelColor(QLabel& label, TColor color)
     QPalette palette = label.palette();
     palette.setColor(QPalette::WindowText, ToQColor(color));
     label.setPalette(palette);
+}
+
+// `text` when it reads on `back`, else white or black, whichever reads better. The skin's
+// caption colour is made for the button face and may vanish on the panel colour.
+TColor ReadableOn(TColor text, TColor back)
+{
+    auto luma = [](TColor c) { return (299 * GetRValue(c) + 587 * GetGValue(c) + 114 * GetBValue(c)) / 1000; };
+    const int t = luma(ColorToRGB(text)), b = luma(ColorToRGB(back));
+    if (std::abs(t - b) >= 100) return text;
+    return b < 128 ? clWhite : clBlack;
 }
 
 QSize ScreenSize()
@@ -159,7 +170,8 @@ void TfrmSkinnedOKCancel::UseTemplate(const TmySkinButton& templateButton)
         SetLabelColor(*shadow, clBlack);
         shadow->hide();
     }
-    SetLabelColor(*lblCaption, FormSkinColors().CaptionFontColor);
+    const TformSkinColors colors = FormSkinColors();
+    SetLabelColor(*lblCaption, ReadableOn(colors.CaptionFontColor, colors.ColorB));
 }
 
 void TfrmSkinnedOKCancel::ApplySkin()
@@ -242,6 +254,8 @@ std::unique_ptr<TfrmSkinnedOKCancel> MakeSkinnedMessage(const std::string& text,
     form->setWindowTitle(QString::fromStdString(title));
     form->SetText(title.empty() ? text : title + "\n\n" + text);
     form->btnCancel->hide();
+    // The template's font first: the form is sized for the text as it will be drawn.
+    if (const TmySkinButton* templateButton = SkinTemplateButton()) form->UseTemplate(*templateButton);
     // A longer message gets a taller form, up to a third of the screen.
     const QFontMetrics metrics(form->lblCaption->font());
     const int textHeight =
@@ -256,10 +270,6 @@ std::unique_ptr<TfrmSkinnedOKCancel> MakeSkinnedMessage(const std::string& text,
 void ShowSkinnedMessage(const std::string& text, const std::string& title)
 {
     auto form = MakeSkinnedMessage(text, title);
-    if (const TmySkinButton* templateButton = SkinTemplateButton()) {
-        form->UseTemplate(*templateButton);
-        form->PlaceButtons();
-    }
     RunModal(*form);
 }
 
@@ -393,9 +403,7 @@ TfrmSkinnedSelectString::TfrmSkinnedSelectString(QWidget* parent)
         w->setPalette(palette);
     }
     lbStringList->SetColor(colors.ColorB);
-    // The strip is in the panel colour, as the unselected rows are: white reads on it as it
-    // does on them (the caption colour is made for the button face).
-    SetLabelColor(*lblSelectZone, clWhite);
+    SetLabelColor(*lblSelectZone, ReadableOn(colors.CaptionFontColor, colors.ColorB));
     for (TmySkinButton* b : {btnOK, btnCancel}) {
         b->ApplySkinColors(colors.ColorA, colors.ColorB, DarkenColor(colors.ColorA, 30), colors.CaptionFontColor);
         b->SetupFinished();

@@ -64,7 +64,8 @@ const TmySkinButton* SkinTemplateButton();
 // Modal OK/Cancel question: 1 for OK (or Enter), 2 for Cancel (or Escape).
 int ShowOKCancel(const TmySkinButton* templateButton, const std::string& text, const QImage& icon = QImage());
 
-// A message with only OK (the OK/Cancel form with Cancel hidden and OK centred).
+// A message with only OK (the OK/Cancel form with Cancel hidden and OK centred), in the
+// template button's look when the keyboard has a skin, sized for its text.
 void ShowSkinnedMessage(const std::string& text, const std::string& title);
 std::unique_ptr<TfrmSkinnedOKCancel> MakeSkinnedMessage(const std::string& text, const std::string& title);
 

@@ -112,8 +112,6 @@ QImage MessageScene(const TsceneContext& ctx)
 {
     UseSkin(ctx);
     auto form = MakeSkinnedMessage("The cartridge could not be loaded: the file is damaged.", "Load Cartridge");
-    if (const TmySkinButton* templateButton = SkinTemplateButton()) form->UseTemplate(*templateButton);
-    form->PlaceButtons();
     return Grab(*form);
 }
 
