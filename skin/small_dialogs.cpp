@@ -304,9 +304,10 @@ void TfrmStatusMessage::ShowMessage(QPoint topLeft, const std::string& text, int
     const TformSkinColors colors = FormSkinColors();
     QPalette palette = pnlMessage->palette();
     palette.setColor(QPalette::Window, ToQColor(colors.ColorB));
-    palette.setColor(QPalette::WindowText, ToQColor(colors.CaptionFontColor));
+    const TColor textColor = ReadableOn(colors.CaptionFontColor, colors.ColorB);
+    palette.setColor(QPalette::WindowText, ToQColor(textColor));
     pnlMessage->setPalette(palette);
-    lblMessage->SetLabelFont(BoldArial(14, colors.CaptionFontColor));
+    lblMessage->SetLabelFont(BoldArial(14, textColor));
     lblMessage->SetCaption(text);
     move(topLeft);
     const int w = lblMessage->width() + 10;

@@ -252,3 +252,34 @@ TEST(SmallDialogs, DialogPropertiesKeepTheirOwnCopies)
 
 }  // namespace
 }  // namespace tunecrest
+
+namespace tunecrest {
+namespace {
+
+// The skin's caption colour is made for the button face; on the panel a dark caption on a
+// dark panel would vanish, so the headings fall back to white (or black on a light one).
+TEST(SmallDialogs, HeadingsStayReadableOnThePanel)
+{
+    test::App();
+    const TformSkinColors saved = FormSkinColors();
+    TfrmStatusMessage status;
+    status.setAttribute(Qt::WA_DontShowOnScreen, true);
+    SetFormSkinColors({0x3090E0, 0x202020, 0x101010});
+    status.ShowMessage(QPoint(0, 0), "Saved", 1000);
+    EXPECT_EQ(status.lblMessage->LabelFont().Color, clWhite);
+    {
+        TfrmSkinnedSelectString form;
+        EXPECT_EQ(form.lblSelectZone->palette().color(QPalette::WindowText), QColor(Qt::white));
+    }
+    SetFormSkinColors({0x3090E0, 0xF0F0F0, 0xE8E8E8});
+    status.ShowMessage(QPoint(0, 0), "Saved", 1000);
+    EXPECT_EQ(status.lblMessage->LabelFont().Color, clBlack);
+    SetFormSkinColors({0x3090E0, 0x202020, 0xE0E0E0});  // a caption colour that reads stays
+    status.ShowMessage(QPoint(0, 0), "Saved", 1000);
+    EXPECT_EQ(status.lblMessage->LabelFont().Color, TColor(0xE0E0E0));
+    status.hide();
+    SetFormSkinColors(saved);
+}
+
+}  // namespace
+}  // namespace tunecrest
