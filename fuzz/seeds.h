@@ -207,8 +207,9 @@ inline std::map<std::string, std::vector<std::string>> Seeds() {
                         "(Genre = 'Rock' Or Genre = \"Pop\") And DateAdded > #12/31/99 11:30 PM#",
                         "Left(Title, 3) & Nz(Album) = 'Abc' And Duration Mod 60 = 0 -- end",
                         "Mid(Title, 2, 3) <> 'x' And Added < #2001-02-03# /* c */",
-<<<<<<< HEAD
-                        std::string("[!a-c]%_x\0Zebra", 15)};
+                        std::string("[!a-c]%_x\0Zebra", 15),
+                        // Argument picks for the function calls, then their text.
+                        "\x01\x02\x03\x04" "12/31/9999", "\x08\x0F\x16\x1D" "yyyy", "\x09\x10\x17\x1E" "9e999"};
 
     TFont font;
     font.Name = "Courier New";
@@ -223,11 +224,6 @@ inline std::map<std::string, std::vector<std::string>> Seeds() {
                     "Rock\nLive\nMood=calm", 103),
         std::string("%1 - %2 %3%4%5%6%9%t\0T\n\nA", 25),
         std::string("<ti><TITLE><X:a><X:b><FCOM><CO><fal><AL>\0<AR>\n<TI>\n<FONT size=500>\n\n\na=<b>", 74)};
-=======
-                        std::string("[!a-c]%_x\0Zebra", 15),
-                        // Argument picks for the function calls, then their text.
-                        "\x01\x02\x03\x04" "12/31/9999", "\x08\x0F\x16\x1D" "yyyy", "\x09\x10\x17\x1E" "9e999"};
->>>>>>> hardening
     return seeds;
 }
 

@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -20,6 +22,7 @@
 #include "core/system_services.h"
 #include "core/tagger_loader.h"
 #include "core/text_utils.h"
+#include "mainwindow/queue_actions.h"
 #include "mainwindow/single_instance.h"
 #include "playback/dshow_player.h"
 #include "playback/outside_player_engine.h"
@@ -71,6 +74,13 @@ TfrmBaseJukebox::TfrmBaseJukebox(std::vector<std::string> args, std::string prog
     : Fargs(std::move(args)), FprogramFolder(std::move(programFolder)),
       Fdialogs(std::make_unique<TdialogEntries>()) {
     setObjectName("frmTunecrestMain");
+    Factions = std::make_unique<TactionList>();
+    Fguards = std::make_unique<TpartyPlayGuards>(*Factions, FpartyPlay, *this);
+    // The command messages run the table's actions by name, under the same guards as a click.
+    FmessageActions = BuildUserMessageActions([this](const std::string& action, const TMessage&) {
+        Factions->ExecuteByName(action, TactionRoad::arMessage);
+    });
+    FwndProc = std::make_unique<TmyWndProcComponent>(*this);
     FssTimer.setInterval(TidleMonitor::kInterval);
     FnextWait.setSingleShot(true);
     FnextWait.setInterval(kNextWaitMs);
@@ -261,6 +271,12 @@ void TfrmBaseJukebox::ReadPreferences(const TiniFile& ini) {
         Flist->SetQueueNoDuplicates(Fsettings.NoQueueDuplications);
     }
     ApplyGeometry();
+    Factions->ReadShortcuts(ini);
+    FpartyPlay.LoadFromIni(ini, "PartyPlay");
+    // Party play set to start with the program needs no password; a later reading of the
+    // settings leaves the switch as the person left it.
+    if (!Finitialised && FpartyPlay.GetStartInPartyPlay()) Fguards->StartInPartyPlay();
+    else Fguards->UpdateActionStates();
 }
 
 void TfrmBaseJukebox::ApplyGeometry() {
@@ -279,6 +295,8 @@ void TfrmBaseJukebox::ApplyGeometry() {
 
 void TfrmBaseJukebox::WritePreferences(TiniFile& ini) {
     Fsettings.Write(ini);
+    Factions->WriteShortcuts(ini);
+    FpartyPlay.SaveToIni(ini, "PartyPlay");
     // The five object sections, each on its own so one failure does not stop the rest.
     Guard("Error saving Player", [&] {
         if (auto* p = Fcontroller.Player()) p->SaveSettings(ini, "Player");
@@ -395,7 +413,113 @@ void TfrmBaseJukebox::StartScreenSaver() {
     FssTimer.start();
 }
 
-void TfrmBaseJukebox::keyPressEvent(QKeyEvent* event) { QWidget::keyPressEvent(event); }
+void TfrmBaseJukebox::keyPressEvent(QKeyEvent* event) {
+    // Keys go to the action table, which runs hidden actions too while their shortcut
+    // switch allows it.
+    const QString key = QKeySequence(event->keyCombination()).toString(QKeySequence::PortableText);
+    if (!key.isEmpty() && Factions->ExecuteShortcut(key.toStdString())) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool TfrmBaseJukebox::RunAction(const std::string& name) {
+    return Factions->ExecuteByName(name, TactionRoad::arRun);
+}
+
+std::vector<TmyWndProcAction*> TfrmBaseJukebox::MessageActions() {
+    std::vector<TmyWndProcAction*> list;
+    for (const auto& a : FmessageActions) list.push_back(a.get());
+    return list;
+}
+
+bool TfrmBaseJukebox::PlayerStopped() const {
+    const auto* p = Fcontroller.Player();
+    return !p || p->GetState() == psStopped;
+}
+
+int TfrmBaseJukebox::PlayerVolume() const {
+    const auto* p = Fcontroller.Player();
+    return p ? p->GetVolume() : 0;
+}
+
+void TfrmBaseJukebox::PlayerSetVolume(int volume) {
+    if (auto* p = Fcontroller.Player()) p->SetVolume(uint8_t(std::clamp(volume, 0, 255)));
+}
+
+void TfrmBaseJukebox::PlayerSetPosition(int milliseconds) {
+    if (auto* p = Fcontroller.Player()) p->SetPosition(uint32_t(std::max(milliseconds, 0)));
+}
+
+int TfrmBaseJukebox::QueueCount() const { return Flist ? Flist->Jukebox()->Queue().Count() : 0; }
+
+int TfrmBaseJukebox::FocusedQueueRow() const { return FqueueList ? FqueueList->currentRow() : -1; }
+
+bool TfrmBaseJukebox::ConfirmClearQueue() {
+    return Prompt().AskYesNo("Are you sure you want to clear the queue?", qApp->applicationName().toStdString(),
+                             false);
+}
+
+void TfrmBaseJukebox::ClearQueueNow() {
+    if (Flist) TqueueActions(*Flist).ClearQueueNow();
+}
+
+void TfrmBaseJukebox::QueueDeleteAt(int index) {
+    if (Flist) Flist->QueueDelete(index);
+}
+
+void TfrmBaseJukebox::QueueMoveUpAt(int index) { QueueMoveToAt(index, index - 1); }
+void TfrmBaseJukebox::QueueMoveDownAt(int index) { QueueMoveToAt(index, index + 1); }
+
+void TfrmBaseJukebox::QueueMoveToAt(int index, int newIndex) {
+    if (!Flist) return;
+    const int row = TqueueActions(*Flist).EditKeepingSelection(index, [&] { Flist->QueueMove(index, newIndex); });
+    if (FqueueList && row >= 0) FqueueList->setCurrentRow(row);
+}
+
+void TfrmBaseJukebox::QueueShuffle() {
+    if (Flist) Flist->ShuffleQueue();
+}
+
+void TfrmBaseJukebox::SetLoopQueue(bool on) {
+    if (Flist) Flist->SetLoopQueue(on);
+}
+
+bool TfrmBaseJukebox::LoopQueue() const { return Flist && Flist->Jukebox()->LoopQueue(); }
+
+void TfrmBaseJukebox::QueuePreviousTrack() {
+    if (Flist) TqueueActions(*Flist).PreviousTrack(false);
+}
+
+void TfrmBaseJukebox::SetQueueMax(int max) {
+    if (Flist) Flist->Jukebox()->Queue().SetMax(max);
+}
+
+void TfrmBaseJukebox::ShowPlaylistEditorWindow() { Fdialogs->ShowPlaylistEditor(); }
+
+void TfrmBaseJukebox::Minimize() { showMinimized(); }
+
+bool TfrmBaseJukebox::IsFullScreen() const { return (windowState() & Qt::WindowFullScreen) != 0; }
+
+void TfrmBaseJukebox::SetFullScreen(bool on) {
+    // The stored choice is the person's own; the full screen party play forces is not.
+    if (!Fguards->IsPartyPlayEnabled()) Fsettings.FullScreen = on;
+    setWindowState(on ? (windowState() | Qt::WindowFullScreen) : (windowState() & ~Qt::WindowFullScreen));
+}
+
+void TfrmBaseJukebox::SetPlayControlsVisible(bool visible) {
+    for (const char* name : {"btnPlay", "btnStop", "btnNext", "btnPause"})
+        if (auto* b = findChild<QWidget*>(name)) b->setVisible(visible);
+}
+
+void TfrmBaseJukebox::ShowStatus(const std::string& text) {
+    if (FstatusLine) FstatusLine->setText(QString::fromStdString(text));
+}
+
+bool TfrmBaseJukebox::CheckPassword(const std::string& prompt, const std::string& password) {
+    return Prompt().CheckPassword(password, prompt);
+}
 
 void TfrmBaseJukebox::AskExitOrShutdown() {
     FcloseAllowed = true;

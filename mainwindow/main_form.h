@@ -4,6 +4,10 @@
 // library), TfrmCustomTunecrest (the player engine and the product title) and
 // TfrmTunecrestMain (the window class name). The logic lives in the owned plain
 // classes; the window delegates and shows.
+//
+// Every command runs through the window's action table under the party-play guards: a
+// key press goes to the table's shortcut handling, remote control runs an action by name
+// (`TmainWindowActions`), and the WM_USER command messages reach the same actions.
 #include <QTimer>
 #include <QWidget>
 #include <memory>
@@ -15,8 +19,13 @@
 #include "mainwindow/dialog_entries.h"
 #include "mainwindow/display_settings.h"
 #include "mainwindow/idle_monitor.h"
+#include "core/party_play_settings.h"
+#include "mainwindow/action_table.h"
 #include "mainwindow/jukebox_folders.h"
+#include "mainwindow/party_play_guards.h"
 #include "mainwindow/playback_controller.h"
+#include "remote/main_window_actions.h"
+#include "remote/wnd_proc_actions.h"
 
 class QLabel;
 class QListWidget;
@@ -36,7 +45,7 @@ private:
     TidleMonitor& Fmonitor;
 };
 
-class TfrmBaseJukebox : public QWidget {
+class TfrmBaseJukebox : public QWidget, public TpartyPlayHost, public TmainWindowActions {
 public:
     // `args` are the program's parameters; `programFolder` the folder of the program.
     TfrmBaseJukebox(std::vector<std::string> args, std::string programFolder);
@@ -83,6 +92,49 @@ public:
     // The path to power off after close, set by the exit question.
     bool ShutdownRequested() const { return FshutdownRequested; }
 
+    // The action table, its party-play guards and the settings they ask.
+    TactionList& Actions() { return *Factions; }
+    TpartyPlayGuards& Guards() { return *Fguards; }
+    TpartyPlaySettings& PartyPlaySettings() { return FpartyPlay; }
+    // Switches party play through the password question; true when it changed.
+    bool SetPartyPlay(bool enable) { return Fguards->SetPartyPlay(enable); }
+    bool PartyPlayEnabled() const { return Fguards->IsPartyPlayEnabled(); }
+    // The handler of the window's command messages; the program attaches it to its
+    // message window.
+    TmyWndProcComponent& WndProcComponent() { return *FwndProc; }
+
+    // TmainWindowActions: remote control runs actions by name, as a click does.
+    bool RunAction(const std::string& name) override;
+    std::vector<TmyWndProcAction*> MessageActions() override;
+    bool PlayerStopped() const override;
+
+    // TpartyPlayHost: what the guards do to the player, the queue and the view.
+    bool IsClosing() const override { return Closing(); }
+    void Skip() override { PlayerNext(); }
+    int PlayerVolume() const override;
+    void PlayerSetVolume(int volume) override;
+    void PlayerSetPosition(int milliseconds) override;
+    int QueueCount() const override;
+    int FocusedQueueRow() const override;
+    bool ConfirmClearQueue() override;
+    void ClearQueueNow() override;
+    void QueueDeleteAt(int index) override;
+    void QueueMoveUpAt(int index) override;
+    void QueueMoveDownAt(int index) override;
+    void QueueMoveToAt(int index, int newIndex) override;
+    void QueueShuffle() override;
+    void SetLoopQueue(bool on) override;
+    bool LoopQueue() const override;
+    void QueuePreviousTrack() override;
+    void SetQueueMax(int max) override;
+    void ShowPlaylistEditorWindow() override;
+    void Minimize() override;
+    bool IsFullScreen() const override;
+    void SetFullScreen(bool on) override;
+    void SetPlayControlsVisible(bool visible) override;
+    void ShowStatus(const std::string& text) override;
+    bool CheckPassword(const std::string& prompt, const std::string& password) override;
+
 protected:
     virtual void CreateFolders();
     virtual void CreateJukeboxList(std::unique_ptr<TcustomlocalJukeboxList>& list) { (void)list; }
@@ -122,6 +174,11 @@ private:
     std::unique_ptr<TidleMonitor> FidleMonitor;
     std::unique_ptr<TinputActivityFilter> FactivityFilter;
     std::unique_ptr<TdialogEntries> Fdialogs;
+    TpartyPlaySettings FpartyPlay;
+    std::unique_ptr<TactionList> Factions;
+    std::unique_ptr<TpartyPlayGuards> Fguards;
+    std::vector<std::unique_ptr<TmyWndProcAction>> FmessageActions;
+    std::unique_ptr<TmyWndProcComponent> FwndProc;
     QTimer FssTimer;
     QTimer FnextWait;
     bool Finitialised = false;

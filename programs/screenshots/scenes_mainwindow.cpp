@@ -70,7 +70,8 @@ TaudioTagPtr DemoTag(const char* artist, const char* album, const char* title, i
     return tag;
 }
 
-QImage RenderMain(const TsceneContext& ctx, int width, int height) {
+// `partyPlay`: switched on as a bar runs it, with the play controls hidden from guests.
+QImage RenderMain(const TsceneContext& ctx, int width, int height, bool partyPlay = false) {
     char pattern[] = "/tmp/tunecrest-scene-XXXXXX";
     const char* made = mkdtemp(pattern);
     if (!made) return {};
@@ -95,6 +96,10 @@ QImage RenderMain(const TsceneContext& ctx, int width, int height) {
                      {"Copper Lane", "Square Dance", "Home Again", 4}};
         for (const auto& q : queue) list->AddToQueue(*DemoTag(q.Artist, q.Album, q.Title, q.Track));
         form.PlayerPlay();
+        if (partyPlay) {
+            form.PartyPlaySettings().SetHidePlayControls(true);
+            form.SetPartyPlay(true);
+        }
         form.resize(width, height);
         image = GrabWidget(form);
         form.Controller().SetClosing();
@@ -108,6 +113,8 @@ TsceneRegistrar main1280({"mainwindow", "main_1280x800", "Main window, playing, 
                           [](const TsceneContext& ctx) { return RenderMain(ctx, 1280, 800); }});
 TsceneRegistrar main1920({"mainwindow", "main_1920x1080", "Main window, playing, 1920x1080",
                           [](const TsceneContext& ctx) { return RenderMain(ctx, 1920, 1080); }});
+TsceneRegistrar mainParty({"mainwindow", "main_partyplay_1280x800", "Main window under party play, 1280x800",
+                           [](const TsceneContext& ctx) { return RenderMain(ctx, 1280, 800, true); }});
 
 }  // namespace
 

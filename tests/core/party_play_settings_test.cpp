@@ -101,9 +101,11 @@ TEST(PartyPlaySettings, EachSwitchRoundTripsAgainstItsDefault) {
         EXPECT_EQ(back, s) << k.Key;
         // Each key is read on its own: only that one differs from a fresh object.
         TpartyPlaySettings fresh;
-        for (const auto& other : kKeys)
-            if (&other != &k)
+        for (const auto& other : kKeys) {
+            if (&other != &k) {
                 EXPECT_EQ((back.*other.Get)(), (fresh.*other.Get)()) << k.Key << " / " << other.Key;
+            }
+        }
     }
 }
 
