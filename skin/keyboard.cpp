@@ -3,13 +3,14 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPointer>
 
 #include "core/global_prefs.h"
 #include "skin/apply_skin.h"
 #include "skin/bitmap_container.h"
 #include "skin/component_owner.h"
-#include "skin/form_button.h"
+#include "skin/skin_button.h"
 
 namespace tunecrest {
 
@@ -22,6 +23,49 @@ const std::array<TkeyboardKey, kKeyboardKeyCount> kKeyboardKeys = {{
     {"Space", 32},
     {"Clr", 0},
 }};
+
+std::string KeyCaption(const char* caption)
+{
+    std::string text = caption ? caption : "";
+    for (size_t at = text.find("&&"); at != std::string::npos; at = text.find("&&", at + 1)) text.erase(at, 1);
+    return text;
+}
+
+const QImage& DefaultKeySkin()
+{
+    // Frames of 30 x 30 cut into 10 x 10 cells when stretched: the rounded corners stay
+    // inside the corner cells, and the edge and centre cells are uniform along the
+    // direction they are repeated in, so a stretched key shows no seams.
+    static const QImage skin = [] {
+        constexpr int kSide = 30;
+        QImage image(kSide * 3, kSide, QImage::Format_RGB32);
+        image.fill(QColor(128, 128, 128));
+        QPainter p(&image);
+        auto grey = [](int level) { return QColor(level, level, level); };
+        const struct {
+            int Face, Light, Dark;
+        } faces[2] = {{150, 200, 96}, {112, 92, 128}};
+        for (int f = 0; f < 2; ++f) {
+            const int x0 = f * kSide;
+            p.setPen(grey(56));
+            p.setBrush(grey(faces[f].Face));
+            p.drawRoundedRect(QRect(x0, 0, kSide - 1, kSide - 1), 7, 7);
+            p.setPen(grey(faces[f].Light));
+            p.drawLine(x0 + 5, 1, x0 + kSide - 6, 1);
+            p.drawLine(x0 + 3, 2, x0 + kSide - 4, 2);
+            p.setPen(grey(faces[f].Dark));
+            p.drawLine(x0 + 3, kSide - 3, x0 + kSide - 4, kSide - 3);
+        }
+        // The mask: white where the face is, so a touch on a corner's outside misses.
+        p.fillRect(QRect(2 * kSide, 0, kSide, kSide), Qt::black);
+        p.setPen(Qt::white);
+        p.setBrush(Qt::white);
+        p.drawRoundedRect(QRect(2 * kSide, 0, kSide - 1, kSide - 1), 7, 7);
+        p.end();
+        return ToSkinBitmap(image);
+    }();
+    return skin;
+}
 
 QRect KeyboardKeyRect(int index, int keySize)
 {
@@ -79,15 +123,18 @@ TfrmKeyboard::TfrmKeyboard(QWidget* parent)
     FinnerPanel->setObjectName("pnlKeyboard");
     FinnerPanel->setFocusPolicy(Qt::NoFocus);
     FinnerPanel->setAutoFillBackground(true);
-    QFont font("Arial");
-    font.setBold(true);
+    TFont font;
+    font.Name = "Arial";
+    font.Color = clBlack;
+    font.Bold = true;
     for (int i = 0; i < kKeyboardKeyCount; ++i) {
-        auto* key = CreateComponent<TformButton>(this, FinnerPanel);
+        auto* key = CreateComponent<TmySkinButton>(this, FinnerPanel);
         key->setObjectName(i == 0 ? QString("btn1") : QString("btnKey%1").arg(i));
         key->BeginUpdate();
+        key->SetDefaultSkinBitmap(DefaultKeySkin());
         key->SetIsStretchButton(true);
         key->SetShowCaption(true);
-        key->SetCaption(kKeyboardKeys[size_t(i)].Caption);
+        key->SetCaption(KeyCaption(kKeyboardKeys[size_t(i)].Caption));
         key->SetGlyphTransparentColor(0xFF00FF);
         key->SetFont(font);
         key->SetWantFocus(false);
@@ -100,6 +147,7 @@ TfrmKeyboard::TfrmKeyboard(QWidget* parent)
     }
     InitKeyboard(false);
     SetKeySize(GlobalPrefs().KeySize());
+    for (TmySkinButton* key : Fkeys) key->SetupFinished();
 }
 
 void TfrmKeyboard::InitKeyboard(bool flag)
@@ -127,7 +175,7 @@ int TfrmKeyboard::KeyboardWidth() const { return FtemplateSize * 10; }
 int TfrmKeyboard::KeyboardHeight() const { return FtemplateSize * 5; }
 int TfrmKeyboard::KeyFontSize() const { return FfontSize; }
 
-TformButton* TfrmKeyboard::Key(int index) const
+TmySkinButton* TfrmKeyboard::Key(int index) const
 {
     return index >= 0 && index < int(Fkeys.size()) ? Fkeys[size_t(index)] : nullptr;
 }
@@ -143,10 +191,10 @@ void TfrmKeyboard::LayoutKeys()
     const auto* store = static_cast<const TbitmapContainer*>(GlobalPrefs().BitmapContainer());
     const int bitmaps = store ? store->Items().Count() : 0;
     for (int i = 0; i < kKeyboardKeyCount; ++i) {
-        TformButton* key = Fkeys[size_t(i)];
+        TmySkinButton* key = Fkeys[size_t(i)];
         key->BeginUpdate();
-        QFont font = Fkeys[0]->Font();
-        font.setPixelSize(keySize / 3 > 0 ? keySize / 3 : 1);
+        TFont font = Fkeys[0]->Font();
+        font.Size = FfontSize > 0 ? FfontSize : 1;
         key->SetFont(font);
         const QRect r = KeyboardKeyRect(i, keySize);
         if (key->geometry() != r) key->setGeometry(r);
@@ -155,7 +203,8 @@ void TfrmKeyboard::LayoutKeys()
             key->SetShowCaption(false);
             key->SetGlyph(bitmaps > 1 ? store->Items().Items(1)->Bitmap() : QImage());
         }
-        if (bitmaps > 0) key->SetSkinBitmap(store->Items().Items(0)->Bitmap());
+        // Without a store the keys go back to their own skin.
+        key->SetSkinBitmap(bitmaps > 0 ? store->Items().Items(0)->Bitmap() : QImage());
         key->EndUpdate();
     }
     FinnerPanel->setGeometry(0, 0, keySize * 10, keySize * 5);

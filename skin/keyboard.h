@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <QDialog>
+#include <QImage>
 #include <QRect>
 
 #include "core/color.h"
@@ -16,7 +17,7 @@ class QLineEdit;
 
 namespace tunecrest {
 
-class TformButton;
+class TmySkinButton;
 
 struct TkeyboardKey {
     const char* Caption;  // "&&" shows one ampersand
@@ -25,6 +26,14 @@ struct TkeyboardKey {
 constexpr int kKeyboardKeyCount = 49;
 constexpr int kKeyBackspace = 8, kKeyClear = 0, kKeySpace = 32;
 extern const std::array<TkeyboardKey, kKeyboardKeyCount> kKeyboardKeys;
+
+// The caption a key shows: "&&" in the key table stands for one ampersand.
+std::string KeyCaption(const char* caption);
+
+// The skin keys and dialog buttons wear while no skin gives them one: three frames
+// (normal, pressed, mask) of a rounded face in grey levels that recolouring shades to
+// the skin's colours.
+const QImage& DefaultKeySkin();
 
 // Where key `index` sits at `keySize`: ten columns, five rows; "Space" is two keys wide
 // at column 7 of the last row, "Clr" at column 9.
@@ -65,7 +74,7 @@ public:
     // Stores the flag and sets the form to 510 x 200 with the key panel filling it.
     void InitKeyboard(bool flag);
     bool InitFlag() const { return FinitFlag; }
-    // The template key's size and the key font (size div 3); then lays the keys out again
+    // The template key's size and the key font (size div 3, in points); then lays the keys out again
     // from the preferences' key size.
     void SetKeySize(int size);
     void SetFontSize(int size);
@@ -73,11 +82,12 @@ public:
     int KeyboardHeight() const;
     int KeyFontSize() const;
     // Lays the 49 keys out from the preferences' key size and takes the skin bitmaps of
-    // the preferences' bitmap store (first: key skin; second: the backspace glyph).
+    // the preferences' bitmap store (first: key skin, the keys' own skin without one; second:
+    // the backspace glyph).
     void LayoutKeys();
 
-    TformButton* Key(int index) const;
-    TformButton* Template() const { return Key(0); }
+    TmySkinButton* Key(int index) const;
+    TmySkinButton* Template() const { return Key(0); }
     int KeyCode(int index) const;
     // Passes `code` to the nearest keyboard-aware form among the keyboard's parents;
     // false (and nothing happens) when there is none.
@@ -92,7 +102,7 @@ protected:
 
 private:
     QWidget* FinnerPanel;
-    std::vector<TformButton*> Fkeys;
+    std::vector<TmySkinButton*> Fkeys;
     int FtemplateSize = 60;
     int FfontSize = 20;
     bool FinitFlag = false;

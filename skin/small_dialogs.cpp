@@ -11,10 +11,10 @@
 #include <QScreen>
 #include <QScrollBar>
 
+#include "core/color_text.h"
 #include "core/global_prefs.h"
 #include "skin/component_owner.h"
 #include "skin/control_timer.h"
-#include "skin/form_button.h"
 #include "skin/html_label.h"
 #include "skin/html_text.h"
 #include "skin/keyboard.h"
@@ -22,6 +22,8 @@
 #include "core/markup_text.h"
 #include "skin/modal_runner.h"
 #include "skin/qt_color.h"
+#include "skin/screen_fonts.h"
+#include "skin/skin_button.h"
 
 namespace tunecrest {
 
@@ -36,29 +38,77 @@ void SetLabelColor(QLabel& label, TColor color)
     label.setPalette(palette);
 }
 
+// `text` when it reads on `back`, else white or black, whichever reads better. The skin's
+// caption colour is made for the button face and may vanish on the panel colour.
+TColor ReadableOn(TColor text, TColor back)
+{
+    auto luma = [](TColor c) { return (299 * GetRValue(c) + 587 * GetGValue(c) + 114 * GetBValue(c)) / 1000; };
+    const int t = luma(ColorToRGB(text)), b = luma(ColorToRGB(back));
+    if (std::abs(t - b) >= 100) return text;
+    return b < 128 ? clWhite : clBlack;
+}
+
 QSize ScreenSize()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? screen->size() : QSize(1280, 800);
 }
 
-TformButton* MakeDialogButton(QWidget* owner, QWidget* parent, const char* name, const char* caption)
+// Arial in bold at `size` points in the colour `color`.
+TFont BoldArial(int size, TColor color = clBlack)
 {
-    auto* button = CreateComponent<TformButton>(owner, parent);
+    TFont font;
+    font.Name = "Arial";
+    font.Size = size;
+    font.Color = color;
+    font.Bold = true;
+    return font;
+}
+
+// A push button of a dialog. It wears the keyboard keys' own skin until a template
+// gives it the loaded one; its skin is built when the form calls SetupFinished.
+TmySkinButton* MakeDialogButton(QWidget* owner, QWidget* parent, const char* name, const char* caption)
+{
+    auto* button = CreateComponent<TmySkinButton>(owner, parent);
     button->setObjectName(name);
+    button->BeginUpdate();
+    button->SetDefaultSkinBitmap(DefaultKeySkin());
+    button->SetIsStretchButton(true);
     button->SetCaption(caption);
     button->SetShowCaption(true);
+    button->SetFont(BoldArial(12));
     button->resize(100, 48);
-    QFont font("Arial");
-    font.setPixelSize(16);
-    font.setBold(true);
-    button->SetFont(font);
+    button->EndUpdate();
     return button;
+}
+
+// A template's font may be made for square keys: the button keeps its face but not a
+// size at which its caption would run over the rounded edges.
+void FitCaptionFont(TmySkinButton& button)
+{
+    TFont font = button.Font();
+    const QString caption = QString::fromStdString(button.Caption());
+    const int room = button.width() - 2 * std::min(8, button.width() / 10) - 4;
+    while (font.Size > 8 && QFontMetrics(ScreenFont(font)).horizontalAdvance(caption) > room) --font.Size;
+    if (!(font == button.Font())) button.SetFont(font);
+}
+
+// Both buttons wear the template's skin and colours (its font too with `assignFont`).
+void TakeTemplate(const TmySkinButton& templateButton, std::initializer_list<TmySkinButton*> buttons,
+                  bool assignFont)
+{
+    for (TmySkinButton* button : buttons) {
+        button->BeginUpdate();
+        button->SetSkinBitmap(templateButton.SkinBitmap());
+        button->AssignSkin(templateButton, assignFont);
+        if (assignFont) FitCaptionFont(*button);
+        button->EndUpdate();
+    }
 }
 
 }  // namespace
 
-const TformButton* SkinTemplateButton()
+const TmySkinButton* SkinTemplateButton()
 {
     TfrmKeyboard* keyboard = ExistingKeyboard();
     if (!keyboard || keyboard->Template()->SkinBitmap().isNull()) return nullptr;
@@ -82,9 +132,7 @@ TfrmSkinnedOKCancel::TfrmSkinnedOKCancel(QWidget* parent) : TfrmBaseSkinForm(par
     }
     lblCaption = CreateComponent<QLabel>(this, Panel());
     lblCaption->setObjectName("lblCaption");
-    QFont font("Arial");
-    font.setPixelSize(15);
-    font.setBold(true);
+    const QFont font = ScreenFont(BoldArial(11));
     for (QLabel* label : {lblCaption, lblCaptionShadow[0], lblCaptionShadow[1], lblCaptionShadow[2],
                           lblCaptionShadow[3]}) {
         label->setWordWrap(true);
@@ -99,6 +147,8 @@ TfrmSkinnedOKCancel::TfrmSkinnedOKCancel(QWidget* parent) : TfrmBaseSkinForm(par
     btnCancel->OnClick = [this](TObject*) { done(mrCancel); };
     ApplySkin();
     PlaceButtons();
+    btnOK->SetupFinished();
+    btnCancel->SetupFinished();
 }
 
 void TfrmSkinnedOKCancel::SetText(const std::string& text)
@@ -108,14 +158,11 @@ void TfrmSkinnedOKCancel::SetText(const std::string& text)
     for (QLabel* shadow : lblCaptionShadow) shadow->setText(q);
 }
 
-void TfrmSkinnedOKCancel::UseTemplate(const TformButton& templateButton)
+void TfrmSkinnedOKCancel::UseTemplate(const TmySkinButton& templateButton)
 {
-    for (TformButton* button : {btnOK, btnCancel}) {
-        button->SetSkinBitmap(templateButton.SkinBitmap());
-        button->AssignSkin(templateButton, true);
-    }
+    TakeTemplate(templateButton, {btnOK, btnCancel}, true);
     ApplySkin();
-    const QFont font = btnOK->Font();
+    const QFont font = ScreenFont(templateButton.Font());
     setFont(font);
     lblCaption->setFont(font);
     for (QLabel* shadow : lblCaptionShadow) {
@@ -123,7 +170,21 @@ void TfrmSkinnedOKCancel::UseTemplate(const TformButton& templateButton)
         SetLabelColor(*shadow, clBlack);
         shadow->hide();
     }
-    SetLabelColor(*lblCaption, FormSkinColors().CaptionFontColor);
+    const TformSkinColors colors = FormSkinColors();
+    SetLabelColor(*lblCaption, ReadableOn(colors.CaptionFontColor, colors.ColorB));
+}
+
+void TfrmSkinnedOKCancel::ApplySkin()
+{
+    TfrmBaseSkinForm::ApplySkin();
+    const TColor captionColor = FormSkinColors().CaptionFontColor;
+    for (TmySkinButton* button : {btnOK, btnCancel}) {
+        if (!button) continue;  // the base form applies its skin before the buttons exist
+        button->BeginUpdate();
+        button->SetFontColor(captionColor);
+        button->SetHighlightFontColor(captionColor);
+        button->EndUpdate();
+    }
 }
 
 void TfrmSkinnedOKCancel::SetIcon(const QImage& icon)
@@ -175,7 +236,7 @@ void TfrmSkinnedOKCancel::resizeEvent(QResizeEvent* e)
     PlaceButtons();
 }
 
-int ShowOKCancel(const TformButton* templateButton, const std::string& text, const QImage& icon)
+int ShowOKCancel(const TmySkinButton* templateButton, const std::string& text, const QImage& icon)
 {
     TfrmSkinnedOKCancel form(QApplication::activeWindow());
     form.SetText(text);
@@ -193,6 +254,8 @@ std::unique_ptr<TfrmSkinnedOKCancel> MakeSkinnedMessage(const std::string& text,
     form->setWindowTitle(QString::fromStdString(title));
     form->SetText(title.empty() ? text : title + "\n\n" + text);
     form->btnCancel->hide();
+    // The template's font first: the form is sized for the text as it will be drawn.
+    if (const TmySkinButton* templateButton = SkinTemplateButton()) form->UseTemplate(*templateButton);
     // A longer message gets a taller form, up to a third of the screen.
     const QFontMetrics metrics(form->lblCaption->font());
     const int textHeight =
@@ -207,10 +270,6 @@ std::unique_ptr<TfrmSkinnedOKCancel> MakeSkinnedMessage(const std::string& text,
 void ShowSkinnedMessage(const std::string& text, const std::string& title)
 {
     auto form = MakeSkinnedMessage(text, title);
-    if (const TformButton* templateButton = SkinTemplateButton()) {
-        form->UseTemplate(*templateButton);
-        form->PlaceButtons();
-    }
     RunModal(*form);
 }
 
@@ -245,14 +304,10 @@ void TfrmStatusMessage::ShowMessage(QPoint topLeft, const std::string& text, int
     const TformSkinColors colors = FormSkinColors();
     QPalette palette = pnlMessage->palette();
     palette.setColor(QPalette::Window, ToQColor(colors.ColorB));
-    palette.setColor(QPalette::WindowText, ToQColor(colors.CaptionFontColor));
+    const TColor textColor = ReadableOn(colors.CaptionFontColor, colors.ColorB);
+    palette.setColor(QPalette::WindowText, ToQColor(textColor));
     pnlMessage->setPalette(palette);
-    TFont font;
-    font.Name = "Arial";
-    font.Size = 14;
-    font.Bold = true;
-    font.Color = colors.CaptionFontColor;
-    lblMessage->SetLabelFont(font);
+    lblMessage->SetLabelFont(BoldArial(14, textColor));
     lblMessage->SetCaption(text);
     move(topLeft);
     const int w = lblMessage->width() + 10;
@@ -312,10 +367,7 @@ TfrmSkinnedSelectString::TfrmSkinnedSelectString(QWidget* parent)
     lblSelectZone = CreateComponent<QLabel>(this, pnlButtonsTop);
     lblSelectZone->setObjectName("lblSelectZone");
     lblSelectZone->setText("Select a Zone from below ...");
-    QFont font("Arial");
-    font.setPixelSize(16);
-    font.setBold(true);
-    lblSelectZone->setFont(font);
+    lblSelectZone->setFont(ScreenFont(BoldArial(12)));
     lbStringList = CreateComponent<TtouchListBox>(this, this);
     lbStringList->setObjectName("lbStringList");
     lbStringList->SetItemHeight(FrowHeight);
@@ -352,9 +404,11 @@ TfrmSkinnedSelectString::TfrmSkinnedSelectString(QWidget* parent)
         w->setPalette(palette);
     }
     lbStringList->SetColor(colors.ColorB);
-    SetLabelColor(*lblSelectZone, colors.CaptionFontColor);
-    for (TformButton* b : {btnOK, btnCancel})
-        b->ApplySkinColors(colors.ColorA, colors.ColorB, DarkenColor(colors.ColorA, 30), clWhite);
+    SetLabelColor(*lblSelectZone, ReadableOn(colors.CaptionFontColor, colors.ColorB));
+    for (TmySkinButton* b : {btnOK, btnCancel}) {
+        b->ApplySkinColors(colors.ColorA, colors.ColorB, DarkenColor(colors.ColorA, 30), colors.CaptionFontColor);
+        b->SetupFinished();
+    }
 }
 
 void TfrmSkinnedSelectString::SetStrings(const std::vector<std::string>& strings, const std::string& def)
@@ -375,11 +429,7 @@ void TfrmSkinnedSelectString::PaintRow(int index, const QRect& rect, QPainter& c
 {
     const TformSkinColors colors = FormSkinColors();
     canvas.fillRect(rect, ToQColor(selected ? colors.ColorA : colors.ColorB));
-    TFont font;
-    font.Name = "Arial";
-    font.Size = 14;
-    font.Bold = true;
-    font.Color = selected ? colors.CaptionFontColor : clWhite;
+    const TFont font = BoldArial(14, selected ? colors.CaptionFontColor : clWhite);
     // The row's text is a value, never markup.
     const std::string text = EscapeMarkup(Fstrings[size_t(index)]);
     DrawHTMLText(canvas, text, rect.adjusted(20, 0, -4, 0), font, Qt::AlignVCenter);
@@ -440,11 +490,8 @@ void SelectString(const std::vector<std::string>* strings, const std::string& ca
     TfrmSkinnedSelectString form(QApplication::activeWindow());
     form.lblSelectZone->setText(QString::fromStdString(caption));
     // The buttons wear the skin of the preferences' template button (a keyboard key).
-    if (const TformButton* templateButton = SkinTemplateButton())
-        for (TformButton* button : {form.btnOK, form.btnCancel}) {
-            button->SetSkinBitmap(templateButton->SkinBitmap());
-            button->AssignSkin(*templateButton, false);
-        }
+    if (const TmySkinButton* templateButton = SkinTemplateButton())
+        TakeTemplate(*templateButton, {form.btnOK, form.btnCancel}, false);
     form.SetStrings(*strings, def);
     form.Arrange(showBottomButtons, showTopStrip, left, top);
     ok = IsOk(RunModal(form));

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include <QFont>
 #include <QImage>
 #include <QObject>
 
 #include "core/color.h"
+#include "core/font_store.h"
 #include "skin/skin_forms.h"
 
 class QLabel;
@@ -18,7 +18,7 @@ class QScrollBar;
 
 namespace tunecrest {
 
-class TformButton;
+class TmySkinButton;
 class TcontrolTimer;
 class ThtmlLabel;
 class TtouchListBox;
@@ -29,20 +29,25 @@ public:
 
     void SetText(const std::string& text);
     // Both buttons take the template's skin bitmap and colours; then, after the form's
-    // skin colouring, its font: the caption and the hidden, black shadows take the OK
-    // button's font and the caption the dialog caption colour.
-    void UseTemplate(const TformButton& templateButton);
+    // skin colouring, its font (shrunk where a caption would not fit its button); the
+    // caption and the hidden, black shadows take the template's font and the caption the
+    // dialog caption colour.
+    void UseTemplate(const TmySkinButton& templateButton);
     // A picture wider or higher than 32 pixels widens the form by its width.
     void SetIcon(const QImage& icon);
     // OK at 116 - its width (plus any extra form width), Cancel at form width - 116, both
     // 8 pixels above the bottom.
     void PlaceButtons();
 
-    TformButton* btnOK;
-    TformButton* btnCancel;
+    TmySkinButton* btnOK = nullptr;
+    TmySkinButton* btnCancel = nullptr;
     QLabel* imgIcon;
     QLabel* lblCaption;
     QLabel* lblCaptionShadow[4];
+
+    // The form's skin colours; the button captions take the skin's caption colour, which
+    // reads on the button face (the face colour itself would not).
+    void ApplySkin() override;
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
@@ -54,12 +59,13 @@ private:
 
 // The skin source of the dialogs' buttons: the keyboard's template key once it has a
 // skin bitmap, else nullptr (the buttons keep their designed look).
-const TformButton* SkinTemplateButton();
+const TmySkinButton* SkinTemplateButton();
 
 // Modal OK/Cancel question: 1 for OK (or Enter), 2 for Cancel (or Escape).
-int ShowOKCancel(const TformButton* templateButton, const std::string& text, const QImage& icon = QImage());
+int ShowOKCancel(const TmySkinButton* templateButton, const std::string& text, const QImage& icon = QImage());
 
-// A message with only OK (the OK/Cancel form with Cancel hidden and OK centred).
+// A message with only OK (the OK/Cancel form with Cancel hidden and OK centred), in the
+// template button's look when the keyboard has a skin, sized for its text.
 void ShowSkinnedMessage(const std::string& text, const std::string& title);
 std::unique_ptr<TfrmSkinnedOKCancel> MakeSkinnedMessage(const std::string& text, const std::string& title);
 
@@ -113,8 +119,8 @@ public:
     TtouchListBox* lbStringList;
     QScrollBar* sbarStringList;
     QWidget* pnlButtonsBottom;
-    TformButton* btnOK;
-    TformButton* btnCancel;
+    TmySkinButton* btnOK;
+    TmySkinButton* btnCancel;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -144,16 +150,15 @@ public:
     int Position = 0;  // the form position the dialog opens at
     int Height = 307;
     int Width = 460;
-    const QFont& Font() const { return Ffont; }
-    // Keeps its own copy.
-    void SetFont(const QFont& font) { Ffont = font; }
-    const QFont& AlertFont() const { return FalertFont; }
-    void SetAlertFont(const QFont& font) { FalertFont = font; }
+    const TFont& Font() const { return Ffont; }
+    void SetFont(const TFont& font) { Ffont = font; }
+    const TFont& AlertFont() const { return FalertFont; }
+    void SetAlertFont(const TFont& font) { FalertFont = font; }
     const QImage& Logo() const { return Flogo; }
     void SetLogo(const QImage& logo) { Flogo = logo.copy(); }
 
 private:
-    QFont Ffont, FalertFont;
+    TFont Ffont, FalertFont;
     QImage Flogo;
 };
 

@@ -19,6 +19,7 @@
 #include "skin/control_timer.h"
 #include "skin/input_gate.h"
 #include "skin/qt_color.h"
+#include "skin/screen_fonts.h"
 #include "skin/skin_colors.h"
 #include "skin/skin_forms.h"
 
@@ -112,9 +113,7 @@ TmyCredits::TmyCredits(QWidget* parent) : QWidget(parent), Ftimer(MakeControlTim
 {
     setMouseTracking(true);
     Ftimer->OnTimer = [this] { Step(); };
-    QFont font("Arial");
-    font.setPointSize(10);
-    setFont(font);
+    setFont(ScreenFont(TFont{"Arial", clBlack, 10}));
 }
 
 TmyCredits::~TmyCredits() { Ftimer->Stop(); }
@@ -278,13 +277,8 @@ TfrmAbout2::TfrmAbout2(QWidget* parent)
     Guage->setTextVisible(false);
     Guage->setRange(0, 100);
     Guage->setValue(0);
-    QFont bold("Arial");
-    bold.setPixelSize(13);
-    bold.setBold(true);
-    lblProgress->setFont(bold);
-    QFont plain("Arial");
-    plain.setPixelSize(12);
-    lblMessage->setFont(plain);
+    lblProgress->setFont(ScreenFont(TFont{"Arial", clBlack, 10, true}));
+    lblMessage->setFont(ScreenFont(TFont{"Arial", clBlack, 9}));
     lblDiagProgress = new QLabel(this);
     lblDiagShow = new QLabel(this);
     lblDiagClose = new QLabel(this);

@@ -15,25 +15,39 @@
 #include "core/text_utils.h"
 #include "skin/apply_skin.h"
 #include "skin/component_owner.h"
-#include "skin/form_button.h"
 #include "skin/modal_runner.h"
 #include "skin/qt_color.h"
+#include "skin/screen_fonts.h"
+#include "skin/skin_button.h"
 
 namespace tunecrest {
 
 namespace {
 constexpr int kTopHeight = 64, kCaptionHeight = 40, kButtonHeight = 48;
 
-TformButton* MakeButton(QWidget* owner, QWidget* parent, const char* name, const char* caption)
+// Arial in bold at `size` points.
+TFont BoldArial(int size)
 {
-    auto* button = CreateComponent<TformButton>(owner, parent);
+    TFont font;
+    font.Name = "Arial";
+    font.Size = size;
+    font.Color = clBlack;
+    font.Bold = true;
+    return font;
+}
+
+// A push button in the keyboard keys' skin (the loaded one once a skin gives it).
+TmySkinButton* MakeButton(QWidget* owner, QWidget* parent, const char* name, const char* caption)
+{
+    auto* button = CreateComponent<TmySkinButton>(owner, parent);
     button->setObjectName(name);
+    button->BeginUpdate();
+    button->SetDefaultSkinBitmap(DefaultKeySkin());
+    button->SetIsStretchButton(true);
     button->SetCaption(caption);
     button->SetShowCaption(true);
-    QFont font("Arial");
-    font.setPixelSize(18);
-    font.setBold(true);
-    button->SetFont(font);
+    button->SetFont(BoldArial(14));
+    button->EndUpdate();
     return button;
 }
 }  // namespace
@@ -55,10 +69,7 @@ TfrmPassword2::TfrmPassword2(QWidget* parent) : TkeyboardableForm(parent)
     pnlCaption->setObjectName("pnlCaption");
     pnlCaption->setAlignment(Qt::AlignCenter);
     pnlCaption->setAutoFillBackground(true);
-    QFont captionFont("Arial");
-    captionFont.setPixelSize(18);
-    captionFont.setBold(true);
-    pnlCaption->setFont(captionFont);
+    pnlCaption->setFont(ScreenFont(BoldArial(14)));
     pnlTop = CreateComponent<QWidget>(this, this);
     pnlTop->setObjectName("pnlTop");
     edPassword = CreateComponent<QLineEdit>(this, pnlTop);
@@ -70,6 +81,8 @@ TfrmPassword2::TfrmPassword2(QWidget* parent) : TkeyboardableForm(parent)
     pnlKeyboard = CreateComponent<QWidget>(this, this);
     pnlKeyboard->setObjectName("pnlKeyboard");
     Recolour(FormSkinColors());
+    btnOK->SetupFinished();
+    btnCancel->SetupFinished();
 }
 
 void TfrmPassword2::Recolour(const TformSkinColors& colors)
@@ -83,10 +96,12 @@ void TfrmPassword2::Recolour(const TformSkinColors& colors)
     // The buttons wear the keyboard's key skin and glyph bitmap.
     TfrmKeyboard& keyboard = Keyboard();
     SkinKeyboard(keyboard, colors.ColorA, colors.ColorB, colors.CaptionFontColor);
-    for (TformButton* button : {btnOK, btnCancel}) {
+    for (TmySkinButton* button : {btnOK, btnCancel}) {
+        button->BeginUpdate();
         button->SetSkinBitmap(keyboard.Template()->SkinBitmap());
         button->AssignSkin(*keyboard.Template(), false);
         button->SetFontColor(colors.CaptionFontColor);
+        button->EndUpdate();
     }
     FlastColors = colors;
     FcoloursUsed = true;
@@ -138,9 +153,9 @@ void TfrmPassword2::PlaceKeyboard()
     const int keyboardHeight = KeyboardVisible() ? keyboard.KeyboardHeight() : 0;
     const int width = std::max(keyboard.KeyboardWidth() + 4, 300);
     resize(width, keyboardHeight + kButtonHeight + 4 + kCaptionHeight + (kTopHeight - kButtonHeight - 4));
-    QFont font("Arial");
-    font.setPixelSize(std::max(12, keyboard.KeyFontSize()));
-    edPassword->setFont(font);
+    TFont font = BoldArial(std::max(9, keyboard.KeyFontSize()));
+    font.Bold = false;
+    edPassword->setFont(ScreenFont(font));
     LayOut();
 }
 

@@ -12,7 +12,7 @@ class QLineEdit;
 
 namespace tunecrest {
 
-class TformButton;
+class TmySkinButton;
 
 // What OK does with an entry. Without an expected password any non-empty entry is
 // accepted; with one, the whole entry must equal it, letters compared without regard
@@ -38,8 +38,8 @@ public:
 
     QWidget* pnlTop;
     QLineEdit* edPassword;
-    TformButton* btnOK;
-    TformButton* btnCancel;
+    TmySkinButton* btnOK;
+    TmySkinButton* btnCancel;
     QLabel* pnlCaption;
     QWidget* pnlKeyboard;
 

@@ -8,7 +8,7 @@
 #include "core/global_prefs.h"
 #include "scenes.h"
 #include "skin/bitmap_container.h"
-#include "skin/form_button.h"
+#include "skin/skin_button.h"
 #include "skin/keyboard.h"
 #include "skin/small_dialogs.h"
 #include "windows/about_box.h"
@@ -46,11 +46,17 @@ void UseSkin(const TsceneContext& ctx)
     SkinKeyboard(Keyboard(), ctx.ButtonColor, ctx.PanelColor, ctx.FontColor);
 }
 
-void SkinButtons(const TsceneContext& ctx, std::initializer_list<TformButton*> buttons)
+// Dialog buttons dressed as the dialogs' entry routines dress them: from the template
+// key of the keyboard.
+void SkinButtons(std::initializer_list<TmySkinButton*> buttons)
 {
-    for (TformButton* b : buttons) {
-        b->SetSkinBitmap(ctx.SkinImage("Keyboard", "KeyImage"));
-        b->ApplySkinColors(ctx.ButtonColor, ctx.PanelColor, DarkenColor(ctx.ButtonColor, 30), ctx.FontColor);
+    const TmySkinButton* templateButton = SkinTemplateButton();
+    if (!templateButton) return;
+    for (TmySkinButton* b : buttons) {
+        b->BeginUpdate();
+        b->SetSkinBitmap(templateButton->SkinBitmap());
+        b->AssignSkin(*templateButton, false);
+        b->EndUpdate();
     }
 }
 
@@ -82,7 +88,8 @@ QImage OkCancelScene(const TsceneContext& ctx)
     UseSkin(ctx);
     TfrmSkinnedOKCancel form;
     form.SetText("Clear every track from the queue?");
-    SkinButtons(ctx, {form.btnOK, form.btnCancel});
+    if (const TmySkinButton* templateButton = SkinTemplateButton()) form.UseTemplate(*templateButton);
+    form.PlaceButtons();
     QImage icon(48, 48, QImage::Format_ARGB32);
     icon.fill(Qt::transparent);
     {
@@ -105,7 +112,6 @@ QImage MessageScene(const TsceneContext& ctx)
 {
     UseSkin(ctx);
     auto form = MakeSkinnedMessage("The cartridge could not be loaded: the file is damaged.", "Load Cartridge");
-    SkinButtons(ctx, {form->btnOK});
     return Grab(*form);
 }
 
@@ -125,7 +131,7 @@ QImage SelectStringScene(const TsceneContext& ctx)
 {
     UseSkin(ctx);
     TfrmSkinnedSelectString form;
-    SkinButtons(ctx, {form.btnOK, form.btnCancel});
+    SkinButtons({form.btnOK, form.btnCancel});
     form.lblSelectZone->setText("Select a Zone from below ...");
     form.SetStrings({"Patio", "Bar", "Lounge", "Dance Floor", "Garden", "Party Room", "Office", "Kitchen"}, "Lounge");
     form.Arrange(true, true, 0, 0);

@@ -7,7 +7,7 @@
 
 #include "core/global_prefs.h"
 #include "skin/bitmap_container.h"
-#include "skin/form_button.h"
+#include "skin/skin_button.h"
 #include "support/test_application.h"
 
 namespace tunecrest {
@@ -47,7 +47,7 @@ int KeyIndex(int code)
 
 void Touch(int code)
 {
-    TformButton* key = Keyboard().Key(KeyIndex(code));
+    TmySkinButton* key = Keyboard().Key(KeyIndex(code));
     ASSERT_NE(key, nullptr);
     QTest::mouseClick(key, Qt::LeftButton, {}, key->rect().center());
 }
@@ -160,6 +160,40 @@ TEST(Keyboard, KeyWithoutKeyboardAwareParentDoesNothing)
     Keyboard().DockInto(nullptr);
 }
 
+TEST(Keyboard, CaptionsShowOneAmpersandAndTheDefaultSkinAnswersOnItsFaceOnly)
+{
+    test::App();
+    EXPECT_EQ(KeyCaption("&&"), "&");
+    EXPECT_EQ(KeyCaption("&&&&"), "&&");
+    EXPECT_EQ(KeyCaption("Clr"), "Clr");
+    EXPECT_EQ(KeyCaption(nullptr), "");
+    EXPECT_EQ(Keyboard().Key(5)->Caption(), "&");
+    for (int i = 0; i < kKeyboardKeyCount; ++i) {
+        EXPECT_TRUE(Keyboard().Key(i)->IsSetUp()) << i;
+        EXPECT_EQ(Keyboard().Key(i)->DefaultSkinBitmap().cacheKey(), DefaultKeySkin().cacheKey()) << i;
+    }
+
+    // Three square frames; a stretched key built from them is pressed on its rounded
+    // face, not on the corners outside it.
+    ASSERT_EQ(DefaultKeySkin().width(), 3 * DefaultKeySkin().height());
+    TmySkinButton key;
+    key.SetDefaultSkinBitmap(DefaultKeySkin());
+    key.SetIsStretchButton(true);
+    key.SetWantFocus(false);
+    key.resize(120, 60);
+    key.SetupFinished();
+    key.show();
+    EXPECT_TRUE(key.IsPointInButton(QPoint(60, 30)));
+    EXPECT_TRUE(key.IsPointInButton(QPoint(3, 30)));
+    EXPECT_FALSE(key.IsPointInButton(QPoint(1, 1)));
+    EXPECT_FALSE(key.IsPointInButton(QPoint(119, 59)));
+    int clicks = 0;
+    key.OnClick = [&](TObject*) { ++clicks; };
+    QTest::mouseClick(&key, Qt::LeftButton, {}, QPoint(1, 1));  // (0, 0) means "the centre"
+    QTest::mouseClick(&key, Qt::LeftButton, {}, QPoint(60, 30));
+    EXPECT_EQ(clicks, 1);
+}
+
 TEST(Keyboard, BackspaceGlyphComesFromTheSecondBitmapOfTheStore)
 {
     test::App();
@@ -169,7 +203,7 @@ TEST(Keyboard, BackspaceGlyphComesFromTheSecondBitmapOfTheStore)
     store.Items().Add()->SetBitmap(skin);
     GlobalPrefs().SetBitmapContainer(&store);
     Keyboard().LayoutKeys();
-    TformButton* backspace = Keyboard().Key(39);
+    TmySkinButton* backspace = Keyboard().Key(39);
     EXPECT_TRUE(backspace->Glyph().isNull());  // no second bitmap: neither glyph nor caption
     EXPECT_FALSE(backspace->SkinBitmap().isNull());
 
@@ -180,6 +214,8 @@ TEST(Keyboard, BackspaceGlyphComesFromTheSecondBitmapOfTheStore)
     EXPECT_EQ(backspace->Glyph().size(), QSize(16, 16));
     EXPECT_TRUE(Keyboard().Key(40)->Glyph().isNull());
     GlobalPrefs().SetBitmapContainer(nullptr);
+    Keyboard().LayoutKeys();
+    EXPECT_TRUE(backspace->SkinBitmap().isNull());  // back to the keys' own skin
 }
 
 }  // namespace

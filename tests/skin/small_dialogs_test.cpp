@@ -6,7 +6,8 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "skin/form_button.h"
+#include "skin/screen_fonts.h"
+#include "skin/skin_button.h"
 #include "skin/html_label.h"
 #include "skin/touch_list_box.h"
 #include "support/manual_timers.h"
@@ -18,7 +19,7 @@ namespace {
 
 using test::TscriptedModalRunner;
 
-void Press(TformButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center()); }
+void Press(TmySkinButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center()); }
 
 template <typename T>
 T& As(QDialog& dialog)
@@ -78,13 +79,14 @@ TEST(SmallDialogs, OkCancelLayoutTemplateAndIcon)
         EXPECT_EQ(form.btnCancel->x(), 288 - 116);
     }
     {
-        TformButton templateButton;
-        QFont font("Arial");
-        font.setPixelSize(21);
-        templateButton.SetFont(font);
+        TmySkinButton templateButton;
+        templateButton.SetFont(TFont{"Arial", clBlack, 21, true});
         TfrmSkinnedOKCancel form;
         form.UseTemplate(templateButton);
-        EXPECT_EQ(form.lblCaption->font().pixelSize(), 21);
+        // The captions shrink to fit their buttons; the text takes the template's font.
+        EXPECT_LT(form.btnCancel->Font().Size, 21);
+        EXPECT_EQ(form.btnCancel->Font().Name, "Arial");
+        EXPECT_EQ(form.lblCaption->font(), ScreenFont(templateButton.Font()));
         for (QLabel* shadow : form.lblCaptionShadow) {
             EXPECT_TRUE(shadow->isHidden());
             EXPECT_EQ(shadow->palette().color(QPalette::WindowText), QColor(Qt::black));
@@ -246,6 +248,37 @@ TEST(SmallDialogs, DialogPropertiesKeepTheirOwnCopies)
     properties.SetLogo(logo);
     logo.fill(Qt::blue);
     EXPECT_EQ(properties.Logo().pixel(0, 0), qRgb(255, 0, 0));
+}
+
+}  // namespace
+}  // namespace tunecrest
+
+namespace tunecrest {
+namespace {
+
+// The skin's caption colour is made for the button face; on the panel a dark caption on a
+// dark panel would vanish, so the headings fall back to white (or black on a light one).
+TEST(SmallDialogs, HeadingsStayReadableOnThePanel)
+{
+    test::App();
+    const TformSkinColors saved = FormSkinColors();
+    TfrmStatusMessage status;
+    status.setAttribute(Qt::WA_DontShowOnScreen, true);
+    SetFormSkinColors({0x3090E0, 0x202020, 0x101010});
+    status.ShowMessage(QPoint(0, 0), "Saved", 1000);
+    EXPECT_EQ(status.lblMessage->LabelFont().Color, clWhite);
+    {
+        TfrmSkinnedSelectString form;
+        EXPECT_EQ(form.lblSelectZone->palette().color(QPalette::WindowText), QColor(Qt::white));
+    }
+    SetFormSkinColors({0x3090E0, 0xF0F0F0, 0xE8E8E8});
+    status.ShowMessage(QPoint(0, 0), "Saved", 1000);
+    EXPECT_EQ(status.lblMessage->LabelFont().Color, clBlack);
+    SetFormSkinColors({0x3090E0, 0x202020, 0xE0E0E0});  // a caption colour that reads stays
+    status.ShowMessage(QPoint(0, 0), "Saved", 1000);
+    EXPECT_EQ(status.lblMessage->LabelFont().Color, TColor(0xE0E0E0));
+    status.hide();
+    SetFormSkinColors(saved);
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include <QProgressBar>
 #include <QTest>
 
-#include "skin/form_button.h"
+#include "skin/skin_button.h"
 #include "skin/skin_forms.h"
 #include "support/test_application.h"
 
@@ -148,9 +148,9 @@ TEST_F(AboutBox, MayCloseRule)
 TEST_F(AboutBox, InputIsHeldBackWhileProgressRepaintsExceptForLiveControls)
 {
     QWidget mainWindow;
-    auto* play = new TformButton(&mainWindow);
+    auto* play = new TmySkinButton(&mainWindow);
     play->setGeometry(0, 0, 80, 60);
-    auto* stop = new TformButton(&mainWindow);
+    auto* stop = new TmySkinButton(&mainWindow);
     stop->setGeometry(100, 0, 80, 60);
     int plays = 0, stops = 0;
     play->OnClick = [&](TObject*) { ++plays; };

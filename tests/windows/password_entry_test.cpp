@@ -7,7 +7,7 @@
 #include <QTest>
 
 #include "core/global_prefs.h"
-#include "skin/form_button.h"
+#include "skin/skin_button.h"
 #include "support/recording_prompt.h"
 #include "support/scripted_modal_runner.h"
 #include "support/test_application.h"
@@ -18,7 +18,7 @@ namespace {
 
 using test::TscriptedModalRunner;
 
-void Press(TformButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center()); }
+void Press(TmySkinButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center()); }
 
 // Types `text` on the on-screen keyboard.
 void TypeOnKeyboard(const std::string& text)
@@ -27,7 +27,7 @@ void TypeOnKeyboard(const std::string& text)
         const int code = (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c;
         for (int i = 0; i < kKeyboardKeyCount; ++i)
             if (kKeyboardKeys[size_t(i)].Code == code) {
-                TformButton* key = Keyboard().Key(i);
+                TmySkinButton* key = Keyboard().Key(i);
                 QTest::mouseClick(key, Qt::LeftButton, {}, key->rect().center());
             }
     }
