@@ -234,7 +234,8 @@ void TfrmBaseJukebox::BuildLayout() {
     auto* buttons = new QHBoxLayout(FbuttonPanel);
     buttons->setContentsMargins(16, 12, 16, 12);
     buttons->setSpacing(16);
-    auto makeButton = [&](const char* name, const char* caption, auto action) {
+    // A button runs its action, so the party-play guards hold for it as for every other road in.
+    auto makeButton = [&](const char* name, const char* caption, const char* action) {
         auto* b = new TmySkinButton(FbuttonPanel);
         b->setObjectName(name);
         b->SetIsStretchButton(true);
@@ -250,9 +251,9 @@ void TfrmBaseJukebox::BuildLayout() {
         b->setMinimumWidth(160);
         b->setFixedHeight(kControlSize);
         b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        b->OnClick = [this, action](TObject*) {
+        b->OnClick = [this, action = std::string(action)](TObject*) {
             try {
-                (this->*action)();
+                RunAction(action);
             } catch (const std::exception& e) {
                 Prompt().ShowMessage(e.what(), "Error");
             }
@@ -260,9 +261,9 @@ void TfrmBaseJukebox::BuildLayout() {
         buttons->addWidget(b);
         return b;
     };
-    FplayButton = makeButton("btnPlay", "Play", &TfrmBaseJukebox::PlayerPlay);
-    FstopButton = makeButton("btnStop", "Stop", &TfrmBaseJukebox::PlayerStop);
-    FnextButton = makeButton("btnNext", "Next", &TfrmBaseJukebox::PlayerNext);
+    FplayButton = makeButton("btnPlay", "Play", "actnControlPlay");
+    FstopButton = makeButton("btnStop", "Stop", "actnControlStop");
+    FnextButton = makeButton("btnNext", "Next", "actnControlNext");
     layout->addWidget(FbuttonPanel);
 
     ApplySkinColors(RGBColor(30, 34, 40), RGBColor(78, 88, 104), clWhite);

@@ -133,6 +133,22 @@ TEST(MainFormPartyPlay, GuardedActionsAreRefusedFromEveryRoadOnlyWhilePartyPlayI
     }
 }
 
+TEST(MainFormPartyPlay, TheStopButtonMeetsTheSameGuardAsTheStopAction) {
+    PartyRig r;
+    r.Seed("[PartyPlay]\nDisableStopControl=1\nHidePlayControls=0\n");
+    TtestForm form({"-RootFolder=" + r.root});
+    form.ReadDisplaySettings();
+    auto* stop = form.findChild<QWidget*>("btnStop");
+    ASSERT_NE(stop, nullptr);
+    const QPoint centre = stop->rect().center();
+    ASSERT_TRUE(form.SetPartyPlay(true));
+    QTest::mouseClick(stop, Qt::LeftButton, Qt::NoModifier, centre);
+    EXPECT_EQ(CountCalls(*form.Fake, "Stop"), 0) << "a guest pressed Stop under party play";
+    ASSERT_TRUE(form.SetPartyPlay(false));
+    QTest::mouseClick(stop, Qt::LeftButton, Qt::NoModifier, centre);
+    EXPECT_EQ(CountCalls(*form.Fake, "Stop"), 1);
+}
+
 TEST(MainFormPartyPlay, AHiddenStopButtonStillStopsFromItsShortcutAndMessageWhenTheirSwitchAllows) {
     PartyRig r;
     r.Seed("[PartyPlay]\nDisableStopControl=1\nDisablePlayControlShortcuts=0\n");
