@@ -54,33 +54,6 @@ QSize ScreenSize()
     return screen ? screen->size() : QSize(1280, 800);
 }
 
-// Arial in bold at `size` points in the colour `color`.
-TFont BoldArial(int size, TColor color = clBlack)
-{
-    TFont font;
-    font.Name = "Arial";
-    font.Size = size;
-    font.Color = color;
-    font.Bold = true;
-    return font;
-}
-
-// A push button of a dialog. It wears the keyboard keys' own skin until a template
-// gives it the loaded one; its skin is built when the form calls SetupFinished.
-TmySkinButton* MakeDialogButton(QWidget* owner, QWidget* parent, const char* name, const char* caption)
-{
-    auto* button = CreateComponent<TmySkinButton>(owner, parent);
-    button->setObjectName(name);
-    button->BeginUpdate();
-    button->SetDefaultSkinBitmap(DefaultKeySkin());
-    button->SetIsStretchButton(true);
-    button->SetCaption(caption);
-    button->SetShowCaption(true);
-    button->SetFont(BoldArial(12));
-    button->resize(100, 48);
-    button->EndUpdate();
-    return button;
-}
 
 // A template's font may be made for square keys: the button keeps its face but not a
 // size at which its caption would run over the rounded edges.
@@ -107,6 +80,32 @@ void TakeTemplate(const TmySkinButton& templateButton, std::initializer_list<Tmy
 }
 
 }  // namespace
+
+TFont BoldArial(int size, TColor color)
+{
+    TFont font;
+    font.Name = "Arial";
+    font.Size = size;
+    font.Color = color;
+    font.Bold = true;
+    return font;
+}
+
+TmySkinButton* MakeDialogButton(QWidget* owner, QWidget* parent, const char* name, const char* caption,
+                                int fontSize)
+{
+    auto* button = CreateComponent<TmySkinButton>(owner, parent);
+    button->setObjectName(name);
+    button->BeginUpdate();
+    button->SetDefaultSkinBitmap(DefaultKeySkin());
+    button->SetIsStretchButton(true);
+    button->SetCaption(caption);
+    button->SetShowCaption(true);
+    button->SetFont(BoldArial(fontSize));
+    button->resize(100, 48);
+    button->EndUpdate();
+    return button;
+}
 
 const TmySkinButton* SkinTemplateButton()
 {

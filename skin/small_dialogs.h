@@ -57,6 +57,14 @@ private:
     void PlaceCaption();
 };
 
+// Arial in bold at `size` points in the colour `color`: the dialogs' caption font.
+TFont BoldArial(int size, TColor color = clBlack);
+// A stretched push button of a skinned dialog, owned by `owner`, captioned in bold Arial
+// of `fontSize` points. It wears the keyboard keys' own skin until a template gives it
+// the loaded one; its skin is built when the form calls SetupFinished.
+TmySkinButton* MakeDialogButton(QWidget* owner, QWidget* parent, const char* name, const char* caption,
+                                int fontSize = 12);
+
 // The skin source of the dialogs' buttons: the keyboard's template key once it has a
 // skin bitmap, else nullptr (the buttons keep their designed look).
 const TmySkinButton* SkinTemplateButton();

@@ -19,37 +19,13 @@
 #include "skin/qt_color.h"
 #include "skin/screen_fonts.h"
 #include "skin/skin_button.h"
+#include "skin/small_dialogs.h"
 
 namespace tunecrest {
 
 namespace {
 constexpr int kTopHeight = 64, kCaptionHeight = 40, kButtonHeight = 48;
 
-// Arial in bold at `size` points.
-TFont BoldArial(int size)
-{
-    TFont font;
-    font.Name = "Arial";
-    font.Size = size;
-    font.Color = clBlack;
-    font.Bold = true;
-    return font;
-}
-
-// A push button in the keyboard keys' skin (the loaded one once a skin gives it).
-TmySkinButton* MakeButton(QWidget* owner, QWidget* parent, const char* name, const char* caption)
-{
-    auto* button = CreateComponent<TmySkinButton>(owner, parent);
-    button->setObjectName(name);
-    button->BeginUpdate();
-    button->SetDefaultSkinBitmap(DefaultKeySkin());
-    button->SetIsStretchButton(true);
-    button->SetCaption(caption);
-    button->SetShowCaption(true);
-    button->SetFont(BoldArial(14));
-    button->EndUpdate();
-    return button;
-}
 }  // namespace
 
 TentryVerdict JudgeEntry(const std::string& expected, const std::string& entry)
@@ -74,8 +50,8 @@ TfrmPassword2::TfrmPassword2(QWidget* parent) : TkeyboardableForm(parent)
     pnlTop->setObjectName("pnlTop");
     edPassword = CreateComponent<QLineEdit>(this, pnlTop);
     edPassword->setObjectName("edPassword");
-    btnOK = MakeButton(this, pnlTop, "btnOK", "OK");
-    btnCancel = MakeButton(this, pnlTop, "btnCancel", "Cancel");
+    btnOK = MakeDialogButton(this, pnlTop, "btnOK", "OK", 14);
+    btnCancel = MakeDialogButton(this, pnlTop, "btnCancel", "Cancel", 14);
     btnOK->OnClick = [this](TObject*) { OkPressed(); };
     btnCancel->OnClick = [this](TObject*) { done(mrCancel); };
     pnlKeyboard = CreateComponent<QWidget>(this, this);
