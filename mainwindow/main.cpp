@@ -14,6 +14,7 @@
 #include "mainwindow/qt_dispatcher.h"
 #include "mainwindow/qt_prompt.h"
 #include "mainwindow/single_instance.h"
+#include "mainwindow/window_entries.h"
 #include "platform/linux_system_services.h"
 #include "windows/about_box.h"
 #include "windows/skinned_prompt.h"
@@ -73,6 +74,7 @@ int main(int argc, char** argv) {
     bool shutdown = false;
     {
         TfrmTunecrestMain form(args, programFolder);
+        InstallWindowEntries(form);
         SetErrorLogFile(form.Folders().DataFolder() + "log.log");
         // The about box shows the start-up phases as its progress window and closes once
         // the library is ready, also when a phase failed.
