@@ -23,6 +23,9 @@
 #include "core/text_utils.h"
 #include "mainwindow/queue_actions.h"
 #include "mainwindow/single_instance.h"
+#include "remote/controller_hub.h"
+#include "remote/program_launcher.h"
+#include "remote/screen_saver_disabler.h"
 #include "playback/dshow_player.h"
 #include "playback/outside_player_engine.h"
 #include "core/color_text.h"
@@ -86,8 +89,10 @@ TfrmBaseJukebox::TfrmBaseJukebox(std::vector<std::string> args, std::string prog
     Factions = std::make_unique<TactionList>();
     Fguards = std::make_unique<TpartyPlayGuards>(*Factions, FpartyPlay, *this);
     // The command messages run the table's actions by name, under the same guards as a click.
-    FmessageActions = BuildUserMessageActions([this](const std::string& action, const TMessage&) {
+    FmessageActions = BuildUserMessageActions([this](const std::string& action, const TMessage& msg) {
+        FcommandMessage = msg;  // slot activation reads the slot number from lParam
         Factions->ExecuteByName(action, TactionRoad::arMessage);
+        FcommandMessage = TMessage{};
     });
     FwndProc = std::make_unique<TmyWndProcComponent>(*this);
     FssTimer.setInterval(TidleMonitor::kInterval);
@@ -135,6 +140,7 @@ void TfrmBaseJukebox::FormCreate() {
     FidleMonitor->OnCloseScreenSaver = [this] { Fdialogs->CloseScreenSaver(); };
     FidleMonitor->OnTimerEnabled = [this](bool on) { on ? FssTimer.start() : FssTimer.stop(); };
     QObject::connect(&FssTimer, &QTimer::timeout, [this] { FidleMonitor->Tick(); });
+    CreateRemoteParts();
     Guard("Error in MakeFolders", [&] { CreateFolders(); });
     if (!Flist) {
         Guard("Error in CreateJukebox", [&] { CreateJukeboxList(Flist); });
@@ -395,6 +401,7 @@ void TfrmBaseJukebox::ReadPreferences(const TiniFile& ini) {
     // settings leaves the switch as the person left it.
     if (!Finitialised && FpartyPlay.GetStartInPartyPlay()) Fguards->StartInPartyPlay();
     else Fguards->UpdateActionStates();
+    ReadRemoteSettings(ini);
 }
 
 void TfrmBaseJukebox::ApplyGeometry() {
@@ -415,6 +422,7 @@ void TfrmBaseJukebox::WritePreferences(TiniFile& ini) {
     Fsettings.Write(ini);
     Factions->WriteShortcuts(ini);
     FpartyPlay.SaveToIni(ini, "PartyPlay");
+    WriteRemoteSettings(ini);
     // The five object sections, each on its own so one failure does not stop the rest.
     Guard("Error saving Player", [&] {
         if (auto* p = Fcontroller.Player()) p->SaveSettings(ini, "Player");
@@ -442,7 +450,6 @@ void TfrmBaseJukebox::DoInitialise() {
     if (Flist) {
         Flist->Jukebox()->SetLibraryLoading(true);
         Floader.LoadAll();
-        ScanWhenEmpty();
         Flist->Jukebox()->SetLibraryLoading(false);
         // The saved query rule limits random play again after a restart.
         Flist->Jukebox()->ApplyDBQueryRule();
@@ -456,16 +463,7 @@ void TfrmBaseJukebox::DoInitialise() {
         if (auto* p = Fcontroller.Player(); p && p->GetState() != psPlaying) PlayerPlay();
     }
     QueueChanged();
-}
-
-void TfrmBaseJukebox::ScanWhenEmpty() {
-    // A library that was never built (a new root) is scanned once from its audio folders.
-    if (!Flist || Flist->GlobalList().Count() > 0 || Flist->AudioFolders().Count() == 0) return;
-    std::vector<std::string> folders;
-    for (int i = 0; i < Flist->AudioFolders().Count(); ++i) folders.push_back(Flist->AudioFolders().Strings(i));
-    ShowProgressText("Scanning the music folders");
-    Flist->GlobalList().AddFolders(folders, true, nullptr);
-    Flist->SaveGlobalList();
+    StartRemoteParts();
 }
 
 void TfrmBaseJukebox::SetInitialised(bool on) { Finitialised = on; }
@@ -475,24 +473,11 @@ void TfrmBaseJukebox::PostInitialise() {
     for (const auto& a : Fargs)
         if (TjukeboxFolders::RootSwitch({a}).empty()) lines.push_back(StripSwitchPrefix(a));
     ProcessCommandLine(lines);
+    ReportDuplicateMessages();
     TiniFile ini = FsettingsStore->Open();
     if (ini.ReadBool("Preferences", "AlwaysOnTop", false)) {
         Fsettings.AlwaysOnTop = true;
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    }
-}
-
-void TfrmBaseJukebox::ProcessCommandLine(const std::vector<std::string>& lines) {
-    if (!Flist) return;
-    for (const auto& line : lines) {
-        std::error_code ec;
-        if (line.empty() || !std::filesystem::is_regular_file(line, ec)) continue;
-        const std::string file = std::filesystem::absolute(line, ec).lexically_normal().string();
-        TaudioTagPtr tag;
-        int index = -1;
-        if (Flist->FileIndex().Find(file, index)) tag = Flist->FileIndex().ObjectAs<TaudioTag>(index);
-        if (!tag) tag = Flist->GlobalList().CreateTagFromFile(file);
-        if (tag) Flist->AddToQueue(*tag);
     }
 }
 
@@ -535,7 +520,11 @@ void TfrmBaseJukebox::StartScreenSaver() {
 
 void TfrmBaseJukebox::keyPressEvent(QKeyEvent* event) {
     // Keys go to the action table, which runs hidden actions too while their shortcut
-    // switch allows it.
+    // switch allows it. Media keys take the multimedia-command road.
+    if (HandleMediaKey(event->key())) {
+        event->accept();
+        return;
+    }
     const QString key = QKeySequence(event->keyCombination()).toString(QKeySequence::PortableText);
     if (!key.isEmpty() && Factions->ExecuteShortcut(key.toStdString())) {
         event->accept();
@@ -637,6 +626,7 @@ void TfrmBaseJukebox::SetPlayControlsVisible(bool visible) {
 
 void TfrmBaseJukebox::ShowStatus(const std::string& text) {
     if (FstatusLine) FstatusLine->setText(QString::fromStdString(text));
+    ShowStatusMessage(text);
 }
 
 bool TfrmBaseJukebox::CheckPassword(const std::string& prompt, const std::string& password) {
@@ -689,6 +679,7 @@ void TfrmBaseJukebox::FormClose() {
         Flist->SaveAll();
         Flist->Jukebox()->SaveQueue();
     }
+    StopRemoteParts();
 }
 
 void TfrmBaseLocalJukebox::CreateFolders() {
@@ -706,6 +697,7 @@ void TfrmBaseLocalJukebox::CreateJukeboxList(std::unique_ptr<TcustomlocalJukebox
 
 void TfrmBaseLocalJukebox::DoInitialise() {
     TfrmBaseJukebox::DoInitialise();
+    InitialiseLocalLayer();
     FlocalReady = true;
 }
 

@@ -10,6 +10,7 @@
 // (`TmainWindowActions`), and the WM_USER command messages reach the same actions.
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,6 +30,12 @@
 #include "remote/wnd_proc_actions.h"
 
 class QLabel;
+
+namespace tunecrest {
+class Tcontroller;
+class TappLauncherList;
+class TscreenSaverDisabler;
+}  // namespace tunecrest
 
 namespace tunecrest {
 
@@ -105,6 +112,27 @@ public:
     // The command line of this start or of a later one: files are queued in order.
     virtual void ProcessCommandLine(const std::vector<std::string>& lines);
 
+    // The window's message doors (main_window_messages.cpp): 0x401 answers the window's
+    // handle, WM_APPCOMMAND runs the media-key action, every other message goes to the
+    // message-bound actions (WM_USER command numbers) under the party-play guards.
+    LRESULT WndProc(uint32_t msg, WPARAM wParam, LPARAM lParam);
+    // The command line as one text (CR LF between items), as the "Message" item and
+    // scripts give it.
+    void RunCommandLine(const std::string& text);
+    // A command line handed over by a later start: the remote-command flag is set while it runs.
+    void RunRemoteCommandLine(const std::vector<std::string>& lines);
+    bool RemoteCommand() const { return FremoteCommand; }
+    // Shown for 2000 ms in the status window while "Show Messages" is on.
+    void ShowStatusMessage(const std::string& text);
+    // Runs slot `slot` (1-based) of the jukebox and tells the outcome in the status.
+    bool ExecuteSlotCommand(int slot);
+    // The remote-control hub, the programs started at start-up and at close, and the
+    // switch that keeps the desktop's screen saver off during video.
+    Tcontroller* ControllerHub() const { return FcontrollerHub.get(); }
+    TappLauncherList& AppLaunchOpen() { return *FappLaunchOpen; }
+    TappLauncherList& AppLaunchClose() { return *FappLaunchClose; }
+    TscreenSaverDisabler* ScreenSaverDisabler() const { return FscreenSaverDisabler.get(); }
+
     // The path to power off after close, set by the exit question.
     bool ShutdownRequested() const { return FshutdownRequested; }
 
@@ -152,6 +180,8 @@ public:
     bool CheckPassword(const std::string& prompt, const std::string& password) override;
 
 protected:
+    // The screen-saver switch; tests give one over fake time-outs and no bus.
+    virtual std::unique_ptr<TscreenSaverDisabler> CreateScreenSaverDisabler();
     virtual void CreateFolders();
     virtual void CreateJukeboxList(std::unique_ptr<TcustomlocalJukeboxList>& list) { (void)list; }
     virtual void CreatePlayer(TcustomMediaPlayer*& player) { (void)player; }
@@ -176,11 +206,25 @@ protected:
     bool FiniExistedAtStartup = false;
 
 private:
+    // Remote-control parts (main_window_messages.cpp), called from the form's phases.
+    void CreateRemoteParts();
+    void BindCommandActions();
+    void ReadRemoteSettings(const TiniFile& ini);
+    void WriteRemoteSettings(TiniFile& ini);
+    void StartRemoteParts();
+    void ReportDuplicateMessages();
+    void StopRemoteParts();
+    bool HandleMediaKey(int qtKey);
+
+    bool FremoteCommand = false;
+    TMessage FcommandMessage;  // the message that runs the current message-bound action
+    std::unique_ptr<Tcontroller> FcontrollerHub;
+    std::unique_ptr<TappLauncherList> FappLaunchOpen, FappLaunchClose;
+    std::unique_ptr<TscreenSaverDisabler> FscreenSaverDisabler;
     void BuildLayout();
     std::vector<TskinnedControl*> SkinnedControls() const;
     void PaintQueueRow(int index, const QRect& rect, QPainter& canvas, TtouchListItemState state);
     void ApplyGeometry();
-    void ScanWhenEmpty();
 
     std::unique_ptr<TjukeboxFolders> Ffolders;
     std::unique_ptr<TsettingsStore> FsettingsStore;
@@ -220,11 +264,24 @@ class TfrmBaseLocalJukebox : public TfrmBaseJukebox {
 public:
     using TfrmBaseJukebox::TfrmBaseJukebox;
     void DoInitialise() override;
+    void PostInitialise() override;
+    // Inherited items, then the scan words and the files to queue (local_layer.cpp).
+    void ProcessCommandLine(const std::vector<std::string>& lines) override;
+    // A media scan of the library folders: `full` empties the library first; `ask`
+    // first offers the 15-second countdown. `andThen` runs once the scan has finished
+    // (not when the countdown was cancelled). The scan runs off the main thread.
+    void MediaScan(bool full, bool ask, std::function<void()> andThen = {});
+    bool Scanning() const { return Fscanning; }
 
 protected:
     void CreateFolders() override;
     void CreateJukeboxList(std::unique_ptr<TcustomlocalJukeboxList>& list) override;
     bool FlocalReady = false;
+
+private:
+    void InitialiseLocalLayer();
+    void RunOneShotScan();
+    bool Fscanning = false;
 };
 
 class TfrmCustomTunecrest : public TfrmBaseLocalJukebox {

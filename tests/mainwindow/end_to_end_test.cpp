@@ -75,7 +75,8 @@ TEST(EndToEnd, SecondStartQueuesTwoTracksThatPlayOnceEachAndAllIsSavedAtClose) {
         form.DoInitialise();
         auto* list = form.JukeboxList();
         ASSERT_NE(list, nullptr);
-        EXPECT_EQ(list->GlobalList().Count(), 3) << "the new root's folder was scanned";
+        // The new root's folder is scanned off the main thread; the window is up meanwhile.
+        EXPECT_TRUE(Pump([&] { return list->GlobalList().Count() == 3; }, 10000)) << "the new root's folder was scanned";
         form.PostInitialise();
         receiver.SetReady([&form](const std::vector<std::string>& lines) { form.ProcessCommandLine(lines); });
 
