@@ -23,6 +23,13 @@ void TdialogEntries::ShowPlaylistDisplay() {
     Prompt().ShowMessage(NotAvailableText("Playlist"), "Tunecrest Audio System");
 }
 
+void TdialogEntries::ShowHistory(TcustomJukeboxList&) {
+    Prompt().ShowMessage(NotAvailableText("History List"), "Tunecrest Audio System");
+}
+void TdialogEntries::ShowReports(TcustomJukeboxList&, const std::string&, const std::string&) {
+    Prompt().ShowMessage(NotAvailableText("Reports"), "Tunecrest Audio System");
+}
+
 int TdialogEntries::SelectString(const std::string& caption, const std::vector<std::string>& items, int selected) {
     if (selected < 0 || selected >= int(items.size())) return -1;
     return Prompt().AskYesNo(items[size_t(selected)] + "?", caption, true) ? selected : -1;

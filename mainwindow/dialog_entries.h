@@ -51,6 +51,11 @@ public:
     virtual void StartCountdown(QWidget* owner, int totalMs, const std::string& caption,
                                 const std::string& groupCaption, const std::string& message,
                                 std::function<void(int)> done);
+    // The play history of the jukebox, and the reports of the library (their settings in
+    // `reportsIni`, their files in `reportsFolder`).
+    virtual void ShowHistory(TcustomJukeboxList& library);
+    virtual void ShowReports(TcustomJukeboxList& library, const std::string& reportsFolder,
+                             const std::string& reportsIni);
     // The clock of the default countdown, in milliseconds; tests install their own.
     std::function<int64_t()> CountdownClock;
 

@@ -21,6 +21,7 @@
 #include "core/system_services.h"
 #include "core/tagger_loader.h"
 #include "core/text_utils.h"
+#include "mainwindow/command_line.h"
 #include "mainwindow/queue_actions.h"
 #include "mainwindow/single_instance.h"
 #include "remote/controller_hub.h"
@@ -692,7 +693,16 @@ void TfrmBaseLocalJukebox::CreateFolders() {
 }
 
 void TfrmBaseLocalJukebox::CreateJukeboxList(std::unique_ptr<TcustomlocalJukeboxList>& list) {
-    list = std::make_unique<TlocalJukeboxList>();
+    auto local = std::make_unique<TlocalJukeboxList>();
+    // The library keeps its own files up to date after each change, except the jukebox's
+    // running playlist; the tracks of known discs are part of the library.
+    local->AutoSaveGlobal = true;
+    local->AutoSavePlaylists = true;
+    local->LoadCDs = true;
+    local->Jukebox()->AutoSavePlaylist = false;
+    local->Jukebox()->AutoSaveQueue = true;
+    local->Jukebox()->AutoSaveStacker = true;
+    list = std::move(local);
 }
 
 void TfrmBaseLocalJukebox::DoInitialise() {
@@ -702,18 +712,17 @@ void TfrmBaseLocalJukebox::DoInitialise() {
 }
 
 void TfrmCustomTunecrest::CreatePlayer(TcustomMediaPlayer*& player) {
-    std::string type;
-    for (const auto& a : Fargs) {
-        static const std::string kSwitch = "-PlayerType=";
-        if (a.size() > kSwitch.size() && SameText(a.substr(0, kSwitch.size()), kSwitch))
-            type = a.substr(kSwitch.size());
-    }
-    if (type.empty()) type = TiniFile(Folders().SettingsFileName()).ReadString("Player", "PlayerType", "DSHOW");
-    FplayerType = SameText(type, "WINAMP") ? "WINAMP" : "DSHOW";
-    if (FplayerType == "WINAMP")
-        player = new TwinampMediaPlayer;
-    else
+    ChoosePlayerType();
+    if (FplayerType == "WINAMP") {
+        auto* engine = new TwinampMediaPlayer;
+        if (!HasSwitch(Fargs, "NOCLASS")) {
+            engine->SetWindowClass(GetProductWord());
+            engine->ConfigName = GetIniFileName();
+        }
+        player = engine;
+    } else {
         player = new TdshowPlayer;
+    }
 }
 
 void TfrmCustomTunecrest::DoInitialise() {

@@ -27,6 +27,7 @@
 #include "mainwindow/playback_controller.h"
 #include "skin/touch_list_box.h"
 #include "remote/main_window_actions.h"
+#include "playback/shifters.h"
 #include "remote/wnd_proc_actions.h"
 
 class QLabel;
@@ -35,6 +36,7 @@ namespace tunecrest {
 class Tcontroller;
 class TappLauncherList;
 class TscreenSaverDisabler;
+class TbackgroundWorker;
 }  // namespace tunecrest
 
 namespace tunecrest {
@@ -88,6 +90,7 @@ public:
     TplaybackController& Controller() { return Fcontroller; }
     TidleMonitor& IdleMonitor() { return *FidleMonitor; }
     bool FirstRun() const { return FfirstRun; }
+    bool HasCreditModeSwitch() const;
     // The windows built elsewhere; the program may install its own entries.
     void SetDialogEntries(std::unique_ptr<TdialogEntries> entries);
     TdialogEntries& DialogEntries() { return *Fdialogs; }
@@ -273,15 +276,35 @@ public:
     void MediaScan(bool full, bool ask, std::function<void()> andThen = {});
     bool Scanning() const { return Fscanning; }
 
+    // Looks for discs whose tracks are not known yet, offers to scan each, and reloads
+    // the CD lists (local_layer.cpp). Refused under party play unless `force`.
+    void RefreshCDs(bool force);
+    // The pitch and tempo links: the window-message program first, else the automation link.
+    Tshifter* ActiveShifter();
+    bool AdvancedScan() const { return FadvancedScan; }
+
 protected:
     void CreateFolders() override;
     void CreateJukeboxList(std::unique_ptr<TcustomlocalJukeboxList>& list) override;
+    void ReadPreferences(const TiniFile& ini) override;
+    void WritePreferences(TiniFile& ini) override;
+    // The two pitch and tempo links; tests give their own.
+    virtual std::unique_ptr<Tshifter> CreatePacemakerLink();
+    virtual std::unique_ptr<Tshifter> CreateAutomationLink();
     bool FlocalReady = false;
 
 private:
     void InitialiseLocalLayer();
+    void BindLocalActions();
     void RunOneShotScan();
+    void QueueFiles(const std::vector<std::string>& files);
     bool Fscanning = false;
+    bool FadvancedScan = false;
+    std::unique_ptr<Tshifter> Fpacemaker, Fchronotron;
+    // Work handed back from the CD reader checks this is still there; the reader is
+    // joined first when the window goes.
+    std::shared_ptr<bool> FlocalAlive = std::make_shared<bool>(true);
+    std::shared_ptr<TbackgroundWorker> FcdWorker;
 };
 
 class TfrmCustomTunecrest : public TfrmBaseLocalJukebox {
@@ -289,12 +312,25 @@ public:
     using TfrmBaseLocalJukebox::TfrmBaseLocalJukebox;
     void DoInitialise() override;
     virtual std::string GetProductTitle() const { return "Tunecrest Audio System Professional"; }
+    virtual std::string GetProductWord() const { return "tunecrest"; }
+    virtual std::string GetIniFileName() const { return "tunecrest.ini"; }
     // "DSHOW" or "WINAMP": the command-line switch, else "PlayerType" of "Player".
     std::string PlayerType() const { return FplayerType; }
+    // Stores another player type; outside start-up the change needs a restart, which the
+    // person is told (product_layer.cpp).
+    void SetPlayerType(const std::string& type);
+    // Whether the party-play settings offer credit mode: the switch "-creditmode".
+    bool CreditModeVisible() const { return HasCreditModeSwitch(); }
 
 protected:
     void CreatePlayer(TcustomMediaPlayer*& player) override;
+    // The switch "-PlayerType=", else the first-run question when an outside player is
+    // installed, else "PlayerType" of "Player"; the choice is stored at once.
+    void ChoosePlayerType();
+    // Where the outside player is installed; empty when it is not (tests fake it).
+    virtual std::string FindOutsidePlayer() const;
     std::string FplayerType = "DSHOW";
+    bool FsettingPlayerType = false;
 };
 
 class TfrmTunecrestMain : public TfrmCustomTunecrest {
