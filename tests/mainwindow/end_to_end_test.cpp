@@ -78,16 +78,23 @@ TEST(EndToEnd, SecondStartQueuesTwoTracksThatPlayOnceEachAndAllIsSavedAtClose) {
         // The new root's folder is scanned off the main thread; the window is up meanwhile.
         EXPECT_TRUE(Pump([&] { return list->GlobalList().Count() == 3; }, 10000)) << "the new root's folder was scanned";
         form.PostInitialise();
-        receiver.SetReady([&form](const std::vector<std::string>& lines) { form.ProcessCommandLine(lines); });
+        receiver.SetReady([&form](const std::vector<std::string>& lines) { form.RunRemoteCommandLine(lines); });
 
         // The second start of the real program hands its two files over and ends.
         const std::string program = std::string(TUNECREST_BIN_DIR) + "/tunecrest";
-        std::vector<std::string> argvText = {program, first, second};
+        // Started in the music folder with names relative to it: the running copy, whose
+        // working folder is another, still finds the files.
+        std::vector<std::string> argvText = {program, "first.wav", "second.wav"};
         std::vector<char*> argv;
         for (auto& a : argvText) argv.push_back(a.data());
         argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addchdir_np(&actions, music.c_str());
         pid_t child = 0;
-        ASSERT_EQ(posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+        const int spawned = posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ASSERT_EQ(spawned, 0);
         int status = -1;
         bool ended = false;
         ASSERT_TRUE(Pump([&] { return ended || (ended = waitpid(child, &status, WNOHANG) == child); }, 15000));
