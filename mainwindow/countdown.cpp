@@ -1,5 +1,8 @@
 #include "mainwindow/countdown.h"
 
+#include <QFontMetrics>
+#include <QLabel>
+#include <algorithm>
 #include <chrono>
 
 #include "mainwindow/dialog_entries.h"
@@ -32,9 +35,18 @@ TcountdownPanel::TcountdownPanel(QWidget* owner, int totalMs, const std::string&
       Fform(std::make_unique<TfrmSkinnedOKCancel>(owner)) {
     Fform->setObjectName("frmRunCountdown");
     Fform->setWindowTitle(QString::fromStdString(caption));
+    // Captions first: the template's font is shrunk where a caption would not fit.
+    Fform->btnOK->SetCaption("Run Now");
+    Fform->btnCancel->SetCaption("Cancel");
     if (const TmySkinButton* look = SkinTemplateButton()) Fform->UseTemplate(*look);
-    Fform->btnOK->SetCaption("&Run Now");
-    Fform->btnCancel->SetCaption("&Cancel");
+    // Wide enough for the message at the template's font, with the buttons below it.
+    const int width = 640;
+    const QFontMetrics metrics(Fform->lblCaption->font());
+    const int textHeight =
+        metrics.boundingRect(QRect(0, 0, width - 50, 10000), Qt::TextWordWrap, QString::fromStdString(Text(15)))
+            .height();
+    Fform->resize(width, std::max(Fform->height(), textHeight + 110));
+    Fform->PlaceButtons();
     // Buttons and keys end the form through done(); its result is the answer. It is shown
     // without a modal loop, so the jukebox keeps playing and painting meanwhile.
     QObject::connect(Fform.get(), &QDialog::finished, this,
@@ -54,7 +66,7 @@ TcountdownPanel::~TcountdownPanel() {
 }
 
 std::string TcountdownPanel::Text(int seconds) const {
-    return FgroupCaption + "\r\n\r\n" + Fmessage + " " + std::to_string(seconds) + " seconds";
+    return FgroupCaption + "\n\n" + Fmessage + " " + std::to_string(seconds) + " seconds";
 }
 
 void TcountdownPanel::Tick() {
