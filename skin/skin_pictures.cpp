@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QImageWriter>
+#include <cstdlib>
 #include <filesystem>
 
 #include "core/safe_file.h"
@@ -10,6 +11,30 @@
 #include "skin/skin_colors.h"
 
 namespace tunecrest {
+
+namespace {
+
+uint32_t U32(const std::string& b, size_t at) {
+    return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 | uint32_t(uint8_t(b[at + 2])) << 16 |
+           uint32_t(uint8_t(b[at + 3])) << 24;
+}
+
+// An uncompressed BMP whose pixel rows run past the end of the file was cut short (an
+// interrupted copy). The decoder would fill the missing rows with black and call it a
+// picture; a skin must not wear that.
+bool BmpCutShort(const std::string& b) {
+    if (b.size() < 54 || b[0] != 'B' || b[1] != 'M' || U32(b, 14) < 40) return false;
+    const int64_t offset = U32(b, 10);
+    const int64_t width = int32_t(U32(b, 18));
+    const int64_t height = int32_t(U32(b, 22));
+    const int64_t bits = uint8_t(b[28]) | uint8_t(b[29]) << 8;
+    const uint32_t compression = U32(b, 30);
+    if (compression != 0 && compression != 3) return false;  // run-length data has no fixed size
+    const int64_t stride = (std::abs(width) * bits + 31) / 32 * 4;
+    return offset + stride * std::abs(height) > int64_t(b.size());
+}
+
+}  // namespace
 
 QImage LoadSkinImage(const std::string& path, std::string* reason) {
     std::string bytes, error;
@@ -31,6 +56,10 @@ QImage LoadSkinImage(const std::string& path, std::string* reason) {
                            int64_t(size.width()) * size.height() > kMaxSkinImagePixels)) {
         if (reason) *reason = "picture too large (" + std::to_string(size.width()) + " x " +
                               std::to_string(size.height()) + ")";
+        return QImage();
+    }
+    if (BmpCutShort(bytes)) {
+        if (reason) *reason = "damaged picture (cut short)";
         return QImage();
     }
     QImage image;
