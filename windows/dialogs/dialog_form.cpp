@@ -2,11 +2,15 @@
 
 #include <cstdlib>
 
+#include <QAbstractItemView>
 #include <QBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 
 #include "core/color_text.h"
+#include "core/global_prefs.h"
+#include "core/services.h"
 #include "skin/component_owner.h"
 #include "skin/modal_runner.h"
 #include "skin/qt_color.h"
@@ -52,7 +56,7 @@ QString DialogStyleSheet(const TformSkinColors& colors)
     const TColor disabled = darkPanel ? LightenColor(panel, 40) : DarkenColor(panel, 40);
     QString css = R"(
 QWidget#dlgBody { background: transparent; }
-QWidget { color: %TEXT%; font-family: "DejaVu Sans"; font-size: 15px; }
+QWidget { color: %TEXT%; }
 QLabel:disabled, QCheckBox:disabled, QRadioButton:disabled, QGroupBox:disabled { color: %DISABLED%; }
 QListWidget, QPlainTextEdit, QTextEdit, QLineEdit, QSpinBox {
   background: %FIELD%; color: %FIELDTEXT%; border: 1px solid %BORDER%; border-radius: 6px;
@@ -103,6 +107,7 @@ TfrmPlainDialog::TfrmPlainDialog(const std::string& caption, QWidget* parent) : 
     outer->addWidget(Fheading);
     Fbody = CreateComponent<QWidget>(this, Panel());
     Fbody->setObjectName("dlgBody");
+    Fbody->setFont(ScreenFont(TFont{"Arial", clWindowText, 11, false}));
     FbodyLayout = new QVBoxLayout(Fbody);
     FbodyLayout->setContentsMargins(0, 0, 0, 0);
     FbodyLayout->setSpacing(8);
@@ -166,10 +171,36 @@ void TfrmPlainDialog::ApplySkin()
         if (auto* button = dynamic_cast<TmySkinButton*>(component)) DressButton(*button);
 }
 
+void TfrmPlainDialog::UseKeyboardEntry(QLineEdit* edit, const std::string& prompt)
+{
+    FkeyboardEdits.emplace_back(edit, prompt);
+    edit->installEventFilter(this);
+}
+
+bool TfrmPlainDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonRelease && GlobalPrefs().OnScreenKeyboardsEnabled()) {
+        for (const auto& [edit, prompt] : FkeyboardEdits) {
+            if (edit != watched || !edit->isEnabled() || edit->isReadOnly()) continue;
+            const std::optional<std::string> answer =
+                Prompt().AskText(windowTitle().toStdString(), prompt, edit->text().toStdString());
+            if (answer) {
+                edit->setText(QString::fromStdString(*answer));
+                Q_EMIT edit->textEdited(edit->text());
+            }
+            return true;
+        }
+    }
+    return TfrmBaseSkinForm::eventFilter(watched, event);
+}
+
 void TfrmPlainDialog::showEvent(QShowEvent* e)
 {
     // Buttons made before a skin was loaded take it now.
     ApplySkin();
+    // A list's current row changes by a touch only: a list taking the focus would make
+    // its first row current by itself.
+    for (QAbstractItemView* view : Fbody->findChildren<QAbstractItemView*>()) view->setFocusPolicy(Qt::NoFocus);
     TfrmBaseSkinForm::showEvent(e);
 }
 

@@ -7,17 +7,16 @@
 #include <string>
 #include <vector>
 
+#include <QBoxLayout>
+
 #include "core/color.h"
+#include "skin/skin_button.h"
 #include "skin/skin_forms.h"
 
-class QBoxLayout;
-class QHBoxLayout;
 class QLabel;
-class QVBoxLayout;
+class QLineEdit;
 
 namespace tunecrest {
-
-class TmySkinButton;
 
 // `text` when it reads on `back`, else white or black, whichever reads better.
 TColor ReadableTextOn(TColor text, TColor back);
@@ -50,11 +49,16 @@ public:
     TmySkinButton* DefaultButton() const { return FdefaultButton; }
     TmySkinButton* CancelButton() const { return FcancelButton; }
 
+    // While the on-screen keyboards are on, a touch on `edit` asks for its text in the
+    // text-entry window (with the keyboard) under `prompt`; OK puts the answer in.
+    void UseKeyboardEntry(QLineEdit* edit, const std::string& prompt);
+
     // Skin colours: the form's own, then the body's style and the heading, and the
     // buttons take the keyboard template's skin when it has one.
     void ApplySkin() override;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* e) override;
     void showEvent(QShowEvent* e) override;
 
@@ -66,6 +70,7 @@ private:
     QVBoxLayout* FbodyLayout = nullptr;
     QHBoxLayout* FbuttonRow = nullptr;
     std::vector<TmySkinButton*> Fbuttons;
+    std::vector<std::pair<QLineEdit*, std::string>> FkeyboardEdits;
     TmySkinButton* FdefaultButton = nullptr;
     TmySkinButton* FcancelButton = nullptr;
 };

@@ -19,9 +19,6 @@ TfrmSelectItem::TfrmSelectItem(QWidget* parent) : TfrmPlainDialog("Select Item",
     auto* layout = new QVBoxLayout(gbItemList);
     lbItems = CreateComponent<QListWidget>(this, gbItemList);
     lbItems->setObjectName("lbItems");
-    // A row becomes current only by a touch: a list that takes the focus would make its
-    // first row current on its own.
-    lbItems->setFocusPolicy(Qt::NoFocus);
     layout->addWidget(lbItems);
     BodyLayout()->addWidget(gbItemList);
     AddButtonSpace();
