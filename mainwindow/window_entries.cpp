@@ -3,8 +3,22 @@
 #include <memory>
 
 #include "mainwindow/main_form.h"
+#include "windows/dialogs/countdown.h"
+#include "windows/dialogs/reports_dialog.h"
 
 namespace tunecrest {
+
+void TwindowEntries::StartCountdown(QWidget*, int totalMs, const std::string& caption,
+                                    const std::string& groupCaption, const std::string& message,
+                                    std::function<void(int)> done) {
+    const int result = RunCountdown(totalMs, caption, groupCaption, message);
+    if (done) done(result);
+}
+
+void TwindowEntries::ShowReports(TcustomJukeboxList& library, const std::string& reportsFolder,
+                                 const std::string& reportsIni) {
+    ::tunecrest::ShowReports(&library, reportsFolder, reportsIni);
+}
 
 void InstallWindowEntries(TfrmBaseJukebox& form) { form.SetDialogEntries(std::make_unique<TwindowEntries>(form)); }
 

@@ -12,6 +12,12 @@ class TwindowEntries : public TdialogEntries {
 public:
     explicit TwindowEntries(TfrmBaseJukebox& form) : Fform(form) {}
 
+    // The countdown dialog, shown modally; its answer goes to `done`.
+    void StartCountdown(QWidget* owner, int totalMs, const std::string& caption, const std::string& groupCaption,
+                        const std::string& message, std::function<void(int)> done) override;
+    void ShowReports(TcustomJukeboxList& library, const std::string& reportsFolder,
+                     const std::string& reportsIni) override;
+
 protected:
     TfrmBaseJukebox& Form() { return Fform; }
 

@@ -21,6 +21,9 @@
 #include "mainwindow/main_form.h"
 #include "mainwindow/qt_dispatcher.h"
 #include "mainwindow/single_instance.h"
+#include "mainwindow/window_entries.h"
+#include "support/scripted_modal_runner.h"
+#include "windows/dialogs/countdown.h"
 #include "remote/program_launcher.h"
 #include "remote/screen_saver_disabler.h"
 #include "skin/skin_button.h"
@@ -294,6 +297,33 @@ TEST(MainWindowMessages, SecondStartHandsOverScanRequestWithCountdownAndNeverClo
     EXPECT_TRUE(form->isVisible());
     EXPECT_FALSE(form->Closing());
     EXPECT_FALSE(form->RemoteCommand());
+}
+
+TEST(MainWindowMessages, TheProgramsEntriesAskWithTheCountdownDialog) {
+    Rig r;
+    r.Seed("[Geometry]\nFullScreen=0\n");
+    auto form = r.Start();
+    form->JukeboxList()->AudioFolders().Add(r.music + "/");
+    r.MakeMusic("one.wav");
+    InstallWindowEntries(*form);
+    auto scripted = std::make_shared<test::TscriptedModalRunner>();
+    test::TscriptedModalRunner& runner = *scripted;
+    TmodalRunnerScope scope(scripted);
+    std::string message;
+    runner.Push([&](QDialog& d) {
+        auto& countdown = dynamic_cast<TfrmRunCountdown&>(d);
+        message = countdown.lblMessage->text().toStdString();
+        QTest::mouseClick(countdown.btnCancel, Qt::LeftButton);
+    });
+    form->RunRemoteCommandLine({"RunScan"});
+    EXPECT_EQ(runner.Titles, (std::vector<std::string>{"Scheduled Media Scan"}));
+    EXPECT_NE(message.find("has received a Full Rescan request"), std::string::npos);
+    EXPECT_FALSE(form->Scanning()) << "cancelled";
+    runner.Push([&](QDialog& d) { QTest::mouseClick(dynamic_cast<TfrmRunCountdown&>(d).btnRunNow, Qt::LeftButton); });
+    form->RunRemoteCommandLine({"RunScan"});
+    EXPECT_TRUE(form->Scanning());
+    ASSERT_TRUE(Pump([&] { return !form->Scanning(); }, 10000));
+    EXPECT_EQ(form->JukeboxList()->GlobalList().Count(), 1);
 }
 
 TEST(MainWindowMessages, RunScanAndExitAtStartUpScansThenCloses) {
