@@ -10,6 +10,7 @@
 #include "core/system_services.h"
 #include "core/tagger_loader.h"
 #include "mainwindow/command_line.h"
+#include "mainwindow/guarded_step.h"
 #include "mainwindow/main_form.h"
 #include "playback/dshow_player.h"
 #include "playback/shifters.h"
@@ -19,15 +20,6 @@ namespace tunecrest {
 namespace {
 constexpr int kScanCountdownMs = 15000;
 
-template <typename Step>
-void RunLocalStep(const char* text, Step step) {
-    try {
-        step();
-    } catch (const std::exception& e) {
-        LogError(std::string(text) + ":\r\n\r\n" + e.what());
-        Prompt().ShowMessage(std::string(text) + ":\r\n\r\n" + e.what(), "Application Error");
-    }
-}
 }  // namespace
 
 void TfrmBaseLocalJukebox::ReadPreferences(const TiniFile& ini) {
@@ -163,7 +155,7 @@ void TfrmBaseLocalJukebox::RefreshCDs(bool force) {
 }
 
 void TfrmBaseLocalJukebox::InitialiseLocalLayer() {
-    RunLocalStep("Error Creating Pitch Links", [&] {
+    RunGuardedStep("Error Creating Pitch Links", [&] {
         if (!Fpacemaker) Fpacemaker = CreatePacemakerLink();
         if (!Fchronotron) Fchronotron = CreateAutomationLink();
     });

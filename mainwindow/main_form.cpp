@@ -22,6 +22,7 @@
 #include "core/tagger_loader.h"
 #include "core/text_utils.h"
 #include "mainwindow/command_line.h"
+#include "mainwindow/guarded_step.h"
 #include "mainwindow/queue_actions.h"
 #include "mainwindow/single_instance.h"
 #include "remote/controller_hub.h"
@@ -120,12 +121,7 @@ TfrmBaseJukebox::~TfrmBaseJukebox() {
 
 template <typename Step>
 void TfrmBaseJukebox::Guard(const char* text, Step step) {
-    try {
-        step();
-    } catch (const std::exception& e) {
-        LogError(std::string(text) + ":\r\n\r\n" + e.what());
-        Prompt().ShowMessage(std::string(text) + ":\r\n\r\n" + e.what(), "Application Error");
-    }
+    RunGuardedStep(text, std::move(step));
 }
 
 void TfrmBaseJukebox::SetDialogEntries(std::unique_ptr<TdialogEntries> entries) {

@@ -11,6 +11,7 @@
 #include "core/services.h"
 #include "core/text_utils.h"
 #include "mainwindow/command_line.h"
+#include "mainwindow/guarded_step.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/single_instance.h"
 #include "remote/controller_hub.h"
@@ -24,17 +25,6 @@ namespace {
 // The prefix that gives status messages their look in the status window.
 constexpr const char* kStatusFont = "<font color=#FFFFFF size=14 name=\"arial\">";
 constexpr int kStatusMessageMs = 2000;
-
-// One step of the window's life that may fail on its own: reported, and the rest goes on.
-template <typename Step>
-void RunStep(const char* text, Step step) {
-    try {
-        step();
-    } catch (const std::exception& e) {
-        LogError(std::string(text) + ":\r\n\r\n" + e.what());
-        Prompt().ShowMessage(std::string(text) + ":\r\n\r\n" + e.what(), "Application Error");
-    }
-}
 
 // The WM_APPCOMMAND command of a media key; 0 for any other key.
 uint32_t AppCommandOfKey(int key) {
@@ -116,10 +106,10 @@ std::unique_ptr<TscreenSaverDisabler> TfrmBaseJukebox::CreateScreenSaverDisabler
 }
 
 void TfrmBaseJukebox::CreateRemoteParts() {
-    RunStep("Error Creating FscreenSaverDisabler", [&] { FscreenSaverDisabler = CreateScreenSaverDisabler(); });
-    RunStep("Error Creating FappLaunchOpen", [&] { FappLaunchOpen = std::make_unique<TappLauncherList>(); });
-    RunStep("Error Creating FappLaunchClose", [&] { FappLaunchClose = std::make_unique<TappLauncherList>(); });
-    RunStep("Error Creating Fcontroller", [&] {
+    RunGuardedStep("Error Creating FscreenSaverDisabler", [&] { FscreenSaverDisabler = CreateScreenSaverDisabler(); });
+    RunGuardedStep("Error Creating FappLaunchOpen", [&] { FappLaunchOpen = std::make_unique<TappLauncherList>(); });
+    RunGuardedStep("Error Creating FappLaunchClose", [&] { FappLaunchClose = std::make_unique<TappLauncherList>(); });
+    RunGuardedStep("Error Creating Fcontroller", [&] {
         FcontrollerHub = std::make_unique<Tcontroller>();
         FcontrollerHub->SetMainWindowActions(this);
     });
@@ -189,14 +179,14 @@ void TfrmBaseJukebox::WriteRemoteSettings(TiniFile& ini) {
 }
 
 void TfrmBaseJukebox::StartRemoteParts() {
-    RunStep("Error Loading Fcontroller", [&] {
+    RunGuardedStep("Error Loading Fcontroller", [&] {
         if (!FcontrollerHub) return;
         const std::string plugins = Folders().ControlPluginsFolder();
         FcontrollerHub->Load(Folders().SettingsFolder() + "controlactions.ini", plugins, false,
                              uintptr_t(winId()), plugins + "settings.ini");
     });
     // Started detached; a program waited for holds back only the ones after it.
-    RunStep("Error Launching Startup Programs", [&] {
+    RunGuardedStep("Error Launching Startup Programs", [&] {
         if (FappLaunchOpen) FappLaunchOpen->ExecuteAll();
     });
 }
@@ -211,11 +201,11 @@ void TfrmBaseJukebox::ReportDuplicateMessages() {
 
 void TfrmBaseJukebox::StopRemoteParts() {
     if (FscreenSaverDisabler) FscreenSaverDisabler->SetActive(false);
-    RunStep("Error saving Fcontroller", [&] {
+    RunGuardedStep("Error saving Fcontroller", [&] {
         std::string error;
         if (FcontrollerHub && !FcontrollerHub->Save(&error)) LogError("The remote-control settings were not saved: " + error);
     });
-    RunStep("Error Launching Close Programs", [&] {
+    RunGuardedStep("Error Launching Close Programs", [&] {
         if (FappLaunchClose) FappLaunchClose->ExecuteAll();
     });
 }

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -18,6 +17,7 @@
 #include "mainwindow/qt_dispatcher.h"
 #include "mainwindow/single_instance.h"
 #include "support/media_files.h"
+#include "support/pump_events.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
 
@@ -26,12 +26,7 @@ extern char** environ;
 namespace tunecrest {
 namespace {
 
-bool Pump(const std::function<bool()>& until, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!until() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return until();
-}
+using test::Pump;
 
 std::vector<std::string> Lines(const std::string& file) {
     std::ifstream in(file);

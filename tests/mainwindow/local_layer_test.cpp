@@ -3,7 +3,6 @@
 // discs found by the CD refresh, and the alarm clock switching play on and off.
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <filesystem>
 #include <fstream>
 
@@ -17,18 +16,14 @@
 #include "support/fake_media_player.h"
 #include "support/media_files.h"
 #include "support/recording_prompt.h"
+#include "support/pump_events.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
 
 namespace tunecrest {
 namespace {
 
-bool Pump(const std::function<bool()>& until, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!until() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return until();
-}
+using test::Pump;
 
 // A pitch and tempo link that records what it was asked.
 class TfakeShifter : public Tshifter {

@@ -5,7 +5,6 @@
 // switch).
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QApplication>
 #include <QKeyEvent>
@@ -30,18 +29,14 @@
 #include "skin/small_dialogs.h"
 #include "support/fake_media_player.h"
 #include "support/media_files.h"
+#include "support/pump_events.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
 
 namespace tunecrest {
 namespace {
 
-bool Pump(const std::function<bool()>& until, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!until() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return until();
-}
+using test::Pump;
 
 class TfakeTimeouts : public TscreenTimeouts {
 public:
