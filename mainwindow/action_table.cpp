@@ -142,6 +142,8 @@ const std::vector<TactionDef>& MainActionTable() {
         {"actnStackerLoadCartridge", "Stacker", "&Load Cartridge", "", 0},
         {"actnStackerAddCartridge", "Stacker", "&Add Cartridge", "", 0},
         {"actnStackerSaveCartridge", "Stacker", "&Save Cartridge", "", 0},
+        {"actnSettingsPlugins", "Settings", "Tag Reader &Plugins", "", 0},
+        {"actnSettingsConfigurePlugins", "Settings", "Configure Tag Reader Plugins", "", 0},
         {"actnPacemakerPitchRaise", "Pitch and Tempo", "Raise Pitch", "", 0},
         {"actnPacemakerPitchLower", "Pitch and Tempo", "Lower Pitch", "", 0},
         {"actnPacemakerPitchReset", "Pitch and Tempo", "Reset Pitch", "", 0},

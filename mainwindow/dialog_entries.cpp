@@ -30,6 +30,10 @@ void TdialogEntries::ShowReports(TcustomJukeboxList&, const std::string&, const 
     Prompt().ShowMessage(NotAvailableText("Reports"), "Tunecrest Audio System");
 }
 
+void TdialogEntries::ConfigurePlugins(std::string&) {
+    Prompt().ShowMessage(NotAvailableText("Tag Read Plugins Configuration"), "Tunecrest Audio System");
+}
+
 int TdialogEntries::SelectString(const std::string& caption, const std::vector<std::string>& items, int selected) {
     if (selected < 0 || selected >= int(items.size())) return -1;
     return Prompt().AskYesNo(items[size_t(selected)] + "?", caption, true) ? selected : -1;

@@ -56,6 +56,9 @@ public:
     virtual void ShowHistory(TcustomJukeboxList& library);
     virtual void ShowReports(TcustomJukeboxList& library, const std::string& reportsFolder,
                              const std::string& reportsIni);
+    // The tag-reader plug-in folder dialog: `folder` comes back as the loader's folder
+    // after whatever the dialog did.
+    virtual void ConfigurePlugins(std::string& folder);
     // The clock of the default countdown, in milliseconds; tests install their own.
     std::function<int64_t()> CountdownClock;
 

@@ -77,6 +77,14 @@ void TfrmBaseLocalJukebox::BindLocalActions() {
         if (JukeboxList())
             DialogEntries().ShowReports(*JukeboxList(), Folders().ReportsFolder(), Folders().ReportsFileName());
     });
+    // The tag-reader plug-in folder; a folder the dialog changed is the loader's from now on.
+    auto plugins = [this](Taction&) {
+        std::string folder = TaggerLoader().PluginFolder();
+        DialogEntries().ConfigurePlugins(folder);
+        if (!folder.empty() && folder != TaggerLoader().PluginFolder()) TaggerLoader().SetPluginFolder(folder);
+    };
+    bind("actnSettingsPlugins", plugins);
+    bind("actnSettingsConfigurePlugins", plugins);
     auto cartridge = [this](const char* name, int what) {
         Actions().Get(name).OnExecute = [this, what](Taction&) {
             auto* list = JukeboxList();

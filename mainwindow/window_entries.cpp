@@ -5,6 +5,8 @@
 #include "mainwindow/main_form.h"
 #include "windows/dialogs/countdown.h"
 #include "windows/dialogs/reports_dialog.h"
+#include "windows/dialogs/tag_plugins.h"
+#include "core/tagger_loader.h"
 
 namespace tunecrest {
 
@@ -19,6 +21,8 @@ void TwindowEntries::ShowReports(TcustomJukeboxList& library, const std::string&
                                  const std::string& reportsIni) {
     ::tunecrest::ShowReports(&library, reportsFolder, reportsIni);
 }
+
+void TwindowEntries::ConfigurePlugins(std::string& folder) { ::tunecrest::ConfigurePlugins(folder, TaggerLoader()); }
 
 void InstallWindowEntries(TfrmBaseJukebox& form) { form.SetDialogEntries(std::make_unique<TwindowEntries>(form)); }
 

@@ -17,6 +17,7 @@ public:
                         const std::string& message, std::function<void(int)> done) override;
     void ShowReports(TcustomJukeboxList& library, const std::string& reportsFolder,
                      const std::string& reportsIni) override;
+    void ConfigurePlugins(std::string& folder) override;
 
 protected:
     TfrmBaseJukebox& Form() { return Fform; }

@@ -195,6 +195,44 @@ TEST(LocalLayer, PitchAndTempoGoToTheActiveLinkWindowProgramFirst) {
                                                           "window pitch up", "window reset", "window tempo down"}));
 }
 
+// The plug-in folder dialog as a script: it offers the folder it was given and hands back another.
+class TpluginEntries : public TdialogEntries {
+public:
+    void ConfigurePlugins(std::string& folder) override {
+        Offered.push_back(folder);
+        folder = Answer;
+    }
+    std::vector<std::string> Offered;
+    std::string Answer;
+};
+
+TEST(LocalLayer, ThePluginFolderDialogChangesTheTagReadersFolder) {
+    Rig r;
+    r.Seed("[Geometry]\nFullScreen=0\n");
+    TtestForm form({"-RootFolder=" + r.root});
+    form.ReadDisplaySettings();
+    form.DoInitialise();
+    auto entries = std::make_unique<TpluginEntries>();
+    TpluginEntries& dialog = *entries;
+    form.SetDialogEntries(std::move(entries));
+    const std::string shipped = TaggerLoader().PluginFolder();
+    const std::string other = r.dir.File("readers") + "/";
+    std::filesystem::create_directories(other);
+    dialog.Answer = shipped;
+    form.RunAction("actnSettingsPlugins");
+    EXPECT_EQ(TaggerLoader().PluginFolder(), shipped) << "unchanged";
+    dialog.Answer = other;
+    form.RunAction("actnSettingsConfigurePlugins");
+    EXPECT_EQ(TaggerLoader().PluginFolder(), other);
+    EXPECT_EQ(dialog.Offered, (std::vector<std::string>{shipped, shipped}));
+    // Kept in the settings and taken again at the next start.
+    form.WriteDisplaySettings();
+    EXPECT_EQ(TiniFile(r.root + "/Settings/settings.ini").ReadString("Paths", "TagReaders", ""), other);
+    TaggerLoader().SetPluginFolder(shipped);
+    form.ReadDisplaySettings();
+    EXPECT_EQ(TaggerLoader().PluginFolder(), other);
+}
+
 TEST(LocalLayer, CartridgesLiveInTheCartridgesFolder) {
     Rig r;
     r.Seed("[Geometry]\nFullScreen=0\n");
