@@ -35,6 +35,11 @@ TactionEditor& ActionEditor() {
     return editor;
 }
 
+TactionListEditor& ActionListEditor() {
+    static TactionListEditor editor;
+    return editor;
+}
+
 std::optional<std::string> AnyWhenEmpty(const std::string& text) {
     if (text.empty()) return std::nullopt;
     return text;
@@ -139,6 +144,7 @@ void TkeyboardKeys::FillList(TmyStringList& list) const {
 
 void SetCommandEditor(TcommandEditor editor) { CommandEditor() = std::move(editor); }
 void SetActionEditor(TactionEditor editor) { ActionEditor() = std::move(editor); }
+void SetActionListEditor(TactionListEditor editor) { ActionListEditor() = std::move(editor); }
 
 void TcustomControllerCommand::Execute() {
     if (OnExecute) OnExecute(this);
@@ -362,7 +368,7 @@ bool TactionCommand::SetParamText(const std::string& text) {
 
 std::shared_ptr<TcontrollerAction> TactionCommand::FindTarget() const {
     TcontrollerAction* action = Action();
-    TcontrollerActionList* list = action ? action->Owner() : nullptr;
+    TcontrollerActionList* list = action ? action->LookupList() : nullptr;
     TcontrollerAction* target = list ? list->FindByName(ActionName) : nullptr;
     return target ? target->shared_from_this() : nullptr;
 }
@@ -679,10 +685,19 @@ void TcontrollerActionList::SaveToIni(TiniFile& ini) const {
     for (const auto& action : Fitems) action->SaveToIni(ini);
 }
 
-bool TcontrollerActionList::Edit() {
-    // The action-list editor belongs to the interface; it edits one action at a time
-    // through the installed action editor.
-    return false;
+bool TcontrollerActionList::Edit() { return ActionListEditor() ? ActionListEditor()(*this) : false; }
+
+TcontrollerActionPtr CloneAction(const TcontrollerAction& action) {
+    auto copy = std::make_shared<TcontrollerAction>();
+    copy->BeginUpdate();
+    copy->SetName(action.Name());
+    copy->SetDescription(action.Description());
+    copy->SetGroup(action.Group());
+    copy->ReadOnly = action.ReadOnly;
+    for (int i = 0; i < action.Commands().Count(); ++i)
+        if (auto command = action.Commands().Items(i)->Clone()) copy->Commands().Add(std::move(command));
+    copy->EndUpdate();
+    return copy;
 }
 
 void TcontrollerActionList::SetSorted(bool value) {

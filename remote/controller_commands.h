@@ -265,6 +265,11 @@ public:
     TcontrollerCommandList& Commands() { return Fcommands; }
     const TcontrollerCommandList& Commands() const { return Fcommands; }
     TcontrollerActionList* Owner() const { return Fowner; }
+    // The list in which Action commands of this action look up their targets: the owner,
+    // or, for a working copy that an editor holds outside any list, the list it was
+    // copied from.
+    TcontrollerActionList* LookupList() const { return Fowner ? Fowner : FlookupList; }
+    void SetLookupList(TcontrollerActionList* list) { FlookupList = list; }
 
     const std::string& Name() const { return Fname; }
     void SetName(const std::string& name);
@@ -295,6 +300,7 @@ private:
     void Changed();
     TcontrollerCommandList Fcommands;
     TcontrollerActionList* Fowner = nullptr;
+    TcontrollerActionList* FlookupList = nullptr;
     std::string Fdescription;
     std::string Fname;
     int FupdateCount = 0;
@@ -306,6 +312,12 @@ using TcontrollerActionPtr = std::shared_ptr<TcontrollerAction>;
 
 using TactionEditor = std::function<bool(TcontrollerAction& action)>;
 void SetActionEditor(TactionEditor editor);
+// A copy of `action` outside any list: same name, description, group, read-only flag and
+// commands (the editors work on such copies and copy back on OK).
+TcontrollerActionPtr CloneAction(const TcontrollerAction& action);
+
+using TactionListEditor = std::function<bool(TcontrollerActionList& list)>;
+void SetActionListEditor(TactionListEditor editor);
 
 struct TactionTreeGroup {
     std::string Label;
@@ -342,6 +354,7 @@ public:
     // skipped and reported, as is every entry that cannot be read.
     void LoadFromIni(const TiniFile& ini, const TloadProblem& problem = {});
     void SaveToIni(TiniFile& ini) const;
+    // Opens the installed action-list editor; false without one or when cancelled.
     bool Edit();
 
     bool Sorted() const { return Fsorted; }
