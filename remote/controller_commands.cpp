@@ -115,17 +115,17 @@ const TkeyboardKeys& KeyboardKeys() {
     return keys;
 }
 
-const TkeyboardKey* TkeyboardKeys::Items(int index) const {
+const TnamedKey* TkeyboardKeys::Items(int index) const {
     return index >= 0 && index < Count() ? &Fkeys[size_t(index)] : nullptr;
 }
 
-const TkeyboardKey* TkeyboardKeys::FindByName(const std::string& name) const {
-    for (const TkeyboardKey& key : Fkeys)
+const TnamedKey* TkeyboardKeys::FindByName(const std::string& name) const {
+    for (const TnamedKey& key : Fkeys)
         if (SameText(key.Name, name)) return &key;
     return nullptr;
 }
 
-const TkeyboardKey* TkeyboardKeys::FindByCode(int32_t code) const { return Items(IndexOfCode(code)); }
+const TnamedKey* TkeyboardKeys::FindByCode(int32_t code) const { return Items(IndexOfCode(code)); }
 
 int TkeyboardKeys::IndexOfCode(int32_t code) const {
     for (size_t i = 0; i < Fkeys.size(); ++i)
@@ -275,7 +275,7 @@ std::string TsendKeyCommand::KeyText() const {
     if (Alt) text += "[Alt]";
     const int32_t code = KeyCode & 0xFFFF;
     if (VirtualKey) {
-        const TkeyboardKey* key = KeyboardKeys().FindByCode(code);
+        const TnamedKey* key = KeyboardKeys().FindByCode(code);
         text += key ? key->Name : "[Undefined]";
     } else if (code != 0) {
         text += Utf8Of(uint32_t(code));

@@ -49,7 +49,7 @@ const std::vector<TshowCommand>& ShowCommands();
 std::string ShowCommandName(int32_t value);
 
 // The named keys offered for virtual-key commands; the first three are the modifiers.
-struct TkeyboardKey {
+struct TnamedKey {
     int32_t Code;
     std::string Name;
 };
@@ -58,9 +58,9 @@ public:
     static constexpr int kFirstOfferedKey = 3;
     int Count() const { return int(Fkeys.size()); }
     // nullptr outside the table.
-    const TkeyboardKey* Items(int index) const;
-    const TkeyboardKey* FindByName(const std::string& name) const;  // without regard to case
-    const TkeyboardKey* FindByCode(int32_t code) const;             // the first row with that code
+    const TnamedKey* Items(int index) const;
+    const TnamedKey* FindByName(const std::string& name) const;  // without regard to case
+    const TnamedKey* FindByCode(int32_t code) const;             // the first row with that code
     int IndexOfCode(int32_t code) const;                            // -1 when absent
     // Clears `list`, then adds the names from the fourth row on.
     void FillList(TmyStringList& list) const;
@@ -68,7 +68,7 @@ public:
 private:
     friend const TkeyboardKeys& KeyboardKeys();
     TkeyboardKeys();
-    std::vector<TkeyboardKey> Fkeys;
+    std::vector<TnamedKey> Fkeys;
 };
 const TkeyboardKeys& KeyboardKeys();
 

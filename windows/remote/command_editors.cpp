@@ -271,7 +271,7 @@ bool EditSendKey(TsendKeyCommand& command)
         const QString text = edCharacter->text();
         command.KeyCode = text.isEmpty() ? 0 : int32_t(text.at(0).unicode());
         command.VirtualKey = false;
-    } else if (const TkeyboardKey* key = KeyboardKeys().FindByName(S(cboKeyList->currentText()))) {
+    } else if (const TnamedKey* key = KeyboardKeys().FindByName(S(cboKeyList->currentText()))) {
         command.KeyCode = key->Code;
         command.VirtualKey = true;
     }

@@ -101,6 +101,8 @@ bool EditAppLauncherList(TappLauncherList& list, const std::string& caption)
     lvLaunchers->setMinimumSize(460, 300);
     lvLaunchers->header()->setStretchLastSection(false);
     lvLaunchers->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    lvLaunchers->header()->resizeSection(1, 200);
+    lvLaunchers->header()->resizeSection(2, 64);
     middle->addWidget(lvLaunchers, 1);
     auto* side = new QVBoxLayout();
     QPushButton* btnAdd = form.AddButton(side, "btnAdd", "&Add");
