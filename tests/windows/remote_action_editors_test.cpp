@@ -16,6 +16,7 @@
 #include "support/recording_prompt.h"
 #include "support/scripted_modal_runner.h"
 #include "support/test_application.h"
+#include "windows/remote_editor_test_support.h"
 #include "windows/remote/remote_editors.h"
 
 namespace tunecrest {
@@ -23,20 +24,9 @@ namespace {
 
 using test::TscriptedModalRunner;
 
-template <typename T>
-T* Find(QDialog& d, const char* name)
-{
-    T* widget = d.findChild<T*>(name);
-    EXPECT_NE(nullptr, widget) << name;
-    return widget;
-}
-void Click(QDialog& d, const char* name) { QTest::mouseClick(Find<QPushButton>(d, name), Qt::LeftButton); }
-void Type(QDialog& d, const char* edit, const char* text)
-{
-    QLineEdit* e = Find<QLineEdit>(d, edit);
-    e->clear();
-    QTest::keyClicks(e, text);
-}
+using test::Click;
+using test::Find;
+using test::Type;
 void Select(QDialog& d, const std::string& name)
 {
     auto* tree = Find<QTreeWidget>(d, "tvActions");

@@ -15,6 +15,7 @@
 #include "remote/remote_test_support.h"
 #include "support/scripted_modal_runner.h"
 #include "support/test_application.h"
+#include "windows/remote_editor_test_support.h"
 #include "windows/remote/remote_editors.h"
 
 namespace tunecrest {
@@ -22,20 +23,9 @@ namespace {
 
 using test::TscriptedModalRunner;
 
-template <typename T>
-T* Find(QDialog& d, const char* name)
-{
-    T* widget = d.findChild<T*>(name);
-    EXPECT_NE(nullptr, widget) << name;
-    return widget;
-}
-void Click(QDialog& d, const char* name) { QTest::mouseClick(Find<QPushButton>(d, name), Qt::LeftButton); }
-void Type(QDialog& d, const char* edit, const char* text)
-{
-    QLineEdit* e = Find<QLineEdit>(d, edit);
-    e->clear();
-    QTest::keyClicks(e, text);
-}
+using test::Click;
+using test::Find;
+using test::Type;
 void Ok(QDialog& d) { Click(d, "btnOK"); }
 void Cancel(QDialog& d) { Click(d, "btnCancel"); }
 

@@ -255,24 +255,9 @@ bool EditActionList(TactionButtonPad& pad)
         work.Add(picked->Name());
         refresh(work.Count() - 1);
     });
-    QObject::connect(btnDelete, &QPushButton::clicked, &form, [&] {
-        const int row = ListBox1->currentRow();
-        if (row < 0) return;
-        work.Delete(row);
-        refresh(row);
-    });
-    QObject::connect(btnMoveUp, &QPushButton::clicked, &form, [&] {
-        const int row = ListBox1->currentRow();
-        if (row <= 0) return;
-        work.MoveUp(row);
-        refresh(row - 1);
-    });
-    QObject::connect(btnMoveDown, &QPushButton::clicked, &form, [&] {
-        const int row = ListBox1->currentRow();
-        if (row < 0 || row >= work.Count() - 1) return;
-        work.MoveDown(row);
-        refresh(row + 1);
-    });
+    WireRowButtons(
+        &form, btnDelete, btnMoveUp, btnMoveDown, work, [ListBox1] { return ListBox1->currentRow(); }, refresh,
+        [&work](int row) { work.Delete(row); });
     QObject::connect(btnEdit, &QPushButton::clicked, &form, [&] {
         EditActions(*work.Source());
         refresh(ListBox1->currentRow());

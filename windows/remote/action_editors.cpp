@@ -123,24 +123,8 @@ bool EditAction(TcontrollerAction& action)
             refresh(selected());
         }
     });
-    QObject::connect(btnCommandDelete, &QPushButton::clicked, &form, [&] {
-        const int row = selected();
-        if (row < 0) return;
-        commands.Delete(row);
-        refresh(row);
-    });
-    QObject::connect(btnMoveUp, &QPushButton::clicked, &form, [&] {
-        const int row = selected();
-        if (row <= 0) return;
-        commands.MoveUp(row);
-        refresh(row - 1);
-    });
-    QObject::connect(btnMoveDown, &QPushButton::clicked, &form, [&] {
-        const int row = selected();
-        if (row < 0 || row >= commands.Count() - 1) return;
-        commands.MoveDown(row);
-        refresh(row + 1);
-    });
+    WireRowButtons(&form, btnCommandDelete, btnMoveUp, btnMoveDown, commands, selected, refresh,
+                   [&commands](int row) { commands.Delete(row); });
     QObject::connect(Button2, &QPushButton::clicked, &form, [&] {
         if (!Prompt().AskYesNo("Are you sure you want to delete ALL commands for this action?", "Confirm Delete All",
                                false))

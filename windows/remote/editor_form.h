@@ -2,12 +2,14 @@
 // Building blocks of the remote-control editors: standard dialogs sized for a touch
 // screen (buttons at least 48 pixels high, a readable font), with OK and Cancel at the
 // bottom right.
+#include <functional>
+
 #include <QDialog>
+#include <QPushButton>
 #include <QString>
 
 class QBoxLayout;
 class QHBoxLayout;
-class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QVBoxLayout;
@@ -32,6 +34,34 @@ public:
 private:
     QVBoxLayout* Fbody;
 };
+
+// Delete, Move Up (from the second row) and Move Down (up to the second-to-last) act on
+// the current row of `list` (anything with Count, MoveUp and MoveDown; `remove` deletes a
+// row), then `refresh` shows the list again with the row selected.
+template <typename Tlist>
+void WireRowButtons(QWidget* form, QPushButton* deleteButton, QPushButton* upButton, QPushButton* downButton,
+                    Tlist& list, std::function<int()> current, std::function<void(int)> refresh,
+                    std::function<void(int)> remove)
+{
+    QObject::connect(deleteButton, &QPushButton::clicked, form, [=, &list] {
+        const int row = current();
+        if (row < 0 || row >= list.Count()) return;
+        remove(row);
+        refresh(row);
+    });
+    QObject::connect(upButton, &QPushButton::clicked, form, [=, &list] {
+        const int row = current();
+        if (row <= 0 || row >= list.Count()) return;
+        list.MoveUp(row);
+        refresh(row - 1);
+    });
+    QObject::connect(downButton, &QPushButton::clicked, form, [=, &list] {
+        const int row = current();
+        if (row < 0 || row >= list.Count() - 1) return;
+        list.MoveDown(row);
+        refresh(row + 1);
+    });
+}
 
 class TcontrollerAction;
 class TcontrollerActionList;

@@ -147,28 +147,12 @@ bool EditAppLauncherList(TappLauncherList& list, const std::string& caption)
         const int row = selected();
         if (TappLauncher* launcher = work.Items(row); launcher && EditAppLauncher(*launcher)) refresh(row);
     });
-    QObject::connect(btnDelete, &QPushButton::clicked, &form, [&] {
-        const int row = selected();
-        if (row < 0) return;
-        work.Remove(row);
-        refresh(row);
-    });
     QObject::connect(btnClear, &QPushButton::clicked, &form, [&] {
         work.Clear();
         refresh(-1);
     });
-    QObject::connect(btnMoveUp, &QPushButton::clicked, &form, [&] {
-        const int row = selected();
-        if (row <= 0) return;
-        work.MoveUp(row);
-        refresh(row - 1);
-    });
-    QObject::connect(btnMoveDown, &QPushButton::clicked, &form, [&] {
-        const int row = selected();
-        if (row < 0 || row >= work.Count() - 1) return;
-        work.MoveDown(row);
-        refresh(row + 1);
-    });
+    WireRowButtons(&form, btnDelete, btnMoveUp, btnMoveDown, work, selected, refresh,
+                   [&work](int row) { work.Remove(row); });
     QObject::connect(btnExecute, &QPushButton::clicked, &form, [&] {
         if (const TappLauncher* launcher = work.Items(selected())) launcher->Execute();
     });
