@@ -27,6 +27,7 @@
 #include "core/string_lists.h"
 #include "remote/controller_commands.h"
 #include "remote/controller_hub.h"
+#include "remote/x11_input.h"
 #include "skin/modal_runner.h"
 #include "windows/remote/editor_form.h"
 #include "windows/remote/remote_editors.h"
@@ -102,11 +103,14 @@ TpointerTargetProbe& PointerProbe()
     return probe;
 }
 
-// The display's own probe: nothing can be asked of other programs' windows without the
-// desktop's help, so the pointer is taken in screen coordinates of the window under it
-// when that window is one of ours, else none.
+// The display's own probe: the X display's active window and the pointer on it; without
+// an X display (a Wayland session), the window under the pointer when it is one of ours.
 bool DisplayPointerTarget(TpointerTarget& target)
 {
+    if (TpointerOnWindow onWindow; X11PointerOnActiveWindow(onWindow)) {
+        target = {onWindow.X, onWindow.Y, onWindow.WindowClass, onWindow.WindowTitle};
+        return true;
+    }
     QWidget* window = QApplication::widgetAt(QCursor::pos());
     if (!window) return false;
     window = window->window();
