@@ -170,7 +170,7 @@ struct TremoteScenes {
                          [](QDialog& d) { d.findChild<QListWidget*>("lbTypes")->setCurrentRow(1); });
         });
         Register("selectaction", "Action picker (generated actions in red)", [](TsampleRemote& r) {
-            return Shoot([&] { SelectAction(r.Hub.ActionList(), r.Projector); });
+            return Shoot([&] { SelectAction(r.Hub.ActionList(), r.Hub.ActionList().FindByName("Activate Group 'Lounge'")); });
         });
         Register("key", "Send key editor", [](TsampleRemote& r) {
             return Shoot([&] { EditCommand(*r.Lights->Commands().Items(0)); });

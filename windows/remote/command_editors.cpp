@@ -19,6 +19,7 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QSpinBox>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -122,6 +123,22 @@ bool DisplayPointerTarget(TpointerTarget& target)
     return true;
 }
 
+constexpr int kReadOnlyRole = Qt::UserRole + 1;
+
+class TreadOnlyDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (!index.data(kReadOnlyRole).toBool()) return;
+        option->palette.setColor(QPalette::Highlight, Qt::red);
+        option->palette.setColor(QPalette::HighlightedText, Qt::white);
+    }
+};
+
 void AddActionNodes(QTreeWidget* tree, const TcontrollerActionList& list, bool includeReadOnly)
 {
     tree->clear();
@@ -130,8 +147,11 @@ void AddActionNodes(QTreeWidget* tree, const TcontrollerActionList& list, bool i
         for (TcontrollerAction* action : group.Actions) {
             auto* child = new QTreeWidgetItem(node, QStringList(Q(action->Name())));
             child->setData(0, Qt::UserRole, QVariant::fromValue<quintptr>(quintptr(action)));
-            // Generated actions stand out in red.
-            if (action->ReadOnly) child->setForeground(0, QBrush(Qt::red));
+            // Generated actions stand out in red (white on red when selected).
+            if (action->ReadOnly) {
+                child->setForeground(0, QBrush(Qt::red));
+                child->setData(0, kReadOnlyRole, true);
+            }
         }
     }
     tree->expandAll();
@@ -160,6 +180,7 @@ QTreeWidget* MakeActionTree(TeditorForm& form, const char* name)
     tree->setHeaderHidden(true);
     tree->setMinimumSize(360, 300);
     tree->setStyleSheet("QTreeView::item { min-height: 36px; }");
+    tree->setItemDelegate(new TreadOnlyDelegate(tree));
     form.Body()->addWidget(tree, 1);
     return tree;
 }
