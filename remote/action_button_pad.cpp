@@ -7,6 +7,10 @@
 
 namespace tunecrest {
 
+TactionButtonPad::~TactionButtonPad() {
+    if (OnDestroy) OnDestroy(this);
+}
+
 std::string TactionButtonPad::Names(int index) const {
     return index >= 0 && index < Count() ? Fnames[size_t(index)] : std::string();
 }

@@ -22,6 +22,10 @@ public:
     static constexpr int DefaultTimeout = 10;
 
     explicit TactionButtonPad(TcontrollerActionList* source = nullptr) : Fsource(source) {}
+    // Tells OnDestroy, so a window showing the pad lets go of it.
+    ~TactionButtonPad() override;
+    TactionButtonPad(const TactionButtonPad&) = delete;
+    TactionButtonPad& operator=(const TactionButtonPad&) = delete;
 
     // The controller's action list, in which the names are looked up.
     TcontrollerActionList* Source() const { return Fsource; }
@@ -69,6 +73,7 @@ public:
     bool Tick();
 
     TNotifyEvent OnChange;
+    TNotifyEvent OnDestroy;
 
 private:
     void Changed();

@@ -163,5 +163,21 @@ TEST_F(ActionPadWindow, EditPicksControllerActionsAndRebuildsOnClose)
     EXPECT_NE(nullptr, hub.ActionList().FindByName("Lights"));
 }
 
+TEST_F(ActionPadWindow, APadFreedWhileShownLeavesTheWindowEmptyAndHidden)
+{
+    auto owned = std::make_unique<TactionButtonPad>(&hub.ActionList());
+    owned->SetNames({"Lights"});
+    form->SetActionList(owned.get());
+    form->ShowPad();
+    owned.reset();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(form->Buttons().empty());
+    EXPECT_EQ(nullptr, form->ActionList());
+    timers.Advance(5000);
+    // A pad given later works as before.
+    form->SetActionList(&pad);
+    EXPECT_EQ(5u, form->Buttons().size());
+}
+
 }  // namespace
 }  // namespace tunecrest

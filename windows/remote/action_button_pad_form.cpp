@@ -64,7 +64,11 @@ TfrmActionButtonPad::TfrmActionButtonPad(QWidget* parent) : TfrmBaseSkinForm(par
     sbClose->SetupFinished();
 }
 
-TfrmActionButtonPad::~TfrmActionButtonPad() { Ftimer->Stop(); }
+TfrmActionButtonPad::~TfrmActionButtonPad()
+{
+    Ftimer->Stop();
+    if (Fpad) Fpad->OnDestroy = nullptr;
+}
 
 int TfrmActionButtonPad::ButtonHeight() const { return std::max(GlobalPrefs().KeySize(), 1); }
 
@@ -81,7 +85,15 @@ void TfrmActionButtonPad::DressButton(TmySkinButton& button) const
 
 void TfrmActionButtonPad::SetActionList(TactionButtonPad* pad)
 {
+    if (Fpad) Fpad->OnDestroy = nullptr;
     Fpad = pad;
+    // A pad freed while shown (its owner closing) takes its buttons with it.
+    if (Fpad)
+        Fpad->OnDestroy = [this](TObject*) {
+            Fpad = nullptr;
+            hide();
+            RebuildButtons();
+        };
     if (Fpad && Fpad->Width > 0 && Fpad->Height > 0) resize(Fpad->Width, Fpad->Height);
     RebuildButtons();
 }
