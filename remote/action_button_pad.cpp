@@ -89,7 +89,8 @@ void TactionButtonPad::LoadFromIni(const TiniFile& ini, const std::string& secti
 
 void TactionButtonPad::SaveToIni(TiniFile& ini, const std::string& section) const {
     ini.EraseSection(section);
-    for (size_t i = 0; i < Fnames.size(); ++i) ini.WriteString(section, "Button" + std::to_string(i), Fnames[i]);
+    for (size_t i = 0; i < Fnames.size(); ++i)
+        ini.WriteString(section, "Button" + std::to_string(i), Fnames[i]);
 }
 
 void TactionButtonPad::LoadSettings(const TiniFile& ini, const std::string& section) {
@@ -104,7 +105,9 @@ void TactionButtonPad::SaveSettings(TiniFile& ini, const std::string& section) c
     ini.WriteInteger(section, "Timeout", Timeout);
 }
 
-bool TactionButtonPad::Tick() { return ++FidleCount > Timeout; }
+bool TactionButtonPad::Tick() {
+    return ++FidleCount > Timeout;
+}
 
 void TactionButtonPad::Changed() {
     if (OnChange) OnChange(this);
@@ -115,7 +118,8 @@ std::vector<TpadCell> LayOutPadButtons(int count, int padWidth, int buttonWidth,
     if (buttonWidth <= 0 || buttonHeight <= 0) return cells;
     const int columns = padWidth / buttonWidth;
     if (columns <= 0) return cells;
-    for (int i = 0; i < count; ++i) cells.push_back({(i % columns) * buttonWidth, (i / columns) * buttonHeight});
+    for (int i = 0; i < count; ++i)
+        cells.push_back({(i % columns) * buttonWidth, (i / columns) * buttonHeight});
     return cells;
 }
 

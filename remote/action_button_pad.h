@@ -18,7 +18,7 @@ class TcontrollerAction;
 class TcontrollerActionList;
 
 class TactionButtonPad : public TObject {
-public:
+  public:
     static constexpr int DefaultTimeout = 10;
 
     explicit TactionButtonPad(TcontrollerActionList* source = nullptr) : Fsource(source) {}
@@ -75,7 +75,7 @@ public:
     TNotifyEvent OnChange;
     TNotifyEvent OnDestroy;
 
-private:
+  private:
     void Changed();
     TcontrollerActionList* Fsource;
     std::vector<std::string> Fnames;

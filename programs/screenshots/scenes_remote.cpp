@@ -24,10 +24,9 @@ namespace {
 // A modal runner that photographs the dialog instead of running it (after `prepare`,
 // which may select rows), and answers Cancel.
 class TgrabRunner : public TmodalRunner {
-public:
+  public:
     explicit TgrabRunner(std::function<void(QDialog&)> prepare = {}) : Fprepare(std::move(prepare)) {}
-    int Run(QDialog& dialog) override
-    {
+    int Run(QDialog& dialog) override {
         if (!Image.isNull()) return mrCancel;  // only the first dialog is the scene's
         dialog.setAttribute(Qt::WA_DontShowOnScreen, true);
         dialog.show();
@@ -40,12 +39,11 @@ public:
     }
     QImage Image;
 
-private:
+  private:
     std::function<void(QDialog&)> Fprepare;
 };
 
-QImage Shoot(const std::function<void()>& open, std::function<void(QDialog&)> prepare = {})
-{
+QImage Shoot(const std::function<void()>& open, std::function<void(QDialog&)> prepare = {}) {
     auto runner = std::make_shared<TgrabRunner>(std::move(prepare));
     TmodalRunnerScope scope(runner);
     open();
@@ -59,8 +57,7 @@ struct TsampleRemote {
     TcontrollerAction* Lights;
     TcontrollerAction* Projector;
 
-    TsampleRemote()
-    {
+    TsampleRemote() {
         TcontrollerActionList& list = Hub.ActionList();
         Lights = list.AddNew();
         Lights->SetName("Lights Up");
@@ -99,8 +96,7 @@ struct TsampleRemote {
     }
 };
 
-void SelectTreeNode(QDialog& d, const char* tree, const char* text)
-{
+void SelectTreeNode(QDialog& d, const char* tree, const char* text) {
     if (auto* view = d.findChild<QTreeWidget*>(tree)) {
         const auto items = view->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
         if (!items.isEmpty()) view->setCurrentItem(items.first());
@@ -108,8 +104,7 @@ void SelectTreeNode(QDialog& d, const char* tree, const char* text)
 }
 
 // Gives the skin of the scene to the preferences, the keyboard and the forms.
-void UsePadSkin(const TsceneContext& ctx)
-{
+void UsePadSkin(const TsceneContext& ctx) {
     static TbitmapContainer store;
     store.Items().Clear();
     store.Items().Add()->SetBitmap(ctx.SkinImage("Keyboard", "KeyImage"));
@@ -123,13 +118,12 @@ void UsePadSkin(const TsceneContext& ctx)
     SkinKeyboard(Keyboard(), ctx.ButtonColor, ctx.PanelColor, ctx.FontColor);
 }
 
-QImage PadScene(const TsceneContext& ctx)
-{
+QImage PadScene(const TsceneContext& ctx) {
     UsePadSkin(ctx);
     TsampleRemote remote;
     TactionButtonPad pad(&remote.Hub.ActionList());
-    pad.SetNames({"Lights Up", "Music Loud", "Projector On", "Activate Group 'Bar'", "Activate Group 'Lounge'",
-                  "Activate Group 'Karaoke'", "Closing Time", "Gone Away"});
+    pad.SetNames({"Lights Up", "Music Loud", "Projector On", "Activate Group 'Bar'",
+                  "Activate Group 'Lounge'", "Activate Group 'Karaoke'", "Closing Time", "Gone Away"});
     TfrmActionButtonPad form;
     form.setAttribute(Qt::WA_DontShowOnScreen, true);
     form.resize(500, 260);
@@ -141,20 +135,17 @@ QImage PadScene(const TsceneContext& ctx)
     return image;
 }
 
-QImage EditorScene(const std::function<QImage(TsampleRemote&)>& shoot)
-{
+QImage EditorScene(const std::function<QImage(TsampleRemote&)>& shoot) {
     TsampleRemote remote;
     return shoot(remote);
 }
 
-void Register(const char* name, const char* title, std::function<QImage(TsampleRemote&)> shoot)
-{
+void Register(const char* name, const char* title, std::function<QImage(TsampleRemote&)> shoot) {
     RegisterScene({"remote", name, title, [shoot](const TsceneContext&) { return EditorScene(shoot); }});
 }
 
 struct TremoteScenes {
-    TremoteScenes()
-    {
+    TremoteScenes() {
         RegisterScene({"remote", "pad", "Action button pad (one name no longer finds its action)", PadScene});
         Register("actions", "Action list editor", [](TsampleRemote& r) {
             return Shoot([&] { EditActions(r.Hub.ActionList()); },
@@ -170,7 +161,9 @@ struct TremoteScenes {
                          [](QDialog& d) { d.findChild<QListWidget*>("lbTypes")->setCurrentRow(1); });
         });
         Register("selectaction", "Action picker (generated actions in red)", [](TsampleRemote& r) {
-            return Shoot([&] { SelectAction(r.Hub.ActionList(), r.Hub.ActionList().FindByName("Activate Group 'Lounge'")); });
+            return Shoot([&] {
+                SelectAction(r.Hub.ActionList(), r.Hub.ActionList().FindByName("Activate Group 'Lounge'"));
+            });
         });
         Register("key", "Send key editor", [](TsampleRemote& r) {
             return Shoot([&] { EditCommand(*r.Lights->Commands().Items(0)); });
@@ -185,7 +178,8 @@ struct TremoteScenes {
             return Shoot([&] { EditCommand(*r.Lights->Commands().Items(3)); });
         });
         Register("message", "Send message editor", [](TsampleRemote& r) {
-            return Shoot([&] { EditCommand(*r.Hub.ActionList().FindByName("Music Loud")->Commands().Items(0)); });
+            return Shoot(
+                [&] { EditCommand(*r.Hub.ActionList().FindByName("Music Loud")->Commands().Items(0)); });
         });
         Register("exec", "Application launch editor", [](TsampleRemote& r) {
             return Shoot([&] { EditCommand(*r.Projector->Commands().Items(0)); });

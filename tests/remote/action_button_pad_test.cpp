@@ -12,7 +12,7 @@ namespace {
 // A hub with two user actions and the generated actions of two control groups; each
 // action counts its runs through a zero-second wait (a wait fires OnExecute and goes on).
 class ActionButtonPadTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         AddCounted("Lights", LightsRuns);
         AddCounted("Music", MusicRuns);
@@ -96,8 +96,9 @@ TEST_F(ActionButtonPadTest, MovesKeepTheirBoundsAndNotifyOncePerChange) {
 
 TEST_F(ActionButtonPadTest, ButtonListReadsOnlyNamesTheControllerHasAndWritesThemInOrder) {
     TiniFile ini;
-    ini.SetText("[ButtonList]\nButton0=Music\nButton1=Nothing Here\nButton2=Activate Group 'Bar'\nButton3=\n"
-                "[Other]\nButton0=Lights\n");
+    ini.SetText(
+        "[ButtonList]\nButton0=Music\nButton1=Nothing Here\nButton2=Activate Group 'Bar'\nButton3=\n"
+        "[Other]\nButton0=Lights\n");
     Pad.LoadFromIni(ini, "ButtonList");
     EXPECT_EQ((std::vector<std::string>{"Music", "Activate Group 'Bar'"}), Pad.NameList());
 

@@ -21,10 +21,13 @@ namespace {
 
 using test::TscriptedModalRunner;
 
-void Press(TmySkinButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center()); }
-void Click(QDialog& d, const char* name) { QTest::mouseClick(d.findChild<QPushButton*>(name), Qt::LeftButton); }
-std::vector<std::string> Lines(QDialog& d)
-{
+void Press(TmySkinButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+}
+void Click(QDialog& d, const char* name) {
+    QTest::mouseClick(d.findChild<QPushButton*>(name), Qt::LeftButton);
+}
+std::vector<std::string> Lines(QDialog& d) {
     std::vector<std::string> lines;
     auto* box = d.findChild<QListWidget*>("ListBox1");
     for (int i = 0; i < box->count(); ++i) lines.push_back(box->item(i)->text().toStdString());
@@ -32,8 +35,7 @@ std::vector<std::string> Lines(QDialog& d)
 }
 
 struct ActionPadWindow : ::testing::Test {
-    void SetUp() override
-    {
+    void SetUp() override {
         test::App();
         GlobalPrefs().SetKeySize(60);
         TcontrollerAction* lights = hub.ActionList().AddNew();
@@ -62,8 +64,7 @@ struct ActionPadWindow : ::testing::Test {
     TmodalRunnerScope scope{runner};
 };
 
-TEST_F(ActionPadWindow, ButtonsFollowTheListInKeySizedColumns)
-{
+TEST_F(ActionPadWindow, ButtonsFollowTheListInKeySizedColumns) {
     const auto& buttons = form->Buttons();
     ASSERT_EQ(5u, buttons.size());
     EXPECT_EQ("Activate Group 'Lounge'", buttons[1]->Caption());
@@ -81,8 +82,7 @@ TEST_F(ActionPadWindow, ButtonsFollowTheListInKeySizedColumns)
     EXPECT_TRUE(buttons[0]->isHidden());  // not even one button fits across
 }
 
-TEST_F(ActionPadWindow, GroupRebuildLeavesThePadValidAndDisablesVanishedActions)
-{
+TEST_F(ActionPadWindow, GroupRebuildLeavesThePadValidAndDisablesVanishedActions) {
     form->ShowPad();
     Press(form->Buttons()[1]);
     EXPECT_EQ("Lounge", hub.GroupList().CurrentGroup());
@@ -102,8 +102,7 @@ TEST_F(ActionPadWindow, GroupRebuildLeavesThePadValidAndDisablesVanishedActions)
     EXPECT_EQ(1, lightsRuns);
 }
 
-TEST_F(ActionPadWindow, HidesAfterItsTimeoutAndAPressRestartsTheCount)
-{
+TEST_F(ActionPadWindow, HidesAfterItsTimeoutAndAPressRestartsTheCount) {
     pad.Timeout = 10;
     form->ShowPad();
     ASSERT_TRUE(form->isVisible());
@@ -124,8 +123,7 @@ TEST_F(ActionPadWindow, HidesAfterItsTimeoutAndAPressRestartsTheCount)
     EXPECT_EQ(0, timers.ActiveCount());
 }
 
-TEST_F(ActionPadWindow, EditPicksControllerActionsAndRebuildsOnClose)
-{
+TEST_F(ActionPadWindow, EditPicksControllerActionsAndRebuildsOnClose) {
     form->ShowPad();
     runner->Push([](QDialog& d) {
         EXPECT_EQ("Edit Action List", d.windowTitle().toStdString());
@@ -136,14 +134,15 @@ TEST_F(ActionPadWindow, EditPicksControllerActionsAndRebuildsOnClose)
         Click(d, "btnMoveDown");  // already last
         Click(d, "btnMoveUp");
         Click(d, "btnAdd");
-        EXPECT_EQ((std::vector<std::string>{"Activate Group 'Lounge'", "Activate Group 'Bar'", "Lights", "Lights",
-                                            "Activate Group 'Bar'"}),
+        EXPECT_EQ((std::vector<std::string>{"Activate Group 'Lounge'", "Activate Group 'Bar'", "Lights",
+                                            "Lights", "Activate Group 'Bar'"}),
                   Lines(d));
         Click(d, "btnClose");
     });
     runner->Push([](QDialog& d) {
         auto* tree = d.findChild<QTreeWidget*>("tvActions");
-        tree->setCurrentItem(tree->findItems("Activate Group 'Bar'", Qt::MatchExactly | Qt::MatchRecursive).first());
+        tree->setCurrentItem(
+            tree->findItems("Activate Group 'Bar'", Qt::MatchExactly | Qt::MatchRecursive).first());
         Click(d, "btnOK");
     });
     Press(form->sbEdit);
@@ -163,8 +162,7 @@ TEST_F(ActionPadWindow, EditPicksControllerActionsAndRebuildsOnClose)
     EXPECT_NE(nullptr, hub.ActionList().FindByName("Lights"));
 }
 
-TEST_F(ActionPadWindow, APadFreedWhileShownLeavesTheWindowEmptyAndHidden)
-{
+TEST_F(ActionPadWindow, APadFreedWhileShownLeavesTheWindowEmptyAndHidden) {
     auto owned = std::make_unique<TactionButtonPad>(&hub.ActionList());
     owned->SetNames({"Lights"});
     form->SetActionList(owned.get());

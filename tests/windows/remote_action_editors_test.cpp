@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <optional>
-
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
 #include <QTreeWidget>
+#include <deque>
+#include <optional>
 
 #include "core/safe_file.h"
 #include "remote/controller_hub.h"
@@ -16,8 +15,8 @@
 #include "support/recording_prompt.h"
 #include "support/scripted_modal_runner.h"
 #include "support/test_application.h"
-#include "windows/remote_editor_test_support.h"
 #include "windows/remote/remote_editors.h"
+#include "windows/remote_editor_test_support.h"
 
 namespace tunecrest {
 namespace {
@@ -27,15 +26,13 @@ using test::TscriptedModalRunner;
 using test::Click;
 using test::Find;
 using test::Type;
-void Select(QDialog& d, const std::string& name)
-{
+void Select(QDialog& d, const std::string& name) {
     auto* tree = Find<QTreeWidget>(d, "tvActions");
     const auto items = tree->findItems(QString::fromStdString(name), Qt::MatchExactly | Qt::MatchRecursive);
     ASSERT_FALSE(items.isEmpty()) << name;
     tree->setCurrentItem(items.first());
 }
-std::vector<std::string> TreeTexts(QDialog& d)
-{
+std::vector<std::string> TreeTexts(QDialog& d) {
     std::vector<std::string> texts;
     auto* tree = Find<QTreeWidget>(d, "tvActions");
     for (int i = 0; i < tree->topLevelItemCount(); ++i) {
@@ -45,8 +42,7 @@ std::vector<std::string> TreeTexts(QDialog& d)
     }
     return texts;
 }
-std::vector<std::string> Lines(QDialog& d, const char* list)
-{
+std::vector<std::string> Lines(QDialog& d, const char* list) {
     std::vector<std::string> lines;
     auto* box = Find<QListWidget>(d, list);
     for (int i = 0; i < box->count(); ++i) lines.push_back(box->item(i)->text().toStdString());
@@ -55,9 +51,9 @@ std::vector<std::string> Lines(QDialog& d, const char* list)
 
 // A prompt whose text entries are scripted.
 class TeditorPrompt : public test::TrecordingPrompt {
-public:
-    std::optional<std::string> AskText(const std::string& title, const std::string&, const std::string& initial) override
-    {
+  public:
+    std::optional<std::string> AskText(const std::string& title, const std::string&,
+                                       const std::string& initial) override {
         Questions.push_back(title + ": " + initial);
         if (Texts.empty()) return std::nullopt;
         auto answer = Texts.front();
@@ -70,29 +66,27 @@ public:
 // A hub loaded from its own files, with two control groups (and so two generated
 // actions), saved back to compare the actions file byte for byte.
 struct ActionEditors : ::testing::Test {
-    void SetUp() override
-    {
+    void SetUp() override {
         test::App();
         previousPrompt = SetPrompt(prompt);
-        ASSERT_TRUE(SafeWriteFile(ActionsFile(),
-                                  "[Lights]\r\nDescription=all on\r\nGroup=Room\r\ncom0={Key}\"Desk\":\"\":\"76\"\r\n"
-                                  "com1={Wait}\"2\"\r\ncom2={Action}\"Music\"\r\n"
-                                  "[Music]\r\nDescription=\r\nGroup=\r\ncom0={Exec}\"/usr/bin/player\":\"\":\"1\"\r\n"));
+        ASSERT_TRUE(SafeWriteFile(
+            ActionsFile(),
+            "[Lights]\r\nDescription=all on\r\nGroup=Room\r\ncom0={Key}\"Desk\":\"\":\"76\"\r\n"
+            "com1={Wait}\"2\"\r\ncom2={Action}\"Music\"\r\n"
+            "[Music]\r\nDescription=\r\nGroup=\r\ncom0={Exec}\"/usr/bin/player\":\"\":\"1\"\r\n"));
         ASSERT_TRUE(SafeWriteFile(SettingsFile(), "[GroupNames]\r\nNames=Bar,Lounge\r\n"));
         hub = std::make_unique<Tcontroller>();
         hub->Load(ActionsFile(), env.Dir.File("ControlPlugins"), false, 0, SettingsFile());
         ASSERT_TRUE(hub->Save());  // the file as the hub writes it
         ReadFileBytes(ActionsFile(), original);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         hub.reset();
         SetPrompt(previousPrompt);
     }
     std::string ActionsFile() const { return env.Dir.File("controlactions.ini"); }
     std::string SettingsFile() const { return env.Dir.File("settings.ini"); }
-    std::string Saved()
-    {
+    std::string Saved() {
         EXPECT_TRUE(hub->Save());
         std::string text;
         ReadFileBytes(ActionsFile(), text);
@@ -109,8 +103,7 @@ struct ActionEditors : ::testing::Test {
     TmodalRunnerScope scope{runner};
 };
 
-TEST_F(ActionEditors, ActionEditorCancelLeavesActionAndFileUntouched)
-{
+TEST_F(ActionEditors, ActionEditorCancelLeavesActionAndFileUntouched) {
     TcontrollerAction& lights = *Actions().FindByName("Lights");
     int changes = 0;
     Actions().OnChange = [&, hubs = Actions().OnChange](TObject* sender) {
@@ -119,7 +112,8 @@ TEST_F(ActionEditors, ActionEditorCancelLeavesActionAndFileUntouched)
     };
     runner->Push([&](QDialog& d) {
         EXPECT_EQ("Edit Action", d.windowTitle().toStdString());
-        EXPECT_EQ((std::vector<std::string>{"Send Key(Desk::L)", "Wait (2)", "Action (Music)"}), Lines(d, "lbCommands"));
+        EXPECT_EQ((std::vector<std::string>{"Send Key(Desk::L)", "Wait (2)", "Action (Music)"}),
+                  Lines(d, "lbCommands"));
         Type(d, "edDescription", "changed");
         Find<QListWidget>(d, "lbCommands")->setCurrentRow(1);
         Click(d, "btnCommandDelete");
@@ -135,8 +129,7 @@ TEST_F(ActionEditors, ActionEditorCancelLeavesActionAndFileUntouched)
     EXPECT_EQ(original, Saved());
 }
 
-TEST_F(ActionEditors, ActionEditorOkCommitsExactlyTheEditsInOneChange)
-{
+TEST_F(ActionEditors, ActionEditorOkCommitsExactlyTheEditsInOneChange) {
     TcontrollerAction& lights = *Actions().FindByName("Lights");
     int changes = 0;
     Actions().OnChange = [&, hubs = Actions().OnChange](TObject* sender) {
@@ -153,7 +146,7 @@ TEST_F(ActionEditors, ActionEditorOkCommitsExactlyTheEditsInOneChange)
         Click(d, "btnMoveUp");  // already first: stays
         EXPECT_EQ(0, list->currentRow());
         list->setCurrentRow(2);
-        Click(d, "btnMoveDown");  // already last: stays
+        Click(d, "btnMoveDown");    // already last: stays
         Click(d, "btnCommandAdd");  // the kind picker, then appended with its defaults
         EXPECT_EQ("Wait (1)", Lines(d, "lbCommands").back());
         list->setCurrentRow(1);
@@ -174,14 +167,14 @@ TEST_F(ActionEditors, ActionEditorOkCommitsExactlyTheEditsInOneChange)
     });
     ASSERT_TRUE(EditAction(lights));
     EXPECT_EQ(1, changes);
-    EXPECT_EQ("[Lights]\r\nDescription=all on\r\nGroup=Hall\r\ncom0={Action}\"Music\"\r\ncom1={Wait}\"2\"\r\n"
-              "com2={Wait}\"4\"\r\n\r\n"
-              "[Music]\r\nDescription=\r\nGroup=\r\ncom0={Exec}\"/usr/bin/player\":\"\":\"1\"\r\n",
-              Saved());
+    EXPECT_EQ(
+        "[Lights]\r\nDescription=all on\r\nGroup=Hall\r\ncom0={Action}\"Music\"\r\ncom1={Wait}\"2\"\r\n"
+        "com2={Wait}\"4\"\r\n\r\n"
+        "[Music]\r\nDescription=\r\nGroup=\r\ncom0={Exec}\"/usr/bin/player\":\"\":\"1\"\r\n",
+        Saved());
 }
 
-TEST_F(ActionEditors, ReadOnlyActionsAreNotEdited)
-{
+TEST_F(ActionEditors, ReadOnlyActionsAreNotEdited) {
     TcontrollerAction& generated = *Actions().FindByName("Activate Group 'Bar'");
     EXPECT_FALSE(EditAction(generated));
     EXPECT_EQ(std::vector<std::string>{"Read-Only Action|This action is Read-Only and cannot be edited."},
@@ -189,10 +182,10 @@ TEST_F(ActionEditors, ReadOnlyActionsAreNotEdited)
     EXPECT_EQ(0, runner->Pending());
 }
 
-TEST_F(ActionEditors, ActionListEditorCancelChangesNothing)
-{
+TEST_F(ActionEditors, ActionListEditorCancelChangesNothing) {
     runner->Push([&](QDialog& d) {
-        EXPECT_EQ((std::vector<std::string>{"[Group Not Assigned]", "  Music", "Room", "  Lights"}), TreeTexts(d));
+        EXPECT_EQ((std::vector<std::string>{"[Group Not Assigned]", "  Music", "Room", "  Lights"}),
+                  TreeTexts(d));
         Click(d, "btnActionAdd");
         Select(d, "Lights");
         Click(d, "btnActionDelete");
@@ -206,8 +199,7 @@ TEST_F(ActionEditors, ActionListEditorCancelChangesNothing)
     EXPECT_EQ(original, Saved());
 }
 
-TEST_F(ActionEditors, DeleteAllRemovesOnlyTheUsersActions)
-{
+TEST_F(ActionEditors, DeleteAllRemovesOnlyTheUsersActions) {
     runner->Push([&](QDialog& d) {
         Click(d, "Button1");
         EXPECT_TRUE(TreeTexts(d).empty());
@@ -232,10 +224,9 @@ TEST_F(ActionEditors, DeleteAllRemovesOnlyTheUsersActions)
     EXPECT_NE(nullptr, Actions().FindByName("Kept"));
 }
 
-TEST_F(ActionEditors, RenameKeepsLettersDigitsAndBlanksAndRefusesTakenNames)
-{
-    prompt->Texts = {std::string("Mu-sic! 2 "), std::string("lights"), std::string("Music 2"), std::string("  "),
-                     std::nullopt};
+TEST_F(ActionEditors, RenameKeepsLettersDigitsAndBlanksAndRefusesTakenNames) {
+    prompt->Texts = {std::string("Mu-sic! 2 "), std::string("lights"), std::string("Music 2"),
+                     std::string("  "), std::nullopt};
     runner->Push([&](QDialog& d) {
         Select(d, "Music");
         Click(d, "btnRename");  // "Music 2"
@@ -248,12 +239,14 @@ TEST_F(ActionEditors, RenameKeepsLettersDigitsAndBlanksAndRefusesTakenNames)
         Click(d, "btnOK");
     });
     ASSERT_TRUE(EditActions(Actions()));
-    EXPECT_EQ((std::vector<std::string>{"Rename Action: Music", "Rename Action: Music 2", "Rename Action: Music 2",
-                                        "Rename Action: Music 2", "Rename Action: Music 2"}),
-              prompt->Questions);
-    EXPECT_EQ((std::vector<std::string>{"Error|The Action Name cannot be empty or the same as another action",
-                                        "Error|The Action Name cannot be empty or the same as another action"}),
-              prompt->Messages);
+    EXPECT_EQ(
+        (std::vector<std::string>{"Rename Action: Music", "Rename Action: Music 2", "Rename Action: Music 2",
+                                  "Rename Action: Music 2", "Rename Action: Music 2"}),
+        prompt->Questions);
+    EXPECT_EQ(
+        (std::vector<std::string>{"Error|The Action Name cannot be empty or the same as another action",
+                                  "Error|The Action Name cannot be empty or the same as another action"}),
+        prompt->Messages);
     EXPECT_NE(nullptr, Actions().FindByName("Music 2"));
     EXPECT_EQ(nullptr, Actions().FindByName("Music"));
     EXPECT_NE(nullptr, Actions().FindByName("Action000"));
@@ -264,8 +257,7 @@ TEST_F(ActionEditors, RenameKeepsLettersDigitsAndBlanksAndRefusesTakenNames)
     EXPECT_NE(std::string::npos, saved.find("[Action000]\r\nDescription=\r\nGroup=\r\n"));
 }
 
-TEST_F(ActionEditors, ActionEditedInsideTheListEditorWaitsForTheListsOk)
-{
+TEST_F(ActionEditors, ActionEditedInsideTheListEditorWaitsForTheListsOk) {
     runner->Push([&](QDialog& d) {
         Select(d, "Music");
         Click(d, "btnActionEdit");
@@ -280,8 +272,7 @@ TEST_F(ActionEditors, ActionEditedInsideTheListEditorWaitsForTheListsOk)
     EXPECT_EQ(original, Saved());
 }
 
-TEST_F(ActionEditors, InstalledEditorsOpenFromTheModel)
-{
+TEST_F(ActionEditors, InstalledEditorsOpenFromTheModel) {
     InstallRemoteEditors();
     runner->Push([](QDialog& d) {
         EXPECT_EQ("frmEditActions", d.objectName().toStdString());

@@ -7,16 +7,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "remote/controller_hub.h"
 #include "remote/remote_test_support.h"
 #include "support/scripted_modal_runner.h"
 #include "support/test_application.h"
-#include "windows/remote_editor_test_support.h"
 #include "windows/remote/remote_editors.h"
+#include "windows/remote_editor_test_support.h"
 
 namespace tunecrest {
 namespace {
@@ -26,11 +26,14 @@ using test::TscriptedModalRunner;
 using test::Click;
 using test::Find;
 using test::Type;
-void Ok(QDialog& d) { Click(d, "btnOK"); }
-void Cancel(QDialog& d) { Click(d, "btnCancel"); }
+void Ok(QDialog& d) {
+    Click(d, "btnOK");
+}
+void Cancel(QDialog& d) {
+    Click(d, "btnCancel");
+}
 
-QTreeWidgetItem* NodeNamed(QTreeWidget* tree, const std::string& text)
-{
+QTreeWidgetItem* NodeNamed(QTreeWidget* tree, const std::string& text) {
     const auto items = tree->findItems(QString::fromStdString(text), Qt::MatchExactly | Qt::MatchRecursive);
     return items.isEmpty() ? nullptr : items.first();
 }
@@ -42,8 +45,7 @@ struct CommandEditors : ::testing::Test {
     TmodalRunnerScope scope{runner};
 };
 
-TEST_F(CommandEditors, KeyEditorStoresSpecialKeysAndUpperCasedCharacters)
-{
+TEST_F(CommandEditors, KeyEditorStoresSpecialKeysAndUpperCasedCharacters) {
     TsendKeyCommand key;
     key.SetParamText("\"Old\":\"Cls\":\"" + std::to_string(kKeyCtrl | 'x') + "\"");
     const std::string before = key.GetParamText();
@@ -70,7 +72,8 @@ TEST_F(CommandEditors, KeyEditorStoresSpecialKeysAndUpperCasedCharacters)
         Ok(d);
     });
     ASSERT_TRUE(EditSendKey(key));
-    EXPECT_EQ("\"Player\":\"\":\"" + std::to_string(0x74 | kKeyShift | kKeyVirtual) + "\"", key.GetParamText());
+    EXPECT_EQ("\"Player\":\"\":\"" + std::to_string(0x74 | kKeyShift | kKeyVirtual) + "\"",
+              key.GetParamText());
 
     // Back to a character: typed letters become capitals, the virtual flag goes.
     runner->Push([](QDialog& d) {
@@ -86,8 +89,7 @@ TEST_F(CommandEditors, KeyEditorStoresSpecialKeysAndUpperCasedCharacters)
     EXPECT_TRUE(key.Shift);
 }
 
-TEST_F(CommandEditors, WaitAndMessageEditorsParseTheirNumbers)
-{
+TEST_F(CommandEditors, WaitAndMessageEditorsParseTheirNumbers) {
     TwaitCommand wait;
     wait.Seconds = 3;
     runner->Push([](QDialog& d) {
@@ -117,12 +119,12 @@ TEST_F(CommandEditors, WaitAndMessageEditorsParseTheirNumbers)
     EXPECT_EQ("\"\":\"Amp\":\"1024\":\"-5\":\"0\"", message.GetParamText());
 }
 
-TEST_F(CommandEditors, LaunchEditorKeepsAShowValueOnlyTheLastRowHas)
-{
+TEST_F(CommandEditors, LaunchEditorKeepsAShowValueOnlyTheLastRowHas) {
     TappExecCommand exec;
     exec.SetParamText("\"/usr/bin/player\":\"--quiet\":\"7\"");
     runner->Push([](QDialog& d) {
-        EXPECT_EQ("Show Minimized and Not Active", Find<QComboBox>(d, "cboShowStyle")->currentText().toStdString());
+        EXPECT_EQ("Show Minimized and Not Active",
+                  Find<QComboBox>(d, "cboShowStyle")->currentText().toStdString());
         EXPECT_EQ(4, Find<QComboBox>(d, "cboShowStyle")->count());
         Ok(d);
     });
@@ -153,8 +155,7 @@ TEST_F(CommandEditors, LaunchEditorKeepsAShowValueOnlyTheLastRowHas)
     EditAppLaunch(exec);
 }
 
-TEST_F(CommandEditors, MouseEditorClampsCoordinatesAndGetTakesThePointedTarget)
-{
+TEST_F(CommandEditors, MouseEditorClampsCoordinatesAndGetTakesThePointedTarget) {
     TmouseCommand mouse;
     runner->Push([](QDialog& d) {
         Find<QCheckBox>(d, "cbRightClick")->setChecked(true);
@@ -190,8 +191,7 @@ TEST_F(CommandEditors, MouseEditorClampsCoordinatesAndGetTakesThePointedTarget)
     SetPointerTargetProbe(previous);
 }
 
-TEST_F(CommandEditors, GroupEditorOffersTheHubsGroups)
-{
+TEST_F(CommandEditors, GroupEditorOffersTheHubsGroups) {
     TcontrolGroupList groups;
     groups.Add("Bar");
     groups.Add("Lounge");
@@ -208,8 +208,7 @@ TEST_F(CommandEditors, GroupEditorOffersTheHubsGroups)
     EXPECT_EQ("Bar", command.GroupName);
 }
 
-TEST_F(CommandEditors, KindPickerNeedsARow)
-{
+TEST_F(CommandEditors, KindPickerNeedsARow) {
     std::string kind = "unchanged";
     runner->Push([](QDialog& d) {
         auto* list = Find<QListWidget>(d, "lbTypes");
@@ -226,8 +225,7 @@ TEST_F(CommandEditors, KindPickerNeedsARow)
     EXPECT_EQ("Exec", kind);
 }
 
-TEST_F(CommandEditors, ActionCommandPicksThroughTheActionPicker)
-{
+TEST_F(CommandEditors, ActionCommandPicksThroughTheActionPicker) {
     TcontrollerActionList list;
     TcontrollerAction* caller = list.AddNew();
     caller->SetName("Caller");

@@ -11,15 +11,15 @@
 namespace tunecrest::test {
 
 template <typename T>
-T* Find(QDialog& d, const char* name)
-{
+T* Find(QDialog& d, const char* name) {
     T* widget = d.findChild<T*>(name);
     EXPECT_NE(nullptr, widget) << name;
     return widget;
 }
-inline void Click(QDialog& d, const char* name) { QTest::mouseClick(Find<QPushButton>(d, name), Qt::LeftButton); }
-inline void Type(QDialog& d, const char* edit, const char* text)
-{
+inline void Click(QDialog& d, const char* name) {
+    QTest::mouseClick(Find<QPushButton>(d, name), Qt::LeftButton);
+}
+inline void Type(QDialog& d, const char* edit, const char* text) {
     QLineEdit* e = Find<QLineEdit>(d, edit);
     e->clear();
     QTest::keyClicks(e, text);

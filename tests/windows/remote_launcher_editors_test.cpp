@@ -18,26 +18,22 @@ namespace {
 
 using test::TscriptedModalRunner;
 
-void Click(QDialog& d, const char* name)
-{
+void Click(QDialog& d, const char* name) {
     auto* button = d.findChild<QPushButton*>(name);
     ASSERT_NE(nullptr, button) << name;
     QTest::mouseClick(button, Qt::LeftButton);
 }
-void Type(QDialog& d, const char* edit, const char* text)
-{
+void Type(QDialog& d, const char* edit, const char* text) {
     QLineEdit* e = d.findChild<QLineEdit*>(edit);
     ASSERT_NE(nullptr, e) << edit;
     e->clear();
     QTest::keyClicks(e, text);
 }
-void SelectRow(QDialog& d, int row)
-{
+void SelectRow(QDialog& d, int row) {
     auto* view = d.findChild<QTreeWidget*>("lvLaunchers");
     view->setCurrentItem(view->topLevelItem(row));
 }
-std::vector<std::string> Rows(QDialog& d)
-{
+std::vector<std::string> Rows(QDialog& d) {
     std::vector<std::string> rows;
     auto* view = d.findChild<QTreeWidget*>("lvLaunchers");
     for (int i = 0; i < view->topLevelItemCount(); ++i) {
@@ -46,16 +42,14 @@ std::vector<std::string> Rows(QDialog& d)
     }
     return rows;
 }
-std::string Saved(const TappLauncherList& list)
-{
+std::string Saved(const TappLauncherList& list) {
     TiniFile ini;
     list.SaveToIni(ini, "LaunchStartup");
     return ini.GetText();
 }
 
 struct LauncherEditors : ::testing::Test {
-    void SetUp() override
-    {
+    void SetUp() override {
         test::App();
         previousPrompt = SetPrompt(prompt);
         TiniFile ini;
@@ -75,8 +69,7 @@ struct LauncherEditors : ::testing::Test {
     TmodalRunnerScope scope{runner};
 };
 
-TEST_F(LauncherEditors, OneLauncherCopiesFileParametersAndWaitOnOkOnly)
-{
+TEST_F(LauncherEditors, OneLauncherCopiesFileParametersAndWaitOnOkOnly) {
     TappLauncher& lights = *list.Items(0);
     runner->Push([](QDialog& d) {
         EXPECT_EQ("/opt/lights", d.findChild<QLineEdit*>("edExecutable")->text().toStdString());
@@ -97,8 +90,7 @@ TEST_F(LauncherEditors, OneLauncherCopiesFileParametersAndWaitOnOkOnly)
     EXPECT_EQ("/opt/dimmer|--off|/opt|3|1", lights.Text());
 }
 
-TEST_F(LauncherEditors, ListCancelKeepsTheListAndItsSection)
-{
+TEST_F(LauncherEditors, ListCancelKeepsTheListAndItsSection) {
     runner->Push([](QDialog& d) {
         EXPECT_EQ("\"Launch on Open\" Setup", d.windowTitle().toStdString());
         EXPECT_EQ((std::vector<std::string>{"/opt/lights|--on|No", "/opt/amp||Yes"}), Rows(d));
@@ -114,8 +106,7 @@ TEST_F(LauncherEditors, ListCancelKeepsTheListAndItsSection)
     EXPECT_EQ(0, changes);
 }
 
-TEST_F(LauncherEditors, ListOkPutsBackExactlyTheEditsInOneChange)
-{
+TEST_F(LauncherEditors, ListOkPutsBackExactlyTheEditsInOneChange) {
     runner->Push([](QDialog& d) {
         Click(d, "btnAdd");  // the launcher editor, OK: appended and selected
         EXPECT_EQ("/opt/screen|-f|No", Rows(d).back());
@@ -146,9 +137,10 @@ TEST_F(LauncherEditors, ListOkPutsBackExactlyTheEditsInOneChange)
     });
     ASSERT_TRUE(EditAppLauncherList(list, "\"Launch on Open\" Setup"));
     EXPECT_EQ(1, changes);
-    EXPECT_EQ("[LaunchStartup]\r\nLauncher0000=/opt/screen|-f||1|0\r\nLauncher0001=/opt/lights|--on|/opt|3|0\r\n"
-              "Launcher0002=/opt/amp|--loud||1|1\r\n",
-              Saved(list));
+    EXPECT_EQ(
+        "[LaunchStartup]\r\nLauncher0000=/opt/screen|-f||1|0\r\nLauncher0001=/opt/lights|--on|/opt|3|0\r\n"
+        "Launcher0002=/opt/amp|--loud||1|1\r\n",
+        Saved(list));
 
     // OK without a change changes nothing.
     runner->Push([](QDialog& d) { Click(d, "btnOK"); });

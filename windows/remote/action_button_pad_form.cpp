@@ -25,12 +25,13 @@ namespace {
 
 constexpr int kTickMs = 1000;
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 // The skin the pad's buttons wear: the preferences' template button, else the dialogs'
 // template key; nullptr keeps the buttons' own look.
-const TmySkinButton* PadTemplate()
-{
+const TmySkinButton* PadTemplate() {
     if (const TmySkinButton* button = GlobalPrefs().SkinButton(); button && !button->SkinBitmap().isNull())
         return button;
     return SkinTemplateButton();
@@ -38,8 +39,8 @@ const TmySkinButton* PadTemplate()
 
 }  // namespace
 
-TfrmActionButtonPad::TfrmActionButtonPad(QWidget* parent) : TfrmBaseSkinForm(parent), Ftimer(MakeControlTimer())
-{
+TfrmActionButtonPad::TfrmActionButtonPad(QWidget* parent)
+    : TfrmBaseSkinForm(parent), Ftimer(MakeControlTimer()) {
     setObjectName("frmActionButtonPad");
     setWindowTitle("Actions");
     SetSizeable(true);
@@ -64,16 +65,16 @@ TfrmActionButtonPad::TfrmActionButtonPad(QWidget* parent) : TfrmBaseSkinForm(par
     sbClose->SetupFinished();
 }
 
-TfrmActionButtonPad::~TfrmActionButtonPad()
-{
+TfrmActionButtonPad::~TfrmActionButtonPad() {
     Ftimer->Stop();
     if (Fpad) Fpad->OnDestroy = nullptr;
 }
 
-int TfrmActionButtonPad::ButtonHeight() const { return std::max(GlobalPrefs().KeySize(), 1); }
+int TfrmActionButtonPad::ButtonHeight() const {
+    return std::max(GlobalPrefs().KeySize(), 1);
+}
 
-void TfrmActionButtonPad::DressButton(TmySkinButton& button) const
-{
+void TfrmActionButtonPad::DressButton(TmySkinButton& button) const {
     const TmySkinButton* templateButton = PadTemplate();
     if (!templateButton) return;
     button.BeginUpdate();
@@ -83,8 +84,7 @@ void TfrmActionButtonPad::DressButton(TmySkinButton& button) const
     button.EndUpdate();
 }
 
-void TfrmActionButtonPad::SetActionList(TactionButtonPad* pad)
-{
+void TfrmActionButtonPad::SetActionList(TactionButtonPad* pad) {
     if (Fpad) Fpad->OnDestroy = nullptr;
     Fpad = pad;
     // A pad freed while shown (its owner closing) takes its buttons with it.
@@ -98,8 +98,7 @@ void TfrmActionButtonPad::SetActionList(TactionButtonPad* pad)
     RebuildButtons();
 }
 
-void TfrmActionButtonPad::RebuildButtons()
-{
+void TfrmActionButtonPad::RebuildButtons() {
     for (TmySkinButton* button : Fbuttons) {
         RemoveComponent(this, button);
         delete button;
@@ -122,8 +121,7 @@ void TfrmActionButtonPad::RebuildButtons()
     LayOutButtons();
 }
 
-void TfrmActionButtonPad::RefreshButtonStates()
-{
+void TfrmActionButtonPad::RefreshButtonStates() {
     for (size_t i = 0; i < Fbuttons.size(); ++i) {
         const bool found = Fpad && Fpad->Resolve(int(i)) != nullptr;
         if (Fbuttons[i]->isEnabled() == found) continue;
@@ -133,8 +131,7 @@ void TfrmActionButtonPad::RefreshButtonStates()
     }
 }
 
-void TfrmActionButtonPad::LayOutButtons()
-{
+void TfrmActionButtonPad::LayOutButtons() {
     const int keySize = ButtonHeight();
     pnlControlButtons->setGeometry(0, height() - keySize, width(), keySize);
     pnlButtons->setGeometry(0, 0, width(), std::max(0, height() - keySize));
@@ -155,8 +152,7 @@ void TfrmActionButtonPad::LayOutButtons()
     }
 }
 
-void TfrmActionButtonPad::PressButton(int index)
-{
+void TfrmActionButtonPad::PressButton(int index) {
     if (!Fpad) return;
     Ftimer->Stop();
     // Looked up now: the action may have been freed and rebuilt since the pad was drawn.
@@ -165,22 +161,19 @@ void TfrmActionButtonPad::PressButton(int index)
     if (isVisible()) Ftimer->Start(kTickMs);
 }
 
-void TfrmActionButtonPad::ShowPad()
-{
+void TfrmActionButtonPad::ShowPad() {
     if (Fpad) Fpad->ResetIdle();
     show();
     raise();
 }
 
-void TfrmActionButtonPad::TimerTick()
-{
+void TfrmActionButtonPad::TimerTick() {
     if (!Fpad) return;
     RefreshButtonStates();
     if (Fpad->Tick()) hide();
 }
 
-void TfrmActionButtonPad::showEvent(QShowEvent* e)
-{
+void TfrmActionButtonPad::showEvent(QShowEvent* e) {
     TfrmBaseSkinForm::showEvent(e);
     if (Fpad) Fpad->ResetIdle();
     for (TmySkinButton* button : {sbEdit, sbClose}) DressButton(*button);
@@ -189,15 +182,13 @@ void TfrmActionButtonPad::showEvent(QShowEvent* e)
     Ftimer->Start(kTickMs);
 }
 
-void TfrmActionButtonPad::hideEvent(QHideEvent* e)
-{
+void TfrmActionButtonPad::hideEvent(QHideEvent* e) {
     Ftimer->Stop();
     if (Fpad) Fpad->ResetIdle();
     TfrmBaseSkinForm::hideEvent(e);
 }
 
-void TfrmActionButtonPad::resizeEvent(QResizeEvent* e)
-{
+void TfrmActionButtonPad::resizeEvent(QResizeEvent* e) {
     TfrmBaseSkinForm::resizeEvent(e);
     if (Fpad) {
         Fpad->Width = width();
@@ -209,8 +200,7 @@ void TfrmActionButtonPad::resizeEvent(QResizeEvent* e)
             move((screen->size().width() - width()) / 2, (screen->size().height() - height()) / 2);
 }
 
-TfrmActionButtonPad& ActionButtonPad()
-{
+TfrmActionButtonPad& ActionButtonPad() {
     static QPointer<TfrmActionButtonPad> window;
     if (!window) {
         window = new TfrmActionButtonPad();
@@ -219,16 +209,16 @@ TfrmActionButtonPad& ActionButtonPad()
     return *window;
 }
 
-void ShowActionButtonPad(TactionButtonPad& pad)
-{
+void ShowActionButtonPad(TactionButtonPad& pad) {
     TfrmActionButtonPad& window = ActionButtonPad();
-    if (window.ActionList() != &pad) window.SetActionList(&pad);
-    else window.RebuildButtons();
+    if (window.ActionList() != &pad)
+        window.SetActionList(&pad);
+    else
+        window.RebuildButtons();
     window.ShowPad();
 }
 
-bool EditActionList(TactionButtonPad& pad)
-{
+bool EditActionList(TactionButtonPad& pad) {
     TeditorForm form("frmEditActionList", "Edit Action List");
     auto* middle = new QHBoxLayout();
     auto* ListBox1 = new QListWidget(&form);
@@ -268,8 +258,8 @@ bool EditActionList(TactionButtonPad& pad)
         refresh(work.Count() - 1);
     });
     WireRowButtons(
-        &form, btnDelete, btnMoveUp, btnMoveDown, work, [ListBox1] { return ListBox1->currentRow(); }, refresh,
-        [&work](int row) { work.Delete(row); });
+        &form, btnDelete, btnMoveUp, btnMoveDown, work, [ListBox1] { return ListBox1->currentRow(); },
+        refresh, [&work](int row) { work.Delete(row); });
     QObject::connect(btnEdit, &QPushButton::clicked, &form, [&] {
         EditActions(*work.Source());
         refresh(ListBox1->currentRow());

@@ -15,7 +15,7 @@ class TcontrolTimer;
 class TmySkinButton;
 
 class TfrmActionButtonPad : public TfrmBaseSkinForm {
-public:
+  public:
     explicit TfrmActionButtonPad(QWidget* parent = nullptr);
     ~TfrmActionButtonPad() override;
 
@@ -43,12 +43,12 @@ public:
     TmySkinButton* sbEdit;
     TmySkinButton* sbClose;
 
-protected:
+  protected:
     void showEvent(QShowEvent* e) override;
     void hideEvent(QHideEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 
-private:
+  private:
     void TimerTick();
     void DressButton(TmySkinButton& button) const;
 

@@ -1,15 +1,14 @@
 // The action editor and the action-list editor. Both work on copies: the action editor on
 // a copy of one action, the list editor on a copy of the whole list, so that Cancel leaves
 // the controller's actions (and controlactions.ini) as they were.
-#include <memory>
-
+#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QFormLayout>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <memory>
 
 #include "core/ini_file.h"
 #include "core/services.h"
@@ -23,12 +22,15 @@ namespace tunecrest {
 
 namespace {
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
-std::string S(const QString& text) { return text.toStdString(); }
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+std::string S(const QString& text) {
+    return text.toStdString();
+}
 
 // What an action holds, as one comparable text: description, group and every command.
-std::string ActionContent(const TcontrollerAction& action)
-{
+std::string ActionContent(const TcontrollerAction& action) {
     std::string text = action.Description() + '\n' + action.Group() + '\n';
     for (int i = 0; i < action.Commands().Count(); ++i) {
         const TcustomControllerCommand* command = action.Commands().Items(i);
@@ -39,16 +41,14 @@ std::string ActionContent(const TcontrollerAction& action)
 }
 
 // The user's actions of a list in their stored form.
-std::string UserActionsText(const TcontrollerActionList& list)
-{
+std::string UserActionsText(const TcontrollerActionList& list) {
     TiniFile ini;
     list.SaveToIni(ini);
     return ini.GetText();
 }
 
 // Keeps only blanks, digits and ASCII letters, then trims.
-std::string CleanActionName(const std::string& text)
-{
+std::string CleanActionName(const std::string& text) {
     std::string kept;
     for (const char c : text)
         if (c == ' ' || (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) kept += c;
@@ -57,8 +57,7 @@ std::string CleanActionName(const std::string& text)
 
 }  // namespace
 
-bool EditAction(TcontrollerAction& action)
-{
+bool EditAction(TcontrollerAction& action) {
     if (action.ReadOnly) return action.Edit();  // tells the user it cannot be edited
     const TcontrollerActionPtr copy = CloneAction(action);
     copy->SetLookupList(action.LookupList());
@@ -126,8 +125,8 @@ bool EditAction(TcontrollerAction& action)
     WireRowButtons(&form, btnCommandDelete, btnMoveUp, btnMoveDown, commands, selected, refresh,
                    [&commands](int row) { commands.Delete(row); });
     QObject::connect(Button2, &QPushButton::clicked, &form, [&] {
-        if (!Prompt().AskYesNo("Are you sure you want to delete ALL commands for this action?", "Confirm Delete All",
-                               false))
+        if (!Prompt().AskYesNo("Are you sure you want to delete ALL commands for this action?",
+                               "Confirm Delete All", false))
             return;
         commands.Clear();
         refresh(-1);
@@ -136,8 +135,10 @@ bool EditAction(TcontrollerAction& action)
         if (TcustomControllerCommand* command = commands.Items(selected())) command->Execute();
     });
     QObject::connect(btnTestAction, &QPushButton::clicked, &form, [&] {
-        if (TcontrollerActionList* list = copy->LookupList()) list->Run(copy.get());
-        else copy->Execute();
+        if (TcontrollerActionList* list = copy->LookupList())
+            list->Run(copy.get());
+        else
+            copy->Execute();
     });
 
     form.resize(640, 520);
@@ -157,8 +158,7 @@ bool EditAction(TcontrollerAction& action)
     return true;
 }
 
-bool EditActions(TcontrollerActionList& list)
-{
+bool EditActions(TcontrollerActionList& list) {
     TeditorForm form("frmEditActions", "Edit Actions");
     QTreeWidget* tvActions = MakeActionTree(form, "tvActions");
     auto* row = new QHBoxLayout();
@@ -219,7 +219,8 @@ bool EditActions(TcontrollerActionList& list)
         }
     });
     QObject::connect(Button1, &QPushButton::clicked, &form, [&] {
-        if (!Prompt().AskYesNo("Are you sure you want to delete ALL actions?", "Confirm Delete All", false)) return;
+        if (!Prompt().AskYesNo("Are you sure you want to delete ALL actions?", "Confirm Delete All", false))
+            return;
         // Only the user's actions: the generated group actions belong to the control
         // groups and come back only when those change.
         work->BeginUpdate();

@@ -1,9 +1,4 @@
 // The command editors, the command-kind picker and the action picker.
-#include <algorithm>
-#include <charconv>
-#include <filesystem>
-#include <limits>
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,6 +18,10 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <charconv>
+#include <filesystem>
+#include <limits>
 
 #include "core/services.h"
 #include "core/string_lists.h"
@@ -37,22 +36,24 @@ namespace tunecrest {
 
 namespace {
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
-std::string S(const QString& text) { return text.toStdString(); }
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+std::string S(const QString& text) {
+    return text.toStdString();
+}
 
 // A decimal number of the given type; `def` when the text is empty, not a number or out
 // of range.
 template <typename T>
-T ParseNumber(const QString& text, T def = 0)
-{
+T ParseNumber(const QString& text, T def = 0) {
     const std::string s = S(text.trimmed());
     T value{};
     const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
     return ec == std::errc() && end == s.data() + s.size() ? value : def;
 }
 
-QLineEdit* AddEdit(QFormLayout* form, QWidget* parent, const char* name, const QString& label)
-{
+QLineEdit* AddEdit(QFormLayout* form, QWidget* parent, const char* name, const QString& label) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(name);
     edit->setMinimumHeight(36);
@@ -60,8 +61,7 @@ QLineEdit* AddEdit(QFormLayout* form, QWidget* parent, const char* name, const Q
     return edit;
 }
 
-QCheckBox* AddCheck(QBoxLayout* row, QWidget* parent, const char* name, const QString& caption)
-{
+QCheckBox* AddCheck(QBoxLayout* row, QWidget* parent, const char* name, const QString& caption) {
     auto* box = new QCheckBox(caption, parent);
     box->setObjectName(name);
     box->setMinimumHeight(36);
@@ -69,8 +69,7 @@ QCheckBox* AddCheck(QBoxLayout* row, QWidget* parent, const char* name, const QS
     return box;
 }
 
-QFormLayout* AddForm(TeditorForm& form)
-{
+QFormLayout* AddForm(TeditorForm& form) {
     auto* layout = new QFormLayout();
     layout->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
     form.Body()->addLayout(layout);
@@ -82,8 +81,7 @@ struct TwindowEdits {
     QLineEdit* edWindowTitle;
     QLineEdit* edWindowClass;
 };
-TwindowEdits AddWindowEdits(QFormLayout* form, QWidget* parent, const TwindowCommand& command)
-{
+TwindowEdits AddWindowEdits(QFormLayout* form, QWidget* parent, const TwindowCommand& command) {
     TwindowEdits edits{AddEdit(form, parent, "edWindowTitle", "Window title:"),
                        AddEdit(form, parent, "edWindowClass", "Window class:")};
     edits.edWindowTitle->setText(Q(command.WindowTitle));
@@ -92,22 +90,19 @@ TwindowEdits AddWindowEdits(QFormLayout* form, QWidget* parent, const TwindowCom
     edits.edWindowClass->setPlaceholderText("any class");
     return edits;
 }
-void StoreWindowEdits(const TwindowEdits& edits, TwindowCommand& command)
-{
+void StoreWindowEdits(const TwindowEdits& edits, TwindowCommand& command) {
     command.WindowTitle = S(edits.edWindowTitle->text());
     command.WindowClass = S(edits.edWindowClass->text());
 }
 
-TpointerTargetProbe& PointerProbe()
-{
+TpointerTargetProbe& PointerProbe() {
     static TpointerTargetProbe probe;
     return probe;
 }
 
 // The display's own probe: the X display's active window and the pointer on it; without
 // an X display (a Wayland session), the window under the pointer when it is one of ours.
-bool DisplayPointerTarget(TpointerTarget& target)
-{
+bool DisplayPointerTarget(TpointerTarget& target) {
     if (TpointerOnWindow onWindow; X11PointerOnActiveWindow(onWindow)) {
         target = {onWindow.X, onWindow.Y, onWindow.WindowClass, onWindow.WindowTitle};
         return true;
@@ -126,12 +121,11 @@ bool DisplayPointerTarget(TpointerTarget& target)
 constexpr int kReadOnlyRole = Qt::UserRole + 1;
 
 class TreadOnlyDelegate : public QStyledItemDelegate {
-public:
+  public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
-    {
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
         QStyledItemDelegate::initStyleOption(option, index);
         if (!index.data(kReadOnlyRole).toBool()) return;
         option->palette.setColor(QPalette::Highlight, Qt::red);
@@ -139,8 +133,7 @@ protected:
     }
 };
 
-void AddActionNodes(QTreeWidget* tree, const TcontrollerActionList& list, bool includeReadOnly)
-{
+void AddActionNodes(QTreeWidget* tree, const TcontrollerActionList& list, bool includeReadOnly) {
     tree->clear();
     for (const TactionTreeGroup& group : list.FillTreeView(includeReadOnly)) {
         auto* node = new QTreeWidgetItem(tree, QStringList(Q(group.Label)));
@@ -157,24 +150,23 @@ void AddActionNodes(QTreeWidget* tree, const TcontrollerActionList& list, bool i
     tree->expandAll();
 }
 
-TcontrollerAction* ActionOfNode(const QTreeWidgetItem* item)
-{
-    return item ? reinterpret_cast<TcontrollerAction*>(item->data(0, Qt::UserRole).value<quintptr>()) : nullptr;
+TcontrollerAction* ActionOfNode(const QTreeWidgetItem* item) {
+    return item ? reinterpret_cast<TcontrollerAction*>(item->data(0, Qt::UserRole).value<quintptr>())
+                : nullptr;
 }
 
-QTreeWidgetItem* NodeOfAction(QTreeWidget* tree, const TcontrollerAction* action)
-{
+QTreeWidgetItem* NodeOfAction(QTreeWidget* tree, const TcontrollerAction* action) {
     if (!action) return nullptr;
     for (int i = 0; i < tree->topLevelItemCount(); ++i)
         for (int j = 0; j < tree->topLevelItem(i)->childCount(); ++j)
-            if (ActionOfNode(tree->topLevelItem(i)->child(j)) == action) return tree->topLevelItem(i)->child(j);
+            if (ActionOfNode(tree->topLevelItem(i)->child(j)) == action)
+                return tree->topLevelItem(i)->child(j);
     return nullptr;
 }
 
 }  // namespace
 
-QTreeWidget* MakeActionTree(TeditorForm& form, const char* name)
-{
+QTreeWidget* MakeActionTree(TeditorForm& form, const char* name) {
     auto* tree = new QTreeWidget(&form);
     tree->setObjectName(name);
     tree->setHeaderHidden(true);
@@ -184,25 +176,23 @@ QTreeWidget* MakeActionTree(TeditorForm& form, const char* name)
     form.Body()->addWidget(tree, 1);
     return tree;
 }
-void FillActionTree(QTreeWidget* tree, const TcontrollerActionList& list, bool includeReadOnly)
-{
+void FillActionTree(QTreeWidget* tree, const TcontrollerActionList& list, bool includeReadOnly) {
     AddActionNodes(tree, list, includeReadOnly);
 }
-TcontrollerAction* ActionOfTreeNode(const QTreeWidgetItem* item) { return ActionOfNode(item); }
-void SelectActionNode(QTreeWidget* tree, const TcontrollerAction* action)
-{
+TcontrollerAction* ActionOfTreeNode(const QTreeWidgetItem* item) {
+    return ActionOfNode(item);
+}
+void SelectActionNode(QTreeWidget* tree, const TcontrollerAction* action) {
     if (QTreeWidgetItem* node = NodeOfAction(tree, action)) tree->setCurrentItem(node);
 }
 
-TpointerTargetProbe SetPointerTargetProbe(TpointerTargetProbe probe)
-{
+TpointerTargetProbe SetPointerTargetProbe(TpointerTargetProbe probe) {
     TpointerTargetProbe previous = std::move(PointerProbe());
     PointerProbe() = std::move(probe);
     return previous;
 }
 
-bool ChooseCommandType(std::string& kind)
-{
+bool ChooseCommandType(std::string& kind) {
     TeditorForm form("frmChooseCommandType", "Choose...");
     auto* lbTypes = new QListWidget(&form);
     lbTypes->setObjectName("lbTypes");
@@ -212,13 +202,13 @@ bool ChooseCommandType(std::string& kind)
     form.AddOkCancel();
     QObject::connect(lbTypes, &QListWidget::itemDoubleClicked, &form, [&form] { form.done(mrOk); });
     form.resize(300, 380);
-    if (!IsOk(RunModal(form)) || !lbTypes->currentItem() || !lbTypes->currentItem()->isSelected()) return false;
+    if (!IsOk(RunModal(form)) || !lbTypes->currentItem() || !lbTypes->currentItem()->isSelected())
+        return false;
     kind = S(lbTypes->currentItem()->text());
     return true;
 }
 
-TcontrollerAction* SelectAction(TcontrollerActionList& list, TcontrollerAction* current)
-{
+TcontrollerAction* SelectAction(TcontrollerActionList& list, TcontrollerAction* current) {
     TeditorForm form("frmSelectAction", "Choose an Action");
     QTreeWidget* tvActions = MakeActionTree(form, "tvActions");
     AddActionNodes(tvActions, list, true);
@@ -229,8 +219,7 @@ TcontrollerAction* SelectAction(TcontrollerActionList& list, TcontrollerAction* 
     return ActionOfNode(tvActions->currentItem());
 }
 
-bool EditSendKey(TsendKeyCommand& command)
-{
+bool EditSendKey(TsendKeyCommand& command) {
     TeditorForm form("frmEditSendKey", "Send Key Properties");
     QFormLayout* fields = AddForm(form);
     const TwindowEdits window = AddWindowEdits(fields, &form, command);
@@ -279,7 +268,8 @@ bool EditSendKey(TsendKeyCommand& command)
 
     if (command.VirtualKey) {
         rbSpecialKey->setChecked(true);
-        cboKeyList->setCurrentIndex(KeyboardKeys().IndexOfCode(command.KeyCode & 0xFFFF) - TkeyboardKeys::kFirstOfferedKey);
+        cboKeyList->setCurrentIndex(KeyboardKeys().IndexOfCode(command.KeyCode & 0xFFFF) -
+                                    TkeyboardKeys::kFirstOfferedKey);
     } else {
         rbCharacter->setChecked(true);
         const char16_t code = char16_t(command.KeyCode & 0xFFFF);
@@ -307,8 +297,7 @@ bool EditSendKey(TsendKeyCommand& command)
     return true;
 }
 
-bool EditWait(TwaitCommand& command)
-{
+bool EditWait(TwaitCommand& command) {
     TeditorForm form("frmEditWait", "Wait Properties");
     QFormLayout* fields = AddForm(form);
     auto* speDelay = new QSpinBox(&form);
@@ -325,8 +314,7 @@ bool EditWait(TwaitCommand& command)
     return true;
 }
 
-bool EditAppLaunch(TappExecCommand& command)
-{
+bool EditAppLaunch(TappExecCommand& command) {
     TeditorForm form("frmEditAppLaunch", "Application Launch Properties");
     QFormLayout* fields = AddForm(form);
     auto* pathRow = new QHBoxLayout();
@@ -354,7 +342,8 @@ bool EditAppLaunch(TappExecCommand& command)
     edParams->setText(Q(command.Parameters));
     QObject::connect(browse, &QPushButton::clicked, &form, [edAppPath] {
         const std::string folder = std::filesystem::path(S(edAppPath->text())).parent_path().string();
-        if (auto file = Prompt().ChooseOpenFile("Choose a Program", "All files (*)", folder)) edAppPath->setText(Q(*file));
+        if (auto file = Prompt().ChooseOpenFile("Choose a Program", "All files (*)", folder))
+            edAppPath->setText(Q(*file));
     });
     form.resize(520, 0);
     if (!IsOk(RunModal(form))) return false;
@@ -365,8 +354,7 @@ bool EditAppLaunch(TappExecCommand& command)
     return true;
 }
 
-bool EditActionCommand(TactionCommand& command)
-{
+bool EditActionCommand(TactionCommand& command) {
     TeditorForm form("frmActionCommand", "Action Command Properties");
     auto* row = new QHBoxLayout();
     auto* edActionName = new QLineEdit(&form);
@@ -403,15 +391,15 @@ bool EditActionCommand(TactionCommand& command)
     return true;
 }
 
-bool EditSendMessage(TsendMessageCommand& command)
-{
+bool EditSendMessage(TsendMessageCommand& command) {
     TeditorForm form("frmSendMessageCommand", "Send Message Properties");
     QFormLayout* fields = AddForm(form);
     const TwindowEdits window = AddWindowEdits(fields, &form, command);
     QLineEdit* edMessageID = AddEdit(fields, &form, "edMessageID", "Message:");
     QLineEdit* edWParam = AddEdit(fields, &form, "edWParam", "wParam:");
     QLineEdit* edLParam = AddEdit(fields, &form, "edLParam", "lParam:");
-    edMessageID->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{0,10}"), edMessageID));
+    edMessageID->setValidator(
+        new QRegularExpressionValidator(QRegularExpression("[0-9]{0,10}"), edMessageID));
     for (QLineEdit* e : {edWParam, edLParam})
         e->setValidator(new QRegularExpressionValidator(QRegularExpression("-?[0-9]{0,10}"), e));
     edMessageID->setText(QString::number(command.MessageID));
@@ -427,8 +415,7 @@ bool EditSendMessage(TsendMessageCommand& command)
     return true;
 }
 
-bool EditMouse(TmouseCommand& command)
-{
+bool EditMouse(TmouseCommand& command) {
     TeditorForm form("frmEditMouse", "Mouse Command Properties");
     auto* buttons = new QHBoxLayout();
     QCheckBox* cbLeftClick = AddCheck(buttons, &form, "cbLeftClick", "Left");
@@ -501,8 +488,7 @@ bool EditMouse(TmouseCommand& command)
     return true;
 }
 
-bool EditActivateGroup(TgroupActivateCommand& command, const TcontrolGroupList* groups)
-{
+bool EditActivateGroup(TgroupActivateCommand& command, const TcontrolGroupList* groups) {
     TeditorForm form("frmEditActivateGroup", "Activate Group Properties");
     QFormLayout* fields = AddForm(form);
     auto* cboGroupName = new QComboBox(&form);
@@ -514,16 +500,17 @@ bool EditActivateGroup(TgroupActivateCommand& command, const TcontrolGroupList* 
     if (groups)
         for (int i = 0; i < groups->Count(); ++i) cboGroupName->addItem(Q(groups->Strings(i)));
     const int index = cboGroupName->findText(Q(command.GroupName));
-    if (index >= 0) cboGroupName->setCurrentIndex(index);
-    else cboGroupName->setEditText(Q(command.GroupName));
+    if (index >= 0)
+        cboGroupName->setCurrentIndex(index);
+    else
+        cboGroupName->setEditText(Q(command.GroupName));
     form.resize(400, 0);
     if (!IsOk(RunModal(form))) return false;
     command.GroupName = S(cboGroupName->currentText());
     return true;
 }
 
-bool EditCommand(TcustomControllerCommand& command)
-{
+bool EditCommand(TcustomControllerCommand& command) {
     if (auto* c = dynamic_cast<TsendKeyCommand*>(&command)) return EditSendKey(*c);
     if (auto* c = dynamic_cast<TwaitCommand*>(&command)) return EditWait(*c);
     if (auto* c = dynamic_cast<TappExecCommand*>(&command)) return EditAppLaunch(*c);
@@ -537,8 +524,7 @@ bool EditCommand(TcustomControllerCommand& command)
     return false;
 }
 
-void InstallRemoteEditors()
-{
+void InstallRemoteEditors() {
     SetCommandEditor([](TcustomControllerCommand& command) { return EditCommand(command); });
     SetActionEditor([](TcontrollerAction& action) { return EditAction(action); });
     SetActionListEditor([](TcontrollerActionList& list) { return EditActions(list); });

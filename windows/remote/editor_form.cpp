@@ -8,8 +8,7 @@
 
 namespace tunecrest {
 
-TeditorForm::TeditorForm(const char* objectName, const QString& caption, QWidget* parent) : QDialog(parent)
-{
+TeditorForm::TeditorForm(const char* objectName, const QString& caption, QWidget* parent) : QDialog(parent) {
     setObjectName(objectName);
     setWindowTitle(caption);
     QFont f = font();
@@ -20,8 +19,7 @@ TeditorForm::TeditorForm(const char* objectName, const QString& caption, QWidget
     Fbody->setSpacing(8);
 }
 
-QPushButton* TeditorForm::AddButton(QBoxLayout* row, const char* name, const QString& caption)
-{
+QPushButton* TeditorForm::AddButton(QBoxLayout* row, const char* name, const QString& caption) {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(name);
     button->setMinimumHeight(kEditorButtonHeight);
@@ -31,8 +29,7 @@ QPushButton* TeditorForm::AddButton(QBoxLayout* row, const char* name, const QSt
     return button;
 }
 
-void TeditorForm::AddOkCancel(const char* okName, const QString& okCaption)
-{
+void TeditorForm::AddOkCancel(const char* okName, const QString& okCaption) {
     auto* row = new QHBoxLayout();
     row->addStretch(1);
     btnOK = AddButton(row, okName, okCaption);

@@ -2,11 +2,10 @@
 // Building blocks of the remote-control editors: standard dialogs sized for a touch
 // screen (buttons at least 48 pixels high, a readable font), with OK and Cancel at the
 // bottom right.
-#include <functional>
-
 #include <QDialog>
 #include <QPushButton>
 #include <QString>
+#include <functional>
 
 class QBoxLayout;
 class QHBoxLayout;
@@ -21,7 +20,7 @@ constexpr int kEditorButtonHeight = 48;
 
 // A dialog named `objectName` under `caption`, with a vertical layout.
 class TeditorForm : public QDialog {
-public:
+  public:
     TeditorForm(const char* objectName, const QString& caption, QWidget* parent = nullptr);
     QVBoxLayout* Body() const { return Fbody; }
     // A button named `name` of touch size.
@@ -31,7 +30,7 @@ public:
     QPushButton* btnOK = nullptr;
     QPushButton* btnCancel = nullptr;
 
-private:
+  private:
     QVBoxLayout* Fbody;
 };
 
@@ -41,8 +40,7 @@ private:
 template <typename Tlist>
 void WireRowButtons(QWidget* form, QPushButton* deleteButton, QPushButton* upButton, QPushButton* downButton,
                     Tlist& list, std::function<int()> current, std::function<void(int)> refresh,
-                    std::function<void(int)> remove)
-{
+                    std::function<void(int)> remove) {
     QObject::connect(deleteButton, &QPushButton::clicked, form, [=, &list] {
         const int row = current();
         if (row < 0 || row >= list.Count()) return;

@@ -1,7 +1,4 @@
 // The editors of the programs started with the jukebox: one launcher, and a whole list.
-#include <filesystem>
-#include <memory>
-
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -10,6 +7,8 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <filesystem>
+#include <memory>
 
 #include "core/services.h"
 #include "remote/program_launcher.h"
@@ -21,19 +20,21 @@ namespace tunecrest {
 
 namespace {
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
-std::string S(const QString& text) { return text.toStdString(); }
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+std::string S(const QString& text) {
+    return text.toStdString();
+}
 
 // The launchers in their stored form, for telling whether anything changed.
-std::string ListText(const TappLauncherList& list)
-{
+std::string ListText(const TappLauncherList& list) {
     std::string text;
     for (int i = 0; i < list.Count(); ++i) text += list.Items(i)->Text() + '\n';
     return text;
 }
 
-void CopyList(const TappLauncherList& from, TappLauncherList& to)
-{
+void CopyList(const TappLauncherList& from, TappLauncherList& to) {
     to.BeginUpdate();
     to.Clear();
     for (int i = 0; i < from.Count(); ++i) to.Add(std::make_unique<TappLauncher>(*from.Items(i)));
@@ -42,8 +43,7 @@ void CopyList(const TappLauncherList& from, TappLauncherList& to)
 
 }  // namespace
 
-bool EditAppLauncher(TappLauncher& launcher)
-{
+bool EditAppLauncher(TappLauncher& launcher) {
     TeditorForm form("frmEditAppLauncher", "Program to Launch");
     auto* fields = new QFormLayout();
     auto* exeRow = new QHBoxLayout();
@@ -89,8 +89,7 @@ bool EditAppLauncher(TappLauncher& launcher)
     return true;
 }
 
-bool EditAppLauncherList(TappLauncherList& list, const std::string& caption)
-{
+bool EditAppLauncherList(TappLauncherList& list, const std::string& caption) {
     TeditorForm form("frmEditAppLauncherList", Q(caption));
     auto* middle = new QHBoxLayout();
     auto* lvLaunchers = new QTreeWidget(&form);
@@ -125,8 +124,8 @@ bool EditAppLauncherList(TappLauncherList& list, const std::string& caption)
         lvLaunchers->clear();
         for (int i = 0; i < work.Count(); ++i) {
             const TappLauncher* launcher = work.Items(i);
-            new QTreeWidgetItem(lvLaunchers, {Q(launcher->FileName), Q(launcher->Parameters),
-                                              launcher->Wait ? "Yes" : "No"});
+            new QTreeWidgetItem(
+                lvLaunchers, {Q(launcher->FileName), Q(launcher->Parameters), launcher->Wait ? "Yes" : "No"});
         }
         if (select >= work.Count()) select = work.Count() - 1;
         if (select >= 0) lvLaunchers->setCurrentItem(lvLaunchers->topLevelItem(select));
