@@ -200,5 +200,40 @@ TEST(X11Input, KeysAndClicksReachAWindowOverXTest) {
     EXPECT_FALSE(sender->SendKey(key));
 }
 
+TEST(X11Input, PointerTargetIsTheActiveWindowInItsClientCoordinates) {
+    TtestDisplay display;
+    if (display.Name().empty()) GTEST_SKIP() << "No X display and no Xvfb installed: pointer target not tested";
+    TscopedEnv env("DISPLAY", display.Name().c_str());
+    TclientWindow window(display.Name());
+    Display* d = XOpenDisplay(display.Name().c_str());
+    ASSERT_NE(nullptr, d);
+    const Window root = DefaultRootWindow(d);
+    TpointerOnWindow target;
+    // No window is active yet: there is no target.
+    XDeleteProperty(d, root, XInternAtom(d, "_NET_ACTIVE_WINDOW", False));
+    XSync(d, False);
+    EXPECT_FALSE(X11PointerOnActiveWindow(target));
+
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(d, root, XInternAtom(d, "_NET_CLIENT_LIST", False), 0, 1, False, XA_WINDOW, &type, &format,
+                       &count, &after, &data);
+    ASSERT_EQ(1u, count);
+    const unsigned long active = *reinterpret_cast<unsigned long*>(data);
+    XFree(data);
+    XChangeProperty(d, root, XInternAtom(d, "_NET_ACTIVE_WINDOW", False), XA_WINDOW, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&active), 1);
+    XWarpPointer(d, 0, root, 0, 0, 0, 0, 20 + 42, 30 + 17);
+    XSync(d, False);
+    ASSERT_TRUE(X11PointerOnActiveWindow(target));
+    EXPECT_EQ(42, target.X);
+    EXPECT_EQ(17, target.Y);
+    EXPECT_EQ("TestPlayer", target.WindowClass);
+    EXPECT_EQ("Test Player \xE2\x99\xAB", target.WindowTitle);
+    XCloseDisplay(d);
+}
+
 }  // namespace
 }  // namespace tunecrest
