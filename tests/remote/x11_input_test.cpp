@@ -13,10 +13,12 @@
 
 #include <cstdlib>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "platform/launch_program.h"
 #include "remote_test_support.h"
+#include "support/private_x_server.h"
 
 // Xlib's macros (None, Bool, Status) must come after every other header.
 #include <X11/Xatom.h>
@@ -81,38 +83,21 @@ public:
             Fname = display;
             return;
         }
-        const std::string xvfb = FindOnPath("Xvfb");
-        if (xvfb.empty()) return;
-        for (int number = 90 + int(getpid() % 200); number < 400 && Fname.empty(); number += 7) {
-            const std::string name = ":" + std::to_string(number);
-            if (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number))) continue;
-            Fpid = LaunchProgram((std::filesystem::path(xvfb) / "Xvfb").string(),
-                                 {name, "-nolisten", "tcp", "-screen", "0", "640x480x24"});
-            for (int i = 0; i < 100 && Fpid; ++i) {
-                if (Display* d = XOpenDisplay(name.c_str())) {
-                    XCloseDisplay(d);
-                    Fname = name;
-                    break;
-                }
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            }
-            if (Fname.empty() && Fpid) kill(Fpid, SIGTERM);
-        }
-    }
-    ~TtestDisplay() {
-        if (Fpid) kill(Fpid, SIGTERM);
+        Fserver.emplace();
+        Fname = Fserver->Name();
     }
     const std::string& Name() const { return Fname; }
 
 private:
+    std::optional<test::TprivateXServer> Fserver;
     std::string Fname;
-    pid_t Fpid = 0;
 };
 
 // A client window as a desktop would list it: class, title and the root's client list.
 class TclientWindow {
 public:
     explicit TclientWindow(const std::string& display) : Fd(XOpenDisplay(display.c_str())) {
+        if (!Fd) throw std::runtime_error("cannot open the X display " + display);
         const Window root = DefaultRootWindow(Fd);
         Fw = XCreateSimpleWindow(Fd, root, 20, 30, 200, 100, 0, 0, 0);
         XSelectInput(Fd, Fw, KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | ExposureMask);
