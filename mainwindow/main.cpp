@@ -81,6 +81,7 @@ int main(int argc, char** argv) {
     {
         TfrmTunecrestMain form(args, programFolder);
         InstallWindowEntries(form);
+        form.SetMessageWindow(receiver.Handle());
         SetErrorLogFile(form.Folders().DataFolder() + "log.log");
         app.SetExceptionLogFile(form.Folders().DataFolder() + "log.log");
         // The about box shows the start-up phases as its progress window and closes once

@@ -25,6 +25,7 @@
 #include "mainwindow/guarded_step.h"
 #include "mainwindow/queue_actions.h"
 #include "mainwindow/single_instance.h"
+#include "remote/action_button_pad.h"
 #include "remote/controller_hub.h"
 #include "remote/program_launcher.h"
 #include "remote/screen_saver_disabler.h"

@@ -37,6 +37,7 @@ namespace tunecrest {
 class Tcontroller;
 class TappLauncherList;
 class TscreenSaverDisabler;
+class TactionButtonPad;
 class TbackgroundWorker;
 }  // namespace tunecrest
 
@@ -145,6 +146,11 @@ public:
     TappLauncherList& AppLaunchOpen() { return *FappLaunchOpen; }
     TappLauncherList& AppLaunchClose() { return *FappLaunchClose; }
     TscreenSaverDisabler* ScreenSaverDisabler() const { return FscreenSaverDisabler.get(); }
+    // The message window other programs reach this window by; handed to the remote-control
+    // plug-ins as the jukebox's window.
+    void SetMessageWindow(HWND window) { FmessageWindow = window; }
+    // The actions of the action button pad (names of the hub's actions).
+    TactionButtonPad* ButtonList() const { return FbuttonList.get(); }
 
     // The path to power off after close, set by the exit question.
     bool ShutdownRequested() const { return FshutdownRequested; }
@@ -234,6 +240,10 @@ private:
     std::unique_ptr<Tcontroller> FcontrollerHub;
     std::unique_ptr<TappLauncherList> FappLaunchOpen, FappLaunchClose;
     std::unique_ptr<TscreenSaverDisabler> FscreenSaverDisabler;
+    // After the hub: it names the hub's actions and goes first.
+    std::unique_ptr<TactionButtonPad> FbuttonList;
+    bool FhubLoaded = false;
+    HWND FmessageWindow = 0;
     void BuildLayout();
     std::vector<TskinnedControl*> SkinnedControls() const;
     void PaintQueueRow(int index, const QRect& rect, QPainter& canvas, TtouchListItemState state);

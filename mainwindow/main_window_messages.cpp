@@ -14,6 +14,7 @@
 #include "mainwindow/guarded_step.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/single_instance.h"
+#include "remote/action_button_pad.h"
 #include "remote/controller_hub.h"
 #include "remote/program_launcher.h"
 #include "remote/screen_saver_disabler.h"
@@ -113,6 +114,9 @@ void TfrmBaseJukebox::CreateRemoteParts() {
         FcontrollerHub = std::make_unique<Tcontroller>();
         FcontrollerHub->SetMainWindowActions(this);
     });
+    RunGuardedStep("Error Creating FbuttonList", [&] {
+        FbuttonList = std::make_unique<TactionButtonPad>(FcontrollerHub ? &FcontrollerHub->ActionList() : nullptr);
+    });
     Fcontroller.OnBlockScreenSaver = [this](bool on) {
         if (FscreenSaverDisabler) FscreenSaverDisabler->SetActive(on);
     };
@@ -135,6 +139,15 @@ void TfrmBaseJukebox::BindCommandActions() {
     for (int i = 1; i <= 12; ++i)
         bindIfFree(("actnSlotActivate" + std::to_string(i)).c_str(),
                    [this](Taction& a) { ExecuteSlotCommand(a.Tag); });
+    bindIfFree("actnFileLaunchAtStart", [this](Taction&) {
+        if (FappLaunchOpen) Fdialogs->EditLaunchers(*FappLaunchOpen, "Launch on Open");
+    });
+    bindIfFree("actnFileLaunchAtClose", [this](Taction&) {
+        if (FappLaunchClose) Fdialogs->EditLaunchers(*FappLaunchClose, "Launch on Close");
+    });
+    bindIfFree("actnViewShowActionButtonPad", [this](Taction&) {
+        if (FbuttonList) Fdialogs->ShowActionButtonPad(*FbuttonList);
+    });
     bindIfFree("actnSettingsShowMessages", [this](Taction& a) {
         Fsettings.ShowMessages = !Fsettings.ShowMessages;
         a.Checked = Fsettings.ShowMessages;
@@ -161,6 +174,21 @@ void TfrmBaseJukebox::BindCommandActions() {
 }
 
 void TfrmBaseJukebox::ReadRemoteSettings(const TiniFile& ini) {
+    // The hub's actions come first: the pad's list keeps only names the hub has.
+    if (!FhubLoaded) {
+        FhubLoaded = true;
+        RunGuardedStep("Error Loading Fcontroller", [&] {
+            if (!FcontrollerHub) return;
+            const std::string plugins = Folders().ControlPluginsFolder();
+            FcontrollerHub->Load(Folders().SettingsFolder() + "controlactions.ini", plugins, false,
+                                 uintptr_t(FmessageWindow), plugins + "settings.ini");
+        });
+    }
+    if (FbuttonList) {
+        FbuttonList->Clear();
+        FbuttonList->LoadFromIni(ini, "ButtonList");
+        FbuttonList->LoadSettings(ini, "ActionButtonPad");
+    }
     // Read afresh each time, so reading the settings again does not start programs twice.
     if (FappLaunchOpen) {
         FappLaunchOpen->Clear();
@@ -176,15 +204,13 @@ void TfrmBaseJukebox::ReadRemoteSettings(const TiniFile& ini) {
 void TfrmBaseJukebox::WriteRemoteSettings(TiniFile& ini) {
     if (FappLaunchOpen) FappLaunchOpen->SaveToIni(ini, "LaunchStartup");
     if (FappLaunchClose) FappLaunchClose->SaveToIni(ini, "LaunchClose");
+    if (FbuttonList) {
+        FbuttonList->SaveToIni(ini, "ButtonList");
+        FbuttonList->SaveSettings(ini, "ActionButtonPad");
+    }
 }
 
 void TfrmBaseJukebox::StartRemoteParts() {
-    RunGuardedStep("Error Loading Fcontroller", [&] {
-        if (!FcontrollerHub) return;
-        const std::string plugins = Folders().ControlPluginsFolder();
-        FcontrollerHub->Load(Folders().SettingsFolder() + "controlactions.ini", plugins, false,
-                             uintptr_t(winId()), plugins + "settings.ini");
-    });
     // Started detached; a program waited for holds back only the ones after it.
     RunGuardedStep("Error Launching Startup Programs", [&] {
         if (FappLaunchOpen) FappLaunchOpen->ExecuteAll();

@@ -2,11 +2,13 @@
 
 #include <memory>
 
+#include "core/tagger_loader.h"
 #include "mainwindow/main_form.h"
 #include "windows/dialogs/countdown.h"
 #include "windows/dialogs/reports_dialog.h"
 #include "windows/dialogs/tag_plugins.h"
-#include "core/tagger_loader.h"
+#include "windows/remote/action_button_pad_form.h"
+#include "windows/remote/remote_editors.h"
 
 namespace tunecrest {
 
@@ -24,6 +26,16 @@ void TwindowEntries::ShowReports(TcustomJukeboxList& library, const std::string&
 
 void TwindowEntries::ConfigurePlugins(std::string& folder) { ::tunecrest::ConfigurePlugins(folder, TaggerLoader()); }
 
-void InstallWindowEntries(TfrmBaseJukebox& form) { form.SetDialogEntries(std::make_unique<TwindowEntries>(form)); }
+void TwindowEntries::ShowActionButtonPad(TactionButtonPad& pad) { tunecrest::ShowActionButtonPad(pad); }
+
+bool TwindowEntries::EditLaunchers(TappLauncherList& list, const std::string& caption) {
+    return EditAppLauncherList(list, caption);
+}
+
+void InstallWindowEntries(TfrmBaseJukebox& form) {
+    form.SetDialogEntries(std::make_unique<TwindowEntries>(form));
+    // The remote-control actions' Edit operations open their dialogs.
+    InstallRemoteEditors();
+}
 
 }  // namespace tunecrest

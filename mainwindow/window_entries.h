@@ -18,6 +18,8 @@ public:
     void ShowReports(TcustomJukeboxList& library, const std::string& reportsFolder,
                      const std::string& reportsIni) override;
     void ConfigurePlugins(std::string& folder) override;
+    void ShowActionButtonPad(TactionButtonPad& pad) override;
+    bool EditLaunchers(TappLauncherList& list, const std::string& caption) override;
 
 protected:
     TfrmBaseJukebox& Form() { return Fform; }

@@ -23,6 +23,8 @@
 #include "mainwindow/window_entries.h"
 #include "support/scripted_modal_runner.h"
 #include "windows/dialogs/countdown.h"
+#include "remote/action_button_pad.h"
+#include "remote/controller_hub.h"
 #include "remote/program_launcher.h"
 #include "remote/screen_saver_disabler.h"
 #include "skin/skin_button.h"
@@ -56,6 +58,13 @@ public:
 class TtestEntries : public TdialogEntries {
 public:
     TcountdownPanel* Countdown() const { return Fcountdown.get(); }
+    bool EditLaunchers(TappLauncherList& list, const std::string& caption) override {
+        Edited.push_back(caption + ":" + std::to_string(list.Count()));
+        return true;
+    }
+    void ShowActionButtonPad(TactionButtonPad& pad) override { PadShown = &pad; }
+    std::vector<std::string> Edited;
+    TactionButtonPad* PadShown = nullptr;
 };
 
 class TtestForm : public TfrmCustomTunecrest {
@@ -345,13 +354,23 @@ TEST(MainWindowMessages, RunScanAndExitAtStartUpScansThenCloses) {
 TEST(MainWindowMessages, LaunchersAndScreenSaverSwitchLiveWithTheWindow) {
     Rig r;
     const std::string started = r.dir.File("started"), closed = r.dir.File("closed");
-    r.Seed("[Geometry]\nFullScreen=0\n[LaunchStartup]\nLauncher0000=/bin/sh|-c \"echo up > " + started +
+    r.Seed("[Geometry]\nFullScreen=0\n[ActionButtonPad]\nWidth=480\nHeight=320\nTimeout=25\n"
+           "[LaunchStartup]\nLauncher0000=/bin/sh|-c \"echo up > " + started +
            "\"||1|0\n[LaunchClose]\nLauncher0000=/bin/sh|-c \"echo down > " + closed + "\"||1|0\n");
     auto form = r.Start();
     ASSERT_NE(form->ControllerHub(), nullptr);
     EXPECT_EQ(form->AppLaunchOpen().Count(), 1);
     EXPECT_TRUE(Pump([&] { return std::filesystem::exists(started); }, 5000)) << "started at start-up";
     EXPECT_FALSE(std::filesystem::exists(closed));
+    // Their editors and the action button pad open from the window's actions.
+    form->RunAction("actnFileLaunchAtStart");
+    form->RunAction("actnFileLaunchAtClose");
+    EXPECT_EQ(form->Entries->Edited, (std::vector<std::string>{"Launch on Open:1", "Launch on Close:1"}));
+    form->RunAction("actnViewShowActionButtonPad");
+    ASSERT_NE(form->ButtonList(), nullptr);
+    EXPECT_EQ(form->Entries->PadShown, form->ButtonList());
+    EXPECT_EQ(form->ButtonList()->Source(), &form->ControllerHub()->ActionList());
+    EXPECT_EQ(form->ButtonList()->Timeout, 25);
 
     // A video keeps the desktop's screen saver off; its end puts the time-outs back.
     auto video = std::make_shared<TaudioTag>();
@@ -370,6 +389,8 @@ TEST(MainWindowMessages, LaunchersAndScreenSaverSwitchLiveWithTheWindow) {
     const TiniFile ini(r.root + "/Settings/settings.ini");
     EXPECT_NE(ini.ReadString("LaunchStartup", "Launcher0000", "").find("echo up"), std::string::npos);
     EXPECT_NE(ini.ReadString("LaunchClose", "Launcher0000", "").find("echo down"), std::string::npos);
+    EXPECT_EQ(ini.ReadInteger("ActionButtonPad", "Width", 0), 480);
+    EXPECT_EQ(ini.ReadInteger("ActionButtonPad", "Timeout", 0), 25);
 }
 
 }  // namespace
