@@ -38,6 +38,7 @@ std::vector<std::string> ExistingFileLines(const std::vector<std::string>& lines
 // The parameters a second start hands over: every parameter that names an existing file
 // relative to `workingFolder` (the sender's) becomes an absolute name, so the running copy,
 // whose working folder differs, finds the same file. Others pass unchanged.
-std::vector<std::string> AbsoluteFileParams(const std::vector<std::string>& params, const std::string& workingFolder);
+std::vector<std::string> AbsoluteFileParams(const std::vector<std::string>& params,
+                                            const std::string& workingFolder);
 
 }  // namespace tunecrest

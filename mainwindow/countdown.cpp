@@ -31,7 +31,10 @@ int TcountdownTimer::SecondsLeft() const {
 TcountdownPanel::TcountdownPanel(QWidget* owner, int totalMs, const std::string& caption,
                                  const std::string& groupCaption, const std::string& message,
                                  TcountdownTimer::Tclock clock, std::function<void(int)> done)
-    : Ftimer(totalMs, std::move(clock)), FgroupCaption(groupCaption), Fmessage(message), Fdone(std::move(done)),
+    : Ftimer(totalMs, std::move(clock)),
+      FgroupCaption(groupCaption),
+      Fmessage(message),
+      Fdone(std::move(done)),
       Fform(std::make_unique<TfrmSkinnedOKCancel>(owner)) {
     Fform->setObjectName("frmRunCountdown");
     Fform->setWindowTitle(QString::fromStdString(caption));
@@ -43,7 +46,8 @@ TcountdownPanel::TcountdownPanel(QWidget* owner, int totalMs, const std::string&
     const int width = 640;
     const QFontMetrics metrics(Fform->lblCaption->font());
     const int textHeight =
-        metrics.boundingRect(QRect(0, 0, width - 50, 10000), Qt::TextWordWrap, QString::fromStdString(Text(15)))
+        metrics
+            .boundingRect(QRect(0, 0, width - 50, 10000), Qt::TextWordWrap, QString::fromStdString(Text(15)))
             .height();
     Fform->resize(width, std::max(Fform->height(), textHeight + 110));
     Fform->PlaceButtons();
@@ -93,8 +97,8 @@ void TdialogEntries::StartCountdown(QWidget* owner, int totalMs, const std::stri
     // A newer request replaces one still counting; the older one counts as cancelled.
     if (Fcountdown) Fcountdown->Cancel();
     Fcountdown.reset();
-    Fcountdown = std::make_shared<TcountdownPanel>(owner, totalMs, caption, groupCaption, message, CountdownClock,
-                                                   std::move(done));
+    Fcountdown = std::make_shared<TcountdownPanel>(owner, totalMs, caption, groupCaption, message,
+                                                   CountdownClock, std::move(done));
 }
 
 }  // namespace tunecrest

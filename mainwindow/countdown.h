@@ -15,14 +15,14 @@ namespace tunecrest {
 class TfrmSkinnedOKCancel;
 
 class TcountdownTimer {
-public:
+  public:
     using Tclock = std::function<int64_t()>;  // milliseconds
     TcountdownTimer(int totalMs, Tclock clock);
     // Whole seconds left, rounded up (15 at the start of 15000 ms, 0 once it ran out).
     int SecondsLeft() const;
     bool Expired() const { return SecondsLeft() == 0; }
 
-private:
+  private:
     Tclock Fclock;
     int64_t Fend;
 };
@@ -32,7 +32,7 @@ constexpr int kCountdownRun = 1;
 constexpr int kCountdownCancel = 2;
 
 class TcountdownPanel : public QObject {
-public:
+  public:
     TcountdownPanel(QWidget* owner, int totalMs, const std::string& caption, const std::string& groupCaption,
                     const std::string& message, TcountdownTimer::Tclock clock, std::function<void(int)> done);
     ~TcountdownPanel() override;
@@ -47,7 +47,7 @@ public:
     // The text shown for `seconds` left.
     std::string Text(int seconds) const;
 
-private:
+  private:
     void Finish(int result);
     TcountdownTimer Ftimer;
     std::string FgroupCaption, Fmessage;

@@ -22,8 +22,10 @@ bool AppendExceptionLog(const std::string& file, const std::string& message) {
 TtunecrestApplication::TtunecrestApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
 void TtunecrestApplication::LogException(const std::string& message) const {
-    if (FlogFile.empty()) LogError(message);
-    else AppendExceptionLog(FlogFile, message);
+    if (FlogFile.empty())
+        LogError(message);
+    else
+        AppendExceptionLog(FlogFile, message);
 }
 
 bool TtunecrestApplication::notify(QObject* receiver, QEvent* event) {

@@ -14,7 +14,7 @@ namespace tunecrest {
 bool AppendExceptionLog(const std::string& file, const std::string& message);
 
 class TtunecrestApplication : public QApplication {
-public:
+  public:
     TtunecrestApplication(int& argc, char** argv);
     // The log file (log.log in the data folder); empty: the error log of LogError.
     void SetExceptionLogFile(const std::string& file) { FlogFile = file; }
@@ -23,7 +23,7 @@ public:
     // The logging alone, for callers that catch themselves.
     void LogException(const std::string& message) const;
 
-private:
+  private:
     std::string FlogFile;
 };
 

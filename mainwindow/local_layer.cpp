@@ -39,7 +39,9 @@ void TfrmBaseLocalJukebox::WritePreferences(TiniFile& ini) {
     ini.WriteBool("Settings", "AdvancedScan", FadvancedScan);
 }
 
-std::unique_ptr<Tshifter> TfrmBaseLocalJukebox::CreatePacemakerLink() { return std::make_unique<Tpacemaker>(); }
+std::unique_ptr<Tshifter> TfrmBaseLocalJukebox::CreatePacemakerLink() {
+    return std::make_unique<Tpacemaker>();
+}
 
 std::unique_ptr<Tshifter> TfrmBaseLocalJukebox::CreateAutomationLink() {
     // On this system the automation server is the in-process engine's pitch stage.
@@ -75,13 +77,15 @@ void TfrmBaseLocalJukebox::BindLocalActions() {
     });
     bind("actnReportsRun", [this](Taction&) {
         if (JukeboxList())
-            DialogEntries().ShowReports(*JukeboxList(), Folders().ReportsFolder(), Folders().ReportsFileName());
+            DialogEntries().ShowReports(*JukeboxList(), Folders().ReportsFolder(),
+                                        Folders().ReportsFileName());
     });
     // The tag-reader plug-in folder; a folder the dialog changed is the loader's from now on.
     auto plugins = [this](Taction&) {
         std::string folder = TaggerLoader().PluginFolder();
         DialogEntries().ConfigurePlugins(folder);
-        if (!folder.empty() && folder != TaggerLoader().PluginFolder()) TaggerLoader().SetPluginFolder(folder);
+        if (!folder.empty() && folder != TaggerLoader().PluginFolder())
+            TaggerLoader().SetPluginFolder(folder);
     };
     bind("actnSettingsPlugins", plugins);
     bind("actnSettingsConfigurePlugins", plugins);
@@ -90,8 +94,10 @@ void TfrmBaseLocalJukebox::BindLocalActions() {
             auto* list = JukeboxList();
             if (!list) return;
             const std::string folder = Folders().CartridgesFolder();
-            if (what == 2) list->Jukebox()->SaveStackerCartridge(folder);
-            else list->Jukebox()->LoadStackerCartridge(what == 1, folder);
+            if (what == 2)
+                list->Jukebox()->SaveStackerCartridge(folder);
+            else
+                list->Jukebox()->LoadStackerCartridge(what == 1, folder);
         };
     };
     cartridge("actnStackerLoadCartridge", 0);
@@ -156,7 +162,8 @@ void TfrmBaseLocalJukebox::RefreshCDs(bool force) {
             auto* list = JukeboxList();
             if (!list) return;
             for (auto& [root, found] : *lists)
-                if (!list->SaveCDList(*found, root)) LogError("The track list of the CD in " + root + " was not saved");
+                if (!list->SaveCDList(*found, root))
+                    LogError("The track list of the CD in " + root + " was not saved");
             list->LoadIndexes();  // the library again, with every disc's tracks
         });
     });
@@ -201,15 +208,22 @@ void TfrmBaseLocalJukebox::ProcessCommandLine(const std::vector<std::string>& li
     TfrmBaseJukebox::ProcessCommandLine(lines);
     const bool remote = RemoteCommand();
     switch (ScanRequestOf(lines)) {
-        case srRunScan: MediaScan(true, remote); break;
-        case srRunScanAtStartup: MediaScan(false, remote); break;
+        case srRunScan:
+            MediaScan(true, remote);
+            break;
+        case srRunScanAtStartup:
+            MediaScan(false, remote);
+            break;
         case srRunScanAndExit:
             // From another start it only scans (fully): closing a running jukebox because
             // someone started a second copy is not what that person asked for.
-            if (remote) MediaScan(true, true);
-            else MediaScan(false, false, [this] { close(); });
+            if (remote)
+                MediaScan(true, true);
+            else
+                MediaScan(false, false, [this] { close(); });
             break;
-        case srNone: break;
+        case srNone:
+            break;
     }
     std::error_code ec;
     QueueFiles(ExistingFileLines(lines, std::filesystem::current_path(ec).string()));
@@ -236,13 +250,12 @@ void TfrmBaseLocalJukebox::MediaScan(bool full, bool ask, std::function<void()> 
         return;
     }
     const std::string title = qApp->applicationName().toStdString();
-    DialogEntries().StartCountdown(
-        this, kScanCountdownMs, "Scheduled Media Scan", title + " Media Scan",
-        title + " has received a Full Rescan request, " +
-            "you can skip the media scan at this time by clicking \"Cancel\" in:",
-        [scan](int result) {
-            if (result == 1) scan();
-        });
+    DialogEntries().StartCountdown(this, kScanCountdownMs, "Scheduled Media Scan", title + " Media Scan",
+                                   title + " has received a Full Rescan request, " +
+                                       "you can skip the media scan at this time by clicking \"Cancel\" in:",
+                                   [scan](int result) {
+                                       if (result == 1) scan();
+                                   });
 }
 
 }  // namespace tunecrest

@@ -30,15 +30,22 @@ constexpr int kStatusMessageMs = 2000;
 // The WM_APPCOMMAND command of a media key; 0 for any other key.
 uint32_t AppCommandOfKey(int key) {
     switch (key) {
-        case Qt::Key_VolumeDown: return APPCOMMAND_VOLUME_DOWN;
-        case Qt::Key_VolumeUp: return APPCOMMAND_VOLUME_UP;
-        case Qt::Key_MediaNext: return APPCOMMAND_MEDIA_NEXTTRACK;
-        case Qt::Key_MediaPrevious: return APPCOMMAND_MEDIA_PREVIOUSTRACK;
-        case Qt::Key_MediaStop: return APPCOMMAND_MEDIA_STOP;
+        case Qt::Key_VolumeDown:
+            return APPCOMMAND_VOLUME_DOWN;
+        case Qt::Key_VolumeUp:
+            return APPCOMMAND_VOLUME_UP;
+        case Qt::Key_MediaNext:
+            return APPCOMMAND_MEDIA_NEXTTRACK;
+        case Qt::Key_MediaPrevious:
+            return APPCOMMAND_MEDIA_PREVIOUSTRACK;
+        case Qt::Key_MediaStop:
+            return APPCOMMAND_MEDIA_STOP;
         case Qt::Key_MediaPlay:
         case Qt::Key_MediaPause:
-        case Qt::Key_MediaTogglePlayPause: return APPCOMMAND_MEDIA_PLAY_PAUSE;
-        default: return 0;
+        case Qt::Key_MediaTogglePlayPause:
+            return APPCOMMAND_MEDIA_PLAY_PAUSE;
+        default:
+            return 0;
     }
 }
 }  // namespace
@@ -60,7 +67,8 @@ bool TfrmBaseJukebox::HandleMediaKey(int qtKey) {
 void TfrmBaseJukebox::ProcessCommandLine(const std::vector<std::string>& lines) {
     if (const std::string slot = CommandLineValue(lines, "ActivateSlot"); !slot.empty())
         ExecuteSlotCommand(StrToIntDef(slot, 0));
-    if (const std::string playlist = CommandLineValue(lines, "ActivatePlaylist"); !playlist.empty() && JukeboxList())
+    if (const std::string playlist = CommandLineValue(lines, "ActivatePlaylist");
+        !playlist.empty() && JukeboxList())
         JukeboxList()->ActivatePlaylist(playlist);
     if (const std::string message = CommandLineValue(lines, "Message"); !message.empty()) {
         // Sent to this window, so it runs at once, inside the command line's processing.
@@ -107,15 +115,19 @@ std::unique_ptr<TscreenSaverDisabler> TfrmBaseJukebox::CreateScreenSaverDisabler
 }
 
 void TfrmBaseJukebox::CreateRemoteParts() {
-    RunGuardedStep("Error Creating FscreenSaverDisabler", [&] { FscreenSaverDisabler = CreateScreenSaverDisabler(); });
-    RunGuardedStep("Error Creating FappLaunchOpen", [&] { FappLaunchOpen = std::make_unique<TappLauncherList>(); });
-    RunGuardedStep("Error Creating FappLaunchClose", [&] { FappLaunchClose = std::make_unique<TappLauncherList>(); });
+    RunGuardedStep("Error Creating FscreenSaverDisabler",
+                   [&] { FscreenSaverDisabler = CreateScreenSaverDisabler(); });
+    RunGuardedStep("Error Creating FappLaunchOpen",
+                   [&] { FappLaunchOpen = std::make_unique<TappLauncherList>(); });
+    RunGuardedStep("Error Creating FappLaunchClose",
+                   [&] { FappLaunchClose = std::make_unique<TappLauncherList>(); });
     RunGuardedStep("Error Creating Fcontroller", [&] {
         FcontrollerHub = std::make_unique<Tcontroller>();
         FcontrollerHub->SetMainWindowActions(this);
     });
     RunGuardedStep("Error Creating FbuttonList", [&] {
-        FbuttonList = std::make_unique<TactionButtonPad>(FcontrollerHub ? &FcontrollerHub->ActionList() : nullptr);
+        FbuttonList =
+            std::make_unique<TactionButtonPad>(FcontrollerHub ? &FcontrollerHub->ActionList() : nullptr);
     });
     Fcontroller.OnBlockScreenSaver = [this](bool on) {
         if (FscreenSaverDisabler) FscreenSaverDisabler->SetActive(on);
@@ -229,7 +241,8 @@ void TfrmBaseJukebox::StopRemoteParts() {
     if (FscreenSaverDisabler) FscreenSaverDisabler->SetActive(false);
     RunGuardedStep("Error saving Fcontroller", [&] {
         std::string error;
-        if (FcontrollerHub && !FcontrollerHub->Save(&error)) LogError("The remote-control settings were not saved: " + error);
+        if (FcontrollerHub && !FcontrollerHub->Save(&error))
+            LogError("The remote-control settings were not saved: " + error);
     });
     RunGuardedStep("Error Launching Close Programs", [&] {
         if (FappLaunchClose) FappLaunchClose->ExecuteAll();

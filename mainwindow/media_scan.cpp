@@ -15,11 +15,13 @@ constexpr auto kStatusInterval = std::chrono::milliseconds(250);
 
 TbackgroundScan::TbackgroundScan(TcustomJukeboxList& library, bool full, TstatusEvent status,
                                  std::function<void()> finished)
-    : Falive(std::make_shared<std::atomic<bool>>(true)), Fdone(std::make_shared<std::atomic<bool>>(false)),
+    : Falive(std::make_shared<std::atomic<bool>>(true)),
+      Fdone(std::make_shared<std::atomic<bool>>(false)),
       Ffound(std::make_shared<TaudioTagList>()) {
     // Everything the worker needs is copied here, on the main thread.
     std::vector<std::string> folders;
-    for (int i = 0; i < library.AudioFolders().Count(); ++i) folders.push_back(library.AudioFolders().Strings(i));
+    for (int i = 0; i < library.AudioFolders().Count(); ++i)
+        folders.push_back(library.AudioFolders().Strings(i));
     const TaudioTagList& target = library.GlobalList();
     TaudioTagList& found = *Ffound;
     found.SetUseAudioFileMask(target.UseAudioFileMask());
@@ -76,14 +78,18 @@ TbackgroundScan::~TbackgroundScan() {
     if (Fworker.joinable()) Fworker.join();
 }
 
-void TbackgroundScan::Stop() { Ffound->StopScan(); }
+void TbackgroundScan::Stop() {
+    Ffound->StopScan();
+}
 
 void TbackgroundScan::MergeInto(TcustomJukeboxList& library, TaudioTagList& found, bool full) {
     TaudioTagList& target = library.GlobalList();
     target.BeginUpdate();
     if (full) target.Clear();
-    if (full) target.AppendList(found, false);
-    else target.MergeList(found, library.FileIndex());
+    if (full)
+        target.AppendList(found, false);
+    else
+        target.MergeList(found, library.FileIndex());
     for (int i = 0; i < target.Count(); ++i) target.GetTag(i)->SetTrackIndex(i);
     target.EndUpdate();
 }

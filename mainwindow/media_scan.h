@@ -16,10 +16,11 @@ class TcustomJukeboxList;
 class TaudioTagList;
 
 class TbackgroundScan {
-public:
+  public:
     using TstatusEvent = std::function<void(const std::string&)>;
     // Starts at once. `full` empties the library's track list before the found tracks go in.
-    TbackgroundScan(TcustomJukeboxList& library, bool full, TstatusEvent status, std::function<void()> finished);
+    TbackgroundScan(TcustomJukeboxList& library, bool full, TstatusEvent status,
+                    std::function<void()> finished);
     // Stops a scan still running and waits for its thread; nothing is merged then.
     ~TbackgroundScan();
     TbackgroundScan(const TbackgroundScan&) = delete;
@@ -32,7 +33,7 @@ public:
     // The merge step alone (main thread): the found tracks into the library.
     static void MergeInto(TcustomJukeboxList& library, TaudioTagList& found, bool full);
 
-private:
+  private:
     std::shared_ptr<std::atomic<bool>> Falive, Fdone;
     std::shared_ptr<TaudioTagList> Ffound;
     std::thread Fworker;

@@ -12,9 +12,13 @@
 
 namespace tunecrest {
 
-bool TfrmBaseJukebox::HasCreditModeSwitch() const { return HasSwitch(Fargs, "creditmode"); }
+bool TfrmBaseJukebox::HasCreditModeSwitch() const {
+    return HasSwitch(Fargs, "creditmode");
+}
 
-std::string TfrmCustomTunecrest::FindOutsidePlayer() const { return FindWinampFolder(); }
+std::string TfrmCustomTunecrest::FindOutsidePlayer() const {
+    return FindWinampFolder();
+}
 
 void TfrmCustomTunecrest::ChoosePlayerType() {
     std::vector<std::string> items;
@@ -27,7 +31,8 @@ void TfrmCustomTunecrest::ChoosePlayerType() {
             const std::string question =
                 "This is the first time that you have run " + title + "\r\n\r\n" + title +
                 " can use DirectShow (default) for audio playback but " +
-                "it is recommended that you use Winamp for greater flexibility and support for more file formats." +
+                "it is recommended that you use Winamp for greater flexibility and support for more file "
+                "formats." +
                 "\r\n\r\nWould you like to use Winamp for audio playback?\r\n\r\n" +
                 "* Note that the use of Winamp requires Winamp (2.9+ or 5.0+) to be already installed.";
             if (Prompt().AskYesNo(question, "Initial Configuration", false)) type = "WINAMP";

@@ -25,7 +25,8 @@ QImage CountdownScene(const TsceneContext& ctx) {
     int64_t now = 0;
     TcountdownPanel panel(
         nullptr, 15000, "Scheduled Media Scan", "Tunecrest Audio System Professional Media Scan",
-        "Tunecrest Audio System Professional has received a Full Rescan request, you can skip the media scan at "
+        "Tunecrest Audio System Professional has received a Full Rescan request, you can skip the media scan "
+        "at "
         "this time by clicking \"Cancel\" in:",
         [&now] { return now; }, [](int) {});
     now = 4200;  // the panel shows 11 seconds left
@@ -36,8 +37,8 @@ QImage CountdownScene(const TsceneContext& ctx) {
     return image;
 }
 
-TsceneRegistrar countdownScene({"commands", "scan-countdown", "Countdown before a scan asked for by another start",
-                                CountdownScene});
+TsceneRegistrar countdownScene({"commands", "scan-countdown",
+                                "Countdown before a scan asked for by another start", CountdownScene});
 
 }  // namespace
 

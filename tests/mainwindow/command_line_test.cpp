@@ -20,7 +20,7 @@ namespace {
 // This test program's application is the product's, so exceptions from slots reach its
 // handler. Made before the first test asks for the application.
 class TapplicationEnvironment : public ::testing::Environment {
-public:
+  public:
     void SetUp() override {
         static int argc = 1;
         static char name[] = "mainwindow_tests";
@@ -72,7 +72,8 @@ TEST(CommandLineItems, ScanWordsSwitchesAndFiles) {
     std::ofstream(dir.File("a.mp3")) << "x";
     std::filesystem::create_directory(dir.File("folder"));
     const std::string folder = dir.Path().string();
-    const auto files = ExistingFileLines({"b.mp3", "a.mp3", "folder", "RunScan", "", dir.File("a.mp3")}, folder);
+    const auto files =
+        ExistingFileLines({"b.mp3", "a.mp3", "folder", "RunScan", "", dir.File("a.mp3")}, folder);
     ASSERT_EQ(files.size(), 2u);
     EXPECT_EQ(files[0], dir.File("a.mp3")) << "a relative name is made absolute against the folder";
     EXPECT_EQ(files[1], dir.File("a.mp3"));
@@ -101,7 +102,8 @@ TEST(ExceptionLog, AnExceptionInASlotIsLoggedOnceAndTheLoopGoesOn) {
     QTimer::singleShot(5, [&] { after = true; });
     QElapsedTimer waited;
     waited.start();
-    while (!after && waited.elapsed() < 3000) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    while (!after && waited.elapsed() < 3000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
     EXPECT_TRUE(after) << "the loop went on after the exceptions";
 
     app->SetExceptionLogFile(previous);

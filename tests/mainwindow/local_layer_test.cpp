@@ -15,8 +15,8 @@
 #include "playback/shifters.h"
 #include "support/fake_media_player.h"
 #include "support/media_files.h"
-#include "support/recording_prompt.h"
 #include "support/pump_events.h"
+#include "support/recording_prompt.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
 
@@ -27,7 +27,7 @@ using test::Pump;
 
 // A pitch and tempo link that records what it was asked.
 class TfakeShifter : public Tshifter {
-public:
+  public:
     TfakeShifter(std::string name, std::vector<std::string>& calls, bool& active)
         : Fname(std::move(name)), Fcalls(calls), Factive(active) {}
     void SetPitch(double) override { Fcalls.push_back(Fname + " pitch"); }
@@ -39,14 +39,14 @@ public:
     void TempoDown() override { Fcalls.push_back(Fname + " tempo down"); }
     void ResetTempo() override { Fcalls.push_back(Fname + " tempo reset"); }
 
-private:
+  private:
     std::string Fname;
     std::vector<std::string>& Fcalls;
     bool& Factive;
 };
 
 class TtestForm : public TfrmCustomTunecrest {
-public:
+  public:
     TtestForm(std::vector<std::string> args, std::string outsidePlayer = "")
         : TfrmCustomTunecrest(std::move(args), "/nonexistent/"), FoutsidePlayer(std::move(outsidePlayer)) {
         FormCreate();
@@ -55,7 +55,7 @@ public:
     std::vector<std::string> ShifterCalls;
     bool PacemakerActive = false, AutomationActive = false;
 
-protected:
+  protected:
     // The choice is made as the product makes it; the fake plays whatever was chosen.
     void CreatePlayer(TcustomMediaPlayer*& player) override {
         ChoosePlayerType();
@@ -69,18 +69,20 @@ protected:
         return std::make_unique<TfakeShifter>("automation", ShifterCalls, AutomationActive);
     }
 
-private:
+  private:
     std::string FoutsidePlayer;
 };
 
 // Answers the file dialogs with set names.
 class TfilePrompt : public test::TrecordingPrompt {
-public:
-    std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&, const std::string& folder) override {
+  public:
+    std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&,
+                                              const std::string& folder) override {
         Folders.push_back(folder);
         return OpenFile;
     }
-    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&, const std::string& folder) override {
+    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&,
+                                              const std::string& folder) override {
         Folders.push_back(folder);
         return SaveFile;
     }
@@ -90,7 +92,7 @@ public:
 
 // One "disc" mounted at a folder of the test.
 class TfakeDrives : public TsystemServices {
-public:
+  public:
     std::vector<std::string> ListCDDrives() override { return Roots; }
     bool GetVolumeSerial(const std::string& root, uint32_t& serial) override {
         if (std::find(Roots.begin(), Roots.end(), root) == Roots.end() || !DiscIn) return false;
@@ -118,10 +120,13 @@ struct Rig {
         TaggerLoader().SetPluginFolder("");
     }
     void Seed(const std::string& text) { std::ofstream(root + "/Settings/settings.ini") << text; }
-    std::string StoredType() const { return TiniFile(root + "/Settings/settings.ini").ReadString("Player", "PlayerType", ""); }
+    std::string StoredType() const {
+        return TiniFile(root + "/Settings/settings.ini").ReadString("Player", "PlayerType", "");
+    }
     bool Asked() const {
         for (const auto& q : prompt->Questions)
-            if (q.rfind("This is the first time that you have run Tunecrest Audio System\r\n\r\n", 0) == 0) return true;
+            if (q.rfind("This is the first time that you have run Tunecrest Audio System\r\n\r\n", 0) == 0)
+                return true;
         return false;
     }
 };
@@ -155,9 +160,10 @@ TEST(ProductLayer, PlayerChoiceFromTheSwitchTheFirstRunQuestionOrTheSettings) {
         form.SetPlayerType("DSHOW");
         EXPECT_EQ(r.StoredType(), "DSHOW");
         ASSERT_EQ(r.prompt->Messages.size(), 1u);
-        EXPECT_EQ(r.prompt->Messages[0],
-                  "Close Application|You must close and restart Tunecrest Audio System for this setting change to "
-                  "take effect.");
+        EXPECT_EQ(
+            r.prompt->Messages[0],
+            "Close Application|You must close and restart Tunecrest Audio System for this setting change to "
+            "take effect.");
         EXPECT_EQ(form.PlayerType(), "WINAMP") << "the running engine stays until the restart";
         form.SetPlayerType("dshow");
         EXPECT_EQ(r.prompt->Messages.size(), 1u);
@@ -191,13 +197,14 @@ TEST(LocalLayer, PitchAndTempoGoToTheActiveLinkWindowProgramFirst) {
     form.RunAction("actnPacemakerPitchRaise");
     form.RunAction("actnPacemakerPitchReset");
     form.RunAction("actnPacemakerTempoLower");
-    EXPECT_EQ(form.ShifterCalls, (std::vector<std::string>{"automation tempo up", "automation tempo reset",
-                                                          "window pitch up", "window reset", "window tempo down"}));
+    EXPECT_EQ(form.ShifterCalls,
+              (std::vector<std::string>{"automation tempo up", "automation tempo reset", "window pitch up",
+                                        "window reset", "window tempo down"}));
 }
 
 // The plug-in folder dialog as a script: it offers the folder it was given and hands back another.
 class TpluginEntries : public TdialogEntries {
-public:
+  public:
     void ConfigurePlugins(std::string& folder) override {
         Offered.push_back(folder);
         folder = Answer;
@@ -283,10 +290,12 @@ TEST(LocalLayer, ANewDiscIsScannedOnAWorkerAndJoinsTheLibrary) {
         r.prompt->Answer = true;
         form.RunAction("actnFileRefreshCDs");
         ASSERT_EQ(r.prompt->Questions.size(), 1u);
-        EXPECT_EQ(r.prompt->Questions[0], "The CD in drive " + disc +
-                                              " has not been scanned before.\r\rDo you wish to scan it for Mp3 files?");
+        EXPECT_EQ(r.prompt->Questions[0],
+                  "The CD in drive " + disc +
+                      " has not been scanned before.\r\rDo you wish to scan it for Mp3 files?");
         const std::string saved = form.Folders().DataFolder() + "1234ABCD.dat";
-        ASSERT_TRUE(Pump([&] { return std::filesystem::exists(saved) && list->GlobalList().Count() == 1; }, 10000));
+        ASSERT_TRUE(
+            Pump([&] { return std::filesystem::exists(saved) && list->GlobalList().Count() == 1; }, 10000));
         EXPECT_EQ(list->GlobalList().GetTag(0)->Filename(), disc + "track01.wav");
 
         // A known disc is not asked about again; its tracks are not added twice.
@@ -306,7 +315,9 @@ TEST(LocalLayer, AlarmsSwitchPlayOnAndOffButNotWhileClosing) {
     form.ReadDisplaySettings();
     form.DoInitialise();
     auto& events = form.Controller().JukeboxEvents();
-    auto count = [&](const char* call) { return std::count(form.Fake->Calls.begin(), form.Fake->Calls.end(), call); };
+    auto count = [&](const char* call) {
+        return std::count(form.Fake->Calls.begin(), form.Fake->Calls.end(), call);
+    };
     events.OnOnAlarm(nullptr, nullptr);
     EXPECT_EQ(count("Play"), 1);
     events.OnOffAlarm(nullptr, nullptr);

@@ -5,9 +5,9 @@
 // switch).
 #include <gtest/gtest.h>
 
-#include <QLabel>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QTest>
 #include <algorithm>
 #include <filesystem>
@@ -21,8 +21,6 @@
 #include "mainwindow/qt_dispatcher.h"
 #include "mainwindow/single_instance.h"
 #include "mainwindow/window_entries.h"
-#include "support/scripted_modal_runner.h"
-#include "windows/dialogs/countdown.h"
 #include "remote/action_button_pad.h"
 #include "remote/controller_hub.h"
 #include "remote/program_launcher.h"
@@ -32,8 +30,10 @@
 #include "support/fake_media_player.h"
 #include "support/media_files.h"
 #include "support/pump_events.h"
+#include "support/scripted_modal_runner.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
+#include "windows/dialogs/countdown.h"
 
 namespace tunecrest {
 namespace {
@@ -41,7 +41,7 @@ namespace {
 using test::Pump;
 
 class TfakeTimeouts : public TscreenTimeouts {
-public:
+  public:
     explicit TfakeTimeouts(std::shared_ptr<std::vector<int>> values) : Values(std::move(values)) {}
     bool Read(std::vector<int>& values) override {
         values = *Values;
@@ -56,7 +56,7 @@ public:
 
 // The countdown entry of the program's windows, reachable by the test.
 class TtestEntries : public TdialogEntries {
-public:
+  public:
     TcountdownPanel* Countdown() const { return Fcountdown.get(); }
     bool EditLaunchers(TappLauncherList& list, const std::string& caption) override {
         Edited.push_back(caption + ":" + std::to_string(list.Count()));
@@ -68,7 +68,7 @@ public:
 };
 
 class TtestForm : public TfrmCustomTunecrest {
-public:
+  public:
     TtestForm(std::vector<std::string> args, std::shared_ptr<std::vector<int>> timeouts)
         : TfrmCustomTunecrest(std::move(args), "/nonexistent/"), Ftimeouts(std::move(timeouts)) {
         FormCreate();
@@ -81,21 +81,22 @@ public:
     TtestEntries* Entries = nullptr;
     int64_t ClockMs = 1000;
 
-protected:
+  protected:
     void CreatePlayer(TcustomMediaPlayer*& player) override { player = Fake = new test::FakeMediaPlayer; }
     std::unique_ptr<TscreenSaverDisabler> CreateScreenSaverDisabler() override {
         return std::make_unique<TscreenSaverDisabler>(std::make_unique<TfakeTimeouts>(Ftimeouts),
                                                       "unix:path=/nonexistent/bus");
     }
 
-private:
+  private:
     std::shared_ptr<std::vector<int>> Ftimeouts;
 };
 
 struct Rig {
     test::TempDir dir;
     std::string root, music, run, oldFolder;
-    std::shared_ptr<std::vector<int>> timeouts = std::make_shared<std::vector<int>>(std::vector<int>{600, 300});
+    std::shared_ptr<std::vector<int>> timeouts =
+        std::make_shared<std::vector<int>>(std::vector<int>{600, 300});
     Rig() {
         test::App();
         root = dir.File("root");
@@ -274,8 +275,9 @@ TEST(MainWindowMessages, SecondStartHandsOverScanRequestWithCountdownAndNeverClo
     ASSERT_TRUE(Pump([&] { return form->Entries->Countdown() != nullptr; }, 3000));
     TcountdownPanel* panel = form->Entries->Countdown();
     EXPECT_EQ(panel->SecondsLeft(), 15);
-    EXPECT_NE(panel->Text(15).find("has received a Full Rescan request, you can skip the media scan at this time by "
-                                   "clicking \"Cancel\" in: 15 seconds"),
+    EXPECT_NE(panel->Text(15).find(
+                  "has received a Full Rescan request, you can skip the media scan at this time by "
+                  "clicking \"Cancel\" in: 15 seconds"),
               std::string::npos);
     EXPECT_EQ(panel->Form()->windowTitle().toStdString(), "Scheduled Media Scan");
     form->ClockMs += 14500;
@@ -323,7 +325,8 @@ TEST(MainWindowMessages, TheProgramsEntriesAskWithTheCountdownDialog) {
     EXPECT_EQ(runner.Titles, (std::vector<std::string>{"Scheduled Media Scan"}));
     EXPECT_NE(message.find("has received a Full Rescan request"), std::string::npos);
     EXPECT_FALSE(form->Scanning()) << "cancelled";
-    runner.Push([&](QDialog& d) { QTest::mouseClick(dynamic_cast<TfrmRunCountdown&>(d).btnRunNow, Qt::LeftButton); });
+    runner.Push(
+        [&](QDialog& d) { QTest::mouseClick(dynamic_cast<TfrmRunCountdown&>(d).btnRunNow, Qt::LeftButton); });
     form->RunRemoteCommandLine({"RunScan"});
     EXPECT_TRUE(form->Scanning());
     ASSERT_TRUE(Pump([&] { return !form->Scanning(); }, 10000));
@@ -354,9 +357,10 @@ TEST(MainWindowMessages, RunScanAndExitAtStartUpScansThenCloses) {
 TEST(MainWindowMessages, LaunchersAndScreenSaverSwitchLiveWithTheWindow) {
     Rig r;
     const std::string started = r.dir.File("started"), closed = r.dir.File("closed");
-    r.Seed("[Geometry]\nFullScreen=0\n[ActionButtonPad]\nWidth=480\nHeight=320\nTimeout=25\n"
-           "[LaunchStartup]\nLauncher0000=/bin/sh|-c \"echo up > " + started +
-           "\"||1|0\n[LaunchClose]\nLauncher0000=/bin/sh|-c \"echo down > " + closed + "\"||1|0\n");
+    r.Seed(
+        "[Geometry]\nFullScreen=0\n[ActionButtonPad]\nWidth=480\nHeight=320\nTimeout=25\n"
+        "[LaunchStartup]\nLauncher0000=/bin/sh|-c \"echo up > " +
+        started + "\"||1|0\n[LaunchClose]\nLauncher0000=/bin/sh|-c \"echo down > " + closed + "\"||1|0\n");
     auto form = r.Start();
     ASSERT_NE(form->ControllerHub(), nullptr);
     EXPECT_EQ(form->AppLaunchOpen().Count(), 1);
