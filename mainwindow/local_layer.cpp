@@ -9,6 +9,7 @@
 #include "core/services.h"
 #include "core/system_services.h"
 #include "core/tagger_loader.h"
+#include "core/text_utils.h"
 #include "mainwindow/command_line.h"
 #include "mainwindow/guarded_step.h"
 #include "mainwindow/main_form.h"
@@ -196,11 +197,8 @@ void TfrmBaseLocalJukebox::PostInitialise() {
 void TfrmBaseLocalJukebox::RunOneShotScan() {
     // "RunScanAtStartup" asks for one scan at the next start; it is cleared at once, so a
     // scan that fails or is interrupted is not repeated at every start.
-    TiniFile ini = SettingsStore().Open();
-    if (!ini.ReadBool("Settings", "RunScanAtStartup", false)) return;
-    ini.WriteBool("Settings", "RunScanAtStartup", false);
-    std::string error;
-    if (!SettingsStore().Save(ini, &error)) LogError("settings.ini was not written: " + error);
+    if (StrToIntDef(ReadSettingsString("Settings", "RunScanAtStartup", "0"), 0) == 0) return;
+    WriteSettingsString("Settings", "RunScanAtStartup", "0");
     MediaScan(false, false);
 }
 

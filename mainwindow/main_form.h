@@ -138,6 +138,9 @@ public:
     bool RemoteCommand() const { return FremoteCommand; }
     // Shown for 2000 ms in the status window while "Show Messages" is on.
     void ShowStatusMessage(const std::string& text);
+    // One value of settings.ini; the writer saves the file at once (false when it could not).
+    std::string ReadSettingsString(const std::string& section, const std::string& key, const std::string& def);
+    bool WriteSettingsString(const std::string& section, const std::string& key, const std::string& value);
     // Runs slot `slot` (1-based) of the jukebox and tells the outcome in the status.
     bool ExecuteSlotCommand(int slot);
     // The remote-control hub, the programs started at start-up and at close, and the

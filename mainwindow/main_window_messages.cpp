@@ -103,6 +103,21 @@ void TfrmBaseJukebox::ShowStatusMessage(const std::string& text) {
     ::tunecrest::ShowStatusMessage(*this, kStatusFont + text, kStatusMessageMs);
 }
 
+std::string TfrmBaseJukebox::ReadSettingsString(const std::string& section, const std::string& key,
+                                                const std::string& def) {
+    return FsettingsStore->Open().ReadString(section, key, def);
+}
+
+bool TfrmBaseJukebox::WriteSettingsString(const std::string& section, const std::string& key,
+                                          const std::string& value) {
+    TiniFile ini = FsettingsStore->Open();
+    ini.WriteString(section, key, value);
+    std::string error;
+    if (FsettingsStore->Save(ini, &error)) return true;
+    LogError("settings.ini was not written: " + error);
+    return false;
+}
+
 bool TfrmBaseJukebox::ExecuteSlotCommand(int slot) {
     bool done = false;
     if (slot >= 1 && JukeboxList()) done = JukeboxList()->Jukebox()->Slots().ExecuteSlot(slot - 1);
