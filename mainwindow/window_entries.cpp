@@ -1,11 +1,40 @@
 #include "mainwindow/window_entries.h"
 
+#include <QApplication>
 #include <memory>
 
+#include "core/global_prefs.h"
 #include "mainwindow/main_form.h"
+#include "windows/settings/screen_saver.h"
 
 namespace tunecrest {
 
 void InstallWindowEntries(TfrmBaseJukebox& form) { form.SetDialogEntries(std::make_unique<TwindowEntries>(form)); }
+
+void TwindowEntries::ShowScreenSaver()
+{
+    TfrmScreenSaver& saver = ScreenSaverForm();
+    const TdisplaySettings& s = Form().Settings();
+    saver.SetPlayer(Form().Controller().Player());
+    const TfontContainer* fonts = GlobalPrefs().FontContainer();
+    saver.SetFontContainer(fonts && fonts->Items().Count() > 0 ? fonts : &DefaultScreenSaverFonts());
+    saver.SetApplicationTitle(qApp->applicationName().toStdString());
+    saver.SetImageScale(s.ImageSize);
+    saver.UseRandomImages = s.UseRandomImages;
+    saver.RandomImagesFolder = s.RandomImagesFolder;
+    saver.UseMinutes = s.UseMinutes;
+    saver.SetSlideShow(s.SlideShow);
+    saver.SetSlideShowInterval(s.SlideShowTimeout);
+    saver.SetShowClock(s.ShowClock);
+    saver.UpdateTrackDisplay(Form().Controller().CurrentTrack(), "", 1, s.CoverArtFolder);
+    saver.ShowSaver();
+}
+
+bool TwindowEntries::ScreenSaverVisible() { return ScreenSaverFormExists() && ScreenSaverForm().isVisible(); }
+
+void TwindowEntries::CloseScreenSaver()
+{
+    if (ScreenSaverFormExists()) ScreenSaverForm().CloseSaver();
+}
 
 }  // namespace tunecrest

@@ -12,6 +12,12 @@ class TwindowEntries : public TdialogEntries {
 public:
     explicit TwindowEntries(TfrmBaseJukebox& form) : Fform(form) {}
 
+    // The screen saver, set up from the window's "ScreenSaver" settings and player.
+    bool HasScreenSaver() override { return true; }
+    void ShowScreenSaver() override;
+    bool ScreenSaverVisible() override;
+    void CloseScreenSaver() override;
+
 protected:
     TfrmBaseJukebox& Form() { return Fform; }
 
