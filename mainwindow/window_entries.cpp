@@ -5,11 +5,22 @@
 
 #include "core/global_prefs.h"
 #include "mainwindow/main_form.h"
+#include "windows/editors/slot_editors.h"
 #include "windows/settings/screen_saver.h"
 
 namespace tunecrest {
 
 void InstallWindowEntries(TfrmBaseJukebox& form) { form.SetDialogEntries(std::make_unique<TwindowEntries>(form)); }
+
+TwindowEntries::TwindowEntries(TfrmBaseJukebox& form) : Fform(form)
+{
+    // A slot edited on its own takes its choices from this window's library.
+    SetSlotEditorJukebox([this]() -> const TcustomJukebox* {
+        return Fform.JukeboxList() ? Fform.JukeboxList()->Jukebox() : nullptr;
+    });
+}
+
+TwindowEntries::~TwindowEntries() { SetSlotEditorJukebox({}); }
 
 void TwindowEntries::ShowScreenSaver()
 {

@@ -10,7 +10,8 @@ class TfrmBaseJukebox;
 
 class TwindowEntries : public TdialogEntries {
 public:
-    explicit TwindowEntries(TfrmBaseJukebox& form) : Fform(form) {}
+    explicit TwindowEntries(TfrmBaseJukebox& form);
+    ~TwindowEntries() override;
 
     // The screen saver, set up from the window's "ScreenSaver" settings and player.
     bool HasScreenSaver() override { return true; }
