@@ -1,5 +1,7 @@
 #include "mainwindow/main_form.h"
 
+#include "core/global_prefs.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -16,6 +18,7 @@
 #include <fstream>
 
 #include "core/exceptions.h"
+#include "core/global_prefs.h"
 #include "core/ini_file.h"
 #include "core/services.h"
 #include "core/system_services.h"
@@ -378,6 +381,7 @@ void TfrmBaseJukebox::ReadDisplaySettings() {
 
 void TfrmBaseJukebox::ReadPreferences(const TiniFile& ini) {
     Fsettings.Read(ini);
+    GlobalPrefs().LoadFromIni(ini);
     FidleMonitor->SetTimeout(Fsettings.ScreenSaverTimeout);
     FidleMonitor->SetDisableDuringVideo(Fsettings.DisableScreenSaverDuringVideoPlayback);
     FidleMonitor->SetEnabled(Fsettings.ScreenSaverEnabled);
@@ -413,6 +417,7 @@ void TfrmBaseJukebox::ApplyGeometry() {
 
 void TfrmBaseJukebox::WritePreferences(TiniFile& ini) {
     Fsettings.Write(ini);
+    GlobalPrefs().SaveToIni(ini);
     Factions->WriteShortcuts(ini);
     FpartyPlay.SaveToIni(ini, "PartyPlay");
     // The five object sections, each on its own so one failure does not stop the rest.

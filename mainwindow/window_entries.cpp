@@ -4,13 +4,34 @@
 #include <memory>
 
 #include "core/global_prefs.h"
+#include "core/jukebox.h"
+#include "core/jukebox_slots.h"
+#include "core/services.h"
+#include "mainwindow/general_settings.h"
 #include "mainwindow/main_form.h"
 #include "windows/editors/slot_editors.h"
+#include "windows/settings/preferences_dialog.h"
 #include "windows/settings/screen_saver.h"
 
 namespace tunecrest {
 
-void InstallWindowEntries(TfrmBaseJukebox& form) { form.SetDialogEntries(std::make_unique<TwindowEntries>(form)); }
+void InstallWindowEntries(TfrmBaseJukebox& form)
+{
+    form.SetDialogEntries(std::make_unique<TwindowEntries>(form));
+    // The settings commands whose windows live here (a handler bound elsewhere stays).
+    const auto bind = [&form](const char* name, std::function<void()> run) {
+        Taction* action = form.Actions().Find(name);
+        if (action && !action->OnExecute) action->OnExecute = [run](Taction&) { run(); };
+    };
+    bind("actnSettingsGeneral", [&form] { form.DialogEntries().ShowPreferences("General"); });
+    bind("actnSettingsScreenSaver", [&form] { form.DialogEntries().ShowPreferences("ScreenSaver"); });
+    bind("actnSettingsAlarmClock", [&form] {
+        if (auto* list = form.JukeboxList()) Prompt().EditAlarms(list->Jukebox()->Alarms());
+    });
+    bind("actnSettingsEditSlots", [&form] {
+        if (auto* list = form.JukeboxList()) list->Jukebox()->Slots().Edit();
+    });
+}
 
 TwindowEntries::TwindowEntries(TfrmBaseJukebox& form) : Fform(form)
 {
@@ -39,6 +60,13 @@ void TwindowEntries::ShowScreenSaver()
     saver.SetShowClock(s.ShowClock);
     saver.UpdateTrackDisplay(Form().Controller().CurrentTrack(), "", 1, s.CoverArtFolder);
     saver.ShowSaver();
+}
+
+void TwindowEntries::ShowPreferences(const std::string& page)
+{
+    TprefsRec rec;
+    GetGeneralSettings(Form(), rec);
+    if (tunecrest::ShowPreferences(rec, page)) SetGeneralSettings(Form(), rec);
 }
 
 bool TwindowEntries::ScreenSaverVisible() { return ScreenSaverFormExists() && ScreenSaverForm().isVisible(); }

@@ -13,6 +13,8 @@ public:
     explicit TwindowEntries(TfrmBaseJukebox& form);
     ~TwindowEntries() override;
 
+    // The preferences on the "General" or "ScreenSaver" page; OK applies them.
+    void ShowPreferences(const std::string& page) override;
     // The screen saver, set up from the window's "ScreenSaver" settings and player.
     bool HasScreenSaver() override { return true; }
     void ShowScreenSaver() override;
