@@ -353,15 +353,19 @@ std::string TfrmBaseJukebox::GetDefaultSkinFile() const {
     return "";
 }
 
-void TfrmBaseJukebox::SetSkinFile(const std::string& name) {
+void TfrmBaseJukebox::SetSkinFile(const std::string& name,
+                                  std::function<void(bool ok, const std::string& error)> done) {
     std::error_code ec;
     std::filesystem::path file = std::filesystem::path(GetSkinsFolder()) / name;
     if (name.empty() || !std::filesystem::is_regular_file(file, ec)) file = GetDefaultSkinFile();
-    if (file.empty()) return;
+    if (file.empty()) {
+        if (done) done(false, "There is no skin to load.");
+        return;
+    }
     const auto relative = file.lexically_relative(GetSkinsFolder());
     Fsettings.SkinFile = relative.empty() || *relative.begin() == ".." ? file.string() : relative.string();
     Fskin->SetDefaultSkinFile(GetDefaultSkinFile());
-    Fskin->ChangeSkin(file.string(), nullptr);
+    Fskin->ChangeSkin(file.string(), std::move(done));
 }
 
 std::string TfrmBaseJukebox::SkinFolder() const {

@@ -48,8 +48,9 @@ void TwindowEntries::ShowScreenSaver()
     TfrmScreenSaver& saver = ScreenSaverForm();
     const TdisplaySettings& s = Form().Settings();
     saver.SetPlayer(Form().Controller().Player());
-    const TfontContainer* fonts = GlobalPrefs().FontContainer();
-    saver.SetFontContainer(fonts && fonts->Items().Count() > 0 ? fonts : &DefaultScreenSaverFonts());
+    // The skin's screen saver fonts; the saver's own when the skin gives none.
+    const TfontContainer* fonts = &Form().Skin().FontStores().ScreenSaver();
+    saver.SetFontContainer(fonts->Items().Count() > 0 ? fonts : &DefaultScreenSaverFonts());
     saver.SetApplicationTitle(qApp->applicationName().toStdString());
     saver.SetImageScale(s.ImageSize);
     saver.UseRandomImages = s.UseRandomImages;

@@ -26,6 +26,7 @@
 #include "core/tag_list_rules.h"
 #include "core/text_utils.h"
 #include "skin/modal_runner.h"
+#include "windows/dialogs/select_items.h"
 #include "windows/editors/editor_form.h"
 
 namespace tunecrest {
@@ -34,31 +35,16 @@ namespace {
 
 constexpr const char* kDisabled = "[Disabled]";
 
-// The built-in picker: a list with multiple selection, OK and Cancel.
+// The select-items window: the chosen names in list order.
 bool PickItems(const std::string& caption, const std::string& prompt, const std::vector<std::string>& items,
                std::vector<std::string>& chosen)
 {
     chosen.clear();
-    QDialog form;
-    form.setObjectName("frmSelectItem");
-    form.setWindowTitle(QString::fromStdString(caption));
-    StyleEditorDialog(form);
-    auto* layout = new QVBoxLayout(&form);
-    auto* group = new QGroupBox(QString::fromStdString(prompt), &form);
-    group->setObjectName("gbItemList");
-    auto* groupLayout = new QVBoxLayout(group);
-    auto* list = new QListWidget(group);
-    list->setObjectName("lbItems");
-    list->setSelectionMode(QAbstractItemView::MultiSelection);
-    for (const std::string& item : items) list->addItem(QString::fromStdString(item));
-    groupLayout->addWidget(list);
-    layout->addWidget(group);
-    AddOkCancelRow(form, *layout);
-    form.resize(420, 520);
-    if (!IsOk(RunModal(form))) return false;
-    for (int i = 0; i < list->count(); ++i)
-        if (list->item(i)->isSelected()) chosen.push_back(list->item(i)->text().toStdString());
-    return !chosen.empty();
+    TmyStringList choices, target;
+    for (const std::string& item : items) choices.Add(item);
+    if (!SelectItems(caption, prompt, choices, target)) return false;
+    for (int i = 0; i < target.Count(); ++i) chosen.push_back(target.Strings(i));
+    return true;
 }
 
 TselectItemsFunction& Picker()

@@ -32,7 +32,7 @@ using TselectItemsFunction = std::function<bool(const std::string& caption, cons
                                                 const std::vector<std::string>& items,
                                                 std::vector<std::string>& chosen)>;
 // Installs the picker the editor's Add buttons use; an empty function restores the
-// built-in one. Returns the previous one.
+// select-items window. Returns the previous one.
 TselectItemsFunction SetRuleEditorPicker(TselectItemsFunction picker);
 
 // The year boxes: From a number or 0, To a number or 9999, and swapped when reversed.
