@@ -9,6 +9,7 @@
 #include "core/services.h"
 #include "mainwindow/general_settings.h"
 #include "mainwindow/main_form.h"
+#include "mainwindow/skin_editor_host.h"
 #include "windows/editors/slot_editors.h"
 #include "windows/settings/preferences_dialog.h"
 #include "windows/settings/screen_saver.h"
@@ -27,6 +28,10 @@ void InstallWindowEntries(TfrmBaseJukebox& form)
     bind("actnSettingsScreenSaver", [&form] { form.DialogEntries().ShowPreferences("ScreenSaver"); });
     bind("actnSettingsAlarmClock", [&form] {
         if (auto* list = form.JukeboxList()) Prompt().EditAlarms(list->Jukebox()->Alarms());
+    });
+    bind("actnSettingsSkins", [&form] {
+        TmainWindowSkinHost host(form);
+        EditJukeboxSkin(host);
     });
     bind("actnSettingsEditSlots", [&form] {
         if (auto* list = form.JukeboxList()) list->Jukebox()->Slots().Edit();
