@@ -1,11 +1,14 @@
 #include "windows/editors/editor_form.h"
 
 #include <QBoxLayout>
+#include <algorithm>
 #include <QPushButton>
 
 #include "skin/modal_runner.h"
 #include "skin/qt_color.h"
+#include "skin/skin_colors.h"
 #include "skin/skin_forms.h"
+#include "windows/dialogs/dialog_form.h"
 
 namespace tunecrest {
 
@@ -33,6 +36,35 @@ void StyleEditorDialog(QWidget& dialog)
     palette.setColor(QPalette::HighlightedText, ToQColor(colors.CaptionFontColor));
     dialog.setPalette(palette);
     dialog.setAutoFillBackground(true);
+    // The plain dialogs' touch style, and the same for the widgets only these windows
+    // use: push buttons in the button colour, drop-down lists and trees like fields.
+    const TColor panel = ColorToRGB(colors.ColorB);
+    const TColor button = ColorToRGB(colors.ColorA);
+    const bool darkPanel = (GetRValue(panel) * 299 + GetGValue(panel) * 587 + GetBValue(panel) * 114) / 1000 < 128;
+    const TColor field = darkPanel ? DarkenColor(panel, 45) : LightenColor(panel, 80);
+    const TColor border = darkPanel ? LightenColor(panel, 35) : DarkenColor(panel, 35);
+    const QString buttonText = ToQColor(ReadableTextOn(colors.CaptionFontColor, button)).name();
+    const QString fieldText = ToQColor(ReadableTextOn(ReadableTextOn(colors.CaptionFontColor, panel), field)).name();
+    QString extra = R"(
+QPushButton { background: %BUTTON%; color: %BUTTONTEXT%; border: 1px solid %BORDER%; border-radius: 8px;
+  min-height: 44px; padding: 0 16px; font-weight: bold; }
+QPushButton:pressed { background: %BORDER%; }
+QPushButton:disabled { color: %BORDER%; }
+QComboBox, QTimeEdit, QTreeWidget, QFontComboBox { background: %FIELD%; color: %FIELDTEXT%;
+  border: 1px solid %BORDER%; border-radius: 6px; selection-background-color: %BUTTON%;
+  selection-color: %BUTTONTEXT%; }
+QComboBox, QTimeEdit { min-height: 40px; padding: 0 8px; }
+QComboBox QAbstractItemView { background: %FIELD%; color: %FIELDTEXT%; }
+QTreeWidget::item { min-height: 36px; }
+QHeaderView::section { background: %PANEL%; color: %FIELDTEXT%; border: none; padding: 6px; font-weight: bold; }
+)";
+    extra.replace("%BUTTONTEXT%", buttonText)
+        .replace("%BUTTON%", ToQColor(button).name())
+        .replace("%BORDER%", ToQColor(border).name())
+        .replace("%FIELDTEXT%", fieldText)
+        .replace("%FIELD%", ToQColor(field).name())
+        .replace("%PANEL%", ToQColor(panel).name());
+    dialog.setStyleSheet(DialogStyleSheet(colors) + extra);
     QFont font = dialog.font();
     font.setPointSize(std::max(font.pointSize(), 11));
     dialog.setFont(font);

@@ -65,6 +65,8 @@ public:
     void DeleteSetClicked();
     void HelpClicked();
     void QueryChosen(int index);
+    // The selected rule's lines into the memo, nothing else.
+    void QueryChosenShowOnly();
     void AddQueryClicked();
     void UpdateQueryClicked();
     void DeleteQueryClicked();
@@ -96,8 +98,6 @@ private:
     TlistGroup MakeGroup(QWidget* parent, const char* name, const char* caption);
     void RefreshCollection(const std::string& select);
     void RefreshQueries(const std::string& select);
-    // The selected rule's lines into the memo, nothing else.
-    void QueryChosenShowOnly();
     // Runs a rule against the library's database; failures show the database's errors.
     void CheckQuery(const std::string& name);
 

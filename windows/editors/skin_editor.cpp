@@ -457,13 +457,14 @@ void TfrmJukeboxSkin::UpdateSample()
         (!font || font->ColorNiceName.empty()))
         back = store->Colors().Items(0)->color;
     if (color) back = color->color;
-    QPalette palette = pnlSample->palette();
-    palette.setColor(QPalette::Window, ToQColor(ColorToRGB(back)));
+    // "Sample" in the item's font and colour on its background (set as the label's own
+    // style, so the dialog's text colour does not cover it).
+    QString style = QString("background: %1;").arg(ToQColor(ColorToRGB(back)).name());
     if (font) {
-        palette.setColor(QPalette::WindowText, ToQColor(ColorToRGB(font->font().Color)));
+        style += QString(" color: %1;").arg(ToQColor(ColorToRGB(font->font().Color)).name());
         pnlSample->setFont(ScreenFont(font->font()));
     }
-    pnlSample->setPalette(palette);
+    pnlSample->setStyleSheet(style);
 }
 
 void TfrmJukeboxSkin::FontEdited(const std::function<void(TFont&)>& change)

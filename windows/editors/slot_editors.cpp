@@ -137,6 +137,8 @@ TfrmEditJukeboxSlots::TfrmEditJukeboxSlots(TjukeboxSlotList& slotList, QWidget* 
     lvMain->setRootIsDecorated(false);
     lvMain->setHeaderLabels({ButtonMode() ? "Button #" : "Slot #", ButtonMode() ? "Action Type" : "Type", "Activates"});
     lvMain->header()->setSectionResizeMode(2, QHeaderView::Stretch);
+    lvMain->header()->resizeSection(0, 100);
+    lvMain->header()->resizeSection(1, 210);
     lvMain->setMinimumSize(520, 320);
     layout->addWidget(lvMain, 1);
     auto* buttons = new QVBoxLayout();
