@@ -10,6 +10,8 @@
 #include "mainwindow/general_settings.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/skin_editor_host.h"
+#include "core/query_rules.h"
+#include "windows/editors/rule_editor.h"
 #include "windows/editors/slot_editors.h"
 #include "windows/settings/preferences_dialog.h"
 #include "windows/settings/screen_saver.h"
@@ -28,6 +30,17 @@ void InstallWindowEntries(TfrmBaseJukebox& form)
     bind("actnSettingsScreenSaver", [&form] { form.DialogEntries().ShowPreferences("ScreenSaver"); });
     bind("actnSettingsAlarmClock", [&form] {
         if (auto* list = form.JukeboxList()) Prompt().EditAlarms(list->Jukebox()->Alarms());
+    });
+    bind("actnRandomPlayFilters", [&form] {
+        auto* list = form.JukeboxList();
+        if (!list) return;
+        TcustomJukebox& jukebox = *list->Jukebox();
+        std::string active = jukebox.UseDBQueryRule ? jukebox.DBQueryRule().RuleName : std::string();
+        if (!EditTagListRules(jukebox.Filter(), list, 1, active, &list->DBRules())) return;
+        // The random list follows the new filter or query rule at once.
+        jukebox.UseDBQueryRule = !active.empty();
+        jukebox.SelectDBQueryRule(active);
+        jukebox.RefillRandomList();
     });
     bind("actnSettingsSkins", [&form] {
         TmainWindowSkinHost host(form);
@@ -64,6 +77,7 @@ void TwindowEntries::ShowScreenSaver()
     saver.SetSlideShow(s.SlideShow);
     saver.SetSlideShowInterval(s.SlideShowTimeout);
     saver.SetShowClock(s.ShowClock);
+    saver.TrackSource = [this] { return Form().Controller().CurrentTrack(); };
     saver.UpdateTrackDisplay(Form().Controller().CurrentTrack(), "", 1, s.CoverArtFolder);
     saver.ShowSaver();
 }

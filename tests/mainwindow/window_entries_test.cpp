@@ -12,7 +12,9 @@
 #include "support/fake_media_player.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
+#include "support/scripted_modal_runner.h"
 #include "windows/settings/screen_saver.h"
+#include "windows/skinned_prompt.h"
 
 namespace tunecrest {
 namespace {
@@ -73,6 +75,28 @@ TEST(WindowEntries, ScreenSaverAfterIdleTimeoutClosedByTouch)
     now += TidleMonitor::kInterval;
     monitor.Tick();
     EXPECT_FALSE(entries.ScreenSaverVisible());
+}
+
+// The settings commands open their windows; a cancelled window changes nothing.
+TEST(WindowEntries, SettingsCommandsOpenTheirWindows)
+{
+    test::App();
+    test::TempDir dir;
+    const std::string root = (dir.Path() / "root").string();
+    std::filesystem::create_directories(root + "/Settings");
+    TentriesForm form({"-RootFolder=" + root});
+    InstallWindowEntries(form);
+    auto previousPrompt = SetPrompt(std::make_shared<TskinnedPrompt>());
+    auto runner = std::make_shared<test::TscriptedModalRunner>();
+    TmodalRunnerScope scope(runner);
+    const char* commands[] = {"actnSettingsGeneral", "actnSettingsScreenSaver", "actnSettingsAlarmClock",
+                              "actnSettingsEditSlots", "actnRandomPlayFilters", "actnSettingsSkins"};
+    for (size_t i = 0; i < std::size(commands); ++i) runner->Push([](QDialog& d) { d.done(mrCancel); });
+    for (const char* name : commands) EXPECT_TRUE(form.Actions().ExecuteByName(name)) << name;
+    SetPrompt(previousPrompt);
+    EXPECT_EQ(runner->Titles, (std::vector<std::string>{"Preferences", "Preferences", "Alarm Clock Settings",
+                                                        "Slot Allocations", "Random Play Filters", "Skins"}));
+    EXPECT_EQ(runner->Pending(), 0);
 }
 
 }  // namespace

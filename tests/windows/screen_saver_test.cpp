@@ -188,6 +188,19 @@ TEST_F(SaverRig, TouchOnAnyPartOrAKeyCloses)
     EXPECT_FALSE(saver->isVisible());
 }
 
+TEST_F(SaverRig, FollowsTheTrackPlayingWhileShown)
+{
+    TaudioTagPtr playing = Track("First Band", "One", "", 0);
+    saver->TrackSource = [&] { return playing; };
+    saver->UpdateTrackDisplay(playing, "", 1, "");
+    saver->ShowSaver();
+    EXPECT_NE(saver->lblArtist->Caption().find("First Band"), std::string::npos);
+    playing = Track("Second Band", "Two", "", 0);
+    timers.Advance(1000);
+    EXPECT_NE(saver->lblArtist->Caption().find("Second Band"), std::string::npos);
+    saver->CloseSaver();
+}
+
 TEST_F(SaverRig, ClockShowsTimeAndDateAndRefreshesEveryElevenTicks)
 {
     SetClock([] { return EncodeDate(2026, 3, 14) + EncodeTime(21, 5, 0, 0); });

@@ -240,6 +240,7 @@ void TfrmScreenSaver::RefreshClock()
 void TfrmScreenSaver::UpdateTrackDisplay(const TaudioTagPtr& track, const std::string& stationName, int flag,
                                          const std::string& coverFolder)
 {
+    Ftrack = track;
     const std::string url = Fplayer ? Fplayer->PlayingURL() : std::string();
     const TscreenSaverTexts texts = ScreenSaverTexts(track.get(), stationName, url, Ffonts, FapplicationTitle);
     lblArtist->SetCaption(texts.Artist);
@@ -320,6 +321,10 @@ void TfrmScreenSaver::DoLayout()
 
 void TfrmScreenSaver::TimerTick()
 {
+    if (TrackSource) {
+        TaudioTagPtr playing = TrackSource();
+        if (playing != Ftrack) UpdateTrackDisplay(playing, "", 1, FcoverFolder);
+    }
     FslideElapsed += 1000;
     if (FslideElapsed >= FintervalMs) {
         if (FslideShow || FshowingRandomImage) LoadRandomImage();

@@ -5,6 +5,7 @@
 // it. One window for the whole program (ScreenSaverForm); the main window's entries keep
 // it supplied with the player, the fonts and the "ScreenSaver" settings.
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -48,6 +49,9 @@ public:
     void SetFontContainer(const TfontContainer* fonts);
     void SetApplicationTitle(const std::string& title) { FapplicationTitle = title; }
 
+    // The track playing now; checked every tick, so a saver left showing follows the
+    // tracks the jukebox plays. May stay empty.
+    std::function<TaudioTagPtr()> TrackSource;
     bool UseRandomImages = false;
     std::string RandomImagesFolder;
     bool UseMinutes = true;
@@ -111,6 +115,7 @@ private:
     bool FlayingOut = false;
     std::string FpictureFile;
     std::string FcoverFolder;
+    TaudioTagPtr Ftrack;
 };
 
 // The program's one screen saver, made on first use (needs a widget application).
