@@ -228,6 +228,26 @@ TEST_F(Preferences, ScreenSaverControlsFollowTheirSwitches)
     EXPECT_FALSE(rec.ShutdownOnExit);
 }
 
+// Without a keyboard on the touch screen, a touch on a folder field asks for the text
+// in the text-entry window; with the on-screen keyboards off it is left to the field.
+TEST_F(Preferences, FolderFieldsTypeThroughTheTextEntry)
+{
+    TprefsRec rec;
+    prompt->Texts = {"/media/covers/"};
+    runner->Push([](QDialog& d) {
+        auto& f = Form(d);
+        GlobalPrefs().SetOnScreenKeyboardsEnabled(true);
+        QTest::mouseClick(f.edCoverArtFolder, Qt::LeftButton);
+        EXPECT_EQ(f.edCoverArtFolder->text(), "/media/covers/");
+        GlobalPrefs().SetOnScreenKeyboardsEnabled(false);
+        QTest::mouseClick(f.edCoverArtFolder, Qt::LeftButton);
+        Click(f.btnOK);
+    });
+    EXPECT_TRUE(ShowPreferences(rec, "General"));
+    EXPECT_EQ(prompt->Asked, (std::vector<std::string>{"Preferences|Cover Art Folder:|"}));
+    EXPECT_EQ(rec.CoverArtFolder, "/media/covers/");
+}
+
 TEST_F(Preferences, ArtistMappingsEditedAndApplied)
 {
     test::BrowseLibrary library;

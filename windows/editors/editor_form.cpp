@@ -1,9 +1,13 @@
 #include "windows/editors/editor_form.h"
 
 #include <QBoxLayout>
+#include <QEvent>
+#include <QLineEdit>
 #include <algorithm>
 #include <QPushButton>
 
+#include "core/global_prefs.h"
+#include "core/services.h"
 #include "skin/modal_runner.h"
 #include "skin/qt_color.h"
 #include "skin/skin_colors.h"
@@ -85,6 +89,34 @@ QBoxLayout* AddOkCancelRow(QDialog& dialog, QBoxLayout& layout, QPushButton** ok
     if (ok) *ok = okButton;
     if (cancel) *cancel = cancelButton;
     return row;
+}
+
+namespace {
+class TkeyboardEntryFilter : public QObject {
+public:
+    TkeyboardEntryFilter(QLineEdit* edit, std::string prompt) : QObject(edit), Fedit(edit), Fprompt(std::move(prompt)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != Fedit || event->type() != QEvent::MouseButtonRelease ||
+            !GlobalPrefs().OnScreenKeyboardsEnabled() || !Fedit->isEnabled() || Fedit->isReadOnly())
+            return false;
+        const QString title = Fedit->window() ? Fedit->window()->windowTitle() : QString();
+        if (const auto answer = Prompt().AskText(title.toStdString(), Fprompt, Fedit->text().toStdString())) {
+            Fedit->setText(QString::fromStdString(*answer));
+            Q_EMIT Fedit->textEdited(Fedit->text());
+        }
+        return true;
+    }
+
+private:
+    QLineEdit* Fedit;
+    std::string Fprompt;
+};
+}  // namespace
+
+void UseKeyboardEntry(QLineEdit* edit, const std::string& prompt)
+{
+    edit->installEventFilter(new TkeyboardEntryFilter(edit, prompt));
 }
 
 }  // namespace tunecrest

@@ -5,7 +5,10 @@
 #include <QDialog>
 #include <QString>
 
+#include <string>
+
 class QBoxLayout;
+class QLineEdit;
 class QPushButton;
 
 namespace tunecrest {
@@ -21,5 +24,9 @@ void StyleEditorDialog(QWidget& dialog);
 // the right of a new row at the end of `layout`; returns the row for more buttons.
 QBoxLayout* AddOkCancelRow(QDialog& dialog, QBoxLayout& layout, QPushButton** ok = nullptr,
                            QPushButton** cancel = nullptr);
+
+// While the on-screen keyboards are on, a touch on `edit` asks for its text in the
+// text-entry window under `prompt` (the touch screen has no keyboard of its own).
+void UseKeyboardEntry(QLineEdit* edit, const std::string& prompt);
 
 }  // namespace tunecrest

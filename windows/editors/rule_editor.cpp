@@ -239,6 +239,8 @@ TfrmTagListRules::TfrmTagListRules(const TtagListRules& filter, TcustomJukeboxLi
         e->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{0,4}"), e));
         e->setMinimumHeight(kTouchHeight);
     }
+    UseKeyboardEntry(edFromYear, "From :");
+    UseKeyboardEntry(edToYear, "To :");
     cbYearNot = new QCheckBox("Not Rule", gbYear);
     cbYearNot->setObjectName("cbYearNot");
     yearLayout->addWidget(cbYear, 0, 0, 1, 2);

@@ -221,6 +221,7 @@ TfrmJukeboxSkin::TfrmJukeboxSkin(TskinEditorHost& host, QWidget* parent) : QDial
     edExportName->setObjectName("edExportName");
     edExportName->setMinimumHeight(kTouchHeight);
     skinsLayout->addWidget(edExportName, 1, 1);
+    UseKeyboardEntry(edExportName, "Export To :");
     btnExportSkin = TouchButton(skinsPage, "btnExportSkin", "Export Skin");
     skinsLayout->addWidget(btnExportSkin, 1, 2);
     auto* exportText = new QLabel(QString("This will export the skin to a name that you specify. ") +

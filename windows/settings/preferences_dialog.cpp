@@ -94,6 +94,7 @@ void TfrmPreferences::BuildGeneral()
     edCoverArtFolder = new QLineEdit(gbCoverArt);
     edCoverArtFolder->setObjectName("edCoverArtFolder");
     edCoverArtFolder->setMinimumHeight(kTouchHeight);
+    UseKeyboardEntry(edCoverArtFolder, "Cover Art Folder:");
     btnCoverArtFolder = TouchButton(gbCoverArt, "btnCoverArtFolder", "...");
     btnCoverArtFolder->setMinimumWidth(kTouchHeight);
     cbCoverArtFolderFirst = Box(gbCoverArt, "cbCoverArtFolderFirst", "Check the Cover Art Folder First");
@@ -198,6 +199,7 @@ void TfrmPreferences::BuildScreenSaver()
     edRandomImagesFolder = new QLineEdit(pnlSlideShowFolder);
     edRandomImagesFolder->setObjectName("edRandomImagesFolder");
     edRandomImagesFolder->setMinimumHeight(kTouchHeight);
+    UseKeyboardEntry(edRandomImagesFolder, "Pictures Folder:");
     btnRandomImagesFolder = TouchButton(pnlSlideShowFolder, "btnRandomImagesFolder", "...");
     btnRandomImagesFolder->setMinimumWidth(kTouchHeight);
     folder->addWidget(cbUseRandomImages, 0, 0, 1, 2);
