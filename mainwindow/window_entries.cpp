@@ -6,21 +6,32 @@
 #include "core/global_prefs.h"
 #include "core/jukebox.h"
 #include "core/jukebox_slots.h"
+#include "core/query_rules.h"
 #include "core/services.h"
 #include "mainwindow/general_settings.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/skin_editor_host.h"
-#include "core/query_rules.h"
 #include "windows/editors/rule_editor.h"
 #include "windows/editors/slot_editors.h"
+#include "windows/settings/preferences_dialog.h"
+#include "windows/remote/action_button_pad_form.h"
+#include "windows/remote/remote_editors.h"
 #include "windows/settings/preferences_dialog.h"
 #include "windows/settings/screen_saver.h"
 
 namespace tunecrest {
 
+void TwindowEntries::ShowActionButtonPad(TactionButtonPad& pad) { tunecrest::ShowActionButtonPad(pad); }
+
+bool TwindowEntries::EditLaunchers(TappLauncherList& list, const std::string& caption) {
+    return EditAppLauncherList(list, caption);
+}
+
 void InstallWindowEntries(TfrmBaseJukebox& form)
 {
     form.SetDialogEntries(std::make_unique<TwindowEntries>(form));
+    // The remote-control actions' Edit operations open their dialogs.
+    InstallRemoteEditors();
     // The settings commands whose windows live here (a handler bound elsewhere stays).
     const auto bind = [&form](const char* name, std::function<void()> run) {
         Taction* action = form.Actions().Find(name);

@@ -21,6 +21,9 @@ public:
     bool ScreenSaverVisible() override;
     void CloseScreenSaver() override;
 
+    void ShowActionButtonPad(TactionButtonPad& pad) override;
+    bool EditLaunchers(TappLauncherList& list, const std::string& caption) override;
+
 protected:
     TfrmBaseJukebox& Form() { return Fform; }
 
