@@ -13,7 +13,6 @@
 #include "mainwindow/skin_editor_host.h"
 #include "windows/editors/rule_editor.h"
 #include "windows/editors/slot_editors.h"
-#include "windows/settings/preferences_dialog.h"
 #include "windows/remote/action_button_pad_form.h"
 #include "windows/remote/remote_editors.h"
 #include "windows/settings/preferences_dialog.h"
