@@ -23,6 +23,15 @@ void TdialogEntries::ShowPlaylistDisplay() {
     Prompt().ShowMessage(NotAvailableText("Playlist"), "Tunecrest Audio System");
 }
 
+void TdialogEntries::ShowStackerList() {
+    Prompt().ShowMessage(NotAvailableText("Stacker"), "Tunecrest Audio System");
+}
+bool TdialogEntries::ChooseAlbum(bool, TaudioTagAlbumPtr& album) {
+    album.reset();
+    Prompt().ShowMessage(NotAvailableText("Choose CD"), "Tunecrest Audio System");
+    return false;
+}
+
 int TdialogEntries::SelectString(const std::string& caption, const std::vector<std::string>& items, int selected) {
     if (selected < 0 || selected >= int(items.size())) return -1;
     return Prompt().AskYesNo(items[size_t(selected)] + "?", caption, true) ? selected : -1;
