@@ -78,14 +78,15 @@ TEST_F(StackerWindow, FillsTheStackerFromAlbumsAndPlaylistsAndSwitchesItOnAndOff
     EXPECT_EQ(stacker.StackerRowImage(party), 7);
 
     // "Stacker Enabled": the jukebox's stacker play list follows.
-    EXPECT_FALSE(stacker.cbStackerEnabled->Checked());
+    EXPECT_FALSE(stacker.cbStackerEnabled->Down());
     stacker.cbStackerEnabled->Click();
     EXPECT_TRUE(carts.Active());
-    EXPECT_TRUE(stacker.cbStackerEnabled->Checked());
+    EXPECT_TRUE(stacker.cbStackerEnabled->Down());
+    EXPECT_EQ(stacker.cbStackerEnabled->Caption(), "On");
     EXPECT_EQ(Jukebox().StackerPlayList().Count(), 3);
     stacker.ToggleStackerEnabled();
     EXPECT_FALSE(carts.Active());
-    EXPECT_FALSE(stacker.cbStackerEnabled->Checked());
+    EXPECT_FALSE(stacker.cbStackerEnabled->Down());
     EXPECT_EQ(Jukebox().StackerPlayList().Count(), 0);
     stacker.ToggleStackerEnabled();
 
@@ -118,7 +119,7 @@ TEST_F(StackerWindow, TreeAcceptsAlbumsAndPlaylistsButNoArtistsAndBuildsOnlyWhen
     // Genres come and go with the view switch, and the tree is rebuilt for them.
     EXPECT_EQ(test::FindNode(stacker.tvLibrary->Nodes(), [](TmyNode* n) { return n->Tag == bcGenres; }), nullptr);
     stacker.ToggleGenres();
-    EXPECT_TRUE(stacker.btnGenres->Checked());
+    EXPECT_TRUE(stacker.btnGenres->Down());
     EXPECT_NE(test::FindNode(stacker.tvLibrary->Nodes(), [](TmyNode* n) { return n->Tag == bcGenres; }), nullptr);
     EXPECT_EQ(stacker.TreeRebuild().Builds(), 2);
 }

@@ -67,6 +67,19 @@ void TfrmChooseCD::SetJukebox(TcustomJukebox* jukebox, bool showCDLists)
     Flook.Jukebox = jukebox;
 }
 
+void TfrmChooseCD::ApplySkin()
+{
+    TfrmBaseSkinForm::ApplySkin();
+    const TColor captionColor = FormSkinColors().CaptionFontColor;
+    for (TmySkinButton* button : {btnOK, btnCancel}) {
+        if (!button) continue;  // the base form applies its skin before the buttons exist
+        button->BeginUpdate();
+        button->SetFontColor(captionColor);
+        button->SetHighlightFontColor(captionColor);
+        button->EndUpdate();
+    }
+}
+
 void TfrmChooseCD::SetListColor(TColor color) { tvAlbums->SetColor(color); }
 
 void TfrmChooseCD::ApplyPreferences()

@@ -22,6 +22,7 @@ public:
 
     void SetJukebox(TcustomJukebox* jukebox, bool showCDLists);
     void SetListColor(TColor color);
+    void ApplySkin() override;
     // The skin of the global preferences: fonts, scroll bar, tree images and buttons.
     void ApplyPreferences();
     // Rebuilds the tree from the library (also done on show).
@@ -39,8 +40,8 @@ public:
     TtouchTreeView* tvAlbums;
     TmySkinScrollBar* sbAlbums;
     QWidget* pnlBottom;
-    TmySkinButton* btnOK;
-    TmySkinButton* btnCancel;
+    TmySkinButton* btnOK = nullptr;
+    TmySkinButton* btnCancel = nullptr;
 
 protected:
     void showEvent(QShowEvent* e) override;

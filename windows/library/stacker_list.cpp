@@ -49,6 +49,14 @@ TColor SkinColorAt(const TfontContainer* skin, int index, TColor fallback)
     return item ? item->color : fallback;
 }
 
+int Luma(TColor c) { return (299 * GetRValue(c) + 587 * GetGValue(c) + 114 * GetBValue(c)) / 1000; }
+
+TColor ReadableOn(TColor back, TColor text)
+{
+    if (std::abs(Luma(text) - Luma(back)) >= 110) return text;
+    return Luma(back) > 128 ? clBlack : clWhite;
+}
+
 const TFont* SkinFont(const TfontContainer* skin, const char* name)
 {
     if (!skin) return nullptr;
@@ -79,24 +87,22 @@ TfrmStackerList::TfrmStackerList(QWidget* parent)
         b->OnClick = [run = std::move(run)](TObject*) { run(); };
         return b;
     };
-    btnAdd = button("btnAdd", "&Add", [this] { AddSelectedNode(); });
-    btnDelete = button("btnDelete", "&Delete", [this] { DeleteSelectedCartridge(); });
-    btnEmpty = button("btnEmpty", "&Empty Stacker", [this] { EmptyStacker(); });
-    btnLoadStacker = button("btnLoadStacker", "&Load Cartridge ...", [this] {
+    btnAdd = button("btnAdd", "Add", [this] { AddSelectedNode(); });
+    btnDelete = button("btnDelete", "Delete", [this] { DeleteSelectedCartridge(); });
+    btnEmpty = button("btnEmpty", "Empty Stacker", [this] { EmptyStacker(); });
+    btnLoadStacker = button("btnLoadStacker", "Load Cartridge ...", [this] {
         if (FloadCartridge) FloadCartridge();
     });
-    btnAddStacker = button("btnAddStacker", "&Add Cartridge ...", [this] {
+    btnAddStacker = button("btnAddStacker", "Add Cartridge ...", [this] {
         if (FaddCartridge) FaddCartridge();
     });
-    btnSaveStacker = button("btnSaveStacker", "&Save to File ...", [this] {
+    btnSaveStacker = button("btnSaveStacker", "Save to File ...", [this] {
         if (!FsaveCartridge) return;
         FsaveCartridge();
         RefillCartridges();
     });
-    btnGenres = button("btnGenres", "&Genres", [this] { ToggleGenres(); });
-    btnGenres->SetIsCheckButton(true);
-    btnGenres->SetPanelButtonSkin(true);
-    btnClose = button("btnClose", "&Close", [this] { close(); });
+    btnGenres = button("btnGenres", "Genres", [this] { ToggleGenres(); });
+    btnClose = button("btnClose", "Close", [this] { close(); });
 
     pnlTree = CreateComponent<TmySkinPanel>(this, panel);
     pnlTree->setObjectName("pnlTree");
@@ -114,10 +120,8 @@ TfrmStackerList::TfrmStackerList(QWidget* parent)
 
     pnlStacker = CreateComponent<TmySkinPanel>(this, panel);
     pnlStacker->setObjectName("pnlStacker");
-    cbStackerEnabled = MakeDialogButton(this, pnlStacker, "cbStackerEnabled", "", 11);
-    cbStackerEnabled->SetIsCheckButton(true);
-    cbStackerEnabled->SetPanelButtonSkin(true);
-    cbStackerEnabled->SetShowCaption(false);
+    // A switch: held down and captioned "On" while the stacker plays.
+    cbStackerEnabled = MakeDialogButton(this, pnlStacker, "cbStackerEnabled", "Off", 11);
     cbStackerEnabled->OnClick = [this](TObject*) { ToggleStackerEnabled(); };
     lblStackerEnabled = CreateComponent<QLabel>(this, pnlStacker);
     lblStackerEnabled->setObjectName("lblStackerEnabled");
@@ -197,6 +201,7 @@ void TfrmStackerList::SetSkin(const TfontContainer* skin)
         tvLibrary->SetItemHeight(std::max(height, 36));
         QPalette p = cboCartridges->palette();
         p.setColor(QPalette::Text, ToQColor(ColorToRGB(heading->Color)));
+        p.setColor(QPalette::ButtonText, ToQColor(ColorToRGB(heading->Color)));
         cboCartridges->setPalette(p);
     }
     LayOut();
@@ -257,7 +262,8 @@ void TfrmStackerList::UpdateStackerStatus()
     const int row = lbStacker->ItemIndex();
     lbStacker->SetCount(stacker.Count());
     if (row >= 0 && row < stacker.Count()) SetCurrentRowInCode(*lbStacker, row);
-    cbStackerEnabled->SetChecked(stacker.Active());
+    cbStackerEnabled->SetDown(stacker.Active());
+    cbStackerEnabled->SetCaption(stacker.Active() ? "On" : "Off");
     sbStatus[1]->setText(QString::fromStdString("Tracks : " + std::to_string(stacker.TrackCount())));
     sbStatus[2]->setText(QString::fromStdString("Duration : " + FormatHMS(int(stacker.TotalDuration()))));
     sbStatus[0]->setText(QString::fromStdString("Albums : " + std::to_string(stacker.Count())));
@@ -321,7 +327,7 @@ void TfrmStackerList::RefreshStackerTree()
 void TfrmStackerList::ToggleGenres()
 {
     Fviewer->ToggleDisplayMode(dmGenres);
-    btnGenres->SetChecked(Fviewer->HasDisplayMode(dmGenres));
+    btnGenres->SetDown(Fviewer->HasDisplayMode(dmGenres));
     RefreshStackerTree();
 }
 
@@ -431,15 +437,31 @@ void TfrmStackerList::SaveLayout(TiniFile& ini, const std::string& section) cons
     ini.WriteBool(section, "ViewGenres", Fviewer->HasDisplayMode(dmGenres));
 }
 
+void TfrmStackerList::ApplySkin()
+{
+    TfrmBaseSkinForm::ApplySkin();
+    // Captions in the skin's caption colour, which reads on the button face.
+    const TColor captionColor = FormSkinColors().CaptionFontColor;
+    for (QObject* component : OwnedComponents(this))
+        if (auto* button = dynamic_cast<TmySkinButton*>(component)) {
+            button->BeginUpdate();
+            button->SetFontColor(captionColor);
+            button->SetHighlightFontColor(captionColor);
+            button->EndUpdate();
+        }
+}
+
 void TfrmStackerList::showEvent(QShowEvent* e)
 {
     TfrmBaseSkinForm::showEvent(e);
     ApplySkin();
     ApplyListColor();
     const TformSkinColors colors = FormSkinColors();
+    // The preferences' text colour, unless it would not read on the panel.
+    const TColor text = ReadableOn(ColorToRGB(colors.ColorB), ColorToRGB(colors.CaptionFontColor));
     for (QLabel* label : {lblStackerEnabled, lblLoadCartridge, sbStatus[0], sbStatus[1], sbStatus[2]}) {
         QPalette p = label->palette();
-        p.setColor(QPalette::WindowText, ToQColor(ColorToRGB(colors.CaptionFontColor)));
+        p.setColor(QPalette::WindowText, ToQColor(text));
         label->setPalette(p);
     }
     if (TcustomJukeboxList* library = Fjukebox ? Fjukebox->Owner() : nullptr) {
@@ -495,8 +517,8 @@ void TfrmStackerList::LayOut()
     tvLibrary->setGeometry(inset, inset, pnlTree->width() - barWidth - 2 * inset - 4, pnlTree->height() - 2 * inset);
     sbTree->setGeometry(pnlTree->width() - barWidth - inset, inset, barWidth, pnlTree->height() - 2 * inset);
     const int pw = pnlStacker->width(), ph = pnlStacker->height();
-    cbStackerEnabled->setGeometry(inset, inset, kBar, kBar);
-    lblStackerEnabled->setGeometry(inset + kBar + kGap, inset, pw - kBar - 3 * inset, kBar);
+    cbStackerEnabled->setGeometry(inset, inset, 2 * kBar, kBar);
+    lblStackerEnabled->setGeometry(inset + 2 * kBar + kGap, inset, pw - 2 * kBar - 3 * inset, kBar);
     const int comboTop = ph - inset - kBar;
     lblLoadCartridge->setGeometry(inset, comboTop, 150, kBar);
     cboCartridges->setGeometry(inset + 150, comboTop, pw - 150 - 2 * inset, kBar);

@@ -55,6 +55,7 @@ public:
     void SetCartridgeFolder(const std::string& folder) { FcartridgeFolder = folder; }
     void SetMissingArtistText(const std::string& text) { Flook.MissingArtist = text; }
 
+    void ApplySkin() override;
     TcustomJukebox* Jukebox() const { return Fjukebox; }
     const TtreeRebuild& TreeRebuild() const { return Frebuild; }
     TcustomJukeboxListViewer2& Viewer() { return *Fviewer; }
