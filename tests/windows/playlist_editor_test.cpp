@@ -164,6 +164,26 @@ TEST_F(PlaylistEditor, DeletingRowsSelectsTheNewLastRowAndAnEmptyListIsShownSo)
     EXPECT_EQ(Status(1), "Count : 0");
 }
 
+TEST_F(PlaylistEditor, RowsFindTheirTracksByIdentityWhenCdTracksAreNotShown)
+{
+    SetCdTrackTest([](const std::string& file) { return file.size() > 4 && file.substr(file.size() - 4) == ".cda"; });
+    editor.ChoosePlaylist(CollectionRow("Disc in the drive"));
+    TaudioTagList& list = *editor.CurrentList();
+    ASSERT_EQ(list.Count(), 1);
+    ASSERT_TRUE(IsCdTrack(list.GetTag(0)->Filename()));
+    ChooseNode("Gold");
+    editor.AddAllTracks();
+    // The CD track has no row: row 0 is "Dancing Queen", the list's second track.
+    ASSERT_EQ(editor.lbPlaylist->count(), 2);
+    editor.lbPlaylist->setCurrentRow(0);
+    editor.MoveDown();
+    EXPECT_EQ(Titles(list), (std::vector<std::string>{"Lullaby", "Waterloo", "Dancing Queen"}));
+    editor.lbPlaylist->setCurrentRow(0);
+    editor.DeleteSelected();
+    EXPECT_EQ(Titles(list), (std::vector<std::string>{"Lullaby", "Dancing Queen"}));
+    SetCdTrackTest(nullptr);
+}
+
 TEST_F(PlaylistEditor, SavesAsExtendedM3UAndLoadsItBack)
 {
     const std::filesystem::path plugins = library.dir.Path() / "TagPlugins";
