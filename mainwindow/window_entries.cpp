@@ -7,8 +7,7 @@
 
 namespace tunecrest {
 
-TwindowEntries::TwindowEntries(TfrmBaseJukebox& form) : Fform(form)
-{
+TwindowEntries::TwindowEntries(TfrmBaseJukebox& form) : Fform(form) {
     FlibraryWindows = std::make_unique<TlibraryWindows>([this] {
         TlibraryWindowsSetup setup;
         setup.Library = Fform.JukeboxList();
@@ -21,14 +20,21 @@ TwindowEntries::TwindowEntries(TfrmBaseJukebox& form) : Fform(form)
 
 TwindowEntries::~TwindowEntries() = default;
 
-void TwindowEntries::ShowPlaylistEditor() { FlibraryWindows->ShowEditor(); }
-void TwindowEntries::ShowPlaylistDisplay() { FlibraryWindows->ShowDisplay(); }
-void TwindowEntries::ShowStackerList() { FlibraryWindows->ShowStacker(); }
-bool TwindowEntries::ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album)
-{
+void TwindowEntries::ShowPlaylistEditor() {
+    FlibraryWindows->ShowEditor();
+}
+void TwindowEntries::ShowPlaylistDisplay() {
+    FlibraryWindows->ShowDisplay();
+}
+void TwindowEntries::ShowStackerList() {
+    FlibraryWindows->ShowStacker();
+}
+bool TwindowEntries::ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album) {
     return FlibraryWindows->ChooseAlbum(showCDLists, album);
 }
 
-void InstallWindowEntries(TfrmBaseJukebox& form) { form.SetDialogEntries(std::make_unique<TwindowEntries>(form)); }
+void InstallWindowEntries(TfrmBaseJukebox& form) {
+    form.SetDialogEntries(std::make_unique<TwindowEntries>(form));
+}
 
 }  // namespace tunecrest

@@ -12,7 +12,7 @@ class TfrmBaseJukebox;
 class TlibraryWindows;
 
 class TwindowEntries : public TdialogEntries {
-public:
+  public:
     explicit TwindowEntries(TfrmBaseJukebox& form);
     ~TwindowEntries() override;
 
@@ -22,10 +22,10 @@ public:
     bool ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album) override;
     TlibraryWindows& LibraryWindows() { return *FlibraryWindows; }
 
-protected:
+  protected:
     TfrmBaseJukebox& Form() { return Fform; }
 
-private:
+  private:
     TfrmBaseJukebox& Fform;
     std::unique_ptr<TlibraryWindows> FlibraryWindows;
 };

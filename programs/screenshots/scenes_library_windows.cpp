@@ -5,8 +5,8 @@
 
 #include <QCoreApplication>
 #include <QPainter>
-#include <QTreeWidgetItemIterator>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <filesystem>
 
 #include "core/font_store.h"
@@ -66,8 +66,7 @@ struct TdemoLibrary {
     std::string Root;
     std::unique_ptr<TlocalJukeboxList> Lib;
 
-    TdemoLibrary()
-    {
+    TdemoLibrary() {
         char pattern[] = "/tmp/tunecrest-library-scene-XXXXXX";
         if (const char* made = mkdtemp(pattern)) Root = made;
         TaudioTagList own;
@@ -101,8 +100,7 @@ struct TdemoLibrary {
         Lib->SetStackerActive(true);
         Lib->ActivatePlaylist("Friday Night");
     }
-    ~TdemoLibrary()
-    {
+    ~TdemoLibrary() {
         Lib.reset();
         std::error_code ec;
         if (!Root.empty()) std::filesystem::remove_all(Root, ec);
@@ -112,8 +110,7 @@ struct TdemoLibrary {
 
 // The skin's fonts and colours as a skin file gives them: item fonts, the album, artist
 // and duration fonts, "Heading" and "Album", and the selection colours.
-void FillSkinFonts(TfontContainer& skin, const TsceneContext& ctx)
-{
+void FillSkinFonts(TfontContainer& skin, const TsceneContext& ctx) {
     skin.Items().Clear();
     skin.Colors().Clear();
     auto font = [&](const char* name, const char* mask, TColor color, int size, bool bold) {
@@ -139,8 +136,7 @@ void FillSkinFonts(TfontContainer& skin, const TsceneContext& ctx)
 }
 
 // Node images drawn from code: folders, discs and lists, in the order the tree rows use.
-void FillTreeImages(TimageList& images)
-{
+void FillTreeImages(TimageList& images) {
     auto make = [](QColor colour, int kind) {
         QImage image(20, 20, QImage::Format_ARGB32);
         image.fill(Qt::transparent);
@@ -149,8 +145,15 @@ void FillTreeImages(TimageList& images)
         p.setPen(colour.darker(160));
         p.setBrush(colour);
         switch (kind) {
-            case 0: p.drawRoundedRect(2, 5, 16, 12, 2, 2); p.drawRect(2, 3, 7, 3); break;  // folder
-            case 1: p.drawEllipse(2, 2, 16, 16); p.setBrush(Qt::black); p.drawEllipse(8, 8, 4, 4); break;  // disc
+            case 0:
+                p.drawRoundedRect(2, 5, 16, 12, 2, 2);
+                p.drawRect(2, 3, 7, 3);
+                break;  // folder
+            case 1:
+                p.drawEllipse(2, 2, 16, 16);
+                p.setBrush(Qt::black);
+                p.drawEllipse(8, 8, 4, 4);
+                break;  // disc
             default:
                 p.drawRect(3, 2, 14, 16);
                 p.setPen(colour.darker(200));
@@ -161,14 +164,13 @@ void FillTreeImages(TimageList& images)
     };
     const QColor folder(230, 190, 90), open(250, 215, 120), disc(170, 200, 235), list(180, 220, 170),
         active(120, 230, 120);
-    const std::pair<QColor, int> kinds[] = {{folder, 0}, {folder, 0}, {list, 2}, {open, 0}, {open, 0},
+    const std::pair<QColor, int> kinds[] = {{folder, 0}, {folder, 0}, {list, 2}, {open, 0},   {open, 0},
                                             {folder, 0}, {disc, 1},   {list, 2}, {active, 2}, {folder, 0},
                                             {folder, 0}, {folder, 0}, {disc, 1}};
     for (const auto& [colour, kind] : kinds) images.Add(make(colour, kind));
 }
 
-TmyNode* FindNode(TmyNodeList& nodes, const std::string& title)
-{
+TmyNode* FindNode(TmyNodeList& nodes, const std::string& title) {
     for (int i = 0; i < nodes.Count(); ++i) {
         TmyNode* node = nodes.Items(i);
         if (auto* list = node->DataAs<TaudioTagList>(); list && list->Title() == title) return node;
@@ -177,8 +179,7 @@ TmyNode* FindNode(TmyNodeList& nodes, const std::string& title)
     return nullptr;
 }
 
-void SelectNode(TtouchTreeView& tree, const std::string& title)
-{
+void SelectNode(TtouchTreeView& tree, const std::string& title) {
     if (TmyNode* node = FindNode(tree.Nodes(), title)) {
         node->ExpandParents();
         if (TmyNode* parent = node->Parent()) parent->SetExpanded(true);
@@ -192,8 +193,7 @@ struct TsceneSkin {
     TfontContainer Fonts;
     TimageList Images{20, 20};
     TmySkinScrollBar Bar;
-    explicit TsceneSkin(const TsceneContext& ctx)
-    {
+    explicit TsceneSkin(const TsceneContext& ctx) {
         FillSkinFonts(Fonts, ctx);
         FillTreeImages(Images);
         Bar.SetSkinBitmap(ctx.SkinImage("ScrollBarVertical"));
@@ -206,16 +206,14 @@ struct TsceneSkin {
         GlobalPrefs().SetImageList(&Images);
         GlobalPrefs().SetSkinScrollBar(&Bar);
     }
-    ~TsceneSkin()
-    {
+    ~TsceneSkin() {
         GlobalPrefs().SetFontContainer(nullptr);
         GlobalPrefs().SetImageList(nullptr);
         GlobalPrefs().SetSkinScrollBar(nullptr);
     }
 };
 
-void DressButtons(QWidget& form, const TsceneContext& ctx)
-{
+void DressButtons(QWidget& form, const TsceneContext& ctx) {
     const TmySkinButton* key = SkinTemplateButton();
     for (QObject* component : OwnedComponents(&form)) {
         auto* b = dynamic_cast<TmySkinButton*>(component);
@@ -236,8 +234,7 @@ void DressButtons(QWidget& form, const TsceneContext& ctx)
     }
 }
 
-QImage RenderEditor(const TsceneContext&)
-{
+QImage RenderEditor(const TsceneContext&) {
     TdemoLibrary demo;
     QImage image;
     {
@@ -265,8 +262,7 @@ QImage RenderEditor(const TsceneContext&)
     return image;
 }
 
-QImage RenderStacker(const TsceneContext& ctx)
-{
+QImage RenderStacker(const TsceneContext& ctx) {
     TdemoLibrary demo;
     TsceneSkin skin(ctx);
     QImage image;
@@ -290,8 +286,7 @@ QImage RenderStacker(const TsceneContext& ctx)
     return image;
 }
 
-QImage RenderChooseCD(const TsceneContext& ctx)
-{
+QImage RenderChooseCD(const TsceneContext& ctx) {
     TdemoLibrary demo;
     TsceneSkin skin(ctx);
     QImage image;
@@ -310,8 +305,7 @@ QImage RenderChooseCD(const TsceneContext& ctx)
     return image;
 }
 
-QImage RenderDisplay(const TsceneContext&)
-{
+QImage RenderDisplay(const TsceneContext&) {
     TdemoLibrary demo;
     QImage image;
     {
@@ -323,7 +317,8 @@ QImage RenderDisplay(const TsceneContext&)
     return image;
 }
 
-TsceneRegistrar editorScene({"library", "playlist_editor", "Playlist editor, building a playlist", RenderEditor});
+TsceneRegistrar editorScene({"library", "playlist_editor", "Playlist editor, building a playlist",
+                             RenderEditor});
 TsceneRegistrar stackerScene({"library", "stacker", "Stacker window with three cartridges", RenderStacker});
 TsceneRegistrar chooseScene({"library", "choose_cd", "Choose CD, an album chosen", RenderChooseCD});
 TsceneRegistrar displayScene({"library", "playlist_display", "Playlist display of the activated playlist",

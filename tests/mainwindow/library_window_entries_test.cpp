@@ -23,18 +23,17 @@ namespace tunecrest {
 namespace {
 
 class TentriesForm : public TfrmCustomTunecrest {
-public:
-    explicit TentriesForm(std::vector<std::string> args) : TfrmCustomTunecrest(std::move(args), "/nonexistent/")
-    {
+  public:
+    explicit TentriesForm(std::vector<std::string> args)
+        : TfrmCustomTunecrest(std::move(args), "/nonexistent/") {
         FormCreate();
     }
 
-protected:
+  protected:
     void CreatePlayer(TcustomMediaPlayer*& player) override { player = new test::FakeMediaPlayer; }
 };
 
-TEST(LibraryWindowEntries, QueueAlbumStackerAndEditorRunThroughTheProgramsEntries)
-{
+TEST(LibraryWindowEntries, QueueAlbumStackerAndEditorRunThroughTheProgramsEntries) {
     test::App();
     test::TempDir dir;
     const std::string root = (dir.Path() / "root").string();
@@ -46,8 +45,10 @@ TEST(LibraryWindowEntries, QueueAlbumStackerAndEditorRunThroughTheProgramsEntrie
     form.DoInitialise();
     TcustomlocalJukeboxList& library = *form.JukeboxList();
     library.GlobalList().BeginUpdate();
-    library.GlobalList().Add(test::MakeLibraryTag("/m/a/1.mp3", "Ada Rook", "Closing Time", "Night Shift", "Blues", "2001", 1));
-    library.GlobalList().Add(test::MakeLibraryTag("/m/a/2.mp3", "Ada Rook", "Last Call", "Night Shift", "Blues", "2001", 2));
+    library.GlobalList().Add(
+        test::MakeLibraryTag("/m/a/1.mp3", "Ada Rook", "Closing Time", "Night Shift", "Blues", "2001", 1));
+    library.GlobalList().Add(
+        test::MakeLibraryTag("/m/a/2.mp3", "Ada Rook", "Last Call", "Night Shift", "Blues", "2001", 2));
     library.GlobalList().EndUpdate();
     ASSERT_TRUE(library.AlbumList().FindList("Night Shift"));
 
@@ -56,7 +57,8 @@ TEST(LibraryWindowEntries, QueueAlbumStackerAndEditorRunThroughTheProgramsEntrie
         TmyNode* album = nullptr;
         std::function<void(TmyNodeList&)> find = [&](TmyNodeList& nodes) {
             for (int i = 0; i < nodes.Count() && !album; ++i) {
-                if (auto* list = nodes.Items(i)->DataAs<TaudioTagAlbum>(); list && list->Title() == "Night Shift")
+                if (auto* list = nodes.Items(i)->DataAs<TaudioTagAlbum>();
+                    list && list->Title() == "Night Shift")
                     album = nodes.Items(i);
                 find(nodes.Items(i)->Children());
             }

@@ -14,8 +14,7 @@
 namespace tunecrest {
 namespace {
 
-TEST(EventRules, CurrentRowSetByCodeRunsNoChangeHandler)
-{
+TEST(EventRules, CurrentRowSetByCodeRunsNoChangeHandler) {
     test::App();
     QListWidget list;
     list.addItems({"a", "b", "c"});
@@ -48,8 +47,7 @@ TEST(EventRules, CurrentRowSetByCodeRunsNoChangeHandler)
     EXPECT_EQ(moved, 1);
 }
 
-TEST(EventRules, CheckSetByCodeRunsTheClickHandlerOnlyOnAChangeUnlessDetached)
-{
+TEST(EventRules, CheckSetByCodeRunsTheClickHandlerOnlyOnAChangeUnlessDetached) {
     test::App();
     QCheckBox box;
     std::vector<bool> clicks;
@@ -66,12 +64,12 @@ TEST(EventRules, CheckSetByCodeRunsTheClickHandlerOnlyOnAChangeUnlessDetached)
     EXPECT_EQ(clicks.size(), 3u);
 }
 
-TEST(EventRules, EditTextSetByCodeRunsTheChangeHandler)
-{
+TEST(EventRules, EditTextSetByCodeRunsTheChangeHandler) {
     test::App();
     QLineEdit edit;
     std::vector<std::string> seen;
-    QObject::connect(&edit, &QLineEdit::textChanged, [&](const QString& t) { seen.push_back(t.toStdString()); });
+    QObject::connect(&edit, &QLineEdit::textChanged,
+                     [&](const QString& t) { seen.push_back(t.toStdString()); });
     SetEditTextInCode(edit, "Friday");
     SetEditTextInCode(edit, "Friday");
     SetEditTextInCode(edit, "");

@@ -2,11 +2,10 @@
 // What the library window tests share: the browse fixture library with durations and
 // its jukebox, a prompt that answers text and file questions from a script, and finders
 // for tree items and nodes.
+#include <QTreeWidget>
 #include <deque>
 #include <optional>
 #include <string>
-
-#include <QTreeWidget>
 
 #include "core/browse_tree.h"
 #include "core/jukebox_list.h"
@@ -20,11 +19,11 @@
 namespace tunecrest::test {
 
 class TscriptPrompt : public TrecordingPrompt {
-public:
+  public:
     std::deque<std::optional<std::string>> Texts, Files;
     std::vector<std::string> TextTitles, FileFilters;
-    std::optional<std::string> AskText(const std::string& title, const std::string&, const std::string&) override
-    {
+    std::optional<std::string> AskText(const std::string& title, const std::string&,
+                                       const std::string&) override {
         TextTitles.push_back(title);
         if (Texts.empty()) return std::nullopt;
         auto answer = Texts.front();
@@ -32,19 +31,16 @@ public:
         return answer;
     }
     std::optional<std::string> ChooseOpenFile(const std::string&, const std::string& filter,
-                                              const std::string&) override
-    {
+                                              const std::string&) override {
         return NextFile(filter);
     }
     std::optional<std::string> ChooseSaveFile(const std::string&, const std::string& filter,
-                                              const std::string&) override
-    {
+                                              const std::string&) override {
         return NextFile(filter);
     }
 
-private:
-    std::optional<std::string> NextFile(const std::string& filter)
-    {
+  private:
+    std::optional<std::string> NextFile(const std::string& filter) {
         FileFilters.push_back(filter);
         if (Files.empty()) return std::nullopt;
         auto answer = Files.front();
@@ -56,8 +52,7 @@ private:
 // The browse library with a duration on every track (60 s times its place + 1) and the
 // prompt installed for the test.
 struct LibraryFixture {
-    LibraryFixture()
-    {
+    LibraryFixture() {
         App();
         previousPrompt = SetPrompt(prompt);
         int i = 0;
@@ -74,8 +69,7 @@ struct LibraryFixture {
 };
 
 template <typename Pred>
-QTreeWidgetItem* FindItem(QTreeWidget& tree, Pred pred)
-{
+QTreeWidgetItem* FindItem(QTreeWidget& tree, Pred pred) {
     std::vector<QTreeWidgetItem*> open;
     for (int i = 0; i < tree.topLevelItemCount(); ++i) open.push_back(tree.topLevelItem(i));
     while (!open.empty()) {
@@ -87,8 +81,7 @@ QTreeWidgetItem* FindItem(QTreeWidget& tree, Pred pred)
     return nullptr;
 }
 
-inline QTreeWidgetItem* FindListItem(QTreeWidget& tree, const std::string& title, bool album)
-{
+inline QTreeWidgetItem* FindListItem(QTreeWidget& tree, const std::string& title, bool album) {
     return FindItem(tree, [&](QTreeWidgetItem* item) {
         auto* list = dynamic_cast<TaudioTagList*>(TcustomJukeboxListViewer::ItemData(item));
         return list && list->Title() == title && (!album || dynamic_cast<TaudioTagAlbum*>(list));
@@ -96,8 +89,7 @@ inline QTreeWidgetItem* FindListItem(QTreeWidget& tree, const std::string& title
 }
 
 template <typename Pred>
-TmyNode* FindNode(TmyNodeList& nodes, Pred pred)
-{
+TmyNode* FindNode(TmyNodeList& nodes, Pred pred) {
     for (int i = 0; i < nodes.Count(); ++i) {
         TmyNode* node = nodes.Items(i);
         if (pred(node)) return node;
@@ -106,8 +98,7 @@ TmyNode* FindNode(TmyNodeList& nodes, Pred pred)
     return nullptr;
 }
 
-inline TmyNode* FindListNode(TmyNodeList& nodes, const std::string& title)
-{
+inline TmyNode* FindListNode(TmyNodeList& nodes, const std::string& title) {
     return FindNode(nodes, [&](TmyNode* node) {
         auto* list = node->DataAs<TaudioTagList>();
         return list && list->Title() == title;

@@ -1,11 +1,6 @@
 // The playlist editor driven through its actions with the browse fixture library.
 #include "windows/library/playlist_editor.h"
 
-#include <algorithm>
-#include <cstdio>
-#include <fstream>
-#include <sstream>
-
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -15,6 +10,10 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
 
 #include "core/ini_file.h"
 #include "core/jukebox.h"
@@ -27,51 +26,45 @@
 namespace tunecrest {
 namespace {
 
-std::string Hms(uint64_t seconds)
-{
+std::string Hms(uint64_t seconds) {
     char text[32];
-    std::snprintf(text, sizeof text, "%d:%02d:%02d", int(seconds / 3600), int(seconds / 60 % 60), int(seconds % 60));
+    std::snprintf(text, sizeof text, "%d:%02d:%02d", int(seconds / 3600), int(seconds / 60 % 60),
+                  int(seconds % 60));
     return text;
 }
 
-std::vector<std::string> Titles(const TaudioTagList& list)
-{
+std::vector<std::string> Titles(const TaudioTagList& list) {
     std::vector<std::string> out;
     for (const auto& tag : list.Items()) out.push_back(tag->Title());
     return out;
 }
 
-std::vector<std::string> Rows(const QListWidget& box)
-{
+std::vector<std::string> Rows(const QListWidget& box) {
     std::vector<std::string> out;
     for (int i = 0; i < box.count(); ++i) out.push_back(box.item(i)->text().toStdString());
     return out;
 }
 
 struct PlaylistEditor : ::testing::Test, test::LibraryFixture {
-    PlaylistEditor()
-    {
+    PlaylistEditor() {
         editor.SetJukebox(&Jukebox());
         editor.RefreshPlaylistCollection();
         editor.RefreshStackerList();
         editor.UpdatePlaylistTree();
     }
-    void ChooseNode(const std::string& title)
-    {
+    void ChooseNode(const std::string& title) {
         QTreeWidgetItem* item = test::FindListItem(*editor.tvJukebox, title, false);
         ASSERT_NE(item, nullptr) << title;
         editor.tvJukebox->setCurrentItem(item);
     }
-    int CollectionRow(const std::string& title)
-    {
+    int CollectionRow(const std::string& title) {
         for (int i = 0; i < editor.lbPlaylists->count(); ++i)
             if (editor.lbPlaylists->item(i)->text().toStdString() == title) return i;
         return -1;
     }
     std::string Status(int panel) { return editor.sbPanels[panel]->text().toStdString(); }
     // A new collection playlist "Friday" with the two tracks of "Gold" and the two of "Hits".
-    TaudioTagList& BuildFriday()
-    {
+    TaudioTagList& BuildFriday() {
         prompt->Texts = {std::string("Friday")};
         editor.NewPlaylist();
         ChooseNode("Gold");
@@ -85,8 +78,7 @@ struct PlaylistEditor : ::testing::Test, test::LibraryFixture {
     TfrmNewPlaylistEditor editor;
 };
 
-TEST_F(PlaylistEditor, BuildsAPlaylistFromTreeNodesAndShowsItsNumbers)
-{
+TEST_F(PlaylistEditor, BuildsAPlaylistFromTreeNodesAndShowsItsNumbers) {
     EXPECT_EQ(Rows(*editor.lbPlaylist), (std::vector<std::string>{"No Playlist Selected ..."}));
     EXPECT_EQ(Status(0), "List : NONE");
     EXPECT_EQ(Status(2), "Play Time : 0:00:00");
@@ -114,8 +106,7 @@ TEST_F(PlaylistEditor, BuildsAPlaylistFromTreeNodesAndShowsItsNumbers)
     EXPECT_FALSE(editor.actnAddToplaylists->isEnabled());
 }
 
-TEST_F(PlaylistEditor, ReordersByMovesAndDragsKeepingTheTrackSelected)
-{
+TEST_F(PlaylistEditor, ReordersByMovesAndDragsKeepingTheTrackSelected) {
     TaudioTagList& list = BuildFriday();
     editor.lbPlaylist->setCurrentRow(0);
     editor.MoveUp();  // the first track cannot go higher
@@ -146,8 +137,7 @@ TEST_F(PlaylistEditor, ReordersByMovesAndDragsKeepingTheTrackSelected)
     EXPECT_EQ(list.GetTag(3)->Artist(), "Zed");
 }
 
-TEST_F(PlaylistEditor, DeletingRowsSelectsTheNewLastRowAndAnEmptyListIsShownSo)
-{
+TEST_F(PlaylistEditor, DeletingRowsSelectsTheNewLastRowAndAnEmptyListIsShownSo) {
     TaudioTagList& list = BuildFriday();
     editor.lbPlaylist->setCurrentRow(2);
     editor.lbPlaylist->item(3)->setSelected(true);
@@ -164,9 +154,9 @@ TEST_F(PlaylistEditor, DeletingRowsSelectsTheNewLastRowAndAnEmptyListIsShownSo)
     EXPECT_EQ(Status(1), "Count : 0");
 }
 
-TEST_F(PlaylistEditor, RowsFindTheirTracksByIdentityWhenCdTracksAreNotShown)
-{
-    SetCdTrackTest([](const std::string& file) { return file.size() > 4 && file.substr(file.size() - 4) == ".cda"; });
+TEST_F(PlaylistEditor, RowsFindTheirTracksByIdentityWhenCdTracksAreNotShown) {
+    SetCdTrackTest(
+        [](const std::string& file) { return file.size() > 4 && file.substr(file.size() - 4) == ".cda"; });
     editor.ChoosePlaylist(CollectionRow("Disc in the drive"));
     TaudioTagList& list = *editor.CurrentList();
     ASSERT_EQ(list.Count(), 1);
@@ -184,8 +174,7 @@ TEST_F(PlaylistEditor, RowsFindTheirTracksByIdentityWhenCdTracksAreNotShown)
     SetCdTrackTest(nullptr);
 }
 
-TEST_F(PlaylistEditor, SavesAsExtendedM3UAndLoadsItBack)
-{
+TEST_F(PlaylistEditor, SavesAsExtendedM3UAndLoadsItBack) {
     const std::filesystem::path plugins = library.dir.Path() / "TagPlugins";
     const std::filesystem::path music = library.dir.Path() / "Music";
     std::filesystem::create_directories(plugins);
@@ -238,8 +227,7 @@ TEST_F(PlaylistEditor, SavesAsExtendedM3UAndLoadsItBack)
     TaggerLoader().SetPluginFolder("");
 }
 
-TEST_F(PlaylistEditor, RenamesAndDeletesPlaylistsAndRefusesABlankName)
-{
+TEST_F(PlaylistEditor, RenamesAndDeletesPlaylistsAndRefusesABlankName) {
     BuildFriday();
     prompt->Texts = {std::string("Saturday")};
     editor.RenameCurrent();
@@ -271,8 +259,7 @@ TEST_F(PlaylistEditor, RenamesAndDeletesPlaylistsAndRefusesABlankName)
     EXPECT_FALSE(editor.actnPlaylistsDelete->isEnabled());
 }
 
-TEST_F(PlaylistEditor, AListRemovedBehindItsBackIsDroppedNeverTouched)
-{
+TEST_F(PlaylistEditor, AListRemovedBehindItsBackIsDroppedNeverTouched) {
     editor.ChoosePlaylist(CollectionRow("Party"));
     std::weak_ptr<TaudioTagList> party = Playlist("Party");
     ASSERT_EQ(editor.CurrentList(), party.lock().get());
@@ -304,8 +291,7 @@ TEST_F(PlaylistEditor, AListRemovedBehindItsBackIsDroppedNeverTouched)
     EXPECT_EQ(editor.lbStacker->count(), 0);
 }
 
-TEST_F(PlaylistEditor, ApplyFiltersAsksBeforeReplacingTheEditedList)
-{
+TEST_F(PlaylistEditor, ApplyFiltersAsksBeforeReplacingTheEditedList) {
     TaudioTagList& list = BuildFriday();
     int editorRuns = 0;
     editor.SetFilterEditor([&](TtagListRules& rules) {
@@ -318,7 +304,8 @@ TEST_F(PlaylistEditor, ApplyFiltersAsksBeforeReplacingTheEditedList)
     editor.ApplyFilters();
     EXPECT_EQ(editorRuns, 1);
     ASSERT_FALSE(prompt->Questions.empty());
-    EXPECT_EQ(prompt->Questions.back(), "Replace the 4 tracks of \"Friday\" with the 1 tracks that pass the filter?");
+    EXPECT_EQ(prompt->Questions.back(),
+              "Replace the 4 tracks of \"Friday\" with the 1 tracks that pass the filter?");
     EXPECT_EQ(list.Count(), 4);
     prompt->Answer = true;
     editor.ApplyFilters();
@@ -332,8 +319,7 @@ TEST_F(PlaylistEditor, ApplyFiltersAsksBeforeReplacingTheEditedList)
     EXPECT_EQ(list.Count(), 1);
 }
 
-TEST_F(PlaylistEditor, FillsTheStackerAndTheCollectionFromCopies)
-{
+TEST_F(PlaylistEditor, FillsTheStackerAndTheCollectionFromCopies) {
     editor.ChoosePlaylist(CollectionRow("Party"));
     EXPECT_EQ(Status(0), "List : Party (playlist collection)");
     EXPECT_EQ(editor.tbtnAddPlaylistTo->defaultAction(), editor.actnAddToStacker);
@@ -368,8 +354,7 @@ TEST_F(PlaylistEditor, FillsTheStackerAndTheCollectionFromCopies)
     EXPECT_EQ(editor.CurrentList(), nullptr);
 }
 
-TEST_F(PlaylistEditor, ActivePlaylistComboAndPlayModeBoxes)
-{
+TEST_F(PlaylistEditor, ActivePlaylistComboAndPlayModeBoxes) {
     const int party = editor.cboPlaylists->findText("Party");
     ASSERT_GT(party, 0);
     EXPECT_EQ(editor.cboPlaylists->itemText(0), "[none]");
@@ -397,8 +382,7 @@ TEST_F(PlaylistEditor, ActivePlaylistComboAndPlayModeBoxes)
     EXPECT_TRUE(editor.cbRandom->isChecked());
 }
 
-TEST_F(PlaylistEditor, PlaysTheSelectedTrackThroughTheQueue)
-{
+TEST_F(PlaylistEditor, PlaysTheSelectedTrackThroughTheQueue) {
     test::FakeMediaPlayer player;
     editor.SetPlaybackVisible(&player);
     EXPECT_TRUE(editor.actnPlaySelectedTrack->isVisible());
@@ -417,8 +401,7 @@ TEST_F(PlaylistEditor, PlaysTheSelectedTrackThroughTheQueue)
     EXPECT_FALSE(editor.actnPlaySelectedTrack->isVisible());
 }
 
-TEST_F(PlaylistEditor, LayoutAndFilterRoundTripAndCentreWithoutAStoredPlace)
-{
+TEST_F(PlaylistEditor, LayoutAndFilterRoundTripAndCentreWithoutAStoredPlace) {
     const std::string file = library.dir.File("settings.ini");
     {
         TiniFile ini(file);
@@ -449,8 +432,7 @@ TEST_F(PlaylistEditor, LayoutAndFilterRoundTripAndCentreWithoutAStoredPlace)
     EXPECT_EQ(centred.pos(), QPoint((screen.width() - 500) / 2, (screen.height() - 400) / 2));
 }
 
-TEST_F(PlaylistEditor, ATreeRebuildHoldsInputBackAndRunsARequestMadeMeanwhileAfterIt)
-{
+TEST_F(PlaylistEditor, ATreeRebuildHoldsInputBackAndRunsARequestMadeMeanwhileAfterIt) {
     TfrmTunecrestAbout2 about;
     editor.SetProgressWindow(&about);
     editor.ChoosePlaylist(CollectionRow("Party"));
@@ -460,7 +442,8 @@ TEST_F(PlaylistEditor, ATreeRebuildHoldsInputBackAndRunsARequestMadeMeanwhileAft
     const int builds = editor.TreeRebuild().Builds();
     // While the tree is rebuilt, the progress window repaints: a person's Delete and a
     // library change that asks for another rebuild are waiting in the queue.
-    QCoreApplication::postEvent(editor.lbPlaylist, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Delete, Qt::NoModifier));
+    QCoreApplication::postEvent(editor.lbPlaylist,
+                                new QKeyEvent(QEvent::KeyRelease, Qt::Key_Delete, Qt::NoModifier));
     bool nestedWhileBusy = false;
     QMetaObject::invokeMethod(
         &editor,
@@ -477,7 +460,8 @@ TEST_F(PlaylistEditor, ATreeRebuildHoldsInputBackAndRunsARequestMadeMeanwhileAft
     EXPECT_NE(test::FindListItem(*editor.tvJukebox, "Gold", true), nullptr);
     EXPECT_EQ(about.Counters().ProgressCount(), 0);
     // Afterwards input flows again.
-    QCoreApplication::postEvent(editor.lbPlaylist, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Delete, Qt::NoModifier));
+    QCoreApplication::postEvent(editor.lbPlaylist,
+                                new QKeyEvent(QEvent::KeyRelease, Qt::Key_Delete, Qt::NoModifier));
     QCoreApplication::processEvents();
     EXPECT_EQ(party.Count(), 0);
 }

@@ -10,9 +10,9 @@
 
 #include "core/font_store.h"
 #include "core/ini_file.h"
-#include "core/shared_utils.h"
 #include "core/jukebox.h"
 #include "core/jukebox_data_files.h"
+#include "core/shared_utils.h"
 #include "skin/image_list.h"
 #include "skin/skin_button.h"
 #include "skin/touch_list_box.h"
@@ -29,15 +29,13 @@ namespace tunecrest {
 namespace {
 
 struct StackerWindow : ::testing::Test, test::LibraryFixture {
-    StackerWindow()
-    {
+    StackerWindow() {
         stacker.SetJukebox(&Jukebox());
         stacker.SetCartridgeFolder(cartridges.string());
         std::filesystem::create_directories(cartridges);
     }
     std::string Status(int panel) { return stacker.sbStatus[panel]->text().toStdString(); }
-    void SelectNode(const std::string& title)
-    {
+    void SelectNode(const std::string& title) {
         TmyNode* node = test::FindListNode(stacker.tvLibrary->Nodes(), title);
         ASSERT_NE(node, nullptr) << title;
         node->ExpandParents();
@@ -50,8 +48,7 @@ struct StackerWindow : ::testing::Test, test::LibraryFixture {
     TfrmStackerList stacker;
 };
 
-TEST_F(StackerWindow, FillsTheStackerFromAlbumsAndPlaylistsAndSwitchesItOnAndOff)
-{
+TEST_F(StackerWindow, FillsTheStackerFromAlbumsAndPlaylistsAndSwitchesItOnAndOff) {
     stacker.show();
     EXPECT_EQ(stacker.TreeRebuild().Builds(), 1);
     SelectNode("Gold");
@@ -101,8 +98,7 @@ TEST_F(StackerWindow, FillsTheStackerFromAlbumsAndPlaylistsAndSwitchesItOnAndOff
     EXPECT_EQ(Status(2), "Duration : 0:00:00");
 }
 
-TEST_F(StackerWindow, TreeAcceptsAlbumsAndPlaylistsButNoArtistsAndBuildsOnlyWhenFilesChanged)
-{
+TEST_F(StackerWindow, TreeAcceptsAlbumsAndPlaylistsButNoArtistsAndBuildsOnlyWhenFilesChanged) {
     stacker.show();
     stacker.hide();
     stacker.show();
@@ -112,20 +108,22 @@ TEST_F(StackerWindow, TreeAcceptsAlbumsAndPlaylistsButNoArtistsAndBuildsOnlyWhen
     EXPECT_TRUE(stacker.AcceptsNode(gold));
     EXPECT_TRUE(stacker.AcceptsNode(party));
     EXPECT_FALSE(stacker.AcceptsNode(nullptr));
-    TmyNode* artist = test::FindNode(stacker.tvLibrary->Nodes(), [](TmyNode* n) { return n->DataAs<TaudioTagArtist>(); });
+    TmyNode* artist =
+        test::FindNode(stacker.tvLibrary->Nodes(), [](TmyNode* n) { return n->DataAs<TaudioTagArtist>(); });
     if (artist) {
         EXPECT_FALSE(stacker.AcceptsNode(artist));
     }
     // Genres come and go with the view switch, and the tree is rebuilt for them.
-    EXPECT_EQ(test::FindNode(stacker.tvLibrary->Nodes(), [](TmyNode* n) { return n->Tag == bcGenres; }), nullptr);
+    EXPECT_EQ(test::FindNode(stacker.tvLibrary->Nodes(), [](TmyNode* n) { return n->Tag == bcGenres; }),
+              nullptr);
     stacker.ToggleGenres();
     EXPECT_TRUE(stacker.btnGenres->Down());
-    EXPECT_NE(test::FindNode(stacker.tvLibrary->Nodes(), [](TmyNode* n) { return n->Tag == bcGenres; }), nullptr);
+    EXPECT_NE(test::FindNode(stacker.tvLibrary->Nodes(), [](TmyNode* n) { return n->Tag == bcGenres; }),
+              nullptr);
     EXPECT_EQ(stacker.TreeRebuild().Builds(), 2);
 }
 
-TEST_F(StackerWindow, CartridgeComboLoadsFilesAndFallsBackToTheLoadAction)
-{
+TEST_F(StackerWindow, CartridgeComboLoadsFilesAndFallsBackToTheLoadAction) {
     int loadActions = 0;
     stacker.SetShowLoadCartridge([&] { ++loadActions; });
     EXPECT_TRUE(stacker.btnLoadStacker->isVisibleTo(&stacker));
@@ -164,8 +162,7 @@ TEST_F(StackerWindow, CartridgeComboLoadsFilesAndFallsBackToTheLoadAction)
     EXPECT_NE(prompt->Messages.back().find("Cannot load the cartridge"), std::string::npos);
 }
 
-TEST_F(StackerWindow, LayoutRoundTripKeepsTheGenresView)
-{
+TEST_F(StackerWindow, LayoutRoundTripKeepsTheGenresView) {
     TiniFile ini(library.dir.File("settings.ini"));
     stacker.resize(1000, 700);
     stacker.ToggleGenres();
@@ -178,8 +175,7 @@ TEST_F(StackerWindow, LayoutRoundTripKeepsTheGenresView)
     EXPECT_TRUE(other.Viewer().HasDisplayMode(dmGenres));
 }
 
-TEST(LibraryTreeRows, CaptionsCountWithTheSingularForOne)
-{
+TEST(LibraryTreeRows, CaptionsCountWithTheSingularForOne) {
     test::LibraryFixture f;
     TfrmStackerList stacker;
     stacker.SetJukebox(&f.Jukebox());
@@ -220,8 +216,7 @@ struct AlbumPicker : ::testing::Test, test::LibraryFixture {
     std::shared_ptr<test::TscriptedModalRunner> runner = std::make_shared<test::TscriptedModalRunner>();
     TmodalRunnerScope scope{runner};
 
-    static TmyNode* Node(TfrmChooseCD& window, const std::string& title)
-    {
+    static TmyNode* Node(TfrmChooseCD& window, const std::string& title) {
         TmyNode* node = test::FindListNode(window.tvAlbums->Nodes(), title);
         if (node) {
             node->ExpandParents();
@@ -232,13 +227,13 @@ struct AlbumPicker : ::testing::Test, test::LibraryFixture {
     }
 };
 
-TEST_F(AlbumPicker, OkAnswersTrueOnlyWithAnAlbumChosen)
-{
+TEST_F(AlbumPicker, OkAnswersTrueOnlyWithAnAlbumChosen) {
     runner->Push([](QDialog& dialog) {
         auto& window = dynamic_cast<TfrmChooseCD&>(dialog);
         EXPECT_EQ(window.windowTitle(), "Choose CD");
         // A genre is no album: OK stays disabled and pressing it leaves the window open.
-        TmyNode* genres = test::FindNode(window.tvAlbums->Nodes(), [](TmyNode* n) { return n->Tag == bcGenres; });
+        TmyNode* genres =
+            test::FindNode(window.tvAlbums->Nodes(), [](TmyNode* n) { return n->Tag == bcGenres; });
         ASSERT_NE(genres, nullptr);
         window.tvAlbums->SelectNode(genres, false);
         window.OkPressed();
@@ -256,8 +251,7 @@ TEST_F(AlbumPicker, OkAnswersTrueOnlyWithAnAlbumChosen)
     EXPECT_EQ(Jukebox().Queue().Count(), 2);
 }
 
-TEST_F(AlbumPicker, CancelAndNoJukeboxAnswerFalseWithoutAnAlbum)
-{
+TEST_F(AlbumPicker, CancelAndNoJukeboxAnswerFalseWithoutAnAlbum) {
     runner->Push([](QDialog& dialog) {
         auto& window = dynamic_cast<TfrmChooseCD&>(dialog);
         ASSERT_NE(Node(window, "Gold"), nullptr);
@@ -270,8 +264,7 @@ TEST_F(AlbumPicker, CancelAndNoJukeboxAnswerFalseWithoutAnAlbum)
     EXPECT_EQ(runner->Titles.size(), 1u);  // nothing shown without a jukebox
 }
 
-TEST_F(AlbumPicker, ATypedLetterOpensItsCategory)
-{
+TEST_F(AlbumPicker, ATypedLetterOpensItsCategory) {
     runner->Push([](QDialog& dialog) {
         auto& window = dynamic_cast<TfrmChooseCD&>(dialog);
         QTest::keyClick(window.tvAlbums, Qt::Key_B);
@@ -284,8 +277,7 @@ TEST_F(AlbumPicker, ATypedLetterOpensItsCategory)
     EXPECT_FALSE(ChooseCD(&Jukebox(), false, album, clBlack));
 }
 
-TEST(PlaylistDisplay, ShowsTheActivatedPlaylistsNumbersAfterChanges)
-{
+TEST(PlaylistDisplay, ShowsTheActivatedPlaylistsNumbersAfterChanges) {
     test::LibraryFixture f;
     TcustomJukeboxListEvents listEvents;
     TcustomJukeboxEvents jukeboxEvents;

@@ -18,8 +18,7 @@
 namespace tunecrest {
 
 TfrmChooseCD::TfrmChooseCD(QWidget* parent)
-    : TfrmBaseSkinForm(parent), Fviewer(std::make_unique<TcustomJukeboxListViewer2>())
-{
+    : TfrmBaseSkinForm(parent), Fviewer(std::make_unique<TcustomJukeboxListViewer2>()) {
     setObjectName("frmChooseCD");
     setWindowTitle("Choose CD");
     Fviewer->SetDisplayMode(DisplayModes({dmAlbums, dmCompilations, dmGenres, dmGenreAlbums}));
@@ -60,15 +59,13 @@ TfrmChooseCD::TfrmChooseCD(QWidget* parent)
 
 TfrmChooseCD::~TfrmChooseCD() = default;
 
-void TfrmChooseCD::SetJukebox(TcustomJukebox* jukebox, bool showCDLists)
-{
+void TfrmChooseCD::SetJukebox(TcustomJukebox* jukebox, bool showCDLists) {
     Fviewer->ShowCDLists = showCDLists;
     Fviewer->SetJukeboxList(jukebox ? jukebox->Owner() : nullptr);
     Flook.Jukebox = jukebox;
 }
 
-void TfrmChooseCD::ApplySkin()
-{
+void TfrmChooseCD::ApplySkin() {
     TfrmBaseSkinForm::ApplySkin();
     const TColor captionColor = FormSkinColors().CaptionFontColor;
     for (TmySkinButton* button : {btnOK, btnCancel}) {
@@ -80,10 +77,11 @@ void TfrmChooseCD::ApplySkin()
     }
 }
 
-void TfrmChooseCD::SetListColor(TColor color) { tvAlbums->SetColor(color); }
+void TfrmChooseCD::SetListColor(TColor color) {
+    tvAlbums->SetColor(color);
+}
 
-void TfrmChooseCD::ApplyPreferences()
-{
+void TfrmChooseCD::ApplyPreferences() {
     TglobalPrefs& prefs = GlobalPrefs();
     if (const TmySkinScrollBar* bar = prefs.SkinScrollBar()) sbAlbums->AssignSkin(*bar);
     Flook.Skin = prefs.FontContainer();
@@ -107,21 +105,18 @@ void TfrmChooseCD::ApplyPreferences()
     LayOut();
 }
 
-void TfrmChooseCD::RebuildTree()
-{
+void TfrmChooseCD::RebuildTree() {
     Fviewer->Rebuild(tvAlbums->Model());
     tvAlbums->RebuildVisible();
     UpdateOk();
 }
 
-void TfrmChooseCD::UpdateOk()
-{
+void TfrmChooseCD::UpdateOk() {
     TmyNode* node = tvAlbums->GetSelectedNode();
     btnOK->setEnabled(node && node->DataAs<TaudioTagAlbum>());
 }
 
-void TfrmChooseCD::OkPressed()
-{
+void TfrmChooseCD::OkPressed() {
     TmyNode* node = tvAlbums->GetSelectedNode();
     auto album = node ? std::dynamic_pointer_cast<TaudioTagAlbum>(node->Data) : nullptr;
     // Only an album is an answer: OK on a letter, genre or playlist stays open.
@@ -130,18 +125,19 @@ void TfrmChooseCD::OkPressed()
     done(mrOk);
 }
 
-void TfrmChooseCD::CancelPressed()
-{
+void TfrmChooseCD::CancelPressed() {
     Fchosen.reset();
     done(mrCancel);
 }
 
-void TfrmChooseCD::KeyToCategory(int key)
-{
+void TfrmChooseCD::KeyToCategory(int key) {
     char c = 0;
-    if (key >= Qt::Key_A && key <= Qt::Key_Z) c = char('A' + (key - Qt::Key_A));
-    else if (key >= Qt::Key_0 && key <= Qt::Key_9) c = char('0' + (key - Qt::Key_0));
-    else if (key == Qt::Key_Return || key == Qt::Key_Enter) c = 13;
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        c = char('A' + (key - Qt::Key_A));
+    else if (key >= Qt::Key_0 && key <= Qt::Key_9)
+        c = char('0' + (key - Qt::Key_0));
+    else if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        c = 13;
     TmyNode* node = c ? Fviewer->NodeForKey(c) : nullptr;
     if (!node) return;
     tvAlbums->SelectNode(node, false);
@@ -150,14 +146,13 @@ void TfrmChooseCD::KeyToCategory(int key)
     UpdateOk();
 }
 
-bool TfrmChooseCD::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == tvAlbums && event->type() == QEvent::KeyRelease) KeyToCategory(static_cast<QKeyEvent*>(event)->key());
+bool TfrmChooseCD::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tvAlbums && event->type() == QEvent::KeyRelease)
+        KeyToCategory(static_cast<QKeyEvent*>(event)->key());
     return TfrmBaseSkinForm::eventFilter(watched, event);
 }
 
-void TfrmChooseCD::showEvent(QShowEvent* e)
-{
+void TfrmChooseCD::showEvent(QShowEvent* e) {
     TfrmBaseSkinForm::showEvent(e);
     Fchosen.reset();
     RebuildTree();
@@ -165,14 +160,12 @@ void TfrmChooseCD::showEvent(QShowEvent* e)
         move(owner->mapToGlobal(QPoint((owner->width() - width()) / 2, (owner->height() - height()) / 2)));
 }
 
-void TfrmChooseCD::resizeEvent(QResizeEvent* e)
-{
+void TfrmChooseCD::resizeEvent(QResizeEvent* e) {
     TfrmBaseSkinForm::resizeEvent(e);
     LayOut();
 }
 
-void TfrmChooseCD::LayOut()
-{
+void TfrmChooseCD::LayOut() {
     const int w = width(), h = height();
     const int bottom = FbuttonHeight + 8;
     const int barWidth = std::max(24, sbAlbums->SkinWidth());
@@ -185,8 +178,7 @@ void TfrmChooseCD::LayOut()
     sbAlbums->SetLargeStep(std::max(1, tvAlbums->VisibleRowCount() - 1));
 }
 
-bool ChooseCD(TcustomJukebox* jukebox, bool showCDLists, TaudioTagAlbumPtr& album, TColor listColor)
-{
+bool ChooseCD(TcustomJukebox* jukebox, bool showCDLists, TaudioTagAlbumPtr& album, TColor listColor) {
     album.reset();
     if (!jukebox) return false;
     TfrmChooseCD window;

@@ -16,7 +16,7 @@ class TmySkinScrollBar;
 class TtouchTreeView;
 
 class TfrmChooseCD : public TfrmBaseSkinForm {
-public:
+  public:
     explicit TfrmChooseCD(QWidget* parent = nullptr);
     ~TfrmChooseCD() override;
 
@@ -43,12 +43,12 @@ public:
     TmySkinButton* btnOK = nullptr;
     TmySkinButton* btnCancel = nullptr;
 
-protected:
+  protected:
     void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void LayOut();
     void UpdateOk();
 

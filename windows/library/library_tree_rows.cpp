@@ -20,73 +20,83 @@ namespace tunecrest {
 
 namespace {
 
-const TfontCollection* Fonts(const TlibraryTreeLook& look) { return look.Skin ? &look.Skin->Items() : nullptr; }
+const TfontCollection* Fonts(const TlibraryTreeLook& look) {
+    return look.Skin ? &look.Skin->Items() : nullptr;
+}
 
-TColor SkinColor(const TlibraryTreeLook& look, int index, TColor fallback)
-{
+TColor SkinColor(const TlibraryTreeLook& look, int index, TColor fallback) {
     if (!look.Skin) return fallback;
     const TcolorItem* item = look.Skin->Colors().Items(index);
     return item ? item->color : fallback;
 }
 
-std::string CategoryText(const TmyNode& node, const TlibraryTreeLook& look)
-{
+std::string CategoryText(const TmyNode& node, const TlibraryTreeLook& look) {
     std::string text = look.Viewer ? look.Viewer->CategoryName(&node) : std::string();
     return text.empty() ? node.Caption : text;
 }
 
-std::string CountSuffix(const char* word, int count) { return Format(" (%d %s%s)", count, word, PluralS(count).c_str()); }
+std::string CountSuffix(const char* word, int count) {
+    return Format(" (%d %s%s)", count, word, PluralS(count).c_str());
+}
 
-bool UnderPlaylists(const TmyNode& node)
-{
+bool UnderPlaylists(const TmyNode& node) {
     const TmyNode* parent = node.Parent();
     return parent && parent->Tag == bcPlaylists;
 }
 
 }  // namespace
 
-std::string LibraryTreeCaption(const TmyNode& node, const TlibraryTreeLook& look, bool selected)
-{
+std::string LibraryTreeCaption(const TmyNode& node, const TlibraryTreeLook& look, bool selected) {
     const TfontCollection* fonts = Fonts(look);
     const int children = node.Children().Count();
     if (auto* artist = node.DataAs<TaudioTagArtist>()) {
         const int albums = artist->Albums().Count();
         const int tracks = artist->Count();
         if (node.Tag == bcNoArtist) {
-            const std::string text = look.MissingArtist.empty() ? node.Caption : "[" + look.MissingArtist + "]";
+            const std::string text =
+                look.MissingArtist.empty() ? node.Caption : "[" + look.MissingArtist + "]";
             return ArtistAlbumsTracksCaption(fonts, text, albums, tracks, selected, "");
         }
         if (artist->IsAlpha) {
             std::string text = CategoryText(node, look);
             if (text.empty()) text = "[" + artist->Title() + "]";
-            const std::string suffix = children > 0 ? Format(", %d Artist%s", children, PluralS(children).c_str()) : "";
+            const std::string suffix =
+                children > 0 ? Format(", %d Artist%s", children, PluralS(children).c_str()) : "";
             return ArtistAlbumsTracksCaption(fonts, text, albums, tracks, selected, suffix);
         }
-        if (node.Caption == kCompilationsArtist) return ArtistAlbumsCaption(fonts, node.Caption, albums, selected, "");
+        if (node.Caption == kCompilationsArtist)
+            return ArtistAlbumsCaption(fonts, node.Caption, albums, selected, "");
         std::string text = node.Caption;
         if (text == kNotTaggedArtist && !look.MissingArtist.empty()) text = "[" + look.MissingArtist + "]";
         return ArtistOwnFontCaption(fonts, text, albums, tracks, true, "");
     }
     if (auto* album = node.DataAs<TaudioTagAlbum>()) {
         std::string caption;
-        if (!node.Parent() && children > 0) caption = EscapeMarkup(Format("(%d Album%s) ", children, PluralS(children).c_str()));
+        if (!node.Parent() && children > 0)
+            caption = EscapeMarkup(Format("(%d Album%s) ", children, PluralS(children).c_str()));
         const std::string artist = album->AlbumArtist.empty() ? "" : " - " + EscapeMarkup(album->AlbumArtist);
-        return caption + AlbumCaption(fonts, album->Title(), album->Count(), int64_t(album->TotalDuration()), artist);
+        return caption +
+               AlbumCaption(fonts, album->Title(), album->Count(), int64_t(album->TotalDuration()), artist);
     }
     if (auto* list = node.DataAs<TaudioTagList>())
         return AlbumCaption(fonts, list->Title(), list->Count(), int64_t(list->TotalDuration()), "");
     // A category node or a node without object.
     std::string text = CategoryText(node, look);
     switch (node.Tag) {
-        case bcPlaylists: text += CountSuffix("Playlist", children); break;
-        case bcGenres: text += CountSuffix("Genre", children); break;
+        case bcPlaylists:
+            text += CountSuffix("Playlist", children);
+            break;
+        case bcGenres:
+            text += CountSuffix("Genre", children);
+            break;
         case bcVideos: {
             const int videos = node.Children().Count();
             text += CountSuffix("Video", videos);
             break;
         }
         case bcInternetRadio:
-        case bcTracksArtists: break;
+        case bcTracksArtists:
+            break;
         default:
             if (SameText(text, CategoryCaption(bcCompilations)) || SameText(text, "[Albums]"))
                 text += CountSuffix("Album", children);
@@ -97,8 +107,7 @@ std::string LibraryTreeCaption(const TmyNode& node, const TlibraryTreeLook& look
     return GroupCaption(fonts, text, "", selected);
 }
 
-int LibraryTreeImage(const TmyNode& node, const TlibraryTreeLook& look, bool selectedNode)
-{
+int LibraryTreeImage(const TmyNode& node, const TlibraryTreeLook& look, bool selectedNode) {
     if (node.DataAs<TaudioTagAlbum>()) return 6;
     if (!node.Data && !node.HasChildren()) return 2;
     if (auto* list = node.DataAs<TaudioTagList>(); list && UnderPlaylists(node))
@@ -108,8 +117,7 @@ int LibraryTreeImage(const TmyNode& node, const TlibraryTreeLook& look, bool sel
 }
 
 void PaintLibraryTreeRow(TtouchTreeView& tree, const TlibraryTreeLook& look, int index, const QRect& rect,
-                         QPainter& canvas, TtouchListItemState state)
-{
+                         QPainter& canvas, TtouchListItemState state) {
     TmyNode* node = tree.GetVisibleNode(index);
     if (!node) return;
     canvas.save();
@@ -160,11 +168,12 @@ void PaintLibraryTreeRow(TtouchTreeView& tree, const TlibraryTreeLook& look, int
                           LibraryTreeImage(*node, look, tree.GetSelectedNode() == node));
         textLeft = imageLeft + look.Images->Width() + 3;
     }
-    if (highlighted) canvas.fillRect(QRect(textLeft, rect.top(), rect.right() - textLeft + 1, rect.height()),
-                                     ToQColor(SkinColor(look, 4, clNavy)));
+    if (highlighted)
+        canvas.fillRect(QRect(textLeft, rect.top(), rect.right() - textLeft + 1, rect.height()),
+                        ToQColor(SkinColor(look, 4, clNavy)));
     const std::string caption = LibraryTreeCaption(*node, look, highlighted);
-    DrawHTMLText(canvas, caption, QRect(textLeft + 2, rect.top(), rect.right() - textLeft - 2, rect.height()), font,
-                 Qt::AlignVCenter, highlighted, textColor);
+    DrawHTMLText(canvas, caption, QRect(textLeft + 2, rect.top(), rect.right() - textLeft - 2, rect.height()),
+                 font, Qt::AlignVCenter, highlighted, textColor);
     canvas.restore();
 }
 

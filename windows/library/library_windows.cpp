@@ -13,8 +13,7 @@ namespace {
 
 // Runs `mine` after whatever handler the slot held, while `alive` says the windows exist.
 template <typename Slot, typename Handler>
-void Chain(Slot& slot, const std::shared_ptr<bool>& alive, Handler mine)
-{
+void Chain(Slot& slot, const std::shared_ptr<bool>& alive, Handler mine) {
     Slot previous = slot;
     slot = [previous, weak = std::weak_ptr<bool>(alive), mine](auto... args) {
         if (previous) previous(args...);
@@ -26,10 +25,11 @@ void Chain(Slot& slot, const std::shared_ptr<bool>& alive, Handler mine)
 
 TlibraryWindows::TlibraryWindows(std::function<TlibraryWindowsSetup()> setup) : Fsetup(std::move(setup)) {}
 
-TlibraryWindows::~TlibraryWindows() { *Falive = false; }
+TlibraryWindows::~TlibraryWindows() {
+    *Falive = false;
+}
 
-void TlibraryWindows::Bind()
-{
+void TlibraryWindows::Bind() {
     const TlibraryWindowsSetup setup = Fsetup ? Fsetup() : TlibraryWindowsSetup{};
     TcustomlocalJukeboxList* library = setup.Library;
     TcustomJukebox* jukebox = library ? library->Jukebox() : nullptr;
@@ -55,8 +55,7 @@ void TlibraryWindows::Bind()
     if (library && library != Fhooked) HookEvents(*library);
 }
 
-void TlibraryWindows::HookEvents(TcustomlocalJukeboxList& library)
-{
+void TlibraryWindows::HookEvents(TcustomlocalJukeboxList& library) {
     TcustomJukeboxListEvents* listEvents = library.Events();
     TcustomJukebox* jukebox = library.Jukebox();
     TcustomJukeboxEvents* jukeboxEvents = jukebox ? jukebox->Events() : nullptr;
@@ -91,8 +90,7 @@ void TlibraryWindows::HookEvents(TcustomlocalJukeboxList& library)
     });
 }
 
-TfrmNewPlaylistEditor& TlibraryWindows::Editor()
-{
+TfrmNewPlaylistEditor& TlibraryWindows::Editor() {
     if (!Feditor) {
         Feditor = std::make_unique<TfrmNewPlaylistEditor>();
         Bind();
@@ -102,8 +100,7 @@ TfrmNewPlaylistEditor& TlibraryWindows::Editor()
     return *Feditor;
 }
 
-TfrmStackerList& TlibraryWindows::Stacker()
-{
+TfrmStackerList& TlibraryWindows::Stacker() {
     if (!Fstacker) {
         Fstacker = std::make_unique<TfrmStackerList>();
         Bind();
@@ -111,8 +108,7 @@ TfrmStackerList& TlibraryWindows::Stacker()
     return *Fstacker;
 }
 
-TfrmPlaylist& TlibraryWindows::Display()
-{
+TfrmPlaylist& TlibraryWindows::Display() {
     if (!Fdisplay) {
         Fdisplay = std::make_unique<TfrmPlaylist>();
         Bind();
@@ -120,24 +116,23 @@ TfrmPlaylist& TlibraryWindows::Display()
     return *Fdisplay;
 }
 
-void TlibraryWindows::ShowEditor()
-{
+void TlibraryWindows::ShowEditor() {
     TfrmNewPlaylistEditor& editor = Editor();
     editor.show();
     editor.raise();
 }
 
-void TlibraryWindows::ShowStacker() { RunModal(Stacker()); }
+void TlibraryWindows::ShowStacker() {
+    RunModal(Stacker());
+}
 
-void TlibraryWindows::ShowDisplay()
-{
+void TlibraryWindows::ShowDisplay() {
     TfrmPlaylist& display = Display();
     display.show();
     display.raise();
 }
 
-bool TlibraryWindows::ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album)
-{
+bool TlibraryWindows::ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album) {
     const TlibraryWindowsSetup setup = Fsetup ? Fsetup() : TlibraryWindowsSetup{};
     return ChooseCD(setup.Library ? setup.Library->Jukebox() : nullptr, showCDLists, album, clBlack);
 }

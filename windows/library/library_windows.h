@@ -37,7 +37,7 @@ struct TlibraryWindowsSetup {
 };
 
 class TlibraryWindows {
-public:
+  public:
     explicit TlibraryWindows(std::function<TlibraryWindowsSetup()> setup);
     ~TlibraryWindows();
     TlibraryWindows(const TlibraryWindows&) = delete;
@@ -57,7 +57,7 @@ public:
     // The album picker over the library; true only with an album chosen.
     bool ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album);
 
-private:
+  private:
     void Bind();
     void HookEvents(TcustomlocalJukeboxList& library);
 

@@ -10,8 +10,7 @@
 
 namespace tunecrest {
 
-TfrmPlaylist::TfrmPlaylist(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
-{
+TfrmPlaylist::TfrmPlaylist(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
     setObjectName("frmPlaylist");
     setWindowTitle("Playlist");
     setMinimumSize(100, 100);
@@ -40,14 +39,12 @@ TfrmPlaylist::TfrmPlaylist(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::Win
     resize(420, 520);
 }
 
-void TfrmPlaylist::ShowPlaylist(TcustomJukebox* jukebox)
-{
+void TfrmPlaylist::ShowPlaylist(TcustomJukebox* jukebox) {
     Fjukebox = jukebox;
     Refill();
 }
 
-void TfrmPlaylist::Refill()
-{
+void TfrmPlaylist::Refill() {
     lbPlaylist->clear();
     uint64_t duration = 0;
     int count = 0, artists = 0;
@@ -64,13 +61,13 @@ void TfrmPlaylist::Refill()
     sbPlaylist[2]->setText(QString::fromStdString("Artist Count : " + std::to_string(artists)));
 }
 
-void TfrmPlaylist::showEvent(QShowEvent* e)
-{
+void TfrmPlaylist::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
     if (!FplacedOnce) {
         FplacedOnce = true;
         if (QWidget* owner = parentWidget())
-            move(owner->mapToGlobal(QPoint((owner->width() - width()) / 2, (owner->height() - height()) / 2)));
+            move(
+                owner->mapToGlobal(QPoint((owner->width() - width()) / 2, (owner->height() - height()) / 2)));
     }
     Refill();
 }

@@ -1,9 +1,8 @@
 #pragma once
 // The playlist display: a small tool window that stays on top and shows the tracks of
 // the jukebox's activated playlist with their count, play time and number of artists.
-#include <string>
-
 #include <QWidget>
+#include <string>
 
 class QLabel;
 class QListWidget;
@@ -13,7 +12,7 @@ namespace tunecrest {
 class TcustomJukebox;
 
 class TfrmPlaylist : public QWidget {
-public:
+  public:
     explicit TfrmPlaylist(QWidget* parent = nullptr);
 
     // Stores the jukebox and refills the window from it.
@@ -25,10 +24,10 @@ public:
     QListWidget* lbPlaylist;
     QLabel* sbPlaylist[3];
 
-protected:
+  protected:
     void showEvent(QShowEvent* e) override;
 
-private:
+  private:
     void Refill();
     TcustomJukebox* Fjukebox = nullptr;
     bool FplacedOnce = false;

@@ -1,8 +1,5 @@
 #include "windows/library/playlist_editor.h"
 
-#include <algorithm>
-#include <filesystem>
-
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -25,6 +22,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <filesystem>
 
 #include "core/ini_file.h"
 #include "core/jukebox.h"
@@ -48,11 +47,12 @@ constexpr const char* kTitle = "Playlist Editor";
 constexpr int kButtonPitch = 53;
 constexpr int kButtonHeight = 48;
 
-std::string FolderOf(const std::string& file) { return std::filesystem::path(file).parent_path().string(); }
+std::string FolderOf(const std::string& file) {
+    return std::filesystem::path(file).parent_path().string();
+}
 
 std::vector<std::string> DisplayLines(const TaudioTagList& list, TtagDisplayFormat format,
-                                      std::vector<TaudioTagPtr>& rows)
-{
+                                      std::vector<TaudioTagPtr>& rows) {
     TmyStringList lines;
     list.GetDisplayListEx(lines, true, mkAll, false, format);
     std::vector<std::string> out;
@@ -64,8 +64,7 @@ std::vector<std::string> DisplayLines(const TaudioTagList& list, TtagDisplayForm
     return out;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption)
-{
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption) {
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(name);
     b->setMinimumHeight(kButtonHeight);
@@ -76,22 +75,19 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption)
 
 // --- the edited list's rows ----------------------------------------------------------
 
-void TplaylistRows::startDrag(Qt::DropActions actions)
-{
+void TplaylistRows::startDrag(Qt::DropActions actions) {
     DragRow = currentRow();
     QListWidget::startDrag(actions);
 }
 
-void TplaylistRows::dragEnterEvent(QDragEnterEvent* e)
-{
+void TplaylistRows::dragEnterEvent(QDragEnterEvent* e) {
     if (AcceptsFrom && AcceptsFrom(e->source()))
         e->acceptProposedAction();
     else
         e->ignore();
 }
 
-void TplaylistRows::dragMoveEvent(QDragMoveEvent* e)
-{
+void TplaylistRows::dragMoveEvent(QDragMoveEvent* e) {
     if (!AcceptsFrom || !AcceptsFrom(e->source())) {
         e->ignore();
         return;
@@ -102,8 +98,7 @@ void TplaylistRows::dragMoveEvent(QDragMoveEvent* e)
     e->acceptProposedAction();
 }
 
-void TplaylistRows::dropEvent(QDropEvent* e)
-{
+void TplaylistRows::dropEvent(QDropEvent* e) {
     if (!AcceptsFrom || !AcceptsFrom(e->source())) {
         e->ignore();
         return;
@@ -117,12 +112,13 @@ void TplaylistRows::dropEvent(QDropEvent* e)
 // --- construction --------------------------------------------------------------------
 
 TfrmNewPlaylistEditor::TfrmNewPlaylistEditor(QWidget* parent)
-    : QMainWindow(parent), Ffilter(std::make_unique<TtagListRules>()),
-      Fviewer(std::make_unique<TcustomJukeboxListViewer>())
-{
+    : QMainWindow(parent),
+      Ffilter(std::make_unique<TtagListRules>()),
+      Fviewer(std::make_unique<TcustomJukeboxListViewer>()) {
     setObjectName("frmNewPlaylistEditor");
     setWindowTitle(kTitle);
-    Fviewer->SetDisplayMode(DisplayModes({dmArtists, dmTitles, dmAlbums, dmCompilations, dmInvalid, dmGenres}));
+    Fviewer->SetDisplayMode(
+        DisplayModes({dmArtists, dmTitles, dmAlbums, dmCompilations, dmInvalid, dmGenres}));
     Fviewer->ShowEmptyAlphas = true;
     Fviewer->ShowCDLists = false;
     Fviewer->OnProcess = [this](TObject*, int index, int count, const std::string& comment) {
@@ -139,13 +135,12 @@ TfrmNewPlaylistEditor::TfrmNewPlaylistEditor(QWidget* parent)
     SetJukebox(nullptr);
 }
 
-TfrmNewPlaylistEditor::~TfrmNewPlaylistEditor()
-{
-    if (TcustomJukeboxList* library = Library(); library && FfreeKey) library->RemoveFreeNotification(FfreeKey);
+TfrmNewPlaylistEditor::~TfrmNewPlaylistEditor() {
+    if (TcustomJukeboxList* library = Library(); library && FfreeKey)
+        library->RemoveFreeNotification(FfreeKey);
 }
 
-void TfrmNewPlaylistEditor::BuildActions()
-{
+void TfrmNewPlaylistEditor::BuildActions() {
     auto make = [this](QAction*& action, const char* name, const char* text, std::function<void()> run) {
         action = new QAction(text, this);
         action->setObjectName(name);
@@ -181,11 +176,13 @@ void TfrmNewPlaylistEditor::BuildActions()
     make(actnPlaylistsDelete, "actnPlaylistsDelete", "&Delete", [this] { DeleteCurrent(); });
     make(actnPlaylistsRename, "actnPlaylistsRename", "&Rename", [this] { RenameCurrent(); });
     make(actnAddToStacker, "actnAddToStacker", "Add To Stac&ker", [this] { AddToStacker(); });
-    make(actnAddToplaylists, "actnAddToplaylists", "Add to Playlist &Collection", [this] { AddToCollection(); });
+    make(actnAddToplaylists, "actnAddToplaylists", "Add to Playlist &Collection",
+         [this] { AddToCollection(); });
     make(actnStackerEmpty, "actnStackerEmpty", "&Empty", [this] { EmptyStacker(); });
     make(actnClearPlaylist, "actnClearPlaylist", "Clear Playlist", [this] { ClearJukeboxPlaylist(); });
     make(actnApplyFilters, "actnApplyFilters", "Apply &Filters ...", [this] { ApplyFilters(); });
-    make(actnPlaySelectedTrack, "actnPlaySelectedTrack", "&Play Selected Track", [this] { PlaySelectedTrack(); });
+    make(actnPlaySelectedTrack, "actnPlaySelectedTrack", "&Play Selected Track",
+         [this] { PlaySelectedTrack(); });
     make(actnStopPlayback, "actnStopPlayback", "&Stop Playback", [this] { StopPlayback(); });
     make(actnClose, "actnClose", "&Close", [this] { close(); });
 
@@ -200,7 +197,8 @@ void TfrmNewPlaylistEditor::BuildActions()
     edit->addSeparator();
     edit->addActions({actnApplyFilters, actnAddToplaylists, actnAddToStacker});
     mnuCollection = menuBar()->addMenu("C&ollection");
-    mnuCollection->addActions({actnPlaylistsNew, actnPlaylistsNewFromM3U, actnPlaylistsRename, actnPlaylistsDelete});
+    mnuCollection->addActions(
+        {actnPlaylistsNew, actnPlaylistsNewFromM3U, actnPlaylistsRename, actnPlaylistsDelete});
     mnuStacker = menuBar()->addMenu("&Stacker");
     mnuStacker->addActions({actnPlaylistsRename, actnPlaylistsDelete, actnStackerEmpty});
     mnuControl = menuBar()->addMenu("Co&ntrol");
@@ -227,11 +225,11 @@ void TfrmNewPlaylistEditor::BuildActions()
     tbtnAddPlaylistTo->setObjectName("tbtnAddPlaylistTo");
     tbtnAddPlaylistTo->setDefaultAction(actnAddToStacker);
     tools->addWidget(tbtnAddPlaylistTo);
-    for (QToolButton* b : tools->findChildren<QToolButton*>()) b->setMinimumSize(kButtonHeight, kButtonHeight);
+    for (QToolButton* b : tools->findChildren<QToolButton*>())
+        b->setMinimumSize(kButtonHeight, kButtonHeight);
 }
 
-void TfrmNewPlaylistEditor::BuildControls()
-{
+void TfrmNewPlaylistEditor::BuildControls() {
     FmainSplit = new QSplitter(Qt::Horizontal, this);
     setCentralWidget(FmainSplit);
 
@@ -322,7 +320,8 @@ void TfrmNewPlaylistEditor::BuildControls()
     cbLoop->setObjectName("cbLoop");
     cbReset = new QCheckBox("Reset", gbSettings);
     cbReset->setObjectName("cbReset");
-    for (auto [box, mode] : {std::pair{cbRandom, lmRandom}, std::pair{cbLoop, lmLoop}, std::pair{cbReset, lmResetOnActivate}}) {
+    for (auto [box, mode] :
+         {std::pair{cbRandom, lmRandom}, std::pair{cbLoop, lmLoop}, std::pair{cbReset, lmResetOnActivate}}) {
         box->setMinimumHeight(36);
         settingsLayout->addWidget(box);
         connect(box, &QCheckBox::clicked, this, [this, mode](bool on) { SetPlayModeFlag(mode, on); });
@@ -359,8 +358,8 @@ void TfrmNewPlaylistEditor::BuildControls()
     connect(btnSaveCartridge, &QPushButton::clicked, this, [this] {
         if (FsaveCartridge) FsaveCartridge();
     });
-    for (QPushButton* b : {btnStackerRename, btnStackerDelete, btnStackerEmpty, btnLoadCartridge, btnAddCartridge,
-                           btnSaveCartridge}) {
+    for (QPushButton* b : {btnStackerRename, btnStackerDelete, btnStackerEmpty, btnLoadCartridge,
+                           btnAddCartridge, btnSaveCartridge}) {
         b->setFixedWidth(150);
         stackerButtons->addWidget(b);
     }
@@ -381,7 +380,8 @@ void TfrmNewPlaylistEditor::BuildControls()
     lbPlaylist->installEventFilter(this);
     lbSongs->installEventFilter(this);
     for (QListWidget* box : {static_cast<QListWidget*>(lbPlaylist), lbSongs})
-        connect(box, &QListWidget::itemPressed, this, [this, box](QListWidgetItem*) { FlastTrackSource = box; });
+        connect(box, &QListWidget::itemPressed, this,
+                [this, box](QListWidgetItem*) { FlastTrackSource = box; });
 
     for (QListWidget* box : {lbSongs, static_cast<QListWidget*>(lbPlaylist), lbPlaylists, lbStacker}) {
         QFont f = box->font();
@@ -412,10 +412,11 @@ void TfrmNewPlaylistEditor::BuildControls()
 
 // --- what the main window calls -------------------------------------------------------
 
-TcustomJukeboxList* TfrmNewPlaylistEditor::Library() const { return Fviewer->JukeboxList(); }
+TcustomJukeboxList* TfrmNewPlaylistEditor::Library() const {
+    return Fviewer->JukeboxList();
+}
 
-void TfrmNewPlaylistEditor::SetJukebox(TcustomJukebox* jukebox)
-{
+void TfrmNewPlaylistEditor::SetJukebox(TcustomJukebox* jukebox) {
     if (TcustomJukeboxList* old = Library(); old && FfreeKey) old->RemoveFreeNotification(FfreeKey);
     FfreeKey = 0;
     Fjukebox = jukebox;
@@ -437,34 +438,29 @@ void TfrmNewPlaylistEditor::SetJukebox(TcustomJukebox* jukebox)
     pnlActivePlaylist->setVisible(jukebox != nullptr);
 }
 
-void TfrmNewPlaylistEditor::SetPlaybackVisible(TcustomMediaPlayer* player)
-{
+void TfrmNewPlaylistEditor::SetPlaybackVisible(TcustomMediaPlayer* player) {
     Fplayer = player;
     mnuControl->menuAction()->setVisible(player != nullptr);
     actnPlaySelectedTrack->setVisible(player != nullptr);
     actnStopPlayback->setVisible(player != nullptr);
 }
 
-void TfrmNewPlaylistEditor::SetAddCartridgeAction(TcartridgeAction action)
-{
+void TfrmNewPlaylistEditor::SetAddCartridgeAction(TcartridgeAction action) {
     FaddCartridge = std::move(action);
     btnAddCartridge->setVisible(bool(FaddCartridge));
 }
 
-void TfrmNewPlaylistEditor::SetLoadCartridgeAction(TcartridgeAction action)
-{
+void TfrmNewPlaylistEditor::SetLoadCartridgeAction(TcartridgeAction action) {
     FloadCartridge = std::move(action);
     btnLoadCartridge->setVisible(bool(FloadCartridge));
 }
 
-void TfrmNewPlaylistEditor::SetSaveCartridgeAction(TcartridgeAction action)
-{
+void TfrmNewPlaylistEditor::SetSaveCartridgeAction(TcartridgeAction action) {
     FsaveCartridge = std::move(action);
     btnSaveCartridge->setVisible(bool(FsaveCartridge));
 }
 
-void TfrmNewPlaylistEditor::RefreshPlaylistCollection()
-{
+void TfrmNewPlaylistEditor::RefreshPlaylistCollection() {
     FcollectionRows.clear();
     lbPlaylists->clear();
     cboPlaylists->clear();
@@ -484,8 +480,7 @@ void TfrmNewPlaylistEditor::RefreshPlaylistCollection()
     if (Fcurrent && !Held(Fcurrent.get())) SetCurrentList(nullptr);
 }
 
-void TfrmNewPlaylistEditor::SelectActivePlaylist(TaudioTagList* list)
-{
+void TfrmNewPlaylistEditor::SelectActivePlaylist(TaudioTagList* list) {
     if (!list) {
         if (cboPlaylists->count() == 0) cboPlaylists->insertItem(0, "[none]");
         SetCurrentRowInCode(*cboPlaylists, 0);
@@ -495,8 +490,7 @@ void TfrmNewPlaylistEditor::SelectActivePlaylist(TaudioTagList* list)
     SetCurrentRowInCode(*cboPlaylists, std::max(0, index));
 }
 
-void TfrmNewPlaylistEditor::RefreshStackerList()
-{
+void TfrmNewPlaylistEditor::RefreshStackerList() {
     // The cartridges were replaced or changed: the edited list stays only while the
     // stacker (or another owner) still holds it.
     if (Fcurrent && !Held(Fcurrent.get())) Fcurrent.reset();
@@ -513,8 +507,7 @@ void TfrmNewPlaylistEditor::RefreshStackerList()
     SetCurrentList(Fcurrent);
 }
 
-void TfrmNewPlaylistEditor::UpdatePlaylistTree()
-{
+void TfrmNewPlaylistEditor::UpdatePlaylistTree() {
     Frebuild.Run(Fprogress, "Updating Playlist Tree", [this] {
         FsongRows.clear();
         lbSongs->clear();
@@ -522,8 +515,7 @@ void TfrmNewPlaylistEditor::UpdatePlaylistTree()
     });
 }
 
-void TfrmNewPlaylistEditor::RefreshInfo()
-{
+void TfrmNewPlaylistEditor::RefreshInfo() {
     if (Fcurrent && !Held(Fcurrent.get())) {
         SetCurrentList(nullptr);
         return;
@@ -531,12 +523,12 @@ void TfrmNewPlaylistEditor::RefreshInfo()
     UpdateList();
 }
 
-void TfrmNewPlaylistEditor::LoadSettings(const TiniFile& ini, const std::string& section)
-{
+void TfrmNewPlaylistEditor::LoadSettings(const TiniFile& ini, const std::string& section) {
     const int w = ini.ReadInteger(section, "Width", width());
     const int h = ini.ReadInteger(section, "Height", height());
     resize(w, h);
-    const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(w, h);
+    const QSize screen =
+        QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(w, h);
     move(ini.ReadInteger(section, "Left", (screen.width() - width()) / 2),
          ini.ReadInteger(section, "Top", (screen.height() - height()) / 2));
     const QList<int> main = FmainSplit->sizes();
@@ -552,8 +544,7 @@ void TfrmNewPlaylistEditor::LoadSettings(const TiniFile& ini, const std::string&
     Ffilter->LoadFromIni(ini, section);
 }
 
-void TfrmNewPlaylistEditor::SaveSettings(TiniFile& ini, const std::string& section) const
-{
+void TfrmNewPlaylistEditor::SaveSettings(TiniFile& ini, const std::string& section) const {
     ini.WriteInteger(section, "Width", width());
     ini.WriteInteger(section, "Height", height());
     ini.WriteInteger(section, "Left", x());
@@ -567,43 +558,36 @@ void TfrmNewPlaylistEditor::SaveSettings(TiniFile& ini, const std::string& secti
 
 // --- the edited list ------------------------------------------------------------------
 
-bool TfrmNewPlaylistEditor::InCollection(const TaudioTagList* list) const
-{
+bool TfrmNewPlaylistEditor::InCollection(const TaudioTagList* list) const {
     const TcustomJukeboxList* library = Library();
     return list && library && const_cast<TcustomJukeboxList*>(library)->Playlists().IndexOfList(list) >= 0;
 }
 
-bool TfrmNewPlaylistEditor::InStacker(const TaudioTagList* list) const
-{
+bool TfrmNewPlaylistEditor::InStacker(const TaudioTagList* list) const {
     return list && Fjukebox && Fjukebox->Stacker().IndexOfList(list) >= 0;
 }
 
-bool TfrmNewPlaylistEditor::IsJukeboxPlaylist(const TaudioTagList* list) const
-{
+bool TfrmNewPlaylistEditor::IsJukeboxPlaylist(const TaudioTagList* list) const {
     return list && Fjukebox && list == &Fjukebox->Playlist();
 }
 
-bool TfrmNewPlaylistEditor::Held(const TaudioTagList* list) const
-{
+bool TfrmNewPlaylistEditor::Held(const TaudioTagList* list) const {
     return IsJukeboxPlaylist(list) || InCollection(list) || InStacker(list);
 }
 
-TaudioTagListPtr TfrmNewPlaylistEditor::JukeboxPlaylistRef() const
-{
+TaudioTagListPtr TfrmNewPlaylistEditor::JukeboxPlaylistRef() const {
     // The jukebox owns its playlist outright: the window points at it without a share,
     // and forgets it with the library (SetJukebox's free notice).
     if (!Fjukebox) return nullptr;
     return TaudioTagListPtr(TaudioTagListPtr(), &Fjukebox->Playlist());
 }
 
-TaudioTagList* TfrmNewPlaylistEditor::CurrentList()
-{
+TaudioTagList* TfrmNewPlaylistEditor::CurrentList() {
     if (Fcurrent && !Held(Fcurrent.get())) SetCurrentList(nullptr);
     return Fcurrent.get();
 }
 
-void TfrmNewPlaylistEditor::SetCurrentList(TaudioTagListPtr list)
-{
+void TfrmNewPlaylistEditor::SetCurrentList(TaudioTagListPtr list) {
     Fcurrent = std::move(list);
     FinCollection = Library() && InCollection(Fcurrent.get());
     FinStacker = Library() && InStacker(Fcurrent.get());
@@ -616,8 +600,7 @@ void TfrmNewPlaylistEditor::SetCurrentList(TaudioTagListPtr list)
     UpdateList();
 }
 
-void TfrmNewPlaylistEditor::UpdateList()
-{
+void TfrmNewPlaylistEditor::UpdateList() {
     TaudioTagList* list = Fcurrent.get();
     lbPlaylist->clear();
     FlistRows.clear();
@@ -641,12 +624,12 @@ void TfrmNewPlaylistEditor::UpdateList()
     }
     for (int i = 0; i < 4; ++i) sbPanels[i]->setText(QString::fromStdString(StatusText(i)));
     // Delete takes the place of the hidden New-from-M3U button, Rename sits below it.
-    btnDelete->move(0, btnNewFromM3U->isVisibleTo(btnNewFromM3U->parentWidget()) ? 2 * kButtonPitch : kButtonPitch);
+    btnDelete->move(
+        0, btnNewFromM3U->isVisibleTo(btnNewFromM3U->parentWidget()) ? 2 * kButtonPitch : kButtonPitch);
     btnRename->move(0, btnDelete->y() + kButtonPitch);
 }
 
-std::string TfrmNewPlaylistEditor::StatusText(int panel) const
-{
+std::string TfrmNewPlaylistEditor::StatusText(int panel) const {
     const TaudioTagList* list = Fcurrent.get();
     switch (panel) {
         case 0: {
@@ -657,27 +640,28 @@ std::string TfrmNewPlaylistEditor::StatusText(int panel) const
                 suffix = " (playlist collection)";
             return "List : " + (list ? list->Title() : std::string("NONE")) + suffix;
         }
-        case 1: return "Count : " + std::to_string(list ? list->Count() : 0);
-        case 2: return "Play Time : " + FormatHMS(list ? int(list->TotalDuration()) : 0);
-        case 3: return "Artist Count : " + std::to_string(list ? list->ArtistCount() : 0);
-        default: return "";
+        case 1:
+            return "Count : " + std::to_string(list ? list->Count() : 0);
+        case 2:
+            return "Play Time : " + FormatHMS(list ? int(list->TotalDuration()) : 0);
+        case 3:
+            return "Artist Count : " + std::to_string(list ? list->ArtistCount() : 0);
+        default:
+            return "";
     }
 }
 
 // --- choosing what to edit -----------------------------------------------------------
 
-void TfrmNewPlaylistEditor::ChoosePlaylist(int row)
-{
+void TfrmNewPlaylistEditor::ChoosePlaylist(int row) {
     if (row >= 0 && row < int(FcollectionRows.size())) SetCurrentList(FcollectionRows[size_t(row)]);
 }
 
-void TfrmNewPlaylistEditor::ChooseCartridge(int row)
-{
+void TfrmNewPlaylistEditor::ChooseCartridge(int row) {
     if (row >= 0 && row < int(FstackerRows.size())) SetCurrentList(FstackerRows[size_t(row)]);
 }
 
-void TfrmNewPlaylistEditor::ChooseTab(int index)
-{
+void TfrmNewPlaylistEditor::ChooseTab(int index) {
     mnuCollection->setEnabled(index == 0);
     mnuStacker->setEnabled(index == 1);
     QListWidget* box = index == 0 ? lbPlaylists : index == 1 ? lbStacker : nullptr;
@@ -693,8 +677,7 @@ void TfrmNewPlaylistEditor::ChooseTab(int index)
         ChooseCartridge(row);
 }
 
-void TfrmNewPlaylistEditor::ChooseTreeItem(QTreeWidgetItem* item)
-{
+void TfrmNewPlaylistEditor::ChooseTreeItem(QTreeWidgetItem* item) {
     lbSongs->clear();
     FsongRows.clear();
     auto* list = dynamic_cast<TaudioTagList*>(TcustomJukeboxListViewer::ItemData(item));
@@ -716,8 +699,7 @@ void TfrmNewPlaylistEditor::ChooseTreeItem(QTreeWidgetItem* item)
 
 // --- track operations -------------------------------------------------------------------
 
-void TfrmNewPlaylistEditor::AddTracks(const std::vector<TaudioTagPtr>& tags)
-{
+void TfrmNewPlaylistEditor::AddTracks(const std::vector<TaudioTagPtr>& tags) {
     TaudioTagList* list = CurrentList();
     if (!list || tags.empty()) return;
     if (InStacker(list)) MarkStackerEdit();
@@ -727,8 +709,7 @@ void TfrmNewPlaylistEditor::AddTracks(const std::vector<TaudioTagPtr>& tags)
     UpdateList();
 }
 
-void TfrmNewPlaylistEditor::AddSelectedTracks()
-{
+void TfrmNewPlaylistEditor::AddSelectedTracks() {
     if (!CurrentList()) return;
     std::vector<TaudioTagPtr> tags;
     for (int row = 0; row < lbSongs->count() && row < int(FsongRows.size()); ++row)
@@ -739,10 +720,11 @@ void TfrmNewPlaylistEditor::AddSelectedTracks()
     AddTracks(tags);
 }
 
-void TfrmNewPlaylistEditor::AddAllTracks() { AddTracks(FsongRows); }
+void TfrmNewPlaylistEditor::AddAllTracks() {
+    AddTracks(FsongRows);
+}
 
-void TfrmNewPlaylistEditor::SelectTrack(const TaudioTag* tag)
-{
+void TfrmNewPlaylistEditor::SelectTrack(const TaudioTag* tag) {
     for (size_t row = 0; row < FlistRows.size(); ++row)
         if (FlistRows[row].get() == tag) {
             SetCurrentRowInCode(*lbPlaylist, int(row));
@@ -750,8 +732,7 @@ void TfrmNewPlaylistEditor::SelectTrack(const TaudioTag* tag)
         }
 }
 
-void TfrmNewPlaylistEditor::MoveUp()
-{
+void TfrmNewPlaylistEditor::MoveUp() {
     TaudioTagList* list = CurrentList();
     const int row = lbPlaylist->currentRow();
     if (!list || row < 0 || row >= int(FlistRows.size())) return;
@@ -761,8 +742,7 @@ void TfrmNewPlaylistEditor::MoveUp()
     SelectTrack(tag.get());
 }
 
-void TfrmNewPlaylistEditor::MoveDown()
-{
+void TfrmNewPlaylistEditor::MoveDown() {
     TaudioTagList* list = CurrentList();
     const int row = lbPlaylist->currentRow();
     if (!list || row < 0 || row >= int(FlistRows.size())) return;
@@ -772,8 +752,7 @@ void TfrmNewPlaylistEditor::MoveDown()
     SelectTrack(tag.get());
 }
 
-void TfrmNewPlaylistEditor::DeleteSelected()
-{
+void TfrmNewPlaylistEditor::DeleteSelected() {
     TaudioTagList* list = CurrentList();
     const int row = lbPlaylist->currentRow();
     if (!list || row < 0 || row >= int(FlistRows.size())) return;
@@ -787,34 +766,32 @@ void TfrmNewPlaylistEditor::DeleteSelected()
     if (!FlistRows.empty()) SetCurrentRowInCode(*lbPlaylist, std::min(row, int(FlistRows.size()) - 1));
 }
 
-void TfrmNewPlaylistEditor::ClearList()
-{
+void TfrmNewPlaylistEditor::ClearList() {
     if (TaudioTagList* list = CurrentList()) {
         list->Clear();
         UpdateList();
     }
 }
 
-void TfrmNewPlaylistEditor::SortBy(int sortType)
-{
+void TfrmNewPlaylistEditor::SortBy(int sortType) {
     if (TaudioTagList* list = CurrentList()) {
         list->SortBy(TaudioTagSortType(sortType));
         UpdateList();
     }
 }
 
-void TfrmNewPlaylistEditor::Randomize()
-{
+void TfrmNewPlaylistEditor::Randomize() {
     if (TaudioTagList* list = CurrentList()) {
         list->Shuffle();
         UpdateList();
     }
 }
 
-void TfrmNewPlaylistEditor::MakeSortAction(QAction* action) { tbtnSort->setDefaultAction(action); }
+void TfrmNewPlaylistEditor::MakeSortAction(QAction* action) {
+    tbtnSort->setDefaultAction(action);
+}
 
-bool TfrmNewPlaylistEditor::AcceptsDrop(QObject* source) const
-{
+bool TfrmNewPlaylistEditor::AcceptsDrop(QObject* source) const {
     if (!source) return false;
     if (source == lbPlaylist) return true;
     if (source == lbSongs) return lbSongs->count() > 0;
@@ -822,14 +799,12 @@ bool TfrmNewPlaylistEditor::AcceptsDrop(QObject* source) const
     return false;
 }
 
-std::vector<TaudioTagPtr> TfrmNewPlaylistEditor::NodeTracks(QTreeWidgetItem* item) const
-{
+std::vector<TaudioTagPtr> TfrmNewPlaylistEditor::NodeTracks(QTreeWidgetItem* item) const {
     auto* list = dynamic_cast<TaudioTagList*>(TcustomJukeboxListViewer::ItemData(item));
     return list ? list->Items() : std::vector<TaudioTagPtr>{};
 }
 
-void TfrmNewPlaylistEditor::Drop(QObject* source, int row)
-{
+void TfrmNewPlaylistEditor::Drop(QObject* source, int row) {
     TaudioTagList* list = CurrentList();
     if (!list || !AcceptsDrop(source)) return;
     if (source == lbSongs) {
@@ -844,7 +819,7 @@ void TfrmNewPlaylistEditor::Drop(QObject* source, int row)
     if (from < 0 || from >= int(FlistRows.size())) return;
     const TaudioTagPtr tag = FlistRows[size_t(from)];
     const int to = row < 0 || row >= int(FlistRows.size()) ? list->Count() - 1
-                                                             : list->IndexOf(FlistRows[size_t(row)].get());
+                                                           : list->IndexOf(FlistRows[size_t(row)].get());
     list->Move(list->IndexOf(tag.get()), to);
     UpdateList();
     SelectTrack(tag.get());
@@ -852,8 +827,7 @@ void TfrmNewPlaylistEditor::Drop(QObject* source, int row)
 
 // --- files and playlists ----------------------------------------------------------------
 
-void TfrmNewPlaylistEditor::ReadFile(const std::string& fileName, bool append)
-{
+void TfrmNewPlaylistEditor::ReadFile(const std::string& fileName, bool append) {
     TaudioTagList* list = CurrentList();
     TcustomJukeboxList* library = Library();
     if (!list || !library) return;
@@ -885,8 +859,7 @@ void TfrmNewPlaylistEditor::ReadFile(const std::string& fileName, bool append)
     UpdateList();
 }
 
-void TfrmNewPlaylistEditor::LoadFromM3U(bool append)
-{
+void TfrmNewPlaylistEditor::LoadFromM3U(bool append) {
     if (!Library() || !CurrentList()) return;
     const auto file = Prompt().ChooseOpenFile(append ? "Add from M3U File" : "Load from M3U File", kM3UFilter,
                                               FplaylistFolder);
@@ -894,8 +867,7 @@ void TfrmNewPlaylistEditor::LoadFromM3U(bool append)
     ReadFile(*file, append);
 }
 
-void TfrmNewPlaylistEditor::SaveToM3U()
-{
+void TfrmNewPlaylistEditor::SaveToM3U() {
     TaudioTagList* list = CurrentList();
     if (!Library() || !list || list->Count() == 0) return;
     auto file = Prompt().ChooseSaveFile("Save to M3U File", kM3UFilter, FplaylistFolder);
@@ -907,24 +879,21 @@ void TfrmNewPlaylistEditor::SaveToM3U()
     FplaylistFolder = FolderOf(*file);
 }
 
-void TfrmNewPlaylistEditor::MarkCollectionEdit() const
-{
+void TfrmNewPlaylistEditor::MarkCollectionEdit() const {
     if (TcustomJukeboxList* library = Library()) library->MarkPlaylistsUserChange();
 }
 
-void TfrmNewPlaylistEditor::MarkStackerEdit() const
-{
+void TfrmNewPlaylistEditor::MarkStackerEdit() const {
     if (Fjukebox) Fjukebox->MarkUserChange(TcustomJukebox::ulStacker);
 }
 
-void TfrmNewPlaylistEditor::SelectRowOf(QListWidget& box, const TaudioTagListList& owner, const TaudioTagList* list)
-{
+void TfrmNewPlaylistEditor::SelectRowOf(QListWidget& box, const TaudioTagListList& owner,
+                                        const TaudioTagList* list) {
     const int row = owner.IndexOfList(list);
     if (row >= 0 && row < box.count()) SetCurrentRowInCode(box, row);
 }
 
-bool TfrmNewPlaylistEditor::Rename(TaudioTagList& list)
-{
+bool TfrmNewPlaylistEditor::Rename(TaudioTagList& list) {
     if (IsJukeboxPlaylist(&list)) return false;
     const auto name = Prompt().AskText("Rename Playlist", "Enter a Name : ", list.Title());
     if (!name) return false;
@@ -950,13 +919,11 @@ bool TfrmNewPlaylistEditor::Rename(TaudioTagList& list)
     return true;
 }
 
-void TfrmNewPlaylistEditor::RenameCurrent()
-{
+void TfrmNewPlaylistEditor::RenameCurrent() {
     if (TaudioTagList* list = CurrentList()) Rename(*list);
 }
 
-void TfrmNewPlaylistEditor::NewPlaylist()
-{
+void TfrmNewPlaylistEditor::NewPlaylist() {
     TcustomJukeboxList* library = Library();
     if (!library) return;
     auto list = std::make_shared<TaudioTagList>();
@@ -969,8 +936,7 @@ void TfrmNewPlaylistEditor::NewPlaylist()
     SelectRowOf(*lbPlaylists, library->Playlists(), list.get());
 }
 
-void TfrmNewPlaylistEditor::NewFromM3U()
-{
+void TfrmNewPlaylistEditor::NewFromM3U() {
     TcustomJukeboxList* library = Library();
     if (!library) return;
     const auto file = Prompt().ChooseOpenFile("New from M3U", kM3UFilter, FplaylistFolder);
@@ -986,11 +952,11 @@ void TfrmNewPlaylistEditor::NewFromM3U()
     SelectRowOf(*lbPlaylists, library->Playlists(), list.get());
 }
 
-void TfrmNewPlaylistEditor::DeleteCurrent()
-{
+void TfrmNewPlaylistEditor::DeleteCurrent() {
     TaudioTagList* list = CurrentList();
     if (!list || IsJukeboxPlaylist(list)) return;
-    if (!Prompt().AskYesNo("Are you sure you want to delete " + list->Title() + "?", "Confirm Playlist Delete", false))
+    if (!Prompt().AskYesNo("Are you sure you want to delete " + list->Title() + "?",
+                           "Confirm Playlist Delete", false))
         return;
     // Kept alive until the owner has let it go and this window has forgotten it.
     const TaudioTagListPtr doomed = Fcurrent;
@@ -1006,8 +972,7 @@ void TfrmNewPlaylistEditor::DeleteCurrent()
     }
 }
 
-void TfrmNewPlaylistEditor::AddToCollection()
-{
+void TfrmNewPlaylistEditor::AddToCollection() {
     TaudioTagList* list = CurrentList();
     TcustomJukeboxList* library = Library();
     if (!list || !library || InCollection(list)) return;
@@ -1021,8 +986,7 @@ void TfrmNewPlaylistEditor::AddToCollection()
     SetCurrentList(Fcurrent);
 }
 
-void TfrmNewPlaylistEditor::AddToStacker()
-{
+void TfrmNewPlaylistEditor::AddToStacker() {
     TaudioTagList* list = CurrentList();
     if (!list || !Fjukebox || InStacker(list)) return;
     std::string name = list->Title();
@@ -1042,47 +1006,50 @@ void TfrmNewPlaylistEditor::AddToStacker()
     RefreshStackerList();
 }
 
-void TfrmNewPlaylistEditor::EmptyStacker()
-{
+void TfrmNewPlaylistEditor::EmptyStacker() {
     if (!Fjukebox) return;
     MarkStackerEdit();
     Fjukebox->Stacker().Clear();
     RefreshStackerList();
 }
 
-void TfrmNewPlaylistEditor::ClearJukeboxPlaylist()
-{
+void TfrmNewPlaylistEditor::ClearJukeboxPlaylist() {
     if (!Fjukebox) return;
     Fjukebox->MarkUserChange(TcustomJukebox::ulPlaylist);
     Fjukebox->Playlist().Clear();
     RefreshInfo();
 }
 
-void TfrmNewPlaylistEditor::SetPlayModeFlag(int mode, bool on)
-{
+void TfrmNewPlaylistEditor::SetPlayModeFlag(int mode, bool on) {
     TaudioTagList* list = CurrentList();
     if (!list || IsJukeboxPlaylist(list)) return;
     if (InCollection(list)) MarkCollectionEdit();
     switch (mode) {
-        case lmRandom: list->SetRandom(on); break;
-        case lmLoop: list->SetLoop(on); break;
-        case lmResetOnActivate: list->SetResetOnActivate(on); break;
-        default: break;
+        case lmRandom:
+            list->SetRandom(on);
+            break;
+        case lmLoop:
+            list->SetLoop(on);
+            break;
+        case lmResetOnActivate:
+            list->SetResetOnActivate(on);
+            break;
+        default:
+            break;
     }
 }
 
-void TfrmNewPlaylistEditor::ChooseActivePlaylist(int index)
-{
+void TfrmNewPlaylistEditor::ChooseActivePlaylist(int index) {
     auto* library = dynamic_cast<TcustomlocalJukeboxList*>(Library());
     if (!library || !Fjukebox) return;
-    const auto* list = reinterpret_cast<const TaudioTagList*>(cboPlaylists->itemData(index).value<quintptr>());
+    const auto* list =
+        reinterpret_cast<const TaudioTagList*>(cboPlaylists->itemData(index).value<quintptr>());
     std::string title;
     if (index > 0 && list && Held(list)) title = list->Title();
     library->ActivatePlaylist(title);
 }
 
-void TfrmNewPlaylistEditor::ApplyFilters()
-{
+void TfrmNewPlaylistEditor::ApplyFilters() {
     TaudioTagList* list = CurrentList();
     TcustomJukeboxList* library = Library();
     if (!list || !library) return;
@@ -1098,7 +1065,8 @@ void TfrmNewPlaylistEditor::ApplyFilters()
     // The filter's result replaces what was built by hand only when the person agrees.
     if (list->Count() > 0 &&
         !Prompt().AskYesNo("Replace the " + std::to_string(list->Count()) + " tracks of \"" + list->Title() +
-                               "\" with the " + std::to_string(passed.Count()) + " tracks that pass the filter?",
+                               "\" with the " + std::to_string(passed.Count()) +
+                               " tracks that pass the filter?",
                            "Apply Filters", false))
         return;
     if (InStacker(list)) MarkStackerEdit();
@@ -1106,11 +1074,11 @@ void TfrmNewPlaylistEditor::ApplyFilters()
     UpdateList();
 }
 
-void TfrmNewPlaylistEditor::PlaySelectedTrack()
-{
+void TfrmNewPlaylistEditor::PlaySelectedTrack() {
     QListWidget* source = FlastTrackSource;
     TaudioTagPtr track;
-    if (source == lbPlaylist && lbPlaylist->currentRow() >= 0 && lbPlaylist->currentRow() < int(FlistRows.size()))
+    if (source == lbPlaylist && lbPlaylist->currentRow() >= 0 &&
+        lbPlaylist->currentRow() < int(FlistRows.size()))
         track = FlistRows[size_t(lbPlaylist->currentRow())];
     else if (source == lbSongs && lbSongs->currentRow() >= 0 && lbSongs->currentRow() < int(FsongRows.size()))
         track = FsongRows[size_t(lbSongs->currentRow())];
@@ -1120,15 +1088,13 @@ void TfrmNewPlaylistEditor::PlaySelectedTrack()
     if (Fplayer) Fplayer->PlayNext();
 }
 
-void TfrmNewPlaylistEditor::StopPlayback()
-{
+void TfrmNewPlaylistEditor::StopPlayback() {
     if (Fplayer) Fplayer->Stop();
 }
 
 // --- events ---------------------------------------------------------------------------
 
-void TfrmNewPlaylistEditor::showEvent(QShowEvent* e)
-{
+void TfrmNewPlaylistEditor::showEvent(QShowEvent* e) {
     QMainWindow::showEvent(e);
     if (!Library()) return;
     UpdatePlaylistTree();
@@ -1136,10 +1102,10 @@ void TfrmNewPlaylistEditor::showEvent(QShowEvent* e)
     ChooseTab(pcPlaylists->currentIndex());
 }
 
-bool TfrmNewPlaylistEditor::eventFilter(QObject* watched, QEvent* event)
-{
+bool TfrmNewPlaylistEditor::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn) {
-        if (watched == lbPlaylist || watched == lbSongs) FlastTrackSource = static_cast<QListWidget*>(watched);
+        if (watched == lbPlaylist || watched == lbSongs)
+            FlastTrackSource = static_cast<QListWidget*>(watched);
     }
     if (watched == lbPlaylist && event->type() == QEvent::KeyRelease &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {

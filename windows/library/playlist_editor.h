@@ -9,14 +9,13 @@
 // The edited list is never the window's own: it belongs to the collection, the stacker
 // or the jukebox. The window keeps a shared reference so a list removed behind its back
 // never dangles, and drops the list at the next look once its owner no longer holds it.
+#include <QListWidget>
+#include <QMainWindow>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <QListWidget>
-#include <QMainWindow>
 
 #include "core/tag_list_list.h"
 #include "core/tag_list_rules.h"
@@ -52,7 +51,7 @@ using TfilterEditor = std::function<bool(TtagListRules& filter)>;
 // The edited list as rows: a row per track with the track as its object, and the rows
 // that drag and drop accept. Knows which widgets a drag may come from.
 class TplaylistRows : public QListWidget {
-public:
+  public:
     explicit TplaylistRows(QWidget* parent = nullptr) : QListWidget(parent) {}
     // Set by the editor: the drag sources it accepts and what a drop does.
     std::function<bool(QObject* source)> AcceptsFrom;
@@ -60,7 +59,7 @@ public:
     // The row a drag inside the list started from.
     int DragRow = -1;
 
-protected:
+  protected:
     void startDrag(Qt::DropActions actions) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dragMoveEvent(QDragMoveEvent* e) override;
@@ -68,7 +67,7 @@ protected:
 };
 
 class TfrmNewPlaylistEditor : public QMainWindow {
-public:
+  public:
     explicit TfrmNewPlaylistEditor(QWidget* parent = nullptr);
     ~TfrmNewPlaylistEditor() override;
 
@@ -193,11 +192,11 @@ public:
     QAction* actnStopPlayback;
     QAction* actnClose;
 
-protected:
+  protected:
     void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void BuildControls();
     void BuildActions();
     void SetCurrentList(TaudioTagListPtr list);

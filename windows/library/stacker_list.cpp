@@ -1,7 +1,5 @@
 #include "windows/library/stacker_list.h"
 
-#include <filesystem>
-
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -9,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <filesystem>
 
 #include "core/browse_tree.h"
 #include "core/font_store.h"
@@ -37,28 +36,27 @@ namespace tunecrest {
 
 namespace {
 
-constexpr int kBar = 48;       // touch targets
+constexpr int kBar = 48;  // touch targets
 constexpr int kGap = 8;
 constexpr int kStatusHeight = 32;
 constexpr const char* kLoadItem = "[Load ...]";
 
-TColor SkinColorAt(const TfontContainer* skin, int index, TColor fallback)
-{
+TColor SkinColorAt(const TfontContainer* skin, int index, TColor fallback) {
     if (!skin) return fallback;
     const TcolorItem* item = skin->Colors().Items(index);
     return item ? item->color : fallback;
 }
 
-int Luma(TColor c) { return (299 * GetRValue(c) + 587 * GetGValue(c) + 114 * GetBValue(c)) / 1000; }
+int Luma(TColor c) {
+    return (299 * GetRValue(c) + 587 * GetGValue(c) + 114 * GetBValue(c)) / 1000;
+}
 
-TColor ReadableOn(TColor back, TColor text)
-{
+TColor ReadableOn(TColor back, TColor text) {
     if (std::abs(Luma(text) - Luma(back)) >= 110) return text;
     return Luma(back) > 128 ? clBlack : clWhite;
 }
 
-const TFont* SkinFont(const TfontContainer* skin, const char* name)
-{
+const TFont* SkinFont(const TfontContainer* skin, const char* name) {
     if (!skin) return nullptr;
     const TfontItem* item = skin->Items().FindByName(name);
     return item ? &item->font() : nullptr;
@@ -67,8 +65,7 @@ const TFont* SkinFont(const TfontContainer* skin, const char* name)
 }  // namespace
 
 TfrmStackerList::TfrmStackerList(QWidget* parent)
-    : TfrmBaseSkinForm(parent), Fviewer(std::make_unique<TcustomJukeboxListViewer2>())
-{
+    : TfrmBaseSkinForm(parent), Fviewer(std::make_unique<TcustomJukeboxListViewer2>()) {
     setObjectName("frmStackerList");
     setWindowTitle("Stacker");
     setWindowFlags(Qt::Window);
@@ -129,7 +126,9 @@ TfrmStackerList::TfrmStackerList(QWidget* parent)
     lbStacker = CreateComponent<TtouchListBox>(this, pnlStacker);
     lbStacker->setObjectName("lbStacker");
     lbStacker->OnPaintItem = [this](TObject*, int index, const QRect& rect, QPainter& canvas,
-                                    TtouchListItemState state) { PaintStackerRow(index, rect, canvas, state); };
+                                    TtouchListItemState state) {
+        PaintStackerRow(index, rect, canvas, state);
+    };
     lbStacker->OnKeyUp = [this](TObject*, QKeyEvent* e) {
         if (e->key() == Qt::Key_Delete) DeleteSelectedCartridge();
     };
@@ -164,8 +163,8 @@ TfrmStackerList::TfrmStackerList(QWidget* parent)
     SetShowLoadCartridge(nullptr);
     SetShowAddCartridge(nullptr);
     SetShowSaveCartridge(nullptr);
-    for (TmySkinButton* b : {btnAdd, btnDelete, btnEmpty, btnLoadStacker, btnAddStacker, btnSaveStacker, btnGenres,
-                             btnClose, cbStackerEnabled})
+    for (TmySkinButton* b : {btnAdd, btnDelete, btnEmpty, btnLoadStacker, btnAddStacker, btnSaveStacker,
+                             btnGenres, btnClose, cbStackerEnabled})
         b->SetupFinished();
     for (TskinnedControl* c : std::initializer_list<TskinnedControl*>{pnlTree, pnlStacker, sbTree, sbStacker})
         c->SetupFinished();
@@ -176,13 +175,11 @@ TfrmStackerList::TfrmStackerList(QWidget* parent)
 
 TfrmStackerList::~TfrmStackerList() = default;
 
-TcustomlocalJukeboxList* TfrmStackerList::LocalLibrary() const
-{
+TcustomlocalJukeboxList* TfrmStackerList::LocalLibrary() const {
     return Fjukebox ? dynamic_cast<TcustomlocalJukeboxList*>(Fjukebox->Owner()) : nullptr;
 }
 
-void TfrmStackerList::SetJukebox(TcustomJukebox* jukebox)
-{
+void TfrmStackerList::SetJukebox(TcustomJukebox* jukebox) {
     Fjukebox = jukebox;
     Flook.Jukebox = jukebox;
     Fviewer->SetJukeboxList(jukebox ? jukebox->Owner() : nullptr);
@@ -190,8 +187,7 @@ void TfrmStackerList::SetJukebox(TcustomJukebox* jukebox)
     if (jukebox) ApplyListColor();
 }
 
-void TfrmStackerList::SetSkin(const TfontContainer* skin)
-{
+void TfrmStackerList::SetSkin(const TfontContainer* skin) {
     Flook.Skin = skin;
     if (const TFont* heading = SkinFont(skin, "Heading")) {
         const QFont screen = ScreenFont(*heading);
@@ -207,21 +203,18 @@ void TfrmStackerList::SetSkin(const TfontContainer* skin)
     LayOut();
 }
 
-void TfrmStackerList::SetScrollBarSkin(const TmySkinScrollBar* skin)
-{
+void TfrmStackerList::SetScrollBarSkin(const TmySkinScrollBar* skin) {
     if (!skin) return;
     for (TmySkinScrollBar* bar : {sbTree, sbStacker}) bar->AssignSkin(*skin);
     LayOut();
 }
 
-void TfrmStackerList::SetListColor(TColor color)
-{
+void TfrmStackerList::SetListColor(TColor color) {
     FlistColor = color;
     if (Fjukebox) ApplyListColor();
 }
 
-void TfrmStackerList::ApplyListColor()
-{
+void TfrmStackerList::ApplyListColor() {
     tvLibrary->SetColor(FlistColor);
     lbStacker->SetColor(FlistColor);
     QPalette p = cboCartridges->palette();
@@ -230,24 +223,23 @@ void TfrmStackerList::ApplyListColor()
     cboCartridges->setPalette(p);
 }
 
-void TfrmStackerList::SetTreeImages(const TimageList* images) { Flook.Images = images; }
+void TfrmStackerList::SetTreeImages(const TimageList* images) {
+    Flook.Images = images;
+}
 
-void TfrmStackerList::SetShowLoadCartridge(std::function<void()> action)
-{
+void TfrmStackerList::SetShowLoadCartridge(std::function<void()> action) {
     FloadCartridge = std::move(action);
     btnLoadStacker->setVisible(bool(FloadCartridge));
     LayOut();
 }
 
-void TfrmStackerList::SetShowAddCartridge(std::function<void()> action)
-{
+void TfrmStackerList::SetShowAddCartridge(std::function<void()> action) {
     FaddCartridge = std::move(action);
     btnAddStacker->setVisible(bool(FaddCartridge));
     LayOut();
 }
 
-void TfrmStackerList::SetShowSaveCartridge(std::function<void()> action)
-{
+void TfrmStackerList::SetShowSaveCartridge(std::function<void()> action) {
     FsaveCartridge = std::move(action);
     btnSaveStacker->setVisible(bool(FsaveCartridge));
     LayOut();
@@ -255,8 +247,7 @@ void TfrmStackerList::SetShowSaveCartridge(std::function<void()> action)
 
 // --- the stacker and its status ---------------------------------------------------------
 
-void TfrmStackerList::UpdateStackerStatus()
-{
+void TfrmStackerList::UpdateStackerStatus() {
     if (!Fjukebox) return;
     const TaudioTagPlaylistList& stacker = Fjukebox->Stacker();
     const int row = lbStacker->ItemIndex();
@@ -270,8 +261,7 @@ void TfrmStackerList::UpdateStackerStatus()
     lbStacker->update();
 }
 
-std::string TfrmStackerList::StackerRowText(int row) const
-{
+std::string TfrmStackerList::StackerRowText(int row) const {
     if (!Fjukebox || row < 0 || row >= Fjukebox->Stacker().Count()) return "";
     const TaudioTagListPtr cartridge = Fjukebox->Stacker().GetList(row);
     std::string artist;
@@ -281,15 +271,14 @@ std::string TfrmStackerList::StackerRowText(int row) const
     return cartridge->Title() + " - " + artist;
 }
 
-int TfrmStackerList::StackerRowImage(int row) const
-{
+int TfrmStackerList::StackerRowImage(int row) const {
     if (!Flook.Images || !Fjukebox || row < 0 || row >= Fjukebox->Stacker().Count()) return -1;
     const TaudioTagListPtr cartridge = Fjukebox->Stacker().GetList(row);
     return StackerRowText(row) == cartridge->Title() ? 7 : 12;
 }
 
-void TfrmStackerList::PaintStackerRow(int index, const QRect& rect, QPainter& canvas, TtouchListItemState state)
-{
+void TfrmStackerList::PaintStackerRow(int index, const QRect& rect, QPainter& canvas,
+                                      TtouchListItemState state) {
     if (!Fjukebox || index < 0 || index >= Fjukebox->Stacker().Count()) return;
     canvas.save();
     canvas.fillRect(rect, ToQColor(ColorToRGB(FlistColor)));
@@ -304,42 +293,41 @@ void TfrmStackerList::PaintStackerRow(int index, const QRect& rect, QPainter& ca
         canvas.drawRect(rect.adjusted(1, 1, -2, -2));
     }
     const int image = StackerRowImage(index);
-    if (image >= 0) Flook.Images->Draw(canvas, rect.left() + 4, rect.top() + (rect.height() - Flook.Images->Height()) / 2, image);
+    if (image >= 0)
+        Flook.Images->Draw(canvas, rect.left() + 4, rect.top() + (rect.height() - Flook.Images->Height()) / 2,
+                           image);
     const TFont* album = SkinFont(Flook.Skin, "Album");
     TFont base;
     base.Color = textColor;
     if (const TFont* heading = SkinFont(Flook.Skin, "Heading")) base = *heading;
-    const std::string text = (album ? FontToHTMLTag(*album) : std::string()) + EscapeMarkup(StackerRowText(index));
-    DrawHTMLText(canvas, text, rect.adjusted(4 + 20 + (Flook.Images ? Flook.Images->Width() : 0), 0, -4, 0), base,
-                 Qt::AlignVCenter, selected, textColor);
+    const std::string text =
+        (album ? FontToHTMLTag(*album) : std::string()) + EscapeMarkup(StackerRowText(index));
+    DrawHTMLText(canvas, text, rect.adjusted(4 + 20 + (Flook.Images ? Flook.Images->Width() : 0), 0, -4, 0),
+                 base, Qt::AlignVCenter, selected, textColor);
     canvas.restore();
 }
 
 // --- the tree ---------------------------------------------------------------------------
 
-void TfrmStackerList::RefreshStackerTree()
-{
+void TfrmStackerList::RefreshStackerTree() {
     if (!Fjukebox) return;
     Frebuild.Run(Fprogress, "Updating Stacker Tree", [this] { Fviewer->Rebuild(tvLibrary->Model()); });
     tvLibrary->RebuildVisible();
 }
 
-void TfrmStackerList::ToggleGenres()
-{
+void TfrmStackerList::ToggleGenres() {
     Fviewer->ToggleDisplayMode(dmGenres);
     btnGenres->SetDown(Fviewer->HasDisplayMode(dmGenres));
     RefreshStackerTree();
 }
 
-bool TfrmStackerList::AcceptsNode(const TmyNode* node) const
-{
+bool TfrmStackerList::AcceptsNode(const TmyNode* node) const {
     return node && node->DataAs<TaudioTagList>() && !node->DataAs<TaudioTagArtist>();
 }
 
 // --- actions ----------------------------------------------------------------------------
 
-void TfrmStackerList::AddSelectedNode()
-{
+void TfrmStackerList::AddSelectedNode() {
     TcustomlocalJukeboxList* library = LocalLibrary();
     TmyNode* node = tvLibrary->GetSelectedNode();
     auto* list = node ? node->DataAs<TaudioTagList>() : nullptr;
@@ -348,8 +336,7 @@ void TfrmStackerList::AddSelectedNode()
     UpdateStackerStatus();
 }
 
-void TfrmStackerList::DeleteSelectedCartridge()
-{
+void TfrmStackerList::DeleteSelectedCartridge() {
     TcustomlocalJukeboxList* library = LocalLibrary();
     const int row = lbStacker->ItemIndex();
     if (!library || row < 0 || row >= Fjukebox->Stacker().Count()) return;
@@ -357,24 +344,21 @@ void TfrmStackerList::DeleteSelectedCartridge()
     UpdateStackerStatus();
 }
 
-void TfrmStackerList::EmptyStacker()
-{
+void TfrmStackerList::EmptyStacker() {
     if (TcustomlocalJukeboxList* library = LocalLibrary()) {
         library->ClearStacker();
         UpdateStackerStatus();
     }
 }
 
-void TfrmStackerList::ToggleStackerEnabled()
-{
+void TfrmStackerList::ToggleStackerEnabled() {
     if (TcustomlocalJukeboxList* library = LocalLibrary()) {
         library->SetStackerActive(!Fjukebox->Stacker().Active());
         UpdateStackerStatus();
     }
 }
 
-void TfrmStackerList::RefillCartridges()
-{
+void TfrmStackerList::RefillCartridges() {
     cboCartridges->clear();
     cboCartridges->addItem(kLoadItem);
     if (!FcartridgeFolder.empty())
@@ -383,8 +367,7 @@ void TfrmStackerList::RefillCartridges()
     SetCurrentRowInCode(*cboCartridges, 0);
 }
 
-void TfrmStackerList::ChooseCartridgeFile(int index)
-{
+void TfrmStackerList::ChooseCartridgeFile(int index) {
     const std::string name = cboCartridges->itemText(index).toStdString();
     const std::filesystem::path file = std::filesystem::path(FcartridgeFolder) / (name + ".ctg");
     std::error_code ec;
@@ -412,8 +395,7 @@ void TfrmStackerList::ChooseCartridgeFile(int index)
 
 // --- layout -----------------------------------------------------------------------------
 
-void TfrmStackerList::LoadLayout(const TiniFile& ini, const std::string& section)
-{
+void TfrmStackerList::LoadLayout(const TiniFile& ini, const std::string& section) {
     resize(ini.ReadInteger(section, "Width", width()), ini.ReadInteger(section, "Height", height()));
     const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : size();
     move(ini.ReadInteger(section, "Left", (screen.width() - width()) / 2),
@@ -427,8 +409,7 @@ void TfrmStackerList::LoadLayout(const TiniFile& ini, const std::string& section
     LayOut();
 }
 
-void TfrmStackerList::SaveLayout(TiniFile& ini, const std::string& section) const
-{
+void TfrmStackerList::SaveLayout(TiniFile& ini, const std::string& section) const {
     ini.WriteInteger(section, "Width", width());
     ini.WriteInteger(section, "Height", height());
     ini.WriteInteger(section, "Left", x());
@@ -437,8 +418,7 @@ void TfrmStackerList::SaveLayout(TiniFile& ini, const std::string& section) cons
     ini.WriteBool(section, "ViewGenres", Fviewer->HasDisplayMode(dmGenres));
 }
 
-void TfrmStackerList::ApplySkin()
-{
+void TfrmStackerList::ApplySkin() {
     TfrmBaseSkinForm::ApplySkin();
     // Captions in the skin's caption colour, which reads on the button face.
     const TColor captionColor = FormSkinColors().CaptionFontColor;
@@ -451,8 +431,7 @@ void TfrmStackerList::ApplySkin()
         }
 }
 
-void TfrmStackerList::showEvent(QShowEvent* e)
-{
+void TfrmStackerList::showEvent(QShowEvent* e) {
     TfrmBaseSkinForm::showEvent(e);
     ApplySkin();
     ApplyListColor();
@@ -468,7 +447,8 @@ void TfrmStackerList::showEvent(QShowEvent* e)
         const TDateTime jukeboxDate = library->GetJukeboxFileDate();
         const TDateTime playlistsDate = library->GetPlaylistsFileDate();
         // The tree is built again only when the library's files changed since.
-        if (jukeboxDate != FjukeboxFileDate || playlistsDate != FplaylistsFileDate || Frebuild.Builds() == 0) {
+        if (jukeboxDate != FjukeboxFileDate || playlistsDate != FplaylistsFileDate ||
+            Frebuild.Builds() == 0) {
             FjukeboxFileDate = jukeboxDate;
             FplaylistsFileDate = playlistsDate;
             RefreshStackerTree();
@@ -478,8 +458,7 @@ void TfrmStackerList::showEvent(QShowEvent* e)
     RefillCartridges();
 }
 
-bool TfrmStackerList::eventFilter(QObject* watched, QEvent* event)
-{
+bool TfrmStackerList::eventFilter(QObject* watched, QEvent* event) {
     if (watched == tvLibrary && event->type() == QEvent::MouseButtonRelease) {
         // A node carried from the tree and let go over the stacker list is added.
         const auto* e = static_cast<QMouseEvent*>(event);
@@ -489,20 +468,21 @@ bool TfrmStackerList::eventFilter(QObject* watched, QEvent* event)
     return TfrmBaseSkinForm::eventFilter(watched, event);
 }
 
-void TfrmStackerList::resizeEvent(QResizeEvent* e)
-{
+void TfrmStackerList::resizeEvent(QResizeEvent* e) {
     TfrmBaseSkinForm::resizeEvent(e);
     LayOut();
 }
 
-void TfrmStackerList::LayOut()
-{
+void TfrmStackerList::LayOut() {
     const int w = width(), h = height();
     int x = kGap;
-    for (TmySkinButton* b : {btnAdd, btnDelete, btnEmpty, btnLoadStacker, btnAddStacker, btnSaveStacker, btnGenres}) {
+    for (TmySkinButton* b :
+         {btnAdd, btnDelete, btnEmpty, btnLoadStacker, btnAddStacker, btnSaveStacker, btnGenres}) {
         if (!b->isVisibleTo(this)) continue;
-        const int bw = std::max(110, QFontMetrics(ScreenFont(b->Font())).horizontalAdvance(
-                                         QString::fromStdString(b->Caption()).remove('&')) + 32);
+        const int bw =
+            std::max(110, QFontMetrics(ScreenFont(b->Font()))
+                                  .horizontalAdvance(QString::fromStdString(b->Caption()).remove('&')) +
+                              32);
         b->setGeometry(x, kGap, bw, kBar);
         x += bw + kGap;
     }
@@ -514,7 +494,8 @@ void TfrmStackerList::LayOut()
     pnlStacker->setGeometry(w - right - kGap, top, right, bottom - top);
     const int barWidth = std::max(kBar / 2, sbTree->SkinWidth() > 0 ? sbTree->SkinWidth() : kBar / 2);
     const int inset = 8;
-    tvLibrary->setGeometry(inset, inset, pnlTree->width() - barWidth - 2 * inset - 4, pnlTree->height() - 2 * inset);
+    tvLibrary->setGeometry(inset, inset, pnlTree->width() - barWidth - 2 * inset - 4,
+                           pnlTree->height() - 2 * inset);
     sbTree->setGeometry(pnlTree->width() - barWidth - inset, inset, barWidth, pnlTree->height() - 2 * inset);
     const int pw = pnlStacker->width(), ph = pnlStacker->height();
     cbStackerEnabled->setGeometry(inset, inset, 2 * kBar, kBar);
@@ -526,7 +507,8 @@ void TfrmStackerList::LayOut()
     lbStacker->setGeometry(inset, listTop, pw - barWidth - 2 * inset - 4, comboTop - kGap - listTop);
     sbStacker->setGeometry(pw - barWidth - inset, listTop, barWidth, comboTop - kGap - listTop);
     for (int i = 0; i < 3; ++i)
-        sbStatus[i]->setGeometry(kGap + i * (w - 2 * kGap) / 3, h - kStatusHeight, (w - 2 * kGap) / 3, kStatusHeight);
+        sbStatus[i]->setGeometry(kGap + i * (w - 2 * kGap) / 3, h - kStatusHeight, (w - 2 * kGap) / 3,
+                                 kStatusHeight);
     for (TmySkinScrollBar* bar : {sbTree, sbStacker}) bar->SetLargeStep(1);
     sbTree->SetLargeStep(std::max(1, tvLibrary->VisibleRowCount() - 1));
     sbStacker->SetLargeStep(std::max(1, lbStacker->VisibleRowCount() - 1));

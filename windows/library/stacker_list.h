@@ -33,7 +33,7 @@ class TtouchTreeView;
 class TmyNode;
 
 class TfrmStackerList : public TfrmBaseSkinForm {
-public:
+  public:
     explicit TfrmStackerList(QWidget* parent = nullptr);
     ~TfrmStackerList() override;
 
@@ -96,12 +96,12 @@ public:
     TmySkinButton* btnClose;
     QLabel* sbStatus[3];
 
-protected:
+  protected:
     void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     TcustomlocalJukeboxList* LocalLibrary() const;
     void LayOut();
     void PaintStackerRow(int index, const QRect& rect, QPainter& canvas, TtouchListItemState state);

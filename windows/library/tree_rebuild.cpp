@@ -8,8 +8,7 @@ namespace tunecrest {
 TtreeRebuild::TtreeRebuild() = default;
 TtreeRebuild::~TtreeRebuild() = default;
 
-bool TtreeRebuild::Run(TfrmAbout2* progress, const std::string& text, const std::function<void()>& build)
-{
+bool TtreeRebuild::Run(TfrmAbout2* progress, const std::string& text, const std::function<void()>& build) {
     if (Fbusy) {
         Fagain = true;
         return false;
@@ -20,8 +19,7 @@ bool TtreeRebuild::Run(TfrmAbout2* progress, const std::string& text, const std:
     Fgate = std::make_unique<TuserInputGate>(std::vector<QPointer<QWidget>>{});
     struct Tend {
         TtreeRebuild& Self;
-        ~Tend()
-        {
+        ~Tend() {
             Self.Fgate.reset();
             Self.Fprogress = nullptr;
             Self.Fbusy = false;
@@ -39,8 +37,7 @@ bool TtreeRebuild::Run(TfrmAbout2* progress, const std::string& text, const std:
     return true;
 }
 
-void TtreeRebuild::Progress(int index, int count, const std::string& comment)
-{
+void TtreeRebuild::Progress(int index, int count, const std::string& comment) {
     if (!Fprogress) return;
     Fprogress->SetStatusText(Ftext + " : " + comment);
     Fprogress->SetProgress(index, count);

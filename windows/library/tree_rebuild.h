@@ -14,7 +14,7 @@ class TfrmAbout2;
 class TuserInputGate;
 
 class TtreeRebuild {
-public:
+  public:
     TtreeRebuild();
     ~TtreeRebuild();
     TtreeRebuild(const TtreeRebuild&) = delete;
@@ -29,7 +29,7 @@ public:
     // Completed builds (a deferred request counts once it has run).
     int Builds() const { return Fbuilds; }
 
-private:
+  private:
     bool Fbusy = false;
     bool Fagain = false;
     int Fbuilds = 0;
