@@ -1,5 +1,6 @@
 #include "windows/library/choose_cd.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -156,7 +157,9 @@ void TfrmChooseCD::showEvent(QShowEvent* e) {
     TfrmBaseSkinForm::showEvent(e);
     Fchosen.reset();
     RebuildTree();
-    if (QWidget* owner = parentWidget())
+    // Centred on the window it was opened from.
+    QWidget* owner = parentWidget() ? parentWidget() : QApplication::activeWindow();
+    if (owner && owner != this)
         move(owner->mapToGlobal(QPoint((owner->width() - width()) / 2, (owner->height() - height()) / 2)));
 }
 

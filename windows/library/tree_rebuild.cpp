@@ -1,6 +1,5 @@
 #include "windows/library/tree_rebuild.h"
 
-#include "skin/input_gate.h"
 #include "windows/about_box.h"
 
 namespace tunecrest {
@@ -16,11 +15,9 @@ bool TtreeRebuild::Run(TfrmAbout2* progress, const std::string& text, const std:
     Fbusy = true;
     Fprogress = progress;
     Ftext = text;
-    Fgate = std::make_unique<TuserInputGate>(std::vector<QPointer<QWidget>>{});
     struct Tend {
         TtreeRebuild& Self;
         ~Tend() {
-            Self.Fgate.reset();
             Self.Fprogress = nullptr;
             Self.Fbusy = false;
         }

@@ -1,9 +1,10 @@
 #pragma once
 // One tree rebuild of a library window, reported through the progress window. The
-// progress window repaints between steps by pumping events; while a rebuild runs, a
-// person's input is held back for its whole length (nobody touches a half-built tree or
-// edits a list behind it), and a rebuild asked for meanwhile (a library change arriving
-// through the event queue) is not run inside the one under way: it runs once, after it.
+// progress window repaints between steps by pumping events with a person's input held
+// back (only its live controls, such as a Stop button, take input), so nobody touches a
+// half-built tree or edits a list behind it. A rebuild asked for meanwhile (a library
+// change arriving through the event queue) is never run inside the one under way, where
+// it would free the nodes being built: it runs once, after it.
 #include <functional>
 #include <memory>
 #include <string>
@@ -11,7 +12,6 @@
 namespace tunecrest {
 
 class TfrmAbout2;
-class TuserInputGate;
 
 class TtreeRebuild {
   public:
@@ -35,7 +35,6 @@ class TtreeRebuild {
     int Fbuilds = 0;
     TfrmAbout2* Fprogress = nullptr;
     std::string Ftext;
-    std::unique_ptr<TuserInputGate> Fgate;
 };
 
 }  // namespace tunecrest
