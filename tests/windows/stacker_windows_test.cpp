@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTest>
 
@@ -121,6 +122,32 @@ TEST_F(StackerWindow, TreeAcceptsAlbumsAndPlaylistsButNoArtistsAndBuildsOnlyWhen
     EXPECT_NE(test::FindNode(stacker.tvLibrary->Nodes(), [](TmyNode* n) { return n->Tag == bcGenres; }),
               nullptr);
     EXPECT_EQ(stacker.TreeRebuild().Builds(), 2);
+}
+
+TEST_F(StackerWindow, ANodeCarriedFromTheTreeOntoTheStackerListIsAdded) {
+    stacker.show();
+    auto releaseOver = [&](QWidget* target) {
+        const QPoint global = target->mapToGlobal(target->rect().center());
+        QMouseEvent release(QEvent::MouseButtonRelease, stacker.tvLibrary->mapFromGlobal(global), global,
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(stacker.tvLibrary, &release);
+    };
+    SelectNode("Gold");
+    releaseOver(stacker.tvLibrary);  // let go over the tree itself: nothing
+    EXPECT_EQ(Jukebox().Stacker().Count(), 0);
+    releaseOver(stacker.lbStacker);
+    ASSERT_EQ(Jukebox().Stacker().Count(), 1);
+    EXPECT_EQ(Jukebox().Stacker().GetList(0)->Title(), "Gold");
+    // An artist is not a cartridge.
+    TmyNode* artist = test::FindNode(stacker.tvLibrary->Nodes(),
+                                     [](TmyNode* n) { return n->DataAs<TaudioTagArtist>() != nullptr; });
+    if (artist) {
+        artist->ExpandParents();
+        stacker.tvLibrary->RebuildVisible();
+        stacker.tvLibrary->SelectNode(artist, false);
+        releaseOver(stacker.lbStacker);
+        EXPECT_EQ(Jukebox().Stacker().Count(), 1);
+    }
 }
 
 TEST_F(StackerWindow, CartridgeComboLoadsFilesAndFallsBackToTheLoadAction) {
