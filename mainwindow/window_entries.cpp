@@ -4,6 +4,8 @@
 
 #include "mainwindow/main_form.h"
 #include "windows/library/library_windows.h"
+#include "windows/remote/action_button_pad_form.h"
+#include "windows/remote/remote_editors.h"
 
 namespace tunecrest {
 
@@ -20,21 +22,23 @@ TwindowEntries::TwindowEntries(TfrmBaseJukebox& form) : Fform(form) {
 
 TwindowEntries::~TwindowEntries() = default;
 
-void TwindowEntries::ShowPlaylistEditor() {
-    FlibraryWindows->ShowEditor();
+void TwindowEntries::ShowActionButtonPad(TactionButtonPad& pad) { tunecrest::ShowActionButtonPad(pad); }
+
+bool TwindowEntries::EditLaunchers(TappLauncherList& list, const std::string& caption) {
+    return EditAppLauncherList(list, caption);
 }
-void TwindowEntries::ShowPlaylistDisplay() {
-    FlibraryWindows->ShowDisplay();
-}
-void TwindowEntries::ShowStackerList() {
-    FlibraryWindows->ShowStacker();
-}
+
+void TwindowEntries::ShowPlaylistEditor() { FlibraryWindows->ShowEditor(); }
+void TwindowEntries::ShowPlaylistDisplay() { FlibraryWindows->ShowDisplay(); }
+void TwindowEntries::ShowStackerList() { FlibraryWindows->ShowStacker(); }
 bool TwindowEntries::ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album) {
     return FlibraryWindows->ChooseAlbum(showCDLists, album);
 }
 
 void InstallWindowEntries(TfrmBaseJukebox& form) {
     form.SetDialogEntries(std::make_unique<TwindowEntries>(form));
+    // The remote-control actions' Edit operations open their dialogs.
+    InstallRemoteEditors();
 }
 
 }  // namespace tunecrest

@@ -12,20 +12,22 @@ class TfrmBaseJukebox;
 class TlibraryWindows;
 
 class TwindowEntries : public TdialogEntries {
-  public:
+public:
     explicit TwindowEntries(TfrmBaseJukebox& form);
     ~TwindowEntries() override;
 
+    void ShowActionButtonPad(TactionButtonPad& pad) override;
+    bool EditLaunchers(TappLauncherList& list, const std::string& caption) override;
     void ShowPlaylistEditor() override;
     void ShowPlaylistDisplay() override;
     void ShowStackerList() override;
     bool ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album) override;
     TlibraryWindows& LibraryWindows() { return *FlibraryWindows; }
 
-  protected:
+protected:
     TfrmBaseJukebox& Form() { return Fform; }
 
-  private:
+private:
     TfrmBaseJukebox& Fform;
     std::unique_ptr<TlibraryWindows> FlibraryWindows;
 };
