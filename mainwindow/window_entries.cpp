@@ -8,11 +8,14 @@
 #include "core/jukebox_slots.h"
 #include "core/query_rules.h"
 #include "core/services.h"
+#include "core/tag_list_rules.h"
 #include "mainwindow/general_settings.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/skin_editor_host.h"
 #include "windows/editors/rule_editor.h"
 #include "windows/editors/slot_editors.h"
+#include "windows/library/library_windows.h"
+#include "windows/library/playlist_editor.h"
 #include "windows/remote/action_button_pad_form.h"
 #include "windows/remote/remote_editors.h"
 #include "windows/settings/preferences_dialog.h"
@@ -24,6 +27,21 @@ void TwindowEntries::ShowActionButtonPad(TactionButtonPad& pad) { tunecrest::Sho
 
 bool TwindowEntries::EditLaunchers(TappLauncherList& list, const std::string& caption) {
     return EditAppLauncherList(list, caption);
+}
+
+void TwindowEntries::ShowPlaylistEditor()
+{
+    // Apply Filters edits the editor's own filter, with the library's filter sets.
+    FlibraryWindows->Editor().SetFilterEditor([this](TtagListRules& filter) {
+        std::string noQuery;
+        return EditTagListRules(filter, Fform.JukeboxList(), 1, noQuery, nullptr);
+    });
+    FlibraryWindows->ShowEditor();
+}
+void TwindowEntries::ShowPlaylistDisplay() { FlibraryWindows->ShowDisplay(); }
+void TwindowEntries::ShowStackerList() { FlibraryWindows->ShowStacker(); }
+bool TwindowEntries::ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album) {
+    return FlibraryWindows->ChooseAlbum(showCDLists, album);
 }
 
 void InstallWindowEntries(TfrmBaseJukebox& form)
@@ -63,6 +81,14 @@ void InstallWindowEntries(TfrmBaseJukebox& form)
 
 TwindowEntries::TwindowEntries(TfrmBaseJukebox& form) : Fform(form)
 {
+    FlibraryWindows = std::make_unique<TlibraryWindows>([this] {
+        TlibraryWindowsSetup setup;
+        setup.Library = Fform.JukeboxList();
+        setup.Player = Fform.Controller().Player();
+        setup.Owner = &Fform;
+        setup.CartridgeFolder = Fform.Folders().CartridgesFolder();
+        return setup;
+    });
     // A slot edited on its own takes its choices from this window's library.
     SetSlotEditorJukebox([this]() -> const TcustomJukebox* {
         return Fform.JukeboxList() ? Fform.JukeboxList()->Jukebox() : nullptr;
