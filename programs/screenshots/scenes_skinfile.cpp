@@ -24,6 +24,9 @@ public:
         : TfrmCustomTunecrest({"-RootFolder=" + root}, programFolder) {
         FormCreate();
     }
+
+protected:
+    void CreatePlayer(TcustomMediaPlayer*&) override {}
 };
 
 TaudioTagPtr QueueTag(const char* artist, const char* title) {
@@ -65,6 +68,7 @@ QImage RenderSkin(const TsceneContext& ctx, bool breakSkin) {
         form.LoadSkin(folder.string());
         if (auto* list = form.JukeboxList()) {
             list->SetRandomPlayActive(false);
+            form.DoInitialise();
             list->AddToQueue(*QueueTag("The Night Owls", "Moonrise"));
             list->AddToQueue(*QueueTag("Copper Lane", "Barn Lights"));
             list->AddToQueue(*QueueTag("Saw Theory", "Long Slide"));
