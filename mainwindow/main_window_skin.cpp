@@ -248,8 +248,13 @@ bool TmainWindowSkin::LoadSkin(const std::string& skinFile, std::string* error) 
     FskinDefaultPanel = skin.DefaultPanelColor();
     FfontShadows = skin.FontShadows(false);
 
-    // Every control rebuilds once, after pictures and colours are both in place.
-    const std::vector<TskinnedControl*> controls = SkinnedComponents();
+    // Every control, the keyboard's keys too, rebuilds once, after pictures and colours
+    // are both in place; the preferences send one change notice.
+    TfrmKeyboard& keyboard = Keyboard();
+    std::vector<TskinnedControl*> controls = SkinnedComponents();
+    for (int i = 0; i < kKeyboardKeyCount; ++i)
+        if (TmySkinButton* key = keyboard.Key(i)) controls.push_back(key);
+    GlobalPrefs().BeginUpdate();
     for (TskinnedControl* c : controls) c->BeginUpdate();
     LoadSkinImages(skin, FolderOf(skinFile));
     auto color = [&](std::optional<TColor> value, const char* key, TColor def) {
@@ -259,9 +264,10 @@ bool TmainWindowSkin::LoadSkin(const std::string& skinFile, std::string* error) 
     };
     ApplySkin(color(skin.ButtonColor(), "ButtonColor", DefaultButtonColorValue),
               color(skin.PanelColor(), "PanelColor", DefaultPanelColorValue));
-    for (TskinnedControl* c : controls) c->EndUpdate();
     ApplyFonts(skin);
-    HandToPreferences();
+    HandToPreferences(keyboard);
+    for (TskinnedControl* c : controls) c->EndUpdate();
+    GlobalPrefs().EndUpdate();
     if (OnApplyListAppearance) OnApplyListAppearance();
     return ok;
 }
@@ -290,17 +296,15 @@ void TmainWindowSkin::ApplySkin(TColor buttonColor, TColor panelColor) {
     Progress("");
 }
 
-void TmainWindowSkin::HandToPreferences() {
+void TmainWindowSkin::HandToPreferences(TfrmKeyboard& keyboard) {
     TglobalPrefs& prefs = GlobalPrefs();
     prefs.BeginUpdate();
     prefs.SetBitmapContainer(&Fbitmaps);
     prefs.SetFontContainer(&Ffonts.Lists());
     prefs.SetSkinScrollBar(FtemplateBar.get());
     // The template button is a key of the shared keyboard, which wears the store's key
-    // picture once laid out again.
-    TfrmKeyboard& keyboard = Keyboard();
+    // picture once laid out again (ApplySkin gave it the colours).
     keyboard.LayoutKeys();
-    SkinKeyboard(keyboard, FbuttonColor, FpanelColor, CaptionColorFor(FbuttonColor));
     prefs.SetSkinButton(keyboard.Template());
     prefs.EndUpdate();
 }

@@ -31,6 +31,7 @@ namespace tunecrest {
 class TimageList;
 class TmySkinScrollBar;
 class TskinnedControl;
+class TfrmKeyboard;
 
 class TmainWindowSkin {
 public:
@@ -116,7 +117,7 @@ private:
     QImage ReadPicture(const std::string& folder, const std::string& component, const std::string& name, bool* jpeg);
     void ApplyImage(const TskinComponent& c, QWidget* w, const QImage& image, std::optional<bool> stretch);
     void ApplyFonts(const TskinFile& skin);
-    void HandToPreferences();
+    void HandToPreferences(TfrmKeyboard& keyboard);
     void Progress(const std::string& text);
     std::vector<std::string> PicturePaths(const std::string& skinFile) const;
 
