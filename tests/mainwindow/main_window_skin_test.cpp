@@ -13,6 +13,7 @@
 #include "core/global_prefs.h"
 #include "core/services.h"
 #include "mainwindow/main_form.h"
+#include "skin/image_list.h"
 #include "skin/keyboard.h"
 #include "skin/skin_button.h"
 #include "skin/qt_color.h"
@@ -231,7 +232,12 @@ TEST_F(MainWindowSkin, SwitchingSkinsAtRunTimeReappliesColoursFontsAndPictures) 
     EXPECT_EQ(form().Settings().SkinFile, "Default/skin.usk");
     const TColor defaultBackground = form().Skin().FontStores().Lists().Colors().FindByName("Background")->color;
 
-    change("Classic/skin.usk");
+    // The pictures are decoded on the worker; the window changes only when the main
+    // thread applies them.
+    form().SetSkinFile("Classic/skin.usk");
+    form().Skin().WaitForWorker();
+    EXPECT_EQ(Get<TmySkinButton>("btnPlay")->ButtonSkinColors().Color1(), TColor(RGBColor(78, 88, 104)));
+    EXPECT_EQ(dispatcher->ProcessPendingCalls(), 1);
     EXPECT_EQ(form().Settings().SkinFile, "Classic/skin.usk");
     EXPECT_EQ(Get<TmySkinButton>("btnPlay")->ButtonSkinColors().Color1(), TColor(0xA86D4A));
     EXPECT_EQ(Get<TmySkinButton>("btnPlay")->SkinBitmap(), Shipped("Classic", "Button_Image.bmp"));
@@ -260,7 +266,45 @@ TEST_F(MainWindowSkin, SwitchingSkinsAtRunTimeReappliesColoursFontsAndPictures) 
     change("Gone/skin.usk");
     EXPECT_EQ(form().Settings().SkinFile, "Default/skin.usk");
     EXPECT_EQ(form().Skin().SkinFile(), (skins() / "Default" / "skin.usk").string());
+    // A window closed while a change is on its way: the change is dropped, and the
+    // preferences no longer point at what the window owned.
+    form().SetSkinFile("Default/skin.usk");
+    form().Skin().WaitForWorker();
+    Fform.reset();
+    EXPECT_EQ(dispatcher->ProcessPendingCalls(), 1);
+    EXPECT_EQ(GlobalPrefs().FontContainer(), nullptr);
+    EXPECT_EQ(GlobalPrefs().BitmapContainer(), nullptr);
+    EXPECT_EQ(GlobalPrefs().SkinScrollBar(), nullptr);
     SetDispatcher(nullptr);
+}
+
+TEST_F(MainWindowSkin, ListIconsAreReplacedFromTheSkinAndWrittenBack) {
+    TimageList icons(16, 16);
+    QImage blank(16, 16, QImage::Format_RGB32);
+    blank.fill(Qt::black);
+    for (int i = 0; i < 3; ++i) icons.Add(blank);
+    form().Skin().SetIconList(&icons);
+    const fs::path folder = MakeSkin("Icons", "[Icon1]\r\nFilename=note.bmp\r\nTransparentColor=clLime\r\n");
+    QImage note(16, 16, QImage::Format_RGB32);
+    note.fill(Qt::green);
+    note.setPixel(8, 8, qRgb(200, 10, 10));
+    ASSERT_TRUE(SaveSkinImage((folder / "note.bmp").string(), note));
+    ASSERT_TRUE(form().LoadSkin(folder.string()));
+    // Icon0 is missing, so no icon is read: the icons are a run from 0.
+    EXPECT_NE(icons.Image(1).pixel(8, 8), qRgb(200, 10, 10));
+    std::ofstream(folder / "skin.usk", std::ios::binary)
+        << "[Icon0]\r\nFilename=note.bmp\r\nTransparentColor=clLime\r\n";
+    ASSERT_TRUE(form().LoadSkin(folder.string()));
+    EXPECT_EQ(icons.Image(0).pixel(8, 8), qRgb(200, 10, 10));
+    EXPECT_EQ(icons.TransparentColor(0), clLime);
+    const fs::path target = Fdir.Path() / "WithIcons";
+    ASSERT_TRUE(form().Skin().SaveSkin((target / "skin.usk").string()));
+    TskinFile saved;
+    ASSERT_TRUE(saved.LoadFromFile((target / "skin.usk").string()));
+    ASSERT_EQ(saved.Icons().size(), 3u);
+    EXPECT_EQ(saved.Icons()[0], (TskinIcon{"icons0_image.bmp", clLime}));
+    EXPECT_EQ(LoadSkinImage((target / "icons0_image.bmp").string()).pixel(8, 8), qRgb(200, 10, 10));
+    form().Skin().SetIconList(nullptr);
 }
 
 TEST_F(MainWindowSkin, SavedIntoAnEmptyFolderLoadsBackToTheSameLook) {
