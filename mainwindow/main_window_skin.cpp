@@ -268,7 +268,7 @@ bool TmainWindowSkin::LoadSkin(const std::string& skinFile, std::string* error) 
     HandToPreferences(keyboard);
     for (TskinnedControl* c : controls) c->EndUpdate();
     GlobalPrefs().EndUpdate();
-    if (OnApplyListAppearance) OnApplyListAppearance();
+    ApplyListAppearance();
     return ok;
 }
 

@@ -71,6 +71,12 @@ public:
     // stops, and returns false with the reason.
     bool SaveSkin(const std::string& skinFile, std::string* error = nullptr);
 
+    // The lists take their fonts and colours from the font stores again (after the skin
+    // editor changed a store).
+    void ApplyListAppearance() {
+        if (OnApplyListAppearance) OnApplyListAppearance();
+    }
+
     const std::string& SkinFile() const { return FskinFile; }
     TColor ButtonColor() const { return FbuttonColor; }
     TColor PanelColor() const { return FpanelColor; }
