@@ -100,6 +100,9 @@ TEST_F(MainWindowSkin, ShippedSkinsLoadThroughTheReaderIntoEveryComponentAndTheP
         ASSERT_TRUE(form().LoadSkin((skins() / name).string()));
         TskinFile file;
         ASSERT_TRUE(file.LoadFromFile((skins() / name / "skin.usk").string()));
+        // The generator wrote it through the same writer: read and written again, byte
+        // for byte the same.
+        EXPECT_EQ(file.GetText(), ReadAll((skins() / name / "skin.usk").string()));
         const TColor button = *file.ButtonColor(), panel = *file.PanelColor();
         for (const TskinComponent& c : MainWindowSkinComponents()) {
             auto* control = dynamic_cast<TskinnedControl*>(Get<QWidget>(c.Name));
