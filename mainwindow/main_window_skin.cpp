@@ -77,6 +77,17 @@ std::vector<TskinnedControl*> TmainWindowSkin::SkinnedComponents() const {
     return controls;
 }
 
+void TmainWindowSkin::RegisterComponents() {
+    for (const TskinComponent& c : MainWindowSkinComponents()) {
+        const QString name = QString::fromUtf8(c.Name);
+        if (FindComponent(&Fwindow, name)) continue;
+        // A component nobody owns yet belongs to the window; one another form made stays
+        // with its owner.
+        QWidget* w = Fwindow.findChild<QWidget*>(name);
+        if (w && !ComponentOwner(w)) InsertComponent(&Fwindow, w);
+    }
+}
+
 QWidget* TmainWindowSkin::Component(const TskinComponent& c) const {
     const QString name = QString::fromUtf8(c.Name);
     if (auto* w = qobject_cast<QWidget*>(FindComponent(&Fwindow, name))) return w;
@@ -282,9 +293,16 @@ void TmainWindowSkin::ApplySkin(TColor buttonColor, TColor panelColor) {
     // Each control rebuilds once, after the table's colours and the window's own.
     const std::vector<TskinnedControl*> controls = SkinnedComponents();
     for (TskinnedControl* c : controls) c->BeginUpdate();
-    for (const TskinComponent& c : MainWindowSkinComponents())
-        if (auto* target = dynamic_cast<TskinColorTarget*>(Component(c)))
+    // Everything the window owns, in creation order; then the table's components that
+    // another owner made.
+    RegisterComponents();
+    ApplySkinToControls(Fwindow, buttonColor, panelColor, checked, text);
+    for (const TskinComponent& c : MainWindowSkinComponents()) {
+        QWidget* w = Component(c);
+        if (ComponentOwner(w) == &Fwindow) continue;
+        if (auto* target = dynamic_cast<TskinColorTarget*>(w))
             target->ApplySkinColors(buttonColor, panelColor, checked, text);
+    }
     if (OnApplyColors) OnApplyColors(buttonColor, panelColor, text);
     for (TskinnedControl* c : controls) c->EndUpdate();
     FtemplateBar->ApplySkinColors(buttonColor, panelColor, checked, text);

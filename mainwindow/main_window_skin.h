@@ -109,6 +109,9 @@ private:
         bool Jpeg = false;
     };
     QWidget* Component(const TskinComponent& c) const;
+    // The table's components that have no owner become the window's, in table order, so
+    // walks over what the window owns (ApplySkinToControls) reach them.
+    void RegisterComponents();
     std::vector<TskinnedControl*> SkinnedComponents() const;
     // The Default skin file, read once per file.
     const TskinFile& DefaultSkin();

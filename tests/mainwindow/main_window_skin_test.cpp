@@ -13,6 +13,7 @@
 #include "core/global_prefs.h"
 #include "core/services.h"
 #include "mainwindow/main_form.h"
+#include "skin/component_owner.h"
 #include "skin/image_list.h"
 #include "skin/keyboard.h"
 #include "skin/skin_button.h"
@@ -185,8 +186,13 @@ TEST_F(MainWindowSkin, MissingOrDamagedPicturesFallBackToTheDefaultSkinsAndAreLo
 
 TEST_F(MainWindowSkin, SkinWithOnlyColoursRecoloursAndKeepsTheBuiltInPictures) {
     ASSERT_TRUE(form().LoadSkin((skins() / "Classic").string()));
+    // A control the window owns but no skin names takes the colours as well.
+    auto* extra = CreateComponent<TmySkinPanel>(&form(), &form());
+    extra->SetupFinished();
     const fs::path folder = MakeSkin("Plain", "[Colors]\r\nButtonColor=clRed\r\nPanelColor=clNavy\r\n");
     ASSERT_TRUE(form().LoadSkin(folder.string()));
+    EXPECT_EQ(extra->SkinColors().Color1(), clNavy);
+    EXPECT_EQ(FindComponent(&form(), "btnPlay"), Get<QObject>("btnPlay"));
     for (const TskinComponent& c : MainWindowSkinComponents()) {
         auto* control = dynamic_cast<TskinnedControl*>(Get<QWidget>(c.Name));
         if (!control) continue;
