@@ -8,6 +8,9 @@
 
 namespace tunecrest {
 
+class TactionButtonPad;
+class TappLauncherList;
+
 class TdialogEntries {
 public:
     virtual ~TdialogEntries() = default;
@@ -25,6 +28,11 @@ public:
     virtual void ShowScreenSaver() {}
     virtual bool ScreenSaverVisible() { return false; }
     virtual void CloseScreenSaver() {}
+    // The action button pad on the actions of `pad`.
+    virtual void ShowActionButtonPad(TactionButtonPad& pad);
+    // The programs started at start-up or at close, under `caption`; true when the user
+    // confirmed changes.
+    virtual bool EditLaunchers(TappLauncherList& list, const std::string& caption);
     // Pick one of `items` under `caption`; -1 when cancelled. The default asks yes/no
     // about the preselected item through the installed prompt.
     virtual int SelectString(const std::string& caption, const std::vector<std::string>& items, int selected);
