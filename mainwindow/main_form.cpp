@@ -1,7 +1,5 @@
 #include "mainwindow/main_form.h"
 
-#include "core/global_prefs.h"
-
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>

@@ -9,8 +9,8 @@
 // key press goes to the table's shortcut handling, remote control runs an action by name
 // (`TmainWindowActions`), and the WM_USER command messages reach the same actions.
 #include <QTimer>
-#include <functional>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
