@@ -34,6 +34,14 @@ void TdialogEntries::ConfigurePlugins(std::string&) {
     Prompt().ShowMessage(NotAvailableText("Tag Read Plugins Configuration"), "Tunecrest Audio System");
 }
 
+void TdialogEntries::ShowStackerList() {
+    Prompt().ShowMessage(NotAvailableText("Stacker"), "Tunecrest Audio System");
+}
+bool TdialogEntries::ChooseAlbum(bool, TaudioTagAlbumPtr& album) {
+    album.reset();
+    Prompt().ShowMessage(NotAvailableText("Choose CD"), "Tunecrest Audio System");
+    return false;
+}
 void TdialogEntries::ShowActionButtonPad(TactionButtonPad&) {
     Prompt().ShowMessage(NotAvailableText("Action Button Pad"), "Tunecrest Audio System");
 }

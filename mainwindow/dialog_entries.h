@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "core/album_artist_groupings.h"
+
 class QWidget;
 
 namespace tunecrest {
@@ -31,6 +33,9 @@ public:
     virtual void ShowSongSearch(int mode);
     virtual void ShowPlaylistEditor();
     virtual void ShowPlaylistDisplay();
+    // The stacker window (modal), and the album picker: true only with an album chosen.
+    virtual void ShowStackerList();
+    virtual bool ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album);
     // The screen saver: shown, visible, closed. The default has none.
     virtual bool HasScreenSaver() { return false; }
     virtual void ShowScreenSaver() {}

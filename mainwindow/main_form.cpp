@@ -16,6 +16,7 @@
 #include <fstream>
 
 #include "core/exceptions.h"
+#include "core/global_prefs.h"
 #include "core/ini_file.h"
 #include "core/services.h"
 #include "core/system_services.h"
@@ -354,15 +355,19 @@ std::string TfrmBaseJukebox::GetDefaultSkinFile() const {
     return "";
 }
 
-void TfrmBaseJukebox::SetSkinFile(const std::string& name) {
+void TfrmBaseJukebox::SetSkinFile(const std::string& name,
+                                  std::function<void(bool ok, const std::string& error)> done) {
     std::error_code ec;
     std::filesystem::path file = std::filesystem::path(GetSkinsFolder()) / name;
     if (name.empty() || !std::filesystem::is_regular_file(file, ec)) file = GetDefaultSkinFile();
-    if (file.empty()) return;
+    if (file.empty()) {
+        if (done) done(false, "There is no skin to load.");
+        return;
+    }
     const auto relative = file.lexically_relative(GetSkinsFolder());
     Fsettings.SkinFile = relative.empty() || *relative.begin() == ".." ? file.string() : relative.string();
     Fskin->SetDefaultSkinFile(GetDefaultSkinFile());
-    Fskin->ChangeSkin(file.string(), nullptr);
+    Fskin->ChangeSkin(file.string(), std::move(done));
 }
 
 std::string TfrmBaseJukebox::SkinFolder() const {
@@ -396,6 +401,7 @@ void TfrmBaseJukebox::ReadDisplaySettings() {
 
 void TfrmBaseJukebox::ReadPreferences(const TiniFile& ini) {
     Fsettings.Read(ini);
+    GlobalPrefs().LoadFromIni(ini);
     FidleMonitor->SetTimeout(Fsettings.ScreenSaverTimeout);
     FidleMonitor->SetDisableDuringVideo(Fsettings.DisableScreenSaverDuringVideoPlayback);
     FidleMonitor->SetEnabled(Fsettings.ScreenSaverEnabled);
@@ -432,6 +438,7 @@ void TfrmBaseJukebox::ApplyGeometry() {
 
 void TfrmBaseJukebox::WritePreferences(TiniFile& ini) {
     Fsettings.Write(ini);
+    GlobalPrefs().SaveToIni(ini);
     Factions->WriteShortcuts(ini);
     FpartyPlay.SaveToIni(ini, "PartyPlay");
     WriteRemoteSettings(ini);
@@ -618,6 +625,12 @@ void TfrmBaseJukebox::SetQueueMax(int max) {
 }
 
 void TfrmBaseJukebox::ShowPlaylistEditorWindow() { Fdialogs->ShowPlaylistEditor(); }
+void TfrmBaseJukebox::ShowStackerConfigWindow() { Fdialogs->ShowStackerList(); }
+
+void TfrmBaseJukebox::QueueAlbum() {
+    TaudioTagAlbumPtr album;
+    if (Flist && Fdialogs->ChooseAlbum(true, album) && album) Flist->AddListToQueue(*album);
+}
 
 void TfrmBaseJukebox::Minimize() { showMinimized(); }
 

@@ -112,7 +112,8 @@ public:
     // Switches to the skin file `name` (relative to the skins folder, or absolute); a
     // name whose file does not exist becomes the Default skin. The settings keep the
     // choice; the pictures are decoded off the main thread and applied when ready.
-    void SetSkinFile(const std::string& name);
+    // `done` (may be empty) runs once the new skin is applied.
+    void SetSkinFile(const std::string& name, std::function<void(bool ok, const std::string& error)> done = nullptr);
     // The skin: its file, colours, font stores and the writer of the current look.
     TmainWindowSkin& Skin() { return *Fskin; }
     // The lines the queue list shows, in queue order.
@@ -194,6 +195,8 @@ public:
     void QueuePreviousTrack() override;
     void SetQueueMax(int max) override;
     void ShowPlaylistEditorWindow() override;
+    void ShowStackerConfigWindow() override;
+    void QueueAlbum() override;
     void Minimize() override;
     bool IsFullScreen() const override;
     void SetFullScreen(bool on) override;
