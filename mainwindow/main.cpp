@@ -120,7 +120,8 @@ int main(int argc, char** argv) {
         };
         // Other programs' messages (WM_USER commands, media-key commands) reach the
         // window's message doors on the main thread.
-        receiver.SetMessageHandler([&form](uint32_t msg, WPARAM wParam, LPARAM lParam) { form.WndProc(msg, wParam, lParam); });
+        receiver.SetMessageHandler(
+            [&form](uint32_t msg, WPARAM wParam, LPARAM lParam) { form.WndProc(msg, wParam, lParam); });
         receiver.SetReady([&form](const std::vector<std::string>& lines) { form.RunRemoteCommandLine(lines); });
         result = app.exec();
         shutdown = form.ShutdownRequested();
