@@ -25,6 +25,8 @@ public:
     virtual void ShowScreenSaver() {}
     virtual bool ScreenSaverVisible() { return false; }
     virtual void CloseScreenSaver() {}
+    // The library changed: the playlist editor and stacker windows show it again.
+    virtual void RefreshLibraryViews() {}
     // Pick one of `items` under `caption`; -1 when cancelled. The default asks yes/no
     // about the preselected item through the installed prompt.
     virtual int SelectString(const std::string& caption, const std::vector<std::string>& items, int selected);
