@@ -168,6 +168,9 @@ void TcoverMatrixView::PaintCell(TpaintRegion* region) {
     canvas->fillRect(cell, ToQColor(back));
     auto* album = static_cast<TaudioTagAlbum*>(region->Data());
     if (!album) return;
+    // Asked again at every paint: a cell resized since the last request fetches its
+    // picture at the new size (the same request at the same size is not repeated).
+    if (album->Count() > 0) static_cast<TimagePaintRegion*>(region)->GetCoverImage(album->GetTag(0));
     const QRect inner = cell.adjusted(kMargin, kMargin, -kMargin, -kMargin);
     const TFont font = ListFont(Ffonts, lfnDetails);
     const int lineHeight = QFontMetrics(ScreenFont(font)).boundingRect(QStringLiteral("Yy")).height() + 2;

@@ -168,7 +168,8 @@ void FormatTrackRows(const std::vector<TaudioTagPtr>& tracks, const std::string&
                      bool byPosition, const TlistContext& context, std::vector<std::string>& texts) {
     const std::string full =
         numbered ? ListFormat(*context.Formats, lfTrackNumbers) + " " + format : format;
-    const TtrackFormat compiled(full, context.Fonts ? &context.Fonts->Items() : nullptr);
+    // Read once (percent codes turned into tags) and applied to every row.
+    const TtrackFormat compiled(ConvertLegacyFormat(full), context.Fonts ? &context.Fonts->Items() : nullptr);
     const std::string unknown = context.Settings ? context.Settings->UnknownArtistString() : std::string();
     int highest = byPosition ? int(tracks.size()) : 0;
     if (!byPosition)
@@ -317,7 +318,7 @@ TqueueRows MakeQueueRows(const TaudioTagList& queue, const TlistContext& context
     }
     const std::string format = ListFormat(*context.Formats, lfQueueList);
     const std::string full = numbered ? ListFormat(*context.Formats, lfTrackNumbers) + " " + format : format;
-    const TtrackFormat compiled(full, context.Fonts ? &context.Fonts->Items() : nullptr);
+    const TtrackFormat compiled(ConvertLegacyFormat(full), context.Fonts ? &context.Fonts->Items() : nullptr);
     const std::string unknown = context.Settings ? context.Settings->UnknownArtistString() : std::string();
     int highest = 0;
     for (int n : rows.Numbers) highest = std::max(highest, n);

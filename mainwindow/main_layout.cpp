@@ -46,7 +46,7 @@ void TlayoutKeys::Write(TiniFile& ini) const {
 TcolumnWidths LayoutColumns(int width, const TlayoutKeys& keys, bool covers) {
     const int usable = std::max(0, width - 2 * kOuterMargin - 2 * kSpacing);
     // The cover matrix takes a wider share, so covers are big enough to recognise.
-    const int browseShare = covers ? 46 : 32, trackShare = covers ? 26 : 36;
+    const int browseShare = covers ? 42 : 32, trackShare = covers ? 30 : 36;
     TcolumnWidths c;
     c.Browse = usable * browseShare / 100;
     c.Tracks = usable * trackShare / 100;
@@ -156,6 +156,8 @@ TmainLayout::TmainLayout(QWidget& form) : QObject(&form), Fform(form), FnoCover(
     track->setSpacing(8);
     TrackListHeader = new ThtmlLabel(TrackPanel);
     TrackListHeader->setObjectName("lblTrackListHeader");
+    // A long name is cut at the column's edge; it never widens the column.
+    TrackListHeader->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     track->addWidget(TrackListHeader);
     FartistCoverBox = new QWidget(TrackPanel);
     auto* artistRow = new QHBoxLayout(FartistCoverBox);
@@ -177,8 +179,8 @@ TmainLayout::TmainLayout(QWidget& form) : QObject(&form), Fform(form), FnoCover(
     track->addLayout(trackRow, 1);
     auto* trackButtons = new QHBoxLayout;
     trackButtons->setSpacing(8);
-    trackButtons->addWidget(MakeButton(TrackPanel, "btnQueue", "Add to Queue", "actnQueueAddSelected", 15));
-    trackButtons->addWidget(MakeButton(TrackPanel, "btnQueueAll", "Add All", "actnQueueAddAll", 15));
+    trackButtons->addWidget(MakeButton(TrackPanel, "btnQueue", "Queue", "actnQueueAddSelected", 15));
+    trackButtons->addWidget(MakeButton(TrackPanel, "btnQueueAll", "Queue All", "actnQueueAddAll", 15));
     track->addLayout(trackButtons);
     trackOuter->addWidget(TrackPanel);
     columns->addWidget(FtrackColumn);
@@ -234,6 +236,7 @@ TmainLayout::TmainLayout(QWidget& form) : QObject(&form), Fform(form), FnoCover(
     queue->setSpacing(8);
     QueueHeader = new ThtmlLabel(QueuePanel);
     QueueHeader->setObjectName("lblQueueHeader");
+    QueueHeader->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     queue->addWidget(QueueHeader);
     auto* queueRow = new QHBoxLayout;
     queueRow->setSpacing(6);

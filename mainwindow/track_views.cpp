@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QHelpEvent>
 #include <QPainter>
+#include <QLinearGradient>
 #include <QPainterPath>
 #include <QToolTip>
 
@@ -301,8 +302,18 @@ void TtrackListViews::PaintRow(const TtouchListBox& list, int index, const QRect
     canvas.drawLine(rect.left() + kTextLeft, rect.bottom(), rect.right() - 8, rect.bottom());
     ListIcons().Draw(canvas, rect.left() + kIconLeft, rect.top() + (rect.height() - kIconSize) / 2, icon);
     const QRect textRect = rect.adjusted(kTextLeft, 0, -8, 0);
-    DrawHTMLText(canvas, text, textRect, ListFont(Ffonts, fontIndex), Qt::AlignVCenter, selected,
-                 ListColor(Ffonts, lcHighlightFont));
+    const int width = DrawHTMLText(canvas, text, textRect, ListFont(Ffonts, fontIndex), Qt::AlignVCenter, selected,
+                                   ListColor(Ffonts, lcHighlightFont));
+    // A line too long for the column fades out instead of stopping mid-letter.
+    if (width > textRect.width()) {
+        const QRect fade(textRect.right() - 28, rect.top(), 29, rect.height() - 1);
+        QLinearGradient g(fade.topLeft(), fade.topRight());
+        QColor clear = ToQColor(back);
+        clear.setAlpha(0);
+        g.setColorAt(0, clear);
+        g.setColorAt(1, ToQColor(back));
+        canvas.fillRect(fade, g);
+    }
 }
 
 }  // namespace tunecrest
