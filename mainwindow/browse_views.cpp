@@ -101,7 +101,7 @@ bool TbrowseTreeView::SelectKey(char key) {
 void TbrowseTreeView::PaintNode(int index, const QRect& rect, QPainter& canvas, bool selected) {
     TmyNode* node = Ftree.GetVisibleNode(index);
     if (!node) return;
-    const TColor back = selected ? ListColor(Ffonts, lcHighlightBackground) : Ftree.CurrentBackColor();
+    const TColor back = selected ? ListColor(Ffonts, lcHighlightFontBackground) : Ftree.CurrentBackColor();
     canvas.fillRect(rect, ToQColor(back));
     const int level = node->Level();
     const int midY = (rect.top() + rect.bottom()) / 2;
@@ -124,7 +124,7 @@ void TbrowseTreeView::PaintNode(int index, const QRect& rect, QPainter& canvas, 
         const QRect box(boxX, midY - kBoxSize / 2, kBoxSize, kBoxSize);
         canvas.fillRect(box, ToQColor(back));
         canvas.drawRect(box.adjusted(0, 0, -1, -1));
-        canvas.setPen(ToQColor(ListColor(Ffonts, lcHighlightFont)));
+        canvas.setPen(ToQColor(ListColor(Ffonts, lcHighlightFontColor)));
         canvas.drawLine(box.left() + 3, midY, box.right() - 3, midY);
         if (!node->Expanded()) canvas.drawLine(box.center().x(), box.top() + 3, box.center().x(), box.bottom() - 3);
     }
@@ -134,7 +134,7 @@ void TbrowseTreeView::PaintNode(int index, const QRect& rect, QPainter& canvas, 
     icons.Draw(canvas, iconX, midY - icons.Height() / 2, icon);
     const QRect text(iconX + icons.Width() + 10, rect.top(), rect.right() - iconX - icons.Width() - 14, rect.height());
     DrawHTMLText(canvas, NodeCaption(*node, Fviewer.JukeboxList(), &Ffonts, false), text,
-                 ListFont(Ffonts, lfnHeading), Qt::AlignVCenter, selected, ListColor(Ffonts, lcHighlightFont));
+                 ListFont(Ffonts, lfnHeading), Qt::AlignVCenter, selected, ListColor(Ffonts, lcHighlightFontColor));
 }
 
 }  // namespace tunecrest

@@ -162,7 +162,7 @@ void TcoverMatrixView::PaintCell(TpaintRegion* region) {
     const bool focused = region == Fmatrix.FocusedRegion() && region->Data();
     TColor back = ListColor(Ffonts, Fmatrix.hasFocus() ? lcBackgroundFocused : lcBackground);
     if (focused) {
-        back = ListColor(Ffonts, lcHighlightBackground);
+        back = ListColor(Ffonts, lcHighlightFontBackground);
         if (!Fmatrix.hasFocus()) back = TowardsGrey(back, 30);
     }
     canvas->fillRect(cell, ToQColor(back));
@@ -198,7 +198,7 @@ void TcoverMatrixView::PaintCell(TpaintRegion* region) {
         QFont f = screen;
         f.setBold(i + 1 == texts.size());
         canvas->setFont(f);
-        canvas->setPen(focused ? ToQColor(ListColor(Ffonts, lcHighlightFont)) : ToQColor(font.Color));
+        canvas->setPen(focused ? ToQColor(ListColor(Ffonts, lcHighlightFontColor)) : ToQColor(font.Color));
         canvas->drawText(line, Qt::AlignCenter | Qt::TextSingleLine,
                          QFontMetrics(f).elidedText(QString::fromStdString(texts[i]), Qt::ElideRight, line.width()));
     }

@@ -31,45 +31,6 @@ constexpr TformatDefault kFormatDefaults[kListFormatCount] = {
     {"Song Title (no album)", "%1 - %2"},
 };
 
-struct TfontDefault {
-    const char* Name;
-    const char* Mask;
-    int Size;
-    bool Bold;
-    TColor Color;
-};
-// Sizes for a screen read from a step away: rows are at least 48 pixels high.
-const TfontDefault kListFonts[] = {
-    {"Heading", "HD", 16, true, RGBColor(0xF2, 0xF4, 0xF8)},
-    {"Sub Heading", "SH", 13, false, RGBColor(0xB8, 0xC4, 0xD6)},
-    {"Artist", "FAR", 15, true, RGBColor(0xF2, 0xF4, 0xF8)},
-    {"Album", "FAL", 15, false, RGBColor(0xE8, 0xEC, 0xF2)},
-    {"Title", "FTI", 15, false, RGBColor(0xF2, 0xF4, 0xF8)},
-    {"Duration/Details", "FDU", 12, false, RGBColor(0x9A, 0xA8, 0xBC)},
-    {"Track Index", "FTN", 12, true, RGBColor(0xF0, 0xB4, 0x48)},
-    {"Genre", "FGE", 13, false, RGBColor(0xB8, 0xC4, 0xD6)},
-    {"Comment", "FCO", 12, false, RGBColor(0x9A, 0xA8, 0xBC)},
-    {"Characters", "FCH", 15, false, RGBColor(0xF2, 0xF4, 0xF8)},
-    {"Extra Fields", "FXT", 12, false, RGBColor(0x9A, 0xA8, 0xBC)},
-};
-struct TcolorDefault {
-    const char* Name;
-    TColor Color;
-};
-const TcolorDefault kListColors[] = {
-    {"Background", RGBColor(0x1B, 0x20, 0x28)},
-    {"Background Focused", RGBColor(0x22, 0x29, 0x34)},
-    {"Tree Line", RGBColor(0x4A, 0x56, 0x68)},
-    {"Highlight Font Color", RGBColor(0xFF, 0xFF, 0xFF)},
-    {"Highlight Font Background", RGBColor(0x2E, 0x7D, 0xD2)},
-};
-// The masks the format language's font tags name.
-const TformatDefault kMasks[] = {
-    {"Artist", "FAR"},      {"Album", "FAL"},   {"Duration/Details", "FDU"},
-    {"Genre", "FGE"},       {"Track Index", "FTN"}, {"Title", "FTI"},
-    {"Comment", "FCO"},     {"Characters", "FCH"},  {"Extra Fields", "FXT"},
-};
-
 std::string Plural(int count, const char* word) {
     return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
 }
@@ -112,51 +73,23 @@ std::string ListFormat(const TformatStringContainer& formats, int index) {
     return index >= 0 && index < kListFormatCount ? kFormatDefaults[index].Format : "";
 }
 
-void MakeListFontDefaults(TfontContainer& store) {
-    store.NiceName = "Lists";
-    TfontCollection fonts;
-    for (const auto& d : kListFonts) {
-        TfontItem& item = fonts.Add();
-        item.NiceName = d.Name;
-        item.Mask = d.Mask;
-        TFont f;
-        f.Name = "Tahoma";
-        f.Size = d.Size;
-        f.Bold = d.Bold;
-        f.Color = d.Color;
-        item.SetFont(f);
-        item.Color = d.Color;
-    }
-    store.SetItems(fonts);
-    TcolorCollection colors;
-    for (const auto& d : kListColors) {
-        TcolorItem& item = colors.Add();
-        item.NiceName = d.Name;
-        item.color = d.Color;
-    }
-    store.SetColors(colors);
-    SetFontMasks(store);
+namespace {
+const TfontContainer& ListDefaults() {
+    static const TfontContainer defaults = DefaultFontStore(fsLists);
+    return defaults;
 }
-
-void SetFontMasks(TfontContainer& store) {
-    for (const auto& m : kMasks)
-        if (TfontItem* item = store.Items().FindByName(m.Name)) item->Mask = m.Format;
-}
+}  // namespace
 
 TFont ListFont(const TfontContainer& store, int index) {
     if (index >= 0 && index < store.Items().Count()) return store.Items().Items(index)->font();
-    TFont f;
-    if (index >= 0 && index < int(std::size(kListFonts))) {
-        f.Size = kListFonts[index].Size;
-        f.Bold = kListFonts[index].Bold;
-        f.Color = kListFonts[index].Color;
-    }
-    return f;
+    const TfontContainer& d = ListDefaults();
+    return index >= 0 && index < d.Items().Count() ? d.Items().Items(index)->font() : TFont{};
 }
 
 TColor ListColor(const TfontContainer& store, int index) {
     if (index >= 0 && index < store.Colors().Count()) return store.Colors().Items(index)->color;
-    return index >= 0 && index < int(std::size(kListColors)) ? kListColors[index].Color : clBlack;
+    const TfontContainer& d = ListDefaults();
+    return index >= 0 && index < d.Colors().Count() ? d.Colors().Items(index)->color : clBlack;
 }
 
 int TtrackRows::Count() const {

@@ -13,6 +13,7 @@
 #include "core/browse_tree.h"
 #include "core/font_store.h"
 #include "core/track_format.h"
+#include "mainwindow/skin_font_stores.h"
 
 namespace tunecrest {
 
@@ -55,19 +56,7 @@ enum TlistFont : int {
     lfnCharacters,
     lfnExtraFields
 };
-enum TlistColor : int {
-    lcBackground = 0,
-    lcBackgroundFocused = 1,
-    lcTreeLine = 2,
-    lcHighlightFont = 3,
-    lcHighlightBackground = 4
-};
-// Fills `store` with the list defaults ("Lists"): eleven fonts sized for touch and the
-// five colours, with the font-tag masks set.
-void MakeListFontDefaults(TfontContainer& store);
-// Sets the masks of the named fonts ("Artist" "FAR", "Album" "FAL", ...); other fonts
-// keep theirs.
-void SetFontMasks(TfontContainer& store);
+// The colours by index are the list store's (TlistStoreColor, skin_font_stores.h).
 // The font or colour of the store by index; a plain default when the store is short.
 TFont ListFont(const TfontContainer& store, int index);
 TColor ListColor(const TfontContainer& store, int index);

@@ -27,6 +27,7 @@
 #include "playback/outside_player_engine.h"
 #include "core/color_text.h"
 #include "skin/qt_color.h"
+#include "skin/screen_fonts.h"
 #include "skin/skin_button.h"
 #include "skin/skin_panel.h"
 #include "skin/skin_scroll_bar.h"
@@ -90,6 +91,11 @@ TfrmBaseJukebox::TfrmBaseJukebox(std::vector<std::string> args, std::string prog
         Factions->ExecuteByName(action, TactionRoad::arMessage);
     });
     FwndProc = std::make_unique<TmyWndProcComponent>(*this);
+    Fskin = std::make_unique<TmainWindowSkin>(*this);
+    Fskin->OnApplyColors = [this](TColor button, TColor panel, TColor text) { ApplySkinColors(panel, button, text); };
+    Fskin->OnApplyListAppearance = [this] {
+        if (Flayout) Flayout->ApplyListAppearance();
+    };
     FssTimer.setInterval(TidleMonitor::kInterval);
     FnextWait.setSingleShot(true);
     FnextWait.setInterval(kNextWaitMs);
@@ -190,7 +196,8 @@ void TfrmBaseJukebox::BuildLayout() {
     // The touch layout (main_layout): browse area, track list, now playing and queue, and
     // the play controls; every target at least 48 pixels in both directions.
     setAutoFillBackground(true);
-    Flayout = new TmainLayout(*this);
+    Flayout = new TmainLayout(*this, Fskin->FontStores().Lists());
+    Fskin->SetIconList(&ListIcons());
     FtopPanel = Flayout->NowPlayingPanel;
     FbuttonPanel = Flayout->ButtonPanel;
     FnowPlaying = Flayout->NowPlaying;
@@ -391,31 +398,32 @@ void TfrmBaseJukebox::ApplySkinColors(uint32_t panel, uint32_t button, uint32_t 
 bool TfrmBaseJukebox::LoadSkin(const std::string& folder) {
     const std::filesystem::path base(folder);
     std::error_code ec;
-    if (folder.empty() || !std::filesystem::is_regular_file(base / "skin.usk", ec)) return false;
-    TiniFile ini((base / "skin.usk").string());
-    auto image = [&](const char* section) {
-        const std::string name = ini.ReadString(section, "Image", "");
-        if (name.empty()) return QImage();
-        return ToSkinBitmap(QImage(QString::fromStdString((base / name).string())));
-    };
-    const QImage button = image("Button"), check = image("CheckButton"), panel = image("Panel"),
-                 bar = image("ScrollBarVertical");
-    for (TskinnedControl* c : SkinnedControls()) {
-        if (auto* b = dynamic_cast<TmySkinButton*>(c))
-            b->SetSkinBitmap(b->IsCheckButton() && !check.isNull() ? check : button);
-        else if (auto* p = dynamic_cast<TmySkinPanel*>(c))
-            p->SetSkinBitmap(panel);
-        else if (auto* sb = dynamic_cast<TmySkinScrollBar*>(c))
-            sb->SetSkinBitmap(bar);
+    if (folder.empty() || !std::filesystem::is_regular_file(base / TskinFile::kFileName, ec)) return false;
+    Fskin->SetDefaultSkinFile(GetDefaultSkinFile());
+    return Fskin->LoadSkin((base / TskinFile::kFileName).string());
+}
+
+std::string TfrmBaseJukebox::GetSkinsFolder() const { return Ffolders ? Ffolders->SkinsFolder() : ""; }
+
+std::string TfrmBaseJukebox::GetDefaultSkinFile() const {
+    std::error_code ec;
+    for (const auto& skins : {std::filesystem::path(GetSkinsFolder()), std::filesystem::path(FprogramFolder) / "Skins"}) {
+        if (skins.empty()) continue;
+        const auto file = skins / "Default" / TskinFile::kFileName;
+        if (std::filesystem::is_regular_file(file, ec)) return file.string();
     }
-    const TColor buttonColor =
-        StringToColor(ini.ReadString("Colors", "ButtonColor", "")).value_or(RGBColor(78, 88, 104));
-    const TColor panelColor = StringToColor(ini.ReadString("Colors", "PanelColor", "")).value_or(RGBColor(30, 34, 40));
-    // Captions in black or white, whichever stands out from the skin's button colour.
-    const QColor face = ToQColor(buttonColor);
-    const TColor text = (299 * face.red() + 587 * face.green() + 114 * face.blue()) / 1000 > 140 ? clBlack : clWhite;
-    ApplySkinColors(panelColor, buttonColor, text);
-    return true;
+    return "";
+}
+
+void TfrmBaseJukebox::SetSkinFile(const std::string& name) {
+    std::error_code ec;
+    std::filesystem::path file = std::filesystem::path(GetSkinsFolder()) / name;
+    if (name.empty() || !std::filesystem::is_regular_file(file, ec)) file = GetDefaultSkinFile();
+    if (file.empty()) return;
+    const auto relative = file.lexically_relative(GetSkinsFolder());
+    Fsettings.SkinFile = relative.empty() || *relative.begin() == ".." ? file.string() : relative.string();
+    Fskin->SetDefaultSkinFile(GetDefaultSkinFile());
+    Fskin->ChangeSkin(file.string(), nullptr);
 }
 
 std::string TfrmBaseJukebox::SkinFolder() const {

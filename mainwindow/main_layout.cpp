@@ -64,8 +64,8 @@ TcolumnWidths LayoutColumns(int width, const TlayoutKeys& keys, bool covers) {
     return c;
 }
 
-TmainLayout::TmainLayout(QWidget& form) : QObject(&form), Fform(form), FnoCover(NoCoverPicture(kCoverSize)) {
-    MakeListFontDefaults(ListFonts);
+TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
+    : QObject(&form), ListFonts(listFonts), Fform(form), FnoCover(NoCoverPicture(kCoverSize)) {
     ResetFormatStrings(FormatStrings);
     TrackListDisplay.SetDisplayTrackNumbers(true);
     QueueListDisplay.SetDisplayTrackNumbers(true);

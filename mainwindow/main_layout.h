@@ -67,12 +67,14 @@ inline constexpr int kArtistCoversHeight = 190;
 
 class TmainLayout : public QObject {
 public:
-    // Builds every control into `form` (which gets the layout).
-    explicit TmainLayout(QWidget& form);
+    // Builds every control into `form` (which gets the layout); the views paint in the
+    // skin's list store `listFonts`.
+    TmainLayout(QWidget& form, const TfontContainer& listFonts);
     ~TmainLayout() override;
 
-    // The stores the views paint with, owned here.
-    TfontContainer ListFonts;
+    // The stores the views paint with: the skin's list fonts, and the formats and display
+    // settings owned here.
+    const TfontContainer& ListFonts;
     TformatStringContainer FormatStrings;
     TtagListDisplaySettings TrackListDisplay;
     TtagListDisplaySettings QueueListDisplay;

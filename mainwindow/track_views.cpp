@@ -295,7 +295,7 @@ void TtrackListViews::PaintRow(const TtouchListBox& list, int index, const QRect
         icon = TrackIcon(Frows.Tracks[size_t(index)].get());
         fontIndex = Frows.FontIndex;
     }
-    const TColor back = selected ? ListColor(Ffonts, lcHighlightBackground) : list.CurrentBackColor();
+    const TColor back = selected ? ListColor(Ffonts, lcHighlightFontBackground) : list.CurrentBackColor();
     canvas.fillRect(rect, ToQColor(back));
     // A faint rule between rows helps the eye along a long list.
     canvas.setPen(ToQColor(ListColor(Ffonts, lcTreeLine)));
@@ -303,7 +303,7 @@ void TtrackListViews::PaintRow(const TtouchListBox& list, int index, const QRect
     ListIcons().Draw(canvas, rect.left() + kIconLeft, rect.top() + (rect.height() - kIconSize) / 2, icon);
     const QRect textRect = rect.adjusted(kTextLeft, 0, -8, 0);
     const int width = DrawHTMLText(canvas, text, textRect, ListFont(Ffonts, fontIndex), Qt::AlignVCenter, selected,
-                                   ListColor(Ffonts, lcHighlightFont));
+                                   ListColor(Ffonts, lcHighlightFontColor));
     // A line too long for the column fades out instead of stopping mid-letter.
     if (width > textRect.width()) {
         const QRect fade(textRect.right() - 28, rect.top(), 29, rect.height() - 1);

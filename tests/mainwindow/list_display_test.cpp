@@ -44,7 +44,7 @@ struct Context {
     TlistContext ctx;
     Context(bool numbers = true) {
         ResetFormatStrings(formats);
-        MakeListFontDefaults(fonts);
+        fonts.Assign(DefaultFontStore(fsLists));
         settings.SetDisplayTrackNumbers(numbers);
         settings.SetUnknownArtistString("Unknown Artist");
         ctx.Formats = &formats;
@@ -98,7 +98,7 @@ TEST(ListFormats, EightNamedDefaultsAndTheirFallback) {
 
 TEST(ListFonts, StoreHasTheNamedFontsColoursAndMasks) {
     TfontContainer fonts;
-    MakeListFontDefaults(fonts);
+    fonts.Assign(DefaultFontStore(fsLists));
     EXPECT_EQ(fonts.NiceName, "Lists");
     ASSERT_EQ(fonts.Items().Count(), 11);
     EXPECT_EQ(fonts.Items().Items(0)->NiceName, "Heading");
@@ -116,7 +116,7 @@ TEST(ListFonts, StoreHasTheNamedFontsColoursAndMasks) {
     // Short stores answer plain defaults instead of reading past their end.
     TfontContainer none;
     EXPECT_GE(ListFont(none, lfnTitle).Size, 8);
-    EXPECT_NE(ListColor(none, lcHighlightBackground), ListColor(none, lcBackground));
+    EXPECT_NE(ListColor(none, lcHighlightFontBackground), ListColor(none, lcBackground));
 }
 
 TEST(TrackRows, AlbumsArtistsGenresAndTheNumbering) {

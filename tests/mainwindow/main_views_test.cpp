@@ -224,7 +224,7 @@ TEST(CoverMatrix, PagesWrapAndTheGetterHandsPicturesBack) {
         albums.push_back(albumList.AddTag(tag));
     }
     TfontContainer fonts;
-    MakeListFontDefaults(fonts);
+    fonts.Assign(DefaultFontStore(fsLists));
     TpaintRegionContainer matrix;
     matrix.resize(400, 400);
     matrix.SetMatrix(2, 2);
