@@ -613,15 +613,18 @@ void TfrmBaseJukebox::RefreshNowPlaying() {
     const auto& t = Fcontroller.CurrentTrack();
     if (!t) {
         Flayout->SetNowPlaying("Nothing playing", "Choose music on the left and add it to the queue");
-        Flayout->SetNowPlayingCover(QImage());
+        FnowPlayingCoverOf = nullptr;
+        Flayout->ShowNowPlayingCover(nullptr, "", false);
         return;
     }
     std::string details = t->Artist();
     if (!t->Album().empty()) details += (details.empty() ? "" : "  \u2022  ") + t->Album();
     Flayout->SetNowPlaying(t->Title().empty() ? TrackLine(*t) : t->Title(), details);
-    // The cover comes from the album the track is filed under; its matrix cell already
-    // fetched it, or the no-cover picture stands in.
-    Flayout->SetNowPlayingCover(QImage());
+    // The cover is found and scaled on the getter's worker and shown when it is back.
+    if (!FnowPlayingCoverOf || FnowPlayingCoverOf->Filename() != t->Filename()) {
+        FnowPlayingCoverOf = t;
+        Flayout->ShowNowPlayingCover(t, Fsettings.CoverArtFolder, Fsettings.CoverArtOnlyCheckCoverArtFolder);
+    }
 }
 
 void TfrmBaseJukebox::UpdateSongTitle() {

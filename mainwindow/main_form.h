@@ -254,6 +254,8 @@ private:
     int FbrowseMode = bmNone;
     // The views are built only once start-up has loaded the library.
     bool FviewsActive = false;
+    // The track whose cover now playing shows.
+    TaudioTagPtr FnowPlayingCoverOf;
     std::unique_ptr<TmainWindowSkin> Fskin;
 };
 

@@ -5,8 +5,10 @@
 #include <QLabel>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstring>
 
 #include "core/ini_file.h"
+#include "playback/image_getter.h"
 #include "skin/html_label.h"
 #include "skin/paint_regions.h"
 #include "skin/qt_color.h"
@@ -286,7 +288,10 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     ApplyListAppearance();
 }
 
-TmainLayout::~TmainLayout() { Fform.removeEventFilter(this); }
+TmainLayout::~TmainLayout() {
+    Fform.removeEventFilter(this);
+    if (FnowCover) FnowCover->OnChange = nullptr;
+}
 
 TmySkinButton* TmainLayout::MakeButton(QWidget* parent, const char* name, const char* caption, const char* action,
                                        int fontSize) {
@@ -380,6 +385,39 @@ void TmainLayout::SetStatus(const std::string& text) { StatusLine->setText(QStri
 void TmainLayout::SetQueueHeader(const std::string& markup) { QueueHeader->SetCaption(markup); }
 
 void TmainLayout::SetTrackListHeader(const std::string& markup) { TrackListHeader->SetCaption(markup); }
+
+void TmainLayout::ShowNowPlayingCover(const TaudioTagPtr& track, const std::string& coverFolder,
+                                      bool coverFolderOnly) {
+    if (!FnowCover) {
+        FnowCover = std::make_unique<TimageGetter>();
+        FnowCover->Rect = {0, 0, kCoverSize, kCoverSize};
+        FnowCover->Enlarge = true;
+        FnowCover->CoverUseEmbedded = true;
+        FnowCover->OnChange = [this](TObject*) {
+            const Tbitmap& b = FnowCover->Picture();
+            QImage image;
+            if (!b.Empty()) {
+                image = QImage(b.Width(), b.Height(), QImage::Format_RGB888);
+                for (int y = 0; y < b.Height(); ++y)
+                    std::memcpy(image.scanLine(y), b.ScanLine(y), size_t(b.BytesPerLine()));
+            }
+            SetNowPlayingCover(image);
+        };
+    }
+    FnowCover->CoverFolder = coverFolder;
+    FnowCover->CoverFolderOnly = coverFolderOnly;
+    SetNowPlayingCover(QImage());
+    if (track) FnowCover->GetCoverImage(track);
+    else FnowCover->Cancel();
+}
+
+bool TmainLayout::PicturesPending() const {
+    if (FnowCover && FnowCover->Busy()) return true;
+    for (const TpaintRegionContainer* m : {CoverMatrix, ArtistCoverMatrix})
+        for (int i = 0; i < m->RegionCount(); ++i)
+            if (auto* r = dynamic_cast<TimagePaintRegion*>(m->GetRegion(i)); r && r->ImageGetter().Busy()) return true;
+    return false;
+}
 
 void TmainLayout::SetNowPlayingCover(const QImage& image) {
     const QImage shown = image.isNull() ? FnoCover

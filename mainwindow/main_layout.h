@@ -28,6 +28,7 @@ class QStackedLayout;
 namespace tunecrest {
 
 class TiniFile;
+class TimageGetter;
 class ThtmlLabel;
 class TmySkinButton;
 class TmySkinPanel;
@@ -103,6 +104,11 @@ public:
     void SetTrackListHeader(const std::string& markup);
     // The picture beside now playing (null: the no-cover picture).
     void SetNowPlayingCover(const QImage& image);
+    // Fetches the track's cover on the getter's worker; the picture shows when it is back
+    // (the no-cover picture until then, and for none).
+    void ShowNowPlayingCover(const TaudioTagPtr& track, const std::string& coverFolder, bool coverFolderOnly);
+    // True while any cover of the window is still being fetched.
+    bool PicturesPending() const;
 
     // Runs an action by name; the window sets it, the buttons call it.
     std::function<void(const std::string& action)> RunAction;
@@ -161,6 +167,7 @@ private:
     int Fmode = bmNone;
     bool FartistCoversVisible = false;
     QImage FnoCover;
+    std::unique_ptr<TimageGetter> FnowCover;
 };
 
 }  // namespace tunecrest

@@ -165,17 +165,24 @@ TmyNode* FindAlbumNode(TmyNodeList& nodes, const std::string& title) {
     return nullptr;
 }
 
+// The artist's node under its letter.
+TmyNode* FindArtistNode(TmyNodeList& nodes, const std::string& name) {
+    for (int i = 0; i < nodes.Count(); ++i) {
+        TmyNode* node = nodes.Items(i);
+        if (node->DataAs<TaudioTagArtist>() && node->Caption == name && node->Parent() && node->Parent()->Tag >= 0)
+            return node;
+        if (node->Tag < 0 || node->Tag >= bcOther) continue;  // letters only
+        if (TmyNode* found = FindArtistNode(node->Children(), name)) return found;
+    }
+    return nullptr;
+}
+
 // Lets the cover cells' workers finish and hand their pictures back.
 void WaitForCovers(TviewsForm& form) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(8);
     while (std::chrono::steady_clock::now() < until) {
         QApplication::processEvents();
-        bool busy = false;
-        for (TpaintRegionContainer* m : {form.Layout().CoverMatrix, form.Layout().ArtistCoverMatrix})
-            for (int i = 0; i < m->RegionCount(); ++i)
-                if (auto* r = dynamic_cast<TimagePaintRegion*>(m->GetRegion(i)); r && r->ImageGetter().Busy())
-                    busy = true;
-        if (!busy) break;
+        if (!form.Layout().PicturesPending()) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     QApplication::processEvents();
@@ -212,10 +219,9 @@ QImage RenderViews(const TsceneContext& ctx, int width, int height, int mode) {
                 form.Layout().CoverMatrix->SetFocusedRegion(4);
                 covers.OnAlbumClick(covers.AlbumOfCell(4));
             }
-        } else if (TmyNode* node = FindAlbumNode(form.Layout().Tree->Nodes(),
-                                                 mode == bmTree ? "Midnight Tones" : "Salt and Signal")) {
+        } else if (TmyNode* chosen = mode == bmTree ? FindAlbumNode(form.Layout().Tree->Nodes(), "Midnight Tones")
+                                                    : FindArtistNode(form.Layout().Tree->Nodes(), "Harbour Lights")) {
             // In the artists mode the artist is chosen; in the tree mode one of its albums.
-            TmyNode* chosen = mode == bmTree ? node : node->Parent();
             chosen->ExpandParents();
             form.Layout().Tree->RebuildVisible();
             form.Layout().Tree->SelectNode(chosen, mode == bmTree);
