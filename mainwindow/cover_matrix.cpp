@@ -1,6 +1,7 @@
 #include "mainwindow/cover_matrix.h"
 
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QRadialGradient>
 
@@ -64,9 +65,22 @@ TcoverMatrixView::TcoverMatrixView(TpaintRegionContainer& matrix, const TfontCon
     };
     Fmatrix.OnPageUp = [this](TObject*) { PageUp(); };
     Fmatrix.OnPageDown = [this](TObject*) { PageDown(); };
+    Fmatrix.installEventFilter(this);
+}
+
+bool TcoverMatrixView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &Fmatrix && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        if (text.size() == 1 && text[0].unicode() < 128 && text[0].isLetterOrNumber() &&
+            JumpToChar(char(text[0].unicode())))
+            return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 TcoverMatrixView::~TcoverMatrixView() {
+    Fmatrix.removeEventFilter(this);
     Fmatrix.OnPaintRegion = nullptr;
     Fmatrix.OnPaintRegionClick = nullptr;
     Fmatrix.OnPageUp = nullptr;

@@ -58,6 +58,10 @@ public:
 
     void PaintCell(TpaintRegion* region);
 
+protected:
+    // A typed letter or digit turns to its page.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void FollowBar();
 

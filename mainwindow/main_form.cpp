@@ -224,6 +224,9 @@ void TfrmBaseJukebox::BuildLayout() {
     };
     Flayout->ArtistCovers().OnAlbumClick = Flayout->Covers().OnAlbumClick;
     BindViewActions();
+    // A changed display setting shows the lists again.
+    Flayout->TrackListDisplay.OnChange = [this](TObject*) { Flayout->Lists().RefreshTracks(); };
+    Flayout->QueueListDisplay.OnChange = [this](TObject*) { QueueChanged(); };
     ApplySkinColors(RGBColor(30, 34, 40), RGBColor(78, 88, 104), clWhite);
     for (TskinnedControl* c : SkinnedControls()) c->SetupFinished();
     UpdateQueueHeader();

@@ -219,8 +219,8 @@ TEST(CoverMatrix, PagesWrapAndTheGetterHandsPicturesBack) {
     for (int i = 0; i < 5; ++i) {
         const auto folder = dir.Path() / ("album" + std::to_string(i));
         if (i == 0) WriteCover(folder, QColor(220, 20, 30));
-        auto tag = test::MakeLibraryTag((folder / "1.mp3").string(), "Artist", "Song", "Album " + std::to_string(i),
-                                        "", "", 1);
+        auto tag = test::MakeLibraryTag((folder / "1.mp3").string(), "Artist", "Song",
+                                        i == 4 ? std::string("Zulu") : "Album " + std::to_string(i), "", "", 1);
         albums.push_back(albumList.AddTag(tag));
     }
     TfontContainer fonts;
@@ -243,6 +243,12 @@ TEST(CoverMatrix, PagesWrapAndTheGetterHandsPicturesBack) {
     EXPECT_TRUE(view.ShowAlbum(albums[4].get()));
     EXPECT_EQ(view.FirstShown(), 4);
     EXPECT_EQ(matrix.FocusedIndex(), 0);
+    // A typed letter turns to the page of the first album that begins with it.
+    view.ShowFrom(0);
+    QTest::keyClick(&matrix, Qt::Key_Z, Qt::NoModifier);
+    EXPECT_EQ(view.FirstShown(), 4);
+    QTest::keyClick(&matrix, Qt::Key_A, Qt::NoModifier);
+    EXPECT_EQ(view.FirstShown(), 0);
 
     // The first page: the cover of album 0 is fetched on a worker and handed back to the
     // main thread, where its cell shows it.
