@@ -207,9 +207,12 @@ void TtrackListViews::RefreshQueue(const TaudioTagList& queue) {
     FqueueRows = MakeQueueRows(queue, Context(FqueueSettings), KeepTrackCount, &FqueueRows);
     Fqueue.BeginUpdate();
     Fqueue.SetCount(int(FqueueRows.Tracks.size()));
-    // The person's place in the queue stays where it was.
-    Fqueue.SetTopIndex(top);
-    if (row >= 0 && row < Fqueue.Count()) Fqueue.SetItemIndex(row);
+    // The person's place in the queue stays where it was; a list not laid out yet (no
+    // room for a row) starts at the top.
+    if (Fqueue.VisibleRowCount() > 0) {
+        Fqueue.SetTopIndex(top);
+        if (row >= 0 && row < Fqueue.Count()) Fqueue.SetItemIndex(row);
+    }
     Fqueue.EndUpdate();
 }
 
