@@ -8,6 +8,9 @@
 
 namespace tunecrest {
 
+class TactionButtonPad;
+class TappLauncherList;
+
 class TdialogEntries {
 public:
     virtual ~TdialogEntries() = default;
@@ -27,6 +30,11 @@ public:
     virtual void CloseScreenSaver() {}
     // The library changed: the playlist editor and stacker windows show it again.
     virtual void RefreshLibraryViews() {}
+    // The action button pad on the actions of `pad`.
+    virtual void ShowActionButtonPad(TactionButtonPad& pad);
+    // The programs started at start-up or at close, under `caption`; true when the user
+    // confirmed changes.
+    virtual bool EditLaunchers(TappLauncherList& list, const std::string& caption);
     // Pick one of `items` under `caption`; -1 when cancelled. The default asks yes/no
     // about the preselected item through the installed prompt.
     virtual int SelectString(const std::string& caption, const std::vector<std::string>& items, int selected);

@@ -12,6 +12,9 @@ class TwindowEntries : public TdialogEntries {
 public:
     explicit TwindowEntries(TfrmBaseJukebox& form) : Fform(form) {}
 
+    void ShowActionButtonPad(TactionButtonPad& pad) override;
+    bool EditLaunchers(TappLauncherList& list, const std::string& caption) override;
+
 protected:
     TfrmBaseJukebox& Form() { return Fform; }
 
