@@ -305,34 +305,54 @@ void TfrmBaseJukebox::TreeSelectionChanged(TmyNode* node) {
 
 void TfrmBaseJukebox::QueueAddSelected() {
     if (!Flist || !Flayout) return;
-    std::string name, url;
-    if (Flayout->Lists().SelectedStation(name, url)) {
+    TtouchListBox& list = *Flayout->TrackList;
+    const TtrackRows& rows = Flayout->Lists().Rows();
+    // A tap marks the current row; with nothing else selected it is the row meant.
+    auto selected = [&](int row) {
+        return list.Selected(row) || (list.SelectedCount() == 0 && row == list.ItemIndex());
+    };
+    list.BeginUpdate();
+    if (rows.Urls) {
         // A station is not queued: it plays at once.
-        if (auto* p = Fcontroller.Player()) p->PlayURL(url);
+        for (int i = 0; i < rows.Count(); ++i) {
+            if (!selected(i)) continue;
+            if (auto* p = Fcontroller.Player()) p->PlayURL(rows.Urls->GetURL(i));
+            list.SetSelected(i, false);
+            break;
+        }
+        list.EndUpdate();
         return;
     }
-    const auto tracks = Flayout->Lists().SelectedTracks();
-    int added = 0;
-    for (const auto& t : tracks) {
-        const int before = Flist->Jukebox()->Queue().Count();
-        Flist->AddToQueue(*t);
-        if (Flist->Jukebox()->Queue().Count() > before) ++added;
+    if (!rows.Source) {
+        list.EndUpdate();
+        return;
     }
-    if (added > 0)
-        ShowStatus("Added " + std::to_string(added) + " Track" + (added == 1 ? "" : "s") + " to the Queue");
+    TmyStringList tags;
+    for (int i = 0; i < rows.Count(); ++i) {
+        if (!selected(i)) continue;
+        if (Fguards->IsCreditMode()) {
+            if (Fguards->Credits() <= 0) {
+                Prompt().ShowMessage("There are no credits left.\r\n\r\nPlease add more credits.",
+                                     qApp->applicationName().toStdString());
+                break;
+            }
+            Fguards->SetCredits(Fguards->Credits() - 1);
+        }
+        tags.AddObject(rows.Tracks[size_t(i)]->Filename(), rows.Tracks[size_t(i)]);
+        list.SetSelected(i, false);
+    }
+    // One addition for the whole selection: the queue changes (and repaints) once, and
+    // its limit is kept by the queue itself.
+    Flist->AddTagsToQueue(tags, true, true);
+    const int added = tags.Count();
+    ShowStatus("Added " + std::to_string(added) + " Track" + (added == 1 ? "" : "s") + " to the Queue");
+    list.EndUpdate();
 }
 
 void TfrmBaseJukebox::QueueAddAll() {
     if (!Flist || !Flayout) return;
-    const TtrackRows& rows = Flayout->Lists().Rows();
-    int added = 0;
-    for (const auto& t : rows.Tracks) {
-        const int before = Flist->Jukebox()->Queue().Count();
-        Flist->AddToQueue(*t);
-        if (Flist->Jukebox()->Queue().Count() > before) ++added;
-    }
-    if (added > 0)
-        ShowStatus("Added " + std::to_string(added) + " Track" + (added == 1 ? "" : "s") + " to the Queue");
+    const auto* shown = dynamic_cast<const TaudioTagList*>(Flayout->Lists().Rows().Source.get());
+    if (shown) Flist->AddListToQueue(*shown);
 }
 
 uint32_t TfrmBaseJukebox::BrowseDisplayMode() const { return uint32_t(Fsettings.ViewJukeboxList); }

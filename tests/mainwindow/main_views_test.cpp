@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QTest>
 #include <chrono>
 #include <filesystem>
@@ -23,6 +24,7 @@
 #include "skin/skin_scroll_bar.h"
 #include "skin/touch_list_box.h"
 #include "support/fake_media_player.h"
+#include "support/recording_prompt.h"
 #include "support/tags.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
@@ -183,6 +185,37 @@ TEST(MainViews, LibraryEventsRefreshTheViews) {
     global.Add(test::MakeLibraryTag("/m/Queen/Jazz/1.mp3", "Queen", "Mustapha", "Jazz", "Rock", "1978", 1));
     EXPECT_EQ(layout.Covers().Albums().size(), albums + 1);
     form.Controller().SetClosing();
+}
+
+TEST(MainViews, AddingSelectedRowsSpendsCreditsAndStopsWhenNoneAreLeft) {
+    ViewRig r;
+    r.Seed("[Geometry]\nWidth=1280\nHeight=800\nFullScreen=0\n[RandomPlay]\nEnabled=0\n");
+    auto prompt = std::make_shared<test::TrecordingPrompt>();
+    auto previous = SetPrompt(prompt);
+    {
+        TviewForm form(r.root);
+        form.ReadDisplaySettings();
+        form.DoInitialise();
+        TmainLayout& layout = form.Layout();
+        form.PartyPlaySettings().SetEnabledCreditMode(true);
+        ASSERT_TRUE(form.SetPartyPlay(true));
+        form.Guards().SetCredits(1);
+        Choose(form, Titled(*layout.Tree, "Gold"));
+        layout.TrackList->SetSelected(0, true);
+        layout.TrackList->SetSelected(1, true);
+        form.QueueAddSelected();
+        // One credit: one track queued, the person told, the rest left selected.
+        EXPECT_EQ(form.JukeboxList()->Jukebox()->Queue().Count(), 1);
+        EXPECT_EQ(form.Guards().Credits(), 0);
+        ASSERT_EQ(prompt->Messages.size(), 1u);
+        EXPECT_NE(prompt->Messages[0].find("There are no credits left.\r\n\r\nPlease add more credits."),
+                  std::string::npos);
+        EXPECT_FALSE(layout.TrackList->Selected(0));
+        EXPECT_TRUE(layout.TrackList->Selected(1));
+        EXPECT_EQ(layout.StatusLine->text().toStdString(), "Added 1 Track to the Queue");
+        form.Controller().SetClosing();
+    }
+    SetPrompt(previous);
 }
 
 TEST(MainViews, HintsOnlyWithTrackDetails) {
