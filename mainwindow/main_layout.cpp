@@ -228,6 +228,8 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     StatusLine->setFont(ScreenFont(TFont{"Tahoma", clWhite, 11, false}));
     nowText->addWidget(StatusLine);
     now->addLayout(nowText, 1);
+    // Titles and names come from tags and streams: shown as text, never read as markup.
+    for (QLabel* label : {NowPlaying, NowPlayingDetails, StatusLine}) label->setTextFormat(Qt::PlainText);
     queueOuter->addWidget(NowPlayingPanel);
 
     QueuePanel = new TmySkinPanel(FqueueColumn);

@@ -144,6 +144,21 @@ TEST(MainViews, BrowseModesAndTheTrackListFollowTheTree) {
     // Back to the tree: the albums are there again.
     EXPECT_TRUE(form.RunAction("actnViewJukeboxlistView"));
     EXPECT_NE(Titled(*layout.Tree, "Gold"), nullptr);
+    // A typed letter (either case) selects its letter node.
+    layout.Tree->setFocus();
+    QTest::keyClick(layout.Tree, Qt::Key_B, Qt::NoModifier, -1);
+    ASSERT_NE(layout.Browse().SelectedNode(), nullptr);
+    EXPECT_EQ(layout.Browse().SelectedNode()->Tag, bcFirstLetter + 1);
+    QTest::keyClick(layout.Tree, Qt::Key_A, Qt::ShiftModifier, -1);
+    EXPECT_EQ(layout.Browse().SelectedNode()->Tag, bcFirstLetter);
+    QTest::keyClick(layout.Tree, Qt::Key_B, Qt::ControlModifier, -1);
+    EXPECT_EQ(layout.Browse().SelectedNode()->Tag, bcFirstLetter);  // not with Ctrl
+
+    // A title that looks like markup is shown as it is.
+    auto odd = test::MakeLibraryTag("/m/odd.mp3", "<b>Bold</b>", "<i>Slanted</i>", "");
+    form.JukeboxList()->AddToQueue(*odd);
+    form.PlayerPlay();
+    EXPECT_EQ(layout.NowPlaying->textFormat(), Qt::PlainText);
     form.Controller().SetClosing();
 }
 
