@@ -23,6 +23,14 @@ void TdialogEntries::ShowPlaylistDisplay() {
     Prompt().ShowMessage(NotAvailableText("Playlist"), "Tunecrest Audio System");
 }
 
+void TdialogEntries::ShowStackerList() {
+    Prompt().ShowMessage(NotAvailableText("Stacker"), "Tunecrest Audio System");
+}
+bool TdialogEntries::ChooseAlbum(bool, TaudioTagAlbumPtr& album) {
+    album.reset();
+    Prompt().ShowMessage(NotAvailableText("Choose CD"), "Tunecrest Audio System");
+    return false;
+}
 void TdialogEntries::ShowActionButtonPad(TactionButtonPad&) {
     Prompt().ShowMessage(NotAvailableText("Action Button Pad"), "Tunecrest Audio System");
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/album_artist_groupings.h"
+
 namespace tunecrest {
 
 class TactionButtonPad;
@@ -23,6 +25,9 @@ public:
     virtual void ShowSongSearch(int mode);
     virtual void ShowPlaylistEditor();
     virtual void ShowPlaylistDisplay();
+    // The stacker window (modal), and the album picker: true only with an album chosen.
+    virtual void ShowStackerList();
+    virtual bool ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album);
     // The screen saver: shown, visible, closed. The default has none.
     virtual bool HasScreenSaver() { return false; }
     virtual void ShowScreenSaver() {}

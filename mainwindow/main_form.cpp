@@ -197,7 +197,6 @@ void TfrmBaseJukebox::BuildLayout() {
     // the play controls; every target at least 48 pixels in both directions.
     setAutoFillBackground(true);
     Flayout = new TmainLayout(*this, Fskin->FontStores().Lists());
-    Fskin->SetIconList(&ListIcons());
     FtopPanel = Flayout->NowPlayingPanel;
     FbuttonPanel = Flayout->ButtonPanel;
     FnowPlaying = Flayout->NowPlaying;
@@ -756,6 +755,12 @@ void TfrmBaseJukebox::SetQueueMax(int max) {
 }
 
 void TfrmBaseJukebox::ShowPlaylistEditorWindow() { Fdialogs->ShowPlaylistEditor(); }
+void TfrmBaseJukebox::ShowStackerConfigWindow() { Fdialogs->ShowStackerList(); }
+
+void TfrmBaseJukebox::QueueAlbum() {
+    TaudioTagAlbumPtr album;
+    if (Flist && Fdialogs->ChooseAlbum(true, album) && album) Flist->AddListToQueue(*album);
+}
 
 void TfrmBaseJukebox::Minimize() { showMinimized(); }
 

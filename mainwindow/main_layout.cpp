@@ -76,6 +76,7 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     outer->setContentsMargins(kOuterMargin, kOuterMargin, kOuterMargin, kOuterMargin);
     outer->setSpacing(kSpacing);
     auto* columns = new QHBoxLayout;
+    Fcolumns = columns;
     columns->setSpacing(kSpacing);
     outer->addLayout(columns, 1);
 
@@ -259,6 +260,8 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     queue->addLayout(queueButtons);
     queueOuter->addWidget(QueuePanel, 1);
     columns->addWidget(FqueueColumn, 1);
+    for (QWidget* column : {FbrowseColumn, FtrackColumn, FqueueColumn})
+        column->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
     // The play controls along the bottom.
     ButtonPanel = new TmySkinPanel(&form);
@@ -336,8 +339,11 @@ bool TmainLayout::eventFilter(QObject* watched, QEvent* event) {
 
 void TmainLayout::ArrangeLayout() {
     const TcolumnWidths c = LayoutColumns(Fform.width(), Keys, Fmode == bmCovers);
-    FbrowseColumn->setFixedWidth(c.Browse);
-    FtrackColumn->setFixedWidth(c.Tracks);
+    // The columns share the width in these proportions; as shares (not fixed widths)
+    // they never make the window itself wider or narrower.
+    Fcolumns->setStretch(0, std::max(1, c.Browse));
+    Fcolumns->setStretch(1, std::max(1, c.Tracks));
+    Fcolumns->setStretch(2, std::max(1, c.Queue));
     if (Keys.SongTitleHeight >= kCoverSize + 28 && Keys.SongTitleHeight <= Fform.height() / 3)
         NowPlayingPanel->setFixedHeight(Keys.SongTitleHeight);
     else

@@ -153,6 +153,7 @@ private:
     TmySkinScrollBar* MakeBar(QWidget* parent, const char* name);
 
     QWidget& Fform;
+    QHBoxLayout* Fcolumns = nullptr;
     QWidget* FbrowseColumn = nullptr;
     QWidget* FtrackColumn = nullptr;
     QWidget* FqueueColumn = nullptr;

@@ -3,15 +3,36 @@
 #include <memory>
 
 #include "mainwindow/main_form.h"
+#include "windows/library/library_windows.h"
 #include "windows/remote/action_button_pad_form.h"
 #include "windows/remote/remote_editors.h"
 
 namespace tunecrest {
 
+TwindowEntries::TwindowEntries(TfrmBaseJukebox& form) : Fform(form) {
+    FlibraryWindows = std::make_unique<TlibraryWindows>([this] {
+        TlibraryWindowsSetup setup;
+        setup.Library = Fform.JukeboxList();
+        setup.Player = Fform.Controller().Player();
+        setup.Owner = &Fform;
+        setup.CartridgeFolder = Fform.Folders().CartridgesFolder();
+        return setup;
+    });
+}
+
+TwindowEntries::~TwindowEntries() = default;
+
 void TwindowEntries::ShowActionButtonPad(TactionButtonPad& pad) { tunecrest::ShowActionButtonPad(pad); }
 
 bool TwindowEntries::EditLaunchers(TappLauncherList& list, const std::string& caption) {
     return EditAppLauncherList(list, caption);
+}
+
+void TwindowEntries::ShowPlaylistEditor() { FlibraryWindows->ShowEditor(); }
+void TwindowEntries::ShowPlaylistDisplay() { FlibraryWindows->ShowDisplay(); }
+void TwindowEntries::ShowStackerList() { FlibraryWindows->ShowStacker(); }
+bool TwindowEntries::ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album) {
+    return FlibraryWindows->ChooseAlbum(showCDLists, album);
 }
 
 void InstallWindowEntries(TfrmBaseJukebox& form) {
