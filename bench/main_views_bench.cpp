@@ -133,7 +133,8 @@ void WriteTrackWithPicture(const std::filesystem::path& file, int hue) {
 void BM_CoverPageOf12EmbeddedPictures(benchmark::State& state) {
     App();
     auto previous = SetDispatcher(std::make_shared<TqtDispatcher>());
-    const auto folder = std::filesystem::temp_directory_path() / ("main_views_covers_" + std::to_string(getpid()));
+    const auto folder =
+        std::filesystem::temp_directory_path() / ("main_views_covers_" + std::to_string(getpid()));
     TaudioTagAlbumList albumList;
     TcoverAlbums albums;
     for (int i = 0; i < 24; ++i) {
@@ -160,7 +161,9 @@ void BM_CoverPageOf12EmbeddedPictures(benchmark::State& state) {
         for (;;) {
             const auto start = std::chrono::steady_clock::now();
             QApplication::processEvents();
-            longest = std::max(longest, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+            longest = std::max(
+                longest,
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
             bool busy = false;
             for (int i = 0; i < matrix.RegionCount(); ++i)
                 busy = busy || static_cast<TimagePaintRegion*>(matrix.GetRegion(i))->ImageGetter().Busy();
@@ -169,7 +172,9 @@ void BM_CoverPageOf12EmbeddedPictures(benchmark::State& state) {
         }
         const auto start = std::chrono::steady_clock::now();
         benchmark::DoNotOptimize(matrix.grab());
-        longest = std::max(longest, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        longest = std::max(
+            longest,
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
     state.counters["main_ms"] = longest;
     SetDispatcher(previous);

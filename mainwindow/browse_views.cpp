@@ -44,8 +44,10 @@ int NodeIcon(const TmyNode& node, bool selected, const TObject* activePlaylist, 
     return node.Expanded() ? liFolderOpen : liFolder;
 }
 
-TbrowseTreeView::TbrowseTreeView(TtouchTreeView& tree, const TfontContainer& fonts) : Ftree(tree), Ffonts(fonts) {
-    Ftree.OnPaintItem = [this](TObject*, int index, const QRect& rect, QPainter& canvas, TtouchListItemState state) {
+TbrowseTreeView::TbrowseTreeView(TtouchTreeView& tree, const TfontContainer& fonts)
+    : Ftree(tree), Ffonts(fonts) {
+    Ftree.OnPaintItem = [this](TObject*, int index, const QRect& rect, QPainter& canvas,
+                               TtouchListItemState state) {
         PaintNode(index, rect, canvas, InItemState(state, lisSelected));
     };
     Ftree.OnItemIndexChange = [this](TObject*) {
@@ -86,7 +88,9 @@ void TbrowseTreeView::ClearTree() {
     Ftree.RebuildVisible();
 }
 
-TmyNode* TbrowseTreeView::SelectedNode() { return Ftree.GetSelectedNode(); }
+TmyNode* TbrowseTreeView::SelectedNode() {
+    return Ftree.GetSelectedNode();
+}
 
 bool TbrowseTreeView::SelectKey(char key) {
     TmyNode* node = Fviewer.NodeForKey(key);
@@ -117,7 +121,8 @@ void TbrowseTreeView::PaintNode(int index, const QRect& rect, QPainter& canvas, 
     const int lineX = boxX + kBoxSize / 2;
     if (level > 0 || HasNextSibling(*node) || (node->List() && node->List()->IndexOf(node) > 0)) {
         const bool first = level == 0 && node->List() && node->List()->IndexOf(node) == 0;
-        DottedLine(canvas, lineX, first ? midY : rect.top(), lineX, HasNextSibling(*node) ? rect.bottom() : midY);
+        DottedLine(canvas, lineX, first ? midY : rect.top(), lineX,
+                   HasNextSibling(*node) ? rect.bottom() : midY);
     }
     DottedLine(canvas, lineX, midY, boxX + kLevelIndent - 2, midY);
     if (node->HasChildren()) {
@@ -126,15 +131,18 @@ void TbrowseTreeView::PaintNode(int index, const QRect& rect, QPainter& canvas, 
         canvas.drawRect(box.adjusted(0, 0, -1, -1));
         canvas.setPen(ToQColor(ListColor(Ffonts, lcHighlightFontColor)));
         canvas.drawLine(box.left() + 3, midY, box.right() - 3, midY);
-        if (!node->Expanded()) canvas.drawLine(box.center().x(), box.top() + 3, box.center().x(), box.bottom() - 3);
+        if (!node->Expanded())
+            canvas.drawLine(box.center().x(), box.top() + 3, box.center().x(), box.bottom() - 3);
     }
     const TimageList& icons = ListIcons();
     const int iconX = boxX + kLevelIndent;
     const int icon = NodeIcon(*node, selected, ActivePlaylist, Fviewer.DisplayMode());
     icons.Draw(canvas, iconX, midY - icons.Height() / 2, icon);
-    const QRect text(iconX + icons.Width() + 10, rect.top(), rect.right() - iconX - icons.Width() - 14, rect.height());
+    const QRect text(iconX + icons.Width() + 10, rect.top(), rect.right() - iconX - icons.Width() - 14,
+                     rect.height());
     DrawHTMLText(canvas, NodeCaption(*node, Fviewer.JukeboxList(), &Ffonts, false), text,
-                 ListFont(Ffonts, lfnHeading), Qt::AlignVCenter, selected, ListColor(Ffonts, lcHighlightFontColor));
+                 ListFont(Ffonts, lfnHeading), Qt::AlignVCenter, selected,
+                 ListColor(Ffonts, lcHighlightFontColor));
 }
 
 }  // namespace tunecrest

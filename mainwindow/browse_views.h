@@ -24,7 +24,7 @@ class TtouchTreeView;
 int NodeIcon(const TmyNode& node, bool selected, const TObject* activePlaylist, TtreeViewDisplayMode mode);
 
 class TbrowseTreeView : public QObject {
-public:
+  public:
     TbrowseTreeView(TtouchTreeView& tree, const TfontContainer& fonts);
     ~TbrowseTreeView() override;
 
@@ -52,7 +52,7 @@ public:
 
     void PaintNode(int index, const QRect& rect, QPainter& canvas, bool selected);
 
-private:
+  private:
     TtouchTreeView& Ftree;
     const TfontContainer& Ffonts;
     TcustomJukeboxListViewer2 Fviewer;

@@ -105,7 +105,9 @@ void TcoverMatrixView::FollowBar() {
     Fbar->SetPositionSilently(Ffirst / regions);
 }
 
-int TcoverMatrixView::RegionCount() const { return Fmatrix.RegionCount(); }
+int TcoverMatrixView::RegionCount() const {
+    return Fmatrix.RegionCount();
+}
 
 TaudioTagAlbumPtr TcoverMatrixView::AlbumOfCell(int cell) const {
     const int index = Ffirst + cell;
@@ -159,8 +161,12 @@ bool TcoverMatrixView::ShowAlbum(const TaudioTagAlbum* album) {
     return false;
 }
 
-void TcoverMatrixView::PageUp() { ShowFrom(Ffirst - RegionCount()); }
-void TcoverMatrixView::PageDown() { ShowFrom(Ffirst + RegionCount()); }
+void TcoverMatrixView::PageUp() {
+    ShowFrom(Ffirst - RegionCount());
+}
+void TcoverMatrixView::PageDown() {
+    ShowFrom(Ffirst + RegionCount());
+}
 
 bool TcoverMatrixView::JumpToChar(char ch) {
     const int page = CoverPageForChar(Falbums, ch, RegionCount());
@@ -195,7 +201,8 @@ void TcoverMatrixView::PaintCell(TpaintRegion* region) {
     if (picture.width() > 8 && picture.height() > 8) {
         const QSize fitted = image.size().scaled(picture.size(), Qt::KeepAspectRatio);
         const QRect target(picture.left() + (picture.width() - fitted.width()) / 2,
-                           picture.top() + (picture.height() - fitted.height()) / 2, fitted.width(), fitted.height());
+                           picture.top() + (picture.height() - fitted.height()) / 2, fitted.width(),
+                           fitted.height());
         canvas->setRenderHint(QPainter::SmoothPixmapTransform);
         // A soft shadow lifts the sleeve off the panel.
         canvas->fillRect(target.translated(3, 3), QColor(0, 0, 0, 90));
@@ -213,8 +220,9 @@ void TcoverMatrixView::PaintCell(TpaintRegion* region) {
         f.setBold(i + 1 == texts.size());
         canvas->setFont(f);
         canvas->setPen(focused ? ToQColor(ListColor(Ffonts, lcHighlightFontColor)) : ToQColor(font.Color));
-        canvas->drawText(line, Qt::AlignCenter | Qt::TextSingleLine,
-                         QFontMetrics(f).elidedText(QString::fromStdString(texts[i]), Qt::ElideRight, line.width()));
+        canvas->drawText(
+            line, Qt::AlignCenter | Qt::TextSingleLine,
+            QFontMetrics(f).elidedText(QString::fromStdString(texts[i]), Qt::ElideRight, line.width()));
     }
 }
 

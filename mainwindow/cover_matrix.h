@@ -22,7 +22,7 @@ class TmySkinScrollBar;
 QImage NoCoverPicture(int size);
 
 class TcoverMatrixView : public QObject {
-public:
+  public:
     TcoverMatrixView(TpaintRegionContainer& matrix, const TfontContainer& fonts);
     ~TcoverMatrixView() override;
 
@@ -58,11 +58,11 @@ public:
 
     void PaintCell(TpaintRegion* region);
 
-protected:
+  protected:
     // A typed letter or digit turns to its page.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void FollowBar();
 
     TpaintRegionContainer& Fmatrix;

@@ -99,8 +99,7 @@ int TtrackRows::Count() const {
 
 void FormatTrackRows(const std::vector<TaudioTagPtr>& tracks, const std::string& format, bool numbered,
                      bool byPosition, const TlistContext& context, std::vector<std::string>& texts) {
-    const std::string full =
-        numbered ? ListFormat(*context.Formats, lfTrackNumbers) + " " + format : format;
+    const std::string full = numbered ? ListFormat(*context.Formats, lfTrackNumbers) + " " + format : format;
     // Read once (percent codes turned into tags) and applied to every row.
     const TtrackFormat compiled(ConvertLegacyFormat(full), context.Fonts ? &context.Fonts->Items() : nullptr);
     const std::string unknown = context.Settings ? context.Settings->UnknownArtistString() : std::string();
@@ -146,12 +145,14 @@ TtrackRows RowsOfList(const std::shared_ptr<TObject>& data, const TmyNode* fixed
     rows.Tracks = list->Items();
     if (dynamic_cast<TaudioTagAlbum*>(list)) {
         rows.FontIndex = lfnArtist;
-        const TaudioTagSortType sort = context.Settings ? context.Settings->SortNoTrackNumbers() : tstTrackTitle;
+        const TaudioTagSortType sort =
+            context.Settings ? context.Settings->SortNoTrackNumbers() : tstTrackTitle;
         rows.NumberByPosition = sort == tstTrackFilename;
         if (rows.NumberByPosition)
-            std::stable_sort(rows.Tracks.begin(), rows.Tracks.end(), [](const TaudioTagPtr& a, const TaudioTagPtr& b) {
-                return CompareText(a->Filename(), b->Filename()) < 0;
-            });
+            std::stable_sort(rows.Tracks.begin(), rows.Tracks.end(),
+                             [](const TaudioTagPtr& a, const TaudioTagPtr& b) {
+                                 return CompareText(a->Filename(), b->Filename()) < 0;
+                             });
         const bool anyNumber = std::any_of(rows.Tracks.begin(), rows.Tracks.end(),
                                            [](const TaudioTagPtr& t) { return t->TrackNo() != 0; });
         if (!anyNumber) {
@@ -303,13 +304,16 @@ std::string TrackHintText(const TaudioTag& tag, bool showIndex, bool extended) {
     return text;
 }
 
-std::string StationHintText(const std::string& url) { return "URL: " + url; }
+std::string StationHintText(const std::string& url) {
+    return "URL: " + url;
+}
 
 std::string QueueHeaderText(const TfontContainer& fonts, int count, uint64_t seconds) {
     const TfontItem* f2 = fonts.Items().Items(lfnArtist);
     const TfontItem* f4 = fonts.Items().Items(lfnTitle);
     return (f2 ? f2->HTMLTag() : std::string()) + "Up Next " + (f4 ? f4->HTMLTag() : std::string()) + "(" +
-           std::to_string(count) + " Track" + (count == 1 ? "" : "s") + ", Duration " + DurationText(seconds) + ")";
+           std::to_string(count) + " Track" + (count == 1 ? "" : "s") + ", Duration " +
+           DurationText(seconds) + ")";
 }
 
 std::string TrackListHeaderText(const TfontContainer& fonts, const TObject* shown) {
@@ -339,7 +343,8 @@ std::string NodeCaption(const TmyNode& node, TcustomJukeboxList* library, const 
             case bcCompilations: {
                 int albums = 0;
                 for (int i = 0; i < children; ++i)
-                    if (auto* a = node.Children().Items(i)->DataAs<TaudioTagArtist>()) albums += a->Albums().Count();
+                    if (auto* a = node.Children().Items(i)->DataAs<TaudioTagArtist>())
+                        albums += a->Albums().Count();
                 return group(name, "(" + Plural(albums, "Album") + ")");
             }
             case bcPlaylists:
@@ -348,7 +353,8 @@ std::string NodeCaption(const TmyNode& node, TcustomJukeboxList* library, const 
                 return group(name, "(" + Plural(children, "Genre") + ")");
             case bcYears: {
                 const bool decades = library && library->YearList().Mode == ymDecades;
-                return group(decades ? "[Decades]" : name, "(" + Plural(children, decades ? "Decade" : "Year") + ")");
+                return group(decades ? "[Decades]" : name,
+                             "(" + Plural(children, decades ? "Decade" : "Year") + ")");
             }
             case bcTracksArtists:
                 return group(name, "(" + Plural(children, "Artist") + ")");
@@ -372,7 +378,8 @@ std::string NodeCaption(const TmyNode& node, TcustomJukeboxList* library, const 
         if (album->Compilation) {
             std::vector<std::string> artists;
             for (const auto& t : album->Items())
-                if (std::find(artists.begin(), artists.end(), t->Artist()) == artists.end()) artists.push_back(t->Artist());
+                if (std::find(artists.begin(), artists.end(), t->Artist()) == artists.end())
+                    artists.push_back(t->Artist());
             suffix = ", " + Plural(int(artists.size()), "Artist");
         }
         return AlbumCaption(items, name, album->Count(), int64_t(album->TotalDuration()), suffix);
@@ -401,12 +408,13 @@ TcoverAlbums AllCoverAlbums(TcustomJukeboxList& library) {
     albums.reserve(size_t(list.Count()));
     for (int i = 0; i < list.Count(); ++i)
         if (auto album = list.GetAlbum(i)) albums.push_back(album);
-    std::stable_sort(albums.begin(), albums.end(), [](const TaudioTagAlbumPtr& a, const TaudioTagAlbumPtr& b) {
-        const bool ba = !a->Title().empty() && a->Title()[0] == '[';
-        const bool bb = !b->Title().empty() && b->Title()[0] == '[';
-        if (ba != bb) return bb;
-        return CompareText(a->Title(), b->Title()) < 0;
-    });
+    std::stable_sort(albums.begin(), albums.end(),
+                     [](const TaudioTagAlbumPtr& a, const TaudioTagAlbumPtr& b) {
+                         const bool ba = !a->Title().empty() && a->Title()[0] == '[';
+                         const bool bb = !b->Title().empty() && b->Title()[0] == '[';
+                         if (ba != bb) return bb;
+                         return CompareText(a->Title(), b->Title()) < 0;
+                     });
     return albums;
 }
 

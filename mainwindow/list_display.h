@@ -66,7 +66,7 @@ struct TtrackRows {
     // The node's list (kept alive while shown); null when a URL list or nothing is shown.
     std::shared_ptr<TObject> Source;
     const TurlList* Urls = nullptr;
-    std::string Format;   // the format the rows were made with
+    std::string Format;  // the format the rows were made with
     int FontIndex = lfnAlbum;
     int HintMode = 0;
     bool Playlist = false;

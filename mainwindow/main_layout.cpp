@@ -100,7 +100,8 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
                        {"btnViewCovers", "Covers", "actnViewCoverArtView"},
                        {"btnViewArtistCovers", "Artists", "actnViewArtistsAndCovers"}};
     for (int i = 0; i < 3; ++i) {
-        auto* b = MakeButton(BrowseButtonPanel, modeButtons[i].Name, modeButtons[i].Caption, modeButtons[i].Action, 15);
+        auto* b = MakeButton(BrowseButtonPanel, modeButtons[i].Name, modeButtons[i].Caption,
+                             modeButtons[i].Action, 15);
         b->SetIsCheckButton(true);
         b->setFixedHeight(kSmallButtonHeight);
         // The mode buttons act as radio buttons: whatever the action did, the one in
@@ -287,8 +288,8 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     FartistCovers = std::make_unique<TcoverMatrixView>(*ArtistCoverMatrix, ListFonts);
     FartistCovers->CaptionLines = 1;
     ArtistCoverMatrix->SetMatrix(3, 1);
-    Flists = std::make_unique<TtrackListViews>(*TrackList, *QueueList, ListFonts, FormatStrings, TrackListDisplay,
-                                               QueueListDisplay);
+    Flists = std::make_unique<TtrackListViews>(*TrackList, *QueueList, ListFonts, FormatStrings,
+                                               TrackListDisplay, QueueListDisplay);
     form.installEventFilter(this);
     ApplyListAppearance();
 }
@@ -298,8 +299,8 @@ TmainLayout::~TmainLayout() {
     if (FnowCover) FnowCover->OnChange = nullptr;
 }
 
-TmySkinButton* TmainLayout::MakeButton(QWidget* parent, const char* name, const char* caption, const char* action,
-                                       int fontSize) {
+TmySkinButton* TmainLayout::MakeButton(QWidget* parent, const char* name, const char* caption,
+                                       const char* action, int fontSize) {
     auto* b = new TmySkinButton(parent);
     b->setObjectName(name);
     b->SetIsStretchButton(true);
@@ -330,7 +331,9 @@ TmySkinScrollBar* TmainLayout::MakeBar(QWidget* parent, const char* name) {
     return bar;
 }
 
-std::vector<TskinnedControl*> TmainLayout::SkinnedControls() const { return Fskinned; }
+std::vector<TskinnedControl*> TmainLayout::SkinnedControls() const {
+    return Fskinned;
+}
 
 bool TmainLayout::eventFilter(QObject* watched, QEvent* event) {
     if (watched == &Fform && event->type() == QEvent::Resize) ArrangeLayout();
@@ -374,12 +377,14 @@ void TmainLayout::ApplyListAppearance() {
     Tree->SetItemHeight(ListRowHeight(font));
     Tree->SetColor(ListColor(ListFonts, lcBackground));
     Tree->SetFocusColor(ListColor(ListFonts, lcBackgroundFocused));
-    Tree->SetChangeColorOnFocus(ListColor(ListFonts, lcBackground) != ListColor(ListFonts, lcBackgroundFocused));
+    Tree->SetChangeColorOnFocus(ListColor(ListFonts, lcBackground) !=
+                                ListColor(ListFonts, lcBackgroundFocused));
     for (TpaintRegionContainer* m : {CoverMatrix, ArtistCoverMatrix}) {
         m->SetColor(ListColor(ListFonts, lcBackground));
         m->SetFocusColor(ListColor(ListFonts, lcBackgroundFocused));
     }
-    for (ThtmlLabel* header : {TrackListHeader, QueueHeader}) header->SetLabelFont(ListFont(ListFonts, lfnHeading));
+    for (ThtmlLabel* header : {TrackListHeader, QueueHeader})
+        header->SetLabelFont(ListFont(ListFonts, lfnHeading));
     Tree->update();
 }
 
@@ -388,11 +393,17 @@ void TmainLayout::SetNowPlaying(const std::string& title, const std::string& det
     NowPlayingDetails->setText(QString::fromStdString(details));
 }
 
-void TmainLayout::SetStatus(const std::string& text) { StatusLine->setText(QString::fromStdString(text)); }
+void TmainLayout::SetStatus(const std::string& text) {
+    StatusLine->setText(QString::fromStdString(text));
+}
 
-void TmainLayout::SetQueueHeader(const std::string& markup) { QueueHeader->SetCaption(markup); }
+void TmainLayout::SetQueueHeader(const std::string& markup) {
+    QueueHeader->SetCaption(markup);
+}
 
-void TmainLayout::SetTrackListHeader(const std::string& markup) { TrackListHeader->SetCaption(markup); }
+void TmainLayout::SetTrackListHeader(const std::string& markup) {
+    TrackListHeader->SetCaption(markup);
+}
 
 void TmainLayout::ShowNowPlayingCover(const TaudioTagPtr& track, const std::string& coverFolder,
                                       bool coverFolderOnly) {
@@ -415,22 +426,25 @@ void TmainLayout::ShowNowPlayingCover(const TaudioTagPtr& track, const std::stri
     FnowCover->CoverFolder = coverFolder;
     FnowCover->CoverFolderOnly = coverFolderOnly;
     SetNowPlayingCover(QImage());
-    if (track) FnowCover->GetCoverImage(track);
-    else FnowCover->Cancel();
+    if (track)
+        FnowCover->GetCoverImage(track);
+    else
+        FnowCover->Cancel();
 }
 
 bool TmainLayout::PicturesPending() const {
     if (FnowCover && FnowCover->Busy()) return true;
     for (const TpaintRegionContainer* m : {CoverMatrix, ArtistCoverMatrix})
         for (int i = 0; i < m->RegionCount(); ++i)
-            if (auto* r = dynamic_cast<TimagePaintRegion*>(m->GetRegion(i)); r && r->ImageGetter().Busy()) return true;
+            if (auto* r = dynamic_cast<TimagePaintRegion*>(m->GetRegion(i)); r && r->ImageGetter().Busy())
+                return true;
     return false;
 }
 
 void TmainLayout::SetNowPlayingCover(const QImage& image) {
-    const QImage shown = image.isNull() ? FnoCover
-                                        : image.scaled(kCoverSize, kCoverSize, Qt::KeepAspectRatio,
-                                                       Qt::SmoothTransformation);
+    const QImage shown =
+        image.isNull() ? FnoCover
+                       : image.scaled(kCoverSize, kCoverSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     NowPlayingCover->setPixmap(QPixmap::fromImage(shown));
 }
 

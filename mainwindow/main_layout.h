@@ -67,7 +67,7 @@ inline constexpr int kMinColumnWidth = 300;
 inline constexpr int kArtistCoversHeight = 190;
 
 class TmainLayout : public QObject {
-public:
+  public:
     // Builds every control into `form` (which gets the layout); the views paint in the
     // skin's list store `listFonts`.
     TmainLayout(QWidget& form, const TfontContainer& listFonts);
@@ -144,10 +144,10 @@ public:
     std::vector<TmySkinButton*> ModeButtons;
     std::vector<TmySkinButton*> Buttons;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     TmySkinButton* MakeButton(QWidget* parent, const char* name, const char* caption, const char* action,
                               int fontSize);
     TmySkinScrollBar* MakeBar(QWidget* parent, const char* name);

@@ -2,8 +2,8 @@
 
 #include <QEvent>
 #include <QHelpEvent>
-#include <QPainter>
 #include <QLinearGradient>
+#include <QPainter>
 #include <QPainterPath>
 #include <QToolTip>
 
@@ -83,10 +83,12 @@ QImage DrawIcon(int index) {
         case liPlaylist:
         case liActivePlaylist:
             p.setPen(QPen(index == liActivePlaylist ? accent : ink, 2.2));
-            for (int i = 0; i < 3; ++i) p.drawLine(QPointF(s * 0.14, s * (0.3 + 0.2 * i)), QPointF(s * 0.62, s * (0.3 + 0.2 * i)));
+            for (int i = 0; i < 3; ++i)
+                p.drawLine(QPointF(s * 0.14, s * (0.3 + 0.2 * i)), QPointF(s * 0.62, s * (0.3 + 0.2 * i)));
             p.setPen(Qt::NoPen);
             p.setBrush(index == liActivePlaylist ? accent : ink);
-            p.drawPolygon(QPolygonF({QPointF(s * 0.7, s * 0.5), QPointF(s * 0.9, s * 0.62), QPointF(s * 0.7, s * 0.74)}));
+            p.drawPolygon(QPolygonF(
+                {QPointF(s * 0.7, s * 0.5), QPointF(s * 0.9, s * 0.62), QPointF(s * 0.7, s * 0.74)}));
             break;
         case liTrack:
             note(ink);
@@ -97,7 +99,8 @@ QImage DrawIcon(int index) {
             p.drawRoundedRect(QRectF(s * 0.1, s * 0.24, s * 0.8, s * 0.52), 3, 3);
             p.setPen(Qt::NoPen);
             p.setBrush(ink);
-            p.drawPolygon(QPolygonF({QPointF(s * 0.42, s * 0.36), QPointF(s * 0.64, s * 0.5), QPointF(s * 0.42, s * 0.64)}));
+            p.drawPolygon(QPolygonF(
+                {QPointF(s * 0.42, s * 0.36), QPointF(s * 0.64, s * 0.5), QPointF(s * 0.42, s * 0.64)}));
             break;
         case liKaraoke:
             p.setPen(QPen(accent, 2.2));
@@ -147,9 +150,14 @@ int ListRowHeight(const TFont& font) {
 }
 
 TtrackListViews::TtrackListViews(TtouchListBox& tracks, TtouchListBox& queue, const TfontContainer& fonts,
-                                 const TformatStringContainer& formats, const TtagListDisplaySettings& trackSettings,
+                                 const TformatStringContainer& formats,
+                                 const TtagListDisplaySettings& trackSettings,
                                  const TtagListDisplaySettings& queueSettings)
-    : Ftracks(tracks), Fqueue(queue), Ffonts(fonts), Fformats(formats), FtrackSettings(trackSettings),
+    : Ftracks(tracks),
+      Fqueue(queue),
+      Ffonts(fonts),
+      Fformats(formats),
+      FtrackSettings(trackSettings),
       FqueueSettings(queueSettings) {
     for (TtouchListBox* list : {&Ftracks, &Fqueue}) {
         list->OnPaintItem = [this, list](TObject*, int index, const QRect& rect, QPainter& canvas,
@@ -184,13 +192,17 @@ void TtrackListViews::SetRows(TtrackRows rows) {
     Ftracks.update();
 }
 
-void TtrackListViews::ShowNode(const TmyNode* node) { SetRows(ChooseTrackRows(node, Context(FtrackSettings))); }
+void TtrackListViews::ShowNode(const TmyNode* node) {
+    SetRows(ChooseTrackRows(node, Context(FtrackSettings)));
+}
 
 void TtrackListViews::ShowAlbum(const TaudioTagAlbumPtr& album) {
     SetRows(ChooseAlbumRows(album, Context(FtrackSettings)));
 }
 
-void TtrackListViews::ClearTracks() { SetRows({}); }
+void TtrackListViews::ClearTracks() {
+    SetRows({});
+}
 
 void TtrackListViews::RefreshTracks() {
     if (Frows.Urls || Frows.Tracks.empty()) {
@@ -305,8 +317,8 @@ void TtrackListViews::PaintRow(const TtouchListBox& list, int index, const QRect
     canvas.drawLine(rect.left() + kTextLeft, rect.bottom(), rect.right() - 8, rect.bottom());
     ListIcons().Draw(canvas, rect.left() + kIconLeft, rect.top() + (rect.height() - kIconSize) / 2, icon);
     const QRect textRect = rect.adjusted(kTextLeft, 0, -8, 0);
-    const int width = DrawHTMLText(canvas, text, textRect, ListFont(Ffonts, fontIndex), Qt::AlignVCenter, selected,
-                                   ListColor(Ffonts, lcHighlightFontColor));
+    const int width = DrawHTMLText(canvas, text, textRect, ListFont(Ffonts, fontIndex), Qt::AlignVCenter,
+                                   selected, ListColor(Ffonts, lcHighlightFontColor));
     // A line too long for the column fades out instead of stopping mid-letter.
     if (width > textRect.width()) {
         const QRect fade(textRect.right() - 28, rect.top(), 29, rect.height() - 1);

@@ -43,7 +43,7 @@ int TrackIcon(const TaudioTag* tag);
 int ListRowHeight(const TFont& font);
 
 class TtrackListViews : public QObject {
-public:
+  public:
     TtrackListViews(TtouchListBox& tracks, TtouchListBox& queue, const TfontContainer& fonts,
                     const TformatStringContainer& formats, const TtagListDisplaySettings& trackSettings,
                     const TtagListDisplaySettings& queueSettings);
@@ -83,10 +83,10 @@ public:
     void ApplyListAppearance();
     void PaintRow(const TtouchListBox& list, int index, const QRect& rect, QPainter& canvas, bool selected);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     TlistContext Context(const TtagListDisplaySettings& settings) const;
     void SetRows(TtrackRows rows);
 

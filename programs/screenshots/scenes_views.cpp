@@ -25,7 +25,7 @@ namespace tunecrest {
 namespace {
 
 class TquietPlayer : public TcustomMediaPlayer {
-public:
+  public:
     bool IsReady() const override { return true; }
     TmediaPlayState GetState() const override { return Fstate; }
     int GetEngineKind() const override { return 2; }
@@ -50,23 +50,24 @@ public:
     void PlayURL(const std::string&) override {}
     void ShowConfig() override {}
     void RefreshNextTrack() override {}
-    void LoadCoverImage(const std::string&, bool, std::string& fileName, bool, TcoverPicture& picture) override {
+    void LoadCoverImage(const std::string&, bool, std::string& fileName, bool,
+                        TcoverPicture& picture) override {
         fileName.clear();
         picture.Clear();
     }
 
-private:
+  private:
     TaudioTagPtr Fcurrent;
     TmediaPlayState Fstate = psStopped;
 };
 
 class TviewsForm : public TfrmCustomTunecrest {
-public:
+  public:
     explicit TviewsForm(const std::string& root) : TfrmCustomTunecrest({"-RootFolder=" + root}, root) {
         FormCreate();
     }
 
-protected:
+  protected:
     void CreatePlayer(TcustomMediaPlayer*& player) override { player = new TquietPlayer; }
 };
 
@@ -82,18 +83,68 @@ struct TdemoAlbum {
 // The demo library's three albums first, then a few more so the matrix fills a page.
 const std::vector<TdemoAlbum>& DemoAlbums() {
     static const std::vector<TdemoAlbum> albums = {
-        {"The Night Owls", "Midnight Tones", "Jazz", "2026", 220, {"Moonrise", "Quiet Streets", "Last Tram", "Neon Rain"}},
-        {"Copper Lane", "Square Dance", "Country", "2026", 28, {"First Step", "Barn Lights", "Fiddle Run", "Home Again"}},
-        {"Saw Theory", "Edges", "Electronic", "2026", 300, {"Sharp Turn", "Ramp Up", "Long Slide", "Cut Off"}},
-        {"Harbour Lights", "Salt and Signal", "Rock", "2019", 195, {"Lighthouse", "Undertow", "Pier Dance", "Northbound", "Flare"}},
-        {"Velvet Static", "Afterglow", "Pop", "2021", 340, {"Glow", "Paper Hearts", "Slow Motion", "Streetlight"}},
-        {"Mira Solane", "Paper Moons", "Folk", "2018", 45, {"Lantern", "Paper Moons", "River Song", "Wildflower"}},
-        {"The Brass Foxes", "Last Orders", "Soul", "2017", 10, {"Last Orders", "Tip Jar", "Closing Time", "One More"}},
-        {"Nova Drift", "Orbit Lines", "Electronic", "2022", 260, {"Liftoff", "Orbit Lines", "Apogee", "Re-entry"}},
-        {"Juniper Road", "Wide Open", "Country", "2020", 95, {"Wide Open", "Dust Devil", "Porch Light", "Long Haul"}},
+        {"The Night Owls",
+         "Midnight Tones",
+         "Jazz",
+         "2026",
+         220,
+         {"Moonrise", "Quiet Streets", "Last Tram", "Neon Rain"}},
+        {"Copper Lane",
+         "Square Dance",
+         "Country",
+         "2026",
+         28,
+         {"First Step", "Barn Lights", "Fiddle Run", "Home Again"}},
+        {"Saw Theory",
+         "Edges",
+         "Electronic",
+         "2026",
+         300,
+         {"Sharp Turn", "Ramp Up", "Long Slide", "Cut Off"}},
+        {"Harbour Lights",
+         "Salt and Signal",
+         "Rock",
+         "2019",
+         195,
+         {"Lighthouse", "Undertow", "Pier Dance", "Northbound", "Flare"}},
+        {"Velvet Static",
+         "Afterglow",
+         "Pop",
+         "2021",
+         340,
+         {"Glow", "Paper Hearts", "Slow Motion", "Streetlight"}},
+        {"Mira Solane",
+         "Paper Moons",
+         "Folk",
+         "2018",
+         45,
+         {"Lantern", "Paper Moons", "River Song", "Wildflower"}},
+        {"The Brass Foxes",
+         "Last Orders",
+         "Soul",
+         "2017",
+         10,
+         {"Last Orders", "Tip Jar", "Closing Time", "One More"}},
+        {"Nova Drift",
+         "Orbit Lines",
+         "Electronic",
+         "2022",
+         260,
+         {"Liftoff", "Orbit Lines", "Apogee", "Re-entry"}},
+        {"Juniper Road",
+         "Wide Open",
+         "Country",
+         "2020",
+         95,
+         {"Wide Open", "Dust Devil", "Porch Light", "Long Haul"}},
         {"Kid Ampere", "Voltage", "Rock", "2023", -1, {"Voltage", "Live Wire", "Short Circuit"}},
         {"Lowland Choir", "Evensong", "Classical", "2016", 160, {"Evensong", "Vespers", "Nocturne"}},
-        {"Dusty Pilots", "Runway Blues", "Blues", "2015", 18, {"Runway Blues", "Tailwind", "Holding Pattern", "Touchdown"}},
+        {"Dusty Pilots",
+         "Runway Blues",
+         "Blues",
+         "2015",
+         18,
+         {"Runway Blues", "Tailwind", "Holding Pattern", "Touchdown"}},
     };
     return albums;
 }
@@ -122,7 +173,8 @@ QImage DrawCover(const TdemoAlbum& album, int index) {
     f.setPointSize(13);
     f.setBold(false);
     p.setFont(f);
-    p.drawText(QRect(20, size - 46, size - 40, 30), Qt::AlignLeft | Qt::AlignVCenter, QString::fromUtf8(album.Artist));
+    p.drawText(QRect(20, size - 46, size - 40, 30), Qt::AlignLeft | Qt::AlignVCenter,
+               QString::fromUtf8(album.Artist));
     return image;
 }
 
@@ -135,7 +187,8 @@ void MakeLibrary(const std::filesystem::path& root) {
     for (const auto& album : DemoAlbums()) {
         const auto folder = root / "Music" / album.Artist / album.Album;
         std::filesystem::create_directories(folder);
-        if (album.Hue >= 0) DrawCover(album, index).save(QString::fromStdString((folder / "Folder.bmp").string()), "BMP");
+        if (album.Hue >= 0)
+            DrawCover(album, index).save(QString::fromStdString((folder / "Folder.bmp").string()), "BMP");
         uint32_t track = 1;
         for (const char* title : album.Titles) {
             auto tag = std::make_shared<TaudioTag>();
@@ -169,7 +222,8 @@ TmyNode* FindAlbumNode(TmyNodeList& nodes, const std::string& title) {
 TmyNode* FindArtistNode(TmyNodeList& nodes, const std::string& name) {
     for (int i = 0; i < nodes.Count(); ++i) {
         TmyNode* node = nodes.Items(i);
-        if (node->DataAs<TaudioTagArtist>() && node->Caption == name && node->Parent() && node->Parent()->Tag >= 0)
+        if (node->DataAs<TaudioTagArtist>() && node->Caption == name && node->Parent() &&
+            node->Parent()->Tag >= 0)
             return node;
         if (node->Tag < 0 || node->Tag >= bcOther) continue;  // letters only
         if (TmyNode* found = FindArtistNode(node->Children(), name)) return found;
@@ -219,8 +273,9 @@ QImage RenderViews(const TsceneContext& ctx, int width, int height, int mode) {
                 form.Layout().CoverMatrix->SetFocusedRegion(4);
                 covers.OnAlbumClick(covers.AlbumOfCell(4));
             }
-        } else if (TmyNode* chosen = mode == bmTree ? FindAlbumNode(form.Layout().Tree->Nodes(), "Midnight Tones")
-                                                    : FindArtistNode(form.Layout().Tree->Nodes(), "Harbour Lights")) {
+        } else if (TmyNode* chosen = mode == bmTree
+                                         ? FindAlbumNode(form.Layout().Tree->Nodes(), "Midnight Tones")
+                                         : FindArtistNode(form.Layout().Tree->Nodes(), "Harbour Lights")) {
             // In the artists mode the artist is chosen; in the tree mode one of its albums.
             chosen->ExpandParents();
             form.Layout().Tree->RebuildVisible();
@@ -248,7 +303,9 @@ TsceneRegistrar covers1280({"views", "covers_1280x800", "Cover matrix, album cho
 TsceneRegistrar covers1920({"views", "covers_1920x1080", "Cover matrix, album chosen, 1920x1080",
                             [](const TsceneContext& ctx) { return RenderViews(ctx, 1920, 1080, bmCovers); }});
 TsceneRegistrar artists1280({"views", "artists_covers_1280x800", "Artists with their covers, 1280x800",
-                             [](const TsceneContext& ctx) { return RenderViews(ctx, 1280, 800, bmArtistsAndCovers); }});
+                             [](const TsceneContext& ctx) {
+                                 return RenderViews(ctx, 1280, 800, bmArtistsAndCovers);
+                             }});
 
 }  // namespace
 

@@ -4,8 +4,8 @@
 
 #include "core/jukebox_list.h"
 #include "core/markup_text.h"
-#include "core/text_utils.h"
 #include "core/tag_list_display_settings.h"
+#include "core/text_utils.h"
 #include "core/tree_nodes.h"
 #include "core/url_list.h"
 #include "tests/support/browse_library.h"
@@ -22,17 +22,24 @@ std::string Plain(const std::string& markup) {
     std::string out;
     bool inTag = false;
     for (char c : markup) {
-        if (c == '<') inTag = true;
-        else if (c == '>') inTag = false;
-        else if (!inTag) out += c;
+        if (c == '<')
+            inTag = true;
+        else if (c == '>')
+            inTag = false;
+        else if (!inTag)
+            out += c;
     }
     // Entities back to their characters.
     std::string text;
     for (size_t i = 0; i < out.size(); ++i) {
-        if (out.compare(i, 4, "&lt;") == 0) text += '<', i += 3;
-        else if (out.compare(i, 4, "&gt;") == 0) text += '>', i += 3;
-        else if (out.compare(i, 5, "&amp;") == 0) text += '&', i += 4;
-        else text += out[i];
+        if (out.compare(i, 4, "&lt;") == 0)
+            text += '<', i += 3;
+        else if (out.compare(i, 4, "&gt;") == 0)
+            text += '>', i += 3;
+        else if (out.compare(i, 5, "&amp;") == 0)
+            text += '&', i += 4;
+        else
+            text += out[i];
     }
     return text;
 }
@@ -81,11 +88,22 @@ TEST(ListFormats, EightNamedDefaultsAndTheirFallback) {
     TformatStringContainer formats;
     ResetFormatStrings(formats);
     ASSERT_EQ(formats.Items().Count(), kListFormatCount);
-    const char* names[] = {"Alphabetical Track List", "Artist Track list", "Genres", "Track Numbers", "Queue List",
-                           "Song Title (full)", "Song Title (no track number)", "Song Title (no album)"};
-    const char* defaults[] = {"%2 - %1 <FDU:[>%t<FDU:]>", "%2 <FDU:[>%t<FDU:]>", "%2 - %1 <FDU:[>%t<FDU:]>",
-                              "%6 : ", "%2 - %1 <FDU:[>%t<FDU:]>", "%1 - %2 [%3 - <FTN:Track> %6]",
-                              "%1 - %2 [%3]", "%1 - %2"};
+    const char* names[] = {"Alphabetical Track List",
+                           "Artist Track list",
+                           "Genres",
+                           "Track Numbers",
+                           "Queue List",
+                           "Song Title (full)",
+                           "Song Title (no track number)",
+                           "Song Title (no album)"};
+    const char* defaults[] = {"%2 - %1 <FDU:[>%t<FDU:]>",
+                              "%2 <FDU:[>%t<FDU:]>",
+                              "%2 - %1 <FDU:[>%t<FDU:]>",
+                              "%6 : ",
+                              "%2 - %1 <FDU:[>%t<FDU:]>",
+                              "%1 - %2 [%3 - <FTN:Track> %6]",
+                              "%1 - %2 [%3]",
+                              "%1 - %2"};
     for (int i = 0; i < kListFormatCount; ++i) {
         EXPECT_EQ(formats.Items().Items(i)->NiceName, names[i]);
         EXPECT_EQ(formats.Items().Items(i)->formatString, defaults[i]);
@@ -135,7 +153,7 @@ TEST(TrackRows, AlbumsArtistsGenresAndTheNumbering) {
     EXPECT_EQ(gold.HintMode, 6);
     EXPECT_EQ(gold.FontIndex, lfnArtist);
     EXPECT_EQ(PlainRows(gold), (std::vector<std::string>{"01 :  Dancing Queen - Abba [0:00]",
-                                                          "02 :  Waterloo - Abba [0:00]"}));
+                                                         "02 :  Waterloo - Abba [0:00]"}));
     // An album without track numbers, numbers on: rows start with their position.
     TtrackRows lexicon = ChooseTrackRows(FindData(tree.Nodes(), "Lexicon"), c.ctx);
     ASSERT_EQ(lexicon.Count(), 1);
@@ -145,14 +163,16 @@ TEST(TrackRows, AlbumsArtistsGenresAndTheNumbering) {
     // An artist: format 1; a genre: format 2 and sorted by the row text.
     Context off(false);
     TtrackRows band = ChooseTrackRows(
-        Find(tree.Nodes(), [](const TmyNode& n) { return n.DataAs<TaudioTagArtist>() && n.Caption == "The Band"; }),
+        Find(tree.Nodes(),
+             [](const TmyNode& n) { return n.DataAs<TaudioTagArtist>() && n.Caption == "The Band"; }),
         off.ctx);
     EXPECT_EQ(band.HintMode, 4);
     EXPECT_EQ(PlainRows(band), std::vector<std::string>{"The Weight [0:00]"});
     TtrackRows pop = ChooseTrackRows(FindData(tree.Nodes(), "Pop"), off.ctx);
     EXPECT_EQ(pop.HintMode, 3);
     ASSERT_GE(pop.Count(), 3);
-    for (int i = 1; i < pop.Count(); ++i) EXPECT_LE(CompareText(pop.Texts[size_t(i - 1)], pop.Texts[size_t(i)]), 0);
+    for (int i = 1; i < pop.Count(); ++i)
+        EXPECT_LE(CompareText(pop.Texts[size_t(i - 1)], pop.Texts[size_t(i)]), 0);
 
     // Titles are escaped: a "<" in a title never becomes markup.
     auto odd = MakeLibraryTag("/m/x.mp3", "A<b>", "1 < 2 & more", "Odd", "", "", 1);
@@ -166,9 +186,10 @@ TEST(TrackRows, AlbumsArtistsGenresAndTheNumbering) {
     // Albums without titles: an artist right under its letter shows nothing.
     Context albumsOnly;
     albumsOnly.ctx.DisplayMode = DisplayModes({dmArtists, dmAlbums});
-    EXPECT_EQ(ChooseTrackRows(Find(tree.Nodes(), [](const TmyNode& n) {
-                                  return n.DataAs<TaudioTagArtist>() && n.Caption == "Beatles";
-                              }),
+    EXPECT_EQ(ChooseTrackRows(Find(tree.Nodes(),
+                                   [](const TmyNode& n) {
+                                       return n.DataAs<TaudioTagArtist>() && n.Caption == "Beatles";
+                                   }),
                               albumsOnly.ctx)
                   .Count(),
               0);
@@ -291,10 +312,12 @@ TEST(NodeCaptions, FixedNodesCountWithTheirWords) {
               std::string::npos);
     EXPECT_EQ(Plain(NodeCaption(*viewer.NodeOfKind(bcNoArtist), lib, &c.fonts, false)), "[Not Tagged] ");
     // Artists and albums count what they hold; an artist's name is escaped.
-    TmyNode* abba = Find(tree.Nodes(), [](const TmyNode& n) { return n.Caption == "Abba" && n.DataAs<TaudioTagArtist>(); });
+    TmyNode* abba = Find(tree.Nodes(),
+                         [](const TmyNode& n) { return n.Caption == "Abba" && n.DataAs<TaudioTagArtist>(); });
     ASSERT_NE(abba, nullptr);
     EXPECT_EQ(Plain(NodeCaption(*abba, lib, &c.fonts, false)), "Abba (1 Album)");
-    EXPECT_EQ(Plain(NodeCaption(*FindData(tree.Nodes(), "Gold"), lib, &c.fonts, false)), "Gold (2 Tracks [0:00])");
+    EXPECT_EQ(Plain(NodeCaption(*FindData(tree.Nodes(), "Gold"), lib, &c.fonts, false)),
+              "Gold (2 Tracks [0:00])");
     TmyNode* hed = Find(tree.Nodes(), [](const TmyNode& n) { return n.Caption == "(Hed) P.E."; });
     ASSERT_NE(hed, nullptr);
     EXPECT_EQ(Plain(NodeCaption(*hed, lib, &c.fonts, false)).substr(0, 11), "(Hed) P.E. ");
@@ -312,8 +335,8 @@ TEST(CoverList, OrderPagingAndClamping) {
     // Uneven pages: 10 albums in cells of 4.
     EXPECT_EQ(ClampFirstCover(0, 10, 4), 0);
     EXPECT_EQ(ClampFirstCover(8, 10, 4), 8);
-    EXPECT_EQ(ClampFirstCover(12, 10, 4), 0);   // past the end wraps to the first page
-    EXPECT_EQ(ClampFirstCover(-4, 10, 4), 6);   // before the start: the last full page
+    EXPECT_EQ(ClampFirstCover(12, 10, 4), 0);  // past the end wraps to the first page
+    EXPECT_EQ(ClampFirstCover(-4, 10, 4), 6);  // before the start: the last full page
     EXPECT_EQ(ClampFirstCover(-4, 12, 4), 8);
     // Fewer albums than cells: paging back never makes a negative index.
     EXPECT_EQ(ClampFirstCover(-9, 3, 9), 0);

@@ -33,12 +33,13 @@ namespace tunecrest {
 namespace {
 
 class TviewForm : public TfrmCustomTunecrest {
-public:
-    explicit TviewForm(const std::string& root) : TfrmCustomTunecrest({"-RootFolder=" + root}, "/nonexistent/") {
+  public:
+    explicit TviewForm(const std::string& root)
+        : TfrmCustomTunecrest({"-RootFolder=" + root}, "/nonexistent/") {
         FormCreate();
     }
 
-protected:
+  protected:
     void CreatePlayer(TcustomMediaPlayer*& player) override { player = new test::FakeMediaPlayer; }
 };
 
@@ -52,10 +53,12 @@ struct ViewRig {
         std::filesystem::create_directories(root + "Data");
         std::filesystem::create_directories(root + "Settings");
         TaudioTagList list;
-        list.Add(test::MakeLibraryTag("/m/Abba/Gold/1.mp3", "Abba", "Dancing Queen", "Gold", "Pop", "1992", 1));
+        list.Add(
+            test::MakeLibraryTag("/m/Abba/Gold/1.mp3", "Abba", "Dancing Queen", "Gold", "Pop", "1992", 1));
         list.Add(test::MakeLibraryTag("/m/Abba/Gold/2.mp3", "Abba", "Waterloo", "Gold", "Pop", "1992", 2));
         list.Add(test::MakeLibraryTag("/m/Abba/Arrival/1.mp3", "Abba", "Money", "Arrival", "Pop", "1976", 1));
-        list.Add(test::MakeLibraryTag("/m/Beatles/Abbey/1.mp3", "Beatles", "Something", "Abbey Road", "Rock", "1969", 1));
+        list.Add(test::MakeLibraryTag("/m/Beatles/Abbey/1.mp3", "Beatles", "Something", "Abbey Road", "Rock",
+                                      "1969", 1));
         list.Add(test::MakeLibraryTag("/m/Hits/1.mp3", "Zed", "Zero", "Hits", "Pop", "1985"));
         list.Add(test::MakeLibraryTag("/m/Hits/2.mp3", "Yello", "Oh Yeah", "Hits", "Pop", "1987"));
         EXPECT_TRUE(SaveTagListToFile(list, root + "Data/jukebox.dat", false));
@@ -179,7 +182,8 @@ TEST(MainViews, LibraryEventsRefreshTheViews) {
     // A track of a new artist arrives (a scan finished): the shown list is cleared and
     // the tree has the new artist.
     auto& global = form.JukeboxList()->GlobalList();
-    global.Add(test::MakeLibraryTag("/m/Queen/Opera/1.mp3", "Queen", "Bohemian Rhapsody", "Opera", "Rock", "1975", 1));
+    global.Add(test::MakeLibraryTag("/m/Queen/Opera/1.mp3", "Queen", "Bohemian Rhapsody", "Opera", "Rock",
+                                    "1975", 1));
     EXPECT_EQ(layout.TrackList->Count(), 0);
     EXPECT_NE(Find(layout.Tree->Nodes(), [](const TmyNode& n) { return n.Caption == "Queen"; }), nullptr);
 
@@ -267,8 +271,9 @@ TEST(CoverMatrix, PagesWrapAndTheGetterHandsPicturesBack) {
     for (int i = 0; i < 5; ++i) {
         const auto folder = dir.Path() / ("album" + std::to_string(i));
         if (i == 0) WriteCover(folder, QColor(220, 20, 30));
-        auto tag = test::MakeLibraryTag((folder / "1.mp3").string(), "Artist", "Song",
-                                        i == 4 ? std::string("Zulu") : "Album " + std::to_string(i), "", "", 1);
+        auto tag =
+            test::MakeLibraryTag((folder / "1.mp3").string(), "Artist", "Song",
+                                 i == 4 ? std::string("Zulu") : "Album " + std::to_string(i), "", "", 1);
         albums.push_back(albumList.AddTag(tag));
     }
     TfontContainer fonts;
@@ -327,7 +332,8 @@ TEST(MainLayout, TouchTargetsAtBothScreenSizes) {
     form.setAttribute(Qt::WA_DontShowOnScreen, true);
     form.show();
     for (const QSize size : {QSize(1280, 800), QSize(1920, 1080)}) {
-        for (const char* action : {"actnViewJukeboxlistView", "actnViewCoverArtView", "actnViewArtistsAndCovers"}) {
+        for (const char* action :
+             {"actnViewJukeboxlistView", "actnViewCoverArtView", "actnViewArtistsAndCovers"}) {
             form.RunAction(action);
             form.resize(size);
             QApplication::processEvents();
