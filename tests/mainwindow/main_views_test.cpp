@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QPainter>
 #include <QTest>
 #include <chrono>
 #include <filesystem>
@@ -13,13 +14,16 @@
 
 #include "core/ini_file.h"
 #include "core/services.h"
+#include "core/tag_list_display_settings.h"
 #include "core/tag_list_files.h"
 #include "core/tree_nodes.h"
+#include "core/url_list.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/qt_dispatcher.h"
 #include "playback/image_getter.h"
 #include "skin/html_label.h"
 #include "skin/paint_regions.h"
+#include "skin/qt_color.h"
 #include "skin/skin_button.h"
 #include "skin/skin_scroll_bar.h"
 #include "skin/touch_list_box.h"
@@ -252,6 +256,46 @@ TEST(MainViews, HintsOnlyWithTrackDetails) {
     EXPECT_EQ(layout.Lists().HintAt(*layout.TrackList, 5), "");
     EXPECT_EQ(layout.Lists().HintAt(*layout.QueueList, 0), "");
     form.Controller().SetClosing();
+}
+
+TEST(TrackViews, StationRowsPaintTheirIconAndHighlight) {
+    test::App();
+    TfontContainer fonts;
+    fonts.Assign(DefaultFontStore(fsLists));
+    TformatStringContainer formats;
+    ResetFormatStrings(formats);
+    TtagListDisplaySettings settings;
+    TtouchListBox tracks, queue;
+    tracks.resize(400, 300);
+    TtrackListViews views(tracks, queue, fonts, formats, settings, settings);
+    auto urls = std::make_shared<TurlList>();
+    urls->Add("Jazz <FM>", "http://127.0.0.1/jazz");
+    TmyNodeList nodes;
+    views.ShowNode(nodes.AddNode(urls, false, "[Internet Radio]"));
+    ASSERT_EQ(tracks.Count(), 1);
+    EXPECT_FALSE(tracks.MultiSelect);
+    std::string name, url;
+    tracks.SetItemIndex(0);
+    ASSERT_TRUE(views.SelectedStation(name, url));
+    EXPECT_EQ(url, "http://127.0.0.1/jazz");
+    // Highlighted: the row stands on the highlight background, the station icon at its left.
+    QImage image(400, 56, QImage::Format_RGB32);
+    QPainter painter(&image);
+    views.PaintRow(tracks, 0, QRect(0, 0, 400, 56), painter, true);
+    painter.end();
+    const QColor highlight = ToQColor(ListColor(fonts, lcHighlightFontBackground));
+    EXPECT_EQ(image.pixelColor(2, 2), highlight);
+    EXPECT_EQ(image.pixelColor(398, 28), highlight);
+    bool iconDrawn = false;
+    for (int y = 14; y < 42; ++y)
+        for (int x = 10; x < 38; ++x) iconDrawn = iconDrawn || image.pixelColor(x, y) != highlight;
+    EXPECT_TRUE(iconDrawn);
+    EXPECT_EQ(TrackIcon(nullptr), liStation);
+    auto video = test::MakeTag("A", "B");
+    video->SetMediaType(mkVideo);
+    EXPECT_EQ(TrackIcon(video.get()), liVideo);
+    video->SetMediaType(mkKaraoke);
+    EXPECT_EQ(TrackIcon(video.get()), liKaraoke);
 }
 
 // A solid picture file for a cover.
