@@ -16,6 +16,7 @@
 #include <fstream>
 
 #include "core/exceptions.h"
+#include "core/global_prefs.h"
 #include "core/ini_file.h"
 #include "core/services.h"
 #include "core/system_services.h"
@@ -437,15 +438,19 @@ std::string TfrmBaseJukebox::GetDefaultSkinFile() const {
     return "";
 }
 
-void TfrmBaseJukebox::SetSkinFile(const std::string& name) {
+void TfrmBaseJukebox::SetSkinFile(const std::string& name,
+                                  std::function<void(bool ok, const std::string& error)> done) {
     std::error_code ec;
     std::filesystem::path file = std::filesystem::path(GetSkinsFolder()) / name;
     if (name.empty() || !std::filesystem::is_regular_file(file, ec)) file = GetDefaultSkinFile();
-    if (file.empty()) return;
+    if (file.empty()) {
+        if (done) done(false, "There is no skin to load.");
+        return;
+    }
     const auto relative = file.lexically_relative(GetSkinsFolder());
     Fsettings.SkinFile = relative.empty() || *relative.begin() == ".." ? file.string() : relative.string();
     Fskin->SetDefaultSkinFile(GetDefaultSkinFile());
-    Fskin->ChangeSkin(file.string(), nullptr);
+    Fskin->ChangeSkin(file.string(), std::move(done));
 }
 
 std::string TfrmBaseJukebox::SkinFolder() const {
@@ -490,6 +495,7 @@ void TfrmBaseJukebox::ReadPreferences(const TiniFile& ini) {
         Flayout->Lists().ExtendedTrackDetails = Fsettings.ExtendedTrackDetails;
         Flayout->Browse().Viewer().SetDisplayMode(TtreeViewDisplayMode(Fsettings.ViewJukeboxList));
     }
+    GlobalPrefs().LoadFromIni(ini);
     FidleMonitor->SetTimeout(Fsettings.ScreenSaverTimeout);
     FidleMonitor->SetDisableDuringVideo(Fsettings.DisableScreenSaverDuringVideoPlayback);
     FidleMonitor->SetEnabled(Fsettings.ScreenSaverEnabled);
@@ -531,6 +537,7 @@ void TfrmBaseJukebox::WritePreferences(TiniFile& ini) {
         Flayout->TrackListDisplay.SaveToSettings(ini, "TrackListDisplaySettings");
         Flayout->QueueListDisplay.SaveToSettings(ini, "QueueListDisplaySettings");
     }
+    GlobalPrefs().SaveToIni(ini);
     Factions->WriteShortcuts(ini);
     FpartyPlay.SaveToIni(ini, "PartyPlay");
     // The five object sections, each on its own so one failure does not stop the rest.

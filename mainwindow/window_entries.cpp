@@ -1,15 +1,86 @@
 #include "mainwindow/window_entries.h"
 
+#include <QApplication>
 #include <memory>
 
+#include "core/global_prefs.h"
+#include "core/jukebox.h"
+#include "core/jukebox_slots.h"
+#include "core/query_rules.h"
+#include "core/services.h"
+#include "core/tag_list_rules.h"
+#include "mainwindow/general_settings.h"
 #include "mainwindow/main_form.h"
+#include "mainwindow/skin_editor_host.h"
+#include "windows/editors/rule_editor.h"
+#include "windows/editors/slot_editors.h"
 #include "windows/library/library_windows.h"
+#include "windows/library/playlist_editor.h"
 #include "windows/remote/action_button_pad_form.h"
 #include "windows/remote/remote_editors.h"
+#include "windows/settings/preferences_dialog.h"
+#include "windows/settings/screen_saver.h"
 
 namespace tunecrest {
 
-TwindowEntries::TwindowEntries(TfrmBaseJukebox& form) : Fform(form) {
+void TwindowEntries::ShowActionButtonPad(TactionButtonPad& pad) { tunecrest::ShowActionButtonPad(pad); }
+
+bool TwindowEntries::EditLaunchers(TappLauncherList& list, const std::string& caption) {
+    return EditAppLauncherList(list, caption);
+}
+
+void TwindowEntries::ShowPlaylistEditor()
+{
+    // Apply Filters edits the editor's own filter, with the library's filter sets.
+    FlibraryWindows->Editor().SetFilterEditor([this](TtagListRules& filter) {
+        std::string noQuery;
+        return EditTagListRules(filter, Fform.JukeboxList(), 1, noQuery, nullptr);
+    });
+    FlibraryWindows->ShowEditor();
+}
+void TwindowEntries::ShowPlaylistDisplay() { FlibraryWindows->ShowDisplay(); }
+void TwindowEntries::ShowStackerList() { FlibraryWindows->ShowStacker(); }
+bool TwindowEntries::ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album) {
+    return FlibraryWindows->ChooseAlbum(showCDLists, album);
+}
+
+void InstallWindowEntries(TfrmBaseJukebox& form)
+{
+    form.SetDialogEntries(std::make_unique<TwindowEntries>(form));
+    // The remote-control actions' Edit operations open their dialogs.
+    InstallRemoteEditors();
+    // The settings commands whose windows live here (a handler bound elsewhere stays).
+    const auto bind = [&form](const char* name, std::function<void()> run) {
+        Taction* action = form.Actions().Find(name);
+        if (action && !action->OnExecute) action->OnExecute = [run](Taction&) { run(); };
+    };
+    bind("actnSettingsGeneral", [&form] { form.DialogEntries().ShowPreferences("General"); });
+    bind("actnSettingsScreenSaver", [&form] { form.DialogEntries().ShowPreferences("ScreenSaver"); });
+    bind("actnSettingsAlarmClock", [&form] {
+        if (auto* list = form.JukeboxList()) Prompt().EditAlarms(list->Jukebox()->Alarms());
+    });
+    bind("actnRandomPlayFilters", [&form] {
+        auto* list = form.JukeboxList();
+        if (!list) return;
+        TcustomJukebox& jukebox = *list->Jukebox();
+        std::string active = jukebox.UseDBQueryRule ? jukebox.DBQueryRule().RuleName : std::string();
+        if (!EditTagListRules(jukebox.Filter(), list, 1, active, &list->DBRules())) return;
+        // The random list follows the new filter or query rule at once.
+        jukebox.UseDBQueryRule = !active.empty();
+        jukebox.SelectDBQueryRule(active);
+        jukebox.RefillRandomList();
+    });
+    bind("actnSettingsSkins", [&form] {
+        TmainWindowSkinHost host(form);
+        EditJukeboxSkin(host);
+    });
+    bind("actnSettingsEditSlots", [&form] {
+        if (auto* list = form.JukeboxList()) list->Jukebox()->Slots().Edit();
+    });
+}
+
+TwindowEntries::TwindowEntries(TfrmBaseJukebox& form) : Fform(form)
+{
     FlibraryWindows = std::make_unique<TlibraryWindows>([this] {
         TlibraryWindowsSetup setup;
         setup.Library = Fform.JukeboxList();
@@ -18,27 +89,47 @@ TwindowEntries::TwindowEntries(TfrmBaseJukebox& form) : Fform(form) {
         setup.CartridgeFolder = Fform.Folders().CartridgesFolder();
         return setup;
     });
+    // A slot edited on its own takes its choices from this window's library.
+    SetSlotEditorJukebox([this]() -> const TcustomJukebox* {
+        return Fform.JukeboxList() ? Fform.JukeboxList()->Jukebox() : nullptr;
+    });
 }
 
-TwindowEntries::~TwindowEntries() = default;
+TwindowEntries::~TwindowEntries() { SetSlotEditorJukebox({}); }
 
-void TwindowEntries::ShowActionButtonPad(TactionButtonPad& pad) { tunecrest::ShowActionButtonPad(pad); }
-
-bool TwindowEntries::EditLaunchers(TappLauncherList& list, const std::string& caption) {
-    return EditAppLauncherList(list, caption);
+void TwindowEntries::ShowScreenSaver()
+{
+    TfrmScreenSaver& saver = ScreenSaverForm();
+    const TdisplaySettings& s = Form().Settings();
+    saver.SetPlayer(Form().Controller().Player());
+    // The skin's screen saver fonts; the saver's own when the skin gives none.
+    const TfontContainer* fonts = &Form().Skin().FontStores().ScreenSaver();
+    saver.SetFontContainer(fonts->Items().Count() > 0 ? fonts : &DefaultScreenSaverFonts());
+    saver.SetApplicationTitle(qApp->applicationName().toStdString());
+    saver.SetImageScale(s.ImageSize);
+    saver.UseRandomImages = s.UseRandomImages;
+    saver.RandomImagesFolder = s.RandomImagesFolder;
+    saver.UseMinutes = s.UseMinutes;
+    saver.SetSlideShow(s.SlideShow);
+    saver.SetSlideShowInterval(s.SlideShowTimeout);
+    saver.SetShowClock(s.ShowClock);
+    saver.TrackSource = [this] { return Form().Controller().CurrentTrack(); };
+    saver.UpdateTrackDisplay(Form().Controller().CurrentTrack(), "", 1, s.CoverArtFolder);
+    saver.ShowSaver();
 }
 
-void TwindowEntries::ShowPlaylistEditor() { FlibraryWindows->ShowEditor(); }
-void TwindowEntries::ShowPlaylistDisplay() { FlibraryWindows->ShowDisplay(); }
-void TwindowEntries::ShowStackerList() { FlibraryWindows->ShowStacker(); }
-bool TwindowEntries::ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album) {
-    return FlibraryWindows->ChooseAlbum(showCDLists, album);
+void TwindowEntries::ShowPreferences(const std::string& page)
+{
+    TprefsRec rec;
+    GetGeneralSettings(Form(), rec);
+    if (tunecrest::ShowPreferences(rec, page)) SetGeneralSettings(Form(), rec);
 }
 
-void InstallWindowEntries(TfrmBaseJukebox& form) {
-    form.SetDialogEntries(std::make_unique<TwindowEntries>(form));
-    // The remote-control actions' Edit operations open their dialogs.
-    InstallRemoteEditors();
+bool TwindowEntries::ScreenSaverVisible() { return ScreenSaverFormExists() && ScreenSaverForm().isVisible(); }
+
+void TwindowEntries::CloseScreenSaver()
+{
+    if (ScreenSaverFormExists()) ScreenSaverForm().CloseSaver();
 }
 
 }  // namespace tunecrest

@@ -16,6 +16,14 @@ public:
     explicit TwindowEntries(TfrmBaseJukebox& form);
     ~TwindowEntries() override;
 
+    // The preferences on the "General" or "ScreenSaver" page; OK applies them.
+    void ShowPreferences(const std::string& page) override;
+    // The screen saver, set up from the window's "ScreenSaver" settings and player.
+    bool HasScreenSaver() override { return true; }
+    void ShowScreenSaver() override;
+    bool ScreenSaverVisible() override;
+    void CloseScreenSaver() override;
+
     void ShowActionButtonPad(TactionButtonPad& pad) override;
     bool EditLaunchers(TappLauncherList& list, const std::string& caption) override;
     void ShowPlaylistEditor() override;
