@@ -30,6 +30,12 @@ void TdialogEntries::ShowReports(TcustomJukeboxList&, const std::string&, const 
     Prompt().ShowMessage(NotAvailableText("Reports"), "Tunecrest Audio System");
 }
 
+bool TdialogEntries::EditViewSettings(uint32_t*, TtagListDisplaySettings*, TtagListDisplaySettings*, int&,
+                                      TformatStringContainer*, int&, int&) {
+    Prompt().ShowMessage(NotAvailableText("View Settings"), "Tunecrest Audio System");
+    return false;
+}
+
 void TdialogEntries::ConfigurePlugins(std::string&) {
     Prompt().ShowMessage(NotAvailableText("Tag Read Plugins Configuration"), "Tunecrest Audio System");
 }

@@ -16,6 +16,8 @@ class QWidget;
 namespace tunecrest {
 
 class TcustomJukeboxList;
+class TformatStringContainer;
+class TtagListDisplaySettings;
 class TbackgroundScan;
 class TcountdownPanel;
 class TactionButtonPad;
@@ -73,6 +75,12 @@ public:
     // The tag-reader plug-in folder dialog: `folder` comes back as the loader's folder
     // after whatever the dialog did.
     virtual void ConfigurePlugins(std::string& folder);
+    // The view settings dialog on the tree's display modes, both list display settings,
+    // the year mode (0 years, 1 decades), the format strings and the cover matrix's cells
+    // across and down; true on OK, with the arguments changed.
+    virtual bool EditViewSettings(uint32_t* modes, TtagListDisplaySettings* trackList,
+                                  TtagListDisplaySettings* queueList, int& yearMode, TformatStringContainer* formats,
+                                  int& across, int& down);
     // The clock of the default countdown, in milliseconds; tests install their own.
     std::function<int64_t()> CountdownClock;
 

@@ -235,6 +235,7 @@ void TfrmBaseJukebox::BuildLayout() {
     for (TskinnedControl* c : SkinnedControls()) c->SetupFinished();
     UpdateQueueHeader();
     Flayout->SetTrackListHeader(TrackListHeaderText(Flayout->ListFonts, nullptr));
+    BuildBarsAndMenus();
 }
 
 void TfrmBaseJukebox::BindViewActions() {
@@ -420,6 +421,7 @@ void TfrmBaseJukebox::ApplySkinColors(uint32_t panel, uint32_t button, uint32_t 
     for (TskinnedControl* c : SkinnedControls())
         if (auto* target = dynamic_cast<TskinColorTarget*>(c))
             target->ApplySkinColors(TColor(button), TColor(panel), checkedFont, TColor(text));
+    ApplyMenuColors(TColor(panel), TColor(text));
 }
 
 bool TfrmBaseJukebox::LoadSkin(const std::string& folder) {
@@ -511,6 +513,7 @@ void TfrmBaseJukebox::ReadPreferences(const TiniFile& ini) {
     }
     LoadSkin(SkinFolder());
     ApplyGeometry();
+    ReadViewOptions(ini);
     Factions->ReadShortcuts(ini);
     FpartyPlay.LoadFromIni(ini, "PartyPlay");
     // Party play set to start with the program needs no password; a later reading of the
@@ -538,6 +541,7 @@ void TfrmBaseJukebox::WritePreferences(TiniFile& ini) {
     Fsettings.Write(ini);
     if (Flayout) {
         Flayout->Keys.Write(ini);
+        WriteViewOptions(ini);
         Flayout->FormatStrings.SaveToSettings(ini, kFormatStringsSection);
         Flayout->TrackListDisplay.SaveToSettings(ini, "TrackListDisplaySettings");
         Flayout->QueueListDisplay.SaveToSettings(ini, "QueueListDisplaySettings");

@@ -23,6 +23,8 @@
 #include "core/party_play_settings.h"
 #include "mainwindow/action_table.h"
 #include "mainwindow/jukebox_folders.h"
+#include "mainwindow/layout_view_options.h"
+#include "mainwindow/player_bars.h"
 #include "mainwindow/main_layout.h"
 #include "mainwindow/main_window_skin.h"
 #include "mainwindow/party_play_guards.h"
@@ -33,6 +35,8 @@
 #include "remote/wnd_proc_actions.h"
 
 class QLabel;
+class QMenu;
+class QMenuBar;
 
 namespace tunecrest {
 class Tcontroller;
@@ -229,6 +233,29 @@ public:
     void ShowStatus(const std::string& text) override;
     bool CheckPassword(const std::string& prompt, const std::string& password) override;
 
+    // The volume and position bars, the view options of the layout, the main menu bar and
+    // the popup menus (main_window_view.cpp).
+    TplayerBars& Bars() { return *Fbars; }
+    TlayoutViewOptions& ViewOptions() { return FviewOptions; }
+    // The layout follows the view options (bars shown, hidden or popped up).
+    void ApplyViewOptions();
+    // The player's time (milliseconds) onto the timer and the position bar.
+    void PlayerTimeChanged(uint32_t position, uint32_t length);
+    QMenuBar* MainMenuBar() const { return FmenuBar; }
+    QMenu* MainPopupMenu() const { return FpopupMain; }
+    QMenu* TrackListPopupMenu() const { return FpopupTracks; }
+    QMenu* QueuePopupMenu() const { return FpopupQueue; }
+    bool MainPopupActive() const { return FmainPopupOn; }
+    bool ListPopupsActive() const { return FlistPopupsOn; }
+    // Brings each menu item in line with its action (caption, visible, enabled, checked).
+    static void SyncMenu(QMenu& menu, TactionList& actions);
+    bool IsMainMenuVisible() const override;
+    void SetMainMenuVisible(bool visible) override;
+    void SetMainPopupMenu(bool on) override;
+    void SetListPopupsAuto(bool on) override;
+    // The view settings dialog; OK applies what changed.
+    void ShowViewOptions();
+
 protected:
     // The screen-saver switch; tests give one over fake time-outs and no bus.
     virtual std::unique_ptr<TscreenSaverDisabler> CreateScreenSaverDisabler();
@@ -277,6 +304,21 @@ private:
     HWND FmessageWindow = 0;
     void BuildLayout();
     void BindViewActions();
+    void BuildBarsAndMenus();
+    QMenu* BuildActionMenu(QWidget* parent, const std::vector<std::string>& names);
+    void ReadViewOptions(const TiniFile& ini);
+    void WriteViewOptions(TiniFile& ini);
+    void ViewStatesUpdated(bool party);
+    void ApplyMenuColors(TColor panel, TColor text);
+    std::unique_ptr<TplayerBars> Fbars;
+    TlayoutViewOptions FviewOptions;
+    TviewOptionsPartyPlay FviewParty;
+    QMenuBar* FmenuBar = nullptr;
+    QMenu* FpopupMain = nullptr;
+    QMenu* FpopupTracks = nullptr;
+    QMenu* FpopupQueue = nullptr;
+    bool FmainPopupOn = true;
+    bool FlistPopupsOn = true;
     void UpdateQueueHeader();
     std::vector<TskinnedControl*> SkinnedControls() const;
     void ApplyGeometry();

@@ -28,6 +28,8 @@ constexpr int kBarWidth = 56;
 constexpr int kOuterMargin = 10;
 constexpr int kSpacing = 10;
 constexpr int kCoverSize = 132;
+constexpr int kTimerWidth = 110;
+constexpr int kPopupWidth = 420;
 constexpr const char* kGeometry = "Geometry";
 }  // namespace
 
@@ -75,6 +77,20 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     auto* outer = new QVBoxLayout(&form);
     outer->setContentsMargins(kOuterMargin, kOuterMargin, kOuterMargin, kOuterMargin);
     outer->setSpacing(kSpacing);
+    // The volume bar at the top, across the window.
+    VolumePanel = new TmySkinPanel(&form);
+    VolumePanel->setObjectName("pnlVolume");
+    Fskinned.push_back(VolumePanel);
+    auto* volumeRow = new QHBoxLayout(VolumePanel);
+    volumeRow->setContentsMargins(16, 6, 16, 6);
+    auto* volumeCaption = new QLabel(QStringLiteral("VOLUME"), VolumePanel);
+    volumeCaption->setObjectName("lblVolumeCaption");
+    volumeCaption->setFont(ScreenFont(TFont{"Tahoma", clWhite, 11, true}));
+    volumeRow->addWidget(volumeCaption);
+    VolumeBar = MakeHorizontalBar(VolumePanel, "sbVolume");
+    volumeRow->addWidget(VolumeBar, 1);
+    VolumePanel->hide();
+    outer->addWidget(VolumePanel);
     auto* columns = new QHBoxLayout;
     Fcolumns = columns;
     columns->setSpacing(kSpacing);
@@ -278,9 +294,36 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
         b->setFixedHeight(kControlSize);
         buttons->addWidget(b);
     }
+    // The timer and the track-position bar beside the play controls.
+    Timer = new QLabel(ButtonPanel);
+    Timer->setObjectName("lblTimer");
+    Timer->setFont(ScreenFont(TFont{"Tahoma", clWhite, 20, true}));
+    Timer->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Timer->setMinimumWidth(kTimerWidth);
+    Timer->setTextFormat(Qt::PlainText);
+    buttons->addWidget(Timer);
+    PositionBar = MakeHorizontalBar(ButtonPanel, "sbTrackPosition");
+    buttons->addWidget(PositionBar, 2);
+    // Volume-bar mode 2: the button that shows the pop-up volume bar above it.
+    VolumeButton = MakeButton(ButtonPanel, "btnVolume", "Volume", "", 18);
+    VolumeButton->SetIsCheckButton(true);
+    VolumeButton->setFixedHeight(kControlSize);
+    VolumeButton->setMaximumWidth(160);
+    VolumeButton->OnClick = [this](TObject*) { SetVolumePopupVisible(!VolumePopupVisible()); };
+    buttons->addWidget(VolumeButton);
     outer->addWidget(ButtonPanel);
+    VolumePopup = new TmySkinPanel(&form);
+    VolumePopup->setObjectName("pnlVolumePopup");
+    Fskinned.push_back(VolumePopup);
+    auto* popupRow = new QHBoxLayout(VolumePopup);
+    popupRow->setContentsMargins(12, 12, 12, 12);
+    VolumePopupBar = MakeHorizontalBar(VolumePopup, "sbVolumePopup");
+    popupRow->addWidget(VolumePopupBar);
+    VolumePopup->hide();
+    SetBarModes(0, 0);
 
-    for (TmySkinScrollBar* bar : {TreeBar, CoverBar, TrackBar, QueueBar}) Fskinned.push_back(bar);
+    for (TmySkinScrollBar* bar : {TreeBar, CoverBar, TrackBar, QueueBar, VolumeBar, PositionBar, VolumePopupBar})
+        Fskinned.push_back(bar);
 
     Fbrowse = std::make_unique<TbrowseTreeView>(*Tree, ListFonts);
     Fcovers = std::make_unique<TcoverMatrixView>(*CoverMatrix, ListFonts);
@@ -331,12 +374,53 @@ TmySkinScrollBar* TmainLayout::MakeBar(QWidget* parent, const char* name) {
     return bar;
 }
 
+TmySkinScrollBar* TmainLayout::MakeHorizontalBar(QWidget* parent, const char* name) {
+    auto* bar = new TmySkinScrollBar(parent);
+    bar->setObjectName(name);
+    bar->SetKind(msbHorizontal);
+    bar->setFixedHeight(kBarWidth);
+    bar->setMinimumWidth(4 * kBarWidth);
+    return bar;
+}
+
+void TmainLayout::SetBarModes(int volumeMode, int trackPositionMode) {
+    FvolumeMode = std::clamp(volumeMode, 0, 2);
+    FtrackPositionMode = std::max(trackPositionMode, 0);
+    VolumePanel->setVisible(FvolumeMode == 1);
+    VolumeButton->setVisible(FvolumeMode == 2);
+    if (FvolumeMode != 2) SetVolumePopupVisible(false);
+    PositionBar->setVisible(FtrackPositionMode != 0);
+}
+
+void TmainLayout::SetVolumePopupVisible(bool visible) {
+    visible = visible && FvolumeMode == 2;
+    VolumeButton->SetChecked(visible);
+    if (visible) {
+        PlaceVolumePopup();
+        VolumePopup->raise();
+    }
+    VolumePopup->setVisible(visible);
+}
+
+bool TmainLayout::VolumePopupVisible() const { return !VolumePopup->isHidden(); }
+
+void TmainLayout::PlaceVolumePopup() {
+    // Above the volume button, its right edge on the button's.
+    const QPoint corner = VolumeButton->mapTo(&Fform, QPoint(VolumeButton->width(), 0));
+    const int h = kBarWidth + 24;
+    const int left = std::max(0, corner.x() - kPopupWidth);
+    VolumePopup->setGeometry(left, std::max(0, ButtonPanel->y() - h - 4), kPopupWidth, h);
+}
+
 std::vector<TskinnedControl*> TmainLayout::SkinnedControls() const {
     return Fskinned;
 }
 
 bool TmainLayout::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &Fform && event->type() == QEvent::Resize) ArrangeLayout();
+    if (watched == &Fform && event->type() == QEvent::Resize) {
+        ArrangeLayout();
+        if (VolumePopupVisible()) PlaceVolumePopup();
+    }
     return QObject::eventFilter(watched, event);
 }
 

@@ -91,6 +91,14 @@ class TmainLayout : public QObject {
     int BrowseMode() const { return Fmode; }
     // Shows or hides the artist cover strip (mode 2 with albums to show).
     void SetAlbumCoversVisible(bool visible);
+    // Volume-bar mode 0 none, 1 bar at the top, 2 pop-up bar behind its button; the
+    // track-position bar (with the timer) shown for a mode other than 0.
+    void SetBarModes(int volumeMode, int trackPositionMode);
+    int VolumeMode() const { return FvolumeMode; }
+    int TrackPositionMode() const { return FtrackPositionMode; }
+    // Shows or hides the pop-up volume bar (mode 2 only).
+    void SetVolumePopupVisible(bool visible);
+    bool VolumePopupVisible() const;
     // Re-places the columns after a resize or a change of the keys.
     void ArrangeLayout();
     // The skinned controls in creation order.
@@ -141,6 +149,15 @@ class TmainLayout : public QObject {
     TmySkinButton* PlayButton = nullptr;
     TmySkinButton* StopButton = nullptr;
     TmySkinButton* NextButton = nullptr;
+    // The volume bar at the top (volume-bar mode 1), the pop-up volume bar and its button
+    // (mode 2), the track-position bar and the timer beside the play controls.
+    TmySkinPanel* VolumePanel = nullptr;
+    TmySkinScrollBar* VolumeBar = nullptr;
+    TmySkinButton* VolumeButton = nullptr;
+    TmySkinPanel* VolumePopup = nullptr;
+    TmySkinScrollBar* VolumePopupBar = nullptr;
+    TmySkinScrollBar* PositionBar = nullptr;
+    QLabel* Timer = nullptr;
     std::vector<TmySkinButton*> ModeButtons;
     std::vector<TmySkinButton*> Buttons;
 
@@ -151,6 +168,8 @@ class TmainLayout : public QObject {
     TmySkinButton* MakeButton(QWidget* parent, const char* name, const char* caption, const char* action,
                               int fontSize);
     TmySkinScrollBar* MakeBar(QWidget* parent, const char* name);
+    TmySkinScrollBar* MakeHorizontalBar(QWidget* parent, const char* name);
+    void PlaceVolumePopup();
 
     QWidget& Fform;
     QHBoxLayout* Fcolumns = nullptr;
@@ -166,6 +185,8 @@ class TmainLayout : public QObject {
     std::unique_ptr<TcoverMatrixView> FartistCovers;
     std::unique_ptr<TtrackListViews> Flists;
     int Fmode = bmNone;
+    int FvolumeMode = 0;
+    int FtrackPositionMode = 0;
     bool FartistCoversVisible = false;
     QImage FnoCover;
     std::unique_ptr<TimageGetter> FnowCover;

@@ -178,6 +178,7 @@ void TpartyPlayGuards::UpdateActionStates() {
         Factions.Get("actnViewFullScreen").Visible = false;
         Factions.Get("actnViewMinimize").Visible = false;
     }
+    if (OnActionStatesUpdated) OnActionStatesUpdated(party);
 }
 
 void TpartyPlayGuards::Bind(const char* name, std::function<void(Taction&)> handler) {

@@ -115,6 +115,9 @@ class TpartyPlayGuards {
     // The main menu: showing it while the menu password flag is set asks for the password.
     bool ShowMainMenu(bool show);
     bool MenuByPassword = false;
+    // Runs at the end of every UpdateActionStates with the party-play state, for the
+    // layout's own view options.
+    std::function<void(bool party)> OnActionStatesUpdated;
 
     int Credits() const { return Fcredits; }
     void SetCredits(int credits);

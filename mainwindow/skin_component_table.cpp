@@ -8,6 +8,7 @@ namespace {
 
 // One line per component, in the order the layout creates them.
 const std::vector<TskinComponent> kMainWindowSkinComponents = {
+    {"pnlVolume", skcPanel, "Panel"},
     {"pnlBrowseModes", skcPanel, "Panel"},
     {"btnViewTree", skcButton, "CheckButton"},
     {"btnViewCovers", skcButton, "CheckButton"},
@@ -32,6 +33,11 @@ const std::vector<TskinComponent> kMainWindowSkinComponents = {
     {"btnPlay", skcButton, "Button"},
     {"btnStop", skcButton, "Button"},
     {"btnNext", skcButton, "Button"},
+    {"btnVolume", skcButton, "CheckButton"},
+    {"pnlVolumePopup", skcPanel, "Panel"},
+    {"sbVolume", skcScrollBar, "ScrollBarHorizontal"},
+    {"sbTrackPosition", skcScrollBar, "ScrollBarHorizontal"},
+    {"sbVolumePopup", skcScrollBar, "ScrollBarHorizontal"},
 };
 
 }  // namespace

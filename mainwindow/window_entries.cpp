@@ -16,6 +16,7 @@
 #include "windows/dialogs/countdown.h"
 #include "windows/dialogs/reports_dialog.h"
 #include "windows/dialogs/tag_plugins.h"
+#include "windows/dialogs/view_settings.h"
 #include "windows/editors/rule_editor.h"
 #include "windows/editors/slot_editors.h"
 #include "windows/library/library_windows.h"
@@ -26,6 +27,20 @@
 #include "windows/settings/screen_saver.h"
 
 namespace tunecrest {
+
+bool TwindowEntries::EditViewSettings(uint32_t* modes, TtagListDisplaySettings* trackList,
+                                      TtagListDisplaySettings* queueList, int& yearMode,
+                                      TformatStringContainer* formats, int& across, int& down) {
+    TtreeViewDisplayMode shown = modes ? TtreeViewDisplayMode(*modes) : 0;
+    TcoverMatrixSize matrix{across, down};
+    if (!tunecrest::EditViewSettings(modes ? &shown : nullptr, trackList, queueList, yearMode, true, true, formats,
+                                     &matrix))
+        return false;
+    if (modes) *modes = uint32_t(shown);
+    across = matrix.XCount;
+    down = matrix.YCount;
+    return true;
+}
 
 void TwindowEntries::StartCountdown(QWidget*, int totalMs, const std::string& caption,
                                     const std::string& groupCaption, const std::string& message,

@@ -30,6 +30,8 @@ public:
     void ShowReports(TcustomJukeboxList& library, const std::string& reportsFolder,
                      const std::string& reportsIni) override;
     void ConfigurePlugins(std::string& folder) override;
+    bool EditViewSettings(uint32_t* modes, TtagListDisplaySettings* trackList, TtagListDisplaySettings* queueList,
+                          int& yearMode, TformatStringContainer* formats, int& across, int& down) override;
     void ShowActionButtonPad(TactionButtonPad& pad) override;
     bool EditLaunchers(TappLauncherList& list, const std::string& caption) override;
     void ShowPlaylistEditor() override;

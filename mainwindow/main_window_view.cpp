@@ -1,0 +1,253 @@
+// The main window's volume and position bars, its layout view options, the main menu bar
+// and the popup menus of the window, the track list and the queue.
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QVBoxLayout>
+#include <map>
+
+#include "core/color_text.h"
+#include "core/ini_file.h"
+#include "core/services.h"
+#include "mainwindow/main_form.h"
+#include "skin/qt_color.h"
+#include "skin/skin_button.h"
+#include "skin/skin_scroll_bar.h"
+#include "skin/touch_list_box.h"
+
+namespace tunecrest {
+
+namespace {
+
+// Menus are for fingers: every bar entry and item at least 48 pixels high.
+constexpr int kMenuItemHeight = 52;
+constexpr const char* kActionProperty = "actionName";
+
+QString MenuStyle(TColor panel, TColor text) {
+    const QColor back = ToQColor(panel), fore = ToQColor(text);
+    const QColor hot = back.lightness() < 128 ? back.lighter(160) : back.darker(130);
+    return QStringLiteral(
+               "QMenuBar { background: %1; color: %2; font-size: 18px; font-weight: bold; }"
+               "QMenuBar::item { padding: 14px 22px; min-height: %4px; background: transparent; }"
+               "QMenuBar::item:selected, QMenuBar::item:pressed { background: %3; }"
+               "QMenu { background: %1; color: %2; font-size: 18px; border: 2px solid %3; }"
+               "QMenu::item { padding: 14px 40px 14px 40px; min-height: %5px; }"
+               "QMenu::item:selected { background: %3; }"
+               "QMenu::item:disabled { color: %6; }"
+               "QMenu::separator { height: 8px; }")
+        .arg(back.name(), fore.name(), hot.name())
+        .arg(kMenuItemHeight)
+        .arg(kMenuItemHeight - 28)
+        .arg(QColor((fore.red() + back.red()) / 2, (fore.green() + back.green()) / 2, (fore.blue() + back.blue()) / 2)
+                 .name());
+}
+
+// The caption without its accelerator marks ("&&" stays one "&").
+QString MenuCaption(const std::string& caption) { return QString::fromStdString(caption); }
+
+}  // namespace
+
+QMenu* TfrmBaseJukebox::BuildActionMenu(QWidget* parent, const std::vector<std::string>& names) {
+    auto* menu = new QMenu(parent);
+    for (const std::string& name : names) {
+        Taction* a = Factions->Find(name);
+        if (!a) continue;
+        QAction* item = menu->addAction(MenuCaption(a->Caption));
+        item->setProperty(kActionProperty, QString::fromStdString(name));
+        QObject::connect(item, &QAction::triggered, this, [this, name] {
+            if (Flayout && Flayout->RunAction) Flayout->RunAction(name);
+        });
+    }
+    QObject::connect(menu, &QMenu::aboutToShow, this, [this, menu] { SyncMenu(*menu, *Factions); });
+    return menu;
+}
+
+void TfrmBaseJukebox::SyncMenu(QMenu& menu, TactionList& actions) {
+    for (QAction* item : menu.actions()) {
+        const QString name = item->property(kActionProperty).toString();
+        if (name.isEmpty()) continue;
+        const Taction* a = actions.Find(name.toStdString());
+        if (!a) continue;
+        item->setText(MenuCaption(a->Caption));
+        item->setVisible(a->Visible);
+        item->setEnabled(a->Enabled);
+        const bool checkable = a->AutoCheck || a->Checked;
+        item->setCheckable(checkable || item->isCheckable());
+        item->setChecked(a->Checked);
+    }
+}
+
+void TfrmBaseJukebox::BuildBarsAndMenus() {
+    // The bars: the player's time onto the timer and the position bar; the volume bars
+    // set the volume through the party-play guards.
+    Fbars = std::make_unique<TplayerBars>(*Fguards, *Flayout->Timer, *Flayout->PositionBar);
+    Fbars->AddVolumeBar(*Flayout->VolumeBar);
+    Fbars->AddVolumeBar(*Flayout->VolumePopupBar);
+    Fbars->ShowVolume(PlayerVolume());
+    Fcontroller.OnTime = [this](uint32_t position, uint32_t length) { PlayerTimeChanged(position, length); };
+    Fguards->OnActionStatesUpdated = [this](bool party) { ViewStatesUpdated(party); };
+    auto bind = [this](const char* name, std::function<void(Taction&)> handler) {
+        if (Taction* a = Factions->Find(name); a && !a->OnExecute) a->OnExecute = std::move(handler);
+    };
+    bind("actnSettingsShowTimeRemaining", [this](Taction& a) {
+        a.Checked = !a.Checked;
+        Fsettings.ShowTimeRemaining = a.Checked;
+    });
+    bind("actnSettingsMenuByPassword", [this](Taction& a) {
+        a.Checked = !a.Checked;
+        Fsettings.MainMenuPasswordProtected = a.Checked;
+        Fguards->MenuByPassword = a.Checked;
+        Fguards->UpdateActionStates();
+    });
+    bind("actnViewOptions", [this](Taction&) { ShowViewOptions(); });
+    // The volume actions move the bars with the player.
+    for (const char* name : {"actnControlRaiseVolume", "actnControlLowerVolume"})
+        if (Taction* a = Factions->Find(name); a && a->OnExecute)
+            a->OnExecute = [this, previous = a->OnExecute](Taction& sender) {
+                previous(sender);
+                Fbars->ShowVolume(PlayerVolume());
+            };
+
+    // The main menu bar: one menu per category, in the order of the action table.
+    FmenuBar = new QMenuBar(this);
+    FmenuBar->setObjectName("mmMain");
+    FmenuBar->setNativeMenuBar(false);
+    std::vector<std::string> categories;
+    std::map<std::string, std::vector<std::string>> byCategory;
+    for (int i = 0; i < Factions->Count(); ++i) {
+        const Taction& a = (*Factions)[i];
+        if (a.Category.empty()) continue;
+        if (!byCategory.count(a.Category)) categories.push_back(a.Category);
+        byCategory[a.Category].push_back(a.Name);
+    }
+    FpopupMain = new QMenu(this);
+    FpopupMain->setObjectName("pmMain");
+    for (const std::string& category : categories) {
+        QMenu* menu = BuildActionMenu(FmenuBar, byCategory[category]);
+        menu->setTitle(QString::fromStdString(category));
+        FmenuBar->addMenu(menu);
+        QMenu* sub = BuildActionMenu(FpopupMain, byCategory[category]);
+        sub->setTitle(QString::fromStdString(category));
+        FpopupMain->addMenu(sub);
+    }
+    FmenuBar->setVisible(false);
+    if (auto* outer = qobject_cast<QVBoxLayout*>(layout())) outer->setMenuBar(FmenuBar);
+
+    // The popups of the track list and the queue.
+    FpopupTracks = BuildActionMenu(this, {"actnQueueAddSelected", "actnQueueAddAll", "actnQueueAlbum"});
+    FpopupTracks->setObjectName("pmTrackList");
+    FpopupQueue = BuildActionMenu(this, {"actnQueueMoveTop", "actnQueueMoveUp", "actnQueueMoveDown",
+                                         "actnQueueDelete", "actnQueueClear", "actnQueueRandomize",
+                                         "actnQueueLoop"});
+    FpopupQueue->setObjectName("pmQueue");
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (FmainPopupOn) FpopupMain->popup(mapToGlobal(at));
+    });
+    for (auto [list, menu] : {std::pair<QWidget*, QMenu*>{Flayout->TrackList, FpopupTracks},
+                              std::pair<QWidget*, QMenu*>{Flayout->QueueList, FpopupQueue}}) {
+        list->setContextMenuPolicy(Qt::CustomContextMenu);
+        QObject::connect(list, &QWidget::customContextMenuRequested, this, [this, list, menu](const QPoint& at) {
+            if (FlistPopupsOn) menu->popup(list->mapToGlobal(at));
+        });
+    }
+    ApplyMenuColors(RGBColor(30, 34, 40), clWhite);
+    ApplyViewOptions();
+}
+
+void TfrmBaseJukebox::ApplyMenuColors(TColor panel, TColor text) {
+    if (!FmenuBar) return;
+    const QString style = MenuStyle(ColorToRGB(panel), ColorToRGB(text));
+    FmenuBar->setStyleSheet(style);
+    for (QMenu* m : {FpopupMain, FpopupTracks, FpopupQueue}) m->setStyleSheet(style);
+}
+
+void TfrmBaseJukebox::PlayerTimeChanged(uint32_t position, uint32_t length) {
+    if (!Fbars || Closing()) return;
+    const TaudioTagPtr& track = Fcontroller.CurrentTrack();
+    const Taction* remaining = Factions->Find("actnSettingsShowTimeRemaining");
+    Fbars->TimeChanged(position, length, track, remaining && remaining->Checked, track && track->MediaType() == 2);
+}
+
+void TfrmBaseJukebox::ApplyViewOptions() {
+    if (!Flayout) return;
+    Flayout->SetBarModes(FviewOptions.VolumeMode, FviewOptions.TrackPositionMode);
+    Flayout->Timer->setMinimumWidth(std::max(FviewOptions.TimerWidth, 48));
+    if (Fbars) Fbars->ShowVolume(PlayerVolume());
+    Flayout->ArrangeLayout();
+}
+
+void TfrmBaseJukebox::ViewStatesUpdated(bool party) {
+    FviewParty.Update(party, FpartyPlay, FviewOptions);
+    // The queue's buttons follow their actions (hidden by the queue settings of party play).
+    for (TmySkinButton* b : Flayout ? Flayout->Buttons : std::vector<TmySkinButton*>{}) {
+        const std::string name = b->objectName().toStdString();
+        const char* action = name == "btnQueueUp"       ? "actnQueueMoveUp"
+                             : name == "btnQueueDown"   ? "actnQueueMoveDown"
+                             : name == "btnQueueDelete" ? "actnQueueDelete"
+                                                        : nullptr;
+        if (action) b->setVisible(Factions->Get(action).Visible);
+    }
+    ApplyViewOptions();
+}
+
+void TfrmBaseJukebox::ReadViewOptions(const TiniFile& ini) {
+    FviewOptions.Read(ini);
+    if (Taction* a = Factions->Find("actnSettingsShowTimeRemaining")) a->Checked = Fsettings.ShowTimeRemaining;
+    if (Taction* a = Factions->Find("actnSettingsMenuByPassword")) a->Checked = Fsettings.MainMenuPasswordProtected;
+    Fguards->MenuByPassword = Fsettings.MainMenuPasswordProtected;
+    // The stored menu state comes back without a password: the person left it so.
+    if (!PartyPlayEnabled()) {
+        SetMainMenuVisible(Fsettings.MainMenuVisible);
+        Factions->Get("actnViewMainMenu").Checked = Fsettings.MainMenuVisible;
+    }
+    ApplyViewOptions();
+}
+
+void TfrmBaseJukebox::WriteViewOptions(TiniFile& ini) {
+    // Under party play the options the person chose are stored, not the party's.
+    TlayoutViewOptions stored = FviewOptions;
+    TviewOptionsPartyPlay copy = FviewParty;
+    copy.Update(false, FpartyPlay, stored);
+    stored.Write(ini);
+}
+
+bool TfrmBaseJukebox::IsMainMenuVisible() const { return FmenuBar && !FmenuBar->isHidden(); }
+
+void TfrmBaseJukebox::SetMainMenuVisible(bool visible) {
+    if (!FmenuBar) return;
+    FmenuBar->setVisible(visible);
+    if (!PartyPlayEnabled()) Fsettings.MainMenuVisible = visible;
+    // The pointer hides with the menu when the settings say so.
+    if (Fsettings.HideCursorWithMenu && !visible) setCursor(Qt::BlankCursor);
+    else unsetCursor();
+}
+
+void TfrmBaseJukebox::SetMainPopupMenu(bool on) { FmainPopupOn = on; }
+
+void TfrmBaseJukebox::SetListPopupsAuto(bool on) { FlistPopupsOn = on; }
+
+void TfrmBaseJukebox::ShowViewOptions() {
+    if (!Flayout) return;
+    TtreeViewDisplayMode modes = TtreeViewDisplayMode(Fsettings.ViewJukeboxList);
+    int yearMode = Flist ? int(Flist->YearList().Mode) : 0;
+    const int oldYearMode = yearMode;
+    int across = Flayout->CoverAcross, down = Flayout->CoverDown;
+    if (!Fdialogs->EditViewSettings(&modes, &Flayout->TrackListDisplay, &Flayout->QueueListDisplay, yearMode,
+                                    &Flayout->FormatStrings, across, down))
+        return;
+    Flayout->Browse().ClearTree();
+    if (Flist && yearMode != oldYearMode) {
+        Flist->YearList().Mode = TaudioTagYearMode(yearMode);
+        Flist->ReprocessYears();
+    }
+    Fsettings.ViewJukeboxList = int(modes);
+    Fsettings.CoverArtMatrixHorizontal = Flayout->CoverAcross = std::max(1, across);
+    Fsettings.CoverArtMatrixVertical = Flayout->CoverDown = std::max(1, down);
+    ApplyBrowseMode();
+    Flayout->Lists().RefreshTracks();
+    QueueChanged();
+}
+
+}  // namespace tunecrest
