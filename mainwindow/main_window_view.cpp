@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QVBoxLayout>
+#include <cstdlib>
 #include <map>
 
 #include "core/color_text.h"
@@ -21,23 +22,27 @@ namespace tunecrest {
 namespace {
 
 // Menus are for fingers: every bar entry and item at least 48 pixels high.
-constexpr int kMenuItemHeight = 52;
+constexpr int kMenuItemHeight = 48;
 constexpr const char* kActionProperty = "actionName";
 
 QString MenuStyle(TColor panel, TColor text) {
-    const QColor back = ToQColor(panel), fore = ToQColor(text);
+    const QColor back = ToQColor(panel);
+    // The text must stand out from the panel: black or white where the scheme's text
+    // colour (chosen for the buttons) would not.
+    auto luma = [](const QColor& c) { return (299 * c.red() + 587 * c.green() + 114 * c.blue()) / 1000; };
+    QColor fore = ToQColor(text);
+    if (std::abs(luma(fore) - luma(back)) < 110) fore = luma(back) > 128 ? QColor(Qt::black) : QColor(Qt::white);
     const QColor hot = back.lightness() < 128 ? back.lighter(160) : back.darker(130);
     return QStringLiteral(
-               "QMenuBar { background: %1; color: %2; font-size: 18px; font-weight: bold; }"
-               "QMenuBar::item { padding: 14px 22px; min-height: %4px; background: transparent; }"
+               "QMenuBar { background: %1; color: %2; font-size: 16px; font-weight: bold; }"
+               "QMenuBar::item { padding: 14px 11px; min-height: 20px; background: transparent; }"
                "QMenuBar::item:selected, QMenuBar::item:pressed { background: %3; }"
                "QMenu { background: %1; color: %2; font-size: 18px; border: 2px solid %3; }"
-               "QMenu::item { padding: 14px 40px 14px 40px; min-height: %5px; }"
+               "QMenu::item { padding: 14px 40px 14px 40px; min-height: %4px; }"
                "QMenu::item:selected { background: %3; }"
-               "QMenu::item:disabled { color: %6; }"
+               "QMenu::item:disabled { color: %5; }"
                "QMenu::separator { height: 8px; }")
         .arg(back.name(), fore.name(), hot.name())
-        .arg(kMenuItemHeight)
         .arg(kMenuItemHeight - 28)
         .arg(QColor((fore.red() + back.red()) / 2, (fore.green() + back.green()) / 2, (fore.blue() + back.blue()) / 2)
                  .name());

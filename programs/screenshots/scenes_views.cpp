@@ -5,7 +5,10 @@
 
 #include <QApplication>
 #include <QLinearGradient>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -242,7 +245,11 @@ void WaitForCovers(TviewsForm& form) {
     QApplication::processEvents();
 }
 
-QImage RenderViews(const TsceneContext& ctx, int width, int height, int mode) {
+// What a scene adds to the views: nothing, the volume bar at the top with the position
+// bar, the main menu and a track playing, or that with the View menu open.
+enum Textras { exNone, exBarsAndMenu, exMenuOpen };
+
+QImage RenderViews(const TsceneContext& ctx, int width, int height, int mode, Textras extras = exNone) {
     char pattern[] = "/tmp/tunecrest-views-XXXXXX";
     const char* made = mkdtemp(pattern);
     if (!made) return {};
@@ -284,8 +291,36 @@ QImage RenderViews(const TsceneContext& ctx, int width, int height, int mode) {
         }
         form.Layout().TrackList->SetItemIndex(1);
         form.Layout().QueueList->SetItemIndex(-1);
+        QMenu* openMenu = nullptr;
+        if (extras != exNone) {
+            form.ViewOptions().VolumeMode = 1;
+            form.ViewOptions().TrackPositionMode = 1;
+            form.ApplyViewOptions();
+            form.SetMainMenuVisible(true);
+            form.PlayerTimeChanged(61000, 215000);
+            QApplication::processEvents();
+            if (extras == exMenuOpen)
+                for (QAction* a : form.MainMenuBar()->actions())
+                    if (a->text() == "View") openMenu = a->menu();
+        }
         WaitForCovers(form);
         image = GrabWidget(form);
+        if (openMenu) {
+            // The open menu is a window of its own: drawn over the form where it drops down.
+            QAction* title = openMenu->menuAction();
+            const QRect at = form.MainMenuBar()->actionGeometry(title);
+            const QPoint corner = form.MainMenuBar()->mapTo(&form, at.bottomLeft());
+            TfrmBaseJukebox::SyncMenu(*openMenu, form.Actions());
+            openMenu->ensurePolished();
+            openMenu->adjustSize();
+            openMenu->setAttribute(Qt::WA_DontShowOnScreen, true);
+            openMenu->show();
+            QApplication::processEvents();
+            const QImage shown = openMenu->grab().toImage();
+            QPainter p(&image);
+            p.drawImage(QPoint(std::max(0, std::min(corner.x(), image.width() - shown.width())), corner.y()), shown);
+            openMenu->hide();
+        }
         form.Controller().SetClosing();
     }
     SetDispatcher(previous);
@@ -302,6 +337,10 @@ TsceneRegistrar covers1280({"views", "covers_1280x800", "Cover matrix, album cho
                             [](const TsceneContext& ctx) { return RenderViews(ctx, 1280, 800, bmCovers); }});
 TsceneRegistrar covers1920({"views", "covers_1920x1080", "Cover matrix, album chosen, 1920x1080",
                             [](const TsceneContext& ctx) { return RenderViews(ctx, 1920, 1080, bmCovers); }});
+TsceneRegistrar bars1280({"views", "bars_menu_1280x800", "Volume and position bars, timer and main menu, 1280x800",
+                          [](const TsceneContext& ctx) { return RenderViews(ctx, 1280, 800, bmTree, exBarsAndMenu); }});
+TsceneRegistrar menu1920({"views", "menu_open_1920x1080", "The View menu open over the window, 1920x1080",
+                          [](const TsceneContext& ctx) { return RenderViews(ctx, 1920, 1080, bmTree, exMenuOpen); }});
 TsceneRegistrar artists1280({"views", "artists_covers_1280x800", "Artists with their covers, 1280x800",
                              [](const TsceneContext& ctx) {
                                  return RenderViews(ctx, 1280, 800, bmArtistsAndCovers);
