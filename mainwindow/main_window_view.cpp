@@ -35,7 +35,7 @@ QString MenuStyle(TColor panel, TColor text) {
     const QColor hot = back.lightness() < 128 ? back.lighter(160) : back.darker(130);
     return QStringLiteral(
                "QMenuBar { background: %1; color: %2; font-size: 16px; font-weight: bold; }"
-               "QMenuBar::item { padding: 14px 11px; min-height: 20px; background: transparent; }"
+               "QMenuBar::item { padding: 16px 11px; min-height: 20px; background: transparent; }"
                "QMenuBar::item:selected, QMenuBar::item:pressed { background: %3; }"
                "QMenu { background: %1; color: %2; font-size: 18px; border: 2px solid %3; }"
                "QMenu::item { padding: 14px 40px 14px 40px; min-height: %4px; }"
