@@ -12,11 +12,15 @@ class TwindowEntries : public TdialogEntries {
 public:
     explicit TwindowEntries(TfrmBaseJukebox& form) : Fform(form) {}
 
+    // The touch song search; the next search starts in the mode the last one ended in.
+    void ShowSongSearch(int mode) override;
+
 protected:
     TfrmBaseJukebox& Form() { return Fform; }
 
 private:
     TfrmBaseJukebox& Fform;
+    int FsongSearchMode = 0;
 };
 
 // Installs the program's entries on `form`.
