@@ -46,7 +46,10 @@ TmediaScan::TmediaScan(TcustomJukeboxList& library)
 
 TmediaScan::~TmediaScan() {
     *Fself = nullptr;
-    if (Frun) Frun->StopFlag = true;
+    if (Frun) {
+        Frun->StopFlag = true;
+        Flibrary.IsUpdating = false;
+    }
     Fworker.Wait();
 }
 
