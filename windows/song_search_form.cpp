@@ -76,6 +76,7 @@ TfrmSongSearch2::TfrmSongSearch2(QWidget* parent) : TkeyboardableForm(parent) {
     pnlKeyboard = CreateComponent<QWidget>(this, this);
     pnlKeyboard->setObjectName("pnlKeyboard");
 
+    edSearch->installEventFilter(this);
     QObject::connect(edSearch, &QLineEdit::textChanged, this, [this] { TextChanged(); });
     btnSearchMode->OnClick = [this](TObject*) { SearchModePressed(); };
     btnFileType->OnClick = [this](TObject*) { FileTypePressed(); };
@@ -302,6 +303,18 @@ void TfrmSongSearch2::keyReleaseEvent(QKeyEvent* e) {
         return;
     }
     TkeyboardableForm::keyReleaseEvent(e);
+}
+
+bool TfrmSongSearch2::eventFilter(QObject* watched, QEvent* event) {
+    // The edit keeps the Enter key's release to itself; the window closes on it all the same.
+    if (watched == edSearch && event->type() == QEvent::KeyRelease) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !key->isAutoRepeat()) {
+            done(mrOk);
+            return true;
+        }
+    }
+    return TkeyboardableForm::eventFilter(watched, event);
 }
 
 void TfrmSongSearch2::showEvent(QShowEvent* e) {

@@ -58,6 +58,7 @@ class TfrmSongSearch2 : public TkeyboardableForm {
     QWidget* pnlKeyboard;
 
   protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
     void showEvent(QShowEvent* e) override;
