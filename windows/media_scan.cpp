@@ -1,7 +1,6 @@
 #include "windows/media_scan.h"
 
 #include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <mutex>
 #include <unordered_set>
@@ -14,11 +13,6 @@
 #include "core/tagger_loader.h"
 
 namespace tunecrest {
-
-namespace {
-// Progress reaches the screen at most this often.
-constexpr auto kProgressInterval = std::chrono::milliseconds(40);
-}  // namespace
 
 struct TmediaScan::Trun {
     TmediaScanRequest Request;
@@ -38,7 +32,6 @@ struct TmediaScan::Trun {
     std::mutex Lock;
     TmediaScanProgress Latest;
     std::atomic<bool> PostPending{false};
-    std::chrono::steady_clock::time_point LastPost{};
 };
 
 TmediaScan::TmediaScan(TcustomJukeboxList& library)
@@ -104,7 +97,7 @@ void TmediaScan::Work(const std::shared_ptr<Trun>& run) {
             std::lock_guard lock(r.Lock);
             r.Latest.Action = text;
         }
-        PostProgress(run, false);
+        PostProgress(run);
     };
     // The scan list's events run here, on the worker: they only note the figures.
     scan.OnDirProcess = [&](TObject*, const std::string& folder) {
@@ -113,7 +106,7 @@ void TmediaScan::Work(const std::shared_ptr<Trun>& run) {
             std::lock_guard lock(r.Lock);
             r.Latest.Folder = folder;
         }
-        PostProgress(run, false);
+        PostProgress(run);
     };
     scan.OnListProcessStart = [&](TObject*, const std::string& text) { setAction(text); };
     scan.OnListProcess = [&](TObject*, int index, int count, const TaudioTagPtr&) {
@@ -123,7 +116,7 @@ void TmediaScan::Work(const std::shared_ptr<Trun>& run) {
             r.Latest.Position = index;
             r.Latest.Max = count;
         }
-        PostProgress(run, false);
+        PostProgress(run);
     };
     scan.OnTagFound = [&](TObject*, bool modified, const TaudioTagPtr&) {
         (modified ? r.ModifiedFiles : r.NewFiles).fetch_add(1);
@@ -184,11 +177,10 @@ void TmediaScan::Work(const std::shared_ptr<Trun>& run) {
     });
 }
 
-void TmediaScan::PostProgress(const std::shared_ptr<Trun>& run, bool force) {
-    const auto now = std::chrono::steady_clock::now();
-    if (!force && now - run->LastPost < kProgressInterval) return;
+void TmediaScan::PostProgress(const std::shared_ptr<Trun>& run) {
+    // At most one report waits for the main thread; it shows the figures as they are
+    // when it runs, so a fast scan costs the event loop one call at a time.
     if (run->PostPending.exchange(true)) return;
-    run->LastPost = now;
     Dispatcher().Post([run] {
         run->PostPending = false;
         if (TmediaScan* self = *run->Owner; self && self->Frun == run) self->TakeProgress(*run);

@@ -7,8 +7,8 @@
 //  - a full rescan replaces the whole list by what the scan found;
 //  - a stopped scan changes nothing at all, in memory or on disk (the scan writes no
 //    tag caches and the library saves only after a change).
-// Progress reaches the main thread through Dispatcher(), coalesced so that a fast scan
-// does not flood the event loop.
+// Progress reaches the main thread through Dispatcher(), at most one report waiting at a
+// time, so that a fast scan does not flood the event loop.
 #include <functional>
 #include <memory>
 #include <string>
@@ -65,7 +65,7 @@ class TmediaScan {
   private:
     struct Trun;
     static void Work(const std::shared_ptr<Trun>& run);
-    static void PostProgress(const std::shared_ptr<Trun>& run, bool force);
+    static void PostProgress(const std::shared_ptr<Trun>& run);
     void TakeProgress(Trun& run);
     void Finish(const std::shared_ptr<Trun>& run);
     void Apply(Trun& run);
