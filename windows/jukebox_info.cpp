@@ -23,7 +23,13 @@ std::vector<std::string> JukeboxInfoLines(TcustomlocalJukeboxList& library) {
     lines.push_back("Global List Details");
     lines.push_back(Format("  Track Count  : %d", global.Count()));
     lines.push_back("  Duration     : " + InfoDuration(global.TotalDuration()));
-    lines.push_back(Format("  Artist Count : %d", library.ArtistList().Count()));
+    // The grouping always holds the "[Compilations]" and "[Not Tagged]" entries; they count
+    // only when they hold tracks.
+    const TaudioTagArtistList& artists = library.ArtistList();
+    int artistCount = 0;
+    for (int i = 0; i < artists.Count(); ++i)
+        if (const auto artist = artists.GetArtist(i); artist && artist->Count() > 0) ++artistCount;
+    lines.push_back(Format("  Artist Count : %d", artistCount));
     lines.push_back(Format("  Album Count  : %d", library.AlbumList().Count()));
     lines.push_back("");
     TlocalJukebox* jukebox = library.Jukebox();
