@@ -33,7 +33,7 @@ constexpr int kButtonHeight = 52;
 constexpr int kGap = 4;
 constexpr int kVisibleRows = 8;
 constexpr int kMinRowHeight = 40;
-constexpr int kBarWidth = 36;
+constexpr int kBarWidth = 64;  // the width of the skins' scroll-bar art
 
 TFont ListFont() {
     if (const TfontContainer* fonts = GlobalPrefs().FontContainer())
@@ -64,8 +64,9 @@ TfrmSongSearch2::TfrmSongSearch2(QWidget* parent) : TkeyboardableForm(parent) {
     btnSearchMode = MakeDialogButton(this, pnlTop, "btnSearchMode", "Title", 13);
     btnFileType = MakeDialogButton(this, pnlTop, "btnFileType", "Search  All", 13);
     btnSelectAll = MakeDialogButton(this, pnlTop, "btnSelectAll", "Select All", 13);
-    btnAddContinue = MakeDialogButton(this, pnlTop, "btnAddContinue", "Add && Continue", 13);
-    btnAddClose = MakeDialogButton(this, pnlTop, "btnAddClose", "Add && Close", 13);
+    // "&&" shows as one ampersand.
+    btnAddContinue = MakeDialogButton(this, pnlTop, "btnAddContinue", KeyCaption("Add && Continue").c_str(), 13);
+    btnAddClose = MakeDialogButton(this, pnlTop, "btnAddClose", KeyCaption("Add && Close").c_str(), 13);
     btnPlayNow = MakeDialogButton(this, pnlTop, "btnPlayNow", "Play Now", 13);
     btnCancel = MakeDialogButton(this, pnlTop, "btnCancel", "Cancel", 13);
     lbResults = CreateComponent<TtouchListBox>(this, this);
@@ -96,6 +97,7 @@ TfrmSongSearch2::TfrmSongSearch2(QWidget* parent) : TkeyboardableForm(parent) {
     Recolour(FormSkinColors());
     for (TmySkinButton* b : {btnSearchMode, btnFileType, btnSelectAll, btnAddContinue, btnAddClose, btnPlayNow, btnCancel})
         b->SetupFinished();
+    sbResults->SetupFinished();
     UpdateButtons();
 }
 
@@ -104,15 +106,9 @@ void TfrmSongSearch2::Recolour(const TformSkinColors& colors) {
     QPalette pal = palette();
     pal.setColor(QPalette::Window, ToQColor(colors.ColorB));
     setPalette(pal);
-    TfrmKeyboard& keyboard = Keyboard();
-    SkinKeyboard(keyboard, colors.ColorA, colors.ColorB, colors.CaptionFontColor);
-    for (TmySkinButton* b : {btnSearchMode, btnFileType, btnSelectAll, btnAddContinue, btnAddClose, btnPlayNow, btnCancel}) {
-        b->BeginUpdate();
-        b->SetSkinBitmap(keyboard.Template()->SkinBitmap());
-        b->AssignSkin(*keyboard.Template(), false);
-        b->SetFontColor(colors.CaptionFontColor);
-        b->EndUpdate();
-    }
+    SkinKeyboard(Keyboard(), colors.ColorA, colors.ColorB, colors.CaptionFontColor);
+    DressAsKeys({btnSearchMode, btnFileType, btnSelectAll, btnAddContinue, btnAddClose, btnPlayNow, btnCancel},
+                colors.CaptionFontColor);
     FlastColors = colors;
     FcoloursUsed = true;
 }
@@ -234,14 +230,8 @@ void TfrmSongSearch2::PaintRow(int index, const QRect& rect, QPainter& canvas, u
 void TfrmSongSearch2::KeyPressed(int key) { ApplyKeyToEdit(*edSearch, key); }
 
 void TfrmSongSearch2::ShowKeyboard(bool visible) {
-    if (visible) {
-        pnlKeyboard->show();
-        PlaceKeyboard();
-        Keyboard().DockInto(pnlKeyboard);
-        return;
-    }
-    if (TfrmKeyboard* keyboard = ExistingKeyboard(); keyboard && isAncestorOf(keyboard)) keyboard->DockInto(nullptr);
-    pnlKeyboard->hide();
+    ShowKeyboardIn(*this, *pnlKeyboard, visible);
+    if (visible) return;
     edSearch->setFont(font());
     PlaceKeyboard();
 }

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -119,7 +120,7 @@ QImage SongSearchScene(const TsceneContext& ctx, bool playNow) {
     GlobalPrefs().SetOnScreenKeyboardsEnabled(!playNow);
     TfrmSongSearch2& window = SongSearch2();
     window.Search().UseTrackIndex = true;
-    window.sbResults->SetDefaultSkinBitmap(ctx.SkinImage("ScrollBarVertical"));
+    window.sbResults->SetSkinBitmap(ctx.SkinImage("ScrollBarVertical"));
     window.Prepare(&FixtureLibrary(), nullptr, playNow ? sswPlayNow : sswAdd, playNow ? ssmArtist : ssmTitle);
     ApplySkinToControls(window, ctx.ButtonColor, ctx.PanelColor, ctx.CheckedFontColor, ctx.FontColor);
     QImage image = Shot(window, [&] {

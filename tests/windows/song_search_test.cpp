@@ -14,6 +14,7 @@
 #include "core/jukebox_list.h"
 #include "skin/skin_button.h"
 #include "skin/touch_list_box.h"
+#include "support/keyboard_typing.h"
 #include "support/scripted_modal_runner.h"
 #include "support/tags.h"
 #include "support/temp_dir.h"
@@ -23,6 +24,8 @@ namespace tunecrest {
 namespace {
 
 using test::MakeLibraryTag;
+using test::Press;
+using test::TypeOnKeyboard;
 using Titles = std::vector<std::string>;
 
 Titles ResultTitles(const std::vector<TaudioTagPtr>& results) {
@@ -142,18 +145,7 @@ struct RecordingQueue : TsongSearchQueue {
     bool canPlayNow = true;
 };
 
-void Press(TmySkinButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center()); }
 
-void TypeOnKeyboard(const std::string& text) {
-    for (char c : text) {
-        const int code = (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c;
-        for (int i = 0; i < kKeyboardKeyCount; ++i)
-            if (kKeyboardKeys[size_t(i)].Code == code) {
-                TmySkinButton* key = Keyboard().Key(i);
-                QTest::mouseClick(key, Qt::LeftButton, {}, key->rect().center());
-            }
-    }
-}
 
 TfrmSongSearch2& Window(QDialog& d) { return dynamic_cast<TfrmSongSearch2&>(d); }
 
