@@ -184,6 +184,26 @@ std::vector<std::string> TmediaLibraryReport::AvailableFields(bool withIndex) {
     return fields;
 }
 
+namespace {
+TmediaLibraryReport::TcolumnDialog& ColumnDialog() {
+    static TmediaLibraryReport::TcolumnDialog dialog;
+    return dialog;
+}
+}  // namespace
+
+void TmediaLibraryReport::SetColumnDialog(TcolumnDialog dialog) { ColumnDialog() = std::move(dialog); }
+
+bool TmediaLibraryReport::TrackListHasIndexes() const {
+    if (!TrackList) return false;
+    for (const TaudioTagPtr& tag : TrackList->Items())
+        if (tag->TrackIndex() != 0) return true;
+    return false;
+}
+
+void TmediaLibraryReport::Configure() {
+    if (ColumnDialog()) ColumnDialog()(*this, AvailableFields(TrackListHasIndexes()));
+}
+
 std::string TmediaLibraryReport::BuildText() {
     std::vector<std::string> lines;
     const int count = TrackList ? TrackList->Count() : 0;

@@ -61,14 +61,22 @@ public:
     std::string GetFileFilter() const override { return "CSV Files (*.csv)|*.csv|All Files (*.*)|*.*"; }
     std::string GetDefaultExtension() const override { return "csv"; }
     std::string BuildText() override;
-    void Configure() override {}
+    // The column window on this report, offering "Index" too when the track list keeps
+    // track indexes; nothing happens until the interface installs the window.
+    void Configure() override;
     void SaveSettings(TiniFile& ini) const override;
     void LoadSettings(const TiniFile& ini) override;
 
     // The columns a user can choose; "Index" too when the track list keeps track indexes.
     static std::vector<std::string> AvailableFields(bool withIndex);
+    // Whether any track of the track list carries a track index.
+    bool TrackListHasIndexes() const;
     std::vector<std::string> SelectedFields;
     std::vector<std::string> ExtraFields;
+
+    // The column window: edits the report's selected and extra fields from `available`.
+    using TcolumnDialog = std::function<void(TmediaLibraryReport& report, const std::vector<std::string>& available)>;
+    static void SetColumnDialog(TcolumnDialog dialog);
 };
 
 // The plain-text reports.
