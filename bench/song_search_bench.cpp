@@ -11,7 +11,7 @@
 #include "core/jukebox_list.h"
 #include "core/text_utils.h"
 #include "skin/touch_list_box.h"
-#include "windows/song_search_form.h"
+#include "windows/search/song_search_form.h"
 
 using namespace tunecrest;
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "windows/song_search.h"
+#include "windows/search/song_search.h"
 
 namespace tunecrest {
 

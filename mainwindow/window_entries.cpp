@@ -4,7 +4,7 @@
 
 #include "mainwindow/main_form.h"
 #include "mainwindow/song_search_queue.h"
-#include "windows/song_search_form.h"
+#include "windows/search/song_search_form.h"
 
 namespace tunecrest {
 

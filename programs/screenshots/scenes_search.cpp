@@ -22,10 +22,10 @@
 #include "skin/skin_colors.h"
 #include "skin/skin_scroll_bar.h"
 #include "skin/touch_list_box.h"
-#include "windows/history_window.h"
-#include "windows/jukebox_info.h"
-#include "windows/music_search_form.h"
-#include "windows/song_search_form.h"
+#include "windows/search/history_window.h"
+#include "windows/library/jukebox_info.h"
+#include "windows/search/music_search_form.h"
+#include "windows/search/song_search_form.h"
 
 namespace tunecrest {
 

@@ -19,8 +19,8 @@
 #include "support/temp_dir.h"
 #include "support/test_application.h"
 #include "support/without_root.h"
-#include "windows/history_window.h"
-#include "windows/jukebox_info.h"
+#include "windows/search/history_window.h"
+#include "windows/library/jukebox_info.h"
 
 namespace tunecrest {
 namespace {

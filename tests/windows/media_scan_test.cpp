@@ -3,7 +3,7 @@
 // the scan completes, a full rescan replaces the list, Stop leaves the library and its
 // files exactly as they were, progress arrives through the dispatcher, and the scan window
 // scans audio then video and stops both at once.
-#include "windows/media_scan.h"
+#include "windows/search/media_scan.h"
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
@@ -27,7 +27,7 @@
 #include "support/scripted_modal_runner.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
-#include "windows/music_search_form.h"
+#include "windows/search/music_search_form.h"
 
 namespace tunecrest {
 namespace {

@@ -3,7 +3,7 @@
 // the mode buttons' cycles, and the window driven through the on-screen keyboard: the
 // results narrow with each key, the chosen rows go to the queue, Enter queues nothing,
 // and "Play Now" is refused where the queue says so.
-#include "windows/song_search_form.h"
+#include "windows/search/song_search_form.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "windows/song_search_form.h"
+#include "windows/search/song_search_form.h"
 
 #include <algorithm>
 

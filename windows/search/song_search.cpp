@@ -1,4 +1,4 @@
-#include "windows/song_search.h"
+#include "windows/search/song_search.h"
 
 #include <algorithm>
 #include <charconv>

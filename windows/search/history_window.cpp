@@ -1,4 +1,4 @@
-#include "windows/history_window.h"
+#include "windows/search/history_window.h"
 
 #include <cmath>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "windows/music_search_form.h"
+#include "windows/search/music_search_form.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -23,7 +23,7 @@
 #include "core/tag_list_importers.h"
 #include "core/text_utils.h"
 #include "skin/modal_runner.h"
-#include "windows/media_scan.h"
+#include "windows/search/media_scan.h"
 
 namespace tunecrest {
 

@@ -1,4 +1,4 @@
-#include "windows/media_scan.h"
+#include "windows/search/media_scan.h"
 
 #include <atomic>
 #include <filesystem>

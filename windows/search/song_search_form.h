@@ -6,7 +6,7 @@
 
 #include "skin/keyboard.h"
 #include "skin/skin_forms.h"
-#include "windows/song_search.h"
+#include "windows/search/song_search.h"
 
 class QLineEdit;
 class QPainter;

@@ -1,4 +1,4 @@
-#include "windows/jukebox_info.h"
+#include "windows/library/jukebox_info.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>
