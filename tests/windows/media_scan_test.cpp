@@ -223,6 +223,12 @@ TEST_F(MediaSearchWindow, ScanWindowScansAudioThenVideoAndCloses) {
     lib.SetVideoSupport(true);
     lib.VideoFolders().Add(videos.string());
     Media(music, "a.fake", "Title=Alpha\n");
+    // A track whose file is gone: the simple scan ("Run Scan") starts the list afresh.
+    auto stale = std::make_shared<TaudioTag>();
+    stale->SetFilename((music / "gone.fake").string());
+    stale->SetTitle("Gone");
+    stale->SetMediaType(1);
+    lib.GlobalList().Add(stale);
     // Video titles come from the file name (the video mask "%t").
     Media(videos, "Clip.fake", "Title=Ignored\nMediaType=2\n");
     runner->Push([&](QDialog& d) {

@@ -523,11 +523,12 @@ void TfrmMusicSearch::reject() {
     QDialog::reject();
 }
 
-bool ShowMediaSearch(TcustomJukeboxList* library, bool allowStop) {
+bool ShowMediaSearch(TcustomJukeboxList* library, bool allowStop, bool fullRescan) {
     if (!library) return false;
     TfrmMusicSearch form;
     form.BindLibrary(library);
     form.SetAdvanced(false);
+    form.cbFullRescan->setChecked(fullRescan);
     form.SetAllowStop(allowStop);
     form.SetAutoRun(true);
     RunModal(form);

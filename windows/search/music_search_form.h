@@ -135,8 +135,9 @@ class TfrmMusicSearch : public QDialog {
 };
 
 // Scans the audio folders, then the video folders, with the simple options, and closes.
-// `allowStop` enables "Stop Scan". True when every scan completed.
-bool ShowMediaSearch(TcustomJukeboxList* library, bool allowStop);
+// `allowStop` enables "Stop Scan"; `fullRescan` replaces the lists by what the scan finds
+// (the simple options' default) instead of adding to them. True when every scan completed.
+bool ShowMediaSearch(TcustomJukeboxList* library, bool allowStop, bool fullRescan = true);
 // The options dialog; `advanced` in and out is the state of "Show Advanced Options".
 void EditMediaSearchOptions(TcustomJukeboxList* library, bool& advanced);
 
