@@ -17,8 +17,8 @@ using namespace tunecrest;
 
 namespace {
 
-const char* const kWords[] = {"Love", "Night", "Blue", "Dance", "Heart", "River", "Fire", "Summer", "Road",
-                              "Moon", "Dream", "Rain", "Gold", "Light", "Train", "Home"};
+const char* const kWords[] = {"Love", "Night", "Blue",  "Dance", "Heart", "River", "Fire",  "Summer",
+                              "Road", "Moon",  "Dream", "Rain",  "Gold",  "Light", "Train", "Home"};
 
 TlocalJukeboxList& Library() {
     static TlocalJukeboxList* lib = [] {
@@ -58,10 +58,18 @@ void Keystrokes(benchmark::State& state, int mode) {
     state.counters["results_per_key"] = double(found) / double(state.iterations());
 }
 
-void BM_TitleKeystroke(benchmark::State& state) { Keystrokes(state, ssmTitle); }
-void BM_ArtistKeystroke(benchmark::State& state) { Keystrokes(state, ssmArtist); }
-void BM_AlbumKeystroke(benchmark::State& state) { Keystrokes(state, ssmAlbum); }
-void BM_IndexKeystroke(benchmark::State& state) { Keystrokes(state, ssmIndex); }
+void BM_TitleKeystroke(benchmark::State& state) {
+    Keystrokes(state, ssmTitle);
+}
+void BM_ArtistKeystroke(benchmark::State& state) {
+    Keystrokes(state, ssmArtist);
+}
+void BM_AlbumKeystroke(benchmark::State& state) {
+    Keystrokes(state, ssmAlbum);
+}
+void BM_IndexKeystroke(benchmark::State& state) {
+    Keystrokes(state, ssmIndex);
+}
 
 void BM_WindowKeystrokeWithPaint(benchmark::State& state) {
     TfrmSongSearch2 window;

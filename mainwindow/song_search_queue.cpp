@@ -8,7 +8,9 @@
 namespace tunecrest {
 
 namespace {
-void ShowNoCredits() { Prompt().ShowMessage(NoCreditsLeftText, "Party Play"); }
+void ShowNoCredits() {
+    Prompt().ShowMessage(NoCreditsLeftText, "Party Play");
+}
 }  // namespace
 
 int TguardedSongQueue::AddTracks(const std::vector<TaudioTagPtr>& tracks) {

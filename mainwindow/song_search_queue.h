@@ -15,7 +15,8 @@ class TpartyPlayGuards;
 
 class TguardedSongQueue : public TsongSearchQueue {
   public:
-    TguardedSongQueue(TcustomlocalJukeboxList& list, TpartyPlayGuards& guards) : Flist(list), Fguards(guards) {}
+    TguardedSongQueue(TcustomlocalJukeboxList& list, TpartyPlayGuards& guards)
+        : Flist(list), Fguards(guards) {}
 
     // The player's next-track request (the window's, with its wait for the start).
     std::function<void()> PlayNext;

@@ -22,8 +22,8 @@
 #include "skin/skin_colors.h"
 #include "skin/skin_scroll_bar.h"
 #include "skin/touch_list_box.h"
-#include "windows/search/history_window.h"
 #include "windows/library/jukebox_info.h"
+#include "windows/search/history_window.h"
 #include "windows/search/music_search_form.h"
 #include "windows/search/song_search_form.h"
 
@@ -36,12 +36,18 @@ struct Ttrack {
     int Seconds;
 };
 constexpr Ttrack kTracks[] = {
-    {"Lola Ray", "Long Road Home", "Highway Lights", 245},   {"Lola Ray", "Slow Burn", "Highway Lights", 198},
-    {"The Lowlands", "Hello Tomorrow", "Lowland Songs", 221}, {"The Lowlands", "Follow the River", "Lowland Songs", 263},
-    {"Marlo", "Glow", "", 187},                               {"Blue Harbour", "Yellow Moon", "Tides", 232},
-    {"Blue Harbour", "Lonely Lighthouse", "Tides", 276},      {"Kid Carlo", "Lollipop Dance", "Sugar Rush", 164},
-    {"Nora Vale", "Below the Surface", "Deep Water", 301},    {"Nora Vale", "Swallow", "Deep Water", 215},
-    {"The Foxholes", "Loose Change", "Pocket Money", 189},    {"Sam Ortega", "Pillow Talk", "Late Show", 240},
+    {"Lola Ray", "Long Road Home", "Highway Lights", 245},
+    {"Lola Ray", "Slow Burn", "Highway Lights", 198},
+    {"The Lowlands", "Hello Tomorrow", "Lowland Songs", 221},
+    {"The Lowlands", "Follow the River", "Lowland Songs", 263},
+    {"Marlo", "Glow", "", 187},
+    {"Blue Harbour", "Yellow Moon", "Tides", 232},
+    {"Blue Harbour", "Lonely Lighthouse", "Tides", 276},
+    {"Kid Carlo", "Lollipop Dance", "Sugar Rush", 164},
+    {"Nora Vale", "Below the Surface", "Deep Water", 301},
+    {"Nora Vale", "Swallow", "Deep Water", 215},
+    {"The Foxholes", "Loose Change", "Pocket Money", 189},
+    {"Sam Ortega", "Pillow Talk", "Late Show", 240},
 };
 
 TlocalJukeboxList& FixtureLibrary() {
@@ -171,7 +177,8 @@ QImage InfoScene() {
 
 TsceneRegistrar songSearch({"search", "songsearch", "Song search with the keyboard: two rows chosen",
                             [](const TsceneContext& ctx) { return SongSearchScene(ctx, false); }});
-TsceneRegistrar songSearchPlayNow({"search", "songsearch_playnow", "Song search to play now, by artist, keyboards off",
+TsceneRegistrar songSearchPlayNow({"search", "songsearch_playnow",
+                                   "Song search to play now, by artist, keyboards off",
                                    [](const TsceneContext& ctx) { return SongSearchScene(ctx, true); }});
 TsceneRegistrar mediaOptions({"search", "mediasearch", "Media search with the advanced options",
                               [](const TsceneContext&) { return MediaSearchScene(false); }});

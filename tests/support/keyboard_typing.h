@@ -1,15 +1,16 @@
 #pragma once
 // Typing on the shared on-screen keyboard and pressing skinned buttons, as a finger does.
-#include <string>
-
 #include <QTest>
+#include <string>
 
 #include "skin/keyboard.h"
 #include "skin/skin_button.h"
 
 namespace tunecrest::test {
 
-inline void Press(TmySkinButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center()); }
+inline void Press(TmySkinButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+}
 
 // Types `text` key by key (letters as the keyboard's capitals; kKeyBackspace erases).
 inline void TypeOnKeyboard(const std::string& text) {

@@ -19,8 +19,8 @@
 #include "support/temp_dir.h"
 #include "support/test_application.h"
 #include "support/without_root.h"
-#include "windows/search/history_window.h"
 #include "windows/library/jukebox_info.h"
+#include "windows/search/history_window.h"
 
 namespace tunecrest {
 namespace {
@@ -63,7 +63,8 @@ TEST_F(History, AFileThatCannotBeDeletedStaysInTheHistoryAndTheLibrary) {
         EXPECT_TRUE(fs::exists(songs / "a.mp3"));
         EXPECT_EQ(HistoryTitles(), (Titles{"a", "b"}));
         EXPECT_EQ(test::Titles(lib.GlobalList()), (Titles{"a", "b"}));
-        EXPECT_EQ(prompt->Messages, (std::vector<std::string>{"Error|Unable to delete file : " + (songs / "a.mp3").string()}));
+        EXPECT_EQ(prompt->Messages,
+                  (std::vector<std::string>{"Error|Unable to delete file : " + (songs / "a.mp3").string()}));
     });
     if (outcome == test::TwithoutRoot::Unavailable) GTEST_SKIP() << "no unprivileged user";
     EXPECT_EQ(outcome, test::TwithoutRoot::Passed);
@@ -74,9 +75,10 @@ TEST_F(History, DeletedOnlyAfterTheQuestionAndTheDeletion) {
     EXPECT_FALSE(DeleteHistoryFile(lib, 1));
     EXPECT_TRUE(fs::exists(songs / "b.mp3"));
     ASSERT_EQ(prompt->Questions.size(), 1u);
-    EXPECT_EQ(prompt->Questions[0], "Are you sure you want to delete " + (songs / "b.mp3").string() +
-                                        " from your system?\rThis action will permanently delete the file from "
-                                        "your system.");
+    EXPECT_EQ(prompt->Questions[0],
+              "Are you sure you want to delete " + (songs / "b.mp3").string() +
+                  " from your system?\rThis action will permanently delete the file from "
+                  "your system.");
     prompt->Answer = true;
     EXPECT_TRUE(DeleteHistoryFile(lib, 1));
     EXPECT_FALSE(fs::exists(songs / "b.mp3"));
@@ -140,11 +142,25 @@ TEST(JukeboxInfo, FiguresOfAFixtureLibrary) {
     cartridge->Add(MakeTag("S", "s1", 60));
     cartridge->Add(MakeTag("S", "s2", 60));
     lib.Jukebox()->Stacker().AddList(cartridge);
-    const std::vector<std::string> expected = {
-        "Global List Details", "  Track Count  : 3", "  Duration     : 100:01:00", "  Artist Count : 2",
-        "  Album Count  : 2", "", "Queue Details", "  Track Count : 1", "  Duration    : 0:02:05", "",
-        "Stacker Details (Disabled)", "  List Count  : 1", "  Track Count : 2", "  Duration    : 0:02:00", "",
-        "Playlist Details", "  Active Playlist : [none]", "  Track Count     : 0", "  Duration        : 0:00:00"};
+    const std::vector<std::string> expected = {"Global List Details",
+                                               "  Track Count  : 3",
+                                               "  Duration     : 100:01:00",
+                                               "  Artist Count : 2",
+                                               "  Album Count  : 2",
+                                               "",
+                                               "Queue Details",
+                                               "  Track Count : 1",
+                                               "  Duration    : 0:02:05",
+                                               "",
+                                               "Stacker Details (Disabled)",
+                                               "  List Count  : 1",
+                                               "  Track Count : 2",
+                                               "  Duration    : 0:02:00",
+                                               "",
+                                               "Playlist Details",
+                                               "  Active Playlist : [none]",
+                                               "  Track Count     : 0",
+                                               "  Duration        : 0:00:00"};
     EXPECT_EQ(JukeboxInfoLines(lib), expected);
 
     test::App();

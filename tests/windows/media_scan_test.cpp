@@ -5,8 +5,8 @@
 // scans audio then video and stops both at once.
 #include "windows/search/media_scan.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <QCheckBox>
@@ -35,7 +35,9 @@ namespace {
 namespace fs = std::filesystem;
 using Titles = std::vector<std::string>;
 
-TqueueDispatcher& Queue() { return dynamic_cast<TqueueDispatcher&>(Dispatcher()); }
+TqueueDispatcher& Queue() {
+    return dynamic_cast<TqueueDispatcher&>(Dispatcher());
+}
 
 // Runs the posted calls until `done` holds (at most ten seconds).
 bool PumpUntil(const std::function<bool()>& done) {
@@ -217,7 +219,9 @@ struct MediaSearchWindow : MediaScan {
     TmodalRunnerScope scope{runner};
 };
 
-TfrmMusicSearch& Form(QDialog& d) { return dynamic_cast<TfrmMusicSearch&>(d); }
+TfrmMusicSearch& Form(QDialog& d) {
+    return dynamic_cast<TfrmMusicSearch&>(d);
+}
 
 TEST_F(MediaSearchWindow, ScanWindowScansAudioThenVideoAndCloses) {
     lib.SetVideoSupport(true);

@@ -3,8 +3,6 @@
 // the mode buttons' cycles, and the window driven through the on-screen keyboard: the
 // results narrow with each key, the chosen rows go to the queue, Enter queues nothing,
 // and "Play Now" is refused where the queue says so.
-#include "windows/search/song_search_form.h"
-
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
@@ -19,6 +17,7 @@
 #include "support/tags.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
+#include "windows/search/song_search_form.h"
 
 namespace tunecrest {
 namespace {
@@ -145,9 +144,9 @@ struct RecordingQueue : TsongSearchQueue {
     bool canPlayNow = true;
 };
 
-
-
-TfrmSongSearch2& Window(QDialog& d) { return dynamic_cast<TfrmSongSearch2&>(d); }
+TfrmSongSearch2& Window(QDialog& d) {
+    return dynamic_cast<TfrmSongSearch2&>(d);
+}
 
 struct SongSearchWindow : ::testing::Test {
     void SetUp() override {

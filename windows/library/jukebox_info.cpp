@@ -13,8 +13,8 @@
 namespace tunecrest {
 
 std::string InfoDuration(uint64_t seconds) {
-    return Format("%llu:%2.2u:%2.2u", static_cast<unsigned long long>(seconds / 3600), unsigned(seconds / 60 % 60),
-                  unsigned(seconds % 60));
+    return Format("%llu:%2.2u:%2.2u", static_cast<unsigned long long>(seconds / 3600),
+                  unsigned(seconds / 60 % 60), unsigned(seconds % 60));
 }
 
 std::vector<std::string> JukeboxInfoLines(TcustomlocalJukeboxList& library) {

@@ -1,11 +1,10 @@
 #pragma once
 // The information window: a read-only report of the library's and the jukebox's figures
 // (global list, queue, stacker, activated playlist).
+#include <QDialog>
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include <QDialog>
 
 class QPlainTextEdit;
 

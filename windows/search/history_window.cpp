@@ -1,13 +1,12 @@
 #include "windows/search/history_window.h"
 
-#include <cmath>
-#include <filesystem>
-
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <cmath>
+#include <filesystem>
 
 #include "core/jukebox_list.h"
 #include "core/services.h"
@@ -29,9 +28,10 @@ bool DeleteHistoryFile(TcustomlocalJukeboxList& library, int row) {
     const std::string name = tag->Filename();
     std::error_code ec;
     if (!std::filesystem::exists(name, ec)) return false;
-    if (!Prompt().AskYesNo("Are you sure you want to delete " + name +
-                               " from your system?\rThis action will permanently delete the file from your system.",
-                           "Confirm Delete", false))
+    if (!Prompt().AskYesNo(
+            "Are you sure you want to delete " + name +
+                " from your system?\rThis action will permanently delete the file from your system.",
+            "Confirm Delete", false))
         return false;
     // Only a regular file is deleted, and only a file that is really gone leaves the lists.
     if (!std::filesystem::is_regular_file(name, ec) || !std::filesystem::remove(name, ec) || ec) {
@@ -47,7 +47,8 @@ bool DeleteHistoryFile(TcustomlocalJukeboxList& library, int row) {
     return true;
 }
 
-TfrmHistory::TfrmHistory(TcustomlocalJukeboxList& library, QWidget* parent) : QDialog(parent), Flibrary(library) {
+TfrmHistory::TfrmHistory(TcustomlocalJukeboxList& library, QWidget* parent)
+    : QDialog(parent), Flibrary(library) {
     setObjectName("frmHistory");
     setWindowTitle("History List");
     auto* layout = new QVBoxLayout(this);
@@ -83,9 +84,9 @@ void TfrmHistory::Fill() {
     const TaudioTagList& history = Flibrary.Jukebox()->History();
     QList<QTreeWidgetItem*> rows;
     for (const TaudioTagPtr& tag : history.Items()) {
-        rows.push_back(new QTreeWidgetItem(
-            QStringList{QString::fromStdString(HistoryPlayTime(tag->ModDate())), QString::fromStdString(tag->Artist()),
-                        QString::fromStdString(tag->Title()), QString::fromStdString(tag->Filename())}));
+        rows.push_back(new QTreeWidgetItem(QStringList{
+            QString::fromStdString(HistoryPlayTime(tag->ModDate())), QString::fromStdString(tag->Artist()),
+            QString::fromStdString(tag->Title()), QString::fromStdString(tag->Filename())}));
     }
     lvHistory->addTopLevelItems(rows);
 }

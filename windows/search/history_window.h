@@ -1,9 +1,8 @@
 #pragma once
 // The history window: the tracks the jukebox played, in order, with the time each
 // started; a played file can be deleted from the disk and from the library.
-#include <string>
-
 #include <QDialog>
+#include <string>
 
 class QTreeWidget;
 class QPushButton;

@@ -20,9 +20,9 @@ struct TmediaScan::Trun {
     std::atomic<bool> StopFlag{false};
     std::atomic<int> NewFiles{0}, ModifiedFiles{0};
     // Worker side.
-    TaudioTagList Scan;                     // what the folders hold now
-    std::vector<TaudioTagPtr> Snapshot;     // the list's tracks when the scan started
-    TmyStringList Known;                    // file name -> a copy of the track, for the scan
+    TaudioTagList Scan;                  // what the folders hold now
+    std::vector<TaudioTagPtr> Snapshot;  // the list's tracks when the scan started
+    TmyStringList Known;                 // file name -> a copy of the track, for the scan
     std::vector<std::pair<TaudioTagPtr, TaudioTagPtr>> Changed;  // library track, new values
     std::unordered_set<const TaudioTag*> Missing;
     TaudioTagList Imported;
@@ -46,7 +46,9 @@ TmediaScan::~TmediaScan() {
     Fworker.Wait();
 }
 
-bool TmediaScan::StopRequested() const { return Frun && Frun->StopFlag; }
+bool TmediaScan::StopRequested() const {
+    return Frun && Frun->StopFlag;
+}
 
 void TmediaScan::Stop() {
     if (Frun) Frun->StopFlag = true;
@@ -79,7 +81,8 @@ bool TmediaScan::Start(const TmediaScanRequest& request) {
         TaggerLoader().SetMediaSupportLevel(target.MediaSupportLevel());
     if (!request.FullRescan || request.RemoveMissing) run->Snapshot = target.Items();
     if (request.Imports) {
-        const TmyStringList& imports = request.Video ? Flibrary.VideoImportList() : Flibrary.AudioImportList();
+        const TmyStringList& imports =
+            request.Video ? Flibrary.VideoImportList() : Flibrary.AudioImportList();
         for (int i = 0; i < imports.Count(); ++i) run->ImportFiles.push_back(imports.Strings(i));
     }
     Flibrary.IsUpdating = true;
@@ -129,7 +132,8 @@ void TmediaScan::Work(const std::shared_ptr<Trun>& run) {
             const std::string& name = tag->Filename();
             std::error_code ec;
             // Internet-radio addresses are not files and stay.
-            if (name.find("://") == std::string::npos && !std::filesystem::exists(name, ec)) r.Missing.insert(tag.get());
+            if (name.find("://") == std::string::npos && !std::filesystem::exists(name, ec))
+                r.Missing.insert(tag.get());
         }
     }
     // Known files are scanned against copies, so that the library's tracks change only

@@ -55,7 +55,9 @@ QLabel* Note(QWidget* parent, const QString& text) {
     return l;
 }
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 bool OnCdDrive(const std::string& folder) {
     for (const std::string& drive : SystemServices().ListCDDrives())
@@ -115,9 +117,11 @@ TfrmMusicSearch::TfrmMusicSearch(QWidget* parent) : QDialog(parent) {
     cbFullRescan = Check(gbOptions, "cbFullRescan", "Full Rescan *");
     cbCloseWhenFinished = Check(gbOptions, "cbCloseWhenFinished", "Close when finished");
     options->addWidget(cbRemoveMissing, 0, 0);
-    options->addWidget(Note(gbOptions, " (use this if you have removed or moved files in your Music Folders)"), 0, 1);
+    options->addWidget(
+        Note(gbOptions, " (use this if you have removed or moved files in your Music Folders)"), 0, 1);
     options->addWidget(cbFullRescan, 1, 0);
-    options->addWidget(Note(gbOptions, " (use this if you have removed paths from your Music Folders List)"), 1, 1);
+    options->addWidget(Note(gbOptions, " (use this if you have removed paths from your Music Folders List)"),
+                       1, 1);
     options->addWidget(cbCloseWhenFinished, 2, 0);
     options->addWidget(Note(gbOptions, "* The full rescan applies only to \"Scan All\"."), 2, 1);
     search->addWidget(gbOptions);
@@ -130,24 +134,28 @@ TfrmMusicSearch::TfrmMusicSearch(QWidget* parent) : QDialog(parent) {
     gbAudioMask = new QGroupBox("Audio Folders Scan Mask", tsFileMasks);
     gbAudioMask->setObjectName("gbAudioMask");
     auto* audio = new QGridLayout(gbAudioMask);
-    cbUseAudioMask = Check(gbAudioMask, "cbUseAudioMask", "Use File Mask for Untagged Files in the Audio Folders List");
+    cbUseAudioMask =
+        Check(gbAudioMask, "cbUseAudioMask", "Use File Mask for Untagged Files in the Audio Folders List");
     edAudioMask = new QLineEdit(gbAudioMask);
     edAudioMask->setObjectName("edAudioMask");
     cbAlbumFromParent = Check(gbAudioMask, "cbAlbumFromParent", "Get Album From Parent Folder");
     cbArtistFromParent = Check(gbAudioMask, "cbArtistFromParent", "Get Artist From Parent Folder");
-    cbOverrideTags = Check(gbAudioMask, "cbOverrideTags", "Always use File Mask, even for tagged audio files");
+    cbOverrideTags =
+        Check(gbAudioMask, "cbOverrideTags", "Always use File Mask, even for tagged audio files");
     audio->addWidget(cbUseAudioMask, 0, 0, 1, 2);
     audio->addWidget(edAudioMask, 1, 0);
-    audio->addWidget(Note(gbAudioMask, QString(kAudioHelp).replace("\r\n", "\n") + QString(kVideoHelp).replace("\r\n", "\n")),
+    audio->addWidget(Note(gbAudioMask, QString(kAudioHelp).replace("\r\n", "\n") +
+                                           QString(kVideoHelp).replace("\r\n", "\n")),
                      1, 1, 4, 1);
     audio->addWidget(cbAlbumFromParent, 2, 0);
     audio->addWidget(cbArtistFromParent, 3, 0);
     audio->addWidget(cbOverrideTags, 4, 0);
-    audio->addWidget(Note(gbAudioMask,
-                          "With both parent-folder options the album comes from the parent folder and the artist "
-                          "from the album's parent folder; with only \"Get Artist From Parent Folder\" the artist "
-                          "comes from the immediate parent folder."),
-                     5, 0, 1, 2);
+    audio->addWidget(
+        Note(gbAudioMask,
+             "With both parent-folder options the album comes from the parent folder and the artist "
+             "from the album's parent folder; with only \"Get Artist From Parent Folder\" the artist "
+             "comes from the immediate parent folder."),
+        5, 0, 1, 2);
     masks->addWidget(gbAudioMask);
     gbVideoMask = new QGroupBox("Video Folders Scan Mask", tsFileMasks);
     gbVideoMask->setObjectName("gbVideoMask");
@@ -185,7 +193,8 @@ TfrmMusicSearch::TfrmMusicSearch(QWidget* parent) : QDialog(parent) {
     pbScan->setRange(0, 1);
     pbScan->setValue(0);
     btnStop = Button(gbSearching, "btnStop", "Stop Scan");
-    for (QWidget* w : std::initializer_list<QWidget*>{lblCurrentDir, lblNewFiles, lblModifiedFiles, lblAction, lblProgress, pbScan})
+    for (QWidget* w : std::initializer_list<QWidget*>{lblCurrentDir, lblNewFiles, lblModifiedFiles, lblAction,
+                                                      lblProgress, pbScan})
         searching->addWidget(w);
     searching->addWidget(btnStop, 0, Qt::AlignHCenter);
     scan->addWidget(gbSearching);
@@ -303,7 +312,9 @@ void TfrmMusicSearch::SetAdvanced(bool advanced) {
     cbRemoveMissing->setChecked(false);
 }
 
-bool TfrmMusicSearch::Advanced() const { return cbAdvanced->isChecked(); }
+bool TfrmMusicSearch::Advanced() const {
+    return cbAdvanced->isChecked();
+}
 
 void TfrmMusicSearch::ApplyOptions() {
     if (!Flibrary) return;
@@ -326,7 +337,9 @@ void TfrmMusicSearch::ApplyOptions() {
     video.SetArtistFromParentFolder(false);
 }
 
-bool TfrmMusicSearch::VideoTab() const { return tcFolders->currentIndex() == 1; }
+bool TfrmMusicSearch::VideoTab() const {
+    return tcFolders->currentIndex() == 1;
+}
 
 TmyStringList* TfrmMusicSearch::CurrentFolders() const {
     if (!Flibrary) return nullptr;
@@ -397,7 +410,9 @@ void TfrmMusicSearch::DeleteImportFile() {
     FillImports();
 }
 
-bool TfrmMusicSearch::Scanning() const { return Fscan && Fscan->Running(); }
+bool TfrmMusicSearch::Scanning() const {
+    return Fscan && Fscan->Running();
+}
 
 bool TfrmMusicSearch::RunScan(TscanChoice choice) {
     ApplyOptions();
@@ -413,7 +428,8 @@ bool TfrmMusicSearch::RunScan(TscanChoice choice) {
             break;
         case TscanChoice::Selected:
             for (int i = 0; i < clbFolders->count() && i < folders->Count(); ++i)
-                if (clbFolders->item(i)->checkState() == Qt::Checked) request.Folders.push_back(folders->Strings(i));
+                if (clbFolders->item(i)->checkState() == Qt::Checked)
+                    request.Folders.push_back(folders->Strings(i));
             break;
         case TscanChoice::SubFolder: {
             const int row = clbFolders->currentRow();
@@ -439,11 +455,12 @@ void TfrmMusicSearch::StopScan() {
 }
 
 void TfrmMusicSearch::SetScanView(bool scanning) {
-    for (QWidget* page : {tsMediaSearch, tsFileMasks, tsImports}) pcMain->setTabVisible(pcMain->indexOf(page), !scanning);
+    for (QWidget* page : {tsMediaSearch, tsFileMasks, tsImports})
+        pcMain->setTabVisible(pcMain->indexOf(page), !scanning);
     pcMain->setTabVisible(pcMain->indexOf(tsScan), true);
     if (scanning) pcMain->setCurrentWidget(tsScan);
-    for (QPushButton* b : {btnAdd, btnDelete, btnClear, btnScanAll, btnScanSelected, btnScanSubFolder, btnAddFile,
-                           btnDeleteFile, btnClose})
+    for (QPushButton* b : {btnAdd, btnDelete, btnClear, btnScanAll, btnScanSelected, btnScanSubFolder,
+                           btnAddFile, btnDeleteFile, btnClose})
         b->setEnabled(!scanning);
     btnStop->setEnabled(scanning && FallowStop);
     lblCurrentDir->setText("Current Dir :");
@@ -459,8 +476,10 @@ void TfrmMusicSearch::SetScanView(bool scanning) {
 void TfrmMusicSearch::ShowProgress(const TmediaScanProgress& p) {
     // The folder is shortened in the middle to fit the group.
     const QFontMetrics metrics(lblCurrentDir->font());
-    const int room = gbSearching->width() - lblCurrentDir->x() - 10 - metrics.horizontalAdvance("Current Dir : ");
-    lblCurrentDir->setText("Current Dir : " + metrics.elidedText(Q(p.Folder), Qt::ElideMiddle, std::max(40, room)));
+    const int room =
+        gbSearching->width() - lblCurrentDir->x() - 10 - metrics.horizontalAdvance("Current Dir : ");
+    lblCurrentDir->setText("Current Dir : " +
+                           metrics.elidedText(Q(p.Folder), Qt::ElideMiddle, std::max(40, room)));
     lblNewFiles->setText(QString("New Files Found : %1").arg(p.NewFiles));
     lblModifiedFiles->setText(QString("Modified Files Found : %1").arg(p.ModifiedFiles));
     if (!p.Action.empty()) lblAction->setText(Q("Action : " + p.Action));

@@ -4,13 +4,12 @@
 // as a scan window that scans at once and closes (ShowMediaSearch) or as an options
 // dialog (EditMediaSearchOptions). The scan itself runs on a worker (TmediaScan); the
 // window only shows its progress and can stop it, which leaves the library unchanged.
+#include <QDialog>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <QDialog>
 
 class QCheckBox;
 class QGroupBox;
@@ -64,7 +63,8 @@ class TfrmMusicSearch : public QDialog {
     void DeleteImportFile();
 
     // Where folders and files are chosen; tests replace them.
-    std::function<std::optional<std::string>(const std::string& title, const std::string& start)> ChooseFolder;
+    std::function<std::optional<std::string>(const std::string& title, const std::string& start)>
+        ChooseFolder;
     std::function<std::vector<std::string>(const std::string& title, const std::string& filter)> ChooseFiles;
 
     QTabWidget* pcMain;

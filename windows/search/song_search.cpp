@@ -16,7 +16,9 @@ constexpr const char* kSearchModes[] = {"Title", "Artist", "Album", "Index"};
 constexpr const char* kFileTypes[] = {"Search  All", "Search Audio", "Search Karaoke", "Search Video"};
 constexpr uint32_t kFileTypeMasks[] = {0xFFFFFFFFu, 1u, 8u, 2u};
 
-char FoldAscii(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
+char FoldAscii(char c) {
+    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+}
 
 // Whether `text` contains `upper` (already upper-cased), ASCII letters folded. Runs once
 // per track on every keystroke, so it compares in place instead of copying the text.
@@ -34,13 +36,21 @@ bool ContainsFolded(std::string_view text, std::string_view upper) {
     return false;
 }
 
-bool InMask(const TaudioTag& tag, uint32_t mask) { return (tag.MediaType() & mask) != 0; }
+bool InMask(const TaudioTag& tag, uint32_t mask) {
+    return (tag.MediaType() & mask) != 0;
+}
 
 }  // namespace
 
-const char* SongSearchModeCaption(int mode) { return mode >= 0 && mode < 4 ? kSearchModes[mode] : kSearchModes[0]; }
-const char* SongFileTypeCaption(int mode) { return mode >= 0 && mode < 4 ? kFileTypes[mode] : kFileTypes[0]; }
-uint32_t SongFileTypeMask(int mode) { return mode >= 0 && mode < 4 ? kFileTypeMasks[mode] : kFileTypeMasks[0]; }
+const char* SongSearchModeCaption(int mode) {
+    return mode >= 0 && mode < 4 ? kSearchModes[mode] : kSearchModes[0];
+}
+const char* SongFileTypeCaption(int mode) {
+    return mode >= 0 && mode < 4 ? kFileTypes[mode] : kFileTypes[0];
+}
+uint32_t SongFileTypeMask(int mode) {
+    return mode >= 0 && mode < 4 ? kFileTypeMasks[mode] : kFileTypeMasks[0];
+}
 
 void TsongSearch::SetLibrary(TcustomJukeboxList* library) {
     Flibrary = library;
@@ -48,9 +58,13 @@ void TsongSearch::SetLibrary(TcustomJukeboxList* library) {
     SetFileTypeMode(FfileTypeMode);
 }
 
-void TsongSearch::SetSearchMode(int mode) { FsearchMode = mode >= 0 && mode < SearchModeCount() ? mode : ssmTitle; }
+void TsongSearch::SetSearchMode(int mode) {
+    FsearchMode = mode >= 0 && mode < SearchModeCount() ? mode : ssmTitle;
+}
 
-int TsongSearch::FileTypeModeCount() const { return Flibrary && Flibrary->VideoSupport() ? 4 : 3; }
+int TsongSearch::FileTypeModeCount() const {
+    return Flibrary && Flibrary->VideoSupport() ? 4 : 3;
+}
 
 void TsongSearch::SetFileTypeMode(int mode) {
     FfileTypeMode = mode >= 0 && mode < FileTypeModeCount() ? mode : sftAll;
@@ -61,10 +75,18 @@ void TsongSearch::Search(const std::string& text) {
     if (text.empty() || !Flibrary) return;
     const uint32_t mask = SongFileTypeMask(FfileTypeMode);
     switch (FsearchMode) {
-        case ssmArtist: SearchGroups(UpperCase(text), mask, true); break;
-        case ssmAlbum: SearchGroups(UpperCase(text), mask, false); break;
-        case ssmIndex: SearchIndex(text, mask); break;
-        default: SearchTitles(UpperCase(text), mask); break;
+        case ssmArtist:
+            SearchGroups(UpperCase(text), mask, true);
+            break;
+        case ssmAlbum:
+            SearchGroups(UpperCase(text), mask, false);
+            break;
+        case ssmIndex:
+            SearchIndex(text, mask);
+            break;
+        default:
+            SearchTitles(UpperCase(text), mask);
+            break;
     }
 }
 

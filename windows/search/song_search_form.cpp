@@ -1,13 +1,12 @@
 #include "windows/search/song_search_form.h"
 
-#include <algorithm>
-
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
+#include <algorithm>
 
 #include "core/font_store.h"
 #include "core/global_prefs.h"
@@ -65,7 +64,8 @@ TfrmSongSearch2::TfrmSongSearch2(QWidget* parent) : TkeyboardableForm(parent) {
     btnFileType = MakeDialogButton(this, pnlTop, "btnFileType", "Search  All", 13);
     btnSelectAll = MakeDialogButton(this, pnlTop, "btnSelectAll", "Select All", 13);
     // "&&" shows as one ampersand.
-    btnAddContinue = MakeDialogButton(this, pnlTop, "btnAddContinue", KeyCaption("Add && Continue").c_str(), 13);
+    btnAddContinue =
+        MakeDialogButton(this, pnlTop, "btnAddContinue", KeyCaption("Add && Continue").c_str(), 13);
     btnAddClose = MakeDialogButton(this, pnlTop, "btnAddClose", KeyCaption("Add && Close").c_str(), 13);
     btnPlayNow = MakeDialogButton(this, pnlTop, "btnPlayNow", "Play Now", 13);
     btnCancel = MakeDialogButton(this, pnlTop, "btnCancel", "Cancel", 13);
@@ -95,20 +95,23 @@ TfrmSongSearch2::TfrmSongSearch2(QWidget* parent) : TkeyboardableForm(parent) {
             AddSelected(false);
     };
     Recolour(FormSkinColors());
-    for (TmySkinButton* b : {btnSearchMode, btnFileType, btnSelectAll, btnAddContinue, btnAddClose, btnPlayNow, btnCancel})
+    for (TmySkinButton* b :
+         {btnSearchMode, btnFileType, btnSelectAll, btnAddContinue, btnAddClose, btnPlayNow, btnCancel})
         b->SetupFinished();
     sbResults->SetupFinished();
     UpdateButtons();
 }
 
 void TfrmSongSearch2::Recolour(const TformSkinColors& colors) {
-    ApplySkinToControls(*this, colors.ColorA, colors.ColorB, DarkenColor(colors.ColorA, 30), colors.CaptionFontColor);
+    ApplySkinToControls(*this, colors.ColorA, colors.ColorB, DarkenColor(colors.ColorA, 30),
+                        colors.CaptionFontColor);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, ToQColor(colors.ColorB));
     setPalette(pal);
     SkinKeyboard(Keyboard(), colors.ColorA, colors.ColorB, colors.CaptionFontColor);
-    DressAsKeys({btnSearchMode, btnFileType, btnSelectAll, btnAddContinue, btnAddClose, btnPlayNow, btnCancel},
-                colors.CaptionFontColor);
+    DressAsKeys(
+        {btnSearchMode, btnFileType, btnSelectAll, btnAddContinue, btnAddClose, btnPlayNow, btnCancel},
+        colors.CaptionFontColor);
     FlastColors = colors;
     FcoloursUsed = true;
 }
@@ -126,7 +129,8 @@ void TfrmSongSearch2::ApplySkinResources() {
     if (const TmySkinScrollBar* bar = GlobalPrefs().SkinScrollBar()) sbResults->AssignSkin(*bar);
 }
 
-void TfrmSongSearch2::Prepare(TcustomJukeboxList* library, TsongSearchQueue* queue, int windowMode, int searchMode) {
+void TfrmSongSearch2::Prepare(TcustomJukeboxList* library, TsongSearchQueue* queue, int windowMode,
+                              int searchMode) {
     FwindowMode = windowMode == sswPlayNow ? sswPlayNow : sswAdd;
     const TformSkinColors colors = FormSkinColors();
     if (!FcoloursUsed || !(colors == FlastColors)) Recolour(colors);
@@ -156,7 +160,8 @@ void TfrmSongSearch2::UpdateButtons() {
     btnPlayNow->setEnabled(!Fqueue || Fqueue->CanPlayNow());
     lbResults->MultiSelect = !playNow;
     lbResults->SingleClickMultiSelect = !playNow && GlobalPrefs().SingleClickMultiSelect();
-    lbResults->SingleClickMultiSelectDelay = uint32_t(std::max(0, GlobalPrefs().SingleClickMultiSelectDelay()));
+    lbResults->SingleClickMultiSelectDelay =
+        uint32_t(std::max(0, GlobalPrefs().SingleClickMultiSelectDelay()));
 }
 
 void TfrmSongSearch2::TextChanged() {
@@ -227,7 +232,9 @@ void TfrmSongSearch2::PaintRow(int index, const QRect& rect, QPainter& canvas, u
                  FselectedText);
 }
 
-void TfrmSongSearch2::KeyPressed(int key) { ApplyKeyToEdit(*edSearch, key); }
+void TfrmSongSearch2::KeyPressed(int key) {
+    ApplyKeyToEdit(*edSearch, key);
+}
 
 void TfrmSongSearch2::ShowKeyboard(bool visible) {
     ShowKeyboardIn(*this, *pnlKeyboard, visible);
@@ -257,8 +264,8 @@ void TfrmSongSearch2::LayOut() {
     btnFileType->setGeometry(width() - modeWidth - kGap, kGap, modeWidth, kButtonHeight);
     btnSearchMode->setGeometry(btnFileType->x() - modeWidth - kGap, kGap, modeWidth, kButtonHeight);
     const int editHeight = std::min(kButtonHeight, edSearch->sizeHint().height() + 12);
-    edSearch->setGeometry(kGap, kGap + (kButtonHeight - editHeight) / 2, std::max(60, btnSearchMode->x() - 2 * kGap),
-                          editHeight);
+    edSearch->setGeometry(kGap, kGap + (kButtonHeight - editHeight) / 2,
+                          std::max(60, btnSearchMode->x() - 2 * kGap), editHeight);
     std::vector<TmySkinButton*> row;
     for (TmySkinButton* b : {btnSelectAll, btnAddContinue, btnAddClose, btnPlayNow, btnCancel})
         if (!b->isHidden()) row.push_back(b);
@@ -273,7 +280,8 @@ void TfrmSongSearch2::LayOut() {
     const int keyboardTop = listTop + listHeight + 2;
     pnlKeyboard->setGeometry(2, keyboardTop, width() - 4, std::max(0, height() - keyboardTop));
     if (TfrmKeyboard* keyboard = ExistingKeyboard(); keyboard && pnlKeyboard->isAncestorOf(keyboard))
-        keyboard->move((pnlKeyboard->width() - keyboard->width()) / 2, pnlKeyboard->height() - keyboard->height());
+        keyboard->move((pnlKeyboard->width() - keyboard->width()) / 2,
+                       pnlKeyboard->height() - keyboard->height());
 }
 
 void TfrmSongSearch2::keyPressEvent(QKeyEvent* e) {
