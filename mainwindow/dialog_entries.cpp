@@ -23,6 +23,22 @@ void TdialogEntries::ShowPlaylistDisplay() {
     Prompt().ShowMessage(NotAvailableText("Playlist"), "Tunecrest Audio System");
 }
 
+void TdialogEntries::ShowStackerList() {
+    Prompt().ShowMessage(NotAvailableText("Stacker"), "Tunecrest Audio System");
+}
+bool TdialogEntries::ChooseAlbum(bool, TaudioTagAlbumPtr& album) {
+    album.reset();
+    Prompt().ShowMessage(NotAvailableText("Choose CD"), "Tunecrest Audio System");
+    return false;
+}
+void TdialogEntries::ShowActionButtonPad(TactionButtonPad&) {
+    Prompt().ShowMessage(NotAvailableText("Action Button Pad"), "Tunecrest Audio System");
+}
+bool TdialogEntries::EditLaunchers(TappLauncherList&, const std::string& caption) {
+    Prompt().ShowMessage(NotAvailableText(caption), "Tunecrest Audio System");
+    return false;
+}
+
 int TdialogEntries::SelectString(const std::string& caption, const std::vector<std::string>& items, int selected) {
     if (selected < 0 || selected >= int(items.size())) return -1;
     return Prompt().AskYesNo(items[size_t(selected)] + "?", caption, true) ? selected : -1;
