@@ -23,6 +23,20 @@ void TdialogEntries::ShowPlaylistDisplay() {
     Prompt().ShowMessage(NotAvailableText("Playlist"), "Tunecrest Audio System");
 }
 
+void TdialogEntries::ShowHistory(TcustomJukeboxList&) {
+    Prompt().ShowMessage(NotAvailableText("History List"), "Tunecrest Audio System");
+}
+void TdialogEntries::ShowJukeboxInfo(TcustomJukeboxList&) {
+    Prompt().ShowMessage(NotAvailableText("Information"), "Tunecrest Audio System");
+}
+void TdialogEntries::ShowReports(TcustomJukeboxList&, const std::string&, const std::string&) {
+    Prompt().ShowMessage(NotAvailableText("Reports"), "Tunecrest Audio System");
+}
+
+void TdialogEntries::ConfigurePlugins(std::string&) {
+    Prompt().ShowMessage(NotAvailableText("Tag Read Plugins Configuration"), "Tunecrest Audio System");
+}
+
 void TdialogEntries::ShowStackerList() {
     Prompt().ShowMessage(NotAvailableText("Stacker"), "Tunecrest Audio System");
 }

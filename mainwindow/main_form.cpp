@@ -16,13 +16,20 @@
 #include <fstream>
 
 #include "core/exceptions.h"
+#include "core/global_prefs.h"
 #include "core/ini_file.h"
 #include "core/services.h"
 #include "core/system_services.h"
 #include "core/tagger_loader.h"
 #include "core/text_utils.h"
+#include "mainwindow/command_line.h"
+#include "mainwindow/guarded_step.h"
 #include "mainwindow/queue_actions.h"
 #include "mainwindow/single_instance.h"
+#include "remote/action_button_pad.h"
+#include "remote/controller_hub.h"
+#include "remote/program_launcher.h"
+#include "remote/screen_saver_disabler.h"
 #include "playback/dshow_player.h"
 #include "playback/outside_player_engine.h"
 #include "core/color_text.h"
@@ -87,8 +94,10 @@ TfrmBaseJukebox::TfrmBaseJukebox(std::vector<std::string> args, std::string prog
     Factions = std::make_unique<TactionList>();
     Fguards = std::make_unique<TpartyPlayGuards>(*Factions, FpartyPlay, *this);
     // The command messages run the table's actions by name, under the same guards as a click.
-    FmessageActions = BuildUserMessageActions([this](const std::string& action, const TMessage&) {
+    FmessageActions = BuildUserMessageActions([this](const std::string& action, const TMessage& msg) {
+        FcommandMessage = msg;  // slot activation reads the slot number from lParam
         Factions->ExecuteByName(action, TactionRoad::arMessage);
+        FcommandMessage = TMessage{};
     });
     FwndProc = std::make_unique<TmyWndProcComponent>(*this);
     Fskin = std::make_unique<TmainWindowSkin>(*this);
@@ -114,12 +123,7 @@ TfrmBaseJukebox::~TfrmBaseJukebox() {
 
 template <typename Step>
 void TfrmBaseJukebox::Guard(const char* text, Step step) {
-    try {
-        step();
-    } catch (const std::exception& e) {
-        LogError(std::string(text) + ":\r\n\r\n" + e.what());
-        Prompt().ShowMessage(std::string(text) + ":\r\n\r\n" + e.what(), "Application Error");
-    }
+    RunGuardedStep(text, std::move(step));
 }
 
 void TfrmBaseJukebox::SetDialogEntries(std::unique_ptr<TdialogEntries> entries) {
@@ -144,6 +148,7 @@ void TfrmBaseJukebox::FormCreate() {
     FidleMonitor->OnCloseScreenSaver = [this] { Fdialogs->CloseScreenSaver(); };
     FidleMonitor->OnTimerEnabled = [this](bool on) { on ? FssTimer.start() : FssTimer.stop(); };
     QObject::connect(&FssTimer, &QTimer::timeout, [this] { FidleMonitor->Tick(); });
+    CreateRemoteParts();
     Guard("Error in MakeFolders", [&] { CreateFolders(); });
     if (!Flist) {
         Guard("Error in CreateJukebox", [&] { CreateJukeboxList(Flist); });
@@ -350,15 +355,19 @@ std::string TfrmBaseJukebox::GetDefaultSkinFile() const {
     return "";
 }
 
-void TfrmBaseJukebox::SetSkinFile(const std::string& name) {
+void TfrmBaseJukebox::SetSkinFile(const std::string& name,
+                                  std::function<void(bool ok, const std::string& error)> done) {
     std::error_code ec;
     std::filesystem::path file = std::filesystem::path(GetSkinsFolder()) / name;
     if (name.empty() || !std::filesystem::is_regular_file(file, ec)) file = GetDefaultSkinFile();
-    if (file.empty()) return;
+    if (file.empty()) {
+        if (done) done(false, "There is no skin to load.");
+        return;
+    }
     const auto relative = file.lexically_relative(GetSkinsFolder());
     Fsettings.SkinFile = relative.empty() || *relative.begin() == ".." ? file.string() : relative.string();
     Fskin->SetDefaultSkinFile(GetDefaultSkinFile());
-    Fskin->ChangeSkin(file.string(), nullptr);
+    Fskin->ChangeSkin(file.string(), std::move(done));
 }
 
 std::string TfrmBaseJukebox::SkinFolder() const {
@@ -392,6 +401,7 @@ void TfrmBaseJukebox::ReadDisplaySettings() {
 
 void TfrmBaseJukebox::ReadPreferences(const TiniFile& ini) {
     Fsettings.Read(ini);
+    GlobalPrefs().LoadFromIni(ini);
     FidleMonitor->SetTimeout(Fsettings.ScreenSaverTimeout);
     FidleMonitor->SetDisableDuringVideo(Fsettings.DisableScreenSaverDuringVideoPlayback);
     FidleMonitor->SetEnabled(Fsettings.ScreenSaverEnabled);
@@ -409,6 +419,7 @@ void TfrmBaseJukebox::ReadPreferences(const TiniFile& ini) {
     // settings leaves the switch as the person left it.
     if (!Finitialised && FpartyPlay.GetStartInPartyPlay()) Fguards->StartInPartyPlay();
     else Fguards->UpdateActionStates();
+    ReadRemoteSettings(ini);
 }
 
 void TfrmBaseJukebox::ApplyGeometry() {
@@ -427,8 +438,10 @@ void TfrmBaseJukebox::ApplyGeometry() {
 
 void TfrmBaseJukebox::WritePreferences(TiniFile& ini) {
     Fsettings.Write(ini);
+    GlobalPrefs().SaveToIni(ini);
     Factions->WriteShortcuts(ini);
     FpartyPlay.SaveToIni(ini, "PartyPlay");
+    WriteRemoteSettings(ini);
     // The five object sections, each on its own so one failure does not stop the rest.
     Guard("Error saving Player", [&] {
         if (auto* p = Fcontroller.Player()) p->SaveSettings(ini, "Player");
@@ -456,7 +469,6 @@ void TfrmBaseJukebox::DoInitialise() {
     if (Flist) {
         Flist->Jukebox()->SetLibraryLoading(true);
         Floader.LoadAll();
-        ScanWhenEmpty();
         Flist->Jukebox()->SetLibraryLoading(false);
         // The saved query rule limits random play again after a restart.
         Flist->Jukebox()->ApplyDBQueryRule();
@@ -470,16 +482,7 @@ void TfrmBaseJukebox::DoInitialise() {
         if (auto* p = Fcontroller.Player(); p && p->GetState() != psPlaying) PlayerPlay();
     }
     QueueChanged();
-}
-
-void TfrmBaseJukebox::ScanWhenEmpty() {
-    // A library that was never built (a new root) is scanned once from its audio folders.
-    if (!Flist || Flist->GlobalList().Count() > 0 || Flist->AudioFolders().Count() == 0) return;
-    std::vector<std::string> folders;
-    for (int i = 0; i < Flist->AudioFolders().Count(); ++i) folders.push_back(Flist->AudioFolders().Strings(i));
-    ShowProgressText("Scanning the music folders");
-    Flist->GlobalList().AddFolders(folders, true, nullptr);
-    Flist->SaveGlobalList();
+    StartRemoteParts();
 }
 
 void TfrmBaseJukebox::SetInitialised(bool on) { Finitialised = on; }
@@ -489,24 +492,11 @@ void TfrmBaseJukebox::PostInitialise() {
     for (const auto& a : Fargs)
         if (TjukeboxFolders::RootSwitch({a}).empty()) lines.push_back(StripSwitchPrefix(a));
     ProcessCommandLine(lines);
+    ReportDuplicateMessages();
     TiniFile ini = FsettingsStore->Open();
     if (ini.ReadBool("Preferences", "AlwaysOnTop", false)) {
         Fsettings.AlwaysOnTop = true;
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    }
-}
-
-void TfrmBaseJukebox::ProcessCommandLine(const std::vector<std::string>& lines) {
-    if (!Flist) return;
-    for (const auto& line : lines) {
-        std::error_code ec;
-        if (line.empty() || !std::filesystem::is_regular_file(line, ec)) continue;
-        const std::string file = std::filesystem::absolute(line, ec).lexically_normal().string();
-        TaudioTagPtr tag;
-        int index = -1;
-        if (Flist->FileIndex().Find(file, index)) tag = Flist->FileIndex().ObjectAs<TaudioTag>(index);
-        if (!tag) tag = Flist->GlobalList().CreateTagFromFile(file);
-        if (tag) Flist->AddToQueue(*tag);
     }
 }
 
@@ -549,7 +539,11 @@ void TfrmBaseJukebox::StartScreenSaver() {
 
 void TfrmBaseJukebox::keyPressEvent(QKeyEvent* event) {
     // Keys go to the action table, which runs hidden actions too while their shortcut
-    // switch allows it.
+    // switch allows it. Media keys take the multimedia-command road.
+    if (HandleMediaKey(event->key())) {
+        event->accept();
+        return;
+    }
     const QString key = QKeySequence(event->keyCombination()).toString(QKeySequence::PortableText);
     if (!key.isEmpty() && Factions->ExecuteShortcut(key.toStdString())) {
         event->accept();
@@ -657,6 +651,7 @@ void TfrmBaseJukebox::SetPlayControlsVisible(bool visible) {
 
 void TfrmBaseJukebox::ShowStatus(const std::string& text) {
     if (FstatusLine) FstatusLine->setText(QString::fromStdString(text));
+    ShowStatusMessage(text);
 }
 
 bool TfrmBaseJukebox::CheckPassword(const std::string& prompt, const std::string& password) {
@@ -709,6 +704,7 @@ void TfrmBaseJukebox::FormClose() {
         Flist->SaveAll();
         Flist->Jukebox()->SaveQueue();
     }
+    StopRemoteParts();
 }
 
 void TfrmBaseLocalJukebox::CreateFolders() {
@@ -721,27 +717,36 @@ void TfrmBaseLocalJukebox::CreateFolders() {
 }
 
 void TfrmBaseLocalJukebox::CreateJukeboxList(std::unique_ptr<TcustomlocalJukeboxList>& list) {
-    list = std::make_unique<TlocalJukeboxList>();
+    auto local = std::make_unique<TlocalJukeboxList>();
+    // The library keeps its own files up to date after each change, except the jukebox's
+    // running playlist; the tracks of known discs are part of the library.
+    local->AutoSaveGlobal = true;
+    local->AutoSavePlaylists = true;
+    local->LoadCDs = true;
+    local->Jukebox()->AutoSavePlaylist = false;
+    local->Jukebox()->AutoSaveQueue = true;
+    local->Jukebox()->AutoSaveStacker = true;
+    list = std::move(local);
 }
 
 void TfrmBaseLocalJukebox::DoInitialise() {
     TfrmBaseJukebox::DoInitialise();
+    InitialiseLocalLayer();
     FlocalReady = true;
 }
 
 void TfrmCustomTunecrest::CreatePlayer(TcustomMediaPlayer*& player) {
-    std::string type;
-    for (const auto& a : Fargs) {
-        static const std::string kSwitch = "-PlayerType=";
-        if (a.size() > kSwitch.size() && SameText(a.substr(0, kSwitch.size()), kSwitch))
-            type = a.substr(kSwitch.size());
-    }
-    if (type.empty()) type = TiniFile(Folders().SettingsFileName()).ReadString("Player", "PlayerType", "DSHOW");
-    FplayerType = SameText(type, "WINAMP") ? "WINAMP" : "DSHOW";
-    if (FplayerType == "WINAMP")
-        player = new TwinampMediaPlayer;
-    else
+    ChoosePlayerType();
+    if (FplayerType == "WINAMP") {
+        auto* engine = new TwinampMediaPlayer;
+        if (!HasSwitch(Fargs, "NOCLASS")) {
+            engine->SetWindowClass(GetProductWord());
+            engine->ConfigName = GetIniFileName();
+        }
+        player = engine;
+    } else {
         player = new TdshowPlayer;
+    }
 }
 
 void TfrmCustomTunecrest::DoInitialise() {

@@ -1,17 +1,112 @@
 #include "mainwindow/window_entries.h"
 
+#include <QApplication>
 #include <memory>
 
+#include "core/global_prefs.h"
+#include "core/jukebox.h"
+#include "core/jukebox_slots.h"
+#include "core/query_rules.h"
+#include "core/services.h"
+#include "core/tag_list_rules.h"
+#include "core/tagger_loader.h"
+#include "mainwindow/general_settings.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/song_search_queue.h"
+#include "mainwindow/skin_editor_host.h"
+#include "windows/dialogs/countdown.h"
+#include "windows/dialogs/reports_dialog.h"
+#include "windows/dialogs/tag_plugins.h"
+#include "windows/editors/rule_editor.h"
+#include "windows/editors/slot_editors.h"
+#include "windows/library/jukebox_info.h"
 #include "windows/library/library_windows.h"
+#include "windows/library/playlist_editor.h"
 #include "windows/remote/action_button_pad_form.h"
 #include "windows/remote/remote_editors.h"
+#include "windows/search/history_window.h"
+#include "windows/search/music_search_form.h"
 #include "windows/search/song_search_form.h"
+#include "windows/settings/preferences_dialog.h"
+#include "windows/settings/screen_saver.h"
 
 namespace tunecrest {
 
-TwindowEntries::TwindowEntries(TfrmBaseJukebox& form) : Fform(form) {
+void TwindowEntries::StartCountdown(QWidget*, int totalMs, const std::string& caption,
+                                    const std::string& groupCaption, const std::string& message,
+                                    std::function<void(int)> done) {
+    const int result = RunCountdown(totalMs, caption, groupCaption, message);
+    if (done) done(result);
+}
+
+void TwindowEntries::ShowReports(TcustomJukeboxList& library, const std::string& reportsFolder,
+                                 const std::string& reportsIni) {
+    ::tunecrest::ShowReports(&library, reportsFolder, reportsIni);
+}
+
+void TwindowEntries::ConfigurePlugins(std::string& folder) { ::tunecrest::ConfigurePlugins(folder, TaggerLoader()); }
+
+void TwindowEntries::ShowActionButtonPad(TactionButtonPad& pad) { tunecrest::ShowActionButtonPad(pad); }
+
+bool TwindowEntries::EditLaunchers(TappLauncherList& list, const std::string& caption) {
+    return EditAppLauncherList(list, caption);
+}
+
+void TwindowEntries::ShowPlaylistEditor()
+{
+    // Apply Filters edits the editor's own filter, with the library's filter sets.
+    FlibraryWindows->Editor().SetFilterEditor([this](TtagListRules& filter) {
+        std::string noQuery;
+        return EditTagListRules(filter, Fform.JukeboxList(), 1, noQuery, nullptr);
+    });
+    FlibraryWindows->ShowEditor();
+}
+void TwindowEntries::ShowPlaylistDisplay() { FlibraryWindows->ShowDisplay(); }
+void TwindowEntries::ShowStackerList() { FlibraryWindows->ShowStacker(); }
+bool TwindowEntries::ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album) {
+    return FlibraryWindows->ChooseAlbum(showCDLists, album);
+}
+
+void InstallWindowEntries(TfrmBaseJukebox& form)
+{
+    form.SetDialogEntries(std::make_unique<TwindowEntries>(form));
+    // The remote-control actions' Edit operations open their dialogs.
+    InstallRemoteEditors();
+    // The settings commands whose windows live here (a handler bound elsewhere stays).
+    const auto bind = [&form](const char* name, std::function<void()> run) {
+        Taction* action = form.Actions().Find(name);
+        if (action && !action->OnExecute) action->OnExecute = [run](Taction&) { run(); };
+    };
+    bind("actnSettingsGeneral", [&form] { form.DialogEntries().ShowPreferences("General"); });
+    bind("actnSettingsScreenSaver", [&form] { form.DialogEntries().ShowPreferences("ScreenSaver"); });
+    bind("actnSettingsAlarmClock", [&form] {
+        if (auto* list = form.JukeboxList()) Prompt().EditAlarms(list->Jukebox()->Alarms());
+    });
+    bind("actnRandomPlayFilters", [&form] {
+        auto* list = form.JukeboxList();
+        if (!list) return;
+        TcustomJukebox& jukebox = *list->Jukebox();
+        std::string active = jukebox.UseDBQueryRule ? jukebox.DBQueryRule().RuleName : std::string();
+        if (!EditTagListRules(jukebox.Filter(), list, 1, active, &list->DBRules())) return;
+        // The random list follows the new filter or query rule at once.
+        jukebox.UseDBQueryRule = !active.empty();
+        jukebox.SelectDBQueryRule(active);
+        jukebox.RefillRandomList();
+    });
+    bind("actnSettingsSkins", [&form] {
+        TmainWindowSkinHost host(form);
+        EditJukeboxSkin(host);
+    });
+    bind("actnFileInformation", [&form] {
+        if (auto* list = form.JukeboxList()) form.DialogEntries().ShowJukeboxInfo(*list);
+    });
+    bind("actnSettingsEditSlots", [&form] {
+        if (auto* list = form.JukeboxList()) list->Jukebox()->Slots().Edit();
+    });
+}
+
+TwindowEntries::TwindowEntries(TfrmBaseJukebox& form) : Fform(form)
+{
     FlibraryWindows = std::make_unique<TlibraryWindows>([this] {
         TlibraryWindowsSetup setup;
         setup.Library = Fform.JukeboxList();
@@ -20,27 +115,47 @@ TwindowEntries::TwindowEntries(TfrmBaseJukebox& form) : Fform(form) {
         setup.CartridgeFolder = Fform.Folders().CartridgesFolder();
         return setup;
     });
+    // A slot edited on its own takes its choices from this window's library.
+    SetSlotEditorJukebox([this]() -> const TcustomJukebox* {
+        return Fform.JukeboxList() ? Fform.JukeboxList()->Jukebox() : nullptr;
+    });
 }
 
-TwindowEntries::~TwindowEntries() = default;
+TwindowEntries::~TwindowEntries() { SetSlotEditorJukebox({}); }
 
-void TwindowEntries::ShowActionButtonPad(TactionButtonPad& pad) { tunecrest::ShowActionButtonPad(pad); }
-
-bool TwindowEntries::EditLaunchers(TappLauncherList& list, const std::string& caption) {
-    return EditAppLauncherList(list, caption);
+void TwindowEntries::ShowScreenSaver()
+{
+    TfrmScreenSaver& saver = ScreenSaverForm();
+    const TdisplaySettings& s = Form().Settings();
+    saver.SetPlayer(Form().Controller().Player());
+    // The skin's screen saver fonts; the saver's own when the skin gives none.
+    const TfontContainer* fonts = &Form().Skin().FontStores().ScreenSaver();
+    saver.SetFontContainer(fonts->Items().Count() > 0 ? fonts : &DefaultScreenSaverFonts());
+    saver.SetApplicationTitle(qApp->applicationName().toStdString());
+    saver.SetImageScale(s.ImageSize);
+    saver.UseRandomImages = s.UseRandomImages;
+    saver.RandomImagesFolder = s.RandomImagesFolder;
+    saver.UseMinutes = s.UseMinutes;
+    saver.SetSlideShow(s.SlideShow);
+    saver.SetSlideShowInterval(s.SlideShowTimeout);
+    saver.SetShowClock(s.ShowClock);
+    saver.TrackSource = [this] { return Form().Controller().CurrentTrack(); };
+    saver.UpdateTrackDisplay(Form().Controller().CurrentTrack(), "", 1, s.CoverArtFolder);
+    saver.ShowSaver();
 }
 
-void TwindowEntries::ShowPlaylistEditor() { FlibraryWindows->ShowEditor(); }
-void TwindowEntries::ShowPlaylistDisplay() { FlibraryWindows->ShowDisplay(); }
-void TwindowEntries::ShowStackerList() { FlibraryWindows->ShowStacker(); }
-bool TwindowEntries::ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album) {
-    return FlibraryWindows->ChooseAlbum(showCDLists, album);
+void TwindowEntries::ShowPreferences(const std::string& page)
+{
+    TprefsRec rec;
+    GetGeneralSettings(Form(), rec);
+    if (tunecrest::ShowPreferences(rec, page)) SetGeneralSettings(Form(), rec);
 }
 
-void InstallWindowEntries(TfrmBaseJukebox& form) {
-    form.SetDialogEntries(std::make_unique<TwindowEntries>(form));
-    // The remote-control actions' Edit operations open their dialogs.
-    InstallRemoteEditors();
+bool TwindowEntries::ScreenSaverVisible() { return ScreenSaverFormExists() && ScreenSaverForm().isVisible(); }
+
+void TwindowEntries::CloseScreenSaver()
+{
+    if (ScreenSaverFormExists()) ScreenSaverForm().CloseSaver();
 }
 
 void TwindowEntries::ShowSongSearch(int mode) {
@@ -50,6 +165,22 @@ void TwindowEntries::ShowSongSearch(int mode) {
     queue.PlayNext = [this] { Form().PlayerNext(); };
     queue.ShowStatus = [this](const std::string& text) { Form().ShowStatus(text); };
     tunecrest::ShowSongSearch(list, &queue, mode, FsongSearchMode);
+}
+
+void TwindowEntries::ShowMediaSearch(TcustomJukeboxList& library, bool allowStop, bool fullRescan,
+                                     std::function<void(const std::string&)> status, std::function<void()> finished) {
+    // The window shows the scan's progress itself; the caller hears when it is over.
+    (void)status;
+    tunecrest::ShowMediaSearch(&library, allowStop, fullRescan);
+    if (finished) finished();
+}
+
+void TwindowEntries::ShowHistory(TcustomJukeboxList& library) {
+    tunecrest::ShowHistory(dynamic_cast<TcustomlocalJukeboxList*>(&library));
+}
+
+void TwindowEntries::ShowJukeboxInfo(TcustomJukeboxList& library) {
+    tunecrest::ShowJukeboxInfo(dynamic_cast<TcustomlocalJukeboxList*>(&library));
 }
 
 }  // namespace tunecrest

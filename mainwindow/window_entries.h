@@ -16,6 +16,20 @@ public:
     explicit TwindowEntries(TfrmBaseJukebox& form);
     ~TwindowEntries() override;
 
+    // The preferences on the "General" or "ScreenSaver" page; OK applies them.
+    void ShowPreferences(const std::string& page) override;
+    // The screen saver, set up from the window's "ScreenSaver" settings and player.
+    bool HasScreenSaver() override { return true; }
+    void ShowScreenSaver() override;
+    bool ScreenSaverVisible() override;
+    void CloseScreenSaver() override;
+
+    // The countdown dialog, shown modally; its answer goes to `done`.
+    void StartCountdown(QWidget* owner, int totalMs, const std::string& caption, const std::string& groupCaption,
+                        const std::string& message, std::function<void(int)> done) override;
+    void ShowReports(TcustomJukeboxList& library, const std::string& reportsFolder,
+                     const std::string& reportsIni) override;
+    void ConfigurePlugins(std::string& folder) override;
     void ShowActionButtonPad(TactionButtonPad& pad) override;
     bool EditLaunchers(TappLauncherList& list, const std::string& caption) override;
     void ShowPlaylistEditor() override;
@@ -26,6 +40,11 @@ public:
 
     // The touch song search; the next search starts in the mode the last one ended in.
     void ShowSongSearch(int mode) override;
+    // The media search window scanning at once, the history list and the information.
+    void ShowMediaSearch(TcustomJukeboxList& library, bool allowStop, bool fullRescan,
+                         std::function<void(const std::string&)> status, std::function<void()> finished) override;
+    void ShowHistory(TcustomJukeboxList& library) override;
+    void ShowJukeboxInfo(TcustomJukeboxList& library) override;
 
 protected:
     TfrmBaseJukebox& Form() { return Fform; }
