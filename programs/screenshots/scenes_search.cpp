@@ -15,6 +15,7 @@
 #include "core/global_prefs.h"
 #include "core/jukebox_list.h"
 #include "core/services.h"
+#include "scene_keyboard_skin.h"
 #include "scenes.h"
 #include "skin/apply_skin.h"
 #include "skin/bitmap_container.h"
@@ -88,28 +89,6 @@ TlocalJukeboxList& FixtureLibrary() {
     return *lib;
 }
 
-QImage BackspaceGlyph(TColor colour) {
-    QImage glyph(28, 20, QImage::Format_RGB32);
-    glyph.fill(QColor(255, 0, 255));
-    QPainter p(&glyph);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(GetRValue(colour), GetGValue(colour), GetBValue(colour)));
-    p.drawPolygon(QPolygon({{2, 10}, {11, 2}, {11, 7}, {26, 7}, {26, 13}, {11, 13}, {11, 18}}));
-    return glyph;
-}
-
-void UseSearchSkin(const TsceneContext& ctx) {
-    static TbitmapContainer store;
-    store.Items().Clear();
-    store.Items().Add()->SetBitmap(ctx.SkinImage("Keyboard", "KeyImage"));
-    store.Items().Add()->SetBitmap(BackspaceGlyph(ctx.FontColor));
-    GlobalPrefs().SetKeySize(60);
-    GlobalPrefs().SetBitmapContainer(&store);
-    SetFormSkinColors({ctx.ButtonColor, ctx.PanelColor, ctx.FontColor});
-    Keyboard().SetKeySize(60);
-    SkinKeyboard(Keyboard(), ctx.ButtonColor, ctx.PanelColor, ctx.FontColor);
-}
-
 QImage Shot(QWidget& widget, const std::function<void()>& afterShow = {}) {
     widget.setAttribute(Qt::WA_DontShowOnScreen, true);
     widget.show();
@@ -122,7 +101,7 @@ QImage Shot(QWidget& widget, const std::function<void()>& afterShow = {}) {
 }
 
 QImage SongSearchScene(const TsceneContext& ctx, bool playNow) {
-    UseSearchSkin(ctx);
+    UseKeyboardSkin(ctx);
     GlobalPrefs().SetOnScreenKeyboardsEnabled(!playNow);
     TfrmSongSearch2& window = SongSearch2();
     window.Search().UseTrackIndex = true;
