@@ -23,6 +23,22 @@ void TdialogEntries::ShowPlaylistDisplay() {
     Prompt().ShowMessage(NotAvailableText("Playlist"), "Tunecrest Audio System");
 }
 
+void TdialogEntries::ShowHelp() { Prompt().ShowMessage(NotAvailableText("Help"), "Tunecrest Audio System"); }
+void TdialogEntries::ShowShortcutList() {
+    Prompt().ShowMessage(NotAvailableText("Shortcut List"), "Tunecrest Audio System");
+}
+void TdialogEntries::ShowViewSettings() {
+    Prompt().ShowMessage(NotAvailableText("View Settings"), "Tunecrest Audio System");
+}
+void TdialogEntries::EditInternetRadio() {
+    Prompt().ShowMessage(NotAvailableText("Internet Radio Stations"), "Tunecrest Audio System");
+}
+void TdialogEntries::ShowReports() { Prompt().ShowMessage(NotAvailableText("Reports"), "Tunecrest Audio System"); }
+void TdialogEntries::ConfigureTagPlugins() {
+    Prompt().ShowMessage(NotAvailableText("Tag Reader Plugins"), "Tunecrest Audio System");
+}
+int TdialogEntries::RunCountdown(int, const std::string&, const std::string&, const std::string&) { return 1; }
+
 int TdialogEntries::SelectString(const std::string& caption, const std::vector<std::string>& items, int selected) {
     if (selected < 0 || selected >= int(items.size())) return -1;
     return Prompt().AskYesNo(items[size_t(selected)] + "?", caption, true) ? selected : -1;

@@ -25,6 +25,19 @@ public:
     virtual void ShowScreenSaver() {}
     virtual bool ScreenSaverVisible() { return false; }
     virtual void CloseScreenSaver() {}
+    virtual void ShowHelp();
+    virtual void ShowShortcutList();
+    // The view settings, applied on OK.
+    virtual void ShowViewSettings();
+    // The internet-radio stations of the library.
+    virtual void EditInternetRadio();
+    virtual void ShowReports();
+    // The tag-reader plug-in folder.
+    virtual void ConfigureTagPlugins();
+    // A scheduled action that a person may skip within `totalMs`: 1 runs it, 2 skips it.
+    // The default asks nobody and runs it.
+    virtual int RunCountdown(int totalMs, const std::string& caption, const std::string& groupCaption,
+                             const std::string& message);
     // Pick one of `items` under `caption`; -1 when cancelled. The default asks yes/no
     // about the preselected item through the installed prompt.
     virtual int SelectString(const std::string& caption, const std::vector<std::string>& items, int selected);

@@ -149,6 +149,7 @@ public:
     void SetFullScreen(bool on) override;
     void SetPlayControlsVisible(bool visible) override;
     void ShowStatus(const std::string& text) override;
+    void ShowHelp() override { Fdialogs->ShowHelp(); }
     bool CheckPassword(const std::string& prompt, const std::string& password) override;
 
 protected:

@@ -2,24 +2,51 @@
 // The program's dialog entries: the windows of the windows/ folder behind the main
 // window's entry points. Each window that exists overrides its entry here; the rest keep
 // the defaults of TdialogEntries ("not available yet").
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "mainwindow/dialog_entries.h"
+#include "windows/dialogs/help_viewer.h"
+#include "windows/dialogs/shortcut_list.h"
 
 namespace tunecrest {
 
 class TfrmBaseJukebox;
+class TactionList;
 
 class TwindowEntries : public TdialogEntries {
 public:
-    explicit TwindowEntries(TfrmBaseJukebox& form) : Fform(form) {}
+    explicit TwindowEntries(TfrmBaseJukebox& form);
+
+    void ShowTips() override;
+    void ShowHelp() override;
+    void ShowShortcutList() override;
+    void ShowViewSettings() override;
+    void EditInternetRadio() override;
+    void ShowReports() override;
+    void ConfigureTagPlugins() override;
+    int RunCountdown(int totalMs, const std::string& caption, const std::string& groupCaption,
+                     const std::string& message) override;
+
+    TmyHH& Help() { return *Fhelp; }
 
 protected:
     TfrmBaseJukebox& Form() { return Fform; }
 
 private:
     TfrmBaseJukebox& Fform;
+    std::unique_ptr<TmyHH> Fhelp;
 };
 
-// Installs the program's entries on `form`.
+// Every action with a shortcut or a command message, as the shortcut list shows them.
+std::vector<TshortcutEntry> ShortcutEntries(TactionList& actions);
+// The help file: "tunecrest.html" in the root's Docs folder, else in the Docs folder
+// shipped beside the program.
+std::string HelpFileName(const std::string& docsFolder, const std::string& programFolder);
+
+// Installs the program's entries on `form`, gives core its windows, and runs the
+// entries from the actions that open them when nothing else handles those actions.
 void InstallWindowEntries(TfrmBaseJukebox& form);
 
 }  // namespace tunecrest
