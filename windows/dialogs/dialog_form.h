@@ -21,6 +21,14 @@ namespace tunecrest {
 // `text` when it reads on `back`, else white or black, whichever reads better.
 TColor ReadableTextOn(TColor text, TColor back);
 
+// The colours of the dialog bodies, from the skin colours: text on the panel, fields
+// and their text, borders, the text of selected rows and disabled text.
+struct TdialogColors {
+    TColor Text = clWhite, Field = clBlack, FieldText = clWhite, Border = clGray, SelectedText = clWhite,
+           Disabled = clGray;
+};
+TdialogColors DialogColors(const TformSkinColors& colors);
+
 // The style sheet of the dialog bodies for the given skin colours: panel, fields,
 // selection in the button colour, touch-sized rows, indicators and scroll bars.
 QString DialogStyleSheet(const TformSkinColors& colors);

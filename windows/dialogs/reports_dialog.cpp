@@ -79,7 +79,7 @@ TfrmReports::TfrmReports(QWidget* parent) : TfrmPlainDialog("Reports", parent), 
     edOutputFile->setObjectName("edOutputFile");
     edOutputFile->setReadOnly(true);
     grid->addWidget(edOutputFile, 3, 1);
-    btnBrowse = MakeButton(Body(), "btnBrowse", "...", 60);
+    btnBrowse = MakeButton(Body(), "btnBrowse", "...", 72);
     grid->addWidget(btnBrowse, 3, 2);
     auto* actions = new QHBoxLayout();
     btnConfigure = MakeButton(Body(), "btnConfigure", "Con&figure", 150);

@@ -72,6 +72,7 @@ TfrmPlugins::TfrmPlugins(TtaggerLoader& loader, QWidget* parent)
     memoInformation->setReadOnly(true);
     memoInformation->setFont(ScreenFont(TFont{"Courier New", clWindowText, 11, false}));
     memoInformation->setFixedHeight(130);
+    memoInformation->setLineWrapMode(QPlainTextEdit::NoWrap);
     grid->addWidget(memoInformation, 3, 0, 1, 2);
     grid->setColumnStretch(0, 1);
     BodyLayout()->addLayout(grid);
@@ -82,7 +83,7 @@ TfrmPlugins::TfrmPlugins(TtaggerLoader& loader, QWidget* parent)
     btnConfigure->OnClick = [this](TObject*) { ConfigureClick(); };
     QObject::connect(lbPlugins, &QListWidget::itemChanged, this, [this] { PluginsClicked(); });
     QObject::connect(lbPlugins, &QListWidget::currentRowChanged, this, [this] { PluginsClicked(); });
-    resize(700, 560);
+    resize(860, 560);
     FillLists();
 }
 
@@ -142,7 +143,7 @@ TfrmConfigurePlugins::TfrmConfigurePlugins(TtaggerLoader& loader, QWidget* paren
     auto* row = new QHBoxLayout();
     edFolder = CreateComponent<QLineEdit>(this, Body());
     edFolder->setObjectName("edFolder");
-    btnBrowse = MakeButton(Body(), "btnBrowse", "...", 60);
+    btnBrowse = MakeButton(Body(), "btnBrowse", "...", 72);
     row->addWidget(edFolder, 1);
     row->addWidget(btnBrowse);
     BodyLayout()->addLayout(row);

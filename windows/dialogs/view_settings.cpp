@@ -57,8 +57,7 @@ const char* const kFormatHelp =
     "  <X:name> the extra tag field \"name\"\n"
     "Font tags switch to a font of the skin's font store:\n"
     "  <FTI> <FAR> <FAL> <FDU> <FTN> <FGE> <FCO> <FXT>, and <FCH> back to the line's font.\n"
-    "Text after a tag name and one skipped character is kept: <TI, > is the title and a blank.\n"
-    "Text in [ ] shows only when a field inside it has a value.";
+    "Text after a tag name and one skipped character is kept: <TI, > is the title and a blank.";
 
 QWidget* Page(QObject* owner, QTabWidget* tabs, const char* name, const char* caption)
 {
