@@ -27,6 +27,7 @@
 #include "playback/outside_player_engine.h"
 #include "core/color_text.h"
 #include "skin/qt_color.h"
+#include "skin/screen_fonts.h"
 #include "skin/skin_button.h"
 #include "skin/skin_panel.h"
 #include "skin/skin_scroll_bar.h"
@@ -90,6 +91,14 @@ TfrmBaseJukebox::TfrmBaseJukebox(std::vector<std::string> args, std::string prog
         Factions->ExecuteByName(action, TactionRoad::arMessage);
     });
     FwndProc = std::make_unique<TmyWndProcComponent>(*this);
+    Fskin = std::make_unique<TmainWindowSkin>(*this);
+    Fskin->OnApplyColors = [this](TColor button, TColor panel, TColor text) { ApplySkinColors(panel, button, text); };
+    Fskin->OnApplyListAppearance = [this] {
+        if (!FqueueList) return;
+        const TfontContainer& lists = Fskin->FontStores().Lists();
+        if (const TfontItem* title = lists.Items().FindByName("Title")) FqueueList->setFont(ScreenFont(title->font()));
+        if (const TcolorItem* back = lists.Colors().FindByName("Background")) FqueueList->SetColor(back->color);
+    };
     FssTimer.setInterval(TidleMonitor::kInterval);
     FnextWait.setSingleShot(true);
     FnextWait.setInterval(kNextWaitMs);
@@ -324,27 +333,32 @@ void TfrmBaseJukebox::ApplySkinColors(uint32_t panel, uint32_t button, uint32_t 
 bool TfrmBaseJukebox::LoadSkin(const std::string& folder) {
     const std::filesystem::path base(folder);
     std::error_code ec;
-    if (folder.empty() || !std::filesystem::is_regular_file(base / "skin.usk", ec)) return false;
-    TiniFile ini((base / "skin.usk").string());
-    auto image = [&](const char* section) {
-        const std::string name = ini.ReadString(section, "Image", "");
-        if (name.empty()) return QImage();
-        return ToSkinBitmap(QImage(QString::fromStdString((base / name).string())));
-    };
-    const QImage button = image("Button"), panel = image("Panel"), bar = image("ScrollBarVertical");
-    for (TmySkinButton* b : {FplayButton, FstopButton, FnextButton})
-        if (b) b->SetSkinBitmap(button);
-    for (TmySkinPanel* p : {FtopPanel, FbuttonPanel})
-        if (p) p->SetSkinBitmap(panel);
-    if (FqueueBar) FqueueBar->SetSkinBitmap(bar);
-    const TColor buttonColor =
-        StringToColor(ini.ReadString("Colors", "ButtonColor", "")).value_or(RGBColor(78, 88, 104));
-    const TColor panelColor = StringToColor(ini.ReadString("Colors", "PanelColor", "")).value_or(RGBColor(30, 34, 40));
-    // Captions in black or white, whichever stands out from the skin's button colour.
-    const QColor face = ToQColor(buttonColor);
-    const TColor text = (299 * face.red() + 587 * face.green() + 114 * face.blue()) / 1000 > 140 ? clBlack : clWhite;
-    ApplySkinColors(panelColor, buttonColor, text);
-    return true;
+    if (folder.empty() || !std::filesystem::is_regular_file(base / TskinFile::kFileName, ec)) return false;
+    Fskin->SetDefaultSkinFile(GetDefaultSkinFile());
+    return Fskin->LoadSkin((base / TskinFile::kFileName).string());
+}
+
+std::string TfrmBaseJukebox::GetSkinsFolder() const { return Ffolders ? Ffolders->SkinsFolder() : ""; }
+
+std::string TfrmBaseJukebox::GetDefaultSkinFile() const {
+    std::error_code ec;
+    for (const auto& skins : {std::filesystem::path(GetSkinsFolder()), std::filesystem::path(FprogramFolder) / "Skins"}) {
+        if (skins.empty()) continue;
+        const auto file = skins / "Default" / TskinFile::kFileName;
+        if (std::filesystem::is_regular_file(file, ec)) return file.string();
+    }
+    return "";
+}
+
+void TfrmBaseJukebox::SetSkinFile(const std::string& name) {
+    std::error_code ec;
+    std::filesystem::path file = std::filesystem::path(GetSkinsFolder()) / name;
+    if (name.empty() || !std::filesystem::is_regular_file(file, ec)) file = GetDefaultSkinFile();
+    if (file.empty()) return;
+    const auto relative = file.lexically_relative(GetSkinsFolder());
+    Fsettings.SkinFile = relative.empty() || *relative.begin() == ".." ? file.string() : relative.string();
+    Fskin->SetDefaultSkinFile(GetDefaultSkinFile());
+    Fskin->ChangeSkin(file.string(), nullptr);
 }
 
 std::string TfrmBaseJukebox::SkinFolder() const {

@@ -22,6 +22,7 @@
 #include "core/party_play_settings.h"
 #include "mainwindow/action_table.h"
 #include "mainwindow/jukebox_folders.h"
+#include "mainwindow/main_window_skin.h"
 #include "mainwindow/party_play_guards.h"
 #include "mainwindow/playback_controller.h"
 #include "skin/touch_list_box.h"
@@ -87,13 +88,22 @@ public:
 
     // Colours of the skin and scheme: panel, buttons, text (TColor values).
     void ApplySkinColors(uint32_t panel, uint32_t button, uint32_t text);
-    // Gives the window's skinned controls the templates of the skin in `folder` (the
-    // folder holding skin.usk) and the skin's colours. Returns false, changing nothing,
-    // when the folder holds no skin.usk.
+    // Loads the skin in `folder` (the folder holding skin.usk) through Skin(). Returns
+    // false, changing nothing, when the folder holds no skin.usk.
     bool LoadSkin(const std::string& folder);
     // The skin the settings name (relative to the root's skins folder), else the
     // "Default" skin shipped beside the program; empty when neither exists.
     std::string SkinFolder() const;
+    // The skins folder below the root, and the Default skin's file (the root's, else the
+    // one shipped beside the program).
+    std::string GetSkinsFolder() const;
+    std::string GetDefaultSkinFile() const;
+    // Switches to the skin file `name` (relative to the skins folder, or absolute); a
+    // name whose file does not exist becomes the Default skin. The settings keep the
+    // choice; the pictures are decoded off the main thread and applied when ready.
+    void SetSkinFile(const std::string& name);
+    // The skin: its file, colours, font stores and the writer of the current look.
+    TmainWindowSkin& Skin() { return *Fskin; }
     // The lines the queue list shows, in queue order.
     const std::vector<std::string>& QueueLines() const { return FqueueLines; }
 
@@ -215,6 +225,7 @@ private:
     TmySkinButton* FstopButton = nullptr;
     TmySkinButton* FnextButton = nullptr;
     std::vector<std::string> FqueueLines;
+    std::unique_ptr<TmainWindowSkin> Fskin;
 };
 
 class TfrmBaseLocalJukebox : public TfrmBaseJukebox {

@@ -6,9 +6,16 @@
 #include <QImage>
 #include <QObject>
 
+#include "core/global_prefs.h"
 #include "skin/named_collection.h"
 
 namespace tunecrest {
+
+// The preferences' shared picture.
+class TBitmap {
+public:
+    QImage Image;
+};
 
 class TbitmapItem {
 public:
@@ -47,7 +54,16 @@ public:
 class TbitmapContainer : public QObject {
     Q_OBJECT
 public:
-    explicit TbitmapContainer(QObject* parent = nullptr) : QObject(parent), Fitems(this) {}
+    explicit TbitmapContainer(QObject* parent = nullptr) : QObject(parent), Fitems(this)
+    {
+        // The preferences count a store's bitmaps through the skin library; the first
+        // store made tells them how.
+        static const bool counterSet = [] {
+            TglobalPrefs::SetBitmapCounter([](const TbitmapContainer& c) { return c.Items().Count(); });
+            return true;
+        }();
+        (void)counterSet;
+    }
 
     TbitmapCollection& Items() { return Fitems; }
     const TbitmapCollection& Items() const { return Fitems; }

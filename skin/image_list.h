@@ -4,6 +4,8 @@
 #include <QObject>
 #include <vector>
 
+#include "core/color.h"
+
 class QPainter;
 
 namespace tunecrest {
@@ -18,12 +20,22 @@ class TimageList : public QObject {
     int Count() const { return int(Fimages.size()); }
     // Adds the image scaled to the list's size; returns its index.
     int Add(const QImage& image);
+    // Replaces image `index` by `image` scaled to the list's size, its pixels of
+    // `transparentColor` left out when drawn; nothing for a bad index.
+    void Replace(int index, const QImage& image, TColor transparentColor);
+    // Image `index` as given (scaled, opaque), and its transparent colour; a null image
+    // and clFuchsia for a bad index or an image added without one.
+    QImage Image(int index) const;
+    TColor TransparentColor(int index) const;
     // Draws image `index` with its top-left corner at (x, y); nothing for a bad index.
     void Draw(QPainter& painter, int x, int y, int index) const;
 
   private:
     int Fwidth, Fheight;
-    std::vector<QImage> Fimages;
+    QImage Scaled(const QImage& image) const;
+    std::vector<QImage> Fimages;  // as drawn
+    std::vector<QImage> Fsources;
+    std::vector<TColor> Ftransparent;
 };
 
 }  // namespace tunecrest

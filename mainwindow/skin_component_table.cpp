@@ -1,0 +1,49 @@
+#include "mainwindow/skin_component_table.h"
+
+#include "core/text_utils.h"
+
+namespace tunecrest {
+
+namespace {
+
+// One line per component, in the order the layout creates them.
+const std::vector<TskinComponent> kMainWindowSkinComponents = {
+    {"pnlNowPlaying", skcPanel, "Panel"},
+    {"lstQueue", skcListBox, ""},
+    {"sbQueue", skcScrollBar, "ScrollBarVertical"},
+    {"pnlButtons", skcPanel, "Panel"},
+    {"btnPlay", skcButton, "Button"},
+    {"btnStop", skcButton, "Button"},
+    {"btnNext", skcButton, "Button"},
+};
+
+}  // namespace
+
+const std::vector<TskinComponent>& MainWindowSkinComponents() { return kMainWindowSkinComponents; }
+
+const TskinComponent* FindSkinComponent(std::string_view name) {
+    for (const TskinComponent& c : kMainWindowSkinComponents)
+        if (SameText(c.Name, name)) return &c;
+    return nullptr;
+}
+
+bool KindHasStretchDraw(TskinComponentKind kind) {
+    return kind == skcPanel || kind == skcSplitter || kind == skcScrollBar;
+}
+
+const char* SkinImageKey(TskinComponentKind kind) { return kind == skcListBox ? "BackImage" : "Image"; }
+
+std::string SkinImageFileName(const TskinComponent& component, bool jpeg) {
+    const std::string name = component.Name;
+    switch (component.Kind) {
+        case skcButton:
+        case skcPanel:
+            return name + "_Image.bmp";
+        case skcListBox:
+            return name + "_BackImage." + (jpeg ? "jpg" : "bmp");
+        default:
+            return name + "_image.bmp";
+    }
+}
+
+}  // namespace tunecrest

@@ -1,0 +1,151 @@
+// Skin pictures come from folders anyone may have edited: they are read with limits,
+// refused with a reason when damaged, written back exactly, and decoded once.
+#include "skin/skin_pictures.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QPainter>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "skin/image_list.h"
+#include "skin_images.h"
+#include "support/temp_dir.h"
+#include "support/test_application.h"
+
+namespace tunecrest {
+namespace {
+
+namespace fs = std::filesystem;
+
+void WriteBytes(const fs::path& file, const std::string& bytes) {
+    std::ofstream out(file, std::ios::binary);
+    out << bytes;
+}
+
+std::string EncodeBmp(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    return bytes.toStdString();
+}
+
+QImage Pattern() {
+    QImage image = test::SkinImage(30, 10, test::Grey(128));
+    test::SetSkinPixel(image, 0, 0, test::kWhite);
+    test::SetSkinPixel(image, 29, 9, {1, 2, 3});
+    return image;
+}
+
+TEST(SkinPictures, WrittenAndReadBackExactlyAsBmpOrJpeg) {
+    test::App();
+    test::TempDir dir;
+    const std::string bmp = (dir.Path() / "Button_Image.bmp").string();
+    std::string error;
+    ASSERT_TRUE(SaveSkinImage(bmp, Pattern(), &error)) << error;
+    EXPECT_FALSE(IsJpegFile(bmp));
+    const QImage back = LoadSkinImage(bmp, &error);
+    ASSERT_FALSE(back.isNull()) << error;
+    EXPECT_EQ(back.format(), QImage::Format_BGR888);
+    EXPECT_EQ(back, Pattern());
+
+    const std::string jpg = (dir.Path() / "lstQueue_BackImage.JPG").string();
+    ASSERT_TRUE(SaveSkinImage(jpg, Pattern(), &error)) << error;
+    EXPECT_TRUE(IsJpegFile(jpg));
+    EXPECT_EQ(LoadSkinImage(jpg).size(), QSize(30, 10));
+
+    EXPECT_FALSE(SaveSkinImage(bmp, QImage(), &error));
+    EXPECT_FALSE(SaveSkinImage((dir.Path() / "no" / "folder.bmp").string(), Pattern(), &error));
+    // The earlier picture is still whole.
+    EXPECT_EQ(LoadSkinImage(bmp), Pattern());
+}
+
+TEST(SkinPictures, MissingDamagedAndOversizedPicturesAreRefusedWithAReason) {
+    test::App();
+    test::TempDir dir;
+    std::string reason;
+    EXPECT_TRUE(LoadSkinImage((dir.Path() / "gone.bmp").string(), &reason).isNull());
+    EXPECT_EQ(reason, "missing");
+
+    WriteBytes(dir.Path() / "text.bmp", "[Info]\r\nTitle=not a picture\r\n");
+    EXPECT_TRUE(LoadSkinImage((dir.Path() / "text.bmp").string(), &reason).isNull());
+    EXPECT_EQ(reason, "not a picture");
+
+    // A BMP cut off after its header.
+    const std::string whole = EncodeBmp(Pattern());
+    WriteBytes(dir.Path() / "cut.bmp", whole.substr(0, 60));
+    EXPECT_TRUE(LoadSkinImage((dir.Path() / "cut.bmp").string(), &reason).isNull());
+    EXPECT_FALSE(reason.empty());
+
+    // A header that claims a picture of 60000 x 60000: refused before any pixel is
+    // allocated.
+    std::string huge = whole;
+    for (int i = 0; i < 4; ++i) {
+        huge[size_t(18 + i)] = char((60000 >> (8 * i)) & 0xFF);
+        huge[size_t(22 + i)] = char((60000 >> (8 * i)) & 0xFF);
+    }
+    WriteBytes(dir.Path() / "huge.bmp", huge);
+    EXPECT_TRUE(LoadSkinImage((dir.Path() / "huge.bmp").string(), &reason).isNull());
+    EXPECT_FALSE(reason.empty());
+
+    fs::create_directories(dir.Path() / "folder.bmp");
+    EXPECT_TRUE(LoadSkinImage((dir.Path() / "folder.bmp").string(), &reason).isNull());
+    EXPECT_FALSE(reason.empty());
+}
+
+TEST(SkinPictures, CacheDecodesOnceUntilTheFileChanges) {
+    test::App();
+    test::TempDir dir;
+    const std::string file = (dir.Path() / "Panel_Image.bmp").string();
+    ASSERT_TRUE(SaveSkinImage(file, Pattern()));
+    TskinImageCache cache;
+    // Several threads fill the cache at once (a skin change decodes on a worker).
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 4; ++i) threads.emplace_back([&] { EXPECT_EQ(cache.Load(file), Pattern()); });
+    for (auto& t : threads) t.join();
+    const int decodes = cache.DecodeCount();
+    EXPECT_GE(decodes, 1);
+    EXPECT_TRUE(cache.IsCurrent(file));
+    EXPECT_EQ(cache.Load(file), Pattern());
+    EXPECT_EQ(cache.DecodeCount(), decodes);
+
+    QImage changed = test::SkinImage(31, 10, test::Grey(90));
+    ASSERT_TRUE(SaveSkinImage(file, changed));
+    EXPECT_EQ(cache.Load(file), changed);
+    EXPECT_EQ(cache.DecodeCount(), decodes + 1);
+
+    // A failure is remembered with its reason; a missing file is never cached.
+    WriteBytes(dir.Path() / "bad.bmp", "garbage");
+    std::string reason;
+    EXPECT_TRUE(cache.Load((dir.Path() / "bad.bmp").string(), &reason).isNull());
+    EXPECT_TRUE(cache.Load((dir.Path() / "bad.bmp").string(), &reason).isNull());
+    EXPECT_EQ(reason, "not a picture");
+    EXPECT_TRUE(cache.Load((dir.Path() / "gone.bmp").string(), &reason).isNull());
+    EXPECT_FALSE(cache.IsCurrent((dir.Path() / "gone.bmp").string()));
+}
+
+TEST(SkinPictures, ImageListReplacesAnIconWithItsTransparentColourLeftOut) {
+    test::App();
+    TimageList icons(4, 4);
+    icons.Add(test::SkinImage(4, 4, test::Grey(10)));
+    QImage icon = test::SkinImage(4, 4, {255, 0, 255});  // fuchsia
+    test::SetSkinPixel(icon, 1, 1, {0, 0, 200});
+    icons.Replace(0, icon, clFuchsia);
+    icons.Replace(5, icon, clFuchsia);  // no such icon: nothing happens
+    ASSERT_EQ(icons.Count(), 1);
+    EXPECT_EQ(icons.TransparentColor(0), clFuchsia);
+    EXPECT_EQ(icons.Image(0).pixel(1, 1), qRgb(200, 0, 0));
+    QImage canvas(4, 4, QImage::Format_RGB32);
+    canvas.fill(Qt::green);
+    QPainter p(&canvas);
+    icons.Draw(p, 0, 0, 0);
+    p.end();
+    EXPECT_EQ(canvas.pixel(0, 0), QColor(Qt::green).rgb());
+    EXPECT_EQ(canvas.pixel(1, 1), qRgb(200, 0, 0));
+}
+
+}  // namespace
+}  // namespace tunecrest
