@@ -139,6 +139,13 @@ void TfrmPlainDialog::SetCaption(const std::string& caption)
     Fheading->setText(QString::fromStdString(caption));
 }
 
+QLabel* TfrmPlainDialog::MakeLabel(QWidget* parent, const char* text)
+{
+    auto* label = CreateComponent<QLabel>(this, parent);
+    label->setText(text);
+    return label;
+}
+
 TmySkinButton* TfrmPlainDialog::MakeButton(QWidget* parent, const char* name, const char* caption, int width)
 {
     // A touch button has no keyboard accelerator: its caption shows without the marks.

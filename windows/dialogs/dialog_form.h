@@ -49,6 +49,8 @@ public:
     TmySkinButton* AddButton(const char* name, const char* caption, int modalResult = 0);
     // Pushes the following buttons to the right end of the row.
     void AddButtonSpace();
+    // A label owned by the form, on `parent`.
+    QLabel* MakeLabel(QWidget* parent, const char* text);
     // A skinned button for the body (beside a list, under an edit).
     TmySkinButton* MakeButton(QWidget* parent, const char* name, const char* caption, int width = 0);
     // The button Enter presses and the one Escape presses.

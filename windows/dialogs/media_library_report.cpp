@@ -36,9 +36,9 @@ TfrmMediaLibraryReport::TfrmMediaLibraryReport(QWidget* parent) : TfrmPlainDialo
     setObjectName("frmMediaLibraryReport");
     auto* grid = new QGridLayout();
     grid->setHorizontalSpacing(10);
-    grid->addWidget(new QLabel("Available Fields:", Body()), 0, 0);
-    grid->addWidget(new QLabel("Selected Fields:", Body()), 0, 2);
-    grid->addWidget(new QLabel("Extra Fields:", Body()), 0, 4);
+    grid->addWidget(MakeLabel(Body(), "Available Fields:"), 0, 0);
+    grid->addWidget(MakeLabel(Body(), "Selected Fields:"), 0, 2);
+    grid->addWidget(MakeLabel(Body(), "Extra Fields:"), 0, 4);
     lbAvailable = List(this, Body(), "lbAvailable");
     lbAvailable->setSelectionMode(QAbstractItemView::MultiSelection);
     lbSelected = List(this, Body(), "lbSelected");

@@ -119,7 +119,7 @@ TfrmViewSettings::TfrmViewSettings(QWidget* parent) : TfrmPlainDialog("Jukebox L
     tsTrackList = Page(this, pcPages, "tsTrackList", "Track List");
     auto* trackLayout = new QVBoxLayout(tsTrackList);
     trackLayout->setContentsMargins(14, 14, 14, 14);
-    trackLayout->addWidget(new QLabel("Unknown Artist String : ", tsTrackList));
+    trackLayout->addWidget(MakeLabel(tsTrackList, "Unknown Artist String : "));
     edTrackUnknownArtist = Edit(this, tsTrackList, "edTrackUnknownArtist");
     trackLayout->addWidget(edTrackUnknownArtist);
     cbSortByFilename = CreateComponent<QCheckBox>(this, tsTrackList);
@@ -130,7 +130,7 @@ TfrmViewSettings::TfrmViewSettings(QWidget* parent) : TfrmPlainDialog("Jukebox L
     tsQueueList = Page(this, pcPages, "tsQueueList", "Queue List");
     auto* queueLayout = new QVBoxLayout(tsQueueList);
     queueLayout->setContentsMargins(14, 14, 14, 14);
-    queueLayout->addWidget(new QLabel("Unknown Artist String : ", tsQueueList));
+    queueLayout->addWidget(MakeLabel(tsQueueList, "Unknown Artist String : "));
     edQueueUnknownArtist = Edit(this, tsQueueList, "edQueueUnknownArtist");
     queueLayout->addWidget(edQueueUnknownArtist);
     queueLayout->addStretch(1);
@@ -143,7 +143,7 @@ TfrmViewSettings::TfrmViewSettings(QWidget* parent) : TfrmPlainDialog("Jukebox L
     lbFormats->setObjectName("lbFormats");
     lbFormats->setMaximumWidth(300);
     formatGrid->addWidget(lbFormats, 0, 0, 4, 1);
-    formatGrid->addWidget(new QLabel("Format String:", tsDisplayFormats), 0, 1, 1, 2);
+    formatGrid->addWidget(MakeLabel(tsDisplayFormats, "Format String:"), 0, 1, 1, 2);
     edFormatString = Edit(this, tsDisplayFormats, "edFormatString");
     formatGrid->addWidget(edFormatString, 1, 1, 1, 2);
     btnUpdate = MakeButton(tsDisplayFormats, "btnUpdate", "Update", 140);
