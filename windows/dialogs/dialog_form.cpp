@@ -169,6 +169,24 @@ TmySkinButton* TfrmPlainDialog::AddButton(const char* name, const char* caption,
 
 void TfrmPlainDialog::AddButtonSpace() { FbuttonRow->addStretch(1); }
 
+void TfrmPlainDialog::AddOkCancel(TmySkinButton*& ok, TmySkinButton*& cancel, bool okIsDefault)
+{
+    AddButtonSpace();
+    ok = AddButton("btnOK", "&OK", mrOk);
+    cancel = AddButton("btnCancel", "&Cancel", mrCancel);
+    if (okIsDefault) SetDefaultButton(ok);
+    SetCancelButton(cancel);
+}
+
+TmySkinButton* TfrmPlainDialog::AddCloseButton(const char* caption)
+{
+    AddButtonSpace();
+    TmySkinButton* close = AddButton("btnClose", caption, mrOk);
+    SetDefaultButton(close);
+    SetCancelButton(close);
+    return close;
+}
+
 void TfrmPlainDialog::DressButton(TmySkinButton& button) const
 {
     const TformSkinColors colors = FormSkinColors();

@@ -49,6 +49,11 @@ public:
     TmySkinButton* AddButton(const char* name, const char* caption, int modalResult = 0);
     // Pushes the following buttons to the right end of the row.
     void AddButtonSpace();
+    // "OK" and "Cancel" at the right end of the row, closing with their results; Escape
+    // presses Cancel, and Enter presses OK when `okIsDefault`.
+    void AddOkCancel(TmySkinButton*& ok, TmySkinButton*& cancel, bool okIsDefault);
+    // A close button at the right end of the row that both Enter and Escape press.
+    TmySkinButton* AddCloseButton(const char* caption);
     // A label owned by the form, on `parent`.
     QLabel* MakeLabel(QWidget* parent, const char* text);
     // A skinned button for the body (beside a list, under an edit).

@@ -80,10 +80,7 @@ TfrmMediaLibraryReport::TfrmMediaLibraryReport(QWidget* parent) : TfrmPlainDialo
     grid->setRowStretch(1, 1);
     BodyLayout()->addLayout(grid);
 
-    AddButtonSpace();
-    btnOK = AddButton("btnOK", "&OK", mrOk);
-    btnCancel = AddButton("btnCancel", "&Cancel", mrCancel);
-    SetCancelButton(btnCancel);
+    AddOkCancel(btnOK, btnCancel, false);
 
     btnAdd->OnClick = [this](TObject*) { AddChosen(); };
     btnAddAll->OnClick = [this](TObject*) { AddAll(); };

@@ -93,9 +93,7 @@ TfrmReports::TfrmReports(QWidget* parent) : TfrmPlainDialog("Reports", parent), 
     grid->addLayout(progress, 5, 1, 1, 2);
     grid->setColumnStretch(1, 1);
     BodyLayout()->addLayout(grid);
-    AddButtonSpace();
-    btnClose = AddButton("btnClose", "&Close", mrOk);
-    SetCancelButton(btnClose);
+    btnClose = AddCloseButton("&Close");
 
     QObject::connect(lbReports, &QListWidget::currentRowChanged, this, [this] { ReportClicked(); });
     btnBrowse->OnClick = [this](TObject*) { BrowseClick(); };

@@ -64,10 +64,7 @@ TfrmShortcuts::TfrmShortcuts(QWidget* parent) : TfrmPlainDialog("Shortcut List",
     TFont font{"Courier New", clWindowText, 11, false};
     memoShortcuts->setFont(ScreenFont(font));
     BodyLayout()->addWidget(memoShortcuts);
-    AddButtonSpace();
-    btnClose = AddButton("btnClose", "&Close", mrOk);
-    SetDefaultButton(btnClose);
-    SetCancelButton(btnClose);
+    btnClose = AddCloseButton("&Close");
     resize(820, 640);
 }
 

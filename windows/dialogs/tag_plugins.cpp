@@ -70,9 +70,7 @@ TfrmPlugins::TfrmPlugins(TtaggerLoader& loader, QWidget* parent)
     grid->setColumnStretch(0, 1);
     BodyLayout()->addLayout(grid);
     btnConfigure = AddButton("btnConfigure", "Con&figure");
-    AddButtonSpace();
-    btnClose = AddButton("btnClose", "&Close", mrOk);
-    SetCancelButton(btnClose);
+    btnClose = AddCloseButton("&Close");
     btnConfigure->OnClick = [this](TObject*) { ConfigureClick(); };
     QObject::connect(lbPlugins, &QListWidget::itemChanged, this, [this] { PluginsClicked(); });
     QObject::connect(lbPlugins, &QListWidget::currentRowChanged, this, [this] { PluginsClicked(); });

@@ -41,10 +41,7 @@ TfrmEditURLs::TfrmEditURLs(QWidget* parent) : TfrmPlainDialog("Edit URLs", paren
     BodyLayout()->addLayout(grid);
     UseKeyboardEntry(edID, "Station name");
     UseKeyboardEntry(edURL, "Station address (URL)");
-    AddButtonSpace();
-    btnOK = AddButton("btnOK", "&OK", mrOk);
-    btnCancel = AddButton("btnCancel", "&Cancel", mrCancel);
-    SetCancelButton(btnCancel);
+    AddOkCancel(btnOK, btnCancel, false);
 
     btnAdd->OnClick = [this](TObject*) { AddClick(); };
     btnUpdate->OnClick = [this](TObject*) { UpdateClick(); };

@@ -185,10 +185,7 @@ TfrmViewSettings::TfrmViewSettings(QWidget* parent) : TfrmPlainDialog("Jukebox L
     UseKeyboardEntry(edQueueUnknownArtist, "Unknown Artist String");
     UseKeyboardEntry(edFormatString, "Format String");
 
-    AddButtonSpace();
-    btnOK = AddButton("btnOK", "&OK", mrOk);
-    btnCancel = AddButton("btnCancel", "&Cancel", mrCancel);
-    SetCancelButton(btnCancel);
+    AddOkCancel(btnOK, btnCancel, false);
     resize(860, 640);
 }
 
