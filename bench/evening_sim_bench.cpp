@@ -7,6 +7,7 @@
 //   bench_evening_sim [--tracks 1000] [--library 5000] [--files 20]
 //
 // Prints one line per sample and a last line "rss_growth_kb=<kB after the first hundred>".
+#include <malloc.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -150,7 +151,7 @@ int main(int argc, char** argv) {
         jukebox.Alarms().SetEnabled(true);
 
         const auto started = Clock::now();
-        std::printf("%8s %10s %10s %8s %8s %10s\n", "tracks", "rss_kB", "history", "queue", "alarms", "wall_s");
+        std::printf("%8s %10s %10s %10s %8s %8s %10s\n", "tracks", "rss_kB", "heap_kB", "history", "queue", "alarms", "wall_s");
         int lastSample = -1, lastChange = -1;
         while (played < trackCount) {
             if (silenced) {
@@ -174,7 +175,7 @@ int main(int argc, char** argv) {
                 const long rss = CurrentRssKb();
                 if (played == 100) firstHundredRss = rss;
                 lastRss = rss;
-                std::printf("%8d %10ld %10d %8d %4d/%-3d %10.1f\n", played, rss, jukebox.History().Count(),
+                std::printf("%8d %10ld %10zu %10d %8d %4d/%-3d %10.1f\n", played, rss, mallinfo2().uordblks / 1024, jukebox.History().Count(),
                             jukebox.Queue().Count(), alarmsOn, alarmsOff,
                             std::chrono::duration<double>(Clock::now() - started).count());
                 std::fflush(stdout);

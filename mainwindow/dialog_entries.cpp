@@ -38,6 +38,21 @@ void TdialogEntries::ConfigureTagPlugins() {
     Prompt().ShowMessage(NotAvailableText("Tag Reader Plugins"), "Tunecrest Audio System");
 }
 int TdialogEntries::RunCountdown(int, const std::string&, const std::string&, const std::string&) { return 1; }
+void TdialogEntries::ShowStackerList() {
+    Prompt().ShowMessage(NotAvailableText("Stacker"), "Tunecrest Audio System");
+}
+bool TdialogEntries::ChooseAlbum(bool, TaudioTagAlbumPtr& album) {
+    album.reset();
+    Prompt().ShowMessage(NotAvailableText("Choose CD"), "Tunecrest Audio System");
+    return false;
+}
+void TdialogEntries::ShowActionButtonPad(TactionButtonPad&) {
+    Prompt().ShowMessage(NotAvailableText("Action Button Pad"), "Tunecrest Audio System");
+}
+bool TdialogEntries::EditLaunchers(TappLauncherList&, const std::string& caption) {
+    Prompt().ShowMessage(NotAvailableText(caption), "Tunecrest Audio System");
+    return false;
+}
 
 int TdialogEntries::SelectString(const std::string& caption, const std::vector<std::string>& items, int selected) {
     if (selected < 0 || selected >= int(items.size())) return -1;

@@ -6,7 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "core/album_artist_groupings.h"
+
 namespace tunecrest {
+
+class TactionButtonPad;
+class TappLauncherList;
 
 class TdialogEntries {
 public:
@@ -20,6 +25,9 @@ public:
     virtual void ShowSongSearch(int mode);
     virtual void ShowPlaylistEditor();
     virtual void ShowPlaylistDisplay();
+    // The stacker window (modal), and the album picker: true only with an album chosen.
+    virtual void ShowStackerList();
+    virtual bool ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album);
     // The screen saver: shown, visible, closed. The default has none.
     virtual bool HasScreenSaver() { return false; }
     virtual void ShowScreenSaver() {}
@@ -38,6 +46,11 @@ public:
     // The default asks nobody and runs it.
     virtual int RunCountdown(int totalMs, const std::string& caption, const std::string& groupCaption,
                              const std::string& message);
+    // The action button pad on the actions of `pad`.
+    virtual void ShowActionButtonPad(TactionButtonPad& pad);
+    // The programs started at start-up or at close, under `caption`; true when the user
+    // confirmed changes.
+    virtual bool EditLaunchers(TappLauncherList& list, const std::string& caption);
     // Pick one of `items` under `caption`; -1 when cancelled. The default asks yes/no
     // about the preselected item through the installed prompt.
     virtual int SelectString(const std::string& caption, const std::vector<std::string>& items, int selected);

@@ -631,6 +631,12 @@ void TfrmBaseJukebox::SetQueueMax(int max) {
 }
 
 void TfrmBaseJukebox::ShowPlaylistEditorWindow() { Fdialogs->ShowPlaylistEditor(); }
+void TfrmBaseJukebox::ShowStackerConfigWindow() { Fdialogs->ShowStackerList(); }
+
+void TfrmBaseJukebox::QueueAlbum() {
+    TaudioTagAlbumPtr album;
+    if (Flist && Fdialogs->ChooseAlbum(true, album) && album) Flist->AddListToQueue(*album);
+}
 
 void TfrmBaseJukebox::Minimize() { showMinimized(); }
 

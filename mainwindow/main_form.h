@@ -154,6 +154,8 @@ public:
     void QueuePreviousTrack() override;
     void SetQueueMax(int max) override;
     void ShowPlaylistEditorWindow() override;
+    void ShowStackerConfigWindow() override;
+    void QueueAlbum() override;
     void Minimize() override;
     bool IsFullScreen() const override;
     void SetFullScreen(bool on) override;

@@ -14,6 +14,9 @@
 #include "windows/dialogs/tip_dialog.h"
 #include "windows/dialogs/url_list_editor.h"
 #include "windows/dialogs/view_settings.h"
+#include "windows/library/library_windows.h"
+#include "windows/remote/action_button_pad_form.h"
+#include "windows/remote/remote_editors.h"
 
 namespace tunecrest {
 
@@ -45,7 +48,17 @@ TwindowEntries::TwindowEntries(TfrmBaseJukebox& form) : Fform(form), Fhelp(std::
 {
     Fhelp->SetFileName(HelpFileName(form.Folders().DocsFolder(), QCoreApplication::applicationDirPath().toStdString()));
     Fhelp->HookHelp();
+    FlibraryWindows = std::make_unique<TlibraryWindows>([this] {
+        TlibraryWindowsSetup setup;
+        setup.Library = Fform.JukeboxList();
+        setup.Player = Fform.Controller().Player();
+        setup.Owner = &Fform;
+        setup.CartridgeFolder = Fform.Folders().CartridgesFolder();
+        return setup;
+    });
 }
+
+TwindowEntries::~TwindowEntries() = default;
 
 void TwindowEntries::ShowTips()
 {
@@ -107,9 +120,24 @@ int TwindowEntries::RunCountdown(int totalMs, const std::string& caption, const 
     return tunecrest::RunCountdown(totalMs, caption, groupCaption, message);
 }
 
+void TwindowEntries::ShowActionButtonPad(TactionButtonPad& pad) { tunecrest::ShowActionButtonPad(pad); }
+
+bool TwindowEntries::EditLaunchers(TappLauncherList& list, const std::string& caption) {
+    return EditAppLauncherList(list, caption);
+}
+
+void TwindowEntries::ShowPlaylistEditor() { FlibraryWindows->ShowEditor(); }
+void TwindowEntries::ShowPlaylistDisplay() { FlibraryWindows->ShowDisplay(); }
+void TwindowEntries::ShowStackerList() { FlibraryWindows->ShowStacker(); }
+bool TwindowEntries::ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album) {
+    return FlibraryWindows->ChooseAlbum(showCDLists, album);
+}
+
 void InstallWindowEntries(TfrmBaseJukebox& form)
 {
     form.SetDialogEntries(std::make_unique<TwindowEntries>(form));
+    // The remote-control actions' Edit operations open their dialogs.
+    InstallRemoteEditors();
     InstallDialogHooks();
     // The actions that only open one of these windows run it, unless the window binds them.
     auto bind = [&form](const char* name, void (TdialogEntries::*entry)()) {

@@ -14,10 +14,12 @@ namespace tunecrest {
 
 class TfrmBaseJukebox;
 class TactionList;
+class TlibraryWindows;
 
 class TwindowEntries : public TdialogEntries {
 public:
     explicit TwindowEntries(TfrmBaseJukebox& form);
+    ~TwindowEntries() override;
 
     void ShowTips() override;
     void ShowHelp() override;
@@ -31,12 +33,21 @@ public:
 
     TmyHH& Help() { return *Fhelp; }
 
+    void ShowActionButtonPad(TactionButtonPad& pad) override;
+    bool EditLaunchers(TappLauncherList& list, const std::string& caption) override;
+    void ShowPlaylistEditor() override;
+    void ShowPlaylistDisplay() override;
+    void ShowStackerList() override;
+    bool ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album) override;
+    TlibraryWindows& LibraryWindows() { return *FlibraryWindows; }
+
 protected:
     TfrmBaseJukebox& Form() { return Fform; }
 
 private:
     TfrmBaseJukebox& Fform;
     std::unique_ptr<TmyHH> Fhelp;
+    std::unique_ptr<TlibraryWindows> FlibraryWindows;
 };
 
 // Every action with a shortcut or a command message, as the shortcut list shows them.

@@ -35,6 +35,11 @@ TactionEditor& ActionEditor() {
     return editor;
 }
 
+TactionListEditor& ActionListEditor() {
+    static TactionListEditor editor;
+    return editor;
+}
+
 std::optional<std::string> AnyWhenEmpty(const std::string& text) {
     if (text.empty()) return std::nullopt;
     return text;
@@ -110,17 +115,17 @@ const TkeyboardKeys& KeyboardKeys() {
     return keys;
 }
 
-const TkeyboardKey* TkeyboardKeys::Items(int index) const {
+const TnamedKey* TkeyboardKeys::Items(int index) const {
     return index >= 0 && index < Count() ? &Fkeys[size_t(index)] : nullptr;
 }
 
-const TkeyboardKey* TkeyboardKeys::FindByName(const std::string& name) const {
-    for (const TkeyboardKey& key : Fkeys)
+const TnamedKey* TkeyboardKeys::FindByName(const std::string& name) const {
+    for (const TnamedKey& key : Fkeys)
         if (SameText(key.Name, name)) return &key;
     return nullptr;
 }
 
-const TkeyboardKey* TkeyboardKeys::FindByCode(int32_t code) const { return Items(IndexOfCode(code)); }
+const TnamedKey* TkeyboardKeys::FindByCode(int32_t code) const { return Items(IndexOfCode(code)); }
 
 int TkeyboardKeys::IndexOfCode(int32_t code) const {
     for (size_t i = 0; i < Fkeys.size(); ++i)
@@ -139,6 +144,7 @@ void TkeyboardKeys::FillList(TmyStringList& list) const {
 
 void SetCommandEditor(TcommandEditor editor) { CommandEditor() = std::move(editor); }
 void SetActionEditor(TactionEditor editor) { ActionEditor() = std::move(editor); }
+void SetActionListEditor(TactionListEditor editor) { ActionListEditor() = std::move(editor); }
 
 void TcustomControllerCommand::Execute() {
     if (OnExecute) OnExecute(this);
@@ -269,7 +275,7 @@ std::string TsendKeyCommand::KeyText() const {
     if (Alt) text += "[Alt]";
     const int32_t code = KeyCode & 0xFFFF;
     if (VirtualKey) {
-        const TkeyboardKey* key = KeyboardKeys().FindByCode(code);
+        const TnamedKey* key = KeyboardKeys().FindByCode(code);
         text += key ? key->Name : "[Undefined]";
     } else if (code != 0) {
         text += Utf8Of(uint32_t(code));
@@ -362,7 +368,7 @@ bool TactionCommand::SetParamText(const std::string& text) {
 
 std::shared_ptr<TcontrollerAction> TactionCommand::FindTarget() const {
     TcontrollerAction* action = Action();
-    TcontrollerActionList* list = action ? action->Owner() : nullptr;
+    TcontrollerActionList* list = action ? action->LookupList() : nullptr;
     TcontrollerAction* target = list ? list->FindByName(ActionName) : nullptr;
     return target ? target->shared_from_this() : nullptr;
 }
@@ -679,10 +685,19 @@ void TcontrollerActionList::SaveToIni(TiniFile& ini) const {
     for (const auto& action : Fitems) action->SaveToIni(ini);
 }
 
-bool TcontrollerActionList::Edit() {
-    // The action-list editor belongs to the interface; it edits one action at a time
-    // through the installed action editor.
-    return false;
+bool TcontrollerActionList::Edit() { return ActionListEditor() ? ActionListEditor()(*this) : false; }
+
+TcontrollerActionPtr CloneAction(const TcontrollerAction& action) {
+    auto copy = std::make_shared<TcontrollerAction>();
+    copy->BeginUpdate();
+    copy->SetName(action.Name());
+    copy->SetDescription(action.Description());
+    copy->SetGroup(action.Group());
+    copy->ReadOnly = action.ReadOnly;
+    for (int i = 0; i < action.Commands().Count(); ++i)
+        if (auto command = action.Commands().Items(i)->Clone()) copy->Commands().Add(std::move(command));
+    copy->EndUpdate();
+    return copy;
 }
 
 void TcontrollerActionList::SetSorted(bool value) {

@@ -49,7 +49,7 @@ const std::vector<TshowCommand>& ShowCommands();
 std::string ShowCommandName(int32_t value);
 
 // The named keys offered for virtual-key commands; the first three are the modifiers.
-struct TkeyboardKey {
+struct TnamedKey {
     int32_t Code;
     std::string Name;
 };
@@ -58,9 +58,9 @@ public:
     static constexpr int kFirstOfferedKey = 3;
     int Count() const { return int(Fkeys.size()); }
     // nullptr outside the table.
-    const TkeyboardKey* Items(int index) const;
-    const TkeyboardKey* FindByName(const std::string& name) const;  // without regard to case
-    const TkeyboardKey* FindByCode(int32_t code) const;             // the first row with that code
+    const TnamedKey* Items(int index) const;
+    const TnamedKey* FindByName(const std::string& name) const;  // without regard to case
+    const TnamedKey* FindByCode(int32_t code) const;             // the first row with that code
     int IndexOfCode(int32_t code) const;                            // -1 when absent
     // Clears `list`, then adds the names from the fourth row on.
     void FillList(TmyStringList& list) const;
@@ -68,7 +68,7 @@ public:
 private:
     friend const TkeyboardKeys& KeyboardKeys();
     TkeyboardKeys();
-    std::vector<TkeyboardKey> Fkeys;
+    std::vector<TnamedKey> Fkeys;
 };
 const TkeyboardKeys& KeyboardKeys();
 
@@ -265,6 +265,11 @@ public:
     TcontrollerCommandList& Commands() { return Fcommands; }
     const TcontrollerCommandList& Commands() const { return Fcommands; }
     TcontrollerActionList* Owner() const { return Fowner; }
+    // The list in which Action commands of this action look up their targets: the owner,
+    // or, for a working copy that an editor holds outside any list, the list it was
+    // copied from.
+    TcontrollerActionList* LookupList() const { return Fowner ? Fowner : FlookupList; }
+    void SetLookupList(TcontrollerActionList* list) { FlookupList = list; }
 
     const std::string& Name() const { return Fname; }
     void SetName(const std::string& name);
@@ -295,6 +300,7 @@ private:
     void Changed();
     TcontrollerCommandList Fcommands;
     TcontrollerActionList* Fowner = nullptr;
+    TcontrollerActionList* FlookupList = nullptr;
     std::string Fdescription;
     std::string Fname;
     int FupdateCount = 0;
@@ -306,6 +312,12 @@ using TcontrollerActionPtr = std::shared_ptr<TcontrollerAction>;
 
 using TactionEditor = std::function<bool(TcontrollerAction& action)>;
 void SetActionEditor(TactionEditor editor);
+// A copy of `action` outside any list: same name, description, group, read-only flag and
+// commands (the editors work on such copies and copy back on OK).
+TcontrollerActionPtr CloneAction(const TcontrollerAction& action);
+
+using TactionListEditor = std::function<bool(TcontrollerActionList& list)>;
+void SetActionListEditor(TactionListEditor editor);
 
 struct TactionTreeGroup {
     std::string Label;
@@ -342,6 +354,7 @@ public:
     // skipped and reported, as is every entry that cannot be read.
     void LoadFromIni(const TiniFile& ini, const TloadProblem& problem = {});
     void SaveToIni(TiniFile& ini) const;
+    // Opens the installed action-list editor; false without one or when cancelled.
     bool Edit();
 
     bool Sorted() const { return Fsorted; }

@@ -313,4 +313,31 @@ private:
 
 std::shared_ptr<TinputSender> CreateX11InputSender() { return std::make_shared<Tx11InputSender>(); }
 
+bool X11PointerOnActiveWindow(TpointerOnWindow& target) {
+    const char* name = std::getenv("DISPLAY");
+    std::string why;
+    const Tx11* x = name && *name ? LoadX11(why) : nullptr;
+    if (!x) return false;
+    Tconnection connection(*x, nullptr);
+    Display* display = connection.Get();
+    if (!display) return false;
+    const Window active = ActiveWindow(*x, display);
+    if (!active) return false;
+    const Window root = DefaultRootWindow(display);
+    Window rootReturn = 0, child = 0;
+    int rootX = 0, rootY = 0, winX = 0, winY = 0;
+    unsigned int mask = 0;
+    if (!x->QueryPointer(display, root, &rootReturn, &child, &rootX, &rootY, &winX, &winY, &mask)) return false;
+    if (!x->TranslateCoordinates(display, root, active, rootX, rootY, &target.X, &target.Y, &child)) return false;
+    XClassHint hint{};
+    if (x->GetClassHint(display, active, &hint)) {
+        target.WindowClass = hint.res_class ? hint.res_class : "";
+        if (hint.res_name) x->Free(hint.res_name);
+        if (hint.res_class) x->Free(hint.res_class);
+    }
+    target.WindowTitle = TextProperty(*x, display, active, "_NET_WM_NAME", x->InternAtom(display, "UTF8_STRING", False));
+    if (target.WindowTitle.empty()) target.WindowTitle = TextProperty(*x, display, active, "WM_NAME", XA_STRING);
+    return true;
+}
+
 }  // namespace tunecrest

@@ -7,12 +7,24 @@
 // sent and does nothing else.
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "remote/command_runner.h"
 
 namespace tunecrest {
 
 std::shared_ptr<TinputSender> CreateX11InputSender();
+
+// The active window of the X display (the one the user last clicked), its class and
+// title, and the pointer in that window's client coordinates; false without an X display
+// or an active window. The mouse editor takes its target from here.
+struct TpointerOnWindow {
+    int X = 0;
+    int Y = 0;
+    std::string WindowClass;
+    std::string WindowTitle;
+};
+bool X11PointerOnActiveWindow(TpointerOnWindow& target);
 
 // The X key symbol for a virtual-key code (0 when there is none), and for a character
 // key (a to z taken upper-case, as the key itself is meant, not the letter's case).

@@ -165,10 +165,7 @@ QImage ReportsRunningScene(const TsceneContext& ctx)
     form.lblProgress->setText("2650/4200");
     form.pbProgress->show();
     form.lblProgress->show();
-    QCoreApplication::processEvents();
-    QImage image = form.grab().toImage();
-    form.hide();
-    return image;
+    return GrabWidget(form);  // already shown: the progress stays as set
 }
 
 QImage PluginsScene(const TsceneContext& ctx)

@@ -13,10 +13,12 @@
 
 #include <cstdlib>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "platform/launch_program.h"
 #include "remote_test_support.h"
+#include "support/private_x_server.h"
 
 // Xlib's macros (None, Bool, Status) must come after every other header.
 #include <X11/Xatom.h>
@@ -81,38 +83,21 @@ public:
             Fname = display;
             return;
         }
-        const std::string xvfb = FindOnPath("Xvfb");
-        if (xvfb.empty()) return;
-        for (int number = 90 + int(getpid() % 200); number < 400 && Fname.empty(); number += 7) {
-            const std::string name = ":" + std::to_string(number);
-            if (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number))) continue;
-            Fpid = LaunchProgram((std::filesystem::path(xvfb) / "Xvfb").string(),
-                                 {name, "-nolisten", "tcp", "-screen", "0", "640x480x24"});
-            for (int i = 0; i < 100 && Fpid; ++i) {
-                if (Display* d = XOpenDisplay(name.c_str())) {
-                    XCloseDisplay(d);
-                    Fname = name;
-                    break;
-                }
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            }
-            if (Fname.empty() && Fpid) kill(Fpid, SIGTERM);
-        }
-    }
-    ~TtestDisplay() {
-        if (Fpid) kill(Fpid, SIGTERM);
+        Fserver.emplace();
+        Fname = Fserver->Name();
     }
     const std::string& Name() const { return Fname; }
 
 private:
+    std::optional<test::TprivateXServer> Fserver;
     std::string Fname;
-    pid_t Fpid = 0;
 };
 
 // A client window as a desktop would list it: class, title and the root's client list.
 class TclientWindow {
 public:
     explicit TclientWindow(const std::string& display) : Fd(XOpenDisplay(display.c_str())) {
+        if (!Fd) throw std::runtime_error("cannot open the X display " + display);
         const Window root = DefaultRootWindow(Fd);
         Fw = XCreateSimpleWindow(Fd, root, 20, 30, 200, 100, 0, 0, 0);
         XSelectInput(Fd, Fw, KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | ExposureMask);
@@ -198,6 +183,41 @@ TEST(X11Input, KeysAndClicksReachAWindowOverXTest) {
     // A window that is not listed: nothing is sent.
     key.WindowTitle = "No Such Window";
     EXPECT_FALSE(sender->SendKey(key));
+}
+
+TEST(X11Input, PointerTargetIsTheActiveWindowInItsClientCoordinates) {
+    TtestDisplay display;
+    if (display.Name().empty()) GTEST_SKIP() << "No X display and no Xvfb installed: pointer target not tested";
+    TscopedEnv env("DISPLAY", display.Name().c_str());
+    TclientWindow window(display.Name());
+    Display* d = XOpenDisplay(display.Name().c_str());
+    ASSERT_NE(nullptr, d);
+    const Window root = DefaultRootWindow(d);
+    TpointerOnWindow target;
+    // No window is active yet: there is no target.
+    XDeleteProperty(d, root, XInternAtom(d, "_NET_ACTIVE_WINDOW", False));
+    XSync(d, False);
+    EXPECT_FALSE(X11PointerOnActiveWindow(target));
+
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(d, root, XInternAtom(d, "_NET_CLIENT_LIST", False), 0, 1, False, XA_WINDOW, &type, &format,
+                       &count, &after, &data);
+    ASSERT_EQ(1u, count);
+    const unsigned long active = *reinterpret_cast<unsigned long*>(data);
+    XFree(data);
+    XChangeProperty(d, root, XInternAtom(d, "_NET_ACTIVE_WINDOW", False), XA_WINDOW, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&active), 1);
+    XWarpPointer(d, 0, root, 0, 0, 0, 0, 20 + 42, 30 + 17);
+    XSync(d, False);
+    ASSERT_TRUE(X11PointerOnActiveWindow(target));
+    EXPECT_EQ(42, target.X);
+    EXPECT_EQ(17, target.Y);
+    EXPECT_EQ("TestPlayer", target.WindowClass);
+    EXPECT_EQ("Test Player \xE2\x99\xAB", target.WindowTitle);
+    XCloseDisplay(d);
 }
 
 }  // namespace
