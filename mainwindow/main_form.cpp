@@ -16,6 +16,7 @@
 #include <fstream>
 
 #include "core/exceptions.h"
+#include "core/global_prefs.h"
 #include "core/ini_file.h"
 #include "core/services.h"
 #include "core/system_services.h"
@@ -350,15 +351,19 @@ std::string TfrmBaseJukebox::GetDefaultSkinFile() const {
     return "";
 }
 
-void TfrmBaseJukebox::SetSkinFile(const std::string& name) {
+void TfrmBaseJukebox::SetSkinFile(const std::string& name,
+                                  std::function<void(bool ok, const std::string& error)> done) {
     std::error_code ec;
     std::filesystem::path file = std::filesystem::path(GetSkinsFolder()) / name;
     if (name.empty() || !std::filesystem::is_regular_file(file, ec)) file = GetDefaultSkinFile();
-    if (file.empty()) return;
+    if (file.empty()) {
+        if (done) done(false, "There is no skin to load.");
+        return;
+    }
     const auto relative = file.lexically_relative(GetSkinsFolder());
     Fsettings.SkinFile = relative.empty() || *relative.begin() == ".." ? file.string() : relative.string();
     Fskin->SetDefaultSkinFile(GetDefaultSkinFile());
-    Fskin->ChangeSkin(file.string(), nullptr);
+    Fskin->ChangeSkin(file.string(), std::move(done));
 }
 
 std::string TfrmBaseJukebox::SkinFolder() const {
@@ -392,6 +397,7 @@ void TfrmBaseJukebox::ReadDisplaySettings() {
 
 void TfrmBaseJukebox::ReadPreferences(const TiniFile& ini) {
     Fsettings.Read(ini);
+    GlobalPrefs().LoadFromIni(ini);
     FidleMonitor->SetTimeout(Fsettings.ScreenSaverTimeout);
     FidleMonitor->SetDisableDuringVideo(Fsettings.DisableScreenSaverDuringVideoPlayback);
     FidleMonitor->SetEnabled(Fsettings.ScreenSaverEnabled);
@@ -427,6 +433,7 @@ void TfrmBaseJukebox::ApplyGeometry() {
 
 void TfrmBaseJukebox::WritePreferences(TiniFile& ini) {
     Fsettings.Write(ini);
+    GlobalPrefs().SaveToIni(ini);
     Factions->WriteShortcuts(ini);
     FpartyPlay.SaveToIni(ini, "PartyPlay");
     // The five object sections, each on its own so one failure does not stop the rest.

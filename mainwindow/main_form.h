@@ -10,6 +10,7 @@
 // (`TmainWindowActions`), and the WM_USER command messages reach the same actions.
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -101,7 +102,8 @@ public:
     // Switches to the skin file `name` (relative to the skins folder, or absolute); a
     // name whose file does not exist becomes the Default skin. The settings keep the
     // choice; the pictures are decoded off the main thread and applied when ready.
-    void SetSkinFile(const std::string& name);
+    // `done` (may be empty) runs once the new skin is applied.
+    void SetSkinFile(const std::string& name, std::function<void(bool ok, const std::string& error)> done = nullptr);
     // The skin: its file, colours, font stores and the writer of the current look.
     TmainWindowSkin& Skin() { return *Fskin; }
     // The lines the queue list shows, in queue order.

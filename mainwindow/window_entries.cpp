@@ -1,12 +1,20 @@
 #include "mainwindow/window_entries.h"
 
-#include <filesystem>
-
 #include <QApplication>
+#include <filesystem>
+#include <memory>
 
 #include "core/genre_year_groupings.h"
+#include "core/global_prefs.h"
+#include "core/jukebox.h"
+#include "core/jukebox_slots.h"
+#include "core/query_rules.h"
+#include "core/services.h"
+#include "core/tag_list_rules.h"
 #include "core/tagger_loader.h"
+#include "mainwindow/general_settings.h"
 #include "mainwindow/main_form.h"
+#include "mainwindow/skin_editor_host.h"
 #include "windows/dialogs/countdown.h"
 #include "windows/dialogs/dialog_hooks.h"
 #include "windows/dialogs/reports_dialog.h"
@@ -14,16 +22,19 @@
 #include "windows/dialogs/tip_dialog.h"
 #include "windows/dialogs/url_list_editor.h"
 #include "windows/dialogs/view_settings.h"
+#include "windows/editors/rule_editor.h"
+#include "windows/editors/slot_editors.h"
 #include "windows/library/library_windows.h"
+#include "windows/library/playlist_editor.h"
 #include "windows/remote/action_button_pad_form.h"
 #include "windows/remote/remote_editors.h"
+#include "windows/settings/preferences_dialog.h"
+#include "windows/settings/screen_saver.h"
 
 namespace tunecrest {
 
 namespace {
 constexpr const char* kHelpFile = "tunecrest.html";
-
-std::string ApplicationTitle() { return QCoreApplication::applicationName().toStdString(); }
 }  // namespace
 
 std::string HelpFileName(const std::string& docsFolder, const std::string& programFolder)
@@ -44,6 +55,68 @@ std::vector<TshortcutEntry> ShortcutEntries(TactionList& actions)
     return entries;
 }
 
+void TwindowEntries::ShowActionButtonPad(TactionButtonPad& pad) { tunecrest::ShowActionButtonPad(pad); }
+
+bool TwindowEntries::EditLaunchers(TappLauncherList& list, const std::string& caption) {
+    return EditAppLauncherList(list, caption);
+}
+
+void TwindowEntries::ShowPlaylistEditor()
+{
+    // Apply Filters edits the editor's own filter, with the library's filter sets.
+    FlibraryWindows->Editor().SetFilterEditor([this](TtagListRules& filter) {
+        std::string noQuery;
+        return EditTagListRules(filter, Fform.JukeboxList(), 1, noQuery, nullptr);
+    });
+    FlibraryWindows->ShowEditor();
+}
+void TwindowEntries::ShowPlaylistDisplay() { FlibraryWindows->ShowDisplay(); }
+void TwindowEntries::ShowStackerList() { FlibraryWindows->ShowStacker(); }
+bool TwindowEntries::ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album) {
+    return FlibraryWindows->ChooseAlbum(showCDLists, album);
+}
+
+void InstallWindowEntries(TfrmBaseJukebox& form)
+{
+    form.SetDialogEntries(std::make_unique<TwindowEntries>(form));
+    // The remote-control actions' Edit operations open their dialogs.
+    InstallRemoteEditors();
+    // The settings commands whose windows live here (a handler bound elsewhere stays).
+    const auto bind = [&form](const char* name, std::function<void()> run) {
+        Taction* action = form.Actions().Find(name);
+        if (action && !action->OnExecute) action->OnExecute = [run](Taction&) { run(); };
+    };
+    bind("actnSettingsGeneral", [&form] { form.DialogEntries().ShowPreferences("General"); });
+    bind("actnSettingsScreenSaver", [&form] { form.DialogEntries().ShowPreferences("ScreenSaver"); });
+    bind("actnSettingsAlarmClock", [&form] {
+        if (auto* list = form.JukeboxList()) Prompt().EditAlarms(list->Jukebox()->Alarms());
+    });
+    bind("actnRandomPlayFilters", [&form] {
+        auto* list = form.JukeboxList();
+        if (!list) return;
+        TcustomJukebox& jukebox = *list->Jukebox();
+        std::string active = jukebox.UseDBQueryRule ? jukebox.DBQueryRule().RuleName : std::string();
+        if (!EditTagListRules(jukebox.Filter(), list, 1, active, &list->DBRules())) return;
+        // The random list follows the new filter or query rule at once.
+        jukebox.UseDBQueryRule = !active.empty();
+        jukebox.SelectDBQueryRule(active);
+        jukebox.RefillRandomList();
+    });
+    bind("actnSettingsSkins", [&form] {
+        TmainWindowSkinHost host(form);
+        EditJukeboxSkin(host);
+    });
+    bind("actnSettingsEditSlots", [&form] {
+        if (auto* list = form.JukeboxList()) list->Jukebox()->Slots().Edit();
+    });
+    // Core's plug-in list and report columns, and the actions that only open a dialog.
+    InstallDialogHooks();
+    bind("actnHelpTips", [&form] { form.DialogEntries().ShowTips(); });
+    bind("actnViewShortcutList", [&form] { form.DialogEntries().ShowShortcutList(); });
+    bind("actnViewOptions", [&form] { form.DialogEntries().ShowViewSettings(); });
+    bind("actnSettingsInternetRadio", [&form] { form.DialogEntries().EditInternetRadio(); });
+}
+
 TwindowEntries::TwindowEntries(TfrmBaseJukebox& form) : Fform(form), Fhelp(std::make_unique<TmyHH>())
 {
     Fhelp->SetFileName(HelpFileName(form.Folders().DocsFolder(), QCoreApplication::applicationDirPath().toStdString()));
@@ -56,15 +129,47 @@ TwindowEntries::TwindowEntries(TfrmBaseJukebox& form) : Fform(form), Fhelp(std::
         setup.CartridgeFolder = Fform.Folders().CartridgesFolder();
         return setup;
     });
+    // A slot edited on its own takes its choices from this window's library.
+    SetSlotEditorJukebox([this]() -> const TcustomJukebox* {
+        return Fform.JukeboxList() ? Fform.JukeboxList()->Jukebox() : nullptr;
+    });
 }
 
-TwindowEntries::~TwindowEntries() = default;
+TwindowEntries::~TwindowEntries() { SetSlotEditorJukebox({}); }
+
+void TwindowEntries::ShowScreenSaver()
+{
+    TfrmScreenSaver& saver = ScreenSaverForm();
+    const TdisplaySettings& s = Form().Settings();
+    saver.SetPlayer(Form().Controller().Player());
+    // The skin's screen saver fonts; the saver's own when the skin gives none.
+    const TfontContainer* fonts = &Form().Skin().FontStores().ScreenSaver();
+    saver.SetFontContainer(fonts->Items().Count() > 0 ? fonts : &DefaultScreenSaverFonts());
+    saver.SetApplicationTitle(qApp->applicationName().toStdString());
+    saver.SetImageScale(s.ImageSize);
+    saver.UseRandomImages = s.UseRandomImages;
+    saver.RandomImagesFolder = s.RandomImagesFolder;
+    saver.UseMinutes = s.UseMinutes;
+    saver.SetSlideShow(s.SlideShow);
+    saver.SetSlideShowInterval(s.SlideShowTimeout);
+    saver.SetShowClock(s.ShowClock);
+    saver.TrackSource = [this] { return Form().Controller().CurrentTrack(); };
+    saver.UpdateTrackDisplay(Form().Controller().CurrentTrack(), "", 1, s.CoverArtFolder);
+    saver.ShowSaver();
+}
+
+void TwindowEntries::ShowPreferences(const std::string& page)
+{
+    TprefsRec rec;
+    GetGeneralSettings(Form(), rec);
+    if (tunecrest::ShowPreferences(rec, page)) SetGeneralSettings(Form(), rec);
+}
 
 void TwindowEntries::ShowTips()
 {
     TdisplaySettings& settings = Form().Settings();
     TmyTipDialog dialog;
-    GetTipTexts(dialog.Tips, ApplicationTitle());
+    GetTipTexts(dialog.Tips, qApp->applicationName().toStdString());
     dialog.Image = DefaultTipImage();
     dialog.SetTipNo(settings.LastTipNo);
     dialog.ShowAtStart = settings.ShowTipsAtStartup;
@@ -120,35 +225,11 @@ int TwindowEntries::RunCountdown(int totalMs, const std::string& caption, const 
     return tunecrest::RunCountdown(totalMs, caption, groupCaption, message);
 }
 
-void TwindowEntries::ShowActionButtonPad(TactionButtonPad& pad) { tunecrest::ShowActionButtonPad(pad); }
+bool TwindowEntries::ScreenSaverVisible() { return ScreenSaverFormExists() && ScreenSaverForm().isVisible(); }
 
-bool TwindowEntries::EditLaunchers(TappLauncherList& list, const std::string& caption) {
-    return EditAppLauncherList(list, caption);
-}
-
-void TwindowEntries::ShowPlaylistEditor() { FlibraryWindows->ShowEditor(); }
-void TwindowEntries::ShowPlaylistDisplay() { FlibraryWindows->ShowDisplay(); }
-void TwindowEntries::ShowStackerList() { FlibraryWindows->ShowStacker(); }
-bool TwindowEntries::ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album) {
-    return FlibraryWindows->ChooseAlbum(showCDLists, album);
-}
-
-void InstallWindowEntries(TfrmBaseJukebox& form)
+void TwindowEntries::CloseScreenSaver()
 {
-    form.SetDialogEntries(std::make_unique<TwindowEntries>(form));
-    // The remote-control actions' Edit operations open their dialogs.
-    InstallRemoteEditors();
-    InstallDialogHooks();
-    // The actions that only open one of these windows run it, unless the window binds them.
-    auto bind = [&form](const char* name, void (TdialogEntries::*entry)()) {
-        Taction* action = form.Actions().Find(name);
-        if (action && !action->OnExecute)
-            action->OnExecute = [&form, entry](Taction&) { (form.DialogEntries().*entry)(); };
-    };
-    bind("actnHelpTips", &TdialogEntries::ShowTips);
-    bind("actnViewShortcutList", &TdialogEntries::ShowShortcutList);
-    bind("actnViewOptions", &TdialogEntries::ShowViewSettings);
-    bind("actnSettingsInternetRadio", &TdialogEntries::EditInternetRadio);
+    if (ScreenSaverFormExists()) ScreenSaverForm().CloseSaver();
 }
 
 }  // namespace tunecrest

@@ -13,13 +13,29 @@
 namespace tunecrest {
 
 class TfrmBaseJukebox;
-class TactionList;
 class TlibraryWindows;
+class TactionList;
 
 class TwindowEntries : public TdialogEntries {
 public:
     explicit TwindowEntries(TfrmBaseJukebox& form);
     ~TwindowEntries() override;
+
+    // The preferences on the "General" or "ScreenSaver" page; OK applies them.
+    void ShowPreferences(const std::string& page) override;
+    // The screen saver, set up from the window's "ScreenSaver" settings and player.
+    bool HasScreenSaver() override { return true; }
+    void ShowScreenSaver() override;
+    bool ScreenSaverVisible() override;
+    void CloseScreenSaver() override;
+
+    void ShowActionButtonPad(TactionButtonPad& pad) override;
+    bool EditLaunchers(TappLauncherList& list, const std::string& caption) override;
+    void ShowPlaylistEditor() override;
+    void ShowPlaylistDisplay() override;
+    void ShowStackerList() override;
+    bool ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album) override;
+    TlibraryWindows& LibraryWindows() { return *FlibraryWindows; }
 
     void ShowTips() override;
     void ShowHelp() override;
@@ -30,24 +46,15 @@ public:
     void ConfigureTagPlugins() override;
     int RunCountdown(int totalMs, const std::string& caption, const std::string& groupCaption,
                      const std::string& message) override;
-
     TmyHH& Help() { return *Fhelp; }
-
-    void ShowActionButtonPad(TactionButtonPad& pad) override;
-    bool EditLaunchers(TappLauncherList& list, const std::string& caption) override;
-    void ShowPlaylistEditor() override;
-    void ShowPlaylistDisplay() override;
-    void ShowStackerList() override;
-    bool ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album) override;
-    TlibraryWindows& LibraryWindows() { return *FlibraryWindows; }
 
 protected:
     TfrmBaseJukebox& Form() { return Fform; }
 
 private:
     TfrmBaseJukebox& Fform;
-    std::unique_ptr<TmyHH> Fhelp;
     std::unique_ptr<TlibraryWindows> FlibraryWindows;
+    std::unique_ptr<TmyHH> Fhelp;
 };
 
 // Every action with a shortcut or a command message, as the shortcut list shows them.
