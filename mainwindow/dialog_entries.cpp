@@ -33,11 +33,17 @@ void TdialogEntries::ShowViewSettings() {
 void TdialogEntries::EditInternetRadio() {
     Prompt().ShowMessage(NotAvailableText("Internet Radio Stations"), "Tunecrest Audio System");
 }
-void TdialogEntries::ShowReports() { Prompt().ShowMessage(NotAvailableText("Reports"), "Tunecrest Audio System"); }
-void TdialogEntries::ConfigureTagPlugins() {
-    Prompt().ShowMessage(NotAvailableText("Tag Reader Plugins"), "Tunecrest Audio System");
+void TdialogEntries::ShowHistory(TcustomJukeboxList&) {
+    Prompt().ShowMessage(NotAvailableText("History List"), "Tunecrest Audio System");
 }
-int TdialogEntries::RunCountdown(int, const std::string&, const std::string&, const std::string&) { return 1; }
+void TdialogEntries::ShowReports(TcustomJukeboxList&, const std::string&, const std::string&) {
+    Prompt().ShowMessage(NotAvailableText("Reports"), "Tunecrest Audio System");
+}
+
+void TdialogEntries::ConfigurePlugins(std::string&) {
+    Prompt().ShowMessage(NotAvailableText("Tag Read Plugins Configuration"), "Tunecrest Audio System");
+}
+
 void TdialogEntries::ShowStackerList() {
     Prompt().ShowMessage(NotAvailableText("Stacker"), "Tunecrest Audio System");
 }

@@ -55,6 +55,20 @@ std::vector<TshortcutEntry> ShortcutEntries(TactionList& actions)
     return entries;
 }
 
+void TwindowEntries::StartCountdown(QWidget*, int totalMs, const std::string& caption,
+                                    const std::string& groupCaption, const std::string& message,
+                                    std::function<void(int)> done) {
+    const int result = RunCountdown(totalMs, caption, groupCaption, message);
+    if (done) done(result);
+}
+
+void TwindowEntries::ShowReports(TcustomJukeboxList& library, const std::string& reportsFolder,
+                                 const std::string& reportsIni) {
+    ::tunecrest::ShowReports(&library, reportsFolder, reportsIni);
+}
+
+void TwindowEntries::ConfigurePlugins(std::string& folder) { ::tunecrest::ConfigurePlugins(folder, TaggerLoader()); }
+
 void TwindowEntries::ShowActionButtonPad(TactionButtonPad& pad) { tunecrest::ShowActionButtonPad(pad); }
 
 bool TwindowEntries::EditLaunchers(TappLauncherList& list, const std::string& caption) {
@@ -206,23 +220,6 @@ void TwindowEntries::ShowViewSettings()
 void TwindowEntries::EditInternetRadio()
 {
     if (TcustomlocalJukeboxList* library = Form().JukeboxList()) EditURLs(&library->URLList());
-}
-
-void TwindowEntries::ShowReports()
-{
-    tunecrest::ShowReports(Form().JukeboxList(), Form().Folders().ReportsFolder(), Form().Folders().ReportsFileName());
-}
-
-void TwindowEntries::ConfigureTagPlugins()
-{
-    std::string folder = TaggerLoader().PluginFolder();
-    ConfigurePlugins(folder, TaggerLoader());
-}
-
-int TwindowEntries::RunCountdown(int totalMs, const std::string& caption, const std::string& groupCaption,
-                                 const std::string& message)
-{
-    return tunecrest::RunCountdown(totalMs, caption, groupCaption, message);
 }
 
 bool TwindowEntries::ScreenSaverVisible() { return ScreenSaverFormExists() && ScreenSaverForm().isVisible(); }

@@ -29,6 +29,12 @@ public:
     bool ScreenSaverVisible() override;
     void CloseScreenSaver() override;
 
+    // The countdown dialog, shown modally; its answer goes to `done`.
+    void StartCountdown(QWidget* owner, int totalMs, const std::string& caption, const std::string& groupCaption,
+                        const std::string& message, std::function<void(int)> done) override;
+    void ShowReports(TcustomJukeboxList& library, const std::string& reportsFolder,
+                     const std::string& reportsIni) override;
+    void ConfigurePlugins(std::string& folder) override;
     void ShowActionButtonPad(TactionButtonPad& pad) override;
     bool EditLaunchers(TappLauncherList& list, const std::string& caption) override;
     void ShowPlaylistEditor() override;
@@ -42,10 +48,6 @@ public:
     void ShowShortcutList() override;
     void ShowViewSettings() override;
     void EditInternetRadio() override;
-    void ShowReports() override;
-    void ConfigureTagPlugins() override;
-    int RunCountdown(int totalMs, const std::string& caption, const std::string& groupCaption,
-                     const std::string& message) override;
     TmyHH& Help() { return *Fhelp; }
 
 protected:
