@@ -41,6 +41,14 @@ public:
     virtual void ShowScreenSaver() {}
     virtual bool ScreenSaverVisible() { return false; }
     virtual void CloseScreenSaver() {}
+    virtual void ShowHelp();
+    virtual void ShowShortcutList();
+    // The view settings, applied on OK.
+    virtual void ShowViewSettings();
+    // The internet-radio stations of the library.
+    virtual void EditInternetRadio();
+    // The library changed: the playlist editor and stacker windows show it again.
+    virtual void RefreshLibraryViews() {}
     // The action button pad on the actions of `pad`.
     virtual void ShowActionButtonPad(TactionButtonPad& pad);
     // The programs started at start-up or at close, under `caption`; true when the user

@@ -23,6 +23,7 @@
 #include "core/party_play_settings.h"
 #include "mainwindow/action_table.h"
 #include "mainwindow/jukebox_folders.h"
+#include "mainwindow/main_layout.h"
 #include "mainwindow/main_window_skin.h"
 #include "mainwindow/party_play_guards.h"
 #include "mainwindow/playback_controller.h"
@@ -119,6 +120,30 @@ public:
     // The lines the queue list shows, in queue order.
     const std::vector<std::string>& QueueLines() const { return FqueueLines; }
 
+    // The views: the browse tree, the cover matrices, the track and queue lists.
+    TmainLayout& Layout() { return *Flayout; }
+    // 0 the tree, 1 the cover matrix, 2 the tree with the chosen artist's covers; a new
+    // mode is stored and applied.
+    void SetBrowseMode(int mode);
+    int BrowseMode() const { return FbrowseMode; }
+    virtual void ApplyBrowseMode();
+    // Rebuilds the browse tree (while the views are active and the library not loading).
+    void BuildTreeView();
+    // The album list of the cover matrix in the present mode, shown from its start.
+    void RefreshCoversList();
+    // The track list follows the chosen node.
+    void TreeSelectionChanged(TmyNode* node);
+    // The chosen rows of the track list to the queue (a station is played at once).
+    void QueueAddSelected();
+    void QueueAddAll() override;
+    uint32_t BrowseDisplayMode() const override;
+    void SetBrowseDisplayMode(uint32_t mode) override;
+    // The library's change events.
+    void GlobalListChanged();
+    void PlaylistsChanged();
+    void VideoListChanged();
+    void URLsChanged();
+
     // Actions.
     void PlayerPlay();
     void PlayerStop();
@@ -202,6 +227,7 @@ public:
     void SetFullScreen(bool on) override;
     void SetPlayControlsVisible(bool visible) override;
     void ShowStatus(const std::string& text) override;
+    void ShowHelp() override { Fdialogs->ShowHelp(); }
     bool CheckPassword(const std::string& prompt, const std::string& password) override;
 
 protected:
@@ -251,8 +277,9 @@ private:
     bool FhubLoaded = false;
     HWND FmessageWindow = 0;
     void BuildLayout();
+    void BindViewActions();
+    void UpdateQueueHeader();
     std::vector<TskinnedControl*> SkinnedControls() const;
-    void PaintQueueRow(int index, const QRect& rect, QPainter& canvas, TtouchListItemState state);
     void ApplyGeometry();
 
     std::unique_ptr<TjukeboxFolders> Ffolders;
@@ -287,6 +314,12 @@ private:
     TmySkinButton* FstopButton = nullptr;
     TmySkinButton* FnextButton = nullptr;
     std::vector<std::string> FqueueLines;
+    TmainLayout* Flayout = nullptr;
+    int FbrowseMode = bmNone;
+    // The views are built only once start-up has loaded the library.
+    bool FviewsActive = false;
+    // The track whose cover now playing shows.
+    TaudioTagPtr FnowPlayingCoverOf;
     std::unique_ptr<TmainWindowSkin> Fskin;
 };
 

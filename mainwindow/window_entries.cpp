@@ -1,8 +1,10 @@
 #include "mainwindow/window_entries.h"
 
 #include <QApplication>
+#include <filesystem>
 #include <memory>
 
+#include "core/genre_year_groupings.h"
 #include "core/global_prefs.h"
 #include "core/jukebox.h"
 #include "core/jukebox_slots.h"
@@ -15,8 +17,12 @@
 #include "mainwindow/song_search_queue.h"
 #include "mainwindow/skin_editor_host.h"
 #include "windows/dialogs/countdown.h"
+#include "windows/dialogs/dialog_hooks.h"
 #include "windows/dialogs/reports_dialog.h"
 #include "windows/dialogs/tag_plugins.h"
+#include "windows/dialogs/tip_dialog.h"
+#include "windows/dialogs/url_list_editor.h"
+#include "windows/dialogs/view_settings.h"
 #include "windows/editors/rule_editor.h"
 #include "windows/editors/slot_editors.h"
 #include "windows/library/jukebox_info.h"
@@ -31,6 +37,28 @@
 #include "windows/settings/screen_saver.h"
 
 namespace tunecrest {
+
+namespace {
+constexpr const char* kHelpFile = "tunecrest.html";
+}  // namespace
+
+std::string HelpFileName(const std::string& docsFolder, const std::string& programFolder)
+{
+    const std::filesystem::path own = std::filesystem::path(docsFolder) / kHelpFile;
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(own, ec)) return own.string();
+    return (std::filesystem::path(programFolder) / "Docs" / kHelpFile).string();
+}
+
+std::vector<TshortcutEntry> ShortcutEntries(TactionList& actions)
+{
+    std::vector<TshortcutEntry> entries;
+    for (int i = 0; i < actions.Count(); ++i) {
+        const Taction& action = actions[i];
+        entries.push_back({action.Category, action.Caption, action.ShortCut, action.MessageID ? action.WParam : 0});
+    }
+    return entries;
+}
 
 void TwindowEntries::StartCountdown(QWidget*, int totalMs, const std::string& caption,
                                     const std::string& groupCaption, const std::string& message,
@@ -97,16 +125,25 @@ void InstallWindowEntries(TfrmBaseJukebox& form)
         TmainWindowSkinHost host(form);
         EditJukeboxSkin(host);
     });
+    bind("actnSearch", [&form] { form.DialogEntries().ShowSongSearch(0); });
     bind("actnFileInformation", [&form] {
         if (auto* list = form.JukeboxList()) form.DialogEntries().ShowJukeboxInfo(*list);
     });
     bind("actnSettingsEditSlots", [&form] {
         if (auto* list = form.JukeboxList()) list->Jukebox()->Slots().Edit();
     });
+    // Core's plug-in list and report columns, and the actions that only open a dialog.
+    InstallDialogHooks();
+    bind("actnHelpTips", [&form] { form.DialogEntries().ShowTips(); });
+    bind("actnViewShortcutList", [&form] { form.DialogEntries().ShowShortcutList(); });
+    bind("actnViewOptions", [&form] { form.DialogEntries().ShowViewSettings(); });
+    bind("actnSettingsInternetRadio", [&form] { form.DialogEntries().EditInternetRadio(); });
 }
 
-TwindowEntries::TwindowEntries(TfrmBaseJukebox& form) : Fform(form)
+TwindowEntries::TwindowEntries(TfrmBaseJukebox& form) : Fform(form), Fhelp(std::make_unique<TmyHH>())
 {
+    Fhelp->SetFileName(HelpFileName(form.Folders().DocsFolder(), QCoreApplication::applicationDirPath().toStdString()));
+    Fhelp->HookHelp();
     FlibraryWindows = std::make_unique<TlibraryWindows>([this] {
         TlibraryWindowsSetup setup;
         setup.Library = Fform.JukeboxList();
@@ -149,6 +186,49 @@ void TwindowEntries::ShowPreferences(const std::string& page)
     TprefsRec rec;
     GetGeneralSettings(Form(), rec);
     if (tunecrest::ShowPreferences(rec, page)) SetGeneralSettings(Form(), rec);
+}
+
+void TwindowEntries::ShowTips()
+{
+    TdisplaySettings& settings = Form().Settings();
+    TmyTipDialog dialog;
+    GetTipTexts(dialog.Tips, qApp->applicationName().toStdString());
+    dialog.Image = DefaultTipImage();
+    dialog.SetTipNo(settings.LastTipNo);
+    dialog.ShowAtStart = settings.ShowTipsAtStartup;
+    dialog.Execute();
+    if (settings.LastTipNo != dialog.TipNo() || settings.ShowTipsAtStartup != dialog.ShowAtStart)
+        Form().SettingsStore().MarkChanged();
+    settings.LastTipNo = dialog.TipNo();
+    settings.ShowTipsAtStartup = dialog.ShowAtStart;
+}
+
+void TwindowEntries::ShowHelp() { Fhelp->ShowHelp(); }
+
+void TwindowEntries::ShowShortcutList()
+{
+    ShowShortcuts(ShortcutEntries(Form().Actions()), Form().GetWindowClassName());
+}
+
+void TwindowEntries::ShowViewSettings()
+{
+    TdisplaySettings& settings = Form().Settings();
+    TcustomlocalJukeboxList* library = Form().JukeboxList();
+    TtreeViewDisplayMode modes = TtreeViewDisplayMode(settings.ViewJukeboxList);
+    TcoverMatrixSize matrix{settings.CoverArtMatrixHorizontal, settings.CoverArtMatrixVertical};
+    int yearMode = library && library->YearList().Mode == ymDecades ? 1 : 0;
+    const bool video = library && library->VideoSupport();
+    if (!EditViewSettings(&modes, nullptr, nullptr, yearMode, true, video, nullptr, &matrix)) return;
+    settings.ViewJukeboxList = int(modes);
+    settings.CoverArtMatrixHorizontal = matrix.XCount;
+    settings.CoverArtMatrixVertical = matrix.YCount;
+    if (library) library->YearList().Mode = yearMode == 1 ? ymDecades : ymYears;
+    Form().SettingsStore().MarkChanged();
+}
+
+void TwindowEntries::EditInternetRadio()
+{
+    if (TcustomlocalJukeboxList* library = Form().JukeboxList()) EditURLs(&library->URLList());
 }
 
 bool TwindowEntries::ScreenSaverVisible() { return ScreenSaverFormExists() && ScreenSaverForm().isVisible(); }

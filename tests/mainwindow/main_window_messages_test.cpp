@@ -339,17 +339,18 @@ TEST(MainWindowMessages, TheProgramsEntriesAskWithTheCountdownDialog) {
     EXPECT_EQ(form->JukeboxList()->GlobalList().Count(), 1);
 }
 
-TEST(MainWindowMessages, InformationAndHistoryOpenTheirWindows) {
+TEST(MainWindowMessages, InformationHistoryAndSearchOpenTheirWindows) {
     Rig r;
     r.Seed("[Geometry]\nFullScreen=0\n");
     auto form = r.Start();
     InstallWindowEntries(*form);
     auto scripted = std::make_shared<test::TscriptedModalRunner>();
     TmodalRunnerScope scope(scripted);
-    for (int i = 0; i < 2; ++i) scripted->Push([](QDialog& d) { d.done(mrCancel); });
+    for (int i = 0; i < 3; ++i) scripted->Push([](QDialog& d) { d.done(mrCancel); });
     EXPECT_TRUE(form->RunAction("actnFileInformation"));
     EXPECT_TRUE(form->RunAction("actnReportsShowHistory"));
-    EXPECT_EQ(scripted->Names, (std::vector<std::string>{"frmJukeboxInfo", "frmHistory"}));
+    EXPECT_TRUE(form->RunAction("actnSearch"));
+    EXPECT_EQ(scripted->Names, (std::vector<std::string>{"frmJukeboxInfo", "frmHistory", "frmSongSearch2"}));
 }
 
 TEST(MainWindowMessages, RunScanAndExitAtStartUpScansThenCloses) {
