@@ -15,6 +15,7 @@
 #include "mainwindow/main_form.h"
 #include "support/fake_media_player.h"
 #include "support/recording_prompt.h"
+#include "support/pump_events.h"
 #include "support/scripted_modal_runner.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
@@ -173,6 +174,25 @@ TEST_F(DialogEntryActions, TheActionsOpenTheirWindows)
     TaggerLoader().ShowPluginsDialog();
     EXPECT_EQ(runner->Pending(), 0);
     EXPECT_TRUE(prompt->Messages.empty());
+}
+
+// The tip of the day comes up once the window is running, and only while switched on.
+TEST_F(DialogEntryActions, TheTipOfTheDayFollowsStartUpOnlyWhenSwitchedOn)
+{
+    int shown = 0;
+    runner->Push([&](QDialog& d) {
+        ++shown;
+        PressButton(*dynamic_cast<TmyTipDialogForm&>(d).btnClose);
+    });
+    form->Settings().ShowTipsAtStartup = true;
+    form->PostInitialise();
+    EXPECT_EQ(shown, 0) << "not inside start-up";
+    EXPECT_TRUE(test::Pump([&] { return shown == 1; }, 2000));
+
+    form->Settings().ShowTipsAtStartup = false;
+    form->PostInitialise();
+    test::Pump([] { return false; }, 100);
+    EXPECT_EQ(shown, 1);
 }
 
 }  // namespace
