@@ -23,8 +23,21 @@ void TdialogEntries::ShowPlaylistDisplay() {
     Prompt().ShowMessage(NotAvailableText("Playlist"), "Tunecrest Audio System");
 }
 
+void TdialogEntries::ShowHelp() { Prompt().ShowMessage(NotAvailableText("Help"), "Tunecrest Audio System"); }
+void TdialogEntries::ShowShortcutList() {
+    Prompt().ShowMessage(NotAvailableText("Shortcut List"), "Tunecrest Audio System");
+}
+void TdialogEntries::ShowViewSettings() {
+    Prompt().ShowMessage(NotAvailableText("View Settings"), "Tunecrest Audio System");
+}
+void TdialogEntries::EditInternetRadio() {
+    Prompt().ShowMessage(NotAvailableText("Internet Radio Stations"), "Tunecrest Audio System");
+}
 void TdialogEntries::ShowHistory(TcustomJukeboxList&) {
     Prompt().ShowMessage(NotAvailableText("History List"), "Tunecrest Audio System");
+}
+void TdialogEntries::ShowJukeboxInfo(TcustomJukeboxList&) {
+    Prompt().ShowMessage(NotAvailableText("Information"), "Tunecrest Audio System");
 }
 void TdialogEntries::ShowReports(TcustomJukeboxList&, const std::string&, const std::string&) {
     Prompt().ShowMessage(NotAvailableText("Reports"), "Tunecrest Audio System");

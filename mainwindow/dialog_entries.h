@@ -43,6 +43,12 @@ public:
     virtual void ShowScreenSaver() {}
     virtual bool ScreenSaverVisible() { return false; }
     virtual void CloseScreenSaver() {}
+    virtual void ShowHelp();
+    virtual void ShowShortcutList();
+    // The view settings, applied on OK.
+    virtual void ShowViewSettings();
+    // The internet-radio stations of the library.
+    virtual void EditInternetRadio();
     // The library changed: the playlist editor and stacker windows show it again.
     virtual void RefreshLibraryViews() {}
     // The action button pad on the actions of `pad`.
@@ -70,6 +76,8 @@ public:
     // The play history of the jukebox, and the reports of the library (their settings in
     // `reportsIni`, their files in `reportsFolder`).
     virtual void ShowHistory(TcustomJukeboxList& library);
+    // The figures of the library and the jukebox ("Information").
+    virtual void ShowJukeboxInfo(TcustomJukeboxList& library);
     virtual void ShowReports(TcustomJukeboxList& library, const std::string& reportsFolder,
                              const std::string& reportsIni);
     // The tag-reader plug-in folder dialog: `folder` comes back as the loader's folder

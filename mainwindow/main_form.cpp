@@ -607,6 +607,8 @@ void TfrmBaseJukebox::PostInitialise() {
         if (TjukeboxFolders::RootSwitch({a}).empty()) lines.push_back(StripSwitchPrefix(a));
     ProcessCommandLine(lines);
     ReportDuplicateMessages();
+    // The tip of the day opens once the window is on screen, not inside start-up.
+    if (Fsettings.ShowTipsAtStartup) QTimer::singleShot(0, this, [this] { Fdialogs->ShowTips(); });
     TiniFile ini = FsettingsStore->Open();
     if (ini.ReadBool("Preferences", "AlwaysOnTop", false)) {
         Fsettings.AlwaysOnTop = true;

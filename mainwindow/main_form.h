@@ -231,6 +231,7 @@ public:
     void SetFullScreen(bool on) override;
     void SetPlayControlsVisible(bool visible) override;
     void ShowStatus(const std::string& text) override;
+    void ShowHelp() override { Fdialogs->ShowHelp(); }
     bool CheckPassword(const std::string& prompt, const std::string& password) override;
 
     // The volume and position bars, the view options of the layout, the main menu bar and

@@ -253,6 +253,7 @@ void TfrmBaseJukebox::ShowViewOptions() {
     ApplyBrowseMode();
     Flayout->Lists().RefreshTracks();
     QueueChanged();
+    FsettingsStore->MarkChanged();
 }
 
 }  // namespace tunecrest

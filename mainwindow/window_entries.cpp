@@ -1,8 +1,10 @@
 #include "mainwindow/window_entries.h"
 
 #include <QApplication>
+#include <filesystem>
 #include <memory>
 
+#include "core/genre_year_groupings.h"
 #include "core/global_prefs.h"
 #include "core/jukebox.h"
 #include "core/jukebox_slots.h"
@@ -12,17 +14,25 @@
 #include "core/tagger_loader.h"
 #include "mainwindow/general_settings.h"
 #include "mainwindow/main_form.h"
+#include "mainwindow/song_search_queue.h"
 #include "mainwindow/skin_editor_host.h"
 #include "windows/dialogs/countdown.h"
+#include "windows/dialogs/dialog_hooks.h"
 #include "windows/dialogs/reports_dialog.h"
 #include "windows/dialogs/tag_plugins.h"
+#include "windows/dialogs/tip_dialog.h"
+#include "windows/dialogs/url_list_editor.h"
 #include "windows/dialogs/view_settings.h"
 #include "windows/editors/rule_editor.h"
 #include "windows/editors/slot_editors.h"
+#include "windows/library/jukebox_info.h"
 #include "windows/library/library_windows.h"
 #include "windows/library/playlist_editor.h"
 #include "windows/remote/action_button_pad_form.h"
 #include "windows/remote/remote_editors.h"
+#include "windows/search/history_window.h"
+#include "windows/search/music_search_form.h"
+#include "windows/search/song_search_form.h"
 #include "windows/settings/preferences_dialog.h"
 #include "windows/settings/screen_saver.h"
 
@@ -33,13 +43,37 @@ bool TwindowEntries::EditViewSettings(uint32_t* modes, TtagListDisplaySettings* 
                                       TformatStringContainer* formats, int& across, int& down) {
     TtreeViewDisplayMode shown = modes ? TtreeViewDisplayMode(*modes) : 0;
     TcoverMatrixSize matrix{across, down};
-    if (!tunecrest::EditViewSettings(modes ? &shown : nullptr, trackList, queueList, yearMode, true, true, formats,
+    TcustomlocalJukeboxList* library = Form().JukeboxList();
+    const bool video = library && library->VideoSupport();
+    if (!tunecrest::EditViewSettings(modes ? &shown : nullptr, trackList, queueList, yearMode, true, video, formats,
                                      &matrix))
         return false;
     if (modes) *modes = uint32_t(shown);
     across = matrix.XCount;
     down = matrix.YCount;
     return true;
+}
+
+namespace {
+constexpr const char* kHelpFile = "tunecrest.html";
+}  // namespace
+
+std::string HelpFileName(const std::string& docsFolder, const std::string& programFolder)
+{
+    const std::filesystem::path own = std::filesystem::path(docsFolder) / kHelpFile;
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(own, ec)) return own.string();
+    return (std::filesystem::path(programFolder) / "Docs" / kHelpFile).string();
+}
+
+std::vector<TshortcutEntry> ShortcutEntries(TactionList& actions)
+{
+    std::vector<TshortcutEntry> entries;
+    for (int i = 0; i < actions.Count(); ++i) {
+        const Taction& action = actions[i];
+        entries.push_back({action.Category, action.Caption, action.ShortCut, action.MessageID ? action.WParam : 0});
+    }
+    return entries;
 }
 
 void TwindowEntries::StartCountdown(QWidget*, int totalMs, const std::string& caption,
@@ -107,13 +141,25 @@ void InstallWindowEntries(TfrmBaseJukebox& form)
         TmainWindowSkinHost host(form);
         EditJukeboxSkin(host);
     });
+    bind("actnSearch", [&form] { form.DialogEntries().ShowSongSearch(0); });
+    bind("actnFileInformation", [&form] {
+        if (auto* list = form.JukeboxList()) form.DialogEntries().ShowJukeboxInfo(*list);
+    });
     bind("actnSettingsEditSlots", [&form] {
         if (auto* list = form.JukeboxList()) list->Jukebox()->Slots().Edit();
     });
+    // Core's plug-in list and report columns, and the actions that only open a dialog.
+    InstallDialogHooks();
+    bind("actnHelpTips", [&form] { form.DialogEntries().ShowTips(); });
+    bind("actnViewShortcutList", [&form] { form.DialogEntries().ShowShortcutList(); });
+    bind("actnViewOptions", [&form] { form.DialogEntries().ShowViewSettings(); });
+    bind("actnSettingsInternetRadio", [&form] { form.DialogEntries().EditInternetRadio(); });
 }
 
-TwindowEntries::TwindowEntries(TfrmBaseJukebox& form) : Fform(form)
+TwindowEntries::TwindowEntries(TfrmBaseJukebox& form) : Fform(form), Fhelp(std::make_unique<TmyHH>())
 {
+    Fhelp->SetFileName(HelpFileName(form.Folders().DocsFolder(), QCoreApplication::applicationDirPath().toStdString()));
+    Fhelp->HookHelp();
     FlibraryWindows = std::make_unique<TlibraryWindows>([this] {
         TlibraryWindowsSetup setup;
         setup.Library = Fform.JukeboxList();
@@ -158,11 +204,69 @@ void TwindowEntries::ShowPreferences(const std::string& page)
     if (tunecrest::ShowPreferences(rec, page)) SetGeneralSettings(Form(), rec);
 }
 
+void TwindowEntries::ShowTips()
+{
+    TdisplaySettings& settings = Form().Settings();
+    TmyTipDialog dialog;
+    GetTipTexts(dialog.Tips, qApp->applicationName().toStdString());
+    dialog.Image = DefaultTipImage();
+    dialog.SetTipNo(settings.LastTipNo);
+    dialog.ShowAtStart = settings.ShowTipsAtStartup;
+    dialog.Execute();
+    if (settings.LastTipNo != dialog.TipNo() || settings.ShowTipsAtStartup != dialog.ShowAtStart)
+        Form().SettingsStore().MarkChanged();
+    settings.LastTipNo = dialog.TipNo();
+    settings.ShowTipsAtStartup = dialog.ShowAtStart;
+}
+
+void TwindowEntries::ShowHelp() { Fhelp->ShowHelp(); }
+
+void TwindowEntries::ShowShortcutList()
+{
+    ShowShortcuts(ShortcutEntries(Form().Actions()), Form().GetWindowClassName());
+}
+
+void TwindowEntries::ShowViewSettings()
+{
+    // One road for the menu, the action and this entry: the window edits and applies.
+    Form().ShowViewOptions();
+}
+
+void TwindowEntries::EditInternetRadio()
+{
+    if (TcustomlocalJukeboxList* library = Form().JukeboxList()) EditURLs(&library->URLList());
+}
+
 bool TwindowEntries::ScreenSaverVisible() { return ScreenSaverFormExists() && ScreenSaverForm().isVisible(); }
 
 void TwindowEntries::CloseScreenSaver()
 {
     if (ScreenSaverFormExists()) ScreenSaverForm().CloseSaver();
+}
+
+void TwindowEntries::ShowSongSearch(int mode) {
+    TcustomlocalJukeboxList* list = Form().JukeboxList();
+    if (!list) return;
+    TguardedSongQueue queue(*list, Form().Guards());
+    queue.PlayNext = [this] { Form().PlayerNext(); };
+    queue.ShowStatus = [this](const std::string& text) { Form().ShowStatus(text); };
+    tunecrest::ShowSongSearch(list, &queue, mode, FsongSearchMode);
+}
+
+void TwindowEntries::ShowMediaSearch(TcustomJukeboxList& library, bool allowStop, bool fullRescan,
+                                     std::function<void(const std::string&)> status, std::function<void()> finished) {
+    // The window shows the scan's progress itself; the caller hears when it is over.
+    (void)status;
+    tunecrest::ShowMediaSearch(&library, allowStop, fullRescan);
+    if (finished) finished();
+}
+
+void TwindowEntries::ShowHistory(TcustomJukeboxList& library) {
+    tunecrest::ShowHistory(dynamic_cast<TcustomlocalJukeboxList*>(&library));
+}
+
+void TwindowEntries::ShowJukeboxInfo(TcustomJukeboxList& library) {
+    tunecrest::ShowJukeboxInfo(dynamic_cast<TcustomlocalJukeboxList*>(&library));
 }
 
 }  // namespace tunecrest

@@ -3,13 +3,18 @@
 // window's entry points. Each window that exists overrides its entry here; the rest keep
 // the defaults of TdialogEntries ("not available yet").
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "mainwindow/dialog_entries.h"
+#include "windows/dialogs/help_viewer.h"
+#include "windows/dialogs/shortcut_list.h"
 
 namespace tunecrest {
 
 class TfrmBaseJukebox;
 class TlibraryWindows;
+class TactionList;
 
 class TwindowEntries : public TdialogEntries {
 public:
@@ -40,15 +45,38 @@ public:
     bool ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album) override;
     TlibraryWindows& LibraryWindows() { return *FlibraryWindows; }
 
+    void ShowTips() override;
+    void ShowHelp() override;
+    void ShowShortcutList() override;
+    void ShowViewSettings() override;
+    void EditInternetRadio() override;
+    TmyHH& Help() { return *Fhelp; }
+    // The touch song search; the next search starts in the mode the last one ended in.
+    void ShowSongSearch(int mode) override;
+    // The media search window scanning at once, the history list and the information.
+    void ShowMediaSearch(TcustomJukeboxList& library, bool allowStop, bool fullRescan,
+                         std::function<void(const std::string&)> status, std::function<void()> finished) override;
+    void ShowHistory(TcustomJukeboxList& library) override;
+    void ShowJukeboxInfo(TcustomJukeboxList& library) override;
+
 protected:
     TfrmBaseJukebox& Form() { return Fform; }
 
 private:
     TfrmBaseJukebox& Fform;
     std::unique_ptr<TlibraryWindows> FlibraryWindows;
+    std::unique_ptr<TmyHH> Fhelp;
+    int FsongSearchMode = 0;
 };
 
-// Installs the program's entries on `form`.
+// Every action with a shortcut or a command message, as the shortcut list shows them.
+std::vector<TshortcutEntry> ShortcutEntries(TactionList& actions);
+// The help file: "tunecrest.html" in the root's Docs folder, else in the Docs folder
+// shipped beside the program.
+std::string HelpFileName(const std::string& docsFolder, const std::string& programFolder);
+
+// Installs the program's entries on `form`, gives core its windows, and runs the
+// entries from the actions that open them when nothing else handles those actions.
 void InstallWindowEntries(TfrmBaseJukebox& form);
 
 }  // namespace tunecrest

@@ -91,6 +91,31 @@ void TkeyboardableForm::SetKeyboardVisible(bool value)
     ShowKeyboard(value);
 }
 
+void ShowKeyboardIn(TkeyboardableForm& form, QWidget& area, bool visible)
+{
+    if (visible) {
+        area.show();
+        form.PlaceKeyboard();
+        Keyboard().DockInto(&area);
+        return;
+    }
+    if (TfrmKeyboard* keyboard = ExistingKeyboard(); keyboard && form.isAncestorOf(keyboard))
+        keyboard->DockInto(nullptr);
+    area.hide();
+}
+
+void DressAsKeys(std::initializer_list<TmySkinButton*> buttons, TColor fontColor)
+{
+    const TmySkinButton* key = Keyboard().Template();
+    for (TmySkinButton* button : buttons) {
+        button->BeginUpdate();
+        button->SetSkinBitmap(key->SkinBitmap());
+        button->AssignSkin(*key, false);
+        button->SetFontColor(fontColor);
+        button->EndUpdate();
+    }
+}
+
 void ApplyKeyToEdit(QLineEdit& edit, int key)
 {
     edit.setFocus();

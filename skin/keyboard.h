@@ -4,6 +4,7 @@
 // character to the nearest keyboard-aware form among the keyboard's parents. Keys never
 // take the focus, so the edit being typed into keeps it.
 #include <array>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,13 @@ public:
 private:
     bool FkeyboardVisible = false;
 };
+
+// Shows the shared keyboard docked into `area` of `form`, or takes it off the form and
+// hides the area. The form is laid out with PlaceKeyboard before the keyboard docks.
+void ShowKeyboardIn(TkeyboardableForm& form, QWidget& area, bool visible);
+// Dresses a text-entry window's buttons as the keyboard's keys (skin and template), with
+// captions in `fontColor`.
+void DressAsKeys(std::initializer_list<TmySkinButton*> buttons, TColor fontColor);
 
 // The key handling of the text-entry windows: the edit takes the focus; 0 clears it;
 // backspace goes to the edit as a real key press; other codes append their character;

@@ -70,15 +70,8 @@ void TfrmPassword2::Recolour(const TformSkinColors& colors)
     palette.setColor(QPalette::WindowText, ToQColor(~colors.ColorB & 0xFFFFFF));
     pnlCaption->setPalette(palette);
     // The buttons wear the keyboard's key skin and glyph bitmap.
-    TfrmKeyboard& keyboard = Keyboard();
-    SkinKeyboard(keyboard, colors.ColorA, colors.ColorB, colors.CaptionFontColor);
-    for (TmySkinButton* button : {btnOK, btnCancel}) {
-        button->BeginUpdate();
-        button->SetSkinBitmap(keyboard.Template()->SkinBitmap());
-        button->AssignSkin(*keyboard.Template(), false);
-        button->SetFontColor(colors.CaptionFontColor);
-        button->EndUpdate();
-    }
+    SkinKeyboard(Keyboard(), colors.ColorA, colors.ColorB, colors.CaptionFontColor);
+    DressAsKeys({btnOK, btnCancel}, colors.CaptionFontColor);
     FlastColors = colors;
     FcoloursUsed = true;
 }
@@ -110,14 +103,8 @@ void TfrmPassword2::OkPressed()
 
 void TfrmPassword2::ShowKeyboard(bool visible)
 {
-    if (visible) {
-        pnlKeyboard->show();
-        PlaceKeyboard();
-        Keyboard().DockInto(pnlKeyboard);
-        return;
-    }
-    if (TfrmKeyboard* keyboard = ExistingKeyboard(); keyboard && isAncestorOf(keyboard)) keyboard->DockInto(nullptr);
-    pnlKeyboard->hide();
+    ShowKeyboardIn(*this, *pnlKeyboard, visible);
+    if (visible) return;
     edPassword->setFont(font());
     resize(300, kTopHeight + kCaptionHeight);
     LayOut();

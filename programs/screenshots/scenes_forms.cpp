@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include "core/global_prefs.h"
+#include "scene_keyboard_skin.h"
 #include "scenes.h"
 #include "skin/bitmap_container.h"
 #include "skin/skin_button.h"
@@ -17,34 +18,6 @@
 namespace tunecrest {
 
 namespace {
-
-// The backspace glyph: an arrow on the glyph transparent colour.
-QImage BackspaceGlyph(TColor colour)
-{
-    QImage glyph(28, 20, QImage::Format_RGB32);
-    glyph.fill(QColor(255, 0, 255));
-    QPainter p(&glyph);
-    p.setRenderHint(QPainter::Antialiasing, false);
-    const QColor c(GetRValue(colour), GetGValue(colour), GetBValue(colour));
-    p.setPen(Qt::NoPen);
-    p.setBrush(c);
-    p.drawPolygon(QPolygon({{2, 10}, {11, 2}, {11, 7}, {26, 7}, {26, 13}, {11, 13}, {11, 18}}));
-    return glyph;
-}
-
-// Gives the skin of the scene to the preferences, the keyboard and the forms.
-void UseSkin(const TsceneContext& ctx)
-{
-    static TbitmapContainer store;
-    store.Items().Clear();
-    store.Items().Add()->SetBitmap(ctx.SkinImage("Keyboard", "KeyImage"));
-    store.Items().Add()->SetBitmap(BackspaceGlyph(ctx.FontColor));
-    GlobalPrefs().SetKeySize(60);
-    GlobalPrefs().SetBitmapContainer(&store);
-    SetFormSkinColors({ctx.ButtonColor, ctx.PanelColor, ctx.FontColor});
-    Keyboard().SetKeySize(60);
-    SkinKeyboard(Keyboard(), ctx.ButtonColor, ctx.PanelColor, ctx.FontColor);
-}
 
 // Dialog buttons dressed as the dialogs' entry routines dress them: from the template
 // key of the keyboard.
@@ -74,7 +47,7 @@ QImage Grab(QWidget& widget, const std::function<void()>& afterShow = {})
 
 QImage KeyboardScene(const TsceneContext& ctx)
 {
-    UseSkin(ctx);
+    UseKeyboardSkin(ctx);
     QWidget host;
     host.resize(Keyboard().KeyboardWidth(), Keyboard().KeyboardHeight());
     Keyboard().DockInto(&host);
@@ -85,7 +58,7 @@ QImage KeyboardScene(const TsceneContext& ctx)
 
 QImage OkCancelScene(const TsceneContext& ctx)
 {
-    UseSkin(ctx);
+    UseKeyboardSkin(ctx);
     TfrmSkinnedOKCancel form;
     form.SetText("Clear every track from the queue?");
     if (const TmySkinButton* templateButton = SkinTemplateButton()) form.UseTemplate(*templateButton);
@@ -110,14 +83,14 @@ QImage OkCancelScene(const TsceneContext& ctx)
 
 QImage MessageScene(const TsceneContext& ctx)
 {
-    UseSkin(ctx);
+    UseKeyboardSkin(ctx);
     auto form = MakeSkinnedMessage("The cartridge could not be loaded: the file is damaged.", "Load Cartridge");
     return Grab(*form);
 }
 
 QImage StatusScene(const TsceneContext& ctx)
 {
-    UseSkin(ctx);
+    UseKeyboardSkin(ctx);
     TfrmStatusMessage status;
     status.setAttribute(Qt::WA_DontShowOnScreen, true);
     status.ShowMessage(QPoint(0, 0), "Queue saved as \"Friday Night\"", 2000);
@@ -129,7 +102,7 @@ QImage StatusScene(const TsceneContext& ctx)
 
 QImage SelectStringScene(const TsceneContext& ctx)
 {
-    UseSkin(ctx);
+    UseKeyboardSkin(ctx);
     TfrmSkinnedSelectString form;
     SkinButtons({form.btnOK, form.btnCancel});
     form.lblSelectZone->setText("Select a Zone from below ...");
@@ -140,7 +113,7 @@ QImage SelectStringScene(const TsceneContext& ctx)
 
 QImage PasswordScene(const TsceneContext& ctx, bool keyboard)
 {
-    UseSkin(ctx);
+    UseKeyboardSkin(ctx);
     GlobalPrefs().SetOnScreenKeyboardsEnabled(keyboard);
     TfrmPassword2& window = Password2();
     window.Prepare(keyboard ? "Enter the party-play password" : "Name of the new playlist");
@@ -164,7 +137,7 @@ QImage OnPanel(const TsceneContext& ctx, QWidget& window, const QImage& shot)
 
 QImage AboutProgressScene(const TsceneContext& ctx)
 {
-    UseSkin(ctx);
+    UseKeyboardSkin(ctx);
     TfrmTunecrestAbout2 about;
     about.setAttribute(Qt::WA_DontShowOnScreen, true);
     about.BeginProgress("Building the album lists ...");
@@ -177,7 +150,7 @@ QImage AboutProgressScene(const TsceneContext& ctx)
 
 QImage AboutCreditsScene(const TsceneContext& ctx)
 {
-    UseSkin(ctx);
+    UseKeyboardSkin(ctx);
     TfrmTunecrestAbout2 about;
     about.setAttribute(Qt::WA_DontShowOnScreen, true);
     about.ShowAbout();

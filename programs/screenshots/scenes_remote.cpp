@@ -9,6 +9,7 @@
 #include "remote/action_button_pad.h"
 #include "remote/controller_hub.h"
 #include "remote/program_launcher.h"
+#include "scene_keyboard_skin.h"
 #include "scenes.h"
 #include "skin/bitmap_container.h"
 #include "skin/keyboard.h"
@@ -103,23 +104,8 @@ void SelectTreeNode(QDialog& d, const char* tree, const char* text) {
     }
 }
 
-// Gives the skin of the scene to the preferences, the keyboard and the forms.
-void UsePadSkin(const TsceneContext& ctx) {
-    static TbitmapContainer store;
-    store.Items().Clear();
-    store.Items().Add()->SetBitmap(ctx.SkinImage("Keyboard", "KeyImage"));
-    QImage glyph(28, 20, QImage::Format_RGB32);
-    glyph.fill(QColor(255, 0, 255));
-    store.Items().Add()->SetBitmap(glyph);
-    GlobalPrefs().SetBitmapContainer(&store);
-    GlobalPrefs().SetKeySize(60);
-    SetFormSkinColors({ctx.ButtonColor, ctx.PanelColor, ctx.FontColor});
-    Keyboard().SetKeySize(60);
-    SkinKeyboard(Keyboard(), ctx.ButtonColor, ctx.PanelColor, ctx.FontColor);
-}
-
 QImage PadScene(const TsceneContext& ctx) {
-    UsePadSkin(ctx);
+    UseKeyboardSkin(ctx);
     TsampleRemote remote;
     TactionButtonPad pad(&remote.Hub.ActionList());
     pad.SetNames({"Lights Up", "Music Loud", "Projector On", "Activate Group 'Bar'",

@@ -327,10 +327,30 @@ TEST(MainWindowMessages, TheProgramsEntriesAskWithTheCountdownDialog) {
     EXPECT_FALSE(form->Scanning()) << "cancelled";
     runner.Push(
         [&](QDialog& d) { QTest::mouseClick(dynamic_cast<TfrmRunCountdown&>(d).btnRunNow, Qt::LeftButton); });
+    // The scan window scans at once and closes when the scan is over.
+    runner.Push([&](QDialog& d) {
+        EXPECT_EQ(d.objectName().toStdString(), "frmMusicSearch");
+        EXPECT_TRUE(form->Scanning());
+        EXPECT_TRUE(Pump([&] { return !d.isVisible(); }, 10000));
+    });
     form->RunRemoteCommandLine({"RunScan"});
-    EXPECT_TRUE(form->Scanning());
-    ASSERT_TRUE(Pump([&] { return !form->Scanning(); }, 10000));
+    EXPECT_EQ(runner.Pending(), 0);
+    EXPECT_FALSE(form->Scanning());
     EXPECT_EQ(form->JukeboxList()->GlobalList().Count(), 1);
+}
+
+TEST(MainWindowMessages, InformationHistoryAndSearchOpenTheirWindows) {
+    Rig r;
+    r.Seed("[Geometry]\nFullScreen=0\n");
+    auto form = r.Start();
+    InstallWindowEntries(*form);
+    auto scripted = std::make_shared<test::TscriptedModalRunner>();
+    TmodalRunnerScope scope(scripted);
+    for (int i = 0; i < 3; ++i) scripted->Push([](QDialog& d) { d.done(mrCancel); });
+    EXPECT_TRUE(form->RunAction("actnFileInformation"));
+    EXPECT_TRUE(form->RunAction("actnReportsShowHistory"));
+    EXPECT_TRUE(form->RunAction("actnSearch"));
+    EXPECT_EQ(scripted->Names, (std::vector<std::string>{"frmJukeboxInfo", "frmHistory", "frmSongSearch2"}));
 }
 
 TEST(MainWindowMessages, RunScanAndExitAtStartUpScansThenCloses) {

@@ -9,6 +9,7 @@
 #include "core/global_prefs.h"
 #include "skin/skin_button.h"
 #include "support/recording_prompt.h"
+#include "support/keyboard_typing.h"
 #include "support/scripted_modal_runner.h"
 #include "support/test_application.h"
 #include "windows/skinned_prompt.h"
@@ -16,22 +17,11 @@
 namespace tunecrest {
 namespace {
 
+using test::Press;
 using test::TscriptedModalRunner;
+using test::TypeOnKeyboard;
 
-void Press(TmySkinButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center()); }
 
-// Types `text` on the on-screen keyboard.
-void TypeOnKeyboard(const std::string& text)
-{
-    for (char c : text) {
-        const int code = (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c;
-        for (int i = 0; i < kKeyboardKeyCount; ++i)
-            if (kKeyboardKeys[size_t(i)].Code == code) {
-                TmySkinButton* key = Keyboard().Key(i);
-                QTest::mouseClick(key, Qt::LeftButton, {}, key->rect().center());
-            }
-    }
-}
 
 TfrmPassword2& Window(QDialog& d) { return dynamic_cast<TfrmPassword2&>(d); }
 

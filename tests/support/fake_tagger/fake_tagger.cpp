@@ -1,9 +1,11 @@
 // A tagger plug-in for the tests. It reads its own settings from the file beside it with
 // ".conf" in place of ".so" (so one build serves as several plug-ins under other names),
 // and reads "media" files that are text: one Field=value line per tag value. A file
-// holding the line FAIL is refused; THROW makes the reader throw. Every ReadFile call is
-// counted (FakeTaggerReadCount).
+// holding the line FAIL is refused; THROW makes the reader throw; "Gate=<path>" holds the
+// reader until that file exists (at most ten seconds), so a test can act while a scan is
+// busy. Every ReadFile call is counted (FakeTaggerReadCount).
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <fstream>
@@ -89,6 +91,10 @@ int32_t ReadFile(const char* fileName) {
     while (std::getline(in, line)) {
         if (line == "FAIL") return 0;
         if (line == "THROW") throw std::runtime_error("fake tagger failure");
+        if (line.rfind("Gate=", 0) == 0) {
+            for (int waited = 0; waited < 1000 && !std::ifstream(line.substr(5)); ++waited) usleep(10000);
+            continue;
+        }
         const size_t eq = line.find('=');
         if (eq == std::string::npos) continue;
         const std::string key = line.substr(0, eq), value = line.substr(eq + 1);

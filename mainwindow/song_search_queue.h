@@ -1,0 +1,35 @@
+#pragma once
+// The queue the song search hands its tracks to, through the main window's guards: in
+// credit mode each queued track costs a credit (only the tracks the queue took are
+// charged), the queue limit holds, and "Play Now" is refused where party play forbids
+// skipping the playing track.
+#include <functional>
+#include <string>
+
+#include "windows/search/song_search.h"
+
+namespace tunecrest {
+
+class TcustomlocalJukeboxList;
+class TpartyPlayGuards;
+
+class TguardedSongQueue : public TsongSearchQueue {
+  public:
+    TguardedSongQueue(TcustomlocalJukeboxList& list, TpartyPlayGuards& guards)
+        : Flist(list), Fguards(guards) {}
+
+    // The player's next-track request (the window's, with its wait for the start).
+    std::function<void()> PlayNext;
+    // The status line ("Added 2 Tracks to the Queue").
+    std::function<void(const std::string&)> ShowStatus;
+
+    int AddTracks(const std::vector<TaudioTagPtr>& tracks) override;
+    bool CanPlayNow() const override;
+    bool PlayNow(const TaudioTagPtr& track) override;
+
+  private:
+    TcustomlocalJukeboxList& Flist;
+    TpartyPlayGuards& Fguards;
+};
+
+}  // namespace tunecrest
