@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -18,7 +20,10 @@
 #include "skin/skin_button.h"
 #include "skin/skin_panel.h"
 #include "skin/skin_scroll_bar.h"
+#include "mainwindow/window_entries.h"
 #include "support/fake_media_player.h"
+#include "support/scripted_modal_runner.h"
+#include "windows/dialogs/view_settings.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
 
@@ -367,6 +372,40 @@ TEST(MainWindowView, PlayerTimeReachesTheTimerAndRemainingTimeIsAToggle) {
     EXPECT_TRUE(form.Settings().ShowTimeRemaining);
     form.PlayerTimeChanged(75000, 200000);
     EXPECT_EQ(form.Layout().Timer->text().toStdString(), "-2:05");
+}
+
+TEST(MainWindowView, ViewOptionsApplyOnOkOnlyAndReachTheYearsAndTheCoverMatrix) {
+    ViewRig r;
+    auto runner = std::make_shared<test::TscriptedModalRunner>();
+    TmodalRunnerScope scope{runner};
+    TviewForm form({"-RootFolder=" + r.root});
+    InstallWindowEntries(form);
+    form.ReadDisplaySettings();
+    const int across = form.Layout().CoverAcross;
+    // Cancel keeps everything.
+    runner->Push([across](QDialog& d) {
+        auto& w = dynamic_cast<TfrmViewSettings&>(d);
+        w.rbDecades->setChecked(true);
+        w.seHorizontal->setValue(across == 5 ? 6 : 5);
+        PressButton(*w.btnCancel);
+    });
+    EXPECT_TRUE(form.RunAction("actnViewOptions"));
+    EXPECT_EQ(form.JukeboxList()->YearList().Mode, ymYears);
+    EXPECT_EQ(form.Layout().CoverAcross, across);
+    runner->Push([](QDialog& d) {
+        auto& w = dynamic_cast<TfrmViewSettings&>(d);
+        w.rbDecades->setChecked(true);
+        w.seHorizontal->setValue(5);
+        w.seVertical->setValue(2);
+        PressButton(*w.btnOK);
+    });
+    EXPECT_TRUE(form.RunAction("actnViewOptions"));
+    EXPECT_EQ(runner->Pending(), 0);
+    EXPECT_EQ(form.JukeboxList()->YearList().Mode, ymDecades);
+    EXPECT_EQ(form.Layout().CoverAcross, 5);
+    EXPECT_EQ(form.Layout().CoverDown, 2);
+    EXPECT_EQ(form.Settings().CoverArtMatrixHorizontal, 5);
+    EXPECT_EQ(form.Settings().CoverArtMatrixVertical, 2);
 }
 
 }  // namespace
