@@ -34,8 +34,8 @@ QString MenuStyle(TColor panel, TColor text) {
     if (std::abs(luma(fore) - luma(back)) < 110) fore = luma(back) > 128 ? QColor(Qt::black) : QColor(Qt::white);
     const QColor hot = back.lightness() < 128 ? back.lighter(160) : back.darker(130);
     return QStringLiteral(
-               "QMenuBar { background: %1; color: %2; font-size: 16px; font-weight: bold; }"
-               "QMenuBar::item { padding: 16px 11px; min-height: 20px; background: transparent; }"
+               "QMenuBar { background: %1; color: %2; font-size: 15px; font-weight: bold; }"
+               "QMenuBar::item { padding: 16px 8px; min-height: 20px; background: transparent; }"
                "QMenuBar::item:selected, QMenuBar::item:pressed { background: %3; }"
                "QMenu { background: %1; color: %2; font-size: 18px; border: 2px solid %3; }"
                "QMenu::item { padding: 14px 40px 14px 40px; min-height: %4px; }"
