@@ -70,6 +70,9 @@ public:
 
     void Clear() override;
     void Delete(int index) override;
+    // The next change notice closes the brackets of new albums but leaves the others
+    // as they are: for tracks filed one by one, whose albums had their own notices.
+    void RenewOnlyNewAlbumsOnce() { FrenewAll = false; }
 
 protected:
     void DoChange() override;
@@ -79,6 +82,7 @@ private:
     // a title ("Greatest Hits"), and filing a track must not walk all of them. Built on
     // first use and again whenever albums were added or removed other than by AddTag.
     mutable std::unordered_map<std::string, TaudioTagAlbumPtr> FbyFolder;
+    bool FrenewAll = true;
     mutable size_t FbyFolderCount = size_t(-1);
 };
 

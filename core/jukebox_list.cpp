@@ -331,6 +331,8 @@ bool TcustomJukeboxList::FileAppendedTracks() {
         if (FtitleList->Count() != letters) FtitleList->ApplyMappings();
     }
     FfileIndex->EndUpdate();
+    // Each filed track's album sorted it in at its own notice; only new albums wait.
+    if (LoadArtistsAlbums && !refile && FalbumList->UpdateCount() == 1) FalbumList->RenewOnlyNewAlbumsOnce();
     for (auto* grouping : groupings) grouping->EndUpdate();
     if (refile) {
         FileAllTracks();
