@@ -59,6 +59,8 @@ public:
     // The album index file "IXAL": per album its title, album artist and the positions
     // of its tracks in the global list (grouping_index_files.cpp).
     void SaveToStream(TbyteWriter& w) const;
+    // The signature and the count, the start of SaveToStream (see TindexFileWriter).
+    void SaveHeadToStream(TbyteWriter& w) const;
     // Clears the albums and rebuilds them from an "IXAL" stream against `master`. On
     // damage (a short stream, a wrong signature, a position outside `master`) it returns
     // false with a reason and leaves the album list empty.
@@ -145,6 +147,8 @@ public:
     // its tracks in the global list. Links to albums and display names are not stored:
     // BuildFromList and ApplyMappings make them after loading. Reading as for albums.
     void SaveToStream(TbyteWriter& w) const;
+    // The signature and the count, the start of SaveToStream (see TindexFileWriter).
+    void SaveHeadToStream(TbyteWriter& w) const;
     bool LoadFromStream(TbyteReader& r, const TaudioTagList& master, std::string* error = nullptr);
     bool SaveToFile(const std::string& name, std::string* error = nullptr) const;
     bool LoadFromFile(const std::string& name, const TaudioTagList& master, std::string* error = nullptr);
