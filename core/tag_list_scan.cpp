@@ -61,15 +61,20 @@ TaudioTagPtr TaudioTagList::CreateTagFromFile(const std::string& fileName) {
 }
 
 TaudioTagPtr TaudioTagList::CreateTagFromListedFile(const std::string& fileName, TDateTime modDate) {
-    TtaggerRecord* record = TaggerLoader().FindPluginForFile(fileName);
-    if (!record) return nullptr;
     auto tag = std::make_shared<TaudioTag>();
     tag->SetFilename(fileName);
-    try {
-        TtaggerRecordSource source(record);
-        tag->ReadFromPlugin(source);
-    } catch (...) {
-        return nullptr;
+    {
+        // Only the read and the copy of the plug-in's record are held; the list's own
+        // events below run without the lock.
+        const auto readLock = TaggerLoader().LockTagRead();
+        TtaggerRecord* record = TaggerLoader().FindPluginForFile(fileName);
+        if (!record) return nullptr;
+        try {
+            TtaggerRecordSource source(record);
+            tag->ReadFromPlugin(source);
+        } catch (...) {
+            return nullptr;
+        }
     }
     tag->SetModDate(modDate);
     ApplyScanMasks(*tag);
@@ -80,13 +85,16 @@ TaudioTagPtr TaudioTagList::CreateTagFromListedFile(const std::string& fileName,
 // Reads a known tag again. The tag keeps its old values when the plug-in cannot read the
 // file now; a new read gets the file masks as a first read would.
 bool TaudioTagList::RefreshKnownTag(TaudioTag& tag, TDateTime fileDate) const {
-    TtaggerRecord* record = TaggerLoader().FindPluginRecord(tag.Filename());
-    if (!TtaggerLoader::ReadWithPlugin(record, tag.Filename())) return false;
-    try {
-        TtaggerRecordSource source(record);
-        tag.ReadFromPlugin(source);
-    } catch (...) {
-        return false;
+    {
+        const auto readLock = TaggerLoader().LockTagRead();
+        TtaggerRecord* record = TaggerLoader().FindPluginRecord(tag.Filename());
+        if (!TtaggerLoader::ReadWithPlugin(record, tag.Filename())) return false;
+        try {
+            TtaggerRecordSource source(record);
+            tag.ReadFromPlugin(source);
+        } catch (...) {
+            return false;
+        }
     }
     tag.SetModDate(fileDate);
     ApplyScanMasks(tag);

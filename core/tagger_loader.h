@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <shared_mutex>
 #include <string>
 #include <utility>
@@ -69,6 +70,14 @@ public:
     TtaggerRecord* FindPluginForFile(const std::string& name);
     // The record of the plug-in for the file's extension, without reading.
     TtaggerRecord* FindPluginRecord(const std::string& name) const;
+    // Held around one tag read and the copy of its record: a plug-in fills one record,
+    // so two threads (a scan on a worker, a file queued on the main thread) must not read
+    // through it at once, and the plug-ins must not be unloaded meanwhile.
+    struct TtagReadLock {
+        std::unique_lock<std::mutex> Read;
+        std::shared_lock<std::shared_mutex> Plugins;
+    };
+    TtagReadLock LockTagRead() const { return {std::unique_lock(FreadMutex), std::shared_lock(FpictureLock)}; }
     // Calls the record's ReadFile, swallowing anything the plug-in throws.
     static bool ReadWithPlugin(TtaggerRecord* record, const std::string& name);
     // The picture embedded in the file, through the enabled plug-in for its extension:
@@ -114,6 +123,7 @@ private:
     // Held shared by picture reads on other threads, exclusively while the plug-ins or
     // the extension map change.
     mutable std::shared_mutex FpictureLock;
+    mutable std::mutex FreadMutex;
 };
 
 // The program's loader, created on first use with no folder (nothing loaded until the

@@ -9,6 +9,7 @@
 #include "core/genre_year_groupings.h"
 #include "core/list_file_io.h"
 #include "core/playlist_text.h"
+#include "core/skin_file.h"
 #include "core/tag_list_files.h"
 #include "platform/window_message_wire.h"
 #include "playback/cdg_decoder.h"
@@ -224,6 +225,20 @@ inline std::map<std::string, std::vector<std::string>> Seeds() {
                     "Rock\nLive\nMood=calm", 103),
         std::string("%1 - %2 %3%4%5%6%9%t\0T\n\nA", 25),
         std::string("<ti><TITLE><X:a><X:b><FCOM><CO><fal><AL>\0<AR>\n<TI>\n<FONT size=500>\n\n\na=<b>", 74)};
+    TskinFile skin;
+    skin.SetInfo({"Night", "Dark", "Staff"});
+    skin.SetButtonColor(0x00A86D4A);
+    skin.SetPanelColor(clNavy);
+    skin.SetFontShadows(true);
+    skin.SetKeyImage("KeyboardKey_Image.bmp");
+    skin.SetImage("btnPlay", "btnPlay_Image.bmp");
+    skin.SetImage("sbQueue", "sbQueue_image.bmp");
+    skin.SetStretchDraw("sbQueue", true);
+    skin.SetImage("lstQueue", "lstQueue_BackImage.jpg", "BackImage");
+    skin.SetIcon(0, {"icons0_image.bmp", clFuchsia});
+    seeds["skin_file"] = {skin.GetText() + "[Lists]\r\nArtistName=Arial\r\nArtistColor=#FFFFFF\r\nArtistSize=14\r\n"
+                                           "ArtistBold=1\r\nArtistBack=#102030\r\ncolorBackground=#000000\r\n",
+                          "[Colors]\nButtonColor=nonsense\n[BTNPLAY]\nImage=../../etc/passwd\n[Icon0]\nFilename=\n"};
     return seeds;
 }
 

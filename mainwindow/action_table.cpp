@@ -131,6 +131,25 @@ const std::vector<TactionDef>& MainActionTable() {
         {"actnViewJukeboxlistView", "View", "Jukebox List View", "Ctrl+Alt+J", 0, true, 0},
         {"actnViewCoverArtView", "View", "Cover Art View", "Ctrl+Alt+C", 0, true, 1},
         {"actnViewArtistsAndCovers", "View", "Artists with Covers", "", 0, false, 2},
+        // The local library's own commands: scans, CDs, files, reports, cartridges, and
+        // the pitch and tempo of the outside sound processors.
+        {"actnFileScanFolders", "File", "&Scan Media Folders", "", 0},
+        {"actnFileInstantScan", "File", "&Instant Rescan", "", 0},
+        {"actnFileRefreshCDs", "File", "&Refresh CDs", "", 0},
+        {"actnFileQueueFile", "File", "&Queue File", "", 0},
+        {"actnReportsShowHistory", "Reports", "Show &History", "", 0},
+        {"actnReportsRun", "Reports", "&Run Reports", "", 0},
+        {"actnStackerLoadCartridge", "Stacker", "&Load Cartridge", "", 0},
+        {"actnStackerAddCartridge", "Stacker", "&Add Cartridge", "", 0},
+        {"actnStackerSaveCartridge", "Stacker", "&Save Cartridge", "", 0},
+        {"actnSettingsPlugins", "Settings", "Tag Reader &Plugins", "", 0},
+        {"actnSettingsConfigurePlugins", "Settings", "Configure Tag Reader Plugins", "", 0},
+        {"actnPacemakerPitchRaise", "Pitch and Tempo", "Raise Pitch", "", 0},
+        {"actnPacemakerPitchLower", "Pitch and Tempo", "Lower Pitch", "", 0},
+        {"actnPacemakerPitchReset", "Pitch and Tempo", "Reset Pitch", "", 0},
+        {"actnPacemakerTempoRaise", "Pitch and Tempo", "Raise Tempo", "", 0},
+        {"actnPacemakerTempoLower", "Pitch and Tempo", "Lower Tempo", "", 0},
+        {"actnPacemakerTempoReset", "Pitch and Tempo", "Reset Tempo", "", 0},
     };
     return table;
 }

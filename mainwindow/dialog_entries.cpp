@@ -23,6 +23,35 @@ void TdialogEntries::ShowPlaylistDisplay() {
     Prompt().ShowMessage(NotAvailableText("Playlist"), "Tunecrest Audio System");
 }
 
+void TdialogEntries::ShowHelp() { Prompt().ShowMessage(NotAvailableText("Help"), "Tunecrest Audio System"); }
+void TdialogEntries::ShowShortcutList() {
+    Prompt().ShowMessage(NotAvailableText("Shortcut List"), "Tunecrest Audio System");
+}
+void TdialogEntries::ShowViewSettings() {
+    Prompt().ShowMessage(NotAvailableText("View Settings"), "Tunecrest Audio System");
+}
+void TdialogEntries::EditInternetRadio() {
+    Prompt().ShowMessage(NotAvailableText("Internet Radio Stations"), "Tunecrest Audio System");
+}
+void TdialogEntries::ShowHistory(TcustomJukeboxList&) {
+    Prompt().ShowMessage(NotAvailableText("History List"), "Tunecrest Audio System");
+}
+void TdialogEntries::ShowReports(TcustomJukeboxList&, const std::string&, const std::string&) {
+    Prompt().ShowMessage(NotAvailableText("Reports"), "Tunecrest Audio System");
+}
+
+void TdialogEntries::ConfigurePlugins(std::string&) {
+    Prompt().ShowMessage(NotAvailableText("Tag Read Plugins Configuration"), "Tunecrest Audio System");
+}
+
+void TdialogEntries::ShowStackerList() {
+    Prompt().ShowMessage(NotAvailableText("Stacker"), "Tunecrest Audio System");
+}
+bool TdialogEntries::ChooseAlbum(bool, TaudioTagAlbumPtr& album) {
+    album.reset();
+    Prompt().ShowMessage(NotAvailableText("Choose CD"), "Tunecrest Audio System");
+    return false;
+}
 void TdialogEntries::ShowActionButtonPad(TactionButtonPad&) {
     Prompt().ShowMessage(NotAvailableText("Action Button Pad"), "Tunecrest Audio System");
 }

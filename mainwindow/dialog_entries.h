@@ -3,11 +3,21 @@
 // search, playlist editor and display, screen saver, the pick-one question). Each entry
 // has a default that says plainly the window is not available yet, or answers without
 // a person; the program replaces entries as those windows arrive.
+#include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "core/album_artist_groupings.h"
+
+class QWidget;
+
 namespace tunecrest {
 
+class TcustomJukeboxList;
+class TbackgroundScan;
+class TcountdownPanel;
 class TactionButtonPad;
 class TappLauncherList;
 
@@ -23,11 +33,22 @@ public:
     virtual void ShowSongSearch(int mode);
     virtual void ShowPlaylistEditor();
     virtual void ShowPlaylistDisplay();
+    // The stacker window (modal), and the album picker: true only with an album chosen.
+    virtual void ShowStackerList();
+    virtual bool ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album);
     // The screen saver: shown, visible, closed. The default has none.
     virtual bool HasScreenSaver() { return false; }
     virtual void ShowScreenSaver() {}
     virtual bool ScreenSaverVisible() { return false; }
     virtual void CloseScreenSaver() {}
+    virtual void ShowHelp();
+    virtual void ShowShortcutList();
+    // The view settings, applied on OK.
+    virtual void ShowViewSettings();
+    // The internet-radio stations of the library.
+    virtual void EditInternetRadio();
+    // The library changed: the playlist editor and stacker windows show it again.
+    virtual void RefreshLibraryViews() {}
     // The action button pad on the actions of `pad`.
     virtual void ShowActionButtonPad(TactionButtonPad& pad);
     // The programs started at start-up or at close, under `caption`; true when the user
@@ -36,6 +57,34 @@ public:
     // Pick one of `items` under `caption`; -1 when cancelled. The default asks yes/no
     // about the preselected item through the installed prompt.
     virtual int SelectString(const std::string& caption, const std::vector<std::string>& items, int selected);
+
+    // The media scan window: scans the library's audio folders (a full rescan empties the
+    // library first) and closes. `status` gets progress texts, `finished` runs on the
+    // main thread when the scan is over (also when stopped). The default scans on a
+    // worker thread with its progress in `status` and never holds the screen
+    // (media_scan.cpp); the scan window replaces it.
+    virtual void ShowMediaSearch(TcustomJukeboxList& library, bool allowStop, bool fullRescan,
+                                 std::function<void(const std::string&)> status, std::function<void()> finished);
+    // A countdown the person may cancel before a scheduled action: `done` gets 1 when the
+    // time ran out or "Run Now" was pressed, 2 for "Cancel". The default is a small skinned
+    // panel over `owner` driven by a timer, never a nested event loop (countdown.cpp).
+    virtual void StartCountdown(QWidget* owner, int totalMs, const std::string& caption,
+                                const std::string& groupCaption, const std::string& message,
+                                std::function<void(int)> done);
+    // The play history of the jukebox, and the reports of the library (their settings in
+    // `reportsIni`, their files in `reportsFolder`).
+    virtual void ShowHistory(TcustomJukeboxList& library);
+    virtual void ShowReports(TcustomJukeboxList& library, const std::string& reportsFolder,
+                             const std::string& reportsIni);
+    // The tag-reader plug-in folder dialog: `folder` comes back as the loader's folder
+    // after whatever the dialog did.
+    virtual void ConfigurePlugins(std::string& folder);
+    // The clock of the default countdown, in milliseconds; tests install their own.
+    std::function<int64_t()> CountdownClock;
+
+protected:
+    std::shared_ptr<TbackgroundScan> Fscan;
+    std::shared_ptr<TcountdownPanel> Fcountdown;
 };
 
 }  // namespace tunecrest

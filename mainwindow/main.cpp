@@ -10,6 +10,8 @@
 #include "core/services.h"
 #include "core/system_services.h"
 #include "core/tagger_loader.h"
+#include "mainwindow/command_line.h"
+#include "mainwindow/exception_log.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/qt_dispatcher.h"
 #include "mainwindow/qt_prompt.h"
@@ -35,7 +37,8 @@ void RunPhase(const char* text, Phase phase) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    // Exceptions that escape an event handler are logged and the loop goes on.
+    TtunecrestApplication app(argc, argv);
     app.setApplicationName(kApplicationTitle);
     // Bound here, on the thread that runs the event loop, before any worker exists.
     InstallQtDispatcher();
@@ -56,7 +59,10 @@ int main(int argc, char** argv) {
     int64_t mutex = 0;
     if (!CreateInstanceMutex(mutex, "")) {
         RunPhase("Error Passing info to Main Window", [&] {
-            if (!SendParamsToRunningInstance(kMainWindowClass, args)) return;
+            // File names are made absolute here: the running copy has its own working folder.
+            std::error_code ec;
+            const auto params = AbsoluteFileParams(args, std::filesystem::current_path(ec).string());
+            if (!SendParamsToRunningInstance(kMainWindowClass, params)) return;
             if (HWND window = FindWindow(std::string(kMainWindowClass), std::nullopt))
                 SendMessage(window, kBringForwardMessage, 0, 0);
         });
@@ -75,7 +81,9 @@ int main(int argc, char** argv) {
     {
         TfrmTunecrestMain form(args, programFolder);
         InstallWindowEntries(form);
+        form.SetMessageWindow(receiver.Handle());
         SetErrorLogFile(form.Folders().DataFolder() + "log.log");
+        app.SetExceptionLogFile(form.Folders().DataFolder() + "log.log");
         // The about box shows the start-up phases as its progress window and closes once
         // the library is ready, also when a phase failed.
         TfrmTunecrestAbout2 about;
@@ -110,11 +118,16 @@ int main(int argc, char** argv) {
             form.raise();
             form.activateWindow();
         };
-        receiver.SetReady([&form](const std::vector<std::string>& lines) { form.ProcessCommandLine(lines); });
+        // Other programs' messages (WM_USER commands, media-key commands) reach the
+        // window's message doors on the main thread.
+        receiver.SetMessageHandler(
+            [&form](uint32_t msg, WPARAM wParam, LPARAM lParam) { form.WndProc(msg, wParam, lParam); });
+        receiver.SetReady([&form](const std::vector<std::string>& lines) { form.RunRemoteCommandLine(lines); });
         result = app.exec();
         shutdown = form.ShutdownRequested();
         receiver.OnBringForward = nullptr;
         receiver.SetReady([](const std::vector<std::string>&) {});
+        receiver.SetMessageHandler({});
     }
     CloseInstanceMutex(mutex);
     if (shutdown) {

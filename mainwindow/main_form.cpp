@@ -16,13 +16,20 @@
 #include <fstream>
 
 #include "core/exceptions.h"
+#include "core/global_prefs.h"
 #include "core/ini_file.h"
 #include "core/services.h"
 #include "core/system_services.h"
 #include "core/tagger_loader.h"
 #include "core/text_utils.h"
+#include "mainwindow/command_line.h"
+#include "mainwindow/guarded_step.h"
 #include "mainwindow/queue_actions.h"
 #include "mainwindow/single_instance.h"
+#include "remote/action_button_pad.h"
+#include "remote/controller_hub.h"
+#include "remote/program_launcher.h"
+#include "remote/screen_saver_disabler.h"
 #include "playback/dshow_player.h"
 #include "playback/outside_player_engine.h"
 #include "core/color_text.h"
@@ -87,17 +94,16 @@ TfrmBaseJukebox::TfrmBaseJukebox(std::vector<std::string> args, std::string prog
     Factions = std::make_unique<TactionList>();
     Fguards = std::make_unique<TpartyPlayGuards>(*Factions, FpartyPlay, *this);
     // The command messages run the table's actions by name, under the same guards as a click.
-    FmessageActions = BuildUserMessageActions([this](const std::string& action, const TMessage&) {
+    FmessageActions = BuildUserMessageActions([this](const std::string& action, const TMessage& msg) {
+        FcommandMessage = msg;  // slot activation reads the slot number from lParam
         Factions->ExecuteByName(action, TactionRoad::arMessage);
+        FcommandMessage = TMessage{};
     });
     FwndProc = std::make_unique<TmyWndProcComponent>(*this);
     Fskin = std::make_unique<TmainWindowSkin>(*this);
     Fskin->OnApplyColors = [this](TColor button, TColor panel, TColor text) { ApplySkinColors(panel, button, text); };
     Fskin->OnApplyListAppearance = [this] {
-        if (!FqueueList) return;
-        const TfontContainer& lists = Fskin->FontStores().Lists();
-        if (const TfontItem* title = lists.Items().FindByName("Title")) FqueueList->setFont(ScreenFont(title->font()));
-        if (const TcolorItem* back = lists.Colors().FindByName("Background")) FqueueList->SetColor(back->color);
+        if (Flayout) Flayout->ApplyListAppearance();
     };
     FssTimer.setInterval(TidleMonitor::kInterval);
     FnextWait.setSingleShot(true);
@@ -114,12 +120,7 @@ TfrmBaseJukebox::~TfrmBaseJukebox() {
 
 template <typename Step>
 void TfrmBaseJukebox::Guard(const char* text, Step step) {
-    try {
-        step();
-    } catch (const std::exception& e) {
-        LogError(std::string(text) + ":\r\n\r\n" + e.what());
-        Prompt().ShowMessage(std::string(text) + ":\r\n\r\n" + e.what(), "Application Error");
-    }
+    RunGuardedStep(text, std::move(step));
 }
 
 void TfrmBaseJukebox::SetDialogEntries(std::unique_ptr<TdialogEntries> entries) {
@@ -144,6 +145,7 @@ void TfrmBaseJukebox::FormCreate() {
     FidleMonitor->OnCloseScreenSaver = [this] { Fdialogs->CloseScreenSaver(); };
     FidleMonitor->OnTimerEnabled = [this](bool on) { on ? FssTimer.start() : FssTimer.stop(); };
     QObject::connect(&FssTimer, &QTimer::timeout, [this] { FidleMonitor->Tick(); });
+    CreateRemoteParts();
     Guard("Error in MakeFolders", [&] { CreateFolders(); });
     if (!Flist) {
         Guard("Error in CreateJukebox", [&] { CreateJukeboxList(Flist); });
@@ -152,6 +154,10 @@ void TfrmBaseJukebox::FormCreate() {
             FlistEvents.JukeboxEvents = &Fcontroller.JukeboxEvents();
             FlistEvents.OnListProcessStart = [this](TObject*, const std::string& text) { ShowProgressText(text); };
             FlistEvents.OnListProcessFinished = [this](TObject*) { ShowProgressText(""); };
+            FlistEvents.OnGlobalListChange = [this](TObject*) { GlobalListChanged(); };
+            FlistEvents.OnPlaylistsChange = [this](TObject*) { PlaylistsChanged(); };
+            FlistEvents.OnVideoListChange = [this](TObject*) { VideoListChanged(); };
+            FlistEvents.OnURLsChange = [this](TObject*) { URLsChanged(); };
             Guard("Error setting Jukebox.Events", [&] { Flist->SetEvents(&FlistEvents); });
             // The library files follow a change from a worker, so the playing screen never
             // waits on a write; what is still pending is written when the list closes.
@@ -192,116 +198,203 @@ void TfrmBaseJukebox::FormCreate() {
 }
 
 void TfrmBaseJukebox::BuildLayout() {
-    // The touch layout: a skinned panel with the now-playing line and the status, the
-    // queue as a touch list with its skinned scroll bar, and a skinned panel with three
-    // big skinned buttons. Every target is at least 48 pixels in both directions.
+    // The touch layout (main_layout): browse area, track list, now playing and queue, and
+    // the play controls; every target at least 48 pixels in both directions.
     setAutoFillBackground(true);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(16, 16, 16, 16);
-    layout->setSpacing(12);
-
-    FtopPanel = new TmySkinPanel(this);
-    FtopPanel->setObjectName("pnlNowPlaying");
-    auto* top = new QVBoxLayout(FtopPanel);
-    top->setContentsMargins(24, 16, 24, 16);
-    top->setSpacing(4);
-    FnowPlaying = new QLabel(FtopPanel);
-    FnowPlaying->setObjectName("lblNowPlaying");
-    QFont big = font();
-    big.setPointSize(22);
-    big.setBold(true);
-    FnowPlaying->setFont(big);
-    top->addWidget(FnowPlaying);
-    FstatusLine = new QLabel(FtopPanel);
-    FstatusLine->setObjectName("lblStatus");
-    QFont small = font();
-    small.setPointSize(13);
-    FstatusLine->setFont(small);
-    top->addWidget(FstatusLine);
-    layout->addWidget(FtopPanel);
-
-    auto* queueRow = new QHBoxLayout;
-    queueRow->setSpacing(8);
-    FqueueList = new TtouchListBox(this);
-    FqueueList->setObjectName("lstQueue");
-    FqueueList->SetItemHeight(kQueueRowHeight);
-    QFont listFont = font();
-    listFont.setPointSize(16);
-    FqueueList->setFont(listFont);
-    FqueueList->OnPaintItem = [this](TObject*, int index, const QRect& rect, QPainter& canvas,
-                                     TtouchListItemState state) { PaintQueueRow(index, rect, canvas, state); };
-    queueRow->addWidget(FqueueList, 1);
-    FqueueBar = new TmySkinScrollBar(this);
-    FqueueBar->setObjectName("sbQueue");
-    FqueueBar->setFixedWidth(kControlSize);
-    BindScrollBar(*FqueueBar, *FqueueList);
-    queueRow->addWidget(FqueueBar);
-    layout->addLayout(queueRow, 1);
-
-    FbuttonPanel = new TmySkinPanel(this);
-    FbuttonPanel->setObjectName("pnlButtons");
-    auto* buttons = new QHBoxLayout(FbuttonPanel);
-    buttons->setContentsMargins(16, 12, 16, 12);
-    buttons->setSpacing(16);
-    // A button runs its action, so the party-play guards hold for it as for every other road in.
-    auto makeButton = [&](const char* name, const char* caption, const char* action) {
-        auto* b = new TmySkinButton(FbuttonPanel);
-        b->setObjectName(name);
-        b->SetIsStretchButton(true);
-        b->SetCaption(caption);
-        b->SetShowCaption(true);
-        TFont f;
-        f.Name = "Tahoma";
-        f.Size = 18;
-        f.Bold = true;
-        f.Color = clWhite;
-        b->SetFont(f);
-        // The height of the skins' button art, so only the middle is stretched sideways.
-        b->setMinimumWidth(160);
-        b->setFixedHeight(kControlSize);
-        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        b->OnClick = [this, action = std::string(action)](TObject*) {
-            try {
-                RunAction(action);
-            } catch (const std::exception& e) {
-                Prompt().ShowMessage(e.what(), "Error");
-            }
-        };
-        buttons->addWidget(b);
-        return b;
+    Flayout = new TmainLayout(*this, Fskin->FontStores().Lists());
+    FtopPanel = Flayout->NowPlayingPanel;
+    FbuttonPanel = Flayout->ButtonPanel;
+    FnowPlaying = Flayout->NowPlaying;
+    FstatusLine = Flayout->StatusLine;
+    FqueueList = Flayout->QueueList;
+    FqueueBar = Flayout->QueueBar;
+    FplayButton = Flayout->PlayButton;
+    FstopButton = Flayout->StopButton;
+    FnextButton = Flayout->NextButton;
+    Flayout->RunAction = [this](const std::string& action) {
+        try {
+            RunAction(action);
+        } catch (const std::exception& e) {
+            Prompt().ShowMessage(e.what(), "Error");
+        }
     };
-    FplayButton = makeButton("btnPlay", "Play", "actnControlPlay");
-    FstopButton = makeButton("btnStop", "Stop", "actnControlStop");
-    FnextButton = makeButton("btnNext", "Next", "actnControlNext");
-    layout->addWidget(FbuttonPanel);
-
+    TbrowseTreeView& browse = Flayout->Browse();
+    browse.SetJukeboxList(Flist.get());
+    browse.Viewer().SetDisplayMode(TtreeViewDisplayMode(Fsettings.ViewJukeboxList));
+    browse.OnSelectNode = [this](TmyNode* node) { TreeSelectionChanged(node); };
+    Flayout->Covers().OnAlbumClick = [this](const TaudioTagAlbumPtr& album) {
+        Flayout->Lists().ShowAlbum(album);
+        Flayout->SetTrackListHeader(TrackListHeaderText(Flayout->ListFonts, album.get()));
+    };
+    Flayout->ArtistCovers().OnAlbumClick = Flayout->Covers().OnAlbumClick;
+    BindViewActions();
+    // A changed display setting shows the lists again.
+    Flayout->TrackListDisplay.OnChange = [this](TObject*) { Flayout->Lists().RefreshTracks(); };
+    Flayout->QueueListDisplay.OnChange = [this](TObject*) { QueueChanged(); };
     ApplySkinColors(RGBColor(30, 34, 40), RGBColor(78, 88, 104), clWhite);
     for (TskinnedControl* c : SkinnedControls()) c->SetupFinished();
+    UpdateQueueHeader();
+    Flayout->SetTrackListHeader(TrackListHeaderText(Flayout->ListFonts, nullptr));
+}
+
+void TfrmBaseJukebox::BindViewActions() {
+    auto bind = [this](const char* name, std::function<void(Taction&)> handler) {
+        if (Taction* a = Factions->Find(name); a && !a->OnExecute) a->OnExecute = std::move(handler);
+    };
+    bind("actnViewJukeboxlistView", [this](Taction&) { SetBrowseMode(bmTree); });
+    bind("actnViewCoverArtView", [this](Taction&) { SetBrowseMode(bmCovers); });
+    bind("actnViewArtistsAndCovers", [this](Taction&) { SetBrowseMode(bmArtistsAndCovers); });
+    bind("actnQueueAddSelected", [this](Taction&) { QueueAddSelected(); });
 }
 
 std::vector<TskinnedControl*> TfrmBaseJukebox::SkinnedControls() const {
-    return {FtopPanel, FbuttonPanel, FqueueBar, FplayButton, FstopButton, FnextButton};
+    return Flayout ? Flayout->SkinnedControls() : std::vector<TskinnedControl*>{};
 }
 
-void TfrmBaseJukebox::PaintQueueRow(int index, const QRect& rect, QPainter& canvas, TtouchListItemState state) {
-    if (index < 0 || index >= int(FqueueLines.size())) return;
-    const QPalette& pal = palette();
-    const bool current = InItemState(state, lisSelected);
-    QColor back = pal.color(QPalette::Base);
-    if (index % 2) back = back.lighter(112);
-    if (current) back = pal.color(QPalette::Highlight);
-    canvas.fillRect(rect, back);
-    canvas.setPen(back.darker(140));
-    canvas.drawLine(rect.bottomLeft(), rect.bottomRight());
-    canvas.setFont(FqueueList->font());
-    canvas.setPen(current ? pal.color(QPalette::ButtonText) : pal.color(QPalette::Text));
-    const QRect text = rect.adjusted(20, 0, -12, 0);
-    const QString number = QString::number(index + 1) + QStringLiteral(".");
-    canvas.drawText(text, Qt::AlignVCenter | Qt::AlignLeft, number);
-    const QRect title = text.adjusted(canvas.fontMetrics().horizontalAdvance(QStringLiteral("000.")) + 8, 0, 0, 0);
-    canvas.drawText(title, Qt::AlignVCenter | Qt::AlignLeft,
-                    canvas.fontMetrics().elidedText(QString::fromStdString(FqueueLines[size_t(index)]),
-                                                    Qt::ElideRight, title.width()));
+void TfrmBaseJukebox::SetBrowseMode(int mode) {
+    if (mode < bmTree || mode > bmArtistsAndCovers || mode == FbrowseMode) return;
+    FbrowseMode = mode;
+    Fsettings.ViewKind = mode;
+    ApplyBrowseMode();
+}
+
+void TfrmBaseJukebox::ApplyBrowseMode() {
+    for (const auto& [name, mode] : {std::pair{"actnViewJukeboxlistView", bmTree}, std::pair{"actnViewCoverArtView", bmCovers},
+                                     std::pair{"actnViewArtistsAndCovers", bmArtistsAndCovers}})
+        if (Taction* a = Factions->Find(name)) a->Checked = FbrowseMode == mode;
+    TbrowseTreeView& browse = Flayout->Browse();
+    TtreeViewDisplayMode display = TtreeViewDisplayMode(Fsettings.ViewJukeboxList);
+    // Beside the artist's covers the tree shows artists without their albums.
+    if (FbrowseMode == bmArtistsAndCovers) display &= ~DisplayModeBit(dmAlbums);
+    browse.Viewer().SetDisplayMode(display);
+    Flayout->Lists().DisplayMode = display;
+    Flayout->ApplyBrowseMode(FbrowseMode);
+    if (FbrowseMode == bmCovers) {
+        browse.ClearTree();
+    } else {
+        BuildTreeView();
+    }
+    if (FbrowseMode != bmTree) RefreshCoversList();
+}
+
+void TfrmBaseJukebox::BuildTreeView() {
+    if (!Flayout || !FviewsActive || Closing() || FbrowseMode == bmCovers) return;
+    if (Flist && Flist->Jukebox()->LibraryLoading()) return;
+    ShowProgressText("Updating Tree View");
+    Flayout->Browse().BuildTreeView();
+    ShowProgressText("");
+}
+
+void TfrmBaseJukebox::RefreshCoversList() {
+    if (!Flayout || !FviewsActive || Closing() || !Flist) return;
+    if (FbrowseMode == bmCovers) {
+        Flayout->Covers().CoverFolder = Fsettings.CoverArtFolder;
+        Flayout->Covers().CoverFolderOnly = Fsettings.CoverArtOnlyCheckCoverArtFolder;
+        Flayout->Covers().SetAlbums(AllCoverAlbums(*Flist));
+    } else if (FbrowseMode == bmArtistsAndCovers) {
+        TcoverAlbums albums = ArtistCoverAlbums(Flayout->Browse().SelectedNode(), *Flist);
+        Flayout->SetAlbumCoversVisible(!albums.empty());
+        Flayout->ArtistCovers().CoverFolder = Fsettings.CoverArtFolder;
+        Flayout->ArtistCovers().CoverFolderOnly = Fsettings.CoverArtOnlyCheckCoverArtFolder;
+        Flayout->ArtistCovers().SetAlbums(std::move(albums));
+    }
+}
+
+void TfrmBaseJukebox::TreeSelectionChanged(TmyNode* node) {
+    if (!Flayout || Closing()) return;
+    Flayout->Lists().ShowNode(node);
+    Flayout->SetTrackListHeader(TrackListHeaderText(Flayout->ListFonts, node ? node->Data.get() : nullptr));
+    if (FbrowseMode == bmArtistsAndCovers) RefreshCoversList();
+}
+
+void TfrmBaseJukebox::QueueAddSelected() {
+    if (!Flist || !Flayout) return;
+    TtouchListBox& list = *Flayout->TrackList;
+    const TtrackRows& rows = Flayout->Lists().Rows();
+    // A tap marks the current row; with nothing else selected it is the row meant.
+    auto selected = [&](int row) {
+        return list.Selected(row) || (list.SelectedCount() == 0 && row == list.ItemIndex());
+    };
+    list.BeginUpdate();
+    if (rows.Urls) {
+        // A station is not queued: it plays at once.
+        for (int i = 0; i < rows.Count(); ++i) {
+            if (!selected(i)) continue;
+            if (auto* p = Fcontroller.Player()) p->PlayURL(rows.Urls->GetURL(i));
+            list.SetSelected(i, false);
+            break;
+        }
+        list.EndUpdate();
+        return;
+    }
+    if (!rows.Source) {
+        list.EndUpdate();
+        return;
+    }
+    TmyStringList tags;
+    for (int i = 0; i < rows.Count(); ++i) {
+        if (!selected(i)) continue;
+        if (Fguards->IsCreditMode()) {
+            if (Fguards->Credits() <= 0) {
+                Prompt().ShowMessage("There are no credits left.\r\n\r\nPlease add more credits.",
+                                     qApp->applicationName().toStdString());
+                break;
+            }
+            Fguards->SetCredits(Fguards->Credits() - 1);
+        }
+        tags.AddObject(rows.Tracks[size_t(i)]->Filename(), rows.Tracks[size_t(i)]);
+        list.SetSelected(i, false);
+    }
+    // One addition for the whole selection: the queue changes (and repaints) once, and
+    // its limit is kept by the queue itself.
+    Flist->AddTagsToQueue(tags, true, true);
+    const int added = tags.Count();
+    ShowStatus("Added " + std::to_string(added) + " Track" + (added == 1 ? "" : "s") + " to the Queue");
+    list.EndUpdate();
+}
+
+void TfrmBaseJukebox::QueueAddAll() {
+    if (!Flist || !Flayout) return;
+    const auto* shown = dynamic_cast<const TaudioTagList*>(Flayout->Lists().Rows().Source.get());
+    if (shown) Flist->AddListToQueue(*shown);
+}
+
+uint32_t TfrmBaseJukebox::BrowseDisplayMode() const { return uint32_t(Fsettings.ViewJukeboxList); }
+
+void TfrmBaseJukebox::SetBrowseDisplayMode(uint32_t mode) {
+    Fsettings.ViewJukeboxList = int(mode & kAllDisplayModes);
+    if (Flayout && FbrowseMode != bmNone) ApplyBrowseMode();
+}
+
+void TfrmBaseJukebox::GlobalListChanged() {
+    if (Closing() || !Flayout) return;
+    Flayout->Lists().ClearTracks();
+    Fdialogs->RefreshLibraryViews();
+    BuildTreeView();
+    RefreshCoversList();
+}
+
+void TfrmBaseJukebox::PlaylistsChanged() {
+    if (Closing()) return;
+    BuildTreeView();
+}
+
+void TfrmBaseJukebox::VideoListChanged() {
+    if (Closing()) return;
+    BuildTreeView();
+}
+
+void TfrmBaseJukebox::URLsChanged() {
+    if (Closing() || !Flayout) return;
+    const TtrackRows& rows = Flayout->Lists().Rows();
+    if (rows.Urls) Flayout->TrackList->SetCount(rows.Urls->Count());
+}
+
+void TfrmBaseJukebox::UpdateQueueHeader() {
+    if (!Flayout) return;
+    const TaudioTagList* queue = Flist ? &Flist->Jukebox()->Queue() : nullptr;
+    Flayout->SetQueueHeader(QueueHeaderText(Flayout->ListFonts, queue ? queue->Count() : 0,
+                                            queue ? queue->TotalDuration() : 0));
 }
 
 void TfrmBaseJukebox::ApplySkinColors(uint32_t panel, uint32_t button, uint32_t text) {
@@ -327,7 +420,6 @@ void TfrmBaseJukebox::ApplySkinColors(uint32_t panel, uint32_t button, uint32_t 
     for (TskinnedControl* c : SkinnedControls())
         if (auto* target = dynamic_cast<TskinColorTarget*>(c))
             target->ApplySkinColors(TColor(button), TColor(panel), checkedFont, TColor(text));
-    if (FqueueList) FqueueList->SetColor(FromQColor(back.darker(125)));
 }
 
 bool TfrmBaseJukebox::LoadSkin(const std::string& folder) {
@@ -350,15 +442,19 @@ std::string TfrmBaseJukebox::GetDefaultSkinFile() const {
     return "";
 }
 
-void TfrmBaseJukebox::SetSkinFile(const std::string& name) {
+void TfrmBaseJukebox::SetSkinFile(const std::string& name,
+                                  std::function<void(bool ok, const std::string& error)> done) {
     std::error_code ec;
     std::filesystem::path file = std::filesystem::path(GetSkinsFolder()) / name;
     if (name.empty() || !std::filesystem::is_regular_file(file, ec)) file = GetDefaultSkinFile();
-    if (file.empty()) return;
+    if (file.empty()) {
+        if (done) done(false, "There is no skin to load.");
+        return;
+    }
     const auto relative = file.lexically_relative(GetSkinsFolder());
     Fsettings.SkinFile = relative.empty() || *relative.begin() == ".." ? file.string() : relative.string();
     Fskin->SetDefaultSkinFile(GetDefaultSkinFile());
-    Fskin->ChangeSkin(file.string(), nullptr);
+    Fskin->ChangeSkin(file.string(), std::move(done));
 }
 
 std::string TfrmBaseJukebox::SkinFolder() const {
@@ -392,6 +488,18 @@ void TfrmBaseJukebox::ReadDisplaySettings() {
 
 void TfrmBaseJukebox::ReadPreferences(const TiniFile& ini) {
     Fsettings.Read(ini);
+    if (Flayout) {
+        Flayout->Keys.Read(ini);
+        Flayout->FormatStrings.LoadFromSettings(ini, kFormatStringsSection);
+        Flayout->TrackListDisplay.LoadFromSettings(ini, "TrackListDisplaySettings");
+        Flayout->QueueListDisplay.LoadFromSettings(ini, "QueueListDisplaySettings");
+        Flayout->CoverAcross = Fsettings.CoverArtMatrixHorizontal;
+        Flayout->CoverDown = Fsettings.CoverArtMatrixVertical;
+        Flayout->Lists().ShowTrackDetails = Fsettings.ShowTrackDetails;
+        Flayout->Lists().ExtendedTrackDetails = Fsettings.ExtendedTrackDetails;
+        Flayout->Browse().Viewer().SetDisplayMode(TtreeViewDisplayMode(Fsettings.ViewJukeboxList));
+    }
+    GlobalPrefs().LoadFromIni(ini);
     FidleMonitor->SetTimeout(Fsettings.ScreenSaverTimeout);
     FidleMonitor->SetDisableDuringVideo(Fsettings.DisableScreenSaverDuringVideoPlayback);
     FidleMonitor->SetEnabled(Fsettings.ScreenSaverEnabled);
@@ -409,6 +517,7 @@ void TfrmBaseJukebox::ReadPreferences(const TiniFile& ini) {
     // settings leaves the switch as the person left it.
     if (!Finitialised && FpartyPlay.GetStartInPartyPlay()) Fguards->StartInPartyPlay();
     else Fguards->UpdateActionStates();
+    ReadRemoteSettings(ini);
 }
 
 void TfrmBaseJukebox::ApplyGeometry() {
@@ -427,8 +536,16 @@ void TfrmBaseJukebox::ApplyGeometry() {
 
 void TfrmBaseJukebox::WritePreferences(TiniFile& ini) {
     Fsettings.Write(ini);
+    if (Flayout) {
+        Flayout->Keys.Write(ini);
+        Flayout->FormatStrings.SaveToSettings(ini, kFormatStringsSection);
+        Flayout->TrackListDisplay.SaveToSettings(ini, "TrackListDisplaySettings");
+        Flayout->QueueListDisplay.SaveToSettings(ini, "QueueListDisplaySettings");
+    }
+    GlobalPrefs().SaveToIni(ini);
     Factions->WriteShortcuts(ini);
     FpartyPlay.SaveToIni(ini, "PartyPlay");
+    WriteRemoteSettings(ini);
     // The five object sections, each on its own so one failure does not stop the rest.
     Guard("Error saving Player", [&] {
         if (auto* p = Fcontroller.Player()) p->SaveSettings(ini, "Player");
@@ -456,11 +573,16 @@ void TfrmBaseJukebox::DoInitialise() {
     if (Flist) {
         Flist->Jukebox()->SetLibraryLoading(true);
         Floader.LoadAll();
-        ScanWhenEmpty();
         Flist->Jukebox()->SetLibraryLoading(false);
         // The saved query rule limits random play again after a restart.
         Flist->Jukebox()->ApplyDBQueryRule();
     }
+    // The views show the loaded library: the browse mode the settings keep (the tree
+    // when none), built once.
+    FviewsActive = true;
+    FbrowseMode = bmNone;
+    SetBrowseMode(Fsettings.ViewKind >= bmTree && Fsettings.ViewKind <= bmArtistsAndCovers ? Fsettings.ViewKind
+                                                                                            : int(bmTree));
     RefreshNowPlaying();
     if (auto* p = Fcontroller.Player()) Fcontroller.PlayerStateChanged(p->GetState());
     if (Flist) Flist->Jukebox()->NextTrack();
@@ -470,16 +592,7 @@ void TfrmBaseJukebox::DoInitialise() {
         if (auto* p = Fcontroller.Player(); p && p->GetState() != psPlaying) PlayerPlay();
     }
     QueueChanged();
-}
-
-void TfrmBaseJukebox::ScanWhenEmpty() {
-    // A library that was never built (a new root) is scanned once from its audio folders.
-    if (!Flist || Flist->GlobalList().Count() > 0 || Flist->AudioFolders().Count() == 0) return;
-    std::vector<std::string> folders;
-    for (int i = 0; i < Flist->AudioFolders().Count(); ++i) folders.push_back(Flist->AudioFolders().Strings(i));
-    ShowProgressText("Scanning the music folders");
-    Flist->GlobalList().AddFolders(folders, true, nullptr);
-    Flist->SaveGlobalList();
+    StartRemoteParts();
 }
 
 void TfrmBaseJukebox::SetInitialised(bool on) { Finitialised = on; }
@@ -489,24 +602,13 @@ void TfrmBaseJukebox::PostInitialise() {
     for (const auto& a : Fargs)
         if (TjukeboxFolders::RootSwitch({a}).empty()) lines.push_back(StripSwitchPrefix(a));
     ProcessCommandLine(lines);
+    ReportDuplicateMessages();
+    // The tip of the day opens once the window is on screen, not inside start-up.
+    if (Fsettings.ShowTipsAtStartup) QTimer::singleShot(0, this, [this] { Fdialogs->ShowTips(); });
     TiniFile ini = FsettingsStore->Open();
     if (ini.ReadBool("Preferences", "AlwaysOnTop", false)) {
         Fsettings.AlwaysOnTop = true;
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    }
-}
-
-void TfrmBaseJukebox::ProcessCommandLine(const std::vector<std::string>& lines) {
-    if (!Flist) return;
-    for (const auto& line : lines) {
-        std::error_code ec;
-        if (line.empty() || !std::filesystem::is_regular_file(line, ec)) continue;
-        const std::string file = std::filesystem::absolute(line, ec).lexically_normal().string();
-        TaudioTagPtr tag;
-        int index = -1;
-        if (Flist->FileIndex().Find(file, index)) tag = Flist->FileIndex().ObjectAs<TaudioTag>(index);
-        if (!tag) tag = Flist->GlobalList().CreateTagFromFile(file);
-        if (tag) Flist->AddToQueue(*tag);
     }
 }
 
@@ -521,9 +623,22 @@ void TfrmBaseJukebox::PlayerNext() {
 }
 
 void TfrmBaseJukebox::RefreshNowPlaying() {
-    if (!FnowPlaying) return;
+    if (!Flayout) return;
     const auto& t = Fcontroller.CurrentTrack();
-    FnowPlaying->setText(t ? QString::fromStdString(TrackLine(*t)) : QStringLiteral("Nothing playing"));
+    if (!t) {
+        Flayout->SetNowPlaying("Nothing playing", "Choose music on the left and add it to the queue");
+        FnowPlayingCoverOf = nullptr;
+        Flayout->ShowNowPlayingCover(nullptr, "", false);
+        return;
+    }
+    std::string details = t->Artist();
+    if (!t->Album().empty()) details += (details.empty() ? "" : "  \u2022  ") + t->Album();
+    Flayout->SetNowPlaying(t->Title().empty() ? TrackLine(*t) : t->Title(), details);
+    // The cover is found and scaled on the getter's worker and shown when it is back.
+    if (!FnowPlayingCoverOf || FnowPlayingCoverOf->Filename() != t->Filename()) {
+        FnowPlayingCoverOf = t;
+        Flayout->ShowNowPlayingCover(t, Fsettings.CoverArtFolder, Fsettings.CoverArtOnlyCheckCoverArtFolder);
+    }
 }
 
 void TfrmBaseJukebox::UpdateSongTitle() {
@@ -537,8 +652,9 @@ void TfrmBaseJukebox::QueueChanged() {
     auto& queue = Flist->Jukebox()->Queue();
     for (int i = 0; i < queue.Count(); ++i)
         if (auto tag = queue.GetTag(i)) FqueueLines.push_back(TrackLine(*tag));
-    FqueueList->SetCount(int(FqueueLines.size()));
-    FqueueList->update();
+    Flayout->Lists().KeepTrackCount = Fsettings.KeepQueueTrackCount;
+    Flayout->Lists().RefreshQueue(queue);
+    UpdateQueueHeader();
 }
 
 void TfrmBaseJukebox::StartScreenSaver() {
@@ -549,7 +665,11 @@ void TfrmBaseJukebox::StartScreenSaver() {
 
 void TfrmBaseJukebox::keyPressEvent(QKeyEvent* event) {
     // Keys go to the action table, which runs hidden actions too while their shortcut
-    // switch allows it.
+    // switch allows it. Media keys take the multimedia-command road.
+    if (HandleMediaKey(event->key())) {
+        event->accept();
+        return;
+    }
     const QString key = QKeySequence(event->keyCombination()).toString(QKeySequence::PortableText);
     if (!key.isEmpty() && Factions->ExecuteShortcut(key.toStdString())) {
         event->accept();
@@ -631,6 +751,12 @@ void TfrmBaseJukebox::SetQueueMax(int max) {
 }
 
 void TfrmBaseJukebox::ShowPlaylistEditorWindow() { Fdialogs->ShowPlaylistEditor(); }
+void TfrmBaseJukebox::ShowStackerConfigWindow() { Fdialogs->ShowStackerList(); }
+
+void TfrmBaseJukebox::QueueAlbum() {
+    TaudioTagAlbumPtr album;
+    if (Flist && Fdialogs->ChooseAlbum(true, album) && album) Flist->AddListToQueue(*album);
+}
 
 void TfrmBaseJukebox::Minimize() { showMinimized(); }
 
@@ -651,6 +777,7 @@ void TfrmBaseJukebox::SetPlayControlsVisible(bool visible) {
 
 void TfrmBaseJukebox::ShowStatus(const std::string& text) {
     if (FstatusLine) FstatusLine->setText(QString::fromStdString(text));
+    ShowStatusMessage(text);
 }
 
 bool TfrmBaseJukebox::CheckPassword(const std::string& prompt, const std::string& password) {
@@ -703,6 +830,7 @@ void TfrmBaseJukebox::FormClose() {
         Flist->SaveAll();
         Flist->Jukebox()->SaveQueue();
     }
+    StopRemoteParts();
 }
 
 void TfrmBaseLocalJukebox::CreateFolders() {
@@ -715,27 +843,36 @@ void TfrmBaseLocalJukebox::CreateFolders() {
 }
 
 void TfrmBaseLocalJukebox::CreateJukeboxList(std::unique_ptr<TcustomlocalJukeboxList>& list) {
-    list = std::make_unique<TlocalJukeboxList>();
+    auto local = std::make_unique<TlocalJukeboxList>();
+    // The library keeps its own files up to date after each change, except the jukebox's
+    // running playlist; the tracks of known discs are part of the library.
+    local->AutoSaveGlobal = true;
+    local->AutoSavePlaylists = true;
+    local->LoadCDs = true;
+    local->Jukebox()->AutoSavePlaylist = false;
+    local->Jukebox()->AutoSaveQueue = true;
+    local->Jukebox()->AutoSaveStacker = true;
+    list = std::move(local);
 }
 
 void TfrmBaseLocalJukebox::DoInitialise() {
     TfrmBaseJukebox::DoInitialise();
+    InitialiseLocalLayer();
     FlocalReady = true;
 }
 
 void TfrmCustomTunecrest::CreatePlayer(TcustomMediaPlayer*& player) {
-    std::string type;
-    for (const auto& a : Fargs) {
-        static const std::string kSwitch = "-PlayerType=";
-        if (a.size() > kSwitch.size() && SameText(a.substr(0, kSwitch.size()), kSwitch))
-            type = a.substr(kSwitch.size());
-    }
-    if (type.empty()) type = TiniFile(Folders().SettingsFileName()).ReadString("Player", "PlayerType", "DSHOW");
-    FplayerType = SameText(type, "WINAMP") ? "WINAMP" : "DSHOW";
-    if (FplayerType == "WINAMP")
-        player = new TwinampMediaPlayer;
-    else
+    ChoosePlayerType();
+    if (FplayerType == "WINAMP") {
+        auto* engine = new TwinampMediaPlayer;
+        if (!HasSwitch(Fargs, "NOCLASS")) {
+            engine->SetWindowClass(GetProductWord());
+            engine->ConfigName = GetIniFileName();
+        }
+        player = engine;
+    } else {
         player = new TdshowPlayer;
+    }
 }
 
 void TfrmCustomTunecrest::DoInitialise() {

@@ -10,6 +10,7 @@
 // (`TmainWindowActions`), and the WM_USER command messages reach the same actions.
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,14 +23,24 @@
 #include "core/party_play_settings.h"
 #include "mainwindow/action_table.h"
 #include "mainwindow/jukebox_folders.h"
+#include "mainwindow/main_layout.h"
 #include "mainwindow/main_window_skin.h"
 #include "mainwindow/party_play_guards.h"
 #include "mainwindow/playback_controller.h"
 #include "skin/touch_list_box.h"
 #include "remote/main_window_actions.h"
+#include "playback/shifters.h"
 #include "remote/wnd_proc_actions.h"
 
 class QLabel;
+
+namespace tunecrest {
+class Tcontroller;
+class TappLauncherList;
+class TscreenSaverDisabler;
+class TactionButtonPad;
+class TbackgroundWorker;
+}  // namespace tunecrest
 
 namespace tunecrest {
 
@@ -82,6 +93,7 @@ public:
     TplaybackController& Controller() { return Fcontroller; }
     TidleMonitor& IdleMonitor() { return *FidleMonitor; }
     bool FirstRun() const { return FfirstRun; }
+    bool HasCreditModeSwitch() const;
     // The windows built elsewhere; the program may install its own entries.
     void SetDialogEntries(std::unique_ptr<TdialogEntries> entries);
     TdialogEntries& DialogEntries() { return *Fdialogs; }
@@ -101,11 +113,36 @@ public:
     // Switches to the skin file `name` (relative to the skins folder, or absolute); a
     // name whose file does not exist becomes the Default skin. The settings keep the
     // choice; the pictures are decoded off the main thread and applied when ready.
-    void SetSkinFile(const std::string& name);
+    // `done` (may be empty) runs once the new skin is applied.
+    void SetSkinFile(const std::string& name, std::function<void(bool ok, const std::string& error)> done = nullptr);
     // The skin: its file, colours, font stores and the writer of the current look.
     TmainWindowSkin& Skin() { return *Fskin; }
     // The lines the queue list shows, in queue order.
     const std::vector<std::string>& QueueLines() const { return FqueueLines; }
+
+    // The views: the browse tree, the cover matrices, the track and queue lists.
+    TmainLayout& Layout() { return *Flayout; }
+    // 0 the tree, 1 the cover matrix, 2 the tree with the chosen artist's covers; a new
+    // mode is stored and applied.
+    void SetBrowseMode(int mode);
+    int BrowseMode() const { return FbrowseMode; }
+    virtual void ApplyBrowseMode();
+    // Rebuilds the browse tree (while the views are active and the library not loading).
+    void BuildTreeView();
+    // The album list of the cover matrix in the present mode, shown from its start.
+    void RefreshCoversList();
+    // The track list follows the chosen node.
+    void TreeSelectionChanged(TmyNode* node);
+    // The chosen rows of the track list to the queue (a station is played at once).
+    void QueueAddSelected();
+    void QueueAddAll() override;
+    uint32_t BrowseDisplayMode() const override;
+    void SetBrowseDisplayMode(uint32_t mode) override;
+    // The library's change events.
+    void GlobalListChanged();
+    void PlaylistsChanged();
+    void VideoListChanged();
+    void URLsChanged();
 
     // Actions.
     void PlayerPlay();
@@ -114,6 +151,35 @@ public:
     void PlayerNext();
     // The command line of this start or of a later one: files are queued in order.
     virtual void ProcessCommandLine(const std::vector<std::string>& lines);
+
+    // The window's message doors (main_window_messages.cpp): 0x401 answers the window's
+    // handle, WM_APPCOMMAND runs the media-key action, every other message goes to the
+    // message-bound actions (WM_USER command numbers) under the party-play guards.
+    LRESULT WndProc(uint32_t msg, WPARAM wParam, LPARAM lParam);
+    // The command line as one text (CR LF between items), as the "Message" item and
+    // scripts give it.
+    void RunCommandLine(const std::string& text);
+    // A command line handed over by a later start: the remote-command flag is set while it runs.
+    void RunRemoteCommandLine(const std::vector<std::string>& lines);
+    bool RemoteCommand() const { return FremoteCommand; }
+    // Shown for 2000 ms in the status window while "Show Messages" is on.
+    void ShowStatusMessage(const std::string& text);
+    // One value of settings.ini; the writer saves the file at once (false when it could not).
+    std::string ReadSettingsString(const std::string& section, const std::string& key, const std::string& def);
+    bool WriteSettingsString(const std::string& section, const std::string& key, const std::string& value);
+    // Runs slot `slot` (1-based) of the jukebox and tells the outcome in the status.
+    bool ExecuteSlotCommand(int slot);
+    // The remote-control hub, the programs started at start-up and at close, and the
+    // switch that keeps the desktop's screen saver off during video.
+    Tcontroller* ControllerHub() const { return FcontrollerHub.get(); }
+    TappLauncherList& AppLaunchOpen() { return *FappLaunchOpen; }
+    TappLauncherList& AppLaunchClose() { return *FappLaunchClose; }
+    TscreenSaverDisabler* ScreenSaverDisabler() const { return FscreenSaverDisabler.get(); }
+    // The message window other programs reach this window by; handed to the remote-control
+    // plug-ins as the jukebox's window.
+    void SetMessageWindow(HWND window) { FmessageWindow = window; }
+    // The actions of the action button pad (names of the hub's actions).
+    TactionButtonPad* ButtonList() const { return FbuttonList.get(); }
 
     // The path to power off after close, set by the exit question.
     bool ShutdownRequested() const { return FshutdownRequested; }
@@ -154,14 +220,19 @@ public:
     void QueuePreviousTrack() override;
     void SetQueueMax(int max) override;
     void ShowPlaylistEditorWindow() override;
+    void ShowStackerConfigWindow() override;
+    void QueueAlbum() override;
     void Minimize() override;
     bool IsFullScreen() const override;
     void SetFullScreen(bool on) override;
     void SetPlayControlsVisible(bool visible) override;
     void ShowStatus(const std::string& text) override;
+    void ShowHelp() override { Fdialogs->ShowHelp(); }
     bool CheckPassword(const std::string& prompt, const std::string& password) override;
 
 protected:
+    // The screen-saver switch; tests give one over fake time-outs and no bus.
+    virtual std::unique_ptr<TscreenSaverDisabler> CreateScreenSaverDisabler();
     virtual void CreateFolders();
     virtual void CreateJukeboxList(std::unique_ptr<TcustomlocalJukeboxList>& list) { (void)list; }
     virtual void CreatePlayer(TcustomMediaPlayer*& player) { (void)player; }
@@ -186,11 +257,30 @@ protected:
     bool FiniExistedAtStartup = false;
 
 private:
+    // Remote-control parts (main_window_messages.cpp), called from the form's phases.
+    void CreateRemoteParts();
+    void BindCommandActions();
+    void ReadRemoteSettings(const TiniFile& ini);
+    void WriteRemoteSettings(TiniFile& ini);
+    void StartRemoteParts();
+    void ReportDuplicateMessages();
+    void StopRemoteParts();
+    bool HandleMediaKey(int qtKey);
+
+    bool FremoteCommand = false;
+    TMessage FcommandMessage;  // the message that runs the current message-bound action
+    std::unique_ptr<Tcontroller> FcontrollerHub;
+    std::unique_ptr<TappLauncherList> FappLaunchOpen, FappLaunchClose;
+    std::unique_ptr<TscreenSaverDisabler> FscreenSaverDisabler;
+    // After the hub: it names the hub's actions and goes first.
+    std::unique_ptr<TactionButtonPad> FbuttonList;
+    bool FhubLoaded = false;
+    HWND FmessageWindow = 0;
     void BuildLayout();
+    void BindViewActions();
+    void UpdateQueueHeader();
     std::vector<TskinnedControl*> SkinnedControls() const;
-    void PaintQueueRow(int index, const QRect& rect, QPainter& canvas, TtouchListItemState state);
     void ApplyGeometry();
-    void ScanWhenEmpty();
 
     std::unique_ptr<TjukeboxFolders> Ffolders;
     std::unique_ptr<TsettingsStore> FsettingsStore;
@@ -224,6 +314,12 @@ private:
     TmySkinButton* FstopButton = nullptr;
     TmySkinButton* FnextButton = nullptr;
     std::vector<std::string> FqueueLines;
+    TmainLayout* Flayout = nullptr;
+    int FbrowseMode = bmNone;
+    // The views are built only once start-up has loaded the library.
+    bool FviewsActive = false;
+    // The track whose cover now playing shows.
+    TaudioTagPtr FnowPlayingCoverOf;
     std::unique_ptr<TmainWindowSkin> Fskin;
 };
 
@@ -231,11 +327,44 @@ class TfrmBaseLocalJukebox : public TfrmBaseJukebox {
 public:
     using TfrmBaseJukebox::TfrmBaseJukebox;
     void DoInitialise() override;
+    void PostInitialise() override;
+    // Inherited items, then the scan words and the files to queue (local_layer.cpp).
+    void ProcessCommandLine(const std::vector<std::string>& lines) override;
+    // A media scan of the library folders: `full` empties the library first; `ask`
+    // first offers the 15-second countdown. `andThen` runs once the scan has finished
+    // (not when the countdown was cancelled). The scan runs off the main thread.
+    void MediaScan(bool full, bool ask, std::function<void()> andThen = {});
+    bool Scanning() const { return Fscanning; }
+
+    // Looks for discs whose tracks are not known yet, offers to scan each, and reloads
+    // the CD lists (local_layer.cpp). Refused under party play unless `force`.
+    void RefreshCDs(bool force);
+    // The pitch and tempo links: the window-message program first, else the automation link.
+    Tshifter* ActiveShifter();
+    bool AdvancedScan() const { return FadvancedScan; }
 
 protected:
     void CreateFolders() override;
     void CreateJukeboxList(std::unique_ptr<TcustomlocalJukeboxList>& list) override;
+    void ReadPreferences(const TiniFile& ini) override;
+    void WritePreferences(TiniFile& ini) override;
+    // The two pitch and tempo links; tests give their own.
+    virtual std::unique_ptr<Tshifter> CreatePacemakerLink();
+    virtual std::unique_ptr<Tshifter> CreateAutomationLink();
     bool FlocalReady = false;
+
+private:
+    void InitialiseLocalLayer();
+    void BindLocalActions();
+    void RunOneShotScan();
+    void QueueFiles(const std::vector<std::string>& files);
+    bool Fscanning = false;
+    bool FadvancedScan = false;
+    std::unique_ptr<Tshifter> Fpacemaker, Fchronotron;
+    // Work handed back from the CD reader checks this is still there; the reader is
+    // joined first when the window goes.
+    std::shared_ptr<bool> FlocalAlive = std::make_shared<bool>(true);
+    std::shared_ptr<TbackgroundWorker> FcdWorker;
 };
 
 class TfrmCustomTunecrest : public TfrmBaseLocalJukebox {
@@ -243,12 +372,25 @@ public:
     using TfrmBaseLocalJukebox::TfrmBaseLocalJukebox;
     void DoInitialise() override;
     virtual std::string GetProductTitle() const { return "Tunecrest Audio System Professional"; }
+    virtual std::string GetProductWord() const { return "tunecrest"; }
+    virtual std::string GetIniFileName() const { return "tunecrest.ini"; }
     // "DSHOW" or "WINAMP": the command-line switch, else "PlayerType" of "Player".
     std::string PlayerType() const { return FplayerType; }
+    // Stores another player type; outside start-up the change needs a restart, which the
+    // person is told (product_layer.cpp).
+    void SetPlayerType(const std::string& type);
+    // Whether the party-play settings offer credit mode: the switch "-creditmode".
+    bool CreditModeVisible() const { return HasCreditModeSwitch(); }
 
 protected:
     void CreatePlayer(TcustomMediaPlayer*& player) override;
+    // The switch "-PlayerType=", else the first-run question when an outside player is
+    // installed, else "PlayerType" of "Player"; the choice is stored at once.
+    void ChoosePlayerType();
+    // Where the outside player is installed; empty when it is not (tests fake it).
+    virtual std::string FindOutsidePlayer() const;
     std::string FplayerType = "DSHOW";
+    bool FsettingPlayerType = false;
 };
 
 class TfrmTunecrestMain : public TfrmCustomTunecrest {

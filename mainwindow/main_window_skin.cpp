@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "core/global_prefs.h"
+#include "core/safe_file.h"
 #include "core/services.h"
 #include "core/text_utils.h"
 #include "skin/apply_skin.h"
@@ -41,7 +42,7 @@ TmainWindowSkin::TmainWindowSkin(QWidget& window)
 }
 
 TmainWindowSkin::~TmainWindowSkin() {
-    *Falive = false;
+    Falive->store(false);
     Fworker.Wait();
     // The preferences must not keep pointing at what dies with this object.
     TglobalPrefs& prefs = GlobalPrefs();
@@ -65,7 +66,26 @@ void TmainWindowSkin::SetDefaultSkinFile(const std::string& file) {
     if (file == FdefaultSkinFile && FdefaultRead) return;
     FdefaultSkinFile = file;
     FdefaultRead = false;
+    Fdefault.Clear();
     Ffallbacks.clear();
+}
+
+std::vector<TskinnedControl*> TmainWindowSkin::SkinnedComponents() const {
+    std::vector<TskinnedControl*> controls;
+    for (const TskinComponent& c : MainWindowSkinComponents())
+        if (auto* s = dynamic_cast<TskinnedControl*>(Component(c))) controls.push_back(s);
+    return controls;
+}
+
+void TmainWindowSkin::RegisterComponents() {
+    for (const TskinComponent& c : MainWindowSkinComponents()) {
+        const QString name = QString::fromUtf8(c.Name);
+        if (FindComponent(&Fwindow, name)) continue;
+        // A component nobody owns yet belongs to the window; one another form made stays
+        // with its owner.
+        QWidget* w = Fwindow.findChild<QWidget*>(name);
+        if (w && !ComponentOwner(w)) InsertComponent(&Fwindow, w);
+    }
 }
 
 QWidget* TmainWindowSkin::Component(const TskinComponent& c) const {
@@ -74,31 +94,36 @@ QWidget* TmainWindowSkin::Component(const TskinComponent& c) const {
     return Fwindow.findChild<QWidget*>(name);
 }
 
-QImage TmainWindowSkin::FallbackImage(const std::string& section, const std::string& shippedSection) {
-    if (FdefaultSkinFile.empty()) return QImage();
+const TskinFile& TmainWindowSkin::DefaultSkin() {
     if (!FdefaultRead) {
         FdefaultRead = true;
         std::string error;
-        if (!Fdefault.LoadFromFile(FdefaultSkinFile, &error)) LogError("Default skin not read: " + error);
+        if (!FdefaultSkinFile.empty() && !Fdefault.LoadFromFile(FdefaultSkinFile, &error))
+            LogError("Default skin not read: " + error);
     }
-    const std::string key = UpperCase(section);
+    return Fdefault;
+}
+
+QImage TmainWindowSkin::DefaultSkinPicture(const std::string& name) {
+    if (name.empty() || FdefaultSkinFile.empty()) return QImage();
+    const std::string path = ResolveSkinFile(FolderOf(FdefaultSkinFile), name);
+    return path.empty() ? QImage() : Fcache.Load(path);
+}
+
+QImage TmainWindowSkin::FallbackImage(const TskinComponent& c) {
+    if (FdefaultSkinFile.empty()) return QImage();
+    const std::string key = UpperCase(c.Name);
     if (auto it = Ffallbacks.find(key); it != Ffallbacks.end()) return it->second;
-    const std::string folder = FolderOf(FdefaultSkinFile);
-    QImage image;
-    for (const std::string& s : {section, shippedSection}) {
-        if (s.empty()) continue;
-        const std::string name = Fdefault.Image(s, s == section && FindSkinComponent(s) ? SkinImageKey(FindSkinComponent(s)->Kind) : "Image");
-        if (name.empty()) continue;
-        const std::string path = ResolveSkinFile(folder, name);
-        if (!path.empty()) image = Fcache.Load(path);
-        if (!image.isNull()) break;
-    }
+    // The Default skin's picture for the component, else its shipped bitmap.
+    const TskinFile& skin = DefaultSkin();
+    QImage image = DefaultSkinPicture(skin.Image(c.Name, SkinImageKey(c.Kind)));
+    if (image.isNull() && *c.Bitmap) image = DefaultSkinPicture(skin.Image(c.Bitmap));
     Ffallbacks[key] = image;
     return image;
 }
 
-QImage TmainWindowSkin::ReadPicture(const TskinFile& skin, const std::string& folder, const std::string& component,
-                                    const std::string& name, bool* jpeg) {
+QImage TmainWindowSkin::ReadPicture(const std::string& folder, const std::string& component, const std::string& name,
+                                    bool* jpeg) {
     std::string reason;
     const std::string path = ResolveSkinFile(folder, name, &reason);
     QImage image;
@@ -108,7 +133,6 @@ QImage TmainWindowSkin::ReadPicture(const TskinFile& skin, const std::string& fo
                  "; the Default skin's picture is used");
         return QImage();
     }
-    (void)skin;
     if (jpeg) *jpeg = IsJpegFile(path);
     return image;
 }
@@ -164,15 +188,8 @@ void TmainWindowSkin::LoadSkinImages(const TskinFile& skin, const std::string& f
     FjpegPictures.clear();
     // The keyboard key: the skin's, else the Default skin's.
     QImage key;
-    if (const std::string name = skin.KeyImage(); !name.empty()) key = ReadPicture(skin, folder, "the keyboard key", name, nullptr);
-    if (key.isNull() && !FdefaultSkinFile.empty()) {
-        if (!FdefaultRead) FallbackImage("Keyboard", "");
-        const std::string name = Fdefault.KeyImage();
-        if (!name.empty()) {
-            const std::string path = ResolveSkinFile(FolderOf(FdefaultSkinFile), name);
-            if (!path.empty()) key = Fcache.Load(path);
-        }
-    }
+    if (const std::string name = skin.KeyImage(); !name.empty()) key = ReadPicture(folder, "the keyboard key", name, nullptr);
+    if (key.isNull() && !FdefaultSkinFile.empty()) key = DefaultSkinPicture(DefaultSkin().KeyImage());
     TbitmapCollection items(nullptr);
     if (!key.isNull()) {
         TbitmapItem& item = *items.Add();
@@ -186,12 +203,12 @@ void TmainWindowSkin::LoadSkinImages(const TskinFile& skin, const std::string& f
         if (!w) continue;
         auto* skinned = dynamic_cast<TskinnedControl*>(w);
         // What the component wears when the skin gives it nothing usable.
-        if (skinned) skinned->SetDefaultSkinBitmap(FallbackImage(c.Name, c.Bitmap));
+        if (skinned) skinned->SetDefaultSkinBitmap(FallbackImage(c));
         const std::string name = skin.Image(c.Name, SkinImageKey(c.Kind));
         QImage image;
         bool jpeg = false;
-        if (!name.empty()) image = ReadPicture(skin, folder, c.Name, name, &jpeg);
-        if (c.Kind == skcListBox && image.isNull() && !name.empty()) image = FallbackImage(c.Name, c.Bitmap);
+        if (!name.empty()) image = ReadPicture(folder, c.Name, name, &jpeg);
+        if (c.Kind == skcListBox && image.isNull() && !name.empty()) image = FallbackImage(c);
         if (!image.isNull() && c.Kind == skcListBox) FjpegPictures[c.Name] = jpeg;
         ApplyImage(c, w, image, KindHasStretchDraw(c.Kind) ? skin.StretchDraw(c.Name) : std::nullopt);
     }
@@ -211,7 +228,7 @@ void TmainWindowSkin::LoadSkinImages(const TskinFile& skin, const std::string& f
         const std::vector<TskinIcon> icons = skin.Icons(Ficons->Count());
         for (size_t i = 0; i < icons.size(); ++i) {
             if (icons[i].FileName.empty()) continue;
-            const QImage icon = ReadPicture(skin, folder, "icon " + std::to_string(i), icons[i].FileName, nullptr);
+            const QImage icon = ReadPicture(folder, "icon " + std::to_string(i), icons[i].FileName, nullptr);
             if (!icon.isNull()) Ficons->Replace(int(i), icon, icons[i].TransparentColor);
         }
     }
@@ -242,10 +259,13 @@ bool TmainWindowSkin::LoadSkin(const std::string& skinFile, std::string* error) 
     FskinDefaultPanel = skin.DefaultPanelColor();
     FfontShadows = skin.FontShadows(false);
 
-    // Every control rebuilds once, after pictures and colours are both in place.
-    std::vector<TskinnedControl*> controls;
-    for (const TskinComponent& c : MainWindowSkinComponents())
-        if (auto* s = dynamic_cast<TskinnedControl*>(Component(c))) controls.push_back(s);
+    // Every control, the keyboard's keys too, rebuilds once, after pictures and colours
+    // are both in place; the preferences send one change notice.
+    TfrmKeyboard& keyboard = Keyboard();
+    std::vector<TskinnedControl*> controls = SkinnedComponents();
+    for (int i = 0; i < kKeyboardKeyCount; ++i)
+        if (TmySkinButton* key = keyboard.Key(i)) controls.push_back(key);
+    GlobalPrefs().BeginUpdate();
     for (TskinnedControl* c : controls) c->BeginUpdate();
     LoadSkinImages(skin, FolderOf(skinFile));
     auto color = [&](std::optional<TColor> value, const char* key, TColor def) {
@@ -255,10 +275,11 @@ bool TmainWindowSkin::LoadSkin(const std::string& skinFile, std::string* error) 
     };
     ApplySkin(color(skin.ButtonColor(), "ButtonColor", DefaultButtonColorValue),
               color(skin.PanelColor(), "PanelColor", DefaultPanelColorValue));
-    for (TskinnedControl* c : controls) c->EndUpdate();
     ApplyFonts(skin);
-    HandToPreferences();
-    if (OnApplyListAppearance) OnApplyListAppearance();
+    HandToPreferences(keyboard);
+    for (TskinnedControl* c : controls) c->EndUpdate();
+    GlobalPrefs().EndUpdate();
+    ApplyListAppearance();
     return ok;
 }
 
@@ -269,15 +290,22 @@ void TmainWindowSkin::ApplySkin(TColor buttonColor, TColor panelColor) {
     const TColor text = CaptionColorFor(buttonColor);
     const TColor checked = DarkenColor(buttonColor, 30);
     SetFormColor(Fwindow, panelColor);
-    for (const TskinComponent& c : MainWindowSkinComponents())
-        if (auto* target = dynamic_cast<TskinColorTarget*>(Component(c))) {
-            auto* control = dynamic_cast<TskinnedControl*>(target);
-            if (control) control->BeginUpdate();
+    // Each control rebuilds once, after the table's colours and the window's own.
+    const std::vector<TskinnedControl*> controls = SkinnedComponents();
+    for (TskinnedControl* c : controls) c->BeginUpdate();
+    // Everything the window owns, in creation order; then the table's components that
+    // another owner made.
+    RegisterComponents();
+    ApplySkinToControls(Fwindow, buttonColor, panelColor, checked, text);
+    for (const TskinComponent& c : MainWindowSkinComponents()) {
+        QWidget* w = Component(c);
+        if (ComponentOwner(w) == &Fwindow) continue;
+        if (auto* target = dynamic_cast<TskinColorTarget*>(w))
             target->ApplySkinColors(buttonColor, panelColor, checked, text);
-            if (control) control->EndUpdate();
-        }
-    FtemplateBar->ApplySkinColors(buttonColor, panelColor, checked, text);
+    }
     if (OnApplyColors) OnApplyColors(buttonColor, panelColor, text);
+    for (TskinnedControl* c : controls) c->EndUpdate();
+    FtemplateBar->ApplySkinColors(buttonColor, panelColor, checked, text);
     // The dialogs and the keyboard take the colours too, with one change notice.
     GlobalPrefs().BeginUpdate();
     SetFormSkinColors({buttonColor, panelColor, text});
@@ -286,17 +314,15 @@ void TmainWindowSkin::ApplySkin(TColor buttonColor, TColor panelColor) {
     Progress("");
 }
 
-void TmainWindowSkin::HandToPreferences() {
+void TmainWindowSkin::HandToPreferences(TfrmKeyboard& keyboard) {
     TglobalPrefs& prefs = GlobalPrefs();
     prefs.BeginUpdate();
     prefs.SetBitmapContainer(&Fbitmaps);
     prefs.SetFontContainer(&Ffonts.Lists());
     prefs.SetSkinScrollBar(FtemplateBar.get());
     // The template button is a key of the shared keyboard, which wears the store's key
-    // picture once laid out again.
-    TfrmKeyboard& keyboard = Keyboard();
+    // picture once laid out again (ApplySkin gave it the colours).
     keyboard.LayoutKeys();
-    SkinKeyboard(keyboard, FbuttonColor, FpanelColor, CaptionColorFor(FbuttonColor));
     prefs.SetSkinButton(keyboard.Template());
     prefs.EndUpdate();
 }
@@ -322,17 +348,18 @@ std::vector<std::string> TmainWindowSkin::PicturePaths(const std::string& skinFi
 
 void TmainWindowSkin::ChangeSkin(const std::string& skinFile,
                                  std::function<void(bool ok, const std::string& error)> done) {
-    std::weak_ptr<bool> alive = Falive;
+    std::weak_ptr<std::atomic<bool>> alive = Falive;
     // The worker only reads files and fills the cache (which is thread-safe); the skin
     // is applied on the main thread.
     Fworker.Run([this, alive, skinFile, done = std::move(done)] {
         for (const std::string& path : PicturePaths(skinFile)) {
-            if (alive.expired() || !*alive.lock()) return;
+            const auto token = alive.lock();
+            if (!token || !token->load()) return;
             Fcache.Load(path);
         }
         Dispatcher().Post([this, alive, skinFile, done] {
             const auto token = alive.lock();
-            if (!token || !*token) return;
+            if (!token || !token->load()) return;
             std::string error;
             const bool ok = LoadSkin(skinFile, &error);
             if (done) done(ok, error);
@@ -402,6 +429,22 @@ bool TmainWindowSkin::SaveSkin(const std::string& skinFile, std::string* error) 
             if (!write(name, Ficons->Image(i))) return fail(reason);
             skin.SetIcon(i, {name, Ficons->TransparentColor(i)});
         }
+    }
+    // Pictures that sections carried over name (the shipped skins' templates, icons
+    // without an icon list here) come along, so the new folder is a whole skin.
+    const std::string source = FskinFile.empty() ? "" : FolderOf(FskinFile);
+    if (!source.empty() && !fs::equivalent(source, folder, ec)) {
+        for (const std::string& section : skin.Ini().ReadSections())
+            for (const char* key : {"Image", "BackImage", "Filename", "KeyImage"}) {
+                const std::string name = skin.Image(section, key);
+                if (name.empty() || !ResolveSkinFile(folder, name).empty()) continue;
+                const std::string from = ResolveSkinFile(source, name);
+                if (from.empty()) continue;
+                std::string bytes;
+                if (!ReadFileBytes(from, bytes, &reason, uint64_t(kMaxSkinImageBytes)) ||
+                    !SafeWriteFile((fs::path(folder) / name).string(), bytes, &reason))
+                    return fail(reason);
+            }
     }
     if (!skin.SaveToFile(skinFile, &reason)) return fail(reason);
     Progress("");

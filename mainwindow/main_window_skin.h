@@ -12,6 +12,7 @@
 // applies them on the main thread, so switching skins never stalls the playing screen.
 #include <QPointer>
 #include <QWidget>
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -29,6 +30,8 @@ namespace tunecrest {
 
 class TimageList;
 class TmySkinScrollBar;
+class TskinnedControl;
+class TfrmKeyboard;
 
 class TmainWindowSkin {
 public:
@@ -68,6 +71,12 @@ public:
     // stops, and returns false with the reason.
     bool SaveSkin(const std::string& skinFile, std::string* error = nullptr);
 
+    // The lists take their fonts and colours from the font stores again (after the skin
+    // editor changed a store).
+    void ApplyListAppearance() {
+        if (OnApplyListAppearance) OnApplyListAppearance();
+    }
+
     const std::string& SkinFile() const { return FskinFile; }
     TColor ButtonColor() const { return FbuttonColor; }
     TColor PanelColor() const { return FpanelColor; }
@@ -100,15 +109,24 @@ private:
         bool Jpeg = false;
     };
     QWidget* Component(const TskinComponent& c) const;
+    // The table's components that have no owner become the window's, in table order, so
+    // walks over what the window owns (ApplySkinToControls) reach them.
+    void RegisterComponents();
+    std::vector<TskinnedControl*> SkinnedComponents() const;
+    // The Default skin file, read once per file.
+    const TskinFile& DefaultSkin();
+    // A picture of the Default skin's folder; null when it has none of that name.
+    QImage DefaultSkinPicture(const std::string& name);
     // The Default skin's picture of a component (by its section, else its shipped
-    // bitmap's section), decoded once per Default skin file.
-    QImage FallbackImage(const std::string& section, const std::string& shippedSection);
+    // bitmap's section), looked up once per Default skin file.
+    QImage FallbackImage(const TskinComponent& c);
     void LoadSkinImages(const TskinFile& skin, const std::string& folder);
-    QImage ReadPicture(const TskinFile& skin, const std::string& folder, const std::string& component,
-                       const std::string& name, bool* jpeg);
+    // The picture `name` of the skin in `folder`; a null image, logged, when it is
+    // missing, damaged or outside the folder.
+    QImage ReadPicture(const std::string& folder, const std::string& component, const std::string& name, bool* jpeg);
     void ApplyImage(const TskinComponent& c, QWidget* w, const QImage& image, std::optional<bool> stretch);
     void ApplyFonts(const TskinFile& skin);
-    void HandToPreferences();
+    void HandToPreferences(TfrmKeyboard& keyboard);
     void Progress(const std::string& text);
     std::vector<std::string> PicturePaths(const std::string& skinFile) const;
 
@@ -128,7 +146,7 @@ private:
     TimageList* Ficons = nullptr;  // not owned
     TskinImageCache Fcache;
     TbackgroundWorker Fworker;
-    std::shared_ptr<bool> Falive = std::make_shared<bool>(true);
+    std::shared_ptr<std::atomic<bool>> Falive = std::make_shared<std::atomic<bool>>(true);
 };
 
 }  // namespace tunecrest

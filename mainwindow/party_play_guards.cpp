@@ -225,6 +225,7 @@ void TpartyPlayGuards::BindHandlers() {
     Bind("actnPartyPlayEnabled", [this](Taction&) { SetPartyPlay(!IsPartyPlayEnabled()); });
     Bind("actnPlaylistsShowEditor", [this](Taction&) { ShowPlaylistEditor(false); });
     Bind("actnQueueAddAll", [this](Taction&) { Fhost.QueueAddAll(); });
+    Bind("actnQueueAlbum", [this](Taction&) { Fhost.QueueAlbum(); });
     Bind("actnQueueClear", [this](Taction&) { QueueClear(false, false); });
     Bind("actnQueueClearNoConfirm", [this](Taction&) { QueueClear(false, true); });
     Bind("actnQueueDelete", [this](Taction&) {

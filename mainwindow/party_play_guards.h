@@ -40,6 +40,7 @@ class TpartyPlayHost {
     virtual void QueueMoveDownAt(int) {}
     virtual void QueueMoveToAt(int, int) {}
     virtual void QueueAddAll() {}
+    virtual void QueueAlbum() {}  // the album picker, then the album to the queue
     virtual void QueueShuffle() {}
     virtual void SetLoopQueue(bool) {}
     virtual bool LoopQueue() const { return false; }

@@ -120,8 +120,11 @@ TcommandLineReceiver::TcommandLineReceiver(const std::string& className)
         Arrived(std::move(lines));
         return 1;
     });
-    Fwindow->SetMessageHandler([this](uint32_t msg, WPARAM, LPARAM) -> LRESULT {
-        if (msg != kBringForwardMessage) return 0;
+    Fwindow->SetMessageHandler([this](uint32_t msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (msg != kBringForwardMessage) {
+            MessageArrived({msg, wParam, lParam});
+            return 1;
+        }
         std::weak_ptr<bool> alive = Falive;
         Dispatcher().Post([this, alive] {
             if (alive.lock() && OnBringForward) OnBringForward();
@@ -151,6 +154,37 @@ void TcommandLineReceiver::Arrived(std::vector<std::string> lines) {
         }
         if (handler) handler(lines);
     });
+}
+
+void TcommandLineReceiver::MessageArrived(const TpendingMessage& message) {
+    std::lock_guard lock(Fmutex);
+    if (!FmessageHandlerSet) {
+        // Bounded, so a flood before start-up ends cannot grow without limit.
+        if (FpendingMessages.size() < 256) FpendingMessages.push_back(message);
+        return;
+    }
+    std::weak_ptr<bool> alive = Falive;
+    Dispatcher().Post([this, alive, message] {
+        if (!alive.lock()) return;
+        TmessageHandler handler;
+        {
+            std::lock_guard lock(Fmutex);
+            handler = FmessageHandler;
+        }
+        if (handler) handler(message.Msg, message.WParam, message.LParam);
+    });
+}
+
+void TcommandLineReceiver::SetMessageHandler(TmessageHandler handler) {
+    std::vector<TpendingMessage> pending;
+    {
+        std::lock_guard lock(Fmutex);
+        FmessageHandler = handler;
+        FmessageHandlerSet = true;
+        pending.swap(FpendingMessages);
+    }
+    if (handler)
+        for (const auto& m : pending) handler(m.Msg, m.WParam, m.LParam);
 }
 
 void TcommandLineReceiver::SetReady(ThandOver handler) {

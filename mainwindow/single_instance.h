@@ -63,6 +63,11 @@ public:
     void SetReady(ThandOver handler);
     // Runs on the main thread when another start asks the window to come forward.
     std::function<void()> OnBringForward;
+    // Every other numbered message (WM_USER commands, WM_APPCOMMAND) runs `handler` on the
+    // main thread; the sender is answered 1 at once ("taken"). Messages that arrived before
+    // a handler was set run first, in arrival order. An empty handler drops them.
+    using TmessageHandler = std::function<void(uint32_t msg, WPARAM wParam, LPARAM lParam)>;
+    void SetMessageHandler(TmessageHandler handler);
 
 private:
     void Arrived(std::vector<std::string> lines);
@@ -70,6 +75,15 @@ private:
     std::mutex Fmutex;
     ThandOver Fhandler;
     std::vector<std::vector<std::string>> Fpending;
+    struct TpendingMessage {
+        uint32_t Msg;
+        WPARAM WParam;
+        LPARAM LParam;
+    };
+    void MessageArrived(const TpendingMessage& message);
+    TmessageHandler FmessageHandler;
+    bool FmessageHandlerSet = false;
+    std::vector<TpendingMessage> FpendingMessages;
     std::shared_ptr<bool> Falive;
 };
 

@@ -1,12 +1,73 @@
 #include "mainwindow/window_entries.h"
 
+#include <QApplication>
+#include <filesystem>
 #include <memory>
 
+#include "core/genre_year_groupings.h"
+#include "core/global_prefs.h"
+#include "core/jukebox.h"
+#include "core/jukebox_slots.h"
+#include "core/query_rules.h"
+#include "core/services.h"
+#include "core/tag_list_rules.h"
+#include "core/tagger_loader.h"
+#include "mainwindow/general_settings.h"
 #include "mainwindow/main_form.h"
+#include "mainwindow/skin_editor_host.h"
+#include "windows/dialogs/countdown.h"
+#include "windows/dialogs/dialog_hooks.h"
+#include "windows/dialogs/reports_dialog.h"
+#include "windows/dialogs/tag_plugins.h"
+#include "windows/dialogs/tip_dialog.h"
+#include "windows/dialogs/url_list_editor.h"
+#include "windows/dialogs/view_settings.h"
+#include "windows/editors/rule_editor.h"
+#include "windows/editors/slot_editors.h"
+#include "windows/library/library_windows.h"
+#include "windows/library/playlist_editor.h"
 #include "windows/remote/action_button_pad_form.h"
 #include "windows/remote/remote_editors.h"
+#include "windows/settings/preferences_dialog.h"
+#include "windows/settings/screen_saver.h"
 
 namespace tunecrest {
+
+namespace {
+constexpr const char* kHelpFile = "tunecrest.html";
+}  // namespace
+
+std::string HelpFileName(const std::string& docsFolder, const std::string& programFolder)
+{
+    const std::filesystem::path own = std::filesystem::path(docsFolder) / kHelpFile;
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(own, ec)) return own.string();
+    return (std::filesystem::path(programFolder) / "Docs" / kHelpFile).string();
+}
+
+std::vector<TshortcutEntry> ShortcutEntries(TactionList& actions)
+{
+    std::vector<TshortcutEntry> entries;
+    for (int i = 0; i < actions.Count(); ++i) {
+        const Taction& action = actions[i];
+        entries.push_back({action.Category, action.Caption, action.ShortCut, action.MessageID ? action.WParam : 0});
+    }
+    return entries;
+}
+
+void TwindowEntries::StartCountdown(QWidget*, int totalMs, const std::string& caption,
+                                    const std::string& groupCaption, const std::string& message,
+                                    std::function<void(int)> done) {
+    const int result = RunCountdown(totalMs, caption, groupCaption, message);
+    if (done) done(result);
+}
+
+void TwindowEntries::ShowReports(TcustomJukeboxList& library, const std::string& reportsFolder,
+                                 const std::string& reportsIni) {
+    ::tunecrest::ShowReports(&library, reportsFolder, reportsIni);
+}
+
+void TwindowEntries::ConfigurePlugins(std::string& folder) { ::tunecrest::ConfigurePlugins(folder, TaggerLoader()); }
 
 void TwindowEntries::ShowActionButtonPad(TactionButtonPad& pad) { tunecrest::ShowActionButtonPad(pad); }
 
@@ -14,10 +75,158 @@ bool TwindowEntries::EditLaunchers(TappLauncherList& list, const std::string& ca
     return EditAppLauncherList(list, caption);
 }
 
-void InstallWindowEntries(TfrmBaseJukebox& form) {
+void TwindowEntries::ShowPlaylistEditor()
+{
+    // Apply Filters edits the editor's own filter, with the library's filter sets.
+    FlibraryWindows->Editor().SetFilterEditor([this](TtagListRules& filter) {
+        std::string noQuery;
+        return EditTagListRules(filter, Fform.JukeboxList(), 1, noQuery, nullptr);
+    });
+    FlibraryWindows->ShowEditor();
+}
+void TwindowEntries::ShowPlaylistDisplay() { FlibraryWindows->ShowDisplay(); }
+void TwindowEntries::ShowStackerList() { FlibraryWindows->ShowStacker(); }
+bool TwindowEntries::ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album) {
+    return FlibraryWindows->ChooseAlbum(showCDLists, album);
+}
+
+void InstallWindowEntries(TfrmBaseJukebox& form)
+{
     form.SetDialogEntries(std::make_unique<TwindowEntries>(form));
     // The remote-control actions' Edit operations open their dialogs.
     InstallRemoteEditors();
+    // The settings commands whose windows live here (a handler bound elsewhere stays).
+    const auto bind = [&form](const char* name, std::function<void()> run) {
+        Taction* action = form.Actions().Find(name);
+        if (action && !action->OnExecute) action->OnExecute = [run](Taction&) { run(); };
+    };
+    bind("actnSettingsGeneral", [&form] { form.DialogEntries().ShowPreferences("General"); });
+    bind("actnSettingsScreenSaver", [&form] { form.DialogEntries().ShowPreferences("ScreenSaver"); });
+    bind("actnSettingsAlarmClock", [&form] {
+        if (auto* list = form.JukeboxList()) Prompt().EditAlarms(list->Jukebox()->Alarms());
+    });
+    bind("actnRandomPlayFilters", [&form] {
+        auto* list = form.JukeboxList();
+        if (!list) return;
+        TcustomJukebox& jukebox = *list->Jukebox();
+        std::string active = jukebox.UseDBQueryRule ? jukebox.DBQueryRule().RuleName : std::string();
+        if (!EditTagListRules(jukebox.Filter(), list, 1, active, &list->DBRules())) return;
+        // The random list follows the new filter or query rule at once.
+        jukebox.UseDBQueryRule = !active.empty();
+        jukebox.SelectDBQueryRule(active);
+        jukebox.RefillRandomList();
+    });
+    bind("actnSettingsSkins", [&form] {
+        TmainWindowSkinHost host(form);
+        EditJukeboxSkin(host);
+    });
+    bind("actnSettingsEditSlots", [&form] {
+        if (auto* list = form.JukeboxList()) list->Jukebox()->Slots().Edit();
+    });
+    // Core's plug-in list and report columns, and the actions that only open a dialog.
+    InstallDialogHooks();
+    bind("actnHelpTips", [&form] { form.DialogEntries().ShowTips(); });
+    bind("actnViewShortcutList", [&form] { form.DialogEntries().ShowShortcutList(); });
+    bind("actnViewOptions", [&form] { form.DialogEntries().ShowViewSettings(); });
+    bind("actnSettingsInternetRadio", [&form] { form.DialogEntries().EditInternetRadio(); });
+}
+
+TwindowEntries::TwindowEntries(TfrmBaseJukebox& form) : Fform(form), Fhelp(std::make_unique<TmyHH>())
+{
+    Fhelp->SetFileName(HelpFileName(form.Folders().DocsFolder(), QCoreApplication::applicationDirPath().toStdString()));
+    Fhelp->HookHelp();
+    FlibraryWindows = std::make_unique<TlibraryWindows>([this] {
+        TlibraryWindowsSetup setup;
+        setup.Library = Fform.JukeboxList();
+        setup.Player = Fform.Controller().Player();
+        setup.Owner = &Fform;
+        setup.CartridgeFolder = Fform.Folders().CartridgesFolder();
+        return setup;
+    });
+    // A slot edited on its own takes its choices from this window's library.
+    SetSlotEditorJukebox([this]() -> const TcustomJukebox* {
+        return Fform.JukeboxList() ? Fform.JukeboxList()->Jukebox() : nullptr;
+    });
+}
+
+TwindowEntries::~TwindowEntries() { SetSlotEditorJukebox({}); }
+
+void TwindowEntries::ShowScreenSaver()
+{
+    TfrmScreenSaver& saver = ScreenSaverForm();
+    const TdisplaySettings& s = Form().Settings();
+    saver.SetPlayer(Form().Controller().Player());
+    // The skin's screen saver fonts; the saver's own when the skin gives none.
+    const TfontContainer* fonts = &Form().Skin().FontStores().ScreenSaver();
+    saver.SetFontContainer(fonts->Items().Count() > 0 ? fonts : &DefaultScreenSaverFonts());
+    saver.SetApplicationTitle(qApp->applicationName().toStdString());
+    saver.SetImageScale(s.ImageSize);
+    saver.UseRandomImages = s.UseRandomImages;
+    saver.RandomImagesFolder = s.RandomImagesFolder;
+    saver.UseMinutes = s.UseMinutes;
+    saver.SetSlideShow(s.SlideShow);
+    saver.SetSlideShowInterval(s.SlideShowTimeout);
+    saver.SetShowClock(s.ShowClock);
+    saver.TrackSource = [this] { return Form().Controller().CurrentTrack(); };
+    saver.UpdateTrackDisplay(Form().Controller().CurrentTrack(), "", 1, s.CoverArtFolder);
+    saver.ShowSaver();
+}
+
+void TwindowEntries::ShowPreferences(const std::string& page)
+{
+    TprefsRec rec;
+    GetGeneralSettings(Form(), rec);
+    if (tunecrest::ShowPreferences(rec, page)) SetGeneralSettings(Form(), rec);
+}
+
+void TwindowEntries::ShowTips()
+{
+    TdisplaySettings& settings = Form().Settings();
+    TmyTipDialog dialog;
+    GetTipTexts(dialog.Tips, qApp->applicationName().toStdString());
+    dialog.Image = DefaultTipImage();
+    dialog.SetTipNo(settings.LastTipNo);
+    dialog.ShowAtStart = settings.ShowTipsAtStartup;
+    dialog.Execute();
+    if (settings.LastTipNo != dialog.TipNo() || settings.ShowTipsAtStartup != dialog.ShowAtStart)
+        Form().SettingsStore().MarkChanged();
+    settings.LastTipNo = dialog.TipNo();
+    settings.ShowTipsAtStartup = dialog.ShowAtStart;
+}
+
+void TwindowEntries::ShowHelp() { Fhelp->ShowHelp(); }
+
+void TwindowEntries::ShowShortcutList()
+{
+    ShowShortcuts(ShortcutEntries(Form().Actions()), Form().GetWindowClassName());
+}
+
+void TwindowEntries::ShowViewSettings()
+{
+    TdisplaySettings& settings = Form().Settings();
+    TcustomlocalJukeboxList* library = Form().JukeboxList();
+    TtreeViewDisplayMode modes = TtreeViewDisplayMode(settings.ViewJukeboxList);
+    TcoverMatrixSize matrix{settings.CoverArtMatrixHorizontal, settings.CoverArtMatrixVertical};
+    int yearMode = library && library->YearList().Mode == ymDecades ? 1 : 0;
+    const bool video = library && library->VideoSupport();
+    if (!EditViewSettings(&modes, nullptr, nullptr, yearMode, true, video, nullptr, &matrix)) return;
+    settings.ViewJukeboxList = int(modes);
+    settings.CoverArtMatrixHorizontal = matrix.XCount;
+    settings.CoverArtMatrixVertical = matrix.YCount;
+    if (library) library->YearList().Mode = yearMode == 1 ? ymDecades : ymYears;
+    Form().SettingsStore().MarkChanged();
+}
+
+void TwindowEntries::EditInternetRadio()
+{
+    if (TcustomlocalJukeboxList* library = Form().JukeboxList()) EditURLs(&library->URLList());
+}
+
+bool TwindowEntries::ScreenSaverVisible() { return ScreenSaverFormExists() && ScreenSaverForm().isVisible(); }
+
+void TwindowEntries::CloseScreenSaver()
+{
+    if (ScreenSaverFormExists()) ScreenSaverForm().CloseSaver();
 }
 
 }  // namespace tunecrest

@@ -329,6 +329,8 @@ private:
 
 }  // namespace
 
+std::optional<TColor> AskColorValue(QWidget* parent, TColor initial) { return AskColor(parent, initial); }
+
 TcolorDialogCall SetColorDialogCall(TcolorDialogCall call)
 {
     TcolorDialogCall old = std::move(DialogCall());

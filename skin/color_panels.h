@@ -158,6 +158,8 @@ using TcolorDialogCall = std::function<std::optional<TColor>(QWidget* parent, TC
 // The colour dialog the combo opens (QColorDialog unless a test installed its own).
 // Returns the previous call; an empty function restores QColorDialog.
 TcolorDialogCall SetColorDialogCall(TcolorDialogCall call);
+// Asks for a colour through that dialog; nullopt when cancelled.
+std::optional<TColor> AskColorValue(QWidget* parent, TColor initial);
 
 // The identifier of a colour: its standard or system colour name ("clBlack",
 // "clBtnFace", "clMoneyGreen"), else its "$" hex form.

@@ -378,6 +378,9 @@ void TcustomTouchListBox::focusOutEvent(QFocusEvent*) {
 }
 
 void TcustomTouchListBox::resizeEvent(QResizeEvent*) {
+    // A list made taller shows the rows it now has room for: the first row moves up so
+    // no rows stay hidden above an empty space below.
+    if (FtopIndex > MaxTopIndex()) SetTopIndex(MaxTopIndex());
     Repaint();
     FireRangeChange();
 }

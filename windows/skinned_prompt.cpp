@@ -4,6 +4,8 @@
 #include <QScreen>
 
 #include "skin/small_dialogs.h"
+#include "windows/editors/alarm_editor.h"
+#include "windows/editors/slot_editors.h"
 #include "windows/password_entry.h"
 
 namespace tunecrest {
@@ -30,6 +32,15 @@ bool TskinnedPrompt::CheckPassword(const std::string& password, const std::strin
 {
     return tunecrest::CheckPassword(password, prompt);
 }
+
+bool TskinnedPrompt::EditSlot(TjukeboxSlot& slot, bool)
+{
+    return EditJukeboxSlot(slot, SlotEditorJukebox(), false);
+}
+
+bool TskinnedPrompt::EditSlotList(TjukeboxSlotList& slotList) { return EditJukeboxSlots(slotList); }
+
+bool TskinnedPrompt::EditAlarms(TonOffTimerAlarmList& alarms) { return tunecrest::EditAlarms(&alarms); }
 
 bool InstallSkinnedPrompt()
 {

@@ -2,7 +2,7 @@
 // The prompt service of the program when a display exists: core's messages and
 // questions appear as the skinned dialogs on the touch screen, text and passwords are
 // typed in the entry window with its on-screen keyboard. File choices keep the quiet
-// default until their windows exist.
+// default until their windows exist. The slot and alarm editors are the skinned windows.
 #include <memory>
 
 #include "core/services.h"
@@ -17,6 +17,11 @@ public:
     std::optional<std::string> AskText(const std::string& title, const std::string& caption,
                                        const std::string& initial) override;
     bool CheckPassword(const std::string& password, const std::string& prompt) override;
+    // The slot editors (choices from the slot list's jukebox, else SlotEditorJukebox) and
+    // the alarm editor.
+    bool EditSlot(TjukeboxSlot& slot, bool isNew) override;
+    bool EditSlotList(TjukeboxSlotList& slotList) override;
+    bool EditAlarms(TonOffTimerAlarmList& alarms) override;
 };
 
 // Installs TskinnedPrompt when the program has a widget application with a screen.

@@ -5,6 +5,8 @@
 #include <taglib/fileref.h>
 #include <taglib/tag.h>
 
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -12,6 +14,7 @@
 
 #include "core/ini_file.h"
 #include "core/jukebox_list.h"
+#include "core/safe_file.h"
 #include "core/tagger_loader.h"
 
 namespace fs = std::filesystem;
@@ -24,13 +27,50 @@ struct Talbum {
     const char* Album;
     const char* Wave;  // audiotestsrc wave name
     std::vector<const char*> Titles;
+    uint8_t From[3], To[3];  // the cover's gradient, top left to bottom right
 };
 
 const Talbum kAlbums[] = {
-    {"The Night Owls", "Midnight Tones", "sine", {"Moonrise", "Quiet Streets", "Last Tram", "Neon Rain"}},
-    {"Copper Lane", "Square Dance", "square", {"First Step", "Barn Lights", "Fiddle Run", "Home Again"}},
-    {"Saw Theory", "Edges", "saw", {"Sharp Turn", "Ramp Up", "Long Slide", "Cut Off"}},
+    {"The Night Owls", "Midnight Tones", "sine", {"Moonrise", "Quiet Streets", "Last Tram", "Neon Rain"},
+     {70, 90, 200}, {20, 16, 70}},
+    {"Copper Lane", "Square Dance", "square", {"First Step", "Barn Lights", "Fiddle Run", "Home Again"},
+     {230, 150, 70}, {90, 40, 20}},
+    {"Saw Theory", "Edges", "saw", {"Sharp Turn", "Ramp Up", "Long Slide", "Cut Off"},
+     {210, 60, 190}, {50, 10, 60}},
 };
+
+// The album's cover, "Folder.bmp" beside its tracks: a gradient with soft rings, drawn
+// here as a plain 24-bit picture so the cover views have something to show.
+bool WriteCover(const fs::path& file, const Talbum& album, int seed) {
+    const int size = 256;
+    const int rowBytes = (size * 3 + 3) & ~3;
+    TbyteWriter w;
+    w.WriteBytes("BM");
+    w.WriteU32(uint32_t(54 + rowBytes * size));
+    w.WriteU32(0);
+    w.WriteU32(54);
+    w.WriteU32(40);
+    w.WriteI32(size);
+    w.WriteI32(size);
+    w.WriteI16(1);
+    w.WriteI16(24);
+    for (int i = 0; i < 6; ++i) w.WriteU32(0);
+    const int cx = 60 + seed * 70, cy = 90 + seed * 40;
+    for (int y = size - 1; y >= 0; --y) {  // bottom-up
+        for (int x = 0; x < size; ++x) {
+            const double t = double(x + y) / (2.0 * size);
+            const int dx = x - cx, dy = y - cy;
+            const int ring = int(std::sqrt(double(dx * dx + dy * dy))) / 18;
+            const double glow = ring % 2 ? 1.0 : 1.12;
+            for (int c = 2; c >= 0; --c) {  // blue, green, red
+                const double v = (album.From[c] * (1 - t) + album.To[c] * t) * glow;
+                w.WriteU8(uint8_t(v > 255 ? 255 : v));
+            }
+        }
+        for (int p = size * 3; p < rowBytes; ++p) w.WriteU8(0);
+    }
+    return SafeWriteFile(file.string(), w.Bytes());
+}
 
 std::string Quote(const std::string& s) {
     std::string out = "'";
@@ -77,6 +117,10 @@ int main(int argc, char** argv) {
     for (const auto& album : kAlbums) {
         const fs::path folder = music / album.Album;
         fs::create_directories(folder);
+        if (!WriteCover(folder / "Folder.bmp", album, int(&album - kAlbums))) {
+            std::fprintf(stderr, "tunecrest-demo-library: cannot write the cover of %s\n", album.Album);
+            return 1;
+        }
         unsigned track = 1;
         for (const char* title : album.Titles) {
             char name[16];

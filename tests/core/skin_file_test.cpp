@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 #include "core/font_store.h"
 #include "support/temp_dir.h"
@@ -149,6 +150,11 @@ TEST(SkinFile, HostileFilesAreRefusedWithAReasonAndLeaveNothingBehind) {
     // A folder where the file belongs.
     fs::create_directories(dir.Path() / "folder.usk");
     EXPECT_FALSE(skin.LoadFromFile((dir.Path() / "folder.usk").string(), &error));
+
+    // A pipe where the file belongs is refused at once, never waited on.
+    const std::string pipe = (dir.Path() / "pipe.usk").string();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_FALSE(skin.LoadFromFile(pipe, &error));
 
     // Many icon sections are read only up to the limit.
     std::string icons;

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <thread>
+
 #include "core/folder_scan.h"
 #include "core/safe_file.h"
 #include "core/tag_list.h"
@@ -328,6 +330,31 @@ TEST_F(TagListScanTest, ProgressEventsAndStopRequest) {
     EXPECT_EQ(Titles(list), (std::vector<std::string>{"A"}));
     EXPECT_FALSE(fs::exists(Fmusic / "one" / "tagcache.ubf"));
     EXPECT_FALSE(list.Scanning());
+}
+
+}  // namespace
+}  // namespace tunecrest
+
+namespace tunecrest {
+namespace {
+
+// A folder scan on a worker thread while the main thread reads single files (a file
+// queued from the command line): each read gets its own file's values.
+TEST_F(TagListScanTest, ReadsOnTwoThreadsNeverMixTheirFiles) {
+    for (int i = 0; i < 200; ++i) Media("Scan/" + std::to_string(i) + ".fake", "Title=scan " + std::to_string(i) + "\n");
+    std::vector<fs::path> single;
+    for (int i = 0; i < 200; ++i) single.push_back(Media("Single/" + std::to_string(i) + ".fake", "Title=single " + std::to_string(i) + "\n"));
+    TaudioTagList scanned;
+    std::thread worker([&] { scanned.AddFolders({(Fmusic / "Scan").string() + "/"}, false, nullptr); });
+    TaudioTagList queued;
+    for (const auto& file : single) queued.CreateTagFromFile(file.string());
+    worker.join();
+    ASSERT_EQ(scanned.Count(), 200);
+    ASSERT_EQ(queued.Count(), 200);
+    for (const auto& tag : scanned.Items())
+        EXPECT_EQ(tag->Title(), "scan " + fs::path(tag->Filename()).stem().string());
+    for (const auto& tag : queued.Items())
+        EXPECT_EQ(tag->Title(), "single " + fs::path(tag->Filename()).stem().string());
 }
 
 }  // namespace

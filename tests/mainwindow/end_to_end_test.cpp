@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -18,6 +17,7 @@
 #include "mainwindow/qt_dispatcher.h"
 #include "mainwindow/single_instance.h"
 #include "support/media_files.h"
+#include "support/pump_events.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
 
@@ -26,12 +26,7 @@ extern char** environ;
 namespace tunecrest {
 namespace {
 
-bool Pump(const std::function<bool()>& until, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!until() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return until();
-}
+using test::Pump;
 
 std::vector<std::string> Lines(const std::string& file) {
     std::ifstream in(file);
@@ -75,18 +70,26 @@ TEST(EndToEnd, SecondStartQueuesTwoTracksThatPlayOnceEachAndAllIsSavedAtClose) {
         form.DoInitialise();
         auto* list = form.JukeboxList();
         ASSERT_NE(list, nullptr);
-        EXPECT_EQ(list->GlobalList().Count(), 3) << "the new root's folder was scanned";
+        // The new root's folder is scanned off the main thread; the window is up meanwhile.
+        EXPECT_TRUE(Pump([&] { return list->GlobalList().Count() == 3; }, 10000)) << "the new root's folder was scanned";
         form.PostInitialise();
-        receiver.SetReady([&form](const std::vector<std::string>& lines) { form.ProcessCommandLine(lines); });
+        receiver.SetReady([&form](const std::vector<std::string>& lines) { form.RunRemoteCommandLine(lines); });
 
         // The second start of the real program hands its two files over and ends.
         const std::string program = std::string(TUNECREST_BIN_DIR) + "/tunecrest";
-        std::vector<std::string> argvText = {program, first, second};
+        // Started in the music folder with names relative to it: the running copy, whose
+        // working folder is another, still finds the files.
+        std::vector<std::string> argvText = {program, "first.wav", "second.wav"};
         std::vector<char*> argv;
         for (auto& a : argvText) argv.push_back(a.data());
         argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addchdir_np(&actions, music.c_str());
         pid_t child = 0;
-        ASSERT_EQ(posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+        const int spawned = posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ASSERT_EQ(spawned, 0);
         int status = -1;
         bool ended = false;
         ASSERT_TRUE(Pump([&] { return ended || (ended = waitpid(child, &status, WNOHANG) == child); }, 15000));

@@ -150,6 +150,19 @@ TEST(TouchListBox, ShrinkingTheCountKeepsEveryIndexInRange) {
     EXPECT_EQ(f.list.ItemIndex(), -1);
 }
 
+TEST(TouchListBox, GrowingTallerBringsHiddenRowsBackIntoView) {
+    ListFixture f;
+    f.list.SetCount(12);
+    f.list.resize(200, f.list.ItemHeight() * 4);
+    f.list.SetTopIndex(8);
+    ASSERT_EQ(f.list.TopIndex(), 8);
+    // Room for ten rows: the first row moves up to 2 so no space stays empty below.
+    f.list.resize(200, f.list.ItemHeight() * 10);
+    EXPECT_EQ(f.list.TopIndex(), 2);
+    f.list.resize(200, f.list.ItemHeight() * 20);
+    EXPECT_EQ(f.list.TopIndex(), 0);
+}
+
 TEST(TouchListBox, SingleClickMultiSelectTellsATapFromAHold) {
     ListFixture f;
     f.list.MultiSelect = true;

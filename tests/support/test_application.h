@@ -10,7 +10,10 @@ inline QApplication& App() {
     static int argc = 1;
     static char name[] = "tunecrest_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
+    // A test program may make its own application object (of a derived class) first.
+    static QApplication* app = qobject_cast<QApplication*>(QCoreApplication::instance())
+                                   ? qobject_cast<QApplication*>(QCoreApplication::instance())
+                                   : new QApplication(argc, argv);
     return *app;
 }
 

@@ -11,6 +11,7 @@
 #include "core/color_text.h"
 #include "core/global_prefs.h"
 #include "core/services.h"
+#include "core/shared_utils.h"
 #include "skin/component_owner.h"
 #include "skin/modal_runner.h"
 #include "skin/qt_color.h"
@@ -42,18 +43,25 @@ TColor ReadableTextOn(TColor text, TColor back)
     return b < 128 ? clWhite : clBlack;
 }
 
+TdialogColors DialogColors(const TformSkinColors& colors)
+{
+    TdialogColors c;
+    const TColor panel = ColorToRGB(colors.ColorB);
+    const bool darkPanel = Luma(panel) < 128;
+    c.Text = ReadableTextOn(colors.CaptionFontColor, panel);
+    // Fields sit a step darker than a dark panel and near white on a light one.
+    c.Field = darkPanel ? DarkenColor(panel, 45) : LightenColor(panel, 80);
+    c.FieldText = ReadableTextOn(c.Text, c.Field);
+    c.Border = darkPanel ? LightenColor(panel, 35) : DarkenColor(panel, 35);
+    c.SelectedText = ReadableTextOn(colors.CaptionFontColor, ColorToRGB(colors.ColorA));
+    c.Disabled = darkPanel ? LightenColor(panel, 40) : DarkenColor(panel, 40);
+    return c;
+}
+
 QString DialogStyleSheet(const TformSkinColors& colors)
 {
-    const TColor panel = ColorToRGB(colors.ColorB);
+    const TdialogColors c = DialogColors(colors);
     const TColor button = ColorToRGB(colors.ColorA);
-    const bool darkPanel = Luma(panel) < 128;
-    const TColor text = ReadableTextOn(colors.CaptionFontColor, panel);
-    // Fields sit a step darker than a dark panel and near white on a light one.
-    const TColor field = darkPanel ? DarkenColor(panel, 45) : LightenColor(panel, 80);
-    const TColor fieldText = ReadableTextOn(text, field);
-    const TColor border = darkPanel ? LightenColor(panel, 35) : DarkenColor(panel, 35);
-    const TColor selectedText = ReadableTextOn(colors.CaptionFontColor, button);
-    const TColor disabled = darkPanel ? LightenColor(panel, 40) : DarkenColor(panel, 40);
     QString css = R"(
 QWidget#dlgBody { background: transparent; }
 QWidget { color: %TEXT%; }
@@ -66,7 +74,13 @@ QLineEdit:disabled, QSpinBox:disabled, QListWidget:disabled { color: %DISABLED%;
 QListWidget { outline: 0; }
 QListWidget::item { min-height: 44px; padding: 0 10px; border-bottom: 1px solid %FIELD%; }
 QListWidget::item:selected { background: %BUTTON%; color: %SELTEXT%; }
-QListWidget::indicator, QCheckBox::indicator, QRadioButton::indicator { width: 26px; height: 26px; }
+QListWidget::indicator, QCheckBox::indicator, QRadioButton::indicator { width: 18px; height: 18px;
+  border: 2px solid %BORDER%; padding: 4px; background: %FIELD%; }
+QCheckBox::indicator, QListWidget::indicator { border-radius: 5px; }
+QRadioButton::indicator { border-radius: 15px; }
+QListWidget::indicator:checked, QCheckBox::indicator:checked, QRadioButton::indicator:checked {
+  background: %BUTTON%; background-clip: content; border-color: %TEXT%; }
+QCheckBox::indicator:disabled, QRadioButton::indicator:disabled { border-color: %DISABLED%; }
 QCheckBox, QRadioButton { min-height: 44px; spacing: 12px; }
 QGroupBox { border: 1px solid %BORDER%; border-radius: 8px; margin-top: 16px; padding: 14px 8px 6px 8px;
   font-weight: bold; }
@@ -85,13 +99,13 @@ QProgressBar { background: %FIELD%; border: 1px solid %BORDER%; border-radius: 6
   text-align: center; color: %FIELDTEXT%; }
 QProgressBar::chunk { background: %BUTTON%; border-radius: 5px; }
 )";
-    css.replace("%TEXT%", Css(text))
-        .replace("%FIELDTEXT%", Css(fieldText))
-        .replace("%FIELD%", Css(field))
-        .replace("%BORDER%", Css(border))
+    css.replace("%TEXT%", Css(c.Text))
+        .replace("%FIELDTEXT%", Css(c.FieldText))
+        .replace("%FIELD%", Css(c.Field))
+        .replace("%BORDER%", Css(c.Border))
         .replace("%BUTTON%", Css(button))
-        .replace("%SELTEXT%", Css(selectedText))
-        .replace("%DISABLED%", Css(disabled));
+        .replace("%SELTEXT%", Css(c.SelectedText))
+        .replace("%DISABLED%", Css(c.Disabled));
     return css;
 }
 
@@ -125,10 +139,19 @@ void TfrmPlainDialog::SetCaption(const std::string& caption)
     Fheading->setText(QString::fromStdString(caption));
 }
 
+QLabel* TfrmPlainDialog::MakeLabel(QWidget* parent, const char* text)
+{
+    auto* label = CreateComponent<QLabel>(this, parent);
+    label->setText(text);
+    return label;
+}
+
 TmySkinButton* TfrmPlainDialog::MakeButton(QWidget* parent, const char* name, const char* caption, int width)
 {
-    TmySkinButton* button = MakeDialogButton(this, parent, name, caption, 12);
-    const int textWidth = QFontMetrics(ScreenFont(BoldArial(12))).horizontalAdvance(QString(caption).remove('&'));
+    // A touch button has no keyboard accelerator: its caption shows without the marks.
+    const std::string shown = StripAccelerators(caption);
+    TmySkinButton* button = MakeDialogButton(this, parent, name, shown.c_str(), 12);
+    const int textWidth = QFontMetrics(ScreenFont(BoldArial(12))).horizontalAdvance(QString::fromStdString(shown));
     button->setFixedSize(width > 0 ? width : std::max(110, textWidth + 40), kButtonHeight);
     DressButton(*button);
     button->SetupFinished();
@@ -145,6 +168,24 @@ TmySkinButton* TfrmPlainDialog::AddButton(const char* name, const char* caption,
 }
 
 void TfrmPlainDialog::AddButtonSpace() { FbuttonRow->addStretch(1); }
+
+void TfrmPlainDialog::AddOkCancel(TmySkinButton*& ok, TmySkinButton*& cancel, bool okIsDefault)
+{
+    AddButtonSpace();
+    ok = AddButton("btnOK", "&OK", mrOk);
+    cancel = AddButton("btnCancel", "&Cancel", mrCancel);
+    if (okIsDefault) SetDefaultButton(ok);
+    SetCancelButton(cancel);
+}
+
+TmySkinButton* TfrmPlainDialog::AddCloseButton(const char* caption)
+{
+    AddButtonSpace();
+    TmySkinButton* close = AddButton("btnClose", caption, mrOk);
+    SetDefaultButton(close);
+    SetCancelButton(close);
+    return close;
+}
 
 void TfrmPlainDialog::DressButton(TmySkinButton& button) const
 {
@@ -164,6 +205,18 @@ void TfrmPlainDialog::ApplySkin()
     if (!Fbody) return;  // the base's constructor: nothing of ours exists yet
     const TformSkinColors colors = FormSkinColors();
     Fbody->setStyleSheet(DialogStyleSheet(colors));
+    // Check marks and radio dots are drawn from the palette: light marks on the dark
+    // fields of a dark panel, dark ones on a light panel.
+    const TdialogColors dialogColors = DialogColors(colors);
+    QPalette body = Fbody->palette();
+    body.setColor(QPalette::Base, ToQColor(dialogColors.Field));
+    body.setColor(QPalette::Text, ToQColor(dialogColors.FieldText));
+    body.setColor(QPalette::WindowText, ToQColor(dialogColors.Text));
+    body.setColor(QPalette::Window, ToQColor(colors.ColorB));
+    body.setColor(QPalette::Button, ToQColor(dialogColors.Field));
+    body.setColor(QPalette::ButtonText, ToQColor(dialogColors.FieldText));
+    body.setColor(QPalette::Highlight, ToQColor(colors.ColorA));
+    Fbody->setPalette(body);
     QPalette palette = Fheading->palette();
     palette.setColor(QPalette::WindowText, ToQColor(ReadableTextOn(colors.CaptionFontColor, colors.ColorB)));
     Fheading->setPalette(palette);

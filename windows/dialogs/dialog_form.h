@@ -21,6 +21,14 @@ namespace tunecrest {
 // `text` when it reads on `back`, else white or black, whichever reads better.
 TColor ReadableTextOn(TColor text, TColor back);
 
+// The colours of the dialog bodies, from the skin colours: text on the panel, fields
+// and their text, borders, the text of selected rows and disabled text.
+struct TdialogColors {
+    TColor Text = clWhite, Field = clBlack, FieldText = clWhite, Border = clGray, SelectedText = clWhite,
+           Disabled = clGray;
+};
+TdialogColors DialogColors(const TformSkinColors& colors);
+
 // The style sheet of the dialog bodies for the given skin colours: panel, fields,
 // selection in the button colour, touch-sized rows, indicators and scroll bars.
 QString DialogStyleSheet(const TformSkinColors& colors);
@@ -41,6 +49,13 @@ public:
     TmySkinButton* AddButton(const char* name, const char* caption, int modalResult = 0);
     // Pushes the following buttons to the right end of the row.
     void AddButtonSpace();
+    // "OK" and "Cancel" at the right end of the row, closing with their results; Escape
+    // presses Cancel, and Enter presses OK when `okIsDefault`.
+    void AddOkCancel(TmySkinButton*& ok, TmySkinButton*& cancel, bool okIsDefault);
+    // A close button at the right end of the row that both Enter and Escape press.
+    TmySkinButton* AddCloseButton(const char* caption);
+    // A label owned by the form, on `parent`.
+    QLabel* MakeLabel(QWidget* parent, const char* text);
     // A skinned button for the body (beside a list, under an edit).
     TmySkinButton* MakeButton(QWidget* parent, const char* name, const char* caption, int width = 0);
     // The button Enter presses and the one Escape presses.

@@ -36,9 +36,9 @@ TfrmMediaLibraryReport::TfrmMediaLibraryReport(QWidget* parent) : TfrmPlainDialo
     setObjectName("frmMediaLibraryReport");
     auto* grid = new QGridLayout();
     grid->setHorizontalSpacing(10);
-    grid->addWidget(new QLabel("Available Fields:", Body()), 0, 0);
-    grid->addWidget(new QLabel("Selected Fields:", Body()), 0, 2);
-    grid->addWidget(new QLabel("Extra Fields:", Body()), 0, 4);
+    grid->addWidget(MakeLabel(Body(), "Available Fields:"), 0, 0);
+    grid->addWidget(MakeLabel(Body(), "Selected Fields:"), 0, 2);
+    grid->addWidget(MakeLabel(Body(), "Extra Fields:"), 0, 4);
     lbAvailable = List(this, Body(), "lbAvailable");
     lbAvailable->setSelectionMode(QAbstractItemView::MultiSelection);
     lbSelected = List(this, Body(), "lbSelected");
@@ -67,22 +67,20 @@ TfrmMediaLibraryReport::TfrmMediaLibraryReport(QWidget* parent) : TfrmPlainDialo
     auto* extraButtons = new QGridLayout();
     btnAddExtra = MakeButton(Body(), "btnAddExtra", "&Add Extra Field", 180);
     btnRemoveExtra = MakeButton(Body(), "btnRemoveExtra", "Remove Extra Field", 180);
-    btnExtraUp = MakeButton(Body(), "btnExtraUp", "Move Up", 180);
-    btnExtraDown = MakeButton(Body(), "btnExtraDown", "Move Down", 180);
+    btnExtraUp = MakeButton(Body(), "btnExtraUp", "Move Up", 120);
+    btnExtraDown = MakeButton(Body(), "btnExtraDown", "Move Down", 120);
     extraButtons->addWidget(btnExtraUp, 0, 0);
     extraButtons->addWidget(btnExtraDown, 1, 0);
-    extraButtons->addWidget(btnAddExtra, 2, 0);
-    extraButtons->addWidget(btnRemoveExtra, 3, 0);
-    grid->addLayout(extraButtons, 2, 4, 2, 1);
+    extraButtons->addWidget(btnRemoveExtra, 1, 1);
+    extraButtons->addWidget(btnAddExtra, 0, 1);
+    grid->addLayout(extraButtons, 2, 4);
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(2, 1);
     grid->setColumnStretch(4, 1);
+    grid->setRowStretch(1, 1);
     BodyLayout()->addLayout(grid);
 
-    AddButtonSpace();
-    btnOK = AddButton("btnOK", "&OK", mrOk);
-    btnCancel = AddButton("btnCancel", "&Cancel", mrCancel);
-    SetCancelButton(btnCancel);
+    AddOkCancel(btnOK, btnCancel, false);
 
     btnAdd->OnClick = [this](TObject*) { AddChosen(); };
     btnAddAll->OnClick = [this](TObject*) { AddAll(); };

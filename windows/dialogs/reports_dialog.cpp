@@ -35,13 +35,6 @@ std::string DefaultOutput(const TjukeboxTagReport& report, const std::string& re
     return InFolder(reportsFolder, report.GetName() + "." + report.GetDefaultExtension());
 }
 
-QLabel* Caption(QObject* owner, QWidget* parent, const char* text)
-{
-    auto* label = CreateComponent<QLabel>(owner, parent);
-    label->setText(text);
-    return label;
-}
-
 }  // namespace
 
 std::string ChosenReportOutput(const TjukeboxTagReport& report, const std::string& reportsFolder)
@@ -64,8 +57,8 @@ TfrmReports::TfrmReports(QWidget* parent) : TfrmPlainDialog("Reports", parent), 
     setObjectName("frmReports");
     auto* grid = new QGridLayout();
     grid->setHorizontalSpacing(12);
-    grid->addWidget(Caption(this, Body(), "Available Reports"), 0, 0);
-    grid->addWidget(Caption(this, Body(), "Description"), 0, 1, 1, 2);
+    grid->addWidget(MakeLabel(Body(), "Available Reports"), 0, 0);
+    grid->addWidget(MakeLabel(Body(), "Description"), 0, 1, 1, 2);
     lbReports = CreateComponent<QListWidget>(this, Body());
     lbReports->setObjectName("lbReports");
     lbReports->setFixedWidth(280);
@@ -74,12 +67,12 @@ TfrmReports::TfrmReports(QWidget* parent) : TfrmPlainDialog("Reports", parent), 
     memoDescription->setObjectName("memoDescription");
     memoDescription->setReadOnly(true);
     grid->addWidget(memoDescription, 1, 1, 1, 2);
-    grid->addWidget(Caption(this, Body(), "Output File"), 2, 1, 1, 2);
+    grid->addWidget(MakeLabel(Body(), "Output File"), 2, 1, 1, 2);
     edOutputFile = CreateComponent<QLineEdit>(this, Body());
     edOutputFile->setObjectName("edOutputFile");
     edOutputFile->setReadOnly(true);
     grid->addWidget(edOutputFile, 3, 1);
-    btnBrowse = MakeButton(Body(), "btnBrowse", "...", 60);
+    btnBrowse = MakeButton(Body(), "btnBrowse", "...", 72);
     grid->addWidget(btnBrowse, 3, 2);
     auto* actions = new QHBoxLayout();
     btnConfigure = MakeButton(Body(), "btnConfigure", "Con&figure", 150);
@@ -92,7 +85,7 @@ TfrmReports::TfrmReports(QWidget* parent) : TfrmPlainDialog("Reports", parent), 
     pbProgress = CreateComponent<QProgressBar>(this, Body());
     pbProgress->setObjectName("pbProgress");
     pbProgress->setTextVisible(false);
-    lblProgress = Caption(this, Body(), "0/0");
+    lblProgress = MakeLabel(Body(), "0/0");
     lblProgress->setObjectName("lblProgress");
     lblProgress->setMinimumWidth(110);
     progress->addWidget(pbProgress, 1);
@@ -100,9 +93,7 @@ TfrmReports::TfrmReports(QWidget* parent) : TfrmPlainDialog("Reports", parent), 
     grid->addLayout(progress, 5, 1, 1, 2);
     grid->setColumnStretch(1, 1);
     BodyLayout()->addLayout(grid);
-    AddButtonSpace();
-    btnClose = AddButton("btnClose", "&Close", mrOk);
-    SetCancelButton(btnClose);
+    btnClose = AddCloseButton("&Close");
 
     QObject::connect(lbReports, &QListWidget::currentRowChanged, this, [this] { ReportClicked(); });
     btnBrowse->OnClick = [this](TObject*) { BrowseClick(); };

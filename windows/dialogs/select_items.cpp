@@ -21,11 +21,7 @@ TfrmSelectItem::TfrmSelectItem(QWidget* parent) : TfrmPlainDialog("Select Item",
     lbItems->setObjectName("lbItems");
     layout->addWidget(lbItems);
     BodyLayout()->addWidget(gbItemList);
-    AddButtonSpace();
-    btnOK = AddButton("btnOK", "&OK", mrOk);
-    btnCancel = AddButton("btnCancel", "&Cancel", mrCancel);
-    SetDefaultButton(btnOK);
-    SetCancelButton(btnCancel);
+    AddOkCancel(btnOK, btnCancel, true);
     resize(460, 560);
 }
 

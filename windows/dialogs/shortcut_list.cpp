@@ -60,15 +60,11 @@ TfrmShortcuts::TfrmShortcuts(QWidget* parent) : TfrmPlainDialog("Shortcut List",
     memoShortcuts = CreateComponent<QPlainTextEdit>(this, Body());
     memoShortcuts->setObjectName("memoShortcuts");
     memoShortcuts->setReadOnly(true);
-    memoShortcuts->setLineWrapMode(QPlainTextEdit::NoWrap);
     TFont font{"Courier New", clWindowText, 11, false};
     memoShortcuts->setFont(ScreenFont(font));
     BodyLayout()->addWidget(memoShortcuts);
-    AddButtonSpace();
-    btnClose = AddButton("btnClose", "&Close", mrOk);
-    SetDefaultButton(btnClose);
-    SetCancelButton(btnClose);
-    resize(820, 640);
+    btnClose = AddCloseButton("&Close");
+    resize(900, 680);
 }
 
 void ShowShortcuts(const std::vector<TshortcutEntry>& actions, const std::string& windowClass)

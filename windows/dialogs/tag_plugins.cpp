@@ -17,13 +17,6 @@ namespace tunecrest {
 
 namespace {
 
-QLabel* Caption(QObject* owner, QWidget* parent, const char* text)
-{
-    auto* label = CreateComponent<QLabel>(owner, parent);
-    label->setText(text);
-    return label;
-}
-
 TfolderChooser& FolderChooser()
 {
     static TfolderChooser chooser;
@@ -56,8 +49,8 @@ TfrmPlugins::TfrmPlugins(TtaggerLoader& loader, QWidget* parent)
     setObjectName("frmPlugins");
     auto* grid = new QGridLayout();
     grid->setHorizontalSpacing(12);
-    grid->addWidget(Caption(this, Body(), "Plugin"), 0, 0);
-    grid->addWidget(Caption(this, Body(), "Enabled Extensions"), 0, 1);
+    grid->addWidget(MakeLabel(Body(), "Plugin"), 0, 0);
+    grid->addWidget(MakeLabel(Body(), "Enabled Extensions"), 0, 1);
     lbPlugins = CreateComponent<QListWidget>(this, Body());
     lbPlugins->setObjectName("lbPlugins");
     lbExtensions = CreateComponent<QListWidget>(this, Body());
@@ -66,23 +59,22 @@ TfrmPlugins::TfrmPlugins(TtaggerLoader& loader, QWidget* parent)
     lbExtensions->setFixedWidth(200);
     grid->addWidget(lbPlugins, 1, 0);
     grid->addWidget(lbExtensions, 1, 1);
-    grid->addWidget(Caption(this, Body(), "Information"), 2, 0, 1, 2);
+    grid->addWidget(MakeLabel(Body(), "Information"), 2, 0, 1, 2);
     memoInformation = CreateComponent<QPlainTextEdit>(this, Body());
     memoInformation->setObjectName("memoInformation");
     memoInformation->setReadOnly(true);
     memoInformation->setFont(ScreenFont(TFont{"Courier New", clWindowText, 11, false}));
     memoInformation->setFixedHeight(130);
+    memoInformation->setLineWrapMode(QPlainTextEdit::NoWrap);
     grid->addWidget(memoInformation, 3, 0, 1, 2);
     grid->setColumnStretch(0, 1);
     BodyLayout()->addLayout(grid);
     btnConfigure = AddButton("btnConfigure", "Con&figure");
-    AddButtonSpace();
-    btnClose = AddButton("btnClose", "&Close", mrOk);
-    SetCancelButton(btnClose);
+    btnClose = AddCloseButton("&Close");
     btnConfigure->OnClick = [this](TObject*) { ConfigureClick(); };
     QObject::connect(lbPlugins, &QListWidget::itemChanged, this, [this] { PluginsClicked(); });
     QObject::connect(lbPlugins, &QListWidget::currentRowChanged, this, [this] { PluginsClicked(); });
-    resize(700, 560);
+    resize(860, 560);
     FillLists();
 }
 
@@ -138,11 +130,11 @@ TfrmConfigurePlugins::TfrmConfigurePlugins(TtaggerLoader& loader, QWidget* paren
     : TfrmPlainDialog("Tag Read Plugins Configuration", parent), Floader(loader)
 {
     setObjectName("frmConfigurePlugins");
-    BodyLayout()->addWidget(Caption(this, Body(), "Tag Reader Plugins Folder :"));
+    BodyLayout()->addWidget(MakeLabel(Body(), "Tag Reader Plugins Folder :"));
     auto* row = new QHBoxLayout();
     edFolder = CreateComponent<QLineEdit>(this, Body());
     edFolder->setObjectName("edFolder");
-    btnBrowse = MakeButton(Body(), "btnBrowse", "...", 60);
+    btnBrowse = MakeButton(Body(), "btnBrowse", "...", 72);
     row->addWidget(edFolder, 1);
     row->addWidget(btnBrowse);
     BodyLayout()->addLayout(row);

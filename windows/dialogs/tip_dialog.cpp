@@ -41,12 +41,9 @@ TmyTipDialogForm::TmyTipDialogForm(QWidget* parent) : TfrmPlainDialog("Tip of th
     cbShowAtStart->setText("Display Tips on Startup");
     cbShowAtStart->setChecked(true);
     BodyLayout()->addWidget(cbShowAtStart);
-    AddButtonSpace();
     btnNextTip = AddButton("btnNextTip", "Next Tip");
-    btnClose = AddButton("btnClose", "Close", mrOk);
     btnNextTip->OnClick = [this](TObject*) { NextTip(); };
-    SetDefaultButton(btnClose);
-    SetCancelButton(btnClose);
+    btnClose = AddCloseButton("Close");
     resize(620, 340);
 }
 

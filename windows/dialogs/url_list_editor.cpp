@@ -11,21 +11,12 @@
 
 namespace tunecrest {
 
-namespace {
-QLabel* Caption(QWidget* owner, QWidget* parent, const char* text)
-{
-    auto* label = CreateComponent<QLabel>(owner, parent);
-    label->setText(text);
-    return label;
-}
-}  // namespace
-
 TfrmEditURLs::TfrmEditURLs(QWidget* parent) : TfrmPlainDialog("Edit URLs", parent)
 {
     setObjectName("frmEditURLs");
     auto* grid = new QGridLayout();
     grid->setHorizontalSpacing(12);
-    grid->addWidget(Caption(this, Body(), "URL IDs"), 0, 0);
+    grid->addWidget(MakeLabel(Body(), "URL IDs"), 0, 0);
     lbURLs = CreateComponent<QListWidget>(this, Body());
     lbURLs->setObjectName("lbURLs");
     grid->addWidget(lbURLs, 1, 0, 1, 2);
@@ -38,11 +29,11 @@ TfrmEditURLs::TfrmEditURLs(QWidget* parent) : TfrmPlainDialog("Edit URLs", paren
     side->addWidget(btnDelete);
     side->addStretch(1);
     grid->addLayout(side, 1, 2);
-    grid->addWidget(Caption(this, Body(), "ID : (a nice name to display rather than a URL)"), 2, 0, 1, 3);
+    grid->addWidget(MakeLabel(Body(), "ID : (a nice name to display rather than a URL)"), 2, 0, 1, 3);
     edID = CreateComponent<QLineEdit>(this, Body());
     edID->setObjectName("edID");
     grid->addWidget(edID, 3, 0, 1, 3);
-    grid->addWidget(Caption(this, Body(), "URL : (the full url eg: http://radio.example.net:8000/stream)"), 4, 0,
+    grid->addWidget(MakeLabel(Body(), "URL : (the full url eg: http://radio.example.net:8000/stream)"), 4, 0,
                     1, 3);
     edURL = CreateComponent<QLineEdit>(this, Body());
     edURL->setObjectName("edURL");
@@ -50,10 +41,7 @@ TfrmEditURLs::TfrmEditURLs(QWidget* parent) : TfrmPlainDialog("Edit URLs", paren
     BodyLayout()->addLayout(grid);
     UseKeyboardEntry(edID, "Station name");
     UseKeyboardEntry(edURL, "Station address (URL)");
-    AddButtonSpace();
-    btnOK = AddButton("btnOK", "&OK", mrOk);
-    btnCancel = AddButton("btnCancel", "&Cancel", mrCancel);
-    SetCancelButton(btnCancel);
+    AddOkCancel(btnOK, btnCancel, false);
 
     btnAdd->OnClick = [this](TObject*) { AddClick(); };
     btnUpdate->OnClick = [this](TObject*) { UpdateClick(); };

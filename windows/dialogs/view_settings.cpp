@@ -57,8 +57,7 @@ const char* const kFormatHelp =
     "  <X:name> the extra tag field \"name\"\n"
     "Font tags switch to a font of the skin's font store:\n"
     "  <FTI> <FAR> <FAL> <FDU> <FTN> <FGE> <FCO> <FXT>, and <FCH> back to the line's font.\n"
-    "Text after a tag name and one skipped character is kept: <TI, > is the title and a blank.\n"
-    "Text in [ ] shows only when a field inside it has a value.";
+    "Text after a tag name and one skipped character is kept: <TI, > is the title and a blank.";
 
 QWidget* Page(QObject* owner, QTabWidget* tabs, const char* name, const char* caption)
 {
@@ -120,7 +119,7 @@ TfrmViewSettings::TfrmViewSettings(QWidget* parent) : TfrmPlainDialog("Jukebox L
     tsTrackList = Page(this, pcPages, "tsTrackList", "Track List");
     auto* trackLayout = new QVBoxLayout(tsTrackList);
     trackLayout->setContentsMargins(14, 14, 14, 14);
-    trackLayout->addWidget(new QLabel("Unknown Artist String : ", tsTrackList));
+    trackLayout->addWidget(MakeLabel(tsTrackList, "Unknown Artist String : "));
     edTrackUnknownArtist = Edit(this, tsTrackList, "edTrackUnknownArtist");
     trackLayout->addWidget(edTrackUnknownArtist);
     cbSortByFilename = CreateComponent<QCheckBox>(this, tsTrackList);
@@ -131,7 +130,7 @@ TfrmViewSettings::TfrmViewSettings(QWidget* parent) : TfrmPlainDialog("Jukebox L
     tsQueueList = Page(this, pcPages, "tsQueueList", "Queue List");
     auto* queueLayout = new QVBoxLayout(tsQueueList);
     queueLayout->setContentsMargins(14, 14, 14, 14);
-    queueLayout->addWidget(new QLabel("Unknown Artist String : ", tsQueueList));
+    queueLayout->addWidget(MakeLabel(tsQueueList, "Unknown Artist String : "));
     edQueueUnknownArtist = Edit(this, tsQueueList, "edQueueUnknownArtist");
     queueLayout->addWidget(edQueueUnknownArtist);
     queueLayout->addStretch(1);
@@ -144,7 +143,7 @@ TfrmViewSettings::TfrmViewSettings(QWidget* parent) : TfrmPlainDialog("Jukebox L
     lbFormats->setObjectName("lbFormats");
     lbFormats->setMaximumWidth(300);
     formatGrid->addWidget(lbFormats, 0, 0, 4, 1);
-    formatGrid->addWidget(new QLabel("Format String:", tsDisplayFormats), 0, 1, 1, 2);
+    formatGrid->addWidget(MakeLabel(tsDisplayFormats, "Format String:"), 0, 1, 1, 2);
     edFormatString = Edit(this, tsDisplayFormats, "edFormatString");
     formatGrid->addWidget(edFormatString, 1, 1, 1, 2);
     btnUpdate = MakeButton(tsDisplayFormats, "btnUpdate", "Update", 140);
@@ -186,10 +185,7 @@ TfrmViewSettings::TfrmViewSettings(QWidget* parent) : TfrmPlainDialog("Jukebox L
     UseKeyboardEntry(edQueueUnknownArtist, "Unknown Artist String");
     UseKeyboardEntry(edFormatString, "Format String");
 
-    AddButtonSpace();
-    btnOK = AddButton("btnOK", "&OK", mrOk);
-    btnCancel = AddButton("btnCancel", "&Cancel", mrCancel);
-    SetCancelButton(btnCancel);
+    AddOkCancel(btnOK, btnCancel, false);
     resize(860, 640);
 }
 

@@ -1,0 +1,451 @@
+#include "mainwindow/main_layout.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cstring>
+
+#include "core/ini_file.h"
+#include "playback/image_getter.h"
+#include "skin/html_label.h"
+#include "skin/paint_regions.h"
+#include "skin/qt_color.h"
+#include "skin/screen_fonts.h"
+#include "skin/skin_button.h"
+#include "skin/skin_panel.h"
+#include "skin/skin_scroll_bar.h"
+#include "skin/touch_list_box.h"
+
+namespace tunecrest {
+
+namespace {
+// The shipped skins' button and scroll bar art is this big: well above a finger's 48.
+constexpr int kControlSize = 64;
+constexpr int kSmallButtonHeight = 56;
+constexpr int kBarWidth = 56;
+constexpr int kOuterMargin = 10;
+constexpr int kSpacing = 10;
+constexpr int kCoverSize = 132;
+constexpr const char* kGeometry = "Geometry";
+}  // namespace
+
+void TlayoutKeys::Read(const TiniFile& ini) {
+    CoverArtWidth = ini.ReadInteger(kGeometry, "CoverArtWidth", CoverArtWidth);
+    QueueHeight = ini.ReadInteger(kGeometry, "QueueHeight", QueueHeight);
+    TrackListWidth = ini.ReadInteger(kGeometry, "TrackListWidth", TrackListWidth);
+    SongTitleHeight = ini.ReadInteger(kGeometry, "SongTitleHeight", SongTitleHeight);
+}
+
+void TlayoutKeys::Write(TiniFile& ini) const {
+    ini.WriteInteger(kGeometry, "CoverArtWidth", CoverArtWidth);
+    ini.WriteInteger(kGeometry, "QueueHeight", QueueHeight);
+    ini.WriteInteger(kGeometry, "TrackListWidth", TrackListWidth);
+    ini.WriteInteger(kGeometry, "SongTitleHeight", SongTitleHeight);
+}
+
+TcolumnWidths LayoutColumns(int width, const TlayoutKeys& keys, bool covers) {
+    const int usable = std::max(0, width - 2 * kOuterMargin - 2 * kSpacing);
+    // The cover matrix takes a wider share, so covers are big enough to recognise.
+    const int browseShare = covers ? 42 : 32, trackShare = covers ? 30 : 36;
+    TcolumnWidths c;
+    c.Browse = usable * browseShare / 100;
+    c.Tracks = usable * trackShare / 100;
+    // Stored widths count while both other columns keep room for their buttons.
+    if (keys.CoverArtWidth >= kMinColumnWidth && usable - keys.CoverArtWidth >= 2 * kMinColumnWidth)
+        c.Browse = keys.CoverArtWidth;
+    if (keys.TrackListWidth >= kMinColumnWidth && usable - c.Browse - keys.TrackListWidth >= kMinColumnWidth)
+        c.Tracks = keys.TrackListWidth;
+    c.Queue = usable - c.Browse - c.Tracks;
+    if (c.Queue < kMinColumnWidth) {
+        c.Browse = usable * browseShare / 100;
+        c.Tracks = usable * trackShare / 100;
+        c.Queue = usable - c.Browse - c.Tracks;
+    }
+    return c;
+}
+
+TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
+    : QObject(&form), ListFonts(listFonts), Fform(form), FnoCover(NoCoverPicture(kCoverSize)) {
+    ResetFormatStrings(FormatStrings);
+    TrackListDisplay.SetDisplayTrackNumbers(true);
+    QueueListDisplay.SetDisplayTrackNumbers(true);
+
+    auto* outer = new QVBoxLayout(&form);
+    outer->setContentsMargins(kOuterMargin, kOuterMargin, kOuterMargin, kOuterMargin);
+    outer->setSpacing(kSpacing);
+    auto* columns = new QHBoxLayout;
+    Fcolumns = columns;
+    columns->setSpacing(kSpacing);
+    outer->addLayout(columns, 1);
+
+    // The browse column: the mode buttons over the tree or the cover matrix.
+    FbrowseColumn = new QWidget(&form);
+    FbrowseColumn->setObjectName("pnlBrowseColumn");
+    auto* browse = new QVBoxLayout(FbrowseColumn);
+    browse->setContentsMargins(0, 0, 0, 0);
+    browse->setSpacing(kSpacing);
+    BrowseButtonPanel = new TmySkinPanel(FbrowseColumn);
+    BrowseButtonPanel->setObjectName("pnlBrowseModes");
+    Fskinned.push_back(BrowseButtonPanel);
+    auto* modes = new QHBoxLayout(BrowseButtonPanel);
+    modes->setContentsMargins(8, 8, 8, 8);
+    modes->setSpacing(8);
+    const struct {
+        const char* Name;
+        const char* Caption;
+        const char* Action;
+    } modeButtons[] = {{"btnViewTree", "Library", "actnViewJukeboxlistView"},
+                       {"btnViewCovers", "Covers", "actnViewCoverArtView"},
+                       {"btnViewArtistCovers", "Artists", "actnViewArtistsAndCovers"}};
+    for (int i = 0; i < 3; ++i) {
+        auto* b = MakeButton(BrowseButtonPanel, modeButtons[i].Name, modeButtons[i].Caption,
+                             modeButtons[i].Action, 15);
+        b->SetIsCheckButton(true);
+        b->setFixedHeight(kSmallButtonHeight);
+        // The mode buttons act as radio buttons: whatever the action did, the one in
+        // force is checked.
+        b->OnClick = [this, action = std::string(modeButtons[i].Action)](TObject*) {
+            if (RunAction) RunAction(action);
+            for (int j = 0; j < int(ModeButtons.size()); ++j) ModeButtons[size_t(j)]->SetChecked(j == Fmode);
+        };
+        modes->addWidget(b);
+        ModeButtons.push_back(b);
+    }
+    browse->addWidget(BrowseButtonPanel);
+
+    BrowsePanel = new TmySkinPanel(FbrowseColumn);
+    BrowsePanel->setObjectName("pnlBrowse");
+    Fskinned.push_back(static_cast<TmySkinPanel*>(BrowsePanel));
+    auto* browseInner = new QVBoxLayout(BrowsePanel);
+    browseInner->setContentsMargins(8, 8, 8, 8);
+    browseInner->setSpacing(0);
+    FtreeBox = new QWidget(BrowsePanel);
+    auto* treeRow = new QHBoxLayout(FtreeBox);
+    treeRow->setContentsMargins(0, 0, 0, 0);
+    treeRow->setSpacing(6);
+    Tree = new TtouchTreeView(FtreeBox);
+    Tree->setObjectName("tvJukeboxList");
+    treeRow->addWidget(Tree, 1);
+    TreeBar = MakeBar(FtreeBox, "sbJukeboxList");
+    treeRow->addWidget(TreeBar);
+    BindScrollBar(*TreeBar, *Tree);
+    browseInner->addWidget(FtreeBox, 1);
+    FcoverBox = new QWidget(BrowsePanel);
+    auto* coverRow = new QHBoxLayout(FcoverBox);
+    coverRow->setContentsMargins(0, 0, 0, 0);
+    coverRow->setSpacing(6);
+    CoverMatrix = new TpaintRegionContainer(FcoverBox);
+    CoverMatrix->setObjectName("pmCoverArt");
+    coverRow->addWidget(CoverMatrix, 1);
+    CoverBar = MakeBar(FcoverBox, "sbCoverArt");
+    coverRow->addWidget(CoverBar);
+    browseInner->addWidget(FcoverBox, 1);
+    FcoverBox->hide();
+    browse->addWidget(BrowsePanel, 1);
+    columns->addWidget(FbrowseColumn);
+
+    // The track column: its heading, the artist's covers in mode 2, the list and the
+    // buttons that queue what was chosen.
+    FtrackColumn = new QWidget(&form);
+    FtrackColumn->setObjectName("pnlTrackColumn");
+    auto* trackOuter = new QVBoxLayout(FtrackColumn);
+    trackOuter->setContentsMargins(0, 0, 0, 0);
+    TrackPanel = new TmySkinPanel(FtrackColumn);
+    TrackPanel->setObjectName("pnlTrackList");
+    Fskinned.push_back(TrackPanel);
+    auto* track = new QVBoxLayout(TrackPanel);
+    track->setContentsMargins(10, 10, 10, 10);
+    track->setSpacing(8);
+    TrackListHeader = new ThtmlLabel(TrackPanel);
+    TrackListHeader->setObjectName("lblTrackListHeader");
+    // A long name is cut at the column's edge; it never widens the column.
+    TrackListHeader->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    track->addWidget(TrackListHeader);
+    FartistCoverBox = new QWidget(TrackPanel);
+    auto* artistRow = new QHBoxLayout(FartistCoverBox);
+    artistRow->setContentsMargins(0, 0, 0, 0);
+    ArtistCoverMatrix = new TpaintRegionContainer(FartistCoverBox);
+    ArtistCoverMatrix->setObjectName("pmArtistCoverArt");
+    artistRow->addWidget(ArtistCoverMatrix);
+    FartistCoverBox->setFixedHeight(kArtistCoversHeight);
+    FartistCoverBox->hide();
+    track->addWidget(FartistCoverBox);
+    auto* trackRow = new QHBoxLayout;
+    trackRow->setSpacing(6);
+    TrackList = new TtouchListBox(TrackPanel);
+    TrackList->setObjectName("lstTracks");
+    trackRow->addWidget(TrackList, 1);
+    TrackBar = MakeBar(TrackPanel, "sbTracks");
+    trackRow->addWidget(TrackBar);
+    BindScrollBar(*TrackBar, *TrackList);
+    track->addLayout(trackRow, 1);
+    auto* trackButtons = new QHBoxLayout;
+    trackButtons->setSpacing(8);
+    trackButtons->addWidget(MakeButton(TrackPanel, "btnQueue", "Queue", "actnQueueAddSelected", 15));
+    trackButtons->addWidget(MakeButton(TrackPanel, "btnQueueAll", "Queue All", "actnQueueAddAll", 15));
+    track->addLayout(trackButtons);
+    trackOuter->addWidget(TrackPanel);
+    columns->addWidget(FtrackColumn);
+
+    // The queue column: now playing on top, the queue below with its edit buttons.
+    FqueueColumn = new QWidget(&form);
+    FqueueColumn->setObjectName("pnlQueueColumn");
+    auto* queueOuter = new QVBoxLayout(FqueueColumn);
+    queueOuter->setContentsMargins(0, 0, 0, 0);
+    queueOuter->setSpacing(kSpacing);
+    NowPlayingPanel = new TmySkinPanel(FqueueColumn);
+    NowPlayingPanel->setObjectName("pnlNowPlaying");
+    Fskinned.push_back(NowPlayingPanel);
+    auto* now = new QHBoxLayout(NowPlayingPanel);
+    now->setContentsMargins(14, 14, 14, 14);
+    now->setSpacing(14);
+    NowPlayingCover = new QLabel(NowPlayingPanel);
+    NowPlayingCover->setObjectName("imgNowPlaying");
+    NowPlayingCover->setFixedSize(kCoverSize, kCoverSize);
+    NowPlayingCover->setPixmap(QPixmap::fromImage(FnoCover));
+    now->addWidget(NowPlayingCover, 0, Qt::AlignTop);
+    auto* nowText = new QVBoxLayout;
+    nowText->setSpacing(4);
+    auto* caption = new QLabel(QStringLiteral("NOW PLAYING"), NowPlayingPanel);
+    caption->setObjectName("lblNowPlayingCaption");
+    QFont small = ScreenFont(TFont{"Tahoma", clWhite, 10, true});
+    small.setLetterSpacing(QFont::AbsoluteSpacing, 2);
+    caption->setFont(small);
+    nowText->addWidget(caption);
+    NowPlaying = new QLabel(NowPlayingPanel);
+    NowPlaying->setObjectName("lblNowPlaying");
+    NowPlaying->setFont(ScreenFont(TFont{"Tahoma", clWhite, 19, true}));
+    NowPlaying->setWordWrap(true);
+    nowText->addWidget(NowPlaying);
+    NowPlayingDetails = new QLabel(NowPlayingPanel);
+    NowPlayingDetails->setObjectName("lblNowPlayingDetails");
+    NowPlayingDetails->setFont(ScreenFont(TFont{"Tahoma", clWhite, 13, false}));
+    NowPlayingDetails->setWordWrap(true);
+    nowText->addWidget(NowPlayingDetails);
+    nowText->addStretch(1);
+    StatusLine = new QLabel(NowPlayingPanel);
+    StatusLine->setObjectName("lblStatus");
+    StatusLine->setFont(ScreenFont(TFont{"Tahoma", clWhite, 11, false}));
+    nowText->addWidget(StatusLine);
+    now->addLayout(nowText, 1);
+    // Titles and names come from tags and streams: shown as text, never read as markup.
+    for (QLabel* label : {NowPlaying, NowPlayingDetails, StatusLine}) label->setTextFormat(Qt::PlainText);
+    queueOuter->addWidget(NowPlayingPanel);
+
+    QueuePanel = new TmySkinPanel(FqueueColumn);
+    QueuePanel->setObjectName("pnlQueue");
+    Fskinned.push_back(QueuePanel);
+    auto* queue = new QVBoxLayout(QueuePanel);
+    queue->setContentsMargins(10, 10, 10, 10);
+    queue->setSpacing(8);
+    QueueHeader = new ThtmlLabel(QueuePanel);
+    QueueHeader->setObjectName("lblQueueHeader");
+    QueueHeader->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    queue->addWidget(QueueHeader);
+    auto* queueRow = new QHBoxLayout;
+    queueRow->setSpacing(6);
+    QueueList = new TtouchListBox(QueuePanel);
+    QueueList->setObjectName("lstQueue");
+    queueRow->addWidget(QueueList, 1);
+    QueueBar = MakeBar(QueuePanel, "sbQueue");
+    queueRow->addWidget(QueueBar);
+    BindScrollBar(*QueueBar, *QueueList);
+    queue->addLayout(queueRow, 1);
+    auto* queueButtons = new QHBoxLayout;
+    queueButtons->setSpacing(8);
+    queueButtons->addWidget(MakeButton(QueuePanel, "btnQueueUp", "Up", "actnQueueMoveUp", 15));
+    queueButtons->addWidget(MakeButton(QueuePanel, "btnQueueDown", "Down", "actnQueueMoveDown", 15));
+    queueButtons->addWidget(MakeButton(QueuePanel, "btnQueueDelete", "Remove", "actnQueueDelete", 15));
+    queue->addLayout(queueButtons);
+    queueOuter->addWidget(QueuePanel, 1);
+    columns->addWidget(FqueueColumn, 1);
+    for (QWidget* column : {FbrowseColumn, FtrackColumn, FqueueColumn})
+        column->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+    // The play controls along the bottom.
+    ButtonPanel = new TmySkinPanel(&form);
+    ButtonPanel->setObjectName("pnlButtons");
+    Fskinned.push_back(ButtonPanel);
+    auto* buttons = new QHBoxLayout(ButtonPanel);
+    buttons->setContentsMargins(16, 10, 16, 10);
+    buttons->setSpacing(16);
+    PlayButton = MakeButton(ButtonPanel, "btnPlay", "Play", "actnControlPlay", 18);
+    StopButton = MakeButton(ButtonPanel, "btnStop", "Stop", "actnControlStop", 18);
+    NextButton = MakeButton(ButtonPanel, "btnNext", "Next", "actnControlNext", 18);
+    for (TmySkinButton* b : {PlayButton, StopButton, NextButton}) {
+        b->setFixedHeight(kControlSize);
+        buttons->addWidget(b);
+    }
+    outer->addWidget(ButtonPanel);
+
+    for (TmySkinScrollBar* bar : {TreeBar, CoverBar, TrackBar, QueueBar}) Fskinned.push_back(bar);
+
+    Fbrowse = std::make_unique<TbrowseTreeView>(*Tree, ListFonts);
+    Fcovers = std::make_unique<TcoverMatrixView>(*CoverMatrix, ListFonts);
+    Fcovers->BindScrollBar(CoverBar);
+    FartistCovers = std::make_unique<TcoverMatrixView>(*ArtistCoverMatrix, ListFonts);
+    FartistCovers->CaptionLines = 1;
+    ArtistCoverMatrix->SetMatrix(3, 1);
+    Flists = std::make_unique<TtrackListViews>(*TrackList, *QueueList, ListFonts, FormatStrings,
+                                               TrackListDisplay, QueueListDisplay);
+    form.installEventFilter(this);
+    ApplyListAppearance();
+}
+
+TmainLayout::~TmainLayout() {
+    Fform.removeEventFilter(this);
+    if (FnowCover) FnowCover->OnChange = nullptr;
+}
+
+TmySkinButton* TmainLayout::MakeButton(QWidget* parent, const char* name, const char* caption,
+                                       const char* action, int fontSize) {
+    auto* b = new TmySkinButton(parent);
+    b->setObjectName(name);
+    b->SetIsStretchButton(true);
+    b->SetCaption(caption);
+    b->SetShowCaption(true);
+    TFont f;
+    f.Name = "Tahoma";
+    f.Size = fontSize;
+    f.Bold = true;
+    f.Color = clWhite;
+    b->SetFont(f);
+    b->setMinimumWidth(96);
+    b->setFixedHeight(kSmallButtonHeight);
+    b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // A button runs its action, so the party-play guards hold for it as for every road in.
+    b->OnClick = [this, action = std::string(action)](TObject*) {
+        if (RunAction) RunAction(action);
+    };
+    Fskinned.push_back(b);
+    Buttons.push_back(b);
+    return b;
+}
+
+TmySkinScrollBar* TmainLayout::MakeBar(QWidget* parent, const char* name) {
+    auto* bar = new TmySkinScrollBar(parent);
+    bar->setObjectName(name);
+    bar->setFixedWidth(kBarWidth);
+    return bar;
+}
+
+std::vector<TskinnedControl*> TmainLayout::SkinnedControls() const {
+    return Fskinned;
+}
+
+bool TmainLayout::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &Fform && event->type() == QEvent::Resize) ArrangeLayout();
+    return QObject::eventFilter(watched, event);
+}
+
+void TmainLayout::ArrangeLayout() {
+    const TcolumnWidths c = LayoutColumns(Fform.width(), Keys, Fmode == bmCovers);
+    // The columns share the width in these proportions; as shares (not fixed widths)
+    // they never make the window itself wider or narrower.
+    Fcolumns->setStretch(0, std::max(1, c.Browse));
+    Fcolumns->setStretch(1, std::max(1, c.Tracks));
+    Fcolumns->setStretch(2, std::max(1, c.Queue));
+    if (Keys.SongTitleHeight >= kCoverSize + 28 && Keys.SongTitleHeight <= Fform.height() / 3)
+        NowPlayingPanel->setFixedHeight(Keys.SongTitleHeight);
+    else
+        NowPlayingPanel->setFixedHeight(kCoverSize + 28);
+}
+
+void TmainLayout::ApplyBrowseMode(int mode) {
+    Fmode = mode;
+    for (int i = 0; i < int(ModeButtons.size()); ++i) ModeButtons[size_t(i)]->SetChecked(i == mode);
+    FtreeBox->setVisible(mode != bmCovers);
+    FcoverBox->setVisible(mode == bmCovers);
+    FartistCoverBox->setVisible(mode == bmArtistsAndCovers && FartistCoversVisible);
+    if (mode == bmArtistsAndCovers) ArtistCoverMatrix->SetMatrix(3, 1);
+    if (mode == bmCovers && (CoverMatrix->XCount() != CoverAcross || CoverMatrix->YCount() != CoverDown))
+        CoverMatrix->SetMatrix(std::max(1, CoverAcross), std::max(1, CoverDown));
+    ArrangeLayout();
+}
+
+void TmainLayout::SetAlbumCoversVisible(bool visible) {
+    FartistCoversVisible = visible;
+    FartistCoverBox->setVisible(Fmode == bmArtistsAndCovers && visible);
+}
+
+void TmainLayout::ApplyListAppearance() {
+    Flists->ApplyListAppearance();
+    const TFont font = ListFont(ListFonts, lfnHeading);
+    Tree->setFont(ScreenFont(font));
+    Tree->SetItemHeight(ListRowHeight(font));
+    Tree->SetColor(ListColor(ListFonts, lcBackground));
+    Tree->SetFocusColor(ListColor(ListFonts, lcBackgroundFocused));
+    Tree->SetChangeColorOnFocus(ListColor(ListFonts, lcBackground) !=
+                                ListColor(ListFonts, lcBackgroundFocused));
+    for (TpaintRegionContainer* m : {CoverMatrix, ArtistCoverMatrix}) {
+        m->SetColor(ListColor(ListFonts, lcBackground));
+        m->SetFocusColor(ListColor(ListFonts, lcBackgroundFocused));
+    }
+    for (ThtmlLabel* header : {TrackListHeader, QueueHeader})
+        header->SetLabelFont(ListFont(ListFonts, lfnHeading));
+    Tree->update();
+}
+
+void TmainLayout::SetNowPlaying(const std::string& title, const std::string& details) {
+    NowPlaying->setText(QString::fromStdString(title));
+    NowPlayingDetails->setText(QString::fromStdString(details));
+}
+
+void TmainLayout::SetStatus(const std::string& text) {
+    StatusLine->setText(QString::fromStdString(text));
+}
+
+void TmainLayout::SetQueueHeader(const std::string& markup) {
+    QueueHeader->SetCaption(markup);
+}
+
+void TmainLayout::SetTrackListHeader(const std::string& markup) {
+    TrackListHeader->SetCaption(markup);
+}
+
+void TmainLayout::ShowNowPlayingCover(const TaudioTagPtr& track, const std::string& coverFolder,
+                                      bool coverFolderOnly) {
+    if (!FnowCover) {
+        FnowCover = std::make_unique<TimageGetter>();
+        FnowCover->Rect = {0, 0, kCoverSize, kCoverSize};
+        FnowCover->Enlarge = true;
+        FnowCover->CoverUseEmbedded = true;
+        FnowCover->OnChange = [this](TObject*) {
+            const Tbitmap& b = FnowCover->Picture();
+            QImage image;
+            if (!b.Empty()) {
+                image = QImage(b.Width(), b.Height(), QImage::Format_RGB888);
+                for (int y = 0; y < b.Height(); ++y)
+                    std::memcpy(image.scanLine(y), b.ScanLine(y), size_t(b.BytesPerLine()));
+            }
+            SetNowPlayingCover(image);
+        };
+    }
+    FnowCover->CoverFolder = coverFolder;
+    FnowCover->CoverFolderOnly = coverFolderOnly;
+    SetNowPlayingCover(QImage());
+    if (track)
+        FnowCover->GetCoverImage(track);
+    else
+        FnowCover->Cancel();
+}
+
+bool TmainLayout::PicturesPending() const {
+    if (FnowCover && FnowCover->Busy()) return true;
+    for (const TpaintRegionContainer* m : {CoverMatrix, ArtistCoverMatrix})
+        for (int i = 0; i < m->RegionCount(); ++i)
+            if (auto* r = dynamic_cast<TimagePaintRegion*>(m->GetRegion(i)); r && r->ImageGetter().Busy())
+                return true;
+    return false;
+}
+
+void TmainLayout::SetNowPlayingCover(const QImage& image) {
+    const QImage shown =
+        image.isNull() ? FnoCover
+                       : image.scaled(kCoverSize, kCoverSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    NowPlayingCover->setPixmap(QPixmap::fromImage(shown));
+}
+
+}  // namespace tunecrest

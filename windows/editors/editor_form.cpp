@@ -1,0 +1,122 @@
+#include "windows/editors/editor_form.h"
+
+#include <QBoxLayout>
+#include <QEvent>
+#include <QLineEdit>
+#include <algorithm>
+#include <QPushButton>
+
+#include "core/global_prefs.h"
+#include "core/services.h"
+#include "skin/modal_runner.h"
+#include "skin/qt_color.h"
+#include "skin/skin_colors.h"
+#include "skin/skin_forms.h"
+#include "windows/dialogs/dialog_form.h"
+
+namespace tunecrest {
+
+QPushButton* TouchButton(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setMinimumHeight(kTouchHeight);
+    button->setMinimumWidth(96);
+    button->setAutoDefault(false);
+    return button;
+}
+
+void StyleEditorDialog(QWidget& dialog)
+{
+    const TformSkinColors colors = FormSkinColors();
+    QPalette palette = dialog.palette();
+    palette.setColor(QPalette::Window, ToQColor(colors.ColorB));
+    palette.setColor(QPalette::WindowText, ToQColor(colors.CaptionFontColor));
+    palette.setColor(QPalette::Button, ToQColor(colors.ColorA));
+    palette.setColor(QPalette::ButtonText, ToQColor(colors.CaptionFontColor));
+    palette.setColor(QPalette::Base, QColor(250, 250, 250));
+    palette.setColor(QPalette::Text, Qt::black);
+    palette.setColor(QPalette::Highlight, ToQColor(colors.ColorA));
+    palette.setColor(QPalette::HighlightedText, ToQColor(colors.CaptionFontColor));
+    dialog.setPalette(palette);
+    dialog.setAutoFillBackground(true);
+    // The plain dialogs' touch style, and the same for the widgets only these windows
+    // use: push buttons in the button colour, drop-down lists and trees like fields.
+    const TColor panel = ColorToRGB(colors.ColorB);
+    const TColor button = ColorToRGB(colors.ColorA);
+    const bool darkPanel = (GetRValue(panel) * 299 + GetGValue(panel) * 587 + GetBValue(panel) * 114) / 1000 < 128;
+    const TColor field = darkPanel ? DarkenColor(panel, 45) : LightenColor(panel, 80);
+    const TColor border = darkPanel ? LightenColor(panel, 35) : DarkenColor(panel, 35);
+    const QString buttonText = ToQColor(ReadableTextOn(colors.CaptionFontColor, button)).name();
+    const QString fieldText = ToQColor(ReadableTextOn(ReadableTextOn(colors.CaptionFontColor, panel), field)).name();
+    QString extra = R"(
+QPushButton { background: %BUTTON%; color: %BUTTONTEXT%; border: 1px solid %BORDER%; border-radius: 8px;
+  min-height: 44px; padding: 0 16px; font-weight: bold; }
+QPushButton:pressed { background: %BORDER%; }
+QPushButton:disabled { color: %BORDER%; }
+QComboBox, QTimeEdit, QTreeWidget, QFontComboBox { background: %FIELD%; color: %FIELDTEXT%;
+  border: 1px solid %BORDER%; border-radius: 6px; selection-background-color: %BUTTON%;
+  selection-color: %BUTTONTEXT%; }
+QComboBox, QTimeEdit { min-height: 40px; padding: 0 8px; }
+QComboBox QAbstractItemView { background: %FIELD%; color: %FIELDTEXT%; }
+QTreeWidget::item { min-height: 36px; }
+QHeaderView::section { background: %PANEL%; color: %FIELDTEXT%; border: none; padding: 6px; font-weight: bold; }
+)";
+    extra.replace("%BUTTONTEXT%", buttonText)
+        .replace("%BUTTON%", ToQColor(button).name())
+        .replace("%BORDER%", ToQColor(border).name())
+        .replace("%FIELDTEXT%", fieldText)
+        .replace("%FIELD%", ToQColor(field).name())
+        .replace("%PANEL%", ToQColor(panel).name());
+    dialog.setStyleSheet(DialogStyleSheet(colors) + extra);
+    QFont font = dialog.font();
+    font.setPointSize(std::max(font.pointSize(), 11));
+    dialog.setFont(font);
+}
+
+QBoxLayout* AddOkCancelRow(QDialog& dialog, QBoxLayout& layout, QPushButton** ok, QPushButton** cancel)
+{
+    auto* row = new QHBoxLayout();
+    row->addStretch(1);
+    QPushButton* okButton = TouchButton(&dialog, "btnOK", "&OK");
+    QPushButton* cancelButton = TouchButton(&dialog, "btnCancel", "&Cancel");
+    okButton->setDefault(true);
+    QObject::connect(okButton, &QPushButton::clicked, &dialog, [&dialog] { dialog.done(mrOk); });
+    QObject::connect(cancelButton, &QPushButton::clicked, &dialog, [&dialog] { dialog.done(mrCancel); });
+    row->addWidget(okButton);
+    row->addWidget(cancelButton);
+    layout.addLayout(row);
+    if (ok) *ok = okButton;
+    if (cancel) *cancel = cancelButton;
+    return row;
+}
+
+namespace {
+class TkeyboardEntryFilter : public QObject {
+public:
+    TkeyboardEntryFilter(QLineEdit* edit, std::string prompt) : QObject(edit), Fedit(edit), Fprompt(std::move(prompt)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != Fedit || event->type() != QEvent::MouseButtonRelease ||
+            !GlobalPrefs().OnScreenKeyboardsEnabled() || !Fedit->isEnabled() || Fedit->isReadOnly())
+            return false;
+        const QString title = Fedit->window() ? Fedit->window()->windowTitle() : QString();
+        if (const auto answer = Prompt().AskText(title.toStdString(), Fprompt, Fedit->text().toStdString())) {
+            Fedit->setText(QString::fromStdString(*answer));
+            Q_EMIT Fedit->textEdited(Fedit->text());
+        }
+        return true;
+    }
+
+private:
+    QLineEdit* Fedit;
+    std::string Fprompt;
+};
+}  // namespace
+
+void UseKeyboardEntry(QLineEdit* edit, const std::string& prompt)
+{
+    edit->installEventFilter(new TkeyboardEntryFilter(edit, prompt));
+}
+
+}  // namespace tunecrest
