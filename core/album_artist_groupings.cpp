@@ -134,10 +134,12 @@ void TaudioTagAlbumList::SearchAlbums(const std::string& text, TmyStringList& de
 
 void TaudioTagAlbumList::DoChange() {
     SortPending();
+    const bool renewAll = FrenewAll;
+    FrenewAll = true;
     for (const auto& album : Flists) {
         if (album->UpdateCount() > 0)
             album->EndUpdate();
-        else
+        else if (renewAll)
             album->Changed();
     }
     TaudioTagListList::DoChange();

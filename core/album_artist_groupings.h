@@ -59,6 +59,8 @@ public:
     // The album index file "IXAL": per album its title, album artist and the positions
     // of its tracks in the global list (grouping_index_files.cpp).
     void SaveToStream(TbyteWriter& w) const;
+    // The signature and the count, the start of SaveToStream (see TindexFileWriter).
+    void SaveHeadToStream(TbyteWriter& w) const;
     // Clears the albums and rebuilds them from an "IXAL" stream against `master`. On
     // damage (a short stream, a wrong signature, a position outside `master`) it returns
     // false with a reason and leaves the album list empty.
@@ -70,6 +72,9 @@ public:
 
     void Clear() override;
     void Delete(int index) override;
+    // The next change notice closes the brackets of new albums but leaves the others
+    // as they are: for tracks filed one by one, whose albums had their own notices.
+    void RenewOnlyNewAlbumsOnce() { FrenewAll = false; }
 
 protected:
     void DoChange() override;
@@ -79,6 +84,7 @@ private:
     // a title ("Greatest Hits"), and filing a track must not walk all of them. Built on
     // first use and again whenever albums were added or removed other than by AddTag.
     mutable std::unordered_map<std::string, TaudioTagAlbumPtr> FbyFolder;
+    bool FrenewAll = true;
     mutable size_t FbyFolderCount = size_t(-1);
 };
 
@@ -141,6 +147,8 @@ public:
     // its tracks in the global list. Links to albums and display names are not stored:
     // BuildFromList and ApplyMappings make them after loading. Reading as for albums.
     void SaveToStream(TbyteWriter& w) const;
+    // The signature and the count, the start of SaveToStream (see TindexFileWriter).
+    void SaveHeadToStream(TbyteWriter& w) const;
     bool LoadFromStream(TbyteReader& r, const TaudioTagList& master, std::string* error = nullptr);
     bool SaveToFile(const std::string& name, std::string* error = nullptr) const;
     bool LoadFromFile(const std::string& name, const TaudioTagList& master, std::string* error = nullptr);

@@ -77,6 +77,8 @@ public:
   // positions of its tracks in the global list, then its artists as a whole "IXAR"
   // stream and its albums as a whole "IXAL" stream (grouping_index_files.cpp).
   void SaveToStream(TbyteWriter& w) const;
+  // The signature and the count, the start of SaveToStream (see TindexFileWriter).
+  void SaveHeadToStream(TbyteWriter& w) const;
   // Clears the grouping and rebuilds it from the stream against `master`; on damage
   // false with a reason and an empty grouping.
   bool LoadFromStream(TbyteReader& r, const TaudioTagList& master, std::string* error = nullptr);

@@ -14,11 +14,13 @@
 // wrong signature or a position outside the global list (the index was written for
 // another library) gives false with a reason and an empty grouping, so the caller can
 // rebuild the groupings from the global list instead of using half of them.
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
 #include "core/album_artist_groupings.h"
 #include "core/genre_year_groupings.h"
+#include "core/grouping_index_writer.h"
 #include "core/list_file_io.h"
 #include "core/tag_list_files.h"
 
@@ -178,16 +180,17 @@ bool LoadIndexFile(Grouping& grouping, const std::string& name, const TaudioTagL
 // ---- albums ----
 
 void TaudioTagAlbumList::SaveToStream(TbyteWriter& w) const {
+    TindexFileWriter writer(*this);
+    while (writer.WriteNext(w)) {
+    }
+}
+
+void TaudioTagAlbumList::SaveHeadToStream(TbyteWriter& w) const {
     w.WriteBytes(kAlbumsMagic);
     SortPending();
     w.WriteI32(int32_t(Flists.size()));
-    for (int i = 0; i < Count(); ++i) {
-        const TaudioTagAlbumPtr album = GetAlbum(i);
-        WriteText(w, Flists[size_t(i)]->Title());
-        WriteText(w, album ? album->AlbumArtist : std::string());
-        Flists[size_t(i)]->SaveIndexToStream(w);
-    }
 }
+
 
 bool TaudioTagAlbumList::LoadFromStream(TbyteReader& r, const TaudioTagList& master, std::string* error) {
     BeginUpdate();
@@ -211,14 +214,17 @@ bool TaudioTagAlbumList::LoadFromFile(const std::string& name, const TaudioTagLi
 // ---- artists and the title index ----
 
 void TaudioTagArtistList::SaveToStream(TbyteWriter& w) const {
+    TindexFileWriter writer(*this);
+    while (writer.WriteNext(w)) {
+    }
+}
+
+void TaudioTagArtistList::SaveHeadToStream(TbyteWriter& w) const {
     w.WriteBytes(kArtistsMagic);
     SortPending();
     w.WriteI32(int32_t(Flists.size()));
-    for (const auto& artist : Flists) {
-        WriteText(w, artist->Title());
-        artist->SaveIndexToStream(w);
-    }
 }
+
 
 bool TaudioTagArtistList::LoadFromStream(TbyteReader& r, const TaudioTagList& master, std::string* error) {
     BeginUpdate();
@@ -242,17 +248,17 @@ bool TaudioTagArtistList::LoadFromFile(const std::string& name, const TaudioTagL
 // ---- genres and years ----
 
 void TaudioTagCategoryList::SaveToStream(TbyteWriter& w) const {
+    TindexFileWriter writer(*this);
+    while (writer.WriteNext(w)) {
+    }
+}
+
+void TaudioTagCategoryList::SaveHeadToStream(TbyteWriter& w) const {
     w.WriteBytes(IndexMagic());
     SortPending();
     w.WriteI32(int32_t(Flists.size()));
-    for (int i = 0; i < Count(); ++i) {
-        const TaudioTagCategoryPtr category = GetCategory(i);
-        WriteText(w, category->Title());
-        category->SaveIndexToStream(w);
-        category->Artists().SaveToStream(w);
-        category->Albums().SaveToStream(w);
-    }
 }
+
 
 bool TaudioTagCategoryList::LoadFromStream(TbyteReader& r, const TaudioTagList& master, std::string* error) {
     BeginUpdate();
@@ -283,6 +289,77 @@ bool TaudioTagCategoryList::SaveToFile(const std::string& name, std::string* err
 bool TaudioTagCategoryList::LoadFromFile(const std::string& name, const TaudioTagList& master,
                                          std::string* error) {
     return LoadIndexFile(*this, name, master, error);
+}
+
+// ---- written a piece at a time ----
+
+namespace {
+// Positions written per piece of a long track list (a large genre holds many thousands).
+constexpr size_t kPositionsPerPiece = 8192;
+}  // namespace
+
+TindexFileWriter::TindexFileWriter(const TaudioTagListList& grouping) { Push(grouping); }
+
+void TindexFileWriter::Push(const TaudioTagListList& lists) {
+    Tkind kind = ikArtists;
+    if (dynamic_cast<const TaudioTagAlbumList*>(&lists)) kind = ikAlbums;
+    else if (dynamic_cast<const TaudioTagCategoryList*>(&lists)) kind = ikCategories;
+    Fstack.push_back({&lists, kind, -1, 0, 0});
+}
+
+bool TindexFileWriter::WriteNext(TbyteWriter& w) {
+    while (!Fstack.empty()) {
+        Tframe& f = Fstack.back();
+        if (f.Entry < 0) {
+            if (f.Kind == ikAlbums) static_cast<const TaudioTagAlbumList*>(f.Lists)->SaveHeadToStream(w);
+            else if (f.Kind == ikArtists) static_cast<const TaudioTagArtistList*>(f.Lists)->SaveHeadToStream(w);
+            else static_cast<const TaudioTagCategoryList*>(f.Lists)->SaveHeadToStream(w);
+            f.Entry = 0;
+            return true;
+        }
+        if (f.Entry >= f.Lists->Count()) {
+            Fstack.pop_back();
+            continue;
+        }
+        const TaudioTagListPtr list = f.Lists->GetList(f.Entry);
+        switch (f.Part) {
+            case 0:  // the name, then the head of the track block
+                WriteText(w, list->Title());
+                if (f.Kind == ikAlbums) {
+                    const auto album = std::dynamic_pointer_cast<TaudioTagAlbum>(list);
+                    WriteText(w, album ? album->AlbumArtist : std::string());
+                }
+                w.WriteBytes(kTrackIndexMagic);
+                w.WriteI32(int32_t(list->Count()));
+                f.Part = 1;
+                f.Pos = 0;
+                return true;
+            case 1: {
+                const auto& items = list->Items();
+                const size_t end = std::min(items.size(), f.Pos + kPositionsPerPiece);
+                for (; f.Pos < end; ++f.Pos) w.WriteI32(items[f.Pos]->StoredPosition());
+                if (f.Pos >= items.size()) f.Part = f.Kind == ikCategories ? 2 : 4;
+                return true;
+            }
+            case 2: {  // a category's artists, then its albums, each a whole stream
+                f.Part = 3;
+                const auto category = std::static_pointer_cast<TaudioTagCategory>(list);
+                Push(category->Artists());
+                continue;
+            }
+            case 3: {
+                f.Part = 4;
+                const auto category = std::static_pointer_cast<TaudioTagCategory>(list);
+                Push(category->Albums());
+                continue;
+            }
+            default:
+                ++f.Entry;
+                f.Part = 0;
+                continue;
+        }
+    }
+    return false;
 }
 
 }  // namespace tunecrest

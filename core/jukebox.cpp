@@ -1,5 +1,6 @@
 #include "core/jukebox.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "core/exceptions.h"
@@ -429,12 +430,39 @@ void TcustomJukebox::RefillRandomList() {
                 Status(kRandomPlayEmpty);
         } else {
             FcustomGlobal->BeginUpdate();
-            FcustomGlobal->Clear();
-            for (const auto& tag : global.Items()) FcustomGlobal->Add(tag);
+            if (!FollowGlobalList(global)) {
+                FcustomGlobal->Clear();
+                for (const auto& tag : global.Items()) FcustomGlobal->Add(tag);
+            }
             FcustomGlobal->EndUpdate();
         }
     }
     Changed();
+}
+
+bool TcustomJukebox::FollowGlobalList(const TaudioTagList& global) {
+    // The random list holds the library in the library's order. Walking both side by
+    // side, its entries the library no longer has at that place are taken out and the
+    // library's remaining tracks appended, which gives the library's order again: a
+    // track added, edited or removed costs one pass, not a refill with a new random
+    // order. Many removals are cheaper as a refill.
+    constexpr size_t kMaxRemovals = 16;
+    const auto& mine = FcustomGlobal->Items();
+    const auto& all = global.Items();
+    std::vector<int> removals;
+    size_t next = 0;
+    for (size_t i = 0; i < mine.size(); ++i) {
+        if (next < all.size() && mine[i] == all[next]) {
+            ++next;
+        } else {
+            removals.push_back(int(i));
+            if (removals.size() > kMaxRemovals) return false;
+        }
+    }
+    if (all.size() - next > std::max<size_t>(1000, all.size() / 20)) return false;
+    for (auto it = removals.rbegin(); it != removals.rend(); ++it) FcustomGlobal->Delete(*it);
+    for (size_t i = next; i < all.size(); ++i) FcustomGlobal->Add(all[i]);
+    return true;
 }
 
 void TcustomJukebox::SelectDBQueryRule(const std::string& name) {

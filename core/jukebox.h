@@ -190,6 +190,9 @@ class TcustomJukebox : public TObject, public TslotJukebox {
     int CandidateCount() const;
     void FireAlarm(bool on, TonOffTimerAlarm* alarm);
     void HookCartridges();
+    // Brings the random list, which holds the whole library, up to the library's
+    // tracks by small steps; false when a refill is the better way.
+    bool FollowGlobalList(const TaudioTagList& global);
 
     std::unique_ptr<TdbRules> FdbRules;
     std::unique_ptr<TaudioTagList> Fqueue;

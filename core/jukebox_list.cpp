@@ -8,6 +8,7 @@
 #include "core/csv_text.h"
 #include "core/date_time.h"
 #include "core/ini_file.h"
+#include "core/grouping_index_writer.h"
 #include "core/jukebox_data_files.h"
 #include "core/playlist_files.h"
 #include "core/services.h"
@@ -331,6 +332,8 @@ bool TcustomJukeboxList::FileAppendedTracks() {
         if (FtitleList->Count() != letters) FtitleList->ApplyMappings();
     }
     FfileIndex->EndUpdate();
+    // Each filed track's album sorted it in at its own notice; only new albums wait.
+    if (LoadArtistsAlbums && !refile && FalbumList->UpdateCount() == 1) FalbumList->RenewOnlyNewAlbumsOnce();
     for (auto* grouping : groupings) grouping->EndUpdate();
     if (refile) {
         FileAllTracks();
@@ -591,8 +594,15 @@ std::vector<TaudioTagPtr> TcustomJukeboxList::OwnTracks() const {
 struct TcustomJukeboxList::TsaveRun {
     uint64_t Change = 0;
     bool List = false, Indexes = false, Database = false;
+    // The tracks written when CD tracks are left out; otherwise the global list itself,
+    // which cannot change under the run (a change starts it again).
     std::vector<TaudioTagPtr> Tags;
+    bool OwnTags = false;
+    const TaudioTagPtr* ItemsData = nullptr;  // the global list when the run started
+    size_t ItemsCount = 0;
     size_t Next = 0;
+    std::unique_ptr<TindexFileWriter> IndexWriter;  // the index file being written
+    std::vector<std::string> IndexPieces;
     int Stage = 0;  // 0 the list's records, 1 the index files, 2 the export rows, 3 ready
     // The files' bytes in pieces, one a slice: a piece never grows past what one slice
     // writes, so no slice copies or faults in the bytes of the ones before it.
@@ -638,7 +648,8 @@ void TcustomJukeboxList::SaveStep() {
     // In the middle of a change the lists are not what will be saved; its end runs the
     // change handler, which asks again.
     if (FglobalList->UpdateCount() > 0 || Floading) return;
-    if (Frun && Frun->Change != FchangeCount) {
+    const auto& items = FglobalList->Items();
+    if (Frun && (Frun->Change != FchangeCount || Frun->ItemsData != items.data() || Frun->ItemsCount != items.size())) {
         // Changed while being prepared: what it was to write is written from the new state.
         FpendingList |= Frun->List;
         FpendingIndexes |= Frun->Indexes;
@@ -650,6 +661,8 @@ void TcustomJukeboxList::SaveStep() {
         Frun = std::make_shared<TsaveRun>();
         TsaveRun& run = *Frun;
         run.Change = FchangeCount;
+        run.ItemsData = items.data();
+        run.ItemsCount = items.size();
         run.List = FpendingList && !FdataFolder.empty();
         run.Indexes = FpendingIndexes && !FdataFolder.empty();
         run.Database = FpendingDatabase && FdatabaseEnabled;
@@ -658,11 +671,12 @@ void TcustomJukeboxList::SaveStep() {
         run.CsvFile = DataFile("jukebox.csv");
         run.DatabaseFile = DataFile("jukebox.mdb");
         if (run.List) {
-            run.Tags = OwnTracks();
+            run.OwnTags = !FcdTracks.empty();
+            if (run.OwnTags) run.Tags = OwnTracks();
             TbyteWriter head;
             WriteTagListHeader({FglobalList->Title(), FglobalList->Active(), FglobalList->PlayMode(),
                                 FglobalList->Filename()},
-                               int32_t(run.Tags.size()), head);
+                               int32_t(run.OwnTags ? run.Tags.size() : FglobalList->Items().size()), head);
             run.Library.push_back(std::move(head.Bytes()));
         }
         if (run.Database) {
@@ -688,11 +702,12 @@ bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
     auto timeUp = [&] { return std::chrono::steady_clock::now() - start >= kSliceTime; };
     if (run.Stage == 0) {
         if (run.List) {
+            const std::vector<TaudioTagPtr>& tags = run.OwnTags ? run.Tags : FglobalList->Items();
             TbyteWriter piece;
-            while (run.Next < run.Tags.size()) {
-                const size_t end = std::min(run.Tags.size(), run.Next + kTracksPerClockCheck);
-                for (; run.Next < end; ++run.Next) WriteAudioTagRecord(piece, *run.Tags[run.Next]);
-                if (run.Next < run.Tags.size() && timeUp()) {
+            while (run.Next < tags.size()) {
+                const size_t end = std::min(tags.size(), run.Next + kTracksPerClockCheck);
+                for (; run.Next < end; ++run.Next) WriteAudioTagRecord(piece, *tags[run.Next]);
+                if (run.Next < tags.size() && timeUp()) {
                     run.Library.push_back(std::move(piece.Bytes()));
                     return false;
                 }
@@ -704,18 +719,28 @@ bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
     }
     if (run.Stage == 1) {
         if (run.Indexes && IndexesWanted()) {
-            // One index file a step: each is a few arrays of positions.
             const std::vector<std::pair<const char*, TaudioTagListList*>> files = {
                 {"albums.idx", FalbumList.get()}, {"artists.idx", FartistList.get()},
                 {"titles.idx", FtitleList.get()}, {"genres.idx", FgenreList.get()},
                 {"years.idx", FyearList.get()}};
+            // A bounded piece at a time: a large library has hundreds of thousands of
+            // albums, and a genre many thousands of tracks.
             while (run.Next < files.size()) {
+                if (!run.IndexWriter) run.IndexWriter = std::make_unique<TindexFileWriter>(*files[run.Next].second);
                 TbyteWriter w;
-                TaudioTagListList* grouping = files[run.Next].second;
-                if (auto* albums = dynamic_cast<TaudioTagAlbumList*>(grouping)) albums->SaveToStream(w);
-                else if (auto* artists = dynamic_cast<TaudioTagArtistList*>(grouping)) artists->SaveToStream(w);
-                else if (auto* categories = dynamic_cast<TaudioTagCategoryList*>(grouping)) categories->SaveToStream(w);
-                run.IndexFiles.emplace_back(DataFile(files[run.Next].first), std::move(w.Bytes()));
+                bool more = true;
+                while ((more = run.IndexWriter->WriteNext(w)) && !timeUp()) {
+                }
+                run.IndexPieces.push_back(std::move(w.Bytes()));
+                if (more) return false;
+                size_t size = 0;
+                for (const auto& piece : run.IndexPieces) size += piece.size();
+                std::string bytes;
+                bytes.reserve(size);
+                for (const auto& piece : run.IndexPieces) bytes += piece;
+                run.IndexPieces.clear();
+                run.IndexWriter.reset();
+                run.IndexFiles.emplace_back(DataFile(files[run.Next].first), std::move(bytes));
                 ++run.Next;
                 if (timeUp() && run.Next < files.size()) return false;
             }
@@ -725,18 +750,19 @@ bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
         run.Stage = 2;
         run.Next = 0;
         // The export holds the whole global list, CD tracks too.
-        if (run.Database) run.Tags = FglobalList->Items();
+        run.Tags = {};
     }
     if (run.Stage == 2) {
         if (run.Database) {
+            const std::vector<TaudioTagPtr>& tags = FglobalList->Items();
             std::string piece;
-            while (run.Next < run.Tags.size()) {
-                const size_t end = std::min(run.Tags.size(), run.Next + kTracksPerClockCheck);
+            while (run.Next < tags.size()) {
+                const size_t end = std::min(tags.size(), run.Next + kTracksPerClockCheck);
                 for (; run.Next < end; ++run.Next) {
-                    run.Tags[run.Next]->GetCSVRow(piece);
+                    tags[run.Next]->GetCSVRow(piece);
                     piece += ",\n";  // an empty playlist name
                 }
-                if (run.Next < run.Tags.size() && timeUp()) {
+                if (run.Next < tags.size() && timeUp()) {
                     run.Csv.push_back(std::move(piece));
                     return false;
                 }

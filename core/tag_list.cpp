@@ -67,6 +67,7 @@ void TaudioTagList::AppendItem(TaudioTagPtr tag) {
     Fitems.push_back(std::move(tag));
     ++FinsertionCounter;
     Fitems.back()->SetSequence(FinsertionCounter);
+    NoteRandomAdd(Fitems.back());
 }
 
 void TaudioTagList::Add(TaudioTagPtr tag) {
@@ -89,6 +90,7 @@ void TaudioTagList::Insert(TaudioTagPtr tag, int index) {
     index = std::clamp(index, 0, Count());
     ++FinsertionCounter;
     tag->SetSequence(FinsertionCounter);
+    NoteRandomAdd(tag);
     Fitems.insert(Fitems.begin() + index, std::move(tag));
     Changed();
 }
@@ -99,6 +101,7 @@ void TaudioTagList::AddCopy(const TaudioTagPtr& tag) {
 
 void TaudioTagList::Delete(int index) {
     if (index < 0 || index >= Count()) return;
+    NoteRandomRemove(Fitems[size_t(index)]);
     Fitems.erase(Fitems.begin() + index);
     Changed();
 }
@@ -111,6 +114,8 @@ void TaudioTagList::Remove(const TaudioTag* tag) {
 void TaudioTagList::Clear() {
     Fitems.clear();
     FrandomOrder.Clear();
+    ResetRandomChanges();
+    FrandomReplaced = true;
     Changed();
 }
 
@@ -290,7 +295,7 @@ void TaudioTagList::EndUpdate() {
 void TaudioTagList::Changed() {
     if (FupdateCount == 0) {
         if (Fsorted && !FsortDone) SortItems(FsortType);
-        if (!FnoRandomRebuild) FrandomOrder.Rebuild(Fitems);
+        FollowRandomOrder();
         FplayPosition = 0;
         DoChange();
         if (FmaxExceeded) {
@@ -300,6 +305,38 @@ void TaudioTagList::Changed() {
         }
     }
     FsortDone = false;
+}
+
+void TaudioTagList::NoteRandomAdd(const TaudioTagPtr& tag) {
+    ++FrandomAdds;
+    // With no order pending nothing is to be followed: the next play builds it anew.
+    if (FrandomOrder.Count() > 0 && !FnoRandomRebuild) FrandomAdded.push_back(tag);
+}
+
+void TaudioTagList::NoteRandomRemove(const TaudioTagPtr& tag) {
+    ++FrandomRemoves;
+    if (FrandomOrder.Count() > 0 && !FnoRandomRebuild) FrandomRemoved.push_back(tag);
+}
+
+void TaudioTagList::ResetRandomChanges() {
+    FrandomAdded.clear();
+    FrandomRemoved.clear();
+    FrandomAdds = FrandomRemoves = 0;
+    FrandomReplaced = false;
+    FrandomBase = Fitems.size();
+}
+
+void TaudioTagList::FollowRandomOrder() {
+    if (!FnoRandomRebuild) {
+        // A list replaced as a whole, or changed by a way the bookkeeping does not see,
+        // gets a new order when it is next played from; otherwise the pending order
+        // follows the tags added and removed, so a change costs what it changed.
+        if (FrandomReplaced || FrandomBase + FrandomAdds != Fitems.size() + FrandomRemoves)
+            FrandomOrder.Clear();
+        else
+            FrandomOrder.Follow(FrandomAdded, FrandomRemoved);
+    }
+    ResetRandomChanges();
 }
 
 void TaudioTagList::DoChange() {

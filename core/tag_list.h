@@ -61,6 +61,10 @@ class TrandomPointerList {
 public:
     // A copy of `items` permuted into one cycle: every tag leaves its place.
     void Rebuild(const std::vector<TaudioTagPtr>& items);
+    // Follows a change of the list without a rebuild: each added tag goes in at a
+    // random place of the pending order, each removed one leaves it. An empty order
+    // stays empty (it is built from the whole list when next needed).
+    void Follow(const std::vector<TaudioTagPtr>& added, const std::vector<TaudioTagPtr>& removed);
     // Takes the first entry out; nullptr when empty.
     TaudioTagPtr TakeFirst();
     TaudioTagPtr Get(int index) const;
@@ -273,8 +277,18 @@ private:
     TaudioTagPtr CreateTagFromListedFile(const std::string& fileName, TDateTime modDate);
     bool RefreshKnownTag(TaudioTag& tag, TDateTime fileDate) const;
     void SetModeFlag(TaudioTagListModes mode, bool value);
+    // Bookkeeping of the changes the pending random order follows at the next notice.
+    void NoteRandomAdd(const TaudioTagPtr& tag);
+    void NoteRandomRemove(const TaudioTagPtr& tag);
+    void ResetRandomChanges();
+    void FollowRandomOrder();
 
     TrandomPointerList FrandomOrder;
+    // Since the last change notice: the tags added and removed (kept only while an order
+    // is pending), how many, and whether the list was replaced as a whole.
+    std::vector<TaudioTagPtr> FrandomAdded, FrandomRemoved;
+    size_t FrandomAdds = 0, FrandomRemoves = 0, FrandomBase = 0;
+    bool FrandomReplaced = false;
     TtagDisplayFormat FdisplayFormat = tdfArtistTitle;
     int FupdateCount = 0;
     bool Fsorted = false;

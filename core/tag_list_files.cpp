@@ -335,7 +335,8 @@ bool LoadStream(TaudioTagList& list, TbyteReader& r, bool keep, const std::strin
     if (ok && skipped > 0) ok = SkippedRecords(skipped, error);
     if (!mountRoot.empty()) RerootFileNames(tags, mountRoot, header.Filename);
     const int n = int(tags.size());
-    list.Reserve(tags.size());
+    // Room to spare, so that the first tracks added after loading do not move the list.
+    list.Reserve(tags.size() + tags.size() / 16 + 16);
     for (int i = 0; i < n; ++i) {
         list.Add(tags[size_t(i)]);
         if (i % 10 == 0 && list.OnListProcess) list.OnListProcess(&list, i, count, tags[size_t(i)]);

@@ -2,6 +2,7 @@
 // list order (once or looping) or in a random order that visits every track once
 // before any repeats.
 #include <algorithm>
+#include <unordered_map>
 
 #include "core/services.h"
 #include "core/tag_list.h"
@@ -55,6 +56,32 @@ void TrandomPointerList::Rebuild(const std::vector<TaudioTagPtr>& items) {
     for (size_t i = Fitems.size(); i-- > 1;) std::swap(Fitems[i], Fitems[size_t(Random(int(i)))]);
 }
 
+void TrandomPointerList::Follow(const std::vector<TaudioTagPtr>& added, const std::vector<TaudioTagPtr>& removed) {
+    if (Count() == 0) return;
+    // Each added tag is put at the end and exchanged with a pending entry picked at
+    // random, itself included: it lands at any pending place with equal chance, and a
+    // random order stays random.
+    for (const auto& tag : added) {
+        Fitems.push_back(tag);
+        const size_t pending = Fitems.size() - Ffirst;
+        std::swap(Fitems.back(), Fitems[Ffirst + size_t(Random(int(pending)))]);
+    }
+    // Removals last: a tag added and removed again inside one update bracket is gone.
+    if (!removed.empty()) {
+        // One pass over the pending entries; each removal takes one entry of its tag.
+        std::unordered_map<const TaudioTag*, size_t> leaving;
+        for (const auto& tag : removed) ++leaving[tag.get()];
+        const auto kept = std::remove_if(Fitems.begin() + std::ptrdiff_t(Ffirst), Fitems.end(), [&](const TaudioTagPtr& t) {
+            const auto it = leaving.find(t.get());
+            if (it == leaving.end() || it->second == 0) return false;
+            --it->second;
+            return true;
+        });
+        Fitems.erase(kept, Fitems.end());
+    }
+    if (Ffirst >= Fitems.size()) Clear();
+}
+
 TaudioTagPtr TrandomPointerList::TakeFirst() {
     if (Ffirst >= Fitems.size()) return nullptr;
     TaudioTagPtr tag = std::move(Fitems[Ffirst++]);
@@ -73,8 +100,14 @@ void TaudioTagList::SortItems(TaudioTagSortType sortType) {
         return direction * CompareKeys(*a, *b, sortType) < 0;
     };
     // A stable sort leaves a sorted list as it is; the groupings re-sort their lists at
-    // every change notice, mostly when they already are in order.
-    if (!std::is_sorted(Fitems.begin(), Fitems.end(), less)) std::stable_sort(Fitems.begin(), Fitems.end(), less);
+    // every change notice, mostly when they already are in order or have a few tracks
+    // appended. Only the part after the sorted run is sorted, then merged in: the same
+    // order a stable sort of the whole list gives, at the cost of the tracks added.
+    const auto sortedEnd = std::is_sorted_until(Fitems.begin(), Fitems.end(), less);
+    if (sortedEnd != Fitems.end()) {
+        std::stable_sort(sortedEnd, Fitems.end(), less);
+        std::inplace_merge(Fitems.begin(), sortedEnd, Fitems.end(), less);
+    }
     FsortDone = true;
 }
 
@@ -96,7 +129,10 @@ TaudioTagPtr TaudioTagList::PeekNext() {
         if (FplayPosition >= Count()) return nullptr;
         return Fitems[size_t(FplayPosition)];
     }
-    if (FrandomOrder.Count() == 0) FrandomOrder.Rebuild(Fitems);
+    if (FrandomOrder.Count() == 0) {
+        FrandomOrder.Rebuild(Fitems);
+        ResetRandomChanges();  // the changes so far are in the new order already
+    }
     return FrandomOrder.Get(0);
 }
 

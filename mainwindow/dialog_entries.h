@@ -18,7 +18,7 @@ namespace tunecrest {
 class TcustomJukeboxList;
 class TformatStringContainer;
 class TtagListDisplaySettings;
-class TbackgroundScan;
+class TmediaScan;
 class TcountdownPanel;
 class TactionButtonPad;
 class TappLauncherList;
@@ -64,7 +64,7 @@ public:
     // library first) and closes. `status` gets progress texts, `finished` runs on the
     // main thread when the scan is over (also when stopped). The default scans on a
     // worker thread with its progress in `status` and never holds the screen
-    // (media_scan.cpp); the scan window replaces it.
+    // (default_media_scan.cpp); the scan window replaces it.
     virtual void ShowMediaSearch(TcustomJukeboxList& library, bool allowStop, bool fullRescan,
                                  std::function<void(const std::string&)> status, std::function<void()> finished);
     // A countdown the person may cancel before a scheduled action: `done` gets 1 when the
@@ -93,7 +93,7 @@ public:
     std::function<int64_t()> CountdownClock;
 
 protected:
-    std::shared_ptr<TbackgroundScan> Fscan;
+    std::shared_ptr<TmediaScan> Fscan;
     std::shared_ptr<TcountdownPanel> Fcountdown;
 };
 

@@ -966,6 +966,86 @@ TEST(JukeboxList, AddedTracksAreFiledAsAWholeRefileWould) {
     lib->ReprocessTags();
     EXPECT_EQ(GroupingsImage(*lib), compiled);
     EXPECT_EQ(lib->ArtistList().FindArtist("[Compilations]")->Albums().Count() > 0, true);
+
+    // Edited tracks (new artist, album, genre, year and title) and removed ones.
+    const TaudioTagPtr edited = lib->GlobalList().GetTag(10);
+    edited->SetArtist("Newcomer");
+    edited->SetAlbum("Fresh");
+    edited->SetGenreString("Ska");
+    edited->SetDate("1977");
+    edited->SetTitle("a new title");
+    lib->GlobalList().GetTag(20)->SetTrackNo(1);
+    lib->GlobalList().Changed();
+    const std::string afterEdit = GroupingsImage(*lib);
+    lib->ReprocessTags();
+    EXPECT_EQ(GroupingsImage(*lib), afterEdit);
+    lib->GlobalList().BeginUpdate();
+    lib->GlobalList().Delete(5);
+    lib->GlobalList().Delete(lib->GlobalList().Count() - 1);
+    lib->GlobalList().EndUpdate();
+    lib->GlobalList().Delete(0);
+    const std::string afterRemoval = GroupingsImage(*lib);
+    lib->ReprocessTags();
+    EXPECT_EQ(GroupingsImage(*lib), afterRemoval);
+}
+
+// The random list follows the library track by track: an added track joins the pass
+// being played, a removed one leaves it and an edit keeps it, so a change never starts
+// the pass again; with a filter it is filled anew from the filter.
+TEST(JukeboxList, RandomListFollowsTheLibraryWithoutANewPass) {
+    SetRandomSeed(5);
+    test::TempDir dir;
+    auto lib = NewLibrary(dir);
+    lib->AutoSaveGlobal = false;
+    lib->GlobalList().BeginUpdate();
+    for (int i = 0; i < 40; ++i) lib->GlobalList().Add(LibraryTrack(i));
+    lib->GlobalList().EndUpdate();
+    TaudioTagList& random = lib->Jukebox()->RandomList();
+    const auto sameAsLibrary = [&] { return random.Items() == lib->GlobalList().Items(); };
+    ASSERT_TRUE(sameAsLibrary());
+    std::set<TaudioTag*> played;
+    for (int i = 0; i < 10; ++i) played.insert(random.GetNext().get());
+    const auto pending = [&] {
+        std::set<TaudioTag*> tags;
+        for (int i = 0; i < random.RandomOrder().Count(); ++i) tags.insert(random.RandomOrder().Get(i).get());
+        return tags;
+    };
+    EXPECT_EQ(pending().size(), 30u);
+
+    const TaudioTagPtr added = LibraryTrack(40);
+    lib->GlobalList().Add(added);
+    EXPECT_TRUE(sameAsLibrary());
+    EXPECT_EQ(pending().size(), 31u);
+    EXPECT_EQ(pending().count(added.get()), 1u);
+
+    TaudioTagPtr removedPending, removedPlayed;
+    for (const auto& tag : lib->GlobalList().Items()) {
+        if (!removedPending && !played.count(tag.get()) && tag != added) removedPending = tag;
+        if (!removedPlayed && played.count(tag.get())) removedPlayed = tag;
+    }
+    lib->GlobalList().BeginUpdate();
+    lib->GlobalList().Remove(removedPending.get());
+    lib->GlobalList().Remove(removedPlayed.get());
+    lib->GlobalList().EndUpdate();
+    EXPECT_TRUE(sameAsLibrary());
+    EXPECT_EQ(pending().size(), 30u);
+    EXPECT_EQ(pending().count(removedPending.get()), 0u);
+
+    added->SetTitle("Edited");
+    lib->GlobalList().Changed();
+    EXPECT_TRUE(sameAsLibrary());
+    EXPECT_EQ(pending().size(), 30u);
+    for (TaudioTag* tag : pending()) EXPECT_EQ(played.count(tag), 0u);
+
+    // Moved tracks: the random list takes the library's order again.
+    lib->GlobalList().Move(0, 20);
+    EXPECT_TRUE(sameAsLibrary());
+    // Many removals at once fill it anew.
+    lib->GlobalList().BeginUpdate();
+    for (int i = 0; i < 25; ++i) lib->GlobalList().Delete(0);
+    lib->GlobalList().EndUpdate();
+    EXPECT_TRUE(sameAsLibrary());
+    EXPECT_EQ(random.Count(), 14);
 }
 
 // Saving in the background: the change handler returns before anything is written;

@@ -200,11 +200,15 @@ TEST(TagListPlay, RandomPassesVisitEveryTrackOnce) {
         }
     }
 
-    // A rebuilt order is one cycle: no track keeps its place.
+    // A rebuilt order is one cycle: no track keeps its place. A pass that has run out
+    // is built anew, from every track, when the next one is asked for.
     for (int round = 0; round < 20; ++round) {
         list.Add(MakeTag("x"));
+        EXPECT_EQ(list.RandomOrder().Count(), 0);
+        list.PeekNext();
         ASSERT_EQ(list.RandomOrder().Count(), list.Count());
         for (int i = 0; i < list.Count(); ++i) EXPECT_NE(list.RandomOrder().Get(i), list.GetTag(i));
+        while (list.RandomOrder().Count() > 0) list.GetNext();
     }
     TaudioTagList one;
     one.Add(MakeTag("only"));
@@ -212,6 +216,81 @@ TEST(TagListPlay, RandomPassesVisitEveryTrackOnce) {
     one.SetRandom(true);
     EXPECT_EQ(one.GetNext()->Title(), "only");
     EXPECT_EQ(one.GetNext()->Title(), "only");
+}
+
+// The pending random order follows changes of the list: an added tag goes in at some
+// place, a removed one leaves it, tracks already played this pass stay played, and only
+// a list replaced as a whole starts a new pass.
+TEST(TagListPlay, RandomOrderFollowsAddsAndRemovalsUntilTheListIsReplaced) {
+    SetRandomSeed(11);
+    TaudioTagList list;
+    for (int i = 0; i < 8; ++i) list.Add(MakeTag(std::to_string(i)));
+    list.SetActive(true);
+    list.SetRandom(true);
+    std::set<std::string> played;
+    for (int i = 0; i < 3; ++i) played.insert(list.GetNext()->Title());
+    const auto pending = [&] {
+        std::multiset<std::string> titles;
+        for (int i = 0; i < list.RandomOrder().Count(); ++i) titles.insert(list.RandomOrder().Get(i)->Title());
+        return titles;
+    };
+    std::multiset<std::string> expected;
+    for (int i = 0; i < 8; ++i)
+        if (!played.count(std::to_string(i))) expected.insert(std::to_string(i));
+    ASSERT_EQ(pending(), expected);
+
+    // Added tags land at every place of the pending order, the front included.
+    std::set<int> places;
+    for (int round = 0; round < 60; ++round) {
+        const TaudioTagPtr added = MakeTag("new");
+        list.Add(added);
+        for (int i = 0; i < list.RandomOrder().Count(); ++i)
+            if (list.RandomOrder().Get(i) == added) places.insert(i);
+        list.Remove(added.get());
+        EXPECT_EQ(pending(), expected);
+    }
+    EXPECT_EQ(places.size(), expected.size() + 1);
+
+    // Inside an update bracket: two added, one of the pending and one played removed,
+    // one added and removed again.
+    const std::string pendingTitle = *expected.begin();
+    const std::string playedTitle = *played.begin();
+    list.BeginUpdate();
+    list.Add(MakeTag("a"));
+    list.Add(MakeTag("b"));
+    const TaudioTagPtr gone = MakeTag("gone");
+    list.Add(gone);
+    for (int i = list.Count() - 1; i >= 0; --i) {
+        const std::string title = list.GetTag(i)->Title();
+        if (title == pendingTitle || title == playedTitle || title == "gone") list.Delete(i);
+    }
+    list.EndUpdate();
+    expected.erase(pendingTitle);
+    expected.insert("a");
+    expected.insert("b");
+    EXPECT_EQ(pending(), expected);
+    // Sorting and moving keep the pass.
+    list.SetSortType(tstArtist);
+    list.SetSorted(true);
+    list.Move(0, 3);
+    EXPECT_EQ(pending(), expected);
+
+    // The rest of the pass is what was pending; then a new pass holds every track.
+    std::multiset<std::string> rest;
+    while (list.RandomOrder().Count() > 0) rest.insert(list.GetNext()->Title());
+    EXPECT_EQ(rest, expected);
+    EXPECT_EQ(list.PeekNext() != nullptr, true);
+    EXPECT_EQ(list.RandomOrder().Count(), list.Count());
+
+    // Replaced: cleared and filled again, the next pass starts from the new tracks.
+    list.GetNext();
+    list.BeginUpdate();
+    list.Clear();
+    for (const char* t : {"p", "q", "r"}) list.Add(MakeTag(t));
+    list.EndUpdate();
+    std::multiset<std::string> fresh;
+    for (int i = 0; i < 3; ++i) fresh.insert(list.GetNext()->Title());
+    EXPECT_EQ(fresh, (std::multiset<std::string>{"p", "q", "r"}));
 }
 
 TEST(TagListPlay, ShuffleKeepsEveryTagEvenWithLimitsAndDuplicates) {
