@@ -20,49 +20,13 @@
 #include "mainwindow/qt_dispatcher.h"
 #include "playback/image_getter.h"
 #include "scenes.h"
+#include "silent_player.h"
 #include "skin/paint_regions.h"
 #include "skin/touch_list_box.h"
 
 namespace tunecrest {
 
 namespace {
-
-class TquietPlayer : public TcustomMediaPlayer {
-  public:
-    bool IsReady() const override { return true; }
-    TmediaPlayState GetState() const override { return Fstate; }
-    int GetEngineKind() const override { return 2; }
-    TaudioTagPtr GetCurrentTag() const override { return Fcurrent; }
-    void PlayTag(const TaudioTagPtr& tag) override {
-        Fcurrent = tag ? tag->Clone() : nullptr;
-        Fstate = Fcurrent ? psPlaying : psStopped;
-        if (Fcurrent) DoPlaybackStart(Fcurrent);
-        DoStateChange(Fstate);
-    }
-    uint32_t GetPosition() const override { return 61000; }
-    void SetPosition(uint32_t) override {}
-    uint8_t GetVolume() const override { return 200; }
-    void Play() override { PlayNext(); }
-    void Stop() override { PlayTag(nullptr); }
-    void Pause() override {}
-    void PlayNext() override {
-        TaudioTagPtr next;
-        DoGetNextTagger(next);
-        PlayTag(next);
-    }
-    void PlayURL(const std::string&) override {}
-    void ShowConfig() override {}
-    void RefreshNextTrack() override {}
-    void LoadCoverImage(const std::string&, bool, std::string& fileName, bool,
-                        TcoverPicture& picture) override {
-        fileName.clear();
-        picture.Clear();
-    }
-
-  private:
-    TaudioTagPtr Fcurrent;
-    TmediaPlayState Fstate = psStopped;
-};
 
 class TviewsForm : public TfrmCustomTunecrest {
   public:
@@ -71,7 +35,7 @@ class TviewsForm : public TfrmCustomTunecrest {
     }
 
   protected:
-    void CreatePlayer(TcustomMediaPlayer*& player) override { player = new TquietPlayer; }
+    void CreatePlayer(TcustomMediaPlayer*& player) override { player = new TsilentPlayer; }
 };
 
 struct TdemoAlbum {
