@@ -775,6 +775,11 @@ bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
     return true;
 }
 
+namespace {
+// The second name of the database a background rebuild replaces, until it is let go.
+std::string RetiredDatabaseName(const std::string& databaseFile) { return databaseFile + ".old"; }
+}  // namespace
+
 void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
     if (!run->List && run->IndexFiles.empty() && !run->RemoveIndexFiles && !run->Database) return;
     if (!Fworker) Fworker = std::make_unique<TbackgroundWorker>();
@@ -815,6 +820,11 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
             if (!SafeWriteFile(run->CsvFile, joined(run->Csv), &error)) {
                 errors.push_back("Cannot export the library to " + run->CsvFile + ": " + error);
             } else {
+                // The connection in use holds the old file open. A second name for it means
+                // that closing that connection on the main thread does not make the file
+                // system free a large file there; the name is removed here, afterwards.
+                std::filesystem::remove(RetiredDatabaseName(run->DatabaseFile), ec);
+                std::filesystem::create_hard_link(run->DatabaseFile, RetiredDatabaseName(run->DatabaseFile), ec);
                 TjukeboxDB database;  // built beside the one in use and renamed over it
                 built = database.Build(run->DatabaseFile, run->CsvFile);
                 if (!built) errors.push_back("Cannot build " + run->DatabaseFile + ": " + database.LastError());
@@ -827,6 +837,11 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
             for (const auto& e : errors) LogError(e);
             // The connection moves to the new file; queries until now ran on the old one.
             if (built && FdatabaseEnabled) Fdatabase->Open(database);
+            if (Fworker)
+                Fworker->Run([retired = RetiredDatabaseName(database)] {
+                    std::error_code ignored;
+                    std::filesystem::remove(retired, ignored);
+                });
         });
     });
 }

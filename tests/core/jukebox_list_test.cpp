@@ -1084,8 +1084,19 @@ TEST(JukeboxList, BackgroundSaveWritesWhatTheSynchronousSaveWrites) {
     ASSERT_TRUE(lib->Database().SelectFiles("GenreString = 'rock'", "", "", TdbTable::dtAudio, false, rock, error))
         << error;
     EXPECT_EQ(rock.Count(), 51);
-    // A change still waiting for its save is written at close-down.
+    // A rebuild over the database in use: the connection moves to the new file and the
+    // second name that kept the old file alive meanwhile is let go.
     lib->GlobalList().Add(LibraryTrack(202));
+    WaitForBackgroundWork(*lib);
+    EXPECT_TRUE(lib->Database().Connected());
+    for (int i = 0; i < 500 && fs::exists(dir.File("jukebox.mdb.old")); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(fs::exists(dir.File("jukebox.mdb.old")));
+    TaudioTagList all;
+    ASSERT_TRUE(lib->Database().SelectFiles("Filename <> ''", "", "", TdbTable::dtAudio, false, all, error)) << error;
+    EXPECT_EQ(all.Count(), 203);
+    // A change still waiting for its save is written at close-down.
+    lib->GlobalList().Add(LibraryTrack(203));
     lib.reset();
     auto fresh = NewLibrary(dir);
     bool indexesRead = false;
@@ -1094,7 +1105,7 @@ TEST(JukeboxList, BackgroundSaveWritesWhatTheSynchronousSaveWrites) {
     fresh->SetEvents(&events);
     fresh->LoadIndexes();
     fresh->SetEvents(nullptr);
-    EXPECT_EQ(fresh->GlobalList().Count(), 203);
+    EXPECT_EQ(fresh->GlobalList().Count(), 204);
     EXPECT_TRUE(indexesRead);
 }
 
