@@ -80,20 +80,30 @@ TEST_F(SingleInstance, LockIsExclusiveAndADeadCopysLockIsTakenOver) {
     EXPECT_FALSE(CreateInstanceMutex(second, ""));
     EXPECT_EQ(second, 0);
     CloseInstanceMutex(first);
-    // A copy killed while holding the lock leaves the file; the next start takes it.
+    // A copy killed while holding the lock leaves the file; the next start takes it. The
+    // child says through a pipe once the lock is its own, so nothing here competes with it.
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
     const pid_t child = fork();
     if (child == 0) {
+        close(ready[0]);
         int64_t h = 0;
-        if (!CreateInstanceMutex(h, "")) _exit(2);
+        bool mine = false;
+        for (int i = 0; i < 500 && !mine; ++i) {
+            mine = CreateInstanceMutex(h, "");
+            if (!mine) usleep(10000);
+        }
+        if (!mine) _exit(2);
+        if (write(ready[1], "x", 1) != 1) _exit(3);
         pause();
         _exit(0);
     }
+    close(ready[1]);
+    char said = 0;
+    const bool childHoldsLock = read(ready[0], &said, 1) == 1;
+    close(ready[0]);
     int64_t probe = 0;
-    for (int i = 0; i < 200; ++i) {
-        if (!CreateInstanceMutex(probe, "")) break;
-        CloseInstanceMutex(probe);
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    EXPECT_TRUE(childHoldsLock) << "the child copy never took the lock";
     EXPECT_FALSE(CreateInstanceMutex(probe, ""));
     kill(child, SIGKILL);
     waitpid(child, nullptr, 0);
