@@ -15,6 +15,7 @@
 #include "platform/window_messages.h"
 #include "support/fake_media_player.h"
 #include "support/media_files.h"
+#include "support/recording_prompt.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
 
@@ -32,21 +33,10 @@ protected:
     void CreatePlayer(TcustomMediaPlayer*& player) override { player = Fake = new test::FakeMediaPlayer; }
 };
 
-// Answers the password question with `Typed` and records the prompts it was shown.
-class TpasswordPrompt : public Tprompt {
-public:
-    bool CheckPassword(const std::string& password, const std::string& prompt) override {
-        Prompts.push_back(prompt);
-        return password.empty() || PasswordMatches(password, Typed);
-    }
-    std::string Typed;
-    std::vector<std::string> Prompts;
-};
-
 struct PartyRig {
     test::TempDir dir;
     std::string root;
-    std::shared_ptr<TpasswordPrompt> prompt = std::make_shared<TpasswordPrompt>();
+    std::shared_ptr<test::TtypedPasswordPrompt> prompt = std::make_shared<test::TtypedPasswordPrompt>();
     std::shared_ptr<Tprompt> previous;
     PartyRig() {
         test::App();

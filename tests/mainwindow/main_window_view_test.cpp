@@ -24,6 +24,7 @@
 #include "support/fake_media_player.h"
 #include "support/scripted_modal_runner.h"
 #include "windows/dialogs/view_settings.h"
+#include "support/recording_prompt.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
 
@@ -238,20 +239,10 @@ protected:
     void CreatePlayer(TcustomMediaPlayer*& player) override { player = new test::FakeMediaPlayer; }
 };
 
-class TtypedPrompt : public Tprompt {
-public:
-    bool CheckPassword(const std::string& password, const std::string& prompt) override {
-        Prompts.push_back(prompt);
-        return password.empty() || PasswordMatches(password, Typed);
-    }
-    std::string Typed;
-    std::vector<std::string> Prompts;
-};
-
 struct ViewRig {
     test::TempDir dir;
     std::string root;
-    std::shared_ptr<TtypedPrompt> prompt = std::make_shared<TtypedPrompt>();
+    std::shared_ptr<test::TtypedPasswordPrompt> prompt = std::make_shared<test::TtypedPasswordPrompt>();
     std::shared_ptr<Tprompt> previous;
     ViewRig() {
         test::App();

@@ -24,4 +24,15 @@ class TrecordingPrompt : public Tprompt {
     std::function<void()> BeforeAnswer;
 };
 
+// Answers the party-play password question with `Typed` and records the prompts shown.
+class TtypedPasswordPrompt : public Tprompt {
+  public:
+    bool CheckPassword(const std::string& password, const std::string& prompt) override {
+        Prompts.push_back(prompt);
+        return password.empty() || PasswordMatches(password, Typed);
+    }
+    std::string Typed;
+    std::vector<std::string> Prompts;
+};
+
 }  // namespace tunecrest::test

@@ -25,10 +25,6 @@ namespace {
 
 constexpr int kTickMs = 1000;
 
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 // The skin the pad's buttons wear: the preferences' template button, else the dialogs'
 // template key; nullptr keeps the buttons' own look.
 const TmySkinButton* PadTemplate() {

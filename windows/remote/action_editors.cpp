@@ -22,13 +22,6 @@ namespace tunecrest {
 
 namespace {
 
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-std::string S(const QString& text) {
-    return text.toStdString();
-}
-
 // What an action holds, as one comparable text: description, group and every command.
 std::string ActionContent(const TcontrollerAction& action) {
     std::string text = action.Description() + '\n' + action.Group() + '\n';

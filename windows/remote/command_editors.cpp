@@ -36,13 +36,6 @@ namespace tunecrest {
 
 namespace {
 
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-std::string S(const QString& text) {
-    return text.toStdString();
-}
-
 // A decimal number of the given type; `def` when the text is empty, not a number or out
 // of range.
 template <typename T>

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QString>
 #include <functional>
+#include <string>
 
 class QBoxLayout;
 class QHBoxLayout;
@@ -17,6 +18,10 @@ class QWidget;
 namespace tunecrest {
 
 constexpr int kEditorButtonHeight = 48;
+
+// Texts between the model (UTF-8) and the widgets.
+inline QString Q(const std::string& text) { return QString::fromStdString(text); }
+inline std::string S(const QString& text) { return text.toStdString(); }
 
 // A dialog named `objectName` under `caption`, with a vertical layout.
 class TeditorForm : public QDialog {

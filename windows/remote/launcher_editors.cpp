@@ -20,13 +20,6 @@ namespace tunecrest {
 
 namespace {
 
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-std::string S(const QString& text) {
-    return text.toStdString();
-}
-
 // The launchers in their stored form, for telling whether anything changed.
 std::string ListText(const TappLauncherList& list) {
     std::string text;
