@@ -90,15 +90,19 @@ TaudioTagAlbumPtr TaudioTagAlbumList::FindAlbumFor(const TaudioTag& tag) const {
 }
 
 void TaudioTagAlbumList::Clear() {
-    FbyFolder.clear();
-    FbyFolderCount = size_t(-1);
+    ForgetFolders();
     TaudioTagListList::Clear();
 }
 
 void TaudioTagAlbumList::Delete(int index) {
-    FbyFolder.clear();
-    FbyFolderCount = size_t(-1);
+    ForgetFolders();
     TaudioTagListList::Delete(index);
+}
+
+void TaudioTagAlbumList::ForgetFolders() {
+    // As for the titles: an empty map is not cleared again at every deleted album.
+    if (!FbyFolder.empty()) FbyFolder.clear();
+    FbyFolderCount = size_t(-1);
 }
 
 TaudioTagAlbumPtr TaudioTagAlbumList::AddTag(const TaudioTagPtr& tag) {

@@ -80,6 +80,7 @@ protected:
     void DoChange() override;
 
 private:
+    void ForgetFolders();
     // The albums by upper-cased title and folder of their first tag: many albums share
     // a title ("Greatest Hits"), and filing a track must not walk all of them. Built on
     // first use and again whenever albums were added or removed other than by AddTag.

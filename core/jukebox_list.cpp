@@ -248,7 +248,7 @@ void TcustomJukeboxList::FileAllTracks() {
     for (auto* grouping : groupings) grouping->BeginUpdate();
     FfileIndex->BeginUpdate();
     FfileIndex->Clear();
-    // Filled unsorted and sorted once: sorted inserts would move the list at every track.
+    // Filled unsorted, in name order: sorted inserts would move the list at every track.
     FfileIndex->SetSorted(false);
     if (!FindexesLoaded)
         for (auto* grouping : groupings) grouping->Clear();
@@ -267,8 +267,8 @@ void TcustomJukeboxList::FileAllTracks() {
             if (LoadGenres) FgenreList->AddTag(tag);
             if (LoadYears) FyearList->AddTag(tag);
         }
-        FfileIndex->AddObject(tag->Filename(), tag);
     }
+    FillFileIndex(items);
     // Albums are linked to their artists and display names rebuilt, also after the
     // groupings came from the index files.
     if (LoadArtistsAlbums) {
@@ -278,13 +278,24 @@ void TcustomJukeboxList::FileAllTracks() {
         // are filed; rebuilding its display names closes them, so the groups sort.
         FtitleList->ApplyMappings();
     }
-    FfileIndex->SetSorted(true);
-    for (int i = FfileIndex->Count() - 1; i > 0; --i)
-        if (FfileIndex->Strings(i) == FfileIndex->Strings(i - 1)) FfileIndex->Delete(i);
+    FfileIndex->SetSorted(true);  // already in order: nothing moves
     FfileIndex->EndUpdate();
     for (auto* grouping : groupings) grouping->EndUpdate();
     if (LoadGenres) FgenreList->BuildArtists();
     if (LoadYears) FyearList->BuildArtists();
+}
+
+void TcustomJukeboxList::FillFileIndex(const std::vector<TaudioTagPtr>& items) {
+    // Every file name once, with the first track of that name, in byte order: sorted
+    // here on the names themselves (one sort of plain views, ties by position as a
+    // stable sort leaves them), then appended.
+    std::vector<std::pair<std::string_view, uint32_t>> names;
+    names.reserve(items.size());
+    for (size_t i = 0; i < items.size(); ++i) names.emplace_back(items[i]->Filename(), uint32_t(i));
+    std::sort(names.begin(), names.end());
+    for (size_t i = 0; i < names.size(); ++i)
+        if (i == 0 || names[i].first != names[i - 1].first)
+            FfileIndex->AddObject(std::string(names[i].first), items[names[i].second]);
 }
 
 uint32_t TcustomJukeboxList::FilingSettings() const {

@@ -190,6 +190,8 @@ class TcustomJukeboxList : public TObject {
     bool IndexFilesCurrent() const;
     bool LoadIndexFiles();
     void SaveIndexFiles();
+    // Fills the (cleared, unsorted) file index with every track's file name in order.
+    void FillFileIndex(const std::vector<TaudioTagPtr>& items);
     // "jukebox.dat" alone (without the CD tracks).
     bool WriteGlobalList();
     // Files every track of the global list into the groupings anew (or, with the index

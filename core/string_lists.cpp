@@ -226,9 +226,12 @@ void TmyStringList::SetCaseSensitive(bool value) {
 }
 
 void TmyStringList::Sort() {
-    CustomSort([](const TmyStringList& list, int a, int b) {
-        return list.CompareStrings(list.Fitems[size_t(a)].Text, list.Fitems[size_t(b)].Text);
-    });
+    if (Count() < 2) return;
+    // The lines themselves are sorted (stable, as CustomSort), and a list already in
+    // order (one filled in order, then made sorted) is only checked.
+    const auto less = [this](const Titem& a, const Titem& b) { return CompareStrings(a.Text, b.Text) < 0; };
+    if (!std::is_sorted(Fitems.begin(), Fitems.end(), less)) std::stable_sort(Fitems.begin(), Fitems.end(), less);
+    Changed();
 }
 
 void TmyStringList::CustomSort(const std::function<int(const TmyStringList&, int, int)>& compare) {

@@ -39,13 +39,29 @@ void TaudioTagListList::SortPending() const {
     // Stable on both steps: lists of one title stay in the order they were added, after
     // those already there, as inserting each after its equals would have put them.
     const auto middle = Flists.begin() + std::ptrdiff_t(FsortedCount);
-    std::stable_sort(middle, Flists.end(), less);
+    if (Flists.end() - middle < 64) {
+        std::stable_sort(middle, Flists.end(), less);
+    } else {
+        // Many new lists (a whole library filed): sorted on keys kept beside them, so
+        // most comparisons read no title (see TextSortPrefix).
+        std::vector<std::pair<uint64_t, TaudioTagListPtr>> keyed;
+        keyed.reserve(size_t(Flists.end() - middle));
+        for (auto it = middle; it != Flists.end(); ++it) keyed.emplace_back(TextSortPrefix((*it)->Title()), std::move(*it));
+        std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+            if (a.first != b.first) return a.first < b.first;
+            return CompareText(a.second->Title(), b.second->Title()) < 0;
+        });
+        auto out = middle;
+        for (auto& entry : keyed) *out++ = std::move(entry.second);
+    }
     std::inplace_merge(Flists.begin(), middle, Flists.end(), less);
     FsortedCount = Flists.size();
 }
 
 void TaudioTagListList::ForgetTitles() const {
-    Ftitles.clear();
+    // Clearing a hash map wipes its whole bucket array, empty or not: a Clear that
+    // deletes the lists one by one must not pay that for every list.
+    if (!Ftitles.empty()) Ftitles.clear();
     FtitlesValid = false;
     FlastFound.reset();
 }

@@ -39,6 +39,13 @@ int CompareText(std::string_view a, std::string_view b) {
     return a.size() < b.size() ? -1 : 1;
 }
 
+uint64_t TextSortPrefix(std::string_view s) {
+    uint64_t key = 0;
+    const size_t n = std::min<size_t>(s.size(), 8);
+    for (size_t i = 0; i < n; ++i) key |= uint64_t(static_cast<unsigned char>(AsciiUpper(s[i]))) << (56 - 8 * i);
+    return key;
+}
+
 bool SameText(std::string_view a, std::string_view b) { return a.size() == b.size() && CompareText(a, b) == 0; }
 
 bool StartsText(std::string_view prefix, std::string_view s) {

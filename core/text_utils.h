@@ -14,6 +14,11 @@ std::string LowerCase(std::string_view s);
 // <0, 0, >0 like strcmp, ASCII letters folded.
 int CompareText(std::string_view a, std::string_view b);
 bool SameText(std::string_view a, std::string_view b);
+// A sort key of the first eight bytes, ASCII letters folded, packed big-endian and
+// padded with zeros: when the keys of two texts differ, they order the texts as
+// CompareText does; equal keys need the full compare. Sorts keep it next to the item
+// so most comparisons touch no text.
+uint64_t TextSortPrefix(std::string_view s);
 bool StartsText(std::string_view prefix, std::string_view s);
 bool EndsText(std::string_view suffix, std::string_view s);
 std::string Trim(std::string_view s);

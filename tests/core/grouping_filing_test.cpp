@@ -327,6 +327,56 @@ TEST_P(GroupingFiling, ShuffledAwkwardLibraryFilesAsThePlainFilingDoes) {
     }
 }
 
+// Large lists sort on kept keys of their first eight letters: titles that share them,
+// differ only by case, run shorter or longer, hold accents or bytes below a space must
+// come out as the plain stable sort by the same compare puts them, either way round.
+TEST(GroupingSorts, LargeSortsByTitleOrderAsThePlainCompare) {
+    static const char* const kTitles[] = {"Midnight Special", "MIDNIGHT SPECIAL", "midnight", "Midnigh", "Midnight",
+                                          "Midnight Specia", "", "a", "A", "\x01x", "Midnight\x01", "Midnight ",
+                                          "\xc3\x89t\xc3\xa9", "\xc3\xa9t\xc3\xa9", "zz", "ZZ top", "12345678",
+                                          "1234567", "123456789", "[x]", "_y", "~"};
+    Tpicker pick;
+    for (TaudioTagSortType type : {tstTitle, tstTrackTitle})
+        for (TaudioTagSortOrder order : {tsoAscending, tsoDescending}) {
+            TaudioTagList list;
+            for (int i = 0; i < 700; ++i) {
+                auto tag = test::MakeTag("x", pick.From(kTitles), 0, "/m/" + std::to_string(i));
+                tag->SetTrackNo(uint32_t(pick.Below(4)));
+                list.Add(tag);
+            }
+            // A sorted run at the front is kept and the rest merged in.
+            std::vector<TaudioTagPtr> expected = list.Items();
+            const auto less = [&](const TaudioTagPtr& a, const TaudioTagPtr& b) {
+                int c = 0;
+                if (type == tstTrackTitle && a->TrackNo() != b->TrackNo()) c = a->TrackNo() < b->TrackNo() ? -1 : 1;
+                if (c == 0) c = CompareText(a->Title(), b->Title());
+                return (order == tsoAscending ? c : -c) < 0;
+            };
+            std::stable_sort(expected.begin(), expected.end(), less);
+            list.SetSortOrder(order);
+            list.SortBy(type);
+            ASSERT_EQ(list.Items(), expected) << type << " " << order;
+        }
+}
+
+// Many albums at once put themselves in title order on the kept keys as well.
+TEST(GroupingSorts, ManyNewListsSortAsTheInsertsWould) {
+    static const char* const kNames[] = {"Greatest Hits", "greatest hits", "Greatest", "GREATEST HITS VOL 2", "",
+                                         "Live", "live", "\xc3\x89lan", "b", "B", "Greatest\x01"};
+    Tpicker pick;
+    TaudioTagListList lists;
+    TaudioTagListList plain;  // the same lists added one by one outside a bracket
+    lists.BeginUpdate();
+    for (int i = 0; i < 300; ++i) {
+        auto list = std::make_shared<TaudioTagList>();
+        list->SetTitle(pick.From(kNames));
+        lists.AddList(list, false);
+        plain.AddList(list, false);
+    }
+    lists.EndUpdate();
+    for (int i = 0; i < lists.Count(); ++i) ASSERT_EQ(lists.GetList(i), plain.GetList(i)) << i;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Setups, GroupingFiling,
     testing::Values(Tsetup{false, false, false, {}, 4135732179u, 810553368u, 1199085972u, 1934302668u},
