@@ -70,6 +70,8 @@ public:
   TaudioTagCategoryPtr FindCategory(const std::string& name) const;
   // A new, empty category of that name, added (used by the index files).
   TaudioTagCategoryPtr CreateCategory(const std::string& name);
+  // The name AddTag files a tag under (an untitled track may take its file name).
+  std::string FilingKey(TaudioTag& tag) const { return KeyOf(tag); }
   void Clear() override;
   void Changed() override;
 

@@ -8,6 +8,7 @@
 #include "core/csv_text.h"
 #include "core/date_time.h"
 #include "core/ini_file.h"
+#include "core/grouping_filing.h"
 #include "core/grouping_index_writer.h"
 #include "core/jukebox_data_files.h"
 #include "core/playlist_files.h"
@@ -254,18 +255,17 @@ void TcustomJukeboxList::FileAllTracks() {
         for (auto* grouping : groupings) grouping->Clear();
     const auto& items = FglobalList->Items();
     const int count = int(items.size());
-    for (int i = 0; i < count; ++i) {
-        const TaudioTagPtr& tag = items[size_t(i)];
-        if (!FindexesLoaded) {
+    if (!FindexesLoaded) {
+        // Each track's keys are worked out once for all groupings (grouping_filing.h).
+        TgroupingFiler filer(LoadArtistsAlbums ? FalbumList.get() : nullptr,
+                             LoadArtistsAlbums ? FartistList.get() : nullptr,
+                             LoadArtistsAlbums ? FtitleList.get() : nullptr, LoadGenres ? FgenreList.get() : nullptr,
+                             LoadYears ? FyearList.get() : nullptr);
+        for (int i = 0; i < count; ++i) {
+            const TaudioTagPtr& tag = items[size_t(i)];
             if (i % 10 == 0) Process(i, count, tag);
             tag->SetStoredPosition(i);
-            if (LoadArtistsAlbums) {
-                FalbumList->AddTag(tag);
-                FartistList->AddTag(tag);
-                FtitleList->AddTag(tag);
-            }
-            if (LoadGenres) FgenreList->AddTag(tag);
-            if (LoadYears) FyearList->AddTag(tag);
+            filer.File(tag);
         }
     }
     FillFileIndex(items);
