@@ -59,16 +59,13 @@ uint32_t TgroupingFiler::ArtistId(const std::string& name) {
 void TgroupingFiler::FileAlbum(Talbums& albums, const TaudioTagPtr& tag, uint32_t id) {
     if (!albums.List || id == kNone) return;
     TaudioTagAlbum* album = albums.LastId == id ? albums.Last : nullptr;
-    if (!album) {
-        const auto it = albums.ById.find(id);
-        if (it != albums.ById.end()) album = it->second;
-    }
+    if (!album) album = albums.ById.Find(id);
     if (!album) {
         // As TaudioTagAlbumList::AddTag makes a new album.
         const TaudioTagAlbumPtr made = albums.List->CreateAlbum(tag->Album(), tag->Artist());
         if (albums.List->UpdateCount() > 0) made->BeginUpdate();
         album = made.get();
-        albums.ById.emplace(id, album);
+        albums.ById.Insert(id, album);
     }
     album->Add(tag);
     albums.Last = album;
@@ -78,10 +75,7 @@ void TgroupingFiler::FileAlbum(Talbums& albums, const TaudioTagPtr& tag, uint32_
 void TgroupingFiler::FileArtist(Tartists& artists, const TaudioTagPtr& tag, uint32_t id, const std::string& name) {
     if (!artists.List) return;
     TaudioTagList* group = artists.LastId == id ? artists.Last : nullptr;
-    if (!group) {
-        const auto it = artists.ById.find(id);
-        if (it != artists.ById.end()) group = it->second;
-    }
+    if (!group) group = artists.ById.Find(id);
     if (group) {
         group->Add(tag);
     } else {
@@ -93,7 +87,7 @@ void TgroupingFiler::FileArtist(Tartists& artists, const TaudioTagPtr& tag, uint
         artist->SetTitle(name);
         group = artist.get();
         artists.List->AddList(std::move(artist));
-        artists.ById.emplace(id, group);
+        artists.ById.Insert(id, group);
     }
     artists.Last = group;
     artists.LastId = id;

@@ -6,6 +6,7 @@
 // track up by its texts again. The groupings receive exactly the calls one-by-one
 // filing makes (the same lists created in the same order, the same tracks added), so
 // they come out the same, down to the order of names that differ only by case.
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -32,17 +33,52 @@ public:
 
 private:
     static constexpr uint32_t kNone = uint32_t(-1);
+    // Lists by key number: open addressing in one block, so that a genre's or year's
+    // thousands of albums cost no allocation each, to make or to free.
+    template <typename T>
+    class TidTable {
+    public:
+        T* Find(uint32_t id) const {
+            if (Fslots.empty()) return nullptr;
+            const size_t mask = Fslots.size() - 1;
+            for (size_t i = Slot(id, mask);; i = (i + 1) & mask) {
+                if (!Fslots[i].second) return nullptr;
+                if (Fslots[i].first == id) return Fslots[i].second;
+            }
+        }
+        void Insert(uint32_t id, T* list) {
+            if ((Fcount + 1) * 2 > Fslots.size()) {
+                std::vector<std::pair<uint32_t, T*>> old(std::max<size_t>(16, Fslots.size() * 2));
+                old.swap(Fslots);
+                for (const auto& slot : old)
+                    if (slot.second) Place(slot.first, slot.second);
+            }
+            Place(id, list);
+            ++Fcount;
+        }
+
+    private:
+        static size_t Slot(uint32_t id, size_t mask) { return size_t((uint64_t(id) * 0x9E3779B97F4A7C15ull) >> 32) & mask; }
+        void Place(uint32_t id, T* list) {
+            const size_t mask = Fslots.size() - 1;
+            size_t i = Slot(id, mask);
+            while (Fslots[i].second) i = (i + 1) & mask;
+            Fslots[i] = {id, list};
+        }
+        std::vector<std::pair<uint32_t, T*>> Fslots;
+        size_t Fcount = 0;
+    };
     // One album list and the albums it made, by album key.
     struct Talbums {
         TaudioTagAlbumList* List = nullptr;
-        std::unordered_map<uint32_t, TaudioTagAlbum*> ById;
+        TidTable<TaudioTagAlbum> ById;
         uint32_t LastId = kNone;
         TaudioTagAlbum* Last = nullptr;
     };
     // One artist list (or the title index) and the groups it made, by key.
     struct Tartists {
         TaudioTagArtistList* List = nullptr;
-        std::unordered_map<uint32_t, TaudioTagList*> ById;
+        TidTable<TaudioTagList> ById;
         uint32_t LastId = kNone;
         TaudioTagList* Last = nullptr;
     };

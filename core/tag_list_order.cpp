@@ -52,7 +52,7 @@ int CompareKeys(const TaudioTag& a, const TaudioTag& b, TaudioTagSortType sortTy
 // comparison, in exactly the order of the plain stable sort.
 struct TtitleKey {
     uint32_t Number;
-    uint64_t Prefix;
+    uint64_t Prefix, Prefix2;  // letters 1-8 and 9-16 (titles often share their first word)
     const TaudioTag* Tag;
     TaudioTagPtr* Item;
 };
@@ -60,7 +60,16 @@ struct TtitleKey {
 int CompareTitleKeys(const TtitleKey& a, const TtitleKey& b) {
     if (a.Number != b.Number) return a.Number < b.Number ? -1 : 1;
     if (a.Prefix != b.Prefix) return a.Prefix < b.Prefix ? -1 : 1;
+    if (a.Prefix2 != b.Prefix2) return a.Prefix2 < b.Prefix2 ? -1 : 1;
     return CompareText(a.Tag->Title(), b.Tag->Title());
+}
+
+TtitleKey KeyOf(TaudioTagPtr& item, bool byNumber) {
+    const std::string& title = item->Title();
+    // Equal first keys mean equal folded letters where both titles have them: the next
+    // eight letters then order them as the first eight would.
+    const uint64_t next = title.size() > 8 ? TextSortPrefix(std::string_view(title).substr(8)) : 0;
+    return TtitleKey{byNumber ? item->TrackNo() : 0u, TextSortPrefix(title), next, item.get(), &item};
 }
 
 // Below this many tracks the plain sort is as quick.
@@ -71,7 +80,7 @@ void StableSortByTitleKeys(It first, It last, bool byNumber, int direction) {
     std::vector<TtitleKey> keys;
     keys.reserve(size_t(last - first));
     for (It it = first; it != last; ++it)
-        keys.push_back(TtitleKey{byNumber ? (*it)->TrackNo() : 0u, TextSortPrefix((*it)->Title()), it->get(), &*it});
+        keys.push_back(KeyOf(*it, byNumber));
     std::stable_sort(keys.begin(), keys.end(),
                      [direction](const TtitleKey& a, const TtitleKey& b) { return direction * CompareTitleKeys(a, b) < 0; });
     std::vector<TaudioTagPtr> sorted;

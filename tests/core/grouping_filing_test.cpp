@@ -334,7 +334,8 @@ TEST(GroupingSorts, LargeSortsByTitleOrderAsThePlainCompare) {
     static const char* const kTitles[] = {"Midnight Special", "MIDNIGHT SPECIAL", "midnight", "Midnigh", "Midnight",
                                           "Midnight Specia", "", "a", "A", "\x01x", "Midnight\x01", "Midnight ",
                                           "\xc3\x89t\xc3\xa9", "\xc3\xa9t\xc3\xa9", "zz", "ZZ top", "12345678",
-                                          "1234567", "123456789", "[x]", "_y", "~"};
+                                          "1234567", "123456789", "[x]", "_y", "~", "Midnight Special Express",
+                                          "MIDNIGHT SPECIAL EXPRESs", "Midnight Special\x01", "Midnight Specials"};
     Tpicker pick;
     for (TaudioTagSortType type : {tstTitle, tstTrackTitle})
         for (TaudioTagSortOrder order : {tsoAscending, tsoDescending}) {
