@@ -289,13 +289,39 @@ void TcustomJukeboxList::FillFileIndex(const std::vector<TaudioTagPtr>& items) {
     // Every file name once, with the first track of that name, in byte order: sorted
     // here on the names themselves (one sort of plain views, ties by position as a
     // stable sort leaves them), then appended.
-    std::vector<std::pair<std::string_view, uint32_t>> names;
+    // The names share a long start (the music folder): each keeps the eight bytes after
+    // it beside it, so most comparisons read no name; equal keys compare the names.
+    size_t common = items.empty() ? 0 : items[0]->Filename().size();
+    for (const auto& tag : items) {
+        const std::string& name = tag->Filename();
+        const std::string& first = items[0]->Filename();
+        const size_t n = std::min(common, name.size());
+        size_t same = 0;
+        while (same < n && name[same] == first[same]) ++same;
+        common = same;
+    }
+    struct Tentry {
+        uint64_t Key;
+        std::string_view Name;
+        uint32_t Position;
+    };
+    std::vector<Tentry> names;
     names.reserve(items.size());
-    for (size_t i = 0; i < items.size(); ++i) names.emplace_back(items[i]->Filename(), uint32_t(i));
-    std::sort(names.begin(), names.end());
+    for (size_t i = 0; i < items.size(); ++i) {
+        const std::string& name = items[i]->Filename();
+        uint64_t key = 0;
+        for (size_t b = 0; b < 8 && common + b < name.size(); ++b)
+            key |= uint64_t(static_cast<unsigned char>(name[common + b])) << (56 - 8 * b);
+        names.push_back(Tentry{key, name, uint32_t(i)});
+    }
+    std::sort(names.begin(), names.end(), [](const Tentry& a, const Tentry& b) {
+        if (a.Key != b.Key) return a.Key < b.Key;
+        if (const int c = a.Name.compare(b.Name)) return c < 0;
+        return a.Position < b.Position;
+    });
     for (size_t i = 0; i < names.size(); ++i)
-        if (i == 0 || names[i].first != names[i - 1].first)
-            FfileIndex->AddObject(std::string(names[i].first), items[names[i].second]);
+        if (i == 0 || names[i].Name != names[i - 1].Name)
+            FfileIndex->AddObject(std::string(names[i].Name), items[names[i].Position]);
 }
 
 uint32_t TcustomJukeboxList::FilingSettings() const {

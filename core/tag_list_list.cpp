@@ -71,10 +71,10 @@ const std::vector<TaudioTagListPtr>& TaudioTagListList::ListsTitled(std::string_
     if (!FtitlesValid) {
         SortPending();
         Ftitles.clear();
-        for (const auto& l : Flists) Ftitles[UpperCase(l->Title())].push_back(l);
+        for (const auto& l : Flists) Ftitles[l->Title()].push_back(l);
         FtitlesValid = true;
     }
-    auto it = Ftitles.find(UpperCase(title));
+    auto it = Ftitles.find(title);
     if (it != Ftitles.end() && !SameText(it->second.front()->Title(), title)) {
         // A member was retitled without RenameList: look again from the lists themselves.
         FtitlesValid = false;
@@ -102,7 +102,7 @@ void TaudioTagListList::AddList(TaudioTagListPtr list, bool hookEvents) {
         list->OnChange = notify;
         list->OnModeChanged = notify;
     }
-    if (FtitlesValid) Ftitles[UpperCase(list->Title())].push_back(list);
+    if (FtitlesValid) Ftitles[list->Title()].push_back(list);
     if (FupdateCount > 0) {
         Flists.push_back(std::move(list));  // ordered when the bracket closes
     } else {

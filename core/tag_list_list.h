@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/tag_list.h"
+#include "core/text_utils.h"
 
 namespace tunecrest {
 
@@ -90,9 +91,9 @@ private:
     void ForgetTitles() const;
     // Flists[0, FsortedCount) is in title order; the rest was appended while updating.
     mutable size_t FsortedCount = 0;
-    // The members by upper-cased title, each in list order; built on first use and
+    // The members by title without regard to case, each in list order; built on first use and
     // kept while lists are only added.
-    mutable std::unordered_map<std::string, std::vector<TaudioTagListPtr>> Ftitles;
+    mutable std::unordered_map<std::string, std::vector<TaudioTagListPtr>, TtextHash, TtextKeyEqual> Ftitles;
     mutable bool FtitlesValid = false;
     bool Factive = false;
     bool FlistsOwnObjects = false;

@@ -46,6 +46,15 @@ uint64_t TextSortPrefix(std::string_view s) {
     return key;
 }
 
+size_t TtextHash::operator()(std::string_view s) const {
+    uint64_t h = 14695981039346656037ull;  // FNV-1a
+    for (char c : s) {
+        h ^= static_cast<unsigned char>(AsciiUpper(c));
+        h *= 1099511628211ull;
+    }
+    return size_t(h);
+}
+
 bool SameText(std::string_view a, std::string_view b) { return a.size() == b.size() && CompareText(a, b) == 0; }
 
 bool StartsText(std::string_view prefix, std::string_view s) {

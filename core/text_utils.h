@@ -19,6 +19,17 @@ bool SameText(std::string_view a, std::string_view b);
 // CompareText does; equal keys need the full compare. Sorts keep it next to the item
 // so most comparisons touch no text.
 uint64_t TextSortPrefix(std::string_view s);
+// A hash of the text with ASCII letters folded: equal for texts SameText finds equal.
+// With TtextKeyEqual it keys hash maps by text without regard to case, looked up with
+// any string_view (no upper-cased copy per lookup).
+struct TtextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const;
+};
+struct TtextKeyEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const { return SameText(a, b); }
+};
 bool StartsText(std::string_view prefix, std::string_view s);
 bool EndsText(std::string_view suffix, std::string_view s);
 std::string Trim(std::string_view s);
