@@ -1,6 +1,8 @@
 #include "core/text_utils.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <cstdarg>
 #include <cstdio>
 #include <limits>
@@ -40,10 +42,17 @@ int CompareText(std::string_view a, std::string_view b) {
 }
 
 uint64_t TextSortPrefix(std::string_view s) {
-    uint64_t key = 0;
-    const size_t n = std::min<size_t>(s.size(), 8);
-    for (size_t i = 0; i < n; ++i) key |= uint64_t(static_cast<unsigned char>(AsciiUpper(s[i]))) << (56 - 8 * i);
-    return key;
+    uint64_t x = 0;
+    std::memcpy(&x, s.data(), std::min<size_t>(s.size(), 8));
+    // All eight bytes folded at once: a byte below 0x80 gets its top bit set by adding
+    // 0x1F when it is 'a' or above and by adding 0x05 when it is above 'z' (no carry
+    // reaches the next byte); the letters between lose 0x20.
+    constexpr uint64_t kTop = 0x8080808080808080ull;
+    const uint64_t low = x & ~kTop;
+    const uint64_t letters = (low + 0x1F1F1F1F1F1F1F1Full) & ~(low + 0x0505050505050505ull) & ~x & kTop;
+    x -= letters >> 2;
+    if constexpr (std::endian::native == std::endian::little) x = __builtin_bswap64(x);
+    return x;
 }
 
 size_t TtextHash::operator()(std::string_view s) const {

@@ -360,6 +360,29 @@ TEST(GroupingSorts, LargeSortsByTitleOrderAsThePlainCompare) {
         }
 }
 
+// The kept keys order any two bytes (and a byte against the end of a text) as the
+// compare does, and fold exactly the ASCII letters.
+TEST(GroupingSorts, SortKeysAgreeWithTheCompareForEveryByte) {
+    for (int a = 0; a < 256; ++a) {
+        const std::string one(1, char(a)), two = std::string("Ab") + char(a) + "cdefghij";
+        const int folded = a >= 'a' && a <= 'z' ? a - 32 : a;
+        EXPECT_EQ(TextSortPrefix(one), uint64_t(folded) << 56) << a;
+        for (int b = 0; b < 256; ++b) {
+            const std::string other(1, char(b)), otherTwo = std::string("aB") + char(b) + "CDEFGHIJ";
+            for (const auto& [x, y] : {std::pair{one, other}, std::pair{two, otherTwo}, std::pair{two, std::string("AB")}}) {
+                const uint64_t kx = TextSortPrefix(x), ky = TextSortPrefix(y);
+                const int c = CompareText(x, y);
+                if (kx != ky) {
+                    ASSERT_EQ(kx < ky, c < 0) << a << " " << b;
+                }
+                if (c == 0) {
+                    ASSERT_EQ(kx, ky) << a << " " << b;
+                }
+            }
+        }
+    }
+}
+
 // Many albums at once put themselves in title order on the kept keys as well.
 TEST(GroupingSorts, ManyNewListsSortAsTheInsertsWould) {
     static const char* const kNames[] = {"Greatest Hits", "greatest hits", "Greatest", "GREATEST HITS VOL 2", "",
