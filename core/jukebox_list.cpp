@@ -287,10 +287,9 @@ void TcustomJukeboxList::FileAllTracks() {
 
 void TcustomJukeboxList::FillFileIndex(const std::vector<TaudioTagPtr>& items) {
     // Every file name once, with the first track of that name, in byte order: sorted
-    // here on the names themselves (one sort of plain views, ties by position as a
-    // stable sort leaves them), then appended.
-    // The names share a long start (the music folder): each keeps the eight bytes after
-    // it beside it, so most comparisons read no name; equal keys compare the names.
+    // here on views of the names (ties by position, as a stable sort leaves them), then
+    // appended. The names share a long start (the music folder): each view keeps the
+    // eight bytes after it as a key beside it, so most comparisons read no name.
     size_t common = items.empty() ? 0 : items[0]->Filename().size();
     for (const auto& tag : items) {
         const std::string& name = tag->Filename();

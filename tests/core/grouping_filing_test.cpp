@@ -327,6 +327,46 @@ TEST_P(GroupingFiling, ShuffledAwkwardLibraryFilesAsThePlainFilingDoes) {
     }
 }
 
+// A grouping switched off stays empty and changes nothing in the others: genres and
+// years file their own artists and albums, and untitled tracks take their file names,
+// all the same.
+TEST(GroupingFilingSwitches, OtherGroupingsComeOutAsWithEveryGroupingOn) {
+    const auto filed = [](bool artistsAlbums, bool genres, bool years) {
+        TlocalJukeboxList lib;
+        lib.LoadArtistsAlbums = artistsAlbums;
+        lib.LoadGenres = genres;
+        lib.LoadYears = years;
+        lib.GlobalList().BeginUpdate();
+        for (const auto& tag : AwkwardLibrary()) lib.GlobalList().Add(tag);
+        lib.GlobalList().EndUpdate();
+        lib.ReprocessTags();
+        std::vector<std::string> parts(4);
+        TbyteWriter w;
+        lib.AlbumList().SaveToStream(w);
+        lib.ArtistList().SaveToStream(w);
+        lib.TitleList().SaveToStream(w);
+        parts[0] = w.Bytes() + Links(lib.ArtistList());
+        TbyteWriter g, y;
+        lib.GenreList().SaveToStream(g);
+        lib.YearList().SaveToStream(y);
+        parts[1] = g.Bytes();
+        parts[2] = y.Bytes();
+        for (const auto& tag : lib.GlobalList().Items()) parts[3] += tag->Title() + "\n";
+        return parts;
+    };
+    const auto all = filed(true, true, true);
+    // (Without genres, untitled tracks of no genre keep their empty titles, so the
+    // other groupings order them differently; that is how filing has always been.)
+    const auto noArtists = filed(false, true, true), noYears = filed(true, true, false);
+    EXPECT_EQ(noArtists[0], filed(false, false, false)[0]);
+    EXPECT_EQ(noArtists[1], all[1]);
+    EXPECT_EQ(noArtists[2], all[2]);
+    EXPECT_EQ(noArtists[3], all[3]);
+    EXPECT_EQ(noYears[0], all[0]);
+    EXPECT_EQ(noYears[1], all[1]);
+    EXPECT_EQ(noYears[3], all[3]);
+}
+
 // Large lists sort on kept keys of their first eight letters: titles that share them,
 // differ only by case, run shorter or longer, hold accents or bytes below a space must
 // come out as the plain stable sort by the same compare puts them, either way round.
