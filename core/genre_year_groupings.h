@@ -68,6 +68,9 @@ public:
   void GetNames(TmyStringList& list) const { list.Assign(Fnames); }
   TaudioTagCategoryPtr GetCategory(int index) const;
   TaudioTagCategoryPtr FindCategory(const std::string& name) const;
+  // The name AddTag files the tag under, and the category of that name (or null).
+  std::string CategoryKey(TaudioTag& tag) const { return KeyOf(tag); }
+  TaudioTagCategoryPtr FindCategoryOf(TaudioTag& tag) const;
   // A new, empty category of that name, added (used by the index files).
   TaudioTagCategoryPtr CreateCategory(const std::string& name);
   void Clear() override;

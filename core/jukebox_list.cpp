@@ -226,13 +226,15 @@ void TcustomJukeboxList::ProcessTags() {
         saveList = buildDatabase = false;
     }
     ProcessStart("Processing Tag Information");
-    // Tracks added at the end of an unchanged list are filed by themselves; any other
-    // change files every track again.
-    const bool appended = !FindexesLoaded && FileAppendedTracks();
-    if (!appended) FileAllTracks();
+    // Tracks added at the end of an unchanged list are filed by themselves, and so are
+    // noted edits and removals; any other change files every track again.
+    const bool incremental = !FindexesLoaded && (FileAppendedTracks() || FileChangedTracks());
+    if (!incremental) FileAllTracks();
+    FeditNotes.clear();
     const auto& filed = FglobalList->Items();
     Ffiled.assign(filed.size(), nullptr);
     for (size_t i = 0; i < filed.size(); ++i) Ffiled[i] = filed[i].get();
+    FfileIndexDuplicates = filed.size() - std::min(filed.size(), size_t(FfileIndex->Count()));
     FfiledSettings = FilingSettings();
     if (FsaveInBackground) {
         if (saveList || buildDatabase || !FindexesLoaded) ScheduleSave(saveList, !FindexesLoaded, buildDatabase);
@@ -296,7 +298,7 @@ bool TcustomJukeboxList::FileAppendedTracks() {
     const auto& items = FglobalList->Items();
     const size_t from = Ffiled.size(), count = items.size();
     // A large addition (a first scan) files as fast all at once.
-    if (from == 0 || count <= from || count - from > std::max<size_t>(1000, from / 20)) return false;
+    if (!FeditNotes.empty() || from == 0 || count <= from || count - from > std::max<size_t>(1000, from / 20)) return false;
     if (FfiledSettings != FilingSettings()) return false;
     for (size_t i = 0; i < from; ++i)
         if (items[i].get() != Ffiled[i]) return false;
