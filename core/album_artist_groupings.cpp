@@ -95,7 +95,9 @@ void TaudioTagAlbumList::Clear() {
     TaudioTagListList::Clear();
 }
 
-void TaudioTagAlbumList::Delete(int index) {
+void TaudioTagAlbumList::Delete(int index) { DeleteEmptied(index, std::string_view()); }
+
+void TaudioTagAlbumList::DeleteEmptied(int index, std::string_view folder) {
     const TaudioTagListPtr album = GetList(index);
     if (!album || FbyFolderCount != Flists.size()) {
         FbyFolder.clear();
@@ -106,7 +108,8 @@ void TaudioTagAlbumList::Delete(int index) {
     // Only that album leaves the lookup by title and folder (found by its key, or, for
     // an album without tracks, by a walk over the lookup).
     const TaudioTagPtr first = album->GetTag(0);
-    const auto keyed = first ? FbyFolder.find(AlbumKey(album->Title(), FolderOf(first->Filename()))) : FbyFolder.end();
+    if (first) folder = FolderOf(first->Filename());
+    const auto keyed = first || !folder.empty() ? FbyFolder.find(AlbumKey(album->Title(), folder)) : FbyFolder.end();
     if (keyed != FbyFolder.end() && keyed->second == album) {
         FbyFolder.erase(keyed);
     } else {

@@ -72,6 +72,8 @@ public:
 
     void Clear() override;
     void Delete(int index) override;
+    // Delete for an album whose tracks, all of `folder`, have left it.
+    void DeleteEmptied(int index, std::string_view folder);
     // The next change notice closes the brackets of new albums but leaves the others
     // as they are: for tracks filed one by one, whose albums had their own notices.
     void RenewOnlyNewAlbumsOnce() { FrenewAll = false; }

@@ -30,6 +30,12 @@ public:
     void Clear() override;
     // Puts the tracks in title order when tracks came in since the last time.
     void SortByTitle();
+    // Tells the category that its tracks are in title order (after tracks were put in
+    // at their places one by one), so the next change notice does not check it again.
+    void KeepTitleOrder() {
+        FtitleOrderStale = false;
+        FsortedCount = Count();
+    }
 
 private:
     bool FtitleOrderStale = false;

@@ -92,6 +92,7 @@ class TpairEdit {
         if (albums && Falbums && !before.Album().empty())
             if (const TaudioTagAlbumPtr album = Falbums->FindAlbumFor(before)) {
                 TouchAlbum(album, true);
+                FtouchedAlbums[FalbumIndex[album.get()]].Folder = std::string(FolderOf(before.Filename()));
                 RemoveTag(*album, tag);
             }
         if (artists && Fartists) {
@@ -136,12 +137,12 @@ class TpairEdit {
     // order of albums of one title. True when the artist names changed (the caller then
     // rebuilds the display names).
     bool Settle() {
-        std::vector<TaudioTagAlbumPtr> emptied;
+        std::vector<const Ttouch*> emptied;
         for (auto& touch : FtouchedAlbums) {
             TaudioTagAlbum& album = *touch.Album;
             const TaudioTagPtr first = FirstFiled(album);
             if (!first) {
-                emptied.push_back(touch.Album);
+                emptied.push_back(&touch);
                 continue;
             }
             if (album.Title() != first->Album()) album.SetTitle(first->Album());
@@ -162,7 +163,8 @@ class TpairEdit {
                 if (FlinksAlbums) Relink(touch, alive);
                 if (alive) Falbums->OrderTitleRun(touch.Album->Title(), FirstPosition);
             }
-            for (const auto& album : emptied) Falbums->Delete(Falbums->IndexOfList(album.get()));
+            for (const Ttouch* touch : emptied)
+                Falbums->DeleteEmptied(Falbums->IndexOfList(touch->Album.get()), touch->Folder);
         }
         for (const auto& artist : FtouchedArtists) {
             const TaudioTagPtr first = Fartists->IsAlphaList ? nullptr : FirstFiled(*artist);
@@ -188,11 +190,12 @@ class TpairEdit {
         TaudioTagAlbumPtr Album;
         bool Existed;
         std::string AlbumArtist;  // as it was before this filing
+        std::string Folder;       // of the tracks taken out
     };
 
     void TouchAlbum(const TaudioTagAlbumPtr& album, bool existed) {
         if (!FalbumIndex.emplace(album.get(), FtouchedAlbums.size()).second) return;
-        FtouchedAlbums.push_back({album, existed, existed ? album->AlbumArtist : std::string()});
+        FtouchedAlbums.push_back({album, existed, existed ? album->AlbumArtist : std::string(), std::string()});
     }
 
     void TouchArtist(const TaudioTagArtistPtr& artist) {
@@ -276,7 +279,15 @@ class TcategoryEdit {
         if (!Fbegun) return;
         for (auto& edit : Fcategories) {
             TaudioTagCategory& category = *edit.Category;
-            if (!edit.Existed) continue;  // filed whole by the list's change notice
+            if (!edit.Existed) {
+                // Made in this filing: linked whole, as a full filing links it.
+                TaudioTagCategoryList::RelinkArtists(category);
+                continue;
+            }
+            if (edit.Pair.Settle()) category.Artists().ApplyMappings();
+            TaudioTagAlbumList& albums = category.Albums();
+            if (albums.UpdateCount() == 1) albums.RenewOnlyNewAlbumsOnce();
+            albums.EndUpdate();
             if (category.Count() == 0) {
                 Flist.Delete(Flist.IndexOfList(&category));
                 continue;
@@ -285,11 +296,8 @@ class TcategoryEdit {
                 const std::string name = Flist.CategoryKey(*FirstFiled(category));
                 if (name != category.Title()) category.SetTitle(name);
             }
-            edit.Pair.Settle();
-            TaudioTagCategoryList::RelinkArtists(category);
+            category.KeepTitleOrder();
         }
-        for (auto& edit : Fcategories)
-            if (!edit.Existed) TaudioTagCategoryList::RelinkArtists(*edit.Category);
         Flist.EndUpdate();
     }
 
@@ -308,8 +316,11 @@ class TcategoryEdit {
 
     Tcategory& Touch(const TaudioTagCategoryPtr& category, bool existed) {
         const auto [it, added] = Findex.emplace(category.get(), Fcategories.size());
-        if (added)
-            Fcategories.push_back({category, existed, TpairEdit(&category->Albums(), &category->Artists(), false)});
+        if (added) {
+            Fcategories.push_back({category, existed, TpairEdit(&category->Albums(), &category->Artists(), true)});
+            // Its albums report once, at the end, and only the albums changed.
+            if (existed) category->Albums().BeginUpdate();
+        }
         return Fcategories[it->second];
     }
 
@@ -327,6 +338,12 @@ bool AlbumFieldsDiffer(const TaudioTag& a, const TaudioTag& b) {
 }
 
 }  // namespace
+
+void TcustomJukeboxList::NoteInFileIndex(const TaudioTagPtr& tag) {
+    const int count = FfileIndex->Count();
+    FfileIndex->AddObject(tag->Filename(), tag);
+    if (FfileIndex->Count() == count) FsharedFileNames.insert(tag->Filename());
+}
 
 void TcustomJukeboxList::NoteTrackEdit(const TaudioTagPtr& tag) {
     if (!tag) return;
@@ -367,7 +384,6 @@ bool TcustomJukeboxList::FileChangedTracks() {
     std::unordered_set<const TaudioTag*> removedSet(removed.begin(), removed.end());
     for (size_t i = kept; i < items.size(); ++i)
         if (removedSet.count(items[i].get())) return false;  // moved to the end
-    if (!removed.empty() && FfileIndexDuplicates > 0) return false;
 
     // Each track to take out with its fields as filed, and each to file at its place.
     struct Tout {
@@ -404,11 +420,14 @@ bool TcustomJukeboxList::FileChangedTracks() {
         outs.push_back(out);
     }
     // The names the library gives its own artists are not to be taken by tracks.
+    // A file name of several tracks names the first of them in the file-name index:
+    // which that is after the change is left to a full filing.
     for (const Tout& out : outs) {
         if (IsSpecialArtist(out.Tag->Artist()) || IsSpecialArtist(out.Before->Artist())) return false;
+        if (out.File && FsharedFileNames.count(out.Before->Filename())) return false;
         if (out.File && !removedSet.count(out.Tag)) {
             int at = 0;
-            if (FfileIndexDuplicates > 0 || FfileIndex->Find(out.Tag->Filename(), at)) return false;
+            if (FfileIndex->Find(out.Tag->Filename(), at)) return false;
         }
     }
     for (size_t i = kept; i < items.size(); ++i)
@@ -477,7 +496,7 @@ bool TcustomJukeboxList::FileChangedTracks() {
         if (LoadYears && out->Year) years.File(tag);
         if (out->File) {
             begin(indexBegun, *FfileIndex);
-            FfileIndex->AddObject(tag->Filename(), tag);
+            NoteInFileIndex(tag);
         }
     }
 

@@ -234,7 +234,6 @@ void TcustomJukeboxList::ProcessTags() {
     const auto& filed = FglobalList->Items();
     Ffiled.assign(filed.size(), nullptr);
     for (size_t i = 0; i < filed.size(); ++i) Ffiled[i] = filed[i].get();
-    FfileIndexDuplicates = filed.size() - std::min(filed.size(), size_t(FfileIndex->Count()));
     FfiledSettings = FilingSettings();
     if (FsaveInBackground) {
         if (saveList || buildDatabase || !FindexesLoaded) ScheduleSave(saveList, !FindexesLoaded, buildDatabase);
@@ -281,8 +280,12 @@ void TcustomJukeboxList::FileAllTracks() {
         FtitleList->ApplyMappings();
     }
     FfileIndex->SetSorted(true);
+    FsharedFileNames.clear();
     for (int i = FfileIndex->Count() - 1; i > 0; --i)
-        if (FfileIndex->Strings(i) == FfileIndex->Strings(i - 1)) FfileIndex->Delete(i);
+        if (FfileIndex->Strings(i) == FfileIndex->Strings(i - 1)) {
+            FsharedFileNames.insert(FfileIndex->Strings(i));
+            FfileIndex->Delete(i);
+        }
     FfileIndex->EndUpdate();
     for (auto* grouping : groupings) grouping->EndUpdate();
     if (LoadGenres) FgenreList->BuildArtists();
@@ -324,7 +327,7 @@ bool TcustomJukeboxList::FileAppendedTracks() {
         }
         if (LoadGenres) categories.insert(FgenreList->AddTag(tag));
         if (LoadYears) categories.insert(FyearList->AddTag(tag));
-        FfileIndex->AddObject(tag->Filename(), tag);
+        NoteInFileIndex(tag);
     }
     if (LoadArtistsAlbums && !refile) {
         for (const TaudioTagAlbumPtr& album : newAlbums)

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "core/background_worker.h"
@@ -212,6 +213,9 @@ class TcustomJukeboxList : public TObject {
     // large, a reorder, or anything the groupings cannot be sure of (grouping_edits.cpp).
     bool FileChangedTracks();
     uint32_t FilingSettings() const;
+    // Adds a track filed after the others to the file-name index (a file name already
+    // there is noted as shared).
+    void NoteInFileIndex(const TaudioTagPtr& tag);
     // The tracks "jukebox.dat" holds: the global list without the CD tracks.
     std::vector<TaudioTagPtr> OwnTracks() const;
     // The background save: asked for by the change handler, run in slices.
@@ -254,9 +258,9 @@ class TcustomJukeboxList : public TObject {
     // The global list as last filed into the groupings, and the switches it was filed with.
     std::vector<const TaudioTag*> Ffiled;
     uint32_t FfiledSettings = 0;
-    // Tracks of the global list that the file-name index leaves out (a second track of a
-    // file name already there), as last filed.
-    size_t FfileIndexDuplicates = 0;
+    // File names of more than one track of the global list, as last filed: the file-name
+    // index holds the first of them.
+    std::unordered_set<std::string> FsharedFileNames;
     // Noted edits since the last filing: the track and a copy of it as it was filed.
     std::vector<std::pair<TaudioTagPtr, TaudioTagPtr>> FeditNotes;
     bool FsaveInBackground = false;
