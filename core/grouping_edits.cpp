@@ -364,7 +364,10 @@ void TcustomJukeboxList::EditTrack(const TaudioTagPtr& tag, const TaudioTag& val
 bool TcustomJukeboxList::FileChangedTracks() {
     if (Ffiled.empty() || FfiledSettings != FilingSettings()) return false;
     const auto& items = FglobalList->Items();
-    const size_t limit = std::max<size_t>(1000, Ffiled.size() / 20);
+    // Each track taken out is looked for in lists of up to a decade's tracks: beyond a
+    // thousand of them (or a twentieth of the library in all) a full filing is faster.
+    constexpr size_t kMostTakenOut = 1000;
+    const size_t limit = std::max<size_t>(kMostTakenOut, Ffiled.size() / 20);
     // The list as filed, less the removed tracks, then the appended ones: anything else
     // (a reorder, an insertion) is filed anew.
     std::vector<const TaudioTag*> removed;
@@ -376,10 +379,11 @@ bool TcustomJukeboxList::FileChangedTracks() {
         }
         firstChange = std::min(firstChange, kept);
         removed.push_back(filed);
-        if (removed.size() > limit) return false;
+        if (removed.size() > kMostTakenOut) return false;
     }
     firstChange = std::min(firstChange, kept);
-    if (removed.empty() && FeditNotes.empty()) return false;  // an edit nobody noted
+    if (removed.empty() && FeditNotes.empty() && kept == items.size()) return false;  // an edit nobody noted
+    if (removed.size() + FeditNotes.size() > kMostTakenOut) return false;
     if (removed.size() + FeditNotes.size() + (items.size() - kept) > limit) return false;
     std::unordered_set<const TaudioTag*> removedSet(removed.begin(), removed.end());
     for (size_t i = kept; i < items.size(); ++i)

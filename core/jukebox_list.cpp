@@ -228,7 +228,7 @@ void TcustomJukeboxList::ProcessTags() {
     ProcessStart("Processing Tag Information");
     // Tracks added at the end of an unchanged list are filed by themselves, and so are
     // noted edits and removals; any other change files every track again.
-    const bool incremental = !FindexesLoaded && (FileAppendedTracks() || FileChangedTracks());
+    const bool incremental = !FindexesLoaded && (FileChangedTracks() || FileAppendedTracks());
     if (!incremental) FileAllTracks();
     FeditNotes.clear();
     const auto& filed = FglobalList->Items();
