@@ -62,6 +62,22 @@ class GroupingEdits : public ::testing::Test {
             const auto album = Flib->AlbumList().FindAlbumFor(*tag);
             ASSERT_TRUE(album && album->IndexOf(tag.get()) >= 0) << tag->Filename();
         }
+        // Every grouping and member is out of its update bracket.
+        const auto closed = [](const TaudioTagListList& grouping) {
+            if (grouping.UpdateCount() != 0) return false;
+            for (int i = 0; i < grouping.Count(); ++i)
+                if (grouping.GetList(i)->UpdateCount() != 0) return false;
+            return true;
+        };
+        EXPECT_TRUE(closed(Flib->AlbumList()) && closed(Flib->ArtistList()) && closed(Flib->TitleList()));
+        for (auto* categories : {static_cast<TaudioTagCategoryList*>(&Flib->GenreList()),
+                                 static_cast<TaudioTagCategoryList*>(&Flib->YearList())}) {
+            EXPECT_TRUE(closed(*categories));
+            for (int c = 0; c < categories->Count(); ++c)
+                EXPECT_TRUE(closed(categories->GetCategory(c)->Albums()) && closed(categories->GetCategory(c)->Artists()))
+                    << categories->GetCategory(c)->Title();
+        }
+        EXPECT_EQ(Flib->FileIndex().UpdateCount(), 0);
         const int progress = Fprogress;
         Flib->ReprocessTags();
         EXPECT_EQ(GroupingsImage(*Flib), incremental);
@@ -166,6 +182,7 @@ TEST_F(GroupingEdits, RemovalsShiftPositionsAndDropEmptiedEntries) {
     Reset();
     Flib->GlobalList().Delete(0);
     EXPECT_EQ(Fprogress, 0);
+    EXPECT_EQ(Notices(), Counts({{"albums", 1}, {"artists", 1}, {"genres", 1}, {"titles", 1}, {"years", 1}}));
     ExpectAsRefiled("first");
     Flib->GlobalList().Delete(150);
     ExpectAsRefiled("middle");
