@@ -40,17 +40,23 @@ int CompareTrackTitle(const TaudioTag& a, const TaudioTag& b) {
     return CompareText(a.Title(), b.Title());
 }
 
-int CompareTitle(const TaudioTag& a, const TaudioTag& b) { return CompareText(a.Title(), b.Title()); }
+int CompareTitle(const TaudioTag& a, const TaudioTag& b) {
+    return CompareText(a.Title(), b.Title());
+}
 
-int CompareNothing(const TaudioTag&, const TaudioTag&) { return 0; }
+int CompareNothing(const TaudioTag&, const TaudioTag&) {
+    return 0;
+}
 
 // Puts the tag where a stable sort of the library's tracks by `compare` puts it.
-void InsertInOrder(TaudioTagList& list, const TaudioTagPtr& tag, int (*compare)(const TaudioTag&, const TaudioTag&)) {
+void InsertInOrder(TaudioTagList& list, const TaudioTagPtr& tag,
+                   int (*compare)(const TaudioTag&, const TaudioTag&)) {
     const auto& items = list.Items();
-    const auto at = std::upper_bound(items.begin(), items.end(), tag, [&](const TaudioTagPtr& a, const TaudioTagPtr& b) {
-        const int c = compare(*a, *b);
-        return c != 0 ? c < 0 : a->StoredPosition() < b->StoredPosition();
-    });
+    const auto at =
+        std::upper_bound(items.begin(), items.end(), tag, [&](const TaudioTagPtr& a, const TaudioTagPtr& b) {
+            const int c = compare(*a, *b);
+            return c != 0 ? c < 0 : a->StoredPosition() < b->StoredPosition();
+        });
     list.Insert(tag, int(at - items.begin()));
 }
 
@@ -98,7 +104,8 @@ class TpairEdit {
         if (artists && Fartists) {
             const std::string key = Fartists->KeyOf(before);
             if (key.empty()) return;
-            if (const auto artist = std::static_pointer_cast<TaudioTagArtist>(Fartists->FindListCached(key))) {
+            if (const auto artist =
+                    std::static_pointer_cast<TaudioTagArtist>(Fartists->FindListCached(key))) {
                 TouchArtist(artist);
                 RemoveTag(*artist, tag);
             }
@@ -122,7 +129,8 @@ class TpairEdit {
         if (artists && Fartists) {
             const std::string key = Fartists->KeyOf(*tag);
             if (key.empty()) return;
-            if (const auto artist = std::static_pointer_cast<TaudioTagArtist>(Fartists->FindListCached(key))) {
+            if (const auto artist =
+                    std::static_pointer_cast<TaudioTagArtist>(Fartists->FindListCached(key))) {
                 TouchArtist(artist);
                 InsertInOrder(*artist, tag, CompareNothing);
             } else {
@@ -169,8 +177,10 @@ class TpairEdit {
         for (const auto& artist : FtouchedArtists) {
             const TaudioTagPtr first = Fartists->IsAlphaList ? nullptr : FirstFiled(*artist);
             if (artist->Count() == 0) {
-                const bool special = !Fartists->IsAlphaList && ((Fartists->UseCompilations && SameText(artist->Title(), kCompilationsArtist)) ||
-                                                                (Fartists->UseNoName && SameText(artist->Title(), kNotTaggedArtist)));
+                const bool special =
+                    !Fartists->IsAlphaList &&
+                    ((Fartists->UseCompilations && SameText(artist->Title(), kCompilationsArtist)) ||
+                     (Fartists->UseNoName && SameText(artist->Title(), kNotTaggedArtist)));
                 if (special) continue;
                 artist->Albums().Clear();
                 Fartists->Delete(Fartists->IndexOfList(artist.get()));
@@ -195,7 +205,8 @@ class TpairEdit {
 
     void TouchAlbum(const TaudioTagAlbumPtr& album, bool existed) {
         if (!FalbumIndex.emplace(album.get(), FtouchedAlbums.size()).second) return;
-        FtouchedAlbums.push_back({album, existed, existed ? album->AlbumArtist : std::string(), std::string()});
+        FtouchedAlbums.push_back(
+            {album, existed, existed ? album->AlbumArtist : std::string(), std::string()});
     }
 
     void TouchArtist(const TaudioTagArtistPtr& artist) {
@@ -246,7 +257,8 @@ class TcategoryEdit {
 
     bool Holds(const TaudioTag* tag, TaudioTag& before) const {
         const TaudioTagCategoryPtr category = Flist.FindCategoryOf(before);
-        if (!category || !category->UseArtists || !category->UseAlbums || category->IndexOf(tag) < 0) return false;
+        if (!category || !category->UseArtists || !category->UseAlbums || category->IndexOf(tag) < 0)
+            return false;
         return TpairEdit(&category->Albums(), &category->Artists(), false).Holds(tag, before);
     }
 
@@ -317,7 +329,8 @@ class TcategoryEdit {
     Tcategory& Touch(const TaudioTagCategoryPtr& category, bool existed) {
         const auto [it, added] = Findex.emplace(category.get(), Fcategories.size());
         if (added) {
-            Fcategories.push_back({category, existed, TpairEdit(&category->Albums(), &category->Artists(), true)});
+            Fcategories.push_back(
+                {category, existed, TpairEdit(&category->Albums(), &category->Artists(), true)});
             // Its albums report once, at the end, and only the albums changed.
             if (existed) category->Albums().BeginUpdate();
         }
@@ -333,8 +346,8 @@ class TcategoryEdit {
 // What a grouping files of a track: an edited track moves only in the groupings whose
 // fields changed.
 bool AlbumFieldsDiffer(const TaudioTag& a, const TaudioTag& b) {
-    return a.Album() != b.Album() || FolderOf(a.Filename()) != FolderOf(b.Filename()) || a.Artist() != b.Artist() ||
-           a.TrackNo() != b.TrackNo() || a.Title() != b.Title();
+    return a.Album() != b.Album() || FolderOf(a.Filename()) != FolderOf(b.Filename()) ||
+           a.Artist() != b.Artist() || a.TrackNo() != b.TrackNo() || a.Title() != b.Title();
 }
 
 }  // namespace
@@ -448,7 +461,8 @@ bool TcustomJukeboxList::FileChangedTracks() {
         if (LoadYears && out.Year && !years.Holds(out.Tag, *out.Before)) return false;
         if (out.File) {
             int at = 0;
-            if (!FfileIndex->Find(out.Before->Filename(), at) || FfileIndex->Objects(at).get() != out.Tag) return false;
+            if (!FfileIndex->Find(out.Before->Filename(), at) || FfileIndex->Objects(at).get() != out.Tag)
+                return false;
         }
     }
 
@@ -482,8 +496,9 @@ bool TcustomJukeboxList::FileChangedTracks() {
     std::vector<std::pair<const Tout*, TaudioTagPtr>> filing;
     for (const Tout& out : outs)
         if (!removedSet.count(out.Tag)) filing.emplace_back(&out, items[size_t(out.Tag->StoredPosition())]);
-    std::sort(filing.begin(), filing.end(),
-              [](const auto& a, const auto& b) { return a.second->StoredPosition() < b.second->StoredPosition(); });
+    std::sort(filing.begin(), filing.end(), [](const auto& a, const auto& b) {
+        return a.second->StoredPosition() < b.second->StoredPosition();
+    });
     static const Tout kAppended{nullptr, nullptr, true, true, true, true, true, true};
     for (size_t i = kept; i < items.size(); ++i) filing.emplace_back(&kAppended, items[i]);
     for (const auto& [out, tag] : filing) {

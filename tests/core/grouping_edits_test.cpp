@@ -26,15 +26,19 @@ class GroupingEdits : public ::testing::Test {
         Flib->GlobalList().BeginUpdate();
         for (int i = 0; i < 300; ++i) Flib->GlobalList().Add(LibraryTrack(i));
         // Two artists of their own and an album of two discs' names in another folder.
-        Flib->GlobalList().Add(MakeLibraryTag("/x/solo/1.mp3", "Soloist", "Quiet", "Alone", "Folk", "1971", 1));
-        Flib->GlobalList().Add(MakeLibraryTag("/x/solo/2.mp3", "Soloist", "Loud", "Alone", "Folk", "1971", 2));
+        Flib->GlobalList().Add(
+            MakeLibraryTag("/x/solo/1.mp3", "Soloist", "Quiet", "Alone", "Folk", "1971", 1));
+        Flib->GlobalList().Add(
+            MakeLibraryTag("/x/solo/2.mp3", "Soloist", "Loud", "Alone", "Folk", "1971", 2));
         Flib->GlobalList().Add(MakeLibraryTag("/x/duo/1.mp3", "Duo", "Zeal", "Album 1", "Folk", "1972", 1));
         Flib->GlobalList().EndUpdate();
         Fevents.OnListProcess = [this](TObject*, int, int, const TaudioTagPtr&) { ++Fprogress; };
         Flib->SetEvents(&Fevents);
-        const std::pair<const char*, TaudioTagListList*> groupings[] = {
-            {"albums", &Flib->AlbumList()}, {"artists", &Flib->ArtistList()}, {"titles", &Flib->TitleList()},
-            {"genres", &Flib->GenreList()}, {"years", &Flib->YearList()}};
+        const std::pair<const char*, TaudioTagListList*> groupings[] = {{"albums", &Flib->AlbumList()},
+                                                                        {"artists", &Flib->ArtistList()},
+                                                                        {"titles", &Flib->TitleList()},
+                                                                        {"genres", &Flib->GenreList()},
+                                                                        {"years", &Flib->YearList()}};
         for (const auto& [name, grouping] : groupings)
             grouping->OnChange = [this, name = std::string(name)](TObject*) { ++Fnotices[name]; };
     }
@@ -74,7 +78,8 @@ class GroupingEdits : public ::testing::Test {
                                  static_cast<TaudioTagCategoryList*>(&Flib->YearList())}) {
             EXPECT_TRUE(closed(*categories));
             for (int c = 0; c < categories->Count(); ++c)
-                EXPECT_TRUE(closed(categories->GetCategory(c)->Albums()) && closed(categories->GetCategory(c)->Artists()))
+                EXPECT_TRUE(closed(categories->GetCategory(c)->Albums()) &&
+                            closed(categories->GetCategory(c)->Artists()))
                     << categories->GetCategory(c)->Title();
         }
         EXPECT_EQ(Flib->FileIndex().UpdateCount(), 0);
@@ -139,7 +144,9 @@ TEST_F(GroupingEdits, EditsOfOneFieldMoveTheTrackOnlyWhereThatFieldFilesIt) {
 
 TEST_F(GroupingEdits, ArtistAndAlbumEditsMakeAndBreakCompilationsAsAFullFilingWould) {
     const TaudioTagPtr guest = Track("/m/4/4/39.mp3");  // Artist 4 on "Album 4" of /m/4/4/
-    const auto artistOfAlbum = [&](const TaudioTagPtr& tag) { return Flib->AlbumList().FindAlbumFor(*tag)->AlbumArtist; };
+    const auto artistOfAlbum = [&](const TaudioTagPtr& tag) {
+        return Flib->AlbumList().FindAlbumFor(*tag)->AlbumArtist;
+    };
     ASSERT_EQ(artistOfAlbum(guest), "Artist 4");
     Reset();
     EditTrack(guest, [](TaudioTag& t) { t.SetArtist("Guest Star"); });
@@ -201,7 +208,8 @@ TEST_F(GroupingEdits, RemovalsShiftPositionsAndDropEmptiedEntries) {
     EXPECT_FALSE(Flib->YearList().FindYear("1971"));
     EXPECT_EQ(Fprogress, 0);
     ExpectAsRefiled("whole album and artist");
-    for (int i = 0; i < Flib->GlobalList().Count(); ++i) EXPECT_EQ(Flib->GlobalList().GetTag(i)->StoredPosition(), i);
+    for (int i = 0; i < Flib->GlobalList().Count(); ++i)
+        EXPECT_EQ(Flib->GlobalList().GetTag(i)->StoredPosition(), i);
 }
 
 TEST_F(GroupingEdits, EditsRemovalsAndAdditionsInOneChange) {
@@ -274,7 +282,8 @@ TEST_F(GroupingEdits, RemovalOfATrackSharingItsFileNameIsFiledAnew) {
     Flib->GlobalList().Delete(3);
     EXPECT_GT(Fprogress, 0);
     ExpectAsRefiled("first of a file name removed");
-    EXPECT_EQ(Flib->FileIndex().ObjectAs<TaudioTag>(Flib->FileIndex().IndexOf("/m/3/3/3.mp3"))->Artist(), "Copy");
+    EXPECT_EQ(Flib->FileIndex().ObjectAs<TaudioTag>(Flib->FileIndex().IndexOf("/m/3/3/3.mp3"))->Artist(),
+              "Copy");
 }
 
 // After a start from the index files, the first change is filed by itself too.
