@@ -227,10 +227,11 @@ void TcustomJukeboxList::ProcessTags() {
         saveList = buildDatabase = false;
     }
     ProcessStart("Processing Tag Information");
-    // Tracks added at the end of an unchanged list are filed by themselves; any other
-    // change files every track again.
-    const bool appended = !FindexesLoaded && FileAppendedTracks();
-    if (!appended) FileAllTracks();
+    // Tracks added at the end of an unchanged list are filed by themselves, and so are
+    // noted edits and removals; any other change files every track again.
+    const bool incremental = !FindexesLoaded && (FileChangedTracks() || FileAppendedTracks());
+    if (!incremental) FileAllTracks();
+    FeditNotes.clear();
     const auto& filed = FglobalList->Items();
     Ffiled.assign(filed.size(), nullptr);
     for (size_t i = 0; i < filed.size(); ++i) Ffiled[i] = filed[i].get();
@@ -318,9 +319,13 @@ void TcustomJukeboxList::FillFileIndex(const std::vector<TaudioTagPtr>& items) {
         if (const int c = a.Name.compare(b.Name)) return c < 0;
         return a.Position < b.Position;
     });
-    for (size_t i = 0; i < names.size(); ++i)
+    FsharedFileNames.clear();
+    for (size_t i = 0; i < names.size(); ++i) {
         if (i == 0 || names[i].Name != names[i - 1].Name)
             FfileIndex->AddObject(std::string(names[i].Name), items[names[i].Position]);
+        else
+            FsharedFileNames.emplace(names[i].Name);
+    }
 }
 
 uint32_t TcustomJukeboxList::FilingSettings() const {
@@ -332,7 +337,7 @@ bool TcustomJukeboxList::FileAppendedTracks() {
     const auto& items = FglobalList->Items();
     const size_t from = Ffiled.size(), count = items.size();
     // A large addition (a first scan) files as fast all at once.
-    if (from == 0 || count <= from || count - from > std::max<size_t>(1000, from / 20)) return false;
+    if (!FeditNotes.empty() || from == 0 || count <= from || count - from > std::max<size_t>(1000, from / 20)) return false;
     if (FfiledSettings != FilingSettings()) return false;
     for (size_t i = 0; i < from; ++i)
         if (items[i].get() != Ffiled[i]) return false;
@@ -358,7 +363,7 @@ bool TcustomJukeboxList::FileAppendedTracks() {
         }
         if (LoadGenres) categories.insert(FgenreList->AddTag(tag));
         if (LoadYears) categories.insert(FyearList->AddTag(tag));
-        FfileIndex->AddObject(tag->Filename(), tag);
+        NoteInFileIndex(tag);
     }
     if (LoadArtistsAlbums && !refile) {
         for (const TaudioTagAlbumPtr& album : newAlbums)
