@@ -131,7 +131,7 @@ void TaudioTagListList::ForgetTitleOf(const TaudioTagList* list) const {
     if (!FtitlesValid) return;
     // Only that member leaves the lookup: rebuilding it would cost a pass over every
     // member (a large library has hundreds of thousands of albums).
-    const auto it = Ftitles.find(UpperCase(list->Title()));
+    const auto it = Ftitles.find(list->Title());
     if (it == Ftitles.end()) return ForgetTitles();
     auto& lists = it->second;
     const auto at = std::find_if(lists.begin(), lists.end(), [list](const auto& l) { return l.get() == list; });
