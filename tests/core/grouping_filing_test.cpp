@@ -441,12 +441,18 @@ TEST(GroupingSorts, ManyNewListsSortAsTheInsertsWould) {
     for (int i = 0; i < lists.Count(); ++i) ASSERT_EQ(lists.GetList(i), plain.GetList(i)) << i;
 }
 
+std::string SetupName(const testing::TestParamInfo<Tsetup>& info) {
+    static const char* const kNames[] = {"Plain", "MappingsAndDecades", "TheAndMappings"};
+    return kNames[info.index];
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Setups, GroupingFiling,
     testing::Values(Tsetup{false, false, false, {}, 4135732179u, 810553368u, 1199085972u, 1934302668u},
                     Tsetup{true, true, true, {"ABBA=", "Se\xc3\xb1or Coconut=Coconut, Se\xc3\xb1or", "the band=Band"},
                            3713611985u, 3009646164u, 443798885u, 1571795354u},
-                    Tsetup{true, false, false, {"zed=Zed, the", "tom waits="}, 3630655811u, 810553368u, 102231671u, 1934302668u}));
+                    Tsetup{true, false, false, {"zed=Zed, the", "tom waits="}, 3630655811u, 810553368u, 102231671u, 1934302668u}),
+    SetupName);
 
 }  // namespace
 }  // namespace tunecrest
