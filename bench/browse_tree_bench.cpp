@@ -47,6 +47,40 @@ void BM_DefaultBrowseTree(benchmark::State& state) {
 }
 BENCHMARK(BM_DefaultBrowseTree)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The same tree a step at a time as the window makes it over a shown tree: steps of
+// 5 ms, the swap, then the replaced tree freed in steps; "longest_step_ms" is the
+// longest of them, the time per iteration the sum.
+void BM_SteppedBrowseTree(benchmark::State& state) {
+    TbrowseBenchLibrary& library = TbrowseBenchLibrary::OfSize(int(state.range(0)));
+    TmyTreeModel tree;
+    TcustomJukeboxListViewer2 viewer;
+    viewer.SetJukeboxList(library.lib.get());
+    viewer.SetDisplayMode(0xCFF);
+    viewer.Rebuild(tree);
+    constexpr auto kBudget = std::chrono::milliseconds(5);
+    double longest = 0;
+    int64_t steps = 0;
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        viewer.BeginRebuild(tree.Nodes());
+        for (bool done = false; !done; ++steps) {
+            done = viewer.ContinueRebuild(start + kBudget);
+            if (done) viewer.FinishRebuild();
+            longest = std::max(longest, MsSince(start));
+            start = std::chrono::steady_clock::now();
+        }
+        for (bool done = false; !done; ++steps) {
+            done = viewer.FreeDiscarded(start + kBudget);
+            longest = std::max(longest, MsSince(start));
+            start = std::chrono::steady_clock::now();
+        }
+    }
+    state.counters["longest_step_ms"] = longest;
+    state.counters["steps"] = double(steps) / double(state.iterations());
+    state.counters["nodes"] = CountNodes(tree.Nodes());
+}
+BENCHMARK(BM_SteppedBrowseTree)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 }  // namespace
 
 BENCHMARK_MAIN();
