@@ -109,7 +109,7 @@ bool TbrowseTreeView::LibraryLoading() const {
 }
 
 void TbrowseTreeView::Step() {
-    const auto deadline = std::chrono::steady_clock::now() + kStepBudget;
+    const auto deadline = std::chrono::steady_clock::now() + StepBudget;
     if (LibraryLoading()) {
         // The groupings change under the load: what was built goes, and the build starts
         // over when the load is done.
@@ -127,7 +127,7 @@ void TbrowseTreeView::Step() {
     }
     // Replaced trees are freed in every step, a quarter of it while a build runs, so they
     // never pile up under builds that follow one another.
-    if (Fviewer.Rebuilding() && Fviewer.HasDiscarded()) Fviewer.FreeDiscarded(deadline - kStepBudget * 3 / 4);
+    if (Fviewer.Rebuilding() && Fviewer.HasDiscarded()) Fviewer.FreeDiscarded(deadline - StepBudget * 3 / 4);
     bool built = false;
     if (Fviewer.Rebuilding() && Fviewer.ContinueRebuild(deadline) &&
         std::chrono::steady_clock::now() < deadline) {

@@ -50,8 +50,9 @@ class TbrowseTreeView : public QObject {
     bool Building() const;
     bool Active = true;
     std::chrono::milliseconds RestartWindow{500};
-    // The longest a step holds the main thread (plus one artist with its albums).
-    static constexpr std::chrono::milliseconds kStepBudget{5};
+    // How long a step works (it may run over by a few artists with their albums): well
+    // inside a frame, so the screen and the touch stay live during a build.
+    std::chrono::microseconds StepBudget{5000};
     // A build ended: its tree is on show, or ClearTree dropped it.
     std::function<void()> OnBuildEnded;
     // The activated playlist, for its icon.
