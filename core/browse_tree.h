@@ -202,6 +202,8 @@ class TcustomJukeboxListViewer2 : public TcustomBrowseTreeBuilder {
     bool Rebuilding() const { return Frebuilding; }
     // Builds until `deadline`; true once the new tree is complete.
     bool ContinueRebuild(std::chrono::steady_clock::time_point deadline);
+    // The new tree is complete and waits for FinishRebuild.
+    bool RebuildComplete() const { return Frebuilding && !Building(); }
     // When the new tree is complete: it replaces the nodes of the list on show (one change
     // notice) and the replaced nodes are kept to be freed by FreeDiscarded.
     void FinishRebuild();

@@ -129,8 +129,10 @@ void TbrowseTreeView::Step() {
     // never pile up under builds that follow one another.
     if (Fviewer.Rebuilding() && Fviewer.HasDiscarded()) Fviewer.FreeDiscarded(deadline - StepBudget * 3 / 4);
     bool built = false;
+    // A tree completed with the step's time used up goes on show in the next step.
+    const bool complete = Fviewer.RebuildComplete();
     if (Fviewer.Rebuilding() && Fviewer.ContinueRebuild(deadline) &&
-        std::chrono::steady_clock::now() < deadline) {
+        (complete || std::chrono::steady_clock::now() < deadline)) {
         // The complete tree replaces the shown one as a build in one go did: collapsed,
         // nothing selected.
         Ftree.BeginUpdate();
