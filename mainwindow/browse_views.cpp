@@ -61,7 +61,7 @@ TbrowseTreeView::TbrowseTreeView(TtouchTreeView& tree, const TfontContainer& fon
         if (text.size() == 1 && text[0].unicode() < 128) SelectKey(char(text[0].unicode()));
     };
     Ftimer.setSingleShot(true);
-    connect(&Ftimer, &QTimer::timeout, this, [this] { Step(); });
+    connect(&Ftimer, &QTimer::timeout, this, [this] { Step(std::chrono::steady_clock::now() + StepBudget); });
 }
 
 TbrowseTreeView::~TbrowseTreeView() {
@@ -86,7 +86,9 @@ void TbrowseTreeView::BuildTreeView() {
     }
     FbuildStart = std::chrono::steady_clock::now();
     StartBuild();
-    Step();
+    TcustomJukeboxList* lib = Fviewer.JukeboxList();
+    const bool small = !lib || lib->GlobalList().Count() <= StepThreshold;
+    Step(small ? std::chrono::steady_clock::time_point::max() : FbuildStart + StepBudget);
 }
 
 void TbrowseTreeView::StartBuild() {
@@ -108,8 +110,7 @@ bool TbrowseTreeView::LibraryLoading() const {
     return local && local->Jukebox() && local->Jukebox()->LibraryLoading();
 }
 
-void TbrowseTreeView::Step() {
-    const auto deadline = std::chrono::steady_clock::now() + StepBudget;
+void TbrowseTreeView::Step(std::chrono::steady_clock::time_point deadline) {
     if (LibraryLoading()) {
         // The groupings change under the load: what was built goes, and the build starts
         // over when the load is done.
@@ -127,7 +128,8 @@ void TbrowseTreeView::Step() {
     }
     // Replaced trees are freed in every step, a quarter of it while a build runs, so they
     // never pile up under builds that follow one another.
-    if (Fviewer.Rebuilding() && Fviewer.HasDiscarded()) Fviewer.FreeDiscarded(deadline - StepBudget * 3 / 4);
+    if (Fviewer.Rebuilding() && Fviewer.HasDiscarded())
+        Fviewer.FreeDiscarded(std::min(deadline, std::chrono::steady_clock::now() + StepBudget / 4));
     bool built = false;
     // A tree completed with the step's time used up goes on show in the next step.
     const bool complete = Fviewer.RebuildComplete();

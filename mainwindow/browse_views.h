@@ -36,10 +36,12 @@ class TbrowseTreeView : public QObject {
 
     // Builds the tree again in the viewer's display mode (the year and genre groupings
     // take their artist and album switches from it first). Nothing while `Active` is off.
-    // The new tree is made a step at a time, at most a few milliseconds each (the first at
-    // once, the rest through a zero-time timer), while the last tree stays on show; it
-    // takes that one's place in one change when complete (collapsed, nothing selected),
-    // and the replaced nodes are freed in later steps. A small library is done at once.
+    // The tree of a library of up to `StepThreshold` tracks is built at once, as ever. A
+    // larger library's is made a step at a time, at most a few milliseconds each (the
+    // first at once, the rest through a zero-time timer), while the last tree stays on
+    // show; it takes that one's place in one change when complete (collapsed, the first
+    // row current, as a build at once leaves it) and the replaced nodes are freed in
+    // later steps.
     // Asked again during a build, the build starts over; once a build has run for
     // `RestartWindow`, it is finished first and the new one follows it. While the library
     // is loading no step runs; a build under way then starts over after the load.
@@ -50,6 +52,8 @@ class TbrowseTreeView : public QObject {
     bool Building() const;
     bool Active = true;
     std::chrono::milliseconds RestartWindow{500};
+    // Up to this many tracks the tree is built at once (a few milliseconds at most).
+    int StepThreshold = 10000;
     // How long a step works (it may run over by a few artists with their albums): well
     // inside a frame, so the screen and the touch stay live during a build.
     std::chrono::microseconds StepBudget{5000};
@@ -71,7 +75,7 @@ class TbrowseTreeView : public QObject {
 
   private:
     void StartBuild();
-    void Step();
+    void Step(std::chrono::steady_clock::time_point deadline);
     bool LibraryLoading() const;
 
     TtouchTreeView& Ftree;
