@@ -56,7 +56,7 @@ class TbrowseTreeView : public QObject {
     int StepThreshold = 10000;
     // How long a step works (it may run over by a few artists with their albums): well
     // inside a frame, so the screen and the touch stay live during a build.
-    std::chrono::microseconds StepBudget{5000};
+    std::chrono::microseconds StepBudget{4000};
     // A build ended: its tree is on show, or ClearTree dropped it.
     std::function<void()> OnBuildEnded;
     // The activated playlist, for its icon.
