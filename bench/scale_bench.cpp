@@ -312,17 +312,27 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
             auto blockStart = Clock::now();
             lib.GlobalList().Add(tag);
             double block = MsSince(blockStart);
-            if (std::getenv("TUNECREST_SCALE_TRACE")) std::fprintf(stderr, "change handler: %.1f ms\n", block);
+            const bool trace = std::getenv("TUNECREST_SCALE_TRACE") != nullptr;
+            if (trace) std::fprintf(stderr, "change handler: %.1f ms\n", block);
+            int slices = 0, over16 = 0;
+            double longestSlice = 0, sliceTotal = 0;
             while (lib.BackgroundWorkPending()) {
                 blockStart = Clock::now();
                 const int ran = dispatcher->ProcessPendingCalls();
                 if (!ran) std::this_thread::sleep_for(std::chrono::milliseconds(1));
                 if (ran) {
                     const double slice = MsSince(blockStart);
-                    if (std::getenv("TUNECREST_SCALE_TRACE") && slice > 20) std::fprintf(stderr, "slice: %.1f ms\n", slice);
+                    if (trace && slice > 16) std::fprintf(stderr, "slice %d: %.1f ms\n", slices, slice);
+                    ++slices;
+                    over16 += slice > 16;
+                    sliceTotal += slice;
+                    longestSlice = std::max(longestSlice, slice);
                     block = std::max(block, slice);
                 }
             }
+            if (trace)
+                std::fprintf(stderr, "slices: %d, %.0f ms in all, longest %.1f ms, %d over 16 ms\n", slices, sliceTotal,
+                             longestSlice, over16);
             result.OpMs = MsSince(start);
             result.BlockMs = block;
             result.RssKb = CurrentRssKb();
