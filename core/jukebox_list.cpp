@@ -335,8 +335,8 @@ bool TcustomJukeboxList::FileAppendedTracks() {
         for (const TaudioTagAlbumPtr& album : newAlbums)
             if (const TaudioTagArtistPtr artist = FartistList->FindArtist(album->AlbumArtist))
                 artist->Albums().AddList(album, false);
-        if (FartistList->Count() != artists) FartistList->ApplyMappings();
-        if (FtitleList->Count() != letters) FtitleList->ApplyMappings();
+        if (FartistList->Count() != artists) FartistList->ApplyMappingsToNew();
+        if (FtitleList->Count() != letters) FtitleList->ApplyMappingsToNew();
     }
     FfileIndex->EndUpdate();
     // Each filed track's album sorted it in at its own notice; only new albums wait.
