@@ -309,21 +309,18 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
             const auto start = Clock::now();
             // The longest the main thread is held: the change itself, then each piece of
             // work handed back to it until the library is saved and the database ready.
-            // On a shared machine a piece may wait for a processor: the trace says how often
+            auto blockStart = Clock::now();
+            lib.GlobalList().Add(tag);
+            double block = MsSince(blockStart);
+            if (std::getenv("TUNECREST_SCALE_TRACE")) std::fprintf(stderr, "change handler: %.1f ms\n", block);
+            // On a shared machine a slice may wait for a processor: the trace says how often
             // the thread was preempted, and which slice was longest without that.
+            const bool trace = std::getenv("TUNECREST_SCALE_TRACE") != nullptr;
             const auto preemptions = [] {
                 rusage usage{};
                 getrusage(RUSAGE_THREAD, &usage);
                 return usage.ru_nivcsw;
             };
-            auto blockStart = Clock::now();
-            const long preemptedBefore = preemptions();
-            lib.GlobalList().Add(tag);
-            double block = MsSince(blockStart);
-            const bool trace = std::getenv("TUNECREST_SCALE_TRACE") != nullptr;
-            if (trace)
-                std::fprintf(stderr, "change handler: %.1f ms, preempted %ld times\n", block,
-                             preemptions() - preemptedBefore);
             int slices = 0, over16 = 0;
             double longestSlice = 0, longestWhole = 0, sliceTotal = 0;
             while (lib.BackgroundWorkPending()) {
