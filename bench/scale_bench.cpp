@@ -7,6 +7,10 @@
 //
 //   bench_scale [--full] [--sizes 10000,100000] [--keep] [--dir FOLDER]
 //
+// The change operations ("change" adds a track, "edit" edits one, "remove" removes the
+// first) report the main thread's change handler and its longest hold until the
+// library, its index files and the database are saved.
+//
 // Each operation runs as `bench_scale --child OP --size N --dir FOLDER` and prints
 // one line "op_ms=<ms> [block_ms=<ms>] [rss_kb=<kB>]".
 #include <sqlite3.h>
@@ -274,7 +278,7 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
         result.OpMs = MsSince(start);
         database.Close();
         fs::remove(db);
-    } else if (op == "change") {
+    } else if (op == "change" || op == "edit" || op == "remove") {
         // A copy of the library, so the change does not touch the generated one.
         const fs::path work = dir / "change";
         fs::remove_all(work);
@@ -306,11 +310,25 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
             tag->SetGenreString("Rock");
             tag->SetDate("2026");
             tag->SetMediaType(mkAudio);
+            // "edit": a track in the middle takes another artist, title, genre and year, as
+            // a tag editor would give them; "remove": the first track leaves (every later
+            // track's position moves).
+            const TaudioTagPtr edited = lib.GlobalList().GetTag(lib.GlobalList().Count() / 2);
+            const TaudioTagPtr values = edited->Clone();
+            values->SetArtist("Another Artist");
+            values->SetTitle("Another Title");
+            values->SetGenreString("Jazz");
+            values->SetDate("1999");
             const auto start = Clock::now();
             // The longest the main thread is held: the change itself, then each piece of
             // work handed back to it until the library is saved and the database ready.
             auto blockStart = Clock::now();
-            lib.GlobalList().Add(tag);
+            if (op == "edit")
+                lib.EditTrack(edited, *values);
+            else if (op == "remove")
+                lib.GlobalList().Delete(0);
+            else
+                lib.GlobalList().Add(tag);
             double block = MsSince(blockStart);
             if (std::getenv("TUNECREST_SCALE_TRACE")) std::fprintf(stderr, "change handler: %.1f ms\n", block);
             // On a shared machine a slice may wait for a processor: the trace says how often
@@ -509,7 +527,9 @@ int main(int argc, char** argv) {
                        {"loadall", "LoadAll with index files"},
                        {"peer", "SQLite peer: SELECT all songs"},
                        {"dbbuild", "database build"},
-                       {"change", "one track added, auto-save + database"}};
+                       {"change", "one track added, auto-save + database"},
+                       {"edit", "one track edited, auto-save + database"},
+                       {"remove", "first track removed, auto-save + database"}};
     // op: the operation's own wall-clock time; process: the whole fresh process, wall
     // clock and CPU (user + system, which shows how busy the machine was).
     std::printf("%-40s %8s %10s %10s %10s %10s %10s %9s\n", "operation", "tracks", "op", "process", "proc CPU",

@@ -95,10 +95,29 @@ void TaudioTagAlbumList::Clear() {
     TaudioTagListList::Clear();
 }
 
-void TaudioTagAlbumList::Delete(int index) {
-    FbyFolder.clear();
-    FbyFolderCount = size_t(-1);
+void TaudioTagAlbumList::Delete(int index) { DeleteEmptied(index, std::string_view()); }
+
+void TaudioTagAlbumList::DeleteEmptied(int index, std::string_view folder) {
+    const TaudioTagListPtr album = GetList(index);
+    if (!album || FbyFolderCount != Flists.size()) {
+        FbyFolder.clear();
+        FbyFolderCount = size_t(-1);
+        TaudioTagListList::Delete(index);
+        return;
+    }
+    // Only that album leaves the lookup by title and folder (found by its key, or, for
+    // an album without tracks, by a walk over the lookup).
+    const TaudioTagPtr first = album->GetTag(0);
+    if (first) folder = FolderOf(first->Filename());
+    const auto keyed = first || !folder.empty() ? FbyFolder.find(AlbumKey(album->Title(), folder)) : FbyFolder.end();
+    if (keyed != FbyFolder.end() && keyed->second == album) {
+        FbyFolder.erase(keyed);
+    } else {
+        for (auto it = FbyFolder.begin(); it != FbyFolder.end();)
+            it = it->second == album ? FbyFolder.erase(it) : std::next(it);
+    }
     TaudioTagListList::Delete(index);
+    FbyFolderCount = Flists.size();
 }
 
 TaudioTagAlbumPtr TaudioTagAlbumList::AddTag(const TaudioTagPtr& tag) {
@@ -166,18 +185,20 @@ TaudioTagArtistPtr TaudioTagArtistList::CreateArtist(const std::string& name) {
     return artist;
 }
 
+std::string TaudioTagArtistList::KeyOf(const TaudioTag& tag) const {
+    if (IsAlphaList) {
+        if (tag.Title().empty()) return std::string();
+        const char c = UpperCase(tag.Title().substr(0, 1))[0];
+        return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ? std::string(1, c) : std::string("~");
+    }
+    return tag.Artist().empty() ? std::string(kNotTaggedArtist) : tag.Artist();
+}
+
 void TaudioTagArtistList::AddTag(const TaudioTagPtr& tag) {
     if (!tag) return;
-    std::string key = tag->Artist();
-    if (key.empty()) {
-        key = kNotTaggedArtist;
-        if (tag->Title().empty()) tag->SetTitle(tag->FilePart());
-    }
-    if (IsAlphaList) {
-        if (tag->Title().empty()) return;
-        const char c = UpperCase(tag->Title().substr(0, 1))[0];
-        key = (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ? std::string(1, c) : std::string("~");
-    }
+    if (tag->Artist().empty() && tag->Title().empty()) tag->SetTitle(tag->FilePart());
+    const std::string key = KeyOf(*tag);
+    if (key.empty()) return;
     if (const TaudioTagListPtr existing = FindListCached(key)) {
         existing->Add(tag);
         return;

@@ -72,6 +72,8 @@ public:
 
     void Clear() override;
     void Delete(int index) override;
+    // Delete for an album whose tracks, all of `folder`, have left it.
+    void DeleteEmptied(int index, std::string_view folder);
     // The next change notice closes the brackets of new albums but leaves the others
     // as they are: for tracks filed one by one, whose albums had their own notices.
     void RenewOnlyNewAlbumsOnce() { FrenewAll = false; }
@@ -113,6 +115,8 @@ public:
     // Files a tag under its artist ("[Not Tagged]" without one) or, as the title
     // index, under the first letter of its title ("~" for anything but A-Z and 0-9).
     void AddTag(const TaudioTagPtr& tag);
+    // The name AddTag files a filed tag under; empty for a tag the title index leaves out.
+    std::string KeyOf(const TaudioTag& tag) const;
     // Links every album whose album artist names an artist to that artist.
     void BuildFromList(const TaudioTagAlbumList& albums);
     // Rebuilds the display names from the artists and the mappings.

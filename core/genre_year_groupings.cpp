@@ -65,6 +65,10 @@ TaudioTagCategory* TaudioTagCategoryList::AddTag(const TaudioTagPtr& tag) {
     return category.get();
 }
 
+TaudioTagCategoryPtr TaudioTagCategoryList::FindCategoryOf(TaudioTag& tag) const {
+    return std::static_pointer_cast<TaudioTagCategory>(FindListCached(KeyOf(tag)));
+}
+
 void TaudioTagCategoryList::RelinkArtists(TaudioTagCategory& category) {
     TaudioTagArtistList& artists = category.Artists();
     for (int i = 0; i < artists.Count(); ++i)

@@ -233,10 +233,11 @@ void TcustomJukeboxList::ProcessTags() {
         saveList = buildDatabase = false;
     }
     ProcessStart("Processing Tag Information");
-    // Tracks added at the end of an unchanged list are filed by themselves; any other
-    // change files every track again.
-    const bool appended = !FindexesLoaded && FileAppendedTracks();
-    if (!appended) FileAllTracks();
+    // Tracks added at the end of an unchanged list are filed by themselves, and so are
+    // noted edits and removals; any other change files every track again.
+    const bool incremental = !FindexesLoaded && (FileChangedTracks() || FileAppendedTracks());
+    if (!incremental) FileAllTracks();
+    FeditNotes.clear();
     const auto& filed = FglobalList->Items();
     Ffiled.assign(filed.size(), nullptr);
     for (size_t i = 0; i < filed.size(); ++i) Ffiled[i] = filed[i].get();
@@ -286,8 +287,12 @@ void TcustomJukeboxList::FileAllTracks() {
         FtitleList->ApplyMappings();
     }
     FfileIndex->SetSorted(true);
+    FsharedFileNames.clear();
     for (int i = FfileIndex->Count() - 1; i > 0; --i)
-        if (FfileIndex->Strings(i) == FfileIndex->Strings(i - 1)) FfileIndex->Delete(i);
+        if (FfileIndex->Strings(i) == FfileIndex->Strings(i - 1)) {
+            FsharedFileNames.insert(FfileIndex->Strings(i));
+            FfileIndex->Delete(i);
+        }
     FfileIndex->EndUpdate();
     for (auto* grouping : groupings) grouping->EndUpdate();
     if (LoadGenres) FgenreList->BuildArtists();
@@ -303,7 +308,7 @@ bool TcustomJukeboxList::FileAppendedTracks() {
     const auto& items = FglobalList->Items();
     const size_t from = Ffiled.size(), count = items.size();
     // A large addition (a first scan) files as fast all at once.
-    if (from == 0 || count <= from || count - from > std::max<size_t>(1000, from / 20)) return false;
+    if (!FeditNotes.empty() || from == 0 || count <= from || count - from > std::max<size_t>(1000, from / 20)) return false;
     if (FfiledSettings != FilingSettings()) return false;
     for (size_t i = 0; i < from; ++i)
         if (items[i].get() != Ffiled[i]) return false;
@@ -329,7 +334,7 @@ bool TcustomJukeboxList::FileAppendedTracks() {
         }
         if (LoadGenres) categories.insert(FgenreList->AddTag(tag));
         if (LoadYears) categories.insert(FyearList->AddTag(tag));
-        FfileIndex->AddObject(tag->Filename(), tag);
+        NoteInFileIndex(tag);
     }
     if (LoadArtistsAlbums && !refile) {
         for (const TaudioTagAlbumPtr& album : newAlbums)

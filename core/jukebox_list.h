@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "core/background_worker.h"
@@ -115,6 +116,15 @@ class TcustomJukeboxList : public TObject {
     virtual void LoadSettings(const TiniFile& ini, const std::string& section);
     virtual void SaveSettings(TiniFile& ini, const std::string& section) const;
 
+    // Edits of tracks in place. NoteTrackEdit goes before a track of the global list is
+    // changed (its filing fields as they are now are kept); the next change notice of the
+    // global list then moves only the noted tracks in the groupings. A change notice with
+    // no noted edit and no track added or removed files every track anew.
+    void NoteTrackEdit(const TaudioTagPtr& tag);
+    // Notes the edit, copies `values` into the track (keeping its number) and reports
+    // the change of the global list (once, at the end of an update bracket).
+    void EditTrack(const TaudioTagPtr& tag, const TaudioTag& values);
+
     void LoadIndexes();
     void LoadCDLists();
     // Writes the list of the disc mounted at `root` as its CD list (named by the disc's
@@ -208,7 +218,14 @@ class TcustomJukeboxList : public TObject {
     // Files only the tracks added at the end of the list since the last filing; false
     // when the change was anything else.
     bool FileAppendedTracks();
+    // Files only the tracks edited (as noted), removed or appended since the last
+    // filing; false, with every grouping still to be filed anew, when the change was
+    // large, a reorder, or anything the groupings cannot be sure of (grouping_edits.cpp).
+    bool FileChangedTracks();
     uint32_t FilingSettings() const;
+    // Adds a track filed after the others to the file-name index (a file name already
+    // there is noted as shared).
+    void NoteInFileIndex(const TaudioTagPtr& tag);
     // The tracks "jukebox.dat" holds: the global list without the CD tracks.
     std::vector<TaudioTagPtr> OwnTracks() const;
     // The background save: asked for by the change handler, run in slices.
@@ -253,6 +270,11 @@ class TcustomJukeboxList : public TObject {
     // The global list as last filed into the groupings, and the switches it was filed with.
     std::vector<const TaudioTag*> Ffiled;
     uint32_t FfiledSettings = 0;
+    // File names of more than one track of the global list, as last filed: the file-name
+    // index holds the first of them.
+    std::unordered_set<std::string> FsharedFileNames;
+    // Noted edits since the last filing: the track and a copy of it as it was filed.
+    std::vector<std::pair<TaudioTagPtr, TaudioTagPtr>> FeditNotes;
     bool FsaveInBackground = false;
     static constexpr std::chrono::microseconds kSaveSliceTime{6000};
     std::chrono::microseconds FsaveSliceTime = kSaveSliceTime;

@@ -20,6 +20,7 @@
 #include "tests/support/fake_media_player.h"
 #include "tests/support/fake_tagger.h"
 #include "tests/support/foreign_records.h"
+#include "tests/support/groupings_image.h"
 #include "tests/support/recording_prompt.h"
 #include "tests/support/tags.h"
 #include "tests/support/temp_dir.h"
@@ -903,40 +904,8 @@ TEST(JukeboxList, AForeignRecordLosesNoTracksAndKeepsTheFileFromAutoSave) {
 namespace tunecrest {
 namespace {
 
-// Every grouping as its index file would hold it, with the artists' album links.
-std::string GroupingsImage(TcustomJukeboxList& lib) {
-    TbyteWriter w;
-    lib.AlbumList().SaveToStream(w);
-    lib.ArtistList().SaveToStream(w);
-    lib.TitleList().SaveToStream(w);
-    lib.GenreList().SaveToStream(w);
-    lib.YearList().SaveToStream(w);
-    std::string text = w.Bytes();
-    TmyStringList links;
-    lib.ArtistList().GetArtistNames(links);
-    for (int i = 0; i < links.Count(); ++i)
-        text += links.Strings(i) + "|" + std::static_pointer_cast<TaudioTagList>(links.Objects(i))->Title() + "\n";
-    for (auto* categories : {static_cast<TaudioTagCategoryList*>(&lib.GenreList()),
-                             static_cast<TaudioTagCategoryList*>(&lib.YearList())})
-        for (int c = 0; c < categories->Count(); ++c) {
-            categories->GetCategory(c)->Artists().GetArtistNames(links);
-            for (int i = 0; i < links.Count(); ++i)
-                text += categories->GetCategory(c)->Title() + ":" + links.Strings(i) + "|" +
-                        std::to_string(std::static_pointer_cast<TaudioTagList>(links.Objects(i))->Count()) + "\n";
-        }
-    for (int i = 0; i < lib.FileIndex().Count(); ++i) text += lib.FileIndex().Strings(i) + "\n";
-    return text;
-}
-
-TaudioTagPtr LibraryTrack(int i) {
-    static const char* genres[] = {"Rock", "Jazz", "Pop", ""};
-    auto tag = test::MakeLibraryTag("/m/" + std::to_string(i % 7) + "/" + std::to_string(i % 5) + "/" +
-                                        std::to_string(i) + ".mp3",
-                                    i % 11 == 0 ? "" : "Artist " + std::to_string(i % 7), "T" + std::to_string(i * 37 % 101),
-                                    "Album " + std::to_string(i % 5), genres[i % 4], std::to_string(1990 + i % 3),
-                                    uint32_t(i % 9));
-    return tag;
-}
+using test::GroupingsImage;
+using test::LibraryTrack;
 
 void WaitForBackgroundWork(TcustomJukeboxList& lib) {
     auto& dispatcher = static_cast<TqueueDispatcher&>(Dispatcher());
