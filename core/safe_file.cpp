@@ -84,7 +84,10 @@ bool TsafeFileWriter::Open() {
     const fs::path target(Fresolved);
     fs::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
-    std::string tmpl = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string name = ".";
+    name += target.filename().string();
+    name += ".XXXXXX";
+    std::string tmpl = (folder / name).string();
     Ffd = mkstemp(tmpl.data());
     if (Ffd < 0) return Fail("Cannot write " + Fpath, errno);
     Ftemp = std::move(tmpl);
