@@ -331,16 +331,39 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
                 lib.GlobalList().Add(tag);
             double block = MsSince(blockStart);
             if (std::getenv("TUNECREST_SCALE_TRACE")) std::fprintf(stderr, "change handler: %.1f ms\n", block);
+            // On a shared machine a slice may wait for a processor: the trace says how often
+            // the thread was preempted, and which slice was longest without that.
+            const bool trace = std::getenv("TUNECREST_SCALE_TRACE") != nullptr;
+            const auto preemptions = [] {
+                rusage usage{};
+                getrusage(RUSAGE_THREAD, &usage);
+                return usage.ru_nivcsw;
+            };
+            int slices = 0, over16 = 0;
+            double longestSlice = 0, longestWhole = 0, sliceTotal = 0;
             while (lib.BackgroundWorkPending()) {
                 blockStart = Clock::now();
+                const long preempted = preemptions();
                 const int ran = dispatcher->ProcessPendingCalls();
                 if (!ran) std::this_thread::sleep_for(std::chrono::milliseconds(1));
                 if (ran) {
                     const double slice = MsSince(blockStart);
-                    if (std::getenv("TUNECREST_SCALE_TRACE") && slice > 20) std::fprintf(stderr, "slice: %.1f ms\n", slice);
+                    const long times = preemptions() - preempted;
+                    if (trace && slice > 16)
+                        std::fprintf(stderr, "slice %d: %.1f ms, preempted %ld times\n", slices, slice, times);
+                    ++slices;
+                    over16 += slice > 16;
+                    sliceTotal += slice;
+                    longestSlice = std::max(longestSlice, slice);
+                    if (times == 0) longestWhole = std::max(longestWhole, slice);
                     block = std::max(block, slice);
                 }
             }
+            if (trace)
+                std::fprintf(stderr,
+                             "slices: %d, %.0f ms in all, longest %.1f ms (%.1f ms of those never preempted), %d over "
+                             "16 ms\n",
+                             slices, sliceTotal, longestSlice, longestWhole, over16);
             result.OpMs = MsSince(start);
             result.BlockMs = block;
             result.RssKb = CurrentRssKb();

@@ -122,6 +122,11 @@ public:
     void BuildFromList(const TaudioTagAlbumList& albums);
     // Rebuilds the display names from the artists and the mappings.
     void ApplyMappings();
+    // Adds the display names of the artists AddTag made since the names were last
+    // rebuilt, exactly as ApplyMappings would show them, without a pass over every
+    // artist; rebuilds them all where that could give another result (a name shown
+    // already, where the order of all artists decides which stays).
+    void ApplyMappingsToNew();
     TaudioTagArtistPtr GetArtist(int index) const;
     TaudioTagArtistPtr FindArtist(const std::string& name) const;
     // A new artist of that name, added (used by BuildFromList and the index files).
@@ -159,9 +164,18 @@ public:
     bool LoadFromFile(const std::string& name, const TaudioTagList& master, std::string* error = nullptr);
 
     void Clear() override;
+    void Delete(int index) override;
 
 private:
+    // The names an artist is shown under, after the mappings.
+    void DisplayNamesOf(const TaudioTagList& artist, std::vector<std::string>& names) const;
     TmyStringList FdisplayNames;
+    // What the display names were last rebuilt from: the count of artists, the switches,
+    // and whether nothing but AddTag changed the artists since (then `Fnew` are the ones
+    // it made).
+    size_t FnamedCount = 0;
+    bool FnamedMapThe = false, FnamedNoDuplicates = false, FnamesCurrent = false;
+    std::vector<TaudioTagListPtr> Fnew;
     TmyStringList Fmappings;
     std::string FmappingListFile;
 };

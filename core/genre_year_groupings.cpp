@@ -74,7 +74,8 @@ void TaudioTagCategoryList::RelinkArtists(TaudioTagCategory& category) {
     for (int i = 0; i < artists.Count(); ++i)
         if (const auto artist = artists.GetArtist(i)) artist->Albums().Clear();
     artists.BuildFromList(category.Albums());
-    artists.ApplyMappings();
+    // The links are made anew; the names only change with the artists.
+    artists.ApplyMappingsToNew();
 }
 
 void TaudioTagCategoryList::BuildArtists() {

@@ -5,6 +5,7 @@
 // rebuilds what depends on the global list when it changes and reports changes and
 // progress through its event sink. The local form owns the one jukebox and carries
 // out everything the windows do to the play state (queue, stacker, playlists).
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -26,6 +27,7 @@
 namespace tunecrest {
 
 class TiniFile;
+class TsaveBlockPool;
 
 // The library's event sink; each event fires only when assigned, with the library as sender.
 class TcustomJukeboxListEvents : public TObject {
@@ -155,6 +157,14 @@ class TcustomJukeboxList : public TObject {
     // in). Without it they are written while the change handler runs.
     bool SaveInBackground() const { return FsaveInBackground; }
     void SetSaveInBackground(bool on) { FsaveInBackground = on; }
+    // The longest one slice of that preparation holds the main thread (a few
+    // milliseconds; a negative time restores that). Zero makes every slice do the
+    // least it can, so that tests can change the library between any two slices.
+    void SetSaveSliceTime(std::chrono::microseconds time);
+    // The memory that preparation hands its bytes to the worker in: `blocks` blocks of
+    // `blockBytes`, reused as the worker writes them (8 MB unless set otherwise); with
+    // all of them out it waits for the worker.
+    void SetSaveMemory(size_t blockBytes, size_t blocks);
     // True while such a save is still to finish (its result comes back through the
     // dispatcher).
     bool BackgroundWorkPending() const;
@@ -227,6 +237,8 @@ class TcustomJukeboxList : public TObject {
     void SaveStep();
     bool SaveSlice(TsaveRun& run);
     void HandToWorker(std::shared_ptr<TsaveRun> run);
+    // Drops the save being prepared; what it was to write is asked for again.
+    void RestartSave();
     void FinishPendingSaves();
     std::vector<TaudioTagListList*> Groupings() const;
 
@@ -266,6 +278,8 @@ class TcustomJukeboxList : public TObject {
     // Noted edits since the last filing: the track and a copy of it as it was filed.
     std::vector<std::pair<TaudioTagPtr, TaudioTagPtr>> FeditNotes;
     bool FsaveInBackground = false;
+    static constexpr std::chrono::microseconds kSaveSliceTime{6000};
+    std::chrono::microseconds FsaveSliceTime = kSaveSliceTime;
     bool FsavePosted = false;
     bool FpendingList = false, FpendingIndexes = false, FpendingDatabase = false;
     uint64_t FchangeCount = 0;
@@ -274,6 +288,9 @@ class TcustomJukeboxList : public TObject {
     // Checked by posted calls, which do nothing once the library is gone.
     std::shared_ptr<bool> Falive = std::make_shared<bool>(true);
     std::unique_ptr<TbackgroundWorker> Fworker;
+    size_t FsaveBlockBytes = size_t(512) << 10, FsaveBlocks = 16;
+    std::shared_ptr<TsaveBlockPool> FblockPool;  // memory the background save reuses
+    std::function<void()> Fwake;                  // a block came back (on the worker)
     TnotifyEventList FfreeNotices;
 };
 

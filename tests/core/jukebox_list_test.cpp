@@ -193,6 +193,8 @@ TEST(JukeboxList, DamagedQueueFileSurvivesUntilAPersonChangesTheQueue) {
     EXPECT_NE(text, "garbage that is no list");
 }
 
+void WaitForBackgroundWork(TcustomJukeboxList& lib);
+
 struct FakeDrives : TsystemServices {
     std::string Root;
     std::vector<std::string> ListCDDrives() override { return {Root}; }
@@ -224,6 +226,14 @@ TEST(JukeboxList, CdListsFollowTheDiscAndStayOutOfTheLibraryFile) {
     TaudioTagList stored;
     ASSERT_TRUE(LoadTagListFromFile(stored, dir.File("jukebox.dat"), false));
     EXPECT_EQ(test::Titles(stored), (std::vector<std::string>{"Own"}));
+    // So in the background, where the list's head, which holds the count, is written
+    // before the records are.
+    lib->SetSaveInBackground(true);
+    lib->GlobalList().Add(MakeTag("A", "Own too"));
+    WaitForBackgroundWork(*lib);
+    ASSERT_TRUE(LoadTagListFromFile(stored, dir.File("jukebox.dat"), false));
+    EXPECT_EQ(test::Titles(stored), (std::vector<std::string>{"Own", "Own too"}));
+    lib->SetSaveInBackground(false);
     // Once the CD tracks have left the list, every new track is written, whatever
     // memory it took over.
     lib->GlobalList().BeginUpdate();
@@ -1076,6 +1086,105 @@ TEST(JukeboxList, BackgroundSaveWritesWhatTheSynchronousSaveWrites) {
     fresh->SetEvents(nullptr);
     EXPECT_EQ(fresh->GlobalList().Count(), 204);
     EXPECT_TRUE(indexesRead);
+}
+
+namespace {
+// The files a save writes, by name, and whether a temporary file is left beside them.
+std::map<std::string, std::string> SavedFiles(const test::TempDir& dir, bool* temporary = nullptr) {
+    std::map<std::string, std::string> files;
+    for (const char* name : {"jukebox.dat", "albums.idx", "artists.idx", "titles.idx", "genres.idx", "years.idx",
+                             "jukebox.csv"})
+        if (!ReadFileBytes(dir.File(name), files[name])) files[name] = "(missing)";
+    if (temporary) {
+        *temporary = false;
+        for (const auto& entry : fs::directory_iterator(dir.Path()))
+            *temporary |= entry.path().filename().string().rfind('.', 0) == 0;
+    }
+    return files;
+}
+}  // namespace
+
+// A background save is made in slices with the library in use between them. Whatever
+// changes between two slices (an edited track, one added, one removed), the files that
+// come out are those of one state of the library, the last, as the synchronous save
+// writes them; no temporary file is left behind. Also when the memory the save hands
+// its bytes to the worker in is so small that it waits for the worker at every record.
+TEST(JukeboxList, ChangesBetweenSaveSlicesLeaveTheFilesOfTheLastState) {
+    auto& dispatcher = static_cast<TqueueDispatcher&>(Dispatcher());
+    for (const bool tight : {false, true}) {
+        SCOPED_TRACE(tight ? "tight memory" : "usual memory");
+        test::TempDir dir, reference;
+        auto lib = NewLibrary(dir);
+        lib->SetSaveInBackground(true);
+        lib->SetDatabaseEnabled(true);
+        lib->SetSaveSliceTime(std::chrono::microseconds(0));  // the least work a slice can do
+        if (tight) lib->SetSaveMemory(256, 2);
+        auto sync = NewLibrary(reference);
+        sync->SetDatabaseEnabled(true);
+        for (auto* l : {lib.get(), sync.get()}) {
+            l->GlobalList().BeginUpdate();
+            for (int i = 0; i < 300; ++i) l->GlobalList().Add(LibraryTrack(i));
+            l->GlobalList().EndUpdate();
+        }
+        const std::vector<std::function<void(TcustomJukeboxList&)>> changes = {
+            [](TcustomJukeboxList& l) {
+                l.GlobalList().GetTag(3)->SetTitle("Edited in the list's records");
+                l.GlobalList().Changed();
+            },
+            [](TcustomJukeboxList& l) { l.GlobalList().Add(LibraryTrack(300)); },
+            [](TcustomJukeboxList& l) { l.GlobalList().Delete(17); },
+            [](TcustomJukeboxList& l) {
+                l.GlobalList().GetTag(250)->SetArtist("Edited late");
+                l.GlobalList().Changed();
+            },
+        };
+        // Ever later in the save: the records, the index files, the export.
+        const int slices[] = {2, 11, 16, 21};
+        for (size_t c = 0; c < changes.size(); ++c) {
+            for (int i = 0; i < slices[c]; ++i) dispatcher.WaitAndProcess(tight ? 2 : 0);
+            changes[c](*lib);
+            changes[c](*sync);
+        }
+        WaitForBackgroundWork(*lib);
+        bool temporary = true;
+        const auto mine = SavedFiles(dir, &temporary), theirs = SavedFiles(reference);
+        for (const auto& [name, bytes] : theirs) EXPECT_EQ(mine.at(name), bytes) << name;
+        EXPECT_FALSE(temporary);
+        EXPECT_GE(lib->GlobalList().StoredSize(), 300);
+    }
+}
+
+// A save dropped because the library changed under it leaves the files it had not
+// finished as they were, and a library closed in the middle of a save writes the
+// library file and the index files of its last state.
+TEST(JukeboxList, ASaveCutShortLeavesTheEarlierFilesWhole) {
+    auto& dispatcher = static_cast<TqueueDispatcher&>(Dispatcher());
+    test::TempDir dir;
+    auto lib = NewLibrary(dir);
+    lib->SetSaveInBackground(true);
+    lib->GlobalList().BeginUpdate();
+    for (int i = 0; i < 100; ++i) lib->GlobalList().Add(LibraryTrack(i));
+    lib->GlobalList().EndUpdate();
+    WaitForBackgroundWork(*lib);
+    const auto before = SavedFiles(dir);
+    lib->SetSaveSliceTime(std::chrono::microseconds(0));
+    lib->GlobalList().Add(LibraryTrack(100));
+    for (int i = 0; i < 3; ++i) dispatcher.ProcessPendingCalls();
+    ASSERT_TRUE(lib->BackgroundWorkPending());
+    EXPECT_EQ(SavedFiles(dir), before);
+    lib->GlobalList().Add(LibraryTrack(101));
+    lib->GlobalList().GetTag(0)->SetTitle("Closed mid-save");
+    lib->GlobalList().Changed();
+    for (int i = 0; i < 3; ++i) dispatcher.ProcessPendingCalls();
+    lib.reset();
+    bool temporary = true;
+    SavedFiles(dir, &temporary);
+    EXPECT_FALSE(temporary);
+    auto fresh = NewLibrary(dir);
+    fresh->LoadIndexes();
+    ASSERT_EQ(fresh->GlobalList().Count(), 102);
+    EXPECT_EQ(fresh->GlobalList().GetTag(0)->Title(), "Closed mid-save");
+    EXPECT_NE(fresh->FileIndex().IndexOf(LibraryTrack(101)->Filename()), -1);
 }
 
 }  // namespace tunecrest
