@@ -254,6 +254,7 @@ void TcustomJukeboxList::FileAllTracks() {
         for (auto* grouping : groupings) grouping->Clear();
     const auto& items = FglobalList->Items();
     const int count = int(items.size());
+    FfileIndex->Reserve(items.size());
     for (int i = 0; i < count; ++i) {
         const TaudioTagPtr& tag = items[size_t(i)];
         if (!FindexesLoaded) {
