@@ -7,7 +7,6 @@
 //   bench_evening_sim [--tracks 1000] [--library 5000] [--files 20]
 //
 // Prints one line per sample and a last line "rss_growth_kb=<kB after the first hundred>".
-#include <malloc.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -21,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/heap_in_use.h"
 #include "core/jukebox.h"
 #include "core/jukebox_list.h"
 #include "core/media_kinds.h"
@@ -175,7 +175,7 @@ int main(int argc, char** argv) {
                 const long rss = CurrentRssKb();
                 if (played == 100) firstHundredRss = rss;
                 lastRss = rss;
-                std::printf("%8d %10ld %10zu %10d %8d %4d/%-3d %10.1f\n", played, rss, mallinfo2().uordblks / 1024, jukebox.History().Count(),
+                std::printf("%8d %10ld %10zu %10d %8d %4d/%-3d %10.1f\n", played, rss, HeapInUseBytes() / 1024, jukebox.History().Count(),
                             jukebox.Queue().Count(), alarmsOn, alarmsOff,
                             std::chrono::duration<double>(Clock::now() - started).count());
                 std::fflush(stdout);

@@ -9,7 +9,6 @@
 //
 // Each operation runs as `bench_scale --child OP --size N --dir FOLDER` and prints
 // one line "op_ms=<ms> [block_ms=<ms>] [rss_kb=<kB>]".
-#include <malloc.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -29,6 +28,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/heap_in_use.h"
 #include "core/jukebox_list.h"
 #include "core/jukebox_loader.h"
 #include "core/media_database.h"
@@ -258,9 +258,7 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
         result.OpMs = MsSince(start);
         result.RssKb = CurrentRssKb();
         if (std::getenv("TUNECREST_SCALE_HEAP")) {
-            const struct mallinfo2 mi = mallinfo2();
-            std::fprintf(stderr, "heap in use %zu kB, free in heap %zu kB, mmapped %zu kB\n", mi.uordblks / 1024,
-                         mi.fordblks / 1024, mi.hblkhd / 1024);
+            std::fprintf(stderr, "heap %zu kB\n", HeapInUseBytes() / 1024);
         }
         lib.SetEvents(nullptr);
         if (!indexesRead || lib.GlobalList().Count() != size) std::exit(3);

@@ -3,7 +3,7 @@
 // painted with text while jumping between top and bottom (one frame each), and the
 // memory the list itself takes for 1,000,000 rows.
 #include <benchmark/benchmark.h>
-#include <malloc.h>
+#include "bench/heap_in_use.h"
 
 #include <QApplication>
 #include <QImage>
@@ -46,12 +46,12 @@ BENCHMARK(BM_PaintFortyRowsJumpingTopToBottom)->Unit(benchmark::kMillisecond);
 void BM_MemoryForAMillionRows(benchmark::State& state) {
     double perRow = 0;
     for (auto _ : state) {
-        const size_t before = mallinfo2().uordblks;
+        const size_t before = HeapInUseBytes();
         auto list = std::make_unique<TtouchListBox>();
         list->resize(800, 600);
-        const size_t empty = mallinfo2().uordblks;
+        const size_t empty = HeapInUseBytes();
         list->SetCount(1000000);
-        const size_t filled = mallinfo2().uordblks;
+        const size_t filled = HeapInUseBytes();
         perRow = double(filled - empty) / 1000000.0;
         benchmark::DoNotOptimize(before);
     }

@@ -1,59 +1,103 @@
 #include "core/csv_text.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "core/text_utils.h"
 
 namespace tunecrest {
 
-std::string UnquoteCSVField(std::string_view field) {
+namespace {
+
+// Writes one field's text into `out`, reusing its storage. Runs between quotes are
+// copied whole, so a long field costs one copy.
+void UnquoteCSVFieldInto(std::string_view field, std::string& out) {
+    out.clear();
     // A quoted field keeps its inner text exactly (spaces included).
     std::string_view trimmed = field;
     while (!trimmed.empty() && (trimmed.front() == ' ')) trimmed.remove_prefix(1);
     while (!trimmed.empty() && (trimmed.back() == ' ')) trimmed.remove_suffix(1);
     if (trimmed.size() >= 2 && trimmed.front() == '"' && trimmed.back() == '"') {
-        std::string out;
+        // A quote is kept; the second of a doubled pair is dropped.
         const std::string_view inner = trimmed.substr(1, trimmed.size() - 2);
-        for (size_t i = 0; i < inner.size(); ++i) {
-            out += inner[i];
-            if (inner[i] == '"' && i + 1 < inner.size() && inner[i + 1] == '"') ++i;
+        size_t start = 0;
+        while (true) {
+            const size_t quote = inner.find('"', start);
+            if (quote == std::string_view::npos) break;
+            out.append(inner.substr(start, quote + 1 - start));
+            start = quote + 1;
+            if (start < inner.size() && inner[start] == '"') ++start;
         }
-        return out;
+        out.append(inner.substr(start));
+        return;
     }
     // Unquoted (or written by an older exporter that doubled quotes without enclosing
     // them): a doubled quote is one quote, a single quote is dropped.
-    std::string out;
-    for (size_t i = 0; i < trimmed.size(); ++i) {
-        if (trimmed[i] != '"') {
-            out += trimmed[i];
-        } else if (i + 1 < trimmed.size() && trimmed[i + 1] == '"') {
+    size_t start = 0;
+    while (true) {
+        const size_t quote = trimmed.find('"', start);
+        if (quote == std::string_view::npos) break;
+        out.append(trimmed.substr(start, quote - start));
+        if (quote + 1 < trimmed.size() && trimmed[quote + 1] == '"') {
             out += '"';
-            ++i;
+            start = quote + 2;
+        } else {
+            start = quote + 1;
         }
     }
+    out.append(trimmed.substr(start));
+}
+
+}  // namespace
+
+std::string UnquoteCSVField(std::string_view field) {
+    std::string out;
+    UnquoteCSVFieldInto(field, out);
     return out;
 }
 
 namespace {
+
+// The position of the first comma, CR or LF at or after `pos` (the text's size when
+// none). Eight bytes are tested at a time: a byte equal to one of the three turns the
+// word's test non-zero, and only then is the word looked at byte by byte.
+size_t UnquotedEnd(std::string_view text, size_t pos) {
+    constexpr uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+    const auto hasZeroByte = [](uint64_t v) { return (v - kOnes) & ~v & kHighs; };
+    const char* data = text.data();
+    const size_t size = text.size();
+    while (pos + 8 <= size) {
+        uint64_t word;
+        std::memcpy(&word, data + pos, 8);
+        if (hasZeroByte(word ^ (kOnes * ',')) | hasZeroByte(word ^ (kOnes * '\n')) |
+            hasZeroByte(word ^ (kOnes * '\r')))
+            break;
+        pos += 8;
+    }
+    while (pos < size && data[pos] != ',' && data[pos] != '\n' && data[pos] != '\r') ++pos;
+    return pos;
+}
+
 // Reads one field starting at `pos`; leaves `pos` on the comma or line end that ends it.
 size_t FieldEnd(std::string_view text, size_t pos) {
     size_t i = pos;
     while (i < text.size() && text[i] == ' ') ++i;
     if (i < text.size() && text[i] == '"') {
         ++i;
-        while (i < text.size()) {
-            if (text[i] == '"') {
-                if (i + 1 < text.size() && text[i + 1] == '"') {
-                    i += 2;
-                    continue;
-                }
+        while (true) {
+            const size_t quote = text.find('"', i);
+            if (quote == std::string_view::npos) return text.size();
+            i = quote + 1;
+            if (i < text.size() && text[i] == '"') {
                 ++i;
-                break;
+                continue;
             }
-            ++i;
+            break;
         }
     }
-    while (i < text.size() && text[i] != ',' && text[i] != '\n' && text[i] != '\r') ++i;
-    return i;
+    return UnquotedEnd(text, i);
 }
+
 }  // namespace
 
 void SplitCSV(std::string_view line, std::vector<std::string>& list) {
@@ -80,10 +124,8 @@ bool ReadCSVRow(std::string_view text, size_t& pos, std::vector<std::string>& ro
     size_t fields = 0;
     while (true) {
         const size_t end = FieldEnd(text, pos);
-        if (fields < row.size())
-            row[fields] = UnquoteCSVField(text.substr(pos, end - pos));
-        else
-            row.push_back(UnquoteCSVField(text.substr(pos, end - pos)));
+        if (fields == row.size()) row.emplace_back();
+        UnquoteCSVFieldInto(text.substr(pos, end - pos), row[fields]);
         ++fields;
         pos = end;
         if (pos < text.size() && text[pos] == ',') {

@@ -80,6 +80,10 @@ void TsqliteStatement::BindText(int index, std::string_view text) {
     CheckBind(Fdb, sqlite3_bind_text64(Fstmt, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8));
 }
 
+void TsqliteStatement::BindTextNoCopy(int index, std::string_view text) {
+    CheckBind(Fdb, sqlite3_bind_text64(Fstmt, index, text.data(), text.size(), SQLITE_STATIC, SQLITE_UTF8));
+}
+
 void TsqliteStatement::BindInt64(int index, int64_t value) {
     CheckBind(Fdb, sqlite3_bind_int64(Fstmt, index, value));
 }

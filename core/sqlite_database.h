@@ -26,6 +26,9 @@ public:
     // Parameters count from 1, as in SQL text.
     void BindNull(int index);
     void BindText(int index, std::string_view text);
+    // Binds text without copying it: the text must stay unchanged until the statement
+    // has run and been reset.
+    void BindTextNoCopy(int index, std::string_view text);
     void BindInt64(int index, int64_t value);
     void BindDouble(int index, double value);
     // Runs to the next row: true with a row ready, false when done.

@@ -137,7 +137,50 @@ bool TmyFilterGraph::PitchStageAvailable() {
 // in the output itself, after playbin's own buffering, so that a change is heard at
 // once rather than a second later. The pitch element takes only 32-bit float samples:
 // converters on both sides let any decoder feed it and any output take its result.
-GstElement* TmyFilterGraph::CreateAudioOutput() {
+namespace {
+// True when `element`, or an element inside it, has a "volume" property of its own.
+bool HasOwnVolume(GstElement* element) {
+    if (g_object_class_find_property(G_OBJECT_GET_CLASS(element), "volume")) return true;
+    if (!GST_IS_BIN(element)) return false;
+    bool found = false;
+    GstIterator* it = gst_bin_iterate_recurse(GST_BIN(element));
+    GValue item = G_VALUE_INIT;
+    while (!found && gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+        found = g_object_class_find_property(G_OBJECT_GET_CLASS(g_value_get_object(&item)), "volume") != nullptr;
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(it);
+    return found;
+}
+}  // namespace
+
+// playbin's sink stage adds a software volume element of its own when the audio output
+// has no "volume" property, and GStreamer 1.22 never frees that element: a few kilobytes
+// were lost with every track, megabytes over an evening. An output without a volume of
+// its own therefore gets ours, in a bin that is freed with the pipeline; playbin's volume
+// and mute then work through it.
+GstElement* TmyFilterGraph::WithVolumeStage(GstElement* output) {
+    if (!output) output = gst_element_factory_make("autoaudiosink", nullptr);
+    if (!output || HasOwnVolume(output)) return output;
+    GstElement* volume = gst_element_factory_make("volume", nullptr);
+    if (!volume) return output;
+    GstElement* bin = gst_bin_new(nullptr);
+    gst_bin_add_many(GST_BIN(bin), volume, output, nullptr);
+    GstPad* input = gst_element_get_static_pad(volume, "sink");
+    const bool built = gst_element_link(volume, output) && input &&
+                       gst_element_add_pad(bin, gst_ghost_pad_new("sink", input));
+    if (input) gst_object_unref(input);
+    if (built) return bin;
+    // Unlikely (both are plain audio elements); the output as it was, leak and all,
+    // is better than no sound.
+    gst_object_unref(gst_object_ref_sink(bin));
+    return CreateShiftedOutput();
+}
+
+GstElement* TmyFilterGraph::CreateAudioOutput() { return WithVolumeStage(CreateShiftedOutput()); }
+
+GstElement* TmyFilterGraph::CreateShiftedOutput() {
     GstElement* sink = CreateAudioSink();
     if (FpitchStage) {
         gst_object_unref(FpitchStage);

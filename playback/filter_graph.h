@@ -88,6 +88,8 @@ public:
     const std::string& FileName() const { return FfileName; }
     const std::string& KaraokeFile() const { return FkaraokeFile; }
     bool HasVideo() const { return FhasVideo; }
+    // The pipeline of the open file (nullptr when none), for inspection.
+    GstElement* Pipeline() const { return Fpipeline; }
     // Names of the elements in the current pipeline.
     std::vector<std::string> FilterNames() const;
 
@@ -118,6 +120,9 @@ private:
     bool Seek(double rate, int64_t positionMs);
     void SetTimerEnabled(bool on);
     GstElement* CreateAudioOutput();
+    // The output with the pitch stage when pitch control is on.
+    GstElement* CreateShiftedOutput();
+    GstElement* WithVolumeStage(GstElement* output);
     void ReadTitle(GstMessage* message);
 
     GstElement* Fpipeline = nullptr;

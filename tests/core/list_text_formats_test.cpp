@@ -223,6 +223,38 @@ TEST(Csv, SplitAndRowsHonourQuotes) {
     EXPECT_EQ(ReadCSVRows("\"open,field").size(), 1u);
 }
 
+// Field ends are searched several bytes at a time: a comma, CR or LF is found at every
+// place within a run, also beside letters of other scripts, and a row read into a row
+// that held longer or more fields comes back exactly.
+TEST(Csv, RowsEndAtEveryOffsetAndReuseTheRow) {
+    std::vector<std::string> row = {"left over", "from", "a", "longer", "row"};
+    for (size_t length = 0; length < 24; ++length) {
+        for (const char* end : {",", "\n", "\r\n", "\r"}) {
+            const std::string field = std::string(length, 'a') + "\xC3\xA9";
+            const std::string text = field + end + "z\"\"q,\" x \"\"y\"\" \"\nnext";
+            size_t pos = 0;
+            const bool ended = ReadCSVRow(text, pos, row);
+            if (std::string(end) == ",") {
+                EXPECT_TRUE(ended) << length;
+                EXPECT_EQ(row, (std::vector<std::string>{field, "z\"q", " x \"y\" "})) << length;
+            } else {
+                EXPECT_TRUE(ended) << length << " " << int(end[0]);
+                EXPECT_EQ(row, std::vector<std::string>{field}) << length;
+                EXPECT_EQ(text.substr(pos, 3), "z\"\"") << length;
+            }
+        }
+    }
+    // A CR as the very last byte may still be followed by its LF: the row is not known
+    // to have ended.
+    size_t pos = 0;
+    EXPECT_FALSE(ReadCSVRow("abcdefghijkl,m\r", pos, row));
+    EXPECT_EQ(row, (std::vector<std::string>{"abcdefghijkl", "m"}));
+    // A quote left open takes in the rest, line breaks and commas included.
+    pos = 0;
+    EXPECT_FALSE(ReadCSVRow("a,\"open, and\nmore lines\n", pos, row));
+    EXPECT_EQ(row, (std::vector<std::string>{"a", "open, and\nmore lines\n"}));
+}
+
 TEST(Playlist, EntriesResolveAgainstThePlaylistFolder) {
     const std::string text =
         "\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:10,A - B\r\nsong.mp3\r\n\r\nsub\\dir\\x.mp3\n../up/y.mp3\n/abs/z.mp3\n"
