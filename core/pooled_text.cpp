@@ -4,21 +4,60 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <mutex>
-#include <unordered_set>
+#include <vector>
 
 namespace tunecrest {
 
 namespace {
-struct TtextHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
-};
+// The pool: every distinct text once, in a string of its own that never moves, found
+// through an open-addressed table of (hash, text) slots. A large library pools a few
+// hundred thousand artists and albums; a flat table finds one in a probe or two.
+class TtextPool {
+public:
+    TtextPool() : Fslots(size_t(1) << 12) {}
 
-// Node-based: the address of a pooled text never changes.
-struct TtextPool {
-    std::mutex Lock;
-    std::unordered_set<std::string, TtextHash, std::equal_to<>> Texts;
+    const std::string* Find(std::string_view text, size_t hash) {
+        std::lock_guard<std::mutex> guard(Flock);
+        const size_t mask = Fslots.size() - 1;
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
+            Tslot& slot = Fslots[i];
+            if (!slot.Text) {
+                slot = {hash, new std::string(text)};
+                if (++Fcount * 2 > Fslots.size()) Grow();
+                // The text was moved to its place in the grown table; its string was not.
+                return FindPlaced(text, hash);
+            }
+            if (slot.Hash == hash && *slot.Text == text) return slot.Text;
+        }
+    }
+
+private:
+    struct Tslot {
+        size_t Hash = 0;
+        const std::string* Text = nullptr;
+    };
+    const std::string* FindPlaced(std::string_view text, size_t hash) const {
+        const size_t mask = Fslots.size() - 1;
+        for (size_t i = hash & mask;; i = (i + 1) & mask)
+            if (Fslots[i].Hash == hash && *Fslots[i].Text == text) return Fslots[i].Text;
+    }
+    void Grow() {
+        std::vector<Tslot> bigger(Fslots.size() * 2);
+        const size_t mask = bigger.size() - 1;
+        for (const Tslot& slot : Fslots) {
+            if (!slot.Text) continue;
+            size_t i = slot.Hash & mask;
+            while (bigger[i].Text) i = (i + 1) & mask;
+            bigger[i] = slot;
+        }
+        Fslots.swap(bigger);
+    }
+
+    std::mutex Flock;
+    std::vector<Tslot> Fslots;  // a power of two, at most half full
+    size_t Fcount = 0;
 };
 
 // Mixes the length and the first and last eight bytes: enough to spread the few hundred
@@ -59,13 +98,7 @@ TpooledText& TpooledText::operator=(std::string_view text) {
         Ftext = cached;
         return *this;
     }
-    TtextPool& pool = Pool();
-    {
-        std::lock_guard<std::mutex> guard(pool.Lock);
-        auto it = pool.Texts.find(text);
-        if (it == pool.Texts.end()) it = pool.Texts.emplace(text).first;
-        Ftext = &*it;
-    }
+    Ftext = Pool().Find(text, std::hash<std::string_view>()(text));
     cached = Ftext;
     return *this;
 }

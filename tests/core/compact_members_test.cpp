@@ -115,6 +115,20 @@ TEST(PooledText, EqualTextsShareOneCopy) {
     EXPECT_EQ(&copy.Text(), &c.Text());
 }
 
+TEST(PooledText, ManyTextsKeepTheirPlaceAsThePoolGrows) {
+    // A large library pools hundreds of thousands of artists and albums: the pool grows
+    // many times, and every text pooled before keeps its value and its one copy.
+    constexpr int kTexts = 20000;
+    std::vector<TpooledText> first(kTexts);
+    for (int i = 0; i < kTexts; ++i) first[size_t(i)] = "growth artist " + std::to_string(i);
+    for (int i = kTexts - 1; i >= 0; --i) {
+        TpooledText again;
+        again = "growth artist " + std::to_string(i);
+        ASSERT_EQ(first[size_t(i)].Text(), "growth artist " + std::to_string(i));
+        ASSERT_EQ(&again.Text(), &first[size_t(i)].Text()) << i;
+    }
+}
+
 TEST(PooledText, ThreadsPoolTheSameTexts) {
     // Tags are made on scan threads too: every thread gets the one pooled copy of a text.
     constexpr int kThreads = 4, kTexts = 200;
