@@ -7,6 +7,10 @@
 //
 //   bench_scale [--full] [--sizes 10000,100000] [--keep] [--dir FOLDER]
 //
+// The change operations ("change" adds a track, "edit" edits one, "remove" removes the
+// first) report the main thread's change handler and its longest hold until the
+// library, its index files and the database are saved.
+//
 // Each operation runs as `bench_scale --child OP --size N --dir FOLDER` and prints
 // one line "op_ms=<ms> [block_ms=<ms>] [rss_kb=<kB>]".
 #include <sqlite3.h>
@@ -274,7 +278,7 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
         result.OpMs = MsSince(start);
         database.Close();
         fs::remove(db);
-    } else if (op == "change") {
+    } else if (op == "change" || op == "edit" || op == "remove") {
         // A copy of the library, so the change does not touch the generated one.
         const fs::path work = dir / "change";
         fs::remove_all(work);
@@ -306,23 +310,60 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
             tag->SetGenreString("Rock");
             tag->SetDate("2026");
             tag->SetMediaType(mkAudio);
+            // "edit": a track in the middle takes another artist, title, genre and year, as
+            // a tag editor would give them; "remove": the first track leaves (every later
+            // track's position moves).
+            const TaudioTagPtr edited = lib.GlobalList().GetTag(lib.GlobalList().Count() / 2);
+            const TaudioTagPtr values = edited->Clone();
+            values->SetArtist("Another Artist");
+            values->SetTitle("Another Title");
+            values->SetGenreString("Jazz");
+            values->SetDate("1999");
             const auto start = Clock::now();
             // The longest the main thread is held: the change itself, then each piece of
             // work handed back to it until the library is saved and the database ready.
             auto blockStart = Clock::now();
-            lib.GlobalList().Add(tag);
+            if (op == "edit")
+                lib.EditTrack(edited, *values);
+            else if (op == "remove")
+                lib.GlobalList().Delete(0);
+            else
+                lib.GlobalList().Add(tag);
             double block = MsSince(blockStart);
             if (std::getenv("TUNECREST_SCALE_TRACE")) std::fprintf(stderr, "change handler: %.1f ms\n", block);
+            // On a shared machine a slice may wait for a processor: the trace says how often
+            // the thread was preempted, and which slice was longest without that.
+            const bool trace = std::getenv("TUNECREST_SCALE_TRACE") != nullptr;
+            const auto preemptions = [] {
+                rusage usage{};
+                getrusage(RUSAGE_THREAD, &usage);
+                return usage.ru_nivcsw;
+            };
+            int slices = 0, over16 = 0;
+            double longestSlice = 0, longestWhole = 0, sliceTotal = 0;
             while (lib.BackgroundWorkPending()) {
                 blockStart = Clock::now();
+                const long preempted = preemptions();
                 const int ran = dispatcher->ProcessPendingCalls();
                 if (!ran) std::this_thread::sleep_for(std::chrono::milliseconds(1));
                 if (ran) {
                     const double slice = MsSince(blockStart);
-                    if (std::getenv("TUNECREST_SCALE_TRACE") && slice > 20) std::fprintf(stderr, "slice: %.1f ms\n", slice);
+                    const long times = preemptions() - preempted;
+                    if (trace && slice > 16)
+                        std::fprintf(stderr, "slice %d: %.1f ms, preempted %ld times\n", slices, slice, times);
+                    ++slices;
+                    over16 += slice > 16;
+                    sliceTotal += slice;
+                    longestSlice = std::max(longestSlice, slice);
+                    if (times == 0) longestWhole = std::max(longestWhole, slice);
                     block = std::max(block, slice);
                 }
             }
+            if (trace)
+                std::fprintf(stderr,
+                             "slices: %d, %.0f ms in all, longest %.1f ms (%.1f ms of those never preempted), %d over "
+                             "16 ms\n",
+                             slices, sliceTotal, longestSlice, longestWhole, over16);
             result.OpMs = MsSince(start);
             result.BlockMs = block;
             result.RssKb = CurrentRssKb();
@@ -486,7 +527,9 @@ int main(int argc, char** argv) {
                        {"loadall", "LoadAll with index files"},
                        {"peer", "SQLite peer: SELECT all songs"},
                        {"dbbuild", "database build"},
-                       {"change", "one track added, auto-save + database"}};
+                       {"change", "one track added, auto-save + database"},
+                       {"edit", "one track edited, auto-save + database"},
+                       {"remove", "first track removed, auto-save + database"}};
     // op: the operation's own wall-clock time; process: the whole fresh process, wall
     // clock and CPU (user + system, which shows how busy the machine was).
     std::printf("%-40s %8s %10s %10s %10s %10s %10s %9s\n", "operation", "tracks", "op", "process", "proc CPU",

@@ -95,10 +95,29 @@ void TaudioTagAlbumList::Clear() {
     TaudioTagListList::Clear();
 }
 
-void TaudioTagAlbumList::Delete(int index) {
-    FbyFolder.clear();
-    FbyFolderCount = size_t(-1);
+void TaudioTagAlbumList::Delete(int index) { DeleteEmptied(index, std::string_view()); }
+
+void TaudioTagAlbumList::DeleteEmptied(int index, std::string_view folder) {
+    const TaudioTagListPtr album = GetList(index);
+    if (!album || FbyFolderCount != Flists.size()) {
+        FbyFolder.clear();
+        FbyFolderCount = size_t(-1);
+        TaudioTagListList::Delete(index);
+        return;
+    }
+    // Only that album leaves the lookup by title and folder (found by its key, or, for
+    // an album without tracks, by a walk over the lookup).
+    const TaudioTagPtr first = album->GetTag(0);
+    if (first) folder = FolderOf(first->Filename());
+    const auto keyed = first || !folder.empty() ? FbyFolder.find(AlbumKey(album->Title(), folder)) : FbyFolder.end();
+    if (keyed != FbyFolder.end() && keyed->second == album) {
+        FbyFolder.erase(keyed);
+    } else {
+        for (auto it = FbyFolder.begin(); it != FbyFolder.end();)
+            it = it->second == album ? FbyFolder.erase(it) : std::next(it);
+    }
     TaudioTagListList::Delete(index);
+    FbyFolderCount = Flists.size();
 }
 
 TaudioTagAlbumPtr TaudioTagAlbumList::AddTag(const TaudioTagPtr& tag) {
@@ -158,6 +177,7 @@ TaudioTagArtistList::TaudioTagArtistList() {
 }
 
 TaudioTagArtistPtr TaudioTagArtistList::CreateArtist(const std::string& name) {
+    FnamesCurrent = false;
     auto artist = std::make_shared<TaudioTagArtist>();
     artist->IsAlpha = IsAlphaList;
     artist->SetTitle(name);
@@ -165,18 +185,20 @@ TaudioTagArtistPtr TaudioTagArtistList::CreateArtist(const std::string& name) {
     return artist;
 }
 
+std::string TaudioTagArtistList::KeyOf(const TaudioTag& tag) const {
+    if (IsAlphaList) {
+        if (tag.Title().empty()) return std::string();
+        const char c = UpperCase(tag.Title().substr(0, 1))[0];
+        return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ? std::string(1, c) : std::string("~");
+    }
+    return tag.Artist().empty() ? std::string(kNotTaggedArtist) : tag.Artist();
+}
+
 void TaudioTagArtistList::AddTag(const TaudioTagPtr& tag) {
     if (!tag) return;
-    std::string key = tag->Artist();
-    if (key.empty()) {
-        key = kNotTaggedArtist;
-        if (tag->Title().empty()) tag->SetTitle(tag->FilePart());
-    }
-    if (IsAlphaList) {
-        if (tag->Title().empty()) return;
-        const char c = UpperCase(tag->Title().substr(0, 1))[0];
-        key = (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ? std::string(1, c) : std::string("~");
-    }
+    if (tag->Artist().empty() && tag->Title().empty()) tag->SetTitle(tag->FilePart());
+    const std::string key = KeyOf(*tag);
+    if (key.empty()) return;
     if (const TaudioTagListPtr existing = FindListCached(key)) {
         existing->Add(tag);
         return;
@@ -189,6 +211,7 @@ void TaudioTagArtistList::AddTag(const TaudioTagPtr& tag) {
     artist->IsAlpha = IsAlphaList;
     artist->SetTitle(key);
     AddList(artist);
+    Fnew.push_back(std::move(artist));
 }
 
 void TaudioTagArtistList::BuildFromList(const TaudioTagAlbumList& albums) {
@@ -213,6 +236,27 @@ void TaudioTagArtistList::BuildFromList(const TaudioTagAlbumList& albums) {
     EndUpdate();
 }
 
+void TaudioTagArtistList::DisplayNamesOf(const TaudioTagList& artist, std::vector<std::string>& names) const {
+    names.clear();
+    const std::string& name = artist.Title();
+    bool addPlain = true;
+    const int m = artist.Count() > 0 ? Fmappings.IndexOfName(name) : -1;
+    if (m >= 0) {
+        std::string mapped = Fmappings.ValueFromIndex(m);
+        if (mapped.empty()) {
+            const size_t space = name.find(' ');
+            mapped = space == std::string::npos ? name : name.substr(space + 1) + ", " + name.substr(0, space);
+        }
+        names.push_back(std::move(mapped));
+        if (MappingsNoDuplicates) addPlain = false;
+    }
+    if (MapThe && addPlain && StartsText("the ", name)) {
+        names.push_back(name.substr(4) + ", The");
+        if (MappingsNoDuplicates) addPlain = false;
+    }
+    if (addPlain) names.push_back(name);
+}
+
 void TaudioTagArtistList::ApplyMappings() {
     FdisplayNames.BeginUpdate();
     FdisplayNames.Clear();
@@ -221,30 +265,48 @@ void TaudioTagArtistList::ApplyMappings() {
     // in order would move the list at every artist.
     FdisplayNames.SetSorted(false);
     SortPending();
+    std::vector<std::string> names;
     for (const auto& list : Flists) {
         if (list->UpdateCount() > 0) list->EndUpdate();
-        const std::string& name = list->Title();
-        bool addPlain = true;
-        const int m = list->Count() > 0 ? Fmappings.IndexOfName(name) : -1;
-        if (m >= 0) {
-            std::string mapped = Fmappings.ValueFromIndex(m);
-            if (mapped.empty()) {
-                const size_t space = name.find(' ');
-                mapped = space == std::string::npos ? name : name.substr(space + 1) + ", " + name.substr(0, space);
-            }
-            FdisplayNames.AddObject(mapped, list);
-            if (MappingsNoDuplicates) addPlain = false;
-        }
-        if (MapThe && addPlain && StartsText("the ", name)) {
-            FdisplayNames.AddObject(name.substr(4) + ", The", list);
-            if (MappingsNoDuplicates) addPlain = false;
-        }
-        if (addPlain) FdisplayNames.AddObject(name, list);
+        DisplayNamesOf(*list, names);
+        for (auto& name : names) FdisplayNames.AddObject(std::move(name), list);
     }
     FdisplayNames.SetSorted(true);
     for (int i = FdisplayNames.Count() - 1; i > 0; --i)
         if (SameText(FdisplayNames.Strings(i), FdisplayNames.Strings(i - 1))) FdisplayNames.Delete(i);
     FdisplayNames.EndUpdate();
+    FnamedCount = Flists.size();
+    FnamedMapThe = MapThe;
+    FnamedNoDuplicates = MappingsNoDuplicates;
+    FnamesCurrent = true;
+    Fnew.clear();
+}
+
+void TaudioTagArtistList::ApplyMappingsToNew() {
+    // A mapping applies to an artist with tracks only: with mappings, an artist that
+    // gained or lost its tracks may show other names now.
+    if (!FnamesCurrent || FnamedMapThe != MapThe || FnamedNoDuplicates != MappingsNoDuplicates ||
+        FnamedCount + Fnew.size() != Flists.size() || Fmappings.Count() > 0)
+        return ApplyMappings();
+    std::vector<std::pair<std::string, TaudioTagListPtr>> added;
+    std::vector<std::string> names;
+    for (const auto& list : Fnew) {
+        if (list->UpdateCount() > 0) list->EndUpdate();
+        DisplayNamesOf(*list, names);
+        for (auto& name : names) {
+            // Of equal names the one of the artist first in order stays: only a pass
+            // over every artist knows which.
+            if (FdisplayNames.IndexOf(name) >= 0) return ApplyMappings();
+            for (const auto& other : added)
+                if (SameText(other.first, name)) return ApplyMappings();
+            added.emplace_back(std::move(name), list);
+        }
+    }
+    FdisplayNames.BeginUpdate();
+    for (auto& [name, list] : added) FdisplayNames.AddObject(name, list);
+    FdisplayNames.EndUpdate();
+    FnamedCount = Flists.size();
+    Fnew.clear();
 }
 
 TaudioTagArtistPtr TaudioTagArtistList::GetArtist(int index) const {
@@ -283,6 +345,7 @@ void TaudioTagArtistList::SetMappings(const std::vector<std::string>& lines) {
     for (const auto& line : lines)
         if (!line.empty()) Fmappings.Add(line);
     Fmappings.EndUpdate();
+    FnamesCurrent = false;
     if (UpdateCount() == 0) ApplyMappings();
 }
 
@@ -307,6 +370,13 @@ bool TaudioTagArtistList::SaveMappings(std::string* error) const {
 void TaudioTagArtistList::Clear() {
     TaudioTagListList::Clear();
     FdisplayNames.Clear();
+    FnamesCurrent = false;
+    Fnew.clear();
+}
+
+void TaudioTagArtistList::Delete(int index) {
+    FnamesCurrent = false;
+    TaudioTagListList::Delete(index);
 }
 
 }  // namespace tunecrest

@@ -72,6 +72,8 @@ public:
 
     void Clear() override;
     void Delete(int index) override;
+    // Delete for an album whose tracks, all of `folder`, have left it.
+    void DeleteEmptied(int index, std::string_view folder);
     // The next change notice closes the brackets of new albums but leaves the others
     // as they are: for tracks filed one by one, whose albums had their own notices.
     void RenewOnlyNewAlbumsOnce() { FrenewAll = false; }
@@ -113,10 +115,17 @@ public:
     // Files a tag under its artist ("[Not Tagged]" without one) or, as the title
     // index, under the first letter of its title ("~" for anything but A-Z and 0-9).
     void AddTag(const TaudioTagPtr& tag);
+    // The name AddTag files a filed tag under; empty for a tag the title index leaves out.
+    std::string KeyOf(const TaudioTag& tag) const;
     // Links every album whose album artist names an artist to that artist.
     void BuildFromList(const TaudioTagAlbumList& albums);
     // Rebuilds the display names from the artists and the mappings.
     void ApplyMappings();
+    // Adds the display names of the artists AddTag made since the names were last
+    // rebuilt, exactly as ApplyMappings would show them, without a pass over every
+    // artist; rebuilds them all where that could give another result (a name shown
+    // already, where the order of all artists decides which stays).
+    void ApplyMappingsToNew();
     TaudioTagArtistPtr GetArtist(int index) const;
     TaudioTagArtistPtr FindArtist(const std::string& name) const;
     // A new artist of that name, added (used by BuildFromList and the index files).
@@ -154,9 +163,18 @@ public:
     bool LoadFromFile(const std::string& name, const TaudioTagList& master, std::string* error = nullptr);
 
     void Clear() override;
+    void Delete(int index) override;
 
 private:
+    // The names an artist is shown under, after the mappings.
+    void DisplayNamesOf(const TaudioTagList& artist, std::vector<std::string>& names) const;
     TmyStringList FdisplayNames;
+    // What the display names were last rebuilt from: the count of artists, the switches,
+    // and whether nothing but AddTag changed the artists since (then `Fnew` are the ones
+    // it made).
+    size_t FnamedCount = 0;
+    bool FnamedMapThe = false, FnamedNoDuplicates = false, FnamesCurrent = false;
+    std::vector<TaudioTagListPtr> Fnew;
     TmyStringList Fmappings;
     std::string FmappingListFile;
 };

@@ -65,12 +65,17 @@ TaudioTagCategory* TaudioTagCategoryList::AddTag(const TaudioTagPtr& tag) {
     return category.get();
 }
 
+TaudioTagCategoryPtr TaudioTagCategoryList::FindCategoryOf(TaudioTag& tag) const {
+    return std::static_pointer_cast<TaudioTagCategory>(FindListCached(KeyOf(tag)));
+}
+
 void TaudioTagCategoryList::RelinkArtists(TaudioTagCategory& category) {
     TaudioTagArtistList& artists = category.Artists();
     for (int i = 0; i < artists.Count(); ++i)
         if (const auto artist = artists.GetArtist(i)) artist->Albums().Clear();
     artists.BuildFromList(category.Albums());
-    artists.ApplyMappings();
+    // The links are made anew; the names only change with the artists.
+    artists.ApplyMappingsToNew();
 }
 
 void TaudioTagCategoryList::BuildArtists() {

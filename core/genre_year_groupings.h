@@ -30,6 +30,12 @@ public:
     void Clear() override;
     // Puts the tracks in title order when tracks came in since the last time.
     void SortByTitle();
+    // Tells the category that its tracks are in title order (after tracks were put in
+    // at their places one by one), so the next change notice does not check it again.
+    void KeepTitleOrder() {
+        FtitleOrderStale = false;
+        FsortedCount = Count();
+    }
 
 private:
     bool FtitleOrderStale = false;
@@ -68,6 +74,9 @@ public:
   void GetNames(TmyStringList& list) const { list.Assign(Fnames); }
   TaudioTagCategoryPtr GetCategory(int index) const;
   TaudioTagCategoryPtr FindCategory(const std::string& name) const;
+  // The name AddTag files the tag under, and the category of that name (or null).
+  std::string CategoryKey(TaudioTag& tag) const { return KeyOf(tag); }
+  TaudioTagCategoryPtr FindCategoryOf(TaudioTag& tag) const;
   // A new, empty category of that name, added (used by the index files).
   TaudioTagCategoryPtr CreateCategory(const std::string& name);
   void Clear() override;

@@ -1,9 +1,16 @@
 #include "core/jukebox_list.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
+#include <mutex>
+#include <new>
+#include <optional>
 #include <unordered_set>
+#include <utility>
 
 #include "core/csv_text.h"
 #include "core/date_time.h"
@@ -226,10 +233,11 @@ void TcustomJukeboxList::ProcessTags() {
         saveList = buildDatabase = false;
     }
     ProcessStart("Processing Tag Information");
-    // Tracks added at the end of an unchanged list are filed by themselves; any other
-    // change files every track again.
-    const bool appended = !FindexesLoaded && FileAppendedTracks();
-    if (!appended) FileAllTracks();
+    // Tracks added at the end of an unchanged list are filed by themselves, and so are
+    // noted edits and removals; any other change files every track again.
+    const bool incremental = !FindexesLoaded && (FileChangedTracks() || FileAppendedTracks());
+    if (!incremental) FileAllTracks();
+    FeditNotes.clear();
     const auto& filed = FglobalList->Items();
     Ffiled.assign(filed.size(), nullptr);
     for (size_t i = 0; i < filed.size(); ++i) Ffiled[i] = filed[i].get();
@@ -280,8 +288,12 @@ void TcustomJukeboxList::FileAllTracks() {
         FtitleList->ApplyMappings();
     }
     FfileIndex->SetSorted(true);
+    FsharedFileNames.clear();
     for (int i = FfileIndex->Count() - 1; i > 0; --i)
-        if (FfileIndex->Strings(i) == FfileIndex->Strings(i - 1)) FfileIndex->Delete(i);
+        if (FfileIndex->Strings(i) == FfileIndex->Strings(i - 1)) {
+            FsharedFileNames.insert(FfileIndex->Strings(i));
+            FfileIndex->Delete(i);
+        }
     FfileIndex->EndUpdate();
     for (auto* grouping : groupings) grouping->EndUpdate();
     if (LoadGenres) FgenreList->BuildArtists();
@@ -297,7 +309,7 @@ bool TcustomJukeboxList::FileAppendedTracks() {
     const auto& items = FglobalList->Items();
     const size_t from = Ffiled.size(), count = items.size();
     // A large addition (a first scan) files as fast all at once.
-    if (from == 0 || count <= from || count - from > std::max<size_t>(1000, from / 20)) return false;
+    if (!FeditNotes.empty() || from == 0 || count <= from || count - from > std::max<size_t>(1000, from / 20)) return false;
     if (FfiledSettings != FilingSettings()) return false;
     for (size_t i = 0; i < from; ++i)
         if (items[i].get() != Ffiled[i]) return false;
@@ -323,14 +335,14 @@ bool TcustomJukeboxList::FileAppendedTracks() {
         }
         if (LoadGenres) categories.insert(FgenreList->AddTag(tag));
         if (LoadYears) categories.insert(FyearList->AddTag(tag));
-        FfileIndex->AddObject(tag->Filename(), tag);
+        NoteInFileIndex(tag);
     }
     if (LoadArtistsAlbums && !refile) {
         for (const TaudioTagAlbumPtr& album : newAlbums)
             if (const TaudioTagArtistPtr artist = FartistList->FindArtist(album->AlbumArtist))
                 artist->Albums().AddList(album, false);
-        if (FartistList->Count() != artists) FartistList->ApplyMappings();
-        if (FtitleList->Count() != letters) FtitleList->ApplyMappings();
+        if (FartistList->Count() != artists) FartistList->ApplyMappingsToNew();
+        if (FtitleList->Count() != letters) FtitleList->ApplyMappingsToNew();
     }
     FfileIndex->EndUpdate();
     // Each filed track's album sorted it in at its own notice; only new albums wait.
@@ -373,6 +385,9 @@ void TcustomJukeboxList::ReprocessTags() {
 
 void TcustomJukeboxList::ReprocessYears() {
     if (!LoadYears || FindexesLoaded) return;
+    // A save being prepared may be in the middle of the year list's index file.
+    RestartSave();
+    if (FpendingList || FpendingIndexes || FpendingDatabase) PostSaveStep();
     ProcessStart("Reprocessing Years");
     FyearList->BeginUpdate();
     FyearList->Clear();
@@ -590,36 +605,203 @@ std::vector<TaudioTagPtr> TcustomJukeboxList::OwnTracks() const {
 
 // ---- Saving in the background ---------------------------------------------------
 
-// One save as it is prepared: the bytes of every file it writes, made on the main
-// thread from the lists as they are when it starts. A newer change starts it again.
-struct TcustomJukeboxList::TsaveRun {
-    uint64_t Change = 0;
-    bool List = false, Indexes = false, Database = false;
-    // The tracks written when CD tracks are left out; otherwise the global list itself,
-    // which cannot change under the run (a change starts it again).
-    std::vector<TaudioTagPtr> Tags;
-    bool OwnTags = false;
-    const TaudioTagPtr* ItemsData = nullptr;  // the global list when the run started
-    size_t ItemsCount = 0;
-    size_t Next = 0;
-    std::unique_ptr<TindexFileWriter> IndexWriter;  // the index file being written
-    std::vector<std::string> IndexPieces;
-    int Stage = 0;  // 0 the list's records, 1 the index files, 2 the export rows, 3 ready
-    // The files' bytes in pieces, one a slice: a piece never grows past what one slice
-    // writes, so no slice copies or faults in the bytes of the ones before it.
-    std::vector<std::string> Library;
-    int64_t LibraryBytes = 0;
-    std::vector<std::pair<std::string, std::string>> IndexFiles;  // name, bytes
-    bool RemoveIndexFiles = false;
-    std::vector<std::string> Csv;
-    std::string LibraryFile, CsvFile, DatabaseFile;
+namespace {
+// Tracks (or index pieces) made between two looks at the clock.
+constexpr size_t kTracksPerClockCheck = 32;
+
+// One block of a file's bytes, mapped in ordinary pages and unmapped whole.
+class TbyteBlock {
+public:
+    explicit TbyteBlock(size_t capacity) : Fcapacity(capacity) {
+        void* data = ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (data == MAP_FAILED) throw std::bad_alloc();
+        Fdata = static_cast<char*>(data);
+    }
+    TbyteBlock(TbyteBlock&& other) noexcept
+        : Fdata(std::exchange(other.Fdata, nullptr)), Fsize(other.Fsize), Fcapacity(other.Fcapacity) {}
+    TbyteBlock& operator=(TbyteBlock&& other) noexcept {
+        std::swap(Fdata, other.Fdata);
+        std::swap(Fsize, other.Fsize);
+        std::swap(Fcapacity, other.Fcapacity);
+        return *this;
+    }
+    ~TbyteBlock() {
+        if (Fdata) ::munmap(Fdata, Fcapacity);
+    }
+    size_t Capacity() const { return Fcapacity; }
+    bool Fits(size_t bytes) const { return Fcapacity - Fsize >= bytes; }
+    void Append(std::string_view bytes) {
+        std::memcpy(Fdata + Fsize, bytes.data(), bytes.size());
+        Fsize += bytes.size();
+    }
+    void Clear() { Fsize = 0; }
+    // Writes every page once, so that its first touch happens on this thread.
+    void Touch() {
+        for (size_t i = 0; i < Fcapacity; i += 4096) Fdata[i] = 0;
+    }
+    std::string_view View() const { return {Fdata, Fsize}; }
+
+private:
+    char* Fdata = nullptr;
+    size_t Fsize = 0, Fcapacity = 0;
+};
+}  // namespace
+
+// The blocks of the background save, shared by the main thread and the worker. The
+// files a save makes are handed to the worker in blocks as they fill; the worker gives
+// each block back once written, and the save reuses it. Fresh memory is what costs:
+// the first touch of a page can hold a thread far longer than filling it, and a save
+// at a million tracks makes hundreds of megabytes. So a save keeps a few blocks; with
+// all of them out it waits for the worker to give one back rather than take new
+// memory on the main thread.
+class TsaveBlockPool {
+public:
+    TsaveBlockPool(size_t blockBytes, size_t maxBlocks) : FblockBytes(blockBytes), FmaxBlocks(maxBlocks) {}
+
+    // A free block for a record of `bytes` (a larger record gets a block of its own).
+    // With every block out: none, unless `mayWait` is false; `wake` then runs on the
+    // worker once a block comes back.
+    std::optional<TbyteBlock> Take(size_t bytes, bool mayWait, std::function<void()> wake) {
+        if (bytes > FblockBytes) return TbyteBlock(bytes);
+        std::lock_guard lock(Fmutex);
+        if (!Ffree.empty()) {
+            TbyteBlock block = std::move(Ffree.back());
+            Ffree.pop_back();
+            return block;
+        }
+        if (Fmapped < FmaxBlocks || !mayWait) {
+            ++Fmapped;
+            return TbyteBlock(FblockBytes);
+        }
+        Fwake = std::move(wake);
+        return std::nullopt;
+    }
+    // A written block comes back (on the worker).
+    void Give(TbyteBlock block) {
+        if (block.Capacity() != FblockBytes) return;  // unmapped here
+        block.Clear();
+        std::function<void()> wake;
+        {
+            std::lock_guard lock(Fmutex);
+            if (Ffree.size() + 1 > FmaxBlocks) {
+                --Fmapped;
+                return;
+            }
+            Ffree.push_back(std::move(block));
+            wake = std::exchange(Fwake, nullptr);
+        }
+        if (wake) wake();
+    }
+    // Maps and touches the blocks not made yet (on the worker, before a save needs them).
+    void Fill() {
+        while (true) {
+            {
+                std::lock_guard lock(Fmutex);
+                if (Fmapped >= FmaxBlocks) return;
+                ++Fmapped;
+            }
+            TbyteBlock block(FblockBytes);
+            block.Touch();
+            std::lock_guard lock(Fmutex);
+            Ffree.push_back(std::move(block));
+        }
+    }
+
+private:
+    const size_t FblockBytes, FmaxBlocks;
+    std::mutex Fmutex;
+    std::vector<TbyteBlock> Ffree;
+    size_t Fmapped = 0;  // blocks of FblockBytes, free or out
+    std::function<void()> Fwake;
 };
 
 namespace {
-// The longest a slice of preparation holds the main thread.
-constexpr auto kSliceTime = std::chrono::milliseconds(8);
-constexpr size_t kTracksPerClockCheck = 256;
+// One file a save writes, made on the main thread and written by the worker as it
+// goes: each record is made in a scratch writer that keeps its memory, copied to the
+// block being filled, and a full block goes to the worker.
+class TfileStream {
+public:
+    TfileStream(std::string path, TbackgroundWorker& worker, std::shared_ptr<TsaveBlockPool> pool,
+                std::function<void()> wake)
+        : Fpath(path), Ffile(std::make_shared<TsafeFileWriter>(std::move(path))), Fworker(worker),
+          Fpool(std::move(pool)), Fwake(std::move(wake)) {}
+    TfileStream(const TfileStream&) = delete;
+    TfileStream& operator=(const TfileStream&) = delete;
+
+    // The scratch writer, emptied, for the next record.
+    TbyteWriter& Record() {
+        Fscratch.Bytes().clear();
+        return Fscratch;
+    }
+    // Adds the record made in the scratch writer. False when it has to wait for a block:
+    // it stays in the scratch writer until Resume adds it.
+    bool Keep(bool mayWait = true) {
+        const std::string& bytes = Fscratch.Bytes();
+        Fwaiting = false;
+        if (bytes.empty()) return true;
+        if (Fblock && !Fblock->Fits(bytes.size())) Flush();
+        if (!Fblock) Fblock = Fpool->Take(bytes.size(), mayWait, Fwake);
+        if (!Fblock) return !(Fwaiting = true);
+        Fblock->Append(bytes);
+        Fsize += int64_t(bytes.size());
+        Fscratch.Bytes().clear();
+        return true;
+    }
+    // Adds a record that had to wait; false while it still waits.
+    bool Resume() { return !Fwaiting || Keep(); }
+    // Hands the block being filled to the worker.
+    void Flush() {
+        if (!Fblock) return;
+        Fworker.Run([file = Ffile, pool = Fpool, block = std::make_shared<TbyteBlock>(std::move(*Fblock))] {
+            file->Append(block->View());
+            pool->Give(std::move(*block));
+        });
+        Fblock.reset();
+    }
+    int64_t Size() const { return Fsize; }
+    const std::string& Path() const { return Fpath; }
+    // The file, for the worker once every block is flushed.
+    const std::shared_ptr<TsafeFileWriter>& File() const { return Ffile; }
+
+private:
+    std::string Fpath;
+    std::shared_ptr<TsafeFileWriter> Ffile;
+    TbackgroundWorker& Fworker;
+    std::shared_ptr<TsaveBlockPool> Fpool;
+    std::function<void()> Fwake;
+    std::optional<TbyteBlock> Fblock;
+    TbyteWriter Fscratch;
+    int64_t Fsize = 0;
+    bool Fwaiting = false;
+};
 }  // namespace
+
+// One save as it is prepared: the bytes of every file it writes, made on the main
+// thread in short slices from the lists as they are when it starts, and written by
+// the worker into temporary files as they come. A newer change starts it again (its
+// temporary files are dropped), so what is renamed into place is one state of the
+// library.
+struct TcustomJukeboxList::TsaveRun {
+    uint64_t Change = 0;
+    bool List = false, Indexes = false, Database = false;
+    // CD tracks are left out of "jukebox.dat"; then the count in the list's head, written
+    // first, is mended once the records are written.
+    std::unordered_set<const TaudioTag*> CdTracks;
+    int32_t Written = 0;
+    size_t CountOffset = 0;
+    const TaudioTagPtr* ItemsData = nullptr;  // the global list when the run started
+    size_t ItemsCount = 0;
+    size_t Next = 0;
+    int Stage = 0;  // 0 the list's records, 1 the index files, 2 the export rows, 3 ready
+    bool Waiting = false;  // for the worker to give a block back
+    std::unique_ptr<TfileStream> Library;
+    std::unique_ptr<TindexFileWriter> IndexWriter;  // the index file being written
+    std::unique_ptr<TfileStream> Index;
+    std::vector<std::unique_ptr<TfileStream>> IndexFiles;
+    bool RemoveIndexFiles = false;
+    std::unique_ptr<TfileStream> Csv;
+    std::string DatabaseFile;
+};
 
 void TcustomJukeboxList::ScheduleSave(bool list, bool indexes, bool database) {
     ++FchangeCount;
@@ -645,20 +827,47 @@ bool TcustomJukeboxList::BackgroundWorkPending() const {
     return FsavePosted || Frun || FworkerResults > 0 || FpendingList || FpendingIndexes || FpendingDatabase;
 }
 
+void TcustomJukeboxList::SetSaveSliceTime(std::chrono::microseconds time) {
+    FsaveSliceTime = time.count() < 0 ? kSaveSliceTime : time;
+}
+
+void TcustomJukeboxList::SetSaveMemory(size_t blockBytes, size_t blocks) {
+    FsaveBlockBytes = std::max<size_t>(blockBytes, 64);
+    FsaveBlocks = std::max<size_t>(blocks, 1);
+    FblockPool.reset();  // a save under way keeps the one it has
+}
+
+void TcustomJukeboxList::RestartSave() {
+    if (!Frun) return;
+    FpendingList |= Frun->List;
+    FpendingIndexes |= Frun->Indexes;
+    FpendingDatabase |= Frun->Database;
+    // Its temporary files, hundreds of megabytes at a million tracks, are removed on
+    // the worker, after the blocks already handed to it.
+    Fworker->Run([run = std::move(Frun)]() mutable { run.reset(); });
+    Frun.reset();
+}
+
 void TcustomJukeboxList::SaveStep() {
     // In the middle of a change the lists are not what will be saved; its end runs the
     // change handler, which asks again.
     if (FglobalList->UpdateCount() > 0 || Floading) return;
     const auto& items = FglobalList->Items();
-    if (Frun && (Frun->Change != FchangeCount || Frun->ItemsData != items.data() || Frun->ItemsCount != items.size())) {
-        // Changed while being prepared: what it was to write is written from the new state.
-        FpendingList |= Frun->List;
-        FpendingIndexes |= Frun->Indexes;
-        FpendingDatabase |= Frun->Database;
-        Frun.reset();
-    }
+    // Changed while being prepared: what it was to write is written from the new state.
+    if (Frun && (Frun->Change != FchangeCount || Frun->ItemsData != items.data() || Frun->ItemsCount != items.size()))
+        RestartSave();
     if (!Frun) {
         if (!FpendingList && !FpendingIndexes && !FpendingDatabase) return;
+        if (!Fworker) Fworker = std::make_unique<TbackgroundWorker>();
+        if (!FblockPool) FblockPool = std::make_shared<TsaveBlockPool>(FsaveBlockBytes, FsaveBlocks);
+        Fworker->Run([pool = FblockPool] { pool->Fill(); });
+        std::weak_ptr<bool> alive = Falive;
+        Fwake = [this, alive] {
+            Dispatcher().Post([this, alive] {
+                const auto live = alive.lock();
+                if (live && *live && Frun && Frun->Waiting) PostSaveStep();
+            });
+        };
         Frun = std::make_shared<TsaveRun>();
         TsaveRun& run = *Frun;
         run.Change = FchangeCount;
@@ -668,110 +877,116 @@ void TcustomJukeboxList::SaveStep() {
         run.Indexes = FpendingIndexes && !FdataFolder.empty();
         run.Database = FpendingDatabase && FdatabaseEnabled;
         FpendingList = FpendingIndexes = FpendingDatabase = false;
-        run.LibraryFile = DataFile("jukebox.dat");
-        run.CsvFile = DataFile("jukebox.csv");
         run.DatabaseFile = DataFile("jukebox.mdb");
         if (run.List) {
-            run.OwnTags = !FcdTracks.empty();
-            if (run.OwnTags) run.Tags = OwnTracks();
-            TbyteWriter head;
+            for (const auto& weak : FcdTracks)
+                if (const auto tag = weak.lock()) run.CdTracks.insert(tag.get());
+            run.Library = std::make_unique<TfileStream>(DataFile("jukebox.dat"), *Fworker, FblockPool, Fwake);
+            TbyteWriter& head = run.Library->Record();
             WriteTagListHeader({FglobalList->Title(), FglobalList->Active(), FglobalList->PlayMode(),
                                 FglobalList->Filename()},
-                               int32_t(run.OwnTags ? run.Tags.size() : FglobalList->Items().size()), head);
-            run.Library.push_back(std::move(head.Bytes()));
+                               int32_t(items.size()), head);
+            run.CountOffset = head.Bytes().size() - sizeof(int32_t);  // the head ends with the count
+            run.Library->Keep(false);
         }
         if (run.Database) {
-            std::string header;
+            run.Csv = std::make_unique<TfileStream>(DataFile("jukebox.csv"), *Fworker, FblockPool, Fwake);
+            std::string& header = run.Csv->Record().Bytes();
             GetCSVHeader(header);
-            run.Csv.push_back(header + "\n");
+            header += "\n";
+            run.Csv->Keep(false);
         }
     }
     if (!SaveSlice(*Frun)) {
-        PostSaveStep();
+        // A run waiting for a block goes on when the worker gives one back.
+        if (!Frun->Waiting) PostSaveStep();
         return;
     }
     std::shared_ptr<TsaveRun> ready = std::move(Frun);
-    if (ready->List) {
-        for (const auto& piece : ready->Library) ready->LibraryBytes += int64_t(piece.size());
-        FglobalList->SetStoredSize(ready->LibraryBytes);
-    }
+    if (ready->List) FglobalList->SetStoredSize(ready->Library->Size());
     HandToWorker(std::move(ready));
 }
 
 bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
     const auto start = std::chrono::steady_clock::now();
-    auto timeUp = [&] { return std::chrono::steady_clock::now() - start >= kSliceTime; };
+    const auto sliceTime = FsaveSliceTime;
+    auto timeUp = [&] { return std::chrono::steady_clock::now() - start >= sliceTime; };
+    auto wait = [&] { return !(run.Waiting = true); };
+    run.Waiting = false;
+    const std::vector<TaudioTagPtr>& tags = FglobalList->Items();
     if (run.Stage == 0) {
         if (run.List) {
-            const std::vector<TaudioTagPtr>& tags = run.OwnTags ? run.Tags : FglobalList->Items();
-            TbyteWriter piece;
+            if (!run.Library->Resume()) return wait();
             while (run.Next < tags.size()) {
                 const size_t end = std::min(tags.size(), run.Next + kTracksPerClockCheck);
-                for (; run.Next < end; ++run.Next) WriteAudioTagRecord(piece, *tags[run.Next]);
-                if (run.Next < tags.size() && timeUp()) {
-                    run.Library.push_back(std::move(piece.Bytes()));
-                    return false;
+                while (run.Next < end) {
+                    const TaudioTag& tag = *tags[run.Next++];
+                    if (!run.CdTracks.empty() && run.CdTracks.count(&tag)) continue;
+                    WriteAudioTagRecord(run.Library->Record(), tag);
+                    ++run.Written;
+                    if (!run.Library->Keep()) return wait();
                 }
+                if (run.Next < tags.size() && timeUp()) return false;
             }
-            run.Library.push_back(std::move(piece.Bytes()));
+            run.Library->Flush();
         }
         run.Stage = 1;
         run.Next = 0;
+        if (timeUp()) return false;
     }
     if (run.Stage == 1) {
         if (run.Indexes && IndexesWanted()) {
-            const std::vector<std::pair<const char*, TaudioTagListList*>> files = {
+            const std::pair<const char*, TaudioTagListList*> files[] = {
                 {"albums.idx", FalbumList.get()}, {"artists.idx", FartistList.get()},
                 {"titles.idx", FtitleList.get()}, {"genres.idx", FgenreList.get()},
                 {"years.idx", FyearList.get()}};
             // A bounded piece at a time: a large library has hundreds of thousands of
             // albums, and a genre many thousands of tracks.
-            while (run.Next < files.size()) {
-                if (!run.IndexWriter) run.IndexWriter = std::make_unique<TindexFileWriter>(*files[run.Next].second);
-                TbyteWriter w;
-                bool more = true;
-                while ((more = run.IndexWriter->WriteNext(w)) && !timeUp()) {
+            if (run.Index && !run.Index->Resume()) return wait();
+            while (run.Next < std::size(files)) {
+                if (!run.IndexWriter) {
+                    run.IndexWriter = std::make_unique<TindexFileWriter>(*files[run.Next].second);
+                    run.Index = std::make_unique<TfileStream>(DataFile(files[run.Next].first), *Fworker, FblockPool,
+                                                              Fwake);
                 }
-                run.IndexPieces.push_back(std::move(w.Bytes()));
-                if (more) return false;
-                size_t size = 0;
-                for (const auto& piece : run.IndexPieces) size += piece.size();
-                std::string bytes;
-                bytes.reserve(size);
-                for (const auto& piece : run.IndexPieces) bytes += piece;
-                run.IndexPieces.clear();
+                bool more = true;
+                for (size_t n = 0; more && n < kTracksPerClockCheck; ++n) {
+                    more = run.IndexWriter->WriteNext(run.Index->Record());
+                    if (!run.Index->Keep()) return wait();
+                }
+                if (more) {
+                    if (timeUp()) return false;
+                    continue;
+                }
+                run.Index->Flush();
+                run.IndexFiles.push_back(std::move(run.Index));
                 run.IndexWriter.reset();
-                run.IndexFiles.emplace_back(DataFile(files[run.Next].first), std::move(bytes));
                 ++run.Next;
-                if (timeUp() && run.Next < files.size()) return false;
+                if (timeUp()) return false;
             }
         } else if (run.Indexes && FenableIndexes) {
             run.RemoveIndexFiles = true;
         }
         run.Stage = 2;
         run.Next = 0;
-        // The export holds the whole global list, CD tracks too.
-        run.Tags = {};
     }
     if (run.Stage == 2) {
+        // The export holds the whole global list, CD tracks too.
         if (run.Database) {
-            const std::vector<TaudioTagPtr>& tags = FglobalList->Items();
-            std::string piece;
+            if (!run.Csv->Resume()) return wait();
             while (run.Next < tags.size()) {
                 const size_t end = std::min(tags.size(), run.Next + kTracksPerClockCheck);
-                for (; run.Next < end; ++run.Next) {
-                    tags[run.Next]->GetCSVRow(piece);
-                    piece += ",\n";  // an empty playlist name
+                while (run.Next < end) {
+                    std::string& row = run.Csv->Record().Bytes();
+                    tags[run.Next++]->GetCSVRow(row);
+                    row += ",\n";  // an empty playlist name
+                    if (!run.Csv->Keep()) return wait();
                 }
-                if (run.Next < tags.size() && timeUp()) {
-                    run.Csv.push_back(std::move(piece));
-                    return false;
-                }
+                if (run.Next < tags.size() && timeUp()) return false;
             }
-            run.Csv.push_back(std::move(piece));
+            run.Csv->Flush();
         }
         run.Stage = 3;
-        run.Tags = {};
     }
     return true;
 }
@@ -783,43 +998,40 @@ std::string RetiredDatabaseName(const std::string& databaseFile) { return databa
 
 void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
     if (!run->List && run->IndexFiles.empty() && !run->RemoveIndexFiles && !run->Database) return;
-    if (!Fworker) Fworker = std::make_unique<TbackgroundWorker>();
     ++FworkerResults;
     std::weak_ptr<bool> alive = Falive;
     const std::string folder = FdataFolder;
-    Fworker->Run([this, alive, run, folder] {
+    const size_t total = FglobalList->Items().size();
+    // Runs after the blocks of every file: the worker takes jobs in order.
+    Fworker->Run([this, alive, run, folder, total] {
         std::vector<std::string> errors;
         std::error_code ec;
-        std::filesystem::create_directories(folder, ec);
         std::string error;
-        const auto joined = [](std::vector<std::string>& pieces) {
-            size_t size = 0;
-            for (const auto& piece : pieces) size += piece.size();
-            std::string all;
-            all.reserve(size);
-            for (auto& piece : pieces) {
-                all += piece;
-                piece = std::string();
-            }
-            pieces.clear();
-            return all;
-        };
         bool listWritten = true;
-        if (run->List && !SafeWriteFile(run->LibraryFile, joined(run->Library), &error)) {
-            errors.push_back("Cannot write " + run->LibraryFile + ": " + error);
-            listWritten = false;
+        if (run->List) {
+            const std::shared_ptr<TsafeFileWriter>& file = run->Library->File();
+            if (size_t(run->Written) != total) {
+                TbyteWriter count;
+                count.WriteI32(run->Written);
+                file->Patch(run->CountOffset, count.Bytes());
+            }
+            if (!file->Commit(&error)) {
+                errors.push_back("Cannot write " + run->Library->Path() + ": " + error);
+                listWritten = false;
+            }
         }
         // The index files are only used when not older than "jukebox.dat".
         if (listWritten)
-            for (const auto& [name, bytes] : run->IndexFiles)
-                if (!SafeWriteFile(name, bytes, &error)) errors.push_back("Cannot write " + name + ": " + error);
+            for (const auto& file : run->IndexFiles)
+                if (!file->File()->Commit(&error)) errors.push_back("Cannot write " + file->Path() + ": " + error);
         run->IndexFiles.clear();
         if (run->RemoveIndexFiles)
             for (const char* file : kIndexFiles) std::filesystem::remove(std::filesystem::path(folder) / file, ec);
         bool built = false;
         if (run->Database) {
-            if (!SafeWriteFile(run->CsvFile, joined(run->Csv), &error)) {
-                errors.push_back("Cannot export the library to " + run->CsvFile + ": " + error);
+            const std::string& csvFile = run->Csv->Path();
+            if (!run->Csv->File()->Commit(&error)) {
+                errors.push_back("Cannot export the library to " + csvFile + ": " + error);
             } else {
                 // The connection in use holds the old file open. A second name for it means
                 // that closing that connection on the main thread does not make the file
@@ -827,7 +1039,7 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
                 std::filesystem::remove(RetiredDatabaseName(run->DatabaseFile), ec);
                 std::filesystem::create_hard_link(run->DatabaseFile, RetiredDatabaseName(run->DatabaseFile), ec);
                 TjukeboxDB database;  // built beside the one in use and renamed over it
-                built = database.Build(run->DatabaseFile, run->CsvFile);
+                built = database.Build(run->DatabaseFile, csvFile);
                 if (!built) errors.push_back("Cannot build " + run->DatabaseFile + ": " + database.LastError());
             }
         }

@@ -5,10 +5,12 @@
 // rebuilds what depends on the global list when it changes and reports changes and
 // progress through its event sink. The local form owns the one jukebox and carries
 // out everything the windows do to the play state (queue, stacker, playlists).
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "core/background_worker.h"
@@ -25,6 +27,7 @@
 namespace tunecrest {
 
 class TiniFile;
+class TsaveBlockPool;
 
 // The library's event sink; each event fires only when assigned, with the library as sender.
 class TcustomJukeboxListEvents : public TObject {
@@ -113,6 +116,15 @@ class TcustomJukeboxList : public TObject {
     virtual void LoadSettings(const TiniFile& ini, const std::string& section);
     virtual void SaveSettings(TiniFile& ini, const std::string& section) const;
 
+    // Edits of tracks in place. NoteTrackEdit goes before a track of the global list is
+    // changed (its filing fields as they are now are kept); the next change notice of the
+    // global list then moves only the noted tracks in the groupings. A change notice with
+    // no noted edit and no track added or removed files every track anew.
+    void NoteTrackEdit(const TaudioTagPtr& tag);
+    // Notes the edit, copies `values` into the track (keeping its number) and reports
+    // the change of the global list (once, at the end of an update bracket).
+    void EditTrack(const TaudioTagPtr& tag, const TaudioTag& values);
+
     void LoadIndexes();
     void LoadCDLists();
     // Writes the list of the disc mounted at `root` as its CD list (named by the disc's
@@ -145,6 +157,14 @@ class TcustomJukeboxList : public TObject {
     // in). Without it they are written while the change handler runs.
     bool SaveInBackground() const { return FsaveInBackground; }
     void SetSaveInBackground(bool on) { FsaveInBackground = on; }
+    // The longest one slice of that preparation holds the main thread (a few
+    // milliseconds; a negative time restores that). Zero makes every slice do the
+    // least it can, so that tests can change the library between any two slices.
+    void SetSaveSliceTime(std::chrono::microseconds time);
+    // The memory that preparation hands its bytes to the worker in: `blocks` blocks of
+    // `blockBytes`, reused as the worker writes them (8 MB unless set otherwise); with
+    // all of them out it waits for the worker.
+    void SetSaveMemory(size_t blockBytes, size_t blocks);
     // True while such a save is still to finish (its result comes back through the
     // dispatcher).
     bool BackgroundWorkPending() const;
@@ -198,7 +218,14 @@ class TcustomJukeboxList : public TObject {
     // Files only the tracks added at the end of the list since the last filing; false
     // when the change was anything else.
     bool FileAppendedTracks();
+    // Files only the tracks edited (as noted), removed or appended since the last
+    // filing; false, with every grouping still to be filed anew, when the change was
+    // large, a reorder, or anything the groupings cannot be sure of (grouping_edits.cpp).
+    bool FileChangedTracks();
     uint32_t FilingSettings() const;
+    // Adds a track filed after the others to the file-name index (a file name already
+    // there is noted as shared).
+    void NoteInFileIndex(const TaudioTagPtr& tag);
     // The tracks "jukebox.dat" holds: the global list without the CD tracks.
     std::vector<TaudioTagPtr> OwnTracks() const;
     // The background save: asked for by the change handler, run in slices.
@@ -208,6 +235,8 @@ class TcustomJukeboxList : public TObject {
     void SaveStep();
     bool SaveSlice(TsaveRun& run);
     void HandToWorker(std::shared_ptr<TsaveRun> run);
+    // Drops the save being prepared; what it was to write is asked for again.
+    void RestartSave();
     void FinishPendingSaves();
     std::vector<TaudioTagListList*> Groupings() const;
 
@@ -241,7 +270,14 @@ class TcustomJukeboxList : public TObject {
     // The global list as last filed into the groupings, and the switches it was filed with.
     std::vector<const TaudioTag*> Ffiled;
     uint32_t FfiledSettings = 0;
+    // File names of more than one track of the global list, as last filed: the file-name
+    // index holds the first of them.
+    std::unordered_set<std::string> FsharedFileNames;
+    // Noted edits since the last filing: the track and a copy of it as it was filed.
+    std::vector<std::pair<TaudioTagPtr, TaudioTagPtr>> FeditNotes;
     bool FsaveInBackground = false;
+    static constexpr std::chrono::microseconds kSaveSliceTime{6000};
+    std::chrono::microseconds FsaveSliceTime = kSaveSliceTime;
     bool FsavePosted = false;
     bool FpendingList = false, FpendingIndexes = false, FpendingDatabase = false;
     uint64_t FchangeCount = 0;
@@ -250,6 +286,9 @@ class TcustomJukeboxList : public TObject {
     // Checked by posted calls, which do nothing once the library is gone.
     std::shared_ptr<bool> Falive = std::make_shared<bool>(true);
     std::unique_ptr<TbackgroundWorker> Fworker;
+    size_t FsaveBlockBytes = size_t(512) << 10, FsaveBlocks = 16;
+    std::shared_ptr<TsaveBlockPool> FblockPool;  // memory the background save reuses
+    std::function<void()> Fwake;                  // a block came back (on the worker)
     TnotifyEventList FfreeNotices;
 };
 

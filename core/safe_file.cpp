@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 namespace tunecrest {
 
@@ -49,49 +50,94 @@ void SyncFolder(const std::string& folder) {
 }  // namespace
 
 bool SafeWriteFile(const std::string& path, std::string_view data, std::string* error) {
+    TsafeFileWriter writer(path);
+    writer.Append(data);
+    return writer.Commit(error);
+}
+
+TsafeFileWriter::TsafeFileWriter(std::string path) : Fpath(std::move(path)) {}
+
+TsafeFileWriter::~TsafeFileWriter() {
+    if (!Fcommitted) Discard();
+}
+
+bool TsafeFileWriter::Fail(const std::string& what, int err) {
+    Ffailed = true;
+    Ferror = what + ": " + std::strerror(err);
+    Discard();
+    return false;
+}
+
+void TsafeFileWriter::Discard() {
+    if (Ffd >= 0) ::close(Ffd);
+    Ffd = -1;
+    if (!Ftemp.empty()) ::unlink(Ftemp.c_str());
+    Ftemp.clear();
+}
+
+bool TsafeFileWriter::Open() {
     namespace fs = std::filesystem;
-    std::string resolved;
-    if (!ResolveWriteTarget(path, resolved, error)) return false;
-    const fs::path target(resolved);
+    if (!ResolveWriteTarget(Fpath, Fresolved, &Ferror)) {
+        Ffailed = true;
+        return false;
+    }
+    const fs::path target(Fresolved);
     fs::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
-    std::string tmpl = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = mkstemp(tmpl.data());
-    if (fd < 0) return Fail(error, "Cannot write " + path, errno);
+    std::string name = ".";
+    name += target.filename().string();
+    name += ".XXXXXX";
+    std::string tmpl = (folder / name).string();
+    Ffd = mkstemp(tmpl.data());
+    if (Ffd < 0) return Fail("Cannot write " + Fpath, errno);
+    Ftemp = std::move(tmpl);
     // Keep the permissions of the file being replaced; new files get the usual 0644.
     struct stat st {};
-    const mode_t mode = (stat(resolved.c_str(), &st) == 0) ? (st.st_mode & 07777) : 0644;
-    fchmod(fd, mode);
+    const mode_t mode = (stat(Fresolved.c_str(), &st) == 0) ? (st.st_mode & 07777) : 0644;
+    fchmod(Ffd, mode);
+    return true;
+}
+
+bool TsafeFileWriter::Append(std::string_view data) { return Write(data, -1); }
+
+bool TsafeFileWriter::Patch(uint64_t offset, std::string_view data) { return Write(data, int64_t(offset)); }
+
+bool TsafeFileWriter::Write(std::string_view data, int64_t offset) {
+    if (Ffailed || Fcommitted) return false;
+    if (Ffd < 0 && !Open()) return false;
     size_t written = 0;
     while (written < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + written, data.size() - written);
+        const char* from = data.data() + written;
+        const size_t size = data.size() - written;
+        const ssize_t n = offset < 0 ? ::write(Ffd, from, size) : ::pwrite(Ffd, from, size, off_t(offset) + off_t(written));
         if (n < 0) {
             if (errno == EINTR) continue;
-            const int err = errno;
-            ::close(fd);
-            ::unlink(tmpl.c_str());
-            return Fail(error, "Cannot write " + path, err);
+            return Fail("Cannot write " + Fpath, errno);
         }
         written += size_t(n);
     }
-    if (::fsync(fd) != 0 && errno != EINVAL) {
-        const int err = errno;
-        ::close(fd);
-        ::unlink(tmpl.c_str());
-        return Fail(error, "Cannot write " + path, err);
-    }
-    if (::close(fd) != 0) {
-        const int err = errno;
-        ::unlink(tmpl.c_str());
-        return Fail(error, "Cannot write " + path, err);
-    }
-    if (::rename(tmpl.c_str(), resolved.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(tmpl.c_str());
-        return Fail(error, "Cannot replace " + path, err);
-    }
-    SyncFolder(folder.string());
     return true;
+}
+
+bool TsafeFileWriter::Commit(std::string* error) {
+    if (Fcommitted) return true;
+    if (!Ffailed && (Ffd >= 0 || Open())) {
+        if (::fsync(Ffd) != 0 && errno != EINVAL) {
+            Fail("Cannot write " + Fpath, errno);
+        } else if (::close(std::exchange(Ffd, -1)) != 0) {
+            Fail("Cannot write " + Fpath, errno);
+        } else if (::rename(Ftemp.c_str(), Fresolved.c_str()) != 0) {
+            Fail("Cannot replace " + Fpath, errno);
+        } else {
+            Ftemp.clear();
+            Fcommitted = true;
+            const std::string folder = std::filesystem::path(Fresolved).parent_path().string();
+            SyncFolder(folder.empty() ? "." : folder);
+            return true;
+        }
+    }
+    if (error) *error = Ferror;
+    return false;
 }
 
 int OpenRegularFile(const std::string& path, std::string* error, int* errorCode) {

@@ -16,6 +16,33 @@ namespace tunecrest {
 // folder) and the link stays a link.
 bool SafeWriteFile(const std::string& path, std::string_view data, std::string* error = nullptr);
 
+// The same for a file written as it is made: Append adds bytes to a temporary file in
+// the target's folder, Commit flushes it to disk and renames it over the target. A
+// writer destroyed without a Commit removes its temporary file and leaves the target
+// as it was. After a failed Append the rest are ignored and Commit reports the failure.
+class TsafeFileWriter {
+public:
+    explicit TsafeFileWriter(std::string path);
+    ~TsafeFileWriter();
+    TsafeFileWriter(const TsafeFileWriter&) = delete;
+    TsafeFileWriter& operator=(const TsafeFileWriter&) = delete;
+
+    bool Append(std::string_view data);
+    // Overwrites bytes already appended at `offset` (a count known only at the end).
+    bool Patch(uint64_t offset, std::string_view data);
+    bool Commit(std::string* error = nullptr);
+
+private:
+    bool Open();
+    // Appends (a negative offset) or overwrites at `offset`.
+    bool Write(std::string_view data, int64_t offset);
+    bool Fail(const std::string& what, int err);
+    void Discard();
+    std::string Fpath, Fresolved, Ftemp, Ferror;
+    int Ffd = -1;
+    bool Ffailed = false, Fcommitted = false;
+};
+
 // Opens `path` for reading without ever blocking: a FIFO, socket or device where a data
 // file belongs would otherwise hang the reader. Anything that is not a regular file is
 // refused. Returns the descriptor (the caller closes it), or -1 with a reason in `error`

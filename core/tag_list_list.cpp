@@ -113,11 +113,25 @@ void TaudioTagListList::Unhook(TaudioTagList& list) {
     list.OnModeChanged = nullptr;
 }
 
+void TaudioTagListList::ForgetTitleOf(const TaudioTagList* list) const {
+    FlastFound.reset();
+    if (!FtitlesValid) return;
+    // Only that member leaves the lookup: rebuilding it would cost a pass over every
+    // member (a large library has hundreds of thousands of albums).
+    const auto it = Ftitles.find(UpperCase(list->Title()));
+    if (it == Ftitles.end()) return ForgetTitles();
+    auto& lists = it->second;
+    const auto at = std::find_if(lists.begin(), lists.end(), [list](const auto& l) { return l.get() == list; });
+    if (at == lists.end()) return ForgetTitles();
+    lists.erase(at);
+    if (lists.empty()) Ftitles.erase(it);
+}
+
 void TaudioTagListList::Delete(int index) {
     if (index < 0 || index >= Count()) return;
     SortPending();
     Unhook(*Flists[size_t(index)]);
-    ForgetTitles();
+    ForgetTitleOf(Flists[size_t(index)].get());
     if (OwnsObjects) Flists[size_t(index)]->Clear();
     Flists.erase(Flists.begin() + index);
     FsortedCount = Flists.size();
@@ -199,6 +213,21 @@ std::vector<TaudioTagPtr> TaudioTagListList::FindTagsOfFile(const std::string& f
                                [](const auto& e, const std::string& n) { return e.first < n; });
     for (; it != FfileIndex.end() && it->first == fileName; ++it) tags.push_back(it->second);
     return tags;
+}
+
+void TaudioTagListList::OrderTitleRun(std::string_view title,
+                                       const std::function<int64_t(const TaudioTagList&)>& rank) const {
+    SortPending();
+    const auto less = [](const TaudioTagListPtr& l, std::string_view t) { return CompareText(l->Title(), t) < 0; };
+    const auto first = std::lower_bound(Flists.begin(), Flists.end(), title, less);
+    auto last = first;
+    while (last != Flists.end() && SameText((*last)->Title(), title)) ++last;
+    if (last - first < 2) return;
+    std::stable_sort(first, last, [&](const auto& a, const auto& b) { return rank(*a) < rank(*b); });
+    if (FtitlesValid) {
+        auto& lists = Ftitles[UpperCase(title)];
+        lists.assign(first, last);
+    }
 }
 
 void TaudioTagListList::RenameList(TaudioTagList* list, const std::string& title) {

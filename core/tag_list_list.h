@@ -64,6 +64,10 @@ public:
     void RenameList(TaudioTagList* list, const std::string& title);
     // Every member of that title (without regard to case), in list order.
     const std::vector<TaudioTagListPtr>& ListsTitled(std::string_view title) const;
+    // Puts the members of that title (without regard to case) in the order of `rank`,
+    // equal ranks as they are: for a grouping whose members of one title are in the
+    // order their first tracks have in the library.
+    void OrderTitleRun(std::string_view title, const std::function<int64_t(const TaudioTagList&)>& rank) const;
 
     void BeginUpdate() { ++FupdateCount; }
     void EndUpdate();
@@ -89,6 +93,8 @@ protected:
 private:
     int InsertPosition(std::string_view title) const;
     void ForgetTitles() const;
+    // Takes one member out of the lookup by title (all of it when that is not possible).
+    void ForgetTitleOf(const TaudioTagList* list) const;
     // Flists[0, FsortedCount) is in title order; the rest was appended while updating.
     mutable size_t FsortedCount = 0;
     // The members by upper-cased title, each in list order; built on first use and

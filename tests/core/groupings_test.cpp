@@ -388,3 +388,48 @@ TEST(Groupings, SearchesGiveOnlyTracksOfTheRequestedMediaKinds) {
         EXPECT_EQ(artistTitles, expected) << "mask " << mask;
     }
 }
+
+// Artists added after the display names were built get theirs by themselves: the names,
+// their order and the artist each stands for come out as a rebuild over every artist
+// gives them, also for "The" names, a name already shown under another spelling, an
+// artist removed meanwhile and mappings.
+TEST(Groupings, DisplayNamesOfAddedArtistsAreThoseOfAFullRebuild) {
+    const auto image = [](const TaudioTagArtistList& artists) {
+        std::string text;
+        for (int i = 0; i < artists.DisplayNames().Count(); ++i)
+            text += artists.DisplayNames().Strings(i) + "|" +
+                    std::static_pointer_cast<TaudioTagList>(artists.DisplayNames().Objects(i))->Title() + "\n";
+        return text;
+    };
+    const std::vector<std::vector<std::string>> rounds = {
+        {"Zappa", "The Doors", "abba"},
+        {"Blondie", "The Beatles", "Cars"},          // new names only
+        {"ABBA", "Doors, The"},                      // shown already, spelt otherwise
+        {"the who", "Who, The", "Eels"},             // equal among the new ones
+        {"Kinks", "The Zombies"},                    // new names again
+    };
+    for (const bool remove : {false, true})
+        for (const bool mapped : {false, true}) {
+            SCOPED_TRACE(std::string(remove ? "removal, " : "") + (mapped ? "mappings" : "no mappings"));
+            TaudioTagArtistList artists, rebuilt;
+            for (auto* a : {&artists, &rebuilt}) {
+                a->MapThe = true;
+                if (mapped) a->SetMappings({"Blondie=Harry, Debbie"});
+            }
+            int n = 0;
+            for (const auto& round : rounds) {
+                for (auto* a : {&artists, &rebuilt}) {
+                    a->BeginUpdate();
+                    for (const auto& name : round)
+                        a->AddTag(MakeLibraryTag("/m/" + std::to_string(n) + ".mp3", name, "T", "A"));
+                    if (remove && a->Count() > 3) a->Delete(1);
+                    a->EndUpdate();
+                }
+                ++n;
+                artists.ApplyMappingsToNew();
+                rebuilt.ApplyMappings();
+                EXPECT_EQ(image(artists), image(rebuilt));
+                for (int i = 0; i < artists.Count(); ++i) EXPECT_EQ(artists.GetList(i)->UpdateCount(), 0);
+            }
+        }
+}

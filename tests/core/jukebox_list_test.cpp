@@ -20,6 +20,7 @@
 #include "tests/support/fake_media_player.h"
 #include "tests/support/fake_tagger.h"
 #include "tests/support/foreign_records.h"
+#include "tests/support/groupings_image.h"
 #include "tests/support/recording_prompt.h"
 #include "tests/support/tags.h"
 #include "tests/support/temp_dir.h"
@@ -192,6 +193,8 @@ TEST(JukeboxList, DamagedQueueFileSurvivesUntilAPersonChangesTheQueue) {
     EXPECT_NE(text, "garbage that is no list");
 }
 
+void WaitForBackgroundWork(TcustomJukeboxList& lib);
+
 struct FakeDrives : TsystemServices {
     std::string Root;
     std::vector<std::string> ListCDDrives() override { return {Root}; }
@@ -223,6 +226,14 @@ TEST(JukeboxList, CdListsFollowTheDiscAndStayOutOfTheLibraryFile) {
     TaudioTagList stored;
     ASSERT_TRUE(LoadTagListFromFile(stored, dir.File("jukebox.dat"), false));
     EXPECT_EQ(test::Titles(stored), (std::vector<std::string>{"Own"}));
+    // So in the background, where the list's head, which holds the count, is written
+    // before the records are.
+    lib->SetSaveInBackground(true);
+    lib->GlobalList().Add(MakeTag("A", "Own too"));
+    WaitForBackgroundWork(*lib);
+    ASSERT_TRUE(LoadTagListFromFile(stored, dir.File("jukebox.dat"), false));
+    EXPECT_EQ(test::Titles(stored), (std::vector<std::string>{"Own", "Own too"}));
+    lib->SetSaveInBackground(false);
     // Once the CD tracks have left the list, every new track is written, whatever
     // memory it took over.
     lib->GlobalList().BeginUpdate();
@@ -893,40 +904,8 @@ TEST(JukeboxList, AForeignRecordLosesNoTracksAndKeepsTheFileFromAutoSave) {
 namespace tunecrest {
 namespace {
 
-// Every grouping as its index file would hold it, with the artists' album links.
-std::string GroupingsImage(TcustomJukeboxList& lib) {
-    TbyteWriter w;
-    lib.AlbumList().SaveToStream(w);
-    lib.ArtistList().SaveToStream(w);
-    lib.TitleList().SaveToStream(w);
-    lib.GenreList().SaveToStream(w);
-    lib.YearList().SaveToStream(w);
-    std::string text = w.Bytes();
-    TmyStringList links;
-    lib.ArtistList().GetArtistNames(links);
-    for (int i = 0; i < links.Count(); ++i)
-        text += links.Strings(i) + "|" + std::static_pointer_cast<TaudioTagList>(links.Objects(i))->Title() + "\n";
-    for (auto* categories : {static_cast<TaudioTagCategoryList*>(&lib.GenreList()),
-                             static_cast<TaudioTagCategoryList*>(&lib.YearList())})
-        for (int c = 0; c < categories->Count(); ++c) {
-            categories->GetCategory(c)->Artists().GetArtistNames(links);
-            for (int i = 0; i < links.Count(); ++i)
-                text += categories->GetCategory(c)->Title() + ":" + links.Strings(i) + "|" +
-                        std::to_string(std::static_pointer_cast<TaudioTagList>(links.Objects(i))->Count()) + "\n";
-        }
-    for (int i = 0; i < lib.FileIndex().Count(); ++i) text += lib.FileIndex().Strings(i) + "\n";
-    return text;
-}
-
-TaudioTagPtr LibraryTrack(int i) {
-    static const char* genres[] = {"Rock", "Jazz", "Pop", ""};
-    auto tag = test::MakeLibraryTag("/m/" + std::to_string(i % 7) + "/" + std::to_string(i % 5) + "/" +
-                                        std::to_string(i) + ".mp3",
-                                    i % 11 == 0 ? "" : "Artist " + std::to_string(i % 7), "T" + std::to_string(i * 37 % 101),
-                                    "Album " + std::to_string(i % 5), genres[i % 4], std::to_string(1990 + i % 3),
-                                    uint32_t(i % 9));
-    return tag;
-}
+using test::GroupingsImage;
+using test::LibraryTrack;
 
 void WaitForBackgroundWork(TcustomJukeboxList& lib) {
     auto& dispatcher = static_cast<TqueueDispatcher&>(Dispatcher());
@@ -1107,6 +1086,105 @@ TEST(JukeboxList, BackgroundSaveWritesWhatTheSynchronousSaveWrites) {
     fresh->SetEvents(nullptr);
     EXPECT_EQ(fresh->GlobalList().Count(), 204);
     EXPECT_TRUE(indexesRead);
+}
+
+namespace {
+// The files a save writes, by name, and whether a temporary file is left beside them.
+std::map<std::string, std::string> SavedFiles(const test::TempDir& dir, bool* temporary = nullptr) {
+    std::map<std::string, std::string> files;
+    for (const char* name : {"jukebox.dat", "albums.idx", "artists.idx", "titles.idx", "genres.idx", "years.idx",
+                             "jukebox.csv"})
+        if (!ReadFileBytes(dir.File(name), files[name])) files[name] = "(missing)";
+    if (temporary) {
+        *temporary = false;
+        for (const auto& entry : fs::directory_iterator(dir.Path()))
+            *temporary |= entry.path().filename().string().rfind('.', 0) == 0;
+    }
+    return files;
+}
+}  // namespace
+
+// A background save is made in slices with the library in use between them. Whatever
+// changes between two slices (an edited track, one added, one removed), the files that
+// come out are those of one state of the library, the last, as the synchronous save
+// writes them; no temporary file is left behind. Also when the memory the save hands
+// its bytes to the worker in is so small that it waits for the worker at every record.
+TEST(JukeboxList, ChangesBetweenSaveSlicesLeaveTheFilesOfTheLastState) {
+    auto& dispatcher = static_cast<TqueueDispatcher&>(Dispatcher());
+    for (const bool tight : {false, true}) {
+        SCOPED_TRACE(tight ? "tight memory" : "usual memory");
+        test::TempDir dir, reference;
+        auto lib = NewLibrary(dir);
+        lib->SetSaveInBackground(true);
+        lib->SetDatabaseEnabled(true);
+        lib->SetSaveSliceTime(std::chrono::microseconds(0));  // the least work a slice can do
+        if (tight) lib->SetSaveMemory(256, 2);
+        auto sync = NewLibrary(reference);
+        sync->SetDatabaseEnabled(true);
+        for (auto* l : {lib.get(), sync.get()}) {
+            l->GlobalList().BeginUpdate();
+            for (int i = 0; i < 300; ++i) l->GlobalList().Add(LibraryTrack(i));
+            l->GlobalList().EndUpdate();
+        }
+        const std::vector<std::function<void(TcustomJukeboxList&)>> changes = {
+            [](TcustomJukeboxList& l) {
+                l.GlobalList().GetTag(3)->SetTitle("Edited in the list's records");
+                l.GlobalList().Changed();
+            },
+            [](TcustomJukeboxList& l) { l.GlobalList().Add(LibraryTrack(300)); },
+            [](TcustomJukeboxList& l) { l.GlobalList().Delete(17); },
+            [](TcustomJukeboxList& l) {
+                l.GlobalList().GetTag(250)->SetArtist("Edited late");
+                l.GlobalList().Changed();
+            },
+        };
+        // Ever later in the save: the records, the index files, the export.
+        const int slices[] = {2, 11, 16, 21};
+        for (size_t c = 0; c < changes.size(); ++c) {
+            for (int i = 0; i < slices[c]; ++i) dispatcher.WaitAndProcess(tight ? 2 : 0);
+            changes[c](*lib);
+            changes[c](*sync);
+        }
+        WaitForBackgroundWork(*lib);
+        bool temporary = true;
+        const auto mine = SavedFiles(dir, &temporary), theirs = SavedFiles(reference);
+        for (const auto& [name, bytes] : theirs) EXPECT_EQ(mine.at(name), bytes) << name;
+        EXPECT_FALSE(temporary);
+        EXPECT_GE(lib->GlobalList().StoredSize(), 300);
+    }
+}
+
+// A save dropped because the library changed under it leaves the files it had not
+// finished as they were, and a library closed in the middle of a save writes the
+// library file and the index files of its last state.
+TEST(JukeboxList, ASaveCutShortLeavesTheEarlierFilesWhole) {
+    auto& dispatcher = static_cast<TqueueDispatcher&>(Dispatcher());
+    test::TempDir dir;
+    auto lib = NewLibrary(dir);
+    lib->SetSaveInBackground(true);
+    lib->GlobalList().BeginUpdate();
+    for (int i = 0; i < 100; ++i) lib->GlobalList().Add(LibraryTrack(i));
+    lib->GlobalList().EndUpdate();
+    WaitForBackgroundWork(*lib);
+    const auto before = SavedFiles(dir);
+    lib->SetSaveSliceTime(std::chrono::microseconds(0));
+    lib->GlobalList().Add(LibraryTrack(100));
+    for (int i = 0; i < 3; ++i) dispatcher.ProcessPendingCalls();
+    ASSERT_TRUE(lib->BackgroundWorkPending());
+    EXPECT_EQ(SavedFiles(dir), before);
+    lib->GlobalList().Add(LibraryTrack(101));
+    lib->GlobalList().GetTag(0)->SetTitle("Closed mid-save");
+    lib->GlobalList().Changed();
+    for (int i = 0; i < 3; ++i) dispatcher.ProcessPendingCalls();
+    lib.reset();
+    bool temporary = true;
+    SavedFiles(dir, &temporary);
+    EXPECT_FALSE(temporary);
+    auto fresh = NewLibrary(dir);
+    fresh->LoadIndexes();
+    ASSERT_EQ(fresh->GlobalList().Count(), 102);
+    EXPECT_EQ(fresh->GlobalList().GetTag(0)->Title(), "Closed mid-save");
+    EXPECT_NE(fresh->FileIndex().IndexOf(LibraryTrack(101)->Filename()), -1);
 }
 
 }  // namespace tunecrest

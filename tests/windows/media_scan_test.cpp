@@ -24,6 +24,7 @@
 #include "core/services.h"
 #include "core/tagger_loader.h"
 #include "support/fake_tagger.h"
+#include "support/groupings_image.h"
 #include "support/scripted_modal_runner.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
@@ -115,7 +116,7 @@ TEST_F(MediaScan, NewAndChangedFilesJoinTheLibraryWhenTheScanCompletes) {
 
     // One new file, one changed file (a later time stamp), one unchanged.
     Media(music / "C", "c.fake", "Title=Gamma\nArtist=Z\n");
-    test::WriteTextFile(b, "Title=Beta Two\nArtist=Y\n");
+    test::WriteTextFile(b, "Title=Beta Two\nArtist=W\n");
     const timespec later[2] = {{2000000000, 0}, {2000000000, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, b.c_str(), later, 0), 0);
     std::vector<TmediaScanProgress> progress;
@@ -125,6 +126,12 @@ TEST_F(MediaScan, NewAndChangedFilesJoinTheLibraryWhenTheScanCompletes) {
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.back().NewFiles, 1);
     EXPECT_EQ(progress.back().ModifiedFiles, 1);
+    // The changed track moved to its new artist in the groupings, as a full filing files it.
+    EXPECT_TRUE(lib.ArtistList().FindArtist("W"));
+    EXPECT_FALSE(lib.ArtistList().FindArtist("Y"));
+    const std::string groupings = test::GroupingsImage(lib);
+    lib.ReprocessTags();
+    EXPECT_EQ(test::GroupingsImage(lib), groupings);
     for (int i = 0; i < lib.GlobalList().Count(); ++i)
         EXPECT_EQ(lib.GlobalList().GetTag(i)->TrackIndex(), i + 1) << "numbered by place";
     // The scan writes no tag caches into the music folders.

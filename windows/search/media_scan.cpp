@@ -219,7 +219,13 @@ void TmediaScan::Apply(Trun& run) {
     if (run.Request.FullRescan) {
         target.Clear();
     } else {
-        for (auto& [original, values] : run.Changed) values->AssignTagInfo(*original);
+        // The library moves only the edited tracks in its groupings when told of each edit.
+        for (auto& [original, values] : run.Changed) {
+            if (run.Request.Video)
+                values->AssignTagInfo(*original);
+            else
+                Flibrary.EditTrack(original, *values);
+        }
         if (!run.Missing.empty()) {
             // Walks from the end, so each removal leaves the positions still to visit.
             for (int i = target.Count() - 1; i >= 0; --i)
@@ -233,6 +239,12 @@ void TmediaScan::Apply(Trun& run) {
         index.SetCaseSensitive(true);
         for (const TaudioTagPtr& tag : target.Items()) index.AddObject(tag->Filename(), tag);
         index.SetSorted(true);
+        // Merging copies the imported values into the tracks already known.
+        if (!run.Request.Video)
+            for (const TaudioTagPtr& imported : run.Imported.Items()) {
+                int at = 0;
+                if (index.Find(imported->Filename(), at)) Flibrary.NoteTrackEdit(index.ObjectAs<TaudioTag>(at));
+            }
         target.MergeList(run.Imported, index);
     }
     // Every track is numbered by its place in the list.
