@@ -13,7 +13,10 @@ class TlazyMap {
   public:
     using iterator = typename Map::iterator;
 
+    iterator begin() { return Fmap ? Fmap->begin() : Empty().begin(); }
     iterator end() { return Fmap ? Fmap->end() : Empty().end(); }
+    // `at` comes from this map, which therefore exists.
+    iterator erase(iterator at) { return Fmap->erase(at); }
     template <typename Key>
     iterator find(const Key& key) {
         return Fmap ? Fmap->find(key) : Empty().end();

@@ -163,7 +163,15 @@ TEST(LazyMap, LooksUpBeforeAndAfterItsFirstEntry) {
     ASSERT_TRUE(map.find("b") != map.end());
     EXPECT_EQ(map.find("b")->second, 2);
     EXPECT_TRUE(map.find("c") == map.end());
+    int entries = 0;
+    for (auto it = map.begin(); it != map.end();) it = (++entries, map.erase(it));
+    EXPECT_EQ(entries, 2);
+    EXPECT_TRUE(map.empty());
+    map["a"] = 1;
     map.clear();
     EXPECT_TRUE(map.empty());
     EXPECT_TRUE(map.find("a") == map.end());
+
+    TlazyMap<std::unordered_map<std::string, int>> unmade;  // walked before its first entry
+    EXPECT_TRUE(unmade.begin() == unmade.end());
 }
