@@ -1,8 +1,10 @@
 // The main window's views on a big library: the track list of an artist with 5,000
 // tracks chosen in the browse tree of a 100,000-track library (formatted, numbered and
-// ordered), and one page of 12 covers read from pictures embedded in the tracks, fetched
-// and scaled on the cells' workers; the longest main-thread step while they arrive is
-// reported as "main_ms".
+// ordered), one page of 12 covers read from pictures embedded in the tracks, fetched
+// and scaled on the cells' workers (the longest main-thread step while they arrive is
+// reported as "main_ms"), and the browse tree refreshed after a library change in
+// libraries of 100,000 and 1,000,000 tracks (the longest main-thread step and the time
+// until the new tree is on show).
 // Links: tunecrest_mainwindow
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -15,16 +17,19 @@
 #include <fstream>
 #include <thread>
 
+#include "bench/browse_bench_library.h"
 #include "core/browse_tree.h"
 #include "core/jukebox_list.h"
 #include "core/tag_list_display_settings.h"
 #include "core/text_utils.h"
 #include "core/tree_nodes.h"
+#include "mainwindow/browse_views.h"
 #include "mainwindow/cover_matrix.h"
 #include "mainwindow/list_display.h"
 #include "mainwindow/qt_dispatcher.h"
 #include "playback/image_getter.h"
 #include "skin/paint_regions.h"
+#include "skin/touch_list_box.h"
 
 using namespace tunecrest;
 
@@ -182,6 +187,43 @@ void BM_CoverPageOf12EmbeddedPictures(benchmark::State& state) {
     std::filesystem::remove_all(folder, ec);
 }
 BENCHMARK(BM_CoverPageOf12EmbeddedPictures)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The window's tree refreshed as a library change notice does: the main thread's steps
+// are the refresh call and every turn of the event loop until the new tree is on show
+// and the replaced one freed.
+void BM_BrowseTreeRefresh(benchmark::State& state) {
+    App();
+    bench::TbrowseBenchLibrary& library = bench::TbrowseBenchLibrary::OfSize(int(state.range(0)));
+    const TfontContainer fonts = DefaultFontStore(fsLists);
+    TtouchTreeView tree;
+    tree.resize(400, 800);
+    TbrowseTreeView view(tree, fonts);
+    view.SetJukeboxList(library.lib.get());
+    view.Viewer().SetDisplayMode(0xCFF);  // the main window's default set
+    view.BuildTreeView();
+    while (view.Building()) QApplication::processEvents();
+    double longest = 0;
+    int64_t steps = 0;
+    auto since = [](std::chrono::steady_clock::time_point start) {
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    };
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        view.BuildTreeView();
+        longest = std::max(longest, since(start));
+        ++steps;
+        while (view.Building()) {
+            start = std::chrono::steady_clock::now();
+            QApplication::processEvents();
+            longest = std::max(longest, since(start));
+            ++steps;
+        }
+    }
+    state.counters["longest_step_ms"] = longest;
+    state.counters["steps"] = double(steps) / double(state.iterations());
+    state.counters["rows"] = tree.Count();
+}
+BENCHMARK(BM_BrowseTreeRefresh)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

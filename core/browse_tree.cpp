@@ -68,6 +68,8 @@ TcustomBrowseTreeBuilder::~TcustomBrowseTreeBuilder() {
 
 void TcustomBrowseTreeBuilder::SetJukeboxList(TcustomJukeboxList* list) {
     if (list == FjukeboxList) return;
+    // A build reads its library by position: it cannot go on in another one.
+    AbandonBuild();
     if (FjukeboxList) FjukeboxList->RemoveFreeNotification(FfreeKey);
     FjukeboxList = list;
     FfreeKey = 0;
@@ -75,6 +77,7 @@ void TcustomBrowseTreeBuilder::SetJukeboxList(TcustomJukeboxList* list) {
         FfreeKey = FjukeboxList->AddFreeNotification([this](TObject*) {
             FjukeboxList = nullptr;
             FfreeKey = 0;
+            AbandonBuild();
             LibraryFreed();
             Fcategories.fill(nullptr);
         });
@@ -129,7 +132,7 @@ void TcustomBrowseTreeBuilder::AddArtistGroup(const TaudioTagArtistPtr& artist, 
             SetNodeData(Fcategories[bcNoArtist], artist);
         return;
     }
-    const TalbumNodeFilter filter = AlbumFilter();
+    const TalbumNodeFilter& filter = Fstep.Filter;
     if (name == kCompilationsArtist) {
         if (InDisplayMode(mode, dmCompilations) && Fcategories[bcCompilations])
             AddArtistNode(Fcategories[bcCompilations], artist, albums, filter);
@@ -151,43 +154,146 @@ void TcustomBrowseTreeBuilder::AddArtistGroup(const TaudioTagArtistPtr& artist, 
     AddArtistNode(EnsureCategory(category), artist, albums, filter);
 }
 
-void TcustomBrowseTreeBuilder::AddCategoryList(const TaudioTagCategoryList& list, Handle parent,
+void TcustomBrowseTreeBuilder::BeginCategories(const TaudioTagCategoryList& list, Handle parent,
                                                bool compilationAlbums,
                                                std::initializer_list<const char*> heldBack,
                                                const char* progressText) {
-    const TalbumNodeFilter filter = AlbumFilter();
-    const int count = list.Count();
-    int done = 0;
-    auto add = [&](const TaudioTagCategoryPtr& category) {
-        Handle node = AddTreeNode(parent, -1, category, category->Title(), -1);
-        if (list.UseArtists) {
-            const TaudioTagArtistList& artists = category->Artists();
-            for (int i = 0; i < artists.Count(); ++i) {
-                const TaudioTagArtistPtr artist = artists.GetArtist(i);
-                if (!artist) continue;
-                if (artist->Title() == kCompilationsArtist &&
-                    !(compilationAlbums && artist->Albums().Count() > 0))
-                    continue;
-                AddArtistNode(node, artist, list.UseAlbums, filter);
-            }
-        }
-        Progress(++done, count, progressText);
-    };
+    // The held-back categories (no genre, no year) come last.
     std::vector<TaudioTagCategoryPtr> last;
-    for (int i = 0; i < count; ++i) {
-        const TaudioTagCategoryPtr category = list.GetCategory(i);
+    Fstep.Count = list.Count();
+    for (int i = 0; i < Fstep.Count; ++i) {
+        TaudioTagCategoryPtr category = list.GetCategory(i);
         if (!category) continue;
         bool held = false;
         for (const char* name : heldBack) held = held || category->Title() == name;
-        if (held)
-            last.push_back(category);
-        else
-            add(category);
+        (held ? last : Fstep.Order).push_back(std::move(category));
     }
-    for (const auto& category : last) add(category);
+    Fstep.Order.insert(Fstep.Order.end(), last.begin(), last.end());
+    Fstep.Parent = parent;
+    Fstep.UseArtists = list.UseArtists;
+    Fstep.UseAlbums = list.UseAlbums;
+    Fstep.CompilationAlbums = compilationAlbums;
+    Fstep.ProgressText = progressText;
 }
 
-void TcustomBrowseTreeBuilder::Build() {
+void TcustomBrowseTreeBuilder::EnterPhase(int phase) {
+    TcustomJukeboxList* lib = FjukeboxList;
+    const TtreeViewDisplayMode mode = Fstep.Mode;
+    for (;; ++phase) {
+        Fstep.Phase = phase;
+        Fstep.Index = 0;
+        Fstep.Inner = -1;
+        Fstep.Node = nullptr;
+        Fstep.Order.clear();
+        if (!lib || phase >= bpDone) {
+            Fstep.Phase = bpDone;
+            return;
+        }
+        switch (phase) {
+            case bpArtists:
+                return;
+            case bpTitles:
+                if (InDisplayMode(mode, dmTitles) && ShowEmptyAlphas && lib->TitleList().Count() > 0) return;
+                break;
+            case bpPlaylists:
+                if (InDisplayMode(mode, dmPlaylists)) return;
+                break;
+            case bpGenres:
+                if (!InDisplayMode(mode, dmGenres)) break;
+                BeginCategories(lib->GenreList(), Fcategories[bcGenres], InDisplayMode(mode, dmGenreAlbums),
+                                {kUndefinedGenre}, "Adding Genres");
+                return;
+            case bpYears:
+                if (!InDisplayMode(mode, dmYears)) break;
+                BeginCategories(lib->YearList(), Fcategories[bcYears], InDisplayMode(mode, dmYearAlbums),
+                                {kNoYear, kNoDecade}, "Adding Years");
+                return;
+            case bpVideos:
+                if (!InDisplayMode(mode, dmVideo)) break;
+                SetNodeData(Fcategories[bcVideos], Unowned(lib->VideoList()));
+                BeginCategories(lib->VideoGenreList(), Fcategories[bcVideos], InDisplayMode(mode, dmGenreAlbums),
+                                {kUndefinedGenre}, "Adding Genres");
+                return;
+        }
+    }
+}
+
+void TcustomBrowseTreeBuilder::CategoryUnit() {
+    if (Fstep.Index >= int(Fstep.Order.size())) {
+        EnterPhase(Fstep.Phase + 1);
+        return;
+    }
+    const TaudioTagCategoryPtr& category = Fstep.Order[size_t(Fstep.Index)];
+    if (Fstep.Inner < 0) {
+        Fstep.Node = AddTreeNode(Fstep.Parent, -1, category, category->Title(), -1);
+        Fstep.Inner = 0;
+        if (Fstep.UseArtists) return;
+    } else {
+        const TaudioTagArtistList& artists = category->Artists();
+        if (Fstep.Inner < artists.Count()) {
+            const TaudioTagArtistPtr artist = artists.GetArtist(Fstep.Inner++);
+            if (artist && (artist->Title() != kCompilationsArtist ||
+                           (Fstep.CompilationAlbums && artist->Albums().Count() > 0)))
+                AddArtistNode(Fstep.Node, artist, Fstep.UseAlbums, Fstep.Filter);
+            return;
+        }
+    }
+    ++Fstep.Index;
+    Fstep.Inner = -1;
+    Progress(Fstep.Index, Fstep.Count, Fstep.ProgressText);
+}
+
+bool TcustomBrowseTreeBuilder::BuildUnit() {
+    TcustomJukeboxList* lib = FjukeboxList;
+    if (!lib && Fstep.Phase != bpDone) EnterPhase(bpDone);
+    switch (Fstep.Phase) {
+        case bpArtists:
+        case bpTitles: {
+            const bool titles = Fstep.Phase == bpTitles;
+            const TaudioTagArtistList& artists = titles ? lib->TitleList() : lib->ArtistList();
+            if (Fstep.Index >= artists.Count()) {
+                EnterPhase(Fstep.Phase + 1);
+                return true;
+            }
+            const TtreeViewDisplayMode mode =
+                titles ? DisplayModeBit(dmTitles) | (Fstep.Mode & DisplayModeBit(dmNoLetters))
+                       : Fstep.Mode & ~DisplayModeBit(dmTitles);
+            AddArtistGroup(artists.GetArtist(Fstep.Index), mode);
+            ++Fstep.Index;
+            Progress(Fstep.Index, artists.Count(), "Adding Artists");
+            return true;
+        }
+        case bpPlaylists: {
+            const TaudioTagPlaylistList& playlists = lib->Playlists();
+            if (Fstep.Index >= playlists.Count()) {
+                EnterPhase(Fstep.Phase + 1);
+                return true;
+            }
+            const TaudioTagListPtr list = playlists.GetList(Fstep.Index);
+            if (list && (ShowCDLists || !IsCdList(*list)))
+                AddTreeNode(Fcategories[bcPlaylists], -1, list, list->Title(), -1);
+            ++Fstep.Index;
+            Progress(Fstep.Index, playlists.Count(), "Adding Playlists");
+            return true;
+        }
+        case bpGenres:
+        case bpYears:
+        case bpVideos:
+            CategoryUnit();
+            return true;
+        case bpDone:
+            if (lib && InDisplayMode(Fstep.Mode, dmRadioStations) && Fcategories[bcInternetRadio])
+                SetNodeData(Fcategories[bcInternetRadio], Unowned(lib->URLList()));
+            Fstep = TbuildCursor{};
+            EndTreeUpdate();
+            return false;
+        default:
+            return false;
+    }
+}
+
+void TcustomBrowseTreeBuilder::BeginBuild() {
+    AbandonBuild();
     BeginTreeUpdate();
     ClearTree();
     Fcategories.fill(nullptr);
@@ -202,48 +308,31 @@ void TcustomBrowseTreeBuilder::Build() {
     if (InDisplayMode(mode, dmYears)) EnsureCategory(bcYears);
     if (InDisplayMode(mode, dmVideo)) EnsureCategory(bcVideos);
     if (InDisplayMode(mode, dmRadioStations) && HasRadioNode()) EnsureCategory(bcInternetRadio);
+    Fstep = TbuildCursor{};
+    Fstep.Mode = mode;
+    Fstep.Filter = AlbumFilter();
+    EnterPhase(FjukeboxList && mode != 0 ? int(bpArtists) : int(bpDone));
+}
 
-    TcustomJukeboxList* lib = FjukeboxList;
-    if (lib && mode != 0) {
-        const TaudioTagArtistList& artists = lib->ArtistList();
-        const TtreeViewDisplayMode artistMode = mode & ~DisplayModeBit(dmTitles);
-        for (int i = 0; i < artists.Count(); ++i) {
-            AddArtistGroup(artists.GetArtist(i), artistMode);
-            Progress(i + 1, artists.Count(), "Adding Artists");
-        }
-        const TaudioTagArtistList& titles = lib->TitleList();
-        if (InDisplayMode(mode, dmTitles) && ShowEmptyAlphas && titles.Count() > 0) {
-            const TtreeViewDisplayMode titleMode =
-                DisplayModeBit(dmTitles) | (mode & DisplayModeBit(dmNoLetters));
-            for (int i = 0; i < titles.Count(); ++i) {
-                AddArtistGroup(titles.GetArtist(i), titleMode);
-                Progress(i + 1, titles.Count(), "Adding Artists");
-            }
-        }
-        if (InDisplayMode(mode, dmPlaylists)) {
-            const TaudioTagPlaylistList& playlists = lib->Playlists();
-            for (int i = 0; i < playlists.Count(); ++i) {
-                const TaudioTagListPtr list = playlists.GetList(i);
-                if (list && (ShowCDLists || !IsCdList(*list)))
-                    AddTreeNode(Fcategories[bcPlaylists], -1, list, list->Title(), -1);
-                Progress(i + 1, playlists.Count(), "Adding Playlists");
-            }
-        }
-        if (InDisplayMode(mode, dmGenres))
-            AddCategoryList(lib->GenreList(), Fcategories[bcGenres], InDisplayMode(mode, dmGenreAlbums),
-                            {kUndefinedGenre}, "Adding Genres");
-        if (InDisplayMode(mode, dmYears))
-            AddCategoryList(lib->YearList(), Fcategories[bcYears], InDisplayMode(mode, dmYearAlbums),
-                            {kNoYear, kNoDecade}, "Adding Years");
-        if (InDisplayMode(mode, dmVideo)) {
-            SetNodeData(Fcategories[bcVideos], Unowned(lib->VideoList()));
-            AddCategoryList(lib->VideoGenreList(), Fcategories[bcVideos], InDisplayMode(mode, dmGenreAlbums),
-                            {kUndefinedGenre}, "Adding Genres");
-        }
-        if (InDisplayMode(mode, dmRadioStations) && Fcategories[bcInternetRadio])
-            SetNodeData(Fcategories[bcInternetRadio], Unowned(lib->URLList()));
+bool TcustomBrowseTreeBuilder::BuildStep(std::chrono::steady_clock::time_point deadline) {
+    if (!Building()) return true;
+    // The clock is read every few pieces: a piece is an artist with its albums.
+    for (int n = 1;; ++n) {
+        if (!BuildUnit()) return true;
+        if (n % 8 == 0 && std::chrono::steady_clock::now() >= deadline) return false;
     }
+}
+
+void TcustomBrowseTreeBuilder::AbandonBuild() {
+    if (!Building()) return;
+    Fstep = TbuildCursor{};
     EndTreeUpdate();
+    BuildAbandoned();
+}
+
+void TcustomBrowseTreeBuilder::Build() {
+    BeginBuild();
+    BuildStep(std::chrono::steady_clock::time_point::max());
 }
 
 // ---- TcustomJukeboxListViewer2 ----
@@ -261,6 +350,9 @@ bool TcustomJukeboxListViewer2::HasTracksArtistsNode() const {
             (mode & DisplayModes({dmArtists, dmTitles, dmAlbums, dmInvalid})) != 0);
 }
 
+TcustomJukeboxListViewer2::TcustomJukeboxListViewer2()
+    : Fpending(std::make_unique<TmyNodeList>()), Fdiscarded(std::make_unique<TmyNodeList>()) {}
+
 TcustomJukeboxListViewer2::~TcustomJukeboxListViewer2() {
     LinkNodes(nullptr);
 }
@@ -270,11 +362,17 @@ void TcustomJukeboxListViewer2::LinkNodes(TmyNodeList* nodes) {
     if (Fnodes) Fnodes->OnFree.Remove(FnodesFreeKey);
     Fnodes = nodes;
     FnodesFreeKey = 0;
-    if (Fnodes) FnodesFreeKey = Fnodes->OnFree.Add([this](TObject*) { Fnodes = nullptr; });
+    if (Fnodes)
+        FnodesFreeKey = Fnodes->OnFree.Add([this](TObject*) {
+            if (Ftarget == Fnodes) Ftarget = nullptr;
+            Fnodes = nullptr;
+        });
 }
 
 void TcustomJukeboxListViewer2::Rebuild(TmyNodeList& nodes) {
+    CancelRebuild();
     LinkNodes(&nodes);
+    Ftarget = &nodes;
     Build();
 }
 
@@ -282,11 +380,77 @@ void TcustomJukeboxListViewer2::Rebuild(TmyTreeModel& tree) {
     Rebuild(tree.Nodes());
 }
 
+void TcustomJukeboxListViewer2::BeginRebuild(TmyNodeList& nodes) {
+    CancelRebuild();
+    LinkNodes(&nodes);
+    Ftarget = Fpending.get();
+    Frebuilding = true;
+    BeginBuild();
+}
+
+bool TcustomJukeboxListViewer2::ContinueRebuild(std::chrono::steady_clock::time_point deadline) {
+    return Frebuilding && BuildStep(deadline);
+}
+
+void TcustomJukeboxListViewer2::FinishRebuild() {
+    if (!Frebuilding || Building()) return;
+    Frebuilding = false;
+    Ftarget = nullptr;
+    if (!Fnodes) {
+        Fdiscarded->TakeNodesFrom(*Fpending);
+        return;
+    }
+    Fnodes->BeginUpdate();
+    Fdiscarded->TakeNodesFrom(*Fnodes);
+    Fnodes->TakeNodesFrom(*Fpending);
+    Fnodes->EndUpdate();
+}
+
+void TcustomJukeboxListViewer2::CancelRebuild() {
+    if (!Frebuilding) return;
+    AbandonBuild();  // lands in BuildAbandoned when a build is under way
+    Frebuilding = false;
+    Ftarget = nullptr;
+    Fdiscarded->TakeNodesFrom(*Fpending);
+}
+
+void TcustomJukeboxListViewer2::BuildAbandoned() {
+    if (Ftarget != Fpending.get()) return;
+    Frebuilding = false;
+    Ftarget = nullptr;
+    Fdiscarded->TakeNodesFrom(*Fpending);
+}
+
+void TcustomJukeboxListViewer2::DiscardNodes(TmyNodeList& nodes) {
+    Fdiscarded->TakeNodesFrom(nodes);
+}
+
+bool TcustomJukeboxListViewer2::FreeDiscarded(std::chrono::steady_clock::time_point deadline) {
+    // Freed a few hundred at a time: a node is freed in well under a microsecond.
+    while (Fdiscarded->Count() > 0) {
+        Fdiscarded->FreeLeaves(256);
+        if (std::chrono::steady_clock::now() >= deadline) break;
+    }
+    return Fdiscarded->Count() == 0;
+}
+
+bool TcustomJukeboxListViewer2::HasDiscarded() const {
+    return Fdiscarded->Count() > 0;
+}
+
+void TcustomJukeboxListViewer2::LibraryFreed() {
+    // Every node may point into the library: the shown ones, a build's and the replaced.
+    if (Fnodes) Fnodes->Clear();
+    Fpending->Clear();
+    Fdiscarded->Clear();
+}
+
 TcustomBrowseTreeBuilder::Handle TcustomJukeboxListViewer2::AddTreeNode(Handle parent, int index,
                                                                         std::shared_ptr<TObject> data,
                                                                         const std::string& caption,
                                                                         int category) {
-    TmyNodeList& list = parent ? static_cast<TmyNode*>(parent)->Children() : *Fnodes;
+    if (!parent && !Ftarget) return nullptr;
+    TmyNodeList& list = parent ? static_cast<TmyNode*>(parent)->Children() : *Ftarget;
     TmyNode* node;
     if (index < 0) {
         node = list.AddNode(std::move(data), false, caption);
@@ -305,20 +469,21 @@ void TcustomJukeboxListViewer2::SetNodeData(Handle node, std::shared_ptr<TObject
 
 void TcustomJukeboxListViewer2::AddArtistNode(Handle parent, const TaudioTagArtistPtr& artist,
                                               bool withAlbums, const TalbumNodeFilter& filter) {
-    TmyNodeList& list = parent ? static_cast<TmyNode*>(parent)->Children() : *Fnodes;
+    if (!parent && !Ftarget) return;
+    TmyNodeList& list = parent ? static_cast<TmyNode*>(parent)->Children() : *Ftarget;
     TaudioTagArtistList::AddArtistNode(list, artist, withAlbums, filter);
 }
 
 void TcustomJukeboxListViewer2::ClearTree() {
-    if (Fnodes) Fnodes->Clear();
+    if (Ftarget) Ftarget->Clear();
 }
 
 void TcustomJukeboxListViewer2::BeginTreeUpdate() {
-    if (Fnodes) Fnodes->BeginUpdate();
+    if (Ftarget) Ftarget->BeginUpdate();
 }
 
 void TcustomJukeboxListViewer2::EndTreeUpdate() {
-    if (Fnodes) Fnodes->EndUpdate();
+    if (Ftarget) Ftarget->EndUpdate();
 }
 
 TmyNode* TcustomJukeboxListViewer2::NodeOfKind(int category) const {

@@ -5,11 +5,13 @@
 // in one builder; one viewer writes the owner-drawn tree's node model, another (in the
 // skin library) a standard tree widget.
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/album_artist_groupings.h"
 #include "core/event_lists.h"
@@ -17,6 +19,7 @@
 namespace tunecrest {
 
 class TcustomJukeboxList;
+class TaudioTagCategory;
 class TaudioTagCategoryList;
 class TmyNode;
 class TmyNodeList;
@@ -119,6 +122,8 @@ class TcustomBrowseTreeBuilder : public TObject {
     virtual void EndTreeUpdate() = 0;
     // The library is gone: drop every node that points into it.
     virtual void LibraryFreed() { ClearTree(); }
+    // A build was stopped before it was complete (its tree update is closed).
+    virtual void BuildAbandoned() {}
     // The two viewers differ in which modes make the letters up front, which make the
     // "[Tracks/Artists]" node and whether the tree has an internet-radio node.
     virtual bool LettersUpFront() const = 0;
@@ -127,13 +132,47 @@ class TcustomBrowseTreeBuilder : public TObject {
 
     // Clears the tree and builds it in the current display mode (nothing without a library).
     void Build();
+    // The same build a piece at a time: BeginBuild clears the tree and makes the fixed
+    // nodes; each BuildStep adds artists, playlists and groupings (an artist with its
+    // albums at a time) until `deadline` and returns true once the tree is complete. The
+    // display mode and options are taken at the start. The groupings are read by position
+    // at every step, so a library changed between steps needs a new build to be shown
+    // right (its change notice asks for one); nothing is ever read out of bounds.
+    void BeginBuild();
+    bool BuildStep(std::chrono::steady_clock::time_point deadline);
+    // A build is begun and not complete.
+    bool Building() const { return Fstep.Phase != bpIdle; }
+    // Stops a build where it is (the tree keeps what was made).
+    void AbandonBuild();
     Handle Category(int category) const { return Fcategories[size_t(category)]; }
 
   private:
+    // The parts of a build, in the order the tree shows them.
+    enum TbuildPhase : int { bpIdle, bpArtists, bpTitles, bpPlaylists, bpGenres, bpYears, bpVideos, bpDone };
+    // Where a build stands between steps.
+    struct TbuildCursor {
+        int Phase = bpIdle;
+        TtreeViewDisplayMode Mode = 0;
+        TalbumNodeFilter Filter;
+        int Index = 0;  // position in the phase's list
+        // A phase of genres or years: the categories in the order shown (the held-back
+        // ones last), the artist within the current one (-1 before its node) and its node.
+        std::vector<std::shared_ptr<TaudioTagCategory>> Order;
+        int Count = 0;
+        int Inner = -1;
+        Handle Node = nullptr;
+        Handle Parent = nullptr;
+        bool UseArtists = false, UseAlbums = false, CompilationAlbums = false;
+        const char* ProgressText = "";
+    };
     Handle EnsureCategory(int category);
     void AddArtistGroup(const TaudioTagArtistPtr& artist, TtreeViewDisplayMode mode);
-    void AddCategoryList(const TaudioTagCategoryList& list, Handle parent, bool compilationAlbums,
+    void EnterPhase(int phase);
+    void BeginCategories(const TaudioTagCategoryList& list, Handle parent, bool compilationAlbums,
                          std::initializer_list<const char*> heldBack, const char* progressText);
+    // One piece of work; false once the build is complete.
+    bool BuildUnit();
+    void CategoryUnit();
     void Progress(int index, int count, const std::string& comment);
     TalbumNodeFilter AlbumFilter() const;
 
@@ -141,6 +180,7 @@ class TcustomBrowseTreeBuilder : public TObject {
     uint64_t FfreeKey = 0;
     TtreeViewDisplayMode FdisplayMode = 0;
     std::array<Handle, kCategorySlots> Fcategories{};
+    TbuildCursor Fstep;
 };
 
 class TmyTreeModel;
@@ -148,11 +188,32 @@ class TmyTreeModel;
 // Fills the node model of the owner-drawn tree.
 class TcustomJukeboxListViewer2 : public TcustomBrowseTreeBuilder {
   public:
-    TcustomJukeboxListViewer2() = default;
+    TcustomJukeboxListViewer2();
     ~TcustomJukeboxListViewer2() override;
     // Rebuilds `nodes` (a tree's root list) within one update of it.
     void Rebuild(TmyNodeList& nodes);
     void Rebuild(TmyTreeModel& tree);
+
+    // A rebuild a step at a time, for a tree on show: the new nodes are made in a list of
+    // the viewer's own while `nodes` keeps the last tree; FinishRebuild puts them in its
+    // place in one change. Beginning again drops a build under way.
+    void BeginRebuild(TmyNodeList& nodes);
+    // A rebuild is begun and its nodes are not yet in place.
+    bool Rebuilding() const { return Frebuilding; }
+    // Builds until `deadline`; true once the new tree is complete.
+    bool ContinueRebuild(std::chrono::steady_clock::time_point deadline);
+    // The new tree is complete and waits for FinishRebuild.
+    bool RebuildComplete() const { return Frebuilding && !Building(); }
+    // When the new tree is complete: it replaces the nodes of the list on show (one change
+    // notice) and the replaced nodes are kept to be freed by FreeDiscarded.
+    void FinishRebuild();
+    // Drops a rebuild under way; the list on show keeps its nodes.
+    void CancelRebuild();
+    // Empties `nodes` in one change, keeping its nodes to be freed by FreeDiscarded.
+    void DiscardNodes(TmyNodeList& nodes);
+    // Frees replaced nodes until `deadline`; true when none are left.
+    bool FreeDiscarded(std::chrono::steady_clock::time_point deadline);
+    bool HasDiscarded() const;
     // The stored category node of the last build; nullptr when not made.
     TmyNode* NodeOfKind(int category) const;
     // The category node for a typed key: "A".."Z" (either case) its letter, "0".."9" its
@@ -178,8 +239,15 @@ class TcustomJukeboxListViewer2 : public TcustomBrowseTreeBuilder {
     // The root list of the last build; forgotten when that list is freed, so a library
     // freed later never clears a tree that is gone.
     void LinkNodes(TmyNodeList* nodes);
+    void LibraryFreed() override;
+    void BuildAbandoned() override;
     TmyNodeList* Fnodes = nullptr;
     uint64_t FnodesFreeKey = 0;
+    // The list the build writes: the shown one for Rebuild, Fpending for BeginRebuild.
+    TmyNodeList* Ftarget = nullptr;
+    std::unique_ptr<TmyNodeList> Fpending;
+    std::unique_ptr<TmyNodeList> Fdiscarded;
+    bool Frebuilding = false;
 };
 
 }  // namespace tunecrest

@@ -123,6 +123,40 @@ void TmyNodeList::Clear() {
     Changed();
 }
 
+void TmyNodeList::TakeNodesFrom(TmyNodeList& from) {
+    if (from.Fnodes.empty()) return;
+    // A list cannot take in the nodes it hangs below (itself included).
+    for (const TmyNodeList* list = this; list; list = list->Fowner ? list->Fowner->Flist : nullptr)
+        if (list == &from) return;
+    from.MarkStale();
+    MarkStale();
+    Fnodes.reserve(Fnodes.size() + from.Fnodes.size());
+    for (auto& node : from.Fnodes) {
+        node->Flist = this;
+        Fnodes.push_back(std::move(node));
+    }
+    from.Fnodes.clear();
+    from.Changed();
+    Changed();
+}
+
+int TmyNodeList::FreeLeaves(int count) {
+    int freed = 0;
+    while (freed < count && !Fnodes.empty()) {
+        // Down the last nodes to the deepest list whose last node has no children, then
+        // free its trailing leaves.
+        TmyNodeList* list = this;
+        while (list->Fnodes.back()->Fchildren->Count() > 0) list = list->Fnodes.back()->Fchildren.get();
+        list->MarkStale();
+        while (freed < count && !list->Fnodes.empty() && list->Fnodes.back()->Fchildren->Count() == 0) {
+            list->Fnodes.pop_back();
+            ++freed;
+        }
+        list->Changed();
+    }
+    return freed;
+}
+
 TmyNode* TmyNodeList::Items(int i) const {
     return i >= 0 && i < Count() ? Fnodes[size_t(i)].get() : nullptr;
 }

@@ -85,6 +85,13 @@ class TmyNodeList : public TObject {
     TmyNode* InsertNew(int index);
     // Frees every node (and everything below them).
     void Clear();
+    // Moves every node of `from` (with everything below it) to the end of this list, so a
+    // tree made elsewhere can replace a shown one in one change. Nothing moves when this
+    // list lies below `from`. Both lists send one change notice.
+    void TakeNodesFrom(TmyNodeList& from);
+    // Frees up to `count` nodes that have no children, from the end of the tree upwards,
+    // so a large tree can be freed a piece at a time; returns how many were freed.
+    int FreeLeaves(int count);
     void BeginUpdate() { ++FupdateCount; }
     // Lowers the counter (never below 0); at 0 a held change notice is sent once.
     void EndUpdate();

@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "core/genre_year_groupings.h"
+#include "core/jukebox.h"
 #include "core/jukebox_list.h"
 #include "core/tree_nodes.h"
 #include "mainwindow/list_display.h"
@@ -59,6 +60,8 @@ TbrowseTreeView::TbrowseTreeView(TtouchTreeView& tree, const TfontContainer& fon
         const QString text = e->text();
         if (text.size() == 1 && text[0].unicode() < 128) SelectKey(char(text[0].unicode()));
     };
+    Ftimer.setSingleShot(true);
+    connect(&Ftimer, &QTimer::timeout, this, [this] { Step(std::chrono::steady_clock::now() + StepBudget); });
 }
 
 TbrowseTreeView::~TbrowseTreeView() {
@@ -69,6 +72,26 @@ TbrowseTreeView::~TbrowseTreeView() {
 
 void TbrowseTreeView::BuildTreeView() {
     if (!Active) return;
+    if (Fviewer.Rebuilding() || FrestartAfterLoading) {
+        // A build under way starts over with what is asked now, unless it has run so long
+        // that starting over again and again could keep any new tree from the screen.
+        if (std::chrono::steady_clock::now() - FbuildStart < RestartWindow) {
+            FrestartAfterLoading = false;
+            StartBuild();
+        } else {
+            FrefreshAfter = true;
+        }
+        if (!Ftimer.isActive()) Ftimer.start(0);
+        return;
+    }
+    FbuildStart = std::chrono::steady_clock::now();
+    StartBuild();
+    TcustomJukeboxList* lib = Fviewer.JukeboxList();
+    const bool small = !lib || lib->GlobalList().Count() <= StepThreshold;
+    Step(small ? std::chrono::steady_clock::time_point::max() : FbuildStart + StepBudget);
+}
+
+void TbrowseTreeView::StartBuild() {
     if (TcustomJukeboxList* lib = Fviewer.JukeboxList()) {
         const TtreeViewDisplayMode mode = Fviewer.DisplayMode();
         lib->GenreList().UseArtists = InDisplayMode(mode, dmGenreArtists);
@@ -76,16 +99,77 @@ void TbrowseTreeView::BuildTreeView() {
         lib->YearList().UseArtists = InDisplayMode(mode, dmYearArtists);
         lib->YearList().UseAlbums = InDisplayMode(mode, dmYearAlbums);
     }
-    Ftree.BeginUpdate();
-    Ftree.SetItemIndex(-1);
-    Fviewer.Rebuild(Ftree.Model());
-    Ftree.RebuildVisible();
-    Ftree.EndUpdate();
+    Fviewer.BeginRebuild(Ftree.Nodes());
+}
+
+bool TbrowseTreeView::LibraryLoading() const {
+    const TcustomJukeboxList* lib = Fviewer.JukeboxList();
+    if (!lib) return false;
+    if (lib->Loading()) return true;
+    const auto* local = dynamic_cast<const TcustomlocalJukeboxList*>(lib);
+    return local && local->Jukebox() && local->Jukebox()->LibraryLoading();
+}
+
+void TbrowseTreeView::Step(std::chrono::steady_clock::time_point deadline) {
+    if (LibraryLoading()) {
+        // The groupings change under the load: what was built goes, and the build starts
+        // over when the load is done.
+        if (Fviewer.Rebuilding()) {
+            Fviewer.CancelRebuild();
+            FrestartAfterLoading = true;
+        }
+        if (Building()) Ftimer.start(50);
+        return;
+    }
+    if (FrestartAfterLoading) {
+        FrestartAfterLoading = false;
+        FbuildStart = std::chrono::steady_clock::now();
+        StartBuild();
+    }
+    // Replaced trees are freed in every step, a quarter of it while a build runs, so they
+    // never pile up under builds that follow one another.
+    if (Fviewer.Rebuilding() && Fviewer.HasDiscarded())
+        Fviewer.FreeDiscarded(std::min(deadline, std::chrono::steady_clock::now() + StepBudget / 4));
+    bool built = false;
+    // A tree completed with the step's time used up goes on show in the next step.
+    const bool complete = Fviewer.RebuildComplete();
+    if (Fviewer.Rebuilding() && Fviewer.ContinueRebuild(deadline) &&
+        (complete || std::chrono::steady_clock::now() < deadline)) {
+        // The complete tree replaces the shown one as a build in one go did: collapsed,
+        // nothing selected.
+        Ftree.BeginUpdate();
+        Ftree.SetItemIndex(-1);
+        Fviewer.FinishRebuild();
+        Ftree.RebuildVisible();
+        Ftree.EndUpdate();
+        built = true;
+        if (FrefreshAfter) {
+            FrefreshAfter = false;
+            FbuildStart = std::chrono::steady_clock::now();
+            StartBuild();
+        }
+    }
+    if (!Fviewer.Rebuilding()) Fviewer.FreeDiscarded(deadline);
+    if (Fviewer.Rebuilding() || Fviewer.HasDiscarded())
+        Ftimer.start(0);
+    else
+        Ftimer.stop();
+    if (built && OnBuildEnded) OnBuildEnded();
+}
+
+bool TbrowseTreeView::Building() const {
+    return Fviewer.Rebuilding() || Fviewer.HasDiscarded() || FrefreshAfter || FrestartAfterLoading;
 }
 
 void TbrowseTreeView::ClearTree() {
-    Ftree.Nodes().Clear();
+    const bool dropped = Fviewer.Rebuilding() || FrefreshAfter || FrestartAfterLoading;
+    Fviewer.CancelRebuild();
+    FrefreshAfter = false;
+    FrestartAfterLoading = false;
+    Fviewer.DiscardNodes(Ftree.Nodes());
     Ftree.RebuildVisible();
+    if (Fviewer.HasDiscarded()) Ftimer.start(0);
+    if (dropped && OnBuildEnded) OnBuildEnded();
 }
 
 TmyNode* TbrowseTreeView::SelectedNode() {

@@ -4,6 +4,8 @@
 // lines in the list store's "Tree Line" colour, an open/close box and a node icon. A
 // typed letter or digit jumps to its node.
 #include <QObject>
+#include <QTimer>
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -34,10 +36,29 @@ class TbrowseTreeView : public QObject {
 
     // Builds the tree again in the viewer's display mode (the year and genre groupings
     // take their artist and album switches from it first). Nothing while `Active` is off.
+    // The tree of a library of up to `StepThreshold` tracks is built at once, as ever. A
+    // larger library's is made a step at a time, at most a few milliseconds each (the
+    // first at once, the rest through a zero-time timer), while the last tree stays on
+    // show; it takes that one's place in one change when complete (collapsed, the first
+    // row current, as a build at once leaves it) and the replaced nodes are freed in
+    // later steps.
+    // Asked again during a build, the build starts over; once a build has run for
+    // `RestartWindow`, it is finished first and the new one follows it. While the library
+    // is loading no step runs; a build under way then starts over after the load.
     void BuildTreeView();
-    // Empties the tree.
+    // Empties the tree (a build under way is dropped).
     void ClearTree();
+    // A build (or the freeing of a replaced tree) is under way.
+    bool Building() const;
     bool Active = true;
+    std::chrono::milliseconds RestartWindow{500};
+    // Up to this many tracks the tree is built at once (a few milliseconds at most).
+    int StepThreshold = 10000;
+    // How long a step works (it may run over by a few artists with their albums): well
+    // inside a frame, so the screen and the touch stay live during a build.
+    std::chrono::microseconds StepBudget{4000};
+    // A build ended: its tree is on show, or ClearTree dropped it.
+    std::function<void()> OnBuildEnded;
     // The activated playlist, for its icon.
     const TObject* ActivePlaylist = nullptr;
 
@@ -53,9 +74,19 @@ class TbrowseTreeView : public QObject {
     void PaintNode(int index, const QRect& rect, QPainter& canvas, bool selected);
 
   private:
+    void StartBuild();
+    void Step(std::chrono::steady_clock::time_point deadline);
+    bool LibraryLoading() const;
+
     TtouchTreeView& Ftree;
     const TfontContainer& Ffonts;
     TcustomJukeboxListViewer2 Fviewer;
+    QTimer Ftimer;
+    std::chrono::steady_clock::time_point FbuildStart;
+    // A refresh asked for while a build ran past its restart window.
+    bool FrefreshAfter = false;
+    // A build met a library loading: it starts over once the load is done.
+    bool FrestartAfterLoading = false;
 };
 
 }  // namespace tunecrest

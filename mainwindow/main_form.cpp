@@ -222,6 +222,7 @@ void TfrmBaseJukebox::BuildLayout() {
     browse.SetJukeboxList(Flist.get());
     browse.Viewer().SetDisplayMode(TtreeViewDisplayMode(Fsettings.ViewJukeboxList));
     browse.OnSelectNode = [this](TmyNode* node) { TreeSelectionChanged(node); };
+    browse.OnBuildEnded = [this] { ShowProgressText(""); };
     Flayout->Covers().OnAlbumClick = [this](const TaudioTagAlbumPtr& album) {
         Flayout->Lists().ShowAlbum(album);
         Flayout->SetTrackListHeader(TrackListHeaderText(Flayout->ListFonts, album.get()));
@@ -281,9 +282,10 @@ void TfrmBaseJukebox::ApplyBrowseMode() {
 void TfrmBaseJukebox::BuildTreeView() {
     if (!Flayout || !FviewsActive || Closing() || FbrowseMode == bmCovers) return;
     if (Flist && Flist->Jukebox()->LibraryLoading()) return;
+    // The text stays while a large library's tree is finished in later steps.
     ShowProgressText("Updating Tree View");
     Flayout->Browse().BuildTreeView();
-    ShowProgressText("");
+    if (!Flayout->Browse().Viewer().Rebuilding()) ShowProgressText("");
 }
 
 void TfrmBaseJukebox::RefreshCoversList() {

@@ -1,12 +1,15 @@
 // The browse-tree builder over a fixture library: every display mode alone and in the
 // main window's default set, the categories' captions and order, letter, digit and
 // "[Other]" placement, compilations, playlists, CD lists, genres, years and decades,
-// videos, radio, empty letters, progress, and a library freed under the viewer.
+// videos, radio, empty letters, progress, and a library freed under the viewer; the
+// same tree built a step at a time beside a shown one, with the library changed or
+// freed between the steps.
 #include "core/browse_tree.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 
 #include "core/jukebox_list.h"
 #include "core/tree_nodes.h"
@@ -344,6 +347,184 @@ TEST(BrowseTree, ATreeFreedBeforeItsLibraryIsNotTouchedWhenTheLibraryGoes) {
     early->Rebuild(tree);
     early.reset();
     EXPECT_EQ(tree.Nodes().OnFree.Count(), 1);
+}
+
+// ---- Building a step at a time ----
+
+using Clock = std::chrono::steady_clock;
+
+// The tree as text, one line a node: depth, caption, category tag, data object.
+void Describe(const TmyNodeList& list, int depth, Lines& out) {
+    for (int i = 0; i < list.Count(); ++i) {
+        const TmyNode* node = list.Items(i);
+        out.push_back(std::string(size_t(depth), ' ') + node->Caption + " #" + std::to_string(node->Tag) + " @" +
+                      std::to_string(reinterpret_cast<uintptr_t>(node->Data.get())) +
+                      (node->Expanded() ? " +" : ""));
+        Describe(node->Children(), depth + 1, out);
+    }
+}
+
+Lines Describe(const TmyNodeList& list) {
+    Lines out;
+    Describe(list, 0, out);
+    return out;
+}
+
+// Steps of the least work there is (the deadline has passed before each starts), until
+// the build is complete; `between` runs before every step. Returns the number of steps.
+int StepToTheEnd(TcustomJukeboxListViewer2& viewer, const std::function<void()>& between = {}) {
+    int steps = 0;
+    for (bool done = false; !done && steps < 100000; ++steps) {
+        if (between) between();
+        done = viewer.ContinueRebuild(Clock::now());
+    }
+    return steps;
+}
+
+constexpr TtreeViewDisplayMode kEveryKindWithYears =
+    DisplayModes({dmArtists, dmTitles, dmAlbums, dmPlaylists, dmCompilations, dmInvalid, dmGenres, dmVideo,
+                  dmGenreArtists, dmGenreAlbums, dmRadioStations, dmYears, dmYearArtists, dmYearAlbums});
+
+TEST(BrowseTreeSteps, EqualTheTreeBuiltInOneGoInEveryModeWhileTheShownTreeStaysAsItWas) {
+    Viewer v;
+    const TtreeViewDisplayMode modes[] = {
+        kMainWindowDefault,
+        kMainWindowDefault & ~DisplayModeBit(dmAlbums),  // beside the artist's covers
+        kEveryKindWithYears,
+        kEveryKindWithYears | DisplayModeBit(dmArtistsInSubNode),
+        kEveryKindWithYears | DisplayModeBit(dmNoLetters),
+        DisplayModes({dmAlbums}),
+        DisplayModes({dmTitles}),
+        DisplayModes({dmYears}),
+        0,
+    };
+    for (const bool emptyAlphas : {true, false}) {
+        for (const TtreeViewDisplayMode mode : modes) {
+            SCOPED_TRACE(testing::Message() << "mode " << mode << " empty letters " << emptyAlphas);
+            v.viewer.ShowEmptyAlphas = emptyAlphas;
+            v.viewer.ShowCDLists = !emptyAlphas;
+            v.library.lib->GenreList().UseArtists = v.library.lib->YearList().UseArtists = true;
+            v.library.lib->GenreList().UseAlbums = v.library.lib->YearList().UseAlbums = emptyAlphas;
+            std::vector<std::pair<int, std::string>> oneGoProgress, steppedProgress;
+            auto* progress = &oneGoProgress;
+            v.viewer.OnProcess = [&](TObject*, int index, int, const std::string& comment) {
+                if (progress) progress->emplace_back(index, comment);
+            };
+            const Lines oneGo = Describe(v.Build(mode));
+            // The shown tree is some other one, with a node open.
+            progress = nullptr;
+            v.Build(kMainWindowDefault);
+            v.tree.Nodes().Items(0)->SetExpanded(true);
+            const Lines shown = Describe(v.tree.Nodes());
+            int changes = 0;
+            v.tree.OnChange = [&](TObject*) { ++changes; };
+
+            progress = &steppedProgress;
+            v.viewer.SetDisplayMode(mode);
+            v.viewer.BeginRebuild(v.tree.Nodes());
+            EXPECT_TRUE(v.viewer.Rebuilding());
+            const int steps = StepToTheEnd(v.viewer, [&] { ASSERT_EQ(Describe(v.tree.Nodes()), shown); });
+            if (mode == kMainWindowDefault) {
+                EXPECT_GT(steps, 3);
+            }
+            EXPECT_EQ(Describe(v.tree.Nodes()), shown);
+            EXPECT_EQ(changes, 0);
+            v.viewer.FinishRebuild();
+            EXPECT_FALSE(v.viewer.Rebuilding());
+            EXPECT_EQ(changes, 1);  // one change notice for the swap
+            EXPECT_EQ(Describe(v.tree.Nodes()), oneGo);
+            EXPECT_EQ(steppedProgress, oneGoProgress);
+            // The typed-letter jumps find the new nodes.
+            if (mode == kMainWindowDefault) {
+                ASSERT_NE(v.viewer.NodeForKey('b'), nullptr);
+                EXPECT_EQ(v.viewer.NodeForKey('b')->List(), &v.tree.Nodes());
+                EXPECT_EQ(v.viewer.NodeForKey('b')->Caption, "[B]");
+            }
+            // The replaced tree waits to be freed.
+            EXPECT_TRUE(v.viewer.HasDiscarded());
+            EXPECT_TRUE(v.viewer.FreeDiscarded(Clock::now()));
+            EXPECT_FALSE(v.viewer.HasDiscarded());
+            v.tree.OnChange = nullptr;
+            v.viewer.OnProcess = nullptr;
+        }
+    }
+}
+
+TEST(BrowseTreeSteps, ALibraryChangedOrFreedBetweenStepsIsReadSafelyAndANewBuildShowsIt) {
+    Viewer v;
+    v.viewer.SetDisplayMode(kEveryKindWithYears);
+    v.viewer.BeginRebuild(v.tree.Nodes());
+    // Artists come and go between the steps; the build reads by position and never past
+    // the end (the sanitizers watch).
+    int step = 0;
+    StepToTheEnd(v.viewer, [&] {
+        ++step;
+        if (step == 2)
+            v.library.lib->GlobalList().Add(
+                test::MakeLibraryTag("/m/new/1.mp3", "Aardvark", "New", "Debut", "Ska", "2020"));
+        if (step == 3) v.library.lib->GlobalList().Clear();
+        if (step == 4)
+            v.library.lib->GlobalList().Add(
+                test::MakeLibraryTag("/m/new/2.mp3", "Zappa", "Peaches", "Hot Rats", "Rock", "1969"));
+    });
+    EXPECT_GE(step, 4);
+    v.viewer.FinishRebuild();
+    // What the change notice asks for: a new build, equal to one made in one go.
+    v.viewer.BeginRebuild(v.tree.Nodes());
+    StepToTheEnd(v.viewer);
+    v.viewer.FinishRebuild();
+    const Lines stepped = Describe(v.tree.Nodes());
+    TmyTreeModel oneGo;
+    TcustomJukeboxListViewer2 other;
+    other.SetJukeboxList(v.library.lib.get());
+    other.SetDisplayMode(kEveryKindWithYears);
+    other.Rebuild(oneGo);
+    EXPECT_EQ(stepped, Describe(oneGo.Nodes()));
+    ASSERT_NE(v.viewer.NodeForKey('z'), nullptr);
+    EXPECT_NE(Find(v.viewer.NodeForKey('z')->Children(), "Zappa"), nullptr);
+    EXPECT_EQ(v.viewer.NodeForKey('a')->Children().Count(), 0);  // "Aardvark" went with the clear
+
+    // A build started over drops what it had made; the shown tree stays.
+    v.viewer.BeginRebuild(v.tree.Nodes());
+    v.viewer.ContinueRebuild(Clock::now());
+    v.viewer.BeginRebuild(v.tree.Nodes());
+    StepToTheEnd(v.viewer);
+    v.viewer.FinishRebuild();
+    EXPECT_EQ(Describe(v.tree.Nodes()), stepped);
+    // Cancelled, nothing replaces the shown tree.
+    v.viewer.BeginRebuild(v.tree.Nodes());
+    v.viewer.ContinueRebuild(Clock::now());
+    v.viewer.CancelRebuild();
+    EXPECT_FALSE(v.viewer.ContinueRebuild(Clock::time_point::max()));
+    v.viewer.FinishRebuild();
+    EXPECT_EQ(Describe(v.tree.Nodes()), stepped);
+
+    // The library freed during a build: the build stops, and every node is gone (the
+    // shown, the half-built and the replaced ones all pointed into it).
+    v.viewer.BeginRebuild(v.tree.Nodes());
+    v.viewer.ContinueRebuild(Clock::now());
+    v.library.lib.reset();
+    EXPECT_FALSE(v.viewer.Rebuilding());
+    EXPECT_FALSE(v.viewer.HasDiscarded());
+    EXPECT_EQ(v.tree.Nodes().Count(), 0);
+    v.viewer.FinishRebuild();
+    EXPECT_EQ(v.tree.Nodes().Count(), 0);
+
+    // A shown list freed during a build: the finished nodes have nowhere to go.
+    BrowseLibrary library;
+    TcustomJukeboxListViewer2 viewer;
+    viewer.SetJukeboxList(library.lib.get());
+    viewer.SetDisplayMode(kMainWindowDefault);
+    {
+        TmyTreeModel gone;
+        viewer.BeginRebuild(gone.Nodes());
+        viewer.ContinueRebuild(Clock::now());
+    }
+    StepToTheEnd(viewer);
+    viewer.FinishRebuild();
+    EXPECT_FALSE(viewer.Rebuilding());
+    EXPECT_EQ(viewer.NodeOfKind(0), nullptr);
+    EXPECT_TRUE(viewer.FreeDiscarded(Clock::time_point::max()));
 }
 
 }  // namespace

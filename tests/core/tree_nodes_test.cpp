@@ -1,8 +1,11 @@
 // The tree node model: expansion, levels, the visible rows and their rebuild after
-// every structural change, including changes deep in the tree inside update brackets.
+// every structural change, including changes deep in the tree inside update brackets;
+// nodes moved between lists and freed a piece at a time.
 #include "core/tree_nodes.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace tunecrest {
 namespace {
@@ -176,6 +179,78 @@ TEST(TreeNodes, ExpansionScrollsSoTheOpenedBranchIsInSight) {
     pos = tree.ExpandRow(12, true, false, 10, 5);  // closes n12 again
     pos = tree.ExpandRow(12, true, false, 11, 10);
     EXPECT_EQ(pos.TopIndex, 11);
+}
+
+TEST(TreeNodes, NodesMoveToAnotherListWithTheirChildrenInOneChange) {
+    Fixture f;
+    f.b->SetExpanded(true);
+    EXPECT_EQ(f.tree.VisibleCount(), 5);
+    TmyNodeList other;
+    TmyNode* extra = other.AddNode(nullptr, false, "C");
+    extra->Children().AddNode(nullptr, false, "c1");
+    int shownChanges = 0, otherChanges = 0;
+    f.tree.OnChange = [&](TObject*) { ++shownChanges; };
+    other.OnChange = [&](TObject*) { ++otherChanges; };
+
+    f.tree.Nodes().TakeNodesFrom(other);
+    EXPECT_EQ(other.Count(), 0);
+    EXPECT_EQ(shownChanges, 1);
+    EXPECT_EQ(otherChanges, 1);
+    EXPECT_TRUE(f.tree.Stale());
+    EXPECT_EQ(extra->List(), &f.tree.Nodes());
+    EXPECT_EQ(extra->Children().Items(0)->GetTopParent(), extra);
+    EXPECT_EQ(Rows(f.tree), (std::vector<std::string>{"A", "B", "  b1", "  b2", "  b3", "C"}));
+
+    // Moved out, the shown rows are rebuilt before anything reads them, and the moved
+    // nodes keep their open state.
+    TmyNodeList away;
+    away.TakeNodesFrom(f.tree.Nodes());
+    EXPECT_EQ(f.tree.VisibleCount(), 0);
+    EXPECT_EQ(away.Count(), 3);
+    EXPECT_TRUE(f.b->Expanded());
+    EXPECT_EQ(away.VisibleCount(), 6);
+    // A list never takes in the nodes it hangs below.
+    away.TakeNodesFrom(away);
+    f.b2->Children().TakeNodesFrom(away);
+    f.b->Children().TakeNodesFrom(away);
+    EXPECT_EQ(away.Count(), 3);
+    EXPECT_EQ(f.b2->Children().Count(), 2);
+    // The other way round is a plain move upwards.
+    away.TakeNodesFrom(f.b2->Children());
+    EXPECT_EQ(away.Count(), 5);
+    EXPECT_EQ(away.Items(4)->Caption, "b2y");
+    EXPECT_EQ(away.Items(4)->Parent(), nullptr);
+}
+
+TEST(TreeNodes, LeavesAreFreedFromTheEndUpwardsAPieceAtATime) {
+    Fixture f;
+    f.b->SetExpanded(true);
+    f.b2->SetExpanded(true);
+    int changes = 0;
+    f.tree.OnChange = [&](TObject*) { ++changes; };
+    auto captions = [&] {
+        std::vector<std::string> out;
+        std::function<void(const TmyNodeList&)> walk = [&](const TmyNodeList& list) {
+            for (int i = 0; i < list.Count(); ++i) {
+                out.push_back(list.Items(i)->Caption);
+                walk(list.Items(i)->Children());
+            }
+        };
+        walk(f.tree.Nodes());
+        return out;
+    };
+    EXPECT_EQ(f.tree.Nodes().FreeLeaves(2), 2);  // b3, then the last below b2
+    EXPECT_EQ(captions(), (std::vector<std::string>{"A", "a1", "a2", "a3", "B", "b1", "b2", "b2x"}));
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(Rows(f.tree), (std::vector<std::string>{"A", "B", "  b1", "  b2", "    b2x"}));
+    EXPECT_EQ(f.tree.Nodes().FreeLeaves(2), 2);  // b2x, then b2 itself
+    EXPECT_EQ(captions(), (std::vector<std::string>{"A", "a1", "a2", "a3", "B", "b1"}));
+    EXPECT_EQ(Rows(f.tree), (std::vector<std::string>{"A", "B", "  b1"}));
+    EXPECT_EQ(f.tree.Nodes().FreeLeaves(0), 0);
+    EXPECT_EQ(f.tree.Nodes().FreeLeaves(100), 6);
+    EXPECT_EQ(f.tree.Nodes().Count(), 0);
+    EXPECT_EQ(f.tree.VisibleCount(), 0);
+    EXPECT_EQ(f.tree.Nodes().FreeLeaves(1), 0);
 }
 
 }  // namespace
