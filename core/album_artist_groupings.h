@@ -86,7 +86,7 @@ private:
     // The albums by upper-cased title and folder of their first tag: many albums share
     // a title ("Greatest Hits"), and filing a track must not walk all of them. Built on
     // first use and again whenever albums were added or removed other than by AddTag.
-    mutable std::unordered_map<std::string, TaudioTagAlbumPtr> FbyFolder;
+    mutable TlazyMap<std::unordered_map<std::string, TaudioTagAlbumPtr>> FbyFolder;
     bool FrenewAll = true;
     mutable size_t FbyFolderCount = size_t(-1);
 };

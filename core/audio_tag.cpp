@@ -48,17 +48,28 @@ void TaudioTag::CopyValuesTo(TaudioTag& dest) const {
     dest.FmodDate = FmodDate;
     dest.FmediaType = FmediaType;
     dest.Fdata = Fdata;
-    if (FextraFields || dest.FextraFields) dest.ExtraFields().Assign(ExtraFields());
+    if (HasExtraFields() || dest.HasExtraFields()) dest.ExtraFields().Assign(ExtraFields());
+}
+
+TaudioTag::Textras& TaudioTag::Extras() {
+    if (!Fextras) Fextras = std::make_unique<Textras>();
+    return *Fextras;
+}
+
+const std::string& TaudioTag::EmptyText() {
+    static const std::string kEmpty;
+    return kEmpty;
 }
 
 TmyStringList& TaudioTag::ExtraFields() {
-    if (!FextraFields) FextraFields = std::make_unique<TmyStringList>();
-    return *FextraFields;
+    Textras& extras = Extras();
+    if (!extras.ExtraFields) extras.ExtraFields = std::make_unique<TmyStringList>();
+    return *extras.ExtraFields;
 }
 
 const TmyStringList& TaudioTag::ExtraFields() const {
     static const TmyStringList kNone;
-    return FextraFields ? *FextraFields : kNone;
+    return HasExtraFields() ? *Fextras->ExtraFields : kNone;
 }
 
 TaudioTagPtr TaudioTag::Clone() const {
@@ -81,13 +92,13 @@ std::string TaudioTag::ChannelMode() const {
     }
 }
 
-bool TaudioTag::HasDisplayName() const { return FmediaType == mkVideo ? !Ftitle.empty() : !Fartist.empty(); }
+bool TaudioTag::HasDisplayName() const { return FmediaType == mkVideo ? !Ftitle.empty() : !Artist().empty(); }
 
 std::string TaudioTag::GetDisplayText(TtagDisplayFormat format) const {
     // A video known by its title alone shows just that title.
-    if (HasDisplayName() && Fartist.empty()) format = tdfTitle;
+    if (HasDisplayName() && Artist().empty()) format = tdfTitle;
     const std::string duration = FormatMS(Fduration);
-    const char* a = Fartist.c_str();
+    const char* a = Artist().c_str();
     const char* t = Ftitle.c_str();
     switch (format) {
         case tdfArtistTitle: return Format("%s - %s", a, t);
@@ -101,15 +112,15 @@ std::string TaudioTag::GetDisplayText(TtagDisplayFormat format) const {
         case tdfTrackArtistTitle: return Format("%3.3u : %s - %s", FtrackNo, a, t);
         case tdfTracktitle: return Format("%3.3u : %s", FtrackNo, t);
         case tdfArtistTitleAlbumTrack:
-            if (Falbum.empty()) return Format("%s - %s", a, t);
-            if (FtrackNo > 0) return Format("%s - %s [%s - Track %u]", a, t, Falbum.c_str(), FtrackNo);
-            return Format("%s - %s [%s]", a, t, Falbum.c_str());
+            if (Album().empty()) return Format("%s - %s", a, t);
+            if (FtrackNo > 0) return Format("%s - %s [%s - Track %u]", a, t, Album().c_str(), FtrackNo);
+            return Format("%s - %s [%s]", a, t, Album().c_str());
         case tdfTimeArtistTitleFilename:
             return Format("%s : %s - %s (%s)", FormatLocaleDateTime(FmodDate).c_str(), a, t,
                           Ffilename.c_str());
         case tdfTitle: return Ftitle;
     }
-    return Fartist + " - " + Ftitle;
+    return Artist() + " - " + Ftitle;
 }
 
 void TaudioTag::ReadFromPlugin(TtagSource& plugin) {
@@ -128,7 +139,7 @@ void TaudioTag::ReadFromPlugin(TtagSource& plugin) {
     FmediaType = plugin.MediaType();
     FtagType = plugin.TagType();
     const int count = plugin.ExtraFieldCount();
-    if (count <= 0 && !FextraFields) return;
+    if (count <= 0 && !HasExtraFields()) return;
     TmyStringList& extra = ExtraFields();
     extra.BeginUpdate();
     extra.Clear();
@@ -205,7 +216,7 @@ void TaudioTag::ApplyFileMask(const std::string& mask, bool albumFromParentFolde
     } else if (artistFromParentFolder) {
         Fartist = FolderNameAbove(Ffilename, 1);
     }
-    FgenreID = GenresList().GenreIDOf(FgenreString);
+    FgenreID = GenresList().GenreIDOf(FgenreString.Text());
 }
 
 void TaudioTag::SetFieldsFromColumns(const std::vector<int>& columns, const std::vector<std::string>& values) {
@@ -253,21 +264,21 @@ std::string TaudioTag::ExtPart() const {
     return dot == std::string::npos ? std::string() : file.substr(dot + 1);
 }
 
-std::string TaudioTag::AlbumPath() const { return PathPart() + (Falbum.empty() ? "[No Album]" : Falbum); }
+std::string TaudioTag::AlbumPath() const { return PathPart() + (Album().empty() ? "[No Album]" : Album()); }
 
 void TaudioTag::GetCSVRow(std::string& row) const {
     std::vector<std::string> extra = ExtraFields().ToVector();
     row += QuoteCSVField(Ffilename);
-    for (const std::string& text : {PathPart(), FilePart(), ExtPart(), AlbumPath(), Ftitle, Fartist, Falbum,
-                                     Fcomment, Fdate})
+    for (const std::string& text : {PathPart(), FilePart(), ExtPart(), AlbumPath(), Ftitle, Artist(), Album(),
+                                     Fcomment, Date()})
         row += "," + QuoteCSVField(text);
     row += Format(",%u", FgenreID);
-    row += "," + QuoteCSVField(FgenreString);
+    row += "," + QuoteCSVField(FgenreString.Text());
     row += Format(",%u,%u,%llu,%u,%u", FtrackNo, FbitRate, (unsigned long long)Fduration * 1000ULL, FsampleRate,
                   Fchannels);
     row += "," + QuoteCSVField(ChannelMode());
     row += Format(",%u", FmediaType);
-    row += "," + QuoteCSVField(FtagType);
+    row += "," + QuoteCSVField(FtagType.Text());
     row += Format(",%d", FtrackIndex);
     row += "," + QuoteCSVField(FormatLocaleDate(FmodDate));
     row += "," + QuoteCSVField(JoinCSV(extra));
@@ -315,8 +326,8 @@ bool UnsafeNamePart(const std::string& s) {
 }  // namespace
 
 std::string TaudioTag::FindCoverFile(const std::string& coverFolder, bool coverFolderOnly) const {
-    const std::string& a = Fartist;
-    const std::string& b = Falbum;
+    const std::string& a = Artist();
+    const std::string& b = Album();
     const bool aOk = !UnsafeNamePart(a), bOk = !UnsafeNamePart(b);
     struct Tcandidate {
         std::string Name;

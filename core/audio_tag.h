@@ -11,6 +11,7 @@
 
 #include "core/date_time.h"
 #include "core/media_kinds.h"
+#include "core/pooled_text.h"
 #include "core/string_lists.h"
 
 namespace tunecrest {
@@ -146,11 +147,11 @@ public:
     // Published properties.
     const std::string& Filename() const { return Ffilename; }
     void SetFilename(const std::string& v) { Ffilename = v; }
-    const std::string& Artist() const { return Fartist; }
+    const std::string& Artist() const { return Fartist.Text(); }
     void SetArtist(const std::string& v) { Fartist = v; }
     const std::string& Title() const { return Ftitle; }
     void SetTitle(const std::string& v) { Ftitle = v; }
-    const std::string& Album() const { return Falbum; }
+    const std::string& Album() const { return Falbum.Text(); }
     void SetAlbum(const std::string& v) { Falbum = v; }
     const std::string& Comment() const { return Fcomment; }
     void SetComment(const std::string& v) { Fcomment = v; }
@@ -160,11 +161,11 @@ public:
         FtrackNo = v;
         Fsequence = v;
     }
-    const std::string& Date() const { return Fdate; }
+    const std::string& Date() const { return Fdate.Text(); }
     void SetDate(const std::string& v) { Fdate = v; }
     uint32_t GenreID() const { return FgenreID; }
     void SetGenreID(uint32_t v) { FgenreID = v; }
-    const std::string& GenreString() const { return FgenreString; }
+    const std::string& GenreString() const { return FgenreString.Text(); }
     void SetGenreString(const std::string& v) { FgenreString = v; }
     uint32_t BitRate() const { return FbitRate; }
     void SetBitRate(uint32_t v) { FbitRate = v; }
@@ -176,7 +177,7 @@ public:
     void SetChannels(uint32_t v) { Fchannels = v; }
     // "Mono", "Stereo", "Unknown" (0 channels) or "Multi".
     std::string ChannelMode() const;
-    const std::string& TagType() const { return FtagType; }
+    const std::string& TagType() const { return FtagType.Text(); }
     void SetTagType(const std::string& v) { FtagType = v; }
     TDateTime ModDate() const { return FmodDate; }
     void SetModDate(TDateTime v) { FmodDate = v; }
@@ -196,35 +197,46 @@ public:
     uint32_t Sequence() const { return Fsequence; }
     void SetSequence(uint32_t v) { Fsequence = v; }
     // The cached display line written by the display formatting.
-    const std::string& Caption() const { return Fcaption; }
-    void SetCaption(const std::string& v) { Fcaption = v; }
+    const std::string& Caption() const { return Fextras ? Fextras->Caption : EmptyText(); }
+    void SetCaption(const std::string& v) {
+        if (Fextras || !v.empty()) Extras().Caption = v;
+    }
     // Position (from 0) in the master list.
     int32_t StoredPosition() const { return FstoredPosition; }
     void SetStoredPosition(int32_t v) { FstoredPosition = v; }
     // Title of the member list under which a list of lists last filed the tag.
-    const std::string& ListName() const { return FlistName; }
-    void SetListName(const std::string& v) { FlistName = v; }
+    const std::string& ListName() const { return Fextras ? Fextras->ListName : EmptyText(); }
+    void SetListName(const std::string& v) {
+        if (Fextras || !v.empty()) Extras().ListName = v;
+    }
 
 private:
+    // The values most tags never have, made on first use: a library holds a million tags.
+    struct Textras {
+        std::string Caption;
+        std::string ListName;
+        std::unique_ptr<TmyStringList> ExtraFields;
+    };
+    Textras& Extras();
+    static const std::string& EmptyText();
+    bool HasExtraFields() const { return Fextras && Fextras->ExtraFields; }
     void CopyValuesTo(TaudioTag& dest) const;
 
-    std::string Ffilename, Fartist, Ftitle, Falbum, Fcomment;
-    uint32_t FtrackNo = 0;
-    std::string Fdate;
-    uint32_t FgenreID = 255;  // none
-    std::string FgenreString;
-    uint32_t FbitRate = 0, Fduration = 0, FsampleRate = 0, Fchannels = 0;
-    std::string FtagType;
+    // Texts first, then the numbers together, so that no field is padded. Artists, albums,
+    // dates, genre names and tag kinds repeat from track to track (an album's tracks share
+    // all five): they are pooled, one copy of each text for the whole library.
+    std::string Ffilename, Ftitle, Fcomment;
+    TpooledText Fartist, Falbum, Fdate, FgenreString, FtagType;
     TDateTime FmodDate = 0;
+    std::unique_ptr<Textras> Fextras;
+    uint32_t FtrackNo = 0;
+    uint32_t FgenreID = 255;  // none
+    uint32_t FbitRate = 0, Fduration = 0, FsampleRate = 0, Fchannels = 0;
     uint32_t FmediaType = 0;
     uint32_t Fdata = 0;
-    std::unique_ptr<TmyStringList> FextraFields;
     int32_t FtrackIndex = 0;
-
     uint32_t Fsequence = 0;
-    std::string Fcaption;
     int32_t FstoredPosition = 0;
-    std::string FlistName;
 };
 
 // Clears `list` and fills it with the 14 importable field names, in column order.

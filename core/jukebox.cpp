@@ -432,6 +432,7 @@ void TcustomJukebox::RefillRandomList() {
             FcustomGlobal->BeginUpdate();
             if (!FollowGlobalList(global)) {
                 FcustomGlobal->Clear();
+                FcustomGlobal->Reserve(global.Items().size());
                 for (const auto& tag : global.Items()) FcustomGlobal->Add(tag);
             }
             FcustomGlobal->EndUpdate();

@@ -327,6 +327,7 @@ void TcustomJukeboxList::FillFileIndex(const std::vector<TaudioTagPtr>& items) {
         return a.Position < b.Position;
     });
     FsharedFileNames.clear();
+    FfileIndex->Reserve(names.size());
     for (size_t i = 0; i < names.size(); ++i) {
         if (i == 0 || names[i].Name != names[i - 1].Name)
             FfileIndex->AddObject(std::string(names[i].Name), items[names[i].Position]);

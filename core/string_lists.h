@@ -26,6 +26,8 @@ public:
     ~TmyStringList() override = default;
 
     int Count() const { return int(Fitems.size()); }
+    // Room for `more` further lines, so that filling a large list does not move it as it grows.
+    void Reserve(size_t more) { Fitems.reserve(Fitems.size() + more); }
     // Both throw Exception for an index outside the list.
     const std::string& Strings(int index) const;
     TobjectPtr Objects(int index) const;

@@ -40,6 +40,30 @@ bool IsCdTrack(const std::string& fileName) {
 TaudioTagList::TaudioTagList() = default;
 TaudioTagList::~TaudioTagList() = default;
 
+const TaudioTagList::Trare& TaudioTagList::Defaults() {
+    static const Trare kDefaults;
+    return kDefaults;
+}
+
+TaudioTagList::Trare& TaudioTagList::EditRare() {
+    if (!Frare) {
+        Frare = std::make_unique<Trare>();
+        Frare->Random.Base = uint32_t(Fitems.size());
+    }
+    return *Frare;
+}
+
+const TrandomPointerList& TaudioTagList::RandomOrder() const { return Rare().Random.Order; }
+
+void TaudioTagList::SetListProcessFactor(int v) {
+    v = std::max(v, 1);
+    if (Frare || v != Defaults().ListProcessFactor) EditRare().ListProcessFactor = v;
+}
+
+void TaudioTagList::SetStoredSize(int64_t v) {
+    if (Frare || v != Defaults().StoredSize) EditRare().StoredSize = v;
+}
+
 TaudioTagPtr TaudioTagList::GetTag(int index) const {
     if (index < 0 || index >= Count()) return nullptr;
     return Fitems[size_t(index)];
@@ -113,7 +137,7 @@ void TaudioTagList::Remove(const TaudioTag* tag) {
 
 void TaudioTagList::Clear() {
     Fitems.clear();
-    FrandomOrder.Clear();
+    if (Frare) Frare->Random.Order.Clear();
     ResetRandomChanges();
     FrandomReplaced = true;
     Changed();
@@ -267,7 +291,7 @@ void TaudioTagList::GetDisplayListEx(TmyStringList& dest, bool skipCDTracks, uin
 }
 
 void TaudioTagList::GetAlbumArtist(std::string& artist) const {
-    for (size_t i = 0; i < Fitems.size() && SameText(Fitems[i]->Album(), Ftitle); ++i) {
+    for (size_t i = 0; i < Fitems.size() && SameText(Fitems[i]->Album(), Title()); ++i) {
         if (i == 0)
             artist = Fitems[i]->Artist();
         else if (Fitems[i]->Artist() != Fitems[0]->Artist())
@@ -308,33 +332,40 @@ void TaudioTagList::Changed() {
 }
 
 void TaudioTagList::NoteRandomAdd(const TaudioTagPtr& tag) {
-    ++FrandomAdds;
-    // With no order pending nothing is to be followed: the next play builds it anew.
-    if (FrandomOrder.Count() > 0 && !FnoRandomRebuild) FrandomAdded.push_back(tag);
+    // Without random state there is no order to follow: the next play builds it anew.
+    if (!Frare) return;
+    TrandomState& random = Frare->Random;
+    ++random.Adds;
+    if (random.Order.Count() > 0 && !FnoRandomRebuild) random.Added.push_back(tag);
 }
 
 void TaudioTagList::NoteRandomRemove(const TaudioTagPtr& tag) {
-    ++FrandomRemoves;
-    if (FrandomOrder.Count() > 0 && !FnoRandomRebuild) FrandomRemoved.push_back(tag);
+    if (!Frare) return;
+    TrandomState& random = Frare->Random;
+    ++random.Removes;
+    if (random.Order.Count() > 0 && !FnoRandomRebuild) random.Removed.push_back(tag);
 }
 
 void TaudioTagList::ResetRandomChanges() {
-    FrandomAdded.clear();
-    FrandomRemoved.clear();
-    FrandomAdds = FrandomRemoves = 0;
     FrandomReplaced = false;
-    FrandomBase = Fitems.size();
+    if (!Frare) return;
+    TrandomState& random = Frare->Random;
+    random.Added.clear();
+    random.Removed.clear();
+    random.Adds = random.Removes = 0;
+    random.Base = uint32_t(Fitems.size());
 }
 
 void TaudioTagList::FollowRandomOrder() {
-    if (!FnoRandomRebuild) {
+    if (!FnoRandomRebuild && Frare) {
         // A list replaced as a whole, or changed by a way the bookkeeping does not see,
         // gets a new order when it is next played from; otherwise the pending order
         // follows the tags added and removed, so a change costs what it changed.
-        if (FrandomReplaced || FrandomBase + FrandomAdds != Fitems.size() + FrandomRemoves)
-            FrandomOrder.Clear();
+        TrandomState& random = Frare->Random;
+        if (FrandomReplaced || size_t(random.Base) + random.Adds != Fitems.size() + random.Removes)
+            random.Order.Clear();
         else
-            FrandomOrder.Follow(FrandomAdded, FrandomRemoved);
+            random.Order.Follow(random.Added, random.Removed);
     }
     ResetRandomChanges();
 }
@@ -348,7 +379,7 @@ void TaudioTagList::SetStatus(const std::string& text) {
 }
 
 void TaudioTagList::DoListProcess(int index, int count, const TaudioTagPtr& tag) {
-    if (OnListProcess && index % FlistProcessFactor == 0) OnListProcess(this, index, count, tag);
+    if (OnListProcess && index % ListProcessFactor() == 0) OnListProcess(this, index, count, tag);
 }
 
 void TaudioTagList::DoListProcessFinished() {

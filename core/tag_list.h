@@ -6,11 +6,13 @@
 // and reports changes and progress through events.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/audio_tag.h"
 #include "core/event_lists.h"
+#include "core/event_slot.h"
 #include "core/string_lists.h"
 
 namespace tunecrest {
@@ -189,7 +191,8 @@ public:
     void SetLoop(bool value) { SetModeFlag(lmLoop, value); }
     void SetResetOnActivate(bool value) { SetModeFlag(lmResetOnActivate, value); }
     int PlayPosition() const { return FplayPosition; }
-    const TrandomPointerList& RandomOrder() const { return FrandomOrder; }
+    // The pending random order (empty until the list is first played at random).
+    const TrandomPointerList& RandomOrder() const;
 
     // Properties.
     TtagDisplayFormat DisplayFormat() const { return FdisplayFormat; }
@@ -200,40 +203,42 @@ public:
     void SetSortType(TaudioTagSortType v);
     TaudioTagSortOrder SortOrder() const { return FsortOrder; }
     void SetSortOrder(TaudioTagSortOrder v);
-    const std::string& Title() const { return Ftitle; }
+    const std::string& Title() const { return Ftitle.Text(); }
     void SetTitle(const std::string& v) { Ftitle = v; }
-    bool SaveDataFiles() const { return FsaveDataFiles; }
-    void SetSaveDataFiles(bool v) { FsaveDataFiles = v; }
-    const std::string& DataFileName() const { return FdataFileName; }
-    void SetDataFileName(const std::string& v) { FdataFileName = v; }
+    // The list's file name and the folder-scan settings below are set on few lists (the
+    // global and video lists, a list saved to its own file); the others return the defaults.
+    bool SaveDataFiles() const { return Settings().SaveDataFiles; }
+    void SetSaveDataFiles(bool v) { SetSetting(&TtagListSettings::SaveDataFiles, v); }
+    const std::string& DataFileName() const { return Settings().DataFileName; }
+    void SetDataFileName(const std::string& v) { SetSetting(&TtagListSettings::DataFileName, v); }
     int Max() const { return Fmax; }
     void SetMax(int v) { Fmax = v; }
     bool Active() const { return Factive; }
     void SetActive(bool v);
     TaudioTagListMode PlayMode() const { return FplayMode; }
     void SetPlayMode(TaudioTagListMode v);
-    const std::string& Filename() const { return Ffilename; }
-    void SetFilename(const std::string& v) { Ffilename = v; }
-    int ListProcessFactor() const { return FlistProcessFactor; }
-    void SetListProcessFactor(int v) { FlistProcessFactor = v < 1 ? 1 : v; }
-    bool UseVideoFileMask() const { return FuseVideoFileMask; }
-    void SetUseVideoFileMask(bool v) { FuseVideoFileMask = v; }
-    bool UseAudioFileMask() const { return FuseAudioFileMask; }
-    void SetUseAudioFileMask(bool v) { FuseAudioFileMask = v; }
-    const std::string& VideoFileMask() const { return FvideoFileMask; }
-    void SetVideoFileMask(const std::string& v) { FvideoFileMask = v; }
-    const std::string& AudioFileMask() const { return FaudioFileMask; }
-    void SetAudioFileMask(const std::string& v) { FaudioFileMask = v; }
-    bool AlbumFromParentFolder() const { return FalbumFromParentFolder; }
-    void SetAlbumFromParentFolder(bool v) { FalbumFromParentFolder = v; }
-    bool ArtistFromParentFolder() const { return FartistFromParentFolder; }
-    void SetArtistFromParentFolder(bool v) { FartistFromParentFolder = v; }
-    uint32_t MediaSupportLevel() const { return FmediaSupportLevel; }
-    void SetMediaSupportLevel(uint32_t v) { FmediaSupportLevel = v; }
+    const std::string& Filename() const { return Settings().Filename; }
+    void SetFilename(const std::string& v) { SetSetting(&TtagListSettings::Filename, v); }
+    int ListProcessFactor() const { return Rare().ListProcessFactor; }
+    void SetListProcessFactor(int v);
+    bool UseVideoFileMask() const { return Settings().UseVideoFileMask; }
+    void SetUseVideoFileMask(bool v) { SetSetting(&TtagListSettings::UseVideoFileMask, v); }
+    bool UseAudioFileMask() const { return Settings().UseAudioFileMask; }
+    void SetUseAudioFileMask(bool v) { SetSetting(&TtagListSettings::UseAudioFileMask, v); }
+    const std::string& VideoFileMask() const { return Settings().VideoFileMask; }
+    void SetVideoFileMask(const std::string& v) { SetSetting(&TtagListSettings::VideoFileMask, v); }
+    const std::string& AudioFileMask() const { return Settings().AudioFileMask; }
+    void SetAudioFileMask(const std::string& v) { SetSetting(&TtagListSettings::AudioFileMask, v); }
+    bool AlbumFromParentFolder() const { return Settings().AlbumFromParentFolder; }
+    void SetAlbumFromParentFolder(bool v) { SetSetting(&TtagListSettings::AlbumFromParentFolder, v); }
+    bool ArtistFromParentFolder() const { return Settings().ArtistFromParentFolder; }
+    void SetArtistFromParentFolder(bool v) { SetSetting(&TtagListSettings::ArtistFromParentFolder, v); }
+    uint32_t MediaSupportLevel() const { return Settings().MediaSupportLevel; }
+    void SetMediaSupportLevel(uint32_t v) { SetSetting(&TtagListSettings::MediaSupportLevel, v); }
     bool NoChangeOnSort() const { return FnoChangeOnSort; }
     void SetNoChangeOnSort(bool v) { FnoChangeOnSort = v; }
-    bool OverrideTagInfo() const { return FoverrideTagInfo; }
-    void SetOverrideTagInfo(bool v) { FoverrideTagInfo = v; }
+    bool OverrideTagInfo() const { return Settings().OverrideTagInfo; }
+    void SetOverrideTagInfo(bool v) { SetSetting(&TtagListSettings::OverrideTagInfo, v); }
     bool NoDuplicates() const { return FnoDuplicates; }
     void SetNoDuplicates(bool v) { FnoDuplicates = v; }
     // "Owns its tags": copies of an owning list copy the tags, others share them.
@@ -248,20 +253,20 @@ public:
     bool NoRandomRebuild() const { return FnoRandomRebuild; }
     void SetNoRandomRebuild(bool v) { FnoRandomRebuild = v; }
     uint32_t InsertionCounter() const { return FinsertionCounter; }
-    int64_t StoredSize() const { return FstoredSize; }
-    void SetStoredSize(int64_t v) { FstoredSize = v; }
+    int64_t StoredSize() const { return Rare().StoredSize; }
+    void SetStoredSize(int64_t v);
     bool MaxExceededPending() const { return FmaxExceeded; }
 
     // Events.
-    TNotifyEvent OnChange;
-    TaudioTagListProcessStartEvent OnListProcessStart;
-    TaudioTagListProcessEvent OnListProcess;
-    TNotifyEvent OnListProcessFinished;
-    TdirProcessEvent OnDirProcess;
-    TNotifyEvent OnMaxExceeded;
-    TtagFoundEvent OnTagFound;
-    TNotifyEvent OnActiveChanged;
-    TNotifyEvent OnModeChanged;
+    TeventSlot<TNotifyEvent> OnChange;
+    TeventSlot<TaudioTagListProcessStartEvent> OnListProcessStart;
+    TeventSlot<TaudioTagListProcessEvent> OnListProcess;
+    TeventSlot<TNotifyEvent> OnListProcessFinished;
+    TeventSlot<TdirProcessEvent> OnDirProcess;
+    TeventSlot<TNotifyEvent> OnMaxExceeded;
+    TeventSlot<TtagFoundEvent> OnTagFound;
+    TeventSlot<TNotifyEvent> OnActiveChanged;
+    TeventSlot<TNotifyEvent> OnModeChanged;
 
 protected:
     // Appends without any of Add's checks (numbering, limit, duplicates).
@@ -283,44 +288,70 @@ private:
     void ResetRandomChanges();
     void FollowRandomOrder();
 
-    TrandomPointerList FrandomOrder;
-    // Since the last change notice: the tags added and removed (kept only while an order
-    // is pending), how many, and whether the list was replaced as a whole.
-    std::vector<TaudioTagPtr> FrandomAdded, FrandomRemoved;
-    size_t FrandomAdds = 0, FrandomRemoves = 0, FrandomBase = 0;
-    bool FrandomReplaced = false;
+    // The values behind the file name and scan-setting properties.
+    struct TtagListSettings {
+        std::string Filename;
+        std::string DataFileName = "tagcache.ubf";
+        std::string VideoFileMask = "%t";
+        std::string AudioFileMask = "%t - %a - %n";
+        uint32_t MediaSupportLevel = 0xFFFFFFFF;
+        bool SaveDataFiles = false;
+        bool UseVideoFileMask = true;
+        bool UseAudioFileMask = false;
+        bool AlbumFromParentFolder = true;
+        bool ArtistFromParentFolder = true;
+        bool OverrideTagInfo = false;
+    };
+    // The pending random order and the tags added and removed since the last change notice
+    // (kept only while an order is pending), how many, and the count at that notice.
+    struct TrandomState {
+        TrandomPointerList Order;
+        std::vector<TaudioTagPtr> Added, Removed;
+        uint32_t Adds = 0, Removes = 0, Base = 0;
+    };
+    // What few lists use (the global and video lists, lists saved to their own files,
+    // lists played at random), made when one of its values is first set to other than
+    // its default: a library holds a list for every album, artist, genre and year.
+    struct Trare {
+        TtagListSettings Settings;
+        TrandomState Random;
+        int64_t StoredSize = 0;
+        int ListProcessFactor = 1;
+    };
+    static const Trare& Defaults();
+    const Trare& Rare() const { return Frare ? *Frare : Defaults(); }
+    Trare& EditRare();
+    const TtagListSettings& Settings() const { return Rare().Settings; }
+    template <typename T, typename V>
+    void SetSetting(T TtagListSettings::*field, const V& v) {
+        if (!Frare && Defaults().Settings.*field == v) return;
+        EditRare().Settings.*field = v;
+    }
+    TrandomState& RandomState() { return EditRare().Random; }
+
+    std::unique_ptr<Trare> Frare;
+    // Titles are pooled: an album's or artist's list has the title its tags share.
+    TpooledText Ftitle;
     TtagDisplayFormat FdisplayFormat = tdfArtistTitle;
-    int FupdateCount = 0;
-    bool Fsorted = false;
     TaudioTagSortType FsortType = tstTitle;
-    bool FsortDone = false;
     TaudioTagSortOrder FsortOrder = tsoAscending;
+    int FupdateCount = 0;
     int FplayPosition = 0;
-    std::string Ftitle;
-    bool FsaveDataFiles = false;
-    std::string FdataFileName = "tagcache.ubf";
-    bool FmaxExceeded = false;
     int Fmax = 0;
-    bool Factive = false;
-    TaudioTagListMode FplayMode = ModeSet(lmLoop);
-    std::string Ffilename;
-    int FlistProcessFactor = 1;
-    bool FuseVideoFileMask = true;
-    bool FuseAudioFileMask = false;
-    std::string FvideoFileMask = "%t";
-    std::string FaudioFileMask = "%t - %a - %n";
-    bool FalbumFromParentFolder = true;
-    bool FartistFromParentFolder = true;
-    uint32_t FmediaSupportLevel = 0xFFFFFFFF;
-    bool FnoChangeOnSort = false;
-    bool FstopRequest = false;
-    bool Fscanning = false;
     uint32_t FinsertionCounter = 0;
-    bool FnoRandomRebuild = false;
-    bool FoverrideTagInfo = false;
-    bool FnoDuplicates = false;
-    int64_t FstoredSize = 0;
-    bool FownsObjects = false;
+    TaudioTagListMode FplayMode = ModeSet(lmLoop);
+    // Flags, a bit each. Replaced: the list was replaced as a whole since the last notice.
+    bool FrandomReplaced : 1 = false;
+    bool Fsorted : 1 = false;
+    bool FsortDone : 1 = false;
+    bool FmaxExceeded : 1 = false;
+    bool Factive : 1 = false;
+    bool FnoChangeOnSort : 1 = false;
+    bool FstopRequest : 1 = false;
+    bool Fscanning : 1 = false;
+    bool FnoRandomRebuild : 1 = false;
+    bool FnoDuplicates : 1 = false;
+    bool FownsObjects : 1 = false;
 };
 
 // The play history: every added tag is stamped with the time it was played. Memory

@@ -135,7 +135,7 @@ void FinishLoad(TaudioTagList& list) {
 
 // Sets the play mode as stored, without the change event.
 void StorePlayMode(TaudioTagList& list, TaudioTagListMode mode) {
-    TNotifyEvent handler = std::move(list.OnModeChanged);
+    auto handler = std::move(list.OnModeChanged);
     list.OnModeChanged = nullptr;
     list.SetPlayMode(mode);
     list.OnModeChanged = std::move(handler);

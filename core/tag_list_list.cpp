@@ -95,12 +95,15 @@ void TaudioTagListList::AddList(TaudioTagListPtr list, bool hookEvents) {
     if (!list) return;
     list->SetOwnsObjects(FlistsOwnObjects);
     if (hookEvents) {
-        TaudioTagList* raw = list.get();
-        auto notify = [this, raw](TObject*) {
-            if (FupdateCount == 0 && !Fdestroying && OnPlaylistChange) OnPlaylistChange(this, raw);
-        };
-        list->OnChange = notify;
-        list->OnModeChanged = notify;
+        // One handler for every member and both events: a member reports itself as the
+        // sender, so a grouping of ten thousand albums holds one handler, not twenty thousand.
+        if (!FmemberChanged)
+            FmemberChanged = [this](TObject* sender) {
+                if (FupdateCount == 0 && !Fdestroying && OnPlaylistChange)
+                    if (auto* member = dynamic_cast<TaudioTagList*>(sender)) OnPlaylistChange(this, member);
+            };
+        list->OnChange = FmemberChanged;
+        list->OnModeChanged = FmemberChanged;
     }
     if (FtitlesValid) Ftitles[list->Title()].push_back(list);
     if (FupdateCount > 0) {

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/lazy_map.h"
 #include "core/tag_list.h"
 #include "core/text_utils.h"
 
@@ -25,9 +26,9 @@ public:
     TaudioTagListList(const TaudioTagListList&) = delete;
     TaudioTagListList& operator=(const TaudioTagListList&) = delete;
 
-    TNotifyEvent OnChange;
-    TNotifyEvent OnActiveChanged;
-    TlistPlaylistChangeEvent OnPlaylistChange;
+    TeventSlot<TNotifyEvent> OnChange;
+    TeventSlot<TNotifyEvent> OnActiveChanged;
+    TeventSlot<TlistPlaylistChangeEvent> OnPlaylistChange;
 
     bool OwnsObjects = false;
     bool Active() const { return Factive; }
@@ -99,15 +100,17 @@ private:
     mutable size_t FsortedCount = 0;
     // The members by title without regard to case, each in list order; built on first use and
     // kept while lists are only added.
-    mutable std::unordered_map<std::string, std::vector<TaudioTagListPtr>, TtextHash, TtextKeyEqual> Ftitles;
+    mutable TlazyMap<std::unordered_map<std::string, std::vector<TaudioTagListPtr>, TtextHash, TtextKeyEqual>> Ftitles;
     mutable bool FtitlesValid = false;
     bool Factive = false;
     bool FlistsOwnObjects = false;
+    mutable bool FfileIndexStale = true;  // (with the flags above: no padding)
     int FupdateCount = 0;
     // Every member tag by file name, sorted; rebuilt on first use after a change.
     mutable std::vector<std::pair<std::string, TaudioTagPtr>> FfileIndex;
-    mutable bool FfileIndexStale = true;
     mutable std::weak_ptr<TaudioTagList> FlastFound;
+    // The change and mode handler AddList gives the members.
+    TeventSlot<TNotifyEvent> FmemberChanged;
 };
 
 enum TplaylistListMode { plmNormal, plmStacker };

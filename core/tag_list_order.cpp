@@ -175,18 +175,19 @@ TaudioTagPtr TaudioTagList::PeekNext() {
         if (FplayPosition >= Count()) return nullptr;
         return Fitems[size_t(FplayPosition)];
     }
-    if (FrandomOrder.Count() == 0) {
-        FrandomOrder.Rebuild(Fitems);
+    TrandomPointerList& order = RandomState().Order;
+    if (order.Count() == 0) {
+        order.Rebuild(Fitems);
         ResetRandomChanges();  // the changes so far are in the new order already
     }
-    return FrandomOrder.Get(0);
+    return order.Get(0);
 }
 
 TaudioTagPtr TaudioTagList::GetNext() {
     if (!Factive || Fitems.empty()) return nullptr;
     TaudioTagPtr tag = PeekNext();
     if (IsRandom())
-        FrandomOrder.TakeFirst();
+        RandomState().Order.TakeFirst();
     else if (tag)
         ++FplayPosition;
     return tag;

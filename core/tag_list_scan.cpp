@@ -45,12 +45,15 @@ bool IsPlaceholder(const TaudioTag& tag) {
 }  // namespace
 
 void TaudioTagList::ApplyScanMasks(TaudioTag& tag) const {
+    const TtagListSettings& s = Settings();
     if (tag.MediaType() == 1) {
-        if (tag.Title().empty() || (tag.Artist().empty() && FuseAudioFileMask) || FoverrideTagInfo)
-            tag.ApplyFileMask(FaudioFileMask, FalbumFromParentFolder, FmediaSupportLevel, FartistFromParentFolder);
+        if (tag.Title().empty() || (tag.Artist().empty() && s.UseAudioFileMask) || s.OverrideTagInfo)
+            tag.ApplyFileMask(s.AudioFileMask, s.AlbumFromParentFolder, s.MediaSupportLevel,
+                              s.ArtistFromParentFolder);
     } else if (tag.MediaType() == 2) {
-        if (FuseVideoFileMask)
-            tag.ApplyFileMask(FvideoFileMask, FalbumFromParentFolder, FmediaSupportLevel, FartistFromParentFolder);
+        if (s.UseVideoFileMask)
+            tag.ApplyFileMask(s.VideoFileMask, s.AlbumFromParentFolder, s.MediaSupportLevel,
+                              s.ArtistFromParentFolder);
     }
 }
 
@@ -107,29 +110,29 @@ bool TaudioTagList::IsCacheCurrent(const std::string& cacheFile, int& fileCount)
 
 void TaudioTagList::ScanFolderTree(const std::string& folder, bool keep, const TmyStringList* known, bool force) {
     TtaggerLoader& loader = TaggerLoader();
-    if (loader.MediaSupportLevel() != FmediaSupportLevel) loader.SetMediaSupportLevel(FmediaSupportLevel);
+    if (loader.MediaSupportLevel() != MediaSupportLevel()) loader.SetMediaSupportLevel(MediaSupportLevel());
     BeginUpdate();
     SetStatus("Scanning Folder...");
     if (!FstopRequest) {
         TaudioTagList found;  // the new tags of this folder
         // A holding list only: its random order would be rebuilt on every tag it takes.
         found.SetNoRandomRebuild(true);
-        found.FmediaSupportLevel = FmediaSupportLevel;
         found.OnListProcess = OnListProcess;
-        found.FuseAudioFileMask = FuseAudioFileMask;
-        found.FuseVideoFileMask = FuseVideoFileMask;
-        found.FartistFromParentFolder = FartistFromParentFolder;
-        found.FaudioFileMask = FaudioFileMask;
-        found.FvideoFileMask = FvideoFileMask;
-        found.FalbumFromParentFolder = FalbumFromParentFolder;
-        found.FoverrideTagInfo = FoverrideTagInfo;
+        found.SetMediaSupportLevel(MediaSupportLevel());
+        found.SetUseAudioFileMask(UseAudioFileMask());
+        found.SetUseVideoFileMask(UseVideoFileMask());
+        found.SetArtistFromParentFolder(ArtistFromParentFolder());
+        found.SetAudioFileMask(AudioFileMask());
+        found.SetVideoFileMask(VideoFileMask());
+        found.SetAlbumFromParentFolder(AlbumFromParentFolder());
+        found.SetOverrideTagInfo(OverrideTagInfo());
         if (!keep) Clear();
-        const std::string cacheFile = (fs::path(folder) / FdataFileName).string();
+        const std::string cacheFile = (fs::path(folder) / DataFileName()).string();
         if (OnDirProcess) OnDirProcess(this, folder);
 
         const std::vector<TfolderEntry> files = ListFolderFiles(folder);
         bool fromCache = false;
-        if (FsaveDataFiles && !force && IsCacheFileCurrent(cacheFile, files)) {
+        if (SaveDataFiles() && !force && IsCacheFileCurrent(cacheFile, files)) {
             std::vector<TaudioTagPtr> cached;
             if (LoadTagCacheFile(cacheFile, cached)) {
                 // Cached names are re-rooted in this folder, so a moved folder keeps its
@@ -147,7 +150,8 @@ void TaudioTagList::ScanFolderTree(const std::string& folder, bool keep, const T
                 // a file copied in with an old time stamp is not newer, but is new.
                 fromCache = true;
                 for (const TfolderEntry& f : files)
-                    if (f.Name != FdataFileName && !covered.count(f.Name) && loader.FindPluginRecord(f.Path)) {
+                    if (f.Name != DataFileName() && !covered.count(f.Name) &&
+                        loader.FindPluginRecord(f.Path)) {
                         fromCache = false;
                         break;
                     }
@@ -184,7 +188,7 @@ void TaudioTagList::ScanFolderTree(const std::string& folder, bool keep, const T
                 }
                 ++number;
                 // The cache file counts in the total, so it reports its step too.
-                if (file.Name == FdataFileName) {
+                if (file.Name == DataFileName()) {
                     DoListProcess(number, total, nullptr);
                     continue;
                 }
@@ -208,7 +212,7 @@ void TaudioTagList::ScanFolderTree(const std::string& folder, bool keep, const T
             }
             // A folder scan cut short writes no cache: it would look current next time.
             // A read-only folder (a CD, a protected stick) gets none either.
-            if (FsaveDataFiles && !folderTags.empty() && !stopped && IsFolderWritable(folder)) {
+            if (SaveDataFiles() && !folderTags.empty() && !stopped && IsFolderWritable(folder)) {
                 std::string error;
                 if (!SaveTagCacheFile(cacheFile, folderTags, &error))
                     LogError("Cannot write the tag cache " + cacheFile + ": " + error);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <utility>
 
 #include "core/date_time.h"
 #include "core/safe_file.h"
@@ -472,4 +473,78 @@ TEST(AudioTag, ReadFromPluginReplacesValuesAndExtraFields) {
     EXPECT_EQ(tag.TrackIndex(), 3);
     EXPECT_EQ(tag.Filename(), "/k/song.kar");
     EXPECT_EQ(tag.ExtraFields().Text(), "BPM=120\nMood=\n");
+}
+
+TEST(AudioTag, CaptionListNameAndExtraFieldsStayTheTagsOwn) {
+    // Caption, list name and extra fields are kept apart from the values; each behaves
+    // as a plain field: empty until set, set one by one, and copied (or not) as before.
+    TaudioTag tag;
+    EXPECT_EQ(tag.Caption(), "");
+    EXPECT_EQ(tag.ListName(), "");
+    EXPECT_EQ(std::as_const(tag).ExtraFields().Count(), 0);
+    tag.SetCaption("");
+    tag.SetListName("");
+    EXPECT_EQ(tag.Caption(), "");
+
+    tag.SetListName("Party");
+    EXPECT_EQ(tag.ListName(), "Party");
+    EXPECT_EQ(tag.Caption(), "");
+    EXPECT_EQ(std::as_const(tag).ExtraFields().Count(), 0);
+    tag.SetCaption("Ann - Song");
+    tag.SetListName("");
+    EXPECT_EQ(tag.ListName(), "");
+    EXPECT_EQ(tag.Caption(), "Ann - Song");
+    tag.SetTitle("Song");
+    tag.SetGenreString("Singer/Songwriter");
+    tag.SetTagType("ID3v2");
+
+    // A clone has no caption or list name; extra fields only when the source has them.
+    TaudioTagPtr clone = tag.Clone();
+    EXPECT_EQ(clone->Caption(), "");
+    EXPECT_EQ(clone->ListName(), "");
+    EXPECT_EQ(clone->Title(), "Song");
+    EXPECT_EQ(clone->GenreString(), "Singer/Songwriter");
+    EXPECT_EQ(clone->TagType(), "ID3v2");
+    EXPECT_EQ(std::as_const(*clone).ExtraFields().Count(), 0);
+
+    // Assigning the values keeps the destination's caption and list name, and replaces
+    // its extra fields (also by none).
+    TaudioTag dest;
+    dest.SetCaption("old line");
+    dest.SetListName("Queue");
+    dest.ExtraFields().Add("BPM=90");
+    tag.AssignTagInfo(dest);
+    EXPECT_EQ(dest.Caption(), "old line");
+    EXPECT_EQ(dest.ListName(), "Queue");
+    EXPECT_EQ(dest.Title(), "Song");
+    EXPECT_EQ(dest.ExtraFields().Count(), 0);
+    tag.ExtraFields().Add("Mood=calm");
+    tag.AssignTagInfo(dest);
+    EXPECT_EQ(dest.ExtraFields().Text(), "Mood=calm\n");
+    EXPECT_EQ(tag.Caption(), "Ann - Song");
+
+    // Pooled texts (artist, album, date, genre, tag kind): equal texts are one copy, and a
+    // change of one tag's value leaves the other tags alone.
+    TaudioTag first, second;
+    for (TaudioTag* t : {&first, &second}) {
+        t->SetArtist("Velvet Hour");
+        t->SetAlbum("Harbour Lights");
+        t->SetDate("1987");
+    }
+    EXPECT_EQ(&first.Artist(), &second.Artist());
+    EXPECT_EQ(&first.Album(), &second.Album());
+    EXPECT_EQ(&first.Date(), &second.Date());
+    second.SetArtist("velvet hour");
+    second.SetAlbum("");
+    EXPECT_EQ(first.Artist(), "Velvet Hour");
+    EXPECT_EQ(second.Artist(), "velvet hour");
+    EXPECT_EQ(first.Album(), "Harbour Lights");
+    EXPECT_EQ(second.Album(), "");
+    clone->SetGenreString("Rock");
+    EXPECT_EQ(tag.GenreString(), "Singer/Songwriter");
+    EXPECT_EQ(dest.GenreString(), "Singer/Songwriter");
+    EXPECT_EQ(&tag.GenreString(), &dest.GenreString());
+    clone->SetTagType("");
+    EXPECT_EQ(clone->TagType(), "");
+    EXPECT_EQ(tag.TagType(), "ID3v2");
 }

@@ -290,6 +290,56 @@ TEST(TagList, ActiveAndModeEvents) {
     EXPECT_EQ(active, 2);
 }
 
+TEST(TagList, SettingsReadTheirDefaultsUntilSetAndKeepEachValue) {
+    TaudioTagList list;
+    EXPECT_EQ(list.Filename(), "");
+    EXPECT_EQ(list.DataFileName(), "tagcache.ubf");
+    EXPECT_EQ(list.VideoFileMask(), "%t");
+    EXPECT_EQ(list.AudioFileMask(), "%t - %a - %n");
+    EXPECT_EQ(list.MediaSupportLevel(), 0xFFFFFFFFu);
+    EXPECT_FALSE(list.SaveDataFiles());
+    EXPECT_TRUE(list.UseVideoFileMask());
+    EXPECT_FALSE(list.UseAudioFileMask());
+    EXPECT_TRUE(list.AlbumFromParentFolder());
+    EXPECT_TRUE(list.ArtistFromParentFolder());
+    EXPECT_FALSE(list.OverrideTagInfo());
+    EXPECT_EQ(list.ListProcessFactor(), 1);
+    EXPECT_EQ(list.StoredSize(), 0);
+    EXPECT_EQ(list.RandomOrder().Count(), 0);
+
+    // Setting one value leaves every other at its default; a value set back to its
+    // default reads as the default.
+    list.SetAudioFileMask("%a - %t");
+    EXPECT_EQ(list.AudioFileMask(), "%a - %t");
+    EXPECT_EQ(list.VideoFileMask(), "%t");
+    EXPECT_EQ(list.DataFileName(), "tagcache.ubf");
+    EXPECT_TRUE(list.AlbumFromParentFolder());
+    list.SetAlbumFromParentFolder(false);
+    list.SetMediaSupportLevel(3);
+    list.SetFilename("/media/cd/");
+    list.SetListProcessFactor(0);  // at least 1
+    EXPECT_EQ(list.ListProcessFactor(), 1);
+    list.SetListProcessFactor(25);
+    list.SetStoredSize(1234);
+    EXPECT_FALSE(list.AlbumFromParentFolder());
+    EXPECT_TRUE(list.ArtistFromParentFolder());
+    EXPECT_EQ(list.MediaSupportLevel(), 3u);
+    EXPECT_EQ(list.Filename(), "/media/cd/");
+    EXPECT_EQ(list.ListProcessFactor(), 25);
+    EXPECT_EQ(list.StoredSize(), 1234);
+    list.SetAudioFileMask("%t - %a - %n");
+    EXPECT_EQ(list.AudioFileMask(), "%t - %a - %n");
+
+    // A second list is not touched by the first one's values.
+    TaudioTagList other;
+    EXPECT_EQ(other.AudioFileMask(), "%t - %a - %n");
+    EXPECT_TRUE(other.AlbumFromParentFolder());
+    EXPECT_EQ(other.Filename(), "");
+    other.SetDataFileName("");
+    EXPECT_EQ(other.DataFileName(), "");
+    EXPECT_EQ(list.DataFileName(), "tagcache.ubf");
+}
+
 TEST(TagList, HistoryStampsAndSavesLines) {
     test::TempDir dir;
     test::TscopedDateFormats locale("%d.%m.%Y", "%H:%M:%S");

@@ -103,7 +103,7 @@ void ShowHistory(TcustomlocalJukeboxList* library) {
     TfrmHistory form(*library);
     form.Fill();
     TaudioTagList& history = library->Jukebox()->History();
-    TNotifyEvent previous = history.OnChange;
+    auto previous = history.OnChange;
     history.OnChange = [&form, previous](TObject* sender) {
         if (previous) previous(sender);
         form.Fill();
