@@ -13,6 +13,7 @@
 
 #include "core/jukebox_list.h"
 #include "core/tree_nodes.h"
+#include "support/tree_text.h"
 #include "tests/support/browse_library.h"
 
 namespace tunecrest {
@@ -353,22 +354,7 @@ TEST(BrowseTree, ATreeFreedBeforeItsLibraryIsNotTouchedWhenTheLibraryGoes) {
 
 using Clock = std::chrono::steady_clock;
 
-// The tree as text, one line a node: depth, caption, category tag, data object.
-void Describe(const TmyNodeList& list, int depth, Lines& out) {
-    for (int i = 0; i < list.Count(); ++i) {
-        const TmyNode* node = list.Items(i);
-        out.push_back(std::string(size_t(depth), ' ') + node->Caption + " #" + std::to_string(node->Tag) + " @" +
-                      std::to_string(reinterpret_cast<uintptr_t>(node->Data.get())) +
-                      (node->Expanded() ? " +" : ""));
-        Describe(node->Children(), depth + 1, out);
-    }
-}
-
-Lines Describe(const TmyNodeList& list) {
-    Lines out;
-    Describe(list, 0, out);
-    return out;
-}
+using test::Describe;
 
 // Steps of the least work there is (the deadline has passed before each starts), until
 // the build is complete; `between` runs before every step. Returns the number of steps.

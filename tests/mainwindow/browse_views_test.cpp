@@ -14,6 +14,7 @@
 #include "core/jukebox.h"
 #include "core/jukebox_list.h"
 #include "core/tree_nodes.h"
+#include "support/tree_text.h"
 #include "mainwindow/skin_font_stores.h"
 #include "skin/touch_list_box.h"
 #include "support/browse_library.h"
@@ -26,21 +27,7 @@ using Lines = std::vector<std::string>;
 constexpr TtreeViewDisplayMode kTreeMode = 0xCFF;  // the main window's default set
 constexpr TtreeViewDisplayMode kArtistsAndCovers = kTreeMode & ~DisplayModeBit(dmAlbums);
 
-void Describe(const TmyNodeList& list, int depth, Lines& out) {
-    for (int i = 0; i < list.Count(); ++i) {
-        const TmyNode* node = list.Items(i);
-        out.push_back(std::string(size_t(depth), ' ') + node->Caption + " #" + std::to_string(node->Tag) + " @" +
-                      std::to_string(reinterpret_cast<uintptr_t>(node->Data.get())) +
-                      (node->Expanded() ? " +" : ""));
-        Describe(node->Children(), depth + 1, out);
-    }
-}
-
-Lines Describe(const TmyNodeList& list) {
-    Lines out;
-    Describe(list, 0, out);
-    return out;
-}
+using test::Describe;
 
 struct Rig {
     test::BrowseLibrary library;
