@@ -14,9 +14,11 @@ namespace {
 // The pool: every distinct text once, in a string of its own that never moves, found
 // through an open-addressed table of (hash, text) slots. A large library pools a few
 // hundred thousand artists and albums; a flat table finds one in a probe or two.
+// The texts are spread by hash over shards, each with its own lock and table, so that
+// threads reading tags side by side seldom wait for one another.
 class TtextPool {
 public:
-    TtextPool() : Fslots(size_t(1) << 12) {}
+    TtextPool() : Fslots(size_t(1) << 8) {}
 
     const std::string* Find(std::string_view text, size_t hash) {
         std::lock_guard<std::mutex> guard(Flock);
@@ -71,9 +73,15 @@ size_t QuickHash(std::string_view text) {
     return size_t(h ^ (h >> 29));
 }
 
-TtextPool& Pool() {
-    static TtextPool* pool = new TtextPool;  // never destroyed: tags may outlive static objects
-    return *pool;
+constexpr unsigned kShardBits = 6;
+struct alignas(64) Tshard {
+    TtextPool Pool;
+};
+
+// The shard of a text: the hash's top bits, which its table's slot index does not use.
+TtextPool& Pool(size_t hash) {
+    static Tshard* shards = new Tshard[size_t(1) << kShardBits];  // never destroyed: tags may outlive static objects
+    return shards[uint64_t(hash) >> (64 - kShardBits)].Pool;
 }
 }  // namespace
 
@@ -98,7 +106,8 @@ TpooledText& TpooledText::operator=(std::string_view text) {
         Ftext = cached;
         return *this;
     }
-    Ftext = Pool().Find(text, std::hash<std::string_view>()(text));
+    const size_t hash = std::hash<std::string_view>()(text);
+    Ftext = Pool(hash).Find(text, hash);
     cached = Ftext;
     return *this;
 }

@@ -110,6 +110,8 @@ public:
     }
     size_t Position() const { return Fpos; }
     size_t Remaining() const { return Fdata.size() - Fpos; }
+    // All the data the reader reads from, whatever its position.
+    std::string_view Data() const { return Fdata; }
     bool AtEnd() const { return Fpos >= Fdata.size(); }
     bool Seek(size_t pos) {
         if (pos > Fdata.size()) return false;

@@ -6,6 +6,7 @@
 #include "core/list_file_io.h"
 #include "core/services.h"
 #include "core/system_services.h"
+#include "core/tag_records_parallel.h"
 #include "core/tag_stream.h"
 
 namespace tunecrest {
@@ -283,6 +284,10 @@ bool ReadTagListHeader(TbyteReader& r, TtagListHeader& header, int32_t& count, s
 // damage that ends the read. Each tag's stored position is its place in `tags`.
 bool ReadTagRecords(TbyteReader& r, int32_t count, std::vector<TaudioTagPtr>& tags, std::string* error,
                     int& skipped, TinflateSource* source = nullptr) {
+    // A large list held wholly in memory is read on several threads when nothing in it
+    // needs more than the plain reading of tags; otherwise it is read here, one record
+    // after the other, and any damage found as before.
+    if (!source && ReadTagRecordsInParallel(r, count, tags)) return true;
     // The count is not trusted for an allocation: reserve only what the data can hold.
     tags.reserve(tags.size() + std::min<size_t>(size_t(count), r.Remaining() / kMinTagRecord));
     TcomponentValue scratch;
