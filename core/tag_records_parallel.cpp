@@ -17,12 +17,11 @@ namespace {
 // The first bytes of every tag record this system writes: the signature, the class name
 // as a short text and the empty component name.
 constexpr std::string_view kRecordStart("TPF0\x09TaudioTag\x00", 15);
-// Records read on the calling thread before the data is cut: their mean length tells
-// where the list ends, so that the pieces split the list and not what may follow it.
-constexpr size_t kProbeRecords = 512;
+// Records read on the calling thread before the data at hand is cut.
+constexpr size_t kProbeRecords = 64;
+// Fewer records at hand than this for each piece are not worth another thread.
+constexpr size_t kMinPieceRecords = 256;
 constexpr unsigned kMaxThreads = 8;
-// The smallest tag record: signature, class name, empty name and two end bytes.
-constexpr size_t kMinTagRecordBytes = 4 + 1 + 9 + 1 + 2;
 
 std::atomic<int32_t> gMinRecords{TparallelReadLimits().MinRecords};
 std::atomic<int32_t> gMinChunkRecords{TparallelReadLimits().MinChunkRecords};
@@ -46,18 +45,30 @@ struct TmappedAllocator {
     friend bool operator==(const TmappedAllocator&, const TmappedAllocator&) { return true; }
 };
 
-// One piece of the data and the tags read from it.
-struct Tchunk {
+}  // namespace
+
+// One piece of the data at hand and the tags read from it.
+struct TparallelTagReader::Tchunk {
     size_t Start = 0;  // where its first record begins (a guess, but for the first piece)
     size_t Bound = 0;  // the next piece's start; the data's end for the last piece
     size_t End = 0;    // after the last record read
-    bool Stopped = false;  // a record could not be read as a tag (damage, another class, no data)
+    bool Stopped = false;  // a record could not be read whole as a tag (damage, another class, no data)
     std::vector<TaudioTagPtr, TmappedAllocator<TaudioTagPtr>> Tags;
+
+    void Reset(size_t start, size_t bound) {
+        Start = End = start;
+        Bound = bound;
+        Stopped = false;
+        Tags.clear();
+    }
 };
 
+namespace {
+using Tchunk = TparallelTagReader::Tchunk;
+
 // Reads records from `chunk.End` on, while they begin before the bound and fewer than
-// `limit` are held. Only the calling thread of the read touches anything but the chunk
-// (and the text pool, which is safe from any thread).
+// `limit` are held. A reading thread touches nothing shared but the data (read only)
+// and the text pool, which is safe from any thread.
 void ReadChunk(std::string_view data, Tchunk& chunk, size_t limit) noexcept {
     try {
         TbyteReader r(data);
@@ -93,13 +104,6 @@ size_t FindRecordStart(std::string_view data, size_t from, size_t before) {
 // the tags come from regions mapped whole. It costs address space only.
 constexpr size_t kFirstRegionBytes = size_t(40) << 20;
 
-void ReadChunkOnWorker(std::string_view data, Tchunk& chunk, size_t limit) noexcept {
-    // Called as a function (not a new-expression), so the compiler keeps the block.
-    void* placeholder = ::operator new(kFirstRegionBytes, std::nothrow);
-    ReadChunk(data, chunk, limit);
-    ::operator delete(placeholder);
-}
-
 unsigned ThreadCount() {
     if (const unsigned forced = gThreads.load()) return forced;
     return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
@@ -114,102 +118,143 @@ void SetParallelReadLimits(const TparallelReadLimits& limits) {
     gThreads = limits.Threads;
 }
 
-bool ReadTagRecordsInParallel(TbyteReader& r, int32_t count, std::vector<TaudioTagPtr>& tags) {
-    if (count <= 0 || count < gMinRecords.load()) return false;
-    const size_t wanted = size_t(count);
-    // Two pieces for any list past the limit, more as it grows: each thread leaves part of
-    // its heap's last large page unused (about a megabyte), paid once per thread.
-    const size_t pieces = std::min<size_t>(ThreadCount(), std::max<size_t>(2, wanted / size_t(gMinChunkRecords.load())));
-    if (pieces < 2) return false;
+TparallelTagReader::TparallelTagReader(int32_t count) {
+    if (count <= 0 || count < gMinRecords.load()) return;
+    // Two threads for any list past the limit, more as it grows: each thread leaves part
+    // of its heap's last large page unused (about a megabyte), paid once per thread.
+    Fthreads = std::min<size_t>(ThreadCount(), std::max<size_t>(2, size_t(count) / size_t(gMinChunkRecords.load())));
+}
+
+TparallelTagReader::~TparallelTagReader() {
+    {
+        std::lock_guard<std::mutex> guard(Flock);
+        Fstop = true;
+    }
+    Fwake.notify_all();
+    for (auto& worker : Fworkers) worker.join();
+}
+
+void TparallelTagReader::StartWorkers() {
+    for (size_t k = 0; k < Fthreads; ++k) Fchunks.push_back(std::make_unique<Tchunk>());
+    try {
+        for (size_t k = 1; k < Fthreads; ++k) Fworkers.emplace_back([this, k] { Work(k); });
+    } catch (...) {
+        Fthreads = Fworkers.size() + 1;  // no more threads to be had: read with those there are
+    }
+}
+
+void TparallelTagReader::Work(size_t piece) {
+    // Called as a function (not a new-expression), so the compiler keeps the block.
+    void* placeholder = ::operator new(kFirstRegionBytes, std::nothrow);
+    uint64_t seen = 0;
+    std::unique_lock<std::mutex> lock(Flock);
+    while (true) {
+        Fwake.wait(lock, [&] { return Fstop || Fround != seen; });
+        if (Fstop) break;
+        seen = Fround;
+        if (piece < FchunkCount) {
+            lock.unlock();
+            ReadChunk(Fdata, *Fchunks[piece], Flimit);
+            lock.lock();
+        }
+        if (--Fbusy == 0) Fdone.notify_one();
+    }
+    lock.unlock();
+    ::operator delete(placeholder);
+}
+
+size_t TparallelTagReader::Read(TbyteReader& r, size_t count, std::vector<TaudioTagPtr>& tags) {
+    if (!Enabled() || count == 0) return 0;
+    if (Fchunks.empty()) {
+        StartWorkers();
+        if (!Enabled()) return 0;
+    }
     const std::string_view data = r.Data();
     const size_t begin = r.Position();
-    // Room for the tags first, as the sequential read makes it (a count not borne out by
-    // the data gets no more room than the data can hold).
-    tags.reserve(tags.size() + std::min(wanted, r.Remaining() / kMinTagRecordBytes));
 
-    std::vector<Tchunk> chunks;
-    chunks.reserve(pieces);  // never moved: the threads and `first` hold on to them
-    Tchunk& first = chunks.emplace_back();
-    first.Start = first.End = begin;
-    first.Bound = data.size();
-    const size_t probe = std::clamp<size_t>(wanted / pieces / 2, 1, kProbeRecords);
+    // The first records on this thread: their mean length tells where the list ends, so
+    // that the pieces split the list and not what may follow it.
+    Tchunk& first = *Fchunks[0];
+    first.Reset(begin, data.size());
+    const size_t probe = std::min(kProbeRecords, count);
     ReadChunk(data, first, probe);
-    if (first.Stopped || first.Tags.size() < probe) return false;
-
-    // Where the list ends if its records are as long as the first ones; a little beyond,
-    // so that a list that is all there is splits over the whole data.
-    const double mean = double(first.End - begin) / double(probe);
-    const size_t listEnd = size_t(std::min(double(data.size()), double(begin) + mean * double(wanted) * 1.125));
-    // Guessed starts near even splits of the list; a split without a record start is
-    // left out (the piece before it reads on).
-    for (size_t k = 1; k < pieces; ++k) {
-        const size_t guess = begin + (listEnd - begin) / pieces * k;
-        const size_t next = k + 1 < pieces ? begin + (listEnd - begin) / pieces * (k + 1) : listEnd;
-        const size_t start = FindRecordStart(data, std::max(guess, chunks.back().Start + 1), next);
-        if (start <= first.End) continue;
-        chunks.back().Bound = start;
-        Tchunk& chunk = chunks.emplace_back();
-        chunk.Start = chunk.End = start;
-        chunk.Bound = data.size();
+    size_t pieces = 1;
+    if (!first.Stopped && first.Tags.size() == probe && probe < count) {
+        const double mean = double(first.End - begin) / double(probe);
+        const size_t listEnd = size_t(std::min(double(data.size()), double(begin) + mean * double(count) * 1.125));
+        const size_t wantedPieces =
+            std::min(Fthreads, size_t(double(listEnd - first.End) / mean) / kMinPieceRecords);
+        // Guessed starts near even splits; a split without a record start is left out
+        // (the piece before it reads on).
+        for (size_t k = 1; k < wantedPieces; ++k) {
+            const size_t guess = begin + (listEnd - begin) / wantedPieces * k;
+            const size_t next = k + 1 < wantedPieces ? begin + (listEnd - begin) / wantedPieces * (k + 1) : listEnd;
+            const size_t start = FindRecordStart(data, std::max(guess, Fchunks[pieces - 1]->Start + 1), next);
+            if (start <= first.End) continue;
+            Fchunks[pieces - 1]->Bound = start;
+            Fchunks[pieces++]->Reset(start, data.size());
+        }
+        // Room for each piece's tags, made on this thread (see TmappedAllocator).
+        for (size_t k = 0; k < pieces; ++k) {
+            Tchunk& chunk = *Fchunks[k];
+            const double bytes = double(std::max(std::min(chunk.Bound, listEnd), chunk.Start) - chunk.Start);
+            chunk.Tags.reserve(std::min(count, size_t(bytes / mean * 1.25) + 64));
+        }
     }
-    if (chunks.size() < 2) return false;
-    // Room for each piece's tags, made on this thread: vectors grown on the reading threads
-    // would leave their outgrown blocks in those threads' heaps, resident after they end.
-    for (Tchunk& chunk : chunks) {
-        const double bytes = double(std::max(std::min(chunk.Bound, listEnd), chunk.Start) - chunk.Start);
-        chunk.Tags.reserve(std::min(wanted, size_t(bytes / mean * 1.25) + 64));
+    if (pieces > 1) {
+        {
+            std::lock_guard<std::mutex> guard(Flock);
+            Fdata = data;
+            Flimit = count;
+            FchunkCount = pieces;
+            Fbusy = Fworkers.size();
+            ++Fround;
+        }
+        Fwake.notify_all();
+        ReadChunk(data, first, count);
+        std::unique_lock<std::mutex> lock(Flock);
+        Fdone.wait(lock, [&] { return Fbusy == 0; });
+    } else if (!first.Stopped) {
+        ReadChunk(data, first, count);  // too little at hand to split: read on here
     }
 
-    // The pieces after the first on threads of their own, the first on this one.
-    std::vector<std::thread> workers;
-    workers.reserve(chunks.size() - 1);
-    bool started = true;
-    try {
-        for (size_t k = 1; k < chunks.size(); ++k)
-            workers.emplace_back([&chunks, data, k, wanted] { ReadChunkOnWorker(data, chunks[k], wanted); });
-    } catch (...) {
-        started = false;  // no thread to be had: read as before
-    }
-    if (started) ReadChunk(data, chunks[0], wanted);
-    for (auto& worker : workers) worker.join();
-    if (!started) return false;
-
-    // Each piece counts only when the one before it ended exactly at its start, and every
-    // piece before the one holding the last record wanted must have been read whole.
+    // The pieces taken: the first, and each after it whose start the piece before it
+    // reached exactly, up to the first that stopped short and the last record wanted.
     size_t held = 0, last = 0, keep = 0;
-    for (size_t k = 0;; ++k) {
-        const Tchunk& chunk = chunks[k];
-        if (held + chunk.Tags.size() >= wanted) {
-            last = k;
-            keep = wanted - held;
+    for (size_t k = 0; k < pieces; ++k) {
+        const Tchunk& chunk = *Fchunks[k];
+        last = k;
+        if (held + chunk.Tags.size() >= count) {
+            keep = count - held;
             break;
         }
-        if (chunk.Stopped || k + 1 == chunks.size() || chunk.End != chunk.Bound) return false;
+        keep = chunk.Tags.size();
+        if (chunk.Stopped || chunk.End != chunk.Bound) break;
         held += chunk.Tags.size();
     }
-    // The reader stops after the last record wanted: the end of the piece, or, when the
-    // piece read on into what follows the list, that record's end found by reading again.
-    size_t end = chunks[last].End;
-    if (keep < chunks[last].Tags.size()) {
+    // The reader stops after the last record taken: the end of its piece, or, when the
+    // piece read on past the last record wanted, that record's end found by reading again.
+    size_t end = Fchunks[last]->End;
+    if (keep < Fchunks[last]->Tags.size()) {
         TbyteReader again(data);
-        again.Seek(chunks[last].Start);
+        again.Seek(Fchunks[last]->Start);
         TcomponentValue scratch;
         TaudioTag ignored;
-        for (size_t i = 0; i < keep; ++i)
-            if (!ReadAudioTagRecord(again, ignored, scratch)) return false;
+        for (size_t i = 0; i < keep; ++i) ReadAudioTagRecord(again, ignored, scratch);
         end = again.Position();
     }
-
+    const size_t before = tags.size();
     for (size_t k = 0; k <= last; ++k) {
-        auto& piece = chunks[k].Tags;
+        auto& piece = Fchunks[k]->Tags;
         const size_t n = k == last ? keep : piece.size();
         for (size_t i = 0; i < n; ++i) {
             piece[i]->SetStoredPosition(int32_t(tags.size()));
             tags.push_back(std::move(piece[i]));
         }
     }
+    for (size_t k = 0; k < pieces; ++k) Fchunks[k]->Tags.clear();
     r.Seek(end);
-    return true;
+    return tags.size() - before;
 }
 
 }  // namespace tunecrest

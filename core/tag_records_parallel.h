@@ -1,13 +1,19 @@
 #pragma once
-// The tag records of a large list held in memory, read on several threads. A record's
-// end is only known by reading it, so the data is cut at guessed record starts (the
-// bytes every tag record begins with, found near even splits); each piece is read on a
-// thread of its own, and a guess counts only when the piece before it, read from a
-// start already known to be true, ends exactly there. Anything else (damage, a record
-// of another class, a guess that was not confirmed) leaves the read to the calling
-// thread, which reads the records one after the other as before: the result is always
-// the one a sequential read gives.
+// The tag records of a large list, read on several threads from the data at hand (the
+// whole list held in memory, or the window of a file read a piece at a time). A
+// record's end is only known by reading it, so the data is cut at guessed record starts
+// (the bytes every tag record begins with, found near even splits); each piece is read
+// on a thread of its own, and a guess counts only when the piece before it, read from a
+// start already known to be true, ends exactly there. The records read so form a prefix
+// of what a sequential read takes, read exactly as it would; what stopped them (damage,
+// a record of another class, a guess not confirmed, the end of the data at hand) is
+// left to the caller, who reads on one record at a time and meets it as before.
+#include <condition_variable>
 #include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string_view>
+#include <thread>
 #include <vector>
 
 #include "core/audio_tag.h"
@@ -19,8 +25,8 @@ namespace tunecrest {
 struct TparallelReadLimits {
     // Lists with fewer records are read on the calling thread alone.
     int32_t MinRecords = 60000;
-    // A list past MinRecords is read in two pieces, and in one more for every so many
-    // records (each thread's heap keeps a few megabytes to itself).
+    // A list past MinRecords is read on two threads, and on one more for every so many
+    // records (each thread's heap keeps part of a large page to itself).
     int32_t MinChunkRecords = 32768;
     // Threads at most, the calling thread included; 0 for the machine's cores (at most 8).
     unsigned Threads = 0;
@@ -29,12 +35,42 @@ TparallelReadLimits ParallelReadLimits();
 // Tests lower the limits to take the parallel road with small lists.
 void SetParallelReadLimits(const TparallelReadLimits& limits);
 
-// Reads `count` tag records from `r` on several threads when the limits allow. True
-// when every record was read and each is a tag: the tags are appended to `tags` (each
-// with its stored position set to its place there) and `r` stands after the last
-// record, exactly as a sequential read leaves them. False, with `r` and the tags held
-// untouched, when the list is too small or anything else than the plain case was met:
-// the caller then reads the records itself and meets the same damage.
-bool ReadTagRecordsInParallel(TbyteReader& r, int32_t count, std::vector<TaudioTagPtr>& tags);
+// Reads one list's records; its threads start at the first read that needs them and
+// end with it. Used from one thread.
+class TparallelTagReader {
+public:
+    // `count`: the records the list holds, which decides whether it is read on several
+    // threads and on how many.
+    explicit TparallelTagReader(int32_t count);
+    ~TparallelTagReader();
+    TparallelTagReader(const TparallelTagReader&) = delete;
+    TparallelTagReader& operator=(const TparallelTagReader&) = delete;
+
+    bool Enabled() const { return Fthreads > 1; }
+    // Reads at most `count` records from `r`'s position, as far as the data at hand
+    // holds them whole and each is a tag. The tags are appended to `tags` (each with its
+    // stored position set to its place there) and `r` stands after the last one read.
+    // Returns how many were read: 0 (with `r` and the tags held untouched) when the data
+    // at hand is too short to be worth splitting or its first record is no plain tag.
+    size_t Read(TbyteReader& r, size_t count, std::vector<TaudioTagPtr>& tags);
+
+    struct Tchunk;
+
+private:
+    void StartWorkers();
+    void Work(size_t piece);
+
+    size_t Fthreads = 1;  // the calling thread included
+    std::vector<std::thread> Fworkers;
+    std::mutex Flock;
+    std::condition_variable Fwake, Fdone;
+    uint64_t Fround = 0;  // counts the pieces handed out, so that a worker sees each once
+    size_t Fbusy = 0;     // workers still reading this round
+    bool Fstop = false;
+    std::vector<std::unique_ptr<Tchunk>> Fchunks;
+    size_t FchunkCount = 0;  // pieces this round
+    std::string_view Fdata;
+    size_t Flimit = 0;
+};
 
 }  // namespace tunecrest

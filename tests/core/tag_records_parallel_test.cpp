@@ -138,26 +138,27 @@ void ExpectSameAsSequential(const std::string& bytes, size_t start = 0) {
     EXPECT_EQ(parallel.ReaderAt, sequential.ReaderAt);
 }
 
-// Whether the records of the list at `start` were read on several threads; when they
-// were not, the reader and the tags are as they were.
-bool ReadInParallel(const std::string& bytes, int32_t count, size_t start = 0) {
+// How many records of the list at `start` the threads read, forced to split; when none,
+// the reader and the tags are as they were.
+size_t ReadInParallel(const std::string& bytes, int32_t count, size_t start = 0) {
     TlimitsScope scope(kForced);
     const size_t records = bytes.find("TPF0", start);
     TbyteReader r(bytes);
     r.Seek(records);
     std::vector<TaudioTagPtr> tags;
-    const bool parallel = ReadTagRecordsInParallel(r, count, tags);
-    if (!parallel) {
+    TparallelTagReader reader(count);
+    const size_t read = reader.Read(r, size_t(count), tags);
+    EXPECT_EQ(tags.size(), read);
+    if (read == 0) {
         EXPECT_EQ(r.Position(), records);
-        EXPECT_TRUE(tags.empty());
     }
-    return parallel;
+    return read;
 }
 
 TEST(ParallelTagRead, ALargeListReadsAsTheSequentialReadFieldByField) {
     const auto tags = MakeTags(kCount);
     const std::string bytes = ListStream(tags);
-    EXPECT_TRUE(ReadInParallel(bytes, kCount));
+    EXPECT_EQ(ReadInParallel(bytes, kCount), size_t(kCount));
     ExpectSameAsSequential(bytes);
     const Tread parallel = ReadWith(kForced, bytes);
     EXPECT_TRUE(parallel.Ok);
@@ -168,12 +169,11 @@ TEST(ParallelTagRead, ALargeListReadsAsTheSequentialReadFieldByField) {
     // One thread to read with, or fewer records than the limit: read as before.
     {
         TlimitsScope scope({0, 100, 1});
-        TbyteReader r(bytes);
-        r.Seek(bytes.find("TPF0"));
-        std::vector<TaudioTagPtr> none;
-        EXPECT_FALSE(ReadTagRecordsInParallel(r, kCount, none));
+        EXPECT_FALSE(TparallelTagReader(kCount).Enabled());
         SetParallelReadLimits({kCount + 1, 100, 4});
-        EXPECT_FALSE(ReadTagRecordsInParallel(r, kCount, none));
+        EXPECT_FALSE(TparallelTagReader(kCount).Enabled());
+        SetParallelReadLimits({kCount, 100, 4});
+        EXPECT_TRUE(TparallelTagReader(kCount).Enabled());
     }
 
     // Through the file: the list gets the same tags, numbered and reported alike.
@@ -213,7 +213,7 @@ TEST(ParallelTagRead, DamageGivesTheSequentialErrorAndKeepsTheSameTags) {
         std::string bytes = good;
         const size_t trackNo = bytes.find("\x07TrackNo", starts[size_t(index)]);
         bytes[trackNo + 8] = '\x63';
-        EXPECT_FALSE(ReadInParallel(bytes, kCount));
+        EXPECT_EQ(ReadInParallel(bytes, kCount), size_t(index)) << "the records before the damage";
         ExpectSameAsSequential(bytes);
         EXPECT_EQ(ReadWith(kForced, bytes).Error,
                   "tag " + std::to_string(index) + " of " + std::to_string(kCount) +
@@ -223,11 +223,12 @@ TEST(ParallelTagRead, DamageGivesTheSequentialErrorAndKeepsTheSameTags) {
         // A record without its signature.
         bytes = good;
         bytes[starts[size_t(index)] + 1] = 'X';
+        EXPECT_EQ(ReadInParallel(bytes, kCount), size_t(index));
         ExpectSameAsSequential(bytes);
 
         // The data cut short inside the record.
         bytes = good.substr(0, starts[size_t(index)] + 40);
-        EXPECT_FALSE(ReadInParallel(bytes, kCount));
+        EXPECT_EQ(ReadInParallel(bytes, kCount), size_t(index));
         ExpectSameAsSequential(bytes);
     }
     // A count larger than the records held.
@@ -239,7 +240,7 @@ TEST(ParallelTagRead, DamageGivesTheSequentialErrorAndKeepsTheSameTags) {
 
 TEST(ParallelTagRead, ARecordOfAnotherClassInAMiddlePieceIsSkippedAsBefore) {
     const std::string bytes = test::ListWithForeignRecord("Mixed", MakeTags(kCount / 2), MakeTags(kCount / 2, kCount));
-    EXPECT_FALSE(ReadInParallel(bytes, kCount + 1));
+    EXPECT_EQ(ReadInParallel(bytes, kCount + 1), size_t(kCount / 2));
     ExpectSameAsSequential(bytes);
     const Tread parallel = ReadWith(kForced, bytes);
     EXPECT_EQ(parallel.Error, "1 record of another class skipped");
@@ -274,14 +275,14 @@ TEST(ParallelTagRead, TheReaderStopsWhereTheListEnds) {
     const auto sequential = lists(kSequential, listOfLists);
     EXPECT_EQ(lists(kForced, listOfLists), sequential);
     ASSERT_EQ(sequential.size(), 3u + 1500 + 10 + 1200);
-    EXPECT_TRUE(ReadInParallel(listOfLists, 1500, 8));
+    EXPECT_EQ(ReadInParallel(listOfLists, 1500, 8), 1500u);
 
     // A count smaller than the tag records that follow: the read stops after the
     // counted ones, before records that belong to what comes next.
     constexpr int kCounted = kCount * 9 / 10;
     std::string shortCount = WithCount(ListStream(MakeTags(kCount)), kCounted);
     shortCount += ListStream(MakeTags(5, 7000), "Next");
-    EXPECT_TRUE(ReadInParallel(shortCount, kCounted));
+    EXPECT_EQ(ReadInParallel(shortCount, kCounted), size_t(kCounted));
     ExpectSameAsSequential(shortCount);
     const Tread parallel = ReadWith(kForced, shortCount);
     EXPECT_TRUE(parallel.Ok);
@@ -297,6 +298,36 @@ TEST(ParallelTagRead, TheReaderStopsWhereTheListEnds) {
     EXPECT_EQ(header.Title, "Next");
 }
 
+TEST(ParallelTagRead, AFileReadAWindowAtATimeIsReadAsBefore) {
+    // Larger than the window a library file is read through: the threads read each
+    // window's records, the record cut by the window's end is read as the window slides.
+    test::TempDir dir;
+    const std::string file = dir.File("big.uatl");
+    const std::string good = ListStream(MakeTags(3000, 0, std::string(1500, 'c')));
+    ASSERT_GT(good.size(), size_t(4) << 20);
+    const auto load = [&](const TparallelReadLimits& limits, std::string& error) {
+        TlimitsScope scope(limits);
+        auto list = std::make_unique<TaudioTagList>();
+        const bool ok = list->LoadFromFile(file, false, "", &error);
+        std::vector<std::string> out{ok ? "ok" : "failed"};
+        for (const auto& tag : list->Items()) out.push_back(RecordBytes(*tag) + std::to_string(tag->StoredPosition()));
+        return out;
+    };
+    std::string bytes = good;
+    for (int damaged = 0; damaged < 2; ++damaged) {
+        SCOPED_TRACE(damaged);
+        ASSERT_TRUE(SafeWriteFile(file, bytes));
+        std::string sequentialError, parallelError;
+        const auto sequential = load(kSequential, sequentialError);
+        EXPECT_EQ(load(kForced, parallelError), sequential);
+        EXPECT_EQ(parallelError, sequentialError);
+        EXPECT_EQ(sequential.size(), damaged ? 2901u : 3001u);
+        // A record in the second window damaged.
+        const size_t trackNo = bytes.find("\x07TrackNo", RecordStarts(bytes)[2900]);
+        bytes[trackNo + 8] = '\x63';
+    }
+}
+
 TEST(ParallelTagRead, RecordStartsInsideTextsAreNotTakenForRecords) {
     // Every comment holds what looks like a record's start, and a whole record: the
     // guessed starts land in texts, the pieces before them do not end there, and the
@@ -305,7 +336,7 @@ TEST(ParallelTagRead, RecordStartsInsideTextsAreNotTakenForRecords) {
     WriteAudioTagRecord(inner, *MakeTags(1, 424242)[0]);
     const std::string comment = std::string(600, 'x') + "TPF0\x09TaudioTag\x00"s + std::string(50, 'y') + inner.Bytes();
     const std::string bytes = ListStream(MakeTags(kCount, 0, comment));
-    EXPECT_FALSE(ReadInParallel(bytes, kCount));
+    EXPECT_LT(ReadInParallel(bytes, kCount), size_t(kCount)) << "a piece before a guess ran past it";
     ExpectSameAsSequential(bytes);
     const Tread parallel = ReadWith(kForced, bytes);
     EXPECT_TRUE(parallel.Ok);
