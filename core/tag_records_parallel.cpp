@@ -19,8 +19,12 @@ namespace {
 constexpr std::string_view kRecordStart("TPF0\x09TaudioTag\x00", 15);
 // Records read on the calling thread before the data at hand is cut.
 constexpr size_t kProbeRecords = 64;
-// Fewer records at hand than this for each piece are not worth another thread.
+// Fewer records at hand than this for each piece are not worth splitting further.
 constexpr size_t kMinPieceRecords = 256;
+// The data at hand is cut into several pieces for each thread, taken by whichever thread
+// is free: a thread that starts late or is held up by the system delays the others by
+// one small piece at most.
+constexpr size_t kPiecesPerThread = 4;
 constexpr unsigned kMaxThreads = 8;
 
 std::atomic<int32_t> gMinRecords{TparallelReadLimits().MinRecords};
@@ -135,29 +139,47 @@ TparallelTagReader::~TparallelTagReader() {
 }
 
 void TparallelTagReader::StartWorkers() {
-    for (size_t k = 0; k < Fthreads; ++k) Fchunks.push_back(std::make_unique<Tchunk>());
+    for (size_t k = 0; k < Fthreads * kPiecesPerThread; ++k) Fchunks.push_back(std::make_unique<Tchunk>());
     try {
-        for (size_t k = 1; k < Fthreads; ++k) Fworkers.emplace_back([this, k] { Work(k); });
+        for (size_t k = 1; k < Fthreads; ++k) Fworkers.emplace_back([this] { Work(); });
     } catch (...) {
         Fthreads = Fworkers.size() + 1;  // no more threads to be had: read with those there are
     }
 }
 
-void TparallelTagReader::Work(size_t piece) {
+bool TparallelTagReader::TakePiece(uint32_t round, size_t pieces, size_t& piece) {
+    uint64_t next = Fnext.load();
+    while (true) {
+        if (uint32_t(next >> 32) != round || (next & 0xFFFFFFFFu) >= pieces) return false;
+        if (Fnext.compare_exchange_weak(next, next + 1)) break;
+    }
+    piece = size_t(next & 0xFFFFFFFFu);
+    return true;
+}
+
+void TparallelTagReader::ReadPieces(uint32_t round, size_t pieces, std::string_view data, size_t limit) {
+    size_t piece = 0;
+    while (TakePiece(round, pieces, piece)) {
+        ReadChunk(data, *Fchunks[piece], limit);
+        std::lock_guard<std::mutex> guard(Flock);
+        if (--Funfinished == 0) Fdone.notify_one();
+    }
+}
+
+void TparallelTagReader::Work() {
     // Called as a function (not a new-expression), so the compiler keeps the block.
     void* placeholder = ::operator new(kFirstRegionBytes, std::nothrow);
-    uint64_t seen = 0;
+    uint32_t seen = 0;
     std::unique_lock<std::mutex> lock(Flock);
     while (true) {
         Fwake.wait(lock, [&] { return Fstop || Fround != seen; });
         if (Fstop) break;
         seen = Fround;
-        if (piece < FchunkCount) {
-            lock.unlock();
-            ReadChunk(Fdata, *Fchunks[piece], Flimit);
-            lock.lock();
-        }
-        if (--Fbusy == 0) Fdone.notify_one();
+        const std::string_view data = Fdata;
+        const size_t limit = Flimit, pieces = FchunkCount;
+        lock.unlock();
+        ReadPieces(seen, pieces, data, limit);
+        lock.lock();
     }
     lock.unlock();
     ::operator delete(placeholder);
@@ -183,7 +205,7 @@ size_t TparallelTagReader::Read(TbyteReader& r, size_t count, std::vector<Taudio
         const double mean = double(first.End - begin) / double(probe);
         const size_t listEnd = size_t(std::min(double(data.size()), double(begin) + mean * double(count) * 1.125));
         const size_t wantedPieces =
-            std::min(Fthreads, size_t(double(listEnd - first.End) / mean) / kMinPieceRecords);
+            std::min(Fchunks.size(), size_t(double(listEnd - first.End) / mean) / kMinPieceRecords);
         // Guessed starts near even splits; a split without a record start is left out
         // (the piece before it reads on).
         for (size_t k = 1; k < wantedPieces; ++k) {
@@ -202,18 +224,26 @@ size_t TparallelTagReader::Read(TbyteReader& r, size_t count, std::vector<Taudio
         }
     }
     if (pieces > 1) {
+        // This thread reads on from the first records, then takes pieces as the others do.
+        uint32_t round = 0;
         {
             std::lock_guard<std::mutex> guard(Flock);
             Fdata = data;
             Flimit = count;
             FchunkCount = pieces;
-            Fbusy = Fworkers.size();
-            ++Fround;
+            Funfinished = pieces;
+            round = ++Fround;
+            Fnext = (uint64_t(round) << 32) | 1;
         }
         Fwake.notify_all();
         ReadChunk(data, first, count);
+        {
+            std::lock_guard<std::mutex> guard(Flock);
+            --Funfinished;
+        }
+        ReadPieces(round, pieces, data, count);
         std::unique_lock<std::mutex> lock(Flock);
-        Fdone.wait(lock, [&] { return Fbusy == 0; });
+        Fdone.wait(lock, [&] { return Funfinished == 0; });
     } else if (!first.Stopped) {
         ReadChunk(data, first, count);  // too little at hand to split: read on here
     }

@@ -8,6 +8,7 @@
 // of what a sequential read takes, read exactly as it would; what stopped them (damage,
 // a record of another class, a guess not confirmed, the end of the data at hand) is
 // left to the caller, who reads on one record at a time and meets it as before.
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -58,14 +59,22 @@ public:
 
 private:
     void StartWorkers();
-    void Work(size_t piece);
+    void Work();
+
+    // Takes the next of the `pieces` of `round`; false when none is left (or the round
+    // is over).
+    bool TakePiece(uint32_t round, size_t pieces, size_t& piece);
+    void ReadPieces(uint32_t round, size_t pieces, std::string_view data, size_t limit);
 
     size_t Fthreads = 1;  // the calling thread included
     std::vector<std::thread> Fworkers;
     std::mutex Flock;
     std::condition_variable Fwake, Fdone;
-    uint64_t Fround = 0;  // counts the pieces handed out, so that a worker sees each once
-    size_t Fbusy = 0;     // workers still reading this round
+    // The round (high half) and its next piece to take (low half): a worker late for a
+    // round never takes a piece of the next one.
+    std::atomic<uint64_t> Fnext{0};
+    uint32_t Fround = 0;
+    size_t Funfinished = 0;  // pieces of this round not read yet
     bool Fstop = false;
     std::vector<std::unique_ptr<Tchunk>> Fchunks;
     size_t FchunkCount = 0;  // pieces this round
