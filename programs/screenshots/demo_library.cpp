@@ -109,6 +109,12 @@ void MakeDemoLibrary(const std::filesystem::path& root) {
     SaveTagListToFile(list, (root / "Data" / "jukebox.dat").string(), false);
 }
 
+std::shared_ptr<TaudioTag> FindTrack(const TaudioTagList& list, const std::string& title) {
+    for (const auto& tag : list.Items())
+        if (tag->Title() == title) return tag;
+    return nullptr;
+}
+
 TmyNode* FindListNode(TmyNodeList& nodes, const std::string& title) {
     for (int i = 0; i < nodes.Count(); ++i) {
         TmyNode* node = nodes.Items(i);

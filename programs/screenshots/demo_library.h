@@ -6,11 +6,14 @@
 // into its groupings, browse tree and album views as it does at start-up.
 #include <QImage>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace tunecrest {
 
+class TaudioTagList;
+class TaudioTag;
 class TmyNodeList;
 class TmyNode;
 
@@ -37,6 +40,9 @@ QImage DrawDemoCover(const TdemoAlbum& album, int index);
 // Writes the demo library under `root`: the track list in root/Data/jukebox.dat, the
 // album folders with their covers under root/Music, and an empty root/Settings.
 void MakeDemoLibrary(const std::filesystem::path& root);
+
+// The first track of `list` titled `title`, or null.
+std::shared_ptr<TaudioTag> FindTrack(const TaudioTagList& list, const std::string& title);
 
 // The first node, depth first, of a tree that stands for a list (an album, a playlist)
 // titled `title`; null when the tree has none.

@@ -47,11 +47,7 @@ struct TdemoLibrary {
             auto list = std::make_shared<TaudioTagList>();
             list->SetTitle(title);
             for (const char* track : titles)
-                for (const auto& tag : Lib->GlobalList().Items())
-                    if (tag->Title() == track) {
-                        list->Add(tag->Clone());
-                        break;
-                    }
+                if (TaudioTagPtr tag = FindTrack(Lib->GlobalList(), track)) list->Add(tag->Clone());
             Lib->Playlists().AddList(list);
             return list;
         };

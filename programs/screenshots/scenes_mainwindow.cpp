@@ -15,13 +15,6 @@ namespace tunecrest {
 
 namespace {
 
-// The library's track titled `title`, or null.
-TaudioTagPtr LibraryTrack(TcustomJukeboxList& list, const char* title) {
-    for (const auto& tag : list.GlobalList().Items())
-        if (tag->Title() == title) return tag;
-    return nullptr;
-}
-
 // `partyPlay`: switched on as a bar runs it, with the play controls hidden from guests.
 QImage RenderMain(const TsceneContext& ctx, int width, int height, bool partyPlay = false) {
     TsceneFolder root("tunecrest-scene");
@@ -43,9 +36,9 @@ QImage RenderMain(const TsceneContext& ctx, int width, int height, bool partyPla
         form.DoInitialise();  // loads the library from its data folder
         // The first plays; the rest wait in the queue.
         for (const char* title : {"Lighthouse", "Barn Lights", "Paper Hearts", "Lamplighter", "Liftoff", "Wide Open"})
-            if (TaudioTagPtr tag = LibraryTrack(*list, title)) list->AddToQueue(*tag);
+            if (TaudioTagPtr tag = FindTrack(list->GlobalList(), title)) list->AddToQueue(*tag);
         form.PlayerPlay();
-        if (TaudioTagPtr playing = LibraryTrack(*list, "Lighthouse"))
+        if (TaudioTagPtr playing = FindTrack(list->GlobalList(), "Lighthouse"))
             form.PlayerTimeChanged(61000, playing->Duration() * 1000);
         if (partyPlay) {
             form.PartyPlaySettings().SetHidePlayControls(true);
