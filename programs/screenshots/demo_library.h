@@ -50,7 +50,7 @@ TmyNode* FindListNode(TmyNodeList& nodes, const std::string& title);
 
 // A temporary folder of a scene, removed with everything in it when the scene ends.
 class TsceneFolder {
-public:
+  public:
     explicit TsceneFolder(const char* prefix);
     ~TsceneFolder();
     TsceneFolder(const TsceneFolder&) = delete;
@@ -58,7 +58,7 @@ public:
     // Empty when the folder could not be made.
     const std::string& Path() const { return Fpath; }
 
-private:
+  private:
     std::string Fpath;
 };
 

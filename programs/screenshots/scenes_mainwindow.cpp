@@ -35,7 +35,8 @@ QImage RenderMain(const TsceneContext& ctx, int width, int height, bool partyPla
         list->SetRandomPlayActive(false);
         form.DoInitialise();  // loads the library from its data folder
         // The first plays; the rest wait in the queue.
-        for (const char* title : {"Lighthouse", "Barn Lights", "Paper Hearts", "Lamplighter", "Liftoff", "Wide Open"})
+        for (const char* title :
+             {"Lighthouse", "Barn Lights", "Paper Hearts", "Lamplighter", "Liftoff", "Wide Open"})
             if (TaudioTagPtr tag = FindTrack(list->GlobalList(), title)) list->AddToQueue(*tag);
         form.PlayerPlay();
         if (TaudioTagPtr playing = FindTrack(list->GlobalList(), "Lighthouse"))

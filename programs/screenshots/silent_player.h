@@ -52,12 +52,13 @@ private:
 
 // The main window over the jukebox root `root`, playing through a silent player.
 class TsilentJukeboxForm : public TfrmCustomTunecrest {
-public:
-    explicit TsilentJukeboxForm(const std::string& root) : TfrmCustomTunecrest({"-RootFolder=" + root}, root) {
+  public:
+    explicit TsilentJukeboxForm(const std::string& root)
+        : TfrmCustomTunecrest({"-RootFolder=" + root}, root) {
         FormCreate();
     }
 
-protected:
+  protected:
     void CreatePlayer(TcustomMediaPlayer*& player) override { player = new TsilentPlayer; }
 };
 
