@@ -82,16 +82,11 @@ QImage DrawDemoCover(const TdemoAlbum& album, int index) {
     return image;
 }
 
-void MakeDemoLibrary(const std::filesystem::path& root) {
-    std::filesystem::create_directories(root / "Data");
-    std::filesystem::create_directories(root / "Settings");
-    TaudioTagList list;
-    int index = 0;
+std::vector<std::shared_ptr<TaudioTag>> DemoTracks(const std::filesystem::path& musicFolder) {
+    std::vector<std::shared_ptr<TaudioTag>> tracks;
+    uint32_t index = 0;
     for (const auto& album : DemoAlbums()) {
-        const auto folder = root / "Music" / album.Artist / album.Album;
-        std::filesystem::create_directories(folder);
-        if (album.Hue >= 0)
-            DrawDemoCover(album, index).save(QString::fromStdString((folder / "Folder.bmp").string()), "BMP");
+        const auto folder = musicFolder / album.Artist / album.Album;
         uint32_t track = 1;
         for (const char* title : album.Titles) {
             auto tag = std::make_shared<TaudioTag>();
@@ -101,14 +96,30 @@ void MakeDemoLibrary(const std::filesystem::path& root) {
             tag->SetTrackNo(track);
             tag->SetGenreString(album.Genre);
             tag->SetDate(album.Year);
-            tag->SetDuration(150 + (track * 47 + uint32_t(index) * 31) % 180);
+            tag->SetDuration(150 + (track * 47 + index * 31) % 180);
             tag->SetMediaType(mkAudio);
             tag->SetFilename((folder / (std::to_string(track) + " " + title + ".ogg")).string());
-            list.Add(tag);
+            tracks.push_back(std::move(tag));
             ++track;
         }
         ++index;
     }
+    return tracks;
+}
+
+void MakeDemoLibrary(const std::filesystem::path& root) {
+    std::filesystem::create_directories(root / "Data");
+    std::filesystem::create_directories(root / "Settings");
+    int index = 0;
+    for (const auto& album : DemoAlbums()) {
+        const auto folder = root / "Music" / album.Artist / album.Album;
+        std::filesystem::create_directories(folder);
+        if (album.Hue >= 0)
+            DrawDemoCover(album, index).save(QString::fromStdString((folder / "Folder.bmp").string()), "BMP");
+        ++index;
+    }
+    TaudioTagList list;
+    for (auto& tag : DemoTracks(root / "Music")) list.Add(std::move(tag));
     SaveTagListToFile(list, (root / "Data" / "jukebox.dat").string(), false);
 }
 

@@ -37,6 +37,10 @@ const std::vector<TdemoAlbum>& DemoAlbums();
 // the title.
 QImage DrawDemoCover(const TdemoAlbum& album, int index);
 
+// The tracks of the demo library, album by album, their files in artist and album folders
+// under `musicFolder` (the files themselves are not made).
+std::vector<std::shared_ptr<TaudioTag>> DemoTracks(const std::filesystem::path& musicFolder);
+
 // Writes the demo library under `root`: the track list in root/Data/jukebox.dat, the
 // album folders with their covers under root/Music, and an empty root/Settings.
 void MakeDemoLibrary(const std::filesystem::path& root);
