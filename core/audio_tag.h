@@ -191,6 +191,13 @@ public:
     const TmyStringList& ExtraFields() const;
     int32_t TrackIndex() const { return FtrackIndex; }
     void SetTrackIndex(int32_t v) { FtrackIndex = v; }
+    // Asks for what adding the tag to a list touches (its share count, which make_shared
+    // keeps just before it, and its track index) ahead of time: loops that add tags
+    // from all over a large library call it a few tags in advance.
+    void PrefetchForAdd() const {
+        __builtin_prefetch(reinterpret_cast<const char*>(this) - 16, 1);
+        __builtin_prefetch(&FtrackIndex);
+    }
 
     // Unpublished values.
     // Insertion sequence: the track number until a list numbers the tag on Add/Insert.

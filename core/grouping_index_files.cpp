@@ -123,7 +123,15 @@ bool ParseCategories(TbyteReader& r, std::string_view magic, int masterCount,
 void AddTracks(TaudioTagList& list, const std::vector<int32_t>& positions, const TaudioTagList& master) {
     const auto& tags = master.Items();
     list.Reserve(positions.size());
-    for (const int32_t position : positions) list.Add(tags[size_t(position)]);
+    // The positions jump about the library, and adding a track touches it: each is
+    // asked for a few tracks ahead, so that the waits for memory overlap.
+    constexpr size_t kSlotsAhead = 16, kTagsAhead = 8;
+    const size_t n = positions.size();
+    for (size_t i = 0; i < n; ++i) {
+        if (i + kSlotsAhead < n) __builtin_prefetch(&tags[size_t(positions[i + kSlotsAhead])]);
+        if (i + kTagsAhead < n) tags[size_t(positions[i + kTagsAhead])]->PrefetchForAdd();
+        list.Add(tags[size_t(positions[i])]);
+    }
 }
 
 // Albums are always created: two albums of one title (in two folders) stay apart.

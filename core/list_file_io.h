@@ -43,11 +43,27 @@ std::string ZlibCompressFast(std::string_view data);
 bool ZlibDecompress(std::string_view in, std::string& out, size_t maxOut, std::string* error = nullptr,
                     uint64_t sizeHint = 0, size_t* consumed = nullptr);
 
+// Bytes that arrive a step at a time (a zlib stream inflated in steps, a file read in
+// pieces), for readers that take a record at a time.
+class TbyteSource {
+public:
+    virtual ~TbyteSource() = default;
+    // The bytes at hand.
+    virtual std::string_view Data() const = 0;
+    // Brings more bytes; false when nothing more came. `keepFrom` is the first byte of
+    // Data() still needed: a source may drop the bytes before it, and then moves
+    // `keepFrom` to where that byte is in the new Data().
+    virtual bool More(size_t& keepFrom) = 0;
+    // Bytes known to follow Data(), for sizing what the records are read into (0 when
+    // not known).
+    virtual uint64_t Unread() const { return 0; }
+};
+
 // A zlib stream inflated in steps, so that a reader takes only what it needs: a small
 // file that would inflate to gigabytes of padding after its records is refused once the
 // records are read, not after the padding is. Each step at least doubles what is
 // inflated (from 1 MB), never beyond `maxOut`.
-class TinflateSource {
+class TinflateSource : public TbyteSource {
 public:
     TinflateSource(std::string_view in, size_t maxOut);
     ~TinflateSource();
@@ -56,13 +72,15 @@ public:
     // Inflates the next step. False when nothing more came: the stream has ended, is
     // damaged or would pass `maxOut` (Error() then says which).
     bool More();
+    // Keeps every byte inflated: `keepFrom` stays where it is.
+    bool More(size_t& keepFrom) override { return (void)keepFrom, More(); }
     bool Ended() const { return Fended; }
     // True when the stream ends with what is inflated so far. Inflates at most one more
     // byte to find out (false then, or on damage with Error() set).
     bool AtStreamEnd();
     const std::string& Error() const { return Ferror; }
     // What is inflated so far (the view changes with every step).
-    std::string_view Data() const { return std::string_view(Fout).substr(0, Fproduced); }
+    std::string_view Data() const override { return std::string_view(Fout).substr(0, Fproduced); }
     // Input bytes the stream took (all of it once ended).
     size_t Consumed() const;
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/file_buffer.h"
+#include "core/file_source.h"
 #include "core/list_file_io.h"
 #include "core/services.h"
 #include "core/system_services.h"
@@ -176,14 +176,14 @@ bool Unpack(std::string_view file, std::string_view plainMagic, std::string_view
     return true;
 }
 
-// Runs `read` on `r`; while it fails for want of data that `source` can still inflate,
-// the reader is set over the longer data at the same place and the read is tried again.
+// Runs `read` on `r`; while it fails for want of data that `source` can still bring,
+// the reader is set over the new data at the same byte and the read is tried again.
 // Without a source this is the read alone.
 template <typename Tread>
-bool ReadWithMore(TbyteReader& r, TinflateSource* source, Tread read) {
-    const size_t start = r.Position();
+bool ReadWithMore(TbyteReader& r, TbyteSource* source, Tread read) {
+    size_t start = r.Position();
     while (!read()) {
-        if (!source || !source->More()) return false;
+        if (!source || !source->More(start)) return false;
         r = TbyteReader(source->Data());
         r.Seek(start);
     }
@@ -282,9 +282,10 @@ bool ReadTagListHeader(TbyteReader& r, TtagListHeader& header, int32_t& count, s
 // `skipped`; the read goes on with the next record. False (with a reason) only for
 // damage that ends the read. Each tag's stored position is its place in `tags`.
 bool ReadTagRecords(TbyteReader& r, int32_t count, std::vector<TaudioTagPtr>& tags, std::string* error,
-                    int& skipped, TinflateSource* source = nullptr) {
+                    int& skipped, TbyteSource* source = nullptr) {
     // The count is not trusted for an allocation: reserve only what the data can hold.
-    tags.reserve(tags.size() + std::min<size_t>(size_t(count), r.Remaining() / kMinTagRecord));
+    const uint64_t data = r.Remaining() + (source ? source->Unread() : 0);
+    tags.reserve(tags.size() + size_t(std::min<uint64_t>(uint64_t(count), data / kMinTagRecord)));
     TcomponentValue scratch;
     for (int32_t i = 0; i < count; ++i) {
         auto tag = std::make_shared<TaudioTag>();
@@ -314,7 +315,7 @@ bool SkippedRecords(int skipped, std::string* error) {
 // stands after the whole stream (only records of another class were skipped), so that
 // a following stream can still be read.
 bool LoadStream(TaudioTagList& list, TbyteReader& r, bool keep, const std::string& mountRoot,
-                std::string* error, bool& headerRead, bool& readToEnd, TinflateSource* source = nullptr) {
+                std::string* error, bool& headerRead, bool& readToEnd, TbyteSource* source = nullptr) {
     list.SetStatus("Loading...");
     list.BeginUpdate();
     if (!keep) list.Clear();
@@ -386,18 +387,23 @@ bool LoadTagListFromFile(TaudioTagList& list, const std::string& name, bool keep
                          std::string* error) {
     list.BeginUpdate();
     if (!keep) list.Clear();
-    TfileBuffer file;
-    bool ok = file.Read(name, error, kMaxInflatedListBytes);
+    TfileSource file;
+    bool ok = file.Open(name, error, kMaxInflatedListBytes);
     if (ok) {
-        const std::string_view bytes = file.Bytes();
-        list.SetStoredSize(int64_t(bytes.size()));
-        if (bytes.size() >= 4 && bytes.substr(0, 4) == kTagListMagic) {
-            // A plain file is its own stream, read where it lies.
-            TbyteReader r(bytes);
-            ok = LoadTagListFromStream(list, r, true, mountRoot, error) &&
-                 (r.AtEnd() || ReadFailure(error, "data after the last track"));
+        list.SetStoredSize(int64_t(file.Size()));
+        if (file.Data().substr(0, 4) == kTagListMagic) {
+            // A plain file is its own stream, read a window at a time.
+            TbyteReader r(file.Data());
+            bool headerRead = false, readToEnd = false;
+            ok = LoadStream(list, r, true, mountRoot, error, headerRead, readToEnd, &file);
+            if (!file.Error().empty()) {
+                ok = ReadFailure(error, file.Error());
+            } else if (ok && !(r.AtEnd() && file.Exhausted())) {
+                ok = ReadFailure(error, "data after the last track");
+            }
         } else {
-            ok = LoadTagListFromFileBytes(list, std::string(bytes), mountRoot, error);
+            std::string bytes;
+            ok = file.ReadRest(0, bytes, error) && LoadTagListFromFileBytes(list, std::move(bytes), mountRoot, error);
         }
     }
     if (!ok && error) *error = name + ": " + *error;
