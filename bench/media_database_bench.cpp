@@ -24,7 +24,7 @@ constexpr int kTracks = 100000;
 struct Tlibrary {
     fs::path Folder;
     std::string Csv, Db;
-    TmyStringList Index;
+    TfileNameIndex Index;
     std::vector<TaudioTagPtr> Tags;
 
     Tlibrary() {
@@ -32,8 +32,6 @@ struct Tlibrary {
         fs::create_directories(Folder);
         Csv = (Folder / "jukebox.csv").string();
         Db = (Folder / "jukebox.mdb").string();
-        Index.SetSorted(true);
-        Index.SetCaseSensitive(true);
         std::vector<std::string> names;
         for (const auto& column : JukeboxTableColumns()) names.push_back(column.Name);
         std::string text = JoinCSV(names) + "\n";
@@ -58,7 +56,7 @@ struct Tlibrary {
             std::string row;
             tag->GetCSVRow(row);
             text += row + ",\n";
-            Index.AddObject(tag->Filename(), tag);
+            Index.Add(tag);
             Tags.push_back(tag);
         }
         SafeWriteFile(Csv, text);

@@ -220,15 +220,19 @@ void TaudioTagArtistList::AddTag(const TaudioTagPtr& tag) {
 
 void TaudioTagArtistList::BuildFromList(const TaudioTagAlbumList& albums) {
     BeginUpdate();
-    if (UseCompilations && !FindList(kCompilationsArtist)) CreateArtist(kCompilationsArtist);
-    if (UseNoName && !FindList(kNotTaggedArtist)) CreateArtist(kNotTaggedArtist);
+    if (UseCompilations && IndexOfTitle(kCompilationsArtist) < 0) CreateArtist(kCompilationsArtist);
+    if (UseNoName && IndexOfTitle(kNotTaggedArtist) < 0) CreateArtist(kNotTaggedArtist);
     // Each artist's album list takes its albums inside one bracket, so that its change
     // notice (which renews every album it holds) runs once, not once per album.
+    // Each album's artist is found by halving the sorted artists (the first of a name, as
+    // FindArtist gives it), which needs no table of every name beside them.
     std::vector<std::pair<TaudioTagArtist*, TaudioTagAlbumPtr>> links;
     for (int i = 0; i < albums.Count(); ++i) {
         const TaudioTagAlbumPtr album = albums.GetAlbum(i);
         if (!album) continue;
-        if (const TaudioTagArtistPtr artist = FindArtist(album->AlbumArtist)) links.emplace_back(artist.get(), album);
+        const int at = IndexOfTitle(album->AlbumArtist);
+        if (at < 0) continue;
+        if (auto* artist = dynamic_cast<TaudioTagArtist*>(Flists[size_t(at)].get())) links.emplace_back(artist, album);
     }
     std::vector<TaudioTagArtist*> linked;  // in the order first linked
     std::unordered_set<TaudioTagArtist*> seen;

@@ -353,9 +353,7 @@ bool AlbumFieldsDiffer(const TaudioTag& a, const TaudioTag& b) {
 }  // namespace
 
 void TcustomJukeboxList::NoteInFileIndex(const TaudioTagPtr& tag) {
-    const int count = FfileIndex->Count();
-    FfileIndex->AddObject(tag->Filename(), tag);
-    if (FfileIndex->Count() == count) FsharedFileNames.insert(tag->Filename());
+    if (!FfileIndex->Add(tag)) FsharedFileNames.insert(tag->Filename());
 }
 
 void TcustomJukeboxList::NoteTrackEdit(const TaudioTagPtr& tag) {
@@ -436,6 +434,15 @@ bool TcustomJukeboxList::FileChangedTracks() {
         if (!(out.Album || out.Artist || out.Title || out.Genre || out.Year || out.File)) continue;
         outs.push_back(out);
     }
+    // The file-name index holds the tracks, not their names: an edited track stands
+    // there under the name it had when filed until it is taken out.
+    std::unordered_map<const TaudioTag*, const std::string*> filedNames;
+    for (const Tout& out : outs)
+        if (out.Before != out.Tag) filedNames.emplace(out.Tag, &out.Before->Filename());
+    const auto filedName = [&filedNames](const TaudioTag* tag) -> const std::string* {
+        const auto it = filedNames.find(tag);
+        return it == filedNames.end() ? nullptr : it->second;
+    };
     // The names the library gives its own artists are not to be taken by tracks.
     // A file name of several tracks names the first of them in the file-name index:
     // which that is after the change is left to a full filing.
@@ -444,7 +451,7 @@ bool TcustomJukeboxList::FileChangedTracks() {
         if (out.File && FsharedFileNames.count(out.Before->Filename())) return false;
         if (out.File && !removedSet.count(out.Tag)) {
             int at = 0;
-            if (FfileIndex->Find(out.Tag->Filename(), at)) return false;
+            if (FfileIndex->FindFiled(out.Tag->Filename(), at, filedName)) return false;
         }
     }
     for (size_t i = kept; i < items.size(); ++i)
@@ -461,7 +468,7 @@ bool TcustomJukeboxList::FileChangedTracks() {
         if (LoadYears && out.Year && !years.Holds(out.Tag, *out.Before)) return false;
         if (out.File) {
             int at = 0;
-            if (!FfileIndex->Find(out.Before->Filename(), at) || FfileIndex->Objects(at).get() != out.Tag)
+            if (!FfileIndex->FindFiled(out.Before->Filename(), at, filedName) || FfileIndex->Tag(at).get() != out.Tag)
                 return false;
         }
     }
@@ -487,7 +494,7 @@ bool TcustomJukeboxList::FileChangedTracks() {
         if (out.File) {
             begin(indexBegun, *FfileIndex);
             int at = 0;
-            if (FfileIndex->Find(out.Before->Filename(), at)) FfileIndex->Delete(at);
+            if (FfileIndex->FindFiled(out.Before->Filename(), at, filedName)) FfileIndex->Delete(at);
         }
     }
     // Positions after the first removal move up; appended tracks take theirs.

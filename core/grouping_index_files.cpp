@@ -23,6 +23,7 @@
 #include "core/grouping_index_writer.h"
 #include "core/list_file_io.h"
 #include "core/tag_list_files.h"
+#include "core/text_utils.h"
 
 namespace tunecrest {
 
@@ -148,8 +149,14 @@ void FillAlbums(TaudioTagAlbumList& albums, const std::vector<TindexRecord>& rec
 
 void FillArtists(TaudioTagArtistList& artists, const std::vector<TindexRecord>& records,
                  const TaudioTagList& master) {
+    // The file lists the artists in order, each once: while the names rise, none can be
+    // there yet, and the lookup (with the table of names it builds) is left out.
+    bool rising = artists.Count() == 0;
+    const std::string* previous = nullptr;
     for (const auto& record : records) {
-        TaudioTagArtistPtr artist = artists.FindArtist(record.Name);
+        rising = rising && (!previous || CompareText(*previous, record.Name) < 0);
+        previous = &record.Name;
+        TaudioTagArtistPtr artist = rising ? nullptr : artists.FindArtist(record.Name);
         if (!artist) artist = artists.CreateArtist(record.Name);
         artist->BeginUpdate();
         AddTracks(*artist, record.Positions, master);

@@ -90,14 +90,6 @@ TDateTime FileDate(const std::string& fileName) {
     return UnixToDateTime(std::time_t(ns / 1000000000), ns % 1000000000);
 }
 
-std::unique_ptr<TmyStringList> FileNameIndex() {
-    auto index = std::make_unique<TmyStringList>();
-    index->SetCaseSensitive(true);
-    index->SetDuplicates(Tduplicates::dupIgnore);
-    index->SetSorted(true);
-    return index;
-}
-
 }  // namespace
 
 template <typename Step>
@@ -154,8 +146,8 @@ TcustomJukeboxList::TcustomJukeboxList() : FpopularSavePending(std::make_shared<
         FvideoGenreList->UseArtists = false;
     });
     FyearList = std::make_unique<TaudioTagYearList>();
-    FfileIndex = FileNameIndex();
-    FvideoFileIndex = FileNameIndex();
+    FfileIndex = std::make_unique<TfileNameIndex>();
+    FvideoFileIndex = std::make_unique<TfileNameIndex>();
     FurlList = std::make_unique<TurlList>();
     FurlList->OnChange = [this](TObject*) {
         if (Fevents && Fevents->OnURLsChange) Fevents->OnURLsChange(this);
@@ -257,8 +249,6 @@ void TcustomJukeboxList::FileAllTracks() {
     for (auto* grouping : groupings) grouping->BeginUpdate();
     FfileIndex->BeginUpdate();
     FfileIndex->Clear();
-    // Filled unsorted, in name order: sorted inserts would move the list at every track.
-    FfileIndex->SetSorted(false);
     if (!FindexesLoaded)
         for (auto* grouping : groupings) grouping->Clear();
     const auto& items = FglobalList->Items();
@@ -286,7 +276,6 @@ void TcustomJukeboxList::FileAllTracks() {
         // are filed; rebuilding its display names closes them, so the groups sort.
         FtitleList->ApplyMappings();
     }
-    FfileIndex->SetSorted(true);  // already in order: nothing moves
     FfileIndex->EndUpdate();
     for (auto* grouping : groupings) grouping->EndUpdate();
     if (LoadGenres) FgenreList->BuildArtists();
@@ -330,7 +319,7 @@ void TcustomJukeboxList::FillFileIndex(const std::vector<TaudioTagPtr>& items) {
     FfileIndex->Reserve(names.size());
     for (size_t i = 0; i < names.size(); ++i) {
         if (i == 0 || names[i].Name != names[i - 1].Name)
-            FfileIndex->AddObject(std::string(names[i].Name), items[names[i].Position]);
+            FfileIndex->Append(items[names[i].Position]);
         else
             FsharedFileNames.emplace(names[i].Name);
     }
@@ -403,7 +392,7 @@ void TcustomJukeboxList::ProcessVideo() {
     const auto& items = FvideoList->Items();
     for (size_t i = 0; i < items.size(); ++i) {
         Process(int(i), int(items.size()), items[i]);
-        FvideoFileIndex->AddObject(items[i]->Filename(), items[i]);
+        FvideoFileIndex->Add(items[i]);
         FvideoGenreList->AddTag(items[i]);
     }
     FvideoFileIndex->EndUpdate();

@@ -17,6 +17,7 @@
 #include "core/jukebox.h"
 #include "core/album_artist_groupings.h"
 #include "core/file_keyed_tag_lists.h"
+#include "core/file_name_index.h"
 #include "core/genre_year_groupings.h"
 #include "core/media_database.h"
 #include "core/query_rules.h"
@@ -58,8 +59,8 @@ class TcustomJukeboxList : public TObject {
     TaudioTagList& GlobalList() { return *FglobalList; }
     TaudioTagList& VideoList() { return *FvideoList; }
     TaudioTagPlaylistList& Playlists() { return *Fplaylists; }
-    TmyStringList& FileIndex() { return *FfileIndex; }
-    TmyStringList& VideoFileIndex() { return *FvideoFileIndex; }
+    TfileNameIndex& FileIndex() { return *FfileIndex; }
+    TfileNameIndex& VideoFileIndex() { return *FvideoFileIndex; }
     TmyStringList& AudioFolders() { return *FaudioFolders; }
     TmyStringList& VideoFolders() { return *FvideoFolders; }
     TmyStringList& AudioImportList() { return *FaudioImportList; }
@@ -210,7 +211,7 @@ class TcustomJukeboxList : public TObject {
     bool IndexFilesCurrent() const;
     bool LoadIndexFiles();
     void SaveIndexFiles();
-    // Fills the (cleared, unsorted) file index with every track's file name in order.
+    // Fills the (cleared) file-name index with every track in file-name order.
     void FillFileIndex(const std::vector<TaudioTagPtr>& items);
     // "jukebox.dat" alone (without the CD tracks).
     bool WriteGlobalList();
@@ -243,7 +244,7 @@ class TcustomJukeboxList : public TObject {
     std::vector<TaudioTagListList*> Groupings() const;
 
     std::string FdataFolder;
-    std::unique_ptr<TmyStringList> FfileIndex, FvideoFileIndex;
+    std::unique_ptr<TfileNameIndex> FfileIndex, FvideoFileIndex;
     std::unique_ptr<TaudioTagList> FglobalList, FvideoList;
     std::unique_ptr<TaudioTagPlaylistList> Fplaylists;
     std::unique_ptr<TmyStringList> FaudioFolders, FvideoFolders;

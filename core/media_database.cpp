@@ -379,7 +379,7 @@ bool TjukeboxDB::SelectFiles(const std::string& condition, const std::string& ex
     for (const std::string& file : files) {
         int index;
         if (!FfileIndex->Find(file, index)) continue;
-        auto tag = FfileIndex->ObjectAs<TaudioTag>(index);
+        const TaudioTagPtr& tag = FfileIndex->Tag(index);
         if (!tag || (seen && !seen->insert(tag.get()).second)) continue;
         target.Add(tag);
     }

@@ -8,6 +8,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "core/file_name_index.h"
 #include "core/sqlite_database.h"
 #include "core/string_lists.h"
 
@@ -77,8 +78,8 @@ public:
 
     // The library's file-name index: sorted file names whose objects are the tracks.
     // Not owned; set by the library.
-    void SetFileIndex(const TmyStringList* index) { FfileIndex = index; }
-    const TmyStringList* FileIndex() const { return FfileIndex; }
+    void SetFileIndex(const TfileNameIndex* index) { FfileIndex = index; }
+    const TfileNameIndex* FileIndex() const { return FfileIndex; }
 
     // Runs "select Filename from <table> where (<condition>) [and (<extra>)] [order by
     // <order>]" with the texts in the rule dialect. On failure returns false with the
@@ -104,7 +105,7 @@ private:
     int FqueryTimeLimitMs = kDefaultQueryTimeLimitMs;
     std::string FdatabaseFile;
     std::string FlastError;
-    const TmyStringList* FfileIndex = nullptr;
+    const TfileNameIndex* FfileIndex = nullptr;
 };
 
 }  // namespace tunecrest

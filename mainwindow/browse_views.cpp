@@ -224,9 +224,10 @@ void TbrowseTreeView::PaintNode(int index, const QRect& rect, QPainter& canvas, 
     icons.Draw(canvas, iconX, midY - icons.Height() / 2, icon);
     const QRect text(iconX + icons.Width() + 10, rect.top(), rect.right() - iconX - icons.Width() - 14,
                      rect.height());
-    DrawHTMLText(canvas, NodeCaption(*node, Fviewer.JukeboxList(), &Ffonts, false), text,
-                 ListFont(Ffonts, lfnHeading), Qt::AlignVCenter, selected,
-                 ListColor(Ffonts, lcHighlightFontColor));
+    const int width = DrawHTMLText(canvas, NodeCaption(*node, Fviewer.JukeboxList(), &Ffonts, false), text,
+                                   ListFont(Ffonts, lfnHeading), Qt::AlignVCenter, selected,
+                                   ListColor(Ffonts, lcHighlightFontColor));
+    FadeOverflow(canvas, text, width, back);
 }
 
 }  // namespace tunecrest

@@ -123,7 +123,7 @@ void TfrmBaseLocalJukebox::QueueFiles(const std::vector<std::string>& files) {
     for (const std::string& file : files) {
         TaudioTagPtr tag;
         int index = -1;
-        if (list->FileIndex().Find(file, index)) tag = list->FileIndex().ObjectAs<TaudioTag>(index);
+        if (list->FileIndex().Find(file, index)) tag = list->FileIndex().Tag(index);
         if (!tag) tag = list->GlobalList().CreateTagFromFile(file);
         if (tag) list->AddToQueue(*tag);
     }

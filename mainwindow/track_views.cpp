@@ -137,6 +137,18 @@ TimageList& ListIcons() {
     return *icons;
 }
 
+void FadeOverflow(QPainter& canvas, const QRect& textRect, int width, TColor back) {
+    if (width <= textRect.width()) return;
+    // The row's rule along the bottom line stays visible.
+    const QRect fade(textRect.right() - 28, textRect.top(), 29, textRect.height() - 1);
+    QLinearGradient g(fade.topLeft(), fade.topRight());
+    QColor clear = ToQColor(back);
+    clear.setAlpha(0);
+    g.setColorAt(0, clear);
+    g.setColorAt(1, ToQColor(back));
+    canvas.fillRect(fade, g);
+}
+
 int TrackIcon(const TaudioTag* tag) {
     if (!tag) return liStation;
     if (tag->MediaType() & mkVideo) return liVideo;
@@ -319,16 +331,7 @@ void TtrackListViews::PaintRow(const TtouchListBox& list, int index, const QRect
     const QRect textRect = rect.adjusted(kTextLeft, 0, -8, 0);
     const int width = DrawHTMLText(canvas, text, textRect, ListFont(Ffonts, fontIndex), Qt::AlignVCenter,
                                    selected, ListColor(Ffonts, lcHighlightFontColor));
-    // A line too long for the column fades out instead of stopping mid-letter.
-    if (width > textRect.width()) {
-        const QRect fade(textRect.right() - 28, rect.top(), 29, rect.height() - 1);
-        QLinearGradient g(fade.topLeft(), fade.topRight());
-        QColor clear = ToQColor(back);
-        clear.setAlpha(0);
-        g.setColorAt(0, clear);
-        g.setColorAt(1, ToQColor(back));
-        canvas.fillRect(fade, g);
-    }
+    FadeOverflow(canvas, textRect, width, back);
 }
 
 }  // namespace tunecrest

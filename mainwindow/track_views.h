@@ -38,6 +38,10 @@ TimageList& ListIcons();
 // The icon of a track row by its media kind, or of a station row.
 int TrackIcon(const TaudioTag* tag);
 
+// A row's text that ran `width` pixels into `textRect` and is wider than it fades out into
+// the row's background `back` at the right edge instead of stopping mid-letter.
+void FadeOverflow(QPainter& canvas, const QRect& textRect, int width, TColor back);
+
 // The height of a list row for `font`: the height of "Yy" with room around it, and never
 // below a finger's 48 pixels.
 int ListRowHeight(const TFont& font);

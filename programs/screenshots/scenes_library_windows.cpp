@@ -1,8 +1,6 @@
 // Scenes of the library windows with a demo library: the playlist editor with a playlist
 // being built, the stacker window with cartridges, the album picker and the playlist
 // display.
-#include <stdlib.h>
-
 #include <QCoreApplication>
 #include <QPainter>
 #include <QTreeWidget>
@@ -13,7 +11,7 @@
 #include "core/global_prefs.h"
 #include "core/jukebox.h"
 #include "core/jukebox_list.h"
-#include "core/tag_list_files.h"
+#include "demo_library.h"
 #include "scenes.h"
 #include "skin/component_owner.h"
 #include "skin/image_list.h"
@@ -34,77 +32,35 @@ namespace tunecrest {
 
 namespace {
 
-struct TdemoTrack {
-    const char* Artist;
-    const char* Album;
-    const char* Title;
-    const char* Genre;
-    int Track;
-    int Seconds;
-};
-
-const TdemoTrack kDemo[] = {
-    {"The Night Owls", "Midnight Tones", "Moonrise", "Jazz", 1, 245},
-    {"The Night Owls", "Midnight Tones", "Neon Rain", "Jazz", 2, 312},
-    {"The Night Owls", "Midnight Tones", "Last Tram", "Jazz", 3, 198},
-    {"Copper Lane", "Square Dance", "Barn Lights", "Country", 1, 201},
-    {"Copper Lane", "Square Dance", "Home Again", "Country", 2, 233},
-    {"Copper Lane", "Dust Roads", "Long Mile", "Country", 1, 276},
-    {"Saw Theory", "Edges", "Long Slide", "Rock", 1, 289},
-    {"Saw Theory", "Edges", "Fault Line", "Rock", 2, 251},
-    {"Harbour Lights", "Tidewater", "Salt Air", "Folk", 1, 187},
-    {"Harbour Lights", "Tidewater", "Low Tide", "Folk", 2, 222},
-    {"Velvet Static", "Afterglow", "Glow", "Pop", 1, 205},
-    {"Velvet Static", "Afterglow", "Static Heart", "Pop", 2, 219},
-    {"Brass Parade", "Street Band", "Second Line", "Jazz", 1, 264},
-    {"Ada Rook", "Night Shift", "Closing Time", "Blues", 1, 301},
-};
-
 // The demo library in a folder of its own, with two playlists, two cartridges and an
 // activated playlist.
 struct TdemoLibrary {
-    std::string Root;
+    TsceneFolder Root{"tunecrest-library-scene"};
     std::unique_ptr<TlocalJukeboxList> Lib;
 
     TdemoLibrary() {
-        char pattern[] = "/tmp/tunecrest-library-scene-XXXXXX";
-        if (const char* made = mkdtemp(pattern)) Root = made;
-        TaudioTagList own;
-        for (const TdemoTrack& t : kDemo) {
-            auto tag = std::make_shared<TaudioTag>();
-            tag->SetArtist(t.Artist);
-            tag->SetAlbum(t.Album);
-            tag->SetTitle(t.Title);
-            tag->SetGenreString(t.Genre);
-            tag->SetTrackNo(uint32_t(t.Track));
-            tag->SetDuration(uint32_t(t.Seconds));
-            tag->SetFilename("/music/" + std::string(t.Artist) + "/" + t.Album + "/" + t.Title + ".ogg");
-            own.Add(tag);
-        }
-        SaveTagListToFile(own, Root + "/jukebox.dat", false);
+        MakeDemoLibrary(Root.Path());
         Lib = std::make_unique<TlocalJukeboxList>();
-        Lib->SetDataFolder(Root);
+        Lib->SetDataFolder((std::filesystem::path(Root.Path()) / "Data").string());
         Lib->LoadIndexes();
-        auto playlist = [&](const char* title, std::initializer_list<int> rows) {
+        auto playlist = [&](const char* title, std::initializer_list<const char*> titles) {
             auto list = std::make_shared<TaudioTagList>();
             list->SetTitle(title);
-            for (int row : rows) list->Add(Lib->GlobalList().GetTag(row)->Clone());
+            for (const char* track : titles)
+                if (TaudioTagPtr tag = FindTrack(Lib->GlobalList(), track)) list->Add(tag->Clone());
             Lib->Playlists().AddList(list);
             return list;
         };
-        playlist("Friday Night", {0, 6, 10, 3, 12, 13, 8});
-        auto sunday = playlist("Sunday Brunch", {8, 9, 4, 1});
+        playlist("Friday Night",
+                 {"Moonrise", "Long Slide", "Glow", "Barn Lights", "Tip Jar", "Night Shift", "Lighthouse"});
+        auto sunday = playlist("Sunday Brunch", {"Lantern", "River Song", "Home Again", "Quiet Streets"});
         Lib->AddToStacker(Lib->AlbumList().FindList("Midnight Tones").get());
         Lib->AddToStacker(Lib->AlbumList().FindList("Edges").get());
         Lib->AddToStacker(sunday.get());
         Lib->SetStackerActive(true);
         Lib->ActivatePlaylist("Friday Night");
     }
-    ~TdemoLibrary() {
-        Lib.reset();
-        std::error_code ec;
-        if (!Root.empty()) std::filesystem::remove_all(Root, ec);
-    }
+    ~TdemoLibrary() { Lib.reset(); }  // before the folder goes
     TcustomJukebox& Jukebox() { return *Lib->Jukebox(); }
 };
 
@@ -170,17 +126,8 @@ void FillTreeImages(TimageList& images) {
     for (const auto& [colour, kind] : kinds) images.Add(make(colour, kind));
 }
 
-TmyNode* FindNode(TmyNodeList& nodes, const std::string& title) {
-    for (int i = 0; i < nodes.Count(); ++i) {
-        TmyNode* node = nodes.Items(i);
-        if (auto* list = node->DataAs<TaudioTagList>(); list && list->Title() == title) return node;
-        if (TmyNode* found = FindNode(node->Children(), title)) return found;
-    }
-    return nullptr;
-}
-
 void SelectNode(TtouchTreeView& tree, const std::string& title) {
-    if (TmyNode* node = FindNode(tree.Nodes(), title)) {
+    if (TmyNode* node = FindListNode(tree.Nodes(), title)) {
         node->ExpandParents();
         if (TmyNode* parent = node->Parent()) parent->SetExpanded(true);
         tree.RebuildVisible();
@@ -279,7 +226,7 @@ QImage RenderStacker(const TsceneContext& ctx) {
         stacker.resize(1280, 800);
         stacker.show();  // showing builds the tree
         QCoreApplication::processEvents();
-        SelectNode(*stacker.tvLibrary, "Tidewater");
+        SelectNode(*stacker.tvLibrary, "Salt and Signal");
         stacker.lbStacker->SetItemIndex(1);
         image = GrabWidget(stacker);
     }

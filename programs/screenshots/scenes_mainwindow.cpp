@@ -1,76 +1,67 @@
-// Scenes of the main window: the demo library's albums in the library, a queue of four
-// tracks and one track playing, at the two screen sizes the jukebox is mostly run at.
-#include <stdlib.h>
-
+// Scenes of the main window over the demo library: the browse tree with an album chosen
+// and its tracks listed, one track playing a minute in and five more queued, at the two
+// screen sizes the jukebox is mostly run at.
 #include <QApplication>
-#include <filesystem>
 
 #include "core/jukebox_list.h"
-#include "mainwindow/main_form.h"
+#include "core/tree_nodes.h"
+#include "demo_library.h"
+#include "mainwindow/qt_dispatcher.h"
 #include "scenes.h"
 #include "silent_player.h"
+#include "skin/touch_list_box.h"
 
 namespace tunecrest {
 
 namespace {
 
-class TsceneForm : public TfrmCustomTunecrest {
-public:
-    explicit TsceneForm(const std::string& root) : TfrmCustomTunecrest({"-RootFolder=" + root}, root) {
-        FormCreate();
-    }
-
-protected:
-    void CreatePlayer(TcustomMediaPlayer*& player) override { player = new TsilentPlayer; }
-};
-
-TaudioTagPtr DemoTag(const char* artist, const char* album, const char* title, int track) {
-    auto tag = std::make_shared<TaudioTag>();
-    tag->SetArtist(artist);
-    tag->SetAlbum(album);
-    tag->SetTitle(title);
-    tag->SetTrackNo(uint32_t(track));
-    tag->SetFilename(std::string("/music/") + album + "/" + title + ".ogg");
-    return tag;
-}
-
 // `partyPlay`: switched on as a bar runs it, with the play controls hidden from guests.
 QImage RenderMain(const TsceneContext& ctx, int width, int height, bool partyPlay = false) {
-    char pattern[] = "/tmp/tunecrest-scene-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    if (!made) return {};
-    const std::string root = made;
+    TsceneFolder root("tunecrest-scene");
+    if (root.Path().empty()) return {};
+    MakeDemoLibrary(root.Path());
+    // The cover of the playing track is read on a worker that hands it back through the
+    // dispatcher, as in the program.
+    auto previous = SetDispatcher(std::make_shared<TqtDispatcher>());
     QImage image;
     {
-        TsceneForm form(root);
+        TsilentJukeboxForm form(root.Path());
         form.LoadSkin(ctx.SkinFolder.string());
         form.ApplySkinColors(ctx.PanelColor, ctx.ButtonColor, ctx.FontColor);
         form.Settings().FullScreen = false;
+        form.Settings().ViewKind = bmTree;
+        form.resize(width, height);
         auto* list = form.JukeboxList();
         list->SetRandomPlayActive(false);
-        form.DoInitialise();
-        const struct {
-            const char* Artist;
-            const char* Album;
-            const char* Title;
-            int Track;
-        } queue[] = {{"The Night Owls", "Midnight Tones", "Moonrise", 1},
-                     {"Copper Lane", "Square Dance", "Barn Lights", 2},
-                     {"Saw Theory", "Edges", "Long Slide", 3},
-                     {"The Night Owls", "Midnight Tones", "Neon Rain", 4},
-                     {"Copper Lane", "Square Dance", "Home Again", 4}};
-        for (const auto& q : queue) list->AddToQueue(*DemoTag(q.Artist, q.Album, q.Title, q.Track));
+        form.DoInitialise();  // loads the library from its data folder
+        // The first plays; the rest wait in the queue.
+        for (const char* title :
+             {"Lighthouse", "Barn Lights", "Paper Hearts", "Lamplighter", "Liftoff", "Wide Open"})
+            if (TaudioTagPtr tag = FindTrack(list->GlobalList(), title)) list->AddToQueue(*tag);
         form.PlayerPlay();
+        if (TaudioTagPtr playing = FindTrack(list->GlobalList(), "Lighthouse"))
+            form.PlayerTimeChanged(61000, playing->Duration() * 1000);
         if (partyPlay) {
             form.PartyPlaySettings().SetHidePlayControls(true);
             form.SetPartyPlay(true);
         }
-        form.resize(width, height);
+        form.setAttribute(Qt::WA_DontShowOnScreen, true);
+        form.show();
+        QApplication::processEvents();
+        // An artist near the top of the tree opened at one album, whose tracks fill the
+        // track list.
+        if (TmyNode* album = FindListNode(form.Layout().Tree->Nodes(), "Square Dance")) {
+            album->ExpandParents();
+            form.Layout().Tree->RebuildVisible();
+            form.Layout().Tree->SelectNode(album, true);
+            form.TreeSelectionChanged(album);
+        }
+        form.Layout().QueueList->SetItemIndex(-1);
+        WaitForCovers(form);
         image = GrabWidget(form);
         form.Controller().SetClosing();
     }
-    std::error_code ec;
-    std::filesystem::remove_all(root, ec);
+    SetDispatcher(previous);
     return image;
 }
 

@@ -1,6 +1,6 @@
 // Scenes of the search windows: the touch song search with the keyboard (adding) and
 // without it (play now), the media search window's options and a scan under way, the
-// history list and the information report, over a small fixture library.
+// history list and the information report, over the demo library.
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +15,7 @@
 #include "core/global_prefs.h"
 #include "core/jukebox_list.h"
 #include "core/services.h"
+#include "demo_library.h"
 #include "scene_keyboard_skin.h"
 #include "scenes.h"
 #include "skin/apply_skin.h"
@@ -32,50 +33,23 @@ namespace tunecrest {
 
 namespace {
 
-struct Ttrack {
-    const char *Artist, *Title, *Album;
-    int Seconds;
-};
-constexpr Ttrack kTracks[] = {
-    {"Lola Ray", "Long Road Home", "Highway Lights", 245},
-    {"Lola Ray", "Slow Burn", "Highway Lights", 198},
-    {"The Lowlands", "Hello Tomorrow", "Lowland Songs", 221},
-    {"The Lowlands", "Follow the River", "Lowland Songs", 263},
-    {"Marlo", "Glow", "", 187},
-    {"Blue Harbour", "Yellow Moon", "Tides", 232},
-    {"Blue Harbour", "Lonely Lighthouse", "Tides", 276},
-    {"Kid Carlo", "Lollipop Dance", "Sugar Rush", 164},
-    {"Nora Vale", "Below the Surface", "Deep Water", 301},
-    {"Nora Vale", "Swallow", "Deep Water", 215},
-    {"The Foxholes", "Loose Change", "Pocket Money", 189},
-    {"Sam Ortega", "Pillow Talk", "Late Show", 240},
-};
-
 TlocalJukeboxList& FixtureLibrary() {
     static TlocalJukeboxList* lib = [] {
         auto* l = new TlocalJukeboxList();
         TaudioTagList& global = l->GlobalList();
         global.BeginUpdate();
         int n = 0;
-        for (const Ttrack& t : kTracks) {
-            auto tag = std::make_shared<TaudioTag>();
-            tag->SetArtist(t.Artist);
-            tag->SetTitle(t.Title);
-            tag->SetAlbum(t.Album);
-            tag->SetDuration(uint32_t(t.Seconds));
-            tag->SetMediaType(1);
-            tag->SetFilename(std::string("/srv/music/") + t.Artist + "/" + t.Title + ".mp3");
+        for (const auto& tag : DemoTracks("/srv/music")) {
             tag->SetTrackIndex(++n);
             global.Add(tag);
         }
         global.EndUpdate();
-        for (int i : {3, 7, 0}) l->Jukebox()->Queue().Add(global.GetTag(i)->Clone());
+        for (const char* title : {"Northbound", "Lantern", "Moonrise"})
+            if (TaudioTagPtr tag = FindTrack(global, title)) l->Jukebox()->Queue().Add(tag->Clone());
         // Played this evening, from 20:14 on.
         TaudioTagHistoryList& history = l->Jukebox()->History();
-        for (int i : {5, 1, 9, 2, 11}) {
-            auto played = global.GetTag(i)->Clone();
-            history.Add(played);
-        }
+        for (const char* title : {"Lighthouse", "Quiet Streets", "Paper Hearts", "Barn Lights", "Tip Jar"})
+            if (TaudioTagPtr tag = FindTrack(global, title)) history.Add(tag->Clone());
         TDateTime at = EncodeDate(2026, 12, 8) + EncodeTime(20, 14, 0, 0);
         for (const auto& tag : history.Items()) {
             tag->SetModDate(at);
@@ -131,7 +105,7 @@ QImage MediaSearchScene(bool scanning) {
     if (!scanning) return Shot(form, [&] { form.clbFolders->item(1)->setCheckState(Qt::Checked); });
     return Shot(form, [&] {
         form.pcMain->setCurrentWidget(form.tsScan);
-        form.lblCurrentDir->setText("Current Dir : /srv/music/Blue Harbour/Tides");
+        form.lblCurrentDir->setText("Current Dir : /srv/music/Harbour Lights/Salt and Signal");
         form.lblNewFiles->setText("New Files Found : 37");
         form.lblModifiedFiles->setText("Modified Files Found : 4");
         form.lblAction->setText("Action : Scanning Folder...");

@@ -1,6 +1,7 @@
-// Scenes of skins read from their skin files: the main window wearing each shipped
-// skin as the reader loads it (its own colours and fonts), and a copy of the skin with
-// one picture missing and one damaged, which fall back to the Default skin's pictures.
+// Scenes of skins read from their skin files: the main window over the demo library
+// wearing each shipped skin as the reader loads it (its own colours and fonts), and a copy
+// of the skin with one picture missing and one damaged, which fall back to the Default
+// skin's pictures.
 #include <stdlib.h>
 
 #include <filesystem>
@@ -8,6 +9,7 @@
 
 #include "core/jukebox_list.h"
 #include "core/skin_file.h"
+#include "demo_library.h"
 #include "mainwindow/main_form.h"
 #include "scenes.h"
 
@@ -28,14 +30,6 @@ public:
 protected:
     void CreatePlayer(TcustomMediaPlayer*&) override {}
 };
-
-TaudioTagPtr QueueTag(const char* artist, const char* title) {
-    auto tag = std::make_shared<TaudioTag>();
-    tag->SetArtist(artist);
-    tag->SetTitle(title);
-    tag->SetFilename(std::string("/music/") + title + ".ogg");
-    return tag;
-}
 
 // `breakSkin`: the skin is copied and one picture named missing, another damaged.
 QImage RenderSkin(const TsceneContext& ctx, bool breakSkin) {
@@ -63,15 +57,15 @@ QImage RenderSkin(const TsceneContext& ctx, bool breakSkin) {
             std::ofstream(broken / "damaged.bmp", std::ios::binary) << "BM not really a picture";
             folder = broken;
         }
+        MakeDemoLibrary(root / "data");
         TskinSceneForm form((root / "data").string(), program.string());
         form.Settings().FullScreen = false;
         form.LoadSkin(folder.string());
         if (auto* list = form.JukeboxList()) {
             list->SetRandomPlayActive(false);
             form.DoInitialise();
-            list->AddToQueue(*QueueTag("The Night Owls", "Moonrise"));
-            list->AddToQueue(*QueueTag("Copper Lane", "Barn Lights"));
-            list->AddToQueue(*QueueTag("Saw Theory", "Long Slide"));
+            for (const char* title : {"Moonrise", "Barn Lights", "Long Slide"})
+                if (TaudioTagPtr tag = FindTrack(list->GlobalList(), title)) list->AddToQueue(*tag);
         }
         form.ShowStatus(breakSkin ? "Skin with a missing and a damaged picture" : "Skin: " + form.Skin().Info().Title);
         form.resize(1280, 800);

@@ -1,8 +1,16 @@
 #pragma once
 // A player for the screenshots that plays nothing: it reports starts and states as an
-// engine does, at a fixed position and volume, so the main window shows a playing track.
+// engine does, at a fixed position and volume, so the main window shows a playing track;
+// and the main window of the scenes that plays through it.
+#include <QApplication>
+#include <chrono>
+#include <string>
+#include <thread>
+
 #include "core/audio_tag.h"
 #include "core/media_player.h"
+#include "mainwindow/main_form.h"
+#include "mainwindow/main_layout.h"
 
 namespace tunecrest {
 
@@ -41,5 +49,29 @@ private:
     TaudioTagPtr Fcurrent;
     TmediaPlayState Fstate = psStopped;
 };
+
+// The main window over the jukebox root `root`, playing through a silent player.
+class TsilentJukeboxForm : public TfrmCustomTunecrest {
+  public:
+    explicit TsilentJukeboxForm(const std::string& root)
+        : TfrmCustomTunecrest({"-RootFolder=" + root}, root) {
+        FormCreate();
+    }
+
+  protected:
+    void CreatePlayer(TcustomMediaPlayer*& player) override { player = new TsilentPlayer; }
+};
+
+// Lets the workers that read the covers of the window's views and of the playing track
+// finish and hand their pictures back, for at most a few seconds.
+inline void WaitForCovers(TfrmBaseJukebox& form) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(8);
+    while (std::chrono::steady_clock::now() < until) {
+        QApplication::processEvents();
+        if (!form.Layout().PicturesPending()) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    QApplication::processEvents();
+}
 
 }  // namespace tunecrest

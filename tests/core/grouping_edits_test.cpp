@@ -282,7 +282,7 @@ TEST_F(GroupingEdits, RemovalOfATrackSharingItsFileNameIsFiledAnew) {
     Flib->GlobalList().Delete(3);
     EXPECT_GT(Fprogress, 0);
     ExpectAsRefiled("first of a file name removed");
-    EXPECT_EQ(Flib->FileIndex().ObjectAs<TaudioTag>(Flib->FileIndex().IndexOf("/m/3/3/3.mp3"))->Artist(),
+    EXPECT_EQ(Flib->FileIndex().Tag(Flib->FileIndex().IndexOf("/m/3/3/3.mp3"))->Artist(),
               "Copy");
 }
 

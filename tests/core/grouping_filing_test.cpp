@@ -224,7 +224,7 @@ std::string Image(TcustomJukeboxList& lib) {
     }
     for (int i = 0; i < lib.FileIndex().Count(); ++i)
         text += lib.FileIndex().Strings(i) + ">" +
-                std::to_string(lib.FileIndex().ObjectAs<TaudioTag>(i)->StoredPosition()) + "\n";
+                std::to_string(lib.FileIndex().Tag(i)->StoredPosition()) + "\n";
     for (const auto& tag : lib.GlobalList().Items())
         text += tag->Title() + "#" + std::to_string(tag->TrackIndex()) + "\n";
     return text;

@@ -4,6 +4,7 @@
 
 #include "core/album_artist_groupings.h"
 #include "core/genre_year_groupings.h"
+#include "core/list_file_io.h"
 #include "core/safe_file.h"
 #include "tests/support/tags.h"
 #include "tests/support/temp_dir.h"
@@ -387,4 +388,40 @@ TEST(GroupingIndexFiles, GenresAndYearsCarryArtistsAndAlbumsWhateverTheListSwitc
         EXPECT_GT(rock->Artists().Count(), 0);
     }
     EXPECT_EQ(streams[0], streams[1]);
+}
+
+// Artists are read in the order the file gives them. Names that do not rise (written by
+// hand, or differing in case only) meet the artist already read, as a lookup by name
+// finds it: one artist of that name, holding the tracks of both records; and an album
+// links to the first artist of its artist's name.
+TEST(GroupingIndexFiles, ArtistsOutOfOrderOrOfOneNameMeetTheOneAlreadyRead) {
+    TaudioTagList master;
+    FillMaster(master);
+    TbyteWriter w;
+    w.WriteBytes("IXAR");
+    w.WriteI32(4);
+    const std::vector<std::pair<std::string, std::vector<int32_t>>> records = {
+        {"Zed", {0}}, {"Abba", {4}}, {"ABBA", {5}}, {"Nobody", {9}}};
+    for (const auto& [name, positions] : records) {
+        WriteText(w, name);
+        w.WriteBytes("IXTL");
+        w.WriteI32(int32_t(positions.size()));
+        for (const int32_t p : positions) w.WriteI32(p);
+    }
+    TaudioTagArtistList artists;
+    ASSERT_TRUE(Load(artists, w.Bytes(), master));
+    EXPECT_EQ(artists.GetTitles(), (std::vector<std::string>{"Abba", "Nobody", "Zed"}));
+    ASSERT_TRUE(artists.FindArtist("abba"));
+    EXPECT_EQ(artists.FindArtist("abba")->Count(), 2);
+
+    TaudioTagAlbumList albums;
+    const TaudioTagAlbumPtr album = albums.CreateAlbum("Greatest", "ABBA");
+    album->Add(master.GetTag(4));
+    artists.BuildFromList(albums);
+    EXPECT_EQ(artists.FindArtist("Abba")->Albums().Count(), 1);
+    EXPECT_EQ(artists.FindArtist("Zed")->Albums().Count(), 0);
+    // The library's own artists are made once.
+    EXPECT_TRUE(artists.FindArtist("[Compilations]"));
+    artists.BuildFromList(albums);
+    EXPECT_EQ(artists.Count(), 5);
 }

@@ -142,7 +142,7 @@ TEST(LibraryAutoSave, VideoListChangeRebuildsItsIndexAndGenresAndWritesTheList) 
     EXPECT_EQ(lib.VideoFileIndex().Strings(0), "/v/a.mkv");
     int at = -1;
     ASSERT_TRUE(lib.VideoFileIndex().Find("/v/c.mkv", at));
-    EXPECT_EQ(lib.VideoFileIndex().ObjectAs<TaudioTag>(at), lib.VideoList().GetTag(2));
+    EXPECT_EQ(lib.VideoFileIndex().Tag(at), lib.VideoList().GetTag(2));
     EXPECT_EQ(lib.VideoGenreList().GetTitles(), (std::vector<std::string>{"Comedy", "Drama"}));
     const auto drama = lib.VideoGenreList().FindList("DRAMA");
     ASSERT_TRUE(drama);

@@ -71,9 +71,7 @@ protected:
         Ftags[2]->SetComment("He said \"hi\"");
         Ftags[4]->SetComment("line1\nline2");
         Ftags[4]->ExtraFields().Add("MOOD=chill");
-        Findex.SetSorted(true);
-        Findex.SetCaseSensitive(true);
-        for (size_t i = 0; i + 1 < Ftags.size(); ++i) Findex.AddObject(Ftags[i]->Filename(), Ftags[i]);
+        for (size_t i = 0; i + 1 < Ftags.size(); ++i) Findex.Add(Ftags[i]);
         ASSERT_TRUE(SafeWriteFile(Csv(), ExportText(Ftags)));
         ASSERT_TRUE(Fdb.Build(Db(), Csv())) << Fdb.LastError();
         Fdb.SetFileIndex(&Findex);
@@ -106,7 +104,7 @@ protected:
 
     test::TempDir Fdir;
     std::vector<TaudioTagPtr> Ftags;
-    TmyStringList Findex;
+    TfileNameIndex Findex;
     TjukeboxDB Fdb;
 };
 
@@ -425,10 +423,8 @@ TEST_F(MediaDatabase, LargeExportIsImportedRowByRowAcrossReadPieces) {
     ASSERT_TRUE(SafeWriteFile(Csv(), ExportText(tags)));
     ASSERT_GT(fs::file_size(Csv()), size_t(12) << 20);
     ASSERT_TRUE(Fdb.Build(Db(), Csv())) << Fdb.LastError();
-    TmyStringList index;
-    index.SetSorted(true);
-    index.SetCaseSensitive(true);
-    for (const auto& tag : tags) index.AddObject(tag->Filename(), tag);
+    TfileNameIndex index;
+    for (const auto& tag : tags) index.Add(tag);
     Fdb.SetFileIndex(&index);
     EXPECT_EQ(RowCount(), 5000);
     TaudioTagList picked;

@@ -22,6 +22,7 @@
 #include "mainwindow/qt_dispatcher.h"
 #include "playback/image_getter.h"
 #include "skin/html_label.h"
+#include "skin/html_text.h"
 #include "skin/paint_regions.h"
 #include "skin/qt_color.h"
 #include "skin/skin_button.h"
@@ -296,6 +297,53 @@ TEST(TrackViews, StationRowsPaintTheirIconAndHighlight) {
     EXPECT_EQ(TrackIcon(video.get()), liVideo);
     video->SetMediaType(mkKaraoke);
     EXPECT_EQ(TrackIcon(video.get()), liKaraoke);
+}
+
+TEST(TrackViews, TextTooWideForItsColumnFadesOutAtItsEdge) {
+    test::App();
+    const TColor back = RGBColor(20, 30, 40);
+    const QColor backColor = ToQColor(back), rule(200, 0, 0);
+    const QRect row(0, 0, 240, 48), text(10, 0, 200, 48);
+    const TFont font{"Tahoma", clWhite, 16, true};
+    auto paint = [&](const std::string& caption) {
+        QImage image(row.size(), QImage::Format_RGB32);
+        image.fill(backColor);
+        QPainter painter(&image);
+        painter.setPen(rule);
+        painter.drawLine(0, row.bottom(), row.right(), row.bottom());  // the rule under the row
+        const int width = DrawHTMLText(painter, caption, text, font, Qt::AlignVCenter);
+        FadeOverflow(painter, text, width, back);
+        painter.end();
+        return std::make_pair(image, width);
+    };
+    auto differs = [&](const QImage& image, int fromX, int toX) {
+        int count = 0;
+        for (int y = 0; y < row.bottom(); ++y)
+            for (int x = fromX; x <= toX; ++x) count += image.pixelColor(x, y) != backColor;
+        return count;
+    };
+    // Solid capitals, so letters cover every column where the text stops.
+    const auto [wide, wideWidth] = paint("MMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMM");
+    ASSERT_GT(wideWidth, text.width());
+    EXPECT_GT(differs(wide, text.left(), text.left() + 100), 0);  // the start still reads
+    EXPECT_EQ(differs(wide, text.right() + 1, row.right()), 0);   // nothing past the column
+    // The last pixels of the column are (all but) the background.
+    int farFromBack = 0;
+    for (int y = 0; y < row.bottom(); ++y)
+        for (int x = text.right() - 2; x <= text.right(); ++x) {
+            const QColor edge = wide.pixelColor(x, y);
+            farFromBack += std::abs(edge.red() - backColor.red()) +
+                               std::abs(edge.green() - backColor.green()) +
+                               std::abs(edge.blue() - backColor.blue()) >
+                           40;
+        }
+    EXPECT_EQ(farFromBack, 0);
+    EXPECT_EQ(wide.pixelColor(text.right() - 10, row.bottom()), rule);  // the rule shows under the fade
+    // A caption that fits is left as drawn.
+    const auto [shortText, shortWidth] = paint("Fits");
+    ASSERT_LT(shortWidth, text.width() - 40);
+    EXPECT_GT(differs(shortText, text.left(), text.left() + shortWidth), 0);
+    EXPECT_EQ(differs(shortText, text.left() + shortWidth + 2, row.right()), 0);
 }
 
 // A solid picture file for a cover.

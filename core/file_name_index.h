@@ -1,0 +1,49 @@
+#pragma once
+// The library's index of tracks by file name: every file name once, in byte order, with
+// the first track of that name. It holds the tracks themselves, not copies of their
+// names: a library of a million tracks would otherwise keep every file name twice. A
+// track's file name therefore changes only through an edit the library files anew
+// (EditTrack or NoteTrackEdit), which takes the track out under its old name first.
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/audio_tag.h"
+
+namespace tunecrest {
+
+class TfileNameIndex {
+public:
+    int Count() const { return int(Fitems.size()); }
+    const std::string& Strings(int index) const { return Fitems[size_t(index)]->Filename(); }
+    const TaudioTagPtr& Tag(int index) const { return Fitems[size_t(index)]; }
+    // True when a track of that name is there (`index` is then its place); otherwise
+    // `index` is where the name would go.
+    bool Find(std::string_view name, int& index) const;
+    int IndexOf(std::string_view name) const;
+    // Adds the track in order; false (nothing added) when a track of that name is there.
+    bool Add(const TaudioTagPtr& tag);
+    // Adds a track whose name comes after every name in the index (a fill in order).
+    void Append(const TaudioTagPtr& tag) { Fitems.push_back(tag); }
+    void Delete(int index);
+    void Clear() { Fitems.clear(); }
+    void Reserve(size_t count) { Fitems.reserve(count); }
+    // Marks a run of changes (the index reports nothing; the mark shows it is in one).
+    void BeginUpdate() { ++FupdateCount; }
+    void EndUpdate() {
+        if (FupdateCount > 0) --FupdateCount;
+    }
+    int UpdateCount() const { return FupdateCount; }
+
+    // While tracks edited since the last filing still stand under their old names: the
+    // name each track was filed under (its own name when the lookup gives null).
+    using TfiledName = std::function<const std::string*(const TaudioTag*)>;
+    bool FindFiled(std::string_view name, int& index, const TfiledName& filedName) const;
+
+private:
+    std::vector<TaudioTagPtr> Fitems;
+    int FupdateCount = 0;
+};
+
+}  // namespace tunecrest
