@@ -445,6 +445,9 @@ void TcustomJukeboxList::LoadLibrary() {
 }
 
 void TcustomJukeboxList::LoadIndexes() {
+    // A save cut short by a crash or a power cut leaves its temporary file (as large as
+    // the library file) in the data folder; the next start clears them away.
+    if (!FdataFolder.empty()) RemoveAbandonedWrites(FdataFolder, std::chrono::minutes(10));
     SetLoading(true);
     FglobalList->BeginUpdate();
     FcdTracks.clear();

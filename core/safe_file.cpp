@@ -140,6 +140,30 @@ bool TsafeFileWriter::Commit(std::string* error) {
     return false;
 }
 
+int RemoveAbandonedWrites(const std::string& folder, std::chrono::seconds olderThan) {
+    namespace fs = std::filesystem;
+    // mkstemp's six letters are ASCII letters and digits.
+    const auto isTemporary = [](const std::string& name) {
+        constexpr size_t kSuffix = 7;  // ".XXXXXX"
+        if (name.size() < 1 + 1 + kSuffix || name[0] != '.' || name[name.size() - kSuffix] != '.') return false;
+        return std::all_of(name.end() - 6, name.end(), [](char c) {
+            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        });
+    };
+    std::error_code ec;
+    const auto now = fs::file_time_type::clock::now();
+    int removed = 0;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        std::error_code fileError;
+        if (!isTemporary(name) || !it->is_regular_file(fileError)) continue;
+        const auto written = it->last_write_time(fileError);
+        if (fileError || now - written < olderThan) continue;
+        if (fs::remove(it->path(), fileError)) ++removed;
+    }
+    return removed;
+}
+
 int OpenRegularFile(const std::string& path, std::string* error, int* errorCode) {
     if (errorCode) *errorCode = 0;
     auto fail = [&](int err, const std::string& reason) {

@@ -3,6 +3,7 @@
 // the same folder, are flushed to disk and renamed over the target. A failed write
 // reports why, never leaves a truncated file and never destroys the previous one.
 #include <bit>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -42,6 +43,12 @@ private:
     int Ffd = -1;
     bool Ffailed = false, Fcommitted = false;
 };
+
+// Removes the temporary files that safe writes into `folder` left behind when the
+// program was stopped in the middle of one (".name.XXXXXX", as the writers name them),
+// if they were last written more than `olderThan` ago: a save still being written by
+// this program is younger. Returns how many were removed.
+int RemoveAbandonedWrites(const std::string& folder, std::chrono::seconds olderThan);
 
 // Opens `path` for reading without ever blocking: a FIFO, socket or device where a data
 // file belongs would otherwise hang the reader. Anything that is not a regular file is

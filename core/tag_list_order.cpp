@@ -72,6 +72,21 @@ TtitleKey KeyOf(TaudioTagPtr& item, bool byNumber) {
     return TtitleKey{byNumber ? item->TrackNo() : 0u, TextSortPrefix(title), next, item.get(), &item};
 }
 
+// Where the sorted run at the start of `items` ends, as std::is_sorted_until finds it.
+// Most lists checked are in order already, and their tracks lie all over the library:
+// each comparison waits for two tags from memory unless they are asked for ahead.
+template <typename Less>
+std::vector<TaudioTagPtr>::iterator SortedUntil(std::vector<TaudioTagPtr>& items, Less less) {
+    constexpr size_t kTagsAhead = 16, kTextAhead = 8;
+    const size_t n = items.size();
+    for (size_t i = 1; i < n; ++i) {
+        if (i + kTagsAhead < n) items[i + kTagsAhead]->PrefetchSortKeys();
+        if (i + kTextAhead < n) items[i + kTextAhead]->PrefetchTitleText();
+        if (less(items[i], items[i - 1])) return items.begin() + std::ptrdiff_t(i);
+    }
+    return items.end();
+}
+
 // Below this many tracks the plain sort is as quick.
 constexpr std::ptrdiff_t kKeyedSortMin = 64;
 
@@ -146,7 +161,7 @@ void TaudioTagList::SortItems(TaudioTagSortType sortType) {
     // every change notice, mostly when they already are in order or have a few tracks
     // appended. Only the part after the sorted run is sorted, then merged in: the same
     // order a stable sort of the whole list gives, at the cost of the tracks added.
-    const auto sortedEnd = std::is_sorted_until(Fitems.begin(), Fitems.end(), less);
+    const auto sortedEnd = SortedUntil(Fitems, less);
     if (sortedEnd != Fitems.end()) {
         if ((sortType == tstTitle || sortType == tstTrackTitle) && Fitems.end() - sortedEnd >= kKeyedSortMin)
             StableSortByTitleKeys(sortedEnd, Fitems.end(), sortType == tstTrackTitle, direction);

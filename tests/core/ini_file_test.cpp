@@ -343,3 +343,31 @@ TEST(SafeFile, SpecialFilesAreRefusedWithoutBlocking) {
     ASSERT_TRUE(ReadFileBytes("/proc/self/status", data));
     EXPECT_NE(data.find("Pid:"), std::string::npos);
 }
+
+// Temporary files of safe writes that a crash left behind go at the next start, once
+// they are old enough that no save of this program can still be writing them; nothing
+// else in the folder is touched.
+TEST(SafeFile, AbandonedTemporaryFilesGoWhenOld) {
+    test::TempDir dir;
+    namespace fs = std::filesystem;
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    const auto make = [&](const std::string& name, bool aged) {
+        ASSERT_TRUE(SafeWriteFile(dir.File(name), "bytes"));
+        if (aged) fs::last_write_time(dir.File(name), old);
+    };
+    make(".jukebox.dat.Ab12Cd", true);
+    make(".a.zzzzzz", true);
+    make(".albums.idx.XYZ123", false);  // a save under way
+    make("jukebox.dat", true);
+    make(".hidden", true);
+    make(".jukebox.dat.ab_1cd", true);  // not a name the writers make
+    make(".jukebox.dat", true);
+    fs::create_directory(dir.File(".folder.abcdef"));
+    fs::last_write_time(dir.File(".folder.abcdef"), old);
+    EXPECT_EQ(RemoveAbandonedWrites(dir.Path().string(), std::chrono::minutes(10)), 2);
+    for (const char* gone : {".jukebox.dat.Ab12Cd", ".a.zzzzzz"}) EXPECT_FALSE(fs::exists(dir.File(gone))) << gone;
+    for (const char* kept : {".albums.idx.XYZ123", "jukebox.dat", ".hidden", ".jukebox.dat.ab_1cd", ".jukebox.dat",
+                             ".folder.abcdef"})
+        EXPECT_TRUE(fs::exists(dir.File(kept))) << kept;
+    EXPECT_EQ(RemoveAbandonedWrites(dir.File("missing"), std::chrono::minutes(10)), 0);
+}
