@@ -75,6 +75,20 @@ TaudioTagAlbumPtr TaudioTagAlbumList::FindAlbumFor(const TaudioTag& tag) const {
     if (const TaudioTagListPtr last = FindListCached(tag.Album())) {
         const TaudioTagPtr first = last->GetTag(0);
         if (first && FolderOf(first->Filename()) == folder) return std::static_pointer_cast<TaudioTagAlbum>(last);
+    } else {
+        return nullptr;  // no album of this title at all
+    }
+    if (FbyFolderCount != Flists.size() && FfolderScans < Flists.size()) {
+        // Albums of one title are few: they are looked through, in list order, until such
+        // lookups have cost about what indexing every album by title and folder costs once.
+        // The first change after start-up does not pay a pass over every album.
+        for (size_t i = size_t(std::max(IndexOfTitle(tag.Album()), 0));
+             i < Flists.size() && SameText(Flists[i]->Title(), tag.Album()); ++i) {
+            ++FfolderScans;
+            const TaudioTagPtr first = Flists[i]->GetTag(0);
+            if (first && FolderOf(first->Filename()) == folder) return std::static_pointer_cast<TaudioTagAlbum>(Flists[i]);
+        }
+        return nullptr;
     }
     if (FbyFolderCount != Flists.size()) {
         SortPending();
@@ -220,19 +234,15 @@ void TaudioTagArtistList::AddTag(const TaudioTagPtr& tag) {
 
 void TaudioTagArtistList::BuildFromList(const TaudioTagAlbumList& albums) {
     BeginUpdate();
-    if (UseCompilations && IndexOfTitle(kCompilationsArtist) < 0) CreateArtist(kCompilationsArtist);
-    if (UseNoName && IndexOfTitle(kNotTaggedArtist) < 0) CreateArtist(kNotTaggedArtist);
+    if (UseCompilations && !FindList(kCompilationsArtist)) CreateArtist(kCompilationsArtist);
+    if (UseNoName && !FindList(kNotTaggedArtist)) CreateArtist(kNotTaggedArtist);
     // Each artist's album list takes its albums inside one bracket, so that its change
     // notice (which renews every album it holds) runs once, not once per album.
-    // Each album's artist is found by halving the sorted artists (the first of a name, as
-    // FindArtist gives it), which needs no table of every name beside them.
     std::vector<std::pair<TaudioTagArtist*, TaudioTagAlbumPtr>> links;
     for (int i = 0; i < albums.Count(); ++i) {
         const TaudioTagAlbumPtr album = albums.GetAlbum(i);
         if (!album) continue;
-        const int at = IndexOfTitle(album->AlbumArtist);
-        if (at < 0) continue;
-        if (auto* artist = dynamic_cast<TaudioTagArtist*>(Flists[size_t(at)].get())) links.emplace_back(artist, album);
+        if (const TaudioTagArtistPtr artist = FindArtist(album->AlbumArtist)) links.emplace_back(artist.get(), album);
     }
     std::vector<TaudioTagArtist*> linked;  // in the order first linked
     std::unordered_set<TaudioTagArtist*> seen;

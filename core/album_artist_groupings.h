@@ -89,6 +89,8 @@ private:
     mutable TlazyMap<std::unordered_map<std::string, TaudioTagAlbumPtr>> FbyFolder;
     bool FrenewAll = true;
     mutable size_t FbyFolderCount = size_t(-1);
+    // Albums looked through by FindAlbumFor without the index above.
+    mutable size_t FfolderScans = 0;
 };
 
 class TaudioTagArtist : public TaudioTagList {

@@ -58,31 +58,6 @@ void TaudioTagListList::SortPending() const {
     FsortedCount = Flists.size();
 }
 
-void TaudioTagListList::ForgetTitles() const {
-    // Clearing a hash map wipes its whole bucket array, empty or not: a Clear that
-    // deletes the lists one by one must not pay that for every list.
-    if (!Ftitles.empty()) Ftitles.clear();
-    FtitlesValid = false;
-    FlastFound.reset();
-}
-
-const std::vector<TaudioTagListPtr>& TaudioTagListList::ListsTitled(std::string_view title) const {
-    static const std::vector<TaudioTagListPtr> kNone;
-    if (!FtitlesValid) {
-        SortPending();
-        Ftitles.clear();
-        for (const auto& l : Flists) Ftitles[l->Title()].push_back(l);
-        FtitlesValid = true;
-    }
-    auto it = Ftitles.find(title);
-    if (it != Ftitles.end() && !SameText(it->second.front()->Title(), title)) {
-        // A member was retitled without RenameList: look again from the lists themselves.
-        FtitlesValid = false;
-        return ListsTitled(title);
-    }
-    return it == Ftitles.end() ? kNone : it->second;
-}
-
 int TaudioTagListList::IndexOfTitle(std::string_view title) const {
     SortPending();
     const auto it = std::lower_bound(Flists.begin(), Flists.end(), title, [](const auto& l, std::string_view t) {
@@ -105,7 +80,6 @@ void TaudioTagListList::AddList(TaudioTagListPtr list, bool hookEvents) {
         list->OnChange = FmemberChanged;
         list->OnModeChanged = FmemberChanged;
     }
-    if (FtitlesValid) Ftitles[list->Title()].push_back(list);
     if (FupdateCount > 0) {
         Flists.push_back(std::move(list));  // ordered when the bracket closes
     } else {
@@ -129,25 +103,11 @@ void TaudioTagListList::Unhook(TaudioTagList& list) {
     list.OnModeChanged = nullptr;
 }
 
-void TaudioTagListList::ForgetTitleOf(const TaudioTagList* list) const {
-    FlastFound.reset();
-    if (!FtitlesValid) return;
-    // Only that member leaves the lookup: rebuilding it would cost a pass over every
-    // member (a large library has hundreds of thousands of albums).
-    const auto it = Ftitles.find(list->Title());
-    if (it == Ftitles.end()) return ForgetTitles();
-    auto& lists = it->second;
-    const auto at = std::find_if(lists.begin(), lists.end(), [list](const auto& l) { return l.get() == list; });
-    if (at == lists.end()) return ForgetTitles();
-    lists.erase(at);
-    if (lists.empty()) Ftitles.erase(it);
-}
-
 void TaudioTagListList::Delete(int index) {
     if (index < 0 || index >= Count()) return;
     SortPending();
     Unhook(*Flists[size_t(index)]);
-    ForgetTitleOf(Flists[size_t(index)].get());
+    FlastFound.reset();
     if (OwnsObjects) Flists[size_t(index)]->Clear();
     Flists.erase(Flists.begin() + index);
     FsortedCount = Flists.size();
@@ -168,8 +128,8 @@ TaudioTagListPtr TaudioTagListList::GetList(int index) const {
 }
 
 TaudioTagListPtr TaudioTagListList::FindList(std::string_view title) const {
-    const auto& lists = ListsTitled(title);
-    return lists.empty() ? nullptr : lists.front();
+    const int index = IndexOfTitle(title);
+    return index < 0 ? nullptr : Flists[size_t(index)];
 }
 
 TaudioTagListPtr TaudioTagListList::FindListCached(std::string_view title) const {
@@ -240,17 +200,13 @@ void TaudioTagListList::OrderTitleRun(std::string_view title,
     while (last != Flists.end() && SameText((*last)->Title(), title)) ++last;
     if (last - first < 2) return;
     std::stable_sort(first, last, [&](const auto& a, const auto& b) { return rank(*a) < rank(*b); });
-    if (FtitlesValid) {
-        auto& lists = Ftitles[UpperCase(title)];
-        lists.assign(first, last);
-    }
 }
 
 void TaudioTagListList::RenameList(TaudioTagList* list, const std::string& title) {
     const int i = IndexOfList(list);
     if (i < 0) return;
     TaudioTagListPtr keep = Flists[size_t(i)];
-    ForgetTitles();
+    FlastFound.reset();
     Flists.erase(Flists.begin() + i);
     keep->SetTitle(title);
     Flists.insert(Flists.begin() + InsertPosition(title), std::move(keep));

@@ -47,7 +47,10 @@ public:
     virtual void Clear();
     int Count() const { return int(Flists.size()); }
     TaudioTagListPtr GetList(int index) const;
-    // The first member of that title (without regard to case), or nullptr.
+    // The first member of that title (without regard to case), or nullptr. Found by
+    // halving the members in title order: no table of every title is kept beside them
+    // (a large library has hundreds of thousands of albums and artists, and as many more
+    // in its genres and years).
     TaudioTagListPtr FindList(std::string_view title) const;
     // The index of the first member of that title, or -1.
     int IndexOfTitle(std::string_view title) const;
@@ -63,8 +66,6 @@ public:
     // Every member tag of that file name (exact), through the file index.
     std::vector<TaudioTagPtr> FindTagsOfFile(const std::string& fileName) const;
     void RenameList(TaudioTagList* list, const std::string& title);
-    // Every member of that title (without regard to case), in list order.
-    const std::vector<TaudioTagListPtr>& ListsTitled(std::string_view title) const;
     // Puts the members of that title (without regard to case) in the order of `rank`,
     // equal ranks as they are: for a grouping whose members of one title are in the
     // order their first tracks have in the library.
@@ -93,15 +94,8 @@ protected:
 
 private:
     int InsertPosition(std::string_view title) const;
-    void ForgetTitles() const;
-    // Takes one member out of the lookup by title (all of it when that is not possible).
-    void ForgetTitleOf(const TaudioTagList* list) const;
     // Flists[0, FsortedCount) is in title order; the rest was appended while updating.
     mutable size_t FsortedCount = 0;
-    // The members by title without regard to case, each in list order; built on first use and
-    // kept while lists are only added.
-    mutable TlazyMap<std::unordered_map<std::string, std::vector<TaudioTagListPtr>, TtextHash, TtextKeyEqual>> Ftitles;
-    mutable bool FtitlesValid = false;
     bool Factive = false;
     bool FlistsOwnObjects = false;
     mutable bool FfileIndexStale = true;  // (with the flags above: no padding)

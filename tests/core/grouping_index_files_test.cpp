@@ -417,8 +417,11 @@ TEST(GroupingIndexFiles, ArtistsOutOfOrderOrOfOneNameMeetTheOneAlreadyRead) {
     TaudioTagAlbumList albums;
     const TaudioTagAlbumPtr album = albums.CreateAlbum("Greatest", "ABBA");
     album->Add(master.GetTag(4));
+    albums.CreateAlbum("Loose", "Nobody")->Add(master.GetTag(9));
+    albums.CreateAlbum("Elsewhere", "Nobody Else")->Add(master.GetTag(0));
     artists.BuildFromList(albums);
-    EXPECT_EQ(artists.FindArtist("Abba")->Albums().Count(), 1);
+    EXPECT_EQ(artists.FindArtist("Abba")->Albums().GetTitles(), (std::vector<std::string>{"Greatest"}));
+    EXPECT_EQ(artists.FindArtist("Nobody")->Albums().GetTitles(), (std::vector<std::string>{"Loose"}));
     EXPECT_EQ(artists.FindArtist("Zed")->Albums().Count(), 0);
     // The library's own artists are made once.
     EXPECT_TRUE(artists.FindArtist("[Compilations]"));

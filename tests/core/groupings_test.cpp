@@ -433,3 +433,36 @@ TEST(Groupings, DisplayNamesOfAddedArtistsAreThoseOfAFullRebuild) {
             }
         }
 }
+
+// An album is found by its title and its first track's folder, without regard to case,
+// the first of them in list order: whether the albums of that title are looked through
+// or (after many lookups) indexed by title and folder, the answers are the same.
+TEST(Groupings, AlbumLookupsByTitleAndFolderAnswerAlikeBeforeAndAfterIndexing) {
+    TaudioTagAlbumList albums;
+    std::vector<TaudioTagPtr> tags;
+    for (const char* folder : {"/c", "/a", "/b"})
+        tags.push_back(MakeLibraryTag(std::string(folder) + "/1.mp3", "Band", "One", "Greatest", "Rock", "1999", 1));
+    for (int i = 0; i < 40; ++i)
+        tags.push_back(MakeLibraryTag("/other/" + std::to_string(i) + "/1.mp3", "Band", "Two",
+                                      "Album " + std::to_string(i), "Rock", "1999", 1));
+    for (const auto& tag : tags) albums.AddTag(tag);
+    ASSERT_EQ(albums.Count(), 43);
+    const auto lookups = [&] {
+        std::vector<std::string> found;
+        for (const char* file : {"/a/2.mp3", "/b/9.mp3", "/c/1.mp3", "/d/1.mp3", "/other/7/3.mp3"}) {
+            for (const char* title : {"Greatest", "GREATEST", "Album 7", "Nothing"}) {
+                const auto probe = MakeLibraryTag(file, "Band", "x", title, "Rock", "1999", 1);
+                const TaudioTagAlbumPtr album = albums.FindAlbumFor(*probe);
+                found.push_back(album ? album->Title() + " " + album->GetTag(0)->Filename() : "-");
+            }
+        }
+        return found;
+    };
+    const std::vector<std::string> first = lookups();
+    EXPECT_EQ(first[0], "Greatest /a/1.mp3");
+    EXPECT_EQ(first[5], "Greatest /b/1.mp3");
+    EXPECT_EQ(first[3], "-");
+    EXPECT_EQ(first[18], "Album 7 /other/7/1.mp3");
+    for (int i = 0; i < 20; ++i) lookups();  // past what looking through may cost
+    EXPECT_EQ(lookups(), first);
+}
