@@ -188,12 +188,15 @@ class TpairEdit {
             } else if (first && artist->Title() != Fartists->KeyOf(*first)) {
                 artist->SetTitle(Fartists->KeyOf(*first));
                 FartistsRenamed = true;
+                FartistsRetitled = true;
             }
         }
         return FartistsRenamed;
     }
 
     bool LinksChanged() const { return FlinksChanged; }
+    // Whether Settle gave an artist another spelling (not only made or removed artists).
+    bool ArtistsRetitled() const { return FartistsRetitled; }
 
   private:
     struct Ttouch {
@@ -243,6 +246,7 @@ class TpairEdit {
     TaudioTagArtistList* Fartists;
     bool FlinksAlbums;
     bool FartistsRenamed = false;
+    bool FartistsRetitled = false;
     bool FlinksChanged = false;
     std::vector<Ttouch> FtouchedAlbums;
     std::unordered_map<const TaudioTagAlbum*, size_t> FalbumIndex;
@@ -530,8 +534,10 @@ bool TcustomJukeboxList::FileChangedTracks() {
         const bool renamed = library.Settle();
         // Albums that moved to another artist change the artist grouping too.
         if (library.LinksChanged()) begin(artistsBegun, *FartistList);
-        if (renamed) FartistList->ApplyMappings();
-        if (letters.Settle()) FtitleList->ApplyMappings();
+        // Artists only made or removed: the display names of the new ones are added (a
+        // removal, a mapping or a name met twice makes that a full rebuild by itself).
+        if (renamed) library.ArtistsRetitled() ? FartistList->ApplyMappings() : FartistList->ApplyMappingsToNew();
+        if (letters.Settle()) letters.ArtistsRetitled() ? FtitleList->ApplyMappings() : FtitleList->ApplyMappingsToNew();
     }
     if (indexBegun) FfileIndex->EndUpdate();
     if (albumsBegun) {

@@ -432,7 +432,8 @@ void TcustomJukebox::RefillRandomList() {
             FcustomGlobal->BeginUpdate();
             if (!FollowGlobalList(global)) {
                 FcustomGlobal->Clear();
-                FcustomGlobal->Reserve(global.Items().size());
+                // Room for the tracks added later, which the list follows one by one.
+                FcustomGlobal->Reserve(global.Items().size() + global.Items().size() / 16 + 16);
                 for (const auto& tag : global.Items()) FcustomGlobal->Add(tag);
             }
             FcustomGlobal->EndUpdate();

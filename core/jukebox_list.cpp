@@ -232,7 +232,10 @@ void TcustomJukeboxList::ProcessTags() {
     if (!incremental) FileAllTracks();
     FeditNotes.clear();
     const auto& filed = FglobalList->Items();
-    Ffiled.assign(filed.size(), nullptr);
+    // Room to spare: one more track must not move a list of a million pointers to
+    // fresh memory at every change.
+    if (Ffiled.capacity() < filed.size()) Ffiled.reserve(filed.size() + filed.size() / 16 + 16);
+    Ffiled.resize(filed.size());
     for (size_t i = 0; i < filed.size(); ++i) Ffiled[i] = filed[i].get();
     FfiledSettings = FilingSettings();
     if (FsaveInBackground) {
