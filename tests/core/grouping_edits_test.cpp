@@ -142,6 +142,19 @@ TEST_F(GroupingEdits, EditsOfOneFieldMoveTheTrackOnlyWhereThatFieldFilesIt) {
     EXPECT_EQ(Fprogress, 0);
 }
 
+// An artist whose first track now spells the name otherwise takes that spelling, in
+// the display names too; a new artist's name is added to them.
+TEST_F(GroupingEdits, ArtistsRespeltOrAddedShowTheirNamesAsAFullFilingWould) {
+    EditTrack(Track("/x/solo/1.mp3"), [](TaudioTag& t) { t.SetArtist("SOLOIST"); });
+    EXPECT_TRUE(Flib->ArtistList().FindArtist("SOLOIST"));
+    EXPECT_GE(Flib->ArtistList().DisplayNames().IndexOf("SOLOIST"), 0);
+    ExpectAsRefiled("respelt");
+    EditTrack(Track("/x/solo/2.mp3"), [](TaudioTag& t) { t.SetArtist("The Newcomers"); });
+    EXPECT_GE(Flib->ArtistList().DisplayNames().IndexOf("The Newcomers"), 0);
+    ExpectAsRefiled("added");
+    EXPECT_EQ(Fprogress, 0);
+}
+
 TEST_F(GroupingEdits, ArtistAndAlbumEditsMakeAndBreakCompilationsAsAFullFilingWould) {
     const TaudioTagPtr guest = Track("/m/4/4/39.mp3");  // Artist 4 on "Album 4" of /m/4/4/
     const auto artistOfAlbum = [&](const TaudioTagPtr& tag) {
