@@ -244,6 +244,8 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     StatusLine = new QLabel(NowPlayingPanel);
     StatusLine->setObjectName("lblStatus");
     StatusLine->setFont(ScreenFont(TFont{"Tahoma", clWhite, 11, false}));
+    // A long message wraps inside the panel instead of running out of it.
+    StatusLine->setWordWrap(true);
     nowText->addWidget(StatusLine);
     now->addLayout(nowText, 1);
     // Titles and names come from tags and streams: shown as text, never read as markup.
