@@ -253,9 +253,14 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
         lib.SetDataFolder(dir.string());
         bool indexesRead = false;
         TcustomJukeboxListEvents events;
-        events.OnListProcessStart = [&](TObject*, const std::string& t) { indexesRead |= t == "Loading Year Index"; };
-        lib.SetEvents(&events);
+        // TUNECREST_SCALE_TRACE: each loading step with the time it started.
+        const bool trace = std::getenv("TUNECREST_SCALE_TRACE") != nullptr;
         const auto start = Clock::now();
+        events.OnListProcessStart = [&](TObject*, const std::string& t) {
+            indexesRead |= t == "Loading Year Index";
+            if (trace) std::fprintf(stderr, "%8.1f ms  %s\n", MsSince(start), t.c_str());
+        };
+        lib.SetEvents(&events);
         TlocalJukeboxLoader loader;
         loader.JukeboxList = &lib;
         loader.LoadAll();

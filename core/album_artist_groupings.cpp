@@ -1,5 +1,7 @@
 #include "core/album_artist_groupings.h"
 
+#include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "core/safe_file.h"
@@ -239,10 +241,26 @@ void TaudioTagArtistList::BuildFromList(const TaudioTagAlbumList& albums) {
     // Each artist's album list takes its albums inside one bracket, so that its change
     // notice (which renews every album it holds) runs once, not once per album.
     std::vector<std::pair<TaudioTagArtist*, TaudioTagAlbumPtr>> links;
+    links.reserve(size_t(albums.Count()));
+    // Many albums: each artist is found by its name's hash. A search through the sorted
+    // artists waits for memory at every step, and a library holds tens of thousands.
+    constexpr int kHashedFrom = 256;
+    std::unordered_map<std::string_view, TaudioTagArtist*, TtextHash, TtextKeyEqual> byName;
+    if (albums.Count() >= kHashedFrom) {
+        SortPending();
+        byName.reserve(Flists.size());
+        // Of names equal but for case the first in order is the one a search finds.
+        for (const auto& list : Flists)
+            if (auto* artist = dynamic_cast<TaudioTagArtist*>(list.get())) byName.emplace(artist->Title(), artist);
+    }
     for (int i = 0; i < albums.Count(); ++i) {
         const TaudioTagAlbumPtr album = albums.GetAlbum(i);
         if (!album) continue;
-        if (const TaudioTagArtistPtr artist = FindArtist(album->AlbumArtist)) links.emplace_back(artist.get(), album);
+        if (byName.empty()) {
+            if (const TaudioTagArtistPtr artist = FindArtist(album->AlbumArtist)) links.emplace_back(artist.get(), album);
+        } else if (const auto found = byName.find(std::string_view(album->AlbumArtist)); found != byName.end()) {
+            links.emplace_back(found->second, album);
+        }
     }
     std::vector<TaudioTagArtist*> linked;  // in the order first linked
     std::unordered_set<TaudioTagArtist*> seen;
@@ -250,7 +268,12 @@ void TaudioTagArtistList::BuildFromList(const TaudioTagAlbumList& albums) {
         if (seen.insert(link.first).second) linked.push_back(link.first);
     for (TaudioTagArtist* artist : linked) artist->Albums().BeginUpdate();
     for (const auto& [artist, album] : links) artist->Albums().AddList(album, false);
-    for (TaudioTagArtist* artist : linked) artist->Albums().EndUpdate();
+    // The albums are filed and sorted in their own grouping: linking them to an artist
+    // renews none of them (each renewal checks the order of every track again).
+    for (TaudioTagArtist* artist : linked) {
+        artist->Albums().RenewOnlyNewAlbumsOnce();
+        artist->Albums().EndUpdate();
+    }
     EndUpdate();
 }
 

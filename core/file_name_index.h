@@ -26,6 +26,8 @@ public:
     bool Add(const TaudioTagPtr& tag);
     // Adds a track whose name comes after every name in the index (a fill in order).
     void Append(const TaudioTagPtr& tag) { Fitems.push_back(tag); }
+    // Takes tracks in byte order of their names, each name once.
+    void Assign(std::vector<TaudioTagPtr> tracks) { Fitems = std::move(tracks); }
     void Delete(int index);
     void Clear() { Fitems.clear(); }
     void Reserve(size_t count) { Fitems.reserve(count); }

@@ -15,12 +15,19 @@
 // another library) gives false with a reason and an empty grouping, so the caller can
 // rebuild the groupings from the global list instead of using half of them.
 #include <algorithm>
+#include <atomic>
+#include <deque>
+#include <future>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/album_artist_groupings.h"
 #include "core/genre_year_groupings.h"
+#include "core/grouping_index_files.h"
 #include "core/grouping_index_writer.h"
+#include "core/load_threads.h"
 #include "core/list_file_io.h"
 #include "core/tag_list_files.h"
 #include "core/text_utils.h"
@@ -37,17 +44,34 @@ constexpr size_t kMinArtistRecord = 4 + kMinBlock;
 constexpr size_t kMinAlbumRecord = 4 + 4 + kMinBlock;
 constexpr size_t kMinCategoryRecord = 4 + kMinBlock + 8 + 8;
 
+// A block's track positions, read where they lie in the stream (signed 32-bit, least
+// significant byte first) and checked against the library.
+struct TpositionRun {
+    const unsigned char* At = nullptr;
+    size_t Count = 0;
+
+    size_t size() const { return Count; }
+    int32_t operator[](size_t i) const {
+        const unsigned char* p = At + 4 * i;
+        return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
+    }
+};
+
+// The stream's texts, where they lie in it; the few that are not UTF-8 are converted
+// into a store that lives as long as the records.
+using TtextStore = std::deque<std::string>;
+
 // One album or artist as stored.
 struct TindexRecord {
-    std::string Name;
-    std::string AlbumArtist;
-    std::vector<int32_t> Positions;
+    std::string_view Name;
+    std::string_view AlbumArtist;
+    TpositionRun Positions;
 };
 
 // One genre or year as stored.
 struct TcategoryRecord {
-    std::string Name;
-    std::vector<int32_t> Positions;
+    std::string_view Name;
+    TpositionRun Positions;
     std::vector<TindexRecord> Artists;
     std::vector<TindexRecord> Albums;
 };
@@ -68,14 +92,29 @@ void ReserveFor(std::vector<T>& items, int32_t count, const TbyteReader& r, size
     items.reserve(std::min(size_t(count), r.Remaining() / minRecord));
 }
 
-bool ParseTrackIndex(TbyteReader& r, int masterCount, std::vector<int32_t>& positions, std::string* error) {
+// A text as ReadText reads it, without a copy where it is UTF-8 already.
+bool ReadTextView(TbyteReader& r, std::string_view& text, TtextStore& store, std::string* error) {
+    int32_t length = 0;
+    if (!r.ReadI32(length)) return ReadFailure(error, "truncated text length");
+    if (length < 0) return ReadFailure(error, "negative text length");
+    if (size_t(length) > kMaxListText) return ReadFailure(error, "text longer than 8192 bytes");
+    if (!r.ReadBytes(size_t(length), text)) return ReadFailure(error, "text runs past the end of the data");
+    const size_t zero = text.find('\0');
+    if (zero != std::string_view::npos) text = text.substr(0, zero);
+    if (!IsValidUtf8(text)) text = store.emplace_back(LegacyTextToUtf8(text));
+    return true;
+}
+
+bool ParseTrackIndex(TbyteReader& r, int masterCount, TpositionRun& positions, std::string* error) {
     int32_t count = 0;
     if (!ReadHeader(r, kTrackIndexMagic, count, error)) return false;
     if (size_t(count) > r.Remaining() / 4)
         return ReadFailure(error, "track index of " + std::to_string(count) + " entries cut short");
-    positions.resize(size_t(count));
-    for (int32_t& position : positions) {
-        r.ReadI32(position);
+    std::string_view bytes;
+    r.ReadBytes(size_t(count) * 4, bytes);
+    positions = TpositionRun{reinterpret_cast<const unsigned char*>(bytes.data()), size_t(count)};
+    for (size_t i = 0; i < positions.size(); ++i) {
+        const int32_t position = positions[i];
         if (position < 0 || position >= masterCount)
             return ReadFailure(error, "track position " + std::to_string(position) + " outside the " +
                                           std::to_string(masterCount) + " tracks of the library");
@@ -89,7 +128,7 @@ std::string RecordFailure(std::string_view kind, int32_t i, int32_t count, const
 
 // An "IXAL" (with album artists) or "IXAR" stream.
 bool ParseRecords(TbyteReader& r, bool albums, int masterCount, std::vector<TindexRecord>& records,
-                  std::string* error) {
+                  TtextStore& store, std::string* error) {
     int32_t count = 0;
     if (!ReadHeader(r, albums ? kAlbumsMagic : kArtistsMagic, count, error)) return false;
     ReserveFor(records, count, r, albums ? kMinAlbumRecord : kMinArtistRecord);
@@ -97,7 +136,8 @@ bool ParseRecords(TbyteReader& r, bool albums, int masterCount, std::vector<Tind
     for (int32_t i = 0; i < count; ++i) {
         TindexRecord& record = records.emplace_back();
         std::string reason;
-        if (!ReadText(r, record.Name, &reason) || (albums && !ReadText(r, record.AlbumArtist, &reason)) ||
+        if (!ReadTextView(r, record.Name, store, &reason) ||
+            (albums && !ReadTextView(r, record.AlbumArtist, store, &reason)) ||
             !ParseTrackIndex(r, masterCount, record.Positions, &reason))
             return ReadFailure(error, RecordFailure(kind, i, count, reason));
     }
@@ -105,23 +145,23 @@ bool ParseRecords(TbyteReader& r, bool albums, int masterCount, std::vector<Tind
 }
 
 bool ParseCategories(TbyteReader& r, std::string_view magic, int masterCount,
-                     std::vector<TcategoryRecord>& records, std::string* error) {
+                     std::vector<TcategoryRecord>& records, TtextStore& store, std::string* error) {
     int32_t count = 0;
     if (!ReadHeader(r, magic, count, error)) return false;
     ReserveFor(records, count, r, kMinCategoryRecord);
     for (int32_t i = 0; i < count; ++i) {
         TcategoryRecord& record = records.emplace_back();
         std::string reason;
-        if (!ReadText(r, record.Name, &reason) ||
+        if (!ReadTextView(r, record.Name, store, &reason) ||
             !ParseTrackIndex(r, masterCount, record.Positions, &reason) ||
-            !ParseRecords(r, false, masterCount, record.Artists, &reason) ||
-            !ParseRecords(r, true, masterCount, record.Albums, &reason))
+            !ParseRecords(r, false, masterCount, record.Artists, store, &reason) ||
+            !ParseRecords(r, true, masterCount, record.Albums, store, &reason))
             return ReadFailure(error, RecordFailure(magic == "IXGR" ? "genre" : "year", i, count, reason));
     }
     return true;
 }
 
-void AddTracks(TaudioTagList& list, const std::vector<int32_t>& positions, const TaudioTagList& master) {
+void AddTracks(TaudioTagList& list, const TpositionRun& positions, const TaudioTagList& master) {
     const auto& tags = master.Items();
     list.Reserve(positions.size());
     // The positions jump about the library, and adding a track touches it: each is
@@ -139,7 +179,7 @@ void AddTracks(TaudioTagList& list, const std::vector<int32_t>& positions, const
 void FillAlbums(TaudioTagAlbumList& albums, const std::vector<TindexRecord>& records,
                 const TaudioTagList& master) {
     for (const auto& record : records) {
-        const TaudioTagAlbumPtr album = albums.CreateAlbum(record.Name, record.AlbumArtist);
+        const TaudioTagAlbumPtr album = albums.CreateAlbum(std::string(record.Name), std::string(record.AlbumArtist));
         // Filled in one bracket so that it sorts by track once.
         album->BeginUpdate();
         AddTracks(*album, record.Positions, master);
@@ -152,12 +192,13 @@ void FillArtists(TaudioTagArtistList& artists, const std::vector<TindexRecord>& 
     // The file lists the artists in order, each once: while the names rise, none can be
     // there yet, and the lookup (with the table of names it builds) is left out.
     bool rising = artists.Count() == 0;
-    const std::string* previous = nullptr;
+    const std::string_view* previous = nullptr;
     for (const auto& record : records) {
         rising = rising && (!previous || CompareText(*previous, record.Name) < 0);
         previous = &record.Name;
-        TaudioTagArtistPtr artist = rising ? nullptr : artists.FindArtist(record.Name);
-        if (!artist) artist = artists.CreateArtist(record.Name);
+        const std::string name(record.Name);
+        TaudioTagArtistPtr artist = rising ? nullptr : artists.FindArtist(name);
+        if (!artist) artist = artists.CreateArtist(name);
         artist->BeginUpdate();
         AddTracks(*artist, record.Positions, master);
         artist->EndUpdate();
@@ -177,10 +218,10 @@ template <typename Grouping>
 bool LoadIndexFile(Grouping& grouping, const std::string& name, const TaudioTagList& master,
                    std::string* error) {
     grouping.Clear();
-    std::string bytes;
-    bool ok = ReadFileBytes(name, bytes, error, kMaxInflatedListBytes);
+    TfileBytes bytes;
+    bool ok = bytes.Read(name, kMaxInflatedListBytes, error);
     if (ok) {
-        TbyteReader r(bytes);
+        TbyteReader r(bytes.View());
         ok = grouping.LoadFromStream(r, master, error);
         if (ok && !r.AtEnd()) {
             ok = ReadFailure(error, "unexpected data after the index");
@@ -211,7 +252,8 @@ bool TaudioTagAlbumList::LoadFromStream(TbyteReader& r, const TaudioTagList& mas
     BeginUpdate();
     Clear();
     std::vector<TindexRecord> records;
-    const bool ok = ParseRecords(r, true, master.Count(), records, error);
+    TtextStore store;
+    const bool ok = ParseRecords(r, true, master.Count(), records, store, error);
     if (ok) FillAlbums(*this, records, master);
     EndUpdate();
     return ok;
@@ -245,7 +287,8 @@ bool TaudioTagArtistList::LoadFromStream(TbyteReader& r, const TaudioTagList& ma
     BeginUpdate();
     Clear();
     std::vector<TindexRecord> records;
-    const bool ok = ParseRecords(r, false, master.Count(), records, error);
+    TtextStore store;
+    const bool ok = ParseRecords(r, false, master.Count(), records, store, error);
     if (ok) FillArtists(*this, records, master);
     EndUpdate();
     return ok;
@@ -275,26 +318,110 @@ void TaudioTagCategoryList::SaveHeadToStream(TbyteWriter& w) const {
 }
 
 
+struct TaudioTagCategoryList::TstoredIndex {
+    TfileBytes Bytes;  // what the records' texts and positions point into
+    TtextStore Converted;
+    std::vector<TcategoryRecord> Records;
+};
+
 bool TaudioTagCategoryList::LoadFromStream(TbyteReader& r, const TaudioTagList& master, std::string* error) {
+    auto stored = std::make_shared<TstoredIndex>();
+    const bool ok = ParseCategories(r, IndexMagic(), master.Count(), stored->Records, stored->Converted, error);
+    if (!ok) stored->Records.clear();
+    LoadFromIndex(*stored, master);
+    return ok;
+}
+
+class TaudioTagCategoryList::Tload {
+public:
+    // The categories in the order the file first names them, each with its records (a
+    // name the file gives twice fills one category).
+    struct Tcategory {
+        TaudioTagCategoryPtr Category;
+        std::vector<const TcategoryRecord*> Records;
+    };
+    std::shared_ptr<const TstoredIndex> Stored;
+    const TaudioTagList* Master = nullptr;
+    bool Link = false;
+    std::vector<Tcategory> Categories;
+    std::atomic<size_t> Next{0};
+};
+
+void TaudioTagCategoryList::LoadFromIndex(const TstoredIndex& stored, const TaudioTagList& master) {
+    // Borrowed for the length of the call.
+    auto load = StartLoad(std::shared_ptr<const TstoredIndex>(&stored, [](const TstoredIndex*) {}), master, false);
+    while (FillNext(*load)) {
+    }
+    FinishLoad(std::move(load));
+}
+
+void TaudioTagCategoryList::TloadDelete::operator()(Tload* load) const { delete load; }
+
+TaudioTagCategoryList::TloadPtr TaudioTagCategoryList::StartLoad(std::shared_ptr<const TstoredIndex> stored,
+                                                                 const TaudioTagList& master, bool link) {
+    TloadPtr load(new Tload);
+    load->Master = &master;
+    load->Link = link;
     BeginUpdate();
     Clear();
-    std::vector<TcategoryRecord> records;
-    const bool ok = ParseCategories(r, IndexMagic(), master.Count(), records, error);
-    if (ok) {
-        for (const auto& record : records) {
-            TaudioTagCategoryPtr category = FindCategory(record.Name);
-            if (!category) category = CreateCategory(record.Name);
-            // Loading: the category's own Add must not file the tracks into its artists
-            // and albums, which come from their own streams.
-            category->Loading = true;
-            AddTracks(*category, record.Positions, master);
-            FillArtists(category->Artists(), record.Artists, master);
-            FillAlbums(category->Albums(), record.Albums, master);
-            category->Loading = false;
-        }
+    std::unordered_map<const TaudioTagCategory*, size_t> places;
+    for (const auto& record : stored->Records) {
+        const std::string name(record.Name);
+        TaudioTagCategoryPtr category = FindCategory(name);
+        if (!category) category = CreateCategory(name);
+        const auto [place, added] = places.emplace(category.get(), load->Categories.size());
+        if (added) load->Categories.push_back({category, {}});
+        load->Categories[place->second].Records.push_back(&record);
+    }
+    load->Stored = std::move(stored);
+    return load;
+}
+
+bool TaudioTagCategoryList::FillNext(Tload& load) {
+    const size_t next = load.Next.fetch_add(1);
+    if (next >= load.Categories.size()) return false;
+    const Tload::Tcategory& entry = load.Categories[next];
+    TaudioTagCategory& category = *entry.Category;
+    // Loading: the category's own Add must not file the tracks into its artists and
+    // albums, which come from their own streams.
+    category.Loading = true;
+    for (const TcategoryRecord* record : entry.Records) {
+        AddTracks(category, record->Positions, *load.Master);
+        FillArtists(category.Artists(), record->Artists, *load.Master);
+        FillAlbums(category.Albums(), record->Albums, *load.Master);
+    }
+    category.Loading = false;
+    if (load.Link) {
+        // Closed here as the grouping's change notice would close them, then linked.
+        if (category.Albums().UpdateCount() > 0) category.Albums().EndUpdate();
+        if (category.Artists().UpdateCount() > 0) category.Artists().EndUpdate();
+        if (category.UpdateCount() > 0) category.EndUpdate();
+        category.SortByTitle();
+        category.Artists().BuildFromList(category.Albums());
+        category.Artists().ApplyMappings();
+    }
+    return true;
+}
+
+void TaudioTagCategoryList::FinishLoad(TloadPtr load) {
+    // Every category is filled: the caller made sure no thread still fills one.
+    while (FillNext(*load)) {
     }
     EndUpdate();
-    return ok;
+}
+
+std::shared_ptr<const TaudioTagCategoryList::TstoredIndex> TaudioTagCategoryList::ReadIndexFile(
+    const std::string& name, int masterCount, std::string* error) const {
+    auto stored = std::make_shared<TstoredIndex>();
+    bool ok = stored->Bytes.Read(name, kMaxInflatedListBytes, error);
+    if (ok) {
+        TbyteReader r(stored->Bytes.View());
+        ok = ParseCategories(r, IndexMagic(), masterCount, stored->Records, stored->Converted, error);
+        if (ok && !r.AtEnd()) ok = ReadFailure(error, "unexpected data after the index");
+    }
+    if (ok) return stored;
+    if (error) *error = name + ": " + *error;
+    return nullptr;
 }
 
 bool TaudioTagCategoryList::SaveToFile(const std::string& name, std::string* error) const {
@@ -304,6 +431,181 @@ bool TaudioTagCategoryList::SaveToFile(const std::string& name, std::string* err
 bool TaudioTagCategoryList::LoadFromFile(const std::string& name, const TaudioTagList& master,
                                          std::string* error) {
     return LoadIndexFile(*this, name, master, error);
+}
+
+// ---- the five files together ----
+
+namespace {
+// One index file read and checked, not yet filed.
+struct TstoredRecords {
+    TfileBytes Bytes;  // what the records' texts and positions point into
+    TtextStore Converted;
+    std::vector<TindexRecord> Records;
+};
+
+bool ReadRecordsFile(const std::string& name, bool albums, int masterCount, TstoredRecords& stored,
+                     std::string* error) {
+    bool ok = stored.Bytes.Read(name, kMaxInflatedListBytes, error);
+    if (ok) {
+        TbyteReader r(stored.Bytes.View());
+        ok = ParseRecords(r, albums, masterCount, stored.Records, stored.Converted, error);
+        if (ok && !r.AtEnd()) ok = ReadFailure(error, "unexpected data after the index");
+    }
+    if (!ok && error) *error = name + ": " + *error;
+    return ok;
+}
+
+// A list made on the loading thread, to be filled on any: the runs of tracks it takes,
+// in the file's order. Its update bracket, opened when it was made, closes once filled.
+struct TlistFill {
+    TaudioTagList* List = nullptr;
+    std::vector<const TpositionRun*> Runs;
+};
+
+void Fill(const TlistFill& fill, const TaudioTagList& master) {
+    size_t total = 0;
+    for (const TpositionRun* run : fill.Runs) total += run->size();
+    fill.List->Reserve(total);
+    for (const TpositionRun* run : fill.Runs) AddTracks(*fill.List, *run, master);
+    fill.List->EndUpdate();
+}
+
+// The artists of an artist file (or the letters of the title index), made as FillArtists
+// makes them: a name the file gives twice is one artist, filled from both records.
+void MakeArtists(TaudioTagArtistList& artists, const TstoredRecords& stored, std::vector<TlistFill>& fills) {
+    std::unordered_map<const TaudioTagList*, size_t> places;
+    bool rising = true;
+    const std::string_view* previous = nullptr;
+    for (const auto& record : stored.Records) {
+        rising = rising && (!previous || CompareText(*previous, record.Name) < 0);
+        previous = &record.Name;
+        const std::string name(record.Name);
+        TaudioTagArtistPtr artist = rising ? nullptr : artists.FindArtist(name);
+        if (!artist) {
+            artist = artists.CreateArtist(name);
+            artist->BeginUpdate();
+        }
+        const auto [place, added] = places.emplace(artist.get(), fills.size());
+        if (added) fills.push_back({artist.get(), {}});
+        fills[place->second].Runs.push_back(&record.Positions);
+    }
+}
+
+void MakeAlbums(TaudioTagAlbumList& albums, const TstoredRecords& stored, std::vector<TlistFill>& fills) {
+    for (const auto& record : stored.Records) {
+        const TaudioTagAlbumPtr album = albums.CreateAlbum(std::string(record.Name), std::string(record.AlbumArtist));
+        album->BeginUpdate();
+        fills.push_back({album.get(), {&record.Positions}});
+    }
+}
+
+void NumberUnnumbered(const TaudioTagList& list) {
+    const auto& items = list.Items();
+    for (size_t i = 0; i < items.size(); ++i)
+        if (items[i]->TrackIndex() == 0) items[i]->SetTrackIndex(i == 0 ? 1 : items[i - 1]->TrackIndex() + 1);
+}
+
+void NumberUnnumbered(const TaudioTagListList& grouping) {
+    for (int i = 0; i < grouping.Count(); ++i) NumberUnnumbered(*grouping.GetList(i));
+}
+}  // namespace
+
+bool LoadGroupingIndexFiles(const TgroupingIndexLoad& load, const TaudioTagList& master, unsigned helpers,
+                            std::string* error) {
+    const auto progress = [&](const char* text) {
+        if (load.Progress) load.Progress(text);
+    };
+    // The genres and years open theirs when they start loading.
+    const std::initializer_list<TaudioTagListList*> groupings = {load.Artists, load.Titles, load.Albums};
+    for (TaudioTagListList* grouping : groupings) {
+        grouping->BeginUpdate();
+        grouping->Clear();
+    }
+    // Every file is read and checked before any grouping takes a track.
+    TstoredRecords artists, titles, albums;
+    std::shared_ptr<const TaudioTagCategoryList::TstoredIndex> genres, years;
+    progress("Loading Artist Index");
+    bool ok = ReadRecordsFile(load.ArtistsFile, false, master.Count(), artists, error);
+    if (ok) progress("Loading Title Index");
+    ok = ok && ReadRecordsFile(load.TitlesFile, false, master.Count(), titles, error);
+    if (ok) progress("Loading Album Index");
+    ok = ok && ReadRecordsFile(load.AlbumsFile, true, master.Count(), albums, error);
+    if (ok) {
+        progress("Loading Genre Index");
+        genres = load.Genres->ReadIndexFile(load.GenresFile, master.Count(), error);
+        ok = genres != nullptr;
+    }
+    if (ok) {
+        progress("Loading Year Index");
+        years = load.Years->ReadIndexFile(load.YearsFile, master.Count(), error);
+        ok = years != nullptr;
+    }
+    if (!ok) {
+        load.Genres->Clear();
+        load.Years->Clear();
+        for (TaudioTagListList* grouping : groupings) grouping->EndUpdate();
+        return false;
+    }
+
+    // The lists are made here, in the files' order; filling them is shared out.
+    std::vector<TlistFill> fills;
+    MakeArtists(*load.Artists, artists, fills);
+    MakeArtists(*load.Titles, titles, fills);
+    MakeAlbums(*load.Albums, albums, fills);
+    TaudioTagCategoryList::TloadPtr genreLoad = load.Genres->StartLoad(std::move(genres), master, true);
+    TaudioTagCategoryList::TloadPtr yearLoad = load.Years->StartLoad(std::move(years), master, true);
+    std::atomic<size_t> nextFill{0};
+    // The genres and years first: their categories are the largest pieces of work, and
+    // the many small lists after them even out the threads' ends.
+    const auto work = [&] {
+        while (TaudioTagCategoryList::FillNext(*genreLoad)) {
+        }
+        while (TaudioTagCategoryList::FillNext(*yearLoad)) {
+        }
+        for (size_t i = nextFill++; i < fills.size(); i = nextFill++) Fill(fills[i], master);
+    };
+    if (helpers == 0) {
+        // Alone, in the order the files come: each list stamps the tracks it takes.
+        for (size_t i = nextFill++; i < fills.size(); i = nextFill++) Fill(fills[i], master);
+        while (TaudioTagCategoryList::FillNext(*genreLoad)) {
+        }
+        while (TaudioTagCategoryList::FillNext(*yearLoad)) {
+        }
+    } else {
+        const auto paused = [&work] {
+            const TtagStampPause pause;
+            work();
+        };
+        std::vector<std::future<void>> threads;
+        for (unsigned k = 0; k < helpers; ++k) threads.push_back(StartLoadThread(paused, true));
+        paused();
+        // Waited for before anything else: a helper may still be filling its last list.
+        for (auto& thread : threads) thread.wait();
+        for (auto& thread : threads) thread.get();
+    }
+    load.Genres->FinishLoad(std::move(genreLoad));
+    load.Years->FinishLoad(std::move(yearLoad));
+    // Each album was sorted as it closed: closing the grouping renews none again.
+    load.Albums->RenewOnlyNewAlbumsOnce();
+    for (TaudioTagListList* grouping : groupings) grouping->EndUpdate();
+
+    if (helpers > 0) {
+        bool unnumbered = false;
+        for (const auto& tag : master.Items()) unnumbered = unnumbered || tag->TrackIndex() == 0;
+        if (unnumbered) {
+            NumberUnnumbered(*load.Artists);
+            NumberUnnumbered(*load.Titles);
+            NumberUnnumbered(*load.Albums);
+            for (TaudioTagCategoryList* grouping : {load.Genres, load.Years})
+                for (int i = 0; i < grouping->Count(); ++i) {
+                    const TaudioTagCategoryPtr category = grouping->GetCategory(i);
+                    NumberUnnumbered(*category);
+                    NumberUnnumbered(category->Artists());
+                    NumberUnnumbered(category->Albums());
+                }
+        }
+    }
+    return true;
 }
 
 // ---- written a piece at a time ----

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <new>
 #include <optional>
+#include <thread>
 #include <unordered_set>
 #include <utility>
 
@@ -16,8 +17,10 @@
 #include "core/date_time.h"
 #include "core/ini_file.h"
 #include "core/grouping_filing.h"
+#include "core/grouping_index_files.h"
 #include "core/grouping_index_writer.h"
 #include "core/jukebox_data_files.h"
+#include "core/load_threads.h"
 #include "core/playlist_files.h"
 #include "core/services.h"
 #include "core/system_services.h"
@@ -280,16 +283,30 @@ void TcustomJukeboxList::FileAllTracks() {
         FtitleList->ApplyMappings();
     }
     FfileIndex->EndUpdate();
+    // Loaded from the index files, the albums were sorted as they closed: closing the
+    // bracket renews none of them again.
+    if (FindexesLoaded && FalbumList->UpdateCount() == 1) FalbumList->RenewOnlyNewAlbumsOnce();
     for (auto* grouping : groupings) grouping->EndUpdate();
+    // Loaded from their index files, the genres and years linked their albums then.
+    if (FindexesLoaded) return;
     if (LoadGenres) FgenreList->BuildArtists();
     if (LoadYears) FyearList->BuildArtists();
 }
 
 void TcustomJukeboxList::FillFileIndex(const std::vector<TaudioTagPtr>& items) {
-    // Every file name once, with the first track of that name, in byte order: sorted
-    // here on views of the names (ties by position, as a stable sort leaves them), then
-    // appended. The names share a long start (the music folder): each view keeps the
-    // eight bytes after it as a key beside it, so most comparisons read no name.
+    TpendingFileOrder pending = std::move(FpendingFileOrder);
+    FpendingFileOrder = {};
+    TfileNameOrder order = pending.Order.valid() && pending.Of == items.data() && pending.Count == items.size()
+                               ? pending.Order.get()
+                               : OrderByFileName(items);
+    FsharedFileNames = std::move(order.Shared);
+    FfileIndex->Assign(std::move(order.Tracks));
+}
+
+TcustomJukeboxList::TfileNameOrder TcustomJukeboxList::OrderByFileName(std::span<const TaudioTagPtr> items) {
+    // Sorted on views of the names (ties by position, as a stable sort leaves them). The
+    // names share a long start (the music folder): each view keeps the eight bytes after
+    // it as a key beside it, so most comparisons read no name.
     size_t common = items.empty() ? 0 : items[0]->Filename().size();
     for (const auto& tag : items) {
         const std::string& name = tag->Filename();
@@ -318,14 +335,15 @@ void TcustomJukeboxList::FillFileIndex(const std::vector<TaudioTagPtr>& items) {
         if (const int c = a.Name.compare(b.Name)) return c < 0;
         return a.Position < b.Position;
     });
-    FsharedFileNames.clear();
-    FfileIndex->Reserve(names.size());
+    TfileNameOrder order;
+    order.Tracks.reserve(names.size());
     for (size_t i = 0; i < names.size(); ++i) {
         if (i == 0 || names[i].Name != names[i - 1].Name)
-            FfileIndex->Append(items[names[i].Position]);
+            order.Tracks.push_back(items[names[i].Position]);
         else
-            FsharedFileNames.emplace(names[i].Name);
+            order.Shared.emplace(names[i].Name);
     }
+    return order;
 }
 
 uint32_t TcustomJukeboxList::FilingSettings() const {
@@ -459,6 +477,7 @@ void TcustomJukeboxList::LoadIndexes() {
     FindexesLoaded = LoadIndexFiles();
     FglobalList->EndUpdate();  // ProcessTags
     FindexesLoaded = false;
+    FpendingFileOrder = {};  // taken by the filing unless a handler changed the list first
     SetLoading(false);
 }
 
@@ -485,35 +504,52 @@ bool TcustomJukeboxList::IndexFilesCurrent() const {
     return true;
 }
 
+namespace {
+// From this many tracks on, helper threads share the filling of the groupings with the
+// loading thread: one for every so many tracks, at most one for each other core. Each
+// helper's heap keeps some megabytes of partly used pages when it ends, which a smaller
+// library would feel in its memory more than it gains in time.
+constexpr int kHelpedLoadTracks = 50000;
+constexpr int kTracksPerHelper = 125000;
+
+unsigned LoadHelpers(int tracks) {
+    if (tracks < kHelpedLoadTracks) return 0;
+    const unsigned others = std::max(std::thread::hardware_concurrency(), 2u) - 1;
+    return std::clamp(unsigned((tracks + kTracksPerHelper - 1) / kTracksPerHelper), 1u, std::min(others, 7u));
+}
+
+}  // namespace
+
 bool TcustomJukeboxList::LoadIndexFiles() {
     if (!IndexFilesCurrent()) return false;
     const TaudioTagList& master = *FglobalList;
-    struct Step {
-        const char* Text;
-        const char* File;
-        std::function<bool(const std::string&, std::string*)> Load;
-    };
-    const Step steps[] = {
-        {"Loading Artist Index", "artists.idx",
-         [&](const std::string& f, std::string* e) { return FartistList->LoadFromFile(f, master, e); }},
-        {"Loading Title Index", "titles.idx",
-         [&](const std::string& f, std::string* e) { return FtitleList->LoadFromFile(f, master, e); }},
-        {"Loading Album Index", "albums.idx",
-         [&](const std::string& f, std::string* e) { return FalbumList->LoadFromFile(f, master, e); }},
-        {"Loading Genre Index", "genres.idx",
-         [&](const std::string& f, std::string* e) { return FgenreList->LoadFromFile(f, master, e); }},
-        {"Loading Year Index", "years.idx",
-         [&](const std::string& f, std::string* e) { return FyearList->LoadFromFile(f, master, e); }},
-    };
-    for (const Step& step : steps) {
-        ProcessStart(step.Text);
-        std::string error;
-        if (!step.Load(DataFile(step.File), &error)) {
-            // One bad file: every grouping is built again from the global list.
-            LogError("Index file not used, rebuilding the groupings: " + error);
-            for (TaudioTagListList* grouping : Groupings()) grouping->Clear();
-            return false;
-        }
+    // The file-name index is worked out on a thread of its own meanwhile.
+    const TaudioTagPtr* const itemsAt = master.Items().data();
+    const size_t itemsCount = master.Items().size();
+    FpendingFileOrder.Order =
+        StartLoadThread([itemsAt, itemsCount] { return OrderByFileName({itemsAt, itemsCount}); }, false);
+    FpendingFileOrder.Of = itemsAt;
+    FpendingFileOrder.Count = itemsCount;
+
+    TgroupingIndexLoad load;
+    load.Albums = FalbumList.get();
+    load.Artists = FartistList.get();
+    load.Titles = FtitleList.get();
+    load.Genres = FgenreList.get();
+    load.Years = FyearList.get();
+    load.AlbumsFile = DataFile("albums.idx");
+    load.ArtistsFile = DataFile("artists.idx");
+    load.TitlesFile = DataFile("titles.idx");
+    load.GenresFile = DataFile("genres.idx");
+    load.YearsFile = DataFile("years.idx");
+    load.Progress = [this](const std::string& text) { ProcessStart(text); };
+    std::string error;
+    const unsigned helpers = FloadHelpers >= 0 ? unsigned(FloadHelpers) : LoadHelpers(master.Count());
+    if (!LoadGroupingIndexFiles(load, master, helpers, &error)) {
+        // One bad file: every grouping is built again from the global list.
+        LogError("Index file not used, rebuilding the groupings: " + error);
+        for (TaudioTagListList* grouping : Groupings()) grouping->Clear();
+        return false;
     }
     return true;
 }

@@ -8,7 +8,9 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <memory>
+#include <span>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -95,6 +97,9 @@ class TcustomJukeboxList : public TObject {
     bool IndexesLoaded() const { return FindexesLoaded; }
     bool EnableIndexes() const { return FenableIndexes; }
     void SetEnableIndexes(bool on) { FenableIndexes = on; }
+    // Helper threads that load the index files with the loading thread; -1 (the start)
+    // lets the library's size decide. Tests set it to take either road with a small library.
+    void SetLoadHelpers(int helpers) { FloadHelpers = helpers; }
     bool DatabaseEnabled() const { return FdatabaseEnabled; }
     void SetDatabaseEnabled(bool on) { FdatabaseEnabled = on; }
 
@@ -211,8 +216,22 @@ class TcustomJukeboxList : public TObject {
     bool IndexFilesCurrent() const;
     bool LoadIndexFiles();
     void SaveIndexFiles();
-    // Fills the (cleared) file-name index with every track in file-name order.
+    // Every track in file-name order, each name once with the first track of that name,
+    // and the names more than one track has: what the file-name index is filled from.
+    struct TfileNameOrder {
+        std::vector<TaudioTagPtr> Tracks;
+        std::unordered_set<std::string> Shared;
+    };
+    static TfileNameOrder OrderByFileName(std::span<const TaudioTagPtr> items);
+    // Fills the (cleared) file-name index with every track in file-name order, taking the
+    // order worked out while the index files loaded when it is of these tracks.
     void FillFileIndex(const std::vector<TaudioTagPtr>& items);
+    // Worked out on a thread of its own while the index files load.
+    struct TpendingFileOrder {
+        std::future<TfileNameOrder> Order;
+        const TaudioTagPtr* Of = nullptr;
+        size_t Count = 0;
+    };
     // "jukebox.dat" alone (without the CD tracks).
     bool WriteGlobalList();
     // Files every track of the global list into the groupings anew (or, with the index
@@ -276,6 +295,8 @@ class TcustomJukeboxList : public TObject {
     // File names of more than one track of the global list, as last filed: the file-name
     // index holds the first of them.
     std::unordered_set<std::string> FsharedFileNames;
+    TpendingFileOrder FpendingFileOrder;
+    int FloadHelpers = -1;
     // Noted edits since the last filing: the track and a copy of it as it was filed.
     std::vector<std::pair<TaudioTagPtr, TaudioTagPtr>> FeditNotes;
     bool FsaveInBackground = false;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -250,6 +251,56 @@ bool ReadFileBytes(const std::string& path, std::string& data, std::string* erro
         if (errorCode) *errorCode = EFBIG;
         if (error) *error = "Cannot read " + path + ": file too large";
         return false;
+    }
+    return true;
+}
+
+void TfileBytes::Release() {
+    if (Fmapped) ::munmap(Fmapped, Fcapacity);
+    Fmapped = nullptr;
+    Fsize = Fcapacity = 0;
+    Fcopy.clear();
+    Fcopy.shrink_to_fit();
+}
+
+bool TfileBytes::Read(const std::string& path, uint64_t maxBytes, std::string* error) {
+    Release();
+    const int fd = OpenRegularFile(path, error);
+    if (fd < 0) return false;
+    struct stat st {};
+    ::fstat(fd, &st);
+    const uint64_t stated = uint64_t(st.st_size);
+    if (stated > maxBytes) {
+        ::close(fd);
+        if (error) *error = "Cannot read " + path + ": file too large";
+        return false;
+    }
+    // One byte more than stated shows a file that grew meanwhile.
+    const size_t capacity = size_t(stated) + 1;
+    void* block = stated > 0 ? ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
+                             : MAP_FAILED;
+    if (block == MAP_FAILED) {
+        ::close(fd);
+        return ReadFileBytes(path, Fcopy, error, maxBytes);
+    }
+    Fmapped = static_cast<char*>(block);
+    Fcapacity = capacity;
+    while (Fsize < capacity) {
+        const ssize_t n = ::read(fd, Fmapped + Fsize, capacity - Fsize);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const int err = errno;
+            ::close(fd);
+            Release();
+            return Fail(error, "Cannot read " + path, err);
+        }
+        if (n == 0) break;
+        Fsize += size_t(n);
+    }
+    ::close(fd);
+    if (Fsize == capacity) {
+        Release();
+        return ReadFileBytes(path, Fcopy, error, maxBytes);
     }
     return true;
 }

@@ -62,6 +62,26 @@ int OpenRegularFile(const std::string& path, std::string* error = nullptr, int* 
 bool ReadFileBytes(const std::string& path, std::string& data, std::string* error = nullptr,
                    uint64_t maxBytes = uint64_t(1) << 32, int* errorCode = nullptr);
 
+// A whole regular file read into memory of its own, which goes back to the system the
+// moment the bytes are dropped: a large file read once (a grouping index) does not leave
+// its size behind in the heap. Fails as ReadFileBytes fails.
+class TfileBytes {
+public:
+    TfileBytes() = default;
+    ~TfileBytes() { Release(); }
+    TfileBytes(const TfileBytes&) = delete;
+    TfileBytes& operator=(const TfileBytes&) = delete;
+
+    bool Read(const std::string& path, uint64_t maxBytes, std::string* error = nullptr);
+    std::string_view View() const { return Fmapped ? std::string_view(Fmapped, Fsize) : std::string_view(Fcopy); }
+
+private:
+    void Release();
+    char* Fmapped = nullptr;
+    size_t Fsize = 0, Fcapacity = 0;
+    std::string Fcopy;  // a file whose size the system does not state, or that grew
+};
+
 // Reads at most `maxBytes` from the start of a regular file; `fileSize` receives its size.
 bool ReadFileHead(const std::string& path, uint64_t maxBytes, std::string& data, uint64_t& fileSize,
                   std::string* error = nullptr);

@@ -37,6 +37,14 @@ bool IsCdTrack(const std::string& fileName) {
     return CdTrackTest() ? CdTrackTest()(fileName) : IsOnCDDrive(fileName);
 }
 
+namespace {
+thread_local bool tStampsPaused = false;
+}  // namespace
+
+TtagStampPause::TtagStampPause() : Fwas(tStampsPaused) { tStampsPaused = true; }
+TtagStampPause::~TtagStampPause() { tStampsPaused = Fwas; }
+bool TtagStampPause::Active() { return tStampsPaused; }
+
 TaudioTagList::TaudioTagList() = default;
 TaudioTagList::~TaudioTagList() = default;
 
@@ -90,7 +98,7 @@ int TaudioTagList::ArtistCount() const {
 void TaudioTagList::AppendItem(TaudioTagPtr tag) {
     Fitems.push_back(std::move(tag));
     ++FinsertionCounter;
-    Fitems.back()->SetSequence(FinsertionCounter);
+    if (!tStampsPaused) Fitems.back()->SetSequence(FinsertionCounter);
     NoteRandomAdd(Fitems.back());
 }
 
@@ -103,7 +111,8 @@ void TaudioTagList::Add(TaudioTagPtr tag) {
     if (Fmax > 0 && Count() >= Fmax) {
         FmaxExceeded = true;
     } else {
-        if (tag->TrackIndex() == 0) tag->SetTrackIndex(Fitems.empty() ? 1 : Fitems.back()->TrackIndex() + 1);
+        if (!tStampsPaused && tag->TrackIndex() == 0)
+            tag->SetTrackIndex(Fitems.empty() ? 1 : Fitems.back()->TrackIndex() + 1);
         AppendItem(std::move(tag));
     }
     Changed();

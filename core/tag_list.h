@@ -81,6 +81,22 @@ private:
     size_t Ffirst = 0;  // entries before it have been taken
 };
 
+// While one lives on a thread, the lists that thread fills leave the tags they take as
+// they are. A list stamps each tag it takes with its insertion sequence and numbers a tag
+// that has no index yet; lists filled on several threads at once share their tags, so
+// all but one of those threads must leave that to the caller.
+class TtagStampPause {
+public:
+    TtagStampPause();
+    ~TtagStampPause();
+    TtagStampPause(const TtagStampPause&) = delete;
+    TtagStampPause& operator=(const TtagStampPause&) = delete;
+    static bool Active();
+
+private:
+    bool Fwas;
+};
+
 class TaudioTagList : public TObject {
 public:
     TaudioTagList();

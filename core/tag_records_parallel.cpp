@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "core/component_stream.h"
+#include "core/load_threads.h"
 #include "core/tag_stream.h"
 
 namespace tunecrest {
@@ -100,13 +101,6 @@ size_t FindRecordStart(std::string_view data, size_t from, size_t before) {
     return at == std::string_view::npos || at >= before ? 0 : at;
 }
 
-// What a reading thread holds, untouched, while it reads. Some allocators hand out a new
-// thread's first region of memory page by page, so that threads that allocate little
-// stay small (mimalloc delays committing a thread's first segment and maps it without
-// large pages); a thread that allocates a hundred thousand tags would take most of them
-// in small page faults. A block larger than such a region takes the region's place and
-// the tags come from regions mapped whole. It costs address space only.
-constexpr size_t kFirstRegionBytes = size_t(40) << 20;
 
 unsigned ThreadCount() {
     if (const unsigned forced = gThreads.load()) return forced;
@@ -167,8 +161,7 @@ void TparallelTagReader::ReadPieces(uint32_t round, size_t pieces, std::string_v
 }
 
 void TparallelTagReader::Work() {
-    // Called as a function (not a new-expression), so the compiler keeps the block.
-    void* placeholder = ::operator new(kFirstRegionBytes, std::nothrow);
+    const TthreadRegionHold hold;
     uint32_t seen = 0;
     std::unique_lock<std::mutex> lock(Flock);
     while (true) {
@@ -181,8 +174,6 @@ void TparallelTagReader::Work() {
         ReadPieces(seen, pieces, data, limit);
         lock.lock();
     }
-    lock.unlock();
-    ::operator delete(placeholder);
 }
 
 size_t TparallelTagReader::Read(TbyteReader& r, size_t count, std::vector<TaudioTagPtr>& tags) {

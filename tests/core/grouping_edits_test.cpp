@@ -331,5 +331,40 @@ TEST(GroupingEditsAfterLoading, AChangeAfterLoadingTheIndexFilesIsFiledByItself)
     lib.SetEvents(nullptr);
 }
 
+// Loaded with helper threads, the library's groupings and file-name index are those a
+// filing of every track makes, and a change after it is filed by itself.
+TEST(GroupingEditsAfterLoading, LoadedWithHelpersAsRefiled) {
+    test::TempDir dir;
+    {
+        TlocalJukeboxList lib;
+        lib.SetDataFolder(dir.Path().string());
+        lib.GlobalList().BeginUpdate();
+        for (int i = 0; i < 400; ++i) lib.GlobalList().Add(LibraryTrack(i));
+        lib.GlobalList().Add(MakeLibraryTag("/m/3/3/3.mp3", "Copy", "Twin", "Copies", "Rock", "1990", 1));
+        lib.GlobalList().EndUpdate();
+        ASSERT_TRUE(lib.SaveGlobalList());
+    }
+    for (const int helpers : {0, 3}) {
+        TlocalJukeboxList lib;
+        lib.SetDataFolder(dir.Path().string());
+        lib.SetLoadHelpers(helpers);
+        bool yearsRead = false;
+        TcustomJukeboxListEvents events;
+        events.OnListProcessStart = [&](TObject*, const std::string& step) { yearsRead |= step == "Loading Year Index"; };
+        lib.SetEvents(&events);
+        TlocalJukeboxLoader loader;
+        loader.JukeboxList = &lib;
+        loader.LoadAll();
+        lib.SetEvents(nullptr);
+        EXPECT_TRUE(yearsRead) << "the index files were read";
+        const std::string loaded = GroupingsImage(lib);
+        lib.ReprocessTags();
+        EXPECT_EQ(GroupingsImage(lib), loaded) << helpers << " helpers";
+        // Each file name once, with the first track of that name.
+        EXPECT_EQ(lib.FileIndex().Count(), 400);
+        EXPECT_EQ(lib.FileIndex().Tag(lib.FileIndex().IndexOf("/m/3/3/3.mp3"))->Title(), "T10");
+    }
+}
+
 }  // namespace
 }  // namespace tunecrest

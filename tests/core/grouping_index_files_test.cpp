@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "core/album_artist_groupings.h"
 #include "core/genre_year_groupings.h"
+#include "core/grouping_index_files.h"
 #include "core/list_file_io.h"
 #include "core/safe_file.h"
 #include "tests/support/tags.h"
@@ -427,4 +429,168 @@ TEST(GroupingIndexFiles, ArtistsOutOfOrderOrOfOneNameMeetTheOneAlreadyRead) {
     EXPECT_TRUE(artists.FindArtist("[Compilations]"));
     artists.BuildFromList(albums);
     EXPECT_EQ(artists.Count(), 5);
+}
+
+namespace {
+// A library large enough for every road: hundreds of albums (artists found by hashed
+// name), album artists spelt in other cases, compilations, untagged tracks, many genres
+// and years.
+void FillLarge(TaudioTagList& master, int count) {
+    static const char* genres[] = {"Rock", "jazz", "Jazz", "Pop", "", "Blues", "Soul", "Folk", "Metal", "Punk"};
+    for (int i = 0; i < count; ++i) {
+        const int album = i / 3, artist = album % 97;
+        std::string name = "Artist " + std::to_string(artist);
+        if (album % 5 == 1) name = "artist " + std::to_string(artist);  // another case, one artist
+        if (i % 3 == 2 && album % 7 == 0) name = "Guest " + std::to_string(i);  // a compilation
+        if (i % 41 == 0) name.clear();
+        master.Add(MakeLibraryTag("/m/" + std::to_string(artist) + "/" + std::to_string(album) + "/" +
+                                      std::to_string(i % 3 + 1) + ".mp3",
+                                  name, "Song " + std::to_string(i * 7919 % 1009), "Album " + std::to_string(album),
+                                  genres[album % 10], std::to_string(1950 + album % 71), uint32_t(i % 3 + 1)));
+    }
+}
+
+// The five groupings the library loads from its index files, as it prints them.
+std::string DumpFive(Tgroupings& g) {
+    return DumpAlbums(g.Albums) + DumpArtists(g.Artists) + DumpArtists(g.Titles) + DumpCategories(g.Genres) +
+           DumpCategories(g.Years);
+}
+
+struct TfiveFiles {
+    test::TempDir Dir;
+    TgroupingIndexLoad For(Tgroupings& g) {
+        TgroupingIndexLoad load;
+        load.Albums = &g.Albums;
+        load.Artists = &g.Artists;
+        load.Titles = &g.Titles;
+        load.Genres = &g.Genres;
+        load.Years = &g.Years;
+        load.AlbumsFile = Dir.File("albums.idx");
+        load.ArtistsFile = Dir.File("artists.idx");
+        load.TitlesFile = Dir.File("titles.idx");
+        load.GenresFile = Dir.File("genres.idx");
+        load.YearsFile = Dir.File("years.idx");
+        return load;
+    }
+    void Save(Tgroupings& g) {
+        const TgroupingIndexLoad load = For(g);
+        ASSERT_TRUE(g.Albums.SaveToFile(load.AlbumsFile));
+        ASSERT_TRUE(g.Artists.SaveToFile(load.ArtistsFile));
+        ASSERT_TRUE(g.Titles.SaveToFile(load.TitlesFile));
+        ASSERT_TRUE(g.Genres.SaveToFile(load.GenresFile));
+        ASSERT_TRUE(g.Years.SaveToFile(load.YearsFile));
+    }
+};
+}  // namespace
+
+// Loaded by the calling thread alone or with helpers, the groupings are those that were
+// saved, down to the bytes they save again; the steps are reported in order.
+TEST(GroupingIndexFiles, TheFiveFilesLoadAloneOrWithHelpersAsTheyWereBuilt) {
+    TaudioTagList master;
+    FillMaster(master);
+    FillLarge(master, 1500);
+    Tgroupings built;
+    built.Build(master);
+    TfiveFiles files;
+    files.Save(built);
+    const std::string expected = DumpFive(built);
+    ASSERT_GE(built.Albums.Count(), 256);
+    EXPECT_NE(expected.find("(compilation)"), std::string::npos);
+    const TindexStreams saved = Save(built);
+    for (const unsigned helpers : {0u, 1u, 5u}) {
+        Tgroupings loaded;
+        TgroupingIndexLoad load = files.For(loaded);
+        std::vector<std::string> steps;
+        load.Progress = [&](const std::string& step) { steps.push_back(step); };
+        std::string error;
+        ASSERT_TRUE(LoadGroupingIndexFiles(load, master, helpers, &error)) << error;
+        // What the library does after loading them.
+        loaded.Artists.BuildFromList(loaded.Albums);
+        loaded.Artists.ApplyMappings();
+        loaded.Titles.ApplyMappings();
+        EXPECT_EQ(DumpFive(loaded), expected) << helpers << " helpers";
+        EXPECT_EQ(steps, (std::vector<std::string>{"Loading Artist Index", "Loading Title Index",
+                                                   "Loading Album Index", "Loading Genre Index",
+                                                   "Loading Year Index"}));
+        const TindexStreams again = Save(loaded);
+        EXPECT_EQ(again.Albums, saved.Albums);
+        EXPECT_EQ(again.Artists, saved.Artists);
+        EXPECT_EQ(again.Titles, saved.Titles);
+        EXPECT_EQ(again.Genres, saved.Genres);
+        EXPECT_EQ(again.Years, saved.Years);
+    }
+}
+
+// Tracks without an index number are numbered alike with or without helpers: as the
+// first list that takes them would number them.
+TEST(GroupingIndexFiles, UnnumberedTracksAreNumberedAsAloneWithHelpers) {
+    TaudioTagList master;
+    FillLarge(master, 600);
+    Tgroupings built;
+    built.Build(master);
+    TfiveFiles files;
+    files.Save(built);
+    std::vector<int32_t> numbers[2];
+    for (const unsigned helpers : {0u, 3u}) {
+        for (int i = 0; i < master.Count(); i += 4) master.GetTag(i)->SetTrackIndex(0);
+        Tgroupings loaded;
+        std::string error;
+        ASSERT_TRUE(LoadGroupingIndexFiles(files.For(loaded), master, helpers, &error)) << error;
+        for (const auto& tag : master.Items()) numbers[helpers > 0].push_back(tag->TrackIndex());
+    }
+    EXPECT_EQ(numbers[0], numbers[1]);
+    EXPECT_EQ(std::count(numbers[1].begin(), numbers[1].end(), 0), 0);
+}
+
+// One damaged file: nothing is filled, whichever file it is and however many help.
+TEST(GroupingIndexFiles, OneDamagedFileOfFiveFillsNothing) {
+    TaudioTagList master;
+    FillLarge(master, 300);
+    Tgroupings built;
+    built.Build(master);
+    for (const unsigned helpers : {0u, 2u}) {
+        for (const char* name : {"artists.idx", "albums.idx", "years.idx"}) {
+            TfiveFiles files;
+            files.Save(built);
+            std::string bytes;
+            ASSERT_TRUE(ReadFileBytes(files.Dir.File(name), bytes));
+            ASSERT_TRUE(SafeWriteFile(files.Dir.File(name), bytes.substr(0, bytes.size() / 2)));
+            Tgroupings loaded;
+            loaded.Genres.AddTag(master.GetTag(0));  // not empty before
+            std::string error;
+            EXPECT_FALSE(LoadGroupingIndexFiles(files.For(loaded), master, helpers, &error));
+            EXPECT_NE(error.find(name), std::string::npos) << error;
+            for (TaudioTagListList* g : {static_cast<TaudioTagListList*>(&loaded.Albums),
+                                         static_cast<TaudioTagListList*>(&loaded.Artists),
+                                         static_cast<TaudioTagListList*>(&loaded.Titles),
+                                         static_cast<TaudioTagListList*>(&loaded.Genres),
+                                         static_cast<TaudioTagListList*>(&loaded.Years)})
+                EXPECT_EQ(g->Count(), 0) << name << ", " << helpers << " helpers";
+        }
+    }
+}
+
+// With hundreds of albums each artist is found by its name's hash: every album links to
+// the artist a search by name finds, however its artist is spelt, and to no other.
+TEST(GroupingIndexFiles, ManyAlbumsLinkToTheArtistASearchFinds) {
+    TaudioTagArtistList artists;
+    for (const char* name : {"Abba", "The Band", "Zed", "Émile"}) artists.CreateArtist(name);
+    const char* spellings[] = {"ABBA", "abba", "Abba", "the band", "THE BAND", "Zed", "zed ", "émile", "Émile", "Nobody"};
+    TaudioTagAlbumList albums;
+    for (int i = 0; i < 300; ++i) albums.CreateAlbum("Album " + std::to_string(i), spellings[i % 10]);
+    artists.BuildFromList(albums);
+    for (int i = 0; i < albums.Count(); ++i) {
+        const auto album = albums.GetAlbum(i);
+        const TaudioTagArtistPtr found = artists.FindArtist(album->AlbumArtist);
+        int links = 0;
+        for (int a = 0; a < artists.Count(); ++a)
+            if (artists.GetArtist(a)->Albums().IndexOfList(album.get()) >= 0) {
+                ++links;
+                EXPECT_EQ(artists.GetArtist(a), found) << album->AlbumArtist;
+            }
+        EXPECT_EQ(links, found ? 1 : 0) << album->AlbumArtist;
+    }
+    EXPECT_EQ(artists.FindArtist("abba")->Albums().Count(), 90);
+    EXPECT_EQ(artists.FindArtist("zed")->Albums().Count(), 30) << "\"zed \" is another name";
+    EXPECT_EQ(artists.FindArtist("Émile")->Albums().Count(), 30) << "only ASCII letters fold";
 }

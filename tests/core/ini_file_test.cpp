@@ -193,6 +193,36 @@ TEST(SafeFile, ReadCapRefusesABiggerFile) {
     EXPECT_FALSE(ReadFileBytes(dir.Path().string(), data, &error)) << "a folder is no file";
 }
 
+// Read into memory of its own: the same bytes and the same refusals as ReadFileBytes.
+TEST(SafeFile, FileBytesReadAsReadFileBytesReads) {
+    test::TempDir dir;
+    std::string big(300000, '\0');
+    for (size_t i = 0; i < big.size(); ++i) big[i] = char(i * 131 % 251);
+    const std::string bigFile = dir.File("big.bin"), emptyFile = dir.File("empty.bin");
+    ASSERT_TRUE(SafeWriteFile(bigFile, big));
+    ASSERT_TRUE(SafeWriteFile(emptyFile, ""));
+    TfileBytes bytes;
+    std::string error;
+    ASSERT_TRUE(bytes.Read(bigFile, 1 << 20, &error)) << error;
+    EXPECT_TRUE(bytes.View() == big);
+    ASSERT_TRUE(bytes.Read(emptyFile, 1 << 20, &error)) << error;
+    EXPECT_TRUE(bytes.View().empty());
+    // A size the kernel does not state is read to the end.
+    ASSERT_TRUE(bytes.Read("/proc/self/status", 1 << 20, &error)) << error;
+    EXPECT_NE(bytes.View().find("Pid:"), std::string_view::npos);
+
+    EXPECT_FALSE(bytes.Read(bigFile, big.size() - 1, &error));
+    EXPECT_EQ(error, "Cannot read " + bigFile + ": file too large");
+    EXPECT_TRUE(bytes.View().empty()) << "a refused read leaves nothing from before";
+    EXPECT_FALSE(bytes.Read(dir.File("missing.bin"), 1 << 20, &error));
+    EXPECT_NE(error.find("No such file"), std::string::npos) << error;
+    EXPECT_FALSE(bytes.Read(dir.Path().string(), 1 << 20, &error));
+    EXPECT_EQ(error, "Cannot read " + dir.Path().string() + ": it is a folder");
+    const std::string fifo = test::MakeFifo(dir.File("fifo"));
+    EXPECT_TRUE(test::FinishesWithoutBlocking(fifo, [&] { EXPECT_FALSE(bytes.Read(fifo, 1 << 20, &error)); }));
+    EXPECT_EQ(error, "Cannot read " + fifo + ": not a regular file");
+}
+
 TEST(ByteReader, RefusesToReadPastTheEnd) {
     TbyteWriter w;
     w.WriteI32(-2);

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "core/append_file.h"
 #include "core/safe_file.h"
@@ -89,6 +90,41 @@ TEST(TagList, NumberingSequenceAndDuplicates) {
     EXPECT_EQ(changes, 1);  // an ignored duplicate changes nothing
     queue.Add(nullptr);
     EXPECT_EQ(changes, 1);
+}
+
+// Lists filled on several threads at once leave their shared tags' numbers alone.
+TEST(TagList, StampPauseLeavesTheTagsNumbersAlone) {
+    TaudioTagList first, second;
+    const auto a = std::make_shared<TaudioTag>(), b = std::make_shared<TaudioTag>();
+    first.Add(a);
+    EXPECT_EQ(a->TrackIndex(), 1);
+    EXPECT_EQ(a->Sequence(), 1u);
+    {
+        const TtagStampPause outer;
+        {
+            const TtagStampPause inner;
+            second.Add(b);
+        }
+        EXPECT_TRUE(TtagStampPause::Active()) << "the outer pause still holds";
+        second.Add(a);
+        // Another thread stamps as ever.
+        std::thread([&] {
+            EXPECT_FALSE(TtagStampPause::Active());
+            TaudioTagList third;
+            third.Add(std::make_shared<TaudioTag>());
+            EXPECT_EQ(third.GetTag(0)->TrackIndex(), 1);
+        }).join();
+    }
+    EXPECT_FALSE(TtagStampPause::Active());
+    EXPECT_EQ(b->TrackIndex(), 0);
+    EXPECT_EQ(b->Sequence(), 0u);
+    EXPECT_EQ(a->TrackIndex(), 1);
+    EXPECT_EQ(a->Sequence(), 1u);
+    EXPECT_EQ(second.Count(), 2);
+    const auto c = std::make_shared<TaudioTag>();
+    second.Add(c);
+    EXPECT_EQ(c->TrackIndex(), 2) << "the number after the tag before it";
+    EXPECT_EQ(c->Sequence(), 3u) << "the list counts the tags it took while paused";
 }
 
 TEST(TagList, IndexOperationsAndLimits) {
