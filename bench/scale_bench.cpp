@@ -255,6 +255,9 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
         TcustomJukeboxListEvents events;
         // TUNECREST_SCALE_TRACE: each loading step with the time it started.
         const bool trace = std::getenv("TUNECREST_SCALE_TRACE") != nullptr;
+        // TUNECREST_LOAD_HELPERS: helper threads for the index files, in place of the
+        // number the library's size gives.
+        if (const char* helpers = std::getenv("TUNECREST_LOAD_HELPERS")) lib.SetLoadHelpers(std::atoi(helpers));
         const auto start = Clock::now();
         events.OnListProcessStart = [&](TObject*, const std::string& t) {
             indexesRead |= t == "Loading Year Index";

@@ -456,23 +456,28 @@ bool ReadRecordsFile(const std::string& name, bool albums, int masterCount, Tsto
 }
 
 // A list made on the loading thread, to be filled on any: the runs of tracks it takes,
-// in the file's order. Its update bracket, opened when it was made, closes once filled.
+// in the file's order (a list named twice in a file takes more than one). Its update
+// bracket, opened when it was made, closes once filled.
 struct TlistFill {
     TaudioTagList* List = nullptr;
-    std::vector<const TpositionRun*> Runs;
+    const TpositionRun* First = nullptr;
+    std::vector<const TpositionRun*> More;
 };
 
 void Fill(const TlistFill& fill, const TaudioTagList& master) {
-    size_t total = 0;
-    for (const TpositionRun* run : fill.Runs) total += run->size();
+    size_t total = fill.First->size();
+    for (const TpositionRun* run : fill.More) total += run->size();
     fill.List->Reserve(total);
-    for (const TpositionRun* run : fill.Runs) AddTracks(*fill.List, *run, master);
+    AddTracks(*fill.List, *fill.First, master);
+    for (const TpositionRun* run : fill.More) AddTracks(*fill.List, *run, master);
     fill.List->EndUpdate();
 }
 
 // The artists of an artist file (or the letters of the title index), made as FillArtists
 // makes them: a name the file gives twice is one artist, filled from both records.
 void MakeArtists(TaudioTagArtistList& artists, const TstoredRecords& stored, std::vector<TlistFill>& fills) {
+    const size_t from = fills.size();
+    // Each artist's fill, made once a record names an artist already there.
     std::unordered_map<const TaudioTagList*, size_t> places;
     bool rising = true;
     const std::string_view* previous = nullptr;
@@ -480,14 +485,17 @@ void MakeArtists(TaudioTagArtistList& artists, const TstoredRecords& stored, std
         rising = rising && (!previous || CompareText(*previous, record.Name) < 0);
         previous = &record.Name;
         const std::string name(record.Name);
-        TaudioTagArtistPtr artist = rising ? nullptr : artists.FindArtist(name);
-        if (!artist) {
-            artist = artists.CreateArtist(name);
+        const TaudioTagArtistPtr known = rising ? nullptr : artists.FindArtist(name);
+        if (!known) {
+            const TaudioTagArtistPtr artist = artists.CreateArtist(name);
             artist->BeginUpdate();
+            if (!places.empty()) places.emplace(artist.get(), fills.size());
+            fills.push_back({artist.get(), &record.Positions, {}});
+            continue;
         }
-        const auto [place, added] = places.emplace(artist.get(), fills.size());
-        if (added) fills.push_back({artist.get(), {}});
-        fills[place->second].Runs.push_back(&record.Positions);
+        if (places.empty())
+            for (size_t i = from; i < fills.size(); ++i) places.emplace(fills[i].List, i);
+        fills[places.at(known.get())].More.push_back(&record.Positions);
     }
 }
 
@@ -495,7 +503,7 @@ void MakeAlbums(TaudioTagAlbumList& albums, const TstoredRecords& stored, std::v
     for (const auto& record : stored.Records) {
         const TaudioTagAlbumPtr album = albums.CreateAlbum(std::string(record.Name), std::string(record.AlbumArtist));
         album->BeginUpdate();
-        fills.push_back({album.get(), {&record.Positions}});
+        fills.push_back({album.get(), &record.Positions, {}});
     }
 }
 

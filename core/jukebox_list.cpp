@@ -523,13 +523,16 @@ unsigned LoadHelpers(int tracks) {
 bool TcustomJukeboxList::LoadIndexFiles() {
     if (!IndexFilesCurrent()) return false;
     const TaudioTagList& master = *FglobalList;
-    // The file-name index is worked out on a thread of its own meanwhile.
-    const TaudioTagPtr* const itemsAt = master.Items().data();
-    const size_t itemsCount = master.Items().size();
-    FpendingFileOrder.Order =
-        StartLoadThread([itemsAt, itemsCount] { return OrderByFileName({itemsAt, itemsCount}); }, false);
-    FpendingFileOrder.Of = itemsAt;
-    FpendingFileOrder.Count = itemsCount;
+    const unsigned helpers = FloadHelpers >= 0 ? unsigned(FloadHelpers) : LoadHelpers(master.Count());
+    if (helpers > 0) {
+        // The file-name index is worked out on a thread of its own meanwhile.
+        const TaudioTagPtr* const itemsAt = master.Items().data();
+        const size_t itemsCount = master.Items().size();
+        FpendingFileOrder.Order =
+            StartLoadThread([itemsAt, itemsCount] { return OrderByFileName({itemsAt, itemsCount}); }, false);
+        FpendingFileOrder.Of = itemsAt;
+        FpendingFileOrder.Count = itemsCount;
+    }
 
     TgroupingIndexLoad load;
     load.Albums = FalbumList.get();
@@ -544,7 +547,6 @@ bool TcustomJukeboxList::LoadIndexFiles() {
     load.YearsFile = DataFile("years.idx");
     load.Progress = [this](const std::string& text) { ProcessStart(text); };
     std::string error;
-    const unsigned helpers = FloadHelpers >= 0 ? unsigned(FloadHelpers) : LoadHelpers(master.Count());
     if (!LoadGroupingIndexFiles(load, master, helpers, &error)) {
         // One bad file: every grouping is built again from the global list.
         LogError("Index file not used, rebuilding the groupings: " + error);

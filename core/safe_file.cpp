@@ -275,10 +275,14 @@ bool TfileBytes::Read(const std::string& path, uint64_t maxBytes, std::string* e
         if (error) *error = "Cannot read " + path + ": file too large";
         return false;
     }
-    // One byte more than stated shows a file that grew meanwhile.
+    // A small file is read into the heap, which takes its memory back for what comes
+    // next; memory of its own is worth its page faults only for a large one. One byte
+    // more than stated shows a file that grew meanwhile.
+    constexpr uint64_t kOwnMemoryFrom = uint64_t(256) << 10;
     const size_t capacity = size_t(stated) + 1;
-    void* block = stated > 0 ? ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
-                             : MAP_FAILED;
+    void* block = stated >= kOwnMemoryFrom
+                      ? ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
+                      : MAP_FAILED;
     if (block == MAP_FAILED) {
         ::close(fd);
         return ReadFileBytes(path, Fcopy, error, maxBytes);

@@ -62,9 +62,9 @@ int OpenRegularFile(const std::string& path, std::string* error = nullptr, int* 
 bool ReadFileBytes(const std::string& path, std::string& data, std::string* error = nullptr,
                    uint64_t maxBytes = uint64_t(1) << 32, int* errorCode = nullptr);
 
-// A whole regular file read into memory of its own, which goes back to the system the
-// moment the bytes are dropped: a large file read once (a grouping index) does not leave
-// its size behind in the heap. Fails as ReadFileBytes fails.
+// A whole regular file read into memory, which goes back to the system the moment the
+// bytes are dropped when the file is large: a large file read once (a grouping index)
+// does not leave its size behind in the heap. Fails as ReadFileBytes fails.
 class TfileBytes {
 public:
     TfileBytes() = default;

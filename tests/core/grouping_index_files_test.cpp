@@ -594,3 +594,37 @@ TEST(GroupingIndexFiles, ManyAlbumsLinkToTheArtistASearchFinds) {
     EXPECT_EQ(artists.FindArtist("zed")->Albums().Count(), 30) << "\"zed \" is another name";
     EXPECT_EQ(artists.FindArtist("Émile")->Albums().Count(), 30) << "only ASCII letters fold";
 }
+
+// Read with the other four files, an artist file whose names do not rise, or name one
+// artist twice, gives what reading it alone gives: one artist holding both records'
+// tracks, alone or with helpers.
+TEST(GroupingIndexFiles, AnArtistNamedTwiceIsOneArtistAmongTheFiveFiles) {
+    TaudioTagList master;
+    FillMaster(master);
+    Tgroupings built;
+    built.Build(master);
+    TfiveFiles files;
+    files.Save(built);
+    TbyteWriter w;
+    w.WriteBytes("IXAR");
+    w.WriteI32(5);
+    const std::vector<std::pair<std::string, std::vector<int32_t>>> records = {
+        {"Zed", {0}}, {"Abba", {4}}, {"Zed", {1, 2}}, {"ABBA", {5}}, {"Nobody", {9}}};
+    for (const auto& [name, positions] : records) {
+        WriteText(w, name);
+        w.WriteBytes("IXTL");
+        w.WriteI32(int32_t(positions.size()));
+        for (const int32_t p : positions) w.WriteI32(p);
+    }
+    ASSERT_TRUE(SafeWriteFile(files.Dir.File("artists.idx"), w.Bytes()));
+    TaudioTagArtistList alone;
+    ASSERT_TRUE(Load(alone, w.Bytes(), master));
+    for (const unsigned helpers : {0u, 2u}) {
+        Tgroupings loaded;
+        std::string error;
+        ASSERT_TRUE(LoadGroupingIndexFiles(files.For(loaded), master, helpers, &error)) << error;
+        EXPECT_EQ(DumpArtists(loaded.Artists), DumpArtists(alone)) << helpers << " helpers";
+        EXPECT_EQ(loaded.Artists.FindArtist("zed")->Count(), 3);
+        EXPECT_EQ(loaded.Artists.FindArtist("abba")->Count(), 2);
+    }
+}
