@@ -598,9 +598,8 @@ bool LoadGroupingIndexFiles(const TgroupingIndexLoad& load, const TaudioTagList&
     for (TaudioTagListList* grouping : groupings) grouping->EndUpdate();
 
     if (helpers > 0) {
-        bool unnumbered = false;
-        for (const auto& tag : master.Items()) unnumbered = unnumbered || tag->TrackIndex() == 0;
-        if (unnumbered) {
+        const auto& tags = master.Items();
+        if (std::any_of(tags.begin(), tags.end(), [](const TaudioTagPtr& tag) { return tag->TrackIndex() == 0; })) {
             NumberUnnumbered(*load.Artists);
             NumberUnnumbered(*load.Titles);
             NumberUnnumbered(*load.Albums);
