@@ -95,20 +95,19 @@ public:
   bool LoadFromStream(TbyteReader& r, const TaudioTagList& master, std::string* error = nullptr);
   bool SaveToFile(const std::string& name, std::string* error = nullptr) const;
   bool LoadFromFile(const std::string& name, const TaudioTagList& master, std::string* error = nullptr);
-  // The index file read and checked, not yet filed: LoadFromFile in two steps, so that
-  // one thread may read the file and another fill the grouping from it.
+  // The index file read and checked, not yet filed: LoadFromFile in steps, so that the
+  // file is read before any grouping is touched and several threads fill the categories.
   struct TstoredIndex;
   // Null, with a reason, when the file cannot be used; the grouping is left as it is.
   std::shared_ptr<const TstoredIndex> ReadIndexFile(const std::string& name, int masterCount,
                                                     std::string* error = nullptr) const;
-  // Clears the grouping and fills it from a file that ReadIndexFile took against `master`.
-  void LoadFromIndex(const TstoredIndex& stored, const TaudioTagList& master);
-  // LoadFromIndex in three steps, so that several threads fill the categories at once (no
-  // category shares anything with another). StartLoad clears the grouping and makes the
+  // Filling the grouping from a file ReadIndexFile took against `master` (no category
+  // shares anything with another). StartLoad clears the grouping and makes the
   // categories, in the file's order; FillNext fills one category no thread has taken yet,
-  // false when none is left, and may run on several threads at once; FinishLoad closes
-  // the load. StartLoad and FinishLoad run on the thread that owns the grouping.
-  // `link`: each category also links its albums to its artists, as BuildArtists would.
+  // false when none is left, and may run on several threads at once; FinishLoad fills
+  // what is left and closes the load. StartLoad and FinishLoad run on the thread that
+  // owns the grouping. `link`: each category also links its albums to its artists, as
+  // BuildArtists would.
   class Tload;
   struct TloadDelete {
       void operator()(Tload* load) const;

@@ -213,22 +213,29 @@ bool SaveIndexFile(const Grouping& grouping, const std::string& name, std::strin
     return SafeWriteFile(name, w.Bytes(), error);
 }
 
-// Clears the grouping and reads the file into it; the stream must take every byte.
+// Reads a whole index file and hands it to `parse`, which must take every byte; on
+// failure the reason names the file.
+template <typename Parse>
+bool ReadIndex(const std::string& name, TfileBytes& bytes, std::string* error, Parse parse) {
+    bool ok = bytes.Read(name, kMaxInflatedListBytes, error);
+    if (ok) {
+        TbyteReader r(bytes.View());
+        ok = parse(r);
+        if (ok && !r.AtEnd()) ok = ReadFailure(error, "unexpected data after the index");
+    }
+    if (!ok && error) *error = name + ": " + *error;
+    return ok;
+}
+
+// Clears the grouping and reads the file into it.
 template <typename Grouping>
 bool LoadIndexFile(Grouping& grouping, const std::string& name, const TaudioTagList& master,
                    std::string* error) {
     grouping.Clear();
     TfileBytes bytes;
-    bool ok = bytes.Read(name, kMaxInflatedListBytes, error);
-    if (ok) {
-        TbyteReader r(bytes.View());
-        ok = grouping.LoadFromStream(r, master, error);
-        if (ok && !r.AtEnd()) {
-            ok = ReadFailure(error, "unexpected data after the index");
-            grouping.Clear();
-        }
-    }
-    if (!ok && error) *error = name + ": " + *error;
+    const bool ok =
+        ReadIndex(name, bytes, error, [&](TbyteReader& r) { return grouping.LoadFromStream(r, master, error); });
+    if (!ok) grouping.Clear();
     return ok;
 }
 }  // namespace
@@ -327,8 +334,8 @@ struct TaudioTagCategoryList::TstoredIndex {
 bool TaudioTagCategoryList::LoadFromStream(TbyteReader& r, const TaudioTagList& master, std::string* error) {
     auto stored = std::make_shared<TstoredIndex>();
     const bool ok = ParseCategories(r, IndexMagic(), master.Count(), stored->Records, stored->Converted, error);
-    if (!ok) stored->Records.clear();
-    LoadFromIndex(*stored, master);
+    if (!ok) stored->Records.clear();  // nothing of a damaged stream is filed
+    FinishLoad(StartLoad(std::move(stored), master, false));
     return ok;
 }
 
@@ -346,14 +353,6 @@ public:
     std::vector<Tcategory> Categories;
     std::atomic<size_t> Next{0};
 };
-
-void TaudioTagCategoryList::LoadFromIndex(const TstoredIndex& stored, const TaudioTagList& master) {
-    // Borrowed for the length of the call.
-    auto load = StartLoad(std::shared_ptr<const TstoredIndex>(&stored, [](const TstoredIndex*) {}), master, false);
-    while (FillNext(*load)) {
-    }
-    FinishLoad(std::move(load));
-}
 
 void TaudioTagCategoryList::TloadDelete::operator()(Tload* load) const { delete load; }
 
@@ -404,7 +403,7 @@ bool TaudioTagCategoryList::FillNext(Tload& load) {
 }
 
 void TaudioTagCategoryList::FinishLoad(TloadPtr load) {
-    // Every category is filled: the caller made sure no thread still fills one.
+    // What no thread took is filled here; the caller made sure no thread still fills one.
     while (FillNext(*load)) {
     }
     EndUpdate();
@@ -413,15 +412,10 @@ void TaudioTagCategoryList::FinishLoad(TloadPtr load) {
 std::shared_ptr<const TaudioTagCategoryList::TstoredIndex> TaudioTagCategoryList::ReadIndexFile(
     const std::string& name, int masterCount, std::string* error) const {
     auto stored = std::make_shared<TstoredIndex>();
-    bool ok = stored->Bytes.Read(name, kMaxInflatedListBytes, error);
-    if (ok) {
-        TbyteReader r(stored->Bytes.View());
-        ok = ParseCategories(r, IndexMagic(), masterCount, stored->Records, stored->Converted, error);
-        if (ok && !r.AtEnd()) ok = ReadFailure(error, "unexpected data after the index");
-    }
-    if (ok) return stored;
-    if (error) *error = name + ": " + *error;
-    return nullptr;
+    const bool ok = ReadIndex(name, stored->Bytes, error, [&](TbyteReader& r) {
+        return ParseCategories(r, IndexMagic(), masterCount, stored->Records, stored->Converted, error);
+    });
+    return ok ? stored : nullptr;
 }
 
 bool TaudioTagCategoryList::SaveToFile(const std::string& name, std::string* error) const {
@@ -445,14 +439,9 @@ struct TstoredRecords {
 
 bool ReadRecordsFile(const std::string& name, bool albums, int masterCount, TstoredRecords& stored,
                      std::string* error) {
-    bool ok = stored.Bytes.Read(name, kMaxInflatedListBytes, error);
-    if (ok) {
-        TbyteReader r(stored.Bytes.View());
-        ok = ParseRecords(r, albums, masterCount, stored.Records, stored.Converted, error);
-        if (ok && !r.AtEnd()) ok = ReadFailure(error, "unexpected data after the index");
-    }
-    if (!ok && error) *error = name + ": " + *error;
-    return ok;
+    return ReadIndex(name, stored.Bytes, error, [&](TbyteReader& r) {
+        return ParseRecords(r, albums, masterCount, stored.Records, stored.Converted, error);
+    });
 }
 
 // A list made on the loading thread, to be filled on any: the runs of tracks it takes,
