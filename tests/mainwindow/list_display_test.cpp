@@ -330,7 +330,9 @@ TEST(CoverList, OrderPagingAndClamping) {
     for (size_t i = 1; i < all.size(); ++i) {
         const bool prev = all[i - 1]->Title()[0] == '[', cur = all[i]->Title()[0] == '[';
         EXPECT_FALSE(prev && !cur) << "names beginning with [ come last";
-        if (prev == cur) EXPECT_LE(CompareText(all[i - 1]->Title(), all[i]->Title()), 0);
+        if (prev == cur) {
+            EXPECT_LE(CompareText(all[i - 1]->Title(), all[i]->Title()), 0);
+        }
     }
     // Uneven pages: 10 albums in cells of 4.
     EXPECT_EQ(ClampFirstCover(0, 10, 4), 0);

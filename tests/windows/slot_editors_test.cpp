@@ -89,7 +89,9 @@ TEST_F(SlotEditors, EverySlotTypeThroughTheEditor)
             EXPECT_EQ(f.windowTitle(), "Edit Slot");
             EXPECT_EQ(f.cboActivates->currentText(), "Party");
             f.cboSlotType->setCurrentIndex(c.Type);
-            if (c.Type == saUnassigned) EXPECT_EQ(f.cboActivates->count(), 0);
+            if (c.Type == saUnassigned) {
+                EXPECT_EQ(f.cboActivates->count(), 0);
+            }
             f.cboActivates->setCurrentIndex(f.cboActivates->findText(c.Choice));
             Click(f.btnOK);
         });
