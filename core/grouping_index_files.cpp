@@ -175,34 +175,82 @@ void AddTracks(TaudioTagList& list, const TpositionRun& positions, const TaudioT
     }
 }
 
-// Albums are always created: two albums of one title (in two folders) stay apart.
-void FillAlbums(TaudioTagAlbumList& albums, const std::vector<TindexRecord>& records,
-                const TaudioTagList& master) {
-    for (const auto& record : records) {
-        const TaudioTagAlbumPtr album = albums.CreateAlbum(std::string(record.Name), std::string(record.AlbumArtist));
-        // Filled in one bracket so that it sorts by track once.
-        album->BeginUpdate();
-        AddTracks(*album, record.Positions, master);
-        album->EndUpdate();
-    }
+// A list made on the loading thread, to be filled on any: the runs of tracks it takes,
+// in the file's order (a list named twice in a file takes more than one). Its update
+// bracket, opened when it was made, closes once filled.
+struct TlistFill {
+    TaudioTagList* List = nullptr;
+    const TpositionRun* First = nullptr;
+    std::vector<const TpositionRun*> More;
+};
+
+void Fill(const TlistFill& fill, const TaudioTagList& master) {
+    size_t total = fill.First->size();
+    for (const TpositionRun* run : fill.More) total += run->size();
+    fill.List->Reserve(total);
+    AddTracks(*fill.List, *fill.First, master);
+    for (const TpositionRun* run : fill.More) AddTracks(*fill.List, *run, master);
+    fill.List->EndUpdate();
 }
 
-void FillArtists(TaudioTagArtistList& artists, const std::vector<TindexRecord>& records,
-                 const TaudioTagList& master) {
+// The artists of an artist file (or the letters of the title index), made as FillArtists
+// makes them: a name the file gives twice is one artist, filled from both records.
+void MakeArtists(TaudioTagArtistList& artists, const std::vector<TindexRecord>& records,
+                 std::vector<TlistFill>& fills) {
+    const size_t from = fills.size();
     // The file lists the artists in order, each once: while the names rise, none can be
-    // there yet, and the lookup (with the table of names it builds) is left out.
+    // there yet, and the lookup is left out.
     bool rising = artists.Count() == 0;
     const std::string_view* previous = nullptr;
+    // Each artist's fill, made once a record names an artist already there.
+    std::unordered_map<const TaudioTagList*, size_t> places;
     for (const auto& record : records) {
         rising = rising && (!previous || CompareText(*previous, record.Name) < 0);
         previous = &record.Name;
         const std::string name(record.Name);
-        TaudioTagArtistPtr artist = rising ? nullptr : artists.FindArtist(name);
-        if (!artist) artist = artists.CreateArtist(name);
-        artist->BeginUpdate();
-        AddTracks(*artist, record.Positions, master);
-        artist->EndUpdate();
+        const TaudioTagArtistPtr known = rising ? nullptr : artists.FindArtist(name);
+        if (!known) {
+            const TaudioTagArtistPtr artist = artists.CreateArtist(name);
+            artist->BeginUpdate();
+            if (!places.empty()) places.emplace(artist.get(), fills.size());
+            fills.push_back({artist.get(), &record.Positions, {}});
+            continue;
+        }
+        if (places.empty())
+            for (size_t i = from; i < fills.size(); ++i) places.emplace(fills[i].List, i);
+        if (const auto place = places.find(known.get()); place != places.end()) {
+            fills[place->second].More.push_back(&record.Positions);
+            continue;
+        }
+        // Filled before this call (a category the file names twice): it takes these too.
+        known->BeginUpdate();
+        places.emplace(known.get(), fills.size());
+        fills.push_back({known.get(), &record.Positions, {}});
     }
+}
+
+// Albums are always made: two albums of one title (in two folders) stay apart. Each is
+// filled in one bracket, so that it sorts by track once.
+void MakeAlbums(TaudioTagAlbumList& albums, const std::vector<TindexRecord>& records, std::vector<TlistFill>& fills) {
+    for (const auto& record : records) {
+        const TaudioTagAlbumPtr album = albums.CreateAlbum(std::string(record.Name), std::string(record.AlbumArtist));
+        album->BeginUpdate();
+        fills.push_back({album.get(), &record.Positions, {}});
+    }
+}
+
+void FillAlbums(TaudioTagAlbumList& albums, const std::vector<TindexRecord>& records,
+                const TaudioTagList& master) {
+    std::vector<TlistFill> fills;
+    MakeAlbums(albums, records, fills);
+    for (const TlistFill& fill : fills) Fill(fill, master);
+}
+
+void FillArtists(TaudioTagArtistList& artists, const std::vector<TindexRecord>& records,
+                 const TaudioTagList& master) {
+    std::vector<TlistFill> fills;
+    MakeArtists(artists, records, fills);
+    for (const TlistFill& fill : fills) Fill(fill, master);
 }
 
 template <typename Grouping>
@@ -444,58 +492,6 @@ bool ReadRecordsFile(const std::string& name, bool albums, int masterCount, Tsto
     });
 }
 
-// A list made on the loading thread, to be filled on any: the runs of tracks it takes,
-// in the file's order (a list named twice in a file takes more than one). Its update
-// bracket, opened when it was made, closes once filled.
-struct TlistFill {
-    TaudioTagList* List = nullptr;
-    const TpositionRun* First = nullptr;
-    std::vector<const TpositionRun*> More;
-};
-
-void Fill(const TlistFill& fill, const TaudioTagList& master) {
-    size_t total = fill.First->size();
-    for (const TpositionRun* run : fill.More) total += run->size();
-    fill.List->Reserve(total);
-    AddTracks(*fill.List, *fill.First, master);
-    for (const TpositionRun* run : fill.More) AddTracks(*fill.List, *run, master);
-    fill.List->EndUpdate();
-}
-
-// The artists of an artist file (or the letters of the title index), made as FillArtists
-// makes them: a name the file gives twice is one artist, filled from both records.
-void MakeArtists(TaudioTagArtistList& artists, const TstoredRecords& stored, std::vector<TlistFill>& fills) {
-    const size_t from = fills.size();
-    // Each artist's fill, made once a record names an artist already there.
-    std::unordered_map<const TaudioTagList*, size_t> places;
-    bool rising = true;
-    const std::string_view* previous = nullptr;
-    for (const auto& record : stored.Records) {
-        rising = rising && (!previous || CompareText(*previous, record.Name) < 0);
-        previous = &record.Name;
-        const std::string name(record.Name);
-        const TaudioTagArtistPtr known = rising ? nullptr : artists.FindArtist(name);
-        if (!known) {
-            const TaudioTagArtistPtr artist = artists.CreateArtist(name);
-            artist->BeginUpdate();
-            if (!places.empty()) places.emplace(artist.get(), fills.size());
-            fills.push_back({artist.get(), &record.Positions, {}});
-            continue;
-        }
-        if (places.empty())
-            for (size_t i = from; i < fills.size(); ++i) places.emplace(fills[i].List, i);
-        fills[places.at(known.get())].More.push_back(&record.Positions);
-    }
-}
-
-void MakeAlbums(TaudioTagAlbumList& albums, const TstoredRecords& stored, std::vector<TlistFill>& fills) {
-    for (const auto& record : stored.Records) {
-        const TaudioTagAlbumPtr album = albums.CreateAlbum(std::string(record.Name), std::string(record.AlbumArtist));
-        album->BeginUpdate();
-        fills.push_back({album.get(), &record.Positions, {}});
-    }
-}
-
 void NumberUnnumbered(const TaudioTagList& list) {
     const auto& items = list.Items();
     for (size_t i = 0; i < items.size(); ++i)
@@ -546,9 +542,9 @@ bool LoadGroupingIndexFiles(const TgroupingIndexLoad& load, const TaudioTagList&
 
     // The lists are made here, in the files' order; filling them is shared out.
     std::vector<TlistFill> fills;
-    MakeArtists(*load.Artists, artists, fills);
-    MakeArtists(*load.Titles, titles, fills);
-    MakeAlbums(*load.Albums, albums, fills);
+    MakeArtists(*load.Artists, artists.Records, fills);
+    MakeArtists(*load.Titles, titles.Records, fills);
+    MakeAlbums(*load.Albums, albums.Records, fills);
     TaudioTagCategoryList::TloadPtr genreLoad = load.Genres->StartLoad(std::move(genres), master, true);
     TaudioTagCategoryList::TloadPtr yearLoad = load.Years->StartLoad(std::move(years), master, true);
     std::atomic<size_t> nextFill{0};

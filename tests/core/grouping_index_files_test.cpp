@@ -628,3 +628,35 @@ TEST(GroupingIndexFiles, AnArtistNamedTwiceIsOneArtistAmongTheFiveFiles) {
         EXPECT_EQ(loaded.Artists.FindArtist("abba")->Count(), 2);
     }
 }
+
+// A genre the file names twice is one genre; an artist in both records is one artist
+// holding the tracks of both, as when the genre was filed.
+TEST(GroupingIndexFiles, AGenreNamedTwiceIsOneGenreWithOneArtistOfEachName) {
+    TaudioTagList master;
+    FillMaster(master);
+    const auto block = [](TbyteWriter& w, const std::vector<int32_t>& positions) {
+        w.WriteBytes("IXTL");
+        w.WriteI32(int32_t(positions.size()));
+        for (const int32_t p : positions) w.WriteI32(p);
+    };
+    TbyteWriter w;
+    w.WriteBytes("IXGR");
+    w.WriteI32(2);
+    for (const std::vector<int32_t>& positions : {std::vector<int32_t>{2}, std::vector<int32_t>{3}}) {
+        WriteText(w, "Rock");
+        block(w, positions);
+        w.WriteBytes("IXAR");
+        w.WriteI32(1);
+        WriteText(w, "The Band");
+        block(w, positions);
+        w.WriteBytes("IXAL");
+        w.WriteI32(0);
+    }
+    TaudioTagGenreList genres;
+    ASSERT_TRUE(Load(genres, w.Bytes(), master));
+    ASSERT_EQ(genres.Count(), 1);
+    const auto rock = genres.FindGenre("Rock");
+    EXPECT_EQ(rock->Count(), 2);
+    ASSERT_EQ(rock->Artists().Count(), 1);
+    EXPECT_EQ(Files(*rock->Artists().GetArtist(0)), " /m/Band/Greatest/02.mp3 /m/Band/Greatest/01.mp3");
+}
