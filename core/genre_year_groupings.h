@@ -99,6 +99,8 @@ public:
   // file is read before any grouping is touched and several threads fill the categories.
   struct TstoredIndex;
   // Null, with a reason, when the file cannot be used; the grouping is left as it is.
+  // `masterCount` -1: the library is still loading, and the caller checks the largest
+  // position the file holds once it has.
   std::shared_ptr<const TstoredIndex> ReadIndexFile(const std::string& name, int masterCount,
                                                     std::string* error = nullptr) const;
   // Filling the grouping from a file ReadIndexFile took against `master` (no category

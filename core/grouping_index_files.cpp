@@ -105,7 +105,20 @@ bool ReadTextView(TbyteReader& r, std::string_view& text, TtextStore& store, std
     return true;
 }
 
-bool ParseTrackIndex(TbyteReader& r, int masterCount, TpositionRun& positions, std::string* error) {
+std::string OutsideFailure(int32_t position, int tracks) {
+    return "track position " + std::to_string(position) + " outside the " + std::to_string(tracks) +
+           " tracks of the library";
+}
+
+// The library's size, when it is known as the file is read. A file read while the library
+// itself is still loading is checked for negative positions at once and for positions
+// past the library's end once it has loaded, from the largest one it holds.
+struct TpositionLimit {
+    int Tracks = -1;  // unknown
+    int32_t Largest = -1;
+};
+
+bool ParseTrackIndex(TbyteReader& r, TpositionLimit& limit, TpositionRun& positions, std::string* error) {
     int32_t count = 0;
     if (!ReadHeader(r, kTrackIndexMagic, count, error)) return false;
     if (size_t(count) > r.Remaining() / 4)
@@ -113,12 +126,14 @@ bool ParseTrackIndex(TbyteReader& r, int masterCount, TpositionRun& positions, s
     std::string_view bytes;
     r.ReadBytes(size_t(count) * 4, bytes);
     positions = TpositionRun{reinterpret_cast<const unsigned char*>(bytes.data()), size_t(count)};
+    int32_t largest = limit.Largest;
     for (size_t i = 0; i < positions.size(); ++i) {
         const int32_t position = positions[i];
-        if (position < 0 || position >= masterCount)
-            return ReadFailure(error, "track position " + std::to_string(position) + " outside the " +
-                                          std::to_string(masterCount) + " tracks of the library");
+        if (position < 0 || (limit.Tracks >= 0 && position >= limit.Tracks))
+            return ReadFailure(error, OutsideFailure(position, std::max(limit.Tracks, 0)));
+        largest = std::max(largest, position);
     }
+    limit.Largest = largest;
     return true;
 }
 
@@ -127,7 +142,7 @@ std::string RecordFailure(std::string_view kind, int32_t i, int32_t count, const
 }
 
 // An "IXAL" (with album artists) or "IXAR" stream.
-bool ParseRecords(TbyteReader& r, bool albums, int masterCount, std::vector<TindexRecord>& records,
+bool ParseRecords(TbyteReader& r, bool albums, TpositionLimit& limit, std::vector<TindexRecord>& records,
                   TtextStore& store, std::string* error) {
     int32_t count = 0;
     if (!ReadHeader(r, albums ? kAlbumsMagic : kArtistsMagic, count, error)) return false;
@@ -138,13 +153,13 @@ bool ParseRecords(TbyteReader& r, bool albums, int masterCount, std::vector<Tind
         std::string reason;
         if (!ReadTextView(r, record.Name, store, &reason) ||
             (albums && !ReadTextView(r, record.AlbumArtist, store, &reason)) ||
-            !ParseTrackIndex(r, masterCount, record.Positions, &reason))
+            !ParseTrackIndex(r, limit, record.Positions, &reason))
             return ReadFailure(error, RecordFailure(kind, i, count, reason));
     }
     return true;
 }
 
-bool ParseCategories(TbyteReader& r, std::string_view magic, int masterCount,
+bool ParseCategories(TbyteReader& r, std::string_view magic, TpositionLimit& limit,
                      std::vector<TcategoryRecord>& records, TtextStore& store, std::string* error) {
     int32_t count = 0;
     if (!ReadHeader(r, magic, count, error)) return false;
@@ -153,9 +168,9 @@ bool ParseCategories(TbyteReader& r, std::string_view magic, int masterCount,
         TcategoryRecord& record = records.emplace_back();
         std::string reason;
         if (!ReadTextView(r, record.Name, store, &reason) ||
-            !ParseTrackIndex(r, masterCount, record.Positions, &reason) ||
-            !ParseRecords(r, false, masterCount, record.Artists, store, &reason) ||
-            !ParseRecords(r, true, masterCount, record.Albums, store, &reason))
+            !ParseTrackIndex(r, limit, record.Positions, &reason) ||
+            !ParseRecords(r, false, limit, record.Artists, store, &reason) ||
+            !ParseRecords(r, true, limit, record.Albums, store, &reason))
             return ReadFailure(error, RecordFailure(magic == "IXGR" ? "genre" : "year", i, count, reason));
     }
     return true;
@@ -308,7 +323,8 @@ bool TaudioTagAlbumList::LoadFromStream(TbyteReader& r, const TaudioTagList& mas
     Clear();
     std::vector<TindexRecord> records;
     TtextStore store;
-    const bool ok = ParseRecords(r, true, master.Count(), records, store, error);
+    TpositionLimit limit{master.Count()};
+    const bool ok = ParseRecords(r, true, limit, records, store, error);
     if (ok) FillAlbums(*this, records, master);
     EndUpdate();
     return ok;
@@ -343,7 +359,8 @@ bool TaudioTagArtistList::LoadFromStream(TbyteReader& r, const TaudioTagList& ma
     Clear();
     std::vector<TindexRecord> records;
     TtextStore store;
-    const bool ok = ParseRecords(r, false, master.Count(), records, store, error);
+    TpositionLimit limit{master.Count()};
+    const bool ok = ParseRecords(r, false, limit, records, store, error);
     if (ok) FillArtists(*this, records, master);
     EndUpdate();
     return ok;
@@ -377,11 +394,13 @@ struct TaudioTagCategoryList::TstoredIndex {
     TfileBytes Bytes;  // what the records' texts and positions point into
     TtextStore Converted;
     std::vector<TcategoryRecord> Records;
+    int32_t LargestPosition = -1;
 };
 
 bool TaudioTagCategoryList::LoadFromStream(TbyteReader& r, const TaudioTagList& master, std::string* error) {
     auto stored = std::make_shared<TstoredIndex>();
-    const bool ok = ParseCategories(r, IndexMagic(), master.Count(), stored->Records, stored->Converted, error);
+    TpositionLimit limit{master.Count()};
+    const bool ok = ParseCategories(r, IndexMagic(), limit, stored->Records, stored->Converted, error);
     if (!ok) stored->Records.clear();  // nothing of a damaged stream is filed
     FinishLoad(StartLoad(std::move(stored), master, false));
     return ok;
@@ -460,9 +479,11 @@ void TaudioTagCategoryList::FinishLoad(TloadPtr load) {
 std::shared_ptr<const TaudioTagCategoryList::TstoredIndex> TaudioTagCategoryList::ReadIndexFile(
     const std::string& name, int masterCount, std::string* error) const {
     auto stored = std::make_shared<TstoredIndex>();
+    TpositionLimit limit{masterCount};
     const bool ok = ReadIndex(name, stored->Bytes, error, [&](TbyteReader& r) {
-        return ParseCategories(r, IndexMagic(), masterCount, stored->Records, stored->Converted, error);
+        return ParseCategories(r, IndexMagic(), limit, stored->Records, stored->Converted, error);
     });
+    stored->LargestPosition = limit.Largest;
     return ok ? stored : nullptr;
 }
 
@@ -483,13 +504,17 @@ struct TstoredRecords {
     TfileBytes Bytes;  // what the records' texts and positions point into
     TtextStore Converted;
     std::vector<TindexRecord> Records;
+    int32_t LargestPosition = -1;
 };
 
-bool ReadRecordsFile(const std::string& name, bool albums, int masterCount, TstoredRecords& stored,
-                     std::string* error) {
-    return ReadIndex(name, stored.Bytes, error, [&](TbyteReader& r) {
-        return ParseRecords(r, albums, masterCount, stored.Records, stored.Converted, error);
+// Read while the library may still be loading: positions past its end are found later.
+bool ReadRecordsFile(const std::string& name, bool albums, TstoredRecords& stored, std::string* error) {
+    TpositionLimit limit;
+    const bool ok = ReadIndex(name, stored.Bytes, error, [&](TbyteReader& r) {
+        return ParseRecords(r, albums, limit, stored.Records, stored.Converted, error);
     });
+    stored.LargestPosition = limit.Largest;
+    return ok;
 }
 
 void NumberUnnumbered(const TaudioTagList& list) {
@@ -501,52 +526,111 @@ void NumberUnnumbered(const TaudioTagList& list) {
 void NumberUnnumbered(const TaudioTagListList& grouping) {
     for (int i = 0; i < grouping.Count(); ++i) NumberUnnumbered(*grouping.GetList(i));
 }
+
+// The groupings made from the artist, title and album files.
+std::vector<TaudioTagListList*> ThreeGroupings(const TgroupingIndexLoad& load) {
+    return {load.Artists, load.Titles, load.Albums};
+}
+
+constexpr const char* kSteps[] = {"Loading Artist Index", "Loading Title Index", "Loading Album Index",
+                                  "Loading Genre Index", "Loading Year Index"};
 }  // namespace
 
-bool LoadGroupingIndexFiles(const TgroupingIndexLoad& load, const TaudioTagList& master, unsigned helpers,
+struct TgroupingIndexPrep {
+    TgroupingIndexLoad Load;
+    // The files read whole, in the order of kSteps, before one could not be used.
+    int FilesRead = 0;
+    std::string Error;
+    TstoredRecords Artists, Titles, Albums;
+    std::shared_ptr<const TaudioTagCategoryList::TstoredIndex> Genres, Years;
+    bool Read = false;  // every file
+
+    // The first file (by its place in kSteps) with a position past the library's end,
+    // or -1.
+    int PastTheEnd(int tracks, int32_t& position) const {
+        const int32_t largest[] = {Artists.LargestPosition, Titles.LargestPosition, Albums.LargestPosition,
+                                   GenreLargest, YearLargest};
+        for (int i = 0; i < int(std::size(largest)); ++i)
+            if (largest[i] >= tracks) {
+                position = largest[i];
+                return i;
+            }
+        return -1;
+    }
+    const std::string& FileName(int step) const {
+        const std::string* names[] = {&Load.ArtistsFile, &Load.TitlesFile, &Load.AlbumsFile, &Load.GenresFile,
+                                      &Load.YearsFile};
+        return *names[step];
+    }
+    int32_t GenreLargest = -1, YearLargest = -1;
+};
+
+void TgroupingIndexPrepDelete::operator()(TgroupingIndexPrep* prep) const { delete prep; }
+
+TgroupingIndexPrepPtr PrepareGroupingIndexFiles(const TgroupingIndexLoad& load) {
+    TgroupingIndexPrepPtr prep(new TgroupingIndexPrep);
+    TgroupingIndexPrep& p = *prep;
+    p.Load = load;  // its Progress is told on the owner's thread, by the filling
+    std::string* const error = &p.Error;
+    // Every file is read and checked before any grouping is touched.
+    bool ok = ReadRecordsFile(load.ArtistsFile, false, p.Artists, error);
+    p.FilesRead += ok;
+    ok = ok && ReadRecordsFile(load.TitlesFile, false, p.Titles, error);
+    p.FilesRead += ok;
+    ok = ok && ReadRecordsFile(load.AlbumsFile, true, p.Albums, error);
+    p.FilesRead += ok;
+    if (ok) {
+        p.Genres = load.Genres->ReadIndexFile(load.GenresFile, -1, error);
+        ok = p.Genres != nullptr;
+        p.FilesRead += ok;
+    }
+    if (ok) {
+        p.Years = load.Years->ReadIndexFile(load.YearsFile, -1, error);
+        ok = p.Years != nullptr;
+        p.FilesRead += ok;
+    }
+    if (!ok) return prep;
+    p.GenreLargest = p.Genres->LargestPosition;
+    p.YearLargest = p.Years->LargestPosition;
+    p.Read = true;
+    return prep;
+}
+
+void AbandonGroupingIndexFiles(TgroupingIndexPrepPtr prep) {
+    if (!prep) return;
+    const TgroupingIndexLoad& load = prep->Load;
+    std::vector<TaudioTagListList*> all = ThreeGroupings(load);
+    all.insert(all.end(), {load.Genres, load.Years});
+    for (TaudioTagListList* grouping : all) grouping->Clear();
+}
+
+bool FillGroupingIndexFiles(TgroupingIndexPrepPtr prep, const TaudioTagList& master, unsigned helpers,
                             std::string* error) {
-    const auto progress = [&](const char* text) {
-        if (load.Progress) load.Progress(text);
-    };
-    // The genres and years open theirs when they start loading.
-    const std::initializer_list<TaudioTagListList*> groupings = {load.Artists, load.Titles, load.Albums};
-    for (TaudioTagListList* grouping : groupings) {
-        grouping->BeginUpdate();
-        grouping->Clear();
-    }
-    // Every file is read and checked before any grouping takes a track.
-    TstoredRecords artists, titles, albums;
-    std::shared_ptr<const TaudioTagCategoryList::TstoredIndex> genres, years;
-    progress("Loading Artist Index");
-    bool ok = ReadRecordsFile(load.ArtistsFile, false, master.Count(), artists, error);
-    if (ok) progress("Loading Title Index");
-    ok = ok && ReadRecordsFile(load.TitlesFile, false, master.Count(), titles, error);
-    if (ok) progress("Loading Album Index");
-    ok = ok && ReadRecordsFile(load.AlbumsFile, true, master.Count(), albums, error);
-    if (ok) {
-        progress("Loading Genre Index");
-        genres = load.Genres->ReadIndexFile(load.GenresFile, master.Count(), error);
-        ok = genres != nullptr;
-    }
-    if (ok) {
-        progress("Loading Year Index");
-        years = load.Years->ReadIndexFile(load.YearsFile, master.Count(), error);
-        ok = years != nullptr;
-    }
-    if (!ok) {
-        load.Genres->Clear();
-        load.Years->Clear();
-        for (TaudioTagListList* grouping : groupings) grouping->EndUpdate();
+    TgroupingIndexPrep& p = *prep;
+    const TgroupingIndexLoad& load = p.Load;
+    int32_t position = 0;
+    const int past = p.Read ? p.PastTheEnd(master.Count(), position) : -1;
+    // The steps as if each file were read here, up to the one that cannot be used.
+    const int steps = !p.Read ? p.FilesRead + 1 : past >= 0 ? past + 1 : int(std::size(kSteps));
+    if (load.Progress)
+        for (int i = 0; i < std::min(steps, int(std::size(kSteps))); ++i) load.Progress(kSteps[i]);
+    if (!p.Read || past >= 0) {
+        if (error) *error = past >= 0 ? p.FileName(past) + ": " + OutsideFailure(position, master.Count()) : p.Error;
+        AbandonGroupingIndexFiles(std::move(prep));
         return false;
     }
 
     // The lists are made here, in the files' order; filling them is shared out.
+    for (TaudioTagListList* grouping : ThreeGroupings(load)) {
+        grouping->BeginUpdate();
+        grouping->Clear();
+    }
     std::vector<TlistFill> fills;
-    MakeArtists(*load.Artists, artists.Records, fills);
-    MakeArtists(*load.Titles, titles.Records, fills);
-    MakeAlbums(*load.Albums, albums.Records, fills);
-    TaudioTagCategoryList::TloadPtr genreLoad = load.Genres->StartLoad(std::move(genres), master, true);
-    TaudioTagCategoryList::TloadPtr yearLoad = load.Years->StartLoad(std::move(years), master, true);
+    MakeArtists(*load.Artists, p.Artists.Records, fills);
+    MakeArtists(*load.Titles, p.Titles.Records, fills);
+    MakeAlbums(*load.Albums, p.Albums.Records, fills);
+    TaudioTagCategoryList::TloadPtr genreLoad = load.Genres->StartLoad(std::move(p.Genres), master, true);
+    TaudioTagCategoryList::TloadPtr yearLoad = load.Years->StartLoad(std::move(p.Years), master, true);
     std::atomic<size_t> nextFill{0};
     // The genres and years first: their categories are the largest pieces of work, and
     // the many small lists after them even out the threads' ends.
@@ -580,7 +664,7 @@ bool LoadGroupingIndexFiles(const TgroupingIndexLoad& load, const TaudioTagList&
     load.Years->FinishLoad(std::move(yearLoad));
     // Each album was sorted as it closed: closing the grouping renews none again.
     load.Albums->RenewOnlyNewAlbumsOnce();
-    for (TaudioTagListList* grouping : groupings) grouping->EndUpdate();
+    for (TaudioTagListList* grouping : ThreeGroupings(load)) grouping->EndUpdate();
 
     if (helpers > 0) {
         const auto& tags = master.Items();
@@ -598,6 +682,11 @@ bool LoadGroupingIndexFiles(const TgroupingIndexLoad& load, const TaudioTagList&
         }
     }
     return true;
+}
+
+bool LoadGroupingIndexFiles(const TgroupingIndexLoad& load, const TaudioTagList& master, unsigned helpers,
+                            std::string* error) {
+    return FillGroupingIndexFiles(PrepareGroupingIndexFiles(load), master, helpers, error);
 }
 
 // ---- written a piece at a time ----

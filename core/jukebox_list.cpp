@@ -472,9 +472,12 @@ void TcustomJukeboxList::LoadIndexes() {
     SetLoading(true);
     FglobalList->BeginUpdate();
     FcdTracks.clear();
+    // The index files are read, and the groupings' lists made, on a thread of their own
+    // while the library file loads; nothing else touches the groupings meanwhile.
+    std::future<TgroupingIndexPrepPtr> prepared = PrepareIndexFiles();
     FglobalLoadFailed = LoadListFile(*FglobalList, DataFile("jukebox.dat")) == TlistFileState::lfsDamaged;
     if (LoadCDs) LoadCDLists();
-    FindexesLoaded = LoadIndexFiles();
+    FindexesLoaded = prepared.valid() && LoadIndexFiles(prepared.get());
     FglobalList->EndUpdate();  // ProcessTags
     FindexesLoaded = false;
     FpendingFileOrder = {};  // taken by the filing unless a handler changed the list first
@@ -489,51 +492,47 @@ bool TcustomJukeboxList::IndexesWanted() const {
     return FenableIndexes && LoadArtistsAlbums && LoadGenres && LoadYears;
 }
 
-bool TcustomJukeboxList::IndexFilesCurrent() const {
+bool TcustomJukeboxList::IndexFilesWritten(uintmax_t& bytes) const {
+    bytes = 0;
     if (!IndexesWanted()) return false;
-    // The files hold positions in the global list: a CD's tracks, appended after the
-    // library's own, may be another disc's at the next start.
-    if (!FcdTracks.empty() || FglobalLoadFailed) return false;
     std::error_code ec;
     const auto library = std::filesystem::last_write_time(DataFile("jukebox.dat"), ec);
     if (ec) return false;
     for (const char* name : kIndexFiles) {
-        const auto written = std::filesystem::last_write_time(DataFile(name), ec);
+        const std::string file = DataFile(name);
+        const auto written = std::filesystem::last_write_time(file, ec);
         if (ec || written < library) return false;
+        bytes += std::filesystem::file_size(file, ec);
     }
     return true;
 }
 
 namespace {
 // From this many tracks on, helper threads share the filling of the groupings with the
-// loading thread: one for every so many tracks, at most one for each other core. Each
-// helper's heap keeps some megabytes of partly used pages when it ends, which a smaller
-// library would feel in its memory more than it gains in time.
+// loading thread: one for every so many tracks, leaving one core to the file-name order's
+// thread and two more spare (filling waits on memory more than on the cores: on eight
+// cores, five helpers filled a million tracks faster than six or seven). Each helper's
+// heap keeps some megabytes of partly used pages when it ends, which a smaller library
+// would feel in its memory more than it gains in time.
 constexpr int kHelpedLoadTracks = 50000;
 constexpr int kTracksPerHelper = 125000;
+// Index files this large make lists enough for a thread that holds a region of memory
+// while it makes them (see TthreadRegionHold).
+constexpr uintmax_t kBigPrepBytes = uintmax_t(16) << 20;
+// From this many tracks on, the file-name order is worked out on a thread of its own.
+constexpr size_t kOwnThreadFileOrder = 2000;
 
 unsigned LoadHelpers(int tracks) {
     if (tracks < kHelpedLoadTracks) return 0;
-    const unsigned others = std::max(std::thread::hardware_concurrency(), 2u) - 1;
-    return std::clamp(unsigned((tracks + kTracksPerHelper - 1) / kTracksPerHelper), 1u, std::min(others, 7u));
+    const unsigned spare = std::max(std::thread::hardware_concurrency(), 4u) - 3;
+    return std::clamp(unsigned((tracks + kTracksPerHelper - 1) / kTracksPerHelper), 1u, std::min(spare, 7u));
 }
 
 }  // namespace
 
-bool TcustomJukeboxList::LoadIndexFiles() {
-    if (!IndexFilesCurrent()) return false;
-    const TaudioTagList& master = *FglobalList;
-    const unsigned helpers = FloadHelpers >= 0 ? unsigned(FloadHelpers) : LoadHelpers(master.Count());
-    if (helpers > 0) {
-        // The file-name index is worked out on a thread of its own meanwhile.
-        const TaudioTagPtr* const itemsAt = master.Items().data();
-        const size_t itemsCount = master.Items().size();
-        FpendingFileOrder.Order =
-            StartLoadThread([itemsAt, itemsCount] { return OrderByFileName({itemsAt, itemsCount}); }, false);
-        FpendingFileOrder.Of = itemsAt;
-        FpendingFileOrder.Count = itemsCount;
-    }
-
+std::future<TgroupingIndexPrepPtr> TcustomJukeboxList::PrepareIndexFiles() {
+    uintmax_t bytes = 0;
+    if (!IndexFilesWritten(bytes)) return {};
     TgroupingIndexLoad load;
     load.Albums = FalbumList.get();
     load.Artists = FartistList.get();
@@ -546,11 +545,32 @@ bool TcustomJukeboxList::LoadIndexFiles() {
     load.GenresFile = DataFile("genres.idx");
     load.YearsFile = DataFile("years.idx");
     load.Progress = [this](const std::string& text) { ProcessStart(text); };
+    return StartLoadThread([load = std::move(load)] { return PrepareGroupingIndexFiles(load); },
+                           bytes >= kBigPrepBytes);
+}
+
+bool TcustomJukeboxList::LoadIndexFiles(TgroupingIndexPrepPtr prepared) {
+    // The files hold positions in the global list: a CD's tracks, appended after the
+    // library's own, may be another disc's at the next start.
+    if (!FcdTracks.empty() || FglobalLoadFailed) {
+        AbandonGroupingIndexFiles(std::move(prepared));
+        return false;
+    }
+    const TaudioTagList& master = *FglobalList;
+    const unsigned helpers = FloadHelpers >= 0 ? unsigned(FloadHelpers) : LoadHelpers(master.Count());
+    if (master.Items().size() >= kOwnThreadFileOrder) {
+        // The file-name index is worked out on a thread of its own meanwhile.
+        const TaudioTagPtr* const itemsAt = master.Items().data();
+        const size_t itemsCount = master.Items().size();
+        FpendingFileOrder.Order =
+            StartLoadThread([itemsAt, itemsCount] { return OrderByFileName({itemsAt, itemsCount}); }, false);
+        FpendingFileOrder.Of = itemsAt;
+        FpendingFileOrder.Count = itemsCount;
+    }
     std::string error;
-    if (!LoadGroupingIndexFiles(load, master, helpers, &error)) {
+    if (!FillGroupingIndexFiles(std::move(prepared), master, helpers, &error)) {
         // One bad file: every grouping is built again from the global list.
         LogError("Index file not used, rebuilding the groupings: " + error);
-        for (TaudioTagListList* grouping : Groupings()) grouping->Clear();
         return false;
     }
     return true;

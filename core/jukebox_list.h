@@ -21,6 +21,7 @@
 #include "core/file_keyed_tag_lists.h"
 #include "core/file_name_index.h"
 #include "core/genre_year_groupings.h"
+#include "core/grouping_index_files.h"
 #include "core/media_database.h"
 #include "core/query_rules.h"
 #include "core/url_list.h"
@@ -213,8 +214,13 @@ class TcustomJukeboxList : public TObject {
     // "jukebox.dat" and no CD list was added; one bad file makes all be rebuilt.
     // With EnableIndexes and every grouping switched on.
     bool IndexesWanted() const;
-    bool IndexFilesCurrent() const;
-    bool LoadIndexFiles();
+    // The five index files are there, written since the library file; `bytes` their size.
+    bool IndexFilesWritten(uintmax_t& bytes) const;
+    // Starts reading them while the library file loads (no future when they are not there).
+    std::future<TgroupingIndexPrepPtr> PrepareIndexFiles();
+    // Fills the groupings from them once the library has loaded; false when it is not the
+    // library they were written for or one is damaged (the groupings are then empty).
+    bool LoadIndexFiles(TgroupingIndexPrepPtr prepared);
     void SaveIndexFiles();
     // Every track in file-name order, each name once with the first track of that name,
     // and the names more than one track has: what the file-name index is filled from.

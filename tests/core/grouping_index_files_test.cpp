@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <future>
 
 #include "core/album_artist_groupings.h"
 #include "core/genre_year_groupings.h"
@@ -568,6 +569,57 @@ TEST(GroupingIndexFiles, OneDamagedFileOfFiveFillsNothing) {
                 EXPECT_EQ(g->Count(), 0) << name << ", " << helpers << " helpers";
         }
     }
+}
+
+// The files read on another thread while the library fills, then filled from it: the same
+// groupings as reading them afterwards. A file that names a track past the library's end
+// (checked only once the library is there) fills nothing and tells the steps up to it; an
+// abandoned read leaves every grouping empty.
+TEST(GroupingIndexFiles, ReadWhileTheLibraryLoadsThenCheckedAgainstIt) {
+    TaudioTagList master;
+    FillLarge(master, 400);
+    Tgroupings built;
+    built.Build(master);
+    TfiveFiles files;
+    files.Save(built);
+    const auto empty = [](Tgroupings& g) {
+        return g.Albums.Count() + g.Artists.Count() + g.Titles.Count() + g.Genres.Count() + g.Years.Count() == 0;
+    };
+
+    Tgroupings direct;
+    std::string error;
+    ASSERT_TRUE(LoadGroupingIndexFiles(files.For(direct), master, 0, &error)) << error;
+    Tgroupings early;
+    TaudioTagList filling;
+    auto prepared = std::async(std::launch::async, [&] { return PrepareGroupingIndexFiles(files.For(early)); });
+    for (const auto& tag : master.Items()) filling.Add(tag);
+    ASSERT_TRUE(FillGroupingIndexFiles(prepared.get(), filling, 0, &error)) << error;
+    EXPECT_EQ(DumpFive(early), DumpFive(direct));
+
+    // The library lost its last track since the files were written.
+    TaudioTagList shorter;
+    for (int i = 0; i + 1 < master.Count(); ++i) shorter.Add(master.GetTag(i));
+    for (const unsigned helpers : {0u, 2u}) {
+        Tgroupings loaded;
+        loaded.Genres.AddTag(master.GetTag(0));  // not empty before
+        TgroupingIndexLoad load = files.For(loaded);
+        std::vector<std::string> steps;
+        load.Progress = [&](const std::string& step) { steps.push_back(step); };
+        error.clear();
+        EXPECT_FALSE(FillGroupingIndexFiles(PrepareGroupingIndexFiles(load), shorter, helpers, &error));
+        EXPECT_TRUE(empty(loaded));
+        // Every file names every track: the artist file, read first, is the one blamed.
+        EXPECT_NE(error.find(files.Dir.File("artists.idx") + ": track position 399 outside the 399 tracks"),
+                  std::string::npos)
+            << error;
+        EXPECT_EQ(steps, std::vector<std::string>{"Loading Artist Index"});
+    }
+
+    Tgroupings abandoned;
+    abandoned.Genres.AddTag(master.GetTag(0));
+    abandoned.Albums.AddTag(master.GetTag(0));
+    AbandonGroupingIndexFiles(PrepareGroupingIndexFiles(files.For(abandoned)));
+    EXPECT_TRUE(empty(abandoned));
 }
 
 // With hundreds of albums each artist is found by its name's hash: every album links to
