@@ -146,15 +146,15 @@ public:
 
     // Published properties.
     const std::string& Filename() const { return Ffilename; }
-    void SetFilename(const std::string& v) { Ffilename = v; }
+    void SetFilename(std::string_view v) { Ffilename = v; }
     const std::string& Artist() const { return Fartist.Text(); }
-    void SetArtist(const std::string& v) { Fartist = v; }
+    void SetArtist(std::string_view v) { Fartist = v; }
     const std::string& Title() const { return Ftitle; }
-    void SetTitle(const std::string& v) { Ftitle = v; }
+    void SetTitle(std::string_view v) { Ftitle = v; }
     const std::string& Album() const { return Falbum.Text(); }
-    void SetAlbum(const std::string& v) { Falbum = v; }
+    void SetAlbum(std::string_view v) { Falbum = v; }
     const std::string& Comment() const { return Fcomment; }
-    void SetComment(const std::string& v) { Fcomment = v; }
+    void SetComment(std::string_view v) { Fcomment = v; }
     uint32_t TrackNo() const { return FtrackNo; }
     // Also makes the track number the insertion sequence.
     void SetTrackNo(uint32_t v) {
@@ -162,11 +162,11 @@ public:
         Fsequence = v;
     }
     const std::string& Date() const { return Fdate.Text(); }
-    void SetDate(const std::string& v) { Fdate = v; }
+    void SetDate(std::string_view v) { Fdate = v; }
     uint32_t GenreID() const { return FgenreID; }
     void SetGenreID(uint32_t v) { FgenreID = v; }
     const std::string& GenreString() const { return FgenreString.Text(); }
-    void SetGenreString(const std::string& v) { FgenreString = v; }
+    void SetGenreString(std::string_view v) { FgenreString = v; }
     uint32_t BitRate() const { return FbitRate; }
     void SetBitRate(uint32_t v) { FbitRate = v; }
     uint32_t Duration() const { return Fduration; }
@@ -178,7 +178,7 @@ public:
     // "Mono", "Stereo", "Unknown" (0 channels) or "Multi".
     std::string ChannelMode() const;
     const std::string& TagType() const { return FtagType.Text(); }
-    void SetTagType(const std::string& v) { FtagType = v; }
+    void SetTagType(std::string_view v) { FtagType = v; }
     TDateTime ModDate() const { return FmodDate; }
     void SetModDate(TDateTime v) { FmodDate = v; }
     uint32_t MediaType() const { return FmediaType; }

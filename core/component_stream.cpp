@@ -185,7 +185,8 @@ bool TcomponentReader::NextProperty(std::string_view& name, bool& atEnd, std::st
     return true;
 }
 
-bool TcomponentReader::ReadStringValue(uint8_t type, std::string& s, std::string* error) {
+bool TcomponentReader::ReadStringView(uint8_t type, std::string_view& text, std::string& converted,
+                                      std::string* error) {
     uint64_t length = 0;
     if (type == vaString) {
         uint8_t n = 0;
@@ -200,12 +201,36 @@ bool TcomponentReader::ReadStringValue(uint8_t type, std::string& s, std::string
     if (length > Fr.Remaining()) return ReadFailure(error, "text runs past the end of the component record");
     std::string_view bytes;
     Fr.ReadBytes(size_t(length), bytes);
-    if (type == vaWString)
-        s = Utf16ToUtf8(bytes);
-    else if (IsAscii(bytes) || IsValidUtf8(bytes))
-        s.assign(bytes);  // reuses the value's buffer
-    else
-        s = Cp1252ToUtf8(bytes);
+    if (type == vaWString) {
+        converted = Utf16ToUtf8(bytes);
+        text = converted;
+    } else if (IsAscii(bytes) || IsValidUtf8(bytes)) {
+        text = bytes;
+    } else {
+        converted = Cp1252ToUtf8(bytes);
+        text = converted;
+    }
+    return true;
+}
+
+bool TcomponentReader::ReadStringValue(uint8_t type, std::string& s, std::string* error) {
+    std::string_view text;
+    if (!ReadStringView(type, text, s, error)) return false;
+    if (text.data() != s.data()) s.assign(text);  // reuses the value's buffer
+    return true;
+}
+
+bool TcomponentReader::ReadValueInPlace(TcomponentValue& value, std::string* error) {
+    const size_t start = Fr.Position();
+    uint8_t type = 0;
+    if (Fr.ReadU8(type) && (type == vaString || type == vaLString || type == vaUTF8String)) {
+        value.Kind = TcomponentValue::vkString;
+        value.String.clear();
+        return ReadStringView(type, value.Text, value.String, error);
+    }
+    Fr.Seek(start);
+    if (!ReadValue(value, error)) return false;
+    value.Text = value.String;
     return true;
 }
 

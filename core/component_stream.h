@@ -68,6 +68,8 @@ struct TcomponentValue {
     int64_t Integer = 0;
     double Float = 0;
     std::string String;
+    // ReadValueInPlace: the text, where it lies in the data or, converted, in String.
+    std::string_view Text;
     std::vector<std::string> Lines;
 };
 
@@ -82,6 +84,9 @@ public:
     // property list ends.
     bool NextProperty(std::string_view& name, bool& atEnd, std::string* error);
     bool ReadValue(TcomponentValue& value, std::string* error);
+    // As ReadValue, but a text that needs no conversion is not copied: `value.Text` views
+    // it in the data (which must outlive the use), and String is left empty.
+    bool ReadValueInPlace(TcomponentValue& value, std::string* error);
     // The end of the (empty) child list.
     bool EndComponent(std::string* error);
     // Reads past the rest of a record whose class and name were read (its properties of
@@ -91,6 +96,8 @@ public:
 private:
     bool ReadShortString(std::string& s, std::string* error);
     bool ReadStringValue(uint8_t type, std::string& s, std::string* error);
+    // `text` views the text in the data, or in `converted` when it was not UTF-8.
+    bool ReadStringView(uint8_t type, std::string_view& text, std::string& converted, std::string* error);
     bool SkipValue(int depth, std::string* error);
     bool SkipProperties(int depth, std::string* error);
     bool SkipChildren(int depth, std::string* error);

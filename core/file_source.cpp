@@ -7,10 +7,35 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 #include "core/safe_file.h"
 
 namespace tunecrest {
+
+namespace {
+constexpr size_t kMappedFrom = size_t(256) << 10;
+}
+
+TfileSource::Tbuffer::Tbuffer(size_t size) : Fsize(std::max<size_t>(size, 1)) {
+    if (Fsize >= kMappedFrom) {
+        size_t mapped = Fsize;
+        if (char* block = MapLargeBlock(mapped)) {
+            Fdata = block;
+            Fsize = mapped;
+            Fmapped = true;
+            return;
+        }
+    }
+    Fdata = new char[Fsize];
+}
+
+TfileSource::Tbuffer::~Tbuffer() {
+    if (Fmapped)
+        UnmapLargeBlock(Fdata, Fsize);
+    else
+        delete[] Fdata;
+}
 
 TfileSource::~TfileSource() {
     if (Ffd >= 0) ::close(Ffd);
@@ -33,7 +58,7 @@ bool TfileSource::Open(const std::string& path, std::string* error, uint64_t max
     if (uint64_t(st.st_size) > maxBytes) return fail("file too large");
     Fsize = uint64_t(st.st_size);
     Fcapacity = size_t(std::min<uint64_t>(Fsize, Fwindow));
-    Fbuffer.reset(new char[Fcapacity ? Fcapacity : 1]);
+    Fbuffer = Tbuffer(Fcapacity);
     if (!Fill()) {
         if (error) *error = Ferror;
         return false;
@@ -66,7 +91,7 @@ bool TfileSource::More(size_t& keepFrom) {
     if (keepFrom == 0 && Fend == Fcapacity) {
         // One record fills the window: the window grows (as far as the file goes).
         const size_t bigger = size_t(std::min<uint64_t>(uint64_t(Fcapacity) * 2, Fsize));
-        std::unique_ptr<char[]> grown(new char[bigger]);
+        Tbuffer grown(bigger);
         std::memcpy(grown.get(), Fbuffer.get(), Fend);
         Fbuffer = std::move(grown);
         Fcapacity = bigger;

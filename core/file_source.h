@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "core/list_file_io.h"
 
@@ -37,12 +38,37 @@ public:
     bool ReadRest(size_t from, std::string& bytes, std::string* error = nullptr);
 
 private:
+    // The window's memory. From 256 KB on it is mapped for the read alone (MapLargeBlock)
+    // and goes back to the system when the read ends: the heap would keep those pages to
+    // itself, megabytes of the library's resident memory.
+    class Tbuffer {
+    public:
+        Tbuffer() = default;
+        explicit Tbuffer(size_t size);
+        ~Tbuffer();
+        Tbuffer(Tbuffer&& other) noexcept { Swap(other); }
+        Tbuffer& operator=(Tbuffer&& other) noexcept {
+            Swap(other);
+            return *this;
+        }
+        char* get() const { return Fdata; }
+
+    private:
+        void Swap(Tbuffer& other) noexcept {
+            std::swap(Fdata, other.Fdata);
+            std::swap(Fsize, other.Fsize);
+            std::swap(Fmapped, other.Fmapped);
+        }
+        char* Fdata = nullptr;
+        size_t Fsize = 0;
+        bool Fmapped = false;
+    };
     bool Fill();
     std::string Fpath;
     int Ffd = -1;
     uint64_t Fsize = 0, Fread = 0;
     size_t Fwindow;
-    std::unique_ptr<char[]> Fbuffer;
+    Tbuffer Fbuffer;
     size_t Fcapacity = 0, Fend = 0;
     std::string Ferror;
 };

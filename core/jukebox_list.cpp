@@ -303,7 +303,8 @@ void TcustomJukeboxList::FillFileIndex(const std::vector<TaudioTagPtr>& items) {
     FfileIndex->Assign(std::move(order.Tracks));
 }
 
-TcustomJukeboxList::TfileNameOrder TcustomJukeboxList::OrderByFileName(std::span<const TaudioTagPtr> items) {
+TcustomJukeboxList::TfileNameOrder TcustomJukeboxList::OrderByFileName(std::span<const TaudioTagPtr> items,
+                                                                       TfileNameMemory memory) {
     // Sorted on views of the names (ties by position, as a stable sort leaves them). The
     // names share a long start (the music folder): each view keeps the eight bytes after
     // it as a key beside it, so most comparisons read no name.
@@ -316,26 +317,24 @@ TcustomJukeboxList::TfileNameOrder TcustomJukeboxList::OrderByFileName(std::span
         while (same < n && name[same] == first[same]) ++same;
         common = same;
     }
-    struct Tentry {
-        uint64_t Key;
-        std::string_view Name;
-        uint32_t Position;
-    };
-    std::vector<Tentry> names;
+    std::vector<TfileNameKey>& names = memory.Keys;
+    names.clear();
     names.reserve(items.size());
     for (size_t i = 0; i < items.size(); ++i) {
         const std::string& name = items[i]->Filename();
         uint64_t key = 0;
         for (size_t b = 0; b < 8 && common + b < name.size(); ++b)
             key |= uint64_t(static_cast<unsigned char>(name[common + b])) << (56 - 8 * b);
-        names.push_back(Tentry{key, name, uint32_t(i)});
+        names.push_back(TfileNameKey{key, name, uint32_t(i)});
     }
-    std::sort(names.begin(), names.end(), [](const Tentry& a, const Tentry& b) {
+    std::sort(names.begin(), names.end(), [](const TfileNameKey& a, const TfileNameKey& b) {
         if (a.Key != b.Key) return a.Key < b.Key;
         if (const int c = a.Name.compare(b.Name)) return c < 0;
         return a.Position < b.Position;
     });
     TfileNameOrder order;
+    order.Tracks = std::move(memory.Tracks);
+    order.Tracks.clear();
     order.Tracks.reserve(names.size());
     for (size_t i = 0; i < names.size(); ++i) {
         if (i == 0 || names[i].Name != names[i - 1].Name)
@@ -472,8 +471,8 @@ void TcustomJukeboxList::LoadIndexes() {
     SetLoading(true);
     FglobalList->BeginUpdate();
     FcdTracks.clear();
-    // The index files are read, and the groupings' lists made, on a thread of their own
-    // while the library file loads; nothing else touches the groupings meanwhile.
+    // Large index files are read and checked on a thread of their own while the library
+    // file loads.
     std::future<TgroupingIndexPrepPtr> prepared = PrepareIndexFiles();
     FglobalLoadFailed = LoadListFile(*FglobalList, DataFile("jukebox.dat")) == TlistFileState::lfsDamaged;
     if (LoadCDs) LoadCDLists();
@@ -516,9 +515,10 @@ namespace {
 // would feel in its memory more than it gains in time.
 constexpr int kHelpedLoadTracks = 50000;
 constexpr int kTracksPerHelper = 125000;
-// Index files this large make lists enough for a thread that holds a region of memory
-// while it makes them (see TthreadRegionHold).
-constexpr uintmax_t kBigPrepBytes = uintmax_t(16) << 20;
+// Index files this large are read on a thread of their own while the library file loads.
+// It holds no region of memory (see TthreadRegionHold): with one, a hundred thousand
+// tracks loaded no faster and kept some megabytes more.
+constexpr uintmax_t kOwnThreadIndexBytes = uintmax_t(2) << 20;
 // From this many tracks on, the file-name order is worked out on a thread of its own.
 constexpr size_t kOwnThreadFileOrder = 2000;
 
@@ -545,8 +545,11 @@ std::future<TgroupingIndexPrepPtr> TcustomJukeboxList::PrepareIndexFiles() {
     load.GenresFile = DataFile("genres.idx");
     load.YearsFile = DataFile("years.idx");
     load.Progress = [this](const std::string& text) { ProcessStart(text); };
-    return StartLoadThread([load = std::move(load)] { return PrepareGroupingIndexFiles(load); },
-                           bytes >= kBigPrepBytes);
+    auto prepare = [load = std::move(load)] { return PrepareGroupingIndexFiles(load); };
+    // Small files are read after the library file, on this thread: a thread's first
+    // small pages of memory cost more than it would gain.
+    if (bytes < kOwnThreadIndexBytes) return std::async(std::launch::deferred, std::move(prepare));
+    return StartLoadThread(std::move(prepare), false);
 }
 
 bool TcustomJukeboxList::LoadIndexFiles(TgroupingIndexPrepPtr prepared) {
@@ -562,8 +565,14 @@ bool TcustomJukeboxList::LoadIndexFiles(TgroupingIndexPrepPtr prepared) {
         // The file-name index is worked out on a thread of its own meanwhile.
         const TaudioTagPtr* const itemsAt = master.Items().data();
         const size_t itemsCount = master.Items().size();
-        FpendingFileOrder.Order =
-            StartLoadThread([itemsAt, itemsCount] { return OrderByFileName({itemsAt, itemsCount}); }, false);
+        TfileNameMemory memory;
+        memory.Keys.reserve(itemsCount);
+        memory.Tracks.reserve(itemsCount);
+        FpendingFileOrder.Order = StartLoadThread(
+            [itemsAt, itemsCount, memory = std::move(memory)]() mutable {
+                return OrderByFileName({itemsAt, itemsCount}, std::move(memory));
+            },
+            false);
         FpendingFileOrder.Of = itemsAt;
         FpendingFileOrder.Count = itemsCount;
     }

@@ -228,7 +228,20 @@ class TcustomJukeboxList : public TObject {
         std::vector<TaudioTagPtr> Tracks;
         std::unordered_set<std::string> Shared;
     };
-    static TfileNameOrder OrderByFileName(std::span<const TaudioTagPtr> items);
+    // A name's place in the sort: the eight bytes after the start all names share, as a
+    // number, then the whole name, then the track's position.
+    struct TfileNameKey {
+        uint64_t Key;
+        std::string_view Name;
+        uint32_t Position;
+    };
+    // The memory OrderByFileName fills, reserved for as many tracks as it is given. A
+    // thread of its own is handed it from the loading thread, whose heap keeps the order.
+    struct TfileNameMemory {
+        std::vector<TfileNameKey> Keys;
+        std::vector<TaudioTagPtr> Tracks;
+    };
+    static TfileNameOrder OrderByFileName(std::span<const TaudioTagPtr> items, TfileNameMemory memory = {});
     // Fills the (cleared) file-name index with every track in file-name order, taking the
     // order worked out while the index files loaded when it is of these tracks.
     void FillFileIndex(const std::vector<TaudioTagPtr>& items);

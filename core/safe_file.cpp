@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <bit>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <utility>
@@ -255,8 +256,30 @@ bool ReadFileBytes(const std::string& path, std::string& data, std::string* erro
     return true;
 }
 
+namespace {
+constexpr size_t kLargePage = size_t(2) << 20;
+}
+
+char* MapLargeBlock(size_t& size) {
+    size = (std::max<size_t>(size, 1) + kLargePage - 1) / kLargePage * kLargePage;
+    void* block = ::mmap(nullptr, size + kLargePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (block == MAP_FAILED) return nullptr;
+    // Aligned to a large page; the slack on either side goes back at once.
+    const uintptr_t start = reinterpret_cast<uintptr_t>(block);
+    const uintptr_t aligned = (start + kLargePage - 1) / kLargePage * kLargePage;
+    if (aligned > start) ::munmap(block, aligned - start);
+    if (const size_t after = kLargePage - (aligned - start)) ::munmap(reinterpret_cast<void*>(aligned + size), after);
+    char* const data = reinterpret_cast<char*>(aligned);
+    ::madvise(data, size, MADV_HUGEPAGE);
+    return data;
+}
+
+void UnmapLargeBlock(char* block, size_t size) {
+    if (block) ::munmap(block, size);
+}
+
 void TfileBytes::Release() {
-    if (Fmapped) ::munmap(Fmapped, Fcapacity);
+    UnmapLargeBlock(Fmapped, Fcapacity);
     Fmapped = nullptr;
     Fsize = Fcapacity = 0;
     Fcopy.clear();
@@ -280,15 +303,14 @@ bool TfileBytes::Read(const std::string& path, uint64_t maxBytes, std::string* e
     // more than stated shows a file that grew meanwhile.
     constexpr uint64_t kOwnMemoryFrom = uint64_t(256) << 10;
     const size_t capacity = size_t(stated) + 1;
-    void* block = stated >= kOwnMemoryFrom
-                      ? ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
-                      : MAP_FAILED;
-    if (block == MAP_FAILED) {
+    size_t mapped = capacity;
+    char* const block = stated >= kOwnMemoryFrom ? MapLargeBlock(mapped) : nullptr;
+    if (!block) {
         ::close(fd);
         return ReadFileBytes(path, Fcopy, error, maxBytes);
     }
-    Fmapped = static_cast<char*>(block);
-    Fcapacity = capacity;
+    Fmapped = block;
+    Fcapacity = mapped;
     while (Fsize < capacity) {
         const ssize_t n = ::read(fd, Fmapped + Fsize, capacity - Fsize);
         if (n < 0 && errno == EINTR) continue;

@@ -65,6 +65,13 @@ bool ReadFileBytes(const std::string& path, std::string& data, std::string* erro
 // A whole regular file read into memory, which goes back to the system the moment the
 // bytes are dropped when the file is large: a large file read once (a grouping index)
 // does not leave its size behind in the heap. Fails as ReadFileBytes fails.
+// Memory of its own for one large block that is filled once and given back whole: in
+// large pages where the system grants them (on some systems a first touch of each small
+// page costs more than filling it), aligned to them, `size` rounded up to whole large
+// pages. Null when no memory could be mapped.
+char* MapLargeBlock(size_t& size);
+void UnmapLargeBlock(char* block, size_t size);
+
 class TfileBytes {
 public:
     TfileBytes() = default;

@@ -15,9 +15,6 @@
 namespace tunecrest {
 
 namespace {
-// The first bytes of every tag record this system writes: the signature, the class name
-// as a short text and the empty component name.
-constexpr std::string_view kRecordStart("TPF0\x09TaudioTag\x00", 15);
 // Records read on the calling thread before the data at hand is cut.
 constexpr size_t kProbeRecords = 64;
 // Fewer records at hand than this for each piece are not worth splitting further.
@@ -97,7 +94,7 @@ void ReadChunk(std::string_view data, Tchunk& chunk, size_t limit) noexcept {
 // The start of the first record at or after `from` and before `before`, or 0.
 size_t FindRecordStart(std::string_view data, size_t from, size_t before) {
     if (from >= before) return 0;
-    const size_t at = data.substr(0, std::min(data.size(), before + kRecordStart.size() - 1)).find(kRecordStart, from);
+    const size_t at = data.substr(0, std::min(data.size(), before + kAudioTagRecordStart.size() - 1)).find(kAudioTagRecordStart, from);
     return at == std::string_view::npos || at >= before ? 0 : at;
 }
 

@@ -22,7 +22,7 @@ void WriteUInt32Property(TcomponentWriter& cw, const char* name, uint32_t value)
 bool WrongKind(std::string* error, std::string_view name) {
     return ReadFailure(error, "property " + std::string(name) + " of a TaudioTag record holds a value of the wrong kind");
 }
-using TtextSetter = void (TaudioTag::*)(const std::string&);
+using TtextSetter = void (TaudioTag::*)(std::string_view);
 using TnumberSetter = void (TaudioTag::*)(uint32_t);
 struct TpropertySlot {
     std::string_view Name;
@@ -107,8 +107,16 @@ bool ReadTagRecord(TbyteReader& r, TaudioTag& tag, TcomponentValue& value, std::
                    bool skipForeign) {
     foreign = false;
     TcomponentReader cr(r);
+    // The start this system writes is taken whole, without reading the names into texts.
+    const size_t start = r.Position();
+    std::string_view head;
     std::string className, componentName;
-    if (!cr.BeginComponent(className, componentName, error)) return false;
+    if (r.ReadBytes(kAudioTagRecordStart.size(), head) && head == kAudioTagRecordStart) {
+        className = kAudioTagClassName;
+    } else {
+        r.Seek(start);
+        if (!cr.BeginComponent(className, componentName, error)) return false;
+    }
     if (!SameText(className, kAudioTagClassName)) {
         const std::string reason = "a record of class \"" + className + "\" where a TaudioTag was expected";
         if (skipForeign) {
@@ -123,7 +131,7 @@ bool ReadTagRecord(TbyteReader& r, TaudioTag& tag, TcomponentValue& value, std::
         bool atEnd = false;
         if (!cr.NextProperty(name, atEnd, error)) return false;
         if (atEnd) break;
-        if (!cr.ReadValue(value, error)) return false;
+        if (!cr.ReadValueInPlace(value, error)) return false;
         const int index = PropertyIndex(name, last);
         if (index < 0)
             return ReadFailure(error, "unknown property \"" + LegacyTextToUtf8(name) + "\" in a TaudioTag record");
@@ -131,7 +139,7 @@ bool ReadTagRecord(TbyteReader& r, TaudioTag& tag, TcomponentValue& value, std::
         const TpropertySlot& slot = kProperties[size_t(index)];
         if (slot.Text) {
             if (value.Kind != TcomponentValue::vkString) return WrongKind(error, name);
-            (tag.*slot.Text)(value.String);
+            (tag.*slot.Text)(value.Text);
         } else if (slot.Number) {
             if (value.Kind != TcomponentValue::vkInteger) return WrongKind(error, name);
             (tag.*slot.Number)(uint32_t(value.Integer));

@@ -5,6 +5,7 @@
 // the extra fields as "ExtraFields.Strings" when there are any; ChannelMode is derived
 // and never written).
 #include <string>
+#include <string_view>
 
 #include "core/audio_tag.h"
 #include "core/component_stream.h"
@@ -13,6 +14,9 @@
 namespace tunecrest {
 
 inline constexpr const char* kAudioTagClassName = "TaudioTag";
+// The first bytes of every tag record this system writes: the signature, the class name
+// as a short text and the empty component name.
+inline constexpr std::string_view kAudioTagRecordStart("TPF0\x09TaudioTag\x00", 15);
 
 void WriteAudioTagRecord(TbyteWriter& w, const TaudioTag& tag);
 // Reads one record into `tag`. False (with a reason) for a record of another class,

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <filesystem>
 
 #include "core/safe_file.h"
@@ -106,6 +107,48 @@ TaudioTagList& BigLibrary() {
 
 // A library file longer than the read window loads every tag, and byte for byte as
 // the stream was written; records cross the window's edges.
+// A window of its own memory (from 256 KB): it slides, grows to twice its size for one
+// record that fills it, and hands over every byte as a small window does.
+TEST(FileSource, LargeWindowSlidesAndGrowsInItsOwnMemory) {
+    test::TempDir dir;
+    const std::string bytes = Pattern(1500000);
+    ASSERT_TRUE(SafeWriteFile(dir.File("data"), bytes));
+    TfileSource file(300000);
+    ASSERT_TRUE(file.Open(dir.File("data")));
+    EXPECT_EQ(file.Data(), std::string_view(bytes).substr(0, 300000));
+    size_t keep = 0;
+    ASSERT_TRUE(file.More(keep));
+    EXPECT_EQ(file.Data(), std::string_view(bytes).substr(0, 600000));
+    keep = 100000;
+    ASSERT_TRUE(file.More(keep));
+    EXPECT_EQ(file.Data(), std::string_view(bytes).substr(100000, 600000));
+    std::string seen(file.Data());
+    size_t taken = file.Data().size();
+    while (file.More(taken)) {
+        seen += file.Data();
+        taken = file.Data().size();
+    }
+    EXPECT_TRUE(seen == bytes.substr(100000));
+    EXPECT_TRUE(file.Exhausted());
+}
+
+// Memory of its own in whole large pages: the size rounded up, aligned, every byte usable.
+TEST(FileSource, LargeBlocksComeInWholeAlignedLargePages) {
+    constexpr size_t kLarge = size_t(2) << 20;
+    for (const size_t asked : {size_t(1), size_t(300000), kLarge, kLarge + 1}) {
+        size_t size = asked;
+        char* block = MapLargeBlock(size);
+        ASSERT_NE(block, nullptr) << asked;
+        EXPECT_EQ(size, (asked + kLarge - 1) / kLarge * kLarge);
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % kLarge, 0u);
+        block[0] = 1;
+        block[size - 1] = 2;
+        EXPECT_EQ(block[0] + block[size - 1], 3);
+        UnmapLargeBlock(block, size);
+    }
+    UnmapLargeBlock(nullptr, 0);  // nothing to give back
+}
+
 TEST(FileSource, LibraryFileLongerThanTheWindowLoadsWhole) {
     test::TempDir dir;
     TaudioTagList& list = BigLibrary();

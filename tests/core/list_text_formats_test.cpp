@@ -194,6 +194,40 @@ TEST(ComponentStream, LongTextsAndListsReadBack) {
     EXPECT_FALSE(bcr.ReadValue(value, &error));
 }
 
+// Read in place, a text that is UTF-8 already is viewed where it lies in the data; one in
+// the legacy code page or as UTF-16 is converted, and any other value reads as ReadValue
+// reads it.
+TEST(ComponentStream, TextsReadInPlaceOrConverted) {
+    // Ascii, then "Café" in the legacy code page, then "Zoë" as UTF-16, then an integer.
+    const std::string data = "\x06\x05Hello"
+                             "\x06\x04" "Caf\xE9"
+                             "\x12\x03\x00\x00\x00Z\x00o\x00\xEB\x00"
+                             "\x02\x07"s;
+    TbyteReader r(data);
+    TcomponentReader cr(r);
+    TcomponentValue value;
+    std::string error;
+    ASSERT_TRUE(cr.ReadValueInPlace(value, &error)) << error;
+    EXPECT_EQ(value.Kind, TcomponentValue::vkString);
+    EXPECT_EQ(value.Text, "Hello");
+    EXPECT_EQ(value.Text.data(), data.data() + 2) << "not copied";
+    EXPECT_TRUE(value.String.empty());
+    ASSERT_TRUE(cr.ReadValueInPlace(value, &error)) << error;
+    EXPECT_EQ(value.Text, "Caf\xC3\xA9");
+    EXPECT_EQ(value.Text.data(), value.String.data());
+    ASSERT_TRUE(cr.ReadValueInPlace(value, &error)) << error;
+    EXPECT_EQ(value.Text, "Zo\xC3\xAB");
+    ASSERT_TRUE(cr.ReadValueInPlace(value, &error)) << error;
+    EXPECT_EQ(value.Kind, TcomponentValue::vkInteger);
+    EXPECT_EQ(value.Integer, 7);
+    EXPECT_TRUE(r.AtEnd());
+    // Cut short: refused, as ReadValue refuses it.
+    const std::string cut = "\x06\x05Hel"s;
+    TbyteReader cr2r(cut);
+    TcomponentReader cr2(cr2r);
+    EXPECT_FALSE(cr2.ReadValueInPlace(value, &error));
+}
+
 TEST(Csv, QuotesOnlyWhatNeedsIt) {
     EXPECT_EQ(QuoteCSVField("plain"), "plain");
     EXPECT_EQ(QuoteCSVField("a,b"), "\"a,b\"");

@@ -160,6 +160,27 @@ TEST(TagRecord, ValuesAtTheFormBoundariesRoundTripByteForByte) {
     EXPECT_EQ(again.Bytes(), bytes);
 }
 
+// Records that start other than this system writes them (the class name in other case, a
+// component name, filer flags with a child position) read as the usual start reads, and
+// so does a record cut off right after its start.
+TEST(TagRecord, OtherRecordStartsReadAsTheUsualOne) {
+    const std::string body = "\x06" "Artist" "\x06\x03" "Abc" "\x05" "Title" "\x06\x02" "Hi" "\x00\x00"s;
+    const std::string starts[] = {"TPF0\x09TaudioTag\x00"s, "TPF0\x09TAUDIOTAG\x00"s, "TPF0\x09TaudioTag\x04Name"s,
+                                  "TPF0\xF2\x02\x05\x09TaudioTag\x00"s};
+    for (const std::string& start : starts) {
+        const std::string record = start + body;
+        TbyteReader r(record);
+        TaudioTag tag;
+        std::string error;
+        ASSERT_TRUE(ReadAudioTagRecord(r, tag, &error)) << error;
+        EXPECT_TRUE(r.AtEnd());
+        EXPECT_EQ(tag.Artist(), "Abc");
+        EXPECT_EQ(tag.Title(), "Hi");
+        TbyteReader cut(start);
+        EXPECT_FALSE(ReadAudioTagRecord(cut, tag, &error));
+    }
+}
+
 TEST(TagRecord, DamageIsReportedAndKeepsWhatWasRead) {
     std::string error;
     {
