@@ -543,7 +543,8 @@ struct TgroupingIndexPrep {
     std::string Error;
     TstoredRecords Artists, Titles, Albums;
     std::shared_ptr<const TaudioTagCategoryList::TstoredIndex> Genres, Years;
-    bool Read = false;  // every file
+    int32_t GenreLargest = -1, YearLargest = -1;  // kept once their streams are filed
+    bool Read = false;  // all five, as far as they can be checked without the library
 
     // The first file (by its place in kSteps) with a position past the library's end,
     // or -1.
@@ -562,7 +563,6 @@ struct TgroupingIndexPrep {
                                       &Load.YearsFile};
         return *names[step];
     }
-    int32_t GenreLargest = -1, YearLargest = -1;
 };
 
 void TgroupingIndexPrepDelete::operator()(TgroupingIndexPrep* prep) const { delete prep; }

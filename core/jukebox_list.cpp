@@ -501,7 +501,9 @@ bool TcustomJukeboxList::IndexFilesWritten(uintmax_t& bytes) const {
         const std::string file = DataFile(name);
         const auto written = std::filesystem::last_write_time(file, ec);
         if (ec || written < library) return false;
-        bytes += std::filesystem::file_size(file, ec);
+        const uintmax_t size = std::filesystem::file_size(file, ec);
+        if (ec) return false;
+        bytes += size;
     }
     return true;
 }
