@@ -271,17 +271,17 @@ void TaudioTag::GetCSVRow(std::string& row) const {
     row += QuoteCSVField(Ffilename);
     for (const std::string& text : {PathPart(), FilePart(), ExtPart(), AlbumPath(), Ftitle, Artist(), Album(),
                                      Fcomment, Date()})
-        row += "," + QuoteCSVField(text);
+        row.append(1, ',').append(QuoteCSVField(text));
     row += Format(",%u", FgenreID);
-    row += "," + QuoteCSVField(FgenreString.Text());
+    row.append(1, ',').append(QuoteCSVField(FgenreString.Text()));
     row += Format(",%u,%u,%llu,%u,%u", FtrackNo, FbitRate, (unsigned long long)Fduration * 1000ULL, FsampleRate,
                   Fchannels);
-    row += "," + QuoteCSVField(ChannelMode());
+    row.append(1, ',').append(QuoteCSVField(ChannelMode()));
     row += Format(",%u", FmediaType);
-    row += "," + QuoteCSVField(FtagType.Text());
+    row.append(1, ',').append(QuoteCSVField(FtagType.Text()));
     row += Format(",%d", FtrackIndex);
-    row += "," + QuoteCSVField(FormatLocaleDate(FmodDate));
-    row += "," + QuoteCSVField(JoinCSV(extra));
+    row.append(1, ',').append(QuoteCSVField(FormatLocaleDate(FmodDate)));
+    row.append(1, ',').append(QuoteCSVField(JoinCSV(extra)));
 }
 
 namespace {

@@ -16,11 +16,16 @@
 // rebuild the groupings from the global list instead of using half of them.
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <deque>
 #include <future>
+#include <memory>
+#include <new>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "core/album_artist_groupings.h"
@@ -29,6 +34,7 @@
 #include "core/grouping_index_writer.h"
 #include "core/load_threads.h"
 #include "core/list_file_io.h"
+#include "core/safe_file.h"
 #include "core/tag_list_files.h"
 #include "core/text_utils.h"
 
@@ -61,34 +67,106 @@ struct TpositionRun {
 // into a store that lives as long as the records.
 using TtextStore = std::deque<std::string>;
 
+// Memory for the records of one large index file: large blocks of its own (MapLargeBlock),
+// given back whole with the records. A thread of its own reads large files while the
+// library loads, and its first heap memory would come one small page at a time, each
+// costing more than the record written into it; the heap would also keep those pages once
+// the records are filed. Freeing a record list gives nothing back by itself.
+class TrecordArena {
+public:
+    TrecordArena() = default;
+    ~TrecordArena() {
+        for (const auto& [block, size] : Fblocks) UnmapLargeBlock(block, size);
+    }
+    TrecordArena(const TrecordArena&) = delete;
+    TrecordArena& operator=(const TrecordArena&) = delete;
+
+    void* Allocate(size_t bytes, size_t align) {
+        size_t at = (Fused + align - 1) / align * align;
+        if (!Fcurrent || at + bytes > Fsize) {
+            size_t size = bytes;
+            char* block = MapLargeBlock(size);
+            if (!block) throw std::bad_alloc();
+            Fblocks.emplace_back(block, size);
+            Fcurrent = block;
+            Fsize = size;
+            at = 0;
+        }
+        Fused = at + bytes;
+        return Fcurrent + at;
+    }
+
+private:
+    std::vector<std::pair<char*, size_t>> Fblocks;
+    char* Fcurrent = nullptr;
+    size_t Fsize = 0, Fused = 0;
+};
+
+// From an arena when given one, else from the heap (a small file's records).
+template <typename T>
+class TrecordAllocator {
+public:
+    using value_type = T;
+    using propagate_on_container_move_assignment = std::true_type;
+    TrecordAllocator(TrecordArena* arena = nullptr) : Farena(arena) {}
+    template <typename U>
+    TrecordAllocator(const TrecordAllocator<U>& other) : Farena(other.Arena()) {}
+    T* allocate(size_t n) {
+        if (!Farena) return std::allocator<T>().allocate(n);
+        if (n > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
+        return static_cast<T*>(Farena->Allocate(n * sizeof(T), alignof(T)));
+    }
+    void deallocate(T* p, size_t n) {
+        if (!Farena) std::allocator<T>().deallocate(p, n);
+    }
+    TrecordArena* Arena() const { return Farena; }
+    friend bool operator==(const TrecordAllocator& a, const TrecordAllocator& b) { return a.Farena == b.Farena; }
+
+private:
+    TrecordArena* Farena;
+};
+
 // One album or artist as stored.
 struct TindexRecord {
     std::string_view Name;
     std::string_view AlbumArtist;
     TpositionRun Positions;
 };
+using TrecordVector = std::vector<TindexRecord, TrecordAllocator<TindexRecord>>;
 
 // One genre or year as stored.
 struct TcategoryRecord {
+    explicit TcategoryRecord(TrecordArena* arena) : Artists(arena), Albums(arena) {}
     std::string_view Name;
     TpositionRun Positions;
-    std::vector<TindexRecord> Artists;
-    std::vector<TindexRecord> Albums;
+    TrecordVector Artists;
+    TrecordVector Albums;
 };
+using TcategoryVector = std::vector<TcategoryRecord, TrecordAllocator<TcategoryRecord>>;
+
+// Files this large have their records in an arena of their own.
+constexpr size_t kArenaFileBytes = size_t(256) << 10;
+
+// `before` "magic" `after`.
+std::string AboutStream(std::string_view before, std::string_view magic, std::string_view after) {
+    std::string text(before);
+    text.append(1, '"').append(magic).append(1, '"').append(after);
+    return text;
+}
 
 bool ReadHeader(TbyteReader& r, std::string_view magic, int32_t& count, std::string* error) {
     std::string_view bytes;
     if (r.Remaining() < 8 || !r.ReadBytes(4, bytes))
-        return ReadFailure(error, "\"" + std::string(magic) + "\" stream shorter than 8 bytes");
-    if (bytes != magic) return ReadFailure(error, "not a \"" + std::string(magic) + "\" stream");
+        return ReadFailure(error, AboutStream("", magic, " stream shorter than 8 bytes"));
+    if (bytes != magic) return ReadFailure(error, AboutStream("not a ", magic, " stream"));
     r.ReadI32(count);
-    if (count < 0) return ReadFailure(error, "negative count in a \"" + std::string(magic) + "\" stream");
+    if (count < 0) return ReadFailure(error, AboutStream("negative count in a ", magic, " stream"));
     return true;
 }
 
 // The count is not trusted for an allocation: reserve only what the data can hold.
-template <typename T>
-void ReserveFor(std::vector<T>& items, int32_t count, const TbyteReader& r, size_t minRecord) {
+template <typename T, typename A>
+void ReserveFor(std::vector<T, A>& items, int32_t count, const TbyteReader& r, size_t minRecord) {
     items.reserve(std::min(size_t(count), r.Remaining() / minRecord));
 }
 
@@ -142,7 +220,7 @@ std::string RecordFailure(std::string_view kind, int32_t i, int32_t count, const
 }
 
 // An "IXAL" (with album artists) or "IXAR" stream.
-bool ParseRecords(TbyteReader& r, bool albums, TpositionLimit& limit, std::vector<TindexRecord>& records,
+bool ParseRecords(TbyteReader& r, bool albums, TpositionLimit& limit, TrecordVector& records,
                   TtextStore& store, std::string* error) {
     int32_t count = 0;
     if (!ReadHeader(r, albums ? kAlbumsMagic : kArtistsMagic, count, error)) return false;
@@ -160,12 +238,12 @@ bool ParseRecords(TbyteReader& r, bool albums, TpositionLimit& limit, std::vecto
 }
 
 bool ParseCategories(TbyteReader& r, std::string_view magic, TpositionLimit& limit,
-                     std::vector<TcategoryRecord>& records, TtextStore& store, std::string* error) {
+                     TcategoryVector& records, TtextStore& store, std::string* error) {
     int32_t count = 0;
     if (!ReadHeader(r, magic, count, error)) return false;
     ReserveFor(records, count, r, kMinCategoryRecord);
     for (int32_t i = 0; i < count; ++i) {
-        TcategoryRecord& record = records.emplace_back();
+        TcategoryRecord& record = records.emplace_back(records.get_allocator().Arena());
         std::string reason;
         if (!ReadTextView(r, record.Name, store, &reason) ||
             !ParseTrackIndex(r, limit, record.Positions, &reason) ||
@@ -210,7 +288,7 @@ void Fill(const TlistFill& fill, const TaudioTagList& master) {
 
 // The artists of an artist file (or the letters of the title index), made as FillArtists
 // makes them: a name the file gives twice is one artist, filled from both records.
-void MakeArtists(TaudioTagArtistList& artists, const std::vector<TindexRecord>& records,
+void MakeArtists(TaudioTagArtistList& artists, const TrecordVector& records,
                  std::vector<TlistFill>& fills) {
     const size_t from = fills.size();
     // The file lists the artists in order, each once: while the names rise, none can be
@@ -246,7 +324,7 @@ void MakeArtists(TaudioTagArtistList& artists, const std::vector<TindexRecord>& 
 
 // Albums are always made: two albums of one title (in two folders) stay apart. Each is
 // filled in one bracket, so that it sorts by track once.
-void MakeAlbums(TaudioTagAlbumList& albums, const std::vector<TindexRecord>& records, std::vector<TlistFill>& fills) {
+void MakeAlbums(TaudioTagAlbumList& albums, const TrecordVector& records, std::vector<TlistFill>& fills) {
     for (const auto& record : records) {
         const TaudioTagAlbumPtr album = albums.CreateAlbum(std::string(record.Name), std::string(record.AlbumArtist));
         album->BeginUpdate();
@@ -254,14 +332,14 @@ void MakeAlbums(TaudioTagAlbumList& albums, const std::vector<TindexRecord>& rec
     }
 }
 
-void FillAlbums(TaudioTagAlbumList& albums, const std::vector<TindexRecord>& records,
+void FillAlbums(TaudioTagAlbumList& albums, const TrecordVector& records,
                 const TaudioTagList& master) {
     std::vector<TlistFill> fills;
     MakeAlbums(albums, records, fills);
     for (const TlistFill& fill : fills) Fill(fill, master);
 }
 
-void FillArtists(TaudioTagArtistList& artists, const std::vector<TindexRecord>& records,
+void FillArtists(TaudioTagArtistList& artists, const TrecordVector& records,
                  const TaudioTagList& master) {
     std::vector<TlistFill> fills;
     MakeArtists(artists, records, fills);
@@ -321,7 +399,7 @@ void TaudioTagAlbumList::SaveHeadToStream(TbyteWriter& w) const {
 bool TaudioTagAlbumList::LoadFromStream(TbyteReader& r, const TaudioTagList& master, std::string* error) {
     BeginUpdate();
     Clear();
-    std::vector<TindexRecord> records;
+    TrecordVector records;
     TtextStore store;
     TpositionLimit limit{master.Count()};
     const bool ok = ParseRecords(r, true, limit, records, store, error);
@@ -357,7 +435,7 @@ void TaudioTagArtistList::SaveHeadToStream(TbyteWriter& w) const {
 bool TaudioTagArtistList::LoadFromStream(TbyteReader& r, const TaudioTagList& master, std::string* error) {
     BeginUpdate();
     Clear();
-    std::vector<TindexRecord> records;
+    TrecordVector records;
     TtextStore store;
     TpositionLimit limit{master.Count()};
     const bool ok = ParseRecords(r, false, limit, records, store, error);
@@ -391,9 +469,10 @@ void TaudioTagCategoryList::SaveHeadToStream(TbyteWriter& w) const {
 
 
 struct TaudioTagCategoryList::TstoredIndex {
+    TrecordArena Arena;
     TfileBytes Bytes;  // what the records' texts and positions point into
     TtextStore Converted;
-    std::vector<TcategoryRecord> Records;
+    TcategoryVector Records;
     int32_t LargestPosition = -1;
 };
 
@@ -481,6 +560,7 @@ std::shared_ptr<const TaudioTagCategoryList::TstoredIndex> TaudioTagCategoryList
     auto stored = std::make_shared<TstoredIndex>();
     TpositionLimit limit{masterCount};
     const bool ok = ReadIndex(name, stored->Bytes, error, [&](TbyteReader& r) {
+        if (r.Remaining() >= kArenaFileBytes) stored->Records = TcategoryVector(&stored->Arena);
         return ParseCategories(r, IndexMagic(), limit, stored->Records, stored->Converted, error);
     });
     stored->LargestPosition = limit.Largest;
@@ -501,9 +581,10 @@ bool TaudioTagCategoryList::LoadFromFile(const std::string& name, const TaudioTa
 namespace {
 // One index file read and checked, not yet filed.
 struct TstoredRecords {
+    TrecordArena Arena;
     TfileBytes Bytes;  // what the records' texts and positions point into
     TtextStore Converted;
-    std::vector<TindexRecord> Records;
+    TrecordVector Records;
     int32_t LargestPosition = -1;
 };
 
@@ -511,6 +592,7 @@ struct TstoredRecords {
 bool ReadRecordsFile(const std::string& name, bool albums, TstoredRecords& stored, std::string* error) {
     TpositionLimit limit;
     const bool ok = ReadIndex(name, stored.Bytes, error, [&](TbyteReader& r) {
+        if (r.Remaining() >= kArenaFileBytes) stored.Records = TrecordVector(&stored.Arena);
         return ParseRecords(r, albums, limit, stored.Records, stored.Converted, error);
     });
     stored.LargestPosition = limit.Largest;

@@ -24,6 +24,7 @@
 #include "core/grouping_index_files.h"
 #include "core/media_database.h"
 #include "core/query_rules.h"
+#include "core/safe_file.h"
 #include "core/url_list.h"
 #include "core/string_lists.h"
 #include "core/tag_list.h"
@@ -236,9 +237,10 @@ class TcustomJukeboxList : public TObject {
         uint32_t Position;
     };
     // The memory OrderByFileName fills, reserved for as many tracks as it is given. A
-    // thread of its own is handed it from the loading thread, whose heap keeps the order.
+    // thread of its own is handed it from the loading thread, whose heap keeps the order;
+    // the keys are given back to the system when sorted.
     struct TfileNameMemory {
-        std::vector<TfileNameKey> Keys;
+        std::vector<TfileNameKey, TlargeBlockAllocator<TfileNameKey>> Keys;
         std::vector<TaudioTagPtr> Tracks;
     };
     static TfileNameOrder OrderByFileName(std::span<const TaudioTagPtr> items, TfileNameMemory memory = {});

@@ -275,7 +275,7 @@ char* MapLargeBlock(size_t& size) {
 }
 
 void UnmapLargeBlock(char* block, size_t size) {
-    if (block) ::munmap(block, size);
+    if (block) ::munmap(block, (std::max<size_t>(size, 1) + kLargePage - 1) / kLargePage * kLargePage);
 }
 
 void TfileBytes::Release() {

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -70,7 +71,34 @@ bool ReadFileBytes(const std::string& path, std::string& data, std::string* erro
 // page costs more than filling it), aligned to them, `size` rounded up to whole large
 // pages. Null when no memory could be mapped.
 char* MapLargeBlock(size_t& size);
+// `size` as given to MapLargeBlock, rounded or not.
 void UnmapLargeBlock(char* block, size_t size);
+
+// For a vector reserved once to its full size and dropped whole: from 256 KB on, its
+// memory comes from MapLargeBlock; smaller ones from the heap.
+template <typename T>
+struct TlargeBlockAllocator {
+    using value_type = T;
+    static constexpr size_t kMappedFrom = size_t(256) << 10;
+    TlargeBlockAllocator() = default;
+    template <typename U>
+    TlargeBlockAllocator(const TlargeBlockAllocator<U>&) {}
+    T* allocate(size_t n) {
+        if (n > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
+        size_t size = n * sizeof(T);
+        if (size < kMappedFrom) return static_cast<T*>(::operator new(size));
+        char* block = MapLargeBlock(size);
+        if (!block) throw std::bad_alloc();
+        return reinterpret_cast<T*>(block);
+    }
+    void deallocate(T* p, size_t n) {
+        if (n * sizeof(T) < kMappedFrom)
+            ::operator delete(p);
+        else
+            UnmapLargeBlock(reinterpret_cast<char*>(p), n * sizeof(T));
+    }
+    friend bool operator==(const TlargeBlockAllocator&, const TlargeBlockAllocator&) { return true; }
+};
 
 class TfileBytes {
 public:

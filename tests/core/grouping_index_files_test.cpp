@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <future>
 
@@ -620,6 +621,36 @@ TEST(GroupingIndexFiles, ReadWhileTheLibraryLoadsThenCheckedAgainstIt) {
     abandoned.Albums.AddTag(master.GetTag(0));
     AbandonGroupingIndexFiles(PrepareGroupingIndexFiles(files.For(abandoned)));
     EXPECT_TRUE(empty(abandoned));
+}
+
+// Files of hundreds of kilobytes keep their records in memory of their own: loaded
+// through it, alone or with helpers, the groupings are saved again byte for byte.
+TEST(GroupingIndexFiles, LargeFilesLoadAsSmallOnes) {
+    TaudioTagList master;
+    FillLarge(master, 900);
+    // Long names make large files of a small library.
+    for (const auto& tag : master.Items()) {
+        tag->SetArtist(tag->Artist() + std::string(3000, 'x'));
+        tag->SetAlbum(tag->Album() + std::string(1000, 'y'));
+    }
+    Tgroupings built;
+    built.Build(master);
+    TfiveFiles files;
+    files.Save(built);
+    for (const char* name : {"albums.idx", "artists.idx", "genres.idx", "years.idx"})
+        ASSERT_GE(std::filesystem::file_size(files.Dir.File(name)), 256u << 10) << name;
+    const TindexStreams saved = Save(built);
+    for (const unsigned helpers : {0u, 2u}) {
+        Tgroupings loaded;
+        std::string error;
+        ASSERT_TRUE(LoadGroupingIndexFiles(files.For(loaded), master, helpers, &error)) << error;
+        const TindexStreams again = Save(loaded);
+        EXPECT_TRUE(again.Albums == saved.Albums) << helpers << " helpers";
+        EXPECT_TRUE(again.Artists == saved.Artists) << helpers << " helpers";
+        EXPECT_TRUE(again.Titles == saved.Titles) << helpers << " helpers";
+        EXPECT_TRUE(again.Genres == saved.Genres) << helpers << " helpers";
+        EXPECT_TRUE(again.Years == saved.Years) << helpers << " helpers";
+    }
 }
 
 // With hundreds of albums each artist is found by its name's hash: every album links to

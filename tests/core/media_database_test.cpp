@@ -482,7 +482,7 @@ TEST_F(MediaDatabase, DamagedExportRowsImportAsTheyRead) {
                                           "from Audio order by rowid");
          q.Step();) {
         std::string line;
-        for (int i = 0; i < q.ColumnCount(); ++i) line += (i ? "|" : "") + q.ColumnText(i);
+        for (int i = 0; i < q.ColumnCount(); ++i) line.append(i ? "|" : "").append(q.ColumnText(i));
         rows.push_back(line);
     }
     ASSERT_EQ(rows.size(), 4u);

@@ -168,7 +168,7 @@ void TfrmReports::BrowseClick()
     const std::string filter = report->GetFileFilter().substr(0, report->GetFileFilter().find('|'));
     std::optional<std::string> chosen = Prompt().ChooseSaveFile("Report Output File", filter, FreportsFolder);
     if (!chosen || chosen->empty()) return;
-    if (fs::path(*chosen).extension().empty()) *chosen += "." + report->GetDefaultExtension();
+    if (fs::path(*chosen).extension().empty()) chosen->append(1, '.').append(report->GetDefaultExtension());
     report->FileName = *chosen;
     UpdateControls();
 }
