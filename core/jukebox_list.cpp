@@ -521,8 +521,9 @@ constexpr int kTracksPerHelper = 50000;
 // It holds no region of memory (see TthreadRegionHold): with one, a hundred thousand
 // tracks loaded no faster and kept some megabytes more.
 constexpr uintmax_t kOwnThreadIndexBytes = uintmax_t(2) << 20;
-// From this many tracks on, the file-name order is worked out on a thread of its own.
-constexpr size_t kOwnThreadFileOrder = 2000;
+// From this many tracks on, the file-name order is worked out on a thread of its own
+// (for fewer, the thread costs more memory than it saves time).
+constexpr size_t kOwnThreadFileOrder = 50000;
 
 unsigned LoadHelpers(int tracks) {
     if (tracks < kHelpedLoadTracks) return 0;
