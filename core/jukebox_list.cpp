@@ -516,7 +516,7 @@ namespace {
 // heap keeps some megabytes of partly used pages when it ends, which a smaller library
 // would feel in its memory more than it gains in time.
 constexpr int kHelpedLoadTracks = 50000;
-constexpr int kTracksPerHelper = 50000;
+constexpr int kTracksPerHelper = 125000;
 // Index files this large are read on a thread of their own while the library file loads.
 // It holds no region of memory (see TthreadRegionHold): with one, a hundred thousand
 // tracks loaded no faster and kept some megabytes more.
