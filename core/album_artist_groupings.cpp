@@ -50,6 +50,10 @@ std::string TaudioTagAlbum::GetCoverFile(const std::string& coverFolder, bool co
 }
 
 TaudioTagAlbumPtr TaudioTagAlbumList::CreateAlbum(const std::string& title, const std::string& albumArtist) {
+    return CreateAlbum(TpooledText(title), albumArtist);
+}
+
+TaudioTagAlbumPtr TaudioTagAlbumList::CreateAlbum(const TpooledText& title, const std::string& albumArtist) {
     auto album = std::make_shared<TaudioTagAlbum>();
     album->SetTitle(title);
     album->AlbumArtist = albumArtist;
@@ -147,7 +151,7 @@ TaudioTagAlbumPtr TaudioTagAlbumList::AddTag(const TaudioTagPtr& tag) {
         return album;
     }
     const bool indexed = FbyFolderCount == Flists.size();
-    const TaudioTagAlbumPtr album = CreateAlbum(tag->Album(), tag->Artist());
+    const TaudioTagAlbumPtr album = CreateAlbum(tag->AlbumText(), tag->Artist());
     if (indexed) {
         FbyFolder.emplace(AlbumKey(tag->Album(), FolderOf(tag->Filename())), album);
         FbyFolderCount = Flists.size();
@@ -197,6 +201,10 @@ TaudioTagArtistList::TaudioTagArtistList() {
 }
 
 TaudioTagArtistPtr TaudioTagArtistList::CreateArtist(const std::string& name) {
+    return CreateArtist(TpooledText(name));
+}
+
+TaudioTagArtistPtr TaudioTagArtistList::CreateArtist(const TpooledText& name) {
     FnamesCurrent = false;
     auto artist = std::make_shared<TaudioTagArtist>();
     artist->IsAlpha = IsAlphaList;

@@ -48,6 +48,9 @@ public:
     TaudioTagAlbumPtr FindAlbumFor(const TaudioTag& tag) const;
     // A new album with that title and album artist, sorted by track, added.
     TaudioTagAlbumPtr CreateAlbum(const std::string& title, const std::string& albumArtist);
+    // The same with the title as the pool holds it (a track's album, shared without a
+    // search of the pool).
+    TaudioTagAlbumPtr CreateAlbum(const TpooledText& title, const std::string& albumArtist);
     TaudioTagAlbumPtr GetAlbum(int index) const;
     // Display lines (artist, title, album and track) with their tags, of every album whose
     // title contains `text` (without regard to case), for tags of the media mask.
@@ -133,6 +136,7 @@ public:
     TaudioTagArtistPtr FindArtist(const std::string& name) const;
     // A new artist of that name, added (used by BuildFromList and the index files).
     TaudioTagArtistPtr CreateArtist(const std::string& name);
+    TaudioTagArtistPtr CreateArtist(const TpooledText& name);
     // Tree node of an artist: appended to `nodes`, captioned with its name, the artist
     // as its data, with its albums (of the filter) as children when `withAlbums`.
     static TmyNode* AddArtistNode(TmyNodeList& nodes, const TaudioTagArtistPtr& artist, bool withAlbums,

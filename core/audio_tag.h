@@ -148,10 +148,12 @@ public:
     const std::string& Filename() const { return Ffilename; }
     void SetFilename(std::string_view v) { Ffilename = v; }
     const std::string& Artist() const { return Fartist.Text(); }
+    const TpooledText& ArtistText() const { return Fartist; }  // the pool's copy, to share
     void SetArtist(std::string_view v) { Fartist = v; }
     const std::string& Title() const { return Ftitle; }
     void SetTitle(std::string_view v) { Ftitle = v; }
     const std::string& Album() const { return Falbum.Text(); }
+    const TpooledText& AlbumText() const { return Falbum; }
     void SetAlbum(std::string_view v) { Falbum = v; }
     const std::string& Comment() const { return Fcomment; }
     void SetComment(std::string_view v) { Fcomment = v; }

@@ -62,7 +62,7 @@ void TgroupingFiler::FileAlbum(Talbums& albums, const TaudioTagPtr& tag, uint32_
     if (!album) album = albums.ById.Find(id);
     if (!album) {
         // As TaudioTagAlbumList::AddTag makes a new album.
-        const TaudioTagAlbumPtr made = albums.List->CreateAlbum(tag->Album(), tag->Artist());
+        const TaudioTagAlbumPtr made = albums.List->CreateAlbum(tag->AlbumText(), tag->Artist());
         if (albums.List->UpdateCount() > 0) made->BeginUpdate();
         album = made.get();
         albums.ById.Insert(id, album);
@@ -84,7 +84,11 @@ void TgroupingFiler::FileArtist(Tartists& artists, const TaudioTagPtr& tag, uint
         artist->BeginUpdate();
         artist->Add(tag);
         artist->IsAlpha = artists.List->IsAlphaList;
-        artist->SetTitle(name);
+        // Named as its first track's artist mostly: the pool's copy is taken from the track.
+        if (name == tag->Artist())
+            artist->SetTitle(tag->ArtistText());
+        else
+            artist->SetTitle(name);
         group = artist.get();
         artists.List->AddList(std::move(artist));
         artists.ById.Insert(id, group);

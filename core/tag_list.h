@@ -221,6 +221,7 @@ public:
     void SetSortOrder(TaudioTagSortOrder v);
     const std::string& Title() const { return Ftitle.Text(); }
     void SetTitle(const std::string& v) { Ftitle = v; }
+    void SetTitle(const TpooledText& v) { Ftitle = v; }
     // The list's file name and the folder-scan settings below are set on few lists (the
     // global and video lists, a list saved to its own file); the others return the defaults.
     bool SaveDataFiles() const { return Settings().SaveDataFiles; }
