@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <set>
 #include <system_error>
+#include <typeinfo>
 
 #include "core/append_file.h"
 #include "core/safe_file.h"
@@ -116,6 +117,27 @@ void TaudioTagList::Add(TaudioTagPtr tag) {
         AppendItem(std::move(tag));
     }
     Changed();
+}
+
+bool TaudioTagList::AdoptLoaded(std::vector<TaudioTagPtr>& tags, size_t spare) {
+    // A list of another kind files each track through its own Add; a limit or a check
+    // for duplicates may refuse some.
+    if (typeid(*this) != typeid(TaudioTagList) || !Fitems.empty() || FnoDuplicates || Fmax > 0 ||
+        std::find(tags.begin(), tags.end(), nullptr) != tags.end())
+        return false;
+    Fitems.swap(tags);
+    tags.clear();
+    Reserve(spare);
+    // What Add does for each track, in the same order.
+    for (size_t i = 0; i < Fitems.size(); ++i) {
+        TaudioTag& tag = *Fitems[i];
+        if (!tStampsPaused && tag.TrackIndex() == 0) tag.SetTrackIndex(i == 0 ? 1 : Fitems[i - 1]->TrackIndex() + 1);
+        ++FinsertionCounter;
+        if (!tStampsPaused) tag.SetSequence(FinsertionCounter);
+        NoteRandomAdd(Fitems[i]);
+        Changed();
+    }
+    return true;
 }
 
 void TaudioTagList::Insert(TaudioTagPtr tag, int index) {

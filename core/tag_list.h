@@ -107,6 +107,11 @@ public:
     int Count() const { return int(Fitems.size()); }
     // Room for `more` further tags, so that filling a large list does not move it as it grows.
     void Reserve(size_t more) { Fitems.reserve(Fitems.size() + more); }
+    // Takes `tags` (read from a file) as Add would take them one by one, when this is an
+    // empty plain list that takes every track as it comes: the vector itself becomes the
+    // list, with room for `spare` more, and `tags` is left empty. False (nothing done)
+    // for any other list.
+    bool AdoptLoaded(std::vector<TaudioTagPtr>& tags, size_t spare);
     // nullptr outside 0 .. Count-1.
     TaudioTagPtr GetTag(int index) const;
     int IndexOf(const TaudioTag* tag) const;

@@ -285,9 +285,11 @@ bool ReadTagListHeader(TbyteReader& r, TtagListHeader& header, int32_t& count, s
 // damage that ends the read. Each tag's stored position is its place in `tags`.
 bool ReadTagRecords(TbyteReader& r, int32_t count, std::vector<TaudioTagPtr>& tags, std::string* error,
                     int& skipped, TbyteSource* source = nullptr) {
-    // The count is not trusted for an allocation: reserve only what the data can hold.
+    // The count is not trusted for an allocation: reserve only what the data can hold, and
+    // room for the list that takes them to grow by a sixteenth without moving.
     const uint64_t data = r.Remaining() + (source ? source->Unread() : 0);
-    tags.reserve(tags.size() + size_t(std::min<uint64_t>(uint64_t(count), data / kMinTagRecord)));
+    const size_t expected = size_t(std::min<uint64_t>(uint64_t(std::max(count, 0)), data / kMinTagRecord));
+    tags.reserve(tags.size() + expected + expected / 16 + 16);
     TcomponentValue scratch;
     // A large list is read on several threads as far as the data at hand goes; the
     // record that stopped them (damage, another class, the end of the data at hand) is
@@ -350,10 +352,17 @@ bool LoadStream(TaudioTagList& list, TbyteReader& r, bool keep, const std::strin
     if (!mountRoot.empty()) RerootFileNames(tags, mountRoot, header.Filename);
     const int n = int(tags.size());
     // Room to spare, so that the first tracks added after loading do not move the list.
-    list.Reserve(tags.size() + tags.size() / 16 + 16);
-    for (int i = 0; i < n; ++i) {
-        list.Add(tags[size_t(i)]);
-        if (i % 10 == 0 && list.OnListProcess) list.OnListProcess(&list, i, count, tags[size_t(i)]);
+    const size_t spare = tags.size() / 16 + 16;
+    if (list.AdoptLoaded(tags, spare)) {
+        // The tracks are not copied into a second vector (a library's is megabytes).
+        for (int i = 0; i < n; i += 10)
+            if (list.OnListProcess) list.OnListProcess(&list, i, count, list.Items()[size_t(i)]);
+    } else {
+        list.Reserve(tags.size() + spare);
+        for (int i = 0; i < n; ++i) {
+            list.Add(tags[size_t(i)]);
+            if (i % 10 == 0 && list.OnListProcess) list.OnListProcess(&list, i, count, tags[size_t(i)]);
+        }
     }
     FinishLoad(list);
     return ok;

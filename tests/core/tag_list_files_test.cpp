@@ -154,6 +154,48 @@ TEST(TagListFile, EmptyListKeepsItsSettingsAndManyTagsKeepTheirPositions) {
     EXPECT_EQ(back.GetTag(24)->Filename(), "/m/24.mp3");
 }
 
+// A plain list takes a file's tracks whole; it must number and stamp them as adding
+// them one by one does, and a list of another kind still files each through its own Add.
+TEST(TagListFile, LoadedTracksAreStampedAsAddingThemOneByOne) {
+    TaudioTagList list;
+    for (int i = 0; i < 25; ++i) list.Add(TagFor("/m/" + std::to_string(i) + ".mp3"));
+    // Unnumbered tracks in the file (and one numbered far ahead) take the next numbers.
+    for (int i : {0, 3, 4, 7, 9, 24}) list.GetTag(i)->SetTrackIndex(0);
+    list.GetTag(6)->SetTrackIndex(40);
+    TbyteWriter w;
+    list.SaveToStream(w);
+
+    TaudioTagList loaded;
+    TbyteReader r(w.Bytes());
+    ASSERT_TRUE(loaded.LoadFromStream(r, false, ""));
+    TaudioTagList added;
+    for (int i = 0; i < 25; ++i) {
+        auto tag = TagFor(list.GetTag(i)->Filename());
+        tag->SetTrackIndex(list.GetTag(i)->TrackIndex());
+        added.Add(tag);
+    }
+    ASSERT_EQ(loaded.Count(), 25);
+    for (int i = 0; i < 25; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(loaded.GetTag(i)->Filename(), added.GetTag(i)->Filename());
+        EXPECT_EQ(loaded.GetTag(i)->TrackIndex(), added.GetTag(i)->TrackIndex());
+        EXPECT_EQ(loaded.GetTag(i)->Sequence(), added.GetTag(i)->Sequence());
+    }
+    EXPECT_EQ(loaded.GetTag(0)->TrackIndex(), 1);
+    EXPECT_EQ(loaded.GetTag(7)->TrackIndex(), 41);
+
+    // The history keeps its last entries however many the file holds.
+    TaudioTagList many;
+    for (int i = 0; i <= TaudioTagHistoryList::kKeptEntries; ++i) many.Add(TagFor("/h/" + std::to_string(i) + ".mp3"));
+    TbyteWriter hw;
+    many.SaveToStream(hw);
+    TaudioTagHistoryList history;
+    TbyteReader hr(hw.Bytes());
+    ASSERT_TRUE(history.LoadFromStream(hr, false, ""));
+    ASSERT_EQ(history.Count(), TaudioTagHistoryList::kKeptEntries);
+    EXPECT_EQ(history.GetTag(0)->Filename(), "/h/1.mp3");
+}
+
 TEST(TagListFile, EveryTruncationFailsCleanly) {
     for (size_t n = 0; n < kSampleListStream.size(); ++n) {
         TaudioTagList list;
