@@ -39,6 +39,12 @@ void TaudioTagListList::SortPending() const {
     // Stable on both steps: lists of one title stay in the order they were added, after
     // those already there, as inserting each after its equals would have put them.
     const auto middle = Flists.begin() + std::ptrdiff_t(FsortedCount);
+    // Lists mostly come in order (made from an index file, or an artist's albums taken from
+    // the sorted album grouping): then they stay as they are, and nothing is sorted.
+    if (std::is_sorted(middle, Flists.end(), less) && (middle == Flists.begin() || !less(*middle, *(middle - 1)))) {
+        FsortedCount = Flists.size();
+        return;
+    }
     if (Flists.end() - middle < 64) {
         std::stable_sort(middle, Flists.end(), less);
     } else {
