@@ -248,26 +248,36 @@ void TaudioTagArtistList::BuildFromList(const TaudioTagAlbumList& albums) {
     if (UseNoName && !FindList(kNotTaggedArtist)) CreateArtist(kNotTaggedArtist);
     // Each artist's album list takes its albums inside one bracket, so that its change
     // notice (which renews every album it holds) runs once, not once per album.
-    std::vector<std::pair<TaudioTagArtist*, TaudioTagAlbumPtr>> links;
+    std::vector<std::pair<TaudioTagArtist*, TaudioTagListPtr>> links;
     links.reserve(size_t(albums.Count()));
     // Many albums: each artist is found by its name's hash. A search through the sorted
-    // artists waits for memory at every step, and a library holds tens of thousands.
+    // artists waits for memory at every step, and a library holds tens of thousands; the
+    // names some lists ahead are asked for early, so that those waits overlap.
     constexpr int kHashedFrom = 256;
+    constexpr size_t kListsAhead = 8, kNamesAhead = 4;
     std::unordered_map<std::string_view, TaudioTagArtist*, TtextHash, TtextKeyEqual> byName;
     if (albums.Count() >= kHashedFrom) {
         SortPending();
         byName.reserve(Flists.size());
         // Of names equal but for case the first in order is the one a search finds.
-        for (const auto& list : Flists)
-            if (auto* artist = dynamic_cast<TaudioTagArtist*>(list.get())) byName.emplace(artist->Title(), artist);
+        for (size_t i = 0; i < Flists.size(); ++i) {
+            if (i + kListsAhead < Flists.size()) __builtin_prefetch(Flists[i + kListsAhead].get());
+            if (i + kNamesAhead < Flists.size()) __builtin_prefetch(Flists[i + kNamesAhead]->Title().data());
+            if (auto* artist = dynamic_cast<TaudioTagArtist*>(Flists[i].get())) byName.emplace(artist->Title(), artist);
+        }
     }
-    for (int i = 0; i < albums.Count(); ++i) {
-        const TaudioTagAlbumPtr album = albums.GetAlbum(i);
+    const std::vector<TaudioTagListPtr>& members = albums.Lists();
+    for (size_t i = 0; i < members.size(); ++i) {
+        if (i + kListsAhead < members.size()) __builtin_prefetch(members[i + kListsAhead].get());
+        if (i + kNamesAhead < members.size())
+            if (const auto* ahead = dynamic_cast<const TaudioTagAlbum*>(members[i + kNamesAhead].get()))
+                __builtin_prefetch(ahead->AlbumArtist.data());
+        const auto* album = dynamic_cast<const TaudioTagAlbum*>(members[i].get());
         if (!album) continue;
         if (byName.empty()) {
-            if (const TaudioTagArtistPtr artist = FindArtist(album->AlbumArtist)) links.emplace_back(artist.get(), album);
+            if (const TaudioTagArtistPtr artist = FindArtist(album->AlbumArtist)) links.emplace_back(artist.get(), members[i]);
         } else if (const auto found = byName.find(std::string_view(album->AlbumArtist)); found != byName.end()) {
-            links.emplace_back(found->second, album);
+            links.emplace_back(found->second, members[i]);
         }
     }
     std::vector<TaudioTagArtist*> linked;  // in the order first linked
@@ -275,7 +285,7 @@ void TaudioTagArtistList::BuildFromList(const TaudioTagAlbumList& albums) {
     for (const auto& link : links)
         if (seen.insert(link.first).second) linked.push_back(link.first);
     for (TaudioTagArtist* artist : linked) artist->Albums().BeginUpdate();
-    for (const auto& [artist, album] : links) artist->Albums().AddList(album, false);
+    for (auto& [artist, album] : links) artist->Albums().AddList(std::move(album), false);
     // The albums are filed and sorted in their own grouping: linking them to an artist
     // renews none of them (each renewal checks the order of every track again).
     for (TaudioTagArtist* artist : linked) {

@@ -47,6 +47,11 @@ public:
     virtual void Clear();
     int Count() const { return int(Flists.size()); }
     TaudioTagListPtr GetList(int index) const;
+    // Every member, in order.
+    const std::vector<TaudioTagListPtr>& Lists() const {
+        SortPending();
+        return Flists;
+    }
     // The first member of that title (without regard to case), or nullptr. Found by
     // halving the members in title order: no table of every title is kept beside them
     // (a large library has hundreds of thousands of albums and artists, and as many more
