@@ -468,6 +468,9 @@ void TcustomJukeboxList::LoadIndexes() {
     // A save cut short by a crash or a power cut leaves its temporary file (as large as
     // the library file) in the data folder; the next start clears them away.
     if (!FdataFolder.empty()) RemoveAbandonedWrites(FdataFolder, std::chrono::minutes(10));
+    // The library file's window, the index files and the file-name order's keys take
+    // large blocks one after another: each reuses the pages of the one before.
+    const TlargeBlockReuse reuse;
     SetLoading(true);
     FglobalList->BeginUpdate();
     FcdTracks.clear();

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <utility>
 
 namespace tunecrest {
@@ -258,10 +259,56 @@ bool ReadFileBytes(const std::string& path, std::string& data, std::string* erro
 
 namespace {
 constexpr size_t kLargePage = size_t(2) << 20;
+
+size_t WholeLargePages(size_t size) { return (std::max<size_t>(size, 1) + kLargePage - 1) / kLargePage * kLargePage; }
+
+// The block kept while TlargeBlockReuse objects live.
+struct TkeptBlock {
+    std::mutex Lock;
+    int Scopes = 0;
+    char* Block = nullptr;
+    size_t Size = 0;  // whole large pages
+};
+
+TkeptBlock& Kept() {
+    static TkeptBlock kept;
+    return kept;
+}
+}  // namespace
+
+TlargeBlockReuse::TlargeBlockReuse() {
+    TkeptBlock& kept = Kept();
+    const std::lock_guard<std::mutex> guard(kept.Lock);
+    ++kept.Scopes;
+}
+
+TlargeBlockReuse::~TlargeBlockReuse() {
+    TkeptBlock& kept = Kept();
+    char* block = nullptr;
+    size_t size = 0;
+    {
+        const std::lock_guard<std::mutex> guard(kept.Lock);
+        if (--kept.Scopes == 0) {
+            std::swap(block, kept.Block);
+            std::swap(size, kept.Size);
+        }
+    }
+    if (block) ::munmap(block, size);
 }
 
 char* MapLargeBlock(size_t& size) {
-    size = (std::max<size_t>(size, 1) + kLargePage - 1) / kLargePage * kLargePage;
+    size = WholeLargePages(size);
+    {
+        TkeptBlock& kept = Kept();
+        const std::lock_guard<std::mutex> guard(kept.Lock);
+        if (kept.Block && kept.Size >= size) {
+            // Its first pages serve; the rest stays kept.
+            char* const block = kept.Block;
+            kept.Block = kept.Size > size ? block + size : nullptr;
+            kept.Size -= size;
+            return block;
+        }
+    }
     void* block = ::mmap(nullptr, size + kLargePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (block == MAP_FAILED) return nullptr;
     // Aligned to a large page; the slack on either side goes back at once.
@@ -275,7 +322,18 @@ char* MapLargeBlock(size_t& size) {
 }
 
 void UnmapLargeBlock(char* block, size_t size) {
-    if (block) ::munmap(block, (std::max<size_t>(size, 1) + kLargePage - 1) / kLargePage * kLargePage);
+    if (!block) return;
+    size = WholeLargePages(size);
+    {
+        TkeptBlock& kept = Kept();
+        const std::lock_guard<std::mutex> guard(kept.Lock);
+        if (kept.Scopes > 0 && kept.Size < size) {
+            // The larger one is kept; the other goes back.
+            std::swap(block, kept.Block);
+            std::swap(size, kept.Size);
+        }
+    }
+    if (block) ::munmap(block, size);
 }
 
 void TfileBytes::Release() {

@@ -69,10 +69,24 @@ bool ReadFileBytes(const std::string& path, std::string& data, std::string* erro
 // Memory of its own for one large block that is filled once and given back whole: in
 // large pages where the system grants them (on some systems a first touch of each small
 // page costs more than filling it), aligned to them, `size` rounded up to whole large
-// pages. Null when no memory could be mapped.
+// pages. Null when no memory could be mapped. Its bytes are not cleared: a block may be
+// one given back before (see TlargeBlockReuse).
 char* MapLargeBlock(size_t& size);
 // `size` as given to MapLargeBlock, rounded or not.
 void UnmapLargeBlock(char* block, size_t size);
+
+// While one of these lives (on any thread), the largest block given back is kept for the
+// next MapLargeBlock it can serve, instead of going back to the system: its pages are in
+// memory already, where a new block's are cleared first (a large page at a time). Loading
+// a library maps one such block after another. The kept block goes back when the last
+// one ends.
+class TlargeBlockReuse {
+public:
+    TlargeBlockReuse();
+    ~TlargeBlockReuse();
+    TlargeBlockReuse(const TlargeBlockReuse&) = delete;
+    TlargeBlockReuse& operator=(const TlargeBlockReuse&) = delete;
+};
 
 // For a vector reserved once to its full size and dropped whole: from 256 KB on, its
 // memory comes from MapLargeBlock; smaller ones from the heap.

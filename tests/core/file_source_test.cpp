@@ -1,9 +1,12 @@
 #include "core/file_source.h"
 
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 
 #include "core/safe_file.h"
@@ -147,6 +150,42 @@ TEST(FileSource, LargeBlocksComeInWholeAlignedLargePages) {
         UnmapLargeBlock(block, size);
     }
     UnmapLargeBlock(nullptr, 0);  // nothing to give back
+}
+
+// While a reuse lives, a block given back serves the next ones from its pages as they
+// were left; when it ends, what was kept goes back to the system.
+TEST(FileSource, BlocksGivenBackDuringAReuseServeTheNextOnes) {
+    constexpr size_t kLarge = size_t(2) << 20;
+    char* first = nullptr;
+    {
+        const TlargeBlockReuse reuse;
+        size_t size = 2 * kLarge;
+        first = MapLargeBlock(size);
+        ASSERT_NE(first, nullptr);
+        std::memset(first, 7, size);
+        UnmapLargeBlock(first, size);
+
+        size_t small = 300000;
+        char* a = MapLargeBlock(small);
+        EXPECT_EQ(a, first);
+        EXPECT_EQ(small, kLarge);
+        EXPECT_EQ(a[kLarge - 1], 7);
+        size_t next = kLarge;
+        char* b = MapLargeBlock(next);
+        EXPECT_EQ(b, first + kLarge);
+        // Nothing is kept now: another block is mapped anew.
+        size_t more = kLarge;
+        char* c = MapLargeBlock(more);
+        ASSERT_NE(c, nullptr);
+        EXPECT_TRUE(c + kLarge <= first || c >= first + 2 * kLarge);
+        c[0] = 1;
+        UnmapLargeBlock(a, small);
+        UnmapLargeBlock(b, next);
+        UnmapLargeBlock(c, more);
+    }
+    unsigned char resident[1];
+    EXPECT_EQ(mincore(first, 4096, resident), -1);
+    EXPECT_EQ(errno, ENOMEM);
 }
 
 TEST(FileSource, LibraryFileLongerThanTheWindowLoadsWhole) {
