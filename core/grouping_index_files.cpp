@@ -291,6 +291,15 @@ void Fill(const TlistFill& fill, const TaudioTagList& master) {
 // lists made in a row would mostly miss in the processor's caches.
 using TnameField = const TpooledText& (TaudioTag::*)() const;
 
+// A list made to be filled on another thread takes its memory here when it is large (a
+// genre, a year, a letter of the title index): each thread's heap keeps a part-used page
+// for each size of large block it gave out, and those pages are large. Small lists are
+// left to the thread that fills them.
+void ReserveLarge(TaudioTagList& list, size_t tracks) {
+    constexpr size_t kLargeList = 64;
+    if (tracks >= kLargeList) list.Reserve(tracks);
+}
+
 class TlistNames {
 public:
     TlistNames(const TrecordVector& records, const TaudioTagList& master, TnameField field)
@@ -343,6 +352,7 @@ void MakeArtists(TaudioTagArtistList& artists, const TrecordVector& records, con
         const TaudioTagArtistPtr known = rising ? nullptr : artists.FindArtist(std::string(record.Name));
         if (!known) {
             const TaudioTagArtistPtr artist = artists.CreateArtist(names.Of(i));
+            ReserveLarge(*artist, record.Positions.size());
             artist->BeginUpdate();
             if (!places.empty()) places.emplace(artist.get(), fills.size());
             fills.push_back({artist.get(), &record.Positions, {}});
@@ -368,6 +378,7 @@ void MakeAlbums(TaudioTagAlbumList& albums, const TrecordVector& records, const 
     const TlistNames names(records, master, &TaudioTag::AlbumText);
     for (size_t i = 0; i < records.size(); ++i) {
         const TaudioTagAlbumPtr album = albums.CreateAlbum(names.Of(i), std::string(records[i].AlbumArtist));
+        ReserveLarge(*album, records[i].Positions.size());
         album->BeginUpdate();
         fills.push_back({album.get(), &records[i].Positions, {}});
     }
@@ -558,6 +569,11 @@ TaudioTagCategoryList::TloadPtr TaudioTagCategoryList::StartLoad(std::shared_ptr
         const auto [place, added] = places.emplace(category.get(), load->Categories.size());
         if (added) load->Categories.push_back({category, {}});
         load->Categories[place->second].Records.push_back(&record);
+    }
+    for (const Tload::Tcategory& entry : load->Categories) {
+        size_t tracks = 0;
+        for (const TcategoryRecord* record : entry.Records) tracks += record->Positions.size();
+        ReserveLarge(*entry.Category, tracks);
     }
     load->Stored = std::move(stored);
     return load;
