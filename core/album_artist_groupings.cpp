@@ -1,6 +1,7 @@
 #include "core/album_artist_groupings.h"
 
 #include <string_view>
+#include <typeinfo>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -254,24 +255,27 @@ void TaudioTagArtistList::BuildFromList(const TaudioTagAlbumList& albums) {
     // artists waits for memory at every step, and a library holds tens of thousands; the
     // names some lists ahead are asked for early, so that those waits overlap.
     constexpr int kHashedFrom = 256;
-    constexpr size_t kListsAhead = 8, kNamesAhead = 4;
+    constexpr size_t kListsAhead = 12, kTextsAhead = 8, kNamesAhead = 4;
     std::unordered_map<std::string_view, TaudioTagArtist*, TtextHash, TtextKeyEqual> byName;
     if (albums.Count() >= kHashedFrom) {
         SortPending();
         byName.reserve(Flists.size());
         // Of names equal but for case the first in order is the one a search finds.
         for (size_t i = 0; i < Flists.size(); ++i) {
+            // The list, then its pooled name, then the name's letters.
             if (i + kListsAhead < Flists.size()) __builtin_prefetch(Flists[i + kListsAhead].get());
+            if (i + kTextsAhead < Flists.size()) __builtin_prefetch(&Flists[i + kTextsAhead]->Title());
             if (i + kNamesAhead < Flists.size()) __builtin_prefetch(Flists[i + kNamesAhead]->Title().data());
             if (auto* artist = dynamic_cast<TaudioTagArtist*>(Flists[i].get())) byName.emplace(artist->Title(), artist);
         }
     }
     const std::vector<TaudioTagListPtr>& members = albums.Lists();
     for (size_t i = 0; i < members.size(); ++i) {
-        if (i + kListsAhead < members.size()) __builtin_prefetch(members[i + kListsAhead].get());
-        if (i + kNamesAhead < members.size())
-            if (const auto* ahead = dynamic_cast<const TaudioTagAlbum*>(members[i + kNamesAhead].get()))
-                __builtin_prefetch(ahead->AlbumArtist.data());
+        // The album, then its artist's letters (an album of a kind of its own is not
+        // asked for early).
+        if (i + kTextsAhead < members.size()) __builtin_prefetch(members[i + kTextsAhead].get());
+        if (i + kNamesAhead < members.size() && typeid(*members[i + kNamesAhead]) == typeid(TaudioTagAlbum))
+            __builtin_prefetch(static_cast<const TaudioTagAlbum&>(*members[i + kNamesAhead]).AlbumArtist.data());
         const auto* album = dynamic_cast<const TaudioTagAlbum*>(members[i].get());
         if (!album) continue;
         if (byName.empty()) {
