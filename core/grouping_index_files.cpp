@@ -286,11 +286,6 @@ void Fill(const TlistFill& fill, const TaudioTagList& master) {
     fill.List->EndUpdate();
 }
 
-// A list's name as the pool holds it. An artist's or an album's first track mostly names
-// it so: its copy is taken from there, without a search of the pool, which thousands of
-// lists made in a row would mostly miss in the processor's caches.
-using TnameField = const TpooledText& (TaudioTag::*)() const;
-
 // A list made to be filled on another thread takes its memory here when it is large (a
 // genre, a year, a letter of the title index): each thread's heap keeps a part-used page
 // for each size of large block it gave out, and those pages are large. Small lists are
@@ -299,6 +294,12 @@ void ReserveLarge(TaudioTagList& list, size_t tracks) {
     constexpr size_t kLargeList = 64;
     if (tracks >= kLargeList) list.Reserve(tracks);
 }
+
+// The names of the lists an index file's records make, as the pool holds them. An
+// artist's or an album's first track mostly names it so: its copy is taken from there,
+// without a search of the pool, which thousands of lists made in a row would mostly miss
+// in the processor's caches.
+using TnameField = const TpooledText& (TaudioTag::*)() const;
 
 class TlistNames {
 public:

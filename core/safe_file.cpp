@@ -271,8 +271,8 @@ struct TkeptBlock {
 };
 
 TkeptBlock& Kept() {
-    static TkeptBlock kept;
-    return kept;
+    static TkeptBlock* kept = new TkeptBlock;  // never destroyed: blocks may go back during exit
+    return *kept;
 }
 }  // namespace
 
