@@ -513,13 +513,14 @@ bool TcustomJukeboxList::IndexFilesWritten(uintmax_t& bytes) const {
 
 namespace {
 // From this many tracks on, helper threads share the filling of the groupings with the
-// loading thread: one for every so many tracks, leaving one core to the file-name order's
-// thread and two more spare (filling waits on memory more than on the cores: on eight
-// cores, five helpers filled a million tracks faster than six or seven). Each helper's
-// heap keeps some megabytes of partly used pages when it ends, which a smaller library
-// would feel in its memory more than it gains in time.
+// loading thread: one for every so many whole tracks, leaving one core to the file-name
+// order's thread and two more spare (filling waits on memory more than on the cores: on
+// eight cores, five helpers filled a million tracks faster than six or seven). Each
+// helper's heap keeps two or three megabytes of partly used pages when it ends (the large
+// lists take their memory on the loading thread), which a smaller library would feel in
+// its memory more than it gains in time.
 constexpr int kHelpedLoadTracks = 50000;
-constexpr int kTracksPerHelper = 125000;
+constexpr int kTracksPerHelper = 50000;
 // Index files this large are read on a thread of their own while the library file loads.
 // It holds a region of memory (see TthreadRegionHold) although it makes few objects: when
 // it ends, the allocator hands its memory to the next thread that needs more, which is
@@ -534,7 +535,7 @@ constexpr size_t kOwnThreadFileOrder = 50000;
 unsigned LoadHelpers(int tracks) {
     if (tracks < kHelpedLoadTracks) return 0;
     const unsigned spare = std::max(std::thread::hardware_concurrency(), 4u) - 3;
-    return std::clamp(unsigned((tracks + kTracksPerHelper - 1) / kTracksPerHelper), 1u, std::min(spare, 7u));
+    return std::clamp(unsigned(tracks / kTracksPerHelper), 1u, std::min(spare, 7u));
 }
 
 }  // namespace
