@@ -98,9 +98,17 @@ int TaudioTagList::ArtistCount() const {
 
 void TaudioTagList::AppendItem(TaudioTagPtr tag) {
     Fitems.push_back(std::move(tag));
+    NoteAppended(Fitems.back());
+}
+
+void TaudioTagList::NumberAfter(TaudioTag& tag, const TaudioTag* last) {
+    if (!tStampsPaused && tag.TrackIndex() == 0) tag.SetTrackIndex(last ? last->TrackIndex() + 1 : 1);
+}
+
+void TaudioTagList::NoteAppended(const TaudioTagPtr& tag) {
     ++FinsertionCounter;
-    if (!tStampsPaused) Fitems.back()->SetSequence(FinsertionCounter);
-    NoteRandomAdd(Fitems.back());
+    if (!tStampsPaused) tag->SetSequence(FinsertionCounter);
+    NoteRandomAdd(tag);
 }
 
 void TaudioTagList::Add(TaudioTagPtr tag) {
@@ -112,8 +120,7 @@ void TaudioTagList::Add(TaudioTagPtr tag) {
     if (Fmax > 0 && Count() >= Fmax) {
         FmaxExceeded = true;
     } else {
-        if (!tStampsPaused && tag->TrackIndex() == 0)
-            tag->SetTrackIndex(Fitems.empty() ? 1 : Fitems.back()->TrackIndex() + 1);
+        NumberAfter(*tag, Fitems.empty() ? nullptr : Fitems.back().get());
         AppendItem(std::move(tag));
     }
     Changed();
@@ -130,11 +137,8 @@ bool TaudioTagList::AdoptLoaded(std::vector<TaudioTagPtr>& tags, size_t spare) {
     Reserve(spare);
     // What Add does for each track, in the same order.
     for (size_t i = 0; i < Fitems.size(); ++i) {
-        TaudioTag& tag = *Fitems[i];
-        if (!tStampsPaused && tag.TrackIndex() == 0) tag.SetTrackIndex(i == 0 ? 1 : Fitems[i - 1]->TrackIndex() + 1);
-        ++FinsertionCounter;
-        if (!tStampsPaused) tag.SetSequence(FinsertionCounter);
-        NoteRandomAdd(Fitems[i]);
+        NumberAfter(*Fitems[i], i == 0 ? nullptr : Fitems[i - 1].get());
+        NoteAppended(Fitems[i]);
         Changed();
     }
     return true;

@@ -293,6 +293,11 @@ public:
 protected:
     // Appends without any of Add's checks (numbering, limit, duplicates).
     void AppendItem(TaudioTagPtr tag);
+    // What adding a tag stamps on it: an unnumbered tag takes the number after `last`
+    // (the list's last tag, or none), and the tag appended last takes the next insertion
+    // sequence and is noted for the random order.
+    void NumberAfter(TaudioTag& tag, const TaudioTag* last);
+    void NoteAppended(const TaudioTagPtr& tag);
     std::vector<TaudioTagPtr> Fitems;
 
 private:
