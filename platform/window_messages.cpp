@@ -403,7 +403,12 @@ void TmessageWindow::Impl::Close() {
         std::lock_guard lock(gLocalMutex);
         gLocalWindows.erase(core->handle);
     }
-    core->alive = false;
+    {
+        // Under the queue's lock: the handler thread checks the flag and starts waiting
+        // under it, so the wake-up below cannot fall between the two and be lost.
+        std::lock_guard lock(queueMutex);
+        core->alive = false;
+    }
     if (handlerThread.joinable()) {
         queueChanged.notify_all();
         if (handlerThread.get_id() == std::this_thread::get_id())

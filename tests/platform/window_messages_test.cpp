@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <thread>
+#include <vector>
 
 #include "core/safe_file.h"
 #include "core/services.h"
@@ -323,6 +324,32 @@ TEST_F(WindowMessagesTest, ClosingAWindowAnswersWaitingCallersAndCleansStaleSock
     ASSERT_TRUE(fs::exists(path));
     EXPECT_TRUE(EnumWindows().empty());
     EXPECT_FALSE(fs::exists(path));
+}
+
+TEST_F(WindowMessagesTest, AWindowClosedAtOnceAfterOpeningNeverHangs) {
+    // Closing while the window's handler thread is only starting to wait: its wake-up
+    // must not be lost, or closing waits for that thread for ever.
+    // Several threads at once make it likely that one is put aside at that moment.
+    constexpr int kOpeners = 8;
+    auto finished = std::make_shared<std::atomic<int>>(0);
+    std::vector<std::thread> openers;
+    for (int t = 0; t < kOpeners; ++t) {
+        openers.emplace_back([finished] {
+            for (int i = 0; i < 150; ++i) {
+                TmessageWindow window("Tbrief", "", false);
+                EXPECT_TRUE(window.IsOpen());
+            }
+            ++*finished;
+        });
+    }
+    const auto start = Clock::now();
+    while (*finished < kOpeners && ElapsedMs(start) < 60000) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (*finished < kOpeners) {
+        // Stuck in a close: report it instead of waiting out the test's time.
+        for (auto& opener : openers) opener.detach();
+        FAIL() << "closing a window hung";
+    }
+    for (auto& opener : openers) opener.join();
 }
 
 TEST_F(WindowMessagesTest, RefusesCallersOfAnotherUser) {
