@@ -1,5 +1,7 @@
 #include "core/genre_year_groupings.h"
 
+#include <mutex>
+
 #include "core/shared_utils.h"
 #include "core/text_utils.h"
 
@@ -12,7 +14,36 @@ TaudioTagCategory::TaudioTagCategory()
     Fartists->UseNoName = false;
 }
 
+namespace {
+// Held while a category's deferred artists and albums are made (seldom, and briefly).
+std::mutex gDeferredListsLock;
+}  // namespace
+
+void TaudioTagCategory::DeferLists(std::unique_ptr<TdeferredLists> lists) {
+    std::lock_guard lock(gDeferredListsLock);
+    FdeferredLists = std::move(lists);
+    FlistsDeferred.store(FdeferredLists != nullptr, std::memory_order_release);
+}
+
+void TaudioTagCategory::MakeDeferredLists() const {
+    std::lock_guard lock(gDeferredListsLock);
+    if (!FdeferredLists) return;  // made by another thread meanwhile
+    FdeferredLists->Make(*Fartists, *Falbums, Items());
+    FdeferredLists.reset();
+    FlistsDeferred.store(false, std::memory_order_release);
+}
+
+void TaudioTagCategory::CloseUpdates() {
+    if (!ListsDeferred()) {
+        if (Falbums->UpdateCount() > 0) Falbums->EndUpdate();
+        if (Fartists->UpdateCount() > 0) Fartists->EndUpdate();
+    }
+    if (UpdateCount() > 0) EndUpdate();
+}
+
 void TaudioTagCategory::Add(TaudioTagPtr tag) {
+    // Deferred lists are made against the tracks the category holds: before one more.
+    MakeLists();
     if (tag && UseArtists && !Loading) {
         Fartists->AddTag(tag);
         if (UseAlbums) Falbums->AddTag(tag);
@@ -22,6 +53,7 @@ void TaudioTagCategory::Add(TaudioTagPtr tag) {
 }
 
 void TaudioTagCategory::Clear() {
+    DeferLists(nullptr);
     Fartists->Clear();
     Falbums->Clear();
     TaudioTagList::Clear();
@@ -106,9 +138,7 @@ void TaudioTagCategoryList::Changed() {
     Fnames.Clear();
     for (const auto& list : Flists) {
         auto category = std::static_pointer_cast<TaudioTagCategory>(list);
-        if (category->Albums().UpdateCount() > 0) category->Albums().EndUpdate();
-        if (category->Artists().UpdateCount() > 0) category->Artists().EndUpdate();
-        if (category->UpdateCount() > 0) category->EndUpdate();
+        category->CloseUpdates();
         Fnames.AddObject(category->Title(), category);
         category->SortByTitle();
     }

@@ -254,8 +254,8 @@ bool ParseCategories(TbyteReader& r, std::string_view magic, TpositionLimit& lim
     return true;
 }
 
-void AddTracks(TaudioTagList& list, const TpositionRun& positions, const TaudioTagList& master) {
-    const auto& tags = master.Items();
+// `tags`: the tracks the positions count (the global list's, or a category's).
+void AddTracks(TaudioTagList& list, const TpositionRun& positions, const std::vector<TaudioTagPtr>& tags) {
     list.Reserve(positions.size());
     // The positions jump about the library, and adding a track touches it: each is
     // asked for a few tracks ahead, so that the waits for memory overlap.
@@ -277,12 +277,12 @@ struct TlistFill {
     std::vector<const TpositionRun*> More;
 };
 
-void Fill(const TlistFill& fill, const TaudioTagList& master) {
+void Fill(const TlistFill& fill, const std::vector<TaudioTagPtr>& tags) {
     size_t total = fill.First->size();
     for (const TpositionRun* run : fill.More) total += run->size();
     fill.List->Reserve(total);
-    AddTracks(*fill.List, *fill.First, master);
-    for (const TpositionRun* run : fill.More) AddTracks(*fill.List, *run, master);
+    AddTracks(*fill.List, *fill.First, tags);
+    for (const TpositionRun* run : fill.More) AddTracks(*fill.List, *run, tags);
     fill.List->EndUpdate();
 }
 
@@ -303,8 +303,8 @@ using TnameField = const TpooledText& (TaudioTag::*)() const;
 
 class TlistNames {
 public:
-    TlistNames(const TrecordVector& records, const TaudioTagList& master, TnameField field)
-        : Frecords(records), Fitems(master.Items()), Ffield(field) {}
+    TlistNames(const TrecordVector& records, const std::vector<TaudioTagPtr>& tags, TnameField field)
+        : Frecords(records), Fitems(tags), Ffield(field) {}
 
     // The name of the list of record `i`, the records taken in order. Reaching the first
     // track's name takes four reads, each waiting for the one before: each is asked for
@@ -336,7 +336,7 @@ private:
 
 // The artists of an artist file (or the letters of the title index), made as FillArtists
 // makes them: a name the file gives twice is one artist, filled from both records.
-void MakeArtists(TaudioTagArtistList& artists, const TrecordVector& records, const TaudioTagList& master,
+void MakeArtists(TaudioTagArtistList& artists, const TrecordVector& records, const std::vector<TaudioTagPtr>& tags,
                  std::vector<TlistFill>& fills) {
     const size_t from = fills.size();
     // The file lists the artists in order, each once: while the names rise, none can be
@@ -345,7 +345,7 @@ void MakeArtists(TaudioTagArtistList& artists, const TrecordVector& records, con
     const std::string_view* previous = nullptr;
     // Each artist's fill, made once a record names an artist already there.
     std::unordered_map<const TaudioTagList*, size_t> places;
-    const TlistNames names(records, master, &TaudioTag::ArtistText);
+    const TlistNames names(records, tags, &TaudioTag::ArtistText);
     for (size_t i = 0; i < records.size(); ++i) {
         const auto& record = records[i];
         rising = rising && (!previous || CompareText(*previous, record.Name) < 0);
@@ -374,9 +374,9 @@ void MakeArtists(TaudioTagArtistList& artists, const TrecordVector& records, con
 
 // Albums are always made: two albums of one title (in two folders) stay apart. Each is
 // filled in one bracket, so that it sorts by track once.
-void MakeAlbums(TaudioTagAlbumList& albums, const TrecordVector& records, const TaudioTagList& master,
+void MakeAlbums(TaudioTagAlbumList& albums, const TrecordVector& records, const std::vector<TaudioTagPtr>& tags,
                 std::vector<TlistFill>& fills) {
-    const TlistNames names(records, master, &TaudioTag::AlbumText);
+    const TlistNames names(records, tags, &TaudioTag::AlbumText);
     for (size_t i = 0; i < records.size(); ++i) {
         const TaudioTagAlbumPtr album = albums.CreateAlbum(names.Of(i), std::string(records[i].AlbumArtist));
         ReserveLarge(*album, records[i].Positions.size());
@@ -385,19 +385,118 @@ void MakeAlbums(TaudioTagAlbumList& albums, const TrecordVector& records, const 
     }
 }
 
-void FillAlbums(TaudioTagAlbumList& albums, const TrecordVector& records,
-                const TaudioTagList& master) {
+void FillAlbums(TaudioTagAlbumList& albums, const TrecordVector& records, const std::vector<TaudioTagPtr>& tags) {
     std::vector<TlistFill> fills;
-    MakeAlbums(albums, records, master, fills);
-    for (const TlistFill& fill : fills) Fill(fill, master);
+    MakeAlbums(albums, records, tags, fills);
+    for (const TlistFill& fill : fills) Fill(fill, tags);
 }
 
-void FillArtists(TaudioTagArtistList& artists, const TrecordVector& records,
-                 const TaudioTagList& master) {
+void FillArtists(TaudioTagArtistList& artists, const TrecordVector& records, const std::vector<TaudioTagPtr>& tags) {
     std::vector<TlistFill> fills;
-    MakeArtists(artists, records, master, fills);
-    for (const TlistFill& fill : fills) Fill(fill, master);
+    MakeArtists(artists, records, tags, fills);
+    for (const TlistFill& fill : fills) Fill(fill, tags);
 }
+
+// A genre's or year's artists and albums as its index file gave them, kept until first
+// asked for. Their names and positions are copied out of the file (which goes back to
+// the system once the library has loaded); the positions count the library's tracks as
+// it loaded, and `TracksAt` says which track each one was.
+class TstoredCategoryLists final : public TaudioTagCategory::TdeferredLists {
+public:
+    using TtracksAt = std::shared_ptr<const std::vector<const TaudioTag*>>;
+
+    TstoredCategoryLists(const std::vector<const TcategoryRecord*>& records, TtracksAt tracksAt)
+        : FtracksAt(std::move(tracksAt)) {
+        size_t texts = 0, positions = 0;
+        for (const TcategoryRecord* record : records)
+            for (const TrecordVector* lists : {&record->Artists, &record->Albums})
+                for (const TindexRecord& list : *lists) {
+                    texts += list.Name.size() + list.AlbumArtist.size();
+                    positions += list.Positions.size();
+                }
+        // Reserved whole, so that the views into them stay where they are.
+        Ftexts.reserve(texts);
+        Fpositions.reserve(4 * positions);
+        for (const TcategoryRecord* record : records) {
+            Tpart& part = Fparts.emplace_back();
+            Copy(record->Artists, part.Artists);
+            Copy(record->Albums, part.Albums);
+        }
+    }
+
+    void Make(TaudioTagArtistList& artists, TaudioTagAlbumList& albums,
+              const std::vector<TaudioTagPtr>& tracks) override {
+        // Each position becomes the place of its track among the category's tracks. A
+        // track that left the category since is left out: only the category's own
+        // tracks are used, never the stored addresses.
+        std::unordered_map<const TaudioTag*, int32_t> places;
+        places.reserve(tracks.size());
+        for (size_t i = 0; i < tracks.size(); ++i) places.emplace(tracks[i].get(), int32_t(i));
+        for (Tpart& part : Fparts) {
+            Renumber(part.Artists, places);
+            Renumber(part.Albums, places);
+        }
+        // As the index file's load would have filled them, a record at a time.
+        for (const Tpart& part : Fparts) {
+            FillArtists(artists, part.Artists, tracks);
+            FillAlbums(albums, part.Albums, tracks);
+        }
+        if (albums.UpdateCount() > 0) albums.EndUpdate();
+        if (artists.UpdateCount() > 0) artists.EndUpdate();
+        artists.BuildFromList(albums);
+        artists.ApplyMappings();
+    }
+
+private:
+    struct Tpart {
+        TrecordVector Artists, Albums;
+    };
+
+    void Copy(const TrecordVector& from, TrecordVector& to) {
+        to.reserve(from.size());
+        for (const TindexRecord& list : from) {
+            TindexRecord& copy = to.emplace_back();
+            copy.Name = Keep(list.Name);
+            copy.AlbumArtist = Keep(list.AlbumArtist);
+            const size_t at = Fpositions.size();
+            Fpositions.insert(Fpositions.end(), list.Positions.At, list.Positions.At + 4 * list.Positions.size());
+            copy.Positions = {Fpositions.data() + at, list.Positions.size()};
+        }
+    }
+    std::string_view Keep(std::string_view text) {
+        const size_t at = Ftexts.size();
+        Ftexts.append(text);
+        return std::string_view(Ftexts).substr(at, text.size());
+    }
+    void Renumber(TrecordVector& lists, const std::unordered_map<const TaudioTag*, int32_t>& places) {
+        const std::vector<const TaudioTag*>& tracksAt = *FtracksAt;
+        for (TindexRecord& list : lists) {
+            // Rewritten in place: each place is written where a position was read before.
+            auto* out = const_cast<unsigned char*>(list.Positions.At);
+            size_t kept = 0;
+            for (size_t i = 0; i < list.Positions.size(); ++i) {
+                const int32_t position = list.Positions[i];
+                if (position < 0 || size_t(position) >= tracksAt.size()) continue;
+                const auto place = places.find(tracksAt[size_t(position)]);
+                if (place == places.end()) continue;
+                const auto value = uint32_t(place->second);
+                unsigned char* p = out + 4 * kept++;
+                p[0] = uint8_t(value);
+                p[1] = uint8_t(value >> 8);
+                p[2] = uint8_t(value >> 16);
+                p[3] = uint8_t(value >> 24);
+            }
+            // A list whose every track has left is not made at all.
+            list.Positions.Count = kept > 0 || list.Positions.size() == 0 ? kept : SIZE_MAX;
+        }
+        std::erase_if(lists, [](const TindexRecord& list) { return list.Positions.Count == SIZE_MAX; });
+    }
+
+    TtracksAt FtracksAt;
+    std::string Ftexts;
+    std::vector<unsigned char> Fpositions;
+    std::vector<Tpart> Fparts;
+};
 
 template <typename Grouping>
 bool SaveIndexFile(const Grouping& grouping, const std::string& name, std::string* error) {
@@ -456,7 +555,7 @@ bool TaudioTagAlbumList::LoadFromStream(TbyteReader& r, const TaudioTagList& mas
     TtextStore store;
     TpositionLimit limit{master.Count()};
     const bool ok = ParseRecords(r, true, limit, records, store, error);
-    if (ok) FillAlbums(*this, records, master);
+    if (ok) FillAlbums(*this, records, master.Items());
     EndUpdate();
     return ok;
 }
@@ -492,7 +591,7 @@ bool TaudioTagArtistList::LoadFromStream(TbyteReader& r, const TaudioTagList& ma
     TtextStore store;
     TpositionLimit limit{master.Count()};
     const bool ok = ParseRecords(r, false, limit, records, store, error);
-    if (ok) FillArtists(*this, records, master);
+    if (ok) FillArtists(*this, records, master.Items());
     EndUpdate();
     return ok;
 }
@@ -549,6 +648,9 @@ public:
     std::shared_ptr<const TstoredIndex> Stored;
     const TaudioTagList* Master = nullptr;
     bool Link = false;
+    // With `Link`, each category's artists and albums are left to be made when first
+    // asked for; the library's tracks by position as it loaded, for them.
+    TstoredCategoryLists::TtracksAt TracksAt;
     std::vector<Tcategory> Categories;
     std::atomic<size_t> Next{0};
 };
@@ -588,20 +690,19 @@ bool TaudioTagCategoryList::FillNext(Tload& load) {
     // Loading: the category's own Add must not file the tracks into its artists and
     // albums, which come from their own streams.
     category.Loading = true;
+    const std::vector<TaudioTagPtr>& tags = load.Master->Items();
     for (const TcategoryRecord* record : entry.Records) {
-        AddTracks(category, record->Positions, *load.Master);
-        FillArtists(category.Artists(), record->Artists, *load.Master);
-        FillAlbums(category.Albums(), record->Albums, *load.Master);
+        AddTracks(category, record->Positions, tags);
+        if (load.Link) continue;
+        FillArtists(category.Artists(), record->Artists, tags);
+        FillAlbums(category.Albums(), record->Albums, tags);
     }
     category.Loading = false;
     if (load.Link) {
-        // Closed here as the grouping's change notice would close them, then linked.
-        if (category.Albums().UpdateCount() > 0) category.Albums().EndUpdate();
-        if (category.Artists().UpdateCount() > 0) category.Artists().EndUpdate();
-        if (category.UpdateCount() > 0) category.EndUpdate();
+        category.DeferLists(std::make_unique<TstoredCategoryLists>(entry.Records, load.TracksAt));
+        // Closed here as the grouping's change notice would close it.
+        category.CloseUpdates();
         category.SortByTitle();
-        category.Artists().BuildFromList(category.Albums());
-        category.Artists().ApplyMappings();
     }
     return true;
 }
@@ -766,11 +867,17 @@ bool FillGroupingIndexFiles(TgroupingIndexPrepPtr prep, const TaudioTagList& mas
         grouping->Clear();
     }
     std::vector<TlistFill> fills;
-    MakeArtists(*load.Artists, p.Artists.Records, master, fills);
-    MakeArtists(*load.Titles, p.Titles.Records, master, fills);
-    MakeAlbums(*load.Albums, p.Albums.Records, master, fills);
+    MakeArtists(*load.Artists, p.Artists.Records, master.Items(), fills);
+    MakeArtists(*load.Titles, p.Titles.Records, master.Items(), fills);
+    MakeAlbums(*load.Albums, p.Albums.Records, master.Items(), fills);
     TaudioTagCategoryList::TloadPtr genreLoad = load.Genres->StartLoad(std::move(p.Genres), master, true);
     TaudioTagCategoryList::TloadPtr yearLoad = load.Years->StartLoad(std::move(p.Years), master, true);
+    {
+        auto tracksAt = std::make_shared<std::vector<const TaudioTag*>>(master.Items().size());
+        std::transform(master.Items().begin(), master.Items().end(), tracksAt->begin(),
+                       [](const TaudioTagPtr& tag) { return tag.get(); });
+        genreLoad->TracksAt = yearLoad->TracksAt = std::move(tracksAt);
+    }
     std::atomic<size_t> nextFill{0};
     // The genres and years first: their categories are the largest pieces of work, and
     // the many small lists after them even out the threads' ends.
@@ -779,11 +886,11 @@ bool FillGroupingIndexFiles(TgroupingIndexPrepPtr prep, const TaudioTagList& mas
         }
         while (TaudioTagCategoryList::FillNext(*yearLoad)) {
         }
-        for (size_t i = nextFill++; i < fills.size(); i = nextFill++) Fill(fills[i], master);
+        for (size_t i = nextFill++; i < fills.size(); i = nextFill++) Fill(fills[i], master.Items());
     };
     if (helpers == 0) {
         // Alone, in the order the files come: each list stamps the tracks it takes.
-        for (size_t i = nextFill++; i < fills.size(); i = nextFill++) Fill(fills[i], master);
+        for (size_t i = nextFill++; i < fills.size(); i = nextFill++) Fill(fills[i], master.Items());
         while (TaudioTagCategoryList::FillNext(*genreLoad)) {
         }
         while (TaudioTagCategoryList::FillNext(*yearLoad)) {
@@ -816,6 +923,8 @@ bool FillGroupingIndexFiles(TgroupingIndexPrepPtr prep, const TaudioTagList& mas
                 for (int i = 0; i < grouping->Count(); ++i) {
                     const TaudioTagCategoryPtr category = grouping->GetCategory(i);
                     NumberUnnumbered(*category);
+                    // Every track is numbered by now: lists still to be made need nothing.
+                    if (category->ListsDeferred()) continue;
                     NumberUnnumbered(category->Artists());
                     NumberUnnumbered(category->Albums());
                 }

@@ -544,6 +544,89 @@ TEST(GroupingIndexFiles, UnnumberedTracksAreNumberedAsAloneWithHelpers) {
     EXPECT_EQ(std::count(numbers[1].begin(), numbers[1].end(), 0), 0);
 }
 
+// A genre's or year's artists and albums wait until first asked for, and are then the
+// ones that were saved: also after the library's tracks moved (their stored positions
+// no longer match) and after a track left the category.
+TEST(GroupingIndexFiles, CategoryArtistsAndAlbumsAreMadeWhenFirstAskedFor) {
+    TaudioTagList master;
+    FillMaster(master);
+    FillLarge(master, 900);
+    Tgroupings built;
+    built.Build(master);
+    TfiveFiles files;
+    files.Save(built);
+    const std::string genres = DumpCategories(built.Genres), years = DumpCategories(built.Years);
+    const TindexStreams saved = Save(built);
+
+    Tgroupings loaded;
+    std::string error;
+    ASSERT_TRUE(LoadGroupingIndexFiles(files.For(loaded), master, 0, &error)) << error;
+    const std::vector<const TaudioTagCategoryList*> categories = {&loaded.Genres, &loaded.Years};
+    for (const TaudioTagCategoryList* grouping : categories)
+        for (int i = 0; i < grouping->Count(); ++i) {
+            const TaudioTagCategoryPtr category = grouping->GetCategory(i);
+            EXPECT_TRUE(category->ListsDeferred()) << category->Title();
+            EXPECT_EQ(0, category->UpdateCount()) << category->Title();
+        }
+    // One genre asked for: that one is made, the others still wait.
+    const TaudioTagCategoryPtr rock = loaded.Genres.FindCategory("Rock");
+    ASSERT_TRUE(rock);
+    EXPECT_EQ(DumpArtists(built.Genres.FindCategory("Rock")->Artists()), DumpArtists(rock->Artists()));
+    EXPECT_FALSE(rock->ListsDeferred());
+    EXPECT_EQ(0, rock->Artists().UpdateCount());
+    EXPECT_EQ(0, rock->Albums().UpdateCount());
+    EXPECT_TRUE(loaded.Genres.FindCategory("Pop")->ListsDeferred());
+
+    // The library loses its first tracks (the categories keep theirs): every stored
+    // position after them now names another track.
+    for (int i = 0; i < 5; ++i) master.Delete(0);
+    EXPECT_EQ(genres, DumpCategories(loaded.Genres));
+    // Saved again, they give the same bytes (positions are the tracks' stored ones).
+    EXPECT_EQ(saved.Years, Save(loaded).Years);
+    EXPECT_EQ(years, DumpCategories(loaded.Years));
+
+    // A track that left its category before the lists were made is in none of them; an
+    // album it alone made is not made.
+    Tgroupings again;
+    TaudioTagList fresh;
+    FillMaster(fresh);
+    FillLarge(fresh, 900);
+    ASSERT_TRUE(LoadGroupingIndexFiles(files.For(again), fresh, 0, &error)) << error;
+    const TaudioTagCategoryPtr loose = again.Years.FindCategory("2001");
+    ASSERT_TRUE(loose);
+    ASSERT_TRUE(loose->ListsDeferred());
+    const auto& items = loose->Items();
+    const auto bracket = std::find_if(items.begin(), items.end(),
+                                      [](const TaudioTagPtr& tag) { return tag->Filename() == "/m/loose/bracket.mp3"; });
+    ASSERT_NE(bracket, items.end());
+    const int before = built.Years.FindCategory("2001")->Albums().Count();
+    loose->TaudioTagList::Delete(int(bracket - items.begin()));
+    EXPECT_EQ(before - 1, loose->Albums().Count());
+    EXPECT_EQ(DumpAlbums(loose->Albums()).find("bracket.mp3"), std::string::npos);
+    EXPECT_EQ(DumpArtists(loose->Artists()).find("bracket.mp3"), std::string::npos);
+}
+
+// Two threads asking for a category's artists at once get them made once.
+TEST(GroupingIndexFiles, CategoryListsAskedForByTwoThreadsAreMadeOnce) {
+    TaudioTagList master;
+    FillLarge(master, 1200);
+    Tgroupings built;
+    built.Build(master);
+    TfiveFiles files;
+    files.Save(built);
+    Tgroupings loaded;
+    std::string error;
+    ASSERT_TRUE(LoadGroupingIndexFiles(files.For(loaded), master, 0, &error)) << error;
+    for (int i = 0; i < loaded.Genres.Count(); ++i) {
+        const TaudioTagCategoryPtr category = loaded.Genres.GetCategory(i);
+        auto other = std::async(std::launch::async, [&] { return category->Albums().Count(); });
+        const int artists = category->Artists().Count();
+        const int albums = other.get();
+        EXPECT_EQ(built.Genres.GetCategory(i)->Artists().Count(), artists);
+        EXPECT_EQ(built.Genres.GetCategory(i)->Albums().Count(), albums);
+    }
+}
+
 // One damaged file: nothing is filled, whichever file it is and however many help.
 TEST(GroupingIndexFiles, OneDamagedFileOfFiveFillsNothing) {
     TaudioTagList master;
