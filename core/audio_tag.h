@@ -150,11 +150,13 @@ public:
     const std::string& Artist() const { return Fartist.Text(); }
     const TpooledText& ArtistText() const { return Fartist; }  // the pool's copy, to share
     void SetArtist(std::string_view v) { Fartist = v; }
+    void SetArtist(const TpooledText& v) { Fartist = v; }
     const std::string& Title() const { return Ftitle; }
     void SetTitle(std::string_view v) { Ftitle = v; }
     const std::string& Album() const { return Falbum.Text(); }
     const TpooledText& AlbumText() const { return Falbum; }
     void SetAlbum(std::string_view v) { Falbum = v; }
+    void SetAlbum(const TpooledText& v) { Falbum = v; }
     const std::string& Comment() const { return Fcomment; }
     void SetComment(std::string_view v) { Fcomment = v; }
     uint32_t TrackNo() const { return FtrackNo; }
@@ -165,10 +167,12 @@ public:
     }
     const std::string& Date() const { return Fdate.Text(); }
     void SetDate(std::string_view v) { Fdate = v; }
+    void SetDate(const TpooledText& v) { Fdate = v; }
     uint32_t GenreID() const { return FgenreID; }
     void SetGenreID(uint32_t v) { FgenreID = v; }
     const std::string& GenreString() const { return FgenreString.Text(); }
     void SetGenreString(std::string_view v) { FgenreString = v; }
+    void SetGenreString(const TpooledText& v) { FgenreString = v; }
     uint32_t BitRate() const { return FbitRate; }
     void SetBitRate(uint32_t v) { FbitRate = v; }
     uint32_t Duration() const { return Fduration; }
@@ -181,6 +185,7 @@ public:
     std::string ChannelMode() const;
     const std::string& TagType() const { return FtagType.Text(); }
     void SetTagType(std::string_view v) { FtagType = v; }
+    void SetTagType(const TpooledText& v) { FtagType = v; }
     TDateTime ModDate() const { return FmodDate; }
     void SetModDate(TDateTime v) { FmodDate = v; }
     uint32_t MediaType() const { return FmediaType; }

@@ -327,9 +327,15 @@ TcustomJukeboxList::TfileNameOrder TcustomJukeboxList::OrderByFileName(std::span
             key |= uint64_t(static_cast<unsigned char>(name[common + b])) << (56 - 8 * b);
         names.push_back(TfileNameKey{key, name, uint32_t(i)});
     }
-    std::sort(names.begin(), names.end(), [](const TfileNameKey& a, const TfileNameKey& b) {
+    // Two names of one key agree up to the key's end: when both go past it, only the
+    // rest is compared.
+    const size_t keyed = common + 8;
+    const auto rest = [keyed](std::string_view name) { return name.substr(std::min(keyed, name.size())); };
+    std::sort(names.begin(), names.end(), [&rest, keyed](const TfileNameKey& a, const TfileNameKey& b) {
         if (a.Key != b.Key) return a.Key < b.Key;
-        if (const int c = a.Name.compare(b.Name)) return c < 0;
+        const int c = a.Name.size() >= keyed && b.Name.size() >= keyed ? rest(a.Name).compare(rest(b.Name))
+                                                                       : a.Name.compare(b.Name);
+        if (c != 0) return c < 0;
         return a.Position < b.Position;
     });
     TfileNameOrder order;
@@ -337,7 +343,10 @@ TcustomJukeboxList::TfileNameOrder TcustomJukeboxList::OrderByFileName(std::span
     order.Tracks.clear();
     order.Tracks.reserve(names.size());
     for (size_t i = 0; i < names.size(); ++i) {
-        if (i == 0 || names[i].Name != names[i - 1].Name)
+        // Of one key and one length, names agree up to the key's end.
+        const TfileNameKey& a = names[i];
+        if (i == 0 || a.Key != names[i - 1].Key || a.Name.size() != names[i - 1].Name.size() ||
+            rest(a.Name) != rest(names[i - 1].Name))
             order.Tracks.push_back(items[names[i].Position]);
         else
             order.Shared.emplace(names[i].Name);

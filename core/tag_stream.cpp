@@ -1,5 +1,7 @@
 #include "core/tag_stream.h"
 
+#include <cstring>
+
 #include "core/component_stream.h"
 #include "core/list_file_io.h"
 #include "core/text_utils.h"
@@ -23,25 +25,75 @@ bool WrongKind(std::string* error, std::string_view name) {
     return ReadFailure(error, "property " + std::string(name) + " of a TaudioTag record holds a value of the wrong kind");
 }
 using TtextSetter = void (TaudioTag::*)(std::string_view);
+using TpooledSetter = void (TaudioTag::*)(const TpooledText&);
 using TnumberSetter = void (TaudioTag::*)(uint32_t);
 struct TpropertySlot {
     std::string_view Name;
     TtextSetter Text;
     TnumberSetter Number;
+    // Texts the pool keeps: their place among the last ones read (see PooledText).
+    TpooledSetter Pooled = nullptr;
+    int Recent = -1;
 };
-// Every property a record may hold; those with neither setter are handled by name.
+// Every property a record may hold; those with no setter are handled by name.
 const TpropertySlot kProperties[] = {
-    {"Filename", &TaudioTag::SetFilename, nullptr},     {"Artist", &TaudioTag::SetArtist, nullptr},
-    {"Title", &TaudioTag::SetTitle, nullptr},           {"Album", &TaudioTag::SetAlbum, nullptr},
-    {"Comment", &TaudioTag::SetComment, nullptr},       {"TrackNo", nullptr, &TaudioTag::SetTrackNo},
-    {"Date", &TaudioTag::SetDate, nullptr},             {"GenreID", nullptr, &TaudioTag::SetGenreID},
-    {"GenreString", &TaudioTag::SetGenreString, nullptr}, {"BitRate", nullptr, &TaudioTag::SetBitRate},
-    {"Duration", nullptr, &TaudioTag::SetDuration},     {"SampleRate", nullptr, &TaudioTag::SetSampleRate},
-    {"Channels", nullptr, &TaudioTag::SetChannels},     {"ChannelMode", nullptr, nullptr},
-    {"TagType", &TaudioTag::SetTagType, nullptr},       {"ModDate", nullptr, nullptr},
-    {"MediaType", nullptr, &TaudioTag::SetMediaType},   {"Data", nullptr, &TaudioTag::SetData},
-    {"ExtraFields.Strings", nullptr, nullptr},          {"TrackIndex", nullptr, nullptr},
+    {"Filename", &TaudioTag::SetFilename, nullptr},
+    {"Artist", nullptr, nullptr, &TaudioTag::SetArtist, 0},
+    {"Title", &TaudioTag::SetTitle, nullptr},
+    {"Album", nullptr, nullptr, &TaudioTag::SetAlbum, 1},
+    {"Comment", &TaudioTag::SetComment, nullptr},
+    {"TrackNo", nullptr, &TaudioTag::SetTrackNo},
+    {"Date", nullptr, nullptr, &TaudioTag::SetDate, 2},
+    {"GenreID", nullptr, &TaudioTag::SetGenreID},
+    {"GenreString", nullptr, nullptr, &TaudioTag::SetGenreString, 3},
+    {"BitRate", nullptr, &TaudioTag::SetBitRate},
+    {"Duration", nullptr, &TaudioTag::SetDuration},
+    {"SampleRate", nullptr, &TaudioTag::SetSampleRate},
+    {"Channels", nullptr, &TaudioTag::SetChannels},
+    {"ChannelMode", nullptr, nullptr},
+    {"TagType", nullptr, nullptr, &TaudioTag::SetTagType, 4},
+    {"ModDate", nullptr, nullptr},
+    {"MediaType", nullptr, &TaudioTag::SetMediaType},
+    {"Data", nullptr, &TaudioTag::SetData},
+    {"ExtraFields.Strings", nullptr, nullptr},
+    {"TrackIndex", nullptr, nullptr},
 };
+constexpr size_t kPooledProperties = 5;
+
+// The pool's copy of a pooled property's text. Tracks come in runs that share these
+// texts (an album's tracks, one after the other): each thread keeps the last one read
+// of each property and takes it again without asking the pool.
+const TpooledText& PooledText(int recent, std::string_view text) {
+    thread_local TpooledText last[kPooledProperties];
+    TpooledText& kept = last[size_t(recent)];
+    if (kept.Text() != text) kept = text;
+    return kept;
+}
+
+// Whether two names are the same: every name here is four bytes or longer, compared as
+// two words that may overlap, without a call.
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    const size_t n = a.size();
+    if (n >= 8) {
+        uint64_t x0, y0, x1, y1;
+        std::memcpy(&x0, a.data(), 8);
+        std::memcpy(&y0, b.data(), 8);
+        std::memcpy(&x1, a.data() + n - 8, 8);
+        std::memcpy(&y1, b.data() + n - 8, 8);
+        if (n <= 16) return ((x0 ^ y0) | (x1 ^ y1)) == 0;
+        return x0 == y0 && a == b;
+    }
+    if (n >= 4) {
+        uint32_t x0, y0, x1, y1;
+        std::memcpy(&x0, a.data(), 4);
+        std::memcpy(&y0, b.data(), 4);
+        std::memcpy(&x1, a.data() + n - 4, 4);
+        std::memcpy(&y1, b.data() + n - 4, 4);
+        return ((x0 ^ y0) | (x1 ^ y1)) == 0;
+    }
+    return a == b;
+}
 
 // Names are matched exactly first (what this system writes), then without regard to case.
 // Records hold their properties in table order, so the search starts after the last hit.
@@ -49,7 +101,7 @@ int PropertyIndex(std::string_view name, int after) {
     const int count = int(std::size(kProperties));
     for (int k = 1; k <= count; ++k) {
         const int i = (after + k) % count;
-        if (name == kProperties[i].Name) return i;
+        if (SameName(name, kProperties[i].Name)) return i;
     }
     for (int i = 0; i < count; ++i)
         if (SameText(name, kProperties[i].Name)) return i;
@@ -137,7 +189,10 @@ bool ReadTagRecord(TbyteReader& r, TaudioTag& tag, TcomponentValue& value, std::
             return ReadFailure(error, "unknown property \"" + LegacyTextToUtf8(name) + "\" in a TaudioTag record");
         last = index;
         const TpropertySlot& slot = kProperties[size_t(index)];
-        if (slot.Text) {
+        if (slot.Pooled) {
+            if (value.Kind != TcomponentValue::vkString) return WrongKind(error, name);
+            (tag.*slot.Pooled)(PooledText(slot.Recent, value.Text));
+        } else if (slot.Text) {
             if (value.Kind != TcomponentValue::vkString) return WrongKind(error, name);
             (tag.*slot.Text)(value.Text);
         } else if (slot.Number) {

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "core/jukebox_list.h"
+
 #include "support/tags.h"
 
 using namespace tunecrest;
@@ -63,4 +67,36 @@ TEST(FileNameIndex, ARenamedTrackIsFoundUnderTheNameItWasFiledUnder) {
     EXPECT_EQ(index.Tag(at), tags[1]);
     EXPECT_FALSE(index.FindFiled("/z", at, filed));
     for (const char* name : {"/a", "/e", "/g", "/i", "/k"}) EXPECT_TRUE(index.FindFiled(name, at, filed)) << name;
+}
+
+// The library's file-name order, worked out in one sort, is plain byte order with the
+// first track of each name, also for names that end near the start they all share, that
+// share it and the eight bytes after, or that hold a zero byte.
+TEST(FileNameIndex, ALibrarysOrderIsByteOrderWithTheFirstTrackOfEachName) {
+    const std::vector<std::string> names = {
+        "/m/abcdefghij/2", "/m/abcdefgh", "/m/b", "/m/abcdefghij/1", "/m/abcdefgh", "/m/a",
+        "/m/abcdefg", std::string("/m/abcdefg\0", 11), "/m/abcdefghij/1", "/m/abcdefghi", "/m/",
+        std::string("/m/abcdefgh\0x", 13), "/m/abcdefghij/10", "/m/B",
+    };
+    TlocalJukeboxList lib;
+    lib.GlobalList().BeginUpdate();
+    std::vector<TaudioTagPtr> tracks;
+    for (const auto& name : names) {
+        tracks.push_back(Named(name));
+        tracks.back()->SetTitle("t");
+        lib.GlobalList().Add(tracks.back());
+    }
+    lib.GlobalList().EndUpdate();
+
+    std::vector<std::pair<std::string, size_t>> expected;  // each name once, with its first track
+    for (size_t i = 0; i < names.size(); ++i)
+        if (std::none_of(expected.begin(), expected.end(), [&](const auto& e) { return e.first == names[i]; }))
+            expected.emplace_back(names[i], i);
+    std::sort(expected.begin(), expected.end());
+    const TfileNameIndex& index = lib.FileIndex();
+    ASSERT_EQ(index.Count(), int(expected.size()));
+    for (int i = 0; i < index.Count(); ++i) {
+        EXPECT_EQ(index.Strings(i), expected[size_t(i)].first) << i;
+        EXPECT_EQ(index.Tag(i), tracks[expected[size_t(i)].second]) << i;
+    }
 }
