@@ -4,7 +4,14 @@
 
 namespace tunecrest {
 
+void TfileNameIndex::MakeDeferred() const {
+    const auto fill = std::move(Fdeferred);
+    Fdeferred = nullptr;
+    fill(const_cast<TfileNameIndex&>(*this));
+}
+
 bool TfileNameIndex::Find(std::string_view name, int& index) const {
+    Ready();
     const auto it = std::lower_bound(Fitems.begin(), Fitems.end(), name,
                                      [](const TaudioTagPtr& tag, std::string_view n) { return tag->Filename() < n; });
     index = int(it - Fitems.begin());
@@ -12,6 +19,7 @@ bool TfileNameIndex::Find(std::string_view name, int& index) const {
 }
 
 bool TfileNameIndex::FindFiled(std::string_view name, int& index, const TfiledName& filedName) const {
+    Ready();
     const auto nameOf = [&](const TaudioTagPtr& tag) -> std::string_view {
         const std::string* filed = filedName(tag.get());
         return filed ? *filed : tag->Filename();
@@ -35,6 +43,7 @@ bool TfileNameIndex::Add(const TaudioTagPtr& tag) {
 }
 
 void TfileNameIndex::Delete(int index) {
+    Ready();
     if (index >= 0 && index < Count()) Fitems.erase(Fitems.begin() + index);
 }
 

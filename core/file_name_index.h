@@ -15,9 +15,18 @@ namespace tunecrest {
 
 class TfileNameIndex {
 public:
-    int Count() const { return int(Fitems.size()); }
-    const std::string& Strings(int index) const { return Fitems[size_t(index)]->Filename(); }
-    const TaudioTagPtr& Tag(int index) const { return Fitems[size_t(index)]; }
+    int Count() const {
+        Ready();
+        return int(Fitems.size());
+    }
+    const std::string& Strings(int index) const {
+        Ready();
+        return Fitems[size_t(index)]->Filename();
+    }
+    const TaudioTagPtr& Tag(int index) const {
+        Ready();
+        return Fitems[size_t(index)];
+    }
     // True when a track of that name is there (`index` is then its place); otherwise
     // `index` is where the name would go.
     bool Find(std::string_view name, int& index) const;
@@ -25,12 +34,24 @@ public:
     // Adds the track in order; false (nothing added) when a track of that name is there.
     bool Add(const TaudioTagPtr& tag);
     // Adds a track whose name comes after every name in the index (a fill in order).
-    void Append(const TaudioTagPtr& tag) { Fitems.push_back(tag); }
+    void Append(const TaudioTagPtr& tag) {
+        Ready();
+        Fitems.push_back(tag);
+    }
     // Takes tracks in byte order of their names, each name once.
-    void Assign(std::vector<TaudioTagPtr> tracks) { Fitems = std::move(tracks); }
+    void Assign(std::vector<TaudioTagPtr> tracks) {
+        Fdeferred = nullptr;
+        Fitems = std::move(tracks);
+    }
     void Delete(int index);
-    void Clear() { Fitems.clear(); }
-    void Reserve(size_t count) { Fitems.reserve(count); }
+    void Clear() {
+        Fdeferred = nullptr;
+        Fitems.clear();
+    }
+    void Reserve(size_t count) {
+        Ready();
+        Fitems.reserve(count);
+    }
     // Marks a run of changes (the index reports nothing; the mark shows it is in one).
     void BeginUpdate() { ++FupdateCount; }
     void EndUpdate() {
@@ -43,9 +64,23 @@ public:
     using TfiledName = std::function<const std::string*(const TaudioTag*)>;
     bool FindFiled(std::string_view name, int& index, const TfiledName& filedName) const;
 
+    // The order is worked out by `fill` (which calls Assign) when first needed: a library
+    // that has just loaded seldom looks a file up at once. Until then the tracks it is
+    // made from must keep their names (an edit calls Ready first).
+    void Defer(std::function<void(TfileNameIndex&)> fill) {
+        Fitems.clear();
+        Fdeferred = std::move(fill);
+    }
+    // Works a deferred order out now.
+    void Ready() const {
+        if (Fdeferred) MakeDeferred();
+    }
+
 private:
+    void MakeDeferred() const;
     std::vector<TaudioTagPtr> Fitems;
     int FupdateCount = 0;
+    mutable std::function<void(TfileNameIndex&)> Fdeferred;
 };
 
 }  // namespace tunecrest

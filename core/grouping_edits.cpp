@@ -364,6 +364,8 @@ void TcustomJukeboxList::NoteTrackEdit(const TaudioTagPtr& tag) {
     if (!tag) return;
     for (const auto& note : FeditNotes)
         if (note.first == tag) return;  // the first copy is the one filed
+    // The file-name order stands on the names the tracks have now.
+    FfileIndex->Ready();
     TaudioTagPtr before = tag->Clone();
     before->SetStoredPosition(tag->StoredPosition());
     FeditNotes.emplace_back(tag, std::move(before));
@@ -450,6 +452,7 @@ bool TcustomJukeboxList::FileChangedTracks() {
     // The names the library gives its own artists are not to be taken by tracks.
     // A file name of several tracks names the first of them in the file-name index:
     // which that is after the change is left to a full filing.
+    FfileIndex->Ready();  // its order also gives the shared names
     for (const Tout& out : outs) {
         if (IsSpecialArtist(out.Tag->Artist()) || IsSpecialArtist(out.Before->Artist())) return false;
         if (out.File && FsharedFileNames.count(out.Before->Filename())) return false;

@@ -296,9 +296,19 @@ void TcustomJukeboxList::FileAllTracks() {
 void TcustomJukeboxList::FillFileIndex(const std::vector<TaudioTagPtr>& items) {
     TpendingFileOrder pending = std::move(FpendingFileOrder);
     FpendingFileOrder = {};
-    TfileNameOrder order = pending.Order.valid() && pending.Of == items.data() && pending.Count == items.size()
-                               ? pending.Order.get()
-                               : OrderByFileName(items);
+    const bool worked = pending.Order.valid() && pending.Of == items.data() && pending.Count == items.size();
+    if (!worked && FindexesLoaded) {
+        // Just loaded from the index files: the order is worked out at the first lookup,
+        // from the tracks as they are now (an edit makes it before it renames a track).
+        FsharedFileNames.clear();
+        FfileIndex->Defer([this, tracks = items](TfileNameIndex& index) {
+            TfileNameOrder order = OrderByFileName(tracks);
+            FsharedFileNames = std::move(order.Shared);
+            index.Assign(std::move(order.Tracks));
+        });
+        return;
+    }
+    TfileNameOrder order = worked ? pending.Order.get() : OrderByFileName(items);
     FsharedFileNames = std::move(order.Shared);
     FfileIndex->Assign(std::move(order.Tracks));
 }

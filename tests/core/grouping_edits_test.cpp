@@ -331,6 +331,53 @@ TEST(GroupingEditsAfterLoading, AChangeAfterLoadingTheIndexFilesIsFiledByItself)
     lib.SetEvents(nullptr);
 }
 
+// After a start from the index files, the first change may rename a track before any
+// file name was looked up: it is still filed by itself, under the names as they were.
+TEST(GroupingEditsAfterLoading, ARenameBeforeAnyLookupIsFiledByItself) {
+    test::TempDir dir;
+    {
+        TlocalJukeboxList lib;
+        lib.SetDataFolder(dir.Path().string());
+        lib.GlobalList().BeginUpdate();
+        for (int i = 0; i < 200; ++i) lib.GlobalList().Add(LibraryTrack(i));
+        lib.GlobalList().Add(MakeLibraryTag("/m/3/3/3.mp3", "Copy", "Twin", "Copies", "Rock", "1990", 1));
+        lib.GlobalList().EndUpdate();
+        ASSERT_TRUE(lib.SaveGlobalList());
+    }
+    TlocalJukeboxList lib;
+    lib.SetDataFolder(dir.Path().string());
+    TlocalJukeboxLoader loader;
+    loader.JukeboxList = &lib;
+    loader.LoadAll();
+    int progress = 0;
+    TcustomJukeboxListEvents events;
+    events.OnListProcess = [&](TObject*, int, int, const TaudioTagPtr&) { ++progress; };
+    lib.SetEvents(&events);
+    // A track moves further down the name order.
+    const TaudioTagPtr track = lib.GlobalList().GetTag(1);
+    ASSERT_EQ(track->Filename(), "/m/1/1/1.mp3");
+    const TaudioTagPtr values = track->Clone();
+    values->SetFilename("/m/1/1/zz.mp3");
+    lib.EditTrack(track, *values);
+    EXPECT_EQ(progress, 0) << "filed by itself";
+    EXPECT_EQ(lib.FileIndex().IndexOf("/m/1/1/1.mp3"), -1);
+    EXPECT_EQ(lib.FileIndex().Tag(lib.FileIndex().IndexOf("/m/1/1/zz.mp3")), track);
+    EXPECT_EQ(lib.FileIndex().Count(), 200);
+    const std::string incremental = GroupingsImage(lib);
+    // A track sharing its name with another still makes a removal of it a full filing.
+    lib.GlobalList().Delete(lib.GlobalList().Count() - 1);
+    EXPECT_GT(progress, 0);
+    progress = 0;
+    lib.ReprocessTags();
+    lib.SetEvents(nullptr);
+    TlocalJukeboxList fresh;
+    fresh.GlobalList().BeginUpdate();
+    for (const auto& tag : lib.GlobalList().Items()) fresh.GlobalList().Add(tag);
+    fresh.GlobalList().EndUpdate();
+    EXPECT_EQ(GroupingsImage(fresh), GroupingsImage(lib));
+    EXPECT_NE(GroupingsImage(lib), incremental);
+}
+
 // Loaded with helper threads, the library's groupings and file-name index are those a
 // filing of every track makes, and a change after it is filed by itself.
 TEST(GroupingEditsAfterLoading, LoadedWithHelpersAsRefiled) {
