@@ -299,22 +299,34 @@ TEST_F(GroupingEdits, RemovalOfATrackSharingItsFileNameIsFiledAnew) {
               "Copy");
 }
 
-// After a start from the index files, the first change is filed by itself too.
-TEST(GroupingEditsAfterLoading, AChangeAfterLoadingTheIndexFilesIsFiledByItself) {
-    test::TempDir dir;
+// Saves a library of `tracks` (with the index files), then loads it into `lib` as a
+// start does.
+void SaveThenLoad(const test::TempDir& dir, const std::vector<TaudioTagPtr>& tracks, TlocalJukeboxList& lib) {
     {
-        TlocalJukeboxList lib;
-        lib.SetDataFolder(dir.Path().string());
-        lib.GlobalList().BeginUpdate();
-        for (int i = 0; i < 200; ++i) lib.GlobalList().Add(LibraryTrack(i));
-        lib.GlobalList().EndUpdate();
-        ASSERT_TRUE(lib.SaveGlobalList());
+        TlocalJukeboxList saved;
+        saved.SetDataFolder(dir.Path().string());
+        saved.GlobalList().BeginUpdate();
+        for (const auto& track : tracks) saved.GlobalList().Add(track);
+        saved.GlobalList().EndUpdate();
+        ASSERT_TRUE(saved.SaveGlobalList());
     }
-    TlocalJukeboxList lib;
     lib.SetDataFolder(dir.Path().string());
     TlocalJukeboxLoader loader;
     loader.JukeboxList = &lib;
     loader.LoadAll();
+}
+
+std::vector<TaudioTagPtr> LibraryTracks(int count) {
+    std::vector<TaudioTagPtr> tracks;
+    for (int i = 0; i < count; ++i) tracks.push_back(LibraryTrack(i));
+    return tracks;
+}
+
+// After a start from the index files, the first change is filed by itself too.
+TEST(GroupingEditsAfterLoading, AChangeAfterLoadingTheIndexFilesIsFiledByItself) {
+    test::TempDir dir;
+    TlocalJukeboxList lib;
+    SaveThenLoad(dir, LibraryTracks(200), lib);
     int progress = 0;
     TcustomJukeboxListEvents events;
     events.OnListProcess = [&](TObject*, int, int, const TaudioTagPtr&) { ++progress; };
@@ -335,20 +347,10 @@ TEST(GroupingEditsAfterLoading, AChangeAfterLoadingTheIndexFilesIsFiledByItself)
 // file name was looked up: it is still filed by itself, under the names as they were.
 TEST(GroupingEditsAfterLoading, ARenameBeforeAnyLookupIsFiledByItself) {
     test::TempDir dir;
-    {
-        TlocalJukeboxList lib;
-        lib.SetDataFolder(dir.Path().string());
-        lib.GlobalList().BeginUpdate();
-        for (int i = 0; i < 200; ++i) lib.GlobalList().Add(LibraryTrack(i));
-        lib.GlobalList().Add(MakeLibraryTag("/m/3/3/3.mp3", "Copy", "Twin", "Copies", "Rock", "1990", 1));
-        lib.GlobalList().EndUpdate();
-        ASSERT_TRUE(lib.SaveGlobalList());
-    }
+    std::vector<TaudioTagPtr> tracks = LibraryTracks(200);
+    tracks.push_back(MakeLibraryTag("/m/3/3/3.mp3", "Copy", "Twin", "Copies", "Rock", "1990", 1));
     TlocalJukeboxList lib;
-    lib.SetDataFolder(dir.Path().string());
-    TlocalJukeboxLoader loader;
-    loader.JukeboxList = &lib;
-    loader.LoadAll();
+    SaveThenLoad(dir, tracks, lib);
     int progress = 0;
     TcustomJukeboxListEvents events;
     events.OnListProcess = [&](TObject*, int, int, const TaudioTagPtr&) { ++progress; };
