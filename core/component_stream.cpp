@@ -49,18 +49,6 @@ std::string Utf16ToUtf8(std::string_view bytes) {
 }
 
 // Plain ASCII, tested eight bytes at a time: most stored texts are.
-bool IsAscii(std::string_view s) {
-    size_t i = 0;
-    for (; i + 8 <= s.size(); i += 8) {
-        uint64_t word;
-        std::memcpy(&word, s.data() + i, 8);
-        if (word & 0x8080808080808080ULL) return false;
-    }
-    for (; i < s.size(); ++i)
-        if (static_cast<unsigned char>(s[i]) & 0x80) return false;
-    return true;
-}
-
 // An 80-bit extended float (older streams store floating-point values this way).
 double ExtendedToDouble(std::string_view b) {
     uint64_t mantissa = 0;
@@ -176,13 +164,8 @@ bool TcomponentReader::BeginComponent(std::string& className, std::string& name,
     return true;
 }
 
-bool TcomponentReader::NextProperty(std::string_view& name, bool& atEnd, std::string* error) {
-    uint8_t length = 0;
-    if (!Fr.ReadU8(length)) return ReadFailure(error, "truncated component record");
-    atEnd = length == 0;
-    if (atEnd) return true;
-    if (!Fr.ReadBytes(length, name)) return ReadFailure(error, "truncated component record");
-    return true;
+bool TcomponentReader::Truncated(std::string* error) {
+    return ReadFailure(error, "truncated component record");
 }
 
 bool TcomponentReader::ReadStringView(uint8_t type, std::string_view& text, std::string& converted,
@@ -204,7 +187,7 @@ bool TcomponentReader::ReadStringView(uint8_t type, std::string_view& text, std:
     if (type == vaWString) {
         converted = Utf16ToUtf8(bytes);
         text = converted;
-    } else if (IsAscii(bytes) || IsValidUtf8(bytes)) {
+    } else if (IsAsciiText(bytes) || IsValidUtf8(bytes)) {
         text = bytes;
     } else {
         converted = Cp1252ToUtf8(bytes);
@@ -220,7 +203,7 @@ bool TcomponentReader::ReadStringValue(uint8_t type, std::string& s, std::string
     return true;
 }
 
-bool TcomponentReader::ReadValueInPlace(TcomponentValue& value, std::string* error) {
+bool TcomponentReader::ReadOtherValueInPlace(TcomponentValue& value, std::string* error) {
     const size_t start = Fr.Position();
     uint8_t type = 0;
     if (Fr.ReadU8(type) && (type == vaString || type == vaLString || type == vaUTF8String)) {

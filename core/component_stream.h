@@ -4,6 +4,7 @@
 // properties (name, value-type byte, value), a zero byte ending the properties and a
 // zero byte ending the (empty) list of children.
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -81,12 +82,33 @@ public:
     // Signature, optional filer prefix, class name and component name.
     bool BeginComponent(std::string& className, std::string& name, std::string* error);
     // The next property name (a view into the data); false with `atEnd` when the
-    // property list ends.
-    bool NextProperty(std::string_view& name, bool& atEnd, std::string* error);
+    // property list ends. Inline, as the commonest values below: a library file holds
+    // twenty of each per track.
+    bool NextProperty(std::string_view& name, bool& atEnd, std::string* error) {
+        uint8_t length = 0;
+        if (Fr.ReadU8(length)) {
+            atEnd = length == 0;
+            if (atEnd || Fr.ReadBytes(length, name)) return true;
+        }
+        return Truncated(error);
+    }
     bool ReadValue(TcomponentValue& value, std::string* error);
     // As ReadValue, but a text that needs no conversion is not copied: `value.Text` views
     // it in the data (which must outlive the use), and String is left empty.
-    bool ReadValueInPlace(TcomponentValue& value, std::string* error);
+    bool ReadValueInPlace(TcomponentValue& value, std::string* error) {
+        const size_t start = Fr.Position();
+        uint8_t type = 0, length = 0;
+        std::string_view bytes;
+        if (Fr.ReadU8(type) && type == vaString && Fr.ReadU8(length) && Fr.ReadBytes(length, bytes) &&
+            IsAsciiText(bytes)) {
+            value.Kind = TcomponentValue::vkString;
+            value.String.clear();
+            value.Text = bytes;
+            return true;
+        }
+        Fr.Seek(start);
+        return ReadOtherValueInPlace(value, error);
+    }
     // The end of the (empty) child list.
     bool EndComponent(std::string* error);
     // Reads past the rest of a record whose class and name were read (its properties of
@@ -94,6 +116,19 @@ public:
     bool SkipRest(std::string* error);
 
 private:
+    static bool Truncated(std::string* error);
+    static bool IsAsciiText(std::string_view s) {
+        size_t i = 0;
+        for (; i + 8 <= s.size(); i += 8) {
+            uint64_t word;
+            std::memcpy(&word, s.data() + i, 8);
+            if (word & 0x8080808080808080ULL) return false;
+        }
+        for (; i < s.size(); ++i)
+            if (static_cast<unsigned char>(s[i]) & 0x80) return false;
+        return true;
+    }
+    bool ReadOtherValueInPlace(TcomponentValue& value, std::string* error);
     bool ReadShortString(std::string& s, std::string* error);
     bool ReadStringValue(uint8_t type, std::string& s, std::string* error);
     // `text` views the text in the data, or in `converted` when it was not UTF-8.
