@@ -16,7 +16,8 @@ TaudioTagCategory::TaudioTagCategory()
 
 namespace {
 // Held while a category's deferred artists and albums are made (seldom, and briefly).
-std::mutex gDeferredListsLock;
+// The lists' change notices may ask for them again on the same thread.
+std::recursive_mutex gDeferredListsLock;
 }  // namespace
 
 void TaudioTagCategory::DeferLists(std::unique_ptr<TdeferredLists> lists) {
@@ -27,9 +28,10 @@ void TaudioTagCategory::DeferLists(std::unique_ptr<TdeferredLists> lists) {
 
 void TaudioTagCategory::MakeDeferredLists() const {
     std::lock_guard lock(gDeferredListsLock);
-    if (!FdeferredLists) return;  // made by another thread meanwhile
-    FdeferredLists->Make(*Fartists, *Falbums, Items());
-    FdeferredLists.reset();
+    // Null when another thread made them meanwhile, or when this thread is making them.
+    const std::unique_ptr<TdeferredLists> lists = std::move(FdeferredLists);
+    if (!lists) return;
+    lists->Make(*Fartists, *Falbums, Items());
     FlistsDeferred.store(false, std::memory_order_release);
 }
 
