@@ -211,33 +211,6 @@ bool TcomponentReader::ReadOtherValueInPlace(TcomponentValue& value, std::string
         value.String.clear();
         return ReadStringView(type, value.Text, value.String, error);
     }
-    // The small integers most properties hold, read here without starting over.
-    if (type == vaInt8 || type == vaInt16 || type == vaInt32) {
-        int64_t integer = 0;
-        bool read = false;
-        if (type == vaInt8) {
-            uint8_t v = 0;
-            read = Fr.ReadU8(v);
-            integer = int8_t(v);
-        } else if (type == vaInt16) {
-            int16_t v = 0;
-            read = Fr.ReadI16(v);
-            integer = v;
-        } else {
-            int32_t v = 0;
-            read = Fr.ReadI32(v);
-            integer = v;
-        }
-        if (read) {
-            value.Kind = TcomponentValue::vkInteger;
-            value.Integer = integer;
-            value.Float = 0;
-            value.String.clear();
-            value.Lines.clear();
-            value.Text = {};
-            return true;
-        }
-    }
     Fr.Seek(start);
     if (!ReadValue(value, error)) return false;
     value.Text = value.String;

@@ -70,28 +70,25 @@ const TpooledText& PooledText(int recent, std::string_view text) {
     return kept;
 }
 
-// Whether two names are the same: every name here is four bytes or longer, compared as
-// two words that may overlap, without a call.
+// Whether two names of `n` bytes, at least a word long and at most two, are the same:
+// their first and last words (which may overlap), without a call.
+template <typename Word>
+bool SameEnds(const char* a, const char* b, size_t n) {
+    Word x0, y0, x1, y1;
+    std::memcpy(&x0, a, sizeof(Word));
+    std::memcpy(&y0, b, sizeof(Word));
+    std::memcpy(&x1, a + n - sizeof(Word), sizeof(Word));
+    std::memcpy(&y1, b + n - sizeof(Word), sizeof(Word));
+    return ((x0 ^ y0) | (x1 ^ y1)) == 0;
+}
+
+// Whether two property names are the same (every name here is four bytes or longer).
 bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
     const size_t n = a.size();
-    if (n >= 8) {
-        uint64_t x0, y0, x1, y1;
-        std::memcpy(&x0, a.data(), 8);
-        std::memcpy(&y0, b.data(), 8);
-        std::memcpy(&x1, a.data() + n - 8, 8);
-        std::memcpy(&y1, b.data() + n - 8, 8);
-        if (n <= 16) return ((x0 ^ y0) | (x1 ^ y1)) == 0;
-        return x0 == y0 && a == b;
-    }
-    if (n >= 4) {
-        uint32_t x0, y0, x1, y1;
-        std::memcpy(&x0, a.data(), 4);
-        std::memcpy(&y0, b.data(), 4);
-        std::memcpy(&x1, a.data() + n - 4, 4);
-        std::memcpy(&y1, b.data() + n - 4, 4);
-        return ((x0 ^ y0) | (x1 ^ y1)) == 0;
-    }
+    if (n != b.size()) return false;
+    if (n > 16) return a == b;
+    if (n >= 8) return SameEnds<uint64_t>(a.data(), b.data(), n);
+    if (n >= 4) return SameEnds<uint32_t>(a.data(), b.data(), n);
     return a == b;
 }
 
