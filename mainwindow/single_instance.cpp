@@ -106,9 +106,10 @@ bool DecodeHandOver(uint64_t count, const std::string& bytes, std::vector<std::s
 TcommandLineReceiver::TcommandLineReceiver(const std::string& className)
     : Falive(std::make_shared<bool>(true)) {
     // The handlers run on the window's own thread: they only check and queue, so the
-    // sender is answered at once whatever the main thread is busy with.
-    Fwindow = std::make_unique<TmessageWindow>(className, kApplicationTitle, false);
-    Fwindow->SetCopyDataHandler([this](uint64_t data, const std::string& bytes) -> LRESULT {
+    // sender is answered at once whatever the main thread is busy with. The window
+    // opens with them in place, as a second start may find it and send the moment it
+    // listens.
+    auto onCopyData = [this](uint64_t data, const std::string& bytes) -> LRESULT {
         std::vector<std::string> lines;
         std::string reason;
         if (!DecodeHandOver(data, bytes, lines, &reason)) {
@@ -119,8 +120,8 @@ TcommandLineReceiver::TcommandLineReceiver(const std::string& className)
                  " parameter(s) was handed over by another start");
         Arrived(std::move(lines));
         return 1;
-    });
-    Fwindow->SetMessageHandler([this](uint32_t msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    };
+    auto onMessage = [this](uint32_t msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
         if (msg != kBringForwardMessage) {
             MessageArrived({msg, wParam, lParam});
             return 1;
@@ -129,8 +130,10 @@ TcommandLineReceiver::TcommandLineReceiver(const std::string& className)
         Dispatcher().Post([this, alive] {
             if (alive.lock() && OnBringForward) OnBringForward();
         });
-        return Fwindow->Handle();
-    });
+        return Fhandle.load();
+    };
+    Fwindow = std::make_unique<TmessageWindow>(className, kApplicationTitle, false, onMessage, onCopyData);
+    Fhandle = Fwindow->Handle();
 }
 
 TcommandLineReceiver::~TcommandLineReceiver() {

@@ -5,6 +5,7 @@
 // hands its command line to that window as copy-data and asks it to come forward.
 // The receiver checks the hand-over, acknowledges at once and runs it afterwards on
 // the main thread, so the second start never waits through a scan.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -57,7 +58,7 @@ public:
     ~TcommandLineReceiver();
 
     bool IsOpen() const { return Fwindow && Fwindow->IsOpen(); }
-    HWND Handle() const { return Fwindow ? Fwindow->Handle() : 0; }
+    HWND Handle() const { return Fhandle.load(); }
     // From now on hand-overs run `handler` on the main thread; ones that arrived
     // earlier run first, in arrival order.
     void SetReady(ThandOver handler);
@@ -72,6 +73,8 @@ public:
 private:
     void Arrived(std::vector<std::string> lines);
     std::unique_ptr<TmessageWindow> Fwindow;
+    // The window's handle, readable by its handlers from the moment it listens.
+    std::atomic<HWND> Fhandle{0};
     std::mutex Fmutex;
     ThandOver Fhandler;
     std::vector<std::vector<std::string>> Fpending;

@@ -552,7 +552,13 @@ void TmessageWindow::Impl::Serve(int fd, std::atomic<bool>& requestRead) {
 }
 
 TmessageWindow::TmessageWindow(std::string className, std::string title, bool onMainThread)
+    : TmessageWindow(std::move(className), std::move(title), onMainThread, nullptr, nullptr) {}
+
+TmessageWindow::TmessageWindow(std::string className, std::string title, bool onMainThread,
+                               TmessageHandler onMessage, TcopyDataHandler onCopyData)
     : Fimpl(std::make_unique<Impl>()) {
+    Fimpl->core->onMessage = std::move(onMessage);
+    Fimpl->core->onCopyData = std::move(onCopyData);
     if (!Fimpl->Open(className, title, onMainThread)) Fimpl->core->handle = 0;
 }
 

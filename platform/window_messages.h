@@ -43,6 +43,11 @@ public:
     // otherwise on a thread of the window's own. Either way one window's handlers run
     // one at a time, in the order the messages arrived.
     TmessageWindow(std::string className, std::string title, bool onMainThread = true);
+    // Opens with its handlers already in place, so no message that arrives in the
+    // moment after the window can be found goes unanswered. Needed where the
+    // handlers run on the window's own thread: it answers as soon as it listens.
+    TmessageWindow(std::string className, std::string title, bool onMainThread, TmessageHandler onMessage,
+                   TcopyDataHandler onCopyData);
     ~TmessageWindow();
     TmessageWindow(const TmessageWindow&) = delete;
     TmessageWindow& operator=(const TmessageWindow&) = delete;

@@ -352,6 +352,28 @@ TEST_F(WindowMessagesTest, AWindowClosedAtOnceAfterOpeningNeverHangs) {
     for (auto& opener : openers) opener.join();
 }
 
+TEST_F(WindowMessagesTest, AWindowOpenedWithItsHandlersAnswersTheFirstCallerThatFindsIt) {
+    // A caller polling for the window sends the moment the window can be found; the
+    // window's own thread must already have the handlers to answer with.
+    for (int round = 0; round < 20; ++round) {
+        std::atomic<LRESULT> copied{-1}, numbered{-1};
+        std::thread caller([&] {
+            HWND found = 0;
+            const auto start = Clock::now();
+            while (!found && ElapsedMs(start) < 5000) found = FindWindow(std::string("Tfirst"), std::nullopt);
+            copied = SendCopyData(found, 3, std::string("abc"));
+            numbered = SendMessage(found, WM_USER, 2, 0);
+        });
+        TmessageWindow window(
+            "Tfirst", "", false, [](uint32_t, WPARAM w, LPARAM) -> LRESULT { return LRESULT(w) * 10; },
+            [](uint64_t data, const std::string& bytes) -> LRESULT { return LRESULT(data + bytes.size()); });
+        ASSERT_TRUE(window.IsOpen());
+        caller.join();
+        EXPECT_EQ(copied, 6) << "round " << round;
+        EXPECT_EQ(numbered, 20) << "round " << round;
+    }
+}
+
 TEST_F(WindowMessagesTest, RefusesCallersOfAnotherUser) {
     TmessageWindow window("Tuid", "secret", false);
     // Let any user reach the socket, so only the credential check stands in the way.
