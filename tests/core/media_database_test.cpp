@@ -430,6 +430,8 @@ TEST_F(MediaDatabase, LargeExportIsImportedRowByRowAcrossReadPieces) {
     TaudioTagList picked;
     std::string error;
     // (The long comment is passed over before the pattern would look at all of it.)
+    // Not a test of the query time limit: a busy machine must not stop this query.
+    Fdb.SetQueryTimeLimit(60000);
     ASSERT_TRUE(Fdb.SelectFiles("length(Comment) < 2000 And Comment Like 'first line%'", "", "TrackNo",
                                 TdbTable::dtAudio, false, picked, error))
         << error;
