@@ -461,8 +461,9 @@ void TcustomWinampPlayer::Advance() {
     FstoppedByUser = false;
     PromoteNext();
     // The track that ended is done with: its position must not trigger a second advance.
+    // The state-change delay goes on counting: a player that moved from one entry to the
+    // next has been playing all along, and that time counts towards reporting it.
     FlastPosition = 0;
-    FstateChangeDelay = 0;
     if (!PlayCurrentVideo(false)) {
         WinampUser(0, kPlayerSetListPosition);
         FetchNextTrack();

@@ -258,6 +258,29 @@ TEST_F(OutsidePlayerEngineTest, StateChangesAreReportedOnlyAfterTwoUnbrokenSecon
     EXPECT_EQ((std::vector<TmediaPlayState>{psPlaying, psPaused}), Frecorder.States);
 }
 
+// A short first track: the player moves on to the last entry before playing has lasted
+// 2 s. The time spent on the first track counts, so playing is reported while the last
+// track plays and its end is seen; counting again from the move could miss the end.
+TEST_F(OutsidePlayerEngineTest, PlayingThatGoesOnAcrossEntriesIsReportedTwoSecondsAfterItBegan) {
+    FakeOutsidePlayer& fake = *Ffake;
+    Frecorder.Queue = {Track("short.wav"), Track("last.wav")};
+    Fengine->Initialise(0);
+    Fengine->Play();
+    Tick(1);
+    Tick(4);  // a second of playing
+    fake.EndTrack();
+    Tick(1);
+    EXPECT_EQ((std::vector<std::string>{"short.wav", "last.wav"}), Frecorder.Starts);
+    Tick(2);  // 2 s of polls since playing began
+    EXPECT_TRUE(Frecorder.States.empty());
+    Tick(1);  // over 2 s
+    EXPECT_EQ(std::vector<TmediaPlayState>{psPlaying}, Frecorder.States);
+    Tick(1);
+    fake.EndTrack();
+    Tick(1);
+    EXPECT_EQ((std::vector<std::string>{"short.wav", "last.wav", "<none>"}), Frecorder.Starts);
+}
+
 TEST_F(OutsidePlayerEngineTest, AUserStopDoesNotAdvance) {
     Frecorder.Queue = {Track("a.wav"), Track("b.wav")};
     StartPlaying();
