@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QPushButton>
 #include <QTest>
 #include <QTimeEdit>
@@ -80,6 +81,42 @@ TEST_F(AlarmEditor, RowsShowTimesDaysAndDisabledColumns)
         Click(f.btnCancel);
     });
     EXPECT_FALSE(EditAlarms(&alarms));
+}
+
+// The row box's handler must not delete the row Qt is still changing: the rebuild waits for
+// the event loop, while the alarm itself switches at once.
+TEST_F(AlarmEditor, RowBoxSwitchesTheAlarmAndRebuildsOnlyAfterItsChange)
+{
+    runner->Push([](QDialog& d) {
+        auto& f = Form(d);
+        f.ListView1->setCurrentItem(f.ListView1->topLevelItem(1));
+        QTreeWidgetItem* touched = f.ListView1->topLevelItem(0);
+        touched->setCheckState(0, Qt::Unchecked);
+        EXPECT_EQ(f.ListView1->topLevelItem(0), touched) << "the touched row was deleted inside its change";
+        EXPECT_FALSE(f.Working().GetAlarm(0)->GetEnabled());
+        QCoreApplication::processEvents();
+        ASSERT_EQ(f.ListView1->topLevelItemCount(), 2);
+        EXPECT_EQ(f.ListView1->topLevelItem(0)->checkState(0), Qt::Unchecked);
+        EXPECT_EQ(f.ListView1->indexOfTopLevelItem(f.ListView1->currentItem()), 0)
+            << "the touched row becomes the selected one";
+        // Switched to and fro before the rebuild ran: the last state wins.
+        QTreeWidgetItem* again = f.ListView1->topLevelItem(0);
+        again->setCheckState(0, Qt::Checked);
+        again->setCheckState(0, Qt::Unchecked);
+        again->setCheckState(0, Qt::Checked);
+        EXPECT_EQ(f.ListView1->topLevelItem(0), again);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(f.Working().GetAlarm(0)->GetEnabled());
+        EXPECT_EQ(f.ListView1->topLevelItem(0)->checkState(0), Qt::Checked);
+        // A row whose alarm has neither time cannot be switched on: the rebuild shows it off.
+        f.ListView1->topLevelItem(1)->setCheckState(0, Qt::Checked);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(f.ListView1->topLevelItem(1)->checkState(0), Qt::Unchecked);
+        Click(f.btnOK);
+    });
+    EXPECT_TRUE(EditAlarms(&alarms));
+    EXPECT_TRUE(alarms.GetAlarm(0)->GetEnabled());
+    EXPECT_FALSE(alarms.GetAlarm(1)->GetEnabled());
 }
 
 TEST_F(AlarmEditor, CancelDiscardsAddUpdateDeleteAndTheListSwitch)

@@ -113,19 +113,34 @@ TfrmAlarmSettings2::TfrmAlarmSettings2(QWidget* parent)
     connect(ListView1, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         if (item && !Frefreshing) ShowAlarm(ListView1->indexOfTopLevelItem(item));
     });
-    // A row's check box switches its alarm at once.
+    // A row's check box switches its alarm at once. The view is rebuilt only after Qt has
+    // finished changing the row: rebuilding inside this handler would delete the item Qt is
+    // still working on.
     connect(ListView1, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
         if (Frefreshing || column != 0) return;
         const int row = ListView1->indexOfTopLevelItem(item);
         TonOffTimerAlarm* alarm = Fworking->GetAlarm(row);
         const bool checked = item->checkState(0) == Qt::Checked;
         if (!alarm || alarm->GetEnabled() == checked) return;
+        FdeferRefresh = true;
         Fworking->BeginUpdate();
         alarm->SetEnabled(checked);
         Fworking->EndUpdate();
-        ListView1->setCurrentItem(ListView1->topLevelItem(row));
+        FdeferRefresh = false;
+        QMetaObject::invokeMethod(
+            this,
+            [this, row] {
+                if (!FrefreshPending) return;
+                FrefreshPending = false;
+                RefreshListView();
+                if (QTreeWidgetItem* again = ListView1->topLevelItem(row)) ListView1->setCurrentItem(again);
+            },
+            Qt::QueuedConnection);
     });
-    Fworking->OnChange = [this](TObject*) { RefreshListView(); };
+    Fworking->OnChange = [this](TObject*) {
+        if (FdeferRefresh) FrefreshPending = true;
+        else RefreshListView();
+    };
     resize(820, 560);
 }
 
@@ -138,6 +153,7 @@ void TfrmAlarmSettings2::RefreshListView()
 {
     int index = ListView1->currentItem() ? ListView1->indexOfTopLevelItem(ListView1->currentItem()) : -1;
     const int previous = FpreviousCount;
+    FrefreshPending = false;
     Frefreshing = true;
     ListView1->clear();
     for (int i = 0; i < Fworking->Count(); ++i) {

@@ -47,6 +47,8 @@ private:
     std::unique_ptr<TonOffTimerAlarmList> Fworking;
     int FpreviousCount = 0;
     bool Frefreshing = false;
+    bool FdeferRefresh = false;    // inside a row's change: the rebuild waits
+    bool FrefreshPending = false;  // a rebuild is waiting for the event loop
 };
 
 // Edits `alarms` (null: False). True on OK, after the edits and the list switch were
