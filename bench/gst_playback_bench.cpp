@@ -1,6 +1,6 @@
 // Playback costs of the in-process player, to a synchronised fake audio output:
 // CPU time per second of MP3 played, and the gap between the end of one file and
-// the start of the next (found by the 500 ms poll, then opened and started).
+// the start of the next (reported by the bus, then opened and started).
 #include <benchmark/benchmark.h>
 
 #include <chrono>

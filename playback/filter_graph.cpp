@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdlib>
 
+#include "core/services.h"
 #include "core/text_utils.h"
 #include "playback/cdg_decoder.h"
 #include "playback/graph_utils.h"
@@ -63,13 +64,14 @@ GstFlowReturn OnNewPreroll(GstAppSink* sink, gpointer graph) {
 }
 }  // namespace
 
-TmyFilterGraph::TmyFilterGraph() {
+TmyFilterGraph::TmyFilterGraph() : Falive(std::make_shared<TmyFilterGraph*>(this)) {
     Ftimer.SetInterval(kPollIntervalMs);
     Ftimer.SetOnTimer([this](TObject*) { TimerTick(); });
     BuildGraph();
 }
 
 TmyFilterGraph::~TmyFilterGraph() {
+    *Falive = nullptr;
     Ftimer.SetEnabled(false);
     ReleaseGraph();
     if (Fdevice) gst_object_unref(Fdevice);
@@ -91,11 +93,44 @@ bool TmyFilterGraph::BuildGraph() {
     g_object_set(Fpipeline, "video-sink", CreateVideoSink(), nullptr);
     g_object_set(Fpipeline, "volume", GraphVolumeToLinear(Fvolume), nullptr);
     Frate = 1.0;
+    WatchBus();
     return true;
+}
+
+namespace {
+// What a pipeline's bus handler needs to reach its graph from a streaming thread.
+struct TbusLink {
+    std::weak_ptr<TmyFilterGraph*> Graph;
+    uint64_t Generation;
+};
+
+GstBusSyncReply BusSyncHandler(GstBus*, GstMessage* message, gpointer data) {
+    const GstMessageType type = GST_MESSAGE_TYPE(message);
+    if (type == GST_MESSAGE_EOS || type == GST_MESSAGE_ERROR) {
+        const auto* link = static_cast<const TbusLink*>(data);
+        Dispatcher().Post([graph = link->Graph, generation = link->Generation] {
+            const auto alive = graph.lock();
+            if (alive && *alive) (*alive)->BusReported(generation);
+        });
+    }
+    // The message stays on the bus: the main thread reads it there.
+    return GST_BUS_PASS;
+}
+}  // namespace
+
+void TmyFilterGraph::WatchBus() {
+    // Made here, on the main thread, when nothing made it yet: the default dispatcher
+    // takes the thread that first asks for it as the main thread.
+    Dispatcher();
+    GstBus* bus = gst_element_get_bus(Fpipeline);
+    auto* link = new TbusLink{Falive, ++Fgeneration};
+    gst_bus_set_sync_handler(bus, BusSyncHandler, link, [](gpointer data) { delete static_cast<TbusLink*>(data); });
+    gst_object_unref(bus);
 }
 
 void TmyFilterGraph::ReleaseGraph() {
     StopKaraoke();
+    ++Fgeneration;  // reports of this pipeline still on their way are void
     if (Fpipeline) {
         gst_element_set_state(Fpipeline, GST_STATE_NULL);
         gst_object_unref(Fpipeline);
@@ -561,17 +596,30 @@ void TmyFilterGraph::TimerTick() {
         ReadBus();
         if (auto* panel = Panel()) panel->TimerTick(kPollIntervalMs);
         if (OnTimer) OnTimer(this);
-        // A stream that failed before it ever played ends here too.
-        const bool streamEnded = Fstream && FendOfStream && !Fstopped;
-        if ((FlastState != psStopped || streamEnded) && GetState() == psStopped) {
-            FlastState = psStopped;
-            if (Fpipeline) gst_element_set_state(Fpipeline, GST_STATE_READY);
-            Fstopped = true;
-            ReportState();
-            if (OnComplete) OnComplete(this);
-        }
+        CheckEnd();
     } catch (...) {
         // The poll goes on whatever a handler does.
+    }
+}
+
+void TmyFilterGraph::BusReported(uint64_t generation) {
+    if (generation != Fgeneration) return;  // about a pipeline that is gone
+    try {
+        ReadBus();
+        CheckEnd();
+    } catch (...) {
+    }
+}
+
+void TmyFilterGraph::CheckEnd() {
+    // A stream that failed before it ever played ends here too.
+    const bool streamEnded = Fstream && FendOfStream && !Fstopped;
+    if ((FlastState != psStopped || streamEnded) && GetState() == psStopped) {
+        FlastState = psStopped;
+        if (Fpipeline) gst_element_set_state(Fpipeline, GST_STATE_READY);
+        Fstopped = true;
+        ReportState();
+        if (OnComplete) OnComplete(this);
     }
 }
 

@@ -3,7 +3,9 @@
 // internet address, with the chosen audio output, video pictures handed to the panel,
 // karaoke graphics drawn from a ".cdg" companion, an optional pitch-and-tempo stage,
 // and a 500 ms poll that reports the time, reads the bus (errors, stream titles) and
-// finds the end of the file.
+// finds the end of the file. The end of a file (or a failure) is also acted on as soon
+// as GStreamer reports it: the bus hands it to the main thread at once, so the next
+// track starts without waiting for the poll; the poll stays as the fallback.
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -95,7 +97,14 @@ public:
 
     // The poll: runs every kPollIntervalMs on the main thread while the graph runs.
     void TimerTick();
+    // Acts on an end of stream or a failure the bus has reported: the same end as the
+    // poll finds, without a time report. Runs on the main thread; `generation` names the
+    // pipeline the report came from (one released since is ignored).
+    void BusReported(uint64_t generation);
     bool TimerEnabled() const { return Ftimer.Enabled(); }
+    // The poll's period (kPollIntervalMs unless changed; tests lengthen it to show that
+    // the bus alone ends a file).
+    void SetPollInterval(int ms) { Ftimer.SetInterval(ms); }
 
     TgraphMessageEvent OnError;
     TgraphMessageEvent OnStatus;
@@ -124,6 +133,9 @@ private:
     GstElement* CreateShiftedOutput();
     GstElement* WithVolumeStage(GstElement* output);
     void ReadTitle(GstMessage* message);
+    // Reports the end when the graph was running and has now stopped.
+    void CheckEnd();
+    void WatchBus();
 
     GstElement* Fpipeline = nullptr;
     GstDevice* Fdevice = nullptr;  // the chosen audio output; null for the default
@@ -147,6 +159,10 @@ private:
     tmyjvthreadTimer Ftimer;
     int Fvolume = 0;
     double Frate = 1.0;
+    // Cleared at destruction: a bus report still queued for the main thread finds the
+    // graph gone. The number tells reports of an earlier pipeline from the current one's.
+    std::shared_ptr<TmyFilterGraph*> Falive;
+    uint64_t Fgeneration = 0;
 };
 
 }  // namespace tunecrest

@@ -174,6 +174,50 @@ TEST_F(DshowPlayerTest, AFilePlaysToItsEndWithOneFinishedEventAndOneNextRequest)
     EXPECT_NEAR(double(LastLength), 800, 80);
 }
 
+TEST_F(DshowPlayerTest, BackToBackTracksKeepTheOrderAndCountOfTheirEvents) {
+    // Every format a bar plays from, short enough that each ends between two polls.
+    const std::vector<std::string> files = {Media("a.mp3", test::TmediaFormat::Mp3, 0.4),
+                                            Media("b.flac", test::TmediaFormat::Flac, 0.3),
+                                            Media("c.ogg", test::TmediaFormat::OggVorbis, 0.3),
+                                            Media("d.wav", test::TmediaFormat::Wav, 0.3)};
+    for (const auto& file : files) Jukebox.push_back(Track(file));
+    std::vector<std::string> log;
+    std::string playing;
+    int timeOutsideATrack = 0;
+    Events.OnGetNextTagger = [&](TObject*, TaudioTagPtr& tag) {
+        log.push_back("next");
+        if (Jukebox.empty()) return;
+        tag = Jukebox.front();
+        Jukebox.pop_front();
+    };
+    Events.OnPlaybackStart = [&](TObject*, const TaudioTagPtr& t) {
+        playing = t->Filename();
+        log.push_back("start " + playing);
+    };
+    Events.OnPlaybackFinished = [&](TObject*, const TaudioTagPtr& t) {
+        log.push_back("finish " + (t ? t->Filename() : std::string("<none>")));
+        playing.clear();
+        Player->PlayNext();
+    };
+    Events.OnTimeChange = [&](TObject*, uint32_t, uint32_t) {
+        if (playing.empty()) ++timeOutsideATrack;
+    };
+    Player->Play();
+    ASSERT_TRUE(RunUntil([&] { return log.size() == 3 * files.size() + 1; }));
+    RunFor(1200);  // two more poll periods: nothing is finished twice
+    std::vector<std::string> expected;
+    for (const auto& file : files) {
+        expected.push_back("next");
+        expected.push_back("start " + file);
+        expected.push_back("finish " + file);
+    }
+    expected.push_back("next");
+    EXPECT_EQ(log, expected);
+    EXPECT_EQ(timeOutsideATrack, 0);
+    EXPECT_EQ(Player->GetCurrentTag(), nullptr);
+    EXPECT_EQ(Player->GetState(), psStopped);
+}
+
 TEST_F(DshowPlayerTest, StopDoesNotFinishOrAdvanceAndPauseToggles) {
     Jukebox.push_back(Track(Media("a.mp3", test::TmediaFormat::Mp3, 3.0)));
     Jukebox.push_back(Track(Media("b.wav", test::TmediaFormat::Wav, 0.5)));
