@@ -29,6 +29,8 @@ std::optional<std::string> Tprompt::ChooseSaveFile(const std::string&, const std
     return std::nullopt;
 }
 
+std::optional<std::string> Tprompt::ChooseFolder(const std::string&, const std::string&) { return std::nullopt; }
+
 std::optional<std::string> Tprompt::AskText(const std::string&, const std::string&, const std::string&) {
     return std::nullopt;
 }

@@ -35,6 +35,8 @@ public:
                                                       const std::string& folder);
     virtual std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter,
                                                       const std::string& folder);
+    // A folder, starting in `folder`; nullopt when cancelled or nobody can be asked.
+    virtual std::optional<std::string> ChooseFolder(const std::string& title, const std::string& folder);
     // Text entry (a name, a password); nullopt when cancelled.
     virtual std::optional<std::string> AskText(const std::string& title, const std::string& caption,
                                                const std::string& initial);

@@ -73,6 +73,7 @@ const std::vector<TactionDef>& MainActionTable() {
         {"actnRandomPlayEnabled", "Random Play", "&Enabled", "", 200},
         {"actnRandomPlayFilters", "Random Play", "&Set Filters", "", 0},
         {"actnRandomPlayClearFilters", "Random Play", "&Clear Filters", "", 203},
+        {"actnSettingsMediaFolders", "Settings", "&Media Folders", "", 0},
         {"actnSettingsGeneral", "Settings", "&General", "", 0},
         {"actnSettingsScreenSaver", "Settings", "Screen Saver", "", 0},
         {"actnSettingsAlarmClock", "Settings", "Alarm &Clock", "", 0},
@@ -133,7 +134,7 @@ const std::vector<TactionDef>& MainActionTable() {
         {"actnViewArtistsAndCovers", "View", "Artists with Covers", "", 0, false, 2},
         // The local library's own commands: scans, CDs, files, reports, cartridges, and
         // the pitch and tempo of the outside sound processors.
-        {"actnFileScanFolders", "File", "&Scan Media Folders", "", 0},
+        {"actnFileScanFolders", "File", "&Scan Media Folders", "Ctrl+Shift+F5", 0},
         {"actnFileInstantScan", "File", "&Instant Rescan", "", 0},
         {"actnFileRefreshCDs", "File", "&Refresh CDs", "", 0},
         {"actnFileQueueFile", "File", "&Queue File", "", 0},

@@ -43,6 +43,11 @@ void TdialogEntries::ShowReports(TcustomJukeboxList&, const std::string&, const 
     Prompt().ShowMessage(NotAvailableText("Reports"), "Tunecrest Audio System");
 }
 
+bool TdialogEntries::EditMediaSearchOptions(TcustomJukeboxList&, bool&) {
+    Prompt().ShowMessage(NotAvailableText("Media Search"), "Tunecrest Audio System");
+    return false;
+}
+
 bool TdialogEntries::EditViewSettings(uint32_t*, TtagListDisplaySettings*, TtagListDisplaySettings*, int&,
                                       TformatStringContainer*, int&, int&) {
     Prompt().ShowMessage(NotAvailableText("View Settings"), "Tunecrest Audio System");

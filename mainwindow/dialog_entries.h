@@ -67,6 +67,10 @@ public:
     // (default_media_scan.cpp); the scan window replaces it.
     virtual void ShowMediaSearch(TcustomJukeboxList& library, bool allowStop, bool fullRescan,
                                  std::function<void(const std::string&)> status, std::function<void()> finished);
+    // The scan window as the options dialog of the media folders; `advanced` in and out is
+    // its "Show Advanced Options". Answers whether a scan run in the window completed.
+    // The default says the window is not available and answers false.
+    virtual bool EditMediaSearchOptions(TcustomJukeboxList& library, bool& advanced);
     // A countdown the person may cancel before a scheduled action: `done` gets 1 when the
     // time ran out or "Run Now" was pressed, 2 for "Cancel". The default is a small skinned
     // panel over `owner` driven by a timer, never a nested event loop (countdown.cpp).

@@ -21,6 +21,25 @@ namespace tunecrest {
 namespace {
 constexpr int kScanCountdownMs = 15000;
 
+// What a scan reads from the library's settings: the folder and import lists and the
+// masks of both lists. A change of any of them calls for a new scan.
+std::string ScanSettingsText(TcustomJukeboxList& list) {
+    std::string text;
+    auto add = [&text](const std::string& part) { text += part + '\x1f'; };
+    for (TmyStringList* strings :
+         {&list.AudioFolders(), &list.VideoFolders(), &list.AudioImportList(), &list.VideoImportList()}) {
+        for (int i = 0; i < strings->Count(); ++i) add(strings->Strings(i));
+        add("\x1e");
+    }
+    for (TaudioTagList* tags : {&list.GlobalList(), &list.VideoList()}) {
+        add(tags->AudioFileMask());
+        add(tags->VideoFileMask());
+        add(std::to_string(tags->UseAudioFileMask()) + std::to_string(tags->AlbumFromParentFolder()) +
+            std::to_string(tags->ArtistFromParentFolder()) + std::to_string(tags->OverrideTagInfo()));
+    }
+    return text;
+}
+
 }  // namespace
 
 void TfrmBaseLocalJukebox::ReadPreferences(const TiniFile& ini) {
@@ -68,6 +87,7 @@ void TfrmBaseLocalJukebox::BindLocalActions() {
         if (!PartyPlayEnabled()) MediaScan(true, false);
     });
     bind("actnFileRefreshCDs", [this](Taction&) { RefreshCDs(false); });
+    bind("actnSettingsMediaFolders", [this](Taction&) { EditMediaFolders(false); });
     bind("actnFileQueueFile", [this](Taction&) {
         std::string filter;
         TaggerLoader().GetFileFilter(filter);
@@ -127,6 +147,26 @@ void TfrmBaseLocalJukebox::QueueFiles(const std::vector<std::string>& files) {
         if (!tag) tag = list->GlobalList().CreateTagFromFile(file);
         if (tag) list->AddToQueue(*tag);
     }
+}
+
+void TfrmBaseLocalJukebox::EditMediaFolders(bool force) {
+    auto* list = JukeboxList();
+    if (!list || (PartyPlayEnabled() && !force) || Fscanning) return;
+    const std::string before = ScanSettingsText(*list);
+    Fscanning = true;
+    const bool scanned = DialogEntries().EditMediaSearchOptions(*list, FadvancedScan);
+    Fscanning = false;
+    // The folders and masks live in the settings file: kept at once, not only at close.
+    WriteDisplaySettings();
+    if (scanned) {
+        list->SaveGlobalList();
+        list->SaveVideoList();
+    }
+    const bool changed = ScanSettingsText(*list) != before;
+    const bool empty = list->GlobalList().Count() == 0 && list->VideoList().Count() == 0;
+    const bool anyFolder = list->AudioFolders().Count() > 0 || list->VideoFolders().Count() > 0;
+    // New folders are scanned at once, unless the window scanned them already.
+    if (!scanned && anyFolder && (changed || empty)) MediaScan(false, false);
 }
 
 void TfrmBaseLocalJukebox::RefreshCDs(bool force) {
@@ -239,7 +279,10 @@ void TfrmBaseLocalJukebox::MediaScan(bool full, bool ask, std::function<void()> 
             [this, andThen] {
                 Fscanning = false;
                 ShowProgressText("");
-                if (auto* l = JukeboxList()) l->SaveGlobalList();
+                if (auto* l = JukeboxList()) {
+                    l->SaveGlobalList();
+                    l->SaveVideoList();
+                }
                 if (andThen) andThen();
             });
     };

@@ -377,6 +377,10 @@ public:
     // (not when the countdown was cancelled). The scan runs off the main thread.
     void MediaScan(bool full, bool ask, std::function<void()> andThen = {});
     bool Scanning() const { return Fscanning; }
+    // The media folders: the scan window as an options dialog (folders, masks, files to
+    // import), then a scan when what it scans changed and the window did not scan it
+    // already. Refused under party play unless `force`.
+    void EditMediaFolders(bool force);
 
     // Looks for discs whose tracks are not known yet, offers to scan each, and reloads
     // the CD lists (local_layer.cpp). Refused under party play unless `force`.

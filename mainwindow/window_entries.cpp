@@ -261,6 +261,12 @@ void TwindowEntries::ShowMediaSearch(TcustomJukeboxList& library, bool allowStop
     if (finished) finished();
 }
 
+bool TwindowEntries::EditMediaSearchOptions(TcustomJukeboxList& library, bool& advanced) {
+    bool scanned = false;
+    tunecrest::EditMediaSearchOptions(&library, advanced, &scanned);
+    return scanned;
+}
+
 void TwindowEntries::ShowHistory(TcustomJukeboxList& library) {
     tunecrest::ShowHistory(dynamic_cast<TcustomlocalJukeboxList*>(&library));
 }

@@ -56,6 +56,7 @@ public:
     // The media search window scanning at once, the history list and the information.
     void ShowMediaSearch(TcustomJukeboxList& library, bool allowStop, bool fullRescan,
                          std::function<void(const std::string&)> status, std::function<void()> finished) override;
+    bool EditMediaSearchOptions(TcustomJukeboxList& library, bool& advanced) override;
     void ShowHistory(TcustomJukeboxList& library) override;
     void ShowJukeboxInfo(TcustomJukeboxList& library) override;
 

@@ -4,6 +4,7 @@
 #include <QScreen>
 
 #include "skin/small_dialogs.h"
+#include "windows/dialogs/file_chooser.h"
 #include "windows/editors/alarm_editor.h"
 #include "windows/editors/slot_editors.h"
 #include "windows/password_entry.h"
@@ -26,6 +27,23 @@ std::optional<std::string> TskinnedPrompt::AskText(const std::string& title, con
     std::string text = initial;
     if (!InputString(text, caption.empty() ? title : caption)) return std::nullopt;
     return text;
+}
+
+std::optional<std::string> TskinnedPrompt::ChooseOpenFile(const std::string& title, const std::string& filter,
+                                                          const std::string& folder)
+{
+    return ChooseFileToOpen(title, filter, folder);
+}
+
+std::optional<std::string> TskinnedPrompt::ChooseSaveFile(const std::string& title, const std::string& filter,
+                                                          const std::string& folder)
+{
+    return ChooseFileToSave(title, filter, folder);
+}
+
+std::optional<std::string> TskinnedPrompt::ChooseFolder(const std::string& title, const std::string& folder)
+{
+    return ChooseFolderName(title, folder);
 }
 
 bool TskinnedPrompt::CheckPassword(const std::string& password, const std::string& prompt)

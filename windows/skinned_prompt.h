@@ -1,8 +1,8 @@
 #pragma once
 // The prompt service of the program when a display exists: core's messages and
 // questions appear as the skinned dialogs on the touch screen, text and passwords are
-// typed in the entry window with its on-screen keyboard. File choices keep the quiet
-// default until their windows exist. The slot and alarm editors are the skinned windows.
+// typed in the entry window with its on-screen keyboard, files and folders are chosen in
+// the touch file chooser. The slot and alarm editors are the skinned windows.
 #include <memory>
 
 #include "core/services.h"
@@ -16,6 +16,11 @@ public:
     bool AskYesNo(const std::string& text, const std::string& title, bool defaultAnswer) override;
     std::optional<std::string> AskText(const std::string& title, const std::string& caption,
                                        const std::string& initial) override;
+    std::optional<std::string> ChooseOpenFile(const std::string& title, const std::string& filter,
+                                              const std::string& folder) override;
+    std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter,
+                                              const std::string& folder) override;
+    std::optional<std::string> ChooseFolder(const std::string& title, const std::string& folder) override;
     bool CheckPassword(const std::string& password, const std::string& prompt) override;
     // The slot editors (choices from the slot list's jukebox, else SlotEditorJukebox) and
     // the alarm editor.

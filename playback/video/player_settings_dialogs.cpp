@@ -3,7 +3,6 @@
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -146,10 +145,8 @@ void TfrmDShowPlayer::accept() {
 
 TfrmWinampConfig::TfrmWinampConfig(QWidget* parent) : TplayerSettingsDialog(parent) {
     setWindowTitle("Winamp Player");
-    ChooseFolder = [this](const std::string& title, const std::string& start) -> std::optional<std::string> {
-        const QString folder = QFileDialog::getExistingDirectory(this, Q(title), Q(start));
-        if (folder.isEmpty()) return std::nullopt;
-        return folder.toStdString();
+    ChooseFolder = [](const std::string& title, const std::string& start) {
+        return Prompt().ChooseFolder(title, start);
     };
 
     pcSettings = new QTabWidget(this);

@@ -1,12 +1,12 @@
 #include "windows/dialogs/tag_plugins.h"
 
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 
+#include "core/services.h"
 #include "core/tagger_loader.h"
 #include "skin/component_owner.h"
 #include "skin/modal_runner.h"
@@ -35,10 +35,10 @@ TfolderChooser SetFolderChooser(TfolderChooser chooser)
 std::optional<std::string> ChooseFolder(const std::string& title, const std::string& folder)
 {
     if (FolderChooser()) return FolderChooser()(title, folder);
-    const QString chosen =
-        QFileDialog::getExistingDirectory(nullptr, QString::fromStdString(title), QString::fromStdString(folder));
-    if (chosen.isEmpty()) return std::nullopt;
-    return chosen.toStdString() + "/";
+    std::optional<std::string> chosen = Prompt().ChooseFolder(title, folder);
+    if (!chosen || chosen->empty()) return std::nullopt;
+    if (chosen->back() != '/') chosen->push_back('/');
+    return chosen;
 }
 
 // ---- the plug-in list

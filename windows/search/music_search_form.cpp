@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -232,20 +231,14 @@ TfrmMusicSearch::TfrmMusicSearch(QWidget* parent) : QDialog(parent) {
     bottom->addWidget(btnClose);
     layout->addLayout(bottom);
 
-    ChooseFolder = [this](const std::string& title, const std::string& start) -> std::optional<std::string> {
-        const QString folder = QFileDialog::getExistingDirectory(this, Q(title), Q(start));
-        if (folder.isEmpty()) return std::nullopt;
-        return folder.toStdString();
+    // Folders and import files are chosen through the program's prompt (the touch
+    // chooser on the screen).
+    ChooseFolder = [](const std::string& title, const std::string& start) {
+        return Prompt().ChooseFolder(title, start);
     };
-    ChooseFiles = [this](const std::string& title, const std::string& filter) {
-        // "Description|*.ext" becomes Qt's "Description (*.ext)".
-        const auto parts = SplitString(filter, '|');
-        QString qtFilter;
-        for (size_t i = 0; i + 1 < parts.size(); i += 2)
-            qtFilter += (qtFilter.isEmpty() ? "" : ";;") + Q(parts[i]) + " (" + Q(parts[i + 1]) + ")";
+    ChooseFiles = [](const std::string& title, const std::string& filter) {
         std::vector<std::string> files;
-        for (const QString& f : QFileDialog::getOpenFileNames(this, Q(title), QString(), qtFilter))
-            files.push_back(f.toStdString());
+        if (auto file = Prompt().ChooseOpenFile(title, filter, "")) files.push_back(*file);
         return files;
     };
 
@@ -556,14 +549,17 @@ bool ShowMediaSearch(TcustomJukeboxList* library, bool allowStop, bool fullResca
     return form.ScanFinished() && form.LastScanCompleted();
 }
 
-void EditMediaSearchOptions(TcustomJukeboxList* library, bool& advanced) {
+void EditMediaSearchOptions(TcustomJukeboxList* library, bool& advanced, bool* scanCompleted) {
+    if (scanCompleted) *scanCompleted = false;
     if (!library) return;
     TfrmMusicSearch form;
     form.BindLibrary(library);
     form.SetAdvanced(advanced);
     form.SetAllowStop(true);
     RunModal(form);
+    if (form.Scanning()) form.StopScan();
     advanced = form.Advanced();
+    if (scanCompleted) *scanCompleted = form.ScanFinished() && form.LastScanCompleted();
 }
 
 }  // namespace tunecrest

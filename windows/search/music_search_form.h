@@ -139,6 +139,7 @@ class TfrmMusicSearch : public QDialog {
 // (the simple options' default) instead of adding to them. True when every scan completed.
 bool ShowMediaSearch(TcustomJukeboxList* library, bool allowStop, bool fullRescan = true);
 // The options dialog; `advanced` in and out is the state of "Show Advanced Options".
-void EditMediaSearchOptions(TcustomJukeboxList* library, bool& advanced);
+// `scanCompleted`, when given, tells whether the last scan run in the window completed.
+void EditMediaSearchOptions(TcustomJukeboxList* library, bool& advanced, bool* scanCompleted = nullptr);
 
 }  // namespace tunecrest

@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -334,11 +333,7 @@ void TfrmPreferences::UpdateScreenSaverControls()
 
 void TfrmPreferences::ChooseFolder(QLineEdit* edit, const char* title)
 {
-    QFileDialog dialog(this, title, edit->text());
-    dialog.setObjectName("dlgChooseFolder");
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly);
-    if (IsOk(RunModal(dialog)) && !dialog.selectedFiles().isEmpty()) edit->setText(dialog.selectedFiles().first());
+    if (auto folder = Prompt().ChooseFolder(title, edit->text().toStdString())) edit->setText(QString::fromStdString(*folder));
 }
 
 std::vector<std::string> TfrmPreferences::MappingLines() const

@@ -1,0 +1,164 @@
+// A new owner's first start, through the real window and its real dialogs: from an empty
+// root, Settings -> Media Folders opens the media search options, "Add" picks a folder in
+// the touch chooser (which starts in the user's music folder), and closing the options
+// scans it, so the generated files are in the library and its browse tree.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDialog>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+
+#include <filesystem>
+
+#include "core/ini_file.h"
+#include "core/jukebox_list.h"
+#include "core/system_services.h"
+#include "core/tagger_loader.h"
+#include "mainwindow/main_form.h"
+#include "mainwindow/qt_dispatcher.h"
+#include "mainwindow/window_entries.h"
+#include "skin/touch_list_box.h"
+#include "support/media_files.h"
+#include "support/pump_events.h"
+#include "support/scripted_modal_runner.h"
+#include "support/temp_dir.h"
+#include "support/test_application.h"
+#include "support/tree_text.h"
+#include "windows/dialogs/file_chooser.h"
+#include "windows/search/music_search_form.h"
+#include "windows/skinned_prompt.h"
+
+namespace tunecrest {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Pump;
+
+// The user's folders: music in the test's own folder.
+class TuserFolders : public TsystemServices {
+public:
+    std::string GetSpecialFolderPath(TspecialFolder folder) override {
+        if (folder == TspecialFolder::sfMusic) return Music;
+        if (folder == TspecialFolder::sfHome) return Home;
+        return {};
+    }
+    std::string Music, Home;
+};
+
+// Runs the menu item `caption` of the menu bar's `menu` as a touch on it does.
+bool TriggerMenuItem(TfrmBaseJukebox& form, const QString& menu, const QString& caption) {
+    for (QAction* top : form.MainMenuBar()->actions()) {
+        if (top->text() != menu || !top->menu()) continue;
+        Q_EMIT top->menu()->aboutToShow();
+        for (QAction* item : top->menu()->actions())
+            if (item->text() == caption && item->isVisible() && item->isEnabled()) {
+                item->trigger();
+                return true;
+            }
+    }
+    return false;
+}
+
+struct FirstRunRig {
+    test::TempDir dir;
+    std::string root, music;
+    std::shared_ptr<TuserFolders> folders = std::make_shared<TuserFolders>();
+    std::shared_ptr<TsystemServices> previousServices;
+    std::shared_ptr<Tprompt> previousPrompt;
+    std::shared_ptr<test::TscriptedModalRunner> runner = std::make_shared<test::TscriptedModalRunner>();
+    TmodalRunnerScope scope{runner};
+
+    FirstRunRig() {
+        test::App();
+        root = dir.File("root") + "/";
+        music = dir.File("Music");
+        fs::create_directories(root);
+        fs::create_directories(music + "/Live");
+        folders->Music = music;
+        folders->Home = dir.File("");
+        previousServices = SetSystemServices(folders);
+        previousPrompt = SetPrompt(std::make_shared<TskinnedPrompt>());
+        setenv("TUNECREST_AUDIO_SINK", "fakesink sync=false", 1);
+        InstallQtDispatcher();
+        TaggerLoader().SetPluginFolder((fs::path(TUNECREST_BIN_DIR) / "TagPlugins").string());
+    }
+    ~FirstRunRig() {
+        SetPrompt(previousPrompt);
+        SetSystemServices(previousServices);
+        TaggerLoader().SetPluginFolder("");
+        SetDispatcher(nullptr);
+    }
+};
+
+TEST(FirstRun, MediaFoldersFromTheMenuAddAFolderInTheChooserAndTheScanFillsTheTree) {
+    FirstRunRig r;
+    ASSERT_TRUE(test::MakeMediaFile(r.music + "/Opening Song.wav", test::TmediaFormat::Wav, 0.5));
+    ASSERT_TRUE(test::MakeMediaFile(r.music + "/Second Song.ogg", test::TmediaFormat::OggVorbis, 0.5));
+    ASSERT_TRUE(test::MakeMediaFile(r.music + "/Live/Encore.wav", test::TmediaFormat::Wav, 0.5));
+
+    TfrmTunecrestMain form({"-RootFolder=" + r.root}, TUNECREST_BIN_DIR);
+    InstallWindowEntries(form);
+    form.ReadDisplaySettings();
+    form.DoInitialise();
+    auto* list = form.JukeboxList();
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->GlobalList().Count(), 0);
+    EXPECT_EQ(list->AudioFolders().Count(), 0);
+
+    // The options: "Add" asks for a folder in the chooser, which starts in the music
+    // folder, where "Choose" takes it.
+    std::string chooserStart;
+    r.runner->Push([&](QDialog& d) {
+        auto& options = dynamic_cast<TfrmMusicSearch&>(d);
+        EXPECT_EQ(options.windowTitle(), "Media Search");
+        r.runner->Push([&](QDialog& c) {
+            auto& chooser = dynamic_cast<TfrmFileChooser&>(c);
+            EXPECT_EQ(chooser.windowTitle(), "Choose an Audio Folder");
+            chooserStart = chooser.Folder();
+            PressButton(*chooser.btnOK);
+        });
+        options.btnAdd->click();
+        EXPECT_EQ(options.clbFolders->count(), 1);
+        // Closing the options scans the new folder in the scan window, which closes itself.
+        r.runner->Push([&](QDialog& scan) {
+            EXPECT_NE(dynamic_cast<TfrmMusicSearch*>(&scan), nullptr);
+            EXPECT_TRUE(Pump([&] { return !scan.isVisible(); }, 20000)) << "the scan window closes when done";
+        });
+        options.btnClose->click();
+    });
+    ASSERT_TRUE(TriggerMenuItem(form, "Settings", "&Media Folders"));
+    EXPECT_EQ(r.runner->Pending(), 0);
+    EXPECT_EQ(chooserStart, r.music);
+    ASSERT_EQ(list->AudioFolders().Count(), 1);
+    EXPECT_EQ(fs::path(list->AudioFolders().Strings(0)).lexically_normal(), fs::path(r.music).lexically_normal());
+    EXPECT_EQ(list->GlobalList().Count(), 3);
+
+    // The folder is in the settings file at once, and the tree shows the tracks.
+    EXPECT_NE(TiniFile(r.root + "Settings/settings.ini").ReadString("Jukebox", "AudioFolders", "").find(r.music),
+              std::string::npos);
+    auto* tree = form.findChild<TtouchTreeView*>("tvJukeboxList");
+    ASSERT_NE(tree, nullptr);
+    ASSERT_TRUE(Pump([&] { return tree->Nodes().Count() > 0; }, 5000));
+    const std::vector<std::string> nodes = test::Describe(tree->Nodes());
+    // Letters at the top; the scanned tracks' names below them.
+    std::string text;
+    int below = 0;
+    for (const auto& line : nodes) {
+        text += line + "\n";
+        if (!line.empty() && line[0] == ' ') ++below;
+    }
+    EXPECT_GE(below, 3) << text;
+
+    // Opening the options again and closing them without a change scans nothing more.
+    r.runner->Push([](QDialog& d) { dynamic_cast<TfrmMusicSearch&>(d).btnClose->click(); });
+    ASSERT_TRUE(TriggerMenuItem(form, "Settings", "&Media Folders"));
+    EXPECT_EQ(r.runner->Pending(), 0);
+    EXPECT_EQ(r.runner->Titles.size(), 4u);
+    form.close();
+}
+
+}  // namespace
+}  // namespace tunecrest

@@ -1,0 +1,169 @@
+#include "windows/dialogs/file_choice.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+#include "core/text_utils.h"
+
+namespace fs = std::filesystem;
+
+namespace tunecrest {
+
+namespace {
+
+// Masks of one filter part: separated by ";", "," or spaces.
+std::vector<std::string> SplitMasks(const std::string& text) {
+    std::vector<std::string> masks;
+    std::string current;
+    auto flush = [&] {
+        const std::string mask = Trim(current);
+        if (!mask.empty()) masks.push_back(mask);
+        current.clear();
+    };
+    for (char c : text) {
+        if (c == ';' || c == ',' || c == ' ' || c == '\t') flush();
+        else current += c;
+    }
+    flush();
+    return masks;
+}
+
+std::vector<std::string> SplitOn(const std::string& text, const std::string& separator) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (true) {
+        const size_t at = text.find(separator, start);
+        parts.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
+        if (at == std::string::npos) break;
+        start = at + separator.size();
+    }
+    return parts;
+}
+
+char Fold(char c) { return char(std::tolower(static_cast<unsigned char>(c))); }
+
+}  // namespace
+
+std::vector<TfileFilterEntry> ParseFileFilter(const std::string& filter) {
+    std::vector<TfileFilterEntry> entries;
+    if (filter.find('|') != std::string::npos) {
+        const std::vector<std::string> parts = SplitOn(filter, "|");
+        for (size_t i = 0; i + 1 < parts.size(); i += 2) {
+            TfileFilterEntry entry{Trim(parts[i]), SplitMasks(parts[i + 1])};
+            if (!entry.Masks.empty()) entries.push_back(std::move(entry));
+        }
+    } else {
+        for (const std::string& part : SplitOn(filter, ";;")) {
+            const size_t open = part.rfind('(');
+            const size_t close = part.rfind(')');
+            if (open == std::string::npos || close == std::string::npos || close < open) continue;
+            TfileFilterEntry entry{Trim(part), SplitMasks(part.substr(open + 1, close - open - 1))};
+            if (!entry.Masks.empty()) entries.push_back(std::move(entry));
+        }
+    }
+    if (entries.empty()) entries.push_back({"All Files", {"*"}});
+    return entries;
+}
+
+bool MatchesMask(const std::string& name, const std::string& mask) {
+    if (mask == "*" || mask == "*.*") return true;
+    // Glob with one step back to the last "*": linear enough for file names.
+    size_t n = 0, m = 0, starAt = std::string::npos, resumeAt = 0;
+    while (n < name.size()) {
+        if (m < mask.size() && (mask[m] == '?' || Fold(mask[m]) == Fold(name[n]))) {
+            ++n;
+            ++m;
+        } else if (m < mask.size() && mask[m] == '*') {
+            starAt = m++;
+            resumeAt = n;
+        } else if (starAt != std::string::npos) {
+            m = starAt + 1;
+            n = ++resumeAt;
+        } else {
+            return false;
+        }
+    }
+    while (m < mask.size() && mask[m] == '*') ++m;
+    return m == mask.size();
+}
+
+bool MatchesAnyMask(const std::string& name, const std::vector<std::string>& masks) {
+    return std::any_of(masks.begin(), masks.end(), [&](const std::string& mask) { return MatchesMask(name, mask); });
+}
+
+std::vector<TchooserEntry> ListFolderEntries(const std::string& folder, const std::vector<std::string>& masks,
+                                            bool foldersOnly) {
+    std::vector<TchooserEntry> folders, files;
+    std::error_code ec;
+    fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
+    if (ec) return {};
+    for (const fs::directory_iterator end; it != end; it.increment(ec)) {
+        if (ec) break;
+        const std::string name = it->path().filename().string();
+        if (name.empty() || name[0] == '.') continue;
+        std::error_code typeError;
+        // A link to a folder is entered like a folder.
+        if (fs::is_directory(it->path(), typeError)) {
+            folders.push_back({name, true});
+        } else if (!foldersOnly && MatchesAnyMask(name, masks)) {
+            files.push_back({name, false});
+        }
+    }
+    auto byName = [](const TchooserEntry& a, const TchooserEntry& b) {
+        const int c = CompareText(a.Name, b.Name);
+        return c != 0 ? c < 0 : a.Name < b.Name;
+    };
+    std::sort(folders.begin(), folders.end(), byName);
+    std::sort(files.begin(), files.end(), byName);
+    folders.insert(folders.end(), files.begin(), files.end());
+    return folders;
+}
+
+namespace {
+std::string Normal(const fs::path& path) {
+    std::string text = path.lexically_normal().string();
+    while (text.size() > 1 && text.back() == '/') text.pop_back();
+    return text.empty() ? "/" : text;
+}
+
+bool IsFolder(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && fs::path(path).is_absolute() && fs::is_directory(path, ec);
+}
+}  // namespace
+
+std::string ChooserStartFolder(const std::string& requested, const std::string& musicFolder,
+                               const std::string& homeFolder) {
+    if (IsFolder(requested)) return Normal(requested);
+    // A file name that was offered (a previous choice): its folder.
+    if (!requested.empty()) {
+        const std::string parent = fs::path(requested).parent_path().string();
+        if (IsFolder(parent)) return Normal(parent);
+    }
+    if (IsFolder(musicFolder)) return Normal(musicFolder);
+    if (IsFolder(homeFolder)) return Normal(homeFolder);
+    return "/";
+}
+
+std::string ChooserParentFolder(const std::string& folder) {
+    const fs::path path(Normal(folder));
+    if (!path.has_parent_path() || path == path.root_path()) return "/";
+    return Normal(path.parent_path());
+}
+
+std::string SaveChoiceFile(const std::string& folder, const std::string& name, const std::vector<std::string>& masks) {
+    const std::string typed = Trim(name);
+    if (typed.empty() || typed == "." || typed == ".." || typed.find('/') != std::string::npos) return "";
+    std::string file = typed;
+    if (fs::path(file).extension().empty() && !masks.empty()) {
+        const std::string& mask = masks.front();
+        // Only a plain "*.ext" names one extension to add.
+        if (mask.size() > 2 && mask.compare(0, 2, "*.") == 0 &&
+            mask.find_first_of("*?", 2) == std::string::npos)
+            file += mask.substr(1);
+    }
+    return (fs::path(Normal(folder)) / file).string();
+}
+
+}  // namespace tunecrest

@@ -1,0 +1,71 @@
+#pragma once
+// The one file and folder chooser of the touch screen: a skinned plain dialog with the
+// current folder as a heading line, large rows of folders and files (a touch on a
+// folder opens it), "Up", "Home" and "Music" to move about, the caller's filter as a
+// choice of masks, and for saving a name edit that the on-screen keyboard fills. It
+// starts in the folder the caller names, else the user's music folder, else home.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "windows/dialogs/dialog_form.h"
+#include "windows/dialogs/file_choice.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+
+namespace tunecrest {
+
+enum class TchooserKind { ckOpenFile, ckSaveFile, ckFolder };
+
+class TfrmFileChooser : public TfrmPlainDialog {
+public:
+    TfrmFileChooser(TchooserKind kind, const std::string& caption, const std::string& filter,
+                    const std::string& folder, QWidget* parent = nullptr);
+
+    TchooserKind Kind() const { return Fkind; }
+    const std::string& Folder() const { return Ffolder; }
+    // Shows `folder`'s entries (an unreadable folder shows none and says so).
+    void OpenFolder(const std::string& folder);
+    // The masks of the filter entry chosen now.
+    const std::vector<std::string>& Masks() const;
+    // What OK answered; empty until then.
+    const std::string& Chosen() const { return Fchosen; }
+
+    QLabel* lblFolder;
+    TmySkinButton* btnUp;
+    TmySkinButton* btnHome;
+    TmySkinButton* btnMusic;
+    QListWidget* lbEntries;
+    QComboBox* cboFilter;
+    QLabel* lblFileName;
+    QLineEdit* edFileName;
+    TmySkinButton* btnOK;
+    TmySkinButton* btnCancel;
+
+private:
+    void EntryClicked(QListWidgetItem* item);
+    void EntryActivated(QListWidgetItem* item);
+    void OkClicked();
+    void UpdateOk();
+
+    TchooserKind Fkind;
+    std::vector<TfileFilterEntry> Ffilters;
+    std::string Ffolder;
+    std::string FmusicFolder;
+    std::string FhomeFolder;
+    std::string Fchosen;
+};
+
+// The entry routines the skinned prompt answers with: the chosen file or folder, or
+// nullopt on Cancel. Saving over an existing file asks first.
+std::optional<std::string> ChooseFileToOpen(const std::string& title, const std::string& filter,
+                                            const std::string& folder);
+std::optional<std::string> ChooseFileToSave(const std::string& title, const std::string& filter,
+                                            const std::string& folder);
+std::optional<std::string> ChooseFolderName(const std::string& title, const std::string& folder);
+
+}  // namespace tunecrest
