@@ -5,7 +5,8 @@
 //   [Colors]     ButtonColor, PanelColor (the two recolouring colours),
 //                DefaultButtonColor, DefaultPanelColor (the author's reset colours)
 //   [Settings]   FontShadows (captions drawn with shadows)
-//   [Keyboard]   KeyImage (the on-screen keyboard's key bitmap)
+//   [Keyboard]   KeyImage (the on-screen keyboard's key bitmap), BackspaceImage (the
+//                glyph of its backspace key, drawn on $FF00FF)
 //   [<component name>]   Image, StretchDraw; BackImage for a list box's picture
 //   [Icon0], [Icon1] ... Filename, TransparentColor (the list icons)
 //   [<font store name>]  the font store's own keys ("Lists", "Screen Saver", ...)
@@ -78,6 +79,8 @@ public:
 
     std::string KeyImage() const { return Fini.ReadString("Keyboard", "KeyImage", ""); }
     void SetKeyImage(const std::string& fileName) { Fini.WriteString("Keyboard", "KeyImage", fileName); }
+    std::string BackspaceImage() const { return Fini.ReadString("Keyboard", "BackspaceImage", ""); }
+    void SetBackspaceImage(const std::string& fileName) { Fini.WriteString("Keyboard", "BackspaceImage", fileName); }
 
     // The picture file named for a component ("Image", or "BackImage" for list boxes);
     // empty when the section or key is missing. Section names match without regard to

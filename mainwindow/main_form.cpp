@@ -112,6 +112,7 @@ TfrmBaseJukebox::TfrmBaseJukebox(std::vector<std::string> args, std::string prog
 }
 
 TfrmBaseJukebox::~TfrmBaseJukebox() {
+    GlobalPrefs().RemoveChangeListener(this);
     if (FactivityFilter) qApp->removeEventFilter(FactivityFilter.get());
     FssTimer.stop();
     if (Flist) Flist->SetEvents(nullptr);
@@ -195,6 +196,7 @@ void TfrmBaseJukebox::FormCreate() {
         if (FstatusLine) FstatusLine->setText(QString::fromStdString(text));
     };
     BuildLayout();
+    GlobalPrefs().AddChangeListener(this, [this](TObject*) { PreferencesChanged(); });
 }
 
 void TfrmBaseJukebox::BuildLayout() {
@@ -503,6 +505,9 @@ void TfrmBaseJukebox::ReadPreferences(const TiniFile& ini) {
         Flayout->Lists().ExtendedTrackDetails = Fsettings.ExtendedTrackDetails;
         Flayout->Browse().Viewer().SetDisplayMode(TtreeViewDisplayMode(Fsettings.ViewJukeboxList));
     }
+    SetTrackMouse(Fsettings.TrackMouse);
+    SetCoverArtClickAction(Fsettings.CoverArtClick);
+    SetCoverArtFolderFirst(Fsettings.CoverArtUseFolderDefault);
     GlobalPrefs().LoadFromIni(ini);
     FidleMonitor->SetTimeout(Fsettings.ScreenSaverTimeout);
     FidleMonitor->SetDisableDuringVideo(Fsettings.DisableScreenSaverDuringVideoPlayback);

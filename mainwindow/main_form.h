@@ -126,6 +126,15 @@ public:
 
     // The views: the browse tree, the cover matrices, the track and queue lists.
     TmainLayout& Layout() { return *Flayout; }
+    // Preferences that act on the window (general_settings.cpp): the lists and cover
+    // matrices follow the mouse; a click on the now-playing cover starts the screen saver
+    // (0 never, 1 single click, 2 double click); covers are looked for in the cover art
+    // folder before the file's own picture.
+    void SetTrackMouse(bool on);
+    void SetCoverArtClickAction(int action);
+    void SetCoverArtFolderFirst(bool on);
+    // Every change of the program's preferences: the keyboard takes the key size.
+    void PreferencesChanged();
     // 0 the tree, 1 the cover matrix, 2 the tree with the chosen artist's covers; a new
     // mode is stored and applied.
     void SetBrowseMode(int mode);

@@ -143,6 +143,7 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     treeRow->setSpacing(6);
     Tree = new TtouchTreeView(FtreeBox);
     Tree->setObjectName("tvJukeboxList");
+    Tree->FollowClickPreferences();
     treeRow->addWidget(Tree, 1);
     TreeBar = MakeBar(FtreeBox, "sbJukeboxList");
     treeRow->addWidget(TreeBar);
@@ -192,6 +193,7 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     trackRow->setSpacing(6);
     TrackList = new TtouchListBox(TrackPanel);
     TrackList->setObjectName("lstTracks");
+    TrackList->FollowClickPreferences();
     trackRow->addWidget(TrackList, 1);
     TrackBar = MakeBar(TrackPanel, "sbTracks");
     trackRow->addWidget(TrackBar);
@@ -266,6 +268,7 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     queueRow->setSpacing(6);
     QueueList = new TtouchListBox(QueuePanel);
     QueueList->setObjectName("lstQueue");
+    QueueList->FollowClickPreferences();
     queueRow->addWidget(QueueList, 1);
     QueueBar = MakeBar(QueuePanel, "sbQueue");
     queueRow->addWidget(QueueBar);
@@ -511,6 +514,7 @@ void TmainLayout::ShowNowPlayingCover(const TaudioTagPtr& track, const std::stri
     }
     FnowCover->CoverFolder = coverFolder;
     FnowCover->CoverFolderOnly = coverFolderOnly;
+    FnowCover->CoverFileFirst = CoverFileFirst;
     SetNowPlayingCover(QImage());
     if (track)
         FnowCover->GetCoverImage(track);

@@ -115,6 +115,8 @@ class TmainLayout : public QObject {
     // Fetches the track's cover on the getter's worker; the picture shows when it is back
     // (the no-cover picture until then, and for none).
     void ShowNowPlayingCover(const TaudioTagPtr& track, const std::string& coverFolder, bool coverFolderOnly);
+    // The cover art folder is searched before the file's own picture.
+    bool CoverFileFirst = false;
     // True while any cover of the window is still being fetched.
     bool PicturesPending() const;
 

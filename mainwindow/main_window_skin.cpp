@@ -41,6 +41,31 @@ TmainWindowSkin::TmainWindowSkin(QWidget& window)
     FtemplateBar->SetupFinished();
 }
 
+void SetKeyboardBitmaps(TbitmapContainer& store, const QImage& key, const QImage& backspace) {
+    TbitmapCollection items(nullptr);
+    if (!key.isNull()) {
+        TbitmapItem& item = *items.Add();
+        item.SetNiceName(TmainWindowSkin::kKeyboardKeyName);
+        item.SetBitmap(key);
+        if (!backspace.isNull()) {
+            TbitmapItem& glyph = *items.Add();
+            glyph.SetNiceName(TmainWindowSkin::kBackspaceName);
+            glyph.SetBitmap(backspace);
+        }
+    }
+    store.SetItems(items);
+}
+
+void LoadKeyboardBitmaps(TbitmapContainer& store, const std::string& skinFolder) {
+    TskinFile skin;
+    skin.LoadFromFile((fs::path(skinFolder) / TskinFile::kFileName).string());
+    auto read = [&](const std::string& name) {
+        const std::string path = name.empty() ? std::string() : ResolveSkinFile(skinFolder, name);
+        return path.empty() ? QImage() : LoadSkinImage(path);
+    };
+    SetKeyboardBitmaps(store, read(skin.KeyImage()), read(skin.BackspaceImage()));
+}
+
 TmainWindowSkin::~TmainWindowSkin() {
     Falive->store(false);
     Fworker.Wait();
@@ -190,13 +215,12 @@ void TmainWindowSkin::LoadSkinImages(const TskinFile& skin, const std::string& f
     QImage key;
     if (const std::string name = skin.KeyImage(); !name.empty()) key = ReadPicture(folder, "the keyboard key", name, nullptr);
     if (key.isNull() && !FdefaultSkinFile.empty()) key = DefaultSkinPicture(DefaultSkin().KeyImage());
-    TbitmapCollection items(nullptr);
-    if (!key.isNull()) {
-        TbitmapItem& item = *items.Add();
-        item.SetNiceName(kKeyboardKeyName);
-        item.SetBitmap(key);
-    }
-    Fbitmaps.SetItems(items);
+    // Its backspace glyph, likewise; the Default skin's glyph only with the Default key.
+    QImage backspace;
+    if (const std::string name = skin.BackspaceImage(); !name.empty())
+        backspace = ReadPicture(folder, "the backspace key", name, nullptr);
+    if (backspace.isNull() && !FdefaultSkinFile.empty()) backspace = DefaultSkinPicture(DefaultSkin().BackspaceImage());
+    SetKeyboardBitmaps(Fbitmaps, key, backspace);
 
     for (const TskinComponent& c : MainWindowSkinComponents()) {
         QWidget* w = Component(c);
@@ -403,6 +427,10 @@ bool TmainWindowSkin::SaveSkin(const std::string& skinFile, std::string* error) 
         if (!write(kKeyboardKeyFile, key->Bitmap())) return fail(reason);
         skin.SetKeyImage(kKeyboardKeyFile);
     }
+    if (const TbitmapItem* glyph = Fbitmaps.Items().FindByName(kBackspaceName); glyph && !glyph->Bitmap().isNull()) {
+        if (!write(kBackspaceFile, glyph->Bitmap())) return fail(reason);
+        skin.SetBackspaceImage(kBackspaceFile);
+    }
     for (const TskinComponent& c : MainWindowSkinComponents()) {
         QWidget* w = Component(c);
         if (!w) continue;
@@ -435,7 +463,7 @@ bool TmainWindowSkin::SaveSkin(const std::string& skinFile, std::string* error) 
     const std::string source = FskinFile.empty() ? "" : FolderOf(FskinFile);
     if (!source.empty() && !fs::equivalent(source, folder, ec)) {
         for (const std::string& section : skin.Ini().ReadSections())
-            for (const char* key : {"Image", "BackImage", "Filename", "KeyImage"}) {
+            for (const char* key : {"Image", "BackImage", "Filename", "KeyImage", "BackspaceImage"}) {
                 const std::string name = skin.Image(section, key);
                 if (name.empty() || !ResolveSkinFile(folder, name).empty()) continue;
                 const std::string from = ResolveSkinFile(source, name);

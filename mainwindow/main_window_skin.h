@@ -33,11 +33,20 @@ class TmySkinScrollBar;
 class TskinnedControl;
 class TfrmKeyboard;
 
+// The keyboard's bitmap store as the keys read it: the key picture first, then the
+// backspace glyph (only beside a key picture). The main window fills its store this way.
+void SetKeyboardBitmaps(TbitmapContainer& store, const QImage& key, const QImage& backspace);
+// The keyboard store of the skin in `skinFolder` (its skin.usk), as the main window makes it.
+void LoadKeyboardBitmaps(TbitmapContainer& store, const std::string& skinFolder);
+
 class TmainWindowSkin {
 public:
     // The name of the keyboard key picture in the bitmap store and in a written skin.
     static constexpr const char* kKeyboardKeyName = "KeyboardKey";
     static constexpr const char* kKeyboardKeyFile = "KeyboardKey_Image.bmp";
+    // The backspace key's glyph: the store's second bitmap.
+    static constexpr const char* kBackspaceName = "KeyboardBackspace";
+    static constexpr const char* kBackspaceFile = "KeyboardBackspace_Image.bmp";
 
     explicit TmainWindowSkin(QWidget& window);
     ~TmainWindowSkin();

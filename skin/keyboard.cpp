@@ -233,6 +233,23 @@ void TfrmKeyboard::LayoutKeys()
         key->EndUpdate();
     }
     FinnerPanel->setGeometry(0, 0, keySize * 10, keySize * 5);
+    FollowDock(true);
+}
+
+void TfrmKeyboard::FollowDock(bool placeForm)
+{
+    QWidget* area = parentWidget();
+    if (!area) return;
+    // The form it is docked in arranges itself around the new size first, so the keys'
+    // right column and bottom row are never cut off.
+    for (QWidget* w = area; w; w = w->parentWidget()) {
+        if (auto* form = dynamic_cast<TkeyboardableForm*>(w)) {
+            if (placeForm && form->KeyboardVisible()) form->PlaceKeyboard();
+            break;
+        }
+    }
+    setGeometry(0, area->height() - KeyboardHeight(), KeyboardWidth(), KeyboardHeight());
+    FinnerPanel->setGeometry(rect());
 }
 
 bool TfrmKeyboard::DeliverKey(int code)
@@ -255,8 +272,7 @@ void TfrmKeyboard::DockInto(QWidget* area)
         return;
     }
     setParent(area, Qt::Widget);
-    setGeometry(0, area->height() - KeyboardHeight(), KeyboardWidth(), KeyboardHeight());
-    FinnerPanel->setGeometry(rect());
+    FollowDock(false);
     show();
 }
 

@@ -91,7 +91,8 @@ public:
     int KeyFontSize() const;
     // Lays the 49 keys out from the preferences' key size and takes the skin bitmaps of
     // the preferences' bitmap store (first: key skin, the keys' own skin without one; second:
-    // the backspace glyph).
+    // the backspace glyph). Docked, the keyboard takes its new size at once and its form
+    // places itself around it again.
     void LayoutKeys();
 
     TmySkinButton* Key(int index) const;
@@ -109,6 +110,9 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    // Docked: size and place in the area (after the form is placed again when asked).
+    void FollowDock(bool placeForm);
+
     QWidget* FinnerPanel;
     std::vector<TmySkinButton*> Fkeys;
     int FtemplateSize = 60;

@@ -5,8 +5,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
+#include <algorithm>
 #include <chrono>
 
+#include "core/global_prefs.h"
 #include "skin/qt_color.h"
 
 namespace tunecrest {
@@ -27,7 +29,18 @@ TcustomTouchListBox::TcustomTouchListBox(QWidget* parent) : QWidget(parent), Fti
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-TcustomTouchListBox::~TcustomTouchListBox() = default;
+TcustomTouchListBox::~TcustomTouchListBox() { GlobalPrefs().RemoveChangeListener(this); }
+
+void TcustomTouchListBox::FollowClickPreferences()
+{
+    auto copy = [this] {
+        SingleClickMultiSelect = GlobalPrefs().SingleClickMultiSelect();
+        SingleClickMultiSelectDelay = uint32_t(std::max(0, GlobalPrefs().SingleClickMultiSelectDelay()));
+    };
+    copy();
+    GlobalPrefs().RemoveChangeListener(this);
+    GlobalPrefs().AddChangeListener(this, [copy](TObject*) { copy(); });
+}
 
 void TcustomTouchListBox::SetTickSource(std::function<uint32_t()> source) {
     FtickSource = source ? std::move(source) : std::function<uint32_t()>(SteadyTicks);

@@ -61,6 +61,10 @@ class TcustomTouchListBox : public QWidget, public TObject {
     uint32_t SingleClickMultiSelectDelay = 300;
     bool TrackMouse = false;
 
+    // Copies the single-touch multi-select switch and delay of the program's preferences now
+    // and again after every change of them, for as long as the list lives.
+    void FollowClickPreferences();
+
     int Count() const { return Fcount; }
     // Count := n; the selection is cleared; the first row becomes current (none for 0)
     // and the list scrolls to the top.

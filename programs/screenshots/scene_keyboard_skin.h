@@ -1,12 +1,10 @@
 #pragma once
 // The skin a scene gives to the preferences, the shared keyboard and the skinned forms:
-// the skin's key template, a backspace glyph in the font colour, key size 60 and the
-// scene's colours. Scenes of windows with the keyboard or key-dressed buttons call it
-// first.
-#include <QImage>
-#include <QPainter>
-
+// the skin's keyboard store as the program makes it (key template and backspace glyph),
+// key size 60 and the scene's colours. Scenes of windows with the keyboard or
+// key-dressed buttons call it first.
 #include "core/global_prefs.h"
+#include "mainwindow/main_window_skin.h"
 #include "scenes.h"
 #include "skin/bitmap_container.h"
 #include "skin/keyboard.h"
@@ -14,23 +12,9 @@
 
 namespace tunecrest {
 
-// The backspace glyph: an arrow on the glyph transparent colour.
-inline QImage BackspaceGlyph(TColor colour) {
-    QImage glyph(28, 20, QImage::Format_RGB32);
-    glyph.fill(QColor(255, 0, 255));
-    QPainter p(&glyph);
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(GetRValue(colour), GetGValue(colour), GetBValue(colour)));
-    p.drawPolygon(QPolygon({{2, 10}, {11, 2}, {11, 7}, {26, 7}, {26, 13}, {11, 13}, {11, 18}}));
-    return glyph;
-}
-
 inline void UseKeyboardSkin(const TsceneContext& ctx) {
     static TbitmapContainer store;
-    store.Items().Clear();
-    store.Items().Add()->SetBitmap(ctx.SkinImage("Keyboard", "KeyImage"));
-    store.Items().Add()->SetBitmap(BackspaceGlyph(ctx.FontColor));
+    LoadKeyboardBitmaps(store, ctx.SkinFolder.string());
     GlobalPrefs().SetKeySize(60);
     GlobalPrefs().SetBitmapContainer(&store);
     SetFormSkinColors({ctx.ButtonColor, ctx.PanelColor, ctx.FontColor});

@@ -15,6 +15,7 @@
 
 #include "core/global_prefs.h"
 #include "core/tagger_loader.h"
+#include "mainwindow/main_window_skin.h"
 #include "scenes.h"
 #include "skin/bitmap_container.h"
 #include "skin/keyboard.h"
@@ -37,8 +38,7 @@ namespace {
 void DialogSkin(const TsceneContext& ctx)
 {
     static TbitmapContainer store;
-    store.Items().Clear();
-    store.Items().Add()->SetBitmap(ctx.SkinImage("Keyboard", "KeyImage"));
+    LoadKeyboardBitmaps(store, ctx.SkinFolder.string());
     GlobalPrefs().SetBitmapContainer(&store);
     SetFormSkinColors({ctx.ButtonColor, ctx.PanelColor, ctx.FontColor});
     Keyboard().SetKeySize(60);

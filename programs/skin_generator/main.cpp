@@ -71,6 +71,8 @@ bool WriteSkin(const std::filesystem::path& skins, const TskinDescription& skin)
     file.SetFontShadows(skin.FontShadows);
     if (!WriteBmp(folder / "KeyboardKey_Image.bmp", skin.KeyboardKey)) return false;
     file.SetKeyImage("KeyboardKey_Image.bmp");
+    if (!WriteBmp(folder / "KeyboardBackspace_Image.bmp", skin.Backspace)) return false;
+    file.SetBackspaceImage("KeyboardBackspace_Image.bmp");
     // One template per control kind; the controls tests and the dialogs read them.
     for (const TskinTemplate& t : skin.Templates) {
         if (!WriteBmp(folder / t.FileName, t.Image)) return false;

@@ -314,6 +314,22 @@ QImage KeyboardKey(TskinStyle style)
     return ToTemplate(image);
 }
 
+// ---- the backspace key's glyph: a left arrow in the keys' caption colour (white on both
+// shipped skins' dark faces) on the transparent colour $FF00FF.
+
+QImage BackspaceGlyph()
+{
+    QImage image(40, 28, QImage::Format_RGB32);
+    image.fill(QColor(255, 0, 255));
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawPolygon(QPolygon({{2, 14}, {15, 2}, {15, 9}, {37, 9}, {37, 19}, {15, 19}, {15, 26}}));
+    p.end();
+    return ToSkinBitmap(image);
+}
+
 }  // namespace
 
 TskinDescription MakeSkin(TskinStyle style)
@@ -345,6 +361,7 @@ TskinDescription MakeSkin(TskinStyle style)
         {"MultiButton", "MultiButton_image.bmp", 4, false, 0, false, kMultiButtonMask, MultiButton(style)},
     };
     skin.KeyboardKey = KeyboardKey(style);
+    skin.Backspace = BackspaceGlyph();
     return skin;
 }
 

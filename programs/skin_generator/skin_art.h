@@ -37,6 +37,7 @@ struct TskinDescription {
     bool FontShadows;
     std::vector<TskinTemplate> Templates;
     QImage KeyboardKey;  // a stretch-button template of 3 frames
+    QImage Backspace;    // the backspace key's glyph on the glyph transparent colour $FF00FF
 };
 
 TskinDescription MakeSkin(TskinStyle style);

@@ -82,6 +82,12 @@ TEST_P(DefaultSkins, SkinFileDescribesTheSkin)
     EXPECT_TRUE(Fini->ValueExists("Settings", "FontShadows"));
     // Every file the skin names exists beside it, by its bare name.
     EXPECT_TRUE(std::filesystem::is_regular_file(Image("Keyboard", "KeyImage")));
+    // The backspace key's glyph: a picture on the glyph transparent colour with a shape in it.
+    ASSERT_TRUE(std::filesystem::is_regular_file(Image("Keyboard", "BackspaceImage")));
+    const QImage glyph = QImage(QString::fromStdString(Image("Keyboard", "BackspaceImage").string()));
+    ASSERT_FALSE(glyph.isNull());
+    EXPECT_EQ(glyph.pixelColor(0, 0), QColor(255, 0, 255));
+    EXPECT_NE(glyph.pixelColor(glyph.width() / 2, glyph.height() / 2), QColor(255, 0, 255));
     for (const Texpected& t : kTemplates) {
         const std::string name = Fini->ReadString(t.Section, "Image", "");
         EXPECT_EQ(name.find('/'), std::string::npos) << t.Section;

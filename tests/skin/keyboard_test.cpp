@@ -149,6 +149,50 @@ TEST(Keyboard, SurvivesDockingInAndOutOfThreeFormsInTurn)
     holder.SetKeyboardVisible(false);
 }
 
+// A form that sizes its keyboard area from the keyboard's size, as the touch dialogs do.
+class TsizingForm : public TtypingForm {
+public:
+    void PlaceKeyboard() override
+    {
+        ++Placed;
+        resize(Keyboard().KeyboardWidth(), 110 + Keyboard().KeyboardHeight());
+        Area->setGeometry(0, 110, width(), Keyboard().KeyboardHeight());
+    }
+    void ShowKeyboard(bool visible) override { ShowKeyboardIn(*this, *Area, visible); }
+    int Placed = 0;
+};
+
+// A new key size while the keyboard is docked: the form is placed again and the keyboard
+// takes its new size, so no column or row is cut off.
+TEST(Keyboard, DockedKeyboardAndItsFormFollowANewKeySize)
+{
+    test::App();
+    const int before = GlobalPrefs().KeySize();
+    GlobalPrefs().SetKeySize(50);
+    Keyboard().SetKeySize(50);
+    {
+        TsizingForm form;
+        form.SetKeyboardVisible(true);
+        EXPECT_EQ(Keyboard().geometry(), QRect(0, 0, 500, 250));
+        const int placed = form.Placed;
+        GlobalPrefs().SetKeySize(64);
+        Keyboard().SetKeySize(64);
+        EXPECT_GT(form.Placed, placed);
+        EXPECT_EQ(form.size(), QSize(640, 110 + 320));
+        EXPECT_EQ(Keyboard().geometry(), QRect(0, 0, 640, 320));
+        TmySkinButton* clear = Keyboard().Key(48);
+        EXPECT_EQ(clear->geometry(), QRect(576, 256, 64, 64));
+        EXPECT_TRUE(Keyboard().rect().contains(clear->geometry().bottomRight()));
+        // Laid out again by a new skin, with the form hidden: no form placing, same size.
+        form.SetKeyboardVisible(false);
+        const int hidden = form.Placed;
+        Keyboard().LayoutKeys();
+        EXPECT_EQ(form.Placed, hidden);
+    }
+    GlobalPrefs().SetKeySize(before);
+    Keyboard().SetKeySize(before);
+}
+
 TEST(Keyboard, KeyWithoutKeyboardAwareParentDoesNothing)
 {
     test::App();

@@ -28,6 +28,7 @@ TfrmChooseCD::TfrmChooseCD(QWidget* parent)
     QWidget* panel = Panel();
     tvAlbums = CreateComponent<TtouchTreeView>(this, panel);
     tvAlbums->setObjectName("tvAlbums");
+    tvAlbums->FollowClickPreferences();
     tvAlbums->MultiSelect = false;
     tvAlbums->SetItemHeight(40);
     tvAlbums->OnPaintItem = [this](TObject*, int index, const QRect& rect, QPainter& canvas,

@@ -105,6 +105,7 @@ TfrmStackerList::TfrmStackerList(QWidget* parent)
     pnlTree->setObjectName("pnlTree");
     tvLibrary = CreateComponent<TtouchTreeView>(this, pnlTree);
     tvLibrary->setObjectName("tvLibrary");
+    tvLibrary->FollowClickPreferences();
     tvLibrary->OnPaintItem = [this](TObject*, int index, const QRect& rect, QPainter& canvas,
                                     TtouchListItemState state) {
         PaintLibraryTreeRow(*tvLibrary, Flook, index, rect, canvas, state);
@@ -125,6 +126,7 @@ TfrmStackerList::TfrmStackerList(QWidget* parent)
     lblStackerEnabled->setText("Stacker Enabled");
     lbStacker = CreateComponent<TtouchListBox>(this, pnlStacker);
     lbStacker->setObjectName("lbStacker");
+    lbStacker->FollowClickPreferences();
     lbStacker->OnPaintItem = [this](TObject*, int index, const QRect& rect, QPainter& canvas,
                                     TtouchListItemState state) {
         PaintStackerRow(index, rect, canvas, state);
