@@ -319,6 +319,10 @@ private:
     void ReadViewOptions(const TiniFile& ini);
     void WriteViewOptions(TiniFile& ini);
     void ViewStatesUpdated(bool party);
+    // The layout's menu button: the main menu as a popup above it; with the menu behind
+    // its password, the menu action (which asks it); under party play, the party-play
+    // switch (which asks the party-play password).
+    void MenuButtonClicked();
     void ApplyMenuColors(TColor panel, TColor text);
     std::unique_ptr<TplayerBars> Fbars;
     TlayoutViewOptions FviewOptions;

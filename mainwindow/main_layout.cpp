@@ -292,6 +292,11 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     auto* buttons = new QHBoxLayout(ButtonPanel);
     buttons->setContentsMargins(16, 10, 16, 10);
     buttons->setSpacing(16);
+    // The menu first, at the left end where a hand finds it without looking.
+    MenuButton = MakeButton(ButtonPanel, "btnMenu", "Menu", "", 18);
+    MenuButton->setFixedHeight(kControlSize);
+    MenuButton->setMaximumWidth(160);
+    buttons->addWidget(MenuButton);
     PlayButton = MakeButton(ButtonPanel, "btnPlay", "Play", "actnControlPlay", 18);
     StopButton = MakeButton(ButtonPanel, "btnStop", "Stop", "actnControlStop", 18);
     NextButton = MakeButton(ButtonPanel, "btnNext", "Next", "actnControlNext", 18);

@@ -151,6 +151,8 @@ class TmainLayout : public QObject {
     TmySkinButton* PlayButton = nullptr;
     TmySkinButton* StopButton = nullptr;
     TmySkinButton* NextButton = nullptr;
+    // The way into the main menu for a finger (the window decides what a touch does).
+    TmySkinButton* MenuButton = nullptr;
     // The volume bar at the top (volume-bar mode 1), the pop-up volume bar and its button
     // (mode 2), the track-position bar and the timer beside the play controls.
     TmySkinPanel* VolumePanel = nullptr;

@@ -157,8 +157,25 @@ void TfrmBaseJukebox::BuildBarsAndMenus() {
             if (FlistPopupsOn) menu->popup(list->mapToGlobal(at));
         });
     }
+    Flayout->MenuButton->OnClick = [this](TObject*) { MenuButtonClicked(); };
     ApplyMenuColors(RGBColor(30, 34, 40), clWhite);
     ApplyViewOptions();
+}
+
+void TfrmBaseJukebox::MenuButtonClicked() {
+    if (!Flayout) return;
+    if (PartyPlayEnabled()) {
+        Flayout->RunAction("actnPartyPlayEnabled");
+        return;
+    }
+    if (!FmainPopupOn) {
+        Flayout->RunAction("actnViewMainMenu");
+        return;
+    }
+    // Above the button, inside the screen: the button row is at the bottom.
+    TmySkinButton* button = Flayout->MenuButton;
+    const QSize size = FpopupMain->sizeHint();
+    FpopupMain->popup(button->mapToGlobal(QPoint(0, -size.height())));
 }
 
 void TfrmBaseJukebox::ApplyMenuColors(TColor panel, TColor text) {
@@ -185,6 +202,7 @@ void TfrmBaseJukebox::ApplyViewOptions() {
 
 void TfrmBaseJukebox::ViewStatesUpdated(bool party) {
     FviewParty.Update(party, FpartyPlay, FviewOptions);
+    if (Flayout) Flayout->MenuButton->SetCaption(party ? "Party Play" : "Menu");
     // The queue's buttons follow their actions (hidden by the queue settings of party play).
     for (TmySkinButton* b : Flayout ? Flayout->Buttons : std::vector<TmySkinButton*>{}) {
         const std::string name = b->objectName().toStdString();

@@ -30,6 +30,7 @@ const std::vector<TskinComponent> kMainWindowSkinComponents = {
     {"btnQueueDown", skcButton, "Button"},
     {"btnQueueDelete", skcButton, "Button"},
     {"pnlButtons", skcPanel, "Panel"},
+    {"btnMenu", skcButton, "Button"},
     {"btnPlay", skcButton, "Button"},
     {"btnStop", skcButton, "Button"},
     {"btnNext", skcButton, "Button"},
