@@ -71,6 +71,10 @@ TcolumnWidths LayoutColumns(int width, const TlayoutKeys& keys, bool covers) {
 TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     : QObject(&form), ListFonts(listFonts), Fform(form), FnoCover(NoCoverPicture(kCoverSize)) {
     ResetFormatStrings(FormatStrings);
+    // "Set Defaults" of the view settings resets the copy the dialog edits.
+    FormatStrings.OnResetDefaults = [](TObject* sender) {
+        if (auto* formats = dynamic_cast<TformatStringContainer*>(sender)) ResetFormatStrings(*formats);
+    };
     TrackListDisplay.SetDisplayTrackNumbers(true);
     QueueListDisplay.SetDisplayTrackNumbers(true);
 

@@ -22,11 +22,8 @@ ThtmlTextLayout& SharedLayout() {
 int ThtmlTextLayout::FontIndexOf(const TFont& font) {
     for (size_t i = 0; i < Ffonts.size(); ++i)
         if (Ffonts[i].Spec == font) return int(i);
-    if (Ffonts.size() >= kMaxCachedFonts) {
-        // Only the fonts of the pieces laid out so far must stay; start the cache over
-        // when nothing refers to it yet, otherwise let it grow for this one text.
-        if (Fpieces.empty()) Ffonts.clear();
-    }
+    // A full cache is started over only before a text (Layout); within one text every
+    // index handed out, the base font's too, must stay valid, so it grows instead.
     const QFont screen = ScreenFont(font);
     Ffonts.push_back({font, screen, QFontMetricsF(screen)});
     return int(Ffonts.size()) - 1;
@@ -82,6 +79,7 @@ void ThtmlTextLayout::Layout(std::string_view markup, const TFont& base, int max
     Flines.clear();
     FmaxWidth = maxWidth;
     Fwrap = wrap;
+    if (Ffonts.size() >= kMaxCachedFonts) Ffonts.clear();
     FbaseFont = FontIndexOf(base);
     NewLine();
     Fparser.Parse(markup, base, [this](std::string_view text, const TFont& font) { AddRun(text, font); });

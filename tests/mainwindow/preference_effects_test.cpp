@@ -1,7 +1,8 @@
 // What the preferences change on the running window: the keyboard's key size and the
 // backspace glyph of the shipped skins, the single-touch multi-select of every list,
 // the mouse tracking of the lists and cover matrices, the cover's click, the cover art
-// folder searched first, and the tree rebuilt after a mapping change.
+// folder searched first, the tree rebuilt after a mapping change, and the view settings'
+// "Set Defaults".
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -29,6 +30,8 @@
 #include "support/temp_dir.h"
 #include "support/test_application.h"
 #include "support/tree_text.h"
+#include "windows/dialogs/dialog_form.h"
+#include "windows/dialogs/view_settings.h"
 #include "windows/settings/preferences_dialog.h"
 
 namespace tunecrest {
@@ -210,6 +213,27 @@ TEST(PreferenceEffects, AChangedArtistMappingRebuildsTheTree)
     ASSERT_GT(tree.Nodes().Count(), 0);
     EXPECT_NE(tree.Nodes().Items(0), first) << "the tree was not rebuilt";
     EXPECT_TRUE(TreeHas(tree, "The Band"));
+}
+
+// "Set Defaults" of the view settings gives every format string its default back; Cancel
+// undoes it with the rest.
+TEST(PreferenceEffects, ViewSettingsSetDefaultsResetsTheFormatStrings)
+{
+    PrefsRig r;
+    TformatStringContainer& formats = r.form->Layout().FormatStrings;
+    ASSERT_GT(formats.Items().Count(), 0);
+    const std::string original = formats.Items().Items(0)->formatString;
+    formats.Items().Items(0)->formatString = "<b>%title%</b>";
+    for (bool ok : {false, true}) {
+        r.runner->Push([ok](QDialog& d) {
+            auto& w = dynamic_cast<TfrmViewSettings&>(d);
+            PressButton(*w.btnSetDefaults);
+            PressButton(ok ? *w.btnOK : *w.btnCancel);
+        });
+        r.form->RunAction("actnViewOptions");
+        ASSERT_EQ(r.runner->Pending(), 0);
+        EXPECT_EQ(formats.Items().Items(0)->formatString, ok ? original : "<b>%title%</b>") << ok;
+    }
 }
 
 }  // namespace

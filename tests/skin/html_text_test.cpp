@@ -179,6 +179,33 @@ TEST(HtmlText, CentringClippingAndWrapping) {
     EXPECT_EQ(layout.LineCount(), 1);
 }
 
+// A layout that has met 32 fonts starts its cache over; a wrapped text in a cached base
+// font whose first run brings a new font keeps its base font, so its lines are as high
+// as in a fresh layout.
+TEST(HtmlText, FullFontCacheStartsOverWithoutLosingTheBaseFont) {
+    test::App();
+    TFont big = Base();
+    big.Size = 30;
+    const std::string text = "<font size=\"9\">one two three four five six seven eight nine ten</font>";
+    ThtmlTextLayout fresh;
+    fresh.Layout(text, big, 80, true);
+    ASSERT_GT(fresh.LineCount(), 2);
+
+    ThtmlTextLayout used;
+    TFont other = Base();
+    for (int size = 10; size < 41; ++size) {  // 31 fonts besides the base font
+        other.Size = size == 30 ? 41 : size;
+        used.Layout("x", other);
+    }
+    used.Layout("x", big);  // the 32nd
+    for (int round = 0; round < 3; ++round) {
+        used.Layout(text, big, 80, true);
+        EXPECT_EQ(used.LineCount(), fresh.LineCount()) << round;
+        EXPECT_EQ(used.Height(), fresh.Height()) << round;
+        EXPECT_EQ(used.Width(), fresh.Width()) << round;
+    }
+}
+
 TEST(HtmlText, MalformedMarkupDrawsAsText) {
     QImage image = Canvas(400, 40);
     QPainter painter(&image);

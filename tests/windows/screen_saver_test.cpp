@@ -173,6 +173,28 @@ TEST_F(SaverRig, SlideShowChangesPictureAtTheInterval)
     EXPECT_FALSE(saver->isVisible());
 }
 
+// In a slide show the playing track's title, artist and album stay under the picture.
+TEST_F(SaverRig, SlideShowKeepsTheTrackLabelsUnderThePicture)
+{
+    WritePicture(dir.File("one.jpg"), Qt::red);
+    saver->RandomImagesFolder = dir.Path().string();
+    saver->SetSlideShow(true);
+    saver->UpdateTrackDisplay(Track("Night Band", "Slow Song", "Late Album", 1), "", 1, "");
+    saver->ShowSaver();
+    saver->resize(800, 600);
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(saver->pnlImage->Image().isNull());
+    for (ThtmlLabel* label : {saver->lblArtist, saver->lblTitle, saver->lblAlbum})
+        EXPECT_TRUE(label->isVisible()) << label->objectName().toStdString();
+    EXPECT_NE(saver->lblTitle->Caption().find("Slow Song"), std::string::npos);
+    const int pictureBottom = saver->pnlImage->geometry().bottom();
+    EXPECT_GT(saver->lblArtist->y(), pictureBottom);
+    EXPECT_LT(saver->lblArtist->y(), saver->lblTitle->y());
+    EXPECT_LT(saver->lblTitle->y(), saver->lblAlbum->y());
+    EXPECT_EQ(saver->lblAlbum->geometry().bottom(), 599);
+    saver->CloseSaver();
+}
+
 TEST_F(SaverRig, TouchOnAnyPartOrAKeyCloses)
 {
     for (QWidget* part : {static_cast<QWidget*>(saver->lblTitle), static_cast<QWidget*>(saver->lblAlbum),

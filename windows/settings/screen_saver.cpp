@@ -295,14 +295,11 @@ void TfrmScreenSaver::DoLayout()
     int bottom = h;
     const bool withPicture = !pnlImage->Image().isNull();
     if (withPicture || FslideShow) {
+        // The picture (a cover or a slide) takes the room above the three labels.
         pnlLabelAdjustor->hide();
-        const bool labels = !FslideShow;
-        lblAlbum->setVisible(labels);
-        lblTitle->setVisible(labels);
-        lblArtist->setVisible(labels);
-        const int labelsHeight = labels ? labelHeight * 3 : 0;
+        for (ThtmlLabel* l : {lblAlbum, lblTitle, lblArtist}) l->show();
         pnlImage->show();
-        pnlImage->setGeometry(0, clockHeight, w, std::max(0, h - clockHeight - labelsHeight));
+        pnlImage->setGeometry(0, clockHeight, w, std::max(0, h - clockHeight - labelHeight * 3));
         bottom = h;
     } else {
         // No picture: the labels sit in the middle of the screen.
