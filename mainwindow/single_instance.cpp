@@ -144,7 +144,9 @@ TcommandLineReceiver::~TcommandLineReceiver() {
 void TcommandLineReceiver::Arrived(std::vector<std::string> lines) {
     std::lock_guard lock(Fmutex);
     if (!Fhandler) {
-        Fpending.push_back(std::move(lines));
+        // Bounded, like the messages below: a flood before start-up ends is dropped.
+        if (Fpending.size() < kMaxPendingHandOvers) Fpending.push_back(std::move(lines));
+        else LogError("A command line handed over while starting up was dropped: too many are waiting");
         return;
     }
     std::weak_ptr<bool> alive = Falive;
@@ -163,7 +165,7 @@ void TcommandLineReceiver::MessageArrived(const TpendingMessage& message) {
     std::lock_guard lock(Fmutex);
     if (!FmessageHandlerSet) {
         // Bounded, so a flood before start-up ends cannot grow without limit.
-        if (FpendingMessages.size() < 256) FpendingMessages.push_back(message);
+        if (FpendingMessages.size() < kMaxPendingHandOvers) FpendingMessages.push_back(message);
         return;
     }
     std::weak_ptr<bool> alive = Falive;

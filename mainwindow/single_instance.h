@@ -22,6 +22,8 @@ constexpr const char* kMainWindowClass = "Tunecrest Main";
 constexpr uint32_t kBringForwardMessage = 0x401;
 // The largest command-line text a hand-over carries (with its terminating zero).
 constexpr size_t kMaxHandOverBytes = 60 * 1024;
+// Hand-overs and messages kept while the first copy is still starting up; more are dropped.
+constexpr size_t kMaxPendingHandOvers = 256;
 
 // The lock of the instance named by the title and `suffix` (letters and digits kept).
 // True and a handle when this is the first copy; false and handle 0 otherwise.

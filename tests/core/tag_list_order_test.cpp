@@ -293,6 +293,33 @@ TEST(TagListPlay, RandomOrderFollowsAddsAndRemovalsUntilTheListIsReplaced) {
     EXPECT_EQ(fresh, (std::multiset<std::string>{"p", "q", "r"}));
 }
 
+// Every order is possible, the one it started from too: a shuffle that always moves every
+// item (or favours some places) would never give back some orders, or give them rarely.
+TEST(TagListPlay, ShuffleGivesEveryOrderIncludingTheFirst) {
+    SetRandomSeed(11);
+    TaudioTagList pair;
+    pair.Add(MakeTag("a"));
+    pair.Add(MakeTag("b"));
+    const auto original = Titles(pair);
+    int unchanged = 0;
+    for (int i = 0; i < 200; ++i) {
+        pair.Shuffle();
+        if (Titles(pair) == original) ++unchanged;
+    }
+    EXPECT_GT(unchanged, 60);
+    EXPECT_LT(unchanged, 140);
+
+    TaudioTagList three;
+    for (const char* t : {"a", "b", "c"}) three.Add(MakeTag(t));
+    std::map<std::vector<std::string>, int> seen;
+    for (int i = 0; i < 1200; ++i) {
+        three.Shuffle();
+        ++seen[Titles(three)];
+    }
+    ASSERT_EQ(seen.size(), 6u) << "all six orders of three items";
+    for (const auto& [order, count] : seen) EXPECT_GT(count, 120) << order[0] << order[1] << order[2];
+}
+
 TEST(TagListPlay, ShuffleKeepsEveryTagEvenWithLimitsAndDuplicates) {
     SetRandomSeed(3);
     TaudioTagList list;

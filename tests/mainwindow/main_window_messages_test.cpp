@@ -58,6 +58,13 @@ class TfakeTimeouts : public TscreenTimeouts {
 class TtestEntries : public TdialogEntries {
   public:
     TcountdownPanel* Countdown() const { return Fcountdown.get(); }
+    // Counted by the test itself: a new panel may reuse a freed one's address.
+    void StartCountdown(QWidget* owner, int totalMs, const std::string& caption, const std::string& groupCaption,
+                        const std::string& message, std::function<void(int)> done) override {
+        ++CountdownsStarted;
+        TdialogEntries::StartCountdown(owner, totalMs, caption, groupCaption, message, std::move(done));
+    }
+    int CountdownsStarted = 0;
     bool EditLaunchers(TappLauncherList& list, const std::string& caption) override {
         Edited.push_back(caption + ":" + std::to_string(list.Count()));
         return true;
@@ -272,8 +279,9 @@ TEST(MainWindowMessages, SecondStartHandsOverScanRequestWithCountdownAndNeverClo
 
     // Cancelled within the 15 seconds: nothing is scanned.
     ASSERT_TRUE(SendParamsToRunningInstance("Tunecrest Test Main", {"RunScanAndExit"}));
-    ASSERT_TRUE(Pump([&] { return form->Entries->Countdown() != nullptr; }, 3000));
+    ASSERT_TRUE(Pump([&] { return form->Entries->CountdownsStarted == 1; }, 3000));
     TcountdownPanel* panel = form->Entries->Countdown();
+    ASSERT_NE(panel, nullptr);
     EXPECT_EQ(panel->SecondsLeft(), 15);
     EXPECT_NE(panel->Text(15).find(
                   "has received a Full Rescan request, you can skip the media scan at this time by "
@@ -292,8 +300,9 @@ TEST(MainWindowMessages, SecondStartHandsOverScanRequestWithCountdownAndNeverClo
 
     // Left to run out: the full scan runs, and the window stays open.
     ASSERT_TRUE(SendParamsToRunningInstance("Tunecrest Test Main", {"RunScanAndExit"}));
-    ASSERT_TRUE(Pump([&] { return form->Entries->Countdown() != panel; }, 3000));
+    ASSERT_TRUE(Pump([&] { return form->Entries->CountdownsStarted == 2; }, 3000));
     panel = form->Entries->Countdown();
+    ASSERT_NE(panel, nullptr);
     form->ClockMs += 15000;
     panel->Tick();
     EXPECT_TRUE(panel->Finished());

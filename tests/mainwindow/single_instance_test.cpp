@@ -156,6 +156,51 @@ TEST_F(SingleInstance, HandOverWhileLoadingIsAcknowledgedAtOnceAndRunLater) {
     EXPECT_EQ(got.size(), 2u);
 }
 
+TEST_F(SingleInstance, HandOverOfExactlyTheLimitIsSentAndOneByteOverIsRefusedForItsSize) {
+    TcommandLineReceiver receiver;
+    ASSERT_TRUE(receiver.IsOpen());
+    // One parameter: the text is the parameter itself, then its zero.
+    const std::string atLimit(kMaxHandOverBytes - 1, 'a');
+    std::vector<std::string> lines;
+    std::string reason;
+    EXPECT_TRUE(DecodeHandOver(1, atLimit + '\0', lines, &reason)) << reason;
+    EXPECT_FALSE(DecodeHandOver(1, atLimit + 'a' + '\0', lines, &reason));
+    EXPECT_EQ(reason, "length out of bounds");
+
+    bool sent = false;
+    std::thread([&] { sent = SendParamsToRunningInstance(kMainWindowClass, {atLimit}); }).join();
+    EXPECT_TRUE(sent);
+    bool overSent = true;
+    std::thread([&] { overSent = SendParamsToRunningInstance(kMainWindowClass, {atLimit + "a"}); }).join();
+    EXPECT_FALSE(overSent) << "refused by the sender for its size";
+    std::vector<std::vector<std::string>> got;
+    receiver.SetReady([&](const std::vector<std::string>& l) { got.push_back(l); });
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0], (std::vector<std::string>{atLimit}));
+}
+
+TEST_F(SingleInstance, WhatArrivesBeforeStartUpEndsIsBounded) {
+    TcommandLineReceiver receiver;
+    ASSERT_TRUE(receiver.IsOpen());
+    std::thread([&] {
+        for (int i = 0; i < 300; ++i) {
+            SendMessage(receiver.Handle(), WM_USER, WPARAM(i), 0);
+            SendCopyData(receiver.Handle(), 1, "x" + std::to_string(i) + '\0');
+        }
+    }).join();
+    std::vector<WPARAM> messages;
+    receiver.SetMessageHandler([&](uint32_t, WPARAM w, LPARAM) { messages.push_back(w); });
+    std::vector<std::string> handOvers;
+    receiver.SetReady([&](const std::vector<std::string>& l) { handOvers.push_back(l.at(0)); });
+    ASSERT_EQ(messages.size(), kMaxPendingHandOvers);
+    ASSERT_EQ(handOvers.size(), kMaxPendingHandOvers);
+    // The first ones are kept, in the order they came.
+    EXPECT_EQ(messages.front(), 0u);
+    EXPECT_EQ(messages.back(), WPARAM(kMaxPendingHandOvers - 1));
+    EXPECT_EQ(handOvers.front(), "x0");
+    EXPECT_EQ(handOvers.back(), "x" + std::to_string(kMaxPendingHandOvers - 1));
+}
+
 TEST_F(SingleInstance, SecondStartWaitsForAWindowThatAppearsLate) {
     std::unique_ptr<TcommandLineReceiver> receiver;
     bool sent = false;
