@@ -17,15 +17,16 @@ function(tunecrest_library name)
 endfunction()
 
 # tunecrest_tests(name DIR folder [DEPS ...]): one GoogleTest program from every .cpp
-# file of tests/<folder>, registered with CTest test by test.
+# file of tests/<folder>, registered with CTest test by test. Its main
+# (tests/support/test_main.cpp) stops a test that hangs.
 function(tunecrest_tests name)
   cmake_parse_arguments(ARG "" "DIR" "DEPS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_DIR}/*.cpp)
   if(NOT sources)
     return()
   endif()
-  add_executable(${name} ${sources})
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  add_executable(${name} ${sources} ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
     TUNECREST_BIN_DIR="${TUNECREST_RUNTIME_DIR}"
