@@ -169,9 +169,6 @@ public:
     // handle, WM_APPCOMMAND runs the media-key action, every other message goes to the
     // message-bound actions (WM_USER command numbers) under the party-play guards.
     LRESULT WndProc(uint32_t msg, WPARAM wParam, LPARAM lParam);
-    // The command line as one text (CR LF between items), as the "Message" item and
-    // scripts give it.
-    void RunCommandLine(const std::string& text);
     // A command line handed over by a later start: the remote-command flag is set while it runs.
     void RunRemoteCommandLine(const std::vector<std::string>& lines);
     bool RemoteCommand() const { return FremoteCommand; }

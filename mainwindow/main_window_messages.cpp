@@ -77,18 +77,6 @@ void TfrmBaseJukebox::ProcessCommandLine(const std::vector<std::string>& lines) 
     }
 }
 
-void TfrmBaseJukebox::RunCommandLine(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find("\r\n", start);
-        if (end == std::string::npos) end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    ProcessCommandLine(lines);
-}
-
 void TfrmBaseJukebox::RunRemoteCommandLine(const std::vector<std::string>& lines) {
     struct Tflag {
         bool& flag;

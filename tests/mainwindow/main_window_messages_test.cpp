@@ -244,6 +244,50 @@ TEST(MainWindowMessages, MediaKeysAndAppCommandsRunThePlayerActions) {
     EXPECT_EQ(count("Pause"), 2);
 }
 
+// Each media key runs its own command and no other: the player sees exactly one call
+// (or the volume one step), and the previous-track key does nothing.
+TEST(MainWindowMessages, EachMediaKeyRunsItsOwnCommand) {
+    Rig r;
+    r.Seed("[Geometry]\nFullScreen=0\n");
+    auto form = r.Start();
+    auto press = [&](Qt::Key key) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &event);
+    };
+    struct Case {
+        Qt::Key key;
+        TmediaPlayState state;
+        std::vector<std::string> calls;
+        int volumeStep;
+    };
+    form->ProcessCommandLine({r.MakeMusic("a.wav"), r.MakeMusic("b.wav"), r.MakeMusic("c.wav")});
+    const std::vector<Case> cases = {
+        {Qt::Key_MediaPlay, psStopped, {"Play"}, 0},
+        {Qt::Key_MediaNext, psPlaying, {"PlayNext"}, 0},
+        {Qt::Key_MediaPrevious, psPlaying, {}, 0},
+        {Qt::Key_MediaPause, psPlaying, {"Pause"}, 0},
+        {Qt::Key_VolumeUp, psPlaying, {}, 1},
+        {Qt::Key_VolumeDown, psPlaying, {}, -1},
+        {Qt::Key_MediaStop, psPlaying, {"Stop"}, 0},
+        {Qt::Key_MediaTogglePlayPause, psStopped, {"Play"}, 0},
+    };
+    form->PlayerSetVolume(128);
+    for (const Case& c : cases) {
+        form->Fake->State = c.state;
+        form->Fake->Calls.clear();
+        const int volume = form->PlayerVolume();
+        press(c.key);
+        std::vector<std::string> calls;
+        for (const auto& call : form->Fake->Calls)
+            if (call == "PlayNext" || call == "Stop" || call == "Play" || call == "Pause")
+                calls.push_back(call);
+        EXPECT_EQ(calls, c.calls) << "key " << std::hex << int(c.key);
+        if (c.volumeStep > 0) EXPECT_GT(form->PlayerVolume(), volume) << std::hex << int(c.key);
+        if (c.volumeStep < 0) EXPECT_LT(form->PlayerVolume(), volume) << std::hex << int(c.key);
+        if (c.volumeStep == 0) EXPECT_EQ(form->PlayerVolume(), volume) << std::hex << int(c.key);
+    }
+}
+
 TEST(MainWindowMessages, BringForwardAndStatusMessages) {
     Rig r;
     r.Seed("[Geometry]\nFullScreen=0\n[Preferences]\nShowMessages=1\n");
@@ -254,6 +298,10 @@ TEST(MainWindowMessages, BringForwardAndStatusMessages) {
     const HWND window = FindWindow(std::string("Tunecrest Test Main"), std::nullopt);
     ASSERT_NE(window, 0);
     EXPECT_EQ(SendMessage(window, kBringForwardMessage, 0, 0), window) << "answers its window's handle";
+    // The main window itself answers with its own window id.
+    form->show();
+    EXPECT_NE(form->WndProc(kBringForwardMessage, 0, 0), 0);
+    EXPECT_EQ(form->WndProc(kBringForwardMessage, 0, 0), LRESULT(form->winId()));
     ASSERT_TRUE(Pump([&] { return forwards == 1; }, 3000));
 
     // WM_USER shows what came while "Show Messages" is on, with the status font.
