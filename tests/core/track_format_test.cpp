@@ -123,6 +123,20 @@ TEST(FormatFields, TagValuesAreNeverReadAsMarkup) {
     // Unknown-artist text is a value too.
     Track(tag, "", "t", 1, 1);
     EXPECT_EQ(FormatTagFields(tag, "<AR>", 2, "<none>"), "&lt;none&gt;");
+    // So are the genre and the comment, with the font pass too.
+    tag.SetGenreString("<b>Rock & Roll");
+    tag.SetComment("<font color=#FF0000>red</font> <TI>");
+    EXPECT_EQ(FormatTagFields(tag, "<GE>|<CO>", 2, ""),
+              "&lt;b&gt;Rock &amp; Roll|&lt;font color=#FF0000&gt;red&lt;/font&gt; &lt;TI&gt;");
+    shown.clear();
+    parser.Parse(FormatTagFonts(tag, "<FTI><GE>/<CO>", prefs, 2, ""), TFont{},
+                 [&](std::string_view text, const TFont& font) {
+                     shown += text;
+                     EXPECT_EQ(font.Size, 8);
+                     EXPECT_FALSE(font.Bold) << "no value turns a style on";
+                     EXPECT_EQ(font.Color, TColor(0)) << "nor a colour";
+                 });
+    EXPECT_EQ(shown, "<b>Rock & Roll/<font color=#FF0000>red</font> <TI>");
 }
 
 TEST(FormatFonts, FontTagsResolveThroughTheStore) {
