@@ -81,6 +81,20 @@ TEST(IniFile, MalformedLinesAreKeptOrSkippedWithoutHarm) {
     EXPECT_EQ(again.GetText(), text);  // a rewrite is stable
 }
 
+TEST(IniFile, CommentLinesHoldingAnEqualsSignAreNotKeys) {
+    TiniFile ini;
+    ini.SetText("[S]\n; x=1\n  ;y=2\n# z=3\n\t#w=4\nk=a;b#c\n");
+    EXPECT_EQ(ini.ReadSection("S"), (std::vector<std::string>{"k"}));
+    EXPECT_EQ(ini.ReadString("S", "; x", "-"), "-");
+    EXPECT_EQ(ini.ReadString("S", "x", "-"), "-");
+    EXPECT_EQ(ini.ReadString("S", ";y", "-"), "-");
+    EXPECT_EQ(ini.ReadString("S", "# z", "-"), "-");
+    EXPECT_EQ(ini.ReadString("S", "k", "-"), "a;b#c") << "a value may hold the comment marks";
+    // The comments are kept as they were.
+    EXPECT_NE(ini.GetText().find("; x=1"), std::string::npos);
+    EXPECT_NE(ini.GetText().find("# z=3"), std::string::npos);
+}
+
 TEST(IniFile, RoundTripThroughTheFileSystem) {
     test::TempDir dir;
     const std::string path = dir.File("settings.ini");

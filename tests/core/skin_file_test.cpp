@@ -163,6 +163,36 @@ TEST(SkinFile, HostileFilesAreRefusedWithAReasonAndLeaveNothingBehind) {
     EXPECT_EQ(int(skin.Icons(100000).size()), kMaxSkinIcons);
 }
 
+// The size limit holds to the byte, from text and from a file alike.
+TEST(SkinFile, AFileOfExactlyTheLimitLoadsAndOneByteMoreIsRefused) {
+    const std::string head = "[Info]\r\nTitle=Edge\r\n[Pad]\r\nK=";
+    std::string atLimit = head + std::string(kMaxSkinFileSize - head.size() - 2, 'x') + "\r\n";
+    ASSERT_EQ(atLimit.size(), kMaxSkinFileSize);
+    TskinFile skin;
+    std::string error;
+    EXPECT_TRUE(skin.LoadFromText(atLimit, &error)) << error;
+    EXPECT_EQ(skin.Ini().ReadString("Info", "Title", ""), "Edge");
+    const std::string over = atLimit + "x";
+    EXPECT_FALSE(skin.LoadFromText(over, &error));
+    EXPECT_NE(error.find("larger than"), std::string::npos) << error;
+    EXPECT_EQ(skin.Ini().SectionCount(), 0);
+
+    test::TempDir dir;
+    const std::string file = (dir.Path() / "skin.usk").string();
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << atLimit;
+    }
+    EXPECT_TRUE(skin.LoadFromFile(file, &error)) << error;
+    EXPECT_EQ(skin.Ini().ReadString("Info", "Title", ""), "Edge");
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << over;
+    }
+    EXPECT_FALSE(skin.LoadFromFile(file, &error));
+    EXPECT_EQ(skin.Ini().SectionCount(), 0);
+}
+
 TEST(SkinFile, PictureNamesResolveInsideTheSkinFolderOnly) {
     test::TempDir dir;
     const fs::path skinFolder = dir.Path() / "Skin";
