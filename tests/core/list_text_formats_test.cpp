@@ -118,6 +118,36 @@ TEST(ListText, LimitsRoundTripByteForByte) {
     EXPECT_EQ(again.Bytes(), w.Bytes());
 }
 
+// A short text (class, component and property names) holds at most 255 bytes behind its
+// length byte: a longer one is cut to 255, never written with a length that wrapped.
+TEST(ComponentStream, ShortTextsOverTheirLimitAreCutWithTheRightLength) {
+    for (size_t n : {255u, 256u, 257u, 300u}) {
+        TbyteWriter w;
+        TcomponentWriter cw(w);
+        cw.BeginComponent("Tthing", std::string(n, 'n'));
+        cw.WriteInteger(std::string(n, 'p'), 1);
+        cw.EndComponent();
+        const std::string expected = "TPF0\x06Tthing\xFF"s + std::string(255, 'n') +
+                                     "\xFF" + std::string(255, 'p') + "\x02\x01\x00\x00"s;
+        EXPECT_EQ(w.Bytes(), expected) << n;
+        TbyteReader r(w.Bytes());
+        TcomponentReader cr(r);
+        std::string cls, name, error;
+        ASSERT_TRUE(cr.BeginComponent(cls, name, &error)) << error;
+        EXPECT_EQ(cls, "Tthing");
+        EXPECT_EQ(name, std::string(255, 'n'));
+        std::string_view prop;
+        bool atEnd = true;
+        ASSERT_TRUE(cr.NextProperty(prop, atEnd, &error)) << error;
+        EXPECT_EQ(prop, std::string(255, 'p'));
+    }
+    // The cut never splits a character: the length byte counts the whole ones kept.
+    TbyteWriter w;
+    TcomponentWriter cw(w);
+    cw.BeginComponent("Tthing", std::string(254, 'a') + "\xC3\xA9" + "zz");
+    EXPECT_EQ(w.Bytes(), "TPF0\x06Tthing\xFE"s + std::string(254, 'a'));
+}
+
 TEST(ListText, ZlibRoundTripAndDamage) {
     std::string data;
     for (int i = 0; i < 5000; ++i) data += "track " + std::to_string(i) + "\n";
