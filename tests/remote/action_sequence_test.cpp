@@ -104,6 +104,35 @@ TEST_F(ActionSequenceTest, ASecondRequestWhileRunningIsQueuedAndRunsAfterwards) 
     EXPECT_EQ("xoyxyxyqr", Pressed());
 }
 
+// Another action that names a running action asks for it once more: it runs again,
+// exactly once, after its present run, and the caller goes on meanwhile.
+TEST_F(ActionSequenceTest, AnActionCalledWhileItRunsRunsOnceMoreAfterIt) {
+    TcontrollerAction* a = Make("A");
+    Key(a, 'a');
+    Wait(a, 1);
+    Key(a, 'b');
+    TcontrollerAction* caller = Make("Caller");
+    Key(caller, 'c');
+    Call(caller, "A");
+    Key(caller, 'd');
+
+    a->Execute();
+    caller->Execute();
+    EXPECT_EQ("acd", Pressed());
+    EXPECT_EQ(1, a->QueuedRequests());
+    EXPECT_FALSE(caller->Running());
+    Env.Timer->Advance(1000);  // the first run ends; the second starts on the next free turn
+    Env.Timer->Advance(0);
+    EXPECT_EQ("acdba", Pressed());
+    EXPECT_EQ(0, a->QueuedRequests());
+    Env.Timer->Advance(1000);
+    EXPECT_EQ("acdbab", Pressed());
+    EXPECT_FALSE(a->Running());
+    Env.Timer->Advance(5000);
+    EXPECT_EQ("acdbab", Pressed()) << "once more, not again and again";
+    EXPECT_EQ(0, Env.Timer->Pending());
+}
+
 TEST_F(ActionSequenceTest, ActionsNamingThemselvesAreRefusedWithALogLine) {
     TcontrollerAction* self = Make("Self");
     Key(self, 's');
