@@ -206,6 +206,16 @@ TEST_F(MediaDatabase, BadAndHostileRulesGiveAnErrorAndChangeNothing) {
     EXPECT_THROW(raw.Prepare("PRAGMA writable_schema = 1"), Exception);
     EXPECT_THROW(raw.Prepare("SELECT 1; SELECT 2"), Exception);
     EXPECT_NO_THROW(raw.Prepare("SELECT 1; -- trailing comment\n ;"));
+
+    // Behind the authorizer, each statement is asked whether it only reads before a rule
+    // runs it: the answer is right for reads and writes alike.
+    TsqliteDatabase plain;
+    plain.Open(Db(), TsqliteDatabase::TopenMode::ReadOnly);
+    EXPECT_TRUE(plain.Prepare("SELECT Filename FROM Audio WHERE Artist = 'x'").ReadOnly());
+    EXPECT_TRUE(plain.Prepare("WITH c(x) AS (SELECT 1) SELECT x FROM c").ReadOnly());
+    EXPECT_FALSE(plain.Prepare("UPDATE Audio SET Artist = 'x'").ReadOnly());
+    EXPECT_FALSE(plain.Prepare("DELETE FROM Audio").ReadOnly());
+    EXPECT_FALSE(plain.Prepare("CREATE TABLE t(x)").ReadOnly());
 }
 
 TEST_F(MediaDatabase, ARuleThatWouldRunForeverIsStoppedAtItsDeadline) {

@@ -1,11 +1,14 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+
+#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <thread>
 
 #include "core/folder_scan.h"
+#include "core/services.h"
 #include "core/safe_file.h"
 #include "core/tag_list.h"
 #include "core/tag_list_files.h"
@@ -275,13 +278,16 @@ TEST_F(TagListScanTest, ReadOnlyOrUnwritableFolderGetsNoCacheAndTheScanGoesOn) {
     // The cache name taken by a folder: the write fails at once, for every user.
     fs::create_directory(Fmusic / "blocked" / "tagcache.ubf");
     // A read-only folder, scanned by a user without root rights.
+    const std::string log = (Fdir.Path() / "scan.log").string();
     const auto verdict = test::RunWithoutRoot(Fdir.Path(), [&] {
         EXPECT_NE(::geteuid(), 0u);
+        SetErrorLogFile(log);
         TaudioTagList list;
         list.SetSaveDataFiles(true);
         fs::permissions(Fmusic / "ro", fs::perms::owner_read | fs::perms::owner_exec);
         list.ScanFolder(Fmusic.string(), false, nullptr);
         fs::permissions(Fmusic / "ro", fs::perms::owner_all);
+        SetErrorLogFile("");
         EXPECT_EQ(Titles(list), (std::vector<std::string>{"A", "A", "A"}));
     });
     ASSERT_NE(verdict, test::TwithoutRoot::Failed);
@@ -289,6 +295,14 @@ TEST_F(TagListScanTest, ReadOnlyOrUnwritableFolderGetsNoCacheAndTheScanGoesOn) {
     EXPECT_TRUE(fs::is_directory(Fmusic / "blocked" / "tagcache.ubf"));
     EXPECT_FALSE(fs::exists(Fmusic / "ro" / "tagcache.ubf"));
     EXPECT_TRUE(fs::exists(Fmusic / "open" / "tagcache.ubf")) << "the scan went on to the next folder";
+    // The folder that could not take its cache is logged; the read-only one, skipped by
+    // the check before writing, is not.
+    std::ifstream in(log);
+    const std::string logged((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(logged.find("Cannot write the tag cache " + (Fmusic / "blocked" / "tagcache.ubf").string()),
+              std::string::npos)
+        << logged;
+    EXPECT_EQ(logged.find((Fmusic / "ro").string() + "/"), std::string::npos) << logged;
 }
 
 TEST_F(TagListScanTest, ProgressEventsAndStopRequest) {
