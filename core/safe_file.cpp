@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cerrno>
 #include <cstdint>
@@ -18,6 +19,8 @@
 namespace tunecrest {
 
 namespace {
+std::atomic<TfileSync> FfileSync{&::fsync};
+
 bool Fail(std::string* error, const std::string& what, int err) {
     if (error) *error = what + ": " + std::strerror(err);
     return false;
@@ -47,10 +50,12 @@ bool ResolveWriteTarget(const std::string& path, std::string& target, std::strin
 void SyncFolder(const std::string& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
-    ::fsync(fd);
+    FfileSync.load()(fd);
     ::close(fd);
 }
 }  // namespace
+
+TfileSync SetFileSync(TfileSync sync) { return FfileSync.exchange(sync ? sync : &::fsync); }
 
 bool SafeWriteFile(const std::string& path, std::string_view data, std::string* error) {
     TsafeFileWriter writer(path);
@@ -125,7 +130,7 @@ bool TsafeFileWriter::Write(std::string_view data, int64_t offset) {
 bool TsafeFileWriter::Commit(std::string* error) {
     if (Fcommitted) return true;
     if (!Ffailed && (Ffd >= 0 || Open())) {
-        if (::fsync(Ffd) != 0 && errno != EINVAL) {
+        if (FfileSync.load()(Ffd) != 0 && errno != EINVAL) {
             Fail("Cannot write " + Fpath, errno);
         } else if (::close(std::exchange(Ffd, -1)) != 0) {
             Fail("Cannot write " + Fpath, errno);

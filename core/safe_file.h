@@ -18,6 +18,12 @@ namespace tunecrest {
 // folder) and the link stays a link.
 bool SafeWriteFile(const std::string& path, std::string_view data, std::string* error = nullptr);
 
+// The call that flushes a written file, and then its folder, to the disk (fsync by
+// default). Returns the one it replaces; tests put their own in to see the flushes or to
+// make one fail.
+using TfileSync = int (*)(int fd);
+TfileSync SetFileSync(TfileSync sync);
+
 // The same for a file written as it is made: Append adds bytes to a temporary file in
 // the target's folder, Commit flushes it to disk and renames it over the target. A
 // writer destroyed without a Commit removes its temporary file and leaves the target

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -162,6 +163,76 @@ TEST(SafeFile, FailedWriteKeepsThePreviousFile) {
     EXPECT_FALSE(SafeWriteFile(dir.File("list.dat/x"), "x", &error));
     EXPECT_NE(error.find("list.dat/x"), std::string::npos) << error;
     EXPECT_EQ(TemporaryFiles(dir.Path(), "list.dat"), std::vector<std::string>{}) << "temporary file left";
+}
+
+namespace {
+// What the flushes of a safe write saw: each file flushed, as its kind and its contents.
+struct TsyncSeen {
+    std::vector<std::string> Kinds;  // "file:<bytes>" or "folder:<inode>"
+    bool FailFiles = false;
+};
+TsyncSeen gSyncSeen;
+
+int RecordingSync(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return -1;
+    if (S_ISDIR(st.st_mode)) {
+        gSyncSeen.Kinds.push_back("folder:" + std::to_string(st.st_ino));
+        return ::fsync(fd);
+    }
+    std::string bytes(size_t(st.st_size), '\0');
+    if (::pread(fd, bytes.data(), bytes.size(), 0) != ssize_t(bytes.size())) return -1;
+    gSyncSeen.Kinds.push_back("file:" + bytes);
+    if (gSyncSeen.FailFiles) {
+        errno = EIO;
+        return -1;
+    }
+    return ::fsync(fd);
+}
+
+struct TsyncScope {
+    TsyncScope() {
+        gSyncSeen = {};
+        Previous = SetFileSync(&RecordingSync);
+    }
+    ~TsyncScope() { SetFileSync(Previous); }
+    TfileSync Previous;
+};
+}  // namespace
+
+// A safe write flushes the whole new file before it takes the old one's place, then the
+// folder, so that the rename itself survives a power cut; a failed flush keeps the old file.
+TEST(SafeFile, TheFileAndThenItsFolderAreFlushedToDisk) {
+    namespace fs = std::filesystem;
+    test::TempDir dir;
+    const std::string path = dir.File("list.dat");
+    ASSERT_TRUE(SafeWriteFile(path, "old"));
+    struct stat folder {};
+    ASSERT_EQ(::stat(dir.Path().c_str(), &folder), 0);
+    {
+        TsyncScope scope;
+        ASSERT_TRUE(SafeWriteFile(path, "new contents"));
+        EXPECT_EQ(gSyncSeen.Kinds, (std::vector<std::string>{"file:new contents",
+                                                              "folder:" + std::to_string(folder.st_ino)}));
+        gSyncSeen.Kinds.clear();
+        TsafeFileWriter writer(path);
+        writer.Append("one ");
+        writer.Append("two");
+        ASSERT_TRUE(writer.Commit());
+        EXPECT_EQ(gSyncSeen.Kinds, (std::vector<std::string>{"file:one two",
+                                                              "folder:" + std::to_string(folder.st_ino)}));
+
+        gSyncSeen.Kinds.clear();
+        gSyncSeen.FailFiles = true;
+        std::string error;
+        EXPECT_FALSE(SafeWriteFile(path, "lost", &error));
+        EXPECT_NE(error.find("Cannot write " + path), std::string::npos) << error;
+        EXPECT_EQ(gSyncSeen.Kinds, (std::vector<std::string>{"file:lost"})) << "no rename after a failed flush";
+    }
+    std::ifstream in(path);
+    std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(kept, "one two");
+    EXPECT_TRUE(TemporaryFiles(dir.Path(), "list.dat").empty());
 }
 
 TEST(SafeFile, FailedRenameLeavesNoTemporaryFile) {
