@@ -29,6 +29,8 @@ bool TmainWindowSkinHost::ExportSkin(const std::string& skinFile, std::string* e
     return Fform.Skin().SaveSkin(skinFile, error);
 }
 
+std::string TmainWindowSkinHost::CurrentSkinFile() const { return Fform.Skin().SkinFile(); }
+
 void TmainWindowSkinHost::ApplyListAppearance()
 {
     if (Fform.Skin().OnApplyListAppearance) Fform.Skin().OnApplyListAppearance();

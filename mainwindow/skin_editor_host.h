@@ -18,6 +18,7 @@ public:
     std::string SkinsFolder() const override;
     void SetSkinFile(const std::string& file, std::function<void(bool ok)> done) override;
     bool ExportSkin(const std::string& skinFile, std::string* error) override;
+    std::string CurrentSkinFile() const override;
     void ApplyListAppearance() override;
     void ApplyColors(TColor buttonColor, TColor panelColor) override;
 

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <filesystem>
 
+#include "core/ini_file.h"
 #include "core/services.h"
 #include "mainwindow/main_form.h"
 #include "skin/color_panels.h"
@@ -92,6 +93,7 @@ TEST(SkinEditorOnTheWindow, EditExportAndLoadBack)
     });
     EditJukeboxSkin(host);
     ASSERT_TRUE(fs::exists(root + "/Skins/Evening/skin.usk"));
+    EXPECT_EQ(TiniFile(root + "/Skins/Evening/skin.usk").ReadString("Info", "Title", ""), "Evening");
 
     // Another skin, then the exported one again.
     ASSERT_TRUE(form.LoadSkin((fs::path(TUNECREST_BIN_DIR) / "Skins" / "Classic").string()));

@@ -90,13 +90,18 @@ public:
         if (Pending) Pending(true);
         Pending = nullptr;
     }
+    // As the window does: the written skin carries over the Info of the skin in use.
     bool ExportSkin(const std::string& skinFile, std::string*) override
     {
         Exported.push_back(skinFile);
         TiniFile ini(skinFile);
-        ini.WriteString("Info", "Title", fs::path(skinFile).parent_path().filename().string());
+        ini.WriteString("Info", "Title", CurrentTitle);
+        ini.WriteString("Info", "Description", "The skin in use");
         return ini.UpdateFile();
     }
+    std::string CurrentSkinFile() const override { return Current; }
+    std::string CurrentTitle = "Default";
+    std::string Current;
     void ApplyListAppearance() override { ++ListAppearance; }
     void ApplyColors(TColor button, TColor panel) override
     {
@@ -273,6 +278,45 @@ TEST_F(SkinEditor, LoadSkinRebuildsTheCopies)
     });
     EditJukeboxSkin(host);
     host.FinishLoad();
+}
+
+// An exported skin is listed under its new name; the shipped skins and the skin in use
+// are never replaced, whatever the answer would be.
+TEST_F(SkinEditor, ExportNamesTheNewSkinAndNeverReplacesShippedOrCurrentSkins)
+{
+    WriteSkin(dir.Path() / "Default", "Default");
+    WriteSkin(dir.Path() / "Classic", "Classic");
+    WriteSkin(dir.Path() / "Evening", "Evening");
+    host.Current = (dir.Path() / "Evening" / "skin.usk").string();
+    host.CurrentTitle = "Evening";
+    prompt->Answer = true;
+    runner->Push([&](QDialog& d) {
+        auto& f = Form(d);
+        f.edExportName->setText("Bar Night");
+        Click(f.btnExportSkin);
+        ASSERT_EQ(host.Exported.size(), 1u);
+        EXPECT_EQ(f.lbSkins->findItems("Bar Night", Qt::MatchExactly).size(), 1);
+        EXPECT_EQ(f.lbSkins->findItems("Evening", Qt::MatchExactly).size(), 1) << "listed twice under the old title";
+        for (const char* refused : {"Default", "Classic", "classic", "Evening"}) {
+            f.edExportName->setText(refused);
+            Click(f.btnExportSkin);
+        }
+        EXPECT_EQ(host.Exported.size(), 1u);
+        Click(f.btnCancel);
+    });
+    EditJukeboxSkin(host);
+    const TiniFile exported((dir.Path() / "Bar Night" / "skin.usk").string());
+    EXPECT_EQ(exported.ReadString("Info", "Title", ""), "Bar Night");
+    EXPECT_EQ(exported.ReadString("Info", "Description", ""), "The skin in use") << "the rest of Info is kept";
+    for (const char* kept : {"Default", "Classic", "Evening"})
+        EXPECT_EQ(TiniFile((dir.Path() / kept / "skin.usk").string()).ReadString("Info", "Description", ""), "A skin")
+            << kept;
+    ASSERT_EQ(prompt->Messages.size(), 4u);
+    EXPECT_EQ(prompt->Messages[0],
+              "Export Skin|The skin \"Default\" comes with the program and cannot be replaced.  Please enter another name.");
+    EXPECT_EQ(prompt->Messages[3],
+              "Export Skin|The skin \"Evening\" is in use and cannot be replaced.  Please enter another name.");
+    EXPECT_TRUE(prompt->Questions.empty());
 }
 
 TEST_F(SkinEditor, ExportRefusesHostileNamesAndAsksBeforeReplacing)

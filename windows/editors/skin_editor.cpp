@@ -21,6 +21,7 @@
 
 #include "core/ini_file.h"
 #include "core/services.h"
+#include "core/skin_file.h"
 #include "core/text_utils.h"
 #include "skin/color_panels.h"
 #include "skin/modal_runner.h"
@@ -73,6 +74,8 @@ std::vector<TskinRec> ListSkins(const std::string& skinsFolder)
     });
     return skins;
 }
+
+bool IsShippedSkinName(const std::string& name) { return SameText(name, "Default") || SameText(name, "Classic"); }
 
 bool ValidSkinExportName(const std::string& name)
 {
@@ -572,15 +575,39 @@ void TfrmJukeboxSkin::ExportSkinClicked()
     }
     const fs::path folder = fs::path(Fhost.SkinsFolder()) / name;
     std::error_code ec;
+    // The skins that come with the program and the one in use are never replaced.
+    if (IsShippedSkinName(name)) {
+        Prompt().ShowMessage("The skin \"" + name + "\" comes with the program and cannot be replaced.  "
+                             "Please enter another name.",
+                             "Export Skin");
+        return;
+    }
+    const std::string current = Fhost.CurrentSkinFile();
+    if (!current.empty() && fs::exists(folder, ec) && fs::equivalent(fs::path(current).parent_path(), folder, ec)) {
+        Prompt().ShowMessage("The skin \"" + name + "\" is in use and cannot be replaced.  Please enter another name.",
+                             "Export Skin");
+        return;
+    }
     if (fs::exists(folder, ec) &&
         !Prompt().AskYesNo("A skin named \"" + name + "\" already exists.  Do you want to replace it?", "Export Skin",
                            false))
         return;
     fs::create_directories(folder, ec);
     std::string error;
-    if (ec || !Fhost.ExportSkin((folder / "skin.usk").string(), &error)) {
+    const std::string skinFile = (folder / TskinFile::kFileName).string();
+    if (ec || !Fhost.ExportSkin(skinFile, &error)) {
         if (ec) Prompt().ShowMessage("The folder could not be created: " + ec.message(), "Export Skin");
         return;
+    }
+    // The new skin is listed under its own name, not under the title of the skin it
+    // was made from.
+    TskinFile exported;
+    if (exported.LoadFromFile(skinFile, &error)) {
+        TskinInfo info = exported.Info();
+        info.Title = name;
+        exported.SetInfo(info);
+        if (!exported.SaveToFile(skinFile, &error))
+            Prompt().ShowMessage("The skin's title could not be written: " + error, "Export Skin");
     }
     RefreshSkinList();
 }

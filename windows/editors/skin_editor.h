@@ -44,6 +44,8 @@ public:
     virtual void SetSkinFile(const std::string& file, std::function<void(bool ok)> done) = 0;
     // Writes the current skin as `skinFile` with its pictures beside it.
     virtual bool ExportSkin(const std::string& skinFile, std::string* error) = 0;
+    // The skin file the window wears now (empty: none), which an export never replaces.
+    virtual std::string CurrentSkinFile() const { return ""; }
     virtual void ApplyListAppearance() = 0;
     virtual void ApplyColors(TColor buttonColor, TColor panelColor) = 0;
 };
@@ -58,6 +60,9 @@ std::vector<TskinRec> ListSkins(const std::string& skinsFolder);
 // A name for a new skin folder: not empty, not "." or "..", no path separator, no control
 // character, no character a file name on a shared drive cannot hold, at most 200 bytes.
 bool ValidSkinExportName(const std::string& name);
+// The skins that come with the program ("Default", "Classic", in any case: a folder of
+// that name on a shared drive is the same folder).
+bool IsShippedSkinName(const std::string& name);
 
 // One editable store: the window's (not owned) and the editor's working copy.
 struct TfcRec {
