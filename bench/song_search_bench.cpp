@@ -1,8 +1,12 @@
 // Links: tunecrest_windows
-// The song search over a 100,000-track library: each keystroke of a word typed into the
-// search, in each search mode (the search alone), and through the window (the search,
-// the new row count and painting the visible rows). A keystroke must answer within 30 ms.
+// The song search over a 1,000,000-track library: the first key (every title matches),
+// the keys that narrow it, each keystroke of a word in each search mode (the search
+// alone), making the title search's copy of the library (when the window opens), and
+// through the window (the search, the new row count and painting the visible rows).
+// Targets: a narrowing key within 10 ms, the first key within 30 ms.
 #include <benchmark/benchmark.h>
+
+#include <chrono>
 
 #include <QApplication>
 #include <QImage>
@@ -20,13 +24,15 @@ namespace {
 const char* const kWords[] = {"Love", "Night", "Blue",  "Dance", "Heart", "River", "Fire",  "Summer",
                               "Road", "Moon",  "Dream", "Rain",  "Gold",  "Light", "Train", "Home"};
 
+constexpr int kTracks = 1000000;
+
 TlocalJukeboxList& Library() {
     static TlocalJukeboxList* lib = [] {
         auto* l = new TlocalJukeboxList();
         TaudioTagList& global = l->GlobalList();
         global.BeginUpdate();
-        global.Reserve(100000);
-        for (int i = 0; i < 100000; ++i) {
+        global.Reserve(kTracks);
+        for (int i = 0; i < kTracks; ++i) {
             auto tag = std::make_shared<TaudioTag>();
             tag->SetArtist(Format("Artist %d %s", i / 20, kWords[(i / 20) % 16]));
             tag->SetAlbum(Format("%s %s %d", kWords[(i / 10) % 16], kWords[(i / 7) % 16], i / 10));
@@ -58,6 +64,48 @@ void Keystrokes(benchmark::State& state, int mode) {
     state.counters["results_per_key"] = double(found) / double(state.iterations());
 }
 
+// The first key: "o" is in every title ("... of the ...").
+void BM_TitleFirstKey(benchmark::State& state) {
+    TsongSearch search;
+    search.SetLibrary(&Library());
+    search.PrepareIndex();
+    size_t found = 0;
+    for (auto _ : state) {
+        search.ClearResults();
+        search.Search("o");
+        found = size_t(search.ResultCount());
+    }
+    state.counters["results"] = double(found);
+    state.counters["target_ms"] = 30;
+}
+
+// The keys after the first while "river" is typed: each narrows the one before.
+void BM_TitleNarrowingKey(benchmark::State& state) {
+    TsongSearch search;
+    search.SetLibrary(&Library());
+    search.PrepareIndex();
+    const std::string word = "river";
+    for (auto _ : state) {
+        search.ClearResults();
+        search.Search(word.substr(0, 1));
+        const auto started = std::chrono::steady_clock::now();
+        for (size_t length = 2; length <= word.size(); ++length) search.Search(word.substr(0, length));
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        state.SetIterationTime(seconds / double(word.size() - 1));
+        if (!search.LastSearchNarrowed()) state.SkipWithError("the search did not narrow");
+    }
+    state.counters["target_ms"] = 10;
+}
+
+// Making the title search's copy of the library, as the window does when it opens.
+void BM_PrepareTitleIndex(benchmark::State& state) {
+    for (auto _ : state) {
+        TsongSearch search;
+        search.SetLibrary(&Library());
+        search.PrepareIndex();
+    }
+}
+
 void BM_TitleKeystroke(benchmark::State& state) {
     Keystrokes(state, ssmTitle);
 }
@@ -86,6 +134,9 @@ void BM_WindowKeystrokeWithPaint(benchmark::State& state) {
 
 }  // namespace
 
+BENCHMARK(BM_TitleFirstKey)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TitleNarrowingKey)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_PrepareTitleIndex)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_TitleKeystroke)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ArtistKeystroke)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AlbumKeystroke)->Unit(benchmark::kMillisecond);

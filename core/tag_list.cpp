@@ -352,6 +352,7 @@ void TaudioTagList::EndUpdate() {
 }
 
 void TaudioTagList::Changed() {
+    ++FchangeCount;
     if (FupdateCount == 0) {
         if (Fsorted && !FsortDone) SortItems(FsortType);
         FollowRandomOrder();

@@ -188,6 +188,9 @@ public:
     void BeginUpdate() { ++FupdateCount; }
     void EndUpdate();
     int UpdateCount() const { return FupdateCount; }
+    // Goes up with every change notice (held or sent): a reader that keeps something
+    // made from the list knows by it whether the list changed since.
+    uint64_t ChangeCount() const { return FchangeCount; }
     void Changed();
     virtual void DoChange();
     void SetStatus(const std::string& text);
@@ -363,6 +366,7 @@ private:
     TaudioTagSortType FsortType = tstTitle;
     TaudioTagSortOrder FsortOrder = tsoAscending;
     int FupdateCount = 0;
+    uint64_t FchangeCount = 0;
     int FplayPosition = 0;
     int Fmax = 0;
     uint32_t FinsertionCounter = 0;

@@ -77,6 +77,153 @@ TEST(SongSearch, TitleAnywhereWithoutRegardToCaseOncePerFile) {
     EXPECT_TRUE(search.Results().empty());
 }
 
+// A library made to trip a narrowed search: short titles from a few letters in both
+// cases, spaces, bytes beyond ASCII and empty titles; karaoke and audio tracks; a video
+// list with files of the audio library under other titles and files listed twice.
+struct GeneratedLibrary {
+    test::TempDir dir;
+    TlocalJukeboxList lib;
+    GeneratedLibrary() {
+        lib.SetDataFolder(dir.Path().string());
+        uint32_t seed = 12345;
+        auto next = [&seed](uint32_t range) {
+            seed = seed * 1103515245u + 12345u;
+            return (seed >> 16) % range;
+        };
+        const std::vector<std::string> pieces = {"a", "A", "b", "B", "c", " ", "ab", "Ab", "\xC3\x84", "\xC3\xA4", "-"};
+        auto title = [&] {
+            std::string t;
+            const uint32_t length = next(7);
+            for (uint32_t k = 0; k < length; ++k) t += pieces[next(uint32_t(pieces.size()))];
+            return t;
+        };
+        TaudioTagList& global = lib.GlobalList();
+        global.BeginUpdate();
+        for (int i = 0; i < 1500; ++i) {
+            auto tag = MakeLibraryTag("/m/" + std::to_string(i) + ".mp3", title(), title(), title());
+            if (next(5) == 0) tag->SetMediaType(mkKaraoke);
+            global.Add(tag);
+        }
+        // The same file twice in the library: both are listed.
+        global.Add(MakeLibraryTag("/m/7.mp3", "Again", "Abba Again", ""));
+        global.EndUpdate();
+        lib.SetVideoSupport(true);
+        TaudioTagList& video = lib.VideoList();
+        video.BeginUpdate();
+        for (int i = 0; i < 300; ++i) {
+            // Every third a file of the audio library, every seventh a file listed before.
+            const std::string file = i % 3 == 0 ? "/m/" + std::to_string(i) + ".mp3"
+                                     : i % 7 == 0 ? "/v/" + std::to_string(i - 1) + ".mp4"
+                                                  : "/v/" + std::to_string(i) + ".mp4";
+            auto clip = MakeLibraryTag(file, title(), title(), "");
+            clip->SetMediaType(next(2) ? mkVideo : mkKaraoke);
+            video.Add(clip);
+        }
+        video.EndUpdate();
+    }
+};
+
+// The result a search made from nothing gives.
+std::vector<TaudioTagPtr> FreshResults(TcustomJukeboxList& lib, int mode, int fileType, const std::string& text) {
+    TsongSearch fresh;
+    fresh.UseTrackIndex = true;
+    fresh.SetLibrary(&lib);
+    fresh.SetSearchMode(mode);
+    fresh.SetFileTypeMode(fileType);
+    fresh.Search(text);
+    return fresh.Results();
+}
+
+TEST(SongSearchNarrowing, EveryKeyGivesWhatAFullSearchGivesInTheSameOrder) {
+    GeneratedLibrary g;
+    TsongSearch search;
+    search.UseTrackIndex = true;
+    search.SetLibrary(&g.lib);
+    uint32_t seed = 99;
+    auto next = [&seed](uint32_t range) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % range;
+    };
+    const std::string letters = "aAbBc -\xC3";
+    std::string text;
+    int narrowed = 0, fresh = 0;
+    for (int step = 0; step < 600; ++step) {
+        const uint32_t action = next(20);
+        const std::string before = text;
+        const int modeBefore = search.SearchMode(), typeBefore = search.FileTypeMode();
+        if (action < 13 || text.empty()) {
+            text += letters[next(uint32_t(letters.size()))];
+        } else if (action < 16) {
+            text.pop_back();
+        } else if (action < 17) {
+            text.insert(text.begin(), letters[next(uint32_t(letters.size()))]);  // grows at the front
+        } else if (action < 18) {
+            search.SetSearchMode(int(next(3)));
+        } else if (action < 19) {
+            search.SetFileTypeMode(int(next(4)));
+        } else {
+            text.clear();
+        }
+        if (text.size() > 5) text.erase(0, 3);  // keep the texts short enough to match
+        search.Search(text);
+        const std::vector<TaudioTagPtr> expected =
+            FreshResults(g.lib, search.SearchMode(), search.FileTypeMode(), text);
+        ASSERT_EQ(search.Results(), expected) << "step " << step << " text '" << text << "' mode "
+                                              << search.SearchMode() << " type " << search.FileTypeMode();
+        ASSERT_EQ(search.ResultCount(), int(expected.size()));
+        const bool grew = !before.empty() && text.find(before) != std::string::npos &&
+                          modeBefore == search.SearchMode() && typeBefore == search.FileTypeMode();
+        EXPECT_EQ(search.LastSearchNarrowed(), grew) << "step " << step;
+        (search.LastSearchNarrowed() ? narrowed : fresh)++;
+    }
+    // Both roads were taken often.
+    EXPECT_GT(narrowed, 100);
+    EXPECT_GT(fresh, 50);
+}
+
+TEST(SongSearchNarrowing, AVideoTrackHiddenByItsAudioTwinComesBackWhenOnlyItMatches) {
+    Library l;  // "/m/crab/1.mp3" is "Crab Walk" in both lists
+    l.lib.VideoList().Add(MakeLibraryTag("/m/abba/1.mp3", "ABBA", "Dancing Clip", ""));
+    TsongSearch search;
+    search.SetLibrary(&l.lib);
+    search.Search("danc");
+    EXPECT_EQ(ResultTitles(search.Results()), (Titles{"Dancing Queen"}));
+    search.Search("dancing c");
+    EXPECT_TRUE(search.LastSearchNarrowed());
+    EXPECT_EQ(ResultTitles(search.Results()), (Titles{"Dancing Clip"}));
+    search.Search("dancing cl");
+    EXPECT_EQ(ResultTitles(search.Results()), (Titles{"Dancing Clip"}));
+    // Shorter again: a full search, the audio track first and its twin not listed.
+    search.Search("danc");
+    EXPECT_FALSE(search.LastSearchNarrowed());
+    EXPECT_EQ(ResultTitles(search.Results()), (Titles{"Dancing Queen"}));
+}
+
+TEST(SongSearchNarrowing, AChangedLibraryIsSearchedAgainNotNarrowed) {
+    Library l;
+    TsongSearch search;
+    search.SetLibrary(&l.lib);
+    search.Search("cr");
+    EXPECT_EQ(ResultTitles(search.Results()), (Titles{"Crab Walk"}));
+    l.lib.GlobalList().Add(MakeLibraryTag("/m/crane.mp3", "Birds", "Crane Song", ""));
+    search.Search("cra");
+    EXPECT_FALSE(search.LastSearchNarrowed());
+    EXPECT_EQ(ResultTitles(search.Results()), (Titles{"Crab Walk", "Crane Song"}));
+    // An edit of a title, made the library's way, is found at the next key.
+    const TaudioTagPtr values = l.lib.GlobalList().GetTag(0)->Clone();
+    values->SetTitle("Crazy Queen");
+    l.lib.EditTrack(l.lib.GlobalList().GetTag(0), *values);
+    search.Search("craz");
+    EXPECT_FALSE(search.LastSearchNarrowed());
+    EXPECT_EQ(ResultTitles(search.Results()), (Titles{"Crazy Queen"}));
+    // A removed track is no longer found, and rows past the end are none.
+    l.lib.GlobalList().Delete(0);
+    search.Search("crazy");
+    EXPECT_EQ(search.ResultCount(), 0);
+    EXPECT_EQ(search.Result(0), nullptr);
+    EXPECT_EQ(search.Result(-1), nullptr);
+}
+
 TEST(SongSearch, ArtistAlbumAndTrackNumberModes) {
     Library l;
     TsongSearch search;

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <unordered_set>
+#include <string_view>
+#include <unordered_map>
 
 #include "core/album_artist_groupings.h"
 #include "core/jukebox_list.h"
@@ -53,8 +54,9 @@ uint32_t SongFileTypeMask(int mode) {
 }
 
 void TsongSearch::SetLibrary(TcustomJukeboxList* library) {
+    if (library != Flibrary) Findex.reset();
     Flibrary = library;
-    Fresults.clear();
+    ClearResults();
     SetFileTypeMode(FfileTypeMode);
 }
 
@@ -70,55 +72,211 @@ void TsongSearch::SetFileTypeMode(int mode) {
     FfileTypeMode = mode >= 0 && mode < FileTypeModeCount() ? mode : sftAll;
 }
 
-void TsongSearch::Search(const std::string& text) {
+// The titles of the library, upper-cased into one block that a search reads straight
+// through, instead of visiting a million tracks scattered over the heap on every key.
+struct TsongSearch::TtitleIndex {
+    const TcustomJukeboxList* Library = nullptr;
+    uint64_t GlobalChanges = 0, VideoChanges = 0;
+    std::vector<TaudioTagPtr> Tracks;  // the global list, then the video list
+    size_t AudioCount = 0;
+    std::string Folded;            // every title, each followed by a zero byte
+    std::vector<uint32_t> Starts;  // where each title starts, and one more for the end
+    std::vector<uint32_t> Kinds;   // each track's media kind
+    // For a video track whose file an earlier track has too: those earlier tracks.
+    std::unordered_map<uint32_t, std::vector<uint32_t>> Twins;
+
+    std::string_view TitleAt(uint32_t i) const {
+        return {Folded.data() + Starts[i], size_t(Starts[i + 1] - Starts[i] - 1)};
+    }
+    bool Holds(uint32_t i, std::string_view upper) const { return TitleAt(i).find(upper) != std::string_view::npos; }
+};
+
+bool TsongSearch::IndexCurrent() const {
+    if (!Findex || !Flibrary || Findex->Library != Flibrary) return false;
+    const TaudioTagList& global = Flibrary->GlobalList();
+    const TaudioTagList& video = Flibrary->VideoList();
+    return Findex->GlobalChanges == global.ChangeCount() && Findex->VideoChanges == video.ChangeCount() &&
+           Findex->AudioCount == size_t(global.Count()) &&
+           Findex->Tracks.size() == size_t(global.Count()) + size_t(video.Count());
+}
+
+void TsongSearch::PrepareIndex() {
+    if (!Flibrary || IndexCurrent()) return;
+    auto index = std::make_shared<TtitleIndex>();
+    const TaudioTagList& global = Flibrary->GlobalList();
+    const TaudioTagList& video = Flibrary->VideoList();
+    index->Library = Flibrary;
+    index->GlobalChanges = global.ChangeCount();
+    index->VideoChanges = video.ChangeCount();
+    index->AudioCount = size_t(global.Count());
+    const size_t count = size_t(global.Count()) + size_t(video.Count());
+    index->Tracks.reserve(count);
+    index->Starts.reserve(count + 1);
+    index->Kinds.reserve(count);
+    index->Folded.reserve(count * 24);
+    auto add = [&index](const TaudioTagPtr& tag) {
+        const std::string& title = tag->Title();
+        index->Starts.push_back(uint32_t(index->Folded.size()));
+        // A block past 4 GB cannot be addressed: titles beyond it are searched as empty.
+        if (index->Folded.size() + title.size() + 1 < UINT32_MAX)
+            for (char c : title) index->Folded.push_back(FoldAscii(c));
+        index->Folded.push_back('\0');
+        index->Kinds.push_back(tag->MediaType());
+        index->Tracks.push_back(tag);
+    };
+    for (const TaudioTagPtr& tag : global.Items()) add(tag);
+    for (const TaudioTagPtr& tag : video.Items()) add(tag);
+    index->Starts.push_back(uint32_t(index->Folded.size()));
+    if (video.Count() > 0) {
+        // A file of the audio library that the video list holds too is listed once:
+        // each video track remembers the earlier tracks with its file name.
+        std::unordered_map<std::string_view, std::vector<uint32_t>> videoNames;
+        for (uint32_t i = uint32_t(index->AudioCount); i < count; ++i)
+            videoNames[index->Tracks[i]->Filename()].push_back(i);
+        for (uint32_t i = 0; i < index->AudioCount; ++i) {
+            const auto found = videoNames.find(index->Tracks[i]->Filename());
+            if (found == videoNames.end()) continue;
+            for (uint32_t v : found->second) index->Twins[v].push_back(i);
+        }
+        for (const auto& [name, tracks] : videoNames)
+            for (size_t k = 1; k < tracks.size(); ++k)
+                for (size_t e = 0; e < k; ++e) index->Twins[tracks[k]].push_back(tracks[e]);
+        for (auto& [track, twins] : index->Twins) std::sort(twins.begin(), twins.end());
+    }
+    Findex = std::move(index);
+}
+
+int TsongSearch::ResultCount() const {
+    if (!FtitleSearch) return int(Fresults.size());
+    return int(FtitleResultsAreMatches ? FtitleMatches.size() : FtitleResults.size());
+}
+
+TaudioTagPtr TsongSearch::Result(int index) const {
+    if (index < 0 || index >= ResultCount()) return nullptr;
+    if (!FtitleSearch) return Fresults[size_t(index)];
+    const uint32_t track = FtitleResultsAreMatches ? FtitleMatches[size_t(index)] : FtitleResults[size_t(index)];
+    return Findex->Tracks[track];
+}
+
+std::vector<TaudioTagPtr> TsongSearch::Results() const {
+    std::vector<TaudioTagPtr> all;
+    const int count = ResultCount();
+    all.reserve(size_t(count));
+    for (int i = 0; i < count; ++i) all.push_back(Result(i));
+    return all;
+}
+
+void TsongSearch::ClearResults() {
     Fresults.clear();
+    FtitleMatches.clear();
+    FtitleResults.clear();
+    FgroupMatches.clear();
+    FtitleResultsAreMatches = true;
+    FtitleSearch = false;
+    FlastUpper.clear();
+    FlastMode = -1;
+    Fnarrowed = false;
+}
+
+void TsongSearch::Search(const std::string& text) {
+    const std::string upper = UpperCase(text);
+    const bool mayNarrow = Flibrary && !FlastUpper.empty() && FlastMode == FsearchMode &&
+                           FlastFileType == FfileTypeMode &&
+                           FlastGlobalChanges == Flibrary->GlobalList().ChangeCount() &&
+                           FlastVideoChanges == Flibrary->VideoList().ChangeCount() &&
+                           upper.find(FlastUpper) != std::string::npos;
+    std::vector<uint32_t> lastTitles;
+    if (mayNarrow) lastTitles.swap(FtitleMatches);
+    std::vector<int> lastGroups;
+    if (mayNarrow) lastGroups.swap(FgroupMatches);
+    ClearResults();
     if (text.empty() || !Flibrary) return;
     const uint32_t mask = SongFileTypeMask(FfileTypeMode);
     switch (FsearchMode) {
         case ssmArtist:
-            SearchGroups(UpperCase(text), mask, true);
+            FgroupMatches.swap(lastGroups);
+            SearchGroups(upper, mask, true, mayNarrow);
             break;
         case ssmAlbum:
-            SearchGroups(UpperCase(text), mask, false);
+            FgroupMatches.swap(lastGroups);
+            SearchGroups(upper, mask, false, mayNarrow);
             break;
         case ssmIndex:
             SearchIndex(text, mask);
             break;
         default:
-            SearchTitles(UpperCase(text), mask);
+            FtitleMatches.swap(lastTitles);
+            SearchTitles(upper, mask, mayNarrow);
             break;
     }
+    FlastUpper = upper;
+    FlastMode = FsearchMode;
+    FlastFileType = FfileTypeMode;
+    FlastGlobalChanges = Flibrary->GlobalList().ChangeCount();
+    FlastVideoChanges = Flibrary->VideoList().ChangeCount();
 }
 
-void TsongSearch::SearchTitles(const std::string& upper, uint32_t mask) {
-    for (const TaudioTagPtr& tag : Flibrary->GlobalList().Items())
-        if (InMask(*tag, mask) && ContainsFolded(tag->Title(), upper)) Fresults.push_back(tag);
-    const TaudioTagList& video = Flibrary->VideoList();
-    if (video.Count() == 0) return;
-    // A file of the audio library that the video list holds too is listed once.
-    std::unordered_set<std::string_view> seen;
-    seen.reserve(Fresults.size());
-    for (const TaudioTagPtr& tag : Fresults) seen.insert(tag->Filename());
-    for (const TaudioTagPtr& tag : video.Items())
-        if (InMask(*tag, mask) && ContainsFolded(tag->Title(), upper) && seen.insert(tag->Filename()).second)
-            Fresults.push_back(tag);
+void TsongSearch::SearchTitles(const std::string& upper, uint32_t mask, bool narrow) {
+    FtitleSearch = true;
+    const bool current = IndexCurrent();
+    if (!current) PrepareIndex();
+    const TtitleIndex& index = *Findex;
+    std::vector<uint32_t> matches;
+    if (narrow && current) {
+        // The text grew: what holds it now held the shorter text before.
+        matches.reserve(FtitleMatches.size());
+        for (uint32_t track : FtitleMatches)
+            if (index.Holds(track, upper)) matches.push_back(track);
+        Fnarrowed = true;
+    } else if (upper.find('\0') != std::string::npos) {
+        // A zero byte would match across the ends of titles: title by title instead.
+        for (uint32_t track = 0; track < index.Tracks.size(); ++track)
+            if ((index.Kinds[track] & mask) && index.Holds(track, upper)) matches.push_back(track);
+    } else {
+        const std::string_view all(index.Folded);
+        uint32_t track = 0;
+        for (size_t at = all.find(upper); at != std::string_view::npos; at = all.find(upper, at)) {
+            while (index.Starts[track + 1] <= at) ++track;
+            if (index.Kinds[track] & mask) matches.push_back(track);
+            at = index.Starts[track + 1];  // one hit is enough for a title
+        }
+    }
+    FtitleMatches.swap(matches);
+    if (index.Twins.empty()) return;
+    // A file found earlier in the list (audio library first) is not listed again.
+    FtitleResultsAreMatches = false;
+    FtitleResults.reserve(FtitleMatches.size());
+    for (uint32_t track : FtitleMatches) {
+        const auto twins = index.Twins.find(track);
+        const bool listed = twins != index.Twins.end() &&
+                            std::any_of(twins->second.begin(), twins->second.end(), [&](uint32_t earlier) {
+                                return (index.Kinds[earlier] & mask) && index.Holds(earlier, upper);
+                            });
+        if (!listed) FtitleResults.push_back(track);
+    }
 }
 
-void TsongSearch::SearchGroups(const std::string& upper, uint32_t mask, bool artists) {
-    auto take = [&](const TaudioTagList& group) {
-        if (!ContainsFolded(group.Title(), upper)) return;
-        for (const TaudioTagPtr& tag : group.Items())
+void TsongSearch::SearchGroups(const std::string& upper, uint32_t mask, bool artists, bool narrow) {
+    std::vector<int> groups;
+    auto consider = [&](int i, const TaudioTagList* group) {
+        if (!group || !ContainsFolded(group->Title(), upper)) return;
+        groups.push_back(i);
+        for (const TaudioTagPtr& tag : group->Items())
             if (InMask(*tag, mask)) Fresults.push_back(tag);
     };
-    if (artists) {
-        const TaudioTagArtistList& list = Flibrary->ArtistList();
-        for (int i = 0; i < list.Count(); ++i)
-            if (const auto artist = list.GetArtist(i)) take(*artist);
+    auto groupAt = [&](int i) -> const TaudioTagList* {
+        if (artists) return Flibrary->ArtistList().GetArtist(i).get();
+        return Flibrary->AlbumList().GetAlbum(i).get();
+    };
+    if (narrow) {
+        // The groups whose names hold the longer text are among those that held the shorter.
+        for (int i : FgroupMatches) consider(i, groupAt(i));
+        Fnarrowed = true;
     } else {
-        const TaudioTagAlbumList& list = Flibrary->AlbumList();
-        for (int i = 0; i < list.Count(); ++i)
-            if (const auto album = list.GetAlbum(i)) take(*album);
+        const int count = artists ? Flibrary->ArtistList().Count() : Flibrary->AlbumList().Count();
+        for (int i = 0; i < count; ++i) consider(i, groupAt(i));
     }
+    FgroupMatches.swap(groups);
 }
 
 void TsongSearch::SearchIndex(const std::string& text, uint32_t mask) {

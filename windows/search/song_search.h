@@ -3,6 +3,7 @@
 // file-type modes with their captions, the search itself (re-run on every change of the
 // typed text) and the queue operations the window hands the chosen tracks to.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -57,23 +58,55 @@ class TsongSearch {
 
     // Runs the search for `text` in the current modes; an empty text or no library
     // finds nothing, and so does a text that is not a number in the index mode.
+    // While the text grows (the new text holds the last one) in the same modes and the
+    // library has not changed, only the last result is searched again; otherwise the
+    // whole library is. Either way the result is the same.
     void Search(const std::string& text);
-    const std::vector<TaudioTagPtr>& Results() const { return Fresults; }
-    void ClearResults() { Fresults.clear(); }
+    // The results, made into tracks only when asked for (a list shows a few rows).
+    int ResultCount() const;
+    TaudioTagPtr Result(int index) const;
+    // Every result as a track.
+    std::vector<TaudioTagPtr> Results() const;
+    void ClearResults();
+    // Whether the last search narrowed the one before it instead of reading the library.
+    bool LastSearchNarrowed() const { return Fnarrowed; }
+    // Makes the title search's copy of the library now (the window does it when shown,
+    // so that the first key does not); later searches make it again when the library
+    // has changed since.
+    void PrepareIndex();
 
     // The row template of the current mode ("<far><ar>..." or "<fti><ti>..."), with the
     // album in brackets when the track has one.
     std::string RowFormat(const TaudioTag& tag) const;
 
   private:
-    void SearchTitles(const std::string& upper, uint32_t mask);
-    void SearchGroups(const std::string& upper, uint32_t mask, bool artists);
+    struct TtitleIndex;
+    bool IndexCurrent() const;
+    void SearchTitles(const std::string& upper, uint32_t mask, bool narrow);
+    void SearchGroups(const std::string& upper, uint32_t mask, bool artists, bool narrow);
     void SearchIndex(const std::string& text, uint32_t mask);
 
     TcustomJukeboxList* Flibrary = nullptr;
     int FsearchMode = ssmTitle;
     int FfileTypeMode = sftAll;
+    // Tracks found by the group and number searches.
     std::vector<TaudioTagPtr> Fresults;
+    // The title search: the library's titles folded into one block, the places in it of
+    // the titles found (before the once-per-file rule) and of the results.
+    std::shared_ptr<TtitleIndex> Findex;
+    std::vector<uint32_t> FtitleMatches;
+    std::vector<uint32_t> FtitleResults;
+    bool FtitleResultsAreMatches = true;  // no file twice: the results are the matches
+    bool FtitleSearch = false;            // the last search was a title search
+    // The groups whose names held the last text (artist and album modes).
+    std::vector<int> FgroupMatches;
+    // What the last search was, to tell whether the next one may narrow it.
+    std::string FlastUpper;
+    int FlastMode = -1;
+    int FlastFileType = -1;
+    uint64_t FlastGlobalChanges = 0;
+    uint64_t FlastVideoChanges = 0;
+    bool Fnarrowed = false;
 };
 
 }  // namespace tunecrest

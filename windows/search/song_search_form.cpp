@@ -135,6 +135,8 @@ void TfrmSongSearch2::Prepare(TcustomJukeboxList* library, TsongSearchQueue* que
     const TformSkinColors colors = FormSkinColors();
     if (!FcoloursUsed || !(colors == FlastColors)) Recolour(colors);
     Fsearch.SetLibrary(library);
+    // The title search's copy of the library is made as the window opens, not at the first key.
+    Fsearch.PrepareIndex();
     Fqueue = queue;
     SetKeyboardVisible(GlobalPrefs().OnScreenKeyboardsEnabled());
     ApplySkinResources();
@@ -166,7 +168,7 @@ void TfrmSongSearch2::UpdateButtons() {
 
 void TfrmSongSearch2::TextChanged() {
     Fsearch.Search(edSearch->text().toStdString());
-    lbResults->SetCount(int(Fsearch.Results().size()));
+    lbResults->SetCount(Fsearch.ResultCount());
     lbResults->update();
 }
 
@@ -190,9 +192,8 @@ void TfrmSongSearch2::SelectAll() {
 
 void TfrmSongSearch2::AddSelected(bool close) {
     std::vector<TaudioTagPtr> chosen;
-    const auto& results = Fsearch.Results();
-    for (int i = 0; i < lbResults->Count() && i < int(results.size()); ++i)
-        if (lbResults->Selected(i)) chosen.push_back(results[size_t(i)]);
+    for (int i = 0; i < lbResults->Count() && i < Fsearch.ResultCount(); ++i)
+        if (lbResults->Selected(i)) chosen.push_back(Fsearch.Result(i));
     if (!chosen.empty() && Fqueue) Fqueue->AddTracks(chosen);
     edSearch->clear();
     if (close) done(mrOk);
@@ -200,16 +201,15 @@ void TfrmSongSearch2::AddSelected(bool close) {
 
 void TfrmSongSearch2::PlayNowPressed() {
     const int row = lbResults->ItemIndex();
-    const auto& results = Fsearch.Results();
-    if (row < 0 || row >= int(results.size()) || !lbResults->Selected(row) || !Fqueue) return;
+    if (row < 0 || row >= Fsearch.ResultCount() || !lbResults->Selected(row) || !Fqueue) return;
     if (!Fqueue->CanPlayNow()) return;
-    if (Fqueue->PlayNow(results[size_t(row)])) done(mrOk);
+    if (Fqueue->PlayNow(Fsearch.Result(row))) done(mrOk);
 }
 
 void TfrmSongSearch2::PaintRow(int index, const QRect& rect, QPainter& canvas, uint8_t state) {
-    const auto& results = Fsearch.Results();
-    if (index < 0 || index >= int(results.size())) return;
-    const TaudioTag& tag = *results[size_t(index)];
+    const TaudioTagPtr found = Fsearch.Result(index);
+    if (!found) return;
+    const TaudioTag& tag = *found;
     const bool selected = InItemState(state, lisSelected);
     canvas.fillRect(rect, ToQColor(selected ? FselectedBack : FrowColor));
     if (InItemState(state, lisFocused)) {
