@@ -30,6 +30,7 @@ const std::vector<TactionDef>& MainActionTable() {
         {"actnFileRecreateIndexes", "File", "Recreate Indexes", "", 0, true},
         {"actnFileLaunchAtStart", "File", "\"Launch on Open\" Setup", "", 0},
         {"actnFileLaunchAtClose", "File", "\"Launch on Close\" Setup", "", 0},
+        {"actnFileShowWinamp", "File", "Use Winamp", "", 0},
         {"actnViewShortcutList", "File", "Shortcut List", "", 0},
         {"actnHelpHelp", "Help", "&Help", "F1", 0},
         {"actnHelpTips", "Help", "&Tips", "", 0},

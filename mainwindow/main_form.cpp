@@ -197,6 +197,7 @@ void TfrmBaseJukebox::FormCreate() {
     };
     BuildLayout();
     GlobalPrefs().AddChangeListener(this, [this](TObject*) { PreferencesChanged(); });
+    BindWindowCommands();
 }
 
 void TfrmBaseJukebox::BuildLayout() {
@@ -528,6 +529,7 @@ void TfrmBaseJukebox::ReadPreferences(const TiniFile& ini) {
     if (!Finitialised && FpartyPlay.GetStartInPartyPlay()) Fguards->StartInPartyPlay();
     else Fguards->UpdateActionStates();
     ReadRemoteSettings(ini);
+    ApplyWindowSettings();
 }
 
 void TfrmBaseJukebox::ApplyGeometry() {
@@ -545,6 +547,7 @@ void TfrmBaseJukebox::ApplyGeometry() {
 }
 
 void TfrmBaseJukebox::WritePreferences(TiniFile& ini) {
+    CollectWindowSettings();
     Fsettings.Write(ini);
     if (Flayout) {
         Flayout->Keys.Write(ini);
@@ -604,6 +607,7 @@ void TfrmBaseJukebox::DoInitialise() {
     }
     QueueChanged();
     StartRemoteParts();
+    UpdateCheckMarks();
 }
 
 void TfrmBaseJukebox::SetInitialised(bool on) { Finitialised = on; }
@@ -776,7 +780,10 @@ bool TfrmBaseJukebox::IsFullScreen() const { return (windowState() & Qt::WindowF
 void TfrmBaseJukebox::SetFullScreen(bool on) {
     // The stored choice is the person's own; the full screen party play forces is not.
     if (!Fguards->IsPartyPlayEnabled()) Fsettings.FullScreen = on;
+    // A locked size holds the window outside full screen only.
+    if (on) ApplySizeLock(false);
     setWindowState(on ? (windowState() | Qt::WindowFullScreen) : (windowState() & ~Qt::WindowFullScreen));
+    if (!on) ApplySizeLock(Fsettings.GeometryLock);
 }
 
 void TfrmBaseJukebox::SetPlayControlsVisible(bool visible) {

@@ -239,6 +239,30 @@ public:
     void ShowStatus(const std::string& text) override;
     void ShowHelp() override { Fdialogs->ShowHelp(); }
     bool CheckPassword(const std::string& prompt, const std::string& password) override;
+    void SetRepeatTrack(bool on) override;
+    void ToggleStackerEnabled() override;
+    bool QueueControlsVisible() const override { return FqueueControlsShown; }
+    void SetShowQueueControls(bool on) override;
+    uint32_t RadioStationsMode() const override;
+
+    // The window's own commands and settings (main_window_commands.cpp).
+    // The cover picture beside now playing shown or hidden.
+    void SetShowCoverArt(bool on);
+    bool CoverArtShown() const { return Fsettings.CoverArtVisible; }
+    // Hints (tool tips) of the window's controls, the track details among them.
+    void SetShowHints(bool on);
+    bool HintsShown() const { return Fsettings.ShowHints; }
+    // The window stays above every other window.
+    void SetAlwaysOnTopOn(bool on);
+    // The sizes of the window (and any splitter) held while locked.
+    void SetLockSizes(bool on);
+    // 0 queue (the default), 1 instant play: how the song search hands its choice over.
+    int PlayMode() const { return Fsettings.QueueMode == 1 ? 1 : 0; }
+    // Every check mark of the action table from the state it shows.
+    void UpdateCheckMarks();
+    // The clean-screen countdown while it is up (null otherwise); tests give the clock.
+    QWidget* CleanScreenWindow() const;
+    std::function<int64_t()> CleanScreenClock;
 
     // The volume and position bars, the view options of the layout, the main menu bar and
     // the popup menus (main_window_view.cpp).
@@ -331,6 +355,16 @@ private:
     bool FmainPopupOn = true;
     bool FlistPopupsOn = true;
     void UpdateQueueHeader();
+    void BindWindowCommands();
+    void ApplyWindowSettings();
+    void CollectWindowSettings();
+    void ShowCleanScreen();
+    void QueueDoubleClicked();
+    void ApplySizeLock(bool on);
+    void ShowQueueButtons();
+    bool FqueueControlsShown = true;
+    std::unique_ptr<QWidget> FcleanScreen;
+    std::unique_ptr<QObject> FhintFilter;
     std::vector<TskinnedControl*> SkinnedControls() const;
     void ApplyGeometry();
 
@@ -432,6 +466,8 @@ public:
     virtual std::string GetIniFileName() const { return "tunecrest.ini"; }
     // "DSHOW" or "WINAMP": the command-line switch, else "PlayerType" of "Player".
     std::string PlayerType() const { return FplayerType; }
+    // The type the settings keep for the next start ("Use Winamp" shows it).
+    std::string StoredPlayerType() const { return FstoredPlayerType; }
     // Stores another player type; outside start-up the change needs a restart, which the
     // person is told (product_layer.cpp).
     void SetPlayerType(const std::string& type);
@@ -446,6 +482,7 @@ protected:
     // Where the outside player is installed; empty when it is not (tests fake it).
     virtual std::string FindOutsidePlayer() const;
     std::string FplayerType = "DSHOW";
+    std::string FstoredPlayerType = "DSHOW";
     bool FsettingPlayerType = false;
 };
 

@@ -369,6 +369,7 @@ TmySkinButton* TmainLayout::MakeButton(QWidget* parent, const char* name, const 
     f.Bold = true;
     f.Color = clWhite;
     b->SetFont(f);
+    b->setProperty("actionName", QString::fromLatin1(action));
     b->setMinimumWidth(96);
     b->setFixedHeight(kSmallButtonHeight);
     b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

@@ -64,7 +64,10 @@ QMenu* TfrmBaseJukebox::BuildActionMenu(QWidget* parent, const std::vector<std::
             if (Flayout && Flayout->RunAction) Flayout->RunAction(name);
         });
     }
-    QObject::connect(menu, &QMenu::aboutToShow, this, [this, menu] { SyncMenu(*menu, *Factions); });
+    QObject::connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+        UpdateCheckMarks();
+        SyncMenu(*menu, *Factions);
+    });
     return menu;
 }
 
@@ -204,14 +207,7 @@ void TfrmBaseJukebox::ViewStatesUpdated(bool party) {
     FviewParty.Update(party, FpartyPlay, FviewOptions);
     if (Flayout) Flayout->MenuButton->SetCaption(party ? "Party Play" : "Menu");
     // The queue's buttons follow their actions (hidden by the queue settings of party play).
-    for (TmySkinButton* b : Flayout ? Flayout->Buttons : std::vector<TmySkinButton*>{}) {
-        const std::string name = b->objectName().toStdString();
-        const char* action = name == "btnQueueUp"       ? "actnQueueMoveUp"
-                             : name == "btnQueueDown"   ? "actnQueueMoveDown"
-                             : name == "btnQueueDelete" ? "actnQueueDelete"
-                                                        : nullptr;
-        if (action) b->setVisible(Factions->Get(action).Visible);
-    }
+    ShowQueueButtons();
     ApplyViewOptions();
 }
 
@@ -269,8 +265,11 @@ void TfrmBaseJukebox::ShowViewOptions() {
     Fsettings.CoverArtMatrixHorizontal = Flayout->CoverAcross = std::max(1, across);
     Fsettings.CoverArtMatrixVertical = Flayout->CoverDown = std::max(1, down);
     ApplyBrowseMode();
+    // The track numbers of the lists are the view's one switch.
+    Fsettings.TrackNumbers = Flayout->TrackListDisplay.DisplayTrackNumbers();
     Flayout->Lists().RefreshTracks();
     QueueChanged();
+    UpdateCheckMarks();
     FsettingsStore->MarkChanged();
 }
 

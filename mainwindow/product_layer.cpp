@@ -51,6 +51,8 @@ void TfrmCustomTunecrest::SetPlayerType(const std::string& type) {
     TiniFile ini = SettingsStore().Open();
     const std::string before = ini.ReadString("Player", "PlayerType", "");
     FplayerType = FsettingPlayerType ? stored : FplayerType;
+    FstoredPlayerType = stored;
+    if (Taction* a = Actions().Find("actnFileShowWinamp")) a->Checked = stored == "WINAMP";
     if (before == stored) return;
     ini.WriteString("Player", "PlayerType", stored);
     std::string error;

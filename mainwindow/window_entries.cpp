@@ -1,6 +1,7 @@
 #include "mainwindow/window_entries.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -15,6 +16,9 @@
 #include "mainwindow/general_settings.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/song_search_queue.h"
+#include "playback/video/player_settings_dialogs.h"
+#include "windows/about_box.h"
+#include "skin/small_dialogs.h"
 #include "mainwindow/skin_editor_host.h"
 #include "windows/dialogs/countdown.h"
 #include "windows/dialogs/dialog_hooks.h"
@@ -116,6 +120,8 @@ void InstallWindowEntries(TfrmBaseJukebox& form)
     form.SetDialogEntries(std::make_unique<TwindowEntries>(form));
     // The remote-control actions' Edit operations open their dialogs.
     InstallRemoteEditors();
+    // The player's own settings dialog ("Audio Player").
+    InstallPlayerSettingsDialogs(&form);
     // The settings commands whose windows live here (a handler bound elsewhere stays).
     const auto bind = [&form](const char* name, std::function<void()> run) {
         Taction* action = form.Actions().Find(name);
@@ -250,7 +256,8 @@ void TwindowEntries::ShowSongSearch(int mode) {
     TguardedSongQueue queue(*list, Form().Guards());
     queue.PlayNext = [this] { Form().PlayerNext(); };
     queue.ShowStatus = [this](const std::string& text) { Form().ShowStatus(text); };
-    tunecrest::ShowSongSearch(list, &queue, mode, FsongSearchMode);
+    // The search mode the person left is kept in the settings for the next run too.
+    tunecrest::ShowSongSearch(list, &queue, mode, Form().Settings().SongSearchMode);
 }
 
 void TwindowEntries::ShowMediaSearch(TcustomJukeboxList& library, bool allowStop, bool fullRescan,
@@ -273,6 +280,22 @@ void TwindowEntries::ShowHistory(TcustomJukeboxList& library) {
 
 void TwindowEntries::ShowJukeboxInfo(TcustomJukeboxList& library) {
     tunecrest::ShowJukeboxInfo(dynamic_cast<TcustomlocalJukeboxList*>(&library));
+}
+
+int TwindowEntries::SelectString(const std::string& caption, const std::vector<std::string>& items,
+                                 int selected) {
+    const std::string preselected = selected >= 0 && selected < int(items.size()) ? items[size_t(selected)] : "";
+    std::string picked;
+    bool ok = false;
+    tunecrest::SelectString(&items, caption, preselected, picked, ok);
+    if (!ok) return -1;
+    const auto found = std::find(items.begin(), items.end(), picked);
+    return found == items.end() ? -1 : int(found - items.begin());
+}
+
+void TwindowEntries::ShowAbout() {
+    if (!Fabout) Fabout = std::make_unique<TfrmTunecrestAbout2>();
+    if (!Fabout->isVisible()) Fabout->ShowAbout();
 }
 
 }  // namespace tunecrest

@@ -15,6 +15,7 @@ namespace tunecrest {
 class TfrmBaseJukebox;
 class TlibraryWindows;
 class TactionList;
+class TfrmTunecrestAbout2;
 
 class TwindowEntries : public TdialogEntries {
 public:
@@ -59,6 +60,11 @@ public:
     bool EditMediaSearchOptions(TcustomJukeboxList& library, bool& advanced) override;
     void ShowHistory(TcustomJukeboxList& library) override;
     void ShowJukeboxInfo(TcustomJukeboxList& library) override;
+    // The skinned pick-one list; the answer is the index of the picked item.
+    int SelectString(const std::string& caption, const std::vector<std::string>& items, int selected) override;
+    // The about box of the program, made on first use.
+    void ShowAbout() override;
+    TfrmTunecrestAbout2* AboutBox() const { return Fabout.get(); }
 
 protected:
     TfrmBaseJukebox& Form() { return Fform; }
@@ -67,7 +73,7 @@ private:
     TfrmBaseJukebox& Fform;
     std::unique_ptr<TlibraryWindows> FlibraryWindows;
     std::unique_ptr<TmyHH> Fhelp;
-    int FsongSearchMode = 0;
+    std::unique_ptr<TfrmTunecrestAbout2> Fabout;
 };
 
 // Every action with a shortcut or a command message, as the shortcut list shows them.

@@ -49,6 +49,7 @@ TEST(ShortcutEntries, TheActionTableAsTheShortcutListShowsIt)
                         "====\n"
                         "    Exit                  : Shortcut: Ctrl+Alt+X, Message: 100\n"
                         "    Information           : Shortcut: Ctrl+I\n"
+                        "    Scan Media Folders    : Shortcut: Ctrl+Shift+F5\n"
                         "\n"
                         "Help\n"
                         "====\n"
