@@ -1,11 +1,13 @@
 #include "core/album_artist_groupings.h"
 
+#include <cerrno>
 #include <string_view>
 #include <typeinfo>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "core/safe_file.h"
+#include "core/services.h"
 #include "core/text_utils.h"
 
 namespace tunecrest {
@@ -303,7 +305,7 @@ void TaudioTagArtistList::DisplayNamesOf(const TaudioTagList& artist, std::vecto
     names.clear();
     const std::string& name = artist.Title();
     bool addPlain = true;
-    const int m = artist.Count() > 0 ? Fmappings.IndexOfName(name) : -1;
+    const int m = artist.Count() > 0 ? MappingOf(name) : -1;
     if (m >= 0) {
         std::string mapped = Fmappings.ValueFromIndex(m);
         if (mapped.empty()) {
@@ -403,24 +405,49 @@ void TaudioTagArtistList::SearchArtists(const std::string& text, TmyStringList& 
 }
 
 void TaudioTagArtistList::SetMappings(const std::vector<std::string>& lines) {
+    std::vector<std::string> kept;
+    kept.reserve(lines.size());
+    for (const auto& line : lines)
+        if (!line.empty()) kept.push_back(line);
     Fmappings.BeginUpdate();
     Fmappings.Clear();
-    for (const auto& line : lines)
-        if (!line.empty()) Fmappings.Add(line);
+    Fmappings.AddLines(std::move(kept));
+    // The first line of each name, as a scan of the sorted lines finds it: every artist
+    // looks its name up when the display names are rebuilt.
+    FmappingIndex.clear();
+    FmappingIndex.reserve(size_t(Fmappings.Count()));
+    for (int i = 0; i < Fmappings.Count(); ++i) {
+        const std::string& line = Fmappings.Strings(i);
+        const size_t eq = line.find('=');
+        if (eq != std::string::npos) FmappingIndex.emplace(UpperCase(line.substr(0, eq)), i);
+    }
     Fmappings.EndUpdate();
     FnamesCurrent = false;
     if (UpdateCount() == 0) ApplyMappings();
 }
 
+int TaudioTagArtistList::MappingOf(const std::string& name) const {
+    if (FmappingIndex.empty()) return -1;
+    const auto it = FmappingIndex.find(UpperCase(name));
+    return it == FmappingIndex.end() ? -1 : it->second;
+}
+
 void TaudioTagArtistList::SetMappingListFile(const std::string& fileName) {
     FmappingListFile = fileName;
-    std::string text;
+    std::string text, error;
+    int code = 0;
     std::vector<std::string> lines;
-    if (!fileName.empty() && ReadFileBytes(fileName, text))
-        for (auto& line : SplitString(text, '\n')) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            lines.push_back(LegacyTextToUtf8(line));
+    if (!fileName.empty()) {
+        if (ReadFileBytes(fileName, text, &error, kMaxMappingBytes, &code)) {
+            lines = SplitString(text, '\n');
+            for (auto& line : lines) {
+                if (!line.empty() && line.back() == '\r') line.pop_back();
+                line = LegacyTextToUtf8(line);
+            }
+        } else if (code != ENOENT) {
+            LogError("The artist mappings are not used: " + error);
         }
+    }
     SetMappings(lines);
 }
 

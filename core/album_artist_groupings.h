@@ -158,6 +158,8 @@ public:
     // Stores the name; loads the mappings from the file when it exists, else clears them.
     void SetMappingListFile(const std::string& fileName);
     bool SaveMappings(std::string* error = nullptr) const;
+    // The largest mappings file read (far more than anyone types; a larger one is refused).
+    static constexpr uint64_t kMaxMappingBytes = uint64_t(32) << 20;
 
     // The artist (or title) index file "IXAR": per artist its name and the positions of
     // its tracks in the global list. Links to albums and display names are not stored:
@@ -175,6 +177,8 @@ public:
 private:
     // The names an artist is shown under, after the mappings.
     void DisplayNamesOf(const TaudioTagList& artist, std::vector<std::string>& names) const;
+    // The index of the mapping line of `name` (letters folded), -1 when none.
+    int MappingOf(const std::string& name) const;
     TmyStringList FdisplayNames;
     // What the display names were last rebuilt from: the count of artists, the switches,
     // and whether nothing but AddTag changed the artists since (then `Fnew` are the ones
@@ -183,6 +187,7 @@ private:
     bool FnamedMapThe = false, FnamedNoDuplicates = false, FnamesCurrent = false;
     std::vector<TaudioTagListPtr> Fnew;
     TmyStringList Fmappings;
+    std::unordered_map<std::string, int> FmappingIndex;  // upper-cased name -> line
     std::string FmappingListFile;
 };
 

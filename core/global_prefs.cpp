@@ -52,8 +52,8 @@ void TglobalPrefs::SetBitmapCounter(TbitmapCounter counter) { BitmapCounter() = 
 void TglobalPrefs::LoadFromIni(const TiniFile& ini) {
     BeginUpdate();
     FsingleClickMultiSelect = ini.ReadBool("Preferences", "SingleClickMultiSelect", false);
-    FsingleClickMultiSelectDelay = ini.ReadInteger("Preferences", "SingleClickMultiSelectDelay", 500);
-    FkeySize = ini.ReadInteger("OnScreenKeyboards", "KeySize", 60);
+    FsingleClickMultiSelectDelay = ini.ReadIntegerWithin("Preferences", "SingleClickMultiSelectDelay", 500, 0, 10000);
+    FkeySize = ini.ReadIntegerWithin("OnScreenKeyboards", "KeySize", 60, 10, 100);
     FonScreenKeyboardsEnabled = ini.ReadBool("OnScreenKeyboards", "Enabled", true);
     EndUpdate();
 }

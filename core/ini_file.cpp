@@ -168,6 +168,17 @@ int TiniFile::ReadInteger(const std::string& section, const std::string& key, in
     return StrToIntDef(ReadString(section, key, ""), def);
 }
 
+int TiniFile::ReadIntegerWithin(const std::string& section, const std::string& key, int def, int low,
+                                int high) const {
+    const int value = ReadInteger(section, key, def);
+    if (value >= low && value <= high) return value;
+    const int used = value < low ? low : high;
+    const std::string file = FfileName.empty() ? std::string("settings") : FfileName;
+    LogError(file + ": [" + section + "] " + key + "=" + std::to_string(value) + " is out of range; " +
+             std::to_string(used) + " is used");
+    return used;
+}
+
 void TiniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
     WriteString(section, key, std::to_string(value));
 }

@@ -37,6 +37,9 @@ public:
     std::string ReadString(const std::string& section, const std::string& key, const std::string& def) const;
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
     int ReadInteger(const std::string& section, const std::string& key, int def) const;
+    // An integer kept within what its use can take: a value outside [low, high] becomes
+    // the nearer end, and the log says which key of which file held what.
+    int ReadIntegerWithin(const std::string& section, const std::string& key, int def, int low, int high) const;
     void WriteInteger(const std::string& section, const std::string& key, int value);
     // Any non-zero integer reads True; text that is no integer gives the default.
     bool ReadBool(const std::string& section, const std::string& key, bool def) const;

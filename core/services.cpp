@@ -1,5 +1,9 @@
 #include "core/services.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "core/text_utils.h"
 
 #include <chrono>
@@ -196,10 +200,17 @@ void LogError(const std::string& message) {
     const std::string line = FormatDateTimeIso(Now()) + ": " + message;
     std::lock_guard lock(gServicesMutex);
     if (!gLogFile.empty()) {
-        std::ofstream out(gLogFile, std::ios::app | std::ios::binary);
-        if (out) {
-            out << line << "\n";
-            return;
+        // Never blocking: a FIFO or device put where the log belongs is not written to.
+        const int fd = ::open(gLogFile.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
+        if (fd >= 0) {
+            struct stat st {};
+            bool written = false;
+            if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+                const std::string text = line + "\n";
+                written = ::write(fd, text.data(), text.size()) == ssize_t(text.size());
+            }
+            ::close(fd);
+            if (written) return;
         }
     }
     std::cerr << line << std::endl;

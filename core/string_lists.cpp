@@ -103,6 +103,27 @@ void TmyStringList::AddStrings(const TmyStringList& source) {
     EndUpdate();
 }
 
+void TmyStringList::AddLines(std::vector<std::string> lines) {
+    if (lines.empty()) return;
+    if (Fsorted && Fduplicates != Tduplicates::dupIgnore) {
+        // Equal lines keep the order Add gives them (or Add raises): line by line.
+        BeginUpdate();
+        for (const auto& line : lines) Add(line);
+        EndUpdate();
+        return;
+    }
+    Fitems.reserve(Fitems.size() + lines.size());
+    for (auto& line : lines) Fitems.push_back(Titem{std::move(line), nullptr});
+    if (Fsorted) {
+        // Stable, so of equal lines the one already held, then the first added, stays.
+        const auto less = [this](const Titem& a, const Titem& b) { return CompareStrings(a.Text, b.Text) < 0; };
+        std::stable_sort(Fitems.begin(), Fitems.end(), less);
+        const auto same = [this](const Titem& a, const Titem& b) { return CompareStrings(a.Text, b.Text) == 0; };
+        Fitems.erase(std::unique(Fitems.begin(), Fitems.end(), same), Fitems.end());
+    }
+    Changed();
+}
+
 int TmyStringList::IndexOf(std::string_view text) const {
     if (Fsorted) {
         int index = 0;
@@ -188,13 +209,12 @@ std::string TmyStringList::Text() const {
 }
 
 void TmyStringList::SetText(std::string_view text) {
-    BeginUpdate();
-    Clear();
+    std::vector<std::string> lines;
     size_t pos = 0;
     while (pos < text.size()) {
         size_t end = pos;
         while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
-        Add(std::string(text.substr(pos, end - pos)));
+        lines.emplace_back(text.substr(pos, end - pos));
         if (end < text.size() && text[end] == '\r') {
             ++end;
             if (end < text.size() && text[end] == '\n') ++end;
@@ -203,6 +223,9 @@ void TmyStringList::SetText(std::string_view text) {
         }
         pos = end;
     }
+    BeginUpdate();
+    Clear();
+    AddLines(std::move(lines));
     EndUpdate();
 }
 

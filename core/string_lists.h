@@ -50,6 +50,10 @@ public:
     void Exchange(int a, int b);
     void Assign(const TmyStringList& source);
     void AddStrings(const TmyStringList& source);
+    // Adds many lines at once with one change notice, as Add one by one would leave the
+    // list; a sorted list that ignores duplicates is sorted once instead of moved at
+    // every line, so a file of a few hundred thousand lines loads in linear time.
+    void AddLines(std::vector<std::string> lines);
 
     // Unsorted: a linear scan (without regard to case unless CaseSensitive);
     // sorted: the binary search. -1 when absent.

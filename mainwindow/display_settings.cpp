@@ -1,11 +1,10 @@
 #include "mainwindow/display_settings.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <cerrno>
 
 #include "core/ini_file.h"
+#include "core/safe_file.h"
 #include "core/services.h"
 
 namespace tunecrest {
@@ -15,7 +14,11 @@ constexpr const char* kPrefs = "Preferences";
 constexpr const char* kSaver = "ScreenSaver";
 constexpr const char* kGeometry = "Geometry";
 constexpr const char* kView = "View";
+
 }  // namespace
+
+
+int ClampCoverMatrixCount(int count) { return std::clamp(count, 1, kMaxCoverMatrixCells); }
 
 Tgeometry ClampGeometry(const Tgeometry& stored, int screenWidth, int screenHeight) {
     Tgeometry g;
@@ -33,7 +36,7 @@ int ClampScreenSaverTimeout(int minutes) {
 void TdisplaySettings::Read(const TiniFile& ini) {
     ShowTimeRemaining = ini.ReadBool(kPrefs, "ShowTimeRemaining", false);
     ShowTipsAtStartup = ini.ReadBool(kPrefs, "ShowTipsAtStartup", true);
-    LastTipNo = ini.ReadInteger(kPrefs, "LastTipNo", 0);
+    LastTipNo = ini.ReadIntegerWithin(kPrefs, "LastTipNo", 0, 0, 1 << 20);
     AutoPlay = ini.ReadBool(kPrefs, "AutoPlay", false);
     RestoreAtStartup = ini.ReadBool(kPrefs, "RestoreAtStartup", false);
     ConfirmExit = ini.ReadBool(kPrefs, "ConfirmExit", false);
@@ -42,30 +45,30 @@ void TdisplaySettings::Read(const TiniFile& ini) {
     CoverArtUseFolderDefault = ini.ReadBool(kPrefs, "CoverArtUseFolderDefault", false);
     CoverArtOnlyCheckCoverArtFolder = ini.ReadBool(kPrefs, "CoverArtOnlyCheckCoverArtFolder", false);
     KeepQueueTrackCount = ini.ReadBool(kPrefs, "KeepQueueTrackCount", false);
-    ScreenCleanTimeout = ini.ReadInteger(kPrefs, "ScreenCleanTimeout", 30);
-    QueueMode = ini.ReadInteger(kPrefs, "QueueMode", 0);
+    ScreenCleanTimeout = ini.ReadIntegerWithin(kPrefs, "ScreenCleanTimeout", 30, 0, 24 * 3600);
+    QueueMode = ini.ReadIntegerWithin(kPrefs, "QueueMode", 0, 0, 16);
     NoQueueDuplications = ini.ReadBool(kPrefs, "NoQueueDuplications", false);
-    QueueDoubleClick = ini.ReadInteger(kPrefs, "QueueDoubleClick", QueueDoubleClick);
+    QueueDoubleClick = ini.ReadIntegerWithin(kPrefs, "QueueDoubleClick", QueueDoubleClick, 0, 16);
     ScreenSaverEnabled = ini.ReadBool(kSaver, "Enabled", false);
     ScreenSaverTimeout = ClampScreenSaverTimeout(ini.ReadInteger(kSaver, "Timeout", 5));
-    ImageSize = ini.ReadInteger(kSaver, "ImageSize", 0);
+    ImageSize = ini.ReadIntegerWithin(kSaver, "ImageSize", 0, 0, 1000);
     UseRandomImages = ini.ReadBool(kSaver, "UseRandomImages", false);
     RandomImagesFolder = ini.ReadString(kSaver, "RandomImagesFolder", "");
     SlideShow = ini.ReadBool(kSaver, "SlideShow", false);
-    SlideShowTimeout = ini.ReadInteger(kSaver, "SlideShowTimeout", 3);
+    SlideShowTimeout = ini.ReadIntegerWithin(kSaver, "SlideShowTimeout", 3, 1, 60);
     UseMinutes = ini.ReadBool(kSaver, "UseMinutes", true);
     ShowClock = ini.ReadBool(kSaver, "ShowClock", false);
-    CoverArtClick = ini.ReadInteger(kSaver, "CoverArtClick", 0);
+    CoverArtClick = ini.ReadIntegerWithin(kSaver, "CoverArtClick", 0, 0, 2);
     ShowMessages = ini.ReadBool(kPrefs, "ShowMessages", false);
     TrackMouse = ini.ReadBool(kPrefs, "TrackMouse", false);
-    MenuSize = ini.ReadInteger(kPrefs, "MenuSize", 16);
+    MenuSize = ini.ReadIntegerWithin(kPrefs, "MenuSize", 16, 16, 60);
     ShowHints = ini.ReadBool(kPrefs, "ShowHints", true);
     HideCursorWithMenu = ini.ReadBool(kPrefs, "HideCursorWithMenu", false);
     DisableScreenSaverDuringVideoPlayback = ini.ReadBool(kPrefs, "DisableScreenSaverDuringVideoPlayback", true);
     RandomPlayEnabled = ini.ReadBool("RandomPlay", "Enabled", true);
     CoverArtFolder = ini.ReadString("Paths", "CoverArt", "");
     StackerEnabled = ini.ReadBool("Stacker", "Enabled", false);
-    SongSearchMode = ini.ReadInteger("SongSearch", "Mode", 0);
+    SongSearchMode = ini.ReadIntegerWithin("SongSearch", "Mode", 0, 0, 16);
     SkinFile = ini.ReadString("Skins", "SkinFile", "");
     ButtonList.clear();
     for (const auto& line : ini.ReadSectionValues("ButtonList")) {
@@ -73,11 +76,11 @@ void TdisplaySettings::Read(const TiniFile& ini) {
         if (eq != std::string::npos && eq + 1 < line.size()) ButtonList.push_back(line.substr(eq + 1));
     }
     GeometryLock = ini.ReadBool(kGeometry, "Lock", GeometryLock);
-    Geometry.Width = ini.ReadInteger(kGeometry, "Width", 800);
-    Geometry.Height = ini.ReadInteger(kGeometry, "Height", 600);
+    Geometry.Width = ini.ReadIntegerWithin(kGeometry, "Width", 800, 100, kMaxWindowSize);
+    Geometry.Height = ini.ReadIntegerWithin(kGeometry, "Height", 600, 100, kMaxWindowSize);
     GeometryCentred = !ini.ValueExists(kGeometry, "Left") || !ini.ValueExists(kGeometry, "Top");
-    Geometry.Left = ini.ReadInteger(kGeometry, "Left", 0);
-    Geometry.Top = ini.ReadInteger(kGeometry, "Top", 0);
+    Geometry.Left = ini.ReadIntegerWithin(kGeometry, "Left", 0, -kMaxWindowSize, kMaxWindowSize);
+    Geometry.Top = ini.ReadIntegerWithin(kGeometry, "Top", 0, -kMaxWindowSize, kMaxWindowSize);
     FullScreen = ini.ReadBool(kGeometry, "FullScreen", true);
     SongTitleScroll = ini.ReadBool("SongTitle", "Scroll", SongTitleScroll);
     QueueControlsVisible = ini.ReadBool("QueueControls", "Visible", true);
@@ -89,10 +92,10 @@ void TdisplaySettings::Read(const TiniFile& ini) {
     TrackNumbers = ini.ReadBool(kView, "TrackNumbers", TrackNumbers);
     ShowTrackDetails = ini.ReadBool(kView, "ShowTrackDetails", ShowTrackDetails);
     ExtendedTrackDetails = ini.ReadBool(kView, "ExtendedTrackDetails", ExtendedTrackDetails);
-    CoverArtMatrixHorizontal = ini.ReadInteger(kView, "CoverArtMatrixHorizontal", 3);
-    CoverArtMatrixVertical = ini.ReadInteger(kView, "CoverArtMatrixVertical", 3);
-    ArtistsCoversMatrixHorizontal = ini.ReadInteger(kView, "ArtistsCoversMatrixHorizontal", 3);
-    ArtistsCoversMatrixVertical = ini.ReadInteger(kView, "ArtistsCoversMatrixVertical", 1);
+    CoverArtMatrixHorizontal = ini.ReadIntegerWithin(kView, "CoverArtMatrixHorizontal", 3, 1, kMaxCoverMatrixCells);
+    CoverArtMatrixVertical = ini.ReadIntegerWithin(kView, "CoverArtMatrixVertical", 3, 1, kMaxCoverMatrixCells);
+    ArtistsCoversMatrixHorizontal = ini.ReadIntegerWithin(kView, "ArtistsCoversMatrixHorizontal", 3, 1, kMaxCoverMatrixCells);
+    ArtistsCoversMatrixVertical = ini.ReadIntegerWithin(kView, "ArtistsCoversMatrixVertical", 1, 1, kMaxCoverMatrixCells);
 }
 
 void TdisplaySettings::Write(TiniFile& ini) const {
@@ -161,24 +164,27 @@ TsettingsStore::TsettingsStore(std::string fileName) : FfileName(std::move(fileN
 
 TiniFile TsettingsStore::Open() {
     Fdamaged = false;
-    std::error_code ec;
-    if (!std::filesystem::exists(FfileName, ec)) return TiniFile(FfileName);
-    std::ifstream in(FfileName, std::ios::binary);
-    std::ostringstream text;
-    if (in) text << in.rdbuf();
-    const std::string body = text.str();
-    if (!in || body.find('\0') != std::string::npos) {
-        Fdamaged = true;
-        LogError("The settings file " + FfileName +
-                 " is damaged; the defaults are used and the file is kept until a setting changes");
-        TiniFile empty;
-        empty.Rename(FfileName, false);
-        return empty;
+    std::string body, error;
+    int code = 0;
+    // Through the one reader of regular files: a FIFO or device in its place is refused at
+    // once, and a file larger than any the program writes is not read at all.
+    if (!ReadFileBytes(FfileName, body, &error, kMaxSettingsBytes, &code)) {
+        if (code == ENOENT) return TiniFile(FfileName);
+        body.clear();
+    } else if (body.find('\0') == std::string::npos) {
+        TiniFile ini;
+        ini.Rename(FfileName, false);
+        ini.SetText(body);
+        return ini;
+    } else {
+        error = "it holds bytes no settings file has";
     }
-    TiniFile ini;
-    ini.Rename(FfileName, false);
-    ini.SetText(body);
-    return ini;
+    Fdamaged = true;
+    LogError("The settings file " + FfileName + " is damaged (" + error +
+             "); the defaults are used and the file is kept until a setting changes");
+    TiniFile empty;
+    empty.Rename(FfileName, false);
+    return empty;
 }
 
 bool TsettingsStore::Save(const TiniFile& ini, std::string* error) {

@@ -3,12 +3,21 @@
 // writing and their defaults are testable without a window. TsettingsStore opens the
 // file: a damaged file gives defaults, one log line, and is left alone until the user
 // changes a setting, so a bad read never overwrites what the user may still recover.
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace tunecrest {
 
 class TiniFile;
+
+// The largest window side (and the farthest offset) a stored geometry may hold; the
+// window is fitted to the screen after that.
+constexpr int kMaxWindowSize = 32768;
+// The most cover cells across or down: more than a screen can show at a readable size.
+constexpr int kMaxCoverMatrixCells = 40;
+// A cover matrix count within 1 .. kMaxCoverMatrixCells.
+int ClampCoverMatrixCount(int count);
 
 struct Tgeometry {
     int Left = 0;
@@ -97,6 +106,9 @@ int ClampScreenSaverTimeout(int minutes);
 // Save() writes nothing until MarkChanged() says the user changed a setting.
 class TsettingsStore {
 public:
+    // The largest settings file read: the program's own stay far below it, so a larger one
+    // is damaged (it would hold the main thread for seconds at every reading).
+    static constexpr uint64_t kMaxSettingsBytes = uint64_t(1) << 20;
     explicit TsettingsStore(std::string fileName);
     const std::string& FileName() const { return FfileName; }
     bool Damaged() const { return Fdamaged; }

@@ -12,7 +12,7 @@ void TlayoutViewOptions::Read(const TiniFile& ini) {
     StackerVisible = ini.ReadBool("Stacker", "Visible", StackerVisible);
     SongTitleVisible = ini.ReadBool("SongTitle", "Visible", SongTitleVisible);
     VolumeMode = Mode(ini.ReadInteger("VolumeScrollbar", "Mode", 0), 2);
-    TimerWidth = ini.ReadInteger("Geometry", "TimerWidth", TimerWidth);
+    TimerWidth = ini.ReadIntegerWithin("Geometry", "TimerWidth", TimerWidth, 0, 1000);
     QueueCDButton = ini.ReadBool("View", "QueueCDButton", QueueCDButton);
     SearchButton = ini.ReadBool("View", "SearchButton", SearchButton);
     BackButtonMode = Mode(ini.ReadInteger("BackButton", "Mode", 0), 2);

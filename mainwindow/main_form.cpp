@@ -171,13 +171,9 @@ void TfrmBaseJukebox::FormCreate() {
     }
     Guard("Error configuring Jukebox Mappings and DataFolder", [&] {
         if (!Flist) return;
-        std::ifstream in(Ffolders->MappingsFileName());
-        std::vector<std::string> lines;
-        for (std::string line; std::getline(in, line);) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            if (!line.empty()) lines.push_back(line);
-        }
-        Flist->ArtistList().SetMappings(lines);
+        // Read through the artist list's own reader (regular files only, under a size cap),
+        // which also keeps the name for saving the mappings the preferences edit.
+        Flist->ArtistList().SetMappingListFile(Ffolders->MappingsFileName());
         Flist->SetDataFolder(Ffolders->DataFolder());
     });
     TcustomMediaPlayer* player = nullptr;

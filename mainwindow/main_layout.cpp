@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "core/ini_file.h"
+#include "mainwindow/display_settings.h"
 #include "playback/image_getter.h"
 #include "skin/html_label.h"
 #include "skin/paint_regions.h"
@@ -34,10 +35,10 @@ constexpr const char* kGeometry = "Geometry";
 }  // namespace
 
 void TlayoutKeys::Read(const TiniFile& ini) {
-    CoverArtWidth = ini.ReadInteger(kGeometry, "CoverArtWidth", CoverArtWidth);
-    QueueHeight = ini.ReadInteger(kGeometry, "QueueHeight", QueueHeight);
-    TrackListWidth = ini.ReadInteger(kGeometry, "TrackListWidth", TrackListWidth);
-    SongTitleHeight = ini.ReadInteger(kGeometry, "SongTitleHeight", SongTitleHeight);
+    CoverArtWidth = ini.ReadIntegerWithin(kGeometry, "CoverArtWidth", CoverArtWidth, 0, kMaxWindowSize);
+    QueueHeight = ini.ReadIntegerWithin(kGeometry, "QueueHeight", QueueHeight, 0, kMaxWindowSize);
+    TrackListWidth = ini.ReadIntegerWithin(kGeometry, "TrackListWidth", TrackListWidth, 0, kMaxWindowSize);
+    SongTitleHeight = ini.ReadIntegerWithin(kGeometry, "SongTitleHeight", SongTitleHeight, 0, kMaxWindowSize);
 }
 
 void TlayoutKeys::Write(TiniFile& ini) const {

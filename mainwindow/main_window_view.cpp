@@ -262,8 +262,8 @@ void TfrmBaseJukebox::ShowViewOptions() {
         Flist->ReprocessYears();
     }
     Fsettings.ViewJukeboxList = int(modes);
-    Fsettings.CoverArtMatrixHorizontal = Flayout->CoverAcross = std::max(1, across);
-    Fsettings.CoverArtMatrixVertical = Flayout->CoverDown = std::max(1, down);
+    Fsettings.CoverArtMatrixHorizontal = Flayout->CoverAcross = ClampCoverMatrixCount(across);
+    Fsettings.CoverArtMatrixVertical = Flayout->CoverDown = ClampCoverMatrixCount(down);
     ApplyBrowseMode();
     // The track numbers of the lists are the view's one switch.
     Fsettings.TrackNumbers = Flayout->TrackListDisplay.DisplayTrackNumbers();

@@ -94,9 +94,10 @@ void TactionButtonPad::SaveToIni(TiniFile& ini, const std::string& section) cons
 }
 
 void TactionButtonPad::LoadSettings(const TiniFile& ini, const std::string& section) {
-    Width = ini.ReadInteger(section, "Width", Width);
-    Height = ini.ReadInteger(section, "Height", Height);
-    Timeout = ini.ReadInteger(section, "Timeout", DefaultTimeout);
+    // A pad larger than any screen, or a time-out past a day, is a damaged value.
+    Width = std::clamp(ini.ReadInteger(section, "Width", Width), 0, 32768);
+    Height = std::clamp(ini.ReadInteger(section, "Height", Height), 0, 32768);
+    Timeout = std::clamp(ini.ReadInteger(section, "Timeout", DefaultTimeout), 0, 24 * 3600);
 }
 
 void TactionButtonPad::SaveSettings(TiniFile& ini, const std::string& section) const {

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "core/album_artist_groupings.h"
 #include "core/genre_year_groupings.h"
 #include "core/safe_file.h"
 #include "core/tag_list_rules.h"
 #include "core/text_utils.h"
+#include "tests/support/special_files.h"
 #include "tests/support/tags.h"
 #include "tests/support/temp_dir.h"
 
@@ -93,6 +95,27 @@ TEST(Groupings, ArtistsDisplayNamesAndMappings) {
 
 // Display lines of artists and albums, the display names with their albums, and the
 // order of the mapping steps.
+TEST(Groupings, MappingsFileIsReadOnlyWhenItIsARegularFileOfSaneSize) {
+    test::TempDir dir;
+    TaudioTagArtistList artists;
+    // A FIFO or a device in its place gives no mappings, at once, and a log line.
+    const std::string fifo = test::MakeFifo(dir.File("fifo.txt"));
+    EXPECT_TRUE(test::FinishesWithoutBlocking(fifo, [&] { artists.SetMappingListFile(fifo); }));
+    EXPECT_EQ(artists.Mappings().Count(), 0);
+    artists.SetMappingListFile("/dev/zero");
+    EXPECT_EQ(artists.Mappings().Count(), 0);
+    EXPECT_EQ(artists.MappingListFile(), "/dev/zero");
+    // Name lookups fold letters and take the first line of a name in sorted order.
+    std::ofstream(dir.File("m.txt"), std::ios::binary) << "beatles=Zz\r\nThe Beatles=\nBEATLES=Beatles, The\n";
+    artists.SetMappingListFile(dir.File("m.txt"));
+    ASSERT_EQ(artists.Mappings().Count(), 3);
+    auto beatles = test::MakeLibraryTag("/m/1.mp3", "Beatles", "Something", "Abbey Road");
+    artists.AddTag(beatles);
+    artists.ApplyMappings();
+    EXPECT_GE(artists.DisplayNames().IndexOf("Beatles, The"), 0);
+    EXPECT_LT(artists.DisplayNames().IndexOf("Zz"), 0);
+}
+
 TEST(Groupings, SearchesArtistNamesAndTheMappingSteps) {
     TaudioTagAlbumList albums;
     TaudioTagArtistList artists;

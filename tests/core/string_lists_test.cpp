@@ -49,6 +49,35 @@ TEST(StringList, SortedListsKeepOrderAndHandleDuplicates) {
     EXPECT_EQ(files.IndexOf("A.MP3"), -1);
 }
 
+TEST(StringList, ManyLinesAtOnceLeaveTheListAsAddingThemOneByOne) {
+    const std::vector<std::string> lines = {"b=2", "A=1", "B=2", "a=1", "c", "", "b=2", "C"};
+    for (const Tduplicates dup : {Tduplicates::dupIgnore, Tduplicates::dupAccept}) {
+        for (const bool sorted : {true, false}) {
+            TmyStringList one, many;
+            for (TmyStringList* list : {&one, &many}) {
+                list->SetSorted(sorted);
+                list->SetDuplicates(dup);
+                list->Add("a=1");  // a line already held wins over an equal one added
+            }
+            for (const auto& line : lines) one.Add(line);
+            int notices = 0;
+            many.OnChange = [&](TObject*) { ++notices; };
+            many.AddLines(lines);
+            EXPECT_EQ(many.ToVector(), one.ToVector()) << sorted << int(dup);
+            EXPECT_EQ(notices, 1);
+        }
+    }
+    TmyStringList strict;
+    strict.SetSorted(true);
+    strict.SetDuplicates(Tduplicates::dupError);
+    EXPECT_THROW(strict.AddLines({"x", "X"}), Exception);
+    // SetText takes the same road: CR, LF and CR LF all end a line.
+    TmyStringList text;
+    text.SetSorted(true);
+    text.SetText("z\r\ny\rx\nY");
+    EXPECT_EQ(text.ToVector(), (std::vector<std::string>{"x", "y", "z"}));
+}
+
 TEST(StringList, ChangeNoticesReachListenersOnceAfterAnUpdateBracket) {
     TmyStringList list;
     int onChange = 0, listener = 0;
