@@ -79,14 +79,17 @@ int main(int argc, char** argv) {
     int result = 0;
     bool shutdown = false;
     {
+        // Made before the window and gone after it: the window and its windows report
+        // to it to the end.
+        TfrmTunecrestAbout2 about;
         TfrmTunecrestMain form(args, programFolder);
+        if (form.StartupFailed()) return 1;
         InstallWindowEntries(form);
         form.SetMessageWindow(receiver.Handle());
         SetErrorLogFile(form.Folders().DataFolder() + "log.log");
         app.SetExceptionLogFile(form.Folders().DataFolder() + "log.log");
         // The about box shows the start-up phases as its progress window and closes once
         // the library is ready, also when a phase failed.
-        TfrmTunecrestAbout2 about;
         form.SetProgressWindow(&about);
         std::optional<TprogressScope> progress;
         constexpr int kPhases = 3;
@@ -109,25 +112,29 @@ int main(int argc, char** argv) {
             progress.reset();
             form.HideProgress();
         });
-        form.SetProgressWindow(nullptr);
+        // The about box stays the progress window: list work and tree rebuilds report to it.
         RunPhase("Error on Show", [&] { form.show(); });
         RunPhase("Error on Update", [&] { form.update(); });
         RunPhase("Error on Post Initialise", [&] { form.PostInitialise(); });
-        receiver.OnBringForward = [&form] {
-            form.showNormal();
-            form.raise();
-            form.activateWindow();
-        };
+        // Another start brings the window forward as it is: full screen stays full screen.
+        receiver.OnBringForward = [&form] { form.BringForward(); };
+        // The program ends with its window, also when other windows are still open.
+        form.OnClosed = [] { QCoreApplication::exit(0); };
         // Other programs' messages (WM_USER commands, media-key commands) reach the
         // window's message doors on the main thread.
         receiver.SetMessageHandler(
             [&form](uint32_t msg, WPARAM wParam, LPARAM lParam) { form.WndProc(msg, wParam, lParam); });
         receiver.SetReady([&form](const std::vector<std::string>& lines) { form.RunRemoteCommandLine(lines); });
-        result = app.exec();
+        if (!form.Closed()) result = app.exec();
         shutdown = form.ShutdownRequested();
         receiver.OnBringForward = nullptr;
         receiver.SetReady([](const std::vector<std::string>&) {});
         receiver.SetMessageHandler({});
+        form.OnClosed = nullptr;
+        // The close-down programs are started before the process ends (a waiting one
+        // holds the rest back, up to its limit).
+        form.WaitForClosePrograms();
+        form.SetProgressWindow(nullptr);
     }
     CloseInstanceMutex(mutex);
     if (shutdown) {

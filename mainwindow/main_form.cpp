@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QKeyEvent>
@@ -24,6 +25,7 @@
 #include "core/text_utils.h"
 #include "mainwindow/command_line.h"
 #include "mainwindow/guarded_step.h"
+#include "mainwindow/now_playing.h"
 #include "mainwindow/queue_actions.h"
 #include "mainwindow/single_instance.h"
 #include "remote/action_button_pad.h"
@@ -33,6 +35,7 @@
 #include "playback/dshow_player.h"
 #include "playback/outside_player_engine.h"
 #include "core/color_text.h"
+#include "skin/display_controls.h"
 #include "skin/qt_color.h"
 #include "skin/screen_fonts.h"
 #include "skin/skin_button.h"
@@ -46,6 +49,10 @@ namespace tunecrest {
 namespace {
 // How long a Next waits for the following start before it accepts another press.
 constexpr int kNextWaitMs = 2100;
+// How often a scrolling song title moves.
+constexpr int kSongTitleScrollMs = 40;
+// The list operations from this many items up show the progress window.
+constexpr int kListProgressMinimum = 251;
 // The size of the shipped skins' button and scroll bar art (well above the 48 pixels a
 // finger needs) and the height of a queue row.
 constexpr int kControlSize = 64;
@@ -104,6 +111,7 @@ TfrmBaseJukebox::TfrmBaseJukebox(std::vector<std::string> args, std::string prog
     Fskin->OnApplyColors = [this](TColor button, TColor panel, TColor text) { ApplySkinColors(panel, button, text); };
     Fskin->OnApplyListAppearance = [this] {
         if (Flayout) Flayout->ApplyListAppearance();
+        ApplySongTitleLook();
     };
     FssTimer.setInterval(TidleMonitor::kInterval);
     FnextWait.setSingleShot(true);
@@ -129,11 +137,25 @@ void TfrmBaseJukebox::SetDialogEntries(std::unique_ptr<TdialogEntries> entries) 
 }
 
 void TfrmBaseJukebox::FormCreate() {
+    // A failure that no step's own guard catches ends the program after saying so.
+    try {
+        CreateParts();
+    } catch (const std::exception& e) {
+        FstartupFailed = true;
+        const std::string text = std::string(kApplicationTitle) +
+                                 " has encountered an error starting up and will now close:\r\n\r\n" + e.what();
+        LogError(text);
+        Prompt().ShowMessage(text, "Application Error");
+    }
+}
+
+void TfrmBaseJukebox::CreateParts() {
     Ffolders = std::make_unique<TjukeboxFolders>(Fargs, FprogramFolder);
     FsettingsStore = std::make_unique<TsettingsStore>(Ffolders->SettingsFileName());
     Guard("Error Setting FiniExistedAtStartup",
           [&] { FiniExistedAtStartup = std::filesystem::exists(Ffolders->SettingsFileName()); });
     FfirstRun = !FiniExistedAtStartup;
+    Guard("Error Creating FcoversAlbumList", [&] { FcoversAlbumList = std::make_unique<TmyStringList>(); });
     FidleMonitor = std::make_unique<TidleMonitor>(SteadyMs);
     FidleMonitor->HasScreenSaver = [this] { return Fdialogs->HasScreenSaver(); };
     FidleMonitor->ScreenSaverVisible = [this] { return Fdialogs->ScreenSaverVisible(); };
@@ -153,8 +175,11 @@ void TfrmBaseJukebox::FormCreate() {
         if (Flist) {
             FlistEvents.PlayerEvents = &Fcontroller.PlayerEvents();
             FlistEvents.JukeboxEvents = &Fcontroller.JukeboxEvents();
-            FlistEvents.OnListProcessStart = [this](TObject*, const std::string& text) { ShowProgressText(text); };
-            FlistEvents.OnListProcessFinished = [this](TObject*) { ShowProgressText(""); };
+            FlistEvents.OnListProcessStart = [this](TObject*, const std::string& text) { ListProcessStart(text); };
+            FlistEvents.OnListProcess = [this](TObject*, int position, int maximum, const TaudioTagPtr&) {
+                ListProcess(position, maximum);
+            };
+            FlistEvents.OnListProcessFinished = [this](TObject*) { ListProcessFinished(); };
             FlistEvents.OnGlobalListChange = [this](TObject*) { GlobalListChanged(); };
             FlistEvents.OnPlaylistsChange = [this](TObject*) { PlaylistsChanged(); };
             FlistEvents.OnVideoListChange = [this](TObject*) { VideoListChanged(); };
@@ -182,18 +207,28 @@ void TfrmBaseJukebox::FormCreate() {
         if (player && Flist) Flist->Jukebox()->SetMediaPlayer(player);
         else delete player;
     });
+    // The engines report a stream's title; the banner shows it.
+    if (auto* engine = dynamic_cast<TdshowPlayer*>(Fcontroller.Player()))
+        engine->OnStreamTitleChange = [this](TObject*, const std::string& title) { StreamTitleChanged(title); };
+    else if (auto* outside = dynamic_cast<TcustomWinampPlayer*>(Fcontroller.Player()))
+        outside->OnStreamTitleChange = [this](TObject*, const std::string& title) { StreamTitleChanged(title); };
     Guard("Error Configuring TaggerLoader.SupportLevel", [&] {
         if (auto* p = Fcontroller.Player()) TaggerLoader().SetSupportLevel(uint32_t(p->GetEngineKind()));
     });
     Fcontroller.OnRefreshNowPlaying = [this] { RefreshNowPlaying(); };
     Fcontroller.OnUpdateSongTitle = [this] { UpdateSongTitle(); };
     Fcontroller.OnQueueChanged = [this] { QueueChanged(); };
+    // The volume the player reports (its own settings, a remote control) moves the bars.
+    Fcontroller.OnVolume = [this](uint8_t volume) {
+        if (Fbars && !Closing()) Fbars->ShowVolume(volume);
+    };
     Fcontroller.OnStatusText = [this](const std::string& text) {
         if (FstatusLine) FstatusLine->setText(QString::fromStdString(text));
     };
     BuildLayout();
     GlobalPrefs().AddChangeListener(this, [this](TObject*) { PreferencesChanged(); });
     BindWindowCommands();
+    BindWindowStateActions();
 }
 
 void TfrmBaseJukebox::BuildLayout() {
@@ -235,6 +270,8 @@ void TfrmBaseJukebox::BuildLayout() {
     for (TskinnedControl* c : SkinnedControls()) c->SetupFinished();
     UpdateQueueHeader();
     Flayout->SetTrackListHeader(TrackListHeaderText(Flayout->ListFonts, nullptr));
+    ApplySongTitleLook();
+    UpdateSongTitle();
     BuildBarsAndMenus();
 }
 
@@ -289,12 +326,22 @@ void TfrmBaseJukebox::BuildTreeView() {
 
 void TfrmBaseJukebox::RefreshCoversList() {
     if (!Flayout || !FviewsActive || Closing() || !Flist) return;
+    // The cover view's album list: each album by its title, in the order shown.
+    auto keep = [this](const TcoverAlbums& albums) {
+        if (!FcoversAlbumList) return;
+        FcoversAlbumList->Clear();
+        for (const auto& album : albums)
+            if (album) FcoversAlbumList->AddObject(album->Title(), album);
+    };
     if (FbrowseMode == bmCovers) {
         Flayout->Covers().CoverFolder = Fsettings.CoverArtFolder;
         Flayout->Covers().CoverFolderOnly = Fsettings.CoverArtOnlyCheckCoverArtFolder;
-        Flayout->Covers().SetAlbums(AllCoverAlbums(*Flist));
+        TcoverAlbums albums = AllCoverAlbums(*Flist);
+        keep(albums);
+        Flayout->Covers().SetAlbums(std::move(albums));
     } else if (FbrowseMode == bmArtistsAndCovers) {
         TcoverAlbums albums = ArtistCoverAlbums(Flayout->Browse().SelectedNode(), *Flist);
+        keep(albums);
         Flayout->SetAlbumCoversVisible(!albums.empty());
         Flayout->ArtistCovers().CoverFolder = Fsettings.CoverArtFolder;
         Flayout->ArtistCovers().CoverFolderOnly = Fsettings.CoverArtOnlyCheckCoverArtFolder;
@@ -322,7 +369,11 @@ void TfrmBaseJukebox::QueueAddSelected() {
         // A station is not queued: it plays at once.
         for (int i = 0; i < rows.Count(); ++i) {
             if (!selected(i)) continue;
-            if (auto* p = Fcontroller.Player()) p->PlayURL(rows.Urls->GetURL(i));
+            if (auto* p = Fcontroller.Player()) {
+                SetRadioName(rows.Urls->GetName(i));
+                p->PlayURL(rows.Urls->GetURL(i));
+                UpdateSongTitle();
+            }
             list.SetSelected(i, false);
             break;
         }
@@ -484,13 +535,39 @@ void TfrmBaseJukebox::ShowProgressText(const std::string& text) {
     if (Fprogress && Fprogress->ProgressVisible() && !text.empty()) Fprogress->SetStatusText(text);
 }
 
+void TfrmBaseJukebox::ListProcessStart(const std::string& text) {
+    FlistProcessText = text;
+    ShowProgressText(text);
+}
+
+void TfrmBaseJukebox::ListProcess(int position, int maximum) {
+    if (!Fprogress || Closing()) return;
+    // A long list operation brings the progress window up; a short one does not flash it.
+    if (!Fprogress->isVisible()) {
+        if (maximum < kListProgressMinimum) return;
+        // As a progress operation: the credits make way and the window may close after it.
+        Fprogress->BeginProgress(FlistProcessText.empty() ? std::string("Processing") : FlistProcessText);
+        FlistSplash = true;
+    }
+    Fprogress->SetProgress(position, maximum);
+}
+
+void TfrmBaseJukebox::ListProcessFinished() {
+    ShowProgressText("");
+    FlistProcessText.clear();
+    if (FlistSplash && Fprogress) Fprogress->EndProgress();
+    FlistSplash = false;
+}
+
 void TfrmBaseJukebox::ReadDisplaySettings() {
+    ReloadPlayerSettings();
     TiniFile ini = FsettingsStore->Open();
     ReadPreferences(ini);
 }
 
 void TfrmBaseJukebox::ReadPreferences(const TiniFile& ini) {
     Fsettings.Read(ini);
+    SetSongTitleScroll(Fsettings.SongTitleScroll);
     if (Flayout) {
         Flayout->Keys.Read(ini);
         Flayout->FormatStrings.LoadFromSettings(ini, kFormatStringsSection);
@@ -616,11 +693,41 @@ void TfrmBaseJukebox::PostInitialise() {
     ReportDuplicateMessages();
     // The tip of the day opens once the window is on screen, not inside start-up.
     if (Fsettings.ShowTipsAtStartup) QTimer::singleShot(0, this, [this] { Fdialogs->ShowTips(); });
-    TiniFile ini = FsettingsStore->Open();
-    if (ini.ReadBool("Preferences", "AlwaysOnTop", false)) {
-        Fsettings.AlwaysOnTop = true;
-        setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    }
+    ApplyAlwaysOnTop();
+}
+
+void TfrmBaseJukebox::ApplyAlwaysOnTop() {
+    SetAlwaysOnTopOn(FsettingsStore->Open().ReadBool("Preferences", "AlwaysOnTop", false));
+}
+
+bool TfrmBaseJukebox::AlwaysOnTopState() const { return (windowFlags() & Qt::WindowStaysOnTopHint) != 0; }
+
+void TfrmBaseJukebox::ReloadPlayerSettings() {
+    if (auto* p = Fcontroller.Player()) p->LoadSettings(FsettingsStore->Open(), "Player");
+}
+
+void TfrmBaseJukebox::BringForward() {
+    if (FformClosed || Closing()) return;
+    if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+bool TfrmBaseJukebox::WaitForClosePrograms(int timeoutMs) {
+    if (FcloseProgramsStarted || !FformClosed) return FcloseProgramsStarted;
+    // The window is gone: nothing plays, so waiting here holds up no one.
+    if (timeoutMs < 0)
+        timeoutMs = FappLaunchClose ? FappLaunchClose->WaitLimitMs() * (FappLaunchClose->Count() + 1) : 0;
+    QEventLoop loop;
+    QTimer check;
+    const int64_t end = SteadyMs() + timeoutMs;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (FcloseProgramsStarted || SteadyMs() >= end) loop.quit();
+    });
+    check.start(20);
+    loop.exec();
+    return FcloseProgramsStarted;
 }
 
 void TfrmBaseJukebox::PlayerPlay() { Fcontroller.Play(); }
@@ -633,18 +740,34 @@ void TfrmBaseJukebox::PlayerNext() {
     if (Fcontroller.WaitingForStart()) FnextWait.start();
 }
 
+TnowPlaying TfrmBaseJukebox::NowPlayingState() const {
+    TnowPlaying now;
+    now.Track = Fcontroller.CurrentTrack();
+    if (const auto* p = Fcontroller.Player()) {
+        now.State = p->GetState();
+        now.PlayingURL = p->PlayingURL();
+        // The engine keeps a station's entry (media kind 4) as its current track.
+        if (!now.Track && !now.PlayingURL.empty() && now.State != psStopped) {
+            const auto tag = p->GetCurrentTag();
+            if (tag && tag->MediaType() == kRadioMediaKind) now.Track = tag;
+        }
+    }
+    now.StreamTitle = FstreamTitle;
+    now.RadioName = FradioName;
+    return now;
+}
+
 void TfrmBaseJukebox::RefreshNowPlaying() {
     if (!Flayout) return;
+    const TnowPlaying now = NowPlayingState();
+    const TtrackTextLines lines = TrackTextLines(now, Flist ? &Flist->URLList() : nullptr);
+    Flayout->SetNowPlaying(lines.Title, lines.Details);
     const auto& t = Fcontroller.CurrentTrack();
-    if (!t) {
-        Flayout->SetNowPlaying("Nothing playing", "Choose music on the left and add it to the queue");
+    if (!t || t->MediaType() == kRadioMediaKind) {
         FnowPlayingCoverOf = nullptr;
         Flayout->ShowNowPlayingCover(nullptr, "", false);
         return;
     }
-    std::string details = t->Artist();
-    if (!t->Album().empty()) details += (details.empty() ? "" : "  \u2022  ") + t->Album();
-    Flayout->SetNowPlaying(t->Title().empty() ? TrackLine(*t) : t->Title(), details);
     // The cover is found and scaled on the getter's worker and shown when it is back.
     if (!FnowPlayingCoverOf || FnowPlayingCoverOf->Filename() != t->Filename()) {
         FnowPlayingCoverOf = t;
@@ -655,6 +778,40 @@ void TfrmBaseJukebox::RefreshNowPlaying() {
 void TfrmBaseJukebox::UpdateSongTitle() {
     setWindowTitle(qApp->applicationName());
     RefreshNowPlaying();
+    if (!Flayout || !Flayout->SongTitle) return;
+    const TfontContainer& fonts = Fskin->FontStores().SongTitle();
+    const std::string text = SongTitleText(fonts, Flayout->FormatStrings, qApp->applicationName().toStdString(),
+                                           NowPlayingState(), Flist ? &Flist->URLList() : nullptr);
+    // Set only when it changed, so a scrolling title does not jump back to its start.
+    if (text != Flayout->SongTitle->Caption()) Flayout->SongTitle->SetCaption(text);
+}
+
+void TfrmBaseJukebox::StreamTitleChanged(const std::string& title) {
+    if (Closing()) return;
+    FstreamTitle = title;
+    UpdateSongTitle();
+}
+
+void TfrmBaseJukebox::ApplySongTitleLook() {
+    if (!Flayout || !Flayout->SongTitle) return;
+    // The banner: the song title store's first font on the lists' background.
+    const TfontContainer& fonts = Fskin->FontStores().SongTitle();
+    if (const TfontItem* font = fonts.Items().Items(0)) Flayout->SongTitle->SetFont(font->font());
+    Flayout->SongTitle->SetColor(ListColor(Fskin->FontStores().Lists(), lcBackground));
+}
+
+void TfrmBaseJukebox::SetRadioName(const std::string& name) {
+    FradioName = name;
+    FstreamTitle.clear();
+}
+
+void TfrmBaseJukebox::SetSongTitleScroll(bool on) {
+    Fsettings.SongTitleScroll = on;
+    if (Taction* a = Factions->Find("actnSettingsScrollSongTitle")) a->Checked = on;
+    if (Flayout && Flayout->SongTitle) {
+        Flayout->SongTitle->SetScrollDelay(on ? kSongTitleScrollMs : 0);
+        Flayout->SongTitle->SetScrollEnabled(on);
+    }
 }
 
 void TfrmBaseJukebox::QueueChanged() {
@@ -821,6 +978,7 @@ void TfrmBaseJukebox::AskExitOrShutdown() {
 void TfrmBaseJukebox::closeEvent(QCloseEvent* event) {
     FormClose();
     event->accept();
+    if (OnClosed) OnClosed();
 }
 
 void TfrmBaseJukebox::FormClose() {

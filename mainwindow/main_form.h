@@ -8,6 +8,7 @@
 // Every command runs through the window's action table under the party-play guards: a
 // key press goes to the table's shortcut handling, remote control runs an action by name
 // (`TmainWindowActions`), and the WM_USER command messages reach the same actions.
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -27,6 +28,7 @@
 #include "mainwindow/player_bars.h"
 #include "mainwindow/main_layout.h"
 #include "mainwindow/main_window_skin.h"
+#include "mainwindow/now_playing.h"
 #include "mainwindow/party_play_guards.h"
 #include "mainwindow/playback_controller.h"
 #include "skin/touch_list_box.h"
@@ -75,6 +77,7 @@ public:
     // The entry routine's operations, in the order it calls them.
     // The progress window that shows the start-up phases (the about box); none by default.
     void SetProgressWindow(TfrmAbout2* window) { Fprogress = window; }
+    TfrmAbout2* ProgressWindow() const { return Fprogress; }
     virtual QWidget* GetProgressForm();
     virtual void ShowProgressText(const std::string& text);
     virtual void ReadDisplaySettings();
@@ -87,6 +90,8 @@ public:
 
     // Construction; the constructor of the most derived layer calls it.
     void FormCreate();
+    // True when construction failed outside its steps' guards: the program ends.
+    bool StartupFailed() const { return FstartupFailed; }
     bool Initialised() const { return Finitialised; }
     bool Closing() const { return Fcontroller.Closing(); }
 
@@ -193,6 +198,36 @@ public:
 
     // The path to power off after close, set by the exit question.
     bool ShutdownRequested() const { return FshutdownRequested; }
+    // Runs once the window has closed (the program ends its event loop there).
+    std::function<void()> OnClosed;
+    // True once the close-down has run: the window does not come back.
+    bool Closed() const { return FformClosed; }
+    // Another start asks the window to come forward: it is shown and raised as it is
+    // (full screen stays full screen); nothing once the window has closed.
+    void BringForward();
+    // The programs of "LaunchClose" started at close: true once the last one has been
+    // started (a waiting one holds the rest back). Waits for them up to `timeoutMs`,
+    // processing events, so the process does not end before they started; -1 waits as
+    // long as the waiting programs may hold the rest back.
+    bool CloseProgramsStarted() const { return FcloseProgramsStarted; }
+    bool WaitForClosePrograms(int timeoutMs = -1);
+
+    // The window stays above others ("Always on Top", SetAlwaysOnTopOn).
+    bool AlwaysOnTopState() const;
+    // Reads "AlwaysOnTop" of "Preferences" and applies it (once the window is shown).
+    void ApplyAlwaysOnTop();
+    // The player reads its section "Player" again (after its own settings dialog).
+    void ReloadPlayerSettings();
+    // The song title banner scrolls ("SongTitle" "Scroll"); the action shows the state.
+    void SetSongTitleScroll(bool on);
+    // What plays, as the now-playing area shows it (a station's name and stream title).
+    TnowPlaying NowPlayingState() const;
+    // The engine reports the title a stream sends.
+    void StreamTitleChanged(const std::string& title);
+    // The station last chosen from the list; its stream title is cleared.
+    void SetRadioName(const std::string& name);
+    // The albums the cover view shows, in order (names with the album as object).
+    const TmyStringList* CoversAlbumList() const { return FcoversAlbumList.get(); }
 
     // The action table, its party-play guards and the settings they ask.
     TactionList& Actions() { return *Factions; }
@@ -324,7 +359,20 @@ private:
     void StopRemoteParts();
     bool HandleMediaKey(int qtKey);
 
+    void CreateParts();
+    void BindWindowStateActions();
+    std::string FstreamTitle, FradioName;
+    void ApplySongTitleLook();
+    // The library's long list operations reported to the progress window.
+    void ListProcessStart(const std::string& text);
+    void ListProcess(int position, int maximum);
+    void ListProcessFinished();
+    std::string FlistProcessText;
+    bool FlistSplash = false;
+    bool FstartupFailed = false;
     bool FremoteCommand = false;
+    bool FcloseProgramsStarted = false;
+    std::unique_ptr<TmyStringList> FcoversAlbumList;
     TMessage FcommandMessage;  // the message that runs the current message-bound action
     std::unique_ptr<Tcontroller> FcontrollerHub;
     std::unique_ptr<TappLauncherList> FappLaunchOpen, FappLaunchClose;

@@ -10,6 +10,7 @@
 #include "core/ini_file.h"
 #include "mainwindow/display_settings.h"
 #include "playback/image_getter.h"
+#include "skin/display_controls.h"
 #include "skin/html_label.h"
 #include "skin/paint_regions.h"
 #include "skin/qt_color.h"
@@ -29,6 +30,7 @@ constexpr int kBarWidth = 56;
 constexpr int kOuterMargin = 10;
 constexpr int kSpacing = 10;
 constexpr int kCoverSize = 132;
+constexpr int kSongTitleHeight = 34;
 constexpr int kTimerWidth = 110;
 constexpr int kPopupWidth = 420;
 constexpr const char* kGeometry = "Geometry";
@@ -231,12 +233,13 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     now->addWidget(NowPlayingCover, 0, Qt::AlignTop);
     auto* nowText = new QVBoxLayout;
     nowText->setSpacing(4);
-    auto* caption = new QLabel(QStringLiteral("NOW PLAYING"), NowPlayingPanel);
-    caption->setObjectName("lblNowPlayingCaption");
-    QFont small = ScreenFont(TFont{"Tahoma", clWhite, 10, true});
-    small.setLetterSpacing(QFont::AbsoluteSpacing, 2);
-    caption->setFont(small);
-    nowText->addWidget(caption);
+    // The song title banner: one line of markup that scrolls when the settings say so.
+    SongTitle = new TScrollBanner3(NowPlayingPanel);
+    SongTitle->setObjectName("bnrSongTitle");
+    SongTitle->setFixedHeight(kSongTitleHeight);
+    SongTitle->SetSpaces(8);
+    SongTitle->SetScrollInc(2);
+    nowText->addWidget(SongTitle);
     NowPlaying = new QLabel(NowPlayingPanel);
     NowPlaying->setObjectName("lblNowPlaying");
     NowPlaying->setFont(ScreenFont(TFont{"Tahoma", clWhite, 19, true}));

@@ -34,6 +34,7 @@ class TmySkinButton;
 class TmySkinPanel;
 class TmySkinScrollBar;
 class TpaintRegionContainer;
+class TScrollBanner3;
 class TskinnedControl;
 class TtouchListBox;
 class TtouchTreeView;
@@ -142,6 +143,7 @@ class TmainLayout : public QObject {
     TmySkinPanel* BrowseButtonPanel = nullptr;
     TmySkinPanel* TrackPanel = nullptr;
     TmySkinPanel* QueuePanel = nullptr;
+    TScrollBanner3* SongTitle = nullptr;
     QLabel* NowPlaying = nullptr;
     QLabel* NowPlayingDetails = nullptr;
     QLabel* StatusLine = nullptr;

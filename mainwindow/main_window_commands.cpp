@@ -310,10 +310,17 @@ void TfrmBaseJukebox::SetAlwaysOnTopOn(bool on) {
     Fsettings.AlwaysOnTop = on;
     if (Taction* a = Factions->Find("actnSettingsAlwaysOnTop")) a->Checked = on;
     if (current == on) return;
-    // Changing the flag takes the window off the screen; a shown window comes back at once.
+    // Changing the flag takes the window off the screen; a shown window comes back at once,
+    // in the state it had (full screen stays full screen). The screen saver always stays
+    // on top of the window, on top or not.
     const bool shown = isVisible();
+    const Qt::WindowStates state = windowState();
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    if (shown) show();
+    if (shown) {
+        setWindowState(state);
+        show();
+        raise();
+    }
 }
 
 void TfrmBaseJukebox::SetLockSizes(bool on) {

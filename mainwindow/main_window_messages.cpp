@@ -247,9 +247,13 @@ void TfrmBaseJukebox::StopRemoteParts() {
         if (FcontrollerHub && !FcontrollerHub->Save(&error))
             LogError("The remote-control settings were not saved: " + error);
     });
+    // A waiting program holds back the ones after it; the program waits for the run to
+    // reach its end before the process ends (WaitForClosePrograms).
+    FcloseProgramsStarted = !FappLaunchClose;
     RunGuardedStep("Error Launching Close Programs", [&] {
-        if (FappLaunchClose) FappLaunchClose->ExecuteAll();
+        if (FappLaunchClose) FappLaunchClose->ExecuteAll([this] { FcloseProgramsStarted = true; });
     });
+    if (!FappLaunchClose) FcloseProgramsStarted = true;
 }
 
 }  // namespace tunecrest

@@ -216,10 +216,12 @@ void TfrmBaseJukebox::ReadViewOptions(const TiniFile& ini) {
     if (Taction* a = Factions->Find("actnSettingsShowTimeRemaining")) a->Checked = Fsettings.ShowTimeRemaining;
     if (Taction* a = Factions->Find("actnSettingsMenuByPassword")) a->Checked = Fsettings.MainMenuPasswordProtected;
     Fguards->MenuByPassword = Fsettings.MainMenuPasswordProtected;
-    // The stored menu state comes back without a password: the person left it so.
+    // The stored menu state comes back without a password: the person left it so. A
+    // menu behind the password stays hidden until someone gives it.
     if (!PartyPlayEnabled()) {
-        SetMainMenuVisible(Fsettings.MainMenuVisible);
-        Factions->Get("actnViewMainMenu").Checked = Fsettings.MainMenuVisible;
+        const bool shown = Fsettings.MainMenuVisible && !Fsettings.MainMenuPasswordProtected;
+        SetMainMenuVisible(shown);
+        Factions->Get("actnViewMainMenu").Checked = shown;
     }
     ApplyViewOptions();
 }

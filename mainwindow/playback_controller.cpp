@@ -102,6 +102,9 @@ void TplaybackController::PlaybackStarted(const TaudioTagPtr& tag) {
         Emit(OnUpdateSongTitle);
         Findicator = piPlaying;
         if (OnIndicator) OnIndicator(Findicator);
+    } else if (auto* player = Player(); player && !player->PlayingURL().empty()) {
+        // A station starts without a track of the library: the banner shows the station.
+        Emit(OnUpdateSongTitle);
     } else {
         PlayerStateChanged(psStopped);
     }

@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QUrl>
 
+#include "core/system_services.h"
 #include "core/text_utils.h"
 #include "skin/control_timer.h"
 #include "skin/input_gate.h"
@@ -159,13 +160,33 @@ void TmyCredits::Step()
     update();
 }
 
+std::string ProgramVersionText(TversionStyle style)
+{
+    TfileVersion v;
+    if (!SystemServices().GetFileVersion("", v)) return {};
+    switch (style) {
+        case vsMjMnRlBd:
+            return Format("%d.%d.%d.%d", v.Major, v.Minor, v.Release, v.Build);
+        case vsMjMnBd:
+            return Format("%d.%d.%d", v.Major, v.Minor, v.Build);
+        case vsMjMn:
+            return Format("%d.%d", v.Major, v.Minor);
+        case vsMjBd:
+            return Format("%d.%d", v.Major, v.Build);
+        case vsFormatMjMnRlBd:
+            return Format("%d.%d (Release %d, Build %d)", v.Major, v.Minor, v.Release, v.Build);
+    }
+    return {};
+}
+
 void TmyCredits::Relayout()
 {
     Flaid.clear();
     Frects.clear();
     FtotalHeight = 0;
+    const std::string version = Version.empty() ? ProgramVersionText(VersionStyle) : Version;
     for (const std::string& line : Flines) {
-        TcreditsLine laid = ParseCreditsLine(line, font(), clBlack, Version, Title);
+        TcreditsLine laid = ParseCreditsLine(line, font(), clBlack, version, Title);
         if (!laid.Hyperlink.empty() && line.find("FC:") == std::string::npos) laid.Color = HyperlinkColor;
         const QFontMetrics metrics(laid.Font);
         const int h = metrics.boundingRect("Yy").height();

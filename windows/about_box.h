@@ -58,7 +58,8 @@ public:
     void SetScrollEnabled(bool value);
     TColor HyperlinkColor = 0xFF0000;
     TversionStyle VersionStyle = vsMjMnRlBd;
-    std::string Version = "1.0.0";
+    // The text "%V%" stands for; empty: the program's own version in VersionStyle.
+    std::string Version;
     std::string Title = "Tunecrest Audio System";
     // One scroll step (the timer's).
     void Step();
@@ -83,6 +84,11 @@ private:
     int FtotalHeight = 0, Foffset = 0, FscrollSpeed = 20;
     bool FscrollEnabled = true, Fpaused = false;
 };
+
+// The program's version in a style: "1.2.3.4" (vsMjMnRlBd), "1.2.4" (vsMjMnBd), "1.2"
+// (vsMjMn), "1.4" (vsMjBd), "1.2 (Release 3, Build 4)" (vsFormatMjMnRlBd); empty when the
+// program carries no version.
+std::string ProgramVersionText(TversionStyle style);
 
 // The progress background: every colour byte v becomes round(v + (255 - v) x 0.65),
 // then a one-pixel frame, $404040 on the left and top, $A0A0A0 on the right and bottom.

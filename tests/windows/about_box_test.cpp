@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QTest>
 
+#include "core/system_services.h"
 #include "skin/skin_button.h"
 #include "skin/skin_forms.h"
 #include "support/test_application.h"
@@ -248,6 +249,42 @@ TEST(Credits, ScrollsAsAnEndlessLoop)
     credits.Step();
     EXPECT_EQ(credits.Offset(), 0);
     EXPECT_EQ(credits.Layout()[1].Text, "two");
+}
+
+}  // namespace
+}  // namespace tunecrest
+
+namespace tunecrest {
+namespace {
+
+// The program's own version as the system services report it.
+class TversionServices : public TsystemServices {
+  public:
+    bool GetFileVersion(const std::string& name, TfileVersion& version) override {
+        if (!name.empty()) return false;
+        version = {2, 5, 1, 9};
+        return true;
+    }
+};
+
+TEST(Credits, VersionLineShowsTheProgramsOwnVersion)
+{
+    test::App();
+    auto old = SetSystemServices(std::make_shared<TversionServices>());
+    EXPECT_EQ(ProgramVersionText(vsMjMnRlBd), "2.5.1.9");
+    EXPECT_EQ(ProgramVersionText(vsMjMnBd), "2.5.9");
+    EXPECT_EQ(ProgramVersionText(vsMjMn), "2.5");
+    EXPECT_EQ(ProgramVersionText(vsMjBd), "2.9");
+    TfrmTunecrestAbout2 about;
+    bool found = false;
+    for (const TcreditsLine& line : about.credits->Layout()) {
+        EXPECT_EQ(line.Text.find("1.0.0"), std::string::npos);
+        if (line.Text == "Version 2.5.1.9") found = true;
+    }
+    EXPECT_TRUE(found) << "the version line of the credits";
+    SetSystemServices(old);
+    // Without a version the line says none rather than a made-up one.
+    EXPECT_EQ(ProgramVersionText(vsMjMnRlBd), "");
 }
 
 }  // namespace
