@@ -56,7 +56,7 @@ void SetKeyboardBitmaps(TbitmapContainer& store, const QImage& key, const QImage
     store.SetItems(items);
 }
 
-void LoadKeyboardBitmaps(TbitmapContainer& store, const std::string& skinFolder) {
+void LoadSkinStore(TbitmapContainer& store, const std::string& skinFolder) {
     TskinFile skin;
     skin.LoadFromFile((fs::path(skinFolder) / TskinFile::kFileName).string());
     auto read = [&](const std::string& name) {
@@ -64,6 +64,13 @@ void LoadKeyboardBitmaps(TbitmapContainer& store, const std::string& skinFolder)
         return path.empty() ? QImage() : LoadSkinImage(path);
     };
     SetKeyboardBitmaps(store, read(skin.KeyImage()), read(skin.BackspaceImage()));
+    const TskinComponent* panel = FirstOfKind(skcPanel);
+    if (!panel || store.Items().Count() != 2) return;
+    if (const QImage picture = read(skin.Image(panel->Name, SkinImageKey(panel->Kind))); !picture.isNull()) {
+        TbitmapItem& item = *store.Items().Add();
+        item.SetNiceName(kFormPanelPictureName);
+        item.SetBitmap(picture);
+    }
 }
 
 TmainWindowSkin::~TmainWindowSkin() {
@@ -235,6 +242,16 @@ void TmainWindowSkin::LoadSkinImages(const TskinFile& skin, const std::string& f
         if (c.Kind == skcListBox && image.isNull() && !name.empty()) image = FallbackImage(c);
         if (!image.isNull() && c.Kind == skcListBox) FjpegPictures[c.Name] = jpeg;
         ApplyImage(c, w, image, KindHasStretchDraw(c.Kind) ? skin.StretchDraw(c.Name) : std::nullopt);
+    }
+
+    // The secondary windows' panels wear the window's panel picture, kept in the store
+    // after the keyboard's two bitmaps (which the keys find by place).
+    if (const TskinComponent* panel = FirstOfKind(skcPanel); panel && Fbitmaps.Items().Count() == 2) {
+        if (auto* p = dynamic_cast<TskinnedControl*>(Component(*panel)); p && !p->EffectiveSkin().isNull()) {
+            TbitmapItem& item = *Fbitmaps.Items().Add();
+            item.SetNiceName(kFormPanelPictureName);
+            item.SetBitmap(p->EffectiveSkin());
+        }
     }
 
     // The template scroll bar the dialogs copy wears the window's scroll bar picture.

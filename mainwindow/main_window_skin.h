@@ -36,8 +36,9 @@ class TfrmKeyboard;
 // The keyboard's bitmap store as the keys read it: the key picture first, then the
 // backspace glyph (only beside a key picture). The main window fills its store this way.
 void SetKeyboardBitmaps(TbitmapContainer& store, const QImage& key, const QImage& backspace);
-// The keyboard store of the skin in `skinFolder` (its skin.usk), as the main window makes it.
-void LoadKeyboardBitmaps(TbitmapContainer& store, const std::string& skinFolder);
+// The bitmap store of the skin in `skinFolder` (its skin.usk) as the main window makes it:
+// the keyboard's two bitmaps, then the forms' panel picture (the window's first panel's).
+void LoadSkinStore(TbitmapContainer& store, const std::string& skinFolder);
 
 class TmainWindowSkin {
 public:

@@ -6,9 +6,11 @@
 
 #include "core/global_prefs.h"
 #include "skin/apply_skin.h"
+#include "skin/bitmap_container.h"
 #include "skin/component_owner.h"
 #include "skin/qt_color.h"
 #include "skin/skin_colors.h"
+#include "skin/skin_panel.h"
 
 namespace tunecrest {
 
@@ -22,20 +24,27 @@ TformSkinColors& StoredSkinColors()
 
 constexpr int kBorder = 10;
 
-// The panel that fills a skinned form: the panel colour with a light inner line, so a
-// borderless window still shows where it ends.
-class TformPanel : public QWidget, public TskinColorTarget {
+// The skinned panel that fills a form: it wears the skin's panel picture from the
+// preferences' bitmap store, recoloured with the panel colour; without a picture it is
+// the panel colour with a light inner line, so a borderless window still shows where it
+// ends.
+class TformPanel : public TmySkinPanel {
 public:
-    explicit TformPanel(QWidget* parent) : QWidget(parent) {}
-    void ApplySkinColors(TColor, TColor panelColor, TColor, TColor) override
+    explicit TformPanel(QWidget* parent) : TmySkinPanel(parent) {}
+    void ApplySkinColors(TColor buttonColor, TColor panelColor, TColor checked, TColor font) override
     {
         Fcolor = panelColor;
+        TmySkinPanel::ApplySkinColors(buttonColor, panelColor, checked, font);
         update();
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override
+    void paintEvent(QPaintEvent* e) override
     {
+        if (!EffectiveSkin().isNull()) {
+            TmySkinPanel::paintEvent(e);
+            return;
+        }
         QPainter p(this);
         p.fillRect(rect(), ToQColor(Fcolor));
         p.setPen(ToQColor(LightenColor(Fcolor, 35)));
@@ -109,8 +118,12 @@ Qt::Edges EdgeToQtEdges(TformEdge edge)
 
 TfrmBaseSkinForm::TfrmBaseSkinForm(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
 {
-    FfrmBaseSkinForm = CreateComponent<TformPanel>(this, this);
+    auto* panel = CreateComponent<TformPanel>(this, this);
+    FfrmBaseSkinForm = panel;
     FfrmBaseSkinForm->setObjectName("frmBaseSkinForm");
+    // The panel paints the whole form, so it is drawn before the controls on it.
+    panel->setAttribute(Qt::WA_OpaquePaintEvent, false);
+    panel->SetupFinished();
     FfrmBaseSkinForm->setMouseTracking(true);
     FfrmBaseSkinForm->installEventFilter(this);
     GlobalPrefs().AddChangeListener(this, [this](TObject*) { ApplySkin(); });
@@ -125,9 +138,18 @@ void TfrmBaseSkinForm::SetSizeable(bool value)
     if (!value) FfrmBaseSkinForm->unsetCursor();
 }
 
+QImage FormPanelPicture()
+{
+    const TbitmapContainer* store = GlobalPrefs().BitmapContainer();
+    return store ? store->Items().BitmapByName(kFormPanelPictureName) : QImage();
+}
+
 void TfrmBaseSkinForm::ApplySkin()
 {
     const TformSkinColors colors = FormSkinColors();
+    auto* panel = static_cast<TmySkinPanel*>(FfrmBaseSkinForm);
+    if (const QImage picture = FormPanelPicture(); picture.cacheKey() != panel->SkinBitmap().cacheKey())
+        panel->SetSkinBitmap(picture);
     ApplySkinToControls(*this, colors.ColorA, colors.ColorB, DarkenColor(colors.ColorA, 30), colors.ColorA);
     ++FapplyCount;
 }

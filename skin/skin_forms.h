@@ -24,6 +24,12 @@ TformSkinColors FormSkinColors();
 // Stores the colours and runs the preferences' change notice, so open forms recolour.
 void SetFormSkinColors(const TformSkinColors& colors);
 
+// The name of the panel picture in the preferences' bitmap store (after the keyboard's
+// key and backspace glyph): the panel filling every skinned form wears it.
+inline constexpr const char* kFormPanelPictureName = "FormPanel";
+// That picture, or a null image when the store has none.
+QImage FormPanelPicture();
+
 // Which edge of a form a point is on, for resizing by dragging the edges.
 enum class TformEdge { None, Left, Right, Top, Bottom, TopLeft, TopRight, BottomLeft, BottomRight };
 // `dx`, `dy` from the form's left and top: a 10-pixel border, corners first.

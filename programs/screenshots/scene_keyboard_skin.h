@@ -14,7 +14,7 @@ namespace tunecrest {
 
 inline void UseKeyboardSkin(const TsceneContext& ctx) {
     static TbitmapContainer store;
-    LoadKeyboardBitmaps(store, ctx.SkinFolder.string());
+    LoadSkinStore(store, ctx.SkinFolder.string());
     GlobalPrefs().SetKeySize(60);
     GlobalPrefs().SetBitmapContainer(&store);
     SetFormSkinColors({ctx.ButtonColor, ctx.PanelColor, ctx.FontColor});

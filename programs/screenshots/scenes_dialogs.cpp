@@ -38,7 +38,7 @@ namespace {
 void DialogSkin(const TsceneContext& ctx)
 {
     static TbitmapContainer store;
-    LoadKeyboardBitmaps(store, ctx.SkinFolder.string());
+    LoadSkinStore(store, ctx.SkinFolder.string());
     GlobalPrefs().SetBitmapContainer(&store);
     SetFormSkinColors({ctx.ButtonColor, ctx.PanelColor, ctx.FontColor});
     Keyboard().SetKeySize(60);

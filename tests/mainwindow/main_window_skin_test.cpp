@@ -126,7 +126,9 @@ TEST_F(MainWindowSkin, ShippedSkinsLoadThroughTheReaderIntoEveryComponentAndTheP
         EXPECT_EQ(prefs.BitmapContainer(), &form().Skin().Bitmaps());
         EXPECT_TRUE(prefs.HasBitmap(0));
         EXPECT_TRUE(prefs.HasBitmap(1)) << "the backspace glyph is the store's second bitmap";
-        EXPECT_FALSE(prefs.HasBitmap(2));
+        EXPECT_TRUE(prefs.HasBitmap(2)) << "the forms' panel picture";
+        EXPECT_FALSE(prefs.HasBitmap(3));
+        EXPECT_EQ(FormPanelPicture(), Get<TmySkinPanel>("pnlVolume")->EffectiveSkin());
         EXPECT_EQ(prefs.SkinScrollBar(), form().Skin().TemplateScrollBar());
         EXPECT_EQ(form().Skin().TemplateScrollBar()->SkinBitmap(), Get<TmySkinScrollBar>("sbQueue")->SkinBitmap());
         ASSERT_NE(prefs.SkinButton(), nullptr);

@@ -7,7 +7,9 @@
 #include <QTest>
 
 #include "core/global_prefs.h"
+#include "skin/bitmap_container.h"
 #include "skin/modal_runner.h"
+#include "skin/skin_panel.h"
 #include "support/test_application.h"
 
 namespace tunecrest {
@@ -74,6 +76,48 @@ TEST(SkinForm, SkinChangeRecoloursAtOnceAndClosingLeavesNoListener)
         EXPECT_EQ(form.palette().color(QPalette::Window).rgb() & 0xFFFFFF, 0x302010u);
     }
     EXPECT_EQ(GlobalPrefs().ListenerCount(), listeners);
+    SetFormSkinColors(saved);
+}
+
+// The panel filling a form wears the skin's panel picture from the preferences' store,
+// recoloured with the panel colour, and follows a new store at once; without one it is
+// the flat panel colour.
+TEST(SkinForm, FormPanelWearsTheStoresPanelPicture)
+{
+    test::App();
+    const TformSkinColors saved = FormSkinColors();
+    SetFormSkinColors({0x808080, 0x404040, clWhite});
+    TbitmapContainer* previous = GlobalPrefs().BitmapContainer();
+    GlobalPrefs().SetBitmapContainer(nullptr);
+    TfrmBaseSkinForm form;
+    form.resize(120, 80);
+    auto* panel = dynamic_cast<TmySkinPanel*>(form.Panel());
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->SkinBitmap().isNull());
+    const QImage flat = form.Panel()->grab().toImage();
+    EXPECT_EQ(flat.pixelColor(60, 40), QColor(0x40, 0x40, 0x40));
+
+    // A panel picture: grey 128 (the panel colour) with a black stripe across the middle.
+    QImage picture(30, 30, QImage::Format_RGB32);
+    picture.fill(QColor(128, 128, 128));
+    for (int x = 0; x < 30; ++x) picture.setPixelColor(x, 15, Qt::black);
+    TbitmapContainer store;
+    store.Items().Add()->SetBitmap(QImage(8, 8, QImage::Format_RGB32));
+    store.Items().Add()->SetBitmap(QImage(8, 8, QImage::Format_RGB32));
+    TbitmapItem& item = *store.Items().Add();
+    item.SetNiceName(kFormPanelPictureName);
+    item.SetBitmap(picture);
+    GlobalPrefs().SetBitmapContainer(&store);
+    EXPECT_EQ(FormPanelPicture().size(), QSize(30, 30));
+    EXPECT_FALSE(panel->SkinBitmap().isNull());
+    const QImage skinned = form.Panel()->grab().toImage();
+    EXPECT_NE(skinned, flat);
+    bool stripe = false;
+    for (int y = 0; y < skinned.height(); ++y) stripe = stripe || skinned.pixelColor(5, y) == QColor(Qt::black);
+    EXPECT_TRUE(stripe) << "the picture's stripe is painted";
+
+    GlobalPrefs().SetBitmapContainer(previous);
+    EXPECT_EQ(panel->SkinBitmap().isNull(), FormPanelPicture().isNull());
     SetFormSkinColors(saved);
 }
 
