@@ -35,7 +35,6 @@ bool ReadExisting(const std::string& fileName, std::string& text, std::string* e
     return false;
 }
 
-bool HasLineBreak(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
 }  // namespace
 
 bool ExportM3U(TaudioTagList& list, const std::string& fileName, bool append, bool dummyEntry, bool extended,
@@ -56,7 +55,7 @@ bool ExportM3U(TaudioTagList& list, const std::string& fileName, bool append, bo
     for (const auto& tag : list.Items()) {
         // A file name holding a line break cannot be one M3U line; writing it would add
         // entries nobody chose.
-        if (HasLineBreak(tag->Filename())) {
+        if (HoldsLineBreak(tag->Filename())) {
             LogError("Playlist export skips a file name holding a line break: " + tag->Filename());
             continue;
         }

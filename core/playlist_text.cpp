@@ -7,12 +7,38 @@
 
 namespace tunecrest {
 
+size_t LineBreakAt(std::string_view text, size_t i) {
+    if (i >= text.size()) return 0;
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c == '\r') return i + 1 < text.size() && text[i + 1] == '\n' ? 2 : 1;
+    if (c == '\n' || c == '\v' || c == '\f' || (c >= 0x1C && c <= 0x1E)) return 1;
+    const std::string_view rest = text.substr(i);
+    if (rest.starts_with("\xC2\x85")) return 2;
+    if (rest.starts_with("\xE2\x80\xA8") || rest.starts_with("\xE2\x80\xA9")) return 3;
+    return 0;
+}
+
+bool HoldsLineBreak(std::string_view text) {
+    for (size_t i = 0; i < text.size(); ++i)
+        if (LineBreakAt(text, i) > 0) return true;
+    return false;
+}
+
 std::string ExtInfLine(int64_t seconds, std::string_view name) {
     // A line break in a title would end the entry and start a line of its own (a file
-    // name or address planted by a crafted tag): breaks become spaces.
-    std::string oneLine(name);
-    for (char& c : oneLine)
-        if (c == '\r' || c == '\n') c = ' ';
+    // name or address planted by a crafted tag): CR and LF each become a space, as does
+    // each other break.
+    std::string oneLine;
+    oneLine.reserve(name.size());
+    for (size_t i = 0; i < name.size();) {
+        const size_t n = name[i] == '\r' ? 1 : LineBreakAt(name, i);
+        if (n > 0) {
+            oneLine += ' ';
+            i += n;
+        } else {
+            oneLine += name[i++];
+        }
+    }
     return Format("%s:%lld,%s", "#EXTINF", static_cast<long long>(seconds), oneLine.c_str());
 }
 

@@ -9,7 +9,14 @@ namespace tunecrest {
 // The first line of an extended M3U file.
 inline constexpr std::string_view kExtM3UHeader = "#EXTM3U";
 
-// "#EXTINF:<seconds>,<name>", line breaks in the name replaced by spaces.
+// The length of the line break that starts at `i` in `text`, 0 when none: CR LF, CR, LF,
+// and the breaks other readers of playlists split at as well (vertical tab, form feed,
+// the separators 0x1C to 0x1E, and in UTF-8 the next-line, line and paragraph separators).
+size_t LineBreakAt(std::string_view text, size_t i);
+bool HoldsLineBreak(std::string_view text);
+
+// "#EXTINF:<seconds>,<name>", CR and LF in the name each replaced by a space, and each
+// other line break LineBreakAt finds by one space.
 std::string ExtInfLine(int64_t seconds, std::string_view name);
 // The entry name of a track: the artist, then " - " and the title (the separator only
 // when both are present).

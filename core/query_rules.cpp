@@ -133,7 +133,16 @@ void TdbRulesList::LoadFromFile(const std::string& fileName) {
     if (std::filesystem::exists(fileName, ec)) {
         const TiniFile ini(fileName);
         FunreadFile = ini.ReadFailed() ? fileName : std::string();
-        for (const std::string& section : ini.ReadSections()) Add(section)->LoadFromIni(ini, section);
+        // All rules are made first and filed in one sort: adding each to the sorted list
+        // would move it at every section.
+        std::vector<std::pair<std::string, TobjectPtr>> rules;
+        for (const std::string& section : ini.ReadSections()) {
+            auto rule = std::make_shared<TdbRules>();
+            rule->RuleName = section;
+            rule->LoadFromIni(ini, section);
+            rules.emplace_back(section, std::move(rule));
+        }
+        AddObjects(std::move(rules));
     } else {
         FunreadFile.clear();
     }

@@ -104,16 +104,23 @@ void TmyStringList::AddStrings(const TmyStringList& source) {
 }
 
 void TmyStringList::AddLines(std::vector<std::string> lines) {
+    std::vector<std::pair<std::string, TobjectPtr>> items;
+    items.reserve(lines.size());
+    for (auto& line : lines) items.emplace_back(std::move(line), nullptr);
+    AddObjects(std::move(items));
+}
+
+void TmyStringList::AddObjects(std::vector<std::pair<std::string, TobjectPtr>> lines) {
     if (lines.empty()) return;
     if (Fsorted && Fduplicates != Tduplicates::dupIgnore) {
         // Equal lines keep the order Add gives them (or Add raises): line by line.
         BeginUpdate();
-        for (const auto& line : lines) Add(line);
+        for (auto& [text, object] : lines) AddObject(text, std::move(object));
         EndUpdate();
         return;
     }
     Fitems.reserve(Fitems.size() + lines.size());
-    for (auto& line : lines) Fitems.push_back(Titem{std::move(line), nullptr});
+    for (auto& [text, object] : lines) Fitems.push_back(Titem{std::move(text), std::move(object)});
     if (Fsorted) {
         // Stable, so of equal lines the one already held, then the first added, stays.
         const auto less = [this](const Titem& a, const Titem& b) { return CompareStrings(a.Text, b.Text) < 0; };

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/event_lists.h"
@@ -54,6 +55,8 @@ public:
     // list; a sorted list that ignores duplicates is sorted once instead of moved at
     // every line, so a file of a few hundred thousand lines loads in linear time.
     void AddLines(std::vector<std::string> lines);
+    // The same for lines with their objects.
+    void AddObjects(std::vector<std::pair<std::string, TobjectPtr>> lines);
 
     // Unsorted: a linear scan (without regard to case unless CaseSensitive);
     // sorted: the binary search. -1 when absent.

@@ -102,6 +102,42 @@ TEST(M3U, LineBreaksInTagsOrFileNamesPlantNoEntries) {
     EXPECT_EQ(back.GetTag(0)->Filename(), dir.File("good.mp3"));
 }
 
+TEST(M3U, EveryKindOfLineBreakInTagsAndNamesKeepsOneEntryPerTrack) {
+    test::TempDir dir;
+    std::ofstream(dir.File("good.mp3")) << "x";
+    const std::vector<std::string> breaks = {"\r", "\n", "\r\n", "\n\r", "\v", "\f", "\x1C", "\x1D", "\x1E",
+                                             "\xC2\x85", "\xE2\x80\xA8", "\xE2\x80\xA9"};
+    TaudioTagList list;
+    std::string all;
+    for (const auto& b : breaks) all += "x" + b + "/planted.mp3";
+    list.Add(Tag(dir.File("good.mp3"), "Band" + all, "Song" + all, 7));
+    for (const auto& b : breaks) list.Add(Tag(dir.File("good.mp3") + b + "/planted.mp3", "A" + b, "B" + b, 1));
+    const std::string name = dir.File("out.m3u");
+    for (const bool extended : {true, false}) {
+        SetErrorLogFile(dir.File("log.log"));
+        ASSERT_TRUE(ExportM3U(list, name, false, false, extended));
+        SetErrorLogFile("");
+        const std::string text = Slurp(name);
+        // Split at every break any reader of playlists knows: one entry line per track
+        // that could be written (the names holding breaks are left out), plus the header
+        // and "#EXTINF" lines.
+        size_t lines = 0;
+        for (size_t i = 0, start = 0; i <= text.size(); ++i) {
+            const size_t n = i < text.size() ? LineBreakAt(text, i) : 1;
+            if (n == 0) continue;
+            if (i > start) ++lines;
+            i += n - 1;
+            start = i + 1;
+        }
+        EXPECT_EQ(lines, extended ? 3u : 1u) << text;
+        EXPECT_EQ(text.find("\r"), std::string::npos);
+        TfileTagList back;
+        ASSERT_TRUE(LoadFromPlaylistFile(back, name, false));
+        ASSERT_EQ(back.Count(), 1);
+        EXPECT_EQ(back.GetTag(0)->Filename(), dir.File("good.mp3"));
+    }
+}
+
 TEST(M3U, AppendingToAPlaylistThatCannotBeReadReplacesNothing) {
     test::TempDir dir;
     TaudioTagList list;

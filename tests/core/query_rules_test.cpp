@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "core/ini_file.h"
 #include "core/safe_file.h"
 #include "core/tag_list_rules.h"
+#include "core/text_utils.h"
 #include "support/temp_dir.h"
 
 using namespace tunecrest;
@@ -73,6 +75,35 @@ TEST(QueryRules, ListFileRoundTripSortedByName) {
 
     loaded.LoadFromFile(dir.File("missing.dat"));
     EXPECT_EQ(loaded.Count(), 0);
+}
+
+TEST(QueryRules, AHundredThousandSectionsLoadSortedWithTheirLines) {
+    test::TempDir dir;
+    const std::string file = dir.File("dbrules.dat");
+    {
+        std::ofstream out(file, std::ios::binary);
+        // In reverse order, the worst case for filing one by one; a name twice (the
+        // second time in other letters) keeps the first section's rule.
+        for (int i = 99999; i >= 0; --i)
+            out << "[Rule " << i << "]\r\nRuleName=Rule " << i << "\r\nEnabled=" << (i % 2)
+                << "\r\nRule0=Artist = '" << i << "'\r\n";
+        out << "[RULE 7]\r\nRule0=Other\r\n";
+    }
+    TdbRulesList list;
+    int notices = 0;
+    list.OnChange = [&](TObject*) { ++notices; };
+    list.LoadFromFile(file);
+    ASSERT_EQ(list.Count(), 100000);
+    EXPECT_EQ(notices, 1);
+    EXPECT_EQ(list.Strings(0), "Rule 0");
+    EXPECT_EQ(list.Strings(1), "Rule 1");
+    EXPECT_EQ(list.Strings(2), "Rule 10");
+    for (int i = 1; i < list.Count(); ++i) ASSERT_LT(CompareText(list.Strings(i - 1), list.Strings(i)), 0);
+    const auto seven = list.RuleByName("rule 7");
+    ASSERT_NE(seven, nullptr);
+    EXPECT_EQ(seven->ToVector(), (std::vector<std::string>{"Artist = '7'"}));
+    EXPECT_TRUE(seven->Enabled);
+    EXPECT_EQ(list.RuleByName("Rule 99999")->ToVector(), (std::vector<std::string>{"Artist = '99999'"}));
 }
 
 TEST(QueryRules, XmlRoundTripOfARuleAndOfTheList) {
