@@ -22,6 +22,7 @@ class TmediaScan;
 class TcountdownPanel;
 class TactionButtonPad;
 class TappLauncherList;
+class TiniFile;
 
 class TdialogEntries {
 public:
@@ -51,6 +52,10 @@ public:
     virtual void EditInternetRadio();
     // The library changed: the playlist editor and stacker windows show it again.
     virtual void RefreshLibraryViews() {}
+    // The windows that keep their own sections of settings.ini ("PlaylistEditor",
+    // "Stacker") read them at start-up and write them at close.
+    virtual void LoadWindowSettings(const TiniFile& ini) { (void)ini; }
+    virtual void SaveWindowSettings(TiniFile& ini) { (void)ini; }
     // The action button pad on the actions of `pad`.
     virtual void ShowActionButtonPad(TactionButtonPad& pad);
     // The programs started at start-up or at close, under `caption`; true when the user

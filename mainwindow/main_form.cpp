@@ -640,6 +640,7 @@ void TfrmBaseJukebox::WritePreferences(TiniFile& ini) {
     Guard("Error saving Jukebox", [&] {
         if (Flist) Flist->SaveSettings(ini, "Jukebox");
     });
+    Guard("Error saving PlaylistEditor and Stacker", [&] { Fdialogs->SaveWindowSettings(ini); });
 }
 
 void TfrmBaseJukebox::WriteDisplaySettings() {
@@ -657,6 +658,7 @@ void TfrmBaseJukebox::DoInitialise() {
         p->LoadSettings(ini, "Player");
         p->Initialise(int64_t(winId()));
     }
+    Guard("Error Loading PlaylistEditor and Stacker", [&] { Fdialogs->LoadWindowSettings(ini); });
     if (Flist) {
         Flist->Jukebox()->SetLibraryLoading(true);
         Floader.LoadAll();

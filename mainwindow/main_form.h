@@ -131,6 +131,7 @@ public:
 
     // The views: the browse tree, the cover matrices, the track and queue lists.
     TmainLayout& Layout() { return *Flayout; }
+    bool HasLayout() const { return Flayout != nullptr; }
     // Preferences that act on the window (general_settings.cpp): the lists and cover
     // matrices follow the mouse; a click on the now-playing cover starts the screen saver
     // (0 never, 1 single click, 2 double click); covers are looked for in the cover art

@@ -67,6 +67,7 @@ QImage DrawIcon(int index) {
             folder(false);
             break;
         case liFolderOpen:
+        case liFolderSelected:
             folder(true);
             break;
         case liEmpty:
@@ -78,6 +79,7 @@ QImage DrawIcon(int index) {
             disc(false);
             break;
         case liAlbumOpen:
+        case liArtistAlbum:
             disc(true);
             break;
         case liPlaylist:

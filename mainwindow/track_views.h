@@ -22,6 +22,7 @@ class TtagListDisplaySettings;
 enum TlistIcon : int {
     liFolder = 0,
     liEmpty = 2,
+    liFolderSelected = 3,  // the selected node of the library windows' trees
     liFolderOpen = 4,
     liAlbum = 5,
     liAlbumOpen = 6,
@@ -29,6 +30,7 @@ enum TlistIcon : int {
     liActivePlaylist = 8,
     liTrack = 10,
     liVideo = 11,
+    liArtistAlbum = 12,  // a cartridge of one album artist in the stacker list
     liKaraoke = 13,
     liStation = 14
 };

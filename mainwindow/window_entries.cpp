@@ -14,6 +14,8 @@
 #include "core/tag_list_rules.h"
 #include "core/tagger_loader.h"
 #include "mainwindow/general_settings.h"
+#include "mainwindow/list_display.h"
+#include "mainwindow/track_views.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/song_search_queue.h"
 #include "skin/small_dialogs.h"
@@ -172,6 +174,20 @@ TwindowEntries::TwindowEntries(TfrmBaseJukebox& form) : Fform(form), Fhelp(std::
         setup.Player = Fform.Controller().Player();
         setup.Owner = &Fform;
         setup.CartridgeFolder = Fform.Folders().CartridgesFolder();
+        setup.Progress = Fform.ProgressWindow();
+        // The stacker's cartridge buttons run the window's own cartridge actions.
+        auto run = [this](const char* action) { return [this, action] { Fform.RunAction(action); }; };
+        setup.AddCartridge = run("actnStackerAddCartridge");
+        setup.LoadCartridge = run("actnStackerLoadCartridge");
+        setup.SaveCartridge = run("actnStackerSaveCartridge");
+        // The stacker window wears the skin's list fonts and colours, its scroll bar and
+        // the lists' node images.
+        TfontContainer& lists = Fform.Skin().FontStores().Lists();
+        setup.Skin = &lists;
+        setup.ListColor = ListColor(lists, lcBackground);
+        setup.ScrollBarSkin = Fform.Skin().TemplateScrollBar();
+        setup.TreeImages = &ListIcons();
+        if (Fform.HasLayout()) setup.MissingArtist = Fform.Layout().TrackListDisplay.UnknownArtistString();
         return setup;
     });
     // A slot edited on its own takes its choices from this window's library.
@@ -226,6 +242,10 @@ void TwindowEntries::ShowTips()
 }
 
 void TwindowEntries::ShowHelp() { Fhelp->ShowHelp(); }
+
+void TwindowEntries::LoadWindowSettings(const TiniFile& ini) { FlibraryWindows->LoadSettings(ini); }
+
+void TwindowEntries::SaveWindowSettings(TiniFile& ini) { FlibraryWindows->SaveSettings(ini); }
 
 void TwindowEntries::ShowShortcutList()
 {

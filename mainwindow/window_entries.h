@@ -47,6 +47,9 @@ public:
     TlibraryWindows& LibraryWindows() { return *FlibraryWindows; }
 
     void ShowTips() override;
+    // The playlist editor's and the stacker window's layouts.
+    void LoadWindowSettings(const TiniFile& ini) override;
+    void SaveWindowSettings(TiniFile& ini) override;
     void ShowHelp() override;
     void ShowShortcutList() override;
     void ShowViewSettings() override;

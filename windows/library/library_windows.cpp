@@ -50,6 +50,9 @@ void TlibraryWindows::Bind() {
         Fstacker->SetShowAddCartridge(setup.AddCartridge);
         Fstacker->SetShowLoadCartridge(setup.LoadCartridge);
         Fstacker->SetShowSaveCartridge(setup.SaveCartridge);
+        if (setup.Skin) Fstacker->SetSkin(setup.Skin);
+        if (setup.ScrollBarSkin) Fstacker->SetScrollBarSkin(setup.ScrollBarSkin);
+        if (setup.TreeImages) Fstacker->SetTreeImages(setup.TreeImages);
     }
     if (Fdisplay) Fdisplay->ShowPlaylist(jukebox);
     if (library && library != Fhooked) HookEvents(*library);
@@ -61,9 +64,10 @@ void TlibraryWindows::HookEvents(TcustomlocalJukeboxList& library) {
     TcustomJukeboxEvents* jukeboxEvents = jukebox ? jukebox->Events() : nullptr;
     if (!listEvents || !jukeboxEvents) return;
     Fhooked = &library;
+    // A hidden window's tree is built again when it is shown, not at every change.
     Chain(listEvents->OnGlobalListChange, Falive, [this](TObject*) {
-        if (Feditor) Feditor->UpdatePlaylistTree();
-        if (Fstacker) Fstacker->RefreshStackerTree();
+        if (Feditor && Feditor->isVisible()) Feditor->UpdatePlaylistTree();
+        if (Fstacker && Fstacker->isVisible()) Fstacker->RefreshStackerTree();
     });
     Chain(listEvents->OnPlaylistsChange, Falive, [this](TObject*) {
         if (Feditor) Feditor->RefreshPlaylistCollection();
@@ -110,7 +114,9 @@ TfrmStackerList& TlibraryWindows::Stacker() {
 
 TfrmPlaylist& TlibraryWindows::Display() {
     if (!Fdisplay) {
-        Fdisplay = std::make_unique<TfrmPlaylist>();
+        // A tool window of the main window, centred on it when first shown.
+        const TlibraryWindowsSetup setup = Fsetup ? Fsetup() : TlibraryWindowsSetup{};
+        Fdisplay = std::make_unique<TfrmPlaylist>(setup.Owner);
         Bind();
     }
     return *Fdisplay;
@@ -130,6 +136,16 @@ void TlibraryWindows::ShowDisplay() {
     TfrmPlaylist& display = Display();
     display.show();
     display.raise();
+}
+
+void TlibraryWindows::LoadSettings(const TiniFile& ini) {
+    Editor().LoadSettings(ini, "PlaylistEditor");
+    Stacker().LoadLayout(ini, "Stacker");
+}
+
+void TlibraryWindows::SaveSettings(TiniFile& ini) const {
+    if (Feditor) Feditor->SaveSettings(ini, "PlaylistEditor");
+    if (Fstacker) Fstacker->SaveLayout(ini, "Stacker");
 }
 
 bool TlibraryWindows::ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album) {

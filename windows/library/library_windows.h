@@ -22,6 +22,10 @@ class TfrmAbout2;
 class TfrmNewPlaylistEditor;
 class TfrmPlaylist;
 class TfrmStackerList;
+class TfontContainer;
+class TiniFile;
+class TimageList;
+class TmySkinScrollBar;
 
 // What the main window hands over when a window is first made.
 struct TlibraryWindowsSetup {
@@ -32,6 +36,10 @@ struct TlibraryWindowsSetup {
     std::string CartridgeFolder;
     std::string MissingArtist;
     TColor ListColor = clBlack;
+    // The stacker window's skin: its fonts and colours, its scroll bars, its node images.
+    const TfontContainer* Skin = nullptr;
+    const TmySkinScrollBar* ScrollBarSkin = nullptr;
+    const TimageList* TreeImages = nullptr;
     // The cartridge actions of the main window; empty ones hide their buttons.
     std::function<void()> AddCartridge, LoadCartridge, SaveCartridge;
 };
@@ -54,6 +62,10 @@ class TlibraryWindows {
     // The stacker window is shown modally.
     void ShowStacker();
     void ShowDisplay();
+    // The layouts of the playlist editor ("PlaylistEditor") and the stacker window
+    // ("Stacker"): read at start-up (the windows are made then), written at close.
+    void LoadSettings(const TiniFile& ini);
+    void SaveSettings(TiniFile& ini) const;
     // The album picker over the library; true only with an album chosen.
     bool ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album);
 
