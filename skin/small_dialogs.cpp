@@ -9,7 +9,6 @@
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
-#include <QScrollBar>
 
 #include "core/color_text.h"
 #include "core/global_prefs.h"
@@ -24,6 +23,7 @@
 #include "skin/qt_color.h"
 #include "skin/screen_fonts.h"
 #include "skin/skin_button.h"
+#include "skin/skin_scroll_bar.h"
 
 namespace tunecrest {
 
@@ -374,15 +374,12 @@ TfrmSkinnedSelectString::TfrmSkinnedSelectString(QWidget* parent)
                                        TtouchListItemState state) {
         PaintRow(index, rect, canvas, InItemState(state, lisSelected), InItemState(state, lisFocused));
     };
-    sbarStringList = CreateComponent<QScrollBar>(this, this);
+    sbarStringList = CreateComponent<TmySkinScrollBar>(this, this);
     sbarStringList->setObjectName("sbarStringList");
-    sbarStringList->setOrientation(Qt::Vertical);
+    sbarStringList->SetKind(msbVertical);
     sbarStringList->setFocusPolicy(Qt::NoFocus);
     // The list and the bar move each other.
-    lbStringList->OnScroll = [this](TObject*) { sbarStringList->setValue(lbStringList->TopIndex()); };
-    lbStringList->OnRangeChange = [this](TObject*) { sbarStringList->setRange(0, lbStringList->MaxTopIndex()); };
-    QObject::connect(sbarStringList, &QScrollBar::valueChanged, this,
-                     [this](int value) { lbStringList->SetTopIndex(value); });
+    BindScrollBar(*sbarStringList, *lbStringList);
     pnlButtonsBottom = CreateComponent<QWidget>(this, this);
     pnlButtonsBottom->setObjectName("pnlButtonsBottom");
     btnOK = MakeDialogButton(this, pnlButtonsBottom, "btnOK", "OK");
@@ -408,6 +405,32 @@ TfrmSkinnedSelectString::TfrmSkinnedSelectString(QWidget* parent)
         b->ApplySkinColors(colors.ColorA, colors.ColorB, DarkenColor(colors.ColorA, 30), colors.CaptionFontColor);
         b->SetupFinished();
     }
+    sbarStringList->ApplySkinColors(colors.ColorA, colors.ColorB, DarkenColor(colors.ColorA, 30),
+                                    colors.CaptionFontColor);
+    sbarStringList->SetupFinished();
+}
+
+void TfrmSkinnedSelectString::TakePreferencesLook()
+{
+    if (const TmySkinScrollBar* bar = GlobalPrefs().SkinScrollBar()) {
+        sbarStringList->AssignSkin(*bar);
+        FbarWidth = std::max(48, bar->width());
+    }
+    const TfontContainer* fonts = GlobalPrefs().FontContainer();
+    if (!fonts || fonts->Items().Count() == 0) return;
+    Ffont = fonts->Items().Items(0)->font();
+    FfontTag = FontToHTMLTag(Ffont);
+    const QFontMetrics metrics(ScreenFont(Ffont));
+    FrowHeight = std::max(kTouchRowHeight, int(std::lround(metrics.boundingRect("Yy").height() * 1.2)));
+    lbStringList->SetItemHeight(FrowHeight);
+    auto color = [fonts](int index, TColor def) {
+        const TcolorItem* item = fonts->Colors().Items(index);
+        return item ? item->color : def;
+    };
+    FrowColor = color(0, FrowColor);
+    FselectedText = color(3, FselectedText);
+    FselectedFill = color(4, FselectedFill);
+    lbStringList->SetColor(FrowColor);
 }
 
 void TfrmSkinnedSelectString::SetStrings(const std::vector<std::string>& strings, const std::string& def)
@@ -427,11 +450,18 @@ void TfrmSkinnedSelectString::SetStrings(const std::vector<std::string>& strings
 void TfrmSkinnedSelectString::PaintRow(int index, const QRect& rect, QPainter& canvas, bool selected, bool focused)
 {
     const TformSkinColors colors = FormSkinColors();
-    canvas.fillRect(rect, ToQColor(selected ? colors.ColorA : colors.ColorB));
-    const TFont font = BoldArial(14, selected ? colors.CaptionFontColor : clWhite);
     // The row's text is a value, never markup.
     const std::string text = EscapeMarkup(Fstrings[size_t(index)]);
-    DrawHTMLText(canvas, text, rect.adjusted(20, 0, -4, 0), font, Qt::AlignVCenter);
+    if (!FfontTag.empty()) {
+        // The font store's look: its first font as the row's font tag, its colours.
+        canvas.fillRect(rect, ToQColor(ColorToRGB(selected ? FselectedFill : FrowColor)));
+        DrawHTMLText(canvas, FfontTag + text, rect.adjusted(20, 0, -4, 0), Ffont, Qt::AlignVCenter, selected,
+                     FselectedText);
+    } else {
+        canvas.fillRect(rect, ToQColor(selected ? colors.ColorA : colors.ColorB));
+        const TFont font = BoldArial(14, selected ? colors.CaptionFontColor : clWhite);
+        DrawHTMLText(canvas, text, rect.adjusted(20, 0, -4, 0), font, Qt::AlignVCenter);
+    }
     if (focused) {
         canvas.setPen(QPen(ToQColor(colors.CaptionFontColor), 1, Qt::DotLine));
         canvas.drawRect(rect.adjusted(1, 1, -2, -2));
@@ -454,11 +484,15 @@ void TfrmSkinnedSelectString::Arrange(bool showBottomButtons, bool showTopStrip,
         lblSelectZone->setGeometry(8, 0, width() - 16, 40);
         y = 40;
     }
-    const int barWidth = layout.ScrollBarVisible ? 24 : 0;
+    const int barWidth = layout.ScrollBarVisible ? FbarWidth : 0;
     lbStringList->setGeometry(4, y + 4, width() - 8 - barWidth, FrowHeight * layout.RowsShown);
     sbarStringList->setGeometry(width() - 4 - barWidth, y + 4, barWidth, FrowHeight * layout.RowsShown);
     sbarStringList->setVisible(layout.ScrollBarVisible);
-    sbarStringList->setRange(0, lbStringList->MaxTopIndex());
+    // The rows were chosen before the list had its height: show the chosen one from the
+    // top when it fits there, else with as few rows below it as the list allows.
+    const int chosen = std::max(0, lbStringList->ItemIndex());
+    lbStringList->SetTopIndex(std::min(chosen, lbStringList->MaxTopIndex()));
+    sbarStringList->SetMax(lbStringList->MaxTopIndex());
     pnlButtonsBottom->setGeometry(0, height() - stripHeight, width(), stripHeight);
     btnCancel->move(width() - btnCancel->width(), 0);
     btnOK->move(btnCancel->x() - btnOK->width() - 4, 0);
@@ -491,6 +525,7 @@ void SelectString(const std::vector<std::string>* strings, const std::string& ca
     // The buttons wear the skin of the preferences' template button (a keyboard key).
     if (const TmySkinButton* templateButton = SkinTemplateButton())
         TakeTemplate(*templateButton, {form.btnOK, form.btnCancel}, false);
+    form.TakePreferencesLook();
     form.SetStrings(*strings, def);
     form.Arrange(showBottomButtons, showTopStrip, left, top);
     ok = IsOk(RunModal(form));

@@ -14,11 +14,11 @@
 #include "skin/skin_forms.h"
 
 class QLabel;
-class QScrollBar;
 
 namespace tunecrest {
 
 class TmySkinButton;
+class TmySkinScrollBar;
 class TcontrolTimer;
 class ThtmlLabel;
 class TtouchListBox;
@@ -118,6 +118,10 @@ public:
     // Sorted copy of `strings`; the row equal to `def` is selected when there is one.
     void SetStrings(const std::vector<std::string>& strings, const std::string& def);
     const std::vector<std::string>& Strings() const { return Fstrings; }
+    // The look of the preferences: the template scroll bar's skin and width, and the font
+    // store's first font (rows "Yy" x 1.2 high, never below a finger's 48 pixels) and its
+    // colours (0 the rows, 3 and 4 the selected row's text and fill).
+    void TakePreferencesLook();
     void Arrange(bool showBottomButtons, bool showTopStrip, int left, int top);
     // The picked string, or empty when no row is selected.
     std::string Selected() const;
@@ -125,7 +129,7 @@ public:
     QWidget* pnlButtonsTop;
     QLabel* lblSelectZone;
     TtouchListBox* lbStringList;
-    QScrollBar* sbarStringList;
+    TmySkinScrollBar* sbarStringList;
     QWidget* pnlButtonsBottom;
     TmySkinButton* btnOK;
     TmySkinButton* btnCancel;
@@ -137,7 +141,12 @@ private:
     void PaintRow(int index, const QRect& rect, QPainter& canvas, bool selected, bool focused);
 
     std::vector<std::string> Fstrings;
-    int FrowHeight = 40;
+    int FrowHeight = 48;
+    int FbarWidth = 48;
+    // From the font store (empty tag: none, the designed look).
+    std::string FfontTag;
+    TFont Ffont;
+    TColor FrowColor = clBlack, FselectedText = clWhite, FselectedFill = clBlue;
 };
 
 // Picks one of `strings`: `result` is the picked string, or `def` when nothing was

@@ -6,11 +6,15 @@
 #include <QPainter>
 
 #include "core/global_prefs.h"
+#include "core/skin_file.h"
+#include "mainwindow/skin_font_stores.h"
 #include "scene_keyboard_skin.h"
 #include "scenes.h"
 #include "skin/bitmap_container.h"
 #include "skin/skin_button.h"
 #include "skin/keyboard.h"
+#include "skin/skin_colors.h"
+#include "skin/skin_scroll_bar.h"
 #include "skin/small_dialogs.h"
 #include "windows/about_box.h"
 #include "windows/password_entry.h"
@@ -103,12 +107,27 @@ QImage StatusScene(const TsceneContext& ctx)
 QImage SelectStringScene(const TsceneContext& ctx)
 {
     UseKeyboardSkin(ctx);
+    // The program's template scroll bar and list fonts, as the main window hands them on.
+    TmySkinScrollBar bar;
+    bar.SetSkinBitmap(ctx.SkinImage("ScrollBarVertical"));
+    bar.ApplySkinColors(ctx.ButtonColor, ctx.PanelColor, DarkenColor(ctx.ButtonColor, 30), ctx.FontColor);
+    bar.setFixedWidth(48);
+    TfontContainer lists = DefaultFontStore(fsLists);
+    TskinFile skin;
+    skin.LoadFromFile((ctx.SkinFolder / TskinFile::kFileName).string());
+    skin.LoadFontStore(lists);
+    GlobalPrefs().SetSkinScrollBar(&bar);
+    GlobalPrefs().SetFontContainer(&lists);
     TfrmSkinnedSelectString form;
     SkinButtons({form.btnOK, form.btnCancel});
     form.lblSelectZone->setText("Select a Zone from below ...");
+    form.TakePreferencesLook();
     form.SetStrings({"Patio", "Bar", "Lounge", "Dance Floor", "Garden", "Party Room", "Office", "Kitchen"}, "Lounge");
     form.Arrange(true, true, 0, 0);
-    return Grab(form);
+    QImage image = Grab(form);
+    GlobalPrefs().SetSkinScrollBar(nullptr);
+    GlobalPrefs().SetFontContainer(nullptr);
+    return image;
 }
 
 QImage PasswordScene(const TsceneContext& ctx, bool keyboard)

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
-#include <QScrollBar>
+#include <QFontMetrics>
+#include <cmath>
 #include <QTest>
 
+#include "core/global_prefs.h"
 #include "skin/screen_fonts.h"
+#include "skin/skin_scroll_bar.h"
 #include "skin/skin_button.h"
 #include "skin/html_label.h"
 #include "skin/touch_list_box.h"
@@ -231,10 +234,62 @@ TEST(SmallDialogs, SelectStringShowsSixRowsAndTheBarForTen)
     form.Arrange(true, true, 10, 10);
     EXPECT_EQ(form.lbStringList->height(), 6 * form.lbStringList->ItemHeight());
     EXPECT_FALSE(form.sbarStringList->isHidden());
-    EXPECT_EQ(form.sbarStringList->maximum(), 4);
+    EXPECT_EQ(form.sbarStringList->Max(), 4);
     EXPECT_EQ(form.Selected(), "Zone 7");
-    form.sbarStringList->setValue(3);  // the bar scrolls the list
+    form.sbarStringList->SetPosition(3);  // the bar scrolls the list
     EXPECT_EQ(form.lbStringList->TopIndex(), 3);
+}
+
+// With the preferences' resources the list wears the skinned bar of the template and the
+// font store's first font and colours.
+TEST(SmallDialogs, SelectStringTakesTheTemplateBarAndTheFontStore)
+{
+    test::App();
+    TmySkinScrollBar templateBar;
+    QImage barSkin(30, 90, QImage::Format_RGB32);
+    barSkin.fill(QColor(128, 128, 128));
+    templateBar.SetSkinBitmap(barSkin);
+    templateBar.setFixedWidth(52);
+    TfontContainer fonts;
+    TfontItem& font = fonts.Items().Add();
+    TFont big;
+    big.Name = "Arial";
+    big.Size = 28;
+    big.Color = clWhite;
+    font.SetFont(big);
+    for (TColor c : {TColor(0x102030), TColor(0), TColor(0), TColor(0x00FFFF), TColor(0x0000FF)}) fonts.Colors().Add().color = c;
+    TglobalPrefs& prefs = GlobalPrefs();
+    TmySkinScrollBar* oldBar = prefs.SkinScrollBar();
+    TfontContainer* oldFonts = prefs.FontContainer();
+    prefs.SetSkinScrollBar(&templateBar);
+    prefs.SetFontContainer(&fonts);
+
+    auto runner = std::make_shared<TscriptedModalRunner>();
+    TmodalRunnerScope scope(runner);
+    std::vector<std::string> ten;
+    for (int i = 0; i < 10; ++i) ten.push_back("Zone " + std::to_string(i));
+    runner->Push([&](QDialog& d) {
+        auto& form = As<TfrmSkinnedSelectString>(d);
+        const int yy = QFontMetrics(ScreenFont(big)).boundingRect("Yy").height();
+        EXPECT_EQ(form.lbStringList->ItemHeight(), std::max(48, int(std::lround(yy * 1.2))));
+        EXPECT_EQ(form.sbarStringList->SkinBitmap().size(), barSkin.size());
+        EXPECT_EQ(form.sbarStringList->width(), 52);
+        EXPECT_FALSE(form.sbarStringList->isHidden());
+        EXPECT_TRUE(form.lbStringList->Selected(0));
+        EXPECT_EQ(form.lbStringList->TopIndex(), 0);
+        const QImage shot = form.lbStringList->grab().toImage();
+        const int row = form.lbStringList->ItemHeight();
+        EXPECT_EQ(shot.pixelColor(4, row / 2), QColor(0xFF, 0x00, 0x00)) << "the selected row in colour 4";
+        EXPECT_EQ(shot.pixelColor(4, row + row / 2), QColor(0x30, 0x20, 0x10)) << "rows in colour 0";
+        Press(form.btnOK);
+    });
+    std::string result;
+    bool ok = false;
+    SelectString(&ten, "Zones", "Zone 0", result, ok);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(result, "Zone 0");
+    prefs.SetSkinScrollBar(oldBar);
+    prefs.SetFontContainer(oldFonts);
 }
 
 TEST(SmallDialogs, DialogPropertiesKeepTheirOwnCopies)
