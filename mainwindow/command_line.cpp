@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "core/services.h"
 #include "core/text_utils.h"
 
 namespace tunecrest {
@@ -43,7 +44,7 @@ bool HasSwitch(const std::vector<std::string>& args, const std::string& word) {
 namespace {
 // The absolute, normal name of `line` when it names an existing regular file.
 std::string ExistingFile(const std::string& line, const std::string& folder) {
-    if (line.empty() || line.find('\0') != std::string::npos) return "";
+    if (line.empty() || line.size() > kMaxCommandLineItem || line.find('\0') != std::string::npos) return "";
     std::error_code ec;
     std::filesystem::path path(line);
     if (path.is_relative() && !folder.empty()) path = std::filesystem::path(folder) / path;
@@ -57,6 +58,16 @@ std::vector<std::string> ExistingFileLines(const std::vector<std::string>& lines
     for (const auto& line : lines)
         if (std::string file = ExistingFile(line, folder); !file.empty()) files.push_back(std::move(file));
     return files;
+}
+
+void LogIgnoredCommandLineItems(const std::vector<std::string>& lines, const std::string& folder) {
+    for (const auto& line : lines) {
+        if (line.size() > kMaxCommandLineItem)
+            LogError("A command-line item of " + std::to_string(line.size()) +
+                     " bytes is longer than any file name or switch; it is ignored");
+        else if (!IsValidUtf8(line) && ExistingFile(line, folder).empty())
+            LogError("A command-line item that is not UTF-8 text names no file; it is ignored");
+    }
 }
 
 std::vector<std::string> AbsoluteFileParams(const std::vector<std::string>& params,

@@ -31,6 +31,12 @@ TscanRequest ScanRequestOf(const std::vector<std::string>& lines);
 // True when the program's parameters hold the switch `word`: "-" and the word, any case.
 bool HasSwitch(const std::vector<std::string>& args, const std::string& word);
 
+// The longest command-line item taken as a file name (the system's longest path).
+constexpr size_t kMaxCommandLineItem = 4096;
+// Logs each item no part of the program can take: longer than any file name, or not
+// UTF-8 text and no file either.
+void LogIgnoredCommandLineItems(const std::vector<std::string>& lines, const std::string& folder);
+
 // The lines that name existing files, in line order (relative names against `folder`,
 // every name made absolute and normal).
 std::vector<std::string> ExistingFileLines(const std::vector<std::string>& lines, const std::string& folder);

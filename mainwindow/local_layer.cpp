@@ -264,7 +264,9 @@ void TfrmBaseLocalJukebox::ProcessCommandLine(const std::vector<std::string>& li
             break;
     }
     std::error_code ec;
-    QueueFiles(ExistingFileLines(lines, std::filesystem::current_path(ec).string()));
+    const std::string folder = std::filesystem::current_path(ec).string();
+    LogIgnoredCommandLineItems(lines, folder);
+    QueueFiles(ExistingFileLines(lines, folder));
 }
 
 void TfrmBaseLocalJukebox::MediaScan(bool full, bool ask, std::function<void()> andThen) {

@@ -592,6 +592,13 @@ void TfrmBaseJukebox::ReadPreferences(const TiniFile& ini) {
         Flist->SetStackerActive(Fsettings.StackerEnabled);
         Flist->SetQueueNoDuplicates(Fsettings.NoQueueDuplications);
     }
+    {
+        // A skin the settings name that is gone, or is no regular file, is not loaded: say so.
+        std::error_code ec;
+        const auto named = std::filesystem::path(Ffolders->SkinsFolder()) / Fsettings.SkinFile;
+        if (!Fsettings.SkinFile.empty() && !std::filesystem::is_regular_file(named, ec))
+            LogError("Skin \"" + named.string() + "\" is missing or no file; the Default skin is used");
+    }
     LoadSkin(SkinFolder());
     ApplyGeometry();
     ReadViewOptions(ini);

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <climits>
@@ -21,6 +22,7 @@
 #include "core/tagger_loader.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/main_layout.h"
+#include "mainwindow/main_window_skin.h"
 #include "skin/paint_regions.h"
 #include "support/fake_media_player.h"
 #include "support/special_files.h"
@@ -264,6 +266,126 @@ TEST(HostileFiles, MappingsOfTwoHundredThousandLinesAreAllApplied) {
     EXPECT_LT(names.IndexOf("Zed mapping"), 0);
     EXPECT_GE(names.IndexOf("Artist 4"), 0);
     form.close();
+}
+
+TEST(HostileFiles, ControllerPluginsThatAreNoneAreSkippedWithALogLine) {
+    namespace fs = std::filesystem;
+    HostileRig r;
+    const fs::path plugins = fs::path(r.root) / "ControlPlugins";
+    fs::create_directories(plugins);
+    r.Write((plugins / "ctrl_text.so").string(), "this is no shared object");
+    r.Write((plugins / "ctrl_empty.so").string(), "");
+    // A real shared object without the controller's entry point.
+    for (const auto& entry : fs::directory_iterator(fs::path(TUNECREST_BIN_DIR) / "TagPlugins"))
+        if (entry.path().extension() == ".so") {
+            fs::copy_file(entry.path(), plugins / "ctrl_tagger.so");
+            break;
+        }
+    test::MakeFifo((plugins / "ctrl_fifo.so").string());
+    TfifoWatchdog watchdog({(plugins / "ctrl_fifo.so").string()});
+    {
+        TtestForm form({"-RootFolder=" + r.root + "/"});
+        r.StartAndCheck(form);
+        form.close();
+    }
+    EXPECT_FALSE(watchdog.Finish());
+    const std::string log = r.Log();
+    EXPECT_NE(log.find("ctrl_text.so does not load"), std::string::npos) << log;
+    EXPECT_NE(log.find("ctrl_empty.so does not load"), std::string::npos) << log;
+    if (fs::exists(plugins / "ctrl_tagger.so")) {
+        EXPECT_NE(log.find("ctrl_tagger.so has no"), std::string::npos) << log;
+    }
+}
+
+TEST(HostileFiles, CommandLinesOfAMegabyteOrNotUtf8AreIgnoredWithALogLine) {
+    HostileRig r;
+    const std::string megabyte(size_t(1) << 20, 'a');
+    const std::string notUtf8 = "\xFF\xFE\x80 no file \xC3";
+    TtestForm form({"-RootFolder=" + r.root + "/", megabyte, notUtf8, "-" + megabyte, "Message=" + megabyte});
+    r.StartAndCheck(form);
+    const int queued = form.JukeboxList()->Jukebox()->Queue().Count();
+    form.ProcessCommandLine({megabyte, notUtf8, "ActivateSlot=" + megabyte, "ActivatePlaylist=" + notUtf8});
+    form.RunRemoteCommandLine({notUtf8, megabyte});
+    EXPECT_EQ(form.JukeboxList()->Jukebox()->Queue().Count(), queued);
+    EXPECT_EQ(form.JukeboxList()->GlobalList().Count(), kLibraryTracks);
+    const std::string log = r.Log();
+    EXPECT_NE(log.find("A command-line item of 1048576 bytes is longer than any file name"), std::string::npos);
+    EXPECT_NE(log.find("A command-line item that is not UTF-8 text names no file"), std::string::npos);
+    form.close();
+}
+
+// A BMP header of 24-bit pixels, `width` x `height`, followed by `pixels` bytes.
+std::string BmpHeader(int32_t width, int32_t height, size_t pixels) {
+    std::string b(54, '\0');
+    const auto put = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) b[at + size_t(i)] = char((v >> (8 * i)) & 0xFF);
+    };
+    b[0] = 'B', b[1] = 'M';
+    put(2, uint32_t(54 + pixels));
+    put(10, 54);
+    put(14, 40);
+    put(18, uint32_t(width));
+    put(22, uint32_t(height));
+    b[26] = 1, b[28] = 24;
+    return b + std::string(pixels, '\x40');
+}
+
+TEST(HostileFiles, SkinsAPersonMightPickStartTheWindowWithTheLookLoggedAsNotTaken) {
+    namespace fs = std::filesystem;
+    std::string manyLines;
+    for (int i = 0; i < 100000; ++i) manyLines += "[btnPlay" + std::to_string(i) + "]\r\n";
+    const std::string pictures = "[btnPlay]\r\nImage=pic.bmp\r\n[pnlButtons]\r\nImage=../../x.bmp\r\n"
+                                 "[Keyboard]\r\nKeyImage=pic.bmp\r\n";
+    struct Tcase {
+        std::string name, usk, picture;  // picture: the bytes of pic.bmp ("fifo" for a FIFO)
+    };
+    const std::vector<Tcase> cases = {
+        {"empty", "", ""},
+        {"binary", BmpHeader(2, 2, 16), ""},
+        {"lines", manyLines, ""},
+        {"truncated", pictures, BmpHeader(64, 64, 100)},
+        {"zero", pictures, "empty"},
+        {"huge", pictures, BmpHeader(30000, 30000, 64)},
+        {"fifo", pictures, "fifo"},
+        {"uskfifo", "fifo", ""},
+    };
+    for (const auto& c : cases) {
+        HostileRig r;
+        const fs::path skins = fs::path(r.root) / "Skins";
+        fs::create_directories(skins);
+        fs::copy(fs::path(TUNECREST_BIN_DIR) / "Skins" / "Default", skins / "Default", fs::copy_options::recursive);
+        const fs::path folder = skins / "Bad";
+        fs::create_directories(folder);
+        std::vector<std::string> fifos;
+        if (c.usk == "fifo") {
+            fifos.push_back(test::MakeFifo((folder / "skin.usk").string()));
+        } else {
+            r.Write((folder / "skin.usk").string(), c.usk);
+        }
+        if (c.picture == "fifo") {
+            fifos.push_back(test::MakeFifo((folder / "pic.bmp").string()));
+        } else if (c.picture == "empty") {
+            r.Write((folder / "pic.bmp").string(), "");
+        } else if (!c.picture.empty()) {
+            r.Write((folder / "pic.bmp").string(), c.picture);
+        }
+        r.Write(r.root + "/x.bmp", BmpHeader(4, 4, 48));
+        r.Write(r.Settings(), "[Skins]\nSkinFile=Bad/skin.usk\n[Geometry]\nFullScreen=0\n");
+        TfifoWatchdog watchdog(fifos);
+        {
+            TtestForm form({"-RootFolder=" + r.root + "/"});
+            r.StartAndCheck(form);
+            form.Skin().WaitForWorker();
+            form.show();
+            QApplication::processEvents();
+            EXPECT_TRUE(form.isVisible()) << c.name;
+            form.close();
+        }
+        EXPECT_FALSE(watchdog.Finish()) << c.name << " blocked the start";
+        if (c.name != "empty" && c.name != "lines") {
+            EXPECT_NE(r.Log().find("Skin"), std::string::npos) << c.name << ": " << r.Log();
+        }
+    }
 }
 
 }  // namespace
