@@ -354,7 +354,9 @@ class TcustomlocalJukeboxList : public TcustomJukeboxList {
     void SaveSettings(TiniFile& ini, const std::string& section) const override;
 
     // The operations of the windows on the play state.
-    virtual void AddTagsToQueue(const TmyStringList& tags, bool keep, bool copies) = 0;
+    // Answers how many of `tags` the queue took (its limit and its duplicate check may
+    // refuse some); only those count as requested in the play counts.
+    virtual int AddTagsToQueue(const TmyStringList& tags, bool keep, bool copies) = 0;
     virtual void AddToQueue(const TaudioTag& tag) = 0;
     virtual void InsertInQueue(const TaudioTag& tag) = 0;
     virtual void PlayNow(const TaudioTag& tag) = 0;
@@ -397,7 +399,7 @@ class TlocalJukeboxList : public TcustomlocalJukeboxList {
     bool AutoSaveStacker() const { return FautoSaveStacker; }
     void SetAutoSaveStacker(bool on);
 
-    void AddTagsToQueue(const TmyStringList& tags, bool keep, bool copies) override;
+    int AddTagsToQueue(const TmyStringList& tags, bool keep, bool copies) override;
     void AddToQueue(const TaudioTag& tag) override;
     void InsertInQueue(const TaudioTag& tag) override;
     void PlayNow(const TaudioTag& tag) override;

@@ -26,10 +26,26 @@ void TlocalJukeboxList::SetAutoSaveStacker(bool on) {
     if (Jukebox()) Jukebox()->AutoSaveStacker = on;
 }
 
-void TlocalJukeboxList::AddTagsToQueue(const TmyStringList& tags, bool keep, bool copies) {
-    Queue().AddTags(tags, keep, copies);
-    for (int i = 0; i < tags.Count(); ++i)
-        if (const auto tag = tags.ObjectAs<TaudioTag>(i)) CountPlay(*tag);
+int TlocalJukeboxList::AddTagsToQueue(const TmyStringList& tags, bool keep, bool copies) {
+    // Added one by one under one update, so that each refusal of the queue (full, or a
+    // duplicate) is seen and the refused track is not counted as requested.
+    TaudioTagList& queue = Queue();
+    std::vector<TaudioTagPtr> accepted;
+    queue.BeginUpdate();
+    if (!keep) queue.Clear();
+    for (int i = 0; i < tags.Count(); ++i) {
+        const TaudioTagPtr tag = tags.ObjectAs<TaudioTag>(i);
+        if (!tag) continue;
+        const int before = queue.Count();
+        if (copies)
+            queue.AddCopy(tag);
+        else
+            queue.Add(tag);
+        if (queue.Count() > before) accepted.push_back(tag);
+    }
+    queue.EndUpdate();
+    for (const auto& tag : accepted) CountPlay(*tag);
+    return int(accepted.size());
 }
 
 void TlocalJukeboxList::AddToQueue(const TaudioTag& tag) {

@@ -15,6 +15,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <set>
 
 #include "core/exceptions.h"
 #include "core/global_prefs.h"
@@ -26,8 +28,10 @@
 #include "mainwindow/command_line.h"
 #include "mainwindow/guarded_step.h"
 #include "mainwindow/now_playing.h"
+#include "mainwindow/party_play_form.h"
 #include "mainwindow/queue_actions.h"
 #include "mainwindow/single_instance.h"
+#include "mainwindow/song_search_queue.h"
 #include "remote/action_button_pad.h"
 #include "remote/controller_hub.h"
 #include "remote/program_launcher.h"
@@ -71,6 +75,20 @@ std::string TrackLine(const TaudioTag& tag) {
 }
 }  // namespace
 
+// The window's key preview: key releases on any of its controls reach the credits first.
+class TkeyPreviewFilter : public QObject {
+public:
+    explicit TkeyPreviewFilter(TfrmBaseJukebox& form) : Fform(form) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyRelease || !watched->isWidgetType()) return false;
+        if (static_cast<QWidget*>(watched)->window() != &Fform) return false;
+        return Fform.CreditKeyReleased(static_cast<QKeyEvent*>(event));
+    }
+
+private:
+    TfrmBaseJukebox& Fform;
+};
+
 bool TinputActivityFilter::eventFilter(QObject* watched, QEvent* event) {
     if (watched && watched->isWidgetType()) {
         switch (event->type()) {
@@ -113,6 +131,8 @@ TfrmBaseJukebox::TfrmBaseJukebox(std::vector<std::string> args, std::string prog
         if (Flayout) Flayout->ApplyListAppearance();
         ApplySongTitleLook();
     };
+    FkeyPreview = std::make_unique<TkeyPreviewFilter>(*this);
+    qApp->installEventFilter(FkeyPreview.get());
     FssTimer.setInterval(TidleMonitor::kInterval);
     FnextWait.setSingleShot(true);
     FnextWait.setInterval(kNextWaitMs);
@@ -122,6 +142,7 @@ TfrmBaseJukebox::TfrmBaseJukebox(std::vector<std::string> args, std::string prog
 TfrmBaseJukebox::~TfrmBaseJukebox() {
     GlobalPrefs().RemoveChangeListener(this);
     if (FactivityFilter) qApp->removeEventFilter(FactivityFilter.get());
+    if (FkeyPreview) qApp->removeEventFilter(FkeyPreview.get());
     FssTimer.stop();
     if (Flist) Flist->SetEvents(nullptr);
     Flist.reset();  // frees the jukebox and its player
@@ -247,7 +268,7 @@ void TfrmBaseJukebox::BuildLayout() {
     FnextButton = Flayout->NextButton;
     Flayout->RunAction = [this](const std::string& action) {
         try {
-            RunAction(action);
+            TouchAction(action);
         } catch (const std::exception& e) {
             Prompt().ShowMessage(e.what(), "Error");
         }
@@ -384,25 +405,14 @@ void TfrmBaseJukebox::QueueAddSelected() {
         list.EndUpdate();
         return;
     }
-    TmyStringList tags;
-    for (int i = 0; i < rows.Count(); ++i) {
-        if (!selected(i)) continue;
-        if (Fguards->IsCreditMode()) {
-            if (Fguards->Credits() <= 0) {
-                Prompt().ShowMessage("There are no credits left.\r\n\r\nPlease add more credits.",
-                                     qApp->applicationName().toStdString());
-                break;
-            }
-            Fguards->SetCredits(Fguards->Credits() - 1);
-        }
-        tags.AddObject(rows.Tracks[size_t(i)]->Filename(), rows.Tracks[size_t(i)]);
-        list.SetSelected(i, false);
-    }
-    // One addition for the whole selection: the queue changes (and repaints) once, and
-    // its limit is kept by the queue itself.
-    Flist->AddTagsToQueue(tags, true, true);
-    const int added = tags.Count();
-    ShowStatus("Added " + std::to_string(added) + " Track" + (added == 1 ? "" : "s") + " to the Queue");
+    // The rows go the one road of every chosen track: credits, the queue's limit, and
+    // a status that names the tracks the queue really took.
+    TaddSelectedRows walk;
+    walk.RowCount = rows.Count();
+    walk.IsSelected = selected;
+    walk.TagOf = [&rows](int row) { return rows.Tracks[size_t(row)]; };
+    walk.Deselect = [&list](int row) { list.SetSelected(row, false); };
+    QueueChosenRows(*Flist, *Fguards, std::move(walk), [this](const std::string& text) { ShowStatus(text); });
     list.EndUpdate();
 }
 
@@ -832,6 +842,8 @@ void TfrmBaseJukebox::QueueChanged() {
     Flayout->Lists().KeepTrackCount = Fsettings.KeepQueueTrackCount;
     Flayout->Lists().RefreshQueue(queue);
     UpdateQueueHeader();
+    // The party-play window's queue page, while it is open.
+    RefreshPartyPlayQueueList();
 }
 
 void TfrmBaseJukebox::StartScreenSaver() {
@@ -853,6 +865,31 @@ void TfrmBaseJukebox::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+bool TfrmBaseJukebox::CreditKeyReleased(QKeyEvent* event) {
+    if (event->isAutoRepeat()) return false;
+    if (!Fguards->IsCreditMode()) {
+        if (Fguards->Credits() != 0) Fguards->SetCredits(0);
+        return false;
+    }
+    if ((event->modifiers() & Qt::KeypadModifier) != 0) {
+        const int key = event->key();
+        std::optional<int> credits;
+        if (key >= Qt::Key_0 && key <= Qt::Key_9)
+            credits = CreditsAfterKey(Fguards->Credits(), TcreditKey::ckDigit, key - Qt::Key_0);
+        else if (key == Qt::Key_Plus)
+            credits = CreditsAfterKey(Fguards->Credits(), TcreditKey::ckPlus);
+        else if (key == Qt::Key_Minus)
+            credits = CreditsAfterKey(Fguards->Credits(), TcreditKey::ckMinus);
+        else if (key == Qt::Key_Period || key == Qt::Key_Comma || key == Qt::Key_Delete)
+            credits = CreditsAfterKey(Fguards->Credits(), TcreditKey::ckDecimal);
+        if (credits) {
+            Fguards->SetCredits(*credits);
+            return true;
+        }
+    }
+    return false;
 }
 
 bool TfrmBaseJukebox::RunAction(const std::string& name) {
@@ -949,10 +986,48 @@ void TfrmBaseJukebox::SetFullScreen(bool on) {
 }
 
 void TfrmBaseJukebox::SetPlayControlsVisible(bool visible) {
-    for (const char* name : {"btnPlay", "btnStop", "btnNext", "btnPause"})
-        if (auto* b = findChild<QWidget*>(name)) b->setVisible(visible);
+    FplayControlsShown = visible;
     // Without its buttons the button panel would stay behind as an empty strip.
     if (FbuttonPanel) FbuttonPanel->setVisible(visible);
+    ApplyButtonVisibility();
+}
+
+void TfrmBaseJukebox::ApplyButtonVisibility() {
+    if (!Flayout) return;
+    static const std::set<std::string> kPlayButtons = {"btnPlay", "btnStop", "btnNext", "btnPause"};
+    static const std::set<std::string> kQueueButtons = {"btnQueueUp", "btnQueueDown", "btnQueueDelete"};
+    // The actions whose visibility party play decides; the others keep their buttons.
+    static const std::set<std::string> kGuarded = {
+        "actnQueueAddAll",  "actnControlStop",  "actnControlNext",    "actnControlPause",
+        "actnQueueDelete",  "actnQueueClear",   "actnQueueRandomize", "actnQueueLoop",
+        "actnQueueMoveTop", "actnQueueMoveUp",  "actnQueueMoveDown"};
+    for (TmySkinButton* b : Flayout->Buttons) {
+        const std::string name = b->objectName().toStdString();
+        const std::string action = b->property("action").toString().toStdString();
+        // The other buttons (browse modes, volume, menu) are the layout's own to show.
+        if (!kGuarded.count(action) && !kPlayButtons.count(name) && !kQueueButtons.count(name)) continue;
+        bool visible = true;
+        if (kGuarded.count(action)) visible = Factions->Get(action).Visible;
+        if (kPlayButtons.count(name)) visible = visible && FplayControlsShown;
+        if (kQueueButtons.count(name)) visible = visible && FqueueControlsShown;
+        b->setVisible(visible);
+    }
+}
+
+void TfrmBaseJukebox::TouchAction(const std::string& name) {
+    const int refusals = Fguards->Refusals();
+    const bool ran = RunAction(name);
+    if (Fguards->IsPartyPlayEnabled() && (!ran || Fguards->Refusals() != refusals))
+        ShowStatus("Not available in Party Play Mode");
+}
+
+void TfrmBaseJukebox::ShowPartyPlaySettings() {
+    TaudioTagList* queue = Flist ? &Flist->Jukebox()->Queue() : nullptr;
+    if (!EditPartyPlaySettings(FpartyPlay, HasCreditModeSwitch(), Fguards.get(), queue, FpartyPlayProductBoxes))
+        return;
+    // What the owner set up holds from now on, also after a power cut.
+    FsettingsStore->MarkChanged();
+    WriteDisplaySettings();
 }
 
 void TfrmBaseJukebox::ShowStatus(const std::string& text) {
@@ -960,14 +1035,22 @@ void TfrmBaseJukebox::ShowStatus(const std::string& text) {
     ShowStatusMessage(text);
 }
 
+void TfrmBaseJukebox::ShowCredits(int credits) {
+    if (Flayout) Flayout->ShowCredits(credits, Fguards->IsCreditMode());
+}
+
 bool TfrmBaseJukebox::CheckPassword(const std::string& prompt, const std::string& password) {
     return Prompt().CheckPassword(password, prompt);
 }
 
 void TfrmBaseJukebox::AskExitOrShutdown() {
-    FcloseAllowed = true;
+    const bool party = Fguards->IsPartyPlayEnabled();
+    FcloseAllowed = !party || !FpartyPlay.GetDisabledApplicationClose();
+    // Under party play the owner is offered to leave it (the password decides); a refused
+    // exit stays refused until the next request.
+    if (party) Fguards->SetPartyPlay(false);
     bool shutdown = false;
-    if (Fsettings.ConfirmExit) {
+    if (FcloseAllowed && Fsettings.ConfirmExit) {
         std::vector<std::string> items = {std::string("Exit ") + qApp->applicationName().toStdString()};
         int selected = 0;
         if (Fsettings.ShutdownOnExit) {
@@ -985,6 +1068,14 @@ void TfrmBaseJukebox::AskExitOrShutdown() {
 }
 
 void TfrmBaseJukebox::closeEvent(QCloseEvent* event) {
+    // Every road to closing meets this question (Alt+F4, the window manager's close, the
+    // Exit action): under party play with the application close disabled only the exit
+    // question, after the password, lets the window go.
+    const bool mayClose = FcloseAllowed || !Fguards->IsPartyPlayEnabled() || !FpartyPlay.GetDisabledApplicationClose();
+    if (!mayClose) {
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
     if (OnClosed) OnClosed();
@@ -1058,6 +1149,7 @@ void TfrmCustomTunecrest::CreatePlayer(TcustomMediaPlayer*& player) {
 
 void TfrmCustomTunecrest::DoInitialise() {
     TfrmBaseLocalJukebox::DoInitialise();
+    FpartyPlayProductBoxes = true;
     qApp->setApplicationName(QString::fromStdString(GetProductTitle()));
     setWindowTitle(QString::fromStdString(GetProductTitle()));
     UpdateSongTitle();

@@ -36,6 +36,7 @@
 #include "playback/shifters.h"
 #include "remote/wnd_proc_actions.h"
 
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QMenuBar;
@@ -273,6 +274,11 @@ public:
     void SetFullScreen(bool on) override;
     void SetPlayControlsVisible(bool visible) override;
     void ShowStatus(const std::string& text) override;
+    void ShowCredits(int credits) override;
+    // Credits from the numeric keypad in credit mode; outside it a key release clears them.
+    // Seen for every control of the window before the control itself (key preview);
+    // answers whether the key was taken.
+    bool CreditKeyReleased(QKeyEvent* event);
     void ShowHelp() override { Fdialogs->ShowHelp(); }
     bool CheckPassword(const std::string& prompt, const std::string& password) override;
     void SetRepeatTrack(bool on) override;
@@ -299,6 +305,11 @@ public:
     // The clean-screen countdown while it is up (null otherwise); tests give the clock.
     QWidget* CleanScreenWindow() const;
     std::function<int64_t()> CleanScreenClock;
+    // The party-play settings window on the live settings; OK applies and stores them.
+    void ShowPartyPlaySettings() override;
+    // A touch on a button of the layout: the action runs; one that party play refused is
+    // told in the status line.
+    void TouchAction(const std::string& name);
 
     // The volume and position bars, the view options of the layout, the main menu bar and
     // the popup menus (main_window_view.cpp).
@@ -348,6 +359,8 @@ protected:
     std::string FprogramFolder;
     bool FfirstRun = false;
     bool FiniExistedAtStartup = false;
+    // The product's party-play window offers the track-searching and volume boxes.
+    bool FpartyPlayProductBoxes = false;
 
 private:
     // Remote-control parts (main_window_messages.cpp), called from the form's phases.
@@ -414,6 +427,10 @@ private:
     bool FqueueControlsShown = true;
     std::unique_ptr<QWidget> FcleanScreen;
     std::unique_ptr<QObject> FhintFilter;
+    // The layout's buttons of the actions party play hides follow their action, the queue
+    // edit buttons the queue controls, the play buttons the play-controls switch.
+    void ApplyButtonVisibility();
+    bool FplayControlsShown = true;
     std::vector<TskinnedControl*> SkinnedControls() const;
     void ApplyGeometry();
 
@@ -426,6 +443,7 @@ private:
     TplaybackController Fcontroller;
     std::unique_ptr<TidleMonitor> FidleMonitor;
     std::unique_ptr<TinputActivityFilter> FactivityFilter;
+    std::unique_ptr<QObject> FkeyPreview;
     std::unique_ptr<TdialogEntries> Fdialogs;
     TfrmAbout2* Fprogress = nullptr;
     TpartyPlaySettings FpartyPlay;

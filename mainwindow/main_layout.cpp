@@ -257,9 +257,15 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     // A long message wraps inside the panel instead of running out of it.
     StatusLine->setWordWrap(true);
     nowText->addWidget(StatusLine);
+    CreditsLabel = new QLabel(NowPlayingPanel);
+    CreditsLabel->setObjectName("lblCredits");
+    CreditsLabel->setFont(ScreenFont(TFont{"Tahoma", clWhite, 16, true}));
+    CreditsLabel->hide();
+    nowText->addWidget(CreditsLabel);
     now->addLayout(nowText, 1);
     // Titles and names come from tags and streams: shown as text, never read as markup.
-    for (QLabel* label : {NowPlaying, NowPlayingDetails, StatusLine}) label->setTextFormat(Qt::PlainText);
+    for (QLabel* label : {NowPlaying, NowPlayingDetails, StatusLine, CreditsLabel})
+        label->setTextFormat(Qt::PlainText);
     queueOuter->addWidget(NowPlayingPanel);
 
     QueuePanel = new TmySkinPanel(FqueueColumn);
@@ -364,6 +370,7 @@ TmySkinButton* TmainLayout::MakeButton(QWidget* parent, const char* name, const 
                                        const char* action, int fontSize) {
     auto* b = new TmySkinButton(parent);
     b->setObjectName(name);
+    b->setProperty("action", QString::fromUtf8(action));
     b->SetIsStretchButton(true);
     b->SetCaption(caption);
     b->SetShowCaption(true);
@@ -498,6 +505,11 @@ void TmainLayout::SetNowPlaying(const std::string& title, const std::string& det
 
 void TmainLayout::SetStatus(const std::string& text) {
     StatusLine->setText(QString::fromStdString(text));
+}
+
+void TmainLayout::ShowCredits(int credits, bool visible) {
+    CreditsLabel->setText(QStringLiteral("Credits: %1").arg(credits));
+    CreditsLabel->setVisible(visible);
 }
 
 void TmainLayout::SetQueueHeader(const std::string& markup) {

@@ -109,6 +109,8 @@ class TmainLayout : public QObject {
 
     void SetNowPlaying(const std::string& title, const std::string& details);
     void SetStatus(const std::string& text);
+    // The credits display: the count, shown only while `visible` (credit mode).
+    void ShowCredits(int credits, bool visible);
     void SetQueueHeader(const std::string& markup);
     void SetTrackListHeader(const std::string& markup);
     // The picture beside now playing (null: the no-cover picture).
@@ -147,6 +149,8 @@ class TmainLayout : public QObject {
     QLabel* NowPlaying = nullptr;
     QLabel* NowPlayingDetails = nullptr;
     QLabel* StatusLine = nullptr;
+    // The credits left in credit mode ("Credits: 5"); hidden outside it.
+    QLabel* CreditsLabel = nullptr;
     QLabel* NowPlayingCover = nullptr;
     ThtmlLabel* TrackListHeader = nullptr;
     ThtmlLabel* QueueHeader = nullptr;

@@ -281,15 +281,9 @@ void TfrmBaseJukebox::SetShowQueueControls(bool on) {
 }
 
 void TfrmBaseJukebox::ShowQueueButtons() {
-    // Each queue button is shown while the queue controls are and its action is visible.
-    for (TmySkinButton* b : Flayout ? Flayout->Buttons : std::vector<TmySkinButton*>{}) {
-        const std::string name = b->objectName().toStdString();
-        const char* action = name == "btnQueueUp"       ? "actnQueueMoveUp"
-                             : name == "btnQueueDown"   ? "actnQueueMoveDown"
-                             : name == "btnQueueDelete" ? "actnQueueDelete"
-                                                        : nullptr;
-        if (action) b->setVisible(FqueueControlsShown && Factions->Get(action).Visible);
-    }
+    // Each queue button is shown while the queue controls are and its action is visible;
+    // the other buttons of party play's actions follow their actions too.
+    ApplyButtonVisibility();
 }
 
 uint32_t TfrmBaseJukebox::RadioStationsMode() const { return DisplayModeBit(dmRadioStations); }

@@ -208,6 +208,8 @@ void TfrmBaseJukebox::ViewStatesUpdated(bool party) {
     if (Flayout) Flayout->MenuButton->SetCaption(party ? "Party Play" : "Menu");
     // The queue's buttons follow their actions (hidden by the queue settings of party play).
     ShowQueueButtons();
+    // The credits show only in credit mode.
+    ShowCredits(Fguards->Credits());
     ApplyViewOptions();
 }
 

@@ -18,6 +18,7 @@
 #include "core/tag_list.h"
 #include "mainwindow/party_play_guards.h"
 #include "mainwindow/party_play_queue_page.h"
+#include "skin/modal_runner.h"
 
 namespace tunecrest {
 
@@ -29,6 +30,9 @@ TpartyPlayRunner& Runner() {
     return runner;
 }
 
+// The window that is open now, for the queue changes of the main window.
+TfrmPartyPlay2* OpenForm = nullptr;
+
 struct TboxDef {
     const char* Name;
     const char* Caption;
@@ -39,7 +43,8 @@ struct TboxDef {
 };
 
 using S = TpartyPlaySettings;
-// The option boxes; the track-searching, volume and keyboard boxes stay hidden.
+// The option boxes; the keyboard box stays hidden, the track-searching and volume boxes
+// show only in the product's window.
 const TboxDef kBoxes[] = {
     {"cbDisableStopControl", "Disable Stop Control", "Player Control", &S::GetDisableStopControl,
      &S::SetDisableStopControl, false},
@@ -92,12 +97,14 @@ void SetPartyPlayRunner(TpartyPlayRunner runner) {
 }
 
 TfrmPartyPlay2::TfrmPartyPlay2(const TpartyPlaySettings& settings, bool creditModeVisible,
-                               TpartyPlayGuards* guards, const TaudioTagList* queue, QWidget* parent)
+                               TpartyPlayGuards* guards, const TaudioTagList* queue, QWidget* parent,
+                               bool productBoxes)
     : QDialog(parent),
       Fworking(settings),
       Fguards(guards),
       Fqueue(queue),
-      FcreditModeVisible(creditModeVisible) {
+      FcreditModeVisible(creditModeVisible),
+      FproductBoxes(productBoxes) {
     setObjectName("frmPartyPlay2");
     setWindowTitle("Party Play Options");
     if (guards && queue) FqueuePage = std::make_unique<TpartyPlayQueuePage>(*guards, *queue);
@@ -117,9 +124,12 @@ TfrmPartyPlay2::TfrmPartyPlay2(const TpartyPlaySettings& settings, bool creditMo
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     RefreshQueueList();
+    OpenForm = this;
 }
 
-TfrmPartyPlay2::~TfrmPartyPlay2() = default;
+TfrmPartyPlay2::~TfrmPartyPlay2() {
+    if (OpenForm == this) OpenForm = nullptr;
+}
 
 QCheckBox* TfrmPartyPlay2::AddBox(QWidget* page, const char* name, const char* caption, bool checked) {
     auto* box = new QCheckBox(QString::fromUtf8(caption), page);
@@ -139,8 +149,10 @@ void TfrmPartyPlay2::BuildOptions() {
         for (const auto& def : kBoxes) {
             if (std::string(def.Group) != group) continue;
             QCheckBox* cb = AddBox(box, def.Name, def.Caption, (Fworking.*def.Get)());
-            cb->setVisible(!def.Hidden &&
-                           (std::string(def.Name) != "cbEnableCreditMode" || FcreditModeVisible));
+            const std::string name = def.Name;
+            const bool productBox = name == "cbDisableTrackSearching" || name == "cbDisableVolumeChange";
+            cb->setVisible((!def.Hidden || (productBox && FproductBoxes)) &&
+                           (name != "cbEnableCreditMode" || FcreditModeVisible));
             col->addWidget(cb);
         }
         if (std::string(group) == "Queue Functions") {
@@ -297,16 +309,24 @@ TpartyPlaySettings TfrmPartyPlay2::Settings() const {
 
 void TfrmPartyPlay2::RefreshQueueList() {
     if (!FqueueList) return;
+    // A change of the queue while the window is open keeps the row the owner chose.
+    const int current = FqueueList->currentRow();
     FqueueList->clear();
     if (!FqueuePage) return;
     for (const auto& text : FqueuePage->Rows()) FqueueList->addItem(QString::fromStdString(text));
     FmoveTo->setMaximum(std::max(1, FqueuePage->MoveToMax()));
+    if (current >= 0 && current < FqueueList->count()) FqueueList->setCurrentRow(current);
+}
+
+void RefreshPartyPlayQueueList() {
+    if (OpenForm) OpenForm->RefreshQueueList();
 }
 
 bool EditPartyPlaySettings(TpartyPlaySettings& settings, bool creditModeVisible, TpartyPlayGuards* guards,
-                           const TaudioTagList* queue) {
-    TfrmPartyPlay2 form(settings, creditModeVisible, guards, queue);
-    const int result = Runner() ? Runner()(form) : form.exec();
+                           const TaudioTagList* queue, bool productBoxes) {
+    TfrmPartyPlay2 form(settings, creditModeVisible, guards, queue, nullptr, productBoxes);
+    // Accepted is the OK result of every dialog (mrOk).
+    const int result = Runner() ? Runner()(form) : RunModal(form);
     if (result != QDialog::Accepted) return false;
     settings = form.Settings();
     if (guards) guards->UpdateActionStates();

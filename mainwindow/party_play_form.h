@@ -26,8 +26,10 @@ class TpartyPlayQueuePage;
 class TfrmPartyPlay2 : public QDialog {
   public:
     // `guards` and `queue` feed the jukebox-control page; both may be null.
+    // `productBoxes` shows the "Disable Track Searching" and "Disable Volume Change" boxes,
+    // which only the product's window offers.
     TfrmPartyPlay2(const TpartyPlaySettings& settings, bool creditModeVisible, TpartyPlayGuards* guards,
-                   const TaudioTagList* queue, QWidget* parent = nullptr);
+                   const TaudioTagList* queue, QWidget* parent = nullptr, bool productBoxes = false);
     ~TfrmPartyPlay2() override;
 
     // The working copy as the controls show it now.
@@ -49,6 +51,7 @@ class TfrmPartyPlay2 : public QDialog {
     const TaudioTagList* Fqueue;
     std::unique_ptr<TpartyPlayQueuePage> FqueuePage;
     bool FcreditModeVisible;
+    bool FproductBoxes;
     QTabWidget* Fpages = nullptr;
     QSpinBox* FqueueLimit = nullptr;
     QListWidget* FqueueList = nullptr;
@@ -64,7 +67,12 @@ using TpartyPlayRunner = std::function<int(TfrmPartyPlay2&)>;
 void SetPartyPlayRunner(TpartyPlayRunner runner);  // an empty runner restores exec()
 
 // Shows the window on a copy of `settings`; on OK the copy replaces them. Answers OK.
+// Without a runner of its own the window runs through RunModal.
 bool EditPartyPlaySettings(TpartyPlaySettings& settings, bool creditModeVisible = false,
-                           TpartyPlayGuards* guards = nullptr, const TaudioTagList* queue = nullptr);
+                           TpartyPlayGuards* guards = nullptr, const TaudioTagList* queue = nullptr,
+                           bool productBoxes = false);
+// The queue page of the window while it is open follows the queue (the main window calls
+// this on every queue change); nothing when no window is open.
+void RefreshPartyPlayQueueList();
 
 }  // namespace tunecrest

@@ -16,7 +16,9 @@ bool TpartyPlayGuards::IsPartyPlayEnabled() const {
 }
 
 bool TpartyPlayGuards::Refused(bool (TpartyPlaySettings::*setting)() const, bool Force) const {
-    return !Force && IsPartyPlayEnabled() && (Fsettings.*setting)();
+    const bool refused = !Force && IsPartyPlayEnabled() && (Fsettings.*setting)();
+    if (refused) ++Frefusals;
+    return refused;
 }
 
 bool TpartyPlayGuards::SetPlayerVolume(int volume, bool Force) {
@@ -103,7 +105,7 @@ void TpartyPlayGuards::StartInPartyPlay() {
 }
 
 bool TpartyPlayGuards::ShowMainMenu(bool show) {
-    if (show && MenuByPassword && Fsettings.HasPassword() &&
+    if (show && (MenuByPassword || IsPartyPlayEnabled()) && Fsettings.HasPassword() &&
         !Fhost.CheckPassword("Enter the password to Show the Main Menu...", Fsettings.GetPassword()))
         return false;
     Fhost.SetMainMenuVisible(show);
@@ -204,14 +206,13 @@ void TpartyPlayGuards::BindHandlers() {
          guarded(&S::GetDisablePlayControlShortcuts, [this] { Fhost.PlayerPause(); }));
     Bind("actnControlNext", guarded(&S::GetDisableNextControl, [this] { Fhost.Skip(); }));
     Bind("actnControlNextShortcut", guarded(&S::GetDisablePlayControlShortcuts, [this] { Fhost.Skip(); }));
-    // The volume keys are not subject to the volume setting.
+    // The volume keys meet the volume guard like the volume bars: a guest whose volume
+    // the owner locked cannot turn it up with F11 or a command message either.
     Bind("actnControlRaiseVolume", [this](Taction&) {
-        Fhost.PlayerSetVolume(std::min(Fhost.PlayerVolume() + 25, 255));
-        Fhost.ShowStatus("Volume Up");
+        if (SetPlayerVolume(std::min(Fhost.PlayerVolume() + 25, 255), false)) Fhost.ShowStatus("Volume Up");
     });
     Bind("actnControlLowerVolume", [this](Taction&) {
-        Fhost.PlayerSetVolume(std::max(Fhost.PlayerVolume() - 25, 0));
-        Fhost.ShowStatus("Volume Down");
+        if (SetPlayerVolume(std::max(Fhost.PlayerVolume() - 25, 0), false)) Fhost.ShowStatus("Volume Down");
     });
     Bind("actnControlRestartTrack", [this](Taction&) { SetPlayerPosition(0, false); });
     Bind("actnControlRepeatPlay", [this](Taction& a) {
@@ -224,6 +225,12 @@ void TpartyPlayGuards::BindHandlers() {
     Bind("actnFileExit", [this](Taction&) { Fhost.AskExitOrShutdown(); });
     Bind("actnHelpHelp", [this](Taction&) { Fhost.ShowHelp(); });
     Bind("actnPartyPlayEnabled", [this](Taction&) { SetPartyPlay(!IsPartyPlayEnabled()); });
+    Bind("actnPartyPlayConfigure", [this](Taction&) {
+        if (Fsettings.HasPassword() &&
+            !Fhost.CheckPassword("Enter the Password to configure Party Play Mode...", Fsettings.GetPassword()))
+            return;
+        Fhost.ShowPartyPlaySettings();
+    });
     Bind("actnPlaylistsShowEditor", [this](Taction&) { ShowPlaylistEditor(false); });
     Bind("actnQueueAddAll", [this](Taction&) { Fhost.QueueAddAll(); });
     Bind("actnQueueAlbum", [this](Taction&) { Fhost.QueueAlbum(); });

@@ -52,6 +52,8 @@ class TpartyPlayHost {
     virtual void ShowPlaylistEditorWindow() {}
     virtual void ShowHelp() {}
     virtual void AskExitOrShutdown() {}
+    // The party-play settings window, shown modally (the password was asked before).
+    virtual void ShowPartyPlaySettings() {}
     virtual void Minimize() {}
     // View state.
     virtual bool FullScreenAllowed() const { return true; }
@@ -112,12 +114,17 @@ class TpartyPlayGuards {
     void StartInPartyPlay();
     void UpdateActionStates();
 
-    // The main menu: showing it while the menu password flag is set asks for the password.
+    // The main menu: showing it while the menu password flag is set, or under party play,
+    // asks for the party-play password.
     bool ShowMainMenu(bool show);
     bool MenuByPassword = false;
     // Runs at the end of every UpdateActionStates with the party-play state, for the
     // layout's own view options.
     std::function<void(bool party)> OnActionStatesUpdated;
+
+    // How many calls the party-play settings have refused so far; a touch that a guard
+    // refused is told so by the window.
+    int Refusals() const { return Frefusals; }
 
     int Credits() const { return Fcredits; }
     void SetCredits(int credits);
@@ -132,6 +139,7 @@ class TpartyPlayGuards {
     TpartyPlaySettings& Fsettings;
     TpartyPlayHost& Fhost;
     int Fcredits = 0;
+    mutable int Frefusals = 0;
     // The view before party play was switched on; valid only while it is on.
     bool FsavedValid = false;
     bool FsavedFullScreen = false, FsavedMainMenu = false, FsavedQueueControls = false;

@@ -1,5 +1,7 @@
 #include "mainwindow/song_search_queue.h"
 
+#include <QCoreApplication>
+
 #include "core/jukebox_list.h"
 #include "core/party_play_credits.h"
 #include "core/services.h"
@@ -9,27 +11,28 @@ namespace tunecrest {
 
 namespace {
 void ShowNoCredits() {
-    Prompt().ShowMessage(NoCreditsLeftText, "Party Play");
+    Prompt().ShowMessage(NoCreditsLeftText, QCoreApplication::applicationName().toStdString());
 }
 }  // namespace
 
+int QueueChosenRows(TcustomlocalJukeboxList& list, TpartyPlayGuards& guards, TaddSelectedRows rows,
+                    const std::function<void(const std::string&)>& showStatus) {
+    // The collected tracks go to the queue in one call, even none, as the queue expects.
+    rows.AddToQueue = [&list](const TmyStringList& tags) { return list.AddTagsToQueue(tags, true, true); };
+    rows.ShowNoCredits = ShowNoCredits;
+    const bool creditMode = guards.IsCreditMode();
+    const TaddSelectedResult result = AddSelectedRowsToQueue(rows, creditMode, guards.Credits());
+    if (creditMode) guards.SetCredits(result.CreditsLeft);
+    if (showStatus) showStatus(AddedTracksStatusText(result.Queued));
+    return result.Queued;
+}
+
 int TguardedSongQueue::AddTracks(const std::vector<TaudioTagPtr>& tracks) {
-    TaudioTagList& queue = Flist.Jukebox()->Queue();
     TaddSelectedRows rows;
     rows.RowCount = int(tracks.size());
     rows.IsSelected = [](int) { return true; };
     rows.TagOf = [&tracks](int row) { return tracks[size_t(row)]; };
-    rows.AddToQueue = [&](const TmyStringList& tags) {
-        const int before = queue.Count();
-        if (tags.Count() > 0) Flist.AddTagsToQueue(tags, true, true);
-        return queue.Count() - before;
-    };
-    rows.ShowNoCredits = ShowNoCredits;
-    const bool creditMode = Fguards.IsCreditMode();
-    const TaddSelectedResult result = AddSelectedRowsToQueue(rows, creditMode, Fguards.Credits());
-    if (creditMode) Fguards.SetCredits(result.CreditsLeft);
-    if (ShowStatus) ShowStatus(AddedTracksStatusText(result.Queued));
-    return result.Queued;
+    return QueueChosenRows(Flist, Fguards, std::move(rows), ShowStatus);
 }
 
 bool TguardedSongQueue::CanPlayNow() const {

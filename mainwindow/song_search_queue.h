@@ -6,12 +6,22 @@
 #include <functional>
 #include <string>
 
+#include "core/party_play_credits.h"
 #include "windows/search/song_search.h"
 
 namespace tunecrest {
 
 class TcustomlocalJukeboxList;
 class TpartyPlayGuards;
+
+// The one road by which chosen tracks reach the queue, for the track list and the song
+// search alike: in credit mode a track is taken only while a credit is left for it (the
+// message "There are no credits left." is shown once, under the application's title), the
+// queue's limit and duplicate check decide what is taken, only the tracks it took are
+// charged, and the status names those. `rows` gives the walk; its AddToQueue and
+// ShowNoCredits are filled here. Answers the number of tracks queued.
+int QueueChosenRows(TcustomlocalJukeboxList& list, TpartyPlayGuards& guards, TaddSelectedRows rows,
+                    const std::function<void(const std::string&)>& showStatus);
 
 class TguardedSongQueue : public TsongSearchQueue {
   public:

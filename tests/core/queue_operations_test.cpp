@@ -65,6 +65,23 @@ TEST_F(QueueLibrary, AddingAndInsertingCopiesAndCountsEachRequest) {
     EXPECT_EQ(Plays("Q1"), 0u) << "tracks queued otherwise are not counted";
 }
 
+TEST_F(QueueLibrary, ChosenTagsTheQueueRefusesAreNeitherCountedNorReported) {
+    Fill({"Q1"});
+    queue.SetNoDuplicates(true);
+    queue.SetMax(3);
+    TmyStringList chosen;
+    for (const char* title : {"C1", "Q1", "C2", "C3"}) chosen.AddObject(title, MakeTag("X", title));
+    // Q1 is a duplicate, C3 finds the queue full: two of the four are taken.
+    EXPECT_EQ(lib.AddTagsToQueue(chosen, true, true), 2);
+    EXPECT_EQ(test::Titles(queue), (Titles{"Q1", "C1", "C2"}));
+    EXPECT_EQ(Plays("C1"), 1u);
+    EXPECT_EQ(Plays("C2"), 1u);
+    EXPECT_EQ(Plays("Q1"), 0u) << "a refused duplicate is no request";
+    EXPECT_EQ(Plays("C3"), 0u) << "a track the full queue refused is no request";
+    EXPECT_EQ(lib.AddTagsToQueue(chosen, true, true), 0);
+    EXPECT_EQ(Plays("C1"), 1u);
+}
+
 TEST_F(QueueLibrary, PlayNowAsksThePlayerForTheNextTrackOnce) {
     TcustomJukebox& jb = *lib.Jukebox();
     auto* player = new test::FakeMediaPlayer;

@@ -122,7 +122,12 @@ TEST(PlayerBars, PartyPlaySettingsRefuseVolumeAndPositionAndTheBarsSpringBack) {
     EXPECT_EQ(r.volume.Position(), 150);  // back on the player's volume
     r.position.SetPosition(50000);
     EXPECT_EQ(r.host.positionCalls, 1);
-    // The raise and lower actions are not subject to the volume setting.
+    // The raise and lower keys meet the same volume setting: a locked volume stays put.
+    r.actions.ExecuteByName("actnControlRaiseVolume");
+    r.actions.ExecuteByName("actnControlLowerVolume");
+    EXPECT_EQ(r.host.volume, 150);
+    EXPECT_EQ(r.host.volumeCalls, 1);
+    r.settings.SetDisableVolumeChanging(false);
     r.actions.ExecuteByName("actnControlRaiseVolume");
     EXPECT_EQ(r.host.volume, 175);
 }

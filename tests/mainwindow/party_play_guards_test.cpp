@@ -50,6 +50,7 @@ struct RecordingHost : TpartyPlayHost {
     void ShowPlaylistEditorWindow() override { Call("PlaylistEditor"); }
     void ShowHelp() override { Call("Help"); }
     void AskExitOrShutdown() override { Call("Exit"); }
+    void ShowPartyPlaySettings() override { Call("PartyPlaySettings"); }
     void Minimize() override { Call("Minimize"); }
     bool FullScreenAllowed() const override { return allowFullScreen; }
     bool IsFullScreen() const override { return fullScreen; }
@@ -112,8 +113,8 @@ const Row kRows[] = {
     {"actnControlPauseShortcut", "Pause", &S::GetDisablePlayControlShortcuts, false, rNone, swNone},
     {"actnControlNext", "Skip", &S::GetDisableNextControl, false, rNext, swP},
     {"actnControlNextShortcut", "Skip", &S::GetDisablePlayControlShortcuts, false, rNone, swNone},
-    {"actnControlRaiseVolume", "Volume", nullptr, false, rNone, swNone},
-    {"actnControlLowerVolume", "Volume", nullptr, false, rNone, swNone},
+    {"actnControlRaiseVolume", "Volume", &S::GetDisableVolumeChanging, false, rNone, swNone},
+    {"actnControlLowerVolume", "Volume", &S::GetDisableVolumeChanging, false, rNone, swNone},
     {"actnControlRestartTrack", "Position", &S::GetDisableTrackSearching, false, rNone, swNone},
     {"actnControlRepeatPlay", "Repeat", nullptr, true, rNone, swNone},
     {"actnQueuePreviousTrack", "Previous", nullptr, true, rNone, swNone},
@@ -422,6 +423,49 @@ TEST_F(Guards, NoPasswordPassesWithoutAskingAndTheMenuPasswordFlag) {
     host.answer = "pw";
     EXPECT_TRUE(guards.ShowMainMenu(true));
     EXPECT_TRUE(actions.Get("actnViewMainMenu").Checked);
+}
+
+// The host here would act on any row; the guard alone must keep the edits inside the queue
+// of five, also with Force (the settings window's road) and from the actions' focused row.
+TEST_F(Guards, QueueEditsOutsideTheQueueAreRefusedByTheGuardItself) {
+    EXPECT_FALSE(guards.QueueDelete(5, true)) << "index == count";
+    EXPECT_FALSE(guards.QueueDelete(-1, true));
+    EXPECT_FALSE(guards.QueueMoveDown(4, true)) << "the last row has nowhere to go";
+    EXPECT_FALSE(guards.QueueMoveDown(5, true));
+    EXPECT_FALSE(guards.QueueMoveUp(0, true));
+    EXPECT_FALSE(guards.QueueMoveUp(5, true));
+    EXPECT_FALSE(guards.QueueMoveTo(2, 5, true));
+    EXPECT_FALSE(guards.QueueMoveTo(5, 0, true));
+    host.focused = 5;
+    actions.ExecuteByName("actnQueueDelete");
+    host.focused = 4;
+    actions.ExecuteByName("actnQueueMoveDown");
+    EXPECT_EQ(host.calls["Delete"], 0);
+    EXPECT_EQ(host.calls["MoveDown"], 0);
+    EXPECT_EQ(host.calls["MoveUp"], 0);
+    EXPECT_EQ(host.calls["MoveTo"], 0);
+
+    // The last row itself can be deleted and the one before it moved down.
+    EXPECT_TRUE(guards.QueueDelete(4, true));
+    EXPECT_TRUE(guards.QueueMoveDown(3, true));
+    EXPECT_TRUE(guards.QueueMoveUp(4, true));
+    EXPECT_EQ(host.calls["Delete"], 1);
+    EXPECT_EQ(host.calls["MoveDown"], 1);
+    EXPECT_EQ(host.calls["MoveUp"], 1);
+}
+
+TEST_F(Guards, ConfigureAsksThePasswordOnlyWhenOneIsSet) {
+    actions.ExecuteByName("actnPartyPlayConfigure");
+    EXPECT_TRUE(host.prompts.empty());
+    EXPECT_EQ(host.calls["PartyPlaySettings"], 1);
+    settings.SetPassword("pw");
+    host.answer = "wrong";
+    actions.ExecuteByName("actnPartyPlayConfigure");
+    EXPECT_EQ(host.prompts, (std::vector<std::string>{"Enter the Password to configure Party Play Mode..."}));
+    EXPECT_EQ(host.calls["PartyPlaySettings"], 1);
+    host.answer = "pw";
+    actions.ExecuteByName("actnPartyPlayConfigure");
+    EXPECT_EQ(host.calls["PartyPlaySettings"], 2);
 }
 
 TEST_F(Guards, PlayControlsCreditsAndRepeat) {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include "core/jukebox_list.h"
 #include "core/party_play_credits.h"
 #include "mainwindow/party_play_guards.h"
@@ -69,7 +71,7 @@ TEST_F(SongSearchQueue, CreditModeChargesOnlyWhatWasQueued) {
     EXPECT_EQ(test::Titles(Queue()), (Titles{"One", "Two"}));
     EXPECT_EQ(guards.Credits(), 0);
     EXPECT_EQ(host.shown, 0);
-    EXPECT_EQ(prompt->Messages, (std::vector<std::string>{std::string("Party Play|") + NoCreditsLeftText}));
+    EXPECT_EQ(prompt->Messages, (std::vector<std::string>{QCoreApplication::applicationName().toStdString() + "|" + NoCreditsLeftText}));
 
     // A full queue takes nothing and costs nothing.
     guards.SetCredits(5);
