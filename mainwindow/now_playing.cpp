@@ -40,9 +40,12 @@ std::string SongTitleText(const TfontContainer& fonts, const TformatStringContai
     const bool active = now.State == psPlaying || now.State == psPaused;
     if (active && now.Radio()) {
         // A station: its name from the list (by the address playing) and the stream's title.
-        if (now.Track || now.RadioName.empty())
-            return Tag(fonts, 5) + EscapeMarkup(RadioStationName(stations, now.StationAddress())) + Tag(fonts, 7) +
-                   " [" + Tag(fonts, 1) + EscapeMarkup(now.Title()) + Tag(fonts, 7) + "]";
+        if (now.Track || now.RadioName.empty()) {
+            const std::string station = Tag(fonts, 5) + EscapeMarkup(RadioStationName(stations, now.StationAddress()));
+            // Until the stream sends a title there is nothing to put in brackets.
+            if (now.Title().empty()) return station;
+            return station + Tag(fonts, 7) + " [" + Tag(fonts, 1) + EscapeMarkup(now.Title()) + Tag(fonts, 7) + "]";
+        }
         if (!now.StreamTitle.empty())
             return Tag(fonts, 5) + EscapeMarkup(now.RadioName) + Tag(fonts, 7) + " (" + Tag(fonts, 1) +
                    EscapeMarkup(now.StreamTitle) + Tag(fonts, 7) + ")";
@@ -53,7 +56,7 @@ std::string SongTitleText(const TfontContainer& fonts, const TformatStringContai
         const int format = tag.Album().empty()  ? lfSongTitleNoAlbum
                            : tag.TrackNo() > 0 ? lfSongTitleFull
                                                 : lfSongTitleNoTrackNumber;
-        return TtrackFormat(ListFormat(formats, format), &fonts.Items()).Format(tag, 2, "");
+        return TtrackFormat(ConvertLegacyFormat(ListFormat(formats, format)), &fonts.Items()).Format(tag, 2, "");
     }
     return Tag(fonts, 5) + EscapeMarkup(idleText);
 }

@@ -18,7 +18,10 @@
 #include "core/services.h"
 #include "core/tagger_loader.h"
 #include "core/url_list.h"
+#include "mainwindow/list_display.h"
 #include "mainwindow/main_form.h"
+#include "mainwindow/now_playing.h"
+#include "mainwindow/skin_font_stores.h"
 #include "mainwindow/qt_dispatcher.h"
 #include "mainwindow/single_instance.h"
 #include "remote/program_launcher.h"
@@ -353,6 +356,28 @@ TEST(PlayerEvents, StationBannerShowsTheStationAndItsStreamTitle) {
     form->PlayerStop();
     EXPECT_EQ(form->Layout().NowPlaying->text().toStdString(), "Nothing playing");
     form->close();
+}
+
+TEST(PlayerEvents, SongTitleShowsTheTrackInItsNowPlayingFormat) {
+    TfontContainer fonts = DefaultFontStore(fsSongTitle);
+    TformatStringContainer formats;
+    ResetFormatStrings(formats);
+    TnowPlaying now;
+    now.State = psPlaying;
+    now.Track = std::make_shared<TaudioTag>();
+    now.Track->SetFilename("/m/a.ogg");
+    now.Track->SetTitle("Blue <Train>");
+    now.Track->SetArtist("Ada Rook");
+    const std::string noAlbum = SongTitleText(fonts, formats, "Idle", now, nullptr);
+    EXPECT_EQ(noAlbum.find('%'), std::string::npos) << noAlbum;
+    EXPECT_NE(noAlbum.find("Blue &lt;Train&gt;"), std::string::npos) << noAlbum;
+    EXPECT_NE(noAlbum.find("Ada Rook"), std::string::npos);
+    now.Track->SetAlbum("Night Shift");
+    EXPECT_NE(SongTitleText(fonts, formats, "Idle", now, nullptr).find("Night Shift"), std::string::npos);
+    now.State = psStopped;
+    const std::string idle = SongTitleText(fonts, formats, "Idle", now, nullptr);
+    EXPECT_NE(idle.find("Idle"), std::string::npos);
+    EXPECT_EQ(idle.find("Blue"), std::string::npos);
 }
 
 TEST(PlayerEvents, SongTitleScrollingHoldsAcrossARestartAndTheBannerOffersItsChoice) {
