@@ -1143,7 +1143,13 @@ void TfrmCustomTunecrest::CreatePlayer(TcustomMediaPlayer*& player) {
         }
         player = engine;
     } else {
-        player = new TdshowPlayer;
+        auto* engine = new TdshowPlayer;
+        // What the engine says about its output (no sound device, a stream that ended)
+        // reaches the status line; the engine has written it to the log already.
+        engine->OnStatusText = [this](TObject*, const std::string& text) {
+            if (Controller().OnStatusText) Controller().OnStatusText(text);
+        };
+        player = engine;
     }
 }
 

@@ -87,6 +87,12 @@ void TdshowPlayer::PlayTag(const TaudioTagPtr& aTag) {
             SetVolume(volume);
             return;
         }
+        // Nothing can be heard: said on the screen and in the log, and the track stays
+        // where it was (nothing counts it as played). The next track opens the output anew.
+        if (ActiveVideoPlayer().Graph().NoAudioDevice()) {
+            StatusText(kNoSoundDevice);
+            break;
+        }
         DoFileNotFound(tag);
         if (++misses >= kMaxMissesInARow) {
             LogError(Format("%d files in a row could not be played; playback stops.", misses));

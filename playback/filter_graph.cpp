@@ -213,6 +213,44 @@ GstElement* TmyFilterGraph::WithVolumeStage(GstElement* output) {
     return CreateShiftedOutput();
 }
 
+namespace {
+// True when `element` is, or holds, a fakesink: the stand-in the automatic audio output
+// takes when no device or sound server can be opened.
+bool HoldsFakeSink(GstElement* element) {
+    auto isFake = [](GstElement* e) {
+        GstElementFactory* factory = gst_element_get_factory(e);
+        return factory && g_strcmp0(GST_OBJECT_NAME(factory), "fakesink") == 0;
+    };
+    if (isFake(element)) return true;
+    if (!GST_IS_BIN(element)) return false;
+    bool found = false;
+    GstIterator* it = gst_bin_iterate_recurse(GST_BIN(element));
+    GValue item = G_VALUE_INIT;
+    while (!found && gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+        found = isFake(GST_ELEMENT(g_value_get_object(&item)));
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(it);
+    return found;
+}
+}  // namespace
+
+bool TmyFilterGraph::AudioOutputIsStandIn() const {
+    // A sink chosen on purpose (tests, benchmarks) is never the stand-in.
+    if (const char* override = std::getenv(kAudioSinkVariable); override && *override) return false;
+    if (!Fpipeline) return false;
+    gint audioStreams = 0;
+    g_object_get(Fpipeline, "n-audio", &audioStreams, nullptr);
+    if (audioStreams <= 0) return false;
+    GstElement* sink = nullptr;
+    g_object_get(Fpipeline, "audio-sink", &sink, nullptr);
+    if (!sink) return false;
+    const bool standIn = HoldsFakeSink(sink);
+    gst_object_unref(sink);
+    return standIn;
+}
+
 GstElement* TmyFilterGraph::CreateAudioOutput() { return WithVolumeStage(CreateShiftedOutput()); }
 
 GstElement* TmyFilterGraph::CreateShiftedOutput() {
@@ -307,6 +345,7 @@ bool TmyFilterGraph::StartNewGraph() {
 }
 
 bool TmyFilterGraph::OpenFile(const std::string& fileName) {
+    FnoAudioDevice = false;
     if (!StartNewGraph()) return false;
     // A karaoke track plays its own audio while the graphics come from the ".cdg" file.
     const std::string graphics = FindKaraokeGraphics(fileName);
@@ -364,6 +403,7 @@ bool TmyFilterGraph::OpenFile(const std::string& fileName) {
     gint videoStreams = 0;
     g_object_get(Fpipeline, "n-video", &videoStreams, nullptr);
     FhasVideo = videoStreams > 0 || Fkaraoke != nullptr;
+    FnoAudioDevice = AudioOutputIsStandIn();
     StartKaraoke();
     ReportState();
     return true;
@@ -430,6 +470,17 @@ void TmyFilterGraph::Stop() {
 bool TmyFilterGraph::OpenAndPlay(const std::string& fileName) {
     const int volume = Fvolume;
     if (!OpenFile(fileName)) return false;
+    // Sound nobody can hear is not played: the clock would run and the queue empty in
+    // silence. A video still shows its pictures.
+    if (FnoAudioDevice && !FhasVideo) {
+        StopKaraoke();
+        gst_element_set_state(Fpipeline, GST_STATE_NULL);
+        FfileName.clear();
+        FlastError = kNoSoundDevice;
+        Error(kNoSoundDevice);
+        ReportState();
+        return false;
+    }
     SetVolume(volume);
     return Play();
 }

@@ -30,6 +30,11 @@ class TcdgDecoder;
 using TgraphMessageEvent = std::function<void(TObject* Sender, const std::string& message)>;
 using TgraphStateEvent = std::function<void(TObject* Sender, TmediaPlayState state)>;
 
+// What a file that cannot be heard for want of a sound device reports.
+inline constexpr const char* kNoSoundDevice =
+    "No sound device or sound server was found, so nothing can be heard. The queue is kept; "
+    "the next track tries the sound output again.";
+
 class TmyFilterGraph : public TObject {
 public:
     static constexpr int kPollIntervalMs = 500;
@@ -90,6 +95,11 @@ public:
     const std::string& FileName() const { return FfileName; }
     const std::string& KaraokeFile() const { return FkaraokeFile; }
     bool HasVideo() const { return FhasVideo; }
+    // The last file could not be heard: it has sound, but no sound device or sound server
+    // could be opened, so the automatic output fell back to a silent stand-in. A file
+    // without pictures is then not played at all (OpenAndPlay fails, with kNoSoundDevice as its last error);
+    // each file opens the output anew, so a device that comes back is used again.
+    bool NoAudioDevice() const { return FnoAudioDevice; }
     // The pipeline of the open file (nullptr when none), for inspection.
     GstElement* Pipeline() const { return Fpipeline; }
     // Names of the elements in the current pipeline.
@@ -129,6 +139,7 @@ private:
     bool Seek(double rate, int64_t positionMs);
     void SetTimerEnabled(bool on);
     GstElement* CreateAudioOutput();
+    bool AudioOutputIsStandIn() const;
     // The output with the pitch stage when pitch control is on.
     GstElement* CreateShiftedOutput();
     GstElement* WithVolumeStage(GstElement* output);
@@ -153,6 +164,7 @@ private:
     std::string FlastError;
     std::string FlastTitle;
     bool FhasVideo = false;
+    bool FnoAudioDevice = false;
     bool Fstopped = true;     // opened or stopped by a call: reported as stopped
     bool FendOfStream = false;
     TmediaPlayState FlastState = psStopped;

@@ -11,7 +11,11 @@
 #include <QMenuBar>
 #include <QPushButton>
 
+#include <QLabel>
+
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "core/ini_file.h"
 #include "core/jukebox_list.h"
@@ -20,6 +24,7 @@
 #include "mainwindow/main_form.h"
 #include "mainwindow/qt_dispatcher.h"
 #include "mainwindow/window_entries.h"
+#include "playback/filter_graph.h"
 #include "skin/touch_list_box.h"
 #include "support/media_files.h"
 #include "support/pump_events.h"
@@ -157,6 +162,62 @@ TEST(FirstRun, MediaFoldersFromTheMenuAddAFolderInTheChooserAndTheScanFillsTheTr
     ASSERT_TRUE(TriggerMenuItem(form, "Settings", "&Media Folders"));
     EXPECT_EQ(r.runner->Pending(), 0);
     EXPECT_EQ(r.runner->Titles.size(), 4u);
+    form.close();
+}
+
+// An environment variable set for the life of the scope (unset for nullptr).
+class TenvScope {
+public:
+    TenvScope(const char* name, const char* value) : Fname(name) {
+        if (const char* old = std::getenv(name)) Fold = old;
+        if (value) setenv(name, value, 1);
+        else unsetenv(name);
+    }
+    ~TenvScope() {
+        if (Fold) setenv(Fname, Fold->c_str(), 1);
+        else unsetenv(Fname);
+    }
+
+private:
+    const char* Fname;
+    std::optional<std::string> Fold;
+};
+
+TEST(FirstRun, WithoutASoundDeviceTheStatusLineAndTheLogSaySoAndTheQueueIsKept) {
+    FirstRunRig r;
+    const std::string song = r.music + "/Unheard.wav";
+    ASSERT_TRUE(test::MakeMediaFile(song, test::TmediaFormat::Wav, 0.5));
+    // No sound server and no sound card: the automatic output has nothing to open.
+    const std::string emptyAlsa = r.dir.File("asound.conf");
+    std::ofstream(emptyAlsa) << "";
+    TenvScope sink("TUNECREST_AUDIO_SINK", nullptr), pulse("PULSE_SERVER", "unix:/nonexistent/pulse"),
+        alsa("ALSA_CONFIG_PATH", emptyAlsa.c_str()), pipewire("PIPEWIRE_REMOTE", "/nonexistent/pipewire"),
+        runtime("XDG_RUNTIME_DIR", r.dir.File("").c_str());
+
+    TfrmTunecrestMain form({"-RootFolder=" + r.root}, TUNECREST_BIN_DIR);
+    InstallWindowEntries(form);
+    form.ReadDisplaySettings();
+    form.DoInitialise();
+    const std::string log = r.root + "Data/log.log";
+    SetErrorLogFile(log);
+    auto* list = form.JukeboxList();
+    ASSERT_NE(list, nullptr);
+    TaudioTagPtr tag = list->GlobalList().CreateTagFromFile(song);
+    ASSERT_NE(tag, nullptr);
+    list->AddToQueue(*tag);
+    ASSERT_EQ(list->Jukebox()->Queue().Count(), 1);
+    form.PlayerPlay();
+    auto* status = form.findChild<QLabel*>("lblStatus");
+    ASSERT_NE(status, nullptr);
+    EXPECT_TRUE(Pump([&] { return status->text().toStdString() == kNoSoundDevice; }, 5000))
+        << status->text().toStdString();
+    EXPECT_EQ(list->Jukebox()->Queue().Count(), 1) << "the track waits for a sound device";
+    EXPECT_EQ(list->Jukebox()->Player()->GetState(), psStopped) << "no clock runs in silence";
+    EXPECT_EQ(form.Controller().CurrentTrack(), nullptr);
+    SetErrorLogFile("");
+    std::stringstream text;
+    text << std::ifstream(log).rdbuf();
+    EXPECT_NE(text.str().find(kNoSoundDevice), std::string::npos) << text.str();
     form.close();
 }
 
