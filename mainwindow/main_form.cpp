@@ -128,11 +128,15 @@ TfrmBaseJukebox::TfrmBaseJukebox(std::vector<std::string> args, std::string prog
     Fskin = std::make_unique<TmainWindowSkin>(*this);
     Fskin->OnApplyColors = [this](TColor button, TColor panel, TColor text) { ApplySkinColors(panel, button, text); };
     Fskin->OnApplyListAppearance = [this] {
-        if (Flayout) Flayout->ApplyListAppearance();
+        if (Flayout) {
+            Flayout->CaptionShadows = Fskin->FontShadows();
+            Flayout->ApplyListAppearance();
+        }
         ApplySongTitleLook();
     };
     FkeyPreview = std::make_unique<TkeyPreviewFilter>(*this);
     qApp->installEventFilter(FkeyPreview.get());
+    Fskin->SetIconList(&ListIcons());
     FssTimer.setInterval(TidleMonitor::kInterval);
     FnextWait.setSingleShot(true);
     FnextWait.setInterval(kNextWaitMs);

@@ -493,8 +493,10 @@ void TmainLayout::ApplyListAppearance() {
         m->SetColor(ListColor(ListFonts, lcBackground));
         m->SetFocusColor(ListColor(ListFonts, lcBackgroundFocused));
     }
-    for (ThtmlLabel* header : {TrackListHeader, QueueHeader})
+    for (ThtmlLabel* header : {TrackListHeader, QueueHeader}) {
         header->SetLabelFont(ListFont(ListFonts, lfnHeading));
+        header->SetLabelStyle(CaptionShadows ? lsShadow : lsNormal);
+    }
     Tree->update();
 }
 

@@ -120,6 +120,8 @@ class TmainLayout : public QObject {
     void ShowNowPlayingCover(const TaudioTagPtr& track, const std::string& coverFolder, bool coverFolderOnly);
     // The cover art folder is searched before the file's own picture.
     bool CoverFileFirst = false;
+    // The skin's "FontShadows": the list headings are drawn with a shadow.
+    bool CaptionShadows = false;
     // True while any cover of the window is still being fetched.
     bool PicturesPending() const;
 

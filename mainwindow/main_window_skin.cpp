@@ -266,6 +266,7 @@ void TmainWindowSkin::LoadSkinImages(const TskinFile& skin, const std::string& f
     }
 
     if (Ficons) {
+        for (size_t i = 0; i < FbuiltInIcons.size(); ++i) Ficons->Restore(int(i), FbuiltInIcons[i]);
         const std::vector<TskinIcon> icons = skin.Icons(Ficons->Count());
         for (size_t i = 0; i < icons.size(); ++i) {
             if (icons[i].FileName.empty()) continue;
@@ -353,6 +354,13 @@ void TmainWindowSkin::ApplySkin(TColor buttonColor, TColor panelColor) {
     GlobalPrefs().EndUpdate();
     if (TfrmKeyboard* keyboard = ExistingKeyboard()) SkinKeyboard(*keyboard, buttonColor, panelColor, text);
     Progress("");
+}
+
+void TmainWindowSkin::SetIconList(TimageList* icons) {
+    Ficons = icons;
+    FbuiltInIcons.clear();
+    if (icons)
+        for (int i = 0; i < icons->Count(); ++i) FbuiltInIcons.push_back(icons->Image(i));
 }
 
 void TmainWindowSkin::HandToPreferences(TfrmKeyboard& keyboard) {

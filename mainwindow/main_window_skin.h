@@ -102,7 +102,9 @@ public:
     TmySkinScrollBar* TemplateScrollBar() const { return FtemplateBar.get(); }
     TskinImageCache& ImageCache() { return Fcache; }
     // The list icons a skin may replace ("Icon0", ...); none by default.
-    void SetIconList(TimageList* icons) { Ficons = icons; }
+    // The list icons a skin's "Icon" sections replace; each skin starts from the icons
+    // the list holds now (kept here), so a skin without icons shows the built-in ones.
+    void SetIconList(TimageList* icons);
 
     // The window's own part: its palette from the colours (button, panel, text) and its
     // lists' fonts and colours from the font stores. Progress texts go to OnProgress.
@@ -154,6 +156,7 @@ private:
     TbitmapContainer Fbitmaps;
     std::unique_ptr<TmySkinScrollBar> FtemplateBar;
     TimageList* Ficons = nullptr;  // not owned
+    std::vector<QImage> FbuiltInIcons;
     TskinImageCache Fcache;
     TbackgroundWorker Fworker;
     std::shared_ptr<std::atomic<bool>> Falive = std::make_shared<std::atomic<bool>>(true);

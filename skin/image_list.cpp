@@ -35,6 +35,13 @@ void TimageList::Replace(int index, const QImage& image, TColor transparentColor
     Ftransparent[size_t(index)] = transparentColor;
 }
 
+void TimageList::Restore(int index, const QImage& image) {
+    if (index < 0 || index >= Count() || image.isNull()) return;
+    Fimages[size_t(index)] = Scaled(image);
+    Fsources[size_t(index)] = Fimages[size_t(index)];
+    Ftransparent[size_t(index)] = clFuchsia;
+}
+
 QImage TimageList::Image(int index) const {
     return index >= 0 && index < Count() ? Fsources[size_t(index)] : QImage();
 }

@@ -23,6 +23,8 @@ class TimageList : public QObject {
     // Replaces image `index` by `image` scaled to the list's size, its pixels of
     // `transparentColor` left out when drawn; nothing for a bad index.
     void Replace(int index, const QImage& image, TColor transparentColor);
+    // Puts `image` back at `index` as Add takes it (its own alpha, no transparent colour).
+    void Restore(int index, const QImage& image);
     // Image `index` as given (scaled, opaque), and its transparent colour; a null image
     // and clFuchsia for a bad index or an image added without one.
     QImage Image(int index) const;

@@ -13,16 +13,21 @@
 #include <QTest>
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "core/global_prefs.h"
 #include "core/tagger_loader.h"
 #include "mainwindow/cover_matrix.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/main_layout.h"
+#include "mainwindow/track_views.h"
 #include "mainwindow/window_entries.h"
+#include "skin/html_label.h"
+#include "skin/image_list.h"
 #include "skin/keyboard.h"
 #include "skin/paint_regions.h"
 #include "skin/skin_button.h"
+#include "skin/skin_pictures.h"
 #include "skin/touch_list_box.h"
 #include "support/fake_media_player.h"
 #include "support/scripted_modal_runner.h"
@@ -234,6 +239,37 @@ TEST(PreferenceEffects, ViewSettingsSetDefaultsResetsTheFormatStrings)
         ASSERT_EQ(r.runner->Pending(), 0);
         EXPECT_EQ(formats.Items().Items(0)->formatString, ok ? original : "<b>%title%</b>") << ok;
     }
+}
+
+// The skin's "FontShadows" draws the list headings with a shadow, and its "Icon" sections
+// replace the list icons; the next skin without them shows the built-in icons again.
+TEST(PreferenceEffects, SkinShadowsAndIconsReachTheWindow)
+{
+    PrefsRig r;
+    const fs::path shipped = fs::path(TUNECREST_BIN_DIR) / "Skins";
+    ASSERT_TRUE(r.form->LoadSkin((shipped / "Classic").string()));
+    ASSERT_TRUE(r.form->Skin().FontShadows());
+    EXPECT_EQ(r.form->Layout().TrackListHeader->LabelStyle(), lsShadow);
+    EXPECT_EQ(r.form->Layout().QueueHeader->LabelStyle(), lsShadow);
+    ASSERT_TRUE(r.form->LoadSkin((shipped / "Default").string()));
+    EXPECT_EQ(r.form->Layout().TrackListHeader->LabelStyle(), lsNormal);
+
+    TimageList& icons = ListIcons();
+    ASSERT_GT(icons.Count(), 1);
+    const QImage builtIn = icons.Image(0);
+    const fs::path folder = r.dir.Path() / "Skins" / "Notes";
+    fs::create_directories(folder);
+    QImage note(16, 16, QImage::Format_RGB32);
+    note.fill(Qt::green);
+    note.setPixel(8, 8, qRgb(200, 10, 10));
+    ASSERT_TRUE(SaveSkinImage((folder / "note.bmp").string(), note));
+    std::ofstream(folder / "skin.usk", std::ios::binary) << "[Icon0]\r\nFilename=note.bmp\r\nTransparentColor=clLime\r\n";
+    ASSERT_TRUE(r.form->LoadSkin(folder.string()));
+    EXPECT_EQ(icons.TransparentColor(0), clLime);
+    EXPECT_EQ(icons.Image(0).pixel(icons.Width() / 2, icons.Height() / 2), qRgb(200, 10, 10));
+    ASSERT_TRUE(r.form->LoadSkin((shipped / "Default").string()));
+    EXPECT_EQ(icons.Image(0), builtIn);
+    EXPECT_EQ(icons.TransparentColor(0), clFuchsia);
 }
 
 }  // namespace
