@@ -53,7 +53,8 @@ int ScreenFontPointSize(int size) {
 }
 
 QFont ScreenFont(const TFont& font) {
-    QFont f(ScreenFontFamily(font.Name));
+    QFont f;
+    f.setFamilies({ScreenFontFamily(font.Name), QString::fromLatin1(kCjkFontFamily)});
     f.setPointSize(ScreenFontPointSize(font.Size));
     f.setBold(font.Bold);
     f.setItalic(font.Italic);

@@ -16,7 +16,11 @@ namespace tunecrest {
 QString ScreenFontFamily(std::string_view storedName);
 // The point size a description is drawn with: 1 to kMarkupMaxFontSize, sizes below 1 draw as 8 points.
 int ScreenFontPointSize(int size);
+// The font of a description: the installed family first, then the CJK family for the
+// Chinese, Japanese and Korean letters of names and titles the first one lacks.
 QFont ScreenFont(const TFont& font);
+// The installed family that draws Chinese, Japanese and Korean text.
+inline constexpr const char* kCjkFontFamily = "WenQuanYi Zen Hei";
 // A stored colour as a QColor, system colours resolved to the desktop palette first.
 QColor ScreenColor(TColor color);
 
