@@ -422,6 +422,10 @@ void TfrmStackerList::SaveLayout(TiniFile& ini, const std::string& section) cons
 
 void TfrmStackerList::ApplySkin() {
     TfrmBaseSkinForm::ApplySkin();
+    // The panels around the two lists wear the skin's panel picture, as the form does.
+    const QImage picture = FormPanelPicture();
+    for (TmySkinPanel* panel : {pnlTree, pnlStacker})
+        if (panel && picture.cacheKey() != panel->SkinBitmap().cacheKey()) panel->SetSkinBitmap(picture);
     // Captions in the skin's caption colour, which reads on the button face.
     const TColor captionColor = FormSkinColors().CaptionFontColor;
     for (QObject* component : OwnedComponents(this))
