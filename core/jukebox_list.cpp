@@ -10,6 +10,7 @@
 #include <new>
 #include <optional>
 #include <thread>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
@@ -218,10 +219,23 @@ bool TcustomJukeboxList::SaveList(const std::string& fileName, const std::functi
 
 void TcustomJukeboxList::ProcessTags() {
     bool saveList = AutoSaveGlobal && !Floading && !FglobalLoadFailed, buildDatabase = false;
+    bool followDatabase = false;
     if (FdatabaseEnabled) {
         // While loading, a database not older than "jukebox.dat" is opened as it is.
-        buildDatabase = !Floading || TjukeboxDB::NeedsRebuild(DataFile("jukebox.mdb"), DataFile("jukebox.dat")) ||
-                        !OpenDatabase();
+        // Otherwise the database follows the tracks that changed, when it held the list
+        // as last filed and the change is one the filing can name; else it is rebuilt.
+        if (Floading)
+            buildDatabase = TjukeboxDB::NeedsRebuild(DataFile("jukebox.mdb"), DataFile("jukebox.dat")) ||
+                            !OpenDatabase();
+        else
+            followDatabase = FdatabaseFollows && NoteDatabaseChanges();
+        if (!followDatabase && !buildDatabase && !Floading) buildDatabase = true;
+        if (buildDatabase) {
+            // The rebuild holds every change up to it.
+            FdbRemovedFiles.clear();
+            FdbWrites.clear();
+        }
+        FdatabaseFollows = true;
     }
     if (!FsaveInBackground) {
         if (saveList) WriteGlobalList();  // the index files follow below
@@ -242,9 +256,12 @@ void TcustomJukeboxList::ProcessTags() {
     for (size_t i = 0; i < filed.size(); ++i) Ffiled[i] = filed[i].get();
     FfiledSettings = FilingSettings();
     if (FsaveInBackground) {
-        if (saveList || buildDatabase || !FindexesLoaded) ScheduleSave(saveList, !FindexesLoaded, buildDatabase);
-    } else if (!FindexesLoaded) {
-        SaveIndexFiles();
+        if (saveList || buildDatabase || followDatabase || !FindexesLoaded)
+            ScheduleSave(saveList, !FindexesLoaded, buildDatabase);
+    } else {
+        if (!FindexesLoaded) SaveIndexFiles();
+        // After "jukebox.dat", so the database is not older than the list it follows.
+        if (followDatabase) ApplyDatabaseChangesNow();
     }
     ProcessFinished();
     if (Fevents && Fevents->OnGlobalListChange) Fevents->OnGlobalListChange(this);
@@ -928,6 +945,10 @@ struct TcustomJukeboxList::TsaveRun {
     bool RemoveIndexFiles = false;
     std::unique_ptr<TfileStream> Csv;
     std::string DatabaseFile;
+    // The database following the change row by row instead of a rebuild.
+    bool DbChanges = false;
+    std::vector<std::string> DbRemovedFiles;
+    std::string DbRows;
 };
 
 void TcustomJukeboxList::ScheduleSave(bool list, bool indexes, bool database) {
@@ -951,7 +972,8 @@ void TcustomJukeboxList::PostSaveStep() {
 }
 
 bool TcustomJukeboxList::BackgroundWorkPending() const {
-    return FsavePosted || Frun || FworkerResults > 0 || FpendingList || FpendingIndexes || FpendingDatabase;
+    return FsavePosted || Frun || FworkerResults > 0 || FpendingList || FpendingIndexes || FpendingDatabase ||
+           DatabaseChangesPending();
 }
 
 void TcustomJukeboxList::SetSaveSliceTime(std::chrono::microseconds time) {
@@ -984,7 +1006,7 @@ void TcustomJukeboxList::SaveStep() {
     if (Frun && (Frun->Change != FchangeCount || Frun->ItemsData != items.data() || Frun->ItemsCount != items.size()))
         RestartSave();
     if (!Frun) {
-        if (!FpendingList && !FpendingIndexes && !FpendingDatabase) return;
+        if (!FpendingList && !FpendingIndexes && !FpendingDatabase && !DatabaseChangesPending()) return;
         if (!Fworker) Fworker = std::make_unique<TbackgroundWorker>();
         if (!FblockPool) FblockPool = std::make_shared<TsaveBlockPool>(FsaveBlockBytes, FsaveBlocks);
         Fworker->Run([pool = FblockPool] { pool->Fill(); });
@@ -1004,6 +1026,11 @@ void TcustomJukeboxList::SaveStep() {
         run.Indexes = FpendingIndexes && !FdataFolder.empty();
         run.Database = FpendingDatabase && FdatabaseEnabled;
         FpendingList = FpendingIndexes = FpendingDatabase = false;
+        if (run.Database) {
+            // The rebuild holds every change up to it.
+            FdbRemovedFiles.clear();
+            FdbWrites.clear();
+        }
         run.DatabaseFile = DataFile("jukebox.mdb");
         if (run.List) {
             for (const auto& weak : FcdTracks)
@@ -1031,6 +1058,18 @@ void TcustomJukeboxList::SaveStep() {
     }
     std::shared_ptr<TsaveRun> ready = std::move(Frun);
     if (ready->List) FglobalList->SetStoredSize(ready->Library->Size());
+    // The rows of the tracks that changed, as they are now: a few, made at once.
+    if (!ready->Database && DatabaseChangesPending()) {
+        if (!FdatabaseEnabled) {
+            FdbRemovedFiles.clear();
+            FdbWrites.clear();
+        } else if (TakeDatabaseChanges(ready->DbRemovedFiles, ready->DbRows)) {
+            ready->DbChanges = true;
+        } else {
+            FpendingDatabase = true;  // a rebuild follows this save
+            PostSaveStep();
+        }
+    }
     HandToWorker(std::move(ready));
 }
 
@@ -1124,7 +1163,7 @@ std::string RetiredDatabaseName(const std::string& databaseFile) { return databa
 }  // namespace
 
 void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
-    if (!run->List && run->IndexFiles.empty() && !run->RemoveIndexFiles && !run->Database) return;
+    if (!run->List && run->IndexFiles.empty() && !run->RemoveIndexFiles && !run->Database && !run->DbChanges) return;
     ++FworkerResults;
     std::weak_ptr<bool> alive = Falive;
     const std::string folder = FdataFolder;
@@ -1170,11 +1209,28 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
                 if (!built) errors.push_back("Cannot build " + run->DatabaseFile + ": " + database.LastError());
             }
         }
-        Dispatcher().Post([this, alive, errors, built, database = run->DatabaseFile] {
+        // Written after "jukebox.dat", so the database is not older than the list it holds.
+        bool followed = true;
+        if (run->DbChanges) {
+            TjukeboxDB writer;
+            followed = writer.ApplyChanges(run->DatabaseFile, run->DbRemovedFiles, run->DbRows);
+            if (!followed) errors.push_back("Cannot update " + run->DatabaseFile + ": " + writer.LastError());
+        }
+        const bool rebuilt = run->Database;
+        Dispatcher().Post([this, alive, errors, built, rebuilt, followed, database = run->DatabaseFile] {
             const auto live = alive.lock();
             if (!live || !*live) return;
             --FworkerResults;
             for (const auto& e : errors) LogError(e);
+            // A rebuild holds the list as it was handed over; later changes were noted
+            // or asked for a rebuild of their own.
+            if (rebuilt && built && followed) FdatabaseFollows = true;
+            if ((rebuilt && !built) || !followed) {
+                // The database no longer holds the list as filed: the next change rebuilds
+                // it, and a failed update (its old rows kept) is mended by a rebuild now.
+                FdatabaseFollows = false;
+                if (!followed && FdatabaseEnabled) ScheduleSave(false, false, true);
+            }
             // The connection moves to the new file; queries until now ran on the old one.
             if (built && FdatabaseEnabled) Fdatabase->Open(database);
             if (Fworker)
@@ -1202,6 +1258,17 @@ void TcustomJukeboxList::FinishPendingSaves() {
     // "jukebox.dat" then, is built again at the next start.
     if (list && !FdataFolder.empty()) WriteGlobalList();
     if ((list || indexes) && IndexesWanted() && FglobalList->UpdateCount() == 0) SaveIndexFiles();
+    if (FdatabaseEnabled && DatabaseChangesPending() && FglobalList->UpdateCount() == 0) {
+        std::vector<std::string> removedFiles;
+        std::string rows;
+        TjukeboxDB writer;
+        const std::string database = DataFile("jukebox.mdb");
+        if (!TakeDatabaseChanges(removedFiles, rows) || !writer.ApplyChanges(database, removedFiles, rows)) {
+            // A database that misses changes must not be taken as current at the next start.
+            std::error_code ec;
+            std::filesystem::remove(database, ec);
+        }
+    }
 }
 
 bool TcustomJukeboxList::SaveVideoList() { return SaveListFile(*FvideoList, DataFile("vidlist.dat")); }
@@ -1279,12 +1346,106 @@ void TcustomJukeboxList::BuildDatabase() {
     std::string error;
     std::error_code ec;
     std::filesystem::create_directories(FdataFolder, ec);
+    FdbRemovedFiles.clear();
+    FdbWrites.clear();
+    FdatabaseFollows = false;
     if (!ExportCSV(*FglobalList, csv, false, "", &error)) {
         LogError("Cannot export the library to " + csv + ": " + error);
         OpenDatabase();  // the previous database still answers
         return;
     }
-    if (!Fdatabase->Build(database, csv)) LogError("Cannot build " + database + ": " + Fdatabase->LastError());
+    if (!Fdatabase->Build(database, csv)) {
+        LogError("Cannot build " + database + ": " + Fdatabase->LastError());
+        return;
+    }
+    FdatabaseFollows = true;
+}
+
+bool TcustomJukeboxList::NoteDatabaseChanges() {
+    if (Ffiled.empty()) return false;
+    const auto& items = FglobalList->Items();
+    // Beyond this many tracks a rebuild is as quick and surely right.
+    constexpr size_t kMostRows = 1000;
+    // The list as filed, less the removed tracks, then the appended ones: anything else
+    // (a reorder, an insertion) is rebuilt.
+    std::vector<const TaudioTag*> removed;
+    size_t kept = 0;
+    for (const TaudioTag* filed : Ffiled) {
+        if (kept < items.size() && items[kept].get() == filed) {
+            ++kept;
+            continue;
+        }
+        removed.push_back(filed);
+        if (removed.size() > kMostRows) return false;
+    }
+    if (removed.empty() && FeditNotes.empty() && kept == items.size()) return false;  // an edit nobody noted
+    if (removed.size() + FeditNotes.size() + (items.size() - kept) > kMostRows) return false;
+    std::unordered_set<const TaudioTag*> removedSet(removed.begin(), removed.end());
+    for (size_t i = kept; i < items.size(); ++i)
+        if (removedSet.count(items[i].get())) return false;  // moved to the end
+    // The rows stand under the names the tracks had when filed.
+    std::unordered_map<const TaudioTag*, const TaudioTag*> before;
+    for (const auto& [tag, copy] : FeditNotes) before.emplace(tag.get(), copy.get());
+    auto filedName = [&before](const TaudioTag* tag) -> const std::string& {
+        const auto it = before.find(tag);
+        return it == before.end() ? tag->Filename() : it->second->Filename();
+    };
+    auto write = [this](const TaudioTagPtr& tag) {
+        for (const TaudioTagPtr& pending : FdbWrites)
+            if (pending == tag) return;
+        FdbWrites.push_back(tag);
+    };
+    for (const TaudioTag* tag : removed) {
+        FdbRemovedFiles.push_back(filedName(tag));
+        std::erase_if(FdbWrites, [tag](const TaudioTagPtr& pending) { return pending.get() == tag; });
+    }
+    for (const auto& [tag, copy] : FeditNotes) {
+        if (removedSet.count(tag.get())) continue;
+        FdbRemovedFiles.push_back(copy->Filename());
+        write(tag);
+    }
+    for (size_t i = kept; i < items.size(); ++i) write(items[i]);
+    return true;
+}
+
+bool TcustomJukeboxList::TakeDatabaseChanges(std::vector<std::string>& removedFiles, std::string& rows) {
+    removedFiles = std::move(FdbRemovedFiles);
+    std::vector<TaudioTagPtr> writes = std::move(FdbWrites);
+    FdbRemovedFiles.clear();
+    FdbWrites.clear();
+    std::unordered_set<const TaudioTag*> writing;
+    for (const TaudioTagPtr& tag : writes) writing.insert(tag.get());
+    // Removing a file's rows removes those of every track of that name: the one the
+    // library still has under it is written again. A name of several tracks is left
+    // to a rebuild.
+    FfileIndex->Ready();
+    for (const std::string& file : removedFiles) {
+        if (FsharedFileNames.count(file)) return false;
+        int at = 0;
+        if (!FfileIndex->Find(file, at)) continue;
+        const TaudioTagPtr& tag = FfileIndex->Tag(at);
+        if (writing.insert(tag.get()).second) writes.push_back(tag);
+    }
+    rows.clear();
+    for (const TaudioTagPtr& tag : writes) {
+        tag->GetCSVRow(rows);
+        rows += ",\n";  // an empty playlist name
+    }
+    return true;
+}
+
+void TcustomJukeboxList::ApplyDatabaseChangesNow() {
+    if (!DatabaseChangesPending()) return;
+    std::vector<std::string> removedFiles;
+    std::string rows;
+    if (!TakeDatabaseChanges(removedFiles, rows)) {
+        BuildDatabase();
+        return;
+    }
+    TjukeboxDB writer;
+    if (writer.ApplyChanges(DataFile("jukebox.mdb"), removedFiles, rows)) return;
+    LogError("Cannot update " + DataFile("jukebox.mdb") + ": " + writer.LastError());
+    BuildDatabase();
 }
 
 bool TcustomJukeboxList::OpenDatabase() { return Fdatabase->Open(DataFile("jukebox.mdb")); }

@@ -103,7 +103,10 @@ class TcustomJukeboxList : public TObject {
     // lets the library's size decide. Tests set it to take either road with a small library.
     void SetLoadHelpers(int helpers) { FloadHelpers = helpers; }
     bool DatabaseEnabled() const { return FdatabaseEnabled; }
-    void SetDatabaseEnabled(bool on) { FdatabaseEnabled = on; }
+    void SetDatabaseEnabled(bool on) {
+        if (on && !FdatabaseEnabled) FdatabaseFollows = false;  // built anew at the next change
+        FdatabaseEnabled = on;
+    }
 
     bool AutoSaveGlobal = false;
     bool AutoSaveURLs = false;
@@ -153,7 +156,10 @@ class TcustomJukeboxList : public TObject {
     // Rebuilds only the year list (after its mode changed).
     void ReprocessYears();
     // "jukebox.csv" exported from the global list and "jukebox.mdb" built from it; only
-    // with the database enabled. A failed build keeps the previous database.
+    // with the database enabled. A failed build keeps the previous database. After a
+    // build the database follows each change of the global list by the rows that
+    // changed (one transaction, on the worker when saving in the background); a large
+    // change, a reorder or one nobody noted is rebuilt.
     void BuildDatabase();
     bool OpenDatabase();
     void CloseDatabase();
@@ -271,6 +277,16 @@ class TcustomJukeboxList : public TObject {
     void NoteInFileIndex(const TaudioTagPtr& tag);
     // The tracks "jukebox.dat" holds: the global list without the CD tracks.
     std::vector<TaudioTagPtr> OwnTracks() const;
+    // Notes what the database must do to follow a change of the global list since the
+    // last filing (rows to remove, tracks to write); false when the change is large, a
+    // reorder, or one nobody noted, which the database follows by a rebuild.
+    bool NoteDatabaseChanges();
+    bool DatabaseChangesPending() const { return !FdbRemovedFiles.empty() || !FdbWrites.empty(); }
+    // Takes the noted changes as the file names whose rows go and the export rows that
+    // come; false (the notes dropped) when only a rebuild can follow them.
+    bool TakeDatabaseChanges(std::vector<std::string>& removedFiles, std::string& rows);
+    // The noted changes applied at once, on this thread; a failure rebuilds.
+    void ApplyDatabaseChangesNow();
     // The background save: asked for by the change handler, run in slices.
     struct TsaveRun;
     void ScheduleSave(bool list, bool indexes, bool database);
@@ -318,6 +334,12 @@ class TcustomJukeboxList : public TObject {
     std::unordered_set<std::string> FsharedFileNames;
     TpendingFileOrder FpendingFileOrder;
     int FloadHelpers = -1;
+    // The database holds the global list as last filed, once the work queued for it is
+    // done: a change is then followed row by row. Database changes still to make: the
+    // files whose rows go, then the tracks whose rows come (as they are when written).
+    bool FdatabaseFollows = false;
+    std::vector<std::string> FdbRemovedFiles;
+    std::vector<TaudioTagPtr> FdbWrites;
     // Noted edits since the last filing: the track and a copy of it as it was filed.
     std::vector<std::pair<TaudioTagPtr, TaudioTagPtr>> FeditNotes;
     bool FsaveInBackground = false;

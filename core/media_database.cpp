@@ -131,20 +131,51 @@ class TcsvFileRows {
     bool Feof = false;
 };
 
+std::string InsertStatement(const std::string& table) {
+    std::string insert = "insert into " + table + " values (";
+    for (size_t i = 0; i < JukeboxTableColumns().size(); ++i) insert += i ? ", ?" : "?";
+    return insert + ")";
+}
+
+// Binds one row of the export to the insert statement. Empty fields and numbers or
+// dates that do not convert become NULL, as a text import gives them. The row must
+// stay until the insert has run.
+void BindExportRow(TsqliteStatement& stmt, const std::vector<std::string>& row) {
+    const auto& columns = JukeboxTableColumns();
+    for (size_t i = 0; i < columns.size(); ++i) {
+        const int param = int(i) + 1;
+        if (i >= row.size() || row[i].empty()) {
+            stmt.BindNull(param);
+            continue;
+        }
+        const std::string& value = row[i];
+        const char* type = columns[i].Type;
+        if (type == kInt) {
+            int64_t number;
+            if (ParseInteger(value, number)) stmt.BindInt64(param, number);
+            else stmt.BindNull(param);
+        } else if (type == kDate) {
+            TDateTime date;
+            // The export writes the locale's short date; files from before it, ISO dates.
+            if (ParseLocaleDateTime(value, date) || ParseJetDate(value, date))
+                stmt.BindDouble(param, date);
+            else stmt.BindNull(param);
+        } else {
+            stmt.BindTextNoCopy(param, value);
+        }
+    }
+}
+
 // Creates one table and fills it from the export. The first row names the columns;
-// the data rows give them in table order. Empty fields and numbers or dates that do
-// not convert become NULL, as a text import gives them.
+// the data rows give them in table order.
 void ImportTable(TsqliteDatabase& db, const std::string& table, const std::string& csvFile,
                  const std::string& indexPrefix) {
     const auto& columns = JukeboxTableColumns();
     std::string create = "create table " + table + " (";
-    std::string insert = "insert into " + table + " values (";
-    for (size_t i = 0; i < columns.size(); ++i) {
+    for (size_t i = 0; i < columns.size(); ++i)
         create += std::string(i ? ", " : "") + columns[i].Name + " " + columns[i].Type;
-        insert += i ? ", ?" : "?";
-    }
     db.Exec(create + ")");
-    TsqliteStatement stmt = db.Prepare(insert + ")");
+    TsqliteStatement stmt = db.Prepare(InsertStatement(table));
     // The export is read a piece at a time and each row inserted as it is parsed, so a
     // large library never has its whole export in memory, as text or as rows.
     TcsvFileRows csv(csvFile);
@@ -156,28 +187,7 @@ void ImportTable(TsqliteDatabase& db, const std::string& table, const std::strin
             header = false;
             continue;
         }
-        for (size_t i = 0; i < columns.size(); ++i) {
-            const int param = int(i) + 1;
-            if (i >= row.size() || row[i].empty()) {
-                stmt.BindNull(param);
-                continue;
-            }
-            const std::string& value = row[i];
-            const char* type = columns[i].Type;
-            if (type == kInt) {
-                int64_t number;
-                if (ParseInteger(value, number)) stmt.BindInt64(param, number);
-                else stmt.BindNull(param);
-            } else if (type == kDate) {
-                TDateTime date;
-                // The export writes the locale's short date; files from before it, ISO dates.
-                if (ParseLocaleDateTime(value, date) || ParseJetDate(value, date))
-                    stmt.BindDouble(param, date);
-                else stmt.BindNull(param);
-            } else {
-                stmt.BindTextNoCopy(param, value);  // the row stays until the insert has run
-            }
-        }
+        BindExportRow(stmt, row);
         stmt.Step();
         stmt.Reset();
     }
@@ -285,6 +295,54 @@ bool TjukeboxDB::Build(const std::string& databaseFile, const std::string& audio
         return false;
     }
     return Open(databaseFile);
+}
+
+bool TjukeboxDB::ApplyChanges(const std::string& databaseFile, const std::vector<std::string>& removedFiles,
+                              const std::string& csvRows) {
+    FlastError.clear();
+    try {
+        if (!FileExists(databaseFile)) throw Exception("Database file not found: " + databaseFile);
+        TsqliteDatabase db;
+        db.Open(databaseFile, TsqliteDatabase::TopenMode::ReadWrite);
+        // A query running on the main thread's connection holds the file for a moment.
+        db.Exec("PRAGMA busy_timeout=10000");
+        db.Exec("PRAGMA synchronous=FULL");
+        TsqliteTransaction transaction(db);
+        {
+            // Found through the path-and-file index; empty parts are NULL, as imported.
+            TsqliteStatement remove =
+                db.Prepare("delete from Audio where PathPart is ?1 and FilePart is ?2 and Filename is ?3");
+            auto bind = [&remove](int param, const std::string& text) {
+                if (text.empty()) remove.BindNull(param);
+                else remove.BindText(param, text);
+            };
+            for (const std::string& file : removedFiles) {
+                TaudioTag probe;
+                probe.SetFilename(file);
+                bind(1, probe.PathPart());
+                bind(2, probe.FilePart());
+                bind(3, file);
+                remove.Step();
+                remove.Reset();
+            }
+            TsqliteStatement insert = db.Prepare(InsertStatement("Audio"));
+            std::vector<std::string> row;
+            const std::string_view text(csvRows);
+            for (size_t pos = 0; pos < text.size();) {
+                const size_t before = pos;
+                if (!ReadCSVRow(text, pos, row) && pos == before) break;
+                if (row.size() == 1 && row[0].empty()) continue;
+                BindExportRow(insert, row);
+                insert.Step();
+                insert.Reset();
+            }
+        }
+        transaction.Commit();
+    } catch (const std::exception& e) {
+        FlastError = e.what();
+        return false;
+    }
+    return true;
 }
 
 bool TjukeboxDB::Open(const std::string& databaseFile) {

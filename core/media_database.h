@@ -1,7 +1,8 @@
 #pragma once
 // The optional media database: a copy of the library as the table Audio, so that
 // random play can be chosen by SQL conditions. It is built from the library's
-// comma-separated export ("jukebox.csv") into "jukebox.mdb" and queried read-only.
+// comma-separated export ("jukebox.csv") into "jukebox.mdb" and queried read-only;
+// between builds it follows the library's changes row by row (ApplyChanges).
 #include <functional>
 #include <memory>
 #include <string>
@@ -64,6 +65,13 @@ public:
     // when complete, so a failed build keeps the previous database as it was and
     // usable. Returns whether the new database is connected; LastError says why not.
     bool Build(const std::string& databaseFile, const std::string& audioCSV, const std::string& videoCSV = "");
+    // Follows a change of the library without a rebuild: in one transaction, removes
+    // every row of the files `removedFiles` names, then adds `csvRows` (rows of the
+    // comma-separated export, without its header). Works through a connection of its
+    // own, so a worker can run it while queries go on through the open one. On any
+    // failure nothing is changed: false, with LastError.
+    bool ApplyChanges(const std::string& databaseFile, const std::vector<std::string>& removedFiles,
+                      const std::string& csvRows);
     // Opens an existing database read-only; false (with LastError) when the file is
     // missing, is no database or lacks the Audio table.
     bool Open(const std::string& databaseFile);

@@ -1050,14 +1050,23 @@ TEST(JukeboxList, BackgroundSaveWritesWhatTheSynchronousSaveWrites) {
     sync->GlobalList().Add(LibraryTrack(200));
     sync->GlobalList().Add(LibraryTrack(201));
     WaitForBackgroundWork(*lib);
-    for (const char* file : {"jukebox.dat", "albums.idx", "artists.idx", "titles.idx", "genres.idx", "years.idx",
-                             "jukebox.csv"}) {
+    for (const char* file : {"jukebox.dat", "albums.idx", "artists.idx", "titles.idx", "genres.idx", "years.idx"}) {
         std::string mine, theirs;
         ASSERT_TRUE(ReadFileBytes(dir.File(file), mine)) << file;
         ASSERT_TRUE(ReadFileBytes(reference.File(file), theirs)) << file;
         EXPECT_EQ(mine, theirs) << file;
     }
     EXPECT_TRUE(lib->Database().Connected());
+    // The export is written by a rebuild only (the synchronous library followed its last
+    // two tracks row by row): both databases hold the same rows.
+    for (const char* condition : {"Filename <> ''", "GenreString = 'Rock'", "TrackNo > 4"}) {
+        std::vector<std::string> mine, theirs;
+        std::string error;
+        ASSERT_TRUE(lib->Database().QueryFiles(condition, "", "Filename", TdbTable::dtAudio, mine, error)) << error;
+        ASSERT_TRUE(sync->Database().QueryFiles(condition, "", "Filename", TdbTable::dtAudio, theirs, error)) << error;
+        EXPECT_EQ(mine, theirs) << condition;
+        EXPECT_FALSE(mine.empty()) << condition;
+    }
     TaudioTagList rock;
     std::string error;
     ASSERT_TRUE(lib->Database().SelectFiles("GenreString = 'rock'", "", "", TdbTable::dtAudio, false, rock, error))
