@@ -990,9 +990,9 @@ void TfrmBaseJukebox::SetFullScreen(bool on) {
 }
 
 void TfrmBaseJukebox::SetPlayControlsVisible(bool visible) {
+    // Only the play buttons go: the panel also holds the party-play button (the owner's
+    // way out by touch), the timer and the volume button.
     FplayControlsShown = visible;
-    // Without its buttons the button panel would stay behind as an empty strip.
-    if (FbuttonPanel) FbuttonPanel->setVisible(visible);
     ApplyButtonVisibility();
 }
 

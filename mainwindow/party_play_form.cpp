@@ -1,6 +1,7 @@
 #include "mainwindow/party_play_form.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -14,6 +15,7 @@
 #include <QVBoxLayout>
 #include <set>
 
+#include "core/global_prefs.h"
 #include "core/services.h"
 #include "core/tag_list.h"
 #include "mainwindow/party_play_guards.h"
@@ -268,6 +270,7 @@ void TfrmPartyPlay2::BuildPassword() {
     Fcurrent = field("edtCurrentPassword");
     Fnew = field("edtNewPassword");
     Fconfirm = field("edtConfirmPassword");
+    for (QLineEdit* e : {Fcurrent, Fnew, Fconfirm}) e->installEventFilter(this);
     FcurrentLabel = new QLabel("Current Password :", page);
     form->addRow(FcurrentLabel, Fcurrent);
     form->addRow(new QLabel("New Password :", page), Fnew);
@@ -277,6 +280,20 @@ void TfrmPartyPlay2::BuildPassword() {
     form->addRow(FsetPassword);
     Fpages->addTab(page, "Password");
     ShowPassword();
+}
+
+bool TfrmPartyPlay2::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease && GlobalPrefs().OnScreenKeyboardsEnabled()) {
+        for (auto [edit, prompt] : {std::pair{Fcurrent, "Enter the current password..."},
+                                    std::pair{Fnew, "Enter the new password..."},
+                                    std::pair{Fconfirm, "Enter the new password again..."}}) {
+            if (edit != watched || !edit->isEnabled()) continue;
+            if (const auto typed = Prompt().AskText(windowTitle().toStdString(), prompt, ""))
+                edit->setText(QString::fromStdString(*typed));
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TfrmPartyPlay2::ShowPassword() {

@@ -39,6 +39,11 @@ class TfrmPartyPlay2 : public QDialog {
     // The password button: checks the current field, then the two new fields.
     void SetPasswordClicked();
 
+  protected:
+    // A tap on a password field opens the on-screen keyboard's entry window (while the
+    // keyboards are on), so the owner sets the password without a keyboard.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void ShowPassword();
     void BuildOptions();

@@ -20,6 +20,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <set>
 #include <tuple>
 
@@ -63,6 +64,11 @@ public:
     bool AskYesNo(const std::string& text, const std::string&, bool) override {
         Messages.push_back("?|" + text);
         return false;
+    }
+    std::optional<std::string> AskText(const std::string&, const std::string& caption,
+                                       const std::string&) override {
+        Messages.push_back("text|" + caption);
+        return Typed;
     }
     std::string Typed;
     bool RealWindow = false;
@@ -462,6 +468,28 @@ TEST(PartyPlayBar, TheOwnerConfiguresPartyPlayFromTheScreen) {
     EXPECT_EQ(form->JukeboxList()->Jukebox()->Queue().Max(), 3);
 }
 
+TEST(PartyPlayBar, TheOwnerSetsThePasswordByTouch) {
+    BarRig r;
+    r.Seed("");
+    auto form = r.Open();
+    r.prompt->Typed = "Tap1";
+    r.runner->Push([](QDialog& d) {
+        d.findChild<QTabWidget*>("pcPages")->setCurrentIndex(2);
+        for (const char* name : {"edtNewPassword", "edtConfirmPassword"}) {
+            auto* edit = d.findChild<QLineEdit*>(name);
+            QTest::mouseClick(edit, Qt::LeftButton, {}, edit->rect().center());
+            EXPECT_EQ(edit->text(), "Tap1") << name;
+        }
+        d.findChild<QPushButton*>("btnSetPassword")->click();
+        d.findChild<QPushButton*>("btnOK")->click();
+    });
+    form->RunAction("actnPartyPlayConfigure");
+    EXPECT_EQ(r.runner->Pending(), 0);
+    EXPECT_EQ(r.prompt->Messages, (std::vector<std::string>{"text|Enter the new password...",
+                                                             "text|Enter the new password again..."}));
+    EXPECT_EQ(form->PartyPlaySettings().GetPassword(), "Tap1");
+}
+
 TEST(PartyPlayBar, GuestsSeeOnlyWhatTheyMayUseAndARefusedTouchIsAnswered) {
     BarRig r;
     r.Seed("[PartyPlay]\nDisableQueueControls=0\nDisableQueueMove=1\n");
@@ -476,6 +504,15 @@ TEST(PartyPlayBar, GuestsSeeOnlyWhatTheyMayUseAndARefusedTouchIsAnswered) {
     EXPECT_TRUE(visible("btnPlay"));
     EXPECT_TRUE(visible("btnQueue"));
     EXPECT_TRUE(visible("btnQueueDelete"));
+
+    // Hidden play controls take the play buttons, never the owner's party-play button.
+    form->PartyPlaySettings().SetHidePlayControls(true);
+    form->Guards().UpdateActionStates();
+    EXPECT_FALSE(visible("btnPlay"));
+    EXPECT_TRUE(visible("btnMenu"));
+    form->PartyPlaySettings().SetHidePlayControls(false);
+    form->Guards().UpdateActionStates();
+    EXPECT_TRUE(visible("btnPlay"));
 
     // All queue controls disabled: the queue's edit buttons go.
     form->PartyPlaySettings().SetDisableQueueControls(true);
