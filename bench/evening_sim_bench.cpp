@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_process.h"
 #include "bench/heap_in_use.h"
 #include "core/jukebox.h"
 #include "core/jukebox_list.h"
@@ -37,18 +38,8 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-long CurrentRssKb() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
-int Argument(int argc, char** argv, const char* name, int fallback) {
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], name) == 0) return std::atoi(argv[i + 1]);
-    return fallback;
-}
+using bench::Argument;
+using bench::CurrentRssKb;
 
 constexpr double kSecondsPerDay = 86400.0;
 // One simulated track takes a minute and a half of the evening.

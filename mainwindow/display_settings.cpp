@@ -192,6 +192,14 @@ bool TsettingsStore::Save(const TiniFile& ini, std::string* error) {
         if (error) *error = "the damaged settings file is kept until a setting changes";
         return false;
     }
+    // A file the next start would refuse as too large is not written: the one on disk
+    // (read at this start) stays readable.
+    if (ini.GetText().size() > kMaxSettingsBytes) {
+        if (error)
+            *error = "it would be larger than the " + std::to_string(kMaxSettingsBytes) +
+                     " bytes a settings file may hold";
+        return false;
+    }
     if (!ini.UpdateFile(error)) return false;
     Fdamaged = false;
     return true;

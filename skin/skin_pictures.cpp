@@ -121,6 +121,7 @@ QImage TskinImageCache::Load(const std::string& path, std::string* reason) {
         auto it = Fentries.find(path);
         if (exists && it != Fentries.end() && it->second.Size == size && it->second.Time == time) {
             if (reason) *reason = it->second.Reason;
+            it->second.Used = ++Fclock;
             return it->second.Image;
         }
     }
@@ -132,8 +133,36 @@ QImage TskinImageCache::Load(const std::string& path, std::string* reason) {
     std::lock_guard lock(Fmutex);
     ++Fdecodes;
     // A missing file is not remembered: it may appear at any time.
-    if (exists) Fentries[path] = entry;
+    if (exists) {
+        entry.Used = ++Fclock;
+        Tentry& held = Fentries[path];
+        Fbytes -= held.Image.sizeInBytes();
+        held = entry;
+        Fbytes += held.Image.sizeInBytes();
+        Trim();
+    }
     return entry.Image;
+}
+
+void TskinImageCache::Trim() {
+    while (Fbytes > FbyteLimit && !Fentries.empty()) {
+        auto oldest = Fentries.begin();
+        for (auto it = Fentries.begin(); it != Fentries.end(); ++it)
+            if (it->second.Used < oldest->second.Used) oldest = it;
+        Fbytes -= oldest->second.Image.sizeInBytes();
+        Fentries.erase(oldest);
+    }
+}
+
+void TskinImageCache::SetByteLimit(int64_t bytes) {
+    std::lock_guard lock(Fmutex);
+    FbyteLimit = bytes;
+    Trim();
+}
+
+int64_t TskinImageCache::Bytes() const {
+    std::lock_guard lock(Fmutex);
+    return Fbytes;
 }
 
 bool TskinImageCache::IsCurrent(const std::string& path) const {
@@ -147,6 +176,7 @@ bool TskinImageCache::IsCurrent(const std::string& path) const {
 void TskinImageCache::Clear() {
     std::lock_guard lock(Fmutex);
     Fentries.clear();
+    Fbytes = 0;
 }
 
 int TskinImageCache::Count() const {

@@ -32,10 +32,16 @@ bool SaveSkinImage(const std::string& path, const QImage& image, std::string* er
 bool IsJpegFile(const std::string& path);
 
 // Decoded skin pictures by file, each valid while the file keeps its size and time.
-// A failure is remembered too (with its reason) until the file changes. Safe to use
-// from several threads.
+// A failure is remembered too (with its reason) until the file changes. The pictures
+// held stay under a byte limit (the least recently used go first), so switching among
+// many skins over a long run does not keep every one of them. Safe to use from several
+// threads.
 class TskinImageCache {
 public:
+    static constexpr int64_t kDefaultByteLimit = int64_t(96) << 20;
+    void SetByteLimit(int64_t bytes);
+    // The bytes of the pictures held.
+    int64_t Bytes() const;
     QImage Load(const std::string& path, std::string* reason = nullptr);
     // True when `path` is cached and still current (a Load would not read the file).
     bool IsCurrent(const std::string& path) const;
@@ -50,12 +56,17 @@ private:
         int64_t Time = 0;
         QImage Image;
         std::string Reason;
+        uint64_t Used = 0;  // the use clock at the last load
     };
+    // Drops the least recently used pictures until the rest fit the limit (under Fmutex).
+    void Trim();
     static bool Stamp(const std::string& path, int64_t& size, int64_t& time);
 
     mutable std::mutex Fmutex;
     std::map<std::string, Tentry> Fentries;
     int Fdecodes = 0;
+    int64_t Fbytes = 0, FbyteLimit = kDefaultByteLimit;
+    uint64_t Fclock = 0;
 };
 
 }  // namespace tunecrest

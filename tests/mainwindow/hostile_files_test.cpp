@@ -246,6 +246,27 @@ TEST(HostileFiles, ASettingsFileFarLargerThanAnyWrittenIsKeptAndNotRead) {
     EXPECT_EQ(std::filesystem::file_size(r.Settings()), size);
 }
 
+TEST(HostileFiles, ASettingsFileJustUnderTheLimitIsReadAndNeverWrittenPastIt) {
+    HostileRig r;
+    {
+        std::ofstream out(r.Settings(), std::ios::binary);
+        out << "[Geometry]\nWidth=640\nHeight=480\nFullScreen=0\n[Filler]\n";
+        const std::string line = "Key=" + std::string(60, 'x') + "\n";  // CR LF once written
+        while (out.tellp() + std::streamoff(line.size()) < std::streamoff(TsettingsStore::kMaxSettingsBytes - 64))
+            out << line;
+    }
+    for (int start = 0; start < 2; ++start) {
+        TtestForm form({"-RootFolder=" + r.root + "/"});
+        r.StartAndCheck(form);
+        EXPECT_FALSE(form.SettingsStore().Damaged()) << start;
+        EXPECT_EQ(form.width(), 640) << start;
+        form.WriteDisplaySettings();
+        form.close();
+        EXPECT_LE(std::filesystem::file_size(r.Settings()), TsettingsStore::kMaxSettingsBytes);
+    }
+    EXPECT_NE(r.Log().find("bytes a settings file may hold"), std::string::npos) << r.Log();
+}
+
 TEST(HostileFiles, MappingsOfTwoHundredThousandLinesAreAllApplied) {
     HostileRig r;
     {

@@ -127,6 +127,38 @@ TEST(SkinPictures, CacheDecodesOnceUntilTheFileChanges) {
     EXPECT_FALSE(cache.IsCurrent((dir.Path() / "gone.bmp").string()));
 }
 
+TEST(SkinPictures, CacheKeepsUnderItsByteLimitDroppingTheLeastRecentlyUsed) {
+    test::App();
+    test::TempDir dir;
+    const QImage picture = test::SkinImage(100, 100, test::Grey(70));
+    const int64_t each = picture.sizeInBytes();
+    std::vector<std::string> files;
+    for (int i = 0; i < 6; ++i) {
+        files.push_back((dir.Path() / ("p" + std::to_string(i) + ".bmp")).string());
+        ASSERT_TRUE(SaveSkinImage(files.back(), picture));
+    }
+    TskinImageCache cache;
+    cache.SetByteLimit(3 * each);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(cache.Load(files[size_t(i)]), picture);
+    EXPECT_EQ(cache.Bytes(), 3 * each);
+    cache.Load(files[0]);  // used again: p1 is now the least recently used
+    cache.Load(files[3]);
+    EXPECT_EQ(cache.Count(), 3);
+    EXPECT_LE(cache.Bytes(), 3 * each);
+    EXPECT_TRUE(cache.IsCurrent(files[0]));
+    EXPECT_FALSE(cache.IsCurrent(files[1]));
+    for (const auto& f : files) cache.Load(f);
+    EXPECT_LE(cache.Bytes(), 3 * each);
+    // A dropped picture is decoded again when asked for, and is the same picture.
+    const int decodes = cache.DecodeCount();
+    EXPECT_EQ(cache.Load(files[0]), picture);
+    EXPECT_EQ(cache.DecodeCount(), decodes + 1);
+    cache.SetByteLimit(each);
+    EXPECT_EQ(cache.Count(), 1);
+    cache.Clear();
+    EXPECT_EQ(cache.Bytes(), 0);
+}
+
 TEST(SkinPictures, ImageListReplacesAnIconWithItsTransparentColourLeftOut) {
     test::App();
     TimageList icons(4, 4);
