@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QSplitter>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -430,6 +432,33 @@ TEST_F(PlaylistEditor, LayoutAndFilterRoundTripAndCentreWithoutAStoredPlace) {
     centred.LoadSettings(bare, "PlaylistEditor");
     const QSize screen = QGuiApplication::primaryScreen()->size();
     EXPECT_EQ(centred.pos(), QPoint((screen.width() - 500) / 2, (screen.height() - 400) / 2));
+}
+
+TEST_F(PlaylistEditor, PanelSizesReadBeforeTheWindowIsShownTakeEffectWhenItIs) {
+    TiniFile ini(library.dir.File("panels.ini"));
+    ini.WriteInteger("PlaylistEditor", "Width", 1000);
+    ini.WriteInteger("PlaylistEditor", "Height", 700);
+    ini.WriteInteger("PlaylistEditor", "RightPanelWidth", 320);
+    TfrmNewPlaylistEditor hidden;
+    hidden.LoadSettings(ini, "PlaylistEditor");
+    // Never shown: what was read is what is written back, not a collapsed panel.
+    TiniFile again(library.dir.File("again.ini"));
+    hidden.SaveSettings(again, "PlaylistEditor");
+    EXPECT_EQ(again.ReadInteger("PlaylistEditor", "RightPanelWidth", 0), 320);
+    hidden.show();
+    auto* split = qobject_cast<QSplitter*>(hidden.centralWidget());
+    ASSERT_NE(split, nullptr);
+    for (int i = 0; i < 50 && std::abs(split->sizes().value(1) - 320) > 8; ++i) QTest::qWait(20);
+    EXPECT_NEAR(split->sizes().value(1), 320, 8);
+    EXPECT_GT(split->sizes().value(0), 0) << "both panels show";
+    // Nothing stored: the layout's own sizes, never a zero-width panel.
+    TfrmNewPlaylistEditor plain;
+    plain.LoadSettings(TiniFile(library.dir.File("none.ini")), "PlaylistEditor");
+    plain.resize(1000, 700);
+    plain.show();
+    auto* plainSplit = qobject_cast<QSplitter*>(plain.centralWidget());
+    for (int i = 0; i < 50 && plainSplit->sizes().value(1) <= 0; ++i) QTest::qWait(20);
+    EXPECT_GT(plainSplit->sizes().value(1), 0);
 }
 
 TEST_F(PlaylistEditor, ATreeRebuildHoldsInputBackAndRunsARequestMadeMeanwhileAfterIt) {

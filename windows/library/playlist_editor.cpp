@@ -20,6 +20,7 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -531,15 +532,12 @@ void TfrmNewPlaylistEditor::LoadSettings(const TiniFile& ini, const std::string&
         QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(w, h);
     move(ini.ReadInteger(section, "Left", (screen.width() - width()) / 2),
          ini.ReadInteger(section, "Top", (screen.height() - height()) / 2));
-    const QList<int> main = FmainSplit->sizes();
-    const int right = ini.ReadInteger(section, "RightPanelWidth", main.value(1));
-    FmainSplit->setSizes({std::max(0, main.value(0) + main.value(1) - right), right});
-    const QList<int> left = FleftSplit->sizes();
-    const int tracks = ini.ReadInteger(section, "TrackListHeight", left.value(1));
-    FleftSplit->setSizes({std::max(0, left.value(0) + left.value(1) - tracks), tracks});
-    const QList<int> rightSizes = FrightSplit->sizes();
-    const int tabs = ini.ReadInteger(section, "PLSelectionHeight", rightSizes.value(0));
-    FrightSplit->setSizes({tabs, std::max(0, rightSizes.value(0) + rightSizes.value(1) - tabs)});
+    // The panel sizes are kept and put in place once the window has its size on screen
+    // (a window not shown yet has no panel sizes to share out).
+    FpanelSizes.RightPanelWidth = ini.ReadInteger(section, "RightPanelWidth", CurrentPanelSizes().RightPanelWidth);
+    FpanelSizes.TrackListHeight = ini.ReadInteger(section, "TrackListHeight", CurrentPanelSizes().TrackListHeight);
+    FpanelSizes.SelectionHeight = ini.ReadInteger(section, "PLSelectionHeight", CurrentPanelSizes().SelectionHeight);
+    if (isVisible()) ApplyPanelSizes();
     FplaylistFolder = ini.ReadString(section, "PlaylistFolder", FplaylistFolder);
     Ffilter->LoadFromIni(ini, section);
 }
@@ -549,9 +547,10 @@ void TfrmNewPlaylistEditor::SaveSettings(TiniFile& ini, const std::string& secti
     ini.WriteInteger(section, "Height", height());
     ini.WriteInteger(section, "Left", x());
     ini.WriteInteger(section, "Top", y());
-    ini.WriteInteger(section, "RightPanelWidth", FmainSplit->sizes().value(1));
-    ini.WriteInteger(section, "TrackListHeight", FleftSplit->sizes().value(1));
-    ini.WriteInteger(section, "PLSelectionHeight", FrightSplit->sizes().value(0));
+    const TeditorPanelSizes sizes = CurrentPanelSizes();
+    ini.WriteInteger(section, "RightPanelWidth", sizes.RightPanelWidth);
+    ini.WriteInteger(section, "TrackListHeight", sizes.TrackListHeight);
+    ini.WriteInteger(section, "PLSelectionHeight", sizes.SelectionHeight);
     ini.WriteString(section, "PlaylistFolder", FplaylistFolder);
     Ffilter->SaveToIni(ini, section);
 }
@@ -1094,8 +1093,40 @@ void TfrmNewPlaylistEditor::StopPlayback() {
 
 // --- events ---------------------------------------------------------------------------
 
+TfrmNewPlaylistEditor::TeditorPanelSizes TfrmNewPlaylistEditor::CurrentPanelSizes() const {
+    // Until the panels were laid out on screen their sizes are the ones read.
+    if (!FpanelsShown) return FpanelSizes;
+    return {FmainSplit->sizes().value(1), FleftSplit->sizes().value(1), FrightSplit->sizes().value(0)};
+}
+
+void TfrmNewPlaylistEditor::ApplyPanelSizes() {
+    if (centralWidget() && layout()) layout()->activate();
+    // A size of 0 (none read) leaves the panel as the layout made it.
+    auto share = [](QSplitter* split, int first, int second, bool secondGiven) {
+        const QList<int> sizes = split->sizes();
+        const int total = sizes.value(0) + sizes.value(1);
+        if (total <= 0) return false;
+        if (secondGiven) split->setSizes({std::max(0, total - second), std::min(second, total)});
+        else split->setSizes({std::min(first, total), std::max(0, total - first)});
+        return true;
+    };
+    // The panels have no sizes until the window is laid out on screen: tried again then.
+    if (FmainSplit->sizes().value(0) + FmainSplit->sizes().value(1) <= 0) return;
+    if (FpanelSizes.RightPanelWidth > 0) share(FmainSplit, 0, FpanelSizes.RightPanelWidth, true);
+    if (FpanelSizes.TrackListHeight > 0) share(FleftSplit, 0, FpanelSizes.TrackListHeight, true);
+    if (FpanelSizes.SelectionHeight > 0) share(FrightSplit, FpanelSizes.SelectionHeight, 0, false);
+    FpanelsShown = true;
+}
+
 void TfrmNewPlaylistEditor::showEvent(QShowEvent* e) {
     QMainWindow::showEvent(e);
+    if (!FpanelsShown) {
+        ApplyPanelSizes();
+        if (!FpanelsShown)
+            QTimer::singleShot(0, this, [this] {
+                if (!FpanelsShown) ApplyPanelSizes();
+            });
+    }
     if (!Library()) return;
     UpdatePlaylistTree();
     RefreshInfo();

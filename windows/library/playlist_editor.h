@@ -231,6 +231,15 @@ class TfrmNewPlaylistEditor : public QMainWindow {
     std::vector<TaudioTagPtr> FsongRows, FlistRows;
     // Tracks of the lists by row, so a row always finds its list.
     std::vector<TaudioTagListPtr> FcollectionRows, FstackerRows;
+    // The stored panel sizes ("RightPanelWidth", "TrackListHeight", "PLSelectionHeight";
+    // 0: the layout's own), put in place when the window is first shown.
+    struct TeditorPanelSizes {
+        int RightPanelWidth = 0, TrackListHeight = 0, SelectionHeight = 0;
+    };
+    TeditorPanelSizes CurrentPanelSizes() const;
+    void ApplyPanelSizes();
+    TeditorPanelSizes FpanelSizes;
+    bool FpanelsShown = false;
     QSplitter* FmainSplit = nullptr;
     QSplitter* FleftSplit = nullptr;
     QSplitter* FrightSplit = nullptr;
