@@ -58,9 +58,31 @@ QComboBox, QTimeEdit, QTreeWidget, QFontComboBox { background: %FIELD%; color: %
   border: 1px solid %BORDER%; border-radius: 6px; selection-background-color: %BUTTON%;
   selection-color: %BUTTONTEXT%; }
 QComboBox, QTimeEdit { min-height: 40px; padding: 0 8px; }
+QTimeEdit::up-button, QTimeEdit::down-button { width: 36px; }
 QComboBox QAbstractItemView { background: %FIELD%; color: %FIELDTEXT%; }
 QTreeWidget::item { min-height: 36px; }
+QTreeWidget::indicator { width: 28px; height: 28px; }
 QHeaderView::section { background: %PANEL%; color: %FIELDTEXT%; border: none; padding: 6px; font-weight: bold; }
+QMenuBar { background: %PANEL%; color: %FIELDTEXT%; }
+QMenuBar::item { padding: 16px 20px; background: transparent; }
+QMenuBar::item:selected, QMenuBar::item:pressed { background: %BUTTON%; color: %BUTTONTEXT%; }
+QMenu { background: %FIELD%; color: %FIELDTEXT%; border: 1px solid %BORDER%; }
+QMenu::item { min-height: 44px; padding: 0 28px; }
+QMenu::item:selected { background: %BUTTON%; color: %BUTTONTEXT%; }
+QMenu::item:disabled { color: %BORDER%; }
+QMenu::separator { height: 1px; background: %BORDER%; margin: 4px 8px; }
+QToolBar { background: %PANEL%; border: none; spacing: 6px; padding: 4px; }
+QToolButton { background: %BUTTON%; color: %BUTTONTEXT%; border: 1px solid %BORDER%; border-radius: 8px;
+  min-height: 48px; padding: 0 14px; font-weight: bold; }
+QToolButton:pressed { background: %BORDER%; }
+QToolButton:disabled { color: %BORDER%; }
+QToolButton[popupMode="1"] { padding-right: 36px; }
+QToolButton::menu-button { width: 32px; border-left: 1px solid %BORDER%; }
+QSplitter::handle { background: %BORDER%; }
+QSplitter::handle:horizontal { width: 10px; }
+QSplitter::handle:vertical { height: 10px; }
+QStatusBar { background: %PANEL%; color: %FIELDTEXT%; min-height: 36px; }
+QStatusBar QLabel { color: %FIELDTEXT%; padding: 0 8px; }
 )";
     extra.replace("%BUTTONTEXT%", buttonText)
         .replace("%BUTTON%", ToQColor(button).name())

@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "core/global_prefs.h"
 #include "core/ini_file.h"
 #include "core/jukebox.h"
 #include "core/jukebox_list.h"
@@ -34,6 +35,7 @@
 #include "core/shared_utils.h"
 #include "skin/jukebox_list_viewer.h"
 #include "windows/about_box.h"
+#include "windows/editors/editor_form.h"
 #include "windows/event_rules.h"
 
 namespace tunecrest {
@@ -127,6 +129,16 @@ TfrmNewPlaylistEditor::TfrmNewPlaylistEditor(QWidget* parent)
     };
     BuildActions();
     BuildControls();
+    // A touch window in the skin's colours: menus, tools, check boxes and lists sized for a
+    // finger; it follows every skin change.
+    StyleEditorDialog(*this);
+    GlobalPrefs().AddChangeListener(this, [this](TObject*) {
+        if (FformColors != FormSkinColors()) {
+            FformColors = FormSkinColors();
+            StyleEditorDialog(*this);
+        }
+    });
+    FformColors = FormSkinColors();
     resize(1100, 760);
     pcPlaylists->setCurrentIndex(0);
     SetPlaybackVisible(nullptr);
@@ -137,6 +149,7 @@ TfrmNewPlaylistEditor::TfrmNewPlaylistEditor(QWidget* parent)
 }
 
 TfrmNewPlaylistEditor::~TfrmNewPlaylistEditor() {
+    GlobalPrefs().RemoveChangeListener(this);
     if (TcustomJukeboxList* library = Library(); library && FfreeKey)
         library->RemoveFreeNotification(FfreeKey);
 }
@@ -384,16 +397,17 @@ void TfrmNewPlaylistEditor::BuildControls() {
         connect(box, &QListWidget::itemPressed, this,
                 [this, box](QListWidgetItem*) { FlastTrackSource = box; });
 
+    // Rows a finger can hit, in the size the main window's lists use.
     for (QListWidget* box : {lbSongs, static_cast<QListWidget*>(lbPlaylist), lbPlaylists, lbStacker}) {
         QFont f = box->font();
-        f.setPointSize(12);
+        f.setPointSize(14);
         box->setFont(f);
-        box->setStyleSheet("QListWidget::item { min-height: 36px; }");
+        box->setStyleSheet("QListWidget::item { min-height: 48px; }");
     }
     QFont treeFont = tvJukebox->font();
-    treeFont.setPointSize(12);
+    treeFont.setPointSize(14);
     tvJukebox->setFont(treeFont);
-    tvJukebox->setStyleSheet("QTreeWidget::item { min-height: 36px; }");
+    tvJukebox->setStyleSheet("QTreeWidget::item { min-height: 48px; }");
 
     FmainSplit->setStretchFactor(0, 1);
     FmainSplit->setStretchFactor(1, 1);

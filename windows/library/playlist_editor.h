@@ -19,6 +19,7 @@
 
 #include "core/tag_list_list.h"
 #include "core/tag_list_rules.h"
+#include "skin/skin_forms.h"
 #include "windows/library/tree_rebuild.h"
 
 class QAction;
@@ -197,6 +198,7 @@ class TfrmNewPlaylistEditor : public QMainWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    TformSkinColors FformColors;  // the colours the window is styled in
     void BuildControls();
     void BuildActions();
     void SetCurrentList(TaudioTagListPtr list);
