@@ -459,6 +459,15 @@ TEST_F(PlaylistEditor, PanelSizesReadBeforeTheWindowIsShownTakeEffectWhenItIs) {
     auto* plainSplit = qobject_cast<QSplitter*>(plain.centralWidget());
     for (int i = 0; i < 50 && plainSplit->sizes().value(1) <= 0; ++i) QTest::qWait(20);
     EXPECT_GT(plainSplit->sizes().value(1), 0);
+    // A stored size larger than the window leaves the other panel room.
+    ini.WriteInteger("PlaylistEditor", "RightPanelWidth", 5000);
+    TfrmNewPlaylistEditor wide;
+    wide.LoadSettings(ini, "PlaylistEditor");
+    wide.show();
+    auto* wideSplit = qobject_cast<QSplitter*>(wide.centralWidget());
+    for (int i = 0; i < 50 && wideSplit->sizes().value(1) < 500; ++i) QTest::qWait(20);
+    EXPECT_GE(wideSplit->sizes().value(0), 60);
+    EXPECT_GT(wideSplit->sizes().value(1), 500);
 }
 
 TEST_F(PlaylistEditor, ATreeRebuildHoldsInputBackAndRunsARequestMadeMeanwhileAfterIt) {

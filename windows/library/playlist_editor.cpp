@@ -1107,6 +1107,11 @@ void TfrmNewPlaylistEditor::StopPlayback() {
 
 // --- events ---------------------------------------------------------------------------
 
+namespace {
+// The least a panel of the editor keeps when stored sizes are put in place.
+constexpr int kMinPanelSize = 80;
+}  // namespace
+
 TfrmNewPlaylistEditor::TeditorPanelSizes TfrmNewPlaylistEditor::CurrentPanelSizes() const {
     // Until the panels were laid out on screen their sizes are the ones read.
     if (!FpanelsShown) return FpanelSizes;
@@ -1120,8 +1125,15 @@ void TfrmNewPlaylistEditor::ApplyPanelSizes() {
         const QList<int> sizes = split->sizes();
         const int total = sizes.value(0) + sizes.value(1);
         if (total <= 0) return false;
-        if (secondGiven) split->setSizes({std::max(0, total - second), std::min(second, total)});
-        else split->setSizes({std::min(first, total), std::max(0, total - first)});
+        // A stored size never squeezes the other panel out of sight.
+        const int room = std::max(0, total - std::min(kMinPanelSize, total / 2));
+        if (secondGiven) {
+            second = std::min(second, room);
+            split->setSizes({total - second, second});
+        } else {
+            first = std::min(first, room);
+            split->setSizes({first, total - first});
+        }
         return true;
     };
     // The panels have no sizes until the window is laid out on screen: tried again then.
