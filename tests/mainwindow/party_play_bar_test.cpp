@@ -216,6 +216,9 @@ TEST(PartyPlayBar, NoGuestInputLeavesPartyPlayOrUndoesWhatItLocks) {
     r.Seed("[PartyPlay]\nPassword=Secret\nDisabledApplicationClose=1\n"
            "[Preferences]\nConfirmExit=1\nShutdownOnExit=1\n");
     auto form = r.Open();
+    // Half volume, so both volume keys would have room to change it.
+    form->PlayerSetVolume(128);
+    ASSERT_EQ(form->PlayerVolume(), 128);
     r.prompt->Typed = "Secret";
     ASSERT_TRUE(form->SetPartyPlay(true));
     r.prompt->Typed = "guess";
