@@ -32,6 +32,7 @@
 #include "mainwindow/queue_actions.h"
 #include "mainwindow/single_instance.h"
 #include "mainwindow/song_search_queue.h"
+#include "mainwindow/shipped_skins.h"
 #include "remote/action_button_pad.h"
 #include "remote/controller_hub.h"
 #include "remote/program_launcher.h"
@@ -539,6 +540,8 @@ std::string TfrmBaseJukebox::SkinFolder() const {
 void TfrmBaseJukebox::CreateFolders() {
     std::string error;
     if (!Ffolders->CreateFolders(false, &error)) throw Exception(error);
+    // Both shipped skins are offered in every root, the user's own skins left as they are.
+    CopyShippedSkins((std::filesystem::path(FprogramFolder) / "Skins").string(), Ffolders->SkinsFolder());
 }
 
 QWidget* TfrmBaseJukebox::GetProgressForm() { return Fprogress; }

@@ -152,7 +152,9 @@ TfrmSkinnedOKCancel::TfrmSkinnedOKCancel(QWidget* parent) : TfrmBaseSkinForm(par
 
 void TfrmSkinnedOKCancel::SetText(const std::string& text)
 {
-    const QString q = QString::fromStdString(text);
+    // Texts written for the old desktop break lines with "\r\n" or a lone "\r".
+    QString q = QString::fromStdString(text);
+    q.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QChar('\r'), QChar('\n'));
     lblCaption->setText(q);
     for (QLabel* shadow : lblCaptionShadow) shadow->setText(q);
 }
@@ -235,6 +237,30 @@ void TfrmSkinnedOKCancel::resizeEvent(QResizeEvent* e)
     PlaceButtons();
 }
 
+namespace {
+// Grows a question or message so its text shows whole: first wider, up to a comfortable
+// line length, then taller; never past the screen. A short text keeps the designed size.
+void FitToCaption(TfrmSkinnedOKCancel& form)
+{
+    form.PlaceButtons();
+    const QFontMetrics metrics(form.lblCaption->font());
+    const QString text = form.lblCaption->text();
+    const QSize screen = ScreenSize();
+    const int sideRoom = form.width() - form.lblCaption->width();
+    const int maxWidth = std::max(form.width(), std::min(760, screen.width() - 40));
+    int natural = 0;
+    for (const QString& line : text.split('\n')) natural = std::max(natural, metrics.horizontalAdvance(line));
+    const int width = std::clamp(natural + sideRoom + 12, form.width(), maxWidth);
+    const int textHeight =
+        metrics.boundingRect(QRect(0, 0, width - sideRoom, 100000), Qt::TextWordWrap | Qt::AlignCenter, text)
+            .height();
+    const int room = form.lblCaption->height();
+    const int height = std::clamp(form.height() + textHeight + 12 - room, form.height(), screen.height() - 40);
+    form.resize(width, height);
+    form.PlaceButtons();
+}
+}  // namespace
+
 int ShowOKCancel(const TmySkinButton* templateButton, const std::string& text, const QImage& icon)
 {
     TfrmSkinnedOKCancel form(QApplication::activeWindow());
@@ -242,6 +268,7 @@ int ShowOKCancel(const TmySkinButton* templateButton, const std::string& text, c
     if (templateButton) form.UseTemplate(*templateButton);
     form.PlaceButtons();
     if (!icon.isNull()) form.SetIcon(icon);
+    FitToCaption(form);
     if (QWidget* owner = form.parentWidget())
         form.move(owner->window()->geometry().center() - QPoint(form.width() / 2, form.height() / 2));
     return OkCancelResult(RunModal(form));
@@ -255,14 +282,7 @@ std::unique_ptr<TfrmSkinnedOKCancel> MakeSkinnedMessage(const std::string& text,
     form->btnCancel->hide();
     // The template's font first: the form is sized for the text as it will be drawn.
     if (const TmySkinButton* templateButton = SkinTemplateButton()) form->UseTemplate(*templateButton);
-    // A longer message gets a taller form, up to a third of the screen.
-    const QFontMetrics metrics(form->lblCaption->font());
-    const int textHeight =
-        metrics.boundingRect(QRect(0, 0, form->width() - 50, 10000), Qt::TextWordWrap, form->lblCaption->text())
-            .height();
-    const int extra = std::clamp(textHeight - 70, 0, ScreenSize().height() / 3);
-    if (extra > 0) form->resize(form->width() + extra / 2, form->height() + extra);
-    form->PlaceButtons();
+    FitToCaption(*form);
     return form;
 }
 

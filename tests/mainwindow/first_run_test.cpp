@@ -104,7 +104,8 @@ TEST(FirstRun, MediaFoldersFromTheMenuAddAFolderInTheChooserAndTheScanFillsTheTr
     ASSERT_TRUE(test::MakeMediaFile(r.music + "/Second Song.ogg", test::TmediaFormat::OggVorbis, 0.5));
     ASSERT_TRUE(test::MakeMediaFile(r.music + "/Live/Encore.wav", test::TmediaFormat::Wav, 0.5));
 
-    TfrmTunecrestMain form({"-RootFolder=" + r.root}, TUNECREST_BIN_DIR);
+    // The engine named, so the player question (covered by its own tests) is not asked.
+    TfrmTunecrestMain form({"-RootFolder=" + r.root, "-PlayerType=DSHOW"}, TUNECREST_BIN_DIR);
     InstallWindowEntries(form);
     form.ReadDisplaySettings();
     form.DoInitialise();
@@ -194,7 +195,8 @@ TEST(FirstRun, WithoutASoundDeviceTheStatusLineAndTheLogSaySoAndTheQueueIsKept) 
         alsa("ALSA_CONFIG_PATH", emptyAlsa.c_str()), pipewire("PIPEWIRE_REMOTE", "/nonexistent/pipewire"),
         runtime("XDG_RUNTIME_DIR", r.dir.File("").c_str());
 
-    TfrmTunecrestMain form({"-RootFolder=" + r.root}, TUNECREST_BIN_DIR);
+    // The engine named, so the player question (covered by its own tests) is not asked.
+    TfrmTunecrestMain form({"-RootFolder=" + r.root, "-PlayerType=DSHOW"}, TUNECREST_BIN_DIR);
     InstallWindowEntries(form);
     form.ReadDisplaySettings();
     form.DoInitialise();
