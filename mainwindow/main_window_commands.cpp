@@ -220,6 +220,12 @@ void TfrmBaseJukebox::BindWindowCommands() {
         // Both lists are formatted again (each display setting reports its change).
         Flayout->TrackListDisplay.SetDisplayTrackNumbers(Fsettings.TrackNumbers);
         Flayout->QueueListDisplay.SetDisplayTrackNumbers(Fsettings.TrackNumbers);
+        // The numbering is chosen with the rows: the shown node or album is chosen again.
+        const auto album = std::dynamic_pointer_cast<TaudioTagAlbum>(Flayout->Lists().Rows().Source);
+        if (TmyNode* node = Flayout->Browse().SelectedNode(); node && node->Data == Flayout->Lists().Rows().Source)
+            TreeSelectionChanged(node);
+        else if (album)
+            Flayout->Lists().ShowAlbum(album);
     });
     bind("actnViewTrackDetails", [this](Taction&) {
         Fsettings.ShowTrackDetails = !Fsettings.ShowTrackDetails;
