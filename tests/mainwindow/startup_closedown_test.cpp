@@ -191,6 +191,12 @@ TEST(SecondStart, CommandsKeepFullScreenAlsoInPartyPlay) {
     QApplication::processEvents();
     EXPECT_TRUE(FullScreen(*form));
     EXPECT_TRUE(form->isVisible());
+    // A scheduled scan's start: the countdown comes up over the window, which stays as it is.
+    form->RunRemoteCommandLine({"RunScan"});
+    form->BringForward();
+    QApplication::processEvents();
+    EXPECT_TRUE(FullScreen(*form));
+    EXPECT_TRUE(form->isVisible());
     // Party play (which forces full screen) stays on and full screen.
     ASSERT_TRUE(form->SetPartyPlay(true));
     form->RunRemoteCommandLine({"Message=4"});
