@@ -172,6 +172,13 @@ TEST(HostileSettings, EveryNumberAtItsExtremesStartsTheWindow) {
         {"OnScreenKeyboards", "KeySize"},   {"Player", "Volume"},
         {"PartyPlay", "QueueLimit"},        {"ActionButtonPad", "Width"},
         {"ActionButtonPad", "Height"},      {"ActionButtonPad", "Timeout"},
+        {"PlaylistEditor", "Width"},        {"PlaylistEditor", "Height"},
+        {"PlaylistEditor", "Left"},         {"PlaylistEditor", "Top"},
+        {"PlaylistEditor", "RightPanelWidth"}, {"PlaylistEditor", "TrackListHeight"},
+        {"PlaylistEditor", "PLSelectionHeight"}, {"Stacker", "Width"},
+        {"Stacker", "Height"},              {"Stacker", "Left"},
+        {"Stacker", "Top"},                 {"Stacker", "RightPanelWidth"},
+        {"Jukebox", "YearMode"},            {"Player", "FullScreenMonitor"},
     };
     for (const char* value : {"-2147483648", "2147483647", "99999999999999999999"}) {
         HostileRig r;

@@ -470,6 +470,21 @@ TEST_F(PlaylistEditor, PanelSizesReadBeforeTheWindowIsShownTakeEffectWhenItIs) {
     EXPECT_GT(wideSplit->sizes().value(1), 500);
 }
 
+TEST_F(PlaylistEditor, StoredSizesThatOverflowAreKeptWithinAScreensReach) {
+    for (const char* value : {"-2147483648", "2147483647"}) {
+        TiniFile ini(library.dir.File("hostile.ini"));
+        for (const char* key : {"Width", "Height", "Left", "Top", "RightPanelWidth", "TrackListHeight",
+                                "PLSelectionHeight"})
+            ini.WriteString("PlaylistEditor", key, value);
+        TfrmNewPlaylistEditor other;
+        other.LoadSettings(ini, "PlaylistEditor");
+        EXPECT_GE(other.width(), 100);
+        EXPECT_LE(other.width(), 32768);
+        EXPECT_LE(std::abs(other.x()), 32768);
+        EXPECT_LE(std::abs(other.y()), 32768);
+    }
+}
+
 TEST_F(PlaylistEditor, ATreeRebuildHoldsInputBackAndRunsARequestMadeMeanwhileAfterIt) {
     TfrmTunecrestAbout2 about;
     editor.SetProgressWindow(&about);

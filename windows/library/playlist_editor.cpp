@@ -40,6 +40,9 @@
 
 namespace tunecrest {
 
+// The largest window side or offset a stored layout may hold.
+constexpr int kMaxStoredSize = 32768;
+
 namespace {
 
 constexpr const char* kEmptyRow = "The Playlist is Empty ...";
@@ -539,18 +542,21 @@ void TfrmNewPlaylistEditor::RefreshInfo() {
 }
 
 void TfrmNewPlaylistEditor::LoadSettings(const TiniFile& ini, const std::string& section) {
-    const int w = ini.ReadInteger(section, "Width", width());
-    const int h = ini.ReadInteger(section, "Height", height());
+    const int w = ini.ReadIntegerWithin(section, "Width", width(), 100, kMaxStoredSize);
+    const int h = ini.ReadIntegerWithin(section, "Height", height(), 100, kMaxStoredSize);
     resize(w, h);
     const QSize screen =
         QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(w, h);
-    move(ini.ReadInteger(section, "Left", (screen.width() - width()) / 2),
-         ini.ReadInteger(section, "Top", (screen.height() - height()) / 2));
+    move(ini.ReadIntegerWithin(section, "Left", (screen.width() - width()) / 2, -kMaxStoredSize, kMaxStoredSize),
+         ini.ReadIntegerWithin(section, "Top", (screen.height() - height()) / 2, -kMaxStoredSize, kMaxStoredSize));
     // The panel sizes are kept and put in place once the window has its size on screen
     // (a window not shown yet has no panel sizes to share out).
-    FpanelSizes.RightPanelWidth = ini.ReadInteger(section, "RightPanelWidth", CurrentPanelSizes().RightPanelWidth);
-    FpanelSizes.TrackListHeight = ini.ReadInteger(section, "TrackListHeight", CurrentPanelSizes().TrackListHeight);
-    FpanelSizes.SelectionHeight = ini.ReadInteger(section, "PLSelectionHeight", CurrentPanelSizes().SelectionHeight);
+    FpanelSizes.RightPanelWidth = ini.ReadIntegerWithin(section, "RightPanelWidth",
+                                                        CurrentPanelSizes().RightPanelWidth, 0, kMaxStoredSize);
+    FpanelSizes.TrackListHeight = ini.ReadIntegerWithin(section, "TrackListHeight",
+                                                        CurrentPanelSizes().TrackListHeight, 0, kMaxStoredSize);
+    FpanelSizes.SelectionHeight = ini.ReadIntegerWithin(section, "PLSelectionHeight",
+                                                        CurrentPanelSizes().SelectionHeight, 0, kMaxStoredSize);
     if (isVisible()) ApplyPanelSizes();
     FplaylistFolder = ini.ReadString(section, "PlaylistFolder", FplaylistFolder);
     Ffilter->LoadFromIni(ini, section);

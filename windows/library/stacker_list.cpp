@@ -34,6 +34,9 @@
 
 namespace tunecrest {
 
+// The largest window side or offset a stored layout may hold.
+constexpr int kMaxStoredSize = 32768;
+
 namespace {
 
 constexpr int kBar = 48;  // touch targets
@@ -398,11 +401,11 @@ void TfrmStackerList::ChooseCartridgeFile(int index) {
 // --- layout -----------------------------------------------------------------------------
 
 void TfrmStackerList::LoadLayout(const TiniFile& ini, const std::string& section) {
-    resize(ini.ReadInteger(section, "Width", width()), ini.ReadInteger(section, "Height", height()));
+    resize(ini.ReadIntegerWithin(section, "Width", width(), 100, kMaxStoredSize), ini.ReadIntegerWithin(section, "Height", height(), 100, kMaxStoredSize));
     const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : size();
-    move(ini.ReadInteger(section, "Left", (screen.width() - width()) / 2),
-         ini.ReadInteger(section, "Top", (screen.height() - height()) / 2));
-    FrightPanelWidth = ini.ReadInteger(section, "RightPanelWidth", FrightPanelWidth);
+    move(ini.ReadIntegerWithin(section, "Left", (screen.width() - width()) / 2, -kMaxStoredSize, kMaxStoredSize),
+         ini.ReadIntegerWithin(section, "Top", (screen.height() - height()) / 2, -kMaxStoredSize, kMaxStoredSize));
+    FrightPanelWidth = ini.ReadIntegerWithin(section, "RightPanelWidth", FrightPanelWidth, 0, kMaxStoredSize);
     const bool genres = ini.ReadBool(section, "ViewGenres", false);
     if (genres != Fviewer->HasDisplayMode(dmGenres))
         ToggleGenres();
