@@ -79,6 +79,7 @@ void TdisplaySettings::Read(const TiniFile& ini) {
     Geometry.Width = ini.ReadIntegerWithin(kGeometry, "Width", 800, 100, kMaxWindowSize);
     Geometry.Height = ini.ReadIntegerWithin(kGeometry, "Height", 600, 100, kMaxWindowSize);
     GeometryCentred = !ini.ValueExists(kGeometry, "Left") || !ini.ValueExists(kGeometry, "Top");
+    GeometrySized = ini.ValueExists(kGeometry, "Width") && ini.ValueExists(kGeometry, "Height");
     Geometry.Left = ini.ReadIntegerWithin(kGeometry, "Left", 0, -kMaxWindowSize, kMaxWindowSize);
     Geometry.Top = ini.ReadIntegerWithin(kGeometry, "Top", 0, -kMaxWindowSize, kMaxWindowSize);
     FullScreen = ini.ReadBool(kGeometry, "FullScreen", true);

@@ -29,6 +29,9 @@ struct Tgeometry {
 // The bounds a window is given from stored geometry: at least 100 x 100 pixels (a stored
 // width below Left + 100 keeps its stored size rather than shrinking to 100) and placed so
 // that at least 100 pixels of it lie on the screen.
+// The window's size when none is stored: the size the touch layout is made for.
+inline constexpr int kFirstRunWidth = 1280;
+inline constexpr int kFirstRunHeight = 800;
 Tgeometry ClampGeometry(const Tgeometry& stored, int screenWidth, int screenHeight);
 
 struct TdisplaySettings {
@@ -76,6 +79,7 @@ struct TdisplaySettings {
     bool GeometryLock = false;
     Tgeometry Geometry;
     bool GeometryCentred = true;  // Left/Top were missing: centre on the screen
+    bool GeometrySized = false;   // Width and Height were stored (not a first run)
     bool FullScreen = true;
     bool SongTitleScroll = false;
     bool QueueControlsVisible = true;

@@ -633,6 +633,12 @@ void TfrmBaseJukebox::ApplyGeometry() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
     Tgeometry stored = Fsettings.Geometry;
+    // Without a stored size (a first run) the window takes the size its layout is made
+    // for, as far as the screen allows: 800 x 600 cut the labels of the three columns.
+    if (!Fsettings.GeometrySized) {
+        stored.Width = Fsettings.Geometry.Width = std::min(kFirstRunWidth, area.width());
+        stored.Height = Fsettings.Geometry.Height = std::min(kFirstRunHeight, area.height());
+    }
     if (Fsettings.GeometryCentred) {
         stored.Left = (area.width() - stored.Width) / 2;
         stored.Top = (area.height() - stored.Height) / 2;

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 
 #include <QLabel>
 
@@ -25,6 +26,8 @@
 #include "mainwindow/qt_dispatcher.h"
 #include "mainwindow/window_entries.h"
 #include "playback/filter_graph.h"
+#include "skin/screen_fonts.h"
+#include "skin/skin_button.h"
 #include "skin/touch_list_box.h"
 #include "support/media_files.h"
 #include "support/pump_events.h"
@@ -163,6 +166,45 @@ TEST(FirstRun, MediaFoldersFromTheMenuAddAFolderInTheChooserAndTheScanFillsTheTr
     ASSERT_TRUE(TriggerMenuItem(form, "Settings", "&Media Folders"));
     EXPECT_EQ(r.runner->Pending(), 0);
     EXPECT_EQ(r.runner->Titles.size(), 4u);
+    form.close();
+}
+
+TEST(FirstRun, TheWindowTakesTheLayoutsSizeAndNoCaptionIsCutInEitherSkin) {
+    FirstRunRig r;
+    TfrmTunecrestMain form({"-RootFolder=" + r.root, "-PlayerType=DSHOW"}, TUNECREST_BIN_DIR);
+    form.ReadDisplaySettings();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(form.Settings().Geometry.Width, std::min(1280, area.width()));
+    EXPECT_EQ(form.Settings().Geometry.Height, std::min(800, area.height()));
+    form.WriteDisplaySettings();
+    TiniFile ini(r.root + "Settings/settings.ini");
+    EXPECT_EQ(ini.ReadInteger("Geometry", "Width", 0), std::min(1280, area.width()));
+    // A size once stored is kept.
+    ini.WriteInteger("Geometry", "Width", 1000);
+    ini.WriteInteger("Geometry", "Height", 700);
+    ASSERT_TRUE(ini.UpdateFile());
+    form.ReadDisplaySettings();
+    EXPECT_EQ(form.Settings().Geometry.Width, 1000);
+
+    form.Settings().FullScreen = false;
+    form.setWindowState(Qt::WindowNoState);
+    form.show();
+    for (const char* skin : {"Default/skin.usk", "Classic/skin.usk"}) {
+        bool loaded = false;
+        form.SetSkinFile(skin, [&](bool ok, const std::string&) { loaded = ok; });
+        ASSERT_TRUE(Pump([&] { return loaded; }, 10000)) << skin;
+        for (const QSize size : {QSize(1280, 800), QSize(1920, 1080)}) {
+            form.resize(size);
+            Pump([] { return false; }, 50);
+            for (QWidget* w : form.findChildren<QWidget*>()) {
+                auto* b = dynamic_cast<TmySkinButton*>(w);
+                if (!b || !b->isVisible() || b->Caption().empty() || !form.isAncestorOf(b)) continue;
+                const int text = QFontMetrics(ScreenFont(b->Font())).horizontalAdvance(QString::fromStdString(b->Caption()));
+                EXPECT_LE(text + 8, b->width()) << skin << " " << size.width() << " " << b->objectName().toStdString();
+                EXPECT_GE(b->height(), 48) << b->objectName().toStdString();
+            }
+        }
+    }
     form.close();
 }
 
