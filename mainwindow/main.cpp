@@ -12,6 +12,7 @@
 #include "core/tagger_loader.h"
 #include "mainwindow/command_line.h"
 #include "mainwindow/exception_log.h"
+#include "mainwindow/jukebox_folders.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/qt_dispatcher.h"
 #include "mainwindow/qt_prompt.h"
@@ -75,6 +76,10 @@ int main(int argc, char** argv) {
     // The tag plug-ins that ship beside the program, unless the root brings its own.
     const auto shipped = std::filesystem::path(programFolder) / "TagPlugins";
     if (std::filesystem::is_directory(shipped)) TaggerLoader().SetPluginFolder(shipped.string() + "/");
+
+    // The log of the root from the start: what the window finds while it is built (a
+    // mappings file that is no file) is logged there too once the data folder exists.
+    SetErrorLogFile(TjukeboxFolders(args, programFolder).DataFolder() + "log.log");
 
     int result = 0;
     bool shutdown = false;
