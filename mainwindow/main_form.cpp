@@ -244,6 +244,10 @@ void TfrmBaseJukebox::CreateParts() {
     Fcontroller.OnRefreshNowPlaying = [this] { RefreshNowPlaying(); };
     Fcontroller.OnUpdateSongTitle = [this] { UpdateSongTitle(); };
     Fcontroller.OnQueueChanged = [this] { QueueChanged(); };
+    // A stopped player: the timer back to 0 and no position to seek.
+    Fcontroller.OnIndicator = [this](int indicator) {
+        if (indicator == piStopped && Fbars && !Closing()) Fbars->Stopped();
+    };
     // The volume the player reports (its own settings, a remote control) moves the bars.
     Fcontroller.OnVolume = [this](uint8_t volume) {
         if (Fbars && !Closing()) Fbars->ShowVolume(volume);

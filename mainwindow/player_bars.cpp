@@ -56,6 +56,14 @@ void TplayerBars::ShowVolume(int volume) {
     for (TmySkinScrollBar* bar : Fvolume) bar->SetPositionSilently(VolumeForward ? v : kVolumeMax - v);
 }
 
+void TplayerBars::Stopped() {
+    FhasShown = true;
+    FshownSeconds = 0;
+    Ftimer.setText(QString::fromStdString(TimerText(0)));
+    Fposition.SetPositionSilently(0);
+    Fposition.SetMax(0);
+}
+
 void TplayerBars::VolumeMoved(TmySkinScrollBar& bar) {
     const int volume = VolumeForward ? bar.Position() : kVolumeMax - bar.Position();
     // A refused change (party play) puts the bars back on the player's volume.

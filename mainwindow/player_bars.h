@@ -46,6 +46,8 @@ class TplayerBars {
 
     // The player's volume onto every volume bar, without asking the player back.
     void ShowVolume(int volume);
+    // The player stopped: the timer shows 0 and the position bar has no range.
+    void Stopped();
     // A time change of the player (milliseconds). `showRemaining` is the checked state of
     // "Show Time Remaining"; `inVideo` whether the track is shown in a video output.
     void TimeChanged(uint32_t position, uint32_t length, const TaudioTagPtr& track, bool showRemaining,

@@ -318,6 +318,25 @@ TEST(PlayerEvents, PlayerSettingsHoldAndTheReportedVolumeMovesTheBar) {
     form->close();
 }
 
+TEST(PlayerEvents, StopPutsTheTimerBackToZeroAndTheBarOutOfRange) {
+    Rig r;
+    r.Seed("[Geometry]\nFullScreen=0\n[TrackPosScrollbar]\nMode=1\n");
+    auto form = r.Start();
+    auto track = std::make_shared<TaudioTag>();
+    track->SetFilename(r.dir.File("a.wav"));
+    track->SetTitle("A");
+    form->JukeboxList()->AddToQueue(*track);
+    form->PlayerPlay();
+    ASSERT_TRUE(form->Controller().CurrentTrack());
+    form->PlayerTimeChanged(75000, 200000);
+    EXPECT_EQ(form->Layout().Timer->text().toStdString(), "1:15");
+    EXPECT_EQ(form->Layout().PositionBar->Max(), 200000);
+    form->PlayerStop();
+    EXPECT_EQ(form->Layout().Timer->text().toStdString(), "0:00");
+    EXPECT_EQ(form->Layout().PositionBar->Max(), 0);
+    form->close();
+}
+
 TEST(PlayerEvents, StationBannerShowsTheStationAndItsStreamTitle) {
     Rig r;
     // The browse tree with its stations node.
