@@ -267,18 +267,18 @@ std::vector<Tcase> Cases() {
     c.push_back({{"actnControlPlay", "actnControlPlayShortcut"}, [](Rig& r) {
                      for (const char* play : {"actnControlPlay", "actnControlPlayShortcut"}) {
                          r.Run("actnControlStop");
-                         ASSERT_TRUE(Pump([&] { return !r.Playing(); }, 5000));
+                         ASSERT_TRUE(Pump([&] { return !r.Playing(); }, 15000));
                          r.QueueFiles(1);
                          ASSERT_TRUE(r.Run(play));
-                         EXPECT_TRUE(Pump([&] { return r.Playing(); }, 5000)) << play;
+                         EXPECT_TRUE(Pump([&] { return r.Playing(); }, 15000)) << play;
                      }
                  }});
     c.push_back({{"actnControlPause", "actnControlPauseShortcut"}, [](Rig& r) {
                      for (const char* pause : {"actnControlPause", "actnControlPauseShortcut"}) {
                          r.Run("actnControlPlay");
-                         ASSERT_TRUE(Pump([&] { return r.Playing(); }, 5000));
+                         ASSERT_TRUE(Pump([&] { return r.Playing(); }, 15000));
                          ASSERT_TRUE(r.Run(pause));
-                         EXPECT_TRUE(Pump([&] { return r.form->Controller().Player()->GetState() == psPaused; }, 5000))
+                         EXPECT_TRUE(Pump([&] { return r.form->Controller().Player()->GetState() == psPaused; }, 15000))
                              << pause;
                      }
                      r.Run("actnControlPlay");
@@ -289,13 +289,13 @@ std::vector<Tcase> Cases() {
                          r.QueueFiles(2);
                          const std::string expected = Name(r.Queue().GetTag(0));
                          ASSERT_TRUE(r.Run(next));
-                         EXPECT_TRUE(Pump([&] { return Name(r.form->Controller().CurrentTrack()) == expected; }, 5000))
+                         EXPECT_TRUE(Pump([&] { return Name(r.form->Controller().CurrentTrack()) == expected; }, 15000))
                              << next;
                      }
                  }});
     c.push_back({{"actnControlRestartTrack"}, [](Rig& r) {
                      ASSERT_TRUE(Pump([&] { return r.Playing() && r.form->Controller().Player()->GetPosition() > 1500; },
-                                      8000));
+                                      20000));
                      ASSERT_TRUE(r.Run("actnControlRestartTrack"));
                      EXPECT_LT(r.form->Controller().Player()->GetPosition(), 1500u);
                  }});
@@ -311,9 +311,9 @@ std::vector<Tcase> Cases() {
                      for (const char* stop : {"actnControlStop", "actnControlStopShortcut"}) {
                          r.QueueFiles(1);
                          r.Run("actnControlPlay");
-                         ASSERT_TRUE(Pump([&] { return r.Playing(); }, 5000));
+                         ASSERT_TRUE(Pump([&] { return r.Playing(); }, 15000));
                          ASSERT_TRUE(r.Run(stop));
-                         EXPECT_TRUE(Pump([&] { return r.form->Controller().Player()->GetState() == psStopped; }, 5000))
+                         EXPECT_TRUE(Pump([&] { return r.form->Controller().Player()->GetState() == psStopped; }, 15000))
                              << stop;
                      }
                  }});
@@ -372,14 +372,14 @@ std::vector<Tcase> Cases() {
                          {1000, r.form->Layout().Tree}};
                      for (const auto& [message, widget] : targets) {
                          r.form->WndProc(WM_USER, WPARAM(message), 0);
-                         EXPECT_TRUE(Pump([&] { return widget->hasFocus(); }, 2000)) << message;
+                         EXPECT_TRUE(Pump([&] { return widget->hasFocus(); }, 5000)) << message;
                      }
                      ASSERT_TRUE(r.Run("actnActivateQueueList"));
-                     EXPECT_TRUE(Pump([&] { return r.form->Layout().QueueList->hasFocus(); }, 2000));
+                     EXPECT_TRUE(Pump([&] { return r.form->Layout().QueueList->hasFocus(); }, 5000));
                      ASSERT_TRUE(r.Run("actnActivateTrackList"));
-                     EXPECT_TRUE(Pump([&] { return r.form->Layout().TrackList->hasFocus(); }, 2000));
+                     EXPECT_TRUE(Pump([&] { return r.form->Layout().TrackList->hasFocus(); }, 5000));
                      ASSERT_TRUE(r.Run("actnActivateJukeboxList"));
-                     EXPECT_TRUE(Pump([&] { return r.form->Layout().Tree->hasFocus(); }, 2000));
+                     EXPECT_TRUE(Pump([&] { return r.form->Layout().Tree->hasFocus(); }, 5000));
                  }});
     c.push_back({{"actnCleanScreen"}, [](Rig& r) {
                      int64_t now = 1000;
@@ -396,10 +396,10 @@ std::vector<Tcase> Cases() {
                      EXPECT_EQ(panel->text(), "31");
                      EXPECT_TRUE(panel->font().bold());
                      now += 29500;
-                     EXPECT_TRUE(Pump([&] { return panel->text() == "1"; }, 2000));
+                     EXPECT_TRUE(Pump([&] { return panel->text() == "1"; }, 5000));
                      EXPECT_TRUE(window->isVisible());
                      now += 501;  // past the end
-                     EXPECT_TRUE(Pump([&] { return r.form->CleanScreenWindow() == nullptr; }, 2000));
+                     EXPECT_TRUE(Pump([&] { return r.form->CleanScreenWindow() == nullptr; }, 5000));
                      EXPECT_FALSE(window->isVisible());
                      r.form->CleanScreenClock = nullptr;
                  }});
@@ -410,7 +410,7 @@ std::vector<Tcase> Cases() {
                      r.Library().Playlists().AddList(list);
                      r.QueueFiles(1);
                      r.Run("actnControlPlay");
-                     ASSERT_TRUE(Pump([&] { return r.form->Controller().CurrentTrack() != nullptr; }, 5000));
+                     ASSERT_TRUE(Pump([&] { return r.form->Controller().CurrentTrack() != nullptr; }, 15000));
                      const std::string playing = Name(r.form->Controller().CurrentTrack());
                      r.Pick("Late Night");
                      ASSERT_TRUE(r.Run("actnPlaylistsAddCurrentTrackToPlaylist"));
@@ -489,7 +489,7 @@ std::vector<Tcase> Cases() {
                      r.form->Layout().TrackList->SetSelected(3, true);
                      const std::string row = Name(r.Row(3));
                      ASSERT_TRUE(r.Run("actnQueueQueueAndPlay"));
-                     EXPECT_TRUE(Pump([&] { return Name(r.form->Controller().CurrentTrack()) == row; }, 5000));
+                     EXPECT_TRUE(Pump([&] { return Name(r.form->Controller().CurrentTrack()) == row; }, 15000));
                      EXPECT_FALSE(r.form->Layout().TrackList->Selected(3));
                  }});
     c.push_back({{"actnQueueAlbum"}, [](Rig& r) { ExpectWindow(r, "actnQueueAlbum", "frmChooseCD"); }});
@@ -529,7 +529,7 @@ std::vector<Tcase> Cases() {
                      const std::string third = Name(r.Queue().GetTag(2));
                      r.form->Layout().QueueList->SetItemIndex(2);
                      ASSERT_TRUE(r.Run("actnQueuePlayNow"));
-                     EXPECT_TRUE(Pump([&] { return Name(r.form->Controller().CurrentTrack()) == third; }, 5000));
+                     EXPECT_TRUE(Pump([&] { return Name(r.form->Controller().CurrentTrack()) == third; }, 15000));
                  }});
     c.push_back({{"actnQueuePreviousTrack", "actnQueuepreviousTrackAtTop"}, [](Rig& r) {
                      auto& history = r.Library().Jukebox()->History();
@@ -630,7 +630,7 @@ std::vector<Tcase> Cases() {
                      EXPECT_TRUE(r.Checked("actnQueueDCPlayNow"));
                      EXPECT_FALSE(r.Checked("actnQueueDCMoveToTop"));
                      doubleClick(1);
-                     EXPECT_TRUE(Pump([&] { return Name(r.form->Controller().CurrentTrack()) == second; }, 5000));
+                     EXPECT_TRUE(Pump([&] { return Name(r.form->Controller().CurrentTrack()) == second; }, 15000));
                  }});
     // Random play.
     c.push_back({{"actnRandomPlayEnabled"}, [](Rig& r) {
@@ -1035,10 +1035,10 @@ TEST(MainWindowActions, CleanScreenCountsTheStoredTimeout) {
     r.Run("actnCleanScreen");
     EXPECT_EQ(form.CleanScreenWindow(), first);
     now = 5000;  // exactly the time-out: still up
-    EXPECT_TRUE(Pump([&] { return panel->text() == "1"; }, 2000));
+    EXPECT_TRUE(Pump([&] { return panel->text() == "1"; }, 5000));
     EXPECT_NE(form.CleanScreenWindow(), nullptr);
     now = 5001;
-    EXPECT_TRUE(Pump([&] { return form.CleanScreenWindow() == nullptr; }, 2000));
+    EXPECT_TRUE(Pump([&] { return form.CleanScreenWindow() == nullptr; }, 5000));
     form.CleanScreenClock = nullptr;
 }
 
