@@ -95,40 +95,6 @@ struct HostileRig {
     }
 };
 
-// Watches FIFOs while the window starts on the main thread: should a reader still block
-// on one after a generous deadline, the FIFO is opened for writing and closed, so the
-// reader sees its end and the test fails instead of hanging.
-class TfifoWatchdog {
-public:
-    explicit TfifoWatchdog(std::vector<std::string> fifos) : Ffifos(std::move(fifos)) {
-        Fthread = std::thread([this] {
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-            while (!Fdone && std::chrono::steady_clock::now() < deadline)
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            while (!Fdone) {
-                Freleased = true;
-                for (const auto& fifo : Ffifos) {
-                    const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-                    if (fd >= 0) ::close(fd);
-                }
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
-        });
-    }
-    ~TfifoWatchdog() { Finish(); }
-    // True when a reader blocked and had to be released.
-    bool Finish() {
-        Fdone = true;
-        if (Fthread.joinable()) Fthread.join();
-        return Freleased;
-    }
-
-private:
-    std::vector<std::string> Ffifos;
-    std::atomic<bool> Fdone{false}, Freleased{false};
-    std::thread Fthread;
-};
-
 TEST(HostileSettings, NumbersThatOverflowAreClampedAndLogged) {
     for (const char* width : {"-2147483648", "2147483647", "0"}) {
         HostileRig r;
@@ -208,7 +174,7 @@ TEST(HostileFiles, FifosAndDevicesWhereTheWindowsFilesBelongAreRefused) {
             }
             std::vector<std::string> fifos;
             if (fifo) fifos.push_back(path);
-            TfifoWatchdog watchdog(fifos);
+            test::TfifoWatchdog watchdog(fifos);
             {
                 TtestForm form({"-RootFolder=" + r.root + "/"});
                 r.StartAndCheck(form);
@@ -310,7 +276,7 @@ TEST(HostileFiles, ControllerPluginsThatAreNoneAreSkippedWithALogLine) {
             break;
         }
     test::MakeFifo((plugins / "ctrl_fifo.so").string());
-    TfifoWatchdog watchdog({(plugins / "ctrl_fifo.so").string()});
+    test::TfifoWatchdog watchdog({(plugins / "ctrl_fifo.so").string()});
     {
         TtestForm form({"-RootFolder=" + r.root + "/"});
         r.StartAndCheck(form);
@@ -399,7 +365,7 @@ TEST(HostileFiles, SkinsAPersonMightPickStartTheWindowWithTheLookLoggedAsNotTake
         }
         r.Write(r.root + "/x.bmp", BmpHeader(4, 4, 48));
         r.Write(r.Settings(), "[Skins]\nSkinFile=Bad/skin.usk\n[Geometry]\nFullScreen=0\n");
-        TfifoWatchdog watchdog(fifos);
+        test::TfifoWatchdog watchdog(fifos);
         {
             TtestForm form({"-RootFolder=" + r.root + "/"});
             r.StartAndCheck(form);

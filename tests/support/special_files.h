@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace tunecrest::test {
 
@@ -39,5 +40,39 @@ inline bool FinishesWithoutBlocking(const std::string& fifo, const std::function
     worker.join();
     return finished;
 }
+
+// Watches FIFOs while work that must stay on the main thread (a window) runs: should a
+// reader still block on one after a generous deadline, the FIFO is opened for writing
+// and closed, so the reader sees its end and the test fails instead of hanging.
+class TfifoWatchdog {
+public:
+    explicit TfifoWatchdog(std::vector<std::string> fifos) : Ffifos(std::move(fifos)) {
+        Fthread = std::thread([this] {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+            while (!Fdone && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            while (!Fdone) {
+                Freleased = true;
+                for (const auto& fifo : Ffifos) {
+                    const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                    if (fd >= 0) ::close(fd);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        });
+    }
+    ~TfifoWatchdog() { Finish(); }
+    // True when a reader blocked and had to be released.
+    bool Finish() {
+        Fdone = true;
+        if (Fthread.joinable()) Fthread.join();
+        return Freleased;
+    }
+
+private:
+    std::vector<std::string> Ffifos;
+    std::atomic<bool> Fdone{false}, Freleased{false};
+    std::thread Fthread;
+};
 
 }  // namespace tunecrest::test

@@ -11,6 +11,7 @@
 #include "skin/html_label.h"
 #include "support/fake_media_player.h"
 #include "support/manual_timers.h"
+#include "support/special_files.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
 
@@ -171,6 +172,18 @@ TEST_F(SaverRig, SlideShowChangesPictureAtTheInterval)
     saver->CloseSaver();
     EXPECT_FALSE(saver->Timer().IsActive());
     EXPECT_FALSE(saver->isVisible());
+}
+
+TEST_F(SaverRig, SlideShowSkipsAFifoNamedLikeAPictureWithoutWaitingOnIt)
+{
+    const std::string fifo = test::MakeFifo(dir.File("stuck.jpg"));
+    saver->RandomImagesFolder = dir.Path().string();
+    saver->SetSlideShow(true);
+    test::TfifoWatchdog watchdog({fifo});
+    saver->ShowSaver();
+    EXPECT_FALSE(watchdog.Finish()) << "the slide show waited on the FIFO";
+    EXPECT_TRUE(saver->pnlImage->Image().isNull());
+    saver->CloseSaver();
 }
 
 // In a slide show the playing track's title, artist and album stay under the picture.

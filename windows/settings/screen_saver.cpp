@@ -16,6 +16,7 @@
 #include "core/markup_text.h"
 #include "core/media_kinds.h"
 #include "core/media_player.h"
+#include "core/safe_file.h"
 #include "core/services.h"
 #include "core/shared_utils.h"
 #include "core/text_utils.h"
@@ -98,6 +99,9 @@ int SlideIntervalMs(int interval, bool useMinutes)
     const int n = std::max(interval, 1);
     return n * 1000 * (useMinutes ? 60 : 1);
 }
+
+// The largest picture file a slide is read from (a photo of a good camera is a tenth).
+constexpr uint64_t kMaxSlideBytes = uint64_t(128) << 20;
 
 std::vector<std::string> SlideShowPictures(const std::string& folder)
 {
@@ -274,7 +278,14 @@ void TfrmScreenSaver::LoadRandomImage()
     const std::vector<std::string> files = SlideShowPictures(RandomImagesFolder);
     if (files.empty()) return;
     const std::string file = (std::filesystem::path(RandomImagesFolder) / files[size_t(Random(int(files.size())))]).string();
-    QImage image(QString::fromStdString(file));
+    // Through the reader of regular files: a FIFO or device named like a picture would
+    // otherwise hold the screen for ever, and a file of gigabytes is no slide.
+    std::string bytes, reason;
+    if (!ReadFileBytes(file, bytes, &reason, kMaxSlideBytes)) {
+        LogError("Slide show: " + reason);
+        return;
+    }
+    QImage image = QImage::fromData(reinterpret_cast<const uchar*>(bytes.data()), int(bytes.size()));
     if (image.isNull()) return;
     FpictureFile = file;
     FshowingRandomImage = true;
