@@ -81,6 +81,12 @@ int main(int argc, char** argv) {
              const std::string line = "Key=" + std::string(60, 'x') + "\n";
              for (size_t n = 0; n + line.size() < (size_t(1) << 20) - 64; n += line.size()) out << line;
          }},
+        {"settings_16000_keys_in_one_read_section",
+         [](const std::string& root) {
+             std::ofstream out(root + "Settings/settings.ini", std::ios::binary);
+             out << "[Preferences]\n";
+             for (int i = 0; i < 16000; ++i) out << "Filler" << i << "=" << std::string(40, 'x') << "\n";
+         }},
         {"skin_binary",
          [](const std::string& root) {
              fs::create_directories(root + "Skins/Bad");
