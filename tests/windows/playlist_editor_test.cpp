@@ -435,22 +435,23 @@ TEST_F(PlaylistEditor, LayoutAndFilterRoundTripAndCentreWithoutAStoredPlace) {
 }
 
 TEST_F(PlaylistEditor, PanelSizesReadBeforeTheWindowIsShownTakeEffectWhenItIs) {
-    // A width the touch-sized right panel can take (its buttons and lists need about 340).
+    // A width the touch-sized right panel can take (its lists, buttons and switches need
+    // about 490).
     TiniFile ini(library.dir.File("panels.ini"));
     ini.WriteInteger("PlaylistEditor", "Width", 1000);
     ini.WriteInteger("PlaylistEditor", "Height", 700);
-    ini.WriteInteger("PlaylistEditor", "RightPanelWidth", 400);
+    ini.WriteInteger("PlaylistEditor", "RightPanelWidth", 520);
     TfrmNewPlaylistEditor hidden;
     hidden.LoadSettings(ini, "PlaylistEditor");
     // Never shown: what was read is what is written back, not a collapsed panel.
     TiniFile again(library.dir.File("again.ini"));
     hidden.SaveSettings(again, "PlaylistEditor");
-    EXPECT_EQ(again.ReadInteger("PlaylistEditor", "RightPanelWidth", 0), 400);
+    EXPECT_EQ(again.ReadInteger("PlaylistEditor", "RightPanelWidth", 0), 520);
     hidden.show();
     auto* split = qobject_cast<QSplitter*>(hidden.centralWidget());
     ASSERT_NE(split, nullptr);
-    for (int i = 0; i < 50 && std::abs(split->sizes().value(1) - 400) > 8; ++i) QTest::qWait(20);
-    EXPECT_NEAR(split->sizes().value(1), 400, 8);
+    for (int i = 0; i < 50 && std::abs(split->sizes().value(1) - 520) > 8; ++i) QTest::qWait(20);
+    EXPECT_NEAR(split->sizes().value(1), 520, 8);
     EXPECT_GT(split->sizes().value(0), 0) << "both panels show";
     // Nothing stored: the layout's own sizes, never a zero-width panel.
     TfrmNewPlaylistEditor plain;

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -330,7 +331,9 @@ void TfrmNewPlaylistEditor::BuildControls() {
     collectionRight->addWidget(buttonColumn);
     gbSettings = new QGroupBox("Settings", collection);
     gbSettings->setObjectName("gbSettings");
-    auto* settingsLayout = new QVBoxLayout(gbSettings);
+    // The three switches side by side under the list: with finger-sized boxes a column of
+    // them would make the window too high for a small screen.
+    auto* settingsLayout = new QHBoxLayout(gbSettings);
     cbRandom = new QCheckBox("Random", gbSettings);
     cbRandom->setObjectName("cbRandom");
     cbLoop = new QCheckBox("Loop", gbSettings);
@@ -343,7 +346,8 @@ void TfrmNewPlaylistEditor::BuildControls() {
         settingsLayout->addWidget(box);
         connect(box, &QCheckBox::clicked, this, [this, mode](bool on) { SetPlayModeFlag(mode, on); });
     }
-    collectionRight->addWidget(gbSettings);
+    settingsLayout->addStretch(1);
+    collectionLeft->addWidget(gbSettings);
     collectionRight->addStretch(1);
     collectionLayout->addLayout(collectionRight);
     pcPlaylists->addTab(collection, "Playlist Collection");
@@ -356,7 +360,9 @@ void TfrmNewPlaylistEditor::BuildControls() {
     connect(lbStacker, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { ChooseCartridge(lbStacker->row(item)); });
     stackerLayout->addWidget(lbStacker, 1);
-    auto* stackerButtons = new QVBoxLayout;
+    // Two columns of finger-sized buttons, so the page is no higher than the collection's.
+    auto* stackerButtons = new QGridLayout;
+    int stackerButton = 0;
     btnStackerRename = MakeButton(stacker, "btnStackerRename", "Rename");
     btnStackerDelete = MakeButton(stacker, "btnStackerDelete", "Delete");
     btnStackerEmpty = MakeButton(stacker, "btnStackerEmpty", "&Empty");
@@ -378,9 +384,10 @@ void TfrmNewPlaylistEditor::BuildControls() {
     for (QPushButton* b : {btnStackerRename, btnStackerDelete, btnStackerEmpty, btnLoadCartridge,
                            btnAddCartridge, btnSaveCartridge}) {
         b->setFixedWidth(150);
-        stackerButtons->addWidget(b);
+        stackerButtons->addWidget(b, stackerButton / 2, stackerButton % 2);
+        ++stackerButton;
     }
-    stackerButtons->addStretch(1);
+    stackerButtons->setRowStretch(3, 1);
     stackerLayout->addLayout(stackerButtons);
     pcPlaylists->addTab(stacker, "Stacker");
     connect(pcPlaylists, &QTabWidget::currentChanged, this, [this](int index) { ChooseTab(index); });
