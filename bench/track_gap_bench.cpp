@@ -183,6 +183,61 @@ void BM_EngineSilenceBetweenFiles(benchmark::State& state) {
 }
 BENCHMARK(BM_EngineSilenceBetweenFiles)->DenseRange(0, 2)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The same hand-over to the system's own audio output (run it on a desktop with a sound
+// server): the time from the end of the first file, as reported, to the start of the
+// second, and the second's start after the first's, less the first's length.
+void BM_EngineHandOverToTheSystemOutput(benchmark::State& state) {
+    unsetenv(kAudioSinkVariable);
+    const Tfiles& media = FilesOf(int(state.range(0)));
+    auto queue = std::make_shared<TqueueDispatcher>();
+    SetDispatcher(queue);
+    std::vector<double> handOvers, gaps;
+    for (auto _ : state) {
+        TcustomMediaPlayerEvents events;
+        TdshowPlayer player;
+        std::deque<std::string> files = {media.First, media.Second};
+        std::vector<Tclock::time_point> starts;
+        Tclock::time_point ended;
+        uint32_t firstLength = 0;
+        bool finished = false;
+        events.OnGetNextTagger = [&](TObject*, TaudioTagPtr& tag) {
+            if (files.empty()) return;
+            tag = std::make_shared<TaudioTag>();
+            tag->SetFilename(files.front());
+            files.pop_front();
+        };
+        events.OnPlaybackStart = [&](TObject*, const TaudioTagPtr&) { starts.push_back(Tclock::now()); };
+        events.OnTimeChange = [&](TObject*, uint32_t, uint32_t length) {
+            if (starts.size() == 1) firstLength = std::max(firstLength, length);
+        };
+        events.OnPlaybackFinished = [&](TObject*, const TaudioTagPtr&) {
+            if (starts.size() == 1) ended = Tclock::now();
+            if (files.empty()) finished = true;
+            player.PlayNext();
+        };
+        player.SetEvents(&events);
+        player.Play();
+        const auto deadline = Tclock::now() + std::chrono::seconds(20);
+        while (!finished && Tclock::now() < deadline) queue->WaitAndProcess(5);
+        if (starts.size() != 2) {
+            state.SkipWithError("the second file did not start");
+            break;
+        }
+        handOvers.push_back(std::chrono::duration<double, std::milli>(starts[1] - ended).count());
+        gaps.push_back(std::chrono::duration<double, std::milli>(starts[1] - starts[0]).count() - firstLength);
+    }
+    SetDispatcher(nullptr);
+    std::sort(handOvers.begin(), handOvers.end());
+    std::sort(gaps.begin(), gaps.end());
+    if (!gaps.empty()) {
+        state.counters["handover_ms_median"] = handOvers[handOvers.size() / 2];
+        state.counters["start_after_length_ms_median"] = gaps[gaps.size() / 2];
+    }
+    state.SetLabel(FormatName(int(state.range(0))));
+    setenv(kAudioSinkVariable, "gaprecorder", 1);
+}
+BENCHMARK(BM_EngineHandOverToTheSystemOutput)->DenseRange(0, 2)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // A bare playbin; `gapless` hands the second address over in about-to-finish,
 // otherwise the second file is started after the end of stream of the first.
 void PlaybinSilence(benchmark::State& state, bool gapless) {
