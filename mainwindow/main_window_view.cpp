@@ -127,6 +127,8 @@ void TfrmBaseJukebox::BuildBarsAndMenus() {
         const Taction& a = (*Factions)[i];
         if (a.Category.empty()) continue;
         if (!byCategory.count(a.Category)) categories.push_back(a.Category);
+        // "Queue" is the queue menu itself, not an item in it.
+        if (a.Name == "actnQueue") continue;
         byCategory[a.Category].push_back(a.Name);
     }
     FpopupMain = new QMenu(this);
