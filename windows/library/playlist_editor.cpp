@@ -1132,7 +1132,6 @@ TfrmNewPlaylistEditor::TeditorPanelSizes TfrmNewPlaylistEditor::CurrentPanelSize
 }
 
 void TfrmNewPlaylistEditor::ApplyPanelSizes() {
-    if (centralWidget() && layout()) layout()->activate();
     // A size of 0 (none read) leaves the panel as the layout made it.
     auto share = [](QSplitter* split, int first, int second, bool secondGiven) {
         const QList<int> sizes = split->sizes();
