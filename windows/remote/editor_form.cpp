@@ -5,12 +5,16 @@
 #include <QVBoxLayout>
 
 #include "skin/modal_runner.h"
+#include "windows/editors/editor_form.h"
 
 namespace tunecrest {
 
 TeditorForm::TeditorForm(const char* objectName, const QString& caption, QWidget* parent) : QDialog(parent) {
     setObjectName(objectName);
     setWindowTitle(caption);
+    // The touch look of the other editors: the skin's colours, finger-sized fields,
+    // check boxes and lists.
+    StyleEditorDialog(*this);
     QFont f = font();
     f.setPointSize(std::max(f.pointSize(), 11));
     setFont(f);
