@@ -1138,6 +1138,10 @@ void TfrmBaseLocalJukebox::CreateJukeboxList(std::unique_ptr<TcustomlocalJukebox
     local->AutoSaveGlobal = true;
     local->AutoSavePlaylists = true;
     local->LoadCDs = true;
+    // Videos are part of the jukebox: the video folders, masks and [Videos] branch, and a
+    // video found among the music is filed as a video.
+    local->SetVideoSupport(true);
+    local->AutoSaveVideoList = true;
     local->Jukebox()->AutoSavePlaylist = false;
     local->Jukebox()->AutoSaveQueue = true;
     local->Jukebox()->AutoSaveStacker = true;

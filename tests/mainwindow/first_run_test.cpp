@@ -20,6 +20,7 @@
 
 #include "core/ini_file.h"
 #include "core/jukebox_list.h"
+#include "core/media_kinds.h"
 #include "core/system_services.h"
 #include "core/tagger_loader.h"
 #include "mainwindow/main_form.h"
@@ -205,6 +206,39 @@ TEST(FirstRun, TheWindowTakesTheLayoutsSizeAndNoCaptionIsCutInEitherSkin) {
             }
         }
     }
+    form.close();
+}
+
+TEST(FirstRun, AVideoInTheAudioFoldersIsAVideoAndTheVideoFoldersFillTheVideoList) {
+    FirstRunRig r;
+    const std::string videos = r.dir.File("Videos");
+    fs::create_directories(videos + "/Concerts");
+    ASSERT_TRUE(test::MakeMediaFile(r.music + "/Song.wav", test::TmediaFormat::Wav, 0.5));
+    ASSERT_TRUE(test::MakeMediaFile(r.music + "/Clip.mp4", test::TmediaFormat::Mp4Video, 1.0));
+    ASSERT_TRUE(test::MakeMediaFile(videos + "/Concerts/Live.mp4", test::TmediaFormat::Mp4Video, 1.0));
+    TfrmTunecrestMain form({"-RootFolder=" + r.root, "-PlayerType=DSHOW"}, TUNECREST_BIN_DIR);
+    InstallWindowEntries(form);
+    form.ReadDisplaySettings();
+    form.DoInitialise();
+    auto* list = form.JukeboxList();
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(list->VideoSupport());
+    list->AudioFolders().Add(r.music);
+    list->VideoFolders().Add(videos);
+    r.runner->Push([&](QDialog& scan) {
+        EXPECT_TRUE(Pump([&] { return !scan.isVisible(); }, 20000)) << "the scan window closes when done";
+    });
+    ASSERT_TRUE(form.RunAction("actnFileScanFolders"));
+    // The audio folders' video joins the library as a video (kind 2), not as a song.
+    ASSERT_EQ(list->GlobalList().Count(), 2);
+    int videoKinds = 0;
+    for (int i = 0; i < list->GlobalList().Count(); ++i)
+        if (list->GlobalList().GetTag(i)->MediaType() == mkVideo) ++videoKinds;
+    EXPECT_EQ(videoKinds, 1);
+    // The video folders fill the video list, which the [Videos] branch shows.
+    ASSERT_EQ(list->VideoList().Count(), 1);
+    EXPECT_EQ(list->VideoList().GetTag(0)->MediaType(), mkVideo);
+    EXPECT_EQ(fs::path(list->VideoList().GetTag(0)->Filename()).filename(), "Live.mp4");
     form.close();
 }
 
