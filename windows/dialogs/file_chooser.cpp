@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QStyle>
 
+#include "core/color_text.h"
 #include "core/services.h"
 #include "core/system_services.h"
 #include "skin/component_owner.h"
@@ -92,8 +93,6 @@ TfrmFileChooser::TfrmFileChooser(TchooserKind kind, const std::string& caption, 
     cboFilter = CreateComponent<QComboBox>(this, Body());
     cboFilter->setObjectName("cboFilter");
     cboFilter->setMinimumHeight(48);
-    cboFilter->setStyleSheet(QStringLiteral("QComboBox { min-height: 48px; padding: 0 10px; }"
-                                            "QComboBox QAbstractItemView::item { min-height: 48px; }"));
     for (const TfileFilterEntry& entry : Ffilters) cboFilter->addItem(Q(entry.Description));
     bottom->addWidget(cboFilter, 1);
     BodyLayout()->addLayout(bottom);
@@ -131,6 +130,22 @@ TfrmFileChooser::TfrmFileChooser(TchooserKind kind, const std::string& caption, 
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
     resize(std::min(960, area.width() - 40), std::min(720, area.height() - 40));
+}
+
+void TfrmFileChooser::ApplySkin() {
+    TfrmPlainDialog::ApplySkin();
+    if (!cboFilter) return;  // the base's constructor: the combo does not exist yet
+    const TformSkinColors skin = FormSkinColors();
+    const TdialogColors c = DialogColors(skin);
+    auto css = [](TColor color) { return QString::fromStdString(ColorToHTML(ColorToRGB(color))); };
+    cboFilter->setStyleSheet(
+        QStringLiteral("QComboBox { min-height: 48px; padding: 0 12px; background: %1; color: %2;"
+                       " border: 1px solid %3; border-radius: 6px; }"
+                       "QComboBox::drop-down { width: 40px; border: none; }"
+                       "QComboBox QAbstractItemView { background: %1; color: %2;"
+                       " selection-background-color: %4; selection-color: %5; }"
+                       "QComboBox QAbstractItemView::item { min-height: 48px; }")
+            .arg(css(c.Field), css(c.FieldText), css(c.Border), css(skin.ColorA), css(c.SelectedText)));
 }
 
 const std::vector<std::string>& TfrmFileChooser::Masks() const {

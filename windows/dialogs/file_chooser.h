@@ -32,6 +32,8 @@ public:
     void OpenFolder(const std::string& folder);
     // The masks of the filter entry chosen now.
     const std::vector<std::string>& Masks() const;
+    // The body's colours, and the filter choice dressed like the fields.
+    void ApplySkin() override;
     // What OK answered; empty until then.
     const std::string& Chosen() const { return Fchosen; }
 
@@ -40,7 +42,7 @@ public:
     TmySkinButton* btnHome;
     TmySkinButton* btnMusic;
     QListWidget* lbEntries;
-    QComboBox* cboFilter;
+    QComboBox* cboFilter = nullptr;
     QLabel* lblFileName;
     QLineEdit* edFileName;
     TmySkinButton* btnOK;
