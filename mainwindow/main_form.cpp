@@ -38,6 +38,7 @@
 #include "remote/program_launcher.h"
 #include "remote/screen_saver_disabler.h"
 #include "playback/dshow_player.h"
+#include "playback/video/filter_graph_panel.h"
 #include "playback/outside_player_engine.h"
 #include "core/color_text.h"
 #include "skin/display_controls.h"
@@ -1186,6 +1187,25 @@ void TfrmCustomTunecrest::DoInitialise() {
 TfrmTunecrestMain::TfrmTunecrestMain(std::vector<std::string> args, std::string programFolder)
     : TfrmCustomTunecrest(std::move(args), std::move(programFolder)) {
     FormCreate();
+    // The engine's video outputs draw into one panel of the layout, above the track list
+    // in the middle column; the panel shows itself while a video plays.
+    auto* engine = dynamic_cast<TdshowPlayer*>(Controller().Player());
+    QWidget* column = Layout().TrackPanel ? Layout().TrackPanel->parentWidget() : nullptr;
+    auto* columnLayout = column ? qobject_cast<QVBoxLayout*>(column->layout()) : nullptr;
+    if (!engine || !columnLayout) return;
+    auto* panel = new TmyFilterGraphPanel(column);
+    panel->setObjectName("pnlVideo");
+    panel->hide();
+    columnLayout->insertWidget(0, panel, 2);
+    columnLayout->setStretchFactor(Layout().TrackPanel, 1);
+    for (int i = 0; i < engine->VideoPlayerCount(); ++i) engine->VideoPlayers(i).SetPanel(panel);
+    FvideoPanel = panel;
+}
+
+TfrmTunecrestMain::~TfrmTunecrestMain() {
+    // The panel goes with the window's widgets; the engine lives on a little longer.
+    if (auto* engine = dynamic_cast<TdshowPlayer*>(Controller().Player()))
+        for (int i = 0; i < engine->VideoPlayerCount(); ++i) engine->VideoPlayers(i).SetPanel(nullptr);
 }
 
 }  // namespace tunecrest

@@ -556,6 +556,13 @@ protected:
 class TfrmTunecrestMain : public TfrmCustomTunecrest {
 public:
     TfrmTunecrestMain(std::vector<std::string> args, std::string programFolder);
+    ~TfrmTunecrestMain() override;
+    // The picture of a playing video, above the track list (hidden while no video plays);
+    // null when the engine has no video output of its own.
+    QWidget* VideoPanel() const { return FvideoPanel; }
+
+private:
+    QWidget* FvideoPanel = nullptr;
     std::string GetWindowClassName() const override { return "Tunecrest Main"; }
 };
 

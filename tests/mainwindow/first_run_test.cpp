@@ -27,6 +27,7 @@
 #include "mainwindow/qt_dispatcher.h"
 #include "mainwindow/window_entries.h"
 #include "playback/filter_graph.h"
+#include "playback/video/filter_graph_panel.h"
 #include "skin/screen_fonts.h"
 #include "skin/skin_button.h"
 #include "skin/touch_list_box.h"
@@ -239,6 +240,17 @@ TEST(FirstRun, AVideoInTheAudioFoldersIsAVideoAndTheVideoFoldersFillTheVideoList
     ASSERT_EQ(list->VideoList().Count(), 1);
     EXPECT_EQ(list->VideoList().GetTag(0)->MediaType(), mkVideo);
     EXPECT_EQ(fs::path(list->VideoList().GetTag(0)->Filename()).filename(), "Live.mp4");
+
+    // Played, the video shows its picture in the window's video panel.
+    auto* panel = dynamic_cast<TmyFilterGraphPanel*>(form.VideoPanel());
+    ASSERT_NE(panel, nullptr);
+    form.show();
+    EXPECT_FALSE(panel->isVisible());
+    list->AddToQueue(*list->VideoList().GetTag(0));
+    form.PlayerPlay();
+    EXPECT_TRUE(Pump([&] { return panel->isVisible() && !panel->CurrentFrame().isNull(); }, 10000));
+    EXPECT_TRUE(form.isAncestorOf(panel));
+    form.PlayerStop();
     form.close();
 }
 

@@ -785,14 +785,18 @@ std::vector<Tcase> Cases() {
                      ASSERT_TRUE(r.Run("actnStackerLoadCartridge"));
                      EXPECT_EQ(r.Library().Jukebox()->Stacker().Count(), 1);
                  }});
-    // Video: the in-process engine's output has no screen panel in this test; nothing changes.
+    // Video: the in-process engine's output draws into the window's video panel; the action
+    // switches it to full screen and back.
     c.push_back({{"actnVideoFullScreen", "actnVideoConfigureFilters"}, [](Rig& r) {
                      TcustomVideoPlayer* video = r.form->Controller().Player()->VideoPlayer();
                      ASSERT_NE(video, nullptr);
                      const bool before = video->IsFullScreen();
                      ASSERT_TRUE(r.Run("actnVideoFullScreen"));
                      EXPECT_EQ(r.Checked("actnVideoFullScreen"), video->IsFullScreen());
+                     EXPECT_EQ(video->IsFullScreen(), !before);
+                     ASSERT_TRUE(r.Run("actnVideoFullScreen"));
                      EXPECT_EQ(video->IsFullScreen(), before);
+                     EXPECT_EQ(r.Checked("actnVideoFullScreen"), before);
                      ASSERT_TRUE(r.Run("actnVideoConfigureFilters"));
                  }});
     // View.
