@@ -1339,6 +1339,17 @@ bool TcustomJukeboxList::RunQueryRule(const TdbRules& rule, TaudioTagList& dest)
 
 // ---- Database -------------------------------------------------------------------
 
+void TcustomJukeboxList::SwitchDatabase(bool on) {
+    if (on == FdatabaseEnabled) return;
+    SetDatabaseEnabled(on);
+    if (!on) {
+        CloseDatabase();
+        return;
+    }
+    if (Floading) return;  // the load that is under way opens or builds it
+    BuildDatabase();
+}
+
 void TcustomJukeboxList::BuildDatabase() {
     if (!FdatabaseEnabled) return;
     CloseDatabase();
@@ -1471,6 +1482,7 @@ void TcustomJukeboxList::LoadSettings(const TiniFile& ini, const std::string& se
     FartistList->MappingsNoDuplicates = ini.ReadBool(section, "ArtistMappingsNoDuplicates", false);
     FyearList->Mode = ini.ReadInteger(section, "YearMode", 0) == 1 ? ymDecades : ymYears;
     FenableIndexes = ini.ReadBool(section, "EnableIndexes", true);
+    SetDatabaseEnabled(ini.ReadBool(section, "DatabaseEnabled", false));
     FvideoList->SetVideoFileMask(ini.ReadString(section, "VideoListMask", "%t"));
     FvideoList->SetAlbumFromParentFolder(ini.ReadBool(section, "VideoListFolderAsGenre", true));
 }
@@ -1492,6 +1504,7 @@ void TcustomJukeboxList::SaveSettings(TiniFile& ini, const std::string& section)
     ini.WriteBool(section, "ArtistMappingsNoDuplicates", FartistList->MappingsNoDuplicates);
     ini.WriteInteger(section, "YearMode", FyearList->Mode == ymDecades ? 1 : 0);
     ini.WriteBool(section, "EnableIndexes", FenableIndexes);
+    ini.WriteBool(section, "DatabaseEnabled", FdatabaseEnabled);
     ini.WriteString(section, "VideoListMask", FvideoList->VideoFileMask());
     ini.WriteBool(section, "VideoListFolderAsGenre", FvideoList->AlbumFromParentFolder());
 }

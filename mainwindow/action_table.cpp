@@ -28,6 +28,7 @@ const std::vector<TactionDef>& MainActionTable() {
         {"actnFileInformation", "File", "&Information", "Ctrl+I", 0},
         {"actnFileEnableIndexes", "File", "Enable File Indexes", "", 0},
         {"actnFileRecreateIndexes", "File", "Recreate Indexes", "", 0, true},
+        {"actnFileEnableDatabase", "File", "Use the Media Database for Query Rules", "", 0},
         {"actnFileLaunchAtStart", "File", "\"Launch on Open\" Setup", "", 0},
         {"actnFileLaunchAtClose", "File", "\"Launch on Close\" Setup", "", 0},
         {"actnFileShowWinamp", "File", "Use Winamp", "", 0},

@@ -73,6 +73,11 @@ void TfrmBaseJukebox::BindWindowCommands() {
     bind("actnFileEnableIndexes", [this](Taction&) {
         if (Flist) Flist->SetEnableIndexes(!Flist->EnableIndexes());
     });
+    // The library's database answers the query rules of random play; the person switches
+    // it here, and the choice is kept with the library's settings.
+    bind("actnFileEnableDatabase", [this](Taction&) {
+        if (Flist) Flist->SwitchDatabase(!Flist->DatabaseEnabled());
+    });
     bind("actnFileRecreateIndexes", [this](Taction&) {
         // The library file and, with indexes on, the grouping index files written anew.
         if (Flist && !Flist->Jukebox()->LibraryLoading()) Flist->SaveGlobalList();
@@ -385,6 +390,7 @@ void TfrmBaseJukebox::UpdateCheckMarks() {
     if (Flist) {
         const auto& jukebox = *Flist->Jukebox();
         check("actnFileEnableIndexes", Flist->EnableIndexes());
+        check("actnFileEnableDatabase", Flist->DatabaseEnabled());
         check("actnControlRepeatPlay", jukebox.RepeatTrack());
         check("actnQueueLoop", jukebox.LoopQueue());
         check("actnQueueNoDuplicates", Flist->Jukebox()->Queue().NoDuplicates());

@@ -22,6 +22,7 @@
 #include <map>
 #include <set>
 
+#include "core/media_database.h"
 #include "core/global_prefs.h"
 #include "core/ini_file.h"
 #include "core/services.h"
@@ -335,6 +336,30 @@ std::vector<Tcase> Cases() {
     c.push_back({{"actnFileInformation"}, [](Rig& r) { ExpectWindow(r, "actnFileInformation", "frmJukeboxInfo"); }});
     c.push_back({{"actnFileEnableIndexes"}, [](Rig& r) {
                      ExpectToggle(r, "actnFileEnableIndexes", [&] { return r.Library().EnableIndexes(); });
+                 }});
+    // The database is built at once, off the main thread, and answers a query rule;
+    // switched off, it answers nothing more.
+    c.push_back({{"actnFileEnableDatabase"}, [](Rig& r) {
+                     r.ShowAlbum();
+                     ASSERT_FALSE(r.Library().DatabaseEnabled());
+                     ASSERT_TRUE(r.Run("actnFileEnableDatabase"));
+                     EXPECT_TRUE(r.Library().DatabaseEnabled());
+                     EXPECT_TRUE(r.Checked("actnFileEnableDatabase"));
+                     std::vector<std::string> found;
+                     std::string error;
+                     EXPECT_TRUE(Pump(
+                         [&] {
+                             return r.Library().Database().QueryFiles("Artist = 'Ada Rook'", "", "Filename",
+                                                                      TdbTable::dtAudio, found, error) &&
+                                    found.size() == 4;
+                         },
+                         20000))
+                         << error;
+                     ASSERT_TRUE(r.Run("actnFileEnableDatabase"));
+                     EXPECT_FALSE(r.Library().DatabaseEnabled());
+                     EXPECT_FALSE(r.Checked("actnFileEnableDatabase"));
+                     EXPECT_FALSE(r.Library().Database().QueryFiles("Artist = 'Ada Rook'", "", "", TdbTable::dtAudio,
+                                                                    found, error));
                  }});
     c.push_back({{"actnFileRecreateIndexes"}, [](Rig& r) {
                      const std::string albums = r.root + "Data/albums.idx";
@@ -933,6 +958,26 @@ TEST(MainWindowActions, EachActionOfTheRunningWindowDoesWhatItSays) {
 
 // Every setting the window's own actions change, changed through the action, holds across
 // a close and a new start from the same root.
+TEST(MainWindowActions, TheMediaDatabaseAnswersQueryRulesOnceSwitchedOn) {
+    Rig r;
+    r.Start();
+    r.ShowAlbum();
+    ASSERT_TRUE(r.Run("actnFileEnableDatabase"));
+    std::vector<std::string> found;
+    std::string error;
+    EXPECT_TRUE(Pump(
+        [&] {
+            return r.Library().Database().QueryFiles("Artist = 'Ada Rook'", "", "Filename", TdbTable::dtAudio, found,
+                                                     error) &&
+                   found.size() == 4;
+        },
+        20000))
+        << error;
+    // The choice is the library's setting, kept for the next start.
+    r.Stop();
+    EXPECT_EQ(TiniFile(r.root + "Settings/settings.ini").ReadString("Jukebox", "DatabaseEnabled", ""), "1");
+}
+
 TEST(MainWindowActions, SettingsChangedByActionsHoldAfterARestart) {
     Rig r;
     int searchMode = -1;
@@ -946,7 +991,7 @@ TEST(MainWindowActions, SettingsChangedByActionsHoldAfterARestart) {
               "actnSettingsAutoPlay", "actnSettingsRestoreTrack", "actnQueueNoDuplicates", "actnQueueKeepTrackCount",
               "actnQueueDCMoveToTop", "actnViewTrackDetails", "actnViewExtendedTrackDetails", "actnViewJukeboxGenres",
               "actnFileEnableIndexes", "actnQueueLoop", "actnSettingsShowTimeRemaining", "actnSettingsShowMessages",
-              "actnViewMainMenu", "actnFileShowWinamp"})
+              "actnViewMainMenu", "actnFileShowWinamp", "actnFileEnableDatabase"})
             ASSERT_TRUE(r.Run(action)) << action;
         EXPECT_TRUE(form.JukeboxList()->Jukebox()->RandomPlayActive());  // seeded off: now on
         // The song search's mode, as the person leaves it in the search window.
@@ -1009,6 +1054,8 @@ TEST(MainWindowActions, SettingsChangedByActionsHoldAfterARestart) {
     EXPECT_FALSE(r.Checked("actnViewJukeboxGenres"));
     EXPECT_FALSE(form.JukeboxList()->EnableIndexes());
     EXPECT_FALSE(r.Checked("actnFileEnableIndexes"));
+    EXPECT_TRUE(form.JukeboxList()->DatabaseEnabled());
+    EXPECT_TRUE(r.Checked("actnFileEnableDatabase"));
     EXPECT_TRUE(form.JukeboxList()->Jukebox()->LoopQueue());
     EXPECT_TRUE(r.Checked("actnQueueLoop"));
     EXPECT_TRUE(r.Checked("actnSettingsShowTimeRemaining"));
