@@ -1347,7 +1347,12 @@ void TcustomJukeboxList::SwitchDatabase(bool on) {
         return;
     }
     if (Floading) return;  // the load that is under way opens or builds it
-    BuildDatabase();
+    // Built on the save worker when the library saves in the background, so the playing
+    // screen never waits on a large library's export.
+    if (FsaveInBackground)
+        ScheduleSave(false, false, true);
+    else
+        BuildDatabase();
 }
 
 void TcustomJukeboxList::BuildDatabase() {

@@ -107,8 +107,9 @@ class TcustomJukeboxList : public TObject {
         if (on && !FdatabaseEnabled) FdatabaseFollows = false;  // built anew at the next change
         FdatabaseEnabled = on;
     }
-    // Switched by the person: on, the database is built at once, so that query rules
-    // answer without waiting for a change of the library; off, it is closed.
+    // Switched by the person: on, the database is built at once (on the save worker when
+    // saving in the background), so that query rules answer without waiting for a change
+    // of the library; off, it is closed.
     void SwitchDatabase(bool on);
 
     bool AutoSaveGlobal = false;

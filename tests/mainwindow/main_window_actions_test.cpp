@@ -23,6 +23,7 @@
 #include <set>
 
 #include "core/media_database.h"
+#include "mainwindow/qt_dispatcher.h"
 #include "core/global_prefs.h"
 #include "core/ini_file.h"
 #include "core/services.h"
@@ -118,6 +119,8 @@ struct Rig {
         TaggerLoader().SetPluginFolder((std::filesystem::path(TUNECREST_BIN_DIR) / "TagPlugins").string());
         previousPrompt = SetPrompt(prompt);
         scope = std::make_unique<TmodalRunnerScope>(runner);
+        // Work handed to the main thread runs in the event loop, as in the program.
+        InstallQtDispatcher();
         // Four tracks of one album, long enough to still play while the checks run.
         for (const char* name : {"one.wav", "two.wav", "three.wav", "four.wav"}) {
             files.push_back(music + "/" + name);
@@ -132,6 +135,7 @@ struct Rig {
         scope.reset();
         SetPrompt(previousPrompt);
         TaggerLoader().SetPluginFolder("");
+        SetDispatcher(nullptr);
     }
     TfrmTunecrestMain& Start() {
         form = std::make_unique<TfrmTunecrestMain>(std::vector<std::string>{"-RootFolder=" + root},
