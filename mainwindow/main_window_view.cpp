@@ -127,9 +127,10 @@ void TfrmBaseJukebox::BuildBarsAndMenus() {
         const Taction& a = (*Factions)[i];
         if (a.Category.empty()) continue;
         if (!byCategory.count(a.Category)) categories.push_back(a.Category);
+        std::vector<std::string>& items = byCategory[a.Category];
         // "Queue" is the queue menu itself, not an item in it.
         if (a.Name == "actnQueue") continue;
-        byCategory[a.Category].push_back(a.Name);
+        items.push_back(a.Name);
     }
     FpopupMain = new QMenu(this);
     FpopupMain->setObjectName("pmMain");

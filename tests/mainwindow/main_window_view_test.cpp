@@ -314,6 +314,13 @@ TEST(MainWindowView, MenuBarListsTheCategoriesAndShowingItAsksThePasswordWhenPro
     ASSERT_GE(titles.size(), 5u);
     EXPECT_NE(std::find(titles.begin(), titles.end(), "View"), titles.end());
     EXPECT_NE(std::find(titles.begin(), titles.end(), "Queue"), titles.end());
+    // Each category is one menu, in the bar and in the window's popup alike.
+    std::vector<std::string> sorted = titles;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end()) << "a category stands twice";
+    std::vector<std::string> popup;
+    for (QAction* a : form.MainPopupMenu()->actions()) popup.push_back(a->text().toStdString());
+    EXPECT_EQ(popup, titles);
     // Protected: a wrong password keeps it hidden, the right one shows it.
     r.prompt->Typed = "wrong";
     form.RunAction("actnViewMainMenu");
