@@ -433,6 +433,7 @@ TEST(JukeboxList, SettingsKeysDefaultsAndRoundTrip) {
     TiniFile empty;
     lib->LoadSettings(empty, "Jukebox");
     EXPECT_TRUE(lib->EnableIndexes());
+    EXPECT_FALSE(lib->DatabaseEnabled());
     EXPECT_TRUE(lib->ArtistList().MapThe);
     EXPECT_FALSE(lib->ArtistList().MappingsNoDuplicates);
     EXPECT_EQ(lib->YearList().Mode, ymYears);
@@ -446,6 +447,7 @@ TEST(JukeboxList, SettingsKeysDefaultsAndRoundTrip) {
     lib->ArtistList().MapThe = false;
     lib->YearList().Mode = ymDecades;
     lib->SetEnableIndexes(false);
+    lib->SetDatabaseEnabled(true);
     lib->Jukebox()->SetLoopQueue(true);
     lib->Jukebox()->UseDBQueryRule = true;
     lib->Jukebox()->DBQueryRule().RuleName = "Rock";
@@ -456,7 +458,7 @@ TEST(JukeboxList, SettingsKeysDefaultsAndRoundTrip) {
         "AudioFolders", "VideoFolders", "AudioImportList", "VideoImportList", "UseAudioMask", "AudioMask",
         "UseVideoMask", "VideoMask", "AlbumFromParentFolder", "ArtistFromParentFolder",
         "AlwaysOverrideWithFileMasks", "ArtistMappingsMapThe", "ArtistMappingsNoDuplicates", "YearMode",
-        "EnableIndexes", "VideoListMask", "VideoListFolderAsGenre", "UseDBQueryRule", "DBQueryRule",
+        "EnableIndexes", "DatabaseEnabled", "VideoListMask", "VideoListFolderAsGenre", "UseDBQueryRule", "DBQueryRule",
         "ActivePlaylist", "LoopQueue"};
     EXPECT_EQ(keys, expected);
     EXPECT_EQ(ini.ReadString("Jukebox", "AudioFolders", ""), "\"/music/a b\",/music/c");
@@ -470,6 +472,7 @@ TEST(JukeboxList, SettingsKeysDefaultsAndRoundTrip) {
     EXPECT_FALSE(fresh->ArtistList().MapThe);
     EXPECT_EQ(fresh->YearList().Mode, ymDecades);
     EXPECT_FALSE(fresh->EnableIndexes());
+    EXPECT_TRUE(fresh->DatabaseEnabled());
     EXPECT_TRUE(fresh->Jukebox()->LoopQueue());
     EXPECT_TRUE(fresh->Jukebox()->UseDBQueryRule);
     EXPECT_EQ(fresh->Jukebox()->DBQueryRule().RuleName, "Rock");
