@@ -16,7 +16,8 @@ namespace fs = std::filesystem;
 namespace {
 bool IsAsciiAlnum(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
 
-// "*" any run, "?" one character; letters compared exactly (Linux names).
+}  // namespace
+
 bool WildcardMatch(std::string_view text, std::string_view mask) {
     size_t t = 0, m = 0, starM = std::string_view::npos, starT = 0;
     while (t < text.size()) {
@@ -36,6 +37,8 @@ bool WildcardMatch(std::string_view text, std::string_view mask) {
     while (m < mask.size() && mask[m] == '*') ++m;
     return m == mask.size();
 }
+
+namespace {
 
 size_t FindText(std::string_view haystack, std::string_view needle, size_t from) {
     if (needle.empty() || haystack.size() < needle.size()) return std::string_view::npos;

@@ -41,6 +41,8 @@ std::string MakeAlphaNumName(std::string_view s);
 bool FileExistsQuiet(const std::string& name);
 // Names (without folder) of the files in `folder` that match `mask` ("*" and "?",
 // letters compared exactly), sorted; "." and ".." never appear.
+// "*" any run, "?" one character; letters compared exactly (Linux names).
+bool WildcardMatch(std::string_view text, std::string_view mask);
 std::vector<std::string> FindFilesInFolder(const std::string& folder, const std::string& mask);
 // The file's modification time; 0 when it is missing.
 TDateTime GetFileDateTime(const std::string& name);

@@ -171,7 +171,7 @@ TEST_F(SkinEditor, SkinListDefaultFirstThenByTitle)
 TEST(SkinExportName, HostileNamesRefused)
 {
     for (const char* good : {"My Skin", "Bar-2026", "Blue.v2", "\xC3\x89t\xC3\xA9"}) EXPECT_TRUE(ValidSkinExportName(good)) << good;
-    for (const std::string bad : {std::string(""), std::string("."), std::string(".."), std::string("../x"),
+    for (const std::string& bad : {std::string(""), std::string("."), std::string(".."), std::string("../x"),
                                   std::string("a/b"), std::string("a\\b"), std::string("tab\there"),
                                   std::string("nl\n"), std::string("x:y"), std::string("what?"), std::string("dot."),
                                   std::string(" lead"), std::string(300, 'a'), std::string("a\x7f", 2)})

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 
+#include "core/shared_utils.h"
 #include "core/text_utils.h"
 
 namespace fs = std::filesystem;
@@ -41,7 +42,6 @@ std::vector<std::string> SplitOn(const std::string& text, const std::string& sep
     return parts;
 }
 
-char Fold(char c) { return char(std::tolower(static_cast<unsigned char>(c))); }
 
 }  // namespace
 
@@ -68,24 +68,8 @@ std::vector<TfileFilterEntry> ParseFileFilter(const std::string& filter) {
 
 bool MatchesMask(const std::string& name, const std::string& mask) {
     if (mask == "*" || mask == "*.*") return true;
-    // Glob with one step back to the last "*": linear enough for file names.
-    size_t n = 0, m = 0, starAt = std::string::npos, resumeAt = 0;
-    while (n < name.size()) {
-        if (m < mask.size() && (mask[m] == '?' || Fold(mask[m]) == Fold(name[n]))) {
-            ++n;
-            ++m;
-        } else if (m < mask.size() && mask[m] == '*') {
-            starAt = m++;
-            resumeAt = n;
-        } else if (starAt != std::string::npos) {
-            m = starAt + 1;
-            n = ++resumeAt;
-        } else {
-            return false;
-        }
-    }
-    while (m < mask.size() && mask[m] == '*') ++m;
-    return m == mask.size();
+    // Masks match without regard to case: "*.MP3" and "*.mp3" are the same choice.
+    return WildcardMatch(UpperCase(name), UpperCase(mask));
 }
 
 bool MatchesAnyMask(const std::string& name, const std::vector<std::string>& masks) {
