@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "core/jukebox_list.h"
-#include "core/text_utils.h"
+#include "core/library/jukebox_list.h"
+#include "core/base/text_utils.h"
 
 namespace tunecrest::bench {
 

@@ -8,8 +8,8 @@
 #include <chrono>
 
 #include "bench/browse_bench_library.h"
-#include "core/browse_tree.h"
-#include "core/tree_nodes.h"
+#include "core/display/browse_tree.h"
+#include "core/display/tree_nodes.h"
 
 using namespace tunecrest;
 using bench::TbrowseBenchLibrary;

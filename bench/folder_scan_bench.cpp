@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "core/folder_scan.h"
-#include "core/tag_list.h"
-#include "core/tagger_loader.h"
+#include "core/tags/folder_scan.h"
+#include "core/tags/tag_list.h"
+#include "core/tags/tagger_loader.h"
 
 namespace fs = std::filesystem;
 using namespace tunecrest;

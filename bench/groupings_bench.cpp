@@ -3,9 +3,9 @@
 // and albums, as the library does after a scan.
 #include <benchmark/benchmark.h>
 
-#include "core/album_artist_groupings.h"
-#include "core/genre_year_groupings.h"
-#include "core/text_utils.h"
+#include "core/library/album_artist_groupings.h"
+#include "core/library/genre_year_groupings.h"
+#include "core/base/text_utils.h"
 
 using namespace tunecrest;
 

@@ -8,8 +8,8 @@
 #include <deque>
 #include <thread>
 
-#include "core/audio_tag.h"
-#include "core/services.h"
+#include "core/tags/audio_tag.h"
+#include "core/base/services.h"
 #include "playback/dshow_player.h"
 #include "playback/filter_graph.h"
 #include "playback/graph_utils.h"

@@ -21,10 +21,10 @@
 #include <thread>
 #include <vector>
 
-#include "core/jukebox_list.h"
-#include "core/media_kinds.h"
-#include "core/services.h"
-#include "core/tag_list_files.h"
+#include "core/library/jukebox_list.h"
+#include "core/tags/media_kinds.h"
+#include "core/base/services.h"
+#include "core/tags/tag_list_files.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/qt_dispatcher.h"
 #include "../tests/support/temp_dir.h"

@@ -7,11 +7,11 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "core/ini_file.h"
-#include "core/query_rules.h"
-#include "core/safe_file.h"
-#include "core/tag_list_rules.h"
-#include "core/text_utils.h"
+#include "core/base/ini_file.h"
+#include "core/database/query_rules.h"
+#include "core/base/safe_file.h"
+#include "core/tags/tag_list_rules.h"
+#include "core/base/text_utils.h"
 
 using namespace tunecrest;
 

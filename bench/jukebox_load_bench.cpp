@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "core/jukebox_list.h"
-#include "core/jukebox_loader.h"
+#include "core/library/jukebox_list.h"
+#include "core/library/jukebox_loader.h"
 #include "tests/support/temp_dir.h"
 
 namespace tunecrest {

@@ -18,11 +18,11 @@
 #include <thread>
 
 #include "bench/browse_bench_library.h"
-#include "core/browse_tree.h"
-#include "core/jukebox_list.h"
-#include "core/tag_list_display_settings.h"
-#include "core/text_utils.h"
-#include "core/tree_nodes.h"
+#include "core/display/browse_tree.h"
+#include "core/library/jukebox_list.h"
+#include "core/display/tag_list_display_settings.h"
+#include "core/base/text_utils.h"
+#include "core/display/tree_nodes.h"
 #include "mainwindow/browse_views.h"
 #include "mainwindow/cover_matrix.h"
 #include "mainwindow/list_display.h"

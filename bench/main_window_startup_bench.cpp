@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "core/jukebox_list.h"
+#include "core/library/jukebox_list.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/qt_dispatcher.h"
 #include "tests/support/temp_dir.h"

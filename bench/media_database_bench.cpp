@@ -6,13 +6,13 @@
 #include <memory>
 #include <string>
 
-#include "core/audio_tag.h"
-#include "core/date_time.h"
-#include "core/media_database.h"
-#include "core/safe_file.h"
-#include "core/string_lists.h"
-#include "core/tag_list.h"
-#include "core/text_utils.h"
+#include "core/tags/audio_tag.h"
+#include "core/base/date_time.h"
+#include "core/database/media_database.h"
+#include "core/base/safe_file.h"
+#include "core/base/string_lists.h"
+#include "core/tags/tag_list.h"
+#include "core/base/text_utils.h"
 
 using namespace tunecrest;
 namespace fs = std::filesystem;

@@ -33,12 +33,12 @@
 #include <vector>
 
 #include "bench/heap_in_use.h"
-#include "core/jukebox_list.h"
-#include "core/jukebox_loader.h"
-#include "core/media_database.h"
-#include "core/playlist_files.h"
-#include "core/services.h"
-#include "core/tag_list_files.h"
+#include "core/library/jukebox_list.h"
+#include "core/library/jukebox_loader.h"
+#include "core/database/media_database.h"
+#include "core/tags/playlist_files.h"
+#include "core/base/services.h"
+#include "core/tags/tag_list_files.h"
 
 using namespace tunecrest;
 namespace fs = std::filesystem;

@@ -10,7 +10,7 @@
 #include <QImage>
 #include <QPainter>
 
-#include "core/ini_file.h"
+#include "core/base/ini_file.h"
 #include "skin/skin_button.h"
 #include "skin/skin_scroll_bar.h"
 

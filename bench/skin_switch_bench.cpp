@@ -9,7 +9,7 @@
 #include <QApplication>
 #include <filesystem>
 
-#include "core/skin_file.h"
+#include "core/display/skin_file.h"
 #include "mainwindow/main_form.h"
 
 using namespace tunecrest;

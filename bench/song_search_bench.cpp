@@ -12,8 +12,8 @@
 #include <QImage>
 #include <QLineEdit>
 
-#include "core/jukebox_list.h"
-#include "core/text_utils.h"
+#include "core/library/jukebox_list.h"
+#include "core/base/text_utils.h"
 #include "skin/touch_list_box.h"
 #include "windows/search/song_search_form.h"
 

@@ -5,8 +5,8 @@
 #include <chrono>
 #include <filesystem>
 
-#include "core/safe_file.h"
-#include "core/tag_list_files.h"
+#include "core/base/safe_file.h"
+#include "core/tags/tag_list_files.h"
 
 using namespace tunecrest;
 

@@ -3,10 +3,10 @@
 // 150 ms for the whole list).
 #include <benchmark/benchmark.h>
 
-#include "core/audio_tag.h"
-#include "core/global_prefs.h"
-#include "core/text_utils.h"
-#include "core/track_format.h"
+#include "core/tags/audio_tag.h"
+#include "core/jukebox/global_prefs.h"
+#include "core/base/text_utils.h"
+#include "core/display/track_format.h"
 
 using namespace tunecrest;
 

@@ -18,8 +18,8 @@
 #include <mutex>
 #include <vector>
 
-#include "core/audio_tag.h"
-#include "core/services.h"
+#include "core/tags/audio_tag.h"
+#include "core/base/services.h"
 #include "playback/dshow_player.h"
 #include "playback/graph_utils.h"
 #include "../tests/support/media_files.h"

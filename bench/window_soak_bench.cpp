@@ -23,11 +23,11 @@
 #include <string>
 
 #include "bench/bench_process.h"
-#include "core/jukebox.h"
-#include "core/jukebox_list.h"
-#include "core/media_kinds.h"
-#include "core/services.h"
-#include "core/tag_list_files.h"
+#include "core/jukebox/jukebox.h"
+#include "core/library/jukebox_list.h"
+#include "core/tags/media_kinds.h"
+#include "core/base/services.h"
+#include "core/tags/tag_list_files.h"
 #include "mainwindow/browse_views.h"
 #include "mainwindow/cover_matrix.h"
 #include "mainwindow/main_form.h"

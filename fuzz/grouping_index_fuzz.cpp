@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/genre_year_groupings.h"
+#include "core/library/genre_year_groupings.h"
 #include "fuzz/master_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

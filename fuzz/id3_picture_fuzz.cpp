@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/audio_tag.h"
+#include "core/tags/audio_tag.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/ini_file.h"
-#include "core/text_utils.h"
+#include "core/base/ini_file.h"
+#include "core/base/text_utils.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

@@ -14,10 +14,10 @@
 #include <string_view>
 #include <vector>
 
-#include "core/date_time.h"
-#include "core/exceptions.h"
-#include "core/jet_sql_dialect.h"
-#include "core/sqlite_database.h"
+#include "core/base/date_time.h"
+#include "core/base/exceptions.h"
+#include "core/database/jet_sql_dialect.h"
+#include "core/database/sqlite_database.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/markup_text.h"
+#include "core/display/markup_text.h"
 
 using namespace tunecrest;
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "core/tag_list.h"
+#include "core/tags/tag_list.h"
 
 namespace tunecrest::fuzz {
 

@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "core/csv_text.h"
-#include "core/font_store.h"
-#include "core/genre_year_groupings.h"
-#include "core/list_file_io.h"
-#include "core/playlist_text.h"
-#include "core/skin_file.h"
-#include "core/tag_list_files.h"
+#include "core/base/csv_text.h"
+#include "core/display/font_store.h"
+#include "core/library/genre_year_groupings.h"
+#include "core/tags/list_file_io.h"
+#include "core/tags/playlist_text.h"
+#include "core/display/skin_file.h"
+#include "core/tags/tag_list_files.h"
 #include "platform/window_message_wire.h"
 #include "playback/cdg_decoder.h"
 #include "tests/support/foreign_records.h"

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/font_store.h"
-#include "core/skin_file.h"
+#include "core/display/font_store.h"
+#include "core/display/skin_file.h"
 
 namespace {
 

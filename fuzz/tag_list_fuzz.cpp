@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/tag_list_files.h"
+#include "core/tags/tag_list_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view file(reinterpret_cast<const char*>(data), size);

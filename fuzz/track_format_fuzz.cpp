@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/audio_tag.h"
-#include "core/global_prefs.h"
-#include "core/markup_text.h"
-#include "core/text_utils.h"
-#include "core/track_format.h"
+#include "core/tags/audio_tag.h"
+#include "core/jukebox/global_prefs.h"
+#include "core/display/markup_text.h"
+#include "core/base/text_utils.h"
+#include "core/display/track_format.h"
 
 using namespace tunecrest;
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/tag_list_files.h"
+#include "core/tags/tag_list_files.h"
 #include "fuzz/master_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
-#include "core/exceptions.h"
-#include "core/ini_file.h"
-#include "core/text_utils.h"
+#include "core/base/exceptions.h"
+#include "core/base/ini_file.h"
+#include "core/base/text_utils.h"
 
 namespace tunecrest {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/exceptions.h"
+#include "core/base/exceptions.h"
 
 namespace tunecrest {
 

@@ -3,10 +3,10 @@
 #include <QKeyEvent>
 #include <QPainter>
 
-#include "core/genre_year_groupings.h"
-#include "core/jukebox.h"
-#include "core/jukebox_list.h"
-#include "core/tree_nodes.h"
+#include "core/library/genre_year_groupings.h"
+#include "core/jukebox/jukebox.h"
+#include "core/library/jukebox_list.h"
+#include "core/display/tree_nodes.h"
 #include "mainwindow/list_display.h"
 #include "mainwindow/track_views.h"
 #include "skin/html_text.h"

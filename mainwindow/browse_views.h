@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "core/browse_tree.h"
+#include "core/display/browse_tree.h"
 
 class QPainter;
 class QRect;

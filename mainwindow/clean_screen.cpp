@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <chrono>
 
-#include "core/color.h"
-#include "core/font_store.h"
+#include "core/display/color.h"
+#include "core/display/font_store.h"
 #include "skin/screen_fonts.h"
 
 namespace tunecrest {

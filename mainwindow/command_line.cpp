@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "core/services.h"
-#include "core/text_utils.h"
+#include "core/base/services.h"
+#include "core/base/text_utils.h"
 
 namespace tunecrest {
 

@@ -1,7 +1,7 @@
 // The default scan entry, used until a scan window is installed: the library's audio
 // folders scanned on a worker with the scan object of the scan window, so a stopped scan
 // changes nothing and the screen is never held; progress goes to `status`.
-#include "core/jukebox_list.h"
+#include "core/library/jukebox_list.h"
 #include "mainwindow/dialog_entries.h"
 #include "windows/search/media_scan.h"
 

@@ -1,6 +1,6 @@
 #include "mainwindow/dialog_entries.h"
 
-#include "core/services.h"
+#include "core/base/services.h"
 
 namespace tunecrest {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/album_artist_groupings.h"
+#include "core/library/album_artist_groupings.h"
 
 class QWidget;
 

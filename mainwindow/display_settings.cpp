@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "core/ini_file.h"
-#include "core/safe_file.h"
-#include "core/services.h"
+#include "core/base/ini_file.h"
+#include "core/base/safe_file.h"
+#include "core/base/services.h"
 
 namespace tunecrest {
 

@@ -2,9 +2,9 @@
 
 #include <exception>
 
-#include "core/append_file.h"
-#include "core/date_time.h"
-#include "core/services.h"
+#include "core/base/append_file.h"
+#include "core/base/date_time.h"
+#include "core/base/services.h"
 
 namespace tunecrest {
 

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <functional>
 
-#include "core/album_artist_groupings.h"
-#include "core/global_prefs.h"
+#include "core/library/album_artist_groupings.h"
+#include "core/jukebox/global_prefs.h"
 #include "mainwindow/cover_matrix.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/main_layout.h"

@@ -6,7 +6,7 @@
 #include <exception>
 #include <string>
 
-#include "core/services.h"
+#include "core/base/services.h"
 
 namespace tunecrest {
 

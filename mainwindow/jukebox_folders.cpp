@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "core/text_utils.h"
+#include "core/base/text_utils.h"
 
 namespace tunecrest {
 

@@ -1,6 +1,6 @@
 #include "mainwindow/layout_view_options.h"
 
-#include "core/ini_file.h"
+#include "core/base/ini_file.h"
 
 namespace tunecrest {
 

@@ -3,7 +3,7 @@
 // does to them: at switch-on the volume-bar mode, the track-position-bar mode, the back
 // button and the stacker panel are saved, and the party-play settings switch off what they
 // forbid; at switch-off the saved options come back.
-#include "core/party_play_settings.h"
+#include "core/jukebox/party_play_settings.h"
 
 namespace tunecrest {
 

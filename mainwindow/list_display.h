@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "core/album_artist_groupings.h"
-#include "core/browse_tree.h"
-#include "core/font_store.h"
-#include "core/track_format.h"
+#include "core/library/album_artist_groupings.h"
+#include "core/display/browse_tree.h"
+#include "core/display/font_store.h"
+#include "core/display/track_format.h"
 #include "mainwindow/skin_font_stores.h"
 
 namespace tunecrest {

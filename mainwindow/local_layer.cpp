@@ -4,12 +4,12 @@
 #include <QApplication>
 #include <filesystem>
 
-#include "core/background_worker.h"
-#include "core/ini_file.h"
-#include "core/services.h"
-#include "core/system_services.h"
-#include "core/tagger_loader.h"
-#include "core/text_utils.h"
+#include "core/base/background_worker.h"
+#include "core/base/ini_file.h"
+#include "core/base/services.h"
+#include "core/base/system_services.h"
+#include "core/tags/tagger_loader.h"
+#include "core/base/text_utils.h"
 #include "mainwindow/command_line.h"
 #include "mainwindow/guarded_step.h"
 #include "mainwindow/main_form.h"

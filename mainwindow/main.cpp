@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "core/services.h"
-#include "core/system_services.h"
-#include "core/tagger_loader.h"
+#include "core/base/services.h"
+#include "core/base/system_services.h"
+#include "core/tags/tagger_loader.h"
 #include "mainwindow/command_line.h"
 #include "mainwindow/exception_log.h"
 #include "mainwindow/jukebox_folders.h"

@@ -16,12 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "core/jukebox_list.h"
-#include "core/jukebox_loader.h"
+#include "core/library/jukebox_list.h"
+#include "core/library/jukebox_loader.h"
 #include "mainwindow/dialog_entries.h"
 #include "mainwindow/display_settings.h"
 #include "mainwindow/idle_monitor.h"
-#include "core/party_play_settings.h"
+#include "core/jukebox/party_play_settings.h"
 #include "mainwindow/action_table.h"
 #include "mainwindow/jukebox_folders.h"
 #include "mainwindow/layout_view_options.h"

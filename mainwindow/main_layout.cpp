@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/ini_file.h"
+#include "core/base/ini_file.h"
 #include "mainwindow/display_settings.h"
 #include "playback/image_getter.h"
 #include "skin/display_controls.h"

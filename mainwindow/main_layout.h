@@ -13,9 +13,9 @@
 #include <memory>
 #include <vector>
 
-#include "core/font_store.h"
-#include "core/tag_list_display_settings.h"
-#include "core/track_format.h"
+#include "core/display/font_store.h"
+#include "core/display/tag_list_display_settings.h"
+#include "core/display/track_format.h"
 #include "mainwindow/browse_views.h"
 #include "mainwindow/cover_matrix.h"
 #include "mainwindow/track_views.h"

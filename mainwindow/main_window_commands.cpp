@@ -13,9 +13,9 @@
 #include <QScreen>
 #include <QSplitter>
 
-#include "core/browse_tree.h"
-#include "core/global_prefs.h"
-#include "core/services.h"
+#include "core/display/browse_tree.h"
+#include "core/jukebox/global_prefs.h"
+#include "core/base/services.h"
 #include "mainwindow/clean_screen.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/queue_actions.h"

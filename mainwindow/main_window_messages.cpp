@@ -6,10 +6,10 @@
 #include <QKeyEvent>
 #include <cstdio>
 
-#include "core/ini_file.h"
-#include "core/jukebox_slots.h"
-#include "core/services.h"
-#include "core/text_utils.h"
+#include "core/base/ini_file.h"
+#include "core/jukebox/jukebox_slots.h"
+#include "core/base/services.h"
+#include "core/base/text_utils.h"
 #include "mainwindow/command_line.h"
 #include "mainwindow/guarded_step.h"
 #include "mainwindow/main_form.h"

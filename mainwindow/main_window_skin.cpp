@@ -2,10 +2,10 @@
 
 #include <filesystem>
 
-#include "core/global_prefs.h"
-#include "core/safe_file.h"
-#include "core/services.h"
-#include "core/text_utils.h"
+#include "core/jukebox/global_prefs.h"
+#include "core/base/safe_file.h"
+#include "core/base/services.h"
+#include "core/base/text_utils.h"
 #include "skin/apply_skin.h"
 #include "skin/component_owner.h"
 #include "skin/image_list.h"

@@ -18,9 +18,9 @@
 #include <memory>
 #include <string>
 
-#include "core/background_worker.h"
-#include "core/color.h"
-#include "core/skin_file.h"
+#include "core/base/background_worker.h"
+#include "core/display/color.h"
+#include "core/display/skin_file.h"
 #include "mainwindow/skin_component_table.h"
 #include "mainwindow/skin_font_stores.h"
 #include "skin/bitmap_container.h"

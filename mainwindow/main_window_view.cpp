@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <map>
 
-#include "core/color_text.h"
-#include "core/ini_file.h"
-#include "core/services.h"
+#include "core/display/color_text.h"
+#include "core/base/ini_file.h"
+#include "core/base/services.h"
 #include "mainwindow/main_form.h"
 #include "skin/qt_color.h"
 #include "skin/skin_button.h"

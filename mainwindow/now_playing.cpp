@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "core/markup_text.h"
-#include "core/url_list.h"
+#include "core/display/markup_text.h"
+#include "core/library/url_list.h"
 #include "mainwindow/list_display.h"
 
 namespace tunecrest {

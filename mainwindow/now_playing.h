@@ -4,10 +4,10 @@
 // station with its stream title) and the two lines of the track text beside the cover.
 #include <string>
 
-#include "core/audio_tag.h"
-#include "core/font_store.h"
-#include "core/media_player.h"
-#include "core/track_format.h"
+#include "core/tags/audio_tag.h"
+#include "core/display/font_store.h"
+#include "core/jukebox/media_player.h"
+#include "core/display/track_format.h"
 
 namespace tunecrest {
 

@@ -15,9 +15,9 @@
 #include <QVBoxLayout>
 #include <set>
 
-#include "core/global_prefs.h"
-#include "core/services.h"
-#include "core/tag_list.h"
+#include "core/jukebox/global_prefs.h"
+#include "core/base/services.h"
+#include "core/tags/tag_list.h"
 #include "mainwindow/party_play_guards.h"
 #include "mainwindow/party_play_queue_page.h"
 #include "skin/modal_runner.h"

@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-#include "core/party_play_settings.h"
+#include "core/jukebox/party_play_settings.h"
 
 class QCheckBox;
 class QLineEdit;

@@ -11,7 +11,7 @@
 #include <functional>
 #include <string>
 
-#include "core/party_play_settings.h"
+#include "core/jukebox/party_play_settings.h"
 #include "mainwindow/action_table.h"
 
 namespace tunecrest {

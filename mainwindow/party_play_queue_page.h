@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/tag_list.h"
+#include "core/tags/tag_list.h"
 #include "mainwindow/party_play_guards.h"
 
 namespace tunecrest {

@@ -1,7 +1,7 @@
 #include "mainwindow/playback_controller.h"
 
-#include "core/jukebox_list.h"
-#include "core/media_kinds.h"
+#include "core/library/jukebox_list.h"
+#include "core/tags/media_kinds.h"
 
 namespace tunecrest {
 

@@ -7,9 +7,9 @@
 #include <functional>
 #include <memory>
 
-#include "core/audio_tag.h"
-#include "core/jukebox.h"
-#include "core/media_player.h"
+#include "core/tags/audio_tag.h"
+#include "core/jukebox/jukebox.h"
+#include "core/jukebox/media_player.h"
 
 namespace tunecrest {
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "core/text_utils.h"
+#include "core/base/text_utils.h"
 #include "mainwindow/party_play_guards.h"
 #include "skin/skin_scroll_bar.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/audio_tag.h"
+#include "core/tags/audio_tag.h"
 
 class QLabel;
 

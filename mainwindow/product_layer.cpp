@@ -2,9 +2,9 @@
 // an outside player is installed, and kept in the settings.
 #include <QApplication>
 
-#include "core/ini_file.h"
-#include "core/services.h"
-#include "core/text_utils.h"
+#include "core/base/ini_file.h"
+#include "core/base/services.h"
+#include "core/base/text_utils.h"
 #include "mainwindow/command_line.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/single_instance.h"

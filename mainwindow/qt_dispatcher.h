@@ -6,7 +6,7 @@
 #include <memory>
 #include <thread>
 
-#include "core/services.h"
+#include "core/base/services.h"
 
 class QObject;
 

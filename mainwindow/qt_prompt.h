@@ -2,7 +2,7 @@
 // The prompt the program installs: messages, questions, file choices and text entry
 // as dialogs over the main window. Without a display (offscreen) it answers as the
 // default prompt does, so an unattended run never waits on a hidden dialog.
-#include "core/services.h"
+#include "core/base/services.h"
 
 namespace tunecrest {
 

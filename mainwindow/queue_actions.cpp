@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/jukebox.h"
+#include "core/jukebox/jukebox.h"
 
 namespace tunecrest {
 

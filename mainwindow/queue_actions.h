@@ -4,7 +4,7 @@
 // the focused track selected (found again by identity, never by its text).
 #include <functional>
 
-#include "core/jukebox_list.h"
+#include "core/library/jukebox_list.h"
 
 namespace tunecrest {
 

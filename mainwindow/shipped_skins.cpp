@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "core/services.h"
-#include "core/skin_file.h"
+#include "core/base/services.h"
+#include "core/display/skin_file.h"
 
 namespace fs = std::filesystem;
 

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "core/services.h"
-#include "core/shared_utils.h"
+#include "core/base/services.h"
+#include "core/base/shared_utils.h"
 
 namespace tunecrest {
 

@@ -1,6 +1,6 @@
 #include "mainwindow/skin_component_table.h"
 
-#include "core/text_utils.h"
+#include "core/base/text_utils.h"
 
 namespace tunecrest {
 

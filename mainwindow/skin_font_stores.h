@@ -7,7 +7,7 @@
 #include <array>
 #include <memory>
 
-#include "core/font_store.h"
+#include "core/display/font_store.h"
 
 namespace tunecrest {
 

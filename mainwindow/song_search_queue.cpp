@@ -2,9 +2,9 @@
 
 #include <QCoreApplication>
 
-#include "core/jukebox_list.h"
-#include "core/party_play_credits.h"
-#include "core/services.h"
+#include "core/library/jukebox_list.h"
+#include "core/jukebox/party_play_credits.h"
+#include "core/base/services.h"
 #include "mainwindow/party_play_guards.h"
 
 namespace tunecrest {

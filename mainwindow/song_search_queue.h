@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "core/party_play_credits.h"
+#include "core/jukebox/party_play_credits.h"
 #include "windows/search/song_search.h"
 
 namespace tunecrest {

@@ -7,10 +7,10 @@
 #include <QPainterPath>
 #include <QToolTip>
 
-#include "core/global_prefs.h"
-#include "core/media_kinds.h"
-#include "core/tag_list_display_settings.h"
-#include "core/url_list.h"
+#include "core/jukebox/global_prefs.h"
+#include "core/tags/media_kinds.h"
+#include "core/display/tag_list_display_settings.h"
+#include "core/library/url_list.h"
 #include "skin/html_text.h"
 #include "skin/image_list.h"
 #include "skin/qt_color.h"

@@ -5,14 +5,14 @@
 #include <filesystem>
 #include <memory>
 
-#include "core/genre_year_groupings.h"
-#include "core/global_prefs.h"
-#include "core/jukebox.h"
-#include "core/jukebox_slots.h"
-#include "core/query_rules.h"
-#include "core/services.h"
-#include "core/tag_list_rules.h"
-#include "core/tagger_loader.h"
+#include "core/library/genre_year_groupings.h"
+#include "core/jukebox/global_prefs.h"
+#include "core/jukebox/jukebox.h"
+#include "core/jukebox/jukebox_slots.h"
+#include "core/database/query_rules.h"
+#include "core/base/services.h"
+#include "core/tags/tag_list_rules.h"
+#include "core/tags/tagger_loader.h"
 #include "mainwindow/general_settings.h"
 #include "mainwindow/list_display.h"
 #include "mainwindow/track_views.h"

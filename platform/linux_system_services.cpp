@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/safe_file.h"
-#include "core/text_utils.h"
+#include "core/base/safe_file.h"
+#include "core/base/text_utils.h"
 
 extern char** environ;
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/system_services.h"
+#include "core/base/system_services.h"
 
 namespace tunecrest {
 

@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-#include "core/safe_file.h"
+#include "core/base/safe_file.h"
 
 namespace tunecrest::wire {
 

@@ -23,7 +23,7 @@
 #include <mutex>
 #include <thread>
 
-#include "core/services.h"
+#include "core/base/services.h"
 #include "platform/window_message_wire.h"
 
 namespace tunecrest {

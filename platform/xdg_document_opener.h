@@ -4,7 +4,7 @@
 // leaves no zombie behind.
 #include <string>
 
-#include "core/document_opener.h"
+#include "core/base/document_opener.h"
 
 namespace tunecrest {
 

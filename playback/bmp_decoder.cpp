@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/safe_file.h"
+#include "core/base/safe_file.h"
 #include "playback/picture_decoders.h"
 
 namespace tunecrest {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/safe_file.h"
+#include "core/base/safe_file.h"
 
 namespace tunecrest {
 

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "core/audio_tag.h"
-#include "core/services.h"
-#include "core/text_utils.h"
+#include "core/tags/audio_tag.h"
+#include "core/base/services.h"
+#include "core/base/text_utils.h"
 
 namespace tunecrest {
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/media_player.h"
+#include "core/jukebox/media_player.h"
 #include "playback/shifters.h"
 #include "playback/video_player.h"
 

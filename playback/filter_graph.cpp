@@ -8,8 +8,8 @@
 #include <condition_variable>
 #include <cstdlib>
 
-#include "core/services.h"
-#include "core/text_utils.h"
+#include "core/base/services.h"
+#include "core/base/text_utils.h"
 #include "playback/cdg_decoder.h"
 #include "playback/graph_utils.h"
 

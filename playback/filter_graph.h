@@ -14,10 +14,10 @@
 #include <thread>
 #include <vector>
 
-#include "core/event_lists.h"
-#include "core/thread_timer.h"
+#include "core/base/event_lists.h"
+#include "core/base/thread_timer.h"
 #include "playback/filter_graph_panel.h"
-#include "core/media_player.h"
+#include "core/jukebox/media_player.h"
 
 typedef struct _GstElement GstElement;
 typedef struct _GstDevice GstDevice;

@@ -7,7 +7,7 @@
 #include <functional>
 #include <mutex>
 
-#include "core/text_utils.h"
+#include "core/base/text_utils.h"
 
 namespace tunecrest {
 

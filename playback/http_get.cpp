@@ -4,7 +4,7 @@
 
 #include <curl/curl.h>
 
-#include "core/text_utils.h"
+#include "core/base/text_utils.h"
 
 namespace tunecrest {
 

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <filesystem>
 
-#include "core/safe_file.h"
-#include "core/services.h"
-#include "core/text_utils.h"
+#include "core/base/safe_file.h"
+#include "core/base/services.h"
+#include "core/base/text_utils.h"
 #include "playback/picture_decoders.h"
 #include "playback/smooth_resize.h"
 

@@ -15,8 +15,8 @@
 #include <thread>
 #include <vector>
 
-#include "core/audio_tag.h"
-#include "core/event_lists.h"
+#include "core/tags/audio_tag.h"
+#include "core/base/event_lists.h"
 #include "playback/bitmap.h"
 #include "playback/http_get.h"
 

@@ -6,10 +6,10 @@
 #include <mutex>
 #include <thread>
 
-#include "core/ini_file.h"
-#include "core/safe_file.h"
-#include "core/services.h"
-#include "core/text_utils.h"
+#include "core/base/ini_file.h"
+#include "core/base/safe_file.h"
+#include "core/base/services.h"
+#include "core/base/text_utils.h"
 #include "platform/launch_program.h"
 #include "platform/outside_player_messages.h"
 #include "playback/video_player.h"

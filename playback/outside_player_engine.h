@@ -10,8 +10,8 @@
 #include <optional>
 #include <string>
 
-#include "core/media_player.h"
-#include "core/thread_timer.h"
+#include "core/jukebox/media_player.h"
+#include "core/base/thread_timer.h"
 #include "platform/window_messages.h"
 
 namespace tunecrest {

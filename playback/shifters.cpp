@@ -4,8 +4,8 @@
 #include <cmath>
 #include <exception>
 
-#include "core/services.h"
-#include "core/text_utils.h"
+#include "core/base/services.h"
+#include "core/base/text_utils.h"
 
 namespace tunecrest {
 

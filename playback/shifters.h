@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-#include "core/event_lists.h"
+#include "core/base/event_lists.h"
 #include "platform/window_messages.h"
 
 namespace tunecrest {

@@ -1,6 +1,6 @@
 #include "playback/video_player.h"
 
-#include "core/services.h"
+#include "core/base/services.h"
 #include "playback/graph_utils.h"
 
 namespace tunecrest {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "core/media_player.h"
+#include "core/jukebox/media_player.h"
 #include "playback/filter_graph.h"
 
 namespace tunecrest {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/ini_file.h"
+#include "core/base/ini_file.h"
 #include "remote/controller_commands.h"
 
 namespace tunecrest {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/event_lists.h"
+#include "core/base/event_lists.h"
 
 namespace tunecrest {
 

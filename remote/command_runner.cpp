@@ -10,8 +10,8 @@
 #include <mutex>
 #include <thread>
 
-#include "core/services.h"
-#include "core/text_utils.h"
+#include "core/base/services.h"
+#include "core/base/text_utils.h"
 #include "platform/launch_program.h"
 #include "remote/controller_commands.h"
 #include "remote/x11_input.h"

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <optional>
 
-#include "core/exceptions.h"
-#include "core/ini_file.h"
-#include "core/services.h"
-#include "core/string_lists.h"
-#include "core/text_utils.h"
+#include "core/base/exceptions.h"
+#include "core/base/ini_file.h"
+#include "core/base/services.h"
+#include "core/base/string_lists.h"
+#include "core/base/text_utils.h"
 #include "platform/window_messages.h"
 #include "remote/command_runner.h"
 #include "remote/controller_hub.h"

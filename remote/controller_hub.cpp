@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
-#include "core/ini_file.h"
-#include "core/services.h"
-#include "core/text_utils.h"
+#include "core/base/ini_file.h"
+#include "core/base/services.h"
+#include "core/base/text_utils.h"
 #include "remote/controller_plugins.h"
 #include "remote/main_window_actions.h"
 

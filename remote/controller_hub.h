@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/string_lists.h"
+#include "core/base/string_lists.h"
 #include "remote/controller_commands.h"
 
 namespace tunecrest {

@@ -7,8 +7,8 @@
 #include <mutex>
 #include <set>
 
-#include "core/ini_file.h"
-#include "core/services.h"
+#include "core/base/ini_file.h"
+#include "core/base/services.h"
 
 namespace fs = std::filesystem;
 

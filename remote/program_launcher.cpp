@@ -8,10 +8,10 @@
 #include <mutex>
 #include <thread>
 
-#include "core/document_opener.h"
-#include "core/ini_file.h"
-#include "core/services.h"
-#include "core/text_utils.h"
+#include "core/base/document_opener.h"
+#include "core/base/ini_file.h"
+#include "core/base/services.h"
+#include "core/base/text_utils.h"
 #include "platform/launch_program.h"
 
 namespace tunecrest {

@@ -2,7 +2,7 @@
 
 #include <gio/gio.h>
 
-#include "core/services.h"
+#include "core/base/services.h"
 
 #ifdef TUNECREST_HAVE_X11
 #include <X11/Xlib.h>

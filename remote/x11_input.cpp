@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/services.h"
+#include "core/base/services.h"
 
 namespace tunecrest {
 

@@ -2,7 +2,7 @@
 // Pushes a skin's button and panel colours into the skinned controls a form owns.
 #include <QWidget>
 
-#include "core/color.h"
+#include "core/display/color.h"
 
 namespace tunecrest {
 

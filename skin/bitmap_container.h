@@ -6,7 +6,7 @@
 #include <QImage>
 #include <QObject>
 
-#include "core/global_prefs.h"
+#include "core/jukebox/global_prefs.h"
 #include "skin/named_collection.h"
 
 namespace tunecrest {

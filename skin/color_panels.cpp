@@ -11,7 +11,7 @@
 #include <QStyledItemDelegate>
 #include <QStylePainter>
 
-#include "core/color_text.h"
+#include "core/display/color_text.h"
 #include "playback/bitmap.h"
 #include "skin/qt_color.h"
 #include "skin/screen_fonts.h"

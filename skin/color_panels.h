@@ -12,9 +12,9 @@
 #include <QImage>
 #include <QWidget>
 
-#include "core/color.h"
-#include "core/event_lists.h"
-#include "core/font_store.h"
+#include "core/display/color.h"
+#include "core/base/event_lists.h"
+#include "core/display/font_store.h"
 #include "skin/apply_skin.h"
 
 namespace tunecrest {

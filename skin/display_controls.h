@@ -10,9 +10,9 @@
 #include <QImage>
 #include <QWidget>
 
-#include "core/color.h"
-#include "core/font_store.h"
-#include "core/event_lists.h"
+#include "core/display/color.h"
+#include "core/display/font_store.h"
+#include "core/base/event_lists.h"
 #include "skin/control_timer.h"
 
 namespace tunecrest {

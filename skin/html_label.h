@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <string>
 
-#include "core/font_store.h"
+#include "core/display/font_store.h"
 
 namespace tunecrest {
 

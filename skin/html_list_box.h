@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "core/event_lists.h"
-#include "core/font_store.h"
+#include "core/base/event_lists.h"
+#include "core/display/font_store.h"
 #include "skin/html_text.h"
 #include "skin/image_list.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-// Drawing and measuring of markup text (see core/markup_text.h for the language). A line
+// Drawing and measuring of markup text (see core/display/markup_text.h for the language). A line
 // is cut into runs, each run drawn in its own font; runs of different sizes share one
 // baseline. Lines break at blanks when wrapping is asked for; drawing is clipped to the
 // rectangle.
@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/markup_text.h"
+#include "core/display/markup_text.h"
 
 class QPainter;
 

@@ -4,7 +4,7 @@
 #include <QObject>
 #include <vector>
 
-#include "core/color.h"
+#include "core/display/color.h"
 
 class QPainter;
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/browse_tree.h"
+#include "core/display/browse_tree.h"
 
 namespace tunecrest {
 

@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <QPointer>
 
-#include "core/global_prefs.h"
+#include "core/jukebox/global_prefs.h"
 #include "skin/apply_skin.h"
 #include "skin/bitmap_container.h"
 #include "skin/component_owner.h"

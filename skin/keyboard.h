@@ -12,7 +12,7 @@
 #include <QImage>
 #include <QRect>
 
-#include "core/color.h"
+#include "core/display/color.h"
 
 class QLineEdit;
 

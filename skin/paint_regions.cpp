@@ -8,7 +8,7 @@
 #include <QPainter>
 #include <QWheelEvent>
 
-#include "core/services.h"
+#include "core/base/services.h"
 #include "playback/image_getter.h"
 #include "skin/qt_color.h"
 #include "skin/skin_colors.h"

@@ -17,9 +17,9 @@
 #include <QImage>
 #include <QWidget>
 
-#include "core/audio_tag.h"
-#include "core/color.h"
-#include "core/event_lists.h"
+#include "core/tags/audio_tag.h"
+#include "core/display/color.h"
+#include "core/base/event_lists.h"
 #include "playback/bitmap.h"
 
 class QPainter;

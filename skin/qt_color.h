@@ -4,7 +4,7 @@
 // TColor; widgets convert here when they paint.
 #include <QColor>
 
-#include "core/color.h"
+#include "core/display/color.h"
 
 namespace tunecrest {
 

@@ -3,8 +3,8 @@
 #include <array>
 #include <utility>
 
-#include "core/markup_text.h"
-#include "core/text_utils.h"
+#include "core/display/markup_text.h"
+#include "core/base/text_utils.h"
 #include "skin/qt_color.h"
 
 namespace tunecrest {

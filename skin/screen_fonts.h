@@ -7,7 +7,7 @@
 #include <QString>
 #include <string_view>
 
-#include "core/font_store.h"
+#include "core/display/font_store.h"
 
 namespace tunecrest {
 

@@ -10,7 +10,7 @@
 
 #include <QFont>
 
-#include "core/font_store.h"
+#include "core/display/font_store.h"
 #include "skin/apply_skin.h"
 #include "skin/control_timer.h"
 #include "skin/skin_parts.h"

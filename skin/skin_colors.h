@@ -19,8 +19,8 @@
 
 #include <QImage>
 
-#include "core/color.h"
-#include "core/event_lists.h"
+#include "core/display/color.h"
+#include "core/base/event_lists.h"
 #include "playback/bitmap.h"
 
 namespace tunecrest {

@@ -6,7 +6,7 @@
 #include <QImage>
 #include <QRegion>
 
-#include "core/color.h"
+#include "core/display/color.h"
 
 namespace tunecrest {
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "core/safe_file.h"
-#include "core/text_utils.h"
+#include "core/base/safe_file.h"
+#include "core/base/text_utils.h"
 #include "skin/skin_colors.h"
 
 namespace tunecrest {

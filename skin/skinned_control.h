@@ -8,7 +8,7 @@
 #include <QImage>
 #include <QWidget>
 
-#include "core/event_lists.h"
+#include "core/base/event_lists.h"
 #include "skin/skin_colors.h"
 
 class QMouseEvent;

@@ -10,15 +10,15 @@
 #include <QPointer>
 #include <QScreen>
 
-#include "core/color_text.h"
-#include "core/global_prefs.h"
+#include "core/display/color_text.h"
+#include "core/jukebox/global_prefs.h"
 #include "skin/component_owner.h"
 #include "skin/control_timer.h"
 #include "skin/html_label.h"
 #include "skin/html_text.h"
 #include "skin/keyboard.h"
 #include "skin/touch_list_box.h"
-#include "core/markup_text.h"
+#include "core/display/markup_text.h"
 #include "skin/modal_runner.h"
 #include "skin/qt_color.h"
 #include "skin/screen_fonts.h"

@@ -9,8 +9,8 @@
 #include <QImage>
 #include <QObject>
 
-#include "core/color.h"
-#include "core/font_store.h"
+#include "core/display/color.h"
+#include "core/display/font_store.h"
 #include "skin/skin_forms.h"
 
 class QLabel;

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "core/global_prefs.h"
+#include "core/jukebox/global_prefs.h"
 #include "skin/qt_color.h"
 
 namespace tunecrest {

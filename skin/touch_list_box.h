@@ -11,7 +11,7 @@
 // SetTopIndex (which clamps, and fires OnScroll back, so the bar settles on the value
 // the list took).
 //
-// The tree shows a node model (core/tree_nodes.h), one row per visible node, and opens
+// The tree shows a node model (core/display/tree_nodes.h), one row per visible node, and opens
 // and closes nodes on touch.
 #include <QImage>
 #include <QWidget>
@@ -21,9 +21,9 @@
 #include <memory>
 #include <vector>
 
-#include "core/color.h"
-#include "core/event_lists.h"
-#include "core/tree_nodes.h"
+#include "core/display/color.h"
+#include "core/base/event_lists.h"
+#include "core/display/tree_nodes.h"
 
 class QPainter;
 

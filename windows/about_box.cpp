@@ -15,8 +15,8 @@
 #include <QScreen>
 #include <QUrl>
 
-#include "core/system_services.h"
-#include "core/text_utils.h"
+#include "core/base/system_services.h"
+#include "core/base/text_utils.h"
 #include "skin/control_timer.h"
 #include "skin/input_gate.h"
 #include "skin/qt_color.h"

@@ -13,7 +13,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "core/color.h"
+#include "core/display/color.h"
 #include "windows/progress_counters.h"
 
 class QLabel;

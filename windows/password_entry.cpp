@@ -10,9 +10,9 @@
 #include <QPointer>
 #include <QScreen>
 
-#include "core/global_prefs.h"
-#include "core/services.h"
-#include "core/text_utils.h"
+#include "core/jukebox/global_prefs.h"
+#include "core/base/services.h"
+#include "core/base/text_utils.h"
 #include "skin/apply_skin.h"
 #include "skin/component_owner.h"
 #include "skin/modal_runner.h"

@@ -5,7 +5,7 @@
 // the touch file chooser. The slot and alarm editors are the skinned windows.
 #include <memory>
 
-#include "core/services.h"
+#include "core/base/services.h"
 
 namespace tunecrest {
 

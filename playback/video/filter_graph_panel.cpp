@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "core/text_utils.h"
+#include "core/base/text_utils.h"
 
 namespace tunecrest {
 

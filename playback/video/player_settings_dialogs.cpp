@@ -13,8 +13,8 @@
 #include <algorithm>
 #include <exception>
 
-#include "core/media_player.h"
-#include "core/services.h"
+#include "core/jukebox/media_player.h"
+#include "core/base/services.h"
 #include "playback/dshow_player.h"
 #include "playback/graph_utils.h"
 #include "playback/outside_player_engine.h"

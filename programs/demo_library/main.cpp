@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "core/ini_file.h"
-#include "core/jukebox_list.h"
-#include "core/safe_file.h"
-#include "core/tagger_loader.h"
+#include "core/base/ini_file.h"
+#include "core/library/jukebox_list.h"
+#include "core/base/safe_file.h"
+#include "core/tags/tagger_loader.h"
 
 namespace fs = std::filesystem;
 using namespace tunecrest;

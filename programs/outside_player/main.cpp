@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "core/services.h"
-#include "core/text_utils.h"
+#include "core/base/services.h"
+#include "core/base/text_utils.h"
 #include "platform/outside_player_messages.h"
 #include "programs/outside_player/outside_player.h"
 

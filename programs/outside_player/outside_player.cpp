@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iostream>
 
-#include "core/services.h"
+#include "core/base/services.h"
 #include "platform/outside_player_messages.h"
 
 namespace tunecrest {

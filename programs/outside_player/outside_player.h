@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/services.h"
+#include "core/base/services.h"
 #include "platform/window_messages.h"
 
 namespace tunecrest {

@@ -5,9 +5,9 @@
 #include <QLinearGradient>
 #include <QPainter>
 
-#include "core/tag_list.h"
-#include "core/tag_list_files.h"
-#include "core/tree_nodes.h"
+#include "core/tags/tag_list.h"
+#include "core/tags/tag_list_files.h"
+#include "core/display/tree_nodes.h"
 
 namespace tunecrest {
 

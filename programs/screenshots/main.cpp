@@ -9,10 +9,10 @@
 #include <iostream>
 #include <map>
 
-#include "core/color_text.h"
-#include "core/date_time.h"
-#include "core/ini_file.h"
-#include "core/services.h"
+#include "core/display/color_text.h"
+#include "core/base/date_time.h"
+#include "core/base/ini_file.h"
+#include "core/base/services.h"
 #include "scenes.h"
 #include "skin/skin_colors.h"
 

@@ -3,7 +3,7 @@
 // the skin's keyboard store as the program makes it (key template and backspace glyph),
 // key size 60 and the scene's colours. Scenes of windows with the keyboard or
 // key-dressed buttons call it first.
-#include "core/global_prefs.h"
+#include "core/jukebox/global_prefs.h"
 #include "mainwindow/main_window_skin.h"
 #include "scenes.h"
 #include "skin/bitmap_container.h"

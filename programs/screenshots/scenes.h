@@ -15,7 +15,7 @@
 
 #include <QImage>
 
-#include "core/color.h"
+#include "core/display/color.h"
 
 class QWidget;
 

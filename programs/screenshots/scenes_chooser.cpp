@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/global_prefs.h"
+#include "core/jukebox/global_prefs.h"
 #include "mainwindow/main_window_skin.h"
 #include "scenes.h"
 #include "skin/bitmap_container.h"

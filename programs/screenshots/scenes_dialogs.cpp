@@ -13,8 +13,8 @@
 #include <QSpinBox>
 #include <QTabWidget>
 
-#include "core/global_prefs.h"
-#include "core/tagger_loader.h"
+#include "core/jukebox/global_prefs.h"
+#include "core/tags/tagger_loader.h"
 #include "mainwindow/main_window_skin.h"
 #include "scenes.h"
 #include "skin/bitmap_container.h"

@@ -11,12 +11,12 @@
 #include <array>
 #include <filesystem>
 
-#include "core/date_time.h"
-#include "core/jukebox_slots.h"
-#include "core/query_rules.h"
-#include "core/services.h"
-#include "core/tag_list_rules.h"
-#include "core/timer_alarms.h"
+#include "core/base/date_time.h"
+#include "core/jukebox/jukebox_slots.h"
+#include "core/database/query_rules.h"
+#include "core/base/services.h"
+#include "core/tags/tag_list_rules.h"
+#include "core/jukebox/timer_alarms.h"
 #include "mainwindow/skin_font_stores.h"
 #include "scenes.h"
 #include "skin/color_panels.h"

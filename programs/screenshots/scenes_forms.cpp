@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QPainter>
 
-#include "core/global_prefs.h"
-#include "core/skin_file.h"
+#include "core/jukebox/global_prefs.h"
+#include "core/display/skin_file.h"
 #include "mainwindow/skin_font_stores.h"
 #include "scene_keyboard_skin.h"
 #include "scenes.h"

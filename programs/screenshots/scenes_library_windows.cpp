@@ -7,10 +7,10 @@
 #include <QTreeWidgetItemIterator>
 #include <filesystem>
 
-#include "core/font_store.h"
-#include "core/global_prefs.h"
-#include "core/jukebox.h"
-#include "core/jukebox_list.h"
+#include "core/display/font_store.h"
+#include "core/jukebox/global_prefs.h"
+#include "core/jukebox/jukebox.h"
+#include "core/library/jukebox_list.h"
 #include "demo_library.h"
 #include "scenes.h"
 #include "skin/component_owner.h"

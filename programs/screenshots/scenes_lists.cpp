@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "core/browse_tree.h"
-#include "core/jukebox_list.h"
-#include "core/text_utils.h"
+#include "core/display/browse_tree.h"
+#include "core/library/jukebox_list.h"
+#include "core/base/text_utils.h"
 #include "scenes.h"
 #include "skin/qt_color.h"
 #include "skin/touch_list_box.h"

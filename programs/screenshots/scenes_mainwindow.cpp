@@ -3,8 +3,8 @@
 // screen sizes the jukebox is mostly run at.
 #include <QApplication>
 
-#include "core/jukebox_list.h"
-#include "core/tree_nodes.h"
+#include "core/library/jukebox_list.h"
+#include "core/display/tree_nodes.h"
 #include "demo_library.h"
 #include "mainwindow/qt_dispatcher.h"
 #include "scenes.h"

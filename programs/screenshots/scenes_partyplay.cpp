@@ -3,7 +3,7 @@
 #include <QPalette>
 #include <QTabWidget>
 
-#include "core/party_play_settings.h"
+#include "core/jukebox/party_play_settings.h"
 #include "mainwindow/party_play_form.h"
 #include "scenes.h"
 #include "skin/qt_color.h"

@@ -5,7 +5,7 @@
 #include <QListWidget>
 #include <QTreeWidget>
 
-#include "core/global_prefs.h"
+#include "core/jukebox/global_prefs.h"
 #include "remote/action_button_pad.h"
 #include "remote/controller_hub.h"
 #include "remote/program_launcher.h"

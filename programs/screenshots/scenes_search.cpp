@@ -11,10 +11,10 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 
-#include "core/date_time.h"
-#include "core/global_prefs.h"
-#include "core/jukebox_list.h"
-#include "core/services.h"
+#include "core/base/date_time.h"
+#include "core/jukebox/global_prefs.h"
+#include "core/library/jukebox_list.h"
+#include "core/base/services.h"
 #include "demo_library.h"
 #include "scene_keyboard_skin.h"
 #include "scenes.h"

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/jukebox_list.h"
-#include "core/skin_file.h"
+#include "core/library/jukebox_list.h"
+#include "core/display/skin_file.h"
 #include "demo_library.h"
 #include "mainwindow/main_form.h"
 #include "scenes.h"

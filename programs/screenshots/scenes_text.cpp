@@ -4,9 +4,9 @@
 #include <QPainter>
 #include <QWidget>
 
-#include "core/audio_tag.h"
-#include "core/color_text.h"
-#include "core/track_format.h"
+#include "core/tags/audio_tag.h"
+#include "core/display/color_text.h"
+#include "core/display/track_format.h"
 #include "scenes.h"
 #include "skin/html_label.h"
 #include "skin/html_list_box.h"

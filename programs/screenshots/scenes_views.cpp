@@ -7,8 +7,8 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "core/jukebox_list.h"
-#include "core/tree_nodes.h"
+#include "core/library/jukebox_list.h"
+#include "core/display/tree_nodes.h"
 #include "demo_library.h"
 #include "mainwindow/qt_dispatcher.h"
 #include "playback/image_getter.h"

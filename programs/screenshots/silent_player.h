@@ -7,8 +7,8 @@
 #include <string>
 #include <thread>
 
-#include "core/audio_tag.h"
-#include "core/media_player.h"
+#include "core/tags/audio_tag.h"
+#include "core/jukebox/media_player.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/main_layout.h"
 

@@ -11,9 +11,9 @@
 #include <filesystem>
 #include <iostream>
 
-#include "core/color_text.h"
-#include "core/skin_file.h"
-#include "core/safe_file.h"
+#include "core/display/color_text.h"
+#include "core/display/skin_file.h"
+#include "core/base/safe_file.h"
 #include "mainwindow/skin_component_table.h"
 #include "mainwindow/skin_font_stores.h"
 #include "skin/skin_colors.h"

@@ -9,7 +9,7 @@
 
 #include <QImage>
 
-#include "core/color.h"
+#include "core/display/color.h"
 
 namespace tunecrest {
 

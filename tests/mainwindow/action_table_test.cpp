@@ -7,7 +7,7 @@
 
 #include <set>
 
-#include "core/ini_file.h"
+#include "core/base/ini_file.h"
 
 namespace tunecrest {
 namespace {

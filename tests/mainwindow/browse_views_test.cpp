@@ -11,9 +11,9 @@
 #include <QApplication>
 #include <functional>
 
-#include "core/jukebox.h"
-#include "core/jukebox_list.h"
-#include "core/tree_nodes.h"
+#include "core/jukebox/jukebox.h"
+#include "core/library/jukebox_list.h"
+#include "core/display/tree_nodes.h"
 #include "support/tree_text.h"
 #include "mainwindow/skin_font_stores.h"
 #include "skin/touch_list_box.h"

@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/date_time.h"
-#include "core/exceptions.h"
-#include "core/services.h"
+#include "core/base/date_time.h"
+#include "core/base/exceptions.h"
+#include "core/base/services.h"
 #include "mainwindow/exception_log.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"

@@ -11,7 +11,7 @@
 #include <QPlainTextEdit>
 #include <QSpinBox>
 
-#include "core/tagger_loader.h"
+#include "core/tags/tagger_loader.h"
 #include "mainwindow/main_form.h"
 #include "support/fake_media_player.h"
 #include "support/recording_prompt.h"

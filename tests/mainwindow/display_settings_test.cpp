@@ -4,8 +4,8 @@
 
 #include <fstream>
 
-#include "core/ini_file.h"
-#include "core/services.h"
+#include "core/base/ini_file.h"
+#include "core/base/services.h"
 #include "support/temp_dir.h"
 
 namespace tunecrest {

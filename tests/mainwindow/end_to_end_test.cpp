@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/ini_file.h"
-#include "core/jukebox_list.h"
-#include "core/tagger_loader.h"
+#include "core/base/ini_file.h"
+#include "core/library/jukebox_list.h"
+#include "core/tags/tagger_loader.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/qt_dispatcher.h"
 #include "mainwindow/single_instance.h"

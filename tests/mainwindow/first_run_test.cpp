@@ -18,11 +18,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/ini_file.h"
-#include "core/jukebox_list.h"
-#include "core/media_kinds.h"
-#include "core/system_services.h"
-#include "core/tagger_loader.h"
+#include "core/base/ini_file.h"
+#include "core/library/jukebox_list.h"
+#include "core/tags/media_kinds.h"
+#include "core/base/system_services.h"
+#include "core/tags/tagger_loader.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/qt_dispatcher.h"
 #include "mainwindow/window_entries.h"

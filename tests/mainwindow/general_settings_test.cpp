@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <functional>
 
-#include "core/album_artist_groupings.h"
-#include "core/global_prefs.h"
-#include "core/ini_file.h"
+#include "core/library/album_artist_groupings.h"
+#include "core/jukebox/global_prefs.h"
+#include "core/base/ini_file.h"
 #include "mainwindow/main_form.h"
 #include "support/fake_media_player.h"
 #include "support/temp_dir.h"

@@ -16,10 +16,10 @@
 #include <sstream>
 #include <thread>
 
-#include "core/ini_file.h"
-#include "core/services.h"
-#include "core/tag_list_files.h"
-#include "core/tagger_loader.h"
+#include "core/base/ini_file.h"
+#include "core/base/services.h"
+#include "core/tags/tag_list_files.h"
+#include "core/tags/tagger_loader.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/main_layout.h"
 #include "mainwindow/main_window_skin.h"

@@ -7,11 +7,11 @@
 #include <QTest>
 #include <fstream>
 
-#include "core/ini_file.h"
+#include "core/base/ini_file.h"
 #include "windows/about_box.h"
 #include "windows/library/playlist_display.h"
 
-#include "core/tagger_loader.h"
+#include "core/tags/tagger_loader.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/window_entries.h"
 #include "skin/skin_button.h"

@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "core/jukebox_list.h"
-#include "core/markup_text.h"
-#include "core/tag_list_display_settings.h"
-#include "core/text_utils.h"
-#include "core/tree_nodes.h"
-#include "core/url_list.h"
+#include "core/library/jukebox_list.h"
+#include "core/display/markup_text.h"
+#include "core/display/tag_list_display_settings.h"
+#include "core/base/text_utils.h"
+#include "core/display/tree_nodes.h"
+#include "core/library/url_list.h"
 #include "tests/support/browse_library.h"
 #include "tests/support/tags.h"
 

@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/ini_file.h"
-#include "core/services.h"
-#include "core/system_services.h"
-#include "core/tagger_loader.h"
+#include "core/base/ini_file.h"
+#include "core/base/services.h"
+#include "core/base/system_services.h"
+#include "core/tags/tagger_loader.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/qt_dispatcher.h"
 #include "playback/shifters.h"

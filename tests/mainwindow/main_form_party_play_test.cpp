@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/ini_file.h"
-#include "core/services.h"
-#include "core/tagger_loader.h"
+#include "core/base/ini_file.h"
+#include "core/base/services.h"
+#include "core/tags/tagger_loader.h"
 #include "mainwindow/main_form.h"
 #include "platform/window_messages.h"
 #include "support/fake_media_player.h"

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/ini_file.h"
-#include "core/services.h"
-#include "core/tagger_loader.h"
+#include "core/base/ini_file.h"
+#include "core/base/services.h"
+#include "core/tags/tagger_loader.h"
 #include "skin/skin_button.h"
 #include "skin/skin_panel.h"
 #include "skin/skin_scroll_bar.h"

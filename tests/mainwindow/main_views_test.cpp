@@ -12,12 +12,12 @@
 #include <fstream>
 #include <thread>
 
-#include "core/ini_file.h"
-#include "core/services.h"
-#include "core/tag_list_display_settings.h"
-#include "core/tag_list_files.h"
-#include "core/tree_nodes.h"
-#include "core/url_list.h"
+#include "core/base/ini_file.h"
+#include "core/base/services.h"
+#include "core/display/tag_list_display_settings.h"
+#include "core/tags/tag_list_files.h"
+#include "core/display/tree_nodes.h"
+#include "core/library/url_list.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/qt_dispatcher.h"
 #include "playback/image_getter.h"

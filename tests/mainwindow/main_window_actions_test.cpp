@@ -22,12 +22,12 @@
 #include <map>
 #include <set>
 
-#include "core/media_database.h"
+#include "core/database/media_database.h"
 #include "mainwindow/qt_dispatcher.h"
-#include "core/global_prefs.h"
-#include "core/ini_file.h"
-#include "core/services.h"
-#include "core/tagger_loader.h"
+#include "core/jukebox/global_prefs.h"
+#include "core/base/ini_file.h"
+#include "core/base/services.h"
+#include "core/tags/tagger_loader.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/window_entries.h"
 #include "playback/video/player_settings_dialogs.h"

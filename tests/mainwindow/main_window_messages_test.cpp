@@ -13,9 +13,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/ini_file.h"
-#include "core/services.h"
-#include "core/tagger_loader.h"
+#include "core/base/ini_file.h"
+#include "core/base/services.h"
+#include "core/tags/tagger_loader.h"
 #include "mainwindow/countdown.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/qt_dispatcher.h"

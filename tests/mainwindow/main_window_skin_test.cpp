@@ -10,8 +10,8 @@
 #include <fstream>
 #include <unistd.h>
 
-#include "core/global_prefs.h"
-#include "core/services.h"
+#include "core/jukebox/global_prefs.h"
+#include "core/base/services.h"
 #include "mainwindow/main_form.h"
 #include "skin/component_owner.h"
 #include "skin/image_list.h"

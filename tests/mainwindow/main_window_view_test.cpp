@@ -11,9 +11,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/ini_file.h"
-#include "core/services.h"
-#include "core/tagger_loader.h"
+#include "core/base/ini_file.h"
+#include "core/base/services.h"
+#include "core/tags/tagger_loader.h"
 #include "mainwindow/layout_view_options.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/player_bars.h"

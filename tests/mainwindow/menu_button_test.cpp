@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/tagger_loader.h"
+#include "core/tags/tagger_loader.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/main_layout.h"
 #include "skin/skin_button.h"

@@ -24,13 +24,13 @@
 #include <set>
 #include <tuple>
 
-#include "core/global_prefs.h"
-#include "core/ini_file.h"
-#include "core/party_play_credits.h"
-#include "core/tree_nodes.h"
-#include "core/services.h"
-#include "core/tag_list_files.h"
-#include "core/tagger_loader.h"
+#include "core/jukebox/global_prefs.h"
+#include "core/base/ini_file.h"
+#include "core/jukebox/party_play_credits.h"
+#include "core/display/tree_nodes.h"
+#include "core/base/services.h"
+#include "core/tags/tag_list_files.h"
+#include "core/tags/tagger_loader.h"
 #include "mainwindow/action_table.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/party_play_form.h"

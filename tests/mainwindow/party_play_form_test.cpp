@@ -11,7 +11,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 
-#include "core/services.h"
+#include "core/base/services.h"
 #include "tests/support/recording_prompt.h"
 #include "tests/support/test_application.h"
 

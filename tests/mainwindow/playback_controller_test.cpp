@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/jukebox_list.h"
+#include "core/library/jukebox_list.h"
 #include "support/fake_media_player.h"
 #include "support/tags.h"
 #include "support/temp_dir.h"

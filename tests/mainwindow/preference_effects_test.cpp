@@ -15,8 +15,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/global_prefs.h"
-#include "core/tagger_loader.h"
+#include "core/jukebox/global_prefs.h"
+#include "core/tags/tagger_loader.h"
 #include "mainwindow/cover_matrix.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/main_layout.h"

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/jukebox.h"
+#include "core/jukebox/jukebox.h"
 #include "tests/support/tags.h"
 #include "tests/support/temp_dir.h"
 

@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "core/shared_utils.h"
+#include "core/base/shared_utils.h"
 #include "mainwindow/qt_dispatcher.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <set>
 
-#include "core/tagger_loader.h"
-#include "core/text_utils.h"
+#include "core/tags/tagger_loader.h"
+#include "core/base/text_utils.h"
 #include "mainwindow/main_form.h"
 #include "skin/skin_button.h"
 #include "skin/skin_panel.h"

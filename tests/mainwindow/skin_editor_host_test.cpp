@@ -10,8 +10,8 @@
 #include <QTest>
 #include <filesystem>
 
-#include "core/ini_file.h"
-#include "core/services.h"
+#include "core/base/ini_file.h"
+#include "core/base/services.h"
 #include "mainwindow/main_form.h"
 #include "skin/color_panels.h"
 #include "support/fake_media_player.h"

@@ -8,8 +8,8 @@
 
 #include <QCoreApplication>
 
-#include "core/jukebox_list.h"
-#include "core/party_play_credits.h"
+#include "core/library/jukebox_list.h"
+#include "core/jukebox/party_play_credits.h"
 #include "mainwindow/party_play_guards.h"
 #include "tests/support/recording_prompt.h"
 #include "tests/support/tags.h"

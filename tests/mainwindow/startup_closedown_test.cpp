@@ -14,10 +14,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/ini_file.h"
-#include "core/services.h"
-#include "core/tagger_loader.h"
-#include "core/url_list.h"
+#include "core/base/ini_file.h"
+#include "core/base/services.h"
+#include "core/tags/tagger_loader.h"
+#include "core/library/url_list.h"
 #include "mainwindow/list_display.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/now_playing.h"

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "core/thread_timer.h"
+#include "core/base/thread_timer.h"
 #include "mainwindow/idle_monitor.h"
 #include "mainwindow/jukebox_folders.h"
 #include "mainwindow/qt_dispatcher.h"

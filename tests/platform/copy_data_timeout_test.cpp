@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "core/services.h"
+#include "core/base/services.h"
 #include "platform/window_message_wire.h"
 #include "platform/window_messages.h"
 #include "support/temp_dir.h"

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "core/safe_file.h"
+#include "core/base/safe_file.h"
 #include "support/temp_dir.h"
 
 using namespace tunecrest;

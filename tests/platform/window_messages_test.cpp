@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "core/safe_file.h"
-#include "core/services.h"
+#include "core/base/safe_file.h"
+#include "core/base/services.h"
 #include "platform/window_message_wire.h"
 #include "support/temp_dir.h"
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "core/safe_file.h"
+#include "core/base/safe_file.h"
 #include "support/temp_dir.h"
 
 using namespace tunecrest;

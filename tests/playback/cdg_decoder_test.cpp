@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/safe_file.h"
+#include "core/base/safe_file.h"
 #include "support/temp_dir.h"
 
 namespace tunecrest {

@@ -6,10 +6,10 @@
 #include <cstring>
 #include <deque>
 
-#include "core/audio_tag.h"
-#include "core/ini_file.h"
-#include "core/safe_file.h"
-#include "core/services.h"
+#include "core/tags/audio_tag.h"
+#include "core/base/ini_file.h"
+#include "core/base/safe_file.h"
+#include "core/base/services.h"
 #include "support/http_server.h"
 #include "support/media_files.h"
 #include "support/player_test_support.h"

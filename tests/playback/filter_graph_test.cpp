@@ -7,9 +7,9 @@
 #include <mutex>
 #include <thread>
 
-#include "core/ini_file.h"
-#include "core/safe_file.h"
-#include "core/services.h"
+#include "core/base/ini_file.h"
+#include "core/base/safe_file.h"
+#include "core/base/services.h"
 #include "playback/cdg_decoder.h"
 #include "playback/graph_utils.h"
 #include "playback/video_player.h"

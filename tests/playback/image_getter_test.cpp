@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "core/services.h"
+#include "core/base/services.h"
 #include "support/http_server.h"
 #include "support/pictures.h"
 #include "support/special_files.h"

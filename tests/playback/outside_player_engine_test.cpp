@@ -10,9 +10,9 @@
 #include <fstream>
 #include <mutex>
 
-#include "core/ini_file.h"
-#include "core/safe_file.h"
-#include "core/services.h"
+#include "core/base/ini_file.h"
+#include "core/base/safe_file.h"
+#include "core/base/services.h"
 #include "platform/outside_player_messages.h"
 #include "playback/video_player.h"
 #include "support/fake_media_player.h"

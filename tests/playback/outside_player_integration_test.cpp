@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "core/services.h"
+#include "core/base/services.h"
 #include "playback/outside_player_engine.h"
 #include "support/media_files.h"
 #include "support/player_event_recorder.h"

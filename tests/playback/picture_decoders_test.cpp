@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "core/safe_file.h"
+#include "core/base/safe_file.h"
 #include "support/pictures.h"
 #include "support/temp_dir.h"
 

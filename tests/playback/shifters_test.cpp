@@ -6,7 +6,7 @@
 #include <tuple>
 #include <vector>
 
-#include "core/services.h"
+#include "core/base/services.h"
 #include "support/temp_dir.h"
 
 namespace tunecrest {

@@ -19,7 +19,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/services.h"
+#include "core/base/services.h"
 #include "playback/dshow_player.h"
 #include "playback/outside_player_engine.h"
 #include "support/fake_media_player.h"

@@ -14,8 +14,8 @@
 #include <random>
 #include <thread>
 
-#include "core/audio_tag.h"
-#include "core/tagger_loader.h"
+#include "core/tags/audio_tag.h"
+#include "core/tags/tagger_loader.h"
 #include "support/media_files.h"
 #include "support/temp_dir.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/ini_file.h"
+#include "core/base/ini_file.h"
 #include "remote/controller_hub.h"
 #include "remote_test_support.h"
 

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "core/exceptions.h"
-#include "core/safe_file.h"
+#include "core/base/exceptions.h"
+#include "core/base/safe_file.h"
 #include "platform/window_messages.h"
 #include "remote/command_runner.h"
 #include "remote/controller_commands.h"

@@ -4,10 +4,10 @@
 
 #include <filesystem>
 
-#include "core/ini_file.h"
-#include "core/safe_file.h"
-#include "core/string_lists.h"
-#include "core/text_utils.h"
+#include "core/base/ini_file.h"
+#include "core/base/safe_file.h"
+#include "core/base/string_lists.h"
+#include "core/base/text_utils.h"
 #include "remote/controller_hub.h"
 #include "remote_test_support.h"
 

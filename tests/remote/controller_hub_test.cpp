@@ -5,9 +5,9 @@
 
 #include <filesystem>
 
-#include "core/ini_file.h"
-#include "core/safe_file.h"
-#include "core/text_utils.h"
+#include "core/base/ini_file.h"
+#include "core/base/safe_file.h"
+#include "core/base/text_utils.h"
 #include "remote/controller_plugins.h"
 #include "remote_test_support.h"
 

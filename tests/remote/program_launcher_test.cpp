@@ -7,9 +7,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/document_opener.h"
-#include "core/ini_file.h"
-#include "core/services.h"
+#include "core/base/document_opener.h"
+#include "core/base/ini_file.h"
+#include "core/base/services.h"
 #include "support/temp_dir.h"
 
 namespace tunecrest {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "core/safe_file.h"
-#include "core/services.h"
+#include "core/base/safe_file.h"
+#include "core/base/services.h"
 #include "remote/command_runner.h"
 #include "remote/main_window_actions.h"
 #include "remote/wnd_proc_actions.h"

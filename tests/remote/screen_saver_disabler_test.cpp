@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/services.h"
+#include "core/base/services.h"
 #include "support/temp_dir.h"
 
 extern char** environ;

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <set>
 
-#include "core/color_text.h"
-#include "core/ini_file.h"
+#include "core/display/color_text.h"
+#include "core/base/ini_file.h"
 #include "skin/skin_parts.h"
 #include "support/test_application.h"
 

@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "core/global_prefs.h"
+#include "core/jukebox/global_prefs.h"
 #include "skin/bitmap_container.h"
 #include "skin/skin_button.h"
 #include "support/test_application.h"

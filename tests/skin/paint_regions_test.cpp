@@ -10,7 +10,7 @@
 #include <QTest>
 #include <QWheelEvent>
 
-#include "core/services.h"
+#include "core/base/services.h"
 #include "support/pictures.h"
 #include "playback/image_getter.h"
 #include "skin/picture_container.h"

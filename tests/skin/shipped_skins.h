@@ -5,7 +5,7 @@
 
 #include <QImage>
 
-#include "core/ini_file.h"
+#include "core/base/ini_file.h"
 #include "skin/skin_colors.h"
 
 namespace tunecrest::test {

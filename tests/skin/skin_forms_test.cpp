@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <QTest>
 
-#include "core/global_prefs.h"
+#include "core/jukebox/global_prefs.h"
 #include "skin/bitmap_container.h"
 #include "skin/modal_runner.h"
 #include "skin/skin_panel.h"

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <QTest>
 
-#include "core/global_prefs.h"
+#include "core/jukebox/global_prefs.h"
 #include "skin/screen_fonts.h"
 #include "skin/skin_scroll_bar.h"
 #include "skin/skin_button.h"

@@ -6,7 +6,7 @@
 
 #include <QTest>
 
-#include "core/browse_tree.h"
+#include "core/display/browse_tree.h"
 #include "skin/jukebox_list_viewer.h"
 #include "skin/touch_list_box.h"
 #include "tests/support/browse_library.h"

@@ -7,9 +7,9 @@
 
 #include <memory>
 
-#include "core/jukebox_list.h"
-#include "core/system_services.h"
-#include "core/tag_list_files.h"
+#include "core/library/jukebox_list.h"
+#include "core/base/system_services.h"
+#include "core/tags/tag_list_files.h"
 #include "tests/support/tags.h"
 #include "tests/support/temp_dir.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // Fixes the locale's date and time formats for the life of the object, so that tests
 // expect the same text on every machine.
-#include "core/date_time.h"
+#include "core/base/date_time.h"
 
 namespace tunecrest::test {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/media_player.h"
+#include "core/jukebox/media_player.h"
 
 namespace tunecrest::test {
 

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "core/tagger_loader.h"
+#include "core/tags/tagger_loader.h"
 
 namespace tunecrest::test {
 

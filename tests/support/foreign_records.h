@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "core/component_stream.h"
-#include "core/list_file_io.h"
-#include "core/tag_list.h"
-#include "core/tag_stream.h"
+#include "core/tags/component_stream.h"
+#include "core/tags/list_file_io.h"
+#include "core/tags/tag_list.h"
+#include "core/tags/tag_stream.h"
 
 namespace tunecrest::test {
 

@@ -4,8 +4,8 @@
 // genres and years.
 #include <string>
 
-#include "core/jukebox_list.h"
-#include "core/safe_file.h"
+#include "core/library/jukebox_list.h"
+#include "core/base/safe_file.h"
 #include "tests/support/tags.h"
 
 namespace tunecrest::test {

@@ -8,7 +8,7 @@
 
 #include <jpeglib.h>
 
-#include "core/safe_file.h"
+#include "core/base/safe_file.h"
 #include "playback/bitmap.h"
 
 namespace tunecrest::test {

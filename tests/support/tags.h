@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/tag_list.h"
+#include "core/tags/tag_list.h"
 
 namespace tunecrest::test {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/tree_nodes.h"
+#include "core/display/tree_nodes.h"
 
 namespace tunecrest::test {
 

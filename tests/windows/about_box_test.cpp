@@ -10,7 +10,7 @@
 #include <QProgressBar>
 #include <QTest>
 
-#include "core/system_services.h"
+#include "core/base/system_services.h"
 #include "skin/skin_button.h"
 #include "skin/skin_forms.h"
 #include "support/test_application.h"

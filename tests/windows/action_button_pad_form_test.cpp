@@ -7,7 +7,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "core/global_prefs.h"
+#include "core/jukebox/global_prefs.h"
 #include "remote/action_button_pad.h"
 #include "remote/controller_hub.h"
 #include "remote/remote_test_support.h"

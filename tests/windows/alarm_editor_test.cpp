@@ -9,9 +9,9 @@
 #include <QTimeEdit>
 #include <QTreeWidget>
 
-#include "core/date_time.h"
-#include "core/ini_file.h"
-#include "core/timer_alarms.h"
+#include "core/base/date_time.h"
+#include "core/base/ini_file.h"
+#include "core/jukebox/timer_alarms.h"
 #include "support/scripted_modal_runner.h"
 #include "support/test_application.h"
 

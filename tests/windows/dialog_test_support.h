@@ -8,7 +8,7 @@
 #include <QListWidget>
 #include <QTest>
 
-#include "core/services.h"
+#include "core/base/services.h"
 #include "skin/modal_runner.h"
 #include "support/recording_prompt.h"
 #include "support/scripted_modal_runner.h"

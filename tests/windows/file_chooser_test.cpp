@@ -15,7 +15,7 @@
 #include <QListWidget>
 #include <QTest>
 
-#include "core/global_prefs.h"
+#include "core/jukebox/global_prefs.h"
 #include "support/keyboard_typing.h"
 #include "support/scripted_modal_runner.h"
 #include "support/temp_dir.h"

@@ -9,9 +9,9 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "core/date_time.h"
-#include "core/jukebox_list.h"
-#include "core/services.h"
+#include "core/base/date_time.h"
+#include "core/library/jukebox_list.h"
+#include "core/base/services.h"
 #include "support/fake_tagger.h"
 #include "support/recording_prompt.h"
 #include "support/scripted_modal_runner.h"

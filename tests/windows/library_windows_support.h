@@ -7,10 +7,10 @@
 #include <optional>
 #include <string>
 
-#include "core/browse_tree.h"
-#include "core/jukebox_list.h"
-#include "core/services.h"
-#include "core/tree_nodes.h"
+#include "core/display/browse_tree.h"
+#include "core/library/jukebox_list.h"
+#include "core/base/services.h"
+#include "core/display/tree_nodes.h"
 #include "skin/jukebox_list_viewer.h"
 #include "support/browse_library.h"
 #include "support/recording_prompt.h"

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/library_reports.h"
-#include "core/tag_list.h"
+#include "core/library/library_reports.h"
+#include "core/tags/tag_list.h"
 #include "dialog_test_support.h"
 #include "support/tags.h"
 

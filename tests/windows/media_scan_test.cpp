@@ -20,9 +20,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/jukebox_list.h"
-#include "core/services.h"
-#include "core/tagger_loader.h"
+#include "core/library/jukebox_list.h"
+#include "core/base/services.h"
+#include "core/tags/tagger_loader.h"
 #include "support/fake_tagger.h"
 #include "support/groupings_image.h"
 #include "support/scripted_modal_runner.h"

@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "core/global_prefs.h"
+#include "core/jukebox/global_prefs.h"
 #include "skin/skin_button.h"
 #include "support/recording_prompt.h"
 #include "support/keyboard_typing.h"

@@ -17,9 +17,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/ini_file.h"
-#include "core/jukebox.h"
-#include "core/tagger_loader.h"
+#include "core/base/ini_file.h"
+#include "core/jukebox/jukebox.h"
+#include "core/tags/tagger_loader.h"
 #include "support/fake_media_player.h"
 #include "support/fake_tagger.h"
 #include "windows/about_box.h"

@@ -14,9 +14,9 @@
 #include <deque>
 #include <sstream>
 
-#include "core/album_artist_groupings.h"
-#include "core/global_prefs.h"
-#include "core/jukebox_list.h"
+#include "core/library/album_artist_groupings.h"
+#include "core/jukebox/global_prefs.h"
+#include "core/library/jukebox_list.h"
 #include "support/browse_library.h"
 #include "support/recording_prompt.h"
 #include "support/scripted_modal_runner.h"

@@ -9,7 +9,7 @@
 #include <deque>
 #include <optional>
 
-#include "core/safe_file.h"
+#include "core/base/safe_file.h"
 #include "remote/controller_hub.h"
 #include "remote/remote_test_support.h"
 #include "support/recording_prompt.h"

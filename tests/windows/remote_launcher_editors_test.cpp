@@ -6,7 +6,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "core/ini_file.h"
+#include "core/base/ini_file.h"
 #include "remote/program_launcher.h"
 #include "support/recording_prompt.h"
 #include "support/scripted_modal_runner.h"

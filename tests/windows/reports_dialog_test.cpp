@@ -9,8 +9,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 
-#include "core/document_opener.h"
-#include "core/ini_file.h"
+#include "core/base/document_opener.h"
+#include "core/base/ini_file.h"
 #include "dialog_test_support.h"
 #include "tests/support/browse_library.h"
 

@@ -13,10 +13,10 @@
 #include <QTest>
 #include <deque>
 
-#include "core/ini_file.h"
-#include "core/jukebox_list.h"
-#include "core/query_rules.h"
-#include "core/tag_list_rules.h"
+#include "core/base/ini_file.h"
+#include "core/library/jukebox_list.h"
+#include "core/database/query_rules.h"
+#include "core/tags/tag_list_rules.h"
 #include "support/browse_library.h"
 #include "support/recording_prompt.h"
 #include "support/scripted_modal_runner.h"

@@ -6,7 +6,7 @@
 #include <set>
 #include <QTest>
 
-#include "core/services.h"
+#include "core/base/services.h"
 #include "skin/color_panels.h"
 #include "skin/html_label.h"
 #include "support/fake_media_player.h"

@@ -6,7 +6,7 @@
 #include <QListWidget>
 #include <QTest>
 
-#include "core/string_lists.h"
+#include "core/base/string_lists.h"
 #include "skin/skin_button.h"
 #include "support/scripted_modal_runner.h"
 #include "support/test_application.h"

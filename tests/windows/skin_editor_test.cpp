@@ -14,7 +14,7 @@
 #include <QTreeWidget>
 #include <fstream>
 
-#include "core/ini_file.h"
+#include "core/base/ini_file.h"
 #include "skin/color_panels.h"
 #include "support/recording_prompt.h"
 #include "support/scripted_modal_runner.h"

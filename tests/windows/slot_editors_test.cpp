@@ -9,11 +9,11 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "core/ini_file.h"
-#include "core/jukebox.h"
-#include "core/jukebox_slots.h"
-#include "core/services.h"
-#include "core/tag_list_rules.h"
+#include "core/base/ini_file.h"
+#include "core/jukebox/jukebox.h"
+#include "core/jukebox/jukebox_slots.h"
+#include "core/base/services.h"
+#include "core/tags/tag_list_rules.h"
 #include "support/browse_library.h"
 #include "support/recording_prompt.h"
 #include "support/scripted_modal_runner.h"

@@ -8,8 +8,8 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "core/global_prefs.h"
-#include "core/jukebox_list.h"
+#include "core/jukebox/global_prefs.h"
+#include "core/library/jukebox_list.h"
 #include "skin/skin_button.h"
 #include "skin/touch_list_box.h"
 #include "support/keyboard_typing.h"

@@ -9,11 +9,11 @@
 #include <QPainter>
 #include <QTest>
 
-#include "core/font_store.h"
-#include "core/ini_file.h"
-#include "core/jukebox.h"
-#include "core/jukebox_data_files.h"
-#include "core/shared_utils.h"
+#include "core/display/font_store.h"
+#include "core/base/ini_file.h"
+#include "core/jukebox/jukebox.h"
+#include "core/library/jukebox_data_files.h"
+#include "core/base/shared_utils.h"
 #include "skin/image_list.h"
 #include "skin/skin_button.h"
 #include "skin/touch_list_box.h"

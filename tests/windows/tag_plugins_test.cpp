@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-#include "core/tagger_loader.h"
+#include "core/tags/tagger_loader.h"
 #include "dialog_test_support.h"
 #include "support/fake_tagger.h"
 #include "support/temp_dir.h"

@@ -4,7 +4,7 @@
 
 #include <QLineEdit>
 
-#include "core/global_prefs.h"
+#include "core/jukebox/global_prefs.h"
 #include "dialog_test_support.h"
 
 namespace tunecrest {

@@ -9,7 +9,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 
-#include "core/tag_list_display_settings.h"
+#include "core/display/tag_list_display_settings.h"
 #include "dialog_test_support.h"
 
 namespace tunecrest {

@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "core/text_utils.h"
+#include "core/base/text_utils.h"
 #include "skin/component_owner.h"
 #include "skin/control_timer.h"
 #include "skin/modal_runner.h"

@@ -8,10 +8,10 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "core/color_text.h"
-#include "core/global_prefs.h"
-#include "core/services.h"
-#include "core/shared_utils.h"
+#include "core/display/color_text.h"
+#include "core/jukebox/global_prefs.h"
+#include "core/base/services.h"
+#include "core/base/shared_utils.h"
 #include "skin/component_owner.h"
 #include "skin/modal_runner.h"
 #include "skin/qt_color.h"

@@ -9,7 +9,7 @@
 
 #include <QBoxLayout>
 
-#include "core/color.h"
+#include "core/display/color.h"
 #include "skin/skin_button.h"
 #include "skin/skin_forms.h"
 

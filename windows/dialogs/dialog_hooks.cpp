@@ -1,7 +1,7 @@
 #include "windows/dialogs/dialog_hooks.h"
 
-#include "core/library_reports.h"
-#include "core/tagger_loader.h"
+#include "core/library/library_reports.h"
+#include "core/tags/tagger_loader.h"
 #include "windows/dialogs/media_library_report.h"
 #include "windows/dialogs/tag_plugins.h"
 

@@ -4,8 +4,8 @@
 #include <cctype>
 #include <filesystem>
 
-#include "core/shared_utils.h"
-#include "core/text_utils.h"
+#include "core/base/shared_utils.h"
+#include "core/base/text_utils.h"
 
 namespace fs = std::filesystem;
 

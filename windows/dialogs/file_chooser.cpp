@@ -12,9 +12,9 @@
 #include <QScreen>
 #include <QStyle>
 
-#include "core/color_text.h"
-#include "core/services.h"
-#include "core/system_services.h"
+#include "core/display/color_text.h"
+#include "core/base/services.h"
+#include "core/base/system_services.h"
 #include "skin/component_owner.h"
 #include "skin/modal_runner.h"
 #include "skin/screen_fonts.h"

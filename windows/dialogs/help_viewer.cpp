@@ -7,7 +7,7 @@
 #include <QEvent>
 #include <QUrl>
 
-#include "core/services.h"
+#include "core/base/services.h"
 
 namespace tunecrest {
 

@@ -7,8 +7,8 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
-#include "core/library_reports.h"
-#include "core/services.h"
+#include "core/library/library_reports.h"
+#include "core/base/services.h"
 #include "skin/component_owner.h"
 #include "skin/modal_runner.h"
 #include "skin/skin_button.h"

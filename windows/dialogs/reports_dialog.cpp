@@ -10,12 +10,12 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 
-#include "core/album_artist_groupings.h"
-#include "core/ini_file.h"
-#include "core/jukebox_list.h"
-#include "core/services.h"
-#include "core/string_lists.h"
-#include "core/text_utils.h"
+#include "core/library/album_artist_groupings.h"
+#include "core/base/ini_file.h"
+#include "core/library/jukebox_list.h"
+#include "core/base/services.h"
+#include "core/base/string_lists.h"
+#include "core/base/text_utils.h"
 #include "skin/component_owner.h"
 #include "skin/modal_runner.h"
 #include "skin/skin_button.h"

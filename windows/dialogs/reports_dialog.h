@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "core/library_reports.h"
+#include "core/library/library_reports.h"
 #include "windows/dialogs/dialog_form.h"
 
 class QLabel;

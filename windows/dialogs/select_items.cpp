@@ -4,7 +4,7 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
-#include "core/string_lists.h"
+#include "core/base/string_lists.h"
 #include "skin/component_owner.h"
 #include "skin/modal_runner.h"
 

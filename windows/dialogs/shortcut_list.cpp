@@ -5,8 +5,8 @@
 
 #include <QPlainTextEdit>
 
-#include "core/shared_utils.h"
-#include "core/text_utils.h"
+#include "core/base/shared_utils.h"
+#include "core/base/text_utils.h"
 #include "skin/component_owner.h"
 #include "skin/modal_runner.h"
 #include "skin/screen_fonts.h"

@@ -6,8 +6,8 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 
-#include "core/services.h"
-#include "core/tagger_loader.h"
+#include "core/base/services.h"
+#include "core/tags/tagger_loader.h"
 #include "skin/component_owner.h"
 #include "skin/modal_runner.h"
 #include "skin/screen_fonts.h"

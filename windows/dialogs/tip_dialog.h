@@ -7,7 +7,7 @@
 
 #include <QImage>
 
-#include "core/font_store.h"
+#include "core/display/font_store.h"
 #include "windows/dialogs/dialog_form.h"
 
 class QCheckBox;

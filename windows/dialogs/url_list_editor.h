@@ -3,7 +3,7 @@
 // address each) on a working copy, handed back to the caller only on OK.
 #include <string>
 
-#include "core/url_list.h"
+#include "core/library/url_list.h"
 #include "windows/dialogs/dialog_form.h"
 
 class QListWidget;

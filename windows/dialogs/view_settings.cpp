@@ -13,7 +13,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "core/tag_list_display_settings.h"
+#include "core/display/tag_list_display_settings.h"
 #include "skin/component_owner.h"
 #include "skin/modal_runner.h"
 #include "skin/skin_button.h"

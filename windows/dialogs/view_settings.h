@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "core/browse_tree.h"
-#include "core/track_format.h"
+#include "core/display/browse_tree.h"
+#include "core/display/track_format.h"
 #include "windows/dialogs/dialog_form.h"
 
 class QCheckBox;

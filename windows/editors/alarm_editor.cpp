@@ -11,8 +11,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "core/date_time.h"
-#include "core/timer_alarms.h"
+#include "core/base/date_time.h"
+#include "core/jukebox/timer_alarms.h"
 #include "skin/modal_runner.h"
 #include "windows/editors/editor_form.h"
 

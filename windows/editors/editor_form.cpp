@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <QPushButton>
 
-#include "core/global_prefs.h"
-#include "core/services.h"
+#include "core/jukebox/global_prefs.h"
+#include "core/base/services.h"
 #include "skin/modal_runner.h"
 #include "skin/qt_color.h"
 #include "skin/skin_colors.h"

@@ -19,10 +19,10 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "core/ini_file.h"
-#include "core/services.h"
-#include "core/skin_file.h"
-#include "core/text_utils.h"
+#include "core/base/ini_file.h"
+#include "core/base/services.h"
+#include "core/display/skin_file.h"
+#include "core/base/text_utils.h"
 #include "skin/color_panels.h"
 #include "skin/modal_runner.h"
 #include "skin/qt_color.h"

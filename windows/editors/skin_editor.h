@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "core/color.h"
-#include "core/font_store.h"
+#include "core/display/color.h"
+#include "core/display/font_store.h"
 
 class QCheckBox;
 class QFontComboBox;

@@ -12,13 +12,13 @@
 #include <algorithm>
 #include <memory>
 
-#include "core/jukebox.h"
-#include "core/jukebox_list.h"
-#include "core/jukebox_slots.h"
-#include "core/services.h"
-#include "core/tag_list_list.h"
-#include "core/tag_list_rules.h"
-#include "core/url_list.h"
+#include "core/jukebox/jukebox.h"
+#include "core/library/jukebox_list.h"
+#include "core/jukebox/jukebox_slots.h"
+#include "core/base/services.h"
+#include "core/library/tag_list_list.h"
+#include "core/tags/tag_list_rules.h"
+#include "core/library/url_list.h"
 #include "skin/modal_runner.h"
 #include "windows/editors/editor_form.h"
 

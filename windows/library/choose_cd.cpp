@@ -4,9 +4,9 @@
 #include <QKeyEvent>
 #include <QPainter>
 
-#include "core/browse_tree.h"
-#include "core/global_prefs.h"
-#include "core/jukebox.h"
+#include "core/display/browse_tree.h"
+#include "core/jukebox/global_prefs.h"
+#include "core/jukebox/jukebox.h"
 #include "skin/component_owner.h"
 #include "skin/image_list.h"
 #include "skin/modal_runner.h"

@@ -2,8 +2,8 @@
 // The album picker: a guest chooses one album from a skinned tree of the library's
 // albums, compilations, genres and (optionally) CDs, for example to queue it whole.
 // Made by its entry routine ChooseCD and freed after use.
-#include "core/album_artist_groupings.h"
-#include "core/color.h"
+#include "core/library/album_artist_groupings.h"
+#include "core/display/color.h"
 #include "skin/skin_forms.h"
 #include "windows/library/library_tree_rows.h"
 

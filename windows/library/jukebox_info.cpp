@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/jukebox_list.h"
-#include "core/text_utils.h"
+#include "core/library/jukebox_list.h"
+#include "core/base/text_utils.h"
 #include "skin/modal_runner.h"
 
 namespace tunecrest {

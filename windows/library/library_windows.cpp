@@ -1,6 +1,6 @@
 #include "windows/library/library_windows.h"
 
-#include "core/jukebox_list.h"
+#include "core/library/jukebox_list.h"
 #include "skin/modal_runner.h"
 #include "windows/library/choose_cd.h"
 #include "windows/library/playlist_display.h"

@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "core/album_artist_groupings.h"
-#include "core/color.h"
+#include "core/library/album_artist_groupings.h"
+#include "core/display/color.h"
 
 class QWidget;
 

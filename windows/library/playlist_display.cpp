@@ -5,8 +5,8 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
-#include "core/jukebox.h"
-#include "core/shared_utils.h"
+#include "core/jukebox/jukebox.h"
+#include "core/base/shared_utils.h"
 
 namespace tunecrest {
 

@@ -27,13 +27,13 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "core/global_prefs.h"
-#include "core/ini_file.h"
-#include "core/jukebox.h"
-#include "core/jukebox_list.h"
-#include "core/playlist_files.h"
-#include "core/services.h"
-#include "core/shared_utils.h"
+#include "core/jukebox/global_prefs.h"
+#include "core/base/ini_file.h"
+#include "core/jukebox/jukebox.h"
+#include "core/library/jukebox_list.h"
+#include "core/tags/playlist_files.h"
+#include "core/base/services.h"
+#include "core/base/shared_utils.h"
 #include "skin/jukebox_list_viewer.h"
 #include "windows/about_box.h"
 #include "windows/editors/editor_form.h"

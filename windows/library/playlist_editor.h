@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "core/tag_list_list.h"
-#include "core/tag_list_rules.h"
+#include "core/library/tag_list_list.h"
+#include "core/tags/tag_list_rules.h"
 #include "skin/skin_forms.h"
 #include "windows/library/tree_rebuild.h"
 

@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "core/date_time.h"
-#include "core/tag_list_list.h"
+#include "core/base/date_time.h"
+#include "core/library/tag_list_list.h"
 #include "skin/skin_forms.h"
 #include "windows/library/library_tree_rows.h"
 #include "windows/library/tree_rebuild.h"

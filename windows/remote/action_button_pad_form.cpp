@@ -8,7 +8,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "core/global_prefs.h"
+#include "core/jukebox/global_prefs.h"
 #include "remote/action_button_pad.h"
 #include "remote/controller_commands.h"
 #include "skin/component_owner.h"

@@ -10,9 +10,9 @@
 #include <QVBoxLayout>
 #include <memory>
 
-#include "core/ini_file.h"
-#include "core/services.h"
-#include "core/text_utils.h"
+#include "core/base/ini_file.h"
+#include "core/base/services.h"
+#include "core/base/text_utils.h"
 #include "remote/controller_commands.h"
 #include "skin/modal_runner.h"
 #include "windows/remote/editor_form.h"

@@ -23,8 +23,8 @@
 #include <filesystem>
 #include <limits>
 
-#include "core/services.h"
-#include "core/string_lists.h"
+#include "core/base/services.h"
+#include "core/base/string_lists.h"
 #include "remote/controller_commands.h"
 #include "remote/controller_hub.h"
 #include "remote/x11_input.h"

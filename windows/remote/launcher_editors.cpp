@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "core/services.h"
+#include "core/base/services.h"
 #include "remote/program_launcher.h"
 #include "skin/modal_runner.h"
 #include "windows/remote/editor_form.h"

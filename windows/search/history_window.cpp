@@ -8,9 +8,9 @@
 #include <cmath>
 #include <filesystem>
 
-#include "core/jukebox_list.h"
-#include "core/services.h"
-#include "core/text_utils.h"
+#include "core/library/jukebox_list.h"
+#include "core/base/services.h"
+#include "core/base/text_utils.h"
 #include "skin/modal_runner.h"
 
 namespace tunecrest {

@@ -5,12 +5,12 @@
 #include <mutex>
 #include <unordered_set>
 
-#include "core/jukebox_list.h"
-#include "core/services.h"
-#include "core/string_lists.h"
-#include "core/tag_list.h"
-#include "core/tag_list_importers.h"
-#include "core/tagger_loader.h"
+#include "core/library/jukebox_list.h"
+#include "core/base/services.h"
+#include "core/base/string_lists.h"
+#include "core/tags/tag_list.h"
+#include "core/tags/tag_list_importers.h"
+#include "core/tags/tagger_loader.h"
 
 namespace tunecrest {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "core/background_worker.h"
+#include "core/base/background_worker.h"
 
 namespace tunecrest {
 

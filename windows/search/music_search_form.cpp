@@ -16,11 +16,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "core/jukebox_list.h"
-#include "core/services.h"
-#include "core/system_services.h"
-#include "core/tag_list_importers.h"
-#include "core/text_utils.h"
+#include "core/library/jukebox_list.h"
+#include "core/base/services.h"
+#include "core/base/system_services.h"
+#include "core/tags/tag_list_importers.h"
+#include "core/base/text_utils.h"
 #include "skin/modal_runner.h"
 #include "windows/search/media_scan.h"
 

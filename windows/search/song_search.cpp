@@ -5,9 +5,9 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "core/album_artist_groupings.h"
-#include "core/jukebox_list.h"
-#include "core/text_utils.h"
+#include "core/library/album_artist_groupings.h"
+#include "core/library/jukebox_list.h"
+#include "core/base/text_utils.h"
 
 namespace tunecrest {
 

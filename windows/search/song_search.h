@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/audio_tag.h"
+#include "core/tags/audio_tag.h"
 
 namespace tunecrest {
 

@@ -8,10 +8,10 @@
 #include <QScreen>
 #include <algorithm>
 
-#include "core/font_store.h"
-#include "core/global_prefs.h"
-#include "core/jukebox_list.h"
-#include "core/track_format.h"
+#include "core/display/font_store.h"
+#include "core/jukebox/global_prefs.h"
+#include "core/library/jukebox_list.h"
+#include "core/display/track_format.h"
 #include "skin/apply_skin.h"
 #include "skin/component_owner.h"
 #include "skin/html_text.h"

@@ -15,11 +15,11 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "core/album_artist_groupings.h"
-#include "core/global_prefs.h"
-#include "core/jukebox_list.h"
-#include "core/services.h"
-#include "core/text_utils.h"
+#include "core/library/album_artist_groupings.h"
+#include "core/jukebox/global_prefs.h"
+#include "core/library/jukebox_list.h"
+#include "core/base/services.h"
+#include "core/base/text_utils.h"
 #include "skin/modal_runner.h"
 #include "windows/editors/editor_form.h"
 

@@ -13,14 +13,14 @@
 #include <QTime>
 #include <algorithm>
 
-#include "core/markup_text.h"
-#include "core/media_kinds.h"
-#include "core/media_player.h"
-#include "core/safe_file.h"
-#include "core/services.h"
-#include "core/shared_utils.h"
-#include "core/text_utils.h"
-#include "core/track_format.h"
+#include "core/display/markup_text.h"
+#include "core/tags/media_kinds.h"
+#include "core/jukebox/media_player.h"
+#include "core/base/safe_file.h"
+#include "core/base/services.h"
+#include "core/base/shared_utils.h"
+#include "core/base/text_utils.h"
+#include "core/display/track_format.h"
 #include "skin/color_panels.h"
 #include "skin/control_timer.h"
 #include "skin/html_label.h"

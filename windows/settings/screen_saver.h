@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "core/audio_tag.h"
-#include "core/font_store.h"
+#include "core/tags/audio_tag.h"
+#include "core/display/font_store.h"
 
 namespace tunecrest {
 

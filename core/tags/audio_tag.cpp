@@ -1,0 +1,429 @@
+#include "core/tags/audio_tag.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "core/tags/genre_table.h"
+#include "core/base/safe_file.h"
+#include "core/base/shared_utils.h"
+#include "core/tags/tagger_loader.h"
+#include "core/base/text_utils.h"
+
+namespace tunecrest {
+
+namespace fs = std::filesystem;
+
+std::string FormatMS(int64_t seconds) { return Format("%lld:%2.2lld", (long long)(seconds / 60), (long long)(seconds % 60)); }
+
+void GetAudioTagFieldNames(TmyStringList& list) {
+    static const char* const kNames[kImportFieldCount] = {"Filename", "Artist",   "Title",      "Album",
+                                                          "Comment",  "TrackNo",  "Date",       "Genre",
+                                                          "BitRate",  "Duration", "SampleRate", "Channels",
+                                                          "TagType",  "MediaType"};
+    list.BeginUpdate();
+    list.Clear();
+    for (const char* name : kNames) list.Add(name);
+    list.EndUpdate();
+}
+
+TaudioTag::TaudioTag() = default;
+
+void TaudioTag::CopyValuesTo(TaudioTag& dest) const {
+    dest.Ffilename = Ffilename;
+    dest.Fartist = Fartist;
+    dest.Ftitle = Ftitle;
+    dest.Falbum = Falbum;
+    dest.Fcomment = Fcomment;
+    dest.SetTrackNo(FtrackNo);
+    dest.Fdate = Fdate;
+    dest.FgenreID = FgenreID;
+    dest.FgenreString = FgenreString;
+    dest.FbitRate = FbitRate;
+    dest.Fduration = Fduration;
+    dest.FsampleRate = FsampleRate;
+    dest.Fchannels = Fchannels;
+    dest.FtagType = FtagType;
+    dest.FmodDate = FmodDate;
+    dest.FmediaType = FmediaType;
+    dest.Fdata = Fdata;
+    if (HasExtraFields() || dest.HasExtraFields()) dest.ExtraFields().Assign(ExtraFields());
+}
+
+TaudioTag::Textras& TaudioTag::Extras() {
+    if (!Fextras) Fextras = std::make_unique<Textras>();
+    return *Fextras;
+}
+
+const std::string& TaudioTag::EmptyText() {
+    static const std::string kEmpty;
+    return kEmpty;
+}
+
+TmyStringList& TaudioTag::ExtraFields() {
+    Textras& extras = Extras();
+    if (!extras.ExtraFields) extras.ExtraFields = std::make_unique<TmyStringList>();
+    return *extras.ExtraFields;
+}
+
+const TmyStringList& TaudioTag::ExtraFields() const {
+    static const TmyStringList kNone;
+    return HasExtraFields() ? *Fextras->ExtraFields : kNone;
+}
+
+TaudioTagPtr TaudioTag::Clone() const {
+    auto copy = std::make_shared<TaudioTag>();
+    CopyValuesTo(*copy);
+    return copy;
+}
+
+void TaudioTag::AssignTagInfo(TaudioTag& dest) const {
+    if (&dest == this) return;
+    CopyValuesTo(dest);
+}
+
+std::string TaudioTag::ChannelMode() const {
+    switch (Fchannels) {
+        case 0: return "Unknown";
+        case 1: return "Mono";
+        case 2: return "Stereo";
+        default: return "Multi";
+    }
+}
+
+bool TaudioTag::HasDisplayName() const { return FmediaType == mkVideo ? !Ftitle.empty() : !Artist().empty(); }
+
+std::string TaudioTag::GetDisplayText(TtagDisplayFormat format) const {
+    // A video known by its title alone shows just that title.
+    if (HasDisplayName() && Artist().empty()) format = tdfTitle;
+    const std::string duration = FormatMS(Fduration);
+    const char* a = Artist().c_str();
+    const char* t = Ftitle.c_str();
+    switch (format) {
+        case tdfArtistTitle: return Format("%s - %s", a, t);
+        case tdfTitleArtist: return Format("%s - %s", t, a);
+        case tdfArtistTitleDuration: return Format("%s - %s [%s]", a, t, duration.c_str());
+        case tdfTitleArtistDuration: return Format("%s - %s [%s]", t, a, duration.c_str());
+        case tdfTitleDuration: return Format("%s [%s]", t, duration.c_str());
+        case tdfTrackTitleDuration: return Format("%3.3u : %s [%s]", FtrackNo, t, duration.c_str());
+        case tdfTrackArtistTitleDuration:
+            return Format("%3.3u : %s - %s [%s]", FtrackNo, a, t, duration.c_str());
+        case tdfTrackArtistTitle: return Format("%3.3u : %s - %s", FtrackNo, a, t);
+        case tdfTracktitle: return Format("%3.3u : %s", FtrackNo, t);
+        case tdfArtistTitleAlbumTrack:
+            if (Album().empty()) return Format("%s - %s", a, t);
+            if (FtrackNo > 0) return Format("%s - %s [%s - Track %u]", a, t, Album().c_str(), FtrackNo);
+            return Format("%s - %s [%s]", a, t, Album().c_str());
+        case tdfTimeArtistTitleFilename:
+            return Format("%s : %s - %s (%s)", FormatLocaleDateTime(FmodDate).c_str(), a, t,
+                          Ffilename.c_str());
+        case tdfTitle: return Ftitle;
+    }
+    return Artist() + " - " + Ftitle;
+}
+
+void TaudioTag::ReadFromPlugin(TtagSource& plugin) {
+    Fartist = plugin.Artist();
+    Ftitle = plugin.Title();
+    Falbum = plugin.Album();
+    Fcomment = plugin.Comment();
+    SetTrackNo(plugin.TrackNo());
+    Fdate = plugin.Date();
+    FgenreID = plugin.GenreID();
+    FgenreString = plugin.GenreString();
+    FbitRate = plugin.BitRate();
+    Fduration = plugin.Duration();
+    FsampleRate = plugin.SampleRate();
+    Fchannels = plugin.Channels();
+    FmediaType = plugin.MediaType();
+    FtagType = plugin.TagType();
+    const int count = plugin.ExtraFieldCount();
+    if (count <= 0 && !HasExtraFields()) return;
+    TmyStringList& extra = ExtraFields();
+    extra.BeginUpdate();
+    extra.Clear();
+    for (int i = 0; i < count; ++i) {
+        std::string name, value;
+        plugin.GetExtraField(i, name, value);
+        extra.Add(name + "=" + value);
+    }
+    extra.EndUpdate();
+}
+
+namespace {
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+// The name of the folder `levels` above the file (1: the folder that holds it);
+// empty when the path has no such folder (the root has no name).
+std::string FolderNameAbove(const std::string& fileName, int levels) {
+    size_t end = fileName.rfind('/');
+    for (int level = 1; level < levels && end != std::string::npos && end > 0; ++level)
+        end = fileName.rfind('/', end - 1);
+    if (end == std::string::npos || end == 0) return "";
+    const size_t start = fileName.rfind('/', end - 1);
+    return fileName.substr(start == std::string::npos ? 0 : start + 1,
+                           end - (start == std::string::npos ? 0 : start + 1));
+}
+
+}  // namespace
+
+void TaudioTag::ApplyFileMask(const std::string& mask, bool albumFromParentFolder, uint32_t mediaSupportLevel,
+                              bool artistFromParentFolder) {
+    // A mask may cover folder levels; either separator is taken in a stored mask.
+    std::string folderMask = mask;
+    int levels = 0;
+    for (char& c : folderMask)
+        if (IsSeparator(c)) {
+            c = '/';
+            ++levels;
+        }
+    // The last levels+1 path components, without the extension.
+    size_t start = Ffilename.size();
+    int found = 0;
+    while (found <= levels && start > 0) {
+        const size_t at = Ffilename.rfind('/', start - 1);
+        if (at == std::string::npos) {
+            start = 0;
+            break;
+        }
+        start = at;
+        ++found;
+    }
+    std::string text = Ffilename.substr(start < Ffilename.size() && Ffilename[start] == '/' ? start + 1 : start);
+    const size_t lastSlash = text.rfind('/');
+    const size_t dot = text.rfind('.');
+    if (dot != std::string::npos && (lastSlash == std::string::npos || dot > lastSlash)) text.erase(dot);
+
+    TmyStringList values;
+    MatchFileMask(text, folderMask, values);
+    auto valueOf = [&](const char* key) { return values.Values(key); };
+    if (const std::string v = valueOf("%a"); !v.empty()) Fartist = v;
+    if (const std::string v = valueOf("%b"); !v.empty()) Falbum = v;
+    if (const std::string v = valueOf("%t"); !v.empty()) Ftitle = v;
+    if (const std::string v = valueOf("%g"); !v.empty()) FgenreString = v;
+    const int64_t number = StrToInt64Def(valueOf("%n"), 0);
+    if (number > 0 && number <= int64_t(UINT32_MAX)) SetTrackNo(uint32_t(number));
+
+    if (albumFromParentFolder) {
+        // A video library files its videos by folder: the folder is the genre.
+        if (mediaSupportLevel == 2)
+            FgenreString = FolderNameAbove(Ffilename, 1);
+        else
+            Falbum = FolderNameAbove(Ffilename, 1);
+        if (artistFromParentFolder && mediaSupportLevel != 2) Fartist = FolderNameAbove(Ffilename, 2);
+    } else if (artistFromParentFolder) {
+        Fartist = FolderNameAbove(Ffilename, 1);
+    }
+    FgenreID = GenresList().GenreIDOf(FgenreString.Text());
+}
+
+void TaudioTag::SetFieldsFromColumns(const std::vector<int>& columns, const std::vector<std::string>& values) {
+    if (columns.size() != size_t(kImportFieldCount)) return;
+    auto field = [&](int i) -> std::string {
+        const int column = columns[size_t(i)];
+        return column >= 0 && size_t(column) < values.size() ? values[size_t(column)] : std::string();
+    };
+    // Numbers that are not numbers (or do not fit) read 0.
+    auto number = [&](int i) -> uint32_t {
+        const int64_t v = StrToInt64Def(field(i), 0);
+        return v >= 0 && v <= int64_t(UINT32_MAX) ? uint32_t(v) : 0;
+    };
+    Ffilename = field(0);
+    Fartist = field(1);
+    Ftitle = field(2);
+    Falbum = field(3);
+    Fcomment = field(4);
+    SetTrackNo(number(5));
+    Fdate = field(6);
+    FgenreString = field(7);
+    FbitRate = number(8);
+    Fduration = number(9);
+    FsampleRate = number(10);
+    Fchannels = number(11);
+    FtagType = field(12);
+    // A missing or unknown kind is audio: -1 would read as every kind at once.
+    const int kind = MediaKindFromName(field(13));
+    FmediaType = kind > 0 ? uint32_t(kind) : mkAudio;
+}
+
+std::string TaudioTag::PathPart() const {
+    const size_t slash = Ffilename.rfind('/');
+    return slash == std::string::npos ? std::string() : Ffilename.substr(0, slash + 1);
+}
+
+std::string TaudioTag::FilePart() const {
+    const size_t slash = Ffilename.rfind('/');
+    return slash == std::string::npos ? Ffilename : Ffilename.substr(slash + 1);
+}
+
+std::string TaudioTag::ExtPart() const {
+    const std::string file = FilePart();
+    const size_t dot = file.rfind('.');
+    return dot == std::string::npos ? std::string() : file.substr(dot + 1);
+}
+
+std::string TaudioTag::AlbumPath() const { return PathPart() + (Album().empty() ? "[No Album]" : Album()); }
+
+void TaudioTag::GetCSVRow(std::string& row) const {
+    std::vector<std::string> extra = ExtraFields().ToVector();
+    row += QuoteCSVField(Ffilename);
+    for (const std::string& text : {PathPart(), FilePart(), ExtPart(), AlbumPath(), Ftitle, Artist(), Album(),
+                                     Fcomment, Date()})
+        row.append(1, ',').append(QuoteCSVField(text));
+    row += Format(",%u", FgenreID);
+    row.append(1, ',').append(QuoteCSVField(FgenreString.Text()));
+    row += Format(",%u,%u,%llu,%u,%u", FtrackNo, FbitRate, (unsigned long long)Fduration * 1000ULL, FsampleRate,
+                  Fchannels);
+    row.append(1, ',').append(QuoteCSVField(ChannelMode()));
+    row += Format(",%u", FmediaType);
+    row.append(1, ',').append(QuoteCSVField(FtagType.Text()));
+    row += Format(",%d", FtrackIndex);
+    row.append(1, ',').append(QuoteCSVField(FormatLocaleDate(FmodDate)));
+    row.append(1, ',').append(QuoteCSVField(JoinCSV(extra)));
+}
+
+namespace {
+
+// One folder's file names, for cover lookups: exact first, then without regard to
+// case (cover files come from other systems as "Folder.JPG" or "folder.jpg").
+class TfolderNames {
+public:
+    explicit TfolderNames(const fs::path& folder) : Ffolder(folder) {
+        std::error_code ec;
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+            std::error_code fileEc;
+            if (!it->is_regular_file(fileEc)) continue;
+            Fnames.push_back(it->path().filename().string());
+        }
+        std::sort(Fnames.begin(), Fnames.end());
+    }
+    std::string Find(const std::string& name) const {
+        if (std::binary_search(Fnames.begin(), Fnames.end(), name)) return (Ffolder / name).string();
+        for (const std::string& n : Fnames)
+            if (SameText(n, name)) return (Ffolder / n).string();
+        return "";
+    }
+    std::string FirstWithExtension(const char* ext) const {
+        for (const std::string& n : Fnames)
+            if (n.size() > std::char_traits<char>::length(ext) && EndsText(ext, n)) return (Ffolder / n).string();
+        return "";
+    }
+    bool Empty() const { return Ffolder.empty(); }
+
+private:
+    fs::path Ffolder;
+    std::vector<std::string> Fnames;
+};
+
+// Tag text that would lead a file name out of its folder.
+bool UnsafeNamePart(const std::string& s) {
+    return s == "." || s == ".." || s.find('/') != std::string::npos || s.find('\\') != std::string::npos ||
+           s.find('\0') != std::string::npos;
+}
+
+}  // namespace
+
+std::string TaudioTag::FindCoverFile(const std::string& coverFolder, bool coverFolderOnly) const {
+    const std::string& a = Artist();
+    const std::string& b = Album();
+    const bool aOk = !UnsafeNamePart(a), bOk = !UnsafeNamePart(b);
+    struct Tcandidate {
+        std::string Name;
+        bool Usable;
+    };
+    const Tcandidate candidates[] = {
+        {a + " - " + b, aOk && bOk},
+        {b + " - " + a, aOk && bOk},
+        {a + " - (" + b + ")", aOk && bOk},
+        {b + " - (" + a + ")", aOk && bOk},
+        {"(" + a + ") - " + b, aOk && bOk},
+        {"(" + b + ") - " + a, aOk && bOk},
+        {"(" + a + ") - (" + b + ")", aOk && bOk},
+        {"(" + b + ") - (" + a + ")", aOk && bOk},
+        {"Compilation - " + b, bOk},
+        {"Compilation - (" + b + ")", bOk},
+        {"Soundtrack - " + b, bOk},
+        {"Soundtrack - (" + b + ")", bOk},
+        {b, bOk},
+        {a, aOk},
+        {"Folder", true},
+    };
+    const std::string pathPart = PathPart();
+    const TfolderNames coverNames(coverFolder.empty() ? fs::path() : fs::path(coverFolder));
+    const TfolderNames fileNames(pathPart.empty() ? fs::path() : fs::path(pathPart));
+    for (const Tcandidate& c : candidates) {
+        if (!c.Usable) continue;
+        for (const TfolderNames* names : {&coverNames, &fileNames}) {
+            if (names->Empty() || (names == &fileNames && coverFolderOnly)) continue;
+            for (const char* ext : {".jpg", ".bmp"})
+                if (std::string found = names->Find(c.Name + ext); !found.empty()) return found;
+        }
+    }
+    if (std::string found = fileNames.FirstWithExtension(".jpg"); !found.empty()) return found;
+    return fileNames.FirstWithExtension(".bmp");
+}
+
+namespace {
+// The JPEG picture of an ID3v2 tag at the very start of the file.
+bool ReadId3Picture(const std::string& fileName, std::string& jpeg) {
+    try {
+        // Read through the shared opener: a FIFO or device named as a track never blocks.
+        std::string header;
+        uint64_t fileSize = 0;
+        if (!ReadFileHead(fileName, 10, header, fileSize) || header.size() < 10) return false;
+        if (header.compare(0, 3, "ID3") != 0) return false;
+        uint64_t size = 0;
+        for (int i = 6; i < 10; ++i) size = (size << 7) | (uint8_t(header[size_t(i)]) & 0x7F);
+        const uint64_t tagSize = size + 10 + ((uint8_t(header[5]) & 0x10) ? 10 : 0);
+        if (tagSize >= fileSize) return false;
+        std::string bytes;
+        if (!ReadFileHead(fileName, tagSize, bytes, fileSize) || bytes.size() != tagSize) return false;
+        return ExtractId3Jpeg(bytes, fileSize, jpeg);
+    } catch (const std::exception&) {
+        jpeg.clear();
+        return false;
+    }
+}
+}  // namespace
+
+bool TaudioTag::GetEmbeddedPicture(std::string& jpeg) const {
+    jpeg.clear();
+    if (ReadId3Picture(Ffilename, jpeg)) return true;
+    // Every other format (and ID3 tags elsewhere in the file) through the tagger
+    // plug-in for the file's extension; only JPEG pictures are covers here.
+    std::string bytes, mime;
+    if (!TaggerLoader().ReadEmbeddedPicture(Ffilename, bytes, mime)) return false;
+    if (bytes.size() < 3 || bytes.compare(0, 3, "\xFF\xD8\xFF") != 0) return false;
+    jpeg = std::move(bytes);
+    return true;
+}
+
+bool TaudioTag::LoadCoverImage(TcoverPicture& picture, bool fileFirst, bool useEmbedded,
+                               const std::string& coverFolder, bool coverFolderOnly) const {
+    picture.Clear();
+    auto loadEmbedded = [&] {
+        std::string jpeg;
+        if (!GetEmbeddedPicture(jpeg)) return false;
+        picture.Bytes = std::move(jpeg);
+        return true;
+    };
+    auto loadFile = [&](const std::string& name) {
+        picture.Clear();
+        std::string bytes;
+        if (name.empty() || !ReadFileBytes(name, bytes, nullptr, uint64_t(64) << 20)) return false;
+        picture.FileName = name;
+        picture.Bytes = std::move(bytes);
+        return !picture.Empty();
+    };
+    if (!fileFirst) {
+        if (useEmbedded && loadEmbedded()) return true;
+        return loadFile(FindCoverFile(coverFolder, coverFolderOnly));
+    }
+    const std::string name = FindCoverFile(coverFolder, coverFolderOnly);
+    if (!name.empty()) return loadFile(name);
+    return useEmbedded && loadEmbedded();
+}
+
+}  // namespace tunecrest

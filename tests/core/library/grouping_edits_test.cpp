@@ -1,0 +1,419 @@
+// Edited and removed tracks are moved in the groupings by themselves: the groupings come
+// out byte for byte as filing every track anew gives them, only the groupings that
+// changed report a change, and anything the library cannot be sure of is filed anew.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "core/library/jukebox_list.h"
+#include "core/library/jukebox_loader.h"
+#include "tests/support/groupings_image.h"
+#include "tests/support/temp_dir.h"
+
+namespace tunecrest {
+namespace {
+
+using test::GroupingsImage;
+using test::LibraryTrack;
+using test::MakeLibraryTag;
+
+// A library of 300 tracks with its notices counted: a full filing reports progress,
+// a filing of the changed tracks does not.
+class GroupingEdits : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Flib = std::make_unique<TlocalJukeboxList>();
+        Flib->GlobalList().BeginUpdate();
+        for (int i = 0; i < 300; ++i) Flib->GlobalList().Add(LibraryTrack(i));
+        // Two artists of their own and an album of two discs' names in another folder.
+        Flib->GlobalList().Add(
+            MakeLibraryTag("/x/solo/1.mp3", "Soloist", "Quiet", "Alone", "Folk", "1971", 1));
+        Flib->GlobalList().Add(
+            MakeLibraryTag("/x/solo/2.mp3", "Soloist", "Loud", "Alone", "Folk", "1971", 2));
+        Flib->GlobalList().Add(MakeLibraryTag("/x/duo/1.mp3", "Duo", "Zeal", "Album 1", "Folk", "1972", 1));
+        Flib->GlobalList().EndUpdate();
+        Fevents.OnListProcess = [this](TObject*, int, int, const TaudioTagPtr&) { ++Fprogress; };
+        Flib->SetEvents(&Fevents);
+        const std::pair<const char*, TaudioTagListList*> groupings[] = {{"albums", &Flib->AlbumList()},
+                                                                        {"artists", &Flib->ArtistList()},
+                                                                        {"titles", &Flib->TitleList()},
+                                                                        {"genres", &Flib->GenreList()},
+                                                                        {"years", &Flib->YearList()}};
+        for (const auto& [name, grouping] : groupings)
+            grouping->OnChange = [this, name = std::string(name)](TObject*) { ++Fnotices[name]; };
+    }
+    void TearDown() override { Flib->SetEvents(nullptr); }
+
+    TaudioTagPtr Track(const std::string& file) const {
+        for (const auto& tag : Flib->GlobalList().Items())
+            if (tag->Filename() == file) return tag;
+        return nullptr;
+    }
+    // Edits a copy of the track and hands it to the library.
+    template <typename Edit>
+    void EditTrack(const TaudioTagPtr& tag, Edit edit) {
+        const TaudioTagPtr values = tag->Clone();
+        edit(*values);
+        Flib->EditTrack(tag, *values);
+    }
+    // The groupings now, then after filing every track anew: equal, and each track is
+    // found in its album by the lookup that files tracks.
+    void ExpectAsRefiled(const char* what) {
+        SCOPED_TRACE(what);
+        const std::string incremental = GroupingsImage(*Flib);
+        for (const auto& tag : Flib->GlobalList().Items()) {
+            if (tag->Album().empty()) continue;
+            const auto album = Flib->AlbumList().FindAlbumFor(*tag);
+            ASSERT_TRUE(album && album->IndexOf(tag.get()) >= 0) << tag->Filename();
+        }
+        // Every grouping and member is out of its update bracket.
+        const auto closed = [](const TaudioTagListList& grouping) {
+            if (grouping.UpdateCount() != 0) return false;
+            for (int i = 0; i < grouping.Count(); ++i)
+                if (grouping.GetList(i)->UpdateCount() != 0) return false;
+            return true;
+        };
+        EXPECT_TRUE(closed(Flib->AlbumList()) && closed(Flib->ArtistList()) && closed(Flib->TitleList()));
+        for (auto* categories : {static_cast<TaudioTagCategoryList*>(&Flib->GenreList()),
+                                 static_cast<TaudioTagCategoryList*>(&Flib->YearList())}) {
+            EXPECT_TRUE(closed(*categories));
+            for (int c = 0; c < categories->Count(); ++c)
+                EXPECT_TRUE(closed(categories->GetCategory(c)->Albums()) &&
+                            closed(categories->GetCategory(c)->Artists()))
+                    << categories->GetCategory(c)->Title();
+        }
+        EXPECT_EQ(Flib->FileIndex().UpdateCount(), 0);
+        const int progress = Fprogress;
+        Flib->ReprocessTags();
+        EXPECT_EQ(GroupingsImage(*Flib), incremental);
+        Fprogress = progress;
+    }
+    void Reset() {
+        Fnotices.clear();
+        Fprogress = 0;
+    }
+    std::map<std::string, int> Notices() const {
+        std::map<std::string, int> out;
+        for (const auto& [name, count] : Fnotices)
+            if (count) out[name] = count;
+        return out;
+    }
+
+    std::unique_ptr<TlocalJukeboxList> Flib;
+    TcustomJukeboxListEvents Fevents;
+    std::map<std::string, int> Fnotices;
+    int Fprogress = 0;
+};
+
+using Counts = std::map<std::string, int>;
+
+TEST_F(GroupingEdits, EditsOfOneFieldMoveTheTrackOnlyWhereThatFieldFilesIt) {
+    const TaudioTagPtr tag = Track("/m/3/3/3.mp3");  // Artist 3, "Album 3", no genre, 1990, track 3
+    Reset();
+    // A comment files nowhere: no grouping changes.
+    EditTrack(tag, [](TaudioTag& t) { t.SetComment("live"); });
+    EXPECT_EQ(Notices(), Counts());
+    EXPECT_EQ(Fprogress, 0);
+    // The year moves it between years only (a new year, and back: 1990 keeps others).
+    EditTrack(tag, [](TaudioTag& t) { t.SetDate("2024-05-01"); });
+    EXPECT_EQ(Notices(), Counts({{"years", 1}}));
+    EXPECT_EQ(Fprogress, 0);
+    ExpectAsRefiled("year");
+    Reset();
+    EditTrack(tag, [](TaudioTag& t) { t.SetGenreString("Ska"); });
+    EXPECT_EQ(Notices(), Counts({{"genres", 1}}));
+    ExpectAsRefiled("new genre");
+    Reset();
+    // A genre of another case joins the genre without renaming it.
+    EditTrack(tag, [](TaudioTag& t) { t.SetGenreString("jazz"); });
+    EXPECT_EQ(Notices(), Counts({{"genres", 1}}));
+    ExpectAsRefiled("genre of another case");
+    Reset();
+    // A title under another letter: its album, letter, genre and year order change,
+    // its artist (in library order) does not.
+    EditTrack(tag, [](TaudioTag& t) { t.SetTitle("Queen of the night"); });
+    EXPECT_EQ(Notices(), Counts({{"albums", 1}, {"genres", 1}, {"titles", 1}, {"years", 1}}));
+    EXPECT_EQ(Fprogress, 0);
+    ExpectAsRefiled("title letter");
+    Reset();
+    EditTrack(tag, [](TaudioTag& t) { t.SetTrackNo(1); });
+    EXPECT_EQ(Notices(), Counts({{"albums", 1}, {"genres", 1}, {"years", 1}}));
+    ExpectAsRefiled("track number");
+    EXPECT_EQ(Fprogress, 0);
+}
+
+// An artist whose first track now spells the name otherwise takes that spelling, in
+// the display names too; a new artist's name is added to them.
+TEST_F(GroupingEdits, ArtistsRespeltOrAddedShowTheirNamesAsAFullFilingWould) {
+    EditTrack(Track("/x/solo/1.mp3"), [](TaudioTag& t) { t.SetArtist("SOLOIST"); });
+    EXPECT_TRUE(Flib->ArtistList().FindArtist("SOLOIST"));
+    EXPECT_GE(Flib->ArtistList().DisplayNames().IndexOf("SOLOIST"), 0);
+    ExpectAsRefiled("respelt");
+    EditTrack(Track("/x/solo/2.mp3"), [](TaudioTag& t) { t.SetArtist("The Newcomers"); });
+    EXPECT_GE(Flib->ArtistList().DisplayNames().IndexOf("The Newcomers"), 0);
+    ExpectAsRefiled("added");
+    EXPECT_EQ(Fprogress, 0);
+}
+
+TEST_F(GroupingEdits, ArtistAndAlbumEditsMakeAndBreakCompilationsAsAFullFilingWould) {
+    const TaudioTagPtr guest = Track("/m/4/4/39.mp3");  // Artist 4 on "Album 4" of /m/4/4/
+    const auto artistOfAlbum = [&](const TaudioTagPtr& tag) {
+        return Flib->AlbumList().FindAlbumFor(*tag)->AlbumArtist;
+    };
+    ASSERT_EQ(artistOfAlbum(guest), "Artist 4");
+    Reset();
+    EditTrack(guest, [](TaudioTag& t) { t.SetArtist("Guest Star"); });
+    EXPECT_EQ(artistOfAlbum(guest), "[Compilations]");
+    EXPECT_EQ(Fprogress, 0);
+    EXPECT_EQ(Notices(), Counts({{"albums", 1}, {"artists", 1}, {"genres", 1}, {"years", 1}}));
+    ExpectAsRefiled("compilation made");
+    EditTrack(guest, [](TaudioTag& t) { t.SetArtist("artist 4"); });  // the same artist, another case
+    EXPECT_EQ(artistOfAlbum(guest), "Artist 4");
+    ExpectAsRefiled("compilation broken");
+    // The album's first track in library order names it and its artist.
+    const TaudioTagPtr first = Track("/m/4/4/4.mp3");
+    EditTrack(first, [](TaudioTag& t) {
+        t.SetAlbum("ALBUM 4");
+        t.SetArtist("Newcomer");
+    });
+    EXPECT_EQ(Flib->AlbumList().FindAlbumFor(*first)->Title(), "ALBUM 4");
+    EXPECT_EQ(artistOfAlbum(first), "[Compilations]");
+    ExpectAsRefiled("first track renamed");
+    // Moved to an album of the same title in another folder, of which it becomes the
+    // first track: albums of one title stay in the order of their first tracks.
+    EditTrack(first, [](TaudioTag& t) {
+        t.SetFilename("/x/duo/3.mp3");
+        t.SetAlbum("Album 1");
+    });
+    EXPECT_EQ(artistOfAlbum(first), "[Compilations]");
+    ExpectAsRefiled("moved to another folder");
+    // An album of its own, alone, whose title others have.
+    EditTrack(Track("/x/duo/1.mp3"), [](TaudioTag& t) { t.SetAlbum("Album 4"); });
+    ExpectAsRefiled("album of a title others have");
+    EXPECT_EQ(Fprogress, 0);
+    // The last track of an artist takes another artist: the artist goes.
+    EditTrack(Track("/x/duo/1.mp3"), [](TaudioTag& t) { t.SetArtist("Soloist"); });
+    EXPECT_FALSE(Flib->ArtistList().FindArtist("Duo"));
+    ExpectAsRefiled("artist emptied");
+    EXPECT_EQ(Fprogress, 0);
+}
+
+TEST_F(GroupingEdits, RemovalsShiftPositionsAndDropEmptiedEntries) {
+    Reset();
+    Flib->GlobalList().Delete(0);
+    EXPECT_EQ(Fprogress, 0);
+    EXPECT_EQ(Notices(), Counts({{"albums", 1}, {"artists", 1}, {"genres", 1}, {"titles", 1}, {"years", 1}}));
+    ExpectAsRefiled("first");
+    Flib->GlobalList().Delete(150);
+    ExpectAsRefiled("middle");
+    Flib->GlobalList().Delete(Flib->GlobalList().Count() - 1);  // Duo's only track: artist, album, "Z" go
+    EXPECT_FALSE(Flib->ArtistList().FindArtist("Duo"));
+    ExpectAsRefiled("last");
+    // A whole album, in one bracket, and the last tracks of an artist, genre and year.
+    Flib->GlobalList().BeginUpdate();
+    for (int i = Flib->GlobalList().Count() - 1; i >= 0; --i)
+        if (Flib->GlobalList().GetTag(i)->Filename().rfind("/m/2/4/", 0) == 0 ||
+            Flib->GlobalList().GetTag(i)->Filename().rfind("/x/solo/", 0) == 0)
+            Flib->GlobalList().Delete(i);
+    Flib->GlobalList().EndUpdate();
+    EXPECT_FALSE(Flib->ArtistList().FindArtist("Soloist"));
+    EXPECT_FALSE(Flib->GenreList().FindGenre("Folk"));
+    EXPECT_FALSE(Flib->YearList().FindYear("1971"));
+    EXPECT_EQ(Fprogress, 0);
+    ExpectAsRefiled("whole album and artist");
+    for (int i = 0; i < Flib->GlobalList().Count(); ++i)
+        EXPECT_EQ(Flib->GlobalList().GetTag(i)->StoredPosition(), i);
+}
+
+TEST_F(GroupingEdits, EditsRemovalsAndAdditionsInOneChange) {
+    Reset();
+    Flib->GlobalList().BeginUpdate();
+    EditTrack(Track("/m/1/1/1.mp3"), [](TaudioTag& t) {
+        t.SetArtist("Soloist");
+        t.SetGenreString("Folk");
+    });
+    Flib->GlobalList().Delete(10);
+    EditTrack(Track("/m/5/0/40.mp3"), [](TaudioTag& t) { t.SetDate("1999"); });
+    Flib->GlobalList().Remove(Track("/x/solo/1.mp3").get());
+    // A removed track edited first: it leaves the groupings it was filed in.
+    const TaudioTagPtr leaving = Track("/m/6/2/27.mp3");
+    EditTrack(leaving, [](TaudioTag& t) { t.SetAlbum("Elsewhere"); });
+    Flib->GlobalList().Remove(leaving.get());
+    Flib->GlobalList().Add(MakeLibraryTag("/x/new/1.mp3", "Soloist", "Anew", "Alone", "Folk", "1971", 3));
+    Flib->GlobalList().Add(LibraryTrack(300));
+    Flib->GlobalList().EndUpdate();
+    EXPECT_EQ(Fprogress, 0);
+    ExpectAsRefiled("mixed");
+}
+
+TEST_F(GroupingEdits, ChangesTheLibraryCannotBeSureOfAreFiledAnew) {
+    // An edit nobody noted.
+    Reset();
+    Flib->GlobalList().GetTag(4)->SetArtist("Unnoted");
+    Flib->GlobalList().Changed();
+    EXPECT_GT(Fprogress, 0);
+    ExpectAsRefiled("unnoted edit");
+    // A reorder.
+    Reset();
+    Flib->GlobalList().Move(0, 200);
+    EXPECT_GT(Fprogress, 0);
+    ExpectAsRefiled("reorder");
+    // A track that takes a name the library gives its own artists.
+    Reset();
+    EditTrack(Flib->GlobalList().GetTag(7), [](TaudioTag& t) { t.SetArtist("[Compilations]"); });
+    EXPECT_GT(Fprogress, 0);
+    ExpectAsRefiled("special artist");
+    // A track without a title (filing names it after its file).
+    Reset();
+    EditTrack(Flib->GlobalList().GetTag(8), [](TaudioTag& t) { t.SetTitle(""); });
+    EXPECT_GT(Fprogress, 0);
+    ExpectAsRefiled("no title");
+    // Twenty removals are filed by themselves; more than the limit (a thousand, or a
+    // twentieth of a larger library) files every track anew.
+    Reset();
+    Flib->GlobalList().BeginUpdate();
+    for (int i = 0; i < 20; ++i) Flib->GlobalList().Delete(100);
+    Flib->GlobalList().EndUpdate();
+    EXPECT_EQ(Fprogress, 0);
+    ExpectAsRefiled("twenty removed");
+    Flib->GlobalList().BeginUpdate();
+    for (int i = 0; i < 1200; ++i) Flib->GlobalList().Add(LibraryTrack(1000 + i));
+    Flib->GlobalList().EndUpdate();
+    Reset();
+    Flib->GlobalList().BeginUpdate();
+    for (int i = 0; i < 1001; ++i) Flib->GlobalList().Delete(Flib->GlobalList().Count() - 1);
+    Flib->GlobalList().EndUpdate();
+    EXPECT_GT(Fprogress, 0);
+    ExpectAsRefiled("a thousand and one removed");
+}
+
+TEST_F(GroupingEdits, RemovalOfATrackSharingItsFileNameIsFiledAnew) {
+    // Two tracks of one file name: the index keeps the first; taking one out is filed anew.
+    Flib->GlobalList().Add(MakeLibraryTag("/m/3/3/3.mp3", "Copy", "Twin", "Copies", "Rock", "1990", 1));
+    ExpectAsRefiled("second of a file name added");
+    Reset();
+    Flib->GlobalList().Delete(3);
+    EXPECT_GT(Fprogress, 0);
+    ExpectAsRefiled("first of a file name removed");
+    EXPECT_EQ(Flib->FileIndex().Tag(Flib->FileIndex().IndexOf("/m/3/3/3.mp3"))->Artist(),
+              "Copy");
+}
+
+// Saves a library of `tracks` (with the index files), then loads it into `lib` as a
+// start does.
+void SaveThenLoad(const test::TempDir& dir, const std::vector<TaudioTagPtr>& tracks, TlocalJukeboxList& lib) {
+    {
+        TlocalJukeboxList saved;
+        saved.SetDataFolder(dir.Path().string());
+        saved.GlobalList().BeginUpdate();
+        for (const auto& track : tracks) saved.GlobalList().Add(track);
+        saved.GlobalList().EndUpdate();
+        ASSERT_TRUE(saved.SaveGlobalList());
+    }
+    lib.SetDataFolder(dir.Path().string());
+    TlocalJukeboxLoader loader;
+    loader.JukeboxList = &lib;
+    loader.LoadAll();
+}
+
+std::vector<TaudioTagPtr> LibraryTracks(int count) {
+    std::vector<TaudioTagPtr> tracks;
+    for (int i = 0; i < count; ++i) tracks.push_back(LibraryTrack(i));
+    return tracks;
+}
+
+// After a start from the index files, the first change is filed by itself too.
+TEST(GroupingEditsAfterLoading, AChangeAfterLoadingTheIndexFilesIsFiledByItself) {
+    test::TempDir dir;
+    TlocalJukeboxList lib;
+    SaveThenLoad(dir, LibraryTracks(200), lib);
+    int progress = 0;
+    TcustomJukeboxListEvents events;
+    events.OnListProcess = [&](TObject*, int, int, const TaudioTagPtr&) { ++progress; };
+    lib.SetEvents(&events);
+    lib.GlobalList().Delete(17);
+    const TaudioTagPtr values = lib.GlobalList().GetTag(40)->Clone();
+    values->SetArtist("Artist 2");
+    values->SetTitle("Another");
+    lib.EditTrack(lib.GlobalList().GetTag(40), *values);
+    EXPECT_EQ(progress, 0);
+    const std::string incremental = GroupingsImage(lib);
+    lib.ReprocessTags();
+    EXPECT_EQ(GroupingsImage(lib), incremental);
+    lib.SetEvents(nullptr);
+}
+
+// After a start from the index files, the first change may rename a track before any
+// file name was looked up: it is still filed by itself, under the names as they were.
+TEST(GroupingEditsAfterLoading, ARenameBeforeAnyLookupIsFiledByItself) {
+    test::TempDir dir;
+    std::vector<TaudioTagPtr> tracks = LibraryTracks(200);
+    tracks.push_back(MakeLibraryTag("/m/3/3/3.mp3", "Copy", "Twin", "Copies", "Rock", "1990", 1));
+    TlocalJukeboxList lib;
+    SaveThenLoad(dir, tracks, lib);
+    int progress = 0;
+    TcustomJukeboxListEvents events;
+    events.OnListProcess = [&](TObject*, int, int, const TaudioTagPtr&) { ++progress; };
+    lib.SetEvents(&events);
+    // A track moves further down the name order.
+    const TaudioTagPtr track = lib.GlobalList().GetTag(1);
+    ASSERT_EQ(track->Filename(), "/m/1/1/1.mp3");
+    const TaudioTagPtr values = track->Clone();
+    values->SetFilename("/m/1/1/zz.mp3");
+    lib.EditTrack(track, *values);
+    EXPECT_EQ(progress, 0) << "filed by itself";
+    EXPECT_EQ(lib.FileIndex().IndexOf("/m/1/1/1.mp3"), -1);
+    EXPECT_EQ(lib.FileIndex().Tag(lib.FileIndex().IndexOf("/m/1/1/zz.mp3")), track);
+    EXPECT_EQ(lib.FileIndex().Count(), 200);
+    const std::string incremental = GroupingsImage(lib);
+    // A track sharing its name with another still makes a removal of it a full filing.
+    lib.GlobalList().Delete(lib.GlobalList().Count() - 1);
+    EXPECT_GT(progress, 0);
+    progress = 0;
+    lib.ReprocessTags();
+    lib.SetEvents(nullptr);
+    TlocalJukeboxList fresh;
+    fresh.GlobalList().BeginUpdate();
+    for (const auto& tag : lib.GlobalList().Items()) fresh.GlobalList().Add(tag);
+    fresh.GlobalList().EndUpdate();
+    EXPECT_EQ(GroupingsImage(fresh), GroupingsImage(lib));
+    EXPECT_NE(GroupingsImage(lib), incremental);
+}
+
+// Loaded with helper threads, the library's groupings and file-name index are those a
+// filing of every track makes, and a change after it is filed by itself.
+TEST(GroupingEditsAfterLoading, LoadedWithHelpersAsRefiled) {
+    test::TempDir dir;
+    {
+        TlocalJukeboxList lib;
+        lib.SetDataFolder(dir.Path().string());
+        lib.GlobalList().BeginUpdate();
+        for (int i = 0; i < 400; ++i) lib.GlobalList().Add(LibraryTrack(i));
+        lib.GlobalList().Add(MakeLibraryTag("/m/3/3/3.mp3", "Copy", "Twin", "Copies", "Rock", "1990", 1));
+        lib.GlobalList().EndUpdate();
+        ASSERT_TRUE(lib.SaveGlobalList());
+    }
+    for (const int helpers : {0, 3}) {
+        TlocalJukeboxList lib;
+        lib.SetDataFolder(dir.Path().string());
+        lib.SetLoadHelpers(helpers);
+        bool yearsRead = false;
+        TcustomJukeboxListEvents events;
+        events.OnListProcessStart = [&](TObject*, const std::string& step) { yearsRead |= step == "Loading Year Index"; };
+        lib.SetEvents(&events);
+        TlocalJukeboxLoader loader;
+        loader.JukeboxList = &lib;
+        loader.LoadAll();
+        lib.SetEvents(nullptr);
+        EXPECT_TRUE(yearsRead) << "the index files were read";
+        const std::string loaded = GroupingsImage(lib);
+        lib.ReprocessTags();
+        EXPECT_EQ(GroupingsImage(lib), loaded) << helpers << " helpers";
+        // Each file name once, with the first track of that name.
+        EXPECT_EQ(lib.FileIndex().Count(), 400);
+        EXPECT_EQ(lib.FileIndex().Tag(lib.FileIndex().IndexOf("/m/3/3/3.mp3"))->Title(), "T10");
+    }
+}
+
+}  // namespace
+}  // namespace tunecrest
