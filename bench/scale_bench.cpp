@@ -6,13 +6,21 @@
 // is measured in the same run for comparison.
 //
 //   bench_scale [--full] [--sizes 10000,100000] [--keep] [--dir FOLDER]
+//   bench_scale --only edit [--runs 3] [--sizes 1000000] [--dir FOLDER]
+//
+// --only runs one operation (--runs times, each in a fresh process) and, for the change
+// operations, prints min/median/max of each figure beside its target: until saved,
+// main-thread time in total, the longest hold, peak memory (and the resident memory of
+// the loaded library before the change, which the save should not add to).
 //
 // The change operations ("change" adds a track, "edit" edits one, "remove" removes the
 // first) report the main thread's change handler and its longest hold until the
 // library, its index files and the database are saved.
 //
 // Each operation runs as `bench_scale --child OP --size N --dir FOLDER` and prints
-// one line "op_ms=<ms> [block_ms=<ms>] [rss_kb=<kB>]".
+// one line "op_ms=<ms> block_ms=<ms> rss_kb=<kB> main_ms=<ms> loaded_kb=<kB> made=<n>"
+// (the last three for the change operations: main-thread time in all, the resident
+// memory before the change, the records of the library file the save made itself).
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -209,6 +217,9 @@ std::string Text(sqlite3_stmt* s, int column) {
 struct Tresult {
     double OpMs = 0, BlockMs = -1;
     long RssKb = -1;
+    double MainMs = -1;
+    long LoadedKb = -1;
+    long Made = -1;
 };
 
 void Generate(int size, const fs::path& dir) {
@@ -327,6 +338,7 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
             values->SetTitle("Another Title");
             values->SetGenreString("Jazz");
             values->SetDate("1999");
+            result.LoadedKb = CurrentRssKb();
             const auto start = Clock::now();
             // The longest the main thread is held: the change itself, then each piece of
             // work handed back to it until the library is saved and the database ready.
@@ -338,6 +350,7 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
             else
                 lib.GlobalList().Add(tag);
             double block = MsSince(blockStart);
+            const double block0 = block;
             if (std::getenv("TUNECREST_SCALE_TRACE")) std::fprintf(stderr, "change handler: %.1f ms\n", block);
             // On a shared machine a slice may wait for a processor: the trace says how often
             // the thread was preempted, and which slice was longest without that.
@@ -375,6 +388,8 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
             result.OpMs = MsSince(start);
             result.BlockMs = block;
             result.RssKb = CurrentRssKb();
+            result.MainMs = block0 + sliceTotal;
+            result.Made = long(lib.LastSaveRecordsMade());
         }
         SetDispatcher(nullptr);
         fs::remove_all(work);
@@ -459,7 +474,8 @@ Tmeasure Spawn(const std::string& self, const std::string& op, int size, const f
     m.CpuMs = (double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e6 + double(usage.ru_utime.tv_usec) +
                double(usage.ru_stime.tv_usec)) / 1000.0;
     m.Ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    std::sscanf(out.c_str(), "op_ms=%lf block_ms=%lf rss_kb=%ld", &m.Inner.OpMs, &m.Inner.BlockMs, &m.Inner.RssKb);
+    std::sscanf(out.c_str(), "op_ms=%lf block_ms=%lf rss_kb=%ld main_ms=%lf loaded_kb=%ld made=%ld", &m.Inner.OpMs,
+                &m.Inner.BlockMs, &m.Inner.RssKb, &m.Inner.MainMs, &m.Inner.LoadedKb, &m.Inner.Made);
     return m;
 }
 
@@ -480,13 +496,78 @@ std::string Mb(long kb) {
     return text;
 }
 
+// Min / median / max of the runs' figures.
+struct Tspread {
+    std::vector<double> Values;
+    std::string Show(std::string (*show)(double)) const {
+        std::vector<double> v = Values;
+        std::sort(v.begin(), v.end());
+        if (v.empty()) return "-";
+        return show(v.front()) + " / " + show(v[v.size() / 2]) + " / " + show(v.back());
+    }
+};
+
+std::string ShowMs(double ms) { return Ms(ms); }
+std::string ShowHoldMs(double ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f ms", ms);
+    return text;
+}
+std::string ShowMb(double kb) { return Mb(long(kb)); }
+std::string ShowCount(double n) { return std::to_string(long(n)); }
+
+int RunOnly(const std::string& self, const std::string& op, int runs, const std::vector<int>& sizes,
+            const fs::path& root, bool keep) {
+    const bool change = op == "change" || op == "edit" || op == "remove";
+    for (const int size : sizes) {
+        const fs::path dir = root / std::to_string(size);
+        fs::create_directories(dir);
+        if (!fs::exists(dir / "peer.sqlite") && !Spawn(self, "gen", size, dir).Ok) {
+            std::fprintf(stderr, "generating %d tracks failed\n", size);
+            return 1;
+        }
+        Tspread op_, main, hold, peak, loaded, made;
+        for (int run = 0; run < runs; ++run) {
+            const Tmeasure m = Spawn(self, op, size, dir);
+            if (!m.Ok) {
+                std::printf("%s at %d tracks: run %d FAILED\n", op.c_str(), size, run + 1);
+                return 1;
+            }
+            op_.Values.push_back(m.Inner.OpMs);
+            hold.Values.push_back(m.Inner.BlockMs);
+            main.Values.push_back(m.Inner.MainMs);
+            peak.Values.push_back(double(m.PeakKb));
+            loaded.Values.push_back(double(m.Inner.LoadedKb));
+            made.Values.push_back(double(m.Inner.Made));
+        }
+        std::printf("%s at %d tracks, %d runs (min / median / max)\n", op.c_str(), size, runs);
+        if (!change) {
+            std::printf("  %-34s %s\n", "time", op_.Show(ShowMs).c_str());
+            continue;
+        }
+        std::printf("  %-34s %-30s target <= 1.5 s\n", "until saved", op_.Show(ShowMs).c_str());
+        std::printf("  %-34s %-30s target <= 0.3 s\n", "main-thread time in total", main.Show(ShowMs).c_str());
+        std::printf("  %-34s %-30s target <= 16 ms\n", "longest main-thread hold", hold.Show(ShowHoldMs).c_str());
+        std::printf("  %-34s %-30s target <= 600 MB\n", "peak memory", peak.Show(ShowMb).c_str());
+        std::printf("  %-34s %s\n", "resident before the change", loaded.Show(ShowMb).c_str());
+        std::printf("  %-34s %s of %d\n", "library records made anew", made.Show(ShowCount).c_str(), size);
+        std::fflush(stdout);
+    }
+    if (!keep) {
+        std::error_code ec;
+        fs::remove_all(root, ec);
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<int> sizes = {10000, 100000};
     fs::path root = fs::temp_directory_path() / ("tunecrest-scale-" + std::to_string(getpid()));
     bool keep = false;
-    std::string childOp;
+    std::string childOp, onlyOp;
+    int runs = 3;
     int childSize = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -509,6 +590,10 @@ int main(int argc, char** argv) {
             childOp = next();
         else if (arg == "--size")
             childSize = std::atoi(next().c_str());
+        else if (arg == "--only")
+            onlyOp = next();
+        else if (arg == "--runs")
+            runs = std::max(1, std::atoi(next().c_str()));
         else {
             std::fprintf(stderr, "usage: %s [--full] [--sizes N,N] [--keep] [--dir FOLDER]\n", argv[0]);
             return 2;
@@ -521,11 +606,13 @@ int main(int argc, char** argv) {
             return 0;
         }
         const Tresult r = RunOperation(childOp, childSize, root);
-        std::printf("op_ms=%.3f block_ms=%.3f rss_kb=%ld\n", r.OpMs, r.BlockMs, r.RssKb);
+        std::printf("op_ms=%.3f block_ms=%.3f rss_kb=%ld main_ms=%.3f loaded_kb=%ld made=%ld\n", r.OpMs, r.BlockMs,
+                    r.RssKb, r.MainMs, r.LoadedKb, r.Made);
         return 0;
     }
 
     const std::string self = fs::read_symlink("/proc/self/exe").string();
+    if (!onlyOp.empty()) return RunOnly(self, onlyOp, runs, sizes, root, keep);
     struct Top {
         const char* Op;
         const char* Name;

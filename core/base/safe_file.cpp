@@ -108,6 +108,38 @@ bool TsafeFileWriter::Open() {
 
 bool TsafeFileWriter::Append(std::string_view data) { return Write(data, -1); }
 
+bool TsafeFileWriter::AppendFrom(int fd, uint64_t offset, uint64_t length) {
+    if (Ffailed || Fcommitted) return false;
+    if (Ffd < 0 && !Open()) return false;
+    bool inKernel = true;
+    std::string buffer;
+    while (length > 0) {
+        if (inKernel) {
+            loff_t from = loff_t(offset);
+            const ssize_t n = ::copy_file_range(fd, &from, Ffd, nullptr, size_t(std::min<uint64_t>(length, 1u << 30)), 0);
+            if (n > 0) {
+                offset += uint64_t(n);
+                length -= uint64_t(n);
+                continue;
+            }
+            if (n < 0 && errno == EINTR) continue;
+            // Another file system, a kernel without it, or a source shorter than asked:
+            // read and written here, which also tells a short source from a failure.
+            inKernel = false;
+            continue;
+        }
+        if (buffer.empty()) buffer.resize(size_t(1) << 20);
+        const ssize_t n = ::pread(fd, buffer.data(), size_t(std::min<uint64_t>(length, buffer.size())), off_t(offset));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return Fail("Cannot read what " + Fpath + " is copied from", errno);
+        if (n == 0) return Fail("Cannot copy into " + Fpath + ": the source ends early", EIO);
+        if (!Write(std::string_view(buffer.data(), size_t(n)), -1)) return false;
+        offset += uint64_t(n);
+        length -= uint64_t(n);
+    }
+    return true;
+}
+
 bool TsafeFileWriter::Patch(uint64_t offset, std::string_view data) { return Write(data, int64_t(offset)); }
 
 bool TsafeFileWriter::Write(std::string_view data, int64_t offset) {

@@ -36,6 +36,9 @@ public:
     TsafeFileWriter& operator=(const TsafeFileWriter&) = delete;
 
     bool Append(std::string_view data);
+    // Appends `length` bytes of the open file `fd` from `offset` (copied inside the
+    // kernel where it can); false, as a failed Append, when they cannot all be copied.
+    bool AppendFrom(int fd, uint64_t offset, uint64_t length);
     // Overwrites bytes already appended at `offset` (a count known only at the end).
     bool Patch(uint64_t offset, std::string_view data);
     bool Commit(std::string* error = nullptr);

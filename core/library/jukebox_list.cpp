@@ -247,6 +247,11 @@ void TcustomJukeboxList::ProcessTags() {
     // noted edits and removals; any other change files every track again.
     const bool incremental = !FindexesLoaded && (FileChangedTracks() || FileAppendedTracks());
     if (!incremental) FileAllTracks();
+    // A load (or a filing asked for with the list as it stands) leaves no notes to follow.
+    if (Floading)
+        ForgetListFile();
+    else
+        FollowListFile();
     FeditNotes.clear();
     const auto& filed = FglobalList->Items();
     // Room to spare: one more track must not move a list of a million pointers to
@@ -513,11 +518,23 @@ void TcustomJukeboxList::LoadIndexes() {
     // Large index files are read and checked on a thread of their own while the library
     // file loads.
     std::future<TgroupingIndexPrepPtr> prepared = PrepareIndexFiles();
+    // Taken before the read: a file changed after it is not the one read.
+    TfileStamp stamp;
+    const bool stamped = !FdataFolder.empty() && StampOfFile(DataFile("jukebox.dat"), stamp);
     FglobalLoadFailed = LoadListFile(*FglobalList, DataFile("jukebox.dat")) == TlistFileState::lfsDamaged;
     if (LoadCDs) LoadCDLists();
     FindexesLoaded = prepared.valid() && LoadIndexFiles(prepared.get());
     FglobalList->EndUpdate();  // ProcessTags
     FindexesLoaded = false;
+    // The list holds the file's records in their order: the first save copies those of the
+    // tracks that do not change (the worker checks the file's records before it does).
+    if (stamped && !FglobalLoadFailed && FcdTracks.empty() && FglobalList->UpdateCount() == 0) {
+        const uint64_t write = ++FlistWrites;
+        const uint32_t count = uint32_t(FglobalList->Items().size());
+        FlistLedger->Set({write, stamp, count, 0, nullptr});
+        FlistMaps.push_back({write, {}});
+        AppendListFilePiece(FlistMaps.back().Pieces, {0, count});
+    }
     FpendingFileOrder = {};  // taken by the filing unless a handler changed the list first
     SetLoading(false);
 }
@@ -726,6 +743,7 @@ bool TcustomJukeboxList::SaveGlobalList() {
 
 bool TcustomJukeboxList::WriteGlobalList() {
     const std::string name = DataFile("jukebox.dat");
+    ForgetListFile();  // written here, not by the save worker
     if (FcdTracks.empty()) return SaveListFile(*FglobalList, name);
     // CD tracks come back from their own lists at every start; writing them here
     // would add them a second time.
@@ -749,9 +767,80 @@ std::vector<TaudioTagPtr> TcustomJukeboxList::OwnTracks() const {
 
 // ---- Saving in the background ---------------------------------------------------
 
+void TcustomJukeboxList::ForgetListFile() {
+    FlistMaps.clear();
+    FlistLedger->Forget();
+}
+
+void TcustomJukeboxList::FollowListFile() {
+    if (FlistMaps.empty()) return;
+    const auto& items = FglobalList->Items();
+    // Beyond this many tracks removed or edited, the whole file is made anew anyway.
+    constexpr size_t kMostChanges = 20000;
+    if (!FcdTracks.empty()) return ForgetListFile();
+    // The positions of the list as filed that changed: a track removed, or one edited.
+    struct Tchange {
+        size_t Position;
+        bool Removed;
+    };
+    std::vector<Tchange> changes;
+    size_t kept = 0;
+    for (size_t p = 0; p < Ffiled.size(); ++p) {
+        if (kept < items.size() && items[kept].get() == Ffiled[p]) {
+            ++kept;
+            continue;
+        }
+        changes.push_back({p, true});
+        if (changes.size() > kMostChanges) return ForgetListFile();
+    }
+    // A change nobody noted may have changed any track.
+    if (changes.empty() && FeditNotes.empty() && kept == items.size()) return ForgetListFile();
+    for (const auto& [tag, before] : FeditNotes) {
+        const int32_t p = before->StoredPosition();
+        if (p >= 0 && size_t(p) < Ffiled.size() && Ffiled[size_t(p)] == tag.get()) {
+            changes.push_back({size_t(p), false});
+            continue;
+        }
+        // Noted before it was ever filed: only a track added now is written anew anyway.
+        if (std::find(items.begin() + std::ptrdiff_t(kept), items.end(), tag) == items.end()) return ForgetListFile();
+    }
+    if (changes.size() > kMostChanges) return ForgetListFile();
+    // By position; at one position a removal holds over an edit.
+    std::sort(changes.begin(), changes.end(), [](const Tchange& a, const Tchange& b) {
+        return a.Position != b.Position ? a.Position < b.Position : a.Removed > b.Removed;
+    });
+    for (TlistFileMap& map : FlistMaps) {
+        std::vector<TlistFilePiece> pieces;
+        size_t position = 0, next = 0;
+        for (const TlistFilePiece& piece : map.Pieces) {
+            const size_t end = position + piece.Count;
+            while (position < end) {
+                // The unchanged tracks up to the next change inside this piece.
+                while (next < changes.size() && changes[next].Position < position) ++next;
+                const size_t stop = next < changes.size() ? std::min(end, changes[next].Position) : end;
+                if (stop > position) {
+                    const int64_t first = piece.Fresh() ? -1 : piece.First + int64_t(position - (end - piece.Count));
+                    AppendListFilePiece(pieces, {first, uint32_t(stop - position)});
+                    position = stop;
+                    continue;
+                }
+                if (!changes[next].Removed) AppendListFilePiece(pieces, {-1, 1});
+                ++position;
+                ++next;
+            }
+        }
+        if (position != Ffiled.size()) return ForgetListFile();  // the map was not of this list
+        AppendListFilePiece(pieces, {-1, uint32_t(items.size() - kept)});
+        map.Pieces = std::move(pieces);
+    }
+}
+
 namespace {
 // Tracks (or index pieces) made between two looks at the clock.
 constexpr size_t kTracksPerClockCheck = 32;
+// Records made anew (at most, or a fiftieth of the list) when the rest are copied from
+// the list file as it is; beyond them the whole file is made anew.
+constexpr size_t kMostFreshRecords = 20000;
 
 // One block of a file's bytes, mapped in ordinary pages and unmapped whole.
 class TbyteBlock {
@@ -939,6 +1028,16 @@ struct TcustomJukeboxList::TsaveRun {
     int Stage = 0;  // 0 the list's records, 1 the index files, 2 the export rows, 3 ready
     bool Waiting = false;  // for the worker to give a block back
     std::unique_ptr<TfileStream> Library;
+    // Made anew: the length of the head and of each record, for the next save to copy
+    // from (not kept with CD tracks left out).
+    size_t HeadBytes = 0;
+    std::shared_ptr<std::vector<uint32_t>> Lengths;
+    // Or the records of the tracks that changed, the rest copied by the worker from the
+    // file as it is: the piece being made and how far into it.
+    std::unique_ptr<TlistFilePatch> Patch;
+    size_t Piece = 0, InPiece = 0;
+    TbyteWriter Scratch;
+    uint64_t ListWrite = 0;  // which write of "jukebox.dat" it is
     std::unique_ptr<TindexFileWriter> IndexWriter;  // the index file being written
     std::unique_ptr<TfileStream> Index;
     std::vector<std::unique_ptr<TfileStream>> IndexFiles;
@@ -1035,13 +1134,36 @@ void TcustomJukeboxList::SaveStep() {
         if (run.List) {
             for (const auto& weak : FcdTracks)
                 if (const auto tag = weak.lock()) run.CdTracks.insert(tag.get());
-            run.Library = std::make_unique<TfileStream>(DataFile("jukebox.dat"), *Fworker, FblockPool, Fwake);
-            TbyteWriter& head = run.Library->Record();
-            WriteTagListHeader({FglobalList->Title(), FglobalList->Active(), FglobalList->PlayMode(),
-                                FglobalList->Filename()},
-                               int32_t(items.size()), head);
-            run.CountOffset = head.Bytes().size() - sizeof(int32_t);  // the head ends with the count
-            run.Library->Keep(false);
+            const TtagListHeader header{FglobalList->Title(), FglobalList->Active(), FglobalList->PlayMode(),
+                                        FglobalList->Filename()};
+            // A few tracks written anew (their records made here), the rest copied.
+            size_t fresh = 0, covered = 0;
+            if (!FlistMaps.empty())
+                for (const TlistFilePiece& piece : FlistMaps.back().Pieces) {
+                    covered += piece.Count;
+                    if (piece.Fresh()) fresh += piece.Count;
+                }
+            if (!FlistMaps.empty() && run.CdTracks.empty() && covered == items.size() &&
+                fresh <= std::max<size_t>(kMostFreshRecords, items.size() / 50)) {
+                run.Patch = std::make_unique<TlistFilePatch>();
+                run.Patch->Base = FlistMaps.back().Write;
+                run.Patch->Pieces = FlistMaps.back().Pieces;
+                run.Patch->FreshLengths.reserve(fresh);
+                TbyteWriter head;
+                WriteTagListHeader(header, int32_t(items.size()), head);
+                run.Patch->Head = std::move(head.Bytes());
+            } else {
+                run.Library = std::make_unique<TfileStream>(DataFile("jukebox.dat"), *Fworker, FblockPool, Fwake);
+                TbyteWriter& head = run.Library->Record();
+                WriteTagListHeader(header, int32_t(items.size()), head);
+                run.CountOffset = head.Bytes().size() - sizeof(int32_t);  // the head ends with the count
+                run.HeadBytes = head.Bytes().size();
+                run.Library->Keep(false);
+                if (run.CdTracks.empty()) {
+                    run.Lengths = std::make_shared<std::vector<uint32_t>>();
+                    run.Lengths->reserve(items.size());
+                }
+            }
         }
         if (run.Database) {
             run.Csv = std::make_unique<TfileStream>(DataFile("jukebox.csv"), *Fworker, FblockPool, Fwake);
@@ -1057,7 +1179,8 @@ void TcustomJukeboxList::SaveStep() {
         return;
     }
     std::shared_ptr<TsaveRun> ready = std::move(Frun);
-    if (ready->List) FglobalList->SetStoredSize(ready->Library->Size());
+    if (ready->List && ready->Library) FglobalList->SetStoredSize(ready->Library->Size());
+    if (ready->List) FlastSaveRecordsMade = ready->Patch ? ready->Patch->FreshLengths.size() : size_t(ready->Written);
     // The rows of the tracks that changed, as they are now: a few, made at once.
     if (!ready->Database && DatabaseChangesPending()) {
         if (!FdatabaseEnabled) {
@@ -1081,14 +1204,36 @@ bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
     run.Waiting = false;
     const std::vector<TaudioTagPtr>& tags = FglobalList->Items();
     if (run.Stage == 0) {
-        if (run.List) {
+        if (run.List && run.Patch) {
+            // Run.Next is the list position where the piece being made starts.
+            TlistFilePatch& patch = *run.Patch;
+            while (run.Piece < patch.Pieces.size()) {
+                const TlistFilePiece& piece = patch.Pieces[run.Piece];
+                for (size_t n = 0; piece.Fresh() && run.InPiece < piece.Count; ++n) {
+                    if (n == kTracksPerClockCheck) {
+                        if (timeUp()) return false;
+                        n = 0;
+                    }
+                    TbyteWriter& record = run.Scratch;
+                    record.Bytes().clear();
+                    WriteAudioTagRecord(record, *tags[run.Next + run.InPiece++]);
+                    patch.Fresh += record.Bytes();
+                    patch.FreshLengths.push_back(uint32_t(record.Bytes().size()));
+                }
+                run.Next += piece.Count;
+                ++run.Piece;
+                run.InPiece = 0;
+            }
+        } else if (run.List) {
             if (!run.Library->Resume()) return wait();
             while (run.Next < tags.size()) {
                 const size_t end = std::min(tags.size(), run.Next + kTracksPerClockCheck);
                 while (run.Next < end) {
                     const TaudioTag& tag = *tags[run.Next++];
                     if (!run.CdTracks.empty() && run.CdTracks.count(&tag)) continue;
-                    WriteAudioTagRecord(run.Library->Record(), tag);
+                    TbyteWriter& record = run.Library->Record();
+                    WriteAudioTagRecord(record, tag);
+                    if (run.Lengths) run.Lengths->push_back(uint32_t(record.Bytes().size()));
                     ++run.Written;
                     if (!run.Library->Keep()) return wait();
                 }
@@ -1168,13 +1313,36 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
     std::weak_ptr<bool> alive = Falive;
     const std::string folder = FdataFolder;
     const size_t total = FglobalList->Items().size();
+    if (run->List) {
+        // The list as it is now stands to this write as it is, record for record.
+        run->ListWrite = ++FlistWrites;
+        if (run->CdTracks.empty()) {
+            FlistMaps.push_back({run->ListWrite, {}});
+            AppendListFilePiece(FlistMaps.back().Pieces, {0, uint32_t(total)});
+        }
+    }
     // Runs after the blocks of every file: the worker takes jobs in order.
-    Fworker->Run([this, alive, run, folder, total] {
+    Fworker->Run([this, alive, run, folder, total, ledger = FlistLedger, listFile = DataFile("jukebox.dat")] {
         std::vector<std::string> errors;
         std::error_code ec;
         std::string error;
-        bool listWritten = true;
-        if (run->List) {
+        bool listWritten = true, listStale = false;
+        int64_t storedSize = -1;
+        if (run->List && run->Patch) {
+            switch (WriteListFilePatch(listFile, *run->Patch, run->ListWrite, *ledger, storedSize, &error)) {
+                case TlistPatchResult::lprWritten:
+                    break;
+                case TlistPatchResult::lprFailed:
+                    errors.push_back("Cannot write " + listFile + ": " + error);
+                    listWritten = false;
+                    break;
+                case TlistPatchResult::lprStale:
+                    // Not the file the records were to be copied from: made anew instead.
+                    listWritten = false;
+                    listStale = true;
+                    break;
+            }
+        } else if (run->List) {
             const std::shared_ptr<TsafeFileWriter>& file = run->Library->File();
             if (size_t(run->Written) != total) {
                 TbyteWriter count;
@@ -1184,6 +1352,13 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
             if (!file->Commit(&error)) {
                 errors.push_back("Cannot write " + run->Library->Path() + ": " + error);
                 listWritten = false;
+            } else {
+                TfileStamp stamp;
+                if (run->Lengths && StampOfFile(listFile, stamp))
+                    ledger->Set({run->ListWrite, stamp, uint32_t(run->Lengths->size()), run->HeadBytes,
+                                 std::move(run->Lengths)});
+                else
+                    ledger->Forget();
             }
         }
         // The index files are only used when not older than "jukebox.dat".
@@ -1217,11 +1392,27 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
             if (!followed) errors.push_back("Cannot update " + run->DatabaseFile + ": " + writer.LastError());
         }
         const bool rebuilt = run->Database;
-        Dispatcher().Post([this, alive, errors, built, rebuilt, followed, database = run->DatabaseFile] {
+        const bool list = run->List, indexes = run->Indexes;
+        const uint64_t listWrite = run->ListWrite;
+        Dispatcher().Post([this, alive, errors, built, rebuilt, followed, database = run->DatabaseFile, list, indexes,
+                           listWrite, listWritten, listStale, storedSize] {
             const auto live = alive.lock();
             if (!live || !*live) return;
             --FworkerResults;
             for (const auto& e : errors) LogError(e);
+            if (list) {
+                // Written: the file on disk is this write; else the one before is still there.
+                std::erase_if(FlistMaps, [&](const TlistFileMap& map) {
+                    return listWritten ? map.Write < listWrite : map.Write == listWrite;
+                });
+                if (listWritten && storedSize >= 0) FglobalList->SetStoredSize(storedSize);
+                if (listStale) {
+                    ForgetListFile();
+                    FpendingList = true;
+                    FpendingIndexes |= indexes;  // not written before the list file is
+                    PostSaveStep();
+                }
+            }
             // A rebuild holds the list as it was handed over; later changes were noted
             // or asked for a rebuild of their own.
             if (rebuilt && built && followed) FdatabaseFollows = true;

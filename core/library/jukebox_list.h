@@ -22,6 +22,7 @@
 #include "core/library/file_name_index.h"
 #include "core/library/genre_year_groupings.h"
 #include "core/library/grouping_index_files.h"
+#include "core/library/list_file_patch.h"
 #include "core/database/media_database.h"
 #include "core/database/query_rules.h"
 #include "core/base/safe_file.h"
@@ -186,6 +187,9 @@ class TcustomJukeboxList : public TObject {
     // True while such a save is still to finish (its result comes back through the
     // dispatcher).
     bool BackgroundWorkPending() const;
+    // The records of "jukebox.dat" the last such save made itself; the others it copied
+    // from the file as it was.
+    size_t LastSaveRecordsMade() const { return FlastSaveRecordsMade; }
     TDateTime GetJukeboxFileDate() const;
     TDateTime GetPlaylistsFileDate() const;
     void Refresh() {}
@@ -201,6 +205,11 @@ class TcustomJukeboxList : public TObject {
     // meanwhile the grouping index files, which point into it by position, are not used.
     bool GlobalLoadFailed() const { return FglobalLoadFailed; }
     void MarkGlobalListUserChange() { FglobalLoadFailed = false; }
+    // A save after a change copies the records of the tracks that did not change from
+    // "jukebox.dat" as it is. Code that changes a stored field of many tracks in place
+    // without noting each edit (the scan renumbering the tracks) calls this first: the
+    // next save then writes every record anew.
+    void RewriteListFileAtNextSave() { ForgetListFile(); }
     // Tracks that came from a CD list: never written into "jukebox.dat".
     bool IsCdListTrack(const TaudioTag* tag) const;
 
@@ -291,6 +300,13 @@ class TcustomJukeboxList : public TObject {
     bool TakeDatabaseChanges(std::vector<std::string>& removedFiles, std::string& rows);
     // The noted changes applied at once, on this thread; a failure rebuilds.
     void ApplyDatabaseChangesNow();
+    // Follows a change of the global list in how the list as filed stands to
+    // "jukebox.dat" on disk (and to each write of it still on the worker): the tracks
+    // kept, those removed, and those written anew (edited as noted, or added). Before
+    // the filing forgets the list as filed and the noted edits.
+    void FollowListFile();
+    // The next save makes every record of "jukebox.dat" anew.
+    void ForgetListFile();
     // The background save: asked for by the change handler, run in slices.
     struct TsaveRun;
     void ScheduleSave(bool list, bool indexes, bool database);
@@ -346,6 +362,17 @@ class TcustomJukeboxList : public TObject {
     std::vector<TaudioTagPtr> FdbWrites;
     // Noted edits since the last filing: the track and a copy of it as it was filed.
     std::vector<std::pair<TaudioTagPtr, TaudioTagPtr>> FeditNotes;
+    // "jukebox.dat" as the last read or write left it on disk (the save worker keeps it),
+    // and the global list as filed in pieces of that file and of each write still on
+    // the worker, the newest last; a save copies the records of the newest.
+    struct TlistFileMap {
+        uint64_t Write = 0;
+        std::vector<TlistFilePiece> Pieces;
+    };
+    std::shared_ptr<TlistFileLedger> FlistLedger = std::make_shared<TlistFileLedger>();
+    std::vector<TlistFileMap> FlistMaps;
+    uint64_t FlistWrites = 0;
+    size_t FlastSaveRecordsMade = 0;
     bool FsaveInBackground = false;
     static constexpr std::chrono::microseconds kSaveSliceTime{6000};
     std::chrono::microseconds FsaveSliceTime = kSaveSliceTime;

@@ -247,9 +247,16 @@ void TmediaScan::Apply(Trun& run) {
             }
         target.MergeList(run.Imported, index);
     }
-    // Every track is numbered by its place in the list.
+    // Every track is numbered by its place in the list. A number that changes is a
+    // change of the track's record that no edit note tells the library of.
     int position = 0;
-    for (const TaudioTagPtr& tag : target.Items()) tag->SetTrackIndex(++position);
+    bool renumbered = false;
+    for (const TaudioTagPtr& tag : target.Items())
+        if (tag->TrackIndex() != ++position) {
+            tag->SetTrackIndex(position);
+            renumbered = true;
+        }
+    if (renumbered && !run.Request.Video) Flibrary.RewriteListFileAtNextSave();
     target.EndUpdate();
 }
 

@@ -1,0 +1,100 @@
+#pragma once
+// "jukebox.dat" written again after a change of a few tracks without making every
+// record anew: the records of the tracks that did not change are copied from the file
+// as it is on disk, and only the records of the changed tracks are made (on the main
+// thread, from the live tracks). The worker that writes the file checks first that the
+// file on disk is the one the copy plan was made for (the same file, unchanged since it
+// was read or written, with the records where they are expected); when it is not, it
+// writes nothing and the library makes the whole file anew. The file that comes out is
+// the one a full write gives, byte for byte, and is written through the safe writer.
+#include <sys/types.h>
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace tunecrest {
+
+// What tells one state of a file on disk from another.
+struct TfileStamp {
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    int64_t Size = -1;
+    int64_t ModifiedNs = 0;
+    bool operator==(const TfileStamp&) const = default;
+};
+bool StampOfFile(int fd, TfileStamp& stamp);
+bool StampOfFile(const std::string& path, TfileStamp& stamp);
+
+// The list file on disk as the library last read or wrote it, shared by the main thread
+// and the save worker.
+class TlistFileLedger {
+public:
+    struct Tstate {
+        uint64_t Write = 0;  // which read or write of the library it is; 0 when unknown
+        TfileStamp Stamp;
+        uint32_t Records = 0;
+        // The length of the head before the records and of each record; not known
+        // (null) after a read, and found by reading the file through when first needed.
+        uint64_t HeadBytes = 0;
+        std::shared_ptr<const std::vector<uint32_t>> Lengths;
+    };
+    Tstate Get() const {
+        std::lock_guard lock(Fmutex);
+        return Fstate;
+    }
+    void Set(Tstate state) {
+        std::lock_guard lock(Fmutex);
+        Fstate = std::move(state);
+    }
+    void Forget() { Set({}); }
+
+private:
+    mutable std::mutex Fmutex;
+    Tstate Fstate;
+};
+
+// A run of the records of the list file (First, the first of them), or Count records
+// made anew (First negative), in the order of the new file.
+struct TlistFilePiece {
+    int64_t First = -1;
+    uint32_t Count = 0;
+    bool Fresh() const { return First < 0; }
+};
+
+// Appends a piece, joining it to the last one where they continue each other.
+void AppendListFilePiece(std::vector<TlistFilePiece>& pieces, TlistFilePiece piece);
+
+// The new file: its head, then the pieces, taking the fresh records one after the other
+// from `Fresh` (their lengths in FreshLengths), of the file that read or write `Base` of
+// the ledger left on disk.
+struct TlistFilePatch {
+    uint64_t Base = 0;
+    std::string Head;
+    std::vector<TlistFilePiece> Pieces;
+    std::string Fresh;
+    std::vector<uint32_t> FreshLengths;
+};
+
+enum class TlistPatchResult {
+    lprWritten,
+    lprFailed,  // the file could not be written (the old one is left whole)
+    lprStale,   // the file on disk is not the one the plan is for: nothing written
+};
+
+// On the worker: writes `path` from the patch. Written, the ledger holds the new file as
+// write `write` (with its lengths and stamp) and `size` its length.
+TlistPatchResult WriteListFilePatch(const std::string& path, const TlistFilePatch& patch, uint64_t write,
+                                    TlistFileLedger& ledger, int64_t& size, std::string* error);
+
+// The length of the head and of every record of a plain tag-list file of `records`
+// records written by this system, read from the open file `fd` of `size` bytes. False
+// when the file is anything else: another signature or count, a record of another
+// class, one that does not end with its track number as this system writes it, or
+// bytes after the last record.
+bool FindListFileRecords(int fd, uint64_t size, uint32_t records, uint64_t& headBytes,
+                         std::vector<uint32_t>& lengths);
+
+}  // namespace tunecrest
