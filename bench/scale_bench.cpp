@@ -302,9 +302,12 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
         const fs::path work = dir / "change";
         fs::remove_all(work);
         fs::create_directories(work);
+        // With their times: the index files are read only when not older than the library.
         for (const auto& entry : fs::directory_iterator(dir))
-            if (entry.is_regular_file() && entry.path().extension() != ".sqlite")
+            if (entry.is_regular_file() && entry.path().extension() != ".sqlite") {
                 fs::copy_file(entry.path(), work / entry.path().filename());
+                fs::last_write_time(work / entry.path().filename(), entry.last_write_time());
+            }
         auto dispatcher = std::make_shared<TqueueDispatcher>();
         SetDispatcher(dispatcher);
         {

@@ -947,11 +947,13 @@ constexpr size_t kPositionsPerPiece = 8192;
 
 TindexFileWriter::TindexFileWriter(const TaudioTagListList& grouping) { Push(grouping); }
 
-void TindexFileWriter::Push(const TaudioTagListList& lists) {
+TindexFileWriter::TindexFileWriter(const TaudioTagListList& grouping, int entry) { Push(grouping, entry, entry + 1); }
+
+void TindexFileWriter::Push(const TaudioTagListList& lists, int entry, int end) {
     Tkind kind = ikArtists;
     if (dynamic_cast<const TaudioTagAlbumList*>(&lists)) kind = ikAlbums;
     else if (dynamic_cast<const TaudioTagCategoryList*>(&lists)) kind = ikCategories;
-    Fstack.push_back({&lists, kind, -1, 0, 0});
+    Fstack.push_back({&lists, kind, entry, 0, 0, end});
 }
 
 bool TindexFileWriter::WriteNext(TbyteWriter& w) {
@@ -964,7 +966,7 @@ bool TindexFileWriter::WriteNext(TbyteWriter& w) {
             f.Entry = 0;
             return true;
         }
-        if (f.Entry >= f.Lists->Count()) {
+        if (f.Entry >= f.Lists->Count() || (f.End >= 0 && f.Entry >= f.End)) {
             Fstack.pop_back();
             continue;
         }

@@ -14,6 +14,8 @@ class TindexFileWriter {
 public:
     // `grouping` must not change while the file is written.
     explicit TindexFileWriter(const TaudioTagListList& grouping);
+    // Writes only the entry `entry` of the grouping's top level, without the file's head.
+    TindexFileWriter(const TaudioTagListList& grouping, int entry);
     // Appends the next piece; false once the file is complete (nothing appended then).
     bool WriteNext(TbyteWriter& w);
 
@@ -25,8 +27,9 @@ private:
         int Entry;   // -1 while the head is to be written
         int Part;    // of the entry: 0 its name, 1 its positions, 2.. a category's streams
         size_t Pos;  // the next position of the entry's tracks
+        int End;     // the entry it stops before
     };
-    void Push(const TaudioTagListList& lists);
+    void Push(const TaudioTagListList& lists, int entry = -1, int end = -1);
     std::vector<Tframe> Fstack;
 };
 

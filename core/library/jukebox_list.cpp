@@ -22,6 +22,7 @@
 #include "core/library/grouping_index_writer.h"
 #include "core/library/jukebox_data_files.h"
 #include "core/library/load_threads.h"
+#include "core/tags/list_file_io.h"
 #include "core/tags/playlist_files.h"
 #include "core/base/services.h"
 #include "core/base/system_services.h"
@@ -32,6 +33,11 @@
 #include "core/base/text_utils.h"
 
 namespace tunecrest {
+
+namespace {
+// In the order of IndexGrouping.
+constexpr const char* kIndexFiles[] = {"albums.idx", "artists.idx", "titles.idx", "genres.idx", "years.idx"};
+}  // namespace
 
 namespace {
 
@@ -252,6 +258,8 @@ void TcustomJukeboxList::ProcessTags() {
         ForgetListFile();
     else
         FollowListFile();
+    // Lists made anew are not the entries of the index files on disk.
+    if (Floading || !incremental) ForgetIndexFiles();
     FeditNotes.clear();
     const auto& filed = FglobalList->Items();
     // Room to spare: one more track must not move a list of a million pointers to
@@ -517,14 +525,19 @@ void TcustomJukeboxList::LoadIndexes() {
     FcdTracks.clear();
     // Large index files are read and checked on a thread of their own while the library
     // file loads.
+    // Taken before the reads: a file changed after it is not the one read.
+    std::array<TfileStamp, std::size(kIndexFiles)> indexStamps;
+    bool indexesStamped = !FdataFolder.empty();
+    for (size_t k = 0; k < indexStamps.size(); ++k)
+        indexesStamped = indexesStamped && StampOfFile(DataFile(kIndexFiles[k]), indexStamps[k]);
     std::future<TgroupingIndexPrepPtr> prepared = PrepareIndexFiles();
-    // Taken before the read: a file changed after it is not the one read.
     TfileStamp stamp;
     const bool stamped = !FdataFolder.empty() && StampOfFile(DataFile("jukebox.dat"), stamp);
     FglobalLoadFailed = LoadListFile(*FglobalList, DataFile("jukebox.dat")) == TlistFileState::lfsDamaged;
     if (LoadCDs) LoadCDLists();
     FindexesLoaded = prepared.valid() && LoadIndexFiles(prepared.get());
     FglobalList->EndUpdate();  // ProcessTags
+    const bool indexesRead = FindexesLoaded;
     FindexesLoaded = false;
     // The list holds the file's records in their order: the first save copies those of the
     // tracks that do not change (the worker checks the file's records before it does).
@@ -535,12 +548,24 @@ void TcustomJukeboxList::LoadIndexes() {
         FlistMaps.push_back({write, {}});
         AppendListFilePiece(FlistMaps.back().Pieces, {0, count});
     }
+    // The groupings hold the index files' entries in their order.
+    if (indexesRead && indexesStamped && FglobalList->UpdateCount() == 0) {
+        const uint64_t write = ++FlistWrites;
+        for (size_t k = 0; k < FindexFiles.size(); ++k) {
+            auto map = std::make_shared<TindexFileMap>();
+            map->Write = write;
+            const TaudioTagListList& grouping = *IndexGrouping(k);
+            for (int i = 0; i < grouping.Count(); ++i) {
+                const TaudioTagListPtr list = grouping.GetList(i);
+                map->Lists.push_back(list.get());
+                map->Changes.push_back(list->ChangeCount());
+            }
+            FindexFiles[k].Ledger->Set({write, indexStamps[k], uint32_t(map->Lists.size()), 0, nullptr});
+            FindexFiles[k].Maps.push_back(std::move(map));
+        }
+    }
     FpendingFileOrder = {};  // taken by the filing unless a handler changed the list first
     SetLoading(false);
-}
-
-namespace {
-constexpr const char* kIndexFiles[] = {"albums.idx", "artists.idx", "titles.idx", "genres.idx", "years.idx"};
 }
 
 bool TcustomJukeboxList::IndexesWanted() const {
@@ -654,6 +679,7 @@ std::vector<TaudioTagListList*> TcustomJukeboxList::Groupings() const {
 
 void TcustomJukeboxList::SaveIndexFiles() {
     if (FdataFolder.empty()) return;  // a library without a data folder keeps nothing
+    ForgetIndexFiles();  // written here, not by the save worker
     if (!IndexesWanted()) {
         // A grouping left empty by its switch must not come back empty from its file
         // once the switch is on again.
@@ -772,12 +798,31 @@ void TcustomJukeboxList::ForgetListFile() {
     FlistLedger->Forget();
 }
 
+void TcustomJukeboxList::ForgetIndexFiles() {
+    for (TindexFileState& file : FindexFiles) {
+        file.Maps.clear();
+        file.Ledger->Forget();
+    }
+}
+
+TaudioTagListList* TcustomJukeboxList::IndexGrouping(size_t file) const {
+    TaudioTagListList* const groupings[] = {FalbumList.get(), FartistList.get(), FtitleList.get(), FgenreList.get(),
+                                            FyearList.get()};
+    return file < std::size(groupings) ? groupings[file] : nullptr;
+}
+
 void TcustomJukeboxList::FollowListFile() {
-    if (FlistMaps.empty()) return;
+    const bool indexMaps = std::any_of(FindexFiles.begin(), FindexFiles.end(),
+                                       [](const TindexFileState& file) { return !file.Maps.empty(); });
+    if (FlistMaps.empty() && !indexMaps) return;
     const auto& items = FglobalList->Items();
     // Beyond this many tracks removed or edited, the whole file is made anew anyway.
     constexpr size_t kMostChanges = 20000;
-    if (!FcdTracks.empty()) return ForgetListFile();
+    const auto forget = [this] {
+        ForgetListFile();
+        ForgetIndexFiles();
+    };
+    if (!FcdTracks.empty()) return forget();
     // The positions of the list as filed that changed: a track removed, or one edited.
     struct Tchange {
         size_t Position;
@@ -791,10 +836,12 @@ void TcustomJukeboxList::FollowListFile() {
             continue;
         }
         changes.push_back({p, true});
-        if (changes.size() > kMostChanges) return ForgetListFile();
+        if (changes.size() > kMostChanges) return forget();
     }
     // A change nobody noted may have changed any track.
-    if (changes.empty() && FeditNotes.empty() && kept == items.size()) return ForgetListFile();
+    if (changes.empty() && FeditNotes.empty() && kept == items.size()) return forget();
+    // A track taken out moves every later one: the positions in the index files change.
+    if (!changes.empty()) ForgetIndexFiles();
     for (const auto& [tag, before] : FeditNotes) {
         const int32_t p = before->StoredPosition();
         if (p >= 0 && size_t(p) < Ffiled.size() && Ffiled[size_t(p)] == tag.get()) {
@@ -802,9 +849,9 @@ void TcustomJukeboxList::FollowListFile() {
             continue;
         }
         // Noted before it was ever filed: only a track added now is written anew anyway.
-        if (std::find(items.begin() + std::ptrdiff_t(kept), items.end(), tag) == items.end()) return ForgetListFile();
+        if (std::find(items.begin() + std::ptrdiff_t(kept), items.end(), tag) == items.end()) return forget();
     }
-    if (changes.size() > kMostChanges) return ForgetListFile();
+    if (changes.size() > kMostChanges) return forget();
     // By position; at one position a removal holds over an edit.
     std::sort(changes.begin(), changes.end(), [](const Tchange& a, const Tchange& b) {
         return a.Position != b.Position ? a.Position < b.Position : a.Removed > b.Removed;
@@ -829,7 +876,7 @@ void TcustomJukeboxList::FollowListFile() {
                 ++next;
             }
         }
-        if (position != Ffiled.size()) return ForgetListFile();  // the map was not of this list
+        if (position != Ffiled.size()) return forget();  // the map was not of this list
         AppendListFilePiece(pieces, {-1, uint32_t(items.size() - kept)});
         map.Pieces = std::move(pieces);
     }
@@ -1040,7 +1087,18 @@ struct TcustomJukeboxList::TsaveRun {
     uint64_t ListWrite = 0;  // which write of "jukebox.dat" it is
     std::unique_ptr<TindexFileWriter> IndexWriter;  // the index file being written
     std::unique_ptr<TfileStream> Index;
-    std::vector<std::unique_ptr<TfileStream>> IndexFiles;
+    // Each index file: made whole (Stream), or its changed entries made and the rest
+    // copied (Patch, from the file Old is the map of; At the next list of the grouping,
+    // OldAt the next entry of Old to look for it from); Map its lists as written.
+    struct TindexSave {
+        bool Started = false;
+        std::unique_ptr<TfileStream> Stream;
+        std::unique_ptr<TlistFilePatch> Patch;
+        std::shared_ptr<const TindexFileMap> Old;
+        size_t At = 0, OldAt = 0;
+        std::shared_ptr<TindexFileMap> Map;
+    };
+    std::array<TindexSave, std::size(kIndexFiles)> IndexSaves;
     bool RemoveIndexFiles = false;
     std::unique_ptr<TfileStream> Csv;
     std::string DatabaseFile;
@@ -1181,6 +1239,12 @@ void TcustomJukeboxList::SaveStep() {
     std::shared_ptr<TsaveRun> ready = std::move(Frun);
     if (ready->List && ready->Library) FglobalList->SetStoredSize(ready->Library->Size());
     if (ready->List) FlastSaveRecordsMade = ready->Patch ? ready->Patch->FreshLengths.size() : size_t(ready->Written);
+    if (std::any_of(ready->IndexSaves.begin(), ready->IndexSaves.end(), [](const auto& save) { return save.Started; })) {
+        FlastSaveEntriesMade = 0;
+        for (const auto& save : ready->IndexSaves)
+            if (save.Started)
+                FlastSaveEntriesMade += save.Patch ? save.Patch->FreshLengths.size() : save.Map->Lists.size();
+    }
     // The rows of the tracks that changed, as they are now: a few, made at once.
     if (!ready->Database && DatabaseChangesPending()) {
         if (!FdatabaseEnabled) {
@@ -1255,23 +1319,88 @@ bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
             // albums, and a genre many thousands of tracks.
             if (run.Index && !run.Index->Resume()) return wait();
             while (run.Next < std::size(files)) {
-                if (!run.IndexWriter) {
-                    run.IndexWriter = std::make_unique<TindexFileWriter>(*files[run.Next].second);
-                    run.Index = std::make_unique<TfileStream>(DataFile(files[run.Next].first), *Fworker, FblockPool,
-                                                              Fwake);
+                const TaudioTagListList& grouping = *files[run.Next].second;
+                TsaveRun::TindexSave& save = run.IndexSaves[run.Next];
+                if (!save.Started) {
+                    save.Started = true;
+                    save.Map = std::make_shared<TindexFileMap>();
+                    save.Map->Lists.reserve(size_t(grouping.Count()));
+                    save.Map->Changes.reserve(size_t(grouping.Count()));
+                    if (!FindexFiles[run.Next].Maps.empty()) {
+                        save.Old = FindexFiles[run.Next].Maps.back();
+                        save.Patch = std::make_unique<TlistFilePatch>();
+                        save.Patch->Base = save.Old->Write;
+                        TbyteWriter head;
+                        TindexFileWriter(grouping).WriteNext(head);
+                        save.Patch->Head = std::move(head.Bytes());
+                    } else {
+                        run.IndexWriter = std::make_unique<TindexFileWriter>(grouping);
+                        run.Index = std::make_unique<TfileStream>(DataFile(files[run.Next].first), *Fworker,
+                                                                  FblockPool, Fwake);
+                    }
                 }
-                bool more = true;
-                for (size_t n = 0; more && n < kTracksPerClockCheck; ++n) {
-                    more = run.IndexWriter->WriteNext(run.Index->Record());
-                    if (!run.Index->Keep()) return wait();
+                if (save.Patch) {
+                    // An entry whose list is where it was, unchanged, is copied (the worker
+                    // checks its name and track count); any other is made here.
+                    constexpr size_t kLookAhead = 16;
+                    TlistFilePatch& patch = *save.Patch;
+                    const TindexFileMap& old = *save.Old;
+                    for (size_t n = 0; save.At < size_t(grouping.Count()); ++n) {
+                        if (n == kTracksPerClockCheck) {
+                            if (timeUp()) return false;
+                            n = 0;
+                        }
+                        const int i = int(save.At++);
+                        const TaudioTagListPtr list = grouping.GetList(i);
+                        save.Map->Lists.push_back(list.get());
+                        save.Map->Changes.push_back(list->ChangeCount());
+                        size_t j = save.OldAt;
+                        const size_t last = std::min(old.Lists.size(), j + kLookAhead);
+                        while (j < last && old.Lists[j] != list.get()) ++j;
+                        if (j < last) {
+                            save.OldAt = j + 1;
+                            if (old.Changes[j] == list->ChangeCount()) {
+                                TbyteWriter& names = run.Scratch;
+                                names.Bytes().clear();
+                                WriteText(names, list->Title());
+                                if (run.Next == 0) {
+                                    const auto* album = dynamic_cast<const TaudioTagAlbum*>(list.get());
+                                    WriteText(names, album ? album->AlbumArtist : std::string());
+                                }
+                                patch.Checks.push_back(IndexEntryCheck(names.Bytes(), int32_t(list->Count())));
+                                AppendListFilePiece(patch.Pieces, {int64_t(j), 1});
+                                continue;
+                            }
+                        }
+                        TbyteWriter& entry = run.Scratch;
+                        entry.Bytes().clear();
+                        TindexFileWriter one(grouping, i);
+                        while (one.WriteNext(entry)) {
+                        }
+                        patch.Fresh += entry.Bytes();
+                        patch.FreshLengths.push_back(uint32_t(entry.Bytes().size()));
+                        AppendListFilePiece(patch.Pieces, {-1, 1});
+                    }
+                } else {
+                    bool more = true;
+                    for (size_t n = 0; more && n < kTracksPerClockCheck; ++n) {
+                        more = run.IndexWriter->WriteNext(run.Index->Record());
+                        if (!run.Index->Keep()) return wait();
+                    }
+                    if (more) {
+                        if (timeUp()) return false;
+                        continue;
+                    }
+                    run.Index->Flush();
+                    save.Stream = std::move(run.Index);
+                    run.IndexWriter.reset();
+                    // The lists as written, for the next save to copy their entries.
+                    for (int i = 0; i < grouping.Count(); ++i) {
+                        const TaudioTagListPtr list = grouping.GetList(i);
+                        save.Map->Lists.push_back(list.get());
+                        save.Map->Changes.push_back(list->ChangeCount());
+                    }
                 }
-                if (more) {
-                    if (timeUp()) return false;
-                    continue;
-                }
-                run.Index->Flush();
-                run.IndexFiles.push_back(std::move(run.Index));
-                run.IndexWriter.reset();
                 ++run.Next;
                 if (timeUp()) return false;
             }
@@ -1308,28 +1437,37 @@ std::string RetiredDatabaseName(const std::string& databaseFile) { return databa
 }  // namespace
 
 void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
-    if (!run->List && run->IndexFiles.empty() && !run->RemoveIndexFiles && !run->Database && !run->DbChanges) return;
+    const bool indexes = std::any_of(run->IndexSaves.begin(), run->IndexSaves.end(),
+                                     [](const TsaveRun::TindexSave& save) { return save.Started; });
+    if (!run->List && !indexes && !run->RemoveIndexFiles && !run->Database && !run->DbChanges) return;
     ++FworkerResults;
     std::weak_ptr<bool> alive = Falive;
     const std::string folder = FdataFolder;
     const size_t total = FglobalList->Items().size();
-    if (run->List) {
-        // The list as it is now stands to this write as it is, record for record.
-        run->ListWrite = ++FlistWrites;
-        if (run->CdTracks.empty()) {
-            FlistMaps.push_back({run->ListWrite, {}});
-            AppendListFilePiece(FlistMaps.back().Pieces, {0, uint32_t(total)});
-        }
+    // The list and the groupings as they are now stand to this write as it is.
+    run->ListWrite = ++FlistWrites;
+    if (run->List && run->CdTracks.empty()) {
+        FlistMaps.push_back({run->ListWrite, {}});
+        AppendListFilePiece(FlistMaps.back().Pieces, {0, uint32_t(total)});
+    }
+    std::array<std::shared_ptr<TlistFileLedger>, std::size(kIndexFiles)> indexLedgers;
+    for (size_t k = 0; k < indexLedgers.size(); ++k) {
+        indexLedgers[k] = FindexFiles[k].Ledger;
+        if (!run->IndexSaves[k].Started) continue;
+        run->IndexSaves[k].Map->Write = run->ListWrite;
+        FindexFiles[k].Maps.push_back(run->IndexSaves[k].Map);
     }
     // Runs after the blocks of every file: the worker takes jobs in order.
-    Fworker->Run([this, alive, run, folder, total, ledger = FlistLedger, listFile = DataFile("jukebox.dat")] {
+    Fworker->Run([this, alive, run, folder, total, ledger = FlistLedger, listFile = DataFile("jukebox.dat"),
+                  indexLedgers] {
         std::vector<std::string> errors;
         std::error_code ec;
         std::string error;
         bool listWritten = true, listStale = false;
         int64_t storedSize = -1;
         if (run->List && run->Patch) {
-            switch (WriteListFilePatch(listFile, *run->Patch, run->ListWrite, *ledger, storedSize, &error)) {
+            switch (WriteListFilePatch(listFile, *run->Patch, run->ListWrite, *ledger, storedSize, &error,
+                                       FindListFileRecords)) {
                 case TlistPatchResult::lprWritten:
                     break;
                 case TlistPatchResult::lprFailed:
@@ -1362,10 +1500,44 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
             }
         }
         // The index files are only used when not older than "jukebox.dat".
-        if (listWritten)
-            for (const auto& file : run->IndexFiles)
-                if (!file->File()->Commit(&error)) errors.push_back("Cannot write " + file->Path() + ": " + error);
-        run->IndexFiles.clear();
+        enum : uint8_t { kNone, kWritten, kFailed, kStale };
+        std::array<uint8_t, std::size(kIndexFiles)> indexResults{};
+        constexpr TentryFinder kFinders[] = {FindAlbumIndexEntries, FindArtistIndexEntries, FindArtistIndexEntries,
+                                             FindCategoryIndexEntries, FindCategoryIndexEntries};
+        for (size_t k = 0; k < run->IndexSaves.size(); ++k) {
+            TsaveRun::TindexSave& save = run->IndexSaves[k];
+            if (!save.Started) continue;
+            indexResults[k] = kFailed;
+            if (!listWritten) continue;
+            const std::string path = (std::filesystem::path(folder) / kIndexFiles[k]).string();
+            if (save.Patch) {
+                int64_t size = 0;
+                switch (WriteListFilePatch(path, *save.Patch, run->ListWrite, *indexLedgers[k], size, &error,
+                                           kFinders[k])) {
+                    case TlistPatchResult::lprWritten:
+                        indexResults[k] = kWritten;
+                        break;
+                    case TlistPatchResult::lprFailed:
+                        errors.push_back("Cannot write " + path + ": " + error);
+                        break;
+                    case TlistPatchResult::lprStale:
+                        indexResults[k] = kStale;
+                        break;
+                }
+            } else if (save.Stream) {
+                if (!save.Stream->File()->Commit(&error)) {
+                    errors.push_back("Cannot write " + save.Stream->Path() + ": " + error);
+                    continue;
+                }
+                indexResults[k] = kWritten;
+                TfileStamp stamp;
+                if (StampOfFile(path, stamp))
+                    indexLedgers[k]->Set({run->ListWrite, stamp, uint32_t(save.Map->Lists.size()), 0, nullptr});
+                else
+                    indexLedgers[k]->Forget();
+            }
+            save.Stream.reset();
+        }
         if (run->RemoveIndexFiles)
             for (const char* file : kIndexFiles) std::filesystem::remove(std::filesystem::path(folder) / file, ec);
         bool built = false;
@@ -1395,7 +1567,7 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
         const bool list = run->List, indexes = run->Indexes;
         const uint64_t listWrite = run->ListWrite;
         Dispatcher().Post([this, alive, errors, built, rebuilt, followed, database = run->DatabaseFile, list, indexes,
-                           listWrite, listWritten, listStale, storedSize] {
+                           listWrite, listWritten, listStale, storedSize, indexResults] {
             const auto live = alive.lock();
             if (!live || !*live) return;
             --FworkerResults;
@@ -1412,6 +1584,22 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
                     FpendingIndexes |= indexes;  // not written before the list file is
                     PostSaveStep();
                 }
+            }
+            for (size_t k = 0; k < indexResults.size(); ++k) {
+                if (indexResults[k] == kNone) continue;
+                auto& maps = FindexFiles[k].Maps;
+                if (indexResults[k] == kStale) {
+                    // Not the file its entries were to be copied from: written whole next.
+                    maps.clear();
+                    FindexFiles[k].Ledger->Forget();
+                    FpendingIndexes = true;
+                    PostSaveStep();
+                    continue;
+                }
+                const bool written = indexResults[k] == kWritten;
+                std::erase_if(maps, [&](const std::shared_ptr<TindexFileMap>& map) {
+                    return written ? map->Write < listWrite : map->Write == listWrite;
+                });
             }
             // A rebuild holds the list as it was handed over; later changes were noted
             // or asked for a rebuild of their own.

@@ -5,6 +5,7 @@
 // rebuilds what depends on the global list when it changes and reports changes and
 // progress through its event sink. The local form owns the one jukebox and carries
 // out everything the windows do to the play state (queue, stacker, playlists).
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -190,6 +191,8 @@ class TcustomJukeboxList : public TObject {
     // The records of "jukebox.dat" the last such save made itself; the others it copied
     // from the file as it was.
     size_t LastSaveRecordsMade() const { return FlastSaveRecordsMade; }
+    // The same for the entries of the five index files (the top level of each grouping).
+    size_t LastSaveIndexEntriesMade() const { return FlastSaveEntriesMade; }
     TDateTime GetJukeboxFileDate() const;
     TDateTime GetPlaylistsFileDate() const;
     void Refresh() {}
@@ -307,6 +310,10 @@ class TcustomJukeboxList : public TObject {
     void FollowListFile();
     // The next save makes every record of "jukebox.dat" anew.
     void ForgetListFile();
+    // The next save makes every entry of the index files anew.
+    void ForgetIndexFiles();
+    // The grouping "albums.idx" (0) ... "years.idx" (4) is written from.
+    TaudioTagListList* IndexGrouping(size_t file) const;
     // The background save: asked for by the change handler, run in slices.
     struct TsaveRun;
     void ScheduleSave(bool list, bool indexes, bool database);
@@ -371,8 +378,22 @@ class TcustomJukeboxList : public TObject {
     };
     std::shared_ptr<TlistFileLedger> FlistLedger = std::make_shared<TlistFileLedger>();
     std::vector<TlistFileMap> FlistMaps;
+    // The five index files likewise, each with its entries as the last read or write
+    // left them: the grouping's lists and their change counts then. An entry whose list
+    // is still there, unchanged, is copied. Only while no track has moved (a removal or
+    // a reorder changes the positions every entry holds).
+    struct TindexFileMap {
+        uint64_t Write = 0;
+        std::vector<const TaudioTagList*> Lists;
+        std::vector<uint64_t> Changes;
+    };
+    struct TindexFileState {
+        std::shared_ptr<TlistFileLedger> Ledger = std::make_shared<TlistFileLedger>();
+        std::vector<std::shared_ptr<TindexFileMap>> Maps;
+    };
+    std::array<TindexFileState, 5> FindexFiles;
     uint64_t FlistWrites = 0;
-    size_t FlastSaveRecordsMade = 0;
+    size_t FlastSaveRecordsMade = 0, FlastSaveEntriesMade = 0;
     bool FsaveInBackground = false;
     static constexpr std::chrono::microseconds kSaveSliceTime{6000};
     std::chrono::microseconds FsaveSliceTime = kSaveSliceTime;

@@ -96,10 +96,18 @@ void AppendListFilePiece(std::vector<TlistFilePiece>& pieces, TlistFilePiece pie
     pieces.push_back(piece);
 }
 
-bool FindListFileRecords(int fd, uint64_t size, uint32_t records, uint64_t& headBytes,
-                         std::vector<uint32_t>& lengths) {
+namespace {
+
+// Reads the head and `records` entries of a file through a window of it, growing the
+// window for an entry larger than it. `head` reads the head and gives the count it
+// states; `entry` reads one entry from the reader's position (false when the window ends
+// inside it, or it is no entry of the kind) and may give its check value.
+template <typename Head, typename Entry>
+bool ScanEntries(int fd, uint64_t size, uint32_t records, uint64_t& headBytes, std::vector<uint32_t>& lengths,
+                 std::vector<uint64_t>& checks, Head head, Entry entry) {
     constexpr size_t kFirstWindow = size_t(4) << 20, kLargestWindow = size_t(256) << 20;
     lengths.clear();
+    checks.clear();
     lengths.reserve(records);
     std::string window(size_t(std::min<uint64_t>(size, kFirstWindow)), '\0');
     uint64_t windowStart = 0;
@@ -109,32 +117,25 @@ bool FindListFileRecords(int fd, uint64_t size, uint32_t records, uint64_t& head
         return ReadAt(fd, window.data(), window.size(), from);
     };
     if (!fill(0)) return false;
-    TbyteReader head(window);
-    std::string_view magic;
-    std::string text;
-    uint8_t flag = 0;
-    int32_t count = 0;
-    if (!head.ReadBytes(4, magic) || magic != "UATL" || !ReadText(head, text) || !head.ReadU8(flag) ||
-        !head.ReadU8(flag) || !ReadText(head, text) || !head.ReadI32(count) || count < 0 ||
-        uint32_t(count) != records)
-        return false;
-    headBytes = head.Position();
+    TbyteReader first(window);
+    int64_t count = -1;
+    if (!head(first, count) || count != int64_t(records)) return false;
+    headBytes = first.Position();
     uint64_t position = headBytes;
     size_t capacity = window.size();
     while (lengths.size() < records) {
         const size_t at = size_t(position - windowStart);
         TbyteReader r(std::string_view(window).substr(at));
-        std::string_view start;
-        TcomponentReader record(r);
-        if (r.ReadBytes(kAudioTagRecordStart.size(), start) && start == kAudioTagRecordStart &&
-            record.SkipRest(nullptr) && r.Position() <= UINT32_MAX) {
-            const std::string_view bytes = std::string_view(window).substr(at, r.Position());
-            if (!EndsWithTrackNumber(bytes)) return false;
-            lengths.push_back(uint32_t(bytes.size()));
-            position += bytes.size();
+        uint64_t check = 0;
+        bool refused = false;
+        if (entry(r, check, refused) && r.Position() <= UINT32_MAX) {
+            lengths.push_back(uint32_t(r.Position()));
+            checks.push_back(check);
+            position += r.Position();
             continue;
         }
-        // Cut short by the end of the window, or not a record this system writes.
+        if (refused) return false;
+        // Cut short by the end of the window, or not an entry of this kind.
         if (windowStart + window.size() >= size) return false;
         if (at == 0) {
             if (capacity >= kLargestWindow) return false;
@@ -146,8 +147,115 @@ bool FindListFileRecords(int fd, uint64_t size, uint32_t records, uint64_t& head
     return position == size;
 }
 
+bool SkipText(TbyteReader& r) {
+    int32_t length = 0;
+    std::string_view bytes;
+    return r.ReadI32(length) && length >= 0 && r.ReadBytes(size_t(length), bytes);
+}
+
+bool ReadStreamHead(TbyteReader& r, std::string_view magic, int32_t& count) {
+    std::string_view bytes;
+    return r.ReadBytes(4, bytes) && bytes == magic && r.ReadI32(count) && count >= 0;
+}
+
+// An entry of a grouping index: its names, its track block and, for a category, its
+// artists' and albums' streams; the check of its names and track count.
+bool ReadIndexEntry(TbyteReader& r, int names, bool category, uint64_t* check) {
+    const size_t start = r.Position();
+    for (int i = 0; i < names; ++i)
+        if (!SkipText(r)) return false;
+    const size_t namesEnd = r.Position();
+    int32_t tracks = 0;
+    std::string_view positions;
+    if (!ReadStreamHead(r, "IXTL", tracks) || !r.ReadBytes(size_t(tracks) * 4, positions)) return false;
+    if (check) *check = IndexEntryCheck(r.Data().substr(start, namesEnd - start), tracks);
+    if (!category) return true;
+    for (const auto& [magic, inner] : {std::pair{"IXAR", 1}, std::pair{"IXAL", 2}}) {
+        int32_t count = 0;
+        if (!ReadStreamHead(r, magic, count)) return false;
+        for (int32_t i = 0; i < count; ++i)
+            if (!ReadIndexEntry(r, inner, false, nullptr)) return false;
+    }
+    return true;
+}
+
+template <typename Magic>
+bool FindIndexEntries(int fd, uint64_t size, uint32_t records, uint64_t& headBytes, std::vector<uint32_t>& lengths,
+                      std::vector<uint64_t>& checks, Magic magicOk, int names, bool category) {
+    return ScanEntries(
+        fd, size, records, headBytes, lengths, checks,
+        [&](TbyteReader& r, int64_t& count) {
+            std::string_view magic;
+            int32_t n = 0;
+            if (!r.ReadBytes(4, magic) || !magicOk(magic) || !r.ReadI32(n) || n < 0) return false;
+            count = n;
+            return true;
+        },
+        [&](TbyteReader& r, uint64_t& check, bool&) { return ReadIndexEntry(r, names, category, &check); });
+}
+
+}  // namespace
+
+uint64_t IndexEntryCheck(std::string_view names, int32_t tracks) {
+    // FNV-1a over the name bytes, then the count.
+    uint64_t hash = 1469598103934665603ull;
+    const auto add = [&](unsigned char c) { hash = (hash ^ c) * 1099511628211ull; };
+    for (const char c : names) add(static_cast<unsigned char>(c));
+    for (int i = 0; i < 4; ++i) add(static_cast<unsigned char>(uint32_t(tracks) >> (8 * i)));
+    return hash;
+}
+
+bool FindAlbumIndexEntries(int fd, uint64_t size, uint32_t records, uint64_t& headBytes,
+                           std::vector<uint32_t>& lengths, std::vector<uint64_t>& checks) {
+    return FindIndexEntries(
+        fd, size, records, headBytes, lengths, checks, [](std::string_view m) { return m == "IXAL"; }, 2, false);
+}
+
+bool FindArtistIndexEntries(int fd, uint64_t size, uint32_t records, uint64_t& headBytes,
+                            std::vector<uint32_t>& lengths, std::vector<uint64_t>& checks) {
+    return FindIndexEntries(
+        fd, size, records, headBytes, lengths, checks, [](std::string_view m) { return m == "IXAR"; }, 1, false);
+}
+
+bool FindCategoryIndexEntries(int fd, uint64_t size, uint32_t records, uint64_t& headBytes,
+                              std::vector<uint32_t>& lengths, std::vector<uint64_t>& checks) {
+    return FindIndexEntries(
+        fd, size, records, headBytes, lengths, checks,
+        [](std::string_view m) { return m == "IXGR" || m == "IXYR"; }, 1, true);
+}
+
+bool FindListFileRecords(int fd, uint64_t size, uint32_t records, uint64_t& headBytes,
+                         std::vector<uint32_t>& lengths, std::vector<uint64_t>& checks) {
+    const bool found = ScanEntries(
+        fd, size, records, headBytes, lengths, checks,
+        [](TbyteReader& r, int64_t& count) {
+            std::string_view magic;
+            std::string text;
+            uint8_t flag = 0;
+            int32_t n = 0;
+            if (!r.ReadBytes(4, magic) || magic != "UATL" || !ReadText(r, text) || !r.ReadU8(flag) ||
+                !r.ReadU8(flag) || !ReadText(r, text) || !r.ReadI32(n) || n < 0)
+                return false;
+            count = n;
+            return true;
+        },
+        [](TbyteReader& r, uint64_t&, bool& refused) {
+            std::string_view start;
+            TcomponentReader record(r);
+            if (!r.ReadBytes(kAudioTagRecordStart.size(), start) || start != kAudioTagRecordStart ||
+                !record.SkipRest(nullptr))
+                return false;
+            // A whole record, but not as a write makes it: nothing more to read.
+            refused = !EndsWithTrackNumber(r.Data().substr(0, r.Position()));
+            return !refused;
+        });
+    checks.clear();  // records have none
+    return found;
+}
+
 TlistPatchResult WriteListFilePatch(const std::string& path, const TlistFilePatch& patch, uint64_t write,
-                                    TlistFileLedger& ledger, int64_t& size, std::string* error) {
+                                    TlistFileLedger& ledger, int64_t& size, std::string* error,
+                                    TentryFinder find) {
     const TlistFileLedger::Tstate state = ledger.Get();
     if (state.Write == 0 || state.Write != patch.Base) return TlistPatchResult::lprStale;
     const TfdCloser old{OpenRegularFile(path)};
@@ -155,9 +263,10 @@ TlistPatchResult WriteListFilePatch(const std::string& path, const TlistFilePatc
     if (old.Fd < 0 || !StampOfFile(old.Fd, stamp) || !(stamp == state.Stamp)) return TlistPatchResult::lprStale;
     uint64_t headBytes = state.HeadBytes;
     std::shared_ptr<const std::vector<uint32_t>> lengths = state.Lengths;
-    if (!lengths) {
+    std::vector<uint64_t> checks;
+    if (!lengths || !patch.Checks.empty()) {
         auto found = std::make_shared<std::vector<uint32_t>>();
-        if (!FindListFileRecords(old.Fd, uint64_t(stamp.Size), state.Records, headBytes, *found))
+        if (!find(old.Fd, uint64_t(stamp.Size), state.Records, headBytes, *found, checks))
             return TlistPatchResult::lprStale;
         lengths = std::move(found);
     } else {
@@ -171,6 +280,15 @@ TlistPatchResult WriteListFilePatch(const std::string& path, const TlistFilePatc
         if (!piece.Fresh() && uint64_t(piece.First) + piece.Count > lengths->size()) return TlistPatchResult::lprStale;
         if (piece.Fresh()) freshCount += piece.Count;
         records += piece.Count;
+    }
+    // Each entry copied must be what the library takes it for.
+    if (!patch.Checks.empty()) {
+        if (checks.size() != lengths->size() || patch.Checks.size() != records - freshCount)
+            return TlistPatchResult::lprStale;
+        size_t next = 0;
+        for (const TlistFilePiece& piece : patch.Pieces)
+            for (uint32_t i = 0; !piece.Fresh() && i < piece.Count; ++i)
+                if (checks[size_t(piece.First) + i] != patch.Checks[next++]) return TlistPatchResult::lprStale;
     }
     uint64_t freshBytes = 0;
     for (const uint32_t length : patch.FreshLengths) freshBytes += length;
@@ -215,8 +333,10 @@ TlistPatchResult WriteListFilePatch(const std::string& path, const TlistFilePatc
     size = int64_t(patch.Head.size());
     for (const uint32_t length : *written) size += length;
     TfileStamp made;
-    if (StampOfFile(path, made) && made.Size == size)
+    if (StampOfFile(path, made) && made.Size == size && patch.Checks.empty())
         ledger.Set({write, made, uint32_t(written->size()), patch.Head.size(), std::move(written)});
+    else if (made.Size == size)  // its records found again when next copied from
+        ledger.Set({write, made, uint32_t(written->size()), 0, nullptr});
     else
         ledger.Forget();
     return TlistPatchResult::lprWritten;

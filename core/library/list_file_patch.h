@@ -69,14 +69,22 @@ void AppendListFilePiece(std::vector<TlistFilePiece>& pieces, TlistFilePiece pie
 
 // The new file: its head, then the pieces, taking the fresh records one after the other
 // from `Fresh` (their lengths in FreshLengths), of the file that read or write `Base` of
-// the ledger left on disk.
+// the ledger left on disk. With Checks, each record copied (in the new file's order) must
+// have that check value in the old file (see TentryFinder).
 struct TlistFilePatch {
     uint64_t Base = 0;
     std::string Head;
     std::vector<TlistFilePiece> Pieces;
     std::string Fresh;
     std::vector<uint32_t> FreshLengths;
+    std::vector<uint64_t> Checks;
 };
+
+// Finds the length of the head and of each of `records` records of the open file `fd` of
+// `size` bytes, and, where the file kind has them, each record's check value; false when
+// the file is not one of that kind with that many records.
+using TentryFinder = bool (*)(int fd, uint64_t size, uint32_t records, uint64_t& headBytes,
+                              std::vector<uint32_t>& lengths, std::vector<uint64_t>& checks);
 
 enum class TlistPatchResult {
     lprWritten,
@@ -84,10 +92,12 @@ enum class TlistPatchResult {
     lprStale,   // the file on disk is not the one the plan is for: nothing written
 };
 
-// On the worker: writes `path` from the patch. Written, the ledger holds the new file as
-// write `write` (with its lengths and stamp) and `size` its length.
+// On the worker: writes `path` from the patch, finding the old file's records with
+// `find` when the ledger does not know them. Written, the ledger holds the new file as
+// write `write` (with its lengths when the patch has no checks) and `size` its length.
 TlistPatchResult WriteListFilePatch(const std::string& path, const TlistFilePatch& patch, uint64_t write,
-                                    TlistFileLedger& ledger, int64_t& size, std::string* error);
+                                    TlistFileLedger& ledger, int64_t& size, std::string* error,
+                                    TentryFinder find);
 
 // The length of the head and of every record of a plain tag-list file of `records`
 // records written by this system, read from the open file `fd` of `size` bytes. False
@@ -95,6 +105,20 @@ TlistPatchResult WriteListFilePatch(const std::string& path, const TlistFilePatc
 // class, one that does not end with its track number as this system writes it, or
 // bytes after the last record.
 bool FindListFileRecords(int fd, uint64_t size, uint32_t records, uint64_t& headBytes,
-                         std::vector<uint32_t>& lengths);
+                         std::vector<uint32_t>& lengths, std::vector<uint64_t>& checks);
+
+// The same for a grouping index file as TindexFileWriter writes it ("IXAL" albums, "IXAR"
+// artists or the title index, "IXGR"/"IXYR" genres and years): its records are the
+// entries of the grouping's top level. An entry's check value is IndexEntryCheck of the
+// bytes of its name (and album artist) and of its track count.
+bool FindAlbumIndexEntries(int fd, uint64_t size, uint32_t records, uint64_t& headBytes,
+                           std::vector<uint32_t>& lengths, std::vector<uint64_t>& checks);
+bool FindArtistIndexEntries(int fd, uint64_t size, uint32_t records, uint64_t& headBytes,
+                            std::vector<uint32_t>& lengths, std::vector<uint64_t>& checks);
+bool FindCategoryIndexEntries(int fd, uint64_t size, uint32_t records, uint64_t& headBytes,
+                              std::vector<uint32_t>& lengths, std::vector<uint64_t>& checks);
+// Of the bytes an entry begins with (its name texts, as WriteText writes them) and the
+// count of its track block.
+uint64_t IndexEntryCheck(std::string_view names, int32_t tracks);
 
 }  // namespace tunecrest

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 
 #include "core/base/safe_file.h"
 #include "core/base/services.h"
@@ -78,6 +79,42 @@ std::unique_ptr<TlocalJukeboxList> SavedLibrary(const test::TempDir& dir, int tr
 }
 
 constexpr int kStoppedCode = 42;
+constexpr const char* kIndexNames[] = {"albums.idx", "artists.idx", "titles.idx", "genres.idx", "years.idx"};
+
+std::map<std::string, std::string> IndexFiles(const test::TempDir& dir) {
+    std::map<std::string, std::string> files;
+    for (const char* name : kIndexNames) files[name] = Bytes(dir.File(name));
+    return files;
+}
+
+// The five index files as writing each grouping whole gives them.
+std::map<std::string, std::string> WholeIndexes(TcustomJukeboxList& lib) {
+    std::map<std::string, std::string> files;
+    const auto whole = [](const auto& grouping) {
+        TbyteWriter w;
+        grouping.SaveToStream(w);
+        return w.Bytes();
+    };
+    files["albums.idx"] = whole(lib.AlbumList());
+    files["artists.idx"] = whole(lib.ArtistList());
+    files["titles.idx"] = whole(lib.TitleList());
+    files["genres.idx"] = whole(lib.GenreList());
+    files["years.idx"] = whole(lib.YearList());
+    return files;
+}
+
+size_t IndexEntries(TcustomJukeboxList& lib) {
+    return size_t(lib.AlbumList().Count() + lib.ArtistList().Count() + lib.TitleList().Count() +
+                  lib.GenreList().Count() + lib.YearList().Count());
+}
+
+void Retag(TcustomJukeboxList& lib, int index, const std::function<void(TaudioTag&)>& change) {
+    const TaudioTagPtr tag = lib.GlobalList().GetTag(index);
+    const TaudioTagPtr values = tag->Clone();
+    change(*values);
+    lib.EditTrack(tag, *values);
+}
+
 int gFailedSyncs = 0;
 int FailingSync(int) {
     ++gFailedSyncs;
@@ -148,6 +185,76 @@ TEST(ListFilePatch, EverySaveAfterAChangeIsTheWholeListsBytesFromTheChangedRecor
     TaudioTagList read;
     ASSERT_TRUE(LoadTagListFromFile(read, file.string(), false));
     EXPECT_EQ(WholeList(read), WholeList(list));
+}
+
+// The index files after edits that move tracks between albums, artists, letters, genres
+// and years (making and emptying some), after additions, after a start, after a removal
+// (which moves every later track, so every entry is made) and after an index file
+// changed on disk: each is what writing its grouping whole gives, and only the entries
+// that changed were made.
+TEST(ListFilePatch, IndexFilesAfterAChangeAreTheWholeGroupingsFromTheChangedEntriesAlone) {
+    test::TempDir dir;
+    auto lib = SavedLibrary(dir, 300);
+    ASSERT_EQ(IndexFiles(dir), WholeIndexes(*lib));
+    ASSERT_EQ(lib->LastSaveIndexEntriesMade(), IndexEntries(*lib));
+    const auto saved = [&](const char* step, bool whole = false) {
+        SCOPED_TRACE(step);
+        Wait(*lib);
+        EXPECT_EQ(IndexFiles(dir), WholeIndexes(*lib));
+        if (whole)
+            EXPECT_EQ(lib->LastSaveIndexEntriesMade(), IndexEntries(*lib));
+        else
+            EXPECT_LT(lib->LastSaveIndexEntriesMade(), IndexEntries(*lib) / 2);
+        EXPECT_FALSE(TemporaryFileLeft(dir));
+    };
+    Retag(*lib, 12, [](TaudioTag& t) { t.SetComment("Nothing filed changes"); });
+    saved("a comment");
+    EXPECT_EQ(lib->LastSaveIndexEntriesMade(), 0u);
+    Retag(*lib, 13, [](TaudioTag& t) { t.SetTitle("Zebra crossing"); });
+    saved("a title to another letter");
+    Retag(*lib, 14, [](TaudioTag& t) {
+        t.SetArtist("Brand New Artist");
+        t.SetAlbum("Brand New Album");
+        t.SetGenreString("Polka");
+        t.SetDate("1971");
+    });
+    saved("to a new artist, album, genre and year");
+    lib->GlobalList().BeginUpdate();
+    lib->GlobalList().Add(LibraryTrack(300));
+    lib->GlobalList().Add(test::MakeLibraryTag("/m/new/1.mp3", "Another Artist", "A new one", "Another Album",
+                                               "Jazz", "2001", 1));
+    lib->GlobalList().EndUpdate();
+    saved("two added");
+    Retag(*lib, 14, [](TaudioTag& t) {
+        t.SetArtist("Artist 2");
+        t.SetAlbum("Album 4");
+        t.SetGenreString("Rock");
+        t.SetDate("1990");
+    });
+    saved("back, emptying the new artist, album, genre and year");
+
+    // After a start the entries are copied from the files read.
+    lib.reset();
+    lib = BackgroundLibrary(dir);
+    lib->LoadIndexes();
+    ASSERT_EQ(lib->GlobalList().Count(), 302);
+    Retag(*lib, 100, [](TaudioTag& t) {
+        t.SetTitle("After the start");
+        t.SetGenreString("Pop");
+    });
+    saved("after a start");
+    lib->GlobalList().Delete(0);
+    saved("a removal", true);
+    Retag(*lib, 50, [](TaudioTag& t) { t.SetArtist("Artist 3"); });
+    saved("an edit after the removal");
+
+    // An index file replaced on disk is written whole; the others are still copied.
+    const std::string genres = Bytes(dir.File("genres.idx"));
+    ASSERT_TRUE(SafeWriteFile(dir.File("genres.idx"), genres));
+    Retag(*lib, 60, [](TaudioTag& t) { t.SetDate("1999"); });
+    saved("genres.idx replaced");
+    Retag(*lib, 61, [](TaudioTag& t) { t.SetDate("1998"); });
+    saved("and copied again");
 }
 
 // A save after a start copies from the file the library was read from, once the worker
@@ -302,7 +409,8 @@ TEST(ListFilePatch, TheRecordsOfAFileAreFoundOnlyInAFileAsThisSystemWritesIt) {
         const int fd = OpenRegularFile(name);
         uint64_t headBytes = 0;
         std::vector<uint32_t> found;
-        const bool ok = FindListFileRecords(fd, content.size(), records, headBytes, found);
+        std::vector<uint64_t> checks;
+        const bool ok = FindListFileRecords(fd, content.size(), records, headBytes, found, checks);
         ::close(fd);
         if (head) *head = headBytes;
         if (lengths) *lengths = found;
