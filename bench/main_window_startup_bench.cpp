@@ -23,11 +23,17 @@
 #include <vector>
 
 #include "bench/heap_in_use.h"
-#include "core/library/jukebox_list.h"
 #include "core/base/services.h"
+#include "core/display/tree_nodes.h"
+#include "core/library/jukebox_list.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/main_layout.h"
 #include "mainwindow/qt_dispatcher.h"
+#include "skin/touch_list_box.h"
+
+#if defined(TUNECREST_MIMALLOC)
+#include <mimalloc.h>
+#endif
 
 using namespace tunecrest;
 namespace fs = std::filesystem;
@@ -77,6 +83,124 @@ long long Stamp(Clock::time_point t) {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
 }
 
+// ---- where the memory goes (TUNECREST_STARTUP_BREAKDOWN=1) ------------------------
+// Bytes each structure of the running window holds, walked and counted as the heap
+// rounds each block (its size class), printed to standard error.
+
+size_t Block(size_t bytes) {
+    if (bytes == 0) return 0;
+#if defined(TUNECREST_MIMALLOC)
+    return mi_good_size(bytes);
+#else
+    return (bytes + 15) & ~size_t(15);
+#endif
+}
+size_t HeapText(const std::string& s) { return s.capacity() > 15 ? Block(s.capacity() + 1) : 0; }
+template <typename V>
+size_t VectorBytes(const V& v) {
+    return Block(v.capacity() * sizeof(typename V::value_type));
+}
+
+struct Tbreakdown {
+    std::vector<std::pair<std::string, double>> Rows;
+    void Add(const std::string& name, size_t bytes) { Rows.emplace_back(name, double(bytes) / 1048576.0); }
+};
+
+// A grouping's own memory: each member list object (made by make_shared), its vector of
+// tracks and the vector of members; `nested` also walks what each member holds inside.
+size_t ListListBytes(const TaudioTagListList& lists, size_t memberSize, size_t* trackVectors = nullptr) {
+    size_t bytes = Block(sizeof(TaudioTagListList)) + VectorBytes(lists.Lists());
+    for (const auto& list : lists.Lists()) {
+        bytes += Block(memberSize + 16);
+        const size_t items = VectorBytes(list->Items());
+        bytes += items;
+        if (trackVectors) *trackVectors += items;
+    }
+    return bytes;
+}
+
+// A node's child list exists once it had children.
+size_t NodeBytes(const TmyNodeList& nodes, size_t& count) {
+    size_t bytes = VectorBytes(std::vector<void*>(size_t(nodes.Count())));
+    for (int i = 0; i < nodes.Count(); ++i) {
+        const TmyNode& node = *nodes.Items(i);
+        ++count;
+        bytes += Block(sizeof(TmyNode)) + HeapText(node.Caption);
+        if (node.HasChildren()) bytes += Block(sizeof(TmyNodeList)) + NodeBytes(node.Children(), count);
+    }
+    return bytes;
+}
+
+void PrintBreakdown(TfrmTunecrestMain& form, double rss, double beforeLoad) {
+    TcustomJukeboxList& lib = *form.JukeboxList();
+    Tbreakdown b;
+    const auto& tracks = lib.GlobalList().Items();
+    size_t names = 0, titles = 0, others = 0;
+    for (const auto& t : tracks) {
+        names += HeapText(t->Filename());
+        titles += HeapText(t->Title());
+        others += HeapText(t->Comment()) + HeapText(t->Caption()) + HeapText(t->ListName());
+    }
+    b.Add("track records (TaudioTag with its share count)", tracks.size() * Block(sizeof(TaudioTag) + 16));
+    b.Add("file names (heap part)", names);
+    b.Add("titles (heap part)", titles);
+    b.Add("comments, captions, list names (heap part)", others);
+    b.Add("global list", VectorBytes(tracks));
+    b.Add("video list", VectorBytes(lib.VideoList().Items()));
+    b.Add("file-name index (if made)", size_t(lib.FileIndex().Count()) * sizeof(TaudioTagPtr));
+    size_t albumTracks = 0, artistTracks = 0, titleTracks = 0, genreTracks = 0, yearTracks = 0, nested = 0;
+    b.Add("albums", ListListBytes(lib.AlbumList(), sizeof(TaudioTagAlbum), &albumTracks));
+    size_t artistAlbums = 0;
+    for (const auto& a : lib.ArtistList().Lists())
+        artistAlbums += Block(sizeof(TaudioTagAlbumList)) +
+                        VectorBytes(static_cast<TaudioTagArtist&>(*a).Albums().Lists());
+    b.Add("artists", ListListBytes(lib.ArtistList(), sizeof(TaudioTagArtist), &artistTracks) + artistAlbums);
+    b.Add("title index", ListListBytes(lib.TitleList(), sizeof(TaudioTagArtist), &titleTracks));
+    auto categories = [&](const TaudioTagCategoryList& list, size_t& own) {
+        size_t bytes = ListListBytes(list, sizeof(TaudioTagCategory), &own);
+        for (const auto& c : list.Lists()) {
+            auto& cat = static_cast<TaudioTagCategory&>(*c);
+            if (cat.ListsDeferred()) continue;
+            bytes += ListListBytes(cat.Artists(), sizeof(TaudioTagArtist), &nested);
+            bytes += ListListBytes(cat.Albums(), sizeof(TaudioTagAlbum), &nested);
+        }
+        return bytes;
+    };
+    b.Add("genres (with artists and albums made)", categories(lib.GenreList(), genreTracks));
+    b.Add("years (with artists and albums made)", categories(lib.YearList(), yearTracks));
+    b.Add("  of the groupings: track vectors", albumTracks + artistTracks + titleTracks + genreTracks +
+                                                    yearTracks + nested);
+    if (TcustomJukebox* jukebox = static_cast<TcustomlocalJukeboxList&>(lib).Jukebox()) {
+        b.Add("random list", VectorBytes(jukebox->RandomList().Items()));
+        b.Add("random order", size_t(jukebox->RandomList().RandomOrder().Count()) * sizeof(TaudioTagPtr));
+    }
+    size_t nodes = 0;
+    b.Add("browse tree nodes", NodeBytes(form.Layout().Browse().Tree().Nodes(), nodes));
+    b.Add("the window before the library loaded (resident)", size_t(beforeLoad * 1048576));
+    double sum = 0;
+    for (const auto& [name, mb] : b.Rows) {
+        if (name[0] != ' ') sum += mb;
+        std::fprintf(stderr, "%-50s %8.1f MB\n", name.c_str(), mb);
+    }
+    std::fprintf(stderr, "%-50s %8.1f MB\n", "sum of the above", sum);
+    std::fprintf(stderr, "sizes: track %zu, list %zu, album %zu, artist %zu, category %zu, node %zu, node list %zu\n",
+                 sizeof(TaudioTag), sizeof(TaudioTagList), sizeof(TaudioTagAlbum), sizeof(TaudioTagArtist),
+                 sizeof(TaudioTagCategory), sizeof(TmyNode), sizeof(TmyNodeList));
+    const TmyNodeList& top = form.Layout().Browse().Tree().Nodes();
+    for (int i = 0; i < top.Count(); ++i) {
+        size_t count = 0;
+        NodeBytes(top.Items(i)->Children(), count);
+        std::fprintf(stderr, "  node \"%s\": %zu below\n", top.Items(i)->Caption.c_str(), count);
+    }
+    std::fprintf(stderr, "%-50s %8.1f MB (%zu tree nodes, %zu tracks, %zu B a track)\n", "resident", rss, nodes,
+                 tracks.size(), tracks.empty() ? size_t(0) : size_t(rss * 1048576 / double(tracks.size())));
+#if defined(TUNECREST_MIMALLOC)
+    // What the heap holds free: given back, the rest is in use.
+    mi_collect(true);
+    std::fprintf(stderr, "%-50s %8.1f MB\n", "resident once the heap gave back its free pages", ResidentMb());
+#endif
+}
+
 // One start-up in this process; `forkedAt` is when the parent started it. Prints one line
 // of figures, each in ms from the fork, or MB.
 int RunChild(const std::string& root, long long forkedAt) {
@@ -85,13 +209,15 @@ int RunChild(const std::string& root, long long forkedAt) {
     static char* argv[] = {name, nullptr};
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("TUNECREST_AUDIO_SINK", "fakesink", 0);
-    const auto start = Clock::time_point(std::chrono::nanoseconds(forkedAt));
+    // 0: started by hand, timed from here.
+    const auto start = forkedAt > 0 ? Clock::time_point(std::chrono::nanoseconds(forkedAt)) : Clock::now();
     QApplication app(argc, argv);
     InstallQtDispatcher();
     const auto t0 = Clock::now();
     auto form = std::make_unique<TfrmTunecrestMain>(std::vector<std::string>{"-RootFolder=" + root}, root);
     const auto t1 = Clock::now();
     form->ReadDisplaySettings();
+    const double beforeLoad = ResidentMb();
     form->DoInitialise();
     const auto t2 = Clock::now();
     form->show();
@@ -122,10 +248,12 @@ int RunChild(const std::string& root, long long forkedAt) {
                 MsBetween(start, t0), MsBetween(t0, t1), MsBetween(t1, t2), MsBetween(start, painted),
                 MsBetween(start, treeDone), paintedRss, ResidentMb(), double(HeapInUseBytes()) / 1048576.0);
     std::fflush(stdout);
+    if (std::getenv("TUNECREST_STARTUP_BREAKDOWN")) PrintBreakdown(*form, ResidentMb(), beforeLoad);
     form->Controller().SetClosing();
     // The process ends here: tearing a million tracks down is not part of a start.
     _exit(0);
 }
+
 
 struct Tfigures {
     double ProcessMs = 0, CreateMs = 0, LoadMs = 0, PaintedMs = 0, TreeMs = 0, PaintedRss = 0, Rss = 0, Heap = 0;
@@ -169,9 +297,12 @@ void PrintRow(const char* name, std::vector<double> values, const char* unit, co
 int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--child") == 0) return RunChild(argv[2], std::atoll(argv[3]));
     const int runs = EnvNumber("TUNECREST_STARTUP_RUNS", 3);
-    const fs::path root = fs::temp_directory_path() / ("tunecrest-startup-" + std::to_string(getpid()));
+    // TUNECREST_STARTUP_ROOT keeps the library in that folder for later runs (and for a
+    // profiler started on `--child FOLDER 0`).
+    const char* kept = std::getenv("TUNECREST_STARTUP_ROOT");
+    const fs::path root = kept ? fs::path(kept) : fs::temp_directory_path() / ("tunecrest-startup-" + std::to_string(getpid()));
     fs::create_directories(root / "Data");
-    {
+    if (!kept || !fs::exists(root / "Data" / "jukebox.dat")) {
         TlocalJukeboxList lib;
         lib.SetDataFolder((root / "Data").string() + "/");
         FillLibrary(lib.GlobalList());
@@ -183,12 +314,12 @@ int main(int argc, char** argv) {
         Tfigures f;
         if (!Spawn(self, root.string(), f)) {
             std::fprintf(stderr, "start-up run %d failed\n", i + 1);
-            fs::remove_all(root);
+            if (!kept) fs::remove_all(root);
             return 1;
         }
         all.push_back(f);
     }
-    fs::remove_all(root);
+    if (!kept) fs::remove_all(root);
     auto column = [&](double Tfigures::*field) {
         std::vector<double> v;
         for (const Tfigures& f : all) v.push_back(f.*field);

@@ -6,12 +6,26 @@ namespace tunecrest {
 
 // ---- TmyNode ----
 
-TmyNode::TmyNode(TmyNodeList* list) : Flist(list), Fchildren(std::make_unique<TmyNodeList>(this)) {}
+TmyNode::TmyNode(TmyNodeList* list) : Flist(list) {}
 
 TmyNode::~TmyNode() = default;
 
+TmyNodeList& TmyNode::Children() {
+    if (!Fchildren) Fchildren = std::make_unique<TmyNodeList>(this);
+    return *Fchildren;
+}
+
+const TmyNodeList& TmyNode::Children() const {
+    static const TmyNodeList kNone;
+    return Fchildren ? *Fchildren : kNone;
+}
+
+int TmyNode::ChildCount() const {
+    return Fchildren ? Fchildren->Count() : 0;
+}
+
 int TmyNode::SetExpanded(bool v) {
-    const int count = Fchildren->Count();
+    const int count = ChildCount();
     const bool value = v && count > 0;
     if (value != Fexpanded) {
         Fexpanded = value;
@@ -21,7 +35,7 @@ int TmyNode::SetExpanded(bool v) {
 }
 
 bool TmyNode::HasChildren() const {
-    return Fchildren->Count() > 0;
+    return ChildCount() > 0;
 }
 
 TmyNode* TmyNode::Parent() const {
@@ -47,13 +61,13 @@ void TmyNode::ExpandParents() {
 
 void TmyNode::Collapse() {
     SetExpanded(false);
-    Fchildren->CollapseAll();
+    if (Fchildren) Fchildren->CollapseAll();
 }
 
 void TmyNode::ChildrenChanged() {
     // A node that lost its last child cannot stay expanded: its row would claim
     // children that are not there.
-    if (Fexpanded && Fchildren->Count() == 0) Fexpanded = false;
+    if (Fexpanded && ChildCount() == 0) Fexpanded = false;
     if (OnChange) OnChange(this);
     if (Flist) Flist->Changed();
 }
@@ -146,9 +160,9 @@ int TmyNodeList::FreeLeaves(int count) {
         // Down the last nodes to the deepest list whose last node has no children, then
         // free its trailing leaves.
         TmyNodeList* list = this;
-        while (list->Fnodes.back()->Fchildren->Count() > 0) list = list->Fnodes.back()->Fchildren.get();
+        while (list->Fnodes.back()->ChildCount() > 0) list = list->Fnodes.back()->Fchildren.get();
         list->MarkStale();
-        while (freed < count && !list->Fnodes.empty() && list->Fnodes.back()->Fchildren->Count() == 0) {
+        while (freed < count && !list->Fnodes.empty() && list->Fnodes.back()->ChildCount() == 0) {
             list->Fnodes.pop_back();
             ++freed;
         }

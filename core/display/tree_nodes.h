@@ -43,8 +43,11 @@ class TmyNode : public TObject {
     // the category number of its fixed nodes here, -1 elsewhere).
     int Tag = -1;
 
-    TmyNodeList& Children() { return *Fchildren; }
-    const TmyNodeList& Children() const { return *Fchildren; }
+    // The child list is made when first asked for: most nodes of a large tree (the
+    // albums) never have children, and an empty list in each would cost more than the
+    // node. Asked for through a const node that has none, it is one shared empty list.
+    TmyNodeList& Children();
+    const TmyNodeList& Children() const;
     // The list that holds this node.
     TmyNodeList* List() const { return Flist; }
     // Fired when the child list changes (after its update bracket).
@@ -64,6 +67,7 @@ class TmyNode : public TObject {
   private:
     friend class TmyNodeList;
     void ChildrenChanged();
+    int ChildCount() const;
     bool Fexpanded = false;
     TmyNodeList* Flist;
     std::unique_ptr<TmyNodeList> Fchildren;

@@ -35,7 +35,7 @@ void TaudioTag::CopyValuesTo(TaudioTag& dest) const {
     dest.Fartist = Fartist;
     dest.Ftitle = Ftitle;
     dest.Falbum = Falbum;
-    dest.Fcomment = Fcomment;
+    dest.SetComment(Comment());
     dest.SetTrackNo(FtrackNo);
     dest.Fdate = Fdate;
     dest.FgenreID = FgenreID;
@@ -127,7 +127,7 @@ void TaudioTag::ReadFromPlugin(TtagSource& plugin) {
     Fartist = plugin.Artist();
     Ftitle = plugin.Title();
     Falbum = plugin.Album();
-    Fcomment = plugin.Comment();
+    SetComment(plugin.Comment());
     SetTrackNo(plugin.TrackNo());
     Fdate = plugin.Date();
     FgenreID = plugin.GenreID();
@@ -234,7 +234,7 @@ void TaudioTag::SetFieldsFromColumns(const std::vector<int>& columns, const std:
     Fartist = field(1);
     Ftitle = field(2);
     Falbum = field(3);
-    Fcomment = field(4);
+    SetComment(field(4));
     SetTrackNo(number(5));
     Fdate = field(6);
     FgenreString = field(7);
@@ -270,7 +270,7 @@ void TaudioTag::GetCSVRow(std::string& row) const {
     std::vector<std::string> extra = ExtraFields().ToVector();
     row += QuoteCSVField(Ffilename);
     for (const std::string& text : {PathPart(), FilePart(), ExtPart(), AlbumPath(), Ftitle, Artist(), Album(),
-                                     Fcomment, Date()})
+                                     Comment(), Date()})
         row.append(1, ',').append(QuoteCSVField(text));
     row += Format(",%u", FgenreID);
     row.append(1, ',').append(QuoteCSVField(FgenreString.Text()));

@@ -157,8 +157,12 @@ public:
     const TpooledText& AlbumText() const { return Falbum; }
     void SetAlbum(std::string_view v) { Falbum = v; }
     void SetAlbum(const TpooledText& v) { Falbum = v; }
-    const std::string& Comment() const { return Fcomment; }
-    void SetComment(std::string_view v) { Fcomment = v; }
+    // Kept with the rarer values: most tracks have none, and an empty text in every
+    // track of a million would cost 32 MB.
+    const std::string& Comment() const { return Fextras ? Fextras->Comment : EmptyText(); }
+    void SetComment(std::string_view v) {
+        if (Fextras || !v.empty()) Extras().Comment = v;
+    }
     uint32_t TrackNo() const { return FtrackNo; }
     // Also makes the track number the insertion sequence.
     void SetTrackNo(uint32_t v) {
@@ -234,6 +238,7 @@ public:
 private:
     // The values most tags never have, made on first use: a library holds a million tags.
     struct Textras {
+        std::string Comment;
         std::string Caption;
         std::string ListName;
         std::unique_ptr<TmyStringList> ExtraFields;
@@ -246,7 +251,7 @@ private:
     // Texts first, then the numbers together, so that no field is padded. Artists, albums,
     // dates, genre names and tag kinds repeat from track to track (an album's tracks share
     // all five): they are pooled, one copy of each text for the whole library.
-    std::string Ffilename, Ftitle, Fcomment;
+    std::string Ffilename, Ftitle;
     TpooledText Fartist, Falbum, Fdate, FgenreString, FtagType;
     TDateTime FmodDate = 0;
     std::unique_ptr<Textras> Fextras;

@@ -253,5 +253,40 @@ TEST(TreeNodes, LeavesAreFreedFromTheEndUpwardsAPieceAtATime) {
     EXPECT_EQ(f.tree.Nodes().FreeLeaves(1), 0);
 }
 
+// A leaf has no child list until one is asked for; a const leaf shows an empty one, and a
+// list made later is the node's own from then on, with everything a list made at once has.
+TEST(TreeNodes, AChildListMadeOnFirstUseBehavesAsOneMadeWithTheNode) {
+    Fixture f;
+    TmyNode* leaf = f.a->Children().Items(0);
+    const TmyNode& constLeaf = *leaf;
+    EXPECT_FALSE(leaf->HasChildren());
+    EXPECT_EQ(constLeaf.Children().Count(), 0);
+    EXPECT_EQ(constLeaf.Children().Items(0), nullptr);
+    EXPECT_EQ(leaf->SetExpanded(true), 0);
+    EXPECT_FALSE(leaf->Expanded());
+    leaf->Collapse();  // nothing below to collapse
+    f.tree.Nodes().CollapseAll();
+
+    int changes = 0;
+    leaf->OnChange = [&](TObject*) { ++changes; };
+    TmyNodeList& made = leaf->Children();
+    EXPECT_EQ(&made, &leaf->Children());
+    EXPECT_EQ(made.Owner(), leaf);
+    TmyNode* child = made.AddNode(nullptr, false, "a1x");
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(&constLeaf.Children(), &made);
+    EXPECT_EQ(child->Parent(), leaf);
+    EXPECT_EQ(child->Level(), 2);
+    EXPECT_EQ(child->GetTopParent(), f.a);
+    child->ExpandParents();
+    EXPECT_EQ(Rows(f.tree), (std::vector<std::string>{"A", "  a1", "    a1x", "  a2", "  a3", "B"}));
+    // Leaves freed from the end of the tree, the new one among them once its turn comes.
+    EXPECT_EQ(f.tree.Nodes().FreeLeaves(8), 8);
+    EXPECT_EQ(Rows(f.tree), (std::vector<std::string>{"A", "  a1", "    a1x"}));
+    EXPECT_EQ(f.tree.Nodes().FreeLeaves(1), 1);
+    EXPECT_FALSE(leaf->Expanded());  // it lost its last child
+    EXPECT_EQ(Rows(f.tree), (std::vector<std::string>{"A", "  a1"}));
+}
+
 }  // namespace
 }  // namespace tunecrest

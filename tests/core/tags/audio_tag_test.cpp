@@ -7,6 +7,7 @@
 
 #include "core/base/date_time.h"
 #include "core/base/safe_file.h"
+#include "core/tags/tag_list.h"
 #include "support/date_formats.h"
 #include "support/tags.h"
 #include "support/temp_dir.h"
@@ -547,4 +548,56 @@ TEST(AudioTag, CaptionListNameAndExtraFieldsStayTheTagsOwn) {
     clone->SetTagType("");
     EXPECT_EQ(clone->TagType(), "");
     EXPECT_EQ(tag.TagType(), "ID3v2");
+}
+
+// The comment is kept with the rarer values (made only for a track that has one): it
+// must come and go exactly as a field of its own would, in copies and the list file.
+TEST(AudioTag, ACommentIsKeptCopiedClearedAndStoredLikeEveryOtherValue) {
+    auto with = std::make_shared<TaudioTag>();
+    with->SetFilename("/m/a.mp3");
+    with->SetComment("live, 1971");
+    auto without = std::make_shared<TaudioTag>();
+    without->SetFilename("/m/b.mp3");
+    without->SetCaption("shown");
+    EXPECT_EQ(with->Comment(), "live, 1971");
+    EXPECT_EQ(without->Comment(), "");
+    without->SetComment("");  // no value: nothing to keep
+    EXPECT_EQ(without->Comment(), "");
+    EXPECT_EQ(without->Caption(), "shown");
+
+    EXPECT_EQ(with->Clone()->Comment(), "live, 1971");
+    EXPECT_EQ(without->Clone()->Comment(), "");
+    // Copying a track without one over a track with one clears it; the other rare
+    // values of the destination stay its own.
+    TaudioTag dest;
+    dest.SetComment("old");
+    dest.SetCaption("caption");
+    dest.SetListName("list");
+    without->AssignTagInfo(dest);
+    EXPECT_EQ(dest.Comment(), "");
+    EXPECT_EQ(dest.Caption(), "caption");
+    EXPECT_EQ(dest.ListName(), "list");
+    with->AssignTagInfo(dest);
+    EXPECT_EQ(dest.Comment(), "live, 1971");
+    dest.SetComment("");
+    EXPECT_EQ(dest.Comment(), "");
+
+    std::string row;
+    with->GetCSVRow(row);
+    EXPECT_NE(row.find("\"live, 1971\""), std::string::npos) << row;
+
+    TaudioTagList list;
+    list.Add(with);
+    list.Add(without);
+    TbyteWriter w;
+    list.SaveToStream(w);
+    TaudioTagList back;
+    TbyteReader r(w.Bytes());
+    ASSERT_TRUE(back.LoadFromStream(r, false, ""));
+    ASSERT_EQ(back.Count(), 2);
+    EXPECT_EQ(back.GetTag(0)->Comment(), "live, 1971");
+    EXPECT_EQ(back.GetTag(1)->Comment(), "");
+    TbyteWriter again;
+    back.SaveToStream(again);
+    EXPECT_EQ(again.Bytes(), w.Bytes());
 }
