@@ -63,6 +63,7 @@ std::shared_ptr<TObject> Unowned(T& object) {
 TcustomBrowseTreeBuilder::TcustomBrowseTreeBuilder() = default;
 
 TcustomBrowseTreeBuilder::~TcustomBrowseTreeBuilder() {
+    FlistsAhead.Stop();
     if (FjukeboxList) FjukeboxList->RemoveFreeNotification(FfreeKey);
 }
 
@@ -311,6 +312,19 @@ void TcustomBrowseTreeBuilder::BeginBuild() {
     Fstep = TbuildCursor{};
     Fstep.Mode = mode;
     Fstep.Filter = AlbumFilter();
+    // The artists and albums of the genres and years this tree shows, left for later by
+    // the index files, are made on a thread of their own while the artists are added.
+    if (FjukeboxList && mode != 0) {
+        std::vector<TaudioTagCategoryPtr> ahead;
+        const auto add = [&](const TaudioTagCategoryList& list, TtreeviewDisplayModes shown) {
+            if (!InDisplayMode(mode, shown) || !list.UseArtists) return;
+            for (int i = 0; i < list.Count(); ++i) ahead.push_back(list.GetCategory(i));
+        };
+        add(FjukeboxList->GenreList(), dmGenres);
+        add(FjukeboxList->YearList(), dmYears);
+        add(FjukeboxList->VideoGenreList(), dmVideo);
+        FlistsAhead.Start(std::move(ahead));
+    }
     EnterPhase(FjukeboxList && mode != 0 ? int(bpArtists) : int(bpDone));
 }
 
@@ -324,6 +338,7 @@ bool TcustomBrowseTreeBuilder::BuildStep(std::chrono::steady_clock::time_point d
 }
 
 void TcustomBrowseTreeBuilder::AbandonBuild() {
+    FlistsAhead.Stop();
     if (!Building()) return;
     Fstep = TbuildCursor{};
     EndTreeUpdate();

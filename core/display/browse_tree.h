@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/library/album_artist_groupings.h"
+#include "core/library/genre_year_groupings.h"
 #include "core/base/event_lists.h"
 
 namespace tunecrest {
@@ -181,6 +182,7 @@ class TcustomBrowseTreeBuilder : public TObject {
     TtreeViewDisplayMode FdisplayMode = 0;
     std::array<Handle, kCategorySlots> Fcategories{};
     TbuildCursor Fstep;
+    TcategoryListsAhead FlistsAhead;
 };
 
 class TmyTreeModel;

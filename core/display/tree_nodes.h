@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/base/event_lists.h"
+#include "core/base/event_slot.h"
 
 namespace tunecrest {
 
@@ -51,7 +52,7 @@ class TmyNode : public TObject {
     // The list that holds this node.
     TmyNodeList* List() const { return Flist; }
     // Fired when the child list changes (after its update bracket).
-    TNotifyEvent OnChange;
+    TeventSlot<TNotifyEvent> OnChange;
 
     bool HasChildren() const;
     // Number of ancestors (0 for a top-level node).

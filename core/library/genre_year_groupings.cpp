@@ -1,8 +1,10 @@
 #include "core/library/genre_year_groupings.h"
 
+#include <chrono>
 #include <mutex>
 
 #include "core/base/shared_utils.h"
+#include "core/library/load_threads.h"
 #include "core/base/text_utils.h"
 
 namespace tunecrest {
@@ -33,6 +35,42 @@ void TaudioTagCategory::MakeDeferredLists() const {
     if (!lists) return;
     lists->Make(*Fartists, *Falbums, Items());
     FlistsDeferred.store(false, std::memory_order_release);
+}
+
+TcategoryListsAhead::~TcategoryListsAhead() {
+    Stop();
+    Wait();
+}
+
+void TcategoryListsAhead::Start(std::vector<TaudioTagCategoryPtr> categories) {
+    Stop();
+    std::erase_if(categories, [](const TaudioTagCategoryPtr& c) { return !c || !c->ListsDeferred(); });
+    if (categories.empty()) return;
+    auto stop = std::make_shared<std::atomic<bool>>(false);
+    auto done = StartLoadThread(
+        [stop, categories = std::move(categories)] {
+            const TtagStampPause pause;
+            for (const TaudioTagCategoryPtr& category : categories) {
+                if (stop->load(std::memory_order_relaxed)) break;
+                const TaudioTagCategory& made = *category;
+                made.Artists();  // makes both lists
+            }
+        },
+        true);
+    Fthreads.push_back({std::move(stop), std::move(done)});
+}
+
+void TcategoryListsAhead::Stop() {
+    for (Tthread& thread : Fthreads) thread.Stop->store(true, std::memory_order_relaxed);
+    // Threads that have ended are let go; one still making a category ends by itself.
+    std::erase_if(Fthreads, [](const Tthread& thread) {
+        return thread.Done.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    });
+}
+
+void TcategoryListsAhead::Wait() {
+    for (Tthread& thread : Fthreads) thread.Done.wait();
+    Fthreads.clear();
 }
 
 void TaudioTagCategory::CloseUpdates() {

@@ -3,6 +3,7 @@
 // its own artist and album groupings, so that a browse tree can show its artists and
 // albums below it.
 #include <atomic>
+#include <future>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -85,6 +86,35 @@ private:
     mutable std::unique_ptr<TdeferredLists> FdeferredLists;
 };
 using TaudioTagCategoryPtr = std::shared_ptr<TaudioTagCategory>;
+
+// Makes the artists and albums that index files left for later, of the categories given
+// and in their order, on a thread of its own, so that a browse tree that shows them finds
+// them made instead of making each as it comes to it. A category the tree reaches first
+// is made there as before (the two never make one twice); a track of such a category is
+// never stamped by the thread (see TtagStampPause). Stopping lets the category being made
+// finish without waiting for it (the main thread never waits for a whole category);
+// destruction waits.
+class TcategoryListsAhead {
+public:
+    TcategoryListsAhead() = default;
+    ~TcategoryListsAhead();
+    TcategoryListsAhead(const TcategoryListsAhead&) = delete;
+    TcategoryListsAhead& operator=(const TcategoryListsAhead&) = delete;
+    // Stops a thread under way, then starts one when any of `categories` has lists to make.
+    void Start(std::vector<TaudioTagCategoryPtr> categories);
+    void Stop();
+    // Waits until every thread started has ended.
+    void Wait();
+    // A thread was started and has not been stopped (it may have finished its work).
+    bool Started() const { return !Fthreads.empty() && !Fthreads.back().Stop->load(); }
+
+private:
+    struct Tthread {
+        std::shared_ptr<std::atomic<bool>> Stop;
+        std::future<void> Done;
+    };
+    std::vector<Tthread> Fthreads;
+};
 
 class TaudioTagGenre : public TaudioTagCategory {
 public:

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <future>
+#include <thread>
 
 #include "core/library/album_artist_groupings.h"
 #include "core/library/genre_year_groupings.h"
@@ -624,6 +625,64 @@ TEST(GroupingIndexFiles, CategoryListsAskedForByTwoThreadsAreMadeOnce) {
         const int albums = other.get();
         EXPECT_EQ(built.Genres.GetCategory(i)->Artists().Count(), artists);
         EXPECT_EQ(built.Genres.GetCategory(i)->Albums().Count(), albums);
+    }
+}
+
+// Lists made ahead on a thread of their own are the ones made when asked for, and the
+// thread leaves the tracks' numbers and insertion sequences as they are. Stopped at any
+// moment, every category is either still waiting or whole; what is left is made on demand.
+TEST(GroupingIndexFiles, CategoryListsMadeAheadAreTheOnesMadeOnDemand) {
+    TaudioTagList master;
+    FillMaster(master);
+    FillLarge(master, 1500);
+    Tgroupings built;
+    built.Build(master);
+    TfiveFiles files;
+    files.Save(built);
+    const std::string genres = DumpCategories(built.Genres), years = DumpCategories(built.Years);
+    auto categoriesOf = [](const Tgroupings& g) {
+        std::vector<TaudioTagCategoryPtr> all;
+        for (const TaudioTagCategoryList* list : {static_cast<const TaudioTagCategoryList*>(&g.Genres),
+                                                   static_cast<const TaudioTagCategoryList*>(&g.Years)})
+            for (int i = 0; i < list->Count(); ++i) all.push_back(list->GetCategory(i));
+        return all;
+    };
+    for (const bool stopAtOnce : {false, true}) {
+        Tgroupings loaded;
+        std::string error;
+        ASSERT_TRUE(LoadGroupingIndexFiles(files.For(loaded), master, 0, &error)) << error;
+        std::vector<std::pair<int32_t, uint32_t>> stamps;
+        for (const auto& tag : master.Items()) stamps.emplace_back(tag->TrackIndex(), tag->Sequence());
+        const std::vector<TaudioTagCategoryPtr> all = categoriesOf(loaded);
+        {
+            TcategoryListsAhead ahead;
+            ahead.Start(all);
+            EXPECT_TRUE(ahead.Started());
+            if (stopAtOnce) {
+                ahead.Stop();
+                EXPECT_FALSE(ahead.Started());
+                ahead.Wait();
+            } else {
+                const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+                while (std::any_of(all.begin(), all.end(), [](const auto& c) { return c->ListsDeferred(); }) &&
+                       std::chrono::steady_clock::now() < deadline)
+                    std::this_thread::yield();
+                for (const auto& category : all) EXPECT_FALSE(category->ListsDeferred()) << category->Title();
+            }
+        }
+        std::vector<std::pair<int32_t, uint32_t>> after;
+        for (const auto& tag : master.Items()) after.emplace_back(tag->TrackIndex(), tag->Sequence());
+        EXPECT_EQ(after, stamps);
+        EXPECT_EQ(DumpCategories(loaded.Genres), genres);
+        EXPECT_EQ(DumpCategories(loaded.Years), years);
+        for (const auto& category : all) {
+            EXPECT_EQ(0, category->Artists().UpdateCount()) << category->Title();
+            EXPECT_EQ(0, category->Albums().UpdateCount()) << category->Title();
+        }
+        // Nothing left to make: no thread is started.
+        TcategoryListsAhead again;
+        again.Start(all);
+        EXPECT_FALSE(again.Started());
     }
 }
 
