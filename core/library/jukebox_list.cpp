@@ -1166,7 +1166,6 @@ void TcustomJukeboxList::SaveStep() {
         if (!FpendingList && !FpendingIndexes && !FpendingDatabase && !DatabaseChangesPending()) return;
         if (!Fworker) Fworker = std::make_unique<TbackgroundWorker>();
         if (!FblockPool) FblockPool = std::make_shared<TsaveBlockPool>(FsaveBlockBytes, FsaveBlocks);
-        Fworker->Run([pool = FblockPool] { pool->Fill(); });
         std::weak_ptr<bool> alive = Falive;
         Fwake = [this, alive] {
             Dispatcher().Post([this, alive] {
@@ -1230,6 +1229,11 @@ void TcustomJukeboxList::SaveStep() {
             header += "\n";
             run.Csv->Keep(false);
         }
+        // Blocks ready for the files made whole (a save that copies needs none).
+        const bool wholeIndexes =
+            run.Indexes && std::any_of(FindexFiles.begin(), FindexFiles.end(),
+                                       [](const TindexFileState& file) { return file.Maps.empty(); });
+        if (run.Library || run.Csv || wholeIndexes) Fworker->Run([pool = FblockPool] { pool->Fill(); });
     }
     if (!SaveSlice(*Frun)) {
         // A run waiting for a block goes on when the worker gives one back.
