@@ -22,6 +22,7 @@
 
 #include "core/library/jukebox_list.h"
 #include "core/base/services.h"
+#include "core/tags/tag_list_files.h"
 #include "core/tags/tagger_loader.h"
 #include "support/fake_tagger.h"
 #include "support/groupings_image.h"
@@ -136,6 +137,37 @@ TEST_F(MediaScan, NewAndChangedFilesJoinTheLibraryWhenTheScanCompletes) {
         EXPECT_EQ(lib.GlobalList().GetTag(i)->TrackIndex(), i + 1) << "numbered by place";
     // The scan writes no tag caches into the music folders.
     EXPECT_FALSE(fs::exists(music / "A" / "tagcache.ubf"));
+}
+
+// With the library saved in the background, a scan that drops a missing file renumbers
+// the tracks after it without an edit note for each: "jukebox.dat" is written with their
+// new numbers, as writing the whole list gives it, not copied from the file before.
+TEST_F(MediaScan, RenumberedTracksAreSavedWithTheirNewNumbers) {
+    lib.SetSaveInBackground(true);
+    lib.AutoSaveGlobal = true;
+    Media(music / "A", "a.fake", "Title=Alpha\nArtist=X\n");
+    const fs::path b = Media(music / "B", "b.fake", "Title=Beta\nArtist=Y\n");
+    Media(music / "C", "c.fake", "Title=Gamma\nArtist=Z\n");
+    Media(music / "D", "d.fake", "Title=Delta\nArtist=Z\n");
+    ASSERT_TRUE(Scan({}));
+    ASSERT_TRUE(PumpUntil([&] { return !lib.BackgroundWorkPending(); }));
+    const auto whole = [&] {
+        TbyteWriter w;
+        SaveTagListToStream(lib.GlobalList(), w);
+        return w.Bytes();
+    };
+    ASSERT_EQ(FileBytes(data / "jukebox.dat"), whole());
+    fs::remove(b);
+    TmediaScanRequest remove;
+    remove.RemoveMissing = true;
+    ASSERT_TRUE(Scan(remove));
+    ASSERT_TRUE(PumpUntil([&] { return !lib.BackgroundWorkPending(); }));
+    ASSERT_EQ(lib.GlobalList().Count(), 3);
+    for (int i = 0; i < lib.GlobalList().Count(); ++i) ASSERT_EQ(lib.GlobalList().GetTag(i)->TrackIndex(), i + 1);
+    EXPECT_EQ(FileBytes(data / "jukebox.dat"), whole());
+    TaudioTagList read;
+    ASSERT_TRUE(LoadTagListFromFile(read, (data / "jukebox.dat").string(), false));
+    for (int i = 0; i < read.Count(); ++i) EXPECT_EQ(read.GetTag(i)->TrackIndex(), i + 1);
 }
 
 TEST_F(MediaScan, FullRescanReplacesAndRemoveMissingDropsGoneFiles) {
