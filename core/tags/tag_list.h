@@ -61,7 +61,10 @@ bool IsCdTrack(const std::string& fileName);
 // The pending random order: the list's tags, consumed from the front.
 class TrandomPointerList {
 public:
-    // A copy of `items` permuted into one cycle: every tag leaves its place.
+    // A copy of `items` permuted into one cycle: every tag leaves its place. The places
+    // are drawn as they are first read, front to back (each one final once drawn), so
+    // that a large list played at random costs a copy when the order is made, not a
+    // million exchanges all over it before its first track.
     void Rebuild(const std::vector<TaudioTagPtr>& items);
     // Follows a change of the list without a rebuild: each added tag goes in at a
     // random place of the pending order, each removed one leaves it. An empty order
@@ -74,11 +77,15 @@ public:
     void Clear() {
         Fitems.clear();
         Ffirst = 0;
+        Fdrawn = 0;
     }
 
 private:
-    std::vector<TaudioTagPtr> Fitems;
-    size_t Ffirst = 0;  // entries before it have been taken
+    // Draws the places up to and including `index` (from the start of Fitems).
+    void DrawUntil(size_t index) const;
+    mutable std::vector<TaudioTagPtr> Fitems;
+    size_t Ffirst = 0;          // entries before it have been taken
+    mutable size_t Fdrawn = 0;  // entries before it are in their final places
 };
 
 // While one lives on a thread, the lists that thread fills leave the tags they take as

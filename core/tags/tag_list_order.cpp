@@ -109,16 +109,29 @@ void StableSortByTitleKeys(It first, It last, bool byNumber, int direction) {
 void TrandomPointerList::Rebuild(const std::vector<TaudioTagPtr>& items) {
     Fitems = items;
     Ffirst = 0;
-    // Each entry is exchanged with one strictly before it, so the result is a single
-    // cycle through all tracks and every track leaves its place.
-    for (size_t i = Fitems.size(); i-- > 1;) std::swap(Fitems[i], Fitems[size_t(Random(int(i)))]);
+    Fdrawn = 0;
+}
+
+void TrandomPointerList::DrawUntil(size_t index) const {
+    // Each place takes an entry from strictly after it (Sattolo's shuffle, front to
+    // back), so the whole order is a single cycle through all tracks and every track
+    // leaves its place. The last place keeps what is left for it.
+    const size_t n = Fitems.size();
+    if (n == 0) return;
+    const size_t last = std::min(index, n - 1);
+    for (; Fdrawn <= last; ++Fdrawn) {
+        const size_t after = n - 1 - Fdrawn;
+        if (after == 0) continue;
+        std::swap(Fitems[Fdrawn], Fitems[Fdrawn + 1 + size_t(Random(int(after)))]);
+    }
 }
 
 void TrandomPointerList::Follow(const std::vector<TaudioTagPtr>& added, const std::vector<TaudioTagPtr>& removed) {
     if (Count() == 0) return;
     // Each added tag is put at the end and exchanged with a pending entry picked at
     // random, itself included: it lands at any pending place with equal chance, and a
-    // random order stays random.
+    // random order stays random. An entry already drawn that it displaces goes to the
+    // places still to be drawn, which are in no order that matters.
     for (const auto& tag : added) {
         Fitems.push_back(tag);
         const size_t pending = Fitems.size() - Ffirst;
@@ -129,19 +142,25 @@ void TrandomPointerList::Follow(const std::vector<TaudioTagPtr>& added, const st
         // One pass over the pending entries; each removal takes one entry of its tag.
         std::unordered_map<const TaudioTag*, size_t> leaving;
         for (const auto& tag : removed) ++leaving[tag.get()];
+        size_t drawnLeaving = 0;
+        size_t at = Ffirst;
         const auto kept = std::remove_if(Fitems.begin() + std::ptrdiff_t(Ffirst), Fitems.end(), [&](const TaudioTagPtr& t) {
+            const bool drawn = at++ < Fdrawn;
             const auto it = leaving.find(t.get());
             if (it == leaving.end() || it->second == 0) return false;
             --it->second;
+            drawnLeaving += drawn;
             return true;
         });
         Fitems.erase(kept, Fitems.end());
+        Fdrawn -= std::min(Fdrawn, drawnLeaving);
     }
     if (Ffirst >= Fitems.size()) Clear();
 }
 
 TaudioTagPtr TrandomPointerList::TakeFirst() {
     if (Ffirst >= Fitems.size()) return nullptr;
+    DrawUntil(Ffirst);
     TaudioTagPtr tag = std::move(Fitems[Ffirst++]);
     if (Ffirst == Fitems.size()) Clear();
     return tag;
@@ -149,6 +168,7 @@ TaudioTagPtr TrandomPointerList::TakeFirst() {
 
 TaudioTagPtr TrandomPointerList::Get(int index) const {
     if (index < 0 || size_t(index) >= Fitems.size() - Ffirst) return nullptr;
+    DrawUntil(Ffirst + size_t(index));
     return Fitems[Ffirst + size_t(index)];
 }
 

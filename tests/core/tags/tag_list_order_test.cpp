@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -355,4 +356,76 @@ TEST(TagListPlay, ShuffleKeepsEveryTagEvenWithLimitsAndDuplicates) {
         }
     }
     EXPECT_EQ(queue.InsertionCounter(), counter + 5);
+}
+
+// The random order is drawn as it is read, front to back: however it is read (taken one
+// by one, or looked at from its far end first), a seed gives the same order; it is always
+// one cycle through all the tracks; every cycle of a small list comes up; and adds and
+// removals on an order partly drawn keep every pending track exactly once.
+TEST(TagListPlay, ARandomOrderDrawnAsItIsReadIsOneCycleWhicheverWayItIsRead) {
+    std::vector<TaudioTagPtr> items;
+    for (int i = 0; i < 50; ++i) items.push_back(MakeTag(std::to_string(i)));
+    auto positionOf = [&](const TaudioTagPtr& tag) {
+        return int(std::find(items.begin(), items.end(), tag) - items.begin());
+    };
+    // Entry k of the order takes the place of item k: one cycle visits all 50.
+    auto isOneCycle = [&](const std::vector<TaudioTagPtr>& order) {
+        if (order.size() != items.size()) return false;
+        std::vector<int> next(order.size());
+        for (size_t k = 0; k < order.size(); ++k) next[k] = positionOf(order[k]);
+        size_t length = 0;
+        int at = 0;
+        do {
+            at = next[size_t(at)];
+            ++length;
+        } while (at != 0 && length <= order.size());
+        return length == order.size();
+    };
+    SetRandomSeed(21);
+    TrandomPointerList taken;
+    taken.Rebuild(items);
+    std::vector<TaudioTagPtr> byTaking;
+    while (TaudioTagPtr tag = taken.TakeFirst()) byTaking.push_back(tag);
+    EXPECT_EQ(taken.Count(), 0);
+    EXPECT_TRUE(isOneCycle(byTaking));
+    SetRandomSeed(21);
+    TrandomPointerList looked;
+    looked.Rebuild(items);
+    EXPECT_EQ(looked.Get(49), byTaking[49]);
+    EXPECT_EQ(looked.Get(50), nullptr);
+    std::vector<TaudioTagPtr> byLooking;
+    for (int i = 0; i < looked.Count(); ++i) byLooking.push_back(looked.Get(i));
+    EXPECT_EQ(byLooking, byTaking);
+
+    // Four tracks have six cycles through all four; each comes up, and nothing else.
+    std::vector<TaudioTagPtr> four(items.begin(), items.begin() + 4);
+    std::map<std::string, int> seen;
+    for (int round = 0; round < 600; ++round) {
+        TrandomPointerList order;
+        order.Rebuild(four);
+        std::string text;
+        for (int i = 0; i < 4; ++i) text += order.Get(i)->Title();
+        ++seen[text];
+        for (int i = 0; i < 4; ++i) EXPECT_NE(order.Get(i), four[size_t(i)]) << text;
+    }
+    EXPECT_EQ(seen.size(), 6u);
+    for (const auto& [text, count] : seen) EXPECT_GT(count, 40) << text;
+
+    // Partly drawn, then followed: the removed tracks leave, the added ones come, and the
+    // rest stay exactly once.
+    SetRandomSeed(5);
+    TrandomPointerList followed;
+    followed.Rebuild(items);
+    std::multiset<std::string> expected;
+    for (int i = 0; i < 10; ++i) followed.TakeFirst();
+    for (int i = 0; i < followed.Count(); ++i) expected.insert(followed.Get(i)->Title());
+    (void)followed.Get(5);  // drawn this far
+    const std::vector<TaudioTagPtr> added = {MakeTag("new1"), MakeTag("new2")};
+    const std::vector<TaudioTagPtr> removed = {followed.Get(0), followed.Get(3), followed.Get(30)};
+    for (const auto& tag : removed) expected.erase(expected.find(tag->Title()));
+    for (const auto& tag : added) expected.insert(tag->Title());
+    followed.Follow(added, removed);
+    std::multiset<std::string> pending;
+    while (TaudioTagPtr tag = followed.TakeFirst()) pending.insert(tag->Title());
+    EXPECT_EQ(pending, expected);
 }
