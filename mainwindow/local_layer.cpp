@@ -282,7 +282,9 @@ void TfrmBaseLocalJukebox::MediaScan(bool full, bool ask, std::function<void()> 
                 Fscanning = false;
                 ShowProgressText("");
                 if (auto* l = JukeboxList()) {
-                    l->SaveGlobalList();
+                    // A library that saves itself after each change does so on its worker,
+                    // from what the scan changed; writing it all here would hold the screen.
+                    if (!(l->AutoSaveGlobal && l->SaveInBackground())) l->SaveGlobalList();
                     l->SaveVideoList();
                 }
                 if (andThen) andThen();

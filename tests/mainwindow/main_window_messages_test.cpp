@@ -14,7 +14,9 @@
 #include <fstream>
 
 #include "core/base/ini_file.h"
+#include "core/base/safe_file.h"
 #include "core/base/services.h"
+#include "core/tags/tag_list_files.h"
 #include "core/tags/tagger_loader.h"
 #include "mainwindow/countdown.h"
 #include "mainwindow/main_form.h"
@@ -429,6 +431,35 @@ TEST(MainWindowMessages, RunScanAndExitAtStartUpScansThenCloses) {
     EXPECT_EQ(form->Entries->Countdown(), nullptr) << "no question at start-up";
     ASSERT_TRUE(Pump([&] { return form->Closing(); }, 10000)) << "closes once the scan is done";
     EXPECT_EQ(form->JukeboxList()->GlobalList().Count(), 2) << "nothing twice";
+}
+
+// A scan from the menu saves what it changed through the library's own background save:
+// the second scan's one new track is the only record made (the rest copied from the file
+// on disk), and "jukebox.dat" is what writing the whole list gives.
+TEST(MainWindowMessages, AScanFromTheMenuIsSavedInTheBackgroundFromWhatItChanged) {
+    Rig r;
+    r.MakeMusic("one.wav");
+    r.MakeMusic("two.wav");
+    r.Seed("[Geometry]\nFullScreen=0\n");
+    auto form = r.Start();
+    auto* list = form->JukeboxList();
+    list->AudioFolders().Add(r.music + "/");
+    form->PostInitialise();
+    const auto scan = [&] {
+        form->RunAction("actnFileScanFolders");
+        ASSERT_TRUE(Pump([&] { return !form->Scanning() && !list->BackgroundWorkPending(); }, 10000));
+    };
+    scan();
+    ASSERT_EQ(list->GlobalList().Count(), 2);
+    r.MakeMusic("three.wav");
+    scan();
+    ASSERT_EQ(list->GlobalList().Count(), 3);
+    EXPECT_EQ(list->LastSaveRecordsMade(), 1u);
+    TbyteWriter whole;
+    SaveTagListToStream(list->GlobalList(), whole);
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(r.root + "/Data/jukebox.dat", bytes));
+    EXPECT_EQ(bytes, whole.Bytes());
 }
 
 TEST(MainWindowMessages, LaunchersAndScreenSaverSwitchLiveWithTheWindow) {

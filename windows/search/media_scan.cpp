@@ -232,6 +232,7 @@ void TmediaScan::Apply(Trun& run) {
                 if (run.Missing.count(target.GetTag(i).get())) target.Delete(i);
         }
     }
+    const int known = target.Count();  // the tracks after these are new, their records made anyway
     target.Reserve(size_t(run.Scan.Count()));
     for (const TaudioTagPtr& tag : run.Scan.Items()) target.Add(tag);
     if (run.Imported.Count() > 0) {
@@ -247,14 +248,14 @@ void TmediaScan::Apply(Trun& run) {
             }
         target.MergeList(run.Imported, index);
     }
-    // Every track is numbered by its place in the list. A number that changes is a
-    // change of the track's record that no edit note tells the library of.
+    // Every track is numbered by its place in the list. A known track's number that
+    // changes is a change of its record that no edit note tells the library of.
     int position = 0;
     bool renumbered = false;
     for (const TaudioTagPtr& tag : target.Items())
         if (tag->TrackIndex() != ++position) {
             tag->SetTrackIndex(position);
-            renumbered = true;
+            renumbered |= position <= known;
         }
     if (renumbered && !run.Request.Video) Flibrary.RewriteListFileAtNextSave();
     target.EndUpdate();
