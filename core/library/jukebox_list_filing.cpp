@@ -1,0 +1,296 @@
+// The library filing its tracks: into the groupings, the file-name index and the video
+// list, whole or by what changed (TcustomJukeboxList, jukebox_list.h).
+#include "core/library/jukebox_list.h"
+
+#include <algorithm>
+#include <unordered_set>
+#include <utility>
+
+#include "core/library/grouping_filing.h"
+
+namespace tunecrest {
+
+void TcustomJukeboxList::ProcessTags() {
+    bool saveList = AutoSaveGlobal && !Floading && !FglobalLoadFailed, buildDatabase = false;
+    bool followDatabase = false;
+    if (FdatabaseEnabled) {
+        // While loading, a database not older than "jukebox.dat" is opened as it is.
+        // Otherwise the database follows the tracks that changed, when it held the list
+        // as last filed and the change is one the filing can name; else it is rebuilt.
+        if (Floading)
+            buildDatabase = TjukeboxDB::NeedsRebuild(DataFile("jukebox.mdb"), DataFile("jukebox.dat")) ||
+                            !OpenDatabase();
+        else
+            followDatabase = FdatabaseFollows && NoteDatabaseChanges();
+        if (!followDatabase && !buildDatabase && !Floading) buildDatabase = true;
+        if (buildDatabase) {
+            // The rebuild holds every change up to it.
+            FdbRemovedFiles.clear();
+            FdbWrites.clear();
+        }
+        FdatabaseFollows = true;
+    }
+    if (!FsaveInBackground) {
+        if (saveList) WriteGlobalList();  // the index files follow below
+        if (buildDatabase) BuildDatabase();
+        saveList = buildDatabase = false;
+    }
+    ProcessStart("Processing Tag Information");
+    // Tracks added at the end of an unchanged list are filed by themselves, and so are
+    // noted edits and removals; any other change files every track again.
+    const bool incremental = !FindexesLoaded && (FileChangedTracks() || FileAppendedTracks());
+    if (!incremental) FileAllTracks();
+    // A load (or a filing asked for with the list as it stands) leaves no notes to follow.
+    if (Floading)
+        ForgetListFile();
+    else
+        FollowListFile();
+    // Lists made anew are not the entries of the index files on disk.
+    if (Floading || !incremental) ForgetIndexFiles();
+    FeditNotes.clear();
+    const auto& filed = FglobalList->Items();
+    // Room to spare: one more track must not move a list of a million pointers to
+    // fresh memory at every change.
+    if (Ffiled.capacity() < filed.size()) Ffiled.reserve(filed.size() + filed.size() / 16 + 16);
+    Ffiled.resize(filed.size());
+    for (size_t i = 0; i < filed.size(); ++i) Ffiled[i] = filed[i].get();
+    FfiledSettings = FilingSettings();
+    if (FsaveInBackground) {
+        if (saveList || buildDatabase || followDatabase || !FindexesLoaded)
+            ScheduleSave(saveList, !FindexesLoaded, buildDatabase);
+    } else {
+        if (!FindexesLoaded) SaveIndexFiles();
+        // After "jukebox.dat", so the database is not older than the list it follows.
+        if (followDatabase) ApplyDatabaseChangesNow();
+    }
+    ProcessFinished();
+    if (Fevents && Fevents->OnGlobalListChange) Fevents->OnGlobalListChange(this);
+}
+
+void TcustomJukeboxList::FileAllTracks() {
+    const std::vector<TaudioTagListList*> groupings = Groupings();
+    for (auto* grouping : groupings) grouping->BeginUpdate();
+    FfileIndex->BeginUpdate();
+    FfileIndex->Clear();
+    if (!FindexesLoaded)
+        for (auto* grouping : groupings) grouping->Clear();
+    const auto& items = FglobalList->Items();
+    const int count = int(items.size());
+    if (!FindexesLoaded) {
+        // Each track's keys are worked out once for all groupings (grouping_filing.h).
+        TgroupingFiler filer(LoadArtistsAlbums ? FalbumList.get() : nullptr,
+                             LoadArtistsAlbums ? FartistList.get() : nullptr,
+                             LoadArtistsAlbums ? FtitleList.get() : nullptr, LoadGenres ? FgenreList.get() : nullptr,
+                             LoadYears ? FyearList.get() : nullptr);
+        for (int i = 0; i < count; ++i) {
+            const TaudioTagPtr& tag = items[size_t(i)];
+            if (i % 10 == 0) Process(i, count, tag);
+            tag->SetStoredPosition(i);
+            filer.File(tag);
+        }
+    }
+    FillFileIndex(items);
+    // Albums are linked to their artists and display names rebuilt, also after the
+    // groupings came from the index files.
+    if (LoadArtistsAlbums) {
+        FartistList->BuildFromList(*FalbumList);
+        FartistList->ApplyMappings();
+        // The title index keeps each new letter group in an update bracket while tracks
+        // are filed; rebuilding its display names closes them, so the groups sort.
+        FtitleList->ApplyMappings();
+    }
+    FfileIndex->EndUpdate();
+    // Loaded from the index files, the albums were sorted as they closed: closing the
+    // bracket renews none of them again.
+    if (FindexesLoaded && FalbumList->UpdateCount() == 1) FalbumList->RenewOnlyNewAlbumsOnce();
+    for (auto* grouping : groupings) grouping->EndUpdate();
+    // Loaded from their index files, the genres and years linked their albums then.
+    if (FindexesLoaded) return;
+    if (LoadGenres) FgenreList->BuildArtists();
+    if (LoadYears) FyearList->BuildArtists();
+}
+
+void TcustomJukeboxList::FillFileIndex(const std::vector<TaudioTagPtr>& items) {
+    TpendingFileOrder pending = std::move(FpendingFileOrder);
+    FpendingFileOrder = {};
+    const bool worked = pending.Order.valid() && pending.Of == items.data() && pending.Count == items.size();
+    if (!worked && FindexesLoaded) {
+        // Just loaded from the index files: the order is worked out at the first lookup,
+        // from the tracks as they are now (an edit makes it before it renames a track).
+        FsharedFileNames.clear();
+        FfileIndex->Defer([this, tracks = items](TfileNameIndex& index) {
+            TfileNameOrder order = OrderByFileName(tracks);
+            FsharedFileNames = std::move(order.Shared);
+            index.Assign(std::move(order.Tracks));
+        });
+        return;
+    }
+    TfileNameOrder order = worked ? pending.Order.get() : OrderByFileName(items);
+    FsharedFileNames = std::move(order.Shared);
+    FfileIndex->Assign(std::move(order.Tracks));
+}
+
+TcustomJukeboxList::TfileNameOrder TcustomJukeboxList::OrderByFileName(std::span<const TaudioTagPtr> items,
+                                                                       TfileNameMemory memory) {
+    // Sorted on views of the names (ties by position, as a stable sort leaves them). The
+    // names share a long start (the music folder): each view keeps the eight bytes after
+    // it as a key beside it, so most comparisons read no name.
+    size_t common = items.empty() ? 0 : items[0]->Filename().size();
+    for (const auto& tag : items) {
+        const std::string& name = tag->Filename();
+        const std::string& first = items[0]->Filename();
+        const size_t n = std::min(common, name.size());
+        size_t same = 0;
+        while (same < n && name[same] == first[same]) ++same;
+        common = same;
+    }
+    auto& names = memory.Keys;
+    names.clear();
+    names.reserve(items.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        const std::string& name = items[i]->Filename();
+        uint64_t key = 0;
+        for (size_t b = 0; b < 8 && common + b < name.size(); ++b)
+            key |= uint64_t(static_cast<unsigned char>(name[common + b])) << (56 - 8 * b);
+        names.push_back(TfileNameKey{key, name, uint32_t(i)});
+    }
+    // Two names of one key agree up to the key's end: when both go past it, only the
+    // rest is compared.
+    const size_t keyed = common + 8;
+    const auto rest = [keyed](std::string_view name) { return name.substr(std::min(keyed, name.size())); };
+    std::sort(names.begin(), names.end(), [&rest, keyed](const TfileNameKey& a, const TfileNameKey& b) {
+        if (a.Key != b.Key) return a.Key < b.Key;
+        const int c = a.Name.size() >= keyed && b.Name.size() >= keyed ? rest(a.Name).compare(rest(b.Name))
+                                                                       : a.Name.compare(b.Name);
+        if (c != 0) return c < 0;
+        return a.Position < b.Position;
+    });
+    TfileNameOrder order;
+    order.Tracks = std::move(memory.Tracks);
+    order.Tracks.clear();
+    order.Tracks.reserve(names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        // Of one key and one length, names agree up to the key's end.
+        const TfileNameKey& a = names[i];
+        if (i == 0 || a.Key != names[i - 1].Key || a.Name.size() != names[i - 1].Name.size() ||
+            rest(a.Name) != rest(names[i - 1].Name))
+            order.Tracks.push_back(items[names[i].Position]);
+        else
+            order.Shared.emplace(names[i].Name);
+    }
+    return order;
+}
+
+uint32_t TcustomJukeboxList::FilingSettings() const {
+    return (LoadArtistsAlbums ? 1u : 0u) | (LoadGenres ? 2u : 0u) | (LoadYears ? 4u : 0u) |
+           (FyearList->Mode == ymDecades ? 8u : 0u) | 16u;
+}
+
+bool TcustomJukeboxList::FileAppendedTracks() {
+    const auto& items = FglobalList->Items();
+    const size_t from = Ffiled.size(), count = items.size();
+    // A large addition (a first scan) files as fast all at once.
+    if (!FeditNotes.empty() || from == 0 || count <= from || count - from > std::max<size_t>(1000, from / 20)) return false;
+    if (FfiledSettings != FilingSettings()) return false;
+    for (size_t i = 0; i < from; ++i)
+        if (items[i].get() != Ffiled[i]) return false;
+    const std::vector<TaudioTagListList*> groupings = Groupings();
+    for (auto* grouping : groupings) grouping->BeginUpdate();
+    FfileIndex->BeginUpdate();
+    const int artists = FartistList->Count(), letters = FtitleList->Count();
+    std::vector<TaudioTagAlbumPtr> newAlbums;
+    std::unordered_set<TaudioTagCategory*> categories;
+    bool refile = false;
+    for (size_t i = from; i < count; ++i) {
+        const TaudioTagPtr& tag = items[i];
+        tag->SetStoredPosition(int32_t(i));
+        if (LoadArtistsAlbums) {
+            const TaudioTagAlbumPtr existing = FalbumList->FindAlbumFor(*tag);
+            const std::string albumArtist = existing ? existing->AlbumArtist : std::string();
+            TaudioTagAlbumPtr album = FalbumList->AddTag(tag);
+            // An album that turns into a compilation moves to another artist: all again.
+            if (existing && existing->AlbumArtist != albumArtist) refile = true;
+            if (album && !existing) newAlbums.push_back(std::move(album));
+            FartistList->AddTag(tag);
+            FtitleList->AddTag(tag);
+        }
+        if (LoadGenres) categories.insert(FgenreList->AddTag(tag));
+        if (LoadYears) categories.insert(FyearList->AddTag(tag));
+        NoteInFileIndex(tag);
+    }
+    if (LoadArtistsAlbums && !refile) {
+        for (const TaudioTagAlbumPtr& album : newAlbums)
+            if (const TaudioTagArtistPtr artist = FartistList->FindArtist(album->AlbumArtist))
+                artist->Albums().AddList(album, false);
+        if (FartistList->Count() != artists) FartistList->ApplyMappingsToNew();
+        if (FtitleList->Count() != letters) FtitleList->ApplyMappingsToNew();
+    }
+    FfileIndex->EndUpdate();
+    // Each filed track's album sorted it in at its own notice; only new albums wait.
+    if (LoadArtistsAlbums && !refile && FalbumList->UpdateCount() == 1) FalbumList->RenewOnlyNewAlbumsOnce();
+    for (auto* grouping : groupings) grouping->EndUpdate();
+    if (refile) {
+        FileAllTracks();
+        return true;
+    }
+    for (TaudioTagCategory* category : categories)
+        if (category) TaudioTagCategoryList::RelinkArtists(*category);
+    return true;
+}
+
+void TcustomJukeboxList::ProcessVideo() {
+    if (VideoSupport() && AutoSaveVideoList && !FloadingVideo) SaveVideoList();
+    ProcessStart("Processing Video File Information");
+    FvideoFileIndex->BeginUpdate();
+    FvideoFileIndex->Clear();
+    FvideoGenreList->BeginUpdate();
+    FvideoGenreList->Clear();
+    const auto& items = FvideoList->Items();
+    for (size_t i = 0; i < items.size(); ++i) {
+        Process(int(i), int(items.size()), items[i]);
+        FvideoFileIndex->Add(items[i]);
+        FvideoGenreList->AddTag(items[i]);
+    }
+    FvideoFileIndex->EndUpdate();
+    FvideoGenreList->EndUpdate();
+    FvideoGenreList->BuildArtists();
+    ProcessFinished();
+    if (Fevents && Fevents->OnVideoListChange) Fevents->OnVideoListChange(this);
+}
+
+void TcustomJukeboxList::ReprocessTags() {
+    SetLoading(true);
+    ProcessTags();
+    SetLoading(false);
+}
+
+void TcustomJukeboxList::ReprocessYears() {
+    if (!LoadYears || FindexesLoaded) return;
+    // A save being prepared may be in the middle of the year list's index file.
+    RestartSave();
+    if (FpendingList || FpendingIndexes || FpendingDatabase) PostSaveStep();
+    ProcessStart("Reprocessing Years");
+    FyearList->BeginUpdate();
+    FyearList->Clear();
+    const auto& items = FglobalList->Items();
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (i % 10 == 0) Process(int(i), int(items.size()), items[i]);
+        FyearList->AddTag(items[i]);
+    }
+    FyearList->EndUpdate();
+    FyearList->BuildArtists();
+    if (IndexesWanted()) {
+        const std::string name = DataFile("years.idx");
+        SaveList(name, [&](std::string* e) { return FyearList->SaveToFile(name, e); });
+    }
+    ProcessFinished();
+}
+
+void TcustomJukeboxList::MarkPlaylistsUserChange() { FplaylistsLoadFailed = false; }
+
+void TcustomJukeboxList::PlaylistsChanged() {
+    if (AutoSavePlaylists && !FloadingPlaylists && !FplaylistsLoadFailed) SavePlaylists();
+    if (Fevents && Fevents->OnPlaylistsChange) Fevents->OnPlaylistsChange(this);
+}
+
+}  // namespace tunecrest

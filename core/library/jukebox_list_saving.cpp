@@ -1,0 +1,889 @@
+// The library saving itself in the background: a save is made in short main-thread
+// slices from what changed and written by the save worker, copying what did not
+// change from the files on disk (TcustomJukeboxList, jukebox_list.h).
+#include "core/library/jukebox_list.h"
+
+#include <sys/mman.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <new>
+#include <optional>
+#include <unordered_set>
+#include <utility>
+
+#include "core/base/csv_text.h"
+#include "core/base/services.h"
+#include "core/library/grouping_index_writer.h"
+#include "core/library/jukebox_list_index_names.h"
+#include "core/tags/list_file_io.h"
+#include "core/tags/tag_list_files.h"
+#include "core/tags/tag_stream.h"
+
+namespace tunecrest {
+
+void TcustomJukeboxList::ForgetListFile() {
+    FlistMaps.clear();
+    FlistLedger->Forget();
+}
+
+void TcustomJukeboxList::ForgetIndexFiles() {
+    for (TindexFileState& file : FindexFiles) {
+        file.Maps.clear();
+        file.Ledger->Forget();
+    }
+}
+
+TaudioTagListList* TcustomJukeboxList::IndexGrouping(size_t file) const {
+    TaudioTagListList* const groupings[] = {FalbumList.get(), FartistList.get(), FtitleList.get(), FgenreList.get(),
+                                            FyearList.get()};
+    return file < std::size(groupings) ? groupings[file] : nullptr;
+}
+
+void TcustomJukeboxList::FollowListFile() {
+    const bool indexMaps = std::any_of(FindexFiles.begin(), FindexFiles.end(),
+                                       [](const TindexFileState& file) { return !file.Maps.empty(); });
+    if (FlistMaps.empty() && !indexMaps) return;
+    const auto& items = FglobalList->Items();
+    // Beyond this many tracks removed or edited, the whole file is made anew anyway.
+    constexpr size_t kMostChanges = 20000;
+    const auto forget = [this] {
+        ForgetListFile();
+        ForgetIndexFiles();
+    };
+    if (!FcdTracks.empty()) return forget();
+    // The positions of the list as filed that changed: a track removed, or one edited.
+    struct Tchange {
+        size_t Position;
+        bool Removed;
+    };
+    std::vector<Tchange> changes;
+    size_t kept = 0;
+    for (size_t p = 0; p < Ffiled.size(); ++p) {
+        if (kept < items.size() && items[kept].get() == Ffiled[p]) {
+            ++kept;
+            continue;
+        }
+        changes.push_back({p, true});
+        if (changes.size() > kMostChanges) return forget();
+    }
+    // A change nobody noted may have changed any track.
+    if (changes.empty() && FeditNotes.empty() && kept == items.size()) return forget();
+    // A track taken out moves every later one: the positions in the index files change.
+    if (!changes.empty()) ForgetIndexFiles();
+    for (const auto& [tag, before] : FeditNotes) {
+        const int32_t p = before->StoredPosition();
+        if (p >= 0 && size_t(p) < Ffiled.size() && Ffiled[size_t(p)] == tag.get()) {
+            changes.push_back({size_t(p), false});
+            continue;
+        }
+        // Noted before it was ever filed: only a track added now is written anew anyway.
+        if (std::find(items.begin() + std::ptrdiff_t(kept), items.end(), tag) == items.end()) return forget();
+    }
+    if (changes.size() > kMostChanges) return forget();
+    // By position; at one position a removal holds over an edit.
+    std::sort(changes.begin(), changes.end(), [](const Tchange& a, const Tchange& b) {
+        return a.Position != b.Position ? a.Position < b.Position : a.Removed > b.Removed;
+    });
+    for (TlistFileMap& map : FlistMaps) {
+        std::vector<TlistFilePiece> pieces;
+        size_t position = 0, next = 0;
+        for (const TlistFilePiece& piece : map.Pieces) {
+            const size_t end = position + piece.Count;
+            while (position < end) {
+                // The unchanged tracks up to the next change inside this piece.
+                while (next < changes.size() && changes[next].Position < position) ++next;
+                const size_t stop = next < changes.size() ? std::min(end, changes[next].Position) : end;
+                if (stop > position) {
+                    const int64_t first = piece.Fresh() ? -1 : piece.First + int64_t(position - (end - piece.Count));
+                    AppendListFilePiece(pieces, {first, uint32_t(stop - position)});
+                    position = stop;
+                    continue;
+                }
+                if (!changes[next].Removed) AppendListFilePiece(pieces, {-1, 1});
+                ++position;
+                ++next;
+            }
+        }
+        if (position != Ffiled.size()) return forget();  // the map was not of this list
+        AppendListFilePiece(pieces, {-1, uint32_t(items.size() - kept)});
+        map.Pieces = std::move(pieces);
+    }
+}
+
+namespace {
+// Tracks (or index pieces) made between two looks at the clock.
+constexpr size_t kTracksPerClockCheck = 32;
+// Records made anew (at most, or a fiftieth of the list) when the rest are copied from
+// the list file as it is; beyond them the whole file is made anew.
+constexpr size_t kMostFreshRecords = 20000;
+
+// One block of a file's bytes, mapped in ordinary pages and unmapped whole.
+class TbyteBlock {
+public:
+    explicit TbyteBlock(size_t capacity) : Fcapacity(capacity) {
+        void* data = ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (data == MAP_FAILED) throw std::bad_alloc();
+        Fdata = static_cast<char*>(data);
+    }
+    TbyteBlock(TbyteBlock&& other) noexcept
+        : Fdata(std::exchange(other.Fdata, nullptr)), Fsize(other.Fsize), Fcapacity(other.Fcapacity) {}
+    TbyteBlock& operator=(TbyteBlock&& other) noexcept {
+        std::swap(Fdata, other.Fdata);
+        std::swap(Fsize, other.Fsize);
+        std::swap(Fcapacity, other.Fcapacity);
+        return *this;
+    }
+    ~TbyteBlock() {
+        if (Fdata) ::munmap(Fdata, Fcapacity);
+    }
+    size_t Capacity() const { return Fcapacity; }
+    bool Fits(size_t bytes) const { return Fcapacity - Fsize >= bytes; }
+    void Append(std::string_view bytes) {
+        std::memcpy(Fdata + Fsize, bytes.data(), bytes.size());
+        Fsize += bytes.size();
+    }
+    void Clear() { Fsize = 0; }
+    // Writes every page once, so that its first touch happens on this thread.
+    void Touch() {
+        for (size_t i = 0; i < Fcapacity; i += 4096) Fdata[i] = 0;
+    }
+    std::string_view View() const { return {Fdata, Fsize}; }
+
+private:
+    char* Fdata = nullptr;
+    size_t Fsize = 0, Fcapacity = 0;
+};
+}  // namespace
+
+// The blocks of the background save, shared by the main thread and the worker. The
+// files a save makes are handed to the worker in blocks as they fill; the worker gives
+// each block back once written, and the save reuses it. Fresh memory is what costs:
+// the first touch of a page can hold a thread far longer than filling it, and a save
+// at a million tracks makes hundreds of megabytes. So a save keeps a few blocks; with
+// all of them out it waits for the worker to give one back rather than take new
+// memory on the main thread.
+class TsaveBlockPool {
+public:
+    TsaveBlockPool(size_t blockBytes, size_t maxBlocks) : FblockBytes(blockBytes), FmaxBlocks(maxBlocks) {}
+
+    // A free block for a record of `bytes` (a larger record gets a block of its own).
+    // With every block out: none, unless `mayWait` is false; `wake` then runs on the
+    // worker once a block comes back.
+    std::optional<TbyteBlock> Take(size_t bytes, bool mayWait, std::function<void()> wake) {
+        if (bytes > FblockBytes) return TbyteBlock(bytes);
+        std::lock_guard lock(Fmutex);
+        if (!Ffree.empty()) {
+            TbyteBlock block = std::move(Ffree.back());
+            Ffree.pop_back();
+            return block;
+        }
+        if (Fmapped < FmaxBlocks || !mayWait) {
+            ++Fmapped;
+            return TbyteBlock(FblockBytes);
+        }
+        Fwake = std::move(wake);
+        return std::nullopt;
+    }
+    // A written block comes back (on the worker).
+    void Give(TbyteBlock block) {
+        if (block.Capacity() != FblockBytes) return;  // unmapped here
+        block.Clear();
+        std::function<void()> wake;
+        {
+            std::lock_guard lock(Fmutex);
+            if (Ffree.size() + 1 > FmaxBlocks) {
+                --Fmapped;
+                return;
+            }
+            Ffree.push_back(std::move(block));
+            wake = std::exchange(Fwake, nullptr);
+        }
+        if (wake) wake();
+    }
+    // Maps and touches the blocks not made yet (on the worker, before a save needs them).
+    void Fill() {
+        while (true) {
+            {
+                std::lock_guard lock(Fmutex);
+                if (Fmapped >= FmaxBlocks) return;
+                ++Fmapped;
+            }
+            TbyteBlock block(FblockBytes);
+            block.Touch();
+            std::lock_guard lock(Fmutex);
+            Ffree.push_back(std::move(block));
+        }
+    }
+
+private:
+    const size_t FblockBytes, FmaxBlocks;
+    std::mutex Fmutex;
+    std::vector<TbyteBlock> Ffree;
+    size_t Fmapped = 0;  // blocks of FblockBytes, free or out
+    std::function<void()> Fwake;
+};
+
+namespace {
+// One file a save writes, made on the main thread and written by the worker as it
+// goes: each record is made in a scratch writer that keeps its memory, copied to the
+// block being filled, and a full block goes to the worker.
+class TfileStream {
+public:
+    TfileStream(std::string path, TbackgroundWorker& worker, std::shared_ptr<TsaveBlockPool> pool,
+                std::function<void()> wake)
+        : Fpath(path), Ffile(std::make_shared<TsafeFileWriter>(std::move(path))), Fworker(worker),
+          Fpool(std::move(pool)), Fwake(std::move(wake)) {}
+    TfileStream(const TfileStream&) = delete;
+    TfileStream& operator=(const TfileStream&) = delete;
+
+    // The scratch writer, emptied, for the next record.
+    TbyteWriter& Record() {
+        Fscratch.Bytes().clear();
+        return Fscratch;
+    }
+    // Adds the record made in the scratch writer. False when it has to wait for a block:
+    // it stays in the scratch writer until Resume adds it.
+    bool Keep(bool mayWait = true) {
+        const std::string& bytes = Fscratch.Bytes();
+        Fwaiting = false;
+        if (bytes.empty()) return true;
+        if (Fblock && !Fblock->Fits(bytes.size())) Flush();
+        if (!Fblock) Fblock = Fpool->Take(bytes.size(), mayWait, Fwake);
+        if (!Fblock) return !(Fwaiting = true);
+        Fblock->Append(bytes);
+        Fsize += int64_t(bytes.size());
+        Fscratch.Bytes().clear();
+        return true;
+    }
+    // Adds a record that had to wait; false while it still waits.
+    bool Resume() { return !Fwaiting || Keep(); }
+    // Hands the block being filled to the worker.
+    void Flush() {
+        if (!Fblock) return;
+        Fworker.Run([file = Ffile, pool = Fpool, block = std::make_shared<TbyteBlock>(std::move(*Fblock))] {
+            file->Append(block->View());
+            pool->Give(std::move(*block));
+        });
+        Fblock.reset();
+    }
+    int64_t Size() const { return Fsize; }
+    const std::string& Path() const { return Fpath; }
+    // The file, for the worker once every block is flushed.
+    const std::shared_ptr<TsafeFileWriter>& File() const { return Ffile; }
+
+private:
+    std::string Fpath;
+    std::shared_ptr<TsafeFileWriter> Ffile;
+    TbackgroundWorker& Fworker;
+    std::shared_ptr<TsaveBlockPool> Fpool;
+    std::function<void()> Fwake;
+    std::optional<TbyteBlock> Fblock;
+    TbyteWriter Fscratch;
+    int64_t Fsize = 0;
+    bool Fwaiting = false;
+};
+}  // namespace
+
+// One save as it is prepared: the bytes of every file it writes, made on the main
+// thread in short slices from the lists as they are when it starts, and written by
+// the worker into temporary files as they come. A newer change starts it again (its
+// temporary files are dropped), so what is renamed into place is one state of the
+// library.
+struct TcustomJukeboxList::TsaveRun {
+    uint64_t Change = 0;
+    bool List = false, Indexes = false, Database = false;
+    // CD tracks are left out of "jukebox.dat"; then the count in the list's head, written
+    // first, is mended once the records are written.
+    std::unordered_set<const TaudioTag*> CdTracks;
+    int32_t Written = 0;
+    size_t CountOffset = 0;
+    const TaudioTagPtr* ItemsData = nullptr;  // the global list when the run started
+    size_t ItemsCount = 0;
+    size_t Next = 0;
+    int Stage = 0;  // 0 the list's records, 1 the index files, 2 the export rows, 3 ready
+    bool Waiting = false;  // for the worker to give a block back
+    std::unique_ptr<TfileStream> Library;
+    // Made anew: the length of the head and of each record, for the next save to copy
+    // from (not kept with CD tracks left out).
+    size_t HeadBytes = 0;
+    std::shared_ptr<std::vector<uint32_t>> Lengths;
+    // Or the records of the tracks that changed, the rest copied by the worker from the
+    // file as it is: the piece being made and how far into it.
+    std::unique_ptr<TlistFilePatch> Patch;
+    size_t Piece = 0, InPiece = 0;
+    TbyteWriter Scratch;
+    uint64_t ListWrite = 0;  // which write of "jukebox.dat" it is
+    std::unique_ptr<TindexFileWriter> IndexWriter;  // the index file being written
+    std::unique_ptr<TfileStream> Index;
+    // Each index file: made whole (Stream), or its changed entries made and the rest
+    // copied (Patch, from the file Old is the map of; At the next list of the grouping,
+    // OldAt the next entry of Old to look for it from); Map its lists as written.
+    struct TindexSave {
+        bool Started = false;
+        std::unique_ptr<TfileStream> Stream;
+        std::unique_ptr<TlistFilePatch> Patch;
+        std::shared_ptr<const TindexFileMap> Old;
+        size_t At = 0, OldAt = 0;
+        std::shared_ptr<TindexFileMap> Map;
+    };
+    std::array<TindexSave, std::size(kIndexFiles)> IndexSaves;
+    bool RemoveIndexFiles = false;
+    std::unique_ptr<TfileStream> Csv;
+    std::string DatabaseFile;
+    // The database following the change row by row instead of a rebuild.
+    bool DbChanges = false;
+    std::vector<std::string> DbRemovedFiles;
+    std::string DbRows;
+};
+
+void TcustomJukeboxList::ScheduleSave(bool list, bool indexes, bool database) {
+    ++FchangeCount;
+    FpendingList |= list;
+    FpendingIndexes |= indexes;
+    FpendingDatabase |= database;
+    PostSaveStep();
+}
+
+void TcustomJukeboxList::PostSaveStep() {
+    if (FsavePosted) return;
+    FsavePosted = true;
+    std::weak_ptr<bool> alive = Falive;
+    Dispatcher().Post([this, alive] {
+        const auto live = alive.lock();
+        if (!live || !*live) return;
+        FsavePosted = false;
+        SaveStep();
+    });
+}
+
+bool TcustomJukeboxList::BackgroundWorkPending() const {
+    return FsavePosted || Frun || FworkerResults > 0 || FpendingList || FpendingIndexes || FpendingDatabase ||
+           DatabaseChangesPending();
+}
+
+void TcustomJukeboxList::SetSaveSliceTime(std::chrono::microseconds time) {
+    FsaveSliceTime = time.count() < 0 ? kSaveSliceTime : time;
+}
+
+void TcustomJukeboxList::SetSaveMemory(size_t blockBytes, size_t blocks) {
+    FsaveBlockBytes = std::max<size_t>(blockBytes, 64);
+    FsaveBlocks = std::max<size_t>(blocks, 1);
+    FblockPool.reset();  // a save under way keeps the one it has
+}
+
+void TcustomJukeboxList::RestartSave() {
+    if (!Frun) return;
+    FpendingList |= Frun->List;
+    FpendingIndexes |= Frun->Indexes;
+    FpendingDatabase |= Frun->Database;
+    // Its temporary files, hundreds of megabytes at a million tracks, are removed on
+    // the worker, after the blocks already handed to it.
+    Fworker->Run([run = std::move(Frun)]() mutable { run.reset(); });
+    Frun.reset();
+}
+
+void TcustomJukeboxList::SaveStep() {
+    // In the middle of a change the lists are not what will be saved; its end runs the
+    // change handler, which asks again.
+    if (FglobalList->UpdateCount() > 0 || Floading) return;
+    const auto& items = FglobalList->Items();
+    // Changed while being prepared: what it was to write is written from the new state.
+    if (Frun && (Frun->Change != FchangeCount || Frun->ItemsData != items.data() || Frun->ItemsCount != items.size()))
+        RestartSave();
+    if (!Frun) {
+        if (!FpendingList && !FpendingIndexes && !FpendingDatabase && !DatabaseChangesPending()) return;
+        if (!Fworker) Fworker = std::make_unique<TbackgroundWorker>();
+        if (!FblockPool) FblockPool = std::make_shared<TsaveBlockPool>(FsaveBlockBytes, FsaveBlocks);
+        std::weak_ptr<bool> alive = Falive;
+        Fwake = [this, alive] {
+            Dispatcher().Post([this, alive] {
+                const auto live = alive.lock();
+                if (live && *live && Frun && Frun->Waiting) PostSaveStep();
+            });
+        };
+        Frun = std::make_shared<TsaveRun>();
+        TsaveRun& run = *Frun;
+        run.Change = FchangeCount;
+        run.ItemsData = items.data();
+        run.ItemsCount = items.size();
+        run.List = FpendingList && !FdataFolder.empty();
+        run.Indexes = FpendingIndexes && !FdataFolder.empty();
+        run.Database = FpendingDatabase && FdatabaseEnabled;
+        FpendingList = FpendingIndexes = FpendingDatabase = false;
+        if (run.Database) {
+            // The rebuild holds every change up to it.
+            FdbRemovedFiles.clear();
+            FdbWrites.clear();
+        }
+        run.DatabaseFile = DataFile("jukebox.mdb");
+        if (run.List) {
+            for (const auto& weak : FcdTracks)
+                if (const auto tag = weak.lock()) run.CdTracks.insert(tag.get());
+            const TtagListHeader header{FglobalList->Title(), FglobalList->Active(), FglobalList->PlayMode(),
+                                        FglobalList->Filename()};
+            // A few tracks written anew (their records made here), the rest copied.
+            size_t fresh = 0, covered = 0;
+            if (!FlistMaps.empty())
+                for (const TlistFilePiece& piece : FlistMaps.back().Pieces) {
+                    covered += piece.Count;
+                    if (piece.Fresh()) fresh += piece.Count;
+                }
+            if (!FlistMaps.empty() && run.CdTracks.empty() && covered == items.size() &&
+                fresh <= std::max<size_t>(kMostFreshRecords, items.size() / 50)) {
+                run.Patch = std::make_unique<TlistFilePatch>();
+                run.Patch->Base = FlistMaps.back().Write;
+                run.Patch->Pieces = FlistMaps.back().Pieces;
+                run.Patch->FreshLengths.reserve(fresh);
+                TbyteWriter head;
+                WriteTagListHeader(header, int32_t(items.size()), head);
+                run.Patch->Head = std::move(head.Bytes());
+            } else {
+                run.Library = std::make_unique<TfileStream>(DataFile("jukebox.dat"), *Fworker, FblockPool, Fwake);
+                TbyteWriter& head = run.Library->Record();
+                WriteTagListHeader(header, int32_t(items.size()), head);
+                run.CountOffset = head.Bytes().size() - sizeof(int32_t);  // the head ends with the count
+                run.HeadBytes = head.Bytes().size();
+                run.Library->Keep(false);
+                if (run.CdTracks.empty()) {
+                    run.Lengths = std::make_shared<std::vector<uint32_t>>();
+                    run.Lengths->reserve(items.size());
+                }
+            }
+        }
+        if (run.Database) {
+            run.Csv = std::make_unique<TfileStream>(DataFile("jukebox.csv"), *Fworker, FblockPool, Fwake);
+            std::string& header = run.Csv->Record().Bytes();
+            GetCSVHeader(header);
+            header += "\n";
+            run.Csv->Keep(false);
+        }
+        // Blocks ready for the files made whole (a save that copies needs none).
+        const bool wholeIndexes =
+            run.Indexes && std::any_of(FindexFiles.begin(), FindexFiles.end(),
+                                       [](const TindexFileState& file) { return file.Maps.empty(); });
+        if (run.Library || run.Csv || wholeIndexes) Fworker->Run([pool = FblockPool] { pool->Fill(); });
+    }
+    if (!SaveSlice(*Frun)) {
+        // A run waiting for a block goes on when the worker gives one back.
+        if (!Frun->Waiting) PostSaveStep();
+        return;
+    }
+    std::shared_ptr<TsaveRun> ready = std::move(Frun);
+    if (ready->List && ready->Library) FglobalList->SetStoredSize(ready->Library->Size());
+    if (ready->List) FlastSaveRecordsMade = ready->Patch ? ready->Patch->FreshLengths.size() : size_t(ready->Written);
+    if (std::any_of(ready->IndexSaves.begin(), ready->IndexSaves.end(), [](const auto& save) { return save.Started; })) {
+        FlastSaveEntriesMade = 0;
+        for (const auto& save : ready->IndexSaves)
+            if (save.Started)
+                FlastSaveEntriesMade += save.Patch ? save.Patch->FreshLengths.size() : save.Map->Lists.size();
+    }
+    // The rows of the tracks that changed, as they are now: a few, made at once.
+    if (!ready->Database && DatabaseChangesPending()) {
+        if (!FdatabaseEnabled) {
+            FdbRemovedFiles.clear();
+            FdbWrites.clear();
+        } else if (TakeDatabaseChanges(ready->DbRemovedFiles, ready->DbRows)) {
+            ready->DbChanges = true;
+        } else {
+            FpendingDatabase = true;  // a rebuild follows this save
+            PostSaveStep();
+        }
+    }
+    HandToWorker(std::move(ready));
+}
+
+bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
+    const auto start = std::chrono::steady_clock::now();
+    const auto sliceTime = FsaveSliceTime;
+    auto timeUp = [&] { return std::chrono::steady_clock::now() - start >= sliceTime; };
+    auto wait = [&] { return !(run.Waiting = true); };
+    run.Waiting = false;
+    const std::vector<TaudioTagPtr>& tags = FglobalList->Items();
+    if (run.Stage == 0) {
+        if (run.List && run.Patch) {
+            // Run.Next is the list position where the piece being made starts.
+            TlistFilePatch& patch = *run.Patch;
+            while (run.Piece < patch.Pieces.size()) {
+                const TlistFilePiece& piece = patch.Pieces[run.Piece];
+                for (size_t n = 0; piece.Fresh() && run.InPiece < piece.Count; ++n) {
+                    if (n == kTracksPerClockCheck) {
+                        if (timeUp()) return false;
+                        n = 0;
+                    }
+                    TbyteWriter& record = run.Scratch;
+                    record.Bytes().clear();
+                    WriteAudioTagRecord(record, *tags[run.Next + run.InPiece++]);
+                    patch.Fresh += record.Bytes();
+                    patch.FreshLengths.push_back(uint32_t(record.Bytes().size()));
+                }
+                run.Next += piece.Count;
+                ++run.Piece;
+                run.InPiece = 0;
+            }
+        } else if (run.List) {
+            if (!run.Library->Resume()) return wait();
+            while (run.Next < tags.size()) {
+                const size_t end = std::min(tags.size(), run.Next + kTracksPerClockCheck);
+                while (run.Next < end) {
+                    const TaudioTag& tag = *tags[run.Next++];
+                    if (!run.CdTracks.empty() && run.CdTracks.count(&tag)) continue;
+                    TbyteWriter& record = run.Library->Record();
+                    WriteAudioTagRecord(record, tag);
+                    if (run.Lengths) run.Lengths->push_back(uint32_t(record.Bytes().size()));
+                    ++run.Written;
+                    if (!run.Library->Keep()) return wait();
+                }
+                if (run.Next < tags.size() && timeUp()) return false;
+            }
+            run.Library->Flush();
+        }
+        run.Stage = 1;
+        run.Next = 0;
+        if (timeUp()) return false;
+    }
+    if (run.Stage == 1) {
+        if (run.Indexes && IndexesWanted()) {
+            const std::pair<const char*, TaudioTagListList*> files[] = {
+                {"albums.idx", FalbumList.get()}, {"artists.idx", FartistList.get()},
+                {"titles.idx", FtitleList.get()}, {"genres.idx", FgenreList.get()},
+                {"years.idx", FyearList.get()}};
+            // A bounded piece at a time: a large library has hundreds of thousands of
+            // albums, and a genre many thousands of tracks.
+            if (run.Index && !run.Index->Resume()) return wait();
+            while (run.Next < std::size(files)) {
+                const TaudioTagListList& grouping = *files[run.Next].second;
+                TsaveRun::TindexSave& save = run.IndexSaves[run.Next];
+                if (!save.Started) {
+                    save.Started = true;
+                    save.Map = std::make_shared<TindexFileMap>();
+                    save.Map->Lists.reserve(size_t(grouping.Count()));
+                    save.Map->Changes.reserve(size_t(grouping.Count()));
+                    if (!FindexFiles[run.Next].Maps.empty()) {
+                        save.Old = FindexFiles[run.Next].Maps.back();
+                        save.Patch = std::make_unique<TlistFilePatch>();
+                        save.Patch->Base = save.Old->Write;
+                        TbyteWriter head;
+                        TindexFileWriter(grouping).WriteNext(head);
+                        save.Patch->Head = std::move(head.Bytes());
+                    } else {
+                        run.IndexWriter = std::make_unique<TindexFileWriter>(grouping);
+                        run.Index = std::make_unique<TfileStream>(DataFile(files[run.Next].first), *Fworker,
+                                                                  FblockPool, Fwake);
+                    }
+                }
+                if (save.Patch) {
+                    // An entry whose list is where it was, unchanged, is copied (the worker
+                    // checks its name and track count); any other is made here.
+                    constexpr size_t kLookAhead = 16;
+                    TlistFilePatch& patch = *save.Patch;
+                    const TindexFileMap& old = *save.Old;
+                    for (size_t n = 0; save.At < size_t(grouping.Count()); ++n) {
+                        if (n == kTracksPerClockCheck) {
+                            if (timeUp()) return false;
+                            n = 0;
+                        }
+                        const int i = int(save.At++);
+                        const TaudioTagListPtr list = grouping.GetList(i);
+                        save.Map->Lists.push_back(list.get());
+                        save.Map->Changes.push_back(list->ChangeCount());
+                        size_t j = save.OldAt;
+                        const size_t last = std::min(old.Lists.size(), j + kLookAhead);
+                        while (j < last && old.Lists[j] != list.get()) ++j;
+                        if (j < last) {
+                            save.OldAt = j + 1;
+                            if (old.Changes[j] == list->ChangeCount()) {
+                                TbyteWriter& names = run.Scratch;
+                                names.Bytes().clear();
+                                WriteText(names, list->Title());
+                                if (run.Next == 0) {
+                                    const auto* album = dynamic_cast<const TaudioTagAlbum*>(list.get());
+                                    WriteText(names, album ? album->AlbumArtist : std::string());
+                                }
+                                patch.Checks.push_back(IndexEntryCheck(names.Bytes(), int32_t(list->Count())));
+                                AppendListFilePiece(patch.Pieces, {int64_t(j), 1});
+                                continue;
+                            }
+                        }
+                        TbyteWriter& entry = run.Scratch;
+                        entry.Bytes().clear();
+                        TindexFileWriter one(grouping, i);
+                        while (one.WriteNext(entry)) {
+                        }
+                        patch.Fresh += entry.Bytes();
+                        patch.FreshLengths.push_back(uint32_t(entry.Bytes().size()));
+                        AppendListFilePiece(patch.Pieces, {-1, 1});
+                    }
+                } else {
+                    bool more = true;
+                    for (size_t n = 0; more && n < kTracksPerClockCheck; ++n) {
+                        more = run.IndexWriter->WriteNext(run.Index->Record());
+                        if (!run.Index->Keep()) return wait();
+                    }
+                    if (more) {
+                        if (timeUp()) return false;
+                        continue;
+                    }
+                    run.Index->Flush();
+                    save.Stream = std::move(run.Index);
+                    run.IndexWriter.reset();
+                    // The lists as written, for the next save to copy their entries.
+                    for (int i = 0; i < grouping.Count(); ++i) {
+                        const TaudioTagListPtr list = grouping.GetList(i);
+                        save.Map->Lists.push_back(list.get());
+                        save.Map->Changes.push_back(list->ChangeCount());
+                    }
+                }
+                ++run.Next;
+                if (timeUp()) return false;
+            }
+        } else if (run.Indexes && FenableIndexes) {
+            run.RemoveIndexFiles = true;
+        }
+        run.Stage = 2;
+        run.Next = 0;
+    }
+    if (run.Stage == 2) {
+        // The export holds the whole global list, CD tracks too.
+        if (run.Database) {
+            if (!run.Csv->Resume()) return wait();
+            while (run.Next < tags.size()) {
+                const size_t end = std::min(tags.size(), run.Next + kTracksPerClockCheck);
+                while (run.Next < end) {
+                    std::string& row = run.Csv->Record().Bytes();
+                    tags[run.Next++]->GetCSVRow(row);
+                    row += ",\n";  // an empty playlist name
+                    if (!run.Csv->Keep()) return wait();
+                }
+                if (run.Next < tags.size() && timeUp()) return false;
+            }
+            run.Csv->Flush();
+        }
+        run.Stage = 3;
+    }
+    return true;
+}
+
+namespace {
+// The second name of the database a background rebuild replaces, until it is let go.
+std::string RetiredDatabaseName(const std::string& databaseFile) { return databaseFile + ".old"; }
+}  // namespace
+
+void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
+    const bool indexes = std::any_of(run->IndexSaves.begin(), run->IndexSaves.end(),
+                                     [](const TsaveRun::TindexSave& save) { return save.Started; });
+    if (!run->List && !indexes && !run->RemoveIndexFiles && !run->Database && !run->DbChanges) return;
+    ++FworkerResults;
+    std::weak_ptr<bool> alive = Falive;
+    const std::string folder = FdataFolder;
+    const size_t total = FglobalList->Items().size();
+    // The list and the groupings as they are now stand to this write as it is.
+    run->ListWrite = ++FlistWrites;
+    if (run->List && run->CdTracks.empty()) {
+        FlistMaps.push_back({run->ListWrite, {}});
+        AppendListFilePiece(FlistMaps.back().Pieces, {0, uint32_t(total)});
+    }
+    std::array<std::shared_ptr<TlistFileLedger>, std::size(kIndexFiles)> indexLedgers;
+    for (size_t k = 0; k < indexLedgers.size(); ++k) {
+        indexLedgers[k] = FindexFiles[k].Ledger;
+        if (!run->IndexSaves[k].Started) continue;
+        run->IndexSaves[k].Map->Write = run->ListWrite;
+        FindexFiles[k].Maps.push_back(run->IndexSaves[k].Map);
+    }
+    // Runs after the blocks of every file: the worker takes jobs in order.
+    Fworker->Run([this, alive, run, folder, total, ledger = FlistLedger, listFile = DataFile("jukebox.dat"),
+                  indexLedgers] {
+        std::vector<std::string> errors;
+        std::error_code ec;
+        std::string error;
+        bool listWritten = true, listStale = false;
+        int64_t storedSize = -1;
+        if (run->List && run->Patch) {
+            switch (WriteListFilePatch(listFile, *run->Patch, run->ListWrite, *ledger, storedSize, &error,
+                                       FindListFileRecords)) {
+                case TlistPatchResult::lprWritten:
+                    break;
+                case TlistPatchResult::lprFailed:
+                    errors.push_back("Cannot write " + listFile + ": " + error);
+                    listWritten = false;
+                    break;
+                case TlistPatchResult::lprStale:
+                    // Not the file the records were to be copied from: made anew instead.
+                    listWritten = false;
+                    listStale = true;
+                    break;
+            }
+        } else if (run->List) {
+            const std::shared_ptr<TsafeFileWriter>& file = run->Library->File();
+            if (size_t(run->Written) != total) {
+                TbyteWriter count;
+                count.WriteI32(run->Written);
+                file->Patch(run->CountOffset, count.Bytes());
+            }
+            if (!file->Commit(&error)) {
+                errors.push_back("Cannot write " + run->Library->Path() + ": " + error);
+                listWritten = false;
+            } else {
+                TfileStamp stamp;
+                if (run->Lengths && StampOfFile(listFile, stamp))
+                    ledger->Set({run->ListWrite, stamp, uint32_t(run->Lengths->size()), run->HeadBytes,
+                                 std::move(run->Lengths)});
+                else
+                    ledger->Forget();
+            }
+        }
+        // The index files are only used when not older than "jukebox.dat".
+        enum : uint8_t { kNone, kWritten, kFailed, kStale };
+        std::array<uint8_t, std::size(kIndexFiles)> indexResults{};
+        constexpr TentryFinder kFinders[] = {FindAlbumIndexEntries, FindArtistIndexEntries, FindArtistIndexEntries,
+                                             FindCategoryIndexEntries, FindCategoryIndexEntries};
+        for (size_t k = 0; k < run->IndexSaves.size(); ++k) {
+            TsaveRun::TindexSave& save = run->IndexSaves[k];
+            if (!save.Started) continue;
+            indexResults[k] = kFailed;
+            if (!listWritten) continue;
+            const std::string path = (std::filesystem::path(folder) / kIndexFiles[k]).string();
+            if (save.Patch) {
+                int64_t size = 0;
+                switch (WriteListFilePatch(path, *save.Patch, run->ListWrite, *indexLedgers[k], size, &error,
+                                           kFinders[k])) {
+                    case TlistPatchResult::lprWritten:
+                        indexResults[k] = kWritten;
+                        break;
+                    case TlistPatchResult::lprFailed:
+                        errors.push_back("Cannot write " + path + ": " + error);
+                        break;
+                    case TlistPatchResult::lprStale:
+                        indexResults[k] = kStale;
+                        break;
+                }
+            } else if (save.Stream) {
+                if (!save.Stream->File()->Commit(&error)) {
+                    errors.push_back("Cannot write " + save.Stream->Path() + ": " + error);
+                    continue;
+                }
+                indexResults[k] = kWritten;
+                TfileStamp stamp;
+                if (StampOfFile(path, stamp))
+                    indexLedgers[k]->Set({run->ListWrite, stamp, uint32_t(save.Map->Lists.size()), 0, nullptr});
+                else
+                    indexLedgers[k]->Forget();
+            }
+            save.Stream.reset();
+        }
+        if (run->RemoveIndexFiles)
+            for (const char* file : kIndexFiles) std::filesystem::remove(std::filesystem::path(folder) / file, ec);
+        bool built = false;
+        if (run->Database) {
+            const std::string& csvFile = run->Csv->Path();
+            if (!run->Csv->File()->Commit(&error)) {
+                errors.push_back("Cannot export the library to " + csvFile + ": " + error);
+            } else {
+                // The connection in use holds the old file open. A second name for it means
+                // that closing that connection on the main thread does not make the file
+                // system free a large file there; the name is removed here, afterwards.
+                std::filesystem::remove(RetiredDatabaseName(run->DatabaseFile), ec);
+                std::filesystem::create_hard_link(run->DatabaseFile, RetiredDatabaseName(run->DatabaseFile), ec);
+                TjukeboxDB database;  // built beside the one in use and renamed over it
+                built = database.Build(run->DatabaseFile, csvFile);
+                if (!built) errors.push_back("Cannot build " + run->DatabaseFile + ": " + database.LastError());
+            }
+        }
+        // Written after "jukebox.dat", so the database is not older than the list it holds.
+        bool followed = true;
+        if (run->DbChanges) {
+            TjukeboxDB writer;
+            followed = writer.ApplyChanges(run->DatabaseFile, run->DbRemovedFiles, run->DbRows);
+            if (!followed) errors.push_back("Cannot update " + run->DatabaseFile + ": " + writer.LastError());
+        }
+        const bool rebuilt = run->Database;
+        const bool list = run->List, indexes = run->Indexes;
+        const uint64_t listWrite = run->ListWrite;
+        Dispatcher().Post([this, alive, errors, built, rebuilt, followed, database = run->DatabaseFile, list, indexes,
+                           listWrite, listWritten, listStale, storedSize, indexResults] {
+            const auto live = alive.lock();
+            if (!live || !*live) return;
+            --FworkerResults;
+            for (const auto& e : errors) LogError(e);
+            if (list) {
+                // Written: the file on disk is this write; else the one before is still there.
+                std::erase_if(FlistMaps, [&](const TlistFileMap& map) {
+                    return listWritten ? map.Write < listWrite : map.Write == listWrite;
+                });
+                if (listWritten && storedSize >= 0) FglobalList->SetStoredSize(storedSize);
+                if (listStale) {
+                    ForgetListFile();
+                    FpendingList = true;
+                    FpendingIndexes |= indexes;  // not written before the list file is
+                    PostSaveStep();
+                }
+            }
+            for (size_t k = 0; k < indexResults.size(); ++k) {
+                if (indexResults[k] == kNone) continue;
+                auto& maps = FindexFiles[k].Maps;
+                if (indexResults[k] == kStale) {
+                    // Not the file its entries were to be copied from: written whole next.
+                    maps.clear();
+                    FindexFiles[k].Ledger->Forget();
+                    FpendingIndexes = true;
+                    PostSaveStep();
+                    continue;
+                }
+                const bool written = indexResults[k] == kWritten;
+                std::erase_if(maps, [&](const std::shared_ptr<TindexFileMap>& map) {
+                    return written ? map->Write < listWrite : map->Write == listWrite;
+                });
+            }
+            // A rebuild holds the list as it was handed over; later changes were noted
+            // or asked for a rebuild of their own.
+            if (rebuilt && built && followed) FdatabaseFollows = true;
+            if ((rebuilt && !built) || !followed) {
+                // The database no longer holds the list as filed: the next change rebuilds
+                // it, and a failed update (its old rows kept) is mended by a rebuild now.
+                FdatabaseFollows = false;
+                if (!followed && FdatabaseEnabled) ScheduleSave(false, false, true);
+            }
+            // The connection moves to the new file; queries until now ran on the old one.
+            if (built && FdatabaseEnabled) Fdatabase->Open(database);
+            if (Fworker)
+                Fworker->Run([retired = RetiredDatabaseName(database)] {
+                    std::error_code ignored;
+                    std::filesystem::remove(retired, ignored);
+                });
+        });
+    });
+}
+
+void TcustomJukeboxList::SetLoading(bool loading) {
+    Floading = loading;
+    // A save asked for while loading waits for the load to end.
+    if (!loading && FsaveInBackground && (FpendingList || FpendingIndexes || FpendingDatabase)) PostSaveStep();
+}
+
+void TcustomJukeboxList::FinishPendingSaves() {
+    if (Fworker) Fworker->Wait();
+    const bool list = FpendingList || (Frun && Frun->List);
+    const bool indexes = FpendingIndexes || (Frun && Frun->Indexes);
+    FpendingList = FpendingIndexes = FpendingDatabase = false;
+    Frun.reset();
+    // What a change asked for is not lost at close-down; the database, older than
+    // "jukebox.dat" then, is built again at the next start.
+    if (list && !FdataFolder.empty()) WriteGlobalList();
+    if ((list || indexes) && IndexesWanted() && FglobalList->UpdateCount() == 0) SaveIndexFiles();
+    if (FdatabaseEnabled && DatabaseChangesPending() && FglobalList->UpdateCount() == 0) {
+        std::vector<std::string> removedFiles;
+        std::string rows;
+        TjukeboxDB writer;
+        const std::string database = DataFile("jukebox.mdb");
+        if (!TakeDatabaseChanges(removedFiles, rows) || !writer.ApplyChanges(database, removedFiles, rows)) {
+            // A database that misses changes must not be taken as current at the next start.
+            std::error_code ec;
+            std::filesystem::remove(database, ec);
+        }
+    }
+}
+
+}  // namespace tunecrest
