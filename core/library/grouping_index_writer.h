@@ -3,9 +3,13 @@
 // piece at a time, so that a save on the main thread can stop between pieces. The
 // pieces put together are the bytes SaveToStream writes.
 #include <cstddef>
+#include <string_view>
 #include <vector>
 
 namespace tunecrest {
+
+// The head of a block of track positions in every index file.
+inline constexpr std::string_view kTrackIndexMagic = "IXTL";
 
 class TaudioTagListList;
 class TbyteWriter;
