@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <mutex>
+#include <unordered_set>
 
 #include "core/base/shared_utils.h"
 #include "core/library/load_threads.h"
@@ -25,6 +26,7 @@ std::recursive_mutex gDeferredListsLock;
 void TaudioTagCategory::DeferLists(std::unique_ptr<TdeferredLists> lists) {
     std::lock_guard lock(gDeferredListsLock);
     FdeferredLists = std::move(lists);
+    FdeferredTracks.clear();
     FlistsDeferred.store(FdeferredLists != nullptr, std::memory_order_release);
 }
 
@@ -33,8 +35,40 @@ void TaudioTagCategory::MakeDeferredLists() const {
     // Null when another thread made them meanwhile, or when this thread is making them.
     const std::unique_ptr<TdeferredLists> lists = std::move(FdeferredLists);
     if (!lists) return;
-    lists->Make(*Fartists, *Falbums, Items());
+    const std::vector<TdeferredTrack> noted = std::move(FdeferredTracks);
+    FdeferredTracks.clear();
+    if (noted.empty()) {
+        lists->Make(*Fartists, *Falbums, Items());
+    } else {
+        // The tracks as the stored lists knew them: those noted stand in as they were,
+        // those that came in since are left to FileDeferredEdits.
+        std::unordered_set<const TaudioTag*> moved;
+        for (const TdeferredTrack& track : noted) moved.insert(track.Tag.get());
+        std::vector<TaudioTagPtr> tracks;
+        std::vector<const TaudioTag*> keys;
+        tracks.reserve(size_t(Count()) + noted.size());
+        keys.reserve(size_t(Count()) + noted.size());
+        for (const TaudioTagPtr& tag : Items())
+            if (!moved.count(tag.get())) {
+                tracks.push_back(tag);
+                keys.push_back(tag.get());
+            }
+        for (const TdeferredTrack& track : noted)
+            if (track.StandIn) {
+                tracks.push_back(track.StandIn);
+                keys.push_back(track.Tag.get());
+            }
+        lists->Make(*Fartists, *Falbums, tracks, &keys);
+        FileDeferredEdits(*Fartists, *Falbums, *this, noted);
+    }
     FlistsDeferred.store(false, std::memory_order_release);
+}
+
+bool TaudioTagCategory::EditWhileDeferred(const std::function<void(std::vector<TdeferredTrack>& noted)>& edit) {
+    std::lock_guard lock(gDeferredListsLock);
+    if (!FdeferredLists) return false;
+    edit(FdeferredTracks);
+    return true;
 }
 
 TcategoryListsAhead::~TcategoryListsAhead() {

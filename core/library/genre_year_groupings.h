@@ -3,6 +3,7 @@
 // its own artist and album groupings, so that a browse tree can show its artists and
 // albums below it.
 #include <atomic>
+#include <functional>
 #include <future>
 #include <memory>
 #include <string>
@@ -53,9 +54,25 @@ public:
         virtual ~TdeferredLists() = default;
         // Fills `artists` and `albums` (their update brackets open) from the category's
         // `tracks`, then closes the brackets and links the albums to the artists.
+        // `keys`, when given, names for each of `tracks` the track the stored lists knew
+        // (a stand-in holds a track's fields as they were then).
         virtual void Make(TaudioTagArtistList& artists, TaudioTagAlbumList& albums,
-                          const std::vector<TaudioTagPtr>& tracks) = 0;
+                          const std::vector<TaudioTagPtr>& tracks,
+                          const std::vector<const TaudioTag*>* keys = nullptr) = 0;
     };
+    // A track that came into or left the category while its artists and albums waited.
+    struct TdeferredTrack {
+        TaudioTagPtr Tag;
+        // The track with its fields as the waiting lists hold it; null when it came in since.
+        TaudioTagPtr StandIn;
+    };
+    // Runs `edit` on the tracks noted so far, under the lock the lists are made under, when
+    // the lists still wait; false (and nothing run) when they are made. The edit changes
+    // the category's tracks and notes each track it takes out or puts in: when the lists
+    // are made they are made as stored from the tracks as they were, and the noted tracks
+    // are then moved as an edit files them (FileDeferredEdits), so a change costs no
+    // making of lists nobody has asked for yet.
+    bool EditWhileDeferred(const std::function<void(std::vector<TdeferredTrack>& noted)>& edit);
     // The artists and albums come from `lists` when first asked for; until then their
     // update brackets stay open. Any track added to the category makes them first, so
     // they always match its tracks. Safe to ask for from several threads.
@@ -84,7 +101,13 @@ private:
     std::unique_ptr<TaudioTagAlbumList> Falbums;
     mutable std::atomic<bool> FlistsDeferred{false};
     mutable std::unique_ptr<TdeferredLists> FdeferredLists;
+    mutable std::vector<TdeferredTrack> FdeferredTracks;
 };
+
+// Moves the tracks noted while a category's lists waited in the lists just made (the
+// category's `tracks` as they are now): grouping_edits.cpp.
+void FileDeferredEdits(TaudioTagArtistList& artists, TaudioTagAlbumList& albums, const TaudioTagList& tracks,
+                       const std::vector<TaudioTagCategory::TdeferredTrack>& noted);
 using TaudioTagCategoryPtr = std::shared_ptr<TaudioTagCategory>;
 
 // Makes the artists and albums that index files left for later, of the categories given

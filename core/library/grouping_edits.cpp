@@ -263,6 +263,8 @@ class TcategoryEdit {
         const TaudioTagCategoryPtr category = Flist.FindCategoryOf(before);
         if (!category || !category->UseArtists || !category->UseAlbums || category->IndexOf(tag) < 0)
             return false;
+        // Lists still waiting are made from the category's tracks, so they hold it.
+        if (category->ListsDeferred()) return true;
         return TpairEdit(&category->Albums(), &category->Artists(), false).Holds(tag, before);
     }
 
@@ -270,6 +272,7 @@ class TcategoryEdit {
         Begin();
         const TaudioTagCategoryPtr category = Flist.FindCategoryOf(before);
         if (!category) return;
+        if (UnfileDeferred(*category, tag, before)) return;
         Tcategory& edit = Touch(category, true);
         RemoveTag(*category, tag);
         edit.Pair.Unfile(tag, before);
@@ -285,6 +288,7 @@ class TcategoryEdit {
             if (filed && !category) Touch(Flist.FindCategoryOf(*tag), false);
             return;
         }
+        if (FileDeferred(*category, tag)) return;
         Tcategory& edit = Touch(category, true);
         InsertInOrder(*category, tag, CompareTitle);
         edit.Pair.File(tag);
@@ -293,6 +297,21 @@ class TcategoryEdit {
 
     void Finish() {
         if (!Fbegun) return;
+        for (const TaudioTagCategoryPtr& waiting : Fwaiting) {
+            TaudioTagCategory& category = *waiting;
+            // Its lists were made in this filing after all: settled with the others.
+            if (const auto made = Findex.find(&category); made != Findex.end()) {
+                Fcategories[made->second].CheckName = true;
+                continue;
+            }
+            if (category.Count() == 0) {
+                Flist.Delete(Flist.IndexOfList(&category));
+                continue;
+            }
+            const std::string name = Flist.CategoryKey(*FirstFiled(category));
+            if (name != category.Title()) category.SetTitle(name);
+            category.KeepTitleOrder();
+        }
         for (auto& edit : Fcategories) {
             TaudioTagCategory& category = *edit.Category;
             if (!edit.Existed) {
@@ -325,6 +344,45 @@ class TcategoryEdit {
         bool CheckName = false;
     };
 
+    // A category whose artists and albums still wait takes the change in its tracks
+    // alone, and notes the track for the lists (TaudioTagCategory::EditWhileDeferred).
+    bool UnfileDeferred(TaudioTagCategory& category, const TaudioTag* tag, const TaudioTag& before) {
+        if (Findex.count(&category)) return false;  // its lists were made in this filing
+        const bool waiting = category.EditWhileDeferred([&](std::vector<TaudioTagCategory::TdeferredTrack>& noted) {
+            const int index = category.IndexOf(tag);
+            if (index < 0) return;
+            const TaudioTagPtr held = category.Items()[size_t(index)];
+            const bool known = std::any_of(noted.begin(), noted.end(),
+                                           [&](const auto& track) { return track.Tag.get() == tag; });
+            if (!known) {
+                TaudioTagPtr standIn = before.Clone();
+                standIn->SetStoredPosition(before.StoredPosition());
+                noted.push_back({held, std::move(standIn)});
+            }
+            category.Delete(index);
+        });
+        if (waiting) NoteWaiting(category);
+        return waiting;
+    }
+
+    bool FileDeferred(TaudioTagCategory& category, const TaudioTagPtr& tag) {
+        if (Findex.count(&category)) return false;
+        const bool waiting = category.EditWhileDeferred([&](std::vector<TaudioTagCategory::TdeferredTrack>& noted) {
+            const bool known = std::any_of(noted.begin(), noted.end(),
+                                           [&](const auto& track) { return track.Tag == tag; });
+            if (!known) noted.push_back({tag, nullptr});
+            InsertInOrder(category, tag, CompareTitle);
+        });
+        if (waiting) NoteWaiting(category);
+        return waiting;
+    }
+
+    void NoteWaiting(TaudioTagCategory& category) {
+        for (const TaudioTagCategoryPtr& waiting : Fwaiting)
+            if (waiting.get() == &category) return;
+        Fwaiting.push_back(Flist.FindCategory(category.Title()));
+    }
+
     void Begin() {
         if (!Fbegun) Flist.BeginUpdate();
         Fbegun = true;
@@ -345,6 +403,8 @@ class TcategoryEdit {
     bool Fbegun = false;
     std::vector<Tcategory> Fcategories;
     std::unordered_map<const TaudioTagCategory*, size_t> Findex;
+    // Categories changed while their lists wait.
+    std::vector<TaudioTagCategoryPtr> Fwaiting;
 };
 
 // What a grouping files of a track: an edited track moves only in the groupings whose
@@ -355,6 +415,25 @@ bool AlbumFieldsDiffer(const TaudioTag& a, const TaudioTag& b) {
 }
 
 }  // namespace
+
+void FileDeferredEdits(TaudioTagArtistList& artists, TaudioTagAlbumList& albums, const TaudioTagList& tracks,
+                       const std::vector<TaudioTagCategory::TdeferredTrack>& noted) {
+    // As an edit files them into a category whose lists are made: the tracks as they were
+    // taken out, then those there now filed in library order, then settled once.
+    TpairEdit pair(&albums, &artists, true);
+    albums.BeginUpdate();
+    for (const auto& track : noted)
+        if (track.StandIn) pair.Unfile(track.StandIn.get(), *track.StandIn);
+    std::vector<TaudioTagPtr> filing;
+    for (const auto& track : noted)
+        if (tracks.IndexOf(track.Tag.get()) >= 0) filing.push_back(track.Tag);
+    std::sort(filing.begin(), filing.end(),
+              [](const TaudioTagPtr& a, const TaudioTagPtr& b) { return a->StoredPosition() < b->StoredPosition(); });
+    for (const TaudioTagPtr& tag : filing) pair.File(tag);
+    if (pair.Settle()) artists.ApplyMappings();
+    if (albums.UpdateCount() == 1) albums.RenewOnlyNewAlbumsOnce();
+    albums.EndUpdate();
+}
 
 void TcustomJukeboxList::NoteInFileIndex(const TaudioTagPtr& tag) {
     if (!FfileIndex->Add(tag)) FsharedFileNames.insert(tag->Filename());

@@ -424,13 +424,14 @@ public:
     }
 
     void Make(TaudioTagArtistList& artists, TaudioTagAlbumList& albums,
-              const std::vector<TaudioTagPtr>& tracks) override {
+              const std::vector<TaudioTagPtr>& tracks, const std::vector<const TaudioTag*>* keys) override {
         // Each position becomes the place of its track among the category's tracks. A
         // track that left the category since is left out: a stored address only serves
         // to find a track among the category's own, and is never followed.
         std::unordered_map<const TaudioTag*, int32_t> places;
         places.reserve(tracks.size());
-        for (size_t i = 0; i < tracks.size(); ++i) places.emplace(tracks[i].get(), int32_t(i));
+        for (size_t i = 0; i < tracks.size(); ++i)
+            places.emplace(keys ? (*keys)[i] : tracks[i].get(), int32_t(i));
         for (Tpart& part : Fparts) {
             Renumber(part.Artists, places);
             Renumber(part.Albums, places);

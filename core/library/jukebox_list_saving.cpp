@@ -616,6 +616,10 @@ bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
                         patch.Fresh += entry.Bytes();
                         patch.FreshLengths.push_back(uint32_t(entry.Bytes().size()));
                         AppendListFilePiece(patch.Pieces, {-1, 1});
+                        // A changed genre or year may first have made the artists and albums
+                        // its index file left for later: one such entry to a slice.
+                        if (timeUp()) return false;
+                        n = 0;
                     }
                 } else {
                     bool more = true;
