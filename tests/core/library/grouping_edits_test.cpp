@@ -5,6 +5,7 @@
 
 #include <map>
 
+#include "core/base/services.h"
 #include "core/library/jukebox_list.h"
 #include "core/library/jukebox_loader.h"
 #include "tests/support/groupings_image.h"
@@ -378,6 +379,115 @@ TEST(GroupingEditsAfterLoading, ARenameBeforeAnyLookupIsFiledByItself) {
     fresh.GlobalList().EndUpdate();
     EXPECT_EQ(GroupingsImage(fresh), GroupingsImage(lib));
     EXPECT_NE(GroupingsImage(lib), incremental);
+}
+
+// After a start from the index files the genres' and years' artists and albums wait until
+// first asked for. Changes filed before that leave them waiting; made then (here, or on
+// the thread that makes them ahead for the browse tree), they are the lists a filing of
+// every track gives: orderings, counts, album artists and compilations, the names.
+TEST(GroupingEditsAfterLoading, EditsIntoCategoriesWhoseListsWaitAreAsAFullFilingWhenMade) {
+    for (const bool ahead : {false, true}) {
+        SCOPED_TRACE(ahead ? "made ahead" : "made when asked for");
+        test::TempDir dir;
+        TlocalJukeboxList lib;
+        // Saved in the background, as the program saves: the save runs only at the end.
+        lib.SetSaveInBackground(true);
+        lib.AutoSaveGlobal = true;
+        // A compilation of two artists in one folder, Rock and 1995, its album spelt two ways.
+        std::vector<TaudioTagPtr> tracks = LibraryTracks(300);
+        tracks.push_back(MakeLibraryTag("/c/mix/1.mp3", "Singer", "One", "MIX", "Rock", "1995", 1));
+        tracks.push_back(MakeLibraryTag("/c/mix/2.mp3", "Band", "Two", "Mix", "Rock", "1995", 2));
+        SaveThenLoad(dir, tracks, lib);
+        int progress = 0;
+        TcustomJukeboxListEvents events;
+        events.OnListProcess = [&](TObject*, int, int, const TaudioTagPtr&) { ++progress; };
+        lib.SetEvents(&events);
+        const auto waiting = [&lib](TaudioTagCategoryList& list, const char* name) {
+            const TaudioTagCategoryPtr category = list.FindCategory(name);
+            return category && category->ListsDeferred();
+        };
+        ASSERT_TRUE(waiting(lib.GenreList(), "Rock") && waiting(lib.GenreList(), "Jazz") &&
+                    waiting(lib.YearList(), "1991"));
+        const auto edit = [&lib](int index, auto change) {
+            const TaudioTagPtr tag = lib.GlobalList().GetTag(index);
+            const TaudioTagPtr values = tag->Clone();
+            change(*values);
+            lib.EditTrack(tag, *values);
+        };
+        // Rock to Jazz with another artist, album and year (a year made now).
+        ASSERT_EQ(lib.GlobalList().GetTag(40)->GenreString(), "Rock");
+        edit(40, [](TaudioTag& t) {
+            t.SetGenreString("Jazz");
+            t.SetDate("1999");
+            t.SetArtist("Artist 5");
+            t.SetAlbum("Album 9");
+        });
+        // The same track again: back to Rock, retitled, its old year again.
+        edit(40, [](TaudioTag& t) {
+            t.SetGenreString("Rock");
+            t.SetTitle("Aardvark");
+            t.SetDate("1991");
+        });
+        // Another album within its genre and year; another artist in an album (which
+        // makes the album a compilation in its genre and year).
+        edit(41, [](TaudioTag& t) { t.SetAlbum("Album 0"); });
+        edit(44, [](TaudioTag& t) { t.SetArtist("Guest"); });
+        // Only the year changes; a track that leaves its genre for one of its own.
+        edit(60, [](TaudioTag& t) { t.SetDate("1991"); });
+        edit(62, [](TaudioTag& t) { t.SetGenreString("Blues"); });
+        // The compilation's first track leaves its genre and year: there the album is no
+        // longer one, and takes the other track's spelling.
+        edit(300, [](TaudioTag& t) {
+            t.SetGenreString("Jazz");
+            t.SetDate("1992");
+        });
+        // A removal (every later position moves) and an addition to an album there.
+        lib.GlobalList().Delete(17);
+        lib.GlobalList().Add(MakeLibraryTag("/m/3/3/new.mp3", "Artist 3", "Zebra", "Album 3", "Pop", "1990", 4));
+        // An album's only tracks leave it: it is taken out of its genre's albums.
+        for (int i = 0; i < lib.GlobalList().Count(); ++i)
+            if (lib.GlobalList().GetTag(i)->Album() == "Album 9") edit(i, [](TaudioTag& t) { t.SetAlbum("Album 8"); });
+        EXPECT_EQ(progress, 0) << "every change filed by itself";
+        for (const char* name : {"Rock", "Jazz", "Pop"}) EXPECT_TRUE(waiting(lib.GenreList(), name)) << name;
+        for (const char* name : {"1990", "1991", "1992", "1995"}) EXPECT_TRUE(waiting(lib.YearList(), name)) << name;
+
+        if (ahead) {
+            std::vector<TaudioTagCategoryPtr> all;
+            for (TaudioTagCategoryList* list : {static_cast<TaudioTagCategoryList*>(&lib.GenreList()),
+                                                static_cast<TaudioTagCategoryList*>(&lib.YearList())})
+                for (int i = 0; i < list->Count(); ++i) all.push_back(list->GetCategory(i));
+            TcategoryListsAhead maker;
+            maker.Start(all);
+            maker.Wait();
+            for (const auto& category : all) EXPECT_FALSE(category->ListsDeferred()) << category->Title();
+        }
+        const std::string incremental = GroupingsImage(lib);
+        for (TaudioTagCategoryList* list : {static_cast<TaudioTagCategoryList*>(&lib.GenreList()),
+                                            static_cast<TaudioTagCategoryList*>(&lib.YearList())})
+            for (int i = 0; i < list->Count(); ++i) {
+                const TaudioTagCategoryPtr category = list->GetCategory(i);
+                EXPECT_EQ(category->Artists().UpdateCount(), 0) << category->Title();
+                EXPECT_EQ(category->Albums().UpdateCount(), 0) << category->Title();
+            }
+        TlocalJukeboxList fresh;
+        fresh.GlobalList().BeginUpdate();
+        for (const auto& tag : lib.GlobalList().Items()) fresh.GlobalList().Add(tag);
+        fresh.GlobalList().EndUpdate();
+        EXPECT_EQ(GroupingsImage(fresh), incremental);
+        // The index files saved from it are those of the full filing.
+        auto& dispatcher = static_cast<TqueueDispatcher&>(Dispatcher());
+        for (int i = 0; i < 20000 && lib.BackgroundWorkPending(); ++i) dispatcher.WaitAndProcess(5);
+        ASSERT_FALSE(lib.BackgroundWorkPending());
+        lib.SetEvents(nullptr);
+        TlocalJukeboxList again;
+        again.SetDataFolder(dir.Path().string());
+        TlocalJukeboxLoader loader;
+        loader.JukeboxList = &again;
+        loader.LoadAll();
+        EXPECT_EQ(GroupingsImage(again), incremental);
+        lib.ReprocessTags();
+        EXPECT_EQ(GroupingsImage(lib), incremental);
+    }
 }
 
 // Loaded with helper threads, the library's groupings and file-name index are those a
