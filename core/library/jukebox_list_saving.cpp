@@ -328,6 +328,8 @@ struct TcustomJukeboxList::TsaveRun {
         std::unique_ptr<TlistFilePatch> Patch;
         std::shared_ptr<const TindexFileMap> Old;
         size_t At = 0, OldAt = 0;
+        // The entry a slice was ended before, so that it starts the next one (once).
+        size_t YieldedAt = SIZE_MAX;
         std::shared_ptr<TindexFileMap> Map;
     };
     std::array<TindexSave, std::size(kIndexFiles)> IndexSaves;
@@ -586,6 +588,7 @@ bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
                             if (timeUp()) return false;
                             n = 0;
                         }
+                        const size_t oldAt = save.OldAt;
                         const int i = int(save.At++);
                         const TaudioTagListPtr list = grouping.GetList(i);
                         save.Map->Lists.push_back(list.get());
@@ -608,6 +611,19 @@ bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
                                 continue;
                             }
                         }
+                        // A changed genre or year whose artists and albums its index file
+                        // left for later makes them first (several milliseconds): that
+                        // starts a slice of its own.
+                        if (const auto* category = dynamic_cast<const TaudioTagCategory*>(list.get());
+                            category && category->ListsDeferred() && save.YieldedAt != size_t(i) &&
+                            std::chrono::steady_clock::now() - start >= sliceTime / 8) {
+                            save.YieldedAt = size_t(i);
+                            --save.At;
+                            save.OldAt = oldAt;
+                            save.Map->Lists.pop_back();
+                            save.Map->Changes.pop_back();
+                            return false;
+                        }
                         TbyteWriter& entry = run.Scratch;
                         entry.Bytes().clear();
                         TindexFileWriter one(grouping, i);
@@ -616,8 +632,7 @@ bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
                         patch.Fresh += entry.Bytes();
                         patch.FreshLengths.push_back(uint32_t(entry.Bytes().size()));
                         AppendListFilePiece(patch.Pieces, {-1, 1});
-                        // A changed genre or year may first have made the artists and albums
-                        // its index file left for later: one such entry to a slice.
+                        // Such an entry may have taken the slice's time already.
                         if (timeUp()) return false;
                         n = 0;
                     }
