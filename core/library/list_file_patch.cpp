@@ -198,7 +198,7 @@ bool FindIndexEntries(int fd, uint64_t size, uint32_t records, uint64_t& headByt
 
 uint64_t IndexEntryCheck(std::string_view names, int32_t tracks) {
     // FNV-1a over the name bytes, then the count.
-    uint64_t hash = 1469598103934665603ull;
+    uint64_t hash = 14695981039346656037ull;
     const auto add = [&](unsigned char c) { hash = (hash ^ c) * 1099511628211ull; };
     for (const char c : names) add(static_cast<unsigned char>(c));
     for (int i = 0; i < 4; ++i) add(static_cast<unsigned char>(uint32_t(tracks) >> (8 * i)));
