@@ -200,6 +200,12 @@ void TsoundOutput::Flush() {
 void TsoundOutput::SetPaused(bool paused) {
     if (!Fpipeline || paused == Fpaused) return;
     Fpaused = paused;
+    // A state asked for while the last change is still under way can be lost (the
+    // pipeline then stays paused for good): the last one is let finish first. It has
+    // as soon as the output has its first sound, so only a pause at once after the
+    // output opened waits at all.
+    constexpr GstClockTime kSettle = 500 * GST_MSECOND;
+    gst_element_get_state(Fpipeline, nullptr, nullptr, kSettle);
     gst_element_set_state(Fpipeline, paused ? GST_STATE_PAUSED : GST_STATE_PLAYING);
 }
 

@@ -1,6 +1,8 @@
 #include "playback/dshow_player.h"
 
 #include <gtest/gtest.h>
+#include <taglib/fileref.h>
+#include <taglib/tag.h>
 
 #include <cmath>
 #include <deque>
@@ -302,9 +304,17 @@ TEST_F(DshowPlayerTest, InternetRadioPlaysWithTheStreamsTitlesAndItsEndIsSaid) {
     EXPECT_EQ(Player->GetCurrentTag()->Title(), "Second Song");
 
     // The station stops sending: a text for the status line, and the finished event
-    // without a track, after which the main window asks for the next track.
+    // without a track (the address already forgotten), after which the main window
+    // asks for the next track.
+    std::vector<std::string> addressAtTheEnd;
+    Events.OnPlaybackFinished = [&](TObject*, const TaudioTagPtr& t) {
+        Finished.push_back(t ? t->Filename() : "");
+        addressAtTheEnd.push_back(Player->PlayingURL());
+        Player->PlayNext();
+    };
     ASSERT_TRUE(RunUntil([&] { return !Finished.empty(); }));
     EXPECT_EQ(Finished, std::vector<std::string>{""});
+    EXPECT_EQ(addressAtTheEnd, std::vector<std::string>{""});
     EXPECT_EQ(statuses, std::vector<std::string>{"The stream " + url + " has ended."});
     EXPECT_EQ(Player->PlayingURL(), "");
     EXPECT_EQ(Requests, 1);
@@ -342,6 +352,71 @@ TEST_F(DshowPlayerTest, ARadioStreamThatFailsIsSaidAndTheJukeboxPlaysOn) {
     EXPECT_EQ(Started.size(), 2u);
     EXPECT_EQ(Player->PlayingURL(), "");
     EXPECT_TRUE(titles.empty());
+}
+
+TEST_F(DshowPlayerTest, ALibraryFilesOwnTitleIsNoStreamTitle) {
+    const std::string file = Media("tagged.mp3", test::TmediaFormat::Mp3, 0.4);
+    {
+        TagLib::FileRef tagged(file.c_str());
+        ASSERT_FALSE(tagged.isNull());
+        tagged.tag()->setTitle("Title In The File");
+        ASSERT_TRUE(tagged.save());
+    }
+    std::vector<std::string> streamTitles, read;
+    Player->OnStreamTitleChange = [&](TObject*, const std::string& title) { streamTitles.push_back(title); };
+    // Sees what the graph reads, then lets the engine have it.
+    TmyFilterGraph& graph = Player->ActiveVideoPlayer().Graph();
+    graph.OnTitle = [&, engines = graph.OnTitle](TObject* sender, const std::string& title) {
+        read.push_back(title);
+        engines(sender, title);
+    };
+    std::string titleAtTheEnd;
+    Events.OnPlaybackFinished = [&](TObject*, const TaudioTagPtr& t) {
+        Finished.push_back(t ? t->Filename() : "");
+        titleAtTheEnd = t ? t->Title() : "<none>";
+    };
+    auto track = Track(file);
+    track->SetTitle("Library Title");
+    Jukebox.push_back(track);
+    Player->Play();
+    ASSERT_EQ(Started, std::vector<std::string>{file});
+    ASSERT_TRUE(RunUntil([this] { return !Finished.empty(); }));
+    EXPECT_EQ(read, std::vector<std::string>{"Title In The File"});
+    EXPECT_TRUE(streamTitles.empty());
+    EXPECT_EQ(titleAtTheEnd, "Library Title");
+}
+
+// A machine without a sound device or sound server: the automatic output finds only
+// its silent stand-in.
+TEST_F(DshowPlayerTest, WithoutASoundDeviceATrackWaitsAndAVideoStillPlays) {
+    test::TautomaticOutputScope noSound([] { return test::MakeNoSoundDevice(); });
+    std::vector<std::string> statuses;
+    Player->OnStatusText = [&](TObject*, const std::string& text) { statuses.push_back(text); };
+    const std::string song = Media("song.wav", test::TmediaFormat::Wav, 0.3);
+    const std::string clip = Media("clip.mkv", test::TmediaFormat::MkvVideo, 0.5);
+    Jukebox = {Track(song), Track(clip)};
+    // The song is not played in silence, nor counted missing, nor passed over: it is
+    // the jukebox's still, and nothing more is asked for.
+    Player->Play();
+    EXPECT_EQ(Requests, 1);
+    EXPECT_TRUE(Started.empty());
+    EXPECT_TRUE(NotFound.empty());
+    EXPECT_EQ(statuses, std::vector<std::string>{kNoSoundDevice});
+    EXPECT_NE(Log().find(kNoSoundDevice), std::string::npos);
+    EXPECT_EQ(Player->GetCurrentTag(), nullptr);
+    EXPECT_EQ(Player->GetState(), psStopped);
+    RunFor(600);
+    EXPECT_TRUE(Finished.empty());
+    // A video shows its pictures without sound.
+    test::TrecordingPanel panel;
+    Player->ActiveVideoPlayer().SetPanel(&panel);
+    Player->PlayNext();
+    EXPECT_EQ(Started, std::vector<std::string>{clip});
+    EXPECT_TRUE(Player->ActiveVideoPlayer().Graph().NoAudioDevice());
+    ASSERT_TRUE(RunUntil([this] { return Finished.size() == 1; }));
+    EXPECT_GE(panel.FrameCount(), 3);
+    EXPECT_EQ(statuses.size(), 1u);
+    Player->ActiveVideoPlayer().SetPanel(nullptr);
 }
 
 TEST_F(DshowPlayerTest, TheAutomationShifterChangesThePitchAndTempoOfWhatPlays) {
