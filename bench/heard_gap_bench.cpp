@@ -19,6 +19,7 @@
 // themselves (an MP3 encoder's delay and padding), found by decoding them.
 #include <gst/app/gstappsink.h>
 #include <gst/gst.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -156,13 +157,21 @@ Theard Analyse(const Tlevels& levels) {
 
 // ---- processes ------------------------------------------------------------------
 
-pid_t Spawn(const std::vector<std::string>& args) {
+// Starts a program; `quiet` sends what it prints to /dev/null.
+pid_t Spawn(const std::vector<std::string>& args, bool quiet = false) {
     std::vector<char*> argv;
     for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (quiet) {
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    }
     pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
-    return pid;
+    const int failed = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return failed ? -1 : pid;
 }
 
 int Wait(pid_t pid) {
@@ -228,7 +237,7 @@ int main(int argc, char** argv) {
     const int runs = bench::Argument(argc, argv, "--runs", 3);
     EnsureGStreamer();
     unsetenv(kAudioSinkVariable);  // the engine plays to the system's own output
-    if (Wait(Spawn({"pactl", "info"})) != 0) {
+    if (Wait(Spawn({"pactl", "info"}, true)) != 0) {
         std::fprintf(stderr,
                      "bench_heard_gap: no sound server answers (start one: bench/heard_gap_setup.sh)\n");
         return 2;
