@@ -240,8 +240,11 @@ void TmyFilterGraph::FollowOutput() {
     GstElement* video = nullptr;
     g_object_get(Fpipeline, "video-sink", &video, nullptr);
     if (!video) return;
+    // The file's sound is heard once the end of the file before it (still queued) and
+    // the output's own buffers have played: its pictures wait as long.
+    const int64_t soundDelayMs = Foutput->LatencyMs() + Foutput->QueuedMs();
     if (g_object_class_find_property(G_OBJECT_GET_CLASS(video), "ts-offset"))
-        g_object_set(video, "ts-offset", gint64(Foutput->LatencyMs()) * GST_MSECOND, nullptr);
+        g_object_set(video, "ts-offset", gint64(soundDelayMs) * GST_MSECOND, nullptr);
     gst_object_unref(video);
 }
 

@@ -167,7 +167,8 @@ private:
     bool OutputIsStandIn() const;
     // The output stopped while a file played: the file ends with the output's reason.
     void OutputFailed(const std::string& reason);
-    // Plays by the output's clock, with the pictures held back as long as the sound takes to be heard.
+    // Plays by the output's clock, with the pictures held back as long as the sound
+    // takes to be heard (set at the start; both then keep the output's pace).
     void FollowOutput();
     void ReadTitle(GstMessage* message);
     // Reports the end once the file has ended, failed or stopped on its own.

@@ -131,11 +131,13 @@ TEST_F(SoundOutputTest, AStopIsHeardAtOnceAndThePauseHoldsTheStream) {
     Player->Play();
     EXPECT_FALSE(Graph().Output().Paused());
     RunFor(400);
-    // What the track had queued for the output is not heard after the stop.
+    // What the track had queued for the output (200 ms and more) is not heard after
+    // the stop; the piece on its way to the card may be, and the position read can be
+    // a buffer behind.
     const int64_t handedOn = Player->GetPosition();
     Player->Stop();
     RunFor(500);
-    EXPECT_LE(Heard->SoundFrames(), Frames((handedOn + 60) / 1000.0));
+    EXPECT_LE(Heard->SoundFrames(), Frames((handedOn + 120) / 1000.0));
     EXPECT_GT(Heard->Frames(), Heard->SoundFrames()) << "silence follows the stop on the same stream";
     EXPECT_TRUE(Finished.empty());
     EXPECT_EQ(card.Made, 1);
