@@ -116,6 +116,13 @@ constexpr const char* kFloatStereoCaps =
 constexpr int kPieceMs = 20;
 constexpr int kSilenceMs = 10;
 
+// The pad and the description an element class gives.
+void DescribeElementClass(gpointer klass, GstStaticPadTemplate* pad, const char* name, const char* kind,
+                          const char* what) {
+    gst_element_class_add_static_pad_template(GST_ELEMENT_CLASS(klass), pad);
+    gst_element_class_set_static_metadata(GST_ELEMENT_CLASS(klass), name, kind, what, "Tunecrest");
+}
+
 // ---- the hand-over sink ---------------------------------------------------------
 
 struct ThandOverSink {
@@ -177,12 +184,10 @@ void SinkFinalize(GObject* object) {
 void SinkClassInit(gpointer klass, gpointer) {
     gSinkParent = static_cast<GstBaseSinkClass*>(g_type_class_peek_parent(klass));
     G_OBJECT_CLASS(klass)->finalize = SinkFinalize;
-    auto* element = GST_ELEMENT_CLASS(klass);
     static GstStaticPadTemplate sinkTemplate =
         GST_STATIC_PAD_TEMPLATE("sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS(kFloatStereoCaps));
-    gst_element_class_add_static_pad_template(element, &sinkTemplate);
-    gst_element_class_set_static_metadata(element, "Sound hand-over sink", "Sink/Audio",
-                                          "Queues a track's sound for the lasting sound output", "Tunecrest");
+    DescribeElementClass(klass, &sinkTemplate, "Sound hand-over sink", "Sink/Audio",
+                         "Queues a track's sound for the lasting sound output");
     auto* base = GST_BASE_SINK_CLASS(klass);
     base->set_caps = SinkSetCaps;
     base->render = SinkRender;
@@ -277,13 +282,10 @@ void SourceFinalize(GObject* object) {
 void SourceClassInit(gpointer klass, gpointer) {
     gSourceParent = static_cast<GstBaseSrcClass*>(g_type_class_peek_parent(klass));
     G_OBJECT_CLASS(klass)->finalize = SourceFinalize;
-    auto* element = GST_ELEMENT_CLASS(klass);
     static GstStaticPadTemplate sourceTemplate =
         GST_STATIC_PAD_TEMPLATE("src", GST_PAD_SRC, GST_PAD_ALWAYS, GST_STATIC_CAPS(kFloatStereoCaps));
-    gst_element_class_add_static_pad_template(element, &sourceTemplate);
-    gst_element_class_set_static_metadata(element, "Sound hand-over source", "Source/Audio",
-                                          "Plays the queued sound of the track playing, or silence",
-                                          "Tunecrest");
+    DescribeElementClass(klass, &sourceTemplate, "Sound hand-over source", "Source/Audio",
+                         "Plays the queued sound of the track playing, or silence");
     auto* base = GST_BASE_SRC_CLASS(klass);
     base->negotiate = SourceNegotiate;
     base->create = SourceCreate;

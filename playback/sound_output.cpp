@@ -1,11 +1,8 @@
 #include "playback/sound_output.h"
 
-#include <gst/audio/audio.h>
-
 #include <algorithm>
 
 #include "core/base/services.h"
-#include "core/base/text_utils.h"
 
 namespace tunecrest {
 
