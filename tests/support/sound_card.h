@@ -10,13 +10,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <memory>
 #include <mutex>
-#include <string>
 #include <vector>
 
 #include "playback/graph_utils.h"
+#include "support/env_scope.h"
 
 namespace tunecrest::test {
 
@@ -178,25 +177,20 @@ inline GstElement* MakeSoundCard(std::shared_ptr<TsoundRecording> recording, boo
 // For the length of a test: no audio-sink override, and the automatic output is `maker`
 // (a machine with this sound device, or none). Counts the outputs made.
 class TautomaticOutputScope {
-  public:
+public:
     explicit TautomaticOutputScope(TaudioSinkMaker maker) {
-        if (const char* old = std::getenv(kAudioSinkVariable)) Fold = old;
-        unsetenv(kAudioSinkVariable);
         SetAutomaticAudioSinkMaker([this, maker = std::move(maker)] {
             ++Made;
             return maker();
         });
     }
-    ~TautomaticOutputScope() {
-        SetAutomaticAudioSinkMaker(nullptr);
-        if (!Fold.empty()) setenv(kAudioSinkVariable, Fold.c_str(), 1);
-    }
+    ~TautomaticOutputScope() { SetAutomaticAudioSinkMaker(nullptr); }
     TautomaticOutputScope(const TautomaticOutputScope&) = delete;
     TautomaticOutputScope& operator=(const TautomaticOutputScope&) = delete;
     int Made = 0;
 
-  private:
-    std::string Fold;
+private:
+    TenvScope FnoOverride{kAudioSinkVariable, nullptr};
 };
 
 // The stand-in an automatic output takes on a machine without sound: a fakesink.
