@@ -151,6 +151,7 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     Tree = new TtouchTreeView(FtreeBox);
     Tree->setObjectName("tvJukeboxList");
     Tree->FollowClickPreferences();
+    Tree->SetSwipeScroll();
     treeRow->addWidget(Tree, 1);
     TreeBar = MakeBar(FtreeBox, "sbJukeboxList");
     treeRow->addWidget(TreeBar);
@@ -201,6 +202,7 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     TrackList = new TtouchListBox(TrackPanel);
     TrackList->setObjectName("lstTracks");
     TrackList->FollowClickPreferences();
+    TrackList->SetSwipeScroll();
     trackRow->addWidget(TrackList, 1);
     TrackBar = MakeBar(TrackPanel, "sbTracks");
     trackRow->addWidget(TrackBar);
@@ -283,6 +285,7 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     QueueList = new TtouchListBox(QueuePanel);
     QueueList->setObjectName("lstQueue");
     QueueList->FollowClickPreferences();
+    QueueList->SetSwipeScroll();
     queueRow->addWidget(QueueList, 1);
     QueueBar = MakeBar(QueuePanel, "sbQueue");
     queueRow->addWidget(QueueBar);

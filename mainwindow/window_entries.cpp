@@ -18,6 +18,7 @@
 #include "mainwindow/track_views.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/song_search_queue.h"
+#include "skin/modal_runner.h"
 #include "skin/small_dialogs.h"
 #include "mainwindow/skin_editor_host.h"
 #include "playback/video/player_settings_dialogs.h"
@@ -120,6 +121,8 @@ bool TwindowEntries::ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album) {
 void InstallWindowEntries(TfrmBaseJukebox& form)
 {
     form.SetDialogEntries(std::make_unique<TwindowEntries>(form));
+    // Every dialog opens centred over the window and stays above it.
+    SetDialogOwner(&form);
     // The remote-control actions' Edit operations open their dialogs.
     InstallRemoteEditors();
     // The player's own settings dialog ("Audio Player").

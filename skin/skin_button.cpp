@@ -243,14 +243,30 @@ TColor TmySkinButton::CaptionColor() const
     return Ffont.Color;
 }
 
+namespace {
+// Lines wrap a little inside the edges, so that they stay on a rounded face.
+QRect CaptionRoom(const QRect& rect)
+{
+    const int margin = std::min(8, rect.width() / 10);
+    return rect.adjusted(margin, 0, -margin, 0);
+}
+}  // namespace
+
 void TmySkinButton::PaintCaption(QPainter& p, TColor color, int flags)
 {
     if (!FshowCaption || Fcaption.empty()) return;
     p.setFont(FscreenFont);
     p.setPen(ScreenColor(color));
-    // Lines wrap a little inside the edges, so that they stay on a rounded face.
-    const int margin = std::min(8, width() / 10);
-    p.drawText(rect().adjusted(margin, 0, -margin, 0), flags, QString::fromStdString(Fcaption));
+    p.drawText(CaptionRoom(rect()), flags, QString::fromStdString(Fcaption));
+}
+
+bool TmySkinButton::CaptionFits() const
+{
+    if (!FshowCaption || Fcaption.empty()) return true;
+    const QRect room = CaptionRoom(rect());
+    const QRect needed = QFontMetrics(FscreenFont).boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap,
+                                                                QString::fromStdString(Fcaption));
+    return needed.width() <= room.width() && needed.height() <= room.height();
 }
 
 void TmySkinButton::paintEvent(QPaintEvent*)

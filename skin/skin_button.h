@@ -65,6 +65,8 @@ public:
     void SetCaption(const std::string& caption);
     bool ShowCaption() const { return FshowCaption; }
     void SetShowCaption(bool value);
+    // Whether the caption, wrapped as it is drawn, fits inside the button.
+    bool CaptionFits() const;
     int CaptionClickOffset() const { return FcaptionClickOffset; }
     void SetCaptionClickOffset(int value) { FcaptionClickOffset = value; }
 
