@@ -219,6 +219,7 @@ void TwindowEntries::ShowScreenSaver()
     saver.SetShowClock(s.ShowClock);
     saver.TrackSource = [this] { return Form().Controller().CurrentTrack(); };
     saver.UpdateTrackDisplay(Form().Controller().CurrentTrack(), "", 1, s.CoverArtFolder);
+    KeepAboveOwner(saver);
     saver.ShowSaver();
 }
 
@@ -318,7 +319,9 @@ int TwindowEntries::SelectString(const std::string& caption, const std::vector<s
 
 void TwindowEntries::ShowAbout() {
     if (!Fabout) Fabout = std::make_unique<TfrmTunecrestAbout2>();
-    if (!Fabout->isVisible()) Fabout->ShowAbout();
+    if (Fabout->isVisible()) return;
+    KeepAboveOwner(*Fabout);
+    Fabout->ShowAbout();
 }
 
 }  // namespace tunecrest

@@ -60,23 +60,35 @@ void SetDialogOwner(QWidget* owner) { Owner() = owner; }
 
 QWidget* DialogOwner() { return Owner().data(); }
 
+namespace {
+
+// Above the owner: a window kept on top passes that on, and the window system keeps a
+// window over the one it is transient for.
+void StayAbove(QWidget& window, QWidget& owner)
+{
+    if (owner.windowFlags().testFlag(Qt::WindowStaysOnTopHint) &&
+        !window.windowFlags().testFlag(Qt::WindowStaysOnTopHint) && !window.isVisible())
+        window.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    if (window.parentWidget()) return;
+    owner.winId();
+    window.winId();
+    if (window.windowHandle() && owner.windowHandle()) window.windowHandle()->setTransientParent(owner.windowHandle());
+}
+
+}  // namespace
+
+void KeepAboveOwner(QWidget& window)
+{
+    if (QWidget* owner = OwnerOf(window); owner && window.isWindow()) StayAbove(window, *owner);
+}
+
 void PlaceOverOwner(QWidget& window)
 {
     // Whatever the window's own base gave it, its ordinary widgets take a finger.
     DressForTouch(window);
     QWidget* owner = OwnerOf(window);
     if (!owner || !window.isWindow()) return;
-    // Above the owner: a window kept on top passes that on, and the window system keeps
-    // a window over the one it is transient for.
-    if (owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint) &&
-        !window.windowFlags().testFlag(Qt::WindowStaysOnTopHint) && !window.isVisible())
-        window.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    if (!window.parentWidget()) {
-        owner->winId();
-        window.winId();
-        if (window.windowHandle() && owner->windowHandle())
-            window.windowHandle()->setTransientParent(owner->windowHandle());
-    }
+    StayAbove(window, *owner);
     QScreen* screen = owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
     if (!screen) return;
     // What the window's dress adds as it is polished (a heading) counts in its size.

@@ -43,6 +43,9 @@ QWidget* DialogOwner();
 // owner's screen, and opens centred on the owner, moved only as far as it must to be
 // wholly on the screen.
 void PlaceOverOwner(QWidget& window);
+// Only the first part of that: `window` stays above its owner (a full-screen window that
+// sizes and places itself).
+void KeepAboveOwner(QWidget& window);
 
 // Installs a runner for the life of the scope and puts the previous one back.
 class TmodalRunnerScope {

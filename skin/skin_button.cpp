@@ -1,9 +1,11 @@
 #include "skin/skin_button.h"
 
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "skin/fitted_text.h"
 #include "skin/qt_color.h"
 #include "skin/screen_fonts.h"
 
@@ -255,18 +257,22 @@ QRect CaptionRoom(const QRect& rect)
 void TmySkinButton::PaintCaption(QPainter& p, TColor color, int flags)
 {
     if (!FshowCaption || Fcaption.empty()) return;
-    p.setFont(FscreenFont);
+    // A caption too long for the face is drawn smaller rather than cut.
+    const QRect room = CaptionRoom(rect());
+    const TfittedText fitted =
+        FitText(QString::fromStdString(Fcaption), FscreenFont, room.width(), room.height(), true);
+    QFont font = FscreenFont;
+    if (fitted.PixelSize != QFontInfo(FscreenFont).pixelSize()) font.setPixelSize(fitted.PixelSize);
+    p.setFont(font);
     p.setPen(ScreenColor(color));
-    p.drawText(CaptionRoom(rect()), flags, QString::fromStdString(Fcaption));
+    p.drawText(room, flags, fitted.Text);
 }
 
 bool TmySkinButton::CaptionFits() const
 {
     if (!FshowCaption || Fcaption.empty()) return true;
     const QRect room = CaptionRoom(rect());
-    const QRect needed = QFontMetrics(FscreenFont).boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap,
-                                                                QString::fromStdString(Fcaption));
-    return needed.width() <= room.width() && needed.height() <= room.height();
+    return !FitText(QString::fromStdString(Fcaption), FscreenFont, room.width(), room.height(), true).Shortened;
 }
 
 void TmySkinButton::paintEvent(QPaintEvent*)

@@ -12,10 +12,14 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QScroller>
 #include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QTextEdit>
+#include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
 #include <cctype>
 #include <vector>
@@ -195,6 +199,42 @@ void AddHeading(QWidget& dialog)
     new TdialogHeading(dialog, *box);
 }
 
+// Rows of a drop-down list a finger can pick, whatever style the list wears.
+class TtouchRowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return QStyledItemDelegate::sizeHint(option, index).expandedTo(QSize(0, kTouchRowHeight));
+    }
+};
+
+class TtouchScroll : public QScrollArea {
+public:
+    explicit TtouchScroll(QWidget* parent) : QScrollArea(parent)
+    {
+        setFrameShape(QFrame::NoFrame);
+        setWidgetResizable(true);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setAutoFillBackground(false);
+        viewport()->setAutoFillBackground(false);
+    }
+    QSize sizeHint() const override
+    {
+        if (!widget()) return QScrollArea::sizeHint();
+        QSize size = widget()->sizeHint().expandedTo(widget()->minimumSizeHint());
+        if (widget()->hasHeightForWidth()) size.setHeight(widget()->heightForWidth(size.width()));
+        return size;
+    }
+    QSize minimumSizeHint() const override
+    {
+        if (!widget()) return QScrollArea::minimumSizeHint();
+        const QSize content = widget()->minimumSizeHint();
+        // Never narrower than the content with a scroll bar beside it; as low as a few rows.
+        return {content.width() + verticalScrollBar()->sizeHint().width(), std::min(content.height(), 150)};
+    }
+};
+
 std::string Trimmed(const std::string& text)
 {
     size_t a = 0, b = text.size();
@@ -259,6 +299,15 @@ std::optional<int> ParseKeypadTime(const std::string& text)
     return h * 3600 + m * 60 + s;
 }
 
+QScrollArea* MakeTouchScroll(QWidget* parent, QWidget* content)
+{
+    auto* scroll = new TtouchScroll(parent);
+    scroll->setWidget(content);
+    content->setAutoFillBackground(false);
+    EnableSwipe(*scroll);
+    return scroll;
+}
+
 void UseKeypadEntry(QAbstractSpinBox& spin)
 {
     if (!FirstDress(spin, "keypadEntry")) return;
@@ -306,9 +355,17 @@ void DressForTouch(QWidget& root)
         if (auto* list = dynamic_cast<TcustomTouchListBox*>(w)) list->SetSwipeScroll();
     for (QTreeView* tree : root.findChildren<QTreeView*>())
         if (tree->indentation() < kTouchExpanderWidth) tree->setIndentation(kTouchExpanderWidth);
-    // The drop-down's own row painter ignores the style sheet's row height.
+    // A tool button learns its style's font and padding as it is polished, and its bar
+    // would keep the size it had before; a bar's captions are never squeezed.
+    for (QToolButton* tool : root.findChildren<QToolButton*>()) {
+        tool->ensurePolished();
+        tool->updateGeometry();
+        if (qobject_cast<QToolBar*>(tool->parentWidget()) && !tool->text().isEmpty())
+            tool->setMinimumWidth(tool->sizeHint().width());
+    }
+    // The drop-down's own row painter ignores row heights.
     for (QComboBox* combo : root.findChildren<QComboBox*>())
-        if (FirstDress(*combo, "touchRows")) combo->setItemDelegate(new QStyledItemDelegate(combo));
+        if (FirstDress(*combo, "touchRows")) combo->setItemDelegate(new TtouchRowDelegate(combo));
 }
 
 }  // namespace tunecrest

@@ -9,6 +9,7 @@
 
 class QAbstractScrollArea;
 class QAbstractSpinBox;
+class QScrollArea;
 class QWidget;
 
 namespace tunecrest {
@@ -38,6 +39,11 @@ void UseKeypadEntry(QAbstractSpinBox& spin);
 void EnableSwipe(QAbstractScrollArea& area);
 // The same for any widget that handles the scroller's events itself (the touch list).
 void EnableSwipe(QWidget& target);
+
+// A frameless, see-through holder of `content` on `parent` that asks for the content's
+// whole size yet lets its window shrink to a small screen, where the content scrolls
+// with a swipe (up and down only): a window's body goes in one, its buttons stay out.
+QScrollArea* MakeTouchScroll(QWidget* parent, QWidget* content);
 
 // What the keypad entry reads. A whole number within min..max, blanks around it allowed.
 std::optional<int> ParseKeypadNumber(const std::string& text, int min, int max);

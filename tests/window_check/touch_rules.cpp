@@ -18,7 +18,6 @@
 #include <QSlider>
 #include <QStyleOption>
 #include <QTabBar>
-#include <QTest>
 #include <QToolButton>
 #include <QTreeView>
 #include <QWindow>
@@ -46,6 +45,15 @@ bool Swipes(QObject* target)
 }
 
 std::string Size(QSize s) { return std::to_string(s.width()) + "x" + std::to_string(s.height()); }
+
+// `text` in quotes, its first 40 characters.
+std::string Quoted(const QString& text)
+{
+    std::string quoted = "\"";
+    quoted += Str(text.left(40));
+    quoted += '"';
+    return quoted;
+}
 
 // The text as drawn: accelerator marks taken out.
 QString Drawn(QString text)
@@ -159,8 +167,7 @@ private:
     {
         const int needed = QFontMetrics(font).horizontalAdvance(text);
         if (needed > room)
-            Fault(w, "text", "\"" + Str(text.left(40)) + "\" needs " + std::to_string(needed) + " px, has " +
-                                 std::to_string(room));
+            Fault(w, "text", Quoted(text) + " needs " + std::to_string(needed) + " px, has " + std::to_string(room));
     }
 
     void CheckWidget(QWidget& w)
@@ -275,21 +282,38 @@ private:
             const QRect contents = b.style()->subElementRect(element, &opt, &b);
             TextWidth(b, text, b.font(), contents.width());
         } else if (b.sizeHint().width() > b.width()) {
-            Fault(b, "text", "\"" + Str(text.left(40)) + "\" needs " + std::to_string(b.sizeHint().width()) +
+            Fault(b, "text", Quoted(text) + " needs " + std::to_string(b.sizeHint().width()) +
                                  " px, has " + std::to_string(b.width()));
         }
     }
 
     // A press at the far end of the row must press the button; the release goes
-    // elsewhere, so nothing is clicked.
+    // elsewhere, so nothing is clicked. The events go to the button itself, past any
+    // swipe's scroller (which hands a tap on only once the finger lifts).
     bool WholeRowTaps(QAbstractButton& b)
     {
         if (b.isDown()) return true;
-        const QPoint farEnd(b.width() - 3, b.height() - 3);
-        QTest::mousePress(&b, Qt::LeftButton, Qt::NoModifier, farEnd);
+        // A swipe's scroller holds presses back until the finger lifts; the probe goes
+        // to the button itself, so the scrollers around it step aside meanwhile.
+        std::vector<std::pair<QWidget*, QScrollerProperties>> scrollers;
+        for (QWidget* p = b.parentWidget(); p; p = p->parentWidget())
+            if (Swipes(p)) {
+                scrollers.emplace_back(p, QScroller::scroller(p)->scrollerProperties());
+                QScroller::ungrabGesture(p);
+            }
+        const QPointF farEnd(b.width() - 3, b.height() - 3), away(-40, -40);
+        QMouseEvent press(QEvent::MouseButtonPress, farEnd, b.mapToGlobal(farEnd), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(&b, &press);
         const bool down = b.isDown();
-        QTest::mouseRelease(&b, Qt::LeftButton, Qt::NoModifier, QPoint(-40, -40));
+        QMouseEvent release(QEvent::MouseButtonRelease, away, b.mapToGlobal(away), Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QApplication::sendEvent(&b, &release);
         b.setDown(false);
+        for (auto& [target, properties] : scrollers) {
+            QScroller::grabGesture(target, QScroller::LeftMouseButtonGesture);
+            QScroller::scroller(target)->setScrollerProperties(properties);
+        }
         return down;
     }
 
@@ -301,13 +325,13 @@ private:
         if (l.wordWrap()) {
             const int needed = l.heightForWidth(l.width());
             if (needed > l.height() + 1)
-                Fault(l, "text", "\"" + Str(l.text().left(40)) + "\" needs " + std::to_string(needed) +
+                Fault(l, "text", Quoted(l.text()) + " needs " + std::to_string(needed) +
                                      " px of height, has " + std::to_string(l.height()));
             return;
         }
         const QSize needed = l.sizeHint();
         if (needed.width() > l.width() || needed.height() > l.height() + 1)
-            Fault(l, "text", "\"" + Str(l.text().left(40)) + "\" needs " + Size(needed) + ", has " + Size(l.size()));
+            Fault(l, "text", Quoted(l.text()) + " needs " + Size(needed) + ", has " + Size(l.size()));
     }
 
     void CheckCombo(QComboBox& c)

@@ -23,7 +23,7 @@ struct TtouchFault {
 
 // A fault the check lets pass, with the reason why.
 struct TtouchException {
-    const char* Window;  // a window's object name or title; "*" for every window
+    const char* Window;  // the start of a window's title (or object name); "*" for every window
     const char* Widget;  // the start of the widget's name as TtouchFault gives it
     const char* Rule;
     const char* Reason;

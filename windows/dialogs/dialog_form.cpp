@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
-#include <QScrollBar>
 
 #include "core/display/color_text.h"
 #include "core/jukebox/global_prefs.h"
@@ -36,36 +35,6 @@ int Luma(TColor c)
 }
 
 QString Css(TColor color) { return QString::fromStdString(ColorToHTML(ColorToRGB(color))); }
-
-// The scrolling holder of a dialog's body: it asks for the body's whole size, yet lets the
-// dialog shrink to a small screen, where the body scrolls (with a swipe) and the button
-// row stays on the screen.
-class TbodyScroll : public QScrollArea {
-public:
-    explicit TbodyScroll(QWidget* parent) : QScrollArea(parent)
-    {
-        setObjectName("dlgBodyScroll");
-        setFrameShape(QFrame::NoFrame);
-        setWidgetResizable(true);
-        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        setAutoFillBackground(false);
-        viewport()->setAutoFillBackground(false);
-    }
-    QSize sizeHint() const override
-    {
-        if (!widget()) return QScrollArea::sizeHint();
-        QSize size = widget()->sizeHint().expandedTo(widget()->minimumSizeHint());
-        if (widget()->hasHeightForWidth()) size.setHeight(widget()->heightForWidth(size.width()));
-        return size;
-    }
-    QSize minimumSizeHint() const override
-    {
-        if (!widget()) return QScrollArea::minimumSizeHint();
-        const QSize body = widget()->minimumSizeHint();
-        // Never narrower than the body with a scroll bar beside it; as low as a few rows.
-        return {body.width() + verticalScrollBar()->sizeHint().width(), std::min(body.height(), 150)};
-    }
-};
 
 }  // namespace
 
@@ -162,14 +131,15 @@ TfrmPlainDialog::TfrmPlainDialog(const std::string& caption, QWidget* parent) : 
     Fheading->setFont(ScreenFont(BoldArial(15)));
     Fheading->setMinimumHeight(36);
     outer->addWidget(Fheading);
-    Fscroll = new TbodyScroll(Panel());
-    Fbody = CreateComponent<QWidget>(this, Fscroll);
+    // The body scrolls on a small screen; the heading and the buttons stay.
+    Fbody = CreateComponent<QWidget>(this, Panel());
     Fbody->setObjectName("dlgBody");
     Fbody->setFont(ScreenFont(TFont{"Arial", clWindowText, 11, false}));
     FbodyLayout = new QVBoxLayout(Fbody);
     FbodyLayout->setContentsMargins(0, 0, 0, 0);
     FbodyLayout->setSpacing(8);
-    Fscroll->setWidget(Fbody);
+    Fscroll = MakeTouchScroll(Panel(), Fbody);
+    Fscroll->setObjectName("dlgBodyScroll");
     Fscroll->setFont(Fbody->font());
     outer->addWidget(Fscroll, 1);
     FbuttonRow = new QHBoxLayout();
