@@ -30,6 +30,7 @@
 #include "windows/dialogs/tip_dialog.h"
 #include "windows/dialogs/url_list_editor.h"
 #include "windows/dialogs/view_settings.h"
+#include "windows/editors/editor_form.h"
 #include "windows/editors/rule_editor.h"
 #include "windows/editors/slot_editors.h"
 #include "windows/library/jukebox_info.h"
@@ -125,8 +126,12 @@ void InstallWindowEntries(TfrmBaseJukebox& form)
     SetDialogOwner(&form);
     // The remote-control actions' Edit operations open their dialogs.
     InstallRemoteEditors();
-    // The player's own settings dialog ("Audio Player").
-    InstallPlayerSettingsDialogs(&form);
+    // The player's own settings dialog ("Audio Player"), run as every dialog is: over the
+    // window, in the skin's look.
+    InstallPlayerSettingsDialogs(&form, [](QDialog& dialog) {
+        StyleEditorDialog(dialog);
+        RunModal(dialog);
+    });
     // The settings commands whose windows live here (a handler bound elsewhere stays).
     const auto bind = [&form](const char* name, std::function<void()> run) {
         Taction* action = form.Actions().Find(name);

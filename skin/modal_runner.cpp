@@ -1,6 +1,7 @@
 #include "skin/modal_runner.h"
 
 #include <QDialog>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QLayout>
 #include <QPointer>
@@ -75,6 +76,49 @@ void StayAbove(QWidget& window, QWidget& owner)
     if (window.windowHandle() && owner.windowHandle()) window.windowHandle()->setTransientParent(owner.windowHandle());
 }
 
+// Moves `window` to the centre of `owner` (or keeps its place), then as far as it must to
+// be wholly inside `area`.
+void MoveOnScreen(QWidget& window, const QWidget& owner, const QRect& area, bool centre)
+{
+    const QRect frame = window.frameGeometry();
+    const QSize margins = frame.size() - window.size();
+    QRect placed(frame.topLeft(), window.size() + margins);
+    if (centre) placed.moveCenter(owner.frameGeometry().center());
+    placed.moveLeft(std::clamp(placed.left(), area.left(), std::max(area.left(), area.right() + 1 - placed.width())));
+    placed.moveTop(std::clamp(placed.top(), area.top(), std::max(area.top(), area.bottom() + 1 - placed.height())));
+    window.move(placed.topLeft());
+}
+
+// Centres a window once more when it shows, and again when its size changes while it
+// shows (a layout that finds more to show, a page that grows): it stays centred and on
+// the screen.
+class TcentreOnShow : public QObject {
+public:
+    static constexpr const char* kName = "centreOverOwner";
+    TcentreOnShow(QWidget& window, const QWidget& owner, const QRect& area)
+        : QObject(&window), Fwindow(window), Fowner(&owner), Farea(area)
+    {
+        setObjectName(kName);
+        window.installEventFilter(this);
+    }
+    void SetOwner(const QWidget& owner, const QRect& area)
+    {
+        Fowner = &owner;
+        Farea = area;
+    }
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (Fowner && Fwindow.isVisible() && (e->type() == QEvent::Show || e->type() == QEvent::Resize))
+            MoveOnScreen(Fwindow, *Fowner, Farea, true);
+        return false;
+    }
+
+private:
+    QWidget& Fwindow;
+    QPointer<const QWidget> Fowner;
+    QRect Farea;
+};
+
 }  // namespace
 
 void KeepAboveOwner(QWidget& window)
@@ -105,14 +149,16 @@ void PlaceOverOwner(QWidget& window)
     if (QLayout* layout = window.layout()) layout->activate();
     size = size.expandedTo(window.minimumSizeHint()).boundedTo(area.size()).expandedTo(window.minimumSize());
     window.resize(size);
-    const QRect frame = window.frameGeometry();
-    const QSize margins = frame.size() - window.size();
-    QRect placed(frame.topLeft(), window.size() + margins);
     // A window its code placed keeps its place, on the screen.
-    if (!window.testAttribute(Qt::WA_Moved)) placed.moveCenter(owner->frameGeometry().center());
-    placed.moveLeft(std::clamp(placed.left(), area.left(), std::max(area.left(), area.right() + 1 - placed.width())));
-    placed.moveTop(std::clamp(placed.top(), area.top(), std::max(area.top(), area.bottom() + 1 - placed.height())));
-    window.move(placed.topLeft());
+    const bool centre = !window.testAttribute(Qt::WA_Moved);
+    MoveOnScreen(window, *owner, area, centre);
+    // Its size settles as it shows; it is centred again then, and whenever it grows.
+    if (!centre) return;
+    if (auto* keeper = dynamic_cast<TcentreOnShow*>(
+            window.findChild<QObject*>(TcentreOnShow::kName, Qt::FindDirectChildrenOnly)))
+        keeper->SetOwner(*owner, area);
+    else
+        new TcentreOnShow(window, *owner, area);
 }
 
 int RunModal(QDialog& dialog)
