@@ -8,6 +8,10 @@
 namespace tunecrest {
 
 namespace {
+const QString kEllipsis = QStringLiteral("\u2026");
+}  // namespace
+
+namespace {
 
 // Screen fonts kept by one layout; past this many distinct fonts the cache starts over.
 constexpr size_t kMaxCachedFonts = 32;
@@ -132,15 +136,30 @@ void ThtmlTextLayout::Draw(QPainter& painter, const QRect& rect, int flags, bool
                                    : (flags & Qt::AlignHCenter) ? std::floor(spare / 2)
                                                                 : 0);
     }
+    // A line wider than the rectangle is not cut off mid-letter: it ends in an ellipsis
+    // where the room ends, in the font of the run it stops in.
+    const qreal room = rect.width();
+    std::vector<bool> ended(Flines.size(), false);
     for (const Tpiece& piece : Fpieces) {
+        const size_t line = size_t(piece.Line);
+        if (ended[line]) continue;
+        const TfontEntry& entry = Ffonts[size_t(piece.FontIndex)];
+        QString text = piece.Text;
+        if (Flines[line].Width > room &&
+            piece.X + entry.Metrics.horizontalAdvance(text) > room - entry.Metrics.horizontalAdvance(kEllipsis)) {
+            // Letters come off the end until the ellipsis fits after them.
+            const qreal ellipsis = entry.Metrics.horizontalAdvance(kEllipsis);
+            while (!text.isEmpty() && piece.X + entry.Metrics.horizontalAdvance(text) + ellipsis > room) text.chop(1);
+            while (text.endsWith(QLatin1Char(' '))) text.chop(1);
+            text += kEllipsis;
+            ended[line] = true;
+        }
         if (piece.FontIndex != lastFont) {
-            const TfontEntry& entry = Ffonts[size_t(piece.FontIndex)];
             painter.setFont(entry.Font);
             painter.setPen(forceColor ? forced : ScreenColor(entry.Spec.Color));
             lastFont = piece.FontIndex;
         }
-        painter.drawText(QPointF(starts[size_t(piece.Line)] + piece.X, baselines[size_t(piece.Line)]),
-                         piece.Text);
+        painter.drawText(QPointF(starts[line] + piece.X, baselines[line]), text);
     }
     painter.restore();
 }
@@ -151,6 +170,14 @@ int DrawHTMLText(QPainter& painter, std::string_view text, const QRect& rect, co
     layout.Layout(text, font, rect.width(), (flags & Qt::TextWordWrap) != 0);
     layout.Draw(painter, rect, flags, forceColor, color);
     return layout.Width();
+}
+
+int WrapFlagToFit(std::string_view text, const TFont& font, const QRect& rect) {
+    ThtmlTextLayout& layout = SharedLayout();
+    layout.Layout(text, font);
+    if (layout.Width() <= rect.width()) return 0;
+    layout.Layout(text, font, rect.width(), true);
+    return layout.Width() <= rect.width() && layout.Height() <= rect.height() ? int(Qt::TextWordWrap) : 0;
 }
 
 QSize MeasureHTMLText(std::string_view text, const TFont& font, int maxWidth, bool wrap) {

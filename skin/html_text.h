@@ -69,5 +69,8 @@ int DrawHTMLText(QPainter& painter, std::string_view text, const QRect& rect, co
                  int flags = 0, bool forceColor = false, TColor color = clBlack);
 // The size the text takes; with maxWidth > 0 and wrap, wrapped to that width.
 QSize MeasureHTMLText(std::string_view text, const TFont& font, int maxWidth = 0, bool wrap = false);
+// Whether a text too wide for one line of `rect` fits it wrapped (a list row tall enough
+// for two lines shows a long name whole that way); the flag to draw it with.
+int WrapFlagToFit(std::string_view text, const TFont& font, const QRect& rect);
 
 }  // namespace tunecrest
