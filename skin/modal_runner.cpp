@@ -145,9 +145,14 @@ void PlaceOverOwner(QWidget& window)
         size = window.sizeHint().expandedTo(window.minimumSizeHint());
         if (window.hasHeightForWidth()) size.setHeight(std::max(size.height(), window.heightForWidth(size.width())));
     }
-    // The layout will not let it be smaller than its minimum once shown.
+    // The layout will not let it be smaller than its minimum once shown; with its frame it
+    // is no larger than the screen.
     if (QLayout* layout = window.layout()) layout->activate();
-    size = size.expandedTo(window.minimumSizeHint()).boundedTo(area.size()).expandedTo(window.minimumSize());
+    if (!window.parentWidget()) window.winId();
+    const QSize frame = window.frameGeometry().size() - window.size();
+    size = size.expandedTo(window.minimumSizeHint())
+               .boundedTo(area.size() - frame)
+               .expandedTo(window.minimumSize());
     window.resize(size);
     // A window its code placed keeps its place, on the screen.
     const bool centre = !window.testAttribute(Qt::WA_Moved);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QHelpEvent>
-#include <QTimer>
 
 #include "core/base/ini_file.h"
 #include "core/jukebox/global_prefs.h"
