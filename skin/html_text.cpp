@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <cmath>
+#include <optional>
 
 #include "skin/screen_fonts.h"
 
@@ -67,7 +68,25 @@ void ThtmlTextLayout::AddRun(std::string_view text, const TFont& font) {
         QString word = run.mid(pos, end - pos);
         const qreal inkWidth = entry.Metrics.horizontalAdvance(run.mid(pos, wordEnd - pos));
         if (Flines.back().Width > 0 && Flines.back().Width + inkWidth > FmaxWidth) {
+            // A word begun in an earlier run ("[" before a duration in its own font)
+            // moves to the new line whole.
+            std::optional<std::vector<Tpiece>> carried = TakeUnfinishedWord();
+            if (!carried) {  // one word from the line's start: it stays whole, over the edge
+                place(word, entry.Metrics.horizontalAdvance(word));
+                pos = end;
+                continue;
+            }
             NewLine();
+            for (Tpiece& piece : *carried) {
+                const TfontEntry& owner = Ffonts[size_t(piece.FontIndex)];
+                Tline& line = Flines.back();
+                piece.Line = int(Flines.size()) - 1;
+                piece.X = line.Width;
+                line.Width += owner.Metrics.horizontalAdvance(piece.Text);
+                line.Ascent = std::max(line.Ascent, owner.Metrics.ascent());
+                line.Descent = std::max(line.Descent, owner.Metrics.descent());
+                Fpieces.push_back(std::move(piece));
+            }
             if (wordEnd == pos) {  // only blanks: nothing to carry to the new line
                 pos = end;
                 continue;
@@ -76,6 +95,43 @@ void ThtmlTextLayout::AddRun(std::string_view text, const TFont& font) {
         place(word, entry.Metrics.horizontalAdvance(word));
         pos = end;
     }
+}
+
+std::optional<std::vector<ThtmlTextLayout::Tpiece>> ThtmlTextLayout::TakeUnfinishedWord() {
+    // The pieces at the end of the last line that no blank ends, back to the blank the
+    // word starts after (none when the line ends with a blank); nothing at all when the
+    // word fills the line from its start.
+    const int line = int(Flines.size()) - 1;
+    size_t first = Fpieces.size();
+    qsizetype split = -1;  // where the word starts inside Fpieces[first - 1], if it does
+    while (first > 0 && Fpieces[first - 1].Line == line) {
+        const QString& text = Fpieces[first - 1].Text;
+        if (text.isEmpty() || text.endsWith(u' ')) break;
+        const qsizetype blank = text.lastIndexOf(u' ');
+        if (blank >= 0) {
+            split = blank + 1;
+            break;
+        }
+        --first;
+    }
+    if (first == Fpieces.size() && split < 0) return std::vector<Tpiece>{};
+    std::vector<Tpiece> taken;
+    if (split >= 0) {
+        Tpiece& head = Fpieces[first - 1];
+        taken.push_back({head.Text.mid(split), head.FontIndex, head.Line, 0});
+        head.Text.truncate(split);
+    } else if (first == 0 || Fpieces[first - 1].Line != line) {
+        return std::nullopt;
+    }
+    for (size_t i = first; i < Fpieces.size(); ++i) taken.push_back(std::move(Fpieces[i]));
+    Fpieces.resize(first);
+    // The line is as wide as what stays on it.
+    Tline& rest = Flines.back();
+    rest.Width = 0;
+    for (const Tpiece& piece : Fpieces)
+        if (piece.Line == line)
+            rest.Width = piece.X + Ffonts[size_t(piece.FontIndex)].Metrics.horizontalAdvance(piece.Text);
+    return taken;
 }
 
 void ThtmlTextLayout::Layout(std::string_view markup, const TFont& base, int maxWidth, bool wrap) {

@@ -8,6 +8,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -53,6 +54,9 @@ class ThtmlTextLayout {
     int FontIndexOf(const TFont& font);
     void AddRun(std::string_view text, const TFont& font);
     void NewLine();
+    // Takes off the last line the start of a word that the next run goes on with; none
+    // when the line ends with a blank; nullopt when that word fills the line from its start.
+    std::optional<std::vector<Tpiece>> TakeUnfinishedWord();
 
     std::vector<TfontEntry> Ffonts;  // kept between layouts: a small cache of screen fonts
     std::vector<Tpiece> Fpieces;
