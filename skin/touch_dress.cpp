@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -87,17 +88,38 @@ private:
     bool Fpressed = false;
 };
 
-// The label a form gives a spin box: its buddy label, else its row's label.
+// The label just before `widget` in `layout` or a layout inside it: the cell on its left
+// in a grid, the item before it in a row or column.
+QLabel* LabelBefore(QLayout& layout, const QWidget& widget)
+{
+    for (int i = 0; i < layout.count(); ++i) {
+        QLayoutItem* item = layout.itemAt(i);
+        if (QLayout* inner = item->layout()) {
+            if (QLabel* label = LabelBefore(*inner, widget)) return label;
+            continue;
+        }
+        if (item->widget() != &widget) continue;
+        if (auto* grid = qobject_cast<QGridLayout*>(&layout)) {
+            int row = 0, column = 0, rows = 0, columns = 0;
+            grid->getItemPosition(i, &row, &column, &rows, &columns);
+            QLayoutItem* left = column > 0 ? grid->itemAtPosition(row, column - 1) : nullptr;
+            return left ? qobject_cast<QLabel*>(left->widget()) : nullptr;
+        }
+        if (auto* form = qobject_cast<QFormLayout*>(&layout))
+            return qobject_cast<QLabel*>(form->labelForField(const_cast<QWidget*>(&widget)));
+        return i > 0 ? qobject_cast<QLabel*>(layout.itemAt(i - 1)->widget()) : nullptr;
+    }
+    return nullptr;
+}
+
+// The label a form gives a spin box: its buddy label, else the label before it.
 QString SpinCaption(QAbstractSpinBox& spin)
 {
-    QWidget* window = spin.window();
-    for (QLabel* label : window->findChildren<QLabel*>())
+    for (QLabel* label : spin.window()->findChildren<QLabel*>())
         if (label->buddy() == &spin) return label->text();
-    for (QFormLayout* form : window->findChildren<QFormLayout*>())
-        if (auto* label = qobject_cast<QLabel*>(form->labelForField(&spin))) return label->text();
     for (QWidget* p = spin.parentWidget(); p; p = p->parentWidget())
-        if (auto* form = qobject_cast<QFormLayout*>(p->layout()))
-            if (auto* label = qobject_cast<QLabel*>(form->labelForField(&spin))) return label->text();
+        if (QLayout* layout = p->layout())
+            if (QLabel* label = LabelBefore(*layout, spin)) return label->text();
     return {};
 }
 

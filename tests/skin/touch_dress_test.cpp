@@ -121,6 +121,18 @@ TEST_F(KeypadTaps, ATapAsksForTheNumberAndABadAnswerKeepsTheValue)
     EXPECT_EQ(spin->value(), 40);
     EXPECT_EQ(prompt->Messages.size(), 1u);
 
+    // A box with a label before it is asked for by that label.
+    layout->addWidget(new QLabel("Queue &Limit (0 for no limit) :", &window));
+    auto* limit = new QSpinBox(&window);
+    layout->addWidget(limit);
+    limit->show();
+    UseKeypadEntry(*limit);
+    prompt->Answers = {"7"};
+    QTest::mouseClick(limit, Qt::LeftButton, {}, limit->rect().center());
+    EXPECT_EQ(limit->value(), 7);
+    EXPECT_EQ(prompt->Asked.back(), "Party Play Options|Queue Limit (0 for no limit) (0 to 99)|0");
+    prompt->Asked.pop_back();
+
     // With the on-screen keyboards off the box takes typing as any box does.
     GlobalPrefs().SetOnScreenKeyboardsEnabled(false);
     QTest::mouseClick(spin, Qt::LeftButton, {}, spin->rect().center());

@@ -81,7 +81,7 @@ QListWidget::indicator, QCheckBox::indicator, QRadioButton::indicator { width: 1
 QCheckBox::indicator, QListWidget::indicator { border-radius: 5px; }
 QRadioButton::indicator { border-radius: 15px; }
 QListWidget::indicator:checked, QCheckBox::indicator:checked, QRadioButton::indicator:checked {
-  background: %BUTTON%; background-clip: content; border-color: %TEXT%; }
+  background: %TEXT%; background-clip: content; border-color: %TEXT%; }
 QCheckBox::indicator:disabled, QRadioButton::indicator:disabled { border-color: %DISABLED%; }
 QCheckBox, QRadioButton { min-height: 48px; spacing: 12px; }
 QGroupBox { border: 1px solid %BORDER%; border-radius: 8px; margin-top: 16px; padding: 14px 8px 6px 8px;
