@@ -101,7 +101,7 @@ QMenuBar { background: %PANEL%; color: %FIELDTEXT%; }
 QMenuBar::item { padding: 17px 20px; background: transparent; }
 QMenuBar::item:selected, QMenuBar::item:pressed { background: %BUTTON%; color: %BUTTONTEXT%; }
 QMenu { background: %FIELD%; color: %FIELDTEXT%; border: 1px solid %BORDER%; }
-QMenu::item { min-height: 44px; padding: 0 28px; }
+QMenu::item { min-height: 48px; padding: 0 28px; }
 QMenu::item:selected { background: %BUTTON%; color: %BUTTONTEXT%; }
 QMenu::item:disabled { color: %BORDER%; }
 QMenu::separator { height: 1px; background: %BORDER%; margin: 4px 8px; }
