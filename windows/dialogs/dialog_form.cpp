@@ -82,6 +82,8 @@ QCheckBox::indicator, QListWidget::indicator { border-radius: 5px; }
 QRadioButton::indicator { border-radius: 15px; }
 QListWidget::indicator:checked, QCheckBox::indicator:checked, QRadioButton::indicator:checked {
   background: %TEXT%; background-clip: content; border-color: %TEXT%; }
+QRadioButton::indicator:checked { background: qradialgradient(cx:0.5, cy:0.5, radius:0.5, fx:0.5, fy:0.5,
+  stop:0 %TEXT%, stop:0.5 %TEXT%, stop:0.56 %FIELD%, stop:1 %FIELD%); background-clip: padding; }
 QCheckBox::indicator:disabled, QRadioButton::indicator:disabled { border-color: %DISABLED%; }
 QCheckBox, QRadioButton { min-height: 48px; spacing: 12px; }
 QGroupBox { border: 1px solid %BORDER%; border-radius: 8px; margin-top: 16px; padding: 14px 8px 6px 8px;
