@@ -116,8 +116,6 @@ TcommandLineReceiver::TcommandLineReceiver(const std::string& className)
             LogError("A command line handed over by another start was refused: " + reason);
             return 0;
         }
-        LogError("A command line with " + std::to_string(lines.size()) +
-                 " parameter(s) was handed over by another start");
         Arrived(std::move(lines));
         return 1;
     };
