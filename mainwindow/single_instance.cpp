@@ -77,6 +77,7 @@ bool DecodeHandOver(uint64_t count, const std::string& bytes, std::vector<std::s
                     std::string* reason) {
     auto fail = [&](const std::string& why) {
         if (reason) *reason = why;
+        lines.clear();  // nothing of a refused block is handed on
         return false;
     };
     lines.clear();

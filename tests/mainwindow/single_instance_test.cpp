@@ -74,6 +74,11 @@ TEST(CommandLineText, HandOverIsCheckedBeforeUse) {
     EXPECT_FALSE(DecodeHandOver(1, std::string("a\0b", 3) + '\0', lines, &reason));
     EXPECT_FALSE(DecodeHandOver(0, "", lines, &reason));
     EXPECT_FALSE(DecodeHandOver(1, std::string(kMaxHandOverBytes + 1, 'a'), lines, &reason));
+    // A block refused half-way through its lines leaves none of them behind.
+    EXPECT_FALSE(DecodeHandOver(5, std::string("a\r\nb\r\nc\r\n") + '\0', lines, &reason));
+    EXPECT_TRUE(lines.empty());
+    EXPECT_FALSE(DecodeHandOver(3, std::string("a\r\nb\r\nc") + '\0', lines, &reason));
+    EXPECT_TRUE(lines.empty());
 }
 
 TEST_F(SingleInstance, LockIsExclusiveAndADeadCopysLockIsTakenOver) {
