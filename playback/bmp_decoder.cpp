@@ -41,20 +41,22 @@ bool Fail(std::string* error, const char* text) {
     return false;
 }
 
-// Run-length compressed pixels (8 or 4 bits a pixel, rows bottom-up) into `indexes`, one
-// palette index a pixel, rows top to bottom; pixels the data skips keep index 0. Each pair
-// of bytes is a run (a count and the index, or for 4 bits two indexes taken in turn) or,
-// after a zero count, an escape: 0 ends the row, 1 ends the picture, 2 moves right and up
-// by the next two bytes, and 3 or more gives that many pixels as they are, padded to an
-// even number of bytes. Pixels past the right edge are dropped and moves past the top end
-// the picture, so no data can reach outside it; data that stops before its end marker
-// (and before the top row) was cut short.
-bool DecodeRunLength(TbyteReader& reader, int bits, int width, int height, std::vector<uint8_t>& indexes,
+// Run-length compressed pixels (8 or 4 bits a pixel, rows bottom-up) into `picture`, which
+// the caller has sized and filled with palette entry 0 (what the data skips keeps it).
+// Each pair of bytes is a run (a count and the index, or for 4 bits two indexes taken in
+// turn) or, after a zero count, an escape: 0 ends the row, 1 ends the picture, 2 moves
+// right and up by the next two bytes, and 3 or more gives that many pixels as they are,
+// padded to an even number of bytes. Pixels past the right edge are dropped and moves past
+// the top end the picture, so no data can reach outside it; data that stops before its
+// end marker (and before the top row) was cut short. An index past the palette is black.
+bool DecodeRunLength(TbyteReader& reader, int bits, const std::vector<Trgb>& palette, Tbitmap& picture,
                      std::string* error) {
-    indexes.assign(size_t(width) * size_t(height), 0);
+    const int width = picture.Width(), height = picture.Height();
     int x = 0, row = 0;  // row 0 is the bottom row
     // Called only while x < width and row < height.
-    auto put = [&](uint8_t index) { indexes[size_t(height - 1 - row) * size_t(width) + size_t(x++)] = index; };
+    auto put = [&](unsigned index) {
+        picture.SetPixel(x++, height - 1 - row, index < palette.size() ? palette[index] : Trgb{});
+    };
     while (row < height) {
         uint8_t count = 0, value = 0;
         if (!reader.ReadU8(count) || !reader.ReadU8(value)) return Fail(error, "run-length data cut short");
@@ -169,16 +171,12 @@ bool DecodeBmp(std::string_view data, Tbitmap& picture, std::string* error) {
     }
 
     if (runLength) {
-        std::vector<uint8_t> indexes;
         if (!reader.Seek(dataOffset)) return Fail(error, "pixel data cut short");
-        if (!DecodeRunLength(reader, bits, int(width), int(height), indexes, error)) return false;
         picture.SetSize(int(width), int(height));
-        const uint8_t* index = indexes.data();
-        for (int y = 0; y < int(height); ++y)
-            for (int x = 0; x < int(width); ++x, ++index)
-                // An index past the palette shows black rather than reading beyond it.
-                if (*index < palette.size()) picture.SetPixel(x, y, palette[*index]);
-        return true;
+        if (!palette.empty() && palette[0] != Trgb{}) picture.Fill(palette[0]);
+        if (DecodeRunLength(reader, bits, palette, picture, error)) return true;
+        picture.Clear();
+        return false;
     }
 
     const size_t stride = ((size_t(width) * bits + 31) / 32) * 4;
