@@ -248,13 +248,17 @@ void TfrmFileChooser::OpenFolder(const std::string& folder) {
         return;
     }
     // A large or slow folder: its count so far shows while it is read.
-    lblStatus->setText("Reading the folder...");
-    lblStatus->show();
+    ShowStatus("Reading the folder...", true);
     job->Progress = new QTimer(this);
-    connect(job->Progress, &QTimer::timeout, this, [this, job] {
-        lblStatus->setText("Reading the folder... " + Count(job->Read) + " entries");
-    });
+    connect(job->Progress, &QTimer::timeout, this,
+            [this, job] { ShowStatus("Reading the folder... " + Count(job->Read) + " entries", true); });
     job->Progress->start(kProgressMs);
+}
+
+void TfrmFileChooser::ShowStatus(const QString& text, bool progress) {
+    lblStatus->setText(text);
+    lblStatus->show();
+    FstatusIsProgress = progress;
 }
 
 void TfrmFileChooser::ListingDone(uint64_t generation) {
@@ -264,10 +268,7 @@ void TfrmFileChooser::ListingDone(uint64_t generation) {
     delete job->Progress;
     Fpending = std::move(job->Result.Entries);
     FpendingNext = 0;
-    if (!job->Result.Readable) {
-        lblStatus->setText("This folder cannot be read: " + Q(job->Result.Error));
-        lblStatus->show();
-    }
+    if (!job->Result.Readable) ShowStatus("This folder cannot be read: " + Q(job->Result.Error), false);
     AddRows(generation);
 }
 
@@ -287,16 +288,16 @@ void TfrmFileChooser::AddRows(uint64_t generation) {
         if (entry.Folder) item->setFont(bold);
     }
     if (FpendingNext < Fpending.size()) {
-        lblStatus->setText("Listing the folder... " + Count(FpendingNext) + " of " + Count(Fpending.size()) +
-                           " entries");
-        lblStatus->show();
+        if (FstatusIsProgress || lblStatus->isHidden())
+            ShowStatus("Listing the folder... " + Count(FpendingNext) + " of " + Count(Fpending.size()) + " entries",
+                       true);
         QTimer::singleShot(0, this, [this, generation] { AddRows(generation); });
         return;
     }
     Fpending.clear();
     FpendingNext = 0;
     // The progress line goes; a reason why the folder cannot be read stays.
-    if (lblStatus->text().startsWith("Listing") || lblStatus->text().startsWith("Reading")) lblStatus->hide();
+    if (FstatusIsProgress) lblStatus->hide();
     UpdateOk();
 }
 

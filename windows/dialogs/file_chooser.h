@@ -20,6 +20,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
+class QString;
 
 namespace tunecrest {
 
@@ -64,6 +65,8 @@ private:
     void StopListing();
     void ListingDone(uint64_t generation);
     void AddRows(uint64_t generation);
+    // The line under the rows: how far the listing has got, or why the folder cannot be read.
+    void ShowStatus(const QString& text, bool progress);
     void EntryClicked(QListWidgetItem* item);
     void EntryActivated(QListWidgetItem* item);
     void OkClicked();
@@ -83,6 +86,7 @@ private:
     uint64_t Fgeneration = 0;
     std::vector<TchooserEntry> Fpending;
     size_t FpendingNext = 0;
+    bool FstatusIsProgress = false;
     // The file row touched last for a save: its shown name and its bytes.
     std::string FpickedShown, FpickedName;
 };
