@@ -39,7 +39,7 @@ constexpr int kNameRole = Qt::UserRole + 2;   // the name's bytes
 // A folder read within this time shows at once, without a progress line.
 constexpr auto kQuickListing = std::chrono::milliseconds(8);
 // Rows added in one turn of the event loop, and the progress line's refresh.
-constexpr size_t kRowsPerPiece = 500;
+constexpr size_t kRowsPerPiece = 1000;
 constexpr int kProgressMs = 100;
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
@@ -281,11 +281,17 @@ void TfrmFileChooser::AddRows(uint64_t generation) {
     const size_t end = std::min(Fpending.size(), FpendingNext + kRowsPerPiece);
     for (; FpendingNext < end; ++FpendingNext) {
         const TchooserEntry& entry = Fpending[FpendingNext];
-        auto* item = new QListWidgetItem(entry.Folder ? folderIcon : fileIcon, Q(ShownName(entry.Name)), lbEntries);
-        item->setData(kEntryRole, entry.Folder);
+        // Made whole before the list takes it: a change to a row already in the list is
+        // announced to the view, and that costs more the longer the list is.
+        // Each value a row holds costs when a folder of many is left, so a file row holds its
+        // text, icon and name; the rows' height is the list's (all rows are alike).
+        auto* item = new QListWidgetItem(entry.Folder ? folderIcon : fileIcon, Q(ShownName(entry.Name)));
         item->setData(kNameRole, QByteArray::fromStdString(entry.Name));
-        item->setSizeHint(QSize(0, kRowHeight));
-        if (entry.Folder) item->setFont(bold);
+        if (entry.Folder) {
+            item->setData(kEntryRole, true);
+            item->setFont(bold);
+        }
+        lbEntries->addItem(item);
     }
     if (FpendingNext < Fpending.size()) {
         if (FstatusIsProgress || lblStatus->isHidden())
