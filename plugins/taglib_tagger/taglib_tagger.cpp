@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -254,34 +255,41 @@ bool ParseMpegHeader(const uint8_t* h, TmpegFrame& f) {
     return f.Length >= 4;
 }
 
-// Reads the file by blocks: what a frame walk needs of it.
+// Reads the file by blocks of `block` bytes: what a frame walk needs of it. Small blocks
+// for the few frames of a sample, large ones for a walk through the whole file.
 class TblockReader {
 public:
-    explicit TblockReader(const char* fileName) : Ffd(::open(fileName, O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
-    ~TblockReader() {
-        if (Ffd >= 0) ::close(Ffd);
-    }
-    TblockReader(const TblockReader&) = delete;
-    TblockReader& operator=(const TblockReader&) = delete;
-    bool Open() const { return Ffd >= 0; }
-    // The `n` bytes at `offset` (fewer at the file's end); null when none can be read.
+    TblockReader(int fd, size_t block) : Ffd(fd), Fblock(block), Fbuffer(new uint8_t[block]) {}
+    // The `n` bytes (at most a block) at `offset`, fewer at the file's end; null when none
+    // can be read.
     const uint8_t* At(int64_t offset, size_t n, size_t& got) {
-        if (offset < Fstart || offset + int64_t(n) > Fstart + int64_t(Fbuffer.size())) {
-            Fbuffer.resize(std::max(n, kBlock));
-            const ssize_t r = ::pread(Ffd, Fbuffer.data(), Fbuffer.size(), off_t(offset));
-            Fbuffer.resize(r > 0 ? size_t(r) : 0);
+        if (offset < Fstart || offset + int64_t(n) > Fstart + int64_t(Fsize)) {
+            const ssize_t r = ::pread(Ffd, Fbuffer.get(), Fblock, off_t(offset));
+            Fsize = r > 0 ? size_t(r) : 0;
             Fstart = offset;
         }
         const int64_t inside = offset - Fstart;
-        got = size_t(std::min<int64_t>(int64_t(n), int64_t(Fbuffer.size()) - inside));
-        return got > 0 ? Fbuffer.data() + inside : nullptr;
+        got = size_t(std::max<int64_t>(0, std::min<int64_t>(int64_t(n), int64_t(Fsize) - inside)));
+        return got > 0 ? Fbuffer.get() + inside : nullptr;
     }
 
 private:
-    static constexpr size_t kBlock = 256 * 1024;
     int Ffd;
+    size_t Fblock;
+    std::unique_ptr<uint8_t[]> Fbuffer;
     int64_t Fstart = 0;
-    std::vector<uint8_t> Fbuffer;
+    size_t Fsize = 0;
+};
+
+// The file opened for reading, closed at the end of its scope.
+struct TreadOnlyFile {
+    explicit TreadOnlyFile(const char* name) : Fd(::open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
+    ~TreadOnlyFile() {
+        if (Fd >= 0) ::close(Fd);
+    }
+    TreadOnlyFile(const TreadOnlyFile&) = delete;
+    TreadOnlyFile& operator=(const TreadOnlyFile&) = delete;
+    int Fd;
 };
 
 // The frame at `offset` when it is one of the stream `like` (any stream when null).
@@ -317,23 +325,40 @@ bool SameBitrateThroughout(TblockReader& in, int64_t first, int64_t end, const T
 }
 
 // Counts the frames from `first` to `end`, stepping over junk between frames; the length
-// in milliseconds and the average bit rate. False when no frame is found.
+// in milliseconds and the average bit rate. False when no frame is found. A frame's length
+// depends on the third byte of its header alone once the first two are the stream's, so
+// each such byte is worked out once: a four-minute file has some ten thousand frames.
 bool CountFrames(TblockReader& in, int64_t first, int64_t end, const TmpegFrame& head, int64_t& lengthMs,
                  int& bitrate) {
-    int64_t samples = 0, bytes = 0;
-    TmpegFrame frame;
+    size_t got = 0;
+    const uint8_t* start = in.At(first, 4, got);
+    if (!start || got < 4) return false;
+    const uint8_t streamByte = start[1];
+    int lengths[256] = {};  // by the third byte: 0 not yet known, -1 no frame of the stream
+    int64_t frames = 0, bytes = 0;
     for (int64_t at = first; at + 4 <= end;) {
-        if (FrameAt(in, at, &head, frame) && at + frame.Length <= end) {
-            samples += frame.Samples;
-            bytes += frame.Length;
-            at += frame.Length;
+        const uint8_t* h = in.At(at, 4, got);
+        if (!h || got < 4) break;
+        int length = -1;
+        if (h[0] == 0xFF && h[1] == streamByte) {
+            int& known = lengths[h[2]];
+            if (known == 0) {
+                TmpegFrame frame;
+                known = ParseMpegHeader(h, frame) && frame.SameStream(head) ? frame.Length : -1;
+            }
+            length = known;
+        }
+        if (length > 0 && at + length <= end) {
+            ++frames;
+            bytes += length;
+            at += length;
             continue;
         }
         at = FindFrame(in, at + 1, end, head, 64 * 1024);
         if (at < 0) break;
     }
-    if (samples == 0) return false;
-    lengthMs = samples * 1000 / head.SampleRate;
+    if (frames == 0) return false;
+    lengthMs = frames * head.Samples * 1000 / head.SampleRate;
     bitrate = lengthMs > 0 ? int(bytes * 8 / lengthMs) : head.Bitrate;
     return true;
 }
@@ -341,19 +366,22 @@ bool CountFrames(TblockReader& in, int64_t first, int64_t end, const TmpegFrame&
 // The true length and average bit rate of an MP3 whose length TagLib estimated without a
 // Xing or VBRI header; false when the estimate stands (a constant bit rate) or the file
 // cannot be walked.
-bool AccurateMpegLength(const char* fileName, TagLib::MPEG::File& file, int64_t& lengthMs, int& bitrate) {
-    const TagLib::MPEG::Properties* properties = file.audioProperties();
+bool AccurateMpegLength(const char* fileName, TagLib::MPEG::File& mpeg, int64_t& lengthMs, int& bitrate) {
+    const TagLib::MPEG::Properties* properties = mpeg.audioProperties();
     if (!properties || properties->xingHeader()) return false;
-    const int64_t first = file.firstFrameOffset();
-    int64_t end = file.length();
+    const int64_t first = mpeg.firstFrameOffset();
+    int64_t end = mpeg.length();
     if (first < 0 || end <= first) return false;
     // The tags after the audio are not frames.
-    if (file.hasID3v1Tag()) end -= 128;
-    TblockReader in(fileName);
+    if (mpeg.hasID3v1Tag()) end -= 128;
+    TreadOnlyFile file(fileName);
+    if (file.Fd < 0) return false;
+    TblockReader samples(file.Fd, 16 * 1024);
     TmpegFrame head;
-    if (!in.Open() || !FrameAt(in, first, nullptr, head)) return false;
-    if (SameBitrateThroughout(in, first, end, head)) return false;
-    return CountFrames(in, first, end, head, lengthMs, bitrate);
+    if (!FrameAt(samples, first, nullptr, head)) return false;
+    if (SameBitrateThroughout(samples, first, end, head)) return false;
+    TblockReader whole(file.Fd, 1024 * 1024);
+    return CountFrames(whole, first, end, head, lengthMs, bitrate);
 }
 
 bool ReadWithTagLib(const char* fileName, const Textension& ext) {
