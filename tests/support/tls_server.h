@@ -8,6 +8,9 @@
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 
+#include <pthread.h>
+#include <signal.h>
+
 #include <ctime>
 #include <fstream>
 #include <memory>
@@ -181,6 +184,13 @@ private:
     }
 
     std::unique_ptr<ThttpConnection> Wrap(int fd) {
+        // Runs on the connection's own thread. TLS writes with write(), so a client that
+        // hangs up on a certificate it refuses would end the test program with SIGPIPE:
+        // blocked on this thread, the write fails instead.
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
         SSL* ssl = SSL_new(Fctx.get());
         SSL_set_fd(ssl, fd);
         // The client's handshake comes at once on loopback; a client that gives up closes.
