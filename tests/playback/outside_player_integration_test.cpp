@@ -15,6 +15,7 @@
 
 #include "core/base/services.h"
 #include "playback/outside_player_engine.h"
+#include "support/env_scope.h"
 #include "support/media_files.h"
 #include "support/player_event_recorder.h"
 #include "support/private_x_server.h"
@@ -157,28 +158,6 @@ private:
     int Fsaved = -1;
 };
 
-// Sets or clears an environment variable for a test, then puts the old value back.
-class TenvironmentValue {
-public:
-    TenvironmentValue(const char* name, const std::optional<std::string>& value) : Fname(name) {
-        if (const char* old = std::getenv(name)) Fold = old;
-        if (value)
-            ::setenv(name, value->c_str(), 1);
-        else
-            ::unsetenv(name);
-    }
-    ~TenvironmentValue() {
-        if (Fold)
-            ::setenv(Fname, Fold->c_str(), 1);
-        else
-            ::unsetenv(Fname);
-    }
-
-private:
-    const char* Fname;
-    std::optional<std::string> Fold;
-};
-
 std::string ReadText(const std::string& path) {
     std::ifstream in(path);
     std::stringstream text;
@@ -195,9 +174,9 @@ TEST_F(OutsidePlayerIntegrationTest, AVideoWithoutAUsableDisplayPlaysItsSoundAnd
     auto tag = std::make_shared<TaudioTag>();
     tag->SetFilename(video);
     tag->SetMediaType(2);
-    TenvironmentValue noVideoSink("TUNECREST_VIDEO_SINK", std::nullopt);
-    TenvironmentValue noX("DISPLAY", std::nullopt);
-    TenvironmentValue noWayland("WAYLAND_DISPLAY", std::nullopt);
+    test::TenvScope noVideoSink("TUNECREST_VIDEO_SINK", nullptr);
+    test::TenvScope noX("DISPLAY", nullptr);
+    test::TenvScope noWayland("WAYLAND_DISPLAY", nullptr);
     auto prompt = std::make_shared<test::TrecordingPrompt>();
     auto previousPrompt = SetPrompt(prompt);
     const std::string said = Ftemp.File("player.err");
@@ -231,9 +210,9 @@ TEST_F(OutsidePlayerIntegrationTest, AVideoWithoutAUsableDisplayPlaysItsSoundAnd
 TEST_F(OutsidePlayerIntegrationTest, OnAnXDisplayVideosGoToAWindowOfIt) {
     test::TprivateXServer server;
     if (server.Name().empty()) GTEST_SKIP() << "Xvfb is not installed";
-    TenvironmentValue noVideoSink("TUNECREST_VIDEO_SINK", std::nullopt);
-    TenvironmentValue x("DISPLAY", server.Name());
-    TenvironmentValue noWayland("WAYLAND_DISPLAY", std::nullopt);
+    test::TenvScope noVideoSink("TUNECREST_VIDEO_SINK", nullptr);
+    test::TenvScope x("DISPLAY", server.Name().c_str());
+    test::TenvScope noWayland("WAYLAND_DISPLAY", nullptr);
     const std::string said = Ftemp.File("player.err");
     TwinampMediaPlayer engine;
     engine.SetEvents(&Frecorder.Events);
