@@ -311,7 +311,7 @@ int64_t FindFrame(TblockReader& in, int64_t offset, int64_t end, const TmpegFram
 
 // Whether the frames at the start and in the middle of the stream all have one bit rate.
 bool SameBitrateThroughout(TblockReader& in, int64_t first, int64_t end, const TmpegFrame& head) {
-    constexpr int kFramesEach = 16;
+    constexpr int kFramesEach = 12;
     for (const int64_t start : {first, first + (end - first) / 3, first + (end - first) * 2 / 3}) {
         int64_t at = start == first ? start : FindFrame(in, start, end, head, 64 * 1024);
         if (at < 0) continue;
@@ -376,7 +376,7 @@ bool AccurateMpegLength(const char* fileName, TagLib::MPEG::File& mpeg, int64_t&
     if (mpeg.hasID3v1Tag()) end -= 128;
     TreadOnlyFile file(fileName);
     if (file.Fd < 0) return false;
-    TblockReader samples(file.Fd, 16 * 1024);
+    TblockReader samples(file.Fd, 8 * 1024);
     TmpegFrame head;
     if (!FrameAt(samples, first, nullptr, head)) return false;
     if (SameBitrateThroughout(samples, first, end, head)) return false;
