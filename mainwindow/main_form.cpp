@@ -453,6 +453,8 @@ void TfrmBaseLocalJukebox::CreateJukeboxList(std::unique_ptr<TcustomlocalJukebox
     // running playlist; the tracks of known discs are part of the library.
     local->AutoSaveGlobal = true;
     local->AutoSavePlaylists = true;
+    // The internet-radio stations ("internetradio.dat") after each change of them.
+    local->AutoSaveURLs = true;
     local->LoadCDs = true;
     // Videos are part of the jukebox: the video folders, masks and [Videos] branch, and a
     // video found among the music is filed as a video.
