@@ -58,14 +58,18 @@ int64_t SteadyMs() {
 }
 }  // namespace
 
-// The window's key preview: key releases on any of its controls reach the credits first.
+// The window's key preview: a key pressed on any of its controls reaches the window's
+// shortcuts and media keys first (a shortcut of the window wins over a control's own use
+// of the key), and key releases reach the credits first.
 class TkeyPreviewFilter : public QObject {
 public:
     explicit TkeyPreviewFilter(TfrmBaseJukebox& form) : Fform(form) {}
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::KeyRelease || !watched->isWidgetType()) return false;
+        const QEvent::Type type = event->type();
+        if ((type != QEvent::KeyRelease && type != QEvent::KeyPress) || !watched->isWidgetType()) return false;
         if (static_cast<QWidget*>(watched)->window() != &Fform) return false;
-        return Fform.CreditKeyReleased(static_cast<QKeyEvent*>(event));
+        auto* key = static_cast<QKeyEvent*>(event);
+        return type == QEvent::KeyPress ? Fform.ShortcutKeyPressed(key) : Fform.CreditKeyReleased(key);
     }
 
 private:

@@ -279,6 +279,9 @@ public:
     // Seen for every control of the window before the control itself (key preview);
     // answers whether the key was taken.
     bool CreditKeyReleased(QKeyEvent* event);
+    // A key pressed on the window or any of its controls: a media key or a shortcut of the
+    // action table runs its action (before the control sees the key); answers whether it ran.
+    bool ShortcutKeyPressed(QKeyEvent* event);
     void ShowHelp() override { Fdialogs->ShowHelp(); }
     bool CheckPassword(const std::string& prompt, const std::string& password) override;
     void SetRepeatTrack(bool on) override;

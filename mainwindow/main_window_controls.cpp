@@ -17,19 +17,23 @@
 
 namespace tunecrest {
 
-void TfrmBaseJukebox::keyPressEvent(QKeyEvent* event) {
+bool TfrmBaseJukebox::ShortcutKeyPressed(QKeyEvent* event) {
     // Keys go to the action table, which runs hidden actions too while their shortcut
     // switch allows it. Media keys take the multimedia-command road.
     if (HandleMediaKey(event->key())) {
         event->accept();
-        return;
+        return true;
     }
     const QString key = QKeySequence(event->keyCombination()).toString(QKeySequence::PortableText);
     if (!key.isEmpty() && Factions->ExecuteShortcut(key.toStdString())) {
         event->accept();
-        return;
+        return true;
     }
-    QWidget::keyPressEvent(event);
+    return false;
+}
+
+void TfrmBaseJukebox::keyPressEvent(QKeyEvent* event) {
+    if (!ShortcutKeyPressed(event)) QWidget::keyPressEvent(event);
 }
 
 bool TfrmBaseJukebox::CreditKeyReleased(QKeyEvent* event) {
