@@ -265,7 +265,8 @@ void TfrmBaseJukebox::BuildLayout() {
     };
     TbrowseTreeView& browse = Flayout->Browse();
     browse.SetJukeboxList(Flist.get());
-    browse.Viewer().SetDisplayMode(TtreeViewDisplayMode(Fsettings.ViewJukeboxList));
+    FbrowseNodes = uint32_t(Fsettings.ViewJukeboxList);
+    browse.Viewer().SetDisplayMode(TtreeViewDisplayMode(FbrowseNodes));
     browse.OnSelectNode = [this](TmyNode* node) { TreeSelectionChanged(node); };
     browse.OnBuildEnded = [this] { ShowProgressText(""); };
     Flayout->Covers().OnAlbumClick = [this](const TaudioTagAlbumPtr& album) {

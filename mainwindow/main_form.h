@@ -352,6 +352,12 @@ protected:
     void SetInitialised(bool on);
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // A minimise from outside (the window manager) is undone under party play when its
+    // settings disable minimising.
+    void changeEvent(QEvent* event) override;
+    // The bounds the owner gives the window by moving or sizing it are kept for writing.
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void FormClose();
     // Runs one construction step; a failure is reported with the step's text and
     // construction goes on.
@@ -436,6 +442,14 @@ private:
     bool FplayControlsShown = true;
     std::vector<TskinnedControl*> SkinnedControls() const;
     void ApplyGeometry();
+    // The window's bounds outside full screen (what leaving full screen returns to, and
+    // what is written once the owner moved or sized the window); set while the program
+    // places the window itself, so that its own placing is not taken for the owner's.
+    QRect FnormalBounds;
+    bool FplacingWindow = false;
+    void NoteNormalBounds();
+    void PlaceNormalBounds();
+    void UndoMinimize();
 
     std::unique_ptr<TjukeboxFolders> Ffolders;
     std::unique_ptr<TsettingsStore> FsettingsStore;
@@ -472,6 +486,9 @@ private:
     std::vector<std::string> FqueueLines;
     TmainLayout* Flayout = nullptr;
     int FbrowseMode = bmNone;
+    // The browse nodes the tree shows now. Party play may take some away (the internet
+    // radio); the owner's own set, the one stored, stays in Fsettings.ViewJukeboxList.
+    uint32_t FbrowseNodes = 3327;
     // The views are built only once start-up has loaded the library.
     bool FviewsActive = false;
     // The track whose cover now playing shows.

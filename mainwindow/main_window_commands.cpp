@@ -263,11 +263,20 @@ void TfrmBaseJukebox::BindWindowCommands() {
 }
 
 void TfrmBaseJukebox::QueueDoubleClicked() {
-    if (Fsettings.QueueDoubleClick == 1) {
-        if (Taction* a = Factions->Find("actnQueueMoveTop"); a && a->OnExecute) a->OnExecute(*a);
-    } else if (Fsettings.QueueDoubleClick == 2) {
-        if (Taction* a = Factions->Find("actnQueuePlayNow"); a && a->OnExecute) a->OnExecute(*a);
+    // A double click is a touch on the queue's move: it is allowed exactly when the move
+    // actions are (party play's "Disable Move Functions" hides them), and "Play Now" also
+    // needs Next; then the action runs as a touch does, under the same guards.
+    const int mode = Fsettings.QueueDoubleClick;
+    if (mode != 1 && mode != 2) return;
+    auto allowed = [this](const char* name) {
+        const Taction* a = Factions->Find(name);
+        return a && a->Visible && a->Enabled;
+    };
+    if (!allowed("actnQueueMoveTop") || (mode == 2 && !allowed("actnControlNext"))) {
+        if (PartyPlayEnabled()) ShowStatus("Not available in Party Play Mode");
+        return;
     }
+    TouchAction(mode == 1 ? "actnQueueMoveTop" : "actnQueuePlayNow");
 }
 
 void TfrmBaseJukebox::SetRepeatTrack(bool on) {
@@ -331,8 +340,11 @@ void TfrmBaseJukebox::SetAlwaysOnTopOn(bool on) {
 void TfrmBaseJukebox::SetLockSizes(bool on) {
     Fsettings.GeometryLock = on;
     if (Taction* a = Factions->Find("actnViewLockSizes")) a->Checked = on;
+    // Only the splitters are held. TmySkinSplitter has no meta-object of its own, so Qt's
+    // findChildren<TmySkinSplitter*> would match every widget; the type is asked per widget.
     for (QSplitter* s : findChildren<QSplitter*>()) s->setEnabled(!on);
-    for (TmySkinSplitter* s : findChildren<TmySkinSplitter*>()) s->setEnabled(!on);
+    for (QWidget* w : findChildren<QWidget*>())
+        if (auto* s = dynamic_cast<TmySkinSplitter*>(w)) s->setEnabled(!on);
     ApplySizeLock(on);
 }
 

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
+#include <QTimer>
 #include <optional>
 #include <set>
 #include <string>
@@ -82,10 +83,37 @@ bool TfrmBaseJukebox::IsFullScreen() const { return (windowState() & Qt::WindowF
 void TfrmBaseJukebox::SetFullScreen(bool on) {
     // The stored choice is the person's own; the full screen party play forces is not.
     if (!Fguards->IsPartyPlayEnabled()) Fsettings.FullScreen = on;
+    const bool was = IsFullScreen();
     // A locked size holds the window outside full screen only.
     if (on) ApplySizeLock(false);
     setWindowState(on ? (windowState() | Qt::WindowFullScreen) : (windowState() & ~Qt::WindowFullScreen));
+    if (!on && was) {
+        PlaceNormalBounds();
+        // The window manager may answer the state change after this; the bounds are
+        // placed once more when it has.
+        QTimer::singleShot(100, this, [this] { PlaceNormalBounds(); });
+    }
     if (!on) ApplySizeLock(Fsettings.GeometryLock);
+}
+
+void TfrmBaseJukebox::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !isMinimized() || FformClosed) return;
+    if (Fguards->IsPartyPlayEnabled() && FpartyPlay.GetDisableMinimize())
+        QTimer::singleShot(0, this, [this] { UndoMinimize(); });
+}
+
+void TfrmBaseJukebox::UndoMinimize() {
+    // Guests must not reach the desktop behind the jukebox: the window comes back at once,
+    // full screen as party play keeps it, and on top of the others.
+    if (!isMinimized() || FformClosed || !Fguards->IsPartyPlayEnabled() || !FpartyPlay.GetDisableMinimize())
+        return;
+    Qt::WindowStates state = windowState() & ~Qt::WindowMinimized;
+    if (FullScreenAllowed()) state |= Qt::WindowFullScreen;
+    setWindowState(state);
+    show();
+    raise();
+    activateWindow();
 }
 
 void TfrmBaseJukebox::SetPlayControlsVisible(bool visible) {

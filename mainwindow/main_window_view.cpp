@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 
@@ -130,6 +131,11 @@ void TfrmBaseJukebox::BuildBarsAndMenus() {
         std::vector<std::string>& items = byCategory[a.Category];
         // "Queue" is the queue menu itself, not an item in it.
         if (a.Name == "actnQueue") continue;
+        // A twin (the shortcut or message road of an action already in the menu, with the
+        // same caption) is not a second item.
+        if (std::any_of(items.begin(), items.end(),
+                        [&](const std::string& name) { return Factions->Get(name).Caption == a.Caption; }))
+            continue;
         items.push_back(a.Name);
     }
     FpopupMain = new QMenu(this);
@@ -256,7 +262,7 @@ void TfrmBaseJukebox::SetListPopupsAuto(bool on) { FlistPopupsOn = on; }
 
 void TfrmBaseJukebox::ShowViewOptions() {
     if (!Flayout) return;
-    TtreeViewDisplayMode modes = TtreeViewDisplayMode(Fsettings.ViewJukeboxList);
+    TtreeViewDisplayMode modes = TtreeViewDisplayMode(FbrowseNodes);
     int yearMode = Flist ? int(Flist->YearList().Mode) : 0;
     const int oldYearMode = yearMode;
     int across = Flayout->CoverAcross, down = Flayout->CoverDown;
@@ -268,7 +274,8 @@ void TfrmBaseJukebox::ShowViewOptions() {
         Flist->YearList().Mode = TaudioTagYearMode(yearMode);
         Flist->ReprocessYears();
     }
-    Fsettings.ViewJukeboxList = int(modes);
+    FbrowseNodes = uint32_t(modes);
+    if (!PartyPlayEnabled()) Fsettings.ViewJukeboxList = int(modes);
     Fsettings.CoverArtMatrixHorizontal = Flayout->CoverAcross = ClampCoverMatrixCount(across);
     Fsettings.CoverArtMatrixVertical = Flayout->CoverDown = ClampCoverMatrixCount(down);
     ApplyBrowseMode();
