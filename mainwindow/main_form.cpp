@@ -227,7 +227,10 @@ void TfrmBaseJukebox::CreateParts() {
     Fcontroller.OnQueueChanged = [this] { QueueChanged(); };
     // A stopped player: the timer back to 0 and no position to seek.
     Fcontroller.OnIndicator = [this](int indicator) {
-        if (indicator == piStopped && Fbars && !Closing()) Fbars->Stopped();
+        if (Closing()) return;
+        if (indicator == piStopped && Fbars) Fbars->Stopped();
+        // The pause button shows the paused state.
+        if (Flayout) Flayout->SetPaused(indicator == piPaused);
     };
     // The volume the player reports (its own settings, a remote control) moves the bars.
     Fcontroller.OnVolume = [this](uint8_t volume) {
@@ -275,6 +278,7 @@ void TfrmBaseJukebox::BuildLayout() {
     };
     Flayout->ArtistCovers().OnAlbumClick = Flayout->Covers().OnAlbumClick;
     BindViewActions();
+    BindLayoutActions();
     // A changed display setting shows the lists again.
     Flayout->TrackListDisplay.OnChange = [this](TObject*) { Flayout->Lists().RefreshTracks(); };
     Flayout->QueueListDisplay.OnChange = [this](TObject*) { QueueChanged(); };

@@ -69,6 +69,9 @@ private:
     TidleMonitor& Fmonitor;
 };
 
+// The view actions of the layout's own options, which the View menu groups under "Layout".
+const std::vector<std::string>& LayoutViewActionNames();
+
 class TfrmBaseJukebox : public QWidget, public TpartyPlayHost, public TmainWindowActions {
 public:
     // `args` are the program's parameters; `programFolder` the folder of the program.
@@ -318,8 +321,16 @@ public:
     // the popup menus (main_window_view.cpp).
     TplayerBars& Bars() { return *Fbars; }
     TlayoutViewOptions& ViewOptions() { return FviewOptions; }
-    // The layout follows the view options (bars shown, hidden or popped up).
+    // The layout follows the view options (bars shown, hidden or popped up, the stacker
+    // panel, the song title, the extra gap, the queue-CD, search and back buttons).
     void ApplyViewOptions();
+    // The stacker panel's line and switch from the jukebox (main_window_layout.cpp).
+    void RefreshStackerTitle();
+    // The menu height of the preferences ("MenuSize", 16 to 60): the menu bar and the menus'
+    // items are that high plus 4, and never below a finger's 48 pixels.
+    void SetMenuSize(int size);
+    int MenuBarHeight() const;
+    static constexpr int kMinMenuHeight = 48;
     // The player's time (milliseconds) onto the timer and the position bar.
     void PlayerTimeChanged(uint32_t position, uint32_t length);
     QMenuBar* MainMenuBar() const { return FmenuBar; }
@@ -408,6 +419,9 @@ private:
     void BindViewActions();
     void BuildBarsAndMenus();
     QMenu* BuildActionMenu(QWidget* parent, const std::vector<std::string>& names);
+    void BindLayoutActions();
+    void UpdateLayoutCheckMarks();
+    TColor FmenuPanelColor = 0, FmenuTextColor = 0;
     void ReadViewOptions(const TiniFile& ini);
     void WriteViewOptions(TiniFile& ini);
     void ViewStatesUpdated(bool party);

@@ -33,6 +33,10 @@ constexpr int kCoverSize = 132;
 constexpr int kSongTitleHeight = 34;
 constexpr int kTimerWidth = 110;
 constexpr int kPopupWidth = 420;
+// The gap "Add Gap" puts around the whole layout: about the edge a television cuts.
+constexpr int kAddedGap = 40;
+// The browse row holds three mode buttons and the search button.
+constexpr int kBrowseRowButtonWidth = 80;
 constexpr const char* kGeometry = "Geometry";
 }  // namespace
 
@@ -82,6 +86,7 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     QueueListDisplay.SetDisplayTrackNumbers(true);
 
     auto* outer = new QVBoxLayout(&form);
+    Fouter = outer;
     outer->setContentsMargins(kOuterMargin, kOuterMargin, kOuterMargin, kOuterMargin);
     outer->setSpacing(kSpacing);
     // The volume bar at the top, across the window.
@@ -133,9 +138,15 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
             if (RunAction) RunAction(action);
             for (int j = 0; j < int(ModeButtons.size()); ++j) ModeButtons[size_t(j)]->SetChecked(j == Fmode);
         };
+        b->setMinimumWidth(kBrowseRowButtonWidth);
         modes->addWidget(b);
         ModeButtons.push_back(b);
     }
+    // Song search by touch: a guest finds a song without a keyboard.
+    SearchButton = MakeButton(BrowseButtonPanel, "btnSearch", "Search", "actnSearch", 15);
+    SearchButton->setMinimumWidth(kBrowseRowButtonWidth);
+    SearchButton->hide();
+    modes->addWidget(SearchButton);
     browse->addWidget(BrowseButtonPanel);
 
     BrowsePanel = new TmySkinPanel(FbrowseColumn);
@@ -210,6 +221,9 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     trackButtons->setSpacing(8);
     trackButtons->addWidget(MakeButton(TrackPanel, "btnQueue", "Queue", "actnQueueAddSelected", 15));
     trackButtons->addWidget(MakeButton(TrackPanel, "btnQueueAll", "Queue All", "actnQueueAddAll", 15));
+    QueueCDButton = MakeButton(TrackPanel, "btnQueueCD", "Queue CD", "actnQueueAlbum", 15);
+    QueueCDButton->hide();
+    trackButtons->addWidget(QueueCDButton);
     track->addLayout(trackButtons);
     trackOuter->addWidget(TrackPanel);
     columns->addWidget(FtrackColumn);
@@ -268,6 +282,27 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
         label->setTextFormat(Qt::PlainText);
     queueOuter->addWidget(NowPlayingPanel);
 
+    // The stacker panel: its switch, the stacker's state, and its cartridges.
+    StackerPanel = new TmySkinPanel(FqueueColumn);
+    StackerPanel->setObjectName("pnlStacker");
+    Fskinned.push_back(StackerPanel);
+    auto* stacker = new QHBoxLayout(StackerPanel);
+    stacker->setContentsMargins(8, 8, 8, 8);
+    stacker->setSpacing(8);
+    StackerButton = MakeButton(StackerPanel, "btnStacker", "Stacker", "actnStackerEnabled", 15);
+    StackerButton->SetIsCheckButton(true);
+    StackerButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    stacker->addWidget(StackerButton);
+    StackerTitle = new ThtmlLabel(StackerPanel);
+    StackerTitle->setObjectName("lblStackerTitle");
+    StackerTitle->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    stacker->addWidget(StackerTitle, 1);
+    StackerConfigButton = MakeButton(StackerPanel, "btnStackerConfigure", "Cartridges", "actnStackerConfigure", 15);
+    StackerConfigButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    stacker->addWidget(StackerConfigButton);
+    StackerPanel->hide();
+    queueOuter->addWidget(StackerPanel);
+
     QueuePanel = new TmySkinPanel(FqueueColumn);
     QueuePanel->setObjectName("pnlQueue");
     Fskinned.push_back(QueuePanel);
@@ -311,13 +346,17 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     MenuButton->setFixedHeight(kControlSize);
     MenuButton->setMaximumWidth(160);
     buttons->addWidget(MenuButton);
+    BackButton = MakeButton(ButtonPanel, "btnBack", "Back", "actnControlBack", 18);
     PlayButton = MakeButton(ButtonPanel, "btnPlay", "Play", "actnControlPlay", 18);
+    PauseButton = MakeButton(ButtonPanel, "btnPause", "Pause", "actnControlPause", 18);
+    PauseButton->SetIsCheckButton(true);
     StopButton = MakeButton(ButtonPanel, "btnStop", "Stop", "actnControlStop", 18);
     NextButton = MakeButton(ButtonPanel, "btnNext", "Next", "actnControlNext", 18);
-    for (TmySkinButton* b : {PlayButton, StopButton, NextButton}) {
+    for (TmySkinButton* b : {BackButton, PlayButton, PauseButton, StopButton, NextButton}) {
         b->setFixedHeight(kControlSize);
         buttons->addWidget(b);
     }
+    BackButton->hide();
     // The timer and the track-position bar beside the play controls.
     Timer = new QLabel(ButtonPanel);
     Timer->setObjectName("lblTimer");
@@ -333,7 +372,10 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     VolumeButton->SetIsCheckButton(true);
     VolumeButton->setFixedHeight(kControlSize);
     VolumeButton->setMaximumWidth(160);
-    VolumeButton->OnClick = [this](TObject*) { SetVolumePopupVisible(!VolumePopupVisible()); };
+    VolumeButton->OnClick = [this](TObject*) {
+        if (RunAction) RunAction("actnViewVolumePopupShow");
+        VolumeButton->SetChecked(VolumePopupVisible());
+    };
     buttons->addWidget(VolumeButton);
     outer->addWidget(ButtonPanel);
     VolumePopup = new TmySkinPanel(&form);
@@ -430,6 +472,26 @@ void TmainLayout::SetVolumePopupVisible(bool visible) {
 
 bool TmainLayout::VolumePopupVisible() const { return !VolumePopup->isHidden(); }
 
+void TmainLayout::ApplyViewOptions(const TlayoutViewOptions& options) {
+    StackerPanel->setVisible(options.StackerVisible);
+    SongTitle->setVisible(options.SongTitleVisible);
+    FgapAdded = options.AddGap;
+    const int margin = FgapAdded ? kAddedGap : kOuterMargin;
+    Fouter->setContentsMargins(margin, margin, margin, margin);
+    SetBarModes(options.VolumeMode, options.TrackPositionMode);
+    Timer->setMinimumWidth(std::max(options.TimerWidth, 48));
+}
+
+void TmainLayout::SetStackerTitle(const std::string& markup, bool enabled) {
+    if (markup != StackerTitle->Caption()) StackerTitle->SetCaption(markup);
+    StackerButton->SetChecked(enabled);
+}
+
+void TmainLayout::SetPaused(bool paused) {
+    PauseButton->SetChecked(paused);
+    PauseButton->SetCaption(paused ? "Paused" : "Pause");
+}
+
 void TmainLayout::PlaceVolumePopup() {
     // Above the volume button, its right edge on the button's.
     const QPoint corner = VolumeButton->mapTo(&Fform, QPoint(VolumeButton->width(), 0));
@@ -493,7 +555,7 @@ void TmainLayout::ApplyListAppearance() {
         m->SetColor(ListColor(ListFonts, lcBackground));
         m->SetFocusColor(ListColor(ListFonts, lcBackgroundFocused));
     }
-    for (ThtmlLabel* header : {TrackListHeader, QueueHeader}) {
+    for (ThtmlLabel* header : {TrackListHeader, QueueHeader, StackerTitle}) {
         header->SetLabelFont(ListFont(ListFonts, lfnHeading));
         header->SetLabelStyle(CaptionShadows ? lsShadow : lsNormal);
     }

@@ -289,6 +289,7 @@ void TfrmBaseJukebox::ToggleStackerEnabled() {
     Flist->SetStackerActive(!Flist->Jukebox()->Stacker().Active());
     Fsettings.StackerEnabled = Flist->Jukebox()->Stacker().Active();
     ShowStatus(std::string("Stacker ") + (Fsettings.StackerEnabled ? "Enabled" : "Disabled"));
+    RefreshStackerTitle();
     UpdateCheckMarks();
 }
 
@@ -438,6 +439,7 @@ void TfrmBaseJukebox::UpdateCheckMarks() {
         if (TcustomVideoPlayer* video = player->VideoPlayer()) check("actnVideoFullScreen", video->IsFullScreen());
     if (auto* product = dynamic_cast<TfrmCustomTunecrest*>(this))
         check("actnFileShowWinamp", product->StoredPlayerType() == "WINAMP");
+    UpdateLayoutCheckMarks();
 }
 
 }  // namespace tunecrest

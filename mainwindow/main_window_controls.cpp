@@ -127,6 +127,11 @@ void TfrmBaseJukebox::ApplyButtonVisibility() {
     if (!Flayout) return;
     static const std::set<std::string> kPlayButtons = {"btnPlay", "btnStop", "btnNext", "btnPause"};
     static const std::set<std::string> kQueueButtons = {"btnQueueUp", "btnQueueDown", "btnQueueDelete"};
+    // The layout's optional buttons, each shown by its view option (party play takes the
+    // back button away); the back button is a play control too.
+    Flayout->QueueCDButton->setVisible(FviewOptions.QueueCDButton);
+    Flayout->SearchButton->setVisible(FviewOptions.SearchButton);
+    Flayout->BackButton->setVisible(FviewOptions.BackButton && FplayControlsShown);
     // The actions whose visibility party play decides; the others keep their buttons.
     static const std::set<std::string> kGuarded = {
         "actnQueueAddAll",  "actnControlStop",  "actnControlNext",    "actnControlPause",

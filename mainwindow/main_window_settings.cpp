@@ -121,6 +121,7 @@ void TfrmBaseJukebox::ReadPreferences(const TiniFile& ini) {
         Flayout->Browse().Viewer().SetDisplayMode(TtreeViewDisplayMode(FbrowseNodes));
     }
     SetTrackMouse(Fsettings.TrackMouse);
+    SetMenuSize(Fsettings.MenuSize);
     SetCoverArtClickAction(Fsettings.CoverArtClick);
     SetCoverArtFolderFirst(Fsettings.CoverArtUseFolderDefault);
     GlobalPrefs().LoadFromIni(ini);
