@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -26,6 +27,7 @@
 #include "mainwindow/main_form_guard.h"
 #include "mainwindow/now_playing.h"
 #include "mainwindow/single_instance.h"
+#include "mainwindow/window_loss_watch.h"
 #include "mainwindow/shipped_skins.h"
 #include "remote/action_button_pad.h"
 #include "remote/controller_hub.h"
@@ -76,6 +78,28 @@ private:
     TfrmBaseJukebox& Fform;
 };
 
+// The windows the program opens (dialogs, the song search, the screen saver) belong to the
+// main window: each is made a transient of it as it is shown, so the window manager keeps
+// it above the main window also while that one is full screen or always on top.
+class TownedWindowsFilter : public QObject {
+public:
+    explicit TownedWindowsFilter(QWidget& form) : Fform(form) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Show || !watched->isWidgetType()) return false;
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget == &Fform || !widget->isWindow() || widget->windowType() == Qt::Popup ||
+            widget->windowType() == Qt::ToolTip)
+            return false;
+        QWindow* window = widget->windowHandle();
+        QWindow* main = Fform.windowHandle();
+        if (window && main && !window->transientParent() && Fform.isVisible()) window->setTransientParent(main);
+        return false;
+    }
+
+private:
+    QWidget& Fform;
+};
+
 bool TinputActivityFilter::eventFilter(QObject* watched, QEvent* event) {
     if (watched && watched->isWidgetType()) {
         switch (event->type()) {
@@ -123,6 +147,11 @@ TfrmBaseJukebox::TfrmBaseJukebox(std::vector<std::string> args, std::string prog
     };
     FkeyPreview = std::make_unique<TkeyPreviewFilter>(*this);
     qApp->installEventFilter(FkeyPreview.get());
+    FownedWindows = std::make_unique<TownedWindowsFilter>(*this);
+    qApp->installEventFilter(FownedWindows.get());
+    FlossWatch = std::make_unique<TwindowLossWatch>([this] { return NativeWindowId(); },
+                                                    [this](uint32_t lost) { NativeWindowLost(lost); });
+    qApp->installNativeEventFilter(FlossWatch.get());
     Fskin->SetIconList(&ListIcons());
     FssTimer.setInterval(TidleMonitor::kInterval);
     FnextWait.setSingleShot(true);
@@ -134,6 +163,8 @@ TfrmBaseJukebox::~TfrmBaseJukebox() {
     GlobalPrefs().RemoveChangeListener(this);
     if (FactivityFilter) qApp->removeEventFilter(FactivityFilter.get());
     if (FkeyPreview) qApp->removeEventFilter(FkeyPreview.get());
+    if (FlossWatch) qApp->removeNativeEventFilter(FlossWatch.get());
+    if (FownedWindows) qApp->removeEventFilter(FownedWindows.get());
     FssTimer.stop();
     if (Flist) Flist->SetEvents(nullptr);
     Flist.reset();  // frees the jukebox and its player
@@ -355,6 +386,31 @@ bool TfrmBaseJukebox::AlwaysOnTopState() const { return (windowFlags() & Qt::Win
 void TfrmBaseJukebox::BringForward() {
     if (FformClosed || Closing()) return;
     if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+uint32_t TfrmBaseJukebox::NativeWindowId() const {
+    // The window system's own id of the window now: the toolkit may replace the native
+    // window under the widget (a changed "stay on top"), and the widget's own id lags.
+    const QWindow* window = windowHandle();
+    return window && window->handle() ? uint32_t(window->winId()) : 0;
+}
+
+void TfrmBaseJukebox::NativeWindowLost(uint32_t lost) {
+    if (FformClosed || Closing() || lost == 0 || NativeWindowId() != lost) return;
+    LogError("The main window was destroyed by another program; it is made anew");
+    const Qt::WindowStates state = windowState() & ~Qt::WindowMinimized;
+    const QRect bounds = FnormalBounds.isValid() ? FnormalBounds : geometry();
+    // The widget forgets the lost window (the toolkit's own call to destroy it fails
+    // quietly) and gets a new one, shown as the old one was.
+    destroy(true, true);
+    create();
+    FplacingWindow = true;
+    setGeometry(bounds);
+    setWindowState(state);
+    FplacingWindow = false;
     show();
     raise();
     activateWindow();

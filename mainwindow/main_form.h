@@ -210,6 +210,11 @@ public:
     // Another start asks the window to come forward: it is shown and raised as it is
     // (full screen stays full screen); nothing once the window has closed.
     void BringForward();
+    // The native window was destroyed by another program (`lost` is its id): a new one is
+    // made in its place, as it was (full screen, on top), unless the window closed or the
+    // toolkit made a new one itself.
+    void NativeWindowLost(uint32_t lost);
+    uint32_t NativeWindowId() const;
     // The programs of "LaunchClose" started at close: true once the last one has been
     // started (a waiting one holds the rest back). Waits for them up to `timeoutMs`,
     // processing events, so the process does not end before they started; -1 waits as
@@ -475,6 +480,8 @@ private:
     std::unique_ptr<TidleMonitor> FidleMonitor;
     std::unique_ptr<TinputActivityFilter> FactivityFilter;
     std::unique_ptr<QObject> FkeyPreview;
+    std::unique_ptr<class TwindowLossWatch> FlossWatch;
+    std::unique_ptr<QObject> FownedWindows;
     std::unique_ptr<TdialogEntries> Fdialogs;
     TfrmAbout2* Fprogress = nullptr;
     TpartyPlaySettings FpartyPlay;

@@ -1,6 +1,7 @@
 #include "mainwindow/main_layout.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -35,8 +36,8 @@ constexpr int kTimerWidth = 110;
 constexpr int kPopupWidth = 420;
 // The gap "Add Gap" puts around the whole layout: about the edge a television cuts.
 constexpr int kAddedGap = 40;
-// The browse row holds three mode buttons and the search button.
-constexpr int kBrowseRowButtonWidth = 80;
+// Room a button's caption needs beside its text: the caption keeps 8 pixels off each edge.
+constexpr int kCaptionRoom = 24;
 constexpr const char* kGeometry = "Geometry";
 }  // namespace
 
@@ -138,16 +139,15 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
             if (RunAction) RunAction(action);
             for (int j = 0; j < int(ModeButtons.size()); ++j) ModeButtons[size_t(j)]->SetChecked(j == Fmode);
         };
-        b->setMinimumWidth(kBrowseRowButtonWidth);
         modes->addWidget(b);
         ModeButtons.push_back(b);
     }
-    // Song search by touch: a guest finds a song without a keyboard.
-    SearchButton = MakeButton(BrowseButtonPanel, "btnSearch", "Search", "actnSearch", 15);
-    SearchButton->setMinimumWidth(kBrowseRowButtonWidth);
-    SearchButton->hide();
-    modes->addWidget(SearchButton);
     browse->addWidget(BrowseButtonPanel);
+    // Song search by touch, the whole width of the column under the browse modes: a guest
+    // finds a song without a keyboard.
+    SearchButton = MakeButton(FbrowseColumn, "btnSearch", "Search", "actnSearch", 15);
+    SearchButton->hide();
+    browse->addWidget(SearchButton);
 
     BrowsePanel = new TmySkinPanel(FbrowseColumn);
     BrowsePanel->setObjectName("pnlBrowse");
@@ -350,6 +350,12 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     PlayButton = MakeButton(ButtonPanel, "btnPlay", "Play", "actnControlPlay", 18);
     PauseButton = MakeButton(ButtonPanel, "btnPause", "Pause", "actnControlPause", 18);
     PauseButton->SetIsCheckButton(true);
+    // The button shows the player's state, not its own: after a touch it shows what the
+    // player did (nothing, when there was nothing to pause).
+    PauseButton->OnClick = [this](TObject*) {
+        if (RunAction) RunAction("actnControlPause");
+        SetPaused(FpausedShown);
+    };
     StopButton = MakeButton(ButtonPanel, "btnStop", "Stop", "actnControlStop", 18);
     NextButton = MakeButton(ButtonPanel, "btnNext", "Next", "actnControlNext", 18);
     for (TmySkinButton* b : {BackButton, PlayButton, PauseButton, StopButton, NextButton}) {
@@ -423,7 +429,9 @@ TmySkinButton* TmainLayout::MakeButton(QWidget* parent, const char* name, const 
     f.Color = clWhite;
     b->SetFont(f);
     b->setProperty("actionName", QString::fromLatin1(action));
-    b->setMinimumWidth(96);
+    // Wide enough for its caption on one line, and for a finger.
+    const int text = QFontMetrics(ScreenFont(f)).horizontalAdvance(QString::fromUtf8(caption));
+    b->setMinimumWidth(std::max(96, text + kCaptionRoom));
     b->setFixedHeight(kSmallButtonHeight);
     b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     // A button runs its action, so the party-play guards hold for it as for every road in.
@@ -488,6 +496,7 @@ void TmainLayout::SetStackerTitle(const std::string& markup, bool enabled) {
 }
 
 void TmainLayout::SetPaused(bool paused) {
+    FpausedShown = paused;
     PauseButton->SetChecked(paused);
     PauseButton->SetCaption(paused ? "Paused" : "Pause");
 }

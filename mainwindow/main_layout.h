@@ -224,6 +224,7 @@ class TmainLayout : public QObject {
     int FtrackPositionMode = 0;
     bool FartistCoversVisible = false;
     bool FgapAdded = false;
+    bool FpausedShown = false;
     QVBoxLayout* Fouter = nullptr;
     QImage FnoCover;
     std::unique_ptr<TimageGetter> FnowCover;

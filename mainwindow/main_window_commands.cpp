@@ -330,7 +330,17 @@ void TfrmBaseJukebox::SetAlwaysOnTopOn(bool on) {
     // on top of the window, on top or not.
     const bool shown = isVisible();
     const Qt::WindowStates state = windowState();
+    // The toolkit moves the window back by its frame's corner, which a window manager may
+    // not have reported yet: the window would creep down and right at every change (and
+    // every start with the setting on). Its own bounds are put back instead.
+    const bool normal = (state & (Qt::WindowFullScreen | Qt::WindowMaximized | Qt::WindowMinimized)) == 0;
+    const QRect bounds = normal ? geometry() : FnormalBounds;
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (normal && bounds.isValid()) {
+        FplacingWindow = true;
+        setGeometry(bounds);
+        FplacingWindow = false;
+    }
     if (shown) {
         setWindowState(state);
         show();

@@ -81,6 +81,12 @@ void TfrmBaseJukebox::BindLayoutActions() {
         Factions->ExecuteByName(kBackActions[mode]);
     });
     Fcontroller.OnStackerChanged = [this] { RefreshStackerTitle(); };
+    // The stacker's switch shows the stacker's state, also after a refused touch.
+    if (Flayout)
+        Flayout->StackerButton->OnClick = [this](TObject*) {
+            if (Flayout->RunAction) Flayout->RunAction("actnStackerEnabled");
+            RefreshStackerTitle();
+        };
 }
 
 void TfrmBaseJukebox::UpdateLayoutCheckMarks() {

@@ -294,6 +294,15 @@ TEST(MainWindowFaults, AlwaysOnTopUnderPartyPlayLeavesTheWindowWhereItWas) {
     EXPECT_FALSE(r.form->IsFullScreen());
     EXPECT_EQ(r.form->geometry(), before);
     EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(r.form->geometry()));
+    // Started again with "Always on Top" kept: the window stays where it was, start after
+    // start (it must not creep by its frame's corner).
+    for (int start = 0; start < 2; ++start) {
+        r.Stop();
+        r.Start();
+        ShowActive(*r.form);
+        ASSERT_TRUE(r.form->AlwaysOnTopState());
+        EXPECT_EQ(r.form->geometry(), before) << "start " << start;
+    }
 }
 
 TEST(MainWindowFaults, ARefusedRequestTellsTheGuestWhy) {
@@ -397,6 +406,22 @@ TEST(MainWindowFaults, AFirstStartBesideTheShippedStandInAsksNothingAndUseWinamp
               (std::vector<std::string>{"Close Application|You must close and restart Tunecrest Audio System "
                                         "Professional for this setting change to take effect."}));
     EXPECT_EQ(StoredValue(r, "Player", "PlayerType"), "WINAMP");
+}
+
+TEST(MainWindowFaults, TheProgramsWindowsStayAboveTheMainWindowAlsoWhenItIsOnTop) {
+    Rig r;
+    Set(r, "Preferences", "AlwaysOnTop", "1");
+    r.Start();
+    ShowActive(*r.form);
+    ASSERT_TRUE(r.form->AlwaysOnTopState());
+    // A window the main window opens belongs to it: the window manager keeps it above.
+    r.form->CleanScreenClock = [] { return int64_t(0); };
+    ASSERT_TRUE(r.Run("actnCleanScreen"));
+    QWidget* clean = r.form->CleanScreenWindow();
+    ASSERT_NE(clean, nullptr);
+    ASSERT_NE(clean->windowHandle(), nullptr);
+    EXPECT_EQ(clean->windowHandle()->transientParent(), r.form->windowHandle());
+    clean->hide();
 }
 
 }  // namespace
