@@ -425,6 +425,7 @@ private:
     void BuildBarsAndMenus();
     QMenu* BuildActionMenu(QWidget* parent, const std::vector<std::string>& names);
     void BindLayoutActions();
+    void SetActionChecked(const char* name, bool on);
     void UpdateLayoutCheckMarks();
     TColor FmenuPanelColor = 0, FmenuTextColor = 0;
     void ReadViewOptions(const TiniFile& ini);

@@ -283,12 +283,8 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     queueOuter->addWidget(NowPlayingPanel);
 
     // The stacker panel: its switch, the stacker's state, and its cartridges.
-    StackerPanel = new TmySkinPanel(FqueueColumn);
-    StackerPanel->setObjectName("pnlStacker");
-    Fskinned.push_back(StackerPanel);
-    auto* stacker = new QHBoxLayout(StackerPanel);
-    stacker->setContentsMargins(8, 8, 8, 8);
-    stacker->setSpacing(8);
+    QHBoxLayout* stacker = nullptr;
+    StackerPanel = MakeRowPanel(FqueueColumn, "pnlStacker", stacker);
     StackerButton = MakeButton(StackerPanel, "btnStacker", "Stacker", "actnStackerEnabled", 15);
     StackerButton->SetIsCheckButton(true);
     StackerButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -441,6 +437,16 @@ TmySkinButton* TmainLayout::MakeButton(QWidget* parent, const char* name, const 
     Fskinned.push_back(b);
     Buttons.push_back(b);
     return b;
+}
+
+TmySkinPanel* TmainLayout::MakeRowPanel(QWidget* parent, const char* name, QHBoxLayout*& row) {
+    auto* panel = new TmySkinPanel(parent);
+    panel->setObjectName(name);
+    Fskinned.push_back(panel);
+    row = new QHBoxLayout(panel);
+    row->setContentsMargins(8, 8, 8, 8);
+    row->setSpacing(8);
+    return panel;
 }
 
 TmySkinScrollBar* TmainLayout::MakeBar(QWidget* parent, const char* name) {

@@ -202,6 +202,8 @@ class TmainLayout : public QObject {
   private:
     TmySkinButton* MakeButton(QWidget* parent, const char* name, const char* caption, const char* action,
                               int fontSize);
+    // A skinned panel holding one row of controls, 8 pixels in from its edges.
+    TmySkinPanel* MakeRowPanel(QWidget* parent, const char* name, QHBoxLayout*& row);
     TmySkinScrollBar* MakeBar(QWidget* parent, const char* name);
     TmySkinScrollBar* MakeHorizontalBar(QWidget* parent, const char* name);
     void PlaceVolumePopup();

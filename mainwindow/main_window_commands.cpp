@@ -406,10 +406,12 @@ void TfrmBaseJukebox::CollectWindowSettings() {
     }
 }
 
+void TfrmBaseJukebox::SetActionChecked(const char* name, bool on) {
+    if (Taction* a = Factions->Find(name)) a->Checked = on;
+}
+
 void TfrmBaseJukebox::UpdateCheckMarks() {
-    auto check = [this](const char* name, bool on) {
-        if (Taction* a = Factions->Find(name)) a->Checked = on;
-    };
+    auto check = [this](const char* name, bool on) { SetActionChecked(name, on); };
     if (Flist) {
         const auto& jukebox = *Flist->Jukebox();
         check("actnFileEnableIndexes", Flist->EnableIndexes());

@@ -90,9 +90,7 @@ void TfrmBaseJukebox::BindLayoutActions() {
 }
 
 void TfrmBaseJukebox::UpdateLayoutCheckMarks() {
-    auto check = [this](const char* name, bool on) {
-        if (Taction* a = Factions->Find(name)) a->Checked = on;
-    };
+    auto check = [this](const char* name, bool on) { SetActionChecked(name, on); };
     check("actnViewSongTitle", FviewOptions.SongTitleVisible);
     check("actnViewStacker", FviewOptions.StackerVisible);
     check("actnViewQueueCDButton", FviewOptions.QueueCDButton);

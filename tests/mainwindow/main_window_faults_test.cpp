@@ -20,30 +20,14 @@
 #include "windows/settings/preferences_dialog.h"
 #include "support/pump_events.h"
 #include "tests/mainwindow/main_window_actions_support.h"
+#include "tests/mainwindow/window_input.h"
 
 namespace tunecrest::test::window_actions {
 namespace {
 
-// Shows the window as the program does and waits until it has the keyboard.
-void ShowActive(TfrmBaseJukebox& form) {
-    form.show();
-    QApplication::setActiveWindow(&form);
-    form.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-}
-
 // A tap in the middle of the first row of a list or tree.
 void TapFirstRow(QWidget& list) {
     QTest::mouseClick(&list, Qt::LeftButton, {}, QPoint(list.width() / 2, 20));
-    QApplication::processEvents();
-}
-
-// A key to the widget that has the focus (the active window when none has), as a
-// keyboard sends it.
-void KeyToFocus(Qt::Key key, Qt::KeyboardModifiers mods = {}) {
-    QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
-    ASSERT_NE(focus, nullptr);
-    QTest::keyClick(focus, key, mods);
     QApplication::processEvents();
 }
 
@@ -109,11 +93,6 @@ void Set(Rig& r, const std::string& section, const std::string& key, const std::
     ASSERT_TRUE(ini.UpdateFile());
 }
 
-// A tap on the middle of a skinned button or any widget, where a finger lands.
-void Tap(QWidget& widget) {
-    QTest::mouseClick(&widget, Qt::LeftButton, {}, widget.rect().center());
-    QApplication::processEvents();
-}
 
 TEST(MainWindowFaults, LockSizesLeavesTheWindowAnsweringTouchAlsoAfterARestart) {
     Rig r;
@@ -343,27 +322,10 @@ TEST(MainWindowFaults, ARefusedRequestTellsTheGuestWhy) {
 // The items of the menu bar's menu `title`, as shown (visible ones).
 std::vector<std::string> MenuItems(TfrmBaseJukebox& form, const QString& title) {
     std::vector<std::string> items;
-    for (QAction* top : form.MainMenuBar()->actions()) {
-        if (top->text() != title || !top->menu()) continue;
-        Q_EMIT top->menu()->aboutToShow();
-        for (QAction* item : top->menu()->actions())
+    if (QMenu* menu = OpenMenu(*form.MainMenuBar(), {title}))
+        for (QAction* item : menu->actions())
             if (item->isVisible() && !item->isSeparator()) items.push_back(item->text().toStdString());
-    }
     return items;
-}
-
-// Runs the visible item `caption` of the menu bar's menu `title`, as a touch on it does.
-bool TouchMenuItem(TfrmBaseJukebox& form, const QString& title, const QString& caption) {
-    for (QAction* top : form.MainMenuBar()->actions()) {
-        if (top->text() != title || !top->menu()) continue;
-        Q_EMIT top->menu()->aboutToShow();
-        for (QAction* item : top->menu()->actions())
-            if (item->text() == caption && item->isVisible() && item->isEnabled()) {
-                item->trigger();
-                return true;
-            }
-    }
-    return false;
 }
 
 TEST(MainWindowFaults, EachCommandIsOneMenuItem) {
@@ -384,7 +346,7 @@ TEST(MainWindowFaults, EachCommandIsOneMenuItem) {
     r.ShowAlbum();
     r.QueueFiles(2);
     r.prompt->Questions.clear();
-    ASSERT_TRUE(TouchMenuItem(*r.form, "Queue", "&Clear"));
+    ASSERT_TRUE(TouchMenuItem(*r.form->MainMenuBar(), {"Queue"}, "&Clear"));
     EXPECT_EQ(r.prompt->Questions, (std::vector<std::string>{"Are you sure you want to clear the queue?"}));
     EXPECT_EQ(r.Queue().Count(), 0);
 }
@@ -400,7 +362,7 @@ TEST(MainWindowFaults, AFirstStartBesideTheShippedStandInAsksNothingAndUseWinamp
     EXPECT_EQ(r.form->PlayerType(), "DSHOW");
     // File -> Use Winamp switches for the next start and says so under the product's title.
     r.prompt->Messages.clear();
-    ASSERT_TRUE(TouchMenuItem(*r.form, "File", "Use Winamp"));
+    ASSERT_TRUE(TouchMenuItem(*r.form->MainMenuBar(), {"File"}, "Use Winamp"));
     EXPECT_EQ(r.form->StoredPlayerType(), "WINAMP");
     EXPECT_EQ(r.prompt->Messages,
               (std::vector<std::string>{"Close Application|You must close and restart Tunecrest Audio System "

@@ -23,26 +23,12 @@
 #include "skin/skin_button.h"
 #include "support/pump_events.h"
 #include "tests/mainwindow/main_window_actions_support.h"
+#include "tests/mainwindow/window_input.h"
 #include "windows/library/choose_cd.h"
 #include "windows/settings/preferences_dialog.h"
 
 namespace tunecrest::test::window_actions {
 namespace {
-
-// Shows the window as the program does and waits until it has the keyboard.
-void ShowActiveWindow(TfrmBaseJukebox& form) {
-    form.show();
-    QApplication::setActiveWindow(&form);
-    form.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-}
-
-// A tap in the middle of a control, where a finger lands.
-void Tap(QWidget& widget) {
-    ASSERT_TRUE(widget.isVisibleTo(widget.window())) << widget.objectName().toStdString();
-    QTest::mouseClick(&widget, Qt::LeftButton, {}, widget.rect().center());
-    QApplication::processEvents();
-}
 
 QWidget& Control(Rig& r, const char* name) {
     auto* w = r.form->findChild<QWidget*>(name);
@@ -54,20 +40,7 @@ bool Shown(Rig& r, const char* name) { return Control(r, name).isVisibleTo(r.for
 
 // Runs the visible item `caption` of View -> Layout, as a touch on it does.
 bool TouchLayoutItem(Rig& r, const QString& caption) {
-    for (QAction* top : r.form->MainMenuBar()->actions()) {
-        if (top->text() != "View" || !top->menu()) continue;
-        Q_EMIT top->menu()->aboutToShow();
-        for (QAction* item : top->menu()->actions()) {
-            if (item->text() != "Layout" || !item->menu()) continue;
-            Q_EMIT item->menu()->aboutToShow();
-            for (QAction* option : item->menu()->actions())
-                if (option->text() == caption && option->isVisible() && option->isEnabled()) {
-                    option->trigger();
-                    return true;
-                }
-        }
-    }
-    return false;
+    return TouchMenuItem(*r.form->MainMenuBar(), {"View", "Layout"}, caption);
 }
 
 std::string Stored(Rig& r, const std::string& section, const std::string& key) {
@@ -111,7 +84,7 @@ TEST(ProductLayout, EachViewOptionShowsItsControlAndComesBackAtTheNextStart) {
     EXPECT_TRUE(r.Checked("actnViewVolumePopup"));
     EXPECT_FALSE(r.Checked("actnViewVolumeTop"));
     // The pop-up bar comes and goes with its button.
-    ShowActiveWindow(*r.form);
+    ShowActive(*r.form);
     Tap(Control(r, "btnVolume"));
     EXPECT_TRUE(Shown(r, "pnlVolumePopup"));
     Tap(Control(r, "btnVolume"));
@@ -194,7 +167,7 @@ TEST(ProductLayout, PauseShowsThePausedStateAndBackRunsTheChosenAction) {
     }
     r.Start();
     r.ShowAlbum();
-    ShowActiveWindow(*r.form);
+    ShowActive(*r.form);
     auto& pause = dynamic_cast<TmySkinButton&>(Control(r, "btnPause"));
     auto* player = r.form->Controller().Player();
     // Two tracks played, so the history holds the one before the current.
@@ -252,7 +225,7 @@ TEST(ProductLayout, StackerPanelSearchAndQueueCDByTouch) {
     }
     r.Start();
     r.ShowAlbum();
-    ShowActiveWindow(*r.form);
+    ShowActive(*r.form);
     auto& title = dynamic_cast<ThtmlLabel&>(Control(r, "lblStackerTitle"));
     auto& stacker = dynamic_cast<TmySkinButton&>(Control(r, "btnStacker"));
     EXPECT_EQ(title.Caption(), "");
@@ -324,7 +297,7 @@ TEST(ProductLayout, TheMenuBarFollowsTheMenuSizeAndNeverGoesBelowAFingersHeight)
             ASSERT_TRUE(ini.UpdateFile());
         }
         r.Start();
-        ShowActiveWindow(*r.form);
+        ShowActive(*r.form);
         QMenuBar* bar = r.form->MainMenuBar();
         ASSERT_TRUE(bar->isVisible());
         EXPECT_GE(bar->height(), least) << "MenuSize " << size;
@@ -349,7 +322,7 @@ TEST(ProductLayout, TheMenuBarFollowsTheMenuSizeAndNeverGoesBelowAFingersHeight)
         ASSERT_TRUE(ini.UpdateFile());
     }
     r.Start();
-    ShowActiveWindow(*r.form);
+    ShowActive(*r.form);
     r.runner->Push([](QDialog& d) {
         auto& w = dynamic_cast<TfrmPreferences&>(d);
         w.seMenuHeight->setValue(56);
