@@ -25,8 +25,8 @@
 #include "core/tags/media_kinds.h"
 #include "core/base/services.h"
 #include "core/tags/tag_list_files.h"
-#include "mainwindow/main_form.h"
-#include "mainwindow/qt_dispatcher.h"
+#include "mainwindow/window/main_form.h"
+#include "mainwindow/program/qt_dispatcher.h"
 #include "../tests/support/temp_dir.h"
 
 using namespace tunecrest;

@@ -26,9 +26,9 @@
 #include "core/base/services.h"
 #include "core/display/tree_nodes.h"
 #include "core/library/jukebox_list.h"
-#include "mainwindow/main_form.h"
-#include "mainwindow/main_layout.h"
-#include "mainwindow/qt_dispatcher.h"
+#include "mainwindow/window/main_form.h"
+#include "mainwindow/layout/main_layout.h"
+#include "mainwindow/program/qt_dispatcher.h"
 #include "skin/touch_list_box.h"
 
 #if defined(TUNECREST_MIMALLOC)

@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "core/display/skin_file.h"
-#include "mainwindow/main_form.h"
+#include "mainwindow/window/main_form.h"
 
 using namespace tunecrest;
 

@@ -14,7 +14,7 @@ file(RELATIVE_PATH tunecrest_data_from_bin ${CMAKE_INSTALL_FULL_BINDIR}
 file(RELATIVE_PATH tunecrest_plugins_from_bin ${CMAKE_INSTALL_FULL_BINDIR}
      ${CMAKE_INSTALL_PREFIX}/${TUNECREST_INSTALL_PLUGINDIR})
 if(TUNECREST_GUI)
-  set_property(SOURCE ${PROJECT_SOURCE_DIR}/mainwindow/jukebox_folders.cpp DIRECTORY ${PROJECT_SOURCE_DIR}/mainwindow
+  set_property(SOURCE ${PROJECT_SOURCE_DIR}/mainwindow/settings/jukebox_folders.cpp DIRECTORY ${PROJECT_SOURCE_DIR}/mainwindow
     APPEND PROPERTY COMPILE_DEFINITIONS
     TUNECREST_DATA_FROM_BIN="${tunecrest_data_from_bin}" TUNECREST_PLUGINS_FROM_BIN="${tunecrest_plugins_from_bin}")
 endif()

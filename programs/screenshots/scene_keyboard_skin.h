@@ -4,7 +4,7 @@
 // key size 60 and the scene's colours. Scenes of windows with the keyboard or
 // key-dressed buttons call it first.
 #include "core/jukebox/global_prefs.h"
-#include "mainwindow/main_window_skin.h"
+#include "mainwindow/skin/main_window_skin.h"
 #include "scenes.h"
 #include "skin/bitmap_container.h"
 #include "skin/keyboard.h"

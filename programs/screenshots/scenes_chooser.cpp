@@ -10,7 +10,7 @@
 #include <fstream>
 
 #include "core/jukebox/global_prefs.h"
-#include "mainwindow/main_window_skin.h"
+#include "mainwindow/skin/main_window_skin.h"
 #include "scenes.h"
 #include "skin/bitmap_container.h"
 #include "skin/keyboard.h"

@@ -15,7 +15,7 @@
 
 #include "core/jukebox/global_prefs.h"
 #include "core/tags/tagger_loader.h"
-#include "mainwindow/main_window_skin.h"
+#include "mainwindow/skin/main_window_skin.h"
 #include "scenes.h"
 #include "skin/bitmap_container.h"
 #include "skin/keyboard.h"

@@ -17,7 +17,7 @@
 #include "core/base/services.h"
 #include "core/tags/tag_list_rules.h"
 #include "core/jukebox/timer_alarms.h"
-#include "mainwindow/skin_font_stores.h"
+#include "mainwindow/skin/skin_font_stores.h"
 #include "scenes.h"
 #include "skin/color_panels.h"
 #include "skin/skin_forms.h"

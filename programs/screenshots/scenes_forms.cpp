@@ -7,7 +7,7 @@
 
 #include "core/jukebox/global_prefs.h"
 #include "core/display/skin_file.h"
-#include "mainwindow/skin_font_stores.h"
+#include "mainwindow/skin/skin_font_stores.h"
 #include "scene_keyboard_skin.h"
 #include "scenes.h"
 #include "skin/bitmap_container.h"

@@ -7,7 +7,7 @@
 #include "core/library/jukebox_list.h"
 #include "core/display/tree_nodes.h"
 #include "demo_library.h"
-#include "mainwindow/qt_dispatcher.h"
+#include "mainwindow/program/qt_dispatcher.h"
 #include "scenes.h"
 #include "silent_player.h"
 #include "skin/touch_list_box.h"

@@ -4,7 +4,7 @@
 #include <QTabWidget>
 
 #include "core/jukebox/party_play_settings.h"
-#include "mainwindow/party_play_form.h"
+#include "mainwindow/party_play/party_play_form.h"
 #include "scenes.h"
 #include "skin/qt_color.h"
 

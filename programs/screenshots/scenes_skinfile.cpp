@@ -10,7 +10,7 @@
 #include "core/library/jukebox_list.h"
 #include "core/display/skin_file.h"
 #include "demo_library.h"
-#include "mainwindow/main_form.h"
+#include "mainwindow/window/main_form.h"
 #include "scenes.h"
 
 namespace tunecrest {

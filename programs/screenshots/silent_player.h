@@ -9,8 +9,8 @@
 
 #include "core/tags/audio_tag.h"
 #include "core/jukebox/media_player.h"
-#include "mainwindow/main_form.h"
-#include "mainwindow/main_layout.h"
+#include "mainwindow/window/main_form.h"
+#include "mainwindow/layout/main_layout.h"
 
 namespace tunecrest {
 

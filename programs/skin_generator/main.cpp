@@ -14,8 +14,8 @@
 #include "core/display/color_text.h"
 #include "core/display/skin_file.h"
 #include "core/base/safe_file.h"
-#include "mainwindow/skin_component_table.h"
-#include "mainwindow/skin_font_stores.h"
+#include "mainwindow/skin/skin_component_table.h"
+#include "mainwindow/skin/skin_font_stores.h"
 #include "skin/skin_colors.h"
 #include "skin_art.h"
 

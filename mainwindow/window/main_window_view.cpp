@@ -1,0 +1,325 @@
+// The main window's volume and position bars, its layout view options, the main menu bar
+// and the popup menus of the window, the track list and the queue.
+#include <QAction>
+#include <QApplication>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+
+#include "core/display/color_text.h"
+#include "core/base/ini_file.h"
+#include "core/base/services.h"
+#include "mainwindow/window/main_form.h"
+#include "skin/qt_color.h"
+#include "skin/skin_button.h"
+#include "skin/skin_scroll_bar.h"
+#include "skin/touch_list_box.h"
+
+namespace tunecrest {
+
+namespace {
+
+constexpr const char* kActionProperty = "actionName";
+
+QString MenuStyle(TColor panel, TColor text, int height) {
+    const QColor back = ToQColor(panel);
+    // The text must stand out from the panel: black or white where the scheme's text
+    // colour (chosen for the buttons) would not.
+    auto luma = [](const QColor& c) { return (299 * c.red() + 587 * c.green() + 114 * c.blue()) / 1000; };
+    QColor fore = ToQColor(text);
+    if (std::abs(luma(fore) - luma(back)) < 110) fore = luma(back) > 128 ? QColor(Qt::black) : QColor(Qt::white);
+    const QColor hot = back.lightness() < 128 ? back.lighter(160) : back.darker(130);
+    // The text grows with the height (a taller menu is set for a bigger screen or farther
+    // eyes), from 15 pixels at the least height.
+    const int barFont = std::clamp(height / 3, 15, 28), itemFont = std::clamp(height * 3 / 8, 18, 30);
+    // The height comes from the padding around one line of text (a bar item does not
+    // take a minimum height from the style).
+    auto padding = [height](int pixels, bool bold) {
+        QFont font = QApplication::font();
+        font.setPixelSize(pixels);
+        font.setBold(bold);
+        return std::max(2, (height - QFontMetrics(font).height() + 1) / 2);
+    };
+    const int barPad = padding(barFont, true), itemPad = padding(itemFont, false);
+    return QStringLiteral(
+               "QMenuBar { background: %1; color: %2; font-size: %6px; font-weight: bold; }"
+               "QMenuBar::item { padding: %7px 8px; background: transparent; }"
+               "QMenuBar::item:selected, QMenuBar::item:pressed { background: %3; }"
+               "QMenu { background: %1; color: %2; font-size: %8px; border: 2px solid %3; }"
+               "QMenu::item { padding: %9px 40px %9px 40px; min-height: %4px; }"
+               "QMenu::item:selected { background: %3; }"
+               "QMenu::item:disabled { color: %5; }"
+               "QMenu::separator { height: 8px; }")
+        .arg(back.name(), fore.name(), hot.name())
+        .arg(height - 2 * itemPad)
+        .arg(QColor((fore.red() + back.red()) / 2, (fore.green() + back.green()) / 2, (fore.blue() + back.blue()) / 2)
+                 .name())
+        .arg(barFont)
+        .arg(barPad)
+        .arg(itemFont)
+        .arg(itemPad);
+}
+
+// The caption without its accelerator marks ("&&" stays one "&").
+QString MenuCaption(const std::string& caption) { return QString::fromStdString(caption); }
+
+}  // namespace
+
+QMenu* TfrmBaseJukebox::BuildActionMenu(QWidget* parent, const std::vector<std::string>& names) {
+    auto* menu = new QMenu(parent);
+    for (const std::string& name : names) {
+        Taction* a = Factions->Find(name);
+        if (!a) continue;
+        QAction* item = menu->addAction(MenuCaption(a->Caption));
+        item->setProperty(kActionProperty, QString::fromStdString(name));
+        QObject::connect(item, &QAction::triggered, this, [this, name] {
+            if (Flayout && Flayout->RunAction) Flayout->RunAction(name);
+        });
+    }
+    QObject::connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+        UpdateCheckMarks();
+        SyncMenu(*menu, *Factions);
+    });
+    return menu;
+}
+
+void TfrmBaseJukebox::SyncMenu(QMenu& menu, TactionList& actions) {
+    for (QAction* item : menu.actions()) {
+        const QString name = item->property(kActionProperty).toString();
+        if (name.isEmpty()) continue;
+        const Taction* a = actions.Find(name.toStdString());
+        if (!a) continue;
+        item->setText(MenuCaption(a->Caption));
+        item->setVisible(a->Visible);
+        item->setEnabled(a->Enabled);
+        const bool checkable = a->AutoCheck || a->Checked;
+        item->setCheckable(checkable || item->isCheckable());
+        item->setChecked(a->Checked);
+    }
+}
+
+void TfrmBaseJukebox::BuildBarsAndMenus() {
+    // The bars: the player's time onto the timer and the position bar; the volume bars
+    // set the volume through the party-play guards.
+    Fbars = std::make_unique<TplayerBars>(*Fguards, *Flayout->Timer, *Flayout->PositionBar);
+    Fbars->AddVolumeBar(*Flayout->VolumeBar);
+    Fbars->AddVolumeBar(*Flayout->VolumePopupBar);
+    Fbars->ShowVolume(PlayerVolume());
+    Fcontroller.OnTime = [this](uint32_t position, uint32_t length) { PlayerTimeChanged(position, length); };
+    Fguards->OnActionStatesUpdated = [this](bool party) { ViewStatesUpdated(party); };
+    auto bind = [this](const char* name, std::function<void(Taction&)> handler) {
+        if (Taction* a = Factions->Find(name); a && !a->OnExecute) a->OnExecute = std::move(handler);
+    };
+    bind("actnSettingsShowTimeRemaining", [this](Taction& a) {
+        a.Checked = !a.Checked;
+        Fsettings.ShowTimeRemaining = a.Checked;
+    });
+    bind("actnSettingsMenuByPassword", [this](Taction& a) {
+        a.Checked = !a.Checked;
+        Fsettings.MainMenuPasswordProtected = a.Checked;
+        Fguards->MenuByPassword = a.Checked;
+        Fguards->UpdateActionStates();
+    });
+    bind("actnViewOptions", [this](Taction&) { ShowViewOptions(); });
+    // The volume actions move the bars with the player.
+    for (const char* name : {"actnControlRaiseVolume", "actnControlLowerVolume"})
+        if (Taction* a = Factions->Find(name); a && a->OnExecute)
+            a->OnExecute = [this, previous = a->OnExecute](Taction& sender) {
+                previous(sender);
+                Fbars->ShowVolume(PlayerVolume());
+            };
+
+    // The main menu bar: one menu per category, in the order of the action table.
+    FmenuBar = new QMenuBar(this);
+    FmenuBar->setObjectName("mmMain");
+    FmenuBar->setNativeMenuBar(false);
+    std::vector<std::string> categories;
+    std::map<std::string, std::vector<std::string>> byCategory;
+    for (int i = 0; i < Factions->Count(); ++i) {
+        const Taction& a = (*Factions)[i];
+        if (a.Category.empty()) continue;
+        if (!byCategory.count(a.Category)) categories.push_back(a.Category);
+        std::vector<std::string>& items = byCategory[a.Category];
+        // "Queue" is the queue menu itself, not an item in it.
+        if (a.Name == "actnQueue") continue;
+        // A twin (the shortcut or message road of an action already in the menu, with the
+        // same caption) is not a second item.
+        if (std::any_of(items.begin(), items.end(),
+                        [&](const std::string& name) { return Factions->Get(name).Caption == a.Caption; }))
+            continue;
+        items.push_back(a.Name);
+    }
+    FpopupMain = new QMenu(this);
+    FpopupMain->setObjectName("pmMain");
+    // The layout's own view options make a menu of their own inside "View", so that the
+    // View menu stays short enough for the screen.
+    const std::vector<std::string>& layoutNames = LayoutViewActionNames();
+    auto isLayout = [&](const std::string& name) {
+        return std::find(layoutNames.begin(), layoutNames.end(), name) != layoutNames.end();
+    };
+    auto addCategory = [&](QWidget* parent, const std::string& category) {
+        std::vector<std::string> names, layoutItems;
+        for (const std::string& name : byCategory[category]) (isLayout(name) ? layoutItems : names).push_back(name);
+        QMenu* menu = BuildActionMenu(parent, names);
+        menu->setTitle(QString::fromStdString(category));
+        if (!layoutItems.empty()) {
+            QMenu* layout = BuildActionMenu(menu, layoutItems);
+            layout->setTitle(QStringLiteral("Layout"));
+            layout->setObjectName("mnuViewLayout");
+            menu->addMenu(layout);
+        }
+        return menu;
+    };
+    for (const std::string& category : categories) {
+        FmenuBar->addMenu(addCategory(FmenuBar, category));
+        FpopupMain->addMenu(addCategory(FpopupMain, category));
+    }
+    FmenuBar->setVisible(false);
+    if (auto* outer = qobject_cast<QVBoxLayout*>(layout())) outer->setMenuBar(FmenuBar);
+
+    // The popups of the track list and the queue.
+    FpopupTracks = BuildActionMenu(this, {"actnQueueAddSelected", "actnQueueAddAll", "actnQueueAlbum"});
+    FpopupTracks->setObjectName("pmTrackList");
+    FpopupQueue = BuildActionMenu(this, {"actnQueueMoveTop", "actnQueueMoveUp", "actnQueueMoveDown",
+                                         "actnQueueDelete", "actnQueueClear", "actnQueueRandomize",
+                                         "actnQueueLoop"});
+    FpopupQueue->setObjectName("pmQueue");
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (FmainPopupOn) FpopupMain->popup(mapToGlobal(at));
+    });
+    for (auto [list, menu] : {std::pair<QWidget*, QMenu*>{Flayout->TrackList, FpopupTracks},
+                              std::pair<QWidget*, QMenu*>{Flayout->QueueList, FpopupQueue}}) {
+        list->setContextMenuPolicy(Qt::CustomContextMenu);
+        QObject::connect(list, &QWidget::customContextMenuRequested, this, [this, list, menu](const QPoint& at) {
+            if (FlistPopupsOn) menu->popup(list->mapToGlobal(at));
+        });
+    }
+    Flayout->MenuButton->OnClick = [this](TObject*) { MenuButtonClicked(); };
+    ApplyMenuColors(RGBColor(30, 34, 40), clWhite);
+    ApplyViewOptions();
+}
+
+void TfrmBaseJukebox::MenuButtonClicked() {
+    if (!Flayout) return;
+    if (PartyPlayEnabled()) {
+        Flayout->RunAction("actnPartyPlayEnabled");
+        return;
+    }
+    if (!FmainPopupOn) {
+        Flayout->RunAction("actnViewMainMenu");
+        return;
+    }
+    // Above the button, inside the screen: the button row is at the bottom.
+    TmySkinButton* button = Flayout->MenuButton;
+    const QSize size = FpopupMain->sizeHint();
+    FpopupMain->popup(button->mapToGlobal(QPoint(0, -size.height())));
+}
+
+void TfrmBaseJukebox::ApplyMenuColors(TColor panel, TColor text) {
+    FmenuPanelColor = panel;
+    FmenuTextColor = text;
+    if (!FmenuBar) return;
+    const QString style = MenuStyle(ColorToRGB(panel), ColorToRGB(text), MenuBarHeight());
+    FmenuBar->setStyleSheet(style);
+    for (QMenu* m : {FpopupMain, FpopupTracks, FpopupQueue}) m->setStyleSheet(style);
+}
+
+void TfrmBaseJukebox::PlayerTimeChanged(uint32_t position, uint32_t length) {
+    if (!Fbars || Closing()) return;
+    const TaudioTagPtr& track = Fcontroller.CurrentTrack();
+    const Taction* remaining = Factions->Find("actnSettingsShowTimeRemaining");
+    Fbars->TimeChanged(position, length, track, remaining && remaining->Checked, track && track->MediaType() == 2);
+}
+
+void TfrmBaseJukebox::ApplyViewOptions() {
+    if (!Flayout) return;
+    Flayout->ApplyViewOptions(FviewOptions);
+    ApplyButtonVisibility();
+    if (Fbars) Fbars->ShowVolume(PlayerVolume());
+    RefreshStackerTitle();
+    UpdateLayoutCheckMarks();
+    Flayout->ArrangeLayout();
+}
+
+void TfrmBaseJukebox::ViewStatesUpdated(bool party) {
+    FviewParty.Update(party, FpartyPlay, FviewOptions);
+    if (Flayout) Flayout->MenuButton->SetCaption(party ? "Party Play" : "Menu");
+    // The queue's buttons follow their actions (hidden by the queue settings of party play).
+    ShowQueueButtons();
+    // The credits show only in credit mode.
+    ShowCredits(Fguards->Credits());
+    ApplyViewOptions();
+}
+
+void TfrmBaseJukebox::ReadViewOptions(const TiniFile& ini) {
+    FviewOptions.Read(ini);
+    if (Taction* a = Factions->Find("actnSettingsShowTimeRemaining")) a->Checked = Fsettings.ShowTimeRemaining;
+    if (Taction* a = Factions->Find("actnSettingsMenuByPassword")) a->Checked = Fsettings.MainMenuPasswordProtected;
+    Fguards->MenuByPassword = Fsettings.MainMenuPasswordProtected;
+    // The stored menu state comes back without a password: the person left it so. A
+    // menu behind the password stays hidden until someone gives it.
+    if (!PartyPlayEnabled()) {
+        const bool shown = Fsettings.MainMenuVisible && !Fsettings.MainMenuPasswordProtected;
+        SetMainMenuVisible(shown);
+        Factions->Get("actnViewMainMenu").Checked = shown;
+    }
+    ApplyViewOptions();
+}
+
+void TfrmBaseJukebox::WriteViewOptions(TiniFile& ini) {
+    // Under party play the options the person chose are stored, not the party's.
+    TlayoutViewOptions stored = FviewOptions;
+    TviewOptionsPartyPlay copy = FviewParty;
+    copy.Update(false, FpartyPlay, stored);
+    stored.Write(ini);
+}
+
+bool TfrmBaseJukebox::IsMainMenuVisible() const { return FmenuBar && !FmenuBar->isHidden(); }
+
+void TfrmBaseJukebox::SetMainMenuVisible(bool visible) {
+    if (!FmenuBar) return;
+    FmenuBar->setVisible(visible);
+    if (!PartyPlayEnabled()) Fsettings.MainMenuVisible = visible;
+    // The pointer hides with the menu when the settings say so.
+    if (Fsettings.HideCursorWithMenu && !visible) setCursor(Qt::BlankCursor);
+    else unsetCursor();
+}
+
+void TfrmBaseJukebox::SetMainPopupMenu(bool on) { FmainPopupOn = on; }
+
+void TfrmBaseJukebox::SetListPopupsAuto(bool on) { FlistPopupsOn = on; }
+
+void TfrmBaseJukebox::ShowViewOptions() {
+    if (!Flayout) return;
+    TtreeViewDisplayMode modes = TtreeViewDisplayMode(FbrowseNodes);
+    int yearMode = Flist ? int(Flist->YearList().Mode) : 0;
+    const int oldYearMode = yearMode;
+    int across = Flayout->CoverAcross, down = Flayout->CoverDown;
+    if (!Fdialogs->EditViewSettings(&modes, &Flayout->TrackListDisplay, &Flayout->QueueListDisplay, yearMode,
+                                    &Flayout->FormatStrings, across, down))
+        return;
+    Flayout->Browse().ClearTree();
+    if (Flist && yearMode != oldYearMode) {
+        Flist->YearList().Mode = TaudioTagYearMode(yearMode);
+        Flist->ReprocessYears();
+    }
+    FbrowseNodes = uint32_t(modes);
+    if (!PartyPlayEnabled()) Fsettings.ViewJukeboxList = int(modes);
+    Fsettings.CoverArtMatrixHorizontal = Flayout->CoverAcross = ClampCoverMatrixCount(across);
+    Fsettings.CoverArtMatrixVertical = Flayout->CoverDown = ClampCoverMatrixCount(down);
+    ApplyBrowseMode();
+    // The track numbers of the lists are the view's one switch.
+    Fsettings.TrackNumbers = Flayout->TrackListDisplay.DisplayTrackNumbers();
+    Flayout->Lists().RefreshTracks();
+    QueueChanged();
+    UpdateCheckMarks();
+    FsettingsStore->MarkChanged();
+}
+
+}  // namespace tunecrest
