@@ -13,7 +13,6 @@
 #include "core/base/services.h"
 #include "core/tags/tag_list_rules.h"
 #include "core/tags/tagger_loader.h"
-#include "mainwindow/settings/general_settings.h"
 #include "mainwindow/views/list_display.h"
 #include "mainwindow/views/track_views.h"
 #include "mainwindow/window/main_form.h"
@@ -231,8 +230,8 @@ void TwindowEntries::ShowScreenSaver()
 void TwindowEntries::ShowPreferences(const std::string& page)
 {
     TprefsRec rec;
-    GetGeneralSettings(Form(), rec);
-    if (tunecrest::ShowPreferences(rec, page)) SetGeneralSettings(Form(), rec);
+    Form().GetGeneralSettings(rec);
+    if (tunecrest::ShowPreferences(rec, page)) Form().SetGeneralSettings(rec);
 }
 
 void TwindowEntries::ShowTips()

@@ -1,17 +1,23 @@
 #pragma once
-// The main window's side of the preferences dialog: the settings record filled from the
-// window's settings, its screen saver settings, the artist grouping and the global
-// preferences, and applied back after OK.
+// The preferences dialog's record and the settings it edits, without the window: the main
+// window's own keys, the program's keyboard preferences and the artist grouping's options.
+// The window fills the record through ReadGeneralSettings, and after OK stores it through
+// WriteGeneralSettings before it applies what changed to its parts.
+#include "mainwindow/settings/display_settings.h"
 #include "windows/settings/prefs_rec.h"
 
 namespace tunecrest {
 
-class TfrmBaseJukebox;
+class TcustomlocalJukeboxList;
 
-// Fills every field; clears MappingsChanged; the base window hides the back-button group.
-void GetGeneralSettings(TfrmBaseJukebox& form, TprefsRec& rec);
-// Writes the fields back and applies them (idle monitor, artist grouping); stores the
-// settings file at once so an OK is never lost.
-void SetGeneralSettings(TfrmBaseJukebox& form, TprefsRec& rec);
+// Fills every field the settings hold (`list` may be null: no mapping options); clears
+// MappingsChanged. The back button's fields are the window's to fill.
+void ReadGeneralSettings(const TdisplaySettings& settings, TcustomlocalJukeboxList* list, TprefsRec& rec);
+// Stores the plain fields in `settings` (the screen saver's time-out clamped), the
+// keyboards in the program's preferences, and the mapping options in rec.JukeboxList's
+// artist grouping: a change there sets MappingsChanged. The fields whose change acts on
+// a part of the window (mouse tracking, the cover's click and folder, the menu size,
+// the back button) are left to the window.
+void WriteGeneralSettings(TprefsRec& rec, TdisplaySettings& settings);
 
 }  // namespace tunecrest

@@ -58,6 +58,7 @@ class TmySkinPanel;
 class TmySkinScrollBar;
 class TtouchListBox;
 class TskinnedControl;
+struct TprefsRec;
 
 // Counts user input on every window of the application for the idle monitor.
 class TinputActivityFilter : public QObject {
@@ -138,7 +139,7 @@ public:
     // The views: the browse tree, the cover matrices, the track and queue lists.
     TmainLayout& Layout() { return *Flayout; }
     bool HasLayout() const { return Flayout != nullptr; }
-    // Preferences that act on the window (general_settings.cpp): the lists and cover
+    // Preferences that act on the window (main_window_settings.cpp): the lists and cover
     // matrices follow the mouse; a click on the now-playing cover starts the screen saver
     // (0 never, 1 single click, 2 double click); covers are looked for in the cover art
     // folder before the file's own picture.
@@ -147,6 +148,11 @@ public:
     void SetCoverArtFolderFirst(bool on);
     // Every change of the program's preferences: the keyboard takes the key size.
     void PreferencesChanged();
+    // The preferences dialog's record: filled from the window's settings, and stored and
+    // applied after OK (the idle monitor, the artist grouping); the settings file is
+    // written at once so an OK is never lost.
+    void GetGeneralSettings(TprefsRec& rec);
+    void SetGeneralSettings(TprefsRec& rec);
     // 0 the tree, 1 the cover matrix, 2 the tree with the chosen artist's covers; a new
     // mode is stored and applied.
     void SetBrowseMode(int mode);

@@ -1,12 +1,16 @@
 // The main window's settings: read at start-up and again after the preferences, written at
-// close and after a change the owner makes; the skin they name, its colours, and the
-// window's size and place.
+// close and after a change the owner makes; the preferences dialog's side of them and what
+// they change on the window; the skin they name, its colours, and the window's size and place.
+#include <QEvent>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QScreen>
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -14,14 +18,122 @@
 #include "core/base/services.h"
 #include "core/display/color_text.h"
 #include "core/jukebox/global_prefs.h"
+#include "mainwindow/settings/general_settings.h"
+#include "mainwindow/views/cover_matrix.h"
 #include "mainwindow/window/main_form.h"
 #include "mainwindow/window/main_form_guard.h"
 #include "skin/apply_skin.h"
+#include "skin/keyboard.h"
+#include "skin/paint_regions.h"
+#include "skin/touch_list_box.h"
 #include "skin/qt_color.h"
 #include "skin/skin_colors.h"
 #include "skin/skinned_control.h"
 
 namespace tunecrest {
+
+namespace {
+
+// Starts the screen saver from a click (1) or a double click (2) on the picture it
+// watches; 0 lets every click through.
+class TcoverClickStarter : public QObject {
+public:
+    TcoverClickStarter(QObject* parent, std::function<void()> start) : QObject(parent), Fstart(std::move(start)) {}
+    int Action = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const bool single = Action == 1 && event->type() == QEvent::MouseButtonRelease;
+        const bool twice = Action == 2 && event->type() == QEvent::MouseButtonDblClick;
+        if ((single || twice) && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            Fstart();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> Fstart;
+};
+
+}  // namespace
+
+void TfrmBaseJukebox::SetTrackMouse(bool on)
+{
+    Fsettings.TrackMouse = on;
+    if (!Flayout) return;
+    for (TcustomTouchListBox* list : {static_cast<TcustomTouchListBox*>(Flayout->Tree),
+                                      static_cast<TcustomTouchListBox*>(Flayout->TrackList),
+                                      static_cast<TcustomTouchListBox*>(Flayout->QueueList)})
+        if (list) list->TrackMouse = on;
+    for (TpaintRegionContainer* matrix : {Flayout->CoverMatrix, Flayout->ArtistCoverMatrix})
+        if (matrix) matrix->SetTrackMouse(on);
+}
+
+void TfrmBaseJukebox::SetCoverArtClickAction(int action)
+{
+    Fsettings.CoverArtClick = std::clamp(action, 0, 2);
+    if (!Flayout || !Flayout->NowPlayingCover) return;
+    QLabel* cover = Flayout->NowPlayingCover;
+    auto* starter = cover->findChild<TcoverClickStarter*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!starter) {
+        starter = new TcoverClickStarter(cover, [this] { StartScreenSaver(); });
+        cover->installEventFilter(starter);
+    }
+    starter->Action = Fsettings.CoverArtClick;
+}
+
+void TfrmBaseJukebox::SetCoverArtFolderFirst(bool on)
+{
+    Fsettings.CoverArtUseFolderDefault = on;
+    if (!Flayout) return;
+    Flayout->CoverFileFirst = on;
+    Flayout->Covers().CoverFileFirst = on;
+    Flayout->ArtistCovers().CoverFileFirst = on;
+}
+
+void TfrmBaseJukebox::PreferencesChanged()
+{
+    // Keys are square: the keyboard is ten keys wide.
+    const int size = std::max(1, GlobalPrefs().KeySize());
+    if (TfrmKeyboard* keyboard = ExistingKeyboard(); keyboard && keyboard->KeyboardWidth() != size * 10)
+        keyboard->SetKeySize(size);
+}
+
+void TfrmBaseJukebox::GetGeneralSettings(TprefsRec& rec)
+{
+    ReadGeneralSettings(Fsettings, JukeboxList(), rec);
+    // The base window has no back button; the product layout has, with its three actions.
+    rec.HideBackButtonGroup = dynamic_cast<TfrmCustomTunecrest*>(this) == nullptr;
+    rec.BackButtonAction = FviewOptions.BackButtonMode;
+}
+
+void TfrmBaseJukebox::SetGeneralSettings(TprefsRec& rec)
+{
+    WriteGeneralSettings(rec, Fsettings);
+    SetCoverArtFolderFirst(rec.CoverArtFolderFirst);
+    SetCoverArtClickAction(rec.CoverArtClick);
+    SetTrackMouse(rec.TrackMouse);
+    SetMenuSize(rec.MenuHeight);
+    if (dynamic_cast<TfrmCustomTunecrest*>(this) && rec.BackButtonAction >= 0 && rec.BackButtonAction <= 2)
+        FviewOptions.BackButtonMode = rec.BackButtonAction;
+
+    FidleMonitor->SetTimeout(Fsettings.ScreenSaverTimeout);
+    FidleMonitor->SetDisableDuringVideo(Fsettings.DisableScreenSaverDuringVideoPlayback);
+    FidleMonitor->SetEnabled(Fsettings.ScreenSaverEnabled);
+    Fcontroller.DisableSaverDuringVideo = Fsettings.DisableScreenSaverDuringVideoPlayback;
+
+    if (rec.JukeboxList && rec.MappingsChanged) {
+        rec.JukeboxList->ArtistList().ApplyMappings();
+        // The tree and the covers show the artists under their new names.
+        BuildTreeView();
+        RefreshCoversList();
+    }
+    UpdateCheckMarks();
+    FsettingsStore->MarkChanged();
+    WriteDisplaySettings();
+}
 
 std::vector<TskinnedControl*> TfrmBaseJukebox::SkinnedControls() const {
     return Flayout ? Flayout->SkinnedControls() : std::vector<TskinnedControl*>{};

@@ -86,17 +86,17 @@ TEST(GeneralSettings, EveryFieldReachesItsSettingAndBack)
     for (const TfieldCase& c : kFields) {
         SCOPED_TRACE(c.Field);
         TprefsRec rec;
-        GetGeneralSettings(form, rec);
+        form.GetGeneralSettings(rec);
         EXPECT_FALSE(rec.HideBackButtonGroup) << "the product window offers the back button's actions";
         EXPECT_FALSE(rec.MappingsChanged);
         TprefsRec changed = rec;
         c.Change(changed);
-        SetGeneralSettings(form, changed);
+        form.SetGeneralSettings(changed);
         // Saved at once, in the form the next start reads.
         TiniFile ini(root + "/Settings/settings.ini");
         EXPECT_EQ(ini.ReadString(c.Section, c.Key, "<missing>"), c.Stored);
         TprefsRec back;
-        GetGeneralSettings(form, back);
+        form.GetGeneralSettings(back);
         TprefsRec expected = changed;
         expected.MappingsChanged = false;
         const auto same = [](const TprefsRec& a, const TprefsRec& b) {
@@ -115,7 +115,7 @@ TEST(GeneralSettings, EveryFieldReachesItsSettingAndBack)
                    a.BackButtonAction == b.BackButtonAction;
         };
         EXPECT_TRUE(same(back, expected));
-        SetGeneralSettings(form, rec);  // back to where it was for the next field
+        form.SetGeneralSettings(rec);  // back to where it was for the next field
     }
     GlobalPrefs().SetKeySize(keySize);
     GlobalPrefs().SetOnScreenKeyboardsEnabled(keyboards);
@@ -129,17 +129,17 @@ TEST(GeneralSettings, ScreenSaverSettingsReachTheIdleMonitorAndMappingOptionsReb
     std::filesystem::create_directories(root + "/Settings");
     TprefsForm form({"-RootFolder=" + root});
     TprefsRec rec;
-    GetGeneralSettings(form, rec);
+    form.GetGeneralSettings(rec);
     rec.ScreenSaverEnabled = true;
     rec.ScreenSaverTimeout = 75;
     rec.ScreenSaverOffDuringVideo = false;
-    SetGeneralSettings(form, rec);
+    form.SetGeneralSettings(rec);
     EXPECT_TRUE(form.IdleMonitor().Enabled());
     EXPECT_EQ(form.IdleMonitor().Timeout(), 60);
     EXPECT_FALSE(form.Controller().DisableSaverDuringVideo);
     EXPECT_FALSE(rec.MappingsChanged);
     rec.NoMappingDuplicates = !rec.NoMappingDuplicates;
-    SetGeneralSettings(form, rec);
+    form.SetGeneralSettings(rec);
     EXPECT_TRUE(rec.MappingsChanged) << "changing only No Duplicates rebuilds the artist grouping";
     EXPECT_EQ(form.JukeboxList()->ArtistList().MappingsNoDuplicates, rec.NoMappingDuplicates);
 }
