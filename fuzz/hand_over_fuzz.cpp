@@ -3,14 +3,14 @@
 // the block. A block taken gives exactly that many lines, none holding a line end or a
 // zero, which joined again as a second start joins them give the block back.
 // Links: tunecrest_platform
-// Sources: mainwindow/program/single_instance.cpp
+// Sources: mainwindow/instance/single_instance.cpp
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "mainwindow/program/single_instance.h"
+#include "mainwindow/instance/single_instance.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 8) return 0;

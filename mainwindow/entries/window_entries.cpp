@@ -19,7 +19,7 @@
 #include "mainwindow/party_play/song_search_queue.h"
 #include "skin/modal_runner.h"
 #include "skin/small_dialogs.h"
-#include "mainwindow/skin/skin_editor_host.h"
+#include "mainwindow/entries/skin_editor_host.h"
 #include "playback/video/player_settings_dialogs.h"
 #include "windows/about_box.h"
 #include "windows/dialogs/countdown.h"

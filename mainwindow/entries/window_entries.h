@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "mainwindow/entries/dialog_entries.h"
+#include "mainwindow/window/dialog_entries.h"
 #include "windows/dialogs/help_viewer.h"
 #include "windows/dialogs/shortcut_list.h"
 

@@ -10,7 +10,7 @@
 #include "core/base/system_services.h"
 #include "core/tags/tagger_loader.h"
 #include "core/base/text_utils.h"
-#include "mainwindow/program/command_line.h"
+#include "mainwindow/instance/command_line.h"
 #include "mainwindow/window/guarded_step.h"
 #include "mainwindow/window/main_form.h"
 #include "playback/dshow_player.h"

@@ -18,7 +18,7 @@
 
 #include "core/library/jukebox_list.h"
 #include "core/library/jukebox_loader.h"
-#include "mainwindow/entries/dialog_entries.h"
+#include "mainwindow/window/dialog_entries.h"
 #include "mainwindow/settings/display_settings.h"
 #include "mainwindow/window/idle_monitor.h"
 #include "core/jukebox/party_play_settings.h"

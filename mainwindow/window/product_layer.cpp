@@ -6,9 +6,9 @@
 #include "core/base/ini_file.h"
 #include "core/base/services.h"
 #include "core/base/text_utils.h"
-#include "mainwindow/program/command_line.h"
+#include "mainwindow/instance/command_line.h"
 #include "mainwindow/window/main_form.h"
-#include "mainwindow/program/single_instance.h"
+#include "mainwindow/instance/single_instance.h"
 #include "platform/launch_program.h"
 #include "playback/outside_player_engine.h"
 

@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "mainwindow/program/single_instance.h"
+#include "mainwindow/instance/single_instance.h"
 #include "platform/launch_program.h"
 #include "platform/window_messages.h"
 #include "support/temp_dir.h"

@@ -15,7 +15,7 @@
 #include "core/tags/tagger_loader.h"
 #include "mainwindow/window/main_form.h"
 #include "mainwindow/program/qt_dispatcher.h"
-#include "mainwindow/program/single_instance.h"
+#include "mainwindow/instance/single_instance.h"
 #include "support/media_files.h"
 #include "support/pump_events.h"
 #include "support/temp_dir.h"

@@ -25,7 +25,7 @@
 #include "mainwindow/views/now_playing.h"
 #include "mainwindow/skin/skin_font_stores.h"
 #include "mainwindow/program/qt_dispatcher.h"
-#include "mainwindow/program/single_instance.h"
+#include "mainwindow/instance/single_instance.h"
 #include "mainwindow/entries/window_entries.h"
 #include "remote/program_launcher.h"
 #include "skin/display_controls.h"

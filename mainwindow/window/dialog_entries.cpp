@@ -1,4 +1,4 @@
-#include "mainwindow/entries/dialog_entries.h"
+#include "mainwindow/window/dialog_entries.h"
 
 #include "core/base/services.h"
 

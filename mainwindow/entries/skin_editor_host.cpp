@@ -1,4 +1,4 @@
-#include "mainwindow/skin/skin_editor_host.h"
+#include "mainwindow/entries/skin_editor_host.h"
 
 #include "mainwindow/window/main_form.h"
 

@@ -2,7 +2,7 @@
 // folders scanned on a worker with the scan object of the scan window, so a stopped scan
 // changes nothing and the screen is never held; progress goes to `status`.
 #include "core/library/jukebox_list.h"
-#include "mainwindow/entries/dialog_entries.h"
+#include "mainwindow/window/dialog_entries.h"
 #include "windows/search/media_scan.h"
 
 namespace tunecrest {

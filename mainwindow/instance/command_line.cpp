@@ -1,4 +1,4 @@
-#include "mainwindow/program/command_line.h"
+#include "mainwindow/instance/command_line.h"
 
 #include <filesystem>
 

@@ -1,4 +1,4 @@
-#include "mainwindow/program/single_instance.h"
+#include "mainwindow/instance/single_instance.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,11 +1,11 @@
-#include "mainwindow/entries/countdown.h"
+#include "mainwindow/window/countdown.h"
 
 #include <QFontMetrics>
 #include <QLabel>
 #include <algorithm>
 #include <chrono>
 
-#include "mainwindow/entries/dialog_entries.h"
+#include "mainwindow/window/dialog_entries.h"
 #include "skin/modal_runner.h"
 #include "skin/skin_button.h"
 #include "skin/small_dialogs.h"
