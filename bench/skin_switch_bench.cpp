@@ -11,6 +11,7 @@
 
 #include "core/display/skin_file.h"
 #include "mainwindow/window/main_form.h"
+#include "mainwindow/skin/main_window_skin.h"
 
 using namespace tunecrest;
 

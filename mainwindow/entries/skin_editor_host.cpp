@@ -1,6 +1,7 @@
 #include "mainwindow/entries/skin_editor_host.h"
 
 #include "mainwindow/window/main_form.h"
+#include "mainwindow/skin/main_window_skin.h"
 
 namespace tunecrest {
 

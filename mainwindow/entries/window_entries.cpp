@@ -20,6 +20,8 @@
 #include "skin/modal_runner.h"
 #include "skin/small_dialogs.h"
 #include "mainwindow/entries/skin_editor_host.h"
+#include "mainwindow/layout/main_layout.h"
+#include "mainwindow/skin/main_window_skin.h"
 #include "playback/video/player_settings_dialogs.h"
 #include "windows/about_box.h"
 #include "windows/dialogs/countdown.h"

@@ -7,6 +7,9 @@
 
 namespace tunecrest {
 
+// The browse modes of the left side.
+enum TbrowseMode : int { bmTree = 0, bmCovers = 1, bmArtistsAndCovers = 2, bmNone = 3 };
+
 class TiniFile;
 
 struct TlayoutViewOptions {

@@ -40,9 +40,6 @@ class TskinnedControl;
 class TtouchListBox;
 class TtouchTreeView;
 
-// The browse modes of the left side.
-enum TbrowseMode : int { bmTree = 0, bmCovers = 1, bmArtistsAndCovers = 2, bmNone = 3 };
-
 // The stored sizes of the layout ("Geometry" section); 0 leaves the size to the layout.
 struct TlayoutKeys {
     int CoverArtWidth = 0;

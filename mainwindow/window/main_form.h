@@ -18,20 +18,15 @@
 
 #include "core/library/jukebox_list.h"
 #include "core/library/jukebox_loader.h"
+#include "core/display/color.h"
 #include "mainwindow/window/dialog_entries.h"
 #include "mainwindow/settings/display_settings.h"
-#include "mainwindow/window/idle_monitor.h"
 #include "core/jukebox/party_play_settings.h"
 #include "mainwindow/actions/action_table.h"
 #include "mainwindow/settings/jukebox_folders.h"
 #include "mainwindow/layout/layout_view_options.h"
-#include "mainwindow/layout/player_bars.h"
-#include "mainwindow/layout/main_layout.h"
-#include "mainwindow/skin/main_window_skin.h"
-#include "mainwindow/views/now_playing.h"
 #include "mainwindow/party_play/party_play_guards.h"
 #include "mainwindow/window/playback_controller.h"
-#include "skin/touch_list_box.h"
 #include "remote/main_window_actions.h"
 #include "playback/shifters.h"
 #include "remote/wnd_proc_actions.h"
@@ -59,6 +54,12 @@ class TmySkinScrollBar;
 class TtouchListBox;
 class TskinnedControl;
 struct TprefsRec;
+// The window's parts, each in a header of its own: a file includes the ones it uses.
+class TidleMonitor;
+class TmainLayout;
+class TmainWindowSkin;
+class TplayerBars;
+struct TnowPlaying;
 
 // Counts user input on every window of the application for the idle monitor.
 class TinputActivityFilter : public QObject {

@@ -19,6 +19,7 @@
 #include "mainwindow/actions/clean_screen.h"
 #include "mainwindow/window/main_form.h"
 #include "mainwindow/actions/queue_actions.h"
+#include "mainwindow/layout/main_layout.h"
 #include "skin/skin_button.h"
 #include "skin/skin_panel.h"
 #include "skin/touch_list_box.h"

@@ -14,6 +14,7 @@
 #include "core/jukebox/party_play_credits.h"
 #include "mainwindow/window/main_form.h"
 #include "mainwindow/party_play/party_play_form.h"
+#include "mainwindow/layout/main_layout.h"
 #include "skin/skin_button.h"
 
 namespace tunecrest {

@@ -10,6 +10,7 @@
 #include "core/jukebox/jukebox.h"
 #include "mainwindow/views/list_display.h"
 #include "mainwindow/window/main_form.h"
+#include "mainwindow/layout/main_layout.h"
 #include "skin/skin_button.h"
 
 namespace tunecrest {

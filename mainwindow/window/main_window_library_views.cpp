@@ -7,6 +7,8 @@
 
 #include "mainwindow/views/list_display.h"
 #include "mainwindow/window/main_form.h"
+#include "mainwindow/layout/main_layout.h"
+#include "skin/touch_list_box.h"
 #include "windows/about_box.h"
 
 namespace tunecrest {

@@ -7,6 +7,8 @@
 #include "mainwindow/views/list_display.h"
 #include "mainwindow/window/main_form.h"
 #include "mainwindow/views/now_playing.h"
+#include "mainwindow/layout/main_layout.h"
+#include "mainwindow/skin/main_window_skin.h"
 #include "skin/display_controls.h"
 
 namespace tunecrest {

@@ -11,6 +11,8 @@
 #include "mainwindow/party_play/party_play_form.h"
 #include "mainwindow/actions/queue_actions.h"
 #include "mainwindow/party_play/song_search_queue.h"
+#include "mainwindow/layout/main_layout.h"
+#include "skin/touch_list_box.h"
 
 namespace tunecrest {
 

@@ -15,6 +15,8 @@
 #include "core/base/ini_file.h"
 #include "core/base/services.h"
 #include "mainwindow/window/main_form.h"
+#include "mainwindow/layout/main_layout.h"
+#include "mainwindow/layout/player_bars.h"
 #include "skin/qt_color.h"
 #include "skin/skin_button.h"
 #include "skin/skin_scroll_bar.h"

@@ -24,6 +24,8 @@
 #include "mainwindow/window/main_form.h"
 #include "mainwindow/program/qt_dispatcher.h"
 #include "mainwindow/entries/window_entries.h"
+#include "mainwindow/layout/main_layout.h"
+#include "skin/touch_list_box.h"
 #include "skin/modal_runner.h"
 #include "skin/small_dialogs.h"
 #include "support/media_files.h"

@@ -14,6 +14,8 @@
 #include "core/tags/tagger_loader.h"
 #include "mainwindow/window/main_form.h"
 #include "mainwindow/entries/window_entries.h"
+#include "mainwindow/layout/main_layout.h"
+#include "mainwindow/skin/main_window_skin.h"
 #include "skin/skin_button.h"
 #include "skin/touch_list_box.h"
 #include "support/fake_media_player.h"

@@ -13,6 +13,7 @@
 #include "core/base/ini_file.h"
 #include "core/base/services.h"
 #include "mainwindow/window/main_form.h"
+#include "mainwindow/skin/main_window_skin.h"
 #include "skin/color_panels.h"
 #include "support/fake_media_player.h"
 #include "support/scripted_modal_runner.h"

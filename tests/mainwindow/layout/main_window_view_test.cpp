@@ -21,6 +21,7 @@
 #include "skin/skin_panel.h"
 #include "skin/skin_scroll_bar.h"
 #include "mainwindow/entries/window_entries.h"
+#include "mainwindow/layout/main_layout.h"
 #include "support/fake_media_player.h"
 #include "support/scripted_modal_runner.h"
 #include "windows/dialogs/view_settings.h"

@@ -35,6 +35,7 @@
 #include "mainwindow/window/main_form.h"
 #include "mainwindow/party_play/party_play_form.h"
 #include "mainwindow/entries/window_entries.h"
+#include "mainwindow/layout/main_layout.h"
 #include "platform/window_messages.h"
 #include "skin/modal_runner.h"
 #include "skin/skin_button.h"

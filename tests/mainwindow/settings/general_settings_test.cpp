@@ -10,6 +10,7 @@
 #include "core/jukebox/global_prefs.h"
 #include "core/base/ini_file.h"
 #include "mainwindow/window/main_form.h"
+#include "mainwindow/window/idle_monitor.h"
 #include "support/fake_media_player.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"

@@ -22,6 +22,7 @@
 #include "mainwindow/layout/main_layout.h"
 #include "mainwindow/views/track_views.h"
 #include "mainwindow/entries/window_entries.h"
+#include "mainwindow/skin/main_window_skin.h"
 #include "skin/html_label.h"
 #include "skin/image_list.h"
 #include "skin/keyboard.h"

@@ -20,6 +20,7 @@
 #include "core/library/url_list.h"
 #include "mainwindow/window/main_form.h"
 #include "mainwindow/program/qt_dispatcher.h"
+#include "mainwindow/layout/main_layout.h"
 #include "playback/image_getter.h"
 #include "skin/html_label.h"
 #include "skin/html_text.h"

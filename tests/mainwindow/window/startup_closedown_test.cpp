@@ -27,6 +27,7 @@
 #include "mainwindow/program/qt_dispatcher.h"
 #include "mainwindow/instance/single_instance.h"
 #include "mainwindow/entries/window_entries.h"
+#include "mainwindow/layout/main_layout.h"
 #include "remote/program_launcher.h"
 #include "skin/display_controls.h"
 #include "skin/fitted_text.h"
