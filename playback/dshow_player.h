@@ -67,8 +67,7 @@ public:
     void SetPitchRatio(double ratio);
     void SetTempoRatio(double ratio);
 
-    // The title of the radio stream playing (sender, title).
-    TgraphMessageEvent OnStreamTitleChange;
+    // The radio stream's titles come through OnStreamTitleChange (the player's).
     // A short text for the status line (a radio stream failed or ended).
     TgraphMessageEvent OnStatusText;
 

@@ -16,9 +16,6 @@
 
 namespace tunecrest {
 
-// Sender and the new title of an internet stream.
-using TstreamTitleEvent = std::function<void(TObject* Sender, const std::string& title)>;
-
 class TcustomWinampPlayer : public TcustomMediaPlayer {
 public:
     static constexpr const char* kDefaultWindowClass = "Winamp v1.x";
@@ -100,7 +97,6 @@ public:
     int MessageTimeoutMs = kDefaultMessageTimeoutMs;
     // Named in the question asked when the outside player is missing.
     std::string ApplicationTitle = "Tunecrest Audio System";
-    TstreamTitleEvent OnStreamTitleChange;
     TNotifyEvent OnVideoPlayerChange;
 
     // Settings of the concrete engine, kept here because the lookup and launch use them.

@@ -30,6 +30,8 @@ using TmediaTagEvent = std::function<void(TObject* Sender, const TaudioTagPtr& a
 using TmediaTagTimeEvent = std::function<void(TObject* Sender, uint32_t msPos, uint32_t msLength)>;
 using TvolumeChangeEvent = std::function<void(TObject* Sender, uint8_t volume)>;
 using TstateChangeEvent = std::function<void(TObject* Sender, TmediaPlayState state)>;
+// Sender and the new title of an internet stream.
+using TstreamTitleEvent = std::function<void(TObject* Sender, const std::string& title)>;
 
 // The player's event sink. It has no behaviour: the library container owns it and
 // the jukebox and the main window fill in the handlers.
@@ -187,6 +189,9 @@ class TcustomMediaPlayer : public TObject {
     virtual void PlayURL(const std::string& address) = 0;
     // The engine's own settings dialog.
     virtual void ShowConfig() = 0;
+    // The title of the internet stream playing, as the engine hears it; an engine that
+    // plays no streams never raises it.
+    TstreamTitleEvent OnStreamTitleChange;
 
     // "Volume" (0 or missing at volume 0 gives 128), then the video output's settings.
     virtual void LoadSettings(const TiniFile& ini, const std::string& section);

@@ -38,8 +38,8 @@
 #include "remote/program_launcher.h"
 #include "remote/screen_saver_disabler.h"
 #include "playback/dshow_player.h"
-#include "playback/video/filter_graph_panel.h"
 #include "playback/outside_player_engine.h"
+#include "playback/video/filter_graph_panel.h"
 #include "core/display/color_text.h"
 #include "skin/display_controls.h"
 #include "skin/screen_fonts.h"
@@ -250,10 +250,8 @@ void TfrmBaseJukebox::CreateParts() {
         else delete player;
     });
     // The engines report a stream's title; the banner shows it.
-    if (auto* engine = dynamic_cast<TdshowPlayer*>(Fcontroller.Player()))
-        engine->OnStreamTitleChange = [this](TObject*, const std::string& title) { StreamTitleChanged(title); };
-    else if (auto* outside = dynamic_cast<TcustomWinampPlayer*>(Fcontroller.Player()))
-        outside->OnStreamTitleChange = [this](TObject*, const std::string& title) { StreamTitleChanged(title); };
+    if (auto* p = Fcontroller.Player())
+        p->OnStreamTitleChange = [this](TObject*, const std::string& title) { StreamTitleChanged(title); };
     Guard("Error Configuring TaggerLoader.SupportLevel", [&] {
         if (auto* p = Fcontroller.Player()) TaggerLoader().SetSupportLevel(uint32_t(p->GetEngineKind()));
     });
