@@ -56,4 +56,15 @@ std::optional<std::string> TqtPrompt::AskText(const std::string& title, const st
     return text.toStdString();
 }
 
+std::optional<std::string> TqtPrompt::AskTextEntry(const TtextRequest& request) {
+    if (!request.Masked) return AskText(request.Title, request.Caption, request.Initial);
+    if (Unattended()) return Tprompt::AskTextEntry(request);
+    bool ok = false;
+    const QString text = QInputDialog::getText(QApplication::activeWindow(), QString::fromStdString(request.Title),
+                                               QString::fromStdString(request.Caption), QLineEdit::Password,
+                                               QString::fromStdString(request.Initial), &ok);
+    if (!ok) return std::nullopt;
+    return text.toStdString();
+}
+
 }  // namespace tunecrest

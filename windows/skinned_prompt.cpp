@@ -24,8 +24,19 @@ bool TskinnedPrompt::AskYesNo(const std::string& text, const std::string& title,
 std::optional<std::string> TskinnedPrompt::AskText(const std::string& title, const std::string& caption,
                                                    const std::string& initial)
 {
-    std::string text = initial;
-    if (!InputString(text, caption.empty() ? title : caption)) return std::nullopt;
+    TtextRequest request;
+    request.Title = title;
+    request.Caption = caption;
+    request.Initial = initial;
+    return AskTextEntry(request);
+}
+
+std::optional<std::string> TskinnedPrompt::AskTextEntry(const TtextRequest& request)
+{
+    std::string text = request.Initial;
+    if (!InputString(text, request.Caption.empty() ? request.Title : request.Caption, request.AllowBlank,
+                     request.Masked))
+        return std::nullopt;
     return text;
 }
 

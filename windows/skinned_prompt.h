@@ -16,6 +16,8 @@ public:
     bool AskYesNo(const std::string& text, const std::string& title, bool defaultAnswer) override;
     std::optional<std::string> AskText(const std::string& title, const std::string& caption,
                                        const std::string& initial) override;
+    // The entry window in text mode, masked and accepting a blank answer on request.
+    std::optional<std::string> AskTextEntry(const TtextRequest& request) override;
     std::optional<std::string> ChooseOpenFile(const std::string& title, const std::string& filter,
                                               const std::string& folder) override;
     std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter,

@@ -39,7 +39,21 @@ std::optional<std::string> Tprompt::AskText(const std::string&, const std::strin
     return std::nullopt;
 }
 
+std::optional<std::string> Tprompt::AskTextEntry(const TtextRequest& request) {
+    return AskText(request.Title, request.Caption, request.Initial);
+}
+
 bool Tprompt::CheckPassword(const std::string& password, const std::string&) { return password.empty(); }
+
+std::optional<std::string> AskFieldText(const std::string& title, const std::string& caption,
+                                        const std::string& current) {
+    TtextRequest request;
+    request.Title = title;
+    request.Caption = caption;
+    request.Initial = current;
+    request.AllowBlank = true;
+    return Prompt().AskTextEntry(request);
+}
 
 bool PasswordMatches(const std::string& password, const std::string& typed) { return SameText(password, typed); }
 

@@ -45,6 +45,7 @@
 #include "support/temp_dir.h"
 #include "support/test_application.h"
 #include "windows/password_entry.h"
+#include "windows/skinned_prompt.h"
 
 namespace tunecrest {
 namespace {
@@ -69,6 +70,10 @@ public:
                                        const std::string&) override {
         Messages.push_back("text|" + caption);
         return Typed;
+    }
+    std::optional<std::string> AskTextEntry(const TtextRequest& request) override {
+        if (RealWindow) return TskinnedPrompt().AskTextEntry(request);
+        return Tprompt::AskTextEntry(request);
     }
     std::string Typed;
     bool RealWindow = false;
@@ -491,6 +496,52 @@ TEST(PartyPlayBar, TheOwnerSetsThePasswordByTouch) {
     EXPECT_EQ(r.prompt->Messages, (std::vector<std::string>{"text|Enter the new password...",
                                                              "text|Enter the new password again..."}));
     EXPECT_EQ(form->PartyPlaySettings().GetPassword(), "Tap1");
+}
+
+TEST(PartyPlayBar, ANewPasswordIsTypedMaskedAndCanBeRemovedByTouch) {
+    BarRig r;
+    r.Seed("[PartyPlay]\nPassword=OLD1\n");
+    auto form = r.Open();
+    r.prompt->RealWindow = true;
+    auto tap = [](QDialog& d, const char* name) {
+        auto* edit = d.findChild<QLineEdit*>(name);
+        QTest::mouseClick(edit, Qt::LeftButton, {}, edit->rect().center());
+    };
+    // The entry window for each field: masked, on a screen guests can see.
+    auto typeMasked = [&r](const std::string& text) {
+        r.runner->Push([text](QDialog& entry) {
+            auto& w = dynamic_cast<TfrmPassword2&>(entry);
+            EXPECT_EQ(w.edPassword->echoMode(), QLineEdit::Password);
+            test::TypeOnKeyboard(text);
+            test::Press(w.btnOK);
+        });
+    };
+    typeMasked("OLD1");  // the password check that opens the settings
+    r.runner->Push([&](QDialog& d) {
+        d.findChild<QTabWidget*>("pcPages")->setCurrentIndex(2);
+        typeMasked("OLD1");
+        tap(d, "edtCurrentPassword");
+        typeMasked("TAP2");
+        tap(d, "edtNewPassword");
+        typeMasked("TAP2");
+        tap(d, "edtConfirmPassword");
+        d.findChild<QPushButton*>("btnSetPassword")->click();
+        EXPECT_EQ(d.findChild<QPushButton*>("btnSetPassword")->text(), "Change Password");
+        // Removing it: the new fields are left blank, which the entry takes as an answer.
+        typeMasked("TAP2");
+        tap(d, "edtCurrentPassword");
+        typeMasked("");
+        tap(d, "edtNewPassword");
+        typeMasked("");
+        tap(d, "edtConfirmPassword");
+        d.findChild<QPushButton*>("btnSetPassword")->click();
+        EXPECT_EQ(d.findChild<QPushButton*>("btnSetPassword")->text(), "Set Password");
+        d.findChild<QPushButton*>("btnOK")->click();
+    });
+    form->RunAction("actnPartyPlayConfigure");
+    EXPECT_EQ(r.runner->Pending(), 0);
+    EXPECT_EQ(r.prompt->Messages, std::vector<std::string>{});  // no "Blank Entry"
+    EXPECT_EQ(form->PartyPlaySettings().GetPassword(), "");
 }
 
 TEST(PartyPlayBar, GuestsSeeOnlyWhatTheyMayUseAndARefusedTouchIsAnswered) {

@@ -236,7 +236,7 @@ bool TfrmPlainDialog::eventFilter(QObject* watched, QEvent* event)
         for (const auto& [edit, prompt] : FkeyboardEdits) {
             if (edit != watched || !edit->isEnabled() || edit->isReadOnly()) continue;
             const std::optional<std::string> answer =
-                Prompt().AskText(windowTitle().toStdString(), prompt, edit->text().toStdString());
+                AskFieldText(windowTitle().toStdString(), prompt, edit->text().toStdString());
             if (answer) {
                 edit->setText(QString::fromStdString(*answer));
                 Q_EMIT edit->textEdited(edit->text());

@@ -351,13 +351,25 @@ void TfrmPreferences::AddStandardMap()
     FmappingsEdited = true;
 }
 
+namespace {
+// The mapped name of an artist; a blank answer asks for the default mapping.
+std::optional<std::string> AskMappedName(const std::string& artist, const std::string& value)
+{
+    TtextRequest request;
+    request.Title = "Mapping for " + artist;
+    request.Caption = "Enter Mapped Name (leave blank for default mapping of LastName, FirstName)";
+    request.Initial = value;
+    request.AllowBlank = true;
+    return Prompt().AskTextEntry(request);
+}
+}  // namespace
+
 void TfrmPreferences::AddCustomMap()
 {
     QListWidgetItem* artist = lbArtists->currentItem();
     if (!artist) return;
     const std::string name = artist->text().toStdString();
-    const auto answer = Prompt().AskText("Mapping for " + name,
-                                         "Enter Mapped Name (leave blank for default mapping of LastName, FirstName)", "");
+    const auto answer = AskMappedName(name, "");
     if (!answer) return;
     lbMappings->addItem(QString::fromStdString(name + "=" + *answer));
     FmappingsEdited = true;
@@ -370,8 +382,7 @@ void TfrmPreferences::EditMap()
     const std::string line = item->text().toStdString();
     const std::string name = MappingName(line);
     const std::string value = line.size() > name.size() ? line.substr(name.size() + 1) : std::string();
-    const auto answer = Prompt().AskText("Mapping for " + name,
-                                         "Enter Mapped Name (leave blank for default mapping of LastName, FirstName)", value);
+    const auto answer = AskMappedName(name, value);
     if (!answer) return;
     item->setText(QString::fromStdString(name + "=" + *answer));
     FmappingsEdited = true;
