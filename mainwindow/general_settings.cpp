@@ -80,9 +80,9 @@ void TfrmBaseJukebox::SetCoverArtFolderFirst(bool on)
 
 void TfrmBaseJukebox::PreferencesChanged()
 {
-    // Keys are square: the keyboard is ten keys wide.
+    // Keys are square: the keyboard is kKeyboardColumns keys wide.
     const int size = std::max(1, GlobalPrefs().KeySize());
-    if (TfrmKeyboard* keyboard = ExistingKeyboard(); keyboard && keyboard->KeyboardWidth() != size * 10)
+    if (TfrmKeyboard* keyboard = ExistingKeyboard(); keyboard && keyboard->KeyboardWidth() != size * kKeyboardColumns)
         keyboard->SetKeySize(size);
 }
 
