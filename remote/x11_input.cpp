@@ -5,6 +5,7 @@
 #include <X11/Xutil.h>
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -88,6 +89,8 @@ struct Tx11 {
     decltype(&XRaiseWindow) RaiseWindow = nullptr;
     decltype(&XSetInputFocus) SetInputFocus = nullptr;
     decltype(&XGetInputFocus) GetInputFocus = nullptr;
+    decltype(&XQueryTree) QueryTree = nullptr;
+    decltype(&XGetWindowAttributes) GetWindowAttributes = nullptr;
     XTestFakeKeyEventFn FakeKey = nullptr;
     XTestFakeButtonEventFn FakeButton = nullptr;
     XTestFakeMotionEventFn FakeMotion = nullptr;
@@ -120,6 +123,7 @@ const Tx11* LoadX11(std::string& why) {
             Bind(x.X11, "XTranslateCoordinates", x.TranslateCoordinates) &&
             Bind(x.X11, "XKeysymToKeycode", x.KeysymToKeycode) && Bind(x.X11, "XRaiseWindow", x.RaiseWindow) &&
             Bind(x.X11, "XSetInputFocus", x.SetInputFocus) && Bind(x.X11, "XGetInputFocus", x.GetInputFocus) &&
+            Bind(x.X11, "XQueryTree", x.QueryTree) && Bind(x.X11, "XGetWindowAttributes", x.GetWindowAttributes) &&
             Bind(x.Xtst, "XTestFakeKeyEvent", x.FakeKey) && Bind(x.Xtst, "XTestFakeButtonEvent", x.FakeButton) &&
             Bind(x.Xtst, "XTestFakeMotionEvent", x.FakeMotion) &&
             Bind(x.Xtst, "XTestQueryExtension", x.QueryExtension);
@@ -195,15 +199,74 @@ bool Matches(const Tx11& x, Display* d, Window w, const std::string& title, cons
     return true;
 }
 
+// The children of `w`, the top-most first; none when the window is gone.
+std::vector<Window> ChildrenTopFirst(const Tx11& x, Display* d, Window w) {
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    std::vector<Window> out;
+    if (!x.QueryTree(d, w, &root, &parent, &children, &count)) return out;
+    if (children) {
+        out.assign(children, children + count);
+        x.Free(children);
+    }
+    std::reverse(out.begin(), out.end());  // XQueryTree lists bottom to top
+    return out;
+}
+
+bool Viewable(const Tx11& x, Display* d, Window w) {
+    XWindowAttributes attributes{};
+    return x.GetWindowAttributes(d, w, &attributes) && attributes.map_state == IsViewable;
+}
+
+// A program's own top window: one that carries a class or a name. Window managers that
+// keep no client list put it one or two levels below their frame.
+bool IsClientWindow(const Tx11& x, Display* d, Window w) {
+    XClassHint hint{};
+    if (x.GetClassHint(d, w, &hint)) {
+        if (hint.res_name) x.Free(hint.res_name);
+        if (hint.res_class) x.Free(hint.res_class);
+        return true;
+    }
+    return !TextProperty(x, d, w, "WM_NAME", XA_STRING).empty() ||
+           !TextProperty(x, d, w, "_NET_WM_NAME", x.InternAtom(d, "UTF8_STRING", False)).empty();
+}
+
+// Walks the top windows of the display, the top-most first: a kiosk session often runs
+// without a window manager, and so without the desktop's client list.
+Window FindInTree(const Tx11& x, Display* d, Window parent, const std::string& title, const std::string& className,
+                  int depth) {
+    for (Window w : ChildrenTopFirst(x, d, parent)) {
+        if (!Viewable(x, d, w)) continue;
+        if (IsClientWindow(x, d, w)) {
+            if (Matches(x, d, w, title, className)) return w;
+            continue;  // a client's own child windows are not top windows
+        }
+        if (depth > 0)
+            if (Window inner = FindInTree(x, d, w, title, className, depth - 1)) return inner;
+    }
+    return 0;
+}
+
 Window FindClient(const Tx11& x, Display* d, const std::string& title, const std::string& className) {
     for (Window w : WindowListProperty(x, d, DefaultRootWindow(d), "_NET_CLIENT_LIST"))
         if (Matches(x, d, w, title, className)) return w;
-    return 0;
+    return FindInTree(x, d, DefaultRootWindow(d), title, className, 2);
+}
+
+void LogNoTarget(const char* kind, const std::string& title, const std::string& className) {
+    LogError(std::string(kind) + " command: no window titled \"" + title + "\" of class \"" + className +
+             "\" is open; nothing was sent");
 }
 
 Window ActiveWindow(const Tx11& x, Display* d) {
     const auto list = WindowListProperty(x, d, DefaultRootWindow(d), "_NET_ACTIVE_WINDOW");
-    return list.empty() ? 0 : list.front();
+    if (!list.empty()) return list.front();
+    // Without a window manager the active window is the one with the input focus.
+    Window focus = 0;
+    int revert = 0;
+    x.GetInputFocus(d, &focus, &revert);
+    return focus == PointerRoot || focus == None || focus == DefaultRootWindow(d) ? 0 : focus;
 }
 
 // Asks the window manager to activate the window; where none answers, raises and
@@ -231,7 +294,10 @@ public:
         Tconnection connection(*x, nullptr);
         Display* display = connection.Get();
         const Window target = FindClient(*x, display, key.WindowTitle, key.WindowClass);
-        if (!target) return false;
+        if (!target) {
+            LogNoTarget("Key", key.WindowTitle, key.WindowClass);
+            return false;
+        }
         const uint32_t sym = key.VirtualKey ? VirtualKeyToKeysym(key.Code) : CharacterToKeysym(key.Code);
         const KeyCode code = sym ? x->KeysymToKeycode(display, sym) : 0;
         if (!code) {
@@ -263,7 +329,10 @@ public:
         Display* display = connection.Get();
         const Window root = DefaultRootWindow(display);
         const Window target = FindClient(*x, display, click.WindowTitle, click.WindowClass);
-        if (!target) return false;
+        if (!target) {
+            LogNoTarget("Mouse", click.WindowTitle, click.WindowClass);
+            return false;
+        }
         const Window previous = ActiveWindow(*x, display);
         Window rootReturn = 0, child = 0;
         int rootX = 0, rootY = 0, winX = 0, winY = 0;

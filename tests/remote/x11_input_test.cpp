@@ -96,7 +96,9 @@ private:
 // A client window as a desktop would list it: class, title and the root's client list.
 class TclientWindow {
 public:
-    explicit TclientWindow(const std::string& display) : Fd(XOpenDisplay(display.c_str())) {
+    // `listed`: named in the root's client list, as a window manager would; otherwise
+    // the display has no such list, as in a kiosk session without a window manager.
+    explicit TclientWindow(const std::string& display, bool listed = true) : Fd(XOpenDisplay(display.c_str())) {
         if (!Fd) throw std::runtime_error("cannot open the X display " + display);
         const Window root = DefaultRootWindow(Fd);
         Fw = XCreateSimpleWindow(Fd, root, 20, 30, 200, 100, 0, 0, 0);
@@ -108,8 +110,11 @@ public:
                         PropModeReplace, reinterpret_cast<const unsigned char*>(title.data()), int(title.size()));
         XMapWindow(Fd, Fw);
         const unsigned long list[] = {Fw};
-        XChangeProperty(Fd, root, XInternAtom(Fd, "_NET_CLIENT_LIST", False), XA_WINDOW, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(list), 1);
+        if (listed)
+            XChangeProperty(Fd, root, XInternAtom(Fd, "_NET_CLIENT_LIST", False), XA_WINDOW, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(list), 1);
+        else
+            XDeleteProperty(Fd, root, XInternAtom(Fd, "_NET_CLIENT_LIST", False));
         XEvent event;
         XWindowEvent(Fd, Fw, ExposureMask, &event);  // mapped and viewable
         XSync(Fd, False);
@@ -183,6 +188,49 @@ TEST(X11Input, KeysAndClicksReachAWindowOverXTest) {
     // A window that is not listed: nothing is sent.
     key.WindowTitle = "No Such Window";
     EXPECT_FALSE(sender->SendKey(key));
+}
+
+// A bar's kiosk session often runs without a window manager: no client list, no active
+// window property. The target is found by walking the display's top windows.
+TEST(X11Input, WithoutAWindowManagerKeysReachAWindowFoundInTheTree) {
+    test::TprivateXServer server;  // never the desktop's display: it has a window manager
+    if (server.Name().empty())
+        GTEST_SKIP() << "Xvfb cannot start here: key commands without a window manager not tested";
+    TscopedEnv env("DISPLAY", server.Name().c_str());
+    test::TremoteEnvironment remote;
+    TclientWindow window(server.Name(), false);
+    auto sender = CreateX11InputSender();
+    TkeyPress key;
+    key.WindowTitle = "Test Player \xE2\x99\xAB";
+    key.Code = 0x0D;
+    key.VirtualKey = true;
+    ASSERT_TRUE(sender->SendKey(key)) << remote.Log();
+    std::vector<std::pair<int, unsigned>> keys;
+    for (const XEvent& e : window.Events())
+        if (e.type == KeyPress || e.type == KeyRelease) keys.emplace_back(e.type, e.xkey.keycode);
+    const unsigned enter = window.Code(XK_Return);
+    EXPECT_EQ((std::vector<std::pair<int, unsigned>>{{KeyPress, enter}, {KeyRelease, enter}}), keys);
+
+    TmouseClick click;
+    click.WindowClass = "TestPlayer";
+    click.X = 5;
+    click.Y = 6;
+    click.Left = true;
+    ASSERT_TRUE(sender->SendMouse(click)) << remote.Log();
+    int presses = 0;
+    for (const XEvent& e : window.Events()) presses += e.type == ButtonPress;
+    EXPECT_EQ(presses, 1);
+
+    // A command whose window is not open says so in the log.
+    key.WindowTitle = "Closed Player";
+    EXPECT_FALSE(sender->SendKey(key));
+    click.WindowClass = "NoSuchClass";
+    EXPECT_FALSE(sender->SendMouse(click));
+    EXPECT_NE(remote.Log().find("Key command: no window titled \"Closed Player\""), std::string::npos)
+        << remote.Log();
+    EXPECT_NE(remote.Log().find("Mouse command: no window titled \"\" of class \"NoSuchClass\""),
+              std::string::npos)
+        << remote.Log();
 }
 
 TEST(X11Input, PointerTargetIsTheActiveWindowInItsClientCoordinates) {
