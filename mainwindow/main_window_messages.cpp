@@ -113,6 +113,10 @@ bool TfrmBaseJukebox::ExecuteSlotCommand(int slot) {
     return done;
 }
 
+void TfrmBaseJukebox::ControllerCommand(Tcontroller*, TcontrollerPlugin*, std::string&) {
+    if (FidleMonitor) FidleMonitor->KeyDown();
+}
+
 std::unique_ptr<TscreenSaverDisabler> TfrmBaseJukebox::CreateScreenSaverDisabler() {
     return std::make_unique<TscreenSaverDisabler>();
 }
@@ -127,6 +131,10 @@ void TfrmBaseJukebox::CreateRemoteParts() {
     RunGuardedStep("Error Creating Fcontroller", [&] {
         FcontrollerHub = std::make_unique<Tcontroller>();
         FcontrollerHub->SetMainWindowActions(this);
+        FcontrollerHub->OnControllerCallback = [this](Tcontroller* sender, TcontrollerPlugin* plugin,
+                                                      std::string& command) {
+            ControllerCommand(sender, plugin, command);
+        };
     });
     RunGuardedStep("Error Creating FbuttonList", [&] {
         FbuttonList =

@@ -50,7 +50,7 @@ struct TmouseClick {
 };
 
 // Presses keys and clicks in other programs' windows. The default works over an X
-// display (XTest, windows found over the desktop's client list); without one it logs
+// display (XTest, windows found over the client list or the window tree); without one it logs
 // that input cannot be sent and does nothing.
 class TinputSender {
 public:
