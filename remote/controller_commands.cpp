@@ -341,7 +341,9 @@ void TappExecCommand::Execute() {
     TcustomControllerCommand::Execute();
     if (FileName.empty()) return;
     std::string error;
-    if (!StartExecCommand(FileName, Parameters, &error)) LogError("Exec command: " + error);
+    pid_t pid = 0;
+    if (!StartExecCommand(FileName, Parameters, &error, &pid)) LogError("Exec command: " + error);
+    else if (ShowCommand != 1) InputSender().ShowStartedProgram(pid, ShowCommand);
 }
 
 std::string TwaitCommand::GetDescription() const { return "Wait (" + std::to_string(Seconds) + ")"; }

@@ -6,11 +6,15 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
+#include "core/base/safe_file.h"
 #include "core/base/services.h"
 
 namespace tunecrest {
@@ -91,6 +95,8 @@ struct Tx11 {
     decltype(&XGetInputFocus) GetInputFocus = nullptr;
     decltype(&XQueryTree) QueryTree = nullptr;
     decltype(&XGetWindowAttributes) GetWindowAttributes = nullptr;
+    decltype(&XIconifyWindow) IconifyWindow = nullptr;
+    decltype(&XMoveResizeWindow) MoveResizeWindow = nullptr;
     XTestFakeKeyEventFn FakeKey = nullptr;
     XTestFakeButtonEventFn FakeButton = nullptr;
     XTestFakeMotionEventFn FakeMotion = nullptr;
@@ -124,6 +130,7 @@ const Tx11* LoadX11(std::string& why) {
             Bind(x.X11, "XKeysymToKeycode", x.KeysymToKeycode) && Bind(x.X11, "XRaiseWindow", x.RaiseWindow) &&
             Bind(x.X11, "XSetInputFocus", x.SetInputFocus) && Bind(x.X11, "XGetInputFocus", x.GetInputFocus) &&
             Bind(x.X11, "XQueryTree", x.QueryTree) && Bind(x.X11, "XGetWindowAttributes", x.GetWindowAttributes) &&
+            Bind(x.X11, "XIconifyWindow", x.IconifyWindow) && Bind(x.X11, "XMoveResizeWindow", x.MoveResizeWindow) &&
             Bind(x.Xtst, "XTestFakeKeyEvent", x.FakeKey) && Bind(x.Xtst, "XTestFakeButtonEvent", x.FakeButton) &&
             Bind(x.Xtst, "XTestFakeMotionEvent", x.FakeMotion) &&
             Bind(x.Xtst, "XTestQueryExtension", x.QueryExtension);
@@ -232,26 +239,30 @@ bool IsClientWindow(const Tx11& x, Display* d, Window w) {
            !TextProperty(x, d, w, "_NET_WM_NAME", x.InternAtom(d, "UTF8_STRING", False)).empty();
 }
 
-// Walks the top windows of the display, the top-most first: a kiosk session often runs
-// without a window manager, and so without the desktop's client list.
-Window FindInTree(const Tx11& x, Display* d, Window parent, const std::string& title, const std::string& className,
-                  int depth) {
+// The top windows of the display, the top-most first: the desktop's client list, then
+// those found by walking the window tree, since a kiosk session often runs without a
+// window manager, and so without the client list.
+void CollectTreeClients(const Tx11& x, Display* d, Window parent, int depth, std::vector<Window>& out) {
     for (Window w : ChildrenTopFirst(x, d, parent)) {
         if (!Viewable(x, d, w)) continue;
-        if (IsClientWindow(x, d, w)) {
-            if (Matches(x, d, w, title, className)) return w;
-            continue;  // a client's own child windows are not top windows
-        }
-        if (depth > 0)
-            if (Window inner = FindInTree(x, d, w, title, className, depth - 1)) return inner;
+        if (IsClientWindow(x, d, w)) out.push_back(w);  // its own child windows are not top windows
+        else if (depth > 0) CollectTreeClients(x, d, w, depth - 1, out);
     }
-    return 0;
+}
+
+std::vector<Window> TopWindows(const Tx11& x, Display* d) {
+    std::vector<Window> out = WindowListProperty(x, d, DefaultRootWindow(d), "_NET_CLIENT_LIST");
+    std::vector<Window> tree;
+    CollectTreeClients(x, d, DefaultRootWindow(d), 2, tree);
+    for (Window w : tree)
+        if (std::find(out.begin(), out.end(), w) == out.end()) out.push_back(w);
+    return out;
 }
 
 Window FindClient(const Tx11& x, Display* d, const std::string& title, const std::string& className) {
-    for (Window w : WindowListProperty(x, d, DefaultRootWindow(d), "_NET_CLIENT_LIST"))
+    for (Window w : TopWindows(x, d))
         if (Matches(x, d, w, title, className)) return w;
-    return FindInTree(x, d, DefaultRootWindow(d), title, className, 2);
+    return 0;
 }
 
 void LogNoTarget(const char* kind, const std::string& title, const std::string& className) {
@@ -286,8 +297,108 @@ void Activate(const Tx11& x, Display* d, Window w) {
     x.Sync(d, False);
 }
 
+// ---- the window of a started program
+
+// The parent of process `pid` (0 when it cannot be read).
+pid_t ParentOf(pid_t pid) {
+    std::string stat;
+    if (!ReadFileBytes("/proc/" + std::to_string(pid) + "/stat", stat, nullptr, 4096)) return 0;
+    // "pid (name) state ppid ...": the name may hold blanks and brackets, so read after the last ")".
+    const size_t close = stat.rfind(')');
+    if (close == std::string::npos) return 0;
+    char state = 0;
+    int parent = 0;
+    return std::sscanf(stat.c_str() + close + 1, " %c %d", &state, &parent) == 2 ? pid_t(parent) : 0;
+}
+
+// True when `pid` is `started` or one of its descendants (a launcher that starts the
+// program as its child).
+bool StartedBy(pid_t pid, pid_t started) {
+    for (int depth = 0; pid > 1 && depth < 8; ++depth, pid = ParentOf(pid))
+        if (pid == started) return true;
+    return false;
+}
+
+Window WindowOfProcess(const Tx11& x, Display* d, pid_t started) {
+    for (Window w : TopWindows(x, d)) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        pid_t pid = 0;
+        if (x.GetWindowProperty(d, w, x.InternAtom(d, "_NET_WM_PID", False), 0, 1, False, XA_CARDINAL, &type,
+                                &format, &count, &after, &data) == Success &&
+            data) {
+            if (format == 32 && count == 1) pid = pid_t(*reinterpret_cast<const unsigned long*>(data));
+            x.Free(data);
+        }
+        if (pid > 0 && StartedBy(pid, started)) return w;
+    }
+    return 0;
+}
+
+bool HasWindowManager(const Tx11& x, Display* d) {
+    return !WindowListProperty(x, d, DefaultRootWindow(d), "_NET_SUPPORTING_WM_CHECK").empty();
+}
+
+// Minimised (2, 7) or maximised (3): through the window manager; without one a window
+// can be made as large as the screen, but there is nothing to minimise it into.
+void ApplyShowCommand(const Tx11& x, Display* d, Window w, int32_t showCommand, const std::string& name) {
+    const bool manager = HasWindowManager(x, d);
+    if (showCommand == 3) {
+        if (manager) {
+            XEvent event{};
+            event.xclient.type = ClientMessage;
+            event.xclient.window = w;
+            event.xclient.message_type = x.InternAtom(d, "_NET_WM_STATE", False);
+            event.xclient.format = 32;
+            event.xclient.data.l[0] = 1;  // add
+            event.xclient.data.l[1] = long(x.InternAtom(d, "_NET_WM_STATE_MAXIMIZED_HORZ", False));
+            event.xclient.data.l[2] = long(x.InternAtom(d, "_NET_WM_STATE_MAXIMIZED_VERT", False));
+            event.xclient.data.l[3] = 1;  // from an application
+            x.SendEvent(d, DefaultRootWindow(d), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+        } else {
+            const int screen = DefaultScreen(d);
+            x.MoveResizeWindow(d, w, 0, 0, unsigned(DisplayWidth(d, screen)), unsigned(DisplayHeight(d, screen)));
+        }
+    } else if (manager) {
+        x.IconifyWindow(d, w, DefaultScreen(d));
+    } else {
+        LogError("Exec command: \"" + name + "\" cannot be shown minimised without a window manager");
+    }
+    x.Sync(d, False);
+}
+
+constexpr int kStartedWindowWaitMs = 15000;
+
+// Waits on a thread of its own (with its own connection) for the started program's
+// window, then shows it as asked.
+void ShowWhenItAppears(const Tx11* x, std::string display, pid_t pid, int32_t showCommand) {
+    std::thread([x, display, pid, showCommand] {
+        Tconnection connection(*x, display.c_str());
+        Display* d = connection.Get();
+        if (!d) return;
+        const std::string name = "process " + std::to_string(pid);
+        for (int waited = 0; waited < kStartedWindowWaitMs; waited += 100) {
+            if (Window w = WindowOfProcess(*x, d, pid)) {
+                ApplyShowCommand(*x, d, w, showCommand, name);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        LogError("Exec command: no window of " + name + " appeared; it is shown as it opened");
+    }).detach();
+}
+
 class Tx11InputSender : public TinputSender {
 public:
+    void ShowStartedProgram(pid_t pid, int32_t showCommand) override {
+        if (pid <= 0 || (showCommand != 2 && showCommand != 3 && showCommand != 7)) return;
+        const Tx11* x = nullptr;
+        if (!CanSend(x)) return;
+        ShowWhenItAppears(x, std::getenv("DISPLAY"), pid, showCommand);
+    }
+
     bool SendKey(const TkeyPress& key) override {
         const Tx11* x = nullptr;
         if (!CanSend(x)) return false;

@@ -6,7 +6,9 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <functional>
 #include <filesystem>
 #include <thread>
 #include <vector>
@@ -93,6 +95,11 @@ private:
     std::string Fname;
 };
 
+struct QSizeLike {
+    int Width, Height;
+    bool operator==(const QSizeLike& o) const { return Width == o.Width && Height == o.Height; }
+};
+
 // A client window as a desktop would list it: class, title and the root's client list.
 class TclientWindow {
 public:
@@ -138,6 +145,19 @@ public:
         return events;
     }
     KeyCode Code(KeySym sym) const { return XKeysymToKeycode(Fd, sym); }
+    // Marks the window as one of process `pid`, as toolkits do.
+    void SetProcess(long pid) {
+        const unsigned long value = static_cast<unsigned long>(pid);
+        XChangeProperty(Fd, Fw, XInternAtom(Fd, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&value), 1);
+        XSync(Fd, False);
+    }
+    QSizeLike Size() {
+        XWindowAttributes a{};
+        XGetWindowAttributes(Fd, Fw, &a);
+        return {a.width, a.height};
+    }
+    Window Id() const { return Fw; }
 
 private:
     Display* Fd;
@@ -231,6 +251,59 @@ TEST(X11Input, WithoutAWindowManagerKeysReachAWindowFoundInTheTree) {
     EXPECT_NE(remote.Log().find("Mouse command: no window titled \"\" of class \"NoSuchClass\""),
               std::string::npos)
         << remote.Log();
+}
+
+// Exec's show value: the started program's window (found by its process) is maximised or
+// minimised once it appears.
+TEST(X11Input, AStartedProgramsWindowIsShownAsItsExecCommandAsks) {
+    test::TprivateXServer server;
+    if (server.Name().empty()) GTEST_SKIP() << "Xvfb cannot start here: Exec's show value not tested";
+    TscopedEnv env("DISPLAY", server.Name().c_str());
+    test::TremoteEnvironment remote;
+    TclientWindow window(server.Name(), false);
+    window.SetProcess(long(::getpid()));
+    auto sender = CreateX11InputSender();
+    auto waitFor = [](const std::function<bool()>& done) {
+        for (int i = 0; i < 200 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        return done();
+    };
+    // No window manager: maximised is the whole screen; minimised cannot be, and says so.
+    sender->ShowStartedProgram(::getpid(), 3);
+    EXPECT_TRUE(waitFor([&] { return window.Size() == QSizeLike{640, 480}; }));
+    sender->ShowStartedProgram(::getpid(), 2);
+    EXPECT_TRUE(waitFor([&] { return remote.Log().find("cannot be shown minimised") != std::string::npos; }))
+        << remote.Log();
+
+    // With a window manager (the test plays it: it holds the root's redirection), the
+    // requests go to it.
+    Display* manager = XOpenDisplay(server.Name().c_str());
+    ASSERT_NE(manager, nullptr);
+    const Window root = DefaultRootWindow(manager);
+    XSelectInput(manager, root, SubstructureRedirectMask);
+    const unsigned long check = root;
+    XChangeProperty(manager, root, XInternAtom(manager, "_NET_SUPPORTING_WM_CHECK", False), XA_WINDOW, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&check), 1);
+    XSync(manager, False);
+    std::vector<std::pair<std::string, long>> requests;
+    auto collect = [&] {
+        while (XPending(manager)) {
+            XEvent e;
+            XNextEvent(manager, &e);
+            if (e.type != ClientMessage || e.xclient.window != window.Id()) continue;
+            char* name = XGetAtomName(manager, e.xclient.message_type);
+            requests.emplace_back(name, e.xclient.data.l[0]);
+            XFree(name);
+        }
+        return requests.size() >= 2;
+    };
+    sender->ShowStartedProgram(::getpid(), 7);
+    sender->ShowStartedProgram(::getpid(), 3);
+    sender->ShowStartedProgram(::getpid(), 1);  // normal: nothing to ask
+    EXPECT_TRUE(waitFor(collect));
+    std::sort(requests.begin(), requests.end());
+    EXPECT_EQ(requests, (std::vector<std::pair<std::string, long>>{{"WM_CHANGE_STATE", IconicState},
+                                                                    {"_NET_WM_STATE", 1}}));
+    XCloseDisplay(manager);
 }
 
 TEST(X11Input, PointerTargetIsTheActiveWindowInItsClientCoordinates) {
