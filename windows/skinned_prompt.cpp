@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QScreen>
 
+#include "skin/color_panels.h"
 #include "skin/small_dialogs.h"
 #include "windows/dialogs/file_chooser.h"
 #include "windows/editors/alarm_editor.h"
+#include "windows/editors/color_chooser.h"
 #include "windows/editors/slot_editors.h"
 #include "windows/password_entry.h"
 
@@ -75,6 +77,8 @@ bool InstallSkinnedPrompt()
 {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()) || !QGuiApplication::primaryScreen()) return false;
     SetPrompt(std::make_shared<TskinnedPrompt>());
+    // Colours (the skin editor's, a colour list's "Choose a Color...") in the touch chooser.
+    SetColorDialogCall([](QWidget* parent, TColor initial) { return ChooseColor(parent, initial); });
     return true;
 }
 

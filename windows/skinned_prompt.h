@@ -2,7 +2,8 @@
 // The prompt service of the program when a display exists: core's messages and
 // questions appear as the skinned dialogs on the touch screen, text and passwords are
 // typed in the entry window with its on-screen keyboard, files and folders are chosen in
-// the touch file chooser. The slot and alarm editors are the skinned windows.
+// the touch file chooser, colours in the touch colour chooser. The slot and alarm
+// editors are the skinned windows.
 #include <memory>
 
 #include "core/base/services.h"

@@ -10,6 +10,7 @@
 #include "core/base/date_time.h"
 
 #include "core/jukebox/global_prefs.h"
+#include "skin/color_panels.h"
 #include "skin/skin_button.h"
 #include "support/recording_prompt.h"
 #include "support/keyboard_typing.h"
@@ -301,6 +302,7 @@ TEST_F(PasswordEntry, SkinnedPromptAsksThroughTheSkinnedWindows)
     EXPECT_EQ(runner->Names, (std::vector<std::string>{"frmPassword2", "frmPassword2", "frmSkinnedOKCancel",
                                                         "frmSkinnedOKCancel", "frmSkinnedOKCancel", "frmPassword2"}));
     EXPECT_TRUE(InstallSkinnedPrompt());
+    SetColorDialogCall({});  // the colour chooser it installed is for the program, not the next tests
 }
 
 }  // namespace
