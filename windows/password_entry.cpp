@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include "core/jukebox/global_prefs.h"
 #include "core/base/services.h"
@@ -256,13 +257,37 @@ TfrmPassword2& Password2()
     return *window;
 }
 
+namespace {
+// Runs the entry over the window that asked for it: the entry is that window's transient,
+// so the window manager keeps the asking dialog (a settings page, the party-play
+// options) above the full-screen main window while the entry shows, and the asking
+// window has the focus again when it closes.
+int RunOverCaller(TfrmPassword2& window)
+{
+    QWidget* caller = QApplication::activeModalWidget();
+    if (!caller || caller == &window) caller = QApplication::activeWindow();
+    if (caller == &window) caller = nullptr;
+    QPointer<QWidget> asking = caller ? caller->window() : nullptr;
+    window.winId();
+    if (QWindow* handle = window.windowHandle())
+        handle->setTransientParent(asking && asking->windowHandle() ? asking->windowHandle() : nullptr);
+    const int result = RunModal(window);
+    if (QWindow* handle = window.windowHandle()) handle->setTransientParent(nullptr);
+    if (asking && asking->isVisible()) {
+        asking->raise();
+        asking->activateWindow();
+    }
+    return result;
+}
+}  // namespace
+
 bool CheckPassword(const std::string& password, const std::string& prompt)
 {
     if (password.empty()) return true;
     TfrmPassword2& window = Password2();
     window.Prepare(prompt);
     window.SetExpectedPassword(password, true);
-    return IsOk(RunModal(window));
+    return IsOk(RunOverCaller(window));
 }
 
 bool InputString(std::string& text, const std::string& prompt, bool allowBlank, bool masked)
@@ -271,7 +296,7 @@ bool InputString(std::string& text, const std::string& prompt, bool allowBlank, 
     window.Prepare(prompt);
     window.SetExpectedPassword("", masked, allowBlank);
     window.edPassword->setText(QString::fromStdString(text));
-    const bool ok = IsOk(RunModal(window));
+    const bool ok = IsOk(RunOverCaller(window));
     text = window.edPassword->text().toStdString();
     return ok;
 }

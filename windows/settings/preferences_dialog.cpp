@@ -156,9 +156,6 @@ void TfrmPreferences::BuildGeneral()
                           {"Add Previous Track to the Queue", "Restart the Current Track",
                            "Add Previous Track to the Top of the Queue"});
     back->addWidget(cboBackButton);
-    cbScreenSaverOffDuringVideo =
-        Box(gbBackButton, "cbScreenSaverOffDuringVideo", "Disable Screen Saver during Video Playback");
-    back->addWidget(cbScreenSaverOffDuringVideo);
     grid->addWidget(gbBackButton, 2, 0, 1, 2);
     grid->setRowStretch(3, 1);
 }
@@ -176,6 +173,11 @@ void TfrmPreferences::BuildScreenSaver()
     top->addRow(cbScreenSaverEnabled);
     top->addRow("Start after (minutes):", seTimeout);
     top->addRow("Start from the Cover Art:", cboCoverArtClick);
+    // With the screen saver's other settings, where it can always be set (a window
+    // without a back button hides the back-button group).
+    cbScreenSaverOffDuringVideo =
+        Box(tsScreenSaver, "cbScreenSaverOffDuringVideo", "Disable Screen Saver during Video Playback");
+    top->addRow(cbScreenSaverOffDuringVideo);
     layout->addLayout(top);
 
     gbScreenSaverSettings = new QGroupBox("Screen Saver Settings", tsScreenSaver);
@@ -307,8 +309,6 @@ void TfrmPreferences::Fill(const TprefsRec& rec)
     cboBackButton->setVisible(!rec.HideBackButtonGroup);
     pcPreferences->setTabVisible(pcPreferences->indexOf(tsScreenSaver), !rec.HideScreenSaverPage);
     pnlSlideShowFolder->setVisible(!rec.HideSlideShowPanels);
-    // The video option lives in the back-button group: shown exactly when it is.
-    cbScreenSaverOffDuringVideo->setVisible(!rec.HideBackButtonGroup);
 
     // Artists and mappings need the library; without one that page is shown but greyed
     // and its values are left as the record has them.
