@@ -170,14 +170,16 @@ void TfrmPreferences::BuildScreenSaver()
     cbScreenSaverEnabled = Box(tsScreenSaver, "cbScreenSaverEnabled", "Enable Screen Saver");
     seTimeout = Spin(tsScreenSaver, "seTimeout", 0, 60);
     cboCoverArtClick = Combo(tsScreenSaver, "cboCoverArtClick", {"Never", "On Single Click", "On Double Click"});
-    top->addRow(cbScreenSaverEnabled);
-    top->addRow("Start after (minutes):", seTimeout);
-    top->addRow("Start from the Cover Art:", cboCoverArtClick);
-    // With the screen saver's other settings, where it can always be set (a window
-    // without a back button hides the back-button group).
+    // Beside the screen saver's switch, where it can always be set (a window without a
+    // back button hides the back-button group), on the row the switch has anyway.
     cbScreenSaverOffDuringVideo =
         Box(tsScreenSaver, "cbScreenSaverOffDuringVideo", "Disable Screen Saver during Video Playback");
-    top->addRow(cbScreenSaverOffDuringVideo);
+    auto* switches = new QHBoxLayout();
+    switches->addWidget(cbScreenSaverEnabled);
+    switches->addWidget(cbScreenSaverOffDuringVideo, 1);
+    top->addRow(switches);
+    top->addRow("Start after (minutes):", seTimeout);
+    top->addRow("Start from the Cover Art:", cboCoverArtClick);
     layout->addLayout(top);
 
     gbScreenSaverSettings = new QGroupBox("Screen Saver Settings", tsScreenSaver);
