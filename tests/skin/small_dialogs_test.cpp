@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QFontMetrics>
 #include <cmath>
 #include <QTest>
@@ -12,6 +14,7 @@
 #include "skin/skin_scroll_bar.h"
 #include "skin/skin_button.h"
 #include "skin/html_label.h"
+#include "skin/html_text.h"
 #include "skin/touch_list_box.h"
 #include "support/manual_timers.h"
 #include "support/scripted_modal_runner.h"
@@ -222,6 +225,31 @@ TEST(SmallDialogs, SelectStringPicksSortedStrings)
     EXPECT_FALSE(ok);
     EXPECT_EQ(result, "Patio");
     EXPECT_EQ(runner->Pending(), 0);
+}
+
+// The exit question's long entry shows whole: the picker is as wide as its widest row.
+TEST(SmallDialogs, SelectStringShowsEveryEntryWhole)
+{
+    test::App();
+    auto runner = std::make_shared<TscriptedModalRunner>();
+    TmodalRunnerScope scope(runner);
+    const std::vector<std::string> items{"Exit Tunecrest Audio System Professional", "Shut Down the computer"};
+    runner->Push([&](QDialog& d) {
+        auto& form = As<TfrmSkinnedSelectString>(d);
+        TtouchListBox* list = form.lbStringList;
+        for (const std::string& item : items) {
+            const int needed = MeasureHTMLText(item, BoldArial(14)).width();
+            EXPECT_LE(20 + needed + 4, list->width()) << item;
+        }
+        EXPECT_LE(list->geometry().right(), form.width());
+        EXPECT_LE(form.width(), QGuiApplication::primaryScreen()->size().width());
+        Press(form.btnOK);
+    });
+    std::string result;
+    bool ok = false;
+    SelectString(&items, "What do you want to do?", items[0], result, ok);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(result, items[0]);
 }
 
 TEST(SmallDialogs, SelectStringShowsSixRowsAndTheBarForTen)
