@@ -338,12 +338,32 @@ TEST_F(SongSearchWindow, KeysNarrowTheResultsInEachModeAndTheModeIsHandedBack) {
         Press(w.btnCancel);
     });
     int mode = ssmTitle;
-    SongSearch2().Search().UseTrackIndex = true;
+    // The library keeps track index numbers: the window offers the "Index" mode by itself.
     EXPECT_FALSE(ShowSongSearch(&l.lib, &queue, sswAdd, mode));
-    SongSearch2().Search().UseTrackIndex = false;
     EXPECT_EQ(counts, (std::vector<int>{5, 4, 1, 0, 4, 2, 0, 1}));
     EXPECT_EQ(mode, ssmIndex);
     EXPECT_TRUE(queue.added.empty());
+}
+
+// A library whose tracks carry no track index: the mode button offers three modes, and a
+// mode handed in from before falls back to Title.
+TEST_F(SongSearchWindow, WithoutTrackIndexesTheIndexModeIsNotOffered) {
+    for (int i = 0; i < l.lib.GlobalList().Count(); ++i) l.lib.GlobalList().GetTag(i)->SetTrackIndex(0);
+    EXPECT_FALSE(LibraryKeepsTrackIndexes(l.lib));
+    runner->Push([&](QDialog& d) {
+        TfrmSongSearch2& w = Window(d);
+        EXPECT_EQ(w.btnSearchMode->Caption(), "Title");
+        std::vector<std::string> captions;
+        for (int i = 0; i < 3; ++i) {
+            Press(w.btnSearchMode);
+            captions.push_back(w.btnSearchMode->Caption());
+        }
+        EXPECT_EQ(captions, (std::vector<std::string>{"Artist", "Album", "Title"}));
+        Press(w.btnCancel);
+    });
+    int mode = ssmIndex;
+    EXPECT_FALSE(ShowSongSearch(&l.lib, &queue, sswAdd, mode));
+    EXPECT_EQ(mode, ssmTitle);
 }
 
 TEST_F(SongSearchWindow, AddingQueuesTheSelectedRowsInOrderAndEnterQueuesNothing) {
