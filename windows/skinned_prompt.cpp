@@ -54,6 +54,12 @@ std::optional<std::string> TskinnedPrompt::ChooseSaveFile(const std::string& tit
     return ChooseFileToSave(title, filter, folder);
 }
 
+std::vector<std::string> TskinnedPrompt::ChooseOpenFiles(const std::string& title, const std::string& filter,
+                                                         const std::string& folder)
+{
+    return ChooseFilesToOpen(title, filter, folder);
+}
+
 std::optional<std::string> TskinnedPrompt::ChooseFolder(const std::string& title, const std::string& folder)
 {
     return ChooseFolderName(title, folder);

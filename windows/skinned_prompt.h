@@ -23,6 +23,8 @@ public:
                                               const std::string& folder) override;
     std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter,
                                               const std::string& folder) override;
+    std::vector<std::string> ChooseOpenFiles(const std::string& title, const std::string& filter,
+                                             const std::string& folder) override;
     std::optional<std::string> ChooseFolder(const std::string& title, const std::string& folder) override;
     bool CheckPassword(const std::string& password, const std::string& prompt) override;
     // The slot editors (choices from the slot list's jukebox, else SlotEditorJukebox) and

@@ -33,6 +33,13 @@ std::optional<std::string> Tprompt::ChooseSaveFile(const std::string&, const std
     return std::nullopt;
 }
 
+std::vector<std::string> Tprompt::ChooseOpenFiles(const std::string& title, const std::string& filter,
+                                                  const std::string& folder) {
+    std::vector<std::string> files;
+    if (auto file = ChooseOpenFile(title, filter, folder)) files.push_back(*file);
+    return files;
+}
+
 std::optional<std::string> Tprompt::ChooseFolder(const std::string&, const std::string&) { return std::nullopt; }
 
 std::optional<std::string> Tprompt::AskText(const std::string&, const std::string&, const std::string&) {

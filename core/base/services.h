@@ -46,6 +46,10 @@ public:
                                                       const std::string& folder);
     virtual std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter,
                                                       const std::string& folder);
+    // Several files to open at once (in the order shown); empty when cancelled. The
+    // default asks ChooseOpenFile for one.
+    virtual std::vector<std::string> ChooseOpenFiles(const std::string& title, const std::string& filter,
+                                                     const std::string& folder);
     // A folder, starting in `folder`; nullopt when cancelled or nobody can be asked.
     virtual std::optional<std::string> ChooseFolder(const std::string& title, const std::string& folder);
     // Text entry (a name, a password); nullopt when cancelled.

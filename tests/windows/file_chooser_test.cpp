@@ -180,6 +180,40 @@ TEST_F(FileChooserDialog, OpenWalksFoldersByTouchAndAnswersTheTouchedFile) {
     EXPECT_EQ(runner->Pending(), 0);
 }
 
+// Import files: several at once. Each touch on a file marks or unmarks it; a folder opens
+// (and starts the marking afresh); OK answers the marked files in the order shown.
+TEST_F(FileChooserDialog, SeveralFilesAreMarkedByTouchAndAnsweredInTheirOrder) {
+    Touch(root + "/Monday.m3u");
+    Touch(root + "/Older/Autumn.m3u");
+    runner->Push([this](QDialog& d) {
+        auto& w = Chooser(d);
+        EXPECT_EQ(w.Kind(), TchooserKind::ckOpenFiles);
+        EXPECT_FALSE(w.btnOK->isEnabled());
+        TouchRow(w, "Friday.m3u");
+        TouchRow(w, "Older");  // a folder opens and the marks start afresh
+        EXPECT_EQ(Rows(w), (std::vector<std::string>{"Autumn.m3u", "Summer.M3U"}));
+        EXPECT_FALSE(w.btnOK->isEnabled());
+        Press(w.btnUp);
+        TouchRow(w, "Monday.m3u");
+        TouchRow(w, "Friday.m3u");
+        EXPECT_TRUE(w.btnOK->isEnabled());
+        TouchRow(w, "Monday.m3u");  // a second touch unmarks
+        TouchRow(w, "Older");
+        Press(w.btnUp);
+        TouchRow(w, "Monday.m3u");
+        TouchRow(w, "Friday.m3u");
+        Press(w.btnOK);
+    });
+    EXPECT_EQ(Prompt().ChooseOpenFiles("Files to Import", "M3U Playlist (*.m3u)", root),
+              (std::vector<std::string>{root + "/Friday.m3u", root + "/Monday.m3u"}));
+    runner->Push([](QDialog& d) {
+        auto& w = Chooser(d);
+        TouchRow(w, "Friday.m3u");
+        Press(w.btnCancel);
+    });
+    EXPECT_TRUE(Prompt().ChooseOpenFiles("Files to Import", "M3U Playlist (*.m3u)", root).empty());
+}
+
 TEST_F(FileChooserDialog, SaveTakesANameTypedOnTheKeyboardAndAsksBeforeReplacing) {
     runner->Push([this](QDialog& d) {
         auto& w = Chooser(d);

@@ -19,7 +19,8 @@ class QListWidgetItem;
 
 namespace tunecrest {
 
-enum class TchooserKind { ckOpenFile, ckSaveFile, ckFolder };
+// ckOpenFiles: several files of one folder; a touch on a file row marks or unmarks it.
+enum class TchooserKind { ckOpenFile, ckSaveFile, ckFolder, ckOpenFiles };
 
 class TfrmFileChooser : public TfrmPlainDialog {
 public:
@@ -36,6 +37,8 @@ public:
     void ApplySkin() override;
     // What OK answered; empty until then.
     const std::string& Chosen() const { return Fchosen; }
+    // Every file OK answered with, in the order shown (one for a single choice).
+    const std::vector<std::string>& ChosenFiles() const { return FchosenFiles; }
 
     QLabel* lblFolder;
     TmySkinButton* btnUp;
@@ -53,6 +56,8 @@ private:
     void EntryActivated(QListWidgetItem* item);
     void OkClicked();
     void UpdateOk();
+    // The files marked in the multi-file choice, in the order shown.
+    std::vector<std::string> MarkedFiles() const;
 
     TchooserKind Fkind;
     std::vector<TfileFilterEntry> Ffilters;
@@ -60,6 +65,7 @@ private:
     std::string FmusicFolder;
     std::string FhomeFolder;
     std::string Fchosen;
+    std::vector<std::string> FchosenFiles;
 };
 
 // The entry routines the skinned prompt answers with: the chosen file or folder, or
@@ -69,5 +75,8 @@ std::optional<std::string> ChooseFileToOpen(const std::string& title, const std:
 std::optional<std::string> ChooseFileToSave(const std::string& title, const std::string& filter,
                                             const std::string& folder);
 std::optional<std::string> ChooseFolderName(const std::string& title, const std::string& folder);
+// Several files of one folder; empty on Cancel.
+std::vector<std::string> ChooseFilesToOpen(const std::string& title, const std::string& filter,
+                                           const std::string& folder);
 
 }  // namespace tunecrest
