@@ -711,6 +711,35 @@ void TcontrollerActionList::EndUpdate() {
     if (FupdateCount > 0 && --FupdateCount == 0) Changed();
 }
 
+std::string RenamedAction(const TactionRenames& renames, const std::string& name) {
+    for (const auto& [from, to] : renames)
+        if (SameText(from, name)) return to;
+    return name;
+}
+
+void TcontrollerActionList::RenameReferences(const TactionRenames& renames) {
+    if (renames.empty()) return;
+    BeginUpdate();
+    for (const TcontrollerActionPtr& action : Fitems)
+        for (int i = 0; i < action->Commands().Count(); ++i)
+            if (auto* command = dynamic_cast<TactionCommand*>(action->Commands().Items(i)))
+                command->ActionName = RenamedAction(renames, command->ActionName);
+    EndUpdate();
+    // Listeners gone since are dropped as they are met.
+    for (size_t i = 0; i < FrenameListeners.size();) {
+        if (const auto listener = FrenameListeners[i].lock()) {
+            (*listener)(renames);
+            ++i;
+        } else {
+            FrenameListeners.erase(FrenameListeners.begin() + ptrdiff_t(i));
+        }
+    }
+}
+
+void TcontrollerActionList::AddRenameListener(const std::shared_ptr<TrenameListener>& listener) {
+    FrenameListeners.push_back(listener);
+}
+
 void TcontrollerActionList::Changed() {
     if (FupdateCount > 0) return;
     if (Fsorted) SortItems();
