@@ -336,5 +336,32 @@ TEST_F(Preferences, ArtistMappingsEditedAndApplied)
     EXPECT_EQ(artists.Mappings().Count(), 3);
 }
 
+// The mapping prompt offers "leave blank": on the touch screen's text entry, OK with the
+// text cleared is an answer (the default mapping), not "Blank Entry".
+TEST_F(Preferences, AMappingLeftBlankOnTheTouchScreenIsTaken)
+{
+    SetPrompt(std::make_shared<TskinnedPrompt>());
+    test::BrowseLibrary library;
+    library.lib->ArtistList().SetMappings({"Abba=ABBA!"});
+    TprefsRec rec;
+    rec.JukeboxList = library.lib.get();
+    runner->Push([&](QDialog& d) {
+        auto& f = Form(d);
+        f.lbMappings->setCurrentRow(0);
+        runner->Push([](QDialog& entry) {
+            auto& w = dynamic_cast<TfrmPassword2&>(entry);
+            EXPECT_EQ(w.edPassword->text(), "ABBA!");
+            test::Press(Keyboard().Key(48));  // "Clr"
+            test::Press(w.btnOK);
+            EXPECT_FALSE(w.isVisible());
+        });
+        Click(f.btnEditMap);
+        EXPECT_EQ(f.lbMappings->item(0)->text(), "Abba=");
+        Click(f.btnOK);
+    });
+    EXPECT_TRUE(ShowPreferences(rec, "General"));
+    EXPECT_EQ(library.lib->ArtistList().Mappings().ToVector(), std::vector<std::string>{"Abba="});
+}
+
 }  // namespace
 }  // namespace tunecrest
