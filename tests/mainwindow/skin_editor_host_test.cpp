@@ -55,21 +55,33 @@ void WaitForSkin(TfrmBaseJukebox& form, const bool& done)
     }
 }
 
+// A root folder with Settings and Skins, the shipped Default skin copied into it.
+std::string MakeSkinRoot(const test::TempDir& dir)
+{
+    const std::string root = (dir.Path() / "root").string();
+    fs::create_directories(root + "/Settings");
+    fs::create_directories(root + "/Skins");
+    fs::copy(fs::path(TUNECREST_BIN_DIR) / "Skins" / "Default", root + "/Skins/Default", fs::copy_options::recursive);
+    return root;
+}
+
+void ShowOnDefaultSkin(TskinForm& form, const std::string& root)
+{
+    form.resize(900, 600);
+    ASSERT_TRUE(form.LoadSkin(root + "/Skins/Default"));
+    form.show();
+    QCoreApplication::processEvents();
+}
+
 // Colours and a font changed in the editor reach the window; the skin exported with
 // them and loaded back looks exactly the same.
 TEST(SkinEditorOnTheWindow, EditExportAndLoadBack)
 {
     test::App();
     test::TempDir dir;
-    const std::string root = (dir.Path() / "root").string();
-    fs::create_directories(root + "/Settings");
-    fs::create_directories(root + "/Skins");
-    fs::copy(fs::path(TUNECREST_BIN_DIR) / "Skins" / "Default", root + "/Skins/Default", fs::copy_options::recursive);
+    const std::string root = MakeSkinRoot(dir);
     TskinForm form({"-RootFolder=" + root});
-    form.resize(900, 600);
-    ASSERT_TRUE(form.LoadSkin(root + "/Skins/Default"));
-    form.show();
-    QCoreApplication::processEvents();
+    ShowOnDefaultSkin(form, root);
 
     auto runner = std::make_shared<test::TscriptedModalRunner>();
     TmodalRunnerScope scope(runner);
@@ -137,16 +149,10 @@ TEST(SkinEditorOnTheWindow, LoadedSkinDressesTheEditorAndEditsAreKeptInTheSkinIn
 {
     test::App();
     test::TempDir dir;
-    const std::string root = (dir.Path() / "root").string();
-    fs::create_directories(root + "/Settings");
-    fs::create_directories(root + "/Skins");
-    fs::copy(fs::path(TUNECREST_BIN_DIR) / "Skins" / "Default", root + "/Skins/Default", fs::copy_options::recursive);
+    const std::string root = MakeSkinRoot(dir);
     fs::copy(fs::path(TUNECREST_BIN_DIR) / "Skins" / "Classic", root + "/Skins/Evening", fs::copy_options::recursive);
     TskinForm form({"-RootFolder=" + root});
-    form.resize(900, 600);
-    ASSERT_TRUE(form.LoadSkin(root + "/Skins/Default"));
-    form.show();
-    QCoreApplication::processEvents();
+    ShowOnDefaultSkin(form, root);
     const std::string defaultSkin = FileText(root + "/Skins/Default/skin.usk");
 
     auto runner = std::make_shared<test::TscriptedModalRunner>();

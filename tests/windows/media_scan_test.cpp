@@ -355,6 +355,12 @@ TEST_F(MediaSearchWindow, TheWindowIsDressedForTouch) {
         EXPECT_EQ(form.palette().color(QPalette::Window), QColor(40, 34, 30));
         for (QPushButton* b : form.findChildren<QPushButton*>())
             if (b->isVisible()) EXPECT_GE(b->height(), 44) << b->objectName().toStdString();
+        // The tabs of both pages show their captions whole.
+        for (QTabBar* tabs : {form.tcFolders, form.tcImports}) {
+            form.pcMain->setCurrentWidget(tabs->parentWidget());
+            QCoreApplication::processEvents();
+            EXPECT_GE(tabs->height(), 44) << tabs->objectName().toStdString();
+        }
         EXPECT_LE(form.minimumSizeHint().width(), 1280);
         EXPECT_LE(form.minimumSizeHint().height(), 760);
         form.pcMain->setCurrentWidget(form.tsFileMasks);

@@ -296,7 +296,7 @@ TfrmJukeboxSkin::TfrmJukeboxSkin(TskinEditorHost& host, QWidget* parent) : QDial
     lblKeepLook = new QLabel(this);
     lblKeepLook->setObjectName("lblKeepLook");
     lblKeepLook->setWordWrap(true);
-    bottom->insertWidget(0, lblKeepLook, 1);
+    bottom->insertWidget(0, lblKeepLook, 10);
 
     connect(pnlButtonColor, &QPushButton::clicked, this, [this] {
         if (auto c = AskColorValue(this, FbuttonColor)) {

@@ -85,6 +85,7 @@ TfrmMusicSearch::TfrmMusicSearch(QWidget* parent) : QDialog(parent) {
     tcFolders->setObjectName("tcFolders");
     tcFolders->addTab("Audio Folders");
     tcFolders->addTab("Video Folders");
+    tcFolders->setMinimumHeight(kTouchHeight);
     search->addWidget(tcFolders);
     auto* folderRow = new QHBoxLayout();
     clbFolders = new QListWidget(tsMediaSearch);
@@ -212,6 +213,7 @@ TfrmMusicSearch::TfrmMusicSearch(QWidget* parent) : QDialog(parent) {
     tcImports->setObjectName("tcImports");
     tcImports->addTab("Audio Files");
     tcImports->addTab("Video Files");
+    tcImports->setMinimumHeight(kTouchHeight);
     imports->addWidget(tcImports);
     imports->addWidget(new QLabel("Files to Import", tsImports));
     auto* importRow = new QHBoxLayout();
