@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -15,6 +14,7 @@
 
 #include "core/base/shared_utils.h"
 #include "mainwindow/qt_dispatcher.h"
+#include "support/fresh_process.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
 
@@ -79,35 +79,31 @@ TEST_F(SingleInstance, LockIsExclusiveAndADeadCopysLockIsTakenOver) {
     ASSERT_TRUE(CreateInstanceMutex(first, ""));
     EXPECT_FALSE(CreateInstanceMutex(second, ""));
     EXPECT_EQ(second, 0);
+    // Another copy of the program, with this test's folder, finds the lock taken.
+    const std::string folder = WindowMessageFolder();
+    const test::TfreshProcess other = test::RunInFreshProcess(
+        [] {
+            SetWindowMessageFolder(test::FreshProcessArgument());
+            int64_t handle = 0;
+            return CreateInstanceMutex(handle, "") ? 1 : 0;
+        },
+        folder);
+    EXPECT_TRUE(other.Exited(0)) << "another copy took the lock held here\n" << other.Output;
     CloseInstanceMutex(first);
-    // A copy killed while holding the lock leaves the file; the next start takes it. The
-    // child says through a pipe once the lock is its own, so nothing here competes with it.
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-        close(ready[0]);
-        int64_t h = 0;
-        bool mine = false;
-        for (int i = 0; i < 500 && !mine; ++i) {
-            mine = CreateInstanceMutex(h, "");
-            if (!mine) usleep(10000);
-        }
-        if (!mine) _exit(2);
-        if (write(ready[1], "x", 1) != 1) _exit(3);
-        pause();
-        _exit(0);
-    }
-    close(ready[1]);
-    char said = 0;
-    const bool childHoldsLock = read(ready[0], &said, 1) == 1;
-    close(ready[0]);
-    int64_t probe = 0;
-    EXPECT_TRUE(childHoldsLock) << "the child copy never took the lock";
-    EXPECT_FALSE(CreateInstanceMutex(probe, ""));
-    kill(child, SIGKILL);
-    waitpid(child, nullptr, 0);
+    // A copy killed while holding the lock leaves the file; the next start takes it.
+    const test::TfreshProcess killed = test::RunInFreshProcess(
+        [] {
+            SetWindowMessageFolder(test::FreshProcessArgument());
+            int64_t handle = 0;
+            if (!CreateInstanceMutex(handle, "")) return 1;
+            ::kill(::getpid(), SIGKILL);
+            return 2;
+        },
+        folder);
+    EXPECT_EQ(killed.Signal, SIGKILL) << "the other copy never took the lock: " << killed.ExitCode << "\n"
+                                      << killed.Output;
     EXPECT_TRUE(std::filesystem::exists(InstanceLockFileName(kApplicationTitle, "")));
+    int64_t probe = 0;
     EXPECT_TRUE(CreateInstanceMutex(probe, ""));
     CloseInstanceMutex(probe);
 }
