@@ -166,7 +166,8 @@ void TfrmPreferences::BuildScreenSaver()
     tsScreenSaver->setObjectName("tsScreenSaver");
     pcPreferences->addTab(tsScreenSaver, "Screen Saver");
     auto* layout = new QVBoxLayout(tsScreenSaver);
-    auto* top = new QFormLayout();
+    // Two settings to a row, so the page fits an 800-pixel screen.
+    auto* top = new QGridLayout();
     cbScreenSaverEnabled = Box(tsScreenSaver, "cbScreenSaverEnabled", "Enable Screen Saver");
     seTimeout = Spin(tsScreenSaver, "seTimeout", 0, 60);
     cboCoverArtClick = Combo(tsScreenSaver, "cboCoverArtClick", {"Never", "On Single Click", "On Double Click"});
@@ -174,24 +175,30 @@ void TfrmPreferences::BuildScreenSaver()
     // back button hides the back-button group), on the row the switch has anyway.
     cbScreenSaverOffDuringVideo =
         Box(tsScreenSaver, "cbScreenSaverOffDuringVideo", "Disable Screen Saver during Video Playback");
-    auto* switches = new QHBoxLayout();
-    switches->addWidget(cbScreenSaverEnabled);
-    switches->addWidget(cbScreenSaverOffDuringVideo, 1);
-    top->addRow(switches);
-    top->addRow("Start after (minutes):", seTimeout);
-    top->addRow("Start from the Cover Art:", cboCoverArtClick);
+    top->addWidget(cbScreenSaverEnabled, 0, 0, 1, 2);
+    top->addWidget(cbScreenSaverOffDuringVideo, 0, 2, 1, 2);
+    top->addWidget(new QLabel("Start after (minutes):", tsScreenSaver), 1, 0);
+    top->addWidget(seTimeout, 1, 1);
+    top->addWidget(new QLabel("Start from the Cover Art:", tsScreenSaver), 1, 2);
+    top->addWidget(cboCoverArtClick, 1, 3);
+    top->setColumnStretch(1, 1);
+    top->setColumnStretch(3, 1);
     layout->addLayout(top);
 
     gbScreenSaverSettings = new QGroupBox("Screen Saver Settings", tsScreenSaver);
     gbScreenSaverSettings->setObjectName("gbScreenSaverSettings");
-    auto* settings = new QFormLayout(gbScreenSaverSettings);
+    auto* settings = new QGridLayout(gbScreenSaverSettings);
     seCoverArtSize = Spin(gbScreenSaverSettings, "seCoverArtSize", 0, 1000, 10);
     seCoverArtSize->setSpecialValueText("Full Screen");
     cboSaverType = Combo(gbScreenSaverSettings, "cboSaverType", {"Cover Art Images", "Slide Show"});
     cbShowClock = Box(gbScreenSaverSettings, "cbShowClock", "Show Clock");
-    settings->addRow("Screen Saver Type:", cboSaverType);
-    settings->addRow("Cover Art Size:", seCoverArtSize);
-    settings->addRow(cbShowClock);
+    settings->addWidget(new QLabel("Screen Saver Type:", gbScreenSaverSettings), 0, 0);
+    settings->addWidget(cboSaverType, 0, 1);
+    settings->addWidget(new QLabel("Cover Art Size:", gbScreenSaverSettings), 0, 2);
+    settings->addWidget(seCoverArtSize, 0, 3);
+    settings->addWidget(cbShowClock, 1, 0, 1, 4);
+    settings->setColumnStretch(1, 1);
+    settings->setColumnStretch(3, 1);
     layout->addWidget(gbScreenSaverSettings);
 
     pnlSlideShowFolder = new QGroupBox("Slide Show", tsScreenSaver);
@@ -205,20 +212,22 @@ void TfrmPreferences::BuildScreenSaver()
     UseKeyboardEntry(edRandomImagesFolder, "Pictures Folder:");
     btnRandomImagesFolder = TouchButton(pnlSlideShowFolder, "btnRandomImagesFolder", "...");
     btnRandomImagesFolder->setMinimumWidth(kTouchHeight);
-    folder->addWidget(cbUseRandomImages, 0, 0, 1, 2);
-    folder->addWidget(new QLabel("Pictures Folder:", pnlSlideShowFolder), 1, 0, 1, 2);
-    folder->addWidget(edRandomImagesFolder, 2, 0);
-    folder->addWidget(btnRandomImagesFolder, 2, 1);
+    folder->addWidget(cbUseRandomImages, 0, 0, 1, 3);
+    folder->addWidget(new QLabel("Pictures Folder:", pnlSlideShowFolder), 1, 0);
+    folder->addWidget(edRandomImagesFolder, 1, 1);
+    folder->addWidget(btnRandomImagesFolder, 1, 2);
+    folder->setColumnStretch(1, 1);
     gbSlideShow = new QGroupBox(pnlSlideShowFolder);
     gbSlideShow->setObjectName("gbSlideShow");
     auto* slides = new QHBoxLayout(gbSlideShow);
+    slides->setContentsMargins(8, 2, 8, 2);
     seSlideTime = Spin(gbSlideShow, "seSlideTime", 1, 60);
     cboSlideTimeUnit = Combo(gbSlideShow, "cboSlideTimeUnit", {"Seconds", "Minutes"});
     slides->addWidget(new QLabel("Change the picture every", gbSlideShow));
     slides->addWidget(seSlideTime);
     slides->addWidget(cboSlideTimeUnit);
     slides->addStretch(1);
-    folder->addWidget(gbSlideShow, 3, 0, 1, 2);
+    folder->addWidget(gbSlideShow, 2, 0, 1, 3);
     layout->addWidget(pnlSlideShowFolder);
     layout->addStretch(1);
     connect(btnRandomImagesFolder, &QPushButton::clicked, this,
