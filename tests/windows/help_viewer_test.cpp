@@ -107,6 +107,26 @@ private:
     std::vector<std::pair<const char*, std::optional<std::string>>> Fold;
 };
 
+// The program's own help page: its contents links reach their sections inside the viewer.
+TEST_F(Help, TheProgramsHelpPageFollowsItsContentsLinks)
+{
+    opener->Answer = false;
+    runner->Push([](QDialog& d) {
+        auto& viewer = test::As<TfrmHelpViewer>(d);
+        viewer.resize(900, 600);
+        QCoreApplication::processEvents();
+        QTextCursor link = viewer.tbHelp->document()->find("Folders and Files");
+        ASSERT_FALSE(link.isNull());
+        const QRect at = viewer.tbHelp->cursorRect(link);
+        QTest::mouseClick(viewer.tbHelp->viewport(), Qt::LeftButton, {}, at.center() - QPoint(at.width() / 2 + 8, 0));
+        EXPECT_GT(viewer.tbHelp->verticalScrollBar()->value(), 0) << "the contents link did not reach its section";
+        PressButton(*viewer.btnClose);
+    });
+    TmyHH help;
+    help.SetFileName((std::filesystem::path(TUNECREST_BIN_DIR) / "Docs" / "tunecrest.html").string());
+    EXPECT_TRUE(help.ShowHelp());
+}
+
 TEST(HelpViewerOnTheDesktop, AViewerNeedsTheOpenerAndAProgramForWebPages)
 {
     test::TempDir dir;
