@@ -17,6 +17,7 @@
 #include "mainwindow/main_form.h"
 #include "mainwindow/main_form_guard.h"
 #include "skin/apply_skin.h"
+#include "skin/display_controls.h"
 #include "skin/qt_color.h"
 #include "skin/skin_colors.h"
 #include "skin/skinned_control.h"
@@ -51,6 +52,13 @@ void TfrmBaseJukebox::ApplySkinColors(uint32_t panel, uint32_t button, uint32_t 
         if (auto* target = dynamic_cast<TskinColorTarget*>(c))
             target->ApplySkinColors(TColor(button), TColor(panel), checkedFont, TColor(text));
     ApplyMenuColors(TColor(panel), TColor(text));
+    // The timer is opaque: its digits in the panel's text colour on the panel's colour.
+    if (Flayout && Flayout->Timer) {
+        TFont font = Flayout->Timer->Font();
+        font.Color = FromQColor(panelText);
+        Flayout->Timer->SetFont(font);
+        Flayout->Timer->SetBackColor(TColor(panel));
+    }
 }
 
 bool TfrmBaseJukebox::LoadSkin(const std::string& folder) {
