@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QEvent>
 #include <QScroller>
+#include <QScrollerProperties>
 #include <QTextBrowser>
 #include <QUrl>
 
@@ -14,6 +15,7 @@
 #include "core/base/text_utils.h"
 #include "platform/launch_program.h"
 #include "skin/modal_runner.h"
+#include "skin/touch_dress.h"
 
 namespace tunecrest {
 
@@ -81,7 +83,14 @@ TfrmHelpViewer::TfrmHelpViewer(QWidget* parent) : TfrmPlainDialog("Help", parent
     tbHelp->setOpenLinks(false);
     tbHelp->setOpenExternalLinks(false);
     tbHelp->setStyleSheet("QTextBrowser { background: #fafafa; color: #000000; border: none; padding: 12px; }");
-    QScroller::grabGesture(tbHelp->viewport(), QScroller::LeftMouseButtonGesture);
+    // A swipe scrolls the page. The press reaches the page at once rather than after the
+    // swipe's wait, so a tap on a link follows it (a held-back press, handed on later,
+    // does not reach the page's links on an X display).
+    EnableSwipe(*tbHelp);
+    QScroller* scroller = QScroller::scroller(tbHelp->viewport());
+    QScrollerProperties properties = scroller->scrollerProperties();
+    properties.setScrollMetric(QScrollerProperties::MousePressEventDelay, 0.0);
+    scroller->setScrollerProperties(properties);
     connect(tbHelp, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
         if (url.isRelative() && url.path().isEmpty() && !url.fragment().isEmpty())
             tbHelp->scrollToAnchor(url.fragment());
