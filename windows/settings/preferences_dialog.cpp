@@ -147,7 +147,9 @@ void TfrmPreferences::BuildGeneral()
     ui->addRow(cbHideCursorWithMenu);
     ui->addRow(cbSingleClickMultiSelect);
     ui->addRow("Click Delay (ms):", seClickDelay);
-    grid->addWidget(gbInterface, 1, 1);
+    // The interface group is the tallest: it takes the right column beside both lower
+    // groups, so the page fits an 800-pixel screen.
+    grid->addWidget(gbInterface, 1, 1, 2, 1);
 
     gbBackButton = new QGroupBox("Back Button", tsGeneral);
     gbBackButton->setObjectName("gbBackButton");
@@ -156,7 +158,7 @@ void TfrmPreferences::BuildGeneral()
                           {"Add Previous Track to the Queue", "Restart the Current Track",
                            "Add Previous Track to the Top of the Queue"});
     back->addWidget(cboBackButton);
-    grid->addWidget(gbBackButton, 2, 0, 1, 2);
+    grid->addWidget(gbBackButton, 2, 0);
     grid->setRowStretch(3, 1);
 }
 
