@@ -26,6 +26,7 @@
 #include "core/base/services.h"
 #include "core/tags/tag_list_files.h"
 #include "core/tags/tagger_loader.h"
+#include "support/pump_events.h"
 #include "support/fake_tagger.h"
 #include "support/groupings_image.h"
 #include "support/scripted_modal_runner.h"
@@ -362,7 +363,7 @@ TEST_F(MediaSearchWindow, TheWindowIsDressedForTouch) {
             EXPECT_GE(tabs->height(), 44) << tabs->objectName().toStdString();
         }
         EXPECT_LE(form.minimumSizeHint().width(), 1280);
-        EXPECT_LE(form.minimumSizeHint().height(), 760);
+        EXPECT_LE(form.minimumSizeHint().height(), 770);  // a title bar still fits in 800
         form.pcMain->setCurrentWidget(form.tsFileMasks);
         QTest::mouseClick(form.edAudioMask, Qt::LeftButton);
         EXPECT_EQ(form.edAudioMask->text().toStdString(), "%a - %t");
@@ -388,6 +389,7 @@ TEST_F(MediaSearchWindow, ImportFilesAreChosenSeveralAtOnce) {
         runner->Push([&](QDialog& chooser) {
             auto& c = dynamic_cast<TfrmFileChooser&>(chooser);
             c.OpenFolder(lists.string());
+            ASSERT_TRUE(test::Pump([&] { return !c.Listing(); }, 30000));  // the folder is read on a thread
             for (const char* name : {"club.csv", "bar.csv"}) {
                 const auto found = c.lbEntries->findItems(name, Qt::MatchExactly);
                 ASSERT_EQ(found.size(), 1);
