@@ -150,6 +150,8 @@ void AddQueueCases(std::vector<Tcase>& c) {
                      ASSERT_TRUE(made);
                      EXPECT_EQ(made->Count(), 3);
                      EXPECT_EQ(Name(made->GetTag(2)), Name(r.Queue().GetTag(2)));
+                     EXPECT_FALSE(made->Active()) << "a playlist made from the queue is not played from";
+                     EXPECT_NE(r.Library().Jukebox()->ActivatedPlaylist(), made.get());
                      // Cancelled or without a name: no playlist.
                      const int count = r.Library().Playlists().Count();
                      r.prompt->Text = std::nullopt;
