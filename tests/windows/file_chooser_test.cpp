@@ -22,6 +22,7 @@
 #include "support/test_application.h"
 #include "windows/password_entry.h"
 #include "windows/skinned_prompt.h"
+#include "support/user_input.h"
 
 namespace tunecrest {
 namespace {
@@ -276,7 +277,7 @@ TEST_F(FileChooserDialog, FolderChoiceListsOnlyFoldersAndMaskChoiceFilters) {
               std::optional<std::string>(root + "/notes.txt"));
 
     // Escape cancels a folder choice too.
-    runner->Push([](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); });
+    runner->Push([](QDialog& d) { test::PressKey(d, Qt::Key_Escape); });
     EXPECT_EQ(Prompt().ChooseFolder("Choose Folder", root), std::nullopt);
 }
 
