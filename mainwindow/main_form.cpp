@@ -286,7 +286,7 @@ void TfrmBaseJukebox::CreateFolders() {
     std::string error;
     if (!Ffolders->CreateFolders(false, &error)) throw Exception(error);
     // Both shipped skins are offered in every root, the user's own skins left as they are.
-    CopyShippedSkins((std::filesystem::path(FprogramFolder) / "Skins").string(), Ffolders->SkinsFolder());
+    CopyShippedSkins(ShippedFolders().SkinsFolder(), Ffolders->SkinsFolder());
 }
 
 void TfrmBaseJukebox::DoInitialise() {
@@ -440,6 +440,9 @@ void TfrmBaseLocalJukebox::CreateFolders() {
     std::string error;
     if (TaggerLoader().PluginFolder().empty()) {
         if (!Folders().CreateFolders(true, &error)) throw Exception(error);
+        // An installed program's tagger plug-ins are linked in; the owner's own stay.
+        if (!ShippedFolders().BesideProgram())
+            LinkShippedTagPlugins(ShippedFolders().TagPluginsFolder(), Folders().TagPluginsFolder());
         TaggerLoader().SetPluginFolder(Folders().TagPluginsFolder());
     }
 }

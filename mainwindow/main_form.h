@@ -97,6 +97,8 @@ public:
     bool Closing() const { return Fcontroller.Closing(); }
 
     const TjukeboxFolders& Folders() const { return *Ffolders; }
+    // The skins, help and plug-ins that ship with the program (beside it or installed).
+    TshippedFolders ShippedFolders() const { return TshippedFolders(FprogramFolder); }
     TdisplaySettings& Settings() { return Fsettings; }
     TsettingsStore& SettingsStore() { return *FsettingsStore; }
     TcustomlocalJukeboxList* JukeboxList() const { return Flist.get(); }

@@ -65,7 +65,7 @@ std::string TfrmBaseJukebox::GetSkinsFolder() const { return Ffolders ? Ffolders
 
 std::string TfrmBaseJukebox::GetDefaultSkinFile() const {
     std::error_code ec;
-    for (const auto& skins : {std::filesystem::path(GetSkinsFolder()), std::filesystem::path(FprogramFolder) / "Skins"}) {
+    for (const auto& skins : {std::filesystem::path(GetSkinsFolder()), std::filesystem::path(ShippedFolders().SkinsFolder())}) {
         if (skins.empty()) continue;
         const auto file = skins / "Default" / TskinFile::kFileName;
         if (std::filesystem::is_regular_file(file, ec)) return file.string();
@@ -94,7 +94,7 @@ std::string TfrmBaseJukebox::SkinFolder() const {
         const auto named = std::filesystem::path(Ffolders->SkinsFolder()) / Fsettings.SkinFile;
         if (std::filesystem::is_regular_file(named, ec)) return named.parent_path().string();
     }
-    const auto shipped = std::filesystem::path(FprogramFolder) / "Skins" / "Default";
+    const auto shipped = std::filesystem::path(ShippedFolders().SkinsFolder()) / "Default";
     if (std::filesystem::is_regular_file(shipped / "skin.usk", ec)) return shipped.string();
     return "";
 }

@@ -64,12 +64,12 @@ namespace {
 constexpr const char* kHelpFile = "tunecrest.html";
 }  // namespace
 
-std::string HelpFileName(const std::string& docsFolder, const std::string& programFolder)
+std::string HelpFileName(const std::string& docsFolder, const std::string& shippedDocsFolder)
 {
     const std::filesystem::path own = std::filesystem::path(docsFolder) / kHelpFile;
     std::error_code ec;
     if (std::filesystem::is_regular_file(own, ec)) return own.string();
-    return (std::filesystem::path(programFolder) / "Docs" / kHelpFile).string();
+    return (std::filesystem::path(shippedDocsFolder) / kHelpFile).string();
 }
 
 std::vector<TshortcutEntry> ShortcutEntries(TactionList& actions)
@@ -166,7 +166,7 @@ void InstallWindowEntries(TfrmBaseJukebox& form)
 
 TwindowEntries::TwindowEntries(TfrmBaseJukebox& form) : Fform(form), Fhelp(std::make_unique<TmyHH>())
 {
-    Fhelp->SetFileName(HelpFileName(form.Folders().DocsFolder(), QCoreApplication::applicationDirPath().toStdString()));
+    Fhelp->SetFileName(HelpFileName(form.Folders().DocsFolder(), form.ShippedFolders().DocsFolder()));
     Fhelp->HookHelp();
     FlibraryWindows = std::make_unique<TlibraryWindows>([this] {
         TlibraryWindowsSetup setup;
