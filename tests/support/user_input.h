@@ -35,7 +35,8 @@ inline void PressKeys(QWidget& window, const QKeySequence& keys) {
 }
 
 // A tap on a row of a list or of the browse tree: the list has the focus afterwards, as
-// after a person's tap.
+// after a person's tap (a window the test system has not made active takes no focus from
+// a click; the list is then given the focus the tap gives).
 inline void TapRow(TcustomTouchListBox& list, int row) {
     const int y = (row - list.TopIndex()) * list.ItemHeight() + list.ItemHeight() / 2;
     QTest::mouseClick(&list, Qt::LeftButton, {}, QPoint(list.width() / 2, y));
