@@ -14,6 +14,7 @@
 #include "skin/html_label.h"
 #include "skin/paint_regions.h"
 #include "skin/qt_color.h"
+#include "skin/fitted_text.h"
 #include "skin/screen_fonts.h"
 #include "skin/skin_button.h"
 #include "skin/skin_panel.h"
@@ -151,6 +152,7 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     Tree = new TtouchTreeView(FtreeBox);
     Tree->setObjectName("tvJukeboxList");
     Tree->FollowClickPreferences();
+    Tree->SetSwipeScroll();
     treeRow->addWidget(Tree, 1);
     TreeBar = MakeBar(FtreeBox, "sbJukeboxList");
     treeRow->addWidget(TreeBar);
@@ -184,8 +186,9 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     track->setSpacing(8);
     TrackListHeader = new ThtmlLabel(TrackPanel);
     TrackListHeader->setObjectName("lblTrackListHeader");
-    // A long name is cut at the column's edge; it never widens the column.
+    // A long name never widens the column: it goes on over a second line.
     TrackListHeader->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    TrackListHeader->SetWordWrap(true);
     track->addWidget(TrackListHeader);
     FartistCoverBox = new QWidget(TrackPanel);
     auto* artistRow = new QHBoxLayout(FartistCoverBox);
@@ -201,6 +204,7 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     TrackList = new TtouchListBox(TrackPanel);
     TrackList->setObjectName("lstTracks");
     TrackList->FollowClickPreferences();
+    TrackList->SetSwipeScroll();
     trackRow->addWidget(TrackList, 1);
     TrackBar = MakeBar(TrackPanel, "sbTracks");
     trackRow->addWidget(TrackBar);
@@ -254,8 +258,6 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     StatusLine = new QLabel(NowPlayingPanel);
     StatusLine->setObjectName("lblStatus");
     StatusLine->setFont(ScreenFont(TFont{"Tahoma", clWhite, 11, false}));
-    // A long message wraps inside the panel instead of running out of it.
-    StatusLine->setWordWrap(true);
     nowText->addWidget(StatusLine);
     CreditsLabel = new QLabel(NowPlayingPanel);
     CreditsLabel->setObjectName("lblCredits");
@@ -266,6 +268,16 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     // Titles and names come from tags and streams: shown as text, never read as markup.
     for (QLabel* label : {NowPlaying, NowPlayingDetails, StatusLine, CreditsLabel})
         label->setTextFormat(Qt::PlainText);
+    // Each text has room of its own, whatever it says: one line for the title and the
+    // status, two for the details; a text too long for its room is drawn smaller, then
+    // shortened (ShowFitted), never over its neighbours.
+    NowPlaying->setWordWrap(false);
+    StatusLine->setWordWrap(false);
+    for (auto [label, lines] : {std::pair{NowPlaying, 1}, std::pair{NowPlayingDetails, 2}, std::pair{StatusLine, 1}}) {
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        label->setFixedHeight(QFontMetrics(label->font()).height() +
+                              (lines - 1) * QFontMetrics(label->font()).lineSpacing());
+    }
     queueOuter->addWidget(NowPlayingPanel);
 
     QueuePanel = new TmySkinPanel(FqueueColumn);
@@ -277,12 +289,15 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     QueueHeader = new ThtmlLabel(QueuePanel);
     QueueHeader->setObjectName("lblQueueHeader");
     QueueHeader->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    // A heading too long for the column goes on over a second line.
+    QueueHeader->SetWordWrap(true);
     queue->addWidget(QueueHeader);
     auto* queueRow = new QHBoxLayout;
     queueRow->setSpacing(6);
     QueueList = new TtouchListBox(QueuePanel);
     QueueList->setObjectName("lstQueue");
     QueueList->FollowClickPreferences();
+    QueueList->SetSwipeScroll();
     queueRow->addWidget(QueueList, 1);
     QueueBar = MakeBar(QueuePanel, "sbQueue");
     queueRow->addWidget(QueueBar);
@@ -501,12 +516,12 @@ void TmainLayout::ApplyListAppearance() {
 }
 
 void TmainLayout::SetNowPlaying(const std::string& title, const std::string& details) {
-    NowPlaying->setText(QString::fromStdString(title));
-    NowPlayingDetails->setText(QString::fromStdString(details));
+    ShowFitted(*NowPlaying, QString::fromStdString(title));
+    ShowFitted(*NowPlayingDetails, QString::fromStdString(details));
 }
 
 void TmainLayout::SetStatus(const std::string& text) {
-    StatusLine->setText(QString::fromStdString(text));
+    ShowFitted(*StatusLine, QString::fromStdString(text));
 }
 
 void TmainLayout::ShowCredits(int credits, bool visible) {

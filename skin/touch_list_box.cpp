@@ -4,12 +4,15 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScroller>
 #include <QWheelEvent>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 
 #include "core/jukebox/global_prefs.h"
 #include "skin/qt_color.h"
+#include "skin/touch_dress.h"
 
 namespace tunecrest {
 
@@ -27,6 +30,12 @@ uint32_t SteadyTicks() {
 TcustomTouchListBox::TcustomTouchListBox(QWidget* parent) : QWidget(parent), FtickSource(SteadyTicks) {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TcustomTouchListBox::SetSwipeScroll() {
+    if (FswipeScroll) return;
+    FswipeScroll = true;
+    EnableSwipe(*this);
 }
 
 TcustomTouchListBox::~TcustomTouchListBox() { GlobalPrefs().RemoveChangeListener(this); }
@@ -270,7 +279,11 @@ bool TcustomTouchListBox::ListPress(QMouseEvent* e) {
 
 void TcustomTouchListBox::ListRelease(QMouseEvent* e) {
     if (!(MultiSelect && SingleClickMultiSelect) || !FpressOnRow) return;
-    const uint32_t held = FtickSource() - FpressTime;
+    uint32_t held = FtickSource() - FpressTime;
+    // A swipe's scroller holds a press back until the finger lifts (a tap: press and
+    // release come together) or has stayed put for its delay (then the hold began that
+    // much before the press arrived).
+    if (FswipeScroll && held >= kSwipeTapSlackMs) held += kSwipePressDelayMs;
     const bool modifiers = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
     if (FitemIndex < 0 || FitemIndex >= Fcount) return;
     if (held < SingleClickMultiSelectDelay && !modifiers) {
@@ -399,6 +412,25 @@ void TcustomTouchListBox::resizeEvent(QResizeEvent*) {
 }
 
 bool TcustomTouchListBox::event(QEvent* e) {
+    // The scroller of a swipe: the rows are the content, scrolled a whole row at a time.
+    if (e->type() == QEvent::ScrollPrepare) {
+        auto* prepare = static_cast<QScrollPrepareEvent*>(e);
+        SyncRows();
+        if (MaxTopIndex() <= 0) {
+            prepare->ignore();
+            return true;
+        }
+        prepare->setViewportSize(QSizeF(size()));
+        prepare->setContentPosRange(QRectF(0, 0, 0, double(MaxTopIndex()) * FitemHeight));
+        prepare->setContentPos(QPointF(0, double(FtopIndex) * FitemHeight));
+        prepare->accept();
+        return true;
+    }
+    if (e->type() == QEvent::Scroll) {
+        const auto* scroll = static_cast<QScrollEvent*>(e);
+        SetTopIndex(int(std::lround(scroll->contentPos().y() / FitemHeight)));
+        return true;
+    }
     // The list wants the arrow keys and Tab-free movement for itself.
     if (e->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(e);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QHelpEvent>
-#include <QTimer>
 
 #include "core/base/ini_file.h"
 #include "core/jukebox/global_prefs.h"
@@ -92,13 +91,13 @@ void AddSettingsCases(std::vector<Tcase>& c) {
                  }});
     c.push_back({{"actnSettingsSkins"}, [](Rig& r) { ExpectWindow(r, "actnSettingsSkins", "frmJukeboxSkin"); }});
     c.push_back({{"actnSettingsPlayer"}, [](Rig& r) {
-                     // The player's own dialog runs its own loop: it is closed from inside it.
+                     // The player's own dialog runs as every dialog does, through the modal runner.
                      bool shown = false;
-                     QTimer::singleShot(100, [&] {
-                         if (auto* w = dynamic_cast<TfrmDShowPlayer*>(QApplication::activeModalWidget())) {
-                             shown = true;
-                             w->reject();
-                         }
+                     auto runner = std::make_shared<test::TscriptedModalRunner>();
+                     TmodalRunnerScope scope(runner);
+                     runner->Push([&](QDialog& d) {
+                         shown = dynamic_cast<TfrmDShowPlayer*>(&d) != nullptr;
+                         d.reject();
                      });
                      ASSERT_TRUE(r.Run("actnSettingsPlayer"));
                      EXPECT_TRUE(shown) << "the in-process engine's settings dialog";

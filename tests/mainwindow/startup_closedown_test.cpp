@@ -26,6 +26,7 @@
 #include "mainwindow/single_instance.h"
 #include "remote/program_launcher.h"
 #include "skin/display_controls.h"
+#include "skin/fitted_text.h"
 #include "skin/skin_scroll_bar.h"
 #include "skin/touch_list_box.h"
 #include "support/fake_media_player.h"
@@ -358,13 +359,13 @@ TEST(PlayerEvents, StationBannerShowsTheStationAndItsStreamTitle) {
     form->Layout().TrackList->SetItemIndex(0);
     form->QueueAddSelected();
     EXPECT_EQ(form->Fake->Calls.back(), "PlayURL");
-    EXPECT_EQ(form->Layout().NowPlaying->text().toStdString(), "Jazz <FM>");
+    EXPECT_EQ(FittedFullText(*form->Layout().NowPlaying).toStdString(), "Jazz <FM>");
     EXPECT_NE(banner->Caption().find("Jazz &lt;FM&gt;"), std::string::npos) << banner->Caption();
     form->StreamTitleChanged("Blue <Train>");
     EXPECT_NE(banner->Caption().find("Jazz &lt;FM&gt;"), std::string::npos);
     EXPECT_NE(banner->Caption().find(" (") , std::string::npos);
     EXPECT_NE(banner->Caption().find("Blue &lt;Train&gt;"), std::string::npos) << banner->Caption();
-    EXPECT_EQ(form->Layout().NowPlayingDetails->text().toStdString(), "Blue <Train>");
+    EXPECT_EQ(FittedFullText(*form->Layout().NowPlayingDetails).toStdString(), "Blue <Train>");
 
     // An engine that keeps the station's entry: an address not in the list is the unknown
     // station, with the entry's title in brackets.
@@ -376,10 +377,10 @@ TEST(PlayerEvents, StationBannerShowsTheStationAndItsStreamTitle) {
     EXPECT_NE(banner->Caption().find("Unknown Internet Radio Station"), std::string::npos) << banner->Caption();
     EXPECT_NE(banner->Caption().find(" ["), std::string::npos);
     EXPECT_NE(banner->Caption().find("News"), std::string::npos);
-    EXPECT_EQ(form->Layout().NowPlaying->text().toStdString(), "Unknown Internet Radio Station");
-    EXPECT_NE(form->Layout().NowPlaying->text().toStdString(), "Nothing playing");
+    EXPECT_EQ(FittedFullText(*form->Layout().NowPlaying).toStdString(), "Unknown Internet Radio Station");
+    EXPECT_NE(FittedFullText(*form->Layout().NowPlaying).toStdString(), "Nothing playing");
     form->PlayerStop();
-    EXPECT_EQ(form->Layout().NowPlaying->text().toStdString(), "Nothing playing");
+    EXPECT_EQ(FittedFullText(*form->Layout().NowPlaying).toStdString(), "Nothing playing");
     form->close();
 }
 
