@@ -1,6 +1,7 @@
 #include "mainwindow/main_layout.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -34,6 +35,10 @@ constexpr int kCoverSize = 132;
 constexpr int kSongTitleHeight = 34;
 constexpr int kTimerWidth = 110;
 constexpr int kPopupWidth = 420;
+// The gap "Add Gap" puts around the whole layout: about the edge a television cuts.
+constexpr int kAddedGap = 40;
+// Room a button's caption needs beside its text: the caption keeps 8 pixels off each edge.
+constexpr int kCaptionRoom = 24;
 constexpr const char* kGeometry = "Geometry";
 }  // namespace
 
@@ -83,6 +88,7 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     QueueListDisplay.SetDisplayTrackNumbers(true);
 
     auto* outer = new QVBoxLayout(&form);
+    Fouter = outer;
     outer->setContentsMargins(kOuterMargin, kOuterMargin, kOuterMargin, kOuterMargin);
     outer->setSpacing(kSpacing);
     // The volume bar at the top, across the window.
@@ -138,6 +144,11 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
         ModeButtons.push_back(b);
     }
     browse->addWidget(BrowseButtonPanel);
+    // Song search by touch, the whole width of the column under the browse modes: a guest
+    // finds a song without a keyboard.
+    SearchButton = MakeButton(FbrowseColumn, "btnSearch", "Search", "actnSearch", 15);
+    SearchButton->hide();
+    browse->addWidget(SearchButton);
 
     BrowsePanel = new TmySkinPanel(FbrowseColumn);
     BrowsePanel->setObjectName("pnlBrowse");
@@ -214,6 +225,9 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     trackButtons->setSpacing(8);
     trackButtons->addWidget(MakeButton(TrackPanel, "btnQueue", "Queue", "actnQueueAddSelected", 15));
     trackButtons->addWidget(MakeButton(TrackPanel, "btnQueueAll", "Queue All", "actnQueueAddAll", 15));
+    QueueCDButton = MakeButton(TrackPanel, "btnQueueCD", "Queue CD", "actnQueueAlbum", 15);
+    QueueCDButton->hide();
+    trackButtons->addWidget(QueueCDButton);
     track->addLayout(trackButtons);
     trackOuter->addWidget(TrackPanel);
     columns->addWidget(FtrackColumn);
@@ -280,6 +294,23 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     }
     queueOuter->addWidget(NowPlayingPanel);
 
+    // The stacker panel: its switch, the stacker's state, and its cartridges.
+    QHBoxLayout* stacker = nullptr;
+    StackerPanel = MakeRowPanel(FqueueColumn, "pnlStacker", stacker);
+    StackerButton = MakeButton(StackerPanel, "btnStacker", "Stacker", "actnStackerEnabled", 15);
+    StackerButton->SetIsCheckButton(true);
+    StackerButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    stacker->addWidget(StackerButton);
+    StackerTitle = new ThtmlLabel(StackerPanel);
+    StackerTitle->setObjectName("lblStackerTitle");
+    StackerTitle->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    stacker->addWidget(StackerTitle, 1);
+    StackerConfigButton = MakeButton(StackerPanel, "btnStackerConfigure", "Cartridges", "actnStackerConfigure", 15);
+    StackerConfigButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    stacker->addWidget(StackerConfigButton);
+    StackerPanel->hide();
+    queueOuter->addWidget(StackerPanel);
+
     QueuePanel = new TmySkinPanel(FqueueColumn);
     QueuePanel->setObjectName("pnlQueue");
     Fskinned.push_back(QueuePanel);
@@ -326,13 +357,23 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     MenuButton->setFixedHeight(kControlSize);
     MenuButton->setMaximumWidth(160);
     buttons->addWidget(MenuButton);
+    BackButton = MakeButton(ButtonPanel, "btnBack", "Back", "actnControlBack", 18);
     PlayButton = MakeButton(ButtonPanel, "btnPlay", "Play", "actnControlPlay", 18);
+    PauseButton = MakeButton(ButtonPanel, "btnPause", "Pause", "actnControlPause", 18);
+    PauseButton->SetIsCheckButton(true);
+    // The button shows the player's state, not its own: after a touch it shows what the
+    // player did (nothing, when there was nothing to pause).
+    PauseButton->OnClick = [this](TObject*) {
+        if (RunAction) RunAction("actnControlPause");
+        SetPaused(FpausedShown);
+    };
     StopButton = MakeButton(ButtonPanel, "btnStop", "Stop", "actnControlStop", 18);
     NextButton = MakeButton(ButtonPanel, "btnNext", "Next", "actnControlNext", 18);
-    for (TmySkinButton* b : {PlayButton, StopButton, NextButton}) {
+    for (TmySkinButton* b : {BackButton, PlayButton, PauseButton, StopButton, NextButton}) {
         b->setFixedHeight(kControlSize);
         buttons->addWidget(b);
     }
+    BackButton->hide();
     // The timer and the track-position bar beside the play controls.
     Timer = new QLabel(ButtonPanel);
     Timer->setObjectName("lblTimer");
@@ -348,7 +389,10 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     VolumeButton->SetIsCheckButton(true);
     VolumeButton->setFixedHeight(kControlSize);
     VolumeButton->setMaximumWidth(160);
-    VolumeButton->OnClick = [this](TObject*) { SetVolumePopupVisible(!VolumePopupVisible()); };
+    VolumeButton->OnClick = [this](TObject*) {
+        if (RunAction) RunAction("actnViewVolumePopupShow");
+        VolumeButton->SetChecked(VolumePopupVisible());
+    };
     buttons->addWidget(VolumeButton);
     outer->addWidget(ButtonPanel);
     VolumePopup = new TmySkinPanel(&form);
@@ -396,7 +440,9 @@ TmySkinButton* TmainLayout::MakeButton(QWidget* parent, const char* name, const 
     f.Color = clWhite;
     b->SetFont(f);
     b->setProperty("actionName", QString::fromLatin1(action));
-    b->setMinimumWidth(96);
+    // Wide enough for its caption on one line, and for a finger.
+    const int text = QFontMetrics(ScreenFont(f)).horizontalAdvance(QString::fromUtf8(caption));
+    b->setMinimumWidth(std::max(96, text + kCaptionRoom));
     b->setFixedHeight(kSmallButtonHeight);
     b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     // A button runs its action, so the party-play guards hold for it as for every road in.
@@ -406,6 +452,16 @@ TmySkinButton* TmainLayout::MakeButton(QWidget* parent, const char* name, const 
     Fskinned.push_back(b);
     Buttons.push_back(b);
     return b;
+}
+
+TmySkinPanel* TmainLayout::MakeRowPanel(QWidget* parent, const char* name, QHBoxLayout*& row) {
+    auto* panel = new TmySkinPanel(parent);
+    panel->setObjectName(name);
+    Fskinned.push_back(panel);
+    row = new QHBoxLayout(panel);
+    row->setContentsMargins(8, 8, 8, 8);
+    row->setSpacing(8);
+    return panel;
 }
 
 TmySkinScrollBar* TmainLayout::MakeBar(QWidget* parent, const char* name) {
@@ -444,6 +500,27 @@ void TmainLayout::SetVolumePopupVisible(bool visible) {
 }
 
 bool TmainLayout::VolumePopupVisible() const { return !VolumePopup->isHidden(); }
+
+void TmainLayout::ApplyViewOptions(const TlayoutViewOptions& options) {
+    StackerPanel->setVisible(options.StackerVisible);
+    SongTitle->setVisible(options.SongTitleVisible);
+    FgapAdded = options.AddGap;
+    const int margin = FgapAdded ? kAddedGap : kOuterMargin;
+    Fouter->setContentsMargins(margin, margin, margin, margin);
+    SetBarModes(options.VolumeMode, options.TrackPositionMode);
+    Timer->setMinimumWidth(std::max(options.TimerWidth, 48));
+}
+
+void TmainLayout::SetStackerTitle(const std::string& markup, bool enabled) {
+    if (markup != StackerTitle->Caption()) StackerTitle->SetCaption(markup);
+    StackerButton->SetChecked(enabled);
+}
+
+void TmainLayout::SetPaused(bool paused) {
+    FpausedShown = paused;
+    PauseButton->SetChecked(paused);
+    PauseButton->SetCaption(paused ? "Paused" : "Pause");
+}
 
 void TmainLayout::PlaceVolumePopup() {
     // Above the volume button, its right edge on the button's.
@@ -508,7 +585,7 @@ void TmainLayout::ApplyListAppearance() {
         m->SetColor(ListColor(ListFonts, lcBackground));
         m->SetFocusColor(ListColor(ListFonts, lcBackgroundFocused));
     }
-    for (ThtmlLabel* header : {TrackListHeader, QueueHeader}) {
+    for (ThtmlLabel* header : {TrackListHeader, QueueHeader, StackerTitle}) {
         header->SetLabelFont(ListFont(ListFonts, lfnHeading));
         header->SetLabelStyle(CaptionShadows ? lsShadow : lsNormal);
     }

@@ -321,10 +321,15 @@ void TcustomTouchListBox::mouseMoveEvent(QMouseEvent* e) {
     if (OnMouseMove) OnMouseMove(this, e);
 }
 
-void TcustomTouchListBox::ListKey(QKeyEvent* e) {
+bool TcustomTouchListBox::ListKey(QKeyEvent* e) {
+    // Only the keys the list uses are taken; every other key (Ctrl and Alt combinations,
+    // function keys, media keys, Escape and Enter) is left to the window, whose shortcuts
+    // and buttons must keep working while a list has the focus.
+    const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+    const bool shift = mods & Qt::ShiftModifier;
+    const bool ctrl = mods & Qt::ControlModifier;
+    const bool command = mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     SyncRows();
-    const bool shift = e->modifiers() & Qt::ShiftModifier;
-    const bool ctrl = e->modifiers() & Qt::ControlModifier;
     const int old = FitemIndex;
     const int rows = VisibleRowCount();
     int target = 0;
@@ -349,16 +354,22 @@ void TcustomTouchListBox::ListKey(QKeyEvent* e) {
             target = Fcount - 1, range = true;
             break;
         case Qt::Key_A:
-            if (ctrl && MultiSelect) {
+            if (ctrl && MultiSelect && !(mods & (Qt::AltModifier | Qt::MetaModifier))) {
                 std::fill(Fselected.begin(), Fselected.end(), uint8_t(1));
                 Repaint();
-                return;
+                return true;
             }
             [[fallthrough]];
-        default:
-            if (!e->text().isEmpty() && OnKeyPress) OnKeyPress(this, e);
-            return;
+        default: {
+            // Typed characters go to OnKeyPress (the tree's jump to a letter); control
+            // characters and keys without text are not the list's.
+            const QString text = e->text();
+            if (command || !OnKeyPress || text.isEmpty() || !text.at(0).isPrint()) return false;
+            OnKeyPress(this, e);
+            return true;
+        }
     }
+    if (command) return false;
     const bool extend = MultiSelect && shift;
     if (!extend) ClearSelection();
     MoveTo(target);
@@ -367,10 +378,12 @@ void TcustomTouchListBox::ListKey(QKeyEvent* e) {
         for (int i = from; i <= to; ++i) Fselected[size_t(i)] = 1;
     }
     Repaint();
+    return true;
 }
 
 void TcustomTouchListBox::keyPressEvent(QKeyEvent* e) {
-    ListKey(e);
+    // A key the list does not use goes on to its parents (and so to the window).
+    if (!ListKey(e)) e->ignore();
 }
 
 void TcustomTouchListBox::keyReleaseEvent(QKeyEvent* e) {
@@ -431,8 +444,10 @@ bool TcustomTouchListBox::event(QEvent* e) {
         SetTopIndex(int(std::lround(scroll->contentPos().y() / FitemHeight)));
         return true;
     }
-    // The list wants the arrow keys and Tab-free movement for itself.
-    if (e->type() == QEvent::ShortcutOverride) {
+    // The list wants the plain movement keys for itself; with Ctrl, Alt or Meta they stay
+    // the window's shortcuts.
+    if (e->type() == QEvent::ShortcutOverride &&
+        !(static_cast<QKeyEvent*>(e)->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
         auto* key = static_cast<QKeyEvent*>(e);
         switch (key->key()) {
             case Qt::Key_Up:
@@ -538,7 +553,7 @@ void TtouchTreeView::keyPressEvent(QKeyEvent* e) {
             ExpandCurrent(false, true);
         return;
     }
-    ListKey(e);
+    if (!ListKey(e)) e->ignore();
 }
 
 void TtouchTreeView::PaintItem(int index, const QRect& rect, TtouchListItemState state, QPainter& canvas) {

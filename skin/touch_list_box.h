@@ -142,7 +142,8 @@ class TcustomTouchListBox : public QWidget, public TObject {
     // Press and release as the list handles them; true when the press hit a row.
     bool ListPress(QMouseEvent* e);
     void ListRelease(QMouseEvent* e);
-    void ListKey(QKeyEvent* e);
+    // The list's own keys; false (the key untouched) for a key the list does not use.
+    bool ListKey(QKeyEvent* e);
 
     void paintEvent(QPaintEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;

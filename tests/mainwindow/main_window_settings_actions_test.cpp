@@ -7,6 +7,7 @@
 #include "core/base/ini_file.h"
 #include "core/jukebox/global_prefs.h"
 #include "playback/video/player_settings_dialogs.h"
+#include "skin/skin_panel.h"
 #include "support/pump_events.h"
 #include "tests/mainwindow/main_window_actions_support.h"
 #include "windows/search/song_search_form.h"
@@ -201,6 +202,58 @@ void AddViewCases(std::vector<Tcase>& c) {
                      EXPECT_EQ(r.form->BrowseMode(), bmTree);
                      EXPECT_TRUE(r.Checked("actnViewJukeboxlistView"));
                      EXPECT_FALSE(r.Checked("actnViewCoverArtView"));
+                 }});
+    // The layout's own view options: each shows its control (the product layout test
+    // follows them across a restart and under party play).
+    c.push_back({{"actnViewSongTitle", "actnViewStacker", "actnViewQueueCDButton", "actnViewSearchButton",
+                  "actnViewBackButton", "actnViewAddGap", "actnViewTrackPosition"},
+                 [](Rig& r) {
+                     const std::pair<const char*, const char*> options[] = {
+                         {"actnViewSongTitle", "bnrSongTitle"},      {"actnViewStacker", "pnlStacker"},
+                         {"actnViewQueueCDButton", "btnQueueCD"},    {"actnViewSearchButton", "btnSearch"},
+                         {"actnViewBackButton", "btnBack"},          {"actnViewTrackPosition", "sbTrackPosition"}};
+                     for (const auto& [action, name] : options) {
+                         QWidget* control = r.form->findChild<QWidget*>(name);
+                         ASSERT_NE(control, nullptr) << name;
+                         ExpectToggle(r, action, [&] { return !control->isHidden(); });
+                     }
+                     ExpectToggle(r, "actnViewAddGap", [&] { return r.form->Layout().GapAdded(); });
+                 }});
+    c.push_back({{"actnViewVolumeNone", "actnViewVolumeTop", "actnViewVolumePopup", "actnViewVolumePopupShow"},
+                 [](Rig& r) {
+                     ASSERT_TRUE(r.Run("actnViewVolumeTop"));
+                     EXPECT_FALSE(r.form->Layout().VolumePanel->isHidden());
+                     ASSERT_TRUE(r.Run("actnViewVolumePopup"));
+                     EXPECT_TRUE(r.form->Layout().VolumePanel->isHidden());
+                     EXPECT_FALSE(r.form->Layout().VolumeButton->isHidden());
+                     ExpectToggle(r, "actnViewVolumePopupShow", [&] { return r.form->Layout().VolumePopupVisible(); });
+                     ASSERT_TRUE(r.Run("actnViewVolumeNone"));
+                     EXPECT_TRUE(r.form->Layout().VolumeButton->isHidden());
+                     EXPECT_TRUE(r.Checked("actnViewVolumeNone"));
+                     EXPECT_FALSE(r.Checked("actnViewVolumePopup"));
+                 }});
+    c.push_back({{"actnViewBackPrevious", "actnViewBackRestart", "actnViewBackPreviousAtTop", "actnControlBack"},
+                 [](Rig& r) {
+                     // Two tracks played: Back queues the one before the current (the
+                     // product layout test taps the button in each mode).
+                     r.Run("actnControlStop");
+                     r.Queue().Clear();
+                     r.QueueFiles(2);
+                     ASSERT_TRUE(r.Run("actnControlPlay"));
+                     ASSERT_TRUE(Pump([&] { return r.Playing(); }, 15000));
+                     const std::string first = Name(r.form->Controller().CurrentTrack());
+                     ASSERT_TRUE(r.Run("actnControlNext"));
+                     ASSERT_TRUE(Pump([&] { return Name(r.form->Controller().CurrentTrack()) != first; }, 15000));
+                     for (const char* mode : {"actnViewBackPreviousAtTop", "actnViewBackRestart", "actnViewBackPrevious"}) {
+                         ASSERT_TRUE(r.Run(mode));
+                         EXPECT_TRUE(r.Checked(mode)) << mode;
+                     }
+                     EXPECT_EQ(r.form->ViewOptions().BackButtonMode, 0);
+                     r.Queue().Clear();
+                     ASSERT_TRUE(r.Run("actnControlBack"));
+                     ASSERT_EQ(r.Queue().Count(), 1);
+                     EXPECT_EQ(Name(r.Queue().GetTag(0)), first);
+                     r.Run("actnControlStop");
                  }});
 }
 

@@ -10,8 +10,10 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
+#include "core/base/services.h"
 #include "core/base/shared_utils.h"
 #include "mainwindow/qt_dispatcher.h"
 #include "support/fresh_process.h"
@@ -76,6 +78,11 @@ TEST(CommandLineText, HandOverIsCheckedBeforeUse) {
     EXPECT_EQ(reason, "text without parameters");
     EXPECT_TRUE(lines.empty());
     EXPECT_FALSE(DecodeHandOver(1, std::string(kMaxHandOverBytes + 1, 'a'), lines, &reason));
+    // A block refused half-way through its lines leaves none of them behind.
+    EXPECT_FALSE(DecodeHandOver(5, std::string("a\r\nb\r\nc\r\n") + '\0', lines, &reason));
+    EXPECT_TRUE(lines.empty());
+    EXPECT_FALSE(DecodeHandOver(3, std::string("a\r\nb\r\nc") + '\0', lines, &reason));
+    EXPECT_TRUE(lines.empty());
 }
 
 TEST_F(SingleInstance, LockIsExclusiveAndADeadCopysLockIsTakenOver) {
@@ -199,6 +206,34 @@ TEST_F(SingleInstance, WhatArrivesBeforeStartUpEndsIsBounded) {
     EXPECT_EQ(messages.back(), WPARAM(kMaxPendingHandOvers - 1));
     EXPECT_EQ(handOvers.front(), "x0");
     EXPECT_EQ(handOvers.back(), "x" + std::to_string(kMaxPendingHandOvers - 1));
+}
+
+// A second start that hands over its command line is the normal road: the log does not
+// hear of it, however often it comes; a hand-over that is refused is logged.
+TEST_F(SingleInstance, NormalHandOversAreNotLoggedRefusedOnesAre) {
+    const std::string log = Fdir.File("log.log");
+    SetErrorLogFile(log);
+    {
+        TcommandLineReceiver receiver;
+        ASSERT_TRUE(receiver.IsOpen());
+        int got = 0;
+        receiver.SetReady([&](const std::vector<std::string>&) { ++got; });
+        std::thread([&] {
+            for (int i = 0; i < 50; ++i) SendParamsToRunningInstance(kMainWindowClass, {"-Message=4"});
+        }).join();
+        Pump([&] { return got == 50; });
+        EXPECT_EQ(got, 50);
+        EXPECT_FALSE(std::filesystem::exists(log) && std::filesystem::file_size(log) > 0);
+        EXPECT_EQ(SendCopyData(receiver.Handle(), 2, std::string("a\r\n") + '\0'), 0);
+    }
+    SetErrorLogFile("");
+    ASSERT_TRUE(std::filesystem::exists(log));
+    std::ifstream in(log);
+    std::string line, all;
+    int lines = 0;
+    while (std::getline(in, line)) ++lines, all += line;
+    EXPECT_EQ(lines, 1);
+    EXPECT_NE(all.find("was refused"), std::string::npos) << all;
 }
 
 TEST_F(SingleInstance, SecondStartWaitsForAWindowThatAppearsLate) {
