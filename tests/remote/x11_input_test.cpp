@@ -20,6 +20,7 @@
 
 #include "platform/launch_program.h"
 #include "remote_test_support.h"
+#include "support/env_scope.h"
 #include "support/private_x_server.h"
 
 // Xlib's macros (None, Bool, Status) must come after every other header.
@@ -30,24 +31,6 @@
 
 namespace tunecrest {
 namespace {
-
-// Sets an environment variable for one scope (unset when the value is empty).
-class TscopedEnv {
-public:
-    TscopedEnv(const char* name, const char* value) : Fname(name) {
-        if (const char* old = std::getenv(name)) Fold = old;
-        if (value) setenv(name, value, 1);
-        else unsetenv(name);
-    }
-    ~TscopedEnv() {
-        if (Fold) setenv(Fname, Fold->c_str(), 1);
-        else unsetenv(Fname);
-    }
-
-private:
-    const char* Fname;
-    std::optional<std::string> Fold;
-};
 
 TEST(X11Input, NamedKeysAndCharactersHaveKeySymbols) {
     for (int i = 0; i < KeyboardKeys().Count(); ++i)
@@ -65,8 +48,8 @@ TEST(X11Input, NamedKeysAndCharactersHaveKeySymbols) {
 
 TEST(X11Input, WithoutAnXDisplayInputIsLoggedAndNotSent) {
     test::TremoteEnvironment env;
-    TscopedEnv display("DISPLAY", nullptr);
-    TscopedEnv wayland("WAYLAND_DISPLAY", "wayland-0");
+    test::TenvScope display("DISPLAY", nullptr);
+    test::TenvScope wayland("WAYLAND_DISPLAY", "wayland-0");
     auto sender = CreateX11InputSender();
     TkeyPress key;
     key.Code = 'a';
@@ -168,7 +151,7 @@ TEST(X11Input, KeysAndClicksReachAWindowOverXTest) {
     TtestDisplay display;
     if (display.Name().empty())
         GTEST_SKIP() << "No X display and no Xvfb installed: key and mouse commands through XTest not tested";
-    TscopedEnv env("DISPLAY", display.Name().c_str());
+    test::TenvScope env("DISPLAY", display.Name().c_str());
     test::TremoteEnvironment remote;
     TclientWindow window(display.Name());
     auto sender = CreateX11InputSender();
@@ -309,7 +292,7 @@ TEST(X11Input, AStartedProgramsWindowIsShownAsItsExecCommandAsks) {
 TEST(X11Input, PointerTargetIsTheActiveWindowInItsClientCoordinates) {
     TtestDisplay display;
     if (display.Name().empty()) GTEST_SKIP() << "No X display and no Xvfb installed: pointer target not tested";
-    TscopedEnv env("DISPLAY", display.Name().c_str());
+    test::TenvScope env("DISPLAY", display.Name().c_str());
     TclientWindow window(display.Name());
     Display* d = XOpenDisplay(display.Name().c_str());
     ASSERT_NE(nullptr, d);

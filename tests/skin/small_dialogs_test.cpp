@@ -19,6 +19,7 @@
 #include "support/manual_timers.h"
 #include "support/scripted_modal_runner.h"
 #include "support/test_application.h"
+#include "support/user_input.h"
 
 namespace tunecrest {
 namespace {
@@ -42,8 +43,8 @@ TEST(SmallDialogs, OkCancelAnswersByButtonsAndKeys)
     TmodalRunnerScope scope(runner);
     runner->Push([](QDialog& d) { Press(As<TfrmSkinnedOKCancel>(d).btnOK); });
     runner->Push([](QDialog& d) { Press(As<TfrmSkinnedOKCancel>(d).btnCancel); });
-    runner->Push([](QDialog& d) { QTest::keyClick(&d, Qt::Key_Return); });
-    runner->Push([](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); });
+    runner->Push([](QDialog& d) { test::PressKey(d, Qt::Key_Return); });
+    runner->Push([](QDialog& d) { test::PressKey(d, Qt::Key_Escape); });
     EXPECT_EQ(ShowOKCancel(nullptr, "Clear the queue?"), 1);
     EXPECT_EQ(ShowOKCancel(nullptr, "Clear the queue?"), 2);
     EXPECT_EQ(ShowOKCancel(nullptr, "Clear the queue?"), 1);
@@ -214,6 +215,18 @@ TEST(SmallDialogs, SelectStringPicksSortedStrings)
         QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(30, list->ItemHeight() / 2));
     });
     SelectString2(&zones, "Zones", "Patio", result, false, true);
+    EXPECT_EQ(result, "Bar");
+
+    // Escape cancels, also once a touch gave the list the focus
+    // (needs the touch list to pass on keys it does not use; its ListKey once kept every key).
+    runner->Push([](QDialog& d) {
+        auto& form = As<TfrmSkinnedSelectString>(d);
+        test::TapRow(*form.lbStringList, 2);
+        ASSERT_EQ(form.lbStringList->ItemIndex(), 2);
+        test::PressKey(d, Qt::Key_Escape);
+    });
+    SelectString(&zones, "Zones", "Bar", result, ok);
+    EXPECT_FALSE(ok);
     EXPECT_EQ(result, "Bar");
 
     // A touch on the top strip cancels.

@@ -26,6 +26,7 @@
 #include "support/test_application.h"
 #include "windows/password_entry.h"
 #include "windows/skinned_prompt.h"
+#include "support/user_input.h"
 
 namespace tunecrest {
 namespace {
@@ -53,6 +54,21 @@ TEST(FileChoice, BothFilterFormsAndMasksWithoutRegardToCase) {
     ASSERT_EQ(qt.size(), 2u);
     EXPECT_EQ(qt[0].Masks, (std::vector<std::string>{"*.m3u"}));
     EXPECT_EQ(qt[1].Masks, (std::vector<std::string>{"*.txt", "*.text"}));
+    // Masks apart by ";", "," or blanks alike.
+    EXPECT_EQ(ParseFileFilter("Audio|*.mp3,*.ogg; *.wav\t*.flac")[0].Masks,
+              (std::vector<std::string>{"*.mp3", "*.ogg", "*.wav", "*.flac"}));
+    EXPECT_EQ(ParseFileFilter("Audio (*.mp3,*.ogg)")[0].Masks, (std::vector<std::string>{"*.mp3", "*.ogg"}));
+    // A description left without its masks at the end is dropped, never read past.
+    const auto odd = ParseFileFilter("Audio|*.mp3|Video|*.mp4|Pictures");
+    ASSERT_EQ(odd.size(), 2u);
+    EXPECT_EQ(odd[1].Description, "Video");
+    EXPECT_EQ(odd[1].Masks, (std::vector<std::string>{"*.mp4"}));
+    EXPECT_EQ(ParseFileFilter("Audio|*.mp3|Video").size(), 1u);
+    // A closing bracket before the opening one holds no masks: the part is dropped.
+    EXPECT_EQ(ParseFileFilter("Audio ) (*.mp3")[0].Masks, (std::vector<std::string>{"*"}));
+    const auto backwards = ParseFileFilter("Broken ) x (*.ogg;;Text (*.txt)");
+    ASSERT_EQ(backwards.size(), 1u);
+    EXPECT_EQ(backwards[0].Masks, (std::vector<std::string>{"*.txt"}));
     for (const char* none : {"", "Just words", "|"}) {
         const auto all = ParseFileFilter(none);
         ASSERT_EQ(all.size(), 1u) << none;
@@ -99,6 +115,9 @@ TEST(FileChoice, FoldersFirstSortedHiddenLeftOutAndTheStartAndSavedNames) {
     EXPECT_EQ(SaveChoiceFile(root + "/", " Party.txt ", {"*.m3u"}), root + "/Party.txt");
     EXPECT_EQ(SaveChoiceFile(root, "Party", {"*"}), root + "/Party");
     EXPECT_EQ(SaveChoiceFile(root, "Party", {"track*.m3u"}), root + "/Party");
+    // A mask whose extension holds a wildcard names no one extension: nothing is added.
+    for (const char* wild : {"*.m3u*", "*.mp?", "*.*"})
+        EXPECT_EQ(SaveChoiceFile(root, "Party", {wild}), root + "/Party") << wild;
     for (const char* bad : {"", "  ", ".", "..", "../escape.m3u", "sub/name.m3u"})
         EXPECT_EQ(SaveChoiceFile(root, bad, {"*.m3u"}), "") << bad;
     // A mask's "extension" that holds a "/" is not added: the answer stays in the folder.
@@ -305,7 +324,7 @@ TEST_F(FileChooserDialog, FolderChoiceListsOnlyFoldersAndMaskChoiceFilters) {
               std::optional<std::string>(root + "/notes.txt"));
 
     // Escape cancels a folder choice too.
-    runner->Push([](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); });
+    runner->Push([](QDialog& d) { test::PressKey(d, Qt::Key_Escape); });
     EXPECT_EQ(Prompt().ChooseFolder("Choose Folder", root), std::nullopt);
 }
 

@@ -14,6 +14,7 @@
 #include "support/special_files.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
+#include "support/user_input.h"
 
 namespace tunecrest {
 namespace {
@@ -219,7 +220,7 @@ TEST_F(SaverRig, TouchOnAnyPartOrAKeyCloses)
         EXPECT_FALSE(saver->isVisible()) << part->objectName().toStdString();
     }
     saver->ShowSaver();
-    QTest::keyClick(saver.get(), Qt::Key_Space);
+    test::PressKey(*saver, Qt::Key_Space);
     EXPECT_FALSE(saver->isVisible());
 }
 
