@@ -11,6 +11,7 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <unordered_set>
@@ -188,6 +189,12 @@ class TcustomJukeboxList : public TObject {
     // True while such a save is still to finish (its result comes back through the
     // dispatcher).
     bool BackgroundWorkPending() const;
+    // Finishes every write still pending, and writes nothing else: the background save
+    // being prepared or on the worker (made from what changed, as it would have been),
+    // the row changes of the database and the play counts' write. A rebuild of the
+    // database still to come is left to the next start (the database is removed, so
+    // that start builds it). The window calls this at close-down, the destructor too.
+    void FinishPendingSaves();
     // The records of "jukebox.dat" the last such save made itself; the others it copied
     // from the file as it was.
     size_t LastSaveRecordsMade() const { return FlastSaveRecordsMade; }
@@ -323,7 +330,8 @@ class TcustomJukeboxList : public TObject {
     void HandToWorker(std::shared_ptr<TsaveRun> run);
     // Drops the save being prepared; what it was to write is asked for again.
     void RestartSave();
-    void FinishPendingSaves();
+    // Runs what the worker's finished jobs hand back to the main thread.
+    void TakeWorkerResults();
     std::vector<TaudioTagListList*> Groupings() const;
 
     std::string FdataFolder;
@@ -398,6 +406,7 @@ class TcustomJukeboxList : public TObject {
     static constexpr std::chrono::microseconds kSaveSliceTime{6000};
     std::chrono::microseconds FsaveSliceTime = kSaveSliceTime;
     bool FsavePosted = false;
+    bool FfinishingSaves = false;  // at close-down: no block of memory is waited for
     bool FpendingList = false, FpendingIndexes = false, FpendingDatabase = false;
     uint64_t FchangeCount = 0;
     int FworkerResults = 0;  // worker jobs whose result has not come back yet
@@ -405,6 +414,13 @@ class TcustomJukeboxList : public TObject {
     // Checked by posted calls, which do nothing once the library is gone.
     std::shared_ptr<bool> Falive = std::make_shared<bool>(true);
     std::unique_ptr<TbackgroundWorker> Fworker;
+    // What the worker's jobs hand back, run on the main thread through the dispatcher, or
+    // at once when the saves are finished at close-down (the event loop has stopped).
+    struct TworkerResults {
+        std::mutex Lock;
+        std::vector<std::function<void()>> Done;
+    };
+    std::shared_ptr<TworkerResults> FworkerResultQueue = std::make_shared<TworkerResults>();
     size_t FsaveBlockBytes = size_t(512) << 10, FsaveBlocks = 16;
     std::shared_ptr<TsaveBlockPool> FblockPool;  // memory the background save reuses
     std::function<void()> Fwake;                  // a block came back (on the worker)

@@ -181,7 +181,7 @@ public:
             Ffree.pop_back();
             return block;
         }
-        if (Fmapped < FmaxBlocks || !mayWait) {
+        if (Fmapped < FmaxBlocks || !mayWait || FneverWait) {
             ++Fmapped;
             return TbyteBlock(FblockBytes);
         }
@@ -204,6 +204,12 @@ public:
         }
         if (wake) wake();
     }
+    // From now on a save takes fresh memory rather than wait for a block (close-down:
+    // nothing runs the event loop that would tell it one came back).
+    void NeverWait() {
+        std::lock_guard lock(Fmutex);
+        FneverWait = true;
+    }
     // Maps and touches the blocks not made yet (on the worker, before a save needs them).
     void Fill() {
         while (true) {
@@ -224,6 +230,7 @@ private:
     std::mutex Fmutex;
     std::vector<TbyteBlock> Ffree;
     size_t Fmapped = 0;  // blocks of FblockBytes, free or out
+    bool FneverWait = false;
     std::function<void()> Fwake;
 };
 
@@ -400,6 +407,7 @@ void TcustomJukeboxList::SaveStep() {
         if (!FpendingList && !FpendingIndexes && !FpendingDatabase && !DatabaseChangesPending()) return;
         if (!Fworker) Fworker = std::make_unique<TbackgroundWorker>();
         if (!FblockPool) FblockPool = std::make_shared<TsaveBlockPool>(FsaveBlockBytes, FsaveBlocks);
+        if (FfinishingSaves) FblockPool->NeverWait();
         std::weak_ptr<bool> alive = Falive;
         Fwake = [this, alive] {
             Dispatcher().Post([this, alive] {
@@ -714,7 +722,7 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
     }
     // Runs after the blocks of every file: the worker takes jobs in order.
     Fworker->Run([this, alive, run, folder, total, ledger = FlistLedger, listFile = DataFile("jukebox.dat"),
-                  indexLedgers] {
+                  indexLedgers, results = FworkerResultQueue] {
         std::vector<std::string> errors;
         std::error_code ec;
         std::string error;
@@ -821,10 +829,9 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
         const bool rebuilt = run->Database;
         const bool list = run->List, indexes = run->Indexes;
         const uint64_t listWrite = run->ListWrite;
-        Dispatcher().Post([this, alive, errors, built, rebuilt, followed, database = run->DatabaseFile, list, indexes,
-                           listWrite, listWritten, listStale, storedSize, indexResults] {
-            const auto live = alive.lock();
-            if (!live || !*live) return;
+        std::lock_guard lock(results->Lock);
+        results->Done.push_back([this, errors, built, rebuilt, followed, database = run->DatabaseFile, list, indexes,
+                                 listWrite, listWritten, listStale, storedSize, indexResults] {
             --FworkerResults;
             for (const auto& e : errors) LogError(e);
             if (list) {
@@ -873,7 +880,20 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
                     std::filesystem::remove(retired, ignored);
                 });
         });
+        Dispatcher().Post([this, alive] {
+            const auto live = alive.lock();
+            if (live && *live) TakeWorkerResults();
+        });
     });
+}
+
+void TcustomJukeboxList::TakeWorkerResults() {
+    std::vector<std::function<void()>> done;
+    {
+        std::lock_guard lock(FworkerResultQueue->Lock);
+        done.swap(FworkerResultQueue->Done);
+    }
+    for (const auto& result : done) result();
 }
 
 void TcustomJukeboxList::SetLoading(bool loading) {
@@ -883,26 +903,65 @@ void TcustomJukeboxList::SetLoading(bool loading) {
 }
 
 void TcustomJukeboxList::FinishPendingSaves() {
-    if (Fworker) Fworker->Wait();
-    const bool list = FpendingList || (Frun && Frun->List);
-    const bool indexes = FpendingIndexes || (Frun && Frun->Indexes);
-    FpendingList = FpendingIndexes = FpendingDatabase = false;
-    Frun.reset();
-    // What a change asked for is not lost at close-down; the database, older than
-    // "jukebox.dat" then, is built again at the next start.
-    if (list && !FdataFolder.empty()) WriteGlobalList();
-    if ((list || indexes) && IndexesWanted() && FglobalList->UpdateCount() == 0) SaveIndexFiles();
-    if (FdatabaseEnabled && DatabaseChangesPending() && FglobalList->UpdateCount() == 0) {
-        std::vector<std::string> removedFiles;
-        std::string rows;
-        TjukeboxDB writer;
-        const std::string database = DataFile("jukebox.mdb");
-        if (!TakeDatabaseChanges(removedFiles, rows) || !writer.ApplyChanges(database, removedFiles, rows)) {
-            // A database that misses changes must not be taken as current at the next start.
-            std::error_code ec;
-            std::filesystem::remove(database, ec);
-        }
+    // Play counts waiting for their write after a burst of requests.
+    if (*FpopularSavePending) {
+        *FpopularSavePending = false;
+        if (!FpopularLoadFailed && !FdataFolder.empty()) SavePopularList();
     }
+    if (FglobalList->UpdateCount() > 0 || Floading) {
+        // In the middle of a change the lists are not what a save is made from: a list
+        // change asked for is written whole as the list stands, and the index files, then
+        // older than it, are not used at the next start.
+        const bool list = FpendingList || (Frun && Frun->List);
+        const bool database = FpendingDatabase || DatabaseChangesPending() || (Frun && Frun->Database);
+        RestartSave();
+        FpendingList = FpendingIndexes = FpendingDatabase = false;
+        FdbRemovedFiles.clear();
+        FdbWrites.clear();
+        if (Fworker) Fworker->Wait();
+        TakeWorkerResults();
+        if (list && !FdataFolder.empty()) WriteGlobalList();
+        // A database that misses changes must not be taken as current at the next start.
+        if (database && !FdataFolder.empty()) {
+            CloseDatabase();
+            std::error_code ec;
+            std::filesystem::remove(DataFile("jukebox.mdb"), ec);
+        }
+        return;
+    }
+    // The save is made as it would have been in the background, without slices: what
+    // did not change is copied, and nothing that is not pending is written.
+    const auto sliceTime = std::exchange(FsaveSliceTime, std::chrono::hours(24));
+    FfinishingSaves = true;
+    if (FblockPool) FblockPool->NeverWait();
+    // A stale copy plan (a file changed under the library) makes the next round write
+    // that file whole, which cannot be stale again.
+    for (int round = 0; round < 3; ++round) {
+        if (Frun && Frun->Database) RestartSave();
+        if (FpendingDatabase) {
+            // A rebuild takes seconds in a large library: left to the next start, which
+            // builds a database that is not there.
+            FpendingDatabase = false;
+            FdatabaseFollows = false;
+            FdbRemovedFiles.clear();
+            FdbWrites.clear();
+            if (!FdataFolder.empty()) {
+                CloseDatabase();
+                std::error_code ec;
+                std::filesystem::remove(DataFile("jukebox.mdb"), ec);
+            }
+        }
+        while (Frun || FpendingList || FpendingIndexes || DatabaseChangesPending()) {
+            SaveStep();
+            if (Frun && Frun->Waiting) break;  // cannot be: no block is waited for
+        }
+        if (Fworker) Fworker->Wait();
+        TakeWorkerResults();
+        if (!Frun && !FpendingList && !FpendingIndexes && !FpendingDatabase && !DatabaseChangesPending()) break;
+    }
+    FsaveSliceTime = sliceTime;
+    FfinishingSaves = false;
+    if (Fworker) Fworker->Wait();  // the database's second name, let go by the last result
 }
 
 }  // namespace tunecrest
