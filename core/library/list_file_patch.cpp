@@ -16,10 +16,6 @@ namespace tunecrest {
 
 namespace {
 
-TfileStamp StampOf(const struct stat& st) {
-    return {st.st_dev, st.st_ino, int64_t(st.st_size), int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
-}
-
 // Closes the descriptor at the end of its scope.
 struct TfdCloser {
     int Fd;
@@ -41,42 +37,36 @@ bool ReadAt(int fd, char* to, size_t n, uint64_t offset) {
     return true;
 }
 
-// Whether a whole record ends with its track number as WriteAudioTagRecord writes it:
-// the property "TrackIndex" in its smallest integer form, not zero (a track read without
-// a number is numbered when loaded, so its record would not be what a write gives),
-// then the ends of the properties and of the children.
-bool EndsWithTrackNumber(std::string_view record) {
-    static constexpr std::string_view kName("\x0aTrackIndex", 11);
-    const size_t n = record.size();
-    if (n < kName.size() + 4 || record[n - 1] != 0 || record[n - 2] != 0) return false;
-    const struct {
-        uint8_t Type;
-        size_t Bytes;
-    } forms[] = {{vaInt8, 1}, {vaInt16, 2}, {vaInt32, 4}};
-    for (const auto& form : forms) {
-        const size_t valueAt = n - 2 - form.Bytes;
-        if (valueAt < kName.size() + 1 + 15) break;
-        if (uint8_t(record[valueAt - 1]) != form.Type) continue;
-        if (record.substr(valueAt - 1 - kName.size(), kName.size()) != kName) continue;
-        return std::any_of(record.begin() + std::ptrdiff_t(valueAt),
-                           record.begin() + std::ptrdiff_t(valueAt + form.Bytes), [](char c) { return c != 0; });
-    }
-    return false;
+// Whether a whole record is the one a write of its track gives: read as the library reads
+// it, written again as the library writes it, the same bytes; and with a track number (a
+// track read without one is numbered when loaded, so a write gives another record).
+bool IsWritersOwnRecord(std::string_view record, TcomponentValue& value, TbyteWriter& again) {
+    TaudioTag tag;
+    TbyteReader r(record);
+    if (!ReadAudioTagRecord(r, tag, value) || !r.AtEnd() || tag.TrackIndex() == 0) return false;
+    again.Bytes().clear();
+    WriteAudioTagRecord(again, tag);
+    return again.Bytes() == record;
 }
 
 }  // namespace
 
+TfileStamp StampOfStat(const struct stat& st) {
+    return {st.st_dev, st.st_ino, int64_t(st.st_size), int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
+}
+
 bool StampOfFile(int fd, TfileStamp& stamp) {
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    stamp = StampOf(st);
+    stamp = StampOfStat(st);
     return true;
 }
 
 bool StampOfFile(const std::string& path, TfileStamp& stamp) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    stamp = StampOf(st);
+    stamp = StampOfStat(st);
     return true;
 }
 
@@ -226,6 +216,8 @@ bool FindCategoryIndexEntries(int fd, uint64_t size, uint32_t records, uint64_t&
 
 bool FindListFileRecords(int fd, uint64_t size, uint32_t records, uint64_t& headBytes,
                          std::vector<uint32_t>& lengths, std::vector<uint64_t>& checks) {
+    TcomponentValue value;
+    TbyteWriter again;
     const bool found = ScanEntries(
         fd, size, records, headBytes, lengths, checks,
         [](TbyteReader& r, int64_t& count) {
@@ -239,14 +231,14 @@ bool FindListFileRecords(int fd, uint64_t size, uint32_t records, uint64_t& head
             count = n;
             return true;
         },
-        [](TbyteReader& r, uint64_t&, bool& refused) {
+        [&](TbyteReader& r, uint64_t&, bool& refused) {
             std::string_view start;
             TcomponentReader record(r);
             if (!r.ReadBytes(kAudioTagRecordStart.size(), start) || start != kAudioTagRecordStart ||
                 !record.SkipRest(nullptr))
                 return false;
             // A whole record, but not as a write makes it: nothing more to read.
-            refused = !EndsWithTrackNumber(r.Data().substr(0, r.Position()));
+            refused = !IsWritersOwnRecord(r.Data().substr(0, r.Position()), value, again);
             return !refused;
         });
     checks.clear();  // records have none

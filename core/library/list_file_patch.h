@@ -7,6 +7,7 @@
 // was read or written, with the records where they are expected); when it is not, it
 // writes nothing and the library makes the whole file anew. The file that comes out is
 // the one a full write gives, byte for byte, and is written through the safe writer.
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstdint>
@@ -17,14 +18,19 @@
 
 namespace tunecrest {
 
-// What tells one state of a file on disk from another.
+// What tells one state of a file on disk from another: the file, its size, and the times
+// of its last write and of its last change of any kind. Another program can put the write
+// time back after changing a file in place; the change time it cannot set, as any write
+// or any setting of the times moves it to the present.
 struct TfileStamp {
     dev_t Device = 0;
     ino_t Inode = 0;
     int64_t Size = -1;
     int64_t ModifiedNs = 0;
+    int64_t ChangedNs = 0;
     bool operator==(const TfileStamp&) const = default;
 };
+TfileStamp StampOfStat(const struct stat& st);
 bool StampOfFile(int fd, TfileStamp& stamp);
 bool StampOfFile(const std::string& path, TfileStamp& stamp);
 
@@ -101,9 +107,10 @@ TlistPatchResult WriteListFilePatch(const std::string& path, const TlistFilePatc
 
 // The length of the head and of every record of a plain tag-list file of `records`
 // records written by this system, read from the open file `fd` of `size` bytes. False
-// when the file is anything else: another signature or count, a record of another
-// class, one that does not end with its track number as this system writes it, or
-// bytes after the last record.
+// when the file is anything else: another signature or count, a record of another class,
+// one that is not in the writer's own form (a write of the track it reads as gives other
+// bytes: another order or form of its values, a text the reader changes) or that has no
+// track number (the track is numbered when loaded), or bytes after the last record.
 bool FindListFileRecords(int fd, uint64_t size, uint32_t records, uint64_t& headBytes,
                          std::vector<uint32_t>& lengths, std::vector<uint64_t>& checks);
 

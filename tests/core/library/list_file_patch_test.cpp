@@ -5,6 +5,7 @@
 #include "core/library/list_file_patch.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +18,8 @@
 #include "core/base/safe_file.h"
 #include "core/base/services.h"
 #include "core/library/jukebox_list.h"
+#include "core/tags/component_stream.h"
+#include "core/tags/list_file_io.h"
 #include "core/tags/tag_list_files.h"
 #include "core/tags/tag_stream.h"
 #include "tests/support/groupings_image.h"
@@ -312,6 +315,16 @@ TEST(ListFilePatch, AFileChangedUnderTheLibraryIsWrittenWholeNeverCopiedFrom) {
              // that stamps files an edit in place is not told from the write before it).
              fs::last_write_time(f, written + std::chrono::seconds(1));
          }},
+        {"changed in place, its write time put back",
+         [](const fs::path& f) {
+             const auto written = fs::last_write_time(f);
+             {
+                 std::fstream s(f, std::ios::in | std::ios::out | std::ios::binary);
+                 s.seekp(std::streamoff(fs::file_size(f) / 2));
+                 s.put('#');
+             }
+             fs::last_write_time(f, written);
+         }},
         {"grown", [](const fs::path& f) { std::ofstream(f, std::ios::app | std::ios::binary) << "more"; }},
         {"removed", [](const fs::path& f) { fs::remove(f); }},
     };
@@ -331,6 +344,122 @@ TEST(ListFilePatch, AFileChangedUnderTheLibraryIsWrittenWholeNeverCopiedFrom) {
         Wait(*lib);
         EXPECT_EQ(Bytes(file), WholeList(lib->GlobalList()));
         EXPECT_EQ(lib->LastSaveRecordsMade(), 1u);
+    }
+}
+
+// Each part of a file's state on its own tells two stamps apart: the file system and the
+// file, the size, the write time to the nanosecond (a file rewritten within the same
+// second) and the change time, which no program can set back.
+TEST(ListFilePatch, AFileStampTellsEveryPartOfTheFilesStateApart) {
+    struct stat base {};
+    base.st_dev = 2049;
+    base.st_ino = 77;
+    base.st_size = 4096;
+    base.st_mtim = {1700000000, 123456789};
+    base.st_ctim = {1700000001, 987654321};
+    const TfileStamp stamp = StampOfStat(base);
+    EXPECT_EQ(StampOfStat(base), stamp);
+    const std::vector<std::pair<const char*, std::function<void(struct stat&)>>> parts = {
+        {"device", [](struct stat& st) { st.st_dev = 2050; }},
+        {"file", [](struct stat& st) { st.st_ino = 78; }},
+        {"size", [](struct stat& st) { st.st_size = 4095; }},
+        {"write time", [](struct stat& st) { st.st_mtim.tv_sec += 1; }},
+        {"write time's nanoseconds", [](struct stat& st) { st.st_mtim.tv_nsec += 1; }},
+        {"change time", [](struct stat& st) { st.st_ctim.tv_sec += 1; }},
+        {"change time's nanoseconds", [](struct stat& st) { st.st_ctim.tv_nsec += 1; }},
+    };
+    for (const auto& [part, change] : parts) {
+        struct stat other = base;
+        change(other);
+        EXPECT_NE(StampOfStat(other), stamp) << part;
+    }
+}
+
+// A list file another program wrote: records the reader takes but in a form this system
+// does not write. The first save after the start copies none of them (what it copied would
+// not be what the track gives); the file is then the whole list's bytes.
+TEST(ListFilePatch, RecordsNotInTheWritersOwnFormAreMadeAnewAtTheFirstSaveAfterAStart) {
+    // The record of `tag` as WriteAudioTagRecord writes it, with `from` replaced by `to`.
+    const auto changed = [](const TaudioTag& tag, std::string_view from, std::string_view to) {
+        TbyteWriter w;
+        WriteAudioTagRecord(w, tag);
+        std::string record = w.Bytes();
+        const size_t at = record.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        if (at != std::string::npos) record.replace(at, from.size(), to);
+        return record;
+    };
+    const auto text = [](std::string_view name, uint8_t kind, std::string_view value) {
+        std::string bytes(1, char(name.size()));
+        bytes.append(name).append(1, char(kind));
+        if (kind == vaLString) {
+            TbyteWriter length;
+            length.WriteI32(int32_t(value.size()));
+            bytes.append(length.Bytes());
+        } else {
+            bytes.append(1, char(value.size()));
+        }
+        return bytes.append(value);
+    };
+    const std::vector<std::pair<const char*, std::function<std::string(TaudioTag&)>>> forms = {
+        {"a number in a wider form than it needs",
+         [&](TaudioTag& t) {
+             t.SetTrackNo(5);
+             return changed(t, std::string("\x07TrackNo\x02\x05", 10), std::string("\x07TrackNo\x04\x05\0\0\0", 13));
+         }},
+        {"a short text as a long one",
+         [&](TaudioTag& t) {
+             t.SetTitle("Long form");
+             return changed(t, text("Title", vaString, "Long form"), text("Title", vaLString, "Long form"));
+         }},
+        {"an empty text written",
+         [&](TaudioTag& t) {
+             t.SetComment("");
+             t.SetAlbum("Before the comment");
+             return changed(t, text("Album", vaString, "Before the comment"),
+                            text("Album", vaString, "Before the comment") + text("Comment", vaString, ""));
+         }},
+        {"two properties in another order",
+         [&](TaudioTag& t) {
+             t.SetArtist("First");
+             t.SetTitle("Second");
+             return changed(t, text("Artist", vaString, "First") + text("Title", vaString, "Second"),
+                            text("Title", vaString, "Second") + text("Artist", vaString, "First"));
+         }},
+        {"a property name in other letters",
+         [&](TaudioTag& t) {
+             t.SetTitle("Named");
+             return changed(t, text("Title", vaString, "Named"), text("title", vaString, "Named"));
+         }},
+        {"a text in another encoding",
+         [&](TaudioTag& t) {
+             t.SetAlbum("Caf\xC3\xA9");
+             return changed(t, text("Album", vaString, "Caf\xC3\xA9"), text("Album", vaString, "Caf\xE9"));
+         }},
+    };
+    for (const auto& [form, make] : forms) {
+        SCOPED_TRACE(form);
+        test::TempDir dir;
+        const fs::path file = dir.File("jukebox.dat");
+        TbyteWriter w;
+        WriteTagListHeader({"", false, ModeSet(lmLoop), ""}, 30, w);
+        for (int i = 0; i < 30; ++i) {
+            TaudioTagPtr tag = LibraryTrack(i);
+            tag->SetTrackIndex(i + 1);
+            if (i == 12) {
+                w.WriteBytes(make(*tag));
+                continue;
+            }
+            WriteAudioTagRecord(w, *tag);
+        }
+        ASSERT_TRUE(SafeWriteFile(file.string(), w.Bytes()));
+        auto lib = BackgroundLibrary(dir);
+        lib->LoadIndexes();
+        ASSERT_EQ(lib->GlobalList().Count(), 30);
+        Edit(*lib, 20, "Edited");
+        Wait(*lib);
+        EXPECT_EQ(Bytes(file), WholeList(lib->GlobalList()));
+        EXPECT_EQ(lib->LastSaveRecordsMade(), 30u);
     }
 }
 
