@@ -49,9 +49,14 @@ private:
     bool Write(std::string_view data, int64_t offset);
     bool Fail(const std::string& what, int err);
     void Discard();
+    // Starts the writing out to the disk of what was appended since the last start, once
+    // it is a few megabytes: a large file is then mostly on the disk by the time it is
+    // complete, and the flush of Commit waits for little more than the rest.
+    void StartWriteOut();
     std::string Fpath, Fresolved, Ftemp, Ferror;
     int Ffd = -1;
     bool Ffailed = false, Fcommitted = false;
+    uint64_t Fappended = 0, FwrittenOut = 0;
 };
 
 // Removes the temporary files that safe writes into `folder` left behind when the
