@@ -324,6 +324,12 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
             loader.JukeboxList = &lib;
             loader.LoadAll();
             dispatcher->ProcessPendingCalls();
+            // A person's change comes into a library that has settled: the worker has read
+            // the files on disk through by then.
+            const auto loaded = Clock::now();
+            while (lib.WorkerBusy()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            if (std::getenv("TUNECREST_SCALE_TRACE"))
+                std::fprintf(stderr, "files on disk read ahead in %.0f ms\n", MsSince(loaded));
             auto tag = std::make_shared<TaudioTag>();
             tag->SetFilename("/srv/music/New Artist/New Album/01 - New Song.mp3");
             tag->SetArtist("New Artist");
@@ -548,7 +554,7 @@ int RunOnly(const std::string& self, const std::string& op, int runs, const std:
             std::printf("  %-34s %s\n", "time", op_.Show(ShowMs).c_str());
             continue;
         }
-        std::printf("  %-34s %-30s target <= 1.5 s\n", "until saved", op_.Show(ShowMs).c_str());
+        std::printf("  %-34s %-30s target <= 0.4 s\n", "until saved", op_.Show(ShowMs).c_str());
         std::printf("  %-34s %-30s target <= 0.3 s\n", "main-thread time in total", main.Show(ShowMs).c_str());
         std::printf("  %-34s %-30s target <= 16 ms\n", "longest main-thread hold", hold.Show(ShowHoldMs).c_str());
         std::printf("  %-34s %-30s target <= 600 MB\n", "peak memory", peak.Show(ShowMb).c_str());

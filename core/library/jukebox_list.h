@@ -6,12 +6,14 @@
 // progress through its event sink. The local form owns the one jukebox and carries
 // out everything the windows do to the play state (queue, stacker, playlists).
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <future>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <unordered_set>
@@ -189,6 +191,9 @@ class TcustomJukeboxList : public TObject {
     // True while such a save is still to finish (its result comes back through the
     // dispatcher).
     bool BackgroundWorkPending() const;
+    // True while the save worker has work: a save, or reading the files on disk ahead of
+    // the first change after a start.
+    bool WorkerBusy() const { return Fworker && Fworker->Busy(); }
     // Finishes every write still pending, and writes nothing else: the background save
     // being prepared or on the worker (made from what changed, as it would have been),
     // the row changes of the database and the play counts' write. A rebuild of the
@@ -324,14 +329,26 @@ class TcustomJukeboxList : public TObject {
     // The background save: asked for by the change handler, run in slices.
     struct TsaveRun;
     void ScheduleSave(bool list, bool indexes, bool database);
+    // Starts making, on a thread of their own, the artists and albums that the index files
+    // left for later of the genres and years the run is to write anew.
+    void MakeCategoryListsAhead(TsaveRun& run);
     void PostSaveStep();
     void SaveStep();
     bool SaveSlice(TsaveRun& run);
+    // The list file of a run whose records are made; then the rest of the finished run.
+    void HandListToWorker(const std::shared_ptr<TsaveRun>& run);
     void HandToWorker(std::shared_ptr<TsaveRun> run);
+    // Takes the database's row changes for the run (or asks for a rebuild).
+    void TakeRunDatabaseChanges(TsaveRun& run);
+    // Hands a worker job's result back to the main thread (TakeWorkerResults runs it).
+    void PostWorkerResult(std::function<void()> result);
     // Drops the save being prepared; what it was to write is asked for again.
     void RestartSave();
     // Runs what the worker's finished jobs hand back to the main thread.
     void TakeWorkerResults();
+    // Has the worker read the list file and the index files as the library holds them
+    // through, so that the first change after a start copies from them at once.
+    void LearnFilesOnDisk();
     std::vector<TaudioTagListList*> Groupings() const;
 
     std::string FdataFolder;
@@ -361,8 +378,20 @@ class TcustomJukeboxList : public TObject {
     bool FpopularLoadFailed = false;
     // Shared with the posted save, which does nothing once the library is gone.
     std::shared_ptr<bool> FpopularSavePending;
+    // How the global list stands to the list as last filed: the filed tracks still there
+    // in order from its front (Kept), and the places in Ffiled of those no longer there
+    // (Removed; with Many, more than any follower takes, and not all listed). Worked out
+    // once per change notice for the groupings, the database and the list file, which
+    // would each walk a million tracks for it.
+    struct TfiledChange {
+        size_t Kept = 0;
+        std::vector<size_t> Removed;
+        bool Many = false;
+    };
+    const TfiledChange& FiledChange();
     // The global list as last filed into the groupings, and the switches it was filed with.
     std::vector<const TaudioTag*> Ffiled;
+    std::optional<TfiledChange> FfiledChange;
     uint32_t FfiledSettings = 0;
     // File names of more than one track of the global list, as last filed: the file-name
     // index holds the first of them.
@@ -414,6 +443,8 @@ class TcustomJukeboxList : public TObject {
     // Checked by posted calls, which do nothing once the library is gone.
     std::shared_ptr<bool> Falive = std::make_shared<bool>(true);
     std::unique_ptr<TbackgroundWorker> Fworker;
+    // Stops the worker's reading of the files ahead of a change (LearnFilesOnDisk).
+    std::shared_ptr<std::atomic<bool>> FlearnStop = std::make_shared<std::atomic<bool>>(false);
     // What the worker's jobs hand back, run on the main thread through the dispatcher, or
     // at once when the saves are finished at close-down (the event loop has stopped).
     struct TworkerResults {

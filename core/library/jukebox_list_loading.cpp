@@ -56,7 +56,7 @@ void TcustomJukeboxList::LoadIndexes() {
     if (stamped && !FglobalLoadFailed && FcdTracks.empty() && FglobalList->UpdateCount() == 0) {
         const uint64_t write = ++FlistWrites;
         const uint32_t count = uint32_t(FglobalList->Items().size());
-        FlistLedger->Set({write, stamp, count, 0, nullptr});
+        FlistLedger->Set({write, stamp, count, 0, nullptr, nullptr});
         FlistMaps.push_back({write, {}});
         AppendListFilePiece(FlistMaps.back().Pieces, {0, count});
     }
@@ -72,12 +72,13 @@ void TcustomJukeboxList::LoadIndexes() {
                 map->Lists.push_back(list.get());
                 map->Changes.push_back(list->ChangeCount());
             }
-            FindexFiles[k].Ledger->Set({write, indexStamps[k], uint32_t(map->Lists.size()), 0, nullptr});
+            FindexFiles[k].Ledger->Set({write, indexStamps[k], uint32_t(map->Lists.size()), 0, nullptr, nullptr});
             FindexFiles[k].Maps.push_back(std::move(map));
         }
     }
     FpendingFileOrder = {};  // taken by the filing unless a handler changed the list first
     SetLoading(false);
+    if (AutoSaveGlobal && (!FlistMaps.empty() || indexesRead)) LearnFilesOnDisk();
 }
 
 bool TcustomJukeboxList::IndexesWanted() const {

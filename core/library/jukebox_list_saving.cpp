@@ -4,14 +4,17 @@
 #include "core/library/jukebox_list.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <mutex>
 #include <new>
 #include <optional>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
@@ -60,16 +63,12 @@ void TcustomJukeboxList::FollowListFile() {
         size_t Position;
         bool Removed;
     };
+    const TfiledChange& change = FiledChange();
+    if (change.Many || change.Removed.size() > kMostChanges) return forget();
+    const size_t kept = change.Kept;
     std::vector<Tchange> changes;
-    size_t kept = 0;
-    for (size_t p = 0; p < Ffiled.size(); ++p) {
-        if (kept < items.size() && items[kept].get() == Ffiled[p]) {
-            ++kept;
-            continue;
-        }
-        changes.push_back({p, true});
-        if (changes.size() > kMostChanges) return forget();
-    }
+    changes.reserve(change.Removed.size() + FeditNotes.size());
+    for (const size_t p : change.Removed) changes.push_back({p, true});
     // A change nobody noted may have changed any track.
     if (changes.empty() && FeditNotes.empty() && kept == items.size()) return forget();
     // A track taken out moves every later one: the positions in the index files change.
@@ -115,6 +114,23 @@ void TcustomJukeboxList::FollowListFile() {
 }
 
 namespace {
+// How the entries of each index file ("albums.idx" ... "years.idx") are found.
+constexpr TentryFinder kIndexFinders[] = {FindAlbumIndexEntries, FindArtistIndexEntries, FindArtistIndexEntries,
+                                          FindCategoryIndexEntries, FindCategoryIndexEntries};
+static_assert(std::size(kIndexFinders) == std::size(kIndexFiles));
+
+// The check value of a grouping's entry for `list`: its names as the index file holds
+// them and its track count.
+uint64_t EntryCheck(const TaudioTagList& list, bool albums, TbyteWriter& scratch) {
+    scratch.Bytes().clear();
+    WriteText(scratch, list.Title());
+    if (albums) {
+        const auto* album = dynamic_cast<const TaudioTagAlbum*>(&list);
+        WriteText(scratch, album ? album->AlbumArtist : std::string());
+    }
+    return IndexEntryCheck(scratch.Bytes(), int32_t(list.Count()));
+}
+
 // Tracks (or index pieces) made between two looks at the clock.
 constexpr size_t kTracksPerClockCheck = 32;
 // Records made anew (at most, or a fiftieth of the list) when the rest are copied from
@@ -312,7 +328,17 @@ struct TcustomJukeboxList::TsaveRun {
     size_t ItemsCount = 0;
     size_t Next = 0;
     int Stage = 0;  // 0 the list's records, 1 the index files, 2 the export rows, 3 ready
-    bool Waiting = false;  // for the worker to give a block back
+    bool Waiting = false;  // for the worker to give a block back, or for the lists below
+    // The list file handed to the worker (its records made), and, once the worker has
+    // written it, whether it was (for the index files, which follow only a written one).
+    bool ListHanded = false;
+    bool ListWritten = false;
+    // The artists and albums of the genres and years to be written that their index
+    // files left for later, made on a thread of their own (making those of a large genre
+    // would hold this thread for tens of milliseconds).
+    std::unique_ptr<TcategoryListsAhead> ListsAhead;
+    std::unordered_set<const TaudioTagList*> ListsMaking;
+    bool ListsAsked = false;
     std::unique_ptr<TfileStream> Library;
     // Made anew: the length of the head and of each record, for the next save to copy
     // from (not kept with CD tracks left out).
@@ -370,7 +396,8 @@ void TcustomJukeboxList::PostSaveStep() {
 }
 
 bool TcustomJukeboxList::BackgroundWorkPending() const {
-    return FsavePosted || Frun || FworkerResults > 0 || FpendingList || FpendingIndexes || FpendingDatabase ||
+    // A step still posted finds nothing to do unless something is pending.
+    return Frun || FworkerResults > 0 || FpendingList || FpendingIndexes || FpendingDatabase ||
            DatabaseChangesPending();
 }
 
@@ -386,7 +413,8 @@ void TcustomJukeboxList::SetSaveMemory(size_t blockBytes, size_t blocks) {
 
 void TcustomJukeboxList::RestartSave() {
     if (!Frun) return;
-    FpendingList |= Frun->List;
+    // A list file already handed to the worker is written as it was then.
+    FpendingList |= Frun->List && !Frun->ListHanded;
     FpendingIndexes |= Frun->Indexes;
     FpendingDatabase |= Frun->Database;
     // Its temporary files, hundreds of megabytes at a million tracks, are removed on
@@ -477,31 +505,20 @@ void TcustomJukeboxList::SaveStep() {
                                        [](const TindexFileState& file) { return file.Maps.empty(); });
         if (run.Library || run.Csv || wholeIndexes) Fworker->Run([pool = FblockPool] { pool->Fill(); });
     }
-    if (!SaveSlice(*Frun)) {
+    const bool done = SaveSlice(*Frun);
+    // Its records made, the list file is written while the rest is made.
+    if (Frun->List && !Frun->ListHanded && Frun->Stage >= 1) HandListToWorker(Frun);
+    if (!done) {
         // A run waiting for a block goes on when the worker gives one back.
         if (!Frun->Waiting) PostSaveStep();
         return;
     }
     std::shared_ptr<TsaveRun> ready = std::move(Frun);
-    if (ready->List && ready->Library) FglobalList->SetStoredSize(ready->Library->Size());
-    if (ready->List) FlastSaveRecordsMade = ready->Patch ? ready->Patch->FreshLengths.size() : size_t(ready->Written);
     if (std::any_of(ready->IndexSaves.begin(), ready->IndexSaves.end(), [](const auto& save) { return save.Started; })) {
         FlastSaveEntriesMade = 0;
         for (const auto& save : ready->IndexSaves)
             if (save.Started)
                 FlastSaveEntriesMade += save.Patch ? save.Patch->FreshLengths.size() : save.Map->Lists.size();
-    }
-    // The rows of the tracks that changed, as they are now: a few, made at once.
-    if (!ready->Database && DatabaseChangesPending()) {
-        if (!FdatabaseEnabled) {
-            FdbRemovedFiles.clear();
-            FdbWrites.clear();
-        } else if (TakeDatabaseChanges(ready->DbRemovedFiles, ready->DbRows)) {
-            ready->DbChanges = true;
-        } else {
-            FpendingDatabase = true;  // a rebuild follows this save
-            PostSaveStep();
-        }
     }
     HandToWorker(std::move(ready));
 }
@@ -556,6 +573,16 @@ bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
         if (timeUp()) return false;
     }
     if (run.Stage == 1) {
+        if (run.Indexes && IndexesWanted() && !run.ListsAsked) {
+            run.ListsAsked = true;
+            MakeCategoryListsAhead(run);
+        }
+        // Whether the run waits for the lists of `list` (a genre or year) to be made.
+        const auto waitForLists = [&](const TaudioTagList& list) {
+            if (!run.ListsAhead || !run.ListsMaking.count(&list)) return false;
+            const auto& category = static_cast<const TaudioTagCategory&>(list);
+            return category.ListsDeferred() && run.ListsAhead->Running();
+        };
         if (run.Indexes && IndexesWanted()) {
             const std::pair<const char*, TaudioTagListList*> files[] = {
                 {"albums.idx", FalbumList.get()}, {"artists.idx", FartistList.get()},
@@ -568,6 +595,10 @@ bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
                 const TaudioTagListList& grouping = *files[run.Next].second;
                 TsaveRun::TindexSave& save = run.IndexSaves[run.Next];
                 if (!save.Started) {
+                    // A genre or year file written whole waits until every list is made.
+                    if (FindexFiles[run.Next].Maps.empty())
+                        for (int i = 0; i < grouping.Count(); ++i)
+                            if (waitForLists(*grouping.GetList(i))) return wait();
                     save.Started = true;
                     save.Map = std::make_shared<TindexFileMap>();
                     save.Map->Lists.reserve(size_t(grouping.Count()));
@@ -607,30 +638,25 @@ bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
                         if (j < last) {
                             save.OldAt = j + 1;
                             if (old.Changes[j] == list->ChangeCount()) {
-                                TbyteWriter& names = run.Scratch;
-                                names.Bytes().clear();
-                                WriteText(names, list->Title());
-                                if (run.Next == 0) {
-                                    const auto* album = dynamic_cast<const TaudioTagAlbum*>(list.get());
-                                    WriteText(names, album ? album->AlbumArtist : std::string());
-                                }
-                                patch.Checks.push_back(IndexEntryCheck(names.Bytes(), int32_t(list->Count())));
+                                patch.Checks.push_back(EntryCheck(*list, run.Next == 0, run.Scratch));
                                 AppendListFilePiece(patch.Pieces, {int64_t(j), 1});
                                 continue;
                             }
                         }
                         // A changed genre or year whose artists and albums its index file
-                        // left for later makes them first (several milliseconds): that
-                        // starts a slice of its own.
-                        if (const auto* category = dynamic_cast<const TaudioTagCategory*>(list.get());
-                            category && category->ListsDeferred() && save.YieldedAt != size_t(i) &&
-                            std::chrono::steady_clock::now() - start >= sliceTime / 8) {
+                        // left for later: they are being made on their own thread, or are
+                        // made here first (several milliseconds), which starts a slice of
+                        // its own.
+                        const auto* category = dynamic_cast<const TaudioTagCategory*>(list.get());
+                        const bool waitLists = category && waitForLists(*category);
+                        if (waitLists || (category && category->ListsDeferred() && save.YieldedAt != size_t(i) &&
+                                          std::chrono::steady_clock::now() - start >= sliceTime / 8)) {
                             save.YieldedAt = size_t(i);
                             --save.At;
                             save.OldAt = oldAt;
                             save.Map->Lists.pop_back();
                             save.Map->Changes.pop_back();
-                            return false;
+                            return waitLists ? wait() : false;
                         }
                         TbyteWriter& entry = run.Scratch;
                         entry.Bytes().clear();
@@ -639,6 +665,7 @@ bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
                         }
                         patch.Fresh += entry.Bytes();
                         patch.FreshLengths.push_back(uint32_t(entry.Bytes().size()));
+                        patch.FreshChecks.push_back(EntryCheck(*list, run.Next == 0, run.Scratch));
                         AppendListFilePiece(patch.Pieces, {-1, 1});
                         // Such an entry may have taken the slice's time already.
                         if (timeUp()) return false;
@@ -699,36 +726,57 @@ namespace {
 std::string RetiredDatabaseName(const std::string& databaseFile) { return databaseFile + ".old"; }
 }  // namespace
 
-void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
-    const bool indexes = std::any_of(run->IndexSaves.begin(), run->IndexSaves.end(),
-                                     [](const TsaveRun::TindexSave& save) { return save.Started; });
-    if (!run->List && !indexes && !run->RemoveIndexFiles && !run->Database && !run->DbChanges) return;
-    ++FworkerResults;
+void TcustomJukeboxList::TakeRunDatabaseChanges(TsaveRun& run) {
+    // A rebuild holds every change; the rows of the tracks that changed, as they are now,
+    // are a few and made at once.
+    if (run.Database || !DatabaseChangesPending()) return;
+    if (!FdatabaseEnabled) {
+        FdbRemovedFiles.clear();
+        FdbWrites.clear();
+    } else if (TakeDatabaseChanges(run.DbRemovedFiles, run.DbRows)) {
+        run.DbChanges = true;
+    } else {
+        FpendingDatabase = true;  // a rebuild follows this save
+        PostSaveStep();
+    }
+}
+
+void TcustomJukeboxList::PostWorkerResult(std::function<void()> result) {
+    {
+        std::lock_guard lock(FworkerResultQueue->Lock);
+        FworkerResultQueue->Done.push_back(std::move(result));
+    }
     std::weak_ptr<bool> alive = Falive;
-    const std::string folder = FdataFolder;
+    Dispatcher().Post([this, alive] {
+        const auto live = alive.lock();
+        if (live && *live) TakeWorkerResults();
+    });
+}
+
+void TcustomJukeboxList::HandListToWorker(const std::shared_ptr<TsaveRun>& run) {
+    // The list file goes to the worker as soon as its records are made, while the index
+    // files are still being made here; the worker writes it first, and them after it.
+    run->ListHanded = true;
+    ++FworkerResults;
     const size_t total = FglobalList->Items().size();
-    // The list and the groupings as they are now stand to this write as it is.
+    // The list as it is now stands to this write as it is.
     run->ListWrite = ++FlistWrites;
-    if (run->List && run->CdTracks.empty()) {
+    if (run->CdTracks.empty()) {
         FlistMaps.push_back({run->ListWrite, {}});
         AppendListFilePiece(FlistMaps.back().Pieces, {0, uint32_t(total)});
     }
-    std::array<std::shared_ptr<TlistFileLedger>, std::size(kIndexFiles)> indexLedgers;
-    for (size_t k = 0; k < indexLedgers.size(); ++k) {
-        indexLedgers[k] = FindexFiles[k].Ledger;
-        if (!run->IndexSaves[k].Started) continue;
-        run->IndexSaves[k].Map->Write = run->ListWrite;
-        FindexFiles[k].Maps.push_back(run->IndexSaves[k].Map);
-    }
-    // Runs after the blocks of every file: the worker takes jobs in order.
-    Fworker->Run([this, alive, run, folder, total, ledger = FlistLedger, listFile = DataFile("jukebox.dat"),
-                  indexLedgers, results = FworkerResultQueue] {
+    if (run->Library) FglobalList->SetStoredSize(run->Library->Size());
+    FlastSaveRecordsMade = run->Patch ? run->Patch->FreshLengths.size() : size_t(run->Written);
+    // Runs after the blocks of the file: the worker takes jobs in order.
+    Fworker->Run([this, run, total, ledger = FlistLedger, listFile = DataFile("jukebox.dat")] {
         std::vector<std::string> errors;
-        std::error_code ec;
         std::string error;
         bool listWritten = true, listStale = false;
         int64_t storedSize = -1;
-        if (run->List && run->Patch) {
+        // The file replaced stays open until the results are handed back: the last close
+        // of a file of hundreds of megabytes frees its cached pages, which takes a while.
+        const int replaced = OpenRegularFile(listFile);
+        if (run->Patch) {
             switch (WriteListFilePatch(listFile, *run->Patch, run->ListWrite, *ledger, storedSize, &error,
                                        FindListFileRecords)) {
                 case TlistPatchResult::lprWritten:
@@ -743,7 +791,7 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
                     listStale = true;
                     break;
             }
-        } else if (run->List) {
+        } else {
             const std::shared_ptr<TsafeFileWriter>& file = run->Library->File();
             if (size_t(run->Written) != total) {
                 TbyteWriter count;
@@ -757,16 +805,73 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
                 TfileStamp stamp;
                 if (run->Lengths && StampOfFile(listFile, stamp))
                     ledger->Set({run->ListWrite, stamp, uint32_t(run->Lengths->size()), run->HeadBytes,
-                                 std::move(run->Lengths)});
+                                 std::move(run->Lengths), nullptr});
                 else
                     ledger->Forget();
             }
         }
+        run->ListWritten = listWritten;
+        const bool indexes = run->Indexes;
+        const uint64_t listWrite = run->ListWrite;
+        PostWorkerResult([this, errors, listWrite, listWritten, listStale, storedSize, indexes] {
+            --FworkerResults;
+            for (const auto& e : errors) LogError(e);
+            // Written: the file on disk is this write; else the one before is still there.
+            std::erase_if(FlistMaps, [&](const TlistFileMap& map) {
+                return listWritten ? map.Write < listWrite : map.Write == listWrite;
+            });
+            if (listWritten && storedSize >= 0) FglobalList->SetStoredSize(storedSize);
+            if (listStale) {
+                ForgetListFile();
+                FpendingList = true;
+                FpendingIndexes |= indexes;  // not written before the list file is
+                PostSaveStep();
+            }
+        });
+        if (replaced >= 0) ::close(replaced);
+    });
+}
+
+void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
+    TakeRunDatabaseChanges(*run);
+    const bool indexes = std::any_of(run->IndexSaves.begin(), run->IndexSaves.end(),
+                                     [](const TsaveRun::TindexSave& save) { return save.Started; });
+    if (!indexes && !run->RemoveIndexFiles && !run->Database && !run->DbChanges) return;
+    ++FworkerResults;
+    const std::string folder = FdataFolder;
+    // The groupings as they are now stand to this write as it is (the list file's write,
+    // when the run has one).
+    if (!run->List) run->ListWrite = ++FlistWrites;
+    std::array<std::shared_ptr<TlistFileLedger>, std::size(kIndexFiles)> indexLedgers;
+    for (size_t k = 0; k < indexLedgers.size(); ++k) {
+        indexLedgers[k] = FindexFiles[k].Ledger;
+        if (!run->IndexSaves[k].Started) continue;
+        run->IndexSaves[k].Map->Write = run->ListWrite;
+        FindexFiles[k].Maps.push_back(run->IndexSaves[k].Map);
+    }
+    // Runs after the blocks of every file and after the list file: the worker takes jobs
+    // in order.
+    Fworker->Run([this, run, folder, indexLedgers] {
+        std::vector<std::string> errors;
+        std::error_code ec;
+        std::string error;
         // The index files are only used when not older than "jukebox.dat".
+        const bool listWritten = !run->List || run->ListWritten;
+        // The rows of the tracks that changed go into the database while the index files
+        // are written (each waits on its own file's flush). After "jukebox.dat", so the
+        // database is not older than the list it holds; rows of a list that was not
+        // written would make it hold what the list does not (a rebuild follows instead).
+        std::future<std::string> rows;
+        if (run->DbChanges && listWritten)
+            rows = std::async(std::launch::async, [run] {
+                TjukeboxDB writer;
+                return writer.ApplyChanges(run->DatabaseFile, run->DbRemovedFiles, run->DbRows)
+                           ? std::string()
+                           : "Cannot update " + run->DatabaseFile + ": " + writer.LastError();
+            });
         enum : uint8_t { kNone, kWritten, kFailed, kStale };
         std::array<uint8_t, std::size(kIndexFiles)> indexResults{};
-        constexpr TentryFinder kFinders[] = {FindAlbumIndexEntries, FindArtistIndexEntries, FindArtistIndexEntries,
-                                             FindCategoryIndexEntries, FindCategoryIndexEntries};
+        std::array<bool, std::size(kIndexFiles)> writtenWhole{};
         for (size_t k = 0; k < run->IndexSaves.size(); ++k) {
             TsaveRun::TindexSave& save = run->IndexSaves[k];
             if (!save.Started) continue;
@@ -776,7 +881,7 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
             if (save.Patch) {
                 int64_t size = 0;
                 switch (WriteListFilePatch(path, *save.Patch, run->ListWrite, *indexLedgers[k], size, &error,
-                                           kFinders[k])) {
+                                           kIndexFinders[k])) {
                     case TlistPatchResult::lprWritten:
                         indexResults[k] = kWritten;
                         break;
@@ -794,8 +899,10 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
                 }
                 indexResults[k] = kWritten;
                 TfileStamp stamp;
-                if (StampOfFile(path, stamp))
-                    indexLedgers[k]->Set({run->ListWrite, stamp, uint32_t(save.Map->Lists.size()), 0, nullptr});
+                writtenWhole[k] = StampOfFile(path, stamp);
+                if (writtenWhole[k])
+                    indexLedgers[k]->Set(
+                        {run->ListWrite, stamp, uint32_t(save.Map->Lists.size()), 0, nullptr, nullptr});
                 else
                     indexLedgers[k]->Forget();
             }
@@ -819,34 +926,18 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
                 if (!built) errors.push_back("Cannot build " + run->DatabaseFile + ": " + database.LastError());
             }
         }
-        // Written after "jukebox.dat", so the database is not older than the list it holds.
-        bool followed = true;
-        if (run->DbChanges) {
-            TjukeboxDB writer;
-            followed = writer.ApplyChanges(run->DatabaseFile, run->DbRemovedFiles, run->DbRows);
-            if (!followed) errors.push_back("Cannot update " + run->DatabaseFile + ": " + writer.LastError());
+        bool followed = !run->DbChanges || listWritten;
+        if (rows.valid()) {
+            const std::string failure = rows.get();
+            followed = failure.empty();
+            if (!followed) errors.push_back(failure);
         }
         const bool rebuilt = run->Database;
-        const bool list = run->List, indexes = run->Indexes;
         const uint64_t listWrite = run->ListWrite;
-        std::lock_guard lock(results->Lock);
-        results->Done.push_back([this, errors, built, rebuilt, followed, database = run->DatabaseFile, list, indexes,
-                                 listWrite, listWritten, listStale, storedSize, indexResults] {
+        PostWorkerResult([this, errors, built, rebuilt, followed, database = run->DatabaseFile, listWrite,
+                          indexResults] {
             --FworkerResults;
             for (const auto& e : errors) LogError(e);
-            if (list) {
-                // Written: the file on disk is this write; else the one before is still there.
-                std::erase_if(FlistMaps, [&](const TlistFileMap& map) {
-                    return listWritten ? map.Write < listWrite : map.Write == listWrite;
-                });
-                if (listWritten && storedSize >= 0) FglobalList->SetStoredSize(storedSize);
-                if (listStale) {
-                    ForgetListFile();
-                    FpendingList = true;
-                    FpendingIndexes |= indexes;  // not written before the list file is
-                    PostSaveStep();
-                }
-            }
             for (size_t k = 0; k < indexResults.size(); ++k) {
                 if (indexResults[k] == kNone) continue;
                 auto& maps = FindexFiles[k].Maps;
@@ -880,10 +971,12 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
                     std::filesystem::remove(retired, ignored);
                 });
         });
-        Dispatcher().Post([this, alive] {
-            const auto live = alive.lock();
-            if (live && *live) TakeWorkerResults();
-        });
+        // The entries of an index file written whole are found now, while its bytes are
+        // at hand, so that the next change copies them at once.
+        for (size_t k = 0; k < writtenWhole.size(); ++k)
+            if (writtenWhole[k])
+                LearnListFile((std::filesystem::path(folder) / kIndexFiles[k]).string(), *indexLedgers[k],
+                              kIndexFinders[k]);
     });
 }
 
@@ -902,7 +995,57 @@ void TcustomJukeboxList::SetLoading(bool loading) {
     if (!loading && FsaveInBackground && (FpendingList || FpendingIndexes || FpendingDatabase)) PostSaveStep();
 }
 
+void TcustomJukeboxList::MakeCategoryListsAhead(TsaveRun& run) {
+    std::vector<TaudioTagCategoryPtr> wanted;
+    for (const size_t k : {size_t(3), size_t(4)}) {
+        const TaudioTagListList& grouping = *IndexGrouping(k);
+        // The entries copied from the file on disk need no lists: unchanged since written.
+        std::unordered_map<const TaudioTagList*, uint64_t> copied;
+        const auto& maps = FindexFiles[k].Maps;
+        if (!maps.empty())
+            for (size_t i = 0; i < maps.back()->Lists.size(); ++i)
+                copied.emplace(maps.back()->Lists[i], maps.back()->Changes[i]);
+        for (int i = 0; i < grouping.Count(); ++i) {
+            auto category = std::dynamic_pointer_cast<TaudioTagCategory>(grouping.GetList(i));
+            if (!category || !category->ListsDeferred()) continue;
+            const auto known = copied.find(category.get());
+            if (!maps.empty() && known != copied.end() && known->second == category->ChangeCount()) continue;
+            run.ListsMaking.insert(category.get());
+            wanted.push_back(std::move(category));
+        }
+    }
+    if (wanted.empty()) return;
+    run.ListsAhead = std::make_unique<TcategoryListsAhead>();
+    std::weak_ptr<bool> alive = Falive;
+    // Once made, a run waiting for them goes on.
+    run.ListsAhead->Start(std::move(wanted), [this, alive] {
+        Dispatcher().Post([this, alive] {
+            const auto live = alive.lock();
+            if (live && *live && Frun && Frun->Waiting) PostSaveStep();
+        });
+    });
+}
+
+void TcustomJukeboxList::LearnFilesOnDisk() {
+    if (FdataFolder.empty() || !FsaveInBackground) return;
+    if (!Fworker) Fworker = std::make_unique<TbackgroundWorker>();
+    std::array<std::shared_ptr<TlistFileLedger>, std::size(kIndexFiles)> indexLedgers;
+    for (size_t k = 0; k < indexLedgers.size(); ++k) indexLedgers[k] = FindexFiles[k].Ledger;
+    FlearnStop->store(true);
+    FlearnStop = std::make_shared<std::atomic<bool>>(false);
+    Fworker->Run([folder = FdataFolder, ledger = FlistLedger, indexLedgers, stop = FlearnStop] {
+        LearnListFile((std::filesystem::path(folder) / "jukebox.dat").string(), *ledger, FindListFileRecords,
+                      stop.get());
+        for (size_t k = 0; k < indexLedgers.size(); ++k)
+            LearnListFile((std::filesystem::path(folder) / kIndexFiles[k]).string(), *indexLedgers[k],
+                          kIndexFinders[k], stop.get());
+    });
+}
+
+
 void TcustomJukeboxList::FinishPendingSaves() {
+    // Reading the files ahead of a change is of no use now: it ends at once.
+    FlearnStop->store(true);
     // Play counts waiting for their write after a burst of requests.
     if (*FpopularSavePending) {
         *FpopularSavePending = false;
@@ -953,7 +1096,10 @@ void TcustomJukeboxList::FinishPendingSaves() {
         }
         while (Frun || FpendingList || FpendingIndexes || DatabaseChangesPending()) {
             SaveStep();
-            if (Frun && Frun->Waiting) break;  // cannot be: no block is waited for
+            if (!Frun || !Frun->Waiting) continue;
+            // No block is waited for; lists being made on their own thread are.
+            if (!Frun->ListsAhead) break;
+            Frun->ListsAhead->Wait();
         }
         if (Fworker) Fworker->Wait();
         TakeWorkerResults();

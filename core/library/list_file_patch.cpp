@@ -88,6 +88,9 @@ void AppendListFilePiece(std::vector<TlistFilePiece>& pieces, TlistFilePiece pie
 
 namespace {
 
+// Set while LearnListFile reads a file: the reading ends when it is set.
+thread_local const std::atomic<bool>* tStopScan = nullptr;
+
 // Reads the head and `records` entries of a file through a window of it, growing the
 // window for an entry larger than it. `head` reads the head and gives the count it
 // states; `entry` reads one entry from the reader's position (false when the window ends
@@ -114,6 +117,7 @@ bool ScanEntries(int fd, uint64_t size, uint32_t records, uint64_t& headBytes, s
     uint64_t position = headBytes;
     size_t capacity = window.size();
     while (lengths.size() < records) {
+        if (tStopScan && (lengths.size() & 4095) == 0 && tStopScan->load(std::memory_order_relaxed)) return false;
         const size_t at = size_t(position - windowStart);
         TbyteReader r(std::string_view(window).substr(at));
         uint64_t check = 0;
@@ -255,16 +259,20 @@ TlistPatchResult WriteListFilePatch(const std::string& path, const TlistFilePatc
     if (old.Fd < 0 || !StampOfFile(old.Fd, stamp) || !(stamp == state.Stamp)) return TlistPatchResult::lprStale;
     uint64_t headBytes = state.HeadBytes;
     std::shared_ptr<const std::vector<uint32_t>> lengths = state.Lengths;
-    std::vector<uint64_t> checks;
-    if (!lengths || !patch.Checks.empty()) {
+    std::shared_ptr<const std::vector<uint64_t>> checks = state.Checks;
+    if (!lengths || (!patch.Checks.empty() && !checks)) {
         auto found = std::make_shared<std::vector<uint32_t>>();
-        if (!find(old.Fd, uint64_t(stamp.Size), state.Records, headBytes, *found, checks))
+        auto foundChecks = std::make_shared<std::vector<uint64_t>>();
+        if (!find(old.Fd, uint64_t(stamp.Size), state.Records, headBytes, *found, *foundChecks))
             return TlistPatchResult::lprStale;
         lengths = std::move(found);
+        checks = foundChecks->empty() ? nullptr : std::move(foundChecks);
     } else {
         uint64_t total = headBytes;
         for (const uint32_t length : *lengths) total += length;
-        if (lengths->size() != state.Records || total != uint64_t(stamp.Size)) return TlistPatchResult::lprStale;
+        if (lengths->size() != state.Records || total != uint64_t(stamp.Size) ||
+            (checks && checks->size() != lengths->size()))
+            return TlistPatchResult::lprStale;
     }
     // The plan must fit the file and its fresh records.
     uint64_t freshCount = 0, records = 0;
@@ -275,12 +283,12 @@ TlistPatchResult WriteListFilePatch(const std::string& path, const TlistFilePatc
     }
     // Each entry copied must be what the library takes it for.
     if (!patch.Checks.empty()) {
-        if (checks.size() != lengths->size() || patch.Checks.size() != records - freshCount)
+        if (!checks || checks->size() != lengths->size() || patch.Checks.size() != records - freshCount)
             return TlistPatchResult::lprStale;
         size_t next = 0;
         for (const TlistFilePiece& piece : patch.Pieces)
             for (uint32_t i = 0; !piece.Fresh() && i < piece.Count; ++i)
-                if (checks[size_t(piece.First) + i] != patch.Checks[next++]) return TlistPatchResult::lprStale;
+                if ((*checks)[size_t(piece.First) + i] != patch.Checks[next++]) return TlistPatchResult::lprStale;
     }
     uint64_t freshBytes = 0;
     for (const uint32_t length : patch.FreshLengths) freshBytes += length;
@@ -288,6 +296,10 @@ TlistPatchResult WriteListFilePatch(const std::string& path, const TlistFilePatc
 
     auto written = std::make_shared<std::vector<uint32_t>>();
     written->reserve(size_t(records));
+    // The new file's checks: those of the records copied, and of the fresh ones as given.
+    auto writtenChecks = std::make_shared<std::vector<uint64_t>>();
+    const bool keepChecks = checks && patch.FreshChecks.size() == patch.FreshLengths.size();
+    if (keepChecks) writtenChecks->reserve(size_t(records));
     TsafeFileWriter out(path);
     out.Append(patch.Head);
     // Where the next record of the old file starts, walked forward from the head.
@@ -300,6 +312,7 @@ TlistPatchResult WriteListFilePatch(const std::string& path, const TlistFilePatc
             uint64_t bytes = 0;
             for (uint32_t i = 0; i < piece.Count; ++i) {
                 bytes += patch.FreshLengths[nextFresh];
+                if (keepChecks) writtenChecks->push_back(patch.FreshChecks[nextFresh]);
                 written->push_back(patch.FreshLengths[nextFresh++]);
             }
             out.Append(std::string_view(patch.Fresh).substr(size_t(freshOffset), size_t(bytes)));
@@ -313,6 +326,7 @@ TlistPatchResult WriteListFilePatch(const std::string& path, const TlistFilePatc
         for (size_t i = first; i < first + piece.Count; ++i) {
             bytes += (*lengths)[i];
             written->push_back((*lengths)[i]);
+            if (keepChecks) writtenChecks->push_back((*checks)[i]);
         }
         out.AppendFrom(old.Fd, cursorOffset, bytes);
         cursor = first + piece.Count;
@@ -325,13 +339,42 @@ TlistPatchResult WriteListFilePatch(const std::string& path, const TlistFilePatc
     size = int64_t(patch.Head.size());
     for (const uint32_t length : *written) size += length;
     TfileStamp made;
-    if (StampOfFile(path, made) && made.Size == size && patch.Checks.empty())
-        ledger.Set({write, made, uint32_t(written->size()), patch.Head.size(), std::move(written)});
-    else if (made.Size == size)  // its records found again when next copied from
-        ledger.Set({write, made, uint32_t(written->size()), 0, nullptr});
-    else
+    if (!StampOfFile(path, made) || made.Size != size)
         ledger.Forget();
+    else if (checks && !keepChecks)  // its records found again when next copied from
+        ledger.Set({write, made, uint32_t(written->size()), 0, nullptr, nullptr});
+    else
+        ledger.Set({write, made, uint32_t(written->size()), patch.Head.size(), std::move(written),
+                    keepChecks ? std::move(writtenChecks) : nullptr});
     return TlistPatchResult::lprWritten;
+}
+
+bool LearnListFile(const std::string& path, TlistFileLedger& ledger, TentryFinder find,
+                   const std::atomic<bool>* stop) {
+    const TlistFileLedger::Tstate state = ledger.Get();
+    if (state.Write == 0 || state.Lengths) return false;
+    const TfdCloser file{OpenRegularFile(path)};
+    TfileStamp stamp;
+    // Another file now: the next patch finds it stale and writes it whole.
+    if (file.Fd < 0 || !StampOfFile(file.Fd, stamp) || !(stamp == state.Stamp)) return false;
+    uint64_t headBytes = 0;
+    auto lengths = std::make_shared<std::vector<uint32_t>>();
+    auto checks = std::make_shared<std::vector<uint64_t>>();
+    tStopScan = stop;
+    const bool found = find(file.Fd, uint64_t(stamp.Size), state.Records, headBytes, *lengths, *checks);
+    tStopScan = nullptr;
+    if (stop && stop->load()) return false;
+    if (!found) {
+        ledger.SetIf(state.Write, {});
+        return false;
+    }
+    TfileStamp after;
+    if (!StampOfFile(file.Fd, after) || !(after == stamp)) return false;
+    TlistFileLedger::Tstate learnt = state;
+    learnt.HeadBytes = headBytes;
+    learnt.Lengths = std::move(lengths);
+    learnt.Checks = checks->empty() ? nullptr : std::move(checks);
+    return ledger.SetIf(state.Write, std::move(learnt));
 }
 
 }  // namespace tunecrest

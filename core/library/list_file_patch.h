@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -42,10 +43,12 @@ public:
         uint64_t Write = 0;  // which read or write of the library it is; 0 when unknown
         TfileStamp Stamp;
         uint32_t Records = 0;
-        // The length of the head before the records and of each record; not known
-        // (null) after a read, and found by reading the file through when first needed.
+        // The length of the head before the records and of each record, and each record's
+        // check value where the file kind has them (see TentryFinder); not known (null)
+        // after a read until the worker has read the file through (LearnListFile).
         uint64_t HeadBytes = 0;
         std::shared_ptr<const std::vector<uint32_t>> Lengths;
+        std::shared_ptr<const std::vector<uint64_t>> Checks;
     };
     Tstate Get() const {
         std::lock_guard lock(Fmutex);
@@ -54,6 +57,13 @@ public:
     void Set(Tstate state) {
         std::lock_guard lock(Fmutex);
         Fstate = std::move(state);
+    }
+    // Sets `state` only while the ledger still holds read or write `write`.
+    bool SetIf(uint64_t write, Tstate state) {
+        std::lock_guard lock(Fmutex);
+        if (write == 0 || Fstate.Write != write) return false;
+        Fstate = std::move(state);
+        return true;
     }
     void Forget() { Set({}); }
 
@@ -76,7 +86,8 @@ void AppendListFilePiece(std::vector<TlistFilePiece>& pieces, TlistFilePiece pie
 // The new file: its head, then the pieces, taking the fresh records one after the other
 // from `Fresh` (their lengths in FreshLengths), of the file that read or write `Base` of
 // the ledger left on disk. With Checks, each record copied (in the new file's order) must
-// have that check value in the old file (see TentryFinder).
+// have that check value in the old file (see TentryFinder); FreshChecks are those of the
+// fresh records, which the ledger keeps for the next patch of the new file.
 struct TlistFilePatch {
     uint64_t Base = 0;
     std::string Head;
@@ -84,6 +95,7 @@ struct TlistFilePatch {
     std::string Fresh;
     std::vector<uint32_t> FreshLengths;
     std::vector<uint64_t> Checks;
+    std::vector<uint64_t> FreshChecks;
 };
 
 // Finds the length of the head and of each of `records` records of the open file `fd` of
@@ -100,10 +112,19 @@ enum class TlistPatchResult {
 
 // On the worker: writes `path` from the patch, finding the old file's records with
 // `find` when the ledger does not know them. Written, the ledger holds the new file as
-// write `write` (with its lengths when the patch has no checks) and `size` its length.
+// write `write` with its lengths (and checks, when the patch gives those of its fresh
+// records), and `size` is its length.
 TlistPatchResult WriteListFilePatch(const std::string& path, const TlistFilePatch& patch, uint64_t write,
                                     TlistFileLedger& ledger, int64_t& size, std::string* error,
                                     TentryFinder find);
+
+// On the worker, ahead of the next change: reads the file the ledger holds through with
+// `find`, so that the next patch of it copies at once. Its lengths (and checks) go into the
+// ledger when it is still that file; a file whose records are not found (not in this
+// system's own form) is forgotten, so that the next save writes it whole. False when
+// nothing was learnt. Setting `stop` ends the reading soon (nothing learnt).
+bool LearnListFile(const std::string& path, TlistFileLedger& ledger, TentryFinder find,
+                   const std::atomic<bool>* stop = nullptr);
 
 // The length of the head and of every record of a plain tag-list file of `records`
 // records written by this system, read from the open file `fd` of `size` bytes. False

@@ -4,13 +4,19 @@
 // close after nothing changed leaves every data file as it was, and a library file that
 // could not be read is not replaced by what the window holds.
 #include <gtest/gtest.h>
+#include <limits.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDialog>
+#include <atomic>
+#include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <thread>
 
 #include "core/base/safe_file.h"
 #include "core/library/jukebox_list.h"
@@ -32,6 +38,17 @@ namespace fs = std::filesystem;
 using test::Pump;
 
 constexpr const char* kIndexFiles[] = {"albums.idx", "artists.idx", "titles.idx", "genres.idx", "years.idx"};
+
+// Holds the flush of the library file's write while set, so that its save is surely still
+// under way when the window is asked to close; other files flush as usual.
+std::atomic<bool> gHoldListFlush{false};
+int HoldingSync(int fd) {
+    char target[PATH_MAX] = {};
+    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    if (::readlink(link.c_str(), target, sizeof target - 1) > 0 && std::strstr(target, "/.jukebox.dat."))
+        while (gHoldListFlush.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return ::fsync(fd);
+}
 
 struct CloseRig {
     test::TempDir dir;
@@ -143,10 +160,14 @@ TEST(CloseDown, AChangeStillBeingSavedIsOnDiskAtTheNextStartAndANothingChangedCl
         auto form = r.Start();
         TcustomJukeboxList& list = *form->JukeboxList();
         ASSERT_TRUE(CloseRig::Settle(*form));
+        const TfileSync sync = SetFileSync(HoldingSync);
+        gHoldListFlush = true;
         r.Scan(*form);
         ASSERT_EQ(list.GlobalList().Count(), 4);
         ASSERT_TRUE(list.BackgroundWorkPending()) << "the save of the scanned track has not finished";
+        gHoldListFlush = false;
         form->close();
+        SetFileSync(sync);
         EXPECT_FALSE(list.BackgroundWorkPending()) << "the close finished it";
     }
     {
