@@ -297,16 +297,22 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
         result.OpMs = MsSince(start);
         database.Close();
         fs::remove(db);
-    } else if (op == "change" || op == "edit" || op == "remove") {
+    } else if (op == "change" || op == "edit" || op == "remove" || op == "edit-old-indexes") {
         // A copy of the library, so the change does not touch the generated one.
         const fs::path work = dir / "change";
         fs::remove_all(work);
         fs::create_directories(work);
-        // With their times: the index files are read only when not older than the library.
+        // With their times, as a library left by the program has them; "edit-old-indexes"
+        // has the index files an hour older than the library file, as a folder copied
+        // without its times may have them.
+        const bool oldIndexes = op == "edit-old-indexes";
         for (const auto& entry : fs::directory_iterator(dir))
             if (entry.is_regular_file() && entry.path().extension() != ".sqlite") {
                 fs::copy_file(entry.path(), work / entry.path().filename());
-                fs::last_write_time(work / entry.path().filename(), entry.last_write_time());
+                auto time = entry.last_write_time();
+                if (oldIndexes && entry.path().extension() == ".idx")
+                    time = fs::last_write_time(dir / "jukebox.dat") - std::chrono::hours(1);
+                fs::last_write_time(work / entry.path().filename(), time);
             }
         auto dispatcher = std::make_shared<TqueueDispatcher>();
         SetDispatcher(dispatcher);
@@ -322,14 +328,25 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
             }
             TlocalJukeboxLoader loader;
             loader.JukeboxList = &lib;
+            const auto loading = Clock::now();
             loader.LoadAll();
-            dispatcher->ProcessPendingCalls();
-            // A person's change comes into a library that has settled: the worker has read
-            // the files on disk through by then.
+            // A person's change comes into a library that has settled: what the start asked
+            // for is saved, and the worker has read the files on disk through by then.
             const auto loaded = Clock::now();
-            while (lib.WorkerBusy()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            double settleMain = 0, settleHold = 0;
+            while (lib.BackgroundWorkPending() || lib.WorkerBusy()) {
+                const auto slice = Clock::now();
+                if (!dispatcher->ProcessPendingCalls()) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                    continue;
+                }
+                settleMain += MsSince(slice);
+                settleHold = std::max(settleHold, MsSince(slice));
+            }
             if (std::getenv("TUNECREST_SCALE_TRACE"))
-                std::fprintf(stderr, "files on disk read ahead in %.0f ms\n", MsSince(loaded));
+                std::fprintf(stderr,
+                             "loaded in %.0f ms; settled %.0f ms later (main thread %.0f ms, longest hold %.1f ms)\n",
+                             MsSince(loading) - MsSince(loaded), MsSince(loaded), settleMain, settleHold);
             auto tag = std::make_shared<TaudioTag>();
             tag->SetFilename("/srv/music/New Artist/New Album/01 - New Song.mp3");
             tag->SetArtist("New Artist");
@@ -352,7 +369,7 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
             // The longest the main thread is held: the change itself, then each piece of
             // work handed back to it until the library is saved and the database ready.
             auto blockStart = Clock::now();
-            if (op == "edit")
+            if (op == "edit" || op == "edit-old-indexes")
                 lib.EditTrack(edited, *values);
             else if (op == "remove")
                 lib.GlobalList().Delete(0);
@@ -527,7 +544,7 @@ std::string ShowCount(double n) { return std::to_string(long(n)); }
 
 int RunOnly(const std::string& self, const std::string& op, int runs, const std::vector<int>& sizes,
             const fs::path& root, bool keep) {
-    const bool change = op == "change" || op == "edit" || op == "remove";
+    const bool change = op == "change" || op == "edit" || op == "remove" || op == "edit-old-indexes";
     for (const int size : sizes) {
         const fs::path dir = root / std::to_string(size);
         fs::create_directories(dir);

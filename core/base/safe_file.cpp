@@ -180,21 +180,26 @@ bool TsafeFileWriter::Write(std::string_view data, int64_t offset) {
     return true;
 }
 
-bool TsafeFileWriter::Commit(std::string* error) {
+bool TsafeFileWriter::Commit(std::string* error) { return Commit(error, nullptr); }
+
+bool TsafeFileWriter::Commit(std::string* error, const std::function<void()>& beforeReplace) {
     if (Fcommitted) return true;
     if (!Ffailed && (Ffd >= 0 || Open())) {
         if (FfileSync.load()(Ffd) != 0 && errno != EINVAL) {
             Fail("Cannot write " + Fpath, errno);
         } else if (::close(std::exchange(Ffd, -1)) != 0) {
             Fail("Cannot write " + Fpath, errno);
-        } else if (::rename(Ftemp.c_str(), Fresolved.c_str()) != 0) {
-            Fail("Cannot replace " + Fpath, errno);
         } else {
-            Ftemp.clear();
-            Fcommitted = true;
-            const std::string folder = std::filesystem::path(Fresolved).parent_path().string();
-            SyncFolder(folder.empty() ? "." : folder);
-            return true;
+            if (beforeReplace) beforeReplace();
+            if (::rename(Ftemp.c_str(), Fresolved.c_str()) != 0) {
+                Fail("Cannot replace " + Fpath, errno);
+            } else {
+                Ftemp.clear();
+                Fcommitted = true;
+                const std::string folder = std::filesystem::path(Fresolved).parent_path().string();
+                SyncFolder(folder.empty() ? "." : folder);
+                return true;
+            }
         }
     }
     if (error) *error = Ferror;

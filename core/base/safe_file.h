@@ -4,6 +4,7 @@
 // reports why, never leaves a truncated file and never destroys the previous one.
 #include <bit>
 #include <chrono>
+#include <functional>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -42,6 +43,9 @@ public:
     // Overwrites bytes already appended at `offset` (a count known only at the end).
     bool Patch(uint64_t offset, std::string_view data);
     bool Commit(std::string* error = nullptr);
+    // The same, running `beforeReplace` once the file is on the disk, just before it takes
+    // the target's place (files that must not outlive the old target go there).
+    bool Commit(std::string* error, const std::function<void()>& beforeReplace);
 
 private:
     bool Open();

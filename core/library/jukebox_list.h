@@ -245,11 +245,11 @@ class TcustomJukeboxList : public TObject {
     bool SaveList(const std::string& fileName, const std::function<bool(std::string*)>& save);
 
   private:
-    // The grouping index files are read only when all five are there, none is older than
-    // "jukebox.dat" and no CD list was added; one bad file makes all be rebuilt.
-    // With EnableIndexes and every grouping switched on.
+    // The grouping index files are read only when all five are there and no CD list was
+    // added; one bad file makes all be rebuilt. With EnableIndexes and every grouping
+    // switched on.
     bool IndexesWanted() const;
-    // The five index files are there, written since the library file; `bytes` their size.
+    // The five index files are there; `bytes` their size.
     bool IndexFilesWritten(uintmax_t& bytes) const;
     // Starts reading them while the library file loads (no future when they are not there).
     std::future<TgroupingIndexPrepPtr> PrepareIndexFiles();

@@ -449,7 +449,8 @@ void TcustomJukeboxList::SaveStep() {
         run.ItemsData = items.data();
         run.ItemsCount = items.size();
         run.List = FpendingList && !FdataFolder.empty();
-        run.Indexes = FpendingIndexes && !FdataFolder.empty();
+        // A new list file takes the index files on disk with it: they are written again.
+        run.Indexes = (FpendingIndexes || run.List) && !FdataFolder.empty();
         run.Database = FpendingDatabase && FdatabaseEnabled;
         FpendingList = FpendingIndexes = FpendingDatabase = false;
         if (run.Database) {
@@ -767,8 +768,17 @@ void TcustomJukeboxList::HandListToWorker(const std::shared_ptr<TsaveRun>& run) 
     }
     if (run->Library) FglobalList->SetStoredSize(run->Library->Size());
     FlastSaveRecordsMade = run->Patch ? run->Patch->FreshLengths.size() : size_t(run->Written);
+    std::array<std::shared_ptr<TlistFileLedger>, std::size(kIndexFiles)> indexLedgers;
+    for (size_t k = 0; k < indexLedgers.size(); ++k) indexLedgers[k] = FindexFiles[k].Ledger;
     // Runs after the blocks of the file: the worker takes jobs in order.
-    Fworker->Run([this, run, total, ledger = FlistLedger, listFile = DataFile("jukebox.dat")] {
+    Fworker->Run([this, run, total, ledger = FlistLedger, listFile = DataFile("jukebox.dat"), indexLedgers,
+                  folder = FdataFolder] {
+        // The index files on disk are of the list file being replaced: they lose their names
+        // first, so that no start ever takes them for the new one's.
+        const auto releaseIndexFiles = [&] {
+            for (size_t k = 0; k < indexLedgers.size(); ++k)
+                ReleaseListFile((std::filesystem::path(folder) / kIndexFiles[k]).string(), *indexLedgers[k]);
+        };
         std::vector<std::string> errors;
         std::string error;
         bool listWritten = true, listStale = false;
@@ -778,7 +788,7 @@ void TcustomJukeboxList::HandListToWorker(const std::shared_ptr<TsaveRun>& run) 
         const int replaced = OpenRegularFile(listFile);
         if (run->Patch) {
             switch (WriteListFilePatch(listFile, *run->Patch, run->ListWrite, *ledger, storedSize, &error,
-                                       FindListFileRecords)) {
+                                       FindListFileRecords, releaseIndexFiles)) {
                 case TlistPatchResult::lprWritten:
                     break;
                 case TlistPatchResult::lprFailed:
@@ -798,7 +808,7 @@ void TcustomJukeboxList::HandListToWorker(const std::shared_ptr<TsaveRun>& run) 
                 count.WriteI32(run->Written);
                 file->Patch(run->CountOffset, count.Bytes());
             }
-            if (!file->Commit(&error)) {
+            if (!file->Commit(&error, releaseIndexFiles)) {
                 errors.push_back("Cannot write " + run->Library->Path() + ": " + error);
                 listWritten = false;
             } else {

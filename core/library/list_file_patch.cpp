@@ -51,6 +51,10 @@ bool IsWritersOwnRecord(std::string_view record, TcomponentValue& value, TbyteWr
 
 }  // namespace
 
+TheldFile::~TheldFile() {
+    if (Ffd >= 0) ::close(Ffd);
+}
+
 TfileStamp StampOfStat(const struct stat& st) {
     return {st.st_dev, st.st_ino, int64_t(st.st_size), int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
             int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
@@ -251,19 +255,21 @@ bool FindListFileRecords(int fd, uint64_t size, uint32_t records, uint64_t& head
 
 TlistPatchResult WriteListFilePatch(const std::string& path, const TlistFilePatch& patch, uint64_t write,
                                     TlistFileLedger& ledger, int64_t& size, std::string* error,
-                                    TentryFinder find) {
+                                    TentryFinder find, const std::function<void()>& beforeReplace) {
     const TlistFileLedger::Tstate state = ledger.Get();
     if (state.Write == 0 || state.Write != patch.Base) return TlistPatchResult::lprStale;
-    const TfdCloser old{OpenRegularFile(path)};
+    // The file as the ledger holds it: by its name, or held open after losing it.
+    const TfdCloser opened{state.Held ? -1 : OpenRegularFile(path)};
+    const int oldFd = state.Held ? state.Held->Fd() : opened.Fd;
     TfileStamp stamp;
-    if (old.Fd < 0 || !StampOfFile(old.Fd, stamp) || !(stamp == state.Stamp)) return TlistPatchResult::lprStale;
+    if (oldFd < 0 || !StampOfFile(oldFd, stamp) || !(stamp == state.Stamp)) return TlistPatchResult::lprStale;
     uint64_t headBytes = state.HeadBytes;
     std::shared_ptr<const std::vector<uint32_t>> lengths = state.Lengths;
     std::shared_ptr<const std::vector<uint64_t>> checks = state.Checks;
     if (!lengths || (!patch.Checks.empty() && !checks)) {
         auto found = std::make_shared<std::vector<uint32_t>>();
         auto foundChecks = std::make_shared<std::vector<uint64_t>>();
-        if (!find(old.Fd, uint64_t(stamp.Size), state.Records, headBytes, *found, *foundChecks))
+        if (!find(oldFd, uint64_t(stamp.Size), state.Records, headBytes, *found, *foundChecks))
             return TlistPatchResult::lprStale;
         lengths = std::move(found);
         checks = foundChecks->empty() ? nullptr : std::move(foundChecks);
@@ -328,14 +334,14 @@ TlistPatchResult WriteListFilePatch(const std::string& path, const TlistFilePatc
             written->push_back((*lengths)[i]);
             if (keepChecks) writtenChecks->push_back((*checks)[i]);
         }
-        out.AppendFrom(old.Fd, cursorOffset, bytes);
+        out.AppendFrom(oldFd, cursorOffset, bytes);
         cursor = first + piece.Count;
         cursorOffset += bytes;
     }
     // Changed on disk while it was copied: what was copied may be part old, part new.
     TfileStamp after;
-    if (!StampOfFile(old.Fd, after) || !(after == stamp)) return TlistPatchResult::lprStale;
-    if (!out.Commit(error)) return TlistPatchResult::lprFailed;
+    if (!StampOfFile(oldFd, after) || !(after == stamp)) return TlistPatchResult::lprStale;
+    if (!out.Commit(error, beforeReplace)) return TlistPatchResult::lprFailed;
     size = int64_t(patch.Head.size());
     for (const uint32_t length : *written) size += length;
     TfileStamp made;
@@ -353,15 +359,16 @@ bool LearnListFile(const std::string& path, TlistFileLedger& ledger, TentryFinde
                    const std::atomic<bool>* stop) {
     const TlistFileLedger::Tstate state = ledger.Get();
     if (state.Write == 0 || state.Lengths) return false;
-    const TfdCloser file{OpenRegularFile(path)};
+    const TfdCloser opened{state.Held ? -1 : OpenRegularFile(path)};
+    const int fd = state.Held ? state.Held->Fd() : opened.Fd;
     TfileStamp stamp;
     // Another file now: the next patch finds it stale and writes it whole.
-    if (file.Fd < 0 || !StampOfFile(file.Fd, stamp) || !(stamp == state.Stamp)) return false;
+    if (fd < 0 || !StampOfFile(fd, stamp) || !(stamp == state.Stamp)) return false;
     uint64_t headBytes = 0;
     auto lengths = std::make_shared<std::vector<uint32_t>>();
     auto checks = std::make_shared<std::vector<uint64_t>>();
     tStopScan = stop;
-    const bool found = find(file.Fd, uint64_t(stamp.Size), state.Records, headBytes, *lengths, *checks);
+    const bool found = find(fd, uint64_t(stamp.Size), state.Records, headBytes, *lengths, *checks);
     tStopScan = nullptr;
     if (stop && stop->load()) return false;
     if (!found) {
@@ -369,12 +376,33 @@ bool LearnListFile(const std::string& path, TlistFileLedger& ledger, TentryFinde
         return false;
     }
     TfileStamp after;
-    if (!StampOfFile(file.Fd, after) || !(after == stamp)) return false;
+    if (!StampOfFile(fd, after) || !(after == stamp)) return false;
     TlistFileLedger::Tstate learnt = state;
     learnt.HeadBytes = headBytes;
     learnt.Lengths = std::move(lengths);
     learnt.Checks = checks->empty() ? nullptr : std::move(checks);
     return ledger.SetIf(state.Write, std::move(learnt));
+}
+
+void ReleaseListFile(const std::string& path, TlistFileLedger& ledger) {
+    const TlistFileLedger::Tstate state = ledger.Get();
+    const int fd = state.Held ? -1 : OpenRegularFile(path);
+    TfileStamp stamp;
+    const bool ours = fd >= 0 && state.Write != 0 && StampOfFile(fd, stamp) && stamp == state.Stamp;
+    ::unlink(path.c_str());
+    // Released before: whatever has the name now is no file of the library's.
+    if (state.Held) return;
+    TfileStamp released;
+    if (!ours || !StampOfFile(fd, released)) {
+        if (fd >= 0) ::close(fd);
+        if (state.Write != 0) ledger.SetIf(state.Write, {});
+        return;
+    }
+    // Losing its name moved its change time: the stamp is taken again.
+    TlistFileLedger::Tstate kept = state;
+    kept.Stamp = released;
+    kept.Held = std::make_shared<const TheldFile>(fd);
+    ledger.SetIf(state.Write, std::move(kept));
 }
 
 }  // namespace tunecrest

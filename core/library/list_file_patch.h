@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -35,6 +36,20 @@ TfileStamp StampOfStat(const struct stat& st);
 bool StampOfFile(int fd, TfileStamp& stamp);
 bool StampOfFile(const std::string& path, TfileStamp& stamp);
 
+// A file that has lost its name (an index file released before the list file replaced
+// its own), kept open for the copies of its next save.
+class TheldFile {
+public:
+    explicit TheldFile(int fd) : Ffd(fd) {}
+    ~TheldFile();
+    TheldFile(const TheldFile&) = delete;
+    TheldFile& operator=(const TheldFile&) = delete;
+    int Fd() const { return Ffd; }
+
+private:
+    int Ffd;
+};
+
 // The list file on disk as the library last read or wrote it, shared by the main thread
 // and the save worker.
 class TlistFileLedger {
@@ -49,6 +64,8 @@ public:
         uint64_t HeadBytes = 0;
         std::shared_ptr<const std::vector<uint32_t>> Lengths;
         std::shared_ptr<const std::vector<uint64_t>> Checks;
+        // The file, when it no longer has its name (ReleaseListFile).
+        std::shared_ptr<const TheldFile> Held;
     };
     Tstate Get() const {
         std::lock_guard lock(Fmutex);
@@ -113,10 +130,18 @@ enum class TlistPatchResult {
 // On the worker: writes `path` from the patch, finding the old file's records with
 // `find` when the ledger does not know them. Written, the ledger holds the new file as
 // write `write` with its lengths (and checks, when the patch gives those of its fresh
-// records), and `size` is its length.
+// records), and `size` is its length. `beforeReplace` runs once the new file is on the
+// disk, just before it takes the old one's place.
 TlistPatchResult WriteListFilePatch(const std::string& path, const TlistFilePatch& patch, uint64_t write,
                                     TlistFileLedger& ledger, int64_t& size, std::string* error,
-                                    TentryFinder find);
+                                    TentryFinder find, const std::function<void()>& beforeReplace = nullptr);
+
+// On the worker, just before the list file is replaced: the index file `path` describes
+// the list that goes, so it loses its name now. A program stopped before the new index
+// files are in place then finds none at its next start and files the groupings anew; an
+// index file on disk is always one of the list file beside it. The file the ledger holds
+// stays open (TheldFile) for the copies of its next save.
+void ReleaseListFile(const std::string& path, TlistFileLedger& ledger);
 
 // On the worker, ahead of the next change: reads the file the ledger holds through with
 // `find`, so that the next patch of it copies at once. Its lengths (and checks) go into the

@@ -834,7 +834,7 @@ TEST(GroupingIndexFiles, AnArtistNamedTwiceIsOneArtistAmongTheFiveFiles) {
     w.WriteBytes("IXAR");
     w.WriteI32(5);
     const std::vector<std::pair<std::string, std::vector<int32_t>>> records = {
-        {"Zed", {0}}, {"Abba", {4}}, {"Zed", {1, 2}}, {"ABBA", {5}}, {"Nobody", {9}}};
+        {"Zed", {0}}, {"Abba", {4}}, {"Zed", {1, 2}}, {"ABBA", {5}}, {"Nobody", {3, 6, 7, 8, 9}}};
     for (const auto& [name, positions] : records) {
         WriteText(w, name);
         w.WriteBytes("IXTL");

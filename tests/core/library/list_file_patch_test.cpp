@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -461,6 +462,118 @@ TEST(ListFilePatch, RecordsNotInTheWritersOwnFormAreMadeAnewAtTheFirstSaveAfterA
         EXPECT_EQ(Bytes(file), WholeList(lib->GlobalList()));
         EXPECT_EQ(lib->LastSaveRecordsMade(), 30u);
     }
+}
+
+// A library folder copied without its times (or put back from a backup) has its index
+// files older than its list file. They are the files they are: the start takes them, and
+// the first change copies from the list file and the index files alike.
+TEST(IndexFilesBesideTheList, IndexFilesOlderThanTheListFileAreTakenAsTheyAre) {
+    test::TempDir dir;
+    SavedLibrary(dir, 300).reset();
+    const auto library = fs::last_write_time(dir.File("jukebox.dat"));
+    for (const char* name : kIndexNames) fs::last_write_time(dir.File(name), library - std::chrono::hours(1));
+    auto lib = BackgroundLibrary(dir);
+    std::vector<std::string> steps;
+    TcustomJukeboxListEvents events;
+    events.OnListProcessStart = [&](TObject*, const std::string& text) { steps.push_back(text); };
+    lib->SetEvents(&events);
+    lib->LoadIndexes();
+    lib->SetEvents(nullptr);
+    EXPECT_EQ(std::count(steps.begin(), steps.end(), "Loading Year Index"), 1) << "the index files were read";
+    Retag(*lib, 120, [](TaudioTag& t) {
+        t.SetArtist("Artist 4");
+        t.SetGenreString("Jazz");
+    });
+    Wait(*lib);
+    EXPECT_EQ(lib->LastSaveRecordsMade(), 1u);
+    EXPECT_LT(lib->LastSaveIndexEntriesMade(), IndexEntries(*lib) / 2);
+    EXPECT_EQ(Bytes(dir.File("jukebox.dat")), WholeList(lib->GlobalList()));
+    EXPECT_EQ(IndexFiles(dir), WholeIndexes(*lib));
+}
+
+namespace {
+// At each flush of a file, the index files that have their names then, with their bytes.
+struct TindexWatch {
+    std::string Folder;
+    std::vector<std::map<std::string, std::string>> Seen;
+};
+TindexWatch* gIndexWatch = nullptr;
+int WatchingSync(int fd) {
+    std::map<std::string, std::string> present;
+    for (const char* name : kIndexNames) {
+        std::string bytes;
+        if (ReadFileBytes((fs::path(gIndexWatch->Folder) / name).string(), bytes)) present[name] = bytes;
+    }
+    gIndexWatch->Seen.push_back(std::move(present));
+    return ::fsync(fd);
+}
+}  // namespace
+
+// The list file and the index files are several files, written one after the other: the
+// old index files lose their names before the new list file takes its own, so that an
+// index file on disk is, at every moment, one of the list file beside it. A program
+// stopped between the files finds none at its next start and files the groupings anew,
+// never under the old list's positions. So in the background and when written at once.
+TEST(IndexFilesBesideTheList, NoIndexFileOfTheOldListOutlivesItsListFile) {
+    for (const bool background : {true, false}) {
+        SCOPED_TRACE(background ? "in the background" : "at once");
+        test::TempDir dir;
+        auto lib = SavedLibrary(dir, 120);
+        lib->SetSaveInBackground(background);
+        const auto before = IndexFiles(dir);
+        TindexWatch watch{dir.Path().string(), {}};
+        gIndexWatch = &watch;
+        const TfileSync sync = SetFileSync(WatchingSync);
+        Retag(*lib, 10, [](TaudioTag& t) { t.SetAlbum("Moved to another album"); });
+        Wait(*lib);
+        SetFileSync(sync);
+        gIndexWatch = nullptr;
+        const auto after = WholeIndexes(*lib);
+        ASSERT_EQ(IndexFiles(dir), after);
+        ASSERT_NE(before.at("albums.idx"), after.at("albums.idx"));
+        // Up to the list file's flush, the old index files; then, before and after it has
+        // its name, none of them: only new ones, each as it is complete.
+        size_t listFlush = watch.Seen.size();
+        for (size_t i = 0; i < watch.Seen.size(); ++i)
+            if (watch.Seen[i] != before) {
+                listFlush = i;
+                break;
+            }
+        ASSERT_LT(listFlush, watch.Seen.size()) << "the index files were replaced";
+        for (size_t i = listFlush; i < watch.Seen.size(); ++i)
+            for (const auto& [name, bytes] : watch.Seen[i]) EXPECT_EQ(bytes, after.at(name)) << name << " at " << i;
+    }
+}
+
+// Index files beside a list file another program put in place (one track more, at the
+// end, so that every position they hold is still within the list): they do not file every
+// track, so they are not taken, and the groupings are filed anew.
+TEST(IndexFilesBesideTheList, IndexFilesThatDoNotFileEveryTrackAreNotTaken) {
+    test::TempDir dir;
+    auto saved = SavedLibrary(dir, 40);
+    std::vector<TaudioTagPtr> tracks = saved->GlobalList().Items();
+    saved.reset();
+    TaudioTagPtr extra = test::MakeLibraryTag("/m/extra.mp3", "Someone New", "A new title", "A New Album", "Blues",
+                                              "1977", 1);
+    extra->SetTrackIndex(41);
+    tracks.push_back(extra);
+    TbyteWriter w;
+    WriteTagListStream({"", false, ModeSet(lmLoop), ""}, tracks, w);
+    const auto indexTime = fs::last_write_time(dir.File("albums.idx"));
+    ASSERT_TRUE(SafeWriteFile(dir.File("jukebox.dat"), w.Bytes()));
+    fs::last_write_time(dir.File("jukebox.dat"), indexTime - std::chrono::hours(1));
+    auto lib = BackgroundLibrary(dir);
+    lib->LoadIndexes();
+    ASSERT_EQ(lib->GlobalList().Count(), 41);
+    ASSERT_NE(lib->AlbumList().FindList("A New Album"), nullptr) << "the new track is filed";
+    EXPECT_EQ(lib->GenreList().TrackCount(), 41);
+    EXPECT_EQ(WholeIndexes(*lib), [&] {
+        TlocalJukeboxList fresh;
+        fresh.GlobalList().BeginUpdate();
+        for (const auto& tag : lib->GlobalList().Items()) fresh.GlobalList().Add(tag->Clone());
+        fresh.GlobalList().EndUpdate();
+        return WholeIndexes(fresh);
+    }());
 }
 
 // Stored fields changed in place on many tracks, as the scan's renumbering does, are not
