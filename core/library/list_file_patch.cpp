@@ -92,6 +92,8 @@ void AppendListFilePiece(std::vector<TlistFilePiece>& pieces, TlistFilePiece pie
 
 namespace {
 
+std::atomic<TpatchCopyWatch> gCopyWatch{nullptr};
+
 // Set while LearnListFile reads a file: the reading ends when it is set.
 thread_local const std::atomic<bool>* tStopScan = nullptr;
 
@@ -337,6 +339,7 @@ TlistPatchResult WriteListFilePatch(const std::string& path, const TlistFilePatc
         out.AppendFrom(oldFd, cursorOffset, bytes);
         cursor = first + piece.Count;
         cursorOffset += bytes;
+        if (const TpatchCopyWatch watch = gCopyWatch.load()) watch(path);
     }
     // Changed on disk while it was copied: what was copied may be part old, part new.
     TfileStamp after;
@@ -354,6 +357,8 @@ TlistPatchResult WriteListFilePatch(const std::string& path, const TlistFilePatc
                     keepChecks ? std::move(writtenChecks) : nullptr});
     return TlistPatchResult::lprWritten;
 }
+
+TpatchCopyWatch SetPatchCopyWatch(TpatchCopyWatch watch) { return gCopyWatch.exchange(watch); }
 
 bool LearnListFile(const std::string& path, TlistFileLedger& ledger, TentryFinder find,
                    const std::atomic<bool>* stop) {

@@ -143,6 +143,11 @@ TlistPatchResult WriteListFilePatch(const std::string& path, const TlistFilePatc
 // stays open (TheldFile) for the copies of its next save.
 void ReleaseListFile(const std::string& path, TlistFileLedger& ledger);
 
+// Runs after each piece a patch copied from the old file `path`; tests change the file
+// there, as another program could while it is copied. Returns the one it replaces.
+using TpatchCopyWatch = void (*)(const std::string& path);
+TpatchCopyWatch SetPatchCopyWatch(TpatchCopyWatch watch);
+
 // On the worker, ahead of the next change: reads the file the ledger holds through with
 // `find`, so that the next patch of it copies at once. Its lengths (and checks) go into the
 // ledger when it is still that file; a file whose records are not found (not in this

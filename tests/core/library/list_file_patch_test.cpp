@@ -5,16 +5,21 @@
 #include "core/library/list_file_patch.h"
 
 #include <gtest/gtest.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <thread>
 
 #include "core/base/safe_file.h"
 #include "core/base/services.h"
@@ -574,6 +579,171 @@ TEST(IndexFilesBesideTheList, IndexFilesThatDoNotFileEveryTrackAreNotTaken) {
         fresh.GlobalList().EndUpdate();
         return WholeIndexes(fresh);
     }());
+}
+
+namespace {
+// The flush of the list file's write: the first one waits until released and then fails;
+// the others flush.
+std::atomic<bool> gFirstFlushHeld{false}, gFirstFlushWaiting{false}, gFirstFlushDone{false};
+int FailingFirstListFlush(int fd) {
+    char target[PATH_MAX] = {};
+    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    const bool list = ::readlink(link.c_str(), target, sizeof target - 1) > 0 && std::strstr(target, "/.jukebox.dat.");
+    if (!list || gFirstFlushDone.exchange(true)) return ::fsync(fd);
+    gFirstFlushWaiting = true;
+    while (gFirstFlushHeld.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    errno = EIO;
+    return -1;
+}
+
+// Changes the list file in place, past its first records, while a save copies from it,
+// and puts its write time back.
+std::atomic<int> gCopiesWatched{0};
+void ChangeWhileCopied(const std::string& path) {
+    if (fs::path(path).filename() != "jukebox.dat" || gCopiesWatched++ > 0) return;
+    const auto written = fs::last_write_time(path);
+    {
+        std::fstream s(path, std::ios::in | std::ios::out | std::ios::binary);
+        s.seekp(std::streamoff(fs::file_size(path) - 40));
+        s.put('#');
+    }
+    fs::last_write_time(path, written);
+}
+}  // namespace
+
+// A save planned while the write before it is still on the worker copies from that write.
+// When that write then fails, the file on disk is the one before it: the plan is not for
+// it, and the list is written whole rather than copied from the wrong file.
+TEST(ListFilePatch, ASavePlannedOnAWriteThatFailedIsNotCopiedFromTheFileBeforeIt) {
+    test::TempDir dir;
+    auto lib = SavedLibrary(dir, 200);
+    auto& dispatcher = static_cast<TqueueDispatcher&>(Dispatcher());
+    gFirstFlushHeld = true;
+    gFirstFlushWaiting = false;
+    gFirstFlushDone = false;
+    const TfileSync sync = SetFileSync(FailingFirstListFlush);
+    Edit(*lib, 10, "First edit, never on disk");
+    for (int i = 0; i < 20000 && !gFirstFlushWaiting; ++i) dispatcher.WaitAndProcess(1);
+    ASSERT_TRUE(gFirstFlushWaiting);
+    // The second save is planned on the first write, still on the worker.
+    Edit(*lib, 150, "Second edit");
+    while (dispatcher.ProcessPendingCalls() > 0) {
+    }
+    gFirstFlushHeld = false;
+    Wait(*lib);
+    SetFileSync(sync);
+    EXPECT_EQ(Bytes(dir.File("jukebox.dat")), WholeList(lib->GlobalList()));
+    EXPECT_EQ(IndexFiles(dir), WholeIndexes(*lib));
+}
+
+// The index files hold positions in the list file: when the list file could not be
+// written, they are not written either (they would be of a list that is not on disk);
+// the next save writes both.
+TEST(ListFilePatch, IndexFilesAreNotWrittenForAListFileThatWasNot) {
+    test::TempDir dir;
+    auto lib = SavedLibrary(dir, 100);
+    const std::string list = Bytes(dir.File("jukebox.dat"));
+    const auto indexes = IndexFiles(dir);
+    gFirstFlushHeld = false;
+    gFirstFlushDone = false;
+    const TfileSync sync = SetFileSync(FailingFirstListFlush);
+    Retag(*lib, 5, [](TaudioTag& t) {
+        t.SetAlbum("Another album");
+        t.SetGenreString("Blues");
+    });
+    Wait(*lib);
+    SetFileSync(sync);
+    ASSERT_TRUE(gFirstFlushDone);
+    EXPECT_EQ(Bytes(dir.File("jukebox.dat")), list);
+    EXPECT_EQ(IndexFiles(dir), indexes);
+    Edit(*lib, 6, "Written");
+    Wait(*lib);
+    EXPECT_EQ(Bytes(dir.File("jukebox.dat")), WholeList(lib->GlobalList()));
+    EXPECT_EQ(IndexFiles(dir), WholeIndexes(*lib));
+}
+
+// The list file changed in place while a save copies from it (its write time put back):
+// what was copied may be part old and part new, so nothing of it is kept; the list is
+// written whole.
+TEST(ListFilePatch, AFileChangedWhileItIsCopiedIsWrittenWhole) {
+    test::TempDir dir;
+    auto lib = SavedLibrary(dir, 150);
+    gCopiesWatched = 0;
+    const TpatchCopyWatch watch = SetPatchCopyWatch(ChangeWhileCopied);
+    Edit(*lib, 20, "Edited");
+    Wait(*lib);
+    SetPatchCopyWatch(watch);
+    EXPECT_GE(gCopiesWatched.load(), 1);
+    EXPECT_EQ(Bytes(dir.File("jukebox.dat")), WholeList(lib->GlobalList()));
+    EXPECT_EQ(lib->LastSaveRecordsMade(), 150u);
+    EXPECT_EQ(IndexFiles(dir), WholeIndexes(*lib));
+}
+
+// An entry is copied from an index file only when it is what the library takes it for:
+// a list renamed without a change notice (its tracks and count as they were) is not
+// copied under its old name.
+TEST(ListFilePatch, AnIndexEntryIsCopiedOnlyWithTheNameAndCountTheListHasNow) {
+    test::TempDir dir;
+    auto lib = SavedLibrary(dir, 200);
+    ASSERT_GT(lib->AlbumList().Count(), 2);
+    lib->AlbumList().GetList(1)->SetTitle("Renamed quietly");
+    lib->ArtistList().GetList(2)->SetTitle("Also renamed quietly");
+    Retag(*lib, 33, [](TaudioTag& t) { t.SetDate("1993"); });
+    Wait(*lib);
+    EXPECT_EQ(IndexFiles(dir), WholeIndexes(*lib));
+}
+
+// The check of an entry's name and track count tells apart counts that differ in any of
+// their four bytes, and names that differ in one.
+TEST(ListFilePatch, TheEntryCheckTellsEveryByteOfTheCountAndTheNameApart) {
+    const std::string names = std::string("\x05\0\0\0Album", 9);
+    const uint64_t check = IndexEntryCheck(names, 0x01020304);
+    for (const int32_t other : {0x01020305, 0x01020404, 0x01030304, 0x02020304, 0x01020304 ^ int32_t(0x80000000)})
+        EXPECT_NE(IndexEntryCheck(names, other), check) << std::hex << other;
+    std::string renamed = names;
+    renamed.back() = 'n';
+    EXPECT_NE(IndexEntryCheck(renamed, 0x01020304), check);
+    EXPECT_EQ(IndexEntryCheck(names, 0x01020304), check);
+}
+
+namespace {
+std::atomic<int> gFlushes{0};
+int CountingSync(int fd) {
+    ++gFlushes;
+    return ::fsync(fd);
+}
+}  // namespace
+
+// A start that files the groupings anew (an index file missing) asks for the index files
+// to be written, but not while it is still loading, even when something runs the event
+// loop meanwhile (the window repaints as the groupings fill): nothing is written until the
+// library has loaded.
+TEST(ListFilePatch, NothingIsWrittenWhileTheLibraryLoads) {
+    test::TempDir dir;
+    SavedLibrary(dir, 120).reset();
+    fs::remove(dir.File("titles.idx"));
+    auto lib = BackgroundLibrary(dir);
+    auto& dispatcher = static_cast<TqueueDispatcher&>(Dispatcher());
+    gFlushes = 0;
+    const TfileSync sync = SetFileSync(CountingSync);
+    int pumped = 0;
+    TcustomJukeboxListEvents events;
+    events.OnGlobalListChange = [&](TObject*) {
+        if (!lib->Loading()) return;
+        ++pumped;
+        while (dispatcher.ProcessPendingCalls() > 0) {
+        }
+        while (lib->WorkerBusy()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EXPECT_EQ(gFlushes.load(), 0) << "written while loading";
+    };
+    lib->SetEvents(&events);
+    lib->LoadIndexes();
+    lib->SetEvents(nullptr);
+    EXPECT_EQ(pumped, 1);
+    Wait(*lib);
+    SetFileSync(sync);
+    EXPECT_GT(gFlushes.load(), 0) << "written once loaded";
+    EXPECT_EQ(IndexFiles(dir), WholeIndexes(*lib));
 }
 
 // Stored fields changed in place on many tracks, as the scan's renumbering does, are not
