@@ -22,6 +22,7 @@
 // (the last three for the change operations: main-thread time in all, the resident
 // memory before the change, the records of the library file the save made itself).
 #include <sqlite3.h>
+#include <limits.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -45,6 +46,7 @@
 #include "core/library/jukebox_loader.h"
 #include "core/database/media_database.h"
 #include "core/tags/playlist_files.h"
+#include "core/base/safe_file.h"
 #include "core/base/services.h"
 #include "core/tags/tag_list_files.h"
 
@@ -240,6 +242,19 @@ void Generate(int size, const fs::path& dir) {
     WritePeerDatabase(tags, (dir / "peer.sqlite").string());
 }
 
+// TUNECREST_SCALE_TRACE: each flush of a file with its start (from the change) and length.
+Clock::time_point gChangeStart;
+int TracedSync(int fd) {
+    char target[PATH_MAX] = {};
+    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    if (::readlink(link.c_str(), target, sizeof target - 1) <= 0) std::strcpy(target, "?");
+    const auto start = Clock::now();
+    const int result = ::fsync(fd);
+    std::fprintf(stderr, "  flush %-44s at %7.1f ms, %6.1f ms\n", fs::path(target).filename().c_str(),
+                 std::chrono::duration<double, std::milli>(start - gChangeStart).count(), MsSince(start));
+    return result;
+}
+
 Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
     Tresult result;
     const std::string library = (dir / "jukebox.dat").string();
@@ -366,6 +381,8 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
             values->SetDate("1999");
             result.LoadedKb = CurrentRssKb();
             const auto start = Clock::now();
+            gChangeStart = start;
+            if (std::getenv("TUNECREST_SCALE_TRACE")) SetFileSync(TracedSync);
             // The longest the main thread is held: the change itself, then each piece of
             // work handed back to it until the library is saved and the database ready.
             auto blockStart = Clock::now();

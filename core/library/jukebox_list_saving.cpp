@@ -14,6 +14,7 @@
 #include <mutex>
 #include <new>
 #include <optional>
+#include <system_error>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -865,7 +866,7 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
         std::vector<std::string> errors;
         std::error_code ec;
         std::string error;
-        // The index files are only used when not older than "jukebox.dat".
+        // The index files hold positions in the list file: written only after it.
         const bool listWritten = !run->List || run->ListWritten;
         // The rows of the tracks that changed go into the database while the index files
         // are written (each waits on its own file's flush). After "jukebox.dat", so the
@@ -882,30 +883,31 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
         enum : uint8_t { kNone, kWritten, kFailed, kStale };
         std::array<uint8_t, std::size(kIndexFiles)> indexResults{};
         std::array<bool, std::size(kIndexFiles)> writtenWhole{};
-        for (size_t k = 0; k < run->IndexSaves.size(); ++k) {
+        std::array<std::string, std::size(kIndexFiles)> indexErrors;
+        const auto writeIndex = [&](size_t k) {
             TsaveRun::TindexSave& save = run->IndexSaves[k];
-            if (!save.Started) continue;
             indexResults[k] = kFailed;
-            if (!listWritten) continue;
+            if (!listWritten) return;
             const std::string path = (std::filesystem::path(folder) / kIndexFiles[k]).string();
+            std::string failure;
             if (save.Patch) {
                 int64_t size = 0;
-                switch (WriteListFilePatch(path, *save.Patch, run->ListWrite, *indexLedgers[k], size, &error,
+                switch (WriteListFilePatch(path, *save.Patch, run->ListWrite, *indexLedgers[k], size, &failure,
                                            kIndexFinders[k])) {
                     case TlistPatchResult::lprWritten:
                         indexResults[k] = kWritten;
                         break;
                     case TlistPatchResult::lprFailed:
-                        errors.push_back("Cannot write " + path + ": " + error);
+                        indexErrors[k] = "Cannot write " + path + ": " + failure;
                         break;
                     case TlistPatchResult::lprStale:
                         indexResults[k] = kStale;
                         break;
                 }
             } else if (save.Stream) {
-                if (!save.Stream->File()->Commit(&error)) {
-                    errors.push_back("Cannot write " + save.Stream->Path() + ": " + error);
-                    continue;
+                if (!save.Stream->File()->Commit(&failure)) {
+                    indexErrors[k] = "Cannot write " + save.Stream->Path() + ": " + failure;
+                    return;
                 }
                 indexResults[k] = kWritten;
                 TfileStamp stamp;
@@ -915,9 +917,23 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
                         {run->ListWrite, stamp, uint32_t(save.Map->Lists.size()), 0, nullptr, nullptr});
                 else
                     indexLedgers[k]->Forget();
+                save.Stream.reset();
             }
-            save.Stream.reset();
+        };
+        // The files at once: each waits mostly on its own flush, and flushes made together
+        // share the file system's commit.
+        std::vector<std::future<void>> writing;
+        for (size_t k = 0; k < run->IndexSaves.size(); ++k) {
+            if (!run->IndexSaves[k].Started) continue;
+            try {
+                writing.push_back(std::async(std::launch::async, writeIndex, k));
+            } catch (const std::system_error&) {
+                writeIndex(k);  // no thread to be had: here
+            }
         }
+        for (auto& file : writing) file.get();
+        for (const std::string& failure : indexErrors)
+            if (!failure.empty()) errors.push_back(failure);
         if (run->RemoveIndexFiles)
             for (const char* file : kIndexFiles) std::filesystem::remove(std::filesystem::path(folder) / file, ec);
         bool built = false;
