@@ -220,6 +220,7 @@ struct Tresult {
     double OpMs = 0, BlockMs = -1;
     long RssKb = -1;
     double MainMs = -1;
+    double CalmMs = -1;  // the longest hold of the main thread that no other thread preempted
     long LoadedKb = -1;
     long Made = -1;
 };
@@ -386,6 +387,9 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
             // The longest the main thread is held: the change itself, then each piece of
             // work handed back to it until the library is saved and the database ready.
             auto blockStart = Clock::now();
+            rusage handlerUsage{};
+            getrusage(RUSAGE_THREAD, &handlerUsage);
+            const long handlerPreempted = handlerUsage.ru_nivcsw;
             if (op == "edit" || op == "edit-old-indexes")
                 lib.EditTrack(edited, *values);
             else if (op == "remove")
@@ -394,6 +398,7 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
                 lib.GlobalList().Add(tag);
             double block = MsSince(blockStart);
             const double block0 = block;
+            getrusage(RUSAGE_THREAD, &handlerUsage);
             if (std::getenv("TUNECREST_SCALE_TRACE")) std::fprintf(stderr, "change handler: %.1f ms\n", block);
             // On a shared machine a slice may wait for a processor: the trace says how often
             // the thread was preempted, and which slice was longest without that.
@@ -405,6 +410,7 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
             };
             int slices = 0, over16 = 0;
             double longestSlice = 0, longestWhole = 0, sliceTotal = 0;
+            if (handlerUsage.ru_nivcsw == handlerPreempted) longestWhole = block0;
             while (lib.BackgroundWorkPending()) {
                 blockStart = Clock::now();
                 const long preempted = preemptions();
@@ -430,6 +436,7 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
                              slices, sliceTotal, longestSlice, longestWhole, over16);
             result.OpMs = MsSince(start);
             result.BlockMs = block;
+            result.CalmMs = longestWhole;
             result.RssKb = CurrentRssKb();
             result.MainMs = block0 + sliceTotal;
             result.Made = long(lib.LastSaveRecordsMade());
@@ -517,8 +524,8 @@ Tmeasure Spawn(const std::string& self, const std::string& op, int size, const f
     m.CpuMs = (double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e6 + double(usage.ru_utime.tv_usec) +
                double(usage.ru_stime.tv_usec)) / 1000.0;
     m.Ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    std::sscanf(out.c_str(), "op_ms=%lf block_ms=%lf rss_kb=%ld main_ms=%lf loaded_kb=%ld made=%ld", &m.Inner.OpMs,
-                &m.Inner.BlockMs, &m.Inner.RssKb, &m.Inner.MainMs, &m.Inner.LoadedKb, &m.Inner.Made);
+    std::sscanf(out.c_str(), "op_ms=%lf block_ms=%lf rss_kb=%ld main_ms=%lf loaded_kb=%ld made=%ld calm_ms=%lf", &m.Inner.OpMs,
+                &m.Inner.BlockMs, &m.Inner.RssKb, &m.Inner.MainMs, &m.Inner.LoadedKb, &m.Inner.Made, &m.Inner.CalmMs);
     return m;
 }
 
@@ -569,7 +576,7 @@ int RunOnly(const std::string& self, const std::string& op, int runs, const std:
             std::fprintf(stderr, "generating %d tracks failed\n", size);
             return 1;
         }
-        Tspread op_, main, hold, peak, loaded, made;
+        Tspread op_, main, hold, calm, peak, loaded, made;
         for (int run = 0; run < runs; ++run) {
             const Tmeasure m = Spawn(self, op, size, dir);
             if (!m.Ok) {
@@ -578,6 +585,7 @@ int RunOnly(const std::string& self, const std::string& op, int runs, const std:
             }
             op_.Values.push_back(m.Inner.OpMs);
             hold.Values.push_back(m.Inner.BlockMs);
+            calm.Values.push_back(m.Inner.CalmMs);
             main.Values.push_back(m.Inner.MainMs);
             peak.Values.push_back(double(m.PeakKb));
             loaded.Values.push_back(double(m.Inner.LoadedKb));
@@ -591,6 +599,8 @@ int RunOnly(const std::string& self, const std::string& op, int runs, const std:
         std::printf("  %-34s %-30s target <= 0.4 s\n", "until saved", op_.Show(ShowMs).c_str());
         std::printf("  %-34s %-30s target <= 0.3 s\n", "main-thread time in total", main.Show(ShowMs).c_str());
         std::printf("  %-34s %-30s target <= 16 ms\n", "longest main-thread hold", hold.Show(ShowHoldMs).c_str());
+        // On a busy machine a hold may include waits for a processor.
+        std::printf("  %-34s %s\n", "  of those never preempted", calm.Show(ShowHoldMs).c_str());
         std::printf("  %-34s %-30s target <= 600 MB\n", "peak memory", peak.Show(ShowMb).c_str());
         std::printf("  %-34s %s\n", "resident before the change", loaded.Show(ShowMb).c_str());
         std::printf("  %-34s %s of %d\n", "library records made anew", made.Show(ShowCount).c_str(), size);
@@ -649,8 +659,8 @@ int main(int argc, char** argv) {
             return 0;
         }
         const Tresult r = RunOperation(childOp, childSize, root);
-        std::printf("op_ms=%.3f block_ms=%.3f rss_kb=%ld main_ms=%.3f loaded_kb=%ld made=%ld\n", r.OpMs, r.BlockMs,
-                    r.RssKb, r.MainMs, r.LoadedKb, r.Made);
+        std::printf("op_ms=%.3f block_ms=%.3f rss_kb=%ld main_ms=%.3f loaded_kb=%ld made=%ld calm_ms=%.3f\n", r.OpMs, r.BlockMs,
+                    r.RssKb, r.MainMs, r.LoadedKb, r.Made, r.CalmMs);
         return 0;
     }
 
