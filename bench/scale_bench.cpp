@@ -14,13 +14,18 @@
 // the loaded library before the change, which the save should not add to).
 //
 // The change operations ("change" adds a track, "edit" edits one, "remove" removes the
-// first) report the main thread's change handler and its longest hold until the
-// library, its index files and the database are saved.
+// first, "edit-old-indexes" edits one in a library whose index files are older than its
+// list file, as a folder copied without its times has them) come into a library that
+// has settled after its start, and report the main thread's change handler and its
+// longest hold until the library, its index files and the database are saved (and the
+// longest hold no other thread preempted, for a busy machine). TUNECREST_SCALE_TRACE
+// shows the start, the slices and each file's flush.
 //
 // Each operation runs as `bench_scale --child OP --size N --dir FOLDER` and prints
-// one line "op_ms=<ms> block_ms=<ms> rss_kb=<kB> main_ms=<ms> loaded_kb=<kB> made=<n>"
-// (the last three for the change operations: main-thread time in all, the resident
-// memory before the change, the records of the library file the save made itself).
+// one line "op_ms=<ms> block_ms=<ms> rss_kb=<kB> main_ms=<ms> loaded_kb=<kB> made=<n>
+// calm_ms=<ms>" (the last four for the change operations: main-thread time in all, the
+// resident memory before the change, the records of the library file the save made
+// itself, the longest hold never preempted).
 #include <sqlite3.h>
 #include <limits.h>
 #include <sys/resource.h>
