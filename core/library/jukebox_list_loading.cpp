@@ -78,7 +78,14 @@ void TcustomJukeboxList::LoadIndexes() {
     }
     FpendingFileOrder = {};  // taken by the filing unless a handler changed the list first
     SetLoading(false);
-    if (AutoSaveGlobal && (!FlistMaps.empty() || indexesRead)) LearnFilesOnDisk();
+    // From the event loop, once the start's own work on this thread is done.
+    if (AutoSaveGlobal && (!FlistMaps.empty() || indexesRead)) {
+        std::weak_ptr<bool> alive = Falive;
+        Dispatcher().Post([this, alive] {
+            const auto live = alive.lock();
+            if (live && *live) LearnFilesOnDisk();
+        });
+    }
 }
 
 bool TcustomJukeboxList::IndexesWanted() const {
