@@ -519,13 +519,15 @@ int WatchingSync(int fd) {
 // old index files lose their names before the new list file takes its own, so that an
 // index file on disk is, at every moment, one of the list file beside it. A program
 // stopped between the files finds none at its next start and files the groupings anew,
-// never under the old list's positions. So in the background and when written at once.
+// never under the old list's positions. So in the background and when written at once,
+// and when the list file is made whole rather than copied from.
 TEST(IndexFilesBesideTheList, NoIndexFileOfTheOldListOutlivesItsListFile) {
-    for (const bool background : {true, false}) {
-        SCOPED_TRACE(background ? "in the background" : "at once");
+    for (const auto& [background, whole] : {std::pair{true, false}, {false, false}, {true, true}}) {
+        SCOPED_TRACE(whole ? "written whole" : background ? "in the background" : "at once");
         test::TempDir dir;
         auto lib = SavedLibrary(dir, 120);
         lib->SetSaveInBackground(background);
+        if (whole) lib->RewriteListFileAtNextSave();
         const auto before = IndexFiles(dir);
         TindexWatch watch{dir.Path().string(), {}};
         gIndexWatch = &watch;
@@ -692,6 +694,66 @@ TEST(ListFilePatch, AnIndexEntryIsCopiedOnlyWithTheNameAndCountTheListHasNow) {
     Retag(*lib, 33, [](TaudioTag& t) { t.SetDate("1993"); });
     Wait(*lib);
     EXPECT_EQ(IndexFiles(dir), WholeIndexes(*lib));
+}
+
+namespace {
+// Entries of four bytes after a head of two, each checked by its first byte: how often the
+// file was read through to find them.
+int gFinds = 0;
+bool FindFourByteEntries(int fd, uint64_t size, uint32_t records, uint64_t& headBytes, std::vector<uint32_t>& lengths,
+                         std::vector<uint64_t>& checks) {
+    ++gFinds;
+    std::string bytes(size_t(size), '\0');
+    if (size != 2 + 4 * uint64_t(records) || ::pread(fd, bytes.data(), bytes.size(), 0) != ssize_t(size)) return false;
+    headBytes = 2;
+    lengths.assign(records, 4);
+    checks.clear();
+    for (uint32_t i = 0; i < records; ++i) checks.push_back(uint8_t(bytes[2 + 4 * i]));
+    return true;
+}
+}  // namespace
+
+// A patch whose copied entries carry checks is written when the ledger knows the old
+// file's lengths but not their checks: the file is read through for them, rather than
+// taken for another file and written whole. Checks that disagree with it are refused.
+TEST(ListFilePatch, ChecksNotInTheLedgerAreReadFromTheFileBeforeEntriesAreCopied) {
+    test::TempDir dir;
+    const std::string path = dir.File("albums.idx");
+    ASSERT_TRUE(SafeWriteFile(path, "HDaaaabbbbcccc"));
+    TfileStamp stamp;
+    ASSERT_TRUE(StampOfFile(path, stamp));
+    TlistFilePatch patch;
+    patch.Base = 1;
+    patch.Head = "HD";
+    patch.Pieces = {{0, 1}, {-1, 1}, {2, 1}};
+    patch.Fresh = "XXXX";
+    patch.FreshLengths = {4};
+    patch.FreshChecks = {'X'};
+    const auto lengths = std::make_shared<const std::vector<uint32_t>>(std::vector<uint32_t>{4, 4, 4});
+    for (const bool agree : {true, false}) {
+        SCOPED_TRACE(agree ? "checks that agree" : "a check that does not");
+        patch.Checks = {'a', uint64_t(agree ? 'c' : 'b')};
+        TlistFileLedger ledger;
+        ledger.Set({1, stamp, 3, 2, lengths, nullptr});
+        gFinds = 0;
+        int64_t size = 0;
+        const TlistPatchResult result = WriteListFilePatch(path, patch, 2, ledger, size, nullptr, FindFourByteEntries);
+        EXPECT_EQ(gFinds, 1) << "the checks were read from the file";
+        if (agree) {
+            EXPECT_EQ(result, TlistPatchResult::lprWritten);
+            EXPECT_EQ(Bytes(path), "HDaaaaXXXXcccc");
+            EXPECT_EQ(size, 14);
+            EXPECT_EQ(ledger.Get().Write, 2u);
+            ASSERT_TRUE(ledger.Get().Checks);
+            EXPECT_EQ(*ledger.Get().Checks, (std::vector<uint64_t>{'a', 'X', 'c'}));
+            // Written back as it was for the second round.
+            ASSERT_TRUE(SafeWriteFile(path, "HDaaaabbbbcccc"));
+            ASSERT_TRUE(StampOfFile(path, stamp));
+        } else {
+            EXPECT_EQ(result, TlistPatchResult::lprStale);
+            EXPECT_EQ(Bytes(path), "HDaaaabbbbcccc");
+        }
+    }
 }
 
 // The check of an entry's name and track count tells apart counts that differ in any of
