@@ -14,7 +14,10 @@ const TcustomJukeboxList::TfiledChange& TcustomJukeboxList::FiledChange() {
     if (FfiledChange) return *FfiledChange;
     // Beyond this many removals the followers make everything anew anyway.
     constexpr size_t kMostRemoved = 20000;
-    TfiledChange& change = FfiledChange.emplace();
+    // Assigned, not emplaced: clang decides whether the optional's type can be made from
+    // nothing where the class declares the optional, before its member initializers count.
+    FfiledChange = TfiledChange{};
+    TfiledChange& change = *FfiledChange;
     const auto& items = FglobalList->Items();
     const size_t same = std::min(items.size(), Ffiled.size());
     size_t p = 0;
