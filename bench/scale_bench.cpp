@@ -14,14 +14,20 @@
 // the loaded library before the change, which the save should not add to).
 //
 // The change operations ("change" adds a track, "edit" edits one, "remove" removes the
-// first) report the main thread's change handler and its longest hold until the
-// library, its index files and the database are saved.
+// first, "edit-old-indexes" edits one in a library whose index files are older than its
+// list file, as a folder copied without its times has them) come into a library that
+// has settled after its start, and report the main thread's change handler and its
+// longest hold until the library, its index files and the database are saved (and the
+// longest hold no other thread preempted, for a busy machine). TUNECREST_SCALE_TRACE
+// shows the start, the slices and each file's flush.
 //
 // Each operation runs as `bench_scale --child OP --size N --dir FOLDER` and prints
-// one line "op_ms=<ms> block_ms=<ms> rss_kb=<kB> main_ms=<ms> loaded_kb=<kB> made=<n>"
-// (the last three for the change operations: main-thread time in all, the resident
-// memory before the change, the records of the library file the save made itself).
+// one line "op_ms=<ms> block_ms=<ms> rss_kb=<kB> main_ms=<ms> loaded_kb=<kB> made=<n>
+// calm_ms=<ms>" (the last four for the change operations: main-thread time in all, the
+// resident memory before the change, the records of the library file the save made
+// itself, the longest hold never preempted).
 #include <sqlite3.h>
+#include <limits.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -45,6 +51,7 @@
 #include "core/library/jukebox_loader.h"
 #include "core/database/media_database.h"
 #include "core/tags/playlist_files.h"
+#include "core/base/safe_file.h"
 #include "core/base/services.h"
 #include "core/tags/tag_list_files.h"
 
@@ -218,6 +225,7 @@ struct Tresult {
     double OpMs = 0, BlockMs = -1;
     long RssKb = -1;
     double MainMs = -1;
+    double CalmMs = -1;  // the longest hold of the main thread that no other thread preempted
     long LoadedKb = -1;
     long Made = -1;
 };
@@ -238,6 +246,19 @@ void Generate(int size, const fs::path& dir) {
         }
     }
     WritePeerDatabase(tags, (dir / "peer.sqlite").string());
+}
+
+// TUNECREST_SCALE_TRACE: each flush of a file with its start (from the change) and length.
+Clock::time_point gChangeStart;
+int TracedSync(int fd) {
+    char target[PATH_MAX] = {};
+    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    if (::readlink(link.c_str(), target, sizeof target - 1) <= 0) std::strcpy(target, "?");
+    const auto start = Clock::now();
+    const int result = ::fsync(fd);
+    std::fprintf(stderr, "  flush %-44s at %7.1f ms, %6.1f ms\n", fs::path(target).filename().c_str(),
+                 std::chrono::duration<double, std::milli>(start - gChangeStart).count(), MsSince(start));
+    return result;
 }
 
 Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
@@ -297,16 +318,22 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
         result.OpMs = MsSince(start);
         database.Close();
         fs::remove(db);
-    } else if (op == "change" || op == "edit" || op == "remove") {
+    } else if (op == "change" || op == "edit" || op == "remove" || op == "edit-old-indexes") {
         // A copy of the library, so the change does not touch the generated one.
         const fs::path work = dir / "change";
         fs::remove_all(work);
         fs::create_directories(work);
-        // With their times: the index files are read only when not older than the library.
+        // With their times, as a library left by the program has them; "edit-old-indexes"
+        // has the index files an hour older than the library file, as a folder copied
+        // without its times may have them.
+        const bool oldIndexes = op == "edit-old-indexes";
         for (const auto& entry : fs::directory_iterator(dir))
             if (entry.is_regular_file() && entry.path().extension() != ".sqlite") {
                 fs::copy_file(entry.path(), work / entry.path().filename());
-                fs::last_write_time(work / entry.path().filename(), entry.last_write_time());
+                auto time = entry.last_write_time();
+                if (oldIndexes && entry.path().extension() == ".idx")
+                    time = fs::last_write_time(dir / "jukebox.dat") - std::chrono::hours(1);
+                fs::last_write_time(work / entry.path().filename(), time);
             }
         auto dispatcher = std::make_shared<TqueueDispatcher>();
         SetDispatcher(dispatcher);
@@ -322,8 +349,27 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
             }
             TlocalJukeboxLoader loader;
             loader.JukeboxList = &lib;
+            const auto loading = Clock::now();
             loader.LoadAll();
-            dispatcher->ProcessPendingCalls();
+            // A person's change comes into a library that has settled: what the start asked
+            // for is saved, and the worker has read the files on disk through by then.
+            const auto loaded = Clock::now();
+            double settleMain = 0, settleHold = 0;
+            // Calls the start posted to the event loop count too: the reading ahead is one.
+            for (;;) {
+                const auto slice = Clock::now();
+                if (!dispatcher->ProcessPendingCalls()) {
+                    if (!lib.BackgroundWorkPending() && !lib.WorkerBusy()) break;
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                    continue;
+                }
+                settleMain += MsSince(slice);
+                settleHold = std::max(settleHold, MsSince(slice));
+            }
+            if (std::getenv("TUNECREST_SCALE_TRACE"))
+                std::fprintf(stderr,
+                             "loaded in %.0f ms; settled %.0f ms later (main thread %.0f ms, longest hold %.1f ms)\n",
+                             MsSince(loading) - MsSince(loaded), MsSince(loaded), settleMain, settleHold);
             auto tag = std::make_shared<TaudioTag>();
             tag->SetFilename("/srv/music/New Artist/New Album/01 - New Song.mp3");
             tag->SetArtist("New Artist");
@@ -343,10 +389,15 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
             values->SetDate("1999");
             result.LoadedKb = CurrentRssKb();
             const auto start = Clock::now();
+            gChangeStart = start;
+            if (std::getenv("TUNECREST_SCALE_TRACE")) SetFileSync(TracedSync);
             // The longest the main thread is held: the change itself, then each piece of
             // work handed back to it until the library is saved and the database ready.
             auto blockStart = Clock::now();
-            if (op == "edit")
+            rusage handlerUsage{};
+            getrusage(RUSAGE_THREAD, &handlerUsage);
+            const long handlerPreempted = handlerUsage.ru_nivcsw;
+            if (op == "edit" || op == "edit-old-indexes")
                 lib.EditTrack(edited, *values);
             else if (op == "remove")
                 lib.GlobalList().Delete(0);
@@ -354,6 +405,7 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
                 lib.GlobalList().Add(tag);
             double block = MsSince(blockStart);
             const double block0 = block;
+            getrusage(RUSAGE_THREAD, &handlerUsage);
             if (std::getenv("TUNECREST_SCALE_TRACE")) std::fprintf(stderr, "change handler: %.1f ms\n", block);
             // On a shared machine a slice may wait for a processor: the trace says how often
             // the thread was preempted, and which slice was longest without that.
@@ -365,6 +417,7 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
             };
             int slices = 0, over16 = 0;
             double longestSlice = 0, longestWhole = 0, sliceTotal = 0;
+            if (handlerUsage.ru_nivcsw == handlerPreempted) longestWhole = block0;
             while (lib.BackgroundWorkPending()) {
                 blockStart = Clock::now();
                 const long preempted = preemptions();
@@ -390,6 +443,7 @@ Tresult RunOperation(const std::string& op, int size, const fs::path& dir) {
                              slices, sliceTotal, longestSlice, longestWhole, over16);
             result.OpMs = MsSince(start);
             result.BlockMs = block;
+            result.CalmMs = longestWhole;
             result.RssKb = CurrentRssKb();
             result.MainMs = block0 + sliceTotal;
             result.Made = long(lib.LastSaveRecordsMade());
@@ -477,8 +531,8 @@ Tmeasure Spawn(const std::string& self, const std::string& op, int size, const f
     m.CpuMs = (double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e6 + double(usage.ru_utime.tv_usec) +
                double(usage.ru_stime.tv_usec)) / 1000.0;
     m.Ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    std::sscanf(out.c_str(), "op_ms=%lf block_ms=%lf rss_kb=%ld main_ms=%lf loaded_kb=%ld made=%ld", &m.Inner.OpMs,
-                &m.Inner.BlockMs, &m.Inner.RssKb, &m.Inner.MainMs, &m.Inner.LoadedKb, &m.Inner.Made);
+    std::sscanf(out.c_str(), "op_ms=%lf block_ms=%lf rss_kb=%ld main_ms=%lf loaded_kb=%ld made=%ld calm_ms=%lf", &m.Inner.OpMs,
+                &m.Inner.BlockMs, &m.Inner.RssKb, &m.Inner.MainMs, &m.Inner.LoadedKb, &m.Inner.Made, &m.Inner.CalmMs);
     return m;
 }
 
@@ -521,7 +575,7 @@ std::string ShowCount(double n) { return std::to_string(long(n)); }
 
 int RunOnly(const std::string& self, const std::string& op, int runs, const std::vector<int>& sizes,
             const fs::path& root, bool keep) {
-    const bool change = op == "change" || op == "edit" || op == "remove";
+    const bool change = op == "change" || op == "edit" || op == "remove" || op == "edit-old-indexes";
     for (const int size : sizes) {
         const fs::path dir = root / std::to_string(size);
         fs::create_directories(dir);
@@ -529,7 +583,7 @@ int RunOnly(const std::string& self, const std::string& op, int runs, const std:
             std::fprintf(stderr, "generating %d tracks failed\n", size);
             return 1;
         }
-        Tspread op_, main, hold, peak, loaded, made;
+        Tspread op_, main, hold, calm, peak, loaded, made;
         for (int run = 0; run < runs; ++run) {
             const Tmeasure m = Spawn(self, op, size, dir);
             if (!m.Ok) {
@@ -538,6 +592,7 @@ int RunOnly(const std::string& self, const std::string& op, int runs, const std:
             }
             op_.Values.push_back(m.Inner.OpMs);
             hold.Values.push_back(m.Inner.BlockMs);
+            calm.Values.push_back(m.Inner.CalmMs);
             main.Values.push_back(m.Inner.MainMs);
             peak.Values.push_back(double(m.PeakKb));
             loaded.Values.push_back(double(m.Inner.LoadedKb));
@@ -548,9 +603,11 @@ int RunOnly(const std::string& self, const std::string& op, int runs, const std:
             std::printf("  %-34s %s\n", "time", op_.Show(ShowMs).c_str());
             continue;
         }
-        std::printf("  %-34s %-30s target <= 1.5 s\n", "until saved", op_.Show(ShowMs).c_str());
+        std::printf("  %-34s %-30s target <= 0.4 s\n", "until saved", op_.Show(ShowMs).c_str());
         std::printf("  %-34s %-30s target <= 0.3 s\n", "main-thread time in total", main.Show(ShowMs).c_str());
         std::printf("  %-34s %-30s target <= 16 ms\n", "longest main-thread hold", hold.Show(ShowHoldMs).c_str());
+        // On a busy machine a hold may include waits for a processor.
+        std::printf("  %-34s %s\n", "  of those never preempted", calm.Show(ShowHoldMs).c_str());
         std::printf("  %-34s %-30s target <= 600 MB\n", "peak memory", peak.Show(ShowMb).c_str());
         std::printf("  %-34s %s\n", "resident before the change", loaded.Show(ShowMb).c_str());
         std::printf("  %-34s %s of %d\n", "library records made anew", made.Show(ShowCount).c_str(), size);
@@ -609,8 +666,8 @@ int main(int argc, char** argv) {
             return 0;
         }
         const Tresult r = RunOperation(childOp, childSize, root);
-        std::printf("op_ms=%.3f block_ms=%.3f rss_kb=%ld main_ms=%.3f loaded_kb=%ld made=%ld\n", r.OpMs, r.BlockMs,
-                    r.RssKb, r.MainMs, r.LoadedKb, r.Made);
+        std::printf("op_ms=%.3f block_ms=%.3f rss_kb=%ld main_ms=%.3f loaded_kb=%ld made=%ld calm_ms=%.3f\n", r.OpMs, r.BlockMs,
+                    r.RssKb, r.MainMs, r.LoadedKb, r.Made, r.CalmMs);
         return 0;
     }
 

@@ -545,7 +545,10 @@ void TcustomWinampPlayer::PollSteps() {
             const uint32_t length = TrackLength();
             if (Funanswering) return;
             DoTimeChange(position, length);
-            FlastPosition = position;
+            // Found stopped here although this poll's first look found it playing: the
+            // track ended in between. Its last position is kept, so that the next poll
+            // still sees a track that played and ended, and moves on.
+            if (position > 0 || state != psPlaying) FlastPosition = position;
         }
     }
 

@@ -7,6 +7,27 @@
 
 namespace tunecrest {
 
+TactionButtonPad::TactionButtonPad(TcontrollerActionList* source) { SetSource(source); }
+
+void TactionButtonPad::SetSource(TcontrollerActionList* source) {
+    Fsource = source;
+    // A new listener: the one the old list held goes with the old pointer.
+    FrenameListener.reset();
+    if (!source) return;
+    FrenameListener = std::make_shared<TrenameListener>([this](const TactionRenames& renames) {
+        bool changed = false;
+        for (std::string& name : Fnames) {
+            std::string renamed = RenamedAction(renames, name);
+            if (renamed != name) {
+                name = std::move(renamed);
+                changed = true;
+            }
+        }
+        if (changed) Changed();
+    });
+    source->AddRenameListener(FrenameListener);
+}
+
 TactionButtonPad::~TactionButtonPad() {
     if (OnDestroy) OnDestroy(this);
 }

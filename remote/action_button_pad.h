@@ -6,10 +6,13 @@
 // time-out (section "ActionButtonPad") and the arithmetic of its button grid.
 //
 // Plain C++: the skinned pad window (windows/remote/) shows and runs what this holds.
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/base/event_lists.h"
+#include "remote/controller_commands.h"
 
 namespace tunecrest {
 
@@ -21,7 +24,7 @@ class TactionButtonPad : public TObject {
   public:
     static constexpr int DefaultTimeout = 10;
 
-    explicit TactionButtonPad(TcontrollerActionList* source = nullptr) : Fsource(source) {}
+    explicit TactionButtonPad(TcontrollerActionList* source = nullptr);
     // Tells OnDestroy, so a window showing the pad lets go of it.
     ~TactionButtonPad() override;
     TactionButtonPad(const TactionButtonPad&) = delete;
@@ -29,7 +32,8 @@ class TactionButtonPad : public TObject {
 
     // The controller's action list, in which the names are looked up.
     TcontrollerActionList* Source() const { return Fsource; }
-    void SetSource(TcontrollerActionList* source) { Fsource = source; }
+    // Also hears the list's renames: an entry of a renamed action takes its new name.
+    void SetSource(TcontrollerActionList* source);
 
     int Count() const { return int(Fnames.size()); }
     // Empty outside the range.
@@ -77,7 +81,8 @@ class TactionButtonPad : public TObject {
 
   private:
     void Changed();
-    TcontrollerActionList* Fsource;
+    TcontrollerActionList* Fsource = nullptr;
+    std::shared_ptr<TrenameListener> FrenameListener;
     std::vector<std::string> Fnames;
     int FidleCount = 0;
 };

@@ -254,7 +254,8 @@ std::vector<std::string> SplitCommandLine(const std::string& line) {
     return args;
 }
 
-bool StartExecCommand(const std::string& fileName, const std::string& parameters, std::string* error) {
+bool StartExecCommand(const std::string& fileName, const std::string& parameters, std::string* error,
+                      pid_t* started) {
     if (fileName.empty()) {
         if (error) *error = "no file to start";
         return false;
@@ -284,10 +285,12 @@ bool StartExecCommand(const std::string& fileName, const std::string& parameters
         args.insert(args.begin(), fileName);
     }
     std::string reason;
-    if (LaunchProgram(program, args, folder, &reason) == 0) {
+    const pid_t pid = LaunchProgram(program, args, folder, &reason);
+    if (pid == 0) {
         if (error) *error = "\"" + fileName + "\" could not be started: " + reason;
         return false;
     }
+    if (started) *started = pid;
     return true;
 }
 

@@ -3,6 +3,8 @@
 // a sequence after a wait on the main thread, a way to press keys and click in another
 // program's window, and the sequencer that runs actions with waits, nested actions and
 // queued re-requests without blocking the main thread.
+#include <sys/types.h>
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -50,7 +52,7 @@ struct TmouseClick {
 };
 
 // Presses keys and clicks in other programs' windows. The default works over an X
-// display (XTest, windows found over the desktop's client list); without one it logs
+// display (XTest, windows found over the client list or the window tree); without one it logs
 // that input cannot be sent and does nothing.
 class TinputSender {
 public:
@@ -58,6 +60,10 @@ public:
     // False when the window was not found or input cannot be sent.
     virtual bool SendKey(const TkeyPress& key) = 0;
     virtual bool SendMouse(const TmouseClick& click) = 0;
+    // Shows the window of a program an Exec command started as its show command asks
+    // (2 and 7 minimised, 3 maximised; 1 leaves it as it opens), once the window appears.
+    // Returns at once. The default does nothing.
+    virtual void ShowStartedProgram(pid_t /*pid*/, int32_t /*showCommand*/) {}
 };
 TinputSender& InputSender();
 std::shared_ptr<TinputSender> SetInputSender(std::shared_ptr<TinputSender> sender);
@@ -99,8 +105,10 @@ private:
 // Starts the program or document of an Exec command, detached, in the folder of the
 // file (passed as it is, never quoted). An executable file runs with the parameters
 // split into arguments (double quotes group words); any other file opens with the
-// desktop's opener. False (with `error`) when nothing could be started.
-bool StartExecCommand(const std::string& fileName, const std::string& parameters, std::string* error = nullptr);
+// desktop's opener. False (with `error`) when nothing could be started; `started` gets
+// the process id of what was started.
+bool StartExecCommand(const std::string& fileName, const std::string& parameters, std::string* error = nullptr,
+                      pid_t* started = nullptr);
 // Splits a parameter line into arguments: blanks separate, double quotes group.
 std::vector<std::string> SplitCommandLine(const std::string& line);
 

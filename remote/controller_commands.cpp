@@ -341,7 +341,9 @@ void TappExecCommand::Execute() {
     TcustomControllerCommand::Execute();
     if (FileName.empty()) return;
     std::string error;
-    if (!StartExecCommand(FileName, Parameters, &error)) LogError("Exec command: " + error);
+    pid_t pid = 0;
+    if (!StartExecCommand(FileName, Parameters, &error, &pid)) LogError("Exec command: " + error);
+    else if (ShowCommand != 1) InputSender().ShowStartedProgram(pid, ShowCommand);
 }
 
 std::string TwaitCommand::GetDescription() const { return "Wait (" + std::to_string(Seconds) + ")"; }
@@ -707,6 +709,35 @@ void TcontrollerActionList::SetSorted(bool value) {
 
 void TcontrollerActionList::EndUpdate() {
     if (FupdateCount > 0 && --FupdateCount == 0) Changed();
+}
+
+std::string RenamedAction(const TactionRenames& renames, const std::string& name) {
+    for (const auto& [from, to] : renames)
+        if (SameText(from, name)) return to;
+    return name;
+}
+
+void TcontrollerActionList::RenameReferences(const TactionRenames& renames) {
+    if (renames.empty()) return;
+    BeginUpdate();
+    for (const TcontrollerActionPtr& action : Fitems)
+        for (int i = 0; i < action->Commands().Count(); ++i)
+            if (auto* command = dynamic_cast<TactionCommand*>(action->Commands().Items(i)))
+                command->ActionName = RenamedAction(renames, command->ActionName);
+    EndUpdate();
+    // Listeners gone since are dropped as they are met.
+    for (size_t i = 0; i < FrenameListeners.size();) {
+        if (const auto listener = FrenameListeners[i].lock()) {
+            (*listener)(renames);
+            ++i;
+        } else {
+            FrenameListeners.erase(FrenameListeners.begin() + ptrdiff_t(i));
+        }
+    }
+}
+
+void TcontrollerActionList::AddRenameListener(const std::shared_ptr<TrenameListener>& listener) {
+    FrenameListeners.push_back(listener);
 }
 
 void TcontrollerActionList::Changed() {

@@ -319,6 +319,12 @@ TcontrollerActionPtr CloneAction(const TcontrollerAction& action);
 using TactionListEditor = std::function<bool(TcontrollerActionList& list)>;
 void SetActionListEditor(TactionListEditor editor);
 
+// Action renames: (old name, new name) pairs, applied together.
+using TactionRenames = std::vector<std::pair<std::string, std::string>>;
+using TrenameListener = std::function<void(const TactionRenames& renames)>;
+// The new name of `name` (matched without regard to case), or `name` itself.
+std::string RenamedAction(const TactionRenames& renames, const std::string& name);
+
 struct TactionTreeGroup {
     std::string Label;
     std::vector<TcontrollerAction*> Actions;
@@ -366,6 +372,15 @@ public:
     TcontrolGroupList* GroupList() const { return FgroupList; }
     void SetGroupList(TcontrolGroupList* groups) { FgroupList = groups; }
 
+    // Renames what names actions after the actions were renamed: the Action commands of
+    // this list's actions, then every listener still alive (the plug-ins' command maps,
+    // the action button pad). Each name is renamed by one pass over the pairs, so names
+    // that trade places stay right.
+    void RenameReferences(const TactionRenames& renames);
+    // The list keeps a weak link only: the listener hears renames for as long as its
+    // owner keeps it.
+    void AddRenameListener(const std::shared_ptr<TrenameListener>& listener);
+
     // Runs the action (queued behind a run of the same action still under way).
     void Run(TcontrollerAction* action);
     // Cancels every sequence: pending waits are dropped.
@@ -380,6 +395,7 @@ private:
     TcontrolGroupList* FgroupList = nullptr;
     bool Fsorted = true;
     std::unique_ptr<class TactionSequencer> Fsequencer;
+    std::vector<std::weak_ptr<TrenameListener>> FrenameListeners;
 };
 
 }  // namespace tunecrest

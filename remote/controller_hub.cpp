@@ -121,6 +121,21 @@ Tcontroller::Tcontroller()
     Floader->SetCallback(ControllerHostCallback);
     Floader->SetController(this);
     Floader->SetActionList(FactionList.get());
+    // Renamed actions keep their place in every plug-in's maps.
+    FrenameListener = std::make_shared<TrenameListener>([this](const TactionRenames& renames) {
+        for (int p = 0; p < Floader->Count(); ++p) {
+            TcontrollerCommandSetList& sets = Floader->Items(p)->CommandGroup().Sets();
+            for (int s = 0; s < sets.Count(); ++s) {
+                TmyStringList& map = sets.Items(s)->Map();
+                for (int i = 0; i < map.Count(); ++i) {
+                    const std::string value = map.ValueFromIndex(i);
+                    const std::string renamed = RenamedAction(renames, value);
+                    if (renamed != value) map.SetString(i, map.Names(i) + "=" + renamed);
+                }
+            }
+        }
+    });
+    FactionList->AddRenameListener(FrenameListener);
 }
 
 Tcontroller::~Tcontroller() {

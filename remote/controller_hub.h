@@ -134,6 +134,7 @@ private:
     std::string FsettingsFile;
     std::unique_ptr<TcontrolGroupList> FgroupList;
     TmainWindowActions* FmainWindowActions = nullptr;
+    std::shared_ptr<TrenameListener> FrenameListener;
     bool FactionsModified = false;
     int FinternalChange = 0;
     // Work queued for the main thread holds a weak link and does nothing once the hub is gone.

@@ -5,11 +5,16 @@
 #include <X11/Xutil.h>
 #include <dlfcn.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
+#include "core/base/safe_file.h"
 #include "core/base/services.h"
 
 namespace tunecrest {
@@ -88,6 +93,10 @@ struct Tx11 {
     decltype(&XRaiseWindow) RaiseWindow = nullptr;
     decltype(&XSetInputFocus) SetInputFocus = nullptr;
     decltype(&XGetInputFocus) GetInputFocus = nullptr;
+    decltype(&XQueryTree) QueryTree = nullptr;
+    decltype(&XGetWindowAttributes) GetWindowAttributes = nullptr;
+    decltype(&XIconifyWindow) IconifyWindow = nullptr;
+    decltype(&XMoveResizeWindow) MoveResizeWindow = nullptr;
     XTestFakeKeyEventFn FakeKey = nullptr;
     XTestFakeButtonEventFn FakeButton = nullptr;
     XTestFakeMotionEventFn FakeMotion = nullptr;
@@ -120,6 +129,8 @@ const Tx11* LoadX11(std::string& why) {
             Bind(x.X11, "XTranslateCoordinates", x.TranslateCoordinates) &&
             Bind(x.X11, "XKeysymToKeycode", x.KeysymToKeycode) && Bind(x.X11, "XRaiseWindow", x.RaiseWindow) &&
             Bind(x.X11, "XSetInputFocus", x.SetInputFocus) && Bind(x.X11, "XGetInputFocus", x.GetInputFocus) &&
+            Bind(x.X11, "XQueryTree", x.QueryTree) && Bind(x.X11, "XGetWindowAttributes", x.GetWindowAttributes) &&
+            Bind(x.X11, "XIconifyWindow", x.IconifyWindow) && Bind(x.X11, "XMoveResizeWindow", x.MoveResizeWindow) &&
             Bind(x.Xtst, "XTestFakeKeyEvent", x.FakeKey) && Bind(x.Xtst, "XTestFakeButtonEvent", x.FakeButton) &&
             Bind(x.Xtst, "XTestFakeMotionEvent", x.FakeMotion) &&
             Bind(x.Xtst, "XTestQueryExtension", x.QueryExtension);
@@ -195,15 +206,78 @@ bool Matches(const Tx11& x, Display* d, Window w, const std::string& title, cons
     return true;
 }
 
+// The children of `w`, the top-most first; none when the window is gone.
+std::vector<Window> ChildrenTopFirst(const Tx11& x, Display* d, Window w) {
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    std::vector<Window> out;
+    if (!x.QueryTree(d, w, &root, &parent, &children, &count)) return out;
+    if (children) {
+        out.assign(children, children + count);
+        x.Free(children);
+    }
+    std::reverse(out.begin(), out.end());  // XQueryTree lists bottom to top
+    return out;
+}
+
+bool Viewable(const Tx11& x, Display* d, Window w) {
+    XWindowAttributes attributes{};
+    return x.GetWindowAttributes(d, w, &attributes) && attributes.map_state == IsViewable;
+}
+
+// A program's own top window: one that carries a class or a name. Window managers that
+// keep no client list put it one or two levels below their frame.
+bool IsClientWindow(const Tx11& x, Display* d, Window w) {
+    XClassHint hint{};
+    if (x.GetClassHint(d, w, &hint)) {
+        if (hint.res_name) x.Free(hint.res_name);
+        if (hint.res_class) x.Free(hint.res_class);
+        return true;
+    }
+    return !TextProperty(x, d, w, "WM_NAME", XA_STRING).empty() ||
+           !TextProperty(x, d, w, "_NET_WM_NAME", x.InternAtom(d, "UTF8_STRING", False)).empty();
+}
+
+// The top windows of the display, the top-most first: the desktop's client list, then
+// those found by walking the window tree, since a kiosk session often runs without a
+// window manager, and so without the client list.
+void CollectTreeClients(const Tx11& x, Display* d, Window parent, int depth, std::vector<Window>& out) {
+    for (Window w : ChildrenTopFirst(x, d, parent)) {
+        if (!Viewable(x, d, w)) continue;
+        if (IsClientWindow(x, d, w)) out.push_back(w);  // its own child windows are not top windows
+        else if (depth > 0) CollectTreeClients(x, d, w, depth - 1, out);
+    }
+}
+
+std::vector<Window> TopWindows(const Tx11& x, Display* d) {
+    std::vector<Window> out = WindowListProperty(x, d, DefaultRootWindow(d), "_NET_CLIENT_LIST");
+    std::vector<Window> tree;
+    CollectTreeClients(x, d, DefaultRootWindow(d), 2, tree);
+    for (Window w : tree)
+        if (std::find(out.begin(), out.end(), w) == out.end()) out.push_back(w);
+    return out;
+}
+
 Window FindClient(const Tx11& x, Display* d, const std::string& title, const std::string& className) {
-    for (Window w : WindowListProperty(x, d, DefaultRootWindow(d), "_NET_CLIENT_LIST"))
+    for (Window w : TopWindows(x, d))
         if (Matches(x, d, w, title, className)) return w;
     return 0;
 }
 
+void LogNoTarget(const char* kind, const std::string& title, const std::string& className) {
+    LogError(std::string(kind) + " command: no window titled \"" + title + "\" of class \"" + className +
+             "\" is open; nothing was sent");
+}
+
 Window ActiveWindow(const Tx11& x, Display* d) {
     const auto list = WindowListProperty(x, d, DefaultRootWindow(d), "_NET_ACTIVE_WINDOW");
-    return list.empty() ? 0 : list.front();
+    if (!list.empty()) return list.front();
+    // Without a window manager the active window is the one with the input focus.
+    Window focus = 0;
+    int revert = 0;
+    x.GetInputFocus(d, &focus, &revert);
+    return focus == PointerRoot || focus == None || focus == DefaultRootWindow(d) ? 0 : focus;
 }
 
 // Asks the window manager to activate the window; where none answers, raises and
@@ -223,15 +297,118 @@ void Activate(const Tx11& x, Display* d, Window w) {
     x.Sync(d, False);
 }
 
+// ---- the window of a started program
+
+// The parent of process `pid` (0 when it cannot be read).
+pid_t ParentOf(pid_t pid) {
+    std::string stat;
+    if (!ReadFileBytes("/proc/" + std::to_string(pid) + "/stat", stat, nullptr, 4096)) return 0;
+    // "pid (name) state ppid ...": the name may hold blanks and brackets, so read after the last ")".
+    const size_t close = stat.rfind(')');
+    if (close == std::string::npos) return 0;
+    char state = 0;
+    int parent = 0;
+    return std::sscanf(stat.c_str() + close + 1, " %c %d", &state, &parent) == 2 ? pid_t(parent) : 0;
+}
+
+// True when `pid` is `started` or one of its descendants (a launcher that starts the
+// program as its child).
+bool StartedBy(pid_t pid, pid_t started) {
+    for (int depth = 0; pid > 1 && depth < 8; ++depth, pid = ParentOf(pid))
+        if (pid == started) return true;
+    return false;
+}
+
+Window WindowOfProcess(const Tx11& x, Display* d, pid_t started) {
+    for (Window w : TopWindows(x, d)) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        pid_t pid = 0;
+        if (x.GetWindowProperty(d, w, x.InternAtom(d, "_NET_WM_PID", False), 0, 1, False, XA_CARDINAL, &type,
+                                &format, &count, &after, &data) == Success &&
+            data) {
+            if (format == 32 && count == 1) pid = pid_t(*reinterpret_cast<const unsigned long*>(data));
+            x.Free(data);
+        }
+        if (pid > 0 && StartedBy(pid, started)) return w;
+    }
+    return 0;
+}
+
+bool HasWindowManager(const Tx11& x, Display* d) {
+    return !WindowListProperty(x, d, DefaultRootWindow(d), "_NET_SUPPORTING_WM_CHECK").empty();
+}
+
+// Minimised (2, 7) or maximised (3): through the window manager; without one a window
+// can be made as large as the screen, but there is nothing to minimise it into.
+void ApplyShowCommand(const Tx11& x, Display* d, Window w, int32_t showCommand, const std::string& name) {
+    const bool manager = HasWindowManager(x, d);
+    if (showCommand == 3) {
+        if (manager) {
+            XEvent event{};
+            event.xclient.type = ClientMessage;
+            event.xclient.window = w;
+            event.xclient.message_type = x.InternAtom(d, "_NET_WM_STATE", False);
+            event.xclient.format = 32;
+            event.xclient.data.l[0] = 1;  // add
+            event.xclient.data.l[1] = long(x.InternAtom(d, "_NET_WM_STATE_MAXIMIZED_HORZ", False));
+            event.xclient.data.l[2] = long(x.InternAtom(d, "_NET_WM_STATE_MAXIMIZED_VERT", False));
+            event.xclient.data.l[3] = 1;  // from an application
+            x.SendEvent(d, DefaultRootWindow(d), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+        } else {
+            const int screen = DefaultScreen(d);
+            x.MoveResizeWindow(d, w, 0, 0, unsigned(DisplayWidth(d, screen)), unsigned(DisplayHeight(d, screen)));
+        }
+    } else if (manager) {
+        x.IconifyWindow(d, w, DefaultScreen(d));
+    } else {
+        LogError("Exec command: \"" + name + "\" cannot be shown minimised without a window manager");
+    }
+    x.Sync(d, False);
+}
+
+constexpr int kStartedWindowWaitMs = 15000;
+
+// Waits on a thread of its own (with its own connection) for the started program's
+// window, then shows it as asked.
+void ShowWhenItAppears(const Tx11* x, std::string display, pid_t pid, int32_t showCommand) {
+    std::thread([x, display, pid, showCommand] {
+        Tconnection connection(*x, display.c_str());
+        Display* d = connection.Get();
+        if (!d) return;
+        const std::string name = "process " + std::to_string(pid);
+        for (int waited = 0; waited < kStartedWindowWaitMs; waited += 100) {
+            if (Window w = WindowOfProcess(*x, d, pid)) {
+                ApplyShowCommand(*x, d, w, showCommand, name);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        LogError("Exec command: no window of " + name + " appeared; it is shown as it opened");
+    }).detach();
+}
+
 class Tx11InputSender : public TinputSender {
 public:
+    void ShowStartedProgram(pid_t pid, int32_t showCommand) override {
+        if (pid <= 0 || (showCommand != 2 && showCommand != 3 && showCommand != 7)) return;
+        const Tx11* x = nullptr;
+        if (!CanSend(x)) return;
+        ShowWhenItAppears(x, std::getenv("DISPLAY"), pid, showCommand);
+    }
+
     bool SendKey(const TkeyPress& key) override {
         const Tx11* x = nullptr;
         if (!CanSend(x)) return false;
         Tconnection connection(*x, nullptr);
         Display* display = connection.Get();
         const Window target = FindClient(*x, display, key.WindowTitle, key.WindowClass);
-        if (!target) return false;
+        if (!target) {
+            LogNoTarget("Key", key.WindowTitle, key.WindowClass);
+            return false;
+        }
         const uint32_t sym = key.VirtualKey ? VirtualKeyToKeysym(key.Code) : CharacterToKeysym(key.Code);
         const KeyCode code = sym ? x->KeysymToKeycode(display, sym) : 0;
         if (!code) {
@@ -263,7 +440,10 @@ public:
         Display* display = connection.Get();
         const Window root = DefaultRootWindow(display);
         const Window target = FindClient(*x, display, click.WindowTitle, click.WindowClass);
-        if (!target) return false;
+        if (!target) {
+            LogNoTarget("Mouse", click.WindowTitle, click.WindowClass);
+            return false;
+        }
         const Window previous = ActiveWindow(*x, display);
         Window rootReturn = 0, child = 0;
         int rootX = 0, rootY = 0, winX = 0, winY = 0;

@@ -1,7 +1,9 @@
 #pragma once
 // Keys and clicks into other programs' windows over an X display: the window is found
-// over the desktop's client list (_NET_CLIENT_LIST, by WM_CLASS and _NET_WM_NAME),
-// raised with _NET_ACTIVE_WINDOW, and the input is synthesised with XTest. libX11 and
+// over the desktop's client list (_NET_CLIENT_LIST, by WM_CLASS and _NET_WM_NAME) or,
+// where no window manager keeps one (a kiosk session), by walking the display's top
+// windows; it is raised with _NET_ACTIVE_WINDOW (or focused directly), and the input is
+// synthesised with XTest. A command whose window is not open is logged. libX11 and
 // libXtst are loaded when first needed, so the program runs without them; with no X
 // display (a Wayland-only session, a service) the sender logs that input cannot be
 // sent and does nothing else.

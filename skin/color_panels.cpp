@@ -409,7 +409,13 @@ void TmyJvColorComboBox::paintEvent(QPaintEvent*)
     painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
-int TmyJvColorComboBox::RowHeight() const { return std::max(9, fontMetrics().height() + 1); }
+int TmyJvColorComboBox::RowHeight() const { return std::max({9, FminRowHeight, fontMetrics().height() + 1}); }
+
+void TmyJvColorComboBox::SetMinRowHeight(int value)
+{
+    FminRowHeight = value;
+    view()->doItemsLayout();
+}
 
 void TmyJvColorComboBox::changeEvent(QEvent* e)
 {

@@ -205,7 +205,10 @@ public:
     std::string RowText(int index) const;
     // What choosing an entry does (the dialog entry opens the colour dialog).
     void ChooseEntry(int index);
+    // The drop-down's row height: the font's text height + 1, at least 9, and at least
+    // the minimum set here (a finger's reach on a touch screen).
     int RowHeight() const;
+    void SetMinRowHeight(int value);
 
     TmyJvNewColorEvent OnNewColor, OnInsertColor;
     TmyJvGetColorNameEvent OnGetDisplayName;
@@ -226,6 +229,7 @@ private:
     TColor FhiliteColor, FhiliteText;
     TmyJvColorComboOptions Foptions = coText;
     int FcolorWidth = 21;
+    int FminRowHeight = 9;
     int FcustomCount = 0;
     bool FinDialog = false;
 };

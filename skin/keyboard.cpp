@@ -22,7 +22,13 @@ const std::array<TkeyboardKey, kKeyboardKeyCount> kKeyboardKeys = {{
     {"Z", 90}, {"X", 88}, {"C", 67}, {"V", 86}, {"B", 66}, {"N", 78}, {"M", 77},
     {"Space", 32},
     {"Clr", 0},
+    {":", 58}, {"/", 47}, {"-", 45}, {"_", 95},
+    {"abc", kKeyCase},
 }};
+
+namespace {
+bool IsLetterCode(int code) { return code >= 'A' && code <= 'Z'; }
+}  // namespace
 
 std::string KeyCaption(const char* caption)
 {
@@ -70,9 +76,12 @@ const QImage& DefaultKeySkin()
 QRect KeyboardKeyRect(int index, int keySize)
 {
     if (index < 0 || index >= kKeyboardKeyCount) return QRect();
-    const int column = index == 48 ? 9 : index % 10;
+    int column = index % 10, row = index / 10;
+    if (index == 48) column = 10;  // "Clr"
+    else if (index == kCaseKeyIndex) column = 9, row = 4;
+    else if (index > 48) column = 10, row = index - 49;
     const int width = index == 47 ? 2 * keySize : keySize;
-    return QRect(keySize * column, keySize * (index / 10), width, keySize);
+    return QRect(keySize * column, keySize * row, width, keySize);
 }
 
 // ---- keyboard-aware forms
@@ -164,9 +173,9 @@ TfrmKeyboard::TfrmKeyboard(QWidget* parent)
         key->SetFont(font);
         key->SetWantFocus(false);
         key->EndUpdate();
-        const int code = kKeyboardKeys[size_t(i)].Code;
         // A click lands only on the key's shape, so a touch that slides off types nothing.
-        key->OnClick = [this, code](TObject*) { DeliverKey(code); };
+        if (i == kCaseKeyIndex) key->OnClick = [this](TObject*) { SetSmallLetters(!FsmallLetters); };
+        else key->OnClick = [this, i](TObject*) { DeliverKey(KeyCode(i)); };
         if (i > 0) key->AssignSkin(*Fkeys[0], true);
         Fkeys.push_back(key);
     }
@@ -196,8 +205,8 @@ void TfrmKeyboard::SetFontSize(int size)
     LayoutKeys();
 }
 
-int TfrmKeyboard::KeyboardWidth() const { return FtemplateSize * 10; }
-int TfrmKeyboard::KeyboardHeight() const { return FtemplateSize * 5; }
+int TfrmKeyboard::KeyboardWidth() const { return FtemplateSize * kKeyboardColumns; }
+int TfrmKeyboard::KeyboardHeight() const { return FtemplateSize * kKeyboardRows; }
 int TfrmKeyboard::KeyFontSize() const { return FfontSize; }
 
 TmySkinButton* TfrmKeyboard::Key(int index) const
@@ -207,7 +216,20 @@ TmySkinButton* TfrmKeyboard::Key(int index) const
 
 int TfrmKeyboard::KeyCode(int index) const
 {
-    return index >= 0 && index < kKeyboardKeyCount ? kKeyboardKeys[size_t(index)].Code : -1;
+    if (index < 0 || index >= kKeyboardKeyCount) return -1;
+    const int code = kKeyboardKeys[size_t(index)].Code;
+    return FsmallLetters && IsLetterCode(code) ? code - 'A' + 'a' : code;
+}
+
+void TfrmKeyboard::SetSmallLetters(bool on)
+{
+    FsmallLetters = on;
+    for (int i = 0; i < kKeyboardKeyCount; ++i) {
+        const int code = KeyCode(i);
+        if (IsLetterCode(kKeyboardKeys[size_t(i)].Code)) Fkeys[size_t(i)]->SetCaption(std::string(1, char(code)));
+    }
+    // The case key names the letters a touch on it gives.
+    Fkeys[kCaseKeyIndex]->SetCaption(on ? "ABC" : "abc");
 }
 
 void TfrmKeyboard::LayoutKeys()
@@ -220,6 +242,8 @@ void TfrmKeyboard::LayoutKeys()
         key->BeginUpdate();
         TFont font = Fkeys[0]->Font();
         font.Size = FfontSize > 0 ? FfontSize : 1;
+        // The case key's caption is a word: a smaller font keeps it inside the key.
+        if (i == kCaseKeyIndex) font.Size = std::max(1, font.Size * 3 / 4);
         key->SetFont(font);
         const QRect r = KeyboardKeyRect(i, keySize);
         if (key->geometry() != r) key->setGeometry(r);
@@ -232,7 +256,7 @@ void TfrmKeyboard::LayoutKeys()
         key->SetSkinBitmap(bitmaps > 0 ? store->Items().Items(0)->Bitmap() : QImage());
         key->EndUpdate();
     }
-    FinnerPanel->setGeometry(0, 0, keySize * 10, keySize * 5);
+    FinnerPanel->setGeometry(0, 0, keySize * kKeyboardColumns, keySize * kKeyboardRows);
     FollowDock(true);
 }
 
@@ -272,6 +296,7 @@ void TfrmKeyboard::DockInto(QWidget* area)
         return;
     }
     setParent(area, Qt::Widget);
+    SetSmallLetters(false);
     FollowDock(false);
     show();
 }

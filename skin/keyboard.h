@@ -1,8 +1,14 @@
 #pragma once
-// The on-screen keyboard: one shared form of 49 keys, docked into whichever
-// keyboard-aware form (TkeyboardableForm) is showing. A touched key delivers its
-// character to the nearest keyboard-aware form among the keyboard's parents. Keys never
-// take the focus, so the edit being typed into keeps it.
+// The on-screen keyboard: one shared form of keys, docked into whichever keyboard-aware
+// form (TkeyboardableForm) is showing. A touched key delivers its character to the
+// nearest keyboard-aware form among the keyboard's parents. Keys never take the focus,
+// so the edit being typed into keeps it.
+//
+// Eleven columns by five rows: the punctuation row, the digits and three rows of letters
+// with backspace, Space and "Clr"; the last column adds what addresses and file names
+// need (":", "/", "-", "_"), and the case key switches the letters between capitals and
+// small letters, so a station's address or a file name can be typed by touch. Each time
+// the keyboard docks into a form it starts in capitals.
 #include <array>
 #include <initializer_list>
 #include <string>
@@ -24,8 +30,11 @@ struct TkeyboardKey {
     const char* Caption;  // "&&" shows one ampersand
     int Code;             // 8 backspace, 0 clear, 32 space, others the typed character
 };
-constexpr int kKeyboardKeyCount = 49;
-constexpr int kKeyBackspace = 8, kKeyClear = 0, kKeySpace = 32;
+constexpr int kKeyboardKeyCount = 54;
+constexpr int kKeyboardColumns = 11, kKeyboardRows = 5;
+// The case key delivers nothing: the keyboard switches its letters.
+constexpr int kKeyBackspace = 8, kKeyClear = 0, kKeySpace = 32, kKeyCase = -1;
+constexpr int kCaseKeyIndex = 53;
 extern const std::array<TkeyboardKey, kKeyboardKeyCount> kKeyboardKeys;
 
 // The caption a key shows: "&&" in the key table stands for one ampersand.
@@ -36,8 +45,9 @@ std::string KeyCaption(const char* caption);
 // the skin's colours.
 const QImage& DefaultKeySkin();
 
-// Where key `index` sits at `keySize`: ten columns, five rows; "Space" is two keys wide
-// at column 7 of the last row, "Clr" at column 9.
+// Where key `index` sits at `keySize`: keys 0 to 46 ten to a row from the top left;
+// "Space" two keys wide at column 7 of the last row, the case key at column 9, "Clr" at
+// column 10; keys 49 to 52 in column 10 of rows 0 to 3.
 QRect KeyboardKeyRect(int index, int keySize);
 
 // A form that can dock the shared keyboard and receives its key presses.
@@ -97,7 +107,12 @@ public:
 
     TmySkinButton* Key(int index) const;
     TmySkinButton* Template() const { return Key(0); }
+    // The code key `index` delivers now: a letter key's small letter while the keyboard
+    // types small letters.
     int KeyCode(int index) const;
+    // Capitals (false) or small letters (true); the letter keys and the case key show it.
+    bool SmallLetters() const { return FsmallLetters; }
+    void SetSmallLetters(bool on);
     // Passes `code` to the nearest keyboard-aware form among the keyboard's parents;
     // false (and nothing happens) when there is none.
     bool DeliverKey(int code);
@@ -115,6 +130,7 @@ private:
 
     QWidget* FinnerPanel;
     std::vector<TmySkinButton*> Fkeys;
+    bool FsmallLetters = false;
     int FtemplateSize = 60;
     int FfontSize = 20;
     bool FinitFlag = false;

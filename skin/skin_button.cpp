@@ -93,7 +93,11 @@ void TmySkinButton::SetFont(const TFont& font)
 
 void TmySkinButton::SetFontColor(TColor color)
 {
+    // The focus colour follows: a button that has the focus (the last one tapped) must
+    // not look different, and a colour left from before would read as disabled. A caller
+    // that wants another focus colour sets it afterwards.
     Ffont.Color = color;
+    FhighlightFontColor = color;
     Rebuild();
 }
 
@@ -282,6 +286,9 @@ void TmySkinButton::paintEvent(QPaintEvent*)
         p.fillRect(rect(), Qt::white);
         return;
     }
+    // A disabled button fades into the panel behind it, face, glyph and caption, so it
+    // never looks like one that can be pressed.
+    if (!isEnabled()) p.setOpacity(kDisabledOpacity);
     const int frame = std::min<int>(CurrentFrame(), int(Fframes.size()) - 1);
     const QImage& image = Fframes[size_t(frame)];
     if (FpanelButtonSkin) {
@@ -407,7 +414,10 @@ void TmySkinButton::hideEvent(QHideEvent* e)
 
 void TmySkinButton::changeEvent(QEvent* e)
 {
-    if (e->type() == QEvent::EnabledChange && !isEnabled()) CancelPress();
+    if (e->type() == QEvent::EnabledChange) {
+        if (!isEnabled()) CancelPress();
+        update();
+    }
     QWidget::changeEvent(e);
 }
 

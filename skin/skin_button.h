@@ -25,6 +25,8 @@ QImage StretchButtonSkin(const QImage& skin, int frames, QSize size);
 
 class TmySkinButton : public TskinnedControl, public TskinColorTarget {
 public:
+    // How much of a disabled button shows over the panel behind it.
+    static constexpr double kDisabledOpacity = 0.4;
     explicit TmySkinButton(QWidget* parent = nullptr);
     ~TmySkinButton() override;
 

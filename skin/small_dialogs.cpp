@@ -355,6 +355,10 @@ void ShowStatusMessage(const QWidget& where, const std::string& text, int interv
 
 // ---- select string
 
+namespace {
+constexpr int kSelectStringWidth = 360;
+}  // namespace
+
 TselectStringLayout LayoutSelectString(int count, int rowHeight, int topStripHeight, bool showTopStrip,
                                        int bottomStripHeight, bool showBottomButtons, int left, int top, int width,
                                        QSize screen)
@@ -377,7 +381,7 @@ TfrmSkinnedSelectString::TfrmSkinnedSelectString(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
     setObjectName("frmSkinnedSelectString");
-    resize(360, 300);
+    resize(kSelectStringWidth, 300);
     setAutoFillBackground(true);
     pnlButtonsTop = CreateComponent<QWidget>(this, this);
     pnlButtonsTop->setObjectName("pnlButtonsTop");
@@ -487,11 +491,27 @@ void TfrmSkinnedSelectString::PaintRow(int index, const QRect& rect, QPainter& c
     }
 }
 
+int TfrmSkinnedSelectString::NeededWidth(bool scrollBar) const
+{
+    // Every row's text whole: 20 pixels in, 4 after, the list's 4-pixel margins and the bar.
+    int widest = 0;
+    const TFont font = FfontTag.empty() ? BoldArial(14) : Ffont;
+    for (const std::string& text : Fstrings)
+        widest = std::max(widest, MeasureHTMLText(FfontTag + EscapeMarkup(text), font).width());
+    const int rows = widest + 20 + 4 + 8 + (scrollBar ? FbarWidth : 0);
+    const int zone = QFontMetrics(lblSelectZone->font()).horizontalAdvance(lblSelectZone->text()) + 16;
+    const int buttons = btnOK->width() + btnCancel->width() + 8;
+    return std::max({kSelectStringWidth, rows, zone, buttons});
+}
+
 void TfrmSkinnedSelectString::Arrange(bool showBottomButtons, bool showTopStrip, int left, int top)
 {
     const int stripHeight = btnOK->height();
     pnlButtonsTop->setVisible(showTopStrip);
     pnlButtonsBottom->setVisible(showBottomButtons);
+    // As wide as the longest entry needs (never past the screen), so no entry is cut.
+    resize(std::min(NeededWidth(Fstrings.size() > 6), std::max(kSelectStringWidth, ScreenSize().width() - 16)),
+           height());
     const TselectStringLayout layout =
         LayoutSelectString(int(Fstrings.size()), FrowHeight, 40, showTopStrip, stripHeight, showBottomButtons, left,
                            top, width(), ScreenSize());

@@ -139,6 +139,8 @@ protected:
 
 private:
     void PaintRow(int index, const QRect& rect, QPainter& canvas, bool selected, bool focused);
+    // The width that shows every entry and the caption whole.
+    int NeededWidth(bool scrollBar) const;
 
     std::vector<std::string> Fstrings;
     int FrowHeight = 48;

@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QScreen>
+#include <QTimer>
+#include <QWindow>
 
 #include "core/jukebox/global_prefs.h"
 #include "core/base/services.h"
@@ -26,11 +28,14 @@ namespace tunecrest {
 namespace {
 constexpr int kTopHeight = 64, kCaptionHeight = 40, kButtonHeight = 48;
 
+// The throttle's clock: the program's clock in milliseconds (tests set it).
+int64_t NowMs() { return std::llround(Now() * 86400000.0); }
+
 }  // namespace
 
-TentryVerdict JudgeEntry(const std::string& expected, const std::string& entry)
+TentryVerdict JudgeEntry(const std::string& expected, const std::string& entry, bool allowBlank)
 {
-    if (expected.empty()) return entry.empty() ? TentryVerdict::Blank : TentryVerdict::Accept;
+    if (expected.empty()) return entry.empty() && !allowBlank ? TentryVerdict::Blank : TentryVerdict::Accept;
     if (PasswordMatches(expected, entry)) return TentryVerdict::Accept;
     return entry.empty() ? TentryVerdict::Blank : TentryVerdict::Incorrect;
 }
@@ -50,12 +55,16 @@ TfrmPassword2::TfrmPassword2(QWidget* parent) : TkeyboardableForm(parent)
     pnlTop->setObjectName("pnlTop");
     edPassword = CreateComponent<QLineEdit>(this, pnlTop);
     edPassword->setObjectName("edPassword");
+    edPassword->installEventFilter(this);
     btnOK = MakeDialogButton(this, pnlTop, "btnOK", "OK", 14);
     btnCancel = MakeDialogButton(this, pnlTop, "btnCancel", "Cancel", 14);
     btnOK->OnClick = [this](TObject*) { OkPressed(); };
     btnCancel->OnClick = [this](TObject*) { done(mrCancel); };
     pnlKeyboard = CreateComponent<QWidget>(this, this);
     pnlKeyboard->setObjectName("pnlKeyboard");
+    FwaitTimer = new QTimer(this);
+    FwaitTimer->setInterval(250);
+    connect(FwaitTimer, &QTimer::timeout, this, [this] { ShowWait(); });
     Recolour(FormSkinColors());
     btnOK->SetupFinished();
     btnCancel->SetupFinished();
@@ -79,26 +88,66 @@ void TfrmPassword2::Recolour(const TformSkinColors& colors)
 void TfrmPassword2::Prepare(const std::string& prompt)
 {
     SetKeyboardVisible(GlobalPrefs().OnScreenKeyboardsEnabled());
+    Fprompt = prompt;
     pnlCaption->setText(QString::fromStdString(prompt));
     const TformSkinColors colors = FormSkinColors();
     if (!FcoloursUsed || !(colors == FlastColors)) Recolour(colors);
 }
 
-void TfrmPassword2::SetExpectedPassword(const std::string& password, bool masked)
+void TfrmPassword2::SetExpectedPassword(const std::string& password, bool masked, bool allowBlank)
 {
     Fexpected = password;
-    edPassword->setEchoMode(masked ? QLineEdit::Password : QLineEdit::Normal);
+    FallowBlank = allowBlank;
+    edPassword->setEchoMode(masked || !password.empty() ? QLineEdit::Password : QLineEdit::Normal);
+    edPassword->clear();
+    ShowWait();
+}
+
+int64_t TfrmPassword2::WaitLeft() const { return Fexpected.empty() ? 0 : Fthrottle.WaitLeft(NowMs()); }
+
+void TfrmPassword2::ShowWait()
+{
+    const int64_t left = WaitLeft();
+    btnOK->setEnabled(left == 0);
+    if (left == 0) {
+        FwaitTimer->stop();
+        pnlCaption->setText(QString::fromStdString(Fprompt));
+        return;
+    }
+    const int64_t seconds = (left + 999) / 1000;
+    pnlCaption->setText(QString("Too many wrong tries: wait %1 s").arg(seconds));
+    if (!FwaitTimer->isActive()) FwaitTimer->start();
+}
+
+void TfrmPassword2::FocusEntry()
+{
+    // A message box closing hands the focus back to whichever window the system picks;
+    // typing goes on in this edit, not in a window behind it.
+    if (isVisible()) {
+        raise();
+        activateWindow();
+    }
+    edPassword->setFocus(Qt::OtherFocusReason);
 }
 
 void TfrmPassword2::OkPressed()
 {
+    if (WaitLeft() > 0) return;
     const std::string entry = edPassword->text().toStdString();
-    switch (JudgeEntry(Fexpected, entry)) {
-        case TentryVerdict::Accept: done(mrOk); return;
-        case TentryVerdict::Incorrect: Prompt().ShowMessage("The password is incorrect.", "Invalid Password"); break;
+    switch (JudgeEntry(Fexpected, entry, FallowBlank)) {
+        case TentryVerdict::Accept:
+            if (!Fexpected.empty()) Fthrottle.Succeeded();
+            done(mrOk);
+            return;
+        case TentryVerdict::Incorrect:
+            Fthrottle.Failed(NowMs());
+            Prompt().ShowMessage("The password is incorrect.", "Invalid Password");
+            break;
         case TentryVerdict::Blank: Prompt().ShowMessage("You must enter something!", "Blank Entry"); break;
     }
     edPassword->clear();
+    ShowWait();
+    FocusEntry();
 }
 
 void TfrmPassword2::ShowKeyboard(bool visible)
@@ -145,8 +194,12 @@ void TfrmPassword2::KeyPressed(int key) { ApplyKeyToEdit(*edPassword, key); }
 
 void TfrmPassword2::keyPressEvent(QKeyEvent* e)
 {
-    // Enter acts on release, as the OK button does; Escape cancels.
-    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) return;
+    // Enter acts on release, as the OK button does; only a release whose press came to
+    // this window counts (not the end of the key that opened it). Escape cancels.
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        if (!e->isAutoRepeat()) FenterDown = true;
+        return;
+    }
     if (e->key() == Qt::Key_Escape) {
         done(mrCancel);
         return;
@@ -154,20 +207,39 @@ void TfrmPassword2::keyPressEvent(QKeyEvent* e)
     TkeyboardableForm::keyPressEvent(e);
 }
 
+bool TfrmPassword2::EnterReleased(QKeyEvent* e)
+{
+    if ((e->key() != Qt::Key_Return && e->key() != Qt::Key_Enter) || e->isAutoRepeat()) return false;
+    if (FenterDown) {
+        FenterDown = false;
+        OkPressed();
+    }
+    return true;
+}
+
 void TfrmPassword2::keyReleaseEvent(QKeyEvent* e)
 {
-    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && !e->isAutoRepeat()) {
-        OkPressed();
-        return;
-    }
+    if (EnterReleased(e)) return;
     TkeyboardableForm::keyReleaseEvent(e);
+}
+
+bool TfrmPassword2::eventFilter(QObject* watched, QEvent* event)
+{
+    // A key release is not handed on from the edit to its window, so the release of
+    // Enter typed into the edit is caught here.
+    if (watched == edPassword && event->type() == QEvent::KeyRelease)
+        return EnterReleased(static_cast<QKeyEvent*>(event));
+    return TkeyboardableForm::eventFilter(watched, event);
 }
 
 void TfrmPassword2::showEvent(QShowEvent* e)
 {
-    edPassword->clear();
+    FenterDown = false;
+    // The entry was set (emptied, or given the caller's text) before the window shows.
+    edPassword->end(false);
     edPassword->setFocus();
     TkeyboardableForm::showEvent(e);
+    if (isWindow()) activateWindow();
 }
 
 void TfrmPassword2::resizeEvent(QResizeEvent* e)
@@ -189,22 +261,46 @@ TfrmPassword2& Password2()
     return *window;
 }
 
+namespace {
+// Runs the entry over the window that asked for it: the entry is that window's transient,
+// so the window manager keeps the asking dialog (a settings page, the party-play
+// options) above the full-screen main window while the entry shows, and the asking
+// window has the focus again when it closes.
+int RunOverCaller(TfrmPassword2& window)
+{
+    QWidget* caller = QApplication::activeModalWidget();
+    if (!caller || caller == &window) caller = QApplication::activeWindow();
+    if (caller == &window) caller = nullptr;
+    QPointer<QWidget> asking = caller ? caller->window() : nullptr;
+    window.winId();
+    if (QWindow* handle = window.windowHandle())
+        handle->setTransientParent(asking && asking->windowHandle() ? asking->windowHandle() : nullptr);
+    const int result = RunModal(window);
+    if (QWindow* handle = window.windowHandle()) handle->setTransientParent(nullptr);
+    if (asking && asking->isVisible()) {
+        asking->raise();
+        asking->activateWindow();
+    }
+    return result;
+}
+}  // namespace
+
 bool CheckPassword(const std::string& password, const std::string& prompt)
 {
     if (password.empty()) return true;
     TfrmPassword2& window = Password2();
     window.Prepare(prompt);
     window.SetExpectedPassword(password, true);
-    return IsOk(RunModal(window));
+    return IsOk(RunOverCaller(window));
 }
 
-bool InputString(std::string& text, const std::string& prompt)
+bool InputString(std::string& text, const std::string& prompt, bool allowBlank, bool masked)
 {
     TfrmPassword2& window = Password2();
     window.Prepare(prompt);
-    window.SetExpectedPassword("", false);
+    window.SetExpectedPassword("", masked, allowBlank);
     window.edPassword->setText(QString::fromStdString(text));
-    const bool ok = IsOk(RunModal(window));
+    const bool ok = IsOk(RunOverCaller(window));
     text = window.edPassword->text().toStdString();
     return ok;
 }

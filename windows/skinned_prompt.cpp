@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QScreen>
 
+#include "skin/color_panels.h"
 #include "skin/small_dialogs.h"
 #include "windows/dialogs/file_chooser.h"
 #include "windows/editors/alarm_editor.h"
+#include "windows/editors/color_chooser.h"
 #include "windows/editors/slot_editors.h"
 #include "windows/password_entry.h"
 
@@ -24,8 +26,19 @@ bool TskinnedPrompt::AskYesNo(const std::string& text, const std::string& title,
 std::optional<std::string> TskinnedPrompt::AskText(const std::string& title, const std::string& caption,
                                                    const std::string& initial)
 {
-    std::string text = initial;
-    if (!InputString(text, caption.empty() ? title : caption)) return std::nullopt;
+    TtextRequest request;
+    request.Title = title;
+    request.Caption = caption;
+    request.Initial = initial;
+    return AskTextEntry(request);
+}
+
+std::optional<std::string> TskinnedPrompt::AskTextEntry(const TtextRequest& request)
+{
+    std::string text = request.Initial;
+    if (!InputString(text, request.Caption.empty() ? request.Title : request.Caption, request.AllowBlank,
+                     request.Masked))
+        return std::nullopt;
     return text;
 }
 
@@ -39,6 +52,12 @@ std::optional<std::string> TskinnedPrompt::ChooseSaveFile(const std::string& tit
                                                           const std::string& folder)
 {
     return ChooseFileToSave(title, filter, folder);
+}
+
+std::vector<std::string> TskinnedPrompt::ChooseOpenFiles(const std::string& title, const std::string& filter,
+                                                         const std::string& folder)
+{
+    return ChooseFilesToOpen(title, filter, folder);
 }
 
 std::optional<std::string> TskinnedPrompt::ChooseFolder(const std::string& title, const std::string& folder)
@@ -64,6 +83,8 @@ bool InstallSkinnedPrompt()
 {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()) || !QGuiApplication::primaryScreen()) return false;
     SetPrompt(std::make_shared<TskinnedPrompt>());
+    // Colours (the skin editor's, a colour list's "Choose a Color...") in the touch chooser.
+    SetColorDialogCall([](QWidget* parent, TColor initial) { return ChooseColor(parent, initial); });
     return true;
 }
 

@@ -106,7 +106,25 @@ bool TsafeFileWriter::Open() {
     return true;
 }
 
-bool TsafeFileWriter::Append(std::string_view data) { return Write(data, -1); }
+bool TsafeFileWriter::Append(std::string_view data) {
+    if (!Write(data, -1)) return false;
+    Fappended += data.size();
+    StartWriteOut();
+    return true;
+}
+
+namespace {
+// Written out to the disk in pieces of this size while a file is made.
+constexpr uint64_t kWriteOutBytes = uint64_t(8) << 20;
+}  // namespace
+
+void TsafeFileWriter::StartWriteOut() {
+    if (Ffd < 0 || Fappended - FwrittenOut < kWriteOutBytes) return;
+    // Only a start: the flush of Commit still makes the file durable. A file system that
+    // cannot do this is flushed by Commit alone.
+    ::sync_file_range(Ffd, off64_t(FwrittenOut), off64_t(Fappended - FwrittenOut), SYNC_FILE_RANGE_WRITE);
+    FwrittenOut = Fappended;
+}
 
 bool TsafeFileWriter::AppendFrom(int fd, uint64_t offset, uint64_t length) {
     if (Ffailed || Fcommitted) return false;
@@ -116,10 +134,13 @@ bool TsafeFileWriter::AppendFrom(int fd, uint64_t offset, uint64_t length) {
     while (length > 0) {
         if (inKernel) {
             loff_t from = loff_t(offset);
-            const ssize_t n = ::copy_file_range(fd, &from, Ffd, nullptr, size_t(std::min<uint64_t>(length, 1u << 30)), 0);
+            const ssize_t n =
+                ::copy_file_range(fd, &from, Ffd, nullptr, size_t(std::min<uint64_t>(length, kWriteOutBytes)), 0);
             if (n > 0) {
                 offset += uint64_t(n);
                 length -= uint64_t(n);
+                Fappended += uint64_t(n);
+                StartWriteOut();
                 continue;
             }
             if (n < 0 && errno == EINTR) continue;
@@ -133,7 +154,7 @@ bool TsafeFileWriter::AppendFrom(int fd, uint64_t offset, uint64_t length) {
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return Fail("Cannot read what " + Fpath + " is copied from", errno);
         if (n == 0) return Fail("Cannot copy into " + Fpath + ": the source ends early", EIO);
-        if (!Write(std::string_view(buffer.data(), size_t(n)), -1)) return false;
+        if (!Append(std::string_view(buffer.data(), size_t(n)))) return false;
         offset += uint64_t(n);
         length -= uint64_t(n);
     }
@@ -159,21 +180,26 @@ bool TsafeFileWriter::Write(std::string_view data, int64_t offset) {
     return true;
 }
 
-bool TsafeFileWriter::Commit(std::string* error) {
+bool TsafeFileWriter::Commit(std::string* error) { return Commit(error, nullptr); }
+
+bool TsafeFileWriter::Commit(std::string* error, const std::function<void()>& beforeReplace) {
     if (Fcommitted) return true;
     if (!Ffailed && (Ffd >= 0 || Open())) {
         if (FfileSync.load()(Ffd) != 0 && errno != EINVAL) {
             Fail("Cannot write " + Fpath, errno);
         } else if (::close(std::exchange(Ffd, -1)) != 0) {
             Fail("Cannot write " + Fpath, errno);
-        } else if (::rename(Ftemp.c_str(), Fresolved.c_str()) != 0) {
-            Fail("Cannot replace " + Fpath, errno);
         } else {
-            Ftemp.clear();
-            Fcommitted = true;
-            const std::string folder = std::filesystem::path(Fresolved).parent_path().string();
-            SyncFolder(folder.empty() ? "." : folder);
-            return true;
+            if (beforeReplace) beforeReplace();
+            if (::rename(Ftemp.c_str(), Fresolved.c_str()) != 0) {
+                Fail("Cannot replace " + Fpath, errno);
+            } else {
+                Ftemp.clear();
+                Fcommitted = true;
+                const std::string folder = std::filesystem::path(Fresolved).parent_path().string();
+                SyncFolder(folder.empty() ? "." : folder);
+                return true;
+            }
         }
     }
     if (error) *error = Ferror;

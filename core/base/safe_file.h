@@ -4,6 +4,7 @@
 // reports why, never leaves a truncated file and never destroys the previous one.
 #include <bit>
 #include <chrono>
+#include <functional>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -42,6 +43,9 @@ public:
     // Overwrites bytes already appended at `offset` (a count known only at the end).
     bool Patch(uint64_t offset, std::string_view data);
     bool Commit(std::string* error = nullptr);
+    // The same, running `beforeReplace` once the file is on the disk, just before it takes
+    // the target's place (files that must not outlive the old target go there).
+    bool Commit(std::string* error, const std::function<void()>& beforeReplace);
 
 private:
     bool Open();
@@ -49,9 +53,14 @@ private:
     bool Write(std::string_view data, int64_t offset);
     bool Fail(const std::string& what, int err);
     void Discard();
+    // Starts the writing out to the disk of what was appended since the last start, once
+    // it is a few megabytes: a large file is then mostly on the disk by the time it is
+    // complete, and the flush of Commit waits for little more than the rest.
+    void StartWriteOut();
     std::string Fpath, Fresolved, Ftemp, Ferror;
     int Ffd = -1;
     bool Ffailed = false, Fcommitted = false;
+    uint64_t Fappended = 0, FwrittenOut = 0;
 };
 
 // Removes the temporary files that safe writes into `folder` left behind when the

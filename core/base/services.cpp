@@ -35,13 +35,34 @@ std::optional<std::string> Tprompt::ChooseSaveFile(const std::string&, const std
     return std::nullopt;
 }
 
+std::vector<std::string> Tprompt::ChooseOpenFiles(const std::string& title, const std::string& filter,
+                                                  const std::string& folder) {
+    std::vector<std::string> files;
+    if (auto file = ChooseOpenFile(title, filter, folder)) files.push_back(*file);
+    return files;
+}
+
 std::optional<std::string> Tprompt::ChooseFolder(const std::string&, const std::string&) { return std::nullopt; }
 
 std::optional<std::string> Tprompt::AskText(const std::string&, const std::string&, const std::string&) {
     return std::nullopt;
 }
 
+std::optional<std::string> Tprompt::AskTextEntry(const TtextRequest& request) {
+    return AskText(request.Title, request.Caption, request.Initial);
+}
+
 bool Tprompt::CheckPassword(const std::string& password, const std::string&) { return password.empty(); }
+
+std::optional<std::string> AskFieldText(const std::string& title, const std::string& caption,
+                                        const std::string& current) {
+    TtextRequest request;
+    request.Title = title;
+    request.Caption = caption;
+    request.Initial = current;
+    request.AllowBlank = true;
+    return Prompt().AskTextEntry(request);
+}
 
 bool PasswordMatches(const std::string& password, const std::string& typed) { return SameText(password, typed); }
 

@@ -22,6 +22,17 @@ class TjukeboxSlot;
 class TjukeboxSlotList;
 class TonOffTimerAlarmList;
 
+// One line of text to ask for: the window's title, the prompt, the text the entry starts
+// with, whether an empty answer is a valid one (a name must not be blank, a mapping or a
+// new password may), and whether the text is a secret shown masked.
+struct TtextRequest {
+    std::string Title;
+    std::string Caption;
+    std::string Initial;
+    bool AllowBlank = false;
+    bool Masked = false;
+};
+
 // Everything core must ask of a person. The default answers without a person:
 // messages go to the error log, questions get their default answer, file choices none.
 class Tprompt {
@@ -35,11 +46,17 @@ public:
                                                       const std::string& folder);
     virtual std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter,
                                                       const std::string& folder);
+    // Several files to open at once (in the order shown); empty when cancelled. The
+    // default asks ChooseOpenFile for one.
+    virtual std::vector<std::string> ChooseOpenFiles(const std::string& title, const std::string& filter,
+                                                     const std::string& folder);
     // A folder, starting in `folder`; nullopt when cancelled or nobody can be asked.
     virtual std::optional<std::string> ChooseFolder(const std::string& title, const std::string& folder);
     // Text entry (a name, a password); nullopt when cancelled.
     virtual std::optional<std::string> AskText(const std::string& title, const std::string& caption,
                                                const std::string& initial);
+    // The same with the request's blank and mask rules; the default asks AskText.
+    virtual std::optional<std::string> AskTextEntry(const TtextRequest& request);
     // The party-play password: True when `password` is empty (nobody is asked) or when
     // the person typed it. The default asks nobody and refuses any other password.
     virtual bool CheckPassword(const std::string& password, const std::string& prompt);
@@ -50,6 +67,11 @@ public:
     // The alarm editor on a jukebox's alarms; the same answers as the slot editors.
     virtual bool EditAlarms(TonOffTimerAlarmList& alarms);
 };
+
+// A form field typed through the prompt (the on-screen keyboard): starts with the
+// field's text, and an empty answer empties the field.
+std::optional<std::string> AskFieldText(const std::string& title, const std::string& caption,
+                                        const std::string& current);
 
 // A typed password against the stored one: the whole text must match, letters without
 // regard to case (a prefix of the password, or the password with more after it, fails).

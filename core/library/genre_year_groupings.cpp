@@ -76,22 +76,26 @@ TcategoryListsAhead::~TcategoryListsAhead() {
     Wait();
 }
 
-void TcategoryListsAhead::Start(std::vector<TaudioTagCategoryPtr> categories) {
+bool TcategoryListsAhead::Start(std::vector<TaudioTagCategoryPtr> categories, std::function<void()> done) {
     Stop();
     std::erase_if(categories, [](const TaudioTagCategoryPtr& c) { return !c || !c->ListsDeferred(); });
-    if (categories.empty()) return;
+    if (categories.empty()) return false;
     auto stop = std::make_shared<std::atomic<bool>>(false);
-    auto done = StartLoadThread(
-        [stop, categories = std::move(categories)] {
-            const TtagStampPause pause;
-            for (const TaudioTagCategoryPtr& category : categories) {
-                if (stop->load(std::memory_order_relaxed)) break;
-                const TaudioTagCategory& made = *category;
-                made.Artists();  // makes both lists
+    auto ended = StartLoadThread(
+        [stop, categories = std::move(categories), done = std::move(done)] {
+            {
+                const TtagStampPause pause;
+                for (const TaudioTagCategoryPtr& category : categories) {
+                    if (stop->load(std::memory_order_relaxed)) return;
+                    const TaudioTagCategory& made = *category;
+                    made.Artists();  // makes both lists
+                }
             }
+            if (done) done();
         },
         true);
-    Fthreads.push_back({std::move(stop), std::move(done)});
+    Fthreads.push_back({std::move(stop), std::move(ended)});
+    return true;
 }
 
 void TcategoryListsAhead::Stop() {

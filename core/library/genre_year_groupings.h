@@ -2,7 +2,9 @@
 // The library by genre and by year or decade. Each genre or year keeps its tracks and
 // its own artist and album groupings, so that a browse tree can show its artists and
 // albums below it.
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <future>
 #include <memory>
@@ -124,12 +126,20 @@ public:
     TcategoryListsAhead(const TcategoryListsAhead&) = delete;
     TcategoryListsAhead& operator=(const TcategoryListsAhead&) = delete;
     // Stops a thread under way, then starts one when any of `categories` has lists to make.
-    void Start(std::vector<TaudioTagCategoryPtr> categories);
+    // `done`, when given, runs on that thread once it has made them all (not when stopped);
+    // false when no thread was needed.
+    bool Start(std::vector<TaudioTagCategoryPtr> categories, std::function<void()> done = nullptr);
     void Stop();
     // Waits until every thread started has ended.
     void Wait();
     // A thread was started and has not been stopped (it may have finished its work).
     bool Started() const { return !Fthreads.empty() && !Fthreads.back().Stop->load(); }
+    // A thread is still at work.
+    bool Running() const {
+        return std::any_of(Fthreads.begin(), Fthreads.end(), [](const Tthread& thread) {
+            return thread.Done.wait_for(std::chrono::seconds(0)) == std::future_status::timeout;
+        });
+    }
 
 private:
     struct Tthread {

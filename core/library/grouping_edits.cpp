@@ -466,18 +466,14 @@ bool TcustomJukeboxList::FileChangedTracks() {
     const size_t limit = std::max<size_t>(kMostTakenOut, Ffiled.size() / 20);
     // The list as filed, less the removed tracks, then the appended ones: anything else
     // (a reorder, an insertion) is filed anew.
+    const TfiledChange& change = FiledChange();
+    if (change.Many || change.Removed.size() > kMostTakenOut) return false;
+    const size_t kept = change.Kept;
+    // Every track before the first one removed stays at its place.
+    const size_t firstChange = change.Removed.empty() ? kept : std::min(change.Removed.front(), kept);
     std::vector<const TaudioTag*> removed;
-    size_t kept = 0, firstChange = items.size();
-    for (const TaudioTag* filed : Ffiled) {
-        if (kept < items.size() && items[kept].get() == filed) {
-            ++kept;
-            continue;
-        }
-        firstChange = std::min(firstChange, kept);
-        removed.push_back(filed);
-        if (removed.size() > kMostTakenOut) return false;
-    }
-    firstChange = std::min(firstChange, kept);
+    removed.reserve(change.Removed.size());
+    for (const size_t p : change.Removed) removed.push_back(Ffiled[p]);
     if (removed.empty() && FeditNotes.empty() && kept == items.size()) return false;  // an edit nobody noted
     if (removed.size() + FeditNotes.size() > kMostTakenOut) return false;
     if (removed.size() + FeditNotes.size() + (items.size() - kept) > limit) return false;

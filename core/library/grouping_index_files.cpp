@@ -860,6 +860,24 @@ bool FillGroupingIndexFiles(TgroupingIndexPrepPtr prep, const TaudioTagList& mas
         AbandonGroupingIndexFiles(std::move(prep));
         return false;
     }
+    // Every track is filed under exactly one artist, one genre and one year: files that
+    // hold another number of tracks are of another library (a list file put in place by
+    // hand beside them).
+    const auto total = [](const auto& records) {
+        size_t tracks = 0;
+        for (const auto& record : records) tracks += record.Positions.size();
+        return tracks;
+    };
+    const size_t tracks[] = {total(p.Artists.Records), total(p.Genres->Records), total(p.Years->Records)};
+    const std::string* files[] = {&load.ArtistsFile, &load.GenresFile, &load.YearsFile};
+    for (size_t i = 0; i < std::size(tracks); ++i) {
+        if (tracks[i] == master.Items().size()) continue;
+        if (error)
+            *error = *files[i] + ": " + std::to_string(tracks[i]) + " tracks filed, the library has " +
+                     std::to_string(master.Items().size());
+        AbandonGroupingIndexFiles(std::move(prep));
+        return false;
+    }
 
     // The lists are made here, in the files' order; filling them is shared out.
     for (TaudioTagListList* grouping : ThreeGroupings(load)) {

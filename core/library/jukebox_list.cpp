@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "core/base/ini_file.h"
+#include "core/base/process_end.h"
 #include "core/base/services.h"
 #include "core/library/jukebox_data_files.h"
 #include "core/tags/tagger_loader.h"
@@ -151,14 +152,26 @@ TcustomJukeboxList::TcustomJukeboxList() : FpopularSavePending(std::make_shared<
 TcustomJukeboxList::~TcustomJukeboxList() {
     FfreeNotices.Notify(this);
     *Falive = false;
+    // Saves still under way and counts waiting for their write are not lost.
     FinishPendingSaves();
-    // Counts still waiting for their debounced write are not lost at close-down.
-    if (*FpopularSavePending && !FpopularLoadFailed && !FdataFolder.empty()) SavePopularList();
-    *FpopularSavePending = false;
     if (FglobalList) FglobalList->OnChange = nullptr;
     if (FvideoList) FvideoList->OnChange = nullptr;
     if (Fplaylists) Fplaylists->OnChange = nullptr, Fplaylists->OnPlaylistChange = nullptr;
     if (FurlList) FurlList->OnChange = nullptr;
+    if (ProcessEnding()) {
+        // Everything is saved and the process is about to end: the tracks and the lists
+        // that file them are left to the system rather than freed one by one.
+        KeepUntilProcessEnds(std::move(FglobalList));
+        KeepUntilProcessEnds(std::move(FvideoList));
+        KeepUntilProcessEnds(std::move(FalbumList));
+        KeepUntilProcessEnds(std::move(FartistList));
+        KeepUntilProcessEnds(std::move(FtitleList));
+        KeepUntilProcessEnds(std::move(FgenreList));
+        KeepUntilProcessEnds(std::move(FyearList));
+        KeepUntilProcessEnds(std::move(FvideoGenreList));
+        KeepUntilProcessEnds(std::move(FfileIndex));
+        KeepUntilProcessEnds(std::move(FvideoFileIndex));
+    }
 }
 
 std::string TcustomJukeboxList::DataFile(const std::string& name) const {

@@ -6,11 +6,14 @@
 // progress through its event sink. The local form owns the one jukebox and carries
 // out everything the windows do to the play state (queue, stacker, playlists).
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <future>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <unordered_set>
@@ -188,6 +191,15 @@ class TcustomJukeboxList : public TObject {
     // True while such a save is still to finish (its result comes back through the
     // dispatcher).
     bool BackgroundWorkPending() const;
+    // True while the save worker has work: a save, or reading the files on disk ahead of
+    // the first change after a start.
+    bool WorkerBusy() const { return Fworker && Fworker->Busy(); }
+    // Finishes every write still pending, and writes nothing else: the background save
+    // being prepared or on the worker (made from what changed, as it would have been),
+    // the row changes of the database and the play counts' write. A rebuild of the
+    // database still to come is left to the next start (the database is removed, so
+    // that start builds it). The window calls this at close-down, the destructor too.
+    void FinishPendingSaves();
     // The records of "jukebox.dat" the last such save made itself; the others it copied
     // from the file as it was.
     size_t LastSaveRecordsMade() const { return FlastSaveRecordsMade; }
@@ -233,11 +245,11 @@ class TcustomJukeboxList : public TObject {
     bool SaveList(const std::string& fileName, const std::function<bool(std::string*)>& save);
 
   private:
-    // The grouping index files are read only when all five are there, none is older than
-    // "jukebox.dat" and no CD list was added; one bad file makes all be rebuilt.
-    // With EnableIndexes and every grouping switched on.
+    // The grouping index files are read only when all five are there and no CD list was
+    // added; one bad file makes all be rebuilt. With EnableIndexes and every grouping
+    // switched on.
     bool IndexesWanted() const;
-    // The five index files are there, written since the library file; `bytes` their size.
+    // The five index files are there; `bytes` their size.
     bool IndexFilesWritten(uintmax_t& bytes) const;
     // Starts reading them while the library file loads (no future when they are not there).
     std::future<TgroupingIndexPrepPtr> PrepareIndexFiles();
@@ -317,13 +329,26 @@ class TcustomJukeboxList : public TObject {
     // The background save: asked for by the change handler, run in slices.
     struct TsaveRun;
     void ScheduleSave(bool list, bool indexes, bool database);
+    // Starts making, on a thread of their own, the artists and albums that the index files
+    // left for later of the genres and years the run is to write anew.
+    void MakeCategoryListsAhead(TsaveRun& run);
     void PostSaveStep();
     void SaveStep();
     bool SaveSlice(TsaveRun& run);
+    // The list file of a run whose records are made; then the rest of the finished run.
+    void HandListToWorker(const std::shared_ptr<TsaveRun>& run);
     void HandToWorker(std::shared_ptr<TsaveRun> run);
+    // Takes the database's row changes for the run (or asks for a rebuild).
+    void TakeRunDatabaseChanges(TsaveRun& run);
+    // Hands a worker job's result back to the main thread (TakeWorkerResults runs it).
+    void PostWorkerResult(std::function<void()> result);
     // Drops the save being prepared; what it was to write is asked for again.
     void RestartSave();
-    void FinishPendingSaves();
+    // Runs what the worker's finished jobs hand back to the main thread.
+    void TakeWorkerResults();
+    // Has the worker read the list file and the index files as the library holds them
+    // through, so that the first change after a start copies from them at once.
+    void LearnFilesOnDisk();
     std::vector<TaudioTagListList*> Groupings() const;
 
     std::string FdataFolder;
@@ -353,8 +378,20 @@ class TcustomJukeboxList : public TObject {
     bool FpopularLoadFailed = false;
     // Shared with the posted save, which does nothing once the library is gone.
     std::shared_ptr<bool> FpopularSavePending;
+    // How the global list stands to the list as last filed: the filed tracks still there
+    // in order from its front (Kept), and the places in Ffiled of those no longer there
+    // (Removed; with Many, more than any follower takes, and not all listed). Worked out
+    // once per change notice for the groupings, the database and the list file, which
+    // would each walk a million tracks for it.
+    struct TfiledChange {
+        size_t Kept = 0;
+        std::vector<size_t> Removed;
+        bool Many = false;
+    };
+    const TfiledChange& FiledChange();
     // The global list as last filed into the groupings, and the switches it was filed with.
     std::vector<const TaudioTag*> Ffiled;
+    std::optional<TfiledChange> FfiledChange;
     uint32_t FfiledSettings = 0;
     // File names of more than one track of the global list, as last filed: the file-name
     // index holds the first of them.
@@ -398,6 +435,7 @@ class TcustomJukeboxList : public TObject {
     static constexpr std::chrono::microseconds kSaveSliceTime{6000};
     std::chrono::microseconds FsaveSliceTime = kSaveSliceTime;
     bool FsavePosted = false;
+    bool FfinishingSaves = false;  // at close-down: no block of memory is waited for
     bool FpendingList = false, FpendingIndexes = false, FpendingDatabase = false;
     uint64_t FchangeCount = 0;
     int FworkerResults = 0;  // worker jobs whose result has not come back yet
@@ -405,6 +443,15 @@ class TcustomJukeboxList : public TObject {
     // Checked by posted calls, which do nothing once the library is gone.
     std::shared_ptr<bool> Falive = std::make_shared<bool>(true);
     std::unique_ptr<TbackgroundWorker> Fworker;
+    // Stops the worker's reading of the files ahead of a change (LearnFilesOnDisk).
+    std::shared_ptr<std::atomic<bool>> FlearnStop = std::make_shared<std::atomic<bool>>(false);
+    // What the worker's jobs hand back, run on the main thread through the dispatcher, or
+    // at once when the saves are finished at close-down (the event loop has stopped).
+    struct TworkerResults {
+        std::mutex Lock;
+        std::vector<std::function<void()>> Done;
+    };
+    std::shared_ptr<TworkerResults> FworkerResultQueue = std::make_shared<TworkerResults>();
     size_t FsaveBlockBytes = size_t(512) << 10, FsaveBlocks = 16;
     std::shared_ptr<TsaveBlockPool> FblockPool;  // memory the background save reuses
     std::function<void()> Fwake;                  // a block came back (on the worker)

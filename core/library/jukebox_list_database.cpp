@@ -57,16 +57,11 @@ bool TcustomJukeboxList::NoteDatabaseChanges() {
     constexpr size_t kMostRows = 1000;
     // The list as filed, less the removed tracks, then the appended ones: anything else
     // (a reorder, an insertion) is rebuilt.
+    const TfiledChange& change = FiledChange();
+    if (change.Many || change.Removed.size() > kMostRows) return false;
+    const size_t kept = change.Kept;
     std::vector<const TaudioTag*> removed;
-    size_t kept = 0;
-    for (const TaudioTag* filed : Ffiled) {
-        if (kept < items.size() && items[kept].get() == filed) {
-            ++kept;
-            continue;
-        }
-        removed.push_back(filed);
-        if (removed.size() > kMostRows) return false;
-    }
+    for (const size_t p : change.Removed) removed.push_back(Ffiled[p]);
     if (removed.empty() && FeditNotes.empty() && kept == items.size()) return false;  // an edit nobody noted
     if (removed.size() + FeditNotes.size() + (items.size() - kept) > kMostRows) return false;
     std::unordered_set<const TaudioTag*> removedSet(removed.begin(), removed.end());

@@ -10,7 +10,37 @@
 
 namespace tunecrest {
 
+const TcustomJukeboxList::TfiledChange& TcustomJukeboxList::FiledChange() {
+    if (FfiledChange) return *FfiledChange;
+    // Beyond this many removals the followers make everything anew anyway.
+    constexpr size_t kMostRemoved = 20000;
+    // Assigned, not emplaced: clang decides whether the optional's type can be made from
+    // nothing where the class declares the optional, before its member initializers count.
+    FfiledChange = TfiledChange{};
+    TfiledChange& change = *FfiledChange;
+    const auto& items = FglobalList->Items();
+    const size_t same = std::min(items.size(), Ffiled.size());
+    size_t p = 0;
+    // Mostly every track is where it was filed.
+    while (p < same && items[p].get() == Ffiled[p]) ++p;
+    size_t kept = p;
+    for (; p < Ffiled.size(); ++p) {
+        if (kept < items.size() && items[kept].get() == Ffiled[p]) {
+            ++kept;
+            continue;
+        }
+        if (change.Removed.size() == kMostRemoved) {
+            change.Many = true;
+            break;
+        }
+        change.Removed.push_back(p);
+    }
+    change.Kept = kept;
+    return change;
+}
+
 void TcustomJukeboxList::ProcessTags() {
+    FfiledChange.reset();
     bool saveList = AutoSaveGlobal && !Floading && !FglobalLoadFailed, buildDatabase = false;
     bool followDatabase = false;
     if (FdatabaseEnabled) {
@@ -49,11 +79,17 @@ void TcustomJukeboxList::ProcessTags() {
     if (Floading || !incremental) ForgetIndexFiles();
     FeditNotes.clear();
     const auto& filed = FglobalList->Items();
+    // Only edits (every track where it was filed): the list as filed is the same.
+    const bool moved = !FfiledChange || FfiledChange->Many || !FfiledChange->Removed.empty() ||
+                       FfiledChange->Kept != filed.size() || Ffiled.size() != filed.size();
     // Room to spare: one more track must not move a list of a million pointers to
     // fresh memory at every change.
-    if (Ffiled.capacity() < filed.size()) Ffiled.reserve(filed.size() + filed.size() / 16 + 16);
-    Ffiled.resize(filed.size());
-    for (size_t i = 0; i < filed.size(); ++i) Ffiled[i] = filed[i].get();
+    if (moved && Ffiled.capacity() < filed.size()) Ffiled.reserve(filed.size() + filed.size() / 16 + 16);
+    if (moved) {
+        Ffiled.resize(filed.size());
+        for (size_t i = 0; i < filed.size(); ++i) Ffiled[i] = filed[i].get();
+    }
+    FfiledChange.reset();
     FfiledSettings = FilingSettings();
     if (FsaveInBackground) {
         if (saveList || buildDatabase || followDatabase || !FindexesLoaded)

@@ -56,7 +56,7 @@ void TcustomJukeboxList::LoadIndexes() {
     if (stamped && !FglobalLoadFailed && FcdTracks.empty() && FglobalList->UpdateCount() == 0) {
         const uint64_t write = ++FlistWrites;
         const uint32_t count = uint32_t(FglobalList->Items().size());
-        FlistLedger->Set({write, stamp, count, 0, nullptr});
+        FlistLedger->Set({write, stamp, count, 0, nullptr, nullptr});
         FlistMaps.push_back({write, {}});
         AppendListFilePiece(FlistMaps.back().Pieces, {0, count});
     }
@@ -72,12 +72,20 @@ void TcustomJukeboxList::LoadIndexes() {
                 map->Lists.push_back(list.get());
                 map->Changes.push_back(list->ChangeCount());
             }
-            FindexFiles[k].Ledger->Set({write, indexStamps[k], uint32_t(map->Lists.size()), 0, nullptr});
+            FindexFiles[k].Ledger->Set({write, indexStamps[k], uint32_t(map->Lists.size()), 0, nullptr, nullptr});
             FindexFiles[k].Maps.push_back(std::move(map));
         }
     }
     FpendingFileOrder = {};  // taken by the filing unless a handler changed the list first
     SetLoading(false);
+    // From the event loop, once the start's own work on this thread is done.
+    if (AutoSaveGlobal && (!FlistMaps.empty() || indexesRead)) {
+        std::weak_ptr<bool> alive = Falive;
+        Dispatcher().Post([this, alive] {
+            const auto live = alive.lock();
+            if (live && *live) LearnFilesOnDisk();
+        });
+    }
 }
 
 bool TcustomJukeboxList::IndexesWanted() const {
@@ -87,14 +95,15 @@ bool TcustomJukeboxList::IndexesWanted() const {
 bool TcustomJukeboxList::IndexFilesWritten(uintmax_t& bytes) const {
     bytes = 0;
     if (!IndexesWanted()) return false;
+    // The files are taken as what they are whatever their times: a folder copied without
+    // its times, or put back from a backup, has its index files older than its list file.
+    // They are of the list file beside them because a new list file takes them away first
+    // (WriteGlobalList, ReleaseListFile); one that does not fit the list (another list
+    // put in place by hand) is found out when it is filled, and the groupings are filed
+    // anew.
     std::error_code ec;
-    const auto library = std::filesystem::last_write_time(DataFile("jukebox.dat"), ec);
-    if (ec) return false;
     for (const char* name : kIndexFiles) {
-        const std::string file = DataFile(name);
-        const auto written = std::filesystem::last_write_time(file, ec);
-        if (ec || written < library) return false;
-        const uintmax_t size = std::filesystem::file_size(file, ec);
+        const uintmax_t size = std::filesystem::file_size(DataFile(name), ec);
         if (ec) return false;
         bytes += size;
     }
@@ -282,6 +291,13 @@ bool TcustomJukeboxList::SaveGlobalList() {
 bool TcustomJukeboxList::WriteGlobalList() {
     const std::string name = DataFile("jukebox.dat");
     ForgetListFile();  // written here, not by the save worker
+    // The index files on disk are of the list file being replaced: gone before it is, so
+    // that no start ever takes them for the new one's (SaveIndexFiles writes them again).
+    ForgetIndexFiles();
+    for (const char* file : kIndexFiles) {
+        std::error_code ec;
+        std::filesystem::remove(DataFile(file), ec);
+    }
     if (FcdTracks.empty()) return SaveListFile(*FglobalList, name);
     // CD tracks come back from their own lists at every start; writing them here
     // would add them a second time.

@@ -4,14 +4,18 @@
 #include "core/library/jukebox_list.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <mutex>
 #include <new>
 #include <optional>
+#include <system_error>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
@@ -60,16 +64,12 @@ void TcustomJukeboxList::FollowListFile() {
         size_t Position;
         bool Removed;
     };
+    const TfiledChange& change = FiledChange();
+    if (change.Many || change.Removed.size() > kMostChanges) return forget();
+    const size_t kept = change.Kept;
     std::vector<Tchange> changes;
-    size_t kept = 0;
-    for (size_t p = 0; p < Ffiled.size(); ++p) {
-        if (kept < items.size() && items[kept].get() == Ffiled[p]) {
-            ++kept;
-            continue;
-        }
-        changes.push_back({p, true});
-        if (changes.size() > kMostChanges) return forget();
-    }
+    changes.reserve(change.Removed.size() + FeditNotes.size());
+    for (const size_t p : change.Removed) changes.push_back({p, true});
     // A change nobody noted may have changed any track.
     if (changes.empty() && FeditNotes.empty() && kept == items.size()) return forget();
     // A track taken out moves every later one: the positions in the index files change.
@@ -115,6 +115,23 @@ void TcustomJukeboxList::FollowListFile() {
 }
 
 namespace {
+// How the entries of each index file ("albums.idx" ... "years.idx") are found.
+constexpr TentryFinder kIndexFinders[] = {FindAlbumIndexEntries, FindArtistIndexEntries, FindArtistIndexEntries,
+                                          FindCategoryIndexEntries, FindCategoryIndexEntries};
+static_assert(std::size(kIndexFinders) == std::size(kIndexFiles));
+
+// The check value of a grouping's entry for `list`: its names as the index file holds
+// them and its track count.
+uint64_t EntryCheck(const TaudioTagList& list, bool albums, TbyteWriter& scratch) {
+    scratch.Bytes().clear();
+    WriteText(scratch, list.Title());
+    if (albums) {
+        const auto* album = dynamic_cast<const TaudioTagAlbum*>(&list);
+        WriteText(scratch, album ? album->AlbumArtist : std::string());
+    }
+    return IndexEntryCheck(scratch.Bytes(), int32_t(list.Count()));
+}
+
 // Tracks (or index pieces) made between two looks at the clock.
 constexpr size_t kTracksPerClockCheck = 32;
 // Records made anew (at most, or a fiftieth of the list) when the rest are copied from
@@ -181,7 +198,7 @@ public:
             Ffree.pop_back();
             return block;
         }
-        if (Fmapped < FmaxBlocks || !mayWait) {
+        if (Fmapped < FmaxBlocks || !mayWait || FneverWait) {
             ++Fmapped;
             return TbyteBlock(FblockBytes);
         }
@@ -204,6 +221,12 @@ public:
         }
         if (wake) wake();
     }
+    // From now on a save takes fresh memory rather than wait for a block (close-down:
+    // nothing runs the event loop that would tell it one came back).
+    void NeverWait() {
+        std::lock_guard lock(Fmutex);
+        FneverWait = true;
+    }
     // Maps and touches the blocks not made yet (on the worker, before a save needs them).
     void Fill() {
         while (true) {
@@ -224,6 +247,7 @@ private:
     std::mutex Fmutex;
     std::vector<TbyteBlock> Ffree;
     size_t Fmapped = 0;  // blocks of FblockBytes, free or out
+    bool FneverWait = false;
     std::function<void()> Fwake;
 };
 
@@ -305,7 +329,17 @@ struct TcustomJukeboxList::TsaveRun {
     size_t ItemsCount = 0;
     size_t Next = 0;
     int Stage = 0;  // 0 the list's records, 1 the index files, 2 the export rows, 3 ready
-    bool Waiting = false;  // for the worker to give a block back
+    bool Waiting = false;  // for the worker to give a block back, or for the lists below
+    // The list file handed to the worker (its records made), and, once the worker has
+    // written it, whether it was (for the index files, which follow only a written one).
+    bool ListHanded = false;
+    bool ListWritten = false;
+    // The artists and albums of the genres and years to be written that their index
+    // files left for later, made on a thread of their own (making those of a large genre
+    // would hold this thread for tens of milliseconds).
+    std::unique_ptr<TcategoryListsAhead> ListsAhead;
+    std::unordered_set<const TaudioTagList*> ListsMaking;
+    bool ListsAsked = false;
     std::unique_ptr<TfileStream> Library;
     // Made anew: the length of the head and of each record, for the next save to copy
     // from (not kept with CD tracks left out).
@@ -363,7 +397,8 @@ void TcustomJukeboxList::PostSaveStep() {
 }
 
 bool TcustomJukeboxList::BackgroundWorkPending() const {
-    return FsavePosted || Frun || FworkerResults > 0 || FpendingList || FpendingIndexes || FpendingDatabase ||
+    // A step still posted finds nothing to do unless something is pending.
+    return Frun || FworkerResults > 0 || FpendingList || FpendingIndexes || FpendingDatabase ||
            DatabaseChangesPending();
 }
 
@@ -379,7 +414,8 @@ void TcustomJukeboxList::SetSaveMemory(size_t blockBytes, size_t blocks) {
 
 void TcustomJukeboxList::RestartSave() {
     if (!Frun) return;
-    FpendingList |= Frun->List;
+    // A list file already handed to the worker is written as it was then.
+    FpendingList |= Frun->List && !Frun->ListHanded;
     FpendingIndexes |= Frun->Indexes;
     FpendingDatabase |= Frun->Database;
     // Its temporary files, hundreds of megabytes at a million tracks, are removed on
@@ -400,6 +436,7 @@ void TcustomJukeboxList::SaveStep() {
         if (!FpendingList && !FpendingIndexes && !FpendingDatabase && !DatabaseChangesPending()) return;
         if (!Fworker) Fworker = std::make_unique<TbackgroundWorker>();
         if (!FblockPool) FblockPool = std::make_shared<TsaveBlockPool>(FsaveBlockBytes, FsaveBlocks);
+        if (FfinishingSaves) FblockPool->NeverWait();
         std::weak_ptr<bool> alive = Falive;
         Fwake = [this, alive] {
             Dispatcher().Post([this, alive] {
@@ -413,7 +450,8 @@ void TcustomJukeboxList::SaveStep() {
         run.ItemsData = items.data();
         run.ItemsCount = items.size();
         run.List = FpendingList && !FdataFolder.empty();
-        run.Indexes = FpendingIndexes && !FdataFolder.empty();
+        // A new list file takes the index files on disk with it: they are written again.
+        run.Indexes = (FpendingIndexes || run.List) && !FdataFolder.empty();
         run.Database = FpendingDatabase && FdatabaseEnabled;
         FpendingList = FpendingIndexes = FpendingDatabase = false;
         if (run.Database) {
@@ -469,31 +507,20 @@ void TcustomJukeboxList::SaveStep() {
                                        [](const TindexFileState& file) { return file.Maps.empty(); });
         if (run.Library || run.Csv || wholeIndexes) Fworker->Run([pool = FblockPool] { pool->Fill(); });
     }
-    if (!SaveSlice(*Frun)) {
+    const bool done = SaveSlice(*Frun);
+    // Its records made, the list file is written while the rest is made.
+    if (Frun->List && !Frun->ListHanded && Frun->Stage >= 1) HandListToWorker(Frun);
+    if (!done) {
         // A run waiting for a block goes on when the worker gives one back.
         if (!Frun->Waiting) PostSaveStep();
         return;
     }
     std::shared_ptr<TsaveRun> ready = std::move(Frun);
-    if (ready->List && ready->Library) FglobalList->SetStoredSize(ready->Library->Size());
-    if (ready->List) FlastSaveRecordsMade = ready->Patch ? ready->Patch->FreshLengths.size() : size_t(ready->Written);
     if (std::any_of(ready->IndexSaves.begin(), ready->IndexSaves.end(), [](const auto& save) { return save.Started; })) {
         FlastSaveEntriesMade = 0;
         for (const auto& save : ready->IndexSaves)
             if (save.Started)
                 FlastSaveEntriesMade += save.Patch ? save.Patch->FreshLengths.size() : save.Map->Lists.size();
-    }
-    // The rows of the tracks that changed, as they are now: a few, made at once.
-    if (!ready->Database && DatabaseChangesPending()) {
-        if (!FdatabaseEnabled) {
-            FdbRemovedFiles.clear();
-            FdbWrites.clear();
-        } else if (TakeDatabaseChanges(ready->DbRemovedFiles, ready->DbRows)) {
-            ready->DbChanges = true;
-        } else {
-            FpendingDatabase = true;  // a rebuild follows this save
-            PostSaveStep();
-        }
     }
     HandToWorker(std::move(ready));
 }
@@ -548,6 +575,16 @@ bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
         if (timeUp()) return false;
     }
     if (run.Stage == 1) {
+        if (run.Indexes && IndexesWanted() && !run.ListsAsked) {
+            run.ListsAsked = true;
+            MakeCategoryListsAhead(run);
+        }
+        // Whether the run waits for the lists of `list` (a genre or year) to be made.
+        const auto waitForLists = [&](const TaudioTagList& list) {
+            if (!run.ListsAhead || !run.ListsMaking.count(&list)) return false;
+            const auto& category = static_cast<const TaudioTagCategory&>(list);
+            return category.ListsDeferred() && run.ListsAhead->Running();
+        };
         if (run.Indexes && IndexesWanted()) {
             const std::pair<const char*, TaudioTagListList*> files[] = {
                 {"albums.idx", FalbumList.get()}, {"artists.idx", FartistList.get()},
@@ -560,6 +597,10 @@ bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
                 const TaudioTagListList& grouping = *files[run.Next].second;
                 TsaveRun::TindexSave& save = run.IndexSaves[run.Next];
                 if (!save.Started) {
+                    // A genre or year file written whole waits until every list is made.
+                    if (FindexFiles[run.Next].Maps.empty())
+                        for (int i = 0; i < grouping.Count(); ++i)
+                            if (waitForLists(*grouping.GetList(i))) return wait();
                     save.Started = true;
                     save.Map = std::make_shared<TindexFileMap>();
                     save.Map->Lists.reserve(size_t(grouping.Count()));
@@ -599,30 +640,25 @@ bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
                         if (j < last) {
                             save.OldAt = j + 1;
                             if (old.Changes[j] == list->ChangeCount()) {
-                                TbyteWriter& names = run.Scratch;
-                                names.Bytes().clear();
-                                WriteText(names, list->Title());
-                                if (run.Next == 0) {
-                                    const auto* album = dynamic_cast<const TaudioTagAlbum*>(list.get());
-                                    WriteText(names, album ? album->AlbumArtist : std::string());
-                                }
-                                patch.Checks.push_back(IndexEntryCheck(names.Bytes(), int32_t(list->Count())));
+                                patch.Checks.push_back(EntryCheck(*list, run.Next == 0, run.Scratch));
                                 AppendListFilePiece(patch.Pieces, {int64_t(j), 1});
                                 continue;
                             }
                         }
                         // A changed genre or year whose artists and albums its index file
-                        // left for later makes them first (several milliseconds): that
-                        // starts a slice of its own.
-                        if (const auto* category = dynamic_cast<const TaudioTagCategory*>(list.get());
-                            category && category->ListsDeferred() && save.YieldedAt != size_t(i) &&
-                            std::chrono::steady_clock::now() - start >= sliceTime / 8) {
+                        // left for later: they are being made on their own thread, or are
+                        // made here first (several milliseconds), which starts a slice of
+                        // its own.
+                        const auto* category = dynamic_cast<const TaudioTagCategory*>(list.get());
+                        const bool waitLists = category && waitForLists(*category);
+                        if (waitLists || (category && category->ListsDeferred() && save.YieldedAt != size_t(i) &&
+                                          std::chrono::steady_clock::now() - start >= sliceTime / 8)) {
                             save.YieldedAt = size_t(i);
                             --save.At;
                             save.OldAt = oldAt;
                             save.Map->Lists.pop_back();
                             save.Map->Changes.pop_back();
-                            return false;
+                            return waitLists ? wait() : false;
                         }
                         TbyteWriter& entry = run.Scratch;
                         entry.Bytes().clear();
@@ -631,6 +667,7 @@ bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
                         }
                         patch.Fresh += entry.Bytes();
                         patch.FreshLengths.push_back(uint32_t(entry.Bytes().size()));
+                        patch.FreshChecks.push_back(EntryCheck(*list, run.Next == 0, run.Scratch));
                         AppendListFilePiece(patch.Pieces, {-1, 1});
                         // Such an entry may have taken the slice's time already.
                         if (timeUp()) return false;
@@ -691,38 +728,68 @@ namespace {
 std::string RetiredDatabaseName(const std::string& databaseFile) { return databaseFile + ".old"; }
 }  // namespace
 
-void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
-    const bool indexes = std::any_of(run->IndexSaves.begin(), run->IndexSaves.end(),
-                                     [](const TsaveRun::TindexSave& save) { return save.Started; });
-    if (!run->List && !indexes && !run->RemoveIndexFiles && !run->Database && !run->DbChanges) return;
-    ++FworkerResults;
+void TcustomJukeboxList::TakeRunDatabaseChanges(TsaveRun& run) {
+    // A rebuild holds every change; the rows of the tracks that changed, as they are now,
+    // are a few and made at once.
+    if (run.Database || !DatabaseChangesPending()) return;
+    if (!FdatabaseEnabled) {
+        FdbRemovedFiles.clear();
+        FdbWrites.clear();
+    } else if (TakeDatabaseChanges(run.DbRemovedFiles, run.DbRows)) {
+        run.DbChanges = true;
+    } else {
+        FpendingDatabase = true;  // a rebuild follows this save
+        PostSaveStep();
+    }
+}
+
+void TcustomJukeboxList::PostWorkerResult(std::function<void()> result) {
+    {
+        std::lock_guard lock(FworkerResultQueue->Lock);
+        FworkerResultQueue->Done.push_back(std::move(result));
+    }
     std::weak_ptr<bool> alive = Falive;
-    const std::string folder = FdataFolder;
+    Dispatcher().Post([this, alive] {
+        const auto live = alive.lock();
+        if (live && *live) TakeWorkerResults();
+    });
+}
+
+void TcustomJukeboxList::HandListToWorker(const std::shared_ptr<TsaveRun>& run) {
+    // The list file goes to the worker as soon as its records are made, while the index
+    // files are still being made here; the worker writes it first, and them after it.
+    run->ListHanded = true;
+    ++FworkerResults;
     const size_t total = FglobalList->Items().size();
-    // The list and the groupings as they are now stand to this write as it is.
+    // The list as it is now stands to this write as it is.
     run->ListWrite = ++FlistWrites;
-    if (run->List && run->CdTracks.empty()) {
+    if (run->CdTracks.empty()) {
         FlistMaps.push_back({run->ListWrite, {}});
         AppendListFilePiece(FlistMaps.back().Pieces, {0, uint32_t(total)});
     }
+    if (run->Library) FglobalList->SetStoredSize(run->Library->Size());
+    FlastSaveRecordsMade = run->Patch ? run->Patch->FreshLengths.size() : size_t(run->Written);
     std::array<std::shared_ptr<TlistFileLedger>, std::size(kIndexFiles)> indexLedgers;
-    for (size_t k = 0; k < indexLedgers.size(); ++k) {
-        indexLedgers[k] = FindexFiles[k].Ledger;
-        if (!run->IndexSaves[k].Started) continue;
-        run->IndexSaves[k].Map->Write = run->ListWrite;
-        FindexFiles[k].Maps.push_back(run->IndexSaves[k].Map);
-    }
-    // Runs after the blocks of every file: the worker takes jobs in order.
-    Fworker->Run([this, alive, run, folder, total, ledger = FlistLedger, listFile = DataFile("jukebox.dat"),
-                  indexLedgers] {
+    for (size_t k = 0; k < indexLedgers.size(); ++k) indexLedgers[k] = FindexFiles[k].Ledger;
+    // Runs after the blocks of the file: the worker takes jobs in order.
+    Fworker->Run([this, run, total, ledger = FlistLedger, listFile = DataFile("jukebox.dat"), indexLedgers,
+                  folder = FdataFolder] {
+        // The index files on disk are of the list file being replaced: they lose their names
+        // first, so that no start ever takes them for the new one's.
+        const auto releaseIndexFiles = [&] {
+            for (size_t k = 0; k < indexLedgers.size(); ++k)
+                ReleaseListFile((std::filesystem::path(folder) / kIndexFiles[k]).string(), *indexLedgers[k]);
+        };
         std::vector<std::string> errors;
-        std::error_code ec;
         std::string error;
         bool listWritten = true, listStale = false;
         int64_t storedSize = -1;
-        if (run->List && run->Patch) {
+        // The file replaced stays open until the results are handed back: the last close
+        // of a file of hundreds of megabytes frees its cached pages, which takes a while.
+        const int replaced = OpenRegularFile(listFile);
+        if (run->Patch) {
             switch (WriteListFilePatch(listFile, *run->Patch, run->ListWrite, *ledger, storedSize, &error,
-                                       FindListFileRecords)) {
+                                       FindListFileRecords, releaseIndexFiles)) {
                 case TlistPatchResult::lprWritten:
                     break;
                 case TlistPatchResult::lprFailed:
@@ -735,64 +802,138 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
                     listStale = true;
                     break;
             }
-        } else if (run->List) {
+        } else {
             const std::shared_ptr<TsafeFileWriter>& file = run->Library->File();
             if (size_t(run->Written) != total) {
                 TbyteWriter count;
                 count.WriteI32(run->Written);
                 file->Patch(run->CountOffset, count.Bytes());
             }
-            if (!file->Commit(&error)) {
+            if (!file->Commit(&error, releaseIndexFiles)) {
                 errors.push_back("Cannot write " + run->Library->Path() + ": " + error);
                 listWritten = false;
             } else {
                 TfileStamp stamp;
                 if (run->Lengths && StampOfFile(listFile, stamp))
                     ledger->Set({run->ListWrite, stamp, uint32_t(run->Lengths->size()), run->HeadBytes,
-                                 std::move(run->Lengths)});
+                                 std::move(run->Lengths), nullptr});
                 else
                     ledger->Forget();
             }
         }
-        // The index files are only used when not older than "jukebox.dat".
+        run->ListWritten = listWritten;
+        const bool indexes = run->Indexes;
+        const uint64_t listWrite = run->ListWrite;
+        PostWorkerResult([this, errors, listWrite, listWritten, listStale, storedSize, indexes] {
+            --FworkerResults;
+            for (const auto& e : errors) LogError(e);
+            // Written: the file on disk is this write; else the one before is still there.
+            std::erase_if(FlistMaps, [&](const TlistFileMap& map) {
+                return listWritten ? map.Write < listWrite : map.Write == listWrite;
+            });
+            if (listWritten && storedSize >= 0) FglobalList->SetStoredSize(storedSize);
+            if (listStale) {
+                ForgetListFile();
+                FpendingList = true;
+                FpendingIndexes |= indexes;  // not written before the list file is
+                PostSaveStep();
+            }
+        });
+        if (replaced >= 0) ::close(replaced);
+    });
+}
+
+void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
+    TakeRunDatabaseChanges(*run);
+    const bool indexes = std::any_of(run->IndexSaves.begin(), run->IndexSaves.end(),
+                                     [](const TsaveRun::TindexSave& save) { return save.Started; });
+    if (!indexes && !run->RemoveIndexFiles && !run->Database && !run->DbChanges) return;
+    ++FworkerResults;
+    const std::string folder = FdataFolder;
+    // The groupings as they are now stand to this write as it is (the list file's write,
+    // when the run has one).
+    if (!run->List) run->ListWrite = ++FlistWrites;
+    std::array<std::shared_ptr<TlistFileLedger>, std::size(kIndexFiles)> indexLedgers;
+    for (size_t k = 0; k < indexLedgers.size(); ++k) {
+        indexLedgers[k] = FindexFiles[k].Ledger;
+        if (!run->IndexSaves[k].Started) continue;
+        run->IndexSaves[k].Map->Write = run->ListWrite;
+        FindexFiles[k].Maps.push_back(run->IndexSaves[k].Map);
+    }
+    // Runs after the blocks of every file and after the list file: the worker takes jobs
+    // in order.
+    Fworker->Run([this, run, folder, indexLedgers] {
+        std::vector<std::string> errors;
+        std::error_code ec;
+        std::string error;
+        // The index files hold positions in the list file: written only after it.
+        const bool listWritten = !run->List || run->ListWritten;
+        // The rows of the tracks that changed go into the database while the index files
+        // are written (each waits on its own file's flush). After "jukebox.dat", so the
+        // database is not older than the list it holds; rows of a list that was not
+        // written would make it hold what the list does not (a rebuild follows instead).
+        std::future<std::string> rows;
+        if (run->DbChanges && listWritten)
+            rows = std::async(std::launch::async, [run] {
+                TjukeboxDB writer;
+                return writer.ApplyChanges(run->DatabaseFile, run->DbRemovedFiles, run->DbRows)
+                           ? std::string()
+                           : "Cannot update " + run->DatabaseFile + ": " + writer.LastError();
+            });
         enum : uint8_t { kNone, kWritten, kFailed, kStale };
         std::array<uint8_t, std::size(kIndexFiles)> indexResults{};
-        constexpr TentryFinder kFinders[] = {FindAlbumIndexEntries, FindArtistIndexEntries, FindArtistIndexEntries,
-                                             FindCategoryIndexEntries, FindCategoryIndexEntries};
-        for (size_t k = 0; k < run->IndexSaves.size(); ++k) {
+        std::array<bool, std::size(kIndexFiles)> writtenWhole{};
+        std::array<std::string, std::size(kIndexFiles)> indexErrors;
+        const auto writeIndex = [&](size_t k) {
             TsaveRun::TindexSave& save = run->IndexSaves[k];
-            if (!save.Started) continue;
             indexResults[k] = kFailed;
-            if (!listWritten) continue;
+            if (!listWritten) return;
             const std::string path = (std::filesystem::path(folder) / kIndexFiles[k]).string();
+            std::string failure;
             if (save.Patch) {
                 int64_t size = 0;
-                switch (WriteListFilePatch(path, *save.Patch, run->ListWrite, *indexLedgers[k], size, &error,
-                                           kFinders[k])) {
+                switch (WriteListFilePatch(path, *save.Patch, run->ListWrite, *indexLedgers[k], size, &failure,
+                                           kIndexFinders[k])) {
                     case TlistPatchResult::lprWritten:
                         indexResults[k] = kWritten;
                         break;
                     case TlistPatchResult::lprFailed:
-                        errors.push_back("Cannot write " + path + ": " + error);
+                        indexErrors[k] = "Cannot write " + path + ": " + failure;
                         break;
                     case TlistPatchResult::lprStale:
                         indexResults[k] = kStale;
                         break;
                 }
             } else if (save.Stream) {
-                if (!save.Stream->File()->Commit(&error)) {
-                    errors.push_back("Cannot write " + save.Stream->Path() + ": " + error);
-                    continue;
+                if (!save.Stream->File()->Commit(&failure)) {
+                    indexErrors[k] = "Cannot write " + save.Stream->Path() + ": " + failure;
+                    return;
                 }
                 indexResults[k] = kWritten;
                 TfileStamp stamp;
-                if (StampOfFile(path, stamp))
-                    indexLedgers[k]->Set({run->ListWrite, stamp, uint32_t(save.Map->Lists.size()), 0, nullptr});
+                writtenWhole[k] = StampOfFile(path, stamp);
+                if (writtenWhole[k])
+                    indexLedgers[k]->Set(
+                        {run->ListWrite, stamp, uint32_t(save.Map->Lists.size()), 0, nullptr, nullptr});
                 else
                     indexLedgers[k]->Forget();
+                save.Stream.reset();
             }
-            save.Stream.reset();
+        };
+        // The files at once: each waits mostly on its own flush, and flushes made together
+        // share the file system's commit.
+        std::vector<std::future<void>> writing;
+        for (size_t k = 0; k < run->IndexSaves.size(); ++k) {
+            if (!run->IndexSaves[k].Started) continue;
+            try {
+                writing.push_back(std::async(std::launch::async, writeIndex, k));
+            } catch (const std::system_error&) {
+                writeIndex(k);  // no thread to be had: here
+            }
         }
+        for (auto& file : writing) file.get();
+        for (const std::string& failure : indexErrors)
+            if (!failure.empty()) errors.push_back(failure);
         if (run->RemoveIndexFiles)
             for (const char* file : kIndexFiles) std::filesystem::remove(std::filesystem::path(folder) / file, ec);
         bool built = false;
@@ -811,35 +952,18 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
                 if (!built) errors.push_back("Cannot build " + run->DatabaseFile + ": " + database.LastError());
             }
         }
-        // Written after "jukebox.dat", so the database is not older than the list it holds.
-        bool followed = true;
-        if (run->DbChanges) {
-            TjukeboxDB writer;
-            followed = writer.ApplyChanges(run->DatabaseFile, run->DbRemovedFiles, run->DbRows);
-            if (!followed) errors.push_back("Cannot update " + run->DatabaseFile + ": " + writer.LastError());
+        bool followed = !run->DbChanges || listWritten;
+        if (rows.valid()) {
+            const std::string failure = rows.get();
+            followed = failure.empty();
+            if (!followed) errors.push_back(failure);
         }
         const bool rebuilt = run->Database;
-        const bool list = run->List, indexes = run->Indexes;
         const uint64_t listWrite = run->ListWrite;
-        Dispatcher().Post([this, alive, errors, built, rebuilt, followed, database = run->DatabaseFile, list, indexes,
-                           listWrite, listWritten, listStale, storedSize, indexResults] {
-            const auto live = alive.lock();
-            if (!live || !*live) return;
+        PostWorkerResult([this, errors, built, rebuilt, followed, database = run->DatabaseFile, listWrite,
+                          indexResults] {
             --FworkerResults;
             for (const auto& e : errors) LogError(e);
-            if (list) {
-                // Written: the file on disk is this write; else the one before is still there.
-                std::erase_if(FlistMaps, [&](const TlistFileMap& map) {
-                    return listWritten ? map.Write < listWrite : map.Write == listWrite;
-                });
-                if (listWritten && storedSize >= 0) FglobalList->SetStoredSize(storedSize);
-                if (listStale) {
-                    ForgetListFile();
-                    FpendingList = true;
-                    FpendingIndexes |= indexes;  // not written before the list file is
-                    PostSaveStep();
-                }
-            }
             for (size_t k = 0; k < indexResults.size(); ++k) {
                 if (indexResults[k] == kNone) continue;
                 auto& maps = FindexFiles[k].Maps;
@@ -873,7 +997,22 @@ void TcustomJukeboxList::HandToWorker(std::shared_ptr<TsaveRun> run) {
                     std::filesystem::remove(retired, ignored);
                 });
         });
+        // The entries of an index file written whole are found now, while its bytes are
+        // at hand, so that the next change copies them at once.
+        for (size_t k = 0; k < writtenWhole.size(); ++k)
+            if (writtenWhole[k])
+                LearnListFile((std::filesystem::path(folder) / kIndexFiles[k]).string(), *indexLedgers[k],
+                              kIndexFinders[k]);
     });
+}
+
+void TcustomJukeboxList::TakeWorkerResults() {
+    std::vector<std::function<void()>> done;
+    {
+        std::lock_guard lock(FworkerResultQueue->Lock);
+        done.swap(FworkerResultQueue->Done);
+    }
+    for (const auto& result : done) result();
 }
 
 void TcustomJukeboxList::SetLoading(bool loading) {
@@ -882,27 +1021,119 @@ void TcustomJukeboxList::SetLoading(bool loading) {
     if (!loading && FsaveInBackground && (FpendingList || FpendingIndexes || FpendingDatabase)) PostSaveStep();
 }
 
-void TcustomJukeboxList::FinishPendingSaves() {
-    if (Fworker) Fworker->Wait();
-    const bool list = FpendingList || (Frun && Frun->List);
-    const bool indexes = FpendingIndexes || (Frun && Frun->Indexes);
-    FpendingList = FpendingIndexes = FpendingDatabase = false;
-    Frun.reset();
-    // What a change asked for is not lost at close-down; the database, older than
-    // "jukebox.dat" then, is built again at the next start.
-    if (list && !FdataFolder.empty()) WriteGlobalList();
-    if ((list || indexes) && IndexesWanted() && FglobalList->UpdateCount() == 0) SaveIndexFiles();
-    if (FdatabaseEnabled && DatabaseChangesPending() && FglobalList->UpdateCount() == 0) {
-        std::vector<std::string> removedFiles;
-        std::string rows;
-        TjukeboxDB writer;
-        const std::string database = DataFile("jukebox.mdb");
-        if (!TakeDatabaseChanges(removedFiles, rows) || !writer.ApplyChanges(database, removedFiles, rows)) {
-            // A database that misses changes must not be taken as current at the next start.
-            std::error_code ec;
-            std::filesystem::remove(database, ec);
+void TcustomJukeboxList::MakeCategoryListsAhead(TsaveRun& run) {
+    std::vector<TaudioTagCategoryPtr> wanted;
+    for (const size_t k : {size_t(3), size_t(4)}) {
+        const TaudioTagListList& grouping = *IndexGrouping(k);
+        // The entries copied from the file on disk need no lists: unchanged since written.
+        std::unordered_map<const TaudioTagList*, uint64_t> copied;
+        const auto& maps = FindexFiles[k].Maps;
+        if (!maps.empty())
+            for (size_t i = 0; i < maps.back()->Lists.size(); ++i)
+                copied.emplace(maps.back()->Lists[i], maps.back()->Changes[i]);
+        for (int i = 0; i < grouping.Count(); ++i) {
+            auto category = std::dynamic_pointer_cast<TaudioTagCategory>(grouping.GetList(i));
+            if (!category || !category->ListsDeferred()) continue;
+            const auto known = copied.find(category.get());
+            if (!maps.empty() && known != copied.end() && known->second == category->ChangeCount()) continue;
+            run.ListsMaking.insert(category.get());
+            wanted.push_back(std::move(category));
         }
     }
+    if (wanted.empty()) return;
+    run.ListsAhead = std::make_unique<TcategoryListsAhead>();
+    std::weak_ptr<bool> alive = Falive;
+    // Once made, a run waiting for them goes on.
+    run.ListsAhead->Start(std::move(wanted), [this, alive] {
+        Dispatcher().Post([this, alive] {
+            const auto live = alive.lock();
+            if (live && *live && Frun && Frun->Waiting) PostSaveStep();
+        });
+    });
+}
+
+void TcustomJukeboxList::LearnFilesOnDisk() {
+    if (FdataFolder.empty() || !FsaveInBackground) return;
+    if (!Fworker) Fworker = std::make_unique<TbackgroundWorker>();
+    std::array<std::shared_ptr<TlistFileLedger>, std::size(kIndexFiles)> indexLedgers;
+    for (size_t k = 0; k < indexLedgers.size(); ++k) indexLedgers[k] = FindexFiles[k].Ledger;
+    FlearnStop->store(true);
+    FlearnStop = std::make_shared<std::atomic<bool>>(false);
+    Fworker->Run([folder = FdataFolder, ledger = FlistLedger, indexLedgers, stop = FlearnStop] {
+        LearnListFile((std::filesystem::path(folder) / "jukebox.dat").string(), *ledger, FindListFileRecords,
+                      stop.get());
+        for (size_t k = 0; k < indexLedgers.size(); ++k)
+            LearnListFile((std::filesystem::path(folder) / kIndexFiles[k]).string(), *indexLedgers[k],
+                          kIndexFinders[k], stop.get());
+    });
+}
+
+
+void TcustomJukeboxList::FinishPendingSaves() {
+    // Reading the files ahead of a change is of no use now: it ends at once.
+    FlearnStop->store(true);
+    // Play counts waiting for their write after a burst of requests.
+    if (*FpopularSavePending) {
+        *FpopularSavePending = false;
+        if (!FpopularLoadFailed && !FdataFolder.empty()) SavePopularList();
+    }
+    if (FglobalList->UpdateCount() > 0 || Floading) {
+        // In the middle of a change the lists are not what a save is made from: a list
+        // change asked for is written whole as the list stands, and the index files, then
+        // older than it, are not used at the next start.
+        const bool list = FpendingList || (Frun && Frun->List);
+        const bool database = FpendingDatabase || DatabaseChangesPending() || (Frun && Frun->Database);
+        RestartSave();
+        FpendingList = FpendingIndexes = FpendingDatabase = false;
+        FdbRemovedFiles.clear();
+        FdbWrites.clear();
+        if (Fworker) Fworker->Wait();
+        TakeWorkerResults();
+        if (list && !FdataFolder.empty()) WriteGlobalList();
+        // A database that misses changes must not be taken as current at the next start.
+        if (database && !FdataFolder.empty()) {
+            CloseDatabase();
+            std::error_code ec;
+            std::filesystem::remove(DataFile("jukebox.mdb"), ec);
+        }
+        return;
+    }
+    // The save is made as it would have been in the background, without slices: what
+    // did not change is copied, and nothing that is not pending is written.
+    const auto sliceTime = std::exchange(FsaveSliceTime, std::chrono::hours(24));
+    FfinishingSaves = true;
+    if (FblockPool) FblockPool->NeverWait();
+    // A stale copy plan (a file changed under the library) makes the next round write
+    // that file whole, which cannot be stale again.
+    for (int round = 0; round < 3; ++round) {
+        if (Frun && Frun->Database) RestartSave();
+        if (FpendingDatabase) {
+            // A rebuild takes seconds in a large library: left to the next start, which
+            // builds a database that is not there.
+            FpendingDatabase = false;
+            FdatabaseFollows = false;
+            FdbRemovedFiles.clear();
+            FdbWrites.clear();
+            if (!FdataFolder.empty()) {
+                CloseDatabase();
+                std::error_code ec;
+                std::filesystem::remove(DataFile("jukebox.mdb"), ec);
+            }
+        }
+        while (Frun || FpendingList || FpendingIndexes || DatabaseChangesPending()) {
+            SaveStep();
+            if (!Frun || !Frun->Waiting) continue;
+            // No block is waited for; lists being made on their own thread are.
+            if (!Frun->ListsAhead) break;
+            Frun->ListsAhead->Wait();
+        }
+        if (Fworker) Fworker->Wait();
+        TakeWorkerResults();
+        if (!Frun && !FpendingList && !FpendingIndexes && !FpendingDatabase && !DatabaseChangesPending()) break;
+    }
+    FsaveSliceTime = sliceTime;
+    FfinishingSaves = false;
+    if (Fworker) Fworker->Wait();  // the database's second name, let go by the last result
 }
 
 }  // namespace tunecrest

@@ -16,10 +16,6 @@ namespace tunecrest {
 
 namespace {
 
-TfileStamp StampOf(const struct stat& st) {
-    return {st.st_dev, st.st_ino, int64_t(st.st_size), int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
-}
-
 // Closes the descriptor at the end of its scope.
 struct TfdCloser {
     int Fd;
@@ -41,42 +37,40 @@ bool ReadAt(int fd, char* to, size_t n, uint64_t offset) {
     return true;
 }
 
-// Whether a whole record ends with its track number as WriteAudioTagRecord writes it:
-// the property "TrackIndex" in its smallest integer form, not zero (a track read without
-// a number is numbered when loaded, so its record would not be what a write gives),
-// then the ends of the properties and of the children.
-bool EndsWithTrackNumber(std::string_view record) {
-    static constexpr std::string_view kName("\x0aTrackIndex", 11);
-    const size_t n = record.size();
-    if (n < kName.size() + 4 || record[n - 1] != 0 || record[n - 2] != 0) return false;
-    const struct {
-        uint8_t Type;
-        size_t Bytes;
-    } forms[] = {{vaInt8, 1}, {vaInt16, 2}, {vaInt32, 4}};
-    for (const auto& form : forms) {
-        const size_t valueAt = n - 2 - form.Bytes;
-        if (valueAt < kName.size() + 1 + 15) break;
-        if (uint8_t(record[valueAt - 1]) != form.Type) continue;
-        if (record.substr(valueAt - 1 - kName.size(), kName.size()) != kName) continue;
-        return std::any_of(record.begin() + std::ptrdiff_t(valueAt),
-                           record.begin() + std::ptrdiff_t(valueAt + form.Bytes), [](char c) { return c != 0; });
-    }
-    return false;
+// Whether a whole record is the one a write of its track gives: read as the library reads
+// it, written again as the library writes it, the same bytes; and with a track number (a
+// track read without one is numbered when loaded, so a write gives another record).
+bool IsWritersOwnRecord(std::string_view record, TcomponentValue& value, TbyteWriter& again) {
+    TaudioTag tag;
+    TbyteReader r(record);
+    if (!ReadAudioTagRecord(r, tag, value) || !r.AtEnd() || tag.TrackIndex() == 0) return false;
+    again.Bytes().clear();
+    WriteAudioTagRecord(again, tag);
+    return again.Bytes() == record;
 }
 
 }  // namespace
 
+TheldFile::~TheldFile() {
+    if (Ffd >= 0) ::close(Ffd);
+}
+
+TfileStamp StampOfStat(const struct stat& st) {
+    return {st.st_dev, st.st_ino, int64_t(st.st_size), int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
+}
+
 bool StampOfFile(int fd, TfileStamp& stamp) {
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    stamp = StampOf(st);
+    stamp = StampOfStat(st);
     return true;
 }
 
 bool StampOfFile(const std::string& path, TfileStamp& stamp) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    stamp = StampOf(st);
+    stamp = StampOfStat(st);
     return true;
 }
 
@@ -97,6 +91,11 @@ void AppendListFilePiece(std::vector<TlistFilePiece>& pieces, TlistFilePiece pie
 }
 
 namespace {
+
+std::atomic<TpatchCopyWatch> gCopyWatch{nullptr};
+
+// Set while LearnListFile reads a file: the reading ends when it is set.
+thread_local const std::atomic<bool>* tStopScan = nullptr;
 
 // Reads the head and `records` entries of a file through a window of it, growing the
 // window for an entry larger than it. `head` reads the head and gives the count it
@@ -124,6 +123,7 @@ bool ScanEntries(int fd, uint64_t size, uint32_t records, uint64_t& headBytes, s
     uint64_t position = headBytes;
     size_t capacity = window.size();
     while (lengths.size() < records) {
+        if (tStopScan && (lengths.size() & 4095) == 0 && tStopScan->load(std::memory_order_relaxed)) return false;
         const size_t at = size_t(position - windowStart);
         TbyteReader r(std::string_view(window).substr(at));
         uint64_t check = 0;
@@ -226,6 +226,8 @@ bool FindCategoryIndexEntries(int fd, uint64_t size, uint32_t records, uint64_t&
 
 bool FindListFileRecords(int fd, uint64_t size, uint32_t records, uint64_t& headBytes,
                          std::vector<uint32_t>& lengths, std::vector<uint64_t>& checks) {
+    TcomponentValue value;
+    TbyteWriter again;
     const bool found = ScanEntries(
         fd, size, records, headBytes, lengths, checks,
         [](TbyteReader& r, int64_t& count) {
@@ -239,14 +241,14 @@ bool FindListFileRecords(int fd, uint64_t size, uint32_t records, uint64_t& head
             count = n;
             return true;
         },
-        [](TbyteReader& r, uint64_t&, bool& refused) {
+        [&](TbyteReader& r, uint64_t&, bool& refused) {
             std::string_view start;
             TcomponentReader record(r);
             if (!r.ReadBytes(kAudioTagRecordStart.size(), start) || start != kAudioTagRecordStart ||
                 !record.SkipRest(nullptr))
                 return false;
             // A whole record, but not as a write makes it: nothing more to read.
-            refused = !EndsWithTrackNumber(r.Data().substr(0, r.Position()));
+            refused = !IsWritersOwnRecord(r.Data().substr(0, r.Position()), value, again);
             return !refused;
         });
     checks.clear();  // records have none
@@ -255,24 +257,30 @@ bool FindListFileRecords(int fd, uint64_t size, uint32_t records, uint64_t& head
 
 TlistPatchResult WriteListFilePatch(const std::string& path, const TlistFilePatch& patch, uint64_t write,
                                     TlistFileLedger& ledger, int64_t& size, std::string* error,
-                                    TentryFinder find) {
+                                    TentryFinder find, const std::function<void()>& beforeReplace) {
     const TlistFileLedger::Tstate state = ledger.Get();
     if (state.Write == 0 || state.Write != patch.Base) return TlistPatchResult::lprStale;
-    const TfdCloser old{OpenRegularFile(path)};
+    // The file as the ledger holds it: by its name, or held open after losing it.
+    const TfdCloser opened{state.Held ? -1 : OpenRegularFile(path)};
+    const int oldFd = state.Held ? state.Held->Fd() : opened.Fd;
     TfileStamp stamp;
-    if (old.Fd < 0 || !StampOfFile(old.Fd, stamp) || !(stamp == state.Stamp)) return TlistPatchResult::lprStale;
+    if (oldFd < 0 || !StampOfFile(oldFd, stamp) || !(stamp == state.Stamp)) return TlistPatchResult::lprStale;
     uint64_t headBytes = state.HeadBytes;
     std::shared_ptr<const std::vector<uint32_t>> lengths = state.Lengths;
-    std::vector<uint64_t> checks;
-    if (!lengths || !patch.Checks.empty()) {
+    std::shared_ptr<const std::vector<uint64_t>> checks = state.Checks;
+    if (!lengths || (!patch.Checks.empty() && !checks)) {
         auto found = std::make_shared<std::vector<uint32_t>>();
-        if (!find(old.Fd, uint64_t(stamp.Size), state.Records, headBytes, *found, checks))
+        auto foundChecks = std::make_shared<std::vector<uint64_t>>();
+        if (!find(oldFd, uint64_t(stamp.Size), state.Records, headBytes, *found, *foundChecks))
             return TlistPatchResult::lprStale;
         lengths = std::move(found);
+        checks = foundChecks->empty() ? nullptr : std::move(foundChecks);
     } else {
         uint64_t total = headBytes;
         for (const uint32_t length : *lengths) total += length;
-        if (lengths->size() != state.Records || total != uint64_t(stamp.Size)) return TlistPatchResult::lprStale;
+        if (lengths->size() != state.Records || total != uint64_t(stamp.Size) ||
+            (checks && checks->size() != lengths->size()))
+            return TlistPatchResult::lprStale;
     }
     // The plan must fit the file and its fresh records.
     uint64_t freshCount = 0, records = 0;
@@ -283,12 +291,12 @@ TlistPatchResult WriteListFilePatch(const std::string& path, const TlistFilePatc
     }
     // Each entry copied must be what the library takes it for.
     if (!patch.Checks.empty()) {
-        if (checks.size() != lengths->size() || patch.Checks.size() != records - freshCount)
+        if (!checks || checks->size() != lengths->size() || patch.Checks.size() != records - freshCount)
             return TlistPatchResult::lprStale;
         size_t next = 0;
         for (const TlistFilePiece& piece : patch.Pieces)
             for (uint32_t i = 0; !piece.Fresh() && i < piece.Count; ++i)
-                if (checks[size_t(piece.First) + i] != patch.Checks[next++]) return TlistPatchResult::lprStale;
+                if ((*checks)[size_t(piece.First) + i] != patch.Checks[next++]) return TlistPatchResult::lprStale;
     }
     uint64_t freshBytes = 0;
     for (const uint32_t length : patch.FreshLengths) freshBytes += length;
@@ -296,6 +304,10 @@ TlistPatchResult WriteListFilePatch(const std::string& path, const TlistFilePatc
 
     auto written = std::make_shared<std::vector<uint32_t>>();
     written->reserve(size_t(records));
+    // The new file's checks: those of the records copied, and of the fresh ones as given.
+    auto writtenChecks = std::make_shared<std::vector<uint64_t>>();
+    const bool keepChecks = checks && patch.FreshChecks.size() == patch.FreshLengths.size();
+    if (keepChecks) writtenChecks->reserve(size_t(records));
     TsafeFileWriter out(path);
     out.Append(patch.Head);
     // Where the next record of the old file starts, walked forward from the head.
@@ -308,6 +320,7 @@ TlistPatchResult WriteListFilePatch(const std::string& path, const TlistFilePatc
             uint64_t bytes = 0;
             for (uint32_t i = 0; i < piece.Count; ++i) {
                 bytes += patch.FreshLengths[nextFresh];
+                if (keepChecks) writtenChecks->push_back(patch.FreshChecks[nextFresh]);
                 written->push_back(patch.FreshLengths[nextFresh++]);
             }
             out.Append(std::string_view(patch.Fresh).substr(size_t(freshOffset), size_t(bytes)));
@@ -321,25 +334,80 @@ TlistPatchResult WriteListFilePatch(const std::string& path, const TlistFilePatc
         for (size_t i = first; i < first + piece.Count; ++i) {
             bytes += (*lengths)[i];
             written->push_back((*lengths)[i]);
+            if (keepChecks) writtenChecks->push_back((*checks)[i]);
         }
-        out.AppendFrom(old.Fd, cursorOffset, bytes);
+        out.AppendFrom(oldFd, cursorOffset, bytes);
         cursor = first + piece.Count;
         cursorOffset += bytes;
+        if (const TpatchCopyWatch watch = gCopyWatch.load()) watch(path);
     }
     // Changed on disk while it was copied: what was copied may be part old, part new.
     TfileStamp after;
-    if (!StampOfFile(old.Fd, after) || !(after == stamp)) return TlistPatchResult::lprStale;
-    if (!out.Commit(error)) return TlistPatchResult::lprFailed;
+    if (!StampOfFile(oldFd, after) || !(after == stamp)) return TlistPatchResult::lprStale;
+    if (!out.Commit(error, beforeReplace)) return TlistPatchResult::lprFailed;
     size = int64_t(patch.Head.size());
     for (const uint32_t length : *written) size += length;
     TfileStamp made;
-    if (StampOfFile(path, made) && made.Size == size && patch.Checks.empty())
-        ledger.Set({write, made, uint32_t(written->size()), patch.Head.size(), std::move(written)});
-    else if (made.Size == size)  // its records found again when next copied from
-        ledger.Set({write, made, uint32_t(written->size()), 0, nullptr});
-    else
+    if (!StampOfFile(path, made) || made.Size != size)
         ledger.Forget();
+    else if (checks && !keepChecks)  // its records found again when next copied from
+        ledger.Set({write, made, uint32_t(written->size()), 0, nullptr, nullptr});
+    else
+        ledger.Set({write, made, uint32_t(written->size()), patch.Head.size(), std::move(written),
+                    keepChecks ? std::move(writtenChecks) : nullptr});
     return TlistPatchResult::lprWritten;
+}
+
+TpatchCopyWatch SetPatchCopyWatch(TpatchCopyWatch watch) { return gCopyWatch.exchange(watch); }
+
+bool LearnListFile(const std::string& path, TlistFileLedger& ledger, TentryFinder find,
+                   const std::atomic<bool>* stop) {
+    const TlistFileLedger::Tstate state = ledger.Get();
+    if (state.Write == 0 || state.Lengths) return false;
+    const TfdCloser opened{state.Held ? -1 : OpenRegularFile(path)};
+    const int fd = state.Held ? state.Held->Fd() : opened.Fd;
+    TfileStamp stamp;
+    // Another file now: the next patch finds it stale and writes it whole.
+    if (fd < 0 || !StampOfFile(fd, stamp) || !(stamp == state.Stamp)) return false;
+    uint64_t headBytes = 0;
+    auto lengths = std::make_shared<std::vector<uint32_t>>();
+    auto checks = std::make_shared<std::vector<uint64_t>>();
+    tStopScan = stop;
+    const bool found = find(fd, uint64_t(stamp.Size), state.Records, headBytes, *lengths, *checks);
+    tStopScan = nullptr;
+    if (stop && stop->load()) return false;
+    if (!found) {
+        ledger.SetIf(state.Write, {});
+        return false;
+    }
+    TfileStamp after;
+    if (!StampOfFile(fd, after) || !(after == stamp)) return false;
+    TlistFileLedger::Tstate learnt = state;
+    learnt.HeadBytes = headBytes;
+    learnt.Lengths = std::move(lengths);
+    learnt.Checks = checks->empty() ? nullptr : std::move(checks);
+    return ledger.SetIf(state.Write, std::move(learnt));
+}
+
+void ReleaseListFile(const std::string& path, TlistFileLedger& ledger) {
+    const TlistFileLedger::Tstate state = ledger.Get();
+    const int fd = state.Held ? -1 : OpenRegularFile(path);
+    TfileStamp stamp;
+    const bool ours = fd >= 0 && state.Write != 0 && StampOfFile(fd, stamp) && stamp == state.Stamp;
+    ::unlink(path.c_str());
+    // Released before: whatever has the name now is no file of the library's.
+    if (state.Held) return;
+    TfileStamp released;
+    if (!ours || !StampOfFile(fd, released)) {
+        if (fd >= 0) ::close(fd);
+        if (state.Write != 0) ledger.SetIf(state.Write, {});
+        return;
+    }
+    // Losing its name moved its change time: the stamp is taken again.
+    TlistFileLedger::Tstate kept = state;
+    kept.Stamp = released;
+    kept.Held = std::make_shared<const TheldFile>(fd);
+    ledger.SetIf(state.Write, std::move(kept));
 }
 
 }  // namespace tunecrest

@@ -130,7 +130,6 @@ TparallelTagReader::~TparallelTagReader() {
 }
 
 void TparallelTagReader::StartWorkers() {
-    for (size_t k = 0; k < Fthreads * kPiecesPerThread; ++k) Fchunks.push_back(std::make_unique<Tchunk>());
     try {
         for (size_t k = 1; k < Fthreads; ++k) Fworkers.emplace_back([this] { Work(); });
     } catch (...) {
@@ -175,10 +174,8 @@ void TparallelTagReader::Work() {
 
 size_t TparallelTagReader::Read(TbyteReader& r, size_t count, std::vector<TaudioTagPtr>& tags) {
     if (!Enabled() || count == 0) return 0;
-    if (Fchunks.empty()) {
-        StartWorkers();
-        if (!Enabled()) return 0;
-    }
+    if (Fchunks.empty())
+        for (size_t k = 0; k < Fthreads * kPiecesPerThread; ++k) Fchunks.push_back(std::make_unique<Tchunk>());
     const std::string_view data = r.Data();
     const size_t begin = r.Position();
 
@@ -212,6 +209,10 @@ size_t TparallelTagReader::Read(TbyteReader& r, size_t count, std::vector<Taudio
         }
     }
     if (pieces > 1) {
+        // The threads start with the first data that splits: a file that only claims many
+        // records, and holds few, is read on this thread alone. Without threads to be had
+        // this thread reads every piece.
+        if (Fworkers.empty() && Fthreads > 1) StartWorkers();
         // This thread reads on from the first records, then takes pieces as the others do.
         uint32_t round = 0;
         {

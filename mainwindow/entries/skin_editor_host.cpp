@@ -32,6 +32,8 @@ bool TmainWindowSkinHost::ExportSkin(const std::string& skinFile, std::string* e
 
 std::string TmainWindowSkinHost::CurrentSkinFile() const { return Fform.Skin().SkinFile(); }
 
+bool TmainWindowSkinHost::KeepLook(std::string* error) { return Fform.Skin().SaveLook(error); }
+
 void TmainWindowSkinHost::ApplyListAppearance()
 {
     if (Fform.Skin().OnApplyListAppearance) Fform.Skin().OnApplyListAppearance();

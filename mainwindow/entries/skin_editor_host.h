@@ -19,6 +19,7 @@ public:
     void SetSkinFile(const std::string& file, std::function<void(bool ok)> done) override;
     bool ExportSkin(const std::string& skinFile, std::string* error) override;
     std::string CurrentSkinFile() const override;
+    bool KeepLook(std::string* error) override;
     void ApplyListAppearance() override;
     void ApplyColors(TColor buttonColor, TColor panelColor) override;
 

@@ -205,7 +205,19 @@ TwindowEntries::TwindowEntries(TfrmBaseJukebox& form) : Fform(form), Fhelp(std::
     });
 }
 
-TwindowEntries::~TwindowEntries() { SetSlotEditorJukebox({}); }
+TwindowEntries::~TwindowEntries()
+{
+    SetSlotEditorJukebox({});
+    // The one screen saver outlives this window: it must not keep asking it for tracks or
+    // using its player.
+    if (ScreenSaverFormExists()) {
+        TfrmScreenSaver& saver = ScreenSaverForm();
+        saver.TrackSource = nullptr;
+        saver.SetPlayer(nullptr);
+        saver.Timer().Stop();
+        saver.hide();
+    }
+}
 
 void TwindowEntries::ShowScreenSaver()
 {

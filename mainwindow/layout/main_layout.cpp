@@ -375,12 +375,12 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     }
     BackButton->hide();
     // The timer and the track-position bar beside the play controls.
-    Timer = new QLabel(ButtonPanel);
-    Timer->setObjectName("lblTimer");
-    Timer->setFont(ScreenFont(TFont{"Tahoma", clWhite, 20, true}));
-    Timer->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Its digits stand in cells of equal width, so the time never jumps as it counts.
+    Timer = new TdigitalDisplay(ButtonPanel);
+    Timer->setObjectName("ddTimer");
+    Timer->SetFont(TFont{"Tahoma", clWhite, 20, true});
     Timer->setMinimumWidth(kTimerWidth);
-    Timer->setTextFormat(Qt::PlainText);
+    Timer->setFixedHeight(kControlSize);
     buttons->addWidget(Timer);
     PositionBar = MakeHorizontalBar(ButtonPanel, "sbTrackPosition");
     buttons->addWidget(PositionBar, 2);

@@ -29,6 +29,7 @@ class QStackedLayout;
 namespace tunecrest {
 
 class TiniFile;
+class TdigitalDisplay;
 class TimageGetter;
 class ThtmlLabel;
 class TmySkinButton;
@@ -189,7 +190,7 @@ class TmainLayout : public QObject {
     TmySkinPanel* VolumePopup = nullptr;
     TmySkinScrollBar* VolumePopupBar = nullptr;
     TmySkinScrollBar* PositionBar = nullptr;
-    QLabel* Timer = nullptr;
+    TdigitalDisplay* Timer = nullptr;
     std::vector<TmySkinButton*> ModeButtons;
     std::vector<TmySkinButton*> Buttons;
 

@@ -1,11 +1,10 @@
 #include "mainwindow/layout/player_bars.h"
 
-#include <QLabel>
 #include <algorithm>
-#include <cstdio>
 
 #include "core/base/text_utils.h"
 #include "mainwindow/party_play/party_play_guards.h"
+#include "skin/display_controls.h"
 #include "skin/skin_scroll_bar.h"
 
 namespace tunecrest {
@@ -16,30 +15,19 @@ int TimerSeconds(uint32_t position, uint32_t length, bool remaining) {
     return -int(left / 1000);
 }
 
-std::string TimerText(int seconds) {
-    const bool negative = seconds < 0;
-    const int s = negative ? -seconds : seconds;
-    char text[32];
-    if (s >= 3600)
-        std::snprintf(text, sizeof text, "%s%d:%02d:%02d", negative ? "-" : "", s / 3600, s / 60 % 60, s % 60);
-    else
-        std::snprintf(text, sizeof text, "%s%d:%02d", negative ? "-" : "", s / 60, s % 60);
-    return text;
-}
-
 bool TrackSeekable(const TaudioTagPtr& track) {
     if (!track || track->MediaType() == kMediaKindInternet) return false;
     return !SameText(track->Filename().substr(0, 4), "http");
 }
 
-TplayerBars::TplayerBars(TpartyPlayGuards& guards, QLabel& timer, TmySkinScrollBar& position)
+TplayerBars::TplayerBars(TpartyPlayGuards& guards, TdigitalDisplay& timer, TmySkinScrollBar& position)
     : Fguards(guards), Ftimer(timer), Fposition(position) {
     Fposition.SetMin(0);
     Fposition.SetMax(0);
     Fposition.SetSmallStep(kPositionSmallStep);
     Fposition.SetLargeStep(kPositionLargeStep);
     Fposition.PositionChanged = [this](TObject*) { PositionMoved(); };
-    Ftimer.setText(QString::fromStdString(TimerText(0)));
+    Ftimer.SetSeconds(0);
 }
 
 void TplayerBars::AddVolumeBar(TmySkinScrollBar& bar) {
@@ -59,7 +47,7 @@ void TplayerBars::ShowVolume(int volume) {
 void TplayerBars::Stopped() {
     FhasShown = true;
     FshownSeconds = 0;
-    Ftimer.setText(QString::fromStdString(TimerText(0)));
+    Ftimer.SetSeconds(0);
     Fposition.SetPositionSilently(0);
     Fposition.SetMax(0);
 }
@@ -85,7 +73,7 @@ void TplayerBars::TimeChanged(uint32_t position, uint32_t length, const TaudioTa
     if (!FhasShown || seconds != FshownSeconds) {
         FhasShown = true;
         FshownSeconds = seconds;
-        Ftimer.setText(QString::fromStdString(TimerText(seconds)));
+        Ftimer.SetSeconds(seconds);
     }
     if (!seekable) {
         Fposition.SetPositionSilently(0);

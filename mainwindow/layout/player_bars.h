@@ -14,10 +14,10 @@
 
 #include "core/tags/audio_tag.h"
 
-class QLabel;
 
 namespace tunecrest {
 
+class TdigitalDisplay;
 class TmySkinScrollBar;
 class TpartyPlayGuards;
 
@@ -30,15 +30,13 @@ inline constexpr uint32_t kMediaKindInternet = 4;
 // The whole seconds the timer shows: elapsed, or minus the remaining seconds while
 // `remaining` is asked and allowed. A position past the length shows no time left.
 int TimerSeconds(uint32_t position, uint32_t length, bool remaining);
-// The timer text of `seconds` ("3:07", "-0:42", "1:02:03").
-std::string TimerText(int seconds);
 // Whether a track may be sought: a current track that is no internet address and whose
 // file name does not begin with "http".
 bool TrackSeekable(const TaudioTagPtr& track);
 
 class TplayerBars {
   public:
-    TplayerBars(TpartyPlayGuards& guards, QLabel& timer, TmySkinScrollBar& position);
+    TplayerBars(TpartyPlayGuards& guards, TdigitalDisplay& timer, TmySkinScrollBar& position);
     // Volume bars (the bar at the top and the pop-up bar); each set to the range and bound.
     void AddVolumeBar(TmySkinScrollBar& bar);
     // Set: the bar's position is the volume; clear: the bar runs the other way.
@@ -59,7 +57,7 @@ class TplayerBars {
     void PositionMoved();
 
     TpartyPlayGuards& Fguards;
-    QLabel& Ftimer;
+    TdigitalDisplay& Ftimer;
     TmySkinScrollBar& Fposition;
     std::vector<TmySkinScrollBar*> Fvolume;
     int FshownSeconds = 0;

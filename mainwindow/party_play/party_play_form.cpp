@@ -297,8 +297,14 @@ bool TfrmPartyPlay2::eventFilter(QObject* watched, QEvent* event) {
                                     std::pair{Fnew, "Enter the new password..."},
                                     std::pair{Fconfirm, "Enter the new password again..."}}) {
             if (edit != watched || !edit->isEnabled()) continue;
-            if (const auto typed = Prompt().AskText(windowTitle().toStdString(), prompt, ""))
-                edit->setText(QString::fromStdString(*typed));
+            // Masked as the password check is, and blank allowed: an empty new password
+            // removes the password.
+            TtextRequest request;
+            request.Title = windowTitle().toStdString();
+            request.Caption = prompt;
+            request.AllowBlank = true;
+            request.Masked = true;
+            if (const auto typed = Prompt().AskTextEntry(request)) edit->setText(QString::fromStdString(*typed));
             return true;
         }
     }

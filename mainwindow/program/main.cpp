@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/base/process_end.h"
 #include "core/base/services.h"
 #include "core/base/system_services.h"
 #include "core/tags/tagger_loader.h"
@@ -146,6 +147,9 @@ int main(int argc, char** argv) {
         // holds the rest back, up to its limit).
         form.WaitForClosePrograms();
         form.SetProgressWindow(nullptr);
+        // Every save is finished: the window's parts are taken down, but the library's
+        // tracks are left to the end of the process.
+        SetProcessEnding();
     }
     CloseInstanceMutex(mutex);
     if (shutdown) {

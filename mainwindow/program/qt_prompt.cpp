@@ -45,6 +45,17 @@ std::optional<std::string> TqtPrompt::ChooseSaveFile(const std::string& title, c
     return name.toStdString();
 }
 
+std::vector<std::string> TqtPrompt::ChooseOpenFiles(const std::string& title, const std::string& filter,
+                                                    const std::string& folder) {
+    if (Unattended()) return Tprompt::ChooseOpenFiles(title, filter, folder);
+    std::vector<std::string> files;
+    for (const QString& name : QFileDialog::getOpenFileNames(QApplication::activeWindow(), QString::fromStdString(title),
+                                                             QString::fromStdString(folder),
+                                                             QString::fromStdString(filter)))
+        files.push_back(name.toStdString());
+    return files;
+}
+
 std::optional<std::string> TqtPrompt::AskText(const std::string& title, const std::string& caption,
                                               const std::string& initial) {
     if (Unattended()) return Tprompt::AskText(title, caption, initial);
@@ -52,6 +63,17 @@ std::optional<std::string> TqtPrompt::AskText(const std::string& title, const st
     const QString text = QInputDialog::getText(QApplication::activeWindow(), QString::fromStdString(title),
                                                QString::fromStdString(caption), QLineEdit::Normal,
                                                QString::fromStdString(initial), &ok);
+    if (!ok) return std::nullopt;
+    return text.toStdString();
+}
+
+std::optional<std::string> TqtPrompt::AskTextEntry(const TtextRequest& request) {
+    if (!request.Masked) return AskText(request.Title, request.Caption, request.Initial);
+    if (Unattended()) return Tprompt::AskTextEntry(request);
+    bool ok = false;
+    const QString text = QInputDialog::getText(QApplication::activeWindow(), QString::fromStdString(request.Title),
+                                               QString::fromStdString(request.Caption), QLineEdit::Password,
+                                               QString::fromStdString(request.Initial), &ok);
     if (!ok) return std::nullopt;
     return text.toStdString();
 }

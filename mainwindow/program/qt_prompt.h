@@ -14,8 +14,11 @@ public:
                                               const std::string& folder) override;
     std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter,
                                               const std::string& folder) override;
+    std::vector<std::string> ChooseOpenFiles(const std::string& title, const std::string& filter,
+                                             const std::string& folder) override;
     std::optional<std::string> AskText(const std::string& title, const std::string& caption,
                                        const std::string& initial) override;
+    std::optional<std::string> AskTextEntry(const TtextRequest& request) override;
 
 private:
     static bool Unattended();

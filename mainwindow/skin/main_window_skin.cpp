@@ -416,6 +416,19 @@ void TmainWindowSkin::ChangeSkin(const std::string& skinFile,
     });
 }
 
+bool TmainWindowSkin::SaveLook(std::string* error) {
+    if (FskinFile.empty()) {
+        if (error) *error = "no skin is loaded";
+        return false;
+    }
+    TskinFile skin;
+    if (!skin.LoadFromFile(FskinFile, error)) return false;
+    skin.SetButtonColor(FbuttonColor);
+    skin.SetPanelColor(FpanelColor);
+    for (int i = 0; i < fsCount; ++i) skin.SaveFontStore(Ffonts.Store(TfontStoreIndex(i)));
+    return skin.SaveToFile(FskinFile, error);
+}
+
 bool TmainWindowSkin::SaveSkin(const std::string& skinFile, std::string* error) {
     const std::string folder = FolderOf(skinFile);
     std::string reason;

@@ -80,6 +80,10 @@ public:
     // folder. On failure shows "An error occured while saving the skin" titled "ERROR",
     // stops, and returns false with the reason.
     bool SaveSkin(const std::string& skinFile, std::string* error = nullptr);
+    // Writes the two colours and the four font stores into the skin file in use (its
+    // pictures stay as they are), so the look the skin editor set is the skin's from now
+    // on. False with a reason when there is no skin file or it cannot be written.
+    bool SaveLook(std::string* error = nullptr);
 
     // The lists take their fonts and colours from the font stores again (after the skin
     // editor changed a store).

@@ -495,10 +495,9 @@ void TfrmBaseJukebox::FormClose() {
     FssTimer.stop();
     FnextWait.stop();
     if (auto* p = Fcontroller.Player()) p->Uninitialise();
-    if (Flist) {
-        Flist->SaveAll();
-        Flist->Jukebox()->SaveQueue();
-    }
+    // Every list wrote its file after its last change: only saves still under way are
+    // finished here, so a close writes what is pending and nothing else.
+    if (Flist) Flist->FinishPendingSaves();
     StopRemoteParts();
 }
 

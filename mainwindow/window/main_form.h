@@ -38,6 +38,7 @@ class QMenuBar;
 
 namespace tunecrest {
 class Tcontroller;
+class TcontrollerPlugin;
 class TappLauncherList;
 class TscreenSaverDisabler;
 class TactionButtonPad;
@@ -198,6 +199,10 @@ public:
     bool WriteSettingsString(const std::string& section, const std::string& key, const std::string& value);
     // Runs slot `slot` (1-based) of the jukebox and tells the outcome in the status.
     bool ExecuteSlotCommand(int slot);
+    // The hub's callback: each command of a remote-control plug-in, before it is mapped,
+    // on the main thread. A remote's button is someone at the jukebox: it counts as a key
+    // press (a showing screen saver closes, the idle time starts again).
+    void ControllerCommand(Tcontroller* sender, TcontrollerPlugin* plugin, std::string& command);
     // The remote-control hub, the programs started at start-up and at close, and the
     // switch that keeps the desktop's screen saver off during video.
     Tcontroller* ControllerHub() const { return FcontrollerHub.get(); }

@@ -12,6 +12,7 @@
 #include "core/base/text_utils.h"
 #include "mainwindow/instance/command_line.h"
 #include "mainwindow/window/guarded_step.h"
+#include "mainwindow/window/idle_monitor.h"
 #include "mainwindow/window/main_form.h"
 #include "mainwindow/instance/single_instance.h"
 #include "remote/action_button_pad.h"
@@ -113,6 +114,10 @@ bool TfrmBaseJukebox::ExecuteSlotCommand(int slot) {
     return done;
 }
 
+void TfrmBaseJukebox::ControllerCommand(Tcontroller*, TcontrollerPlugin*, std::string&) {
+    if (FidleMonitor) FidleMonitor->KeyDown();
+}
+
 std::unique_ptr<TscreenSaverDisabler> TfrmBaseJukebox::CreateScreenSaverDisabler() {
     return std::make_unique<TscreenSaverDisabler>();
 }
@@ -127,6 +132,10 @@ void TfrmBaseJukebox::CreateRemoteParts() {
     RunGuardedStep("Error Creating Fcontroller", [&] {
         FcontrollerHub = std::make_unique<Tcontroller>();
         FcontrollerHub->SetMainWindowActions(this);
+        FcontrollerHub->OnControllerCallback = [this](Tcontroller* sender, TcontrollerPlugin* plugin,
+                                                      std::string& command) {
+            ControllerCommand(sender, plugin, command);
+        };
     });
     RunGuardedStep("Error Creating FbuttonList", [&] {
         FbuttonList =

@@ -29,6 +29,7 @@
 #include "skin/keyboard.h"
 #include "skin/paint_regions.h"
 #include "skin/touch_list_box.h"
+#include "skin/display_controls.h"
 #include "skin/qt_color.h"
 #include "skin/skin_colors.h"
 #include "skin/skinned_control.h"
@@ -98,9 +99,9 @@ void TfrmBaseJukebox::SetCoverArtFolderFirst(bool on)
 
 void TfrmBaseJukebox::PreferencesChanged()
 {
-    // Keys are square: the keyboard is ten keys wide.
+    // Keys are square: the keyboard is kKeyboardColumns keys wide.
     const int size = std::max(1, GlobalPrefs().KeySize());
-    if (TfrmKeyboard* keyboard = ExistingKeyboard(); keyboard && keyboard->KeyboardWidth() != size * 10)
+    if (TfrmKeyboard* keyboard = ExistingKeyboard(); keyboard && keyboard->KeyboardWidth() != size * kKeyboardColumns)
         keyboard->SetKeySize(size);
 }
 
@@ -166,6 +167,13 @@ void TfrmBaseJukebox::ApplySkinColors(uint32_t panel, uint32_t button, uint32_t 
         if (auto* target = dynamic_cast<TskinColorTarget*>(c))
             target->ApplySkinColors(TColor(button), TColor(panel), checkedFont, TColor(text));
     ApplyMenuColors(TColor(panel), TColor(text));
+    // The timer is opaque: its digits in the panel's text colour on the panel's colour.
+    if (Flayout && Flayout->Timer) {
+        TFont font = Flayout->Timer->Font();
+        font.Color = FromQColor(panelText);
+        Flayout->Timer->SetFont(font);
+        Flayout->Timer->SetBackColor(TColor(panel));
+    }
 }
 
 bool TfrmBaseJukebox::LoadSkin(const std::string& folder) {

@@ -231,6 +231,10 @@ TEST_F(ActionSequenceTest, ExecStartsDetachedInTheFilesFolderGivenAsItIs) {
     std::string text;
     ASSERT_TRUE(ReadFileBytes(out.string(), text));
     EXPECT_EQ(folder.string() + "\n[one]\n[two words]\n", text);
+    // Its show value goes with the started process to be applied to its window.
+    ASSERT_EQ(Env.Sender->Shown.size(), 1u);
+    EXPECT_GT(Env.Sender->Shown[0].first, 0);
+    EXPECT_EQ(Env.Sender->Shown[0].second, 7);
 
     // A file that cannot be started is logged, and the action goes on.
     TcontrollerAction* bad = Make("Bad");

@@ -191,6 +191,25 @@ TEST_F(ControllerHubTest, CloseDownSavesThenShutsDownAndIgnoresLateCallbacks) {
     EXPECT_EQ("NoSuchAction", map.ReadString("Bar", "MISSING", ""));
 }
 
+// Renamed actions keep their buttons: every plug-in's maps follow, names that trade places
+// included, and the map files are written with the new names.
+TEST_F(ControllerHubTest, RenamedActionsAreRenamedInThePlugInsMaps) {
+    {
+        auto hub = LoadHub();
+        hub->ActionList().FindByName("Play")->SetName("Start");
+        hub->ActionList().FindByName("BarPlay")->SetName("Play");
+        hub->ActionList().RenameReferences({{"Play", "Start"}, {"barplay", "Play"}});
+        Env.Sender->Keys.clear();
+        hub->ProcessCommand("PLAY", hub->PluginLoader().Items(0));  // DEFAULT: Start, key 112
+        EXPECT_EQ("p", Pressed());
+    }
+    const TiniFile map((Settings / "ctrl_ir.ini").string());
+    EXPECT_EQ("Start", map.ReadString("DEFAULT", "PLAY", ""));
+    EXPECT_EQ("Play", map.ReadString("Bar", "play", ""));
+    EXPECT_EQ("NoSuchAction", map.ReadString("Bar", "MISSING", ""));
+    EXPECT_EQ("Stop", map.ReadString("DEFAULT", "STOP", ""));
+}
+
 TEST_F(ControllerHubTest, DefaultGroupIsCurrentWhenAskedAndNeverStored) {
     {
         auto hub = LoadHub(true);

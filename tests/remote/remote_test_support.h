@@ -53,8 +53,10 @@ public:
         Clicks.push_back(click);
         return true;
     }
+    void ShowStartedProgram(pid_t pid, int32_t showCommand) override { Shown.emplace_back(pid, showCommand); }
     std::vector<TkeyPress> Keys;
     std::vector<TmouseClick> Clicks;
+    std::vector<std::pair<pid_t, int32_t>> Shown;
 };
 
 class TfakeMainWindow : public TmainWindowActions {

@@ -6,7 +6,9 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <functional>
 #include <filesystem>
 #include <thread>
 #include <vector>
@@ -18,6 +20,7 @@
 
 #include "platform/launch_program.h"
 #include "remote_test_support.h"
+#include "support/env_scope.h"
 #include "support/private_x_server.h"
 
 // Xlib's macros (None, Bool, Status) must come after every other header.
@@ -28,24 +31,6 @@
 
 namespace tunecrest {
 namespace {
-
-// Sets an environment variable for one scope (unset when the value is empty).
-class TscopedEnv {
-public:
-    TscopedEnv(const char* name, const char* value) : Fname(name) {
-        if (const char* old = std::getenv(name)) Fold = old;
-        if (value) setenv(name, value, 1);
-        else unsetenv(name);
-    }
-    ~TscopedEnv() {
-        if (Fold) setenv(Fname, Fold->c_str(), 1);
-        else unsetenv(Fname);
-    }
-
-private:
-    const char* Fname;
-    std::optional<std::string> Fold;
-};
 
 TEST(X11Input, NamedKeysAndCharactersHaveKeySymbols) {
     for (int i = 0; i < KeyboardKeys().Count(); ++i)
@@ -63,8 +48,8 @@ TEST(X11Input, NamedKeysAndCharactersHaveKeySymbols) {
 
 TEST(X11Input, WithoutAnXDisplayInputIsLoggedAndNotSent) {
     test::TremoteEnvironment env;
-    TscopedEnv display("DISPLAY", nullptr);
-    TscopedEnv wayland("WAYLAND_DISPLAY", "wayland-0");
+    test::TenvScope display("DISPLAY", nullptr);
+    test::TenvScope wayland("WAYLAND_DISPLAY", "wayland-0");
     auto sender = CreateX11InputSender();
     TkeyPress key;
     key.Code = 'a';
@@ -93,10 +78,17 @@ private:
     std::string Fname;
 };
 
+struct QSizeLike {
+    int Width, Height;
+    bool operator==(const QSizeLike& o) const { return Width == o.Width && Height == o.Height; }
+};
+
 // A client window as a desktop would list it: class, title and the root's client list.
 class TclientWindow {
 public:
-    explicit TclientWindow(const std::string& display) : Fd(XOpenDisplay(display.c_str())) {
+    // `listed`: named in the root's client list, as a window manager would; otherwise
+    // the display has no such list, as in a kiosk session without a window manager.
+    explicit TclientWindow(const std::string& display, bool listed = true) : Fd(XOpenDisplay(display.c_str())) {
         if (!Fd) throw std::runtime_error("cannot open the X display " + display);
         const Window root = DefaultRootWindow(Fd);
         Fw = XCreateSimpleWindow(Fd, root, 20, 30, 200, 100, 0, 0, 0);
@@ -108,8 +100,11 @@ public:
                         PropModeReplace, reinterpret_cast<const unsigned char*>(title.data()), int(title.size()));
         XMapWindow(Fd, Fw);
         const unsigned long list[] = {Fw};
-        XChangeProperty(Fd, root, XInternAtom(Fd, "_NET_CLIENT_LIST", False), XA_WINDOW, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(list), 1);
+        if (listed)
+            XChangeProperty(Fd, root, XInternAtom(Fd, "_NET_CLIENT_LIST", False), XA_WINDOW, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(list), 1);
+        else
+            XDeleteProperty(Fd, root, XInternAtom(Fd, "_NET_CLIENT_LIST", False));
         XEvent event;
         XWindowEvent(Fd, Fw, ExposureMask, &event);  // mapped and viewable
         XSync(Fd, False);
@@ -133,6 +128,19 @@ public:
         return events;
     }
     KeyCode Code(KeySym sym) const { return XKeysymToKeycode(Fd, sym); }
+    // Marks the window as one of process `pid`, as toolkits do.
+    void SetProcess(long pid) {
+        const unsigned long value = static_cast<unsigned long>(pid);
+        XChangeProperty(Fd, Fw, XInternAtom(Fd, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&value), 1);
+        XSync(Fd, False);
+    }
+    QSizeLike Size() {
+        XWindowAttributes a{};
+        XGetWindowAttributes(Fd, Fw, &a);
+        return {a.width, a.height};
+    }
+    Window Id() const { return Fw; }
 
 private:
     Display* Fd;
@@ -143,7 +151,7 @@ TEST(X11Input, KeysAndClicksReachAWindowOverXTest) {
     TtestDisplay display;
     if (display.Name().empty())
         GTEST_SKIP() << "No X display and no Xvfb installed: key and mouse commands through XTest not tested";
-    TscopedEnv env("DISPLAY", display.Name().c_str());
+    test::TenvScope env("DISPLAY", display.Name().c_str());
     test::TremoteEnvironment remote;
     TclientWindow window(display.Name());
     auto sender = CreateX11InputSender();
@@ -185,10 +193,106 @@ TEST(X11Input, KeysAndClicksReachAWindowOverXTest) {
     EXPECT_FALSE(sender->SendKey(key));
 }
 
+// A bar's kiosk session often runs without a window manager: no client list, no active
+// window property. The target is found by walking the display's top windows.
+TEST(X11Input, WithoutAWindowManagerKeysReachAWindowFoundInTheTree) {
+    test::TprivateXServer server;  // never the desktop's display: it has a window manager
+    if (server.Name().empty())
+        GTEST_SKIP() << "Xvfb cannot start here: key commands without a window manager not tested";
+    TscopedEnv env("DISPLAY", server.Name().c_str());
+    test::TremoteEnvironment remote;
+    TclientWindow window(server.Name(), false);
+    auto sender = CreateX11InputSender();
+    TkeyPress key;
+    key.WindowTitle = "Test Player \xE2\x99\xAB";
+    key.Code = 0x0D;
+    key.VirtualKey = true;
+    ASSERT_TRUE(sender->SendKey(key)) << remote.Log();
+    std::vector<std::pair<int, unsigned>> keys;
+    for (const XEvent& e : window.Events())
+        if (e.type == KeyPress || e.type == KeyRelease) keys.emplace_back(e.type, e.xkey.keycode);
+    const unsigned enter = window.Code(XK_Return);
+    EXPECT_EQ((std::vector<std::pair<int, unsigned>>{{KeyPress, enter}, {KeyRelease, enter}}), keys);
+
+    TmouseClick click;
+    click.WindowClass = "TestPlayer";
+    click.X = 5;
+    click.Y = 6;
+    click.Left = true;
+    ASSERT_TRUE(sender->SendMouse(click)) << remote.Log();
+    int presses = 0;
+    for (const XEvent& e : window.Events()) presses += e.type == ButtonPress;
+    EXPECT_EQ(presses, 1);
+
+    // A command whose window is not open says so in the log.
+    key.WindowTitle = "Closed Player";
+    EXPECT_FALSE(sender->SendKey(key));
+    click.WindowClass = "NoSuchClass";
+    EXPECT_FALSE(sender->SendMouse(click));
+    EXPECT_NE(remote.Log().find("Key command: no window titled \"Closed Player\""), std::string::npos)
+        << remote.Log();
+    EXPECT_NE(remote.Log().find("Mouse command: no window titled \"\" of class \"NoSuchClass\""),
+              std::string::npos)
+        << remote.Log();
+}
+
+// Exec's show value: the started program's window (found by its process) is maximised or
+// minimised once it appears.
+TEST(X11Input, AStartedProgramsWindowIsShownAsItsExecCommandAsks) {
+    test::TprivateXServer server;
+    if (server.Name().empty()) GTEST_SKIP() << "Xvfb cannot start here: Exec's show value not tested";
+    TscopedEnv env("DISPLAY", server.Name().c_str());
+    test::TremoteEnvironment remote;
+    TclientWindow window(server.Name(), false);
+    window.SetProcess(long(::getpid()));
+    auto sender = CreateX11InputSender();
+    auto waitFor = [](const std::function<bool()>& done) {
+        for (int i = 0; i < 200 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        return done();
+    };
+    // No window manager: maximised is the whole screen; minimised cannot be, and says so.
+    sender->ShowStartedProgram(::getpid(), 3);
+    EXPECT_TRUE(waitFor([&] { return window.Size() == QSizeLike{640, 480}; }));
+    sender->ShowStartedProgram(::getpid(), 2);
+    EXPECT_TRUE(waitFor([&] { return remote.Log().find("cannot be shown minimised") != std::string::npos; }))
+        << remote.Log();
+
+    // With a window manager (the test plays it: it holds the root's redirection), the
+    // requests go to it.
+    Display* manager = XOpenDisplay(server.Name().c_str());
+    ASSERT_NE(manager, nullptr);
+    const Window root = DefaultRootWindow(manager);
+    XSelectInput(manager, root, SubstructureRedirectMask);
+    const unsigned long check = root;
+    XChangeProperty(manager, root, XInternAtom(manager, "_NET_SUPPORTING_WM_CHECK", False), XA_WINDOW, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&check), 1);
+    XSync(manager, False);
+    std::vector<std::pair<std::string, long>> requests;
+    auto collect = [&] {
+        while (XPending(manager)) {
+            XEvent e;
+            XNextEvent(manager, &e);
+            if (e.type != ClientMessage || e.xclient.window != window.Id()) continue;
+            char* name = XGetAtomName(manager, e.xclient.message_type);
+            requests.emplace_back(name, e.xclient.data.l[0]);
+            XFree(name);
+        }
+        return requests.size() >= 2;
+    };
+    sender->ShowStartedProgram(::getpid(), 7);
+    sender->ShowStartedProgram(::getpid(), 3);
+    sender->ShowStartedProgram(::getpid(), 1);  // normal: nothing to ask
+    EXPECT_TRUE(waitFor(collect));
+    std::sort(requests.begin(), requests.end());
+    EXPECT_EQ(requests, (std::vector<std::pair<std::string, long>>{{"WM_CHANGE_STATE", IconicState},
+                                                                    {"_NET_WM_STATE", 1}}));
+    XCloseDisplay(manager);
+}
+
 TEST(X11Input, PointerTargetIsTheActiveWindowInItsClientCoordinates) {
     TtestDisplay display;
     if (display.Name().empty()) GTEST_SKIP() << "No X display and no Xvfb installed: pointer target not tested";
-    TscopedEnv env("DISPLAY", display.Name().c_str());
+    test::TenvScope env("DISPLAY", display.Name().c_str());
     TclientWindow window(display.Name());
     Display* d = XOpenDisplay(display.Name().c_str());
     ASSERT_NE(nullptr, d);

@@ -63,7 +63,7 @@ void ShowFocused(QWidget& form, QWidget& edit)
 TEST(Keyboard, KeyTableAndGeometry)
 {
     test::App();
-    ASSERT_EQ(kKeyboardKeys.size(), 49u);
+    ASSERT_EQ(kKeyboardKeys.size(), 54u);
     EXPECT_STREQ(kKeyboardKeys[5].Caption, "&&");
     EXPECT_EQ(kKeyboardKeys[5].Code, 38);
     EXPECT_EQ(kKeyboardKeys[19].Code, '0');
@@ -74,12 +74,23 @@ TEST(Keyboard, KeyTableAndGeometry)
     EXPECT_EQ(KeyboardKeyRect(23, 60), QRect(180, 120, 60, 60));
     EXPECT_EQ(KeyboardKeyRect(46, 60), QRect(360, 240, 60, 60));
     EXPECT_EQ(KeyboardKeyRect(47, 60), QRect(420, 240, 120, 60));  // Space: two keys wide
-    EXPECT_EQ(KeyboardKeyRect(48, 60), QRect(540, 240, 60, 60));   // Clr: last column
-    EXPECT_TRUE(KeyboardKeyRect(49, 60).isNull());
+    EXPECT_EQ(KeyboardKeyRect(53, 60), QRect(540, 240, 60, 60));   // the case key
+    EXPECT_EQ(KeyboardKeyRect(48, 60), QRect(600, 240, 60, 60));   // Clr: last column
+    EXPECT_EQ(KeyboardKeyRect(49, 60), QRect(600, 0, 60, 60));     // ":" above it
+    EXPECT_EQ(KeyboardKeyRect(52, 60), QRect(600, 180, 60, 60));   // "_"
+    EXPECT_TRUE(KeyboardKeyRect(54, 60).isNull());
+    // No two keys overlap, and together they fill the eleven by five grid.
+    int area = 0;
+    for (int i = 0; i < kKeyboardKeyCount; ++i) {
+        area += KeyboardKeyRect(i, 10).width() * KeyboardKeyRect(i, 10).height();
+        for (int j = i + 1; j < kKeyboardKeyCount; ++j)
+            EXPECT_FALSE(KeyboardKeyRect(i, 10).intersects(KeyboardKeyRect(j, 10))) << i << " " << j;
+    }
+    EXPECT_EQ(area, 110 * 50);
 
     GlobalPrefs().SetKeySize(60);
     Keyboard().SetKeySize(60);
-    EXPECT_EQ(Keyboard().KeyboardWidth(), 600);
+    EXPECT_EQ(Keyboard().KeyboardWidth(), 660);
     EXPECT_EQ(Keyboard().KeyboardHeight(), 300);
     EXPECT_EQ(Keyboard().KeyFontSize(), 20);
     EXPECT_EQ(Keyboard().Key(47)->geometry(), QRect(420, 240, 120, 60));
@@ -101,6 +112,37 @@ TEST(Keyboard, TypesIntoTheFocusedEditAndKeysNeverTakeFocus)
     Touch(kKeyClear);
     EXPECT_EQ(form.Edit->text(), "");
     EXPECT_EQ(form.Keys, (std::vector<int>{'T', 'U', 'N', 'E', 8, 32, '!', '&', 0}));
+}
+
+TEST(Keyboard, SmallLettersAndThePunctuationOfAddressesAndFileNames)
+{
+    test::App();
+    TtypingForm form;
+    form.SetKeyboardVisible(true);
+    ShowFocused(form, *form.Edit);
+    EXPECT_FALSE(Keyboard().SmallLetters());  // capitals each time it docks
+    TmySkinButton* caseKey = Keyboard().Key(kCaseKeyIndex);
+    EXPECT_EQ(caseKey->Caption(), "abc");
+    QTest::mouseClick(caseKey, Qt::LeftButton, {}, caseKey->rect().center());
+    EXPECT_TRUE(Keyboard().SmallLetters());
+    EXPECT_EQ(caseKey->Caption(), "ABC");
+    EXPECT_EQ(Keyboard().Key(KeyIndex('Q'))->Caption(), "q");
+    // The case key itself types nothing and leaves the focus in the edit.
+    EXPECT_TRUE(form.Keys.empty());
+    EXPECT_EQ(form.focusWidget(), form.Edit);
+    for (int code : std::vector<int>{'H', 'T', 'T', 'P', ':', '/', '/', 'R', '-', 'A', '_', '1', '.', 'F', 'M'})
+        Touch(code);
+    EXPECT_EQ(form.Edit->text().toStdString(), "http://r-a_1.fm");
+    QTest::mouseClick(caseKey, Qt::LeftButton, {}, caseKey->rect().center());
+    Touch('A');
+    EXPECT_EQ(form.Edit->text().toStdString(), "http://r-a_1.fmA");
+    // Small letters on, then docked into another form: capitals again.
+    QTest::mouseClick(caseKey, Qt::LeftButton, {}, caseKey->rect().center());
+    TtypingForm next;
+    next.SetKeyboardVisible(true);
+    EXPECT_FALSE(Keyboard().SmallLetters());
+    EXPECT_EQ(Keyboard().Key(KeyIndex('Q'))->Caption(), "Q");
+    next.SetKeyboardVisible(false);
 }
 
 TEST(Keyboard, DeliversToTheNearestOfTwoNestedForms)
@@ -173,15 +215,15 @@ TEST(Keyboard, DockedKeyboardAndItsFormFollowANewKeySize)
     {
         TsizingForm form;
         form.SetKeyboardVisible(true);
-        EXPECT_EQ(Keyboard().geometry(), QRect(0, 0, 500, 250));
+        EXPECT_EQ(Keyboard().geometry(), QRect(0, 0, 550, 250));
         const int placed = form.Placed;
         GlobalPrefs().SetKeySize(64);
         Keyboard().SetKeySize(64);
         EXPECT_GT(form.Placed, placed);
-        EXPECT_EQ(form.size(), QSize(640, 110 + 320));
-        EXPECT_EQ(Keyboard().geometry(), QRect(0, 0, 640, 320));
+        EXPECT_EQ(form.size(), QSize(704, 110 + 320));
+        EXPECT_EQ(Keyboard().geometry(), QRect(0, 0, 704, 320));
         TmySkinButton* clear = Keyboard().Key(48);
-        EXPECT_EQ(clear->geometry(), QRect(576, 256, 64, 64));
+        EXPECT_EQ(clear->geometry(), QRect(640, 256, 64, 64));
         EXPECT_TRUE(Keyboard().rect().contains(clear->geometry().bottomRight()));
         // Laid out again by a new skin, with the form hidden: no form placing, same size.
         form.SetKeyboardVisible(false);

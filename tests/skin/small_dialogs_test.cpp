@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QFontMetrics>
 #include <cmath>
 #include <QTest>
@@ -12,10 +14,12 @@
 #include "skin/skin_scroll_bar.h"
 #include "skin/skin_button.h"
 #include "skin/html_label.h"
+#include "skin/html_text.h"
 #include "skin/touch_list_box.h"
 #include "support/manual_timers.h"
 #include "support/scripted_modal_runner.h"
 #include "support/test_application.h"
+#include "support/user_input.h"
 
 namespace tunecrest {
 namespace {
@@ -39,8 +43,8 @@ TEST(SmallDialogs, OkCancelAnswersByButtonsAndKeys)
     TmodalRunnerScope scope(runner);
     runner->Push([](QDialog& d) { Press(As<TfrmSkinnedOKCancel>(d).btnOK); });
     runner->Push([](QDialog& d) { Press(As<TfrmSkinnedOKCancel>(d).btnCancel); });
-    runner->Push([](QDialog& d) { QTest::keyClick(&d, Qt::Key_Return); });
-    runner->Push([](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); });
+    runner->Push([](QDialog& d) { test::PressKey(d, Qt::Key_Return); });
+    runner->Push([](QDialog& d) { test::PressKey(d, Qt::Key_Escape); });
     EXPECT_EQ(ShowOKCancel(nullptr, "Clear the queue?"), 1);
     EXPECT_EQ(ShowOKCancel(nullptr, "Clear the queue?"), 2);
     EXPECT_EQ(ShowOKCancel(nullptr, "Clear the queue?"), 1);
@@ -213,6 +217,18 @@ TEST(SmallDialogs, SelectStringPicksSortedStrings)
     SelectString2(&zones, "Zones", "Patio", result, false, true);
     EXPECT_EQ(result, "Bar");
 
+    // Escape cancels, also once a touch gave the list the focus
+    // (needs the touch list to pass on keys it does not use; its ListKey once kept every key).
+    runner->Push([](QDialog& d) {
+        auto& form = As<TfrmSkinnedSelectString>(d);
+        test::TapRow(*form.lbStringList, 2);
+        ASSERT_EQ(form.lbStringList->ItemIndex(), 2);
+        test::PressKey(d, Qt::Key_Escape);
+    });
+    SelectString(&zones, "Zones", "Bar", result, ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(result, "Bar");
+
     // A touch on the top strip cancels.
     runner->Push([](QDialog& d) {
         auto& form = As<TfrmSkinnedSelectString>(d);
@@ -222,6 +238,31 @@ TEST(SmallDialogs, SelectStringPicksSortedStrings)
     EXPECT_FALSE(ok);
     EXPECT_EQ(result, "Patio");
     EXPECT_EQ(runner->Pending(), 0);
+}
+
+// The exit question's long entry shows whole: the picker is as wide as its widest row.
+TEST(SmallDialogs, SelectStringShowsEveryEntryWhole)
+{
+    test::App();
+    auto runner = std::make_shared<TscriptedModalRunner>();
+    TmodalRunnerScope scope(runner);
+    const std::vector<std::string> items{"Exit Tunecrest Audio System Professional", "Shut Down the computer"};
+    runner->Push([&](QDialog& d) {
+        auto& form = As<TfrmSkinnedSelectString>(d);
+        TtouchListBox* list = form.lbStringList;
+        for (const std::string& item : items) {
+            const int needed = MeasureHTMLText(item, BoldArial(14)).width();
+            EXPECT_LE(20 + needed + 4, list->width()) << item;
+        }
+        EXPECT_LE(list->geometry().right(), form.width());
+        EXPECT_LE(form.width(), QGuiApplication::primaryScreen()->size().width());
+        Press(form.btnOK);
+    });
+    std::string result;
+    bool ok = false;
+    SelectString(&items, "What do you want to do?", items[0], result, ok);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(result, items[0]);
 }
 
 TEST(SmallDialogs, SelectStringShowsSixRowsAndTheBarForTen)

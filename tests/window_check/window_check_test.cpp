@@ -40,6 +40,8 @@
 #include "support/fake_media_player.h"
 #include "support/test_application.h"
 #include "window_check/touch_rules.h"
+#include "windows/dialogs/help_viewer.h"
+#include "windows/editors/color_chooser.h"
 #include "windows/remote/action_button_pad_form.h"
 #include "windows/remote/remote_editors.h"
 #include "windows/skinned_prompt.h"
@@ -55,12 +57,6 @@ using test::TtouchFault;
 const TtouchException kExceptions[] = {
     // The playlist editor opens where it was left (its settings keep its size and place).
     {"Playlist Editor", "the window", "centre", "the editor keeps the place it was left at"},
-    // Windows whose own touch rework is being done with their other changes (the media
-    // search window's dress, the preferences pages, the skin editor's font tree); each
-    // line goes when that work is in.
-    {"Media Search", "", "", "its dress is reworked with the window's other changes"},
-    {"Preferences", "the window", "fit", "its pages are reworked with the window's other changes"},
-    {"Skins", "tvFonts", "row", "the font tree is reworked with the skin editor's other changes"},
 };
 
 bool Excepted(const std::string& window, const TtouchFault& fault)
@@ -417,6 +413,15 @@ const std::vector<TwindowCase>& Cases()
          }},
         {"ChooseFolder",
          [](TwindowCheck& c) { c.Open([&] { Prompt().ChooseFolder("Audio Folder", c.Library().DataFolder()); }); }},
+        {"OpenFiles",
+         [](TwindowCheck& c) {
+             c.Open([&] { Prompt().ChooseOpenFiles("Files to Import", "CSV Files|*.csv", c.Library().DataFolder()); });
+         }},
+        {"SelectColor", [](TwindowCheck& c) { c.Open([] { ChooseColor(nullptr, RGBColor(74, 109, 168)); }); }},
+        {"HelpInside",
+         [](TwindowCheck& c) {
+             c.Open([] { ShowHelpInside((fs::path(TUNECREST_BIN_DIR) / "Docs" / "tunecrest.html").string()); });
+         }},
         {"About", [](TwindowCheck& c) { c.Run("actnHelpAbout"); }},
         // The engines' own settings, as the player's "Configure" opens them.
         {"PlayerSettings",

@@ -14,6 +14,7 @@
 #include "skin/skin_button.h"
 #include "skin/skin_forms.h"
 #include "support/test_application.h"
+#include "support/user_input.h"
 
 namespace tunecrest {
 namespace {
@@ -128,7 +129,7 @@ TEST_F(AboutBox, MayCloseRule)
     about.ForceClose();
     EXPECT_TRUE(about.isVisible());  // the flag is not set yet
     about.BeginProgress("Start-up");
-    QTest::keyClick(&about, Qt::Key_Escape);  // held by a progress operation: nothing happens
+    test::PressKey(about, Qt::Key_Escape);  // held by a progress operation: nothing happens
     EXPECT_TRUE(about.isVisible());
     QTest::mouseClick(&about, Qt::LeftButton, {}, QPoint(150, 40));
     EXPECT_TRUE(about.isVisible());
@@ -139,7 +140,7 @@ TEST_F(AboutBox, MayCloseRule)
     about.ShowAbout();
     EXPECT_TRUE(about.CreditsVisible());
     EXPECT_FALSE(about.ProgressVisible());
-    QTest::keyClick(&about, Qt::Key_Escape);
+    test::PressKey(about, Qt::Key_Escape);
     EXPECT_FALSE(about.isVisible());
     about.ShowAbout();
     QTest::mouseClick(&about, Qt::LeftButton, {}, QPoint(150, 40));

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QImage>
 #include <QPushButton>
 #include <QTest>
 #include <QTimeEdit>
@@ -117,6 +118,59 @@ TEST_F(AlarmEditor, RowBoxSwitchesTheAlarmAndRebuildsOnlyAfterItsChange)
     EXPECT_TRUE(EditAlarms(&alarms));
     EXPECT_TRUE(alarms.GetAlarm(0)->GetEnabled());
     EXPECT_FALSE(alarms.GetAlarm(1)->GetEnabled());
+}
+
+// The "Enabled" box of a row as drawn: the first column's cell of that row.
+QImage EnabledCell(QTreeWidget& view, int row)
+{
+    const QRect cell = view.visualRect(view.model()->index(row, 0));
+    return view.viewport()->grab(cell).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// How many pixels of the cell stand out from its background (its top-left corner).
+int MarkedPixels(const QImage& cell)
+{
+    const QColor background = cell.pixelColor(1, 1);
+    int marked = 0;
+    for (int y = 0; y < cell.height(); ++y)
+        for (int x = 0; x < cell.width(); ++x) {
+            const QColor c = cell.pixelColor(x, y);
+            if (std::abs(c.lightness() - background.lightness()) > 70) ++marked;
+        }
+    return marked;
+}
+
+TEST_F(AlarmEditor, EveryRowsBoxShowsItsStateAndATapSwitchesIt)
+{
+    alarms.GetAlarm(0)->SetEnabled(true);
+    TonOffTimerAlarm* third = alarms.AddNew();
+    third->SetDays(0x7F);
+    third->SetEnabled(false);
+    runner->Push([](QDialog& d) {
+        auto& f = Form(d);
+        f.resize(900, 600);
+        QCoreApplication::processEvents();
+        // Rows 0 (on) and 2 (off) are not selected: the selection is on row 1.
+        f.ListView1->setCurrentItem(f.ListView1->topLevelItem(1));
+        QCoreApplication::processEvents();
+        const QImage on = EnabledCell(*f.ListView1, 0), off = EnabledCell(*f.ListView1, 2);
+        EXPECT_NE(on, off) << "a checked and an unchecked box look the same";
+        EXPECT_GT(MarkedPixels(off), 40) << "an unselected row's box hardly shows";
+        EXPECT_GT(MarkedPixels(on), MarkedPixels(off)) << "the check mark does not show";
+        // The selected row's box shows too.
+        EXPECT_GT(MarkedPixels(EnabledCell(*f.ListView1, 1)), 40);
+        // A tap on the box switches the alarm, and the box then looks switched on.
+        const QRect cell = f.ListView1->visualRect(f.ListView1->model()->index(2, 0));
+        QTest::mouseClick(f.ListView1->viewport(), Qt::LeftButton, {}, QPoint(cell.x() + 18, cell.center().y()));
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(f.Working().GetAlarm(2)->GetEnabled());
+        f.ListView1->setCurrentItem(f.ListView1->topLevelItem(1));
+        QCoreApplication::processEvents();
+        // (the finger may still rest on it: its marks, not its every pixel, match row 0's)
+        EXPECT_EQ(MarkedPixels(EnabledCell(*f.ListView1, 2)), MarkedPixels(on));
+        Click(f.btnCancel);
+    });
+    EXPECT_FALSE(EditAlarms(&alarms));
 }
 
 TEST_F(AlarmEditor, CancelDiscardsAddUpdateDeleteAndTheListSwitch)

@@ -7,6 +7,7 @@
 
 #include "dialog_test_support.h"
 #include "support/manual_timers.h"
+#include "support/user_input.h"
 
 namespace tunecrest {
 namespace {
@@ -51,9 +52,9 @@ TEST_F(Countdown, RunNowCancelAndEnter)
     EXPECT_EQ(RunCountdown(15000, "A", "B", "C"), 2);
 
     // Cancel is the default button: a stray Enter skips the action.
-    runner->Push([](QDialog& d) { QTest::keyClick(&d, Qt::Key_Return); });
+    runner->Push([](QDialog& d) { test::PressKey(d, Qt::Key_Return); });
     EXPECT_EQ(RunCountdown(15000, "A", "B", "C"), 2);
-    runner->Push([](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); });
+    runner->Push([](QDialog& d) { test::PressKey(d, Qt::Key_Escape); });
     EXPECT_EQ(RunCountdown(15000, "A", "B", "C"), 2);
     // The timer of a cancelled countdown never fires into a closed dialog.
     EXPECT_EQ(timers.ActiveCount(), 0);

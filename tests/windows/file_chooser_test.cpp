@@ -26,6 +26,7 @@
 #include "support/test_application.h"
 #include "windows/password_entry.h"
 #include "windows/skinned_prompt.h"
+#include "support/user_input.h"
 
 namespace tunecrest {
 namespace {
@@ -53,6 +54,21 @@ TEST(FileChoice, BothFilterFormsAndMasksWithoutRegardToCase) {
     ASSERT_EQ(qt.size(), 2u);
     EXPECT_EQ(qt[0].Masks, (std::vector<std::string>{"*.m3u"}));
     EXPECT_EQ(qt[1].Masks, (std::vector<std::string>{"*.txt", "*.text"}));
+    // Masks apart by ";", "," or blanks alike.
+    EXPECT_EQ(ParseFileFilter("Audio|*.mp3,*.ogg; *.wav\t*.flac")[0].Masks,
+              (std::vector<std::string>{"*.mp3", "*.ogg", "*.wav", "*.flac"}));
+    EXPECT_EQ(ParseFileFilter("Audio (*.mp3,*.ogg)")[0].Masks, (std::vector<std::string>{"*.mp3", "*.ogg"}));
+    // A description left without its masks at the end is dropped, never read past.
+    const auto odd = ParseFileFilter("Audio|*.mp3|Video|*.mp4|Pictures");
+    ASSERT_EQ(odd.size(), 2u);
+    EXPECT_EQ(odd[1].Description, "Video");
+    EXPECT_EQ(odd[1].Masks, (std::vector<std::string>{"*.mp4"}));
+    EXPECT_EQ(ParseFileFilter("Audio|*.mp3|Video").size(), 1u);
+    // A closing bracket before the opening one holds no masks: the part is dropped.
+    EXPECT_EQ(ParseFileFilter("Audio ) (*.mp3")[0].Masks, (std::vector<std::string>{"*"}));
+    const auto backwards = ParseFileFilter("Broken ) x (*.ogg;;Text (*.txt)");
+    ASSERT_EQ(backwards.size(), 1u);
+    EXPECT_EQ(backwards[0].Masks, (std::vector<std::string>{"*.txt"}));
     for (const char* none : {"", "Just words", "|"}) {
         const auto all = ParseFileFilter(none);
         ASSERT_EQ(all.size(), 1u) << none;
@@ -99,6 +115,9 @@ TEST(FileChoice, FoldersFirstSortedHiddenLeftOutAndTheStartAndSavedNames) {
     EXPECT_EQ(SaveChoiceFile(root + "/", " Party.txt ", {"*.m3u"}), root + "/Party.txt");
     EXPECT_EQ(SaveChoiceFile(root, "Party", {"*"}), root + "/Party");
     EXPECT_EQ(SaveChoiceFile(root, "Party", {"track*.m3u"}), root + "/Party");
+    // A mask whose extension holds a wildcard names no one extension: nothing is added.
+    for (const char* wild : {"*.m3u*", "*.mp?", "*.*"})
+        EXPECT_EQ(SaveChoiceFile(root, "Party", {wild}), root + "/Party") << wild;
     for (const char* bad : {"", "  ", ".", "..", "../escape.m3u", "sub/name.m3u"})
         EXPECT_EQ(SaveChoiceFile(root, bad, {"*.m3u"}), "") << bad;
     // A mask's "extension" that holds a "/" is not added: the answer stays in the folder.
@@ -193,6 +212,40 @@ TEST_F(FileChooserDialog, OpenWalksFoldersByTouchAndAnswersTheTouchedFile) {
     EXPECT_EQ(runner->Pending(), 0);
 }
 
+// Import files: several at once. Each touch on a file marks or unmarks it; a folder opens
+// (and starts the marking afresh); OK answers the marked files in the order shown.
+TEST_F(FileChooserDialog, SeveralFilesAreMarkedByTouchAndAnsweredInTheirOrder) {
+    Touch(root + "/Monday.m3u");
+    Touch(root + "/Older/Autumn.m3u");
+    runner->Push([this](QDialog& d) {
+        auto& w = Chooser(d);
+        EXPECT_EQ(w.Kind(), TchooserKind::ckOpenFiles);
+        EXPECT_FALSE(w.btnOK->isEnabled());
+        TouchRow(w, "Friday.m3u");
+        TouchRow(w, "Older");  // a folder opens and the marks start afresh
+        EXPECT_EQ(Rows(w), (std::vector<std::string>{"Autumn.m3u", "Summer.M3U"}));
+        EXPECT_FALSE(w.btnOK->isEnabled());
+        Press(w.btnUp);
+        TouchRow(w, "Monday.m3u");
+        TouchRow(w, "Friday.m3u");
+        EXPECT_TRUE(w.btnOK->isEnabled());
+        TouchRow(w, "Monday.m3u");  // a second touch unmarks
+        TouchRow(w, "Older");
+        Press(w.btnUp);
+        TouchRow(w, "Monday.m3u");
+        TouchRow(w, "Friday.m3u");
+        Press(w.btnOK);
+    });
+    EXPECT_EQ(Prompt().ChooseOpenFiles("Files to Import", "M3U Playlist (*.m3u)", root),
+              (std::vector<std::string>{root + "/Friday.m3u", root + "/Monday.m3u"}));
+    runner->Push([](QDialog& d) {
+        auto& w = Chooser(d);
+        TouchRow(w, "Friday.m3u");
+        Press(w.btnCancel);
+    });
+    EXPECT_TRUE(Prompt().ChooseOpenFiles("Files to Import", "M3U Playlist (*.m3u)", root).empty());
+}
+
 TEST_F(FileChooserDialog, SaveTakesANameTypedOnTheKeyboardAndAsksBeforeReplacing) {
     runner->Push([this](QDialog& d) {
         auto& w = Chooser(d);
@@ -271,7 +324,7 @@ TEST_F(FileChooserDialog, FolderChoiceListsOnlyFoldersAndMaskChoiceFilters) {
               std::optional<std::string>(root + "/notes.txt"));
 
     // Escape cancels a folder choice too.
-    runner->Push([](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); });
+    runner->Push([](QDialog& d) { test::PressKey(d, Qt::Key_Escape); });
     EXPECT_EQ(Prompt().ChooseFolder("Choose Folder", root), std::nullopt);
 }
 

@@ -2,9 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include <QCoreApplication>
+#include <QScrollBar>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QWidget>
 
 #include "dialog_test_support.h"
@@ -36,7 +43,7 @@ struct Help : test::DialogTest {
     std::shared_ptr<ThelpOpener> previous;
 };
 
-TEST_F(Help, OpensTheFileAndTellsWhenItCannot)
+TEST_F(Help, OpensTheFileAndTellsAGuestNoPath)
 {
     TmyHH help;
     help.SetFileName(file);
@@ -44,14 +51,100 @@ TEST_F(Help, OpensTheFileAndTellsWhenItCannot)
     EXPECT_EQ(opener->Opened, std::vector<std::string>{file});
     EXPECT_TRUE(prompt->Messages.empty());
 
-    opener->Answer = false;
-    EXPECT_FALSE(help.ShowHelp());
     help.SetFileName(dir.File("missing.html"));
     EXPECT_FALSE(help.ShowHelp());
-    EXPECT_EQ(opener->Opened.size(), 2u);  // a missing file is never handed over
-    ASSERT_EQ(prompt->Messages.size(), 2u);
-    EXPECT_EQ(prompt->Messages[0], "Help|The help file " + file + " could not be opened.");
-    EXPECT_EQ(prompt->Messages[1], "Help|The help file " + dir.File("missing.html") + " cannot be found.");
+    EXPECT_EQ(opener->Opened.size(), 1u);  // a missing file is never handed over
+    EXPECT_EQ(prompt->Messages, std::vector<std::string>{"Help|The help is not installed."});
+}
+
+// A kiosk without a browser: the help shows inside the program, and its links within the
+// page work.
+TEST_F(Help, WithoutADesktopViewerTheProgramShowsTheHelpItself)
+{
+    std::string page = "<html><body><p><a href=\"#end\">Go to the end</a></p>";
+    for (int i = 0; i < 200; ++i) page += "<p>Line " + std::to_string(i) + "</p>";
+    page += "<h2><a name=\"end\">The end</a></h2></body></html>";
+    std::ofstream(file) << page;
+    opener->Answer = false;
+    runner->Push([](QDialog& d) {
+        auto& viewer = test::As<TfrmHelpViewer>(d);
+        EXPECT_EQ(viewer.windowTitle(), "Help");
+        EXPECT_TRUE(viewer.tbHelp->toPlainText().contains("Go to the end"));
+        EXPECT_TRUE(viewer.tbHelp->isReadOnly());
+        EXPECT_EQ(viewer.tbHelp->verticalScrollBar()->value(), 0);
+        QTextCursor link = viewer.tbHelp->document()->find("Go to the end");
+        ASSERT_FALSE(link.isNull());
+        const QRect at = viewer.tbHelp->cursorRect(link);
+        QTest::mouseClick(viewer.tbHelp->viewport(), Qt::LeftButton, {}, at.center() - QPoint(at.width() / 2 + 8, 0));
+        EXPECT_GT(viewer.tbHelp->verticalScrollBar()->value(), 0) << "the link within the page did not scroll";
+        PressButton(*viewer.btnClose);
+    });
+    TmyHH help;
+    help.SetFileName(file);
+    EXPECT_TRUE(help.ShowHelp());
+    EXPECT_EQ(runner->Names, std::vector<std::string>{"frmHelpViewer"});
+    EXPECT_TRUE(prompt->Messages.empty()) << prompt->Messages.front();
+}
+
+// Sets environment variables for one scope.
+class TscopedEnvironment {
+public:
+    void Set(const char* name, const std::string& value)
+    {
+        const char* old = std::getenv(name);
+        Fold.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        setenv(name, value.c_str(), 1);
+    }
+    ~TscopedEnvironment()
+    {
+        for (auto it = Fold.rbegin(); it != Fold.rend(); ++it) {
+            if (it->second) setenv(it->first, it->second->c_str(), 1);
+            else unsetenv(it->first);
+        }
+    }
+
+private:
+    std::vector<std::pair<const char*, std::optional<std::string>>> Fold;
+};
+
+// The program's own help page: its contents links reach their sections inside the viewer.
+TEST_F(Help, TheProgramsHelpPageFollowsItsContentsLinks)
+{
+    opener->Answer = false;
+    runner->Push([](QDialog& d) {
+        auto& viewer = test::As<TfrmHelpViewer>(d);
+        viewer.resize(900, 600);
+        QCoreApplication::processEvents();
+        QTextCursor link = viewer.tbHelp->document()->find("Folders and Files");
+        ASSERT_FALSE(link.isNull());
+        const QRect at = viewer.tbHelp->cursorRect(link);
+        QTest::mouseClick(viewer.tbHelp->viewport(), Qt::LeftButton, {}, at.center() - QPoint(at.width() / 2 + 8, 0));
+        EXPECT_GT(viewer.tbHelp->verticalScrollBar()->value(), 0) << "the contents link did not reach its section";
+        PressButton(*viewer.btnClose);
+    });
+    TmyHH help;
+    help.SetFileName((std::filesystem::path(TUNECREST_BIN_DIR) / "Docs" / "tunecrest.html").string());
+    EXPECT_TRUE(help.ShowHelp());
+}
+
+TEST(HelpViewerOnTheDesktop, AViewerNeedsTheOpenerAndAProgramForWebPages)
+{
+    test::TempDir dir;
+    const std::string bin = dir.File("bin"), data = dir.File("data"), home = dir.File("home");
+    for (const std::string& folder : {bin, data + "/applications", home}) std::filesystem::create_directories(folder);
+    TscopedEnvironment env;
+    env.Set("PATH", bin);
+    env.Set("HOME", home);
+    env.Set("XDG_CONFIG_HOME", home + "/.config");
+    env.Set("XDG_DATA_DIRS", data);
+    EXPECT_FALSE(DesktopHasHtmlViewer()) << "no opener";
+    std::ofstream(bin + "/xdg-open") << "#!/bin/sh\nexit 0\n";
+    std::filesystem::permissions(bin + "/xdg-open", std::filesystem::perms::owner_all);
+    EXPECT_FALSE(DesktopHasHtmlViewer()) << "an opener with nothing to open web pages: a kiosk";
+    std::ofstream(data + "/applications/mimeinfo.cache") << "[MIME Cache]\nimage/png=viewer.desktop;\ntext/html=\n";
+    EXPECT_FALSE(DesktopHasHtmlViewer());
+    std::ofstream(data + "/applications/mimeinfo.cache") << "[MIME Cache]\ntext/html=browser.desktop;\n";
+    EXPECT_TRUE(DesktopHasHtmlViewer());
 }
 
 TEST_F(Help, HookedContextHelpOpensTheFileAndAMissingFileStaysUnhooked)

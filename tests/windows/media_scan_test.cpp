@@ -15,21 +15,27 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <chrono>
 #include <fstream>
 #include <sstream>
 
+#include "core/jukebox/global_prefs.h"
 #include "core/library/jukebox_list.h"
 #include "core/base/services.h"
 #include "core/tags/tag_list_files.h"
 #include "core/tags/tagger_loader.h"
+#include "support/pump_events.h"
 #include "support/fake_tagger.h"
 #include "support/groupings_image.h"
 #include "support/scripted_modal_runner.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
+#include "skin/skin_forms.h"
+#include "windows/dialogs/file_chooser.h"
 #include "windows/search/music_search_form.h"
+#include "windows/skinned_prompt.h"
 
 namespace tunecrest {
 namespace {
@@ -327,6 +333,81 @@ TEST_F(MediaSearchWindow, OptionsDialogShowsVideoOnlyWithVideoSupportAndAppliesT
     EXPECT_FALSE(advanced);
     EXPECT_TRUE(lib.GlobalList().UseAudioFileMask());
     EXPECT_EQ(lib.GlobalList().AudioFileMask(), "%a - %t");
+}
+
+// Dressed for touch like the other editors: the skin's panel colour, buttons a finger hits,
+// the whole window on a 1280 x 800 screen, and the masks typed on the on-screen keyboard.
+TEST_F(MediaSearchWindow, TheWindowIsDressedForTouch) {
+    SetFormSkinColors({RGBColor(104, 88, 78), RGBColor(40, 34, 30), clWhite});
+    class TmaskPrompt : public Tprompt {
+    public:
+        std::optional<std::string> AskText(const std::string&, const std::string& caption,
+                                           const std::string& initial) override {
+            Asked.push_back(caption + "|" + initial);
+            return std::string("%a - %t");
+        }
+        std::vector<std::string> Asked;
+    };
+    auto prompt = std::make_shared<TmaskPrompt>();
+    const auto previous = SetPrompt(prompt);
+    GlobalPrefs().SetOnScreenKeyboardsEnabled(true);
+    runner->Push([&](QDialog& d) {
+        TfrmMusicSearch& form = Form(d);
+        EXPECT_EQ(form.palette().color(QPalette::Window), QColor(40, 34, 30));
+        for (QPushButton* b : form.findChildren<QPushButton*>())
+            if (b->isVisible()) EXPECT_GE(b->height(), 44) << b->objectName().toStdString();
+        // The tabs of both pages show their captions whole.
+        for (QTabBar* tabs : {form.tcFolders, form.tcImports}) {
+            form.pcMain->setCurrentWidget(tabs->parentWidget());
+            QCoreApplication::processEvents();
+            EXPECT_GE(tabs->height(), 44) << tabs->objectName().toStdString();
+        }
+        EXPECT_LE(form.minimumSizeHint().width(), 1280);
+        EXPECT_LE(form.minimumSizeHint().height(), 770);  // a title bar still fits in 800
+        form.pcMain->setCurrentWidget(form.tsFileMasks);
+        QTest::mouseClick(form.edAudioMask, Qt::LeftButton);
+        EXPECT_EQ(form.edAudioMask->text().toStdString(), "%a - %t");
+        QTest::mouseClick(form.btnClose, Qt::LeftButton);
+    });
+    bool advanced = true;
+    EditMediaSearchOptions(&lib, advanced);
+    SetPrompt(previous);
+    ASSERT_EQ(prompt->Asked.size(), 1u);
+    EXPECT_EQ(prompt->Asked[0].substr(0, prompt->Asked[0].find('|')), "Audio Folders Scan Mask");
+    EXPECT_EQ(lib.GlobalList().AudioFileMask(), "%a - %t");
+}
+
+// Import files are chosen several at once in the touch chooser.
+TEST_F(MediaSearchWindow, ImportFilesAreChosenSeveralAtOnce) {
+    const fs::path lists = dir.Path() / "lists";
+    fs::create_directories(lists);
+    for (const char* name : {"bar.csv", "club.csv", "notes.txt"}) test::WriteTextFile(lists / name, "x");
+    const auto previous = SetPrompt(std::make_shared<TskinnedPrompt>());
+    runner->Push([&](QDialog& d) {
+        TfrmMusicSearch& form = Form(d);
+        form.pcMain->setCurrentWidget(form.tsImports);
+        runner->Push([&](QDialog& chooser) {
+            auto& c = dynamic_cast<TfrmFileChooser&>(chooser);
+            c.OpenFolder(lists.string());
+            ASSERT_TRUE(test::Pump([&] { return !c.Listing(); }, 30000));  // the folder is read on a thread
+            for (const char* name : {"club.csv", "bar.csv"}) {
+                const auto found = c.lbEntries->findItems(name, Qt::MatchExactly);
+                ASSERT_EQ(found.size(), 1);
+                QTest::mouseClick(c.lbEntries->viewport(), Qt::LeftButton, {},
+                                  c.lbEntries->visualItemRect(found[0]).center());
+            }
+            QTest::mouseClick(c.btnOK, Qt::LeftButton, {}, c.btnOK->rect().center());
+        });
+        QTest::mouseClick(form.btnAddFile, Qt::LeftButton);
+        EXPECT_EQ(form.lbImports->count(), 2);
+        QTest::mouseClick(form.btnClose, Qt::LeftButton);
+    });
+    bool advanced = true;
+    EditMediaSearchOptions(&lib, advanced);
+    SetPrompt(previous);
+    ASSERT_EQ(lib.AudioImportList().Count(), 2);
+    EXPECT_EQ(lib.AudioImportList().Strings(0), (lists / "bar.csv").string());
+    EXPECT_EQ(lib.AudioImportList().Strings(1), (lists / "club.csv").string());
 }
 
 }  // namespace

@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QWindow>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <deque>
@@ -18,14 +21,18 @@
 #include "core/jukebox/global_prefs.h"
 #include "core/library/jukebox_list.h"
 #include "support/browse_library.h"
+#include "support/keyboard_typing.h"
 #include "support/recording_prompt.h"
 #include "support/scripted_modal_runner.h"
 #include "support/test_application.h"
+#include "windows/password_entry.h"
+#include "windows/skinned_prompt.h"
 
 namespace tunecrest {
 namespace {
 
 using test::TscriptedModalRunner;
+using test::TypeOnKeyboard;
 
 void Click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
 TfrmPreferences& Form(QDialog& d) { return dynamic_cast<TfrmPreferences&>(d); }
@@ -175,14 +182,23 @@ TEST_F(Preferences, PagesBackButtonAndHiddenGroups)
         Click(f.btnCancel);
     });
     ShowPreferences(rec, "screensaver");
+    // The main window has no back button and hides that group: the video option, on the
+    // screen saver's page, can still be set by a touch.
     rec.HideBackButtonGroup = true;
+    rec.ScreenSaverOffDuringVideo = false;
     runner->Push([](QDialog& d) {
         auto& f = Form(d);
         EXPECT_EQ(f.pcPreferences->currentWidget(), f.tsGeneral);
-        EXPECT_TRUE(f.cbScreenSaverOffDuringVideo->isHidden()) << "shown exactly with the back-button group";
-        Click(f.btnCancel);
+        EXPECT_TRUE(f.gbBackButton->isHidden());
+        QTest::mouseClick(f.pcPreferences->tabBar(), Qt::LeftButton, {},
+                          f.pcPreferences->tabBar()->tabRect(f.pcPreferences->indexOf(f.tsScreenSaver)).center());
+        ASSERT_TRUE(f.cbScreenSaverOffDuringVideo->isVisible());
+        QTest::mouseClick(f.cbScreenSaverOffDuringVideo, Qt::LeftButton, {},
+                          QPoint(12, f.cbScreenSaverOffDuringVideo->height() / 2));
+        Click(f.btnOK);
     });
-    ShowPreferences(rec, "General");
+    EXPECT_TRUE(ShowPreferences(rec, "General"));
+    EXPECT_TRUE(rec.ScreenSaverOffDuringVideo);
 }
 
 TEST_F(Preferences, ScreenSaverControlsFollowTheirSwitches)
@@ -248,6 +264,35 @@ TEST_F(Preferences, FolderFieldsTypeThroughTheTextEntry)
     EXPECT_EQ(rec.CoverArtFolder, "/media/covers/");
 }
 
+// The text entry stays on top of the dialog that asked, not of the full-screen main window
+// behind it: it is that dialog's transient, and the dialog has the focus again after it.
+TEST_F(Preferences, TheTextEntryStaysWithTheDialogThatAsked)
+{
+    SetPrompt(std::make_shared<TskinnedPrompt>());
+    GlobalPrefs().SetOnScreenKeyboardsEnabled(true);
+    QWidget mainWindow;
+    mainWindow.resize(1280, 800);
+    mainWindow.show();
+    TprefsRec rec;
+    runner->Push([&](QDialog& d) {
+        auto& f = Form(d);
+        f.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+        runner->Push([&](QDialog& entry) {
+            ASSERT_NE(entry.windowHandle(), nullptr);
+            EXPECT_EQ(entry.windowHandle()->transientParent(), f.windowHandle());
+            TypeOnKeyboard("/");
+            test::Press(dynamic_cast<TfrmPassword2&>(entry).btnOK);
+        });
+        QTest::mouseClick(f.edCoverArtFolder, Qt::LeftButton);
+        EXPECT_EQ(f.edCoverArtFolder->text(), "/");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &f; }, 2000));
+        Click(f.btnOK);
+    });
+    EXPECT_TRUE(ShowPreferences(rec, "General"));
+    EXPECT_EQ(rec.CoverArtFolder, "/");
+}
+
 TEST_F(Preferences, ArtistMappingsEditedAndApplied)
 {
     test::BrowseLibrary library;
@@ -289,6 +334,33 @@ TEST_F(Preferences, ArtistMappingsEditedAndApplied)
     EXPECT_TRUE(rec.MappingsChanged);
     EXPECT_TRUE(rec.NoMappingDuplicates);
     EXPECT_EQ(artists.Mappings().Count(), 3);
+}
+
+// The mapping prompt offers "leave blank": on the touch screen's text entry, OK with the
+// text cleared is an answer (the default mapping), not "Blank Entry".
+TEST_F(Preferences, AMappingLeftBlankOnTheTouchScreenIsTaken)
+{
+    SetPrompt(std::make_shared<TskinnedPrompt>());
+    test::BrowseLibrary library;
+    library.lib->ArtistList().SetMappings({"Abba=ABBA!"});
+    TprefsRec rec;
+    rec.JukeboxList = library.lib.get();
+    runner->Push([&](QDialog& d) {
+        auto& f = Form(d);
+        f.lbMappings->setCurrentRow(0);
+        runner->Push([](QDialog& entry) {
+            auto& w = dynamic_cast<TfrmPassword2&>(entry);
+            EXPECT_EQ(w.edPassword->text(), "ABBA!");
+            test::Press(Keyboard().Key(48));  // "Clr"
+            test::Press(w.btnOK);
+            EXPECT_FALSE(w.isVisible());
+        });
+        Click(f.btnEditMap);
+        EXPECT_EQ(f.lbMappings->item(0)->text(), "Abba=");
+        Click(f.btnOK);
+    });
+    EXPECT_TRUE(ShowPreferences(rec, "General"));
+    EXPECT_EQ(library.lib->ArtistList().Mappings().ToVector(), std::vector<std::string>{"Abba="});
 }
 
 }  // namespace

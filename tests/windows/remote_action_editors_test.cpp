@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "core/base/safe_file.h"
+#include "remote/action_button_pad.h"
 #include "remote/controller_hub.h"
 #include "remote/remote_test_support.h"
 #include "support/recording_prompt.h"
@@ -251,10 +252,44 @@ TEST_F(ActionEditors, RenameKeepsLettersDigitsAndBlanksAndRefusesTakenNames) {
     EXPECT_EQ(nullptr, Actions().FindByName("Music"));
     EXPECT_NE(nullptr, Actions().FindByName("Action000"));
     EXPECT_EQ("Lights", Actions().FindByName("lights")->Name());
-    // The Action command inside Lights still names "Music": renaming does not follow it.
+    // The Action command inside Lights follows the renamed action.
     const std::string saved = Saved();
+    EXPECT_NE(std::string::npos, saved.find("com2={Action}\"Music 2\""));
     EXPECT_NE(std::string::npos, saved.find("[Music 2]\r\n"));
     EXPECT_NE(std::string::npos, saved.find("[Action000]\r\nDescription=\r\nGroup=\r\n"));
+}
+
+// A rename reaches what names the action on OK: the button pad and Action commands
+// (names that trade places included); Cancel renames nothing.
+TEST_F(ActionEditors, RenamedActionsAreRenamedWhereverTheyAreNamedOnOk) {
+    TactionButtonPad pad(&Actions());
+    pad.SetNames({"Music", "Lights", "Gone"});
+    prompt->Texts = {std::string("Tunes"), std::string("Music"), std::string("Other")};
+    runner->Push([&](QDialog& d) {
+        Select(d, "Music");
+        Click(d, "btnRename");  // Music -> Tunes
+        Select(d, "Lights");
+        Click(d, "btnRename");  // Lights -> Music: the names trade places
+        Click(d, "btnCancel");
+    });
+    EXPECT_FALSE(EditActions(Actions()));
+    EXPECT_EQ(pad.NameList(), (std::vector<std::string>{"Music", "Lights", "Gone"}));
+
+    prompt->Texts = {std::string("Tunes"), std::string("Music")};
+    runner->Push([&](QDialog& d) {
+        Select(d, "Music");
+        Click(d, "btnRename");
+        Select(d, "Lights");
+        Click(d, "btnRename");
+        Click(d, "btnOK");
+    });
+    ASSERT_TRUE(EditActions(Actions()));
+    EXPECT_EQ(pad.NameList(), (std::vector<std::string>{"Tunes", "Music", "Gone"}));
+    // The old Lights (now Music) ran the old Music (now Tunes) by an Action command.
+    const std::string saved = Saved();
+    EXPECT_NE(std::string::npos, saved.find("[Music]\r\nDescription=all on\r\nGroup=Room\r\ncom0={Key}"));
+    EXPECT_NE(std::string::npos, saved.find("com2={Action}\"Tunes\""));
+    EXPECT_EQ(pad.Resolve(0), Actions().FindByName("Tunes"));
 }
 
 TEST_F(ActionEditors, ActionEditedInsideTheListEditorWaitsForTheListsOk) {

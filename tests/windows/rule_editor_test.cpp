@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QLineEdit>
 #include <QTest>
 #include <deque>
 
@@ -20,7 +21,10 @@
 #include "support/browse_library.h"
 #include "support/recording_prompt.h"
 #include "support/scripted_modal_runner.h"
+#include "support/keyboard_typing.h"
 #include "support/test_application.h"
+#include "windows/password_entry.h"
+#include "windows/skinned_prompt.h"
 
 namespace tunecrest {
 namespace {
@@ -212,6 +216,26 @@ TEST_F(RuleEditor, FilterWithoutRulesKeepsTheQueryRule)
     });
     EXPECT_TRUE(EditTagListRules(filter, &lib(), 0, active, &lib().DBRules()));
     EXPECT_EQ(active, "Abba only");
+}
+
+// On the touch screen the name is asked in the text entry, which starts with the offered
+// "New Rule n": OK at once takes it.
+TEST_F(RuleEditor, TheOfferedRuleNameShowsInTheTextEntry)
+{
+    SetPrompt(std::make_shared<TskinnedPrompt>());
+    runner->Push([&](QDialog& d) {
+        auto& f = Form(d);
+        runner->Push([](QDialog& entry) {
+            auto& w = dynamic_cast<TfrmPassword2&>(entry);
+            EXPECT_EQ(w.edPassword->text(), "New Rule 1");
+            test::Press(w.btnOK);
+        });
+        Click(f.btnAddSet);
+        EXPECT_EQ(f.cboRulesCollection->currentText(), "New Rule 1");
+        Click(f.btnCancel);
+    });
+    std::string active;
+    EditTagListRules(filter, &lib(), 1, active, &lib().DBRules());
 }
 
 TEST_F(RuleEditor, SetsAndQueryRulesCommittedOnOk)

@@ -14,6 +14,7 @@
 #include "support/special_files.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
+#include "support/user_input.h"
 
 namespace tunecrest {
 namespace {
@@ -219,7 +220,7 @@ TEST_F(SaverRig, TouchOnAnyPartOrAKeyCloses)
         EXPECT_FALSE(saver->isVisible()) << part->objectName().toStdString();
     }
     saver->ShowSaver();
-    QTest::keyClick(saver.get(), Qt::Key_Space);
+    test::PressKey(*saver, Qt::Key_Space);
     EXPECT_FALSE(saver->isVisible());
 }
 
@@ -236,18 +237,28 @@ TEST_F(SaverRig, FollowsTheTrackPlayingWhileShown)
     saver->CloseSaver();
 }
 
-TEST_F(SaverRig, ClockShowsTimeAndDateAndRefreshesEveryElevenTicks)
+TEST_F(SaverRig, ClockFollowsTheTimeAtEachTickAndStaysCentredAcrossTheScreen)
 {
-    SetClock([] { return EncodeDate(2026, 3, 14) + EncodeTime(21, 5, 0, 0); });
+    TDateTime now = EncodeDate(2026, 3, 14) + EncodeTime(21, 5, 0, 0);
+    SetClock([&now] { return now; });
     saver->SetShowClock(true);
     EXPECT_TRUE(saver->GetShowClock());
     EXPECT_NE(saver->lblClock->Caption().find("2026"), std::string::npos) << saver->lblClock->Caption();
     saver->ShowSaver();
-    SetClock([] { return EncodeDate(2027, 3, 14) + EncodeTime(21, 6, 0, 0); });
-    timers.Advance(10000);
-    EXPECT_EQ(saver->lblClock->Caption().find("2027"), std::string::npos);
+    saver->resize(800, 600);
+    QCoreApplication::processEvents();
+    const QRect placed = saver->lblClock->geometry();
+    EXPECT_EQ(placed.x(), 0);
+    EXPECT_EQ(placed.width(), 800);
+    // The next tick shows the new time (not eleven ticks later), in the same place.
+    now = EncodeDate(2027, 3, 14) + EncodeTime(21, 6, 1, 0);
     timers.Advance(1000);
     EXPECT_NE(saver->lblClock->Caption().find("2027"), std::string::npos);
+    EXPECT_EQ(saver->lblClock->geometry(), placed) << "the clock moved after its refresh";
+    // The track labels keep their width when their text changes.
+    saver->UpdateTrackDisplay(Track("A much longer artist name", "T", "Al", 1), "", 1, "");
+    for (ThtmlLabel* label : {saver->lblArtist, saver->lblTitle, saver->lblAlbum})
+        EXPECT_EQ(label->width(), 800);
     SetClock({});
     saver->CloseSaver();
 }

@@ -10,6 +10,7 @@
 #include "skin/skin_button.h"
 #include "support/scripted_modal_runner.h"
 #include "support/test_application.h"
+#include "support/user_input.h"
 
 namespace tunecrest {
 namespace {
@@ -78,15 +79,15 @@ TEST_F(SelectItemsDialog, CancelAndOkWithoutACurrentRowAnswerFalseWithAnEmptyTar
     EXPECT_FALSE(SelectItems("Genres", "Genres", items, target));
     EXPECT_EQ(target.Count(), 0);
 
-    // Escape cancels; Enter presses OK.
+    // Escape cancels; Enter presses OK, both pressed while the touched list has the focus.
     runner->Push([](QDialog& d) {
         Touch(Window(d).lbItems, 2);
-        QTest::keyClick(&d, Qt::Key_Escape);
+        test::PressKey(d, Qt::Key_Escape);
     });
     EXPECT_FALSE(SelectItems("Genres", "Genres", items, target));
     runner->Push([](QDialog& d) {
         Touch(Window(d).lbItems, 2);
-        QTest::keyClick(&d, Qt::Key_Return);
+        test::PressKey(d, Qt::Key_Return);
     });
     EXPECT_TRUE(SelectItems("Genres", "Genres", items, target));
     EXPECT_EQ(target.ToVector(), std::vector<std::string>{"Rock"});

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QGroupBox>
+#include <QAbstractItemView>
 #include <QLabel>
+#include <QListView>
 #include <QTabWidget>
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,6 +19,8 @@
 
 #include "core/base/ini_file.h"
 #include "skin/color_panels.h"
+#include "skin/qt_color.h"
+#include "windows/editors/color_chooser.h"
 #include "support/recording_prompt.h"
 #include "support/scripted_modal_runner.h"
 #include "support/temp_dir.h"
@@ -204,7 +209,7 @@ TEST_F(SkinEditor, OkAppliesFontsAndColours)
     runner->Push([](QDialog& d) {
         auto& f = Form(d);
         f.SelectItem(1, true, 1);
-        EXPECT_EQ(f.lblFontAttributes->text(), "Font Attributes : Song Title - Album");
+        EXPECT_EQ(f.gbFontAttributes->title(), "Font Attributes : Song Title - Album");
         f.cbBold->setChecked(true);
         f.seFontSize->setValue(22);
         f.SelectItem(0, false, 0);
@@ -222,6 +227,90 @@ TEST_F(SkinEditor, OkAppliesFontsAndColours)
     EXPECT_EQ(host.ColorApplies, 1);
     EXPECT_EQ(host.Panel, clTeal);
     EXPECT_EQ(host.Button, clBlue);
+}
+
+// Lightness apart of two colours: text must stand out from what it is drawn on.
+int Contrast(const QColor& a, const QColor& b) { return std::abs(a.lightness() - b.lightness()); }
+
+TEST_F(SkinEditor, FontAndColourChoosersReadWellAndTheEditorFitsTheScreen)
+{
+    const auto previousCall = SetColorDialogCall([](QWidget* parent, TColor c) { return ChooseColor(parent, c); });
+    const TColor blue = ChooserSwatchColors()[13];
+    runner->Push([&](QDialog& d) {
+        auto& f = Form(d);
+        // A font and then a colour item: the window stays within a 1280 x 800 screen, with
+        // room for a window manager's title bar.
+        f.SelectItem(0, true, 0);
+        EXPECT_LE(f.minimumSizeHint().height(), 770);
+        EXPECT_LE(f.height(), 770);
+        f.SelectItem(0, false, 0);
+        EXPECT_LE(f.minimumSizeHint().height(), 770);
+        f.SelectItem(0, true, 1);
+
+        // Select Font: its lists show dark text on a light field, its labels read on the panel.
+        runner->Push([](QDialog& fontDialog) {
+            EXPECT_EQ(fontDialog.objectName(), "dlgSelectFont");
+            for (QListView* list : fontDialog.findChildren<QListView*>()) {
+                list->ensurePolished();
+                EXPECT_GT(Contrast(list->palette().color(QPalette::Text), list->palette().color(QPalette::Base)), 120);
+            }
+            for (QLabel* label : fontDialog.findChildren<QLabel*>()) {
+                if (!label->isVisible()) continue;
+                label->ensurePolished();
+                EXPECT_GT(Contrast(label->palette().color(QPalette::WindowText),
+                                   fontDialog.palette().color(QPalette::Window)),
+                          100)
+                    << label->text().toStdString();
+            }
+            fontDialog.reject();
+        });
+        Click(f.btnSelectFont);
+
+        // The colour list: rows a finger hits, and the entry that opens the colour chooser.
+        EXPECT_GE(f.cboFontColor->RowHeight(), 48);
+        const int last = f.cboFontColor->count() - 1;
+        EXPECT_EQ(f.cboFontColor->itemText(last), "Choose a Color...");
+        runner->Push([&](QDialog& chooser) {
+            auto& c = dynamic_cast<TfrmSelectColor&>(chooser);
+            EXPECT_EQ(c.windowTitle(), "Select Color");
+            for (QPushButton* swatch : c.Swatches) {
+                EXPECT_GE(swatch->width(), 48);
+                EXPECT_GE(swatch->height(), 44);
+            }
+            for (QLabel* label : c.findChildren<QLabel*>())
+                if (label != c.pnlPreview)
+                    EXPECT_GT(Contrast(label->palette().color(QPalette::WindowText),
+                                       c.palette().color(QPalette::Window)),
+                              100);
+            Click(c.Swatches[13]);
+            EXPECT_EQ(c.pnlPreview->text(), ToQColor(blue).name().toUpper());
+            Click(c.btnOK);
+        });
+        f.cboFontColor->showPopup();
+        QAbstractItemView* view = f.cboFontColor->view();
+        view->scrollToBottom();
+        QCoreApplication::processEvents();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          view->visualRect(view->model()->index(last, 0)).center());
+        QCoreApplication::processEvents();
+        EXPECT_EQ(f.SelectedFont()->font().Color, blue);
+
+        // The object colours' swatches open the same chooser.
+        runner->Push([&](QDialog& chooser) {
+            auto& c = dynamic_cast<TfrmSelectColor&>(chooser);
+            EXPECT_EQ(c.Color(), clBlue);  // the host's button colour
+            Click(c.Swatches[0]);
+            Click(c.btnOK);
+        });
+        Click(f.pnlButtonColor);
+        EXPECT_EQ(f.ButtonColorValue(), ChooserSwatchColors()[0]);
+        Click(f.btnOK);
+    });
+    EXPECT_TRUE(EditJukeboxSkin(host));
+    EXPECT_EQ(runner->Pending(), 0);
+    EXPECT_EQ(host.Stores[0]->Items().Items(1)->font().Color, blue);
+    EXPECT_EQ(host.Button, ChooserSwatchColors()[0]);
+    SetColorDialogCall(previousCall);
 }
 
 TEST_F(SkinEditor, MatchAllSetsCopiesOnlyTheTickedAttributes)

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <algorithm>
 #include <QTest>
 
 #include "core/jukebox/global_prefs.h"
@@ -197,6 +198,19 @@ TEST(SongSearchNarrowing, AVideoTrackHiddenByItsAudioTwinComesBackWhenOnlyItMatc
     search.Search("danc");
     EXPECT_FALSE(search.LastSearchNarrowed());
     EXPECT_EQ(ResultTitles(search.Results()), (Titles{"Dancing Queen"}));
+    // Only an earlier track that is itself among the results hides its twin: searching
+    // videos, the audio track of the same file and title hides nothing.
+    auto clip = MakeLibraryTag("/m/abba/2.mp3", "ABBA", "Knowing Me", "");
+    clip->SetMediaType(mkVideo);
+    l.lib.VideoList().Add(clip);
+    search.SetFileTypeMode(sftVideo);
+    search.Search("knowing");
+    ASSERT_EQ(search.ResultCount(), 1);
+    EXPECT_EQ(search.Result(0), clip);
+    search.SetFileTypeMode(sftAll);
+    search.Search("knowing");
+    ASSERT_EQ(search.ResultCount(), 1);
+    EXPECT_EQ(search.Result(0), l.lib.GlobalList().GetTag(1)) << "the audio track first, its twin not listed";
 }
 
 TEST(SongSearchNarrowing, AChangedLibraryIsSearchedAgainNotNarrowed) {
@@ -222,6 +236,51 @@ TEST(SongSearchNarrowing, AChangedLibraryIsSearchedAgainNotNarrowed) {
     EXPECT_EQ(search.ResultCount(), 0);
     EXPECT_EQ(search.Result(0), nullptr);
     EXPECT_EQ(search.Result(-1), nullptr);
+    // One clip of the video list put in place of another (the same length) is searched
+    // in the list as it is now.
+    search.Search("fab");
+    EXPECT_EQ(ResultTitles(search.Results()), (Titles{"Fab Clip"}));
+    auto other = MakeLibraryTag("/v/other.mp4", "Vid", "Fun Clip", "");
+    other->SetMediaType(mkVideo);
+    TaudioTagList& video = l.lib.VideoList();
+    const int clips = video.Count();
+    video.BeginUpdate();
+    video.Delete(0);
+    video.Add(other);
+    video.EndUpdate();
+    ASSERT_EQ(video.Count(), clips);
+    search.Search("fun");
+    EXPECT_EQ(ResultTitles(search.Results()), (Titles{"Fun Clip"}));
+    search.Search("fab");
+    EXPECT_TRUE(search.Results().empty());
+}
+
+// Artists and albums are narrowed by their places in the groupings: a change of the library
+// moves those places, so the next key searches every group again.
+TEST(SongSearchNarrowing, ArtistsAndAlbumsOfAChangedLibraryAreSearchedAgain) {
+    Library l;
+    TsongSearch search;
+    search.SetLibrary(&l.lib);
+    int added = 0;
+    for (int mode : {ssmArtist, ssmAlbum}) {
+        search.SetSearchMode(mode);
+        search.Search("a");
+        EXPECT_GT(search.ResultCount(), 0);
+        // A group sorted before every other one.
+        const std::string n = std::to_string(added++);
+        l.lib.GlobalList().Add(
+            MakeLibraryTag("/m/aa" + n + ".mp3", "Aaa Abbott " + n, "New Song " + n, "Aaa Abbey " + n));
+        search.Search("ab");
+        EXPECT_FALSE(search.LastSearchNarrowed()) << mode;
+        const std::vector<TaudioTagPtr> fresh = FreshResults(l.lib, mode, sftAll, "ab");
+        EXPECT_EQ(search.Results(), fresh) << mode;
+        const Titles titles = ResultTitles(search.Results());
+        EXPECT_NE(std::find(titles.begin(), titles.end(), "New Song " + n), titles.end()) << mode;
+        // Narrowing again once nothing changed.
+        search.Search("abb");
+        EXPECT_TRUE(search.LastSearchNarrowed()) << mode;
+        EXPECT_EQ(search.Results(), FreshResults(l.lib, mode, sftAll, "abb")) << mode;
+    }
 }
 
 TEST(SongSearch, ArtistAlbumAndTrackNumberModes) {
@@ -338,12 +397,32 @@ TEST_F(SongSearchWindow, KeysNarrowTheResultsInEachModeAndTheModeIsHandedBack) {
         Press(w.btnCancel);
     });
     int mode = ssmTitle;
-    SongSearch2().Search().UseTrackIndex = true;
+    // The library keeps track index numbers: the window offers the "Index" mode by itself.
     EXPECT_FALSE(ShowSongSearch(&l.lib, &queue, sswAdd, mode));
-    SongSearch2().Search().UseTrackIndex = false;
     EXPECT_EQ(counts, (std::vector<int>{5, 4, 1, 0, 4, 2, 0, 1}));
     EXPECT_EQ(mode, ssmIndex);
     EXPECT_TRUE(queue.added.empty());
+}
+
+// A library whose tracks carry no track index: the mode button offers three modes, and a
+// mode handed in from before falls back to Title.
+TEST_F(SongSearchWindow, WithoutTrackIndexesTheIndexModeIsNotOffered) {
+    for (int i = 0; i < l.lib.GlobalList().Count(); ++i) l.lib.GlobalList().GetTag(i)->SetTrackIndex(0);
+    EXPECT_FALSE(LibraryKeepsTrackIndexes(l.lib));
+    runner->Push([&](QDialog& d) {
+        TfrmSongSearch2& w = Window(d);
+        EXPECT_EQ(w.btnSearchMode->Caption(), "Title");
+        std::vector<std::string> captions;
+        for (int i = 0; i < 3; ++i) {
+            Press(w.btnSearchMode);
+            captions.push_back(w.btnSearchMode->Caption());
+        }
+        EXPECT_EQ(captions, (std::vector<std::string>{"Artist", "Album", "Title"}));
+        Press(w.btnCancel);
+    });
+    int mode = ssmIndex;
+    EXPECT_FALSE(ShowSongSearch(&l.lib, &queue, sswAdd, mode));
+    EXPECT_EQ(mode, ssmTitle);
 }
 
 TEST_F(SongSearchWindow, AddingQueuesTheSelectedRowsInOrderAndEnterQueuesNothing) {

@@ -6,6 +6,7 @@
 #include <QLabel>
 
 #include "dialog_test_support.h"
+#include "support/user_input.h"
 
 namespace tunecrest {
 namespace {
@@ -63,7 +64,7 @@ TEST_F(Tips, NextTipTwiceFromThreeLeavesFiveAndTheSwitchFollowsTheCheckBox)
     dialog.SetTipNo(10);
     runner->Push([](QDialog& d) {
         PressButton(*As<TmyTipDialogForm>(d).btnNextTip);
-        QTest::keyClick(&d, Qt::Key_Escape);
+        test::PressKey(d, Qt::Key_Escape);
     });
     EXPECT_TRUE(dialog.Execute());
     EXPECT_EQ(dialog.TipNo(), 0);

@@ -6,6 +6,10 @@
 
 #include "core/jukebox/global_prefs.h"
 #include "dialog_test_support.h"
+#include "skin/keyboard.h"
+#include "support/keyboard_typing.h"
+#include "windows/password_entry.h"
+#include "windows/skinned_prompt.h"
 
 namespace tunecrest {
 namespace {
@@ -63,6 +67,33 @@ TEST_F(UrlEditor, AddReplacesUpdateNeedsAKnownIdAndOkHandsTheCopyBack)
     EXPECT_EQ(stations.Lines(), (std::vector<std::string>{"Blues Radio=http://blues.example.net/hq",
                                                           "jazz fm=http://jazz.example.net:9000/"}));
     EXPECT_EQ(changes, 1);  // the caller hears of the change once, at OK
+}
+
+// A station's address typed by touch: small letters, ":" and "/" from the on-screen keyboard.
+TEST_F(UrlEditor, AStationsAddressIsTypedOnTheOnScreenKeyboard)
+{
+    SetPrompt(std::make_shared<TskinnedPrompt>());
+    GlobalPrefs().SetOnScreenKeyboardsEnabled(true);
+    auto touch = [](int code) {
+        for (int i = 0; i < kKeyboardKeyCount; ++i)
+            if (kKeyboardKeys[size_t(i)].Code == code) test::Press(Keyboard().Key(i));
+    };
+    runner->Push([&](QDialog& d) {
+        auto& w = As<TfrmEditURLs>(d);
+        runner->Push([&](QDialog& entry) {
+            test::Press(Keyboard().Key(kCaseKeyIndex));
+            for (char c : std::string("http://radio.example:8000/live_1-hq"))
+                touch(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+            test::Press(dynamic_cast<TfrmPassword2&>(entry).btnOK);
+        });
+        QTest::mouseClick(w.edURL, Qt::LeftButton, {}, w.edURL->rect().center());
+        EXPECT_EQ(w.edURL->text(), "http://radio.example:8000/live_1-hq");
+        Type(w.edID, "Radio");
+        PressButton(*w.btnAdd);
+        PressButton(*w.btnOK);
+    });
+    EXPECT_TRUE(EditURLs(&stations));
+    EXPECT_EQ(stations.Lines().back(), "Radio=http://radio.example:8000/live_1-hq");
 }
 
 TEST_F(UrlEditor, CancelAfterEditsLeavesTheListAsItWas)

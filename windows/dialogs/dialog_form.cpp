@@ -255,7 +255,7 @@ bool TfrmPlainDialog::eventFilter(QObject* watched, QEvent* event)
         for (const auto& [edit, prompt] : FkeyboardEdits) {
             if (edit != watched || !edit->isEnabled() || edit->isReadOnly()) continue;
             const std::optional<std::string> answer =
-                Prompt().AskText(windowTitle().toStdString(), prompt, edit->text().toStdString());
+                AskFieldText(windowTitle().toStdString(), prompt, edit->text().toStdString());
             if (answer) {
                 edit->setText(QString::fromStdString(*answer));
                 Q_EMIT edit->textEdited(edit->text());
@@ -275,6 +275,15 @@ void TfrmPlainDialog::showEvent(QShowEvent* e)
     for (QAbstractItemView* view : Fbody->findChildren<QAbstractItemView*>()) view->setFocusPolicy(Qt::NoFocus);
     DressForTouch(*Panel());
     TfrmBaseSkinForm::showEvent(e);
+    // A focused button takes Enter itself. Where the focus would open on a button (the
+    // first in the row, not a field to type in), it opens on the default button instead,
+    // so a stray Enter does what the dialog's default says.
+    if (FdefaultButton && FdefaultButton->isEnabled() && FdefaultButton->focusPolicy() != Qt::NoFocus) {
+        QWidget* first = focusWidget();
+        for (QWidget* w = nextInFocusChain(); !first && w && w != this; w = w->nextInFocusChain())
+            if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(this)) first = w;
+        if (!first || dynamic_cast<TmySkinButton*>(first)) FdefaultButton->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void TfrmPlainDialog::keyPressEvent(QKeyEvent* e)

@@ -49,6 +49,7 @@ QString Count(size_t n) { return QLocale(QLocale::English).toString(qulonglong(n
 const char* OkCaption(TchooserKind kind) {
     switch (kind) {
         case TchooserKind::ckOpenFile:
+        case TchooserKind::ckOpenFiles:
             return "&Open";
         case TchooserKind::ckSaveFile:
             return "&Save";
@@ -108,6 +109,8 @@ TfrmFileChooser::TfrmFileChooser(TchooserKind kind, const std::string& caption, 
     lbEntries->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     lbEntries->setStyleSheet(QStringLiteral("QListWidget::item { min-height: %1px; }").arg(kRowHeight));
     BodyLayout()->addWidget(lbEntries, 1);
+    // Several files: each touch on a file marks or unmarks it.
+    if (Fkind == TchooserKind::ckOpenFiles) lbEntries->setSelectionMode(QAbstractItemView::MultiSelection);
     lblStatus = MakeLabel(Body(), "");
     lblStatus->setObjectName("lblStatus");
     lblStatus->setTextFormat(Qt::PlainText);
@@ -326,6 +329,11 @@ void TfrmFileChooser::EntryClicked(QListWidgetItem* item) {
 void TfrmFileChooser::EntryActivated(QListWidgetItem* item) {
     // Enter or a double click on a file takes it at once (the folder already opened).
     if (!item || item->data(kEntryRole).toBool()) return;
+    if (Fkind == TchooserKind::ckOpenFiles) {
+        item->setSelected(true);  // with the files marked before it
+        OkClicked();
+        return;
+    }
     if (Fkind == TchooserKind::ckSaveFile) {
         FpickedShown = item->text().toStdString();
         FpickedName = EntryName(item);
@@ -352,6 +360,9 @@ void TfrmFileChooser::UpdateOk() {
             ok = !SaveChoiceFile(Ffolder, TypedName(), Masks()).empty();
             break;
         case TchooserKind::ckFolder:
+            break;
+        case TchooserKind::ckOpenFiles:
+            ok = !MarkedFiles().empty();
             break;
     }
     btnOK->setEnabled(ok);
@@ -387,9 +398,25 @@ void TfrmFileChooser::OkClicked() {
         case TchooserKind::ckFolder:
             chosen = Ffolder;
             break;
+        case TchooserKind::ckOpenFiles:
+            FchosenFiles = MarkedFiles();
+            if (FchosenFiles.empty()) return;
+            chosen = FchosenFiles.front();
+            break;
     }
     Fchosen = chosen;
+    if (Fkind != TchooserKind::ckOpenFiles) FchosenFiles = {chosen};
     done(mrOk);
+}
+
+std::vector<std::string> TfrmFileChooser::MarkedFiles() const {
+    std::vector<std::string> files;
+    for (int i = 0; i < lbEntries->count(); ++i) {
+        const QListWidgetItem* item = lbEntries->item(i);
+        if (item->isSelected() && !item->data(kEntryRole).toBool())
+            files.push_back((fs::path(Ffolder) / EntryName(item)).string());
+    }
+    return files;
 }
 
 namespace {
@@ -413,6 +440,13 @@ std::optional<std::string> ChooseFileToSave(const std::string& title, const std:
 
 std::optional<std::string> ChooseFolderName(const std::string& title, const std::string& folder) {
     return RunChooser(TchooserKind::ckFolder, title, "", folder);
+}
+
+std::vector<std::string> ChooseFilesToOpen(const std::string& title, const std::string& filter,
+                                           const std::string& folder) {
+    TfrmFileChooser form(TchooserKind::ckOpenFiles, title, filter, folder, QApplication::activeWindow());
+    if (!IsOk(RunModal(form))) return {};
+    return form.ChosenFiles();
 }
 
 }  // namespace tunecrest

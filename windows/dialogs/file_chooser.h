@@ -24,7 +24,8 @@ class QString;
 
 namespace tunecrest {
 
-enum class TchooserKind { ckOpenFile, ckSaveFile, ckFolder };
+// ckOpenFiles: several files of one folder; a touch on a file row marks or unmarks it.
+enum class TchooserKind { ckOpenFile, ckSaveFile, ckFolder, ckOpenFiles };
 
 class TfrmFileChooser : public TfrmPlainDialog {
 public:
@@ -47,6 +48,8 @@ public:
     void ApplySkin() override;
     // What OK answered; empty until then.
     const std::string& Chosen() const { return Fchosen; }
+    // Every file OK answered with, in the order shown (one for a single choice).
+    const std::vector<std::string>& ChosenFiles() const { return FchosenFiles; }
 
     QLabel* lblFolder;
     QLabel* lblStatus;  // reading progress, or why the folder cannot be read
@@ -71,6 +74,8 @@ private:
     void EntryActivated(QListWidgetItem* item);
     void OkClicked();
     void UpdateOk();
+    // The files marked in the multi-file choice, in the order shown.
+    std::vector<std::string> MarkedFiles() const;
     // The name in the edit of a save: the bytes of the row touched while the edit still
     // shows that row's name, else what was typed.
     std::string TypedName() const;
@@ -81,6 +86,7 @@ private:
     std::string FmusicFolder;
     std::string FhomeFolder;
     std::string Fchosen;
+    std::vector<std::string> FchosenFiles;
     // The reading of the folder shown, and the rows still to add.
     std::shared_ptr<Tjob> Fjob;
     uint64_t Fgeneration = 0;
@@ -98,5 +104,8 @@ std::optional<std::string> ChooseFileToOpen(const std::string& title, const std:
 std::optional<std::string> ChooseFileToSave(const std::string& title, const std::string& filter,
                                             const std::string& folder);
 std::optional<std::string> ChooseFolderName(const std::string& title, const std::string& folder);
+// Several files of one folder; empty on Cancel.
+std::vector<std::string> ChooseFilesToOpen(const std::string& title, const std::string& filter,
+                                           const std::string& folder);
 
 }  // namespace tunecrest

@@ -1,20 +1,46 @@
 #pragma once
-// The help link: opens the program's HTML help with the desktop's viewer. The opening
-// goes through a swappable opener, so tests see what would be opened and nothing starts.
-// While hooked, a context-help request anywhere in the program opens the help too.
+// The help link: opens the program's HTML help with the desktop's viewer, or, where the
+// desktop has none (a kiosk without a browser), in a plain read-only viewer of its own.
+// The opening goes through a swappable opener, so tests see what would be opened and
+// nothing starts. While hooked, a context-help request anywhere in the program opens the
+// help too. A guest is never shown where the program is installed: a help file that is
+// missing or unreadable is told in plain words, and its path goes to the log.
 #include <memory>
 #include <string>
 
 #include <QObject>
+
+#include "windows/dialogs/dialog_form.h"
+
+class QTextBrowser;
 
 namespace tunecrest {
 
 class ThelpOpener {
 public:
     virtual ~ThelpOpener() = default;
-    // Opens `fileName` in the desktop's viewer; false when it cannot be handed over.
+    // Opens `fileName` in the desktop's viewer; false when the desktop has no viewer for
+    // web pages or it cannot be handed over.
     virtual bool Open(const std::string& fileName);
 };
+
+// True when the desktop can open a web page: its opener (xdg-open) is installed and a
+// program is registered for "text/html".
+bool DesktopHasHtmlViewer();
+
+// The help inside the program ("Help"): the page, its links within the page followed,
+// nothing outside it opened; "Close" closes it.
+class TfrmHelpViewer : public TfrmPlainDialog {
+public:
+    explicit TfrmHelpViewer(QWidget* parent = nullptr);
+    // The page from the HTML text, its pictures looked for in `folder`.
+    void SetPage(const std::string& html, const std::string& folder);
+    QTextBrowser* tbHelp;
+    TmySkinButton* btnClose;
+};
+
+// Shows `fileName` in TfrmHelpViewer; false (logged) when it cannot be read.
+bool ShowHelpInside(const std::string& fileName);
 
 ThelpOpener& HelpOpener();
 // Installs an opener; nullptr restores the desktop one. Returns the previous one.
@@ -32,8 +58,8 @@ public:
     void HookHelp();
     void UnhookHelp();
     bool Hooked() const { return Fhooked; }
-    // Opens the help file; a missing file or a failed hand-over is told through the
-    // prompt and answers false.
+    // Opens the help file in the desktop's viewer, else in the program's own; a missing
+    // or unreadable file is told through the prompt (without its path) and answers false.
     bool ShowHelp();
 
 protected:

@@ -1,12 +1,17 @@
 #include "windows/editors/alarm_editor.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTimeEdit>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -32,6 +37,63 @@ QTime ToQTime(TDateTime value)
 
 TDateTime FromQTime(const QTime& time) { return EncodeTime(time.hour(), time.minute(), time.second(), 0); }
 
+// The "Enabled" column as a box a finger can see and hit: on every row a frame in the
+// row's text colour on the field colour, with a tick when the alarm is on; a tap anywhere
+// in the cell switches it. The style's own indicator under the dialog's colours showed
+// neither the state nor, on unselected rows, itself.
+class TenabledBoxDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    static QRect BoxRect(const QRect& cell)
+    {
+        const int side = std::max(12, std::min(28, cell.height() - 8));
+        return QRect(cell.left() + 10, cell.top() + (cell.height() - side) / 2, side, side);
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem row(option);
+        initStyleOption(&row, index);
+        const bool checked = row.checkState == Qt::Checked;
+        row.features &= ~QStyleOptionViewItem::HasCheckIndicator;
+        row.text.clear();
+        const QWidget* view = option.widget;
+        QStyle* style = view ? view->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &row, painter, view);
+        const bool selected = option.state & QStyle::State_Selected;
+        const QColor ink = option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+        const QRect box = BoxRect(option.rect);
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(QPen(ink, 2));
+        painter->setBrush(option.palette.color(QPalette::Base));
+        painter->drawRoundedRect(QRectF(box).adjusted(1, 1, -1, -1), 4, 4);
+        if (checked) {
+            QPainterPath tick;
+            tick.moveTo(box.left() + box.width() * 0.22, box.top() + box.height() * 0.52);
+            tick.lineTo(box.left() + box.width() * 0.43, box.top() + box.height() * 0.74);
+            tick.lineTo(box.left() + box.width() * 0.80, box.top() + box.height() * 0.28);
+            painter->setPen(QPen(option.palette.color(QPalette::Text), std::max(3, box.width() / 7), Qt::SolidLine,
+                                 Qt::RoundCap, Qt::RoundJoin));
+            painter->setBrush(Qt::NoBrush);
+            painter->drawPath(tick);
+        }
+        painter->restore();
+    }
+
+    bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                     const QModelIndex& index) override
+    {
+        if (event->type() == QEvent::MouseButtonDblClick) return true;
+        if (event->type() != QEvent::MouseButtonRelease) return false;
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::LeftButton || !option.rect.contains(mouse->position().toPoint())) return false;
+        const bool checked = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+        return model->setData(index, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+    }
+};
+
 }  // namespace
 
 TfrmAlarmSettings2::TfrmAlarmSettings2(QWidget* parent)
@@ -48,6 +110,7 @@ TfrmAlarmSettings2::TfrmAlarmSettings2(QWidget* parent)
     ListView1->setRootIsDecorated(false);
     ListView1->header()->setSectionResizeMode(QHeaderView::Stretch);
     ListView1->setMinimumHeight(180);
+    ListView1->setItemDelegateForColumn(0, new TenabledBoxDelegate(ListView1));
     layout->addWidget(ListView1);
 
     auto* listButtons = new QHBoxLayout();

@@ -158,7 +158,7 @@ public:
             !GlobalPrefs().OnScreenKeyboardsEnabled() || !Fedit->isEnabled() || Fedit->isReadOnly())
             return false;
         const QString title = Fedit->window() ? Fedit->window()->windowTitle() : QString();
-        if (const auto answer = Prompt().AskText(title.toStdString(), Fprompt, Fedit->text().toStdString())) {
+        if (const auto answer = AskFieldText(title.toStdString(), Fprompt, Fedit->text().toStdString())) {
             Fedit->setText(QString::fromStdString(*answer));
             Q_EMIT Fedit->textEdited(Fedit->text());
         }

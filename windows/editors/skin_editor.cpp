@@ -16,6 +16,8 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 
@@ -34,6 +36,18 @@ namespace tunecrest {
 namespace fs = std::filesystem;
 
 namespace {
+
+// A desktop dialog (the font chooser) in the editor's dress: its lists show dark text on
+// the light field colour, not the panel's light text on white.
+void DressPicker(QDialog& dialog)
+{
+    StyleEditorDialog(dialog);
+    dialog.setStyleSheet(dialog.styleSheet() +
+                         "QListView { background: palette(base); color: palette(text); "
+                         "selection-background-color: palette(highlight); selection-color: palette(highlighted-text); }"
+                         "QListView::item { min-height: 36px; }");
+    dialog.resize(820, 560);
+}
 
 constexpr int kStoreRole = Qt::UserRole, kKindRole = Qt::UserRole + 1, kIndexRole = Qt::UserRole + 2;
 enum Tkind { kStore = 0, kFont = 1, kColor = 2, kGroup = 3 };
@@ -77,6 +91,21 @@ std::vector<TskinRec> ListSkins(const std::string& skinsFolder)
 
 bool IsShippedSkinName(const std::string& name) { return SameText(name, "Default") || SameText(name, "Classic"); }
 
+std::string WhyLookCannotBeKept(const std::string& skinFile)
+{
+    const std::string last = " To keep them, export the skin under a new name on the page \"Skins\" and load it.";
+    if (skinFile.empty()) return "No skin is in use: these colours and fonts last until the program closes." + last;
+    const fs::path folder = fs::path(skinFile).parent_path();
+    const std::string name = folder.filename().string();
+    if (IsShippedSkinName(name))
+        return "The skin \"" + name + "\" comes with the program and stays as it came: these colours and fonts " +
+               "last until the program closes." + last;
+    if (::access(skinFile.c_str(), W_OK) != 0 || ::access(folder.c_str(), W_OK) != 0)
+        return "The skin \"" + name + "\" cannot be written: these colours and fonts last until the program " +
+               "closes." + last;
+    return "";
+}
+
 bool ValidSkinExportName(const std::string& name)
 {
     if (name.empty() || name == "." || name == ".." || name.size() > 200) return false;
@@ -91,7 +120,6 @@ TfrmJukeboxSkin::TfrmJukeboxSkin(TskinEditorHost& host, QWidget* parent) : QDial
 {
     setObjectName("frmJukeboxSkin");
     setWindowTitle("Skins");
-    StyleEditorDialog(*this);
     auto* layout = new QVBoxLayout(this);
     pcSkin = new QTabWidget(this);
     pcSkin->setObjectName("pcSkin");
@@ -103,17 +131,19 @@ TfrmJukeboxSkin::TfrmJukeboxSkin(TskinEditorHost& host, QWidget* parent) : QDial
     pcSkin->addTab(colorsPage, "Colors && Fonts");
     auto* colorsLayout = new QGridLayout(colorsPage);
     auto* objectColors = new QGroupBox("Object Colors", colorsPage);
-    auto* objectLayout = new QGridLayout(objectColors);
+    auto* objectLayout = new QHBoxLayout(objectColors);
     pnlButtonColor = TouchButton(objectColors, "pnlButtonColor", "");
     pnlPanelColor = TouchButton(objectColors, "pnlPanelColor", "");
     btnDefaultButtonColor = TouchButton(objectColors, "btnDefaultButtonColor", "Get Default");
     btnDefaultPanelColor = TouchButton(objectColors, "btnDefaultPanelColor", "Get Default");
-    objectLayout->addWidget(new QLabel("Button Color :", objectColors), 0, 0);
-    objectLayout->addWidget(pnlButtonColor, 0, 1);
-    objectLayout->addWidget(btnDefaultButtonColor, 0, 2);
-    objectLayout->addWidget(new QLabel("Panel Color :", objectColors), 1, 0);
-    objectLayout->addWidget(pnlPanelColor, 1, 1);
-    objectLayout->addWidget(btnDefaultPanelColor, 1, 2);
+    // Both colours on one row: the page has room for the font tree below them.
+    objectLayout->addWidget(new QLabel("Button Color :", objectColors));
+    objectLayout->addWidget(pnlButtonColor, 1);
+    objectLayout->addWidget(btnDefaultButtonColor);
+    objectLayout->addSpacing(24);
+    objectLayout->addWidget(new QLabel("Panel Color :", objectColors));
+    objectLayout->addWidget(pnlPanelColor, 1);
+    objectLayout->addWidget(btnDefaultPanelColor);
     colorsLayout->addWidget(objectColors, 0, 0, 1, 2);
 
     auto* fonts = new QGroupBox("Fonts && Colors", colorsPage);
@@ -122,12 +152,17 @@ TfrmJukeboxSkin::TfrmJukeboxSkin(TskinEditorHost& host, QWidget* parent) : QDial
     tvFonts->setObjectName("tvFonts");
     tvFonts->setHeaderHidden(true);
     tvFonts->setMinimumWidth(260);
-    fontsLayout->addWidget(tvFonts, 0, 0, 4, 1);
+    fontsLayout->addWidget(tvFonts, 0, 0);
 
-    gbFontAttributes = new QGroupBox(fonts);
+    // The font and colour attributes share one place of a fixed height: showing them
+    // for a selection never makes the window taller than the screen.
+    auto* attributes = new QWidget(fonts);
+    auto* attributesLayout = new QVBoxLayout(attributes);
+    attributesLayout->setContentsMargins(0, 0, 0, 0);
+    // Each group's title names what it edits ("Font Attributes : " and the item).
+    gbFontAttributes = new QGroupBox("Font Attributes", attributes);
     gbFontAttributes->setObjectName("gbFontAttributes");
     auto* fontLayout = new QGridLayout(gbFontAttributes);
-    lblFontAttributes = new QLabel("Font Attributes", gbFontAttributes);
     cboFontName = new QFontComboBox(gbFontAttributes);
     cboFontName->setObjectName("cboFontName");
     cboFontColor = new TmyJvColorComboBox(gbFontAttributes);
@@ -143,7 +178,6 @@ TfrmJukeboxSkin::TfrmJukeboxSkin(TskinEditorHost& host, QWidget* parent) : QDial
     for (QWidget* w : {static_cast<QWidget*>(cboFontName), static_cast<QWidget*>(cboFontColor),
                        static_cast<QWidget*>(seFontSize)})
         w->setMinimumHeight(kTouchHeight);
-    fontLayout->addWidget(lblFontAttributes, 0, 0, 1, 4);
     fontLayout->addWidget(new QLabel("Font Name:", gbFontAttributes), 1, 0);
     fontLayout->addWidget(cboFontName, 1, 1, 1, 3);
     fontLayout->addWidget(new QLabel("Font Color:", gbFontAttributes), 2, 0);
@@ -152,32 +186,47 @@ TfrmJukeboxSkin::TfrmJukeboxSkin(TskinEditorHost& host, QWidget* parent) : QDial
     fontLayout->addWidget(cbItalic, 3, 1);
     fontLayout->addWidget(seFontSize, 3, 2);
     fontLayout->addWidget(btnSelectFont, 3, 3);
-    fontsLayout->addWidget(gbFontAttributes, 0, 1);
+    attributesLayout->addWidget(gbFontAttributes);
 
-    gbColorAttributes = new QGroupBox(fonts);
+    gbColorAttributes = new QGroupBox("Color Attributes", attributes);
     gbColorAttributes->setObjectName("gbColorAttributes");
     auto* colorLayout = new QHBoxLayout(gbColorAttributes);
-    lblColorAttributes = new QLabel("Color Attributes", gbColorAttributes);
     cboColor = new TmyJvColorComboBox(gbColorAttributes);
     cboColor->setObjectName("cboColor");
     cboColor->setMinimumHeight(kTouchHeight);
-    colorLayout->addWidget(lblColorAttributes);
     colorLayout->addWidget(new QLabel("Color:", gbColorAttributes));
     colorLayout->addWidget(cboColor, 1);
-    fontsLayout->addWidget(gbColorAttributes, 1, 1);
+    attributesLayout->addWidget(gbColorAttributes);
+    attributesLayout->addStretch(1);
+    fontsLayout->addWidget(attributes, 0, 1, 2, 1);
+    for (TmyJvColorComboBox* combo : {cboFontColor, cboColor}) {
+        combo->SetOptions(coText | coCustomColors);
+        combo->SetColorDialogText("Choose a Color...");
+        combo->SetColorWidth(36);
+        combo->SetMinRowHeight(kTouchHeight);
+    }
 
+    // The sample shows the font at its own size, clipped to its place, whatever the size.
     pnlSample = new QLabel("Sample", fonts);
     pnlSample->setObjectName("pnlSample");
     pnlSample->setAlignment(Qt::AlignCenter);
-    pnlSample->setMinimumHeight(72);
+    pnlSample->setFixedHeight(72);
+    pnlSample->setMinimumWidth(120);
+    pnlSample->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     pnlSample->setAutoFillBackground(true);
-    fontsLayout->addWidget(pnlSample, 2, 1);
+    fontsLayout->addWidget(pnlSample, 1, 0);
+
+    // Under the tree and the sample: the set the selection is in, and its defaults.
+    auto* currentSet = new QHBoxLayout();
+    lblCurrentSet = new QLabel("Current Set: None", fonts);
+    lblCurrentSet->setObjectName("lblCurrentSet");
+    btnGetDefaults = TouchButton(fonts, "btnGetDefaults", "Get Defaults");
+    currentSet->addWidget(lblCurrentSet, 1);
+    currentSet->addWidget(btnGetDefaults);
+    fontsLayout->addLayout(currentSet, 2, 0, Qt::AlignTop);
 
     auto* match = new QGroupBox("Font Attributes to Match", fonts);
     auto* matchLayout = new QGridLayout(match);
-    lblCurrentSet = new QLabel("Current Set: None", match);
-    lblCurrentSet->setObjectName("lblCurrentSet");
-    btnGetDefaults = TouchButton(match, "btnGetDefaults", "Get Defaults");
     btnMatchCurrentSet = TouchButton(match, "btnMatchCurrentSet", "Match Fonts in the Current Set");
     btnMatchAllSets = TouchButton(match, "btnMatchAllSets", "Match All Fonts Sets");
     cbMatchName = new QCheckBox("Font Name", match);
@@ -188,16 +237,22 @@ TfrmJukeboxSkin::TfrmJukeboxSkin(TskinEditorHost& host, QWidget* parent) : QDial
     cbMatchColor->setObjectName("cbMatchColor");
     cbMatchSize = new QCheckBox("Size", match);
     cbMatchSize->setObjectName("cbMatchSize");
-    matchLayout->addWidget(lblCurrentSet, 0, 0, 1, 2);
-    matchLayout->addWidget(btnGetDefaults, 0, 2, 1, 2);
-    matchLayout->addWidget(cbMatchName, 1, 0);
-    matchLayout->addWidget(cbMatchStyle, 1, 1);
-    matchLayout->addWidget(cbMatchColor, 1, 2);
-    matchLayout->addWidget(cbMatchSize, 1, 3);
-    matchLayout->addWidget(btnMatchCurrentSet, 2, 0, 1, 2);
-    matchLayout->addWidget(btnMatchAllSets, 2, 2, 1, 2);
-    fontsLayout->addWidget(match, 3, 1);
+    matchLayout->addWidget(cbMatchName, 0, 0);
+    matchLayout->addWidget(cbMatchStyle, 0, 1);
+    matchLayout->addWidget(cbMatchColor, 0, 2);
+    matchLayout->addWidget(cbMatchSize, 0, 3);
+    matchLayout->addWidget(btnMatchCurrentSet, 1, 0, 1, 2);
+    matchLayout->addWidget(btnMatchAllSets, 1, 2, 1, 2);
+    fontsLayout->addWidget(match, 2, 1);
+    fontsLayout->setRowStretch(0, 1);
+    fontsLayout->setColumnStretch(0, 1);
     colorsLayout->addWidget(fonts, 1, 0, 1, 2);
+    // Tight margins inside the groups: the page holds two rows of groups on an 800-pixel screen.
+    for (QGroupBox* group : colorsPage->findChildren<QGroupBox*>())
+        if (group->layout()) group->layout()->setContentsMargins(8, 2, 8, 2);
+    colorsLayout->setContentsMargins(6, 6, 6, 6);
+    attributes->setFixedHeight(gbFontAttributes->sizeHint().height() + gbColorAttributes->sizeHint().height() +
+                               attributesLayout->spacing());
 
     // Page "Skins".
     auto* skinsPage = new QWidget();
@@ -238,6 +293,10 @@ TfrmJukeboxSkin::TfrmJukeboxSkin(TskinEditorHost& host, QWidget* parent) : QDial
     QBoxLayout* bottom = AddOkCancelRow(*this, *layout, &btnOK, &btnCancel);
     btnApply = TouchButton(this, "btnApply", "&Apply");
     bottom->addWidget(btnApply);
+    lblKeepLook = new QLabel(this);
+    lblKeepLook->setObjectName("lblKeepLook");
+    lblKeepLook->setWordWrap(true);
+    bottom->insertWidget(0, lblKeepLook, 10);
 
     connect(pnlButtonColor, &QPushButton::clicked, this, [this] {
         if (auto c = AskColorValue(this, FbuttonColor)) {
@@ -278,6 +337,7 @@ TfrmJukeboxSkin::TfrmJukeboxSkin(TskinEditorHost& host, QWidget* parent) : QDial
         if (!item) return;
         QFontDialog dialog(ScreenFont(item->font()), this);
         dialog.setObjectName("dlgSelectFont");
+        DressPicker(dialog);
         if (!IsOk(RunModal(dialog))) return;
         const QFont chosen = dialog.selectedFont();
         FontEdited([&](TFont& t) {
@@ -314,10 +374,33 @@ TfrmJukeboxSkin::TfrmJukeboxSkin(TskinEditorHost& host, QWidget* parent) : QDial
     connect(btnExportSkin, &QPushButton::clicked, this, [this] { ExportSkinClicked(); });
     connect(btnApply, &QPushButton::clicked, this, [this] { Apply(); });
 
+    Dress();
     LoadFromHost();
     RefreshSkinList();
     pcSkin->setCurrentIndex(0);
     resize(1000, 720);
+}
+
+void TfrmJukeboxSkin::Dress()
+{
+    // Without the old style sheet first, the style would put back the palette the
+    // dialog had under it (the old skin's panel colour) over the new one.
+    setStyleSheet(QString());
+    StyleEditorDialog(*this);
+    SetButtonColorValue(FbuttonColor);
+    SetPanelColorValue(FpanelColor);
+}
+
+void TfrmJukeboxSkin::ShowKeepNote()
+{
+    const std::string why = WhyLookCannotBeKept(Fhost.CurrentSkinFile());
+    if (why.empty()) {
+        const std::string folder = fs::path(Fhost.CurrentSkinFile()).parent_path().filename().string();
+        lblKeepLook->setText(QString::fromStdString("Apply and OK keep these colours and fonts in the skin \"" +
+                                                    folder + "\"."));
+    } else {
+        lblKeepLook->setText(QString::fromStdString(why));
+    }
 }
 
 TfrmJukeboxSkin::~TfrmJukeboxSkin() { *Falive = false; }
@@ -365,6 +448,7 @@ void TfrmJukeboxSkin::LoadFromHost()
     SetPanelColorValue(Fhost.PanelColor());
     FfontsChanged = FcolorsChanged = Fmodified = false;
     BuildTree();
+    ShowKeepNote();
 }
 
 void TfrmJukeboxSkin::BuildTree()
@@ -430,7 +514,7 @@ void TfrmJukeboxSkin::ShowSelection()
     gbColorAttributes->setVisible(color != nullptr || (font && !font->ColorNiceName.empty()));
     lblCurrentSet->setText(QString::fromStdString("Current Set: " + (store ? store->NiceName : std::string("None"))));
     if (font) {
-        lblFontAttributes->setText(
+        gbFontAttributes->setTitle(
             QString::fromStdString("Font Attributes : " + store->NiceName + " - " + font->NiceName));
         cboFontName->setCurrentFont(ScreenFont(font->font()));
         cboFontColor->SetColorValue(font->font().Color);
@@ -438,11 +522,11 @@ void TfrmJukeboxSkin::ShowSelection()
         cbItalic->setChecked(font->font().Italic);
         seFontSize->setValue(font->font().Size);
         if (!font->ColorNiceName.empty()) {
-            lblColorAttributes->setText("Color Attributes : " + QString::fromStdString(font->ColorNiceName));
+            gbColorAttributes->setTitle("Color Attributes : " + QString::fromStdString(font->ColorNiceName));
             cboColor->SetColorValue(font->Color);
         }
     } else if (color) {
-        lblColorAttributes->setText(QString::fromStdString("Color Attributes : " + color->NiceName));
+        gbColorAttributes->setTitle(QString::fromStdString("Color Attributes : " + color->NiceName));
         cboColor->SetColorValue(color->color);
     }
     Fshowing = false;
@@ -536,6 +620,7 @@ void TfrmJukeboxSkin::MatchAllSets()
 
 void TfrmJukeboxSkin::Apply()
 {
+    const bool changed = FfontsChanged || FcolorsChanged;
     if (FfontsChanged) {
         for (TfcRec& rec : Fstores) rec.Store->Assign(*rec.Copy);
         Fhost.ApplyListAppearance();
@@ -543,6 +628,10 @@ void TfrmJukeboxSkin::Apply()
     }
     if (FcolorsChanged) Fhost.ApplyColors(FbuttonColor, FpanelColor);
     FcolorsChanged = false;
+    if (!changed || !WhyLookCannotBeKept(Fhost.CurrentSkinFile()).empty()) return;
+    std::string error;
+    if (!Fhost.KeepLook(&error))
+        Prompt().ShowMessage("The colours and fonts could not be kept in the skin: " + error, "Skins");
 }
 
 void TfrmJukeboxSkin::RefreshSkinList()
@@ -561,7 +650,10 @@ void TfrmJukeboxSkin::LoadSkinClicked()
     std::weak_ptr<bool> alive = Falive;
     Fhost.SetSkinFile(Fskins[size_t(row)].FileName, [this, alive](bool) {
         const auto token = alive.lock();
-        if (token && *token) LoadFromHost();
+        if (!token || !*token) return;
+        // The editor wears the new skin's colours too, not the old one's.
+        Dress();
+        LoadFromHost();
     });
 }
 

@@ -15,6 +15,7 @@
 
 class QCheckBox;
 class QFontComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -46,6 +47,12 @@ public:
     virtual bool ExportSkin(const std::string& skinFile, std::string* error) = 0;
     // The skin file the window wears now (empty: none), which an export never replaces.
     virtual std::string CurrentSkinFile() const { return ""; }
+    // Writes the window's colours and fonts into that skin file. False with a reason.
+    virtual bool KeepLook(std::string* error)
+    {
+        if (error) *error = "the window keeps no skin";
+        return false;
+    }
     virtual void ApplyListAppearance() = 0;
     virtual void ApplyColors(TColor buttonColor, TColor panelColor) = 0;
 };
@@ -63,6 +70,10 @@ bool ValidSkinExportName(const std::string& name);
 // The skins that come with the program ("Default", "Classic", in any case: a folder of
 // that name on a shared drive is the same folder).
 bool IsShippedSkinName(const std::string& name);
+// Why colours and fonts edited on the skin in `skinFile` cannot be kept in it (empty:
+// they can): no skin in use, a skin that comes with the program (every installation
+// writes it afresh), or a skin whose folder cannot be written.
+std::string WhyLookCannotBeKept(const std::string& skinFile);
 
 // One editable store: the window's (not owned) and the editor's working copy.
 struct TfcRec {
@@ -101,15 +112,13 @@ public:
     QTabWidget* pcSkin;
     QPushButton *pnlButtonColor, *pnlPanelColor, *btnDefaultButtonColor, *btnDefaultPanelColor;
     QTreeWidget* tvFonts;
-    QWidget* gbFontAttributes;
-    QLabel* lblFontAttributes;
+    QGroupBox* gbFontAttributes;
     QFontComboBox* cboFontName;
     TmyJvColorComboBox* cboFontColor;
     QCheckBox *cbBold, *cbItalic;
     QSpinBox* seFontSize;
     QPushButton* btnSelectFont;
-    QWidget* gbColorAttributes;
-    QLabel* lblColorAttributes;
+    QGroupBox* gbColorAttributes;
     TmyJvColorComboBox* cboColor;
     QPushButton* btnGetDefaults;
     QLabel* pnlSample;
@@ -122,6 +131,9 @@ public:
     QLineEdit* edExportName;
     QPushButton* btnExportSkin;
     QPushButton *btnOK, *btnCancel, *btnApply;
+    // Where the edits go: kept in the skin in use, or why they last only until the
+    // program closes.
+    QLabel* lblKeepLook;
 
 private:
     void BuildTree();
@@ -131,6 +143,9 @@ private:
     void PaintColorButton(QPushButton* button, TColor color);
     void MarkFonts();
     void MarkColors();
+    // The editor's own dress from the skin's colours (again after a skin is loaded).
+    void Dress();
+    void ShowKeepNote();
 
     TskinEditorHost& Fhost;
     std::vector<TfcRec> Fstores;

@@ -172,6 +172,10 @@ bool EditActions(TcontrollerActionList& list) {
     for (int i = 0; i < list.Count(); ++i) work->Add(CloneAction(*list.Items(i)));
     work->EndUpdate();
     const std::string before = UserActionsText(*work);
+    // The name each action had when the editor opened: renames reach what names them on OK.
+    std::vector<std::pair<const TcontrollerAction*, std::string>> original;
+    for (int i = 0; i < work->Count(); ++i)
+        if (!work->Items(i)->ReadOnly) original.emplace_back(work->Items(i), work->Items(i)->Name());
 
     const auto refresh = [&](const TcontrollerAction* select) {
         FillActionTree(tvActions, *work, false);
@@ -227,11 +231,17 @@ bool EditActions(TcontrollerActionList& list) {
     work->OnChange = nullptr;
     if (!ok) return false;
     if (UserActionsText(*work) == before) return true;
+    TactionRenames renames;
+    for (const auto& [action, name] : original)
+        for (int i = 0; i < work->Count(); ++i)
+            if (work->Items(i) == action && action->Name() != name) renames.emplace_back(name, action->Name());
     list.BeginUpdate();
     for (int i = list.Count() - 1; i >= 0; --i)
         if (!list.Items(i)->ReadOnly) list.Delete(i);
     for (int i = 0; i < work->Count(); ++i)
         if (!work->Items(i)->ReadOnly) list.Add(CloneAction(*work->Items(i)));
+    // The button pad, the plug-ins' maps and Action commands follow the renamed actions.
+    list.RenameReferences(renames);
     list.EndUpdate();
     return true;
 }

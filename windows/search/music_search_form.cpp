@@ -22,6 +22,7 @@
 #include "core/tags/tag_list_importers.h"
 #include "core/base/text_utils.h"
 #include "skin/modal_runner.h"
+#include "windows/editors/editor_form.h"
 #include "windows/search/media_scan.h"
 
 namespace tunecrest {
@@ -32,11 +33,9 @@ constexpr const char* kCdRefused = "You cannot add a CD to the scan list, CD-Rom
 constexpr const char* kAudioHelp = "%a : Artist\r\n%b : Album\r\n";
 constexpr const char* kVideoHelp = "%t : Title\r\n%n : Track #\r\n%g : Genre";
 
+// The editors' touch-sized buttons.
 QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setMinimumHeight(36);
-    return b;
+    return TouchButton(parent, name, caption);
 }
 
 QCheckBox* Check(QWidget* parent, const char* name, const char* caption) {
@@ -70,6 +69,9 @@ TfrmMusicSearch::TfrmMusicSearch(QWidget* parent) : QDialog(parent) {
     setObjectName("frmMusicSearch");
     setWindowTitle("Media Search");
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    // Dressed for touch as the other editors: the skin's colours, finger-sized buttons,
+    // rows and tabs, and the masks typed on the on-screen keyboard.
+    StyleEditorDialog(*this);
     auto* layout = new QVBoxLayout(this);
     pcMain = new QTabWidget(this);
     pcMain->setObjectName("pcMain");
@@ -83,6 +85,7 @@ TfrmMusicSearch::TfrmMusicSearch(QWidget* parent) : QDialog(parent) {
     tcFolders->setObjectName("tcFolders");
     tcFolders->addTab("Audio Folders");
     tcFolders->addTab("Video Folders");
+    tcFolders->setMinimumHeight(kTouchHeight);
     search->addWidget(tcFolders);
     auto* folderRow = new QHBoxLayout();
     clbFolders = new QListWidget(tsMediaSearch);
@@ -137,6 +140,7 @@ TfrmMusicSearch::TfrmMusicSearch(QWidget* parent) : QDialog(parent) {
         Check(gbAudioMask, "cbUseAudioMask", "Use File Mask for Untagged Files in the Audio Folders List");
     edAudioMask = new QLineEdit(gbAudioMask);
     edAudioMask->setObjectName("edAudioMask");
+    UseKeyboardEntry(edAudioMask, "Audio Folders Scan Mask");
     cbAlbumFromParent = Check(gbAudioMask, "cbAlbumFromParent", "Get Album From Parent Folder");
     cbArtistFromParent = Check(gbAudioMask, "cbArtistFromParent", "Get Artist From Parent Folder");
     cbOverrideTags =
@@ -162,6 +166,7 @@ TfrmMusicSearch::TfrmMusicSearch(QWidget* parent) : QDialog(parent) {
     video->addWidget(new QLabel("Mask to use for files in the Video Folders List", gbVideoMask), 0, 0);
     edVideoMask = new QLineEdit(gbVideoMask);
     edVideoMask->setObjectName("edVideoMask");
+    UseKeyboardEntry(edVideoMask, "Video Folders Scan Mask");
     video->addWidget(edVideoMask, 1, 0);
     video->addWidget(Note(gbVideoMask, QString(kVideoHelp).replace("\r\n", "\n")), 0, 1, 3, 1);
     cbGenreFromParent = Check(gbVideoMask, "cbGenreFromParent", "Get Genre From Parent Folder");
@@ -208,6 +213,7 @@ TfrmMusicSearch::TfrmMusicSearch(QWidget* parent) : QDialog(parent) {
     tcImports->setObjectName("tcImports");
     tcImports->addTab("Audio Files");
     tcImports->addTab("Video Files");
+    tcImports->setMinimumHeight(kTouchHeight);
     imports->addWidget(tcImports);
     imports->addWidget(new QLabel("Files to Import", tsImports));
     auto* importRow = new QHBoxLayout();
@@ -237,9 +243,7 @@ TfrmMusicSearch::TfrmMusicSearch(QWidget* parent) : QDialog(parent) {
         return Prompt().ChooseFolder(title, start);
     };
     ChooseFiles = [](const std::string& title, const std::string& filter) {
-        std::vector<std::string> files;
-        if (auto file = Prompt().ChooseOpenFile(title, filter, "")) files.push_back(*file);
-        return files;
+        return Prompt().ChooseOpenFiles(title, filter, "");
     };
 
     connect(tcFolders, &QTabBar::currentChanged, this, [this] { FillFolders(); });
@@ -260,7 +264,7 @@ TfrmMusicSearch::TfrmMusicSearch(QWidget* parent) : QDialog(parent) {
     });
     SetAdvanced(false);
     btnStop->setEnabled(false);
-    resize(600, 500);
+    resize(900, 640);
 }
 
 TfrmMusicSearch::~TfrmMusicSearch() = default;

@@ -53,6 +53,13 @@ uint32_t SongFileTypeMask(int mode) {
     return mode >= 0 && mode < 4 ? kFileTypeMasks[mode] : kFileTypeMasks[0];
 }
 
+bool LibraryKeepsTrackIndexes(TcustomJukeboxList& library) {
+    const TaudioTagList& global = library.GlobalList();
+    for (int i = 0; i < global.Count(); ++i)
+        if (global.GetTag(i)->TrackIndex() != 0) return true;
+    return false;
+}
+
 void TsongSearch::SetLibrary(TcustomJukeboxList* library) {
     if (library != Flibrary) Findex.reset();
     Flibrary = library;

@@ -23,6 +23,9 @@ const char* SongSearchModeCaption(int mode);
 const char* SongFileTypeCaption(int mode);
 // The media kinds a file-type mode lets through.
 uint32_t SongFileTypeMask(int mode);
+// Whether the library's global list keeps track index numbers (a track carries one, as a
+// scan gives every track its place): the search offers its "Index" mode only then.
+bool LibraryKeepsTrackIndexes(TcustomJukeboxList& library);
 
 // The queue the window adds to. The program's implementation goes through the main
 // window's guarded queue operations (credits, the queue limit, party play).

@@ -144,6 +144,7 @@ void TfrmSongSearch2::Prepare(TcustomJukeboxList* library, TsongSearchQueue* que
     const TformSkinColors colors = FormSkinColors();
     if (!FcoloursUsed || !(colors == FlastColors)) Recolour(colors);
     Fsearch.SetLibrary(library);
+    Fsearch.UseTrackIndex = library && LibraryKeepsTrackIndexes(*library);
     // The title search's copy of the library is made as the window opens, not at the first key.
     Fsearch.PrepareIndex();
     Fqueue = queue;

@@ -147,7 +147,9 @@ void TfrmPreferences::BuildGeneral()
     ui->addRow(cbHideCursorWithMenu);
     ui->addRow(cbSingleClickMultiSelect);
     ui->addRow("Click Delay (ms):", seClickDelay);
-    grid->addWidget(gbInterface, 1, 1);
+    // The interface group is the tallest: it takes the right column beside both lower
+    // groups, so the page fits an 800-pixel screen.
+    grid->addWidget(gbInterface, 1, 1, 2, 1);
 
     gbBackButton = new QGroupBox("Back Button", tsGeneral);
     gbBackButton->setObjectName("gbBackButton");
@@ -156,10 +158,7 @@ void TfrmPreferences::BuildGeneral()
                           {"Add Previous Track to the Queue", "Restart the Current Track",
                            "Add Previous Track to the Top of the Queue"});
     back->addWidget(cboBackButton);
-    cbScreenSaverOffDuringVideo =
-        Box(gbBackButton, "cbScreenSaverOffDuringVideo", "Disable Screen Saver during Video Playback");
-    back->addWidget(cbScreenSaverOffDuringVideo);
-    grid->addWidget(gbBackButton, 2, 0, 1, 2);
+    grid->addWidget(gbBackButton, 2, 0);
     grid->setRowStretch(3, 1);
 }
 
@@ -169,25 +168,39 @@ void TfrmPreferences::BuildScreenSaver()
     tsScreenSaver->setObjectName("tsScreenSaver");
     pcPreferences->addTab(tsScreenSaver, "Screen Saver");
     auto* layout = new QVBoxLayout(tsScreenSaver);
-    auto* top = new QFormLayout();
+    // Two settings to a row, so the page fits an 800-pixel screen.
+    auto* top = new QGridLayout();
     cbScreenSaverEnabled = Box(tsScreenSaver, "cbScreenSaverEnabled", "Enable Screen Saver");
     seTimeout = Spin(tsScreenSaver, "seTimeout", 0, 60);
     cboCoverArtClick = Combo(tsScreenSaver, "cboCoverArtClick", {"Never", "On Single Click", "On Double Click"});
-    top->addRow(cbScreenSaverEnabled);
-    top->addRow("Start after (minutes):", seTimeout);
-    top->addRow("Start from the Cover Art:", cboCoverArtClick);
+    // Beside the screen saver's switch, where it can always be set (a window without a
+    // back button hides the back-button group), on the row the switch has anyway.
+    cbScreenSaverOffDuringVideo =
+        Box(tsScreenSaver, "cbScreenSaverOffDuringVideo", "Disable Screen Saver during Video Playback");
+    top->addWidget(cbScreenSaverEnabled, 0, 0, 1, 2);
+    top->addWidget(cbScreenSaverOffDuringVideo, 0, 2, 1, 2);
+    top->addWidget(new QLabel("Start after (minutes):", tsScreenSaver), 1, 0);
+    top->addWidget(seTimeout, 1, 1);
+    top->addWidget(new QLabel("Start from the Cover Art:", tsScreenSaver), 1, 2);
+    top->addWidget(cboCoverArtClick, 1, 3);
+    top->setColumnStretch(1, 1);
+    top->setColumnStretch(3, 1);
     layout->addLayout(top);
 
     gbScreenSaverSettings = new QGroupBox("Screen Saver Settings", tsScreenSaver);
     gbScreenSaverSettings->setObjectName("gbScreenSaverSettings");
-    auto* settings = new QFormLayout(gbScreenSaverSettings);
+    auto* settings = new QGridLayout(gbScreenSaverSettings);
     seCoverArtSize = Spin(gbScreenSaverSettings, "seCoverArtSize", 0, 1000, 10);
     seCoverArtSize->setSpecialValueText("Full Screen");
     cboSaverType = Combo(gbScreenSaverSettings, "cboSaverType", {"Cover Art Images", "Slide Show"});
     cbShowClock = Box(gbScreenSaverSettings, "cbShowClock", "Show Clock");
-    settings->addRow("Screen Saver Type:", cboSaverType);
-    settings->addRow("Cover Art Size:", seCoverArtSize);
-    settings->addRow(cbShowClock);
+    settings->addWidget(new QLabel("Screen Saver Type:", gbScreenSaverSettings), 0, 0);
+    settings->addWidget(cboSaverType, 0, 1);
+    settings->addWidget(new QLabel("Cover Art Size:", gbScreenSaverSettings), 0, 2);
+    settings->addWidget(seCoverArtSize, 0, 3);
+    settings->addWidget(cbShowClock, 1, 0, 1, 4);
+    settings->setColumnStretch(1, 1);
+    settings->setColumnStretch(3, 1);
     layout->addWidget(gbScreenSaverSettings);
 
     pnlSlideShowFolder = new QGroupBox("Slide Show", tsScreenSaver);
@@ -201,20 +214,22 @@ void TfrmPreferences::BuildScreenSaver()
     UseKeyboardEntry(edRandomImagesFolder, "Pictures Folder:");
     btnRandomImagesFolder = TouchButton(pnlSlideShowFolder, "btnRandomImagesFolder", "...");
     btnRandomImagesFolder->setMinimumWidth(kTouchHeight);
-    folder->addWidget(cbUseRandomImages, 0, 0, 1, 2);
-    folder->addWidget(new QLabel("Pictures Folder:", pnlSlideShowFolder), 1, 0, 1, 2);
-    folder->addWidget(edRandomImagesFolder, 2, 0);
-    folder->addWidget(btnRandomImagesFolder, 2, 1);
+    folder->addWidget(cbUseRandomImages, 0, 0, 1, 3);
+    folder->addWidget(new QLabel("Pictures Folder:", pnlSlideShowFolder), 1, 0);
+    folder->addWidget(edRandomImagesFolder, 1, 1);
+    folder->addWidget(btnRandomImagesFolder, 1, 2);
+    folder->setColumnStretch(1, 1);
     gbSlideShow = new QGroupBox(pnlSlideShowFolder);
     gbSlideShow->setObjectName("gbSlideShow");
     auto* slides = new QHBoxLayout(gbSlideShow);
+    slides->setContentsMargins(8, 2, 8, 2);
     seSlideTime = Spin(gbSlideShow, "seSlideTime", 1, 60);
     cboSlideTimeUnit = Combo(gbSlideShow, "cboSlideTimeUnit", {"Seconds", "Minutes"});
     slides->addWidget(new QLabel("Change the picture every", gbSlideShow));
     slides->addWidget(seSlideTime);
     slides->addWidget(cboSlideTimeUnit);
     slides->addStretch(1);
-    folder->addWidget(gbSlideShow, 3, 0, 1, 2);
+    folder->addWidget(gbSlideShow, 2, 0, 1, 3);
     layout->addWidget(pnlSlideShowFolder);
     layout->addStretch(1);
     connect(btnRandomImagesFolder, &QPushButton::clicked, this,
@@ -307,8 +322,6 @@ void TfrmPreferences::Fill(const TprefsRec& rec)
     cboBackButton->setVisible(!rec.HideBackButtonGroup);
     pcPreferences->setTabVisible(pcPreferences->indexOf(tsScreenSaver), !rec.HideScreenSaverPage);
     pnlSlideShowFolder->setVisible(!rec.HideSlideShowPanels);
-    // The video option lives in the back-button group: shown exactly when it is.
-    cbScreenSaverOffDuringVideo->setVisible(!rec.HideBackButtonGroup);
 
     // Artists and mappings need the library; without one that page is shown but greyed
     // and its values are left as the record has them.
@@ -351,13 +364,25 @@ void TfrmPreferences::AddStandardMap()
     FmappingsEdited = true;
 }
 
+namespace {
+// The mapped name of an artist; a blank answer asks for the default mapping.
+std::optional<std::string> AskMappedName(const std::string& artist, const std::string& value)
+{
+    TtextRequest request;
+    request.Title = "Mapping for " + artist;
+    request.Caption = "Enter Mapped Name (leave blank for default mapping of LastName, FirstName)";
+    request.Initial = value;
+    request.AllowBlank = true;
+    return Prompt().AskTextEntry(request);
+}
+}  // namespace
+
 void TfrmPreferences::AddCustomMap()
 {
     QListWidgetItem* artist = lbArtists->currentItem();
     if (!artist) return;
     const std::string name = artist->text().toStdString();
-    const auto answer = Prompt().AskText("Mapping for " + name,
-                                         "Enter Mapped Name (leave blank for default mapping of LastName, FirstName)", "");
+    const auto answer = AskMappedName(name, "");
     if (!answer) return;
     lbMappings->addItem(QString::fromStdString(name + "=" + *answer));
     FmappingsEdited = true;
@@ -370,8 +395,7 @@ void TfrmPreferences::EditMap()
     const std::string line = item->text().toStdString();
     const std::string name = MappingName(line);
     const std::string value = line.size() > name.size() ? line.substr(name.size() + 1) : std::string();
-    const auto answer = Prompt().AskText("Mapping for " + name,
-                                         "Enter Mapped Name (leave blank for default mapping of LastName, FirstName)", value);
+    const auto answer = AskMappedName(name, value);
     if (!answer) return;
     item->setText(QString::fromStdString(name + "=" + *answer));
     FmappingsEdited = true;

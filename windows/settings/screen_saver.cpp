@@ -175,7 +175,12 @@ TfrmScreenSaver::TfrmScreenSaver(QWidget* parent) : QWidget(parent), FtmrAnimate
     lblTitle->setObjectName("lblTitle");
     lblAlbum = new ThtmlLabel(this);
     lblAlbum->setObjectName("lblAlbum");
-    for (ThtmlLabel* label : {lblClock, lblArtist, lblTitle, lblAlbum}) label->SetAlignment(Qt::AlignHCenter);
+    // The labels span the screen and centre their text: the layout places them, so a new
+    // caption must not shrink one to its text (which put it at the left edge).
+    for (ThtmlLabel* label : {lblClock, lblArtist, lblTitle, lblAlbum}) {
+        label->SetAutoSize(false);
+        label->SetAlignment(Qt::AlignHCenter);
+    }
     // Every part closes the saver on a touch, and none shows a cursor.
     for (QWidget* w : {static_cast<QWidget*>(lblClock), static_cast<QWidget*>(pnlImage), pnlLabelAdjustor,
                        static_cast<QWidget*>(lblArtist), static_cast<QWidget*>(lblTitle),
@@ -301,7 +306,10 @@ void TfrmScreenSaver::DoLayout()
     const int w = width(), h = height();
     const int clockHeight = GetShowClock() ? std::max(lblClock->sizeHint().height(), 40) : 0;
     lblClock->setGeometry(0, 0, w, clockHeight);
-    const int labelHeight = lblAlbum->height();
+    // The fonts give the labels their height; without fonts, the text's own height.
+    int labelHeight = lblAlbum->height();
+    if (lblAlbum->minimumHeight() != lblAlbum->maximumHeight())
+        for (ThtmlLabel* l : {lblArtist, lblTitle, lblAlbum}) labelHeight = std::max(labelHeight, l->sizeHint().height());
     // Artist, title and album from the bottom up; in a slide show the labels stay below.
     int bottom = h;
     const bool withPicture = !pnlImage->Image().isNull();
@@ -338,11 +346,9 @@ void TfrmScreenSaver::TimerTick()
         if (FslideShow || FshowingRandomImage) LoadRandomImage();
         FslideElapsed = 0;
     }
-    FclockElapsed += 1000;
-    if (FclockElapsed > 10000) {
-        FclockElapsed = 0;
-        if (GetShowClock()) RefreshClock();
-    }
+    // Every tick: the clock shows what it shows (seconds too, in some locales) at the pace
+    // it changes; the label is drawn only when its text did change.
+    if (GetShowClock()) RefreshClock();
 }
 
 void TfrmScreenSaver::ShowSaver()

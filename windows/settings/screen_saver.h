@@ -110,7 +110,6 @@ private:
     int FslideInterval = 1;
     int FintervalMs = 60000;
     int FslideElapsed = 0;
-    int FclockElapsed = 0;
     bool FshowingRandomImage = false;
     bool FlayingOut = false;
     std::string FpictureFile;

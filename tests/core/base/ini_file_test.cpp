@@ -7,8 +7,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/base/services.h"
 
 #include "core/base/safe_file.h"
 #include "support/special_files.h"
@@ -80,6 +85,42 @@ TEST(IniFile, MalformedLinesAreKeptOrSkippedWithoutHarm) {
     TiniFile again;
     again.SetText(text);
     EXPECT_EQ(again.GetText(), text);  // a rewrite is stable
+}
+
+// A line that opens a section name without closing it is no section: the keys after it
+// stay in the section before, and the line is kept as it was.
+TEST(IniFile, AnUnclosedSectionLineIsNoSection) {
+    TiniFile ini;
+    ini.SetText("[Player]\nVolume=40\n[Broken\nRate=7\n  [Spaced  \nDepth=2\n[Next]\nk=1\n");
+    EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"Player", "Next"}));
+    EXPECT_FALSE(ini.SectionExists("Broke"));
+    EXPECT_FALSE(ini.SectionExists("Broken"));
+    EXPECT_EQ(ini.ReadString("Player", "Rate", ""), "7");
+    EXPECT_EQ(ini.ReadString("Player", "Depth", ""), "2");
+    EXPECT_NE(ini.GetText().find("[Broken\r\n"), std::string::npos);
+}
+
+// A number whose use has limits: inside them it is used as it is; outside, the nearer
+// end is used (not the default) and the value is logged; missing or no number, the default.
+TEST(IniFile, ReadIntegerWithinUsesTheNearerEndOfItsLimitsAndLogsIt) {
+    test::TempDir dir;
+    const std::string log = dir.File("log.log");
+    SetErrorLogFile(log);
+    TiniFile ini;
+    ini.SetText("[Limits]\nLow=-5\nHigh=5000\nInside=17\nEdge=100\nWord=many\n");
+    EXPECT_EQ(ini.ReadIntegerWithin("Limits", "Low", 50, 1, 100), 1);
+    EXPECT_EQ(ini.ReadIntegerWithin("Limits", "High", 50, 1, 100), 100);
+    EXPECT_EQ(ini.ReadIntegerWithin("Limits", "Inside", 50, 1, 100), 17);
+    EXPECT_EQ(ini.ReadIntegerWithin("Limits", "Edge", 50, 1, 100), 100);
+    EXPECT_EQ(ini.ReadIntegerWithin("Limits", "Missing", 50, 1, 100), 50);
+    EXPECT_EQ(ini.ReadIntegerWithin("Limits", "Word", 50, 1, 100), 50);
+    SetErrorLogFile("");
+    std::ifstream in(log);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 2u) << "one line for each value outside its limits";
+    EXPECT_NE(lines[0].find("[Limits] Low=-5 is out of range; 1 is used"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[1].find("[Limits] High=5000 is out of range; 100 is used"), std::string::npos) << lines[1];
 }
 
 TEST(IniFile, CommentLinesHoldingAnEqualsSignAreNotKeys) {
@@ -276,6 +317,22 @@ TEST(SafeFile, ReadCapRefusesABiggerFile) {
     EXPECT_EQ(data, "12345");
     EXPECT_FALSE(ReadFileBytes(dir.File("missing.bin"), data, &error));
     EXPECT_FALSE(ReadFileBytes(dir.Path().string(), data, &error)) << "a folder is no file";
+}
+
+// A file that states one size and holds more (as the kernel's own files state none, or
+// a file that grows while it is read) is refused past the cap, never taken cut short.
+TEST(SafeFile, AFileReadPastItsCapIsRefusedNotCut) {
+    std::string whole, data, error;
+    ASSERT_TRUE(ReadFileBytes("/proc/self/status", whole));
+    ASSERT_GT(whole.size(), 64u);
+    struct stat st {};
+    ASSERT_EQ(::stat("/proc/self/status", &st), 0);
+    ASSERT_LT(uint64_t(st.st_size), 64u) << "it states less than it holds";
+    int code = 0;
+    EXPECT_FALSE(ReadFileBytes("/proc/self/status", data, &error, 64, &code));
+    EXPECT_TRUE(data.empty());
+    EXPECT_EQ(code, EFBIG);
+    EXPECT_NE(error.find("too large"), std::string::npos) << error;
 }
 
 // Read into memory of its own: the same bytes and the same refusals as ReadFileBytes.

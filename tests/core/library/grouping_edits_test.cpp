@@ -3,6 +3,7 @@
 // changed report a change, and anything the library cannot be sure of is filed anew.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 #include "core/base/services.h"
@@ -488,6 +489,78 @@ TEST(GroupingEditsAfterLoading, EditsIntoCategoriesWhoseListsWaitAreAsAFullFilin
         lib.ReprocessTags();
         EXPECT_EQ(GroupingsImage(lib), incremental);
     }
+}
+
+namespace {
+// The groupings of a full filing of `lib`'s tracks, as they are now.
+std::string FullFiling(TcustomJukeboxList& lib) {
+    TlocalJukeboxList fresh;
+    fresh.GlobalList().BeginUpdate();
+    for (const auto& tag : lib.GlobalList().Items()) fresh.GlobalList().Add(tag);
+    fresh.GlobalList().EndUpdate();
+    return GroupingsImage(fresh);
+}
+
+void EditTo(TcustomJukeboxList& lib, const std::string& file, const std::function<void(TaudioTag&)>& change) {
+    for (int i = 0; i < lib.GlobalList().Count(); ++i) {
+        const TaudioTagPtr tag = lib.GlobalList().GetTag(i);
+        if (tag->Filename() != file) continue;
+        const TaudioTagPtr values = tag->Clone();
+        change(*values);
+        lib.EditTrack(tag, *values);
+        return;
+    }
+    ADD_FAILURE() << "no track " << file;
+}
+}  // namespace
+
+// A genre or year whose artists and albums still wait, changed by edits: emptied, it is
+// taken out; its first track gone, it takes the spelling of the track that is first now;
+// two tracks that make a new album there stand in it in library order when its lists are
+// made. Each as a full filing gives it, before and after the lists are made.
+TEST(GroupingEditsAfterLoading, WaitingGenresAndYearsEmptiedRenamedOrGivenANewAlbumAsAFullFiling) {
+    test::TempDir dir;
+    TlocalJukeboxList lib;
+    lib.SetSaveInBackground(true);
+    lib.AutoSaveGlobal = true;
+    std::vector<TaudioTagPtr> tracks = LibraryTracks(200);
+    // A genre and a year of one track each.
+    tracks.push_back(MakeLibraryTag("/p/polka/1.mp3", "Squeeze Box", "Oompah", "Polka Party", "Polka", "1955", 1));
+    // A genre spelt "soul" by its first track and "Soul" by the others.
+    tracks.push_back(MakeLibraryTag("/s/one/1.mp3", "Singer", "First", "Soul One", "soul", "1966", 1));
+    tracks.push_back(MakeLibraryTag("/s/two/1.mp3", "Singer", "Second", "Soul Two", "Soul", "1967", 1));
+    tracks.push_back(MakeLibraryTag("/s/two/2.mp3", "Singer", "Third", "Soul Two", "Soul", "1967", 2));
+    // Two tracks of one folder, the same number and title, that move to a new album.
+    tracks.push_back(MakeLibraryTag("/t/twins/a.mp3", "Ann", "Same", "Apart A", "Rock", "1990", 3));
+    tracks.push_back(MakeLibraryTag("/t/twins/b.mp3", "Bob", "Same", "Apart B", "Rock", "1990", 3));
+    SaveThenLoad(dir, tracks, lib);
+    const auto waiting = [&lib](TaudioTagCategoryList& list, const char* name) {
+        const TaudioTagCategoryPtr category = list.FindCategory(name);
+        return category && category->ListsDeferred();
+    };
+    ASSERT_TRUE(waiting(lib.GenreList(), "Polka") && waiting(lib.YearList(), "1955") &&
+                waiting(lib.GenreList(), "soul") && waiting(lib.GenreList(), "Rock"));
+    ASSERT_EQ(lib.GenreList().FindCategory("soul")->Title(), "soul");
+
+    EditTo(lib, "/p/polka/1.mp3", [](TaudioTag& t) {
+        t.SetGenreString("Jazz");
+        t.SetDate("1990");
+    });
+    EditTo(lib, "/s/one/1.mp3", [](TaudioTag& t) { t.SetGenreString("Blues"); });
+    EditTo(lib, "/t/twins/b.mp3", [](TaudioTag& t) { t.SetAlbum("Twins"); });
+    EditTo(lib, "/t/twins/a.mp3", [](TaudioTag& t) { t.SetAlbum("Twins"); });
+    EXPECT_EQ(lib.GenreList().FindCategory("Polka"), nullptr) << "emptied, taken out";
+    EXPECT_EQ(lib.YearList().FindCategory("1955"), nullptr) << "emptied, taken out";
+    ASSERT_NE(lib.GenreList().FindCategory("Soul"), nullptr);
+    EXPECT_EQ(lib.GenreList().FindCategory("Soul")->Title(), "Soul") << "spelt as its first track now";
+    EXPECT_TRUE(waiting(lib.GenreList(), "Rock")) << "the edits left its lists waiting";
+    // The lists made now: the new album holds its tracks in library order.
+    const TaudioTagAlbumPtr twins = lib.GenreList().FindCategory("Rock")->Albums().FindAlbumFor(
+        *lib.FileIndex().Tag(lib.FileIndex().IndexOf("/t/twins/a.mp3")));
+    ASSERT_NE(twins, nullptr);
+    ASSERT_EQ(twins->Count(), 2);
+    EXPECT_EQ(twins->GetTag(0)->Filename(), "/t/twins/a.mp3");
+    EXPECT_EQ(GroupingsImage(lib), FullFiling(lib));
 }
 
 // Loaded with helper threads, the library's groupings and file-name index are those a

@@ -337,6 +337,34 @@ TEST(GroupingIndexFiles, DamageFailsCleanlyAndBuildsNothing) {
     }
 }
 
+// A name is read up to the longest text the list files hold: one of exactly that length
+// is read whole, one byte more refuses the file.
+TEST(GroupingIndexFiles, ANameOfTheLongestTextIsReadOneByteMoreIsRefused) {
+    TaudioTagList master;
+    FillMaster(master);
+    const auto file = [](const std::string& name) {
+        TbyteWriter w;
+        w.WriteBytes("IXAR");
+        w.WriteI32(1);
+        w.WriteI32(int32_t(name.size()));  // as it stands: the writer cuts a longer name
+        w.WriteBytes(name);
+        w.WriteBytes("IXTL");
+        w.WriteI32(2);
+        w.WriteI32(0);
+        w.WriteI32(2);
+        return w.Bytes();
+    };
+    const std::string longest(kMaxListText, 'n');
+    TaudioTagArtistList artists;
+    std::string error;
+    ASSERT_TRUE(Load(artists, file(longest), master, &error)) << error;
+    ASSERT_EQ(artists.Count(), 1);
+    EXPECT_EQ(artists.GetList(0)->Title(), longest);
+    EXPECT_EQ(artists.GetList(0)->Count(), 2);
+    EXPECT_FALSE(Load(artists, file(longest + "n"), master, &error));
+    EXPECT_EQ(artists.Count(), 0);
+}
+
 TEST(GroupingIndexFiles, Files) {
     test::TempDir dir;
     TaudioTagList master;
@@ -834,7 +862,7 @@ TEST(GroupingIndexFiles, AnArtistNamedTwiceIsOneArtistAmongTheFiveFiles) {
     w.WriteBytes("IXAR");
     w.WriteI32(5);
     const std::vector<std::pair<std::string, std::vector<int32_t>>> records = {
-        {"Zed", {0}}, {"Abba", {4}}, {"Zed", {1, 2}}, {"ABBA", {5}}, {"Nobody", {9}}};
+        {"Zed", {0}}, {"Abba", {4}}, {"Zed", {1, 2}}, {"ABBA", {5}}, {"Nobody", {3, 6, 7, 8, 9}}};
     for (const auto& [name, positions] : records) {
         WriteText(w, name);
         w.WriteBytes("IXTL");

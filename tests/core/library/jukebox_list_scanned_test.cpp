@@ -196,8 +196,9 @@ TEST_F(ScannedLibrary, EverythingSavedComesBackWithLoadAll) {
     EXPECT_TRUE(load()) << "the index files were not used";
     EXPECT_EQ(Times(Fdata), before) << "loading rewrote a file";
 
-    // One index file missing, one older than the library, one written for another
-    // library: every grouping is built again and all five files are written.
+    // One index file missing, or one written for another library: every grouping is
+    // built again and all five files are written. One older than the library (a folder
+    // copied without its times) is taken as it is.
     const auto indexTime = fs::last_write_time(Fdata / "albums.idx");
     auto rebuiltAll = [&] {
         for (const char* name : {"albums.idx", "artists.idx", "titles.idx", "genres.idx", "years.idx"})
@@ -210,8 +211,7 @@ TEST_F(ScannedLibrary, EverythingSavedComesBackWithLoadAll) {
     EXPECT_TRUE(load());
 
     const auto library = fs::last_write_time(Fdata / "jukebox.dat");
-    fs::last_write_time(Fdata / "genres.idx", library - std::chrono::seconds(1));
-    EXPECT_FALSE(load());
+    fs::last_write_time(Fdata / "genres.idx", library - std::chrono::hours(1));
     EXPECT_TRUE(load());
 
     TbyteWriter foreign;

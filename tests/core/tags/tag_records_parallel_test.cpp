@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <filesystem>
 
 #include "core/tags/list_file_io.h"
 #include "core/base/safe_file.h"
@@ -341,6 +342,36 @@ TEST(ParallelTagRead, RecordStartsInsideTextsAreNotTakenForRecords) {
     const Tread parallel = ReadWith(kForced, bytes);
     EXPECT_TRUE(parallel.Ok);
     EXPECT_EQ(parallel.Records.size(), size_t(kCount + 1));
+}
+
+size_t ThreadsNow() {
+    size_t n = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) n += entry.is_directory();
+    return n;
+}
+
+// The threads start with the first data that splits into pieces: a damaged or hostile file
+// whose count claims a million records but holds three is read on the calling thread.
+TEST(ParallelTagRead, AFileThatOnlyClaimsManyRecordsStartsNoThreads) {
+    TlimitsScope scope(kForced);
+    const size_t before = ThreadsNow();
+    {
+        const std::string bytes = WithCount(ListStream(MakeTags(3)), 1000000);
+        TbyteReader r(bytes);
+        r.Seek(bytes.find("TPF0"));
+        std::vector<TaudioTagPtr> tags;
+        TparallelTagReader reader(1000000);
+        ASSERT_TRUE(reader.Enabled());
+        reader.Read(r, 1000000, tags);
+        EXPECT_EQ(ThreadsNow(), before);
+    }
+    const std::string bytes = ListStream(MakeTags(kCount));
+    TbyteReader r(bytes);
+    r.Seek(bytes.find("TPF0"));
+    std::vector<TaudioTagPtr> tags;
+    TparallelTagReader reader(kCount);
+    EXPECT_EQ(reader.Read(r, kCount, tags), size_t(kCount));
+    EXPECT_EQ(ThreadsNow(), before + kForced.Threads - 1) << "a list that splits is read on every thread";
 }
 
 }  // namespace

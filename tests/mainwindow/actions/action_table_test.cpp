@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <vector>
 
 #include "core/base/ini_file.h"
 
@@ -59,6 +60,23 @@ TEST(ActionTable, RoadsIntoAnAction) {
     EXPECT_FALSE(list.ExecuteMessage(0)) << "no action answers message 0";
     EXPECT_FALSE(list.ExecuteMessage(9999));
     EXPECT_FALSE(list.ExecuteShortcut("Ctrl+Q"));
+
+    // The road belongs to the run: afterwards an action is back on the plain road, and an
+    // action that ran another on its way still sees its own road when that one returns.
+    add.Enabled = true;
+    EXPECT_EQ(add.Road, TactionRoad::arRun);
+    Taction& outer = list.Get("actnQueueClear");
+    std::vector<TactionRoad> outerSaw;
+    outer.OnExecute = [&](Taction& a) {
+        outerSaw.push_back(a.Road);
+        list.ExecuteMessage(400);
+        outerSaw.push_back(a.Road);
+    };
+    EXPECT_TRUE(outer.Execute(TactionRoad::arShortcut));
+    EXPECT_EQ(outerSaw, (std::vector<TactionRoad>{TactionRoad::arShortcut, TactionRoad::arShortcut}));
+    EXPECT_EQ(seen, TactionRoad::arMessage);
+    EXPECT_EQ(add.Road, TactionRoad::arRun);
+    EXPECT_EQ(outer.Road, TactionRoad::arRun);
 
     Taction& keep = list.Get("actnQueueKeepTrackCount");
     const bool was = keep.Checked;

@@ -33,6 +33,7 @@
 #include "support/tags.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
+#include "support/user_input.h"
 
 namespace tunecrest::test::window_actions {
 

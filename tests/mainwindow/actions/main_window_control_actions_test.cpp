@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QScreen>
 
 #include "core/base/ini_file.h"
 #include "support/pump_events.h"
@@ -220,12 +221,45 @@ TEST(MainWindowActions, PartyPlayHidesTheRadioNodeAndQueueControlsAndGivesThemBa
     EXPECT_EQ(form.BrowseDisplayMode() & radio, 0u);
     EXPECT_FALSE(form.QueueControlsVisible());
     EXPECT_TRUE(up->isHidden());
+    EXPECT_TRUE(form.Settings().QueueControlsVisible) << "what party play forces is not the person's choice";
     ASSERT_TRUE(r.Run("actnPartyPlayEnabled"));
     EXPECT_NE(form.BrowseDisplayMode() & radio, 0u);
     EXPECT_TRUE(form.QueueControlsVisible());
     EXPECT_FALSE(up->isHidden());
     // What party play forced is not stored as the person's choice.
     EXPECT_TRUE(form.Settings().QueueControlsVisible);
+}
+
+// A full-screen window stays full screen when it goes on top of the others or back, and a
+// locked size holds the window only outside full screen.
+TEST(MainWindowActions, AlwaysOnTopAndLockedSizesLeaveFullScreenAsItIs) {
+    Rig r;
+    TfrmTunecrestMain& form = r.Start();
+    form.show();
+    ASSERT_TRUE(r.Run("actnViewFullScreen"));
+    ASSERT_TRUE(Pump([&] { return form.IsFullScreen() && form.isVisible(); }, 5000));
+    const QSize screen = form.screen()->geometry().size();
+    ASSERT_TRUE(r.Run("actnSettingsAlwaysOnTop"));
+    EXPECT_TRUE(form.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(r.Checked("actnSettingsAlwaysOnTop"));
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.IsFullScreen()) << "going on top left full screen";
+    ASSERT_TRUE(r.Run("actnViewLockSizes"));
+    EXPECT_TRUE(r.Checked("actnViewLockSizes"));
+    EXPECT_EQ(form.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX)) << "a full-screen window held at a size";
+    EXPECT_TRUE(Pump([&] { return form.size() == screen; }, 5000)) << form.width() << "x" << form.height();
+    ASSERT_TRUE(r.Run("actnSettingsAlwaysOnTop"));
+    EXPECT_FALSE(form.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.IsFullScreen()) << "coming off the top left full screen";
+    EXPECT_EQ(form.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+    // Out of full screen the locked size holds; unlocked, the window is free again.
+    ASSERT_TRUE(r.Run("actnViewFullScreen"));
+    ASSERT_TRUE(Pump([&] { return !form.IsFullScreen(); }, 5000));
+    EXPECT_EQ(form.minimumSize(), form.maximumSize());
+    EXPECT_LT(form.maximumSize().width(), QWIDGETSIZE_MAX);
+    ASSERT_TRUE(r.Run("actnViewLockSizes"));
+    EXPECT_EQ(form.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
 }
 
 }  // namespace tunecrest::test::window_actions

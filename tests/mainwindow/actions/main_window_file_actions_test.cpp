@@ -40,10 +40,18 @@ void AddFileCases(std::vector<Tcase>& c) {
                      EXPECT_FALSE(r.Library().Database().QueryFiles("Artist = 'Ada Rook'", "", "", TdbTable::dtAudio,
                                                                     found, error));
                  }});
+    // The library's files are written anew, but never from a library still loading.
     c.push_back({{"actnFileRecreateIndexes"}, [](Rig& r) {
-                     const std::string albums = r.root + "Data/albums.idx";
+                     const std::string albums = r.root + "Data/albums.idx", list = r.root + "Data/jukebox.dat";
                      std::filesystem::remove(albums);
+                     std::filesystem::remove(list);
+                     r.Library().Jukebox()->SetLibraryLoading(true);
                      ASSERT_TRUE(r.Run("actnFileRecreateIndexes"));
+                     r.Library().Jukebox()->SetLibraryLoading(false);
+                     EXPECT_FALSE(std::filesystem::exists(list)) << "written while the library loads";
+                     EXPECT_FALSE(std::filesystem::exists(albums));
+                     ASSERT_TRUE(r.Run("actnFileRecreateIndexes"));
+                     EXPECT_TRUE(std::filesystem::exists(list));
                      EXPECT_TRUE(std::filesystem::exists(albums));
                  }});
     c.push_back({{"actnFileLaunchAtStart"}, [](Rig& r) { ExpectWindow(r, "actnFileLaunchAtStart", "frmEditAppLauncherList"); }});
@@ -88,6 +96,11 @@ void AddPlaylistCases(std::vector<Tcase>& c) {
                      ASSERT_NE(r.Library().Jukebox()->ActivatedPlaylist(), nullptr);
                      EXPECT_EQ(r.Library().Jukebox()->ActivatedPlaylist()->Title(), "Early Bird");
                      ASSERT_TRUE(r.Run("actnPlaylistEnabled"));
+                     EXPECT_EQ(r.Library().Jukebox()->ActivatedPlaylist(), nullptr);
+                     // The choice cancelled: no playlist is taken.
+                     r.CloseNextDialog();
+                     ASSERT_TRUE(r.Run("actnPlaylistsActivate"));
+                     EXPECT_EQ(r.runner->Pending(), 0) << "the choice was offered";
                      EXPECT_EQ(r.Library().Jukebox()->ActivatedPlaylist(), nullptr);
                  }});
 }

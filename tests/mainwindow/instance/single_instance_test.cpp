@@ -73,6 +73,10 @@ TEST(CommandLineText, HandOverIsCheckedBeforeUse) {
     EXPECT_FALSE(DecodeHandOver(2, std::string("a\r\nb") + '\0', lines, &reason));
     EXPECT_FALSE(DecodeHandOver(1, std::string("a\0b", 3) + '\0', lines, &reason));
     EXPECT_FALSE(DecodeHandOver(0, "", lines, &reason));
+    // No parameters announced, yet a text came: refused, never read as nothing.
+    EXPECT_FALSE(DecodeHandOver(0, std::string("-play") + '\0', lines, &reason));
+    EXPECT_EQ(reason, "text without parameters");
+    EXPECT_TRUE(lines.empty());
     EXPECT_FALSE(DecodeHandOver(1, std::string(kMaxHandOverBytes + 1, 'a'), lines, &reason));
     // A block refused half-way through its lines leaves none of them behind.
     EXPECT_FALSE(DecodeHandOver(5, std::string("a\r\nb\r\nc\r\n") + '\0', lines, &reason));

@@ -17,6 +17,7 @@
 #include "mainwindow/layout/layout_view_options.h"
 #include "mainwindow/window/main_form.h"
 #include "mainwindow/layout/player_bars.h"
+#include "skin/display_controls.h"
 #include "skin/skin_button.h"
 #include "skin/skin_panel.h"
 #include "skin/skin_scroll_bar.h"
@@ -45,11 +46,6 @@ TEST(PlayerBars, TimerCountsElapsedOrRemainingWholeSeconds) {
     EXPECT_EQ(TimerSeconds(0, 0, true), 0);
     // A position past the length (a length not yet known) shows no time left.
     EXPECT_EQ(TimerSeconds(5000, 3000, true), 0);
-    EXPECT_EQ(TimerText(0), "0:00");
-    EXPECT_EQ(TimerText(187), "3:07");
-    EXPECT_EQ(TimerText(-42), "-0:42");
-    EXPECT_EQ(TimerText(3723), "1:02:03");
-    EXPECT_EQ(TimerText(-3600), "-1:00:00");
 }
 
 TEST(PlayerBars, OnlyFilesThatAreNoInternetAddressCanBeSought) {
@@ -77,14 +73,14 @@ struct BarRig {
     TactionList actions;
     TpartyPlaySettings settings;
     TpartyPlayGuards guards{actions, settings, host};
-    QLabel timer;
+    TdigitalDisplay timer;
     TmySkinScrollBar volume, position;
     TplayerBars bars{guards, timer, position};
     BarRig() {
         test::App();
         bars.AddVolumeBar(volume);
     }
-    std::string Timer() const { return timer.text().toStdString(); }
+    std::string Timer() const { return timer.Text(); }
 };
 
 TEST(PlayerBars, VolumeBarRunsOverTheWholeVolumeInEitherDirection) {
@@ -142,7 +138,7 @@ TEST(PlayerBars, PositionBarFollowsTheTrackLengthAndStepsInSeconds) {
     EXPECT_EQ(r.position.Max(), 180000);
     EXPECT_EQ(r.position.Position(), 12500);
     EXPECT_EQ(r.host.positionCalls, 0);  // following the player never seeks
-    EXPECT_EQ(r.Timer(), "0:12");
+    EXPECT_EQ(r.Timer(), "  0:12");
     r.position.SetPosition(90000);
     EXPECT_EQ(r.host.position, 90000);
     // A stream has no length to seek in: the bar's maximum goes to 0.
@@ -158,17 +154,17 @@ TEST(PlayerBars, PositionBarFollowsTheTrackLengthAndStepsInSeconds) {
 TEST(PlayerBars, RemainingTimeOnlyForFilesOutsideVideo) {
     BarRig r;
     r.bars.TimeChanged(30000, 95000, Track("/music/a.mp3", 0), true, false);
-    EXPECT_EQ(r.Timer(), "-1:05");
+    EXPECT_EQ(r.Timer(), "- 1:05");
     // Shown in a video output: elapsed.
     r.bars.TimeChanged(30000, 95000, Track("/music/v.mkv", 2), true, true);
-    EXPECT_EQ(r.Timer(), "0:30");
+    EXPECT_EQ(r.Timer(), "  0:30");
     // An internet address: elapsed, whatever the length says.
     r.bars.TimeChanged(42000, 95000, Track("/music/a.mp3", kMediaKindInternet), true, false);
-    EXPECT_EQ(r.Timer(), "0:42");
+    EXPECT_EQ(r.Timer(), "  0:42");
     // While the window closes the player's time is ignored.
     r.host.closing = true;
     r.bars.TimeChanged(80000, 95000, Track("/music/a.mp3", 0), false, false);
-    EXPECT_EQ(r.Timer(), "0:42");
+    EXPECT_EQ(r.Timer(), "  0:42");
 }
 
 TEST(LayoutViewOptions, KeysRoundTripInTheirOrderAndBadModesFallBack) {
@@ -370,12 +366,12 @@ TEST(MainWindowView, PlayerTimeReachesTheTimerAndRemainingTimeIsAToggle) {
     TviewForm form({"-RootFolder=" + r.root});
     form.ReadDisplaySettings();
     form.PlayerTimeChanged(75000, 200000);
-    EXPECT_EQ(form.Layout().Timer->text().toStdString(), "1:15");
+    EXPECT_EQ(form.Layout().Timer->Text(), "  1:15");
     form.RunAction("actnSettingsShowTimeRemaining");
     EXPECT_TRUE(form.Actions().Get("actnSettingsShowTimeRemaining").Checked);
     EXPECT_TRUE(form.Settings().ShowTimeRemaining);
     form.PlayerTimeChanged(75000, 200000);
-    EXPECT_EQ(form.Layout().Timer->text().toStdString(), "-2:05");
+    EXPECT_EQ(form.Layout().Timer->Text(), "- 2:05");
 }
 
 TEST(MainWindowView, ViewOptionsApplyOnOkOnlyAndReachTheYearsAndTheCoverMatrix) {

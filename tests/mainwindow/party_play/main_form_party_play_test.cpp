@@ -12,12 +12,14 @@
 #include "core/base/services.h"
 #include "core/tags/tagger_loader.h"
 #include "mainwindow/window/main_form.h"
+#include "mainwindow/layout/main_layout.h"
 #include "platform/window_messages.h"
 #include "support/fake_media_player.h"
 #include "support/media_files.h"
 #include "support/recording_prompt.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
+#include "support/user_input.h"
 
 namespace tunecrest {
 namespace {
@@ -69,7 +71,9 @@ std::vector<std::string> QueueNames(TtestForm& form) {
     return names;
 }
 
-// One road in at a time: by name as remote control runs it, its key, its command number.
+// One road in at a time: by name as remote control runs it, its key (pressed where the
+// focus is, on the list a person touched; needs the touch list to pass on keys it does
+// not use, its ListKey once kept every key), its command number.
 enum class Road { Run, Shortcut, Message };
 
 void Fire(TtestForm& form, Road road, const char* action, Qt::Key key, Qt::KeyboardModifiers mods, int wParam) {
@@ -78,7 +82,7 @@ void Fire(TtestForm& form, Road road, const char* action, Qt::Key key, Qt::Keybo
             form.RunAction(action);
             break;
         case Road::Shortcut:
-            QTest::keyClick(&form, key, mods);
+            test::PressKey(form, key, mods);
             break;
         case Road::Message:
             form.WndProcComponent().WndProc(WM_USER, WPARAM(wParam), 0);
@@ -95,6 +99,7 @@ TEST(MainFormPartyPlay, GuardedActionsAreRefusedFromEveryRoadOnlyWhilePartyPlayI
     ASSERT_EQ(QueueNames(form), (std::vector<std::string>{"a.wav", "b.wav", "c.wav"}));
     auto* list = form.findChild<TtouchListBox*>("lstQueue");
     ASSERT_NE(list, nullptr);
+    form.show();
 
     // The defaults refuse the play-control shortcuts and every queue control.
     ASSERT_TRUE(form.SetPartyPlay(true));
@@ -102,7 +107,7 @@ TEST(MainFormPartyPlay, GuardedActionsAreRefusedFromEveryRoadOnlyWhilePartyPlayI
         SCOPED_TRACE(int(road));
         Fire(form, road, "actnControlStopShortcut", Qt::Key_S, Qt::ControlModifier, 3);
         EXPECT_EQ(CountCalls(*form.Fake, "Stop"), 0);
-        list->SetItemIndex(1);
+        test::TapRow(*list, 1);  // the queue list has the focus and the keys
         Fire(form, road, "actnQueueMoveUp", Qt::Key_U, Qt::ControlModifier, 301);
         EXPECT_EQ(QueueNames(form), (std::vector<std::string>{"a.wav", "b.wav", "c.wav"}));
     }
@@ -114,7 +119,7 @@ TEST(MainFormPartyPlay, GuardedActionsAreRefusedFromEveryRoadOnlyWhilePartyPlayI
         SCOPED_TRACE(int(road));
         Fire(form, road, "actnControlStopShortcut", Qt::Key_S, Qt::ControlModifier, 3);
         EXPECT_EQ(CountCalls(*form.Fake, "Stop"), ++stops);
-        list->SetItemIndex(2);
+        test::TapRow(*list, 2);
         Fire(form, road, "actnQueueMoveUp", Qt::Key_U, Qt::ControlModifier, 301);
         std::swap(expected[1], expected[2]);
         EXPECT_EQ(QueueNames(form), expected);
@@ -144,6 +149,10 @@ TEST(MainFormPartyPlay, AHiddenStopButtonStillStopsFromItsShortcutAndMessageWhen
     r.Seed("[PartyPlay]\nDisableStopControl=1\nDisablePlayControlShortcuts=0\n");
     TtestForm form({"-RootFolder=" + r.root});
     form.ReadDisplaySettings();
+    form.show();
+    // The keys reach the window from the queue list, which has the focus
+    // (needs the touch list to pass on keys it does not use; its ListKey once kept every key).
+    test::TapRow(*form.Layout().QueueList, 0);
     ASSERT_TRUE(form.SetPartyPlay(true));
     EXPECT_FALSE(form.Actions().Get("actnControlStop").Visible);
     form.RunAction("actnControlStop");
@@ -160,11 +169,15 @@ TEST(MainFormPartyPlay, ShortcutsAreReadFromTheSettingsAndWrittenBack) {
     {
         TtestForm form({"-RootFolder=" + r.root});
         form.ReadDisplaySettings();
-        QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
+        form.show();
+        // Keys pressed on the track list (needs the touch list to pass on keys it does not
+        // use; its ListKey once kept every key).
+        test::TapRow(*form.Layout().TrackList, 0);
+        test::PressKey(form, Qt::Key_S, Qt::ControlModifier);
         EXPECT_EQ(CountCalls(*form.Fake, "Stop"), 0);
-        QTest::keyClick(&form, Qt::Key_Q, Qt::ControlModifier | Qt::AltModifier);
+        test::PressKey(form, Qt::Key_Q, Qt::ControlModifier | Qt::AltModifier);
         EXPECT_EQ(CountCalls(*form.Fake, "Stop"), 1);
-        QTest::keyClick(&form, Qt::Key_A, Qt::ControlModifier);
+        test::PressKey(form, Qt::Key_A, Qt::ControlModifier);
         EXPECT_EQ(CountCalls(*form.Fake, "Pause"), 0);
         form.WriteDisplaySettings();
     }

@@ -45,7 +45,9 @@
 #include "support/tags.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
+#include "support/user_input.h"
 #include "windows/password_entry.h"
+#include "windows/skinned_prompt.h"
 
 namespace tunecrest {
 namespace {
@@ -70,6 +72,10 @@ public:
                                        const std::string&) override {
         Messages.push_back("text|" + caption);
         return Typed;
+    }
+    std::optional<std::string> AskTextEntry(const TtextRequest& request) override {
+        if (RealWindow) return TskinnedPrompt().AskTextEntry(request);
+        return Tprompt::AskTextEntry(request);
     }
     std::string Typed;
     bool RealWindow = false;
@@ -232,21 +238,27 @@ TEST(PartyPlayBar, NoGuestInputLeavesPartyPlayOrUndoesWhatItLocks) {
     QCoreApplication::sendEvent(form.get(), &closeEvent);
     EXPECT_FALSE(closeEvent.isAccepted());
     ExpectLocked(*form, before, "close event");
-    QTest::keyClick(form.get(), Qt::Key_F4, Qt::AltModifier);
+    // The keys of a guest reach the widget that has the focus: the queue list, touched last
+    // (needs the touch list to pass on keys it does not use; its ListKey once kept every key).
+    test::TapRow(*form->Layout().QueueList, 0);
+    test::PressKey(*form, Qt::Key_F4, Qt::AltModifier);
     EXPECT_FALSE(form->close());
     ExpectLocked(*form, before, "Alt+F4");
     for (auto [key, mods] : {std::pair{Qt::Key_Escape, Qt::KeyboardModifiers()},
                              std::pair{Qt::Key_Q, Qt::KeyboardModifiers(Qt::ControlModifier)}}) {
-        QTest::keyClick(form.get(), key, mods);
+        test::PressKey(*form, key, mods);
         ExpectLocked(*form, before, QKeySequence(key | mods).toString().toStdString());
     }
 
-    // Every shortcut of the table (the volume keys among them), on the window and on the
-    // list that has the focus.
-    for (QWidget* target : {static_cast<QWidget*>(form.get()), static_cast<QWidget*>(form->Layout().QueueList)}) {
+    // Every shortcut of the table (the volume keys among them), with the focus on each list
+    // a guest may have touched.
+    for (TcustomTouchListBox* list : {static_cast<TcustomTouchListBox*>(form->Layout().Tree),
+                                      static_cast<TcustomTouchListBox*>(form->Layout().TrackList),
+                                      static_cast<TcustomTouchListBox*>(form->Layout().QueueList)}) {
+        list->setFocus(Qt::MouseFocusReason);
         for (const TactionDef& def : MainActionTable()) {
             if (!*def.ShortCut) continue;
-            QTest::keySequence(target, QKeySequence(QString::fromUtf8(def.ShortCut)));
+            test::PressKeys(*form, QKeySequence(QString::fromUtf8(def.ShortCut)));
             QCoreApplication::processEvents();
             ExpectLocked(*form, before, std::string(def.Name) + " " + def.ShortCut);
         }
@@ -264,10 +276,12 @@ TEST(PartyPlayBar, NoGuestInputLeavesPartyPlayOrUndoesWhatItLocks) {
         for (bool byKey : {true, false}) {
             if (byKey && !*keys) continue;
             SetQueue(*form);
-            if (byKey)
-                QTest::keySequence(form.get(), QKeySequence(QString::fromUtf8(keys)));
-            else
+            if (byKey) {
+                test::TapRow(*form->Layout().QueueList, 1);
+                test::PressKeys(*form, QKeySequence(QString::fromUtf8(keys)));
+            } else {
                 form->WndProcComponent().WndProc(WM_USER, WPARAM(message), 0);
+            }
             EXPECT_EQ(QueueTitles(*form), kQueue) << name << (byKey ? " key" : " message");
         }
     }
@@ -369,8 +383,8 @@ TEST(PartyPlayBar, CreditsPayOnlyForTracksTheQueueTookAndComeFromTheKeypad) {
     EXPECT_TRUE(credits->isVisible()) << "credit mode shows the credits";
 
     // Keypad credits: 5 from the keypad's 5 on the focused track list.
-    form->Layout().TrackList->setFocus();
-    QTest::keyClick(form->Layout().TrackList, Qt::Key_5, Qt::KeypadModifier);
+    test::TapRow(*form->Layout().TrackList, 0);
+    test::PressKey(*form, Qt::Key_5, Qt::KeypadModifier);
     EXPECT_EQ(form->Guards().Credits(), CreditsAfterKey(0, TcreditKey::ckDigit, 5));
     EXPECT_EQ(credits->text(), "Credits: 5");
 
@@ -398,22 +412,22 @@ TEST(PartyPlayBar, CreditsPayOnlyForTracksTheQueueTookAndComeFromTheKeypad) {
                 {Qt::Key_Minus, TcreditKey::ckMinus, 0}};
     for (const auto& k : keys) {
         const int expected = CreditsAfterKey(form->Guards().Credits(), k.Kind, k.Digit);
-        QTest::keyClick(form.get(), k.Key, Qt::KeypadModifier);
+        test::PressKey(*form, k.Key, Qt::KeypadModifier);
         EXPECT_EQ(form->Guards().Credits(), expected) << int(k.Key);
         EXPECT_EQ(credits->text().toStdString(), "Credits: " + std::to_string(expected));
     }
     EXPECT_EQ(form->Guards().Credits(), 0) << "the decimal point takes all, minus at 0 stays 0";
     // The main row's digits are no credits.
-    QTest::keyClick(form.get(), Qt::Key_5);
+    test::PressKey(*form, Qt::Key_5);
     EXPECT_EQ(form->Guards().Credits(), 0);
 
     // Outside credit mode the display goes and a key release clears the credits.
-    QTest::keyClick(form.get(), Qt::Key_3, Qt::KeypadModifier);
+    test::PressKey(*form, Qt::Key_3, Qt::KeypadModifier);
     ASSERT_EQ(form->Guards().Credits(), 3);
     r.prompt->Typed = "";
     ASSERT_TRUE(form->SetPartyPlay(false));
     EXPECT_FALSE(credits->isVisible());
-    QTest::keyClick(form.get(), Qt::Key_3, Qt::KeypadModifier);
+    test::PressKey(*form, Qt::Key_3, Qt::KeypadModifier);
     EXPECT_EQ(form->Guards().Credits(), 0);
 }
 
@@ -495,6 +509,52 @@ TEST(PartyPlayBar, TheOwnerSetsThePasswordByTouch) {
     EXPECT_EQ(form->PartyPlaySettings().GetPassword(), "Tap1");
 }
 
+TEST(PartyPlayBar, ANewPasswordIsTypedMaskedAndCanBeRemovedByTouch) {
+    BarRig r;
+    r.Seed("[PartyPlay]\nPassword=OLD1\n");
+    auto form = r.Open();
+    r.prompt->RealWindow = true;
+    auto tap = [](QDialog& d, const char* name) {
+        auto* edit = d.findChild<QLineEdit*>(name);
+        QTest::mouseClick(edit, Qt::LeftButton, {}, edit->rect().center());
+    };
+    // The entry window for each field: masked, on a screen guests can see.
+    auto typeMasked = [&r](const std::string& text) {
+        r.runner->Push([text](QDialog& entry) {
+            auto& w = dynamic_cast<TfrmPassword2&>(entry);
+            EXPECT_EQ(w.edPassword->echoMode(), QLineEdit::Password);
+            test::TypeOnKeyboard(text);
+            test::Press(w.btnOK);
+        });
+    };
+    typeMasked("OLD1");  // the password check that opens the settings
+    r.runner->Push([&](QDialog& d) {
+        d.findChild<QTabWidget*>("pcPages")->setCurrentIndex(2);
+        typeMasked("OLD1");
+        tap(d, "edtCurrentPassword");
+        typeMasked("TAP2");
+        tap(d, "edtNewPassword");
+        typeMasked("TAP2");
+        tap(d, "edtConfirmPassword");
+        d.findChild<QPushButton*>("btnSetPassword")->click();
+        EXPECT_EQ(d.findChild<QPushButton*>("btnSetPassword")->text(), "Change Password");
+        // Removing it: the new fields are left blank, which the entry takes as an answer.
+        typeMasked("TAP2");
+        tap(d, "edtCurrentPassword");
+        typeMasked("");
+        tap(d, "edtNewPassword");
+        typeMasked("");
+        tap(d, "edtConfirmPassword");
+        d.findChild<QPushButton*>("btnSetPassword")->click();
+        EXPECT_EQ(d.findChild<QPushButton*>("btnSetPassword")->text(), "Set Password");
+        d.findChild<QPushButton*>("btnOK")->click();
+    });
+    form->RunAction("actnPartyPlayConfigure");
+    EXPECT_EQ(r.runner->Pending(), 0);
+    EXPECT_EQ(r.prompt->Messages, std::vector<std::string>{});  // no "Blank Entry"
+    EXPECT_EQ(form->PartyPlaySettings().GetPassword(), "");
+}
+
 TEST(PartyPlayBar, GuestsSeeOnlyWhatTheyMayUseAndARefusedTouchIsAnswered) {
     BarRig r;
     r.Seed("[PartyPlay]\nDisableQueueControls=0\nDisableQueueMove=1\n");
@@ -555,15 +615,18 @@ TEST(PartyPlayBar, TheMainMenuAsksNoPasswordWhenItsFlagIsOff) {
     BarRig r;
     r.Seed("[PartyPlay]\nPassword=Secret\n[MainMenu]\nPasswordProtected=0\nVisible=0\n");
     auto form = r.Open();
-    QTest::keyClick(form.get(), Qt::Key_M, Qt::ControlModifier | Qt::AltModifier);
+    // The key pressed while the browse tree, touched last, has the focus
+    // (needs the touch list to pass on keys it does not use; its ListKey once kept every key).
+    test::TapRow(*form->Layout().Tree, 0);
+    test::PressKey(*form, Qt::Key_M, Qt::ControlModifier | Qt::AltModifier);
     EXPECT_TRUE(form->IsMainMenuVisible());
     EXPECT_TRUE(r.prompt->Prompts.empty());
-    QTest::keyClick(form.get(), Qt::Key_M, Qt::ControlModifier | Qt::AltModifier);
+    test::PressKey(*form, Qt::Key_M, Qt::ControlModifier | Qt::AltModifier);
     EXPECT_FALSE(form->IsMainMenuVisible());
     // With the flag on the same key asks first.
     form->RunAction("actnSettingsMenuByPassword");
     r.prompt->Typed = "wrong";
-    QTest::keyClick(form.get(), Qt::Key_M, Qt::ControlModifier | Qt::AltModifier);
+    test::PressKey(*form, Qt::Key_M, Qt::ControlModifier | Qt::AltModifier);
     EXPECT_FALSE(form->IsMainMenuVisible());
     EXPECT_EQ(r.prompt->Prompts, (std::vector<std::string>{"Enter the password to Show the Main Menu..."}));
 }

@@ -7,12 +7,16 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTest>
 
 #include "core/base/services.h"
+#include "mainwindow/party_play/party_play_guards.h"
 #include "tests/support/recording_prompt.h"
+#include "tests/support/tags.h"
 #include "tests/support/test_application.h"
 
 namespace tunecrest {
@@ -104,6 +108,75 @@ TEST_F(PartyPlayForm, PasswordPage) {
     EXPECT_EQ(prompt->Messages,
               (std::vector<std::string>{"Invalid Password|The password is not correct",
                                         "Invalid Password|The new passwords do not match"}));
+}
+
+// A host whose queue moves act on a real track list.
+struct ControlHost : TpartyPlayHost {
+    TaudioTagList queue;
+    int stackerSwitches = 0;
+    int QueueCount() const override { return queue.Count(); }
+    void QueueMoveToAt(int i, int n) override { queue.Move(i, n); }
+    void ToggleStackerEnabled() override { ++stackerSwitches; }
+    bool CheckPassword(const std::string&, const std::string&) override { return true; }
+};
+
+// The jukebox-control page (kept hidden in the window; shown here to be touched): a touched
+// row puts its place, counted from 1, into the move-to box and "Move To" takes the row to
+// the place the box shows; its buttons act though party play refuses the same commands
+// elsewhere, the stacker switch too.
+TEST_F(PartyPlayForm, JukeboxControlMovesTheTouchedRowToTheShownPlaceAndSwitchesTheStacker) {
+    TactionList actions;
+    TpartyPlaySettings settings;
+    settings.SetDisableStackerControl(true);
+    ControlHost host;
+    for (const char* t : {"A", "B", "C", "D", "E"})
+        host.queue.Add(test::MakeTag("X", t, 0, std::string("/m/") + t + ".mp3"));
+    TpartyPlayGuards guards(actions, settings, host);
+    ASSERT_TRUE(guards.SetPartyPlay(true));
+    ASSERT_FALSE(guards.ToggleStacker(false)) << "party play refuses the stacker's own command";
+    ASSERT_TRUE(settings.GetDisableQueueControls());
+
+    TfrmPartyPlay2 form(settings, false, &guards, &host.queue);
+    const int page = form.Pages()->indexOf(form.findChild<QWidget*>("tsJukeboxControl"));
+    form.Pages()->setTabVisible(page, true);
+    form.Pages()->setCurrentIndex(page);
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    auto* list = form.findChild<QListWidget*>("lbQueue");
+    auto* place = form.findChild<QSpinBox*>("speMoveTo");
+    auto* moveTo = form.findChild<QPushButton*>("btnMoveTo");
+    const auto titles = [&] { return test::Titles(host.queue); };
+    const auto touchRow = [&](int row) {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    };
+    touchRow(3);
+    ASSERT_EQ(list->currentRow(), 3);
+    EXPECT_EQ(place->value(), 4);
+    EXPECT_EQ(place->maximum(), 5);
+    QTest::mouseClick(moveTo, Qt::LeftButton);
+    EXPECT_EQ(titles(), (std::vector<std::string>{"A", "B", "C", "D", "E"})) << "the shown place is the row's own";
+    EXPECT_EQ(list->currentRow(), 3);
+    // A place typed into the box, as the keys reach the box that has the focus.
+    QTest::mouseClick(place, Qt::LeftButton);
+    ASSERT_EQ(QApplication::focusWidget(), place);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), "2");
+    EXPECT_EQ(place->value(), 2);
+    QTest::mouseClick(moveTo, Qt::LeftButton);
+    EXPECT_EQ(titles(), (std::vector<std::string>{"A", "D", "B", "C", "E"}));
+    EXPECT_EQ(list->currentRow(), 1) << "the moved row stays chosen";
+    EXPECT_EQ(list->item(1)->text().toStdString(), host.queue.GetTag(1)->GetDisplayText(host.queue.DisplayFormat()));
+    // The last place moves the row to the end.
+    touchRow(0);
+    QTest::mouseClick(place, Qt::LeftButton);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), "5");
+    QTest::mouseClick(moveTo, Qt::LeftButton);
+    EXPECT_EQ(titles(), (std::vector<std::string>{"D", "B", "C", "E", "A"}));
+
+    QTest::mouseClick(form.findChild<QPushButton*>("btnStackerEnabled"), Qt::LeftButton);
+    EXPECT_EQ(host.stackerSwitches, 1);
 }
 
 }  // namespace

@@ -21,7 +21,8 @@ struct RecordingHost : TpartyPlayHost {
     bool fullScreen = false, mainMenu = true, queueControls = true, allowFullScreen = true;
     bool popup = true, listPopups = true, playControls = true, loop = false;
     uint32_t browse = 0b1011, queueMax = -1u;
-    int volume = 100, focused = 2, credits = -1;
+    int volume = 100, focused = 2, credits = -1, count = 5;
+    bool confirmClear = true;
 
     void Call(const std::string& what) { ++calls[what]; }
     void PlayerPlay() override { Call("Play"); }
@@ -32,7 +33,8 @@ struct RecordingHost : TpartyPlayHost {
     void PlayerSetVolume(int v) override { Call("Volume"), volume = v; }
     void PlayerSetPosition(int) override { Call("Position"); }
     void SetRepeatTrack(bool) override { Call("Repeat"); }
-    int QueueCount() const override { return 5; }
+    int QueueCount() const override { return count; }
+    bool ConfirmClearQueue() override { return Call("ConfirmClear"), confirmClear; }
     int FocusedQueueRow() const override { return focused; }
     void ClearQueueNow() override { Call("Clear"); }
     void QueueDeleteAt(int) override { Call("Delete"); }
@@ -452,6 +454,32 @@ TEST_F(Guards, QueueEditsOutsideTheQueueAreRefusedByTheGuardItself) {
     EXPECT_EQ(host.calls["Delete"], 1);
     EXPECT_EQ(host.calls["MoveDown"], 1);
     EXPECT_EQ(host.calls["MoveUp"], 1);
+}
+
+// Clearing asks first unless told not to; an empty queue has nothing to clear: no question,
+// no clearing and no success reported, from the actions as from the settings window.
+TEST_F(Guards, ClearingAsksFirstAndAnEmptyQueueIsLeftAlone) {
+    host.confirmClear = false;
+    EXPECT_FALSE(guards.QueueClear(false, false));
+    EXPECT_EQ(host.calls["ConfirmClear"], 1);
+    EXPECT_EQ(host.calls["Clear"], 0);
+    host.confirmClear = true;
+    EXPECT_TRUE(guards.QueueClear(false, false));
+    EXPECT_EQ(host.calls["ConfirmClear"], 2);
+    EXPECT_EQ(host.calls["Clear"], 1);
+    EXPECT_TRUE(guards.QueueClear(false, true));
+    EXPECT_EQ(host.calls["ConfirmClear"], 2) << "the no-confirm clear asks nothing";
+    EXPECT_EQ(host.calls["Clear"], 2);
+
+    host.count = 0;
+    host.calls.clear();
+    EXPECT_FALSE(guards.QueueClear(false, false));
+    EXPECT_FALSE(guards.QueueClear(true, false));
+    EXPECT_FALSE(guards.QueueClear(false, true));
+    actions.ExecuteByName("actnQueueClear");
+    actions.ExecuteByName("actnQueueClearNoConfirm");
+    EXPECT_EQ(host.calls["ConfirmClear"], 0);
+    EXPECT_EQ(host.calls["Clear"], 0);
 }
 
 TEST_F(Guards, ConfigureAsksThePasswordOnlyWhenOneIsSet) {

@@ -113,13 +113,13 @@ TEST(PreferenceEffects, KeySizeReachesTheKeyboardAtOnceAndTheShippedSkinsGiveBac
     }
     r.Preferences([](TfrmPreferences& p) { p.seKeySize->setValue(70); });
     EXPECT_EQ(GlobalPrefs().KeySize(), 70);
-    EXPECT_EQ(Keyboard().KeyboardWidth(), 700);
+    EXPECT_EQ(Keyboard().KeyboardWidth(), 770);
     EXPECT_EQ(Keyboard().KeyboardHeight(), 350);
-    EXPECT_EQ(Keyboard().Key(48)->geometry(), QRect(630, 280, 70, 70));
+    EXPECT_EQ(Keyboard().Key(48)->geometry(), QRect(700, 280, 70, 70));
     EXPECT_EQ(Keyboard().KeyFontSize(), 23);
     // A skin loaded afterwards keeps the size the preferences hold.
     ASSERT_TRUE(r.form->LoadSkin((fs::path(TUNECREST_BIN_DIR) / "Skins" / "Default").string()));
-    EXPECT_EQ(Keyboard().KeyboardWidth(), 700);
+    EXPECT_EQ(Keyboard().KeyboardWidth(), 770);
     EXPECT_EQ(Keyboard().Key(47)->geometry(), QRect(490, 280, 140, 70));
 }
 

@@ -31,6 +31,7 @@
 #include "skin/screen_fonts.h"
 #include "skin/skin_button.h"
 #include "skin/touch_list_box.h"
+#include "support/env_scope.h"
 #include "support/media_files.h"
 #include "support/pump_events.h"
 #include "support/scripted_modal_runner.h"
@@ -80,6 +81,7 @@ struct FirstRunRig {
     std::shared_ptr<Tprompt> previousPrompt;
     std::shared_ptr<test::TscriptedModalRunner> runner = std::make_shared<test::TscriptedModalRunner>();
     TmodalRunnerScope scope{runner};
+    test::TenvScope silentSink{"TUNECREST_AUDIO_SINK", "fakesink sync=false"};
 
     FirstRunRig() {
         test::App();
@@ -91,7 +93,6 @@ struct FirstRunRig {
         folders->Home = dir.File("");
         previousServices = SetSystemServices(folders);
         previousPrompt = SetPrompt(std::make_shared<TskinnedPrompt>());
-        setenv("TUNECREST_AUDIO_SINK", "fakesink sync=false", 1);
         InstallQtDispatcher();
         TaggerLoader().SetPluginFolder((fs::path(TUNECREST_BIN_DIR) / "TagPlugins").string());
     }
@@ -254,24 +255,6 @@ TEST(FirstRun, AVideoInTheAudioFoldersIsAVideoAndTheVideoFoldersFillTheVideoList
     form.close();
 }
 
-// An environment variable set for the life of the scope (unset for nullptr).
-class TenvScope {
-public:
-    TenvScope(const char* name, const char* value) : Fname(name) {
-        if (const char* old = std::getenv(name)) Fold = old;
-        if (value) setenv(name, value, 1);
-        else unsetenv(name);
-    }
-    ~TenvScope() {
-        if (Fold) setenv(Fname, Fold->c_str(), 1);
-        else unsetenv(Fname);
-    }
-
-private:
-    const char* Fname;
-    std::optional<std::string> Fold;
-};
-
 TEST(FirstRun, WithoutASoundDeviceTheStatusLineAndTheLogSaySoAndTheQueueIsKept) {
     FirstRunRig r;
     const std::string song = r.music + "/Unheard.wav";
@@ -279,7 +262,7 @@ TEST(FirstRun, WithoutASoundDeviceTheStatusLineAndTheLogSaySoAndTheQueueIsKept) 
     // No sound server and no sound card: the automatic output has nothing to open.
     const std::string emptyAlsa = r.dir.File("asound.conf");
     std::ofstream(emptyAlsa) << "";
-    TenvScope sink("TUNECREST_AUDIO_SINK", nullptr), pulse("PULSE_SERVER", "unix:/nonexistent/pulse"),
+    test::TenvScope sink("TUNECREST_AUDIO_SINK", nullptr), pulse("PULSE_SERVER", "unix:/nonexistent/pulse"),
         alsa("ALSA_CONFIG_PATH", emptyAlsa.c_str()), pipewire("PIPEWIRE_REMOTE", "/nonexistent/pipewire"),
         runtime("XDG_RUNTIME_DIR", r.dir.File("").c_str());
 

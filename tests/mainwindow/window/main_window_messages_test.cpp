@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QTest>
 #include <algorithm>
@@ -23,6 +22,7 @@
 #include "mainwindow/program/qt_dispatcher.h"
 #include "mainwindow/instance/single_instance.h"
 #include "mainwindow/entries/window_entries.h"
+#include "mainwindow/layout/main_layout.h"
 #include "remote/action_button_pad.h"
 #include "remote/controller_hub.h"
 #include "remote/program_launcher.h"
@@ -35,6 +35,7 @@
 #include "support/scripted_modal_runner.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
+#include "support/user_input.h"
 #include "windows/dialogs/countdown.h"
 
 namespace tunecrest {
@@ -209,11 +210,11 @@ TEST(MainWindowMessages, MediaKeysAndAppCommandsRunThePlayerActions) {
     auto count = [&](const char* call) {
         return std::count(form->Fake->Calls.begin(), form->Fake->Calls.end(), std::string(call));
     };
-    // Sent as the key press the media keys make (QTest's key clicks know no media keys).
-    auto press = [&](Qt::Key key) {
-        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
-        QApplication::sendEvent(form.get(), &event);
-    };
+    // The media keys arrive where the focus is: on the queue list a person last touched
+    // (needs the touch list to pass on keys it does not use; its ListKey once kept every key).
+    form->show();
+    test::TapRow(*form->Layout().QueueList, 0);
+    auto press = [&](Qt::Key key) { test::PressKey(*form, key); };
     auto appCommand = [&](uint32_t command) { form->WndProc(WM_APPCOMMAND, 0, LPARAM(command) << 16); };
     appCommand(APPCOMMAND_MEDIA_PLAY_PAUSE);
     EXPECT_EQ(count("Play"), 1) << "stopped: play";
@@ -252,10 +253,11 @@ TEST(MainWindowMessages, EachMediaKeyRunsItsOwnCommand) {
     Rig r;
     r.Seed("[Geometry]\nFullScreen=0\n");
     auto form = r.Start();
-    auto press = [&](Qt::Key key) {
-        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
-        QApplication::sendEvent(form.get(), &event);
-    };
+    // The keys arrive where the focus is: on the track list a person last touched
+    // (needs the touch list to pass on keys it does not use; its ListKey once kept every key).
+    form->show();
+    test::TapRow(*form->Layout().TrackList, 0);
+    auto press = [&](Qt::Key key) { test::PressKey(*form, key); };
     struct Case {
         Qt::Key key;
         TmediaPlayState state;

@@ -31,6 +31,7 @@
 #include "remote/program_launcher.h"
 #include "skin/display_controls.h"
 #include "skin/fitted_text.h"
+#include "skin/qt_color.h"
 #include "skin/skin_scroll_bar.h"
 #include "skin/touch_list_box.h"
 #include "support/fake_media_player.h"
@@ -336,10 +337,14 @@ TEST(PlayerEvents, StopPutsTheTimerBackToZeroAndTheBarOutOfRange) {
     form->PlayerPlay();
     ASSERT_TRUE(form->Controller().CurrentTrack());
     form->PlayerTimeChanged(75000, 200000);
-    EXPECT_EQ(form->Layout().Timer->text().toStdString(), "1:15");
+    // The digital display: a sign cell, the minutes in two places, the seconds.
+    EXPECT_EQ(form->Layout().Timer->Text(), "  1:15");
     EXPECT_EQ(form->Layout().PositionBar->Max(), 200000);
     form->PlayerStop();
-    EXPECT_EQ(form->Layout().Timer->text().toStdString(), "0:00");
+    EXPECT_EQ(form->Layout().Timer->Text(), "  0:00");
+    EXPECT_EQ(form->Layout().Timer->Seconds(), 0);
+    // The opaque display wears the panel's colour, so it is no box on the play controls.
+    EXPECT_EQ(form->Layout().Timer->BackColor(), FromQColor(form->palette().color(QPalette::Window)));
     EXPECT_EQ(form->Layout().PositionBar->Max(), 0);
     form->close();
 }
