@@ -199,7 +199,7 @@ TEST(X11Input, WithoutAWindowManagerKeysReachAWindowFoundInTheTree) {
     test::TprivateXServer server;  // never the desktop's display: it has a window manager
     if (server.Name().empty())
         GTEST_SKIP() << "Xvfb cannot start here: key commands without a window manager not tested";
-    TscopedEnv env("DISPLAY", server.Name().c_str());
+    test::TenvScope env("DISPLAY", server.Name().c_str());
     test::TremoteEnvironment remote;
     TclientWindow window(server.Name(), false);
     auto sender = CreateX11InputSender();
@@ -241,7 +241,7 @@ TEST(X11Input, WithoutAWindowManagerKeysReachAWindowFoundInTheTree) {
 TEST(X11Input, AStartedProgramsWindowIsShownAsItsExecCommandAsks) {
     test::TprivateXServer server;
     if (server.Name().empty()) GTEST_SKIP() << "Xvfb cannot start here: Exec's show value not tested";
-    TscopedEnv env("DISPLAY", server.Name().c_str());
+    test::TenvScope env("DISPLAY", server.Name().c_str());
     test::TremoteEnvironment remote;
     TclientWindow window(server.Name(), false);
     window.SetProcess(long(::getpid()));
