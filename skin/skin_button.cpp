@@ -406,25 +406,12 @@ void TmySkinButton::resizeEvent(QResizeEvent* e)
     if (FisStretchButton) Rebuild();
 }
 
-void TmySkinButton::hideEvent(QHideEvent* e)
-{
-    CancelPress();
-    QWidget::hideEvent(e);
-}
-
 void TmySkinButton::changeEvent(QEvent* e)
 {
-    if (e->type() == QEvent::EnabledChange) {
-        if (!isEnabled()) CancelPress();
-        update();
-    }
+    // Enabled or disabled, the button paints again (a disabled one fades); a press it
+    // held was ended before this, with the other lost-release cases.
+    if (e->type() == QEvent::EnabledChange) update();
     QWidget::changeEvent(e);
-}
-
-bool TmySkinButton::event(QEvent* e)
-{
-    if (e->type() == QEvent::UngrabMouse || e->type() == QEvent::WindowDeactivate) CancelPress();
-    return TskinnedControl::event(e);
 }
 
 }  // namespace tunecrest

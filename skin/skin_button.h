@@ -105,7 +105,7 @@ public:
     // directly; a mouse release clicks only on the mask.
     void Click();
     // Ends a press without a click (release elsewhere, lost capture, hidden, disabled).
-    void CancelPress();
+    void CancelPress() override;
     bool IsRepeating() const { return Frepeat.IsActive(); }
 
     TNotifyEvent OnClick, OnEnter, OnExit;
@@ -122,9 +122,7 @@ protected:
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
-    void hideEvent(QHideEvent* e) override;
     void changeEvent(QEvent* e) override;
-    bool event(QEvent* e) override;
 
 private:
     TColor CaptionColor() const;

@@ -342,22 +342,4 @@ void TmySkinScrollBar::focusOutEvent(QFocusEvent* e)
     if (OnExit) OnExit(this);
 }
 
-void TmySkinScrollBar::hideEvent(QHideEvent* e)
-{
-    CancelPress();
-    QWidget::hideEvent(e);
-}
-
-void TmySkinScrollBar::changeEvent(QEvent* e)
-{
-    if (e->type() == QEvent::EnabledChange && !isEnabled()) CancelPress();
-    QWidget::changeEvent(e);
-}
-
-bool TmySkinScrollBar::event(QEvent* e)
-{
-    if (e->type() == QEvent::UngrabMouse || e->type() == QEvent::WindowDeactivate) CancelPress();
-    return TskinnedControl::event(e);
-}
-
 }  // namespace tunecrest

@@ -80,7 +80,7 @@ public:
     int RepeatStep() const { return FrepeatStep; }
     bool IsRepeating() const { return Frepeat.IsActive(); }
     // Ends a press: no more steps.
-    void CancelPress();
+    void CancelPress() override;
 
     TNotifyEvent PositionChanged;
     TNotifyEvent OnEnter, OnExit;
@@ -95,9 +95,6 @@ protected:
     void wheelEvent(QWheelEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
-    void hideEvent(QHideEvent* e) override;
-    void changeEvent(QEvent* e) override;
-    bool event(QEvent* e) override;
 
 private:
     int Along(QPoint p) const { return Fkind == msbVertical ? p.y() : p.x(); }

@@ -1,5 +1,7 @@
 #include "skin/skinned_control.h"
 
+#include <QEvent>
+
 namespace tunecrest {
 
 TskinnedControl::TskinnedControl(QWidget* parent) : QWidget(parent)
@@ -18,6 +20,20 @@ void TskinnedControl::SetSkinBitmap(const QImage& bitmap)
 {
     Fskin = bitmap.isNull() ? QImage() : ToSkinBitmap(bitmap);
     Rebuild();
+}
+
+bool TskinnedControl::event(QEvent* e)
+{
+    switch (e->type()) {
+        case QEvent::Hide:
+        case QEvent::UngrabMouse:
+        case QEvent::WindowDeactivate: CancelPress(); break;
+        case QEvent::EnabledChange:
+            if (!isEnabled()) CancelPress();
+            break;
+        default: break;
+    }
+    return QWidget::event(e);
 }
 
 const QImage& TskinnedControl::EffectiveSkin() const

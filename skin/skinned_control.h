@@ -44,8 +44,15 @@ public:
     // How many times the skin was built (tests and benchmarks count rebuilds).
     int BuildCount() const { return FbuildCount; }
 
+    // Ends a press without a click. A control that holds presses (a pressed button, a
+    // scroll-bar part that repeats) ends its press here; the default holds none. It runs
+    // whenever the release can no longer come: the control is hidden or disabled, it
+    // loses the mouse grab, or its window stops being the active one.
+    virtual void CancelPress() {}
+
 protected:
     virtual void BuildSkin() = 0;
+    bool event(QEvent* e) override;
     // Subscribes `colors` so that each of its changes rebuilds this control.
     void WatchColors(TskinColors& colors);
 
