@@ -39,6 +39,7 @@
 
 #include "bench/heap_in_use.h"
 #include "bench/realistic_library.h"
+#include "bench/window_timing.h"
 #include "bench/x_screen.h"
 #include "core/base/services.h"
 #include "core/display/tree_nodes.h"
@@ -57,6 +58,9 @@
 using namespace tunecrest;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+using bench::RunIdle;
+using bench::RunUntil;
+using bench::TpaintCounter;
 
 namespace {
 
@@ -211,17 +215,6 @@ void PrintBreakdown(TfrmTunecrestMain& form, double rss, double beforeLoad) {
 }
 
 
-// Runs the event loop until `done` or `limit`; false when the limit came first.
-template <typename Done>
-bool RunUntil(Done done, std::chrono::milliseconds limit) {
-    const auto deadline = Clock::now() + limit;
-    while (!done()) {
-        if (Clock::now() >= deadline) return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
 // A finger on the tree's row of `node`, as a person taps it: the row is scrolled into
 // view first (as a swipe would), then pressed and released at its middle.
 bool TapNode(TtouchTreeView& tree, TmyNode* node) {
@@ -238,19 +231,6 @@ bool TapNode(TtouchTreeView& tree, TmyNode* node) {
     QApplication::sendEvent(&tree, &release);
     return true;
 }
-
-// Counts the paints of a widget.
-class TpaintCounter : public QObject {
-  public:
-    explicit TpaintCounter(QWidget& widget) { widget.installEventFilter(this); }
-    int Paints = 0;
-
-  protected:
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint) ++Paints;
-        return false;
-    }
-};
 
 // One start-up in this process; `forkedAt` is when the parent started it (0: started by
 // hand, timed from here). Prints "window=<id>" as soon as the window exists, then one
@@ -302,7 +282,7 @@ int RunChild(const std::string& root, long long forkedAt) {
     }
     const auto treeDone = Clock::now();
     // A moment of idle loop, as a running window has, then the memory it keeps.
-    RunUntil([] { return false; }, std::chrono::milliseconds(300));
+    RunIdle(std::chrono::milliseconds(300));
     const double runningRss = ResidentMb();
 
     // One browse: "[Genres]" opened, then the largest genre tapped.
@@ -312,7 +292,7 @@ int RunChild(const std::string& root, long long forkedAt) {
         std::fprintf(stderr, "no [Genres] node to tap\n");
         return 1;
     }
-    RunUntil([] { return false; }, std::chrono::milliseconds(200));
+    RunIdle(std::chrono::milliseconds(200));
     TmyNode* largest = nullptr;
     int largestCount = -1;
     for (int i = 0; i < genres->Children().Count(); ++i) {
@@ -350,7 +330,7 @@ int RunChild(const std::string& root, long long forkedAt) {
         std::fprintf(stderr, "the tapped genre's %d tracks were not shown within 30 s\n", largestCount);
         return 1;
     }
-    RunUntil([] { return false; }, std::chrono::milliseconds(300));
+    RunIdle(std::chrono::milliseconds(300));
     const double browsedRss = ResidentMb();
     std::printf(
         "process_ms=%.1f create_ms=%.1f load_ms=%.1f painted_ms=%.1f tree_ms=%.1f painted_rss_mb=%.1f "
