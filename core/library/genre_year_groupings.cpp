@@ -76,18 +76,20 @@ TcategoryListsAhead::~TcategoryListsAhead() {
     Wait();
 }
 
-void TcategoryListsAhead::Start(std::vector<TaudioTagCategoryPtr> categories) {
+void TcategoryListsAhead::Start(std::vector<TaudioTagCategoryPtr> categories,
+                                std::function<void(const TaudioTagCategoryPtr& category)> made) {
     Stop();
     std::erase_if(categories, [](const TaudioTagCategoryPtr& c) { return !c || !c->ListsDeferred(); });
     if (categories.empty()) return;
     auto stop = std::make_shared<std::atomic<bool>>(false);
     auto done = StartLoadThread(
-        [stop, categories = std::move(categories)] {
+        [stop, categories = std::move(categories), made = std::move(made)] {
             const TtagStampPause pause;
             for (const TaudioTagCategoryPtr& category : categories) {
                 if (stop->load(std::memory_order_relaxed)) break;
-                const TaudioTagCategory& made = *category;
-                made.Artists();  // makes both lists
+                const TaudioTagCategory& lists = *category;
+                lists.Artists();  // makes both lists
+                if (made) made(category);
             }
         },
         true);

@@ -124,7 +124,9 @@ public:
     TcategoryListsAhead(const TcategoryListsAhead&) = delete;
     TcategoryListsAhead& operator=(const TcategoryListsAhead&) = delete;
     // Stops a thread under way, then starts one when any of `categories` has lists to make.
-    void Start(std::vector<TaudioTagCategoryPtr> categories);
+    // `made`, when given, is called on that thread after each category's lists are made.
+    void Start(std::vector<TaudioTagCategoryPtr> categories,
+               std::function<void(const TaudioTagCategoryPtr& category)> made = {});
     void Stop();
     // Waits until every thread started has ended.
     void Wait();

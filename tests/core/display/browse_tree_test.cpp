@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 
+#include "core/base/services.h"
 #include "core/library/jukebox_list.h"
 #include "core/display/tree_nodes.h"
 #include "support/tree_text.h"
@@ -34,6 +36,12 @@ TmyNode* Find(const TmyNodeList& list, const std::string& caption) {
     for (int i = 0; i < list.Count(); ++i)
         if (list.Items(i)->Caption == caption) return list.Items(i);
     return nullptr;
+}
+
+// A genre's or year's node gets its artists when it is opened, as a touch opens it.
+TmyNode* Opened(TmyNode* node) {
+    if (node) node->SetExpanded(true);
+    return node;
 }
 
 Lines LettersDigitsOther() {
@@ -241,20 +249,27 @@ TEST(BrowseTree, GenresWithArtistsAndAlbumsUndefinedLast) {
     genres.UseAlbums = false;
     v.Build(DisplayModes({dmGenres, dmGenreArtists}));
     node = Find(Find(top, "[Genres]")->Children(), "Pop");
+    // Its artists are made when the genre is opened.
+    EXPECT_TRUE(node->ChildrenDeferred());
+    EXPECT_TRUE(node->HasChildren());
+    EXPECT_EQ(node->Children().Count(), 0);
+    Opened(node);
+    EXPECT_FALSE(node->ChildrenDeferred());
+    EXPECT_TRUE(node->Expanded());
     // The compilation artist is left out without dmGenreAlbums.
     EXPECT_EQ(Children(node->Children()), (Lines{"Abba", "abc", "Yello", "Zed"}));
     EXPECT_EQ(node->Children().Items(0)->Children().Count(), 0);
 
     genres.UseAlbums = true;
     v.Build(DisplayModes({dmGenres, dmGenreArtists, dmGenreAlbums}));
-    node = Find(Find(top, "[Genres]")->Children(), "Pop");
+    node = Opened(Find(Find(top, "[Genres]")->Children(), "Pop"));
     EXPECT_EQ(Children(node->Children()), (Lines{"Abba", "abc", "Yello", "Zed", "[Compilations]"}));
     EXPECT_EQ(Children(node->Children().Items(4)->Children()), (Lines{"Hits"}));
     EXPECT_EQ(Children(node->Children().Items(0)->Children()), (Lines{"Gold"}));
     // CD albums within a genre follow ShowCDLists.
     v.viewer.ShowCDLists = false;
     v.Build(DisplayModes({dmGenres, dmGenreArtists, dmGenreAlbums}));
-    node = Find(Find(Find(top, "[Genres]")->Children(), "Rock")->Children(), "Cure");
+    node = Find(Opened(Find(Find(top, "[Genres]")->Children(), "Rock"))->Children(), "Cure");
     EXPECT_EQ(node->Children().Count(), 0);
 }
 
@@ -277,10 +292,10 @@ TEST(BrowseTree, YearsAndDecadesWithTheUndatedLast) {
     EXPECT_EQ(Children(node->Children()),
               (Lines{"1960's", "1970's", "1980's", "1990's", "2000's", "[No Decade]"}));
     // The 1980's hold a compilation, shown only with dmYearAlbums.
-    EXPECT_EQ(Children(Find(node->Children(), "1980's")->Children()), (Lines{"abc", "Cure", "Yello", "Zed"}));
+    EXPECT_EQ(Children(Opened(Find(node->Children(), "1980's"))->Children()), (Lines{"abc", "Cure", "Yello", "Zed"}));
     v.Build(DisplayModes({dmYears, dmYearArtists, dmYearAlbums}));
     node = Find(top, "[Years]");
-    EXPECT_EQ(Children(Find(node->Children(), "1980's")->Children()),
+    EXPECT_EQ(Children(Opened(Find(node->Children(), "1980's"))->Children()),
               (Lines{"abc", "Cure", "Yello", "Zed", "[Compilations]"}));
 }
 
@@ -511,6 +526,88 @@ TEST(BrowseTreeSteps, ALibraryChangedOrFreedBetweenStepsIsReadSafelyAndANewBuild
     EXPECT_FALSE(viewer.Rebuilding());
     EXPECT_EQ(viewer.NodeOfKind(0), nullptr);
     EXPECT_TRUE(viewer.FreeDiscarded(Clock::time_point::max()));
+}
+
+// ---- Branches made when opened ----
+
+// A library loaded from its index files leaves each genre's artists and albums for later:
+// building the tree makes none of them; opening a genre makes its branch, a small genre at
+// once, a large one on a thread of its own while the node stands open (the screen stays
+// live), and a tree rebuilt meanwhile is never filled from the old one's request.
+TEST(BrowseTreeBranches, AGenreGetsItsArtistsWhenOpenedAndALargeOneFromAThread) {
+    test::TempDir dir;
+    constexpr int kBig = 20500;
+    {
+        TlocalJukeboxList lib;
+        lib.SetDataFolder(dir.Path().string());
+        TaudioTagList& global = lib.GlobalList();
+        global.BeginUpdate();
+        for (int i = 0; i < kBig; ++i) {
+            const std::string artist = "Artist " + std::to_string(i / 40), album = "Album " + std::to_string(i / 10);
+            global.Add(test::MakeLibraryTag("/m/" + artist + "/" + album + "/" + std::to_string(i) + ".mp3", artist,
+                                            "Song " + std::to_string(i), album, "Big", "1990"));
+        }
+        global.Add(test::MakeLibraryTag("/m/s/1.mp3", "Solo", "Small Song", "Small Album", "Small", "1991"));
+        global.EndUpdate();
+        lib.SaveAll();  // the list file and the index files
+    }
+    TlocalJukeboxList lib;
+    lib.SetDataFolder(dir.Path().string());
+    lib.LoadIndexes();
+    const TaudioTagCategoryPtr big = lib.GenreList().FindGenre("Big");
+    const TaudioTagCategoryPtr small = lib.GenreList().FindGenre("Small");
+    ASSERT_TRUE(big && small);
+    ASSERT_TRUE(big->ListsDeferred());
+    ASSERT_TRUE(small->ListsDeferred());
+
+    TmyTreeModel tree;
+    TcustomJukeboxListViewer2 viewer;
+    viewer.SetJukeboxList(&lib);
+    viewer.SetDisplayMode(DisplayModes({dmGenres, dmGenreArtists, dmGenreAlbums}));
+    viewer.Rebuild(tree);
+    EXPECT_TRUE(big->ListsDeferred()) << "building the tree makes no genre's lists";
+    EXPECT_TRUE(small->ListsDeferred());
+    TmyNode* genres = Opened(Find(tree.Nodes(), "[Genres]"));
+    ASSERT_NE(genres, nullptr);
+    TmyNode* smallNode = Find(genres->Children(), "Small");
+    Opened(smallNode);
+    EXPECT_EQ(Children(smallNode->Children()), (Lines{"Solo"}));
+    EXPECT_EQ(Children(smallNode->Children().Items(0)->Children()), (Lines{"Small Album"}));
+    EXPECT_TRUE(big->ListsDeferred());
+
+    auto& dispatcher = static_cast<TqueueDispatcher&>(Dispatcher());
+    TmyNode* bigNode = Opened(Find(genres->Children(), "Big"));
+    EXPECT_TRUE(bigNode->Expanded());
+    EXPECT_TRUE(bigNode->ChildrenDeferred());
+    const auto deadline = Clock::now() + std::chrono::seconds(60);
+    while (bigNode->ChildrenDeferred() && Clock::now() < deadline) {
+        dispatcher.ProcessPendingCalls();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_FALSE(bigNode->ChildrenDeferred());
+    EXPECT_TRUE(bigNode->Expanded());
+    ASSERT_EQ(bigNode->Children().Count(), kBig / 40 + 1);
+    EXPECT_EQ(bigNode->Children().Items(0)->Caption, "Artist 0");
+    EXPECT_EQ(Children(bigNode->Children().Items(0)->Children()), (Lines{"Album 0", "Album 1", "Album 2", "Album 3"}));
+    EXPECT_EQ(tree.RowOf(bigNode->Children().Items(0)), tree.RowOf(bigNode) + 1);
+
+    // Asked for again from a tree rebuilt before the lists came: the new tree's node was
+    // never opened, so it keeps its branch for later.
+    TlocalJukeboxList again;
+    again.SetDataFolder(dir.Path().string());
+    again.LoadIndexes();
+    viewer.SetJukeboxList(&again);
+    viewer.Rebuild(tree);
+    Opened(Find(Find(tree.Nodes(), "[Genres]")->Children(), "Big"));
+    viewer.Rebuild(tree);
+    TmyNode* rebuilt = Find(Find(tree.Nodes(), "[Genres]")->Children(), "Big");
+    const auto until = Clock::now() + std::chrono::seconds(60);
+    while (again.GenreList().FindGenre("Big")->ListsDeferred() && Clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    dispatcher.ProcessPendingCalls();
+    EXPECT_TRUE(rebuilt->ChildrenDeferred());
+    EXPECT_FALSE(rebuilt->Expanded());
+    EXPECT_EQ(rebuilt->Children().Count(), 0);
 }
 
 }  // namespace
