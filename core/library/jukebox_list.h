@@ -343,7 +343,9 @@ class TcustomJukeboxList : public TObject {
     std::unique_ptr<TdbRulesList> FdbRules;
     bool FloadingURLs = false;
     TcustomJukeboxListEvents* Fevents = nullptr;
-    std::vector<std::weak_ptr<TaudioTag>> FcdTracks;
+    // The tracks that came from CD lists (held, so that no new track can take the address
+    // of one that left).
+    std::vector<TaudioTagPtr> FcdTracks;
     bool Floading = false, FloadingPlaylists = false, FloadingVideo = false;
     bool FindexesLoaded = false;
     bool FenableIndexes = true;

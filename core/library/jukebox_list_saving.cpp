@@ -423,8 +423,7 @@ void TcustomJukeboxList::SaveStep() {
         }
         run.DatabaseFile = DataFile("jukebox.mdb");
         if (run.List) {
-            for (const auto& weak : FcdTracks)
-                if (const auto tag = weak.lock()) run.CdTracks.insert(tag.get());
+            for (const auto& tag : FcdTracks) run.CdTracks.insert(tag.get());
             const TtagListHeader header{FglobalList->Title(), FglobalList->Active(), FglobalList->PlayMode(),
                                         FglobalList->Filename()};
             // A few tracks written anew (their records made here), the rest copied.

@@ -4,6 +4,10 @@
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <unordered_map>
 
 #include "core/tags/genre_table.h"
 #include "core/base/safe_file.h"
@@ -29,6 +33,88 @@ void GetAudioTagFieldNames(TmyStringList& list) {
 }
 
 TaudioTag::TaudioTag() = default;
+
+// ---- references ----
+
+namespace {
+// The tracks taken over from shared pointers, each with one shared pointer that keeps it
+// while references hold it.
+struct TtakenOver {
+    std::mutex Lock;
+    std::unordered_map<const TaudioTag*, std::shared_ptr<TaudioTag>> Tracks;
+};
+TtakenOver& TakenOver() {
+    static TtakenOver* table = new TtakenOver;  // never destroyed: tracks may outlive static objects
+    return *table;
+}
+
+[[noreturn]] void RefusedReference() {
+    std::fprintf(stderr, "A track held only by its owner was taken by a reference: made by NewAudioTag?\n");
+    std::abort();
+}
+}  // namespace
+
+TaudioTagPtr NewAudioTag() {
+    auto* tag = new TaudioTag;
+    tag->Fkeeper.store(TaudioTag::kKeptByRefs, std::memory_order_relaxed);
+    TaudioTagPtr ref;
+    ref.Ftag = tag;
+    TaudioTagPtr::AddRef(tag);
+    return ref;
+}
+
+TaudioTagPtr::TaudioTagPtr(TaudioTag* tag) : Ftag(tag) {
+    if (tag && tag->Fkeeper.load(std::memory_order_acquire) == TaudioTag::kKeptByOwner) RefusedReference();
+    AddRef(tag);
+}
+
+TaudioTagPtr::TaudioTagPtr(const std::shared_ptr<TaudioTag>& tag) : Ftag(tag.get()) {
+    if (!Ftag) return;
+    if (Ftag->Fkeeper.load(std::memory_order_acquire) != TaudioTag::kKeptByRefs) {
+        TtakenOver& table = TakenOver();
+        std::lock_guard<std::mutex> guard(table.Lock);
+        if (Ftag->Fkeeper.load(std::memory_order_relaxed) == TaudioTag::kKeptByOwner) {
+            table.Tracks[Ftag] = tag;
+            Ftag->Fkeeper.store(TaudioTag::kKeptByTable, std::memory_order_relaxed);
+        }
+        AddRef(Ftag);
+        return;
+    }
+    AddRef(Ftag);
+}
+
+void TaudioTagPtr::Release(TaudioTag* tag) noexcept {
+    if (!tag || tag->Frefs.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+    if (tag->Fkeeper.load(std::memory_order_acquire) == TaudioTag::kKeptByRefs) {
+        delete tag;
+        return;
+    }
+    // A track taken over: the table lets it go, unless a reference took it again meanwhile.
+    std::shared_ptr<TaudioTag> kept;
+    {
+        TtakenOver& table = TakenOver();
+        std::lock_guard<std::mutex> guard(table.Lock);
+        if (tag->Frefs.load(std::memory_order_relaxed) != 0) return;
+        const auto found = table.Tracks.find(tag);
+        if (found == table.Tracks.end()) return;
+        kept = std::move(found->second);
+        table.Tracks.erase(found);
+        tag->Fkeeper.store(TaudioTag::kKeptByOwner, std::memory_order_relaxed);
+    }
+    // `kept` lets go of the track here, outside the lock (its destructor may free others).
+}
+
+TaudioTagPtr::operator std::shared_ptr<TObject>() const {
+    if (!Ftag) return nullptr;
+    AddRef(Ftag);
+    return std::shared_ptr<TObject>(Ftag, [](TObject* object) { Release(static_cast<TaudioTag*>(object)); });
+}
+
+TaudioTagPtr::operator std::shared_ptr<TaudioTag>() const {
+    if (!Ftag) return nullptr;
+    AddRef(Ftag);
+    return std::shared_ptr<TaudioTag>(Ftag, [](TaudioTag* tag) { Release(tag); });
+}
 
 void TaudioTag::CopyValuesTo(TaudioTag& dest) const {
     dest.Ffilename = Ffilename;
@@ -56,24 +142,30 @@ TaudioTag::Textras& TaudioTag::Extras() {
     return *Fextras;
 }
 
+TaudioTag::Trarer& TaudioTag::Rarer() {
+    Textras& extras = Extras();
+    if (!extras.Rarer) extras.Rarer = std::make_unique<Trarer>();
+    return *extras.Rarer;
+}
+
 const std::string& TaudioTag::EmptyText() {
     static const std::string kEmpty;
     return kEmpty;
 }
 
 TmyStringList& TaudioTag::ExtraFields() {
-    Textras& extras = Extras();
-    if (!extras.ExtraFields) extras.ExtraFields = std::make_unique<TmyStringList>();
-    return *extras.ExtraFields;
+    Trarer& rarer = Rarer();
+    if (!rarer.ExtraFields) rarer.ExtraFields = std::make_unique<TmyStringList>();
+    return *rarer.ExtraFields;
 }
 
 const TmyStringList& TaudioTag::ExtraFields() const {
     static const TmyStringList kNone;
-    return HasExtraFields() ? *Fextras->ExtraFields : kNone;
+    return HasExtraFields() ? *Fextras->Rarer->ExtraFields : kNone;
 }
 
 TaudioTagPtr TaudioTag::Clone() const {
-    auto copy = std::make_shared<TaudioTag>();
+    TaudioTagPtr copy = NewAudioTag();
     CopyValuesTo(*copy);
     return copy;
 }

@@ -303,7 +303,7 @@ bool ReadTagRecords(TbyteReader& r, int32_t count, std::vector<TaudioTagPtr>& ta
             parallelEnd = r.Position();
             if (i == count) break;
         }
-        auto tag = std::make_shared<TaudioTag>();
+        TaudioTagPtr tag = NewAudioTag();
         std::string reason;
         bool foreign = false;
         if (!ReadWithMore(r, source, [&] { return ReadAudioTagRecord(r, *tag, scratch, &reason, foreign) || foreign; }) ||

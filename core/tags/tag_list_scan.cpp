@@ -31,7 +31,7 @@ TaudioTagPtr FindKnown(const TmyStringList* known, const std::string& fileName) 
 const char* const kUnreadableField = "Unreadable";
 
 TaudioTagPtr MakePlaceholder(const std::string& fileName) {
-    auto tag = std::make_shared<TaudioTag>();
+    TaudioTagPtr tag = NewAudioTag();
     tag->SetFilename(fileName);
     tag->SetMediaType(0);
     tag->ExtraFields().SetValue(kUnreadableField, "1");
@@ -64,7 +64,7 @@ TaudioTagPtr TaudioTagList::CreateTagFromFile(const std::string& fileName) {
 }
 
 TaudioTagPtr TaudioTagList::CreateTagFromListedFile(const std::string& fileName, TDateTime modDate) {
-    auto tag = std::make_shared<TaudioTag>();
+    TaudioTagPtr tag = NewAudioTag();
     tag->SetFilename(fileName);
     {
         // Only the read and the copy of the plug-in's record are held; the list's own

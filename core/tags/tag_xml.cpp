@@ -122,7 +122,7 @@ void TaudioTagListXMLer::GetChildXMLers(std::vector<TmyCustomXMLer*>& list) {
 
 TmyCustomXMLer* TaudioTagListXMLer::LoadChildNode(const pugi::xml_node& node) {
     if (!SameText(node.name(), TaudioTagXML::kAudioTagXMLName)) return nullptr;
-    auto tag = std::make_shared<TaudioTag>();
+    TaudioTagPtr tag = NewAudioTag();
     TaudioTagXML xmler(*tag);
     LoadChildNodes(node, xmler);
     Fowner.Add(tag);
