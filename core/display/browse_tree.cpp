@@ -428,6 +428,11 @@ constexpr int kBranchOnThreadTracks = 20000;
 }  // namespace
 
 void TcustomJukeboxListViewer2::FillBranch(TmyNode& node) {
+    if (const auto* artist = node.DataAs<TaudioTagArtist>()) {
+        artist->Albums().AddToTree(node.Children(), AlbumFilter());
+        node.ChildrenMade();
+        return;
+    }
     const auto category = std::dynamic_pointer_cast<TaudioTagCategory>(node.Data);
     const TmyNode* fixed = node.Parent();
     if (!category || !fixed || !JukeboxList()) {
@@ -569,7 +574,16 @@ void TcustomJukeboxListViewer2::AddArtistNode(Handle parent, const TaudioTagArti
                                               bool withAlbums, const TalbumNodeFilter& filter) {
     if (!parent && !Ftarget) return;
     TmyNodeList& list = parent ? static_cast<TmyNode*>(parent)->Children() : *Ftarget;
-    TaudioTagArtistList::AddArtistNode(list, artist, withAlbums, filter);
+    TmyNode* node = TaudioTagArtistList::AddArtistNode(list, artist, false, filter);
+    // Its albums are made when the artist is opened (a library has as many albums as
+    // artists, and most are never opened).
+    if (!node || !withAlbums) return;
+    const TaudioTagAlbumList& albums = artist->Albums();
+    for (int i = 0; i < albums.Count(); ++i)
+        if (const TaudioTagAlbumPtr album = albums.GetAlbum(i); album && (!filter || filter(*album))) {
+            node->DeferChildren();
+            return;
+        }
 }
 
 void TcustomJukeboxListViewer2::ClearTree() {

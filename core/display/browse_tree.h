@@ -142,6 +142,8 @@ class TcustomBrowseTreeBuilder : public TObject {
     // a node is opened. `parentCategory` is the fixed node above it (bcGenres, bcYears,
     // bcVideos).
     void AddCategoryBranch(Handle node, const TaudioTagCategory& category, int parentCategory);
+    // Which albums a tree shows: all, or none of a CD's list (ShowCDLists off).
+    TalbumNodeFilter AlbumFilter() const;
 
     // Clears the tree and builds it in the current display mode (nothing without a library).
     void Build();
@@ -187,7 +189,6 @@ class TcustomBrowseTreeBuilder : public TObject {
     bool BuildUnit();
     void CategoryUnit();
     void Progress(int index, int count, const std::string& comment);
-    TalbumNodeFilter AlbumFilter() const;
 
     TcustomJukeboxList* FjukeboxList = nullptr;
     uint64_t FfreeKey = 0;
@@ -256,9 +257,8 @@ class TcustomJukeboxListViewer2 : public TcustomBrowseTreeBuilder {
     // The root list of the last build; forgotten when that list is freed, so a library
     // freed later never clears a tree that is gone.
     void LinkNodes(TmyNodeList* nodes);
-    // A category node opened with its branch deferred: its artists are added now, or, for
-    // a large category whose lists the index files left for later, once a thread of their
-    // own has made them (the node stands open meanwhile; the screen stays live).
+    // A node opened with its children deferred (see the .cpp): an artist's albums, a
+    // category's artists.
     void FillBranch(TmyNode& node);
     void BranchListsMade(const TaudioTagCategoryPtr& category);
     std::vector<const TaudioTagCategory*> Fmaking;

@@ -24,12 +24,15 @@ int TmyNode::ChildCount() const {
     return Fchildren ? Fchildren->Count() : 0;
 }
 
+void TmyNode::MakeChildren() {
+    if (!FchildrenDeferred || !Flist) return;
+    TmyNodeList* root = Flist;
+    while (root->Fowner && root->Fowner->Flist) root = root->Fowner->Flist;
+    if (root->OnFillChildren) root->OnFillChildren(*this);
+}
+
 int TmyNode::SetExpanded(bool v) {
-    if (v && FchildrenDeferred && Flist) {
-        TmyNodeList* root = Flist;
-        while (root->Fowner && root->Fowner->Flist) root = root->Fowner->Flist;
-        if (root->OnFillChildren) root->OnFillChildren(*this);
-    }
+    if (v) MakeChildren();
     const int count = ChildCount();
     const bool value = v && (count > 0 || FchildrenDeferred);
     if (value != Fexpanded) {

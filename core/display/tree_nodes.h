@@ -40,6 +40,9 @@ class TmyNode : public TObject {
     bool ChildrenDeferred() const { return FchildrenDeferred; }
     // The children asked for are made: an open node without any closes.
     void ChildrenMade();
+    // Asks for deferred children now, without opening the node (a search through the
+    // tree); a maker on another thread delivers them later.
+    void MakeChildren();
     // The object the node stands for (a grouping, a playlist, a list); the node keeps
     // it alive but does not own what it points at beyond that.
     std::shared_ptr<TObject> Data;
