@@ -182,7 +182,7 @@ TtrackRows RowsOfList(const std::shared_ptr<TObject>& data, const TmyNode* fixed
         if (rows.NumberByPosition)
             std::stable_sort(rows.Tracks.begin(), rows.Tracks.end(),
                              [](const TaudioTagPtr& a, const TaudioTagPtr& b) {
-                                 return CompareText(a->Filename(), b->Filename()) < 0;
+                                 return CompareText(a->Filename().str(), b->Filename().str()) < 0;
                              });
         const bool anyNumber = std::any_of(rows.Tracks.begin(), rows.Tracks.end(),
                                            [](const TaudioTagPtr& t) { return t->TrackNo() != 0; });

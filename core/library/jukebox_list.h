@@ -252,10 +252,9 @@ class TcustomJukeboxList : public TObject {
         std::unordered_set<std::string> Shared;
     };
     // A name's place in the sort: the eight bytes after the start all names share, as a
-    // number, then the whole name, then the track's position.
+    // number, then the whole name (of the track at the position), then the position.
     struct TfileNameKey {
         uint64_t Key;
-        std::string_view Name;
         uint32_t Position;
     };
     // The memory OrderByFileName fills, reserved for as many tracks as it is given. A

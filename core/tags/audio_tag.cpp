@@ -5,6 +5,8 @@
 #include <fstream>
 #include <system_error>
 #include <cstdio>
+#include <cstring>
+#include <stdexcept>
 #include <cstdlib>
 #include <mutex>
 #include <unordered_map>
@@ -33,6 +35,49 @@ void GetAudioTagFieldNames(TmyStringList& list) {
 }
 
 TaudioTag::TaudioTag() = default;
+
+TaudioTag::~TaudioTag() {
+    ::operator delete(Ftexts);
+}
+
+// ---- the title and the file name ----
+
+TaudioTag::Ttexts* TaudioTag::Ttexts::Make(std::string_view title, std::string_view name) {
+    if (title.empty() && name.empty()) return nullptr;
+    if (title.size() >= UINT32_MAX || name.size() >= UINT32_MAX) throw std::length_error("a tag's text is too long");
+    auto* texts = static_cast<Ttexts*>(::operator new(sizeof(Ttexts) + title.size() + name.size() + 2));
+    texts->TitleSize = uint32_t(title.size());
+    texts->NameSize = uint32_t(name.size());
+    char* to = const_cast<char*>(texts->Title());
+    if (!title.empty()) std::memcpy(to, title.data(), title.size());
+    to[title.size()] = '\0';
+    to = const_cast<char*>(texts->Name());
+    if (!name.empty()) std::memcpy(to, name.data(), name.size());
+    to[name.size()] = '\0';
+    return texts;
+}
+
+void TaudioTag::SetTexts(std::string_view title, std::string_view name) {
+    if (Ftexts && title == std::string_view(Ftexts->Title(), Ftexts->TitleSize) &&
+        name == std::string_view(Ftexts->Name(), Ftexts->NameSize))
+        return;
+    Ttexts* made = Ttexts::Make(title, name);  // made first: `title` or `name` may point into the old block
+    ::operator delete(Ftexts);
+    Ftexts = made;
+}
+
+void TaudioTag::SetTitle(std::string_view v) {
+    SetTexts(v, Filename().Name());
+}
+
+void TaudioTag::SetFilename(std::string_view v) {
+    // The folder, shared by the tracks of an album, is pooled; the name within it is kept
+    // with the title.
+    const size_t slash = v.rfind('/');
+    const std::string_view folder = slash == std::string_view::npos ? std::string_view() : v.substr(0, slash + 1);
+    SetTexts(Title(), v.substr(folder.size()));
+    Ffolder = folder;
+}
 
 // ---- references ----
 
@@ -117,9 +162,9 @@ TaudioTagPtr::operator std::shared_ptr<TaudioTag>() const {
 }
 
 void TaudioTag::CopyValuesTo(TaudioTag& dest) const {
-    dest.Ffilename = Ffilename;
+    dest.SetTexts(Title(), Filename().Name());
+    dest.Ffolder = Ffolder;
     dest.Fartist = Fartist;
-    dest.Ftitle = Ftitle;
     dest.Falbum = Falbum;
     dest.SetComment(Comment());
     dest.SetTrackNo(FtrackNo);
@@ -184,14 +229,14 @@ std::string TaudioTag::ChannelMode() const {
     }
 }
 
-bool TaudioTag::HasDisplayName() const { return FmediaType == mkVideo ? !Ftitle.empty() : !Artist().empty(); }
+bool TaudioTag::HasDisplayName() const { return FmediaType == mkVideo ? !Title().empty() : !Artist().empty(); }
 
 std::string TaudioTag::GetDisplayText(TtagDisplayFormat format) const {
     // A video known by its title alone shows just that title.
     if (HasDisplayName() && Artist().empty()) format = tdfTitle;
     const std::string duration = FormatMS(Fduration);
     const char* a = Artist().c_str();
-    const char* t = Ftitle.c_str();
+    const char* t = Title().c_str();
     switch (format) {
         case tdfArtistTitle: return Format("%s - %s", a, t);
         case tdfTitleArtist: return Format("%s - %s", t, a);
@@ -209,15 +254,15 @@ std::string TaudioTag::GetDisplayText(TtagDisplayFormat format) const {
             return Format("%s - %s [%s]", a, t, Album().c_str());
         case tdfTimeArtistTitleFilename:
             return Format("%s : %s - %s (%s)", FormatLocaleDateTime(FmodDate).c_str(), a, t,
-                          Ffilename.c_str());
-        case tdfTitle: return Ftitle;
+                          Filename().str().c_str());
+        case tdfTitle: return Title();
     }
-    return Artist() + " - " + Ftitle;
+    return Artist() + " - " + Title();
 }
 
 void TaudioTag::ReadFromPlugin(TtagSource& plugin) {
     Fartist = plugin.Artist();
-    Ftitle = plugin.Title();
+    SetTitle(plugin.Title());
     Falbum = plugin.Album();
     SetComment(plugin.Comment());
     SetTrackNo(plugin.TrackNo());
@@ -272,10 +317,11 @@ void TaudioTag::ApplyFileMask(const std::string& mask, bool albumFromParentFolde
             ++levels;
         }
     // The last levels+1 path components, without the extension.
-    size_t start = Ffilename.size();
+    const std::string fileName = Filename().str();
+    size_t start = fileName.size();
     int found = 0;
     while (found <= levels && start > 0) {
-        const size_t at = Ffilename.rfind('/', start - 1);
+        const size_t at = fileName.rfind('/', start - 1);
         if (at == std::string::npos) {
             start = 0;
             break;
@@ -283,7 +329,7 @@ void TaudioTag::ApplyFileMask(const std::string& mask, bool albumFromParentFolde
         start = at;
         ++found;
     }
-    std::string text = Ffilename.substr(start < Ffilename.size() && Ffilename[start] == '/' ? start + 1 : start);
+    std::string text = fileName.substr(start < fileName.size() && fileName[start] == '/' ? start + 1 : start);
     const size_t lastSlash = text.rfind('/');
     const size_t dot = text.rfind('.');
     if (dot != std::string::npos && (lastSlash == std::string::npos || dot > lastSlash)) text.erase(dot);
@@ -293,7 +339,7 @@ void TaudioTag::ApplyFileMask(const std::string& mask, bool albumFromParentFolde
     auto valueOf = [&](const char* key) { return values.Values(key); };
     if (const std::string v = valueOf("%a"); !v.empty()) Fartist = v;
     if (const std::string v = valueOf("%b"); !v.empty()) Falbum = v;
-    if (const std::string v = valueOf("%t"); !v.empty()) Ftitle = v;
+    if (const std::string v = valueOf("%t"); !v.empty()) SetTitle(v);
     if (const std::string v = valueOf("%g"); !v.empty()) FgenreString = v;
     const int64_t number = StrToInt64Def(valueOf("%n"), 0);
     if (number > 0 && number <= int64_t(UINT32_MAX)) SetTrackNo(uint32_t(number));
@@ -301,12 +347,12 @@ void TaudioTag::ApplyFileMask(const std::string& mask, bool albumFromParentFolde
     if (albumFromParentFolder) {
         // A video library files its videos by folder: the folder is the genre.
         if (mediaSupportLevel == 2)
-            FgenreString = FolderNameAbove(Ffilename, 1);
+            FgenreString = FolderNameAbove(fileName, 1);
         else
-            Falbum = FolderNameAbove(Ffilename, 1);
-        if (artistFromParentFolder && mediaSupportLevel != 2) Fartist = FolderNameAbove(Ffilename, 2);
+            Falbum = FolderNameAbove(fileName, 1);
+        if (artistFromParentFolder && mediaSupportLevel != 2) Fartist = FolderNameAbove(fileName, 2);
     } else if (artistFromParentFolder) {
-        Fartist = FolderNameAbove(Ffilename, 1);
+        Fartist = FolderNameAbove(fileName, 1);
     }
     FgenreID = GenresList().GenreIDOf(FgenreString.Text());
 }
@@ -322,9 +368,9 @@ void TaudioTag::SetFieldsFromColumns(const std::vector<int>& columns, const std:
         const int64_t v = StrToInt64Def(field(i), 0);
         return v >= 0 && v <= int64_t(UINT32_MAX) ? uint32_t(v) : 0;
     };
-    Ffilename = field(0);
+    SetFilename(field(0));
     Fartist = field(1);
-    Ftitle = field(2);
+    SetTitle(field(2));
     Falbum = field(3);
     SetComment(field(4));
     SetTrackNo(number(5));
@@ -341,13 +387,11 @@ void TaudioTag::SetFieldsFromColumns(const std::vector<int>& columns, const std:
 }
 
 std::string TaudioTag::PathPart() const {
-    const size_t slash = Ffilename.rfind('/');
-    return slash == std::string::npos ? std::string() : Ffilename.substr(0, slash + 1);
+    return std::string(Filename().Folder());
 }
 
 std::string TaudioTag::FilePart() const {
-    const size_t slash = Ffilename.rfind('/');
-    return slash == std::string::npos ? Ffilename : Ffilename.substr(slash + 1);
+    return std::string(Filename().Name());
 }
 
 std::string TaudioTag::ExtPart() const {
@@ -360,9 +404,9 @@ std::string TaudioTag::AlbumPath() const { return PathPart() + (Album().empty() 
 
 void TaudioTag::GetCSVRow(std::string& row) const {
     std::vector<std::string> extra = ExtraFields().ToVector();
-    row += QuoteCSVField(Ffilename);
-    for (const std::string& text : {PathPart(), FilePart(), ExtPart(), AlbumPath(), Ftitle, Artist(), Album(),
-                                     Comment(), Date()})
+    row += QuoteCSVField(Filename().str());
+    for (const std::string& text : {PathPart(), FilePart(), ExtPart(), AlbumPath(), Title().str(), Artist(),
+                                     Album(), Comment(), Date()})
         row.append(1, ',').append(QuoteCSVField(text));
     row += Format(",%u", FgenreID);
     row.append(1, ',').append(QuoteCSVField(FgenreString.Text()));
@@ -482,11 +526,12 @@ bool ReadId3Picture(const std::string& fileName, std::string& jpeg) {
 
 bool TaudioTag::GetEmbeddedPicture(std::string& jpeg) const {
     jpeg.clear();
-    if (ReadId3Picture(Ffilename, jpeg)) return true;
+    const std::string fileName = Filename().str();
+    if (ReadId3Picture(fileName, jpeg)) return true;
     // Every other format (and ID3 tags elsewhere in the file) through the tagger
     // plug-in for the file's extension; only JPEG pictures are covers here.
     std::string bytes, mime;
-    if (!TaggerLoader().ReadEmbeddedPicture(Ffilename, bytes, mime)) return false;
+    if (!TaggerLoader().ReadEmbeddedPicture(fileName, bytes, mime)) return false;
     if (bytes.size() < 3 || bytes.compare(0, 3, "\xFF\xD8\xFF") != 0) return false;
     jpeg = std::move(bytes);
     return true;

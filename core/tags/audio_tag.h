@@ -16,6 +16,7 @@
 #include "core/tags/media_kinds.h"
 #include "core/base/pooled_text.h"
 #include "core/base/string_lists.h"
+#include "core/tags/tag_text.h"
 
 namespace tunecrest {
 
@@ -171,6 +172,7 @@ public:
     // A tag on the stack or in a member (a working copy); tracks that lists hold are made
     // by NewAudioTag.
     TaudioTag();
+    ~TaudioTag() override;
     TaudioTag(const TaudioTag&) = delete;
     TaudioTag& operator=(const TaudioTag&) = delete;
 
@@ -211,14 +213,18 @@ public:
                         const std::string& coverFolder = "", bool coverFolderOnly = false) const;
 
     // Published properties.
-    const std::string& Filename() const { return Ffilename; }
-    void SetFilename(std::string_view v) { Ffilename = v; }
+    // The file's folder and its name within it (see TfileNameText); a std::string where one is
+    // asked for.
+    TfileNameText Filename() const {
+        return {Ffolder.Text(), Ftexts ? std::string_view(Ftexts->Name(), Ftexts->NameSize) : std::string_view()};
+    }
+    void SetFilename(std::string_view v);
     const std::string& Artist() const { return Fartist.Text(); }
     const TpooledText& ArtistText() const { return Fartist; }  // the pool's copy, to share
     void SetArtist(std::string_view v) { Fartist = v; }
     void SetArtist(const TpooledText& v) { Fartist = v; }
-    const std::string& Title() const { return Ftitle; }
-    void SetTitle(std::string_view v) { Ftitle = v; }
+    TtagText Title() const { return Ftexts ? TtagText({Ftexts->Title(), Ftexts->TitleSize}) : TtagText(); }
+    void SetTitle(std::string_view v);
     const std::string& Album() const { return Falbum.Text(); }
     const TpooledText& AlbumText() const { return Falbum; }
     void SetAlbum(std::string_view v) { Falbum = v; }
@@ -278,10 +284,10 @@ public:
     // The same for comparing tags by title and number: first the tag itself, then (a few
     // tags later, once the tag is at hand) the title's letters.
     void PrefetchSortKeys() const {
-        __builtin_prefetch(&Ftitle);
+        __builtin_prefetch(&Ftexts);
         __builtin_prefetch(&FtrackNo);
     }
-    void PrefetchTitleText() const { __builtin_prefetch(Ftitle.data()); }
+    void PrefetchTitleText() const { __builtin_prefetch(Ftexts); }
 
     // Unpublished values.
     // Insertion sequence: the track number until a list numbers the tag on Add/Insert.
@@ -324,12 +330,22 @@ private:
     friend class TaudioTagPtr;
     friend TaudioTagPtr NewAudioTag();
 
-    // Texts first, then the numbers together, so that no field is padded (a track takes
-    // 160 bytes, one of the allocator's sizes). Artists, albums, dates, genre names and tag
-    // kinds repeat from track to track (an album's tracks share all five): they are pooled,
-    // one copy of each text for the whole library, each field its number there.
-    std::string Ffilename, Ftitle;
-    TpooledText Fartist, Falbum, Fdate, FgenreString, FtagType;
+    // The title and the name of the file within its folder, in one block: their sizes, then
+    // each text followed by a zero byte. Null when both are empty.
+    struct Ttexts {
+        uint32_t TitleSize, NameSize;
+        const char* Title() const { return reinterpret_cast<const char*>(this + 1); }
+        const char* Name() const { return Title() + TitleSize + 1; }
+        static Ttexts* Make(std::string_view title, std::string_view name);
+    };
+    void SetTexts(std::string_view title, std::string_view name);
+
+    // A track takes 112 bytes, one of the allocator's sizes, and its block of texts. Artists,
+    // albums, dates, genre names, tag kinds and the files' folders repeat from track to track
+    // (an album's tracks share all six): they are pooled, one copy of each text for the
+    // whole library, each field its number there.
+    Ttexts* Ftexts = nullptr;
+    TpooledText Ffolder, Fartist, Falbum, Fdate, FgenreString, FtagType;
     // The references that hold the track (TaudioTagPtr).
     mutable std::atomic<uint32_t> Frefs{0};
     TDateTime FmodDate = 0;

@@ -90,8 +90,9 @@ TaudioTagPtr TaudioTagList::CreateTagFromListedFile(const std::string& fileName,
 bool TaudioTagList::RefreshKnownTag(TaudioTag& tag, TDateTime fileDate) const {
     {
         const auto readLock = TaggerLoader().LockTagRead();
-        TtaggerRecord* record = TaggerLoader().FindPluginRecord(tag.Filename());
-        if (!TtaggerLoader::ReadWithPlugin(record, tag.Filename())) return false;
+        const std::string fileName = tag.Filename().str();
+        TtaggerRecord* record = TaggerLoader().FindPluginRecord(fileName);
+        if (!TtaggerLoader::ReadWithPlugin(record, fileName)) return false;
         try {
             TtaggerRecordSource source(record);
             tag.ReadFromPlugin(source);
@@ -141,7 +142,7 @@ void TaudioTagList::ScanFolderTree(const std::string& folder, bool keep, const T
                 for (const TfolderEntry& f : files) present.insert(f.Name);
                 std::set<std::string> covered;
                 std::erase_if(cached, [&](const TaudioTagPtr& tag) {
-                    const std::string name = fs::path(tag->Filename()).filename().string();
+                    const std::string name(tag->Filename().Name());
                     if (!present.count(name) || !covered.insert(name).second) return true;
                     tag->SetFilename((fs::path(folder) / name).string());
                     return false;
@@ -163,7 +164,7 @@ void TaudioTagList::ScanFolderTree(const std::string& folder, bool keep, const T
                         const TaudioTagPtr& tag = cached[size_t(i)];
                         if (i % 10 == 0 && OnListProcess) OnListProcess(this, i, cachedCount, tag);
                         if (IsPlaceholder(*tag)) continue;
-                        const TaudioTagPtr knownTag = FindKnown(known, tag->Filename());
+                        const TaudioTagPtr knownTag = FindKnown(known, tag->Filename().str());
                         if (!knownTag) {
                             found.Add(tag);
                         } else if (ModDatesDiffer(knownTag->ModDate(), tag->ModDate())) {

@@ -39,7 +39,7 @@ TDateTime ModDateFromStamp(std::string_view stamp) {
 
 void TaudioTagXML::SaveToStrings(TpairList& list) {
     const TaudioTag& t = Fowner;
-    list.push_back(MakePair("Filename", t.Filename()));
+    list.push_back(MakePair("Filename", t.Filename().str()));
     list.push_back(MakePair("Artist", t.Artist()));
     list.push_back(MakePair("Title", t.Title()));
     list.push_back(MakePair("Album", t.Album()));

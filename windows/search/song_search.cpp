@@ -90,7 +90,7 @@ struct TfoldedNames {
             part.Folded.reset(new char[room]);
             for (size_t i = first; i < last; ++i) {
                 part.Starts[i - first] = uint32_t(used);
-                const std::string& text = name(i);
+                const std::string_view text = name(i);
                 if (used + text.size() + 1 > room) {
                     const size_t larger = std::max(room * 2, used + text.size() + 1);
                     std::unique_ptr<char[]> moved(new char[larger]);
@@ -254,7 +254,7 @@ void TsongSearch::PrepareIndex() {
         made.Kinds.resize(count);
         made.Fill(
             count,
-            [&](size_t i) -> const std::string& {
+            [&](size_t i) -> std::string_view {
                 const TaudioTag& tag = track(i);
                 made.Kinds[i] = KindByte(tag.MediaType());
                 return tag.Title();
@@ -263,7 +263,7 @@ void TsongSearch::PrepareIndex() {
         if (video.Count() > 0) {
             // A file of the audio library that the video list holds too is listed once:
             // each video track remembers the earlier tracks with its file name.
-            std::unordered_map<std::string_view, std::vector<uint32_t>> videoNames;
+            std::unordered_map<TfileNameText, std::vector<uint32_t>, TfileNameHash> videoNames;
             for (uint32_t i = uint32_t(audioCount); i < count; ++i) videoNames[track(i).Filename()].push_back(i);
             for (uint32_t i = 0; i < audioCount; ++i) {
                 const auto found = videoNames.find(track(i).Filename());
