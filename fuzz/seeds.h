@@ -87,6 +87,33 @@ inline std::string BmpSeed(int bits) {
     return w.Bytes();
 }
 
+// A run-length compressed BMP of 6 x 3 pixels (8 or 4 bits a pixel): runs, pixels as
+// they are, a move, ends of rows and the end marker.
+inline std::string RleBmpSeed(int bits) {
+    const std::string runs = bits == 8 ? std::string{3, 1, 0, 3, 2, 3, 4, 0, 0, 0, 0, 2, 1, 1, 2, 5, 0, 1}
+                                       : std::string{6, 0x12, 0, 0, 0, 4, 0x34, 0x56, 0, 2, 2, 1, 1, 0x77, 0, 1};
+    const uint32_t offset = 54 + 16 * 4;
+    TbyteWriter w;
+    w.WriteBytes("BM");
+    w.WriteU32(offset + uint32_t(runs.size()));
+    w.WriteU32(0);
+    w.WriteU32(offset);
+    w.WriteU32(40);
+    w.WriteI32(6);
+    w.WriteI32(3);
+    w.WriteI16(1);
+    w.WriteI16(int16_t(bits));
+    w.WriteU32(bits == 8 ? 1 : 2);
+    w.WriteU32(uint32_t(runs.size()));
+    w.WriteU32(0);
+    w.WriteU32(0);
+    w.WriteU32(16);
+    w.WriteU32(0);
+    for (int i = 0; i < 16; ++i) w.WriteU32(uint32_t(i * 0x0F0E0D));
+    w.WriteBytes(runs);
+    return w.Bytes();
+}
+
 // One CD+G graphics packet: instruction and 16 data bytes.
 inline std::string CdgPacket(uint8_t instruction, std::initializer_list<uint8_t> data) {
     std::string packet(size_t(TcdgDecoder::kPacketSize), '\0');
@@ -158,6 +185,42 @@ inline std::map<std::string, std::vector<std::string>> Seeds() {
     genres.SaveToStream(genreIndex);
     seeds["grouping_index"] = {'\0' + albumIndex.Bytes(), '\2' + genreIndex.Bytes()};
 
+    // The record finders: the finder (list file, albums, artists, genres and years), the
+    // count the library expects (two bytes), the file.
+    auto finderSeed = [](char finder, int records, const std::string& file) {
+        return std::string{finder, char(records & 0xFF), char(records >> 8)} + file;
+    };
+    TaudioTagArtistList artists;
+    for (const auto& tag : list->Items()) artists.AddTag(tag);
+    TbyteWriter artistIndex;
+    artists.SaveToStream(artistIndex);
+    seeds["list_file_records"] = {finderSeed(0, list->Count(), plain.Bytes()),
+                                  finderSeed(1, albums.Count(), albumIndex.Bytes()),
+                                  finderSeed(2, artists.Count(), artistIndex.Bytes()),
+                                  finderSeed(3, genres.Count(), genreIndex.Bytes()),
+                                  finderSeed(0, 1, foreign)};
+
+    // A hand-over: the parameter count (eight bytes), then the block as a second start
+    // sends it.
+    auto handOver = [](uint64_t count, const std::string& block) {
+        std::string seed(8, '\0');
+        for (int i = 0; i < 8; ++i) seed[size_t(i)] = char(count >> (8 * i));
+        return seed + block + '\0';
+    };
+    seeds["hand_over"] = {handOver(2, "/music/a b.mp3\r\nMessage=304:0\r\n"), handOver(1, "RunScan"),
+                          handOver(0, ""), handOver(3, "ActivateSlot=2\r\n\r\nx\r\n")};
+
+    // The chooser's rules: the rule, then two texts split at a zero byte.
+    auto chooser = [](char rule, const std::string& a, const std::string& b) {
+        return rule + a + '\0' + b;
+    };
+    seeds["chooser_names"] = {
+        chooser(0, "All Supported Files|*.mp3;*.ogg|MPEG Audio (*.mp3)|*.mp3", ""),
+        chooser(0, "M3U Playlist (*.m3u);;Text (*.txt *.text)", ""),
+        chooser(1, "track?.*", "Track1.MP3"), chooser(1, "a*b*c", "aXbYc"),
+        chooser(2, "Caf\xe9 \xc3\xa9 \xf0\x9f\x8e\xb5 \xed\xa0\x80", ""),
+        chooser(3, "CSV Files (*.csv)|*.csv", " Party "), chooser(3, "Lists|*.m3u", "../up")};
+
     const std::string jpegHead = std::string("\xFF\xD8\xFF\xE0", 4) + "JFIF-body" + std::string("\xFF\xD9", 2);
     seeds["id3_picture"] = {Id3Seed(3, std::string("\0image/jpeg\0\x03" "Front\0", 19) + jpegHead),
                             Id3Seed(3, std::string("\x01image/jpg\0\x03\xFF\xFE" "F\0\0\0", 17) + jpegHead),
@@ -199,7 +262,8 @@ inline std::map<std::string, std::vector<std::string>> Seeds() {
     for (int y = 0; y < photo.Height(); ++y)
         for (int x = 0; x < photo.Width(); ++x) photo.SetPixel(x, y, {uint8_t(x * 30), uint8_t(y * 40), 90});
     seeds["picture"] = {'\1' + test::EncodeJpeg(photo, 50), '\0' + test::EncodeBmp24(photo),
-                        '\0' + BmpSeed(1), '\0' + BmpSeed(8), '\0' + BmpSeed(16)};
+                        '\0' + BmpSeed(1), '\0' + BmpSeed(8), '\0' + BmpSeed(16), '\0' + RleBmpSeed(8),
+                        '\0' + RleBmpSeed(4)};
 
     seeds["cdg"] = CdgSeeds();
 

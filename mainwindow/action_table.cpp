@@ -134,6 +134,24 @@ const std::vector<TactionDef>& MainActionTable() {
         {"actnViewJukeboxlistView", "View", "Jukebox List View", "Ctrl+Alt+J", 0, true, 0},
         {"actnViewCoverArtView", "View", "Cover Art View", "Ctrl+Alt+C", 0, true, 1},
         {"actnViewArtistsAndCovers", "View", "Artists with Covers", "", 0, false, 2},
+        // The product layout's own controls: the back button and the pop-up volume bar's
+        // button, and the view options that show and hide the layout's panels and buttons
+        // (the volume-bar modes and the back button's actions by their Tag).
+        {"actnControlBack", "Control", "&Back", "", 0},
+        {"actnViewVolumePopupShow", "Control", "&Volume", "", 0, true},
+        {"actnViewSongTitle", "View", "Song &Title", "", 0},
+        {"actnViewStacker", "View", "&Stacker Panel", "", 0},
+        {"actnViewQueueCDButton", "View", "Queue C&D Button", "", 0},
+        {"actnViewSearchButton", "View", "Searc&h Button", "", 0},
+        {"actnViewBackButton", "View", "&Back Button", "", 0},
+        {"actnViewAddGap", "View", "Add &Gap", "", 0},
+        {"actnViewTrackPosition", "View", "Track &Position Bar", "", 0},
+        {"actnViewVolumeNone", "View", "No &Volume Bar", "", 0, false, 0},
+        {"actnViewVolumeTop", "View", "Volume Bar at the Top", "", 0, false, 1},
+        {"actnViewVolumePopup", "View", "Pop-up Volume Bar", "", 0, false, 2},
+        {"actnViewBackPrevious", "View", "Back: Add Previous Track to the Queue", "", 0, false, 0},
+        {"actnViewBackRestart", "View", "Back: Restart the Current Track", "", 0, false, 1},
+        {"actnViewBackPreviousAtTop", "View", "Back: Add Previous Track to the Top of the Queue", "", 0, false, 2},
         // The local library's own commands: scans, CDs, files, reports, cartridges, and
         // the pitch and tempo of the outside sound processors.
         {"actnFileScanFolders", "File", "&Scan Media Folders", "Ctrl+Shift+F5", 0},

@@ -224,9 +224,11 @@ void TbrowseTreeView::PaintNode(int index, const QRect& rect, QPainter& canvas, 
     icons.Draw(canvas, iconX, midY - icons.Height() / 2, icon);
     const QRect text(iconX + icons.Width() + 10, rect.top(), rect.right() - iconX - icons.Width() - 14,
                      rect.height());
-    const int width = DrawHTMLText(canvas, NodeCaption(*node, Fviewer.JukeboxList(), &Ffonts, false), text,
-                                   ListFont(Ffonts, lfnHeading), Qt::AlignVCenter, selected,
-                                   ListColor(Ffonts, lcHighlightFontColor));
+    // A name too long for one line takes two when the row has room for them.
+    const std::string caption = NodeCaption(*node, Fviewer.JukeboxList(), &Ffonts, false);
+    const TFont font = ListFont(Ffonts, lfnHeading);
+    const int width = DrawHTMLText(canvas, caption, text, font, Qt::AlignVCenter | WrapFlagToFit(caption, font, text),
+                                   selected, ListColor(Ffonts, lcHighlightFontColor));
     FadeOverflow(canvas, text, width, back);
 }
 

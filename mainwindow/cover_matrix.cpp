@@ -9,6 +9,7 @@
 #include "skin/html_text.h"
 #include "skin/paint_regions.h"
 #include "skin/qt_color.h"
+#include "skin/fitted_text.h"
 #include "skin/screen_fonts.h"
 #include "skin/skin_scroll_bar.h"
 
@@ -213,16 +214,16 @@ void TcoverMatrixView::PaintCell(TpaintRegion* region) {
     texts.push_back(album->Title().empty() ? "[]" : album->Title());
     int top = inner.bottom() - lines * lineHeight - 2;
     const QFont screen = ScreenFont(font);
-    const QFontMetrics metrics(screen);
     for (size_t i = 0; i < texts.size(); ++i, top += lineHeight) {
         const QRect line(inner.left() + 4, top, inner.width() - 8, lineHeight);
         QFont f = screen;
         f.setBold(i + 1 == texts.size());
+        // A long name is drawn smaller before it is shortened.
+        const TfittedText fitted = FitText(QString::fromStdString(texts[i]), f, line.width(), line.height(), false);
+        f.setPixelSize(fitted.PixelSize);
         canvas->setFont(f);
         canvas->setPen(focused ? ToQColor(ListColor(Ffonts, lcHighlightFontColor)) : ToQColor(font.Color));
-        canvas->drawText(
-            line, Qt::AlignCenter | Qt::TextSingleLine,
-            QFontMetrics(f).elidedText(QString::fromStdString(texts[i]), Qt::ElideRight, line.width()));
+        canvas->drawText(line, Qt::AlignCenter | Qt::TextSingleLine, fitted.Text);
     }
 }
 

@@ -14,7 +14,8 @@ bool AppendExceptionLog(const std::string& file, const std::string& message) {
         if (c == '\r' || c == '\n') c = ' ';
     line += '\n';
     std::string error;
-    if (AppendFileBytes(file, line, &error)) return true;
+    // The same file as the error log, kept within the same size.
+    if (AppendLogBytes(file, line, ErrorLogLimit(), kOlderLogSuffix, &error)) return true;
     LogError("The exception log " + file + " could not be written (" + error + "): " + message);
     return false;
 }

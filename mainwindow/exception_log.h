@@ -9,8 +9,8 @@ namespace tunecrest {
 
 // Appends one line to `file`: the local date and time (short date, then the long time
 // unless it is midnight), ": " and the message with its line breaks turned into blanks.
-// Earlier lines are never rewritten; false (with the reason logged) when the file cannot
-// be appended to.
+// Earlier lines are never rewritten (past the error log's size the file is moved aside as
+// the error log is); false (with the reason logged) when the file cannot be appended to.
 bool AppendExceptionLog(const std::string& file, const std::string& message);
 
 class TtunecrestApplication : public QApplication {

@@ -117,7 +117,10 @@ void GetGeneralSettings(TfrmBaseJukebox& form, TprefsRec& rec)
         rec.MapThe = list->ArtistList().MapThe;
     }
     rec.MappingsChanged = false;
-    rec.HideBackButtonGroup = true;
+    // The base window has no back button; the product layout has, with its three actions.
+    const bool backButton = dynamic_cast<TfrmCustomTunecrest*>(&form) != nullptr;
+    rec.HideBackButtonGroup = !backButton;
+    rec.BackButtonAction = form.ViewOptions().BackButtonMode;
 }
 
 void SetGeneralSettings(TfrmBaseJukebox& form, TprefsRec& rec)
@@ -140,7 +143,9 @@ void SetGeneralSettings(TfrmBaseJukebox& form, TprefsRec& rec)
     s.ShutdownOnExit = rec.ShutdownOnExit;
     s.DefaultToShutdown = rec.DefaultToShutdown;
     form.SetTrackMouse(rec.TrackMouse);
-    s.MenuSize = rec.MenuHeight;
+    form.SetMenuSize(rec.MenuHeight);
+    if (dynamic_cast<TfrmCustomTunecrest*>(&form) && rec.BackButtonAction >= 0 && rec.BackButtonAction <= 2)
+        form.ViewOptions().BackButtonMode = rec.BackButtonAction;
     s.HideCursorWithMenu = rec.HideCursorWithMenu;
     s.DisableScreenSaverDuringVideoPlayback = rec.ScreenSaverOffDuringVideo;
     GlobalPrefs().BeginUpdate();
@@ -168,6 +173,7 @@ void SetGeneralSettings(TfrmBaseJukebox& form, TprefsRec& rec)
             form.RefreshCoversList();
         }
     }
+    form.UpdateCheckMarks();
     form.SettingsStore().MarkChanged();
     form.WriteDisplaySettings();
 }

@@ -466,6 +466,12 @@ std::string QueueHeaderText(const TfontContainer& fonts, int count, uint64_t sec
            DurationText(seconds) + ")";
 }
 
+std::string StackerTitleText(const TfontContainer& fonts, const std::string& state) {
+    if (state.empty()) return "";
+    const TfontItem* f5 = fonts.Items().Items(lfnDetails);
+    return (f5 ? f5->HTMLTag() : std::string()) + EscapeMarkup(state);
+}
+
 std::string TrackListHeaderText(const TfontContainer& fonts, const TObject* shown) {
     std::string name;
     if (auto* album = dynamic_cast<const TaudioTagAlbum*>(shown))

@@ -123,6 +123,9 @@ std::string StationRowText(const TfontContainer& fonts, const std::string& name)
 
 // The queue heading: "Up Next" and the queue's track count and total duration.
 std::string QueueHeaderText(const TfontContainer& fonts, int count, uint64_t seconds);
+// The stacker panel's line: the stacker's state ("Empty", "Inactive", a cartridge name;
+// empty while the stacker is off), escaped, in list font 5.
+std::string StackerTitleText(const TfontContainer& fonts, const std::string& state);
 // The track list heading: "Track List" and the name of what it shows (an artist, an album
 // with its artist, a genre), followed by " : " when there is a name.
 std::string TrackListHeaderText(const TfontContainer& fonts, const TObject* shown);

@@ -140,11 +140,13 @@ void TfrmBaseLocalJukebox::BindLocalActions() {
 void TfrmBaseLocalJukebox::QueueFiles(const std::vector<std::string>& files) {
     auto* list = JukeboxList();
     if (!list) return;
+    // A file of the library is queued as its track; any other file is read as the scan
+    // would read it and only queued: the library holds what its folders hold.
     for (const std::string& file : files) {
         TaudioTagPtr tag;
         int index = -1;
         if (list->FileIndex().Find(file, index)) tag = list->FileIndex().Tag(index);
-        if (!tag) tag = list->GlobalList().CreateTagFromFile(file);
+        if (!tag) tag = list->GlobalList().ReadTagFromFile(file);
         if (tag) list->AddToQueue(*tag);
     }
 }

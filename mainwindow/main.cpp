@@ -18,6 +18,7 @@
 #include "mainwindow/qt_prompt.h"
 #include "mainwindow/single_instance.h"
 #include "mainwindow/window_entries.h"
+#include "platform/launch_program.h"
 #include "platform/linux_system_services.h"
 #include "windows/about_box.h"
 #include "windows/skinned_prompt.h"
@@ -53,9 +54,11 @@ int main(int argc, char** argv) {
 
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
-    const std::string programFolder = std::filesystem::path(argv[0]).parent_path().empty()
-                                          ? std::filesystem::current_path().string()
-                                          : std::filesystem::absolute(argv[0]).parent_path().string();
+    // The folder of the program file itself: argv[0] is only the name typed, which for a
+    // program found on PATH (an installed one, a desktop entry's "tunecrest") has no folder.
+    std::string programFolder = ProgramFolder();
+    if (programFolder.empty())
+        programFolder = std::filesystem::absolute(argv[0]).parent_path().string();
 
     int64_t mutex = 0;
     if (!CreateInstanceMutex(mutex, "")) {
@@ -73,9 +76,12 @@ int main(int argc, char** argv) {
     // at once; what it hands over runs after start-up.
     TcommandLineReceiver receiver(kMainWindowClass);
 
-    // The tag plug-ins that ship beside the program, unless the root brings its own.
-    const auto shipped = std::filesystem::path(programFolder) / "TagPlugins";
-    if (std::filesystem::is_directory(shipped)) TaggerLoader().SetPluginFolder(shipped.string() + "/");
+    // In a build tree the tag plug-ins beside the program are the loader's, unless the root
+    // brings its own. An installed program's shipped folder is not the user's to write
+    // (the plug-ins' settings file lives there): they are linked into the root's folder.
+    const TshippedFolders shipped(programFolder);
+    if (shipped.BesideProgram() && std::filesystem::is_directory(shipped.TagPluginsFolder()))
+        TaggerLoader().SetPluginFolder(shipped.TagPluginsFolder());
 
     // The log of the root from the start: what the window finds while it is built (a
     // mappings file that is no file) is logged there too once the data folder exists.

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -26,6 +27,7 @@
 #include "mainwindow/main_form_guard.h"
 #include "mainwindow/now_playing.h"
 #include "mainwindow/single_instance.h"
+#include "mainwindow/window_loss_watch.h"
 #include "mainwindow/shipped_skins.h"
 #include "remote/action_button_pad.h"
 #include "remote/controller_hub.h"
@@ -58,18 +60,44 @@ int64_t SteadyMs() {
 }
 }  // namespace
 
-// The window's key preview: key releases on any of its controls reach the credits first.
+// The window's key preview: a key pressed on any of its controls reaches the window's
+// shortcuts and media keys first (a shortcut of the window wins over a control's own use
+// of the key), and key releases reach the credits first.
 class TkeyPreviewFilter : public QObject {
 public:
     explicit TkeyPreviewFilter(TfrmBaseJukebox& form) : Fform(form) {}
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::KeyRelease || !watched->isWidgetType()) return false;
+        const QEvent::Type type = event->type();
+        if ((type != QEvent::KeyRelease && type != QEvent::KeyPress) || !watched->isWidgetType()) return false;
         if (static_cast<QWidget*>(watched)->window() != &Fform) return false;
-        return Fform.CreditKeyReleased(static_cast<QKeyEvent*>(event));
+        auto* key = static_cast<QKeyEvent*>(event);
+        return type == QEvent::KeyPress ? Fform.ShortcutKeyPressed(key) : Fform.CreditKeyReleased(key);
     }
 
 private:
     TfrmBaseJukebox& Fform;
+};
+
+// The windows the program opens (dialogs, the song search, the screen saver) belong to the
+// main window: each is made a transient of it as it is shown, so the window manager keeps
+// it above the main window also while that one is full screen or always on top.
+class TownedWindowsFilter : public QObject {
+public:
+    explicit TownedWindowsFilter(QWidget& form) : Fform(form) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Show || !watched->isWidgetType()) return false;
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget == &Fform || !widget->isWindow() || widget->windowType() == Qt::Popup ||
+            widget->windowType() == Qt::ToolTip)
+            return false;
+        QWindow* window = widget->windowHandle();
+        QWindow* main = Fform.windowHandle();
+        if (window && main && !window->transientParent() && Fform.isVisible()) window->setTransientParent(main);
+        return false;
+    }
+
+private:
+    QWidget& Fform;
 };
 
 bool TinputActivityFilter::eventFilter(QObject* watched, QEvent* event) {
@@ -119,6 +147,11 @@ TfrmBaseJukebox::TfrmBaseJukebox(std::vector<std::string> args, std::string prog
     };
     FkeyPreview = std::make_unique<TkeyPreviewFilter>(*this);
     qApp->installEventFilter(FkeyPreview.get());
+    FownedWindows = std::make_unique<TownedWindowsFilter>(*this);
+    qApp->installEventFilter(FownedWindows.get());
+    FlossWatch = std::make_unique<TwindowLossWatch>([this] { return NativeWindowId(); },
+                                                    [this](uint32_t lost) { NativeWindowLost(lost); });
+    qApp->installNativeEventFilter(FlossWatch.get());
     Fskin->SetIconList(&ListIcons());
     FssTimer.setInterval(TidleMonitor::kInterval);
     FnextWait.setSingleShot(true);
@@ -130,6 +163,8 @@ TfrmBaseJukebox::~TfrmBaseJukebox() {
     GlobalPrefs().RemoveChangeListener(this);
     if (FactivityFilter) qApp->removeEventFilter(FactivityFilter.get());
     if (FkeyPreview) qApp->removeEventFilter(FkeyPreview.get());
+    if (FlossWatch) qApp->removeNativeEventFilter(FlossWatch.get());
+    if (FownedWindows) qApp->removeEventFilter(FownedWindows.get());
     FssTimer.stop();
     if (Flist) Flist->SetEvents(nullptr);
     Flist.reset();  // frees the jukebox and its player
@@ -223,7 +258,10 @@ void TfrmBaseJukebox::CreateParts() {
     Fcontroller.OnQueueChanged = [this] { QueueChanged(); };
     // A stopped player: the timer back to 0 and no position to seek.
     Fcontroller.OnIndicator = [this](int indicator) {
-        if (indicator == piStopped && Fbars && !Closing()) Fbars->Stopped();
+        if (Closing()) return;
+        if (indicator == piStopped && Fbars) Fbars->Stopped();
+        // The pause button shows the paused state.
+        if (Flayout) Flayout->SetPaused(indicator == piPaused);
     };
     // The volume the player reports (its own settings, a remote control) moves the bars.
     Fcontroller.OnVolume = [this](uint8_t volume) {
@@ -261,7 +299,8 @@ void TfrmBaseJukebox::BuildLayout() {
     };
     TbrowseTreeView& browse = Flayout->Browse();
     browse.SetJukeboxList(Flist.get());
-    browse.Viewer().SetDisplayMode(TtreeViewDisplayMode(Fsettings.ViewJukeboxList));
+    FbrowseNodes = uint32_t(Fsettings.ViewJukeboxList);
+    browse.Viewer().SetDisplayMode(TtreeViewDisplayMode(FbrowseNodes));
     browse.OnSelectNode = [this](TmyNode* node) { TreeSelectionChanged(node); };
     browse.OnBuildEnded = [this] { ShowProgressText(""); };
     Flayout->Covers().OnAlbumClick = [this](const TaudioTagAlbumPtr& album) {
@@ -270,6 +309,7 @@ void TfrmBaseJukebox::BuildLayout() {
     };
     Flayout->ArtistCovers().OnAlbumClick = Flayout->Covers().OnAlbumClick;
     BindViewActions();
+    BindLayoutActions();
     // A changed display setting shows the lists again.
     Flayout->TrackListDisplay.OnChange = [this](TObject*) { Flayout->Lists().RefreshTracks(); };
     Flayout->QueueListDisplay.OnChange = [this](TObject*) { QueueChanged(); };
@@ -286,7 +326,7 @@ void TfrmBaseJukebox::CreateFolders() {
     std::string error;
     if (!Ffolders->CreateFolders(false, &error)) throw Exception(error);
     // Both shipped skins are offered in every root, the user's own skins left as they are.
-    CopyShippedSkins((std::filesystem::path(FprogramFolder) / "Skins").string(), Ffolders->SkinsFolder());
+    CopyShippedSkins(ShippedFolders().SkinsFolder(), Ffolders->SkinsFolder());
 }
 
 void TfrmBaseJukebox::DoInitialise() {
@@ -346,6 +386,31 @@ bool TfrmBaseJukebox::AlwaysOnTopState() const { return (windowFlags() & Qt::Win
 void TfrmBaseJukebox::BringForward() {
     if (FformClosed || Closing()) return;
     if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+uint32_t TfrmBaseJukebox::NativeWindowId() const {
+    // The window system's own id of the window now: the toolkit may replace the native
+    // window under the widget (a changed "stay on top"), and the widget's own id lags.
+    const QWindow* window = windowHandle();
+    return window && window->handle() ? uint32_t(window->winId()) : 0;
+}
+
+void TfrmBaseJukebox::NativeWindowLost(uint32_t lost) {
+    if (FformClosed || Closing() || lost == 0 || NativeWindowId() != lost) return;
+    LogError("The main window was destroyed by another program; it is made anew");
+    const Qt::WindowStates state = windowState() & ~Qt::WindowMinimized;
+    const QRect bounds = FnormalBounds.isValid() ? FnormalBounds : geometry();
+    // The widget forgets the lost window (the toolkit's own call to destroy it fails
+    // quietly) and gets a new one, shown as the old one was.
+    destroy(true, true);
+    create();
+    FplacingWindow = true;
+    setGeometry(bounds);
+    setWindowState(state);
+    FplacingWindow = false;
     show();
     raise();
     activateWindow();
@@ -440,6 +505,9 @@ void TfrmBaseLocalJukebox::CreateFolders() {
     std::string error;
     if (TaggerLoader().PluginFolder().empty()) {
         if (!Folders().CreateFolders(true, &error)) throw Exception(error);
+        // An installed program's tagger plug-ins are linked in; the owner's own stay.
+        if (!ShippedFolders().BesideProgram())
+            LinkShippedTagPlugins(ShippedFolders().TagPluginsFolder(), Folders().TagPluginsFolder());
         TaggerLoader().SetPluginFolder(Folders().TagPluginsFolder());
     }
 }
@@ -450,6 +518,8 @@ void TfrmBaseLocalJukebox::CreateJukeboxList(std::unique_ptr<TcustomlocalJukebox
     // running playlist; the tracks of known discs are part of the library.
     local->AutoSaveGlobal = true;
     local->AutoSavePlaylists = true;
+    // The internet-radio stations ("internetradio.dat") after each change of them.
+    local->AutoSaveURLs = true;
     local->LoadCDs = true;
     // Videos are part of the jukebox: the video folders, masks and [Videos] branch, and a
     // video found among the music is filed as a video.

@@ -69,6 +69,9 @@ private:
     TidleMonitor& Fmonitor;
 };
 
+// The view actions of the layout's own options, which the View menu groups under "Layout".
+const std::vector<std::string>& LayoutViewActionNames();
+
 class TfrmBaseJukebox : public QWidget, public TpartyPlayHost, public TmainWindowActions {
 public:
     // `args` are the program's parameters; `programFolder` the folder of the program.
@@ -97,6 +100,8 @@ public:
     bool Closing() const { return Fcontroller.Closing(); }
 
     const TjukeboxFolders& Folders() const { return *Ffolders; }
+    // The skins, help and plug-ins that ship with the program (beside it or installed).
+    TshippedFolders ShippedFolders() const { return TshippedFolders(FprogramFolder); }
     TdisplaySettings& Settings() { return Fsettings; }
     TsettingsStore& SettingsStore() { return *FsettingsStore; }
     TcustomlocalJukeboxList* JukeboxList() const { return Flist.get(); }
@@ -207,6 +212,11 @@ public:
     // Another start asks the window to come forward: it is shown and raised as it is
     // (full screen stays full screen); nothing once the window has closed.
     void BringForward();
+    // The native window was destroyed by another program (`lost` is its id): a new one is
+    // made in its place, as it was (full screen, on top), unless the window closed or the
+    // toolkit made a new one itself.
+    void NativeWindowLost(uint32_t lost);
+    uint32_t NativeWindowId() const;
     // The programs of "LaunchClose" started at close: true once the last one has been
     // started (a waiting one holds the rest back). Waits for them up to `timeoutMs`,
     // processing events, so the process does not end before they started; -1 waits as
@@ -279,6 +289,9 @@ public:
     // Seen for every control of the window before the control itself (key preview);
     // answers whether the key was taken.
     bool CreditKeyReleased(QKeyEvent* event);
+    // A key pressed on the window or any of its controls: a media key or a shortcut of the
+    // action table runs its action (before the control sees the key); answers whether it ran.
+    bool ShortcutKeyPressed(QKeyEvent* event);
     void ShowHelp() override { Fdialogs->ShowHelp(); }
     bool CheckPassword(const std::string& prompt, const std::string& password) override;
     void SetRepeatTrack(bool on) override;
@@ -315,8 +328,16 @@ public:
     // the popup menus (main_window_view.cpp).
     TplayerBars& Bars() { return *Fbars; }
     TlayoutViewOptions& ViewOptions() { return FviewOptions; }
-    // The layout follows the view options (bars shown, hidden or popped up).
+    // The layout follows the view options (bars shown, hidden or popped up, the stacker
+    // panel, the song title, the extra gap, the queue-CD, search and back buttons).
     void ApplyViewOptions();
+    // The stacker panel's line and switch from the jukebox (main_window_layout.cpp).
+    void RefreshStackerTitle();
+    // The menu height of the preferences ("MenuSize", 16 to 60): the menu bar and the menus'
+    // items are that high plus 4, and never below a finger's 48 pixels.
+    void SetMenuSize(int size);
+    int MenuBarHeight() const;
+    static constexpr int kMinMenuHeight = 48;
     // The player's time (milliseconds) onto the timer and the position bar.
     void PlayerTimeChanged(uint32_t position, uint32_t length);
     QMenuBar* MainMenuBar() const { return FmenuBar; }
@@ -349,6 +370,12 @@ protected:
     void SetInitialised(bool on);
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // A minimise from outside (the window manager) is undone under party play when its
+    // settings disable minimising.
+    void changeEvent(QEvent* event) override;
+    // The bounds the owner gives the window by moving or sizing it are kept for writing.
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void FormClose();
     // Runs one construction step; a failure is reported with the step's text and
     // construction goes on.
@@ -399,6 +426,10 @@ private:
     void BindViewActions();
     void BuildBarsAndMenus();
     QMenu* BuildActionMenu(QWidget* parent, const std::vector<std::string>& names);
+    void BindLayoutActions();
+    void SetActionChecked(const char* name, bool on);
+    void UpdateLayoutCheckMarks();
+    TColor FmenuPanelColor = 0, FmenuTextColor = 0;
     void ReadViewOptions(const TiniFile& ini);
     void WriteViewOptions(TiniFile& ini);
     void ViewStatesUpdated(bool party);
@@ -433,6 +464,14 @@ private:
     bool FplayControlsShown = true;
     std::vector<TskinnedControl*> SkinnedControls() const;
     void ApplyGeometry();
+    // The window's bounds outside full screen (what leaving full screen returns to, and
+    // what is written once the owner moved or sized the window); set while the program
+    // places the window itself, so that its own placing is not taken for the owner's.
+    QRect FnormalBounds;
+    bool FplacingWindow = false;
+    void NoteNormalBounds();
+    void PlaceNormalBounds();
+    void UndoMinimize();
 
     std::unique_ptr<TjukeboxFolders> Ffolders;
     std::unique_ptr<TsettingsStore> FsettingsStore;
@@ -444,6 +483,8 @@ private:
     std::unique_ptr<TidleMonitor> FidleMonitor;
     std::unique_ptr<TinputActivityFilter> FactivityFilter;
     std::unique_ptr<QObject> FkeyPreview;
+    std::unique_ptr<class TwindowLossWatch> FlossWatch;
+    std::unique_ptr<QObject> FownedWindows;
     std::unique_ptr<TdialogEntries> Fdialogs;
     TfrmAbout2* Fprogress = nullptr;
     TpartyPlaySettings FpartyPlay;
@@ -469,6 +510,9 @@ private:
     std::vector<std::string> FqueueLines;
     TmainLayout* Flayout = nullptr;
     int FbrowseMode = bmNone;
+    // The browse nodes the tree shows now. Party play may take some away (the internet
+    // radio); the owner's own set, the one stored, stays in Fsettings.ViewJukeboxList.
+    uint32_t FbrowseNodes = 3327;
     // The views are built only once start-up has loaded the library.
     bool FviewsActive = false;
     // The track whose cover now playing shows.

@@ -1,6 +1,7 @@
 #include "mainwindow/main_layout.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -14,6 +15,7 @@
 #include "skin/html_label.h"
 #include "skin/paint_regions.h"
 #include "skin/qt_color.h"
+#include "skin/fitted_text.h"
 #include "skin/screen_fonts.h"
 #include "skin/skin_button.h"
 #include "skin/skin_panel.h"
@@ -33,6 +35,10 @@ constexpr int kCoverSize = 132;
 constexpr int kSongTitleHeight = 34;
 constexpr int kTimerWidth = 110;
 constexpr int kPopupWidth = 420;
+// The gap "Add Gap" puts around the whole layout: about the edge a television cuts.
+constexpr int kAddedGap = 40;
+// Room a button's caption needs beside its text: the caption keeps 8 pixels off each edge.
+constexpr int kCaptionRoom = 24;
 constexpr const char* kGeometry = "Geometry";
 }  // namespace
 
@@ -82,6 +88,7 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     QueueListDisplay.SetDisplayTrackNumbers(true);
 
     auto* outer = new QVBoxLayout(&form);
+    Fouter = outer;
     outer->setContentsMargins(kOuterMargin, kOuterMargin, kOuterMargin, kOuterMargin);
     outer->setSpacing(kSpacing);
     // The volume bar at the top, across the window.
@@ -137,6 +144,11 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
         ModeButtons.push_back(b);
     }
     browse->addWidget(BrowseButtonPanel);
+    // Song search by touch, the whole width of the column under the browse modes: a guest
+    // finds a song without a keyboard.
+    SearchButton = MakeButton(FbrowseColumn, "btnSearch", "Search", "actnSearch", 15);
+    SearchButton->hide();
+    browse->addWidget(SearchButton);
 
     BrowsePanel = new TmySkinPanel(FbrowseColumn);
     BrowsePanel->setObjectName("pnlBrowse");
@@ -151,6 +163,7 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     Tree = new TtouchTreeView(FtreeBox);
     Tree->setObjectName("tvJukeboxList");
     Tree->FollowClickPreferences();
+    Tree->SetSwipeScroll();
     treeRow->addWidget(Tree, 1);
     TreeBar = MakeBar(FtreeBox, "sbJukeboxList");
     treeRow->addWidget(TreeBar);
@@ -184,8 +197,9 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     track->setSpacing(8);
     TrackListHeader = new ThtmlLabel(TrackPanel);
     TrackListHeader->setObjectName("lblTrackListHeader");
-    // A long name is cut at the column's edge; it never widens the column.
+    // A long name never widens the column: it goes on over a second line.
     TrackListHeader->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    TrackListHeader->SetWordWrap(true);
     track->addWidget(TrackListHeader);
     FartistCoverBox = new QWidget(TrackPanel);
     auto* artistRow = new QHBoxLayout(FartistCoverBox);
@@ -201,6 +215,7 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     TrackList = new TtouchListBox(TrackPanel);
     TrackList->setObjectName("lstTracks");
     TrackList->FollowClickPreferences();
+    TrackList->SetSwipeScroll();
     trackRow->addWidget(TrackList, 1);
     TrackBar = MakeBar(TrackPanel, "sbTracks");
     trackRow->addWidget(TrackBar);
@@ -210,6 +225,9 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     trackButtons->setSpacing(8);
     trackButtons->addWidget(MakeButton(TrackPanel, "btnQueue", "Queue", "actnQueueAddSelected", 15));
     trackButtons->addWidget(MakeButton(TrackPanel, "btnQueueAll", "Queue All", "actnQueueAddAll", 15));
+    QueueCDButton = MakeButton(TrackPanel, "btnQueueCD", "Queue CD", "actnQueueAlbum", 15);
+    QueueCDButton->hide();
+    trackButtons->addWidget(QueueCDButton);
     track->addLayout(trackButtons);
     trackOuter->addWidget(TrackPanel);
     columns->addWidget(FtrackColumn);
@@ -254,8 +272,6 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     StatusLine = new QLabel(NowPlayingPanel);
     StatusLine->setObjectName("lblStatus");
     StatusLine->setFont(ScreenFont(TFont{"Tahoma", clWhite, 11, false}));
-    // A long message wraps inside the panel instead of running out of it.
-    StatusLine->setWordWrap(true);
     nowText->addWidget(StatusLine);
     CreditsLabel = new QLabel(NowPlayingPanel);
     CreditsLabel->setObjectName("lblCredits");
@@ -266,7 +282,34 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     // Titles and names come from tags and streams: shown as text, never read as markup.
     for (QLabel* label : {NowPlaying, NowPlayingDetails, StatusLine, CreditsLabel})
         label->setTextFormat(Qt::PlainText);
+    // Each text has room of its own, whatever it says: one line for the title and the
+    // status, two for the details; a text too long for its room is drawn smaller, then
+    // shortened (ShowFitted), never over its neighbours.
+    NowPlaying->setWordWrap(false);
+    StatusLine->setWordWrap(false);
+    for (auto [label, lines] : {std::pair{NowPlaying, 1}, std::pair{NowPlayingDetails, 2}, std::pair{StatusLine, 1}}) {
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        label->setFixedHeight(QFontMetrics(label->font()).height() +
+                              (lines - 1) * QFontMetrics(label->font()).lineSpacing());
+    }
     queueOuter->addWidget(NowPlayingPanel);
+
+    // The stacker panel: its switch, the stacker's state, and its cartridges.
+    QHBoxLayout* stacker = nullptr;
+    StackerPanel = MakeRowPanel(FqueueColumn, "pnlStacker", stacker);
+    StackerButton = MakeButton(StackerPanel, "btnStacker", "Stacker", "actnStackerEnabled", 15);
+    StackerButton->SetIsCheckButton(true);
+    StackerButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    stacker->addWidget(StackerButton);
+    StackerTitle = new ThtmlLabel(StackerPanel);
+    StackerTitle->setObjectName("lblStackerTitle");
+    StackerTitle->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    stacker->addWidget(StackerTitle, 1);
+    StackerConfigButton = MakeButton(StackerPanel, "btnStackerConfigure", "Cartridges", "actnStackerConfigure", 15);
+    StackerConfigButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    stacker->addWidget(StackerConfigButton);
+    StackerPanel->hide();
+    queueOuter->addWidget(StackerPanel);
 
     QueuePanel = new TmySkinPanel(FqueueColumn);
     QueuePanel->setObjectName("pnlQueue");
@@ -277,12 +320,15 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     QueueHeader = new ThtmlLabel(QueuePanel);
     QueueHeader->setObjectName("lblQueueHeader");
     QueueHeader->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    // A heading too long for the column goes on over a second line.
+    QueueHeader->SetWordWrap(true);
     queue->addWidget(QueueHeader);
     auto* queueRow = new QHBoxLayout;
     queueRow->setSpacing(6);
     QueueList = new TtouchListBox(QueuePanel);
     QueueList->setObjectName("lstQueue");
     QueueList->FollowClickPreferences();
+    QueueList->SetSwipeScroll();
     queueRow->addWidget(QueueList, 1);
     QueueBar = MakeBar(QueuePanel, "sbQueue");
     queueRow->addWidget(QueueBar);
@@ -311,13 +357,23 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     MenuButton->setFixedHeight(kControlSize);
     MenuButton->setMaximumWidth(160);
     buttons->addWidget(MenuButton);
+    BackButton = MakeButton(ButtonPanel, "btnBack", "Back", "actnControlBack", 18);
     PlayButton = MakeButton(ButtonPanel, "btnPlay", "Play", "actnControlPlay", 18);
+    PauseButton = MakeButton(ButtonPanel, "btnPause", "Pause", "actnControlPause", 18);
+    PauseButton->SetIsCheckButton(true);
+    // The button shows the player's state, not its own: after a touch it shows what the
+    // player did (nothing, when there was nothing to pause).
+    PauseButton->OnClick = [this](TObject*) {
+        if (RunAction) RunAction("actnControlPause");
+        SetPaused(FpausedShown);
+    };
     StopButton = MakeButton(ButtonPanel, "btnStop", "Stop", "actnControlStop", 18);
     NextButton = MakeButton(ButtonPanel, "btnNext", "Next", "actnControlNext", 18);
-    for (TmySkinButton* b : {PlayButton, StopButton, NextButton}) {
+    for (TmySkinButton* b : {BackButton, PlayButton, PauseButton, StopButton, NextButton}) {
         b->setFixedHeight(kControlSize);
         buttons->addWidget(b);
     }
+    BackButton->hide();
     // The timer and the track-position bar beside the play controls.
     Timer = new QLabel(ButtonPanel);
     Timer->setObjectName("lblTimer");
@@ -333,7 +389,10 @@ TmainLayout::TmainLayout(QWidget& form, const TfontContainer& listFonts)
     VolumeButton->SetIsCheckButton(true);
     VolumeButton->setFixedHeight(kControlSize);
     VolumeButton->setMaximumWidth(160);
-    VolumeButton->OnClick = [this](TObject*) { SetVolumePopupVisible(!VolumePopupVisible()); };
+    VolumeButton->OnClick = [this](TObject*) {
+        if (RunAction) RunAction("actnViewVolumePopupShow");
+        VolumeButton->SetChecked(VolumePopupVisible());
+    };
     buttons->addWidget(VolumeButton);
     outer->addWidget(ButtonPanel);
     VolumePopup = new TmySkinPanel(&form);
@@ -381,7 +440,9 @@ TmySkinButton* TmainLayout::MakeButton(QWidget* parent, const char* name, const 
     f.Color = clWhite;
     b->SetFont(f);
     b->setProperty("actionName", QString::fromLatin1(action));
-    b->setMinimumWidth(96);
+    // Wide enough for its caption on one line, and for a finger.
+    const int text = QFontMetrics(ScreenFont(f)).horizontalAdvance(QString::fromUtf8(caption));
+    b->setMinimumWidth(std::max(96, text + kCaptionRoom));
     b->setFixedHeight(kSmallButtonHeight);
     b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     // A button runs its action, so the party-play guards hold for it as for every road in.
@@ -391,6 +452,16 @@ TmySkinButton* TmainLayout::MakeButton(QWidget* parent, const char* name, const 
     Fskinned.push_back(b);
     Buttons.push_back(b);
     return b;
+}
+
+TmySkinPanel* TmainLayout::MakeRowPanel(QWidget* parent, const char* name, QHBoxLayout*& row) {
+    auto* panel = new TmySkinPanel(parent);
+    panel->setObjectName(name);
+    Fskinned.push_back(panel);
+    row = new QHBoxLayout(panel);
+    row->setContentsMargins(8, 8, 8, 8);
+    row->setSpacing(8);
+    return panel;
 }
 
 TmySkinScrollBar* TmainLayout::MakeBar(QWidget* parent, const char* name) {
@@ -429,6 +500,27 @@ void TmainLayout::SetVolumePopupVisible(bool visible) {
 }
 
 bool TmainLayout::VolumePopupVisible() const { return !VolumePopup->isHidden(); }
+
+void TmainLayout::ApplyViewOptions(const TlayoutViewOptions& options) {
+    StackerPanel->setVisible(options.StackerVisible);
+    SongTitle->setVisible(options.SongTitleVisible);
+    FgapAdded = options.AddGap;
+    const int margin = FgapAdded ? kAddedGap : kOuterMargin;
+    Fouter->setContentsMargins(margin, margin, margin, margin);
+    SetBarModes(options.VolumeMode, options.TrackPositionMode);
+    Timer->setMinimumWidth(std::max(options.TimerWidth, 48));
+}
+
+void TmainLayout::SetStackerTitle(const std::string& markup, bool enabled) {
+    if (markup != StackerTitle->Caption()) StackerTitle->SetCaption(markup);
+    StackerButton->SetChecked(enabled);
+}
+
+void TmainLayout::SetPaused(bool paused) {
+    FpausedShown = paused;
+    PauseButton->SetChecked(paused);
+    PauseButton->SetCaption(paused ? "Paused" : "Pause");
+}
 
 void TmainLayout::PlaceVolumePopup() {
     // Above the volume button, its right edge on the button's.
@@ -493,7 +585,7 @@ void TmainLayout::ApplyListAppearance() {
         m->SetColor(ListColor(ListFonts, lcBackground));
         m->SetFocusColor(ListColor(ListFonts, lcBackgroundFocused));
     }
-    for (ThtmlLabel* header : {TrackListHeader, QueueHeader}) {
+    for (ThtmlLabel* header : {TrackListHeader, QueueHeader, StackerTitle}) {
         header->SetLabelFont(ListFont(ListFonts, lfnHeading));
         header->SetLabelStyle(CaptionShadows ? lsShadow : lsNormal);
     }
@@ -501,12 +593,12 @@ void TmainLayout::ApplyListAppearance() {
 }
 
 void TmainLayout::SetNowPlaying(const std::string& title, const std::string& details) {
-    NowPlaying->setText(QString::fromStdString(title));
-    NowPlayingDetails->setText(QString::fromStdString(details));
+    ShowFitted(*NowPlaying, QString::fromStdString(title));
+    ShowFitted(*NowPlayingDetails, QString::fromStdString(details));
 }
 
 void TmainLayout::SetStatus(const std::string& text) {
-    StatusLine->setText(QString::fromStdString(text));
+    ShowFitted(*StatusLine, QString::fromStdString(text));
 }
 
 void TmainLayout::ShowCredits(int credits, bool visible) {

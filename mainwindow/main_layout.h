@@ -18,6 +18,7 @@
 #include "core/display/track_format.h"
 #include "mainwindow/browse_views.h"
 #include "mainwindow/cover_matrix.h"
+#include "mainwindow/layout_view_options.h"
 #include "mainwindow/track_views.h"
 
 class QLabel;
@@ -100,6 +101,17 @@ class TmainLayout : public QObject {
     // Shows or hides the pop-up volume bar (mode 2 only).
     void SetVolumePopupVisible(bool visible);
     bool VolumePopupVisible() const;
+    // The layout's view options: the stacker panel, the song title banner, the extra gap
+    // around the whole layout (for screens that cut their edges), the bars' modes and the
+    // timer's width. The queue-CD, search and back buttons are the window's to show (their
+    // actions and party play decide too).
+    void ApplyViewOptions(const TlayoutViewOptions& options);
+    bool GapAdded() const { return FgapAdded; }
+    // The stacker panel's line: its state (empty, inactive, the cartridge playing) as markup,
+    // and its button checked while the stacker is on.
+    void SetStackerTitle(const std::string& markup, bool enabled);
+    // The pause button shows the paused state: checked, and its caption says so.
+    void SetPaused(bool paused);
     // Re-places the columns after a resize or a change of the keys.
     void ArrangeLayout();
     // The skinned controls in creation order.
@@ -157,8 +169,19 @@ class TmainLayout : public QObject {
     ThtmlLabel* TrackListHeader = nullptr;
     ThtmlLabel* QueueHeader = nullptr;
     TmySkinButton* PlayButton = nullptr;
+    TmySkinButton* PauseButton = nullptr;
     TmySkinButton* StopButton = nullptr;
     TmySkinButton* NextButton = nullptr;
+    // The back button (its action chosen in the preferences), the song search by touch and
+    // the album picker that queues a whole CD.
+    TmySkinButton* BackButton = nullptr;
+    TmySkinButton* SearchButton = nullptr;
+    TmySkinButton* QueueCDButton = nullptr;
+    // The stacker panel: the stacker's switch, its state and the way to its cartridges.
+    TmySkinPanel* StackerPanel = nullptr;
+    TmySkinButton* StackerButton = nullptr;
+    TmySkinButton* StackerConfigButton = nullptr;
+    ThtmlLabel* StackerTitle = nullptr;
     // The way into the main menu for a finger (the window decides what a touch does).
     TmySkinButton* MenuButton = nullptr;
     // The volume bar at the top (volume-bar mode 1), the pop-up volume bar and its button
@@ -179,6 +202,8 @@ class TmainLayout : public QObject {
   private:
     TmySkinButton* MakeButton(QWidget* parent, const char* name, const char* caption, const char* action,
                               int fontSize);
+    // A skinned panel holding one row of controls, 8 pixels in from its edges.
+    TmySkinPanel* MakeRowPanel(QWidget* parent, const char* name, QHBoxLayout*& row);
     TmySkinScrollBar* MakeBar(QWidget* parent, const char* name);
     TmySkinScrollBar* MakeHorizontalBar(QWidget* parent, const char* name);
     void PlaceVolumePopup();
@@ -200,6 +225,9 @@ class TmainLayout : public QObject {
     int FvolumeMode = 0;
     int FtrackPositionMode = 0;
     bool FartistCoversVisible = false;
+    bool FgapAdded = false;
+    bool FpausedShown = false;
+    QVBoxLayout* Fouter = nullptr;
     QImage FnoCover;
     std::unique_ptr<TimageGetter> FnowCover;
 };

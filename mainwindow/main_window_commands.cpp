@@ -263,11 +263,20 @@ void TfrmBaseJukebox::BindWindowCommands() {
 }
 
 void TfrmBaseJukebox::QueueDoubleClicked() {
-    if (Fsettings.QueueDoubleClick == 1) {
-        if (Taction* a = Factions->Find("actnQueueMoveTop"); a && a->OnExecute) a->OnExecute(*a);
-    } else if (Fsettings.QueueDoubleClick == 2) {
-        if (Taction* a = Factions->Find("actnQueuePlayNow"); a && a->OnExecute) a->OnExecute(*a);
+    // A double click is a touch on the queue's move: it is allowed exactly when the move
+    // actions are (party play's "Disable Move Functions" hides them), and "Play Now" also
+    // needs Next; then the action runs as a touch does, under the same guards.
+    const int mode = Fsettings.QueueDoubleClick;
+    if (mode != 1 && mode != 2) return;
+    auto allowed = [this](const char* name) {
+        const Taction* a = Factions->Find(name);
+        return a && a->Visible && a->Enabled;
+    };
+    if (!allowed("actnQueueMoveTop") || (mode == 2 && !allowed("actnControlNext"))) {
+        if (PartyPlayEnabled()) ShowStatus("Not available in Party Play Mode");
+        return;
     }
+    TouchAction(mode == 1 ? "actnQueueMoveTop" : "actnQueuePlayNow");
 }
 
 void TfrmBaseJukebox::SetRepeatTrack(bool on) {
@@ -280,6 +289,7 @@ void TfrmBaseJukebox::ToggleStackerEnabled() {
     Flist->SetStackerActive(!Flist->Jukebox()->Stacker().Active());
     Fsettings.StackerEnabled = Flist->Jukebox()->Stacker().Active();
     ShowStatus(std::string("Stacker ") + (Fsettings.StackerEnabled ? "Enabled" : "Disabled"));
+    RefreshStackerTitle();
     UpdateCheckMarks();
 }
 
@@ -320,7 +330,17 @@ void TfrmBaseJukebox::SetAlwaysOnTopOn(bool on) {
     // on top of the window, on top or not.
     const bool shown = isVisible();
     const Qt::WindowStates state = windowState();
+    // The toolkit moves the window back by its frame's corner, which a window manager may
+    // not have reported yet: the window would creep down and right at every change (and
+    // every start with the setting on). Its own bounds are put back instead.
+    const bool normal = (state & (Qt::WindowFullScreen | Qt::WindowMaximized | Qt::WindowMinimized)) == 0;
+    const QRect bounds = normal ? geometry() : FnormalBounds;
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (normal && bounds.isValid()) {
+        FplacingWindow = true;
+        setGeometry(bounds);
+        FplacingWindow = false;
+    }
     if (shown) {
         setWindowState(state);
         show();
@@ -331,8 +351,11 @@ void TfrmBaseJukebox::SetAlwaysOnTopOn(bool on) {
 void TfrmBaseJukebox::SetLockSizes(bool on) {
     Fsettings.GeometryLock = on;
     if (Taction* a = Factions->Find("actnViewLockSizes")) a->Checked = on;
+    // Only the splitters are held. TmySkinSplitter has no meta-object of its own, so Qt's
+    // findChildren<TmySkinSplitter*> would match every widget; the type is asked per widget.
     for (QSplitter* s : findChildren<QSplitter*>()) s->setEnabled(!on);
-    for (TmySkinSplitter* s : findChildren<TmySkinSplitter*>()) s->setEnabled(!on);
+    for (QWidget* w : findChildren<QWidget*>())
+        if (auto* s = dynamic_cast<TmySkinSplitter*>(w)) s->setEnabled(!on);
     ApplySizeLock(on);
 }
 
@@ -383,10 +406,12 @@ void TfrmBaseJukebox::CollectWindowSettings() {
     }
 }
 
+void TfrmBaseJukebox::SetActionChecked(const char* name, bool on) {
+    if (Taction* a = Factions->Find(name)) a->Checked = on;
+}
+
 void TfrmBaseJukebox::UpdateCheckMarks() {
-    auto check = [this](const char* name, bool on) {
-        if (Taction* a = Factions->Find(name)) a->Checked = on;
-    };
+    auto check = [this](const char* name, bool on) { SetActionChecked(name, on); };
     if (Flist) {
         const auto& jukebox = *Flist->Jukebox();
         check("actnFileEnableIndexes", Flist->EnableIndexes());
@@ -426,6 +451,7 @@ void TfrmBaseJukebox::UpdateCheckMarks() {
         if (TcustomVideoPlayer* video = player->VideoPlayer()) check("actnVideoFullScreen", video->IsFullScreen());
     if (auto* product = dynamic_cast<TfrmCustomTunecrest*>(this))
         check("actnFileShowWinamp", product->StoredPlayerType() == "WINAMP");
+    UpdateLayoutCheckMarks();
 }
 
 }  // namespace tunecrest

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
+#include <QTimer>
 #include <optional>
 #include <set>
 #include <string>
@@ -17,19 +18,23 @@
 
 namespace tunecrest {
 
-void TfrmBaseJukebox::keyPressEvent(QKeyEvent* event) {
+bool TfrmBaseJukebox::ShortcutKeyPressed(QKeyEvent* event) {
     // Keys go to the action table, which runs hidden actions too while their shortcut
     // switch allows it. Media keys take the multimedia-command road.
     if (HandleMediaKey(event->key())) {
         event->accept();
-        return;
+        return true;
     }
     const QString key = QKeySequence(event->keyCombination()).toString(QKeySequence::PortableText);
     if (!key.isEmpty() && Factions->ExecuteShortcut(key.toStdString())) {
         event->accept();
-        return;
+        return true;
     }
-    QWidget::keyPressEvent(event);
+    return false;
+}
+
+void TfrmBaseJukebox::keyPressEvent(QKeyEvent* event) {
+    if (!ShortcutKeyPressed(event)) QWidget::keyPressEvent(event);
 }
 
 bool TfrmBaseJukebox::CreditKeyReleased(QKeyEvent* event) {
@@ -78,10 +83,37 @@ bool TfrmBaseJukebox::IsFullScreen() const { return (windowState() & Qt::WindowF
 void TfrmBaseJukebox::SetFullScreen(bool on) {
     // The stored choice is the person's own; the full screen party play forces is not.
     if (!Fguards->IsPartyPlayEnabled()) Fsettings.FullScreen = on;
+    const bool was = IsFullScreen();
     // A locked size holds the window outside full screen only.
     if (on) ApplySizeLock(false);
     setWindowState(on ? (windowState() | Qt::WindowFullScreen) : (windowState() & ~Qt::WindowFullScreen));
+    if (!on && was) {
+        PlaceNormalBounds();
+        // The window manager may answer the state change after this; the bounds are
+        // placed once more when it has.
+        QTimer::singleShot(100, this, [this] { PlaceNormalBounds(); });
+    }
     if (!on) ApplySizeLock(Fsettings.GeometryLock);
+}
+
+void TfrmBaseJukebox::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !isMinimized() || FformClosed) return;
+    if (Fguards->IsPartyPlayEnabled() && FpartyPlay.GetDisableMinimize())
+        QTimer::singleShot(0, this, [this] { UndoMinimize(); });
+}
+
+void TfrmBaseJukebox::UndoMinimize() {
+    // Guests must not reach the desktop behind the jukebox: the window comes back at once,
+    // full screen as party play keeps it, and on top of the others.
+    if (!isMinimized() || FformClosed || !Fguards->IsPartyPlayEnabled() || !FpartyPlay.GetDisableMinimize())
+        return;
+    Qt::WindowStates state = windowState() & ~Qt::WindowMinimized;
+    if (FullScreenAllowed()) state |= Qt::WindowFullScreen;
+    setWindowState(state);
+    show();
+    raise();
+    activateWindow();
 }
 
 void TfrmBaseJukebox::SetPlayControlsVisible(bool visible) {
@@ -95,6 +127,11 @@ void TfrmBaseJukebox::ApplyButtonVisibility() {
     if (!Flayout) return;
     static const std::set<std::string> kPlayButtons = {"btnPlay", "btnStop", "btnNext", "btnPause"};
     static const std::set<std::string> kQueueButtons = {"btnQueueUp", "btnQueueDown", "btnQueueDelete"};
+    // The layout's optional buttons, each shown by its view option (party play takes the
+    // back button away); the back button is a play control too.
+    Flayout->QueueCDButton->setVisible(FviewOptions.QueueCDButton);
+    Flayout->SearchButton->setVisible(FviewOptions.SearchButton);
+    Flayout->BackButton->setVisible(FviewOptions.BackButton && FplayControlsShown);
     // The actions whose visibility party play decides; the others keep their buttons.
     static const std::set<std::string> kGuarded = {
         "actnQueueAddAll",  "actnControlStop",  "actnControlNext",    "actnControlPause",

@@ -38,7 +38,7 @@ void TfrmBaseJukebox::ApplyBrowseMode() {
                                      std::pair{"actnViewArtistsAndCovers", bmArtistsAndCovers}})
         if (Taction* a = Factions->Find(name)) a->Checked = FbrowseMode == mode;
     TbrowseTreeView& browse = Flayout->Browse();
-    TtreeViewDisplayMode display = TtreeViewDisplayMode(Fsettings.ViewJukeboxList);
+    TtreeViewDisplayMode display = TtreeViewDisplayMode(FbrowseNodes);
     // Beside the artist's covers the tree shows artists without their albums.
     if (FbrowseMode == bmArtistsAndCovers) display &= ~DisplayModeBit(dmAlbums);
     browse.Viewer().SetDisplayMode(display);
@@ -93,10 +93,13 @@ void TfrmBaseJukebox::TreeSelectionChanged(TmyNode* node) {
     if (FbrowseMode == bmArtistsAndCovers) RefreshCoversList();
 }
 
-uint32_t TfrmBaseJukebox::BrowseDisplayMode() const { return uint32_t(Fsettings.ViewJukeboxList); }
+uint32_t TfrmBaseJukebox::BrowseDisplayMode() const { return FbrowseNodes; }
 
 void TfrmBaseJukebox::SetBrowseDisplayMode(uint32_t mode) {
-    Fsettings.ViewJukeboxList = int(mode & kAllDisplayModes);
+    FbrowseNodes = mode & kAllDisplayModes;
+    // What party play takes away is not the owner's choice and is not stored; the
+    // owner's set comes back when party play ends.
+    if (!PartyPlayEnabled()) Fsettings.ViewJukeboxList = int(FbrowseNodes);
     if (Flayout && FbrowseMode != bmNone) ApplyBrowseMode();
 }
 

@@ -50,6 +50,8 @@ void TfrmBaseJukebox::RefreshNowPlaying() {
     const TnowPlaying now = NowPlayingState();
     const TtrackTextLines lines = TrackTextLines(now, Flist ? &Flist->URLList() : nullptr);
     Flayout->SetNowPlaying(lines.Title, lines.Details);
+    // A new track may come from another cartridge of the stacker.
+    RefreshStackerTitle();
     const auto& t = Fcontroller.CurrentTrack();
     if (!t || t->MediaType() == kRadioMediaKind) {
         FnowPlayingCoverOf = nullptr;

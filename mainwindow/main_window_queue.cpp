@@ -134,7 +134,14 @@ void TfrmBaseJukebox::SetQueueMax(int max) {
 
 void TfrmBaseJukebox::QueueAlbum() {
     TaudioTagAlbumPtr album;
-    if (Flist && Fdialogs->ChooseAlbum(true, album) && album) Flist->AddListToQueue(*album);
+    if (!Flist || !Fdialogs->ChooseAlbum(true, album) || !album) return;
+    // A whole CD takes the road of every chosen track: in credit mode each track costs a
+    // credit, the queue's limit holds, and the status says what was taken and why not.
+    TaddSelectedRows walk;
+    walk.RowCount = album->Count();
+    walk.IsSelected = [](int) { return true; };
+    walk.TagOf = [&album](int row) { return album->GetTag(row); };
+    QueueChosenRows(*Flist, *Fguards, std::move(walk), [this](const std::string& text) { ShowStatus(text); });
 }
 
 }  // namespace tunecrest

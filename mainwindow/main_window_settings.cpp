@@ -65,7 +65,7 @@ std::string TfrmBaseJukebox::GetSkinsFolder() const { return Ffolders ? Ffolders
 
 std::string TfrmBaseJukebox::GetDefaultSkinFile() const {
     std::error_code ec;
-    for (const auto& skins : {std::filesystem::path(GetSkinsFolder()), std::filesystem::path(FprogramFolder) / "Skins"}) {
+    for (const auto& skins : {std::filesystem::path(GetSkinsFolder()), std::filesystem::path(ShippedFolders().SkinsFolder())}) {
         if (skins.empty()) continue;
         const auto file = skins / "Default" / TskinFile::kFileName;
         if (std::filesystem::is_regular_file(file, ec)) return file.string();
@@ -94,7 +94,7 @@ std::string TfrmBaseJukebox::SkinFolder() const {
         const auto named = std::filesystem::path(Ffolders->SkinsFolder()) / Fsettings.SkinFile;
         if (std::filesystem::is_regular_file(named, ec)) return named.parent_path().string();
     }
-    const auto shipped = std::filesystem::path(FprogramFolder) / "Skins" / "Default";
+    const auto shipped = std::filesystem::path(ShippedFolders().SkinsFolder()) / "Default";
     if (std::filesystem::is_regular_file(shipped / "skin.usk", ec)) return shipped.string();
     return "";
 }
@@ -117,9 +117,11 @@ void TfrmBaseJukebox::ReadPreferences(const TiniFile& ini) {
         Flayout->CoverDown = Fsettings.CoverArtMatrixVertical;
         Flayout->Lists().ShowTrackDetails = Fsettings.ShowTrackDetails;
         Flayout->Lists().ExtendedTrackDetails = Fsettings.ExtendedTrackDetails;
-        Flayout->Browse().Viewer().SetDisplayMode(TtreeViewDisplayMode(Fsettings.ViewJukeboxList));
+        FbrowseNodes = uint32_t(Fsettings.ViewJukeboxList);
+        Flayout->Browse().Viewer().SetDisplayMode(TtreeViewDisplayMode(FbrowseNodes));
     }
     SetTrackMouse(Fsettings.TrackMouse);
+    SetMenuSize(Fsettings.MenuSize);
     SetCoverArtClickAction(Fsettings.CoverArtClick);
     SetCoverArtFolderFirst(Fsettings.CoverArtUseFolderDefault);
     GlobalPrefs().LoadFromIni(ini);
@@ -166,10 +168,56 @@ void TfrmBaseJukebox::ApplyGeometry() {
         stored.Left = (area.width() - stored.Width) / 2;
         stored.Top = (area.height() - stored.Height) / 2;
     }
+    // A centred window is written back where it was shown, so it comes back there.
+    if (Fsettings.GeometryCentred) {
+        Fsettings.Geometry.Left = stored.Left;
+        Fsettings.Geometry.Top = stored.Top;
+        Fsettings.GeometryCentred = false;
+    }
     const Tgeometry g = ClampGeometry(stored, area.width(), area.height());
-    setGeometry(area.x() + g.Left, area.y() + g.Top, g.Width, g.Height);
+    FnormalBounds = QRect(area.x() + g.Left, area.y() + g.Top, g.Width, g.Height);
+    FplacingWindow = true;
+    setGeometry(FnormalBounds);
     if (Fsettings.FullScreen) setWindowState(windowState() | Qt::WindowFullScreen);
     else setWindowState(windowState() & ~Qt::WindowFullScreen);
+    FplacingWindow = false;
+}
+
+void TfrmBaseJukebox::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    NoteNormalBounds();
+}
+
+void TfrmBaseJukebox::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    NoteNormalBounds();
+}
+
+void TfrmBaseJukebox::NoteNormalBounds() {
+    // Only a shown window in its normal state moved or sized by someone else than the
+    // program counts; full screen and minimised are states, not places.
+    if (FplacingWindow || !isVisible() || (windowState() & (Qt::WindowFullScreen | Qt::WindowMaximized |
+                                                            Qt::WindowMinimized)) != 0)
+        return;
+    const QRect bounds = geometry();
+    if (bounds == FnormalBounds || !bounds.isValid()) return;
+    FnormalBounds = bounds;
+    // The geometry written is the window's own now (the values read are written only as
+    // long as nobody moved or sized the window).
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QPoint origin = screen ? screen->availableGeometry().topLeft() : QPoint();
+    Fsettings.Geometry = Tgeometry{bounds.x() - origin.x(), bounds.y() - origin.y(), bounds.width(), bounds.height()};
+    Fsettings.GeometrySized = true;
+}
+
+void TfrmBaseJukebox::PlaceNormalBounds() {
+    // Leaving full screen: back to the bounds the window had before it, whatever the
+    // window system kept (a window made anew while full screen, by Always on Top, would
+    // otherwise keep the size of the screen at some offset).
+    if (!FnormalBounds.isValid() || IsFullScreen()) return;
+    FplacingWindow = true;
+    setGeometry(FnormalBounds);
+    FplacingWindow = false;
 }
 
 void TfrmBaseJukebox::WritePreferences(TiniFile& ini) {

@@ -1,10 +1,13 @@
 // The main window's volume and position bars, its layout view options, the main menu bar
 // and the popup menus of the window, the track list and the queue.
 #include <QAction>
+#include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 
@@ -21,11 +24,9 @@ namespace tunecrest {
 
 namespace {
 
-// Menus are for fingers: every bar entry and item at least 48 pixels high.
-constexpr int kMenuItemHeight = 48;
 constexpr const char* kActionProperty = "actionName";
 
-QString MenuStyle(TColor panel, TColor text) {
+QString MenuStyle(TColor panel, TColor text, int height) {
     const QColor back = ToQColor(panel);
     // The text must stand out from the panel: black or white where the scheme's text
     // colour (chosen for the buttons) would not.
@@ -33,19 +34,35 @@ QString MenuStyle(TColor panel, TColor text) {
     QColor fore = ToQColor(text);
     if (std::abs(luma(fore) - luma(back)) < 110) fore = luma(back) > 128 ? QColor(Qt::black) : QColor(Qt::white);
     const QColor hot = back.lightness() < 128 ? back.lighter(160) : back.darker(130);
+    // The text grows with the height (a taller menu is set for a bigger screen or farther
+    // eyes), from 15 pixels at the least height.
+    const int barFont = std::clamp(height / 3, 15, 28), itemFont = std::clamp(height * 3 / 8, 18, 30);
+    // The height comes from the padding around one line of text (a bar item does not
+    // take a minimum height from the style).
+    auto padding = [height](int pixels, bool bold) {
+        QFont font = QApplication::font();
+        font.setPixelSize(pixels);
+        font.setBold(bold);
+        return std::max(2, (height - QFontMetrics(font).height() + 1) / 2);
+    };
+    const int barPad = padding(barFont, true), itemPad = padding(itemFont, false);
     return QStringLiteral(
-               "QMenuBar { background: %1; color: %2; font-size: 15px; font-weight: bold; }"
-               "QMenuBar::item { padding: 16px 8px; min-height: 20px; background: transparent; }"
+               "QMenuBar { background: %1; color: %2; font-size: %6px; font-weight: bold; }"
+               "QMenuBar::item { padding: %7px 8px; background: transparent; }"
                "QMenuBar::item:selected, QMenuBar::item:pressed { background: %3; }"
-               "QMenu { background: %1; color: %2; font-size: 18px; border: 2px solid %3; }"
-               "QMenu::item { padding: 14px 40px 14px 40px; min-height: %4px; }"
+               "QMenu { background: %1; color: %2; font-size: %8px; border: 2px solid %3; }"
+               "QMenu::item { padding: %9px 40px %9px 40px; min-height: %4px; }"
                "QMenu::item:selected { background: %3; }"
                "QMenu::item:disabled { color: %5; }"
                "QMenu::separator { height: 8px; }")
         .arg(back.name(), fore.name(), hot.name())
-        .arg(kMenuItemHeight - 28)
+        .arg(height - 2 * itemPad)
         .arg(QColor((fore.red() + back.red()) / 2, (fore.green() + back.green()) / 2, (fore.blue() + back.blue()) / 2)
-                 .name());
+                 .name())
+        .arg(barFont)
+        .arg(barPad)
+        .arg(itemFont)
+        .arg(itemPad);
 }
 
 // The caption without its accelerator marks ("&&" stays one "&").
@@ -130,17 +147,37 @@ void TfrmBaseJukebox::BuildBarsAndMenus() {
         std::vector<std::string>& items = byCategory[a.Category];
         // "Queue" is the queue menu itself, not an item in it.
         if (a.Name == "actnQueue") continue;
+        // A twin (the shortcut or message road of an action already in the menu, with the
+        // same caption) is not a second item.
+        if (std::any_of(items.begin(), items.end(),
+                        [&](const std::string& name) { return Factions->Get(name).Caption == a.Caption; }))
+            continue;
         items.push_back(a.Name);
     }
     FpopupMain = new QMenu(this);
     FpopupMain->setObjectName("pmMain");
-    for (const std::string& category : categories) {
-        QMenu* menu = BuildActionMenu(FmenuBar, byCategory[category]);
+    // The layout's own view options make a menu of their own inside "View", so that the
+    // View menu stays short enough for the screen.
+    const std::vector<std::string>& layoutNames = LayoutViewActionNames();
+    auto isLayout = [&](const std::string& name) {
+        return std::find(layoutNames.begin(), layoutNames.end(), name) != layoutNames.end();
+    };
+    auto addCategory = [&](QWidget* parent, const std::string& category) {
+        std::vector<std::string> names, layoutItems;
+        for (const std::string& name : byCategory[category]) (isLayout(name) ? layoutItems : names).push_back(name);
+        QMenu* menu = BuildActionMenu(parent, names);
         menu->setTitle(QString::fromStdString(category));
-        FmenuBar->addMenu(menu);
-        QMenu* sub = BuildActionMenu(FpopupMain, byCategory[category]);
-        sub->setTitle(QString::fromStdString(category));
-        FpopupMain->addMenu(sub);
+        if (!layoutItems.empty()) {
+            QMenu* layout = BuildActionMenu(menu, layoutItems);
+            layout->setTitle(QStringLiteral("Layout"));
+            layout->setObjectName("mnuViewLayout");
+            menu->addMenu(layout);
+        }
+        return menu;
+    };
+    for (const std::string& category : categories) {
+        FmenuBar->addMenu(addCategory(FmenuBar, category));
+        FpopupMain->addMenu(addCategory(FpopupMain, category));
     }
     FmenuBar->setVisible(false);
     if (auto* outer = qobject_cast<QVBoxLayout*>(layout())) outer->setMenuBar(FmenuBar);
@@ -185,8 +222,10 @@ void TfrmBaseJukebox::MenuButtonClicked() {
 }
 
 void TfrmBaseJukebox::ApplyMenuColors(TColor panel, TColor text) {
+    FmenuPanelColor = panel;
+    FmenuTextColor = text;
     if (!FmenuBar) return;
-    const QString style = MenuStyle(ColorToRGB(panel), ColorToRGB(text));
+    const QString style = MenuStyle(ColorToRGB(panel), ColorToRGB(text), MenuBarHeight());
     FmenuBar->setStyleSheet(style);
     for (QMenu* m : {FpopupMain, FpopupTracks, FpopupQueue}) m->setStyleSheet(style);
 }
@@ -200,9 +239,11 @@ void TfrmBaseJukebox::PlayerTimeChanged(uint32_t position, uint32_t length) {
 
 void TfrmBaseJukebox::ApplyViewOptions() {
     if (!Flayout) return;
-    Flayout->SetBarModes(FviewOptions.VolumeMode, FviewOptions.TrackPositionMode);
-    Flayout->Timer->setMinimumWidth(std::max(FviewOptions.TimerWidth, 48));
+    Flayout->ApplyViewOptions(FviewOptions);
+    ApplyButtonVisibility();
     if (Fbars) Fbars->ShowVolume(PlayerVolume());
+    RefreshStackerTitle();
+    UpdateLayoutCheckMarks();
     Flayout->ArrangeLayout();
 }
 
@@ -256,7 +297,7 @@ void TfrmBaseJukebox::SetListPopupsAuto(bool on) { FlistPopupsOn = on; }
 
 void TfrmBaseJukebox::ShowViewOptions() {
     if (!Flayout) return;
-    TtreeViewDisplayMode modes = TtreeViewDisplayMode(Fsettings.ViewJukeboxList);
+    TtreeViewDisplayMode modes = TtreeViewDisplayMode(FbrowseNodes);
     int yearMode = Flist ? int(Flist->YearList().Mode) : 0;
     const int oldYearMode = yearMode;
     int across = Flayout->CoverAcross, down = Flayout->CoverDown;
@@ -268,7 +309,8 @@ void TfrmBaseJukebox::ShowViewOptions() {
         Flist->YearList().Mode = TaudioTagYearMode(yearMode);
         Flist->ReprocessYears();
     }
-    Fsettings.ViewJukeboxList = int(modes);
+    FbrowseNodes = uint32_t(modes);
+    if (!PartyPlayEnabled()) Fsettings.ViewJukeboxList = int(modes);
     Fsettings.CoverArtMatrixHorizontal = Flayout->CoverAcross = ClampCoverMatrixCount(across);
     Fsettings.CoverArtMatrixVertical = Flayout->CoverDown = ClampCoverMatrixCount(down);
     ApplyBrowseMode();

@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,6 +22,7 @@
 #include "mainwindow/party_play_guards.h"
 #include "mainwindow/party_play_queue_page.h"
 #include "skin/modal_runner.h"
+#include "windows/editors/editor_form.h"
 
 namespace tunecrest {
 
@@ -125,6 +127,8 @@ TfrmPartyPlay2::TfrmPartyPlay2(const TpartyPlaySettings& settings, bool creditMo
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+    // A touch window in the skin's look.
+    StyleEditorDialog(*this);
     RefreshQueueList();
     OpenForm = this;
 }
@@ -182,7 +186,10 @@ void TfrmPartyPlay2::BuildJukeboxControl() {
     FqueueList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     FqueueList->setDragDropMode(QAbstractItemView::NoDragDrop);
     row->addWidget(FqueueList, 1);
-    auto* col = new QVBoxLayout;
+    // The commands in two columns beside the list, so the page is no taller than the
+    // options page.
+    auto* col = new QGridLayout;
+    int cell = 0;
     FmoveTo = new QSpinBox(page);
     FmoveTo->setObjectName("speMoveTo");
     FmoveTo->setRange(1, 100);
@@ -199,7 +206,8 @@ void TfrmPartyPlay2::BuildJukeboxControl() {
         QPushButton* b = Button(page, name, caption);
         connect(b, &QPushButton::clicked, this, [run] { run(); });
         b->setEnabled(FqueuePage != nullptr || Fguards != nullptr);
-        col->addWidget(b);
+        col->addWidget(b, cell / 2, cell % 2);
+        ++cell;
     };
     add("btnMoveUp", "Move &Up", [=, this] {
         if (FqueuePage) select(FqueuePage->MoveUp(selectedRow()));
@@ -218,7 +226,8 @@ void TfrmPartyPlay2::BuildJukeboxControl() {
         if (FqueuePage) FqueuePage->Clear();
         select(-1);
     });
-    col->addWidget(FmoveTo);
+    col->addWidget(FmoveTo, cell / 2, cell % 2);
+    ++cell;
     add("btnMoveTo", "Move &To", [=, this] {
         if (FqueuePage) select(FqueuePage->MoveTo(selectedRow(), FmoveTo->value()));
     });
@@ -250,7 +259,7 @@ void TfrmPartyPlay2::BuildJukeboxControl() {
         if (auto* b = findChild<QPushButton*>("btnTogglePartyPlay"))
             b->setText(Fguards->IsPartyPlayEnabled() ? "&Disable Party Play" : "&Enable Party Play");
     });
-    col->addStretch();
+    col->setRowStretch(cell / 2 + 1, 1);
     row->addLayout(col);
     const int index = Fpages->addTab(page, "Jukebox Control");
     Fpages->setTabVisible(index, false);

@@ -1,6 +1,7 @@
 // The product layer's player choice: which engine plays, asked once on the first run when
 // an outside player is installed, and kept in the settings.
 #include <QApplication>
+#include <filesystem>
 
 #include "core/base/ini_file.h"
 #include "core/base/services.h"
@@ -8,6 +9,7 @@
 #include "mainwindow/command_line.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/single_instance.h"
+#include "platform/launch_program.h"
 #include "playback/outside_player_engine.h"
 
 namespace tunecrest {
@@ -17,7 +19,14 @@ bool TfrmBaseJukebox::HasCreditModeSwitch() const {
 }
 
 std::string TfrmCustomTunecrest::FindOutsidePlayer() const {
-    return FindWinampFolder();
+    // Only an outside player the owner installed counts; the stand-in that ships beside
+    // this program is not one, so a first start asks nothing and plays in-process.
+    const std::string installed = FindOnPath(TcustomWinampPlayer::kProgramName);
+    if (installed.empty()) return "";
+    std::error_code ec;
+    const auto folder = std::filesystem::weakly_canonical(installed, ec);
+    const auto ours = std::filesystem::weakly_canonical(ProgramFolder(), ec);
+    return folder == ours ? "" : installed;
 }
 
 void TfrmCustomTunecrest::ChoosePlayerType() {
@@ -58,7 +67,7 @@ void TfrmCustomTunecrest::SetPlayerType(const std::string& type) {
     std::string error;
     if (!SettingsStore().Save(ini, &error)) LogError("settings.ini was not written: " + error);
     if (!FsettingPlayerType)
-        Prompt().ShowMessage("You must close and restart " + std::string(kApplicationTitle) +
+        Prompt().ShowMessage("You must close and restart " + GetProductTitle() +
                                  " for this setting change to take effect.",
                              "Close Application");
 }

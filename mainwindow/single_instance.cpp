@@ -77,6 +77,7 @@ bool DecodeHandOver(uint64_t count, const std::string& bytes, std::vector<std::s
                     std::string* reason) {
     auto fail = [&](const std::string& why) {
         if (reason) *reason = why;
+        lines.clear();  // nothing of a refused block is handed on
         return false;
     };
     lines.clear();
@@ -116,8 +117,6 @@ TcommandLineReceiver::TcommandLineReceiver(const std::string& className)
             LogError("A command line handed over by another start was refused: " + reason);
             return 0;
         }
-        LogError("A command line with " + std::to_string(lines.size()) +
-                 " parameter(s) was handed over by another start");
         Arrived(std::move(lines));
         return 1;
     };

@@ -48,7 +48,7 @@ template <typename Rect>
 int RectHeight(const Rect& r) { return r.bottom - r.top; }
 
 // Checks a hand-over: dwData is the parameter count, the bytes the text with its zero.
-// Returns the parameters (lines) or false when the block is malformed.
+// Returns the parameters (lines) or false, with no lines, when the block is malformed.
 bool DecodeHandOver(uint64_t count, const std::string& bytes, std::vector<std::string>& lines,
                     std::string* reason = nullptr);
 

@@ -11,6 +11,7 @@
 
 namespace tunecrest {
 
+class TaudioTagList;
 class TcustomlocalJukeboxList;
 class TpartyPlayGuards;
 
@@ -20,6 +21,14 @@ class TpartyPlayGuards;
 // queue's limit and duplicate check decide what is taken, only the tracks it took are
 // charged, and the status names those. `rows` gives the walk; its AddToQueue and
 // ShowNoCredits are filled here. Answers the number of tracks queued.
+// Why a request was not (all) taken, for the status line: "the queue is full (15 Tracks)",
+// "already in the queue", "no credits left", joined by commas; empty when nothing was
+// refused. `someRefused`: the queue took fewer tracks than it was offered.
+std::string QueueRefusalText(const TaudioTagList& queue, bool someRefused, bool duplicatesOffered,
+                             bool outOfCredits);
+// "Added %d Track%s to the Queue", with the reason after a colon when there is one.
+std::string QueueStatusText(int queued, const std::string& refusal);
+
 int QueueChosenRows(TcustomlocalJukeboxList& list, TpartyPlayGuards& guards, TaddSelectedRows rows,
                     const std::function<void(const std::string&)>& showStatus);
 

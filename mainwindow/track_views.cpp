@@ -331,7 +331,9 @@ void TtrackListViews::PaintRow(const TtouchListBox& list, int index, const QRect
     canvas.drawLine(rect.left() + kTextLeft, rect.bottom(), rect.right() - 8, rect.bottom());
     ListIcons().Draw(canvas, rect.left() + kIconLeft, rect.top() + (rect.height() - kIconSize) / 2, icon);
     const QRect textRect = rect.adjusted(kTextLeft, 0, -8, 0);
-    const int width = DrawHTMLText(canvas, text, textRect, ListFont(Ffonts, fontIndex), Qt::AlignVCenter,
+    // A line too long for the row takes two when the row has room for them.
+    const TFont font = ListFont(Ffonts, fontIndex);
+    const int width = DrawHTMLText(canvas, text, textRect, font, Qt::AlignVCenter | WrapFlagToFit(text, font, textRect),
                                    selected, ListColor(Ffonts, lcHighlightFontColor));
     FadeOverflow(canvas, textRect, width, back);
 }

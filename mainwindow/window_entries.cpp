@@ -18,6 +18,7 @@
 #include "mainwindow/track_views.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/song_search_queue.h"
+#include "skin/modal_runner.h"
 #include "skin/small_dialogs.h"
 #include "mainwindow/skin_editor_host.h"
 #include "playback/video/player_settings_dialogs.h"
@@ -29,6 +30,7 @@
 #include "windows/dialogs/tip_dialog.h"
 #include "windows/dialogs/url_list_editor.h"
 #include "windows/dialogs/view_settings.h"
+#include "windows/editors/editor_form.h"
 #include "windows/editors/rule_editor.h"
 #include "windows/editors/slot_editors.h"
 #include "windows/library/jukebox_info.h"
@@ -64,12 +66,12 @@ namespace {
 constexpr const char* kHelpFile = "tunecrest.html";
 }  // namespace
 
-std::string HelpFileName(const std::string& docsFolder, const std::string& programFolder)
+std::string HelpFileName(const std::string& docsFolder, const std::string& shippedDocsFolder)
 {
     const std::filesystem::path own = std::filesystem::path(docsFolder) / kHelpFile;
     std::error_code ec;
     if (std::filesystem::is_regular_file(own, ec)) return own.string();
-    return (std::filesystem::path(programFolder) / "Docs" / kHelpFile).string();
+    return (std::filesystem::path(shippedDocsFolder) / kHelpFile).string();
 }
 
 std::vector<TshortcutEntry> ShortcutEntries(TactionList& actions)
@@ -120,10 +122,16 @@ bool TwindowEntries::ChooseAlbum(bool showCDLists, TaudioTagAlbumPtr& album) {
 void InstallWindowEntries(TfrmBaseJukebox& form)
 {
     form.SetDialogEntries(std::make_unique<TwindowEntries>(form));
+    // Every dialog opens centred over the window and stays above it.
+    SetDialogOwner(&form);
     // The remote-control actions' Edit operations open their dialogs.
     InstallRemoteEditors();
-    // The player's own settings dialog ("Audio Player").
-    InstallPlayerSettingsDialogs(&form);
+    // The player's own settings dialog ("Audio Player"), run as every dialog is: over the
+    // window, in the skin's look.
+    InstallPlayerSettingsDialogs(&form, [](QDialog& dialog) {
+        StyleEditorDialog(dialog);
+        RunModal(dialog);
+    });
     // The settings commands whose windows live here (a handler bound elsewhere stays).
     const auto bind = [&form](const char* name, std::function<void()> run) {
         Taction* action = form.Actions().Find(name);
@@ -166,7 +174,7 @@ void InstallWindowEntries(TfrmBaseJukebox& form)
 
 TwindowEntries::TwindowEntries(TfrmBaseJukebox& form) : Fform(form), Fhelp(std::make_unique<TmyHH>())
 {
-    Fhelp->SetFileName(HelpFileName(form.Folders().DocsFolder(), QCoreApplication::applicationDirPath().toStdString()));
+    Fhelp->SetFileName(HelpFileName(form.Folders().DocsFolder(), form.ShippedFolders().DocsFolder()));
     Fhelp->HookHelp();
     FlibraryWindows = std::make_unique<TlibraryWindows>([this] {
         TlibraryWindowsSetup setup;
@@ -216,6 +224,7 @@ void TwindowEntries::ShowScreenSaver()
     saver.SetShowClock(s.ShowClock);
     saver.TrackSource = [this] { return Form().Controller().CurrentTrack(); };
     saver.UpdateTrackDisplay(Form().Controller().CurrentTrack(), "", 1, s.CoverArtFolder);
+    KeepAboveOwner(saver);
     saver.ShowSaver();
 }
 
@@ -315,7 +324,9 @@ int TwindowEntries::SelectString(const std::string& caption, const std::vector<s
 
 void TwindowEntries::ShowAbout() {
     if (!Fabout) Fabout = std::make_unique<TfrmTunecrestAbout2>();
-    if (!Fabout->isVisible()) Fabout->ShowAbout();
+    if (Fabout->isVisible()) return;
+    KeepAboveOwner(*Fabout);
+    Fabout->ShowAbout();
 }
 
 }  // namespace tunecrest

@@ -81,9 +81,8 @@ private:
 
 // Every action with a shortcut or a command message, as the shortcut list shows them.
 std::vector<TshortcutEntry> ShortcutEntries(TactionList& actions);
-// The help file: "tunecrest.html" in the root's Docs folder, else in the Docs folder
-// shipped beside the program.
-std::string HelpFileName(const std::string& docsFolder, const std::string& programFolder);
+// The help file: "tunecrest.html" in the root's Docs folder, else in the shipped one.
+std::string HelpFileName(const std::string& docsFolder, const std::string& shippedDocsFolder);
 
 // Installs the program's entries on `form`, gives core its windows, and runs the
 // entries from the actions that open them when nothing else handles those actions.

@@ -1,7 +1,7 @@
 // BMP files: the file header, an information header of any of the usual sizes (the
 // 12-byte core header or the 40-, 52-, 56-, 108- and 124-byte ones), a palette for 1, 4
-// and 8 bits per pixel, bit masks for 16 and 32 bits, rows bottom-up or top-down.
-// Run-length compressed files are not read. Every read goes through TbyteReader.
+// and 8 bits per pixel, bit masks for 16 and 32 bits, rows bottom-up or top-down, and
+// run-length compressed pixels of 4 and 8 bits. Every read goes through TbyteReader.
 #include <algorithm>
 #include <bit>
 #include <cstdint>
@@ -15,6 +15,8 @@ namespace tunecrest {
 namespace {
 
 constexpr uint32_t kBiRgb = 0;
+constexpr uint32_t kBiRle8 = 1;
+constexpr uint32_t kBiRle4 = 2;
 constexpr uint32_t kBiBitfields = 3;
 constexpr uint32_t kBiAlphaBitfields = 6;
 
@@ -37,6 +39,53 @@ struct Tchannel {
 bool Fail(std::string* error, const char* text) {
     if (error) *error = std::string("BMP: ") + text;
     return false;
+}
+
+// Run-length compressed pixels (8 or 4 bits a pixel, rows bottom-up) into `picture`, which
+// the caller has sized and filled with palette entry 0 (what the data skips keeps it).
+// Each pair of bytes is a run (a count and the index, or for 4 bits two indexes taken in
+// turn) or, after a zero count, an escape: 0 ends the row, 1 ends the picture, 2 moves
+// right and up by the next two bytes, and 3 or more gives that many pixels as they are,
+// padded to an even number of bytes. Pixels past the right edge are dropped and moves past
+// the top end the picture, so no data can reach outside it; data that stops before its
+// end marker (and before the top row) was cut short. An index past the palette is black.
+bool DecodeRunLength(TbyteReader& reader, int bits, const std::vector<Trgb>& palette, Tbitmap& picture,
+                     std::string* error) {
+    const int width = picture.Width(), height = picture.Height();
+    int x = 0, row = 0;  // row 0 is the bottom row
+    // Called only while x < width and row < height.
+    auto put = [&](unsigned index) {
+        picture.SetPixel(x++, height - 1 - row, index < palette.size() ? palette[index] : Trgb{});
+    };
+    while (row < height) {
+        uint8_t count = 0, value = 0;
+        if (!reader.ReadU8(count) || !reader.ReadU8(value)) return Fail(error, "run-length data cut short");
+        if (count > 0) {
+            for (int i = 0; i < count && x < width; ++i)
+                put(bits == 8 ? value : (i % 2 == 0 ? value >> 4 : value & 0x0F));
+            continue;
+        }
+        if (value == 0) {  // end of row
+            x = 0;
+            ++row;
+        } else if (value == 1) {  // end of picture
+            break;
+        } else if (value == 2) {  // move
+            uint8_t dx = 0, dy = 0;
+            if (!reader.ReadU8(dx) || !reader.ReadU8(dy)) return Fail(error, "run-length data cut short");
+            x = std::min(x + dx, width);
+            row += dy;
+        } else {  // pixels as they are
+            const size_t bytes = bits == 8 ? value : (size_t(value) + 1) / 2;
+            std::string_view literal;
+            if (!reader.ReadBytes(bytes + bytes % 2, literal)) return Fail(error, "run-length data cut short");
+            for (int i = 0; i < value && x < width; ++i) {
+                const auto byte = uint8_t(literal[size_t(bits == 8 ? i : i / 2)]);
+                put(bits == 8 ? byte : (i % 2 == 0 ? byte >> 4 : byte & 0x0F));
+            }
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -90,9 +139,12 @@ bool DecodeBmp(std::string_view data, Tbitmap& picture, std::string* error) {
     const bool paletted = bits == 1 || bits == 4 || bits == 8;
     if (!paletted && bits != 16 && bits != 24 && bits != 32) return Fail(error, "unsupported bit depth");
     const bool maskedDepth = bits == 16 || bits == 32;
-    if (compression != kBiRgb &&
+    const bool runLength = (compression == kBiRle8 && bits == 8) || (compression == kBiRle4 && bits == 4);
+    if (compression != kBiRgb && !runLength &&
         !(maskedDepth && (compression == kBiBitfields || compression == kBiAlphaBitfields)))
         return Fail(error, "unsupported compression");
+    // Compressed rows always run bottom-up; a top-down compressed picture is not valid.
+    if (runLength && topDown) return Fail(error, "run-length picture stored top-down");
 
     std::vector<Trgb> palette;
     if (paletted) {
@@ -116,6 +168,15 @@ bool DecodeBmp(std::string_view data, Tbitmap& picture, std::string* error) {
         red = Tchannel(given ? masks[0] : 0x00FF0000);
         green = Tchannel(given ? masks[1] : 0x0000FF00);
         blue = Tchannel(given ? masks[2] : 0x000000FF);
+    }
+
+    if (runLength) {
+        if (!reader.Seek(dataOffset)) return Fail(error, "pixel data cut short");
+        picture.SetSize(int(width), int(height));
+        if (!palette.empty() && palette[0] != Trgb{}) picture.Fill(palette[0]);
+        if (DecodeRunLength(reader, bits, palette, picture, error)) return true;
+        picture.Clear();
+        return false;
     }
 
     const size_t stride = ((size_t(width) * bits + 31) / 32) * 4;

@@ -5,6 +5,7 @@
 #include <gst/video/video.h>
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 
@@ -29,6 +30,7 @@ const char* const kDeviceNotNow = "The specified output device could not be set 
 // playbin's stream flags (GstPlayFlags is not in the public headers).
 constexpr int kPlayFlagVideo = 1 << 0;
 constexpr int kPlayFlagText = 1 << 2;
+constexpr int kPlayFlagSoftVolume = 1 << 4;
 
 // How often karaoke graphics are brought up to the play position.
 constexpr int kKaraokeFrameMs = 40;
@@ -64,16 +66,25 @@ GstFlowReturn OnNewPreroll(GstAppSink* sink, gpointer graph) {
 }
 }  // namespace
 
-TmyFilterGraph::TmyFilterGraph() : Falive(std::make_shared<TmyFilterGraph*>(this)) {
+TmyFilterGraph::TmyFilterGraph()
+    : Foutput(std::make_unique<TsoundOutput>()), Falive(std::make_shared<TmyFilterGraph*>(this)) {
     Ftimer.SetInterval(kPollIntervalMs);
     Ftimer.SetOnTimer([this](TObject*) { TimerTick(); });
+    FidleTimer.SetInterval(kOutputIdleMs);
+    FidleTimer.SetOnTimer([this](TObject*) {
+        FidleTimer.SetEnabled(false);
+        if (GetState() == psStopped) Foutput->Close();
+    });
+    Foutput->OnFailure = [this](const std::string& reason) { OutputFailed(reason); };
     BuildGraph();
 }
 
 TmyFilterGraph::~TmyFilterGraph() {
     *Falive = nullptr;
     Ftimer.SetEnabled(false);
+    FidleTimer.SetEnabled(false);
     ReleaseGraph();
+    Foutput.reset();
     if (Fdevice) gst_object_unref(Fdevice);
 }
 
@@ -89,9 +100,12 @@ bool TmyFilterGraph::BuildGraph() {
     Fpipeline = gst_element_factory_make("playbin", nullptr);
     if (!Fpipeline) return false;
     gst_object_ref_sink(Fpipeline);
-    if (GstElement* audio = CreateAudioOutput()) g_object_set(Fpipeline, "audio-sink", audio, nullptr);
+    if (GstElement* audio = Foutput->MakeTrackSink()) g_object_set(Fpipeline, "audio-sink", audio, nullptr);
     g_object_set(Fpipeline, "video-sink", CreateVideoSink(), nullptr);
-    g_object_set(Fpipeline, "volume", GraphVolumeToLinear(Fvolume), nullptr);
+    // The volume is the sound output's: playbin needs no volume element of its own.
+    int flags = 0;
+    g_object_get(Fpipeline, "flags", &flags, nullptr);
+    g_object_set(Fpipeline, "flags", flags & ~kPlayFlagSoftVolume, nullptr);
     Frate = 1.0;
     WatchBus();
     return true;
@@ -107,10 +121,20 @@ struct TbusLink {
 GstBusSyncReply BusSyncHandler(GstBus*, GstMessage* message, gpointer data) {
     const GstMessageType type = GST_MESSAGE_TYPE(message);
     if (type == GST_MESSAGE_EOS || type == GST_MESSAGE_ERROR) {
+        // The report carries what happened: the main thread may run it before the
+        // message itself has reached the bus.
+        std::string reason;
+        if (type == GST_MESSAGE_ERROR) {
+            GError* failure = nullptr;
+            gst_message_parse_error(message, &failure, nullptr);
+            reason = failure && failure->message ? failure->message : "unknown error";
+            if (failure) g_error_free(failure);
+        }
         const auto* link = static_cast<const TbusLink*>(data);
-        Dispatcher().Post([graph = link->Graph, generation = link->Generation] {
+        Dispatcher().Post([graph = link->Graph, generation = link->Generation, failed = type == GST_MESSAGE_ERROR,
+                           reason] {
             const auto alive = graph.lock();
-            if (alive && *alive) (*alive)->BusReported(generation);
+            if (alive && *alive) (*alive)->BusReported(generation, failed, reason);
         });
     }
     // The message stays on the bus: the main thread reads it there.
@@ -124,6 +148,7 @@ void TmyFilterGraph::WatchBus() {
     Dispatcher();
     GstBus* bus = gst_element_get_bus(Fpipeline);
     auto* link = new TbusLink{Falive, ++Fgeneration};
+    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
     gst_bus_set_sync_handler(bus, BusSyncHandler, link, [](gpointer data) { delete static_cast<TbusLink*>(data); });
     gst_object_unref(bus);
 }
@@ -132,19 +157,19 @@ void TmyFilterGraph::ReleaseGraph() {
     StopKaraoke();
     ++Fgeneration;  // reports of this pipeline still on their way are void
     if (Fpipeline) {
+        // A file cut short is not heard to the end of what it queued; the end of one
+        // that finished still plays while the next one opens.
+        if (!Fstopped && !FendOfStream) Foutput->Flush();
         gst_element_set_state(Fpipeline, GST_STATE_NULL);
         gst_object_unref(Fpipeline);
         Fpipeline = nullptr;
-    }
-    if (FpitchStage) {
-        gst_object_unref(FpitchStage);
-        FpitchStage = nullptr;
     }
     FhasVideo = false;
     Fstream = false;
     FlastTitle.clear();
     Fstopped = true;
     FendOfStream = false;
+    FpausedAt = -1;
 }
 
 GstElement* TmyFilterGraph::CreateAudioSink() {
@@ -154,7 +179,7 @@ GstElement* TmyFilterGraph::CreateAudioSink() {
         if (failure) g_error_free(failure);
         if (sink) return sink;
     }
-    if (!Fdevice) return nullptr;  // playbin's own choice: the system's default output
+    if (!Fdevice) return MakeAutomaticAudioSink();
     GstElement* sink = gst_device_create_element(Fdevice, nullptr);
     if (!sink) Error(kDeviceNotConfigured);
     return sink;
@@ -168,129 +193,66 @@ bool TmyFilterGraph::PitchStageAvailable() {
     return true;
 }
 
-// The audio output, behind the pitch-and-tempo stage when that is on. The stage sits
-// in the output itself, after playbin's own buffering, so that a change is heard at
-// once rather than a second later. The pitch element takes only 32-bit float samples:
-// converters on both sides let any decoder feed it and any output take its result.
-namespace {
-// True when `element`, or an element inside it, has a "volume" property of its own.
-bool HasOwnVolume(GstElement* element) {
-    if (g_object_class_find_property(G_OBJECT_GET_CLASS(element), "volume")) return true;
-    if (!GST_IS_BIN(element)) return false;
-    bool found = false;
-    GstIterator* it = gst_bin_iterate_recurse(GST_BIN(element));
-    GValue item = G_VALUE_INIT;
-    while (!found && gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
-        found = g_object_class_find_property(G_OBJECT_GET_CLASS(g_value_get_object(&item)), "volume") != nullptr;
-        g_value_reset(&item);
-    }
-    g_value_unset(&item);
-    gst_iterator_free(it);
-    return found;
-}
-}  // namespace
-
-// playbin's sink stage adds a software volume element of its own when the audio output
-// has no "volume" property, and GStreamer 1.22 never frees that element: a few kilobytes
-// were lost with every track, megabytes over an evening. An output without a volume of
-// its own therefore gets ours, in a bin that is freed with the pipeline; playbin's volume
-// and mute then work through it.
-GstElement* TmyFilterGraph::WithVolumeStage(GstElement* output) {
-    if (!output) output = gst_element_factory_make("autoaudiosink", nullptr);
-    if (!output || HasOwnVolume(output)) return output;
-    GstElement* volume = gst_element_factory_make("volume", nullptr);
-    if (!volume) return output;
-    GstElement* bin = gst_bin_new(nullptr);
-    gst_bin_add_many(GST_BIN(bin), volume, output, nullptr);
-    GstPad* input = gst_element_get_static_pad(volume, "sink");
-    const bool built = gst_element_link(volume, output) && input &&
-                       gst_element_add_pad(bin, gst_ghost_pad_new("sink", input));
-    if (input) gst_object_unref(input);
-    if (built) return bin;
-    // Unlikely (both are plain audio elements); the output as it was, leak and all,
-    // is better than no sound.
-    gst_object_unref(gst_object_ref_sink(bin));
-    return CreateShiftedOutput();
+std::string TmyFilterGraph::OutputChoice() const {
+    std::string choice;
+    if (const char* override = std::getenv(kAudioSinkVariable); override && *override)
+        choice = std::string("sink:") + override;
+    else
+        choice = Fdevice ? "device:" + FaudioDevice : std::string("automatic");
+    if (FpitchControl && PitchStageAvailable()) choice += "|pitch";
+    return choice;
 }
 
-namespace {
-// True when `element` is, or holds, a fakesink: the stand-in the automatic audio output
-// takes when no device or sound server can be opened.
-bool HoldsFakeSink(GstElement* element) {
-    auto isFake = [](GstElement* e) {
-        GstElementFactory* factory = gst_element_get_factory(e);
-        return factory && g_strcmp0(GST_OBJECT_NAME(factory), "fakesink") == 0;
-    };
-    if (isFake(element)) return true;
-    if (!GST_IS_BIN(element)) return false;
-    bool found = false;
-    GstIterator* it = gst_bin_iterate_recurse(GST_BIN(element));
-    GValue item = G_VALUE_INIT;
-    while (!found && gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
-        found = isFake(GST_ELEMENT(g_value_get_object(&item)));
-        g_value_reset(&item);
-    }
-    g_value_unset(&item);
-    gst_iterator_free(it);
-    return found;
-}
-}  // namespace
-
-bool TmyFilterGraph::AudioOutputIsStandIn() const {
-    // A sink chosen on purpose (tests, benchmarks) is never the stand-in.
-    if (const char* override = std::getenv(kAudioSinkVariable); override && *override) return false;
-    if (!Fpipeline) return false;
-    gint audioStreams = 0;
-    g_object_get(Fpipeline, "n-audio", &audioStreams, nullptr);
-    if (audioStreams <= 0) return false;
-    GstElement* sink = nullptr;
-    g_object_get(Fpipeline, "audio-sink", &sink, nullptr);
-    if (!sink) return false;
-    const bool standIn = HoldsFakeSink(sink);
-    gst_object_unref(sink);
-    return standIn;
+bool TmyFilterGraph::OutputIsStandIn() const {
+    // Only the automatic output stands in: a sink chosen on purpose (tests, benchmarks)
+    // or a chosen device never does.
+    return Foutput->IsOpen() && FoutputChoice.rfind("automatic", 0) == 0 && HoldsSilentStandIn(Foutput->Sink());
 }
 
-GstElement* TmyFilterGraph::CreateAudioOutput() { return WithVolumeStage(CreateShiftedOutput()); }
+void TmyFilterGraph::PrepareOutput() {
+    if (Foutput->IsOpen() && (Foutput->Failed() || OutputIsStandIn() || FoutputChoice != OutputChoice()))
+        Foutput->Close();
+}
 
-GstElement* TmyFilterGraph::CreateShiftedOutput() {
+bool TmyFilterGraph::EnsureOutput(int rate, std::string& why) {
+    if (Foutput->IsOpen()) return true;
+    FoutputChoice = OutputChoice();
     GstElement* sink = CreateAudioSink();
-    if (FpitchStage) {
-        gst_object_unref(FpitchStage);
-        FpitchStage = nullptr;
+    if (!sink) {
+        why = kDeviceNotConfigured;
+        return false;
     }
-    if (!FpitchControl || !PitchStageAvailable()) return sink;
-    if (!sink) sink = gst_element_factory_make("autoaudiosink", nullptr);
-    GstElement* before = gst_element_factory_make("audioconvert", nullptr);
-    GstElement* shifter = gst_element_factory_make("pitch", nullptr);
-    GstElement* after = gst_element_factory_make("audioconvert", nullptr);
-    if (!sink || !before || !shifter || !after) {
-        for (GstElement* element : {before, shifter, after})
-            if (element) gst_object_unref(gst_object_ref_sink(element));
-        if (!sink) Error(kDeviceNotConfigured);
-        return sink;
+    return Foutput->Open(sink, rate, FoutputChoice.find("|pitch") != std::string::npos, why);
+}
+
+void TmyFilterGraph::OutputFailed(const std::string& reason) {
+    if (!Fpipeline || Fstopped || FendOfStream) return;  // nothing plays: the next file opens a new output
+    Fail(reason);
+    CheckEnd();
+}
+
+void TmyFilterGraph::FollowOutput() {
+    if (GstClock* clock = Foutput->Clock()) {
+        gst_pipeline_use_clock(GST_PIPELINE(Fpipeline), clock);
+        gst_object_unref(clock);
     }
-    GstElement* bin = gst_bin_new(nullptr);
-    gst_bin_add_many(GST_BIN(bin), before, shifter, after, sink, nullptr);
-    GstPad* input = gst_element_get_static_pad(before, "sink");
-    if (!gst_element_link_many(before, shifter, after, sink, nullptr) || !input ||
-        !gst_element_add_pad(bin, gst_ghost_pad_new("sink", input))) {
-        if (input) gst_object_unref(input);
-        gst_object_unref(gst_object_ref_sink(bin));
-        Error("Pitch and tempo: the audio output could not be set up.");
-        return CreateAudioSink();
-    }
-    gst_object_unref(input);
-    FpitchStage = GST_ELEMENT(gst_object_ref(shifter));
-    g_object_set(FpitchStage, "pitch", FpitchRatio, "tempo", FtempoRatio, nullptr);
-    return bin;
+    if (!FhasVideo || Fkaraoke) return;
+    GstElement* video = nullptr;
+    g_object_get(Fpipeline, "video-sink", &video, nullptr);
+    if (!video) return;
+    // The file's sound is heard once the end of the file before it (still queued) and
+    // the output's own buffers have played: its pictures wait as long.
+    const int64_t soundDelayMs = Foutput->LatencyMs() + Foutput->QueuedMs();
+    if (g_object_class_find_property(G_OBJECT_GET_CLASS(video), "ts-offset"))
+        g_object_set(video, "ts-offset", gint64(soundDelayMs) * GST_MSECOND, nullptr);
+    gst_object_unref(video);
 }
 
 void TmyFilterGraph::SetPitchAndTempo(double pitch, double tempo) {
     // The element's own limits; the shifters keep far inside them.
     FpitchRatio = std::clamp(pitch, 0.1, 10.0);
     FtempoRatio = std::clamp(tempo, 0.1, 10.0);
-    if (FpitchStage) g_object_set(FpitchStage, "pitch", FpitchRatio, "tempo", FtempoRatio, nullptr);
+    Foutput->SetPitchAndTempo(FpitchRatio, FtempoRatio);
 }
 
 GstElement* TmyFilterGraph::CreateVideoSink() {
@@ -346,6 +308,7 @@ bool TmyFilterGraph::StartNewGraph() {
 
 bool TmyFilterGraph::OpenFile(const std::string& fileName) {
     FnoAudioDevice = false;
+    PrepareOutput();
     if (!StartNewGraph()) return false;
     // A karaoke track plays its own audio while the graphics come from the ".cdg" file.
     const std::string graphics = FindKaraokeGraphics(fileName);
@@ -388,6 +351,22 @@ bool TmyFilterGraph::OpenFile(const std::string& fileName) {
         }
         gst_object_unref(bus);
     }
+    gint audioStreams = 0, videoStreams = 0;
+    if (opened) {
+        g_object_get(Fpipeline, "n-audio", &audioStreams, "n-video", &videoStreams, nullptr);
+        // The sound output opens with the first file that has sound, at that file's rate.
+        if (audioStreams > 0) {
+            GstElement* trackSink = nullptr;
+            g_object_get(Fpipeline, "audio-sink", &trackSink, nullptr);
+            const int rate = TsoundOutput::TrackSinkRate(trackSink);
+            if (trackSink) gst_object_unref(trackSink);
+            std::string why;
+            if (!EnsureOutput(rate > 0 ? rate : TsoundOutput::kStreamRate, why)) {
+                opened = false;
+                detail = why;
+            }
+        }
+    }
     if (!opened) {
         StopKaraoke();
         Fkaraoke.reset();
@@ -400,16 +379,24 @@ bool TmyFilterGraph::OpenFile(const std::string& fileName) {
         return false;
     }
     FfileName = fileName;
-    gint videoStreams = 0;
-    g_object_get(Fpipeline, "n-video", &videoStreams, nullptr);
     FhasVideo = videoStreams > 0 || Fkaraoke != nullptr;
-    FnoAudioDevice = AudioOutputIsStandIn();
+    FnoAudioDevice = audioStreams > 0 && OutputIsStandIn();
     StartKaraoke();
     ReportState();
     return true;
 }
 
 bool TmyFilterGraph::OpenURL(const std::string& address) {
+    // A stream's rate is known only once it has connected: an output not yet open
+    // opens at the usual rate, and the track's sink converts to whatever it is.
+    PrepareOutput();
+    std::string why;
+    if (!EnsureOutput(TsoundOutput::kStreamRate, why)) {
+        StartNewGraph();
+        FlastError = why;
+        Error(kCannotOpen);
+        return false;
+    }
     if (!StartNewGraph()) return false;
     if (!gst_uri_is_valid(address.c_str())) {
         FlastError = "not an internet address";
@@ -431,8 +418,12 @@ bool TmyFilterGraph::Play() {
         Error(kNoFile);
         return false;
     }
+    if (Fstopped) ReadBus();  // what an earlier run left on the bus is no news now
+    FpausedAt = -1;
     Fstopped = false;
     FendOfStream = false;
+    Foutput->SetPaused(false);
+    FollowOutput();
     if (gst_element_set_state(Fpipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
         ReadBus();  // the element that failed says why
         gst_element_set_state(Fpipeline, GST_STATE_NULL);
@@ -448,21 +439,32 @@ bool TmyFilterGraph::Play() {
 
 void TmyFilterGraph::Pause() {
     const TmediaPlayState state = GetState();
-    if (state == psPlaying)
+    if (state == psPlaying) {
+        FpausedAt = GetPosition();
         gst_element_set_state(Fpipeline, GST_STATE_PAUSED);
-    else if (state == psPaused)
+        Foutput->SetPaused(true);
+    } else if (state == psPaused) {
+        FpausedAt = -1;
+        Foutput->SetPaused(false);
         gst_element_set_state(Fpipeline, GST_STATE_PLAYING);
-    else
+    } else {
         return;
+    }
     ReportState();
 }
 
 void TmyFilterGraph::Stop() {
     if (!IsReady()) return;
+    FpausedAt = -1;
     if (GetState() != psStopped || !Fstopped) {
         gst_element_set_state(Fpipeline, GST_STATE_READY);
         Fstopped = true;
+        // Reports of the run stopped here are void, whenever they reach the main thread.
+        WatchBus();
     }
+    // What the file queued is not heard after a stop; the output plays silence.
+    Foutput->Flush();
+    Foutput->SetPaused(false);
     // Reporting the stop here keeps the poll from taking it for the end of the file.
     ReportState();
 }
@@ -486,9 +488,10 @@ bool TmyFilterGraph::OpenAndPlay(const std::string& fileName) {
 }
 
 int64_t TmyFilterGraph::GetPosition() {
+    if (FpausedAt >= 0) return FpausedAt;
     gint64 position = 0;
     if (!IsReady() || !gst_element_query_position(Fpipeline, GST_FORMAT_TIME, &position)) return 0;
-    return NanoToMs(position);
+    return std::max<int64_t>(NanoToMs(position) - Foutput->QueuedMs(), 0);
 }
 
 int64_t TmyFilterGraph::GetDuration() {
@@ -499,6 +502,7 @@ int64_t TmyFilterGraph::GetDuration() {
 
 bool TmyFilterGraph::Seek(double rate, int64_t positionMs) {
     if (!IsReady() || FfileName.empty()) return false;
+    FpausedAt = -1;
     const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
     if (!gst_element_seek(Fpipeline, rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
                           gint64(std::max<int64_t>(positionMs, 0)) * GST_MSECOND, GST_SEEK_TYPE_NONE,
@@ -530,7 +534,7 @@ bool TmyFilterGraph::SetVolume(int graphVolume) {
         return false;
     }
     Fvolume = std::clamp(graphVolume, -10000, 0);
-    g_object_set(Fpipeline, "volume", GraphVolumeToLinear(Fvolume), nullptr);
+    Foutput->SetVolume(GraphVolumeToLinear(Fvolume));
     return true;
 }
 
@@ -542,22 +546,16 @@ void TmyFilterGraph::SetAudioDevice(const std::string& name) {
         Fdevice = FindAudioDevice(name);
         if (!Fdevice) Error(kDeviceNotFound);
     }
-    if (!IsReady()) return;
-    GstState current = GST_STATE_NULL;
-    gst_element_get_state(Fpipeline, &current, nullptr, 0);
-    // playbin takes a new output only while it is not running; the next file uses it anyway.
-    if (current > GST_STATE_READY) {
-        Error(kDeviceNotNow);
-        return;
-    }
-    GstElement* sink = CreateAudioOutput();
-    g_object_set(Fpipeline, "audio-sink", sink, nullptr);
+    // The sound output follows the choice with the next file; one playing now keeps its output.
+    if (IsReady() && GetState() != psStopped) Error(kDeviceNotNow);
 }
 
-std::vector<std::string> TmyFilterGraph::FilterNames() const {
-    std::vector<std::string> names;
-    if (!Fpipeline) return names;
-    GstIterator* it = gst_bin_iterate_recurse(GST_BIN(Fpipeline));
+namespace {
+// Appends the names of the elements in `bin` ("long name (element name)").
+void AppendElementNames(GstElement* bin, std::vector<std::string>& names) {
+    if (!bin) return;
+    const size_t first = names.size();
+    GstIterator* it = gst_bin_iterate_recurse(GST_BIN(bin));
     GValue item = G_VALUE_INIT;
     bool more = true;
     while (more) {
@@ -575,13 +573,20 @@ std::vector<std::string> TmyFilterGraph::FilterNames() const {
             }
             case GST_ITERATOR_RESYNC:
                 gst_iterator_resync(it);
-                names.clear();
+                names.resize(first);
                 break;
             default: more = false; break;
         }
     }
     g_value_unset(&item);
     gst_iterator_free(it);
+}
+}  // namespace
+
+std::vector<std::string> TmyFilterGraph::FilterNames() const {
+    std::vector<std::string> names;
+    AppendElementNames(Fpipeline, names);
+    AppendElementNames(Foutput->Pipeline(), names);
     return names;
 }
 
@@ -589,7 +594,9 @@ void TmyFilterGraph::ReportState() {
     const TmediaPlayState state = GetState();
     // A stream's poll runs from Play on, so that a failure while it connects is read.
     SetTimerEnabled(state == psPlaying || (Fstream && !Fstopped && !FendOfStream));
-    FlastState = state;
+    // An output with nothing to play closes after a while; anything played keeps it.
+    const bool idle = state == psStopped && Fstopped && Foutput->IsOpen();
+    if (idle != FidleTimer.Enabled()) FidleTimer.SetEnabled(idle);
     try {
         if (OnStateChange) OnStateChange(this, state);
         if (auto* panel = Panel()) panel->RefreshVideo(FhasVideo, state);
@@ -603,25 +610,37 @@ void TmyFilterGraph::ReadBus() {
     GstBus* bus = gst_element_get_bus(Fpipeline);
     // Every message is taken off the bus so that none piles up while a file plays.
     while (GstMessage* message = gst_bus_pop(bus)) {
-        if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS) {
-            FendOfStream = true;
-        } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_TAG) {
-            ReadTitle(message);
-        } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR && !Fstopped && !FendOfStream) {
-            // One failure usually brings more from the elements behind it: the first tells why.
-            GError* failure = nullptr;
-            gst_message_parse_error(message, &failure, nullptr);
-            const std::string text = failure ? failure->message : "unknown error";
-            if (failure) g_error_free(failure);
-            FlastError = text;
-            // The track ends here; the poll then reports it finished like any other end.
-            gst_element_set_state(Fpipeline, GST_STATE_READY);
-            FendOfStream = true;
-            Error(Format("%s: %s", FfileName.c_str(), text.c_str()));
-        }
+        HandleMessage(message);
         gst_message_unref(message);
     }
     gst_object_unref(bus);
+}
+
+void TmyFilterGraph::HandleMessage(GstMessage* message) {
+    switch (GST_MESSAGE_TYPE(message)) {
+        case GST_MESSAGE_EOS:
+            if (!Fstopped) FendOfStream = true;
+            break;
+        case GST_MESSAGE_TAG: ReadTitle(message); break;
+        case GST_MESSAGE_ERROR: {
+            GError* failure = nullptr;
+            gst_message_parse_error(message, &failure, nullptr);
+            const std::string text = failure && failure->message ? failure->message : "unknown error";
+            if (failure) g_error_free(failure);
+            Fail(text);
+            break;
+        }
+        default: break;
+    }
+}
+
+void TmyFilterGraph::Fail(const std::string& reason) {
+    // One failure usually brings more from the elements behind it: the first tells why.
+    if (!Fpipeline || Fstopped || FendOfStream) return;
+    FlastError = reason;
+    gst_element_set_state(Fpipeline, GST_STATE_READY);
+    FendOfStream = true;
+    Error(Format("%s: %s", FfileName.c_str(), reason.c_str()));
 }
 
 void TmyFilterGraph::ReadTitle(GstMessage* message) {
@@ -644,6 +663,7 @@ void TmyFilterGraph::ReadTitle(GstMessage* message) {
 
 void TmyFilterGraph::TimerTick() {
     try {
+        Foutput->CheckFailure();
         ReadBus();
         if (auto* panel = Panel()) panel->TimerTick(kPollIntervalMs);
         if (OnTimer) OnTimer(this);
@@ -653,9 +673,13 @@ void TmyFilterGraph::TimerTick() {
     }
 }
 
-void TmyFilterGraph::BusReported(uint64_t generation) {
-    if (generation != Fgeneration) return;  // about a pipeline that is gone
+void TmyFilterGraph::BusReported(uint64_t generation, bool failure, const std::string& reason) {
+    if (generation != Fgeneration) return;  // about a pipeline or a run that is gone
     try {
+        if (failure)
+            Fail(reason);
+        else if (!Fstopped)
+            FendOfStream = true;
         ReadBus();
         CheckEnd();
     } catch (...) {
@@ -663,14 +687,37 @@ void TmyFilterGraph::BusReported(uint64_t generation) {
 }
 
 void TmyFilterGraph::CheckEnd() {
-    // A stream that failed before it ever played ends here too.
-    const bool streamEnded = Fstream && FendOfStream && !Fstopped;
-    if ((FlastState != psStopped || streamEnded) && GetState() == psStopped) {
-        FlastState = psStopped;
-        if (Fpipeline) gst_element_set_state(Fpipeline, GST_STATE_READY);
-        Fstopped = true;
-        ReportState();
-        if (OnComplete) OnComplete(this);
+    // Stopped by a call, or its end reported already: there is nothing to report.
+    if (!Fpipeline || Fstopped) return;
+    if (!FendOfStream) {
+        if (GetState() != psStopped) return;  // playing, paused, or a stream still connecting
+        AwaitReport();
+    }
+    gst_element_set_state(Fpipeline, GST_STATE_READY);
+    Fstopped = true;
+    ReportState();
+    if (OnComplete) OnComplete(this);
+}
+
+void TmyFilterGraph::AwaitReport() {
+    // A pipeline counts itself failed as soon as an element's error passes through it,
+    // a moment before the error reaches the bus: the reason is read there, not lost.
+    constexpr auto kReportWait = std::chrono::milliseconds(1000);
+    const auto deadline = std::chrono::steady_clock::now() + kReportWait;
+    GstBus* bus = gst_element_get_bus(Fpipeline);
+    while (!FendOfStream) {
+        const auto left = deadline - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero()) break;
+        GstMessage* message =
+            gst_bus_timed_pop(bus, GstClockTime(std::chrono::duration_cast<std::chrono::nanoseconds>(left).count()));
+        if (!message) break;
+        HandleMessage(message);
+        gst_message_unref(message);
+    }
+    gst_object_unref(bus);
+    if (!FendOfStream) {
+        if (FlastError.empty()) FlastError = kCannotRender;
+        FendOfStream = true;
     }
 }
 
@@ -704,8 +751,9 @@ void TmyFilterGraph::KaraokeLoop(std::stop_token stop) {
     std::vector<uint32_t> pixels;
     while (!stop.stop_requested()) {
         gint64 position = 0;
+        // The graphics follow what is heard: sound queued for the output is still to come.
         if (gst_element_query_position(Fpipeline, GST_FORMAT_TIME, &position) &&
-            Fkaraoke->AdvanceTo(NanoToMs(position))) {
+            Fkaraoke->AdvanceTo(std::max<int64_t>(NanoToMs(position) - Foutput->QueuedMs(), 0))) {
             Fkaraoke->Render(pixels);
             if (auto* panel = Panel()) {
                 TvideoFrame frame;

@@ -70,6 +70,46 @@ GstDevice* FindAudioDevice(const std::string& displayName) {
     return found;
 }
 
+namespace {
+std::mutex gSinkMakerMutex;
+TaudioSinkMaker gSinkMaker;
+}  // namespace
+
+void SetAutomaticAudioSinkMaker(TaudioSinkMaker maker) {
+    std::lock_guard lock(gSinkMakerMutex);
+    gSinkMaker = std::move(maker);
+}
+
+GstElement* MakeAutomaticAudioSink() {
+    TaudioSinkMaker maker;
+    {
+        std::lock_guard lock(gSinkMakerMutex);
+        maker = gSinkMaker;
+    }
+    if (maker) return maker();
+    return EnsureGStreamer() ? gst_element_factory_make("autoaudiosink", nullptr) : nullptr;
+}
+
+bool HoldsSilentStandIn(GstElement* sink) {
+    if (!sink) return false;
+    auto isFake = [](GstElement* e) {
+        GstElementFactory* factory = gst_element_get_factory(e);
+        return factory && g_strcmp0(GST_OBJECT_NAME(factory), "fakesink") == 0;
+    };
+    if (isFake(sink)) return true;
+    if (!GST_IS_BIN(sink)) return false;
+    bool found = false;
+    GstIterator* it = gst_bin_iterate_recurse(GST_BIN(sink));
+    GValue item = G_VALUE_INIT;
+    while (!found && gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+        found = isFake(GST_ELEMENT(g_value_get_object(&item)));
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(it);
+    return found;
+}
+
 std::string FindKaraokeGraphics(const std::string& mediaFile) {
     namespace fs = std::filesystem;
     const fs::path path(mediaFile);

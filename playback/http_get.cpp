@@ -10,6 +10,9 @@ namespace tunecrest {
 
 namespace {
 
+std::mutex authoritiesLock;
+std::string authoritiesFile;
+
 struct Ttransfer {
     ThttpAnswer* Answer;
     int64_t MaxBytes;
@@ -51,6 +54,11 @@ bool AllowedInUrl(unsigned char c) {
 
 }  // namespace
 
+void SetHttpsAuthorities(const std::string& pemFile) {
+    std::lock_guard lock(authoritiesLock);
+    authoritiesFile = pemFile;
+}
+
 std::string EncodeAddress(std::string_view address) {
     std::string out;
     out.reserve(address.size());
@@ -78,8 +86,15 @@ bool HttpGet(const std::string& url, const ThttpLimits& limits, ThttpAnswer& ans
     }
     Ttransfer transfer{&answer, limits.MaxBytes, false, &progress, false};
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http");
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // The server's certificate must chain to a trusted authority and name the host.
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    {
+        std::lock_guard lock(authoritiesLock);
+        if (!authoritiesFile.empty()) curl_easy_setopt(curl, CURLOPT_CAINFO, authoritiesFile.c_str());
+    }
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, long(limits.MaxRedirects));
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(limits.ConnectTimeoutMs));
@@ -91,6 +106,8 @@ bool HttpGet(const std::string& url, const ThttpLimits& limits, ThttpAnswer& ans
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, Progress);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
+    char detail[CURL_ERROR_SIZE] = "";
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, detail);
     const CURLcode code = curl_easy_perform(curl);
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &answer.Status);
     char* type = nullptr;
@@ -100,7 +117,8 @@ bool HttpGet(const std::string& url, const ThttpLimits& limits, ThttpAnswer& ans
         answer.Error = transfer.Stopped ? "transfer cancelled"
                        : transfer.Oversize || code == CURLE_FILESIZE_EXCEEDED
                            ? "answer larger than the size limit"
-                           : curl_easy_strerror(code);
+                       : detail[0] ? detail  // says which check failed, e.g. the certificate's
+                                   : curl_easy_strerror(code);
         answer.Body.clear();
         return false;
     }

@@ -46,8 +46,10 @@ void TgetImageThread::Report(const std::string& text, int percent) {
 TencodedPicture TgetImageThread::Load() {
     TencodedPicture loaded;
     const std::string& source = Frequest.Source;
-    if (source.size() > 7 && StartsText("http://", source)) {
-        const std::string url = Frequest.AddressEncoded ? source : "http://" + EncodeAddress(source.substr(7));
+    const size_t scheme = StartsText("http://", source) ? 7 : StartsText("https://", source) ? 8 : 0;
+    if (scheme > 0 && source.size() > scheme) {
+        const std::string url =
+            Frequest.AddressEncoded ? source : source.substr(0, scheme) + EncodeAddress(source.substr(scheme));
         ThttpAnswer answer;
         const bool ok = HttpGet(url, Frequest.Limits, answer, [this](int64_t done, int64_t total) {
             if (Terminated()) return false;

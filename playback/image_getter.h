@@ -1,6 +1,6 @@
 #pragma once
 // Fetches one picture at a time for a rectangle of the screen (a cell of the cover grid):
-// from an "http://" address, from a ".bmp" or ".jpg" file, or as a track's cover. Each
+// from an "http://" or "https://" address, from a ".bmp" or ".jpg" file, or as a track's cover. Each
 // request runs on a worker thread of its own that decodes the picture and fits it into
 // the rectangle; the result comes back on the main thread through Dispatcher(). A new
 // request cancels the one in progress, and a result that arrives after a newer request
@@ -92,7 +92,7 @@ public:
     TimageGetter(const TimageGetter&) = delete;
     TimageGetter& operator=(const TimageGetter&) = delete;
 
-    // Fetches `source` (an "http://" address or a file name); empty finishes at once.
+    // Fetches `source` (an "http://" or "https://" address or a file name); empty finishes at once.
     void GetImage(const std::string& source);
     // Fetches a track's cover; no track finishes at once.
     void GetCoverImage(const TaudioTagPtr& track);

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QPainter>
+#include <algorithm>
 
 #include "skin/html_text.h"
 
@@ -63,6 +64,12 @@ QSize ThtmlLabel::sizeHint() const {
     const QSize margin = StyleMargin();
     const int wrapWidth = FwordWrap ? width() - margin.width() : 0;
     return MeasureHTMLText(text, Ffont, wrapWidth, FwordWrap) + margin;
+}
+
+int ThtmlLabel::heightForWidth(int width) const {
+    const std::string& text = Fcaption.empty() ? std::string(" ") : Fcaption;
+    const QSize margin = StyleMargin();
+    return MeasureHTMLText(text, Ffont, std::max(1, width - margin.width()), FwordWrap).height() + margin.height();
 }
 
 void ThtmlLabel::changeEvent(QEvent* event) {

@@ -31,6 +31,9 @@ class ThtmlLabel : public QWidget {
     void SetAutoSize(bool value);
 
     QSize sizeHint() const override;
+    // A wrapping label is as tall as its lines at the width it is given.
+    bool hasHeightForWidth() const override { return FwordWrap; }
+    int heightForWidth(int width) const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
   protected:

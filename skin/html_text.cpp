@@ -2,10 +2,15 @@
 
 #include <QPainter>
 #include <cmath>
+#include <optional>
 
 #include "skin/screen_fonts.h"
 
 namespace tunecrest {
+
+namespace {
+const QString kEllipsis = QStringLiteral("\u2026");
+}  // namespace
 
 namespace {
 
@@ -63,7 +68,25 @@ void ThtmlTextLayout::AddRun(std::string_view text, const TFont& font) {
         QString word = run.mid(pos, end - pos);
         const qreal inkWidth = entry.Metrics.horizontalAdvance(run.mid(pos, wordEnd - pos));
         if (Flines.back().Width > 0 && Flines.back().Width + inkWidth > FmaxWidth) {
+            // A word begun in an earlier run ("[" before a duration in its own font)
+            // moves to the new line whole.
+            std::optional<std::vector<Tpiece>> carried = TakeUnfinishedWord();
+            if (!carried) {  // one word from the line's start: it stays whole, over the edge
+                place(word, entry.Metrics.horizontalAdvance(word));
+                pos = end;
+                continue;
+            }
             NewLine();
+            for (Tpiece& piece : *carried) {
+                const TfontEntry& owner = Ffonts[size_t(piece.FontIndex)];
+                Tline& line = Flines.back();
+                piece.Line = int(Flines.size()) - 1;
+                piece.X = line.Width;
+                line.Width += owner.Metrics.horizontalAdvance(piece.Text);
+                line.Ascent = std::max(line.Ascent, owner.Metrics.ascent());
+                line.Descent = std::max(line.Descent, owner.Metrics.descent());
+                Fpieces.push_back(std::move(piece));
+            }
             if (wordEnd == pos) {  // only blanks: nothing to carry to the new line
                 pos = end;
                 continue;
@@ -72,6 +95,43 @@ void ThtmlTextLayout::AddRun(std::string_view text, const TFont& font) {
         place(word, entry.Metrics.horizontalAdvance(word));
         pos = end;
     }
+}
+
+std::optional<std::vector<ThtmlTextLayout::Tpiece>> ThtmlTextLayout::TakeUnfinishedWord() {
+    // The pieces at the end of the last line that no blank ends, back to the blank the
+    // word starts after (none when the line ends with a blank); nothing at all when the
+    // word fills the line from its start.
+    const int line = int(Flines.size()) - 1;
+    size_t first = Fpieces.size();
+    qsizetype split = -1;  // where the word starts inside Fpieces[first - 1], if it does
+    while (first > 0 && Fpieces[first - 1].Line == line) {
+        const QString& text = Fpieces[first - 1].Text;
+        if (text.isEmpty() || text.endsWith(u' ')) break;
+        const qsizetype blank = text.lastIndexOf(u' ');
+        if (blank >= 0) {
+            split = blank + 1;
+            break;
+        }
+        --first;
+    }
+    if (first == Fpieces.size() && split < 0) return std::vector<Tpiece>{};
+    std::vector<Tpiece> taken;
+    if (split >= 0) {
+        Tpiece& head = Fpieces[first - 1];
+        taken.push_back({head.Text.mid(split), head.FontIndex, head.Line, 0});
+        head.Text.truncate(split);
+    } else if (first == 0 || Fpieces[first - 1].Line != line) {
+        return std::nullopt;
+    }
+    for (size_t i = first; i < Fpieces.size(); ++i) taken.push_back(std::move(Fpieces[i]));
+    Fpieces.resize(first);
+    // The line is as wide as what stays on it.
+    Tline& rest = Flines.back();
+    rest.Width = 0;
+    for (const Tpiece& piece : Fpieces)
+        if (piece.Line == line)
+            rest.Width = piece.X + Ffonts[size_t(piece.FontIndex)].Metrics.horizontalAdvance(piece.Text);
+    return taken;
 }
 
 void ThtmlTextLayout::Layout(std::string_view markup, const TFont& base, int maxWidth, bool wrap) {
@@ -132,15 +192,30 @@ void ThtmlTextLayout::Draw(QPainter& painter, const QRect& rect, int flags, bool
                                    : (flags & Qt::AlignHCenter) ? std::floor(spare / 2)
                                                                 : 0);
     }
+    // A line wider than the rectangle is not cut off mid-letter: it ends in an ellipsis
+    // where the room ends, in the font of the run it stops in.
+    const qreal room = rect.width();
+    std::vector<bool> ended(Flines.size(), false);
     for (const Tpiece& piece : Fpieces) {
+        const size_t line = size_t(piece.Line);
+        if (ended[line]) continue;
+        const TfontEntry& entry = Ffonts[size_t(piece.FontIndex)];
+        QString text = piece.Text;
+        if (Flines[line].Width > room &&
+            piece.X + entry.Metrics.horizontalAdvance(text) > room - entry.Metrics.horizontalAdvance(kEllipsis)) {
+            // Letters come off the end until the ellipsis fits after them.
+            const qreal ellipsis = entry.Metrics.horizontalAdvance(kEllipsis);
+            while (!text.isEmpty() && piece.X + entry.Metrics.horizontalAdvance(text) + ellipsis > room) text.chop(1);
+            while (text.endsWith(QLatin1Char(' '))) text.chop(1);
+            text += kEllipsis;
+            ended[line] = true;
+        }
         if (piece.FontIndex != lastFont) {
-            const TfontEntry& entry = Ffonts[size_t(piece.FontIndex)];
             painter.setFont(entry.Font);
             painter.setPen(forceColor ? forced : ScreenColor(entry.Spec.Color));
             lastFont = piece.FontIndex;
         }
-        painter.drawText(QPointF(starts[size_t(piece.Line)] + piece.X, baselines[size_t(piece.Line)]),
-                         piece.Text);
+        painter.drawText(QPointF(starts[line] + piece.X, baselines[line]), text);
     }
     painter.restore();
 }
@@ -151,6 +226,14 @@ int DrawHTMLText(QPainter& painter, std::string_view text, const QRect& rect, co
     layout.Layout(text, font, rect.width(), (flags & Qt::TextWordWrap) != 0);
     layout.Draw(painter, rect, flags, forceColor, color);
     return layout.Width();
+}
+
+int WrapFlagToFit(std::string_view text, const TFont& font, const QRect& rect) {
+    ThtmlTextLayout& layout = SharedLayout();
+    layout.Layout(text, font);
+    if (layout.Width() <= rect.width()) return 0;
+    layout.Layout(text, font, rect.width(), true);
+    return layout.Width() <= rect.width() && layout.Height() <= rect.height() ? int(Qt::TextWordWrap) : 0;
 }
 
 QSize MeasureHTMLText(std::string_view text, const TFont& font, int maxWidth, bool wrap) {

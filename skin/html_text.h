@@ -8,6 +8,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -53,6 +54,9 @@ class ThtmlTextLayout {
     int FontIndexOf(const TFont& font);
     void AddRun(std::string_view text, const TFont& font);
     void NewLine();
+    // Takes off the last line the start of a word that the next run goes on with; none
+    // when the line ends with a blank; nullopt when that word fills the line from its start.
+    std::optional<std::vector<Tpiece>> TakeUnfinishedWord();
 
     std::vector<TfontEntry> Ffonts;  // kept between layouts: a small cache of screen fonts
     std::vector<Tpiece> Fpieces;
@@ -69,5 +73,8 @@ int DrawHTMLText(QPainter& painter, std::string_view text, const QRect& rect, co
                  int flags = 0, bool forceColor = false, TColor color = clBlack);
 // The size the text takes; with maxWidth > 0 and wrap, wrapped to that width.
 QSize MeasureHTMLText(std::string_view text, const TFont& font, int maxWidth = 0, bool wrap = false);
+// Whether a text too wide for one line of `rect` fits it wrapped (a list row tall enough
+// for two lines shows a long name whole that way); the flag to draw it with.
+int WrapFlagToFit(std::string_view text, const TFont& font, const QRect& rect);
 
 }  // namespace tunecrest

@@ -13,6 +13,7 @@
 #include <utility>
 
 class QDialog;
+class QWidget;
 
 namespace tunecrest {
 
@@ -29,8 +30,22 @@ public:
 // Installs a runner; nullptr restores the one that runs QDialog::exec. Returns the
 // previous one.
 std::shared_ptr<TmodalRunner> SetModalRunner(std::shared_ptr<TmodalRunner> runner);
-// Runs `dialog` through the installed runner.
+// Runs `dialog` through the installed runner, placed over its owner (PlaceOverOwner).
 int RunModal(QDialog& dialog);
+
+// The window the program's dialogs open over and stay above: the main window, set by
+// the program (none until then, and then dialogs are placed as the window system
+// likes).
+void SetDialogOwner(QWidget* owner);
+QWidget* DialogOwner();
+// Places a window that is about to show over its owner (the dialog running now, else
+// the dialog owner), dressed for touch (DressForTouch): it stays above the owner, takes its natural size limited to the
+// owner's screen, and opens centred on the owner, moved only as far as it must to be
+// wholly on the screen.
+void PlaceOverOwner(QWidget& window);
+// Only the first part of that: `window` stays above its owner (a full-screen window that
+// sizes and places itself).
+void KeepAboveOwner(QWidget& window);
 
 // Installs a runner for the life of the scope and puts the previous one back.
 class TmodalRunnerScope {

@@ -1,9 +1,11 @@
 #include "skin/skin_button.h"
 
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "skin/fitted_text.h"
 #include "skin/qt_color.h"
 #include "skin/screen_fonts.h"
 
@@ -243,14 +245,34 @@ TColor TmySkinButton::CaptionColor() const
     return Ffont.Color;
 }
 
+namespace {
+// Lines wrap a little inside the edges, so that they stay on a rounded face.
+QRect CaptionRoom(const QRect& rect)
+{
+    const int margin = std::min(8, rect.width() / 10);
+    return rect.adjusted(margin, 0, -margin, 0);
+}
+}  // namespace
+
 void TmySkinButton::PaintCaption(QPainter& p, TColor color, int flags)
 {
     if (!FshowCaption || Fcaption.empty()) return;
-    p.setFont(FscreenFont);
+    // A caption too long for the face is drawn smaller rather than cut.
+    const QRect room = CaptionRoom(rect());
+    const TfittedText fitted =
+        FitText(QString::fromStdString(Fcaption), FscreenFont, room.width(), room.height(), true);
+    QFont font = FscreenFont;
+    if (fitted.PixelSize != QFontInfo(FscreenFont).pixelSize()) font.setPixelSize(fitted.PixelSize);
+    p.setFont(font);
     p.setPen(ScreenColor(color));
-    // Lines wrap a little inside the edges, so that they stay on a rounded face.
-    const int margin = std::min(8, width() / 10);
-    p.drawText(rect().adjusted(margin, 0, -margin, 0), flags, QString::fromStdString(Fcaption));
+    p.drawText(room, flags, fitted.Text);
+}
+
+bool TmySkinButton::CaptionFits() const
+{
+    if (!FshowCaption || Fcaption.empty()) return true;
+    const QRect room = CaptionRoom(rect());
+    return !FitText(QString::fromStdString(Fcaption), FscreenFont, room.width(), room.height(), true).Shortened;
 }
 
 void TmySkinButton::paintEvent(QPaintEvent*)

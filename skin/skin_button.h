@@ -65,6 +65,9 @@ public:
     void SetCaption(const std::string& caption);
     bool ShowCaption() const { return FshowCaption; }
     void SetShowCaption(bool value);
+    // Whether the caption, wrapped and made smaller as far as it may be (fitted_text.h),
+    // fits inside the button.
+    bool CaptionFits() const;
     int CaptionClickOffset() const { return FcaptionClickOffset; }
     void SetCaptionClickOffset(int value) { FcaptionClickOffset = value; }
 

@@ -55,7 +55,48 @@ private:
     TColor Fcolor = 0x754939;
 };
 
+// Keeps a form panel behind the controls of a window and at the window's size.
+class TpanelBehind : public QObject {
+public:
+    TpanelBehind(QWidget& window, QWidget& panel) : QObject(&panel), Fpanel(panel) { window.installEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Resize || event->type() == QEvent::Show) {
+            Fpanel.setGeometry(static_cast<QWidget*>(watched)->rect());
+            Fpanel.lower();
+        }
+        return false;
+    }
+
+private:
+    QWidget& Fpanel;
+};
+
+void SkinFormPanel(TformPanel& panel)
+{
+    const TformSkinColors colors = FormSkinColors();
+    if (const QImage picture = FormPanelPicture(); picture.cacheKey() != panel.SkinBitmap().cacheKey())
+        panel.SetSkinBitmap(picture);
+    panel.ApplySkinColors(colors.ColorA, colors.ColorB, DarkenColor(colors.ColorA, 30), colors.ColorA);
+}
+
 }  // namespace
+
+void WearFormPanel(QWidget& window)
+{
+    if (window.findChild<TformPanel*>("frmFormPanel", Qt::FindDirectChildrenOnly)) return;
+    auto* panel = new TformPanel(&window);
+    panel->setObjectName("frmFormPanel");
+    panel->setAttribute(Qt::WA_OpaquePaintEvent, false);
+    panel->setAttribute(Qt::WA_TransparentForMouseEvents, true);
+    panel->SetupFinished();
+    panel->setGeometry(window.rect());
+    panel->lower();
+    new TpanelBehind(window, *panel);
+    SkinFormPanel(*panel);
+    GlobalPrefs().AddChangeListener(panel, [panel](TObject*) { SkinFormPanel(*panel); });
+    QObject::connect(panel, &QObject::destroyed, [panel] { GlobalPrefs().RemoveChangeListener(panel); });
+}
 
 TformSkinColors FormSkinColors() { return StoredSkinColors(); }
 

@@ -30,6 +30,11 @@ inline constexpr const char* kFormPanelPictureName = "FormPanel";
 // That picture, or a null image when the store has none.
 QImage FormPanelPicture();
 
+// Dresses a window that is not a TfrmBaseSkinForm as one: a panel wearing the skin's
+// panel picture (or the panel colour) fills it behind its controls, follows its size and
+// is recoloured whenever the skin changes. A second call does nothing.
+void WearFormPanel(QWidget& window);
+
 // Which edge of a form a point is on, for resizing by dragging the edges.
 enum class TformEdge { None, Left, Right, Top, Bottom, TopLeft, TopRight, BottomLeft, BottomRight };
 // `dx`, `dy` from the form's left and top: a 10-pixel border, corners first.

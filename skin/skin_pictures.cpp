@@ -4,10 +4,12 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "core/base/safe_file.h"
 #include "core/base/text_utils.h"
+#include "playback/picture_decoders.h"
 #include "skin/skin_colors.h"
 
 namespace tunecrest {
@@ -32,6 +34,21 @@ bool BmpCutShort(const std::string& b) {
     if (compression != 0 && compression != 3) return false;  // run-length data has no fixed size
     const int64_t stride = (std::abs(width) * bits + 31) / 32 * 4;
     return offset + stride * std::abs(height) > int64_t(b.size());
+}
+
+// A run-length compressed BMP (4 or 8 bits a pixel), which our own decoder reads under its
+// bounds rather than the toolkit's.
+bool IsRunLengthBmp(const std::string& b) {
+    if (b.size() < 54 || b[0] != 'B' || b[1] != 'M' || U32(b, 14) < 40) return false;
+    const uint32_t compression = U32(b, 30);
+    return compression == 1 || compression == 2;
+}
+
+// The decoder's picture as a skin bitmap.
+QImage FromDecoded(const Tbitmap& b) {
+    QImage image(b.Width(), b.Height(), QImage::Format_RGB888);
+    for (int y = 0; y < b.Height(); ++y) std::memcpy(image.scanLine(y), b.ScanLine(y), size_t(b.BytesPerLine()));
+    return image;
 }
 
 }  // namespace
@@ -61,6 +78,15 @@ QImage LoadSkinImage(const std::string& path, std::string* reason) {
     if (BmpCutShort(bytes)) {
         if (reason) *reason = "damaged picture (cut short)";
         return QImage();
+    }
+    if (IsRunLengthBmp(bytes)) {
+        Tbitmap decoded;
+        std::string why;
+        if (!DecodeBmp(bytes, decoded, &why)) {
+            if (reason) *reason = "damaged picture (" + why + ")";
+            return QImage();
+        }
+        return ToSkinBitmap(FromDecoded(decoded));
     }
     QImage image;
     if (!reader.read(&image) || image.isNull() || image.width() < 1 || image.height() < 1) {

@@ -269,8 +269,7 @@ int ShowOKCancel(const TmySkinButton* templateButton, const std::string& text, c
     form.PlaceButtons();
     if (!icon.isNull()) form.SetIcon(icon);
     FitToCaption(form);
-    if (QWidget* owner = form.parentWidget())
-        form.move(owner->window()->geometry().center() - QPoint(form.width() / 2, form.height() / 2));
+    // RunModal centres it on the window it asks over.
     return OkCancelResult(RunModal(form));
 }
 

@@ -4,12 +4,15 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScroller>
 #include <QWheelEvent>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 
 #include "core/jukebox/global_prefs.h"
 #include "skin/qt_color.h"
+#include "skin/touch_dress.h"
 
 namespace tunecrest {
 
@@ -27,6 +30,12 @@ uint32_t SteadyTicks() {
 TcustomTouchListBox::TcustomTouchListBox(QWidget* parent) : QWidget(parent), FtickSource(SteadyTicks) {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TcustomTouchListBox::SetSwipeScroll() {
+    if (FswipeScroll) return;
+    FswipeScroll = true;
+    EnableSwipe(*this);
 }
 
 TcustomTouchListBox::~TcustomTouchListBox() { GlobalPrefs().RemoveChangeListener(this); }
@@ -270,7 +279,11 @@ bool TcustomTouchListBox::ListPress(QMouseEvent* e) {
 
 void TcustomTouchListBox::ListRelease(QMouseEvent* e) {
     if (!(MultiSelect && SingleClickMultiSelect) || !FpressOnRow) return;
-    const uint32_t held = FtickSource() - FpressTime;
+    uint32_t held = FtickSource() - FpressTime;
+    // A swipe's scroller holds a press back until the finger lifts (a tap: press and
+    // release come together) or has stayed put for its delay (then the hold began that
+    // much before the press arrived).
+    if (FswipeScroll && held >= kSwipeTapSlackMs) held += kSwipePressDelayMs;
     const bool modifiers = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
     if (FitemIndex < 0 || FitemIndex >= Fcount) return;
     if (held < SingleClickMultiSelectDelay && !modifiers) {
@@ -308,10 +321,15 @@ void TcustomTouchListBox::mouseMoveEvent(QMouseEvent* e) {
     if (OnMouseMove) OnMouseMove(this, e);
 }
 
-void TcustomTouchListBox::ListKey(QKeyEvent* e) {
+bool TcustomTouchListBox::ListKey(QKeyEvent* e) {
+    // Only the keys the list uses are taken; every other key (Ctrl and Alt combinations,
+    // function keys, media keys, Escape and Enter) is left to the window, whose shortcuts
+    // and buttons must keep working while a list has the focus.
+    const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+    const bool shift = mods & Qt::ShiftModifier;
+    const bool ctrl = mods & Qt::ControlModifier;
+    const bool command = mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     SyncRows();
-    const bool shift = e->modifiers() & Qt::ShiftModifier;
-    const bool ctrl = e->modifiers() & Qt::ControlModifier;
     const int old = FitemIndex;
     const int rows = VisibleRowCount();
     int target = 0;
@@ -336,16 +354,22 @@ void TcustomTouchListBox::ListKey(QKeyEvent* e) {
             target = Fcount - 1, range = true;
             break;
         case Qt::Key_A:
-            if (ctrl && MultiSelect) {
+            if (ctrl && MultiSelect && !(mods & (Qt::AltModifier | Qt::MetaModifier))) {
                 std::fill(Fselected.begin(), Fselected.end(), uint8_t(1));
                 Repaint();
-                return;
+                return true;
             }
             [[fallthrough]];
-        default:
-            if (!e->text().isEmpty() && OnKeyPress) OnKeyPress(this, e);
-            return;
+        default: {
+            // Typed characters go to OnKeyPress (the tree's jump to a letter); control
+            // characters and keys without text are not the list's.
+            const QString text = e->text();
+            if (command || !OnKeyPress || text.isEmpty() || !text.at(0).isPrint()) return false;
+            OnKeyPress(this, e);
+            return true;
+        }
     }
+    if (command) return false;
     const bool extend = MultiSelect && shift;
     if (!extend) ClearSelection();
     MoveTo(target);
@@ -354,10 +378,12 @@ void TcustomTouchListBox::ListKey(QKeyEvent* e) {
         for (int i = from; i <= to; ++i) Fselected[size_t(i)] = 1;
     }
     Repaint();
+    return true;
 }
 
 void TcustomTouchListBox::keyPressEvent(QKeyEvent* e) {
-    ListKey(e);
+    // A key the list does not use goes on to its parents (and so to the window).
+    if (!ListKey(e)) e->ignore();
 }
 
 void TcustomTouchListBox::keyReleaseEvent(QKeyEvent* e) {
@@ -399,8 +425,29 @@ void TcustomTouchListBox::resizeEvent(QResizeEvent*) {
 }
 
 bool TcustomTouchListBox::event(QEvent* e) {
-    // The list wants the arrow keys and Tab-free movement for itself.
-    if (e->type() == QEvent::ShortcutOverride) {
+    // The scroller of a swipe: the rows are the content, scrolled a whole row at a time.
+    if (e->type() == QEvent::ScrollPrepare) {
+        auto* prepare = static_cast<QScrollPrepareEvent*>(e);
+        SyncRows();
+        if (MaxTopIndex() <= 0) {
+            prepare->ignore();
+            return true;
+        }
+        prepare->setViewportSize(QSizeF(size()));
+        prepare->setContentPosRange(QRectF(0, 0, 0, double(MaxTopIndex()) * FitemHeight));
+        prepare->setContentPos(QPointF(0, double(FtopIndex) * FitemHeight));
+        prepare->accept();
+        return true;
+    }
+    if (e->type() == QEvent::Scroll) {
+        const auto* scroll = static_cast<QScrollEvent*>(e);
+        SetTopIndex(int(std::lround(scroll->contentPos().y() / FitemHeight)));
+        return true;
+    }
+    // The list wants the plain movement keys for itself; with Ctrl, Alt or Meta they stay
+    // the window's shortcuts.
+    if (e->type() == QEvent::ShortcutOverride &&
+        !(static_cast<QKeyEvent*>(e)->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
         auto* key = static_cast<QKeyEvent*>(e);
         switch (key->key()) {
             case Qt::Key_Up:
@@ -506,7 +553,7 @@ void TtouchTreeView::keyPressEvent(QKeyEvent* e) {
             ExpandCurrent(false, true);
         return;
     }
-    ListKey(e);
+    if (!ListKey(e)) e->ignore();
 }
 
 void TtouchTreeView::PaintItem(int index, const QRect& rect, TtouchListItemState state, QPainter& canvas) {

@@ -61,6 +61,10 @@ class TcustomTouchListBox : public QWidget, public TObject {
     uint32_t SingleClickMultiSelectDelay = 300;
     bool TrackMouse = false;
 
+    // A swipe scrolls the rows (kinetic); a tap still selects, and a hold still adds a row
+    // in single-click multi-select. Once on it stays on.
+    void SetSwipeScroll();
+    bool SwipeScroll() const { return FswipeScroll; }
     // Copies the single-touch multi-select switch and delay of the program's preferences now
     // and again after every change of them, for as long as the list lives.
     void FollowClickPreferences();
@@ -138,7 +142,8 @@ class TcustomTouchListBox : public QWidget, public TObject {
     // Press and release as the list handles them; true when the press hit a row.
     bool ListPress(QMouseEvent* e);
     void ListRelease(QMouseEvent* e);
-    void ListKey(QKeyEvent* e);
+    // The list's own keys; false (the key untouched) for a key the list does not use.
+    bool ListKey(QKeyEvent* e);
 
     void paintEvent(QPaintEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
@@ -160,6 +165,7 @@ class TcustomTouchListBox : public QWidget, public TObject {
     void FocusEntered();
 
     bool FchangeColorOnFocus = false;
+    bool FswipeScroll = false;
     int Fcount = 0;
     int FtopIndex = 0;
     int FitemHeight = kTouchRowHeight;

@@ -126,10 +126,14 @@ void TfrmPassword2::LayOut()
 {
     pnlCaption->setGeometry(0, 0, width(), kCaptionHeight);
     pnlTop->setGeometry(0, kCaptionHeight, width(), kTopHeight);
-    const int okWidth = int(std::lround(1.5 * std::max(kButtonHeight, 50)));
+    // Wide enough for either caption in the keys' font.
+    const QFontMetrics captions(ScreenFont(btnCancel->Font()));
+    const int okWidth = std::max({int(std::lround(1.5 * std::max(kButtonHeight, 50))),
+                                  captions.horizontalAdvance(QString::fromStdString(btnOK->Caption())) + 24,
+                                  captions.horizontalAdvance(QString::fromStdString(btnCancel->Caption())) + 24});
     btnCancel->setGeometry(width() - okWidth - 2, (kTopHeight - kButtonHeight) / 2, okWidth, kButtonHeight);
     btnOK->setGeometry(btnCancel->x() - okWidth - 2, btnCancel->y(), okWidth, kButtonHeight);
-    const int editHeight = std::min(kTopHeight - 8, edPassword->sizeHint().height() + 8);
+    const int editHeight = std::max(kButtonHeight, std::min(kTopHeight - 8, edPassword->sizeHint().height() + 8));
     edPassword->setGeometry(4, (kTopHeight - editHeight) / 2, std::max(40, btnOK->x() - 8), editHeight);
     const int top = kCaptionHeight + kTopHeight;
     pnlKeyboard->setGeometry(2, top, width() - 4, std::max(0, height() - top));

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 
 namespace tunecrest {
 
@@ -36,6 +37,20 @@ bool AppendFileBytes(const std::string& path, std::string_view data, std::string
     }
     if (::close(fd) != 0) return fail("Cannot write");
     return true;
+}
+
+bool AppendLogBytes(const std::string& path, std::string_view data, int64_t maxBytes, const std::string& olderSuffix,
+                    std::string* error) {
+    static std::mutex turns;
+    std::lock_guard lock(turns);
+    struct stat st {};
+    // Only a regular file is ever moved aside; anything else is refused by the append.
+    if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+        st.st_size + int64_t(data.size()) > maxBytes && ::rename(path.c_str(), (path + olderSuffix).c_str()) != 0) {
+        if (error) *error = "Cannot move aside " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    return AppendFileBytes(path, data, error);
 }
 
 }  // namespace tunecrest

@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/base/append_file.h"
 #include "core/base/text_utils.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -55,6 +57,7 @@ std::shared_ptr<Tprompt> gPrompt;
 TclockFunction gClock;
 std::shared_ptr<TmainThreadDispatcher> gDispatcher;
 std::string gLogFile;
+int64_t gLogMaxBytes = kMaxErrorLogBytes;
 
 std::mt19937_64& RandomEngine() {
     static std::mt19937_64 engine{std::random_device{}()};
@@ -191,28 +194,28 @@ std::shared_ptr<TmainThreadDispatcher> SetDispatcher(std::shared_ptr<TmainThread
 
 // ---- error log ----
 
-void SetErrorLogFile(const std::string& path) {
+void SetErrorLogFile(const std::string& path, int64_t maxBytes) {
     std::lock_guard lock(gServicesMutex);
     gLogFile = path;
+    gLogMaxBytes = std::max<int64_t>(maxBytes, 1);
+}
+
+int64_t ErrorLogLimit() {
+    std::lock_guard lock(gServicesMutex);
+    return gLogMaxBytes;
 }
 
 void LogError(const std::string& message) {
     const std::string line = FormatDateTimeIso(Now()) + ": " + message;
-    std::lock_guard lock(gServicesMutex);
-    if (!gLogFile.empty()) {
-        // Never blocking: a FIFO or device put where the log belongs is not written to.
-        const int fd = ::open(gLogFile.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
-        if (fd >= 0) {
-            struct stat st {};
-            bool written = false;
-            if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-                const std::string text = line + "\n";
-                written = ::write(fd, text.data(), text.size()) == ssize_t(text.size());
-            }
-            ::close(fd);
-            if (written) return;
-        }
+    std::string file;
+    int64_t limit = 0;
+    {
+        std::lock_guard lock(gServicesMutex);
+        file = gLogFile;
+        limit = gLogMaxBytes;
     }
+    // Appending never blocks: a FIFO or device put where the log belongs is not written to.
+    if (!file.empty() && AppendLogBytes(file, line + "\n", limit, kOlderLogSuffix)) return;
     std::cerr << line << std::endl;
 }
 

@@ -108,8 +108,14 @@ TmainThreadDispatcher& Dispatcher();
 std::shared_ptr<TmainThreadDispatcher> SetDispatcher(std::shared_ptr<TmainThreadDispatcher> dispatcher);
 
 // The error log (`log.log` in the data folder once the program sets it; standard error before).
-// Each line: date and time, ": ", the message.
-void SetErrorLogFile(const std::string& path);
+// Each line: date and time, ": ", the message. A line that would take the log past
+// `maxBytes` first moves it aside to the name with kOlderLogSuffix (replacing the older
+// one), so the log and its predecessor together stay under twice that size.
+constexpr int64_t kMaxErrorLogBytes = int64_t(1) << 20;
+constexpr const char* kOlderLogSuffix = ".1";
+void SetErrorLogFile(const std::string& path, int64_t maxBytes = kMaxErrorLogBytes);
+// The size the error log is kept within (what SetErrorLogFile was given).
+int64_t ErrorLogLimit();
 void LogError(const std::string& message);
 
 }  // namespace tunecrest

@@ -504,6 +504,20 @@ void TcustomJukebox::LoadPlaylist() {
 }
 
 void TcustomJukebox::LoadQueue() {
+    // The saved queue holds requests the queue took when they were made: it comes back
+    // whole. A limit or the no-duplicates rule in force now (party play may have set them
+    // before the library loads) holds for new requests only.
+    struct TqueueRules {
+        TaudioTagList& Queue;
+        const int Max = Queue.Max();
+        const bool NoDuplicates = Queue.NoDuplicates();
+        ~TqueueRules() {
+            Queue.SetMax(Max);
+            Queue.SetNoDuplicates(NoDuplicates);
+        }
+    } rules{*Fqueue};
+    Fqueue->SetMax(0);
+    Fqueue->SetNoDuplicates(false);
     FloadingQueue = true;
     FqueueLoadFailed = LoadListFile(*Fqueue, DataFile("queue.dat")) == TlistFileState::lfsDamaged;
     FloadingQueue = false;

@@ -161,6 +161,10 @@ public:
 
     // The tag of one file, added to the list; nullptr when no tagger reads it.
     virtual TaudioTagPtr CreateTagFromFile(const std::string& fileName);
+    // The tag this list's scan would make of one file (its masks applied), without adding
+    // it: a file queued from outside the library stays out of it. nullptr when no tagger
+    // reads it.
+    TaudioTagPtr ReadTagFromFile(const std::string& fileName) const;
 
     // Folder scan (tag_list_scan.cpp). `known`: a sorted list of full file names whose
     // objects are the tags the caller already has (may be null); those are refreshed
@@ -317,6 +321,7 @@ private:
     void ApplyScanMasks(TaudioTag& tag) const;
     // CreateTagFromFile with the modification date the folder listing gave.
     TaudioTagPtr CreateTagFromListedFile(const std::string& fileName, TDateTime modDate);
+    TaudioTagPtr ReadListedFile(const std::string& fileName, TDateTime modDate) const;
     bool RefreshKnownTag(TaudioTag& tag, TDateTime fileDate) const;
     void SetModeFlag(TaudioTagListModes mode, bool value);
     // Bookkeeping of the changes the pending random order follows at the next notice.

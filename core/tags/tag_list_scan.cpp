@@ -63,7 +63,19 @@ TaudioTagPtr TaudioTagList::CreateTagFromFile(const std::string& fileName) {
     return CreateTagFromListedFile(fileName, modDate);
 }
 
+TaudioTagPtr TaudioTagList::ReadTagFromFile(const std::string& fileName) const {
+    TDateTime modDate = 0;
+    if (!GetFileModDate(fileName, modDate)) modDate = 0;
+    return ReadListedFile(fileName, modDate);
+}
+
 TaudioTagPtr TaudioTagList::CreateTagFromListedFile(const std::string& fileName, TDateTime modDate) {
+    TaudioTagPtr tag = ReadListedFile(fileName, modDate);
+    if (tag) Add(tag);
+    return tag;
+}
+
+TaudioTagPtr TaudioTagList::ReadListedFile(const std::string& fileName, TDateTime modDate) const {
     TaudioTagPtr tag = NewAudioTag();
     tag->SetFilename(fileName);
     {
@@ -81,7 +93,6 @@ TaudioTagPtr TaudioTagList::CreateTagFromListedFile(const std::string& fileName,
     }
     tag->SetModDate(modDate);
     ApplyScanMasks(*tag);
-    Add(tag);
     return tag;
 }
 

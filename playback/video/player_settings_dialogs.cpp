@@ -242,17 +242,18 @@ void TfrmWinampConfig::accept() {
 
 // ---------------------------------------------------------------------------------------
 
-void InstallPlayerSettingsDialogs(QWidget* parent) {
+void InstallPlayerSettingsDialogs(QWidget* parent, std::function<void(QDialog&)> run) {
     const QPointer<QWidget> owner(parent);
-    TdshowPlayer::SetConfigDialog([owner](TdshowPlayer& player) {
+    if (!run) run = [](QDialog& dialog) { dialog.exec(); };
+    TdshowPlayer::SetConfigDialog([owner, run](TdshowPlayer& player) {
         TfrmDShowPlayer dialog(owner.data());
         dialog.Open(player, CurrentVideoDeviceLists());
-        dialog.exec();
+        run(dialog);
     });
-    TwinampMediaPlayer::SetConfigDialog([owner](TwinampMediaPlayer& player) {
+    TwinampMediaPlayer::SetConfigDialog([owner, run](TwinampMediaPlayer& player) {
         TfrmWinampConfig dialog(owner.data());
         dialog.Open(&player, CurrentVideoDeviceLists());
-        dialog.exec();
+        run(dialog);
     });
 }
 

@@ -118,6 +118,8 @@ class TfrmWinampConfig : public TplayerSettingsDialog {
 };
 
 // Makes both engines show these dialogs (modal, over `parent` when it is still there).
-void InstallPlayerSettingsDialogs(QWidget* parent = nullptr);
+// `run` shows a dialog modally (the program's runs it over its window in the skin's look);
+// none runs QDialog::exec.
+void InstallPlayerSettingsDialogs(QWidget* parent = nullptr, std::function<void(QDialog&)> run = {});
 
 }  // namespace tunecrest

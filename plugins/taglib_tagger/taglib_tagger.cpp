@@ -13,13 +13,19 @@
 #include <taglib/id3v2tag.h>
 #include <taglib/mp4file.h>
 #include <taglib/mpegfile.h>
+#include <taglib/mpegproperties.h>
 #include <taglib/opusfile.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
 #include <taglib/xiphcomment.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -203,6 +209,181 @@ intptr_t GenreIndex(const std::string& genre) {
     return known[genre] = intptr_t(TagLib::ID3v1::genreIndex(TagLib::String(genre, TagLib::String::UTF8)));
 }
 
+// ---- MPEG audio lengths ----
+//
+// TagLib takes the length of an MP3 without a Xing or VBRI header from the file's size
+// and its first frame's bit rate: right for a constant bit rate, far off for a variable
+// one (a quiet first frame of 32 kbit/s makes a 4-minute track last half an hour). Such a
+// file is told apart by the bit rates of a few frames at its start and in its middle;
+// when they differ, its frames are counted through to the end.
+
+struct TmpegFrame {
+    int Version = 0;     // 3 MPEG-1, 2 MPEG-2, 0 MPEG-2.5
+    int Layer = 0;       // 1, 2 or 3
+    int SampleRate = 0;  // Hz
+    int Bitrate = 0;     // kbit/s
+    int Samples = 0;     // a frame's samples a channel
+    int Length = 0;      // bytes, header included
+    bool SameStream(const TmpegFrame& o) const {
+        return Version == o.Version && Layer == o.Layer && SampleRate == o.SampleRate;
+    }
+};
+
+// The frame whose header starts at `h` (4 bytes); false when it is none (free-format
+// frames, which carry no bit rate, included).
+bool ParseMpegHeader(const uint8_t* h, TmpegFrame& f) {
+    if (h[0] != 0xFF || (h[1] & 0xE0) != 0xE0) return false;
+    const int version = (h[1] >> 3) & 3, layerBits = (h[1] >> 1) & 3;
+    const int bitrateIndex = h[2] >> 4, rateIndex = (h[2] >> 2) & 3, padding = (h[2] >> 1) & 1;
+    if (version == 1 || layerBits == 0 || bitrateIndex == 0 || bitrateIndex == 15 || rateIndex == 3) return false;
+    static constexpr int kBitrates[5][15] = {
+        {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},  // MPEG-1 layer 1
+        {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},     // MPEG-1 layer 2
+        {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320},      // MPEG-1 layer 3
+        {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},     // MPEG-2 layer 1
+        {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},          // MPEG-2 layers 2, 3
+    };
+    static constexpr int kRates[3] = {44100, 48000, 32000};
+    f.Version = version;
+    f.Layer = 4 - layerBits;
+    const bool mpeg1 = version == 3;
+    f.Bitrate = kBitrates[mpeg1 ? f.Layer - 1 : (f.Layer == 1 ? 3 : 4)][bitrateIndex];
+    f.SampleRate = kRates[rateIndex] >> (mpeg1 ? 0 : version == 2 ? 1 : 2);
+    f.Samples = f.Layer == 1 ? 384 : (f.Layer == 3 && !mpeg1) ? 576 : 1152;
+    f.Length = f.Layer == 1 ? (12 * f.Bitrate * 1000 / f.SampleRate + padding) * 4
+                            : f.Samples / 8 * f.Bitrate * 1000 / f.SampleRate + padding;
+    return f.Length >= 4;
+}
+
+// Reads the file by blocks of `block` bytes: what a frame walk needs of it. Small blocks
+// for the few frames of a sample, large ones for a walk through the whole file.
+class TblockReader {
+public:
+    TblockReader(int fd, size_t block) : Ffd(fd), Fblock(block), Fbuffer(new uint8_t[block]) {}
+    // The `n` bytes (at most a block) at `offset`, fewer at the file's end; null when none
+    // can be read.
+    const uint8_t* At(int64_t offset, size_t n, size_t& got) {
+        if (offset < Fstart || offset + int64_t(n) > Fstart + int64_t(Fsize)) {
+            const ssize_t r = ::pread(Ffd, Fbuffer.get(), Fblock, off_t(offset));
+            Fsize = r > 0 ? size_t(r) : 0;
+            Fstart = offset;
+        }
+        const int64_t inside = offset - Fstart;
+        got = size_t(std::max<int64_t>(0, std::min<int64_t>(int64_t(n), int64_t(Fsize) - inside)));
+        return got > 0 ? Fbuffer.get() + inside : nullptr;
+    }
+
+private:
+    int Ffd;
+    size_t Fblock;
+    std::unique_ptr<uint8_t[]> Fbuffer;
+    int64_t Fstart = 0;
+    size_t Fsize = 0;
+};
+
+// The file opened for reading, closed at the end of its scope.
+struct TreadOnlyFile {
+    explicit TreadOnlyFile(const char* name) : Fd(::open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
+    ~TreadOnlyFile() {
+        if (Fd >= 0) ::close(Fd);
+    }
+    TreadOnlyFile(const TreadOnlyFile&) = delete;
+    TreadOnlyFile& operator=(const TreadOnlyFile&) = delete;
+    int Fd;
+};
+
+// The frame at `offset` when it is one of the stream `like` (any stream when null).
+bool FrameAt(TblockReader& in, int64_t offset, const TmpegFrame* like, TmpegFrame& frame) {
+    size_t got = 0;
+    const uint8_t* h = in.At(offset, 4, got);
+    return h && got == 4 && ParseMpegHeader(h, frame) && (!like || frame.SameStream(*like));
+}
+
+// The first frame at or after `offset` (within `window` bytes) that the frame after it
+// confirms; -1 when there is none.
+int64_t FindFrame(TblockReader& in, int64_t offset, int64_t end, const TmpegFrame& like, int64_t window) {
+    TmpegFrame frame, next;
+    for (int64_t at = offset; at + 4 <= end && at < offset + window; ++at)
+        if (FrameAt(in, at, &like, frame) && (at + frame.Length + 4 > end || FrameAt(in, at + frame.Length, &like, next)))
+            return at;
+    return -1;
+}
+
+// Whether the frames at the start and in the middle of the stream all have one bit rate.
+bool SameBitrateThroughout(TblockReader& in, int64_t first, int64_t end, const TmpegFrame& head) {
+    constexpr int kFramesEach = 12;
+    for (const int64_t start : {first, first + (end - first) / 3, first + (end - first) * 2 / 3}) {
+        int64_t at = start == first ? start : FindFrame(in, start, end, head, 64 * 1024);
+        if (at < 0) continue;
+        TmpegFrame frame;
+        for (int i = 0; i < kFramesEach && at + 4 <= end && FrameAt(in, at, &head, frame); ++i) {
+            if (frame.Bitrate != head.Bitrate) return false;
+            at += frame.Length;
+        }
+    }
+    return true;
+}
+
+// Counts the frames from `first` to `end`, stepping over junk between frames; the length
+// in milliseconds and the average bit rate. False when no frame is found. A frame's length
+// depends on the third byte of its header alone once the first two are the stream's, so
+// each such byte is worked out once: a four-minute file has some ten thousand frames.
+bool CountFrames(TblockReader& in, int64_t first, int64_t end, const TmpegFrame& head, int64_t& lengthMs,
+                 int& bitrate) {
+    size_t got = 0;
+    const uint8_t* start = in.At(first, 4, got);
+    if (!start || got < 4) return false;
+    const uint8_t streamByte = start[1];
+    int lengths[256] = {};  // by the third byte: 0 not yet known, -1 no frame of the stream
+    int64_t frames = 0, bytes = 0;
+    for (int64_t at = first; at + 4 <= end;) {
+        const uint8_t* h = in.At(at, 4, got);
+        if (!h || got < 4) break;
+        int length = -1;
+        if (h[0] == 0xFF && h[1] == streamByte) {
+            int& known = lengths[h[2]];
+            if (known == 0) {
+                TmpegFrame frame;
+                known = ParseMpegHeader(h, frame) && frame.SameStream(head) ? frame.Length : -1;
+            }
+            length = known;
+        }
+        if (length > 0 && at + length <= end) {
+            ++frames;
+            bytes += length;
+            at += length;
+            continue;
+        }
+        at = FindFrame(in, at + 1, end, head, 64 * 1024);
+        if (at < 0) break;
+    }
+    if (frames == 0) return false;
+    lengthMs = frames * head.Samples * 1000 / head.SampleRate;
+    bitrate = lengthMs > 0 ? int(bytes * 8 / lengthMs) : head.Bitrate;
+    return true;
+}
+
+// The true length and average bit rate of an MP3 whose length TagLib estimated without a
+// Xing or VBRI header; false when the estimate stands (a constant bit rate) or the file
+// cannot be walked.
+bool AccurateMpegLength(const char* fileName, TagLib::MPEG::File& mpeg, int64_t& lengthMs, int& bitrate) {
+    const TagLib::MPEG::Properties* properties = mpeg.audioProperties();
+    if (!properties || properties->xingHeader()) return false;
+    const int64_t first = mpeg.firstFrameOffset();
+    int64_t end = mpeg.length();
+    if (first < 0 || end <= first) return false;
+    // The tags after the audio are not frames.
+    if (mpeg.hasID3v1Tag()) end -= 128;
+    TreadOnlyFile file(fileName);
+    if (file.Fd < 0) return false;
+    TblockReader samples(file.Fd, 8 * 1024);
+    TmpegFrame head;
+    if (!FrameAt(samples, first, nullptr, head)) return false;
+    if (SameBitrateThroughout(samples, first, end, head)) return false;
+    TblockReader whole(file.Fd, 1024 * 1024);
+    return CountFrames(whole, first, end, head, lengthMs, bitrate);
+}
+
 bool ReadWithTagLib(const char* fileName, const Textension& ext) {
     TagLib::FileRef ref(fileName, true, TagLib::AudioProperties::Average);
     if (ref.isNull() || !ref.file()->isValid()) return false;
@@ -226,6 +407,14 @@ bool ReadWithTagLib(const char* fileName, const Textension& ext) {
         Record.Duration = properties->lengthInSeconds();
         Record.SampleRate = properties->sampleRate();
         Record.Channels = properties->channels();
+    }
+    if (auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(ref.file())) {
+        int64_t lengthMs = 0;
+        int bitrate = 0;
+        if (AccurateMpegLength(fileName, *mpeg, lengthMs, bitrate)) {
+            Record.Duration = intptr_t(lengthMs / 1000);
+            Record.BitRate = bitrate;
+        }
     }
     ReadFormatDetails(ref.file());
     Record.MediaType = ext.Media;

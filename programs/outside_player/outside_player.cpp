@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <vector>
 
 #include "core/base/services.h"
 #include "platform/outside_player_messages.h"
@@ -12,6 +13,10 @@
 namespace tunecrest {
 
 namespace {
+
+// playbin's "flags": decode and show video, and subtitles.
+constexpr guint kPlayFlagVideo = 1u << 0;
+constexpr guint kPlayFlagText = 1u << 2;
 
 bool IsAddress(const std::string& entry) {
     return entry.find("://") != std::string::npos;
@@ -46,6 +51,50 @@ GstElement* SinkFromEnvironment(const char* variable) {
     return sink;
 }
 
+// A sink that opens on this machine: made, and brought to READY (where a display sink
+// connects to its display). Null when the element is missing or cannot start.
+GstElement* WorkingSink(const char* name) {
+    GstElement* sink = gst_element_factory_make(name, nullptr);
+    if (!sink) return nullptr;
+    gst_object_ref_sink(sink);
+    const bool works = gst_element_set_state(sink, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE;
+    gst_element_set_state(sink, GST_STATE_NULL);
+    if (!works) {
+        gst_object_unref(sink);
+        return nullptr;
+    }
+    return sink;
+}
+
+std::string EnvironmentText(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+}  // namespace
+
+GstElement* ChooseVideoSink(std::string& why) {
+    // Only sinks that draw into a window of the desktop in use: one chosen by rank alone
+    // may take over the console (kmssink) or fail in its own code (dfbvideosink), which
+    // ends the player on every video.
+    std::vector<const char*> candidates;
+    if (!EnvironmentText("WAYLAND_DISPLAY").empty()) candidates = {"waylandsink", "glimagesink"};
+    if (!EnvironmentText("DISPLAY").empty())
+        for (const char* name : {"xvimagesink", "ximagesink", "glimagesink"}) candidates.push_back(name);
+    for (const char* name : candidates) {
+        if (GstElement* sink = WorkingSink(name)) {
+            why = std::string("videos show through ") + name;
+            return sink;
+        }
+    }
+    why = candidates.empty() ? "no display to show videos on" : "no video output works with this display";
+    why += " (DISPLAY \"" + EnvironmentText("DISPLAY") + "\", WAYLAND_DISPLAY \"" +
+           EnvironmentText("WAYLAND_DISPLAY") + "\"); videos play as sound only";
+    return nullptr;
+}
+
+namespace {
+
 std::string TagString(const GstTagList* tags, const char* tag) {
     gchar* value = nullptr;
     if (!gst_tag_list_get_string(tags, tag, &value) || !value) return {};
@@ -65,8 +114,24 @@ ToutsidePlayer::ToutsidePlayer(const std::string& className) : Fwindow(className
     gst_object_ref_sink(Fplaybin);
     if (GstElement* audio = SinkFromEnvironment("TUNECREST_AUDIO_SINK"))
         g_object_set(Fplaybin, "audio-sink", audio, nullptr);
-    if (GstElement* video = SinkFromEnvironment("TUNECREST_VIDEO_SINK"))
+    if (GstElement* video = SinkFromEnvironment("TUNECREST_VIDEO_SINK")) {
         g_object_set(Fplaybin, "video-sink", video, nullptr);
+    } else {
+        std::string why;
+        if (GstElement* sink = ChooseVideoSink(why)) {
+            g_object_set(Fplaybin, "video-sink", sink, nullptr);
+            gst_object_unref(sink);
+        } else {
+            // Sound only: the pictures are not shown, nor even decoded. A sink of its own
+            // keeps playbin from trying the others by rank, which is what fails.
+            guint flags = 0;
+            g_object_get(Fplaybin, "flags", &flags, nullptr);
+            g_object_set(Fplaybin, "flags", flags & ~(kPlayFlagVideo | kPlayFlagText), nullptr);
+            if (GstElement* none = gst_element_factory_make("fakesink", nullptr))
+                g_object_set(Fplaybin, "video-sink", none, nullptr);
+        }
+        std::cerr << "tunecrest-outside-player: " << why << "\n";
+    }
     g_object_set(Fplaybin, "volume", 1.0, nullptr);
     Fwindow.SetMessageHandler([this](uint32_t msg, WPARAM w, LPARAM l) { return OnMessage(msg, w, l); });
     Fwindow.SetCopyDataHandler(

@@ -54,6 +54,10 @@ private:
     bool Fquit = false;
 };
 
+// The video sink for the display in use (X11 or Wayland, tried in turn until one opens);
+// null when none works, and `why` says which was taken or why videos play as sound only.
+GstElement* ChooseVideoSink(std::string& why);
+
 // The entries of an M3U or plain-text playlist: one a line, "#" lines skipped,
 // relative names taken from the playlist's folder.
 std::vector<std::string> ReadPlaylistFile(const std::string& path);

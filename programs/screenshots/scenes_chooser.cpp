@@ -1,5 +1,6 @@
 // The touch file chooser: opening a playlist, saving one with a typed name, and
 // choosing a media folder, over a small folder made for the scenes.
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
@@ -43,6 +44,8 @@ QImage ChooserShot(const TsceneContext& ctx, TchooserKind kind, const char* capt
     SkinKeyboard(Keyboard(), ctx.ButtonColor, ctx.PanelColor, ctx.FontColor);
     TfrmFileChooser form(kind, caption, filter, SceneFolder());
     form.resize(960, 720);
+    // The folder is read on a thread of its own: the picture shows it listed.
+    while (form.Listing()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     if (name) form.edFileName->setText(name);
     if (kind == TchooserKind::ckOpenFile && form.lbEntries->count() > 5) form.lbEntries->setCurrentRow(5);
     return GrabWidget(form);

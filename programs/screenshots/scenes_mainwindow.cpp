@@ -1,6 +1,7 @@
 // Scenes of the main window over the demo library: the browse tree with an album chosen
 // and its tracks listed, one track playing a minute in and five more queued, at the two
-// screen sizes the jukebox is mostly run at.
+// screen sizes the jukebox is mostly run at; and with every control of the layout shown
+// (stacker panel, search, queue-CD and back buttons, the position bar, the pop-up volume).
 #include <QApplication>
 
 #include "core/library/jukebox_list.h"
@@ -16,7 +17,9 @@ namespace tunecrest {
 namespace {
 
 // `partyPlay`: switched on as a bar runs it, with the play controls hidden from guests.
-QImage RenderMain(const TsceneContext& ctx, int width, int height, bool partyPlay = false) {
+// `allControls`: every optional control of the layout shown, the stacker on.
+QImage RenderMain(const TsceneContext& ctx, int width, int height, bool partyPlay = false,
+                  bool allControls = false) {
     TsceneFolder root("tunecrest-scene");
     if (root.Path().empty()) return {};
     MakeDemoLibrary(root.Path());
@@ -45,6 +48,14 @@ QImage RenderMain(const TsceneContext& ctx, int width, int height, bool partyPla
             form.PartyPlaySettings().SetHidePlayControls(true);
             form.SetPartyPlay(true);
         }
+        if (allControls) {
+            TlayoutViewOptions& options = form.ViewOptions();
+            options.StackerVisible = options.QueueCDButton = options.SearchButton = options.BackButton = true;
+            options.TrackPositionMode = 1;
+            options.VolumeMode = 2;
+            form.ApplyViewOptions();
+            form.ToggleStackerEnabled();
+        }
         form.setAttribute(Qt::WA_DontShowOnScreen, true);
         form.show();
         QApplication::processEvents();
@@ -57,6 +68,7 @@ QImage RenderMain(const TsceneContext& ctx, int width, int height, bool partyPla
             form.TreeSelectionChanged(album);
         }
         form.Layout().QueueList->SetItemIndex(-1);
+        if (allControls) form.Layout().SetVolumePopupVisible(true);
         WaitForCovers(form);
         image = GrabWidget(form);
         form.Controller().SetClosing();
@@ -69,6 +81,12 @@ TsceneRegistrar main1280({"mainwindow", "main_1280x800", "Main window, playing, 
                           [](const TsceneContext& ctx) { return RenderMain(ctx, 1280, 800); }});
 TsceneRegistrar main1920({"mainwindow", "main_1920x1080", "Main window, playing, 1920x1080",
                           [](const TsceneContext& ctx) { return RenderMain(ctx, 1920, 1080); }});
+TsceneRegistrar mainAll1280({"mainwindow", "main_all_controls_1280x800",
+                             "Main window with every layout control shown, 1280x800",
+                             [](const TsceneContext& ctx) { return RenderMain(ctx, 1280, 800, false, true); }});
+TsceneRegistrar mainAll1920({"mainwindow", "main_all_controls_1920x1080",
+                             "Main window with every layout control shown, 1920x1080",
+                             [](const TsceneContext& ctx) { return RenderMain(ctx, 1920, 1080, false, true); }});
 TsceneRegistrar mainParty({"mainwindow", "main_partyplay_1280x800", "Main window under party play, 1280x800",
                            [](const TsceneContext& ctx) { return RenderMain(ctx, 1280, 800, true); }});
 

@@ -14,7 +14,7 @@ namespace {
 
 TEST(ActionTable, NamesMessagesAndShortcutsAreUnique) {
     const auto& table = MainActionTable();
-    EXPECT_EQ(table.size(), 139u);
+    EXPECT_EQ(table.size(), 154u);
     std::set<std::string> names, shortcuts;
     std::set<int> messages;
     for (const auto& d : table) {

@@ -118,5 +118,20 @@ TEST(ExceptionLog, AnExceptionInASlotIsLoggedOnceAndTheLoopGoesOn) {
     EXPECT_EQ(lines[2], "2024-05-06 07:08:09: second");
 }
 
+// The exception log is the error log's file and stays within the same size.
+TEST(ExceptionLog, KeepsWithinTheErrorLogsSize) {
+    test::TempDir dir;
+    const std::string log = dir.File("log.log");
+    SetErrorLogFile(log, 400);
+    for (int i = 0; i < 100; ++i) AppendExceptionLog(log, "a fault that keeps coming back " + std::to_string(i));
+    LogError("and the error log after it");
+    SetErrorLogFile("");
+    EXPECT_LE(std::filesystem::file_size(log), 400u);
+    EXPECT_LE(std::filesystem::file_size(log + kOlderLogSuffix), 400u);
+    std::ifstream in(log);
+    std::string all((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_NE(all.find("and the error log after it\n"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace tunecrest

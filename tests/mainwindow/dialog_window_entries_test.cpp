@@ -68,9 +68,9 @@ TEST(HelpFileName, TheRootsDocsFolderFirstThenTheShippedOne)
 {
     test::TempDir dir;
     std::filesystem::create_directories(dir.Path() / "Docs");
-    EXPECT_EQ(HelpFileName((dir.Path() / "Docs").string(), "/opt/tunecrest"), "/opt/tunecrest/Docs/tunecrest.html");
+    EXPECT_EQ(HelpFileName((dir.Path() / "Docs").string(), "/opt/tunecrest/Docs/"), "/opt/tunecrest/Docs/tunecrest.html");
     std::ofstream(dir.Path() / "Docs" / "tunecrest.html") << "<html></html>";
-    EXPECT_EQ(HelpFileName((dir.Path() / "Docs").string(), "/opt/tunecrest"),
+    EXPECT_EQ(HelpFileName((dir.Path() / "Docs").string(), "/opt/tunecrest/Docs/"),
               (dir.Path() / "Docs" / "tunecrest.html").string());
 }
 

@@ -69,6 +69,7 @@ const TfieldCase kFields[] = {
      "1"},
     {"ScreenSaverOffDuringVideo", [](TprefsRec& r) { r.ScreenSaverOffDuringVideo = false; }, "Preferences",
      "DisableScreenSaverDuringVideoPlayback", "0"},
+    {"BackButtonAction", [](TprefsRec& r) { r.BackButtonAction = 2; }, "BackButton", "Mode", "2"},
 };
 
 // Every field of the record reaches its setting (and settings.ini) and comes back.
@@ -86,7 +87,7 @@ TEST(GeneralSettings, EveryFieldReachesItsSettingAndBack)
         SCOPED_TRACE(c.Field);
         TprefsRec rec;
         GetGeneralSettings(form, rec);
-        EXPECT_TRUE(rec.HideBackButtonGroup);
+        EXPECT_FALSE(rec.HideBackButtonGroup) << "the product window offers the back button's actions";
         EXPECT_FALSE(rec.MappingsChanged);
         TprefsRec changed = rec;
         c.Change(changed);
@@ -110,7 +111,8 @@ TEST(GeneralSettings, EveryFieldReachesItsSettingAndBack)
                    a.DefaultToShutdown == b.DefaultToShutdown && a.KeyboardsOn == b.KeyboardsOn &&
                    a.KeySize == b.KeySize && a.TrackMouse == b.TrackMouse && a.MenuHeight == b.MenuHeight &&
                    a.HideCursorWithMenu == b.HideCursorWithMenu &&
-                   a.ScreenSaverOffDuringVideo == b.ScreenSaverOffDuringVideo;
+                   a.ScreenSaverOffDuringVideo == b.ScreenSaverOffDuringVideo &&
+                   a.BackButtonAction == b.BackButtonAction;
         };
         EXPECT_TRUE(same(back, expected));
         SetGeneralSettings(form, rec);  // back to where it was for the next field

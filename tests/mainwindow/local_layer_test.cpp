@@ -162,8 +162,8 @@ TEST(ProductLayer, PlayerChoiceFromTheSwitchTheFirstRunQuestionOrTheSettings) {
         ASSERT_EQ(r.prompt->Messages.size(), 1u);
         EXPECT_EQ(
             r.prompt->Messages[0],
-            "Close Application|You must close and restart Tunecrest Audio System for this setting change to "
-            "take effect.");
+            "Close Application|You must close and restart Tunecrest Audio System Professional for this setting "
+            "change to take effect.");
         EXPECT_EQ(form.PlayerType(), "WINAMP") << "the running engine stays until the restart";
         form.SetPlayerType("dshow");
         EXPECT_EQ(r.prompt->Messages.size(), 1u);

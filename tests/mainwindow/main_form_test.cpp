@@ -31,6 +31,15 @@ protected:
     void CreatePlayer(TcustomMediaPlayer*& player) override { player = Fake = new test::FakeMediaPlayer; }
 };
 
+// Answers the open-file question with one file.
+struct TanswerFilePrompt : Tprompt {
+    explicit TanswerFilePrompt(std::string file) : File(std::move(file)) {}
+    std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&, const std::string&) override {
+        return File;
+    }
+    std::string File;
+};
+
 struct FormRig {
     test::TempDir dir;
     std::string root;
@@ -93,6 +102,47 @@ TEST(MainForm, StartsUpInOrderAndSavesAtClose) {
     EXPECT_TRUE(ini.ValueExists("Jukebox", "AudioFolders") || ini.SectionExists("Jukebox"));
     EXPECT_TRUE(std::filesystem::exists(r.root + "/Data/queue.dat"));
     EXPECT_EQ(form.Fake->Calls.back(), "PlayTag");  // nothing started during close
+}
+
+// A file named on the command line is queued; it is not filed into the library, which
+// holds what its folders hold: after a restart the library still does not list it (the
+// queue, saved as ever, still does). A file of the library is queued as its own track.
+TEST(MainForm, CommandLineFilesAreQueuedWithoutJoiningTheLibrary) {
+    FormRig r;
+    r.Seed("[Geometry]\nFullScreen=0\n[RandomPlay]\nEnabled=0\n");
+    const std::string known = r.MakeFile("known.wav"), outside = r.MakeFile("outside.wav");
+    {
+        TtestForm form({"-RootFolder=" + r.root});
+        form.ReadDisplaySettings();
+        form.DoInitialise();
+        auto* list = form.JukeboxList();
+        list->GlobalList().AddFiles({known}, true);
+        ASSERT_EQ(list->GlobalList().Count(), 1);
+        form.ProcessCommandLine({outside, known});
+        ASSERT_EQ(list->Jukebox()->Queue().Count(), 2);
+        EXPECT_EQ(list->Jukebox()->Queue().GetTag(0)->Filename(), outside);
+        EXPECT_EQ(list->Jukebox()->Queue().GetTag(1)->Filename(), known);
+        EXPECT_EQ(list->GlobalList().Count(), 1) << "the outside file joined the library";
+        int index = -1;
+        EXPECT_FALSE(list->FileIndex().Find(outside, index));
+        // The queue-a-file action takes the same road.
+        auto prompt = std::make_shared<TanswerFilePrompt>(outside);
+        auto old = SetPrompt(prompt);
+        EXPECT_TRUE(form.Actions().ExecuteByName("actnFileQueueFile"));
+        SetPrompt(old);
+        EXPECT_EQ(list->Jukebox()->Queue().Count(), 3);
+        EXPECT_EQ(list->GlobalList().Count(), 1);
+        form.close();
+    }
+    TtestForm form({"-RootFolder=" + r.root});
+    form.ReadDisplaySettings();
+    form.DoInitialise();
+    auto* list = form.JukeboxList();
+    ASSERT_EQ(list->GlobalList().Count(), 1);
+    EXPECT_EQ(list->GlobalList().GetTag(0)->Filename(), known);
+    ASSERT_EQ(list->Jukebox()->Queue().Count(), 3);
+    EXPECT_EQ(list->Jukebox()->Queue().GetTag(0)->Filename(), outside);
+    form.close();
 }
 
 TEST(MainForm, SkinnedControlsTakeTheSkinAndStayTouchSized) {

@@ -237,7 +237,7 @@ TEST(MainViews, AddingSelectedRowsSpendsCreditsAndStopsWhenNoneAreLeft) {
                   std::string::npos);
         EXPECT_FALSE(layout.TrackList->Selected(0));
         EXPECT_TRUE(layout.TrackList->Selected(1));
-        EXPECT_EQ(layout.StatusLine->text().toStdString(), "Added 1 Track to the Queue");
+        EXPECT_EQ(layout.StatusLine->text().toStdString(), "Added 1 Track to the Queue: no credits left");
         form.Controller().SetClosing();
     }
     SetPrompt(previous);

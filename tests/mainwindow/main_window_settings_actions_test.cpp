@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QHelpEvent>
-#include <QTimer>
 
 #include "core/base/ini_file.h"
 #include "core/jukebox/global_prefs.h"
 #include "playback/video/player_settings_dialogs.h"
+#include "skin/skin_panel.h"
 #include "support/pump_events.h"
 #include "tests/mainwindow/main_window_actions_support.h"
 #include "windows/search/song_search_form.h"
@@ -88,13 +88,13 @@ void AddSettingsCases(std::vector<Tcase>& c) {
                  }});
     c.push_back({{"actnSettingsSkins"}, [](Rig& r) { ExpectWindow(r, "actnSettingsSkins", "frmJukeboxSkin"); }});
     c.push_back({{"actnSettingsPlayer"}, [](Rig& r) {
-                     // The player's own dialog runs its own loop: it is closed from inside it.
+                     // The player's own dialog runs as every dialog does, through the modal runner.
                      bool shown = false;
-                     QTimer::singleShot(100, [&] {
-                         if (auto* w = dynamic_cast<TfrmDShowPlayer*>(QApplication::activeModalWidget())) {
-                             shown = true;
-                             w->reject();
-                         }
+                     auto runner = std::make_shared<test::TscriptedModalRunner>();
+                     TmodalRunnerScope scope(runner);
+                     runner->Push([&](QDialog& d) {
+                         shown = dynamic_cast<TfrmDShowPlayer*>(&d) != nullptr;
+                         d.reject();
                      });
                      ASSERT_TRUE(r.Run("actnSettingsPlayer"));
                      EXPECT_TRUE(shown) << "the in-process engine's settings dialog";
@@ -198,6 +198,58 @@ void AddViewCases(std::vector<Tcase>& c) {
                      EXPECT_EQ(r.form->BrowseMode(), bmTree);
                      EXPECT_TRUE(r.Checked("actnViewJukeboxlistView"));
                      EXPECT_FALSE(r.Checked("actnViewCoverArtView"));
+                 }});
+    // The layout's own view options: each shows its control (the product layout test
+    // follows them across a restart and under party play).
+    c.push_back({{"actnViewSongTitle", "actnViewStacker", "actnViewQueueCDButton", "actnViewSearchButton",
+                  "actnViewBackButton", "actnViewAddGap", "actnViewTrackPosition"},
+                 [](Rig& r) {
+                     const std::pair<const char*, const char*> options[] = {
+                         {"actnViewSongTitle", "bnrSongTitle"},      {"actnViewStacker", "pnlStacker"},
+                         {"actnViewQueueCDButton", "btnQueueCD"},    {"actnViewSearchButton", "btnSearch"},
+                         {"actnViewBackButton", "btnBack"},          {"actnViewTrackPosition", "sbTrackPosition"}};
+                     for (const auto& [action, name] : options) {
+                         QWidget* control = r.form->findChild<QWidget*>(name);
+                         ASSERT_NE(control, nullptr) << name;
+                         ExpectToggle(r, action, [&] { return !control->isHidden(); });
+                     }
+                     ExpectToggle(r, "actnViewAddGap", [&] { return r.form->Layout().GapAdded(); });
+                 }});
+    c.push_back({{"actnViewVolumeNone", "actnViewVolumeTop", "actnViewVolumePopup", "actnViewVolumePopupShow"},
+                 [](Rig& r) {
+                     ASSERT_TRUE(r.Run("actnViewVolumeTop"));
+                     EXPECT_FALSE(r.form->Layout().VolumePanel->isHidden());
+                     ASSERT_TRUE(r.Run("actnViewVolumePopup"));
+                     EXPECT_TRUE(r.form->Layout().VolumePanel->isHidden());
+                     EXPECT_FALSE(r.form->Layout().VolumeButton->isHidden());
+                     ExpectToggle(r, "actnViewVolumePopupShow", [&] { return r.form->Layout().VolumePopupVisible(); });
+                     ASSERT_TRUE(r.Run("actnViewVolumeNone"));
+                     EXPECT_TRUE(r.form->Layout().VolumeButton->isHidden());
+                     EXPECT_TRUE(r.Checked("actnViewVolumeNone"));
+                     EXPECT_FALSE(r.Checked("actnViewVolumePopup"));
+                 }});
+    c.push_back({{"actnViewBackPrevious", "actnViewBackRestart", "actnViewBackPreviousAtTop", "actnControlBack"},
+                 [](Rig& r) {
+                     // Two tracks played: Back queues the one before the current (the
+                     // product layout test taps the button in each mode).
+                     r.Run("actnControlStop");
+                     r.Queue().Clear();
+                     r.QueueFiles(2);
+                     ASSERT_TRUE(r.Run("actnControlPlay"));
+                     ASSERT_TRUE(Pump([&] { return r.Playing(); }, 15000));
+                     const std::string first = Name(r.form->Controller().CurrentTrack());
+                     ASSERT_TRUE(r.Run("actnControlNext"));
+                     ASSERT_TRUE(Pump([&] { return Name(r.form->Controller().CurrentTrack()) != first; }, 15000));
+                     for (const char* mode : {"actnViewBackPreviousAtTop", "actnViewBackRestart", "actnViewBackPrevious"}) {
+                         ASSERT_TRUE(r.Run(mode));
+                         EXPECT_TRUE(r.Checked(mode)) << mode;
+                     }
+                     EXPECT_EQ(r.form->ViewOptions().BackButtonMode, 0);
+                     r.Queue().Clear();
+                     ASSERT_TRUE(r.Run("actnControlBack"));
+                     ASSERT_EQ(r.Queue().Count(), 1);
+                     EXPECT_EQ(Name(r.Queue().GetTag(0)), first);
+                     r.Run("actnControlStop");
                  }});
 }
 

@@ -381,7 +381,8 @@ TEST(PartyPlayBar, CreditsPayOnlyForTracksTheQueueTookAndComeFromTheKeypad) {
     EXPECT_EQ(QueueTitles(*form), (std::vector<std::string>{"Dancing Queen"}));
     EXPECT_EQ(form->Guards().Credits(), 4);
     EXPECT_EQ(credits->text(), "Credits: 4");
-    EXPECT_EQ(form->Layout().StatusLine->text().toStdString(), "Added 1 Track to the Queue");
+    EXPECT_EQ(form->Layout().StatusLine->text().toStdString(),
+              "Added 1 Track to the Queue: the queue is full (1 Track)");
     EXPECT_EQ(form->JukeboxList()->PopularList().Count(), 1) << "only the queued track counts as requested";
 
     // The other keypad keys, each as CreditsAfterKey says.

@@ -4,17 +4,19 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
+#include "core/base/services.h"
 #include "core/base/shared_utils.h"
 #include "mainwindow/qt_dispatcher.h"
+#include "support/fresh_process.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
 
@@ -72,6 +74,11 @@ TEST(CommandLineText, HandOverIsCheckedBeforeUse) {
     EXPECT_FALSE(DecodeHandOver(1, std::string("a\0b", 3) + '\0', lines, &reason));
     EXPECT_FALSE(DecodeHandOver(0, "", lines, &reason));
     EXPECT_FALSE(DecodeHandOver(1, std::string(kMaxHandOverBytes + 1, 'a'), lines, &reason));
+    // A block refused half-way through its lines leaves none of them behind.
+    EXPECT_FALSE(DecodeHandOver(5, std::string("a\r\nb\r\nc\r\n") + '\0', lines, &reason));
+    EXPECT_TRUE(lines.empty());
+    EXPECT_FALSE(DecodeHandOver(3, std::string("a\r\nb\r\nc") + '\0', lines, &reason));
+    EXPECT_TRUE(lines.empty());
 }
 
 TEST_F(SingleInstance, LockIsExclusiveAndADeadCopysLockIsTakenOver) {
@@ -79,35 +86,31 @@ TEST_F(SingleInstance, LockIsExclusiveAndADeadCopysLockIsTakenOver) {
     ASSERT_TRUE(CreateInstanceMutex(first, ""));
     EXPECT_FALSE(CreateInstanceMutex(second, ""));
     EXPECT_EQ(second, 0);
+    // Another copy of the program, with this test's folder, finds the lock taken.
+    const std::string folder = WindowMessageFolder();
+    const test::TfreshProcess other = test::RunInFreshProcess(
+        [] {
+            SetWindowMessageFolder(test::FreshProcessArgument());
+            int64_t handle = 0;
+            return CreateInstanceMutex(handle, "") ? 1 : 0;
+        },
+        folder);
+    EXPECT_TRUE(other.Exited(0)) << "another copy took the lock held here\n" << other.Output;
     CloseInstanceMutex(first);
-    // A copy killed while holding the lock leaves the file; the next start takes it. The
-    // child says through a pipe once the lock is its own, so nothing here competes with it.
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-        close(ready[0]);
-        int64_t h = 0;
-        bool mine = false;
-        for (int i = 0; i < 500 && !mine; ++i) {
-            mine = CreateInstanceMutex(h, "");
-            if (!mine) usleep(10000);
-        }
-        if (!mine) _exit(2);
-        if (write(ready[1], "x", 1) != 1) _exit(3);
-        pause();
-        _exit(0);
-    }
-    close(ready[1]);
-    char said = 0;
-    const bool childHoldsLock = read(ready[0], &said, 1) == 1;
-    close(ready[0]);
-    int64_t probe = 0;
-    EXPECT_TRUE(childHoldsLock) << "the child copy never took the lock";
-    EXPECT_FALSE(CreateInstanceMutex(probe, ""));
-    kill(child, SIGKILL);
-    waitpid(child, nullptr, 0);
+    // A copy killed while holding the lock leaves the file; the next start takes it.
+    const test::TfreshProcess killed = test::RunInFreshProcess(
+        [] {
+            SetWindowMessageFolder(test::FreshProcessArgument());
+            int64_t handle = 0;
+            if (!CreateInstanceMutex(handle, "")) return 1;
+            ::kill(::getpid(), SIGKILL);
+            return 2;
+        },
+        folder);
+    EXPECT_EQ(killed.Signal, SIGKILL) << "the other copy never took the lock: " << killed.ExitCode << "\n"
+                                      << killed.Output;
     EXPECT_TRUE(std::filesystem::exists(InstanceLockFileName(kApplicationTitle, "")));
+    int64_t probe = 0;
     EXPECT_TRUE(CreateInstanceMutex(probe, ""));
     CloseInstanceMutex(probe);
 }
@@ -199,6 +202,34 @@ TEST_F(SingleInstance, WhatArrivesBeforeStartUpEndsIsBounded) {
     EXPECT_EQ(messages.back(), WPARAM(kMaxPendingHandOvers - 1));
     EXPECT_EQ(handOvers.front(), "x0");
     EXPECT_EQ(handOvers.back(), "x" + std::to_string(kMaxPendingHandOvers - 1));
+}
+
+// A second start that hands over its command line is the normal road: the log does not
+// hear of it, however often it comes; a hand-over that is refused is logged.
+TEST_F(SingleInstance, NormalHandOversAreNotLoggedRefusedOnesAre) {
+    const std::string log = Fdir.File("log.log");
+    SetErrorLogFile(log);
+    {
+        TcommandLineReceiver receiver;
+        ASSERT_TRUE(receiver.IsOpen());
+        int got = 0;
+        receiver.SetReady([&](const std::vector<std::string>&) { ++got; });
+        std::thread([&] {
+            for (int i = 0; i < 50; ++i) SendParamsToRunningInstance(kMainWindowClass, {"-Message=4"});
+        }).join();
+        Pump([&] { return got == 50; });
+        EXPECT_EQ(got, 50);
+        EXPECT_FALSE(std::filesystem::exists(log) && std::filesystem::file_size(log) > 0);
+        EXPECT_EQ(SendCopyData(receiver.Handle(), 2, std::string("a\r\n") + '\0'), 0);
+    }
+    SetErrorLogFile("");
+    ASSERT_TRUE(std::filesystem::exists(log));
+    std::ifstream in(log);
+    std::string line, all;
+    int lines = 0;
+    while (std::getline(in, line)) ++lines, all += line;
+    EXPECT_EQ(lines, 1);
+    EXPECT_NE(all.find("was refused"), std::string::npos) << all;
 }
 
 TEST_F(SingleInstance, SecondStartWaitsForAWindowThatAppearsLate) {

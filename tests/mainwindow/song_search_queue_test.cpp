@@ -78,7 +78,7 @@ TEST_F(SongSearchQueue, CreditModeChargesOnlyWhatWasQueued) {
     Queue().SetMax(3);
     EXPECT_EQ(queue.AddTracks(tracks), 1);
     EXPECT_EQ(guards.Credits(), 4);
-    EXPECT_EQ(status.back(), "Added 1 Track to the Queue");
+    EXPECT_EQ(status.back(), "Added 1 Track to the Queue: the queue is full (3 Tracks)");
 }
 
 TEST_F(SongSearchQueue, PlayNowHonoursTheNextControlCreditsAndTheLimit) {

@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <csignal>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -24,16 +26,20 @@
 #include "mainwindow/skin_font_stores.h"
 #include "mainwindow/qt_dispatcher.h"
 #include "mainwindow/single_instance.h"
+#include "mainwindow/window_entries.h"
 #include "remote/program_launcher.h"
 #include "skin/display_controls.h"
+#include "skin/fitted_text.h"
 #include "skin/skin_scroll_bar.h"
 #include "skin/touch_list_box.h"
 #include "support/fake_media_player.h"
 #include "support/pump_events.h"
 #include "support/recording_prompt.h"
+#include "support/scripted_modal_runner.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
 #include "windows/about_box.h"
+#include "windows/dialogs/url_list_editor.h"
 
 extern char** environ;
 
@@ -358,13 +364,13 @@ TEST(PlayerEvents, StationBannerShowsTheStationAndItsStreamTitle) {
     form->Layout().TrackList->SetItemIndex(0);
     form->QueueAddSelected();
     EXPECT_EQ(form->Fake->Calls.back(), "PlayURL");
-    EXPECT_EQ(form->Layout().NowPlaying->text().toStdString(), "Jazz <FM>");
+    EXPECT_EQ(FittedFullText(*form->Layout().NowPlaying).toStdString(), "Jazz <FM>");
     EXPECT_NE(banner->Caption().find("Jazz &lt;FM&gt;"), std::string::npos) << banner->Caption();
     form->StreamTitleChanged("Blue <Train>");
     EXPECT_NE(banner->Caption().find("Jazz &lt;FM&gt;"), std::string::npos);
     EXPECT_NE(banner->Caption().find(" (") , std::string::npos);
     EXPECT_NE(banner->Caption().find("Blue &lt;Train&gt;"), std::string::npos) << banner->Caption();
-    EXPECT_EQ(form->Layout().NowPlayingDetails->text().toStdString(), "Blue <Train>");
+    EXPECT_EQ(FittedFullText(*form->Layout().NowPlayingDetails).toStdString(), "Blue <Train>");
 
     // An engine that keeps the station's entry: an address not in the list is the unknown
     // station, with the entry's title in brackets.
@@ -376,10 +382,60 @@ TEST(PlayerEvents, StationBannerShowsTheStationAndItsStreamTitle) {
     EXPECT_NE(banner->Caption().find("Unknown Internet Radio Station"), std::string::npos) << banner->Caption();
     EXPECT_NE(banner->Caption().find(" ["), std::string::npos);
     EXPECT_NE(banner->Caption().find("News"), std::string::npos);
-    EXPECT_EQ(form->Layout().NowPlaying->text().toStdString(), "Unknown Internet Radio Station");
-    EXPECT_NE(form->Layout().NowPlaying->text().toStdString(), "Nothing playing");
+    EXPECT_EQ(FittedFullText(*form->Layout().NowPlaying).toStdString(), "Unknown Internet Radio Station");
+    EXPECT_NE(FittedFullText(*form->Layout().NowPlaying).toStdString(), "Nothing playing");
     form->PlayerStop();
-    EXPECT_EQ(form->Layout().NowPlaying->text().toStdString(), "Nothing playing");
+    EXPECT_EQ(FittedFullText(*form->Layout().NowPlaying).toStdString(), "Nothing playing");
+    form->close();
+}
+
+// Stations entered in the window's station editor are the library's "internetradio.dat":
+// the next start of the window, from the same root, lists them again.
+TEST(StartUpAndCloseDown, StationsEnteredInTheEditorAreThereAfterARestart) {
+    Rig r;
+    r.Seed("[Geometry]\nFullScreen=0\n[RandomPlay]\nEnabled=0\n");
+    auto runner = std::make_shared<test::TscriptedModalRunner>();
+    TmodalRunnerScope scope{runner};
+    {
+        auto form = r.Start();
+        InstallWindowEntries(*form);
+        runner->Push([](QDialog& d) {
+            auto& w = dynamic_cast<TfrmEditURLs&>(d);
+            w.edID->setText("Lounge FM");
+            w.edURL->setText("http://127.0.0.1:9/lounge");
+            PressButton(*w.btnAdd);
+            w.edID->setText("Harbour Jazz");
+            w.edURL->setText("http://127.0.0.1:9/jazz?a=b");
+            PressButton(*w.btnAdd);
+            PressButton(*w.btnOK);
+        });
+        ASSERT_TRUE(form->RunAction("actnSettingsInternetRadio"));
+        ASSERT_EQ(form->JukeboxList()->URLList().Count(), 2);
+        form->close();
+    }
+    EXPECT_TRUE(std::filesystem::exists(r.root + "/Data/internetradio.dat"));
+    {
+        auto form = r.Start();
+        InstallWindowEntries(*form);
+        const TurlList& stations = form->JukeboxList()->URLList();
+        ASSERT_EQ(stations.Count(), 2);
+        EXPECT_EQ(stations.GetName(0), "Harbour Jazz");
+        EXPECT_EQ(stations.GetURL(0), "http://127.0.0.1:9/jazz?a=b");
+        EXPECT_EQ(stations.GetValue("Lounge FM"), "http://127.0.0.1:9/lounge");
+        // A station deleted in the editor stays deleted across the next restart.
+        runner->Push([](QDialog& d) {
+            auto& w = dynamic_cast<TfrmEditURLs&>(d);
+            w.lbURLs->setCurrentRow(1);
+            PressButton(*w.btnDelete);
+            PressButton(*w.btnOK);
+        });
+        ASSERT_TRUE(form->RunAction("actnSettingsInternetRadio"));
+        form->close();
+    }
+    auto form = r.Start();
+    ASSERT_EQ(form->JukeboxList()->URLList().Count(), 1);
+    EXPECT_EQ(form->JukeboxList()->URLList().GetName(0), "Harbour Jazz");
+    EXPECT_EQ(runner->Pending(), 0);
     form->close();
 }
 

@@ -31,11 +31,13 @@ TEST(JukeboxFolders, RootSwitchIsAbsoluteWithSeparator) {
     EXPECT_EQ(quoted.SettingsFileName(), quoted.RootFolder() + "Settings/settings.ini");
     EXPECT_EQ(quoted.MappingsFileName(), quoted.RootFolder() + "Settings/mappings.txt");
 
-    // Only the "-" form: "/RootFolder=" is a path here. A missing folder falls back.
-    TjukeboxFolders slash({"/RootFolder=" + dir.Path().string()}, "/opt/prog");
-    EXPECT_EQ(slash.RootFolder(), "/opt/prog/");
-    TjukeboxFolders missing({"-RootFolder=" + (dir.Path() / "nope").string()}, "/opt/prog/");
-    EXPECT_EQ(missing.RootFolder(), "/opt/prog/");
+    // Only the "-" form: "/RootFolder=" is a path here. A missing folder falls back to the
+    // program's folder where the user may write there, else to the per-user folder.
+    const std::string program = dir.Path().string();
+    TjukeboxFolders slash({"/RootFolder=" + dir.Path().string()}, program, "/home/u/.local/share/tunecrest");
+    EXPECT_EQ(slash.RootFolder(), program + "/");
+    TjukeboxFolders missing({"-RootFolder=" + (dir.Path() / "nope").string()}, "/opt/prog/", "/home/u/data/");
+    EXPECT_EQ(missing.RootFolder(), "/home/u/data/");
 
     ASSERT_TRUE(quoted.CreateFolders(true));
     for (const char* name : {"Data", "Settings", "Cartridges", "Reports", "Plugins", "Docs", "ControlPlugins",

@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +18,7 @@
 #include "core/base/safe_file.h"
 #include "core/base/services.h"
 #include "platform/window_message_wire.h"
+#include "support/fresh_process.h"
 #include "support/temp_dir.h"
 
 namespace tunecrest {
@@ -314,10 +316,10 @@ TEST_F(WindowMessagesTest, ClosingAWindowAnswersWaitingCallersAndCleansStaleSock
     EXPECT_FALSE(IsWindow(handle));
 
     // A socket left by a process that died is removed by the next search.
-    const pid_t child = ::fork();
-    if (child == 0) ::_exit(0);
-    ASSERT_GT(child, 0);
-    ::waitpid(child, nullptr, 0);
+    pid_t child = 0;
+    const char* trueArgs[] = {"true", nullptr};
+    ASSERT_EQ(0, ::posix_spawnp(&child, "true", nullptr, nullptr, const_cast<char**>(trueArgs), environ));
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
     const HWND stale = (HWND(child) << 24) | 1;
     const std::string path = Ffolder + "/" + std::to_string(stale) + ".sock";
     ::close(BindBare(path, false));
@@ -385,24 +387,22 @@ TEST_F(WindowMessagesTest, RefusesCallersOfAnotherUser) {
     wire::Trequest describe;
     describe.kind = wire::Tkind::Describe;
     const std::string request = wire::EncodeRequest(describe);
-    // The child only makes system calls: it was forked from a process with threads.
-    // Returns the child's verdict: 0 answered, 1 refused, 2 could not connect.
+    // The caller is another process (given this window's socket), as the user `uid`.
+    // Returns its verdict: 0 answered, 1 refused, 2 could not connect.
     auto askAs = [&](uid_t uid) {
-        const pid_t child = ::fork();
-        if (child == 0) {
-            if (uid != ::geteuid() && (::setgid(uid) != 0 || ::setuid(uid) != 0)) ::_exit(2);
-            const sockaddr_un address = UnixAddress(path);
-            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-            if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) ::_exit(2);
-            // A refused caller may find the connection closed before it writes: no SIGPIPE.
-            if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) != ssize_t(request.size()))
-                ::_exit(1);
-            char reply[64];
-            ::_exit(::read(fd, reply, sizeof(reply)) > 0 ? 0 : 1);
-        }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        const test::TfreshProcess caller = test::RunInFreshProcess(
+            [&] {
+                if (uid != ::geteuid() && (::setgid(uid) != 0 || ::setuid(uid) != 0)) return 2;
+                const sockaddr_un address = UnixAddress(test::FreshProcessArgument());
+                const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+                if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) return 2;
+                // A refused caller may find the connection closed before it writes: no SIGPIPE.
+                if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) != ssize_t(request.size())) return 1;
+                char reply[64];
+                return ::read(fd, reply, sizeof(reply)) > 0 ? 0 : 1;
+            },
+            path);
+        return caller.Started && caller.Signal == 0 ? caller.ExitCode : -1;
     };
     EXPECT_EQ(0, askAs(::geteuid()));
     if (::geteuid() != 0) GTEST_SKIP() << "changing user needs root";

@@ -1,9 +1,10 @@
 #include "playback/dshow_player.h"
 
 #include <gtest/gtest.h>
+#include <taglib/fileref.h>
+#include <taglib/tag.h>
 
 #include <cmath>
-#include <cstring>
 #include <deque>
 
 #include "core/tags/audio_tag.h"
@@ -13,6 +14,7 @@
 #include "support/http_server.h"
 #include "support/media_files.h"
 #include "support/player_test_support.h"
+#include "support/sound_card.h"
 #include "support/temp_dir.h"
 
 namespace tunecrest {
@@ -40,52 +42,6 @@ std::string IcyStream(const std::string& audio, size_t interval, const std::vect
         out += meta;
     }
     return out;
-}
-
-// The samples of a 16-bit mono WAV file.
-struct TwavSamples {
-    int Rate = 0;
-    std::vector<int16_t> Data;
-    double Seconds() const { return Rate > 0 ? double(Data.size()) / Rate : 0; }
-    // The tone's frequency between two times, from its rising zero crossings.
-    double Frequency(double from, double to) const {
-        const size_t begin = size_t(from * Rate), end = std::min(Data.size(), size_t(to * Rate));
-        int rising = 0;
-        for (size_t i = begin + 1; i < end; ++i)
-            if (Data[i - 1] < 0 && Data[i] >= 0) ++rising;
-        return end > begin ? rising / (double(end - begin) / Rate) : 0;
-    }
-};
-
-TwavSamples ReadWav(const std::string& path) {
-    TwavSamples wav;
-    std::string bytes;
-    if (!ReadFileBytes(path, bytes) || bytes.size() < 12) return wav;
-    auto u32 = [&](size_t at) {
-        return uint32_t(uint8_t(bytes[at])) | uint32_t(uint8_t(bytes[at + 1])) << 8 |
-               uint32_t(uint8_t(bytes[at + 2])) << 16 | uint32_t(uint8_t(bytes[at + 3])) << 24;
-    };
-    for (size_t at = 12; at + 8 <= bytes.size();) {
-        const std::string id = bytes.substr(at, 4);
-        const size_t size = std::min<size_t>(u32(at + 4), bytes.size() - at - 8);
-        if (id == "fmt " && size >= 8) wav.Rate = int(u32(at + 12));
-        if (id == "data") {
-            wav.Data.resize(size / 2);
-            std::memcpy(wav.Data.data(), bytes.data() + at + 8, wav.Data.size() * 2);
-        }
-        at += 8 + size + (size & 1);
-    }
-    return wav;
-}
-
-// Plays to a 16-bit mono WAV file instead of a sound card; in real time or as fast as it goes.
-void RecordTo(const std::string& file, bool realTime) {
-    const std::string sync = realTime ? "true" : "false";
-    setenv(kAudioSinkVariable,
-           ("audioconvert ! audio/x-raw,format=S16LE,channels=1 ! wavenc ! filesink sync=" + sync + " location=\"" +
-            file + "\"")
-               .c_str(),
-           1);
 }
 
 // Plays the part of the jukebox and the main window: answers next-track requests from
@@ -348,9 +304,17 @@ TEST_F(DshowPlayerTest, InternetRadioPlaysWithTheStreamsTitlesAndItsEndIsSaid) {
     EXPECT_EQ(Player->GetCurrentTag()->Title(), "Second Song");
 
     // The station stops sending: a text for the status line, and the finished event
-    // without a track, after which the main window asks for the next track.
+    // without a track (the address already forgotten), after which the main window
+    // asks for the next track.
+    std::vector<std::string> addressAtTheEnd;
+    Events.OnPlaybackFinished = [&](TObject*, const TaudioTagPtr& t) {
+        Finished.push_back(t ? t->Filename().str() : std::string());
+        addressAtTheEnd.push_back(Player->PlayingURL());
+        Player->PlayNext();
+    };
     ASSERT_TRUE(RunUntil([&] { return !Finished.empty(); }));
     EXPECT_EQ(Finished, std::vector<std::string>{""});
+    EXPECT_EQ(addressAtTheEnd, std::vector<std::string>{""});
     EXPECT_EQ(statuses, std::vector<std::string>{"The stream " + url + " has ended."});
     EXPECT_EQ(Player->PlayingURL(), "");
     EXPECT_EQ(Requests, 1);
@@ -390,48 +354,124 @@ TEST_F(DshowPlayerTest, ARadioStreamThatFailsIsSaidAndTheJukeboxPlaysOn) {
     EXPECT_TRUE(titles.empty());
 }
 
+TEST_F(DshowPlayerTest, ALibraryFilesOwnTitleIsNoStreamTitle) {
+    const std::string file = Media("tagged.mp3", test::TmediaFormat::Mp3, 0.4);
+    {
+        TagLib::FileRef tagged(file.c_str());
+        ASSERT_FALSE(tagged.isNull());
+        tagged.tag()->setTitle("Title In The File");
+        ASSERT_TRUE(tagged.save());
+    }
+    std::vector<std::string> streamTitles, read;
+    Player->OnStreamTitleChange = [&](TObject*, const std::string& title) { streamTitles.push_back(title); };
+    // Sees what the graph reads, then lets the engine have it.
+    TmyFilterGraph& graph = Player->ActiveVideoPlayer().Graph();
+    graph.OnTitle = [&, engines = graph.OnTitle](TObject* sender, const std::string& title) {
+        read.push_back(title);
+        engines(sender, title);
+    };
+    std::string titleAtTheEnd;
+    Events.OnPlaybackFinished = [&](TObject*, const TaudioTagPtr& t) {
+        Finished.push_back(t ? t->Filename().str() : std::string());
+        titleAtTheEnd = t ? t->Title().str() : std::string("<none>");
+    };
+    auto track = Track(file);
+    track->SetTitle("Library Title");
+    Jukebox.push_back(track);
+    Player->Play();
+    ASSERT_EQ(Started, std::vector<std::string>{file});
+    ASSERT_TRUE(RunUntil([this] { return !Finished.empty(); }));
+    EXPECT_EQ(read, std::vector<std::string>{"Title In The File"});
+    EXPECT_TRUE(streamTitles.empty());
+    EXPECT_EQ(titleAtTheEnd, "Library Title");
+}
+
+// A machine without a sound device or sound server: the automatic output finds only
+// its silent stand-in.
+TEST_F(DshowPlayerTest, WithoutASoundDeviceATrackWaitsAndAVideoStillPlays) {
+    test::TautomaticOutputScope noSound([] { return test::MakeNoSoundDevice(); });
+    std::vector<std::string> statuses;
+    Player->OnStatusText = [&](TObject*, const std::string& text) { statuses.push_back(text); };
+    const std::string song = Media("song.wav", test::TmediaFormat::Wav, 0.3);
+    const std::string clip = Media("clip.mkv", test::TmediaFormat::MkvVideo, 0.5);
+    Jukebox = {Track(song), Track(clip)};
+    // The song is not played in silence, nor counted missing, nor passed over: it is
+    // the jukebox's still, and nothing more is asked for.
+    Player->Play();
+    EXPECT_EQ(Requests, 1);
+    EXPECT_TRUE(Started.empty());
+    EXPECT_TRUE(NotFound.empty());
+    EXPECT_EQ(statuses, std::vector<std::string>{kNoSoundDevice});
+    EXPECT_NE(Log().find(kNoSoundDevice), std::string::npos);
+    EXPECT_EQ(Player->GetCurrentTag(), nullptr);
+    EXPECT_EQ(Player->GetState(), psStopped);
+    RunFor(600);
+    EXPECT_TRUE(Finished.empty());
+    // A video shows its pictures without sound.
+    test::TrecordingPanel panel;
+    Player->ActiveVideoPlayer().SetPanel(&panel);
+    Player->PlayNext();
+    EXPECT_EQ(Started, std::vector<std::string>{clip});
+    EXPECT_TRUE(Player->ActiveVideoPlayer().Graph().NoAudioDevice());
+    ASSERT_TRUE(RunUntil([this] { return Finished.size() == 1; }));
+    EXPECT_GE(panel.FrameCount(), 3);
+    EXPECT_EQ(statuses.size(), 1u);
+    Player->ActiveVideoPlayer().SetPanel(nullptr);
+}
+
 TEST_F(DshowPlayerTest, TheAutomationShifterChangesThePitchAndTempoOfWhatPlays) {
     if (!TmyFilterGraph::PitchStageAvailable()) GTEST_SKIP() << "GStreamer has no pitch element";
+    auto heard = std::make_shared<test::TsoundRecording>();
+    test::TautomaticOutputScope card([heard] { return test::MakeSoundCard(heard); });
     const std::string first = Media("a.wav", test::TmediaFormat::Wav, 2.0);
     const std::string second = Media("b.wav", test::TmediaFormat::Wav, 2.0);
     Tchronotron shifter(Player->PitchTempoConnector());
     ASSERT_TRUE(shifter.Connected());
     EXPECT_EQ(shifter.Tempo(), 100);
     EXPECT_EQ(shifter.Pitch(), 0);
+    TmyFilterGraph& graph = Player->ActiveVideoPlayer().Graph();
+    // What one track sounded like: its tone, from its first loud frame on, once the
+    // output has handed on all of it.
+    auto playAndHear = [&](const std::string& file, const std::function<void()>& underWay) {
+        heard->Clear();
+        const size_t ended = Finished.size() + 1;
+        Player->PlayTag(Track(file));
+        underWay();
+        EXPECT_TRUE(RunUntil([&] { return Finished.size() == ended; }));
+        RunUntil([&] { return graph.Output().QueuedMs() == 0; });
+        RunFor(200);
+        const auto runs = heard->SoundRuns(size_t(heard->Rate() / 20));
+        return runs.empty() ? std::pair<size_t, size_t>{0, 0} : runs.front();
+    };
+    auto seconds = [&](std::pair<size_t, size_t> run) { return double(run.second - run.first) / heard->Rate(); };
 
     // The 440 Hz tone plays as recorded until the pitch goes up half an octave under way.
-    RecordTo(Dir.File("first.wav"), true);
-    Player->PlayTag(Track(first));
-    RunFor(500);
-    shifter.SetPitch(6);
-    ASSERT_TRUE(RunUntil([this] { return Finished.size() == 1; }));
-    const TwavSamples played = ReadWav(Dir.File("first.wav"));
-    EXPECT_NEAR(played.Seconds(), 2.0, 0.1);
-    EXPECT_NEAR(played.Frequency(0.05, 0.35), 440, 8);
-    EXPECT_NEAR(played.Frequency(1.3, 1.9), 440 * std::sqrt(2.0), 8);
+    const auto plain = playAndHear(first, [&] {
+        RunFor(500);
+        shifter.SetPitch(6);
+    });
+    EXPECT_TRUE(graph.HasPitchStage());
+    EXPECT_NEAR(seconds(plain), 2.0, 0.1);
+    const int rate = heard->Rate();
+    EXPECT_NEAR(heard->Frequency(plain.first + rate / 20, plain.first + rate * 35 / 100), 440, 8);
+    EXPECT_NEAR(heard->Frequency(plain.first + rate * 13 / 10, plain.first + rate * 19 / 10), 440 * std::sqrt(2.0), 8);
 
     // Double tempo set between tracks; both settings hold for the next track: half the
     // playing time, the same raised pitch.
     shifter.SetTempo(250);  // clamped to 200 %
     EXPECT_EQ(shifter.Tempo(), 200);
-    RecordTo(Dir.File("second.wav"), false);
-    Player->PlayTag(Track(second));
-    ASSERT_TRUE(RunUntil([this] { return Finished.size() == 2; }));
-    const TwavSamples faster = ReadWav(Dir.File("second.wav"));
-    EXPECT_NEAR(faster.Seconds(), 1.0, 0.1);
-    EXPECT_NEAR(faster.Frequency(0.1, 0.9), 440 * std::sqrt(2.0), 8);
+    const auto faster = playAndHear(second, [] {});
+    EXPECT_NEAR(seconds(faster), 1.0, 0.1);
+    EXPECT_NEAR(heard->Frequency(faster.first + rate / 10, faster.first + rate * 9 / 10), 440 * std::sqrt(2.0), 8);
 
     // Reset returns the next track to its own pitch and speed.
     shifter.Reset();
-    EXPECT_EQ(Player->ActiveVideoPlayer().Graph().PitchRatio(), 1.0);
-    EXPECT_EQ(Player->ActiveVideoPlayer().Graph().TempoRatio(), 1.0);
-    RecordTo(Dir.File("third.wav"), false);
-    Player->PlayTag(Track(first));
-    ASSERT_TRUE(RunUntil([this] { return Finished.size() == 3; }));
-    const TwavSamples plain = ReadWav(Dir.File("third.wav"));
-    EXPECT_NEAR(plain.Seconds(), 2.0, 0.1);
-    EXPECT_NEAR(plain.Frequency(0.1, 1.9), 440, 8);
-    test::UseFakeAudioSink();
+    EXPECT_EQ(graph.PitchRatio(), 1.0);
+    EXPECT_EQ(graph.TempoRatio(), 1.0);
+    const auto again = playAndHear(first, [] {});
+    EXPECT_NEAR(seconds(again), 2.0, 0.1);
+    EXPECT_NEAR(heard->Frequency(again.first + rate / 10, again.first + rate * 19 / 10), 440, 8);
+    EXPECT_EQ(card.Made, 1) << "pitch and tempo changed without a new sound output";
 
     // A shifter that outlives the engine finds no server.
     Player.reset();

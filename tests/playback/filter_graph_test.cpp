@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -13,6 +14,7 @@
 #include "playback/cdg_decoder.h"
 #include "playback/graph_utils.h"
 #include "playback/video_player.h"
+#include "support/http_server.h"
 #include "support/media_files.h"
 #include "support/player_test_support.h"
 #include "support/temp_dir.h"
@@ -242,7 +244,8 @@ TEST_F(FilterGraphTest, SeekingRateAndVolume) {
 
 // Every element of a finished track's pipeline is freed when the next track opens:
 // anything left alive is memory lost with every track of an evening. (playbin's own
-// software volume element was such a leak when the output had no volume of its own.)
+// software volume element was such a leak once.) The sound output lasts: its elements
+// are the same from track to track.
 TEST_F(FilterGraphTest, NoElementOfAPlayedTrackOutlivesIt) {
     struct Tliving {
         int Count = 0;
@@ -250,9 +253,12 @@ TEST_F(FilterGraphTest, NoElementOfAPlayedTrackOutlivesIt) {
     } living;
     const std::string file = Media("tone.mp3", test::TmediaFormat::Mp3, 0.3);
     std::vector<std::string> kinds;
+    GstElement* output = nullptr;
     for (int track = 0; track < 3; ++track) {
         ASSERT_TRUE(Graph.OpenAndPlay(file));
         ASSERT_NE(Graph.Pipeline(), nullptr);
+        if (track == 0) output = Graph.Output().Pipeline();
+        EXPECT_EQ(Graph.Output().Pipeline(), output);
         EXPECT_TRUE(Graph.SetVolume(VolumeByteToGraph(200)));
         GstIterator* it = gst_bin_iterate_recurse(GST_BIN(Graph.Pipeline()));
         GValue item = G_VALUE_INIT;
@@ -268,8 +274,9 @@ TEST_F(FilterGraphTest, NoElementOfAPlayedTrackOutlivesIt) {
         ASSERT_TRUE(PlayToEnd());
         Completions = 0;
     }
-    // One volume element only: ours, when the output has none (the fake sink has none).
-    EXPECT_EQ(std::count(kinds.begin(), kinds.end(), std::string("GstVolume")), 1);
+    // The volume is the sound output's: a track's pipeline has no volume element.
+    EXPECT_EQ(std::count(kinds.begin(), kinds.end(), std::string("GstVolume")), 0);
+    EXPECT_EQ(std::count(kinds.begin(), kinds.end(), std::string("TunecrestHandOverSink")), 1);
     ASSERT_TRUE(Graph.OpenFile(file));  // releases the third track's pipeline
     const int lastTrack = living.Count;
     EXPECT_EQ(lastTrack, 0) << "elements of played tracks still alive";
@@ -308,6 +315,45 @@ TEST_F(FilterGraphTest, AStreamErrorDuringPlayEndsTheTrackWithAnError) {
     ASSERT_EQ(Errors.size(), 1u);
     EXPECT_EQ(Errors[0].rfind(file + ": ", 0), 0u) << Errors[0];
     EXPECT_LT(Graph.GetPosition(), 3000);
+}
+
+// A play that fails at once leaves the graph stopped: nothing ended, so the poll reports no end.
+TEST_F(FilterGraphTest, APlayThatFailsIsNoEndToReport) {
+    const std::string file = Media("gone.wav", test::TmediaFormat::Wav, 2.0);
+    ASSERT_TRUE(Graph.OpenAndPlay(file));
+    Graph.Stop();
+    std::filesystem::remove(file);  // the file goes between a stop and the next play
+    Errors.clear();
+    EXPECT_FALSE(Graph.Play());
+    EXPECT_EQ(Errors.back(), "The file could not be rendered.");
+    EXPECT_FALSE(Graph.LastError().empty());
+    EXPECT_EQ(Graph.GetState(), psStopped);
+    EXPECT_FALSE(Graph.TimerEnabled());
+    for (int i = 0; i < 4; ++i) Graph.TimerTick();
+    EXPECT_EQ(Completions, 0);
+}
+
+// An internet stream that fails before it ever plays (the station answers "not found")
+// ends once, with the reason, like one that fails later: the poll runs while it connects.
+TEST_F(FilterGraphTest, AStreamThatFailsBeforeItPlaysEndsOnceWithItsReason) {
+    test::TloopbackHttpServer station([](const std::string&) {
+        test::ThttpReply reply;
+        reply.Status = 404;
+        reply.Body = "no such station";
+        return reply;
+    });
+    ASSERT_TRUE(Graph.OpenURL(station.Url("/gone")));
+    EXPECT_TRUE(Graph.IsStream());
+    ASSERT_TRUE(Graph.Play());
+    EXPECT_TRUE(Graph.TimerEnabled());
+    ASSERT_TRUE(PlayToEnd());
+    for (int i = 0; i < 4; ++i) Graph.TimerTick();
+    EXPECT_EQ(Completions, 1);
+    // The station's own answer, not a guess.
+    EXPECT_FALSE(Graph.LastError().empty());
+    EXPECT_NE(Graph.LastError(), "The file could not be rendered.");
+    EXPECT_EQ(Graph.GetState(), psStopped);
+    EXPECT_FALSE(Graph.TimerEnabled());
 }
 
 TEST_F(FilterGraphTest, AnUnknownOutputFallsBackToTheDefaultAndPlays) {

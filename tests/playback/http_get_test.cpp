@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "support/http_server.h"
+#include "support/temp_dir.h"
+#include "support/tls_server.h"
 
 namespace tunecrest {
 namespace {
@@ -78,6 +80,77 @@ TEST(HttpGet, LimitsAndFailures) {
     }));
     EXPECT_EQ(answer.Error, "transfer cancelled");
     EXPECT_GT(calls, 0);
+}
+
+// "https" with the certificate checked: the server must show a certificate for the name
+// asked for, in date, from an authority the client trusts. The system store trusts none of
+// the test's own, so the test hands its authority over as the program never does.
+class HttpsGet : public ::testing::Test {
+protected:
+    void SetUp() override { authority.WriteCertificate(trusted); }
+    void TearDown() override { SetHttpsAuthorities(""); }
+    static test::ThttpReply Picture(const std::string& target) {
+        test::ThttpReply reply;
+        reply.ContentType = "image/bmp";
+        reply.Body = "picture of " + target;
+        return reply;
+    }
+    test::TempDir dir;
+    std::string trusted = dir.File("authority.pem");
+    test::TtestAuthority authority;
+    ThttpLimits limits;
+    ThttpAnswer answer;
+};
+
+TEST_F(HttpsGet, AServerOfATrustedAuthorityAnswers) {
+    test::TloopbackHttpsServer server(authority.Issue("IP:127.0.0.1,DNS:localhost"), Picture);
+    SetHttpsAuthorities(trusted);
+    ASSERT_TRUE(HttpGet(server.Url("/cover.bmp"), limits, answer)) << answer.Error;
+    EXPECT_EQ(answer.Body, "picture of /cover.bmp");
+    EXPECT_EQ(answer.ContentType, "image/bmp");
+    // By its host name too, and with the scheme in capitals.
+    ASSERT_TRUE(HttpGet("HTTPS://localhost:" + std::to_string(server.Port()) + "/a.bmp", limits, answer))
+        << answer.Error;
+    EXPECT_EQ(server.Requests().back(), "/a.bmp");
+    // A plain server may send the client on to an https one.
+    test::TloopbackHttpServer plain([&](const std::string&) {
+        test::ThttpReply reply;
+        reply.Status = 302;
+        reply.Location = server.Url("/moved.bmp");
+        return reply;
+    });
+    ASSERT_TRUE(HttpGet(plain.Url("/old.bmp"), limits, answer)) << answer.Error;
+    EXPECT_EQ(answer.Body, "picture of /moved.bmp");
+}
+
+TEST_F(HttpsGet, CertificatesThatDoNotCheckOutAreRefused) {
+    // The system's store does not know the test's authority.
+    test::TloopbackHttpsServer server(authority.Issue("IP:127.0.0.1"), Picture);
+    EXPECT_FALSE(HttpGet(server.Url("/cover.bmp"), limits, answer));
+    EXPECT_TRUE(answer.Body.empty());
+    EXPECT_NE(answer.Error.find("certificate"), std::string::npos) << answer.Error;
+    EXPECT_TRUE(server.Requests().empty()) << "nothing was asked of an unchecked server";
+
+    SetHttpsAuthorities(trusted);
+    // A certificate for another name.
+    test::TloopbackHttpsServer otherName(authority.Issue("DNS:pictures.example.net"), Picture);
+    EXPECT_FALSE(HttpGet(otherName.Url("/cover.bmp"), limits, answer));
+    EXPECT_FALSE(answer.Error.empty());
+    // Out of date, or not yet valid.
+    test::TloopbackHttpsServer expired(authority.Issue("IP:127.0.0.1", -30, -1), Picture);
+    EXPECT_FALSE(HttpGet(expired.Url("/cover.bmp"), limits, answer));
+    EXPECT_NE(answer.Error.find("expired"), std::string::npos) << answer.Error;
+    test::TloopbackHttpsServer early(authority.Issue("IP:127.0.0.1", 2, 30), Picture);
+    EXPECT_FALSE(HttpGet(early.Url("/cover.bmp"), limits, answer));
+    // From an authority nobody trusts.
+    test::TtestAuthority stranger("Stranger Authority");
+    test::TloopbackHttpsServer strangers(stranger.Issue("IP:127.0.0.1"), Picture);
+    EXPECT_FALSE(HttpGet(strangers.Url("/cover.bmp"), limits, answer));
+    for (const auto* s : {&otherName, &expired, &early, &strangers})
+        EXPECT_TRUE(s->Requests().empty());
+    // The trusted one still answers, so the refusals were the certificates'.
+    test::TloopbackHttpsServer good(authority.Issue("IP:127.0.0.1"), Picture);
+    EXPECT_TRUE(HttpGet(good.Url("/cover.bmp"), limits, answer)) << answer.Error;
 }
 
 }  // namespace

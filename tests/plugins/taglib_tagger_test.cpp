@@ -13,6 +13,7 @@
 #include <fstream>
 #include <random>
 #include <thread>
+#include <vector>
 
 #include "core/tags/audio_tag.h"
 #include "core/tags/tagger_loader.h"
@@ -316,6 +317,69 @@ TEST_F(TaglibTaggerTest, VideosGetTheirDurationAndMediaKindVideo) {
         EXPECT_LE(record->Duration, 4);
     }
     EXPECT_GE(tried, 2);
+}
+
+// MPEG audio frames written byte by byte: a 4-byte header (MPEG-1 or MPEG-2 layer 3,
+// no checksum, stereo, no padding) and silence to the frame's length.
+struct TmpegRun {
+    int Frames;
+    int BitrateIndex;  // into the layer 3 table of the version
+};
+
+std::string MpegFrames(bool mpeg1, const std::vector<TmpegRun>& runs) {
+    static constexpr int kMpeg1[15] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+    static constexpr int kMpeg2[15] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
+    std::string bytes;
+    for (const TmpegRun& run : runs) {
+        const int kbps = (mpeg1 ? kMpeg1 : kMpeg2)[run.BitrateIndex];
+        const int length = mpeg1 ? 144 * kbps * 1000 / 44100 : 72 * kbps * 1000 / 22050;
+        std::string frame(size_t(length), '\0');
+        frame[0] = char(0xFF);
+        frame[1] = char(mpeg1 ? 0xFB : 0xF3);
+        frame[2] = char(run.BitrateIndex << 4);  // 44100 or 22050 Hz, no padding
+        frame[3] = 0;
+        for (int i = 0; i < run.Frames; ++i) bytes += frame;
+    }
+    return bytes;
+}
+
+// A variable bit rate MP3 without a Xing or VBRI header gets its true length, counted from
+// its frames, not one estimated from its first frame's bit rate; a constant one keeps the
+// estimate, which is right for it.
+TEST_F(TaglibTaggerTest, VariableBitrateMp3WithoutAHeaderGetsItsTrueLength) {
+    auto write = [&](const std::string& name, const std::string& bytes) {
+        std::ofstream(Fdir.File(name), std::ios::binary) << bytes;
+        return Fdir.File(name);
+    };
+    // A quiet start at 32 kbit/s, then 320 kbit/s: 1100 frames of 1152 samples at 44.1 kHz
+    // are 28.7 s, where the first frame's rate would make 263 s.
+    TtaggerRecord* record = Read(write("quiet-start.mp3", MpegFrames(true, {{100, 1}, {1000, 14}})));
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->Duration, 28);
+    EXPECT_EQ(record->BitRate, int(int64_t(100 * 104 + 1000 * 1044) * 8 / (int64_t(1100) * 1152 * 1000 / 44100)));
+    EXPECT_EQ(record->SampleRate, 44100);
+
+    // The rate changes only after a long even start (found in the middle), with junk
+    // between two frames and an ID3 version 1 tag at the end: 300 + 400 + 300 frames.
+    std::string mixed = MpegFrames(true, {{300, 9}, {400, 5}});
+    mixed += std::string(333, '\x55');
+    mixed += MpegFrames(true, {{300, 13}});
+    mixed += "TAG" + std::string(125, ' ');
+    record = Read(write("mixed.mp3", mixed));
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->Duration, 1000 * 1152 / 44100);
+
+    // MPEG-2: 576 samples a frame at 22.05 kHz; 8 then 160 kbit/s.
+    record = Read(write("mpeg2.mp3", MpegFrames(false, {{50, 1}, {950, 14}})));
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->SampleRate, 22050);
+    EXPECT_EQ(record->Duration, 1000 * 576 / 22050);
+
+    // A constant bit rate: 500 frames of 128 kbit/s, 13 s, as TagLib reads it.
+    record = Read(write("constant.mp3", MpegFrames(true, {{500, 9}})));
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->Duration, 13);
+    EXPECT_EQ(record->BitRate, 128);
 }
 
 TEST_F(TaglibTaggerTest, RefusesGarbageTruncatedAndMissingFilesWithoutCrashing) {

@@ -177,6 +177,16 @@ TEST(HtmlText, CentringClippingAndWrapping) {
     EXPECT_EQ(layout.LineText(1), "Supercalifragilistic ");
     layout.Layout("one two", Base(), 0, true);
     EXPECT_EQ(layout.LineCount(), 1);
+    // A word made of several runs breaks as one: the bracket goes with its duration.
+    const int room = MeasureHTMLText("First Step - Copper Lane [", Base()).width() + 2;
+    layout.Layout("First Step - Copper Lane [<b>3:48</b>]", Base(), room, true);
+    EXPECT_EQ(layout.LineCount(), 2);
+    EXPECT_EQ(layout.LineText(0), "First |Step |- |Copper |Lane ");
+    EXPECT_EQ(layout.LineText(1), "[|3:48|]");
+    EXPECT_LE(layout.Width(), room);
+    // One word from a line's start stays whole however many runs it spans.
+    layout.Layout("ab<b>cd</b>ef", Base(), 5, true);
+    EXPECT_EQ(layout.LineCount(), 1);
 }
 
 // A layout that has met 32 fonts starts its cache over; a wrapped text in a cached base

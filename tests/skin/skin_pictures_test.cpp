@@ -96,6 +96,57 @@ TEST(SkinPictures, MissingDamagedAndOversizedPicturesAreRefusedWithAReason) {
     EXPECT_FALSE(reason.empty());
 }
 
+// A run-length compressed skin picture of 8 bits a pixel, written byte by byte: a 40-byte
+// information header, a palette of `colours` (blue, green, red, 0) and the runs.
+std::string RleSkinBmp(int width, int height, const std::vector<QColor>& colours, const std::string& runs) {
+    std::string b = "BM";
+    auto u32 = [&b](uint32_t v) {
+        for (int i = 0; i < 4; ++i) b.push_back(char((v >> (8 * i)) & 0xFF));
+    };
+    const uint32_t offset = 54 + 4 * uint32_t(colours.size());
+    u32(offset + uint32_t(runs.size()));
+    u32(0);
+    u32(offset);
+    u32(40);
+    u32(uint32_t(width));
+    u32(uint32_t(height));
+    u32(1 | 8 << 16);  // one plane, 8 bits
+    u32(1);            // run-length, 8 bits
+    u32(uint32_t(runs.size()));
+    u32(0);
+    u32(0);
+    u32(uint32_t(colours.size()));
+    u32(0);
+    for (const QColor& c : colours) b += std::string{char(c.blue()), char(c.green()), char(c.red()), '\0'};
+    return b + runs;
+}
+
+TEST(SkinPictures, RunLengthCompressedPicturesKeepTheirExactColours) {
+    test::App();
+    test::TempDir dir;
+    const std::vector<QColor> colours = {QColor(128, 128, 128), QColor(255, 255, 255), QColor(3, 2, 1)};
+    // Bottom row: 30 of grey 128 but the last, which is (1, 2, 3); rows 2 to 9 all grey;
+    // the top row white then grey. (The pattern's pixel {1, 2, 3} is blue 1, green 2, red 3.)
+    std::string runs = {29, 0, 1, 2, 0, 0};
+    for (int row = 1; row < 9; ++row) runs += std::string{30, 0, 0, 0};
+    runs += std::string{1, 1, 29, 0, 0, 1};
+    WriteBytes(dir.Path() / "rle.bmp", RleSkinBmp(30, 10, colours, runs));
+    std::string reason;
+    const QImage image = LoadSkinImage((dir.Path() / "rle.bmp").string(), &reason);
+    ASSERT_FALSE(image.isNull()) << reason;
+    EXPECT_EQ(image.format(), QImage::Format_BGR888);
+    EXPECT_EQ(image, Pattern());
+
+    // Runs that stop before the picture's end are a damaged picture, with the reason.
+    WriteBytes(dir.Path() / "rle-cut.bmp", RleSkinBmp(30, 10, colours, runs.substr(0, 12)));
+    EXPECT_TRUE(LoadSkinImage((dir.Path() / "rle-cut.bmp").string(), &reason).isNull());
+    EXPECT_NE(reason.find("cut short"), std::string::npos) << reason;
+    // A few bytes that claim a picture over the skin limit are refused before decoding.
+    WriteBytes(dir.Path() / "rle-huge.bmp", RleSkinBmp(8000, 8000, colours, std::string{0, 1}));
+    EXPECT_TRUE(LoadSkinImage((dir.Path() / "rle-huge.bmp").string(), &reason).isNull());
+    EXPECT_NE(reason.find("too large"), std::string::npos) << reason;
+}
+
 TEST(SkinPictures, CacheDecodesOnceUntilTheFileChanges) {
     test::App();
     test::TempDir dir;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QKeySequence>
 #include <QPainter>
 #include <QTest>
 #include <QWheelEvent>
@@ -275,6 +276,56 @@ void Wheel(QWidget& w, int delta) {
     QWheelEvent e(QPointF(10, 10), w.mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, delta), Qt::NoButton,
                   Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(&w, &e);
+}
+
+// A window around a list: records the keys that reach it.
+class TkeyRecordingParent : public QWidget {
+  public:
+    std::vector<std::string> Keys;
+
+  protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        // QTest presses the modifier keys on their own first; those are nobody's keys.
+        if (e->key() == Qt::Key_Control || e->key() == Qt::Key_Shift || e->key() == Qt::Key_Alt) return;
+        Keys.push_back(QKeySequence(e->keyCombination()).toString(QKeySequence::PortableText).toStdString());
+    }
+};
+
+TEST(TouchListBox, KeysTheListDoesNotUseReachTheWindow) {
+    test::App();
+    TkeyRecordingParent window;
+    auto* list = new TtouchListBox(&window);
+    list->SetItemHeight(20);
+    list->resize(200, 200);
+    list->SetCount(20);
+    list->MultiSelect = true;
+    std::string typed;
+    list->OnKeyPress = [&](TObject*, QKeyEvent* e) { typed += e->text().toStdString(); };
+    window.show();
+    list->setFocus();
+    // The window's shortcuts, function keys, media keys and dialog keys pass on.
+    QTest::keyClick(list, Qt::Key_I, Qt::ControlModifier);
+    QTest::keyClick(list, Qt::Key_X, Qt::ControlModifier | Qt::AltModifier);
+    QTest::keyClick(list, Qt::Key_F11);
+    QTest::keyClick(list, Qt::Key_MediaStop);
+    QTest::keyClick(list, Qt::Key_Escape);
+    QTest::keyClick(list, Qt::Key_Return);
+    QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(window.Keys, (std::vector<std::string>{"Ctrl+I", "Ctrl+Alt+X", "F11", "Media Stop", "Esc", "Return",
+                                                     "Ctrl+Down"}));
+    // The list's own keys and typed letters stay with the list.
+    window.Keys.clear();
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_End, Qt::ShiftModifier);
+    QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(list, "q");
+    EXPECT_TRUE(window.Keys.empty());
+    EXPECT_EQ(list->SelectedCount(), 20);
+    EXPECT_EQ(typed, "q");
+    // Without multi-select Ctrl+A is not the list's either.
+    list->MultiSelect = false;
+    QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(window.Keys, (std::vector<std::string>{"Ctrl+A"}));
 }
 
 TEST(TouchListBox, WheelScrollsOneRowAndLocksFireOnce) {

@@ -2,7 +2,8 @@
 // A tiny HTTP/1.1 server on 127.0.0.1 (port chosen by the system) for tests that fetch
 // over HTTP. Each connection is answered on its own thread by a handler that maps the
 // request target to a reply; replies can trickle their body, cut it short or leave out
-// the length, and the server counts replies the client broke off.
+// the length, and the server counts replies the client broke off. A connection can be
+// wrapped (tls_server.h speaks TLS over it).
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -12,6 +13,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
@@ -34,11 +36,40 @@ struct ThttpReply {
     size_t ChunkSize = 1;
 };
 
+// One accepted connection: reads what is there (waiting up to `waitMs`; 0 when nothing
+// came, -1 when the peer closed or failed) and writes all of a buffer.
+class ThttpConnection {
+public:
+    explicit ThttpConnection(int fd) : Ffd(fd) {}
+    virtual ~ThttpConnection() = default;
+    virtual long Read(char* buffer, size_t size, int waitMs) {
+        pollfd p{Ffd, POLLIN, 0};
+        if (::poll(&p, 1, waitMs) <= 0) return 0;
+        const ssize_t n = ::recv(Ffd, buffer, size, 0);
+        return n <= 0 ? -1 : long(n);
+    }
+    virtual bool Write(const char* data, size_t n) {
+        while (n > 0) {
+            const ssize_t sent = ::send(Ffd, data, n, MSG_NOSIGNAL);
+            if (sent <= 0) return false;
+            data += sent;
+            n -= size_t(sent);
+        }
+        return true;
+    }
+
+protected:
+    int Ffd;
+};
+
 class TloopbackHttpServer {
 public:
     using Handler = std::function<ThttpReply(const std::string& target)>;
+    // Makes the connection for an accepted socket; nullptr drops it (a failed handshake).
+    using Wrapper = std::function<std::unique_ptr<ThttpConnection>(int fd)>;
 
-    explicit TloopbackHttpServer(Handler handler) : Fhandler(std::move(handler)) {
+    explicit TloopbackHttpServer(Handler handler, Wrapper wrap = {})
+        : Fhandler(std::move(handler)), Fwrap(std::move(wrap)) {
         Flistener = ::socket(AF_INET, SOCK_STREAM, 0);
         if (Flistener < 0) throw std::runtime_error("socket failed");
         sockaddr_in addr{};
@@ -60,8 +91,8 @@ public:
     }
 
     int Port() const { return Fport; }
-    std::string Url(const std::string& target) const {
-        return "http://127.0.0.1:" + std::to_string(Fport) + target;
+    std::string Url(const std::string& target, const std::string& scheme = "http") const {
+        return scheme + "://127.0.0.1:" + std::to_string(Fport) + target;
     }
     std::vector<std::string> Requests() const {
         std::lock_guard lock(Fmutex);
@@ -77,20 +108,10 @@ private:
             const int fd = ::accept(Flistener, nullptr, nullptr);
             if (fd < 0) continue;
             Fconnections.emplace_back([this, fd] {
-                Serve(fd);
+                if (auto connection = Fwrap ? Fwrap(fd) : std::make_unique<ThttpConnection>(fd)) Serve(*connection);
                 ::close(fd);
             });
         }
-    }
-
-    bool SendAll(int fd, const char* data, size_t n) {
-        while (n > 0) {
-            const ssize_t sent = ::send(fd, data, n, MSG_NOSIGNAL);
-            if (sent <= 0) return false;
-            data += sent;
-            n -= size_t(sent);
-        }
-        return true;
     }
 
     void Wait(int ms) {
@@ -99,14 +120,12 @@ private:
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 
-    void Serve(int fd) {
+    void Serve(ThttpConnection& connection) {
         std::string request;
         char buffer[1024];
         while (request.find("\r\n\r\n") == std::string::npos && request.size() < 16384 && !Fstop) {
-            pollfd p{fd, POLLIN, 0};
-            if (::poll(&p, 1, 20) <= 0) continue;
-            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-            if (n <= 0) return;
+            const long n = connection.Read(buffer, sizeof buffer, 20);
+            if (n < 0) return;
             request.append(buffer, size_t(n));
         }
         const size_t first = request.find(' '), second = request.find(' ', first + 1);
@@ -125,14 +144,14 @@ private:
         if (reply.SendLength)
             head += "Content-Length: " + std::to_string(reply.DeclaredLength.value_or(reply.Body.size())) + "\r\n";
         head += "\r\n";
-        if (!SendAll(fd, head.data(), head.size())) return;
+        if (!connection.Write(head.data(), head.size())) return;
         if (reply.ChunkDelayMs <= 0) {
-            SendAll(fd, reply.Body.data(), reply.Body.size());
+            connection.Write(reply.Body.data(), reply.Body.size());
             return;
         }
         for (size_t at = 0; at < reply.Body.size() && !Fstop; at += reply.ChunkSize) {
             Wait(reply.ChunkDelayMs);
-            if (!SendAll(fd, reply.Body.data() + at, std::min(reply.ChunkSize, reply.Body.size() - at))) {
+            if (!connection.Write(reply.Body.data() + at, std::min(reply.ChunkSize, reply.Body.size() - at))) {
                 ++Faborted;
                 return;
             }
@@ -140,6 +159,7 @@ private:
     }
 
     Handler Fhandler;
+    Wrapper Fwrap;
     int Flistener = -1;
     int Fport = 0;
     std::atomic<bool> Fstop{false};

@@ -1,11 +1,13 @@
 // The touch file and folder chooser: the callers' two filter forms, masks without regard
 // to case, the folder listing, the start folder and the saved name; then the dialog as
 // the skinned prompt runs it: open, save with a name typed on the on-screen keyboard,
-// replacing a file only when confirmed, a folder, cancel and switching masks.
+// replacing a file only when confirmed, a folder, cancel and switching masks; names that
+// are not UTF-8, a folder that cannot be read and a folder of many thousand entries.
 #include "windows/dialogs/file_chooser.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -17,6 +19,8 @@
 
 #include "core/jukebox/global_prefs.h"
 #include "support/keyboard_typing.h"
+#include "support/permission_checks.h"
+#include "support/pump_events.h"
 #include "support/scripted_modal_runner.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
@@ -97,17 +101,26 @@ TEST(FileChoice, FoldersFirstSortedHiddenLeftOutAndTheStartAndSavedNames) {
     EXPECT_EQ(SaveChoiceFile(root, "Party", {"track*.m3u"}), root + "/Party");
     for (const char* bad : {"", "  ", ".", "..", "../escape.m3u", "sub/name.m3u"})
         EXPECT_EQ(SaveChoiceFile(root, bad, {"*.m3u"}), "") << bad;
+    // A mask's "extension" that holds a "/" is not added: the answer stays in the folder.
+    EXPECT_EQ(SaveChoiceFile(root, "Party", {"*./../../escape"}), root + "/Party");
 }
 
 TfrmFileChooser& Chooser(QDialog& d) { return dynamic_cast<TfrmFileChooser&>(d); }
 
-std::vector<std::string> Rows(const TfrmFileChooser& w) {
+// The folder shown, once it is listed whole.
+bool Listed(TfrmFileChooser& w) {
+    return test::Pump([&] { return !w.Listing(); }, 30000);
+}
+
+std::vector<std::string> Rows(TfrmFileChooser& w) {
+    EXPECT_TRUE(Listed(w));
     std::vector<std::string> rows;
     for (int i = 0; i < w.lbEntries->count(); ++i) rows.push_back(w.lbEntries->item(i)->text().toStdString());
     return rows;
 }
 
 void TouchRow(TfrmFileChooser& w, const std::string& text) {
+    ASSERT_TRUE(Listed(w));
     const auto found = w.lbEntries->findItems(QString::fromStdString(text), Qt::MatchExactly);
     ASSERT_EQ(found.size(), 1) << text;
     w.lbEntries->scrollToItem(found[0]);
@@ -260,6 +273,141 @@ TEST_F(FileChooserDialog, FolderChoiceListsOnlyFoldersAndMaskChoiceFilters) {
     // Escape cancels a folder choice too.
     runner->Push([](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); });
     EXPECT_EQ(Prompt().ChooseFolder("Choose Folder", root), std::nullopt);
+}
+
+TEST(FileChoice, NamesThatAreNotUtf8ShowWithAStandInAndKeepTheirBytes) {
+    EXPECT_EQ(ShownName("Caf\xc3\xa9.mp3"), "Caf\xc3\xa9.mp3");
+    EXPECT_EQ(ShownName("Caf\xe9.mp3"), "Caf\xef\xbf\xbd.mp3");                // Latin-1 é
+    EXPECT_EQ(ShownName("\xc3"), "\xef\xbf\xbd");                              // cut short
+    EXPECT_EQ(ShownName("\xc0\xaf"), "\xef\xbf\xbd\xef\xbf\xbd");              // overlong "/"
+    EXPECT_EQ(ShownName("\xed\xa0\x80"), "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd");  // a surrogate
+    EXPECT_EQ(ShownName("\xf0\x9f\x8e\xb5 \xf4\x90\x80\x80"), "\xf0\x9f\x8e\xb5 \xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd");
+    test::TempDir dir;
+    const std::string folder = dir.File("latin");
+    fs::create_directories(folder + "/Caf\xe9");
+    Touch(folder + "/Ol\xe9.mp3");
+    const auto entries = ListFolderEntries(folder, {"*.mp3"}, false);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].Name, "Caf\xe9");
+    EXPECT_EQ(entries[1].Name, "Ol\xe9.mp3");
+}
+
+TEST(FileChoice, AnUnreadableFolderSaysWhy) {
+    test::TempDir dir;
+    const std::string locked = dir.File("locked");
+    fs::create_directories(locked + "/inside");
+    fs::permissions(locked, fs::perms::none);
+    const test::TpermissionChecksOn checks;
+    const TfolderListing listing = ReadFolderEntries(locked, {"*"}, false);
+    fs::permissions(locked, fs::perms::owner_all);
+    EXPECT_FALSE(listing.Readable);
+    EXPECT_TRUE(listing.Entries.empty());
+    EXPECT_NE(listing.Error.find("ermission"), std::string::npos) << listing.Error;
+    EXPECT_TRUE(ReadFolderEntries(locked, {"*"}, false).Readable);
+}
+
+// A row whose name is not UTF-8 opens, is chosen and is saved over with the bytes of
+// the name on disk, not with the text the row shows.
+TEST_F(FileChooserDialog, NamesThatAreNotUtf8AreAnsweredAsTheyAreOnDisk) {
+    const std::string latin = root + "/Caf\xe9";
+    fs::create_directories(latin);
+    Touch(latin + "/Ol\xe9.m3u");
+    const std::string shownFolder = "Caf\xef\xbf\xbd", shownFile = "Ol\xef\xbf\xbd.m3u";
+    runner->Push([&](QDialog& d) {
+        auto& w = Chooser(d);
+        TouchRow(w, shownFolder);
+        EXPECT_EQ(w.Folder(), latin);
+        EXPECT_EQ(Rows(w), (std::vector<std::string>{shownFile}));
+        TouchRow(w, shownFile);
+        Press(w.btnOK);
+    });
+    EXPECT_EQ(Prompt().ChooseOpenFile("Load from M3U File", "M3U Playlist (*.m3u)", root),
+              std::optional<std::string>(latin + "/Ol\xe9.m3u"));
+
+    runner->Push([&](QDialog& d) {
+        auto& w = Chooser(d);
+        TouchRow(w, shownFile);
+        EXPECT_EQ(w.edFileName->text().toStdString(), shownFile);
+        prompt->Answer = true;
+        Press(w.btnOK);
+    });
+    EXPECT_EQ(Prompt().ChooseSaveFile("Save to M3U File", "M3U Playlist (*.m3u)", latin),
+              std::optional<std::string>(latin + "/Ol\xe9.m3u"));
+    ASSERT_EQ(prompt->Questions.size(), 1u) << "replacing the file on disk is asked";
+    // A name typed anew is the typed one, even after a row was touched.
+    runner->Push([&](QDialog& d) {
+        auto& w = Chooser(d);
+        TouchRow(w, shownFile);
+        w.edFileName->setText("Ole.m3u");
+        Press(w.btnOK);
+    });
+    EXPECT_EQ(Prompt().ChooseSaveFile("Save to M3U File", "M3U Playlist (*.m3u)", latin),
+              std::optional<std::string>(latin + "/Ole.m3u"));
+}
+
+// A folder that cannot be read says so instead of looking empty.
+TEST_F(FileChooserDialog, AnUnreadableFolderSaysSoInsteadOfLookingEmpty) {
+    const std::string locked = root + "/Locked";
+    fs::create_directories(locked + "/inside");
+    Touch(locked + "/a.m3u");
+    fs::permissions(locked, fs::perms::none);
+    {
+        const test::TpermissionChecksOn checks;
+        TfrmFileChooser w(TchooserKind::ckOpenFile, "Load from M3U File", "M3U Playlist (*.m3u)", root);
+        w.show();
+        TouchRow(w, "Locked");
+        EXPECT_EQ(w.Folder(), locked);
+        EXPECT_EQ(Rows(w), std::vector<std::string>{});
+        bool said = false;
+        for (const QLabel* label : w.findChildren<QLabel*>())
+            if (label->isVisible() && label->text().contains("cannot be read")) said = true;
+        EXPECT_TRUE(said) << "the window says the folder cannot be read";
+        // A readable folder after it shows no such line.
+        Press(w.btnUp);
+        EXPECT_EQ(Rows(w), (std::vector<std::string>{"Locked", "Older", "Friday.m3u"}));
+        for (const QLabel* label : w.findChildren<QLabel*>())
+            EXPECT_FALSE(label->isVisible() && label->text().contains("cannot be read"));
+    }
+    fs::permissions(locked, fs::perms::owner_all);
+}
+
+// A folder of many thousand entries is read off the screen's thread and its rows come in
+// pieces, each turn of the event loop adding some, with the count shown meanwhile.
+TEST_F(FileChooserDialog, AFolderOfManyThousandEntriesFillsInPieces) {
+    const std::string big = dir.File("big");
+    fs::create_directories(big);
+    constexpr int kFiles = 20000;
+    for (int i = 0; i < kFiles; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/track%05d.mp3", i);
+        Touch(big + name);
+    }
+    TfrmFileChooser w(TchooserKind::ckOpenFile, "Queue File", "Music (*.mp3)", root);
+    w.show();
+    w.OpenFolder(big);
+    EXPECT_LT(w.lbEntries->count(), kFiles) << "the rows were not all added at once";
+    // The event loop turns while rows come: the count rises in steps, and the window says
+    // how far it has got.
+    std::vector<int> seen;
+    bool progressShown = false;
+    ASSERT_TRUE(test::Pump(
+        [&] {
+            if (seen.empty() || seen.back() != w.lbEntries->count()) seen.push_back(w.lbEntries->count());
+            for (const QLabel* label : w.findChildren<QLabel*>())
+                if (label->isVisible() && label->text().contains("entries")) progressShown = true;
+            return w.lbEntries->count() == kFiles;
+        },
+        60000));
+    EXPECT_GT(seen.size(), 3u);
+    EXPECT_TRUE(progressShown);
+    EXPECT_EQ(w.lbEntries->item(0)->text(), "track00000.mp3");
+    EXPECT_EQ(w.lbEntries->item(kFiles - 1)->text(), "track19999.mp3");
+    // Opening another folder meanwhile stops the first; going away mid-way is safe too.
+    w.OpenFolder(big);
+    w.OpenFolder(root);
+    EXPECT_EQ(Rows(w), (std::vector<std::string>{"Older"}));  // Friday.m3u is no MP3
+    auto gone = std::make_unique<TfrmFileChooser>(TchooserKind::ckOpenFile, "Queue File", "Music (*.mp3)", big);
+    gone.reset();
 }
 
 }  // namespace

@@ -72,6 +72,7 @@ TEST_F(ViewSettings, FillsFromTheArgumentsAndCommitsOnOk)
         w.edTrackUnknownArtist->setText("No Artist");
         w.cbSortByFilename->click();
         w.edQueueUnknownArtist->setText("?");
+        w.pcPages->setCurrentWidget(w.tsDisplayFormats);
         test::TouchRow(w.lbFormats, 1);
         EXPECT_EQ(w.edFormatString->text(), "<AR> - <TI>");
         w.edFormatString->setText("<TI> by <AR>");
@@ -123,6 +124,7 @@ TEST_F(ViewSettings, CancelUndoesEverythingIncludingSetDefaults)
         auto& w = As<TfrmViewSettings>(d);
         w.ModeBox(dmArtists)->click();
         w.edTrackUnknownArtist->setText("changed");
+        w.pcPages->setCurrentWidget(w.tsDisplayFormats);
         test::TouchRow(w.lbFormats, 0);
         w.edFormatString->setText("<DU>");
         PressButton(*w.btnUpdate);

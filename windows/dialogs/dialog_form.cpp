@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
 
 #include "core/display/color_text.h"
 #include "core/jukebox/global_prefs.h"
@@ -19,6 +20,7 @@
 #include "skin/skin_button.h"
 #include "skin/skin_colors.h"
 #include "skin/small_dialogs.h"
+#include "skin/touch_dress.h"
 
 namespace tunecrest {
 
@@ -69,32 +71,44 @@ QLabel:disabled, QCheckBox:disabled, QRadioButton:disabled, QGroupBox:disabled {
 QListWidget, QPlainTextEdit, QTextEdit, QLineEdit, QSpinBox {
   background: %FIELD%; color: %FIELDTEXT%; border: 1px solid %BORDER%; border-radius: 6px;
   selection-background-color: %BUTTON%; selection-color: %SELTEXT%; }
-QLineEdit, QSpinBox { min-height: 40px; padding: 0 8px; }
+QLineEdit, QSpinBox { min-height: 46px; padding: 0 8px; }
 QLineEdit:disabled, QSpinBox:disabled, QListWidget:disabled { color: %DISABLED%; }
 QListWidget { outline: 0; }
-QListWidget::item { min-height: 44px; padding: 0 10px; border-bottom: 1px solid %FIELD%; }
+QListWidget::item { min-height: 47px; padding: 0 10px; border-bottom: 1px solid %FIELD%; }
 QListWidget::item:selected { background: %BUTTON%; color: %SELTEXT%; }
 QListWidget::indicator, QCheckBox::indicator, QRadioButton::indicator { width: 18px; height: 18px;
   border: 2px solid %BORDER%; padding: 4px; background: %FIELD%; }
 QCheckBox::indicator, QListWidget::indicator { border-radius: 5px; }
 QRadioButton::indicator { border-radius: 15px; }
 QListWidget::indicator:checked, QCheckBox::indicator:checked, QRadioButton::indicator:checked {
-  background: %BUTTON%; background-clip: content; border-color: %TEXT%; }
+  background: %TEXT%; background-clip: content; border-color: %TEXT%; }
+QRadioButton::indicator:checked { background: qradialgradient(cx:0.5, cy:0.5, radius:0.5, fx:0.5, fy:0.5,
+  stop:0 %TEXT%, stop:0.5 %TEXT%, stop:0.56 %FIELD%, stop:1 %FIELD%); background-clip: padding; }
 QCheckBox::indicator:disabled, QRadioButton::indicator:disabled { border-color: %DISABLED%; }
-QCheckBox, QRadioButton { min-height: 44px; spacing: 12px; }
+QCheckBox, QRadioButton { min-height: 48px; spacing: 12px; }
 QGroupBox { border: 1px solid %BORDER%; border-radius: 8px; margin-top: 16px; padding: 14px 8px 6px 8px;
   font-weight: bold; }
 QGroupBox::title { subcontrol-origin: margin; left: 12px; padding: 0 6px; }
 QSpinBox::up-button, QSpinBox::down-button { width: 36px; }
-QScrollBar:vertical { width: 30px; background: %FIELD%; margin: 0; }
-QScrollBar:horizontal { height: 30px; background: %FIELD%; margin: 0; }
+QScrollBar:vertical { width: 48px; background: %FIELD%; margin: 0; }
+QScrollBar:horizontal { height: 48px; background: %FIELD%; margin: 0; }
 QScrollBar::handle { background: %BUTTON%; border-radius: 6px; min-height: 48px; min-width: 48px; }
 QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; }
 QScrollBar::add-page, QScrollBar::sub-page { background: none; }
 QTabWidget::pane { border: 1px solid %BORDER%; border-radius: 6px; top: -1px; }
-QTabBar::tab { min-height: 44px; padding: 0 18px; margin-right: 3px; background: %FIELD%; color: %FIELDTEXT%;
+QTabBar::tab { min-height: 47px; padding: 0 18px; margin-right: 3px; background: %FIELD%; color: %FIELDTEXT%;
   border: 1px solid %BORDER%; border-bottom: none; border-top-left-radius: 8px; border-top-right-radius: 8px; }
 QTabBar::tab:selected { background: %BUTTON%; color: %SELTEXT%; font-weight: bold; }
+QTabBar::tab:disabled { color: %DISABLED%; }
+QCheckBox:pressed, QRadioButton:pressed { color: %BUTTON%; }
+QCheckBox::indicator:pressed, QRadioButton::indicator:pressed { border-color: %BUTTON%; }
+QComboBox { background: %FIELD%; color: %FIELDTEXT%; border: 1px solid %BORDER%; border-radius: 6px;
+  min-height: 46px; padding: 0 8px; }
+QComboBox:disabled { color: %DISABLED%; }
+QComboBox::drop-down { width: 44px; }
+QComboBox QAbstractItemView { background: %FIELD%; color: %FIELDTEXT%; outline: 0; }
+QComboBox QAbstractItemView::item { min-height: 48px; padding: 0 10px; }
+QComboBox QAbstractItemView::item:selected { background: %BUTTON%; color: %SELTEXT%; }
 QProgressBar { background: %FIELD%; border: 1px solid %BORDER%; border-radius: 6px; min-height: 28px;
   text-align: center; color: %FIELDTEXT%; }
 QProgressBar::chunk { background: %BUTTON%; border-radius: 5px; }
@@ -119,13 +133,17 @@ TfrmPlainDialog::TfrmPlainDialog(const std::string& caption, QWidget* parent) : 
     Fheading->setFont(ScreenFont(BoldArial(15)));
     Fheading->setMinimumHeight(36);
     outer->addWidget(Fheading);
+    // The body scrolls on a small screen; the heading and the buttons stay.
     Fbody = CreateComponent<QWidget>(this, Panel());
     Fbody->setObjectName("dlgBody");
     Fbody->setFont(ScreenFont(TFont{"Arial", clWindowText, 11, false}));
     FbodyLayout = new QVBoxLayout(Fbody);
     FbodyLayout->setContentsMargins(0, 0, 0, 0);
     FbodyLayout->setSpacing(8);
-    outer->addWidget(Fbody, 1);
+    Fscroll = MakeTouchScroll(Panel(), Fbody);
+    Fscroll->setObjectName("dlgBodyScroll");
+    Fscroll->setFont(Fbody->font());
+    outer->addWidget(Fscroll, 1);
     FbuttonRow = new QHBoxLayout();
     FbuttonRow->setSpacing(10);
     outer->addLayout(FbuttonRow);
@@ -204,7 +222,8 @@ void TfrmPlainDialog::ApplySkin()
     TfrmBaseSkinForm::ApplySkin();
     if (!Fbody) return;  // the base's constructor: nothing of ours exists yet
     const TformSkinColors colors = FormSkinColors();
-    Fbody->setStyleSheet(DialogStyleSheet(colors));
+    // On the scroll holder, so that its scroll bar is dressed too.
+    Fscroll->setStyleSheet(DialogStyleSheet(colors) + "QScrollArea#dlgBodyScroll { background: transparent; }");
     // Check marks and radio dots are drawn from the palette: light marks on the dark
     // fields of a dark panel, dark ones on a light panel.
     const TdialogColors dialogColors = DialogColors(colors);
@@ -254,6 +273,7 @@ void TfrmPlainDialog::showEvent(QShowEvent* e)
     // A list's current row changes by a touch only: a list taking the focus would make
     // its first row current by itself.
     for (QAbstractItemView* view : Fbody->findChildren<QAbstractItemView*>()) view->setFocusPolicy(Qt::NoFocus);
+    DressForTouch(*Panel());
     TfrmBaseSkinForm::showEvent(e);
 }
 

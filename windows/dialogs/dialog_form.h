@@ -15,6 +15,7 @@
 
 class QLabel;
 class QLineEdit;
+class QScrollArea;
 
 namespace tunecrest {
 
@@ -81,6 +82,7 @@ private:
     void DressButton(TmySkinButton& button) const;
 
     QLabel* Fheading = nullptr;
+    QScrollArea* Fscroll = nullptr;
     QWidget* Fbody = nullptr;
     QVBoxLayout* FbodyLayout = nullptr;
     QHBoxLayout* FbuttonRow = nullptr;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <filesystem>
 
 #include "core/base/shared_utils.h"
@@ -76,14 +77,52 @@ bool MatchesAnyMask(const std::string& name, const std::vector<std::string>& mas
     return std::any_of(masks.begin(), masks.end(), [&](const std::string& mask) { return MatchesMask(name, mask); });
 }
 
-std::vector<TchooserEntry> ListFolderEntries(const std::string& folder, const std::vector<std::string>& masks,
-                                            bool foldersOnly) {
+std::string ShownName(const std::string& name) {
+    std::string shown;
+    shown.reserve(name.size());
+    const auto* p = reinterpret_cast<const unsigned char*>(name.data());
+    const size_t n = name.size();
+    for (size_t i = 0; i < n;) {
+        const unsigned char c = p[i];
+        size_t length = 0;
+        uint32_t least = 0;  // the smallest code point of that length (no overlong forms)
+        if (c < 0x80) length = 1;
+        else if (c >= 0xC2 && c <= 0xDF) length = 2, least = 0x80;
+        else if (c >= 0xE0 && c <= 0xEF) length = 3, least = 0x800;
+        else if (c >= 0xF0 && c <= 0xF4) length = 4, least = 0x10000;
+        bool ok = length > 0 && i + length <= n;
+        uint32_t code = length == 1 ? c : length == 2 ? c & 0x1F : length == 3 ? c & 0x0F : c & 0x07;
+        for (size_t k = 1; ok && k < length; ++k) {
+            ok = (p[i + k] & 0xC0) == 0x80;
+            code = code << 6 | (p[i + k] & 0x3F);
+        }
+        ok = ok && code >= least && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF);
+        if (ok) {
+            shown.append(name, i, length);
+            i += length;
+        } else {
+            shown += "\xEF\xBF\xBD";  // U+FFFD for the one byte that does not fit
+            ++i;
+        }
+    }
+    return shown;
+}
+
+TfolderListing ReadFolderEntries(const std::string& folder, const std::vector<std::string>& masks,
+                                 bool foldersOnly, const std::function<bool(size_t)>& keepGoing) {
+    TfolderListing listing;
     std::vector<TchooserEntry> folders, files;
     std::error_code ec;
-    fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
-    if (ec) return {};
+    fs::directory_iterator it(folder, ec);
+    if (ec) {
+        listing.Readable = false;
+        listing.Error = ec.message();
+        return listing;
+    }
+    size_t read = 0;
     for (const fs::directory_iterator end; it != end; it.increment(ec)) {
         if (ec) break;
+        if (++read % 256 == 0 && keepGoing && !keepGoing(read)) break;
         const std::string name = it->path().filename().string();
         if (name.empty() || name[0] == '.') continue;
         std::error_code typeError;
@@ -94,14 +133,25 @@ std::vector<TchooserEntry> ListFolderEntries(const std::string& folder, const st
             files.push_back({name, false});
         }
     }
+    // A folder whose reading fails half-way shows what was read and says why.
+    if (ec) {
+        listing.Readable = false;
+        listing.Error = ec.message();
+    }
     auto byName = [](const TchooserEntry& a, const TchooserEntry& b) {
         const int c = CompareText(a.Name, b.Name);
         return c != 0 ? c < 0 : a.Name < b.Name;
     };
     std::sort(folders.begin(), folders.end(), byName);
     std::sort(files.begin(), files.end(), byName);
-    folders.insert(folders.end(), files.begin(), files.end());
-    return folders;
+    folders.insert(folders.end(), std::make_move_iterator(files.begin()), std::make_move_iterator(files.end()));
+    listing.Entries = std::move(folders);
+    return listing;
+}
+
+std::vector<TchooserEntry> ListFolderEntries(const std::string& folder, const std::vector<std::string>& masks,
+                                            bool foldersOnly) {
+    return ReadFolderEntries(folder, masks, foldersOnly).Entries;
 }
 
 namespace {
@@ -142,9 +192,10 @@ std::string SaveChoiceFile(const std::string& folder, const std::string& name, c
     std::string file = typed;
     if (fs::path(file).extension().empty() && !masks.empty()) {
         const std::string& mask = masks.front();
-        // Only a plain "*.ext" names one extension to add.
+        // Only a plain "*.ext" names one extension to add, and never one that would lead
+        // out of the folder.
         if (mask.size() > 2 && mask.compare(0, 2, "*.") == 0 &&
-            mask.find_first_of("*?", 2) == std::string::npos)
+            mask.find_first_of("*?/", 2) == std::string::npos)
             file += mask.substr(1);
     }
     return (fs::path(Normal(folder)) / file).string();

@@ -3,6 +3,7 @@
 // read into named mask sets, a folder's entries (folders first, then the files the masks
 // let through, hidden entries left out), the folder a choice starts in, and the name a
 // save choice answers.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,13 +27,30 @@ bool MatchesMask(const std::string& name, const std::string& mask);
 bool MatchesAnyMask(const std::string& name, const std::vector<std::string>& masks);
 
 struct TchooserEntry {
-    std::string Name;
+    std::string Name;  // the name's bytes as the file system holds them (UTF-8 or not)
     bool Folder = false;
+};
+
+// What a name shows on screen: UTF-8 as it is; each byte that is not part of a well-formed
+// UTF-8 character becomes U+FFFD. Two names may show alike; the chooser answers with the
+// bytes of the row touched, never with the text shown.
+std::string ShownName(const std::string& name);
+
+// A folder's listing: its entries, or why it cannot be read.
+struct TfolderListing {
+    std::vector<TchooserEntry> Entries;
+    bool Readable = true;
+    std::string Error;  // the system's reason when not readable
 };
 
 // The entries of `folder`: sub-folders first, then (unless `foldersOnly`) the files that
 // match `masks`, each group sorted by name without regard to case. Names starting with
-// "." are left out. An unreadable folder gives no entries.
+// "." are left out. `keepGoing`, when given, is told how many entries were read so far
+// (every few hundred) and stops the listing by answering false (the result then holds what
+// was read). An unreadable folder gives no entries, Readable false and the reason.
+TfolderListing ReadFolderEntries(const std::string& folder, const std::vector<std::string>& masks,
+                                 bool foldersOnly, const std::function<bool(size_t read)>& keepGoing = {});
+// The entries alone.
 std::vector<TchooserEntry> ListFolderEntries(const std::string& folder, const std::vector<std::string>& masks,
                                             bool foldersOnly);
 
@@ -47,7 +65,8 @@ std::string ChooserParentFolder(const std::string& folder);
 
 // The file a save choice answers for a typed `name` in `folder`: empty for a name that is
 // empty, "." or "..", or that holds a "/"; the first mask's extension is added when the
-// name has none and the mask is of the form "*.ext".
+// name has none and the mask is of the form "*.ext" (an "ext" without "/"). The answer is
+// always a file directly in `folder`.
 std::string SaveChoiceFile(const std::string& folder, const std::string& name, const std::vector<std::string>& masks);
 
 }  // namespace tunecrest

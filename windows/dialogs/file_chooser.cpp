@@ -1,16 +1,23 @@
 #include "windows/dialogs/file_chooser.h"
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
+#include <thread>
 
 #include <QApplication>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 
 #include "core/display/color_text.h"
 #include "core/base/services.h"
@@ -28,8 +35,16 @@ namespace {
 // Rows a finger hits without care; the list's font is larger than the dialog body's.
 constexpr int kRowHeight = 56;
 constexpr int kEntryRole = Qt::UserRole + 1;  // true for a folder row
+constexpr int kNameRole = Qt::UserRole + 2;   // the name's bytes
+// A folder read within this time shows at once, without a progress line.
+constexpr auto kQuickListing = std::chrono::milliseconds(8);
+// Rows added in one turn of the event loop, and the progress line's refresh.
+constexpr size_t kRowsPerPiece = 1000;
+constexpr int kProgressMs = 100;
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+QString Count(size_t n) { return QLocale(QLocale::English).toString(qulonglong(n)); }
 
 const char* OkCaption(TchooserKind kind) {
     switch (kind) {
@@ -44,6 +59,19 @@ const char* OkCaption(TchooserKind kind) {
 }
 
 }  // namespace
+
+// One reading of a folder on its own thread. The chooser cancels and joins it before it
+// reads another folder and before it goes, so the thread never outlives the window.
+struct TfrmFileChooser::Tjob {
+    std::thread Thread;
+    std::atomic<bool> Cancel{false};
+    std::atomic<size_t> Read{0};
+    std::mutex Mutex;
+    std::condition_variable Finished;
+    bool Done = false;
+    TfolderListing Result;
+    QTimer* Progress = nullptr;
+};
 
 TfrmFileChooser::TfrmFileChooser(TchooserKind kind, const std::string& caption, const std::string& filter,
                                  const std::string& folder, QWidget* parent)
@@ -80,6 +108,13 @@ TfrmFileChooser::TfrmFileChooser(TchooserKind kind, const std::string& caption, 
     lbEntries->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     lbEntries->setStyleSheet(QStringLiteral("QListWidget::item { min-height: %1px; }").arg(kRowHeight));
     BodyLayout()->addWidget(lbEntries, 1);
+    lblStatus = MakeLabel(Body(), "");
+    lblStatus->setObjectName("lblStatus");
+    lblStatus->setTextFormat(Qt::PlainText);
+    lblStatus->setWordWrap(true);
+    lblStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    lblStatus->hide();
+    BodyLayout()->addWidget(lblStatus);
 
     auto* bottom = new QHBoxLayout();
     bottom->setSpacing(10);
@@ -132,6 +167,8 @@ TfrmFileChooser::TfrmFileChooser(TchooserKind kind, const std::string& caption, 
     resize(std::min(960, area.width() - 40), std::min(720, area.height() - 40));
 }
 
+TfrmFileChooser::~TfrmFileChooser() { StopListing(); }
+
 void TfrmFileChooser::ApplySkin() {
     TfrmPlainDialog::ApplySkin();
     if (!cboFilter) return;  // the base's constructor: the combo does not exist yet
@@ -153,45 +190,154 @@ const std::vector<std::string>& TfrmFileChooser::Masks() const {
     return Ffilters[size_t(index)].Masks;
 }
 
+std::string TfrmFileChooser::EntryName(const QListWidgetItem* item) {
+    if (!item) return {};
+    return item->data(kNameRole).toByteArray().toStdString();
+}
+
+bool TfrmFileChooser::Listing() const { return Fjob != nullptr || FpendingNext < Fpending.size(); }
+
+void TfrmFileChooser::StopListing() {
+    if (Fjob) {
+        Fjob->Cancel = true;
+        if (Fjob->Thread.joinable()) Fjob->Thread.join();
+        delete Fjob->Progress;
+        Fjob.reset();
+    }
+    Fpending.clear();
+    FpendingNext = 0;
+}
+
 void TfrmFileChooser::OpenFolder(const std::string& folder) {
     if (folder.empty()) return;
+    StopListing();
+    const uint64_t generation = ++Fgeneration;
     Ffolder = ChooserStartFolder(folder, "", "");
-    lblFolder->setText(Q(Ffolder));
+    lblFolder->setText(Q(ShownName(Ffolder)));
     lbEntries->clear();
+    FpickedShown.clear();
+    FpickedName.clear();
+    lblStatus->hide();
+    btnUp->setEnabled(Ffolder != "/");
+    UpdateOk();
+
+    auto job = std::make_shared<Tjob>();
+    Fjob = job;
+    job->Thread = std::thread([this, job, generation, folder = Ffolder, masks = Masks(),
+                               foldersOnly = Fkind == TchooserKind::ckFolder] {
+        TfolderListing result = ReadFolderEntries(folder, masks, foldersOnly, [&job](size_t read) {
+            job->Read = read;
+            return !job->Cancel;
+        });
+        {
+            std::lock_guard lock(job->Mutex);
+            job->Result = std::move(result);
+            job->Done = true;
+        }
+        job->Finished.notify_all();
+        // The window's own event queue; the window joins this thread before it goes.
+        QMetaObject::invokeMethod(this, [this, generation] { ListingDone(generation); }, Qt::QueuedConnection);
+    });
+    bool done = false;
+    {
+        std::unique_lock lock(job->Mutex);
+        done = job->Finished.wait_for(lock, kQuickListing, [&] { return job->Done; });
+    }
+    if (done) {
+        ListingDone(generation);
+        return;
+    }
+    // A large or slow folder: its count so far shows while it is read.
+    ShowStatus("Reading the folder...", true);
+    job->Progress = new QTimer(this);
+    connect(job->Progress, &QTimer::timeout, this,
+            [this, job] { ShowStatus("Reading the folder... " + Count(job->Read) + " entries", true); });
+    job->Progress->start(kProgressMs);
+}
+
+void TfrmFileChooser::ShowStatus(const QString& text, bool progress) {
+    lblStatus->setText(text);
+    lblStatus->show();
+    FstatusIsProgress = progress;
+}
+
+void TfrmFileChooser::ListingDone(uint64_t generation) {
+    if (generation != Fgeneration || !Fjob) return;  // another folder was opened since
+    std::shared_ptr<Tjob> job = std::move(Fjob);
+    job->Thread.join();
+    delete job->Progress;
+    Fpending = std::move(job->Result.Entries);
+    FpendingNext = 0;
+    if (!job->Result.Readable) ShowStatus("This folder cannot be read: " + Q(job->Result.Error), false);
+    AddRows(generation);
+}
+
+void TfrmFileChooser::AddRows(uint64_t generation) {
+    if (generation != Fgeneration) return;
     const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
     const QIcon fileIcon = style()->standardIcon(QStyle::SP_FileIcon);
-    for (const TchooserEntry& entry : ListFolderEntries(Ffolder, Masks(), Fkind == TchooserKind::ckFolder)) {
-        auto* item = new QListWidgetItem(entry.Folder ? folderIcon : fileIcon, Q(entry.Name), lbEntries);
-        item->setData(kEntryRole, entry.Folder);
-        item->setSizeHint(QSize(0, kRowHeight));
+    QFont bold = lbEntries->font();
+    bold.setBold(true);
+    const size_t end = std::min(Fpending.size(), FpendingNext + kRowsPerPiece);
+    for (; FpendingNext < end; ++FpendingNext) {
+        const TchooserEntry& entry = Fpending[FpendingNext];
+        // Made whole before the list takes it: a change to a row already in the list is
+        // announced to the view, and that costs more the longer the list is.
+        // Each value a row holds costs when a folder of many is left, so a file row holds its
+        // text, icon and name; the rows' height is the list's (all rows are alike).
+        auto* item = new QListWidgetItem(entry.Folder ? folderIcon : fileIcon, Q(ShownName(entry.Name)));
+        item->setData(kNameRole, QByteArray::fromStdString(entry.Name));
         if (entry.Folder) {
-            QFont bold = lbEntries->font();
-            bold.setBold(true);
+            item->setData(kEntryRole, true);
             item->setFont(bold);
         }
+        lbEntries->addItem(item);
     }
-    btnUp->setEnabled(Ffolder != "/");
+    if (FpendingNext < Fpending.size()) {
+        if (FstatusIsProgress || lblStatus->isHidden())
+            ShowStatus("Listing the folder... " + Count(FpendingNext) + " of " + Count(Fpending.size()) + " entries",
+                       true);
+        QTimer::singleShot(0, this, [this, generation] { AddRows(generation); });
+        return;
+    }
+    Fpending.clear();
+    FpendingNext = 0;
+    // The progress line goes; a reason why the folder cannot be read stays.
+    if (FstatusIsProgress) lblStatus->hide();
     UpdateOk();
 }
 
 void TfrmFileChooser::EntryClicked(QListWidgetItem* item) {
     if (!item) return;
-    const std::string name = item->text().toStdString();
+    const std::string name = EntryName(item);
     // One touch opens a folder: a finger has no double click to spare.
     if (item->data(kEntryRole).toBool()) {
         OpenFolder((fs::path(Ffolder) / name).string());
         return;
     }
-    if (Fkind == TchooserKind::ckSaveFile) edFileName->setText(item->text());
+    if (Fkind == TchooserKind::ckSaveFile) {
+        FpickedShown = item->text().toStdString();
+        FpickedName = name;
+        edFileName->setText(item->text());
+    }
     UpdateOk();
 }
 
 void TfrmFileChooser::EntryActivated(QListWidgetItem* item) {
     // Enter or a double click on a file takes it at once (the folder already opened).
     if (!item || item->data(kEntryRole).toBool()) return;
-    if (Fkind == TchooserKind::ckSaveFile) edFileName->setText(item->text());
+    if (Fkind == TchooserKind::ckSaveFile) {
+        FpickedShown = item->text().toStdString();
+        FpickedName = EntryName(item);
+        edFileName->setText(item->text());
+    }
     lbEntries->setCurrentItem(item);
     OkClicked();
+}
+
+std::string TfrmFileChooser::TypedName() const {
+    const std::string text = edFileName->text().toStdString();
+    return !FpickedName.empty() && text == FpickedShown ? FpickedName : text;
 }
 
 void TfrmFileChooser::UpdateOk() {
@@ -203,7 +349,7 @@ void TfrmFileChooser::UpdateOk() {
             break;
         }
         case TchooserKind::ckSaveFile:
-            ok = !SaveChoiceFile(Ffolder, edFileName->text().toStdString(), Masks()).empty();
+            ok = !SaveChoiceFile(Ffolder, TypedName(), Masks()).empty();
             break;
         case TchooserKind::ckFolder:
             break;
@@ -217,22 +363,22 @@ void TfrmFileChooser::OkClicked() {
         case TchooserKind::ckOpenFile: {
             const QListWidgetItem* item = lbEntries->currentItem();
             if (!item || item->data(kEntryRole).toBool()) return;
-            chosen = (fs::path(Ffolder) / item->text().toStdString()).string();
+            chosen = (fs::path(Ffolder) / EntryName(item)).string();
             break;
         }
         case TchooserKind::ckSaveFile: {
-            chosen = SaveChoiceFile(Ffolder, edFileName->text().toStdString(), Masks());
+            chosen = SaveChoiceFile(Ffolder, TypedName(), Masks());
             if (chosen.empty()) return;
             // A typed folder name opens that folder, as a touch on its row does.
             std::error_code ec;
-            const std::string typed = SaveChoiceFile(Ffolder, edFileName->text().toStdString(), {});
+            const std::string typed = SaveChoiceFile(Ffolder, TypedName(), {});
             if (fs::is_directory(typed, ec) || fs::is_directory(chosen, ec)) {
                 OpenFolder(fs::is_directory(typed, ec) ? typed : chosen);
                 edFileName->clear();
                 return;
             }
             if (fs::exists(chosen, ec) &&
-                !Prompt().AskYesNo(fs::path(chosen).filename().string() +
+                !Prompt().AskYesNo(ShownName(fs::path(chosen).filename().string()) +
                                        " already exists.  Do you want to replace it?",
                                    windowTitle().toStdString(), false))
                 return;

@@ -12,6 +12,7 @@
 #include "skin/qt_color.h"
 #include "skin/skin_colors.h"
 #include "skin/skin_forms.h"
+#include "skin/touch_dress.h"
 #include "windows/dialogs/dialog_form.h"
 
 namespace tunecrest {
@@ -26,8 +27,38 @@ QPushButton* TouchButton(QWidget* parent, const char* name, const QString& capti
     return button;
 }
 
+namespace {
+
+// Dresses the window for touch whenever it shows (widgets made after it was styled
+// included).
+class TtouchShowDress : public QObject {
+public:
+    explicit TtouchShowDress(QWidget& dialog) : QObject(&dialog), Fdialog(dialog) { dialog.installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Show) DressForTouch(Fdialog);
+        return false;
+    }
+
+private:
+    QWidget& Fdialog;
+};
+
+}  // namespace
+
 void StyleEditorDialog(QWidget& dialog)
 {
+    if (!dialog.property("touchStyled").toBool()) {
+        dialog.setProperty("touchStyled", true);
+        // A dialog is a skinned form: no frame (a heading shows the title), the skin's
+        // panel picture behind its controls.
+        if (qobject_cast<QDialog*>(&dialog) && !dialog.isVisible()) {
+            dialog.setWindowFlag(Qt::FramelessWindowHint, true);
+            dialog.setProperty(kWantsHeading, true);
+        }
+        WearFormPanel(dialog);
+        new TtouchShowDress(dialog);
+    }
     const TformSkinColors colors = FormSkinColors();
     QPalette palette = dialog.palette();
     palette.setColor(QPalette::Window, ToQColor(colors.ColorB));
@@ -51,23 +82,26 @@ void StyleEditorDialog(QWidget& dialog)
     const QString fieldText = ToQColor(ReadableTextOn(ReadableTextOn(colors.CaptionFontColor, panel), field)).name();
     QString extra = R"(
 QPushButton { background: %BUTTON%; color: %BUTTONTEXT%; border: 1px solid %BORDER%; border-radius: 8px;
-  min-height: 44px; padding: 0 16px; font-weight: bold; }
+  min-height: 46px; padding: 0 16px; font-weight: bold; }
 QPushButton:pressed { background: %BORDER%; }
 QPushButton:disabled { color: %BORDER%; }
 QComboBox, QTimeEdit, QTreeWidget, QFontComboBox { background: %FIELD%; color: %FIELDTEXT%;
   border: 1px solid %BORDER%; border-radius: 6px; selection-background-color: %BUTTON%;
   selection-color: %BUTTONTEXT%; }
-QComboBox, QTimeEdit { min-height: 40px; padding: 0 8px; }
-QTimeEdit::up-button, QTimeEdit::down-button { width: 36px; }
-QComboBox QAbstractItemView { background: %FIELD%; color: %FIELDTEXT%; }
-QTreeWidget::item { min-height: 36px; }
+QComboBox, QTimeEdit { min-height: 46px; padding: 0 8px; }
+QComboBox::drop-down { width: 44px; }
+QComboBox QAbstractItemView { background: %FIELD%; color: %FIELDTEXT%; outline: 0; }
+QComboBox QAbstractItemView::item { min-height: 48px; padding: 0 10px; }
+QComboBox QAbstractItemView::item:selected { background: %BUTTON%; color: %BUTTONTEXT%; }
+QTreeView::item, QTreeWidget::item { min-height: 48px; }
 QTreeWidget::indicator { width: 28px; height: 28px; }
-QHeaderView::section { background: %PANEL%; color: %FIELDTEXT%; border: none; padding: 6px; font-weight: bold; }
+QHeaderView::section { background: %PANEL%; color: %FIELDTEXT%; border: none; padding: 6px; min-height: 36px;
+  font-weight: bold; }
 QMenuBar { background: %PANEL%; color: %FIELDTEXT%; }
-QMenuBar::item { padding: 16px 20px; background: transparent; }
+QMenuBar::item { padding: 17px 20px; background: transparent; }
 QMenuBar::item:selected, QMenuBar::item:pressed { background: %BUTTON%; color: %BUTTONTEXT%; }
 QMenu { background: %FIELD%; color: %FIELDTEXT%; border: 1px solid %BORDER%; }
-QMenu::item { min-height: 44px; padding: 0 28px; }
+QMenu::item { min-height: 48px; padding: 0 28px; }
 QMenu::item:selected { background: %BUTTON%; color: %BUTTONTEXT%; }
 QMenu::item:disabled { color: %BORDER%; }
 QMenu::separator { height: 1px; background: %BORDER%; margin: 4px 8px; }
@@ -94,6 +128,7 @@ QStatusBar QLabel { color: %FIELDTEXT%; padding: 0 8px; }
     QFont font = dialog.font();
     font.setPointSize(std::max(font.pointSize(), 11));
     dialog.setFont(font);
+    DressForTouch(dialog);
 }
 
 QBoxLayout* AddOkCancelRow(QDialog& dialog, QBoxLayout& layout, QPushButton** ok, QPushButton** cancel)

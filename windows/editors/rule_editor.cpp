@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <charconv>
@@ -27,6 +28,7 @@
 #include "core/base/text_utils.h"
 #include "skin/modal_runner.h"
 #include "windows/dialogs/select_items.h"
+#include "skin/touch_dress.h"
 #include "windows/editors/editor_form.h"
 
 namespace tunecrest {
@@ -215,7 +217,7 @@ TfrmTagListRules::TfrmTagListRules(const TtagListRules& filter, TcustomJukeboxLi
     tsOldFilters->setObjectName("tsOldFilters");
     pcPages->addTab(tsOldFilters, "Filters");
     auto* filters = new QVBoxLayout(tsOldFilters);
-    auto* details = new QGroupBox("Filter Details", tsOldFilters);
+    auto* details = new QGroupBox("Filter Details");
     auto* detailsLayout = new QGridLayout(details);
     Artists = MakeGroup(details, "Artists", "Artists");
     Genres = MakeGroup(details, "Genres", "Genres");
@@ -255,7 +257,8 @@ TfrmTagListRules::TfrmTagListRules(const TtagListRules& filter, TcustomJukeboxLi
             w->setEnabled(on);
     });
     detailsLayout->addWidget(gbYear, 1, 1);
-    filters->addWidget(details, 1);
+    // The details scroll on a small screen; the collection row and the buttons stay.
+    filters->addWidget(MakeTouchScroll(tsOldFilters, details), 1);
 
     gbCollection = new QGroupBox("Filter Collection", tsOldFilters);
     gbCollection->setObjectName("gbCollection");

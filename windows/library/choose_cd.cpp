@@ -30,7 +30,7 @@ TfrmChooseCD::TfrmChooseCD(QWidget* parent)
     tvAlbums->setObjectName("tvAlbums");
     tvAlbums->FollowClickPreferences();
     tvAlbums->MultiSelect = false;
-    tvAlbums->SetItemHeight(40);
+    tvAlbums->SetItemHeight(kTouchRowHeight);
     tvAlbums->OnPaintItem = [this](TObject*, int index, const QRect& rect, QPainter& canvas,
                                    TtouchListItemState state) {
         PaintLibraryTreeRow(*tvAlbums, Flook, index, rect, canvas, state);
@@ -91,7 +91,7 @@ void TfrmChooseCD::ApplyPreferences() {
         if (const TfontItem* heading = Flook.Skin->Items().FindByName("Heading")) {
             const QFont font = ScreenFont(heading->font());
             tvAlbums->setFont(font);
-            tvAlbums->SetItemHeight(std::max(40, QFontMetrics(font).height() + 2));
+            tvAlbums->SetItemHeight(std::max(kTouchRowHeight, QFontMetrics(font).height() + 2));
         }
     Flook.Images = prefs.ImageList();
     if (const TmySkinButton* skin = prefs.SkinButton()) {
@@ -158,10 +158,7 @@ void TfrmChooseCD::showEvent(QShowEvent* e) {
     TfrmBaseSkinForm::showEvent(e);
     Fchosen.reset();
     RebuildTree();
-    // Centred on the window it was opened from.
-    QWidget* owner = parentWidget() ? parentWidget() : QApplication::activeWindow();
-    if (owner && owner != this)
-        move(owner->mapToGlobal(QPoint((owner->width() - width()) / 2, (owner->height() - height()) / 2)));
+    // RunModal has centred it on the window it was opened from.
 }
 
 void TfrmChooseCD::resizeEvent(QResizeEvent* e) {

@@ -9,6 +9,7 @@
 #include "core/library/jukebox_list.h"
 #include "core/base/text_utils.h"
 #include "skin/modal_runner.h"
+#include "windows/editors/editor_form.h"
 
 namespace tunecrest {
 
@@ -69,12 +70,13 @@ TfrmJukeboxInfo::TfrmJukeboxInfo(QWidget* parent) : QDialog(parent) {
     auto* close = new QPushButton("&Close", this);
     close->setObjectName("btnClose");
     close->setDefault(true);
-    close->setMinimumSize(96, 40);
+    close->setMinimumSize(96, kTouchHeight);
     connect(close, &QPushButton::clicked, this, [this] { done(mrCancel); });
     btnClose = close;
     bottom->addWidget(close);
     layout->addLayout(bottom);
     resize(460, 460);
+    StyleEditorDialog(*this);
 }
 
 void TfrmJukeboxInfo::Fill(TcustomlocalJukeboxList& library) {

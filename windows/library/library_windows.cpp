@@ -124,6 +124,7 @@ TfrmPlaylist& TlibraryWindows::Display() {
 
 void TlibraryWindows::ShowEditor() {
     TfrmNewPlaylistEditor& editor = Editor();
+    if (!editor.isVisible()) PlaceOverOwner(editor);
     editor.show();
     editor.raise();
 }
@@ -134,6 +135,7 @@ void TlibraryWindows::ShowStacker() {
 
 void TlibraryWindows::ShowDisplay() {
     TfrmPlaylist& display = Display();
+    if (!display.isVisible()) PlaceOverOwner(display);
     display.show();
     display.raise();
 }

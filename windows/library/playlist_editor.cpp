@@ -62,11 +62,12 @@ TfrmNewPlaylistEditor::TfrmNewPlaylistEditor(QWidget* parent)
     Fviewer->OnProcess = [this](TObject*, int index, int count, const std::string& comment) {
         Frebuild.Progress(index, count, comment);
     };
+    // A touch window in the skin's colours: menus, tools, check boxes and lists sized for a
+    // finger; it follows every skin change. Styled before its tools are made, so that they
+    // are sized for the style's bold captions.
+    StyleEditorDialog(*this);
     BuildActions();
     BuildControls();
-    // A touch window in the skin's colours: menus, tools, check boxes and lists sized for a
-    // finger; it follows every skin change.
-    StyleEditorDialog(*this);
     GlobalPrefs().AddChangeListener(this, [this](TObject*) {
         if (FformColors != FormSkinColors()) {
             FformColors = FormSkinColors();
@@ -74,7 +75,7 @@ TfrmNewPlaylistEditor::TfrmNewPlaylistEditor(QWidget* parent)
         }
     });
     FformColors = FormSkinColors();
-    resize(1100, 760);
+    resize(1240, 760);
     pcPlaylists->setCurrentIndex(0);
     SetPlaybackVisible(nullptr);
     SetAddCartridgeAction(nullptr);

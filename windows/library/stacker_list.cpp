@@ -162,8 +162,8 @@ TfrmStackerList::TfrmStackerList(QWidget* parent)
     QFont comboFont = cboCartridges->font();
     comboFont.setPointSize(13);
     cboCartridges->setFont(comboFont);
-    tvLibrary->SetItemHeight(36);
-    lbStacker->SetItemHeight(40);
+    tvLibrary->SetItemHeight(kTouchRowHeight);
+    lbStacker->SetItemHeight(kTouchRowHeight);
 
     SetShowLoadCartridge(nullptr);
     SetShowAddCartridge(nullptr);
@@ -198,8 +198,8 @@ void TfrmStackerList::SetSkin(const TfontContainer* skin) {
         const QFont screen = ScreenFont(*heading);
         lbStacker->setFont(screen);
         const int height = QFontMetrics(screen).height() + 2;
-        lbStacker->SetItemHeight(std::max(height, 40));
-        tvLibrary->SetItemHeight(std::max(height, 36));
+        lbStacker->SetItemHeight(std::max(height, kTouchRowHeight));
+        tvLibrary->SetItemHeight(std::max(height, kTouchRowHeight));
         QPalette p = cboCartridges->palette();
         p.setColor(QPalette::Text, ToQColor(ColorToRGB(heading->Color)));
         p.setColor(QPalette::ButtonText, ToQColor(ColorToRGB(heading->Color)));

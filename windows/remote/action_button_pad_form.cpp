@@ -219,7 +219,7 @@ bool EditActionList(TactionButtonPad& pad) {
     auto* middle = new QHBoxLayout();
     auto* ListBox1 = new QListWidget(&form);
     ListBox1->setObjectName("ListBox1");
-    ListBox1->setStyleSheet("QListView::item { min-height: 36px; }");
+    ListBox1->setStyleSheet("QListView::item { min-height: 47px; }");
     ListBox1->setMinimumSize(360, 300);
     middle->addWidget(ListBox1, 1);
     auto* side = new QVBoxLayout();

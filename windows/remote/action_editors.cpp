@@ -69,7 +69,7 @@ bool EditAction(TcontrollerAction& action) {
     auto* middle = new QHBoxLayout();
     auto* lbCommands = new QListWidget(&form);
     lbCommands->setObjectName("lbCommands");
-    lbCommands->setStyleSheet("QListView::item { min-height: 36px; }");
+    lbCommands->setStyleSheet("QListView::item { min-height: 47px; }");
     lbCommands->setMinimumSize(420, 280);
     middle->addWidget(lbCommands, 1);
     auto* side = new QVBoxLayout();

@@ -164,7 +164,7 @@ QTreeWidget* MakeActionTree(TeditorForm& form, const char* name) {
     tree->setObjectName(name);
     tree->setHeaderHidden(true);
     tree->setMinimumSize(360, 300);
-    tree->setStyleSheet("QTreeView::item { min-height: 36px; }");
+    tree->setStyleSheet("QTreeView::item { min-height: 48px; }");
     tree->setItemDelegate(new TreadOnlyDelegate(tree));
     form.Body()->addWidget(tree, 1);
     return tree;
@@ -189,7 +189,7 @@ bool ChooseCommandType(std::string& kind) {
     TeditorForm form("frmChooseCommandType", "Choose...");
     auto* lbTypes = new QListWidget(&form);
     lbTypes->setObjectName("lbTypes");
-    lbTypes->setStyleSheet("QListView::item { min-height: 40px; }");
+    lbTypes->setStyleSheet("QListView::item { min-height: 47px; }");
     for (const char* word : {"Mouse", "Key", "Message", "Exec", "Wait", "Action"}) lbTypes->addItem(word);
     form.Body()->addWidget(lbTypes);
     form.AddOkCancel();

@@ -89,7 +89,7 @@ bool EditAppLauncherList(TappLauncherList& list, const std::string& caption) {
     lvLaunchers->setObjectName("lvLaunchers");
     lvLaunchers->setRootIsDecorated(false);
     lvLaunchers->setHeaderLabels({"Program", "Parameters", "Wait"});
-    lvLaunchers->setStyleSheet("QTreeView::item { min-height: 36px; }");
+    lvLaunchers->setStyleSheet("QTreeView::item { min-height: 48px; }");
     lvLaunchers->setMinimumSize(460, 300);
     lvLaunchers->header()->setStretchLastSection(false);
     lvLaunchers->header()->setSectionResizeMode(0, QHeaderView::Stretch);

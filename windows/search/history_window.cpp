@@ -12,6 +12,7 @@
 #include "core/base/services.h"
 #include "core/base/text_utils.h"
 #include "skin/modal_runner.h"
+#include "windows/editors/editor_form.h"
 
 namespace tunecrest {
 
@@ -65,11 +66,11 @@ TfrmHistory::TfrmHistory(TcustomlocalJukeboxList& library, QWidget* parent)
     btnDelete = new QPushButton("&Delete", this);
     btnDelete->setObjectName("btnDelete");
     btnDelete->setToolTip("Delete file from Disk and Database");
-    btnDelete->setMinimumSize(96, 40);
+    btnDelete->setMinimumSize(96, kTouchHeight);
     btnClose = new QPushButton("&Close", this);
     btnClose->setObjectName("btnClose");
     btnClose->setDefault(true);
-    btnClose->setMinimumSize(96, 40);
+    btnClose->setMinimumSize(96, kTouchHeight);
     bottom->addWidget(btnDelete);
     bottom->addStretch(1);
     bottom->addWidget(btnClose);
@@ -77,6 +78,7 @@ TfrmHistory::TfrmHistory(TcustomlocalJukeboxList& library, QWidget* parent)
     connect(btnDelete, &QPushButton::clicked, this, [this] { DeletePressed(); });
     connect(btnClose, &QPushButton::clicked, this, [this] { done(mrOk); });
     resize(820, 520);
+    StyleEditorDialog(*this);
 }
 
 void TfrmHistory::Fill() {

@@ -32,7 +32,16 @@ namespace {
 constexpr int kButtonHeight = 52;
 constexpr int kGap = 4;
 constexpr int kVisibleRows = 8;
-constexpr int kMinRowHeight = 40;
+constexpr int kMinRowHeight = kTouchRowHeight;
+
+// The result rows the window shows: eight, or as many as fit on a lower screen beside the
+// buttons and the keyboard (three at the least).
+int RowsThatFit(int rowHeight, int otherHeight)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen || rowHeight <= 0) return kVisibleRows;
+    return std::clamp((screen->availableGeometry().height() - otherHeight) / rowHeight, 3, kVisibleRows);
+}
 constexpr int kBarWidth = 64;  // the width of the skins' scroll-bar art
 
 TFont ListFont() {
@@ -260,7 +269,8 @@ void TfrmSongSearch2::PlaceKeyboard() {
     const int keyboardHeight = withKeyboard ? keyboard.KeyboardHeight() : 0;
     const int topHeight = 2 * kButtonHeight + 3 * kGap;
     const int width = std::max(keyboard.KeyboardWidth() + 4, 600);
-    resize(width, kVisibleRows * lbResults->ItemHeight() + topHeight + 4 + keyboardHeight + 4);
+    const int rows = RowsThatFit(lbResults->ItemHeight(), topHeight + 4 + keyboardHeight + 4);
+    resize(width, rows * lbResults->ItemHeight() + topHeight + 4 + keyboardHeight + 4);
     TFont font = BoldArial(std::max(12, keyboard.KeyFontSize()));
     font.Bold = false;
     edSearch->setFont(ScreenFont(font));
@@ -285,7 +295,9 @@ void TfrmSongSearch2::LayOut() {
     for (int i = 0; i < count; ++i)
         row[size_t(i)]->setGeometry(kGap + i * (each + kGap), 2 * kGap + kButtonHeight, each, kButtonHeight);
     const int listTop = topHeight + 2;
-    const int listHeight = kVisibleRows * lbResults->ItemHeight();
+    const int keyboardHeight = KeyboardVisible() ? Keyboard().KeyboardHeight() : 0;
+    const int listHeight = RowsThatFit(lbResults->ItemHeight(), topHeight + 4 + keyboardHeight + 4) *
+                           lbResults->ItemHeight();
     lbResults->setGeometry(2, listTop, width() - 4 - kBarWidth, listHeight);
     sbResults->setGeometry(width() - 2 - kBarWidth, listTop, kBarWidth, listHeight);
     const int keyboardTop = listTop + listHeight + 2;

@@ -135,26 +135,26 @@ TEST(SafeFile, FailedWriteKeepsThePreviousFile) {
         EXPECT_FALSE(SafeWriteFile(path, "second", &error));
         EXPECT_NE(error.find("list.dat"), std::string::npos) << error;
         fs::permissions(dir.Path(), fs::perms::owner_all);
+        std::string data;
+        ASSERT_TRUE(ReadFileBytes(path, data));
+        EXPECT_EQ(data, "first");
     });
     EXPECT_NE(verdict, test::TwithoutRoot::Failed);
-    fs::permissions(dir.Path(), fs::perms::owner_all);
-    std::string data;
-    ASSERT_TRUE(ReadFileBytes(path, data));
-    EXPECT_EQ(data, "first");
 
     // A disk that takes no more bytes fails the write itself, for every user.
-    const pid_t child = ::fork();
-    if (child == 0) {
+    const auto full = test::RunInFreshProcess([&] {
         ::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{3, 3};
         ::setrlimit(RLIMIT_FSIZE, &limit);
-        ::_exit(SafeWriteFile(path, "second and longer") ? 1 : 0);
-    }
-    int status = -1;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the write was reported as done";
-    ASSERT_TRUE(ReadFileBytes(path, data));
-    EXPECT_EQ(data, "first");
+        if (SafeWriteFile(path, "second and longer")) return 1;  // reported as done
+        std::string data;
+        if (!ReadFileBytes(path, data) || data != "first") return 2;
+        return TemporaryFiles(dir.Path(), "list.dat").empty() ? 0 : 3;
+    });
+    EXPECT_TRUE(full.Exited(0)) << "the write was reported as done (1), lost the file (2) or left its "
+                                   "temporary file (3): "
+                                << full.ExitCode
+                                << "\n" << full.Output;
 
     std::string error;
     EXPECT_FALSE(SafeWriteFile(dir.File("no/such/folder/x"), "x", &error));

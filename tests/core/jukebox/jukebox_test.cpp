@@ -128,6 +128,23 @@ TEST(Jukebox, NextTrackScenarioTable) {
     }
 }
 
+TEST(Jukebox, ASavedQueueLoadsWholeUnderALimitAndTheLimitHoldsAfterwards) {
+    Library l;
+    for (int i = 0; i < 8; ++i) l.jb.Queue().Add(MakeTag("X", i < 4 ? "twice" : "t" + std::to_string(i)));
+    ASSERT_EQ(l.jb.Queue().Count(), 8);
+    ASSERT_TRUE(l.jb.SaveQueue());
+    l.jb.Queue().Clear();
+    // Party play's limit and the no-duplicates rule were set before the queue loaded.
+    l.jb.Queue().SetMax(3);
+    l.jb.Queue().SetNoDuplicates(true);
+    l.jb.LoadQueue();
+    EXPECT_EQ(l.jb.Queue().Count(), 8);
+    EXPECT_EQ(l.jb.Queue().Max(), 3);
+    EXPECT_TRUE(l.jb.Queue().NoDuplicates());
+    l.jb.Queue().Add(MakeTag("X", "new"));
+    EXPECT_EQ(l.jb.Queue().Count(), 8);
+}
+
 TEST(Jukebox, HeadThatDoesNotMatchRemovesNothing) {
     Library l;
     l.Fill({"Q1", "Q2"}, {}, {"A1", "A2"}, {});

@@ -5,7 +5,6 @@
 #include "core/library/list_file_patch.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,6 +18,7 @@
 #include "core/library/jukebox_list.h"
 #include "core/tags/tag_list_files.h"
 #include "core/tags/tag_stream.h"
+#include "tests/support/fresh_process.h"
 #include "tests/support/groupings_image.h"
 #include "tests/support/temp_dir.h"
 
@@ -28,13 +28,14 @@ namespace {
 namespace fs = std::filesystem;
 using test::LibraryTrack;
 
-std::unique_ptr<TlocalJukeboxList> BackgroundLibrary(const test::TempDir& dir) {
+std::unique_ptr<TlocalJukeboxList> BackgroundLibrary(const fs::path& folder) {
     auto lib = std::make_unique<TlocalJukeboxList>();
-    lib->SetDataFolder(dir.Path().string());
+    lib->SetDataFolder(folder.string());
     lib->AutoSaveGlobal = true;
     lib->SetSaveInBackground(true);
     return lib;
 }
+std::unique_ptr<TlocalJukeboxList> BackgroundLibrary(const test::TempDir& dir) { return BackgroundLibrary(dir.Path()); }
 
 void Wait(TcustomJukeboxList& lib) {
     auto& dispatcher = static_cast<TqueueDispatcher&>(Dispatcher());
@@ -362,21 +363,19 @@ TEST(ListFilePatch, AProgramStoppedInTheMiddleOfTheWriteLeavesTheOldFileWhole) {
     SavedLibrary(dir, 100).reset();
     const fs::path file = dir.File("jukebox.dat");
     const std::string before = Bytes(file);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        auto lib = BackgroundLibrary(dir);
-        lib->LoadIndexes();
-        SetFileSync([](int) -> int { _exit(kStoppedCode); });
-        Edit(*lib, 50, "Never on disk");
-        auto& dispatcher = static_cast<TqueueDispatcher&>(Dispatcher());
-        for (int i = 0; i < 20000; ++i) dispatcher.WaitAndProcess(5);
-        _exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    ASSERT_EQ(WEXITSTATUS(status), kStoppedCode);
+    // The program is a process of its own, working in this test's folder.
+    const test::TfreshProcess program = test::RunInFreshProcess(
+        [] {
+            auto lib = BackgroundLibrary(fs::path(test::FreshProcessArgument()));
+            lib->LoadIndexes();
+            SetFileSync([](int) -> int { _exit(kStoppedCode); });
+            Edit(*lib, 50, "Never on disk");
+            auto& dispatcher = static_cast<TqueueDispatcher&>(Dispatcher());
+            for (int i = 0; i < 20000; ++i) dispatcher.WaitAndProcess(5);
+            return 0;
+        },
+        dir.Path().string());
+    ASSERT_TRUE(program.Exited(kStoppedCode)) << program.ExitCode << "\n" << program.Output;
     EXPECT_EQ(Bytes(file), before);
     EXPECT_TRUE(TemporaryFileLeft(dir));  // cleared at a later start
     auto lib = BackgroundLibrary(dir);
