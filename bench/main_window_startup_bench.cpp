@@ -144,15 +144,16 @@ void PrintBreakdown(TfrmTunecrestMain& form, double rss, double beforeLoad) {
     TcustomJukeboxList& lib = *form.JukeboxList();
     Tbreakdown b;
     const auto& tracks = lib.GlobalList().Items();
-    size_t names = 0, titles = 0, others = 0;
+    size_t texts = 0, others = 0;
     for (const auto& t : tracks) {
-        names += HeapText(t->Filename());
-        titles += HeapText(t->Title());
+        // The title and the name within the folder share one block: their sizes, each text
+        // and its zero byte (the folders are pooled).
+        const size_t own = t->Title().size() + t->Filename().Name().size();
+        texts += own ? Block(8 + own + 2) : 0;
         others += HeapText(t->Comment()) + HeapText(t->Caption()) + HeapText(t->ListName());
     }
     b.Add("track records (TaudioTag with its share count)", tracks.size() * Block(sizeof(TaudioTag) + 16));
-    b.Add("file names (heap part)", names);
-    b.Add("titles (heap part)", titles);
+    b.Add("titles and names within the folder (one block a track)", texts);
     b.Add("comments, captions, list names (heap part)", others);
     b.Add("global list", VectorBytes(tracks));
     b.Add("video list", VectorBytes(lib.VideoList().Items()));

@@ -389,9 +389,9 @@ bool TcustomJukeboxListViewer2::HasTracksArtistsNode() const {
 }
 
 TcustomJukeboxListViewer2::TcustomJukeboxListViewer2()
-    : Fpending(std::make_unique<TmyNodeList>()),
-      Fdiscarded(std::make_unique<TmyNodeList>()),
-      Fself(std::make_shared<TcustomJukeboxListViewer2*>(this)) {}
+    : Fself(std::make_shared<TcustomJukeboxListViewer2*>(this)),
+      Fpending(std::make_unique<TmyNodeList>()),
+      Fdiscarded(std::make_unique<TmyNodeList>()) {}
 
 TcustomJukeboxListViewer2::~TcustomJukeboxListViewer2() {
     *Fself = nullptr;
