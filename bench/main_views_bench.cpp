@@ -99,7 +99,7 @@ void BM_ChooseArtistOf5000InA100kLibrary(benchmark::State& state) {
     TlistContext context{&formats, &fonts, &settings, viewer.DisplayMode()};
     for (auto _ : state) {
         TtrackRows rows = ChooseTrackRows(big, context);
-        benchmark::DoNotOptimize(rows.Texts.data());
+        benchmark::DoNotOptimize(rows.Tracks.data());
         if (rows.Count() != kBigArtistTracks) state.SkipWithError("wrong row count");
     }
 }

@@ -1,17 +1,31 @@
-// Start-up of the jukebox with a 100,000-track library (TUNECREST_STARTUP_TRACKS sets
-// another size, e.g. 1000000), each start in a fresh process of its own as the program
-// meets it: the library is made and saved once, then every run starts a new process that
-// builds the main window phase by phase (construction, settings, initialisation with the
-// library load, show and the first paint), waits until the browse tree holds all its
-// nodes, and reports its times and resident memory. The parent prints each figure as
-// min/median/max of the runs (TUNECREST_STARTUP_RUNS, 3 by default) beside its target.
-// Targets at a million tracks: a painted window within 800 ms, the tree complete within
-// 1000 ms, at most 500 MB resident.
-// Links: tunecrest_mainwindow
+// Start-up of the jukebox as its owner meets it: the realistic library of
+// bench/realistic_library.h (100,000 tracks; TUNECREST_STARTUP_TRACKS sets another size,
+// e.g. 1000000) is written once, then every run starts a new process that builds the main
+// window phase by phase as the program does (the start-up window, construction, settings,
+// initialisation with the library load, show) and then browses once: it opens "[Genres]"
+// and taps the largest genre, whose tracks fill the track list.
+//
+// On an X server (DISPLAY set; run it on a desktop with a window manager) the start-up is
+// timed to the moment the server shows the window's picture, read back from the server by
+// the parent, from the moment it started the process; the tap likewise, to the moment the
+// server shows the new track list. Without a display the window is built offscreen and
+// the times are those of the program's own first paint.
+//
+// Reported as min/median/max of the runs (TUNECREST_STARTUP_RUNS, 3 by default) beside the
+// targets at a million tracks: a painted window within 800 ms, the tree complete within
+// 1000 ms, at most 500 MB resident in the running window and after one browse, the large
+// genre shown within 100 ms of the tap.
+//
+// TUNECREST_STARTUP_ROOT keeps the library in that folder for later runs (and for a
+// profiler started on `--child FOLDER 0`); TUNECREST_STARTUP_BREAKDOWN=1 prints where the
+// memory of the running window goes.
+// Links: tunecrest_mainwindow X11::X11
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -19,17 +33,23 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "bench/heap_in_use.h"
+#include "bench/realistic_library.h"
+#include "bench/window_timing.h"
+#include "bench/x_screen.h"
 #include "core/base/services.h"
 #include "core/display/tree_nodes.h"
 #include "core/library/jukebox_list.h"
 #include "mainwindow/window/main_form.h"
 #include "mainwindow/layout/main_layout.h"
 #include "mainwindow/program/qt_dispatcher.h"
+#include "mainwindow/views/track_views.h"
 #include "skin/touch_list_box.h"
+#include "windows/about_box.h"
 
 #if defined(TUNECREST_MIMALLOC)
 #include <mimalloc.h>
@@ -38,6 +58,9 @@
 using namespace tunecrest;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+using bench::RunIdle;
+using bench::RunUntil;
+using bench::TpaintCounter;
 
 namespace {
 
@@ -49,24 +72,6 @@ int EnvNumber(const char* name, int fallback) {
 
 int Tracks() {
     return EnvNumber("TUNECREST_STARTUP_TRACKS", 100000);
-}
-
-void FillLibrary(TaudioTagList& list) {
-    list.BeginUpdate();
-    for (int i = 0; i < Tracks(); ++i) {
-        const int album = i / 12, artist = album / 4;
-        auto tag = std::make_shared<TaudioTag>();
-        tag->SetArtist("Artist " + std::to_string(artist));
-        tag->SetAlbum("Album " + std::to_string(album));
-        tag->SetTitle("Title " + std::to_string(i));
-        tag->SetDate(std::to_string(1960 + album % 60));
-        tag->SetGenreString("Genre " + std::to_string(artist % 40));
-        tag->SetFilename("/music/Artist " + std::to_string(artist) + "/Album " + std::to_string(album) + "/" +
-                         std::to_string(i % 12 + 1) + " Title " + std::to_string(i) + ".mp3");
-        tag->SetMediaType(mkAudio);
-        list.Add(tag);
-    }
-    list.EndUpdate();
 }
 
 double ResidentMb() {
@@ -139,15 +144,16 @@ void PrintBreakdown(TfrmTunecrestMain& form, double rss, double beforeLoad) {
     TcustomJukeboxList& lib = *form.JukeboxList();
     Tbreakdown b;
     const auto& tracks = lib.GlobalList().Items();
-    size_t names = 0, titles = 0, others = 0;
+    size_t texts = 0, others = 0;
     for (const auto& t : tracks) {
-        names += HeapText(t->Filename());
-        titles += HeapText(t->Title());
+        // The title and the name within the folder share one block: their sizes, each text
+        // and its zero byte (the folders are pooled).
+        const size_t own = t->Title().size() + t->Filename().Name().size();
+        texts += own ? Block(8 + own + 2) : 0;
         others += HeapText(t->Comment()) + HeapText(t->Caption()) + HeapText(t->ListName());
     }
     b.Add("track records (TaudioTag with its share count)", tracks.size() * Block(sizeof(TaudioTag) + 16));
-    b.Add("file names (heap part)", names);
-    b.Add("titles (heap part)", titles);
+    b.Add("titles and names within the folder (one block a track)", texts);
     b.Add("comments, captions, list names (heap part)", others);
     b.Add("global list", VectorBytes(tracks));
     b.Add("video list", VectorBytes(lib.VideoList().Items()));
@@ -209,29 +215,59 @@ void PrintBreakdown(TfrmTunecrestMain& form, double rss, double beforeLoad) {
 #endif
 }
 
-// One start-up in this process; `forkedAt` is when the parent started it. Prints one line
-// of figures, each in ms from the fork, or MB.
+
+// A finger on the tree's row of `node`, as a person taps it: the row is scrolled into
+// view first (as a swipe would), then pressed and released at its middle.
+bool TapNode(TtouchTreeView& tree, TmyNode* node) {
+    tree.RebuildVisible();
+    const int row = tree.Model().RowOf(node);
+    if (row < 0) return false;
+    if (row < tree.TopIndex() || row >= tree.TopIndex() + tree.VisibleRowCount()) tree.SetTopIndex(row);
+    QApplication::processEvents();
+    const QPointF at(tree.width() / 2.0, (row - tree.TopIndex()) * tree.ItemHeight() + tree.ItemHeight() / 2.0);
+    const QPointF global = tree.mapToGlobal(at);
+    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&tree, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&tree, &release);
+    return true;
+}
+
+// One start-up in this process; `forkedAt` is when the parent started it (0: started by
+// hand, timed from here). Prints "window=<id>" as soon as the window exists, then one
+// line of figures, each in ms from the fork, or MB.
 int RunChild(const std::string& root, long long forkedAt) {
     static int argc = 1;
     static char name[] = "bench";
     static char* argv[] = {name, nullptr};
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    const bool onX = std::getenv("DISPLAY") != nullptr;
+    if (!onX) setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("TUNECREST_AUDIO_SINK", "fakesink", 0);
-    // 0: started by hand, timed from here.
     const auto start = forkedAt > 0 ? Clock::time_point(std::chrono::nanoseconds(forkedAt)) : Clock::now();
     QApplication app(argc, argv);
     InstallQtDispatcher();
     const auto t0 = Clock::now();
+    // As the program starts: the start-up window shows the phases, then the window.
+    TfrmTunecrestAbout2 about;
     auto form = std::make_unique<TfrmTunecrestMain>(std::vector<std::string>{"-RootFolder=" + root}, root);
+    form->SetProgressWindow(&about);
     const auto t1 = Clock::now();
-    form->ReadDisplaySettings();
-    const double beforeLoad = ResidentMb();
-    form->DoInitialise();
+    double beforeLoad = 0;
+    {
+        TprogressScope progress(&about, "Tunecrest is Starting Up");
+        form->ReadDisplaySettings();
+        beforeLoad = ResidentMb();
+        form->DoInitialise();
+    }
+    form->HideProgress();
     const auto t2 = Clock::now();
+    TpaintCounter formPaints(*form);
     form->show();
     form->update();
-    QApplication::processEvents();
+    std::printf("window=%lu\n", static_cast<unsigned long>(form->winId()));
+    std::fflush(stdout);
     form->PostInitialise();
+    RunUntil([&] { return formPaints.Paints > 0; }, std::chrono::seconds(30));
     QApplication::processEvents();
     const auto painted = Clock::now();
     const double paintedRss = ResidentMb();
@@ -241,22 +277,68 @@ int RunChild(const std::string& root, long long forkedAt) {
     }
     // The tree is built in steps through the event loop once the window is on show.
     TbrowseTreeView& browse = form->Layout().Browse();
-    const auto deadline = Clock::now() + std::chrono::seconds(120);
-    while (browse.Building() && Clock::now() < deadline)
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-    if (browse.Building()) {
+    if (!RunUntil([&] { return !browse.Building(); }, std::chrono::seconds(120))) {
         std::fprintf(stderr, "the browse tree was not complete within 120 s\n");
         return 1;
     }
     const auto treeDone = Clock::now();
     // A moment of idle loop, as a running window has, then the memory it keeps.
-    for (const auto idle = Clock::now() + std::chrono::milliseconds(200); Clock::now() < idle;)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    RunIdle(std::chrono::milliseconds(300));
+    const double runningRss = ResidentMb();
+
+    // One browse: "[Genres]" opened, then the largest genre tapped.
+    TtouchTreeView& tree = browse.Tree();
+    TmyNode* genres = browse.Viewer().NodeOfKind(bcGenres);
+    if (!genres || !TapNode(tree, genres)) {
+        std::fprintf(stderr, "no [Genres] node to tap\n");
+        return 1;
+    }
+    RunIdle(std::chrono::milliseconds(200));
+    TmyNode* largest = nullptr;
+    int largestCount = -1;
+    for (int i = 0; i < genres->Children().Count(); ++i) {
+        TmyNode* node = genres->Children().Items(i);
+        if (const auto* genre = node->DataAs<TaudioTagList>(); genre && genre->Count() > largestCount) {
+            largest = node;
+            largestCount = genre->Count();
+        }
+    }
+    if (!largest) {
+        std::fprintf(stderr, "no genre under [Genres]\n");
+        return 1;
+    }
+    TtouchListBox& trackList = form->Layout().Lists().TrackList();
+    TpaintCounter trackPaints(trackList);
+    const QPoint corner = trackList.mapTo(form.get(), QPoint(0, 0));
+    bench::TxScreen screen;
+    const auto trackPicture = [&] {
+        return screen.Rows(form->winId(), corner.x(), corner.y(), trackList.width(), trackList.height(), 4);
+    };
+    const std::vector<uint32_t> before = onX ? trackPicture() : std::vector<uint32_t>{};
+    const auto tapped = Clock::now();
+    TapNode(tree, largest);
+    const int paintsBefore = trackPaints.Paints;
+    const bool shown = RunUntil(
+        [&] {
+            if (trackList.Count() != largestCount || trackPaints.Paints == paintsBefore) return false;
+            if (!onX || !screen.Open()) return true;
+            const std::vector<uint32_t> now = trackPicture();
+            return !now.empty() && now != before;
+        },
+        std::chrono::seconds(30));
+    const auto tapShown = Clock::now();
+    if (!shown) {
+        std::fprintf(stderr, "the tapped genre's %d tracks were not shown within 30 s\n", largestCount);
+        return 1;
+    }
+    RunIdle(std::chrono::milliseconds(300));
+    const double browsedRss = ResidentMb();
     std::printf(
         "process_ms=%.1f create_ms=%.1f load_ms=%.1f painted_ms=%.1f tree_ms=%.1f painted_rss_mb=%.1f "
-        "rss_mb=%.1f heap_mb=%.1f\n",
+        "rss_mb=%.1f browsed_rss_mb=%.1f tap_ms=%.1f genre_tracks=%d heap_mb=%.1f\n",
         MsBetween(start, t0), MsBetween(t0, t1), MsBetween(t1, t2), MsBetween(start, painted),
-        MsBetween(start, treeDone), paintedRss, ResidentMb(), double(HeapInUseBytes()) / 1048576.0);
+        MsBetween(start, treeDone), paintedRss, runningRss, browsedRss, MsBetween(tapped, tapShown),
+        largestCount, double(HeapInUseBytes()) / 1048576.0);
     std::fflush(stdout);
     if (std::getenv("TUNECREST_STARTUP_BREAKDOWN")) PrintBreakdown(*form, ResidentMb(), beforeLoad);
     form->Controller().SetClosing();
@@ -266,41 +348,70 @@ int RunChild(const std::string& root, long long forkedAt) {
 
 struct Tfigures {
     double ProcessMs = 0, CreateMs = 0, LoadMs = 0, PaintedMs = 0, TreeMs = 0, PaintedRss = 0, Rss = 0,
-           Heap = 0;
+           BrowsedRss = 0, TapMs = 0, Heap = 0;
+    int GenreTracks = 0;
+    // When the X server first showed the window's picture, in ms from the fork; -1 when
+    // there is no X server to ask.
+    double ShownMs = -1;
 };
 
+// Reads what the child prints while asking the X server, every millisecond or so, for
+// the picture of the child's window once it has named it.
 bool Spawn(const std::string& self, const std::string& root, Tfigures& f) {
     int fds[2];
     if (pipe(fds) != 0) return false;
-    const std::string stamp = std::to_string(Stamp(Clock::now()));
+    const auto forked = Clock::now();
+    const std::string stamp = std::to_string(Stamp(forked));
     const pid_t pid = fork();
     if (pid == 0) {
         dup2(fds[1], STDOUT_FILENO);
         close(fds[0]);
         close(fds[1]);
-        execl(self.c_str(), self.c_str(), "--child", root.c_str(), stamp.c_str(),
-              static_cast<char*>(nullptr));
+        execl(self.c_str(), self.c_str(), "--child", root.c_str(), stamp.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
+    std::optional<bench::TxScreen> screen;
+    if (std::getenv("DISPLAY")) screen.emplace();
     std::string out;
+    unsigned long window = 0;
     char buffer[512];
-    for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;) out.append(buffer, size_t(n));
+    for (;;) {
+        pollfd p{fds[0], POLLIN, 0};
+        const bool watching = window && screen && screen->Open() && f.ShownMs < 0;
+        if (poll(&p, 1, watching ? 1 : 100) > 0) {
+            const ssize_t n = read(fds[0], buffer, sizeof buffer);
+            if (n <= 0) break;
+            out.append(buffer, size_t(n));
+            if (!window)
+                if (const size_t at = out.find("window="); at != std::string::npos && out.find('\n', at) != std::string::npos)
+                    window = std::strtoul(out.c_str() + at + 7, nullptr, 10);
+        }
+        if (watching) {
+            // The window's picture: a few rows across it, as the screen shows them. A
+            // window that is mapped but not painted shows a single colour.
+            int width = 0, height = 0;
+            if (screen->Size(window, width, height) &&
+                bench::TxScreen::Colours(screen->Rows(window, 0, 0, width, height, 8)) >= 16)
+                f.ShownMs = MsBetween(forked, Clock::now());
+        }
+    }
     close(fds[0]);
     int status = 0;
     waitpid(pid, &status, 0);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return false;
-    return std::sscanf(
-               out.c_str(),
-               "process_ms=%lf create_ms=%lf load_ms=%lf painted_ms=%lf tree_ms=%lf painted_rss_mb=%lf "
-               "rss_mb=%lf heap_mb=%lf",
-               &f.ProcessMs, &f.CreateMs, &f.LoadMs, &f.PaintedMs, &f.TreeMs, &f.PaintedRss, &f.Rss,
-               &f.Heap) == 8;
+    const size_t figures = out.find("process_ms=");
+    if (figures == std::string::npos) return false;
+    return std::sscanf(out.c_str() + figures,
+                       "process_ms=%lf create_ms=%lf load_ms=%lf painted_ms=%lf tree_ms=%lf painted_rss_mb=%lf "
+                       "rss_mb=%lf browsed_rss_mb=%lf tap_ms=%lf genre_tracks=%d heap_mb=%lf",
+                       &f.ProcessMs, &f.CreateMs, &f.LoadMs, &f.PaintedMs, &f.TreeMs, &f.PaintedRss, &f.Rss,
+                       &f.BrowsedRss, &f.TapMs, &f.GenreTracks, &f.Heap) == 11;
 }
 
 void PrintRow(const char* name, std::vector<double> values, const char* unit, const char* target) {
     std::sort(values.begin(), values.end());
-    std::printf("%-44s %9.1f %9.1f %9.1f %-3s %s\n", name, values.front(), values[values.size() / 2],
+    std::printf("%-48s %9.1f %9.1f %9.1f %-3s %s\n", name, values.front(), values[values.size() / 2],
                 values.back(), unit, target);
 }
 
@@ -309,18 +420,10 @@ void PrintRow(const char* name, std::vector<double> values, const char* unit, co
 int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--child") == 0) return RunChild(argv[2], std::atoll(argv[3]));
     const int runs = EnvNumber("TUNECREST_STARTUP_RUNS", 3);
-    // TUNECREST_STARTUP_ROOT keeps the library in that folder for later runs (and for a
-    // profiler started on `--child FOLDER 0`).
     const char* kept = std::getenv("TUNECREST_STARTUP_ROOT");
     const fs::path root =
         kept ? fs::path(kept) : fs::temp_directory_path() / ("tunecrest-startup-" + std::to_string(getpid()));
-    fs::create_directories(root / "Data");
-    if (!kept || !fs::exists(root / "Data" / "jukebox.dat")) {
-        TlocalJukeboxList lib;
-        lib.SetDataFolder((root / "Data").string() + "/");
-        FillLibrary(lib.GlobalList());
-        lib.SaveAll();
-    }
+    if (!kept || !fs::exists(root / "Data" / "jukebox.dat")) bench::WriteRealisticLibrary(root / "Data", Tracks());
     const std::string self = fs::read_symlink("/proc/self/exe").string();
     std::vector<Tfigures> all;
     for (int i = 0; i < runs; ++i) {
@@ -339,18 +442,27 @@ int main(int argc, char** argv) {
         return v;
     };
     const bool million = Tracks() >= 1000000;
-    std::printf("start-up at %d tracks, %d fresh processes      %9s %9s %9s\n", Tracks(), runs, "min",
-                "median", "max");
+    const bool onX = all.front().ShownMs >= 0;
+    std::printf("start-up at %d tracks, %d fresh processes%s %9s %9s %9s\n", Tracks(), runs,
+                onX ? ", on the X server" : " (offscreen)", "min", "median", "max");
     PrintRow("process start to the window's construction", column(&Tfigures::ProcessMs), "ms", "");
     PrintRow("window construction", column(&Tfigures::CreateMs), "ms", "");
     PrintRow("settings and initialise (the library load)", column(&Tfigures::LoadMs), "ms", "");
-    PrintRow("start-up to a painted window", column(&Tfigures::PaintedMs), "ms",
-             million ? "target <= 800 ms" : "");
+    PrintRow("start-up to the window's first paint", column(&Tfigures::PaintedMs), "ms",
+             million && !onX ? "target <= 800 ms" : "");
+    if (onX)
+        PrintRow("start-up to the picture shown by the X server", column(&Tfigures::ShownMs), "ms",
+                 million ? "target <= 800 ms" : "");
     PrintRow("start-up until the browse tree is complete", column(&Tfigures::TreeMs), "ms",
              million ? "target <= 1000 ms" : "");
     PrintRow("resident memory when painted", column(&Tfigures::PaintedRss), "MB", "");
-    PrintRow("resident memory of the running window", column(&Tfigures::Rss), "MB",
+    PrintRow("resident memory of the running window", column(&Tfigures::Rss), "MB", million ? "target <= 500 MB" : "");
+    PrintRow("resident memory after one browse", column(&Tfigures::BrowsedRss), "MB",
              million ? "target <= 500 MB" : "");
+    char tapName[96];
+    std::snprintf(tapName, sizeof tapName, "tap the largest genre (%d tracks) -> %s", all.front().GenreTracks,
+                  onX ? "shown" : "painted");
+    PrintRow(tapName, column(&Tfigures::TapMs), "ms", million ? "target <= 100 ms" : "");
     PrintRow("heap committed", column(&Tfigures::Heap), "MB", "");
     return 0;
 }

@@ -193,9 +193,9 @@ void WritePeerDatabase(const std::vector<TaudioTagPtr>& tags, const std::string&
                              nullptr),
           db, "prepare");
     for (const auto& tag : tags) {
-        const std::string* texts[] = {&tag->Filename(), &tag->Artist(), &tag->Title(), &tag->Album(),
-                                      &tag->Comment()};
-        for (int i = 0; i < 5; ++i) sqlite3_bind_text(insert, i + 1, texts[i]->c_str(), -1, SQLITE_STATIC);
+        const std::string texts[] = {tag->Filename().str(), tag->Artist(), tag->Title(), tag->Album(),
+                                     tag->Comment()};
+        for (int i = 0; i < 5; ++i) sqlite3_bind_text(insert, i + 1, texts[i].c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_int(insert, 6, int(tag->TrackNo()));
         sqlite3_bind_text(insert, 7, tag->Date().c_str(), -1, SQLITE_STATIC);
         sqlite3_bind_text(insert, 8, tag->GenreString().c_str(), -1, SQLITE_STATIC);

@@ -81,7 +81,7 @@ void TdshowPlayer::PlayTag(const TaudioTagPtr& aTag) {
     // asked for the next one, up to a bound of misses in a row.
     while (tag) {
         TaudioTagPtr copy = tag->Clone();
-        if (ActiveVideoPlayer().OpenAndPlay(copy->Filename())) {
+        if (ActiveVideoPlayer().OpenAndPlay(copy->Filename().str())) {
             FcurrentTag = copy;
             DoPlaybackStart(FcurrentTag);
             SetVolume(volume);

@@ -253,7 +253,7 @@ void TcustomWinampPlayer::AddToPlaylist(const std::optional<std::string>& name) 
         if (!SendCopyDataTimeout(window, kPlayerCopyDataAddFile, block, MessageTimeoutMs, ignored))
             MarkUnanswering();
     };
-    add(Fcurrent && !VideoViaDShow() ? Fcurrent->Filename() : std::string(kDummyEntry));
+    add(Fcurrent && !VideoViaDShow() ? Fcurrent->Filename().str() : std::string(kDummyEntry));
     if (name) add(*name);
     WinampUser(0, kPlayerSetListPosition);
 }
@@ -274,7 +274,7 @@ void TcustomWinampPlayer::QueueTrack(const TaudioTagPtr& aTag) {
     if (!aTag || !Ftimer) return;
     try {
         if (aTag != Fnext) Fnext = aTag->Clone();
-        const std::string& name = Fnext->Filename();
+        const std::string name = Fnext->Filename().str();
         if (name.empty() || name.rfind("http", 0) == 0 || FileExists(name)) {
             FmissingFiles = 0;  // only missing files in a row count
             AddToPlaylist(VideoPlayer() && IsVideo(Fnext) ? std::nullopt : std::optional<std::string>(name));
@@ -313,7 +313,7 @@ void TcustomWinampPlayer::PromoteNext() {
 bool TcustomWinampPlayer::PlayCurrentVideo(bool stopTimer) {
     if (IsVideo(Fcurrent) && VideoPlayer()) {
         if (stopTimer) Ftimer->SetEnabled(false);
-        VideoPlayer()->OpenAndPlay(Fcurrent->Filename());
+        VideoPlayer()->OpenAndPlay(Fcurrent->Filename().str());
         VideoPlayer()->SetVolume(FlastVolume);
         WinampUser(0, kPlayerSetListPosition);
         WinampCommand(kPlayerCommandStop);

@@ -65,7 +65,7 @@ void TimagePaintRegion::Changed()
 
 bool TimagePaintRegion::SameRequest(const std::string& source, const TaudioTagPtr& track) const
 {
-    return Frequested && FrequestedSource == source && FrequestedTrack.lock() == track &&
+    return Frequested && FrequestedSource == source && FrequestedTrack == track &&
            FrequestedWidth == Width() && FrequestedHeight == Height();
 }
 

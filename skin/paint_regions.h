@@ -94,7 +94,7 @@ private:
     std::unique_ptr<TimageGetter> Fgetter;
     bool Frequested = false;
     std::string FrequestedSource;
-    std::weak_ptr<TaudioTag> FrequestedTrack;
+    TaudioTagPtr FrequestedTrack;  // the track whose picture is shown (held while it is)
     int FrequestedWidth = 0, FrequestedHeight = 0;
     QImage Fpicture;
     bool FpictureStale = true;

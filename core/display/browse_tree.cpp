@@ -1,5 +1,8 @@
 #include "core/display/browse_tree.h"
 
+#include <algorithm>
+
+#include "core/base/services.h"
 #include "core/library/genre_year_groupings.h"
 #include "core/library/jukebox_list.h"
 #include "core/base/text_utils.h"
@@ -228,7 +231,7 @@ void TcustomBrowseTreeBuilder::CategoryUnit() {
     if (Fstep.Inner < 0) {
         Fstep.Node = AddTreeNode(Fstep.Parent, -1, category, category->Title(), -1);
         Fstep.Inner = 0;
-        if (Fstep.UseArtists) return;
+        if (Fstep.UseArtists && !DeferCategoryBranch(Fstep.Node)) return;
     } else {
         const TaudioTagArtistList& artists = category->Artists();
         if (Fstep.Inner < artists.Count()) {
@@ -242,6 +245,25 @@ void TcustomBrowseTreeBuilder::CategoryUnit() {
     ++Fstep.Index;
     Fstep.Inner = -1;
     Progress(Fstep.Index, Fstep.Count, Fstep.ProgressText);
+}
+
+void TcustomBrowseTreeBuilder::AddCategoryBranch(Handle node, const TaudioTagCategory& category,
+                                                 int parentCategory) {
+    if (!FjukeboxList) return;
+    const TtreeViewDisplayMode mode = FdisplayMode;
+    const TaudioTagCategoryList& list =
+        parentCategory == bcYears    ? static_cast<const TaudioTagCategoryList&>(FjukeboxList->YearList())
+        : parentCategory == bcVideos ? FjukeboxList->VideoGenreList()
+                                     : FjukeboxList->GenreList();
+    if (!list.UseArtists) return;
+    const bool compilationAlbums = InDisplayMode(mode, parentCategory == bcYears ? dmYearAlbums : dmGenreAlbums);
+    const TalbumNodeFilter filter = AlbumFilter();
+    const TaudioTagArtistList& artists = category.Artists();
+    for (int i = 0; i < artists.Count(); ++i) {
+        const TaudioTagArtistPtr artist = artists.GetArtist(i);
+        if (artist && (artist->Title() != kCompilationsArtist || (compilationAlbums && artist->Albums().Count() > 0)))
+            AddArtistNode(node, artist, list.UseAlbums, filter);
+    }
 }
 
 bool TcustomBrowseTreeBuilder::BuildUnit() {
@@ -313,8 +335,9 @@ void TcustomBrowseTreeBuilder::BeginBuild() {
     Fstep.Mode = mode;
     Fstep.Filter = AlbumFilter();
     // The artists and albums of the genres and years this tree shows, left for later by
-    // the index files, are made on a thread of their own while the artists are added.
-    if (FjukeboxList && mode != 0) {
+    // the index files, are made on a thread of their own while the artists are added (a
+    // tree that makes a category's branch when it is opened leaves them for then).
+    if (FjukeboxList && mode != 0 && !DefersCategoryBranches()) {
         std::vector<TaudioTagCategoryPtr> ahead;
         const auto add = [&](const TaudioTagCategoryList& list, TtreeviewDisplayModes shown) {
             if (!InDisplayMode(mode, shown) || !list.UseArtists) return;
@@ -366,22 +389,87 @@ bool TcustomJukeboxListViewer2::HasTracksArtistsNode() const {
 }
 
 TcustomJukeboxListViewer2::TcustomJukeboxListViewer2()
-    : Fpending(std::make_unique<TmyNodeList>()), Fdiscarded(std::make_unique<TmyNodeList>()) {}
+    : Fself(std::make_shared<TcustomJukeboxListViewer2*>(this)),
+      Fpending(std::make_unique<TmyNodeList>()),
+      Fdiscarded(std::make_unique<TmyNodeList>()) {}
 
 TcustomJukeboxListViewer2::~TcustomJukeboxListViewer2() {
+    *Fself = nullptr;
     LinkNodes(nullptr);
 }
 
 void TcustomJukeboxListViewer2::LinkNodes(TmyNodeList* nodes) {
     if (nodes == Fnodes) return;
-    if (Fnodes) Fnodes->OnFree.Remove(FnodesFreeKey);
+    if (Fnodes) {
+        Fnodes->OnFree.Remove(FnodesFreeKey);
+        Fnodes->OnFillChildren = nullptr;
+    }
     Fnodes = nodes;
     FnodesFreeKey = 0;
-    if (Fnodes)
+    if (Fnodes) {
         FnodesFreeKey = Fnodes->OnFree.Add([this](TObject*) {
             if (Ftarget == Fnodes) Ftarget = nullptr;
             Fnodes = nullptr;
         });
+        Fnodes->OnFillChildren = [this](TmyNode& node) { FillBranch(node); };
+    }
+}
+
+bool TcustomJukeboxListViewer2::DeferCategoryBranch(Handle node) {
+    if (!node) return false;
+    static_cast<TmyNode*>(node)->DeferChildren();
+    return true;
+}
+
+namespace {
+// A category of this many tracks or more whose lists are still to be made gets its branch
+// from a thread of its own (making a genre of a hundred thousand tracks takes tens of ms).
+constexpr int kBranchOnThreadTracks = 20000;
+}  // namespace
+
+void TcustomJukeboxListViewer2::FillBranch(TmyNode& node) {
+    if (const auto* artist = node.DataAs<TaudioTagArtist>()) {
+        artist->Albums().AddToTree(node.Children(), AlbumFilter());
+        node.ChildrenMade();
+        return;
+    }
+    const auto category = std::dynamic_pointer_cast<TaudioTagCategory>(node.Data);
+    const TmyNode* fixed = node.Parent();
+    if (!category || !fixed || !JukeboxList()) {
+        node.ChildrenMade();
+        return;
+    }
+    if (category->ListsDeferred() && category->Count() >= kBranchOnThreadTracks) {
+        if (std::find(Fmaking.begin(), Fmaking.end(), category.get()) != Fmaking.end()) return;
+        Fmaking.push_back(category.get());
+        const std::weak_ptr<TcustomJukeboxListViewer2*> self = Fself;
+        FbranchLists.Start({category}, [self](const TaudioTagCategoryPtr& made) {
+            Dispatcher().Post([self, made] {
+                if (const auto viewer = self.lock(); viewer && *viewer) (*viewer)->BranchListsMade(made);
+            });
+        });
+        return;
+    }
+    node.Children().BeginUpdate();
+    AddCategoryBranch(&node, *category, fixed->Tag);
+    node.Children().EndUpdate();
+    node.ChildrenMade();
+}
+
+void TcustomJukeboxListViewer2::BranchListsMade(const TaudioTagCategoryPtr& category) {
+    std::erase(Fmaking, category.get());
+    if (!Fnodes) return;
+    // The node is looked for again: the tree may have been rebuilt meanwhile (a node of a
+    // new tree that was not opened keeps its branch for later).
+    for (const int fixed : {bcGenres, bcYears, bcVideos}) {
+        TmyNode* parent = NodeOfKind(fixed);
+        if (!parent) continue;
+        for (int i = 0; i < parent->Children().Count(); ++i) {
+            TmyNode* node = parent->Children().Items(i);
+            if (node->Data.get() == category.get() && node->ChildrenDeferred() && node->Expanded())
+                FillBranch(*node);
+        }
+    }
 }
 
 void TcustomJukeboxListViewer2::Rebuild(TmyNodeList& nodes) {
@@ -486,7 +574,16 @@ void TcustomJukeboxListViewer2::AddArtistNode(Handle parent, const TaudioTagArti
                                               bool withAlbums, const TalbumNodeFilter& filter) {
     if (!parent && !Ftarget) return;
     TmyNodeList& list = parent ? static_cast<TmyNode*>(parent)->Children() : *Ftarget;
-    TaudioTagArtistList::AddArtistNode(list, artist, withAlbums, filter);
+    TmyNode* node = TaudioTagArtistList::AddArtistNode(list, artist, false, filter);
+    // Its albums are made when the artist is opened (a library has as many albums as
+    // artists, and most are never opened).
+    if (!node || !withAlbums) return;
+    const TaudioTagAlbumList& albums = artist->Albums();
+    for (int i = 0; i < albums.Count(); ++i)
+        if (const TaudioTagAlbumPtr album = albums.GetAlbum(i); album && (!filter || filter(*album))) {
+            node->DeferChildren();
+            return;
+        }
 }
 
 void TcustomJukeboxListViewer2::ClearTree() {

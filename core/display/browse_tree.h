@@ -130,6 +130,20 @@ class TcustomBrowseTreeBuilder : public TObject {
     virtual bool LettersUpFront() const = 0;
     virtual bool HasTracksArtistsNode() const = 0;
     virtual bool HasRadioNode() const { return true; }
+    // A genre's or year's node (made with artists below it) gets its artists only when it
+    // is opened: true when the concrete tree took it so (it then makes them itself).
+    virtual bool DeferCategoryBranch(Handle node) {
+        (void)node;
+        return false;
+    }
+    virtual bool DefersCategoryBranches() const { return false; }
+    // The artists of a category node's branch (its albums below them when the category's
+    // grouping list groups albums), as a build adds them; for a tree that makes them when
+    // a node is opened. `parentCategory` is the fixed node above it (bcGenres, bcYears,
+    // bcVideos).
+    void AddCategoryBranch(Handle node, const TaudioTagCategory& category, int parentCategory);
+    // Which albums a tree shows: all, or none of a CD's list (ShowCDLists off).
+    TalbumNodeFilter AlbumFilter() const;
 
     // Clears the tree and builds it in the current display mode (nothing without a library).
     void Build();
@@ -175,7 +189,6 @@ class TcustomBrowseTreeBuilder : public TObject {
     bool BuildUnit();
     void CategoryUnit();
     void Progress(int index, int count, const std::string& comment);
-    TalbumNodeFilter AlbumFilter() const;
 
     TcustomJukeboxList* FjukeboxList = nullptr;
     uint64_t FfreeKey = 0;
@@ -237,10 +250,21 @@ class TcustomJukeboxListViewer2 : public TcustomBrowseTreeBuilder {
     bool LettersUpFront() const override;
     bool HasTracksArtistsNode() const override;
 
+    bool DeferCategoryBranch(Handle node) override;
+    bool DefersCategoryBranches() const override { return true; }
+
   private:
     // The root list of the last build; forgotten when that list is freed, so a library
     // freed later never clears a tree that is gone.
     void LinkNodes(TmyNodeList* nodes);
+    // A node opened with its children deferred (see the .cpp): an artist's albums, a
+    // category's artists.
+    void FillBranch(TmyNode& node);
+    void BranchListsMade(const TaudioTagCategoryPtr& category);
+    std::vector<const TaudioTagCategory*> Fmaking;
+    TcategoryListsAhead FbranchLists;
+    // Lets a thread's report find that the viewer is gone.
+    std::shared_ptr<TcustomJukeboxListViewer2*> Fself;
     void LibraryFreed() override;
     void BuildAbandoned() override;
     TmyNodeList* Fnodes = nullptr;

@@ -41,6 +41,8 @@ class TtrackFormat {
     // (0 to 20); an empty artist shows `unknownArtist`.
     void Format(const TaudioTag& tag, int width, std::string_view unknownArtist, std::string& out) const;
     std::string Format(const TaudioTag& tag, int width, std::string_view unknownArtist) const;
+    // The format shows extra fields (<X:name>).
+    bool HasExtraFields() const { return FextraCount > 0; }
 
   private:
     enum class Tkind { Literal, Title, Artist, Duration, TrackNo, Album, Genre, Comment, Extra };

@@ -24,9 +24,17 @@ int TmyNode::ChildCount() const {
     return Fchildren ? Fchildren->Count() : 0;
 }
 
+void TmyNode::MakeChildren() {
+    if (!FchildrenDeferred || !Flist) return;
+    TmyNodeList* root = Flist;
+    while (root->Fowner && root->Fowner->Flist) root = root->Fowner->Flist;
+    if (root->OnFillChildren) root->OnFillChildren(*this);
+}
+
 int TmyNode::SetExpanded(bool v) {
+    if (v) MakeChildren();
     const int count = ChildCount();
-    const bool value = v && count > 0;
+    const bool value = v && (count > 0 || FchildrenDeferred);
     if (value != Fexpanded) {
         Fexpanded = value;
         if (Flist) Flist->MarkStale();
@@ -35,7 +43,16 @@ int TmyNode::SetExpanded(bool v) {
 }
 
 bool TmyNode::HasChildren() const {
-    return ChildCount() > 0;
+    return ChildCount() > 0 || FchildrenDeferred;
+}
+
+void TmyNode::ChildrenMade() {
+    if (!FchildrenDeferred) return;
+    FchildrenDeferred = false;
+    if (Fexpanded && ChildCount() == 0) {
+        Fexpanded = false;
+        if (Flist) Flist->Changed();
+    }
 }
 
 TmyNode* TmyNode::Parent() const {
@@ -67,7 +84,7 @@ void TmyNode::Collapse() {
 void TmyNode::ChildrenChanged() {
     // A node that lost its last child cannot stay expanded: its row would claim
     // children that are not there.
-    if (Fexpanded && ChildCount() == 0) Fexpanded = false;
+    if (Fexpanded && ChildCount() == 0 && !FchildrenDeferred) Fexpanded = false;
     if (OnChange) OnChange(this);
     if (Flist) Flist->Changed();
 }
@@ -188,14 +205,14 @@ void TmyNodeList::CollapseAll() {
 int TmyNodeList::VisibleCount() const {
     int count = Count();
     for (const auto& node : Fnodes)
-        if (node->Expanded()) count += node->Fchildren->VisibleCount();
+        if (node->Expanded() && node->Fchildren) count += node->Fchildren->VisibleCount();
     return count;
 }
 
 void TmyNodeList::FlattenVisible(std::vector<TmyNode*>& list) const {
     for (const auto& node : Fnodes) {
         list.push_back(node.get());
-        if (node->Expanded()) node->Fchildren->FlattenVisible(list);
+        if (node->Expanded() && node->Fchildren) node->Fchildren->FlattenVisible(list);
     }
 }
 

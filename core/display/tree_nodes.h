@@ -8,6 +8,7 @@
 // whatever update brackets are open, so the rows are rebuilt before the next read and
 // never point at a freed node. Change notices themselves wait for the update brackets.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,8 +29,20 @@ class TmyNode : public TObject {
     TmyNode& operator=(const TmyNode&) = delete;
 
     bool Expanded() const { return Fexpanded; }
-    // Expanded := v, but false for a node without children; returns the child count.
+    // Expanded := v, but false for a node without children; returns the child count. A
+    // node whose children are made when it is opened (DeferChildren) has them made first.
     int SetExpanded(bool v);
+    // The node's children are made only when it is first opened: it shows as a node with
+    // children until then. Opening it asks the tree's root list (OnFillChildren) to make
+    // them, which calls ChildrenMade once they are there; until then (a maker on another
+    // thread) it may stand open with none.
+    void DeferChildren() { FchildrenDeferred = true; }
+    bool ChildrenDeferred() const { return FchildrenDeferred; }
+    // The children asked for are made: an open node without any closes.
+    void ChildrenMade();
+    // Asks for deferred children now, without opening the node (a search through the
+    // tree); a maker on another thread delivers them later.
+    void MakeChildren();
     // The object the node stands for (a grouping, a playlist, a list); the node keeps
     // it alive but does not own what it points at beyond that.
     std::shared_ptr<TObject> Data;
@@ -70,6 +83,7 @@ class TmyNode : public TObject {
     void ChildrenChanged();
     int ChildCount() const;
     bool Fexpanded = false;
+    bool FchildrenDeferred = false;
     TmyNodeList* Flist;
     std::unique_ptr<TmyNodeList> Fchildren;
 };
@@ -116,6 +130,9 @@ class TmyNodeList : public TObject {
     TNotifyEvent OnChange;
     // Told when the list is freed, so that whoever keeps a link to it can drop the link.
     TnotifyEventList OnFree;
+    // On a tree's root list: makes the children of a node below it that was opened with its
+    // children deferred (see TmyNode::DeferChildren); nothing is made without it.
+    std::function<void(TmyNode& node)> OnFillChildren;
 
   private:
     friend class TmyNode;

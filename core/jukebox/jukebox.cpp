@@ -176,7 +176,7 @@ void TcustomJukebox::TrackPlayed(const TaudioTagPtr& tag) {
     if (tag) {
         FmissesInARow = 0;
         const TaudioTagPtr copy = tag->Clone();
-        const std::string fileName = copy->Filename();
+        const std::string fileName = copy->Filename().str();
         // A repeat takes nothing off any source: the head it matches is still to come.
         if (!FchoseRepeat && StepPastSourceHead(fileName, FloopQueue) == jpsStacker &&
             FplayingCartridgeName != kStartCartridgeMarker)
@@ -205,7 +205,7 @@ int TcustomJukebox::CandidateCount() const {
 void TcustomJukebox::TrackNotFound(const TaudioTagPtr& tag) {
     if (!tag) return;
     ++FmissesInARow;
-    const std::string& fileName = tag->Filename();
+    const std::string fileName = tag->Filename().str();
     if (FchoseRepeat) return;
     // The queue's entry is used up; the lists keep the file, which may come back
     // with its disc or stick, and only step past it.

@@ -42,7 +42,7 @@ TaddSelectedResult AddSelectedRowsToQueue(const TaddSelectedRows& rows, bool cre
         }
         TaudioTagPtr tag = rows.TagOf(row);
         if (!tag) continue;
-        collected.AddObject(tag->Filename(), tag);
+        collected.AddObject(tag->Filename().str(), tag);
         if (rows.Deselect) rows.Deselect(row);
     }
     result.Collected = collected.Count();

@@ -18,12 +18,6 @@ bool InMediaMask(const TaudioTag& tag, uint32_t mask) {
     return (tag.MediaType() & mask) != 0;
 }
 
-// The folder part of a file name (with its trailing "/"), as PathPart gives it, without a copy.
-std::string_view FolderOf(const std::string& fileName) {
-    const size_t slash = fileName.rfind('/');
-    return slash == std::string::npos ? std::string_view() : std::string_view(fileName).substr(0, slash + 1);
-}
-
 void AppendDisplayLines(const TaudioTagList& list, TtagDisplayFormat format, uint32_t mediaMask, TmyStringList& dest) {
     for (const auto& tag : list.Items())
         if (InMediaMask(*tag, mediaMask)) dest.AddObject(tag->GetDisplayText(format), tag);
@@ -78,12 +72,12 @@ std::string AlbumKey(std::string_view title, std::string_view folder) {
 TaudioTagAlbumPtr TaudioTagAlbumList::FindAlbumFor(const TaudioTag& tag) const {
     if (tag.Album().empty()) return nullptr;
     // The album whose title is the tag's and whose first tag shares its folder.
-    const std::string_view folder = FolderOf(tag.Filename());
+    const std::string_view folder = tag.Filename().Folder();
     // Two albums of one title never share a folder, so the album used last, when it
     // has this title and folder, is the one the lookup below would find.
     if (const TaudioTagListPtr last = FindListCached(tag.Album())) {
         const TaudioTagPtr first = last->GetTag(0);
-        if (first && FolderOf(first->Filename()) == folder) return std::static_pointer_cast<TaudioTagAlbum>(last);
+        if (first && first->Filename().Folder() == folder) return std::static_pointer_cast<TaudioTagAlbum>(last);
     } else {
         return nullptr;  // no album of this title at all
     }
@@ -95,7 +89,7 @@ TaudioTagAlbumPtr TaudioTagAlbumList::FindAlbumFor(const TaudioTag& tag) const {
              i < Flists.size() && SameText(Flists[i]->Title(), tag.Album()); ++i) {
             ++FfolderScans;
             const TaudioTagPtr first = Flists[i]->GetTag(0);
-            if (first && FolderOf(first->Filename()) == folder) return std::static_pointer_cast<TaudioTagAlbum>(Flists[i]);
+            if (first && first->Filename().Folder() == folder) return std::static_pointer_cast<TaudioTagAlbum>(Flists[i]);
         }
         return nullptr;
     }
@@ -104,7 +98,7 @@ TaudioTagAlbumPtr TaudioTagAlbumList::FindAlbumFor(const TaudioTag& tag) const {
         FbyFolder.clear();
         for (const auto& list : Flists)  // in list order: the first of a title and folder wins
             if (const TaudioTagPtr first = list->GetTag(0))
-                FbyFolder.emplace(AlbumKey(list->Title(), FolderOf(first->Filename())),
+                FbyFolder.emplace(AlbumKey(list->Title(), first->Filename().Folder()),
                                   std::static_pointer_cast<TaudioTagAlbum>(list));
         FbyFolderCount = Flists.size();
     }
@@ -129,7 +123,7 @@ void TaudioTagAlbumList::DeleteEmptied(int index, std::string_view folder) {
     // Only that album leaves the lookup by title and folder (found by its key, or, for
     // an album without tracks, by a walk over the lookup).
     const TaudioTagPtr first = album->GetTag(0);
-    if (first) folder = FolderOf(first->Filename());
+    if (first) folder = first->Filename().Folder();
     const auto keyed = first || !folder.empty() ? FbyFolder.find(AlbumKey(album->Title(), folder)) : FbyFolder.end();
     if (keyed != FbyFolder.end() && keyed->second == album) {
         FbyFolder.erase(keyed);
@@ -156,7 +150,7 @@ TaudioTagAlbumPtr TaudioTagAlbumList::AddTag(const TaudioTagPtr& tag) {
     const bool indexed = FbyFolderCount == Flists.size();
     const TaudioTagAlbumPtr album = CreateAlbum(tag->AlbumText(), tag->Artist());
     if (indexed) {
-        FbyFolder.emplace(AlbumKey(tag->Album(), FolderOf(tag->Filename())), album);
+        FbyFolder.emplace(AlbumKey(tag->Album(), tag->Filename().Folder()), album);
         FbyFolderCount = Flists.size();
     }
     // While the album list is being filled, a new album stays inside its own update

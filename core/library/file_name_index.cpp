@@ -10,24 +10,45 @@ void TfileNameIndex::MakeDeferred() const {
     fill(const_cast<TfileNameIndex&>(*this));
 }
 
+namespace {
+// Where `name` is or would go among `items` (in byte order of their names, each name as
+// `nameOf` gives it).
+template <typename Name, typename NameOf>
+bool FindIn(const std::vector<TaudioTagPtr>& items, const Name& name, int& index, const NameOf& nameOf) {
+    const auto it = std::lower_bound(items.begin(), items.end(), name,
+                                     [&](const TaudioTagPtr& tag, const Name& n) { return nameOf(tag) < n; });
+    index = int(it - items.begin());
+    return it != items.end() && nameOf(*it) == name;
+}
+TfileNameText OwnName(const TaudioTagPtr& tag) {
+    return tag->Filename();
+}
+}  // namespace
+
 bool TfileNameIndex::Find(std::string_view name, int& index) const {
     Ready();
-    const auto it = std::lower_bound(Fitems.begin(), Fitems.end(), name,
-                                     [](const TaudioTagPtr& tag, std::string_view n) { return tag->Filename() < n; });
-    index = int(it - Fitems.begin());
-    return it != Fitems.end() && (*it)->Filename() == name;
+    return FindIn(Fitems, name, index, OwnName);
+}
+
+bool TfileNameIndex::Find(const TfileNameText& name, int& index) const {
+    Ready();
+    return FindIn(Fitems, name, index, OwnName);
+}
+
+bool TfileNameIndex::FindFiled(const TfileNameText& name, int& index, const TfiledName& filedName) const {
+    Ready();
+    return FindIn(Fitems, name, index, [&](const TaudioTagPtr& tag) {
+        const TfileNameText* filed = filedName(tag.get());
+        return filed ? *filed : tag->Filename();
+    });
 }
 
 bool TfileNameIndex::FindFiled(std::string_view name, int& index, const TfiledName& filedName) const {
     Ready();
-    const auto nameOf = [&](const TaudioTagPtr& tag) -> std::string_view {
-        const std::string* filed = filedName(tag.get());
+    return FindIn(Fitems, name, index, [&](const TaudioTagPtr& tag) {
+        const TfileNameText* filed = filedName(tag.get());
         return filed ? *filed : tag->Filename();
-    };
-    const auto it = std::lower_bound(Fitems.begin(), Fitems.end(), name,
-                                     [&](const TaudioTagPtr& tag, std::string_view n) { return nameOf(tag) < n; });
-    index = int(it - Fitems.begin());
-    return it != Fitems.end() && nameOf(*it) == name;
+    });
 }
 
 int TfileNameIndex::IndexOf(std::string_view name) const {

@@ -19,7 +19,7 @@ public:
         Ready();
         return int(Fitems.size());
     }
-    const std::string& Strings(int index) const {
+    TfileNameText Strings(int index) const {
         Ready();
         return Fitems[size_t(index)]->Filename();
     }
@@ -30,6 +30,7 @@ public:
     // True when a track of that name is there (`index` is then its place); otherwise
     // `index` is where the name would go.
     bool Find(std::string_view name, int& index) const;
+    bool Find(const TfileNameText& name, int& index) const;
     int IndexOf(std::string_view name) const;
     // Adds the track in order; false (nothing added) when a track of that name is there.
     bool Add(const TaudioTagPtr& tag);
@@ -61,7 +62,8 @@ public:
 
     // While tracks edited since the last filing still stand under their old names: the
     // name each track was filed under (its own name when the lookup gives null).
-    using TfiledName = std::function<const std::string*(const TaudioTag*)>;
+    using TfiledName = std::function<const TfileNameText*(const TaudioTag*)>;
+    bool FindFiled(const TfileNameText& name, int& index, const TfiledName& filedName) const;
     bool FindFiled(std::string_view name, int& index, const TfiledName& filedName) const;
 
     // The order is worked out by `fill` (which calls Assign) when first needed: a library

@@ -76,19 +76,22 @@ TcategoryListsAhead::~TcategoryListsAhead() {
     Wait();
 }
 
-bool TcategoryListsAhead::Start(std::vector<TaudioTagCategoryPtr> categories, std::function<void()> done) {
+bool TcategoryListsAhead::Start(std::vector<TaudioTagCategoryPtr> categories,
+                                std::function<void(const TaudioTagCategoryPtr& category)> made,
+                                std::function<void()> done) {
     Stop();
     std::erase_if(categories, [](const TaudioTagCategoryPtr& c) { return !c || !c->ListsDeferred(); });
     if (categories.empty()) return false;
     auto stop = std::make_shared<std::atomic<bool>>(false);
     auto ended = StartLoadThread(
-        [stop, categories = std::move(categories), done = std::move(done)] {
+        [stop, categories = std::move(categories), made = std::move(made), done = std::move(done)] {
             {
                 const TtagStampPause pause;
                 for (const TaudioTagCategoryPtr& category : categories) {
                     if (stop->load(std::memory_order_relaxed)) return;
-                    const TaudioTagCategory& made = *category;
-                    made.Artists();  // makes both lists
+                    const TaudioTagCategory& lists = *category;
+                    lists.Artists();  // makes both lists
+                    if (made) made(category);
                 }
             }
             if (done) done();

@@ -126,9 +126,12 @@ public:
     TcategoryListsAhead(const TcategoryListsAhead&) = delete;
     TcategoryListsAhead& operator=(const TcategoryListsAhead&) = delete;
     // Stops a thread under way, then starts one when any of `categories` has lists to make.
-    // `done`, when given, runs on that thread once it has made them all (not when stopped);
-    // false when no thread was needed.
-    bool Start(std::vector<TaudioTagCategoryPtr> categories, std::function<void()> done = nullptr);
+    // `made`, when given, is called on that thread after each category's lists are made;
+    // `done`, when given, runs on that thread once it has made them all (not when stopped).
+    // False when no thread was needed.
+    bool Start(std::vector<TaudioTagCategoryPtr> categories,
+               std::function<void(const TaudioTagCategoryPtr& category)> made = {},
+               std::function<void()> done = nullptr);
     void Stop();
     // Waits until every thread started has ended.
     void Wait();

@@ -30,11 +30,6 @@ TaudioTagPtr FirstFiled(const TaudioTagList& list) {
     return first;
 }
 
-std::string_view FolderOf(const std::string& fileName) {
-    const size_t slash = fileName.rfind('/');
-    return slash == std::string::npos ? std::string_view() : std::string_view(fileName).substr(0, slash + 1);
-}
-
 int CompareTrackTitle(const TaudioTag& a, const TaudioTag& b) {
     if (a.TrackNo() != b.TrackNo()) return a.TrackNo() < b.TrackNo() ? -1 : 1;
     return CompareText(a.Title(), b.Title());
@@ -98,7 +93,7 @@ class TpairEdit {
         if (albums && Falbums && !before.Album().empty())
             if (const TaudioTagAlbumPtr album = Falbums->FindAlbumFor(before)) {
                 TouchAlbum(album, true);
-                FtouchedAlbums[FalbumIndex[album.get()]].Folder = std::string(FolderOf(before.Filename()));
+                FtouchedAlbums[FalbumIndex[album.get()]].Folder = std::string(before.Filename().Folder());
                 RemoveTag(*album, tag);
             }
         if (artists && Fartists) {
@@ -410,7 +405,7 @@ class TcategoryEdit {
 // What a grouping files of a track: an edited track moves only in the groupings whose
 // fields changed.
 bool AlbumFieldsDiffer(const TaudioTag& a, const TaudioTag& b) {
-    return a.Album() != b.Album() || FolderOf(a.Filename()) != FolderOf(b.Filename()) ||
+    return a.Album() != b.Album() || a.Filename().Folder() != b.Filename().Folder() ||
            a.Artist() != b.Artist() || a.TrackNo() != b.TrackNo() || a.Title() != b.Title();
 }
 
@@ -436,7 +431,7 @@ void FileDeferredEdits(TaudioTagArtistList& artists, TaudioTagAlbumList& albums,
 }
 
 void TcustomJukeboxList::NoteInFileIndex(const TaudioTagPtr& tag) {
-    if (!FfileIndex->Add(tag)) FsharedFileNames.insert(tag->Filename());
+    if (!FfileIndex->Add(tag)) FsharedFileNames.insert(tag->Filename().str());
 }
 
 void TcustomJukeboxList::NoteTrackEdit(const TaudioTagPtr& tag) {
@@ -517,12 +512,13 @@ bool TcustomJukeboxList::FileChangedTracks() {
     }
     // The file-name index holds the tracks, not their names: an edited track stands
     // there under the name it had when filed until it is taken out.
-    std::unordered_map<const TaudioTag*, const std::string*> filedNames;
+    // (Views of the names the noted copies hold, which live through the filing.)
+    std::unordered_map<const TaudioTag*, TfileNameText> filedNames;
     for (const Tout& out : outs)
-        if (out.Before != out.Tag) filedNames.emplace(out.Tag, &out.Before->Filename());
-    const auto filedName = [&filedNames](const TaudioTag* tag) -> const std::string* {
+        if (out.Before != out.Tag) filedNames.emplace(out.Tag, out.Before->Filename());
+    const auto filedName = [&filedNames](const TaudioTag* tag) -> const TfileNameText* {
         const auto it = filedNames.find(tag);
-        return it == filedNames.end() ? nullptr : it->second;
+        return it == filedNames.end() ? nullptr : &it->second;
     };
     // The names the library gives its own artists are not to be taken by tracks.
     // A file name of several tracks names the first of them in the file-name index:
@@ -530,7 +526,7 @@ bool TcustomJukeboxList::FileChangedTracks() {
     FfileIndex->Ready();  // its order also gives the shared names
     for (const Tout& out : outs) {
         if (IsSpecialArtist(out.Tag->Artist()) || IsSpecialArtist(out.Before->Artist())) return false;
-        if (out.File && FsharedFileNames.count(out.Before->Filename())) return false;
+        if (out.File && FsharedFileNames.count(out.Before->Filename().str())) return false;
         if (out.File && !removedSet.count(out.Tag)) {
             int at = 0;
             if (FfileIndex->FindFiled(out.Tag->Filename(), at, filedName)) return false;

@@ -5,12 +5,6 @@
 namespace tunecrest {
 
 namespace {
-// The folder part of a file name with its trailing "/" (empty without one).
-std::string_view FolderOf(const std::string& fileName) {
-    const size_t slash = fileName.rfind('/');
-    return slash == std::string::npos ? std::string_view() : std::string_view(fileName).substr(0, slash + 1);
-}
-
 uint32_t NumberOf(std::unordered_map<std::string, uint32_t>& ids, std::string&& key) {
     return ids.emplace(std::move(key), uint32_t(ids.size())).first->second;
 }
@@ -36,7 +30,7 @@ uint32_t TgroupingFiler::AlbumId(const TaudioTag& tag) {
     // As the album list tells albums apart: by title without regard to case, and by
     // the folder of the track (every track of an album shares its first track's).
     if (tag.Album().empty()) return kNone;
-    const std::string_view folder = FolderOf(tag.Filename());
+    const std::string_view folder = tag.Filename().Folder();
     TkeyTable& keys = FalbumKeys;
     if (keys.LastId != kNone && tag.Album() == keys.LastText && folder == keys.LastFolder) return keys.LastId;
     std::string key = UpperCase(tag.Album());

@@ -264,10 +264,9 @@ class TcustomJukeboxList : public TObject {
         std::unordered_set<std::string> Shared;
     };
     // A name's place in the sort: the eight bytes after the start all names share, as a
-    // number, then the whole name, then the track's position.
+    // number, then the whole name (of the track at the position), then the position.
     struct TfileNameKey {
         uint64_t Key;
-        std::string_view Name;
         uint32_t Position;
     };
     // The memory OrderByFileName fills, reserved for as many tracks as it is given. A
@@ -368,7 +367,9 @@ class TcustomJukeboxList : public TObject {
     std::unique_ptr<TdbRulesList> FdbRules;
     bool FloadingURLs = false;
     TcustomJukeboxListEvents* Fevents = nullptr;
-    std::vector<std::weak_ptr<TaudioTag>> FcdTracks;
+    // The tracks that came from CD lists (held, so that no new track can take the address
+    // of one that left).
+    std::vector<TaudioTagPtr> FcdTracks;
     bool Floading = false, FloadingPlaylists = false, FloadingVideo = false;
     bool FindexesLoaded = false;
     bool FenableIndexes = true;

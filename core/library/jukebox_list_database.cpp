@@ -70,9 +70,9 @@ bool TcustomJukeboxList::NoteDatabaseChanges() {
     // The rows stand under the names the tracks had when filed.
     std::unordered_map<const TaudioTag*, const TaudioTag*> before;
     for (const auto& [tag, copy] : FeditNotes) before.emplace(tag.get(), copy.get());
-    auto filedName = [&before](const TaudioTag* tag) -> const std::string& {
+    auto filedName = [&before](const TaudioTag* tag) {
         const auto it = before.find(tag);
-        return it == before.end() ? tag->Filename() : it->second->Filename();
+        return it == before.end() ? tag->Filename().str() : it->second->Filename().str();
     };
     auto write = [this](const TaudioTagPtr& tag) {
         for (const TaudioTagPtr& pending : FdbWrites)
@@ -85,7 +85,7 @@ bool TcustomJukeboxList::NoteDatabaseChanges() {
     }
     for (const auto& [tag, copy] : FeditNotes) {
         if (removedSet.count(tag.get())) continue;
-        FdbRemovedFiles.push_back(copy->Filename());
+        FdbRemovedFiles.push_back(copy->Filename().str());
         write(tag);
     }
     for (size_t i = kept; i < items.size(); ++i) write(items[i]);

@@ -168,36 +168,35 @@ void TcustomJukeboxList::FillFileIndex(const std::vector<TaudioTagPtr>& items) {
 
 TcustomJukeboxList::TfileNameOrder TcustomJukeboxList::OrderByFileName(std::span<const TaudioTagPtr> items,
                                                                        TfileNameMemory memory) {
-    // Sorted on views of the names (ties by position, as a stable sort leaves them). The
-    // names share a long start (the music folder): each view keeps the eight bytes after
-    // it as a key beside it, so most comparisons read no name.
+    // Sorted on the names (ties by position, as a stable sort leaves them). The names
+    // share a long start (the music folder): each track's key holds the eight bytes after
+    // it, so most comparisons read no name.
+    const auto nameAt = [&items](uint32_t position) { return items[position]->Filename(); };
     size_t common = items.empty() ? 0 : items[0]->Filename().size();
-    for (const auto& tag : items) {
-        const std::string& name = tag->Filename();
-        const std::string& first = items[0]->Filename();
-        const size_t n = std::min(common, name.size());
-        size_t same = 0;
-        while (same < n && name[same] == first[same]) ++same;
-        common = same;
+    if (!items.empty()) {
+        const TfileNameText first = items[0]->Filename();
+        for (const auto& tag : items) {
+            const TfileNameText name = tag->Filename();
+            // Names of one folder agree at least as far as it goes.
+            size_t same = name.Folder() == first.Folder() ? std::min(common, name.Folder().size()) : 0;
+            const size_t n = std::min(common, name.size());
+            while (same < n && name[same] == first[same]) ++same;
+            common = std::min(common, same);
+        }
     }
     auto& names = memory.Keys;
     names.clear();
     names.reserve(items.size());
     for (size_t i = 0; i < items.size(); ++i) {
-        const std::string& name = items[i]->Filename();
+        const TfileNameText name = items[i]->Filename();
         uint64_t key = 0;
         for (size_t b = 0; b < 8 && common + b < name.size(); ++b)
             key |= uint64_t(static_cast<unsigned char>(name[common + b])) << (56 - 8 * b);
-        names.push_back(TfileNameKey{key, name, uint32_t(i)});
+        names.push_back(TfileNameKey{key, uint32_t(i)});
     }
-    // Two names of one key agree up to the key's end: when both go past it, only the
-    // rest is compared.
-    const size_t keyed = common + 8;
-    const auto rest = [keyed](std::string_view name) { return name.substr(std::min(keyed, name.size())); };
-    std::sort(names.begin(), names.end(), [&rest, keyed](const TfileNameKey& a, const TfileNameKey& b) {
+    std::sort(names.begin(), names.end(), [&nameAt](const TfileNameKey& a, const TfileNameKey& b) {
         if (a.Key != b.Key) return a.Key < b.Key;
-        const int c = a.Name.size() >= keyed && b.Name.size() >= keyed ? rest(a.Name).compare(rest(b.Name))
-                                                                       : a.Name.compare(b.Name);
+        const int c = nameAt(a.Position).compare(nameAt(b.Position));
         if (c != 0) return c < 0;
         return a.Position < b.Position;
     });
@@ -206,13 +205,11 @@ TcustomJukeboxList::TfileNameOrder TcustomJukeboxList::OrderByFileName(std::span
     order.Tracks.clear();
     order.Tracks.reserve(names.size());
     for (size_t i = 0; i < names.size(); ++i) {
-        // Of one key and one length, names agree up to the key's end.
         const TfileNameKey& a = names[i];
-        if (i == 0 || a.Key != names[i - 1].Key || a.Name.size() != names[i - 1].Name.size() ||
-            rest(a.Name) != rest(names[i - 1].Name))
-            order.Tracks.push_back(items[names[i].Position]);
+        if (i == 0 || a.Key != names[i - 1].Key || nameAt(a.Position) != nameAt(names[i - 1].Position))
+            order.Tracks.push_back(items[a.Position]);
         else
-            order.Shared.emplace(names[i].Name);
+            order.Shared.emplace(nameAt(a.Position).str());
     }
     return order;
 }

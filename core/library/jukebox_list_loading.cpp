@@ -254,10 +254,9 @@ bool TcustomJukeboxList::SaveCDList(TaudioTagList& list, const std::string& root
 }
 
 bool TcustomJukeboxList::IsCdListTrack(const TaudioTag* tag) const {
-    // A CD track that left the global list is gone for good: its address may belong to
-    // a newly scanned track, which must not be taken for it.
+    // A CD track is held here, so its address never belongs to a newly scanned track.
     return tag && std::any_of(FcdTracks.begin(), FcdTracks.end(),
-                              [tag](const std::weak_ptr<TaudioTag>& cd) { return cd.lock().get() == tag; });
+                              [tag](const TaudioTagPtr& cd) { return cd.get() == tag; });
 }
 
 void TcustomJukeboxList::LoadVideoList() {
@@ -310,8 +309,7 @@ bool TcustomJukeboxList::WriteGlobalList() {
 std::vector<TaudioTagPtr> TcustomJukeboxList::OwnTracks() const {
     if (FcdTracks.empty()) return FglobalList->Items();
     std::unordered_set<const TaudioTag*> cd;
-    for (const auto& weak : FcdTracks)
-        if (const auto tag = weak.lock()) cd.insert(tag.get());
+    for (const auto& tag : FcdTracks) cd.insert(tag.get());
     std::vector<TaudioTagPtr> own;
     own.reserve(FglobalList->Items().size());
     for (const auto& tag : FglobalList->Items())

@@ -221,8 +221,7 @@ void TcustomJukeboxList::SaveStep() {
         }
         run.DatabaseFile = DataFile("jukebox.mdb");
         if (run.List) {
-            for (const auto& weak : FcdTracks)
-                if (const auto tag = weak.lock()) run.CdTracks.insert(tag.get());
+            for (const auto& tag : FcdTracks) run.CdTracks.insert(tag.get());
             const TtagListHeader header{FglobalList->Title(), FglobalList->Active(), FglobalList->PlayMode(),
                                         FglobalList->Filename()};
             // A few tracks written anew (their records made here), the rest copied.
@@ -512,7 +511,7 @@ void TcustomJukeboxList::MakeCategoryListsAhead(TsaveRun& run) {
     run.ListsAhead = std::make_unique<TcategoryListsAhead>();
     std::weak_ptr<bool> alive = Falive;
     // Once made, a run waiting for them goes on.
-    run.ListsAhead->Start(std::move(wanted), [this, alive] {
+    run.ListsAhead->Start(std::move(wanted), {}, [this, alive] {
         Dispatcher().Post([this, alive] {
             const auto live = alive.lock();
             if (live && *live && Frun && Frun->Waiting) PostSaveStep();

@@ -36,7 +36,7 @@ std::string FolderOf(const std::string& fileName) {
 }
 
 std::string ColumnValue(const TaudioTag& tag, const std::string& column) {
-    if (column == "Filename") return tag.Filename();
+    if (column == "Filename") return tag.Filename().str();
     if (column == "Artist") return tag.Artist();
     if (column == "Title") return tag.Title();
     if (column == "Album") return tag.Album();
@@ -131,7 +131,7 @@ std::string TinvalidTagsReport::BuildText() {
     const int count = TrackList->Count();
     for (int i = 0; i < count; ++i) {
         const TaudioTagPtr& tag = TrackList->Items()[size_t(i)];
-        if (tag->Artist().empty() || tag->Title().empty()) files.push_back(tag->Filename());
+        if (tag->Artist().empty() || tag->Title().empty()) files.push_back(tag->Filename().str());
         DoProgress(i, count);
     }
     std::sort(files.begin(), files.end());
@@ -156,8 +156,8 @@ std::string TduplicateTracksReport::BuildText() {
                 const std::string heading = x.Artist() + " - " + x.Title();
                 lines.push_back(heading);
                 lines.push_back(Underline(heading));
-                lines.push_back(x.Filename());
-                lines.push_back(y.Filename());
+                lines.push_back(x.Filename().str());
+                lines.push_back(y.Filename().str());
                 lines.emplace_back();
                 ++found;
             }

@@ -4,6 +4,12 @@
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+#include <cstdlib>
+#include <mutex>
+#include <unordered_map>
 
 #include "core/tags/genre_table.h"
 #include "core/base/safe_file.h"
@@ -30,10 +36,135 @@ void GetAudioTagFieldNames(TmyStringList& list) {
 
 TaudioTag::TaudioTag() = default;
 
+TaudioTag::~TaudioTag() {
+    ::operator delete(Ftexts);
+}
+
+// ---- the title and the file name ----
+
+TaudioTag::Ttexts* TaudioTag::Ttexts::Make(std::string_view title, std::string_view name) {
+    if (title.empty() && name.empty()) return nullptr;
+    if (title.size() >= UINT32_MAX || name.size() >= UINT32_MAX) throw std::length_error("a tag's text is too long");
+    auto* texts = static_cast<Ttexts*>(::operator new(sizeof(Ttexts) + title.size() + name.size() + 2));
+    texts->TitleSize = uint32_t(title.size());
+    texts->NameSize = uint32_t(name.size());
+    char* to = const_cast<char*>(texts->Title());
+    if (!title.empty()) std::memcpy(to, title.data(), title.size());
+    to[title.size()] = '\0';
+    to = const_cast<char*>(texts->Name());
+    if (!name.empty()) std::memcpy(to, name.data(), name.size());
+    to[name.size()] = '\0';
+    return texts;
+}
+
+void TaudioTag::SetTexts(std::string_view title, std::string_view name) {
+    if (Ftexts && title == std::string_view(Ftexts->Title(), Ftexts->TitleSize) &&
+        name == std::string_view(Ftexts->Name(), Ftexts->NameSize))
+        return;
+    Ttexts* made = Ttexts::Make(title, name);  // made first: `title` or `name` may point into the old block
+    ::operator delete(Ftexts);
+    Ftexts = made;
+}
+
+void TaudioTag::SetTitle(std::string_view v) {
+    SetTexts(v, Filename().Name());
+}
+
+void TaudioTag::SetFilename(std::string_view v) {
+    // The folder, shared by the tracks of an album, is pooled; the name within it is kept
+    // with the title.
+    const size_t slash = v.rfind('/');
+    const std::string_view folder = slash == std::string_view::npos ? std::string_view() : v.substr(0, slash + 1);
+    SetTexts(Title(), v.substr(folder.size()));
+    Ffolder = folder;
+}
+
+// ---- references ----
+
+namespace {
+// The tracks taken over from shared pointers, each with one shared pointer that keeps it
+// while references hold it.
+struct TtakenOver {
+    std::mutex Lock;
+    std::unordered_map<const TaudioTag*, std::shared_ptr<TaudioTag>> Tracks;
+};
+TtakenOver& TakenOver() {
+    static TtakenOver* table = new TtakenOver;  // never destroyed: tracks may outlive static objects
+    return *table;
+}
+
+[[noreturn]] void RefusedReference() {
+    std::fprintf(stderr, "A track held only by its owner was taken by a reference: made by NewAudioTag?\n");
+    std::abort();
+}
+}  // namespace
+
+TaudioTagPtr NewAudioTag() {
+    auto* tag = new TaudioTag;
+    tag->Fkeeper.store(TaudioTag::kKeptByRefs, std::memory_order_relaxed);
+    TaudioTagPtr ref;
+    ref.Ftag = tag;
+    TaudioTagPtr::AddRef(tag);
+    return ref;
+}
+
+TaudioTagPtr::TaudioTagPtr(TaudioTag* tag) : Ftag(tag) {
+    if (tag && tag->Fkeeper.load(std::memory_order_acquire) == TaudioTag::kKeptByOwner) RefusedReference();
+    AddRef(tag);
+}
+
+TaudioTagPtr::TaudioTagPtr(const std::shared_ptr<TaudioTag>& tag) : Ftag(tag.get()) {
+    if (!Ftag) return;
+    if (Ftag->Fkeeper.load(std::memory_order_acquire) != TaudioTag::kKeptByRefs) {
+        TtakenOver& table = TakenOver();
+        std::lock_guard<std::mutex> guard(table.Lock);
+        if (Ftag->Fkeeper.load(std::memory_order_relaxed) == TaudioTag::kKeptByOwner) {
+            table.Tracks[Ftag] = tag;
+            Ftag->Fkeeper.store(TaudioTag::kKeptByTable, std::memory_order_relaxed);
+        }
+        AddRef(Ftag);
+        return;
+    }
+    AddRef(Ftag);
+}
+
+void TaudioTagPtr::Release(TaudioTag* tag) noexcept {
+    if (!tag || tag->Frefs.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+    if (tag->Fkeeper.load(std::memory_order_acquire) == TaudioTag::kKeptByRefs) {
+        delete tag;
+        return;
+    }
+    // A track taken over: the table lets it go, unless a reference took it again meanwhile.
+    std::shared_ptr<TaudioTag> kept;
+    {
+        TtakenOver& table = TakenOver();
+        std::lock_guard<std::mutex> guard(table.Lock);
+        if (tag->Frefs.load(std::memory_order_relaxed) != 0) return;
+        const auto found = table.Tracks.find(tag);
+        if (found == table.Tracks.end()) return;
+        kept = std::move(found->second);
+        table.Tracks.erase(found);
+        tag->Fkeeper.store(TaudioTag::kKeptByOwner, std::memory_order_relaxed);
+    }
+    // `kept` lets go of the track here, outside the lock (its destructor may free others).
+}
+
+TaudioTagPtr::operator std::shared_ptr<TObject>() const {
+    if (!Ftag) return nullptr;
+    AddRef(Ftag);
+    return std::shared_ptr<TObject>(Ftag, [](TObject* object) { Release(static_cast<TaudioTag*>(object)); });
+}
+
+TaudioTagPtr::operator std::shared_ptr<TaudioTag>() const {
+    if (!Ftag) return nullptr;
+    AddRef(Ftag);
+    return std::shared_ptr<TaudioTag>(Ftag, [](TaudioTag* tag) { Release(tag); });
+}
+
 void TaudioTag::CopyValuesTo(TaudioTag& dest) const {
-    dest.Ffilename = Ffilename;
+    dest.SetTexts(Title(), Filename().Name());
+    dest.Ffolder = Ffolder;
     dest.Fartist = Fartist;
-    dest.Ftitle = Ftitle;
     dest.Falbum = Falbum;
     dest.SetComment(Comment());
     dest.SetTrackNo(FtrackNo);
@@ -56,24 +187,30 @@ TaudioTag::Textras& TaudioTag::Extras() {
     return *Fextras;
 }
 
+TaudioTag::Trarer& TaudioTag::Rarer() {
+    Textras& extras = Extras();
+    if (!extras.Rarer) extras.Rarer = std::make_unique<Trarer>();
+    return *extras.Rarer;
+}
+
 const std::string& TaudioTag::EmptyText() {
     static const std::string kEmpty;
     return kEmpty;
 }
 
 TmyStringList& TaudioTag::ExtraFields() {
-    Textras& extras = Extras();
-    if (!extras.ExtraFields) extras.ExtraFields = std::make_unique<TmyStringList>();
-    return *extras.ExtraFields;
+    Trarer& rarer = Rarer();
+    if (!rarer.ExtraFields) rarer.ExtraFields = std::make_unique<TmyStringList>();
+    return *rarer.ExtraFields;
 }
 
 const TmyStringList& TaudioTag::ExtraFields() const {
     static const TmyStringList kNone;
-    return HasExtraFields() ? *Fextras->ExtraFields : kNone;
+    return HasExtraFields() ? *Fextras->Rarer->ExtraFields : kNone;
 }
 
 TaudioTagPtr TaudioTag::Clone() const {
-    auto copy = std::make_shared<TaudioTag>();
+    TaudioTagPtr copy = NewAudioTag();
     CopyValuesTo(*copy);
     return copy;
 }
@@ -92,14 +229,14 @@ std::string TaudioTag::ChannelMode() const {
     }
 }
 
-bool TaudioTag::HasDisplayName() const { return FmediaType == mkVideo ? !Ftitle.empty() : !Artist().empty(); }
+bool TaudioTag::HasDisplayName() const { return FmediaType == mkVideo ? !Title().empty() : !Artist().empty(); }
 
 std::string TaudioTag::GetDisplayText(TtagDisplayFormat format) const {
     // A video known by its title alone shows just that title.
     if (HasDisplayName() && Artist().empty()) format = tdfTitle;
     const std::string duration = FormatMS(Fduration);
     const char* a = Artist().c_str();
-    const char* t = Ftitle.c_str();
+    const char* t = Title().c_str();
     switch (format) {
         case tdfArtistTitle: return Format("%s - %s", a, t);
         case tdfTitleArtist: return Format("%s - %s", t, a);
@@ -117,15 +254,15 @@ std::string TaudioTag::GetDisplayText(TtagDisplayFormat format) const {
             return Format("%s - %s [%s]", a, t, Album().c_str());
         case tdfTimeArtistTitleFilename:
             return Format("%s : %s - %s (%s)", FormatLocaleDateTime(FmodDate).c_str(), a, t,
-                          Ffilename.c_str());
-        case tdfTitle: return Ftitle;
+                          Filename().str().c_str());
+        case tdfTitle: return Title();
     }
-    return Artist() + " - " + Ftitle;
+    return Artist() + " - " + Title();
 }
 
 void TaudioTag::ReadFromPlugin(TtagSource& plugin) {
     Fartist = plugin.Artist();
-    Ftitle = plugin.Title();
+    SetTitle(plugin.Title());
     Falbum = plugin.Album();
     SetComment(plugin.Comment());
     SetTrackNo(plugin.TrackNo());
@@ -180,10 +317,11 @@ void TaudioTag::ApplyFileMask(const std::string& mask, bool albumFromParentFolde
             ++levels;
         }
     // The last levels+1 path components, without the extension.
-    size_t start = Ffilename.size();
+    const std::string fileName = Filename().str();
+    size_t start = fileName.size();
     int found = 0;
     while (found <= levels && start > 0) {
-        const size_t at = Ffilename.rfind('/', start - 1);
+        const size_t at = fileName.rfind('/', start - 1);
         if (at == std::string::npos) {
             start = 0;
             break;
@@ -191,7 +329,7 @@ void TaudioTag::ApplyFileMask(const std::string& mask, bool albumFromParentFolde
         start = at;
         ++found;
     }
-    std::string text = Ffilename.substr(start < Ffilename.size() && Ffilename[start] == '/' ? start + 1 : start);
+    std::string text = fileName.substr(start < fileName.size() && fileName[start] == '/' ? start + 1 : start);
     const size_t lastSlash = text.rfind('/');
     const size_t dot = text.rfind('.');
     if (dot != std::string::npos && (lastSlash == std::string::npos || dot > lastSlash)) text.erase(dot);
@@ -201,7 +339,7 @@ void TaudioTag::ApplyFileMask(const std::string& mask, bool albumFromParentFolde
     auto valueOf = [&](const char* key) { return values.Values(key); };
     if (const std::string v = valueOf("%a"); !v.empty()) Fartist = v;
     if (const std::string v = valueOf("%b"); !v.empty()) Falbum = v;
-    if (const std::string v = valueOf("%t"); !v.empty()) Ftitle = v;
+    if (const std::string v = valueOf("%t"); !v.empty()) SetTitle(v);
     if (const std::string v = valueOf("%g"); !v.empty()) FgenreString = v;
     const int64_t number = StrToInt64Def(valueOf("%n"), 0);
     if (number > 0 && number <= int64_t(UINT32_MAX)) SetTrackNo(uint32_t(number));
@@ -209,12 +347,12 @@ void TaudioTag::ApplyFileMask(const std::string& mask, bool albumFromParentFolde
     if (albumFromParentFolder) {
         // A video library files its videos by folder: the folder is the genre.
         if (mediaSupportLevel == 2)
-            FgenreString = FolderNameAbove(Ffilename, 1);
+            FgenreString = FolderNameAbove(fileName, 1);
         else
-            Falbum = FolderNameAbove(Ffilename, 1);
-        if (artistFromParentFolder && mediaSupportLevel != 2) Fartist = FolderNameAbove(Ffilename, 2);
+            Falbum = FolderNameAbove(fileName, 1);
+        if (artistFromParentFolder && mediaSupportLevel != 2) Fartist = FolderNameAbove(fileName, 2);
     } else if (artistFromParentFolder) {
-        Fartist = FolderNameAbove(Ffilename, 1);
+        Fartist = FolderNameAbove(fileName, 1);
     }
     FgenreID = GenresList().GenreIDOf(FgenreString.Text());
 }
@@ -230,9 +368,9 @@ void TaudioTag::SetFieldsFromColumns(const std::vector<int>& columns, const std:
         const int64_t v = StrToInt64Def(field(i), 0);
         return v >= 0 && v <= int64_t(UINT32_MAX) ? uint32_t(v) : 0;
     };
-    Ffilename = field(0);
+    SetFilename(field(0));
     Fartist = field(1);
-    Ftitle = field(2);
+    SetTitle(field(2));
     Falbum = field(3);
     SetComment(field(4));
     SetTrackNo(number(5));
@@ -249,13 +387,11 @@ void TaudioTag::SetFieldsFromColumns(const std::vector<int>& columns, const std:
 }
 
 std::string TaudioTag::PathPart() const {
-    const size_t slash = Ffilename.rfind('/');
-    return slash == std::string::npos ? std::string() : Ffilename.substr(0, slash + 1);
+    return std::string(Filename().Folder());
 }
 
 std::string TaudioTag::FilePart() const {
-    const size_t slash = Ffilename.rfind('/');
-    return slash == std::string::npos ? Ffilename : Ffilename.substr(slash + 1);
+    return std::string(Filename().Name());
 }
 
 std::string TaudioTag::ExtPart() const {
@@ -268,9 +404,9 @@ std::string TaudioTag::AlbumPath() const { return PathPart() + (Album().empty() 
 
 void TaudioTag::GetCSVRow(std::string& row) const {
     std::vector<std::string> extra = ExtraFields().ToVector();
-    row += QuoteCSVField(Ffilename);
-    for (const std::string& text : {PathPart(), FilePart(), ExtPart(), AlbumPath(), Ftitle, Artist(), Album(),
-                                     Comment(), Date()})
+    row += QuoteCSVField(Filename().str());
+    for (const std::string& text : {PathPart(), FilePart(), ExtPart(), AlbumPath(), Title().str(), Artist(),
+                                     Album(), Comment(), Date()})
         row.append(1, ',').append(QuoteCSVField(text));
     row += Format(",%u", FgenreID);
     row.append(1, ',').append(QuoteCSVField(FgenreString.Text()));
@@ -390,11 +526,12 @@ bool ReadId3Picture(const std::string& fileName, std::string& jpeg) {
 
 bool TaudioTag::GetEmbeddedPicture(std::string& jpeg) const {
     jpeg.clear();
-    if (ReadId3Picture(Ffilename, jpeg)) return true;
+    const std::string fileName = Filename().str();
+    if (ReadId3Picture(fileName, jpeg)) return true;
     // Every other format (and ID3 tags elsewhere in the file) through the tagger
     // plug-in for the file's extension; only JPEG pictures are covers here.
     std::string bytes, mime;
-    if (!TaggerLoader().ReadEmbeddedPicture(Ffilename, bytes, mime)) return false;
+    if (!TaggerLoader().ReadEmbeddedPicture(fileName, bytes, mime)) return false;
     if (bytes.size() < 3 || bytes.compare(0, 3, "\xFF\xD8\xFF") != 0) return false;
     jpeg = std::move(bytes);
     return true;

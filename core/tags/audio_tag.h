@@ -3,7 +3,10 @@
 // internet-radio address or karaoke file): file name, tag values, technical values,
 // a counter for the owner and free name=value extra fields.
 #include <array>
+#include <atomic>
+#include <compare>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,11 +16,73 @@
 #include "core/tags/media_kinds.h"
 #include "core/base/pooled_text.h"
 #include "core/base/string_lists.h"
+#include "core/tags/tag_text.h"
 
 namespace tunecrest {
 
 class TaudioTag;
-using TaudioTagPtr = std::shared_ptr<TaudioTag>;
+
+// A counted reference to a track: the track lives while any reference (in any list, the
+// current track, a history entry) holds it, so no list can point at a freed track. The
+// count lives in the track itself, so a reference is one pointer: a library of a million
+// tracks holds ten of them for every track (its lists and groupings), where a shared
+// pointer's two words (and its control block in each track) took twice the room.
+//
+// Tracks are made by NewAudioTag. One made by std::make_shared (tests, rare callers) is
+// taken over when first referenced: a table keeps it (its shared pointer) while references
+// to it exist, so both kinds of holder can share it.
+class TaudioTagPtr {
+  public:
+    TaudioTagPtr() noexcept = default;
+    TaudioTagPtr(std::nullptr_t) noexcept {}
+    // A further reference to a track that references hold already (one made by NewAudioTag,
+    // or taken over); a track held by nothing but shared pointers is refused (the program
+    // stops: a reference must never free a track its owner still holds).
+    explicit TaudioTagPtr(TaudioTag* tag);
+    TaudioTagPtr(const std::shared_ptr<TaudioTag>& tag);
+    TaudioTagPtr(const TaudioTagPtr& other) noexcept : Ftag(other.Ftag) { AddRef(Ftag); }
+    TaudioTagPtr(TaudioTagPtr&& other) noexcept : Ftag(other.Ftag) { other.Ftag = nullptr; }
+    ~TaudioTagPtr() { Release(Ftag); }
+    TaudioTagPtr& operator=(const TaudioTagPtr& other) noexcept {
+        TaudioTagPtr(other).swap(*this);
+        return *this;
+    }
+    TaudioTagPtr& operator=(TaudioTagPtr&& other) noexcept {
+        TaudioTagPtr(std::move(other)).swap(*this);
+        return *this;
+    }
+    TaudioTagPtr& operator=(std::nullptr_t) noexcept {
+        reset();
+        return *this;
+    }
+    void swap(TaudioTagPtr& other) noexcept { std::swap(Ftag, other.Ftag); }
+    void reset() noexcept {
+        Release(Ftag);
+        Ftag = nullptr;
+    }
+    TaudioTag* get() const noexcept { return Ftag; }
+    TaudioTag& operator*() const noexcept { return *Ftag; }
+    TaudioTag* operator->() const noexcept { return Ftag; }
+    explicit operator bool() const noexcept { return Ftag != nullptr; }
+    // How many references hold the track.
+    long use_count() const noexcept;
+    // The track as a shared object (the object of a string list's line, an event's
+    // argument): it holds a reference while any copy of it lives.
+    operator std::shared_ptr<TObject>() const;
+    explicit operator std::shared_ptr<TaudioTag>() const;
+
+    friend bool operator==(const TaudioTagPtr& a, const TaudioTagPtr& b) noexcept { return a.Ftag == b.Ftag; }
+    friend bool operator==(const TaudioTagPtr& a, std::nullptr_t) noexcept { return a.Ftag == nullptr; }
+    friend std::strong_ordering operator<=>(const TaudioTagPtr& a, const TaudioTagPtr& b) noexcept {
+        return std::compare_three_way()(a.Ftag, b.Ftag);
+    }
+
+  private:
+    friend TaudioTagPtr NewAudioTag();
+    static void AddRef(const TaudioTag* tag) noexcept;
+    static void Release(TaudioTag* tag) noexcept;
+    TaudioTag* Ftag = nullptr;
+};
 
 // The twelve layouts of a tag's display line.
 enum TtagDisplayFormat : int {
@@ -104,7 +169,10 @@ struct TcoverPicture {
 
 class TaudioTag : public TObject {
 public:
+    // A tag on the stack or in a member (a working copy); tracks that lists hold are made
+    // by NewAudioTag.
     TaudioTag();
+    ~TaudioTag() override;
     TaudioTag(const TaudioTag&) = delete;
     TaudioTag& operator=(const TaudioTag&) = delete;
 
@@ -145,19 +213,23 @@ public:
                         const std::string& coverFolder = "", bool coverFolderOnly = false) const;
 
     // Published properties.
-    const std::string& Filename() const { return Ffilename; }
-    void SetFilename(std::string_view v) { Ffilename = v; }
+    // The file's folder and its name within it (see TfileNameText); a std::string where one is
+    // asked for.
+    TfileNameText Filename() const {
+        return {Ffolder.Text(), Ftexts ? std::string_view(Ftexts->Name(), Ftexts->NameSize) : std::string_view()};
+    }
+    void SetFilename(std::string_view v);
     const std::string& Artist() const { return Fartist.Text(); }
     const TpooledText& ArtistText() const { return Fartist; }  // the pool's copy, to share
     void SetArtist(std::string_view v) { Fartist = v; }
     void SetArtist(const TpooledText& v) { Fartist = v; }
-    const std::string& Title() const { return Ftitle; }
-    void SetTitle(std::string_view v) { Ftitle = v; }
+    TtagText Title() const { return Ftexts ? TtagText({Ftexts->Title(), Ftexts->TitleSize}) : TtagText(); }
+    void SetTitle(std::string_view v);
     const std::string& Album() const { return Falbum.Text(); }
     const TpooledText& AlbumText() const { return Falbum; }
     void SetAlbum(std::string_view v) { Falbum = v; }
     void SetAlbum(const TpooledText& v) { Falbum = v; }
-    // Kept with the rarer values: most tracks have none, and an empty text in every
+    // Kept apart with the rarer values: most tracks have none, and an empty text in every
     // track of a million would cost 32 MB.
     const std::string& Comment() const { return Fextras ? Fextras->Comment : EmptyText(); }
     void SetComment(std::string_view v) {
@@ -202,57 +274,80 @@ public:
     const TmyStringList& ExtraFields() const;
     int32_t TrackIndex() const { return FtrackIndex; }
     void SetTrackIndex(int32_t v) { FtrackIndex = v; }
-    // Asks for what adding the tag to a list touches (its share count, which make_shared
-    // keeps just before it, and its track index) ahead of time: loops that add tags
-    // from all over a large library call it a few tags in advance.
+    // Asks for what adding the tag to a list touches (its reference count and its track
+    // index) ahead of time: loops that add tags from all over a large library call it a
+    // few tags in advance.
     void PrefetchForAdd() const {
-        __builtin_prefetch(reinterpret_cast<const char*>(this) - 16, 1);
+        __builtin_prefetch(&Frefs, 1);
         __builtin_prefetch(&FtrackIndex);
     }
     // The same for comparing tags by title and number: first the tag itself, then (a few
     // tags later, once the tag is at hand) the title's letters.
     void PrefetchSortKeys() const {
-        __builtin_prefetch(&Ftitle);
+        __builtin_prefetch(&Ftexts);
         __builtin_prefetch(&FtrackNo);
     }
-    void PrefetchTitleText() const { __builtin_prefetch(Ftitle.data()); }
+    void PrefetchTitleText() const { __builtin_prefetch(Ftexts); }
 
     // Unpublished values.
     // Insertion sequence: the track number until a list numbers the tag on Add/Insert.
     uint32_t Sequence() const { return Fsequence; }
     void SetSequence(uint32_t v) { Fsequence = v; }
     // The cached display line written by the display formatting.
-    const std::string& Caption() const { return Fextras ? Fextras->Caption : EmptyText(); }
+    const std::string& Caption() const { return HasRarer() ? Fextras->Rarer->Caption : EmptyText(); }
     void SetCaption(const std::string& v) {
-        if (Fextras || !v.empty()) Extras().Caption = v;
+        if (HasRarer() || !v.empty()) Rarer().Caption = v;
     }
     // Position (from 0) in the master list.
     int32_t StoredPosition() const { return FstoredPosition; }
     void SetStoredPosition(int32_t v) { FstoredPosition = v; }
     // Title of the member list under which a list of lists last filed the tag.
-    const std::string& ListName() const { return Fextras ? Fextras->ListName : EmptyText(); }
+    const std::string& ListName() const { return HasRarer() ? Fextras->Rarer->ListName : EmptyText(); }
     void SetListName(const std::string& v) {
-        if (Fextras || !v.empty()) Extras().ListName = v;
+        if (HasRarer() || !v.empty()) Rarer().ListName = v;
     }
 
 private:
     // The values most tags never have, made on first use: a library holds a million tags.
-    struct Textras {
-        std::string Comment;
+    // A comment is the commonest of them (a ripper's note on every few tracks): a tag with
+    // only a comment takes the comment and one pointer more.
+    struct Trarer {
         std::string Caption;
         std::string ListName;
         std::unique_ptr<TmyStringList> ExtraFields;
     };
+    struct Textras {
+        std::string Comment;
+        std::unique_ptr<Trarer> Rarer;
+    };
     Textras& Extras();
+    Trarer& Rarer();
     static const std::string& EmptyText();
-    bool HasExtraFields() const { return Fextras && Fextras->ExtraFields; }
+    bool HasRarer() const { return Fextras && Fextras->Rarer; }
+    bool HasExtraFields() const { return HasRarer() && Fextras->Rarer->ExtraFields; }
     void CopyValuesTo(TaudioTag& dest) const;
 
-    // Texts first, then the numbers together, so that no field is padded. Artists, albums,
-    // dates, genre names and tag kinds repeat from track to track (an album's tracks share
-    // all five): they are pooled, one copy of each text for the whole library.
-    std::string Ffilename, Ftitle;
-    TpooledText Fartist, Falbum, Fdate, FgenreString, FtagType;
+    friend class TaudioTagPtr;
+    friend TaudioTagPtr NewAudioTag();
+
+    // The title and the name of the file within its folder, in one block: their sizes, then
+    // each text followed by a zero byte. Null when both are empty.
+    struct Ttexts {
+        uint32_t TitleSize, NameSize;
+        const char* Title() const { return reinterpret_cast<const char*>(this + 1); }
+        const char* Name() const { return Title() + TitleSize + 1; }
+        static Ttexts* Make(std::string_view title, std::string_view name);
+    };
+    void SetTexts(std::string_view title, std::string_view name);
+
+    // A track takes 112 bytes, one of the allocator's sizes, and its block of texts. Artists,
+    // albums, dates, genre names, tag kinds and the files' folders repeat from track to track
+    // (an album's tracks share all six): they are pooled, one copy of each text for the
+    // whole library, each field its number there.
+    Ttexts* Ftexts = nullptr;
+    TpooledText Ffolder, Fartist, Falbum, Fdate, FgenreString, FtagType;
+    // The references that hold the track (TaudioTagPtr).
+    mutable std::atomic<uint32_t> Frefs{0};
     TDateTime FmodDate = 0;
     std::unique_ptr<Textras> Fextras;
     uint32_t FtrackNo = 0;
@@ -263,7 +358,23 @@ private:
     int32_t FtrackIndex = 0;
     uint32_t Fsequence = 0;
     int32_t FstoredPosition = 0;
+    // What keeps the track: nothing yet (on the stack, or held by shared pointers alone),
+    // its references (made by NewAudioTag), or the table of tracks taken over from shared
+    // pointers while references hold them.
+    enum : uint8_t { kKeptByOwner = 0, kKeptByRefs = 1, kKeptByTable = 2 };
+    mutable std::atomic<uint8_t> Fkeeper{kKeptByOwner};
 };
+
+// A new track, held by the reference returned.
+TaudioTagPtr NewAudioTag();
+
+inline void TaudioTagPtr::AddRef(const TaudioTag* tag) noexcept {
+    if (tag) tag->Frefs.fetch_add(1, std::memory_order_relaxed);
+}
+
+inline long TaudioTagPtr::use_count() const noexcept {
+    return Ftag ? long(Ftag->Frefs.load(std::memory_order_relaxed)) : 0;
+}
 
 // Clears `list` and fills it with the 14 importable field names, in column order.
 void GetAudioTagFieldNames(TmyStringList& list);
@@ -277,3 +388,8 @@ std::string FormatMS(int64_t seconds);
 bool ExtractId3Jpeg(std::string_view fileStart, uint64_t fileSize, std::string& jpeg);
 
 }  // namespace tunecrest
+
+template <>
+struct std::hash<tunecrest::TaudioTagPtr> {
+    size_t operator()(const tunecrest::TaudioTagPtr& tag) const noexcept { return std::hash<void*>()(tag.get()); }
+};

@@ -118,6 +118,24 @@ void TcomponentWriter::WriteString(std::string_view name, std::string_view value
     WriteStringValue(CutUtf8(value, size_t(INT32_MAX)));
 }
 
+void TcomponentWriter::WriteString(std::string_view name, std::string_view first, std::string_view second) {
+    if (first.size() + second.size() > size_t(INT32_MAX)) {
+        WriteString(name, std::string(first) + std::string(second));
+        return;
+    }
+    WriteShortString(name);
+    const size_t size = first.size() + second.size();
+    if (size <= 255) {
+        Fw.WriteU8(vaString);
+        Fw.WriteU8(uint8_t(size));
+    } else {
+        Fw.WriteU8(vaLString);
+        Fw.WriteI32(int32_t(size));
+    }
+    Fw.WriteBytes(first);
+    Fw.WriteBytes(second);
+}
+
 void TcomponentWriter::WriteDate(std::string_view name, double value) {
     WriteShortString(name);
     Fw.WriteU8(vaDate);

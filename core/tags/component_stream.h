@@ -51,6 +51,8 @@ public:
     void WriteInteger(std::string_view name, int64_t value);
     // A text: short form up to 255 bytes, long form (32-bit length) above.
     void WriteString(std::string_view name, std::string_view value);
+    // A text given in two parts (a file's folder and its name), written as one.
+    void WriteString(std::string_view name, std::string_view first, std::string_view second);
     // A date: 8-byte floating-point day count.
     void WriteDate(std::string_view name, double value);
     // A list of texts.

@@ -20,7 +20,7 @@ void TaudioTagFileList::Add(const TaudioTagPtr& tag) {
 }
 
 void TaudioTagFileList::Store(const TaudioTagPtr& tag) {
-    if (tag) Fitems.AddObject(tag->Filename(), tag);
+    if (tag) Fitems.AddObject(tag->Filename().str(), tag);
 }
 
 TaudioTagPtr TaudioTagFileList::GetTag(int index) const {
@@ -77,7 +77,7 @@ TpopularityTagList::TpopularityTagList() { Fitems.SetDuplicates(Tduplicates::dup
 
 void TpopularityTagList::Add(const TaudioTagPtr& tag) {
     if (!tag) return;
-    if (TaudioTagPtr known = FindFile(tag->Filename())) {
+    if (TaudioTagPtr known = FindFile(tag->Filename().str())) {
         known->SetData(known->Data() + 1);
         known->SetModDate(Now());
         if (OnChange) OnChange(this);  // the count changed, not the entries
@@ -86,7 +86,7 @@ void TpopularityTagList::Add(const TaudioTagPtr& tag) {
     TaudioTagPtr copy = tag->Clone();
     copy->SetData(copy->Data() + 1);
     copy->SetModDate(Now());
-    Fitems.AddObject(copy->Filename(), copy);
+    Fitems.AddObject(copy->Filename().str(), copy);
 }
 
 }  // namespace tunecrest

@@ -55,12 +55,13 @@ bool ExportM3U(TaudioTagList& list, const std::string& fileName, bool append, bo
     for (const auto& tag : list.Items()) {
         // A file name holding a line break cannot be one M3U line; writing it would add
         // entries nobody chose.
-        if (HoldsLineBreak(tag->Filename())) {
+        const std::string fileName = tag->Filename().str();
+        if (HoldsLineBreak(fileName)) {
             LogError("Playlist export skips a file name holding a line break: " + tag->Filename());
             continue;
         }
         if (extended) lines.push_back(ExtInfLine(tag->Duration(), M3UEntryName(tag->Artist(), tag->Title())));
-        lines.push_back(tag->Filename());
+        lines.push_back(fileName);
     }
     std::string text;
     for (const auto& line : lines) text += line + "\n";

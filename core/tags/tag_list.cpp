@@ -245,7 +245,7 @@ void TaudioTagList::MergeList(const TaudioTagList& source, const TmyStringList& 
         const TaudioTagPtr& tag = tags[i];
         int at = -1;
         TaudioTagPtr known;
-        if (index.Find(tag->Filename(), at)) known = index.ObjectAs<TaudioTag>(at);
+        if (index.Find(tag->Filename().str(), at)) known = index.ObjectAs<TaudioTag>(at);
         if (known) {
             tag->AssignTagInfo(*known);
             if (OnTagFound) OnTagFound(this, false, known);
@@ -269,7 +269,7 @@ void TaudioTagList::RemoveMissingFiles() {
         // An internet-radio address is no file.
         const bool address = (tag->MediaType() & mkURL) != 0 || tag->Filename().find("://") != std::string::npos;
         std::error_code ec;
-        if (!address && !std::filesystem::exists(tag->Filename(), ec))
+        if (!address && !std::filesystem::exists(tag->Filename().str(), ec))
             Delete(position);
         else
             ++position;
@@ -286,12 +286,12 @@ void TaudioTagList::SearchText(const std::string& text, TmyStringList& dest, Tmy
     if (!keep) dest.Clear();
     for (const auto& tag : Fitems) {
         if (!InMask(*tag, mediaMask)) continue;
-        if (seen && seen->IndexOf(tag->Filename()) >= 0) continue;
+        if (seen && seen->IndexOf(tag->Filename().str()) >= 0) continue;
         const std::string title = UpperCase(tag->Title());
         const size_t at = title.find(wanted);
         if (anywhere ? at == std::string::npos : at != 0) continue;
         dest.AddObject(tag->Title() + " - " + tag->Artist(), tag);
-        if (seen) seen->AddObject(tag->Filename(), tag);
+        if (seen) seen->AddObject(tag->Filename().str(), tag);
     }
     dest.EndUpdate();
 }
@@ -317,7 +317,7 @@ void TaudioTagList::GetDisplayListEx(TmyStringList& dest, bool skipCDTracks, uin
     for (int i = 0; i < Count(); ++i) {
         const TaudioTagPtr& tag = Fitems[size_t(i)];
         if (tag->MediaType() != 0 && !InMask(*tag, mediaMask)) continue;
-        if (skipCDTracks && IsCdTrack(tag->Filename())) continue;
+        if (skipCDTracks && IsCdTrack(tag->Filename().str())) continue;
         std::string line = tag->GetDisplayText(format);
         if (numbered) line = Format("%3.3d : ", i + 1) + line;
         dest.AddObject(line, tag);

@@ -57,7 +57,7 @@ std::vector<std::string_view> FolderParts(std::string_view name) {
 bool AllBelow(const std::vector<TaudioTagPtr>& tags, std::string_view folder) {
     bool any = false;
     for (const auto& tag : tags) {
-        const std::string& name = tag->Filename();
+        const std::string name = tag->Filename().str();
         if (name.empty() || name[0] != '/' || IsUrl(name)) continue;
         if (name.size() <= folder.size() + 1 || name.compare(0, folder.size(), folder) != 0 ||
             name[folder.size()] != '/')
@@ -104,9 +104,10 @@ std::string OldMountFolder(const std::vector<TaudioTagPtr>& tags, const std::str
     bool any = false;
     std::vector<std::string_view> common;
     for (const auto& tag : tags) {
-        const std::string& name = tag->Filename();
+        const std::string name = tag->Filename().str();
         if (name.empty() || name[0] != '/' || IsUrl(name)) continue;
-        const auto parts = FolderParts(name);
+        // Views of the folder, which the track holds for good (pooled), not of the copy.
+        const auto parts = FolderParts(tag->Filename().Folder());
         if (!any) {
             common = parts;
             any = true;
@@ -303,7 +304,7 @@ bool ReadTagRecords(TbyteReader& r, int32_t count, std::vector<TaudioTagPtr>& ta
             parallelEnd = r.Position();
             if (i == count) break;
         }
-        auto tag = std::make_shared<TaudioTag>();
+        TaudioTagPtr tag = NewAudioTag();
         std::string reason;
         bool foreign = false;
         if (!ReadWithMore(r, source, [&] { return ReadAudioTagRecord(r, *tag, scratch, &reason, foreign) || foreign; }) ||
@@ -467,7 +468,7 @@ void RerootFileNames(std::vector<TaudioTagPtr>& tags, const std::string& mountRo
     const bool newIsPosix = !newRoot.empty() && newRoot[0] == '/';
     const std::string oldFolder = OldMountFolder(tags, storedRoot);
     for (auto& tag : tags) {
-        const std::string& name = tag->Filename();
+        const std::string name = tag->Filename().str();
         if (name.empty() || IsUrl(name)) continue;
         std::string rest;
         if (IsDrivePath(name)) {

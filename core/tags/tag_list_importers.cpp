@@ -42,7 +42,7 @@ void TcsvTaggerListImporter::Import(const std::string& fileName, TaudioTagList& 
     const int count = int(rows.size());
     for (int line = 1; line < count; ++line) {
         try {
-            auto tag = std::make_shared<TaudioTag>();
+            TaudioTagPtr tag = NewAudioTag();
             tag->SetFieldsFromColumns(columns, rows[size_t(line)]);
             target.Add(tag);
         } catch (const std::exception& e) {

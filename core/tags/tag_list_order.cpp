@@ -39,7 +39,7 @@ int CompareKeys(const TaudioTag& a, const TaudioTag& b, TaudioTagSortType sortTy
         case tstTagType: return thenTitle(CompareText(a.TagType(), b.TagType()));
         case tstTrackFilename: {
             const int c = CompareNumbers(a.TrackNo(), b.TrackNo());
-            return c != 0 ? c : CompareText(a.Filename(), b.Filename());
+            return c != 0 ? c : CompareText(a.Filename().str(), b.Filename().str());
         }
         case tstCaption: return CompareText(a.Caption(), b.Caption());
     }

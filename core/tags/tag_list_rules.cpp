@@ -104,7 +104,7 @@ void TtagListRules::ApplyRules(const TaudioTagList& source, TaudioTagList& dest,
     pass(UseGenres, [this](const TaudioTag& t) { return PassesGenre(t.GenreString()); });
     pass(UseYear, [this](const TaudioTag& t) { return PassesYear(t.Date()); });
     pass(UseArtists, [this](const TaudioTag& t) { return PassesArtist(t.Artist()); });
-    pass(UsePaths, [this](const TaudioTag& t) { return PassesPath(t.Filename()); });
+    pass(UsePaths, [this](const TaudioTag& t) { return PassesPath(t.Filename().str()); });
     dest.Clear();
     for (const auto& tag : working) dest.Add(copies ? tag->Clone() : tag);
     dest.EndUpdate();

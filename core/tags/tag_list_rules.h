@@ -14,6 +14,7 @@ namespace tunecrest {
 
 class TiniFile;
 class TaudioTag;
+class TaudioTagPtr;
 class TaudioTagList;
 
 // A sorted list of texts without duplicates, compared with or without regard to case.
@@ -55,7 +56,7 @@ public:
     std::string Name;
     // Raised per tested tag (index, last index, tag), when filtering starts ("Applying
     // Rules") and when it ends.
-    std::function<void(TObject* Sender, int Index, int Count, const std::shared_ptr<TaudioTag>& Tag)> OnProgress;
+    std::function<void(TObject* Sender, int Index, int Count, const TaudioTagPtr& Tag)> OnProgress;
     std::function<void(TObject* Sender, const std::string& Text)> OnStatus;
     TNotifyEvent OnFinished;
 

@@ -31,7 +31,7 @@ TaudioTagPtr FindKnown(const TmyStringList* known, const std::string& fileName) 
 const char* const kUnreadableField = "Unreadable";
 
 TaudioTagPtr MakePlaceholder(const std::string& fileName) {
-    auto tag = std::make_shared<TaudioTag>();
+    TaudioTagPtr tag = NewAudioTag();
     tag->SetFilename(fileName);
     tag->SetMediaType(0);
     tag->ExtraFields().SetValue(kUnreadableField, "1");
@@ -76,7 +76,7 @@ TaudioTagPtr TaudioTagList::CreateTagFromListedFile(const std::string& fileName,
 }
 
 TaudioTagPtr TaudioTagList::ReadListedFile(const std::string& fileName, TDateTime modDate) const {
-    auto tag = std::make_shared<TaudioTag>();
+    TaudioTagPtr tag = NewAudioTag();
     tag->SetFilename(fileName);
     {
         // Only the read and the copy of the plug-in's record are held; the list's own
@@ -101,8 +101,9 @@ TaudioTagPtr TaudioTagList::ReadListedFile(const std::string& fileName, TDateTim
 bool TaudioTagList::RefreshKnownTag(TaudioTag& tag, TDateTime fileDate) const {
     {
         const auto readLock = TaggerLoader().LockTagRead();
-        TtaggerRecord* record = TaggerLoader().FindPluginRecord(tag.Filename());
-        if (!TtaggerLoader::ReadWithPlugin(record, tag.Filename())) return false;
+        const std::string fileName = tag.Filename().str();
+        TtaggerRecord* record = TaggerLoader().FindPluginRecord(fileName);
+        if (!TtaggerLoader::ReadWithPlugin(record, fileName)) return false;
         try {
             TtaggerRecordSource source(record);
             tag.ReadFromPlugin(source);
@@ -152,7 +153,7 @@ void TaudioTagList::ScanFolderTree(const std::string& folder, bool keep, const T
                 for (const TfolderEntry& f : files) present.insert(f.Name);
                 std::set<std::string> covered;
                 std::erase_if(cached, [&](const TaudioTagPtr& tag) {
-                    const std::string name = fs::path(tag->Filename()).filename().string();
+                    const std::string name(tag->Filename().Name());
                     if (!present.count(name) || !covered.insert(name).second) return true;
                     tag->SetFilename((fs::path(folder) / name).string());
                     return false;
@@ -174,7 +175,7 @@ void TaudioTagList::ScanFolderTree(const std::string& folder, bool keep, const T
                         const TaudioTagPtr& tag = cached[size_t(i)];
                         if (i % 10 == 0 && OnListProcess) OnListProcess(this, i, cachedCount, tag);
                         if (IsPlaceholder(*tag)) continue;
-                        const TaudioTagPtr knownTag = FindKnown(known, tag->Filename());
+                        const TaudioTagPtr knownTag = FindKnown(known, tag->Filename().str());
                         if (!knownTag) {
                             found.Add(tag);
                         } else if (ModDatesDiffer(knownTag->ModDate(), tag->ModDate())) {

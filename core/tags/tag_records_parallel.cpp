@@ -77,7 +77,7 @@ void ReadChunk(std::string_view data, Tchunk& chunk, size_t limit) noexcept {
         r.Seek(chunk.End);
         TcomponentValue scratch;
         while (r.Position() < chunk.Bound && chunk.Tags.size() < limit) {
-            auto tag = std::make_shared<TaudioTag>();
+            TaudioTagPtr tag = NewAudioTag();
             bool foreign = false;
             if (!ReadAudioTagRecord(r, *tag, scratch, nullptr, foreign)) {
                 chunk.Stopped = true;

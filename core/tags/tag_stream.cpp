@@ -11,7 +11,7 @@ namespace tunecrest {
 namespace {
 constexpr std::string_view kExtraFieldsProperty = "ExtraFields.Strings";
 
-void WriteTextProperty(TcomponentWriter& cw, const char* name, const std::string& value) {
+void WriteTextProperty(TcomponentWriter& cw, const char* name, std::string_view value) {
     if (!value.empty()) cw.WriteString(name, value);
 }
 
@@ -109,7 +109,7 @@ int PropertyIndex(std::string_view name, int after) {
 void WriteAudioTagRecord(TbyteWriter& w, const TaudioTag& tag) {
     TcomponentWriter cw(w);
     cw.BeginComponent(kAudioTagClassName, "");
-    WriteTextProperty(cw, "Filename", tag.Filename());
+    if (const TfileNameText file = tag.Filename(); !file.empty()) cw.WriteString("Filename", file.Folder(), file.Name());
     WriteTextProperty(cw, "Artist", tag.Artist());
     WriteTextProperty(cw, "Title", tag.Title());
     WriteTextProperty(cw, "Album", tag.Album());

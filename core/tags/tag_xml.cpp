@@ -39,7 +39,7 @@ TDateTime ModDateFromStamp(std::string_view stamp) {
 
 void TaudioTagXML::SaveToStrings(TpairList& list) {
     const TaudioTag& t = Fowner;
-    list.push_back(MakePair("Filename", t.Filename()));
+    list.push_back(MakePair("Filename", t.Filename().str()));
     list.push_back(MakePair("Artist", t.Artist()));
     list.push_back(MakePair("Title", t.Title()));
     list.push_back(MakePair("Album", t.Album()));
@@ -122,7 +122,7 @@ void TaudioTagListXMLer::GetChildXMLers(std::vector<TmyCustomXMLer*>& list) {
 
 TmyCustomXMLer* TaudioTagListXMLer::LoadChildNode(const pugi::xml_node& node) {
     if (!SameText(node.name(), TaudioTagXML::kAudioTagXMLName)) return nullptr;
-    auto tag = std::make_shared<TaudioTag>();
+    TaudioTagPtr tag = NewAudioTag();
     TaudioTagXML xmler(*tag);
     LoadChildNodes(node, xmler);
     Fowner.Add(tag);

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <future>
+#include <optional>
+
+#include "core/base/safe_file.h"
 
 #include "core/tags/audio_tag.h"
 #include "core/library/genre_year_groupings.h"
@@ -97,6 +101,33 @@ int TtrackRows::Count() const {
     return int(Tracks.size());
 }
 
+namespace {
+
+// The line of a track as a row shows it: numbered by its place (`place` + 1) when rows are
+// numbered by position, where a copy carries that number so the library's track keeps its own.
+void FormatRow(const TtrackFormat& compiled, const TaudioTag& tag, bool byPlace, uint32_t place, int width,
+               std::string_view unknown, std::string& out) {
+    if (byPlace && tag.TrackNo() != place + 1) {
+        TaudioTag numberedCopy;
+        tag.AssignTagInfo(numberedCopy);
+        numberedCopy.SetTrackNo(place + 1);
+        compiled.Format(numberedCopy, width, unknown, out);
+    } else {
+        compiled.Format(tag, width, unknown, out);
+    }
+}
+
+}  // namespace
+
+std::string TtrackRows::Text(int index) const {
+    std::string out;
+    if (Urls || !Compiled || index < 0 || index >= int(Tracks.size())) return out;
+    const size_t i = size_t(index);
+    FormatRow(*Compiled, *Tracks[i], ShowNumbers && NumberByPosition, Places.empty() ? uint32_t(i) : Places[i],
+              NumberWidth, UnknownArtist, out);
+    return out;
+}
+
 void FormatTrackRows(const std::vector<TaudioTagPtr>& tracks, const std::string& format, bool numbered,
                      bool byPosition, const TlistContext& context, std::vector<std::string>& texts) {
     const std::string full = numbered ? ListFormat(*context.Formats, lfTrackNumbers) + " " + format : format;
@@ -151,7 +182,7 @@ TtrackRows RowsOfList(const std::shared_ptr<TObject>& data, const TmyNode* fixed
         if (rows.NumberByPosition)
             std::stable_sort(rows.Tracks.begin(), rows.Tracks.end(),
                              [](const TaudioTagPtr& a, const TaudioTagPtr& b) {
-                                 return CompareText(a->Filename(), b->Filename()) < 0;
+                                 return CompareText(a->Filename().str(), b->Filename().str()) < 0;
                              });
         const bool anyNumber = std::any_of(rows.Tracks.begin(), rows.Tracks.end(),
                                            [](const TaudioTagPtr& t) { return t->TrackNo() != 0; });
@@ -188,23 +219,142 @@ TtrackRows RowsOfList(const std::shared_ptr<TObject>& data, const TmyNode* fixed
 
 }  // namespace
 
-void FormatTrackRows(TtrackRows& rows, const TlistContext& context) {
-    FormatTrackRows(rows.Tracks, rows.Format, rows.ShowNumbers, rows.NumberByPosition, context, rows.Texts);
-    // The rows in the order of their text; the library's list itself keeps its order.
-    std::vector<size_t> order(rows.Tracks.size());
-    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::stable_sort(order.begin(), order.end(),
-                     [&](size_t a, size_t b) { return CompareText(rows.Texts[a], rows.Texts[b]) < 0; });
-    std::vector<TaudioTagPtr> tracks;
-    std::vector<std::string> texts;
-    tracks.reserve(order.size());
-    texts.reserve(order.size());
-    for (size_t i : order) {
-        tracks.push_back(std::move(rows.Tracks[i]));
-        texts.push_back(std::move(rows.Texts[i]));
+namespace {
+
+// From this many rows on, the texts are made on several threads, each a run of rows.
+constexpr size_t kThreadedRows = 20000;
+constexpr size_t kMaxRowThreads = 4;
+
+// The texts of a run of rows, one after another in a block of their own (from the system's
+// large pages, given back whole once the rows are ordered), and where each ends.
+struct TrowTexts {
+    std::vector<char, TlargeBlockAllocator<char>> Bytes;
+    std::vector<uint32_t> Ends;
+    size_t First = 0;
+    std::string_view Text(size_t row) const {
+        const size_t k = row - First;
+        const uint32_t start = k == 0 ? 0 : Ends[k - 1];
+        return {Bytes.data() + start, Ends[k] - start};
     }
+};
+
+// The order of the rows by their texts, as a stable sort by CompareText gives it: each
+// row carries the first eight bytes after the start all texts share as a number (most
+// comparisons end there), then the rest is compared, then the place.
+//
+// The texts are compared as `sortFormat` makes them: the row format with its font tags
+// left as written ("<FTI>", a few bytes, where a resolved tag takes sixty). That gives the
+// same order as the texts with their fonts, provided every font tag resolves to a tag and
+// no extra field is shown (its written form closes with a ">" of its own): a value never
+// holds "<" (values are escaped), so where two texts part, either both are in the same
+// value, or one value ends at a tag ("<" in either form) and the other goes on with a
+// letter; texts equal up to a tag hold the same tag there (the same segment of the same
+// format), in either form.
+std::vector<uint32_t> TextOrder(const TtrackRows& rows, const TtrackFormat& sortFormat) {
+    const size_t count = rows.Tracks.size();
+    const size_t parts = count < kThreadedRows ? 1 : kMaxRowThreads;
+    std::vector<TrowTexts> texts(parts);
+    auto make = [&](size_t p) {
+        TrowTexts& part = texts[p];
+        part.First = count * p / parts;
+        const size_t last = count * (p + 1) / parts;
+        part.Ends.reserve(last - part.First);
+        part.Bytes.reserve((last - part.First) * 96);
+        std::string line;
+        for (size_t i = part.First; i < last; ++i) {
+            line.clear();
+            FormatRow(sortFormat, *rows.Tracks[i], rows.ShowNumbers && rows.NumberByPosition, uint32_t(i),
+                      rows.NumberWidth, rows.UnknownArtist, line);
+            part.Bytes.insert(part.Bytes.end(), line.begin(), line.end());
+            part.Ends.push_back(uint32_t(std::min<size_t>(part.Bytes.size(), UINT32_MAX)));
+        }
+    };
+    std::vector<std::future<void>> helpers;
+    for (size_t p = 1; p < parts; ++p) helpers.push_back(std::async(std::launch::async, make, p));
+    make(0);
+    for (auto& helper : helpers) helper.get();
+    // Every row's part is found from its number (the parts split the rows evenly), with a
+    // step back or on where the split's rounding puts the row in the next part.
+    const auto textOf = [&](uint32_t row) {
+        size_t p = std::min(parts - 1, size_t(row) * parts / std::max<size_t>(count, 1));
+        while (p > 0 && texts[p].First > row) --p;
+        while (p + 1 < parts && texts[p + 1].First <= row) ++p;
+        return texts[p].Text(row);
+    };
+    std::vector<uint32_t> order(count);
+    for (size_t i = 0; i < count; ++i) order[i] = uint32_t(i);
+    if (count < 2) return order;
+    // Already in order (a genre's tracks by title, an album's by number): left as it is.
+    bool ordered = true;
+    for (size_t i = 1; i < count && ordered; ++i)
+        ordered = CompareText(textOf(uint32_t(i - 1)), textOf(uint32_t(i))) <= 0;
+    if (ordered) return order;
+    // The start all texts share (their font tags) is left out of the keys.
+    const std::string_view first = textOf(0);
+    size_t shared = first.size();
+    for (size_t i = 1; i < count && shared > 0; ++i) {
+        const std::string_view t = textOf(uint32_t(i));
+        size_t k = 0;
+        while (k < shared && k < t.size() && t[k] == first[k]) ++k;
+        shared = k;
+    }
+    struct Tkey {
+        uint64_t Prefix;
+        uint32_t Row;
+    };
+    std::vector<Tkey> keys(count);
+    const auto less = [&](const Tkey& a, const Tkey& b) {
+        if (a.Prefix != b.Prefix) return a.Prefix < b.Prefix;
+        const int c = CompareText(textOf(a.Row).substr(shared), textOf(b.Row).substr(shared));
+        return c != 0 ? c < 0 : a.Row < b.Row;
+    };
+    // Each part's rows are keyed and sorted on its thread, then the parts are merged.
+    const auto sortPart = [&](size_t p) {
+        const size_t from = texts[p].First, to = p + 1 < parts ? texts[p + 1].First : count;
+        for (size_t i = from; i < to; ++i) keys[i] = {TextSortPrefix(textOf(uint32_t(i)).substr(shared)), uint32_t(i)};
+        std::sort(keys.begin() + long(from), keys.begin() + long(to), less);
+    };
+    helpers.clear();
+    for (size_t p = 1; p < parts; ++p) helpers.push_back(std::async(std::launch::async, sortPart, p));
+    sortPart(0);
+    for (auto& helper : helpers) helper.get();
+    for (size_t width = 1; width < parts; width *= 2)
+        for (size_t p = 0; p + width < parts; p += 2 * width) {
+            const size_t from = texts[p].First, middle = texts[p + width].First;
+            const size_t to = p + 2 * width < parts ? texts[p + 2 * width].First : count;
+            std::inplace_merge(keys.begin() + long(from), keys.begin() + long(middle), keys.begin() + long(to), less);
+        }
+    for (size_t i = 0; i < count; ++i) order[i] = keys[i].Row;
+    return order;
+}
+
+}  // namespace
+
+void FormatTrackRows(TtrackRows& rows, const TlistContext& context) {
+    const std::string full =
+        rows.ShowNumbers ? ListFormat(*context.Formats, lfTrackNumbers) + " " + rows.Format : rows.Format;
+    rows.Compiled =
+        std::make_shared<TtrackFormat>(ConvertLegacyFormat(full), context.Fonts ? &context.Fonts->Items() : nullptr);
+    rows.UnknownArtist = context.Settings ? context.Settings->UnknownArtistString() : std::string();
+    int highest = rows.NumberByPosition ? int(rows.Tracks.size()) : 0;
+    if (!rows.NumberByPosition)
+        for (const auto& t : rows.Tracks) highest = std::max(highest, int(t->TrackNo()));
+    // Numbers padded to the widest, so rows ordered by their text stay in number order.
+    rows.NumberWidth = rows.ShowNumbers ? std::max(2, Digits(highest)) : 0;
+    rows.Places.clear();
+    // The rows in the order of their text; the library's list itself keeps its order. The
+    // texts are ordered in their short form (font tags as written) where every font tag
+    // resolves to one, as it does with a store that holds a font (see TextOrder).
+    const bool shortForm = context.Fonts && context.Fonts->Items().Count() > 0 && !rows.Compiled->HasExtraFields();
+    const std::optional<TtrackFormat> sortFormat =
+        shortForm ? std::optional<TtrackFormat>(std::in_place, ConvertLegacyFormat(full), nullptr) : std::nullopt;
+    const std::vector<uint32_t> order = TextOrder(rows, sortFormat ? *sortFormat : *rows.Compiled);
+    std::vector<TaudioTagPtr> tracks;
+    tracks.reserve(order.size());
+    for (uint32_t i : order) tracks.push_back(std::move(rows.Tracks[i]));
     rows.Tracks = std::move(tracks);
-    rows.Texts = std::move(texts);
+    // A row numbered by position keeps the number of its place before the order.
+    if (rows.ShowNumbers && rows.NumberByPosition) rows.Places = order;
 }
 
 TtrackRows ChooseTrackRows(const TmyNode* node, const TlistContext& context) {

@@ -75,8 +75,17 @@ struct TtrackRows {
     bool MultiSelect = true;
     // The rows in display order; the track list never reorders the library's own lists.
     std::vector<TaudioTagPtr> Tracks;
-    std::vector<std::string> Texts;
     int Count() const;
+    // The markup text of a row (empty outside the rows), made when asked for: a list of a
+    // hundred thousand tracks paints the few rows on screen, and keeps no text of the others.
+    std::string Text(int index) const;
+    // What the texts are made with (FormatTrackRows): the format read once, the width of
+    // the numbers and the text of a missing artist; with numbers by position, each row's
+    // place in the list before the rows were put in the order of their texts.
+    std::shared_ptr<const TtrackFormat> Compiled;
+    int NumberWidth = 0;
+    std::string UnknownArtist;
+    std::vector<uint32_t> Places;
 };
 
 // The library and settings the rows are made with.
@@ -91,7 +100,9 @@ struct TlistContext {
 TtrackRows ChooseTrackRows(const TmyNode* node, const TlistContext& context);
 // The rows of an album chosen in the cover matrix.
 TtrackRows ChooseAlbumRows(const TaudioTagAlbumPtr& album, const TlistContext& context);
-// Formats the rows again with their format and numbering, then orders them by text.
+// Reads the rows' format and numbering again, then puts the rows in the order of their
+// texts (without regard to case); a large list's texts are made on several threads, and
+// dropped once ordered.
 void FormatTrackRows(TtrackRows& rows, const TlistContext& context);
 // Formats `tracks` with `format` (numbered first when `numbered`), the numbers being the
 // position + 1 or the track number; texts in `texts`, the order unchanged.

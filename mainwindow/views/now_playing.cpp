@@ -21,7 +21,7 @@ bool TnowPlaying::Radio() const {
 }
 
 std::string TnowPlaying::StationAddress() const {
-    if (Track && Track->MediaType() == kRadioMediaKind && !Track->Filename().empty()) return Track->Filename();
+    if (Track && Track->MediaType() == kRadioMediaKind && !Track->Filename().empty()) return Track->Filename().str();
     return PlayingURL;
 }
 
@@ -73,7 +73,7 @@ TtrackTextLines TrackTextLines(const TnowPlaying& now, const TurlList* stations)
     // An untitled track shows its artist, else its file's name.
     std::string title = t.Title();
     if (title.empty()) title = t.Artist();
-    if (title.empty()) title = std::filesystem::path(t.Filename()).filename().string();
+    if (title.empty()) title = std::string(t.Filename().Name());
     std::string details = t.Artist();
     if (!t.Album().empty()) details += (details.empty() ? "" : "  \u2022  ") + t.Album();
     return {title, details};

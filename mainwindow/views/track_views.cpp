@@ -319,8 +319,8 @@ void TtrackListViews::PaintRow(const TtouchListBox& list, int index, const QRect
         text = StationRowText(Ffonts, Frows.Urls->GetName(index));
         icon = liStation;
     } else {
-        if (index < 0 || index >= int(Frows.Texts.size())) return;
-        text = Frows.Texts[size_t(index)];
+        if (index < 0 || index >= int(Frows.Tracks.size())) return;
+        text = Frows.Text(index);
         icon = TrackIcon(Frows.Tracks[size_t(index)].get());
         fontIndex = Frows.FontIndex;
     }

@@ -19,7 +19,7 @@ namespace tunecrest {
 namespace {
 std::string TrackLine(const TaudioTag& tag) {
     std::string line = tag.Artist().empty() ? tag.Title() : tag.Artist() + " - " + tag.Title();
-    if (line.empty()) line = std::filesystem::path(tag.Filename()).filename().string();
+    if (line.empty()) line = std::string(tag.Filename().Name());
     return line;
 }
 }  // namespace

@@ -123,7 +123,7 @@ void MakeDemoLibrary(const std::filesystem::path& root) {
     SaveTagListToFile(list, (root / "Data" / "jukebox.dat").string(), false);
 }
 
-std::shared_ptr<TaudioTag> FindTrack(const TaudioTagList& list, const std::string& title) {
+TaudioTagPtr FindTrack(const TaudioTagList& list, const std::string& title) {
     for (const auto& tag : list.Items())
         if (tag->Title() == title) return tag;
     return nullptr;

@@ -14,6 +14,7 @@ namespace tunecrest {
 
 class TaudioTagList;
 class TaudioTag;
+class TaudioTagPtr;
 class TmyNodeList;
 class TmyNode;
 
@@ -46,7 +47,7 @@ std::vector<std::shared_ptr<TaudioTag>> DemoTracks(const std::filesystem::path& 
 void MakeDemoLibrary(const std::filesystem::path& root);
 
 // The first track of `list` titled `title`, or null.
-std::shared_ptr<TaudioTag> FindTrack(const TaudioTagList& list, const std::string& title);
+TaudioTagPtr FindTrack(const TaudioTagList& list, const std::string& title);
 
 // The first node, depth first, of a tree that stands for a list (an album, a playlist)
 // titled `title`; null when the tree has none.

@@ -63,11 +63,11 @@ protected:
             }
         };
         Events.OnPlaybackStart = [this](TObject*, const TaudioTagPtr& t) {
-            Started.push_back(t ? t->Filename() : "<none>");
+            Started.push_back(t ? t->Filename().str() : "<none>");
         };
-        Events.OnFileNotFound = [this](TObject*, const TaudioTagPtr& t) { NotFound.push_back(t->Filename()); };
+        Events.OnFileNotFound = [this](TObject*, const TaudioTagPtr& t) { NotFound.push_back(t->Filename().str()); };
         Events.OnPlaybackFinished = [this](TObject*, const TaudioTagPtr& t) {
-            Finished.push_back(t ? t->Filename() : "");
+            Finished.push_back(t ? t->Filename().str() : "");
             Player->PlayNext();
         };
         Events.OnTimeChange = [this](TObject*, uint32_t, uint32_t length) { LastLength = length; };
@@ -147,11 +147,11 @@ TEST_F(DshowPlayerTest, BackToBackTracksKeepTheOrderAndCountOfTheirEvents) {
         Jukebox.pop_front();
     };
     Events.OnPlaybackStart = [&](TObject*, const TaudioTagPtr& t) {
-        playing = t->Filename();
+        playing = t->Filename().str();
         log.push_back("start " + playing);
     };
     Events.OnPlaybackFinished = [&](TObject*, const TaudioTagPtr& t) {
-        log.push_back("finish " + (t ? t->Filename() : std::string("<none>")));
+        log.push_back("finish " + (t ? t->Filename().str() : std::string("<none>")));
         playing.clear();
         Player->PlayNext();
     };
@@ -308,7 +308,7 @@ TEST_F(DshowPlayerTest, InternetRadioPlaysWithTheStreamsTitlesAndItsEndIsSaid) {
     // asks for the next track.
     std::vector<std::string> addressAtTheEnd;
     Events.OnPlaybackFinished = [&](TObject*, const TaudioTagPtr& t) {
-        Finished.push_back(t ? t->Filename() : "");
+        Finished.push_back(t ? t->Filename().str() : std::string());
         addressAtTheEnd.push_back(Player->PlayingURL());
         Player->PlayNext();
     };
@@ -372,8 +372,8 @@ TEST_F(DshowPlayerTest, ALibraryFilesOwnTitleIsNoStreamTitle) {
     };
     std::string titleAtTheEnd;
     Events.OnPlaybackFinished = [&](TObject*, const TaudioTagPtr& t) {
-        Finished.push_back(t ? t->Filename() : "");
-        titleAtTheEnd = t ? t->Title() : "<none>";
+        Finished.push_back(t ? t->Filename().str() : std::string());
+        titleAtTheEnd = t ? t->Title().str() : std::string("<none>");
     };
     auto track = Track(file);
     track->SetTitle("Library Title");

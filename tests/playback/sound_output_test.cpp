@@ -50,10 +50,10 @@ class SoundOutputTest : public ::testing::Test {
             Jukebox.pop_front();
         };
         Events.OnPlaybackStart = [this](TObject*, const TaudioTagPtr& t) {
-            Started.push_back(t->Filename());
+            Started.push_back(t->Filename().str());
         };
         Events.OnPlaybackFinished = [this](TObject*, const TaudioTagPtr& t) {
-            Finished.push_back(t ? t->Filename() : "");
+            Finished.push_back(t ? t->Filename().str() : std::string());
             Player->PlayNext();
         };
         Player = std::make_unique<TdshowPlayer>();

@@ -20,11 +20,11 @@ public:
         };
         // Started tracks by file name; "<none>" when the engine starts nothing.
         Events.OnPlaybackStart = [this](TObject*, const TaudioTagPtr& tag) {
-            Starts.push_back(tag ? std::filesystem::path(tag->Filename()).filename().string() : "<none>");
+            Starts.push_back(tag ? std::string(tag->Filename().Name()) : "<none>");
         };
         Events.OnStateChange = [this](TObject*, TmediaPlayState state) { States.push_back(state); };
         Events.OnFileNotFound = [this](TObject*, const TaudioTagPtr& tag) {
-            Missing.push_back(tag ? tag->Filename() : std::string());
+            Missing.push_back(tag ? tag->Filename().str() : std::string());
         };
     }
     PlayerEventRecorder(const PlayerEventRecorder&) = delete;

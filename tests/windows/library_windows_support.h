@@ -93,6 +93,7 @@ TmyNode* FindNode(TmyNodeList& nodes, Pred pred) {
     for (int i = 0; i < nodes.Count(); ++i) {
         TmyNode* node = nodes.Items(i);
         if (pred(node)) return node;
+        node->MakeChildren();  // an artist's albums are made when asked for
         if (TmyNode* found = FindNode(node->Children(), pred)) return found;
     }
     return nullptr;

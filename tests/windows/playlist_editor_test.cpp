@@ -162,7 +162,7 @@ TEST_F(PlaylistEditor, RowsFindTheirTracksByIdentityWhenCdTracksAreNotShown) {
     editor.ChoosePlaylist(CollectionRow("Disc in the drive"));
     TaudioTagList& list = *editor.CurrentList();
     ASSERT_EQ(list.Count(), 1);
-    ASSERT_TRUE(IsCdTrack(list.GetTag(0)->Filename()));
+    ASSERT_TRUE(IsCdTrack(list.GetTag(0)->Filename().str()));
     ChooseNode("Gold");
     editor.AddAllTracks();
     // The CD track has no row: row 0 is "Dancing Queen", the list's second track.

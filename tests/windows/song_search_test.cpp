@@ -305,6 +305,57 @@ TEST(SongSearch, ArtistAlbumAndTrackNumberModes) {
     }
 }
 
+// A keyboard without accented keys reaches accented names: letters match without their
+// accents (and without regard to case) in every mode, typed either way.
+TEST(SongSearch, LettersMatchWithoutTheirAccentsInEveryMode) {
+    Library l;
+    l.lib.GlobalList().Add(
+        MakeLibraryTag("/m/bulles.mp3", "Ch\xC3\xA9rie \xC3\x89lan", "Bulles gel\xC3\xA9" "es", "Stra\xC3\x9F" "e"));
+    l.lib.GlobalList().Add(MakeLibraryTag("/m/gel.mp3", "Gel Band", "Gelees Royales", "Plain"));
+    TsongSearch search;
+    search.SetLibrary(&l.lib);
+    search.Search("gelees");
+    EXPECT_EQ(ResultTitles(search.Results()), (Titles{"Bulles gel\xC3\xA9" "es", "Gelees Royales"}));
+    search.Search("GEL\xC3\x89" "ES");  // typed with the accent, on a real keyboard
+    EXPECT_EQ(ResultTitles(search.Results()), (Titles{"Bulles gel\xC3\xA9" "es", "Gelees Royales"}));
+    search.Search("bulles gelee");
+    EXPECT_EQ(ResultTitles(search.Results()), (Titles{"Bulles gel\xC3\xA9" "es"}));
+    search.SetSearchMode(ssmArtist);
+    search.Search("elan");
+    EXPECT_EQ(ResultTitles(search.Results()), (Titles{"Bulles gel\xC3\xA9" "es"}));
+    search.Search("CHERIE E");
+    EXPECT_EQ(ResultTitles(search.Results()), (Titles{"Bulles gel\xC3\xA9" "es"}));
+    search.SetSearchMode(ssmAlbum);
+    search.Search("strasse");
+    EXPECT_EQ(ResultTitles(search.Results()), (Titles{"Bulles gel\xC3\xA9" "es"}));
+    // Names without accents still match as ever, and a text that is not there finds nothing.
+    search.Search("shell");
+    EXPECT_EQ(ResultTitles(search.Results()), (Titles{"Crab Walk"}));
+    search.Search("strase");
+    EXPECT_TRUE(search.Results().empty());
+}
+
+// The results name the library's own tracks: once the library changes, rows the search has
+// not made again are none (never another track, never a freed one), and the next search
+// finds what is there.
+TEST(SongSearch, ResultsOfAChangedLibraryAreSearchedAgain) {
+    Library l;
+    TsongSearch search;
+    search.SetLibrary(&l.lib);
+    search.Search("a");
+    ASSERT_GT(search.ResultCount(), 2);
+    EXPECT_FALSE(search.ResultsStale());
+    l.lib.GlobalList().Delete(0);
+    EXPECT_TRUE(search.ResultsStale());
+    EXPECT_EQ(search.Result(0), nullptr);
+    search.Search("a");
+    EXPECT_FALSE(search.ResultsStale());
+    EXPECT_EQ(ResultTitles(search.Results()), (Titles{"Crab Walk", "LAB rat", "Sing Along Abc", "Fab Clip"}));
+    search.SetSearchMode(ssmAlbum);
+    search.Search("arriv");
+    EXPECT_EQ(ResultTitles(search.Results()), (Titles{"Knowing Me"}));
+}
+
 TEST(SongSearch, ModeButtonsCycleThroughTheModesAllowed) {
     Library l;
     TsongSearch search;
@@ -423,6 +474,20 @@ TEST_F(SongSearchWindow, WithoutTrackIndexesTheIndexModeIsNotOffered) {
     int mode = ssmIndex;
     EXPECT_FALSE(ShowSongSearch(&l.lib, &queue, sswAdd, mode));
     EXPECT_EQ(mode, ssmTitle);
+}
+
+TEST_F(SongSearchWindow, TheKeyboardWithoutAccentsReachesAccentedTitles) {
+    l.lib.GlobalList().Add(MakeLibraryTag("/m/bulles.mp3", "Cherie", "Bulles gel\xC3\xA9" "es", ""));
+    runner->Push([&](QDialog& d) {
+        TfrmSongSearch2& w = Window(d);
+        TypeOnKeyboard("GELEES");
+        ASSERT_EQ(w.lbResults->Count(), 1);
+        w.lbResults->SetSelected(0, true);
+        Press(w.btnAddClose);
+    });
+    int mode = ssmTitle;
+    EXPECT_TRUE(ShowSongSearch(&l.lib, &queue, sswAdd, mode));
+    EXPECT_EQ(queue.added, (Titles{"Bulles gel\xC3\xA9" "es"}));
 }
 
 TEST_F(SongSearchWindow, AddingQueuesTheSelectedRowsInOrderAndEnterQueuesNothing) {

@@ -26,7 +26,7 @@ bool DeleteHistoryFile(TcustomlocalJukeboxList& library, int row) {
     TaudioTagList& history = library.Jukebox()->History();
     const TaudioTagPtr tag = history.GetTag(row);
     if (!tag) return false;
-    const std::string name = tag->Filename();
+    const std::string name = tag->Filename().str();
     std::error_code ec;
     if (!std::filesystem::exists(name, ec)) return false;
     if (!Prompt().AskYesNo(
@@ -88,7 +88,7 @@ void TfrmHistory::Fill() {
     for (const TaudioTagPtr& tag : history.Items()) {
         rows.push_back(new QTreeWidgetItem(QStringList{
             QString::fromStdString(HistoryPlayTime(tag->ModDate())), QString::fromStdString(tag->Artist()),
-            QString::fromStdString(tag->Title()), QString::fromStdString(tag->Filename())}));
+            QString::fromStdString(tag->Title()), QString::fromStdString(tag->Filename().str())}));
     }
     lvHistory->addTopLevelItems(rows);
 }

@@ -129,7 +129,7 @@ void TmediaScan::Work(const std::shared_ptr<Trun>& run) {
         setAction("Removing Missing Files...");
         for (const TaudioTagPtr& tag : r.Snapshot) {
             if (r.StopFlag) break;
-            const std::string& name = tag->Filename();
+            const std::string name = tag->Filename().str();
             std::error_code ec;
             // Internet-radio addresses are not files and stay.
             if (name.find("://") == std::string::npos && !std::filesystem::exists(name, ec))
@@ -145,7 +145,7 @@ void TmediaScan::Work(const std::shared_ptr<Trun>& run) {
         for (const TaudioTagPtr& tag : r.Snapshot) {
             if (r.Missing.count(tag.get())) continue;
             TaudioTagPtr copy = tag->Clone();
-            r.Known.AddObject(tag->Filename(), copy);
+            r.Known.AddObject(tag->Filename().str(), copy);
             copies.emplace_back(tag, copy);
         }
         r.Known.SetSorted(true);
@@ -238,13 +238,13 @@ void TmediaScan::Apply(Trun& run) {
     if (run.Imported.Count() > 0) {
         TmyStringList index;
         index.SetCaseSensitive(true);
-        for (const TaudioTagPtr& tag : target.Items()) index.AddObject(tag->Filename(), tag);
+        for (const TaudioTagPtr& tag : target.Items()) index.AddObject(tag->Filename().str(), tag);
         index.SetSorted(true);
         // Merging copies the imported values into the tracks already known.
         if (!run.Request.Video)
             for (const TaudioTagPtr& imported : run.Imported.Items()) {
                 int at = 0;
-                if (index.Find(imported->Filename(), at)) Flibrary.NoteTrackEdit(index.ObjectAs<TaudioTag>(at));
+                if (index.Find(imported->Filename().str(), at)) Flibrary.NoteTrackEdit(index.ObjectAs<TaudioTag>(at));
             }
         target.MergeList(run.Imported, index);
     }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/library/tag_list_list.h"
 #include "core/tags/audio_tag.h"
 
 namespace tunecrest {
@@ -60,7 +61,9 @@ class TsongSearch {
     void NextFileTypeMode() { SetFileTypeMode((FfileTypeMode + 1) % FileTypeModeCount()); }
 
     // Runs the search for `text` in the current modes; an empty text or no library
-    // finds nothing, and so does a text that is not a number in the index mode.
+    // finds nothing, and so does a text that is not a number in the index mode. Names
+    // match without regard to case and with their letters' accents left aside ("gelees"
+    // finds "Bulles gelées"; see SearchFolded).
     // While the text grows (the new text holds the last one) in the same modes and the
     // library has not changed, only the last result is searched again; otherwise the
     // whole library is. Either way the result is the same.
@@ -71,11 +74,15 @@ class TsongSearch {
     // Every result as a track.
     std::vector<TaudioTagPtr> Results() const;
     void ClearResults();
+    // The library has changed since the last search: its results may name tracks no longer
+    // there (those rows are none) until the text is searched again.
+    bool ResultsStale() const;
     // Whether the last search narrowed the one before it instead of reading the library.
     bool LastSearchNarrowed() const { return Fnarrowed; }
-    // Makes the title search's copy of the library now (the window does it when shown,
-    // so that the first key does not); later searches make it again when the library
-    // has changed since.
+    // Makes the searches' folded copies of the library's titles, artists and albums now
+    // (the window does it when shown, so that the first key does not; a large library's
+    // on several threads); later searches make them again when the library has changed
+    // since.
     void PrepareIndex();
 
     // The row template of the current mode ("<far><ar>..." or "<fti><ti>..."), with the
@@ -84,15 +91,20 @@ class TsongSearch {
 
   private:
     struct TtitleIndex;
+    struct TgroupIndex;
     bool IndexCurrent() const;
-    void SearchTitles(const std::string& upper, uint32_t mask, bool narrow);
-    void SearchGroups(const std::string& upper, uint32_t mask, bool artists, bool narrow);
+    // A track of the title index; null once the library has changed since it was made.
+    TaudioTagPtr IndexTrack(uint32_t track) const;
+    // The folded names of the artists (or albums), made when first searched.
+    const TgroupIndex& GroupIndex(bool artists);
+    void SearchTitles(const std::string& folded, uint32_t mask, bool narrow);
+    void SearchGroups(const std::string& folded, uint32_t mask, bool artists, bool narrow);
     void SearchIndex(const std::string& text, uint32_t mask);
 
     TcustomJukeboxList* Flibrary = nullptr;
     int FsearchMode = ssmTitle;
     int FfileTypeMode = sftAll;
-    // Tracks found by the group and number searches.
+    // Tracks found by the number search.
     std::vector<TaudioTagPtr> Fresults;
     // The title search: the library's titles folded into one block, the places in it of
     // the titles found (before the once-per-file rule) and of the results.
@@ -101,10 +113,18 @@ class TsongSearch {
     std::vector<uint32_t> FtitleResults;
     bool FtitleResultsAreMatches = true;  // no file twice: the results are the matches
     bool FtitleSearch = false;            // the last search was a title search
-    // The groups whose names held the last text (artist and album modes).
+    // The artist and album searches: the groups whose names held the last text, in order,
+    // and their tracks as the results, made into tracks only when asked for. Each group
+    // gives its tracks of the media mask: all of them (FgroupTracks empty), or those at the
+    // places FgroupTracks lists; FgroupEnds[i] is the count of results up to group i.
+    std::shared_ptr<TgroupIndex> Fartists, Falbums;
     std::vector<int> FgroupMatches;
+    std::vector<TaudioTagListPtr> FgroupLists;
+    std::vector<uint32_t> FgroupEnds;
+    std::vector<uint32_t> FgroupTracks;
+    bool FgroupSearch = false;
     // What the last search was, to tell whether the next one may narrow it.
-    std::string FlastUpper;
+    std::string FlastFolded;
     int FlastMode = -1;
     int FlastFileType = -1;
     uint64_t FlastGlobalChanges = 0;

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
+#include <QTimer>
 #include <algorithm>
 
 #include "core/display/font_store.h"
@@ -218,7 +219,17 @@ void TfrmSongSearch2::PlayNowPressed() {
 
 void TfrmSongSearch2::PaintRow(int index, const QRect& rect, QPainter& canvas, uint8_t state) {
     const TaudioTagPtr found = Fsearch.Result(index);
-    if (!found) return;
+    if (!found) {
+        // The library changed under the results: the text is searched again.
+        if (Fsearch.ResultsStale() && !FresearchPosted) {
+            FresearchPosted = true;
+            QTimer::singleShot(0, this, [this] {
+                FresearchPosted = false;
+                TextChanged();
+            });
+        }
+        return;
+    }
     const TaudioTag& tag = *found;
     const bool selected = InItemState(state, lisSelected);
     canvas.fillRect(rect, ToQColor(selected ? FselectedBack : FrowColor));

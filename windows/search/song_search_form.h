@@ -77,6 +77,7 @@ class TfrmSongSearch2 : public TkeyboardableForm {
     int FwindowMode = sswAdd;
     TformSkinColors FlastColors;
     bool FcoloursUsed = false;
+    bool FresearchPosted = false;
     TColor FrowColor = 0x202020, FselectedBack = 0x8A5A2A, FselectedText = 0xFFFFFF, FtextColor = 0xFFFFFF;
 };
 

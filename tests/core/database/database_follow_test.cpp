@@ -208,7 +208,7 @@ TEST_P(DatabaseFollowTest, AnUpdateThatFailsPartWayKeepsTheOldRowsAndARebuildMen
     rows += ",\n";
     boom->GetCSVRow(rows);
     rows += ",\n";
-    EXPECT_FALSE(writer.ApplyChanges(Database(), {Lib.GlobalList().GetTag(4)->Filename()}, rows));
+    EXPECT_FALSE(writer.ApplyChanges(Database(), {Lib.GlobalList().GetTag(4)->Filename().str()}, rows));
     EXPECT_NE(writer.LastError().find("refused"), std::string::npos) << writer.LastError();
     EXPECT_EQ(AudioRows(Database()), old);
 

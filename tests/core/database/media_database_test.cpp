@@ -90,7 +90,7 @@ protected:
             return {"ERROR"};
         }
         std::vector<std::string> files;
-        for (const auto& tag : list.Items()) files.push_back(tag->Filename());
+        for (const auto& tag : list.Items()) files.push_back(tag->Filename().str());
         std::sort(files.begin(), files.end());
         return files;
     }
@@ -100,7 +100,7 @@ protected:
         EXPECT_TRUE(Fdb.SelectFiles("1=1", "", "", TdbTable::dtAudio, false, all, error)) << error;
         return all.Count();
     }
-    std::string File(int i) const { return Ftags[size_t(i)]->Filename(); }
+    std::string File(int i) const { return Ftags[size_t(i)]->Filename().str(); }
 
     test::TempDir Fdir;
     std::vector<TaudioTagPtr> Ftags;
@@ -389,7 +389,7 @@ TEST_F(MediaDatabase, QueryRulesAddEachTrackOnceAndCollectErrors) {
     std::string errors;
     EXPECT_FALSE(rule.CheckQueries(Fdb, target, errors));
     std::vector<std::string> files;
-    for (const auto& tag : target.Items()) files.push_back(tag->Filename());
+    for (const auto& tag : target.Items()) files.push_back(tag->Filename().str());
     EXPECT_EQ(files, (std::vector<std::string>{File(0), File(1), File(2)}));
     EXPECT_EQ(target.Items()[0], Ftags[0]);  // the library's own track, not a copy
     EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 2);

@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 
+#include "core/base/services.h"
 #include "core/library/jukebox_list.h"
 #include "core/display/tree_nodes.h"
 #include "support/tree_text.h"
@@ -34,6 +36,12 @@ TmyNode* Find(const TmyNodeList& list, const std::string& caption) {
     for (int i = 0; i < list.Count(); ++i)
         if (list.Items(i)->Caption == caption) return list.Items(i);
     return nullptr;
+}
+
+// A genre's or year's node gets its artists when it is opened, as a touch opens it.
+TmyNode* Opened(TmyNode* node) {
+    if (node) node->SetExpanded(true);
+    return node;
 }
 
 Lines LettersDigitsOther() {
@@ -107,14 +115,16 @@ TEST(BrowseTree, MainWindowDefaultSetPlacesEveryArtistByItsFirstCharacter) {
     EXPECT_EQ(Children(Find(top, "[Other]")->Children()), (Lines{"(Hed) P.E.", "\xC3\x89lan", "~"}));
     // Albums below their artists; the compilation's album only under "[Compilations]".
     TmyNode* abba = Find(Find(top, "[A]")->Children(), "Abba");
-    EXPECT_EQ(Children(abba->Children()), (Lines{"Gold"}));
+    // Its albums are made when the artist is opened.
+    EXPECT_TRUE(abba->ChildrenDeferred());
+    EXPECT_EQ(Children(Opened(abba)->Children()), (Lines{"Gold"}));
     EXPECT_NE(abba->DataAs<TaudioTagArtist>(), nullptr);
     EXPECT_NE(abba->Children().Items(0)->DataAs<TaudioTagAlbum>(), nullptr);
     EXPECT_EQ(Children(Find(Find(top, "[Z]")->Children(), "Zed")->Children()), Lines{});
     TmyNode* compilations = Find(top, "[Compilations]");
     ASSERT_EQ(compilations->Children().Count(), 1);
     EXPECT_EQ(compilations->Children().Items(0)->Caption, "[Compilations]");
-    EXPECT_EQ(Children(compilations->Children().Items(0)->Children()), (Lines{"Hits"}));
+    EXPECT_EQ(Children(Opened(compilations->Children().Items(0))->Children()), (Lines{"Hits"}));
     // The untagged file is no artist: "[No Artist]" holds its group.
     TmyNode* noArtist = Find(top, "[No Artist]");
     EXPECT_EQ(noArtist->Children().Count(), 0);
@@ -175,7 +185,7 @@ TEST(BrowseTree, AlbumModeWithHiddenEmptyLettersMakesLettersInOrderForArtistsWit
     EXPECT_EQ(Children(top), (Lines{"[A]", "[B]", "[C]", "[T]", "[1]", "[Other]", "[Compilations]",
                                     "[Playlists]", "[Genres]"}));
     EXPECT_EQ(Children(Find(top, "[B]")->Children()), (Lines{"Beatles"}));
-    EXPECT_EQ(Children(Find(Find(top, "[C]")->Children(), "Cure")->Children()), (Lines{"Disintegration"}));
+    EXPECT_EQ(Children(Opened(Find(Find(top, "[C]")->Children(), "Cure"))->Children()), (Lines{"Disintegration"}));
     // Without albums nothing holds an artist.
     v.Build(DisplayModes({dmPlaylists}));
     EXPECT_EQ(Children(top), (Lines{"[Playlists]"}));
@@ -190,7 +200,7 @@ TEST(BrowseTree, CdListsAreShownOrHidden) {
     Viewer v;
     auto& top = v.Build(DisplayModes({dmArtists, dmAlbums, dmPlaylists}));
     TmyNode* cure = Find(Find(top, "[C]")->Children(), "Cure");
-    EXPECT_EQ(Children(cure->Children()), (Lines{"Disintegration"}));
+    EXPECT_EQ(Children(Opened(cure)->Children()), (Lines{"Disintegration"}));
     v.viewer.ShowCDLists = false;
     v.Build(DisplayModes({dmArtists, dmAlbums, dmPlaylists}));
     cure = Find(Find(top, "[C]")->Children(), "Cure");
@@ -241,20 +251,27 @@ TEST(BrowseTree, GenresWithArtistsAndAlbumsUndefinedLast) {
     genres.UseAlbums = false;
     v.Build(DisplayModes({dmGenres, dmGenreArtists}));
     node = Find(Find(top, "[Genres]")->Children(), "Pop");
+    // Its artists are made when the genre is opened.
+    EXPECT_TRUE(node->ChildrenDeferred());
+    EXPECT_TRUE(node->HasChildren());
+    EXPECT_EQ(node->Children().Count(), 0);
+    Opened(node);
+    EXPECT_FALSE(node->ChildrenDeferred());
+    EXPECT_TRUE(node->Expanded());
     // The compilation artist is left out without dmGenreAlbums.
     EXPECT_EQ(Children(node->Children()), (Lines{"Abba", "abc", "Yello", "Zed"}));
     EXPECT_EQ(node->Children().Items(0)->Children().Count(), 0);
 
     genres.UseAlbums = true;
     v.Build(DisplayModes({dmGenres, dmGenreArtists, dmGenreAlbums}));
-    node = Find(Find(top, "[Genres]")->Children(), "Pop");
+    node = Opened(Find(Find(top, "[Genres]")->Children(), "Pop"));
     EXPECT_EQ(Children(node->Children()), (Lines{"Abba", "abc", "Yello", "Zed", "[Compilations]"}));
-    EXPECT_EQ(Children(node->Children().Items(4)->Children()), (Lines{"Hits"}));
-    EXPECT_EQ(Children(node->Children().Items(0)->Children()), (Lines{"Gold"}));
+    EXPECT_EQ(Children(Opened(node->Children().Items(4))->Children()), (Lines{"Hits"}));
+    EXPECT_EQ(Children(Opened(node->Children().Items(0))->Children()), (Lines{"Gold"}));
     // CD albums within a genre follow ShowCDLists.
     v.viewer.ShowCDLists = false;
     v.Build(DisplayModes({dmGenres, dmGenreArtists, dmGenreAlbums}));
-    node = Find(Find(Find(top, "[Genres]")->Children(), "Rock")->Children(), "Cure");
+    node = Find(Opened(Find(Find(top, "[Genres]")->Children(), "Rock"))->Children(), "Cure");
     EXPECT_EQ(node->Children().Count(), 0);
 }
 
@@ -277,10 +294,10 @@ TEST(BrowseTree, YearsAndDecadesWithTheUndatedLast) {
     EXPECT_EQ(Children(node->Children()),
               (Lines{"1960's", "1970's", "1980's", "1990's", "2000's", "[No Decade]"}));
     // The 1980's hold a compilation, shown only with dmYearAlbums.
-    EXPECT_EQ(Children(Find(node->Children(), "1980's")->Children()), (Lines{"abc", "Cure", "Yello", "Zed"}));
+    EXPECT_EQ(Children(Opened(Find(node->Children(), "1980's"))->Children()), (Lines{"abc", "Cure", "Yello", "Zed"}));
     v.Build(DisplayModes({dmYears, dmYearArtists, dmYearAlbums}));
     node = Find(top, "[Years]");
-    EXPECT_EQ(Children(Find(node->Children(), "1980's")->Children()),
+    EXPECT_EQ(Children(Opened(Find(node->Children(), "1980's"))->Children()),
               (Lines{"abc", "Cure", "Yello", "Zed", "[Compilations]"}));
 }
 
@@ -511,6 +528,88 @@ TEST(BrowseTreeSteps, ALibraryChangedOrFreedBetweenStepsIsReadSafelyAndANewBuild
     EXPECT_FALSE(viewer.Rebuilding());
     EXPECT_EQ(viewer.NodeOfKind(0), nullptr);
     EXPECT_TRUE(viewer.FreeDiscarded(Clock::time_point::max()));
+}
+
+// ---- Branches made when opened ----
+
+// A library loaded from its index files leaves each genre's artists and albums for later:
+// building the tree makes none of them; opening a genre makes its branch, a small genre at
+// once, a large one on a thread of its own while the node stands open (the screen stays
+// live), and a tree rebuilt meanwhile is never filled from the old one's request.
+TEST(BrowseTreeBranches, AGenreGetsItsArtistsWhenOpenedAndALargeOneFromAThread) {
+    test::TempDir dir;
+    constexpr int kBig = 20500;
+    {
+        TlocalJukeboxList lib;
+        lib.SetDataFolder(dir.Path().string());
+        TaudioTagList& global = lib.GlobalList();
+        global.BeginUpdate();
+        for (int i = 0; i < kBig; ++i) {
+            const std::string artist = "Artist " + std::to_string(i / 40), album = "Album " + std::to_string(i / 10);
+            global.Add(test::MakeLibraryTag("/m/" + artist + "/" + album + "/" + std::to_string(i) + ".mp3", artist,
+                                            "Song " + std::to_string(i), album, "Big", "1990"));
+        }
+        global.Add(test::MakeLibraryTag("/m/s/1.mp3", "Solo", "Small Song", "Small Album", "Small", "1991"));
+        global.EndUpdate();
+        lib.SaveAll();  // the list file and the index files
+    }
+    TlocalJukeboxList lib;
+    lib.SetDataFolder(dir.Path().string());
+    lib.LoadIndexes();
+    const TaudioTagCategoryPtr big = lib.GenreList().FindGenre("Big");
+    const TaudioTagCategoryPtr small = lib.GenreList().FindGenre("Small");
+    ASSERT_TRUE(big && small);
+    ASSERT_TRUE(big->ListsDeferred());
+    ASSERT_TRUE(small->ListsDeferred());
+
+    TmyTreeModel tree;
+    TcustomJukeboxListViewer2 viewer;
+    viewer.SetJukeboxList(&lib);
+    viewer.SetDisplayMode(DisplayModes({dmGenres, dmGenreArtists, dmGenreAlbums}));
+    viewer.Rebuild(tree);
+    EXPECT_TRUE(big->ListsDeferred()) << "building the tree makes no genre's lists";
+    EXPECT_TRUE(small->ListsDeferred());
+    TmyNode* genres = Opened(Find(tree.Nodes(), "[Genres]"));
+    ASSERT_NE(genres, nullptr);
+    TmyNode* smallNode = Find(genres->Children(), "Small");
+    Opened(smallNode);
+    EXPECT_EQ(Children(smallNode->Children()), (Lines{"Solo"}));
+    EXPECT_EQ(Children(Opened(smallNode->Children().Items(0))->Children()), (Lines{"Small Album"}));
+    EXPECT_TRUE(big->ListsDeferred());
+
+    auto& dispatcher = static_cast<TqueueDispatcher&>(Dispatcher());
+    TmyNode* bigNode = Opened(Find(genres->Children(), "Big"));
+    EXPECT_TRUE(bigNode->Expanded());
+    EXPECT_TRUE(bigNode->ChildrenDeferred());
+    const auto deadline = Clock::now() + std::chrono::seconds(60);
+    while (bigNode->ChildrenDeferred() && Clock::now() < deadline) {
+        dispatcher.ProcessPendingCalls();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_FALSE(bigNode->ChildrenDeferred());
+    EXPECT_TRUE(bigNode->Expanded());
+    ASSERT_EQ(bigNode->Children().Count(), kBig / 40 + 1);
+    EXPECT_EQ(bigNode->Children().Items(0)->Caption, "Artist 0");
+    EXPECT_EQ(Children(Opened(bigNode->Children().Items(0))->Children()), (Lines{"Album 0", "Album 1", "Album 2", "Album 3"}));
+    EXPECT_EQ(tree.RowOf(bigNode->Children().Items(0)), tree.RowOf(bigNode) + 1);
+
+    // Asked for again from a tree rebuilt before the lists came: the new tree's node was
+    // never opened, so it keeps its branch for later.
+    TlocalJukeboxList again;
+    again.SetDataFolder(dir.Path().string());
+    again.LoadIndexes();
+    viewer.SetJukeboxList(&again);
+    viewer.Rebuild(tree);
+    Opened(Find(Find(tree.Nodes(), "[Genres]")->Children(), "Big"));
+    viewer.Rebuild(tree);
+    TmyNode* rebuilt = Find(Find(tree.Nodes(), "[Genres]")->Children(), "Big");
+    const auto until = Clock::now() + std::chrono::seconds(60);
+    while (again.GenreList().FindGenre("Big")->ListsDeferred() && Clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    dispatcher.ProcessPendingCalls();
+    EXPECT_TRUE(rebuilt->ChildrenDeferred());
+    EXPECT_FALSE(rebuilt->Expanded());
+    EXPECT_EQ(rebuilt->Children().Count(), 0);
 }
 
 }  // namespace

@@ -59,9 +59,9 @@ TEST(FileNameIndex, ARenamedTrackIsFoundUnderTheNameItWasFiledUnder) {
         tags.push_back(Named(name));
         index.Add(tags.back());
     }
-    const std::string old = "/c";
+    const TfileNameText old("/", "c");
     tags[1]->SetFilename("/z");
-    const auto filed = [&](const TaudioTag* tag) -> const std::string* { return tag == tags[1].get() ? &old : nullptr; };
+    const auto filed = [&](const TaudioTag* tag) -> const TfileNameText* { return tag == tags[1].get() ? &old : nullptr; };
     int at = -1;
     ASSERT_TRUE(index.FindFiled("/c", at, filed));
     EXPECT_EQ(index.Tag(at), tags[1]);

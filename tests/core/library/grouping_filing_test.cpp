@@ -131,8 +131,8 @@ std::vector<Tgroup> PlainAlbums(const std::vector<int>& positions, const std::ve
     for (int p : positions) {
         const TaudioTag& tag = *tags[size_t(p)];
         if (tag.Album().empty()) continue;
-        const bool added = !albums.Index.count(UpperCase(tag.Album()) + "\n" + FolderOf(tag.Filename()));
-        Tgroup& album = albums.Of(UpperCase(tag.Album()) + "\n" + FolderOf(tag.Filename()), tag.Album());
+        const bool added = !albums.Index.count(UpperCase(tag.Album()) + "\n" + FolderOf(tag.Filename().str()));
+        Tgroup& album = albums.Of(UpperCase(tag.Album()) + "\n" + FolderOf(tag.Filename().str()), tag.Album());
         if (added) album.AlbumArtist = tag.Artist();
         if (!album.AlbumArtist.empty() && !SameText(album.AlbumArtist, tag.Artist()))
             album.AlbumArtist = "[Compilations]";

@@ -299,7 +299,7 @@ TEST(JukeboxList, ASaveCutShortLeavesTheEarlierFilesWhole) {
     fresh->LoadIndexes();
     ASSERT_EQ(fresh->GlobalList().Count(), 102);
     EXPECT_EQ(fresh->GlobalList().GetTag(0)->Title(), "Closed mid-save");
-    EXPECT_NE(fresh->FileIndex().IndexOf(LibraryTrack(101)->Filename()), -1);
+    EXPECT_NE(fresh->FileIndex().IndexOf(LibraryTrack(101)->Filename().str()), -1);
 }
 
 }  // namespace tunecrest

@@ -108,8 +108,8 @@ TEST_F(ScannedLibrary, EveningWithTheFakePlayer) {
     fresh->SetDataFolder(Fdata.string());
     fresh->LoadPopularList();
     ASSERT_EQ(fresh->PopularList().Count(), 2);
-    EXPECT_EQ(fresh->PopularList().FindFile(Track(*lib, "Snow")->Filename())->Data(), 2u);
-    EXPECT_EQ(fresh->PopularList().FindFile(Track(*lib, "Dawn")->Filename())->Data(), 1u);
+    EXPECT_EQ(fresh->PopularList().FindFile(Track(*lib, "Snow")->Filename().str())->Data(), 2u);
+    EXPECT_EQ(fresh->PopularList().FindFile(Track(*lib, "Dawn")->Filename().str())->Data(), 1u);
 }
 
 // Everything a restart must bring back, as text.

@@ -50,10 +50,11 @@ TEST(FileKeyedTagLists, SortedByFileAndDeletingReleasesTheTag) {
     EXPECT_EQ(files.GetTag(0)->Filename(), "/m/a.mp3");
     EXPECT_EQ(files.GetTag(3)->Filename(), "/m/c.mp3");
     EXPECT_EQ(files.GetTag(4), nullptr);
-    std::weak_ptr<TaudioTag> watched = files.GetTag(3);
+    const TaudioTagPtr watched = files.GetTag(3);
     list.Clear();
+    EXPECT_EQ(watched.use_count(), 2);  // the file list's and this one
     files.Delete(3);
-    EXPECT_TRUE(watched.expired());
+    EXPECT_EQ(watched.use_count(), 1) << "the file list let go of the tag";
     files.AddList(list, false, false);
     EXPECT_EQ(files.Count(), 0);
 }

@@ -170,7 +170,7 @@ TEST(TagListFile, LoadedTracksAreStampedAsAddingThemOneByOne) {
     ASSERT_TRUE(loaded.LoadFromStream(r, false, ""));
     TaudioTagList added;
     for (int i = 0; i < 25; ++i) {
-        auto tag = TagFor(list.GetTag(i)->Filename());
+        auto tag = TagFor(list.GetTag(i)->Filename().str());
         tag->SetTrackIndex(list.GetTag(i)->TrackIndex());
         added.Add(tag);
     }

@@ -201,7 +201,7 @@ TEST_F(TagListScanTest, RescanWithKnownTagsRereadsChangedFilesOnlyAndWritesAComp
     TmyStringList known;
     known.SetCaseSensitive(true);
     known.SetSorted(true);
-    for (const auto& tag : library.Items()) known.AddObject(tag->Filename(), tag);
+    for (const auto& tag : library.Items()) known.AddObject(tag->Filename().str(), tag);
 
     // b changed and reads again; c changed but can no longer be read; d is new.
     Media("LP/b.fake", "Title=B2\n", kOld + 60);
@@ -314,7 +314,7 @@ TEST_F(TagListScanTest, ProgressEventsAndStopRequest) {
     std::vector<std::string> log;
     list.OnListProcessStart = [&](TObject*, const std::string& text) { log.push_back(text); };
     list.OnListProcess = [&](TObject*, int index, int count, const TaudioTagPtr& tag) {
-        log.push_back(std::to_string(index) + "/" + std::to_string(count) + (tag ? tag->Title() : "-"));
+        log.push_back(std::to_string(index) + "/" + std::to_string(count) + (tag ? tag->Title().str() : "-"));
     };
     list.OnListProcessFinished = [&](TObject*) { log.push_back("finished"); };
     list.ScanFolderTree((Fmusic / "one").string(), false, nullptr, false);
@@ -366,9 +366,9 @@ TEST_F(TagListScanTest, ReadsOnTwoThreadsNeverMixTheirFiles) {
     ASSERT_EQ(scanned.Count(), 200);
     ASSERT_EQ(queued.Count(), 200);
     for (const auto& tag : scanned.Items())
-        EXPECT_EQ(tag->Title(), "scan " + fs::path(tag->Filename()).stem().string());
+        EXPECT_EQ(tag->Title(), "scan " + fs::path(tag->Filename().str()).stem().string());
     for (const auto& tag : queued.Items())
-        EXPECT_EQ(tag->Title(), "single " + fs::path(tag->Filename()).stem().string());
+        EXPECT_EQ(tag->Title(), "single " + fs::path(tag->Filename().str()).stem().string());
 }
 
 }  // namespace

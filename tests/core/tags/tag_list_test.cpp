@@ -279,7 +279,7 @@ TEST(TagList, ProgressEventsAndBulkOperations) {
     TmyStringList index;
     index.SetCaseSensitive(true);
     index.SetSorted(true);
-    for (const auto& tag : list.Items()) index.AddObject(tag->Filename(), tag);
+    for (const auto& tag : list.Items()) index.AddObject(tag->Filename().str(), tag);
     TaudioTagList scanned;
     auto refreshed = MakeTag("A", "1 (new title)", 0, present);
     scanned.Add(refreshed);

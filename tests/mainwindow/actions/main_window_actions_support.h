@@ -75,7 +75,7 @@ class TanswerPrompt : public Tprompt {
 };
 
 inline std::string Name(const TaudioTagPtr& tag) {
-    return tag ? std::filesystem::path(tag->Filename()).filename().string() : "(none)";
+    return tag ? std::filesystem::path(tag->Filename().str()).filename().string() : "(none)";
 }
 
 

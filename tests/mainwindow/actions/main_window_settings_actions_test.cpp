@@ -149,7 +149,7 @@ void AddViewCases(std::vector<Tcase>& c) {
     c.push_back({{"actnViewOptions"}, [](Rig& r) { ExpectWindow(r, "actnViewOptions", "frmViewSettings"); }});
     c.push_back({{"actnViewTrackNumbers"}, [](Rig& r) {
                      r.Row(0);
-                     auto firstRow = [&] { return r.form->Layout().Lists().Rows().Texts.at(0); };
+                     auto firstRow = [&] { return r.form->Layout().Lists().Rows().Text(0); };
                      const std::string numbered = firstRow();
                      ExpectToggle(r, "actnViewTrackNumbers",
                                   [&] { return r.form->Layout().TrackListDisplay.DisplayTrackNumbers(); });

@@ -70,6 +70,7 @@ TEST(LibraryWindowEntries, QueueAlbumStackerAndEditorRunThroughTheProgramsEntrie
                 if (auto* list = nodes.Items(i)->DataAs<TaudioTagAlbum>();
                     list && list->Title() == "Night Shift")
                     album = nodes.Items(i);
+                nodes.Items(i)->MakeChildren();  // an artist's albums are made when asked for
                 find(nodes.Items(i)->Children());
             }
         };

@@ -270,6 +270,7 @@ TEST(ProductLayout, StackerPanelSearchAndQueueCDByTouch) {
             for (int i = 0; i < nodes.Count() && !album; ++i) {
                 if (auto* list = nodes.Items(i)->DataAs<TaudioTagAlbum>(); list && list->Title() == "Night Shift")
                     album = nodes.Items(i);
+                nodes.Items(i)->MakeChildren();  // an artist's albums are made when asked for
                 find(nodes.Items(i)->Children());
             }
         };

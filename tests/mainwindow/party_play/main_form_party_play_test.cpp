@@ -67,7 +67,7 @@ std::vector<std::string> QueueNames(TtestForm& form) {
     std::vector<std::string> names;
     auto& queue = form.JukeboxList()->Jukebox()->Queue();
     for (int i = 0; i < queue.Count(); ++i)
-        names.push_back(std::filesystem::path(queue.GetTag(i)->Filename()).filename().string());
+        names.push_back(std::filesystem::path(queue.GetTag(i)->Filename().str()).filename().string());
     return names;
 }
 

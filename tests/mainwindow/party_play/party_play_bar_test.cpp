@@ -163,6 +163,7 @@ TmyNode* FindTitled(TmyNodeList& nodes, const std::string& title) {
         TmyNode* node = nodes.Items(i);
         auto* list = node->DataAs<TaudioTagList>();
         if (list && list->Title() == title && !node->DataAs<TaudioTagCategory>()) return node;
+        node->MakeChildren();  // an artist's albums are made when asked for
         if (TmyNode* found = FindTitled(node->Children(), title)) return found;
     }
     return nullptr;

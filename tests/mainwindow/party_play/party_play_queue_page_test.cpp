@@ -39,7 +39,7 @@ struct QueuePage : ::testing::Test {
                 MakeTag("X", t, 0, std::string("/m/") + t + std::to_string(host.queue.Count()) + ".mp3"));
         guards.SetPartyPlay(true);
     }
-    std::string FileAt(int i) { return host.queue.GetTag(i)->Filename(); }
+    std::string FileAt(int i) { return host.queue.GetTag(i)->Filename().str(); }
 };
 
 TEST_F(QueuePage, MovesBypassTheGuardsAndReselectByIdentity) {

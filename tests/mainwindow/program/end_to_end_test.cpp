@@ -100,7 +100,7 @@ TEST(EndToEnd, SecondStartQueuesTwoTracksThatPlayOnceEachAndAllIsSavedAtClose) {
         ASSERT_NE(player, nullptr);
         list->Jukebox()->PlayerEvents()->OnPlaybackStart = [&, inner = list->Jukebox()->PlayerEvents()->OnPlaybackStart](
                                                                TObject* s, const TaudioTagPtr& t) {
-            if (t) started.push_back(std::filesystem::path(t->Filename()).filename().string());
+            if (t) started.push_back(std::filesystem::path(t->Filename().str()).filename().string());
             inner(s, t);
         };
         form.PlayerPlay();

@@ -76,6 +76,7 @@ TmyNode* Find(TmyNodeList& nodes, const std::function<bool(const TmyNode&)>& mat
     for (int i = 0; i < nodes.Count(); ++i) {
         TmyNode* node = nodes.Items(i);
         if (match(*node)) return node;
+        node->MakeChildren();  // an artist's albums are made when asked for
         if (TmyNode* found = Find(node->Children(), match)) return found;
     }
     return nullptr;

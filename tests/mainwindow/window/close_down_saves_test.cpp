@@ -126,7 +126,7 @@ std::string Bytes(const std::string& file) {
 
 bool Holds(TcustomJukeboxList& list, const std::string& name) {
     for (int i = 0; i < list.GlobalList().Count(); ++i)
-        if (fs::path(list.GlobalList().GetTag(i)->Filename()).filename() == name) return true;
+        if (fs::path(list.GlobalList().GetTag(i)->Filename().str()).filename() == name) return true;
     return false;
 }
 

@@ -240,7 +240,7 @@ TEST(FirstRun, AVideoInTheAudioFoldersIsAVideoAndTheVideoFoldersFillTheVideoList
     // The video folders fill the video list, which the [Videos] branch shows.
     ASSERT_EQ(list->VideoList().Count(), 1);
     EXPECT_EQ(list->VideoList().GetTag(0)->MediaType(), mkVideo);
-    EXPECT_EQ(fs::path(list->VideoList().GetTag(0)->Filename()).filename(), "Live.mp4");
+    EXPECT_EQ(fs::path(list->VideoList().GetTag(0)->Filename().str()).filename(), "Live.mp4");
 
     // Played, the video shows its picture in the window's video panel.
     auto* panel = dynamic_cast<TmyFilterGraphPanel*>(form.VideoPanel());

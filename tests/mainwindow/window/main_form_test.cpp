@@ -93,7 +93,7 @@ TEST(MainForm, StartsUpInOrderAndSavesAtClose) {
     EXPECT_NE(form.QueueLines()[0].find("a"), std::string::npos);
     form.PlayerPlay();
     ASSERT_TRUE(form.Controller().CurrentTrack());
-    EXPECT_EQ(std::filesystem::path(form.Controller().CurrentTrack()->Filename()).filename(), "a.wav");
+    EXPECT_EQ(std::filesystem::path(form.Controller().CurrentTrack()->Filename().str()).filename(), "a.wav");
     form.close();
     EXPECT_TRUE(form.Closing());
     const TiniFile ini(r.root + "/Settings/settings.ini");

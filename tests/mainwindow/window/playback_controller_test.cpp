@@ -38,7 +38,7 @@ struct Rig {
         controller.OnStatusText = [this](const std::string& t) { status.push_back(t); };
     }
     ~Rig() { lib.SetEvents(nullptr); }
-    std::string Playing() const { return player->CurrentTag ? player->CurrentTag->Title() : ""; }
+    std::string Playing() const { return player->CurrentTag ? player->CurrentTag->Title().str() : std::string(); }
 };
 
 TEST(PlaybackController, QueueThenNextThenEndStopsAndEachTrackCountsOnce) {
