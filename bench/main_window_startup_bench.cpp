@@ -420,27 +420,15 @@ void PrintRow(const char* name, std::vector<double> values, const char* unit, co
 int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--child") == 0) return RunChild(argv[2], std::atoll(argv[3]));
     const int runs = EnvNumber("TUNECREST_STARTUP_RUNS", 3);
-    const char* kept = std::getenv("TUNECREST_STARTUP_ROOT");
-    const fs::path root =
-        kept ? fs::path(kept) : fs::temp_directory_path() / ("tunecrest-startup-" + std::to_string(getpid()));
-    if (!kept || !fs::exists(root / "Data" / "jukebox.dat")) bench::WriteRealisticLibrary(root / "Data", Tracks());
     const std::string self = fs::read_symlink("/proc/self/exe").string();
     std::vector<Tfigures> all;
-    for (int i = 0; i < runs; ++i) {
-        Tfigures f;
-        if (!Spawn(self, root.string(), f)) {
-            std::fprintf(stderr, "start-up run %d failed\n", i + 1);
-            if (!kept) fs::remove_all(root);
+    {
+        const bench::TrealisticRoot root("TUNECREST_STARTUP_ROOT", "tunecrest-startup-", Tracks());
+        if (!bench::RunFreshProcesses(runs, "start-up", [&](Tfigures& f) { return Spawn(self, root.Path().string(), f); },
+                                      all))
             return 1;
-        }
-        all.push_back(f);
     }
-    if (!kept) fs::remove_all(root);
-    auto column = [&](double Tfigures::*field) {
-        std::vector<double> v;
-        for (const Tfigures& f : all) v.push_back(f.*field);
-        return v;
-    };
+    auto column = [&](double Tfigures::*field) { return bench::Column(all, field); };
     const bool million = Tracks() >= 1000000;
     const bool onX = all.front().ShownMs >= 0;
     std::printf("start-up at %d tracks, %d fresh processes%s %9s %9s %9s\n", Tracks(), runs,

@@ -12,8 +12,11 @@
 // tracks in memory; WriteRealisticLibrary saves them into a data folder as the program
 // keeps them ("jukebox.dat" and the five index files), so a benchmark can start the
 // program on it.
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <random>
@@ -155,6 +158,57 @@ inline uintmax_t WriteRealisticLibrary(const std::filesystem::path& dataFolder, 
     lib.SaveAll();  // "jukebox.dat", then the index files
     std::error_code ec;
     return std::filesystem::file_size(dataFolder / "jukebox.dat", ec);
+}
+
+// The root folder of a realistic library for a benchmark that starts the program (or
+// itself) afresh on it, run after run: the folder the environment variable `keptVariable`
+// names when it is set (the library is written once and kept for later runs), else a
+// temporary folder of this process, removed again when this object goes.
+class TrealisticRoot {
+  public:
+    TrealisticRoot(const char* keptVariable, const std::string& tempPrefix, int tracks) {
+        const char* kept = std::getenv(keptVariable);
+        Fkept = kept != nullptr;
+        Fpath = Fkept ? std::filesystem::path(kept)
+                      : std::filesystem::temp_directory_path() / (tempPrefix + std::to_string(getpid()));
+        if (!Fkept || !std::filesystem::exists(Fpath / "Data" / "jukebox.dat"))
+            WriteRealisticLibrary(Fpath / "Data", tracks);
+    }
+    ~TrealisticRoot() {
+        std::error_code ec;
+        if (!Fkept) std::filesystem::remove_all(Fpath, ec);
+    }
+    TrealisticRoot(const TrealisticRoot&) = delete;
+    TrealisticRoot& operator=(const TrealisticRoot&) = delete;
+
+    const std::filesystem::path& Path() const { return Fpath; }
+
+  private:
+    bool Fkept = false;
+    std::filesystem::path Fpath;
+};
+
+// Runs `runs` fresh processes through `spawn` (true with the figures of one run filled in)
+// and collects their figures in `all`; false, after saying which `what` run failed, when one fails.
+template <class Tfigures, class Tspawn>
+bool RunFreshProcesses(int runs, const char* what, Tspawn spawn, std::vector<Tfigures>& all) {
+    for (int i = 0; i < runs; ++i) {
+        Tfigures figures;
+        if (!spawn(figures)) {
+            std::fprintf(stderr, "%s run %d failed\n", what, i + 1);
+            return false;
+        }
+        all.push_back(figures);
+    }
+    return true;
+}
+
+// One figure of every run, for a min/median/max row.
+template <class Tfigures>
+std::vector<double> Column(const std::vector<Tfigures>& all, double Tfigures::*field) {
+    std::vector<double> values;
+    for (const Tfigures& figures : all) values.push_back(figures.*field);
+    return values;
 }
 
 }  // namespace tunecrest::bench

@@ -160,27 +160,15 @@ void PrintRow(const char* name, std::vector<double> values, const char* target) 
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--child") == 0) return RunChild(argv[2]);
     const int runs = EnvNumber("TUNECREST_SEARCH_RUNS", 3);
-    const char* kept = std::getenv("TUNECREST_SEARCH_ROOT");
-    const fs::path root =
-        kept ? fs::path(kept) : fs::temp_directory_path() / ("tunecrest-search-" + std::to_string(getpid()));
-    if (!kept || !fs::exists(root / "Data" / "jukebox.dat")) bench::WriteRealisticLibrary(root / "Data", Tracks());
     const std::string self = fs::read_symlink("/proc/self/exe").string();
     std::vector<Tfigures> all;
-    for (int i = 0; i < runs; ++i) {
-        Tfigures f;
-        if (!Spawn(self, root.string(), f)) {
-            std::fprintf(stderr, "search run %d failed\n", i + 1);
-            if (!kept) fs::remove_all(root);
+    {
+        const bench::TrealisticRoot root("TUNECREST_SEARCH_ROOT", "tunecrest-search-", Tracks());
+        if (!bench::RunFreshProcesses(runs, "search", [&](Tfigures& f) { return Spawn(self, root.Path().string(), f); },
+                                      all))
             return 1;
-        }
-        all.push_back(f);
     }
-    if (!kept) fs::remove_all(root);
-    auto column = [&](double Tfigures::*field) {
-        std::vector<double> v;
-        for (const Tfigures& f : all) v.push_back(f.*field);
-        return v;
-    };
+    auto column = [&](double Tfigures::*field) { return bench::Column(all, field); };
     std::printf("song search at %d tracks, %d fresh processes%s       min   median      max\n", Tracks(), runs,
                 std::getenv("DISPLAY") ? ", on the X server" : " (offscreen)");
     PrintRow("open the window", column(&Tfigures::OpenMs), "target <= 50 ms");
