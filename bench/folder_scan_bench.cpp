@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/tag_corpus.h"
 #include "core/tags/folder_scan.h"
 #include "core/tags/tag_list.h"
 #include "core/tags/tagger_loader.h"
@@ -30,33 +31,18 @@ struct Tcorpus {
     std::vector<std::string> Files;
 };
 
-bool Run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
-
 // One MP3 and one FLAC are encoded with GStreamer; the corpus is copies of them, each
 // tagged with TagLib.
-// The corpus folder, removed at exit. Held apart from the corpus: the corpus itself is
-// destroyed before a handler registered while it was being built runs.
-fs::path& CorpusRoot() {
-    static fs::path root;
-    return root;
-}
-
 const Tcorpus& Corpus() {
     static Tcorpus corpus = [] {
         Tcorpus c;
         const char* n = std::getenv("TUNECREST_BENCH_FILES");
         const int count = n ? std::max(100, std::atoi(n)) : 5000;
-        c.Root = fs::temp_directory_path() / ("tunecrest-bench-scan-" + std::to_string(getpid()));
-        fs::create_directories(c.Root);
-        CorpusRoot() = c.Root;
-        std::atexit([] {
-            std::error_code ec;
-            fs::remove_all(CorpusRoot(), ec);
-        });
+        c.Root = bench::MakeCorpusFolder("tunecrest-bench-scan-");
         const std::string src = "audiotestsrc num-buffers=44 samplesperbuffer=1024 ! audioconvert ! ";
         const std::string mp3 = (c.Root / "seed.mp3").string(), flac = (c.Root / "seed.flac").string();
-        if (!Run("gst-launch-1.0 -q " + src + "lamemp3enc ! xingmux ! id3v2mux ! filesink location=" + mp3) ||
-            !Run("gst-launch-1.0 -q " + src + "flacenc ! filesink location=" + flac)) {
+        if (!bench::RunQuietly("gst-launch-1.0 -q " + src + "lamemp3enc ! xingmux ! id3v2mux ! filesink location=" + mp3) ||
+            !bench::RunQuietly("gst-launch-1.0 -q " + src + "flacenc ! filesink location=" + flac)) {
             std::fprintf(stderr, "cannot encode the corpus seeds\n");
             std::exit(1);
         }
@@ -109,20 +95,7 @@ void TagLibFloor(benchmark::State& state) {
     state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(corpus.Files.size()));
 }
 
-void LoadTaggers() {
-    static bool loaded = [] {
-        const fs::path plugins = Corpus().Root / "TagPlugins";
-        fs::create_directories(plugins);
-        fs::copy_file(fs::path(TUNECREST_BIN_DIR) / "TagPlugins" / "TAG_taglib.so", plugins / "TAG_taglib.so",
-                      fs::copy_options::overwrite_existing);
-        TaggerLoader().SetPluginFolder(plugins.string());
-        return TaggerLoader().PluginCount() == 1;
-    }();
-    if (!loaded) {
-        std::fprintf(stderr, "TAG_taglib.so does not load\n");
-        std::exit(1);
-    }
-}
+void LoadTaggers() { bench::LoadTagLibTagger(Corpus().Root); }
 
 void Scan(benchmark::State& state, bool cached) {
     const Tcorpus& corpus = Corpus();

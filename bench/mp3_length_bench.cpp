@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/tag_corpus.h"
 #include "core/tags/tag_list.h"
 #include "core/tags/tagger_loader.h"
 
@@ -37,13 +38,6 @@ struct Tcorpus {
     std::vector<std::string> LibraryFolders;
 };
 
-bool Run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
-
-fs::path& CorpusRoot() {
-    static fs::path root;
-    return root;
-}
-
 bool HasXingHeader(const std::string& file) {
     TagLib::MPEG::File mpeg(file.c_str(), true, TagLib::AudioProperties::Average);
     return mpeg.isValid() && mpeg.audioProperties() && mpeg.audioProperties()->xingHeader();
@@ -54,13 +48,7 @@ const Tcorpus& Corpus() {
         Tcorpus c;
         const char* n = std::getenv("TUNECREST_BENCH_FILES");
         const int count = n ? std::max(10, std::atoi(n)) : 100;
-        c.Root = fs::temp_directory_path() / ("tunecrest-bench-mp3-" + std::to_string(getpid()));
-        fs::create_directories(c.Root);
-        CorpusRoot() = c.Root;
-        std::atexit([] {
-            std::error_code ec;
-            fs::remove_all(CorpusRoot(), ec);
-        });
+        c.Root = bench::MakeCorpusFolder("tunecrest-bench-mp3-");
         // Four minutes of pink noise: its bit rate varies from frame to frame.
         const std::string source = "audiotestsrc wave=pink-noise num-buffers=10336 samplesperbuffer=1024 ! "
                                    "audio/x-raw,rate=44100,channels=2 ! audioconvert ! ";
@@ -70,7 +58,7 @@ const Tcorpus& Corpus() {
                                               "lamemp3enc target=bitrate bitrate=192 cbr=true",
                                               "lamemp3enc target=quality quality=4"};
         for (int k = 0; k < kKinds; ++k) {
-            if (!Run("gst-launch-1.0 -q " + source + encoders[k] + " ! filesink location=" + seeds[k])) {
+            if (!bench::RunQuietly("gst-launch-1.0 -q " + source + encoders[k] + " ! filesink location=" + seeds[k])) {
                 std::fprintf(stderr, "cannot encode %s\n", seeds[k].c_str());
                 std::exit(1);
             }
@@ -101,20 +89,7 @@ const Tcorpus& Corpus() {
     return corpus;
 }
 
-void LoadTaggers() {
-    static bool loaded = [] {
-        const fs::path plugins = Corpus().Root / "TagPlugins";
-        fs::create_directories(plugins);
-        fs::copy_file(fs::path(TUNECREST_BIN_DIR) / "TagPlugins" / "TAG_taglib.so", plugins / "TAG_taglib.so",
-                      fs::copy_options::overwrite_existing);
-        TaggerLoader().SetPluginFolder(plugins.string());
-        return TaggerLoader().PluginCount() == 1;
-    }();
-    if (!loaded) {
-        std::fprintf(stderr, "TAG_taglib.so does not load\n");
-        std::exit(1);
-    }
-}
+void LoadTaggers() { bench::LoadTagLibTagger(Corpus().Root); }
 
 void Floor(benchmark::State& state, Tkind kind) {
     const auto& files = Corpus().Files[kind];
