@@ -9,9 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <csignal>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
@@ -35,6 +32,7 @@
 #include "skin/skin_scroll_bar.h"
 #include "skin/touch_list_box.h"
 #include "support/fake_media_player.h"
+#include "support/program_process.h"
 #include "support/pump_events.h"
 #include "support/recording_prompt.h"
 #include "support/scripted_modal_runner.h"
@@ -42,8 +40,6 @@
 #include "support/test_application.h"
 #include "windows/about_box.h"
 #include "windows/dialogs/url_list_editor.h"
-
-extern char** environ;
 
 namespace tunecrest {
 namespace {
@@ -231,21 +227,6 @@ TEST(SecondStart, ExitMessageClosesTheWindowForGood) {
     EXPECT_FALSE(form->isVisible());
 }
 
-// Runs the real program with `args` in `env`; returns the child's id.
-pid_t Spawn(const std::vector<std::string>& args, std::vector<std::string>& env) {
-    const std::string program = std::string(TUNECREST_BIN_DIR) + "/tunecrest";
-    std::vector<std::string> argvText = {program};
-    argvText.insert(argvText.end(), args.begin(), args.end());
-    std::vector<char*> argv, envp;
-    for (auto& a : argvText) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    for (auto& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    pid_t child = 0;
-    if (posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) return 0;
-    return child;
-}
-
 bool HasSocket(const std::string& folder) {
     std::error_code ec;
     for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
@@ -258,37 +239,21 @@ TEST(SecondStart, ExitMessageFromASecondStartEndsTheRunningProgram) {
     test::App();
     test::TempDir dir;
     const std::string root = dir.File("root") + "/", run = dir.File("run");
-    std::filesystem::create_directories(root + "Settings");
-    std::filesystem::create_directory(run);
-    std::filesystem::permissions(run, std::filesystem::perms::owner_all);
-    std::ofstream(root + "Settings/settings.ini")
-        << "[Preferences]\nShowTipsAtStartup=0\nConfirmExit=0\n[Geometry]\nFullScreen=0\n[RandomPlay]\nEnabled=0\n";
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e)
-        if (std::string(*e).rfind("XDG_RUNTIME_DIR=", 0) != 0) env.emplace_back(*e);
+    test::MakeQuietRoot(root, run);
+    std::vector<std::string> env = test::EnvironmentWithout({"XDG_RUNTIME_DIR="});
     env.push_back("XDG_RUNTIME_DIR=" + run);
     env.push_back("QT_QPA_PLATFORM=offscreen");
     env.push_back("TUNECREST_AUDIO_SINK=fakesink");
-    const pid_t first = Spawn({"-RootFolder=" + root}, env);
-    ASSERT_NE(first, 0);
-    int status = -1;
-    bool firstEnded = false;
-    auto ended = [&] { return firstEnded || (firstEnded = waitpid(first, &status, WNOHANG) == first); };
-    ASSERT_TRUE(Pump([&] { return HasSocket(run) || ended(); }, 30000)) << "the first copy opened its window";
-    ASSERT_FALSE(firstEnded);
+    test::TchildProcess first(test::SpawnProgram({"-RootFolder=" + root}, env));
+    ASSERT_NE(first.Pid(), 0);
+    ASSERT_TRUE(Pump([&] { return HasSocket(run) || first.Ended(); }, 30000)) << "the first copy opened its window";
+    ASSERT_FALSE(first.HasEnded());
     // The second start hands "Message=100:0" (Exit) over and ends; the first copy ends too.
-    const pid_t second = Spawn({"Message=100:0"}, env);
-    ASSERT_NE(second, 0);
-    int secondStatus = -1;
-    bool secondEnded = false;
-    EXPECT_TRUE(Pump([&] { return secondEnded || (secondEnded = waitpid(second, &secondStatus, WNOHANG) == second); },
-                     30000));
-    EXPECT_TRUE(Pump(ended, 60000)) << "the running copy ended";
-    if (!firstEnded) {
-        kill(first, SIGKILL);
-        waitpid(first, &status, 0);
-    }
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const test::TlaterExit exit = test::ExitThroughALaterStart(first, env);
+    ASSERT_TRUE(exit.Started);
+    EXPECT_TRUE(exit.LaterEnded);
+    EXPECT_TRUE(exit.RunningEnded) << "the running copy ended";
+    EXPECT_TRUE(first.ExitedCleanly());
     EXPECT_TRUE(std::filesystem::exists(root + "Data/queue.dat") || TiniFile(root + "Settings/settings.ini").SectionExists("Geometry"))
         << "it closed down, saving its settings";
 }

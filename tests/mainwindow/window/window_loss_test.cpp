@@ -2,28 +2,24 @@
 // program on a private X display makes a new window in its place and plays on, and a later
 // start still reaches it. And the notice the watch looks for, told from the others.
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <xcb/xcb.h>
 
 #include <QCoreApplication>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "mainwindow/window/window_loss_watch.h"
 #include "support/private_x_server.h"
+#include "support/program_process.h"
 #include "support/pump_events.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
 
 // Xlib's macros (None, Bool, Status) must come after every other header.
 #include <X11/Xlib.h>
-
-extern char** environ;
 
 namespace tunecrest {
 namespace {
@@ -49,21 +45,6 @@ TEST(WindowLossWatch, OnlyTheServersDestroyNoticeOfTheWatchedWindowCounts) {
     EXPECT_FALSE(IsDestroyNotifyOf(&notice, 0x400010));
     notice.response_type = XCB_UNMAP_NOTIFY;
     EXPECT_FALSE(IsDestroyNotifyOf(&notice, 0x400010)) << "an unmapped window is still there";
-}
-
-// Runs the real program with `args` in `env`; returns the child's id.
-pid_t Spawn(const std::vector<std::string>& args, std::vector<std::string>& env) {
-    const std::string program = std::string(TUNECREST_BIN_DIR) + "/tunecrest";
-    std::vector<std::string> argvText = {program};
-    argvText.insert(argvText.end(), args.begin(), args.end());
-    std::vector<char*> argv, envp;
-    for (auto& a : argvText) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    for (auto& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    pid_t child = 0;
-    if (posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) return 0;
-    return child;
 }
 
 // Windows come and go while the test looks at them: an error about one that went is no
@@ -98,18 +79,8 @@ TEST(WindowLoss, AWindowDestroyedFromOutsideComesBackAndALaterStartStillReachesT
     ASSERT_FALSE(server.Name().empty()) << "Xvfb did not start";
     test::TempDir dir;
     const std::string root = dir.File("root") + "/", run = dir.File("run");
-    std::filesystem::create_directories(root + "Settings");
-    std::filesystem::create_directory(run);
-    std::filesystem::permissions(run, std::filesystem::perms::owner_all);
-    std::ofstream(root + "Settings/settings.ini")
-        << "[Preferences]\nShowTipsAtStartup=0\nConfirmExit=0\n[Geometry]\nFullScreen=0\n[RandomPlay]\nEnabled=0\n";
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) {
-        const std::string entry(*e);
-        if (entry.rfind("XDG_RUNTIME_DIR=", 0) != 0 && entry.rfind("DISPLAY=", 0) != 0 &&
-            entry.rfind("QT_QPA_PLATFORM=", 0) != 0)
-            env.push_back(entry);
-    }
+    test::MakeQuietRoot(root, run);
+    std::vector<std::string> env = test::EnvironmentWithout({"XDG_RUNTIME_DIR=", "DISPLAY=", "QT_QPA_PLATFORM="});
     env.push_back("XDG_RUNTIME_DIR=" + run);
     env.push_back("DISPLAY=" + server.Name());
     env.push_back("QT_QPA_PLATFORM=xcb");
@@ -118,15 +89,13 @@ TEST(WindowLoss, AWindowDestroyedFromOutsideComesBackAndALaterStartStillReachesT
     ASSERT_NE(display, nullptr);
     XSetErrorHandler(IgnoreXErrors);
 
-    const pid_t program = Spawn({"-RootFolder=" + root}, env);
-    ASSERT_NE(program, 0);
-    int status = -1;
-    bool ended = false;
-    auto programEnded = [&] { return ended || (ended = waitpid(program, &status, WNOHANG) == program); };
+    test::TchildProcess program(test::SpawnProgram({"-RootFolder=" + root}, env));
+    ASSERT_NE(program.Pid(), 0);
+    auto programEnded = [&] { return program.Ended(); };
     Window first = 0;
     ASSERT_TRUE(Pump([&] { return programEnded() || (first = MainWindowOn(display)) != 0; }, 60000))
         << "the program showed its window";
-    ASSERT_FALSE(ended);
+    ASSERT_FALSE(program.HasEnded());
 
     // Another program destroys the window.
     XDestroyWindow(display, first);
@@ -139,22 +108,15 @@ TEST(WindowLoss, AWindowDestroyedFromOutsideComesBackAndALaterStartStillReachesT
         },
         30000))
         << "a new window came";
-    EXPECT_FALSE(ended) << "the program plays on";
+    EXPECT_FALSE(program.HasEnded()) << "the program plays on";
     EXPECT_NE(second, first);
 
     // A later start still reaches the program: its Exit message ends it.
-    const pid_t later = Spawn({"Message=100:0"}, env);
-    ASSERT_NE(later, 0);
-    int laterStatus = -1;
-    bool laterEnded = false;
-    EXPECT_TRUE(Pump([&] { return laterEnded || (laterEnded = waitpid(later, &laterStatus, WNOHANG) == later); },
-                     30000));
-    EXPECT_TRUE(Pump(programEnded, 60000)) << "the running copy ended";
-    if (!ended) {
-        kill(program, SIGKILL);
-        waitpid(program, &status, 0);
-    }
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const test::TlaterExit exit = test::ExitThroughALaterStart(program, env);
+    ASSERT_TRUE(exit.Started);
+    EXPECT_TRUE(exit.LaterEnded);
+    EXPECT_TRUE(exit.RunningEnded) << "the running copy ended";
+    EXPECT_TRUE(program.ExitedCleanly());
     XCloseDisplay(display);
 }
 
