@@ -13,6 +13,7 @@
 #include "core/base/services.h"
 #include "support/http_server.h"
 #include "support/media_files.h"
+#include "support/player_fixture.h"
 #include "support/player_test_support.h"
 #include "support/sound_card.h"
 #include "support/temp_dir.h"
@@ -46,13 +47,11 @@ std::string IcyStream(const std::string& audio, size_t interval, const std::vect
 
 // Plays the part of the jukebox and the main window: answers next-track requests from
 // a queue and, like the main window, asks for the next track when one finishes.
-class DshowPlayerTest : public ::testing::Test {
+class DshowPlayerTest : public test::TplayerTest {
 protected:
     void SetUp() override {
         test::UseFakeAudioSink();
-        Queue = std::make_shared<TqueueDispatcher>();
-        SetDispatcher(Queue);
-        SetErrorLogFile(Dir.File("log.log"));
+        TplayerTest::SetUp();
         Events.OnGetNextTagger = [this](TObject*, TaudioTagPtr& tag) {
             ++Requests;
             if (Endless) {
@@ -74,34 +73,14 @@ protected:
         Player = std::make_unique<TdshowPlayer>();
         Player->SetEvents(&Events);
     }
-    void TearDown() override {
-        Player.reset();
-        SetErrorLogFile("");
-        SetDispatcher(nullptr);
-    }
-    std::string Media(const std::string& name, test::TmediaFormat format, double seconds) {
-        const std::string file = Dir.File(name);
-        if (!test::MakeMediaFile(file, format, seconds)) ADD_FAILURE() << "cannot make " << name;
-        return file;
-    }
-    // Runs the main thread's pending calls (the poll's ticks) until `done` or the time runs out.
-    bool RunUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
-        return test::PollUntil([this] { Queue->WaitAndProcess(20); }, done, timeoutMs);
-    }
-    void RunFor(int ms) { RunUntil([] { return false; }, ms); }
     std::string Log() {
         std::string text;
         ReadFileBytes(Dir.File("log.log"), text);
         return text;
     }
 
-    test::TempDir Dir;
-    std::shared_ptr<TqueueDispatcher> Queue;
-    TcustomMediaPlayerEvents Events;
-    std::unique_ptr<TdshowPlayer> Player;
-    std::deque<TaudioTagPtr> Jukebox;
     std::optional<std::string> Endless;
-    std::vector<std::string> Started, NotFound, Finished;
+    std::vector<std::string> NotFound;
     int Requests = 0;
     uint32_t LastLength = 0;
 };

@@ -11,6 +11,7 @@
 #include "core/tags/audio_tag.h"
 #include "playback/dshow_player.h"
 #include "support/media_files.h"
+#include "support/player_fixture.h"
 #include "support/player_test_support.h"
 #include "support/sound_card.h"
 #include "support/temp_dir.h"
@@ -38,12 +39,10 @@ double ToneSeconds(double seconds) {
 // Quieter than this is no tone (the tones are at 0.8; a sine spends 0.2 % of its time below it).
 constexpr float kToneLevel = 0.002f;
 
-class SoundOutputTest : public ::testing::Test {
+class SoundOutputTest : public test::TplayerTest {
   protected:
     void SetUp() override {
-        Queue = std::make_shared<TqueueDispatcher>();
-        SetDispatcher(Queue);
-        SetErrorLogFile(Dir.File("log.log"));
+        TplayerTest::SetUp();
         Events.OnGetNextTagger = [this](TObject*, TaudioTagPtr& tag) {
             if (Jukebox.empty()) return;
             tag = Jukebox.front();
@@ -60,22 +59,6 @@ class SoundOutputTest : public ::testing::Test {
         Player->SetEvents(&Events);
         Player->SetVolume(255);
     }
-    void TearDown() override {
-        Player.reset();
-        SetErrorLogFile("");
-        SetDispatcher(nullptr);
-    }
-    std::string Media(const std::string& name, test::TmediaFormat format, double seconds) {
-        const std::string file = Dir.File(name);
-        if (!test::MakeMediaFile(file, format, seconds)) ADD_FAILURE() << "cannot make " << name;
-        return file;
-    }
-    bool RunUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
-        return test::PollUntil([this] { Queue->WaitAndProcess(20); }, done, timeoutMs);
-    }
-    void RunFor(int ms) {
-        RunUntil([] { return false; }, ms);
-    }
     TmyFilterGraph& Graph() { return Player->ActiveVideoPlayer().Graph(); }
     // Runs until the output has handed on everything the tracks queued, and a little more.
     void RunOutTheTail() {
@@ -83,12 +66,6 @@ class SoundOutputTest : public ::testing::Test {
         RunFor(150);
     }
 
-    test::TempDir Dir;
-    std::shared_ptr<TqueueDispatcher> Queue;
-    TcustomMediaPlayerEvents Events;
-    std::unique_ptr<TdshowPlayer> Player;
-    std::deque<TaudioTagPtr> Jukebox;
-    std::vector<std::string> Started, Finished;
     std::shared_ptr<test::TsoundRecording> Heard = std::make_shared<test::TsoundRecording>();
 };
 
