@@ -39,7 +39,8 @@ inline void LoadTagLibTagger(const std::filesystem::path& corpusRoot) {
         const std::filesystem::path plugins = corpusRoot / "TagPlugins";
         std::filesystem::create_directories(plugins);
         std::filesystem::copy_file(std::filesystem::path(TUNECREST_BIN_DIR) / "TagPlugins" / "TAG_taglib.so",
-                                   plugins / "TAG_taglib.so", std::filesystem::copy_options::overwrite_existing);
+                                   plugins / "TAG_taglib.so",
+                                   std::filesystem::copy_options::overwrite_existing);
         TaggerLoader().SetPluginFolder(plugins.string());
         return TaggerLoader().PluginCount() == 1;
     }();

@@ -21,7 +21,7 @@
 namespace tunecrest::test {
 
 class TplayerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         Queue = std::make_shared<TqueueDispatcher>();
         SetDispatcher(Queue);
@@ -41,7 +41,9 @@ protected:
     bool RunUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
         return PollUntil([this] { Queue->WaitAndProcess(20); }, done, timeoutMs);
     }
-    void RunFor(int ms) { RunUntil([] { return false; }, ms); }
+    void RunFor(int ms) {
+        RunUntil([] { return false; }, ms);
+    }
 
     TempDir Dir;
     std::shared_ptr<TqueueDispatcher> Queue;

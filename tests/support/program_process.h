@@ -39,8 +39,8 @@ inline void MakeQuietRoot(const std::string& root, const std::string& run) {
     std::filesystem::create_directories(root + "Settings");
     std::filesystem::create_directory(run);
     std::filesystem::permissions(run, std::filesystem::perms::owner_all);
-    std::ofstream(root + "Settings/settings.ini")
-        << "[Preferences]\nShowTipsAtStartup=0\nConfirmExit=0\n[Geometry]\nFullScreen=0\n[RandomPlay]\nEnabled=0\n";
+    std::ofstream(root + "Settings/settings.ini") << "[Preferences]\nShowTipsAtStartup=0\nConfirmExit=0\n["
+                                                     "Geometry]\nFullScreen=0\n[RandomPlay]\nEnabled=0\n";
 }
 
 // This process's environment without the entries that begin with one of `prefixes`
