@@ -237,8 +237,15 @@ public:
             }
             TbyteBlock block(FblockBytes);
             block.Touch();
-            std::lock_guard lock(Fmutex);
-            Ffree.push_back(std::move(block));
+            std::function<void()> wake;
+            {
+                std::lock_guard lock(Fmutex);
+                Ffree.push_back(std::move(block));
+                wake = std::exchange(Fwake, nullptr);
+            }
+            // A save may have found every block counted and none free while this one
+            // was being made: nothing else would tell it.
+            if (wake) wake();
         }
     }
 
@@ -263,6 +270,12 @@ public:
           Fpool(std::move(pool)), Fwake(std::move(wake)) {}
     TfileStream(const TfileStream&) = delete;
     TfileStream& operator=(const TfileStream&) = delete;
+    // A save dropped by a newer change gives back the block it was filling: otherwise
+    // the pool would count it as out for ever, and a later save could wait for a block
+    // that never comes back.
+    ~TfileStream() {
+        if (Fblock) Fpool->Give(std::move(*Fblock));
+    }
 
     // The scratch writer, emptied, for the next record.
     TbyteWriter& Record() {
@@ -441,7 +454,7 @@ void TcustomJukeboxList::SaveStep() {
         Fwake = [this, alive] {
             Dispatcher().Post([this, alive] {
                 const auto live = alive.lock();
-                if (live && *live && Frun && Frun->Waiting) PostSaveStep();
+                if (live && *live && Frun) PostSaveStep();
             });
         };
         Frun = std::make_shared<TsaveRun>();
@@ -522,6 +535,10 @@ void TcustomJukeboxList::SaveStep() {
                 FlastSaveEntriesMade += save.Patch ? save.Patch->FreshLengths.size() : save.Map->Lists.size();
     }
     HandToWorker(std::move(ready));
+    // Asked for while the run was under way without a change that restarts it (a file
+    // found changed on disk by the worker, a database update that failed): the run just
+    // handed over does not hold it, so the next one starts now.
+    if (FpendingList || FpendingIndexes || FpendingDatabase || DatabaseChangesPending()) PostSaveStep();
 }
 
 bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
@@ -1017,7 +1034,9 @@ void TcustomJukeboxList::TakeWorkerResults() {
 void TcustomJukeboxList::SetLoading(bool loading) {
     Floading = loading;
     // A save asked for while loading waits for the load to end.
-    if (!loading && FsaveInBackground && (FpendingList || FpendingIndexes || FpendingDatabase)) PostSaveStep();
+    if (!loading && FsaveInBackground &&
+        (FpendingList || FpendingIndexes || FpendingDatabase || DatabaseChangesPending()))
+        PostSaveStep();
 }
 
 void TcustomJukeboxList::MakeCategoryListsAhead(TsaveRun& run) {
@@ -1042,11 +1061,12 @@ void TcustomJukeboxList::MakeCategoryListsAhead(TsaveRun& run) {
     if (wanted.empty()) return;
     run.ListsAhead = std::make_unique<TcategoryListsAhead>();
     std::weak_ptr<bool> alive = Falive;
-    // Once made, a run waiting for them goes on.
+    // Once made, the run goes on: a step is asked for whatever the run is doing then
+    // (one that is not waiting has a step asked for already, and asking twice is one).
     run.ListsAhead->Start(std::move(wanted), {}, [this, alive] {
         Dispatcher().Post([this, alive] {
             const auto live = alive.lock();
-            if (live && *live && Frun && Frun->Waiting) PostSaveStep();
+            if (live && *live && Frun) PostSaveStep();
         });
     });
 }
