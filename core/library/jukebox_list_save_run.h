@@ -133,8 +133,15 @@ public:
             }
             TbyteBlock block(FblockBytes);
             block.Touch();
-            std::lock_guard lock(Fmutex);
-            Ffree.push_back(std::move(block));
+            std::function<void()> wake;
+            {
+                std::lock_guard lock(Fmutex);
+                Ffree.push_back(std::move(block));
+                wake = std::exchange(Fwake, nullptr);
+            }
+            // A save may have found every block counted and none free while this one
+            // was being made: nothing else would tell it.
+            if (wake) wake();
         }
     }
 
@@ -158,6 +165,12 @@ public:
           Fpool(std::move(pool)), Fwake(std::move(wake)) {}
     TfileStream(const TfileStream&) = delete;
     TfileStream& operator=(const TfileStream&) = delete;
+    // A save dropped by a newer change gives back the block it was filling: otherwise
+    // the pool would count it as out for ever, and a later save could wait for a block
+    // that never comes back.
+    ~TfileStream() {
+        if (Fblock) Fpool->Give(std::move(*Fblock));
+    }
 
     // The scratch writer, emptied, for the next record.
     TbyteWriter& Record() {

@@ -201,7 +201,7 @@ void TcustomJukeboxList::SaveStep() {
         Fwake = [this, alive] {
             Dispatcher().Post([this, alive] {
                 const auto live = alive.lock();
-                if (live && *live && Frun && Frun->Waiting) PostSaveStep();
+                if (live && *live && Frun) PostSaveStep();
             });
         };
         Frun = std::make_shared<TsaveRun>();
@@ -282,6 +282,10 @@ void TcustomJukeboxList::SaveStep() {
                 FlastSaveEntriesMade += save.Patch ? save.Patch->FreshLengths.size() : save.Map->Lists.size();
     }
     HandToWorker(std::move(ready));
+    // Asked for while the run was under way without a change that restarts it (a file
+    // found changed on disk by the worker, a database update that failed): the run just
+    // handed over does not hold it, so the next one starts now.
+    if (FpendingList || FpendingIndexes || FpendingDatabase || DatabaseChangesPending()) PostSaveStep();
 }
 
 bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
@@ -485,7 +489,9 @@ bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
 void TcustomJukeboxList::SetLoading(bool loading) {
     Floading = loading;
     // A save asked for while loading waits for the load to end.
-    if (!loading && FsaveInBackground && (FpendingList || FpendingIndexes || FpendingDatabase)) PostSaveStep();
+    if (!loading && FsaveInBackground &&
+        (FpendingList || FpendingIndexes || FpendingDatabase || DatabaseChangesPending()))
+        PostSaveStep();
 }
 
 void TcustomJukeboxList::MakeCategoryListsAhead(TsaveRun& run) {
@@ -510,11 +516,12 @@ void TcustomJukeboxList::MakeCategoryListsAhead(TsaveRun& run) {
     if (wanted.empty()) return;
     run.ListsAhead = std::make_unique<TcategoryListsAhead>();
     std::weak_ptr<bool> alive = Falive;
-    // Once made, a run waiting for them goes on.
+    // Once made, the run goes on: a step is asked for whatever the run is doing then
+    // (one that is not waiting has a step asked for already, and asking twice is one).
     run.ListsAhead->Start(std::move(wanted), {}, [this, alive] {
         Dispatcher().Post([this, alive] {
             const auto live = alive.lock();
-            if (live && *live && Frun && Frun->Waiting) PostSaveStep();
+            if (live && *live && Frun) PostSaveStep();
         });
     });
 }

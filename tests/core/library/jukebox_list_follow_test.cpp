@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <set>
+#include <thread>
 
 #include "tests/core/library/jukebox_list_test_support.h"
 #include "tests/support/groupings_image.h"
@@ -300,6 +302,63 @@ TEST(JukeboxList, ASaveCutShortLeavesTheEarlierFilesWhole) {
     ASSERT_EQ(fresh->GlobalList().Count(), 102);
     EXPECT_EQ(fresh->GlobalList().GetTag(0)->Title(), "Closed mid-save");
     EXPECT_NE(fresh->FileIndex().IndexOf(LibraryTrack(101)->Filename().str()), -1);
+}
+
+namespace {
+// The queue dispatcher, counting the calls posted to it (from any thread).
+class TcountingDispatcher : public TqueueDispatcher {
+public:
+    void Post(std::function<void()> work) override {
+        ++Posted;
+        TqueueDispatcher::Post(std::move(work));
+    }
+    std::atomic<int> Posted{0};
+};
+}  // namespace
+
+// The worker finds the list file changed on disk under a save that copies from it (the
+// save's plan is stale) and asks for the file to be written whole, while that save is
+// still making its index files. The save ends; the whole file follows it, and the
+// background work ends with the library on disk as it is.
+TEST(JukeboxList, AStaleListFileReportedWhileTheSaveGoesOnIsWrittenAfterIt) {
+    auto counting = std::make_shared<TcountingDispatcher>();
+    struct Trestore {
+        std::shared_ptr<TmainThreadDispatcher> Previous;
+        ~Trestore() { SetDispatcher(Previous); }
+    } restore{SetDispatcher(counting)};
+    test::TempDir dir;
+    {
+        auto lib = NewLibrary(dir);
+        lib->SetSaveInBackground(true);
+        lib->GlobalList().BeginUpdate();
+        for (int i = 0; i < 300; ++i) lib->GlobalList().Add(LibraryTrack(i));
+        lib->GlobalList().EndUpdate();
+        WaitForBackgroundWork(*lib);
+        // Copied over itself: the same bytes, but not the file the library wrote.
+        const fs::path list = dir.File("jukebox.dat"), copy = dir.File("copy.dat");
+        fs::copy_file(list, copy);
+        fs::rename(copy, list);
+        lib->SetSaveSliceTime(std::chrono::microseconds(0));
+        // One track edited: its record is made anew, the others copied.
+        const TaudioTagPtr tag = lib->GlobalList().GetTag(3);
+        const TaudioTagPtr values = tag->Clone();
+        values->SetTitle("Edited over a changed file");
+        lib->EditTrack(tag, *values);
+        // A slice at a time; after each, the worker's answer (once the list is handed
+        // to it) is waited for a little, so that it comes while the save is made.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (lib->BackgroundWorkPending() && std::chrono::steady_clock::now() < deadline) {
+            counting->ProcessPendingCalls();
+            const int posted = counting->Posted;
+            for (int i = 0; i < 20 && counting->Posted == posted; ++i)
+                std::this_thread::sleep_for(std::chrono::microseconds(250));
+        }
+        EXPECT_FALSE(lib->BackgroundWorkPending());
+    }
+    auto fresh = NewLibrary(dir);
+    fresh->LoadIndexes();
+    ASSERT_EQ(fresh->GlobalList().Count(), 300);
+    EXPECT_EQ(fresh->GlobalList().GetTag(3)->Title(), "Edited over a changed file");
 }
 
 }  // namespace tunecrest

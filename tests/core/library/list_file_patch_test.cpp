@@ -18,6 +18,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <thread>
 
 #include "core/base/safe_file.h"
@@ -510,7 +511,12 @@ int WatchingSync(int fd) {
         std::string bytes;
         if (ReadFileBytes((fs::path(gIndexWatch->Folder) / name).string(), bytes)) present[name] = bytes;
     }
-    gIndexWatch->Seen.push_back(std::move(present));
+    {
+        // The index files are flushed from threads of their own, at once.
+        static std::mutex seenLock;
+        std::lock_guard lock(seenLock);
+        gIndexWatch->Seen.push_back(std::move(present));
+    }
     return ::fsync(fd);
 }
 }  // namespace
