@@ -229,6 +229,17 @@ bool TfrmPassword2::eventFilter(QObject* watched, QEvent* event)
     // Enter typed into the edit is caught here.
     if (watched == edPassword && event->type() == QEvent::KeyRelease)
         return EnterReleased(static_cast<QKeyEvent*>(event));
+    // A dialog that opens gives its edit the focus as a tab would, and an edit so reached
+    // shows its text all selected. Keys add to the caller's text at its end, so the edit
+    // takes that focus as plain focus and shows nothing that looks about to be replaced.
+    if (watched == edPassword && event->type() == QEvent::FocusIn) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) {
+            QFocusEvent plain(QEvent::FocusIn, Qt::OtherFocusReason);
+            QCoreApplication::sendEvent(edPassword, &plain);
+            return true;
+        }
+    }
     return TkeyboardableForm::eventFilter(watched, event);
 }
 

@@ -104,6 +104,7 @@ TEST_F(PasswordEntry, InputStringHandsTheTextBack)
         auto& w = Window(d);
         EXPECT_EQ(w.edPassword->echoMode(), QLineEdit::Normal);
         EXPECT_EQ(w.edPassword->text(), "Old name");  // the caller's text, ready to change
+        EXPECT_FALSE(w.edPassword->hasSelectedText());  // keys add to it: nothing shows as if it would be replaced
         TypeOnKeyboard(" 2");
         EXPECT_EQ(w.edPassword->text(), "Old name 2");
         Press(Keyboard().Key(48));  // "Clr"
