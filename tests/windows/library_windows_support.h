@@ -14,6 +14,7 @@
 #include "skin/jukebox_list_viewer.h"
 #include "support/browse_library.h"
 #include "support/recording_prompt.h"
+#include "support/tree_find.h"
 #include "support/test_application.h"
 
 namespace tunecrest::test {
@@ -86,17 +87,6 @@ inline QTreeWidgetItem* FindListItem(QTreeWidget& tree, const std::string& title
         auto* list = dynamic_cast<TaudioTagList*>(TcustomJukeboxListViewer::ItemData(item));
         return list && list->Title() == title && (!album || dynamic_cast<TaudioTagAlbum*>(list));
     });
-}
-
-template <typename Pred>
-TmyNode* FindNode(TmyNodeList& nodes, Pred pred) {
-    for (int i = 0; i < nodes.Count(); ++i) {
-        TmyNode* node = nodes.Items(i);
-        if (pred(node)) return node;
-        node->MakeChildren();  // an artist's albums are made when asked for
-        if (TmyNode* found = FindNode(node->Children(), pred)) return found;
-    }
-    return nullptr;
 }
 
 inline TmyNode* FindListNode(TmyNodeList& nodes, const std::string& title) {

@@ -25,6 +25,7 @@
 #include "support/temp_dir.h"
 #include "support/test_application.h"
 #include "windows/library/choose_cd.h"
+#include "tests/support/tree_find.h"
 #include "windows/library/library_windows.h"
 #include "windows/library/playlist_editor.h"
 #include "windows/library/stacker_list.h"
@@ -64,17 +65,10 @@ TEST(LibraryWindowEntries, QueueAlbumStackerAndEditorRunThroughTheProgramsEntrie
 
     runner->Push([](QDialog& dialog) {
         auto& window = dynamic_cast<TfrmChooseCD&>(dialog);
-        TmyNode* album = nullptr;
-        std::function<void(TmyNodeList&)> find = [&](TmyNodeList& nodes) {
-            for (int i = 0; i < nodes.Count() && !album; ++i) {
-                if (auto* list = nodes.Items(i)->DataAs<TaudioTagAlbum>();
-                    list && list->Title() == "Night Shift")
-                    album = nodes.Items(i);
-                nodes.Items(i)->MakeChildren();  // an artist's albums are made when asked for
-                find(nodes.Items(i)->Children());
-            }
-        };
-        find(window.tvAlbums->Nodes());
+        TmyNode* album = test::FindNode(window.tvAlbums->Nodes(), [](TmyNode* node) {
+            auto* list = node->DataAs<TaudioTagAlbum>();
+            return list && list->Title() == "Night Shift";
+        });
         ASSERT_NE(album, nullptr);
         album->ExpandParents();
         window.tvAlbums->RebuildVisible();

@@ -24,6 +24,7 @@
 #include "support/pump_events.h"
 #include "tests/mainwindow/actions/main_window_actions_support.h"
 #include "tests/mainwindow/window/window_input.h"
+#include "tests/support/tree_find.h"
 #include "windows/library/choose_cd.h"
 #include "windows/settings/preferences_dialog.h"
 
@@ -265,16 +266,10 @@ TEST(ProductLayout, StackerPanelSearchAndQueueCDByTouch) {
     r.form->Guards().SetCredits(2);
     r.runner->Push([](QDialog& dialog) {
         auto& window = dynamic_cast<TfrmChooseCD&>(dialog);
-        TmyNode* album = nullptr;
-        std::function<void(TmyNodeList&)> find = [&](TmyNodeList& nodes) {
-            for (int i = 0; i < nodes.Count() && !album; ++i) {
-                if (auto* list = nodes.Items(i)->DataAs<TaudioTagAlbum>(); list && list->Title() == "Night Shift")
-                    album = nodes.Items(i);
-                nodes.Items(i)->MakeChildren();  // an artist's albums are made when asked for
-                find(nodes.Items(i)->Children());
-            }
-        };
-        find(window.tvAlbums->Nodes());
+        TmyNode* album = test::FindNode(window.tvAlbums->Nodes(), [](TmyNode* node) {
+            auto* list = node->DataAs<TaudioTagAlbum>();
+            return list && list->Title() == "Night Shift";
+        });
         ASSERT_NE(album, nullptr);
         album->ExpandParents();
         window.tvAlbums->RebuildVisible();

@@ -45,6 +45,7 @@
 #include "support/tags.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
+#include "support/tree_find.h"
 #include "support/user_input.h"
 #include "windows/password_entry.h"
 #include "windows/skinned_prompt.h"
@@ -159,14 +160,10 @@ struct BarRig {
 };
 
 TmyNode* FindTitled(TmyNodeList& nodes, const std::string& title) {
-    for (int i = 0; i < nodes.Count(); ++i) {
-        TmyNode* node = nodes.Items(i);
+    return test::FindNode(nodes, [&](TmyNode* node) {
         auto* list = node->DataAs<TaudioTagList>();
-        if (list && list->Title() == title && !node->DataAs<TaudioTagCategory>()) return node;
-        node->MakeChildren();  // an artist's albums are made when asked for
-        if (TmyNode* found = FindTitled(node->Children(), title)) return found;
-    }
-    return nullptr;
+        return list && list->Title() == title && !node->DataAs<TaudioTagCategory>();
+    });
 }
 
 // Shows the album's tracks in the track list, as a tap on its node does.

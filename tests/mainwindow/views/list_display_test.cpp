@@ -8,6 +8,7 @@
 #include "core/base/text_utils.h"
 #include "core/display/tree_nodes.h"
 #include "core/library/url_list.h"
+#include "tests/support/tree_find.h"
 #include "tests/support/browse_library.h"
 #include "tests/support/tags.h"
 
@@ -63,13 +64,7 @@ struct Context {
 };
 
 TmyNode* Find(TmyNodeList& nodes, const std::function<bool(const TmyNode&)>& match) {
-    for (int i = 0; i < nodes.Count(); ++i) {
-        TmyNode* node = nodes.Items(i);
-        if (match(*node)) return node;
-        node->MakeChildren();  // an artist's albums are made when asked for
-        if (TmyNode* found = Find(node->Children(), match)) return found;
-    }
-    return nullptr;
+    return test::FindNode(nodes, [&](const TmyNode* node) { return match(*node); });
 }
 
 TmyNode* FindData(TmyNodeList& nodes, const std::string& title) {

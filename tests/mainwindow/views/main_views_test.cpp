@@ -33,6 +33,7 @@
 #include "support/recording_prompt.h"
 #include "support/tags.h"
 #include "support/temp_dir.h"
+#include "support/tree_find.h"
 #include "support/test_application.h"
 
 namespace tunecrest {
@@ -73,13 +74,7 @@ struct ViewRig {
 };
 
 TmyNode* Find(TmyNodeList& nodes, const std::function<bool(const TmyNode&)>& match) {
-    for (int i = 0; i < nodes.Count(); ++i) {
-        TmyNode* node = nodes.Items(i);
-        if (match(*node)) return node;
-        node->MakeChildren();  // an artist's albums are made when asked for
-        if (TmyNode* found = Find(node->Children(), match)) return found;
-    }
-    return nullptr;
+    return test::FindNode(nodes, [&](const TmyNode* node) { return match(*node); });
 }
 
 TmyNode* Titled(TtouchTreeView& tree, const std::string& title) {
