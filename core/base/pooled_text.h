@@ -30,6 +30,8 @@ class TpooledText {
     // Takes the pool's copy of `text` (safe from any thread).
     TpooledText& operator=(std::string_view text);
     bool operator==(const TpooledText& other) const { return Fnumber == other.Fnumber; }
+    // The text's number in the pool: equal texts have equal numbers (0 is the empty text).
+    uint32_t Number() const { return Fnumber; }
 
   private:
     uint32_t Fnumber = 0;  // 0: the empty text

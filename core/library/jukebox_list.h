@@ -263,8 +263,8 @@ class TcustomJukeboxList : public TObject {
         std::vector<TaudioTagPtr> Tracks;
         std::unordered_set<std::string> Shared;
     };
-    // A name's place in the sort: the eight bytes after the start all names share, as a
-    // number, then the whole name (of the track at the position), then the position.
+    // A name's place in the sort: a number from its folder's place and the start of its
+    // name, then the whole name (of the track at the position), then the position.
     struct TfileNameKey {
         uint64_t Key;
         uint32_t Position;

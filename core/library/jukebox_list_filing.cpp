@@ -3,6 +3,8 @@
 #include "core/library/jukebox_list.h"
 
 #include <algorithm>
+#include <span>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
 
@@ -166,33 +168,84 @@ void TcustomJukeboxList::FillFileIndex(const std::vector<TaudioTagPtr>& items) {
     FfileIndex->Assign(std::move(order.Tracks));
 }
 
+namespace {
+// The folders of a list of tracks in byte order, found by their pooled texts' numbers;
+// each with the last folder after it that lies within it (a folder's subfolders, at any
+// depth, follow it in that order).
+class TfolderOrder {
+  public:
+    explicit TfolderOrder(std::span<const TaudioTagPtr> items) {
+        uint32_t most = 0;
+        for (const auto& tag : items) most = std::max(most, tag->FolderText().Number());
+        FrankOf.assign(size_t(most) + 1, kNone);
+        std::vector<std::pair<std::string_view, uint32_t>> folders;
+        for (const auto& tag : items) {
+            const TpooledText& folder = tag->FolderText();
+            if (FrankOf[folder.Number()] != kNone) continue;
+            FrankOf[folder.Number()] = 0;
+            folders.emplace_back(folder.Text(), folder.Number());
+        }
+        std::sort(folders.begin(), folders.end());
+        Ffolders.reserve(folders.size());
+        for (const auto& [text, number] : folders) {
+            FrankOf[number] = uint32_t(Ffolders.size());
+            Ffolders.push_back(text);
+        }
+        FlastWithin.resize(Ffolders.size());
+        std::vector<uint32_t> open;  // the folders the one at hand may lie within, outermost first
+        for (uint32_t rank = 0; rank < Ffolders.size(); ++rank) {
+            while (!open.empty() && !Ffolders[rank].starts_with(Ffolders[open.back()])) {
+                FlastWithin[open.back()] = rank - 1;
+                open.pop_back();
+            }
+            open.push_back(rank);
+        }
+        for (const uint32_t rank : open) FlastWithin[rank] = uint32_t(Ffolders.size() - 1);
+    }
+
+    // The track's place, as a number that orders as its whole name does where two numbers
+    // differ (equal numbers need the names): the rank of the last folder whose tracks all
+    // come before or with it, then, for the folder's own tracks, the first bytes of the name;
+    // a name that sorts among its folder's subfolders comes after the tracks of the last one
+    // before it (a folder ends in "/" and a name holds none, so the part of a subfolder
+    // beyond the folder decides against the name alone).
+    uint64_t Key(const TaudioTag& tag) const {
+        const uint32_t rank = FrankOf[tag.FolderText().Number()];
+        const std::string_view name = tag.Filename().Name();
+        if (FlastWithin[rank] > rank) {
+            const size_t within = Ffolders[rank].size();
+            const auto first = Ffolders.begin() + rank + 1, last = Ffolders.begin() + FlastWithin[rank] + 1;
+            const auto after = std::partition_point(
+                first, last, [&](std::string_view folder) { return folder.substr(within) < name; });
+            if (after != first) return uint64_t(after - 1 - Ffolders.begin()) << 32 | kAmongSubfolders;
+        }
+        uint32_t start = 0;
+        for (size_t b = 0; b < 4 && b < name.size(); ++b)
+            start |= uint32_t(static_cast<unsigned char>(name[b])) << (24 - 8 * b);
+        return uint64_t(rank) << 32 | start >> 1;
+    }
+
+  private:
+    static constexpr uint32_t kNone = UINT32_MAX;
+    static constexpr uint32_t kAmongSubfolders = uint32_t(1) << 31;  // after the folder's own tracks
+    std::vector<uint32_t> FrankOf;  // by the folder text's number
+    std::vector<std::string_view> Ffolders;
+    std::vector<uint32_t> FlastWithin;
+};
+}  // namespace
+
 TcustomJukeboxList::TfileNameOrder TcustomJukeboxList::OrderByFileName(std::span<const TaudioTagPtr> items,
                                                                        TfileNameMemory memory) {
-    // Sorted on the names (ties by position, as a stable sort leaves them). The names
-    // share a long start (the music folder): each track's key holds the eight bytes after
-    // it, so most comparisons read no name.
+    // Sorted on the names (ties by position, as a stable sort leaves them). Most
+    // comparisons are settled by each track's key, made from its folder's rank among the
+    // folders and the start of its name, so few read a name.
     const auto nameAt = [&items](uint32_t position) { return items[position]->Filename(); };
-    size_t common = items.empty() ? 0 : items[0]->Filename().size();
-    if (!items.empty()) {
-        const TfileNameText first = items[0]->Filename();
-        for (const auto& tag : items) {
-            const TfileNameText name = tag->Filename();
-            // Names of one folder agree at least as far as it goes.
-            size_t same = name.Folder() == first.Folder() ? std::min(common, name.Folder().size()) : 0;
-            const size_t n = std::min(common, name.size());
-            while (same < n && name[same] == first[same]) ++same;
-            common = std::min(common, same);
-        }
-    }
     auto& names = memory.Keys;
     names.clear();
     names.reserve(items.size());
-    for (size_t i = 0; i < items.size(); ++i) {
-        const TfileNameText name = items[i]->Filename();
-        uint64_t key = 0;
-        for (size_t b = 0; b < 8 && common + b < name.size(); ++b)
-            key |= uint64_t(static_cast<unsigned char>(name[common + b])) << (56 - 8 * b);
-        names.push_back(TfileNameKey{key, uint32_t(i)});
+    {
+        const TfolderOrder folders(items);
+        for (size_t i = 0; i < items.size(); ++i) names.push_back(TfileNameKey{folders.Key(*items[i]), uint32_t(i)});
     }
     std::sort(names.begin(), names.end(), [&nameAt](const TfileNameKey& a, const TfileNameKey& b) {
         if (a.Key != b.Key) return a.Key < b.Key;

@@ -219,6 +219,7 @@ public:
         return {Ffolder.Text(), Ftexts ? std::string_view(Ftexts->Name(), Ftexts->NameSize) : std::string_view()};
     }
     void SetFilename(std::string_view v);
+    const TpooledText& FolderText() const { return Ffolder; }  // the folder, ending in "/", or empty
     const std::string& Artist() const { return Fartist.Text(); }
     const TpooledText& ArtistText() const { return Fartist; }  // the pool's copy, to share
     void SetArtist(std::string_view v) { Fartist = v; }

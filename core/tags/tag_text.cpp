@@ -45,13 +45,22 @@ int TfileNameText::compare(std::string_view other) const noexcept {
 }
 
 int TfileNameText::compare(const TfileNameText& other) const noexcept {
-    // Most names compared share their folder, or differ within it.
-    if (Ffolder == other.Ffolder) return Fname.compare(other.Fname);
-    const size_t total = size(), otherTotal = other.size();
-    for (size_t i = 0, n = std::min(total, otherTotal); i < n; ++i) {
-        const auto a = static_cast<unsigned char>((*this)[i]), b = static_cast<unsigned char>(other[i]);
-        if (a != b) return a < b ? -1 : 1;
+    // Most names compared share their folder (the pool's one copy), or differ within it.
+    if (Ffolder.data() == other.Ffolder.data() && Ffolder.size() == other.Ffolder.size())
+        return Fname.compare(other.Fname);
+    // Otherwise the two pieces of each, as far as both go, a stretch at a time.
+    std::string_view a = Ffolder, b = other.Ffolder;
+    bool aInName = false, bInName = false;
+    while (true) {
+        if (a.empty() && !aInName) a = Fname, aInName = true;
+        if (b.empty() && !bInName) b = other.Fname, bInName = true;
+        const size_t n = std::min(a.size(), b.size());
+        if (n == 0) break;
+        if (const int c = std::memcmp(a.data(), b.data(), n); c != 0) return c < 0 ? -1 : 1;
+        a.remove_prefix(n);
+        b.remove_prefix(n);
     }
+    const size_t total = size(), otherTotal = other.size();
     return total == otherTotal ? 0 : total < otherTotal ? -1 : 1;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "core/library/jukebox_list.h"
 
@@ -98,5 +99,43 @@ TEST(FileNameIndex, ALibrarysOrderIsByteOrderWithTheFirstTrackOfEachName) {
     for (int i = 0; i < index.Count(); ++i) {
         EXPECT_EQ(index.Strings(i), expected[size_t(i)].first) << i;
         EXPECT_EQ(index.Tag(i), tracks[expected[size_t(i)].second]) << i;
+    }
+}
+
+// The order is worked out from each folder's place among the folders: names of a folder
+// that sort among its subfolders' names (before, between or after them, at any depth),
+// names without a folder, empty names and bytes above 0x7F still come in plain byte order.
+TEST(FileNameIndex, NamesAmongTheirFoldersSubfoldersComeInByteOrder) {
+    // Every path of up to six bytes from a small alphabet that makes folders within
+    // folders, drawn in a fixed order, some of them twice.
+    const std::string alphabet = {'a', 'b', ' ', '/', char(0xE9)};
+    std::vector<std::string> names;
+    uint32_t seed = 12345;
+    const auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+    for (int i = 0; i < 3000; ++i) {
+        std::string name;
+        for (int n = 1 + int(next() % 6); n > 0; --n) name += alphabet[next() % alphabet.size()];
+        names.push_back(name);
+    }
+    TlocalJukeboxList lib;
+    lib.GlobalList().BeginUpdate();
+    std::vector<TaudioTagPtr> tracks;
+    for (const auto& name : names) {
+        tracks.push_back(Named(name));
+        tracks.back()->SetTitle("t");
+        lib.GlobalList().Add(tracks.back());
+    }
+    lib.GlobalList().EndUpdate();
+
+    std::vector<std::pair<std::string, size_t>> expected;
+    std::unordered_set<std::string> seen;
+    for (size_t i = 0; i < names.size(); ++i)
+        if (seen.insert(names[i]).second) expected.emplace_back(names[i], i);
+    std::sort(expected.begin(), expected.end());
+    const TfileNameIndex& index = lib.FileIndex();
+    ASSERT_EQ(index.Count(), int(expected.size()));
+    for (int i = 0; i < index.Count(); ++i) {
+        ASSERT_EQ(index.Strings(i), expected[size_t(i)].first) << i;
+        ASSERT_EQ(index.Tag(i), tracks[expected[size_t(i)].second]) << i;
     }
 }
