@@ -385,6 +385,7 @@ class TcustomJukeboxList : public TObject {
     // once per change notice for the groupings, the database and the list file, which
     // would each walk a million tracks for it.
     struct TfiledChange {
+        size_t Same = 0;  // the tracks from the start that are where they were filed
         size_t Kept = 0;
         std::vector<size_t> Removed;
         bool Many = false;

@@ -25,6 +25,7 @@ const TcustomJukeboxList::TfiledChange& TcustomJukeboxList::FiledChange() {
     size_t p = 0;
     // Mostly every track is where it was filed.
     while (p < same && items[p].get() == Ffiled[p]) ++p;
+    change.Same = p;
     size_t kept = p;
     for (; p < Ffiled.size(); ++p) {
         if (kept < items.size() && items[kept].get() == Ffiled[p]) {
@@ -88,8 +89,11 @@ void TcustomJukeboxList::ProcessTags() {
     // fresh memory at every change.
     if (moved && Ffiled.capacity() < filed.size()) Ffiled.reserve(filed.size() + filed.size() / 16 + 16);
     if (moved) {
+        // Only from the first track that is not where it was filed: a track added to a
+        // million copies one pointer, not a million.
+        const size_t same = FfiledChange ? std::min(FfiledChange->Same, filed.size()) : 0;
         Ffiled.resize(filed.size());
-        for (size_t i = 0; i < filed.size(); ++i) Ffiled[i] = filed[i].get();
+        for (size_t i = same; i < filed.size(); ++i) Ffiled[i] = filed[i].get();
     }
     FfiledChange.reset();
     FfiledSettings = FilingSettings();

@@ -272,6 +272,10 @@ struct TcustomJukeboxList::TsaveRun {
         // The entry a slice was ended before, so that it starts the next one (once).
         size_t YieldedAt = SIZE_MAX;
         std::shared_ptr<TindexFileMap> Map;
+        // An entry made anew over several slices (a large genre's runs to hundreds of
+        // thousands of positions), the last of Map's lists, and its bytes so far.
+        std::unique_ptr<TindexFileWriter> Entry;
+        TbyteWriter EntryBytes;
     };
     std::array<TindexSave, std::size(kIndexFiles)> IndexSaves;
     bool RemoveIndexFiles = false;

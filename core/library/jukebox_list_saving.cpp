@@ -130,6 +130,9 @@ uint64_t EntryCheck(const TaudioTagList& list, bool albums, TbyteWriter& scratch
 
 // Tracks (or index pieces) made between two looks at the clock.
 constexpr size_t kTracksPerClockCheck = 32;
+// Pieces of one index entry made between two looks at the clock (each at most a few
+// thousand positions).
+constexpr size_t kEntryPiecesPerClockCheck = 4;
 // Records made anew (at most, or a fiftieth of the list) when the rest are copied from
 // the list file as it is; beyond them the whole file is made anew.
 constexpr size_t kMostFreshRecords = 20000;
@@ -356,6 +359,21 @@ bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
             // A bounded piece at a time: a large library has hundreds of thousands of
             // albums, and a genre many thousands of tracks.
             if (run.Index && !run.Index->Resume()) return wait();
+            // Makes the rest of the entry under way, a few pieces between looks at the
+            // clock; false when the slice's time ran out first (the next one goes on).
+            const auto makeEntry = [&](TsaveRun::TindexSave& save, bool albums) {
+                TbyteWriter& bytes = save.EntryBytes;
+                for (size_t n = 1; save.Entry->WriteNext(bytes); ++n)
+                    if (n % kEntryPiecesPerClockCheck == 0 && timeUp()) return false;
+                save.Entry.reset();
+                TlistFilePatch& patch = *save.Patch;
+                patch.Fresh += bytes.Bytes();
+                patch.FreshLengths.push_back(uint32_t(bytes.Bytes().size()));
+                patch.FreshChecks.push_back(EntryCheck(*save.Map->Lists.back(), albums, run.Scratch));
+                AppendListFilePiece(patch.Pieces, {-1, 1});
+                bytes.Bytes().clear();
+                return true;
+            };
             while (run.Next < std::size(files)) {
                 const TaudioTagListList& grouping = *files[run.Next].second;
                 TsaveRun::TindexSave& save = run.IndexSaves[run.Next];
@@ -386,6 +404,7 @@ bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
                     // checks its name and track count); any other is made here.
                     constexpr size_t kLookAhead = 16;
                     TlistFilePatch& patch = *save.Patch;
+                    if (save.Entry && !makeEntry(save, run.Next == 0)) return false;
                     const TindexFileMap& old = *save.Old;
                     for (size_t n = 0; save.At < size_t(grouping.Count()); ++n) {
                         if (n == kTracksPerClockCheck) {
@@ -423,15 +442,9 @@ bool TcustomJukeboxList::SaveSlice(TsaveRun& run) {
                             save.Map->Changes.pop_back();
                             return waitLists ? wait() : false;
                         }
-                        TbyteWriter& entry = run.Scratch;
-                        entry.Bytes().clear();
-                        TindexFileWriter one(grouping, i);
-                        while (one.WriteNext(entry)) {
-                        }
-                        patch.Fresh += entry.Bytes();
-                        patch.FreshLengths.push_back(uint32_t(entry.Bytes().size()));
-                        patch.FreshChecks.push_back(EntryCheck(*list, run.Next == 0, run.Scratch));
-                        AppendListFilePiece(patch.Pieces, {-1, 1});
+                        save.Entry = std::make_unique<TindexFileWriter>(grouping, i);
+                        save.EntryBytes.Bytes().clear();
+                        if (!makeEntry(save, run.Next == 0)) return false;
                         // Such an entry may have taken the slice's time already.
                         if (timeUp()) return false;
                         n = 0;

@@ -60,7 +60,27 @@ void TaudioTagListList::SortPending() const {
         auto out = middle;
         for (auto& entry : keyed) *out++ = std::move(entry.second);
     }
-    std::inplace_merge(Flists.begin(), middle, Flists.end(), less);
+    const size_t sorted = FsortedCount, added = Flists.size() - FsortedCount;
+    if (added * 32 < sorted) {
+        // A few lists added to many (one new album among a library's): each finds its
+        // place by halving, and the members after it move up in one pass. A merge would
+        // compare a title with every member before its place, a whole grouping's worth
+        // on the main thread at each track added.
+        std::vector<TaudioTagListPtr> pending(std::make_move_iterator(middle), std::make_move_iterator(Flists.end()));
+        std::vector<size_t> at(added);
+        // After the equal titles already there, as the merge leaves them.
+        for (size_t i = 0; i < added; ++i)
+            at[i] = size_t(std::upper_bound(Flists.begin(), middle, pending[i], less) - Flists.begin());
+        size_t end = sorted;  // members [0, end) are yet to move
+        for (size_t i = added; i-- > 0;) {
+            std::move_backward(Flists.begin() + std::ptrdiff_t(at[i]), Flists.begin() + std::ptrdiff_t(end),
+                               Flists.begin() + std::ptrdiff_t(end + i + 1));
+            Flists[at[i] + i] = std::move(pending[i]);
+            end = at[i];
+        }
+    } else {
+        std::inplace_merge(Flists.begin(), middle, Flists.end(), less);
+    }
     FsortedCount = Flists.size();
 }
 

@@ -248,6 +248,34 @@ TEST_F(GroupingEdits, EditsRemovalsAndAdditionsInOneChange) {
     ExpectAsRefiled("mixed");
 }
 
+// Changes one after another, each filed by itself from what the one before left: the
+// library as filed follows every removal and addition, wherever it falls (the first
+// track, the middle, the last, one just added), and the groupings end as a full filing.
+TEST_F(GroupingEdits, ChangesInARowFollowTheLibraryAsLastFiled) {
+    Reset();
+    int next = 300;
+    const std::vector<std::function<void()>> changes = {
+        [&] { Flib->GlobalList().Add(LibraryTrack(next++)); },
+        [&] { Flib->GlobalList().Delete(150); },
+        [&] { Flib->GlobalList().Add(LibraryTrack(next++)); },
+        [&] { Flib->GlobalList().Delete(Flib->GlobalList().Count() - 1); },  // the one just added
+        [&] { Flib->GlobalList().Delete(0); },
+        [&] { EditTrack(Flib->GlobalList().GetTag(Flib->GlobalList().Count() - 1), [](TaudioTag& t) {
+                  t.SetAlbum("Moved late");
+              }); },
+        [&] { Flib->GlobalList().Add(LibraryTrack(next++)); },
+        [&] { Flib->GlobalList().Delete(Flib->GlobalList().Count() - 2); },
+        [&] { Flib->GlobalList().Add(LibraryTrack(next++)); },
+    };
+    for (size_t c = 0; c < changes.size(); ++c) {
+        changes[c]();
+        EXPECT_EQ(Fprogress, 0) << "change " << c << " filed every track";
+        for (int i = 0; i < Flib->GlobalList().Count(); ++i)
+            ASSERT_EQ(Flib->GlobalList().GetTag(i)->StoredPosition(), i) << "change " << c;
+    }
+    ExpectAsRefiled("in a row");
+}
+
 TEST_F(GroupingEdits, ChangesTheLibraryCannotBeSureOfAreFiledAnew) {
     // An edit nobody noted.
     Reset();

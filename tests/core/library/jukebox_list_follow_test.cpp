@@ -361,4 +361,54 @@ TEST(JukeboxList, AStaleListFileReportedWhileTheSaveGoesOnIsWrittenAfterIt) {
     EXPECT_EQ(fresh->GlobalList().GetTag(3)->Title(), "Edited over a changed file");
 }
 
+
+// A track added to a saved library makes its genre's entry of the genre index file anew,
+// the genre's tracks, artists and albums, which at a large library is more than one
+// slice's work: it is made over several slices. Whatever the library does between two
+// of them (another track added, one edited, nothing), the files are those of its last
+// state, as the synchronous save writes them.
+TEST(JukeboxList, AnEntryMadeOverSeveralSlicesEndsAsTheSynchronousSaveWritesIt) {
+    auto& dispatcher = static_cast<TqueueDispatcher&>(Dispatcher());
+    test::TempDir dir, reference;
+    auto lib = NewLibrary(dir);
+    lib->SetSaveInBackground(true);
+    auto sync = NewLibrary(reference);
+    for (auto* l : {lib.get(), sync.get()}) {
+        l->GlobalList().BeginUpdate();
+        for (int i = 0; i < 300; ++i) l->GlobalList().Add(LibraryTrack(i));
+        l->GlobalList().EndUpdate();
+    }
+    WaitForBackgroundWork(*lib);
+    lib->SetSaveSliceTime(std::chrono::microseconds(0));  // a few pieces of an entry a slice
+    int next = 300;
+    for (int slices = 0; slices < 24; ++slices) {
+        SCOPED_TRACE(slices);
+        for (auto* l : {lib.get(), sync.get()}) l->GlobalList().Add(LibraryTrack(next));  // into "Rock"
+        next += 4;
+        int ran = 0;
+        while (ran < slices && lib->BackgroundWorkPending()) ran += dispatcher.WaitAndProcess(50);
+        // Every third time an edit of a "Rock" track, the entry being made; every third
+        // time a track added; else the save ends as it goes.
+        if (slices % 3 == 0) {
+            for (auto* l : {lib.get(), sync.get()}) {
+                const TaudioTagPtr tag = l->GlobalList().GetTag(8);
+                const TaudioTagPtr values = tag->Clone();
+                values->SetTitle("Edited between slices " + std::to_string(slices));
+                l->EditTrack(tag, *values);
+            }
+        } else if (slices % 3 == 1) {
+            for (auto* l : {lib.get(), sync.get()}) l->GlobalList().Add(LibraryTrack(next));
+            next += 4;
+        }
+        WaitForBackgroundWork(*lib);
+        bool temporary = true;
+        const auto mine = SavedFiles(dir, &temporary), theirs = SavedFiles(reference);
+        for (const auto& [name, bytes] : theirs) EXPECT_EQ(mine.at(name), bytes) << name;
+        EXPECT_FALSE(temporary);
+    }
+    // The saves copied the entries that did not change and made the few that did.
+    EXPECT_GT(lib->LastSaveIndexEntriesMade(), 0u);
+    EXPECT_LT(lib->LastSaveIndexEntriesMade(), 20u);
+}
+
 }  // namespace tunecrest

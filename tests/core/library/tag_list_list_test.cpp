@@ -1,7 +1,10 @@
-// Lists of lists: member change notices, renaming into title order, the current
-// playlist, and finding the list that holds a tag.
+// Lists of lists: member change notices, renaming into title order, lists added while
+// updating, the current playlist, and finding the list that holds a tag.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "core/base/text_utils.h"
 #include "core/library/tag_list_list.h"
 #include "tests/support/tags.h"
 
@@ -87,6 +90,52 @@ TEST(TagListList, RenamedListMovesToItsPlaceInTitleOrder) {
     lists.RenameList(stranger.get(), "Alpha");
     EXPECT_EQ(stranger->Title(), "Stranger");
     EXPECT_EQ(lists.FindList("Alpha"), nullptr);
+}
+
+// Lists added inside an update bracket take their places in title order when it closes,
+// as a stable sort of the members followed by the added lists puts them: equal titles
+// (without regard to case) after those already there, in the order they were added.
+// A few among many find their places one by one, many are merged: both the same.
+TEST(TagListList, ListsAddedWhileUpdatingTakeTheirPlacesAsAStableSortWould) {
+    const auto titleOf = [](int i) {
+        // Pairs of equal titles in other cases, and titles out of order when added.
+        const int k = (i * 37) % 200 / 2;
+        return std::string(i % 2 ? "title " : "Title ") + (k < 10 ? "00" : k < 100 ? "0" : "") + std::to_string(k);
+    };
+    for (const int added : {1, 4, 60}) {
+        SCOPED_TRACE(added);
+        TaudioTagPlaylistList lists;
+        std::vector<TaudioTagListPtr> all;
+        lists.BeginUpdate();
+        for (int i = 0; i < 200; ++i) {
+            all.push_back(NamedList(titleOf(i)));
+            lists.AddList(all.back());
+        }
+        lists.EndUpdate();
+        const auto less = [](const TaudioTagListPtr& a, const TaudioTagListPtr& b) {
+            return CompareText(a->Title(), b->Title()) < 0;
+        };
+        std::stable_sort(all.begin(), all.end(), less);
+        ASSERT_EQ(lists.Lists(), all);
+        int changes = 0;
+        lists.OnChange = [&](TObject*) { ++changes; };
+        lists.BeginUpdate();
+        const char* firstTitles[] = {"TITLE 050", "aaa", "title 050", "zzz"};
+        for (int i = 0; i < added; ++i) {
+            all.push_back(NamedList(i < 4 ? firstTitles[i] : titleOf(i * 7 + 3) + (i % 3 ? "" : " b")));
+            lists.AddList(all.back());
+        }
+        EXPECT_EQ(changes, 0);
+        lists.EndUpdate();
+        EXPECT_EQ(changes, 1);
+        std::stable_sort(all.begin(), all.end(), less);
+        EXPECT_EQ(lists.Lists(), all);
+        // Found by halving, so only a list in its place is found.
+        for (const auto& list : all) EXPECT_GE(lists.IndexOfTitle(list->Title()), 0) << list->Title();
+        // The first of equal titles is the one found.
+        EXPECT_EQ(lists.FindList(UpperCase(all.front()->Title())), all.front());
+        if (added > 1) EXPECT_EQ(lists.FindList("AAA"), all.front());
+    }
 }
 
 TEST(TagListList, DeletingOrRemovingTheCurrentPlaylistClearsIt) {
