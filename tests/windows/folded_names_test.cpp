@@ -73,7 +73,7 @@ const std::vector<std::string> kTexts = {"r",  "R",   "9",  "a", " ", "-", "\xC3
                                          "ri", "RIV", "ab", "é", "zz", "\xFF", std::string("a\0b", 3), "e r"};
 
 void ExpectEveryTextFound(const Names& names, const TfoldedNames& folded) {
-    const std::vector<uint8_t>* kinds = &names.Kinds;
+    const uint8_t* kinds = names.Kinds.data();
     for (const TfoldedNames::Twanted wanted :
          {TfoldedNames::Twanted{}, TfoldedNames::Twanted{kinds, 0xFFFFFFFFu}, TfoldedNames::Twanted{kinds, 8u}}) {
         for (const std::string& text : kTexts) {

@@ -1,7 +1,10 @@
 #include "windows/search/folded_names.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <future>
 #include <thread>
 
@@ -16,7 +19,7 @@ namespace {
 constexpr size_t kThreadedNames = 50000;
 constexpr unsigned kMaxParts = 4;
 // The names made between two looks at the clock.
-constexpr size_t kRun = 4096;
+constexpr size_t kRun = 2048;
 // Room for a name of a usual length; a part's block grows when its names run over it.
 constexpr size_t kUsualName = 32;
 
@@ -72,19 +75,21 @@ void TfoldedNames::Layout(size_t count) {
         Tpart& part = Fparts[p];
         part.First = uint32_t(count * p / parts);
         part.Last = uint32_t(count * (p + 1) / parts);
-        part.Starts.assign(part.Count() + 1, 0);
+        part.Next = part.First;
+        part.Starts.reset(new uint32_t[part.Count() + 1]);
+        part.Starts[0] = 0;
         part.Room = part.Count() * kUsualName + 64;
         part.Folded.reset(new char[part.Room]);
         part.Used = 0;
     }
-    Fmasks.assign(count, 0);
-    Fpairs.assign(count, 0);
+    // Left as they come: each run writes its names' masks (memory is touched as it is made).
+    Fmasks.reset(new uint64_t[count]);
+    Fpairs.reset(new uint64_t[count]);
     Total = uint32_t(count);
 }
 
 void TfoldedNames::Begin(size_t count) {
     Layout(count);
-    Fmade = 0;
     Fbegun = true;
 }
 
@@ -123,14 +128,59 @@ void TfoldedNames::AppendRun(Tpart& part, size_t from, size_t to, const TnameOf&
 }
 
 bool TfoldedNames::MakeSome(const TnameOf& name, std::chrono::steady_clock::time_point deadline) {
-    while (Fmade < Total) {
-        Tpart& part = *std::find_if(Fparts.begin(), Fparts.end(), [&](const Tpart& p) { return Fmade < p.Last; });
-        const size_t to = std::min<size_t>(part.Last, Fmade + kRun);
-        AppendRun(part, Fmade, to, name);
-        Fmade = to;
-        if (Fmade < Total && std::chrono::steady_clock::now() >= deadline) return false;
+    std::vector<Tpart*> open;
+    for (Tpart& part : Fparts)
+        if (part.Next < part.Last) open.push_back(&part);
+    if (open.empty()) return true;
+    // The parts still to make are taken one at a time by this thread and by helpers beside
+    // it, each making runs of its part until the deadline. This thread does not wait for a
+    // helper that has not begun: once the work is closed, a helper that begins finds it so
+    // and touches nothing but the shared state; one that began is waited for (it stops after
+    // its run), so no helper reads the names once this call has returned.
+    struct Tshared {
+        std::atomic<int> Active{0};
+        std::atomic<bool> Closed{false};
+        std::atomic<size_t> Taken{0};
+        std::mutex Lock;
+        std::condition_variable Idle;
+    };
+    const auto shared = std::make_shared<Tshared>();
+    const auto work = [this, &open, &name, deadline](Tshared& state, bool atLeastOne) {
+        for (size_t k; (k = state.Taken.fetch_add(1)) < open.size();) {
+            Tpart& part = *open[k];
+            while (part.Next < part.Last) {
+                if (state.Closed.load()) return;
+                if (!atLeastOne && std::chrono::steady_clock::now() >= deadline) return;
+                atLeastOne = false;
+                const uint32_t to = uint32_t(std::min<size_t>(part.Last, part.Next + kRun));
+                AppendRun(part, part.Next, to, name);
+                part.Next = to;
+            }
+        }
+    };
+    const size_t helpers = std::min<size_t>(open.size(), std::max(1u, std::thread::hardware_concurrency())) - 1;
+    for (size_t h = 0; h < helpers; ++h) {
+        std::thread([shared, work] {
+            shared->Active.fetch_add(1);
+            if (!shared->Closed.load()) work(*shared, false);
+            shared->Active.fetch_sub(1);
+            { const std::lock_guard<std::mutex> lock(shared->Lock); }
+            shared->Idle.notify_all();
+        }).detach();
     }
-    return true;
+    work(*shared, true);
+    shared->Closed.store(true);
+    {
+        std::unique_lock<std::mutex> lock(shared->Lock);
+        shared->Idle.wait(lock, [&] { return shared->Active.load() == 0; });
+    }
+    return std::all_of(Fparts.begin(), Fparts.end(), [](const Tpart& part) { return part.Next == part.Last; });
+}
+
+size_t TfoldedNames::Made() const {
+    size_t made = 0;
+    for (const Tpart& part : Fparts) made += part.Next - part.First;
+    return made;
 }
 
 void TfoldedNames::Fill(size_t count, const TnameOf& name) {
@@ -139,8 +189,8 @@ void TfoldedNames::Fill(size_t count, const TnameOf& name) {
         Tpart& part = Fparts[p];
         for (size_t from = part.First; from < part.Last; from += kRun)
             AppendRun(part, from, std::min<size_t>(part.Last, from + kRun), name);
+        part.Next = part.Last;
     });
-    Fmade = Total;
 }
 
 const TfoldedNames::Tpart& TfoldedNames::PartOf(uint32_t i) const {
@@ -159,8 +209,8 @@ bool TfoldedNames::Holds(uint32_t i, std::string_view folded) const {
 size_t TfoldedNames::FindInPart(const Tpart& part, std::string_view folded, bool exact, Twanted wanted,
                                 const uint32_t* among, const uint32_t* amongEnd, uint32_t* out) const {
     const uint64_t mask = MaskOf(folded), pairs = PairMaskOf(folded);
-    const uint64_t* masks = Fmasks.data();
-    const uint64_t* pairMasks = Fpairs.data();
+    const uint64_t* masks = Fmasks.get();
+    const uint64_t* pairMasks = Fpairs.get();
     size_t n = 0;
     const auto consider = [&](uint32_t i) {
         if ((masks[i] & mask) != mask || (pairMasks[i] & pairs) != pairs || !wanted(i)) return;
@@ -183,13 +233,13 @@ void TfoldedNames::Find(std::string_view folded, Twanted wanted, const std::vect
         // results and kept there when it matches.
         const uint64_t mask = MaskOf(folded);
         size_t count = 0;
-        for (const uint64_t m : Fmasks) count += (m & mask) != 0;
+        for (uint32_t i = 0; i < Total; ++i) count += (Fmasks[i] & mask) != 0;
         found.resize(count + 1);
         uint32_t* out = found.data();
-        const uint64_t* masks = Fmasks.data();
+        const uint64_t* masks = Fmasks.get();
         size_t n = 0;
         if (wanted.Kinds) {
-            const uint8_t* kinds = wanted.Kinds->data();
+            const uint8_t* kinds = wanted.Kinds;
             const uint8_t kindMask = uint8_t(wanted.Mask);
             for (uint32_t i = 0; i < Total; ++i) {
                 out[n] = i;

@@ -26,21 +26,22 @@ class TfoldedNames {
     // The names a search's results may hold: those whose kind (one byte a name) shares a
     // bit with Mask, or every name without kinds.
     struct Twanted {
-        const std::vector<uint8_t>* Kinds = nullptr;
+        const uint8_t* Kinds = nullptr;
         uint32_t Mask = 0xFFFFFFFFu;
-        bool operator()(uint32_t i) const { return !Kinds || ((*Kinds)[i] & Mask) != 0; }
+        bool operator()(uint32_t i) const { return !Kinds || (Kinds[i] & Mask) != 0; }
     };
 
     // Starts making `count` names afresh: none is made yet.
     void Begin(size_t count);
-    // Makes further names, in order, until all are made or `deadline` has passed (at least one
-    // run of names either way); true once all are made.
+    // Makes further names until all are made or `deadline` has passed (at least one run of
+    // names either way), the parts of a large list on helper threads beside this one; true
+    // once all are made. `name` is not called once this returns.
     bool MakeSome(const TnameOf& name, std::chrono::steady_clock::time_point deadline);
     // Makes all `count` names at once, the parts on threads of their own for a large list.
     void Fill(size_t count, const TnameOf& name);
-    bool Complete() const { return Fmade == Total && Fbegun; }
+    bool Complete() const { return Fbegun && Made() == Total; }
     // How many names are made so far.
-    size_t Made() const { return Fmade; }
+    size_t Made() const;
 
     uint32_t Total = 0;
 
@@ -62,9 +63,10 @@ class TfoldedNames {
     struct Tpart {
         uint32_t First = 0;  // the number of the part's first name
         uint32_t Last = 0;   // one past its last name
+        uint32_t Next = 0;   // the next name to make
         std::unique_ptr<char[]> Folded;
         size_t Room = 0, Used = 0;
-        std::vector<uint32_t> Starts;
+        std::unique_ptr<uint32_t[]> Starts;  // Count() + 1
         std::string_view NameAt(uint32_t i) const {
             return {Folded.get() + Starts[i], size_t(Starts[i + 1] - Starts[i] - 1)};
         }
@@ -81,9 +83,8 @@ class TfoldedNames {
                       const uint32_t* among, const uint32_t* amongEnd, uint32_t* out) const;
 
     std::vector<Tpart> Fparts;
-    std::vector<uint64_t> Fmasks;  // each name's MaskOf
-    std::vector<uint64_t> Fpairs;  // each name's PairMaskOf
-    size_t Fmade = 0;
+    std::unique_ptr<uint64_t[]> Fmasks;  // each name's MaskOf
+    std::unique_ptr<uint64_t[]> Fpairs;  // each name's PairMaskOf
     bool Fbegun = false;
 };
 

@@ -94,7 +94,7 @@ struct TsongSearch::TtitleIndex : TfoldedNames {
     TcustomJukeboxList* Library = nullptr;
     uint64_t GlobalChanges = 0, VideoChanges = 0;
     size_t AudioCount = 0, VideoCount = 0;
-    std::vector<uint8_t> Kinds;  // each track's media kind (KindByte)
+    std::unique_ptr<uint8_t[]> Kinds;  // each track's media kind (KindByte), written as made
     // For a video track whose file an earlier track has too: those earlier tracks.
     std::unordered_map<uint32_t, std::vector<uint32_t>> Twins;
     // While the twins are found a run at a time: the video tracks by file name, and how
@@ -112,7 +112,7 @@ struct TsongSearch::TtitleIndex : TfoldedNames {
           VideoChanges(library.VideoList().ChangeCount()),
           AudioCount(size_t(library.GlobalList().Count())),
           VideoCount(size_t(library.VideoList().Count())) {
-        Kinds.resize(AudioCount + VideoCount);
+        Kinds.reset(new uint8_t[AudioCount + VideoCount]);
     }
 
     // Whether `library` is the one the index is of, unchanged since.
@@ -268,7 +268,7 @@ bool TsongSearch::MakeTitlesSome(std::chrono::steady_clock::time_point deadline)
     if (IndexCurrent()) return true;
     if (!FtitleMaking || !FtitleMaking->Of(Flibrary)) {
         FtitleMaking = std::make_shared<TtitleIndex>(*Flibrary);
-        FtitleMaking->Begin(FtitleMaking->Kinds.size());
+        FtitleMaking->Begin(FtitleMaking->AudioCount + FtitleMaking->VideoCount);
     }
     if (!FtitleMaking->MakeSome(deadline)) return false;
     UseTitleIndex(std::move(FtitleMaking));
@@ -411,7 +411,7 @@ void TsongSearch::SearchTitles(const std::string& folded, uint32_t mask, bool na
     if (!current) PrepareIndex();
     FtitleSearch = true;
     const TtitleIndex& index = *Findex;
-    const TfoldedNames::Twanted wanted{&index.Kinds, mask};
+    const TfoldedNames::Twanted wanted{index.Kinds.get(), mask};
     // The text grew: what holds it now held the shorter text before.
     const bool narrowing = narrow && current;
     // The results go into the room of the results before the last, kept for this.
