@@ -7,6 +7,7 @@
 
 #include <QLineEdit>
 #include <algorithm>
+#include <chrono>
 #include <QTest>
 
 #include "core/jukebox/global_prefs.h"
@@ -14,6 +15,7 @@
 #include "skin/skin_button.h"
 #include "skin/touch_list_box.h"
 #include "support/keyboard_typing.h"
+#include "support/pump_events.h"
 #include "support/scripted_modal_runner.h"
 #include "support/tags.h"
 #include "support/temp_dir.h"
@@ -84,7 +86,7 @@ TEST(SongSearch, TitleAnywhereWithoutRegardToCaseOncePerFile) {
 struct GeneratedLibrary {
     test::TempDir dir;
     TlocalJukeboxList lib;
-    GeneratedLibrary() {
+    explicit GeneratedLibrary(int tracks = 1500, int clips = 300) {
         lib.SetDataFolder(dir.Path().string());
         uint32_t seed = 12345;
         auto next = [&seed](uint32_t range) {
@@ -100,7 +102,7 @@ struct GeneratedLibrary {
         };
         TaudioTagList& global = lib.GlobalList();
         global.BeginUpdate();
-        for (int i = 0; i < 1500; ++i) {
+        for (int i = 0; i < tracks; ++i) {
             auto tag = MakeLibraryTag("/m/" + std::to_string(i) + ".mp3", title(), title(), title());
             if (next(5) == 0) tag->SetMediaType(mkKaraoke);
             global.Add(tag);
@@ -111,7 +113,7 @@ struct GeneratedLibrary {
         lib.SetVideoSupport(true);
         TaudioTagList& video = lib.VideoList();
         video.BeginUpdate();
-        for (int i = 0; i < 300; ++i) {
+        for (int i = 0; i < clips; ++i) {
             // Every third a file of the audio library, every seventh a file listed before.
             const std::string file = i % 3 == 0 ? "/m/" + std::to_string(i) + ".mp3"
                                      : i % 7 == 0 ? "/v/" + std::to_string(i - 1) + ".mp4"
@@ -338,6 +340,64 @@ TEST(SongSearch, LettersMatchWithoutTheirAccentsInEveryMode) {
 // The results name the library's own tracks: once the library changes, rows the search has
 // not made again are none (never another track, never a freed one), and the next search
 // finds what is there.
+// The copies made a run at a time (as the window makes them between its other work): the
+// library changed between two runs (a track removed, one added, a title and an album edited)
+// gives the copies of the library as it is at the end, and every mode then searches without
+// making a copy, finding what a search made from nothing finds, in the same order.
+TEST(SongSearchInRuns, CopiesMadeARunAtATimeFollowTheLibraryThroughItsChanges) {
+    GeneratedLibrary g(20000, 300);
+    TsongSearch search;
+    search.UseTrackIndex = true;
+    search.SetLibrary(&g.lib);
+    const auto gone = std::chrono::steady_clock::now() - std::chrono::seconds(1);
+    EXPECT_FALSE(search.IndexReady());
+    ASSERT_FALSE(search.PrepareIndexSome(gone)) << "20,000 titles are more than one run";
+    EXPECT_FALSE(search.IndexReady());
+    TaudioTagList& global = g.lib.GlobalList();
+    global.Delete(0);
+    global.Add(MakeLibraryTag("/m/new.mp3", "Newcomer", "Abba Abba", "Brand New"));
+    const TaudioTagPtr values = global.GetTag(10)->Clone();
+    values->SetTitle("Ab Ab Ab");
+    values->SetAlbum("Ab Album");
+    g.lib.EditTrack(global.GetTag(10), *values);
+    int runs = 1;
+    while (!search.PrepareIndexSome(gone)) {
+        ASSERT_LT(++runs, 1000);
+        if (runs == 3) global.Delete(5);  // a change while the groups are made
+    }
+    EXPECT_GT(runs, 3);
+    for (int mode : {ssmTitle, ssmArtist, ssmAlbum}) {
+        search.SetSearchMode(mode);
+        EXPECT_TRUE(search.IndexReady()) << mode;
+        for (int fileType : {sftAll, sftKaraoke}) {
+            search.SetFileTypeMode(fileType);
+            for (const std::string text : {"ab", "Ab A", "a", "\xC3\xA4", "zz"}) {
+                search.Search(text);
+                EXPECT_EQ(search.Results(), FreshResults(g.lib, mode, fileType, text))
+                    << "mode " << mode << " type " << fileType << " text " << text;
+            }
+        }
+    }
+}
+
+// The title results name places in the copy they were found in: once a copy of the changed
+// library takes its place, they are gone (no row names another track) until the text is
+// searched again.
+TEST(SongSearchInRuns, TitleResultsGoWithTheirCopy) {
+    Library l;
+    TsongSearch search;
+    search.SetLibrary(&l.lib);
+    search.Search("ab");
+    ASSERT_EQ(search.ResultCount(), 4);
+    l.lib.GlobalList().Insert(MakeLibraryTag("/m/first.mp3", "Zed", "Zebra", ""), 0);
+    EXPECT_TRUE(search.ResultsStale());
+    EXPECT_TRUE(search.PrepareIndexSome(std::chrono::steady_clock::time_point::max()));
+    EXPECT_EQ(search.ResultCount(), 0);
+    EXPECT_EQ(search.Result(0), nullptr);
+    search.Search("ab");
+    EXPECT_EQ(ResultTitles(search.Results()), (Titles{"Crab Walk", "LAB rat", "Sing Along Abc", "Fab Clip"}));
+}
+
 TEST(SongSearch, ResultsOfAChangedLibraryAreSearchedAgain) {
     Library l;
     TsongSearch search;
@@ -549,6 +609,40 @@ TEST_F(SongSearchWindow, PlayNowTakesTheOneSelectedRowUnlessRefused) {
     });
     EXPECT_FALSE(ShowSongSearch(&l.lib, &queue, sswPlayNow, mode));
     EXPECT_EQ(queue.played.size(), 1u);
+}
+
+}  // namespace
+}  // namespace tunecrest
+
+namespace tunecrest {
+namespace {
+
+// A large library: the window opens without making its copies, a key typed meanwhile waits
+// for them with an empty list (not the results of an earlier text), and then shows what a
+// search made from nothing shows; a mode whose copy is still being made waits likewise.
+TEST_F(SongSearchWindow, ALargeLibraryOpensAtOnceAndKeysWaitForTheCopies) {
+    GeneratedLibrary g(50000, 10);
+    runner->Push([&](QDialog& d) {
+        TfrmSongSearch2& w = Window(d);
+        EXPECT_FALSE(w.Search().IndexReady()) << "the opening made the copies";
+        TypeOnKeyboard("AB");
+        if (w.SearchPending()) {
+            EXPECT_EQ(w.lbResults->Count(), 0);
+        }
+        ASSERT_TRUE(test::Pump([&] { return !w.SearchPending(); }, 60000));
+        EXPECT_EQ(w.Search().Results(), FreshResults(g.lib, ssmTitle, sftAll, "AB"));
+        EXPECT_EQ(w.lbResults->Count(), w.Search().ResultCount());
+        EXPECT_GT(w.lbResults->Count(), 100);
+        Press(w.btnSearchMode);  // Artist
+        Press(w.btnSearchMode);  // Album
+        ASSERT_TRUE(test::Pump([&] { return !w.SearchPending(); }, 60000));
+        EXPECT_EQ(w.Search().SearchMode(), ssmAlbum);
+        EXPECT_EQ(w.Search().Results(), FreshResults(g.lib, ssmAlbum, sftAll, "AB"));
+        EXPECT_EQ(w.lbResults->Count(), w.Search().ResultCount());
+        Press(w.btnCancel);
+    });
+    int mode = ssmTitle;
+    EXPECT_FALSE(ShowSongSearch(&g.lib, &queue, sswAdd, mode));
 }
 
 }  // namespace

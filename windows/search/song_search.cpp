@@ -6,13 +6,13 @@
 #include <string_view>
 #include <future>
 #include <memory>
-#include <thread>
 #include <unordered_map>
 
 #include "core/library/album_artist_groupings.h"
 #include "core/library/jukebox_list.h"
 #include "core/base/search_folding.h"
 #include "core/base/text_utils.h"
+#include "windows/search/folded_names.h"
 
 namespace tunecrest {
 
@@ -26,130 +26,15 @@ bool InMask(const TaudioTag& tag, uint32_t mask) {
     return (tag.MediaType() & mask) != 0;
 }
 
-// From this many names on, the folded copies are made, and searched through, on several
-// threads, each with a run of the names.
+// From this many tracks on, the synchronous PrepareIndex folds the artists and albums on
+// threads of their own beside the titles.
 constexpr size_t kThreadedNames = 50000;
-constexpr unsigned kMaxSearchThreads = 4;
 
-// Runs `work(part)` for each of `parts` parts, on threads of their own beside this one
-// when there is more than one.
-template <typename Work>
-void ForEachPart(size_t parts, const Work& work) {
-    std::vector<std::future<void>> helpers;
-    for (size_t p = 1; p < parts; ++p) helpers.push_back(std::async(std::launch::async, work, p));
-    if (parts > 0) work(size_t(0));
-    for (auto& helper : helpers) helper.get();
-}
-
-// Names folded (SearchFolded) into blocks that a search reads straight through, instead of
-// visiting a million tracks scattered over the heap on every key. A large list is kept in
-// a few runs of names (parts), made and searched on threads of their own; in each, every
-// name is followed by a zero byte, and Starts holds where each begins (one more for the end).
-struct TfoldedNames {
-    struct Tpart {
-        uint32_t First = 0;  // the number of the part's first name
-        std::unique_ptr<char[]> Folded;
-        std::vector<uint32_t> Starts;
-        std::string_view All() const { return {Folded.get(), Starts.back()}; }
-        std::string_view NameAt(uint32_t i) const {
-            return {Folded.get() + Starts[i], size_t(Starts[i + 1] - Starts[i] - 1)};
-        }
-        uint32_t Count() const { return uint32_t(Starts.size() - 1); }
-    };
-    std::vector<Tpart> Parts;
-    uint32_t Total = 0;
-
-    const Tpart& PartOf(uint32_t i) const {
-        size_t p = Parts.size() - 1;
-        while (Parts[p].First > i) --p;
-        return Parts[p];
-    }
-    bool Holds(uint32_t i, std::string_view folded) const {
-        const Tpart& part = PartOf(i);
-        return part.NameAt(i - part.First).find(folded) != std::string_view::npos;
-    }
-
-    // The names `name(i)` for i in [0, count), folded, in up to `maxParts` parts; `name` may
-    // be called on any thread, once for each i. A part's names beyond 4 GB of text are kept
-    // as empty.
-    template <typename Name>
-    void Fill(size_t count, const Name& name, size_t maxParts) {
-        const size_t parts =
-            count < kThreadedNames ? 1 : std::clamp<size_t>(std::thread::hardware_concurrency(), 1, maxParts);
-        Parts.clear();
-        Parts.resize(parts);
-        Total = uint32_t(count);
-        ForEachPart(parts, [&](size_t p) {
-            Tpart& part = Parts[p];
-            const size_t first = count * p / parts, last = count * (p + 1) / parts;
-            part.First = uint32_t(first);
-            part.Starts.resize(last - first + 1);
-            // The names are copied as they are into room for names of a usual length (made
-            // larger when they run over it), then folded there all at once.
-            size_t room = (last - first) * 32 + 64, used = 0;
-            part.Folded.reset(new char[room]);
-            for (size_t i = first; i < last; ++i) {
-                part.Starts[i - first] = uint32_t(used);
-                const std::string_view text = name(i);
-                if (used + text.size() + 1 > room) {
-                    const size_t larger = std::max(room * 2, used + text.size() + 1);
-                    std::unique_ptr<char[]> moved(new char[larger]);
-                    std::memcpy(moved.get(), part.Folded.get(), used);
-                    part.Folded = std::move(moved);
-                    room = larger;
-                }
-                if (used + text.size() + 1 < UINT32_MAX) {
-                    std::memcpy(part.Folded.get() + used, text.data(), text.size());
-                    used += text.size();
-                }
-                part.Folded[used++] = '\0';
-                if (used >= UINT32_MAX - 1) used = UINT32_MAX - 2;  // the rest stay empty
-            }
-            part.Starts[last - first] = uint32_t(used);
-            FoldNamesForSearch(part.Folded.get(), used, part.Starts.data(), last - first);
-        });
-    }
-
-    // The names, in order, that hold `folded` and for which `wanted(i)` holds: of all
-    // names, or (narrowing) of `among` (in order).
-    template <typename Wanted>
-    std::vector<uint32_t> Find(std::string_view folded, const Wanted& wanted,
-                               const std::vector<uint32_t>* among = nullptr) const {
-        std::vector<std::vector<uint32_t>> found(Parts.size());
-        ForEachPart(Parts.size(), [&](size_t p) {
-            const Tpart& part = Parts[p];
-            std::vector<uint32_t>& out = found[p];
-            if (among) {
-                const uint32_t end = part.First + part.Count();
-                auto i = std::lower_bound(among->begin(), among->end(), part.First);
-                for (; i != among->end() && *i < end; ++i)
-                    if (part.NameAt(*i - part.First).find(folded) != std::string_view::npos) out.push_back(*i);
-                return;
-            }
-            if (folded.find('\0') != std::string_view::npos) {
-                // A zero byte would match across the ends of names: name by name instead.
-                for (uint32_t i = 0; i < part.Count(); ++i)
-                    if (wanted(part.First + i) && part.NameAt(i).find(folded) != std::string_view::npos)
-                        out.push_back(part.First + i);
-                return;
-            }
-            const std::string_view all = part.All();
-            uint32_t i = 0;
-            for (size_t at = all.find(folded); at != std::string_view::npos; at = all.find(folded, at)) {
-                while (part.Starts[i + 1] <= at) ++i;  // the name the hit lies in
-                if (wanted(part.First + i)) out.push_back(part.First + i);
-                at = part.Starts[i + 1];  // one hit is enough for a name
-            }
-        });
-        if (found.size() == 1) return std::move(found[0]);
-        size_t total = 0;
-        for (const auto& f : found) total += f.size();
-        std::vector<uint32_t> all;
-        all.reserve(total);
-        for (const auto& f : found) all.insert(all.end(), f.begin(), f.end());
-        return all;
-    }
-};
+// The audio tracks whose file names are looked up among the video tracks' between two
+// looks at the clock.
+constexpr size_t kTwinRun = 8192;
+// The room for results touched between two looks at the clock (in results).
+constexpr size_t kRoomRun = 65536;
 
 // A track's media kind in a byte, as the file-type masks test it: the four kinds' bits
 // as they are, and any higher bit as the top one (which only the "all" mask holds).
@@ -181,6 +66,9 @@ void TsongSearch::SetLibrary(TcustomJukeboxList* library) {
         Findex.reset();
         Fartists.reset();
         Falbums.reset();
+        FtitleMaking.reset();
+        FartistsMaking.reset();
+        FalbumsMaking.reset();
     }
     Flibrary = library;
     ClearResults();
@@ -201,14 +89,98 @@ void TsongSearch::SetFileTypeMode(int mode) {
 
 // The titles of the library (the global list, then the video list), folded, as they were
 // when its change counts were taken: the tracks are the lists' own, read while the lists
-// are unchanged.
+// are unchanged (made a run at a time, the index is begun again when they have changed).
 struct TsongSearch::TtitleIndex : TfoldedNames {
-    const TcustomJukeboxList* Library = nullptr;
+    TcustomJukeboxList* Library = nullptr;
     uint64_t GlobalChanges = 0, VideoChanges = 0;
     size_t AudioCount = 0, VideoCount = 0;
-    std::vector<uint8_t> Kinds;  // each track's media kind (KindByte)
+    std::unique_ptr<uint8_t[]> Kinds;  // each track's media kind (KindByte), written as made
     // For a video track whose file an earlier track has too: those earlier tracks.
     std::unordered_map<uint32_t, std::vector<uint32_t>> Twins;
+    // While the twins are found a run at a time: the video tracks by file name, and how
+    // many audio tracks have been looked up among them.
+    std::unordered_map<TfileNameText, std::vector<uint32_t>, TfileNameHash> VideoNames;
+    bool VideoNamed = false;
+    size_t TwinsLooked = 0;
+    // Made a run at a time, room for two lists of results as long as the titles, its memory
+    // touched: the first keys after an opening then find their results' memory ready.
+    std::vector<uint32_t> Room[2];
+
+    explicit TtitleIndex(TcustomJukeboxList& library)
+        : Library(&library),
+          GlobalChanges(library.GlobalList().ChangeCount()),
+          VideoChanges(library.VideoList().ChangeCount()),
+          AudioCount(size_t(library.GlobalList().Count())),
+          VideoCount(size_t(library.VideoList().Count())) {
+        Kinds.reset(new uint8_t[AudioCount + VideoCount]);
+    }
+
+    // Whether `library` is the one the index is of, unchanged since.
+    bool Of(TcustomJukeboxList* library) const {
+        if (library != Library || !library) return false;
+        TaudioTagList& global = library->GlobalList();
+        TaudioTagList& video = library->VideoList();
+        return GlobalChanges == global.ChangeCount() && VideoChanges == video.ChangeCount() &&
+               AudioCount == size_t(global.Count()) && VideoCount == size_t(video.Count());
+    }
+
+    const TaudioTag& Track(size_t i) const {
+        return i < AudioCount ? *Library->GlobalList().Items()[i] : *Library->VideoList().Items()[i - AudioCount];
+    }
+
+    TnameOf Names() {
+        return [this](size_t i) -> std::string_view {
+            const TaudioTag& tag = Track(i);
+            Kinds[i] = KindByte(tag.MediaType());
+            return tag.Title();
+        };
+    }
+
+    // Finds the twins until `deadline` (at least one run); true once all are found. A
+    // file of the audio library that the video list holds too is listed once: each video
+    // track remembers the earlier tracks with its file name.
+    bool FindTwins(std::chrono::steady_clock::time_point deadline) {
+        if (VideoCount == 0) return true;
+        const size_t count = AudioCount + VideoCount;
+        if (!VideoNamed) {
+            for (uint32_t i = uint32_t(AudioCount); i < count; ++i) VideoNames[Track(i).Filename()].push_back(i);
+            VideoNamed = true;
+        }
+        while (TwinsLooked < AudioCount) {
+            const size_t to = std::min(AudioCount, TwinsLooked + kTwinRun);
+            for (size_t i = TwinsLooked; i < to; ++i) {
+                const auto found = VideoNames.find(Track(i).Filename());
+                if (found == VideoNames.end()) continue;
+                for (uint32_t v : found->second) Twins[v].push_back(uint32_t(i));
+            }
+            TwinsLooked = to;
+            if (TwinsLooked < AudioCount && std::chrono::steady_clock::now() >= deadline) return false;
+        }
+        for (const auto& [name, twins] : VideoNames)
+            for (size_t k = 1; k < twins.size(); ++k)
+                for (size_t e = 0; e < k; ++e) Twins[twins[k]].push_back(twins[e]);
+        for (auto& [t, twins] : Twins) std::sort(twins.begin(), twins.end());
+        VideoNames.clear();
+        return true;
+    }
+
+    bool MakeRoom(std::chrono::steady_clock::time_point deadline) {
+        const size_t need = size_t(Total) + 1;
+        for (std::vector<uint32_t>& room : Room) {
+            room.reserve(need);
+            while (room.size() < need) {
+                room.resize(std::min(need, room.size() + kRoomRun));
+                if (std::chrono::steady_clock::now() >= deadline) return false;
+            }
+        }
+        return true;
+    }
+
+    // Makes further runs of the index until `deadline`; true once it is whole.
+    bool MakeSome(std::chrono::steady_clock::time_point deadline) {
+        if (!TfoldedNames::MakeSome(Names(), deadline)) return false;
+        return FindTwins(deadline) && MakeRoom(deadline);
+    }
 };
 
 // The names of the artists or of the albums, folded, with the groups themselves.
@@ -216,14 +188,19 @@ struct TsongSearch::TgroupIndex : TfoldedNames {
     const TaudioTagListList* Groups = nullptr;
     uint64_t GlobalChanges = 0;
     std::vector<TaudioTagListPtr> Lists;
+
+    TgroupIndex(const TaudioTagListList& groups, uint64_t changes)
+        : Groups(&groups), GlobalChanges(changes), Lists(groups.Lists()) {}
+    bool Of(const TaudioTagListList& groups, uint64_t changes) const {
+        return Groups == &groups && GlobalChanges == changes && Lists.size() == size_t(groups.Count());
+    }
+    TnameOf Names() const {
+        return [this](size_t i) -> std::string_view { return Lists[i]->Title(); };
+    }
 };
 
 bool TsongSearch::IndexCurrent() const {
-    if (!Findex || !Flibrary || Findex->Library != Flibrary) return false;
-    const TaudioTagList& global = Flibrary->GlobalList();
-    const TaudioTagList& video = Flibrary->VideoList();
-    return Findex->GlobalChanges == global.ChangeCount() && Findex->VideoChanges == video.ChangeCount() &&
-           Findex->AudioCount == size_t(global.Count()) && Findex->VideoCount == size_t(video.Count());
+    return Findex && Findex->Of(Flibrary);
 }
 
 TaudioTagPtr TsongSearch::IndexTrack(uint32_t track) const {
@@ -234,9 +211,7 @@ TaudioTagPtr TsongSearch::IndexTrack(uint32_t track) const {
 
 void TsongSearch::PrepareIndex() {
     if (!Flibrary) return;
-    const TaudioTagList& global = Flibrary->GlobalList();
-    const TaudioTagList& video = Flibrary->VideoList();
-    const size_t count = size_t(global.Count()) + size_t(video.Count());
+    const size_t count = size_t(Flibrary->GlobalList().Count()) + size_t(Flibrary->VideoList().Count());
     // A large library's artists and albums are folded meanwhile on threads of their own.
     const bool ahead = count >= kThreadedNames;
     std::future<void> artists, albums;
@@ -245,44 +220,10 @@ void TsongSearch::PrepareIndex() {
         albums = std::async(std::launch::async, [this] { GroupIndex(false); });
     }
     if (!IndexCurrent()) {
-        auto index = std::make_shared<TtitleIndex>();
-        index->Library = Flibrary;
-        index->GlobalChanges = global.ChangeCount();
-        index->VideoChanges = video.ChangeCount();
-        index->AudioCount = size_t(global.Count());
-        index->VideoCount = size_t(video.Count());
-        const std::vector<TaudioTagPtr>& audio = global.Items();
-        const std::vector<TaudioTagPtr>& videos = video.Items();
-        const size_t audioCount = index->AudioCount;
-        const auto track = [&](size_t i) -> const TaudioTag& {
-            return i < audioCount ? *audio[i] : *videos[i - audioCount];
-        };
-        TtitleIndex& made = *index;
-        made.Kinds.resize(count);
-        made.Fill(
-            count,
-            [&](size_t i) -> std::string_view {
-                const TaudioTag& tag = track(i);
-                made.Kinds[i] = KindByte(tag.MediaType());
-                return tag.Title();
-            },
-            kMaxSearchThreads);
-        if (video.Count() > 0) {
-            // A file of the audio library that the video list holds too is listed once:
-            // each video track remembers the earlier tracks with its file name.
-            std::unordered_map<TfileNameText, std::vector<uint32_t>, TfileNameHash> videoNames;
-            for (uint32_t i = uint32_t(audioCount); i < count; ++i) videoNames[track(i).Filename()].push_back(i);
-            for (uint32_t i = 0; i < audioCount; ++i) {
-                const auto found = videoNames.find(track(i).Filename());
-                if (found == videoNames.end()) continue;
-                for (uint32_t v : found->second) index->Twins[v].push_back(i);
-            }
-            for (const auto& [name, twins] : videoNames)
-                for (size_t k = 1; k < twins.size(); ++k)
-                    for (size_t e = 0; e < k; ++e) index->Twins[twins[k]].push_back(twins[e]);
-            for (auto& [t, twins] : index->Twins) std::sort(twins.begin(), twins.end());
-        }
-        Findex = std::move(index);
+        auto index = std::make_shared<TtitleIndex>(*Flibrary);
+        index->Fill(count, index->Names());
+        index->FindTwins(std::chrono::steady_clock::time_point::max());
+        UseTitleIndex(std::move(index));
     }
     if (ahead) {
         artists.get();
@@ -290,22 +231,94 @@ void TsongSearch::PrepareIndex() {
     }
 }
 
+const TaudioTagListList& TsongSearch::Groups(bool artists) const {
+    return artists ? static_cast<const TaudioTagListList&>(Flibrary->ArtistList())
+                   : static_cast<const TaudioTagListList&>(Flibrary->AlbumList());
+}
+
+bool TsongSearch::GroupIndexCurrent(bool artists) const {
+    const std::shared_ptr<TgroupIndex>& kept = artists ? Fartists : Falbums;
+    return Flibrary && kept && kept->Of(Groups(artists), Flibrary->GlobalList().ChangeCount());
+}
+
 const TsongSearch::TgroupIndex& TsongSearch::GroupIndex(bool artists) {
     std::shared_ptr<TgroupIndex>& kept = artists ? Fartists : Falbums;
-    const TaudioTagListList& groups = artists ? static_cast<const TaudioTagListList&>(Flibrary->ArtistList())
-                                              : static_cast<const TaudioTagListList&>(Flibrary->AlbumList());
-    const uint64_t changes = Flibrary->GlobalList().ChangeCount();
-    if (kept && kept->Groups == &groups && kept->GlobalChanges == changes && kept->Lists.size() == size_t(groups.Count()))
-        return *kept;
-    auto index = std::make_shared<TgroupIndex>();
-    index->Groups = &groups;
-    index->GlobalChanges = changes;
-    index->Lists = groups.Lists();
-    // One part: the title index is made on the other threads meanwhile.
-    index->Fill(
-        index->Lists.size(), [&](size_t i) -> const std::string& { return index->Lists[i]->Title(); }, 1);
+    if (GroupIndexCurrent(artists)) return *kept;
+    auto index = std::make_shared<TgroupIndex>(Groups(artists), Flibrary->GlobalList().ChangeCount());
+    index->Fill(index->Lists.size(), index->Names());
     kept = std::move(index);
     return *kept;
+}
+
+bool TsongSearch::IndexReady() const {
+    if (!Flibrary) return true;
+    switch (FsearchMode) {
+        case ssmArtist:
+            return GroupIndexCurrent(true);
+        case ssmAlbum:
+            return GroupIndexCurrent(false);
+        case ssmIndex:
+            return true;
+        default:
+            return IndexCurrent();
+    }
+}
+
+bool TsongSearch::MakeTitlesSome(std::chrono::steady_clock::time_point deadline) {
+    if (IndexCurrent()) return true;
+    if (!FtitleMaking || !FtitleMaking->Of(Flibrary)) {
+        FtitleMaking = std::make_shared<TtitleIndex>(*Flibrary);
+        FtitleMaking->Begin(FtitleMaking->AudioCount + FtitleMaking->VideoCount);
+    }
+    if (!FtitleMaking->MakeSome(deadline)) return false;
+    UseTitleIndex(std::move(FtitleMaking));
+    return true;
+}
+
+void TsongSearch::UseTitleIndex(std::shared_ptr<TtitleIndex> index) {
+    // The title results name places in the copy they were found in: they go with it.
+    if (FtitleSearch) ClearResults();
+    std::vector<uint32_t>* results[] = {&FtitleSpare, &FtitleMatches};
+    for (size_t k = 0; k < 2; ++k) {
+        std::vector<uint32_t>& room = index->Room[k];
+        if (room.capacity() <= results[k]->capacity()) continue;
+        room.clear();
+        room.swap(*results[k]);
+        room = std::vector<uint32_t>();
+    }
+    Findex = std::move(index);
+    FtitleMaking.reset();
+}
+
+bool TsongSearch::MakeGroupsSome(bool artists, std::chrono::steady_clock::time_point deadline) {
+    if (GroupIndexCurrent(artists)) return true;
+    std::shared_ptr<TgroupIndex>& making = artists ? FartistsMaking : FalbumsMaking;
+    const TaudioTagListList& groups = Groups(artists);
+    const uint64_t changes = Flibrary->GlobalList().ChangeCount();
+    if (!making || !making->Of(groups, changes)) {
+        making = std::make_shared<TgroupIndex>(groups, changes);
+        making->Begin(making->Lists.size());
+    }
+    if (!making->MakeSome(making->Names(), deadline)) return false;
+    (artists ? Fartists : Falbums) = std::move(making);
+    return true;
+}
+
+bool TsongSearch::PrepareIndexSome(std::chrono::steady_clock::time_point deadline) {
+    if (!Flibrary) return true;
+    // The copy the current mode searches first: the next key needs it.
+    const int mine = FsearchMode == ssmArtist ? 1 : FsearchMode == ssmAlbum ? 2 : 0;
+    bool worked = false;
+    for (const int which : {mine, mine == 0 ? 1 : 0, mine == 2 ? 1 : 2}) {
+        const bool current = which == 0 ? IndexCurrent() : GroupIndexCurrent(which == 1);
+        if (current) continue;
+        // At least one run in each call; a further copy only while there is time left.
+        if (worked && std::chrono::steady_clock::now() >= deadline) return false;
+        worked = true;
+        const bool made = which == 0 ? MakeTitlesSome(deadline) : MakeGroupsSome(which == 1, deadline);
+        if (!made) return false;
+    }
+    return true;
 }
 
 int TsongSearch::ResultCount() const {
@@ -394,16 +407,17 @@ void TsongSearch::Search(const std::string& text) {
 }
 
 void TsongSearch::SearchTitles(const std::string& folded, uint32_t mask, bool narrow) {
-    FtitleSearch = true;
     const bool current = IndexCurrent();
     if (!current) PrepareIndex();
+    FtitleSearch = true;
     const TtitleIndex& index = *Findex;
-    const auto wanted = [&](uint32_t track) { return (index.Kinds[track] & mask) != 0; };
+    const TfoldedNames::Twanted wanted{index.Kinds.get(), mask};
     // The text grew: what holds it now held the shorter text before.
     const bool narrowing = narrow && current;
-    std::vector<uint32_t> matches = index.Find(folded, wanted, narrowing ? &FtitleMatches : nullptr);
+    // The results go into the room of the results before the last, kept for this.
+    index.Find(folded, wanted, narrowing ? &FtitleMatches : nullptr, FtitleSpare);
     Fnarrowed = narrowing;
-    FtitleMatches.swap(matches);
+    FtitleMatches.swap(FtitleSpare);
     if (index.Twins.empty()) return;
     // A file found earlier in the list (audio library first) is not listed again.
     FtitleResultsAreMatches = false;
@@ -428,7 +442,9 @@ void TsongSearch::SearchGroups(const std::string& folded, uint32_t mask, bool ar
             if (uint32_t(i) < index.Total && index.Holds(uint32_t(i), folded)) groups.push_back(i);
         Fnarrowed = true;
     } else {
-        for (uint32_t i : index.Find(folded, [](uint32_t) { return true; })) groups.push_back(int(i));
+        std::vector<uint32_t> found;
+        index.Find(folded, {}, nullptr, found);
+        for (uint32_t i : found) groups.push_back(int(i));
     }
     FgroupMatches.swap(groups);
     // The results are the groups' tracks of the mask: counted now, made when shown.

@@ -2,6 +2,7 @@
 // The search behind the touch song search window, without the window: the search and
 // file-type modes with their captions, the search itself (re-run on every change of the
 // typed text) and the queue operations the window hands the chosen tracks to.
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -84,6 +85,13 @@ class TsongSearch {
     // on several threads); later searches make them again when the library has changed
     // since.
     void PrepareIndex();
+    // Makes those copies a run at a time, the one the current mode searches first, until
+    // `deadline` has passed (at least one run); true once all three are current. A window
+    // calls it between its other work, so that no part of it holds the screen long; a
+    // change of the library between two calls begins the changed copies again.
+    bool PrepareIndexSome(std::chrono::steady_clock::time_point deadline);
+    // Whether the current mode can search without making a copy first.
+    bool IndexReady() const;
 
     // The row template of the current mode ("<far><ar>..." or "<fti><ti>..."), with the
     // album in brackets when the track has one.
@@ -95,8 +103,13 @@ class TsongSearch {
     bool IndexCurrent() const;
     // A track of the title index; null once the library has changed since it was made.
     TaudioTagPtr IndexTrack(uint32_t track) const;
+    const TaudioTagListList& Groups(bool artists) const;
+    bool GroupIndexCurrent(bool artists) const;
     // The folded names of the artists (or albums), made when first searched.
     const TgroupIndex& GroupIndex(bool artists);
+    bool MakeTitlesSome(std::chrono::steady_clock::time_point deadline);
+    void UseTitleIndex(std::shared_ptr<TtitleIndex> index);
+    bool MakeGroupsSome(bool artists, std::chrono::steady_clock::time_point deadline);
     void SearchTitles(const std::string& folded, uint32_t mask, bool narrow);
     void SearchGroups(const std::string& folded, uint32_t mask, bool artists, bool narrow);
     void SearchIndex(const std::string& text, uint32_t mask);
@@ -110,6 +123,7 @@ class TsongSearch {
     // the titles found (before the once-per-file rule) and of the results.
     std::shared_ptr<TtitleIndex> Findex;
     std::vector<uint32_t> FtitleMatches;
+    std::vector<uint32_t> FtitleSpare;  // room for the next matches
     std::vector<uint32_t> FtitleResults;
     bool FtitleResultsAreMatches = true;  // no file twice: the results are the matches
     bool FtitleSearch = false;            // the last search was a title search
@@ -118,6 +132,9 @@ class TsongSearch {
     // gives its tracks of the media mask: all of them (FgroupTracks empty), or those at the
     // places FgroupTracks lists; FgroupEnds[i] is the count of results up to group i.
     std::shared_ptr<TgroupIndex> Fartists, Falbums;
+    // The copies being made a run at a time (PrepareIndexSome).
+    std::shared_ptr<TtitleIndex> FtitleMaking;
+    std::shared_ptr<TgroupIndex> FartistsMaking, FalbumsMaking;
     std::vector<int> FgroupMatches;
     std::vector<TaudioTagListPtr> FgroupLists;
     std::vector<uint32_t> FgroupEnds;

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 
 #include "core/display/font_store.h"
 #include "core/jukebox/global_prefs.h"
@@ -33,6 +34,10 @@ constexpr int kButtonHeight = 52;
 constexpr int kGap = 4;
 constexpr int kVisibleRows = 8;
 constexpr int kMinRowHeight = kTouchRowHeight;
+// The longest run of making the searches' copies between two turns of the event loop.
+constexpr std::chrono::milliseconds kPrepareRun{6};
+// Below this many tracks the copies are made as the window opens, in a few milliseconds.
+constexpr size_t kPreparedAtOnce = 50000;
 
 // The result rows the window shows: eight, or as many as fit on a lower screen beside the
 // buttons and the keyboard (three at the least).
@@ -88,6 +93,7 @@ TfrmSongSearch2::TfrmSongSearch2(QWidget* parent) : TkeyboardableForm(parent) {
     pnlKeyboard->setObjectName("pnlKeyboard");
 
     edSearch->installEventFilter(this);
+    lbResults->installEventFilter(this);
     QObject::connect(edSearch, &QLineEdit::textChanged, this, [this] { TextChanged(); });
     btnSearchMode->OnClick = [this](TObject*) { SearchModePressed(); };
     btnFileType->OnClick = [this](TObject*) { FileTypePressed(); };
@@ -146,8 +152,15 @@ void TfrmSongSearch2::Prepare(TcustomJukeboxList* library, TsongSearchQueue* que
     if (!FcoloursUsed || !(colors == FlastColors)) Recolour(colors);
     Fsearch.SetLibrary(library);
     Fsearch.UseTrackIndex = library && LibraryKeepsTrackIndexes(*library);
-    // The title search's copy of the library is made as the window opens, not at the first key.
-    Fsearch.PrepareIndex();
+    // The searches' copies of the library are made now for a small library; a large one's
+    // in short runs from the window's first paint on, so that neither the opening nor the
+    // first key waits for them.
+    FsearchPending = false;
+    FprepareAtPaint = false;
+    if (library && size_t(library->GlobalList().Count()) + size_t(library->VideoList().Count()) < kPreparedAtOnce)
+        Fsearch.PrepareIndexSome(std::chrono::steady_clock::time_point::max());
+    else
+        FprepareAtPaint = true;
     Fqueue = queue;
     SetKeyboardVisible(GlobalPrefs().OnScreenKeyboardsEnabled());
     ApplySkinResources();
@@ -158,6 +171,8 @@ void TfrmSongSearch2::Prepare(TcustomJukeboxList* library, TsongSearchQueue* que
 
 void TfrmSongSearch2::Unbind() {
     Fsearch.SetLibrary(nullptr);
+    FprepareAtPaint = false;
+    FsearchPending = false;
     Fqueue = nullptr;
     lbResults->SetCount(0);
 }
@@ -177,7 +192,34 @@ void TfrmSongSearch2::UpdateButtons() {
         uint32_t(std::max(0, GlobalPrefs().SingleClickMultiSelectDelay()));
 }
 
+void TfrmSongSearch2::PostPreparing() {
+    if (FpreparePosted) return;
+    FpreparePosted = true;
+    QTimer::singleShot(0, this, [this] {
+        FpreparePosted = false;
+        PrepareSome();
+    });
+}
+
+void TfrmSongSearch2::PrepareSome() {
+    if (!Fsearch.Library()) return;
+    const bool done = Fsearch.PrepareIndexSome(std::chrono::steady_clock::now() + kPrepareRun);
+    // The current mode's copy is made first: a waiting text is searched as soon as it is.
+    if (FsearchPending && Fsearch.IndexReady()) TextChanged();
+    if (!done) PostPreparing();
+}
+
 void TfrmSongSearch2::TextChanged() {
+    if (!Fsearch.IndexReady()) {
+        // The text is searched once the copy it needs is made; until then the list is
+        // empty rather than showing what an earlier text found.
+        FsearchPending = true;
+        Fsearch.ClearResults();
+        lbResults->SetCount(0);
+        PostPreparing();
+        return;
+    }
+    FsearchPending = false;
     Fsearch.Search(edSearch->text().toStdString());
     lbResults->SetCount(Fsearch.ResultCount());
     lbResults->update();
@@ -328,6 +370,10 @@ void TfrmSongSearch2::keyReleaseEvent(QKeyEvent* e) {
 }
 
 bool TfrmSongSearch2::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lbResults && event->type() == QEvent::Paint && FprepareAtPaint) {
+        FprepareAtPaint = false;
+        PostPreparing();
+    }
     // The edit keeps the Enter key's release to itself; the window closes on it all the same.
     if (watched == edSearch && event->type() == QEvent::KeyRelease) {
         auto* key = static_cast<QKeyEvent*>(event);

@@ -32,6 +32,8 @@ class TfrmSongSearch2 : public TkeyboardableForm {
     void Unbind();
     TsongSearch& Search() { return Fsearch; }
     int WindowMode() const { return FwindowMode; }
+    // Whether the typed text waits for the search's copy of the library to be made.
+    bool SearchPending() const { return FsearchPending; }
 
     // The buttons' work.
     void AddSelected(bool close);
@@ -66,6 +68,8 @@ class TfrmSongSearch2 : public TkeyboardableForm {
 
   private:
     void TextChanged();
+    void PostPreparing();
+    void PrepareSome();
     void Recolour(const TformSkinColors& colors);
     void ApplySkinResources();
     void UpdateButtons();
@@ -78,6 +82,9 @@ class TfrmSongSearch2 : public TkeyboardableForm {
     TformSkinColors FlastColors;
     bool FcoloursUsed = false;
     bool FresearchPosted = false;
+    bool FpreparePosted = false;
+    bool FsearchPending = false;
+    bool FprepareAtPaint = false;  // the copies are begun at the list's next paint
     TColor FrowColor = 0x202020, FselectedBack = 0x8A5A2A, FselectedText = 0xFFFFFF, FtextColor = 0xFFFFFF;
 };
 
