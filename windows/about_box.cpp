@@ -355,6 +355,7 @@ void TfrmAbout2::ShowProgressPanel()
 void TfrmAbout2::BeginProgress(const std::string& text)
 {
     Fcounters.BeginProgress();
+    FlastRepaint = {};  // a new operation's first step shows at once
     credits->hide();
     credits->SetScrollEnabled(false);
     SetStatusText(text);
@@ -373,6 +374,9 @@ void TfrmAbout2::SetProgress(int position, int maximum)
     ShowProgressPanel();
     if (Guage->maximum() != maximum) Guage->setMaximum(maximum < 0 ? 0 : maximum);
     if (Guage->value() != position) Guage->setValue(position);
+    const auto now = std::chrono::steady_clock::now();
+    if (position < maximum && now - FlastRepaint < kProgressRepaintInterval) return;
+    FlastRepaint = now;
     ProcessEventsWithoutUserInput(Flive);
 }
 

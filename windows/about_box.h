@@ -4,6 +4,7 @@
 // EndProgress); two counters keep nested and overlapping users safe (progress_counters.h).
 // While SetProgress lets the screen repaint, a person's input reaches only the controls
 // registered as live, so nobody acts on half-built lists.
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -102,8 +103,11 @@ public:
     // The four progress operations.
     void BeginProgress(const std::string& text);
     void SetStatusText(const std::string& text);
-    // Updates the gauge, then lets the screen repaint with input held back.
+    // Updates the gauge, then lets the screen repaint with input held back: at the first
+    // step and the last, and otherwise at most every kProgressRepaintInterval (a list of a
+    // million tracks reports a hundred thousand steps; a repaint at each held the load up).
     void SetProgress(int position, int maximum);
+    static constexpr std::chrono::milliseconds kProgressRepaintInterval{30};
     void EndProgress();
     void ShowSplash();
     void CloseSplash();
@@ -149,6 +153,7 @@ private:
     TprogressCounters Fcounters;
     std::vector<QPointer<QWidget>> Flive;
     QRect FprogressRect;
+    std::chrono::steady_clock::time_point FlastRepaint{};  // of a progress step; none yet: the epoch
 };
 
 class TfrmTunecrestAbout2 : public TfrmAbout2 {

@@ -1,5 +1,6 @@
 #include "windows/about_box.h"
 
+#include <chrono>
 #include <stdexcept>
 
 #include <gtest/gtest.h>
@@ -52,6 +53,51 @@ struct AboutBox : ::testing::Test {
     ~AboutBox() override { delete &about; }
     TfrmTunecrestAbout2& about;
 };
+
+// A long operation's many steps move the gauge each time but let the screen repaint only
+// every so often (its first and last steps always), so the work is not held up by them.
+TEST_F(AboutBox, ManyProgressStepsRepaintEverySoOftenAndAtTheEnd)
+{
+    // Counts the turns of the event loop: one event is kept posted, and taken at each.
+    struct Tturns : QObject {
+        int Count = 0;
+        bool Pending = false;
+        void Post()
+        {
+            if (Pending) return;
+            Pending = true;
+            QCoreApplication::postEvent(this, new QEvent(QEvent::User));
+        }
+        bool event(QEvent* e) override
+        {
+            if (e->type() != QEvent::User) return QObject::event(e);
+            Pending = false;
+            ++Count;
+            return true;
+        }
+    } turns;
+    about.BeginProgress("Loading the library");
+    QCoreApplication::processEvents();
+    const int steps = 20000;
+    const auto start = std::chrono::steady_clock::now();
+    int atFirst = -1;
+    for (int i = 0; i < steps; ++i) {
+        turns.Post();
+        about.SetProgress(i, steps);
+        if (i == 0) atFirst = turns.Count;
+        EXPECT_EQ(about.GaugePosition(), i);
+    }
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(atFirst, 1) << "the first step repaints at once";
+    const int most = 2 + int(elapsed / TfrmAbout2::kProgressRepaintInterval);
+    EXPECT_LE(turns.Count, most);
+    // The last step shows whatever is waiting.
+    turns.Post();
+    const int before = turns.Count;
+    about.SetProgress(steps, steps);
+    EXPECT_GT(turns.Count, before);
+    about.EndProgress();
+}
 
 TEST_F(AboutBox, NestedProgressKeepsThePanelUntilTheLastEnd)
 {
