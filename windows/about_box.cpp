@@ -371,12 +371,12 @@ void TfrmAbout2::SetStatusText(const std::string& text)
 
 void TfrmAbout2::SetProgress(int position, int maximum)
 {
-    ShowProgressPanel();
-    if (Guage->maximum() != maximum) Guage->setMaximum(maximum < 0 ? 0 : maximum);
-    if (Guage->value() != position) Guage->setValue(position);
     const auto now = std::chrono::steady_clock::now();
     if (position < maximum && now - FlastRepaint < kProgressRepaintInterval) return;
     FlastRepaint = now;
+    ShowProgressPanel();
+    if (Guage->maximum() != maximum) Guage->setMaximum(maximum < 0 ? 0 : maximum);
+    if (Guage->value() != position) Guage->setValue(position);
     ProcessEventsWithoutUserInput(Flive);
 }
 

@@ -104,8 +104,9 @@ public:
     void BeginProgress(const std::string& text);
     void SetStatusText(const std::string& text);
     // Updates the gauge, then lets the screen repaint with input held back: at the first
-    // step and the last, and otherwise at most every kProgressRepaintInterval (a list of a
-    // million tracks reports a hundred thousand steps; a repaint at each held the load up).
+    // step and the last, and otherwise at most every kProgressRepaintInterval; steps in
+    // between are passed over (a list of a million tracks reports a hundred thousand steps,
+    // and moving the gauge and repainting at each held the load up).
     void SetProgress(int position, int maximum);
     static constexpr std::chrono::milliseconds kProgressRepaintInterval{30};
     void EndProgress();
