@@ -7,10 +7,15 @@
 
 namespace tunecrest::test {
 
+// True as soon as the condition is seen to hold: a condition on something that moves on by
+// itself (a playing track's position) may no longer hold when asked a second time.
 inline bool Pump(const std::function<bool()>& until, int ms) {
     QElapsedTimer t;
     t.start();
-    while (!until() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (t.elapsed() < ms) {
+        if (until()) return true;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
     return until();
 }
 
