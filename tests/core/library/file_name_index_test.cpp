@@ -18,6 +18,32 @@ TaudioTagPtr Named(const std::string& name) {
     return tag;
 }
 
+// A library with a track of each name, in that order: its file-name index holds the names
+// in plain byte order, each once with its first track.
+void ExpectByteOrderWithTheFirstTrackOfEachName(const std::vector<std::string>& names) {
+    TlocalJukeboxList lib;
+    lib.GlobalList().BeginUpdate();
+    std::vector<TaudioTagPtr> tracks;
+    for (const auto& name : names) {
+        tracks.push_back(Named(name));
+        tracks.back()->SetTitle("t");
+        lib.GlobalList().Add(tracks.back());
+    }
+    lib.GlobalList().EndUpdate();
+
+    std::vector<std::pair<std::string, size_t>> expected;
+    std::unordered_set<std::string> seen;
+    for (size_t i = 0; i < names.size(); ++i)
+        if (seen.insert(names[i]).second) expected.emplace_back(names[i], i);
+    std::sort(expected.begin(), expected.end());
+    const TfileNameIndex& index = lib.FileIndex();
+    ASSERT_EQ(index.Count(), int(expected.size()));
+    for (int i = 0; i < index.Count(); ++i) {
+        ASSERT_EQ(index.Strings(i), expected[size_t(i)].first) << i;
+        ASSERT_EQ(index.Tag(i), tracks[expected[size_t(i)].second]) << i;
+    }
+}
+
 std::string Names(const TfileNameIndex& index) {
     std::string text;
     for (int i = 0; i < index.Count(); ++i) text += index.Strings(i) + ";";
@@ -79,27 +105,7 @@ TEST(FileNameIndex, ALibrarysOrderIsByteOrderWithTheFirstTrackOfEachName) {
         "/m/abcdefg", std::string("/m/abcdefg\0", 11), "/m/abcdefghij/1", "/m/abcdefghi", "/m/",
         std::string("/m/abcdefgh\0x", 13), "/m/abcdefghij/10", "/m/B",
     };
-    TlocalJukeboxList lib;
-    lib.GlobalList().BeginUpdate();
-    std::vector<TaudioTagPtr> tracks;
-    for (const auto& name : names) {
-        tracks.push_back(Named(name));
-        tracks.back()->SetTitle("t");
-        lib.GlobalList().Add(tracks.back());
-    }
-    lib.GlobalList().EndUpdate();
-
-    std::vector<std::pair<std::string, size_t>> expected;  // each name once, with its first track
-    for (size_t i = 0; i < names.size(); ++i)
-        if (std::none_of(expected.begin(), expected.end(), [&](const auto& e) { return e.first == names[i]; }))
-            expected.emplace_back(names[i], i);
-    std::sort(expected.begin(), expected.end());
-    const TfileNameIndex& index = lib.FileIndex();
-    ASSERT_EQ(index.Count(), int(expected.size()));
-    for (int i = 0; i < index.Count(); ++i) {
-        EXPECT_EQ(index.Strings(i), expected[size_t(i)].first) << i;
-        EXPECT_EQ(index.Tag(i), tracks[expected[size_t(i)].second]) << i;
-    }
+    ExpectByteOrderWithTheFirstTrackOfEachName(names);
 }
 
 // The order is worked out from each folder's place among the folders: names of a folder
@@ -117,25 +123,5 @@ TEST(FileNameIndex, NamesAmongTheirFoldersSubfoldersComeInByteOrder) {
         for (int n = 1 + int(next() % 6); n > 0; --n) name += alphabet[next() % alphabet.size()];
         names.push_back(name);
     }
-    TlocalJukeboxList lib;
-    lib.GlobalList().BeginUpdate();
-    std::vector<TaudioTagPtr> tracks;
-    for (const auto& name : names) {
-        tracks.push_back(Named(name));
-        tracks.back()->SetTitle("t");
-        lib.GlobalList().Add(tracks.back());
-    }
-    lib.GlobalList().EndUpdate();
-
-    std::vector<std::pair<std::string, size_t>> expected;
-    std::unordered_set<std::string> seen;
-    for (size_t i = 0; i < names.size(); ++i)
-        if (seen.insert(names[i]).second) expected.emplace_back(names[i], i);
-    std::sort(expected.begin(), expected.end());
-    const TfileNameIndex& index = lib.FileIndex();
-    ASSERT_EQ(index.Count(), int(expected.size()));
-    for (int i = 0; i < index.Count(); ++i) {
-        ASSERT_EQ(index.Strings(i), expected[size_t(i)].first) << i;
-        ASSERT_EQ(index.Tag(i), tracks[expected[size_t(i)].second]) << i;
-    }
+    ExpectByteOrderWithTheFirstTrackOfEachName(names);
 }
