@@ -5,6 +5,8 @@
 // and "Play Now" is refused where the queue says so.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <algorithm>
 #include <chrono>
@@ -20,6 +22,7 @@
 #include "support/tags.h"
 #include "support/temp_dir.h"
 #include "support/test_application.h"
+#include "support/user_input.h"
 #include "windows/search/song_search_form.h"
 
 namespace tunecrest {
@@ -580,6 +583,30 @@ TEST_F(SongSearchWindow, AddingQueuesTheSelectedRowsInOrderAndEnterQueuesNothing
     EXPECT_EQ(queue.added.size(), 3u) << "Enter closes without queueing";
     EXPECT_FALSE(ShowSongSearch(nullptr, &queue, sswAdd, mode)) << "no library: nothing shown";
     EXPECT_EQ(runner->Pending(), 0);
+}
+
+// A tap on a result gives the list the focus; typing then goes on into the search text,
+// Backspace too, while the arrow keys move in the list.
+TEST_F(SongSearchWindow, AfterATapOnTheResultsTypingGoesOnIntoTheText) {
+    runner->Push([&](QDialog& d) {
+        TfrmSongSearch2& w = Window(d);
+        TypeOnKeyboard("A");
+        ASSERT_EQ(w.lbResults->Count(), 5);
+        test::TapRow(*w.lbResults, 1);
+        ASSERT_EQ(QApplication::focusWidget(), w.lbResults);
+        test::PressKey(w, Qt::Key_Down);
+        EXPECT_EQ(w.lbResults->ItemIndex(), 2) << "the arrows stay with the list";
+        test::PressKeys(w, QKeySequence("B,C"));
+        EXPECT_EQ(w.edSearch->text().toStdString(), "Abc");
+        EXPECT_EQ(w.lbResults->Count(), 1);
+        test::TapRow(*w.lbResults, 0);
+        test::PressKey(w, Qt::Key_Backspace);
+        EXPECT_EQ(w.edSearch->text().toStdString(), "Ab");
+        EXPECT_EQ(w.lbResults->Count(), 4);
+        Press(w.btnCancel);
+    });
+    int mode = ssmTitle;
+    EXPECT_FALSE(ShowSongSearch(&l.lib, &queue, sswAdd, mode));
 }
 
 TEST_F(SongSearchWindow, PlayNowTakesTheOneSelectedRowUnlessRefused) {

@@ -374,6 +374,18 @@ bool TfrmSongSearch2::eventFilter(QObject* watched, QEvent* event) {
         FprepareAtPaint = false;
         PostPreparing();
     }
+    // After a tap on the results, typing goes on into the search text (letters, digits,
+    // space, Backspace); the arrow and page keys stay with the list.
+    if (watched == lbResults && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool plain = (key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) == 0;
+        const bool typed = (!key->text().isEmpty() && key->text()[0].isPrint()) || key->key() == Qt::Key_Backspace;
+        if (plain && typed) {
+            edSearch->setFocus(Qt::OtherFocusReason);
+            QCoreApplication::sendEvent(edSearch, event);
+            return true;
+        }
+    }
     // The edit keeps the Enter key's release to itself; the window closes on it all the same.
     if (watched == edSearch && event->type() == QEvent::KeyRelease) {
         auto* key = static_cast<QKeyEvent*>(event);
