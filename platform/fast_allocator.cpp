@@ -11,12 +11,19 @@
 //
 // Linked only into the programs (the jukebox and the benchmarks that time it), never
 // into sanitizer builds, whose own allocator must see every allocation.
+//
+// Memory freed while the library loads is kept for a moment, to be taken again (mimalloc's
+// delay). Once the library is loaded the program asks for freed memory to go back at once
+// (platform/heap_release.h): otherwise an idle window kept what a browse freed.
 #include <mimalloc.h>
+
+#include "platform/heap_release.h"
 
 namespace {
 // A call into the allocator, so that the program keeps it as its heap even where the
 // linker drops libraries that nothing calls.
 __attribute__((constructor(101))) void UseFastHeap() {
     (void)mi_version();
+    tunecrest::SetHeapReleaseAtOnce([] { mi_option_set(mi_option_decommit_delay, 0); });
 }
 }  // namespace

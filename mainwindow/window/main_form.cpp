@@ -40,6 +40,7 @@
 #include "playback/dshow_player.h"
 #include "playback/outside_player_engine.h"
 #include "playback/video/filter_graph_panel.h"
+#include "platform/heap_release.h"
 #include "core/display/color_text.h"
 #include "skin/display_controls.h"
 #include "skin/screen_fonts.h"
@@ -364,6 +365,8 @@ void TfrmBaseJukebox::DoInitialise() {
     QueueChanged();
     StartRemoteParts();
     UpdateCheckMarks();
+    // The library is in: from here on freed memory goes back to the system at once.
+    ReleaseFreedMemoryAtOnce();
 }
 
 void TfrmBaseJukebox::SetInitialised(bool on) { Finitialised = on; }
