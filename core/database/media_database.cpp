@@ -43,12 +43,23 @@ struct TindexDef {
 // a million tracks, past the query time limit). Without those indexes such rules, like
 // every LIKE rule, scan the table once. Indexes on the path columns would only slow
 // the build down: no rule condition is answered by them faster than by a scan.
+//
+// One index serves the library's own updates: a changed or removed track's row is found
+// by its file name (kFindRowSql), not by a scan of every row (a seventh of a second at a
+// million tracks, at every change). It compares bytes, where every rule compares
+// without regard to case, so no rule is ever planned through it.
 constexpr TindexDef kIndexes[] = {
     {"ArtistIndex", "Artist"},
     {"AlbumIndex", "Album"},
     {"GenreStringIndex", "GenreString"},
     {"TagDateIndex", "TagDate"},
+    {"FilePartIndex", "FilePart COLLATE BINARY"},
 };
+
+// The row of a file, as the library exported it: its name within the folder exactly
+// (two files whose names differ only in case are two rows), its folder and whole name
+// as the rules compare them. Empty parts are NULL, as imported.
+constexpr const char* kFindRowSql = "FilePart is ?2 collate binary and PathPart is ?1 and Filename is ?3";
 
 const char* TableName(TdbTable table) { return table == TdbTable::dtVideo ? "Video" : "Audio"; }
 
@@ -309,9 +320,7 @@ bool TjukeboxDB::ApplyChanges(const std::string& databaseFile, const std::vector
         db.Exec("PRAGMA synchronous=FULL");
         TsqliteTransaction transaction(db);
         {
-            // Found through the path-and-file index; empty parts are NULL, as imported.
-            TsqliteStatement remove =
-                db.Prepare("delete from Audio where PathPart is ?1 and FilePart is ?2 and Filename is ?3");
+            TsqliteStatement remove = db.Prepare(std::string("delete from Audio where ") + kFindRowSql);
             auto bind = [&remove](int param, const std::string& text) {
                 if (text.empty()) remove.BindNull(param);
                 else remove.BindText(param, text);

@@ -161,6 +161,48 @@ TEST_P(DatabaseFollowTest, AddsEditsAndRemovalsGiveTheRowsARebuildGivesInTheSame
     EXPECT_EQ(Log(), "");
 }
 
+TEST_P(DatabaseFollowTest, AnEditedTracksRowIsFoundByItsExactNameWithoutReadingEveryRow) {
+    // Two files of one folder whose names differ only in case are two rows: an edit of
+    // one replaces its own row and leaves the other's.
+    const TaudioTagPtr upper = LibraryTrack(300), lower = LibraryTrack(301);
+    upper->SetFilename("/m/case/Song.mp3");
+    lower->SetFilename("/m/case/song.mp3");
+    Lib.GlobalList().BeginUpdate();
+    Lib.GlobalList().Add(upper);
+    Lib.GlobalList().Add(lower);
+    Lib.GlobalList().EndUpdate();
+    Settle();
+    ASSERT_EQ(AudioRows(Database()), RebuiltRows(Lib, Scratch));
+    const ino_t before = Inode(Database());
+    Edit(Lib.GlobalList().IndexOf(upper.get()), [](TaudioTag& t) { t.SetTitle("Upper case, edited"); });
+    Settle();
+    EXPECT_EQ(AudioRows(Database()), RebuiltRows(Lib, Scratch));
+    EXPECT_EQ(Inode(Database()), before);  // followed, not rebuilt
+
+    // The row is looked up through an index, as the library's update looks it up.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(Database().c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    sqlite3_stmt* plan = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db,
+                                 "explain query plan delete from Audio where FilePart is ?2 collate binary and "
+                                 "PathPart is ?1 and Filename is ?3",
+                                 -1, &plan, nullptr),
+              SQLITE_OK)
+        << sqlite3_errmsg(db);
+    std::string steps;
+    while (sqlite3_step(plan) == SQLITE_ROW) steps += reinterpret_cast<const char*>(sqlite3_column_text(plan, 3));
+    sqlite3_finalize(plan);
+    // A rule's comparison of the same column (without regard to case) never uses it.
+    ASSERT_EQ(sqlite3_prepare_v2(db, "explain query plan select * from Audio where FilePart >= 'a'", -1, &plan, nullptr),
+              SQLITE_OK);
+    std::string ruleSteps;
+    while (sqlite3_step(plan) == SQLITE_ROW) ruleSteps += reinterpret_cast<const char*>(sqlite3_column_text(plan, 3));
+    sqlite3_finalize(plan);
+    sqlite3_close(db);
+    EXPECT_NE(steps.find("USING INDEX FilePartIndex"), std::string::npos) << steps;
+    EXPECT_EQ(ruleSteps.find("INDEX"), std::string::npos) << ruleSteps;
+}
+
 TEST_P(DatabaseFollowTest, ChangesOnlyARebuildCanFollowAreRebuiltAndComeOutRight) {
     // A file name of two tracks: removing one's rows would remove the other's.
     Lib.GlobalList().Add(Lib.GlobalList().GetTag(3)->Clone());
