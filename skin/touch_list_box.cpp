@@ -118,6 +118,18 @@ void TcustomTouchListBox::SetCount(int n) {
     FireRangeChange();
 }
 
+void TcustomTouchListBox::SetCountKeeping(int n, int itemIndex, int topIndex) {
+    BeginUpdate();
+    SetCount(n);
+    if (itemIndex > 0 && itemIndex < Fcount) {
+        Fselected[size_t(FitemIndex)] = 0;
+        FitemIndex = itemIndex;
+        Fselected[size_t(itemIndex)] = 1;
+    }
+    if (topIndex > 0) SetTopIndex(topIndex);
+    EndUpdate();
+}
+
 void TcustomTouchListBox::SetTopIndex(int value) {
     BeginUpdate();
     FtopIndex = std::clamp(value, 0, MaxTopIndex());
@@ -480,9 +492,11 @@ TtouchTreeView::~TtouchTreeView() {
 
 void TtouchTreeView::RebuildVisible() {
     // The model rebuilds its rows in one go, so the count is set once (a bound scroll
-    // bar hears of the new range once).
-    Fmodel->RebuildVisible();
-    SetCount(Fmodel->VisibleCount());
+    // bar hears of the new range once). The current node and the node on top keep their
+    // places where they are still shown: a branch filled while the finger is elsewhere in
+    // the tree (a large genre's artists, made on a thread) does not throw it back to the top.
+    const std::vector<int> kept = Fmodel->RebuildKeeping({ItemIndex(), TopIndex()});
+    SetCountKeeping(Fmodel->VisibleCount(), kept[0], kept[1]);
 }
 
 void TtouchTreeView::SyncRows() {

@@ -73,6 +73,10 @@ class TcustomTouchListBox : public QWidget, public TObject {
     // Count := n; the selection is cleared; the first row becomes current (none for 0)
     // and the list scrolls to the top.
     void SetCount(int n);
+    // The same, but row `itemIndex` becomes current and row `topIndex` the first shown
+    // (clamped; the top and the first row where either is -1). The current row is put
+    // back, not chosen: no OnItemIndexChange.
+    void SetCountKeeping(int n, int itemIndex, int topIndex);
     int TopIndex() const { return FtopIndex; }
     // Clamped to 0 .. MaxTopIndex; repaints and fires OnScroll (unless locked).
     void SetTopIndex(int value);

@@ -239,6 +239,17 @@ void TmyTreeModel::RebuildVisible() const {
     Fstale = false;
 }
 
+std::vector<int> TmyTreeModel::RebuildKeeping(const std::vector<int>& rows) const {
+    // The nodes are only compared, never followed: one of them may be gone.
+    std::vector<const TmyNode*> nodes;
+    for (const int row : rows)
+        nodes.push_back(row >= 0 && row < int(Fvisible.size()) ? Fvisible[size_t(row)] : nullptr);
+    RebuildVisible();
+    std::vector<int> now;
+    for (const TmyNode* node : nodes) now.push_back(RowOf(node));
+    return now;
+}
+
 int TmyTreeModel::VisibleCount() const {
     return int(VisibleNodes().size());
 }

@@ -175,6 +175,10 @@ class TmyTreeModel : public TObject {
     bool Stale() const { return Fstale; }
     // Rebuilds the rows now (also done on the next read after a change).
     void RebuildVisible() const;
+    // Rebuilds the rows, and says where the nodes that stood on rows `rows` of the rows as
+    // they were (before the change) stand now: -1 for one no longer shown, or for a row
+    // that was not there.
+    std::vector<int> RebuildKeeping(const std::vector<int>& rows) const;
 
     // Expands or collapses the node on `row` (Toggle: the opposite of its state, else
     // `value`), collapsing every other branch under single-expand. Returns the node's new

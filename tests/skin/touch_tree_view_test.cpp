@@ -1,6 +1,7 @@
 // The touch tree offscreen: presses open and close nodes with one index-change notice,
 // Left and Right walk the tree, the rows follow changes of the node model (also deep
-// inside an update bracket), and the plain row painting. The standard tree widget's
+// inside an update bracket) and keep the current node and the top in place, and the plain
+// row painting. The standard tree widget's
 // viewer is checked against the same fixture library.
 #include <gtest/gtest.h>
 
@@ -134,6 +135,45 @@ TEST(TouchTreeView, RowsFollowTheModelEvenInsideAnUpdateBracket) {
     EXPECT_EQ(f.tree.ItemIndex(), -1);
     EXPECT_EQ(f.tree.GetSelectedNode(), nullptr);
     f.tree.render(&image);
+}
+
+TEST(TouchTreeView, ABranchFilledLaterLeavesTheCurrentNodeAndTheTopWhereTheyWere) {
+    // A node whose children come later (a large genre's artists are made on a thread),
+    // far down the tree: the finger opens it, then the branch arrives.
+    TreeFixture f;
+    auto& nodes = f.tree.Nodes();
+    for (int i = 0; i < 10; ++i) nodes.AddNode(nullptr, false, "T" + std::to_string(i));
+    TmyNode* late = nodes.AddNode(nullptr, false, "Late");
+    late->DeferChildren();
+    TmyNode* asked = nullptr;
+    nodes.OnFillChildren = [&](TmyNode& node) { asked = &node; };
+    ASSERT_EQ(f.tree.Count(), 13);
+    f.tree.SetTopIndex(8);
+    f.Tap(12);
+    ASSERT_EQ(asked, late);
+    ASSERT_EQ(f.Current(), "Late");
+    const int top = f.tree.TopIndex(), changes = f.indexChanges;
+    ASSERT_GT(top, 0);
+
+    late->Children().BeginUpdate();
+    for (int i = 0; i < 10; ++i) late->Children().AddNode(nullptr, false, "l" + std::to_string(i));
+    late->Children().EndUpdate();
+    late->ChildrenMade();
+    EXPECT_EQ(f.tree.Count(), 23);
+    EXPECT_EQ(f.Current(), "Late");
+    EXPECT_EQ(f.tree.TopIndex(), top);
+    EXPECT_EQ(f.indexChanges, changes);  // nothing new was chosen
+    // The keys go on from there.
+    QTest::keyClick(&f.tree, Qt::Key_Down);
+    EXPECT_EQ(f.Current(), "l0");
+
+    // A change that takes the current node away leaves the first row current.
+    nodes.BeginUpdate();
+    nodes.Clear();
+    nodes.AddNode(nullptr, false, "New");
+    nodes.EndUpdate();
+    EXPECT_EQ(f.Current(), "New");
+    EXPECT_EQ(f.tree.TopIndex(), 0);
 }
 
 TEST(TouchTreeView, PlainRowsShowTheCaptionsIndented) {
