@@ -59,17 +59,18 @@ TEST(X11Input, WithoutAnXDisplayInputIsLoggedAndNotSent) {
               env.Log().find("Input cannot be sent to other programs: a Wayland session without an X display"));
 }
 
-// An X display for the test: the one the test runs under, or a private Xvfb when that
-// is installed; none otherwise.
+// An X display for the test: a private Xvfb when that is installed, else the one the
+// test runs under; none otherwise. The private one comes first: on a desktop, another
+// window over the test's own would take its clicks, and the tests set the root's active
+// window, which is not theirs to set on someone's desktop.
 class TtestDisplay {
 public:
     TtestDisplay() {
-        if (const char* display = std::getenv("DISPLAY"); display && *display) {
-            Fname = display;
-            return;
-        }
         Fserver.emplace();
         Fname = Fserver->Name();
+        if (!Fname.empty()) return;
+        Fserver.reset();
+        if (const char* display = std::getenv("DISPLAY"); display && *display) Fname = display;
     }
     const std::string& Name() const { return Fname; }
 
