@@ -14,6 +14,7 @@
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -189,6 +190,7 @@ public:
     }
 
     TcheckForm& Form() { return *Fform; }
+    const QRect& Screen() const { return Fscreen; }
     TcustomlocalJukeboxList& Library() { return *Fform->JukeboxList(); }
     TsampleRemote& Remote() { return Fremote; }
 
@@ -287,6 +289,31 @@ struct TwindowCase {
     std::function<void(TwindowCheck&)> Open;
 };
 
+// Every menu of the menu bar and of the window's popup, and each menu under them, as it
+// opens: it fits the screen's height whole (no scroll arrows) and its items are a
+// finger high. A menu's height is measured as it would open, after its items were
+// brought up to date.
+void LookAtMenus(TwindowCheck& c, QMenu& menu, const std::string& path)
+{
+    emit menu.aboutToShow();
+    menu.ensurePolished();
+    menu.adjustSize();
+    const std::string name = path + menu.title().remove('&').toStdString();
+    c.Looked.push_back("menu " + name);
+    const int height = menu.sizeHint().height();
+    if (height > c.Screen().height())
+        c.Faults.push_back("menu " + name + ": [fit] is " + std::to_string(height) + " px high, the screen " +
+                           std::to_string(c.Screen().height()));
+    for (QAction* a : menu.actions()) {
+        if (!a->isVisible() || a->isSeparator()) continue;
+        const int item = menu.actionGeometry(a).height();
+        if (item < test::kFingerSize)
+            c.Faults.push_back("menu " + name + ": item \"" + a->text().toStdString() + "\": [size] is " +
+                               std::to_string(item) + " px high (needs 48)");
+        if (QMenu* sub = a->menu()) LookAtMenus(c, *sub, name + " > ");
+    }
+}
+
 void QueueSome(TwindowCheck& c)
 {
     for (const char* title : {"Lighthouse", "Barn Lights", "Paper Hearts"})
@@ -313,6 +340,13 @@ const std::vector<TwindowCase>& Cases()
              QApplication::processEvents();
              c.Look(c.Form());
              c.Form().SetPartyPlay(false);
+         }},
+        {"Menus",
+         [](TwindowCheck& c) {
+             for (QAction* a : c.Form().MainMenuBar()->actions())
+                 if (QMenu* menu = a->menu()) LookAtMenus(c, *menu, "bar: ");
+             for (QAction* a : c.Form().MainPopupMenu()->actions())
+                 if (QMenu* menu = a->menu()) LookAtMenus(c, *menu, "popup: ");
          }},
         // Settings and editors.
         {"PartyPlayOptions", [](TwindowCheck& c) { c.Run("actnPartyPlayConfigure"); }},
