@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <filesystem>
@@ -290,27 +291,45 @@ struct TwindowCase {
 };
 
 // Every menu of the menu bar and of the window's popup, and each menu under them, as it
-// opens: it fits the screen's height whole (no scroll arrows) and its items are a
-// finger high. A menu's height is measured as it would open, after its items were
-// brought up to date.
+// opens: all of it fits the screen's height (a menu taller than the screen shows only a
+// part, with scroll arrows a finger can hardly hit) and its items are a finger high. A
+// menu's height is measured item by item, after its items were brought up to date (its
+// own size is already cut to the screen).
 void LookAtMenus(TwindowCheck& c, QMenu& menu, const std::string& path)
 {
     emit menu.aboutToShow();
     menu.ensurePolished();
-    menu.adjustSize();
     const std::string name = path + menu.title().remove('&').toStdString();
     c.Looked.push_back("menu " + name);
-    const int height = menu.sizeHint().height();
-    if (height > c.Screen().height())
-        c.Faults.push_back("menu " + name + ": [fit] is " + std::to_string(height) + " px high, the screen " +
-                           std::to_string(c.Screen().height()));
+    const int frame = menu.style()->pixelMetric(QStyle::PM_MenuPanelWidth, nullptr, &menu) +
+                      menu.style()->pixelMetric(QStyle::PM_MenuVMargin, nullptr, &menu);
+    int height = 2 * frame;
     for (QAction* a : menu.actions()) {
-        if (!a->isVisible() || a->isSeparator()) continue;
+        if (!a->isVisible()) continue;
         const int item = menu.actionGeometry(a).height();
+        height += item;
+        if (a->isSeparator()) continue;
         if (item < test::kFingerSize)
             c.Faults.push_back("menu " + name + ": item \"" + a->text().toStdString() + "\": [size] is " +
                                std::to_string(item) + " px high (needs 48)");
         if (QMenu* sub = a->menu()) LookAtMenus(c, *sub, name + " > ");
+    }
+    if (height > c.Screen().height())
+        c.Faults.push_back("menu " + name + ": [fit] is " + std::to_string(height) + " px high, the screen " +
+                           std::to_string(c.Screen().height()));
+}
+
+// The menu bar shown: every menu's title on it, none put away behind the bar's small
+// extension button.
+void LookAtMenuBar(TwindowCheck& c, QMenuBar& bar)
+{
+    for (QAction* a : bar.actions()) {
+        if (!a->isVisible()) continue;
+        const QRect item = bar.actionGeometry(a);
+        if (item.isEmpty() || !bar.rect().contains(item))
+            c.Faults.push_back("menu bar: \"" + a->text().remove('&').toStdString() +
+                               "\": [fit] does not fit the bar (" + std::to_string(bar.sizeHint().width()) +
+                               " px wanted, " + std::to_string(bar.width()) + " px shown)");
     }
 }
 
@@ -343,6 +362,12 @@ const std::vector<TwindowCase>& Cases()
          }},
         {"Menus",
          [](TwindowCheck& c) {
+             c.Form().Actions().ExecuteByName("actnViewMainMenu");
+             QApplication::processEvents();
+             if (c.Form().MainMenuBar()->isVisible()) LookAtMenuBar(c, *c.Form().MainMenuBar());
+             else c.Faults.push_back("(the menu bar did not show)");
+             c.Form().Actions().ExecuteByName("actnViewMainMenu");
+             QApplication::processEvents();
              for (QAction* a : c.Form().MainMenuBar()->actions())
                  if (QMenu* menu = a->menu()) LookAtMenus(c, *menu, "bar: ");
              for (QAction* a : c.Form().MainPopupMenu()->actions())
