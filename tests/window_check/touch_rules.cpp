@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -472,6 +473,26 @@ private:
         }
     }
 
+    // The expander column of `branch` as drawn: its arrow is large enough for a finger to
+    // find (the ink that differs from the column's corner at least 16 px each way).
+    void CheckBranchArrow(QTreeView& tree, const QModelIndex& branch)
+    {
+        if (tree.selectionModel() && tree.selectionModel()->isSelected(branch)) return;
+        const QRect row = tree.visualRect(branch);
+        const QRect column(row.left() - tree.indentation(), row.top(), tree.indentation(), row.height());
+        const QImage shot = tree.viewport()->grab(column).toImage();
+        const QColor back = shot.pixelColor(1, 1);
+        QRect ink;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                if (std::abs(c.red() - back.red()) + std::abs(c.green() - back.green()) + std::abs(c.blue() - back.blue()) > 96)
+                    ink |= QRect(x, y, 1, 1);
+            }
+        if (ink.width() < 16 || ink.height() < 16)
+            Fault(tree, "size", "its expander arrows are drawn " + Size(ink.size()) + " (a finger needs 16x16 to find them)");
+    }
+
     // A tap at either edge of the first wholly shown branch row's expander column opens
     // or closes it, on the tree's viewport.
     void CheckBranchTaps(QTreeView& tree)
@@ -483,6 +504,7 @@ private:
             if (model->hasChildren(index) && tree.viewport()->rect().contains(tree.visualRect(index))) branch = index;
         }
         if (!branch.isValid() || !tree.rootIsDecorated()) return;
+        CheckBranchArrow(tree, branch);
         TscrollersAside aside(tree.viewport());
         for (const int into : {2, tree.indentation() - 3}) {
             // Where the row is now: closing a branch may scroll the tree.
