@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include "playback/bitmap.h"
+#include "skin/fitted_text.h"
 #include "skin/html_text.h"
 #include "skin/qt_color.h"
 #include "skin/screen_fonts.h"
@@ -84,7 +85,22 @@ void TScrollBanner3::Recalc()
     if (FupdateCount > 0) return;
     FtextWidth = std::max(MeasureHTMLText(DisplayText(), Ffont).width(), width());
     if (FtextWidth > 0 && -Foffset > FtextWidth) Foffset += FtextWidth;
+    FitStillText();
     update();
+}
+
+void TScrollBanner3::FitStillText()
+{
+    FstillText = Fcaption;
+    FstillScale = 1.0;
+    const int room = width();
+    if (Moving() || room <= 0 || Fcaption.empty()) return;
+    const int whole = MeasureHTMLText(Fcaption, Ffont).width();
+    if (whole <= room) return;
+    // A pixel to spare: glyphs drawn at a scale round a little differently.
+    FstillScale = std::max(kFittedMinScale, double(room - 1) / whole);
+    if (whole * FstillScale <= room - 1) return;
+    FstillText = ElideHTMLText(Fcaption, Ffont, int((room - 1) / FstillScale));
 }
 
 void TScrollBanner3::Tick()
@@ -104,6 +120,12 @@ void TScrollBanner3::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.fillRect(rect(), ToQColor(Fcolor));
+    if (Foffset == 0 && !Moving()) {
+        p.scale(FstillScale, FstillScale);
+        DrawHTMLText(p, FstillText, QRect(0, 0, int(width() / FstillScale) + 1, int(height() / FstillScale)), Ffont,
+                     Qt::AlignVCenter);
+        return;
+    }
     const std::string text = DisplayText();
     const QRect r(0, 0, FtextWidth, height());
     if (Foffset == 0) {

@@ -20,6 +20,8 @@ namespace tunecrest {
 // A banner that moves its text to the left, ScrollInc pixels per tick, and wraps around
 // seamlessly: the text is followed by Spaces blanks and drawn twice while it crosses
 // the left edge. A text narrower than the banner still travels the banner's width.
+// While it stands still, a text too wide for the banner is drawn smaller (down to
+// kFittedMinScale of its size), and one that does not fit even then ends in an ellipsis.
 class TScrollBanner3 : public QWidget, public TObject {
 public:
     explicit TScrollBanner3(QWidget* parent = nullptr);
@@ -51,6 +53,12 @@ public:
     int TextWidth() const { return FtextWidth; }
     // One tick of the timer.
     void Tick();
+    // Whether the text moves (scrolling is on and has a delay).
+    bool Moving() const { return FscrollEnabled && Finterval > 0; }
+    // The markup drawn while the text stands still, and the scale it is drawn at: the
+    // caption at 1.0 when it fits, else smaller, else shortened with an ellipsis.
+    const std::string& StillText() const { return FstillText; }
+    double StillScale() const { return FstillScale; }
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -58,6 +66,7 @@ protected:
 
 private:
     void Recalc();
+    void FitStillText();
     void UpdateTimer();
 
     std::unique_ptr<TcontrolTimer> Ftimer;
@@ -68,6 +77,8 @@ private:
     int FscrollInc = 10;
     int Foffset = 0;
     int FtextWidth = 0;  // the text rectangle's right edge
+    std::string FstillText;
+    double FstillScale = 1.0;
     int FupdateCount = 0;
     int Finterval = 0;
     bool FscrollEnabled = false;

@@ -242,4 +242,52 @@ QSize MeasureHTMLText(std::string_view text, const TFont& font, int maxWidth, bo
     return {layout.Width(), layout.Height()};
 }
 
+std::string ElideHTMLText(std::string_view text, const TFont& font, int maxWidth) {
+    ThtmlTextLayout& layout = SharedLayout();
+    layout.Layout(text, font);
+    if (layout.Width() <= maxWidth) return std::string(text);
+    // The places a cut may fall: after each letter outside the tags (a "<" with a later
+    // ">" is passed whole, as is an entity).
+    std::vector<size_t> cuts;
+    for (size_t i = 0; i < text.size();) {
+        if (text[i] == '<') {
+            const size_t close = text.find('>', i);
+            if (close != std::string_view::npos) {
+                i = close + 1;
+                continue;
+            }
+        }
+        if (text[i] == '&') {
+            const size_t end = text.find(';', i);
+            if (end != std::string_view::npos && end - i <= 4) {
+                const std::string_view entity = text.substr(i, end - i + 1);
+                if (entity == "&lt;" || entity == "&gt;" || entity == "&amp;") {
+                    i = end + 1;
+                    cuts.push_back(i);
+                    continue;
+                }
+            }
+        }
+        ++i;
+        while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) ++i;
+        cuts.push_back(i);
+    }
+    auto withEllipsis = [&](size_t count) {
+        std::string shown(text.substr(0, count ? cuts[count - 1] : 0));
+        while (!shown.empty() && shown.back() == ' ') shown.pop_back();
+        return shown + "\u2026";
+    };
+    // The most letters that still fit with the ellipsis.
+    size_t low = 0, high = cuts.size();
+    while (low < high) {
+        const size_t mid = (low + high + 1) / 2;
+        layout.Layout(withEllipsis(mid), font);
+        if (layout.Width() <= maxWidth)
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    return withEllipsis(low);
+}
+
 }  // namespace tunecrest

@@ -9,6 +9,7 @@
 #include <QSize>
 #include <QString>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -73,6 +74,10 @@ int DrawHTMLText(QPainter& painter, std::string_view text, const QRect& rect, co
                  int flags = 0, bool forceColor = false, TColor color = clBlack);
 // The size the text takes; with maxWidth > 0 and wrap, wrapped to that width.
 QSize MeasureHTMLText(std::string_view text, const TFont& font, int maxWidth = 0, bool wrap = false);
+// `text` shortened at its end so that it and a trailing ellipsis ("…") fit `maxWidth` on
+// one line: cut between letters, never inside a tag, an entity or a letter's bytes, and
+// with the blanks before the ellipsis taken off. A text that fits is returned whole.
+std::string ElideHTMLText(std::string_view text, const TFont& font, int maxWidth);
 // Whether a text too wide for one line of `rect` fits it wrapped (a list row tall enough
 // for two lines shows a long name whole that way); the flag to draw it with.
 int WrapFlagToFit(std::string_view text, const TFont& font, const QRect& rect);

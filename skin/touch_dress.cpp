@@ -11,6 +11,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QStyleFactory>
+#include <QApplication>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -22,6 +26,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
+#include <algorithm>
 #include <cctype>
 #include <vector>
 
@@ -45,6 +50,36 @@ bool FirstDress(QWidget& w, const char* what)
 
 // A press anywhere on a check box's or radio button's row presses it, and a release on
 // the row clicks it; a release off the row lets it go unclicked.
+// Draws a tree's expander as an arrow a finger can see: a filled triangle, pointing right
+// when the branch is closed and down when it is open, filling much of the 48-pixel
+// column that takes the tap. Everything else is drawn by the application's own style.
+class TtouchBranchStyle : public QProxyStyle {
+public:
+    TtouchBranchStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override
+    {
+        if (element != PE_IndicatorBranch || !(option->state & State_Children))
+            return QProxyStyle::drawPrimitive(element, option, painter, widget);
+        const int size = std::min({kTouchExpanderArrow, option->rect.width() - 8, option->rect.height() - 8});
+        if (size < 6) return QProxyStyle::drawPrimitive(element, option, painter, widget);
+        const QPointF c = QRectF(option->rect).center();
+        const qreal h = size / 2.0, d = size * 0.4;  // half its width and half its depth
+        QPolygonF arrow;
+        if (option->state & State_Open)
+            arrow << QPointF(c.x() - h, c.y() - d) << QPointF(c.x() + h, c.y() - d) << QPointF(c.x(), c.y() + d);
+        else
+            arrow << QPointF(c.x() - d, c.y() - h) << QPointF(c.x() - d, c.y() + h) << QPointF(c.x() + d, c.y());
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing, true);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(option->palette.color(QPalette::Text));
+        painter->drawPolygon(arrow);
+        painter->restore();
+    }
+};
+
 class TwholeRowTap : public QObject {
 public:
     explicit TwholeRowTap(QAbstractButton* button) : QObject(button), Fbutton(button) {}
@@ -375,8 +410,14 @@ void DressForTouch(QWidget& root)
     for (QAbstractScrollArea* area : root.findChildren<QAbstractScrollArea*>()) EnableSwipe(*area);
     for (QWidget* w : root.findChildren<QWidget*>())
         if (auto* list = dynamic_cast<TcustomTouchListBox*>(w)) list->SetSwipeScroll();
-    for (QTreeView* tree : root.findChildren<QTreeView*>())
+    for (QTreeView* tree : root.findChildren<QTreeView*>()) {
         if (tree->indentation() < kTouchExpanderWidth) tree->setIndentation(kTouchExpanderWidth);
+        if (FirstDress(*tree, "touchBranches")) {
+            auto* style = new TtouchBranchStyle;
+            style->setParent(tree);
+            tree->setStyle(style);
+        }
+    }
     // A tool button learns its style's font and padding as it is polished, and its bar
     // would keep the size it had before; a bar's captions are never squeezed.
     for (QToolButton* tool : root.findChildren<QToolButton*>()) {

@@ -19,8 +19,10 @@ namespace tunecrest {
 inline constexpr int kSwipePressDelayMs = 150;
 inline constexpr unsigned kSwipeTapSlackMs = 5;
 
-// The width of a tree's expander column (its indentation) for a finger.
+// The width of a tree's expander column (its indentation) for a finger, and the size of
+// the arrow drawn in it.
 inline constexpr int kTouchExpanderWidth = 48;
+inline constexpr int kTouchExpanderArrow = 22;
 
 // A frameless dialog with this property set true gets its window title as a heading on
 // top of its (vertical) layout when it is dressed.

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/library/jukebox_list.h"
@@ -450,6 +451,9 @@ private:
     // switch (which asks the party-play password).
     void MenuButtonClicked();
     void ApplyMenuColors(TColor panel, TColor text);
+    // Sets the bar's text and padding so that every title fits the window's width.
+    void FitMenuBar();
+    std::pair<int, int> FmenuBarFit;  // the bar's text size and side padding in use
     std::unique_ptr<TplayerBars> Fbars;
     TlayoutViewOptions FviewOptions;
     TviewOptionsPartyPlay FviewParty;

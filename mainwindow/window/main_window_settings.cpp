@@ -314,6 +314,7 @@ void TfrmBaseJukebox::moveEvent(QMoveEvent* event) {
 void TfrmBaseJukebox::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     NoteNormalBounds();
+    FitMenuBar();
 }
 
 void TfrmBaseJukebox::NoteNormalBounds() {

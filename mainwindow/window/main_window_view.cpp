@@ -28,7 +28,13 @@ namespace {
 
 constexpr const char* kActionProperty = "actionName";
 
-QString MenuStyle(TColor panel, TColor text, int height) {
+// The bar's text size for a menu of `height`: it grows with the height (a taller menu is
+// set for a bigger screen or farther eyes), from 15 pixels at the least height.
+int MenuBarFont(int height) { return std::clamp(height / 3, 15, 28); }
+
+// The style of the bar and the menus; `barFont` and `barSide` (pixels of padding left and
+// right of a bar item) are what a narrow window steps down so that every title fits.
+QString MenuStyle(TColor panel, TColor text, int height, int barFont, int barSide) {
     const QColor back = ToQColor(panel);
     // The text must stand out from the panel: black or white where the scheme's text
     // colour (chosen for the buttons) would not.
@@ -36,9 +42,7 @@ QString MenuStyle(TColor panel, TColor text, int height) {
     QColor fore = ToQColor(text);
     if (std::abs(luma(fore) - luma(back)) < 110) fore = luma(back) > 128 ? QColor(Qt::black) : QColor(Qt::white);
     const QColor hot = back.lightness() < 128 ? back.lighter(160) : back.darker(130);
-    // The text grows with the height (a taller menu is set for a bigger screen or farther
-    // eyes), from 15 pixels at the least height.
-    const int barFont = std::clamp(height / 3, 15, 28), itemFont = std::clamp(height * 3 / 8, 18, 30);
+    const int itemFont = std::clamp(height * 3 / 8, 18, 30);
     // The height comes from the padding around one line of text (a bar item does not
     // take a minimum height from the style).
     auto padding = [height](int pixels, bool bold) {
@@ -50,7 +54,7 @@ QString MenuStyle(TColor panel, TColor text, int height) {
     const int barPad = padding(barFont, true), itemPad = padding(itemFont, false);
     return QStringLiteral(
                "QMenuBar { background: %1; color: %2; font-size: %6px; font-weight: bold; }"
-               "QMenuBar::item { padding: %7px 8px; background: transparent; }"
+               "QMenuBar::item { padding: %7px %10px; background: transparent; }"
                "QMenuBar::item:selected, QMenuBar::item:pressed { background: %3; }"
                "QMenu { background: %1; color: %2; font-size: %8px; border: 2px solid %3; }"
                "QMenu::item { padding: %9px 40px %9px 40px; min-height: %4px; }"
@@ -64,7 +68,56 @@ QString MenuStyle(TColor panel, TColor text, int height) {
         .arg(barFont)
         .arg(barPad)
         .arg(itemFont)
-        .arg(itemPad);
+        .arg(itemPad)
+        .arg(barSide);
+}
+
+// The width the bar's titles take in `font` pixels (bold) with `side` pixels of padding
+// on each side of each title, and a few pixels for the style's spacing.
+int MenuBarWidth(const QMenuBar& bar, int font, int side) {
+    QFont bold = QApplication::font();
+    bold.setPixelSize(font);
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    int width = 8;
+    for (QAction* a : bar.actions()) {
+        if (!a->isVisible()) continue;
+        QString title = a->text();
+        title.replace(QLatin1String("&&"), QString(QChar(1))).remove('&').replace(QChar(1), '&');
+        width += metrics.horizontalAdvance(title) + 2 * side + 4;
+    }
+    return width;
+}
+
+// Menus inside a menu of the bar: groups of its actions, so that no menu is taller than
+// the screen. Each stands where its first action would, its actions in table order.
+struct TsubMenu {
+    const char* Category;
+    const char* Title;
+    const char* ObjectName;
+    std::vector<std::string> Names;
+};
+
+const std::vector<TsubMenu>& SubMenus(const std::vector<std::string>& layoutNames) {
+    static const std::vector<TsubMenu> menus = {
+        {"View", "Layout", "mnuViewLayout", layoutNames},
+        {"View",
+         "Browse Tree",
+         "mnuViewBrowseTree",
+         {"actnViewJukeboxArtists", "actnViewJukeboxTracks", "actnViewJukeboxAlbums", "actnViewJukeboxPlaylists",
+          "actnViewJukeboxCompilations", "actnViewJukeboxNotTagged", "actnViewJukeboxGenres", "actnViewJukeboxVideos"}},
+        {"Queue", "Move", "mnuQueueMove", {"actnQueueMoveTop", "actnQueueMoveUp", "actnQueueMoveDown"}},
+        {"Queue", "Queue Options", "mnuQueueOptions", {"actnQueueLoop", "actnQueueNoDuplicates", "actnQueueKeepTrackCount"}},
+        {"Queue", "Double-Click", "mnuQueueDoubleClick", {"actnQueueDCNone", "actnQueueDCMoveToTop", "actnQueueDCPlayNow"}},
+        {"Settings", "Play Mode", "mnuSettingsPlayMode", {"actnSettingsPMQueue", "actnSettingsPMInstantPlay"}},
+        {"Settings",
+         "Options",
+         "mnuSettingsOptions",
+         {"actnSettingsMenuByPassword", "actnSettingsAutoPlay", "actnSettingsRestoreTrack", "actnSettingsScrollSongTitle",
+          "actnSettingsShowTimeRemaining", "actnSettingsAlwaysOnTop", "actnSettingsShowHints",
+          "actnSettingsShowMessages"}},
+    };
+    return menus;
 }
 
 // The caption without its accelerator marks ("&&" stays one "&").
@@ -158,22 +211,44 @@ void TfrmBaseJukebox::BuildBarsAndMenus() {
     }
     FpopupMain = new QMenu(this);
     FpopupMain->setObjectName("pmMain");
-    // The layout's own view options make a menu of their own inside "View", so that the
-    // View menu stays short enough for the screen.
-    const std::vector<std::string>& layoutNames = LayoutViewActionNames();
-    auto isLayout = [&](const std::string& name) {
-        return std::find(layoutNames.begin(), layoutNames.end(), name) != layoutNames.end();
+    // The long menus keep families of their actions in menus of their own (the layout's
+    // view options, the browse tree's branches, the queue's moves and options, ...), so
+    // that every menu fits the screen with its items a finger high.
+    const std::vector<TsubMenu>& subMenus = SubMenus(LayoutViewActionNames());
+    auto subMenuOf = [&](const std::string& category, const std::string& name) -> const TsubMenu* {
+        for (const TsubMenu& sub : subMenus)
+            if (sub.Category == category && std::find(sub.Names.begin(), sub.Names.end(), name) != sub.Names.end())
+                return &sub;
+        return nullptr;
     };
     auto addCategory = [&](QWidget* parent, const std::string& category) {
-        std::vector<std::string> names, layoutItems;
-        for (const std::string& name : byCategory[category]) (isLayout(name) ? layoutItems : names).push_back(name);
+        std::vector<std::string> names;
+        std::map<const TsubMenu*, std::vector<std::string>> grouped;
+        std::vector<const TsubMenu*> order;  // nullptr: the next action of `names`
+        for (const std::string& name : byCategory[category]) {
+            const TsubMenu* sub = subMenuOf(category, name);
+            if (!sub) {
+                names.push_back(name);
+                order.push_back(nullptr);
+                continue;
+            }
+            if (grouped[sub].empty()) order.push_back(sub);
+            grouped[sub].push_back(name);
+        }
         QMenu* menu = BuildActionMenu(parent, names);
         menu->setTitle(QString::fromStdString(category));
-        if (!layoutItems.empty()) {
-            QMenu* layout = BuildActionMenu(menu, layoutItems);
-            layout->setTitle(QStringLiteral("Layout"));
-            layout->setObjectName("mnuViewLayout");
-            menu->addMenu(layout);
+        // The groups go in where their first action stood.
+        const QList<QAction*> items = menu->actions();
+        int item = 0;
+        for (const TsubMenu* sub : order) {
+            if (!sub) {
+                ++item;
+                continue;
+            }
+            QMenu* inner = BuildActionMenu(menu, grouped[sub]);
+            inner->setTitle(QString::fromUtf8(sub->Title));
+            inner->setObjectName(sub->ObjectName);
+            menu->insertMenu(item < items.size() ? items[item] : nullptr, inner);
         }
         return menu;
     };
@@ -227,7 +302,21 @@ void TfrmBaseJukebox::ApplyMenuColors(TColor panel, TColor text) {
     FmenuPanelColor = panel;
     FmenuTextColor = text;
     if (!FmenuBar) return;
-    const QString style = MenuStyle(ColorToRGB(panel), ColorToRGB(text), MenuBarHeight());
+    FmenuBarFit = {};
+    FitMenuBar();
+}
+
+void TfrmBaseJukebox::FitMenuBar() {
+    if (!FmenuBar) return;
+    // Every title on the bar, none behind its small extension button: a window too narrow
+    // for them takes the padding in, then the text down, as far as needed (to 12 pixels).
+    const int height = MenuBarHeight(), room = width();
+    int font = MenuBarFont(height), side = 8;
+    if (MenuBarWidth(*FmenuBar, font, side) > room) side = 4;
+    while (font > 12 && MenuBarWidth(*FmenuBar, font, side) > room) --font;
+    if (FmenuBarFit == std::pair{font, side}) return;
+    FmenuBarFit = {font, side};
+    const QString style = MenuStyle(ColorToRGB(FmenuPanelColor), ColorToRGB(FmenuTextColor), height, font, side);
     FmenuBar->setStyleSheet(style);
     for (QMenu* m : {FpopupMain, FpopupTracks, FpopupQueue}) m->setStyleSheet(style);
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "skin/display_controls.h"
+#include "skin/fitted_text.h"
+#include "skin/html_text.h"
 #include "skin/screen_fonts.h"
 #include "support/manual_timers.h"
 #include "support/test_application.h"
@@ -98,6 +100,50 @@ TEST(ScrollBanner, LongCaptionIsDrawnTwiceWhileItWraps)
     }
     EXPECT_TRUE(leftLit);
     EXPECT_TRUE(rightLit);
+}
+
+// Standing still, the banner never cuts its text at the edge: a text a little too wide is
+// drawn smaller, a much longer one shortened to end in an ellipsis; tags and entities
+// stay whole. Scrolling shows the whole text again.
+TEST(ScrollBanner, StillTextTooWideIsDrawnSmallerThenShortenedWithAnEllipsis)
+{
+    test::App();
+    TScrollBanner3 banner;
+    banner.resize(240, 30);
+    const TFont font{"Arial", clWhite, 14};
+    banner.SetFont(font);
+    const std::string fits = "<B>Copper</B> Lane";
+    banner.SetCaption(fits);
+    EXPECT_EQ(banner.StillText(), fits);
+    EXPECT_EQ(banner.StillScale(), 1.0);
+    // A little too wide: smaller, whole.
+    std::string caption = "Copper Lane";
+    while (MeasureHTMLText(caption, font).width() < 270) caption += " x";
+    banner.SetCaption(caption);
+    EXPECT_EQ(banner.StillText(), caption);
+    EXPECT_LT(banner.StillScale(), 1.0);
+    EXPECT_GE(banner.StillScale(), kFittedMinScale);
+    EXPECT_LE(MeasureHTMLText(caption, font).width() * banner.StillScale(), 240);
+    // Far too wide: the smallest size, shortened at a letter, ending in an ellipsis.
+    const std::string longCaption =
+        "<FONT SIZE=16><B>Copper Lane</B></FONT> - I Walked the Line &amp; Back &lt;Live at the Old Mill, 1979&gt;";
+    banner.SetCaption(longCaption);
+    EXPECT_EQ(banner.StillScale(), kFittedMinScale);
+    const std::string shown = banner.StillText();
+    ASSERT_GE(shown.size(), 3u);
+    EXPECT_EQ(shown.substr(shown.size() - 3), "\u2026");
+    EXPECT_LE(MeasureHTMLText(shown, font).width() * banner.StillScale(), 240);
+    const std::string plain = StripHTMLTags(shown.substr(0, shown.size() - 3));
+    EXPECT_EQ(StripHTMLTags(longCaption).rfind(plain, 0), 0u) << plain;
+    EXPECT_GT(plain.size(), 10u);
+    // Scrolling: the whole text moves.
+    banner.SetScrollDelay(40);
+    banner.SetScrollEnabled(true);
+    EXPECT_TRUE(banner.Moving());
+    EXPECT_GT(banner.TextWidth(), 240);
+    EXPECT_EQ(banner.DisplayText(), longCaption);
+    banner.SetScrollEnabled(false);
+    EXPECT_EQ(banner.StillText(), shown);
 }
 
 TEST(TouchBitmap, PlacementByStyleAndAlignment)

@@ -216,6 +216,28 @@ TEST(HtmlText, FullFontCacheStartsOverWithoutLosingTheBaseFont) {
     }
 }
 
+// Shortening cuts between whole letters (several bytes in UTF-8), passes tags and
+// entities whole, drops the blanks before the ellipsis, and leaves a text that fits alone.
+TEST(HtmlText, ElidedTextEndsInAnEllipsisAndFits) {
+    test::App();
+    const TFont font{"DejaVu Sans", clBlack, 12};
+    EXPECT_EQ(ElideHTMLText("<B>Short</B>", font, 500), "<B>Short</B>");
+    const std::string text = "<I>\u00c9t\u00e9 \u00e0 Z\u00fcrich</I> &amp; <FONT SIZE=20>Gr\u00fc\u00dfe</FONT> &lt;live&gt;";
+    const int whole = MeasureHTMLText(text, font).width();
+    for (int width = 8; width < whole; width += 7) {
+        SCOPED_TRACE(width);
+        const std::string shown = ElideHTMLText(text, font, width);
+        ASSERT_GE(shown.size(), 3u);
+        EXPECT_EQ(shown.substr(shown.size() - 3), "\u2026");
+        EXPECT_TRUE(QString::fromStdString(shown).toStdString() == shown) << "a letter was cut";
+        const std::string before = StripHTMLTags(shown.substr(0, shown.size() - 3));
+        EXPECT_EQ(StripHTMLTags(text).rfind(before, 0), 0u) << before;
+        if (!before.empty()) EXPECT_NE(before.back(), ' ');
+        // Fits, unless not even the ellipsis alone does.
+        if (before.size() > 0) EXPECT_LE(MeasureHTMLText(shown, font).width(), width);
+    }
+}
+
 TEST(HtmlText, MalformedMarkupDrawsAsText) {
     QImage image = Canvas(400, 40);
     QPainter painter(&image);

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -19,11 +20,14 @@
 #include <QStyleOption>
 #include <QTabBar>
 #include <QToolButton>
+#include <QTest>
 #include <QTreeView>
 #include <QWindow>
 #include <functional>
 
+#include "skin/display_controls.h"
 #include "skin/html_label.h"
+#include "skin/html_text.h"
 #include "skin/screen_fonts.h"
 #include "skin/skin_button.h"
 #include "skin/skin_scroll_bar.h"
@@ -95,6 +99,32 @@ QRect VisiblePart(const QWidget& w, const QWidget& window)
     }
     return r;
 }
+
+// A swipe's scroller holds presses back until the finger lifts and hands them on to the
+// widget it finds under that point on the screen, which for windows the check keeps off
+// the screen may be another window's. A probe goes to its widget itself, so the scrollers
+// of the widget and around it step aside meanwhile.
+class TscrollersAside {
+public:
+    explicit TscrollersAside(QWidget* from)
+    {
+        for (QWidget* p = from; p; p = p->parentWidget())
+            if (Swipes(p)) {
+                Fscrollers.emplace_back(p, QScroller::scroller(p)->scrollerProperties());
+                QScroller::ungrabGesture(p);
+            }
+    }
+    ~TscrollersAside()
+    {
+        for (auto& [target, properties] : Fscrollers) {
+            QScroller::grabGesture(target, QScroller::LeftMouseButtonGesture);
+            QScroller::scroller(target)->setScrollerProperties(properties);
+        }
+    }
+
+private:
+    std::vector<std::pair<QWidget*, QScrollerProperties>> Fscrollers;
+};
 
 class Tchecker {
 public:
@@ -186,6 +216,15 @@ private:
             return;
         }
         if (auto* l = qobject_cast<QLabel*>(&w)) return CheckLabel(*l);
+        if (auto* b = dynamic_cast<TScrollBanner3*>(&w)) {
+            // A banner that stands still draws its whole text inside itself.
+            if (b->Moving()) return;
+            const double drawn = MeasureHTMLText(b->StillText(), b->Font()).width() * b->StillScale();
+            if (drawn > b->width())
+                Fault(w, "text", "markup \"" + StripHTMLTags(b->StillText()).substr(0, 40) + "\" needs " +
+                                     std::to_string(int(drawn)) + " px, has " + std::to_string(b->width()));
+            return;
+        }
         if (auto* l = dynamic_cast<ThtmlLabel*>(&w)) {
             const QSize needed = l->sizeHint();
             if ((!l->WordWrap() && needed.width() > l->width()) || needed.height() > l->height() + 1)
@@ -293,14 +332,7 @@ private:
     bool WholeRowTaps(QAbstractButton& b)
     {
         if (b.isDown()) return true;
-        // A swipe's scroller holds presses back until the finger lifts; the probe goes
-        // to the button itself, so the scrollers around it step aside meanwhile.
-        std::vector<std::pair<QWidget*, QScrollerProperties>> scrollers;
-        for (QWidget* p = b.parentWidget(); p; p = p->parentWidget())
-            if (Swipes(p)) {
-                scrollers.emplace_back(p, QScroller::scroller(p)->scrollerProperties());
-                QScroller::ungrabGesture(p);
-            }
+        TscrollersAside aside(b.parentWidget());
         const QPointF farEnd(b.width() - 3, b.height() - 3), away(-40, -40);
         QMouseEvent press(QEvent::MouseButtonPress, farEnd, b.mapToGlobal(farEnd), Qt::LeftButton, Qt::LeftButton,
                           Qt::NoModifier);
@@ -310,10 +342,6 @@ private:
                             Qt::NoModifier);
         QApplication::sendEvent(&b, &release);
         b.setDown(false);
-        for (auto& [target, properties] : scrollers) {
-            QScroller::grabGesture(target, QScroller::LeftMouseButtonGesture);
-            QScroller::scroller(target)->setScrollerProperties(properties);
-        }
         return down;
     }
 
@@ -437,9 +465,61 @@ private:
         walk(v.rootIndex(), 0);
         if (smallest < kFingerSize)
             Fault(v, "row", "rows are " + std::to_string(smallest) + " px high (needs 48)");
-        if (auto* tree = qobject_cast<QTreeView*>(&v); tree && parents && tree->itemsExpandable() &&
-                                                       tree->indentation() < kFingerSize)
-            Fault(v, "size", "its expanders are " + std::to_string(tree->indentation()) + " px wide (needs 48)");
+        if (auto* tree = qobject_cast<QTreeView*>(&v); tree && parents && tree->itemsExpandable()) {
+            if (tree->indentation() < kFingerSize)
+                Fault(v, "size", "its expanders are " + std::to_string(tree->indentation()) + " px wide (needs 48)");
+            else
+                CheckBranchTaps(*tree);
+        }
+    }
+
+    // The expander column of `branch` as drawn: its arrow is large enough for a finger to
+    // find (the ink that differs from the column's corner at least 16 px each way).
+    void CheckBranchArrow(QTreeView& tree, const QModelIndex& branch)
+    {
+        if (tree.selectionModel() && tree.selectionModel()->isSelected(branch)) return;
+        const QRect row = tree.visualRect(branch);
+        const QRect column(row.left() - tree.indentation(), row.top(), tree.indentation(), row.height());
+        const QImage shot = tree.viewport()->grab(column).toImage();
+        const QColor back = shot.pixelColor(1, 1);
+        QRect ink;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                if (std::abs(c.red() - back.red()) + std::abs(c.green() - back.green()) + std::abs(c.blue() - back.blue()) > 96)
+                    ink |= QRect(x, y, 1, 1);
+            }
+        if (ink.width() < 16 || ink.height() < 16)
+            Fault(tree, "size", "its expander arrows are drawn " + Size(ink.size()) + " (a finger needs 16x16 to find them)");
+    }
+
+    // A tap at either edge of the first wholly shown branch row's expander column opens
+    // or closes it, on the tree's viewport.
+    void CheckBranchTaps(QTreeView& tree)
+    {
+        QAbstractItemModel* model = tree.model();
+        QModelIndex branch;
+        for (int r = 0; r < model->rowCount(tree.rootIndex()) && !branch.isValid(); ++r) {
+            const QModelIndex index = model->index(r, 0, tree.rootIndex());
+            if (model->hasChildren(index) && tree.viewport()->rect().contains(tree.visualRect(index))) branch = index;
+        }
+        if (!branch.isValid() || !tree.rootIsDecorated()) return;
+        CheckBranchArrow(tree, branch);
+        TscrollersAside aside(tree.viewport());
+        for (const int into : {2, tree.indentation() - 3}) {
+            // Where the row is now: closing a branch may scroll the tree.
+            tree.scrollTo(branch);
+            const QRect row = tree.visualRect(branch);
+            const bool was = tree.isExpanded(branch);
+            const QPoint at(row.left() - tree.indentation() + into, row.center().y());
+            QTest::mouseClick(tree.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+            for (int i = 0; i < 5; ++i) QApplication::processEvents();
+            if (tree.isExpanded(branch) == was)
+                Fault(tree, "size", "a tap " + std::to_string(into) +
+                                        " px into a branch's expander column does not " +
+                                        (was ? "close" : "open") + " it");
+            tree.setExpanded(branch, was);
+        }
     }
 
     QWidget& Fwindow;

@@ -14,7 +14,9 @@
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <filesystem>
@@ -189,6 +191,7 @@ public:
     }
 
     TcheckForm& Form() { return *Fform; }
+    const QRect& Screen() const { return Fscreen; }
     TcustomlocalJukeboxList& Library() { return *Fform->JukeboxList(); }
     TsampleRemote& Remote() { return Fremote; }
 
@@ -287,6 +290,49 @@ struct TwindowCase {
     std::function<void(TwindowCheck&)> Open;
 };
 
+// Every menu of the menu bar and of the window's popup, and each menu under them, as it
+// opens: all of it fits the screen's height (a menu taller than the screen shows only a
+// part, with scroll arrows a finger can hardly hit) and its items are a finger high. A
+// menu's height is measured item by item, after its items were brought up to date (its
+// own size is already cut to the screen).
+void LookAtMenus(TwindowCheck& c, QMenu& menu, const std::string& path)
+{
+    emit menu.aboutToShow();
+    menu.ensurePolished();
+    const std::string name = path + menu.title().remove('&').toStdString();
+    c.Looked.push_back("menu " + name);
+    const int frame = menu.style()->pixelMetric(QStyle::PM_MenuPanelWidth, nullptr, &menu) +
+                      menu.style()->pixelMetric(QStyle::PM_MenuVMargin, nullptr, &menu);
+    int height = 2 * frame;
+    for (QAction* a : menu.actions()) {
+        if (!a->isVisible()) continue;
+        const int item = menu.actionGeometry(a).height();
+        height += item;
+        if (a->isSeparator()) continue;
+        if (item < test::kFingerSize)
+            c.Faults.push_back("menu " + name + ": item \"" + a->text().toStdString() + "\": [size] is " +
+                               std::to_string(item) + " px high (needs 48)");
+        if (QMenu* sub = a->menu()) LookAtMenus(c, *sub, name + " > ");
+    }
+    if (height > c.Screen().height())
+        c.Faults.push_back("menu " + name + ": [fit] is " + std::to_string(height) + " px high, the screen " +
+                           std::to_string(c.Screen().height()));
+}
+
+// The menu bar shown: every menu's title on it, none put away behind the bar's small
+// extension button.
+void LookAtMenuBar(TwindowCheck& c, QMenuBar& bar)
+{
+    for (QAction* a : bar.actions()) {
+        if (!a->isVisible()) continue;
+        const QRect item = bar.actionGeometry(a);
+        if (item.isEmpty() || !bar.rect().contains(item))
+            c.Faults.push_back("menu bar: \"" + a->text().remove('&').toStdString() +
+                               "\": [fit] does not fit the bar (" + std::to_string(bar.sizeHint().width()) +
+                               " px wanted, " + std::to_string(bar.width()) + " px shown)");
+    }
+}
+
 void QueueSome(TwindowCheck& c)
 {
     for (const char* title : {"Lighthouse", "Barn Lights", "Paper Hearts"})
@@ -313,6 +359,19 @@ const std::vector<TwindowCase>& Cases()
              QApplication::processEvents();
              c.Look(c.Form());
              c.Form().SetPartyPlay(false);
+         }},
+        {"Menus",
+         [](TwindowCheck& c) {
+             c.Form().Actions().ExecuteByName("actnViewMainMenu");
+             QApplication::processEvents();
+             if (c.Form().MainMenuBar()->isVisible()) LookAtMenuBar(c, *c.Form().MainMenuBar());
+             else c.Faults.push_back("(the menu bar did not show)");
+             c.Form().Actions().ExecuteByName("actnViewMainMenu");
+             QApplication::processEvents();
+             for (QAction* a : c.Form().MainMenuBar()->actions())
+                 if (QMenu* menu = a->menu()) LookAtMenus(c, *menu, "bar: ");
+             for (QAction* a : c.Form().MainPopupMenu()->actions())
+                 if (QMenu* menu = a->menu()) LookAtMenus(c, *menu, "popup: ");
          }},
         // Settings and editors.
         {"PartyPlayOptions", [](TwindowCheck& c) { c.Run("actnPartyPlayConfigure"); }},

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include <QCoreApplication>
+#include <QFontInfo>
 #include <QScrollBar>
 #include <QTextBrowser>
 #include <QTextCursor>
@@ -120,6 +121,60 @@ TEST_F(Help, TheProgramsHelpPageFollowsItsContentsLinks)
         const QRect at = viewer.tbHelp->cursorRect(link);
         QTest::mouseClick(viewer.tbHelp->viewport(), Qt::LeftButton, {}, at.center() - QPoint(at.width() / 2 + 8, 0));
         EXPECT_GT(viewer.tbHelp->verticalScrollBar()->value(), 0) << "the contents link did not reach its section";
+        PressButton(*viewer.btnClose);
+    });
+    TmyHH help;
+    help.SetFileName((std::filesystem::path(TUNECREST_BIN_DIR) / "Docs" / "tunecrest.html").string());
+    EXPECT_TRUE(help.ShowHelp());
+}
+
+// A finger on the program's help page: readable text, every link a target at least 48
+// pixels high (its lines spaced so that no two targets overlap), and a tap near the top
+// or the bottom edge of a target follows the link as a tap on its letters does.
+TEST_F(Help, EveryLinkOfTheHelpPageIsAFingerHighTarget)
+{
+    opener->Answer = false;
+    runner->Push([](QDialog& d) {
+        auto& viewer = test::As<TfrmHelpViewer>(d);
+        QTextBrowser& page = *viewer.tbHelp;
+        QCoreApplication::processEvents();
+        QTextCursor body = page.document()->find("full-screen touch-screen jukebox");
+        ASSERT_FALSE(body.isNull());
+        EXPECT_GE(QFontInfo(body.charFormat().font()).pixelSize(), 18);
+        const std::vector<ThelpLinkTarget> targets = HelpLinkTargets(*page.document(), kHelpLinkLineHeight);
+        ASSERT_GE(targets.size(), 10u);
+        for (size_t i = 0; i < targets.size(); ++i) {
+            const ThelpLinkTarget& t = targets[i];
+            SCOPED_TRACE(t.Href.toStdString());
+            EXPECT_GE(t.Rect.height(), 48);
+            EXPECT_GE(t.Rect.width(), 48);
+            for (size_t j = 0; j < i; ++j)
+                EXPECT_FALSE(t.Rect.adjusted(0, 0.5, 0, -0.5).intersects(targets[j].Rect))
+                    << "overlaps " << targets[j].Href.toStdString();
+            // Where the link leads, from where the target shows.
+            QScrollBar& bar = *page.verticalScrollBar();
+            const int shown = std::max(0, int(t.Rect.top()) - 100);
+            bar.setValue(shown);
+            page.scrollToAnchor(QUrl(t.Href).fragment());
+            const int reached = bar.value();
+            ASSERT_NE(reached, shown);
+            for (const qreal y : {t.Rect.top() + 2, t.Rect.bottom() - 2}) {
+                bar.setValue(shown);
+                const QPoint at(int(t.Rect.center().x()), int(y) - bar.value());
+                EXPECT_EQ(viewer.LinkAt(at), t.Href);
+                QTest::mouseClick(page.viewport(), Qt::LeftButton, {}, at);
+                QCoreApplication::processEvents();
+                EXPECT_EQ(bar.value(), reached) << "a tap " << y - t.Rect.top() << " px into the target";
+            }
+        }
+        // Between the lines, away from every link, nothing is followed.
+        page.verticalScrollBar()->setValue(0);
+        QTextCursor plain = page.document()->find("Guests pick tracks by touch");
+        const QRect words = page.cursorRect(plain);
+        EXPECT_TRUE(viewer.LinkAt(words.center()).isEmpty());
+        QTest::mouseClick(page.viewport(), Qt::LeftButton, {}, words.center());
+        QCoreApplication::processEvents();
+        EXPECT_EQ(page.verticalScrollBar()->value(), 0);
         PressButton(*viewer.btnClose);
     });
     TmyHH help;

@@ -4,10 +4,17 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QAbstractTextDocumentLayout>
 #include <QEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
 #include <QScroller>
 #include <QScrollerProperties>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QUrl>
 
 #include "core/base/safe_file.h"
@@ -91,10 +98,13 @@ TfrmHelpViewer::TfrmHelpViewer(QWidget* parent) : TfrmPlainDialog("Help", parent
     QScrollerProperties properties = scroller->scrollerProperties();
     properties.setScrollMetric(QScrollerProperties::MousePressEventDelay, 0.0);
     scroller->setScrollerProperties(properties);
+    // A link is followed by a tap anywhere on its finger-high band, not only on its
+    // letters: the browser follows a tap on the letters itself, the rest is followed here.
     connect(tbHelp, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
-        if (url.isRelative() && url.path().isEmpty() && !url.fragment().isEmpty())
-            tbHelp->scrollToAnchor(url.fragment());
+        FpendingLink.clear();
+        Follow(url);
     });
+    tbHelp->viewport()->installEventFilter(this);
     BodyLayout()->addWidget(tbHelp, 1);
     btnClose = AddCloseButton("Close");
     resize(900, 680);
@@ -102,9 +112,107 @@ TfrmHelpViewer::TfrmHelpViewer(QWidget* parent) : TfrmPlainDialog("Help", parent
 
 void TfrmHelpViewer::SetPage(const std::string& html, const std::string& folder)
 {
-    tbHelp->document()->setMetaInformation(QTextDocument::DocumentUrl,
-                                           QUrl::fromLocalFile(QString::fromStdString(folder + "/")).toString());
+    QTextDocument* document = tbHelp->document();
+    document->setMetaInformation(QTextDocument::DocumentUrl,
+                                 QUrl::fromLocalFile(QString::fromStdString(folder + "/")).toString());
+    QFont font = document->defaultFont();
+    font.setPixelSize(kHelpTextPixels);
+    document->setDefaultFont(font);
     tbHelp->setHtml(QString::fromStdString(html));
+    SpaceLinkLines(*document, kHelpLinkLineHeight);
+}
+
+void TfrmHelpViewer::Follow(const QUrl& url)
+{
+    if (url.isRelative() && url.path().isEmpty() && !url.fragment().isEmpty()) tbHelp->scrollToAnchor(url.fragment());
+}
+
+QString TfrmHelpViewer::LinkAt(const QPoint& at) const
+{
+    const QPointF inDocument(at.x() + tbHelp->horizontalScrollBar()->value(),
+                             at.y() + tbHelp->verticalScrollBar()->value());
+    for (const ThelpLinkTarget& target : HelpLinkTargets(*tbHelp->document(), kHelpLinkLineHeight))
+        if (target.Rect.contains(inDocument)) return target.Href;
+    return {};
+}
+
+bool TfrmHelpViewer::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != tbHelp->viewport() ||
+        (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonRelease))
+        return TfrmPlainDialog::eventFilter(watched, event);
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() != Qt::LeftButton) return false;
+    const QPoint at = mouse->position().toPoint();
+    if (event->type() == QEvent::MouseButtonPress) {
+        FpressedAt = at;
+        FpressedLink = LinkAt(at);
+        return false;
+    }
+    // A tap: lifted on the link it went down on, without a swipe between.
+    constexpr int kTapSlack = 16;
+    const QString link = LinkAt(at);
+    if (!link.isEmpty() && link == FpressedLink && (at - FpressedAt).manhattanLength() <= kTapSlack) {
+        FpendingLink = link;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (FpendingLink.isEmpty()) return;
+                const QUrl url(FpendingLink);
+                FpendingLink.clear();
+                Follow(url);
+            },
+            Qt::QueuedConnection);
+    }
+    FpressedLink.clear();
+    return false;
+}
+
+void SpaceLinkLines(QTextDocument& document, int height)
+{
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        bool link = false;
+        for (auto it = block.begin(); !it.atEnd() && !link; ++it)
+            link = it.fragment().charFormat().isAnchor() && !it.fragment().charFormat().anchorHref().isEmpty();
+        if (!link) continue;
+        QTextBlockFormat format = block.blockFormat();
+        format.setLineHeight(height, QTextBlockFormat::MinimumHeight);
+        QTextCursor(block).setBlockFormat(format);
+    }
+}
+
+std::vector<ThelpLinkTarget> HelpLinkTargets(QTextDocument& document, int height)
+{
+    std::vector<ThelpLinkTarget> targets;
+    document.documentLayout();  // lays the page out when it was not yet
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextLayout* layout = block.layout();
+        if (!layout) continue;
+        const QPointF origin = layout->position();
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat format = fragment.charFormat();
+            if (!format.isAnchor() || format.anchorHref().isEmpty()) continue;
+            const int start = fragment.position() - block.position(), end = start + fragment.length();
+            for (int i = 0; i < layout->lineCount(); ++i) {
+                const QTextLine line = layout->lineAt(i);
+                const int from = std::max(start, line.textStart());
+                const int to = std::min(end, line.textStart() + line.textLength());
+                if (from >= to) continue;
+                const qreal x1 = line.cursorToX(from), x2 = line.cursorToX(to);
+                const qreal band = std::max<qreal>(height, line.height());
+                const qreal middle = origin.y() + line.y() + line.height() / 2;
+                const QRectF rect(origin.x() + std::min(x1, x2), middle - band / 2, std::abs(x2 - x1), band);
+                // A link in several pieces (runs of other formats) is one target a line.
+                if (!targets.empty() && targets.back().Href == format.anchorHref() &&
+                    std::abs(targets.back().Rect.center().y() - rect.center().y()) < 1)
+                    targets.back().Rect |= rect;
+                else
+                    targets.push_back({format.anchorHref(), rect});
+            }
+        }
+    }
+    return targets;
 }
 
 bool ShowHelpInside(const std::string& fileName)

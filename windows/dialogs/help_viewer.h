@@ -7,12 +7,16 @@
 // missing or unreadable is told in plain words, and its path goes to the log.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <QObject>
+#include <QRectF>
+#include <QString>
 
 #include "windows/dialogs/dialog_form.h"
 
 class QTextBrowser;
+class QTextDocument;
 
 namespace tunecrest {
 
@@ -28,15 +32,42 @@ public:
 // program is registered for "text/html".
 bool DesktopHasHtmlViewer();
 
-// The help inside the program ("Help"): the page, its links within the page followed,
-// nothing outside it opened; "Close" closes it.
+// The text size of the help page and the least height of a line that holds a link.
+inline constexpr int kHelpTextPixels = 19;
+inline constexpr int kHelpLinkLineHeight = 48;
+
+// Where a finger may tap a link: a band `height` high (at least the line's own)
+// centred on each line of the link's text, as wide as the text, in the document's
+// coordinates.
+struct ThelpLinkTarget {
+    QString Href;
+    QRectF Rect;
+};
+std::vector<ThelpLinkTarget> HelpLinkTargets(QTextDocument& document, int height);
+// Gives every line of the page that holds a link at least `height` pixels.
+void SpaceLinkLines(QTextDocument& document, int height);
+
+// The help inside the program ("Help"): the page in readable type, its links within the
+// page followed by a tap anywhere on a finger-high band over them, nothing outside it
+// opened; "Close" closes it.
 class TfrmHelpViewer : public TfrmPlainDialog {
 public:
     explicit TfrmHelpViewer(QWidget* parent = nullptr);
     // The page from the HTML text, its pictures looked for in `folder`.
     void SetPage(const std::string& html, const std::string& folder);
+    // The link whose target holds `at` (a point of the page's viewport); empty for none.
+    QString LinkAt(const QPoint& at) const;
     QTextBrowser* tbHelp;
     TmySkinButton* btnClose;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Follow(const QUrl& url);
+
+    QPoint FpressedAt;
+    QString FpressedLink, FpendingLink;
 };
 
 // Shows `fileName` in TfrmHelpViewer; false (logged) when it cannot be read.
