@@ -48,8 +48,6 @@ bool FirstDress(QWidget& w, const char* what)
     return true;
 }
 
-// A press anywhere on a check box's or radio button's row presses it, and a release on
-// the row clicks it; a release off the row lets it go unclicked.
 // Draws a tree's expander as an arrow a finger can see: a filled triangle, pointing right
 // when the branch is closed and down when it is open, filling much of the 48-pixel
 // column that takes the tap. Everything else is drawn by the application's own style.
@@ -80,6 +78,8 @@ public:
     }
 };
 
+// A press anywhere on a check box's or radio button's row presses it, and a release on
+// the row clicks it; a release off the row lets it go unclicked.
 class TwholeRowTap : public QObject {
 public:
     explicit TwholeRowTap(QAbstractButton* button) : QObject(button), Fbutton(button) {}

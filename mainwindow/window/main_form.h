@@ -439,6 +439,8 @@ private:
     void BindViewActions();
     void BuildBarsAndMenus();
     QMenu* BuildActionMenu(QWidget* parent, const std::vector<std::string>& names);
+    // Appends the menu item of the action `name` (nothing for a name the table lacks).
+    void AddActionItem(QMenu& menu, const std::string& name);
     void BindLayoutActions();
     void SetActionChecked(const char* name, bool on);
     void UpdateLayoutCheckMarks();

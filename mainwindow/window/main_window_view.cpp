@@ -98,9 +98,9 @@ struct TsubMenu {
     std::vector<std::string> Names;
 };
 
-const std::vector<TsubMenu>& SubMenus(const std::vector<std::string>& layoutNames) {
+const std::vector<TsubMenu>& SubMenus() {
     static const std::vector<TsubMenu> menus = {
-        {"View", "Layout", "mnuViewLayout", layoutNames},
+        {"View", "Layout", "mnuViewLayout", LayoutViewActionNames()},
         {"View",
          "Browse Tree",
          "mnuViewBrowseTree",
@@ -125,17 +125,19 @@ QString MenuCaption(const std::string& caption) { return QString::fromStdString(
 
 }  // namespace
 
+void TfrmBaseJukebox::AddActionItem(QMenu& menu, const std::string& name) {
+    Taction* a = Factions->Find(name);
+    if (!a) return;
+    QAction* item = menu.addAction(MenuCaption(a->Caption));
+    item->setProperty(kActionProperty, QString::fromStdString(name));
+    QObject::connect(item, &QAction::triggered, this, [this, name] {
+        if (Flayout && Flayout->RunAction) Flayout->RunAction(name);
+    });
+}
+
 QMenu* TfrmBaseJukebox::BuildActionMenu(QWidget* parent, const std::vector<std::string>& names) {
     auto* menu = new QMenu(parent);
-    for (const std::string& name : names) {
-        Taction* a = Factions->Find(name);
-        if (!a) continue;
-        QAction* item = menu->addAction(MenuCaption(a->Caption));
-        item->setProperty(kActionProperty, QString::fromStdString(name));
-        QObject::connect(item, &QAction::triggered, this, [this, name] {
-            if (Flayout && Flayout->RunAction) Flayout->RunAction(name);
-        });
-    }
+    for (const std::string& name : names) AddActionItem(*menu, name);
     QObject::connect(menu, &QMenu::aboutToShow, this, [this, menu] {
         UpdateCheckMarks();
         SyncMenu(*menu, *Factions);
@@ -214,7 +216,7 @@ void TfrmBaseJukebox::BuildBarsAndMenus() {
     // The long menus keep families of their actions in menus of their own (the layout's
     // view options, the browse tree's branches, the queue's moves and options, ...), so
     // that every menu fits the screen with its items a finger high.
-    const std::vector<TsubMenu>& subMenus = SubMenus(LayoutViewActionNames());
+    const std::vector<TsubMenu>& subMenus = SubMenus();
     auto subMenuOf = [&](const std::string& category, const std::string& name) -> const TsubMenu* {
         for (const TsubMenu& sub : subMenus)
             if (sub.Category == category && std::find(sub.Names.begin(), sub.Names.end(), name) != sub.Names.end())
@@ -222,33 +224,24 @@ void TfrmBaseJukebox::BuildBarsAndMenus() {
         return nullptr;
     };
     auto addCategory = [&](QWidget* parent, const std::string& category) {
-        std::vector<std::string> names;
-        std::map<const TsubMenu*, std::vector<std::string>> grouped;
-        std::vector<const TsubMenu*> order;  // nullptr: the next action of `names`
+        QMenu* menu = BuildActionMenu(parent, {});
+        menu->setTitle(QString::fromStdString(category));
+        // A group goes in where its first action stands, its actions in table order.
+        std::map<const TsubMenu*, QMenu*> groups;
         for (const std::string& name : byCategory[category]) {
             const TsubMenu* sub = subMenuOf(category, name);
             if (!sub) {
-                names.push_back(name);
-                order.push_back(nullptr);
+                AddActionItem(*menu, name);
                 continue;
             }
-            if (grouped[sub].empty()) order.push_back(sub);
-            grouped[sub].push_back(name);
-        }
-        QMenu* menu = BuildActionMenu(parent, names);
-        menu->setTitle(QString::fromStdString(category));
-        // The groups go in where their first action stood.
-        const QList<QAction*> items = menu->actions();
-        int item = 0;
-        for (const TsubMenu* sub : order) {
-            if (!sub) {
-                ++item;
-                continue;
+            QMenu*& inner = groups[sub];
+            if (!inner) {
+                inner = BuildActionMenu(menu, {});
+                inner->setTitle(QString::fromUtf8(sub->Title));
+                inner->setObjectName(sub->ObjectName);
+                menu->addMenu(inner);
             }
-            QMenu* inner = BuildActionMenu(menu, grouped[sub]);
-            inner->setTitle(QString::fromUtf8(sub->Title));
-            inner->setObjectName(sub->ObjectName);
-            menu->insertMenu(item < items.size() ? items[item] : nullptr, inner);
+            AddActionItem(*inner, name);
         }
         return menu;
     };
